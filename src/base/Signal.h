@@ -1,0 +1,103 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <utility>
+
+namespace tessane {
+
+// Ends its subscription when destroyed (or reset). Move-only.
+class Subscription {
+public:
+    Subscription() = default;
+    explicit Subscription(std::function<void()> cancel) : cancel_(std::move(cancel)) {}
+    Subscription(Subscription&& o) noexcept : cancel_(std::exchange(o.cancel_, nullptr)) {}
+    Subscription& operator=(Subscription&& o) noexcept {
+        if (this != &o) {
+            reset();
+            cancel_ = std::exchange(o.cancel_, nullptr);
+        }
+        return *this;
+    }
+    Subscription(const Subscription&) = delete;
+    Subscription& operator=(const Subscription&) = delete;
+    ~Subscription() { reset(); }
+
+    void reset() {
+        if (auto c = std::exchange(cancel_, nullptr)) c();
+    }
+    explicit operator bool() const { return static_cast<bool>(cancel_); }
+
+private:
+    std::function<void()> cancel_;
+};
+
+// A list of observers told synchronously, in subscription order. An observer may cancel any
+// subscription (its own included) while being told; one that was cancelled is not called again.
+template <typename... Args>
+class Signal {
+public:
+    using Handler = std::function<void(const Args&...)>;
+
+    Signal() : state_(std::make_shared<State>()) {}
+    Signal(const Signal&) = delete;
+    Signal& operator=(const Signal&) = delete;
+
+    [[nodiscard]] Subscription subscribe(Handler h) {
+        const auto id = state_->next++;
+        state_->handlers.emplace(id, std::make_shared<Handler>(std::move(h)));
+        std::weak_ptr<State> weak = state_;
+        return Subscription([weak, id] {
+            if (auto s = weak.lock()) s->handlers.erase(id);
+        });
+    }
+
+    void emit(const Args&... args) const {
+        // Copy the ids first so that handlers can subscribe or cancel while we iterate.
+        std::vector<std::pair<uint64_t, std::weak_ptr<Handler>>> snapshot;
+        snapshot.reserve(state_->handlers.size());
+        for (auto& [id, h] : state_->handlers) snapshot.emplace_back(id, h);
+        for (auto& [id, weak] : snapshot) {
+            if (!state_->handlers.count(id)) continue;
+            if (auto h = weak.lock()) (*h)(args...);
+        }
+    }
+
+    size_t observerCount() const { return state_->handlers.size(); }
+
+private:
+    struct State {
+        std::map<uint64_t, std::shared_ptr<Handler>> handlers;
+        uint64_t next = 0;
+    };
+    std::shared_ptr<State> state_;
+};
+
+// An observable value. Observers are told *before* each change with the new value (like a
+// published property's will-set); an observer that needs the state after the change posts to
+// the main queue.
+template <typename T>
+class Published {
+public:
+    explicit Published(T initial = T{}) : value_(std::move(initial)) {}
+
+    const T& get() const { return value_; }
+    const T& operator*() const { return value_; }
+    const T* operator->() const { return &value_; }
+
+    void set(T newValue) {
+        willChange_.emit(newValue);
+        value_ = std::move(newValue);
+    }
+
+    [[nodiscard]] Subscription observe(std::function<void(const T& newValue)> h) {
+        return willChange_.subscribe(std::move(h));
+    }
+
+private:
+    T value_;
+    Signal<T> willChange_;
+};
+
+}  // namespace tessane

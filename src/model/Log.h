@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessane {
+
+class SystemLog;
+class Environment;
+
+// The one logging facility. Each line goes to the system log, to an in-memory ring of the
+// last 500 lines and, while switched on, to "Tessane.log" in the logs folder (rotated into
+// "Tessane.1.log" past 10 MiB). Callable from any thread; its mutex is the only lock we have.
+class Log {
+public:
+    static constexpr size_t kRingCapacity = 500;
+    static constexpr unsigned long long kMaxFileBytes = 10'485'760;
+    static constexpr int kSizeCheckInterval = 1000;
+
+    // Installs the backend. Until called, lines reach only the ring. Closes an open log file.
+    static void configure(SystemLog* systemLog, Environment* environment);
+
+    static void line(std::string_view message);
+    static void setFileLogging(bool enabled);
+    static std::vector<std::string> recentLines(size_t limit);
+
+    // For tests: empties the ring and closes the file.
+    static void resetForTesting();
+
+    Log() = delete;
+};
+
+}  // namespace tessane

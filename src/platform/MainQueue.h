@@ -1,0 +1,42 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+namespace tessane {
+
+// Seconds since 1970-01-01 UTC, as a date (the sim's clock is virtual).
+using TimeInterval = double;
+
+// A deferred piece of work that can be cancelled before it runs. Cancelling after it ran, or
+// twice, does nothing.
+class WorkItem {
+public:
+    virtual ~WorkItem() = default;
+    virtual void cancel() = 0;
+    virtual bool isCancelled() const = 0;
+};
+
+// A repeating timer; invalidate() stops it for good.
+class RepeatingTimer {
+public:
+    virtual ~RepeatingTimer() = default;
+    virtual void invalidate() = 0;
+    virtual bool isValid() const = 0;
+};
+
+// The main thread's queue and clock. Everything except the log runs on it. Work posted for the
+// same due time runs in the order it was posted.
+class MainQueue {
+public:
+    virtual ~MainQueue() = default;
+
+    virtual TimeInterval now() const = 0;
+    virtual void post(std::function<void()> work) = 0;
+    virtual std::shared_ptr<WorkItem> postAfter(double seconds, std::function<void()> work) = 0;
+    // Fires every `interval` seconds, first after one interval, until invalidated.
+    virtual std::shared_ptr<RepeatingTimer> scheduleRepeating(double interval,
+                                                              std::function<void()> tick) = 0;
+};
+
+}  // namespace tessane

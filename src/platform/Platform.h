@@ -1,0 +1,19 @@
+#pragma once
+
+namespace tessane {
+
+class MainQueue;
+class SystemLog;
+class Environment;
+class Defaults;
+
+// The ports of one backend (sim or linux), handed to the objects that need them. The backend
+// owns them; a Platform is a set of non-owning references.
+struct Platform {
+    MainQueue* mainQueue = nullptr;
+    SystemLog* systemLog = nullptr;
+    Environment* environment = nullptr;
+    Defaults* defaults = nullptr;
+};
+
+}  // namespace tessane
