@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/Environment.h"
+
+#include <map>
+
+namespace tessane::sim {
+
+// Folders below one root folder (a fresh temporary folder per test); everything settable.
+class SimEnvironment final : public Environment {
+public:
+    // Creates a unique temporary root when `root` is empty; removes it on destruction if it made it.
+    explicit SimEnvironment(std::filesystem::path root = {});
+    ~SimEnvironment() override;
+
+    std::filesystem::path homeFolder() const override { return root_ / "home"; }
+    std::filesystem::path dataFolder() const override { return root_ / "data"; }
+    std::filesystem::path logsFolder() const override { return root_ / "logs"; }
+    std::filesystem::path tempFolder() const override { return root_ / "tmp"; }
+    std::optional<std::string> shortVersion() const override { return shortVersion_; }
+    std::optional<std::string> buildVersion() const override { return build_; }
+    bool runsAsInstalledApplication() const override { return installed_; }
+    std::optional<std::string> variable(const std::string& name) const override;
+
+    const std::filesystem::path& root() const { return root_; }
+    void setVersion(std::optional<std::string> shortVersion, std::optional<std::string> build) {
+        shortVersion_ = std::move(shortVersion);
+        build_ = std::move(build);
+    }
+    void setRunsAsInstalledApplication(bool v) { installed_ = v; }
+    void setVariable(const std::string& name, std::string value) { vars_[name] = std::move(value); }
+
+private:
+    std::filesystem::path root_;
+    bool ownsRoot_ = false;
+    std::optional<std::string> shortVersion_ = "1.0";
+    std::optional<std::string> build_ = "1";
+    bool installed_ = false;
+    std::map<std::string, std::string> vars_;
+};
+
+}  // namespace tessane::sim

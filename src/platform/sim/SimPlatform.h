@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/sim/SimDefaults.h"
+#include "platform/sim/SimEnvironment.h"
+#include "platform/sim/SimMainQueue.h"
+#include "platform/sim/SimSystemLog.h"
+
+namespace tessane::sim {
+
+// One simulated desktop: owns every sim port and hands them out as a Platform. Ports added by
+// later subsystems become further members here.
+struct SimPlatform {
+    SimMainQueue mainQueue;
+    SimSystemLog systemLog;
+    SimEnvironment environment;
+    SimDefaults defaults;
+
+    Platform platform() {
+        Platform p;
+        p.mainQueue = &mainQueue;
+        p.systemLog = &systemLog;
+        p.environment = &environment;
+        p.defaults = &defaults;
+        return p;
+    }
+};
+
+}  // namespace tessane::sim
