@@ -6,6 +6,7 @@ class MainQueue;
 class SystemLog;
 class Environment;
 class Defaults;
+class Screens;
 
 // The ports of one backend (sim or linux), handed to the objects that need them. The backend
 // owns them; a Platform is a set of non-owning references.
@@ -14,6 +15,7 @@ struct Platform {
     SystemLog* systemLog = nullptr;
     Environment* environment = nullptr;
     Defaults* defaults = nullptr;
+    Screens* screens = nullptr;
 };
 
 }  // namespace tessane

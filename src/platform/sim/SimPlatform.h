@@ -4,6 +4,7 @@
 #include "platform/sim/SimDefaults.h"
 #include "platform/sim/SimEnvironment.h"
 #include "platform/sim/SimMainQueue.h"
+#include "platform/sim/SimScreens.h"
 #include "platform/sim/SimSystemLog.h"
 
 namespace tessane::sim {
@@ -15,6 +16,7 @@ struct SimPlatform {
     SimSystemLog systemLog;
     SimEnvironment environment;
     SimDefaults defaults;
+    SimScreens screens;
 
     Platform platform() {
         Platform p;
@@ -22,6 +24,7 @@ struct SimPlatform {
         p.systemLog = &systemLog;
         p.environment = &environment;
         p.defaults = &defaults;
+        p.screens = &screens;
         return p;
     }
 };

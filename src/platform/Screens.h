@@ -1,0 +1,71 @@
+#pragma once
+
+#include "base/Geometry.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessane {
+
+// One attached display as the window system describes it.
+struct ScreenInfo {
+    // The whole display, in screen coordinates: origin at the bottom-left corner of the primary
+    // display, y growing upwards, in points.
+    Rect frame;
+    // The part of `frame` that windows may use: the frame minus the space that docks, panels and
+    // menu bars reserve on this display. Never larger than `frame`.
+    Rect visibleFrame;
+    // The window system's number for this display while it stays attached; absent when the
+    // system gives none.
+    std::optional<uint32_t> displayNumber;
+    // A persistent identity of the physical display, in the canonical 36-character UUID form
+    // (8-4-4-4-12 hexadecimal digits, upper case); absent when none can be had. It must survive
+    // unplugging, replugging and restarting, because stored container frames are keyed by it.
+    std::optional<std::string> displayUUID;
+
+    bool operator==(const ScreenInfo&) const = default;
+};
+
+// The attached displays. Read afresh on every call: the set changes whenever a display comes or
+// goes, wakes or is rearranged.
+//
+// What every backend must report:
+// - `screens()` lists the displays in the system's order. The first one is the primary display
+//   (the one that holds the origin of both coordinate spaces), so its frame starts at (0, 0).
+// - Screen coordinates have their origin at the bottom-left corner of the primary display and y
+//   going up. Accessibility coordinates, in which other applications' windows are placed, have
+//   their origin at the top-left corner of the primary display and y going down; a rectangle's y
+//   in one is the primary display's height minus y minus height in the other.
+// - `mainScreen()` is the display the user is working on (the one holding the window that takes
+//   keyboard input); absent only when no display is attached.
+//
+// The Linux (X11 + RandR) backend, specifically:
+// - One screen per active RandR monitor (an output driven by a CRTC). The primary display is the
+//   RandR primary output, or the first active output by output id when none is marked primary;
+//   the others follow in ascending output id.
+// - The X root window is y-down and its origin need not be the primary's top-left corner: a root
+//   point (rx, ry) is (rx - px, ry - py) in Accessibility coordinates, px, py being the primary
+//   monitor's root position; screen coordinates then follow by the flip above. The Accessibility
+//   backend uses the same origin, so both spaces agree with what this port reports.
+// - `visibleFrame` is the monitor's frame minus the struts that docks and panels reserve on it
+//   (_NET_WM_STRUT_PARTIAL, else _NET_WM_STRUT); the monitor's share of _NET_WORKAREA when struts
+//   cannot be read; the frame itself when neither is known.
+// - `displayNumber` is the RandR output id (an XID, 32 bits).
+// - `displayUUID` is derived deterministically (name-based, SHA-1, version 5 form) from the
+//   monitor's EDID when the output has one: the vendor, product code and serial number, plus the
+//   serial text descriptor where present, so the same panel gets the same identity on any port.
+//   Without EDID it is derived the same way from the connector name ("DP-1", "HDMI-A-0"), which
+//   is stable as long as the cabling is. Absent only when neither can be read.
+// - `mainScreen()` is the monitor that holds the centre of the focused window
+//   (_NET_ACTIVE_WINDOW), else the one under the pointer, else the primary display.
+class Screens {
+public:
+    virtual ~Screens() = default;
+
+    virtual std::vector<ScreenInfo> screens() const = 0;
+    virtual std::optional<ScreenInfo> mainScreen() const = 0;
+};
+
+}  // namespace tessane
