@@ -1,0 +1,86 @@
+#include "base/AtomicFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <fstream>
+#include <sys/stat.h>
+#include <sstream>
+#include <unistd.h>
+
+namespace tessane {
+
+namespace fs = std::filesystem;
+
+namespace {
+bool fail(std::string* error, const std::string& what) {
+    if (error) *error = what + ": " + std::strerror(errno);
+    return false;
+}
+}  // namespace
+
+bool writeFileAtomically(const fs::path& path, std::string_view contents, std::string* error) {
+    std::error_code ec;
+    if (path.has_parent_path()) fs::create_directories(path.parent_path(), ec);
+    std::string temp = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) return fail(error, "cannot create a temporary file beside " + path.string());
+    const char* p = contents.data();
+    size_t left = contents.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const bool r = fail(error, "cannot write " + temp);
+            ::close(fd);
+            ::unlink(temp.c_str());
+            return r;
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    // Keep the permissions a new file would have had (mkstemp makes it 0600).
+    ::fchmod(fd, 0644);
+    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+        const bool r = fail(error, "cannot flush " + temp);
+        ::unlink(temp.c_str());
+        return r;
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        const bool r = fail(error, "cannot replace " + path.string());
+        ::unlink(temp.c_str());
+        return r;
+    }
+    return true;
+}
+
+bool readWholeFile(const fs::path& path, std::string& contents) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    if (in.bad()) return false;
+    contents = ss.str();
+    return true;
+}
+
+fs::path keepAside(const fs::path& path) {
+    const std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    localtime_r(&now, &parts);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &parts);
+    fs::path target = path;
+    target += std::string(".unreadable-") + stamp;
+    // Two failures within one second must not overwrite the first copy.
+    for (int i = 2; fs::exists(target); ++i) {
+        target = path;
+        target += std::string(".unreadable-") + stamp + "-" + std::to_string(i);
+    }
+    std::error_code ec;
+    fs::rename(path, target, ec);
+    return ec ? fs::path{} : target;
+}
+
+}  // namespace tessane

@@ -1,0 +1,83 @@
+#include "base/Json.h"
+
+namespace tessane::json {
+
+namespace {
+[[noreturn]] void fail(const char* key, const char* what) {
+    throw JsonDecodeError(std::string("key \"") + key + "\": " + what);
+}
+}  // namespace
+
+const Json& requireMember(const Json& obj, const char* key) {
+    if (!obj.is_object()) throw JsonDecodeError(std::string("expected an object holding \"") + key + "\"");
+    auto it = obj.find(key);
+    if (it == obj.end()) fail(key, "missing");
+    return *it;
+}
+
+double asDouble(const Json& value, const char* what) {
+    if (!value.is_number()) throw JsonDecodeError(std::string(what) + ": expected a number");
+    return value.get<double>();
+}
+
+double requireDouble(const Json& obj, const char* key) {
+    const Json& v = requireMember(obj, key);
+    if (!v.is_number()) fail(key, "expected a number");
+    return v.get<double>();
+}
+
+long long requireInt(const Json& obj, const char* key) {
+    const Json& v = requireMember(obj, key);
+    if (v.is_number_integer()) return v.get<long long>();
+    // A whole number written as 3.0 is still an integer.
+    if (v.is_number_float()) {
+        const double d = v.get<double>();
+        if (d == static_cast<double>(static_cast<long long>(d))) return static_cast<long long>(d);
+    }
+    fail(key, "expected an integer");
+}
+
+bool requireBool(const Json& obj, const char* key) {
+    const Json& v = requireMember(obj, key);
+    if (!v.is_boolean()) fail(key, "expected a Boolean");
+    return v.get<bool>();
+}
+
+std::string requireString(const Json& obj, const char* key) {
+    const Json& v = requireMember(obj, key);
+    if (!v.is_string()) fail(key, "expected a string");
+    return v.get<std::string>();
+}
+
+namespace {
+const Json* optionalMember(const Json& obj, const char* key) {
+    if (!obj.is_object()) throw JsonDecodeError(std::string("expected an object holding \"") + key + "\"");
+    auto it = obj.find(key);
+    if (it == obj.end() || it->is_null()) return nullptr;
+    return &*it;
+}
+}  // namespace
+
+std::optional<double> optionalDouble(const Json& obj, const char* key) {
+    if (!optionalMember(obj, key)) return std::nullopt;
+    return requireDouble(obj, key);
+}
+std::optional<long long> optionalInt(const Json& obj, const char* key) {
+    if (!optionalMember(obj, key)) return std::nullopt;
+    return requireInt(obj, key);
+}
+std::optional<bool> optionalBool(const Json& obj, const char* key) {
+    if (!optionalMember(obj, key)) return std::nullopt;
+    return requireBool(obj, key);
+}
+std::optional<std::string> optionalString(const Json& obj, const char* key) {
+    if (!optionalMember(obj, key)) return std::nullopt;
+    return requireString(obj, key);
+}
+
+std::string dump(const Json& value, int indent) {
+    // Invalid UTF-8 is replaced rather than thrown on, so a stray byte can't make a save fail.
+    return value.dump(indent, ' ', false, Json::error_handler_t::replace);
+}
+
+}  // namespace tessane::json

@@ -1,0 +1,141 @@
+#include "model/Log.h"
+
+#include "base/TimeFormat.h"
+#include "platform/Environment.h"
+#include "platform/SystemLog.h"
+
+#include <cstdio>
+#include <deque>
+#include <filesystem>
+#include <mutex>
+
+namespace tessane {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Everything below is guarded by `mutex` (the backend pointers are set while holding it too).
+struct LogState {
+    std::mutex mutex;
+    SystemLog* systemLog = nullptr;
+    Environment* environment = nullptr;
+    std::deque<std::string> ring;
+    std::FILE* file = nullptr;
+    int linesSinceSizeCheck = 0;
+};
+
+LogState& state() {
+    static LogState s;
+    return s;
+}
+
+fs::path logFilePath(const LogState& s) { return s.environment->logsFolder() / "Tessane.log"; }
+
+void rotate(const fs::path& path) {
+    std::error_code ec;
+    const fs::path older = path.parent_path() / "Tessane.1.log";
+    fs::remove(older, ec);
+    fs::rename(path, older, ec);
+}
+
+void closeFile(LogState& s) {
+    if (s.file) std::fclose(s.file);
+    s.file = nullptr;
+}
+
+std::FILE* openFile(LogState& s) {
+    s.linesSinceSizeCheck = 0;
+    const fs::path path = logFilePath(s);
+    std::error_code ec;
+    fs::create_directories(path.parent_path(), ec);
+    const auto size = fs::file_size(path, ec);
+    if (!ec && size > Log::kMaxFileBytes) rotate(path);
+    // Append mode creates the file when missing and keeps every write at the end.
+    std::FILE* f = std::fopen(path.c_str(), "a");
+    return f;
+}
+
+void appendToFile(LogState& s, std::string_view message) {
+    if (!s.file) return;
+    std::string line = formatDateTime(WallClock::now());
+    line += ' ';
+    line += message;
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), s.file);
+    std::fflush(s.file);
+    if (++s.linesSinceSizeCheck < Log::kSizeCheckInterval) return;
+    s.linesSinceSizeCheck = 0;
+    const long offset = std::ftell(s.file);
+    if (offset < 0) return;
+    if (static_cast<unsigned long long>(offset) > Log::kMaxFileBytes) {
+        closeFile(s);
+        rotate(logFilePath(s));
+        s.file = openFile(s);
+    }
+}
+
+bool mayWriteFile(const LogState& s) {
+    return s.environment && s.environment->runsAsInstalledApplication();
+}
+
+}  // namespace
+
+void Log::configure(SystemLog* systemLog, Environment* environment) {
+    auto& s = state();
+    std::lock_guard lock(s.mutex);
+    closeFile(s);
+    s.systemLog = systemLog;
+    s.environment = environment;
+}
+
+void Log::line(std::string_view message) {
+    auto& s = state();
+    // The system log is told first and outside the lock; its own order may differ from the ring's.
+    SystemLog* systemLog = nullptr;
+    {
+        std::lock_guard lock(s.mutex);
+        systemLog = s.systemLog;
+    }
+    if (systemLog) systemLog->write(message);
+
+    std::lock_guard lock(s.mutex);
+    std::string entry = formatTimeOfDay(WallClock::now());
+    entry += ' ';
+    entry += message;
+    s.ring.push_back(std::move(entry));
+    while (s.ring.size() > kRingCapacity) s.ring.pop_front();
+    appendToFile(s, message);
+}
+
+void Log::setFileLogging(bool enabled) {
+    auto& s = state();
+    std::lock_guard lock(s.mutex);
+    if (!mayWriteFile(s)) return;
+    if (s.file) {
+        if (!enabled) closeFile(s);
+        return;
+    }
+    if (!enabled) return;
+    s.file = openFile(s);
+    const auto version = s.environment->shortVersion().value_or("?");
+    const auto build = s.environment->buildVersion().value_or("?");
+    appendToFile(s, "[Tessane] ---- log file on \u2014 Tessane " + version + " (build " + build + ") ----");
+}
+
+std::vector<std::string> Log::recentLines(size_t limit) {
+    auto& s = state();
+    std::lock_guard lock(s.mutex);
+    const size_t n = std::min(limit, s.ring.size());
+    return {s.ring.end() - static_cast<std::ptrdiff_t>(n), s.ring.end()};
+}
+
+void Log::resetForTesting() {
+    auto& s = state();
+    std::lock_guard lock(s.mutex);
+    closeFile(s);
+    s.ring.clear();
+    s.linesSinceSizeCheck = 0;
+}
+
+}  // namespace tessane

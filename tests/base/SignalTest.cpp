@@ -1,0 +1,64 @@
+#include "base/Lifetime.h"
+#include "base/Signal.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+using namespace tessane;
+
+TEST(Published, ObserversAreToldBeforeTheChange) {
+    Published<int> value(1);
+    std::vector<std::pair<int, int>> seen;  // (value at the time, new value)
+    auto sub = value.observe([&](const int& next) { seen.emplace_back(*value, next); });
+    value.set(2);
+    value.set(3);
+    EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{1, 2}, {2, 3}}));
+    EXPECT_EQ(*value, 3);
+}
+
+TEST(Published, SubscriptionEndsWithItsLifetime) {
+    Published<int> value;
+    int calls = 0;
+    {
+        auto sub = value.observe([&](const int&) { ++calls; });
+        value.set(1);
+    }
+    value.set(2);
+    EXPECT_EQ(calls, 1);
+}
+
+TEST(Signal, HandlerMayCancelAnotherDuringEmit) {
+    Signal<int> signal;
+    int second = 0;
+    Subscription b;
+    auto a = signal.subscribe([&](const int&) { b.reset(); });
+    b = signal.subscribe([&](const int&) { ++second; });
+    signal.emit(1);
+    signal.emit(2);
+    EXPECT_EQ(second, 0);
+    EXPECT_EQ(signal.observerCount(), 1u);
+}
+
+TEST(Signal, SubscriptionOutlivingSignalIsHarmless) {
+    Subscription sub;
+    {
+        Signal<> signal;
+        sub = signal.subscribe([] {});
+    }
+    sub.reset();  // must not touch the destroyed signal
+    SUCCEED();
+}
+
+TEST(LifetimeToken, GuardedClosureDoesNothingOnceOwnerIsGone) {
+    int runs = 0;
+    std::function<void()> deferred;
+    {
+        auto owner = std::make_unique<LifetimeToken>();
+        deferred = owner->guard([&] { ++runs; });
+        deferred();
+    }
+    deferred();
+    EXPECT_EQ(runs, 1);
+}
