@@ -25,8 +25,8 @@ TEST(SimMainQueue, ClockStandsAtEachItemsDueTimeWhileItRuns) {
     double seenAt = 0;
     q.postAfter(0.8, [&] { seenAt = q.now(); });
     q.advance(2);
-    EXPECT_DOUBLE_EQ(seenAt - start, 0.8);
-    EXPECT_DOUBLE_EQ(q.now() - start, 2);
+    EXPECT_NEAR(seenAt - start, 0.8, 1e-6);
+    EXPECT_NEAR(q.now() - start, 2, 1e-6);
 }
 
 TEST(SimMainQueue, WorkPostedWhileRunningRunsInTheSameAdvanceWhenDue) {
