@@ -7,6 +7,9 @@ class SystemLog;
 class Environment;
 class Defaults;
 class Screens;
+class HotKeys;
+class FileWatch;
+class Preferences;
 
 // The ports of one backend (sim or linux), handed to the objects that need them. The backend
 // owns them; a Platform is a set of non-owning references.
@@ -16,6 +19,9 @@ struct Platform {
     Environment* environment = nullptr;
     Defaults* defaults = nullptr;
     Screens* screens = nullptr;
+    HotKeys* hotKeys = nullptr;
+    FileWatch* fileWatch = nullptr;
+    Preferences* preferences = nullptr;
 };
 
 }  // namespace tessane

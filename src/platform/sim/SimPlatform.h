@@ -3,7 +3,10 @@
 #include "platform/Platform.h"
 #include "platform/sim/SimDefaults.h"
 #include "platform/sim/SimEnvironment.h"
+#include "platform/sim/SimFileWatch.h"
+#include "platform/sim/SimHotKeys.h"
 #include "platform/sim/SimMainQueue.h"
+#include "platform/sim/SimPreferences.h"
 #include "platform/sim/SimScreens.h"
 #include "platform/sim/SimSystemLog.h"
 
@@ -17,6 +20,9 @@ struct SimPlatform {
     SimEnvironment environment;
     SimDefaults defaults;
     SimScreens screens;
+    SimHotKeys hotKeys;
+    SimFileWatch fileWatch{mainQueue};
+    SimPreferences preferences{environment.homeFolder(), &fileWatch};
 
     Platform platform() {
         Platform p;
@@ -25,6 +31,9 @@ struct SimPlatform {
         p.environment = &environment;
         p.defaults = &defaults;
         p.screens = &screens;
+        p.hotKeys = &hotKeys;
+        p.fileWatch = &fileWatch;
+        p.preferences = &preferences;
         return p;
     }
 };

@@ -1,0 +1,18 @@
+#include "system/ShortcutHelp.h"
+
+namespace tessane {
+
+const std::vector<ShortcutHelp>& ShortcutHelp::all() {
+    static const std::vector<ShortcutHelp> rows = {
+        {"switch", "Alt+Super+Tab", "Switch workspace — hold Alt+Super and press Tab to move on"},
+        {"show", "Alt+Super+1–9", "Show a workspace by number"},
+        {"hide", "Alt+Super+H", "Hide the current workspace"},
+        {"bring", "Alt+Super+B", "Bring the active workspace to this display"},
+        {"next", "Ctrl+Super+→", "Focus the next app in the workspace"},
+        {"prev", "Ctrl+Super+←", "Focus the previous app in the workspace"},
+        {"solo", "Ctrl+Super+Enter", "Solo the focused app (press again to restore)"},
+    };
+    return rows;
+}
+
+}  // namespace tessane
