@@ -1,8 +1,10 @@
 #pragma once
 
 #include "base/Geometry.h"
+#include "base/Signal.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -66,6 +68,30 @@ public:
 
     virtual std::vector<ScreenInfo> screens() const = 0;
     virtual std::optional<ScreenInfo> mainScreen() const = 0;
+
+    // ------------------------------------------------------------------------ notifications
+    // What the displays and the session tell us. Observers run on the main thread, in the order
+    // they subscribed, for every notification sent while their subscription lives. Displays
+    // change in bursts: a backend sends each notification as it happens and leaves the
+    // settling to its observers.
+    //
+    // The Linux backend sends:
+    // - screenParametersChanged on every RandR screen or output change (monitor added, removed,
+    //   rearranged, resolution) and when the struts or _NET_WORKAREA change the visible frames;
+    // - didWake, then screensDidWake, when the machine resumes (logind PrepareForSleep false);
+    // - sessionDidBecomeActive when the user's session becomes the active one again (logind
+    //   session Active, after a switch of users or an unlock of the seat);
+    // - activeSpaceDidChange when the current desktop changes (_NET_CURRENT_DESKTOP).
+    enum class Notification {
+        screenParametersChanged,
+        didWake,
+        screensDidWake,
+        sessionDidBecomeActive,
+        activeSpaceDidChange,
+    };
+
+    [[nodiscard]] virtual Subscription observe(Notification notification,
+                                               std::function<void()> handler) = 0;
 };
 
 }  // namespace tessane

@@ -24,4 +24,16 @@ ScreenInfo SimScreens::screen(Rect frame, std::optional<uint32_t> displayNumber,
     return s;
 }
 
+Subscription SimScreens::observe(Notification notification, std::function<void()> handler) {
+    return notifications_.at(static_cast<size_t>(notification)).subscribe(std::move(handler));
+}
+
+void SimScreens::notify(Notification notification) {
+    notifications_.at(static_cast<size_t>(notification)).emit();
+}
+
+size_t SimScreens::observerCount(Notification notification) const {
+    return notifications_.at(static_cast<size_t>(notification)).observerCount();
+}
+
 }  // namespace tessane::sim

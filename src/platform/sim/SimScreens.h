@@ -2,6 +2,7 @@
 
 #include "platform/Screens.h"
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <vector>
@@ -25,7 +26,14 @@ public:
     static ScreenInfo screen(Rect frame, std::optional<uint32_t> displayNumber = std::nullopt,
                              std::optional<std::string> displayUUID = std::nullopt);
 
+    // --- notifications: tests send them (the sim does not send any on its own, so a test that
+    // changes the set of displays also says when the system would have told) ---
+    Subscription observe(Notification notification, std::function<void()> handler) override;
+    void notify(Notification notification);
+    size_t observerCount(Notification notification) const;
+
 private:
+    std::array<Signal<>, 5> notifications_;
     std::vector<ScreenInfo> screens_;
     std::optional<size_t> mainIndex_ = 0;
 };
