@@ -10,6 +10,7 @@ class Screens;
 class HotKeys;
 class FileWatch;
 class Preferences;
+class Accessibility;
 
 // The ports of one backend (sim or linux), handed to the objects that need them. The backend
 // owns them; a Platform is a set of non-owning references.
@@ -22,6 +23,7 @@ struct Platform {
     HotKeys* hotKeys = nullptr;
     FileWatch* fileWatch = nullptr;
     Preferences* preferences = nullptr;
+    Accessibility* accessibility = nullptr;
 };
 
 }  // namespace tessane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/sim/SimAccessibility.h"
 #include "platform/sim/SimDefaults.h"
 #include "platform/sim/SimEnvironment.h"
 #include "platform/sim/SimFileWatch.h"
@@ -9,6 +10,7 @@
 #include "platform/sim/SimPreferences.h"
 #include "platform/sim/SimScreens.h"
 #include "platform/sim/SimSystemLog.h"
+#include "platform/sim/SimWindowServer.h"
 
 namespace tessane::sim {
 
@@ -23,6 +25,8 @@ struct SimPlatform {
     SimHotKeys hotKeys;
     SimFileWatch fileWatch{mainQueue};
     SimPreferences preferences{environment.homeFolder(), &fileWatch};
+    SimWindowServer windowServer{mainQueue};
+    SimAccessibility accessibility{windowServer, mainQueue};
 
     Platform platform() {
         Platform p;
@@ -34,6 +38,7 @@ struct SimPlatform {
         p.hotKeys = &hotKeys;
         p.fileWatch = &fileWatch;
         p.preferences = &preferences;
+        p.accessibility = &accessibility;
         return p;
     }
 };

@@ -1,0 +1,150 @@
+#pragma once
+
+#include "platform/AccessibilityValue.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tessane {
+
+// Names of the attributes, actions and notifications that Tessane uses, with what a backend must
+// answer for each. "Missing" means: answer AXError::noValue (or attributeUnsupported when the
+// element has no such attribute at all); callers treat every error as a missing value.
+//
+// Application element (one per process, see Accessibility::applicationElement):
+//   AXRole            string "AXApplication".
+//   AXTitle           string, the application's name.
+//   AXWindows         array of window elements, front to back, minimized windows included.
+//   AXFocusedWindow   element of the window with keyboard focus; missing when none.
+//   AXMainWindow      element of the main window; missing when none.
+//   AXMenuBar         element of the menu bar; missing when the backend cannot see menus.
+// Window element:
+//   AXTitle           string; missing when the window has none.
+//   AXRole            string, "AXWindow" for top-level windows.
+//   AXSubrole         string: "AXStandardWindow" for ordinary document windows, "AXDialog",
+//                     "AXFloatingWindow", ... for others.
+//   AXPosition        point, top-left corner in Accessibility coordinates (origin at the
+//                     top-left of the primary display, y down). Writable.
+//   AXSize            size in points, frame included. Writable; a window may keep another
+//                     size (minimum size) and still answer success.
+//   AXMinimized       Boolean (never a number). Writable (false un-minimizes).
+//   AXMain            Boolean.
+//   AXFullScreen      Boolean: the window is in the desktop's own full-screen state.
+//   AXIdentifier      string; the system's open and save panels answer "open-panel" and
+//                     "save-panel"; missing for most windows.
+//   AXDocument        string holding a URL ("file:///path/to/doc") of the window's document.
+// Menu bar, its menus and items (read top-down through AXChildren):
+//   AXChildren        array of elements: menu bar -> menu-bar items -> one menu -> menu items.
+//   AXTitle           string, of menu-bar items and menu items.
+//   AXMenuItemCmdChar string, the key equivalent's character; missing when there is none.
+//   AXMenuItemCmdModifiers  integer, 0 for Command alone (bit 0 Shift, 1 Option, 2 Control,
+//                     3 "no Command").
+//   AXEnabled         Boolean.
+namespace ax {
+inline constexpr const char* kRole = "AXRole";
+inline constexpr const char* kSubrole = "AXSubrole";
+inline constexpr const char* kTitle = "AXTitle";
+inline constexpr const char* kWindows = "AXWindows";
+inline constexpr const char* kPosition = "AXPosition";
+inline constexpr const char* kSize = "AXSize";
+inline constexpr const char* kMinimized = "AXMinimized";
+inline constexpr const char* kMain = "AXMain";
+inline constexpr const char* kFullScreen = "AXFullScreen";
+inline constexpr const char* kIdentifier = "AXIdentifier";
+inline constexpr const char* kDocument = "AXDocument";
+inline constexpr const char* kFocusedWindow = "AXFocusedWindow";
+inline constexpr const char* kMainWindow = "AXMainWindow";
+inline constexpr const char* kChildren = "AXChildren";
+inline constexpr const char* kMenuBar = "AXMenuBar";
+inline constexpr const char* kMenuItemCmdChar = "AXMenuItemCmdChar";
+inline constexpr const char* kMenuItemCmdModifiers = "AXMenuItemCmdModifiers";
+inline constexpr const char* kEnabled = "AXEnabled";
+
+inline constexpr const char* kRoleApplication = "AXApplication";
+inline constexpr const char* kRoleWindow = "AXWindow";
+inline constexpr const char* kSubroleStandardWindow = "AXStandardWindow";
+inline constexpr const char* kSubroleDialog = "AXDialog";
+inline constexpr const char* kSubroleFloatingWindow = "AXFloatingWindow";
+inline constexpr const char* kIdentifierOpenPanel = "open-panel";
+inline constexpr const char* kIdentifierSavePanel = "save-panel";
+
+// Actions: press a menu item; bring a window to the front of its application (it becomes main
+// and focused).
+inline constexpr const char* kPress = "AXPress";
+inline constexpr const char* kRaise = "AXRaise";
+
+// Notifications. The element delivered is the window concerned (for the first three too, even
+// though they are registered on the application element).
+inline constexpr const char* kFocusedWindowChanged = "AXFocusedWindowChanged";
+inline constexpr const char* kMainWindowChanged = "AXMainWindowChanged";
+inline constexpr const char* kWindowCreated = "AXWindowCreated";
+inline constexpr const char* kWindowMoved = "AXWindowMoved";
+inline constexpr const char* kWindowResized = "AXWindowResized";
+inline constexpr const char* kUIElementDestroyed = "AXUIElementDestroyed";
+}  // namespace ax
+
+// One registration point for notifications of one process. Destroying it, or detach(), ends
+// every registration: no callback runs after that, not even one already on its way.
+class AXObserver {
+public:
+    virtual ~AXObserver() = default;
+
+    // Registers `notification` on `element` (the application element, or one of its windows).
+    // A registration on the application element also hears that notification for each of the
+    // application's windows. Fails with cannotComplete when the application does not answer in
+    // time, notificationUnsupported for an unknown name, notificationAlreadyRegistered for a
+    // repeat, illegalArgument for an element of another process.
+    virtual AXError addNotification(const AXElement& element, const std::string& notification) = 0;
+    virtual void detach() = 0;
+};
+
+// The desktop's accessibility service: reading, changing and observing other applications'
+// user-interface objects. Everything runs on the main thread; calls block while the other
+// application answers, at most for the element's messaging time-out.
+class Accessibility {
+public:
+    using Element = AXElement;
+    using Value = AXValue;
+    // (element the notification is about, notification name); always called on the main queue,
+    // asynchronously: also for changes Tessane itself made.
+    using ObserverCallback = std::function<void(const AXElement&, const std::string&)>;
+
+    struct ObserverResult {
+        AXError error = AXError::failure;
+        std::unique_ptr<AXObserver> observer;  // null on failure
+    };
+
+    virtual ~Accessibility() = default;
+
+    // The application element of a process. Always made, even for a process that does not
+    // exist (reads on it then fail); equal for equal pids.
+    virtual AXElement applicationElement(Pid pid) = 0;
+    // The process that owns an element; absent for a null or unknown element.
+    virtual std::optional<Pid> pid(const AXElement& element) = 0;
+
+    virtual AXAttributeResult copyAttribute(const AXElement& element, std::string_view attribute) = 0;
+    virtual AXError setAttribute(const AXElement& element, std::string_view attribute,
+                                 const AXValue& value) = 0;
+    virtual AXError performAction(const AXElement& element, std::string_view action) = 0;
+
+    // The longest a call on this element waits for its application, in seconds; 0 puts back the
+    // default. A time-out set on an application element covers all of its elements that have
+    // none of their own. A call that runs out answers cannotComplete.
+    virtual AXError setMessagingTimeout(const AXElement& element, float seconds) = 0;
+
+    virtual ObserverResult createObserver(Pid pid, ObserverCallback callback) = 0;
+
+    // Whether Tessane may control other applications' windows. With `prompt`, an untrusted
+    // process also asks the user to grant it (the answer is still the current state).
+    virtual bool isProcessTrusted() = 0;
+    virtual bool isProcessTrustedWithPrompt(bool prompt) = 0;
+
+    // The window server's number of a window element; absent when the backend cannot tell,
+    // which callers take as a normal answer.
+    virtual std::optional<uint32_t> windowNumber(const AXElement& window) = 0;
+};
+
+}  // namespace tessane
