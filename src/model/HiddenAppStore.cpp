@@ -1,0 +1,25 @@
+#include "model/HiddenAppStore.h"
+
+#include "model/Log.h"
+#include "platform/Defaults.h"
+
+namespace tessane {
+
+std::vector<std::string> UserDefaultsHiddenAppStore::loadHiddenBundleIDs() const {
+    if (auto ids = defaults_.stringArray(kKey)) return *ids;
+    if (defaults_.value(kKey)) {
+        Log::line(std::string("[Tessane] Hidden-app ledger: ") + kKey +
+                  " does not hold a list of bundle identifiers — reading it as empty.");
+    }
+    return {};
+}
+
+void UserDefaultsHiddenAppStore::saveHiddenBundleIDs(const std::vector<std::string>& bundleIDs) {
+    if (bundleIDs.empty()) {
+        defaults_.remove(kKey);
+    } else {
+        defaults_.set(kKey, bundleIDs);
+    }
+}
+
+}  // namespace tessane
