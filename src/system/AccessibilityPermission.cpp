@@ -1,0 +1,55 @@
+#include "system/AccessibilityPermission.h"
+
+#include "model/Log.h"
+
+namespace tessane {
+
+namespace {
+const char* text(bool b) { return b ? "true" : "false"; }
+}  // namespace
+
+std::string AccessibilityPermission::Diagnostics::logLine() const {
+    return std::string("trusted=") + text(isTrusted) + " id=" + bundleIdentifier +
+           " pid=" + std::to_string(pid) + " fromApplications=" + text(isRunningFromApplications) +
+           " fromBundle=" + text(isRunningFromBundle) + " path=" + bundlePath;
+}
+
+AccessibilityPermission::AccessibilityPermission(Accessibility& accessibility,
+                                                 std::function<Identity()> identity,
+                                                 std::function<void(const std::string&)> openURL)
+    : ax_(accessibility), identity_(std::move(identity)), openURL_(std::move(openURL)) {}
+
+bool AccessibilityPermission::isApplicationsLocation(std::string_view path) {
+    return path.starts_with("/usr/") || path.starts_with("/opt/");
+}
+
+AccessibilityPermission::Diagnostics AccessibilityPermission::diagnostics() const {
+    const Identity id = identity_ ? identity_() : Identity{};
+    Diagnostics d;
+    d.isTrusted = ax_.isProcessTrusted();
+    d.bundleIdentifier = id.bundleIdentifier.value_or("(none)");
+    d.bundlePath = id.bundlePath;
+    d.executablePath = id.executablePath.value_or("(none)");
+    d.processName = id.processName;
+    d.pid = id.pid;
+    d.isRunningFromBundle = id.runsAsInstalledApplication;
+    d.isRunningFromApplications = isApplicationsLocation(id.bundlePath);
+    return d;
+}
+
+void AccessibilityPermission::logDiagnostics(std::string_view context) const {
+    Log::line("[Tessane][AX] " + std::string(context) + ": " + diagnostics().logLine());
+}
+
+bool AccessibilityPermission::ensureTrusted() const {
+    if (ax_.isProcessTrusted()) return true;
+    ax_.isProcessTrustedWithPrompt(true);
+    logDiagnostics("ensureTrusted (not trusted)");
+    return false;
+}
+
+void AccessibilityPermission::openSystemSettings() const {
+    if (openURL_) openURL_(std::string(kHelpURL));
+}
+
+}  // namespace tessane

@@ -1,0 +1,90 @@
+#include "system/AccessibilityPermission.h"
+
+#include "model/Log.h"
+#include "platform/sim/SimPlatform.h"
+
+#include <gtest/gtest.h>
+
+using namespace tessane;
+using namespace tessane::sim;
+
+namespace {
+
+// The log's lines without the time of day the ring puts in front.
+std::vector<std::string> logLines() {
+    std::vector<std::string> out;
+    for (auto& line : Log::recentLines(Log::kRingCapacity)) {
+        const auto tag = line.find("[Tessane]");
+        out.push_back(tag == std::string::npos ? line : line.substr(tag));
+    }
+    return out;
+}
+
+class AccessibilityPermissionTest : public ::testing::Test {
+protected:
+    void SetUp() override { Log::resetForTesting(); }
+    void TearDown() override { Log::resetForTesting(); }
+
+    SimPlatform sim;
+    AccessibilityPermission::Identity identity{
+        .bundleIdentifier = "tessane",
+        .bundlePath = "/usr/bin",
+        .executablePath = "/usr/bin/tessane",
+        .processName = "tessane",
+        .pid = 4321,
+        .runsAsInstalledApplication = true,
+    };
+    std::vector<std::string> opened;
+    AccessibilityPermission permission{sim.accessibility, [this] { return identity; },
+                                       [this](const std::string& url) { opened.push_back(url); }};
+};
+
+TEST_F(AccessibilityPermissionTest, DiagnosticsLineStatesIdentityAndLocation) {
+    EXPECT_EQ(permission.diagnostics().logLine(),
+              "trusted=true id=tessane pid=4321 fromApplications=true fromBundle=true path=/usr/bin");
+
+    // A development build: installed-style run from a folder outside the system locations.
+    identity.bundlePath = "/home/ana/src/tessane/build/app";
+    EXPECT_EQ(permission.diagnostics().logLine(),
+              "trusted=true id=tessane pid=4321 fromApplications=false fromBundle=true "
+              "path=/home/ana/src/tessane/build/app");
+
+    // A bare executable from a test run, without a desktop-file id.
+    identity.bundleIdentifier.reset();
+    identity.executablePath.reset();
+    identity.runsAsInstalledApplication = false;
+    sim.accessibility.setTrusted(false);
+    auto d = permission.diagnostics();
+    EXPECT_EQ(d.executablePath, "(none)");
+    EXPECT_EQ(d.logLine(),
+              "trusted=false id=(none) pid=4321 fromApplications=false fromBundle=false "
+              "path=/home/ana/src/tessane/build/app");
+
+    permission.logDiagnostics("launch");
+    EXPECT_EQ(logLines(), std::vector<std::string>{"[Tessane][AX] launch: " + d.logLine()});
+}
+
+TEST_F(AccessibilityPermissionTest, EnsureTrustedPromptsAndLogsOnlyWhenMissing) {
+    EXPECT_TRUE(permission.ensureTrusted());
+    EXPECT_EQ(sim.accessibility.promptCount(), 0);
+    EXPECT_TRUE(logLines().empty());
+
+    sim.accessibility.setTrusted(false);
+    EXPECT_FALSE(permission.ensureTrusted());
+    EXPECT_FALSE(permission.ensureTrusted());
+    EXPECT_EQ(sim.accessibility.promptCount(), 2);
+    auto lines = logLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].rfind("[Tessane][AX] ensureTrusted (not trusted): trusted=false id=tessane", 0), 0u);
+}
+
+TEST_F(AccessibilityPermissionTest, OpenSettingsOpensTheHelpOrNothing) {
+    permission.openSystemSettings();
+    EXPECT_EQ(opened, std::vector<std::string>{std::string(AccessibilityPermission::kHelpURL)});
+
+    AccessibilityPermission withoutOpener{sim.accessibility, [this] { return identity; }};
+    withoutOpener.openSystemSettings();  // nothing to open it with: nothing happens
+    EXPECT_EQ(opened.size(), 1u);
+}
+
+}  // namespace
