@@ -1,0 +1,183 @@
+#include "model/StoredJsonWriter.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace tessane {
+namespace {
+
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+// Every 12-bit value as its two Base64 characters: one lookup per half of a 3-byte group.
+struct PairTable {
+    std::array<char, 4096 * 2> chars{};
+    constexpr PairTable() {
+        for (int i = 0; i < 4096; ++i) {
+            chars[2 * i] = kAlphabet[i >> 6];
+            chars[2 * i + 1] = kAlphabet[i & 63];
+        }
+    }
+};
+constexpr PairTable kPairs;
+
+bool isValidUtf8At(const unsigned char* p, const unsigned char* end, size_t& length) {
+    const unsigned char c = p[0];
+    size_t n;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) n = 2;
+    else if (c == 0xE0) n = 3, lo = 0xA0;
+    else if (c >= 0xE1 && c <= 0xEC) n = 3;
+    else if (c == 0xED) n = 3, hi = 0x9F;
+    else if (c >= 0xEE && c <= 0xEF) n = 3;
+    else if (c == 0xF0) n = 4, lo = 0x90;
+    else if (c >= 0xF1 && c <= 0xF3) n = 4;
+    else if (c == 0xF4) n = 4, hi = 0x8F;
+    else return false;
+    if (static_cast<size_t>(end - p) < n || p[1] < lo || p[1] > hi) return false;
+    for (size_t i = 2; i < n; ++i)
+        if (p[i] < 0x80 || p[i] > 0xBF) return false;
+    length = n;
+    return true;
+}
+
+}  // namespace
+
+void StoredJsonWriter::separate() {
+    if (afterKey_) {
+        afterKey_ = false;
+        return;
+    }
+    if (needsComma_) out_.push_back(',');
+    needsComma_ = true;
+}
+
+void StoredJsonWriter::beginObject() {
+    separate();
+    out_.push_back('{');
+    needsComma_ = false;
+}
+
+void StoredJsonWriter::endObject() {
+    out_.push_back('}');
+    needsComma_ = true;
+}
+
+void StoredJsonWriter::beginArray() {
+    separate();
+    out_.push_back('[');
+    needsComma_ = false;
+}
+
+void StoredJsonWriter::endArray() {
+    out_.push_back(']');
+    needsComma_ = true;
+}
+
+void StoredJsonWriter::key(std::string_view name) {
+    separate();
+    escaped(name);
+    out_.push_back(':');
+    afterKey_ = true;
+}
+
+void StoredJsonWriter::string(std::string_view value) {
+    separate();
+    escaped(value);
+}
+
+void StoredJsonWriter::escaped(std::string_view value) {
+    out_.push_back('"');
+    const auto* p = reinterpret_cast<const unsigned char*>(value.data());
+    const auto* end = p + value.size();
+    while (p < end) {
+        // Copy the longest run that needs no care in one go.
+        const auto* run = p;
+        while (p < end && *p >= 0x20 && *p < 0x80 && *p != '"' && *p != '\\') ++p;
+        out_.append(reinterpret_cast<const char*>(run), static_cast<size_t>(p - run));
+        if (p == end) break;
+        const unsigned char c = *p;
+        if (c >= 0x80) {
+            size_t n = 0;
+            if (isValidUtf8At(p, end, n)) {
+                out_.append(reinterpret_cast<const char*>(p), n);
+                p += n;
+            } else {
+                out_ += "\xEF\xBF\xBD";  // U+FFFD
+                ++p;
+            }
+            continue;
+        }
+        switch (c) {
+            case '"': out_ += "\\\""; break;
+            case '\\': out_ += "\\\\"; break;
+            case '\b': out_ += "\\b"; break;
+            case '\f': out_ += "\\f"; break;
+            case '\n': out_ += "\\n"; break;
+            case '\r': out_ += "\\r"; break;
+            case '\t': out_ += "\\t"; break;
+            default: {
+                static constexpr char hex[] = "0123456789abcdef";
+                const char u[] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 0xF]};
+                out_.append(u, sizeof u);
+            }
+        }
+        ++p;
+    }
+    out_.push_back('"');
+}
+
+void StoredJsonWriter::number(double value) {
+    separate();
+    if (!std::isfinite(value)) value = 0;
+    char buf[32];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    (void)ec;
+    out_.append(buf, end);
+}
+
+void StoredJsonWriter::unsignedInteger(uint64_t value) {
+    separate();
+    char buf[24];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    (void)ec;
+    out_.append(buf, end);
+}
+
+void StoredJsonWriter::boolean(bool value) {
+    separate();
+    out_ += value ? "true" : "false";
+}
+
+void StoredJsonWriter::base64(const Bytes& data) {
+    separate();
+    out_.push_back('"');
+    const size_t full = data.size() / 3;
+    const size_t rest = data.size() % 3;
+    const size_t at = out_.size();
+    out_.resize(at + (full + (rest ? 1 : 0)) * 4);
+    char* o = out_.data() + at;
+    const uint8_t* s = data.data();
+    for (size_t g = 0; g < full; ++g, s += 3, o += 4) {
+        const uint32_t v = uint32_t(s[0]) << 16 | uint32_t(s[1]) << 8 | s[2];
+        std::memcpy(o, &kPairs.chars[(v >> 12) * 2], 2);
+        std::memcpy(o + 2, &kPairs.chars[(v & 0xFFF) * 2], 2);
+    }
+    if (rest == 1) {
+        const uint32_t v = uint32_t(s[0]) << 16;
+        o[0] = kAlphabet[v >> 18];
+        o[1] = kAlphabet[v >> 12 & 63];
+        o[2] = '=';
+        o[3] = '=';
+    } else if (rest == 2) {
+        const uint32_t v = uint32_t(s[0]) << 16 | uint32_t(s[1]) << 8;
+        o[0] = kAlphabet[v >> 18];
+        o[1] = kAlphabet[v >> 12 & 63];
+        o[2] = kAlphabet[v >> 6 & 63];
+        o[3] = '=';
+    }
+    out_.push_back('"');
+}
+
+}  // namespace tessane

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "model/StoredJsonReader.h"
+#include "model/Workspace.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessane {
+
+// The stored JSON form of the workspace records: one JSON array of workspaces, every record an
+// object whose keys are its field names, written in sorted order; absent optionals are omitted
+// (and read as absent when missing or null); UUIDs are 8-4-4-4-12 strings, bytes standard
+// Base64, enumerations their raw strings. A split-tree node is an object with exactly one key
+// naming its case ("split" or "app"). Unknown keys are ignored.
+//
+// Decoding throws DecodeFailure (with the path of the offending value) for any missing required
+// key, wrong type, unknown enumeration string, malformed UUID or Base64 text; one bad record
+// fails the whole list.
+
+std::string encodeWorkspaces(const std::vector<Workspace>& workspaces);
+std::vector<Workspace> decodeWorkspaces(std::string_view json);
+
+std::string encodeWorkspace(const Workspace& workspace);
+Workspace decodeWorkspace(std::string_view json);
+
+}  // namespace tessane

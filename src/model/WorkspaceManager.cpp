@@ -1,0 +1,285 @@
+#include "model/WorkspaceManager.h"
+
+#include "base/Text.h"
+#include "model/Log.h"
+#include "model/NonFiniteNumbers.h"
+
+#include <algorithm>
+#include <set>
+
+namespace tessane {
+namespace {
+
+bool isAscii(std::string_view s) {
+    for (unsigned char c : s)
+        if (c >= 0x80) return false;
+    return true;
+}
+
+// Strings compare as Unicode text: canonically equivalent spellings are equal, nothing folded.
+bool sameText(std::string_view a, std::string_view b) {
+    if (a == b) return true;
+    if (isAscii(a) && isAscii(b)) return false;
+    return text::canonicallyEqual(a, b);
+}
+
+std::string quoted(const std::string& name) { return "\u201C" + name + "\u201D"; }
+
+void logDropped(const std::string& workspaceName, const std::vector<std::string>& dropped) {
+    if (dropped.empty()) return;
+    std::string fields;
+    for (const auto& f : dropped) fields += (fields.empty() ? "" : ", ") + f;
+    Log::line("[Tessane] Dropped numbers that are not finite from " + quoted(workspaceName) + ": " + fields + ".");
+}
+
+}  // namespace
+
+WorkspaceManager::WorkspaceManager(WorkspaceStore store, const AppCatalog& catalog)
+    : store_(std::move(store)), registry_(catalog) {
+    std::vector<Workspace> loaded = store_.load();
+    for (auto& ws : loaded) logDropped(ws.name, dropNonFiniteNumbers(ws));
+    workspaces_.set(std::move(loaded));
+    migrateOversizedIcons();
+    migrateChangedBundleIDs();
+}
+
+long WorkspaceManager::indexOf(const Uuid& id) const {
+    const auto& list = workspaces_.get();
+    for (size_t i = 0; i < list.size(); ++i)
+        if (list[i].id == id) return static_cast<long>(i);
+    return -1;
+}
+
+void WorkspaceManager::commit(std::vector<Workspace> list) {
+    workspaces_.set(std::move(list));
+    store_.save(workspaces_.get());
+}
+
+std::optional<Workspace> WorkspaceManager::workspace(const Uuid& id) const {
+    const long i = indexOf(id);
+    if (i < 0) return std::nullopt;
+    return workspaces_.get()[static_cast<size_t>(i)];
+}
+
+std::optional<Workspace> WorkspaceManager::workspaceUsing(const std::string& bundleIdentifier,
+                                                          const std::optional<Uuid>& excluding) const {
+    for (const auto& ws : workspaces_.get()) {
+        if (excluding && ws.id == *excluding) continue;
+        for (const auto& app : ws.apps)
+            if (sameText(app.bundleIdentifier, bundleIdentifier)) return ws;
+    }
+    return std::nullopt;
+}
+
+void WorkspaceManager::update(Workspace workspace) {
+    const long i = indexOf(workspace.id);
+    if (i < 0) return;
+    logDropped(workspace.name, dropNonFiniteNumbers(workspace));
+    auto list = workspaces_.get();
+    list[static_cast<size_t>(i)] = std::move(workspace);
+    commit(std::move(list));
+}
+
+bool WorkspaceManager::setLastDocument(const std::string& path, const Uuid& appID) {
+    const auto& current = workspaces_.get();
+    for (size_t w = 0; w < current.size(); ++w) {
+        for (size_t a = 0; a < current[w].apps.size(); ++a) {
+            const ManagedApp& app = current[w].apps[a];
+            if (app.id != appID) continue;
+            if (app.lastDocumentPath && sameText(*app.lastDocumentPath, path)) return false;
+            auto list = current;
+            list[w].apps[a].lastDocumentPath = path;
+            commit(std::move(list));
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string WorkspaceManager::uniqueName(const std::string& base) const {
+    std::set<std::string> names;
+    for (const auto& ws : workspaces_.get()) names.insert(text::nfc(ws.name));
+    if (!names.count(text::nfc(base))) return base;
+    for (int n = 2;; ++n) {
+        std::string candidate = base + " " + std::to_string(n);
+        if (!names.count(text::nfc(candidate))) return candidate;
+    }
+}
+
+std::string WorkspaceManager::nameOf(const std::optional<Uuid>& id) const {
+    if (!id) return "none";
+    const long i = indexOf(*id);
+    if (i >= 0) return workspaces_.get()[static_cast<size_t>(i)].name;
+    return id->string();
+}
+
+Workspace WorkspaceManager::createWorkspace(const std::string& name) {
+    std::string base = text::trimmed(name);
+    if (base.empty()) base = "New Workspace";
+    Workspace ws;
+    ws.id = Uuid::random();
+    ws.name = uniqueName(base);
+    ws.layout = Layout{};
+    ws.layout.type = LayoutType::leftRightSplit;
+    ws.isEnabled = true;
+    auto list = workspaces_.get();
+    list.push_back(ws);
+    commit(std::move(list));
+    return ws;
+}
+
+void WorkspaceManager::setActiveWorkspace(const std::optional<Uuid>& id) {
+    if (id == activeWorkspaceID_.get()) return;
+    Log::line("[Tessane] Active workspace changed: " + nameOf(activeWorkspaceID_.get()) + " \u2192 " + nameOf(id));
+    activeWorkspaceID_.set(id);
+    if (id) lastShownWorkspaceID_.set(id);
+}
+
+void WorkspaceManager::deleteWorkspace(const Uuid& id) {
+    auto list = workspaces_.get();
+    std::erase_if(list, [&](const Workspace& ws) { return ws.id == id; });
+    workspaces_.set(std::move(list));
+    if (activeWorkspaceID_.get() == id) activeWorkspaceID_.set(std::nullopt);
+    if (lastShownWorkspaceID_.get() == id) lastShownWorkspaceID_.set(std::nullopt);
+    store_.save(workspaces_.get());
+}
+
+void WorkspaceManager::renameWorkspace(const Uuid& id, const std::string& newName) {
+    const long i = indexOf(id);
+    if (i < 0) return;
+    const std::string name = text::trimmed(newName);
+    if (name.empty()) return;
+    if (sameText(name, workspaces_.get()[static_cast<size_t>(i)].name)) return;
+    auto list = workspaces_.get();
+    list[static_cast<size_t>(i)].name = name;
+    commit(std::move(list));
+}
+
+Workspace WorkspaceManager::changingLayoutType(const Workspace& workspace, LayoutType type) {
+    Workspace copy = workspace;
+    copy.layout.type = type;
+    copy.layout.threeColumns.reset();
+    for (auto& app : copy.apps) app.observedMinSize.reset();
+    copy.lastContainerFrame.reset();
+    copy.topologyFrames.reset();
+    copy.savedLayout.reset();
+    return copy;
+}
+
+void WorkspaceManager::setLayoutType(LayoutType type, const Uuid& workspaceID) {
+    const long i = indexOf(workspaceID);
+    if (i < 0) return;
+    const Workspace& current = workspaces_.get()[static_cast<size_t>(i)];
+    if (current.layout.type == type) return;
+    auto list = workspaces_.get();
+    list[static_cast<size_t>(i)] = changingLayoutType(current, type);
+    commit(std::move(list));
+}
+
+void WorkspaceManager::setThreeColumns(bool on, const Uuid& workspaceID) {
+    const long i = indexOf(workspaceID);
+    if (i < 0) return;
+    Workspace ws = workspaces_.get()[static_cast<size_t>(i)];
+    if (on) {
+        if (ws.layout.threeColumns) return;
+        if (ws.layout.type != LayoutType::threeLeftOneRightTwo)
+            ws = changingLayoutType(ws, LayoutType::threeLeftOneRightTwo);
+        ws.layout.ratios = std::vector<double>{1.0 / 3.0, 0.5};
+        ws.layout.threeColumns = ThreeColumnsState{false, std::vector<double>{0.5, 0.5}};
+    } else {
+        if (!ws.layout.threeColumns) return;
+        ws.layout = ws.layout.foldingThreeColumns(true);
+        ws.layout.threeColumns.reset();
+    }
+    auto list = workspaces_.get();
+    list[static_cast<size_t>(i)] = std::move(ws);
+    commit(std::move(list));
+}
+
+void WorkspaceManager::addApp(ManagedApp app, const Uuid& workspaceID) {
+    const long i = indexOf(workspaceID);
+    if (i < 0) return;
+    if (workspaceUsing(app.bundleIdentifier, workspaceID)) return;
+    const Workspace& current = workspaces_.get()[static_cast<size_t>(i)];
+    // Panes are named by their app's id: one record twice would make two panes that every
+    // lookup by id confuses (removing one removes both).
+    for (const auto& existing : current.apps) {
+        if (existing.id == app.id) {
+            Log::line("[Tessane] Not adding " + app.displayName + " to " + quoted(current.name) +
+                      " again: that app record is already in it.");
+            return;
+        }
+    }
+    const auto dropped = dropNonFiniteNumbers(app);
+    if (!dropped.empty()) logDropped(current.name, dropped);
+    auto list = workspaces_.get();
+    Workspace& ws = list[static_cast<size_t>(i)];
+    if (ws.apps.empty()) {
+        app.role = AppRole::primary;
+        ws.primaryAppID = app.id;
+        ws.primaryAppBundleIdentifier = app.bundleIdentifier;
+    }
+    ws.apps.push_back(std::move(app));
+    commit(std::move(list));
+}
+
+void WorkspaceManager::removeApp(const Uuid& appID, const Uuid& workspaceID) {
+    const long i = indexOf(workspaceID);
+    if (i < 0) return;
+    auto list = workspaces_.get();
+    Workspace& ws = list[static_cast<size_t>(i)];
+    const ManagedApp* primary = ws.primaryApp();
+    const std::optional<Uuid> primaryID = primary ? std::optional<Uuid>(primary->id) : std::nullopt;
+    std::erase_if(ws.apps, [&](const ManagedApp& app) { return app.id == appID; });
+    if (primaryID == appID) {
+        if (ws.apps.empty()) {
+            ws.primaryAppID.reset();
+            ws.primaryAppBundleIdentifier.reset();
+        } else {
+            ws.primaryAppID = ws.apps.front().id;
+            ws.primaryAppBundleIdentifier = ws.apps.front().bundleIdentifier;
+            for (size_t a = 0; a < ws.apps.size(); ++a) ws.apps[a].role = a == 0 ? AppRole::primary : AppRole::secondary;
+        }
+    }
+    commit(std::move(list));
+}
+
+void WorkspaceManager::moveApp(const Uuid& appID, const Uuid& workspaceID, int by) {
+    const long i = indexOf(workspaceID);
+    if (i < 0) return;
+    const auto& apps = workspaces_.get()[static_cast<size_t>(i)].apps;
+    long from = -1;
+    for (size_t a = 0; a < apps.size(); ++a)
+        if (apps[a].id == appID) {
+            from = static_cast<long>(a);
+            break;
+        }
+    if (from < 0) return;
+    const long to = from + by;
+    if (to < 0 || to >= static_cast<long>(apps.size())) return;
+    auto list = workspaces_.get();
+    auto& moved = list[static_cast<size_t>(i)].apps;
+    std::swap(moved[static_cast<size_t>(from)], moved[static_cast<size_t>(to)]);
+    commit(std::move(list));
+}
+
+void WorkspaceManager::setPrimaryApp(const Uuid& appID, const Uuid& workspaceID) {
+    const long i = indexOf(workspaceID);
+    if (i < 0) return;
+    const auto& apps = workspaces_.get()[static_cast<size_t>(i)].apps;
+    if (std::none_of(apps.begin(), apps.end(), [&](const ManagedApp& a) { return a.id == appID; })) return;
+    auto list = workspaces_.get();
+    Workspace& ws = list[static_cast<size_t>(i)];
+    for (auto& app : ws.apps) {
+        if (app.id == appID) {
+            ws.primaryAppID = app.id;
+            ws.primaryAppBundleIdentifier = app.bundleIdentifier;
+            app.role = AppRole::primary;
+        } else {
+            app.role = AppRole::secondary;
+        }
+    }
+    commit(std::move(list));
+}
+
+}  // namespace tessane

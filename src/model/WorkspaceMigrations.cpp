@@ -1,0 +1,83 @@
+// The two repairs that run once, right after the stored list is loaded and before anybody else
+// sees it: icons stored far too large, and apps whose bundle identifier changed on disk.
+#include "model/Log.h"
+#include "model/WorkspaceManager.h"
+
+#include <set>
+
+namespace tessane {
+namespace {
+
+// Icons are stored as 128 x 128 PNGs; anything above this was stored at some other size.
+constexpr size_t kOversizedIconBytes = 200'000;
+
+}  // namespace
+
+void WorkspaceManager::migrateOversizedIcons() {
+    auto list = workspaces_.get();
+    if (list.empty()) {
+        workspaces_.set(std::move(list));
+        return;
+    }
+    bool changed = false;
+    for (auto& ws : list) {
+        for (auto& app : ws.apps) {
+            if (!app.iconData || app.iconData->size() <= kOversizedIconBytes) continue;
+            if (auto url = registry_.resolveURL(app))
+                app.iconData = registry_.iconPNG(*url, AppRegistry::kIconSide);
+            else
+                app.iconData.reset();
+            changed = true;
+        }
+    }
+    workspaces_.set(std::move(list));
+    if (changed) {
+        Log::line("[Tessane] Migrated oversized app icons to small PNGs; re-persisting workspaces.");
+        store_.save(workspaces_.get());
+    }
+}
+
+void WorkspaceManager::migrateChangedBundleIDs() {
+    auto list = workspaces_.get();
+    const AppCatalog& catalog = registry_.catalog();
+
+    std::set<std::string> inUse;
+    for (const auto& ws : list)
+        for (const auto& app : ws.apps) inUse.insert(app.bundleIdentifier);
+
+    bool changed = false;
+    std::vector<std::string> relinks;
+    for (auto& ws : list) {
+        for (auto& app : ws.apps) {
+            // Only where the record itself points: never the system's lookup by identifier,
+            // which would always agree with the stored identifier.
+            const auto url = registry_.locateOnDisk(app);
+            if (!url) continue;
+            const auto bundle = catalog.bundleAt(*url);
+            if (!bundle || bundle->bundleIdentifier.empty() || bundle->bundleIdentifier == app.bundleIdentifier)
+                continue;
+            const std::string& newID = bundle->bundleIdentifier;
+            if (inUse.count(newID)) {
+                Log::line("[Tessane] Bundle-id migration skipped for " + app.displayName + ": " + app.bundleIdentifier +
+                          " \u2192 " + newID + " already in use (would duplicate).");
+                continue;
+            }
+            inUse.insert(newID);
+            relinks.push_back(app.displayName + " " + app.bundleIdentifier + " \u2192 " + newID);
+            app.bundleIdentifier = newID;
+            app.appPath = url->string();
+            if (auto bookmark = catalog.makeBookmark(*url)) app.appURLBookmark = std::move(bookmark);
+            if (auto icon = registry_.iconPNG(*url, AppRegistry::kIconSide)) app.iconData = std::move(icon);
+            changed = true;
+        }
+    }
+    workspaces_.set(std::move(list));
+    if (changed) {
+        std::string joined;
+        for (const auto& r : relinks) joined += (joined.empty() ? "" : "; ") + r;
+        Log::line("[Tessane] Re-linked apps that changed bundle identifier: " + joined + "; re-persisting workspaces.");
+        store_.save(workspaces_.get());
+    }
+}
+
+}  // namespace tessane
