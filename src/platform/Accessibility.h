@@ -87,7 +87,8 @@ inline constexpr const char* kUIElementDestroyed = "AXUIElementDestroyed";
 }  // namespace ax
 
 // One registration point for notifications of one process. Destroying it, or detach(), ends
-// every registration: no callback runs after that, not even one already on its way.
+// every registration: no callback runs after that, not even one already on its way. It may be
+// destroyed from inside its own callback.
 class AXObserver {
 public:
     virtual ~AXObserver() = default;
@@ -104,6 +105,13 @@ public:
 // The desktop's accessibility service: reading, changing and observing other applications'
 // user-interface objects. Everything runs on the main thread; calls block while the other
 // application answers, at most for the element's messaging time-out.
+//
+// Errors a backend answers: apiDisabled for every call while the process is not trusted;
+// illegalArgument for a null element or a value of the wrong kind; invalidUIElement for an
+// element whose object is gone (a closed window, a quit application's window); cannotComplete
+// when the application does not answer in time, or for the application element of a process that
+// is not running; attributeUnsupported for an attribute the element does not have or cannot
+// change; noValue for an attribute that exists but has no value now.
 class Accessibility {
 public:
     using Element = AXElement;

@@ -18,6 +18,18 @@ class SimMainQueue;
 class SimWindowServer;
 class SimApp;
 
+// A scenario reads like this (SimPlatform owns the server and the Accessibility port over it):
+//
+//   auto& notes = sim.windowServer.addApp(100, "Notes");
+//   auto& doc = notes.addWindow({.title = "Plan", .frame = {0, 25, 800, 600}});
+//   doc.setMinimumSize({500, 400}).landOffBy({20, 0}, 1);   // how it takes our writes
+//   notes.addWindowAfter(1.3, {.title = "Second"});         // a window that comes late
+//   notes.addMenu("File").addItem({.title = "New Window", .cmdChar = "n"});
+//   notes.setResponseDelay(8);                             // hangs past the time-out
+//   doc.moveTo({40, 40});                                   // the user drags it
+//   sim.accessibility.setTrusted(false);                    // permission withdrawn
+//   sim.mainQueue.advance(2);                               // observers hear what happened
+
 // How a new window looks. Defaults make an ordinary document window.
 struct SimWindowSpec {
     std::optional<std::string> title = "Untitled";
