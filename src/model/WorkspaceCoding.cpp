@@ -478,15 +478,20 @@ size_t estimatedSize(const Workspace& ws) {
 
 }  // namespace
 
-std::string encodeWorkspaces(const std::vector<Workspace>& workspaces) {
+void encodeWorkspaces(const std::vector<Workspace>& workspaces, std::string& out) {
     size_t estimate = 2;
     for (const auto& ws : workspaces) estimate += estimatedSize(ws);
-    std::string out;
+    out.clear();
     out.reserve(estimate);
     Writer w(out);
     w.beginArray();
     for (const auto& ws : workspaces) writeWorkspace(w, ws);
     w.endArray();
+}
+
+std::string encodeWorkspaces(const std::vector<Workspace>& workspaces) {
+    std::string out;
+    encodeWorkspaces(workspaces, out);
     return out;
 }
 

@@ -20,6 +20,8 @@ namespace tessane {
 // fails the whole list.
 
 std::string encodeWorkspaces(const std::vector<Workspace>& workspaces);
+// The same into `out` (replacing its content, reusing its memory).
+void encodeWorkspaces(const std::vector<Workspace>& workspaces, std::string& out);
 std::vector<Workspace> decodeWorkspaces(std::string_view json);
 
 std::string encodeWorkspace(const Workspace& workspace);

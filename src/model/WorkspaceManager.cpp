@@ -36,11 +36,13 @@ void logDropped(const std::string& workspaceName, const std::vector<std::string>
 
 WorkspaceManager::WorkspaceManager(WorkspaceStore store, const AppCatalog& catalog)
     : store_(std::move(store)), registry_(catalog) {
-    std::vector<Workspace> loaded = store_.load();
-    for (auto& ws : loaded) logDropped(ws.name, dropNonFiniteNumbers(ws));
-    workspaces_.set(std::move(loaded));
-    migrateOversizedIcons();
-    migrateChangedBundleIDs();
+    std::vector<Workspace> list = store_.load();
+    for (auto& ws : list) logDropped(ws.name, dropNonFiniteNumbers(ws));
+    // Nobody can observe the manager before it is built, so the list is repaired in place and
+    // published once.
+    migrateOversizedIcons(list);
+    migrateChangedBundleIDs(list);
+    workspaces_.set(std::move(list));
 }
 
 long WorkspaceManager::indexOf(const Uuid& id) const {

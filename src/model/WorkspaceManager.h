@@ -76,8 +76,10 @@ private:
     // Publishes `list` and writes it.
     void commit(std::vector<Workspace> list);
 
-    void migrateOversizedIcons();
-    void migrateChangedBundleIDs();
+    // Load-time repairs of the freshly loaded list (before anybody can observe the manager);
+    // each stores the list when it changed something.
+    void migrateOversizedIcons(std::vector<Workspace>& list);
+    void migrateChangedBundleIDs(std::vector<Workspace>& list);
 
     WorkspaceStore store_;
     AppRegistry registry_;

@@ -13,12 +13,7 @@ constexpr size_t kOversizedIconBytes = 200'000;
 
 }  // namespace
 
-void WorkspaceManager::migrateOversizedIcons() {
-    auto list = workspaces_.get();
-    if (list.empty()) {
-        workspaces_.set(std::move(list));
-        return;
-    }
+void WorkspaceManager::migrateOversizedIcons(std::vector<Workspace>& list) {
     bool changed = false;
     for (auto& ws : list) {
         for (auto& app : ws.apps) {
@@ -30,15 +25,13 @@ void WorkspaceManager::migrateOversizedIcons() {
             changed = true;
         }
     }
-    workspaces_.set(std::move(list));
     if (changed) {
         Log::line("[Tessane] Migrated oversized app icons to small PNGs; re-persisting workspaces.");
-        store_.save(workspaces_.get());
+        store_.save(list);
     }
 }
 
-void WorkspaceManager::migrateChangedBundleIDs() {
-    auto list = workspaces_.get();
+void WorkspaceManager::migrateChangedBundleIDs(std::vector<Workspace>& list) {
     const AppCatalog& catalog = registry_.catalog();
 
     std::set<std::string> inUse;
@@ -71,12 +64,11 @@ void WorkspaceManager::migrateChangedBundleIDs() {
             changed = true;
         }
     }
-    workspaces_.set(std::move(list));
     if (changed) {
         std::string joined;
         for (const auto& r : relinks) joined += (joined.empty() ? "" : "; ") + r;
         Log::line("[Tessane] Re-linked apps that changed bundle identifier: " + joined + "; re-persisting workspaces.");
-        store_.save(workspaces_.get());
+        store_.save(list);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "model/Workspace.h"
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace tessane {
@@ -35,8 +36,13 @@ public:
     std::vector<Workspace> load() const;
 
 private:
+    // Saves come often and the encoded list is large only with many icons: its buffer is kept
+    // between saves up to this size, so a save doesn't have to fault in fresh memory each time.
+    static constexpr size_t kKeptBufferBytes = 256u << 20;
+
     std::filesystem::path directory_;
     std::filesystem::path file_;
+    mutable std::string buffer_;
 };
 
 }  // namespace tessane

@@ -27,14 +27,18 @@ const SimApplications::File* SimApplications::find(const fs::path& path) const {
 
 void SimApplications::installApp(const fs::path& path, Bundle bundle) {
     File& f = files_[key(path)];
+    pathOfFileId_.erase(f.fileId);
     f.fileId = nextFileId_++;
+    pathOfFileId_[f.fileId] = key(path);
     f.order = f.fileId;
     f.bundle = std::move(bundle);
 }
 
 void SimApplications::addFile(const fs::path& path) {
     File& f = files_[key(path)];
+    pathOfFileId_.erase(f.fileId);
     f.fileId = nextFileId_++;
+    pathOfFileId_[f.fileId] = key(path);
     f.order = f.fileId;
     f.bundle.reset();
 }
@@ -44,11 +48,17 @@ bool SimApplications::moveFile(const fs::path& from, const fs::path& to) {
     if (it == files_.end() || files_.count(key(to))) return false;
     File f = std::move(it->second);
     files_.erase(it);
+    pathOfFileId_[f.fileId] = key(to);
     files_[key(to)] = std::move(f);
     return true;
 }
 
-void SimApplications::removeFile(const fs::path& path) { files_.erase(key(path)); }
+void SimApplications::removeFile(const fs::path& path) {
+    auto it = files_.find(key(path));
+    if (it == files_.end()) return;
+    pathOfFileId_.erase(it->second.fileId);
+    files_.erase(it);
+}
 
 void SimApplications::setBundleIdentifier(const fs::path& path, const std::string& bundleIdentifier) {
     auto it = files_.find(key(path));
@@ -103,8 +113,7 @@ std::optional<fs::path> SimApplications::resolveBookmark(const Bytes& bookmark) 
         return std::nullopt;
     }
     // The file itself, wherever it went; failing that, whatever now stands at the old path.
-    for (const auto& [path, f] : files_)
-        if (f.fileId == fileId) return fs::path(path);
+    if (auto it = pathOfFileId_.find(fileId); it != pathOfFileId_.end()) return fs::path(it->second);
     return fs::path(text.substr(idEnd + 1));
 }
 

@@ -62,6 +62,7 @@ private:
     const File* find(const std::filesystem::path& path) const;
 
     std::map<std::string, File> files_;
+    std::map<uint64_t, std::string> pathOfFileId_;
     std::map<std::string, std::optional<std::filesystem::path>> systemChoice_;
     uint64_t nextFileId_ = 1;
     bool bookmarksFail_ = false;
