@@ -1,0 +1,177 @@
+#include "platform/linux/LinuxScreens.h"
+
+#include "platform/linux/DisplayIdentity.h"
+
+#include <algorithm>
+
+namespace tessane::linux_backend {
+
+LinuxScreens::LinuxScreens(X11Connection& x) : x_(x) {
+    x_.selectScreenChanges();
+    constexpr long propertyChangeMask = 1L << 22;
+    x_.selectInput(x_.root(), propertyChangeMask);
+    const XAtomId workArea = x_.atom("_NET_WORKAREA");
+    const XAtomId currentDesktop = x_.atom("_NET_CURRENT_DESKTOP");
+    events_ = x_.onEvent([this, workArea, currentDesktop](const X11Event& event) {
+        if (event.kind == X11Event::Kind::screensChanged) {
+            parametersChanged_.emit();
+        } else if (event.kind == X11Event::Kind::property && event.window == x_.root()) {
+            if (event.atom == workArea) parametersChanged_.emit();
+            else if (event.atom == currentDesktop) spaceChanged_.emit();
+        }
+    });
+}
+
+Subscription LinuxScreens::observe(Notification notification, std::function<void()> handler) {
+    auto call = [h = std::move(handler)] { h(); };
+    switch (notification) {
+    case Notification::screenParametersChanged: return parametersChanged_.subscribe(std::move(call));
+    case Notification::activeSpaceDidChange: return spaceChanged_.subscribe(std::move(call));
+    default: return neverSent_.subscribe(std::move(call));
+    }
+}
+
+std::vector<LinuxScreens::Display> LinuxScreens::orderedDisplays() const {
+    std::vector<Display> displays;
+    for (auto& m : x_.monitors()) {
+        Display d{m, std::nullopt};
+        if (!m.outputs.empty()) d.outputId = static_cast<uint32_t>(m.outputs.front());
+        displays.push_back(std::move(d));
+    }
+    // The primary first; then monitors driven by outputs in ascending output id; then virtual
+    // monitors (no output) by name.
+    std::stable_sort(displays.begin(), displays.end(), [](const Display& a, const Display& b) {
+        if (a.monitor.primary != b.monitor.primary) return a.monitor.primary;
+        if (a.outputId.has_value() != b.outputId.has_value()) return a.outputId.has_value();
+        if (a.outputId && b.outputId && *a.outputId != *b.outputId) return *a.outputId < *b.outputId;
+        return a.monitor.name < b.monitor.name;
+    });
+    return displays;
+}
+
+Point LinuxScreens::primaryRootOrigin() const {
+    auto displays = orderedDisplays();
+    if (displays.empty()) return {};
+    return displays.front().monitor.rootRect.origin;
+}
+
+std::optional<std::string> LinuxScreens::identityName(const Display& display) const {
+    if (display.outputId) {
+        if (auto edid = x_.outputEdid(*display.outputId))
+            if (auto key = DisplayIdentity::edidKey(*edid)) return key;
+        if (auto name = x_.outputName(*display.outputId)) return "connector:" + *name;
+    }
+    // A virtual monitor (no output): its name is all there is.
+    if (!display.monitor.name.empty()) return "monitor:" + display.monitor.name;
+    return std::nullopt;
+}
+
+std::optional<std::vector<LinuxScreens::StrutPartial>> LinuxScreens::struts() const {
+    auto clients = x_.windowList(x_.root(), "_NET_CLIENT_LIST");
+    if (!clients) return std::nullopt;
+    const Size root = x_.rootSize();
+    std::vector<StrutPartial> result;
+    for (XWindowId client : *clients) {
+        if (auto partial = x_.cardinals(client, "_NET_WM_STRUT_PARTIAL"); partial && partial->size() >= 12) {
+            StrutPartial s{};
+            std::copy_n(partial->begin(), 12, s.begin());
+            result.push_back(s);
+        } else if (auto plain = x_.cardinals(client, "_NET_WM_STRUT"); plain && plain->size() >= 4) {
+            // The older form reserves the whole length of each edge.
+            const long w = static_cast<long>(root.width) - 1, h = static_cast<long>(root.height) - 1;
+            result.push_back({(*plain)[0], (*plain)[1], (*plain)[2], (*plain)[3], 0, h, 0, h, 0, w, 0, w});
+        }
+    }
+    return result;
+}
+
+std::optional<Rect> LinuxScreens::workArea() const {
+    auto area = x_.cardinals(x_.root(), "_NET_WORKAREA");
+    if (!area || area->size() < 4) return std::nullopt;
+    size_t desktop = 0;
+    if (auto current = x_.cardinals(x_.root(), "_NET_CURRENT_DESKTOP"); current && !current->empty())
+        desktop = static_cast<size_t>(std::max(0L, (*current)[0]));
+    if (area->size() < (desktop + 1) * 4) desktop = 0;
+    const long* a = area->data() + desktop * 4;
+    return Rect(a[0], a[1], a[2], a[3]);
+}
+
+Rect LinuxScreens::visibleArea(const Rect& monitor, Size rootSize,
+                               const std::vector<StrutPartial>& struts) {
+    double left = monitor.minX(), right = monitor.maxX();
+    double top = monitor.minY(), bottom = monitor.maxY();
+    auto overlaps = [](double start, double end, double lo, double hi) {
+        // Strut bands are inclusive pixel ranges; monitor ranges are half-open.
+        return start < hi && end + 1 > lo;
+    };
+    for (const auto& s : struts) {
+        if (s[0] > 0 && overlaps(s[4], s[5], monitor.minY(), monitor.maxY()) && s[0] > monitor.minX())
+            left = std::max(left, static_cast<double>(s[0]));
+        if (s[1] > 0 && overlaps(s[6], s[7], monitor.minY(), monitor.maxY()) &&
+            rootSize.width - s[1] < monitor.maxX())
+            right = std::min(right, rootSize.width - s[1]);
+        if (s[2] > 0 && overlaps(s[8], s[9], monitor.minX(), monitor.maxX()) && s[2] > monitor.minY())
+            top = std::max(top, static_cast<double>(s[2]));
+        if (s[3] > 0 && overlaps(s[10], s[11], monitor.minX(), monitor.maxX()) &&
+            rootSize.height - s[3] < monitor.maxY())
+            bottom = std::min(bottom, rootSize.height - s[3]);
+    }
+    if (right <= left || bottom <= top) return monitor;  // a strut larger than the monitor: ignore
+    return Rect(left, top, right - left, bottom - top);
+}
+
+std::vector<ScreenInfo> LinuxScreens::screens() const {
+    auto displays = orderedDisplays();
+    if (displays.empty()) return {};
+    const Rect primary = displays.front().monitor.rootRect;
+    const Size root = x_.rootSize();
+    const auto strutList = struts();
+    const auto area = strutList ? std::nullopt : workArea();
+
+    // Root (y down, origin at the root's corner) to screen coordinates (y up, origin at the
+    // primary display's bottom-left corner).
+    auto toScreen = [&](const Rect& r) {
+        const double ax = r.minX() - primary.minX();
+        const double ay = r.minY() - primary.minY();
+        return Rect(ax, primary.height() - ay - r.height(), r.width(), r.height());
+    };
+
+    std::vector<ScreenInfo> out;
+    for (const auto& d : displays) {
+        const Rect& m = d.monitor.rootRect;
+        Rect visible = m;
+        if (strutList) {
+            visible = visibleArea(m, root, *strutList);
+        } else if (area) {
+            Rect share = m.intersection(*area);
+            if (!share.isEmpty()) visible = share;
+        }
+        ScreenInfo info;
+        info.frame = toScreen(m);
+        info.visibleFrame = toScreen(visible);
+        info.displayNumber = d.outputId;
+        if (auto name = identityName(d)) info.displayUUID = DisplayIdentity::nameBasedUuid(*name);
+        out.push_back(std::move(info));
+    }
+    return out;
+}
+
+std::optional<ScreenInfo> LinuxScreens::mainScreen() const {
+    auto all = screens();
+    if (all.empty()) return std::nullopt;
+    auto displays = orderedDisplays();  // same order as `all`
+    auto indexHolding = [&](Point rootPoint) -> std::optional<size_t> {
+        for (size_t i = 0; i < displays.size() && i < all.size(); ++i)
+            if (displays[i].monitor.rootRect.contains(rootPoint)) return i;
+        return std::nullopt;
+    };
+    if (auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW"); active && !active->empty() && (*active)[0]) {
+        if (auto g = x_.geometry((*active)[0]))
+            if (auto i = indexHolding({g->rootRect.midX(), g->rootRect.midY()})) return all[*i];
+    }
+    if (auto p = x_.pointer())
+        if (auto i = indexHolding(p->root)) return all[*i];
+    return all.front();
+}
+
+}  // namespace tessane::linux_backend

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "base/Signal.h"
+#include "platform/Screens.h"
+#include "platform/linux/X11Connection.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace tessane::linux_backend {
+
+// Displays from XRandR monitors, with visible frames from the struts docks and panels reserve.
+// See Screens.h for the contract; the coordinate origin (the primary monitor's top-left corner on
+// the root window) is shared with the window backend through primaryRootOrigin().
+class LinuxScreens final : public Screens {
+public:
+    explicit LinuxScreens(X11Connection& x);
+
+    std::vector<ScreenInfo> screens() const override;
+    std::optional<ScreenInfo> mainScreen() const override;
+
+    // Where the primary display's top-left corner lies on the root window. Accessibility
+    // coordinates are root coordinates minus this point.
+    Point primaryRootOrigin() const;
+
+    // screenParametersChanged for every RandR change event (a burst of them for one change) and
+    // for every change of _NET_WORKAREA (struts come and go); activeSpaceDidChange when
+    // _NET_CURRENT_DESKTOP changes. Wake and session notifications come from the login manager,
+    // not from X, and are not sent by this class.
+    [[nodiscard]] Subscription observe(Notification notification, std::function<void()> handler) override;
+
+    // _NET_WM_STRUT_PARTIAL's twelve values (left, right, top, bottom, then the start and end of
+    // each band), as reserved against the root window's edges.
+    using StrutPartial = std::array<long, 12>;
+    // The part of a monitor (root coordinates) that the struts leave free. A strut cuts a
+    // monitor only where its band overlaps it, from the side it is reserved on.
+    static Rect visibleArea(const Rect& monitor, Size rootSize, const std::vector<StrutPartial>& struts);
+
+private:
+    struct Display {
+        X11Monitor monitor;
+        std::optional<uint32_t> outputId;
+    };
+    std::vector<Display> orderedDisplays() const;
+    std::optional<std::vector<StrutPartial>> struts() const;
+    std::optional<Rect> workArea() const;
+    std::optional<std::string> identityName(const Display& display) const;
+
+    X11Connection& x_;
+    Signal<> parametersChanged_;
+    Signal<> spaceChanged_;
+    Signal<> neverSent_;
+    Subscription events_;
+};
+
+}  // namespace tessane::linux_backend

@@ -1,0 +1,285 @@
+// The connection itself: opening, the process-wide error handler, atoms and events.
+#include "platform/linux/X11Connection.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XRes.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <poll.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <mutex>
+#include <utility>
+
+namespace tessane::linux_backend {
+
+namespace {
+
+// Which connection a Display belongs to, for the one process-wide error handler.
+struct ErrorRouting {
+    std::mutex mutex;
+    std::vector<std::pair<Display*, X11Connection*>> connections;
+    XErrorHandler previous = nullptr;
+    bool installed = false;
+};
+
+ErrorRouting& routing() {
+    static ErrorRouting r;
+    return r;
+}
+
+int handleXError(Display* display, XErrorEvent* error) {
+    X11Connection* owner = nullptr;
+    XErrorHandler previous = nullptr;
+    {
+        auto& r = routing();
+        std::lock_guard lock(r.mutex);
+        for (auto& [d, c] : r.connections)
+            if (d == display) owner = c;
+        previous = r.previous;
+    }
+    if (owner) {
+        owner->noteError(error->serial, error->error_code, error->request_code);
+        return 0;
+    }
+    // Another component's display (a toolkit's own Xlib connection): keep its behaviour.
+    return previous ? previous(display, error) : 0;
+}
+
+// Atoms nearly every port needs, interned in one round trip when the connection opens.
+const char* const kCommonAtoms[] = {
+    "_NET_SUPPORTING_WM_CHECK", "_NET_WM_NAME", "UTF8_STRING", "_NET_CLIENT_LIST",
+    "_NET_CLIENT_LIST_STACKING", "_NET_ACTIVE_WINDOW", "_NET_WM_PID", "_NET_WM_STATE",
+    "_NET_WM_STATE_HIDDEN", "_NET_WM_STATE_FULLSCREEN", "_NET_WM_STATE_MAXIMIZED_VERT",
+    "_NET_WM_STATE_MAXIMIZED_HORZ", "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_NORMAL",
+    "_NET_WM_WINDOW_TYPE_DIALOG", "_NET_MOVERESIZE_WINDOW", "_NET_CLOSE_WINDOW", "WM_STATE",
+    "_NET_WORKAREA", "_NET_WM_STRUT", "_NET_WM_STRUT_PARTIAL", "_NET_CURRENT_DESKTOP",
+    "_NET_WM_DESKTOP", "_NET_FRAME_EXTENTS", "EDID",
+};
+
+}  // namespace
+
+std::unique_ptr<X11Connection> X11Connection::open(const char* displayName, LogSink log) {
+    Display* display = XOpenDisplay(displayName);
+    if (!display) {
+        if (log) log("[Tessane][X11] cannot open the X display " +
+                     std::string(displayName ? displayName : "($DISPLAY)") + ".");
+        return nullptr;
+    }
+    return std::unique_ptr<X11Connection>(new X11Connection(display, std::move(log)));
+}
+
+X11Connection::X11Connection(Display* display, LogSink log)
+    : display_(display), root_(DefaultRootWindow(display)), log_(std::move(log)) {
+    {
+        auto& r = routing();
+        std::lock_guard lock(r.mutex);
+        if (!r.installed) {
+            r.previous = XSetErrorHandler(handleXError);
+            r.installed = true;
+        }
+        r.connections.emplace_back(display, this);
+    }
+
+    constexpr int count = sizeof(kCommonAtoms) / sizeof(kCommonAtoms[0]);
+    Atom interned[count];
+    if (XInternAtoms(display, const_cast<char**>(kCommonAtoms), count, False, interned)) {
+        for (int i = 0; i < count; ++i) atoms_.emplace(kCommonAtoms[i], interned[i]);
+    }
+
+    int eventBase = 0, errorBase = 0;
+    if (XRRQueryExtension(display, &eventBase, &errorBase)) {
+        int major = 0, minor = 0;
+        if (XRRQueryVersion(display, &major, &minor) && (major > 1 || (major == 1 && minor >= 2))) {
+            randrEventBase_ = eventBase;
+            randrErrorBase_ = errorBase;
+        }
+    }
+    if (XResQueryExtension(display, &eventBase, &errorBase)) {
+        int major = 0, minor = 0;
+        hasXRes_ = XResQueryVersion(display, &major, &minor) &&
+                   (major > 1 || (major == 1 && minor >= 2));
+    }
+}
+
+X11Connection::~X11Connection() {
+    {
+        auto& r = routing();
+        std::lock_guard lock(r.mutex);
+        std::erase_if(r.connections, [this](auto& p) { return p.second == this; });
+    }
+    XCloseDisplay(display_);
+}
+
+void X11Connection::log(const std::string& line) const {
+    if (log_) log_(line);
+    else std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+void X11Connection::noteError(unsigned long serial, int errorCode, int requestCode) {
+    if (trapDepth_ > 0) {
+        trapped_.push_back({serial, errorCode});
+        return;
+    }
+    // A fire-and-forget request about a window that has gone in the meantime: expected.
+    if (errorCode == BadWindow || errorCode == BadDrawable) return;
+    log("[Tessane][X11] ignored X error " + std::to_string(errorCode) + " of request " +
+        std::to_string(requestCode) + ".");
+}
+
+X11Connection::ErrorTrap::ErrorTrap(X11Connection& connection)
+    : connection_(connection), firstSerial_(NextRequest(connection.display_)) {
+    ++connection_.trapDepth_;
+}
+
+X11Connection::ErrorTrap::~ErrorTrap() {
+    if (--connection_.trapDepth_ == 0) connection_.trapped_.clear();
+}
+
+X11Status X11Connection::ErrorTrap::received() const {
+    for (auto& e : connection_.trapped_)
+        if (e.serial >= firstSerial_) return {e.code};
+    return {};
+}
+
+X11Status X11Connection::ErrorTrap::check() {
+    XSync(connection_.display_, False);
+    return received();
+}
+
+int X11Connection::fd() const { return ConnectionNumber(display_); }
+
+Size X11Connection::rootSize() const {
+    Window rootReturn;
+    int x, y;
+    unsigned int width = 0, height = 0, border, depth;
+    XGetGeometry(display_, root_, &rootReturn, &x, &y, &width, &height, &border, &depth);
+    return {static_cast<double>(width), static_cast<double>(height)};
+}
+
+void X11Connection::flush() { XFlush(display_); }
+void X11Connection::sync() { XSync(display_, False); }
+
+XAtomId X11Connection::atom(std::string_view name) {
+    if (auto it = atoms_.find(name); it != atoms_.end()) return it->second;
+    std::string key(name);
+    Atom a = XInternAtom(display_, key.c_str(), False);
+    atoms_.emplace(std::move(key), a);
+    return a;
+}
+
+std::string X11Connection::atomName(XAtomId atom) {
+    if (atom == 0) return {};
+    ErrorTrap trap(*this);
+    char* name = XGetAtomName(display_, atom);
+    if (!name) return {};
+    std::string result(name);
+    XFree(name);
+    return result;
+}
+
+Subscription X11Connection::onEvent(std::function<void(const X11Event&)> listener) {
+    return events_.subscribe(std::move(listener));
+}
+
+bool X11Connection::hasQueuedEvents() const { return XEventsQueued(display_, QueuedAlready) > 0; }
+
+void X11Connection::processEvents() {
+    // XPending reads what the socket holds without blocking; listeners may make requests that
+    // queue further events, which this loop then hands out too.
+    while (XPending(display_) > 0) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        if (randrEventBase_ >= 0) XRRUpdateConfiguration(&event);
+        events_.emit(convert(&event));
+    }
+}
+
+bool X11Connection::waitAndProcess(int timeoutMs) {
+    if (!hasQueuedEvents()) {
+        XFlush(display_);
+        pollfd p{fd(), POLLIN, 0};
+        if (poll(&p, 1, timeoutMs) <= 0) return false;
+    }
+    bool any = false;
+    auto counting = events_.subscribe([&any](const X11Event&) { any = true; });
+    processEvents();
+    return any;
+}
+
+X11Event X11Connection::convert(const void* raw) const {
+    const XEvent& ev = *static_cast<const XEvent*>(raw);
+    X11Event out;
+    out.serial = ev.xany.serial;
+    out.synthetic = ev.xany.send_event;
+    out.window = ev.xany.window;
+    out.eventWindow = ev.xany.window;
+    switch (ev.type) {
+    case ConfigureNotify:
+        out.kind = X11Event::Kind::configure;
+        out.window = ev.xconfigure.window;
+        out.eventWindow = ev.xconfigure.event;
+        out.rect = Rect(ev.xconfigure.x, ev.xconfigure.y, ev.xconfigure.width, ev.xconfigure.height);
+        break;
+    case DestroyNotify:
+        out.kind = X11Event::Kind::destroy;
+        out.window = ev.xdestroywindow.window;
+        out.eventWindow = ev.xdestroywindow.event;
+        break;
+    case MapNotify:
+        out.kind = X11Event::Kind::map;
+        out.window = ev.xmap.window;
+        out.eventWindow = ev.xmap.event;
+        break;
+    case UnmapNotify:
+        out.kind = X11Event::Kind::unmap;
+        out.window = ev.xunmap.window;
+        out.eventWindow = ev.xunmap.event;
+        break;
+    case CreateNotify:
+        out.kind = X11Event::Kind::create;
+        out.window = ev.xcreatewindow.window;
+        out.eventWindow = ev.xcreatewindow.parent;
+        break;
+    case ReparentNotify:
+        out.kind = X11Event::Kind::reparent;
+        out.window = ev.xreparent.window;
+        out.eventWindow = ev.xreparent.event;
+        break;
+    case PropertyNotify:
+        out.kind = X11Event::Kind::property;
+        out.atom = ev.xproperty.atom;
+        out.deleted = ev.xproperty.state == PropertyDelete;
+        break;
+    case KeyPress:
+    case KeyRelease:
+        out.kind = ev.type == KeyPress ? X11Event::Kind::keyPress : X11Event::Kind::keyRelease;
+        out.keycode = ev.xkey.keycode;
+        out.modifiers = ev.xkey.state;
+        break;
+    default:
+        if (randrEventBase_ >= 0 && (ev.type == randrEventBase_ + RRScreenChangeNotify ||
+                                     ev.type == randrEventBase_ + RRNotify)) {
+            out.kind = X11Event::Kind::screensChanged;
+            out.window = root_;
+        }
+        break;
+    }
+    return out;
+}
+
+std::optional<std::string> X11Connection::windowManagerName() {
+    auto check = windowList(root_, "_NET_SUPPORTING_WM_CHECK");
+    if (!check || check->empty() || (*check)[0] == 0) return std::nullopt;
+    // A window manager that died leaves the root property behind; the check window itself must
+    // still exist and point at itself.
+    XWindowId child = (*check)[0];
+    auto self = windowList(child, "_NET_SUPPORTING_WM_CHECK");
+    if (!self || self->empty() || (*self)[0] != child) return std::nullopt;
+    return text(child, "_NET_WM_NAME").value_or(std::string());
+}
+
+}  // namespace tessane::linux_backend

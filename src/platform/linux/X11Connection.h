@@ -1,0 +1,252 @@
+#pragma once
+
+#include "base/Geometry.h"
+#include "base/Signal.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Xlib's own types stay out of this header: its macros (None, Bool, Status, KeyPress, ...) clash
+// with Qt and with our own names, so everything here is plain C++.
+struct _XDisplay;
+
+namespace tessane::linux_backend {
+
+using XWindowId = unsigned long;  // an XID
+using XAtomId = unsigned long;
+
+// What an X request that can fail answers. `ok` when the server took it; otherwise the X error
+// code (BadWindow 3, BadMatch 8, BadAccess 10, BadValue 2, ...).
+struct X11Status {
+    int error = 0;
+    bool ok() const { return error == 0; }
+    static constexpr int badValue = 2;
+    static constexpr int badWindow = 3;
+    static constexpr int badAtom = 5;
+    static constexpr int badMatch = 8;
+    static constexpr int badAccess = 10;
+    static constexpr int noConnection = -1;
+};
+
+// One X event, reduced to what the ports look at.
+struct X11Event {
+    enum class Kind {
+        configure,      // `window` changed geometry; `rect` relative to its parent
+        destroy,        // `window` was destroyed
+        map,
+        unmap,
+        create,         // a child of `eventWindow` (usually the root) was created
+        reparent,
+        property,       // `atom` of `window` changed (`deleted` when removed)
+        keyPress,
+        keyRelease,
+        screensChanged, // RandR: outputs, CRTCs, monitors or the screen size changed
+        other,
+    };
+    Kind kind = Kind::other;
+    XWindowId window = 0;       // the window the event is about
+    XWindowId eventWindow = 0;  // the window whose event mask delivered it
+    XAtomId atom = 0;
+    bool deleted = false;
+    bool synthetic = false;     // sent by a client (XSendEvent), e.g. a WM's ICCCM ConfigureNotify
+    Rect rect;                  // configure: x, y, width, height as the event gives them
+    uint32_t keycode = 0;
+    uint32_t modifiers = 0;     // X modifier state of a key event
+    unsigned long serial = 0;
+};
+
+// A property as the server stored it. 32-bit items are widened to `long`, as Xlib hands them out.
+struct X11Property {
+    XAtomId type = 0;
+    int format = 0;  // 8, 16 or 32
+    std::vector<uint8_t> bytes;  // format 8
+    std::vector<long> items;     // format 16 or 32
+};
+
+// WM_NORMAL_HINTS, the parts that constrain a size.
+struct X11SizeHints {
+    std::optional<Size> minSize;
+    std::optional<Size> maxSize;
+    std::optional<int> winGravity;
+};
+
+// A window's attributes and where its client area lies on the root window.
+struct X11WindowGeometry {
+    Rect rootRect;  // client area, root coordinates
+    bool viewable = false;
+    bool overrideRedirect = false;
+    bool inputOnly = false;
+};
+
+// An active RandR monitor (RandR 1.5), or the screen itself when RandR is missing.
+struct X11Monitor {
+    std::string name;       // the monitor's name: the connector's name for an automatic monitor
+    bool primary = false;
+    Rect rootRect;
+    std::vector<unsigned long> outputs;  // RandR output ids driving it (none for a virtual one)
+};
+
+struct X11Pointer {
+    Point root;
+    uint32_t buttons = 0;    // bit 0 = button 1, ...
+    uint32_t modifiers = 0;  // X modifier state
+};
+
+// The single X connection of the process and the only place that talks to the X server. The
+// window, screen, window-list and hot-key backends all go through it.
+//
+// Errors: Xlib reports errors through one process-wide handler, and by default that handler ends
+// the process. Opening the first connection installs a handler that never does: errors of
+// requests made inside an ErrorTrap are recorded and answered to the caller as a status (a window
+// that vanished gives BadWindow, a grab someone else holds gives BadAccess); errors outside a trap
+// (replies to fire-and-forget requests about windows that have gone) are dropped, BadWindow
+// quietly and everything else with a log line. Displays that are not ours go to whatever handler
+// was installed before. Only the thread that owns a connection may use it.
+class X11Connection {
+public:
+    using LogSink = std::function<void(const std::string&)>;
+
+    // None when the display cannot be opened (no server, no permission). `displayName` null means
+    // $DISPLAY.
+    static std::unique_ptr<X11Connection> open(const char* displayName = nullptr,
+                                               LogSink log = nullptr);
+    ~X11Connection();
+    X11Connection(const X11Connection&) = delete;
+    X11Connection& operator=(const X11Connection&) = delete;
+
+    // --- the connection ---------------------------------------------------------------------
+    int fd() const;
+    XWindowId root() const { return root_; }
+    Size rootSize() const;
+    // Sends everything buffered.
+    void flush();
+    // Sends everything buffered and waits until the server has handled it: one round trip.
+    void sync();
+    // Reads what the server sent (without blocking) and hands every event to the listeners.
+    void processEvents();
+    // Whether Xlib already holds events that have not been handed out; the event loop checks
+    // this before it sleeps, as such events do not make the socket readable.
+    bool hasQueuedEvents() const;
+    // For loops with nothing else to wait on (tests, tools): waits up to `timeoutMs` for data,
+    // then processes. Answers whether any event was handed out.
+    bool waitAndProcess(int timeoutMs);
+    [[nodiscard]] Subscription onEvent(std::function<void(const X11Event&)> listener);
+
+    // --- atoms ------------------------------------------------------------------------------
+    XAtomId atom(std::string_view name);
+    std::string atomName(XAtomId atom);
+
+    // --- properties and window queries (absent when the window is gone or has no such value) ---
+    std::optional<X11Property> property(XWindowId window, XAtomId property);
+    std::optional<std::vector<XWindowId>> windowList(XWindowId window, std::string_view property);
+    std::optional<std::vector<XAtomId>> atomList(XWindowId window, std::string_view property);
+    std::optional<std::vector<long>> cardinals(XWindowId window, std::string_view property);
+    // A text property: UTF8_STRING as it is, STRING as Latin-1 converted to UTF-8.
+    std::optional<std::string> text(XWindowId window, std::string_view property);
+    std::optional<X11WindowGeometry> geometry(XWindowId window);
+    std::optional<X11SizeHints> normalHints(XWindowId window);
+    // WM_CLASS: (instance, class).
+    std::optional<std::pair<std::string, std::string>> wmClass(XWindowId window);
+    std::optional<XWindowId> transientFor(XWindowId window);
+    // The process behind a window's client, from the X-Resource extension: for clients that do
+    // not set _NET_WM_PID. Absent when the extension is missing or the server cannot tell.
+    std::optional<int32_t> clientPidFromServer(XWindowId window);
+    bool windowExists(XWindowId window);
+
+    // --- requests to windows and to the window manager -------------------------------------
+    // Adds `mask` (Xlib event-mask bits) to the events we hear from `window`; other clients'
+    // masks are unaffected. BadWindow when it has gone.
+    X11Status selectInput(XWindowId window, long mask);
+    // A client message to the window manager about `window` (sent to the root, as EWMH asks).
+    X11Status sendToWindowManager(XWindowId window, std::string_view messageType,
+                                  const std::array<long, 5>& data);
+    // Asks the window manager to move and resize the client area of `window` to `rootRect`
+    // (static gravity: the rectangle is the client area itself, not the frame).
+    X11Status requestMoveResize(XWindowId window, const Rect& rootRect);
+    // _NET_WM_STATE: action 0 remove, 1 add, 2 toggle.
+    X11Status requestWmState(XWindowId window, long action, std::string_view first,
+                             std::string_view second = {});
+    X11Status requestActivate(XWindowId window);
+    X11Status requestIconify(XWindowId window);
+    // ICCCM deiconify: map the window again; the window manager brings it back to normal state.
+    X11Status requestMap(XWindowId window);
+    X11Status requestClose(XWindowId window);
+
+    // --- screens ----------------------------------------------------------------------------
+    bool hasRandR() const { return randrEventBase_ >= 0; }
+    // Asks for RandR change events on the root (screensChanged). Without RandR, nothing.
+    void selectScreenChanges();
+    std::vector<X11Monitor> monitors();
+    std::optional<std::vector<uint8_t>> outputEdid(unsigned long output);
+    std::optional<std::string> outputName(unsigned long output);
+    std::optional<X11Pointer> pointer();
+
+    // --- keys -------------------------------------------------------------------------------
+    // 0 when the keysym has no key on this keyboard.
+    uint32_t keycodeForKeysym(unsigned long keysym);
+    // The modifier bit that Num Lock sets (0 when no key carries it) and Scroll Lock's.
+    uint32_t numLockMask();
+    uint32_t scrollLockMask();
+    // A passive grab on the root: BadAccess when another client holds it.
+    X11Status grabKey(uint32_t keycode, uint32_t modifiers);
+    void ungrabKey(uint32_t keycode, uint32_t modifiers);
+
+    // --- window manager ---------------------------------------------------------------------
+    // The name of the EWMH window manager that answers _NET_SUPPORTING_WM_CHECK; absent when
+    // none does (no window manager, or one that left a stale check window).
+    std::optional<std::string> windowManagerName();
+
+    _XDisplay* display() const { return display_; }
+
+    // Records errors of every request made while it lives; check() waits for the server and
+    // answers the first one. Traps nest.
+    class ErrorTrap {
+    public:
+        explicit ErrorTrap(X11Connection& connection);
+        ~ErrorTrap();
+        ErrorTrap(const ErrorTrap&) = delete;
+        ErrorTrap& operator=(const ErrorTrap&) = delete;
+        // Without a round trip: errors already received (enough after a request with a reply).
+        X11Status received() const;
+        // After a round trip: every request since the trap began has been answered.
+        X11Status check();
+
+    private:
+        X11Connection& connection_;
+        unsigned long firstSerial_;
+    };
+
+    // For the process-wide error handler.
+    void noteError(unsigned long serial, int errorCode, int requestCode);
+
+private:
+    X11Connection(_XDisplay* display, LogSink log);
+    void log(const std::string& line) const;
+    X11Event convert(const void* xevent) const;
+
+    _XDisplay* display_ = nullptr;
+    XWindowId root_ = 0;
+    LogSink log_;
+    std::map<std::string, XAtomId, std::less<>> atoms_;
+    int randrEventBase_ = -1;
+    int randrErrorBase_ = -1;
+    bool hasXRes_ = false;
+    bool screenChangesSelected_ = false;
+    Signal<X11Event> events_;
+
+    struct TrappedError {
+        unsigned long serial;
+        int code;
+    };
+    int trapDepth_ = 0;
+    std::vector<TrappedError> trapped_;
+};
+
+}  // namespace tessane::linux_backend

@@ -1,0 +1,51 @@
+// Keyboard: key codes, lock-key modifier bits and passive grabs on the root window.
+#include "platform/linux/X11Connection.h"
+
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+namespace tessane::linux_backend {
+
+namespace {
+
+uint32_t modifierMaskOf(Display* display, KeySym keysym) {
+    KeyCode keycode = XKeysymToKeycode(display, keysym);
+    if (keycode == 0) return 0;
+    XModifierKeymap* map = XGetModifierMapping(display);
+    if (!map) return 0;
+    uint32_t mask = 0;
+    for (int modifier = 0; modifier < 8 && !mask; ++modifier) {
+        for (int k = 0; k < map->max_keypermod; ++k) {
+            if (map->modifiermap[modifier * map->max_keypermod + k] == keycode) {
+                mask = 1u << modifier;
+                break;
+            }
+        }
+    }
+    XFreeModifiermap(map);
+    return mask;
+}
+
+}  // namespace
+
+uint32_t X11Connection::keycodeForKeysym(unsigned long keysym) {
+    return XKeysymToKeycode(display_, keysym);
+}
+
+uint32_t X11Connection::numLockMask() { return modifierMaskOf(display_, XK_Num_Lock); }
+uint32_t X11Connection::scrollLockMask() { return modifierMaskOf(display_, XK_Scroll_Lock); }
+
+X11Status X11Connection::grabKey(uint32_t keycode, uint32_t modifiers) {
+    ErrorTrap trap(*this);
+    XGrabKey(display_, static_cast<int>(keycode), modifiers, root_, False, GrabModeAsync,
+             GrabModeAsync);
+    return trap.check();
+}
+
+void X11Connection::ungrabKey(uint32_t keycode, uint32_t modifiers) {
+    ErrorTrap trap(*this);
+    XUngrabKey(display_, static_cast<int>(keycode), modifiers, root_);
+    XFlush(display_);
+}
+
+}  // namespace tessane::linux_backend

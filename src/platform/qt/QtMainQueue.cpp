@@ -1,0 +1,183 @@
+#include "platform/qt/QtMainQueue.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <chrono>
+#include <cmath>
+#include <map>
+
+namespace tessane::qt_backend {
+
+namespace {
+
+double monotonicSeconds() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+struct QtMainQueue::Impl : std::enable_shared_from_this<Impl> {
+    struct Entry {
+        std::function<void()> work;
+        double interval = 0;  // > 0: repeating
+        bool cancelled = false;
+    };
+    using Key = std::pair<double, uint64_t>;
+
+    std::map<Key, std::shared_ptr<Entry>> queue;
+    uint64_t seq = 0;
+    QTimer timer;
+    bool running = false;
+
+    void schedule(double due, const std::shared_ptr<Entry>& entry) {
+        queue.emplace(Key{due, seq++}, entry);
+        arm();
+    }
+
+    void arm() {
+        if (running) return;  // runDue() re-arms when it is done
+        while (!queue.empty() && queue.begin()->second->cancelled) queue.erase(queue.begin());
+        if (queue.empty()) {
+            timer.stop();
+            return;
+        }
+        const double wait = queue.begin()->first.first - monotonicSeconds();
+        const int ms = wait <= 0 ? 0 : static_cast<int>(std::ceil(wait * 1000.0));
+        timer.start(ms);
+    }
+
+    void runDue() {
+        running = true;
+        // Work posted while this runs waits for the next turn of the loop, so that input and
+        // painting are never starved by work that keeps posting more work.
+        const uint64_t lastSeq = seq;
+        const double now = monotonicSeconds();
+        while (!queue.empty()) {
+            auto it = queue.begin();
+            if (it->first.first > now) break;
+            auto next = it;
+            while (next != queue.end() && next->first.second >= lastSeq) ++next;
+            if (next == queue.end() || next->first.first > now) break;
+            auto key = next->first;
+            auto entry = next->second;
+            queue.erase(next);
+            if (entry->cancelled) continue;
+            if (entry->interval > 0) {
+                double due = key.first + entry->interval;
+                if (due <= now) due = now + entry->interval;
+                queue.emplace(Key{due, seq++}, entry);
+            }
+            auto keepAlive = shared_from_this();
+            entry->work();
+        }
+        running = false;
+        arm();
+    }
+};
+
+namespace {
+
+class QtWorkItem final : public WorkItem {
+public:
+    QtWorkItem(std::shared_ptr<void> entry, bool* cancelled)
+        : entry_(std::move(entry)), cancelled_(cancelled) {}
+    void cancel() override { *cancelled_ = true; }
+    bool isCancelled() const override { return *cancelled_; }
+
+private:
+    std::shared_ptr<void> entry_;  // keeps the flag alive
+    bool* cancelled_;
+};
+
+class QtRepeatingTimer final : public RepeatingTimer {
+public:
+    QtRepeatingTimer(std::shared_ptr<void> entry, bool* cancelled)
+        : entry_(std::move(entry)), cancelled_(cancelled) {}
+    void invalidate() override { *cancelled_ = true; }
+    bool isValid() const override { return !*cancelled_; }
+
+private:
+    std::shared_ptr<void> entry_;
+    bool* cancelled_;
+};
+
+}  // namespace
+
+QtMainQueue::QtMainQueue() : impl_(std::make_shared<Impl>()) {
+    impl_->timer.setSingleShot(true);
+    impl_->timer.setTimerType(Qt::PreciseTimer);
+    std::weak_ptr<Impl> weak = impl_;
+    QObject::connect(&impl_->timer, &QTimer::timeout, [weak] {
+        if (auto impl = weak.lock()) impl->runDue();
+    });
+}
+
+QtMainQueue::~QtMainQueue() {
+    impl_->timer.stop();
+    for (auto& [key, entry] : impl_->queue) entry->cancelled = true;
+    impl_->queue.clear();
+}
+
+TimeInterval QtMainQueue::now() const {
+    using namespace std::chrono;
+    return duration<double>(system_clock::now().time_since_epoch()).count();
+}
+
+void QtMainQueue::post(std::function<void()> work) { postAfter(0, std::move(work)); }
+
+std::shared_ptr<WorkItem> QtMainQueue::postAfter(double seconds, std::function<void()> work) {
+    auto entry = std::make_shared<Impl::Entry>();
+    entry->work = std::move(work);
+    impl_->schedule(monotonicSeconds() + std::max(0.0, seconds), entry);
+    return std::make_shared<QtWorkItem>(entry, &entry->cancelled);
+}
+
+std::shared_ptr<RepeatingTimer> QtMainQueue::scheduleRepeating(double interval,
+                                                               std::function<void()> tick) {
+    auto entry = std::make_shared<Impl::Entry>();
+    entry->work = std::move(tick);
+    entry->interval = std::max(interval, 0.001);
+    impl_->schedule(monotonicSeconds() + entry->interval, entry);
+    return std::make_shared<QtRepeatingTimer>(entry, &entry->cancelled);
+}
+
+Subscription QtMainQueue::watchReadable(int fd, std::function<void()> onReadable) {
+    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read);
+    QObject::connect(notifier, &QSocketNotifier::activated,
+                     [callback = std::move(onReadable)] { callback(); });
+    return Subscription([notifier] {
+        notifier->setEnabled(false);
+        notifier->deleteLater();
+    });
+}
+
+Subscription QtMainQueue::beforeWaiting(std::function<void()> hook) {
+    auto* dispatcher = QAbstractEventDispatcher::instance();
+    if (!dispatcher) return {};
+    auto connection = QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock,
+                                       [h = std::move(hook)] { h(); });
+    return Subscription([connection] { QObject::disconnect(connection); });
+}
+
+bool QtMainQueue::runUntil(const std::function<bool()>& done, double timeoutSeconds) {
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 limitMs = static_cast<qint64>(timeoutSeconds * 1000);
+    // Wakes the loop now and then so that the condition and the time limit are checked even
+    // when nothing else happens; each turn waits for input like the application's own loop.
+    QTimer wake;
+    wake.start(20);
+    while (!done()) {
+        if (clock.elapsed() >= limitMs) return done();
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+}  // namespace tessane::qt_backend

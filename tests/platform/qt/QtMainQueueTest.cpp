@@ -1,0 +1,93 @@
+#include "platform/qt/QtMainQueue.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+namespace tessane::qt_backend {
+namespace {
+
+class QtMainQueueTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "tests";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance()) app_ = new QCoreApplication(argc, argv);
+    }
+    static inline QCoreApplication* app_ = nullptr;
+    QtMainQueue queue_;
+};
+
+TEST_F(QtMainQueueTest, RunsWorkInDueOrderAndFifoAtEqualTimes) {
+    std::vector<std::string> order;
+    queue_.postAfter(0.03, [&] { order.push_back("late"); });
+    queue_.postAfter(0.01, [&] { order.push_back("a"); });
+    queue_.postAfter(0.01, [&] { order.push_back("b"); });
+    queue_.post([&] { order.push_back("now"); });
+    ASSERT_TRUE(queue_.runUntil([&] { return order.size() == 4; }, 2.0));
+    EXPECT_EQ(order, (std::vector<std::string>{"now", "a", "b", "late"}));
+}
+
+TEST_F(QtMainQueueTest, CancelledWorkNeverRunsAndWorkPostedWhileRunningRunsLater) {
+    bool cancelledRan = false;
+    int nested = 0;
+    auto item = queue_.postAfter(0.01, [&] { cancelledRan = true; });
+    item->cancel();
+    EXPECT_TRUE(item->isCancelled());
+    queue_.post([&] { queue_.post([&] { ++nested; }); });
+    bool done = false;
+    queue_.postAfter(0.03, [&] { done = true; });
+    ASSERT_TRUE(queue_.runUntil([&] { return done; }, 2.0));
+    EXPECT_FALSE(cancelledRan);
+    EXPECT_EQ(nested, 1);
+}
+
+TEST_F(QtMainQueueTest, RepeatingTimerTicksUntilInvalidated) {
+    int ticks = 0;
+    std::shared_ptr<RepeatingTimer> timer;
+    timer = queue_.scheduleRepeating(0.005, [&] {
+        if (++ticks == 3) timer->invalidate();
+    });
+    ASSERT_TRUE(queue_.runUntil([&] { return !timer->isValid(); }, 2.0));
+    bool later = false;
+    queue_.postAfter(0.03, [&] { later = true; });
+    ASSERT_TRUE(queue_.runUntil([&] { return later; }, 2.0));
+    EXPECT_EQ(ticks, 3);
+}
+
+TEST_F(QtMainQueueTest, WatchedDescriptorsAndTheBeforeWaitingHookRunOnTheLoop) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    std::string received;
+    int hooks = 0;
+    {
+        auto watch = queue_.watchReadable(fds[0], [&] {
+            char buffer[16];
+            ssize_t n = read(fds[0], buffer, sizeof buffer);
+            if (n > 0) received.append(buffer, static_cast<size_t>(n));
+        });
+        auto hook = queue_.beforeWaiting([&] { ++hooks; });
+        ASSERT_EQ(write(fds[1], "x11", 3), 3);
+        ASSERT_TRUE(queue_.runUntil([&] { return received == "x11"; }, 2.0));
+        EXPECT_GT(hooks, 0);
+    }
+    // After the subscriptions end nothing is called any more.
+    const int hooksBefore = hooks;
+    ASSERT_EQ(write(fds[1], "more", 4), 4);
+    bool done = false;
+    queue_.postAfter(0.03, [&] { done = true; });
+    queue_.runUntil([&] { return done; }, 2.0);
+    EXPECT_EQ(received, "x11");
+    EXPECT_EQ(hooks, hooksBefore);
+    close(fds[0]);
+    close(fds[1]);
+}
+
+}  // namespace
+}  // namespace tessane::qt_backend

@@ -1,0 +1,58 @@
+#include "base/Uuid.h"
+#include "layout/DisplayTopology.h"
+#include "platform/linux/LinuxScreens.h"
+#include "x11/X11TestBase.h"
+
+namespace tessane::x11test {
+namespace {
+
+class LinuxScreensTest : public X11TestBase {};
+
+TEST_F(LinuxScreensTest, TheXvfbScreenIsOnePrimaryDisplayWithAStableIdentity) {
+    linux_backend::LinuxScreens screens(*x_);
+    auto list = screens.screens();
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].frame, Rect(0, 0, 1920, 1080));
+    EXPECT_EQ(list[0].visibleFrame, list[0].frame);  // Openbox alone reserves nothing
+    EXPECT_TRUE(list[0].displayNumber);
+    ASSERT_TRUE(list[0].displayUUID);
+    EXPECT_TRUE(Uuid::parse(*list[0].displayUUID));
+    EXPECT_EQ(screens.screens(), list);
+    EXPECT_EQ(screens.mainScreen(), list[0]);
+    EXPECT_EQ(screens.primaryRootOrigin(), (Point{0, 0}));
+}
+
+TEST_F(LinuxScreensTest, ADockStrutShrinksTheVisibleFrameFromItsSide) {
+    linux_backend::LinuxScreens screens(*x_);
+    startClient({"--strut-top", "40", "--size", "1920x40", "--pos", "0,0"});
+    ASSERT_TRUE(waitFor([&] { return screens.screens().at(0).visibleFrame.height() == 1040; }));
+    // Screen coordinates grow upwards: the top strip goes, the bottom edge stays at 0.
+    EXPECT_EQ(screens.screens().at(0).visibleFrame, Rect(0, 0, 1920, 1040));
+}
+
+TEST_F(LinuxScreensTest, AnAddedMonitorChangesTheFingerprintAndRemovingItRestoresIt) {
+    linux_backend::LinuxScreens screens(*x_);
+    int changes = 0;
+    auto subscription =
+        screens.observe(Screens::Notification::screenParametersChanged, [&] { ++changes; });
+    const auto before = DisplayTopology::currentFingerprint(screens.screens());
+    ASSERT_TRUE(before);
+
+    ASSERT_EQ(server_->run({"xrandr", "--setmonitor", "SIDE", "960/254x540/143+960+540", "none"}), 0);
+    ASSERT_TRUE(waitFor([&] { return changes > 0; }));
+    auto list = screens.screens();
+    ASSERT_EQ(list.size(), 2u);
+    // Screen coordinates: the monitor's bottom edge is the primary's bottom edge.
+    EXPECT_EQ(list[1].frame, Rect(960, 0, 960, 540));
+    const auto with = DisplayTopology::currentFingerprint(list);
+    EXPECT_NE(with, before);
+
+    changes = 0;
+    ASSERT_EQ(server_->run({"xrandr", "--delmonitor", "SIDE"}), 0);
+    ASSERT_TRUE(waitFor([&] { return changes > 0; }));
+    EXPECT_EQ(screens.screens().size(), 1u);
+    EXPECT_EQ(DisplayTopology::currentFingerprint(screens.screens()), before);
+}
+
+}  // namespace
+}  // namespace tessane::x11test

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "platform/linux/X11Connection.h"
+#include "x11/support/X11TestServer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tessane::x11test {
+
+using namespace std::chrono_literals;
+
+// One private X server with Openbox per test suite (and so per test when CTest runs each test in
+// its own process), and a connection of the backend to it.
+class X11TestBase : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        std::string error;
+        server_ = X11TestServer::start(&error).release();
+        if (!server_) FAIL() << "no private X server: " << error;
+    }
+    static void TearDownTestSuite() {
+        delete server_;
+        server_ = nullptr;
+    }
+
+    void SetUp() override {
+        ASSERT_NE(server_, nullptr);
+        x_ = linux_backend::X11Connection::open(server_->display().c_str(),
+                                                [this](const std::string& line) { logLines_.push_back(line); });
+        ASSERT_NE(x_, nullptr);
+    }
+    void TearDown() override {
+        clients_.clear();  // closes their windows before the next test
+        x_.reset();
+    }
+
+    // Starts a test client and waits until its windows are mapped; answers its window ids (the
+    // dialog, when asked for, last).
+    struct Client {
+        std::unique_ptr<ChildProcess> process;
+        std::vector<linux_backend::XWindowId> windows;
+    };
+    Client& startClient(std::vector<std::string> args, bool waitReady = true) {
+        args.insert(args.begin(), TESSANE_X11_CLIENT);
+        Client c;
+        c.process = ChildProcess::start(args, server_->display(), server_->logFolder() + "/clients.log",
+                                        /*pipeStdin=*/true);
+        EXPECT_NE(c.process, nullptr);
+        if (waitReady && c.process) {
+            for (;;) {
+                auto line = c.process->readLine(10s);
+                if (!line) {
+                    ADD_FAILURE() << "test client did not come up";
+                    break;
+                }
+                if (line->rfind("window ", 0) == 0)
+                    c.windows.push_back(std::strtoul(line->c_str() + 7, nullptr, 16));
+                if (*line == "ready") break;
+            }
+        }
+        clients_.push_back(std::move(c));
+        return clients_.back();
+    }
+
+    // Processes events of the backend's connection while waiting for `condition`.
+    bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 5s) {
+        return waitUntil(condition, timeout, [this] { x_->processEvents(); });
+    }
+
+    static X11TestServer* server_;
+    std::unique_ptr<linux_backend::X11Connection> x_;
+    std::vector<std::string> logLines_;
+    std::deque<Client> clients_;
+};
+
+inline X11TestServer* X11TestBase::server_ = nullptr;
+
+}  // namespace tessane::x11test

@@ -1,0 +1,246 @@
+// A small X client that plays "another application" for the X11 tests and the benchmark.
+//
+//   tessane-x11-client [options]
+//     --class INSTANCE.CLASS   WM_CLASS (default tessane-test.TessaneTest)
+//     --title TEXT             _NET_WM_NAME and WM_NAME
+//     --size WxH --pos X,Y     initial client size and position (default 400x300 at 100,100)
+//     --min WxH                WM_NORMAL_HINTS minimum size
+//     --windows N              top-level windows to open (default 1)
+//     --dialog                 one more window: a dialog, transient for the first
+//     --delay SECONDS          wait before opening windows (an app that shows its window late)
+//     --close-after SECONDS    destroy the windows and exit after that long
+//     --fullscreen             ask for _NET_WM_STATE_FULLSCREEN before mapping
+//     --no-pid                 leave _NET_WM_PID unset
+//     --grab-key KEYSYM:MASK   grab a key chord on the root (prints "grabbed" or "grab-failed")
+//     --strut-top N            be a dock that reserves N pixels along the top of the root
+//
+// Prints "window 0x<id>" for each window once it is mapped, then "ready". Reads commands on
+// standard input: "fullscreen", "unfullscreen", "close" (destroy the windows and exit).
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct Options {
+    std::string instance = "tessane-test", klass = "TessaneTest", title = "Tessane test window";
+    int width = 400, height = 300, x = 100, y = 100;
+    int minWidth = 0, minHeight = 0;
+    int windows = 1;
+    bool dialog = false, fullscreen = false, setPid = true;
+    double delay = 0, closeAfter = -1;
+    std::string grabKey;
+    int strutTop = 0;
+};
+
+bool parseSize(const char* text, int& w, int& h) { return std::sscanf(text, "%dx%d", &w, &h) == 2; }
+
+Options parse(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto next = [&]() -> const char* {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "missing value for %s\n", a.c_str());
+                std::exit(2);
+            }
+            return argv[++i];
+        };
+        if (a == "--class") {
+            std::string v = next();
+            auto dot = v.find('.');
+            o.instance = v.substr(0, dot);
+            o.klass = dot == std::string::npos ? v : v.substr(dot + 1);
+        } else if (a == "--title") o.title = next();
+        else if (a == "--size") parseSize(next(), o.width, o.height);
+        else if (a == "--pos") std::sscanf(next(), "%d,%d", &o.x, &o.y);
+        else if (a == "--min") parseSize(next(), o.minWidth, o.minHeight);
+        else if (a == "--windows") o.windows = std::atoi(next());
+        else if (a == "--dialog") o.dialog = true;
+        else if (a == "--delay") o.delay = std::atof(next());
+        else if (a == "--close-after") o.closeAfter = std::atof(next());
+        else if (a == "--fullscreen") o.fullscreen = true;
+        else if (a == "--no-pid") o.setPid = false;
+        else if (a == "--grab-key") o.grabKey = next();
+        else if (a == "--strut-top") o.strutTop = std::atoi(next());
+        else {
+            std::fprintf(stderr, "unknown option %s\n", a.c_str());
+            std::exit(2);
+        }
+    }
+    return o;
+}
+
+Display* display;
+Atom netWmState, netWmStateFullscreen;
+
+void setText(Window w, const char* property, const std::string& text) {
+    XChangeProperty(display, w, XInternAtom(display, property, False),
+                    XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
+}
+
+Window makeWindow(const Options& o, const std::string& title, bool dialog, Window owner) {
+    Window w = XCreateSimpleWindow(display, DefaultRootWindow(display), o.x, o.y, o.width, o.height, 0,
+                                   0, 0xFFFFFF);
+    XSelectInput(display, w, StructureNotifyMask | PropertyChangeMask);
+    XStoreName(display, w, title.c_str());
+    setText(w, "_NET_WM_NAME", title);
+    XClassHint hint{const_cast<char*>(o.instance.c_str()), const_cast<char*>(o.klass.c_str())};
+    XSetClassHint(display, w, &hint);
+    XSizeHints* sizeHints = XAllocSizeHints();
+    sizeHints->flags = USPosition | USSize;
+    sizeHints->x = o.x;
+    sizeHints->y = o.y;
+    sizeHints->width = o.width;
+    sizeHints->height = o.height;
+    if (o.minWidth > 0 && !dialog) {
+        sizeHints->flags |= PMinSize;
+        sizeHints->min_width = o.minWidth;
+        sizeHints->min_height = o.minHeight;
+    }
+    XSetWMNormalHints(display, w, sizeHints);
+    XFree(sizeHints);
+    Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display, w, &deleteWindow, 1);
+    if (o.setPid) {
+        long pid = getpid();
+        XChangeProperty(display, w, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                        PropModeReplace, reinterpret_cast<unsigned char*>(&pid), 1);
+    }
+    Atom type = XInternAtom(display, dialog ? "_NET_WM_WINDOW_TYPE_DIALOG" : "_NET_WM_WINDOW_TYPE_NORMAL", False);
+    XChangeProperty(display, w, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
+                    PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
+    if (dialog && owner) XSetTransientForHint(display, w, owner);
+    if (o.strutTop > 0) {
+        Atom dock = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DOCK", False);
+        XChangeProperty(display, w, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
+                        PropModeReplace, reinterpret_cast<unsigned char*>(&dock), 1);
+        long strut[12] = {0, 0, o.strutTop, 0, 0, 0, 0, 0, 0, DisplayWidth(display, 0) - 1, 0, 0};
+        XChangeProperty(display, w, XInternAtom(display, "_NET_WM_STRUT_PARTIAL", False), XA_CARDINAL,
+                        32, PropModeReplace, reinterpret_cast<unsigned char*>(strut), 12);
+    }
+    if (o.fullscreen && !dialog)
+        XChangeProperty(display, w, netWmState, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(&netWmStateFullscreen), 1);
+    XMapWindow(display, w);
+    return w;
+}
+
+void requestFullscreen(Window w, bool on) {
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = w;
+    e.xclient.message_type = netWmState;
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = on ? 1 : 0;
+    e.xclient.data.l[1] = static_cast<long>(netWmStateFullscreen);
+    e.xclient.data.l[3] = 1;
+    XSendEvent(display, DefaultRootWindow(display), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &e);
+    XFlush(display);
+}
+
+void say(const std::string& line) {
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o = parse(argc, argv);
+    display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "cannot open display\n");
+        return 1;
+    }
+    netWmState = XInternAtom(display, "_NET_WM_STATE", False);
+    netWmStateFullscreen = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
+
+    if (!o.grabKey.empty()) {
+        char keysymName[64] = {0};
+        unsigned mask = 0;
+        std::sscanf(o.grabKey.c_str(), "%63[^:]:%u", keysymName, &mask);
+        static bool failed;
+        failed = false;
+        XSetErrorHandler([](Display*, XErrorEvent* e) {
+            if (e->error_code == BadAccess) failed = true;
+            return 0;
+        });
+        KeyCode code = XKeysymToKeycode(display, XStringToKeysym(keysymName));
+        XGrabKey(display, code, mask, DefaultRootWindow(display), False, GrabModeAsync, GrabModeAsync);
+        XSync(display, False);
+        say(failed || code == 0 ? "grab-failed" : "grabbed");
+    }
+    if (o.delay > 0) std::this_thread::sleep_for(std::chrono::duration<double>(o.delay));
+
+    std::vector<Window> windows;
+    for (int i = 0; i < o.windows; ++i)
+        windows.push_back(makeWindow(o, o.windows > 1 ? o.title + " " + std::to_string(i + 1) : o.title, false, 0));
+    if (o.dialog && !windows.empty()) windows.push_back(makeWindow(o, o.title + " dialog", true, windows[0]));
+    XFlush(display);
+
+    size_t mapped = 0;
+    bool readySaid = windows.empty();
+    if (readySaid) say("ready");
+    const auto start = std::chrono::steady_clock::now();
+    bool stdinOpen = true;
+    for (;;) {
+        while (XPending(display)) {
+            XEvent e;
+            XNextEvent(display, &e);
+            if (e.type == MapNotify) {
+                char id[32];
+                std::snprintf(id, sizeof id, "window 0x%lx", e.xmap.window);
+                say(id);
+                if (++mapped == windows.size() && !readySaid) {
+                    readySaid = true;
+                    say("ready");
+                }
+            } else if (e.type == ClientMessage &&
+                       static_cast<Atom>(e.xclient.data.l[0]) == XInternAtom(display, "WM_DELETE_WINDOW", False)) {
+                return 0;
+            }
+        }
+        if (o.closeAfter >= 0 &&
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() >= o.closeAfter + o.delay) {
+            for (Window w : windows) XDestroyWindow(display, w);
+            XSync(display, False);
+            return 0;
+        }
+        pollfd fds[2] = {{ConnectionNumber(display), POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+        if (poll(fds, stdinOpen ? 2 : 1, 20) <= 0) continue;
+        if (stdinOpen && (fds[1].revents & (POLLIN | POLLHUP))) {
+            char buffer[256];
+            ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer - 1);
+            if (n <= 0) {
+                stdinOpen = false;
+                continue;
+            }
+            buffer[n] = 0;
+            std::string commands(buffer);
+            if (commands.find("unfullscreen") != std::string::npos) {
+                for (Window w : windows) requestFullscreen(w, false);
+            } else if (commands.find("fullscreen") != std::string::npos) {
+                for (Window w : windows) requestFullscreen(w, true);
+            }
+            if (commands.find("close") != std::string::npos) {
+                for (Window w : windows) XDestroyWindow(display, w);
+                XSync(display, False);
+                return 0;
+            }
+        }
+    }
+}

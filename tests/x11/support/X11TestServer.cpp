@@ -1,0 +1,236 @@
+#include "x11/support/X11TestServer.h"
+
+#include <X11/Xlib.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+namespace tessane::x11test {
+
+using namespace std::chrono;
+
+namespace {
+
+int64_t millisecondsLeft(steady_clock::time_point deadline) {
+    return duration_cast<milliseconds>(deadline - steady_clock::now()).count();
+}
+
+bool hasListedClient(Display* display, Window window) {
+    Atom type;
+    int format;
+    unsigned long count = 0, after;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(display, DefaultRootWindow(display),
+                       XInternAtom(display, "_NET_CLIENT_LIST", False), 0, 4096, False, AnyPropertyType,
+                       &type, &format, &count, &after, &data);
+    bool found = false;
+    if (data && format == 32) {
+        auto* ids = reinterpret_cast<unsigned long*>(data);
+        for (unsigned long i = 0; i < count; ++i) found = found || ids[i] == window;
+    }
+    if (data) XFree(data);
+    return found;
+}
+
+// The window manager announces itself (_NET_SUPPORTING_WM_CHECK) before it has finished starting,
+// and a window mapped in between may be left unmanaged. So a probe window is mapped (again, while
+// nothing happens) until the manager lists it as a client.
+bool waitUntilManaging(Display* display) {
+    Window probe = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);
+    bool managed = false;
+    auto deadline = steady_clock::now() + milliseconds(15000);
+    while (!managed && steady_clock::now() < deadline) {
+        XUnmapWindow(display, probe);
+        XMapWindow(display, probe);
+        XSync(display, False);
+        managed = waitUntil([&] { return hasListedClient(display, probe); }, milliseconds(300));
+    }
+    XDestroyWindow(display, probe);
+    XSync(display, False);
+    return managed;
+}
+
+}  // namespace
+
+std::unique_ptr<ChildProcess> ChildProcess::start(const std::vector<std::string>& argv,
+                                                  const std::string& display,
+                                                  const std::string& stderrPath, bool pipeStdin) {
+    int out[2], in[2] = {-1, -1};
+    if (pipe2(out, O_CLOEXEC) != 0) return nullptr;
+    if (pipeStdin && pipe2(in, O_CLOEXEC) != 0) return nullptr;
+    const pid_t parent = getpid();
+    pid_t pid = fork();
+    if (pid < 0) return nullptr;
+    if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent) _exit(127);
+        dup2(out[1], STDOUT_FILENO);
+        if (pipeStdin) dup2(in[0], STDIN_FILENO);
+        else {
+            int devnull = open("/dev/null", O_RDONLY);
+            dup2(devnull, STDIN_FILENO);
+            if (devnull > STDERR_FILENO) close(devnull);
+        }
+        int err = open(stderrPath.empty() ? "/dev/null" : stderrPath.c_str(),
+                       O_WRONLY | O_CREAT | O_APPEND, 0644);
+        if (err >= 0) dup2(err, STDERR_FILENO);
+        if (err > STDERR_FILENO) close(err);
+        if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
+        std::vector<char*> args;
+        for (auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    close(out[1]);
+    if (pipeStdin) close(in[0]);
+    auto child = std::unique_ptr<ChildProcess>(new ChildProcess());
+    child->pid_ = pid;
+    child->out_ = out[0];
+    child->in_ = pipeStdin ? in[1] : -1;
+    return child;
+}
+
+ChildProcess::~ChildProcess() {
+    terminate();
+    if (out_ >= 0) close(out_);
+    if (in_ >= 0) close(in_);
+}
+
+bool ChildProcess::running() {
+    if (status_) return false;
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return false;
+    }
+    return true;
+}
+
+void ChildProcess::terminate() {
+    if (pid_ <= 0 || !running()) return;
+    kill(pid_, SIGTERM);
+    if (!wait(milliseconds(2000))) {
+        kill(pid_, SIGKILL);
+        wait(milliseconds(2000));
+    }
+}
+
+std::optional<int> ChildProcess::wait(milliseconds timeout) {
+    auto deadline = steady_clock::now() + timeout;
+    while (running()) {
+        if (steady_clock::now() >= deadline) return std::nullopt;
+        std::this_thread::sleep_for(milliseconds(5));
+    }
+    return status_;
+}
+
+std::optional<std::string> ChildProcess::readLine(milliseconds timeout) {
+    auto deadline = steady_clock::now() + timeout;
+    for (;;) {
+        if (auto nl = buffer_.find('\n'); nl != std::string::npos) {
+            std::string line = buffer_.substr(0, nl);
+            buffer_.erase(0, nl + 1);
+            return line;
+        }
+        int64_t left = millisecondsLeft(deadline);
+        if (left <= 0) return std::nullopt;
+        pollfd p{out_, POLLIN, 0};
+        int r = poll(&p, 1, static_cast<int>(left));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return std::nullopt;
+        char chunk[512];
+        ssize_t n = read(out_, chunk, sizeof chunk);
+        if (n <= 0) return std::nullopt;  // end of output
+        buffer_.append(chunk, static_cast<size_t>(n));
+    }
+}
+
+std::optional<std::string> ChildProcess::waitForLine(const std::string& prefix, milliseconds timeout) {
+    auto deadline = steady_clock::now() + timeout;
+    while (millisecondsLeft(deadline) > 0) {
+        auto line = readLine(milliseconds(millisecondsLeft(deadline)));
+        if (!line) return std::nullopt;
+        if (line->rfind(prefix, 0) == 0) return line;
+    }
+    return std::nullopt;
+}
+
+bool ChildProcess::writeLine(const std::string& line) {
+    if (in_ < 0) return false;
+    std::string data = line + "\n";
+    return ::write(in_, data.data(), data.size()) == static_cast<ssize_t>(data.size());
+}
+
+bool waitUntil(const std::function<bool()>& condition, milliseconds timeout,
+               const std::function<void()>& pump) {
+    auto deadline = steady_clock::now() + timeout;
+    for (;;) {
+        if (pump) pump();
+        if (condition()) return true;
+        if (steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(milliseconds(5));
+    }
+}
+
+std::unique_ptr<X11TestServer> X11TestServer::start(const Options& options, std::string* error) {
+    auto fail = [error](const std::string& why) -> std::unique_ptr<X11TestServer> {
+        if (error) *error = why;
+        return nullptr;
+    };
+    char folderTemplate[] = "/tmp/tessane-x11-XXXXXX";
+    if (!mkdtemp(folderTemplate)) return fail("cannot make a temporary folder");
+    auto server = std::unique_ptr<X11TestServer>(new X11TestServer());
+    server->folder_ = folderTemplate;
+
+    // -displayfd: the server picks a free display number itself and writes it to our pipe once
+    // it accepts connections, so parallel test processes never race for one.
+    const std::string geometry = std::to_string(options.width) + "x" + std::to_string(options.height) + "x24";
+    server->server_ = ChildProcess::start({"Xvfb", "-displayfd", "1", "-screen", "0", geometry,
+                                           "-nolisten", "tcp", "-noreset", "+extension", "RANDR"},
+                                          "", server->folder_ + "/xvfb.log");
+    if (!server->server_) return fail("cannot start Xvfb");
+    auto number = server->server_->readLine(milliseconds(15000));
+    if (!number || number->empty())
+        return fail("Xvfb did not report a display (is it installed? see " + server->folder_ + "/xvfb.log)");
+    server->display_ = ":" + *number;
+
+    if (options.windowManager) {
+        server->windowManager_ = ChildProcess::start({"openbox", "--sm-disable"}, server->display_,
+                                                     server->folder_ + "/openbox.log");
+        if (!server->windowManager_) return fail("cannot start openbox");
+        Display* display = XOpenDisplay(server->display_.c_str());
+        if (!display) return fail("cannot connect to " + server->display_);
+        bool ready = waitUntilManaging(display);
+        XCloseDisplay(display);
+        if (!ready) return fail("openbox did not come up (see " + server->folder_ + "/openbox.log)");
+    }
+    return server;
+}
+
+X11TestServer::~X11TestServer() {
+    windowManager_.reset();
+    server_.reset();
+    std::error_code ignored;
+    if (!folder_.empty() && !std::getenv("TESSANE_KEEP_X11_LOGS"))
+        std::filesystem::remove_all(folder_, ignored);
+}
+
+int X11TestServer::run(const std::vector<std::string>& argv) {
+    auto child = ChildProcess::start(argv, display_, folder_ + "/tools.log");
+    if (!child) return -1;
+    auto status = child->wait(milliseconds(10000));
+    return status.value_or(-1);
+}
+
+}  // namespace tessane::x11test

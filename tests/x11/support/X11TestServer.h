@@ -1,0 +1,78 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessane::x11test {
+
+// A child process with its standard output on a pipe that can be read line by line.
+class ChildProcess {
+public:
+    // Starts `argv` with DISPLAY set to `display` (unless empty). Standard error goes to
+    // `stderrPath` (or is dropped when empty). The child dies with us (parent-death signal).
+    static std::unique_ptr<ChildProcess> start(const std::vector<std::string>& argv,
+                                               const std::string& display,
+                                               const std::string& stderrPath = {},
+                                               bool pipeStdin = false);
+    ~ChildProcess();  // terminates it (SIGTERM, then SIGKILL after 2 s)
+
+    pid_t pid() const { return pid_; }
+    // The next line of its standard output, without the newline; none on time-out or end.
+    std::optional<std::string> readLine(std::chrono::milliseconds timeout);
+    // Waits for a line that starts with `prefix`; answers it (other lines are skipped).
+    std::optional<std::string> waitForLine(const std::string& prefix, std::chrono::milliseconds timeout);
+    // Writes a line to its standard input (when started with pipeStdin).
+    bool writeLine(const std::string& line);
+    // Waits for the process to end; its exit status, none on time-out.
+    std::optional<int> wait(std::chrono::milliseconds timeout);
+    void terminate();
+    bool running();
+
+private:
+    pid_t pid_ = -1;
+    int out_ = -1;
+    int in_ = -1;
+    std::string buffer_;
+    std::optional<int> status_;
+};
+
+// A private X server (Xvfb with RandR, on a display number the server picks itself) with Openbox
+// managing it, for tests that need real windows. Stopped and removed on destruction.
+class X11TestServer {
+public:
+    struct Options {
+        int width = 1920;
+        int height = 1080;
+        bool windowManager = true;
+    };
+    // None when it could not be started; `error` says why.
+    static std::unique_ptr<X11TestServer> start(const Options& options, std::string* error);
+    static std::unique_ptr<X11TestServer> start(std::string* error) { return start(Options{}, error); }
+    ~X11TestServer();
+
+    const std::string& display() const { return display_; }
+    const std::string& logFolder() const { return folder_; }
+
+    // Runs a command line tool against this display and waits for it; its exit status (-1 when
+    // it could not run or took longer than 10 s).
+    int run(const std::vector<std::string>& argv);
+
+private:
+    std::string display_;
+    std::string folder_;
+    std::unique_ptr<ChildProcess> server_;
+    std::unique_ptr<ChildProcess> windowManager_;
+};
+
+// Polls `condition` every few milliseconds (running `pump` in between, when given) until it holds
+// or `timeout` passes. Answers the condition's last value.
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout,
+               const std::function<void()>& pump = nullptr);
+
+}  // namespace tessane::x11test
