@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Base64.h"
+#include "platform/RunningApplications.h"
 
 #include <filesystem>
 #include <optional>
@@ -54,9 +55,10 @@ public:
 
 // ========================================================================== Running applications
 //
-// The running half (launch, hide, activate, terminate, notifications) joins this port as the
-// application controller is built; it extends `Applications`, which already offers the catalogue.
-class Applications : public AppCatalog {
+// The running half (running apps, hide / unhide / activate / terminate, launching applications and
+// documents, the launch / activate / terminate notifications) is RunningApplications, in its own
+// header. `Applications` is the whole port: the catalogue and the running applications.
+class Applications : public AppCatalog, public RunningApplications {
 public:
     ~Applications() override = default;
 };

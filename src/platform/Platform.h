@@ -11,6 +11,7 @@ class HotKeys;
 class FileWatch;
 class Preferences;
 class Accessibility;
+class Applications;
 
 // The ports of one backend (sim or linux), handed to the objects that need them. The backend
 // owns them; a Platform is a set of non-owning references.
@@ -24,6 +25,7 @@ struct Platform {
     FileWatch* fileWatch = nullptr;
     Preferences* preferences = nullptr;
     Accessibility* accessibility = nullptr;
+    Applications* applications = nullptr;
 };
 
 }  // namespace tessane

@@ -1,13 +1,21 @@
 #pragma once
 
+#include "base/Geometry.h"
+#include "base/Lifetime.h"
 #include "platform/Applications.h"
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tessane::sim {
+
+class SimApp;
+class SimMainQueue;
+class SimWindowServer;
 
 // The simulated desktop's applications.
 class SimApplications : public Applications {
@@ -50,7 +58,99 @@ public:
     std::optional<Bytes> iconPNG(const std::filesystem::path& path, int side) const override;
 
     // ==================================================================== Running applications
-    // (added with the application controller)
+    //
+    // Processes of the simulated desktop. Each one is an application of the window server (its
+    // windows and Accessibility elements) plus what the system knows of it here; applications a
+    // test adds to the window server directly are listed too, without a bundle identifier.
+    // Launches take time and may fail; a launched application puts up its windows once it has
+    // finished launching, or later. Notifications are posted to the main queue. Needs the
+    // window server: SimPlatform connects it.
+
+    struct LaunchBehaviour {
+        double launchTime = 0.5;   // from the request until it has finished launching
+        double windowDelay = 0;    // from then until its windows appear
+        int windows = 1;           // windows it opens by itself; each document opens one more
+        std::optional<SystemError> failure;  // the launch fails with this error after launchTime
+        bool failsWithoutReason = false;     // ... or is answered with neither app nor error
+        bool answersAtOnce = false;          // the system answers before the request returns
+        ActivationPolicy activationPolicy = ActivationPolicy::regular;
+        bool ignoresHide = false;            // hide requests are taken but change nothing
+        Rect windowFrame{100, 100, 800, 600};
+    };
+    struct RunningSpec {
+        std::string bundleIdentifier;  // empty: none
+        std::optional<std::filesystem::path> bundlePath;
+        std::string name;
+        ActivationPolicy activationPolicy = ActivationPolicy::regular;
+        bool hidden = false;
+        bool finishedLaunching = true;
+        bool ignoresHide = false;
+    };
+    struct OpenRequest {
+        std::filesystem::path appPath;
+        std::vector<std::filesystem::path> documents;
+        bool activates = true;
+    };
+
+    SimApplications() = default;
+    SimApplications(SimMainQueue& queue, SimWindowServer& windowServer) {
+        connect(queue, windowServer);
+    }
+    void connect(SimMainQueue& queue, SimWindowServer& windowServer);
+    // How launches of this bundle identifier go from now on.
+    void setLaunchBehaviour(const std::string& bundleIdentifier, LaunchBehaviour behaviour);
+    // An application that is already running; its window-server app takes the windows.
+    SimApp& addRunningApp(const RunningSpec& spec);
+    void setIgnoresHide(Pid pid, bool ignores);
+    // An application added as still launching finishes now (didLaunch follows).
+    void finishLaunching(Pid pid);
+    // The application quits by itself: its windows close, didTerminate follows.
+    void quit(Pid pid);
+    const std::vector<OpenRequest>& openRequests() const { return openRequests_; }
+
+    std::vector<RunningApplication> runningApplications() const override;
+    std::optional<RunningApplication> frontmostApplication() const override;
+    bool hide(Pid pid) override;
+    bool unhide(Pid pid) override;
+    bool activate(Pid pid) override;
+    bool terminate(Pid pid) override;
+    void openApplication(const std::filesystem::path& appPath, const OpenConfiguration& configuration,
+                         OpenCompletion completion) override;
+    void openDocuments(const std::vector<std::filesystem::path>& documents,
+                       const std::filesystem::path& appPath, const OpenConfiguration& configuration,
+                       OpenCompletion completion) override;
+    Subscription observe(RunningApplications::Notification notification,
+                         std::function<void(const RunningApplication&)> handler) override;
+
+private:
+    struct Process {
+        RunningApplication info;
+        bool ignoresHide = false;
+        uint64_t order = 0;
+    };
+
+    void open(const std::filesystem::path& appPath, const std::vector<std::filesystem::path>& documents,
+              const OpenConfiguration& configuration, OpenCompletion completion);
+    void openWindows(Pid pid, const LaunchBehaviour& behaviour, int ownWindows,
+                     const std::vector<std::filesystem::path>& documents);
+    Process* process(Pid pid);
+    std::optional<RunningApplication> snapshot(Pid pid) const;
+    Pid allocatePid();
+    void notify(RunningApplications::Notification notification, Pid pid);
+    void becomeFrontmost(Pid pid);
+    void frontmostMayHaveChanged(std::optional<Pid> before);
+
+    SimMainQueue* queue_ = nullptr;
+    SimWindowServer* windowServer_ = nullptr;
+    std::map<Pid, Process> processes_;
+    std::map<std::string, LaunchBehaviour> behaviours_;
+    std::vector<Pid> activationOrder_;  // most recent last
+    std::vector<OpenRequest> openRequests_;
+    std::array<Signal<RunningApplication>, 3> notifications_;
+    Pid nextPid_ = 1000;
+    uint64_t nextOrder_ = 1;
+    LifetimeToken lifetime_;
+
 
 private:
     struct File {

@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 #include "platform/sim/SimAccessibility.h"
+#include "platform/sim/SimApplications.h"
 #include "platform/sim/SimDefaults.h"
 #include "platform/sim/SimEnvironment.h"
 #include "platform/sim/SimFileWatch.h"
@@ -27,6 +28,7 @@ struct SimPlatform {
     SimPreferences preferences{environment.homeFolder(), &fileWatch};
     SimWindowServer windowServer{mainQueue};
     SimAccessibility accessibility{windowServer, mainQueue};
+    SimApplications applications{mainQueue, windowServer};
 
     Platform platform() {
         Platform p;
@@ -39,6 +41,7 @@ struct SimPlatform {
         p.fileWatch = &fileWatch;
         p.preferences = &preferences;
         p.accessibility = &accessibility;
+        p.applications = &applications;
         return p;
     }
 };
