@@ -61,9 +61,10 @@ struct SystemError {
 //   WM_DELETE_WINDOW to its windows.
 // - openApplication / openDocuments start the application at `appPath` (or hand the documents
 //   to it when it already runs) and answer exactly once: with the running application, or with
-//   an error, or with neither when the system gives no reason. The answer may come on any
-//   thread and even before the call returns; callers hop to the main queue themselves. With
-//   `activates` false the application must not come to the front because of this request.
+//   an error, or with neither when the system gives no reason. The answer comes on the main
+//   thread (MainQueue::post is not for other threads), but possibly before the call returns;
+//   callers that must not be re-entered post it on. With `activates` false the application
+//   must not come to the front because of this request.
 //   Linux: launch the desktop entry's Exec line (documents as its %f / %F / %u / %U), answered
 //   when a process of that desktop id is running, or with an error when it cannot be started.
 // - The notifications run on the main thread: didLaunch once an application has finished

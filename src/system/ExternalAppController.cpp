@@ -44,8 +44,8 @@ void ExternalAppController::start(const ManagedApp& app,
     RunningApplications::OpenConfiguration configuration;
     configuration.activates = false;
 
-    // The system may answer on any thread, possibly before the request returns: the caller's
-    // completion always runs later, on the main queue. A completion whose caller lost interest
+    // The system may answer before the request returns: the caller's completion always runs
+    // later, on a turn of its own on the main queue. A completion whose caller lost interest
     // still runs; callers guard their own closures. The system is expected to answer once; a
     // second answer is ignored.
     auto pending = std::make_shared<LaunchCompletion>(std::move(completion));
@@ -78,7 +78,7 @@ void ExternalAppController::reopen(const ManagedApp& app) {
         [name = app.displayName](std::optional<RunningApplication> running,
                                  std::optional<SystemError> error) {
             if (running) return;
-            // The log is safe from any thread, so this stays where the answer arrives.
+            // Logged where the answer arrives, without a hop.
             Log::line("[Tessane] " + name + ": reopen failed — " +
                       (error ? error->localizedDescription : std::string("no reason given")) +
                       ".");
