@@ -42,15 +42,6 @@ TEST_F(ShortcutManagerTest, IdentifiersStartAtOneAndAFailureUsesOneUp) {
     EXPECT_EQ(grabs[1].id.id, 3u);
 }
 
-TEST_F(ShortcutManagerTest, FirstSuccessAfterOneFailureIsThree) {
-    hotKeys.setOwnedByAnotherClient(kKey1, kOptCmd);
-    ShortcutManager manager(hotKeys);
-    EXPECT_EQ(manager.registerHotKey(kKey1, kOptCmd, [] {}), std::nullopt);
-    hotKeys.setOwnedByAnotherClient(kKeyH, kOptCmd, HotKeys::kHotKeyInvalid);
-    EXPECT_EQ(manager.registerHotKey(kKeyH, kOptCmd, [] {}), std::nullopt);
-    EXPECT_EQ(manager.registerHotKey(kKeyTab, kOptCmd, [] {}), 3u);
-}
-
 TEST_F(ShortcutManagerTest, RefusedChordLogsOneLineWithKeyCodeAndStatus) {
     hotKeys.setOwnedByAnotherClient(kKeyH, kOptCmd);
     ShortcutManager manager(hotKeys);
