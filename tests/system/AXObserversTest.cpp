@@ -1,3 +1,4 @@
+#include "support/LoggedLines.h"
 #include "system/AXAppFocusObserver.h"
 #include "system/AXWindowObserver.h"
 #include "system/AXWindowController.h"
@@ -7,20 +8,12 @@
 
 #include <gtest/gtest.h>
 
+using tessane::testing::loggedMessages;
+
 using namespace tessane;
 using namespace tessane::sim;
 
 namespace {
-
-// The log's lines without the time of day the ring puts in front.
-std::vector<std::string> logLines() {
-    std::vector<std::string> out;
-    for (auto& line : Log::recentLines(Log::kRingCapacity)) {
-        const auto tag = line.find("[Tessane]");
-        out.push_back(tag == std::string::npos ? line : line.substr(tag));
-    }
-    return out;
-}
 
 class AXObserversTest : public ::testing::Test {
 protected:
@@ -56,7 +49,7 @@ TEST_F(AXAppFocusObserverTest, ReportsFocusMainAndNewWindowsByProcess) {
     first.moveTo({5, 5});                     // not a focus notification
     sim.mainQueue.runPending();
     EXPECT_EQ(heard, (std::vector<Pid>{200, 200, 200, 100}));
-    EXPECT_TRUE(logLines().empty());
+    EXPECT_TRUE(loggedMessages().empty());
     EXPECT_EQ(sim.mainQueue.pendingCount(), 0u);
 }
 
@@ -71,7 +64,7 @@ TEST_F(AXAppFocusObserverTest, EmptyListObservesNothingAndSchedulesNothing) {
 TEST_F(AXAppFocusObserverTest, TimedOutRegistrationIsRetriedASecondLater) {
     ax.failRegistrations(100, AXError::cannotComplete, 1);
     observer.observe({100, 200}, 3);
-    EXPECT_EQ(logLines(), std::vector<std::string>{
+    EXPECT_EQ(loggedMessages(), std::vector<std::string>{
                               "[Tessane] Focus observer: pid 100 only partly observed (focused "
                               "-25204, main 0, created 0) — will retry."});
     EXPECT_EQ(ax.registrationCount(100), 2u);  // the partial observer is kept
@@ -91,7 +84,7 @@ TEST_F(AXAppFocusObserverTest, HungApplicationIsTriedFourTimesAtMost) {
     observer.observe({100}, 3);
     sim.mainQueue.runUntilIdle();
     EXPECT_EQ(ax.observersCreated(100), 4);
-    auto lines = logLines();
+    auto lines = loggedMessages();
     ASSERT_EQ(lines.size(), 4u);
     const std::string partly =
         "[Tessane] Focus observer: pid 100 only partly observed (focused -25204, main -25204, "
@@ -104,7 +97,7 @@ TEST_F(AXAppFocusObserverTest, CreationFailuresAreLoggedAndOnlyTimeOutsRetry) {
     ax.failObserverCreation(100, AXError::cannotComplete, 1);
     ax.failObserverCreation(200, AXError::failure);
     observer.observe({100, 200}, 0);
-    EXPECT_EQ(logLines(),
+    EXPECT_EQ(loggedMessages(),
               (std::vector<std::string>{
                   "[Tessane] Focus observer: could not observe pid 100 (AXObserverCreate -25204).",
                   "[Tessane] Focus observer: could not observe pid 200 (AXObserverCreate -25200)."}));
@@ -212,7 +205,7 @@ TEST_F(AXWindowObserverTest, OneObserverPerProcessWithThreeRegistrationsPerWindo
     EXPECT_EQ(ax.observersCreated(100), 1);
     EXPECT_EQ(ax.registrationCount(100), 6u);
     EXPECT_EQ(ax.registrationCount(200), 3u);
-    EXPECT_TRUE(logLines().empty());
+    EXPECT_TRUE(loggedMessages().empty());
 }
 
 TEST_F(AXWindowObserverTest, HearsMovesResizesAndClosesIncludingItsOwnPlacements) {
@@ -237,7 +230,7 @@ TEST_F(AXWindowObserverTest, ProcessWithoutObserverIsSkippedQuietly) {
     ax.failObserverCreation(100, AXError::cannotComplete);
     observer.observe({{100, a.element()}, {200, c.element()}});
     EXPECT_EQ(observer.observedPids(), std::vector<Pid>{200});
-    EXPECT_TRUE(logLines().empty());
+    EXPECT_TRUE(loggedMessages().empty());
 }
 
 TEST_F(AXWindowObserverTest, NewSetReplacesTheOldAndStopEndsEverything) {

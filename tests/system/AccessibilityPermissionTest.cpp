@@ -1,3 +1,4 @@
+#include "support/LoggedLines.h"
 #include "system/AccessibilityPermission.h"
 
 #include "model/Log.h"
@@ -5,20 +6,12 @@
 
 #include <gtest/gtest.h>
 
+using tessane::testing::loggedMessages;
+
 using namespace tessane;
 using namespace tessane::sim;
 
 namespace {
-
-// The log's lines without the time of day the ring puts in front.
-std::vector<std::string> logLines() {
-    std::vector<std::string> out;
-    for (auto& line : Log::recentLines(Log::kRingCapacity)) {
-        const auto tag = line.find("[Tessane]");
-        out.push_back(tag == std::string::npos ? line : line.substr(tag));
-    }
-    return out;
-}
 
 class AccessibilityPermissionTest : public ::testing::Test {
 protected:
@@ -61,19 +54,19 @@ TEST_F(AccessibilityPermissionTest, DiagnosticsLineStatesIdentityAndLocation) {
               "path=/home/ana/src/tessane/build/app");
 
     permission.logDiagnostics("launch");
-    EXPECT_EQ(logLines(), std::vector<std::string>{"[Tessane][AX] launch: " + d.logLine()});
+    EXPECT_EQ(loggedMessages(), std::vector<std::string>{"[Tessane][AX] launch: " + d.logLine()});
 }
 
 TEST_F(AccessibilityPermissionTest, EnsureTrustedPromptsAndLogsOnlyWhenMissing) {
     EXPECT_TRUE(permission.ensureTrusted());
     EXPECT_EQ(sim.accessibility.promptCount(), 0);
-    EXPECT_TRUE(logLines().empty());
+    EXPECT_TRUE(loggedMessages().empty());
 
     sim.accessibility.setTrusted(false);
     EXPECT_FALSE(permission.ensureTrusted());
     EXPECT_FALSE(permission.ensureTrusted());
     EXPECT_EQ(sim.accessibility.promptCount(), 2);
-    auto lines = logLines();
+    auto lines = loggedMessages();
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].rfind("[Tessane][AX] ensureTrusted (not trusted): trusted=false id=tessane", 0), 0u);
 }

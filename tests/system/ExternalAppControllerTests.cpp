@@ -1,3 +1,4 @@
+#include "support/LoggedLines.h"
 #include "system/ExternalAppController.h"
 
 #include "model/Log.h"
@@ -6,6 +7,8 @@
 #include "platform/sim/SimWindowServer.h"
 
 #include <gtest/gtest.h>
+
+using tessane::testing::loggedMessages;
 
 namespace tessane {
 namespace {
@@ -16,15 +19,6 @@ using AppControlError = ExternalAppController::AppControlError;
 
 const std::filesystem::path kNotesPath = "/Applications/Notes.app";
 const std::string kNotesID = "org.example.Notes";
-
-std::vector<std::string> logged() {
-    std::vector<std::string> out;
-    for (auto& line : Log::recentLines(Log::kRingCapacity)) {
-        const auto at = line.find("[Tessane]");
-        out.push_back(at == std::string::npos ? line : line.substr(at));
-    }
-    return out;
-}
 
 class ExternalAppControllerTest : public ::testing::Test {
 protected:
@@ -174,7 +168,7 @@ TEST_F(ExternalAppControllerTest, ReopenActivatesAndLogsOnlyFailures) {
     ASSERT_TRUE(apps.frontmostApplication());
     EXPECT_EQ(apps.frontmostApplication()->bundleIdentifier, kNotesID);
     EXPECT_EQ(activated.size(), 1u);
-    EXPECT_TRUE(logged().empty());
+    EXPECT_TRUE(loggedMessages().empty());
 
     for (auto& a : apps.runningApplications()) apps.quit(a.pid);
     SimApplications::LaunchBehaviour silent;
@@ -187,7 +181,7 @@ TEST_F(ExternalAppControllerTest, ReopenActivatesAndLogsOnlyFailures) {
     apps.setLaunchBehaviour(kNotesID, refused);
     controller.reopen(notes);
     queue.advance(1);
-    EXPECT_EQ(logged(), (std::vector<std::string>{
+    EXPECT_EQ(loggedMessages(), (std::vector<std::string>{
                             "[Tessane] Notes: reopen failed — no reason given.",
                             "[Tessane] Notes: reopen failed — The app is damaged."}));
 
@@ -196,7 +190,7 @@ TEST_F(ExternalAppControllerTest, ReopenActivatesAndLogsOnlyFailures) {
     missing.bundleIdentifier = "org.example.Ghost";
     controller.reopen(missing);  // nothing to open, nothing said
     EXPECT_EQ(apps.openRequests().size(), 3u);
-    EXPECT_EQ(logged().size(), 2u);
+    EXPECT_EQ(loggedMessages().size(), 2u);
 }
 
 TEST_F(ExternalAppControllerTest, RunningApplicationPrefersTheFirstRegularInstance) {

@@ -1,3 +1,4 @@
+#include "support/LoggedLines.h"
 #include "system/ShortcutHelp.h"
 #include "system/ShortcutManager.h"
 
@@ -6,18 +7,10 @@
 
 #include <gtest/gtest.h>
 
+using tessane::testing::loggedMessages;
+
 namespace tessane {
 namespace {
-
-// The messages of the log ring, without the time stamp each entry starts with.
-std::vector<std::string> logged() {
-    std::vector<std::string> out;
-    for (auto& line : Log::recentLines(Log::kRingCapacity)) {
-        const auto at = line.find("[Tessane]");
-        out.push_back(at == std::string::npos ? line : line.substr(at));
-    }
-    return out;
-}
 
 constexpr uint32_t kKey1 = 18, kKeyH = 4, kKeyTab = 48;
 constexpr uint32_t kOptCmd = CarbonModifiers::option | CarbonModifiers::command;
@@ -47,7 +40,7 @@ TEST_F(ShortcutManagerTest, RefusedChordLogsOneLineWithKeyCodeAndStatus) {
     ShortcutManager manager(hotKeys);
     bool ran = false;
     EXPECT_FALSE(manager.registerHotKey(kKeyH, kOptCmd, [&] { ran = true; }));
-    EXPECT_EQ(logged(), std::vector<std::string>{
+    EXPECT_EQ(loggedMessages(), std::vector<std::string>{
                                         "[Tessane] Failed to register hotkey (keyCode=4); "
                                         "status=-9878."});
     EXPECT_FALSE(hotKeys.press(kKeyH, kOptCmd));
@@ -59,7 +52,7 @@ TEST_F(ShortcutManagerTest, OurOwnChordTwiceIsRefusedTheSecondTime) {
     ShortcutManager manager(hotKeys);
     EXPECT_TRUE(manager.registerHotKey(kKey1, kOptCmd, [] {}));
     EXPECT_FALSE(manager.registerHotKey(kKey1, kOptCmd, [] {}));
-    EXPECT_EQ(logged().size(), 1u);
+    EXPECT_EQ(loggedMessages().size(), 1u);
 }
 
 TEST_F(ShortcutManagerTest, PressRunsTheBoundActionOnly) {

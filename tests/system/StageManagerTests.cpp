@@ -1,3 +1,4 @@
+#include "support/LoggedLines.h"
 #include "system/StageManager.h"
 #include "system/StageManagerWatcher.h"
 
@@ -9,20 +10,12 @@
 
 #include <gtest/gtest.h>
 
+using tessane::testing::loggedMessages;
+
 namespace tessane {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The messages of the log ring, without the time stamp each entry starts with.
-std::vector<std::string> logged() {
-    std::vector<std::string> out;
-    for (auto& line : Log::recentLines(Log::kRingCapacity)) {
-        const auto at = line.find("[Tessane]");
-        out.push_back(at == std::string::npos ? line : line.substr(at));
-    }
-    return out;
-}
 
 
 const fs::path kHome = "/home/user";
@@ -175,11 +168,11 @@ TEST_F(StageManagerWatcherTest, ElevenReArmsWithoutChangeGiveUp) {
         EXPECT_TRUE(watcher->isArmed()) << i;
         EXPECT_EQ(watcher->rearmAttempts(), i);
     }
-    EXPECT_TRUE(logged().empty());
+    EXPECT_TRUE(loggedMessages().empty());
 
     replaceUnchanged(100.0);
     queue.advance(0.1);
-    EXPECT_EQ(logged(), std::vector<std::string>{kGiveUp});
+    EXPECT_EQ(loggedMessages(), std::vector<std::string>{kGiveUp});
     EXPECT_EQ(watcher->rearmAttempts(), 10);
     EXPECT_TRUE(watcher->isArmed());  // left on the source it had
     EXPECT_EQ(queue.pendingCount(), 0u);
@@ -251,7 +244,7 @@ TEST_F(StageManagerWatcherTest, UnwatchablePathLogsAndStaysIdle) {
     auto watcher = makeWatcher();  // neither the file nor its folder exists
     watcher->start();
     EXPECT_FALSE(watcher->isArmed());
-    EXPECT_EQ(logged(),
+    EXPECT_EQ(loggedMessages(),
               std::vector<std::string>{
                   "[Tessane] Stage Manager watcher: couldn't watch " + kFolder.string() +
                   " — relying on the pointer / activation backstop instead."});

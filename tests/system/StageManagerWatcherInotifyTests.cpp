@@ -1,4 +1,5 @@
 // The watcher on a real inotify watch of real files; time-outs stay on the simulated clock.
+#include "support/LoggedLines.h"
 #include "system/StageManagerWatcher.h"
 
 #include "model/Log.h"
@@ -11,20 +12,12 @@
 #include <random>
 #include <unistd.h>
 
+using tessane::testing::loggedMessages;
+
 namespace tessane {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The messages of the log ring, without the time stamp each entry starts with.
-std::vector<std::string> logged() {
-    std::vector<std::string> out;
-    for (auto& line : Log::recentLines(Log::kRingCapacity)) {
-        const auto at = line.find("[Tessane]");
-        out.push_back(at == std::string::npos ? line : line.substr(at));
-    }
-    return out;
-}
 
 
 class StageManagerWatcherInotifyTest : public ::testing::Test {
@@ -111,15 +104,15 @@ TEST_F(StageManagerWatcherInotifyTest, ReArmsAfterDeleteAndAfterAtomicRename) {
     settle();
     EXPECT_EQ(changes, 4);
     EXPECT_TRUE(watcher.isWatchingFile());
-    EXPECT_TRUE(logged().empty());
+    EXPECT_TRUE(loggedMessages().empty());
 }
 
 TEST_F(StageManagerWatcherInotifyTest, MissingFolderLogsThatItCannotWatch) {
     StageManagerWatcher watcher(files, queue, dir / "nope" / "x.plist", [this] { ++changes; });
     watcher.start();
     EXPECT_FALSE(watcher.isArmed());
-    ASSERT_EQ(logged().size(), 1u);
-    EXPECT_NE(logged()[0].find("couldn't watch " + (dir / "nope").string()),
+    ASSERT_EQ(loggedMessages().size(), 1u);
+    EXPECT_NE(loggedMessages()[0].find("couldn't watch " + (dir / "nope").string()),
               std::string::npos);
 }
 
