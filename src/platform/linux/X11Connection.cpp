@@ -10,6 +10,7 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <mutex>
 #include <utility>
@@ -111,6 +112,7 @@ X11Connection::~X11Connection() {
         std::lock_guard lock(r.mutex);
         std::erase_if(r.connections, [this](auto& p) { return p.second == this; });
     }
+    if (pingWindow_) XDestroyWindow(display_, pingWindow_);
     XCloseDisplay(display_);
 }
 
@@ -269,6 +271,37 @@ X11Event X11Connection::convert(const void* raw) const {
         break;
     }
     return out;
+}
+
+bool X11Connection::waitFor(const std::function<bool()>& condition, double timeoutSeconds) {
+    using clock = std::chrono::steady_clock;
+    const auto deadline = clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    for (;;) {
+        processEvents();
+        if (condition()) return true;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
+        if (left.count() <= 0) return false;
+        XFlush(display_);
+        pollfd p{fd(), POLLIN, 0};
+        poll(&p, 1, static_cast<int>(std::min<long long>(left.count(), 50)));
+    }
+}
+
+bool X11Connection::windowManagerRoundTrip(double timeoutSeconds) {
+    if (!pingWindow_) {
+        XSetWindowAttributes attributes{};
+        attributes.event_mask = PropertyChangeMask;
+        pingWindow_ = XCreateWindow(display_, root_, -10, -10, 1, 1, 0, 0, InputOnly, CopyFromParent,
+                                    CWEventMask, &attributes);
+    }
+    const XAtomId extents = atom("_NET_FRAME_EXTENTS");
+    bool answered = false;
+    auto listener = events_.subscribe([&](const X11Event& e) {
+        if (e.kind == X11Event::Kind::property && e.window == pingWindow_ && e.atom == extents)
+            answered = true;
+    });
+    sendToWindowManager(pingWindow_, "_NET_REQUEST_FRAME_EXTENTS", {0, 0, 0, 0, 0});
+    return waitFor([&] { return answered; }, timeoutSeconds);
 }
 
 std::optional<std::string> X11Connection::windowManagerName() {

@@ -198,6 +198,16 @@ public:
     X11Status grabKey(uint32_t keycode, uint32_t modifiers);
     void ungrabKey(uint32_t keycode, uint32_t modifiers);
 
+    // --- waiting --------------------------------------------------------------------------------
+    // Processes events (handing them to the listeners) until `condition` holds or `timeoutSeconds`
+    // pass; answers the condition.
+    bool waitFor(const std::function<bool()>& condition, double timeoutSeconds);
+    // Waits until the window manager has handled every request sent to it so far: it is asked to
+    // estimate the frame of a window of ours (_NET_REQUEST_FRAME_EXTENTS) and answers with a
+    // property change, after the configure requests it made for the earlier messages. False when
+    // no answer came in time (no window manager, or one without that message).
+    bool windowManagerRoundTrip(double timeoutSeconds);
+
     // --- window manager ---------------------------------------------------------------------
     // The name of the EWMH window manager that answers _NET_SUPPORTING_WM_CHECK; absent when
     // none does (no window manager, or one that left a stale check window).
@@ -239,6 +249,7 @@ private:
     int randrErrorBase_ = -1;
     bool hasXRes_ = false;
     bool screenChangesSelected_ = false;
+    XWindowId pingWindow_ = 0;
     Signal<X11Event> events_;
 
     struct TrappedError {

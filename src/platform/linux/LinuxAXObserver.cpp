@@ -1,0 +1,184 @@
+// Observers: window moves, resizes and destruction, focus changes and new windows, told on the
+// main queue.
+#include "platform/linux/LinuxAXRegistry.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+
+namespace tessane::linux_backend {
+
+namespace {
+
+constexpr long kStructureNotifyMask = 1L << 17;
+
+bool isWindowNotification(const std::string& n) {
+    return n == ax::kWindowMoved || n == ax::kWindowResized || n == ax::kUIElementDestroyed;
+}
+
+bool isKnownNotification(const std::string& n) {
+    return isWindowNotification(n) || n == ax::kFocusedWindowChanged || n == ax::kMainWindowChanged ||
+           n == ax::kWindowCreated;
+}
+
+}  // namespace
+
+class LinuxAXObserver final : public AXObserver {
+public:
+    LinuxAXObserver(LinuxAccessibility& ax, std::shared_ptr<LinuxAccessibility::ObserverState> state)
+        : ax_(ax), registry_(ax.registry_), state_(std::move(state)) {}
+    ~LinuxAXObserver() override { detach(); }
+
+    AXError addNotification(const AXElement& element, const std::string& notification) override {
+        auto registry = registry_.lock();
+        if (!registry || !registry->alive || state_->detached) return AXError::invalidUIElement;
+        return ax_.addRegistration(state_, element, notification);
+    }
+
+    void detach() override {
+        state_->detached = true;
+        state_->registrations.clear();
+    }
+
+private:
+    LinuxAccessibility& ax_;
+    std::weak_ptr<LinuxAccessibility::Registry> registry_;
+    std::shared_ptr<LinuxAccessibility::ObserverState> state_;
+};
+
+Accessibility::ObserverResult LinuxAccessibility::createObserver(Pid pid, ObserverCallback callback) {
+    if (!isProcessTrusted()) return {AXError::apiDisabled, nullptr};
+    if (pid <= 0 || !callback) return {AXError::illegalArgument, nullptr};
+    if (::kill(pid, 0) != 0 && errno != EPERM) return {AXError::cannotComplete, nullptr};
+    auto state = std::make_shared<ObserverState>();
+    state->pid = pid;
+    state->callback = std::move(callback);
+    std::erase_if(registry_->observers, [](auto& w) { return w.expired(); });
+    registry_->observers.push_back(state);
+    return {AXError::success, std::make_unique<LinuxAXObserver>(*this, state)};
+}
+
+AXError LinuxAccessibility::addRegistration(const std::shared_ptr<ObserverState>& observer,
+                                            const AXElement& element, const std::string& notification) {
+    if (element.isNull()) return AXError::illegalArgument;
+    if (!isKnownNotification(notification)) return AXError::notificationUnsupported;
+    if (isApplication(element)) {
+        if (applicationPid(element) != observer->pid) return AXError::illegalArgument;
+    } else {
+        const XWindowId window = static_cast<XWindowId>(element.handle());
+        auto owner = windowPid(window);
+        if (!owner) return x_.windowExists(window) ? AXError::illegalArgument : AXError::invalidUIElement;
+        if (*owner != observer->pid) return AXError::illegalArgument;
+    }
+    if (!observer->registrations.emplace(element.handle(), notification).second)
+        return AXError::notificationAlreadyRegistered;
+    if (isWindowNotification(notification)) {
+        if (isApplication(element)) {
+            for (XWindowId w : windowsOf(observer->pid)) watchWindow(w);
+        } else {
+            watchWindow(static_cast<XWindowId>(element.handle()));
+        }
+    }
+    return AXError::success;
+}
+
+void LinuxAccessibility::watchWindow(XWindowId window) {
+    if (registry_->lastFrames.count(window)) return;
+    if (!x_.selectInput(window, kStructureNotifyMask).ok()) return;
+    registry_->lastFrames[window] = frame(window).value_or(Rect());
+}
+
+void LinuxAccessibility::deliver(XWindowId window, Pid pid, const char* notification) {
+    const uint64_t app = applicationElement(pid).handle();
+    for (auto& weak : registry_->observers) {
+        auto observer = weak.lock();
+        if (!observer || observer->detached || observer->pid != pid) continue;
+        if (!observer->registrations.count({window, notification}) &&
+            !observer->registrations.count({app, notification}))
+            continue;
+        // Always later, on the main queue, as the port promises; an observer detached meanwhile
+        // hears nothing.
+        queue_.post([weakObserver = std::weak_ptr<ObserverState>(observer), window,
+                     name = std::string(notification)] {
+            auto o = weakObserver.lock();
+            if (!o || o->detached) return;
+            auto callback = o->callback;  // the callback may destroy the observer
+            callback(AXElement::fromHandle(window), name);
+        });
+    }
+}
+
+void LinuxAccessibility::onEvent(const X11Event& e) {
+    using K = X11Event::Kind;
+    if (e.kind == K::screensChanged) {
+        origin_.reset();
+        return;
+    }
+    if (e.kind == K::property && e.window == x_.root()) {
+        if (e.atom == x_.atom("_NET_SUPPORTING_WM_CHECK")) {
+            trusted_.reset();
+        } else if (e.atom == x_.atom("_NET_ACTIVE_WINDOW")) {
+            auto list = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW");
+            const XWindowId active = list && !list->empty() ? (*list)[0] : 0;
+            if (active == registry_->activeWindow) return;
+            registry_->activeWindow = active;
+            if (active == 0) return;
+            if (auto owner = windowPid(active)) {
+                deliver(active, *owner, ax::kFocusedWindowChanged);
+                deliver(active, *owner, ax::kMainWindowChanged);
+            }
+        } else if (e.atom == x_.atom("_NET_CLIENT_LIST")) {
+            clientListChanged();
+        }
+        return;
+    }
+    if (e.kind == K::configure) {
+        auto it = registry_->lastFrames.find(e.window);
+        if (it == registry_->lastFrames.end()) return;
+        auto now = frame(e.window);
+        if (!now) return;
+        const bool moved = now->origin != it->second.origin;
+        const bool resized = now->size != it->second.size;
+        it->second = *now;
+        auto owner = pidCache_.find(e.window);
+        if (owner == pidCache_.end()) return;
+        if (moved) deliver(e.window, owner->second, ax::kWindowMoved);
+        if (resized) deliver(e.window, owner->second, ax::kWindowResized);
+        return;
+    }
+    if (e.kind == K::destroy && e.window == e.eventWindow) windowGone(e.window);
+}
+
+void LinuxAccessibility::clientListChanged() {
+    auto list = x_.windowList(x_.root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
+    std::vector<XWindowId> before = std::move(knownClients_);
+    knownClients_ = list;
+    for (XWindowId w : before)
+        if (std::find(list.begin(), list.end(), w) == list.end()) windowGone(w);
+    for (XWindowId w : list) {
+        if (std::find(before.begin(), before.end(), w) != before.end()) continue;
+        registry_->goneReported.erase(w);
+        auto owner = windowPid(w);
+        if (!owner || !isApplicationWindow(w)) continue;
+        const uint64_t app = applicationElement(*owner).handle();
+        for (auto& weak : registry_->observers) {
+            auto o = weak.lock();
+            if (!o || o->detached || o->pid != *owner) continue;
+            for (const char* n : {ax::kWindowMoved, ax::kWindowResized, ax::kUIElementDestroyed})
+                if (o->registrations.count({app, n})) watchWindow(w);
+        }
+        deliver(w, *owner, ax::kWindowCreated);
+    }
+}
+
+void LinuxAccessibility::windowGone(XWindowId window) {
+    if (!registry_->goneReported.insert(window).second) return;
+    registry_->lastFrames.erase(window);
+    auto owner = pidCache_.find(window);
+    if (owner == pidCache_.end()) return;
+    const Pid pid = owner->second;
+    pidCache_.erase(owner);
+    deliver(window, pid, ax::kUIElementDestroyed);
+}
+
+}  // namespace tessane::linux_backend

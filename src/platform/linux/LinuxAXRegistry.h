@@ -1,0 +1,33 @@
+#pragma once
+
+// The observers of one LinuxAccessibility and what they listen to (private to the backend).
+
+#include "platform/linux/LinuxAccessibility.h"
+
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tessane::linux_backend {
+
+struct LinuxAccessibility::ObserverState {
+    Pid pid = 0;
+    ObserverCallback callback;
+    // (element handle, notification name)
+    std::set<std::pair<uint64_t, std::string>> registrations;
+    bool detached = false;
+};
+
+struct LinuxAccessibility::Registry {
+    bool alive = true;
+    std::vector<std::weak_ptr<ObserverState>> observers;
+    // Watched windows and their frame when last told, to tell moves from resizes.
+    std::map<XWindowId, Rect> lastFrames;
+    XWindowId activeWindow = 0;
+    // Windows whose destruction was already reported (by DestroyNotify or by leaving the list).
+    std::set<XWindowId> goneReported;
+};
+
+}  // namespace tessane::linux_backend

@@ -1,0 +1,351 @@
+// Elements, attributes and actions. Observers are in LinuxAXObserver.cpp.
+#include "platform/linux/LinuxAccessibility.h"
+
+#include "platform/linux/LinuxAXRegistry.h"
+#include "platform/linux/LinuxScreens.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cerrno>
+#include <csignal>
+#include <fstream>
+
+namespace tessane::linux_backend {
+
+namespace {
+
+constexpr uint64_t kApplicationTag = 1ull << 62;
+constexpr long kStructureNotifyMask = 1L << 17;
+constexpr long kPropertyChangeMask = 1L << 22;
+constexpr long kIconicState = 3;
+constexpr double kMoveGraceSeconds = 0.1;
+// Apple's own code for an action an element does not have.
+constexpr AXError kActionUnsupported = static_cast<AXError>(-25206);
+
+bool processExists(Pid pid) { return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM); }
+
+AXAttributeResult value(AXValue v) { return {AXError::success, std::move(v)}; }
+AXAttributeResult error(AXError e) { return {e, {}}; }
+
+}  // namespace
+
+LinuxAccessibility::LinuxAccessibility(X11Connection& x, LinuxScreens& screens, MainQueue& queue)
+    : x_(x), screens_(screens), queue_(queue), registry_(std::make_shared<Registry>()) {
+    x_.selectInput(x_.root(), kPropertyChangeMask | kStructureNotifyMask);
+    x_.selectScreenChanges();
+    knownClients_ = x_.windowList(x_.root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
+    if (auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW"); active && !active->empty())
+        registry_->activeWindow = (*active)[0];
+    events_ = x_.onEvent([this](const X11Event& e) { onEvent(e); });
+}
+
+LinuxAccessibility::~LinuxAccessibility() {
+    events_.reset();
+    registry_->alive = false;
+}
+
+bool LinuxAccessibility::isApplication(const AXElement& e) { return (e.handle() & kApplicationTag) != 0; }
+Pid LinuxAccessibility::applicationPid(const AXElement& e) {
+    return static_cast<Pid>(static_cast<uint32_t>(e.handle() & 0xFFFFFFFFu));
+}
+
+AXElement LinuxAccessibility::applicationElement(Pid pid) {
+    return AXElement::fromHandle(kApplicationTag | static_cast<uint32_t>(pid));
+}
+
+std::optional<Pid> LinuxAccessibility::pid(const AXElement& element) {
+    if (element.isNull()) return std::nullopt;
+    if (isApplication(element)) return applicationPid(element);
+    return windowPid(static_cast<XWindowId>(element.handle()));
+}
+
+std::optional<Pid> LinuxAccessibility::windowPid(XWindowId window) {
+    if (auto it = pidCache_.find(window); it != pidCache_.end()) return it->second;
+    std::optional<Pid> pid;
+    if (auto p = x_.cardinals(window, "_NET_WM_PID"); p && !p->empty() && (*p)[0] > 0)
+        pid = static_cast<Pid>((*p)[0]);
+    else
+        pid = x_.clientPidFromServer(window);
+    if (pid) pidCache_[window] = *pid;
+    return pid;
+}
+
+bool LinuxAccessibility::isProcessTrusted() {
+    if (!trusted_) trusted_ = x_.windowManagerName().has_value();
+    return *trusted_;
+}
+
+// There is nothing to grant on X11: the prompt has no counterpart.
+bool LinuxAccessibility::isProcessTrustedWithPrompt(bool) { return isProcessTrusted(); }
+
+std::optional<uint32_t> LinuxAccessibility::windowNumber(const AXElement& window) {
+    if (window.isNull() || isApplication(window)) return std::nullopt;
+    return static_cast<uint32_t>(window.handle());
+}
+
+AXError LinuxAccessibility::setMessagingTimeout(const AXElement& element, float seconds) {
+    if (element.isNull() || seconds < 0) return AXError::illegalArgument;
+    if (seconds == 0) timeouts_.erase(element.handle());
+    else timeouts_[element.handle()] = seconds;
+    return AXError::success;
+}
+
+double LinuxAccessibility::timeoutFor(const AXElement& element) const {
+    if (auto it = timeouts_.find(element.handle()); it != timeouts_.end()) return it->second;
+    if (!isApplication(element)) {
+        auto cached = pidCache_.find(static_cast<XWindowId>(element.handle()));
+        if (cached != pidCache_.end()) {
+            auto app = timeouts_.find(kApplicationTag | static_cast<uint32_t>(cached->second));
+            if (app != timeouts_.end()) return app->second;
+        }
+    }
+    return kDefaultMessagingTimeout;
+}
+
+Point LinuxAccessibility::origin() {
+    if (!origin_) origin_ = screens_.primaryRootOrigin();
+    return *origin_;
+}
+
+std::vector<XWindowId> LinuxAccessibility::clientsFrontToBack() {
+    auto stacking = x_.windowList(x_.root(), "_NET_CLIENT_LIST_STACKING");
+    if (!stacking) stacking = x_.windowList(x_.root(), "_NET_CLIENT_LIST");
+    std::vector<XWindowId> out(stacking ? stacking->rbegin() : std::vector<XWindowId>::reverse_iterator{},
+                               stacking ? stacking->rend() : std::vector<XWindowId>::reverse_iterator{});
+    return out;
+}
+
+bool LinuxAccessibility::isApplicationWindow(XWindowId window) {
+    auto types = x_.atomList(window, "_NET_WM_WINDOW_TYPE");
+    if (!types || types->empty()) return true;
+    const XAtomId t = types->front();
+    return t != x_.atom("_NET_WM_WINDOW_TYPE_DOCK") && t != x_.atom("_NET_WM_WINDOW_TYPE_DESKTOP");
+}
+
+std::vector<XWindowId> LinuxAccessibility::windowsOf(Pid pid) {
+    std::vector<XWindowId> out;
+    for (XWindowId w : clientsFrontToBack())
+        if (windowPid(w) == pid && isApplicationWindow(w)) out.push_back(w);
+    return out;
+}
+
+std::optional<LinuxAccessibility::WindowState> LinuxAccessibility::state(XWindowId window) {
+    WindowState s;
+    if (auto atoms = x_.atomList(window, "_NET_WM_STATE")) {
+        for (XAtomId a : *atoms) {
+            if (a == x_.atom("_NET_WM_STATE_HIDDEN")) s.minimized = true;
+            else if (a == x_.atom("_NET_WM_STATE_FULLSCREEN")) s.fullScreen = true;
+            else if (a == x_.atom("_NET_WM_STATE_MAXIMIZED_VERT") || a == x_.atom("_NET_WM_STATE_MAXIMIZED_HORZ"))
+                s.maximized = true;
+        }
+    } else if (!x_.windowExists(window)) {
+        return std::nullopt;
+    }
+    if (auto wmState = x_.cardinals(window, "WM_STATE"); wmState && !wmState->empty() &&
+                                                         (*wmState)[0] == kIconicState)
+        s.minimized = true;
+    return s;
+}
+
+std::optional<XWindowId> LinuxAccessibility::mainWindowOf(Pid pid) {
+    auto windows = windowsOf(pid);
+    auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW");
+    if (active && !active->empty() &&
+        std::find(windows.begin(), windows.end(), (*active)[0]) != windows.end())
+        return (*active)[0];
+    for (XWindowId w : windows) {
+        auto s = state(w);
+        if (s && !s->minimized) return w;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> LinuxAccessibility::subrole(XWindowId window) {
+    auto types = x_.atomList(window, "_NET_WM_WINDOW_TYPE");
+    if (types && !types->empty()) {
+        for (XAtomId t : *types) {  // the first type we know wins, as EWMH asks
+            if (t == x_.atom("_NET_WM_WINDOW_TYPE_NORMAL")) return std::string(ax::kSubroleStandardWindow);
+            if (t == x_.atom("_NET_WM_WINDOW_TYPE_DIALOG")) return std::string(ax::kSubroleDialog);
+            if (t == x_.atom("_NET_WM_WINDOW_TYPE_UTILITY") || t == x_.atom("_NET_WM_WINDOW_TYPE_TOOLBAR") ||
+                t == x_.atom("_NET_WM_WINDOW_TYPE_MENU") || t == x_.atom("_NET_WM_WINDOW_TYPE_SPLASH"))
+                return std::string(ax::kSubroleFloatingWindow);
+        }
+        return std::string("AXUnknown");
+    }
+    // No type: a transient window is a dialog, anything else a normal window.
+    auto owner = x_.transientFor(window);
+    if (owner && *owner != 0) return std::string(ax::kSubroleDialog);
+    return std::string(ax::kSubroleStandardWindow);
+}
+
+std::optional<Rect> LinuxAccessibility::frame(XWindowId window) {
+    auto g = x_.geometry(window);
+    if (!g) return std::nullopt;
+    const Point o = origin();
+    return g->rootRect.offsetBy(-o.x, -o.y);
+}
+
+AXAttributeResult LinuxAccessibility::copyAttribute(const AXElement& element, std::string_view attribute) {
+    if (element.isNull()) return error(AXError::illegalArgument);
+    if (!isProcessTrusted()) return error(AXError::apiDisabled);
+    if (isApplication(element)) return applicationAttribute(applicationPid(element), attribute);
+    return windowAttribute(static_cast<XWindowId>(element.handle()), attribute);
+}
+
+AXAttributeResult LinuxAccessibility::applicationAttribute(Pid pid, std::string_view attribute) {
+    if (!processExists(pid)) return error(AXError::cannotComplete);
+    if (attribute == ax::kRole) return value(AXValue::string(ax::kRoleApplication));
+    if (attribute == ax::kTitle) {
+        std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+        std::string name;
+        if (std::getline(comm, name) && !name.empty()) return value(AXValue::string(name));
+        return error(AXError::noValue);
+    }
+    if (attribute == ax::kWindows) {
+        std::vector<AXElement> elements;
+        for (XWindowId w : windowsOf(pid)) elements.push_back(AXElement::fromHandle(w));
+        return value(AXValue::elements(elements));
+    }
+    if (attribute == ax::kFocusedWindow || attribute == ax::kMainWindow) {
+        if (auto w = mainWindowOf(pid)) return value(AXValue::element(AXElement::fromHandle(*w)));
+        return error(AXError::noValue);
+    }
+    if (attribute == ax::kMenuBar || attribute == ax::kChildren) return error(AXError::noValue);
+    return error(AXError::attributeUnsupported);
+}
+
+AXAttributeResult LinuxAccessibility::windowAttribute(XWindowId window, std::string_view attribute) {
+    auto missing = [&]() {
+        return x_.windowExists(window) ? error(AXError::noValue) : error(AXError::invalidUIElement);
+    };
+    if (attribute == ax::kRole) {
+        return x_.windowExists(window) ? value(AXValue::string(ax::kRoleWindow))
+                                       : error(AXError::invalidUIElement);
+    }
+    if (attribute == ax::kSubrole) {
+        if (!x_.windowExists(window)) return error(AXError::invalidUIElement);
+        if (auto s = subrole(window)) return value(AXValue::string(*s));
+        return error(AXError::noValue);
+    }
+    if (attribute == ax::kTitle) {
+        if (auto t = x_.text(window, "_NET_WM_NAME")) return value(AXValue::string(*t));
+        if (auto t = x_.text(window, "WM_NAME")) return value(AXValue::string(*t));
+        return missing();
+    }
+    if (attribute == ax::kPosition || attribute == ax::kSize) {
+        auto f = frame(window);
+        if (!f) return error(AXError::invalidUIElement);
+        return attribute == ax::kPosition ? value(AXValue::point(f->origin)) : value(AXValue::size(f->size));
+    }
+    if (attribute == ax::kMinimized || attribute == ax::kFullScreen) {
+        auto s = state(window);
+        if (!s) return error(AXError::invalidUIElement);
+        return value(AXValue::boolean(attribute == ax::kMinimized ? s->minimized : s->fullScreen));
+    }
+    if (attribute == ax::kMain) {
+        auto owner = windowPid(window);
+        if (!owner || !x_.windowExists(window)) return error(AXError::invalidUIElement);
+        return value(AXValue::boolean(mainWindowOf(*owner) == window));
+    }
+    if (attribute == ax::kIdentifier || attribute == ax::kDocument || attribute == ax::kChildren) {
+        return x_.windowExists(window) ? error(AXError::noValue) : error(AXError::invalidUIElement);
+    }
+    return x_.windowExists(window) ? error(AXError::attributeUnsupported) : error(AXError::invalidUIElement);
+}
+
+AXError LinuxAccessibility::moveResize(XWindowId window, const Rect& axRect, double timeout) {
+    auto s = state(window);
+    if (!s) return AXError::invalidUIElement;
+    if (s->maximized) {
+        // A maximized window ignores moves in most window managers: take it out first.
+        x_.requestWmState(window, 0, "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");
+    }
+    const Point o = origin();
+    const Rect rootRect = axRect.offsetBy(o.x, o.y);
+    x_.selectInput(window, kStructureNotifyMask);
+    x_.requestMoveResize(window, rootRect);
+    if (!x_.windowManagerRoundTrip(timeout)) return AXError::cannotComplete;
+    auto g = x_.geometry(window);
+    if (!g) return AXError::invalidUIElement;
+    if (std::lround(g->rootRect.minX()) != std::lround(rootRect.minX()) ||
+        std::lround(g->rootRect.minY()) != std::lround(rootRect.minY())) {
+        // Some managers move the frame a moment after they answered (Openbox right after a
+        // window was restored): give the move a short grace period to arrive.
+        bool configured = false;
+        auto listener = x_.onEvent([&](const X11Event& e) {
+            if (e.kind == X11Event::Kind::configure && e.window == window) configured = true;
+        });
+        x_.waitFor([&] { return configured; }, std::min(timeout, kMoveGraceSeconds));
+    }
+    return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
+}
+
+AXError LinuxAccessibility::setAttribute(const AXElement& element, std::string_view attribute,
+                                         const AXValue& v) {
+    if (element.isNull()) return AXError::illegalArgument;
+    if (!isProcessTrusted()) return AXError::apiDisabled;
+    if (isApplication(element)) {
+        return processExists(applicationPid(element)) ? AXError::attributeUnsupported
+                                                      : AXError::cannotComplete;
+    }
+    const XWindowId window = static_cast<XWindowId>(element.handle());
+    const double timeout = timeoutFor(element);
+
+    if (attribute == ax::kPosition || attribute == ax::kSize) {
+        auto current = frame(window);
+        if (!current) return AXError::invalidUIElement;
+        if (attribute == ax::kPosition) {
+            auto p = v.asPoint();
+            if (!p) return AXError::illegalArgument;
+            return moveResize(window, Rect(*p, current->size), timeout);
+        }
+        auto size = v.asSize();
+        if (!size || size->width <= 0 || size->height <= 0) return AXError::illegalArgument;
+        return moveResize(window, Rect(current->origin, *size), timeout);
+    }
+    if (attribute == ax::kMinimized || attribute == ax::kFullScreen || attribute == ax::kMain) {
+        auto flag = v.asBoolean();
+        if (!flag) return AXError::illegalArgument;
+        auto s = state(window);
+        if (!s) return AXError::invalidUIElement;
+        if (attribute == ax::kMinimized) {
+            if (*flag == s->minimized) return AXError::success;
+            if (*flag) {
+                x_.requestIconify(window);
+            } else {
+                // ICCCM: mapping an iconic window makes it normal again. Managers that ignore
+                // that (Openbox) restore it on activation instead.
+                x_.requestMap(window);
+                if (!x_.windowManagerRoundTrip(timeout)) return AXError::cannotComplete;
+                auto after = state(window);
+                if (!after) return AXError::invalidUIElement;
+                if (!after->minimized) return AXError::success;
+                x_.requestActivate(window);
+            }
+        } else if (attribute == ax::kFullScreen) {
+            if (*flag == s->fullScreen) return AXError::success;
+            x_.requestWmState(window, *flag ? 1 : 0, "_NET_WM_STATE_FULLSCREEN");
+        } else {
+            if (!*flag) return AXError::success;
+            x_.requestActivate(window);
+        }
+        if (!x_.windowManagerRoundTrip(timeout)) return AXError::cannotComplete;
+        return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
+    }
+    return x_.windowExists(window) ? AXError::attributeUnsupported : AXError::invalidUIElement;
+}
+
+AXError LinuxAccessibility::performAction(const AXElement& element, std::string_view action) {
+    if (element.isNull()) return AXError::illegalArgument;
+    if (!isProcessTrusted()) return AXError::apiDisabled;
+    if (isApplication(element) || action != ax::kRaise) return kActionUnsupported;
+    const XWindowId window = static_cast<XWindowId>(element.handle());
+    auto s = state(window);
+    if (!s) return AXError::invalidUIElement;
+    // _NET_ACTIVE_WINDOW raises, focuses and (in every EWMH manager) restores a minimized window.
+    x_.requestActivate(window);
+    if (!x_.windowManagerRoundTrip(timeoutFor(element))) return AXError::cannotComplete;
+    return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
+}
+
+}  // namespace tessane::linux_backend

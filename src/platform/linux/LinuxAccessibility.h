@@ -1,0 +1,114 @@
+#pragma once
+
+#include "base/Signal.h"
+#include "platform/Accessibility.h"
+#include "platform/MainQueue.h"
+#include "platform/linux/X11Connection.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <vector>
+
+namespace tessane::linux_backend {
+
+class LinuxScreens;
+
+// Other applications' windows through an EWMH window manager, in the terms of the Accessibility
+// port.
+//
+// - Elements: a process's application element, and one element per top-level client window
+//   (the handle is the client window's XID). A window belongs to the process named by its
+//   _NET_WM_PID, or, where a client leaves that out, the one the X-Resource extension names.
+// - AXWindows lists an application's clients from _NET_CLIENT_LIST_STACKING, front to back, with
+//   minimized ones; docks and desktop windows are not application windows and are left out.
+// - Subroles: a normal window is "AXStandardWindow"; a dialog (by type, or a transient window
+//   without a type) "AXDialog"; utility, toolbar, menu and splash windows "AXFloatingWindow".
+// - AXPosition and AXSize are the client area (frame decorations excluded) in Accessibility
+//   coordinates. Writes go to the window manager (_NET_MOVERESIZE_WINDOW with static gravity,
+//   after taking a maximized window out of its maximized state) and wait until it has handled
+//   them, bounded by the messaging time-out; a window manager that keeps a minimum size answers
+//   success and leaves the size it allows, as the port expects.
+// - AXMinimized from _NET_WM_STATE_HIDDEN or WM_STATE; AXFullScreen from
+//   _NET_WM_STATE_FULLSCREEN; AXMain and the application's AXFocusedWindow / AXMainWindow: the
+//   active window (_NET_ACTIVE_WINDOW) when it is the application's, else the application's
+//   front-most window that is not minimized.
+// - AXMenuBar, AXDocument and AXIdentifier have no X11 source and answer noValue.
+// - Observers hear ConfigureNotify / DestroyNotify of watched windows and root property changes
+//   (_NET_ACTIVE_WINDOW, _NET_CLIENT_LIST), and deliver on the main queue.
+// - Trusted: an EWMH window manager answers _NET_SUPPORTING_WM_CHECK.
+class LinuxAccessibility final : public Accessibility {
+public:
+    static constexpr double kDefaultMessagingTimeout = 1.0;
+
+    LinuxAccessibility(X11Connection& x, LinuxScreens& screens, MainQueue& queue);
+    ~LinuxAccessibility() override;
+    LinuxAccessibility(const LinuxAccessibility&) = delete;
+    LinuxAccessibility& operator=(const LinuxAccessibility&) = delete;
+
+    AXElement applicationElement(Pid pid) override;
+    std::optional<Pid> pid(const AXElement& element) override;
+    AXAttributeResult copyAttribute(const AXElement& element, std::string_view attribute) override;
+    AXError setAttribute(const AXElement& element, std::string_view attribute,
+                         const AXValue& value) override;
+    AXError performAction(const AXElement& element, std::string_view action) override;
+    AXError setMessagingTimeout(const AXElement& element, float seconds) override;
+    ObserverResult createObserver(Pid pid, ObserverCallback callback) override;
+    bool isProcessTrusted() override;
+    bool isProcessTrustedWithPrompt(bool prompt) override;
+    std::optional<uint32_t> windowNumber(const AXElement& window) override;
+
+    // The client windows of every process, front to back (for the running-applications and
+    // window-list backends).
+    std::vector<XWindowId> clientsFrontToBack();
+    std::optional<Pid> windowPid(XWindowId window);
+
+    struct Registry;  // observers and their registrations, shared with the observer objects
+
+private:
+    enum class Kind { application, window };
+    static bool isApplication(const AXElement& e);
+    static Pid applicationPid(const AXElement& e);
+
+    struct WindowState {
+        bool minimized = false;
+        bool fullScreen = false;
+        bool maximized = false;
+    };
+    std::optional<WindowState> state(XWindowId window);
+    std::optional<std::string> subrole(XWindowId window);
+    bool isApplicationWindow(XWindowId window);
+    std::vector<XWindowId> windowsOf(Pid pid);
+    std::optional<XWindowId> mainWindowOf(Pid pid);
+    std::optional<Rect> frame(XWindowId window);  // Accessibility coordinates
+    Point origin();
+    double timeoutFor(const AXElement& element) const;
+    AXError moveResize(XWindowId window, const Rect& axRect, double timeout);
+    AXAttributeResult applicationAttribute(Pid pid, std::string_view attribute);
+    AXAttributeResult windowAttribute(XWindowId window, std::string_view attribute);
+    void onEvent(const X11Event& event);
+
+    // Observers (LinuxAXObserver.cpp).
+    struct ObserverState;
+    AXError addRegistration(const std::shared_ptr<ObserverState>& observer, const AXElement& element,
+                            const std::string& notification);
+    void watchWindow(XWindowId window);
+    void clientListChanged();
+    void windowGone(XWindowId window);
+    void deliver(XWindowId window, Pid pid, const char* notification);
+    friend class LinuxAXObserver;
+
+    X11Connection& x_;
+    LinuxScreens& screens_;
+    MainQueue& queue_;
+    std::map<uint64_t, double> timeouts_;
+    std::map<XWindowId, Pid> pidCache_;
+    std::optional<Point> origin_;
+    std::optional<bool> trusted_;
+    std::vector<XWindowId> knownClients_;
+    std::shared_ptr<Registry> registry_;
+    Subscription events_;
+};
+
+}  // namespace tessane::linux_backend

@@ -1,0 +1,211 @@
+#include "platform/linux/LinuxAccessibility.h"
+#include "platform/linux/LinuxScreens.h"
+#include "platform/qt/QtMainQueue.h"
+#include "platform/qt/QtX11Pump.h"
+#include "system/AXAppFocusObserver.h"
+#include "system/AXWindowController.h"
+#include "system/AXWindowObserver.h"
+#include "x11/X11TestBase.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+
+namespace tessane::x11test {
+namespace {
+
+using Outcome = AXWindowController::PlacementOutcome;
+
+// The backend on the Qt main loop, with the X connection pumped by it, as in the application.
+class LinuxAccessibilityTest : public X11TestBase {
+protected:
+    void SetUp() override {
+        X11TestBase::SetUp();
+        static int argc = 1;
+        static char name[] = "tests_x11";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+        queue_ = std::make_unique<qt_backend::QtMainQueue>();
+        pump_ = qt_backend::pumpX11Events(*queue_, *x_);
+        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_);
+        ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);
+        windows_ = std::make_unique<AXWindowController>(*ax_);
+    }
+    void TearDown() override {
+        windows_.reset();
+        ax_.reset();
+        screens_.reset();
+        pump_.reset();
+        queue_.reset();
+        X11TestBase::TearDown();
+    }
+
+    bool runUntil(const std::function<bool()>& done, double seconds = 5) {
+        return queue_->runUntil(done, seconds);
+    }
+    Pid pidOf(const Client& c) { return static_cast<Pid>(c.process->pid()); }
+    AXElement element(linux_backend::XWindowId w) { return AXElement::fromHandle(w); }
+
+    std::unique_ptr<qt_backend::QtMainQueue> queue_;
+    Subscription pump_;
+    std::unique_ptr<linux_backend::LinuxScreens> screens_;
+    std::unique_ptr<linux_backend::LinuxAccessibility> ax_;
+    std::unique_ptr<AXWindowController> windows_;
+};
+
+TEST_F(LinuxAccessibilityTest, WindowInfosListAnAppsWindowsWithRolesFramesAndOneMainWindow) {
+    EXPECT_TRUE(ax_->isProcessTrusted());
+    auto& app = startClient({"--class", "beta.Beta", "--title", "Beta", "--windows", "2", "--dialog",
+                             "--pos", "50,60"});
+    ASSERT_EQ(app.windows.size(), 3u);
+
+    // The window manager focuses each new window as it maps; read once the last one (the
+    // dialog) has the focus.
+    ASSERT_TRUE(runUntil([&] {
+        auto active = x_->windowList(x_->root(), "_NET_ACTIVE_WINDOW");
+        return active && !active->empty() && (*active)[0] == app.windows.back();
+    }));
+    auto infos = windows_->windowInfos(pidOf(app));
+    ASSERT_EQ(infos.size(), 3u);
+    int standard = 0, dialogs = 0, main = 0;
+    for (auto& info : infos) {
+        EXPECT_EQ(info.role, "AXWindow");
+        ASSERT_TRUE(info.title);
+        EXPECT_EQ(info.title->rfind("Beta", 0), 0u);
+        EXPECT_EQ(info.size, (Size{400, 300}));
+        EXPECT_TRUE(info.position);
+        EXPECT_FALSE(info.isMinimized);
+        EXPECT_FALSE(info.isFullScreen);
+        EXPECT_FALSE(info.identifier);
+        standard += info.subrole == "AXStandardWindow";
+        dialogs += info.subrole == "AXDialog";
+        main += info.isMain;
+    }
+    EXPECT_EQ(standard, 2);
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(main, 1);
+    EXPECT_EQ(windows_->manageableWindows(pidOf(app)).size(), 2u);
+    EXPECT_TRUE(windows_->mainWindow(pidOf(app)));
+    // No X11 source: no menu bar, no document.
+    EXPECT_EQ(ax_->copyAttribute(ax_->applicationElement(pidOf(app)), ax::kMenuBar).error, AXError::noValue);
+    EXPECT_EQ(ax_->copyAttribute(element(app.windows[0]), ax::kDocument).error, AXError::noValue);
+    EXPECT_EQ(ax_->windowNumber(element(app.windows[0])), static_cast<uint32_t>(app.windows[0]));
+}
+
+TEST_F(LinuxAccessibilityTest, PlacingANormalWindowGivesPlacedAndTheFrameAsked) {
+    auto& app = startClient({});
+    const AXElement w = element(app.windows[0]);
+    const Rect target(10, 20, 800, 500);
+    EXPECT_EQ(windows_->place(w, target), Outcome::placed());
+    EXPECT_EQ(windows_->point(w, ax::kPosition), target.origin);
+    EXPECT_EQ(windows_->sizeValue(w, ax::kSize), target.size);
+}
+
+TEST_F(LinuxAccessibilityTest, AWindowWithALargerMinimumSizeIsRefusedWithWhereItIs) {
+    auto& app = startClient({"--min", "900x700", "--size", "900x700"});
+    const Rect target(0, 0, 600, 400);
+    auto outcome = windows_->place(element(app.windows[0]), target);
+    ASSERT_EQ(outcome.kind, Outcome::Kind::refused);
+    EXPECT_EQ(outcome.actual.origin, target.origin);
+    EXPECT_EQ(outcome.actual.size, (Size{900, 700}));  // the window manager kept the minimum
+}
+
+TEST_F(LinuxAccessibilityTest, MaximizedAndMinimizedWindowsAreBroughtBackBeforeTheyArePlaced) {
+    auto& app = startClient({"--windows", "2"});
+    const auto maximized = app.windows[0], minimized = app.windows[1];
+    ASSERT_EQ(server_->run({"wmctrl", "-i", "-r", std::to_string(maximized), "-b",
+                            "add,maximized_vert,maximized_horz"}), 0);
+    ASSERT_EQ(ax_->setAttribute(element(minimized), ax::kMinimized, AXValue::boolean(true)), AXError::success);
+    EXPECT_TRUE(windows_->boolean(element(minimized), ax::kMinimized));
+
+    EXPECT_EQ(windows_->place(element(maximized), Rect(0, 0, 700, 500)), Outcome::placed());
+    EXPECT_EQ(windows_->place(element(minimized), Rect(700, 0, 600, 500)), Outcome::placed());
+    EXPECT_FALSE(windows_->boolean(element(minimized), ax::kMinimized));
+    auto g = x_->geometry(minimized);
+    ASSERT_TRUE(g);
+    EXPECT_TRUE(g->viewable);
+}
+
+TEST_F(LinuxAccessibilityTest, FullScreenIsReadFromTheWindowState) {
+    auto& app = startClient({"--fullscreen"});
+    const AXElement w = element(app.windows[0]);
+    ASSERT_TRUE(runUntil([&] { return windows_->boolean(w, ax::kFullScreen); }));
+    EXPECT_EQ(windows_->sizeValue(w, ax::kSize), (Size{1920, 1080}));
+    app.process->writeLine("unfullscreen");
+    EXPECT_TRUE(runUntil([&] { return !windows_->boolean(w, ax::kFullScreen); }));
+}
+
+TEST_F(LinuxAccessibilityTest, ObserversReportAUserMoveAndAClose) {
+    auto& app = startClient({});
+    const AXElement w = element(app.windows[0]);
+    AXWindowObserver observer(*ax_);
+    std::vector<std::string> events;
+    observer.onWindowEvent = [&](const AXElement& e, const std::string& name) {
+        if (e == w) events.push_back(name);
+    };
+    observer.observe({{pidOf(app), w}});
+
+    // A move made by someone else, through the window manager, as a user's drag would be.
+    ASSERT_EQ(server_->run({"wmctrl", "-i", "-r", std::to_string(app.windows[0]), "-e", "0,300,200,-1,-1"}), 0);
+    ASSERT_TRUE(runUntil([&] {
+        return std::count(events.begin(), events.end(), ax::kWindowMoved) > 0;
+    }));
+    EXPECT_EQ(std::count(events.begin(), events.end(), ax::kWindowResized), 0);
+
+    app.process->writeLine("close");
+    EXPECT_TRUE(runUntil([&] {
+        return std::count(events.begin(), events.end(), ax::kUIElementDestroyed) == 1;
+    }));
+}
+
+TEST_F(LinuxAccessibilityTest, TheFocusObserverHearsAWindowThatAppearsLate) {
+    auto& app = startClient({"--delay", "0.3"}, /*waitReady=*/false);
+    ASSERT_TRUE(runUntil([&] { return ax_->applicationElement(pidOf(app)) != AXElement() &&
+                                      ax_->copyAttribute(ax_->applicationElement(pidOf(app)), ax::kRole).ok(); }));
+    AXAppFocusObserver observer(*ax_, *queue_);
+    std::vector<Pid> told;
+    observer.onFocusedWindowChanged = [&](Pid pid) { told.push_back(pid); };
+    observer.observe({pidOf(app)}, 0);
+    EXPECT_TRUE(windows_->windowInfos(pidOf(app)).empty());
+    ASSERT_TRUE(runUntil([&] { return !told.empty(); }));
+    EXPECT_EQ(told.front(), pidOf(app));
+    EXPECT_EQ(windows_->windowInfos(pidOf(app)).size(), 1u);
+}
+
+TEST_F(LinuxAccessibilityTest, AVanishedWindowAnswersInvalidElementWithoutBlocking) {
+    auto& app = startClient({});
+    const AXElement w = element(app.windows[0]);
+    ASSERT_EQ(windows_->string(w, ax::kTitle), "Tessane test window");
+    app.process->writeLine("close");
+    ASSERT_TRUE(app.process->wait(5s));
+    ASSERT_TRUE(runUntil([&] { return !x_->windowExists(app.windows[0]); }));
+
+    EXPECT_EQ(ax_->copyAttribute(w, ax::kTitle).error, AXError::invalidUIElement);
+    EXPECT_EQ(ax_->copyAttribute(w, ax::kPosition).error, AXError::invalidUIElement);
+    EXPECT_EQ(ax_->setAttribute(w, ax::kPosition, AXValue::point({0, 0})), AXError::invalidUIElement);
+    EXPECT_EQ(ax_->performAction(w, ax::kRaise), AXError::invalidUIElement);
+    EXPECT_EQ(windows_->place(w, Rect(0, 0, 300, 300)), Outcome::failed());
+    EXPECT_EQ(ax_->copyAttribute(ax_->applicationElement(pidOf(app)), ax::kWindows).error,
+              AXError::cannotComplete);  // the process has ended
+    EXPECT_TRUE(logLines_.empty());
+}
+
+TEST(LinuxAccessibilityTrust, WithoutAWindowManagerWindowControlIsNotAvailable) {
+    std::string error;
+    auto bare = X11TestServer::start({.windowManager = false}, &error);
+    ASSERT_TRUE(bare) << error;
+    auto x = linux_backend::X11Connection::open(bare->display().c_str());
+    ASSERT_TRUE(x);
+    static int argc = 1;
+    static char name[] = "tests_x11";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+    qt_backend::QtMainQueue queue;
+    linux_backend::LinuxScreens screens(*x);
+    linux_backend::LinuxAccessibility ax(*x, screens, queue);
+    EXPECT_FALSE(ax.isProcessTrusted());
+    EXPECT_EQ(ax.copyAttribute(ax.applicationElement(1), ax::kWindows).error, AXError::apiDisabled);
+}
+
+}  // namespace
+}  // namespace tessane::x11test
