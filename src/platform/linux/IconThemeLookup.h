@@ -1,0 +1,51 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessane::linux_desktop {
+
+// Finds the file of a named icon the way the XDG Icon Theme Specification says: in the theme,
+// then the themes it inherits, then "hicolor", preferring a directory made for the size asked
+// and otherwise the nearest size; finally the pixmaps folders.
+class IconThemeLookup {
+public:
+    // `iconFolders`: where themes live, in order ($HOME/.icons, $XDG_DATA_HOME/icons, each
+    // $XDG_DATA_DIRS/icons). `pixmapFolders`: the unthemed fallbacks (/usr/share/pixmaps).
+    IconThemeLookup(std::vector<std::filesystem::path> iconFolders, std::vector<std::filesystem::path> pixmapFolders,
+                    std::string themeName);
+
+    std::optional<std::filesystem::path> find(const std::string& iconName, int size) const;
+
+private:
+    struct Directory {
+        std::string path;
+        int size = 0;
+        int scale = 1;
+        int minSize = 0;
+        int maxSize = 0;
+        int threshold = 2;
+        enum class Type { fixed, scalable, threshold } type = Type::threshold;
+
+        bool matches(int wanted) const;
+        int distance(int wanted) const;
+    };
+    struct Theme {
+        std::vector<Directory> directories;
+        std::vector<std::string> inherits;
+    };
+
+    std::optional<Theme> loadTheme(const std::string& name) const;
+    std::optional<std::filesystem::path> lookupInTheme(const std::string& theme, const std::string& iconName, int size,
+                                                       std::vector<std::string>& visited) const;
+    std::optional<std::filesystem::path> lookupIcon(const std::string& theme, const Theme& t,
+                                                    const std::string& iconName, int size) const;
+
+    std::vector<std::filesystem::path> iconFolders_;
+    std::vector<std::filesystem::path> pixmapFolders_;
+    std::string themeName_;
+};
+
+}  // namespace tessane::linux_desktop

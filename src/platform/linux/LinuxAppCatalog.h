@@ -1,0 +1,66 @@
+#pragma once
+
+#include "platform/Applications.h"
+#include "platform/linux/IconThemeLookup.h"
+
+#include <functional>
+#include <vector>
+
+namespace tessane {
+
+class Environment;
+
+// The installed applications of an XDG desktop: desktop entries in the "applications" folders of
+// $XDG_DATA_HOME and $XDG_DATA_DIRS. An application's bundle identifier is its desktop-file id
+// (the path below "applications" with '/' as '-', without ".desktop": "org.gnome.TextEditor"),
+// its path the .desktop file, its name the entry's Name, its icon the entry's Icon found in the
+// icon themes.
+//
+// A bookmark is a small JSON text holding the entry's path, its desktop-file id and the device
+// and inode of the file. It resolves to: the same file at the old path; else the same file
+// (device and inode) anywhere in the applications folders, which follows a rename or move within
+// one file system; else whatever entry now stands at the old path (a package update replaces the
+// file); else an entry of the same file name in another applications folder (an app that moved
+// between the user's and the system's folders).
+class LinuxAppCatalog final : public AppCatalog {
+public:
+    // Renders an image file (PNG, SVG, XPM) into a side x side PNG; supplied by the Qt layer.
+    using IconRenderer = std::function<std::optional<Bytes>(const std::filesystem::path& imageFile, int side)>;
+
+    struct Folders {
+        std::filesystem::path dataHome;                // $XDG_DATA_HOME, ~/.local/share
+        std::vector<std::filesystem::path> dataDirs;   // $XDG_DATA_DIRS, /usr/local/share:/usr/share
+        std::filesystem::path home;
+        std::string iconTheme;                         // the user's icon theme, when known
+        std::string locale;                            // LC_ALL / LC_MESSAGES / LANG
+    };
+
+    // The folders, locale and icon theme (GTK's setting) of the user running us.
+    static Folders foldersFor(const Environment& environment);
+
+    LinuxAppCatalog(Folders folders, IconRenderer renderer);
+
+    std::string applicationExtension() const override { return "desktop"; }
+    std::optional<BundleInfo> bundleAt(const std::filesystem::path& path) const override;
+    bool fileExists(const std::filesystem::path& path) const override;
+    std::optional<std::filesystem::path> urlForApplication(const std::string& bundleIdentifier) const override;
+    std::optional<Bytes> makeBookmark(const std::filesystem::path& path) const override;
+    std::optional<std::filesystem::path> resolveBookmark(const Bytes& bookmark) const override;
+    std::optional<Bytes> iconPNG(const std::filesystem::path& path, int side) const override;
+
+    // The desktop-file id of the entry at `path`.
+    std::string desktopFileId(const std::filesystem::path& path) const;
+
+private:
+    // The "applications" folders, most important first.
+    std::vector<std::filesystem::path> applicationFolders() const;
+    // Every .desktop file below the applications folders, most important folder first.
+    template <typename F>
+    std::optional<std::filesystem::path> findEntry(F&& matches) const;
+
+    Folders folders_;
+    IconRenderer renderer_;
+    linux_desktop::IconThemeLookup icons_;
+};
+
+}  // namespace tessane
