@@ -194,6 +194,9 @@ public:
     // The modifier bit that Num Lock sets (0 when no key carries it) and Scroll Lock's.
     uint32_t numLockMask();
     uint32_t scrollLockMask();
+    // Held keys then repeat as presses without releases in between, so a press can be told from
+    // a repeat. Answers whether the server supports it.
+    bool useDetectableAutoRepeat();
     // A passive grab on the root: BadAccess when another client holds it.
     X11Status grabKey(uint32_t keycode, uint32_t modifiers);
     void ungrabKey(uint32_t keycode, uint32_t modifiers);

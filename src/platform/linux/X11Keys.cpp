@@ -1,6 +1,7 @@
 // Keyboard: key codes, lock-key modifier bits and passive grabs on the root window.
 #include "platform/linux/X11Connection.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
@@ -34,6 +35,12 @@ uint32_t X11Connection::keycodeForKeysym(unsigned long keysym) {
 
 uint32_t X11Connection::numLockMask() { return modifierMaskOf(display_, XK_Num_Lock); }
 uint32_t X11Connection::scrollLockMask() { return modifierMaskOf(display_, XK_Scroll_Lock); }
+
+bool X11Connection::useDetectableAutoRepeat() {
+    Bool supported = False;
+    XkbSetDetectableAutoRepeat(display_, True, &supported);
+    return supported;
+}
 
 X11Status X11Connection::grabKey(uint32_t keycode, uint32_t modifiers) {
     ErrorTrap trap(*this);
