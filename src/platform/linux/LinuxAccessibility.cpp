@@ -294,13 +294,18 @@ AXError LinuxAccessibility::setAttribute(const AXElement& element, std::string_v
     if (attribute == ax::kPosition || attribute == ax::kSize) {
         auto current = frame(window);
         if (!current) return AXError::invalidUIElement;
+        // Already there (the repeated size write of a placement, mostly): nothing to ask.
+        auto same = [](double a, double b) { return std::lround(a) == std::lround(b); };
         if (attribute == ax::kPosition) {
             auto p = v.asPoint();
             if (!p) return AXError::illegalArgument;
+            if (same(p->x, current->minX()) && same(p->y, current->minY())) return AXError::success;
             return moveResize(window, Rect(*p, current->size), timeout);
         }
         auto size = v.asSize();
         if (!size || size->width <= 0 || size->height <= 0) return AXError::illegalArgument;
+        if (same(size->width, current->width()) && same(size->height, current->height()))
+            return AXError::success;
         return moveResize(window, Rect(current->origin, *size), timeout);
     }
     if (attribute == ax::kMinimized || attribute == ax::kFullScreen || attribute == ax::kMain) {

@@ -1,0 +1,135 @@
+// Whole-process measurement: placing four real windows into the panes of a 2 x 2 grid through
+// the window-control backend (AXWindowController::place over LinuxAccessibility, each placement
+// confirmed by reading the frame back), on a private Xvfb + Openbox. Compared with
+//   - the bare X round trip (XSync) measured in the same run: the floor of any request that
+//     waits for an answer;
+//   - `wmctrl -i -r <id> -e 0,x,y,w,h` doing the same moves (one process per move), confirmed by
+//     polling the frames until all four are where they were sent.
+// Usage: x11_place_bench [rounds]   (default 30)
+#include "platform/linux/LinuxAccessibility.h"
+#include "platform/linux/LinuxScreens.h"
+#include "platform/sim/SimMainQueue.h"
+#include "system/AXWindowController.h"
+#include "x11/support/X11TestServer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace tessane;
+using namespace std::chrono;
+
+namespace {
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// The panes of a 2 x 2 grid over the screen, 6 px gutters, in Accessibility coordinates.
+std::vector<Rect> gridPanes(const Rect& area) {
+    const double gutter = 6, w = (area.width() - gutter) / 2, h = (area.height() - gutter) / 2;
+    return {Rect(area.minX(), area.minY(), w, h), Rect(area.minX() + w + gutter, area.minY(), w, h),
+            Rect(area.minX(), area.minY() + h + gutter, w, h),
+            Rect(area.minX() + w + gutter, area.minY() + h + gutter, w, h)};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
+    std::string error;
+    auto server = x11test::X11TestServer::start(&error);
+    if (!server) {
+        std::fprintf(stderr, "x11_place_bench: %s\n", error.c_str());
+        return 1;
+    }
+    std::vector<std::unique_ptr<x11test::ChildProcess>> clients;
+    std::vector<linux_backend::XWindowId> windows;
+    for (int i = 0; i < 4; ++i) {
+        clients.push_back(x11test::ChildProcess::start(
+            {TESSANE_X11_CLIENT, "--class", "bench" + std::to_string(i) + ".Bench", "--pos",
+             std::to_string(100 + 40 * i) + ",100"},
+            server->display(), {}, true));
+        auto line = clients.back()->waitForLine("window ", milliseconds(10000));
+        if (!line) {
+            std::fprintf(stderr, "x11_place_bench: test client did not come up\n");
+            return 1;
+        }
+        windows.push_back(std::strtoul(line->c_str() + 7, nullptr, 16));
+    }
+
+    auto x = linux_backend::X11Connection::open(server->display().c_str());
+    sim::SimMainQueue queue;  // observers are not used here
+    linux_backend::LinuxScreens screens(*x);
+    linux_backend::LinuxAccessibility ax(*x, screens, queue);
+    AXWindowController controller(ax);
+    const auto panes = gridPanes(Rect(0, 0, 1920, 1080));
+    const auto clock = [] { return duration<double>(steady_clock::now().time_since_epoch()).count(); };
+
+    // The floor: one request that waits for the server's answer.
+    std::vector<double> roundTrips;
+    for (int i = 0; i < 200; ++i) {
+        const double t0 = clock();
+        x->sync();
+        roundTrips.push_back(clock() - t0);
+    }
+    std::vector<double> wmRoundTrips;
+    for (int i = 0; i < 50; ++i) {
+        const double t0 = clock();
+        x->windowManagerRoundTrip(1.0);
+        wmRoundTrips.push_back(clock() - t0);
+    }
+
+    // Ours: each round rotates the windows one pane on, so every placement is a real move.
+    std::vector<double> ours;
+    int notPlaced = 0;
+    for (int r = 0; r < rounds; ++r) {
+        const double t0 = clock();
+        for (int i = 0; i < 4; ++i) {
+            auto outcome = controller.place(AXElement::fromHandle(windows[i]), panes[(i + r) % 4]);
+            if (outcome.kind != AXWindowController::PlacementOutcome::Kind::placed) ++notPlaced;
+        }
+        ours.push_back(clock() - t0);
+    }
+
+    // wmctrl: the same moves, then wait until all four frames are where they were sent.
+    std::vector<double> tool;
+    int toolTimeouts = 0;
+    for (int r = 0; r < rounds; ++r) {
+        const double t0 = clock();
+        for (int i = 0; i < 4; ++i) {
+            const Rect& p = panes[(i + r + 1) % 4];
+            server->run({"wmctrl", "-i", "-r", std::to_string(windows[i]), "-e",
+                         "0," + std::to_string(int(p.minX())) + "," + std::to_string(int(p.minY())) + "," +
+                             std::to_string(int(p.width())) + "," + std::to_string(int(p.height()))});
+        }
+        bool done = x11test::waitUntil(
+            [&] {
+                for (int i = 0; i < 4; ++i) {
+                    auto g = x->geometry(windows[i]);
+                    // wmctrl's gravity 0 places the frame: compare sizes, and that the frame moved.
+                    if (!g || g->rootRect.size != panes[(i + r + 1) % 4].size) return false;
+                }
+                return true;
+            },
+            milliseconds(5000));
+        if (!done) ++toolTimeouts;
+        tool.push_back(clock() - t0);
+    }
+
+    const double rt = median(roundTrips), wm = median(wmRoundTrips), our = median(ours), wmc = median(tool);
+    std::printf("x11_place_bench: %d rounds of 4 windows into a 2x2 grid (Xvfb + Openbox), medians\n", rounds);
+    std::printf("  bare X round trip (XSync)          %9.3f ms\n", rt * 1e3);
+    std::printf("  window-manager round trip          %9.3f ms\n", wm * 1e3);
+    std::printf("  place 4 windows, confirmed (ours)  %9.3f ms   (%d not placed)\n", our * 1e3, notPlaced);
+    std::printf("  same moves with wmctrl, confirmed  %9.3f ms   (%d timed out)\n", wmc * 1e3, toolTimeouts);
+    std::printf("  ours / bare round trip             %9.1f x\n", our / rt);
+    std::printf("  ours / (4 window-manager trips)    %9.1f x\n", our / (4 * wm));
+    std::printf("  wmctrl / ours                      %9.1f x\n", wmc / our);
+    return notPlaced == 0 ? 0 : 2;
+}
