@@ -11,17 +11,18 @@ namespace {
 
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
-// Every 12-bit value as its two Base64 characters: one lookup per half of a 3-byte group.
+// Every 12-bit value as its two Base64 characters (in memory order): one lookup per half of a
+// 3-byte group.
 struct PairTable {
-    std::array<char, 4096 * 2> chars{};
-    constexpr PairTable() {
+    std::array<uint16_t, 4096> pairs{};
+    PairTable() {
         for (int i = 0; i < 4096; ++i) {
-            chars[2 * i] = kAlphabet[i >> 6];
-            chars[2 * i + 1] = kAlphabet[i & 63];
+            const char two[2] = {kAlphabet[i >> 6], kAlphabet[i & 63]};
+            std::memcpy(&pairs[static_cast<size_t>(i)], two, 2);
         }
     }
 };
-constexpr PairTable kPairs;
+const PairTable kPairs;
 
 bool isValidUtf8At(const unsigned char* p, const unsigned char* end, size_t& length) {
     const unsigned char c = p[0];
@@ -165,8 +166,9 @@ void StoredJsonWriter::base64(const Bytes& data) {
         char* o = block;
         for (size_t g = 0; g < n; ++g, s += 3, o += 4) {
             const uint32_t v = uint32_t(s[0]) << 16 | uint32_t(s[1]) << 8 | s[2];
-            std::memcpy(o, &kPairs.chars[(v >> 12) * 2], 2);
-            std::memcpy(o + 2, &kPairs.chars[(v & 0xFFF) * 2], 2);
+            // Two pairs stored at once; byte order as in memory, whatever the machine's.
+            uint16_t quad[2] = {kPairs.pairs[v >> 12], kPairs.pairs[v & 0xFFF]};
+            std::memcpy(o, quad, 4);
         }
         out_.append(block, n * 4);
         groups -= n;

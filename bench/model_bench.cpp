@@ -1,0 +1,122 @@
+// The stored workspace file at a size far beyond real use: 1,000 workspaces of 4 apps, each
+// app with a 128 px PNG icon and a bookmark. The argument is the icon size in KB: about 4 KB for
+// a plain theme icon rendered at 128 px, 20 KB for a detailed one (the icon bytes here are
+// random, as incompressible as a PNG's deflate stream). Loading includes reading the file,
+// decoding, and both load-time migrations (which look every app up in the catalogue); saving
+// includes encoding and the atomic, flushed replacement of the file.
+#include "model/AppRegistry.h"
+#include "model/WorkspaceCoding.h"
+#include "model/WorkspaceManager.h"
+#include "model/WorkspaceStore.h"
+#include "platform/sim/SimApplications.h"
+#include "platform/sim/SimEnvironment.h"
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <memory>
+#include <random>
+
+using namespace tessane;
+
+namespace {
+
+constexpr int kWorkspaces = 1000;
+constexpr int kAppsPerWorkspace = 4;
+
+struct Fixture {
+    sim::SimEnvironment environment;
+    sim::SimApplications apps;
+    std::vector<Workspace> workspaces;
+    std::string json;
+
+    explicit Fixture(size_t iconBytes) {
+        std::mt19937 rng(7);
+        AppRegistry registry(apps);
+        for (int w = 0; w < kWorkspaces; ++w) {
+            Workspace ws;
+            ws.name = "Workspace " + std::to_string(w);
+            ws.layout.type = LayoutType::grid2x2;
+            ws.layout.ratios = std::vector<double>{0.5, 0.5, 1.0 / 3.0};
+            ws.lastContainerFrame = RectModel{120, 80, 1600, 1000};
+            ws.topologyFrames = std::map<std::string, RectModel>{{"display-1|display-2", {120, 80, 1600, 1000}}};
+            for (int a = 0; a < kAppsPerWorkspace; ++a) {
+                const std::string id = "org.example.App" + std::to_string(w) + "_" + std::to_string(a);
+                const std::string path = "/Applications/" + id + ".app";
+                apps.installApp(path, {id, "App " + std::to_string(a), std::nullopt});
+                ManagedApp app = registry.makeManagedApp(path);
+                // Icon bytes as incompressible as a real PNG's deflate stream.
+                Bytes icon(iconBytes);
+                for (auto& b : icon) b = static_cast<uint8_t>(rng());
+                app.iconData = std::move(icon);
+                app.observedMinSize = SizeModel{400, 300};
+                app.lastDocumentPath = "/home/user/Documents/Project " + std::to_string(w) + "/notes.txt";
+                if (a == 0) {
+                    app.role = AppRole::primary;
+                    ws.primaryAppID = app.id;
+                    ws.primaryAppBundleIdentifier = app.bundleIdentifier;
+                }
+                ws.apps.push_back(std::move(app));
+            }
+            workspaces.push_back(std::move(ws));
+        }
+        json = encodeWorkspaces(workspaces);
+        WorkspaceStore(environment.dataFolder()).save(workspaces);
+    }
+};
+
+Fixture& fixture(const benchmark::State& state) {
+    static std::map<int64_t, std::unique_ptr<Fixture>> fixtures;
+    auto& f = fixtures[state.range(0)];
+    if (!f) f = std::make_unique<Fixture>(static_cast<size_t>(state.range(0)) * 1024);
+    return *f;
+}
+
+void BM_LoadAndMigrate(benchmark::State& state) {
+    Fixture& f = fixture(state);
+    for (auto _ : state) {
+        WorkspaceManager manager(WorkspaceStore(f.environment.dataFolder()), f.apps);
+        if (manager.workspaces().get().size() != kWorkspaces) state.SkipWithError("wrong count");
+        benchmark::DoNotOptimize(manager);
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(f.json.size()));
+}
+BENCHMARK(BM_LoadAndMigrate)->Arg(4)->Arg(20)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+void BM_Save(benchmark::State& state) {
+    Fixture& f = fixture(state);
+    WorkspaceStore store(f.environment.dataFolder());
+    for (auto _ : state) store.save(f.workspaces);
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(f.json.size()));
+}
+BENCHMARK(BM_Save)->Arg(4)->Arg(20)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+// The parts, to see where the time goes.
+void BM_DecodeOnly(benchmark::State& state) {
+    Fixture& f = fixture(state);
+    for (auto _ : state) benchmark::DoNotOptimize(decodeWorkspaces(f.json));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(f.json.size()));
+}
+BENCHMARK(BM_DecodeOnly)->Arg(4)->Arg(20)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+void BM_EncodeOnly(benchmark::State& state) {
+    Fixture& f = fixture(state);
+    for (auto _ : state) benchmark::DoNotOptimize(encodeWorkspaces(f.workspaces));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(f.json.size()));
+}
+BENCHMARK(BM_EncodeOnly)->Arg(4)->Arg(20)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+}  // namespace
+
+namespace {
+void BM_EncodeIntoReusedBuffer(benchmark::State& state) {
+    Fixture& f = fixture(state);
+    std::string buffer;
+    for (auto _ : state) {
+        encodeWorkspaces(f.workspaces, buffer);
+        benchmark::DoNotOptimize(buffer.data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(f.json.size()));
+}
+BENCHMARK(BM_EncodeIntoReusedBuffer)->Arg(4)->Arg(20)->Unit(benchmark::kMillisecond)->MinTime(2);
+}  // namespace
