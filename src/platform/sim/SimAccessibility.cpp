@@ -184,12 +184,12 @@ AXAttributeResult SimAccessibility::read(const SimWindowServer::Node& node,
         return unsupported();
     }
     case Kind::menuItem: {
-        const auto& spec = node.menuItem->spec();
+        const auto& setup = node.menuItem->setup();
         if (a == ax::kRole) return value(AXValue::string("AXMenuItem"));
-        if (a == ax::kTitle) return value(AXValue::string(spec.title));
-        if (a == ax::kMenuItemCmdChar) return optionalString(spec.cmdChar);
-        if (a == ax::kMenuItemCmdModifiers) return value(AXValue::integer(spec.modifiers));
-        if (a == ax::kEnabled) return value(AXValue::boolean(spec.enabled));
+        if (a == ax::kTitle) return value(AXValue::string(setup.title));
+        if (a == ax::kMenuItemCmdChar) return optionalString(setup.cmdChar);
+        if (a == ax::kMenuItemCmdModifiers) return value(AXValue::integer(setup.modifiers));
+        if (a == ax::kEnabled) return value(AXValue::boolean(setup.enabled));
         if (a == ax::kChildren) return value(AXValue::array({}));
         return unsupported();
     }

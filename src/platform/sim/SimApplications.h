@@ -100,7 +100,7 @@ public:
     // How launches of this bundle identifier go from now on.
     void setLaunchBehaviour(const std::string& bundleIdentifier, LaunchBehaviour behaviour);
     // An application that is already running; its window-server app takes the windows.
-    SimApp& addRunningApp(const RunningSpec& spec);
+    SimApp& addRunningApp(const RunningSpec& setup);
     void setIgnoresHide(Pid pid, bool ignores);
     // An application added as still launching finishes now (didLaunch follows).
     void finishLaunching(Pid pid);

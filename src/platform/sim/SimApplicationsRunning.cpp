@@ -36,21 +36,21 @@ Pid SimApplications::allocatePid() {
     return nextPid_++;
 }
 
-SimApp& SimApplications::addRunningApp(const RunningSpec& spec) {
+SimApp& SimApplications::addRunningApp(const RunningSpec& setup) {
     assert(windowServer_ && "connect() the window server first");
     const Pid pid = allocatePid();
     Process p;
     p.info.pid = pid;
-    if (!spec.bundleIdentifier.empty()) p.info.bundleIdentifier = spec.bundleIdentifier;
-    p.info.bundlePath = spec.bundlePath;
-    p.info.activationPolicy = spec.activationPolicy;
-    p.info.isHidden = spec.hidden;
-    p.info.isFinishedLaunching = spec.finishedLaunching;
-    p.info.localizedName = spec.name;
-    p.ignoresHide = spec.ignoresHide;
+    if (!setup.bundleIdentifier.empty()) p.info.bundleIdentifier = setup.bundleIdentifier;
+    p.info.bundlePath = setup.bundlePath;
+    p.info.activationPolicy = setup.activationPolicy;
+    p.info.isHidden = setup.hidden;
+    p.info.isFinishedLaunching = setup.finishedLaunching;
+    p.info.localizedName = setup.name;
+    p.ignoresHide = setup.ignoresHide;
     p.order = nextOrder_++;
     processes_[pid] = std::move(p);
-    return windowServer_->addApp(pid, spec.name);
+    return windowServer_->addApp(pid, setup.name);
 }
 
 SimApplications::Process* SimApplications::process(Pid pid) {
@@ -202,17 +202,17 @@ void SimApplications::openWindows(Pid pid, const LaunchBehaviour& behaviour, int
                                   const std::vector<fs::path>& documents) {
     SimApp* app = windowServer_->app(pid);
     if (!app) return;
-    std::vector<SimWindowSpec> specs;
-    for (int i = 0; i < ownWindows; ++i) specs.push_back({.frame = behaviour.windowFrame});
+    std::vector<SimWindowSpec> windowSetups;
+    for (int i = 0; i < ownWindows; ++i) windowSetups.push_back({.frame = behaviour.windowFrame});
     for (auto& doc : documents)
-        specs.push_back({.title = doc.filename().string(),
+        windowSetups.push_back({.title = doc.filename().string(),
                          .frame = behaviour.windowFrame,
                          .document = fileURL(doc)});
-    for (auto& spec : specs) {
+    for (auto& setup : windowSetups) {
         if (behaviour.windowDelay > 0)
-            app->addWindowAfter(behaviour.windowDelay, spec);
+            app->addWindowAfter(behaviour.windowDelay, setup);
         else
-            app->addWindow(spec);
+            app->addWindow(setup);
     }
 }
 
@@ -260,14 +260,14 @@ void SimApplications::open(const fs::path& appPath, const std::vector<fs::path>&
         return;
     }
 
-    RunningSpec spec;
-    spec.bundleIdentifier = bundle->bundleIdentifier;
-    spec.bundlePath = appPath;
-    spec.name = bundle->displayName.value_or(bundle->bundleName.value_or(appPath.stem().string()));
-    spec.activationPolicy = behaviour.activationPolicy;
-    spec.finishedLaunching = false;
-    spec.ignoresHide = behaviour.ignoresHide;
-    const Pid pid = addRunningApp(spec).pid();
+    RunningSpec setup;
+    setup.bundleIdentifier = bundle->bundleIdentifier;
+    setup.bundlePath = appPath;
+    setup.name = bundle->displayName.value_or(bundle->bundleName.value_or(appPath.stem().string()));
+    setup.activationPolicy = behaviour.activationPolicy;
+    setup.finishedLaunching = false;
+    setup.ignoresHide = behaviour.ignoresHide;
+    const Pid pid = addRunningApp(setup).pid();
 
     if (behaviour.answersAtOnce) reply(snapshot(pid), std::nullopt);
     const bool activates = configuration.activates;

@@ -9,18 +9,18 @@ namespace tessane::sim {
 
 // ---------------------------------------------------------------- SimWindow
 
-SimWindow::SimWindow(SimApp* app, AXElement element, uint32_t number, const SimWindowSpec& spec)
+SimWindow::SimWindow(SimApp* app, AXElement element, uint32_t number, const SimWindowSpec& setup)
     : app_(app),
       element_(element),
       number_(number),
-      title_(spec.title),
-      role_(spec.role),
-      subrole_(spec.subrole),
-      identifier_(spec.identifier),
-      document_(spec.document),
-      frame_(spec.frame),
-      minimized_(spec.minimized),
-      fullScreen_(spec.fullScreen) {}
+      title_(setup.title),
+      role_(setup.role),
+      subrole_(setup.subrole),
+      identifier_(setup.identifier),
+      document_(setup.document),
+      frame_(setup.frame),
+      minimized_(setup.minimized),
+      fullScreen_(setup.fullScreen) {}
 
 Pid SimWindow::pid() const { return app_->pid(); }
 bool SimWindow::isMain() const { return app_->main_ == this; }
@@ -128,17 +128,17 @@ AXError SimWindow::writeSize(Size s) {
 // ---------------------------------------------------------------- menus
 
 AXError SimMenuItem::press() {
-    if (!spec_.enabled) return AXError::cannotComplete;
+    if (!setup_.enabled) return AXError::cannotComplete;
     ++presses_;
-    if (spec_.onPress) spec_.onPress();
+    if (setup_.onPress) setup_.onPress();
     return AXError::success;
 }
 
-SimMenuItem& SimMenu::addItem(SimMenuItemSpec spec) {
+SimMenuItem& SimMenu::addItem(SimMenuItemSpec setup) {
     auto* parent = server_->node(menu_);
     SimWindowServer::Node node{SimWindowServer::NodeKind::menuItem, parent->pid, parent->owner};
     auto element = server_->makeElement(node);
-    items_.push_back(std::unique_ptr<SimMenuItem>(new SimMenuItem(element, std::move(spec))));
+    items_.push_back(std::unique_ptr<SimMenuItem>(new SimMenuItem(element, std::move(setup))));
     server_->nodes_[element.handle()].menuItem = items_.back().get();
     return *items_.back();
 }
@@ -152,23 +152,23 @@ SimApp::SimApp(SimWindowServer* server, Pid pid, std::string name)
 
 AXElement SimApp::element() const { return server_->applicationElement(pid_); }
 
-SimWindow& SimApp::addWindow(const SimWindowSpec& spec) {
+SimWindow& SimApp::addWindow(const SimWindowSpec& setup) {
     auto element = server_->makeElement({SimWindowServer::NodeKind::window, pid_, this});
     allWindows_.push_back(std::unique_ptr<SimWindow>(
-        new SimWindow(this, element, server_->nextWindowNumber(), spec)));
+        new SimWindow(this, element, server_->nextWindowNumber(), setup)));
     SimWindow* w = allWindows_.back().get();
     server_->nodes_[element.handle()].window = w;
     if (!running_) {
         w->closed_ = true;
         return *w;
     }
-    if (spec.becomesMain) {
+    if (setup.becomesMain) {
         order_.insert(order_.begin(), w);
     } else {
         order_.push_back(w);
     }
     server_->emit(pid_, element, ax::kWindowCreated);
-    if (spec.becomesMain || !main_) setMainAndFocus(w);
+    if (setup.becomesMain || !main_) setMainAndFocus(w);
     return *w;
 }
 
@@ -184,9 +184,9 @@ SimWindow& SimApp::addDialog(std::string title, Rect frame) {
     return addWindow({.title = std::move(title), .frame = frame, .subrole = ax::kSubroleDialog});
 }
 
-void SimApp::addWindowAfter(double seconds, SimWindowSpec spec) {
-    server_->queue().postAfter(seconds, server_->lifetime_.guard([this, spec] {
-        if (running_) addWindow(spec);
+void SimApp::addWindowAfter(double seconds, SimWindowSpec setup) {
+    server_->queue().postAfter(seconds, server_->lifetime_.guard([this, setup] {
+        if (running_) addWindow(setup);
     }));
 }
 

@@ -109,7 +109,7 @@ public:
 
 private:
     friend class SimApp;
-    SimWindow(SimApp* app, AXElement element, uint32_t number, const SimWindowSpec& spec);
+    SimWindow(SimApp* app, AXElement element, uint32_t number, const SimWindowSpec& setup);
     void applyFrame(const Rect& r);
     void noteWrite();
 
@@ -142,18 +142,18 @@ struct SimMenuItemSpec {
 class SimMenuItem {
 public:
     AXElement element() const { return element_; }
-    const SimMenuItemSpec& spec() const { return spec_; }
+    const SimMenuItemSpec& setup() const { return setup_; }
     int pressCount() const { return presses_; }
-    void setEnabled(bool e) { spec_.enabled = e; }
+    void setEnabled(bool e) { setup_.enabled = e; }
 
     // Pressing runs the item's action (disabled items refuse).
     AXError press();
 
 private:
     friend class SimMenu;
-    SimMenuItem(AXElement e, SimMenuItemSpec spec) : element_(e), spec_(std::move(spec)) {}
+    SimMenuItem(AXElement e, SimMenuItemSpec setup) : element_(e), setup_(std::move(setup)) {}
     AXElement element_;
-    SimMenuItemSpec spec_;
+    SimMenuItemSpec setup_;
     int presses_ = 0;
 };
 
@@ -165,7 +165,7 @@ public:
     const std::optional<std::string>& title() const { return title_; }
     const std::vector<std::unique_ptr<SimMenuItem>>& items() const { return items_; }
 
-    SimMenuItem& addItem(SimMenuItemSpec spec);
+    SimMenuItem& addItem(SimMenuItemSpec setup);
 
 private:
     friend class SimApp;
@@ -189,13 +189,13 @@ public:
     SimWindowServer& server() const { return *server_; }
     bool isRunning() const { return running_; }
 
-    SimWindow& addWindow(const SimWindowSpec& spec = {});
+    SimWindow& addWindow(const SimWindowSpec& setup = {});
     // The system's open / save panel of this application, and an ordinary dialog.
     SimWindow& addOpenPanel(Rect frame = {200, 150, 700, 450});
     SimWindow& addSavePanel(Rect frame = {200, 150, 700, 450});
     SimWindow& addDialog(std::string title, Rect frame = {300, 200, 420, 180});
     // A window that appears `seconds` from now on the main queue (an application still busy).
-    void addWindowAfter(double seconds, SimWindowSpec spec = {});
+    void addWindowAfter(double seconds, SimWindowSpec setup = {});
 
     // Open windows, front to back (the order of AXWindows).
     std::vector<SimWindow*> windows() const;
