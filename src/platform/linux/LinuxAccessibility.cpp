@@ -129,6 +129,12 @@ std::vector<XWindowId> LinuxAccessibility::windowsOf(Pid pid) {
     return out;
 }
 
+std::optional<bool> LinuxAccessibility::isMinimized(XWindowId window) {
+    auto s = state(window);
+    if (!s) return std::nullopt;
+    return s->minimized;
+}
+
 std::optional<LinuxAccessibility::WindowState> LinuxAccessibility::state(XWindowId window) {
     WindowState s;
     if (auto atoms = x_.atomList(window, "_NET_WM_STATE")) {

@@ -63,6 +63,13 @@ public:
     // window-list backends).
     std::vector<XWindowId> clientsFrontToBack();
     std::optional<Pid> windowPid(XWindowId window);
+    // Whether a client is an application's window (not a dock or the desktop).
+    bool isApplicationWindow(XWindowId window);
+    // Whether a client is minimized (_NET_WM_STATE_HIDDEN or iconic WM_STATE); none when gone.
+    std::optional<bool> isMinimized(XWindowId window);
+    // Where the primary display's top-left corner lies on the root: Accessibility coordinates
+    // are root coordinates minus this point.
+    Point accessibilityOrigin() { return origin(); }
 
     struct Registry;  // observers and their registrations, shared with the observer objects
 
@@ -78,7 +85,6 @@ private:
     };
     std::optional<WindowState> state(XWindowId window);
     std::optional<std::string> subrole(XWindowId window);
-    bool isApplicationWindow(XWindowId window);
     std::vector<XWindowId> windowsOf(Pid pid);
     std::optional<XWindowId> mainWindowOf(Pid pid);
     std::optional<Rect> frame(XWindowId window);  // Accessibility coordinates

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -172,6 +173,28 @@ std::optional<fs::path> LinuxAppCatalog::urlForApplication(const std::string& bu
         return found;
     }
     return std::nullopt;
+}
+
+std::vector<std::pair<std::string, fs::path>> LinuxAppCatalog::applicationEntries() const {
+    std::vector<std::pair<std::string, fs::path>> out;
+    std::set<std::string> seen;
+    for (const auto& folder : applicationFolders()) {
+        std::error_code ec;
+        if (!fs::is_directory(folder, ec)) continue;
+        std::vector<fs::path> files;
+        for (fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
+             !ec && it != end; it.increment(ec)) {
+            if (it->path().extension() == ".desktop" && isRegularFile(it->path())) files.push_back(it->path());
+        }
+        std::sort(files.begin(), files.end());
+        for (const auto& file : files) {
+            std::string id = desktopFileId(file);
+            if (!seen.insert(id).second) continue;  // a more important folder has this id
+            const auto entry = DesktopEntry::read(file);
+            if (entry && entry->isApplication()) out.emplace_back(std::move(id), file);
+        }
+    }
+    return out;
 }
 
 std::optional<Bytes> LinuxAppCatalog::makeBookmark(const fs::path& path) const {

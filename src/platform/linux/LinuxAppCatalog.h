@@ -51,6 +51,12 @@ public:
     // The desktop-file id of the entry at `path`.
     std::string desktopFileId(const std::filesystem::path& path) const;
 
+    // Every installed application as (desktop-file id, path of its entry), each id once: the
+    // entry of the most important folder, as urlForApplication chooses it (an id whose winning
+    // entry is hidden or not an application is left out).
+    std::vector<std::pair<std::string, std::filesystem::path>> applicationEntries() const;
+    const Folders& folders() const { return folders_; }
+
 private:
     // The "applications" folders, most important first.
     std::vector<std::filesystem::path> applicationFolders() const;

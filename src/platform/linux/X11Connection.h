@@ -178,6 +178,13 @@ public:
     // ICCCM deiconify: map the window again; the window manager brings it back to normal state.
     X11Status requestMap(XWindowId window);
     X11Status requestClose(XWindowId window);
+    // ICCCM WM_CHANGE_STATE to NormalState: asks the window manager to restore an iconic window
+    // without activating it (managers that take only IconicState there ignore it).
+    X11Status requestNormalState(XWindowId window);
+    // ICCCM WM_DELETE_WINDOW, sent to the client itself: the polite close, which the client may
+    // answer by asking its user. badMatch when the window does not take that protocol (it would
+    // have to be killed, which this never does).
+    X11Status requestDelete(XWindowId window);
 
     // --- screens ----------------------------------------------------------------------------
     bool hasRandR() const { return randrEventBase_ >= 0; }

@@ -6,6 +6,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XRes.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -248,6 +249,30 @@ X11Status X11Connection::requestMap(XWindowId window) {
 
 X11Status X11Connection::requestClose(XWindowId window) {
     return sendToWindowManager(window, "_NET_CLOSE_WINDOW", {CurrentTime, 2, 0, 0, 0});
+}
+
+X11Status X11Connection::requestNormalState(XWindowId window) {
+    constexpr long normalState = 1;
+    return sendToWindowManager(window, "WM_CHANGE_STATE", {normalState, 0, 0, 0, 0});
+}
+
+X11Status X11Connection::requestDelete(XWindowId window) {
+    auto protocols = atomList(window, "WM_PROTOCOLS");
+    if (!protocols) return {windowExists(window) ? X11Status::badMatch : X11Status::badWindow};
+    const XAtomId deleteWindow = atom("WM_DELETE_WINDOW");
+    if (std::find(protocols->begin(), protocols->end(), deleteWindow) == protocols->end())
+        return {X11Status::badMatch};
+    ErrorTrap trap(*this);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = atom("WM_PROTOCOLS");
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(deleteWindow);
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display_, window, False, NoEventMask, &event);
+    XFlush(display_);
+    return trap.received();
 }
 
 }  // namespace tessane::linux_backend

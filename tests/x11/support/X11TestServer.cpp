@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 namespace tessane::x11test {
@@ -206,8 +208,20 @@ std::unique_ptr<X11TestServer> X11TestServer::start(const Options& options, std:
     server->display_ = ":" + *number;
 
     if (options.windowManager) {
-        server->windowManager_ = ChildProcess::start({"openbox", "--sm-disable"}, server->display_,
-                                                     server->folder_ + "/openbox.log");
+        std::vector<std::string> command = {"openbox", "--sm-disable"};
+        if (!options.focusNewWindows) {
+            std::ifstream in("/etc/xdg/openbox/rc.xml");
+            std::stringstream text;
+            text << in.rdbuf();
+            std::string rc = text.str();
+            const std::string on = "<focusNew>yes</focusNew>";
+            if (auto at = rc.find(on); at != std::string::npos) rc.replace(at, on.size(), "<focusNew>no</focusNew>");
+            else return fail("cannot find Openbox's focusNew setting in /etc/xdg/openbox/rc.xml");
+            const std::string file = server->folder_ + "/rc.xml";
+            std::ofstream(file) << rc;
+            command.insert(command.end(), {"--config-file", file});
+        }
+        server->windowManager_ = ChildProcess::start(command, server->display_, server->folder_ + "/openbox.log");
         if (!server->windowManager_) return fail("cannot start openbox");
         Display* display = XOpenDisplay(server->display_.c_str());
         if (!display) return fail("cannot connect to " + server->display_);

@@ -50,6 +50,9 @@ public:
         int width = 1920;
         int height = 1080;
         bool windowManager = true;
+        // Openbox focuses every new window by default; off, a new window gets the focus only
+        // when someone asks for it (to see whether we did).
+        bool focusNewWindows = true;
     };
     // None when it could not be started; `error` says why.
     static std::unique_ptr<X11TestServer> start(const Options& options, std::string* error);

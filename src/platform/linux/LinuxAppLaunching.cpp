@@ -1,0 +1,116 @@
+// Opening applications and documents from their desktop entries.
+#include "platform/linux/LinuxRunningApplications.h"
+
+#include "platform/linux/DesktopEntry.h"
+#include "platform/linux/ExecLine.h"
+#include "platform/linux/LinuxAppCatalog.h"
+#include "platform/linux/ProcessLauncher.h"
+
+#include <cerrno>
+
+namespace tessane::linux_backend {
+namespace fs = std::filesystem;
+
+namespace {
+
+// What the system answers for a path that is not an application (the same code as elsewhere).
+SystemError notAnApplication(const fs::path& path) {
+    return {"NSOSStatusErrorDomain", -10814, "No application’s desktop entry is at " + path.string() + "."};
+}
+
+}  // namespace
+
+void LinuxRunningApplications::openApplication(const fs::path& appPath, const OpenConfiguration& configuration,
+                                               OpenCompletion completion) {
+    open(appPath, {}, configuration, std::move(completion));
+}
+
+void LinuxRunningApplications::openDocuments(const std::vector<fs::path>& documents, const fs::path& appPath,
+                                             const OpenConfiguration& configuration, OpenCompletion completion) {
+    open(appPath, documents, configuration, std::move(completion));
+}
+
+void LinuxRunningApplications::answer(OpenCompletion completion, std::optional<RunningApplication> app,
+                                      std::optional<SystemError> error) {
+    // Not guarded by our lifetime: a completion is owed even when we are gone by then.
+    queue_.post([completion = std::move(completion), app = std::move(app), error = std::move(error)] {
+        if (completion) completion(app, error);
+    });
+}
+
+void LinuxRunningApplications::open(const fs::path& appPath, const std::vector<fs::path>& documents,
+                                    const OpenConfiguration& configuration, OpenCompletion completion) {
+    const auto entry = linux_desktop::DesktopEntry::read(appPath);
+    if (!entry || !entry->isApplication()) {
+        answer(std::move(completion), std::nullopt, notAnApplication(appPath));
+        return;
+    }
+    const std::string id = catalog_.desktopFileId(appPath);
+    const std::string name = entry->localized("Name", catalog_.folders().locale).value_or(id);
+
+    // Opening an application that already runs, with nothing to hand it, asks no new process.
+    if (documents.empty()) {
+        for (auto& l : launches_) {
+            if (l.desktopId != id || l.processGone) continue;
+            if (configuration.activates) l.activates = true;
+            answer(std::move(completion), snapshot(l), std::nullopt);
+            return;
+        }
+        for (auto& [pid, g] : groups_) {
+            if (g.desktopId != id || g.windows.empty()) continue;
+            if (configuration.activates) activate(pid);
+            answer(std::move(completion), snapshot(g), std::nullopt);
+            return;
+        }
+    }
+
+    const std::string searchPath = ProcessLauncher::searchPath();
+    if (auto tryExec = entry->value("TryExec"); tryExec && !ProcessLauncher::findProgram(*tryExec, searchPath)) {
+        answer(std::move(completion), std::nullopt,
+               SystemError{"NSPOSIXErrorDomain", ENOENT,
+                           "The program “" + *tryExec + "” that " + name + " needs is not installed."});
+        return;
+    }
+    const std::string exec = entry->value("Exec").value_or("");
+    if (!documents.empty() && !linux_desktop::ExecLine::takesDocuments(exec))
+        log("[Tessane] " + name + ": its desktop entry takes no documents; it is opened without them.");
+    std::vector<std::string> paths;
+    for (const auto& d : documents) paths.push_back(d.string());
+    const auto commands = linux_desktop::ExecLine::expand(
+        exec, paths, {entry->value("Icon").value_or(""), name, appPath.string()});
+    if (!commands) {
+        answer(std::move(completion), std::nullopt,
+               SystemError{"NSPOSIXErrorDomain", ENOEXEC,
+                           "The desktop entry’s Exec line (“" + exec + "”) cannot be read."});
+        return;
+    }
+
+    const fs::path directory = entry->value("Path").value_or(catalog_.folders().home.string());
+    std::optional<RunningApplication> first;
+    for (const auto& command : *commands) {
+        const auto started = ProcessLauncher::launchDetached(command, directory);
+        if (!started.ok()) {
+            if (first) {  // the earlier documents are open: say what the rest missed
+                log("[Tessane] " + name + ": a further document could not be opened — " + started.description);
+                continue;
+            }
+            answer(std::move(completion), std::nullopt,
+                   SystemError{"NSPOSIXErrorDomain", started.error, started.description});
+            return;
+        }
+        Launch l;
+        l.pid = started.pid;
+        l.order = nextOrder_++;
+        l.desktopId = id;
+        l.entryPath = appPath;
+        l.name = name;
+        l.activates = configuration.activates;
+        l.startedAt = queue_.now();
+        launches_.push_back(l);
+        if (!first) first = snapshot(l);
+    }
+    armPolling();
+    answer(std::move(completion), first, std::nullopt);
+}
+
+}  // namespace tessane::linux_backend

@@ -1,0 +1,373 @@
+// Running applications: client windows grouped by process, their desktop entries, hide, unhide,
+// activate, terminate and the notifications. Launching is in LinuxAppLaunching.cpp.
+#include "platform/linux/LinuxRunningApplications.h"
+
+#include "platform/linux/LinuxAccessibility.h"
+#include "platform/linux/LinuxAppCatalog.h"
+#include "platform/linux/ProcessLauncher.h"
+
+#include <algorithm>
+#include <fstream>
+#include <unistd.h>
+
+namespace tessane::linux_backend {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr long kPropertyChangeMask = 1L << 22;
+constexpr long kStructureNotifyMask = 1L << 17;
+constexpr double kIndexMaxAge = 5;  // seconds before a miss may rebuild the entry index
+
+// Gone, or a zombie nobody has reaped yet.
+bool processAlive(Pid pid) {
+    if (pid <= 0) return false;
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text;
+    if (!std::getline(stat, text)) return false;
+    const size_t paren = text.rfind(')');
+    if (paren == std::string::npos || paren + 2 >= text.size()) return true;
+    const char state = text[paren + 2];
+    return state != 'Z' && state != 'X';
+}
+
+std::optional<std::string> processName(Pid pid) {
+    std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+    std::string name;
+    if (std::getline(comm, name) && !name.empty()) return name;
+    return std::nullopt;
+}
+
+std::optional<fs::path> processExecutable(Pid pid) {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", ec);
+    if (ec || exe.empty()) return std::nullopt;
+    return exe;
+}
+
+size_t slot(RunningApplications::Notification n) { return static_cast<size_t>(n); }
+
+}  // namespace
+
+LinuxRunningApplications::LinuxRunningApplications(X11Connection& x, LinuxAccessibility& ax,
+                                                   const LinuxAppCatalog& catalog, MainQueue& queue,
+                                                   LogSink log)
+    : x_(x), ax_(ax), catalog_(catalog), queue_(queue), log_(std::move(log)) {
+    x_.selectInput(x_.root(), kPropertyChangeMask | kStructureNotifyMask);
+    events_ = x_.onEvent([this](const X11Event& e) { onEvent(e); });
+    refresh(/*initial=*/true);
+    if (auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW"); active && !active->empty())
+        if (auto it = windowOwners_.find((*active)[0]); it != windowOwners_.end()) activePid_ = it->second;
+}
+
+LinuxRunningApplications::~LinuxRunningApplications() {
+    events_.reset();
+    if (poll_) poll_->invalidate();
+}
+
+void LinuxRunningApplications::log(const std::string& line) const {
+    if (log_) log_(line);
+}
+
+Subscription LinuxRunningApplications::observe(Notification notification,
+                                               std::function<void(const RunningApplication&)> handler) {
+    return notifications_.at(slot(notification)).subscribe(std::move(handler));
+}
+
+void LinuxRunningApplications::notify(Notification notification, const RunningApplication& app) {
+    queue_.post(lifetime_.guard([this, notification, app] { notifications_.at(slot(notification)).emit(app); }));
+}
+
+// ------------------------------------------------------------------------------------ events
+
+void LinuxRunningApplications::onEvent(const X11Event& e) {
+    if (e.kind != X11Event::Kind::property || e.window != x_.root()) return;
+    if (e.atom == x_.atom("_NET_CLIENT_LIST")) {
+        refresh(false);
+    } else if (e.atom == x_.atom("_NET_ACTIVE_WINDOW")) {
+        activeWindowChanged();
+    }
+}
+
+void LinuxRunningApplications::refresh(bool initial) {
+    const auto clients = x_.windowList(x_.root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
+    std::vector<XWindowId> gone;
+    for (auto& [w, pid] : windowOwners_)
+        if (std::find(clients.begin(), clients.end(), w) == clients.end()) gone.push_back(w);
+    for (XWindowId w : gone) removeWindow(w);
+    for (XWindowId w : clients) {
+        if (windowOwners_.count(w)) continue;
+        // A window without a process we can name cannot be addressed by pid: left out.
+        if (auto pid = ax_.windowPid(w)) addWindow(w, *pid, initial);
+    }
+}
+
+void LinuxRunningApplications::addWindow(XWindowId window, Pid pid, bool initial) {
+    windowOwners_[window] = pid;
+    const bool appWindow = ax_.isApplicationWindow(window);
+    Group* g = group(pid);
+    bool newGroup = false;
+    if (!g) {
+        newGroup = true;
+        Group fresh;
+        fresh.pid = pid;
+        if (Launch* l = launch(pid)) {
+            // Our own launch puts up its first window: it has finished launching.
+            fresh.order = l->order;
+            fresh.desktopId = l->desktopId;
+            fresh.entryPath = l->entryPath;
+            fresh.name = l->name;
+        } else {
+            fresh.order = nextOrder_++;
+        }
+        g = &groups_.emplace(pid, std::move(fresh)).first->second;
+        if (!g->desktopId) identify(*g, window);
+        if (!g->name) {
+            auto klass = x_.wmClass(window);
+            g->name = klass && !klass->second.empty() ? std::optional(klass->second) : processName(pid);
+        }
+    }
+    if (appWindow) g->windows.push_back(window);
+    else ++g->otherWindows;
+    g->policy = !g->windows.empty() ? ActivationPolicy::regular : ActivationPolicy::accessory;
+
+    // The launch this window answers: our process's own, or one of the same application whose
+    // launcher handed over to this process.
+    auto served = std::find_if(launches_.begin(), launches_.end(), [&](const Launch& l) { return l.pid == pid; });
+    if (served == launches_.end() && g->desktopId) {
+        served = std::find_if(launches_.begin(), launches_.end(), [&](const Launch& l) {
+            return l.desktopId == *g->desktopId && (l.processGone || !processAlive(l.pid));
+        });
+    }
+    if (served != launches_.end() && appWindow) {
+        const bool activates = served->activates;
+        launches_.erase(served);
+        if (activates) x_.requestActivate(window);
+    }
+    if (newGroup && !initial) notify(Notification::didLaunch, *snapshot(*g));
+    armPolling();
+}
+
+void LinuxRunningApplications::identify(Group& g, XWindowId window) {
+    linux_desktop::DesktopAppIndex::WindowFacts facts;
+    facts.wmClass = x_.wmClass(window);
+    facts.executable = processExecutable(g.pid);
+    const auto* app = index(false).match(facts);
+    if (!app) app = index(true).match(facts);  // installed since the index was built?
+    if (!app) return;
+    g.desktopId = app->id;
+    g.entryPath = app->path;
+    g.name = app->name;
+}
+
+const linux_desktop::DesktopAppIndex& LinuxRunningApplications::index(bool mayRebuild) {
+    const double now = queue_.now();
+    if (index_ && (!mayRebuild || now - indexBuiltAt_ < kIndexMaxAge)) return *index_;
+    std::vector<linux_desktop::DesktopAppIndex::App> apps;
+    const std::string path = ProcessLauncher::searchPath();
+    for (auto& [id, file] : catalog_.applicationEntries()) {
+        if (auto entry = linux_desktop::DesktopEntry::read(file))
+            apps.push_back(linux_desktop::DesktopAppIndex::describe(id, file, *entry, catalog_.folders().locale, path));
+    }
+    index_.emplace(std::move(apps));
+    indexBuiltAt_ = now;
+    return *index_;
+}
+
+void LinuxRunningApplications::removeWindow(XWindowId window) {
+    auto owner = windowOwners_.find(window);
+    if (owner == windowOwners_.end()) return;
+    const Pid pid = owner->second;
+    windowOwners_.erase(owner);
+    Group* g = group(pid);
+    if (!g) return;
+    auto it = std::find(g->windows.begin(), g->windows.end(), window);
+    if (it != g->windows.end()) g->windows.erase(it);
+    else if (g->otherWindows > 0) --g->otherWindows;
+    if (!g->windows.empty() || g->otherWindows > 0) return;
+    if (processAlive(pid)) {
+        armPolling();  // windowless but running: told when the process goes
+        return;
+    }
+    auto info = snapshot(*g);
+    groups_.erase(pid);
+    if (activePid_ == pid) activePid_ = 0;
+    if (info) notify(Notification::didTerminate, *info);
+}
+
+void LinuxRunningApplications::activeWindowChanged() {
+    auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW");
+    const XWindowId window = active && !active->empty() ? (*active)[0] : 0;
+    if (window == 0) return;
+    if (!windowOwners_.count(window)) refresh(false);  // activated before the list told us
+    auto owner = windowOwners_.find(window);
+    if (owner == windowOwners_.end() || owner->second == activePid_) return;
+    activePid_ = owner->second;
+    if (Group* g = group(activePid_)) notify(Notification::didActivate, *snapshot(*g));
+}
+
+void LinuxRunningApplications::armPolling() {
+    bool needed = std::any_of(launches_.begin(), launches_.end(), [](auto&) { return true; });
+    for (auto& [pid, g] : groups_)
+        if (g.windows.empty() && g.otherWindows == 0) needed = true;
+    if (!needed) {
+        if (poll_) poll_->invalidate();
+        poll_.reset();
+        return;
+    }
+    if (poll_ && poll_->isValid()) return;
+    poll_ = queue_.scheduleRepeating(kProcessPollSeconds, lifetime_.guard([this] { pollProcesses(); }));
+}
+
+void LinuxRunningApplications::pollProcesses() {
+    const double now = queue_.now();
+    for (auto& l : launches_)
+        if (!l.processGone && !processAlive(l.pid)) l.processGone = true;
+    std::erase_if(launches_, [&](const Launch& l) {
+        return l.processGone && now - l.startedAt > kLaunchHandOverSeconds;
+    });
+    std::vector<Pid> ended;
+    for (auto& [pid, g] : groups_)
+        if (g.windows.empty() && g.otherWindows == 0 && !processAlive(pid)) ended.push_back(pid);
+    for (Pid pid : ended) {
+        auto info = snapshot(groups_.at(pid));
+        groups_.erase(pid);
+        if (activePid_ == pid) activePid_ = 0;
+        if (info) notify(Notification::didTerminate, *info);
+    }
+    armPolling();
+}
+
+// ---------------------------------------------------------------------------------- reading
+
+LinuxRunningApplications::Group* LinuxRunningApplications::group(Pid pid) {
+    auto it = groups_.find(pid);
+    return it == groups_.end() ? nullptr : &it->second;
+}
+
+LinuxRunningApplications::Launch* LinuxRunningApplications::launch(Pid pid) {
+    for (auto& l : launches_)
+        if (l.pid == pid) return &l;
+    return nullptr;
+}
+
+std::optional<RunningApplication> LinuxRunningApplications::snapshot(const Group& g) const {
+    RunningApplication a;
+    a.pid = g.pid;
+    a.bundleIdentifier = g.desktopId;
+    a.bundlePath = g.entryPath;
+    a.activationPolicy = g.policy;
+    a.isFinishedLaunching = g.finishedLaunching;
+    a.localizedName = g.name;
+    if (g.hiddenByRequest && !g.windows.empty()) {
+        a.isHidden = std::all_of(g.windows.begin(), g.windows.end(),
+                                 [&](XWindowId w) { return ax_.isMinimized(w).value_or(true); });
+    }
+    return a;
+}
+
+RunningApplication LinuxRunningApplications::snapshot(const Launch& l) {
+    RunningApplication a;
+    a.pid = l.pid;
+    a.bundleIdentifier = l.desktopId;
+    a.bundlePath = l.entryPath;
+    a.localizedName = l.name;
+    a.isFinishedLaunching = false;
+    return a;
+}
+
+std::optional<RunningApplication> LinuxRunningApplications::snapshot(Pid pid) const {
+    if (auto it = groups_.find(pid); it != groups_.end()) return snapshot(it->second);
+    for (auto& l : launches_)
+        if (l.pid == pid && !l.processGone) return snapshot(l);
+    return std::nullopt;
+}
+
+std::vector<RunningApplication> LinuxRunningApplications::runningApplications() const {
+    std::vector<std::pair<uint64_t, RunningApplication>> ordered;
+    for (auto& [pid, g] : groups_)
+        if (auto a = snapshot(g)) ordered.emplace_back(g.order, std::move(*a));
+    for (auto& l : launches_)
+        if (!l.processGone && !groups_.count(l.pid)) ordered.emplace_back(l.order, snapshot(l));
+    std::sort(ordered.begin(), ordered.end(), [](auto& a, auto& b) { return a.first < b.first; });
+    std::vector<RunningApplication> out;
+    for (auto& [order, app] : ordered) out.push_back(std::move(app));
+    return out;
+}
+
+std::optional<RunningApplication> LinuxRunningApplications::frontmostApplication() const {
+    auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW");
+    if (!active || active->empty() || (*active)[0] == 0) return std::nullopt;
+    auto owner = windowOwners_.find((*active)[0]);
+    if (owner == windowOwners_.end()) return std::nullopt;
+    return snapshot(owner->second);
+}
+
+std::optional<XWindowId> LinuxRunningApplications::frontWindow(const Group& g) const {
+    std::optional<XWindowId> minimized;
+    for (XWindowId w : ax_.clientsFrontToBack()) {
+        if (std::find(g.windows.begin(), g.windows.end(), w) == g.windows.end()) continue;
+        if (!ax_.isMinimized(w).value_or(true)) return w;
+        if (!minimized) minimized = w;
+    }
+    return minimized;
+}
+
+// --------------------------------------------------------------------------------- requests
+
+bool LinuxRunningApplications::hide(Pid pid) {
+    Group* g = group(pid);
+    if (!g) return launch(pid) != nullptr;
+    g->hiddenByRequest = true;
+    for (XWindowId w : g->windows)
+        if (!ax_.isMinimized(w).value_or(true)) x_.requestIconify(w);
+    x_.flush();
+    return true;
+}
+
+bool LinuxRunningApplications::unhide(Pid pid) {
+    Group* g = group(pid);
+    if (!g) return launch(pid) != nullptr;
+    g->hiddenByRequest = false;
+    std::vector<XWindowId> iconic;
+    for (XWindowId w : g->windows)
+        if (ax_.isMinimized(w).value_or(false)) iconic.push_back(w);
+    if (iconic.empty()) return true;
+    for (XWindowId w : iconic) x_.requestNormalState(w);
+    // Managers that take WM_CHANGE_STATE only for iconifying get the ICCCM map instead, which
+    // some of them answer by activating the window as well.
+    x_.windowManagerRoundTrip(1.0);
+    for (XWindowId w : iconic)
+        if (ax_.isMinimized(w).value_or(false)) x_.requestMap(w);
+    x_.flush();
+    return true;
+}
+
+bool LinuxRunningApplications::activate(Pid pid) {
+    Group* g = group(pid);
+    if (!g) {
+        if (Launch* l = launch(pid); l && !l->processGone) {
+            l->activates = true;  // its first window will be activated
+            return true;
+        }
+        return false;
+    }
+    if (g->hiddenByRequest) unhide(pid);
+    auto front = frontWindow(*g);
+    if (!front) return false;
+    x_.requestActivate(*front);
+    return true;
+}
+
+bool LinuxRunningApplications::terminate(Pid pid) {
+    Group* g = group(pid);
+    if (!g) return false;
+    bool asked = false;
+    for (XWindowId w : g->windows) asked = x_.requestDelete(w).ok() || asked;
+    if (!asked)
+        log("[Tessane] " + g->name.value_or("pid " + std::to_string(pid)) +
+            " has no window that can be asked to close; it keeps running.");
+    return asked;
+}
+
+}  // namespace tessane::linux_backend

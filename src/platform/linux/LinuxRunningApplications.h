@@ -1,0 +1,145 @@
+#pragma once
+
+#include "base/Lifetime.h"
+#include "base/Signal.h"
+#include "platform/MainQueue.h"
+#include "platform/RunningApplications.h"
+#include "platform/linux/DesktopAppIndex.h"
+#include "platform/linux/X11Connection.h"
+
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessane {
+class LinuxAppCatalog;
+}
+
+namespace tessane::linux_backend {
+
+class LinuxAccessibility;
+
+// The running applications of an X11 session, in the terms of the RunningApplications port.
+//
+// - A running application is a process with client windows (_NET_CLIENT_LIST; the process from
+//   _NET_WM_PID or the X-Resource extension), plus the processes we launched that have no
+//   window yet (isFinishedLaunching false). Its bundle identifier is the desktop-file id of its
+//   windows (DesktopAppIndex: StartupWMClass, WM_CLASS, then the executable), or the entry we
+//   launched it from; its path is that entry and its name the entry's Name (else the WM_CLASS
+//   class, else the process name). The order is the order in which we first saw each one.
+// - Hidden means hidden by hide() and every one of its windows still minimized.
+// - Activation policy: regular with application windows; accessory when it only has docks or
+//   desktop windows.
+// - hide = iconify every window; unhide = WM_CHANGE_STATE to normal (no activation), with the
+//   ICCCM map as the fallback for managers that ignore it; activate = _NET_ACTIVE_WINDOW on the
+//   front-most window (unhiding first); terminate = WM_DELETE_WINDOW to each window that takes it
+//   (never a kill).
+// - Launching runs the desktop entry's Exec line detached (ProcessLauncher), documents through
+//   its field codes. An application that already runs with windows is answered without a new
+//   process when no documents are given. "Without activating" is honoured by never activating
+//   the new window ourselves (the window manager's own focus policy still applies); with
+//   activating, the first window of the launch is activated when it appears.
+// - Notifications, on the main queue: didLaunch when a process's first window appears after we
+//   started; didActivate when the active window moves to another process; didTerminate when the
+//   last window of an application went and its process is gone (a launched process that quits
+//   before it ever showed a window is a launcher that handed over, and is not reported).
+class LinuxRunningApplications final : public RunningApplications {
+public:
+    using LogSink = std::function<void(const std::string&)>;
+
+    LinuxRunningApplications(X11Connection& x, LinuxAccessibility& ax, const LinuxAppCatalog& catalog,
+                             MainQueue& queue, LogSink log = nullptr);
+    ~LinuxRunningApplications() override;
+    LinuxRunningApplications(const LinuxRunningApplications&) = delete;
+    LinuxRunningApplications& operator=(const LinuxRunningApplications&) = delete;
+
+    std::vector<RunningApplication> runningApplications() const override;
+    std::optional<RunningApplication> frontmostApplication() const override;
+    bool hide(Pid pid) override;
+    bool unhide(Pid pid) override;
+    bool activate(Pid pid) override;
+    bool terminate(Pid pid) override;
+    void openApplication(const std::filesystem::path& appPath, const OpenConfiguration& configuration,
+                         OpenCompletion completion) override;
+    void openDocuments(const std::vector<std::filesystem::path>& documents,
+                       const std::filesystem::path& appPath, const OpenConfiguration& configuration,
+                       OpenCompletion completion) override;
+    [[nodiscard]] Subscription observe(Notification notification,
+                                       std::function<void(const RunningApplication&)> handler) override;
+
+    // How long a launch waits for a window of its application from another process (a launcher
+    // that hands over) before it is forgotten.
+    static constexpr double kLaunchHandOverSeconds = 30;
+    static constexpr double kProcessPollSeconds = 0.5;
+
+private:
+    struct Group {
+        Pid pid = 0;
+        uint64_t order = 0;
+        std::optional<std::string> desktopId;
+        std::optional<std::filesystem::path> entryPath;
+        std::optional<std::string> name;
+        std::vector<XWindowId> windows;  // application windows, in the order they came
+        int otherWindows = 0;            // docks and desktop windows
+        ActivationPolicy policy = ActivationPolicy::regular;
+        bool finishedLaunching = true;
+        bool hiddenByRequest = false;
+    };
+    struct Launch {
+        Pid pid = 0;
+        uint64_t order = 0;
+        std::string desktopId;
+        std::filesystem::path entryPath;
+        std::string name;
+        bool activates = false;
+        double startedAt = 0;
+        bool processGone = false;
+    };
+
+    void onEvent(const X11Event& event);
+    void refresh(bool initial);
+    void addWindow(XWindowId window, Pid pid, bool initial);
+    void removeWindow(XWindowId window);
+    void activeWindowChanged();
+    void identify(Group& group, XWindowId window);
+    void pollProcesses();
+    void armPolling();
+    const linux_desktop::DesktopAppIndex& index(bool mayRebuild);
+    std::optional<RunningApplication> snapshot(const Group& group) const;
+    static RunningApplication snapshot(const Launch& launch);
+    std::optional<RunningApplication> snapshot(Pid pid) const;
+    void notify(Notification notification, const RunningApplication& app);
+    std::optional<XWindowId> frontWindow(const Group& group) const;
+    Group* group(Pid pid);
+    Launch* launch(Pid pid);
+    void log(const std::string& line) const;
+
+    // Launching (LinuxAppLaunching.cpp).
+    void open(const std::filesystem::path& appPath, const std::vector<std::filesystem::path>& documents,
+              const OpenConfiguration& configuration, OpenCompletion completion);
+    void answer(OpenCompletion completion, std::optional<RunningApplication> app,
+                std::optional<SystemError> error);
+
+    X11Connection& x_;
+    LinuxAccessibility& ax_;
+    const LinuxAppCatalog& catalog_;
+    MainQueue& queue_;
+    LogSink log_;
+    std::map<Pid, Group> groups_;
+    std::vector<Launch> launches_;
+    std::map<XWindowId, Pid> windowOwners_;
+    Pid activePid_ = 0;
+    uint64_t nextOrder_ = 1;
+    std::optional<linux_desktop::DesktopAppIndex> index_;
+    double indexBuiltAt_ = 0;
+    std::shared_ptr<RepeatingTimer> poll_;
+    std::array<Signal<RunningApplication>, 3> notifications_;
+    LifetimeToken lifetime_;
+    Subscription events_;
+};
+
+}  // namespace tessane::linux_backend

@@ -1,0 +1,256 @@
+#include "platform/linux/LinuxAccessibility.h"
+#include "platform/linux/LinuxAppCatalog.h"
+#include "platform/linux/LinuxRunningApplications.h"
+#include "platform/linux/LinuxScreens.h"
+#include "platform/qt/QtMainQueue.h"
+#include "platform/qt/QtX11Pump.h"
+#include "x11/X11TestBase.h"
+
+#include <QCoreApplication>
+
+#include <csignal>
+#include <fstream>
+#include <random>
+
+namespace tessane::x11test {
+namespace {
+
+namespace fs = std::filesystem;
+using linux_backend::XWindowId;
+
+// The running-applications backend on the Qt loop, over a private XDG data folder whose
+// desktop entries start our own test client. Openbox here leaves the focus where it is when a
+// window appears, so that "launched without focus" can be seen.
+class LinuxRunningApplicationsTest : public X11TestBase {
+protected:
+    static void SetUpTestSuite() {
+        std::string error;
+        X11TestServer::Options options;
+        options.focusNewWindows = false;
+        server_ = X11TestServer::start(options, &error).release();
+        if (!server_) FAIL() << "no private X server: " << error;
+    }
+
+    void SetUp() override {
+        X11TestBase::SetUp();
+        // Launched programs find our private server, not the session's.
+        setenv("DISPLAY", server_->display().c_str(), 1);
+        static int argc = 1;
+        static char name[] = "tests_x11";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+        root_ = fs::temp_directory_path() / ("tessane-running-" + std::to_string(std::random_device{}()));
+        LinuxAppCatalog::Folders folders;
+        folders.home = root_;
+        folders.dataHome = root_ / "data";
+        folders.dataDirs = {root_ / "system"};
+        // Through env, so that other test clients (the same program) are not taken for this app.
+        writeEntry("org.tessane.Launched", "Name=Launched Client\nExec=env TESSANE_LAUNCHED=1 " + std::string(TESSANE_X11_CLIENT) +
+                                               " --class launched.LaunchedClient --title Launched\n");
+        writeEntry("org.tessane.Beta", "Name=Beta\nStartupWMClass=BetaApp\nExec=beta-not-installed\n");
+        writeEntry("gamma", "Name=Gamma\nExec=gamma-not-installed\n");
+        writeEntry("org.tessane.Missing", "Name=Missing\nExec=/nonexistent/tessane-missing --flag\n");
+        catalog_ = std::make_unique<LinuxAppCatalog>(folders, nullptr);
+        queue_ = std::make_unique<qt_backend::QtMainQueue>();
+        pump_ = qt_backend::pumpX11Events(*queue_, *x_);
+        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_);
+        ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);
+    }
+    // The backend under test, made when the test has set the desktop up.
+    void startBackend() {
+        apps_ = std::make_unique<linux_backend::LinuxRunningApplications>(*x_, *ax_, *catalog_, *queue_,
+                                                                          [this](const std::string& l) { logLines_.push_back(l); });
+        for (auto n : {RunningApplications::Notification::didLaunch, RunningApplications::Notification::didActivate,
+                       RunningApplications::Notification::didTerminate})
+            subscriptions_.push_back(apps_->observe(n, [this, n](const RunningApplication& a) { heard_.push_back({n, a}); }));
+    }
+    void TearDown() override {
+        for (Pid pid : launched_) ::kill(pid, SIGKILL);
+        subscriptions_.clear();
+        apps_.reset();
+        ax_.reset();
+        screens_.reset();
+        pump_.reset();
+        queue_.reset();
+        catalog_.reset();
+        fs::remove_all(root_);
+        X11TestBase::TearDown();
+    }
+
+    void writeEntry(const std::string& id, const std::string& body) {
+        const fs::path file = root_ / "data/applications" / (id + ".desktop");
+        fs::create_directories(file.parent_path());
+        std::ofstream(file) << "[Desktop Entry]\nType=Application\n" << body;
+    }
+    fs::path entry(const std::string& id) { return root_ / "data/applications" / (id + ".desktop"); }
+
+    bool runUntil(const std::function<bool()>& done, double seconds = 5) { return queue_->runUntil(done, seconds); }
+
+    struct Answer {
+        bool done = false;
+        std::optional<RunningApplication> app;
+        std::optional<SystemError> error;
+    };
+    Answer open(const std::string& id, bool activates) {
+        auto answer = std::make_shared<Answer>();
+        apps_->openApplication(entry(id), {activates}, [answer](auto app, auto error) {
+            answer->done = true;
+            answer->app = app;
+            answer->error = error;
+        });
+        EXPECT_FALSE(answer->done);  // always later, on the main queue
+        EXPECT_TRUE(runUntil([&] { return answer->done; }));
+        if (answer->app) launched_.push_back(answer->app->pid);
+        return *answer;
+    }
+
+    XWindowId activeWindow() {
+        auto active = x_->windowList(x_->root(), "_NET_ACTIVE_WINDOW");
+        return active && !active->empty() ? (*active)[0] : 0;
+    }
+    std::optional<RunningApplication> running(Pid pid) { return apps_->runningApplication(pid); }
+    int heard(RunningApplications::Notification n, Pid pid) {
+        return static_cast<int>(std::count_if(heard_.begin(), heard_.end(),
+                                              [&](auto& h) { return h.first == n && h.second.pid == pid; }));
+    }
+    std::vector<XWindowId> windowsOf(Pid pid) {
+        std::vector<XWindowId> out;
+        for (XWindowId w : ax_->clientsFrontToBack())
+            if (ax_->windowPid(w) == pid) out.push_back(w);
+        return out;
+    }
+    // A foreign window that has the focus before our launches.
+    XWindowId focusForeignWindow() {
+        auto& other = startClient({"--class", "other.Other"});
+        x_->requestActivate(other.windows[0]);
+        EXPECT_TRUE(runUntil([&] { return activeWindow() == other.windows[0]; }));
+        return other.windows[0];
+    }
+
+    fs::path root_;
+    std::unique_ptr<LinuxAppCatalog> catalog_;
+    std::unique_ptr<qt_backend::QtMainQueue> queue_;
+    Subscription pump_;
+    std::unique_ptr<linux_backend::LinuxScreens> screens_;
+    std::unique_ptr<linux_backend::LinuxAccessibility> ax_;
+    std::unique_ptr<linux_backend::LinuxRunningApplications> apps_;
+    std::vector<Subscription> subscriptions_;
+    std::vector<std::pair<RunningApplications::Notification, RunningApplication>> heard_;
+    std::vector<Pid> launched_;
+};
+
+using N = RunningApplications::Notification;
+
+TEST_F(LinuxRunningApplicationsTest, ALaunchWithoutFocusRunsHidesUnhidesAndQuitsWithItsNotifications) {
+    startBackend();
+    const XWindowId focused = focusForeignWindow();
+
+    auto answer = open("org.tessane.Launched", /*activates=*/false);
+    ASSERT_TRUE(answer.app) << (answer.error ? answer.error->localizedDescription : "no answer");
+    const Pid pid = answer.app->pid;
+    EXPECT_EQ(answer.app->bundleIdentifier, "org.tessane.Launched");
+    EXPECT_EQ(answer.app->bundlePath, entry("org.tessane.Launched"));
+    EXPECT_FALSE(answer.app->isFinishedLaunching);
+
+    ASSERT_TRUE(runUntil([&] { return heard(N::didLaunch, pid) == 1; }));
+    auto app = running(pid);
+    ASSERT_TRUE(app);
+    EXPECT_TRUE(app->isFinishedLaunching);
+    EXPECT_EQ(app->bundleIdentifier, "org.tessane.Launched");
+    EXPECT_EQ(app->localizedName, "Launched Client");
+    EXPECT_EQ(app->activationPolicy, ActivationPolicy::regular);
+    EXPECT_EQ(apps_->runningApplicationsWithBundleIdentifier("org.tessane.Launched").size(), 1u);
+    ASSERT_EQ(windowsOf(pid).size(), 1u);
+    const XWindowId window = windowsOf(pid)[0];
+    ASSERT_TRUE(x_->windowManagerRoundTrip(2));
+    EXPECT_EQ(activeWindow(), focused);  // nobody gave it the focus
+    EXPECT_EQ(apps_->frontmostApplication()->bundleIdentifier, std::nullopt);  // the foreign client
+
+    ASSERT_TRUE(apps_->hide(pid));
+    ASSERT_TRUE(runUntil([&] { return running(pid)->isHidden; }));
+    EXPECT_EQ(ax_->isMinimized(window), true);
+
+    ASSERT_TRUE(apps_->unhide(pid));
+    ASSERT_TRUE(runUntil([&] { return ax_->isMinimized(window) == false; }));
+    EXPECT_FALSE(running(pid)->isHidden);
+    ASSERT_TRUE(x_->windowManagerRoundTrip(2));
+    EXPECT_EQ(activeWindow(), focused);  // restored without taking the focus
+
+    ASSERT_TRUE(apps_->terminate(pid));
+    ASSERT_TRUE(runUntil([&] { return heard(N::didTerminate, pid) == 1; }));
+    EXPECT_FALSE(running(pid));
+    EXPECT_EQ(heard(N::didLaunch, pid), 1);
+}
+
+TEST_F(LinuxRunningApplicationsTest, ALaunchWithActivationActivatesItsFirstWindowAndIsTold) {
+    startBackend();
+    focusForeignWindow();
+    auto answer = open("org.tessane.Launched", /*activates=*/true);
+    ASSERT_TRUE(answer.app);
+    const Pid pid = answer.app->pid;
+    ASSERT_TRUE(runUntil([&] { return !windowsOf(pid).empty() && activeWindow() == windowsOf(pid)[0]; }));
+    ASSERT_TRUE(runUntil([&] { return heard(N::didActivate, pid) == 1; }));
+    EXPECT_EQ(apps_->frontmostApplication()->pid, pid);
+
+    // Opening it again asks no second process: the running one answers.
+    auto again = open("org.tessane.Launched", /*activates=*/false);
+    ASSERT_TRUE(again.app);
+    EXPECT_EQ(again.app->pid, pid);
+    EXPECT_EQ(apps_->runningApplicationsWithBundleIdentifier("org.tessane.Launched").size(), 1u);
+}
+
+TEST_F(LinuxRunningApplicationsTest, ForeignClientsAreGroupedByTheirDesktopEntries) {
+    auto& before = startClient({"--class", "beta.BetaApp", "--windows", "2"});  // StartupWMClass
+    // Started after us: told as launched, matched by WM_CLASS against the id, ignoring case.
+    startBackend();  // a backend that sees `before` already running
+    auto& after = startClient({"--class", "Gamma.Gamma"});
+    auto& unknown = startClient({"--class", "nothing.Nothing"});
+    const Pid beta = before.process->pid(), gamma = after.process->pid(), other = unknown.process->pid();
+    ASSERT_TRUE(runUntil([&] { return heard(N::didLaunch, gamma) == 1 && heard(N::didLaunch, other) == 1; }));
+
+    EXPECT_EQ(heard(N::didLaunch, beta), 0);  // it was there before us
+    auto list = apps_->runningApplications();
+    auto find = [&](Pid pid) { return std::find_if(list.begin(), list.end(), [&](auto& a) { return a.pid == pid; }); };
+    ASSERT_NE(find(beta), list.end());
+    ASSERT_NE(find(gamma), list.end());
+    ASSERT_NE(find(other), list.end());
+    EXPECT_LT(find(beta), find(gamma));  // the order we saw them in
+    EXPECT_LT(find(gamma), find(other));
+    EXPECT_EQ(find(beta)->bundleIdentifier, "org.tessane.Beta");
+    EXPECT_EQ(find(beta)->localizedName, "Beta");
+    EXPECT_EQ(find(gamma)->bundleIdentifier, "gamma");
+    EXPECT_EQ(find(other)->bundleIdentifier, std::nullopt);
+    EXPECT_EQ(find(other)->localizedName, "Nothing");  // its WM_CLASS class
+
+    // Activating an application brings its front-most window forward and tells who it was.
+    ASSERT_TRUE(apps_->activate(beta));
+    ASSERT_TRUE(runUntil([&] { return heard(N::didActivate, beta) == 1; }));
+    EXPECT_EQ(ax_->windowPid(activeWindow()), beta);
+
+    // Two windows: hiding iconifies both; a window closing leaves the application running.
+    ASSERT_TRUE(apps_->hide(beta));
+    ASSERT_TRUE(runUntil([&] { return running(beta)->isHidden; }));
+    for (XWindowId w : before.windows) EXPECT_EQ(ax_->isMinimized(w), true);
+}
+
+TEST_F(LinuxRunningApplicationsTest, AnEntryWhoseProgramIsMissingAnswersWithTheReason) {
+    startBackend();
+    auto answer = open("org.tessane.Missing", true);
+    EXPECT_FALSE(answer.app);
+    ASSERT_TRUE(answer.error);
+    EXPECT_NE(answer.error->localizedDescription.find("tessane-missing"), std::string::npos);
+
+    auto notAnApp = std::make_shared<Answer>();
+    apps_->openApplication(root_ / "nothing.desktop", {}, [notAnApp](auto app, auto error) {
+        notAnApp->done = true;
+        notAnApp->app = app;
+        notAnApp->error = error;
+    });
+    ASSERT_TRUE(runUntil([&] { return notAnApp->done; }));
+    EXPECT_FALSE(notAnApp->app);
+    EXPECT_TRUE(notAnApp->error);
+    EXPECT_TRUE(apps_->runningApplicationsWithBundleIdentifier("org.tessane.Missing").empty());
+}
+
+}  // namespace
+}  // namespace tessane::x11test
