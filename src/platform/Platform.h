@@ -12,6 +12,7 @@ class FileWatch;
 class Preferences;
 class Accessibility;
 class Applications;
+class WindowList;
 
 // The ports of one backend (sim or linux), handed to the objects that need them. The backend
 // owns them; a Platform is a set of non-owning references.
@@ -26,6 +27,7 @@ struct Platform {
     Preferences* preferences = nullptr;
     Accessibility* accessibility = nullptr;
     Applications* applications = nullptr;
+    WindowList* windowList = nullptr;
 };
 
 }  // namespace tessane

@@ -148,6 +148,7 @@ bool SimApplications::activate(Pid pid) {
     }
     auto before = frontmostApplication();
     becomeFrontmost(pid);
+    windowServer_->bringAppToFront(pid);
     frontmostMayHaveChanged(before ? std::optional<Pid>(before->pid) : std::nullopt);
     return true;
 }

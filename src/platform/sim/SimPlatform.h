@@ -11,6 +11,7 @@
 #include "platform/sim/SimPreferences.h"
 #include "platform/sim/SimScreens.h"
 #include "platform/sim/SimSystemLog.h"
+#include "platform/sim/SimWindowList.h"
 #include "platform/sim/SimWindowServer.h"
 
 namespace tessane::sim {
@@ -29,6 +30,7 @@ struct SimPlatform {
     SimWindowServer windowServer{mainQueue};
     SimAccessibility accessibility{windowServer, mainQueue};
     SimApplications applications{mainQueue, windowServer};
+    SimWindowList windowList{windowServer};
 
     Platform platform() {
         Platform p;
@@ -42,6 +44,7 @@ struct SimPlatform {
         p.preferences = &preferences;
         p.accessibility = &accessibility;
         p.applications = &applications;
+        p.windowList = &windowList;
         return p;
     }
 };

@@ -164,7 +164,14 @@ SimWindow& SimApp::addWindow(const SimWindowSpec& setup) {
     }
     if (setup.becomesMain) {
         order_.insert(order_.begin(), w);
+        server_->stacking_.insert(server_->stacking_.begin(), w);
     } else {
+        // Behind the application's other windows, not behind everything.
+        auto& stacking = server_->stacking_;
+        auto after = stacking.end();
+        for (auto it = stacking.begin(); it != stacking.end(); ++it)
+            if ((*it)->app_ == this) after = it + 1;
+        stacking.insert(order_.empty() ? stacking.end() : after, w);
         order_.push_back(w);
     }
     server_->emit(pid_, element, ax::kWindowCreated);
@@ -210,6 +217,9 @@ void SimApp::bringToFront(SimWindow* w) {
     if (it == order_.end()) return;
     order_.erase(it);
     order_.insert(order_.begin(), w);
+    auto& stacking = server_->stacking_;
+    stacking.erase(std::remove(stacking.begin(), stacking.end(), w), stacking.end());
+    stacking.insert(stacking.begin(), w);
 }
 
 void SimApp::setMainAndFocus(SimWindow* w) {
@@ -225,6 +235,8 @@ void SimApp::setMainAndFocus(SimWindow* w) {
 
 void SimApp::windowClosed(SimWindow* w) {
     order_.erase(std::remove(order_.begin(), order_.end(), w), order_.end());
+    auto& stacking = server_->stacking_;
+    stacking.erase(std::remove(stacking.begin(), stacking.end(), w), stacking.end());
     server_->emit(pid_, w->element(), ax::kUIElementDestroyed);
     if (main_ == w || focused_ == w) {
         if (main_ == w) main_ = nullptr;
@@ -253,6 +265,10 @@ SimApp& SimWindowServer::addApp(Pid pid, std::string name) {
     running_[pid] = allApps_.back().get();
     applicationElement(pid);
     return *allApps_.back();
+}
+
+void SimWindowServer::bringAppToFront(Pid pid) {
+    std::stable_partition(stacking_.begin(), stacking_.end(), [pid](SimWindow* w) { return w->pid() == pid; });
 }
 
 SimApp* SimWindowServer::app(Pid pid) const {

@@ -271,6 +271,13 @@ public:
     AXElement applicationElement(Pid pid);
     const Node* node(const AXElement& e) const;
 
+    // Every open window of every application, front to back: a new main window and a raised
+    // one go to the very front, an application brought forward takes its windows with it.
+    const std::vector<SimWindow*>& windowsFrontToBack() const { return stacking_; }
+    // The application comes forward (it was activated): its windows, in their order, in front
+    // of every other application's.
+    void bringAppToFront(Pid pid);
+
     void addListener(Listener l) { listeners_.push_back(std::move(l)); }
     SimMainQueue& queue() const { return queue_; }
 
@@ -290,6 +297,7 @@ private:
     std::map<Pid, SimApp*> running_;
     std::vector<std::unique_ptr<SimApp>> allApps_;
     std::vector<Listener> listeners_;
+    std::vector<SimWindow*> stacking_;  // open windows, front to back
     LifetimeToken lifetime_;  // deferred window changes do nothing once the server is gone
 };
 

@@ -1,0 +1,53 @@
+#include "platform/linux/LinuxWindowList.h"
+
+#include "platform/linux/LinuxAccessibility.h"
+
+#include <algorithm>
+#include <fstream>
+
+namespace tessane::linux_backend {
+
+namespace {
+
+std::optional<std::string> processName(Pid pid) {
+    std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+    std::string name;
+    if (std::getline(comm, name) && !name.empty()) return name;
+    return std::nullopt;
+}
+
+bool contains(const std::optional<std::vector<XAtomId>>& atoms, XAtomId a) {
+    return atoms && std::find(atoms->begin(), atoms->end(), a) != atoms->end();
+}
+
+}  // namespace
+
+std::optional<std::vector<WindowListEntry>> LinuxWindowList::windows(Option option) const {
+    auto stacking = x_.windowList(x_.root(), "_NET_CLIENT_LIST_STACKING");
+    if (!stacking) return std::nullopt;
+    const Point origin = ax_.accessibilityOrigin();
+    std::vector<WindowListEntry> out;
+    for (auto it = stacking->rbegin(); it != stacking->rend(); ++it) {
+        const XWindowId window = *it;
+        const auto types = x_.atomList(window, "_NET_WM_WINDOW_TYPE");
+        if (contains(types, x_.atom("_NET_WM_WINDOW_TYPE_DESKTOP"))) continue;
+        auto geometry = x_.geometry(window);
+        if (!geometry) continue;  // gone while we read
+        const auto minimized = ax_.isMinimized(window);
+        WindowListEntry e;
+        e.number = static_cast<uint32_t>(window);
+        e.isOnScreen = geometry->viewable && !minimized.value_or(false);
+        if (option == Option::onScreenOnly && !e.isOnScreen) continue;
+        e.ownerPid = ax_.windowPid(window);
+        if (e.ownerPid) e.ownerName = processName(*e.ownerPid);
+        const auto states = x_.atomList(window, "_NET_WM_STATE");
+        if (contains(types, x_.atom("_NET_WM_WINDOW_TYPE_DOCK"))) e.layer = kDockLayer;
+        else if (contains(states, x_.atom("_NET_WM_STATE_ABOVE"))) e.layer = kAboveLayer;
+        else if (contains(states, x_.atom("_NET_WM_STATE_BELOW"))) e.layer = kBelowLayer;
+        e.bounds = geometry->rootRect.offsetBy(-origin.x, -origin.y);
+        out.push_back(std::move(e));
+    }
+    return out;
+}
+
+}  // namespace tessane::linux_backend

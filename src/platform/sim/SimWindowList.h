@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/WindowList.h"
+
+#include <map>
+
+namespace tessane::sim {
+
+class SimWindowServer;
+
+// The simulated window server's list: every open window of its applications, front to back,
+// at layer 0 unless a scenario puts it elsewhere, minimized windows off screen. Scenarios may
+// add windows that belong to no simulated application (a floating panel, a dock) and make the
+// list unreadable.
+class SimWindowList final : public WindowList {
+public:
+    explicit SimWindowList(SimWindowServer& server) : server_(server) {}
+
+    std::optional<std::vector<WindowListEntry>> windows(Option option) const override;
+
+    // A window of another process that the Accessibility port does not offer, in front of every
+    // application window (or behind all of them).
+    void addForeignWindow(WindowListEntry entry, bool inFront = true);
+    void removeForeignWindows() { front_.clear(), back_.clear(); }
+    // The layer a simulated window is listed at.
+    void setLayer(uint32_t windowNumber, int layer) { layers_[windowNumber] = layer; }
+    void setReadable(bool readable) { readable_ = readable; }
+
+private:
+    SimWindowServer& server_;
+    std::vector<WindowListEntry> front_, back_;
+    std::map<uint32_t, int> layers_;
+    bool readable_ = true;
+};
+
+}  // namespace tessane::sim

@@ -1,0 +1,97 @@
+#include "platform/linux/LinuxAccessibility.h"
+#include "platform/linux/LinuxScreens.h"
+#include "platform/linux/LinuxWindowList.h"
+#include "platform/qt/QtMainQueue.h"
+#include "x11/X11TestBase.h"
+
+#include <QCoreApplication>
+
+namespace tessane::x11test {
+namespace {
+
+using linux_backend::XWindowId;
+
+class LinuxWindowListTest : public X11TestBase {
+protected:
+    void SetUp() override {
+        X11TestBase::SetUp();
+        static int argc = 1;
+        static char name[] = "tests_x11";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+        queue_ = std::make_unique<qt_backend::QtMainQueue>();
+        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_);
+        ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);
+        list_ = std::make_unique<linux_backend::LinuxWindowList>(*x_, *ax_);
+    }
+    void TearDown() override {
+        list_.reset();
+        ax_.reset();
+        screens_.reset();
+        queue_.reset();
+        X11TestBase::TearDown();
+    }
+
+    std::vector<uint32_t> order(WindowList::Option option) {
+        std::vector<uint32_t> out;
+        const auto entries = list_->windows(option);
+        EXPECT_TRUE(entries);
+        if (entries)
+            for (auto& e : *entries) out.push_back(e.number);
+        return out;
+    }
+    static uint32_t number(XWindowId w) { return static_cast<uint32_t>(w); }
+
+    std::unique_ptr<qt_backend::QtMainQueue> queue_;
+    std::unique_ptr<linux_backend::LinuxScreens> screens_;
+    std::unique_ptr<linux_backend::LinuxAccessibility> ax_;
+    std::unique_ptr<linux_backend::LinuxWindowList> list_;
+};
+
+TEST_F(LinuxWindowListTest, TheListFollowsTheStackingFrontToBackWithOwnersLayersAndBounds) {
+    auto& a = startClient({"--class", "a.A", "--pos", "30,40", "--size", "500x300"});
+    auto& b = startClient({"--class", "b.B", "--windows", "2"});
+    auto& dock = startClient({"--strut-top", "30", "--size", "1920x30", "--pos", "0,0"});
+    const XWindowId a1 = a.windows[0], b1 = b.windows[0], b2 = b.windows[1], panel = dock.windows[0];
+    ASSERT_TRUE(x_->windowManagerRoundTrip(2));
+
+    // Raising the oldest window puts it in front of the others; the dock stays listed.
+    x_->requestActivate(a1);
+    ASSERT_TRUE(waitFor([&] {
+        auto o = order(WindowList::Option::allWindows);
+        return !o.empty() && std::find(o.begin(), o.end(), number(a1)) < std::find(o.begin(), o.end(), number(b1));
+    }));
+    auto entries = *list_->windows(WindowList::Option::allWindows);
+    auto at = [&](XWindowId w) {
+        return std::find_if(entries.begin(), entries.end(), [&](auto& e) { return e.number == number(w); });
+    };
+    ASSERT_NE(at(a1), entries.end());
+    ASSERT_NE(at(panel), entries.end());
+    EXPECT_LT(at(a1), at(b2));
+    EXPECT_LT(at(b2), at(b1));  // b's second window opened later, in front of its first
+    EXPECT_EQ(at(a1)->ownerPid, static_cast<Pid>(a.process->pid()));
+    EXPECT_TRUE(at(a1)->ownerName);
+    EXPECT_EQ(at(a1)->layer, 0);
+    EXPECT_EQ(at(panel)->layer, WindowList::kDockLayer);
+    EXPECT_EQ(at(a1)->bounds.size, (Size{500, 300}));
+    EXPECT_TRUE(at(a1)->isOnScreen);
+
+    // Then raising another: it comes first among the windows at layer 0.
+    x_->requestActivate(b1);
+    ASSERT_TRUE(waitFor([&] {
+        auto o = order(WindowList::Option::allWindows);
+        return std::find(o.begin(), o.end(), number(b1)) < std::find(o.begin(), o.end(), number(a1));
+    }));
+
+    // A minimized window stays in the full list, off screen, and leaves the on-screen list.
+    x_->requestIconify(b2);
+    ASSERT_TRUE(waitFor([&] {
+        auto o = order(WindowList::Option::onScreenOnly);
+        return std::find(o.begin(), o.end(), number(b2)) == o.end();
+    }));
+    auto all = order(WindowList::Option::allWindows);
+    EXPECT_NE(std::find(all.begin(), all.end(), number(b2)), all.end());
+}
+
+}  // namespace
+}  // namespace tessane::x11test
