@@ -27,7 +27,20 @@ Subscription LinuxScreens::observe(Notification notification, std::function<void
     switch (notification) {
     case Notification::screenParametersChanged: return parametersChanged_.subscribe(std::move(call));
     case Notification::activeSpaceDidChange: return spaceChanged_.subscribe(std::move(call));
-    default: return neverSent_.subscribe(std::move(call));
+    case Notification::didWake: return didWake_.subscribe(std::move(call));
+    case Notification::screensDidWake: return screensDidWake_.subscribe(std::move(call));
+    case Notification::sessionDidBecomeActive: return sessionDidBecomeActive_.subscribe(std::move(call));
+    }
+    return {};
+}
+
+void LinuxScreens::deliver(Notification notification) {
+    switch (notification) {
+    case Notification::screenParametersChanged: parametersChanged_.emit(); break;
+    case Notification::activeSpaceDidChange: spaceChanged_.emit(); break;
+    case Notification::didWake: didWake_.emit(); break;
+    case Notification::screensDidWake: screensDidWake_.emit(); break;
+    case Notification::sessionDidBecomeActive: sessionDidBecomeActive_.emit(); break;
     }
 }
 

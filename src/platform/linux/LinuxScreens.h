@@ -28,8 +28,11 @@ public:
     // screenParametersChanged for every RandR change event (a burst of them for one change) and
     // for every change of _NET_WORKAREA (struts come and go); activeSpaceDidChange when
     // _NET_CURRENT_DESKTOP changes. Wake and session notifications come from the login manager,
-    // not from X, and are not sent by this class.
+    // not from X: its watcher hands them in through deliver().
     [[nodiscard]] Subscription observe(Notification notification, std::function<void()> handler) override;
+
+    // Tells the observers of `notification` now (on the main thread, like every notification).
+    void deliver(Notification notification);
 
     // _NET_WM_STRUT_PARTIAL's twelve values (left, right, top, bottom, then the start and end of
     // each band), as reserved against the root window's edges.
@@ -51,7 +54,9 @@ private:
     X11Connection& x_;
     Signal<> parametersChanged_;
     Signal<> spaceChanged_;
-    Signal<> neverSent_;
+    Signal<> didWake_;
+    Signal<> screensDidWake_;
+    Signal<> sessionDidBecomeActive_;
     Subscription events_;
 };
 
