@@ -1,27 +1,55 @@
 #include "model/Log.h"
-#include "platform/Platform.h"
-#include "platform/linux/LinuxDefaults.h"
+#include "platform/Defaults.h"
+#include "platform/Environment.h"
 #include "platform/linux/LinuxEnvironment.h"
 #include "platform/linux/LinuxSystemLog.h"
+#include "platform/qt/LinuxPlatform.h"
+#include "system/AccessibilityPermission.h"
 
+#include <QApplication>
+
+#include <filesystem>
 #include <string>
+#include <unistd.h>
 
 using namespace tessane;
 
-int main(int, char**) {
-    linux_backend::LinuxSystemLog systemLog;
-    linux_backend::LinuxEnvironment environment(/*isApplication=*/true);
-    Log::configure(&systemLog, &environment);
-    linux_backend::LinuxDefaults defaults(environment.configFolder() / "preferences.json",
-                                          [](const std::string& line) { Log::line(line); });
+namespace {
 
-    Platform platform;
-    platform.systemLog = &systemLog;
-    platform.environment = &environment;
-    platform.defaults = &defaults;
+// Who we are, for the permission's log line: the program and the folder it runs from.
+AccessibilityPermission::Identity identity(const Environment& environment) {
+    AccessibilityPermission::Identity id;
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        id.executablePath = exe.string();
+        id.bundlePath = exe.parent_path().string();
+        id.processName = exe.filename().string();
+    }
+    id.pid = static_cast<int32_t>(::getpid());
+    id.runsAsInstalledApplication = environment.runsAsInstalledApplication();
+    return id;
+}
 
-    Log::setFileLogging(defaults.boolValue("TessaneLogToFile").value_or(false));
+}  // namespace
+
+int main(int argc, char** argv) {
+    qt_backend::LinuxPlatform backend;
+    Log::configure(&backend.systemLog(), &backend.environment());
+    std::string why;
+    if (!backend.openDisplay(&why)) {
+        Log::line("[Tessane] no X11 display: " + why);
+        return 1;
+    }
+    QApplication application(argc, argv);
+    backend.start([](const std::string& line) { Log::line(line); });
+    const Platform platform = backend.platform();
+
+    const auto& environment = backend.environment();
+    Log::setFileLogging(platform.defaults->boolValue("TessaneLogToFile").value_or(false));
     Log::line("[Tessane] starting Tessane " + environment.shortVersion().value_or("?") + " (build " +
               environment.buildVersion().value_or("?") + ")");
+    AccessibilityPermission permission(*platform.accessibility, [&] { return identity(environment); });
+    permission.logDiagnostics("launch");
     return 0;
 }

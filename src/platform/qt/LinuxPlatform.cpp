@@ -1,0 +1,120 @@
+#include "platform/qt/LinuxPlatform.h"
+
+#include "platform/linux/LinuxAccessibility.h"
+#include "platform/linux/LinuxAppCatalog.h"
+#include "platform/linux/LinuxApplications.h"
+#include "platform/linux/LinuxDefaults.h"
+#include "platform/linux/LinuxEnvironment.h"
+#include "platform/linux/LinuxFileWatch.h"
+#include "platform/linux/LinuxHotKeys.h"
+#include "platform/linux/LinuxPreferences.h"
+#include "platform/linux/LinuxRunningApplications.h"
+#include "platform/linux/LinuxScreens.h"
+#include "platform/linux/LinuxSystemLog.h"
+#include "platform/linux/LinuxWindowList.h"
+#include "platform/linux/X11Connection.h"
+#include "platform/qt/LogindWatcher.h"
+#include "platform/qt/QtIconRenderer.h"
+#include "platform/qt/QtMainQueue.h"
+#include "platform/qt/QtX11Pump.h"
+
+#include <cstdlib>
+
+namespace tessane::qt_backend {
+
+using namespace linux_backend;
+
+// Declared in the order they are built; destroyed in reverse, so every port goes before what
+// it stands on.
+struct LinuxPlatform::Ports {
+    LinuxSystemLog systemLog;
+    LinuxEnvironment environment{/*isApplication=*/true};
+    LogSink log;
+    std::unique_ptr<X11Connection> x;
+    std::unique_ptr<QtMainQueue> mainQueue;
+    Subscription xPump;
+    std::unique_ptr<LinuxDefaults> defaults;
+    std::unique_ptr<LinuxScreens> screens;
+    std::unique_ptr<LogindWatcher> logind;
+    std::unique_ptr<LinuxHotKeys> hotKeys;
+    std::unique_ptr<LinuxFileWatch> fileWatch;
+    Subscription fileWatchPump;
+    std::unique_ptr<LinuxPreferences> preferences;
+    std::unique_ptr<LinuxAccessibility> accessibility;
+    std::unique_ptr<LinuxAppCatalog> catalog;
+    std::unique_ptr<LinuxRunningApplications> running;
+    std::unique_ptr<LinuxApplications> applications;
+    std::unique_ptr<LinuxWindowList> windowList;
+};
+
+LinuxPlatform::LinuxPlatform() : ports_(std::make_unique<Ports>()) {}
+
+LinuxPlatform::~LinuxPlatform() {
+    // Members go in reverse order; the readers on the loop go before what they read.
+    ports_->fileWatchPump.reset();
+    ports_->xPump.reset();
+}
+
+LinuxSystemLog& LinuxPlatform::systemLog() { return ports_->systemLog; }
+LinuxEnvironment& LinuxPlatform::environment() { return ports_->environment; }
+
+bool LinuxPlatform::openDisplay(std::string* reason) {
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) {
+        if (reason) *reason = "DISPLAY is not set (Tessane needs an X11 session).";
+        return false;
+    }
+    // Before start() the only thing the connection could say is that it did not open, which
+    // the caller reports in its own words.
+    ports_->x = X11Connection::open(nullptr, [this](const std::string& line) {
+        if (ports_->log) ports_->log(line);
+    });
+    if (!ports_->x) {
+        if (reason) *reason = "cannot open \"" + std::string(display) + "\".";
+        return false;
+    }
+    return true;
+}
+
+void LinuxPlatform::start(LogSink log) {
+    Ports& p = *ports_;
+    p.log = log;
+    p.mainQueue = std::make_unique<QtMainQueue>();
+    p.xPump = pumpX11Events(*p.mainQueue, *p.x);
+    p.defaults = std::make_unique<LinuxDefaults>(p.environment.configFolder() / "preferences.json", log);
+    p.screens = std::make_unique<LinuxScreens>(*p.x);
+    p.logind = std::make_unique<LogindWatcher>(
+        [screens = p.screens.get()](Screens::Notification n) { screens->deliver(n); }, log);
+    p.hotKeys = std::make_unique<LinuxHotKeys>(*p.x, *p.mainQueue);
+    p.fileWatch = std::make_unique<LinuxFileWatch>();
+    if (p.fileWatch->fd() >= 0)
+        p.fileWatchPump = p.mainQueue->watchReadable(p.fileWatch->fd(),
+                                                     [watch = p.fileWatch.get()] { watch->processReadyEvents(); });
+    else if (log)
+        log("[Tessane] inotify is unavailable: file watches are off.");
+    p.preferences = std::make_unique<LinuxPreferences>();
+    p.accessibility = std::make_unique<LinuxAccessibility>(*p.x, *p.screens, *p.mainQueue);
+    p.catalog = std::make_unique<LinuxAppCatalog>(LinuxAppCatalog::foldersFor(p.environment), &renderIconPng);
+    p.running = std::make_unique<LinuxRunningApplications>(*p.x, *p.accessibility, *p.catalog, *p.mainQueue, log);
+    p.applications = std::make_unique<LinuxApplications>(*p.catalog, *p.running);
+    p.windowList = std::make_unique<LinuxWindowList>(*p.x, *p.accessibility);
+}
+
+Platform LinuxPlatform::platform() const {
+    const Ports& p = *ports_;
+    Platform out;
+    out.mainQueue = p.mainQueue.get();
+    out.systemLog = &ports_->systemLog;
+    out.environment = &ports_->environment;
+    out.defaults = p.defaults.get();
+    out.screens = p.screens.get();
+    out.hotKeys = p.hotKeys.get();
+    out.fileWatch = p.fileWatch.get();
+    out.preferences = p.preferences.get();
+    out.accessibility = p.accessibility.get();
+    out.applications = p.applications.get();
+    out.windowList = p.windowList.get();
+    return out;
+}
+
+}  // namespace tessane::qt_backend
