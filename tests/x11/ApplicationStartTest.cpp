@@ -1,0 +1,46 @@
+#include "x11/X11TestBase.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace tessane::x11test {
+namespace {
+
+class ApplicationStartTest : public X11TestBase {
+protected:
+    // Runs the application on `display` with a private home; its exit status and its log.
+    std::pair<std::optional<int>, std::string> run(const std::string& display) {
+        static int runs = 0;
+        const std::string log = server_->logFolder() + "/tessane-" + std::to_string(++runs) + ".log";
+        const std::string home = server_->logFolder() + "/home";
+        std::filesystem::create_directories(home);
+        setenv("HOME", home.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+        setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tessane-no-bus", 1);
+        auto process = ChildProcess::start({TESSANE_APP}, display, log);
+        auto status = process ? process->wait(20s) : std::nullopt;
+        std::ifstream in(log);
+        std::stringstream text;
+        text << in.rdbuf();
+        return {status, text.str()};
+    }
+};
+
+TEST_F(ApplicationStartTest, StartsOnTheDisplayLogsItsLinesAndEnds) {
+    auto [status, log] = run(server_->display());
+    EXPECT_EQ(status, 0) << log;
+    EXPECT_NE(log.find("[Tessane] starting Tessane "), std::string::npos) << log;
+    EXPECT_NE(log.find("[Tessane][AX] launch: trusted=true"), std::string::npos) << log;
+    EXPECT_NE(log.find("[Tessane] no system bus ("), std::string::npos) << log;
+}
+
+TEST_F(ApplicationStartTest, WithoutADisplayItSaysSoAndFails) {
+    auto [status, log] = run(":4095");
+    EXPECT_EQ(status, 1) << log;
+    EXPECT_NE(log.find("[Tessane] no X11 display: cannot open \":4095\"."), std::string::npos) << log;
+    EXPECT_EQ(log.find("starting"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tessane::x11test
