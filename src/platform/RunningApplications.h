@@ -57,8 +57,8 @@ struct SystemError {
 //   the application may still ignore it, so callers read the state again later. Activating a
 //   hidden application unhides it. terminate() is the polite quit (an application with unsaved
 //   work may ask its user and stay). Linux (X11): hide = iconify the application's windows,
-//   unhide = map them again, activate = _NET_ACTIVE_WINDOW on its frontmost window, terminate =
-//   WM_DELETE_WINDOW to its windows.
+//   unhide = restore them without activating (WM_CHANGE_STATE, else map), activate =
+//   _NET_ACTIVE_WINDOW on its frontmost window, terminate = WM_DELETE_WINDOW to its windows.
 // - openApplication / openDocuments start the application at `appPath` (or hand the documents
 //   to it when it already runs) and answer exactly once: with the running application, or with
 //   an error, or with neither when the system gives no reason. The answer comes on the main
