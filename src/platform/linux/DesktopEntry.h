@@ -7,7 +7,7 @@
 
 namespace tessane::linux_desktop {
 
-// The [Desktop Entry] group of a .desktop file (XDG Desktop Entry Specification): its keys with
+// The [Desktop Entry] group of a .desktop file (the XDG Desktop Entry format): its keys with
 // escapes resolved, localized keys ("Name[de]") kept under their full name.
 class DesktopEntry {
 public:

@@ -6,7 +6,7 @@
 
 namespace tessane::linux_desktop {
 
-// The Exec key of a desktop entry as command lines (XDG Desktop Entry Specification): split into
+// The Exec key of a desktop entry as command lines (the XDG Desktop Entry format): split into
 // arguments by its quoting rules, field codes expanded.
 //
 // - Arguments are separated by spaces; an argument (or part of one) in double quotes keeps its
@@ -19,7 +19,7 @@ namespace tessane::linux_desktop {
 // - Field codes inside quotes are left as they are: they would end up in a shell's command
 //   text, where a document's name must never be taken for commands.
 // - A line that takes one document (%f or %u) but is given several is run once per document.
-// - Documents are handed over as file paths, which the specification allows for %u and %U too.
+// - Documents are handed over as file paths, which the Desktop Entry format allows for %u and %U too.
 class ExecLine {
 public:
     struct Context {

@@ -7,7 +7,7 @@
 
 namespace tessane::linux_desktop {
 
-// Finds the file of a named icon the way the XDG Icon Theme Specification says: in the theme,
+// Finds the file of a named icon the way the XDG icon theme standard says: in the theme,
 // then the themes it inherits, then "hicolor", preferring a directory made for the size asked
 // and otherwise the nearest size; finally the pixmaps folders.
 class IconThemeLookup {

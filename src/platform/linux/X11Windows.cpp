@@ -162,10 +162,10 @@ std::optional<XWindowId> X11Connection::transientFor(XWindowId window) {
 std::optional<int32_t> X11Connection::clientPidFromServer(XWindowId window) {
     if (!hasXRes_ || window == 0) return std::nullopt;
     ErrorTrap trap(*this);
-    XResClientIdSpec spec{window, XRES_CLIENT_ID_PID_MASK};
+    XResClientIdSpec clientSpec{window, XRES_CLIENT_ID_PID_MASK};
     long count = 0;
     XResClientIdValue* values = nullptr;
-    if (XResQueryClientIds(display_, 1, &spec, &count, &values) != Success || !trap.received().ok())
+    if (XResQueryClientIds(display_, 1, &clientSpec, &count, &values) != Success || !trap.received().ok())
         return std::nullopt;
     std::optional<int32_t> pid;
     for (long i = 0; i < count; ++i) {
