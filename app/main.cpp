@@ -1,4 +1,5 @@
 #include "model/Log.h"
+#include "platform/Applications.h"
 #include "platform/Defaults.h"
 #include "platform/Environment.h"
 #include "platform/linux/LinuxEnvironment.h"
@@ -49,7 +50,9 @@ int main(int argc, char** argv) {
     Log::setFileLogging(platform.defaults->boolValue("TessaneLogToFile").value_or(false));
     Log::line("[Tessane] starting Tessane " + environment.shortVersion().value_or("?") + " (build " +
               environment.buildVersion().value_or("?") + ")");
-    AccessibilityPermission permission(*platform.accessibility, [&] { return identity(environment); });
+    AccessibilityPermission permission(
+        *platform.accessibility, [&] { return identity(environment); },
+        [applications = platform.applications](const std::string& url) { return applications->openURL(url); });
     permission.logDiagnostics("launch");
     return 0;
 }

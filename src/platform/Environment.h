@@ -17,6 +17,9 @@ public:
     // Where the log file lives (linux: ~/.local/state/Tessane).
     virtual std::filesystem::path logsFolder() const = 0;
     virtual std::filesystem::path tempFolder() const = 0;
+    // Where our own help pages (<topic>.html) are. linux: "help" next to the executable (a
+    // build), else <executable's folder>/../share/tessane/help (an installed layout).
+    virtual std::filesystem::path helpFolder() const = 0;
 
     // The short version ("0.1.0") and build number; absent when unknown.
     virtual std::optional<std::string> shortVersion() const = 0;

@@ -69,6 +69,10 @@ struct SystemError {
 //   when a process of that desktop id is running, or with an error when it cannot be started.
 // - The notifications run on the main thread: didLaunch once an application has finished
 //   launching, didActivate when one comes to the front, didTerminate when one has quit.
+// - openURL hands a link to the desktop's handler for its scheme and answers whether the
+//   request could be handed over (not whether anything opened it). "help:tessane/<topic>" names
+//   our own help page <topic>.html in the help folder. Never blocks the main thread on the
+//   handler. Linux: `xdg-open`, detached; false when it is missing or the help page is not there.
 class RunningApplications {
 public:
     struct OpenConfiguration {
@@ -97,6 +101,8 @@ public:
                                const std::filesystem::path& appPath,
                                const OpenConfiguration& configuration,
                                OpenCompletion completion) = 0;
+
+    virtual bool openURL(const std::string& url) = 0;
 
     [[nodiscard]] virtual Subscription observe(
         Notification notification, std::function<void(const RunningApplication&)> handler) = 0;

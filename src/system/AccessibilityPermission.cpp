@@ -16,7 +16,7 @@ std::string AccessibilityPermission::Diagnostics::logLine() const {
 
 AccessibilityPermission::AccessibilityPermission(Accessibility& accessibility,
                                                  std::function<Identity()> identity,
-                                                 std::function<void(const std::string&)> openURL)
+                                                 OpenURL openURL)
     : ax_(accessibility), identity_(std::move(identity)), openURL_(std::move(openURL)) {}
 
 bool AccessibilityPermission::isApplicationsLocation(std::string_view path) {
@@ -49,7 +49,9 @@ bool AccessibilityPermission::ensureTrusted() const {
 }
 
 void AccessibilityPermission::openSystemSettings() const {
-    if (openURL_) openURL_(std::string(kHelpURL));
+    if (!openURL_) return;
+    const std::string url(kHelpURL);
+    if (!openURL_(url)) Log::line("[Tessane][AX] could not open the window-control help (" + url + ")");
 }
 
 }  // namespace tessane

@@ -45,10 +45,11 @@ public:
 
     static constexpr std::string_view kHelpURL = "help:tessane/window-control";
 
-    // `openURL` opens a link with the desktop's handler (the Applications port's open-URL);
-    // without one, openSystemSettings() does nothing.
+    // `openURL` hands a link to the desktop's handler (the Applications port's openURL) and
+    // answers whether it could; without one, openSystemSettings() does nothing.
+    using OpenURL = std::function<bool(const std::string&)>;
     AccessibilityPermission(Accessibility& accessibility, std::function<Identity()> identity,
-                            std::function<void(const std::string&)> openURL = {});
+                            OpenURL openURL = {});
 
     // Read fresh on every call, the trust check included.
     Diagnostics diagnostics() const;
@@ -57,6 +58,7 @@ public:
     // True when trusted. Otherwise asks the desktop to prompt the user, logs the diagnostics
     // and answers false.
     bool ensureTrusted() const;
+    // Opens the window-control help; logs a line when it cannot be handed over.
     void openSystemSettings() const;
 
     // Whether a folder is one of the system-wide install locations, the Linux counterpart of
@@ -66,7 +68,7 @@ public:
 private:
     Accessibility& ax_;
     std::function<Identity()> identity_;
-    std::function<void(const std::string&)> openURL_;
+    OpenURL openURL_;
 };
 
 }  // namespace tessane

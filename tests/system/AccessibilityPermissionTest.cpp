@@ -27,9 +27,8 @@ protected:
         .pid = 4321,
         .runsAsInstalledApplication = true,
     };
-    std::vector<std::string> opened;
     AccessibilityPermission permission{sim.accessibility, [this] { return identity; },
-                                       [this](const std::string& url) { opened.push_back(url); }};
+                                       [this](const std::string& url) { return sim.applications.openURL(url); }};
 };
 
 TEST_F(AccessibilityPermissionTest, DiagnosticsLineStatesIdentityAndLocation) {
@@ -71,13 +70,22 @@ TEST_F(AccessibilityPermissionTest, EnsureTrustedPromptsAndLogsOnlyWhenMissing) 
     EXPECT_EQ(lines[0].rfind("[Tessane][AX] ensureTrusted (not trusted): trusted=false id=tessane", 0), 0u);
 }
 
-TEST_F(AccessibilityPermissionTest, OpenSettingsOpensTheHelpOrNothing) {
+TEST_F(AccessibilityPermissionTest, OpenSettingsHandsTheHelpToTheDesktop) {
     permission.openSystemSettings();
-    EXPECT_EQ(opened, std::vector<std::string>{std::string(AccessibilityPermission::kHelpURL)});
+    EXPECT_EQ(sim.applications.openedURLs(), std::vector<std::string>{"help:tessane/window-control"});
+    EXPECT_TRUE(loggedMessages().empty());
 
     AccessibilityPermission withoutOpener{sim.accessibility, [this] { return identity; }};
     withoutOpener.openSystemSettings();  // nothing to open it with: nothing happens
-    EXPECT_EQ(opened.size(), 1u);
+    EXPECT_EQ(sim.applications.openedURLs().size(), 1u);
+    EXPECT_TRUE(loggedMessages().empty());
+
+    // The desktop could not take it (no handler, no help page): one line says so.
+    AccessibilityPermission refused{sim.accessibility, [this] { return identity; },
+                                    [](const std::string&) { return false; }};
+    refused.openSystemSettings();
+    EXPECT_EQ(loggedMessages(), std::vector<std::string>{
+                                    "[Tessane][AX] could not open the window-control help (help:tessane/window-control)"});
 }
 
 }  // namespace

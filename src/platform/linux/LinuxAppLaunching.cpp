@@ -1,10 +1,11 @@
-// Opening applications and documents from their desktop entries.
+// Opening applications and documents from their desktop entries, and links.
 #include "platform/linux/LinuxRunningApplications.h"
 
 #include "platform/linux/DesktopEntry.h"
 #include "platform/linux/ExecLine.h"
 #include "platform/linux/LinuxAppCatalog.h"
 #include "platform/linux/ProcessLauncher.h"
+#include "platform/linux/URLOpener.h"
 
 #include <cerrno>
 
@@ -28,6 +29,13 @@ void LinuxRunningApplications::openApplication(const fs::path& appPath, const Op
 void LinuxRunningApplications::openDocuments(const std::vector<fs::path>& documents, const fs::path& appPath,
                                              const OpenConfiguration& configuration, OpenCompletion completion) {
     open(appPath, documents, configuration, std::move(completion));
+}
+
+bool LinuxRunningApplications::openURL(const std::string& url) {
+    std::string why;
+    if (URLOpener::open(url, helpFolder_, &why)) return true;
+    log("[Tessane] cannot open " + url + ": " + why);
+    return false;
 }
 
 void LinuxRunningApplications::answer(OpenCompletion completion, std::optional<RunningApplication> app,

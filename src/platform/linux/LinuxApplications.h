@@ -46,6 +46,7 @@ public:
                        const OpenConfiguration& configuration, OpenCompletion completion) override {
         running_.openDocuments(documents, appPath, configuration, std::move(completion));
     }
+    bool openURL(const std::string& url) override { return running_.openURL(url); }
     Subscription observe(Notification notification,
                          std::function<void(const RunningApplication&)> handler) override {
         return running_.observe(notification, std::move(handler));

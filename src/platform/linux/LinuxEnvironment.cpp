@@ -39,6 +39,22 @@ fs::path LinuxEnvironment::tempFolder() const {
     return ec ? fs::path("/tmp") : t;
 }
 
+fs::path LinuxEnvironment::helpFolderFor(const fs::path& executable) {
+    const fs::path folder = executable.parent_path();
+    std::error_code ec;
+    if (fs::is_directory(folder / "help", ec)) return folder / "help";
+    return (folder / ".." / "share" / "tessane" / "help").lexically_normal();
+}
+
+fs::path LinuxEnvironment::helpFolder() const {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    // Without /proc (rare) there is no telling where we are; the current folder's "help" is
+    // as good a guess as any and fails cleanly when the page is not there.
+    if (ec) return fs::absolute("help", ec);
+    return helpFolderFor(exe);
+}
+
 std::optional<std::string> LinuxEnvironment::shortVersion() const {
     const std::string v = TESSANE_VERSION;
     if (v.empty()) return std::nullopt;

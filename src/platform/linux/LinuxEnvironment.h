@@ -17,12 +17,17 @@ public:
     std::filesystem::path dataFolder() const override;
     std::filesystem::path logsFolder() const override;
     std::filesystem::path tempFolder() const override;
+    std::filesystem::path helpFolder() const override;
     // ~/.config/Tessane, where the preferences file lives.
     std::filesystem::path configFolder() const;
     std::optional<std::string> shortVersion() const override;
     std::optional<std::string> buildVersion() const override;
     bool runsAsInstalledApplication() const override;
     std::optional<std::string> variable(const std::string& name) const override;
+
+    // The help folder for a program at `executable`: "help" beside it when that folder exists,
+    // else the installed layout's <folder>/../share/tessane/help.
+    static std::filesystem::path helpFolderFor(const std::filesystem::path& executable);
 
 private:
     std::filesystem::path xdgFolder(const char* variable, const char* fallback) const;

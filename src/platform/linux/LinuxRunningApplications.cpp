@@ -51,8 +51,8 @@ size_t slot(RunningApplications::Notification n) { return static_cast<size_t>(n)
 
 LinuxRunningApplications::LinuxRunningApplications(X11Connection& x, LinuxAccessibility& ax,
                                                    const LinuxAppCatalog& catalog, MainQueue& queue,
-                                                   LogSink log)
-    : x_(x), ax_(ax), catalog_(catalog), queue_(queue), log_(std::move(log)) {
+                                                   LogSink log, std::filesystem::path helpFolder)
+    : x_(x), ax_(ax), catalog_(catalog), queue_(queue), log_(std::move(log)), helpFolder_(std::move(helpFolder)) {
     x_.selectInput(x_.root(), kPropertyChangeMask | kStructureNotifyMask);
     events_ = x_.onEvent([this](const X11Event& e) { onEvent(e); });
     refresh(/*initial=*/true);

@@ -8,6 +8,7 @@
 #include "platform/linux/X11Connection.h"
 
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -47,12 +48,14 @@ class LinuxAccessibility;
 //   started; didActivate when the active window moves to another process; didTerminate when the
 //   last window of an application went and its process is gone (a launched process that quits
 //   before it ever showed a window is a launcher that handed over, and is not reported).
+// - openURL runs `xdg-open` detached (URLOpener); our help links open the pages in
+//   `helpFolder`. A link that cannot be handed over is logged with the reason.
 class LinuxRunningApplications final : public RunningApplications {
 public:
     using LogSink = std::function<void(const std::string&)>;
 
     LinuxRunningApplications(X11Connection& x, LinuxAccessibility& ax, const LinuxAppCatalog& catalog,
-                             MainQueue& queue, LogSink log = nullptr);
+                             MainQueue& queue, LogSink log = nullptr, std::filesystem::path helpFolder = {});
     ~LinuxRunningApplications() override;
     LinuxRunningApplications(const LinuxRunningApplications&) = delete;
     LinuxRunningApplications& operator=(const LinuxRunningApplications&) = delete;
@@ -68,6 +71,7 @@ public:
     void openDocuments(const std::vector<std::filesystem::path>& documents,
                        const std::filesystem::path& appPath, const OpenConfiguration& configuration,
                        OpenCompletion completion) override;
+    bool openURL(const std::string& url) override;
     [[nodiscard]] Subscription observe(Notification notification,
                                        std::function<void(const RunningApplication&)> handler) override;
 
@@ -129,6 +133,7 @@ private:
     const LinuxAppCatalog& catalog_;
     MainQueue& queue_;
     LogSink log_;
+    std::filesystem::path helpFolder_;
     std::map<Pid, Group> groups_;
     std::vector<Launch> launches_;
     std::map<XWindowId, Pid> windowOwners_;

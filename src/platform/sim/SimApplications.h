@@ -107,6 +107,8 @@ public:
     // The application quits by itself: its windows close, didTerminate follows.
     void quit(Pid pid);
     const std::vector<OpenRequest>& openRequests() const { return openRequests_; }
+    // Every URL handed to openURL, in order (each one is taken).
+    const std::vector<std::string>& openedURLs() const { return openedURLs_; }
 
     std::vector<RunningApplication> runningApplications() const override;
     std::optional<RunningApplication> frontmostApplication() const override;
@@ -119,6 +121,7 @@ public:
     void openDocuments(const std::vector<std::filesystem::path>& documents,
                        const std::filesystem::path& appPath, const OpenConfiguration& configuration,
                        OpenCompletion completion) override;
+    bool openURL(const std::string& url) override;
     Subscription observe(RunningApplications::Notification notification,
                          std::function<void(const RunningApplication&)> handler) override;
 
@@ -146,6 +149,7 @@ private:
     std::map<std::string, LaunchBehaviour> behaviours_;
     std::vector<Pid> activationOrder_;  // most recent last
     std::vector<OpenRequest> openRequests_;
+    std::vector<std::string> openedURLs_;
     std::array<Signal<RunningApplication>, 3> notifications_;
     Pid nextPid_ = 1000;
     uint64_t nextOrder_ = 1;

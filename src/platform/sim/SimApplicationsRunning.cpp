@@ -107,6 +107,11 @@ void SimApplications::notify(RunningApplications::Notification notification, Pid
     }));
 }
 
+bool SimApplications::openURL(const std::string& url) {
+    openedURLs_.push_back(url);
+    return true;
+}
+
 Subscription SimApplications::observe(RunningApplications::Notification notification,
                                       std::function<void(const RunningApplication&)> handler) {
     return notifications_.at(static_cast<size_t>(notification)).subscribe(std::move(handler));

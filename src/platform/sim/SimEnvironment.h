@@ -17,6 +17,7 @@ public:
     std::filesystem::path dataFolder() const override { return root_ / "data"; }
     std::filesystem::path logsFolder() const override { return root_ / "logs"; }
     std::filesystem::path tempFolder() const override { return root_ / "tmp"; }
+    std::filesystem::path helpFolder() const override { return root_ / "help"; }
     std::optional<std::string> shortVersion() const override { return shortVersion_; }
     std::optional<std::string> buildVersion() const override { return build_; }
     bool runsAsInstalledApplication() const override { return installed_; }
