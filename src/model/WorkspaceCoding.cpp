@@ -222,7 +222,7 @@ std::map<std::string, std::string> readStringMap(Reader& r) {
     std::string_view key;
     while (r.nextKey(key)) {
         std::string k(key);
-        at(key, [&] { map[k] = readString(r); });
+        at(k, [&] { map[k] = readString(r); });
     }
     return map;
 }
@@ -233,8 +233,10 @@ std::map<std::string, RectModel> readRectMap(Reader& r) {
     r.beginObject();
     std::string_view key;
     while (r.nextKey(key)) {
+        // The key's view may point into the reader's key scratch, which the rectangle's own keys
+        // overwrite; name the failure by the copy.
         std::string k(key);
-        at(key, [&] { map[k] = readRect(r); });
+        at(k, [&] { map[k] = readRect(r); });
     }
     return map;
 }

@@ -128,6 +128,9 @@ TEST(WorkspaceCoding, BadRecordsFailTheWholeListWithTheirPath) {
         {"[" + minimalWorkspace(R"(,"layout":{"type":"grid2x2","threeColumns":{"parkedRatios":[0.5]}})") + "]", "[0].layout.threeColumns"},
         {"[" + minimalWorkspace(R"(,"layout":{"type":"grid2x2","ratios":[0.5,"x"]})") + "]", "[0].layout.ratios[1]"},
         {"[" + minimalWorkspace(R"(,"topologyFrames":{"d":{"x":1}})") + "]", "[0].topologyFrames.d"},
+        // Keys outside ASCII are unescaped into scratch space; the inner one must not rename the outer.
+        {"[" + minimalWorkspace("," "\"topologyFrames\":{\"\u00E9A\":{\"\u00FCB\":1,\"x\":1}}") + "]",
+         "[0].topologyFrames.\u00E9A"},
         {"[" + minimalWorkspace(R"(,"layout":{"type":"grid2x2","splitTree":{"split":{"direction":"diagonal","ratio":0.5,"children":[]}}})") + "]", "[0].layout.splitTree.split.direction"},
     };
     for (const auto& c : cases) {
