@@ -38,7 +38,11 @@ void StageManagerWatcher::arm() {
 }
 
 void StageManagerWatcher::handleEvents(uint32_t events) {
+    // The owner may stop or even destroy us from inside its callback (hiding the last workspace
+    // ends the watch): then there is nothing left to re-arm.
+    const auto alive = lifetime_.weak();
     reportIfChanged();
+    if (alive.expired() || !source_) return;
     if (events & (FileEvent::deleted | FileEvent::renamed)) {
         rearm();
     } else if (!watchingFile_ && files_.status(fileURL_).exists) {

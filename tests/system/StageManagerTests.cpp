@@ -240,6 +240,34 @@ TEST_F(StageManagerWatcherTest, EventsAfterStopOrDestructionAreDropped) {
     EXPECT_EQ(changes, 0);
 }
 
+TEST_F(StageManagerWatcherTest, AnOwnerThatStopsOrDestroysItInTheCallbackGetsNoReArm) {
+    // The file replaced atomically: the callback runs, and the watcher would re-arm after it.
+    files.writeFile(kFile);
+    std::unique_ptr<StageManagerWatcher> watcher;
+    bool destroy = false;
+    watcher = std::make_unique<StageManagerWatcher>(files, queue, kFile, [&] {
+        ++changes;
+        if (destroy) watcher.reset();
+        else watcher->stop();
+    });
+    watcher->start();
+    files.removeFile(kFile);
+    queue.advance(1);
+    EXPECT_EQ(changes, 1);
+    EXPECT_FALSE(watcher->isArmed());  // stopped stays stopped
+    EXPECT_EQ(files.activeWatchCount(), 0u);
+
+    destroy = true;
+    files.writeFile(kFile);
+    watcher->start();
+    files.removeFile(kFile);
+    queue.advance(1);
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(watcher, nullptr);
+    EXPECT_EQ(files.activeWatchCount(), 0u);
+    EXPECT_EQ(queue.pendingCount(), 0u);
+}
+
 TEST_F(StageManagerWatcherTest, UnwatchablePathLogsAndStaysIdle) {
     auto watcher = makeWatcher();  // neither the file nor its folder exists
     watcher->start();
