@@ -73,12 +73,13 @@ fs::path keepAside(const fs::path& path) {
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &parts);
     fs::path target = path;
     target += std::string(".unreadable-") + stamp;
-    // Two failures within one second must not overwrite the first copy.
-    for (int i = 2; fs::exists(target); ++i) {
+    std::error_code ec;
+    // Two failures within one second must not overwrite the first copy. A folder that can't be
+    // looked into ends the search; the rename below then reports the failure.
+    for (int i = 2; fs::exists(target, ec) && !ec; ++i) {
         target = path;
         target += std::string(".unreadable-") + stamp + "-" + std::to_string(i);
     }
-    std::error_code ec;
     fs::rename(path, target, ec);
     return ec ? fs::path{} : target;
 }
