@@ -42,7 +42,12 @@ bool writeFileAtomically(const fs::path& path, std::string_view contents, std::s
     }
     // Keep the permissions a new file would have had (mkstemp makes it 0600).
     ::fchmod(fd, 0644);
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+    // Close even when the flush failed, or every failed save would leak a descriptor.
+    const bool flushed = ::fsync(fd) == 0;
+    const int flushErrno = errno;
+    const bool closed = ::close(fd) == 0;
+    if (!flushed || !closed) {
+        if (!flushed) errno = flushErrno;
         const bool r = fail(error, "cannot flush " + temp);
         ::unlink(temp.c_str());
         return r;
