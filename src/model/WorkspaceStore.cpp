@@ -95,7 +95,9 @@ void WorkspaceStore::save(const std::vector<Workspace>& workspaces) const {
 
 std::vector<Workspace> WorkspaceStore::load() const {
     std::error_code ec;
-    if (!fs::exists(file_, ec)) return {};
+    // Only a file that is really not there reads as an empty list; a failed lookup is a file we
+    // could not read, and is reported as such below.
+    if (!fs::exists(file_, ec) && !ec) return {};
 
     std::string error;
     {

@@ -384,6 +384,17 @@ TEST_F(WorkspaceManagerTest, AnUnreadableFileIsKeptAsideBeforeStartingEmpty) {
     EXPECT_EQ(stored().size(), 1u);
 }
 
+TEST_F(WorkspaceManagerTest, AFolderThatCannotBeLookedIntoIsReportedNotTakenForNoFile) {
+    // A data folder that links to itself: the file can neither be found nor ruled out.
+    fs::create_directories(dataFolder().parent_path());
+    fs::create_directory_symlink(dataFolder().filename(), dataFolder());
+    std::unique_ptr<WorkspaceManager> m;
+    ASSERT_NO_THROW(m = makeManager());
+    EXPECT_TRUE(m->workspaces().get().empty());
+    EXPECT_EQ(logCount("[Tessane] Failed to load workspaces ("), 1u);
+    EXPECT_EQ(logCount("Could not move the unreadable workspace file aside"), 1u);
+}
+
 TEST_F(WorkspaceManagerTest, AFailedSaveIsLoggedAndTheChangeKept) {
     // A file where the data folder should be makes every save fail.
     fs::create_directories(dataFolder().parent_path());
