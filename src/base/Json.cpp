@@ -1,5 +1,8 @@
 #include "base/Json.h"
 
+#include <cmath>
+#include <limits>
+
 namespace tessane::json {
 
 namespace {
@@ -28,11 +31,19 @@ double requireDouble(const Json& obj, const char* key) {
 
 long long requireInt(const Json& obj, const char* key) {
     const Json& v = requireMember(obj, key);
+    // An unsigned value past the signed range would wrap into a negative one.
+    if (v.is_number_unsigned()) {
+        const auto u = v.get<unsigned long long>();
+        if (u <= static_cast<unsigned long long>(std::numeric_limits<long long>::max())) return static_cast<long long>(u);
+        fail(key, "expected an integer");
+    }
     if (v.is_number_integer()) return v.get<long long>();
-    // A whole number written as 3.0 is still an integer.
+    // A whole number written as 3.0 is still an integer; one outside the range (or not finite)
+    // has no long long value, and converting it would be undefined.
     if (v.is_number_float()) {
         const double d = v.get<double>();
-        if (d == static_cast<double>(static_cast<long long>(d))) return static_cast<long long>(d);
+        constexpr double kLimit = 9223372036854775808.0;  // 2^63
+        if (d >= -kLimit && d < kLimit && d == std::trunc(d)) return static_cast<long long>(d);
     }
     fail(key, "expected an integer");
 }

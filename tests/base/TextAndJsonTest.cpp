@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <regex>
 
 using namespace tessane;
@@ -36,6 +37,11 @@ TEST(Json, DecodeHelpers) {
     EXPECT_DOUBLE_EQ(json::requireDouble(j, "w"), 3.0);  // an integer is a fine double
     EXPECT_EQ(json::requireInt(Json::parse(R"({"i": 4.0})"), "i"), 4);
     EXPECT_THROW(json::requireInt(Json::parse(R"({"i": 4.5})"), "i"), JsonDecodeError);
+    // Whole numbers beyond the range are refused, not wrapped or converted out of range.
+    for (const char* big : {R"({"i": 1e30})", R"({"i": -1e30})", R"({"i": 9223372036854775808.0})",
+                            R"({"i": 18446744073709551615})"})
+        EXPECT_THROW(json::requireInt(Json::parse(big), "i"), JsonDecodeError) << big;
+    EXPECT_EQ(json::requireInt(Json::parse(R"({"i": -9223372036854775808})"), "i"), std::numeric_limits<long long>::min());
     EXPECT_THROW(json::requireBool(j, "w"), JsonDecodeError);  // numbers are not Booleans
     EXPECT_THROW(json::requireDouble(j, "b"), JsonDecodeError);
     EXPECT_THROW(json::requireString(j, "missing"), JsonDecodeError);
