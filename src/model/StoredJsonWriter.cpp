@@ -1,5 +1,7 @@
 #include "model/StoredJsonWriter.h"
 
+#include "base/Utf8.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -23,26 +25,6 @@ struct PairTable {
     }
 };
 const PairTable kPairs;
-
-bool isValidUtf8At(const unsigned char* p, const unsigned char* end, size_t& length) {
-    const unsigned char c = p[0];
-    size_t n;
-    unsigned char lo = 0x80, hi = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF) n = 2;
-    else if (c == 0xE0) n = 3, lo = 0xA0;
-    else if (c >= 0xE1 && c <= 0xEC) n = 3;
-    else if (c == 0xED) n = 3, hi = 0x9F;
-    else if (c >= 0xEE && c <= 0xEF) n = 3;
-    else if (c == 0xF0) n = 4, lo = 0x90;
-    else if (c >= 0xF1 && c <= 0xF3) n = 4;
-    else if (c == 0xF4) n = 4, hi = 0x8F;
-    else return false;
-    if (static_cast<size_t>(end - p) < n || p[1] < lo || p[1] > hi) return false;
-    for (size_t i = 2; i < n; ++i)
-        if (p[i] < 0x80 || p[i] > 0xBF) return false;
-    length = n;
-    return true;
-}
 
 }  // namespace
 
@@ -101,8 +83,7 @@ void StoredJsonWriter::escaped(std::string_view value) {
         if (p == end) break;
         const unsigned char c = *p;
         if (c >= 0x80) {
-            size_t n = 0;
-            if (isValidUtf8At(p, end, n)) {
+            if (const size_t n = utf8SequenceLength(p, end)) {
                 out_.append(reinterpret_cast<const char*>(p), n);
                 p += n;
             } else {
