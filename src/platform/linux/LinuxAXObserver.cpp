@@ -146,6 +146,11 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
         if (resized) deliver(e.window, owner->second, ax::kWindowResized);
         return;
     }
+    if (e.kind == K::destroy && wmCheckWindow_ != 0 && e.window == wmCheckWindow_) {
+        trusted_.reset();  // the window manager has gone: ask again next time
+        wmCheckWindow_ = 0;
+        return;
+    }
     if (e.kind == K::destroy && e.window == e.eventWindow) windowGone(e.window);
 }
 

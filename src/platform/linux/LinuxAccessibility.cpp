@@ -71,7 +71,18 @@ std::optional<Pid> LinuxAccessibility::windowPid(XWindowId window) {
 }
 
 bool LinuxAccessibility::isProcessTrusted() {
-    if (!trusted_) trusted_ = x_.windowManagerName().has_value();
+    if (trusted_) return *trusted_;
+    trusted_ = x_.windowManagerName().has_value();
+    // A window manager that exits or crashes may leave the root's check property behind, but its
+    // check window goes with it: its destruction is what tells us window control has ended.
+    wmCheckWindow_ = 0;
+    if (*trusted_) {
+        auto check = x_.windowList(x_.root(), "_NET_SUPPORTING_WM_CHECK");
+        if (check && !check->empty() && x_.selectInput((*check)[0], kStructureNotifyMask).ok())
+            wmCheckWindow_ = (*check)[0];
+        else
+            trusted_ = false;  // gone since we asked
+    }
     return *trusted_;
 }
 

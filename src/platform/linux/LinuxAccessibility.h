@@ -112,6 +112,7 @@ private:
     std::map<XWindowId, Pid> pidCache_;
     std::optional<Point> origin_;
     std::optional<bool> trusted_;
+    XWindowId wmCheckWindow_ = 0;  // the window manager's check window behind trusted_
     std::vector<XWindowId> knownClients_;
     std::shared_ptr<Registry> registry_;
     Subscription events_;

@@ -1,0 +1,71 @@
+#include "platform/linux/LinuxAccessibility.h"
+#include "platform/linux/LinuxScreens.h"
+#include "platform/qt/QtMainQueue.h"
+#include "platform/qt/QtX11Pump.h"
+#include "x11/support/X11TestServer.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+// Last: Xlib's macros must not reach the headers above.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+namespace tessane::x11test {
+namespace {
+
+// A stand-in for a window manager: the EWMH check window, pointed at from the root and from
+// itself. Closing the connection destroys the window but leaves the root's property behind, as
+// a window manager that crashes does.
+class FakeWindowManager {
+public:
+    explicit FakeWindowManager(const std::string& display) : display_(XOpenDisplay(display.c_str())) {
+        if (!display_) return;
+        const Window root = DefaultRootWindow(display_);
+        check_ = XCreateSimpleWindow(display_, root, 0, 0, 1, 1, 0, 0, 0);
+        const Atom atom = XInternAtom(display_, "_NET_SUPPORTING_WM_CHECK", False);
+        auto* data = reinterpret_cast<unsigned char*>(&check_);
+        XChangeProperty(display_, check_, atom, XA_WINDOW, 32, PropModeReplace, data, 1);
+        XChangeProperty(display_, root, atom, XA_WINDOW, 32, PropModeReplace, data, 1);
+        XSync(display_, False);
+    }
+    ~FakeWindowManager() { crash(); }
+    bool running() const { return display_ != nullptr; }
+    void crash() {
+        if (display_) XCloseDisplay(display_);
+        display_ = nullptr;
+    }
+
+private:
+    Display* display_ = nullptr;
+    Window check_ = 0;
+};
+
+TEST(LinuxAccessibilityTrust, WindowControlFollowsTheWindowManagerComingAndGoing) {
+    std::string error;
+    auto bare = X11TestServer::start({.windowManager = false}, &error);
+    ASSERT_TRUE(bare) << error;
+    auto x = linux_backend::X11Connection::open(bare->display().c_str());
+    ASSERT_TRUE(x);
+    static int argc = 1;
+    static char name[] = "tests_x11";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+    qt_backend::QtMainQueue queue;
+    Subscription pump = qt_backend::pumpX11Events(queue, *x);
+    linux_backend::LinuxScreens screens(*x);
+    linux_backend::LinuxAccessibility ax(*x, screens, queue);
+    EXPECT_FALSE(ax.isProcessTrusted());
+
+    FakeWindowManager wm(bare->display());
+    ASSERT_TRUE(wm.running());
+    EXPECT_TRUE(queue.runUntil([&] { return ax.isProcessTrusted(); }, 5));
+
+    wm.crash();  // the root still names the check window, which is gone
+    EXPECT_TRUE(queue.runUntil([&] { return !ax.isProcessTrusted(); }, 5));
+    EXPECT_EQ(ax.copyAttribute(ax.applicationElement(1), "AXWindows").error, AXError::apiDisabled);
+}
+
+}  // namespace
+}  // namespace tessane::x11test
