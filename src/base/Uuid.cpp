@@ -13,8 +13,18 @@ int hexValue(char c) {
 }
 }  // namespace
 
+namespace {
+// Seeded from 256 bits of system randomness: one 32-bit seed would give every run one of only
+// 2^32 identifier sequences, so two runs could hand out the same identifiers.
+std::mt19937_64 seededEngine() {
+    std::random_device device;
+    std::seed_seq seed{device(), device(), device(), device(), device(), device(), device(), device()};
+    return std::mt19937_64(seed);
+}
+}  // namespace
+
 Uuid Uuid::random() {
-    static thread_local std::mt19937_64 engine{std::random_device{}()};
+    static thread_local std::mt19937_64 engine = seededEngine();
     std::array<uint8_t, 16> b{};
     for (size_t i = 0; i < 16; i += 8) {
         const uint64_t r = engine();
