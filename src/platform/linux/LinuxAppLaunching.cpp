@@ -66,8 +66,10 @@ void LinuxRunningApplications::open(const fs::path& appPath, const std::vector<f
         }
         for (auto& [pid, g] : groups_) {
             if (g.desktopId != id || g.windows.empty()) continue;
-            if (configuration.activates) activate(pid);
-            answer(std::move(completion), snapshot(g), std::nullopt);
+            // Activating may wait for the window manager and see the group go: look it up again.
+            const Pid running = pid;
+            if (configuration.activates) activate(running);
+            answer(std::move(completion), snapshot(running), std::nullopt);
             return;
         }
     }

@@ -352,7 +352,12 @@ bool LinuxRunningApplications::activate(Pid pid) {
         }
         return false;
     }
-    if (g->hiddenByRequest) unhide(pid);
+    if (g->hiddenByRequest) {
+        unhide(pid);
+        // unhide() waits for the window manager, handling events: the application may be gone.
+        g = group(pid);
+        if (!g) return false;
+    }
     auto front = frontWindow(*g);
     if (!front) return false;
     x_.requestActivate(*front);
