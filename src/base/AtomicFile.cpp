@@ -40,8 +40,19 @@ bool writeFileAtomically(const fs::path& path, std::string_view contents, std::s
         p += n;
         left -= static_cast<size_t>(n);
     }
-    // Keep the permissions a new file would have had (mkstemp makes it 0600).
-    ::fchmod(fd, 0644);
+    // mkstemp makes the file 0600. The replaced file keeps its own permissions; a new one gets
+    // what creating it would have given under the user's umask (never wider, e.g. 0644 for a
+    // user who keeps their files private).
+    struct stat replaced {};
+    mode_t mode;
+    if (::stat(path.c_str(), &replaced) == 0) {
+        mode = replaced.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::fchmod(fd, mode);
     // Close even when the flush failed, or every failed save would leak a descriptor.
     const bool flushed = ::fsync(fd) == 0;
     const int flushErrno = errno;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tessane {
@@ -20,6 +21,25 @@ protected:
     void TearDown() override { fs::remove_all(dir); }
     fs::path dir;
 };
+
+TEST_F(AtomicFileTest, WritesKeepTheFilesPermissionsAndHonourTheUmask) {
+    const auto modeOf = [](const fs::path& p) { return fs::status(p).permissions() & fs::perms::mask; };
+    const mode_t previous = ::umask(077);
+    const fs::path fresh = dir / "fresh.json";
+    const bool written = writeFileAtomically(fresh, "new");
+    ::umask(previous);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(modeOf(fresh), fs::perms::owner_read | fs::perms::owner_write) << "a private user's file stays private";
+
+    const fs::path kept = dir / "kept.json";
+    ASSERT_TRUE(writeFileAtomically(kept, "first"));
+    fs::permissions(kept, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read, fs::perm_options::replace);
+    ASSERT_TRUE(writeFileAtomically(kept, "second"));
+    EXPECT_EQ(modeOf(kept), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    std::string text;
+    ASSERT_TRUE(readWholeFile(kept, text));
+    EXPECT_EQ(text, "second");
+}
 
 TEST_F(AtomicFileTest, KeepAsideNeverOverwritesAnEarlierCopy) {
     const fs::path file = dir / "workspaces.json";
