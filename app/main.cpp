@@ -54,5 +54,6 @@ int main(int argc, char** argv) {
         *platform.accessibility, [&] { return identity(environment); },
         [applications = platform.applications](const std::string& url) { return applications->openURL(url); });
     permission.logDiagnostics("launch");
+    backend.stop();  // while the Qt application object still exists
     return 0;
 }

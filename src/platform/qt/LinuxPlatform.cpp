@@ -49,10 +49,25 @@ struct LinuxPlatform::Ports {
 
 LinuxPlatform::LinuxPlatform() : ports_(std::make_unique<Ports>()) {}
 
-LinuxPlatform::~LinuxPlatform() {
-    // Members go in reverse order; the readers on the loop go before what they read.
-    ports_->fileWatchPump.reset();
-    ports_->xPump.reset();
+LinuxPlatform::~LinuxPlatform() { stop(); }
+
+void LinuxPlatform::stop() {
+    Ports& p = *ports_;
+    // The readers on the loop go first, then every port in reverse order of building.
+    p.fileWatchPump.reset();
+    p.xPump.reset();
+    p.windowList.reset();
+    p.applications.reset();
+    p.running.reset();
+    p.catalog.reset();
+    p.accessibility.reset();
+    p.preferences.reset();
+    p.fileWatch.reset();
+    p.hotKeys.reset();
+    p.logind.reset();
+    p.screens.reset();
+    p.defaults.reset();
+    p.mainQueue.reset();
 }
 
 LinuxSystemLog& LinuxPlatform::systemLog() { return ports_->systemLog; }

@@ -45,6 +45,9 @@ public:
     // Builds the remaining ports; needs openDisplay() and a Q(Core)Application.
     void start(LogSink log);
 
+    // Takes down what start() built, last first. Call it while the Qt application object still
+    // exists: the queue's timers and the socket and bus readers belong to Qt's loop.
+    void stop();
     // The ports made so far.
     Platform platform() const;
 
