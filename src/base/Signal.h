@@ -41,6 +41,8 @@ public:
     using Handler = std::function<void(const Args&...)>;
 
     Signal() : state_(std::make_shared<State>()) {}
+    // Handlers not yet told by an emit that is under way are not told once the signal is gone.
+    ~Signal() { state_->handlers.clear(); }
     Signal(const Signal&) = delete;
     Signal& operator=(const Signal&) = delete;
 
@@ -54,12 +56,14 @@ public:
     }
 
     void emit(const Args&... args) const {
-        // Copy the ids first so that handlers can subscribe or cancel while we iterate.
+        // Hold the state so that a handler may destroy the signal's owner (and the signal), and
+        // copy the ids first so that handlers can subscribe or cancel while we iterate.
+        const std::shared_ptr<State> state = state_;
         std::vector<std::pair<uint64_t, std::weak_ptr<Handler>>> snapshot;
-        snapshot.reserve(state_->handlers.size());
-        for (auto& [id, h] : state_->handlers) snapshot.emplace_back(id, h);
+        snapshot.reserve(state->handlers.size());
+        for (auto& [id, h] : state->handlers) snapshot.emplace_back(id, h);
         for (auto& [id, weak] : snapshot) {
-            if (!state_->handlers.count(id)) continue;
+            if (!state->handlers.count(id)) continue;
             if (auto h = weak.lock()) (*h)(args...);
         }
     }

@@ -62,3 +62,17 @@ TEST(LifetimeToken, GuardedClosureDoesNothingOnceOwnerIsGone) {
     deferred();
     EXPECT_EQ(runs, 1);
 }
+
+TEST(Signal, HandlerMayDestroyTheSignalsOwner) {
+    struct Owner {
+        Signal<int> changed;
+    };
+    auto owner = std::make_unique<Owner>();
+    int later = 0;
+    Subscription first = owner->changed.subscribe([&](const int&) { owner.reset(); });
+    Subscription second = owner->changed.subscribe([&](const int&) { ++later; });
+    owner->changed.emit(1);
+    EXPECT_EQ(owner, nullptr);
+    // Cancelled with the signal, the second handler is not called.
+    EXPECT_EQ(later, 0);
+}
