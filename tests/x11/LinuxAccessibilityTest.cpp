@@ -21,10 +21,7 @@ class LinuxAccessibilityTest : public X11TestBase {
 protected:
     void SetUp() override {
         X11TestBase::SetUp();
-        static int argc = 1;
-        static char name[] = "tests_x11";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+        ensureQtApplication();
         queue_ = std::make_unique<qt_backend::QtMainQueue>();
         pump_ = qt_backend::pumpX11Events(*queue_, *x_);
         screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_);
@@ -196,10 +193,7 @@ TEST(LinuxAccessibilityTrust, WithoutAWindowManagerWindowControlIsNotAvailable) 
     ASSERT_TRUE(bare) << error;
     auto x = linux_backend::X11Connection::open(bare->display().c_str());
     ASSERT_TRUE(x);
-    static int argc = 1;
-    static char name[] = "tests_x11";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+    ensureQtApplication();
     qt_backend::QtMainQueue queue;
     linux_backend::LinuxScreens screens(*x);
     linux_backend::LinuxAccessibility ax(*x, screens, queue);

@@ -2,6 +2,7 @@
 #include "platform/linux/LinuxScreens.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/qt/QtX11Pump.h"
+#include "x11/X11TestBase.h"
 #include "x11/support/X11TestServer.h"
 
 #include <QCoreApplication>
@@ -48,10 +49,7 @@ TEST(LinuxAccessibilityTrust, WindowControlFollowsTheWindowManagerComingAndGoing
     ASSERT_TRUE(bare) << error;
     auto x = linux_backend::X11Connection::open(bare->display().c_str());
     ASSERT_TRUE(x);
-    static int argc = 1;
-    static char name[] = "tests_x11";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+    ensureQtApplication();
     qt_backend::QtMainQueue queue;
     Subscription pump = qt_backend::pumpX11Events(queue, *x);
     linux_backend::LinuxScreens screens(*x);

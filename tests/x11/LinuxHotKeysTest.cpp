@@ -16,10 +16,7 @@ class LinuxHotKeysTest : public X11TestBase {
 protected:
     void SetUp() override {
         X11TestBase::SetUp();
-        static int argc = 1;
-        static char name[] = "tests_x11";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+        ensureQtApplication();
         queue_ = std::make_unique<qt_backend::QtMainQueue>();
         pump_ = qt_backend::pumpX11Events(*queue_, *x_);
         keys_ = std::make_unique<LinuxHotKeys>(*x_, *queue_);

@@ -35,10 +35,7 @@ protected:
         X11TestBase::SetUp();
         // Launched programs find our private server, not the session's.
         setenv("DISPLAY", server_->display().c_str(), 1);
-        static int argc = 1;
-        static char name[] = "tests_x11";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+        ensureQtApplication();
         root_ = fs::temp_directory_path() / ("tessane-running-" + std::to_string(std::random_device{}()));
         LinuxAppCatalog::Folders folders;
         folders.home = root_;

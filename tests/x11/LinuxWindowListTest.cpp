@@ -15,10 +15,7 @@ class LinuxWindowListTest : public X11TestBase {
 protected:
     void SetUp() override {
         X11TestBase::SetUp();
-        static int argc = 1;
-        static char name[] = "tests_x11";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+        ensureQtApplication();
         queue_ = std::make_unique<qt_backend::QtMainQueue>();
         screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_);
         ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);

@@ -3,6 +3,7 @@
 #include "platform/linux/X11Connection.h"
 #include "x11/support/X11TestServer.h"
 
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -15,6 +16,14 @@
 namespace tessane::x11test {
 
 using namespace std::chrono_literals;
+
+// The Qt main queue needs an application object; one serves the whole test program.
+inline void ensureQtApplication() {
+    static int argc = 1;
+    static char name[] = "tests_x11";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+}
 
 // One private X server with Openbox per test suite (and so per test when CTest runs each test in
 // its own process), and a connection of the backend to it.
