@@ -189,6 +189,20 @@ SplitNode readAppCase(Reader& r) {
 }
 
 SplitNode readSplitNode(Reader& r) {
+    // The number of case keys decides first: a node with two cases fails for that, whatever
+    // either case holds. A copy of the reader looks ahead without consuming anything.
+    {
+        Reader ahead = r;
+        want(ahead, Kind::object);
+        ahead.beginObject();
+        int keys = 0;
+        std::string_view key;
+        while (ahead.nextKey(key)) {
+            if (key == "split" || key == "app") ++keys;
+            ahead.skipValue();
+        }
+        if (keys != 1) throw DecodeFailure("Invalid number of keys found, expected one.");
+    }
     std::optional<SplitNode> node;
     int cases = 0;
     readObject(r, [&](std::string_view key) {

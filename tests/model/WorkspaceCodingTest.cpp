@@ -144,8 +144,12 @@ TEST(WorkspaceCoding, BadRecordsFailTheWholeListWithTheirPath) {
 }
 
 TEST(WorkspaceCoding, SplitNodeNeedsExactlyOneCaseKey) {
+    // The number of case keys is checked before either case is read, so a bad value beside a
+    // second case key still fails for the number of keys.
     for (const std::string node : {R"({})", R"({"other":1})",
-                                   R"({"app":{"appId":"a"},"split":{"direction":"vertical","ratio":0.5,"children":[]}})"}) {
+                                   R"({"app":{"appId":"a"},"split":{"direction":"vertical","ratio":0.5,"children":[]}})",
+                                   R"({"split":{"direction":"diagonal","ratio":0.5,"children":[]},"app":{"appId":"a"}})",
+                                   R"({"app":5,"split":{"direction":"vertical","ratio":0.5,"children":[]}})"}) {
         const std::string json = "[" + minimalWorkspace(R"(,"layout":{"type":"grid2x2","splitTree":{"split":{"direction":"vertical","ratio":0.5,"children":[{"app":{"appId":"x"}},)" + node + "]}}}") + "]";
         try {
             decodeWorkspaces(json);
