@@ -193,6 +193,26 @@ TEST_F(ExternalAppControllerTest, ReopenActivatesAndLogsOnlyFailures) {
     EXPECT_EQ(loggedMessages().size(), 2u);
 }
 
+TEST_F(ExternalAppControllerTest, ReopenOfARunningAppWithoutAWindowPutsOneUp) {
+    // Running but windowless: the reopen is what makes it put up a window. One that has a
+    // window already gets no second one, only the activation.
+    for (int windowsBefore : {0, 1}) {
+        for (auto& a : apps.runningApplications()) apps.quit(a.pid);
+        auto& app = apps.addRunningApp({.bundleIdentifier = kNotesID,
+                                        .bundlePath = kNotesPath,
+                                        .name = "Notes"});
+        const Pid pid = app.pid();
+        for (int i = 0; i < windowsBefore; ++i) app.addWindow();
+        controller.reopen(notes);
+        queue.advance(1);
+        ASSERT_TRUE(windows.app(pid)) << windowsBefore;
+        EXPECT_EQ(windows.app(pid)->windows().size(), 1u) << windowsBefore;
+        ASSERT_TRUE(apps.frontmostApplication()) << windowsBefore;
+        EXPECT_EQ(apps.frontmostApplication()->pid, pid) << windowsBefore;
+    }
+    EXPECT_EQ(apps.runningApplications().size(), 1u);
+}
+
 TEST_F(ExternalAppControllerTest, RunningApplicationPrefersTheFirstRegularInstance) {
     using P = ActivationPolicy;
     struct Case {

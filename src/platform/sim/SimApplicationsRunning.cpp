@@ -247,7 +247,12 @@ void SimApplications::open(const fs::path& appPath, const std::vector<fs::path>&
         if (app.activationPolicy == ActivationPolicy::regular) break;
     }
     if (existing) {
-        openWindows(*existing, behaviour, 0, documents);
+        // Opened again with nothing to hand it, an application without a window puts one up
+        // (a desktop's "reopen"); with windows it only comes forward when asked to.
+        const SimApp* app = windowServer_->app(*existing);
+        const bool windowless = app && app->windows().empty();
+        openWindows(*existing, behaviour, documents.empty() && windowless ? behaviour.windows : 0,
+                    documents);
         if (configuration.activates) activate(*existing);
         auto info = snapshot(*existing);
         if (behaviour.answersAtOnce)
