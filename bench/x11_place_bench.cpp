@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
 
     auto x = linux_backend::X11Connection::open(server->display().c_str());
     sim::SimMainQueue queue;  // observers are not used here
-    linux_backend::LinuxScreens screens(*x);
+    linux_backend::LinuxScreens screens(*x, queue);
     linux_backend::LinuxAccessibility ax(*x, screens, queue);
     AXWindowController controller(ax);
     const auto panes = gridPanes(Rect(0, 0, 1920, 1080));

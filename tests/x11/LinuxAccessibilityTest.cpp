@@ -24,7 +24,7 @@ protected:
         ensureQtApplication();
         queue_ = std::make_unique<qt_backend::QtMainQueue>();
         pump_ = qt_backend::pumpX11Events(*queue_, *x_);
-        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_);
+        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_, *queue_);
         ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);
         windows_ = std::make_unique<AXWindowController>(*ax_);
     }
@@ -195,7 +195,7 @@ TEST(LinuxAccessibilityTrust, WithoutAWindowManagerWindowControlIsNotAvailable) 
     ASSERT_TRUE(x);
     ensureQtApplication();
     qt_backend::QtMainQueue queue;
-    linux_backend::LinuxScreens screens(*x);
+    linux_backend::LinuxScreens screens(*x, queue);
     linux_backend::LinuxAccessibility ax(*x, screens, queue);
     EXPECT_FALSE(ax.isProcessTrusted());
     EXPECT_EQ(ax.copyAttribute(ax.applicationElement(1), ax::kWindows).error, AXError::apiDisabled);

@@ -52,7 +52,7 @@ TEST(LinuxAccessibilityTrust, WindowControlFollowsTheWindowManagerComingAndGoing
     ensureQtApplication();
     qt_backend::QtMainQueue queue;
     Subscription pump = qt_backend::pumpX11Events(queue, *x);
-    linux_backend::LinuxScreens screens(*x);
+    linux_backend::LinuxScreens screens(*x, queue);
     linux_backend::LinuxAccessibility ax(*x, screens, queue);
     EXPECT_FALSE(ax.isProcessTrusted());
 

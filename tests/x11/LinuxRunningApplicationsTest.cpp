@@ -50,7 +50,7 @@ protected:
         catalog_ = std::make_unique<LinuxAppCatalog>(folders, nullptr);
         queue_ = std::make_unique<qt_backend::QtMainQueue>();
         pump_ = qt_backend::pumpX11Events(*queue_, *x_);
-        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_);
+        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_, *queue_);
         ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);
     }
     // The backend under test, made when the test has set the desktop up.

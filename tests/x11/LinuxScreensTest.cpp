@@ -1,15 +1,29 @@
 #include "base/Uuid.h"
 #include "layout/DisplayTopology.h"
 #include "platform/linux/LinuxScreens.h"
+#include "platform/qt/QtMainQueue.h"
 #include "x11/X11TestBase.h"
 
 namespace tessane::x11test {
 namespace {
 
-class LinuxScreensTest : public X11TestBase {};
+// Notifications arrive on the main queue; waitFor() runs its loop.
+class LinuxScreensTest : public X11TestBase {
+protected:
+    void SetUp() override {
+        X11TestBase::SetUp();
+        ensureQtApplication();
+        queue_ = std::make_unique<qt_backend::QtMainQueue>();
+    }
+    void TearDown() override {
+        queue_.reset();
+        X11TestBase::TearDown();
+    }
+    std::unique_ptr<qt_backend::QtMainQueue> queue_;
+};
 
 TEST_F(LinuxScreensTest, TheXvfbScreenIsOnePrimaryDisplayWithAStableIdentity) {
-    linux_backend::LinuxScreens screens(*x_);
+    linux_backend::LinuxScreens screens(*x_, *queue_);
     auto list = screens.screens();
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0].frame, Rect(0, 0, 1920, 1080));
@@ -23,7 +37,7 @@ TEST_F(LinuxScreensTest, TheXvfbScreenIsOnePrimaryDisplayWithAStableIdentity) {
 }
 
 TEST_F(LinuxScreensTest, ADockStrutShrinksTheVisibleFrameFromItsSide) {
-    linux_backend::LinuxScreens screens(*x_);
+    linux_backend::LinuxScreens screens(*x_, *queue_);
     startClient({"--strut-top", "40", "--size", "1920x40", "--pos", "0,0"});
     ASSERT_TRUE(waitFor([&] { return screens.screens().at(0).visibleFrame.height() == 1040; }));
     // Screen coordinates grow upwards: the top strip goes, the bottom edge stays at 0.
@@ -31,7 +45,7 @@ TEST_F(LinuxScreensTest, ADockStrutShrinksTheVisibleFrameFromItsSide) {
 }
 
 TEST_F(LinuxScreensTest, AnAddedMonitorChangesTheFingerprintAndRemovingItRestoresIt) {
-    linux_backend::LinuxScreens screens(*x_);
+    linux_backend::LinuxScreens screens(*x_, *queue_);
     int changes = 0;
     auto subscription =
         screens.observe(Screens::Notification::screenParametersChanged, [&] { ++changes; });

@@ -17,7 +17,7 @@ protected:
         X11TestBase::SetUp();
         ensureQtApplication();
         queue_ = std::make_unique<qt_backend::QtMainQueue>();
-        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_);
+        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_, *queue_);
         ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);
         list_ = std::make_unique<linux_backend::LinuxWindowList>(*x_, *ax_);
     }

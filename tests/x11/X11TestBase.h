@@ -80,7 +80,10 @@ protected:
 
     // Processes events of the backend's connection while waiting for `condition`.
     bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 5s) {
-        return waitUntil(condition, timeout, [this] { x_->processEvents(); });
+        return waitUntil(condition, timeout, [this] {
+            x_->processEvents();
+            if (QCoreApplication::instance()) QCoreApplication::processEvents();
+        });
     }
 
     static X11TestServer* server_;

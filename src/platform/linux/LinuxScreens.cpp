@@ -6,7 +6,7 @@
 
 namespace tessane::linux_backend {
 
-LinuxScreens::LinuxScreens(X11Connection& x) : x_(x) {
+LinuxScreens::LinuxScreens(X11Connection& x, MainQueue& queue) : x_(x), queue_(queue) {
     x_.selectScreenChanges();
     constexpr long propertyChangeMask = 1L << 22;
     x_.selectInput(x_.root(), propertyChangeMask);
@@ -14,12 +14,16 @@ LinuxScreens::LinuxScreens(X11Connection& x) : x_(x) {
     const XAtomId currentDesktop = x_.atom("_NET_CURRENT_DESKTOP");
     events_ = x_.onEvent([this, workArea, currentDesktop](const X11Event& event) {
         if (event.kind == X11Event::Kind::screensChanged) {
-            parametersChanged_.emit();
+            post(Notification::screenParametersChanged);
         } else if (event.kind == X11Event::Kind::property && event.window == x_.root()) {
-            if (event.atom == workArea) parametersChanged_.emit();
-            else if (event.atom == currentDesktop) spaceChanged_.emit();
+            if (event.atom == workArea) post(Notification::screenParametersChanged);
+            else if (event.atom == currentDesktop) post(Notification::activeSpaceDidChange);
         }
     });
+}
+
+void LinuxScreens::post(Notification notification) {
+    queue_.post(lifetime_.guard([this, notification] { deliver(notification); }));
 }
 
 Subscription LinuxScreens::observe(Notification notification, std::function<void()> handler) {

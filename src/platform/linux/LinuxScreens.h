@@ -1,6 +1,8 @@
 #pragma once
 
+#include "base/Lifetime.h"
 #include "base/Signal.h"
+#include "platform/MainQueue.h"
 #include "platform/Screens.h"
 #include "platform/linux/X11Connection.h"
 
@@ -16,7 +18,9 @@ namespace tessane::linux_backend {
 // the root window) is shared with the window backend through primaryRootOrigin().
 class LinuxScreens final : public Screens {
 public:
-    explicit LinuxScreens(X11Connection& x);
+    // Notifications that X reports are told on `queue`, never from inside the X event handling
+    // that a window request may run while it waits for the window manager.
+    LinuxScreens(X11Connection& x, MainQueue& queue);
 
     std::vector<ScreenInfo> screens() const override;
     std::optional<ScreenInfo> mainScreen() const override;
@@ -50,14 +54,17 @@ private:
     std::optional<std::vector<StrutPartial>> struts() const;
     std::optional<Rect> workArea() const;
     std::optional<std::string> identityName(const Display& display) const;
+    void post(Notification notification);
 
     X11Connection& x_;
+    MainQueue& queue_;
     Signal<> parametersChanged_;
     Signal<> spaceChanged_;
     Signal<> didWake_;
     Signal<> screensDidWake_;
     Signal<> sessionDidBecomeActive_;
     Subscription events_;
+    LifetimeToken lifetime_;
 };
 
 }  // namespace tessane::linux_backend

@@ -97,7 +97,7 @@ void LinuxPlatform::start(LogSink log) {
     p.mainQueue = std::make_unique<QtMainQueue>();
     p.xPump = pumpX11Events(*p.mainQueue, *p.x);
     p.defaults = std::make_unique<LinuxDefaults>(p.environment.configFolder() / "preferences.json", log);
-    p.screens = std::make_unique<LinuxScreens>(*p.x);
+    p.screens = std::make_unique<LinuxScreens>(*p.x, *p.mainQueue);
     p.logind = std::make_unique<LogindWatcher>(
         [screens = p.screens.get()](Screens::Notification n) { screens->deliver(n); }, log);
     p.hotKeys = std::make_unique<LinuxHotKeys>(*p.x, *p.mainQueue);
