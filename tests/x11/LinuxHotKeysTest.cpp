@@ -4,6 +4,9 @@
 #include "x11/X11TestBase.h"
 
 #include <QCoreApplication>
+#include <X11/keysym.h>
+
+#include <algorithm>
 
 namespace tessane::x11test {
 namespace {
@@ -19,12 +22,22 @@ protected:
         ensureQtApplication();
         queue_ = std::make_unique<qt_backend::QtMainQueue>();
         pump_ = qt_backend::pumpX11Events(*queue_, *x_);
-        keys_ = std::make_unique<LinuxHotKeys>(*x_, *queue_);
+        keys_ = std::make_unique<LinuxHotKeys>(*x_, *queue_, [this](const std::string& line) {
+            if (line.find("Hot key") != std::string::npos) hotKeyLog_.push_back(line);
+        });
+        mappingEvents_ = x_->onEvent([this](const linux_backend::X11Event& e) {
+            if (e.kind == linux_backend::X11Event::Kind::keyboardMapping) ++mappingChanges_;
+        });
         handler_ = keys_->installPressHandler([this](const HotKeyID& id) { pressed_.push_back(id.id); });
     }
     void TearDown() override {
         handler_.reset();
+        mappingEvents_.reset();
         keys_.reset();
+        // The server lives as long as the suite: give the next test the keyboard it started with.
+        if (remapped_)
+            server_->run({"xmodmap", "-e", "keycode 10 = 1 exclam", "-e", "keycode 93 =", "-e",
+                          "clear mod3", "-e", "add mod2 = Num_Lock"});
         pump_.reset();
         queue_.reset();
         X11TestBase::TearDown();
@@ -39,8 +52,30 @@ protected:
         queue_->runUntil([&] { return settled || (more && pressed_.size() >= expected); }, 6);
     }
 
+    // Changes the keyboard mapping with xmodmap and runs the loop until the change has arrived
+    // (`arrived` holds) and no further mapping notification follows for a moment: xmodmap sends
+    // one change per expression, and a press must not race the grabs that follow the last one.
+    void remap(const std::vector<std::string>& expressions, const std::function<bool()>& arrived) {
+        remapped_ = true;
+        std::vector<std::string> argv{"xmodmap"};
+        for (auto& e : expressions) argv.insert(argv.end(), {"-e", e});
+        ASSERT_EQ(server_->run(argv), 0);
+        ASSERT_TRUE(queue_->runUntil(arrived, 5)) << "the mapping change did not arrive";
+        for (int seen = -1; seen != mappingChanges_;) {
+            seen = mappingChanges_;
+            bool quiet = false;
+            queue_->postAfter(0.3, [&] { quiet = true; });
+            queue_->runUntil([&] { return quiet; }, 2);
+        }
+    }
+    uint32_t keycodeOf(unsigned long keysym) { return x_->keycodeForKeysym(keysym); }
+
     std::unique_ptr<qt_backend::QtMainQueue> queue_;
     Subscription pump_;
+    Subscription mappingEvents_;
+    int mappingChanges_ = 0;
+    bool remapped_ = false;
+    std::vector<std::string> hotKeyLog_;
     std::unique_ptr<LinuxHotKeys> keys_;
     Subscription handler_;
     std::vector<uint32_t> pressed_;
@@ -79,6 +114,62 @@ TEST_F(LinuxHotKeysTest, ChordsThatCannotBeOursAreRefusedWithAStatus) {
               HotKeys::kHotKeyExists);
     EXPECT_EQ(keys_->registerHotKey(0xFF, CarbonModifiers::command, {0, 4}).status, HotKeys::kHotKeyInvalid);
     EXPECT_EQ(keys_->registerHotKey(kVK1, 0x4000 /* caps lock */, {0, 5}).status, HotKeys::kHotKeyInvalid);
+}
+
+// Keycode 10 types "1" on the test server's keyboard and keycode 93 types nothing.
+TEST_F(LinuxHotKeysTest, AChordFollowsItsKeyWhenTheKeyboardMappingChanges) {
+    ASSERT_EQ(keycodeOf(XK_1), 10u);
+    ASSERT_EQ(keys_->registerHotKey(kVK1, optionCommand, {0, 7}).status, HotKeys::kNoError);
+
+    remap({"keycode 93 = 1 exclam", "keycode 10 = F30"}, [&] { return keycodeOf(XK_1) == 93; });
+    ASSERT_EQ(keycodeOf(XK_F30), 10u);  // so that xdotool presses the old key itself
+    press("super+alt+1", 1);            // keycode 93
+    EXPECT_EQ(pressed_, (std::vector<uint32_t>{7}));
+    press("super+alt+F30", 1);  // keycode 10: no longer the chord
+    EXPECT_EQ(pressed_.size(), 1u);
+
+    remap({"keycode 10 = 1 exclam", "keycode 93 = F30"}, [&] { return keycodeOf(XK_1) == 10; });
+    press("super+alt+F30", 1);
+    press("super+alt+1", 2);
+    EXPECT_EQ(pressed_, (std::vector<uint32_t>{7, 7}));
+    EXPECT_TRUE(hotKeyLog_.empty());
+}
+
+TEST_F(LinuxHotKeysTest, AChordStillWorksWhenNumLockMovesToAnotherModifier) {
+    ASSERT_EQ(x_->numLockMask(), 1u << 4);  // Mod2
+    ASSERT_EQ(keys_->registerHotKey(kVK1, optionCommand, {0, 7}).status, HotKeys::kNoError);
+
+    remap({"remove mod2 = Num_Lock", "add mod3 = Num_Lock"}, [&] { return x_->numLockMask() == 1u << 5; });
+    press("Num_Lock", 0);  // on: every key event now carries Mod3
+    press("super+alt+1", 1);
+    press("Num_Lock", 1);
+    EXPECT_EQ(pressed_, (std::vector<uint32_t>{7}));
+}
+
+TEST_F(LinuxHotKeysTest, AChordThatCannotBeHadAfterAChangeWaitsForTheNextOne) {
+    ASSERT_EQ(keys_->registerHotKey(kVK1, optionCommand, {0, 7}).status, HotKeys::kNoError);
+    remap({"keycode 93 = F31"}, [&] { return keycodeOf(XK_F31) == 93; });
+    auto& other = startClient({"--grab-key", "F31:" + std::to_string((1u << 6) | (1u << 3))}, /*waitReady=*/false);
+    ASSERT_EQ(other.process->waitForLine("grab", 10s), "grabbed");
+
+    // "1" moves to the key another client holds Super+Alt on.
+    remap({"keycode 93 = 1 exclam", "keycode 10 = F30"}, [&] { return keycodeOf(XK_1) == 93; });
+    EXPECT_EQ(hotKeyLog_, (std::vector<std::string>{
+                              "[Tessane] Hot key 7 is unavailable after a keyboard change "
+                              "(another application holds the chord)."}));
+    press("super+alt+1", 0);
+    press("super+alt+F30", 0);
+    EXPECT_TRUE(pressed_.empty());
+
+    // Then no key types it at all: still unavailable, and said only once.
+    remap({"keycode 93 = F31"}, [&] { return keycodeOf(XK_1) == 0; });
+    EXPECT_EQ(hotKeyLog_.size(), 1u);
+
+    // Back on a free key, it is grabbed again.
+    remap({"keycode 10 = 1 exclam"}, [&] { return keycodeOf(XK_1) == 10; });
+    press("super+alt+1", 1);
+    EXPECT_EQ(pressed_, (std::vector<uint32_t>{7}));
+    EXPECT_EQ(hotKeyLog_.size(), 1u);
 }
 
 }  // namespace

@@ -53,15 +53,15 @@ std::optional<uint32_t> LinuxHotKeys::xModifiersFor(uint32_t carbon) {
     return mask;
 }
 
-LinuxHotKeys::LinuxHotKeys(X11Connection& x, MainQueue& queue) : x_(x), queue_(queue) {
+LinuxHotKeys::LinuxHotKeys(X11Connection& x, MainQueue& queue, LogSink log)
+    : x_(x), queue_(queue), log_(std::move(log)) {
     x_.useDetectableAutoRepeat();
     events_ = x_.onEvent([this](const X11Event& e) { onEvent(e); });
 }
 
 LinuxHotKeys::~LinuxHotKeys() {
     events_.reset();
-    for (auto& [ref, grab] : grabs_)
-        for (uint32_t lock : lockVariants()) x_.ungrabKey(grab.keycode, grab.modifiers | lock);
+    for (auto& [ref, grab] : grabs_) ungrab(grab);
 }
 
 std::vector<uint32_t> LinuxHotKeys::lockVariants() {
@@ -75,33 +75,84 @@ std::vector<uint32_t> LinuxHotKeys::lockVariants() {
     return variants;
 }
 
+X11Status LinuxHotKeys::grabAll(uint32_t keycode, uint32_t modifiers, const std::vector<uint32_t>& locks) {
+    for (size_t i = 0; i < locks.size(); ++i) {
+        if (X11Status status = x_.grabKey(keycode, modifiers | locks[i]); !status.ok()) {
+            // Someone else holds this chord (in at least this lock state): give back the rest.
+            for (size_t j = 0; j < i; ++j) x_.ungrabKey(keycode, modifiers | locks[j]);
+            return status;
+        }
+    }
+    return {};
+}
+
+void LinuxHotKeys::ungrab(Grab& grab) {
+    // With the variants it was grabbed with: the lock keys may sit on other modifiers by now.
+    if (grab.keycode != 0)
+        for (uint32_t lock : grab.locks) x_.ungrabKey(grab.keycode, grab.modifiers | lock);
+    grab.keycode = 0;
+    grab.locks.clear();
+}
+
+bool LinuxHotKeys::heldByAnother(HotKeyRef ref, uint32_t keycode, uint32_t modifiers) const {
+    for (auto& [other, grab] : grabs_)
+        if (other != ref && grab.keycode == keycode && grab.modifiers == modifiers) return true;
+    return false;
+}
+
 HotKeys::Registration LinuxHotKeys::registerHotKey(uint32_t keyCode, uint32_t carbonModifiers, HotKeyID id) {
     auto keysym = keysymForKeyCode(keyCode);
     auto modifiers = xModifiersFor(carbonModifiers);
     const uint32_t keycode = keysym ? x_.keycodeForKeysym(*keysym) : 0;
     if (!modifiers || keycode == 0) return {kHotKeyInvalid, 0};
+    // Ours already: grabbed on this key, or registered for the same keysym (perhaps inactive).
+    if (heldByAnother(0, keycode, *modifiers)) return {kHotKeyExists, 0};
     for (auto& [ref, grab] : grabs_)
-        if (grab.keycode == keycode && grab.modifiers == *modifiers) return {kHotKeyExists, 0};
+        if (grab.keysym == *keysym && grab.modifiers == *modifiers) return {kHotKeyExists, 0};
 
-    std::vector<uint32_t> taken;
-    for (uint32_t lock : lockVariants()) {
-        if (!x_.grabKey(keycode, *modifiers | lock).ok()) {
-            // Someone else holds this chord (in at least this lock state): give back the rest.
-            for (uint32_t undo : taken) x_.ungrabKey(keycode, *modifiers | undo);
-            return {kHotKeyExists, 0};
-        }
-        taken.push_back(lock);
-    }
+    auto locks = lockVariants();
+    if (!grabAll(keycode, *modifiers, locks).ok()) return {kHotKeyExists, 0};
     const HotKeyRef ref = nextRef_++;
-    grabs_[ref] = Grab{keycode, *modifiers, id};
+    grabs_[ref] = Grab{*keysym, *modifiers, id, keycode, std::move(locks)};
     return {kNoError, ref};
 }
 
 void LinuxHotKeys::unregisterHotKey(HotKeyRef ref) {
     auto it = grabs_.find(ref);
     if (it == grabs_.end()) return;
-    for (uint32_t lock : lockVariants()) x_.ungrabKey(it->second.keycode, it->second.modifiers | lock);
+    ungrab(it->second);
     grabs_.erase(it);
+}
+
+void LinuxHotKeys::followKeyboardMapping() {
+    std::set<HotKeyRef> wereActive;
+    // Everything is given back before anything is grabbed again, so that chords whose keys
+    // swapped places do not stand in each other's way.
+    for (auto& [ref, grab] : grabs_) {
+        if (grab.keycode != 0) wereActive.insert(ref);
+        ungrab(grab);
+    }
+    const auto locks = lockVariants();
+    for (auto& [ref, grab] : grabs_) {
+        const uint32_t keycode = x_.keycodeForKeysym(grab.keysym);
+        std::string reason;
+        if (keycode == 0) {
+            reason = "no key types it now";
+        } else if (heldByAnother(ref, keycode, grab.modifiers)) {
+            reason = "another of our hot keys is on the same key now";
+        } else if (X11Status status = grabAll(keycode, grab.modifiers, locks); !status.ok()) {
+            reason = status.error == X11Status::badAccess ? "another application holds the chord"
+                                                          : "X error " + std::to_string(status.error);
+        } else {
+            grab.keycode = keycode;
+            grab.locks = locks;
+            continue;
+        }
+        // Said once when it goes; while it stays unavailable, later changes only try again.
+        if (log_ && wereActive.count(ref))
+            log_("[Tessane] Hot key " + std::to_string(grab.id.id) +
+                 " is unavailable after a keyboard change (" + reason + ").");
+    }
 }
 
 Subscription LinuxHotKeys::installPressHandler(std::function<void(const HotKeyID&)> handler) {
@@ -109,6 +160,10 @@ Subscription LinuxHotKeys::installPressHandler(std::function<void(const HotKeyID
 }
 
 void LinuxHotKeys::onEvent(const X11Event& e) {
+    if (e.kind == X11Event::Kind::keyboardMapping) {
+        followKeyboardMapping();
+        return;
+    }
     if (e.kind == X11Event::Kind::keyRelease) {
         held_.erase(e.keycode);
         return;
@@ -116,7 +171,7 @@ void LinuxHotKeys::onEvent(const X11Event& e) {
     if (e.kind != X11Event::Kind::keyPress || e.window != x_.root()) return;
     if (!held_.insert(e.keycode).second) return;  // a repeat of a held key
     const uint32_t relevant = kShiftMask | kControlMask | kMod1Mask | kMod4Mask;
-    for (auto& [ref, grab] : grabs_) {
+    for (auto& [ref, grab] : grabs_) {  // an inactive grab's keycode 0 matches no key
         if (grab.keycode != e.keycode || grab.modifiers != (e.modifiers & relevant)) continue;
         queue_.post(lifetime_.guard([this, id = grab.id] { pressed_.emit(id); }));
         return;

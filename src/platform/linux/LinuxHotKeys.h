@@ -6,9 +6,12 @@
 #include "platform/MainQueue.h"
 #include "platform/linux/X11Connection.h"
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
+#include <string>
+#include <vector>
 
 namespace tessane::linux_backend {
 
@@ -18,9 +21,17 @@ namespace tessane::linux_backend {
 // (Caps Lock, Num Lock, Scroll Lock), so that it works whatever the user has locked; a chord that
 // another client holds in any of them is given back whole and refused with kHotKeyExists.
 // Presses are told on the main queue, once per press: a held key's repeats are not presses.
+//
+// A grab holds an X keycode, but a chord names a key (a keysym): when the keyboard mapping
+// changes (a layout switch, xmodmap, another keyboard), every chord is given back and grabbed
+// again on the key that now types its keysym, with the lock variants of the new modifier map. A
+// chord that cannot be had then (no key types it, or another client holds it) stays registered
+// but inactive, with a log line, and is tried again at the next mapping change.
 class LinuxHotKeys final : public HotKeys {
 public:
-    LinuxHotKeys(X11Connection& x, MainQueue& queue);
+    using LogSink = std::function<void(const std::string&)>;
+
+    LinuxHotKeys(X11Connection& x, MainQueue& queue, LogSink log = nullptr);
     ~LinuxHotKeys() override;
     LinuxHotKeys(const LinuxHotKeys&) = delete;
     LinuxHotKeys& operator=(const LinuxHotKeys&) = delete;
@@ -36,15 +47,23 @@ public:
 
 private:
     struct Grab {
-        uint32_t keycode = 0;
+        unsigned long keysym = 0;
         uint32_t modifiers = 0;
         HotKeyID id;
+        uint32_t keycode = 0;         // 0 while inactive
+        std::vector<uint32_t> locks;  // the lock variants it is grabbed with now
     };
     std::vector<uint32_t> lockVariants();
+    // Grabs every variant, or none: on failure the ones taken are given back.
+    X11Status grabAll(uint32_t keycode, uint32_t modifiers, const std::vector<uint32_t>& locks);
+    void ungrab(Grab& grab);
+    bool heldByAnother(HotKeyRef ref, uint32_t keycode, uint32_t modifiers) const;
+    void followKeyboardMapping();
     void onEvent(const X11Event& event);
 
     X11Connection& x_;
     MainQueue& queue_;
+    LogSink log_;
     std::map<HotKeyRef, Grab> grabs_;
     HotKeyRef nextRef_ = 1;
     std::set<uint32_t> held_;

@@ -196,6 +196,10 @@ void X11Connection::processEvents() {
         XEvent event;
         XNextEvent(display_, &event);
         if (randrEventBase_ >= 0) XRRUpdateConfiguration(&event);
+        // Xlib keeps its own copy of the keyboard and modifier maps; until it is refreshed,
+        // keysym lookups answer the old layout. Pointer button mappings are not ours.
+        if (event.type == MappingNotify && event.xmapping.request != MappingPointer)
+            XRefreshKeyboardMapping(&event.xmapping);
         events_.emit(convert(&event));
     }
 }
@@ -261,6 +265,13 @@ X11Event X11Connection::convert(const void* raw) const {
         out.kind = ev.type == KeyPress ? X11Event::Kind::keyPress : X11Event::Kind::keyRelease;
         out.keycode = ev.xkey.keycode;
         out.modifiers = ev.xkey.state;
+        break;
+    case MappingNotify:
+        if (ev.xmapping.request != MappingPointer) {
+            out.kind = X11Event::Kind::keyboardMapping;
+            out.window = root_;
+            out.eventWindow = root_;
+        }
         break;
     default:
         if (randrEventBase_ >= 0 && (ev.type == randrEventBase_ + RRScreenChangeNotify ||

@@ -48,6 +48,7 @@ struct X11Event {
         keyPress,
         keyRelease,
         screensChanged, // RandR: outputs, CRTCs, monitors or the screen size changed
+        keyboardMapping, // the keyboard or modifier mapping changed; key lookups already follow it
         other,
     };
     Kind kind = Kind::other;
@@ -196,6 +197,10 @@ public:
     std::optional<X11Pointer> pointer();
 
     // --- keys -------------------------------------------------------------------------------
+    // Key lookups answer the current mapping: when the server reports a keyboard or modifier
+    // mapping change (a layout switch, xmodmap, another keyboard), Xlib's key tables are
+    // refreshed before the change is handed out as a keyboardMapping event. Nothing here is
+    // cached beyond those tables.
     // 0 when the keysym has no key on this keyboard.
     uint32_t keycodeForKeysym(unsigned long keysym);
     // The modifier bit that Num Lock sets (0 when no key carries it) and Scroll Lock's.

@@ -100,7 +100,7 @@ void LinuxPlatform::start(LogSink log) {
     p.screens = std::make_unique<LinuxScreens>(*p.x, *p.mainQueue);
     p.logind = std::make_unique<LogindWatcher>(
         [screens = p.screens.get()](Screens::Notification n) { screens->deliver(n); }, log);
-    p.hotKeys = std::make_unique<LinuxHotKeys>(*p.x, *p.mainQueue);
+    p.hotKeys = std::make_unique<LinuxHotKeys>(*p.x, *p.mainQueue, log);
     p.fileWatch = std::make_unique<LinuxFileWatch>();
     if (p.fileWatch->fd() >= 0)
         p.fileWatchPump = p.mainQueue->watchReadable(p.fileWatch->fd(),
