@@ -57,7 +57,9 @@ TEST_F(URLOpenerTest, HelpLinksBecomeTheirPagesAndNothingOutsideTheHelpFolder) {
     for (const auto& c : cases) {
         std::string why;
         EXPECT_EQ(URLOpener::resolve(c.url, help, &why), c.expected) << c.url;
-        if (!c.expected) EXPECT_FALSE(why.empty()) << c.url;
+        if (!c.expected) {
+            EXPECT_FALSE(why.empty()) << c.url;
+        }
     }
 
     std::string why;

@@ -163,8 +163,9 @@ TEST_F(DisplayTopologyWatcherTest, AbsentFingerprints) {
         screens.notify(N::screenParametersChanged);
         queue.advance(1);
         ASSERT_EQ(reports.size(), c.reported ? 1u : 0u);
-        if (c.reported)
+        if (c.reported) {
             EXPECT_EQ(reports[0], (std::pair<Fingerprint, Fingerprint>{c.before, c.after}));
+        }
     }
 }
 
