@@ -187,19 +187,5 @@ TEST_F(LinuxAccessibilityTest, AVanishedWindowAnswersInvalidElementWithoutBlocki
     EXPECT_TRUE(logLines_.empty());
 }
 
-TEST(LinuxAccessibilityTrust, WithoutAWindowManagerWindowControlIsNotAvailable) {
-    std::string error;
-    auto bare = X11TestServer::start({.windowManager = false}, &error);
-    ASSERT_TRUE(bare) << error;
-    auto x = linux_backend::X11Connection::open(bare->display().c_str());
-    ASSERT_TRUE(x);
-    ensureQtApplication();
-    qt_backend::QtMainQueue queue;
-    linux_backend::LinuxScreens screens(*x, queue);
-    linux_backend::LinuxAccessibility ax(*x, screens, queue);
-    EXPECT_FALSE(ax.isProcessTrusted());
-    EXPECT_EQ(ax.copyAttribute(ax.applicationElement(1), ax::kWindows).error, AXError::apiDisabled);
-}
-
 }  // namespace
 }  // namespace tessane::x11test

@@ -54,7 +54,9 @@ TEST(LinuxAccessibilityTrust, WindowControlFollowsTheWindowManagerComingAndGoing
     Subscription pump = qt_backend::pumpX11Events(queue, *x);
     linux_backend::LinuxScreens screens(*x, queue);
     linux_backend::LinuxAccessibility ax(*x, screens, queue);
+    // Without a window manager there is no window control at all.
     EXPECT_FALSE(ax.isProcessTrusted());
+    EXPECT_EQ(ax.copyAttribute(ax.applicationElement(1), ax::kWindows).error, AXError::apiDisabled);
 
     FakeWindowManager wm(bare->display());
     ASSERT_TRUE(wm.running());
