@@ -35,11 +35,11 @@ TEST(ExecLineTest, FieldCodesExpandAsTheDesktopEntryRulesSay) {
         {"editor %i --title %c %k", {}, {{"editor", "--icon", "org.example.Editor", "--title", "Bearbeiter",
                                          "/usr/share/applications/editor.desktop"}}},
         {"editor 100%% %d %D %n %N %v %m", {}, {{"editor", "100%"}}},
-        // Quoting: spaces kept, backslash escapes, codes inside quotes left alone (no document
-        // name ever lands in a shell's command text).
-        {R"(sh -c "exec editor \"\$1\" %f" sh %f)", {"/x;rm -rf ~"},
-         {{"sh", "-c", R"(exec editor "$1" %f)", "sh", "/x;rm -rf ~"}}},
-        {R"("/opt/My App/bin/app" --x="a b")", {}, {{"/opt/My App/bin/app", "--x=a b"}}},
+        // Quoting: spaces kept, backslash escapes, "%%" a percent sign in quotes too; a
+        // document reaches a shell only as an argument of its own, never in its command text.
+        {R"(sh -c "exec editor \"\$1\"; echo 100%%" sh %f)", {"/x;rm -rf ~"},
+         {{"sh", "-c", R"(exec editor "$1"; echo 100%)", "sh", "/x;rm -rf ~"}}},
+        {R"("/opt/My App/bin/app" --x="a b" "a"%%)", {}, {{"/opt/My App/bin/app", "--x=a b", "a%"}}},
         {"  spaced   out  ", {}, {{"spaced", "out"}}},
     };
     for (const auto& c : cases) {
@@ -49,12 +49,57 @@ TEST(ExecLineTest, FieldCodesExpandAsTheDesktopEntryRulesSay) {
     }
 }
 
-TEST(ExecLineTest, UnreadableOrEmptyLinesAreRefused) {
-    for (const std::string exec : {"", "   ", "\"editor", "editor \"unclosed arg", "%f", "\"\" x"})
-        EXPECT_FALSE(ExecLine::expand(exec, {}, kContext)) << exec;
+// Lines the Desktop Entry format forbids, where a document's name would become shell text or
+// the program itself, are refused, and say why.
+TEST(ExecLineTest, FieldCodesInOrAgainstQuotesOrAsTheProgramAreRefused) {
+    const std::string inside = "a field code sits inside a quoted argument";
+    const std::string against = "a field code sits against a quoted argument";
+    const std::string program = "its program is a field code";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {R"(sh -c "prog "%f)", against},
+        {R"(sh -c %f"; prog")", against},
+        {R"(editor --name="x"%c)", against},
+        {R"(editor "%f")", inside},
+        {R"(editor x"%u")", inside},
+        {R"(sh -c "exec editor %f")", inside},
+        {R"(sh -c "date +%Y")", inside},
+        {"%f", program},
+        {"%U --flag", program},
+        {"%d editor", program},  // the deprecated code would vanish and leave "editor" the program
+        {"run-%k", program},
+        {"\"\" x", "it names no program"},
+        {"", "it is empty"},
+        {"   ", "it is empty"},
+        {"\"editor", "its quotes are not closed"},
+        {"editor \"unclosed arg", "its quotes are not closed"},
+    };
+    for (const auto& [exec, why] : cases) {
+        EXPECT_EQ(ExecLine::refusal(exec), why) << exec;
+        EXPECT_FALSE(ExecLine::expand(exec, {"/a;touch /tmp/x"}, kContext)) << exec;
+    }
+    for (const std::string exec : {"editor %F", R"("/opt/My App/app" "100%%" %u)", "editor 50%"})
+        EXPECT_EQ(ExecLine::refusal(exec), std::nullopt) << exec;
+
     EXPECT_TRUE(ExecLine::takesDocuments("editor --x %U"));
     EXPECT_TRUE(ExecLine::takesDocuments("editor --file=%f"));
-    EXPECT_FALSE(ExecLine::takesDocuments("editor %%f \"%F\" %i"));
+    EXPECT_FALSE(ExecLine::takesDocuments("editor %%f %i"));
+}
+
+TEST(ExecLineTest, DocumentsAreHandedOverAsAbsolutePathsOrAsTheURLsTheyAre) {
+    const std::filesystem::path base = "/home/user/work";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"-rf", "/home/user/work/-rf"},  // never an option
+        {"--help=x:y", "/home/user/work/--help=x:y"},
+        {"notes/a b.txt", "/home/user/work/notes/a b.txt"},
+        {"/tmp/-x", "/tmp/-x"},
+        {"c:notes", "/home/user/work/c:notes"},  // one letter is a file name, not a scheme
+        {"2x:y", "/home/user/work/2x:y"},
+        {"https://example.org/a b?c", "https://example.org/a b?c"},
+        {"file:///tmp/x", "file:///tmp/x"},
+        {"mailto:someone@example.org", "mailto:someone@example.org"},
+        {"svn+ssh://host/repo", "svn+ssh://host/repo"},
+    };
+    for (const auto& [document, handed] : cases) EXPECT_EQ(ExecLine::documentArgument(document, base), handed) << document;
 }
 
 class DesktopAppIndexTest : public ::testing::Test {

@@ -249,5 +249,46 @@ TEST_F(LinuxRunningApplicationsTest, AnEntryWhoseProgramIsMissingAnswersWithTheR
     EXPECT_TRUE(apps_->runningApplicationsWithBundleIdentifier("org.tessane.Missing").empty());
 }
 
+// Documents reach a program as arguments of their own, never as shell text or as the program:
+// a relative name that looks like an option arrives as an absolute path, a URL as it is, and an
+// entry whose Exec line would glue a document to a quoted shell string is refused and logged.
+TEST_F(LinuxRunningApplicationsTest, DocumentsAreHandedOverSafelyAndUnsafeExecLinesAreRefused) {
+    const fs::path received = root_ / "received", injected = root_ / "injected";
+    writeEntry("org.tessane.Args", R"(Name=Args
+Exec=sh -c "printf \"%%s|\" \"\$@\" > )" + received.string() + R"(" sh %U
+)");
+    writeEntry("org.tessane.Glued", "Name=Glued\nExec=sh -c \"printf \"%F\n");
+    startBackend();
+    auto openDocuments = [&](const std::string& id, std::vector<fs::path> documents) {
+        auto answer = std::make_shared<Answer>();
+        apps_->openDocuments(documents, entry(id), {false}, [answer](auto app, auto error) {
+            answer->done = true;
+            answer->app = app;
+            answer->error = error;
+        });
+        EXPECT_TRUE(runUntil([&] { return answer->done; }));
+        if (answer->app) launched_.push_back(answer->app->pid);
+        return *answer;
+    };
+
+    const auto args = openDocuments("org.tessane.Args", {"-rf", "https://example.org/a b?c"});
+    ASSERT_TRUE(args.app) << (args.error ? args.error->localizedDescription : "");
+    ASSERT_TRUE(runUntil([&] { return fs::exists(received) && fs::file_size(received) > 0; }));
+    std::ifstream in(received);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, (fs::current_path() / "-rf").string() + "|https://example.org/a b?c|");
+
+    const auto glued = openDocuments("org.tessane.Glued", {"x; touch " + injected.string()});
+    EXPECT_FALSE(glued.app);
+    ASSERT_TRUE(glued.error);
+    EXPECT_NE(glued.error->localizedDescription.find("a field code sits against a quoted argument"), std::string::npos);
+    EXPECT_NE(std::find(logLines_.begin(), logLines_.end(),
+                        "[Tessane] Glued: the Exec line of " + entry("org.tessane.Glued").string() +
+                            " is refused: a field code sits against a quoted argument."),
+              logLines_.end());
+    EXPECT_FALSE(fs::exists(injected));
+    EXPECT_TRUE(apps_->runningApplicationsWithBundleIdentifier("org.tessane.Glued").empty());
+}
+
 }  // namespace
 }  // namespace tessane::x11test

@@ -1,9 +1,11 @@
 #include "platform/linux/ExecLine.h"
 
+#include <cctype>
+
 namespace tessane::linux_desktop {
 namespace {
 
-// One argument: its pieces, each either quoted (taken literally) or not (field codes apply).
+// One argument: its pieces, each either quoted (literal but for "%%") or not (field codes apply).
 struct Piece {
     std::string text;
     bool quoted = false;
@@ -59,6 +61,17 @@ bool isAlone(const Argument& a, const char* code) {
     return a.size() == 1 && !a[0].quoted && a[0].text == code;
 }
 
+// Whether the text holds a field code that stands for something ("%%" is only a percent sign;
+// a '%' that ends the text is taken as it stands).
+bool hasSubstitution(const std::string& text) {
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '%') continue;
+        if (text[i + 1] != '%') return true;
+        ++i;
+    }
+    return false;
+}
+
 bool hasCode(const std::vector<Argument>& args, const std::string& codes) {
     for (const auto& a : args)
         for (const auto& p : a)
@@ -69,6 +82,39 @@ bool hasCode(const std::vector<Argument>& args, const std::string& codes) {
                     ++i;  // skip the code, so "%%f" is not taken for one
                 }
     return false;
+}
+
+// Quoted text: quoting is undone before field codes expand, so "%%" is a percent sign there
+// too. Nothing else can be in it (refused before).
+std::string percentsOf(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        out.push_back(text[i]);
+        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] == '%') ++i;
+    }
+    return out;
+}
+
+std::optional<std::string> refusalOf(const std::vector<Argument>& args) {
+    if (args.empty()) return "it is empty";
+    for (const auto& a : args) {
+        bool quoted = false, substituted = false;
+        for (const auto& p : a) {
+            if (p.quoted && hasSubstitution(p.text)) return "a field code sits inside a quoted argument";
+            if (p.quoted)
+                quoted = true;
+            else if (hasSubstitution(p.text))
+                substituted = true;
+        }
+        if (quoted && substituted) return "a field code sits against a quoted argument";
+    }
+    std::string program;
+    for (const auto& p : args.front()) {
+        if (!p.quoted && hasSubstitution(p.text)) return "its program is a field code";
+        program += percentsOf(p.text);
+    }
+    if (program.empty()) return "it names no program";
+    return std::nullopt;
 }
 
 // Expands the codes of an unquoted piece; answers whether any code was in it.
@@ -116,7 +162,7 @@ std::vector<std::string> commandFor(const std::vector<Argument>& args,
         bool onlyCodes = true;
         for (const auto& p : a) {
             if (p.quoted) {
-                text += p.text;
+                text += percentsOf(p.text);
                 onlyCodes = false;
                 continue;
             }
@@ -151,10 +197,16 @@ bool ExecLine::takesDocuments(const std::string& exec) {
     return args && hasCode(*args, "fFuU");
 }
 
+std::optional<std::string> ExecLine::refusal(const std::string& exec) {
+    auto args = tokenize(exec);
+    if (!args) return "its quotes are not closed";
+    return refusalOf(*args);
+}
+
 std::optional<std::vector<std::vector<std::string>>> ExecLine::expand(
     const std::string& exec, const std::vector<std::string>& documents, const Context& context) {
     auto args = tokenize(exec);
-    if (!args || args->empty()) return std::nullopt;
+    if (!args || refusalOf(*args)) return std::nullopt;
     std::vector<std::vector<std::string>> commands;
     const bool takesList = hasCode(*args, "FU");
     const bool takesOne = hasCode(*args, "fu");
@@ -163,9 +215,21 @@ std::optional<std::vector<std::vector<std::string>>> ExecLine::expand(
     } else {
         commands.push_back(commandFor(*args, documents, context));
     }
-    for (const auto& c : commands)
-        if (c.empty() || c.front().empty()) return std::nullopt;
     return commands;
+}
+
+std::string ExecLine::documentArgument(const std::string& document, const std::filesystem::path& base) {
+    // A scheme: a letter, then letters, digits, '+', '-' or '.', then ':'. One letter is taken
+    // for a file name ("c:notes"), which no scheme in use is.
+    size_t i = 0;
+    while (i < document.size() && (std::isalnum(static_cast<unsigned char>(document[i])) || document[i] == '+' ||
+                                   document[i] == '-' || document[i] == '.'))
+        ++i;
+    const bool isURL = i >= 2 && i < document.size() && document[i] == ':' &&
+                       std::isalpha(static_cast<unsigned char>(document[0]));
+    if (isURL) return document;
+    const std::filesystem::path path(document);
+    return path.is_absolute() ? document : (base / path).string();
 }
 
 }  // namespace tessane::linux_desktop

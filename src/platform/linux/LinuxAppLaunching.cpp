@@ -82,18 +82,25 @@ void LinuxRunningApplications::open(const fs::path& appPath, const std::vector<f
         return;
     }
     const std::string exec = entry->value("Exec").value_or("");
-    if (!documents.empty() && !linux_desktop::ExecLine::takesDocuments(exec))
-        log("[Tessane] " + name + ": its desktop entry takes no documents; it is opened without them.");
-    std::vector<std::string> paths;
-    for (const auto& d : documents) paths.push_back(d.string());
+    // Relative names are taken from our working folder, whatever folder the application starts in.
+    std::error_code ec;
+    fs::path base = fs::current_path(ec);
+    if (ec) base = "/";
+    std::vector<std::string> arguments;
+    for (const auto& d : documents)
+        if (!d.empty()) arguments.push_back(linux_desktop::ExecLine::documentArgument(d.string(), base));
     const auto commands = linux_desktop::ExecLine::expand(
-        exec, paths, {entry->value("Icon").value_or(""), name, appPath.string()});
+        exec, arguments, {entry->value("Icon").value_or(""), name, appPath.string()});
     if (!commands) {
+        const std::string why = linux_desktop::ExecLine::refusal(exec).value_or("it cannot be read");
+        log("[Tessane] " + name + ": the Exec line of " + appPath.string() + " is refused: " + why + ".");
         answer(std::move(completion), std::nullopt,
                SystemError{"NSPOSIXErrorDomain", ENOEXEC,
-                           "The desktop entry’s Exec line (“" + exec + "”) cannot be read."});
+                           "The desktop entry’s Exec line (“" + exec + "”) is refused: " + why + "."});
         return;
     }
+    if (!documents.empty() && !linux_desktop::ExecLine::takesDocuments(exec))
+        log("[Tessane] " + name + ": its desktop entry takes no documents; it is opened without them.");
 
     const fs::path directory = entry->value("Path").value_or(catalog_.folders().home.string());
     std::optional<RunningApplication> first;
