@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/linux/IconThemeIndex.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -9,7 +11,8 @@ namespace tessane::linux_desktop {
 
 // Finds the file of a named icon the way the XDG icon theme standard says: in the theme,
 // then the themes it inherits, then "hicolor", preferring a directory made for the size asked
-// and otherwise the nearest size; finally the pixmaps folders.
+// and otherwise the nearest size; finally the pixmaps folders. What a theme's index may name is
+// bounded as IconThemeIndex says; a theme name that is not a plain folder name finds nothing.
 class IconThemeLookup {
 public:
     // `iconFolders`: where themes live, in order ($HOME/.icons, $XDG_DATA_HOME/icons, each
@@ -20,22 +23,7 @@ public:
     std::optional<std::filesystem::path> find(const std::string& iconName, int size) const;
 
 private:
-    struct Directory {
-        std::string path;
-        int size = 0;
-        int scale = 1;
-        int minSize = 0;
-        int maxSize = 0;
-        int threshold = 2;
-        enum class Type { fixed, scalable, threshold } type = Type::threshold;
-
-        bool matches(int wanted) const;
-        int distance(int wanted) const;
-    };
-    struct Theme {
-        std::vector<Directory> directories;
-        std::vector<std::string> inherits;
-    };
+    using Theme = IconThemeIndex;
 
     std::optional<Theme> loadTheme(const std::string& name) const;
     std::optional<std::filesystem::path> lookupInTheme(const std::string& theme, const std::string& iconName, int size,
