@@ -109,6 +109,7 @@ TEST_F(IconThemeLookupTest, FoldersAndThemesOutsideTheIconFoldersAreIgnored) {
     EXPECT_EQ(evil.find("x", 48), std::nullopt);
     EXPECT_EQ(evil.find("own", 48), root / "icons/evil/48/apps/own.png");
     EXPECT_EQ(evil.find("inherited", 48), root / "icons/good/48/inherited.png");
+    EXPECT_EQ(evil.find(std::string("own.png\0", 8), 48), std::nullopt) << "the system would see own.png";
     // The user's theme setting is held to the same rule.
     EXPECT_EQ(lookup("../outside").find("x", 48), std::nullopt);
     EXPECT_EQ(lookup((root / "outside").string()).find("x", 48), std::nullopt);

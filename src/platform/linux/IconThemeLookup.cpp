@@ -69,7 +69,8 @@ std::optional<fs::path> IconThemeLookup::lookupInTheme(const std::string& theme,
 }
 
 std::optional<fs::path> IconThemeLookup::find(const std::string& iconName, int size) const {
-    if (iconName.empty() || iconName.find('/') != std::string::npos) return std::nullopt;
+    // A name is one file name: no folder of its own, nothing the system would cut short.
+    if (iconName.empty() || iconName.find_first_of(std::string("/\0", 2)) != std::string::npos) return std::nullopt;
     std::vector<std::string> visited;
     if (!themeName_.empty())
         if (auto found = lookupInTheme(themeName_, iconName, size, visited)) return found;
