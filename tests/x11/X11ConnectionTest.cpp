@@ -48,6 +48,43 @@ TEST_F(X11ConnectionTest, FindsThePidOfAClientWithoutNetWmPidThroughTheServer) {
     EXPECT_EQ(x_->clientPidFromServer(client.windows[0]), client.process->pid());
 }
 
+TEST_F(X11ConnectionTest, BatchedReadsTellWindowsFromIdsThatNameNothingAndTheServersPidFromTheClaim) {
+    auto& claims = startClient({"--claim-pid", "1"});
+    auto& plain = startClient({"--no-pid"});
+    const XWindowId w = claims.windows[0];
+    // Ids that name no window: one in the range of a connected client (the server knows that
+    // client's process), the server's own client 0 range, and a 32-bit value past any id.
+    const XWindowId unused = w | 0xFFFF, serverRange = 0x1234, past = 0xFFFFFFFF;
+    const std::vector<XWindowId> ids{unused, w, serverRange, plain.windows[0], x_->root(), past, w};
+
+    const auto owners = x_->windowOwners(ids);
+    ASSERT_EQ(owners.size(), ids.size());
+    EXPECT_FALSE(owners[0].windowExists);
+    EXPECT_FALSE(owners[0].serverPid);  // though its client is connected
+    EXPECT_TRUE(owners[1].windowExists);
+    EXPECT_EQ(owners[1].serverPid, claims.process->pid());
+    EXPECT_EQ(owners[1].claimedPid, 1);
+    EXPECT_FALSE(owners[2].windowExists);
+    EXPECT_EQ(owners[3].serverPid, plain.process->pid());
+    EXPECT_FALSE(owners[3].claimedPid);
+    EXPECT_TRUE(owners[4].windowExists);  // the root: the server's own, no process to name
+    EXPECT_FALSE(owners[4].serverPid);
+    EXPECT_FALSE(owners[5].windowExists);
+    EXPECT_EQ(owners[6].serverPid, owners[1].serverPid);
+    EXPECT_FALSE(x_->clientPidFromServer(unused));
+
+    const auto names = x_->properties(ids, x_->atom("_NET_WM_NAME"), 64);
+    ASSERT_EQ(names.size(), ids.size());
+    ASSERT_TRUE(names[1].value);
+    EXPECT_EQ(std::string(names[1].value->bytes.begin(), names[1].value->bytes.end()), "Tessane test window");
+    EXPECT_FALSE(names[0].value);
+    EXPECT_TRUE(names[4].windowExists);
+    EXPECT_TRUE(x_->properties({}, x_->atom("_NET_WM_NAME"), 64).empty());
+    x_->sync();
+    x_->processEvents();
+    EXPECT_TRUE(logLines_.empty()) << logLines_.front();  // the refused ids were expected
+}
+
 TEST_F(X11ConnectionTest, RequestsAboutAVanishedWindowAnswerWithoutCrashingOrLogging) {
     auto& client = startClient({});
     const XWindowId w = client.windows[0];

@@ -141,9 +141,9 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
         const bool resized = now->size != it->second.size;
         it->second = *now;
         auto owner = pidCache_.find(e.window);
-        if (owner == pidCache_.end()) return;
-        if (moved) deliver(e.window, owner->second, ax::kWindowMoved);
-        if (resized) deliver(e.window, owner->second, ax::kWindowResized);
+        if (owner == pidCache_.end() || !owner->second) return;
+        if (moved) deliver(e.window, *owner->second, ax::kWindowMoved);
+        if (resized) deliver(e.window, *owner->second, ax::kWindowResized);
         return;
     }
     if (e.kind == K::destroy && wmCheckWindow_ != 0 && e.window == wmCheckWindow_) {
@@ -156,33 +156,53 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
 
 void LinuxAccessibility::clientListChanged() {
     auto list = x_.windowList(x_.root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
-    std::vector<XWindowId> before = std::move(knownClients_);
-    knownClients_ = list;
-    for (XWindowId w : before)
-        if (std::find(list.begin(), list.end(), w) == list.end()) windowGone(w);
-    for (XWindowId w : list) {
-        if (std::find(before.begin(), before.end(), w) != before.end()) continue;
+    for (XWindowId w : clients_.update(list)) windowGone(w);
+    // What is known about ids that left the list goes with them.
+    std::erase_if(pidCache_, [this](const auto& entry) { return !clients_.listed(entry.first); });
+    takeNewClients();
+}
+
+// One slice of the new ids now; the rest later on the main queue, so that the events and work
+// waiting in between are not held up by a long list.
+void LinuxAccessibility::takeNewClients() {
+    const auto fresh = clients_.next(kClientSlice);
+    const auto owners = windowPids(fresh);
+    for (size_t i = 0; i < fresh.size(); ++i) {
+        const XWindowId w = fresh[i];
         registry_->goneReported.erase(w);
-        auto owner = windowPid(w);
-        if (!owner || !isApplicationWindow(w)) continue;
-        const uint64_t app = applicationElement(*owner).handle();
+        if (!owners[i]) continue;  // not a window, or nobody's we can name
+        const Pid owner = *owners[i];
+        const uint64_t app = applicationElement(owner).handle();
+        bool heard = false, watched = false;
         for (auto& weak : registry_->observers) {
             auto o = weak.lock();
-            if (!o || o->detached || o->pid != *owner) continue;
+            if (!o || o->detached || o->pid != owner) continue;
+            heard = true;
             for (const char* n : {ax::kWindowMoved, ax::kWindowResized, ax::kUIElementDestroyed})
-                if (o->registrations.count({app, n})) watchWindow(w);
+                watched = watched || o->registrations.count({app, n}) != 0;
         }
-        deliver(w, *owner, ax::kWindowCreated);
+        // Only windows an observer of their process may hear of cost a further question.
+        if (!heard || !isApplicationWindow(w)) continue;
+        if (watched) watchWindow(w);
+        deliver(w, owner, ax::kWindowCreated);
+    }
+    if (clients_.hasWaiting() && !clientSliceQueued_) {
+        clientSliceQueued_ = true;
+        queue_.post(lifetime_.guard([this] {
+            clientSliceQueued_ = false;
+            takeNewClients();
+        }));
     }
 }
 
 void LinuxAccessibility::windowGone(XWindowId window) {
-    if (!registry_->goneReported.insert(window).second) return;
     registry_->lastFrames.erase(window);
+    if (registry_->goneReported.count(window)) return;
     auto owner = pidCache_.find(window);
-    if (owner == pidCache_.end()) return;
-    const Pid pid = owner->second;
+    if (owner == pidCache_.end() || !owner->second) return;
+    const Pid pid = *owner->second;
     pidCache_.erase(owner);
+    registry_->goneReported.insert(window);
     deliver(window, pid, ax::kUIElementDestroyed);
 }
 

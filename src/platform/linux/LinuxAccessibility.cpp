@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cerrno>
+#include <cstdint>
 #include <csignal>
 #include <fstream>
 
@@ -33,7 +34,9 @@ LinuxAccessibility::LinuxAccessibility(X11Connection& x, LinuxScreens& screens, 
     : x_(x), screens_(screens), queue_(queue), registry_(std::make_shared<Registry>()) {
     x_.selectInput(x_.root(), kPropertyChangeMask | kStructureNotifyMask);
     x_.selectScreenChanges();
-    knownClients_ = x_.windowList(x_.root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
+    // The windows listed before us are taken in as they are: nobody is told they appeared.
+    clients_.update(x_.windowList(x_.root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{}));
+    clients_.next(SIZE_MAX);
     if (auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW"); active && !active->empty())
         registry_->activeWindow = (*active)[0];
     events_ = x_.onEvent([this](const X11Event& e) { onEvent(e); });
@@ -60,14 +63,33 @@ std::optional<Pid> LinuxAccessibility::pid(const AXElement& element) {
 }
 
 std::optional<Pid> LinuxAccessibility::windowPid(XWindowId window) {
-    if (auto it = pidCache_.find(window); it != pidCache_.end()) return it->second;
-    std::optional<Pid> pid;
-    if (auto p = x_.cardinals(window, "_NET_WM_PID"); p && !p->empty() && (*p)[0] > 0)
-        pid = static_cast<Pid>((*p)[0]);
-    else
-        pid = x_.clientPidFromServer(window);
-    if (pid) pidCache_[window] = *pid;
-    return pid;
+    return windowPids(std::span(&window, 1)).front();
+}
+
+std::vector<std::optional<Pid>> LinuxAccessibility::windowPids(std::span<const XWindowId> windows) {
+    std::vector<std::optional<Pid>> pids(windows.size());
+    std::vector<XWindowId> unknown;
+    std::vector<size_t> where;
+    for (size_t i = 0; i < windows.size(); ++i) {
+        if (auto it = pidCache_.find(windows[i]); it != pidCache_.end()) {
+            pids[i] = it->second;
+        } else {
+            unknown.push_back(windows[i]);
+            where.push_back(i);
+        }
+    }
+    if (unknown.empty()) return pids;
+    const auto owners = x_.windowOwners(unknown);
+    for (size_t k = 0; k < unknown.size(); ++k) {
+        const auto& o = owners[k];
+        std::optional<Pid> pid;
+        if (o.windowExists) pid = o.serverPid ? o.serverPid : o.claimedPid;
+        pids[where[k]] = pid;
+        // A negative answer is kept only while the id is listed: the list's change lets it go,
+        // so no id outside it can fill the cache.
+        if (pid || clients_.listed(unknown[k])) pidCache_[unknown[k]] = pid;
+    }
+    return pids;
 }
 
 bool LinuxAccessibility::isProcessTrusted() {
@@ -105,8 +127,8 @@ double LinuxAccessibility::timeoutFor(const AXElement& element) const {
     if (auto it = timeouts_.find(element.handle()); it != timeouts_.end()) return it->second;
     if (!isApplication(element)) {
         auto cached = pidCache_.find(static_cast<XWindowId>(element.handle()));
-        if (cached != pidCache_.end()) {
-            auto app = timeouts_.find(kApplicationTag | static_cast<uint32_t>(cached->second));
+        if (cached != pidCache_.end() && cached->second) {
+            auto app = timeouts_.find(kApplicationTag | static_cast<uint32_t>(*cached->second));
             if (app != timeouts_.end()) return app->second;
         }
     }
@@ -134,9 +156,11 @@ bool LinuxAccessibility::isApplicationWindow(XWindowId window) {
 }
 
 std::vector<XWindowId> LinuxAccessibility::windowsOf(Pid pid) {
+    const auto clients = clientsFrontToBack();
+    const auto owners = windowPids(clients);
     std::vector<XWindowId> out;
-    for (XWindowId w : clientsFrontToBack())
-        if (windowPid(w) == pid && isApplicationWindow(w)) out.push_back(w);
+    for (size_t i = 0; i < clients.size(); ++i)
+        if (owners[i] == pid && isApplicationWindow(clients[i])) out.push_back(clients[i]);
     return out;
 }
 

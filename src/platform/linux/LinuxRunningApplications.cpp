@@ -91,14 +91,26 @@ void LinuxRunningApplications::onEvent(const X11Event& e) {
 
 void LinuxRunningApplications::refresh(bool initial) {
     const auto clients = x_.windowList(x_.root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
-    std::vector<XWindowId> gone;
-    for (auto& [w, pid] : windowOwners_)
-        if (std::find(clients.begin(), clients.end(), w) == clients.end()) gone.push_back(w);
-    for (XWindowId w : gone) removeWindow(w);
-    for (XWindowId w : clients) {
-        if (windowOwners_.count(w)) continue;
+    for (XWindowId w : clients_.update(clients)) removeWindow(w);
+    takeNewClients(initial);
+}
+
+// The windows that are there when we start are all taken in before the constructor returns;
+// later ones a slice at a time, the rest on the main queue.
+void LinuxRunningApplications::takeNewClients(bool initial) {
+    do {
+        const auto fresh = clients_.next(LinuxAccessibility::kClientSlice);
+        const auto pids = ax_.windowPids(fresh);
         // A window without a process we can name cannot be addressed by pid: left out.
-        if (auto pid = ax_.windowPid(w)) addWindow(w, *pid, initial);
+        for (size_t i = 0; i < fresh.size(); ++i)
+            if (pids[i]) addWindow(fresh[i], *pids[i], initial);
+    } while (initial && clients_.hasWaiting());
+    if (clients_.hasWaiting() && !clientSliceQueued_) {
+        clientSliceQueued_ = true;
+        queue_.post(lifetime_.guard([this] {
+            clientSliceQueued_ = false;
+            takeNewClients(false);
+        }));
     }
 }
 
@@ -199,7 +211,14 @@ void LinuxRunningApplications::activeWindowChanged() {
     auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW");
     const XWindowId window = active && !active->empty() ? (*active)[0] : 0;
     if (window == 0) return;
-    if (!windowOwners_.count(window)) refresh(false);  // activated before the list told us
+    if (!windowOwners_.count(window)) {
+        // Activated before its turn in the list came, or before the list told us.
+        if (clients_.take(window)) {
+            if (auto pid = ax_.windowPid(window)) addWindow(window, *pid, false);
+        } else if (!clients_.taken(window)) {
+            refresh(false);
+        }
+    }
     auto owner = windowOwners_.find(window);
     if (owner == windowOwners_.end() || owner->second == activePid_) return;
     activePid_ = owner->second;

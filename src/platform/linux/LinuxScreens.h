@@ -9,11 +9,14 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <unordered_set>
 #include <vector>
 
 namespace tessane::linux_backend {
 
 // Displays from XRandR monitors, with visible frames from the struts docks and panels reserve.
+// The struts of all listed clients are read in one batch; listed ids that name no window (any
+// client may list made-up ones) are remembered while listed and not asked again.
 // See Screens.h for the contract; the coordinate origin (the primary monitor's top-left corner on
 // the root window) is shared with the window backend through primaryRootOrigin().
 class LinuxScreens final : public Screens {
@@ -65,6 +68,8 @@ private:
     Signal<> sessionDidBecomeActive_;
     Subscription events_;
     LifetimeToken lifetime_;
+    // Listed client ids that name no window: asked once while they stay listed.
+    mutable std::unordered_set<XWindowId> notWindows_;
 };
 
 }  // namespace tessane::linux_backend
