@@ -3,21 +3,15 @@
 namespace tessane::linux_backend {
 
 std::vector<XWindowId> ClientListTracker::update(const std::vector<XWindowId>& list) {
-    listed_ = std::unordered_set<XWindowId>(list.begin(), list.end());
-    std::vector<XWindowId> gone;
-    for (auto it = taken_.begin(); it != taken_.end();) {
-        if (listed_.count(*it)) {
-            ++it;
-        } else {
-            gone.push_back(*it);
-            it = taken_.erase(it);
-        }
-    }
+    listed_ = WindowIdSet(list);
+    std::vector<XWindowId> gone, kept;
+    taken_.forEach([&](XWindowId w) { (listed_.contains(w) ? kept : gone).push_back(w); });
+    taken_ = WindowIdSet(kept);
     // A listed id twice waits twice; next() hands it out once.
     waiting_.clear();
     cursor_ = 0;
     for (XWindowId w : list)
-        if (!taken_.count(w)) waiting_.push_back(w);
+        if (!taken_.contains(w)) waiting_.push_back(w);
     return gone;
 }
 
@@ -25,7 +19,7 @@ std::vector<XWindowId> ClientListTracker::next(size_t count) {
     std::vector<XWindowId> out;
     while (cursor_ < waiting_.size() && out.size() < count) {
         const XWindowId w = waiting_[cursor_++];
-        if (taken_.insert(w).second) out.push_back(w);  // not taken out of turn meanwhile
+        if (taken_.insert(w)) out.push_back(w);  // not taken out of turn meanwhile
     }
     if (cursor_ == waiting_.size()) {
         waiting_.clear();
@@ -35,7 +29,7 @@ std::vector<XWindowId> ClientListTracker::next(size_t count) {
 }
 
 bool ClientListTracker::take(XWindowId window) {
-    return listed(window) && taken_.insert(window).second;
+    return listed(window) && taken_.insert(window);
 }
 
 }  // namespace tessane::linux_backend

@@ -1,19 +1,22 @@
 #pragma once
 
+#include "platform/linux/WindowIdSet.h"
 #include "platform/linux/X11Connection.h"
 
 #include <cstddef>
-#include <unordered_set>
 #include <vector>
 
 namespace tessane::linux_backend {
 
 // One reader's view of a client list (_NET_CLIENT_LIST) that any client may set, to any number of
 // ids: which ids are listed now, which of them the reader has taken in, and which new ones still
-// wait. Every step is linear in the list (hash sets), so a list of a quarter million made-up ids
+// wait. Every step is linear in the list (flat hash sets), so a list of a quarter million made-up ids
 // costs milliseconds; the reader takes the waiting ids in slices it can afford.
 class ClientListTracker {
 public:
+    // Ids a reader takes in at once on the main thread: a few milliseconds of X requests.
+    static constexpr size_t kSlice = 4096;
+
     // Takes a new reading of the list. Answers the ids that were taken in and are no longer
     // listed (the reader lets them go); every listed id not yet taken waits, in list order.
     std::vector<XWindowId> update(const std::vector<XWindowId>& list);
@@ -24,13 +27,13 @@ public:
     // False when it is not listed or was taken already.
     bool take(XWindowId window);
 
-    bool listed(XWindowId window) const { return listed_.count(window) != 0; }
-    bool taken(XWindowId window) const { return taken_.count(window) != 0; }
+    bool listed(XWindowId window) const { return listed_.contains(window); }
+    bool taken(XWindowId window) const { return taken_.contains(window); }
     bool hasWaiting() const { return cursor_ < waiting_.size(); }
 
 private:
-    std::unordered_set<XWindowId> listed_;
-    std::unordered_set<XWindowId> taken_;
+    WindowIdSet listed_;
+    WindowIdSet taken_;
     std::vector<XWindowId> waiting_;
     size_t cursor_ = 0;
 };

@@ -141,9 +141,9 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
         const bool resized = now->size != it->second.size;
         it->second = *now;
         auto owner = pidCache_.find(e.window);
-        if (owner == pidCache_.end() || !owner->second) return;
-        if (moved) deliver(e.window, *owner->second, ax::kWindowMoved);
-        if (resized) deliver(e.window, *owner->second, ax::kWindowResized);
+        if (owner == pidCache_.end()) return;
+        if (moved) deliver(e.window, owner->second, ax::kWindowMoved);
+        if (resized) deliver(e.window, owner->second, ax::kWindowResized);
         return;
     }
     if (e.kind == K::destroy && wmCheckWindow_ != 0 && e.window == wmCheckWindow_) {
@@ -159,13 +159,18 @@ void LinuxAccessibility::clientListChanged() {
     for (XWindowId w : clients_.update(list)) windowGone(w);
     // What is known about ids that left the list goes with them.
     std::erase_if(pidCache_, [this](const auto& entry) { return !clients_.listed(entry.first); });
+    std::vector<XWindowId> stillListed;
+    noOwner_.forEach([&](XWindowId w) {
+        if (clients_.listed(w)) stillListed.push_back(w);
+    });
+    noOwner_ = WindowIdSet(stillListed);
     takeNewClients();
 }
 
 // One slice of the new ids now; the rest later on the main queue, so that the events and work
 // waiting in between are not held up by a long list.
 void LinuxAccessibility::takeNewClients() {
-    const auto fresh = clients_.next(kClientSlice);
+    const auto fresh = clients_.next(ClientListTracker::kSlice);
     const auto owners = windowPids(fresh);
     for (size_t i = 0; i < fresh.size(); ++i) {
         const XWindowId w = fresh[i];
@@ -199,8 +204,8 @@ void LinuxAccessibility::windowGone(XWindowId window) {
     registry_->lastFrames.erase(window);
     if (registry_->goneReported.count(window)) return;
     auto owner = pidCache_.find(window);
-    if (owner == pidCache_.end() || !owner->second) return;
-    const Pid pid = *owner->second;
+    if (owner == pidCache_.end()) return;
+    const Pid pid = owner->second;
     pidCache_.erase(owner);
     registry_->goneReported.insert(window);
     deliver(window, pid, ax::kUIElementDestroyed);

@@ -73,7 +73,7 @@ std::vector<std::optional<Pid>> LinuxAccessibility::windowPids(std::span<const X
     for (size_t i = 0; i < windows.size(); ++i) {
         if (auto it = pidCache_.find(windows[i]); it != pidCache_.end()) {
             pids[i] = it->second;
-        } else {
+        } else if (!noOwner_.contains(windows[i])) {
             unknown.push_back(windows[i]);
             where.push_back(i);
         }
@@ -87,7 +87,8 @@ std::vector<std::optional<Pid>> LinuxAccessibility::windowPids(std::span<const X
         pids[where[k]] = pid;
         // A negative answer is kept only while the id is listed: the list's change lets it go,
         // so no id outside it can fill the cache.
-        if (pid || clients_.listed(unknown[k])) pidCache_[unknown[k]] = pid;
+        if (pid) pidCache_[unknown[k]] = *pid;
+        else if (clients_.listed(unknown[k])) noOwner_.insert(unknown[k]);
     }
     return pids;
 }
@@ -127,8 +128,8 @@ double LinuxAccessibility::timeoutFor(const AXElement& element) const {
     if (auto it = timeouts_.find(element.handle()); it != timeouts_.end()) return it->second;
     if (!isApplication(element)) {
         auto cached = pidCache_.find(static_cast<XWindowId>(element.handle()));
-        if (cached != pidCache_.end() && cached->second) {
-            auto app = timeouts_.find(kApplicationTag | static_cast<uint32_t>(*cached->second));
+        if (cached != pidCache_.end()) {
+            auto app = timeouts_.find(kApplicationTag | static_cast<uint32_t>(cached->second));
             if (app != timeouts_.end()) return app->second;
         }
     }

@@ -5,6 +5,7 @@
 #include "platform/Accessibility.h"
 #include "platform/MainQueue.h"
 #include "platform/linux/ClientListTracker.h"
+#include "platform/linux/WindowIdSet.h"
 #include "platform/linux/X11Connection.h"
 
 #include <map>
@@ -29,7 +30,7 @@ class LinuxScreens;
 // - Owners are cached per window, answers of "no process" and "not a window" too, for as long
 //   as the window is listed in _NET_CLIENT_LIST. Any client may set that list, to a quarter
 //   million made-up ids: a change is read in linear time, and the new ids are looked at in
-//   slices of kClientSlice, each asked of the server in one batch, the rest on the main queue.
+//   slices (ClientListTracker::kSlice), each asked of the server in one batch, the rest on the main queue.
 // - AXWindows lists an application's clients from _NET_CLIENT_LIST_STACKING, front to back, with
 //   minimized ones; docks and desktop windows are not application windows and are left out.
 // - Subroles: a normal window is "AXStandardWindow"; a dialog (by type, or a transient window
@@ -74,8 +75,6 @@ public:
     std::optional<Pid> windowPid(XWindowId window);
     // The owners of many windows, asked of the server in one batch for those not cached.
     std::vector<std::optional<Pid>> windowPids(std::span<const XWindowId> windows);
-    // New client-list ids looked at in one go on the main thread.
-    static constexpr size_t kClientSlice = 4096;
     // Whether a client is an application's window (not a dock or the desktop).
     bool isApplicationWindow(XWindowId window);
     // Whether a client is minimized (_NET_WM_STATE_HIDDEN or iconic WM_STATE); none when gone.
@@ -123,7 +122,8 @@ private:
     LinuxScreens& screens_;
     MainQueue& queue_;
     std::map<uint64_t, double> timeouts_;
-    std::unordered_map<XWindowId, std::optional<Pid>> pidCache_;  // none: no process, or no window
+    std::unordered_map<XWindowId, Pid> pidCache_;
+    WindowIdSet noOwner_;  // listed ids that name no window, or none whose process we can name
     std::optional<Point> origin_;
     std::optional<bool> trusted_;
     XWindowId wmCheckWindow_ = 0;  // the window manager's check window behind trusted_

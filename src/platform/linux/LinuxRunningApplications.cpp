@@ -99,7 +99,7 @@ void LinuxRunningApplications::refresh(bool initial) {
 // later ones a slice at a time, the rest on the main queue.
 void LinuxRunningApplications::takeNewClients(bool initial) {
     do {
-        const auto fresh = clients_.next(LinuxAccessibility::kClientSlice);
+        const auto fresh = clients_.next(ClientListTracker::kSlice);
         const auto pids = ax_.windowPids(fresh);
         // A window without a process we can name cannot be addressed by pid: left out.
         for (size_t i = 0; i < fresh.size(); ++i)

@@ -12,14 +12,46 @@ LinuxScreens::LinuxScreens(X11Connection& x, MainQueue& queue) : x_(x), queue_(q
     x_.selectInput(x_.root(), propertyChangeMask);
     const XAtomId workArea = x_.atom("_NET_WORKAREA");
     const XAtomId currentDesktop = x_.atom("_NET_CURRENT_DESKTOP");
-    events_ = x_.onEvent([this, workArea, currentDesktop](const X11Event& event) {
+    const XAtomId clientList = x_.atom("_NET_CLIENT_LIST");
+    events_ = x_.onEvent([this, workArea, currentDesktop, clientList](const X11Event& event) {
         if (event.kind == X11Event::Kind::screensChanged) {
             post(Notification::screenParametersChanged);
         } else if (event.kind == X11Event::Kind::property && event.window == x_.root()) {
             if (event.atom == workArea) post(Notification::screenParametersChanged);
             else if (event.atom == currentDesktop) post(Notification::activeSpaceDidChange);
+            else if (event.atom == clientList) clientListChanged();
         }
     });
+    clientListChanged();
+}
+
+void LinuxScreens::clientListChanged() {
+    const auto list = x_.windowList(x_.root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
+    clients_.update(list);
+    forgetUnlisted(WindowIdSet(list));
+    checkNewClients();
+}
+
+void LinuxScreens::checkNewClients() {
+    const auto fresh = clients_.next(ClientListTracker::kSlice);
+    const auto answers = x_.properties(fresh, x_.atom("_NET_WM_STRUT_PARTIAL"), 0);
+    for (size_t i = 0; i < fresh.size(); ++i)
+        if (!answers[i].windowExists) notWindows_.insert(fresh[i]);
+    if (clients_.hasWaiting() && !clientSliceQueued_) {
+        clientSliceQueued_ = true;
+        queue_.post(lifetime_.guard([this] {
+            clientSliceQueued_ = false;
+            checkNewClients();
+        }));
+    }
+}
+
+void LinuxScreens::forgetUnlisted(const WindowIdSet& listed) const {
+    std::vector<XWindowId> stillNot;
+    notWindows_.forEach([&](XWindowId w) {
+        if (listed.contains(w)) stillNot.push_back(w);
+    });
+    notWindows_ = WindowIdSet(stillNot);
 }
 
 void LinuxScreens::post(Notification notification) {
@@ -86,11 +118,13 @@ std::optional<std::string> LinuxScreens::identityName(const Display& display) co
 std::optional<std::vector<LinuxScreens::StrutPartial>> LinuxScreens::struts() const {
     auto clients = x_.windowList(x_.root(), "_NET_CLIENT_LIST");
     if (!clients) return std::nullopt;
-    const std::unordered_set<XWindowId> listed(clients->begin(), clients->end());
-    std::erase_if(notWindows_, [&](XWindowId w) { return !listed.count(w); });
+    // Each id once; those known to name no window, which stay so while listed, not again.
+    const WindowIdSet listed(*clients);
+    forgetUnlisted(listed);
     std::vector<XWindowId> windows;
-    for (XWindowId w : listed)
-        if (!notWindows_.count(w)) windows.push_back(w);
+    listed.forEach([&](XWindowId w) {
+        if (!notWindows_.contains(w)) windows.push_back(w);
+    });
 
     const auto partial = x_.properties(windows, x_.atom("_NET_WM_STRUT_PARTIAL"), 12);
     std::vector<XWindowId> plainOnly;
