@@ -8,10 +8,10 @@
 
 namespace tessane::linux_backend {
 
-// One reader's view of a client list (_NET_CLIENT_LIST) that any client may set, to any number of
-// ids: which ids are listed now, which of them the reader has taken in, and which new ones still
-// wait. Every step is linear in the list (flat hash sets), so a list of a quarter million made-up ids
-// costs milliseconds; the reader takes the waiting ids in slices it can afford.
+// One reader's view of a client list (_NET_CLIENT_LIST) that any client may set, to any number
+// of ids: which ids are listed now, which of them the reader has taken in, and which new ones
+// still wait. Every step is linear in the list (flat hash sets), so a list of a quarter million
+// made-up ids costs milliseconds; the reader takes the waiting ids in slices it can afford.
 class ClientListTracker {
 public:
     // Ids a reader takes in at once on the main thread: a few milliseconds of X requests.

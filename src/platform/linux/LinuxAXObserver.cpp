@@ -159,11 +159,7 @@ void LinuxAccessibility::clientListChanged() {
     for (XWindowId w : clients_.update(list)) windowGone(w);
     // What is known about ids that left the list goes with them.
     std::erase_if(pidCache_, [this](const auto& entry) { return !clients_.listed(entry.first); });
-    std::vector<XWindowId> stillListed;
-    noOwner_.forEach([&](XWindowId w) {
-        if (clients_.listed(w)) stillListed.push_back(w);
-    });
-    noOwner_ = WindowIdSet(stillListed);
+    noOwner_.keepIf([this](XWindowId w) { return clients_.listed(w); });
     takeNewClients();
 }
 

@@ -32,10 +32,10 @@ class LinuxAccessibility;
 //   LinuxAccessibility::windowPid names it), plus the processes we launched that have no
 //   window yet (isFinishedLaunching false). A change of the list is read in linear time and its
 //   new windows taken in slices (the first at once, the rest on the main queue), so that a list
-//   any client may fill with made-up ids does not hold the main thread. Its bundle identifier is the desktop-file id of its
-//   windows (DesktopAppIndex: StartupWMClass, WM_CLASS, then the executable), or the entry we
-//   launched it from; its path is that entry and its name the entry's Name (else the WM_CLASS
-//   class, else the process name). The order is the order in which we first saw each one.
+//   any client may fill with made-up ids does not hold the main thread.
+// - An application's bundle identifier is the desktop-file id of its windows (DesktopAppIndex:
+//   StartupWMClass, WM_CLASS, then the executable), or the entry we launched it from; its path
+//   is that entry and its name the entry's Name (else the WM_CLASS class, else the process name). The order is the order in which we first saw each one.
 // - Hidden means hidden by hide() and every one of its windows still minimized.
 // - Activation policy: regular with application windows; accessory when it only has docks or
 //   desktop windows.

@@ -28,7 +28,7 @@ LinuxScreens::LinuxScreens(X11Connection& x, MainQueue& queue) : x_(x), queue_(q
 void LinuxScreens::clientListChanged() {
     const auto list = x_.windowList(x_.root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
     clients_.update(list);
-    forgetUnlisted(WindowIdSet(list));
+    notWindows_.keepIf([this](XWindowId w) { return clients_.listed(w); });
     checkNewClients();
 }
 
@@ -46,13 +46,6 @@ void LinuxScreens::checkNewClients() {
     }
 }
 
-void LinuxScreens::forgetUnlisted(const WindowIdSet& listed) const {
-    std::vector<XWindowId> stillNot;
-    notWindows_.forEach([&](XWindowId w) {
-        if (listed.contains(w)) stillNot.push_back(w);
-    });
-    notWindows_ = WindowIdSet(stillNot);
-}
 
 void LinuxScreens::post(Notification notification) {
     queue_.post(lifetime_.guard([this, notification] { deliver(notification); }));
@@ -120,7 +113,7 @@ std::optional<std::vector<LinuxScreens::StrutPartial>> LinuxScreens::struts() co
     if (!clients) return std::nullopt;
     // Each id once; those known to name no window, which stay so while listed, not again.
     const WindowIdSet listed(*clients);
-    forgetUnlisted(listed);
+    notWindows_.keepIf([&](XWindowId w) { return listed.contains(w); });
     std::vector<XWindowId> windows;
     listed.forEach([&](XWindowId w) {
         if (!notWindows_.contains(w)) windows.push_back(w);

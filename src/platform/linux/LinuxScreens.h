@@ -63,7 +63,6 @@ private:
     void post(Notification notification);
     void clientListChanged();
     void checkNewClients();
-    void forgetUnlisted(const WindowIdSet& listed) const;
 
     X11Connection& x_;
     MainQueue& queue_;

@@ -27,6 +27,16 @@ public:
             if (id != 0) f(id);
     }
 
+    // Keeps the ids for which `keep` holds.
+    template <typename F>
+    void keepIf(F keep) {
+        std::vector<XWindowId> kept;
+        forEach([&](XWindowId id) {
+            if (keep(id)) kept.push_back(id);
+        });
+        *this = WindowIdSet(kept);
+    }
+
 private:
     size_t slotFor(XWindowId id) const;
     void grow();
