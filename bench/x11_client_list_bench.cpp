@@ -5,7 +5,8 @@
 //     then the window manager's own list back (every made-up id leaves);
 //   - the longest single stall of the main thread (the event handling, then each slice the
 //     backends left on the main queue), the total until the queue is idle, and the slices;
-//   - screens() (struts of every listed client) right after the first change and once more.
+//   - screens() (struts of every listed client) right after the first change and once more;
+//   - a real application's AXWindows while the same ids fill _NET_CLIENT_LIST_STACKING.
 // Also the start-up of the backends while a long list is set.
 // Usage: x11_client_list_bench [sizes...]   (default 10000 262144)
 #include "platform/linux/LinuxAccessibility.h"
@@ -89,11 +90,12 @@ Figure takeIn(linux_backend::X11Connection& x, StepQueue& queue) {
 // The second client: sets the list as any client may.
 struct Hostile {
     Display* display = nullptr;
-    Atom clientList = 0;
+    Atom clientList = 0, stackingList = 0;
     std::vector<long> managed;  // the window manager's own list
 
-    void set(const std::vector<long>& ids) {
-        XChangeProperty(display, DefaultRootWindow(display), clientList, XA_WINDOW, 32, PropModeReplace,
+    void set(const std::vector<long>& ids) { set(clientList, ids); }
+    void set(Atom list, const std::vector<long>& ids) {
+        XChangeProperty(display, DefaultRootWindow(display), list, XA_WINDOW, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(ids.data()), static_cast<int>(ids.size()));
         XSync(display, False);
     }
@@ -145,6 +147,7 @@ int main(int argc, char** argv) {
     Hostile hostile;
     hostile.display = XOpenDisplay(server->display().c_str());
     hostile.clientList = XInternAtom(hostile.display, "_NET_CLIENT_LIST", False);
+    hostile.stackingList = XInternAtom(hostile.display, "_NET_CLIENT_LIST_STACKING", False);
     auto x = linux_backend::X11Connection::open(server->display().c_str());
     if (!hostile.display || !x) {
         std::fprintf(stderr, "x11_client_list_bench: cannot connect\n");
@@ -194,6 +197,20 @@ int main(int argc, char** argv) {
         hostile.set(hostile.managed);
         print("back to the managed list", takeIn(*x, queue));
         if (apps.runningApplications().size() != clients.size()) ++failures;  // the real ones stay
+
+        const auto stacking = x->windowList(x->root(), "_NET_CLIENT_LIST_STACKING");
+        hostile.set(hostile.stackingList, ids);
+        x->sync();
+        const AXElement app = ax.applicationElement(clients.front()->pid());
+        for (int i = 0; i < 2; ++i) {
+            const double t0 = clockSeconds();
+            auto windows = ax.copyAttribute(app, ax::kWindows);
+            std::printf("  AXWindows, stacking list %-8s total %9.1f ms\n", i == 0 ? "set" : "again",
+                        (clockSeconds() - t0) * 1e3);
+            if (!windows.ok() || !windows.value.asArray() || windows.value.asArray()->size() != 1) ++failures;
+        }
+        if (stacking) hostile.set(hostile.stackingList, std::vector<long>(stacking->begin(), stacking->end()));
+        takeIn(*x, queue);
     }
     XCloseDisplay(hostile.display);
     return failures == 0 ? 0 : 2;

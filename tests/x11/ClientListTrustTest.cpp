@@ -51,11 +51,12 @@ protected:
     int heard(N n, Pid pid) { return static_cast<int>(std::count(heard_.begin(), heard_.end(), std::pair{n, pid})); }
     bool running(Pid pid) { return apps_->runningApplication(pid).has_value(); }
 
-    // Has `client` replace the client list with `count` made-up ids around the ids listed now
+    // Has `client` replace the client list (or with "stack", the stacking list) with `count`
+    // made-up ids around the ids listed now
     // and a new unmapped window of its own; answers that window and one of the made-up ids
     // (in the client's own id range, so that its X-Resource answer would be the client's pid).
-    std::pair<XWindowId, XWindowId> listMadeUpIds(Client& client, int count) {
-        client.process->writeLine("list " + std::to_string(count));
+    std::pair<XWindowId, XWindowId> listMadeUpIds(Client& client, int count, const std::string& command = "list") {
+        client.process->writeLine(command + " " + std::to_string(count));
         auto line = client.process->waitForLine("listed ", 10s);
         EXPECT_TRUE(line);
         std::istringstream in(line.value_or(""));
@@ -118,6 +119,31 @@ TEST_F(ClientListTrustTest, AHostileClientListIsTakenInAndTheRealWindowsInItAreS
     EXPECT_EQ(ax_->windowPid(madeUp), std::nullopt);
     EXPECT_EQ(screens_->screens().at(0).visibleFrame, Rect(0, 0, 1920, 1040));
     (void)dock;
+}
+
+TEST_F(ClientListTrustTest, AHostileStackingListLendsNoMadeUpWindowsToAnyProcess) {
+    auto& other = startClient({"--class", "other.Other"});
+    auto& hostile = startClient({"--class", "hostile.Hostile", "--windows", "0"});
+    const Pid otherPid = other.process->pid(), hostilePid = hostile.process->pid();
+    const auto [own, madeUp] = listMadeUpIds(hostile, 6000, "stack");
+    x_->sync();
+    ASSERT_TRUE(runUntil([&] {
+        const auto front = ax_->clientsFrontToBack();
+        return std::find(front.begin(), front.end(), own) != front.end();
+    }));
+
+    auto windowsOf = [&](Pid pid) {
+        std::vector<XWindowId> out;
+        auto v = ax_->copyAttribute(ax_->applicationElement(pid), ax::kWindows);
+        if (v.ok() && v.value.asArray())
+            for (auto& e : *v.value.asArray()) out.push_back(static_cast<XWindowId>(e.asElement()->handle()));
+        return out;
+    };
+    // For the made-up ids in the hostile client's own range, the server would name its process.
+    EXPECT_EQ(windowsOf(hostilePid), std::vector<XWindowId>{own});
+    EXPECT_EQ(windowsOf(otherPid), other.windows);
+    EXPECT_EQ(ax_->windowPid(madeUp), std::nullopt);
+    EXPECT_EQ(windowsOf(hostilePid), std::vector<XWindowId>{own});  // asked again, from what is kept
 }
 
 TEST_F(ClientListTrustTest, AWindowClaimingAnotherProcesssPidBelongsToItsOwnProcess) {

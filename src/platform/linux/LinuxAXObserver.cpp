@@ -159,7 +159,7 @@ void LinuxAccessibility::clientListChanged() {
     for (XWindowId w : clients_.update(list)) windowGone(w);
     // What is known about ids that left the list goes with them.
     std::erase_if(pidCache_, [this](const auto& entry) { return !clients_.listed(entry.first); });
-    noOwner_.keepIf([this](XWindowId w) { return clients_.listed(w); });
+    noOwner_.keepIf([this](XWindowId w) { return listedAnywhere(w); });
     takeNewClients();
 }
 

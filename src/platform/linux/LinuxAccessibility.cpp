@@ -88,7 +88,7 @@ std::vector<std::optional<Pid>> LinuxAccessibility::windowPids(std::span<const X
         // A negative answer is kept only while the id is listed: the list's change lets it go,
         // so no id outside it can fill the cache.
         if (pid) pidCache_[unknown[k]] = *pid;
-        else if (clients_.listed(unknown[k])) noOwner_.insert(unknown[k]);
+        else if (listedAnywhere(unknown[k])) noOwner_.insert(unknown[k]);
     }
     return pids;
 }
@@ -144,9 +144,21 @@ Point LinuxAccessibility::origin() {
 std::vector<XWindowId> LinuxAccessibility::clientsFrontToBack() {
     auto stacking = x_.windowList(x_.root(), "_NET_CLIENT_LIST_STACKING");
     if (!stacking) stacking = x_.windowList(x_.root(), "_NET_CLIENT_LIST");
-    std::vector<XWindowId> out(stacking ? stacking->rbegin() : std::vector<XWindowId>::reverse_iterator{},
-                               stacking ? stacking->rend() : std::vector<XWindowId>::reverse_iterator{});
-    return out;
+    if (!stacking) return {};
+    noteStacking(*stacking);
+    return std::vector<XWindowId>(stacking->rbegin(), stacking->rend());
+}
+
+// Any client may set the stacking list too; what is cached about its ids goes when they leave.
+void LinuxAccessibility::noteStacking(const std::vector<XWindowId>& stacking) {
+    if (stacking == stacking_) return;
+    stacking_ = stacking;
+    stackingSet_ = WindowIdSet(stacking_);
+    noOwner_.keepIf([this](XWindowId w) { return listedAnywhere(w); });
+}
+
+bool LinuxAccessibility::listedAnywhere(XWindowId window) const {
+    return clients_.listed(window) || stackingSet_.contains(window);
 }
 
 bool LinuxAccessibility::isApplicationWindow(XWindowId window) {

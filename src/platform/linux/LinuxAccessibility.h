@@ -28,7 +28,7 @@ class LinuxScreens;
 //   for the client that made it (X-Resource); its own _NET_WM_PID, which it may set to any
 //   number, counts only where the server cannot tell (a remote client, no extension).
 // - Owners are cached per window, answers of "no process" and "not a window" too, for as long
-//   as the window is listed in _NET_CLIENT_LIST. Any client may set that list, to a quarter
+//   as the window is listed in _NET_CLIENT_LIST or _NET_CLIENT_LIST_STACKING. Any client may set that list, to a quarter
 //   million made-up ids: a change is read in linear time, and the new ids are looked at in
 //   slices (ClientListTracker::kSlice), each asked of the server in one batch: the first at
 //   once, the rest on the main queue.
@@ -115,6 +115,8 @@ private:
     void watchWindow(XWindowId window);
     void clientListChanged();
     void takeNewClients();
+    void noteStacking(const std::vector<XWindowId>& stacking);
+    bool listedAnywhere(XWindowId window) const;
     void windowGone(XWindowId window);
     void deliver(XWindowId window, Pid pid, const char* notification);
     friend class LinuxAXObserver;
@@ -130,6 +132,8 @@ private:
     XWindowId wmCheckWindow_ = 0;  // the window manager's check window behind trusted_
     ClientListTracker clients_;
     bool clientSliceQueued_ = false;
+    std::vector<XWindowId> stacking_;  // the stacking list as last read, and as a set
+    WindowIdSet stackingSet_;
     std::shared_ptr<Registry> registry_;
     Subscription events_;
     LifetimeToken lifetime_;

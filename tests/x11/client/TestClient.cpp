@@ -20,6 +20,7 @@
 // "list N": play a hostile client that replaces the root's _NET_CLIENT_LIST with N made-up ids
 // (half of them in this client's own id range, none a window), the ids listed before and one
 // new unmapped window of its own spread among them; prints "listed 0x<new window> 0x<a made-up id>".
+// "stack N": the same with _NET_CLIENT_LIST_STACKING.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xlib-xcb.h>  // the client's resource id range
@@ -168,12 +169,12 @@ void say(const std::string& line) {
 
 // Made-up ids: the top of this client's own range (never allocated by a short-lived client)
 // and ids of clients that are not connected (high client numbers).
-void listMadeUpIds(const Options& o, long count) {
+void listMadeUpIds(const Options& o, long count, const char* property) {
     Atom type;
     int format;
     unsigned long n = 0, after;
     unsigned char* data = nullptr;
-    const Atom clientList = XInternAtom(display, "_NET_CLIENT_LIST", False);
+    const Atom clientList = XInternAtom(display, property, False);
     std::vector<long> before;
     if (XGetWindowProperty(display, DefaultRootWindow(display), clientList, 0, 1 << 18, False, XA_WINDOW, &type,
                            &format, &n, &after, &data) == Success && data) {
@@ -279,7 +280,9 @@ int main(int argc, char** argv) {
             buffer[n] = 0;
             std::string commands(buffer);
             if (auto at = commands.find("list "); at != std::string::npos)
-                listMadeUpIds(o, std::atol(commands.c_str() + at + 5));
+                listMadeUpIds(o, std::atol(commands.c_str() + at + 5), "_NET_CLIENT_LIST");
+            if (auto at = commands.find("stack "); at != std::string::npos)
+                listMadeUpIds(o, std::atol(commands.c_str() + at + 6), "_NET_CLIENT_LIST_STACKING");
             if (commands.find("unfullscreen") != std::string::npos) {
                 for (Window w : windows) requestFullscreen(w, false);
             } else if (commands.find("fullscreen") != std::string::npos) {
