@@ -70,13 +70,10 @@ struct Figure {
     int slices = 0;
 };
 
-// The event that tells of the change, then every slice left on the queue.
-Figure takeIn(linux_backend::X11Connection& x, StepQueue& queue) {
-    x.sync();  // the other client's change was made before: its event is here now
+// Every slice left on the queue, after what took `first` seconds.
+Figure drain(StepQueue& queue, double start, double first) {
     Figure f;
-    const double start = clockSeconds();
-    x.processEvents();
-    f.longest = clockSeconds() - start;
+    f.longest = first;
     for (;;) {
         const double t0 = clockSeconds();
         if (!queue.runOne()) break;
@@ -85,6 +82,14 @@ Figure takeIn(linux_backend::X11Connection& x, StepQueue& queue) {
     }
     f.total = clockSeconds() - start;
     return f;
+}
+
+// The event that tells of the change, then every slice left on the queue.
+Figure takeIn(linux_backend::X11Connection& x, StepQueue& queue) {
+    x.sync();  // the other client's change was made before: its event is here now
+    const double start = clockSeconds();
+    x.processEvents();
+    return drain(queue, start, clockSeconds() - start);
 }
 
 // The second client: sets the list as any client may.
@@ -170,8 +175,11 @@ int main(int argc, char** argv) {
         linux_backend::LinuxScreens screens(*x, queue);
         linux_backend::LinuxAccessibility ax(*x, screens, queue);
         linux_backend::LinuxRunningApplications apps(*x, ax, catalog, queue);
-        const double built = clockSeconds() - t0;
-        std::printf("  start-up with %ld ids listed       %9.1f ms   (%zu applications)\n", sizes.back(), built * 1e3,
+        const size_t atOnce = apps.runningApplications().size();
+        const auto f = drain(queue, t0, clockSeconds() - t0);
+        std::printf("  start-up with %ld ids listed", sizes.back());
+        print("", f);
+        std::printf("  (applications known at once: %zu, after the slices: %zu)\n", atOnce,
                     apps.runningApplications().size());
         hostile.set(hostile.managed);
         takeIn(*x, queue);

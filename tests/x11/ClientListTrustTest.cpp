@@ -121,6 +121,22 @@ TEST_F(ClientListTrustTest, AHostileClientListIsTakenInAndTheRealWindowsInItAreS
     (void)dock;
 }
 
+TEST_F(ClientListTrustTest, AtTheStartALongHostileListIsTakenInSlicesAndNothingIsToldLaunched) {
+    auto& other = startClient({"--class", "other.Other"});
+    auto& hostile = startClient({"--class", "hostile.Hostile", "--windows", "0"});
+    const Pid otherPid = other.process->pid(), hostilePid = hostile.process->pid();
+    const auto own = listMadeUpIds(hostile, 3 * static_cast<int>(linux_backend::ClientListTracker::kSlice)).first;
+    x_->sync();
+    ASSERT_TRUE(runUntil([&] { return ax_->windowPid(own) == hostilePid; }));
+
+    linux_backend::LinuxRunningApplications started(*x_, *ax_, *catalog_, *queue_);
+    std::vector<Pid> launched;
+    auto told = started.observe(N::didLaunch, [&](const RunningApplication& a) { launched.push_back(a.pid); });
+    ASSERT_TRUE(runUntil([&] { return started.runningApplication(hostilePid) && started.runningApplication(otherPid); }));
+    runUntil([] { return false; }, 0.3);
+    EXPECT_TRUE(launched.empty());
+}
+
 TEST_F(ClientListTrustTest, AHostileStackingListLendsNoMadeUpWindowsToAnyProcess) {
     auto& other = startClient({"--class", "other.Other"});
     auto& hostile = startClient({"--class", "hostile.Hostile", "--windows", "0"});

@@ -56,8 +56,10 @@ LinuxRunningApplications::LinuxRunningApplications(X11Connection& x, LinuxAccess
     x_.selectInput(x_.root(), kPropertyChangeMask | kStructureNotifyMask);
     events_ = x_.onEvent([this](const X11Event& e) { onEvent(e); });
     refresh(/*initial=*/true);
-    if (auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW"); active && !active->empty())
+    if (auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW"); active && !active->empty()) {
+        takeOutOfTurn((*active)[0]);
         if (auto it = windowOwners_.find((*active)[0]); it != windowOwners_.end()) activePid_ = it->second;
+    }
 }
 
 LinuxRunningApplications::~LinuxRunningApplications() {
@@ -92,26 +94,34 @@ void LinuxRunningApplications::onEvent(const X11Event& e) {
 void LinuxRunningApplications::refresh(bool initial) {
     const auto clients = x_.windowList(x_.root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
     for (XWindowId w : clients_.update(clients)) removeWindow(w);
-    takeNewClients(initial);
+    if (initial) listedAtStart_ = WindowIdSet(clients);
+    takeNewClients();
 }
 
-// The windows that are there when we start are all taken in before the constructor returns;
-// later ones a slice at a time, the rest on the main queue.
-void LinuxRunningApplications::takeNewClients(bool initial) {
-    do {
-        const auto fresh = clients_.next(ClientListTracker::kSlice);
-        const auto pids = ax_.windowPids(fresh);
-        // A window without a process we can name cannot be addressed by pid: left out.
-        for (size_t i = 0; i < fresh.size(); ++i)
-            if (pids[i]) addWindow(fresh[i], *pids[i], initial);
-    } while (initial && clients_.hasWaiting());
-    if (clients_.hasWaiting() && !clientSliceQueued_) {
-        clientSliceQueued_ = true;
-        queue_.post(lifetime_.guard([this] {
-            clientSliceQueued_ = false;
-            takeNewClients(false);
-        }));
+// A slice of the new windows now, the rest on the main queue. The windows listed when we
+// started are taken in the same way, and none of them is told as launched.
+void LinuxRunningApplications::takeNewClients() {
+    const auto fresh = clients_.next(ClientListTracker::kSlice);
+    const auto pids = ax_.windowPids(fresh);
+    // A window without a process we can name cannot be addressed by pid: left out.
+    for (size_t i = 0; i < fresh.size(); ++i)
+        if (pids[i]) addWindow(fresh[i], *pids[i], listedAtStart_.contains(fresh[i]));
+    if (!clients_.hasWaiting()) {
+        listedAtStart_.clear();
+        return;
     }
+    if (clientSliceQueued_) return;
+    clientSliceQueued_ = true;
+    queue_.post(lifetime_.guard([this] {
+        clientSliceQueued_ = false;
+        takeNewClients();
+    }));
+}
+
+// A window that matters before its turn in the list came (the active one).
+void LinuxRunningApplications::takeOutOfTurn(XWindowId window) {
+    if (!clients_.take(window)) return;
+    if (auto pid = ax_.windowPid(window)) addWindow(window, *pid, listedAtStart_.contains(window));
 }
 
 void LinuxRunningApplications::addWindow(XWindowId window, Pid pid, bool initial) {
@@ -213,11 +223,8 @@ void LinuxRunningApplications::activeWindowChanged() {
     if (window == 0) return;
     if (!windowOwners_.count(window)) {
         // Activated before its turn in the list came, or before the list told us.
-        if (clients_.take(window)) {
-            if (auto pid = ax_.windowPid(window)) addWindow(window, *pid, false);
-        } else if (!clients_.taken(window)) {
-            refresh(false);
-        }
+        if (!clients_.listed(window)) refresh(false);
+        takeOutOfTurn(window);
     }
     auto owner = windowOwners_.find(window);
     if (owner == windowOwners_.end() || owner->second == activePid_) return;

@@ -6,6 +6,7 @@
 #include "platform/RunningApplications.h"
 #include "platform/linux/ClientListTracker.h"
 #include "platform/linux/DesktopAppIndex.h"
+#include "platform/linux/WindowIdSet.h"
 #include "platform/linux/X11Connection.h"
 
 #include <array>
@@ -32,7 +33,8 @@ class LinuxAccessibility;
 //   LinuxAccessibility::windowPid names it), plus the processes we launched that have no
 //   window yet (isFinishedLaunching false). A change of the list is read in linear time and its
 //   new windows taken in slices (the first at once, the rest on the main queue), so that a list
-//   any client may fill with made-up ids does not hold the main thread.
+//   any client may fill with made-up ids does not hold the main thread; at the start too, so
+//   that with more than a slice of ids listed, some windows are known only a moment later.
 // - An application's bundle identifier is the desktop-file id of its windows (DesktopAppIndex:
 //   StartupWMClass, WM_CLASS, then the executable), or the entry we launched it from; its path
 //   is that entry and its name the entry's Name (else the WM_CLASS class, else the process name). The order is the order in which we first saw each one.
@@ -110,7 +112,8 @@ private:
 
     void onEvent(const X11Event& event);
     void refresh(bool initial);
-    void takeNewClients(bool initial);
+    void takeNewClients();
+    void takeOutOfTurn(XWindowId window);
     void addWindow(XWindowId window, Pid pid, bool initial);
     void removeWindow(XWindowId window);
     void activeWindowChanged();
@@ -144,6 +147,7 @@ private:
     std::unordered_map<XWindowId, Pid> windowOwners_;
     ClientListTracker clients_;
     bool clientSliceQueued_ = false;
+    WindowIdSet listedAtStart_;  // while the windows there when we started are taken in
     Pid activePid_ = 0;
     uint64_t nextOrder_ = 1;
     std::optional<linux_desktop::DesktopAppIndex> index_;
