@@ -6,7 +6,7 @@
 //   - the longest single stall of the main thread (the event handling, then each slice the
 //     backends left on the main queue), the total until the queue is idle, and the slices;
 //   - screens() (struts of every listed client) right after the first change and once more;
-//   - a real application's AXWindows while the same ids fill _NET_CLIENT_LIST_STACKING.
+//   - the same ids set as _NET_CLIENT_LIST_STACKING, then a real application's AXWindows.
 // Also the start-up of the backends while a long list is set.
 // Usage: x11_client_list_bench [sizes...]   (default 10000 262144)
 #include "platform/linux/LinuxAccessibility.h"
@@ -177,8 +177,7 @@ int main(int argc, char** argv) {
         linux_backend::LinuxRunningApplications apps(*x, ax, catalog, queue);
         const size_t atOnce = apps.runningApplications().size();
         const auto f = drain(queue, t0, clockSeconds() - t0);
-        std::printf("  start-up with %ld ids listed", sizes.back());
-        print("", f);
+        print(("start-up, " + std::to_string(sizes.back()) + " ids listed").c_str(), f);
         std::printf("  (applications known at once: %zu, after the slices: %zu)\n", atOnce,
                     apps.runningApplications().size());
         hostile.set(hostile.managed);
@@ -208,12 +207,12 @@ int main(int argc, char** argv) {
 
         const auto stacking = x->windowList(x->root(), "_NET_CLIENT_LIST_STACKING");
         hostile.set(hostile.stackingList, ids);
-        x->sync();
+        print("stacking list change", takeIn(*x, queue));
         const AXElement app = ax.applicationElement(clients.front()->pid());
         for (int i = 0; i < 2; ++i) {
             const double t0 = clockSeconds();
             auto windows = ax.copyAttribute(app, ax::kWindows);
-            std::printf("  AXWindows, stacking list %-8s total %9.1f ms\n", i == 0 ? "set" : "again",
+            std::printf("  AXWindows %-24s total %9.1f ms\n", i == 0 ? "after it" : "once more",
                         (clockSeconds() - t0) * 1e3);
             if (!windows.ok() || !windows.value.asArray() || windows.value.asArray()->size() != 1) ++failures;
         }

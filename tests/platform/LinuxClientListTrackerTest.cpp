@@ -1,7 +1,11 @@
 #include "platform/linux/ClientListTracker.h"
 #include "platform/linux/WindowIdSet.h"
 
+#include "platform/sim/SimMainQueue.h"
+
 #include <gtest/gtest.h>
+
+#include <memory>
 
 #include <algorithm>
 
@@ -70,6 +74,35 @@ TEST(LinuxClientListTrackerTest, NewIdsWaitInListOrderAndTakenIdsThatLeaveAreHan
     EXPECT_EQ(t.next(10), (Ids{9, 4}));
     EXPECT_EQ(sorted(t.update({})), (Ids{4, 8, 9}));
     EXPECT_FALSE(t.hasWaiting());
+}
+
+TEST(LinuxClientListTrackerTest, SlicesAfterTheFirstRunOnTheQueueAndNotOnceTheTrackerIsGone) {
+    sim::SimMainQueue queue;
+    auto t = std::make_unique<ClientListTracker>();
+    const size_t slice = ClientListTracker::kSlice;
+    Ids list;
+    for (size_t i = 1; i <= 2 * slice + 10; ++i) list.push_back(i);
+    std::vector<size_t> slices;
+    auto handle = [&](const Ids& fresh) { slices.push_back(fresh.size()); };
+
+    t->update(list);
+    t->takeInSlices(queue, handle);
+    EXPECT_EQ(slices, (std::vector<size_t>{slice}));
+    t->takeInSlices(queue, handle);  // a second change before the queue ran: one more now, no second chain
+    queue.runPending();
+    EXPECT_EQ(slices, (std::vector<size_t>{slice, slice, 10}));
+    EXPECT_EQ(queue.pendingCount(), 0u);
+
+    // A change that leaves work waiting, then the tracker goes: the posted slice does nothing.
+    list.push_back(list.size() + 1);
+    list.push_back(list.size() + 1);
+    for (size_t i = 0; i < slice; ++i) list.push_back(100000 + i);
+    t->update(list);
+    t->takeInSlices(queue, handle);
+    EXPECT_EQ(slices.back(), slice);
+    t.reset();
+    queue.runPending();
+    EXPECT_EQ(slices.size(), 4u);
 }
 
 }  // namespace

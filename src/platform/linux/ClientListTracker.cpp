@@ -28,6 +28,23 @@ std::vector<XWindowId> ClientListTracker::next(size_t count) {
     return out;
 }
 
+void ClientListTracker::takeInSlices(MainQueue& queue, SliceHandler handle) {
+    queue_ = &queue;
+    handle_ = std::move(handle);
+    takeSlice();
+}
+
+void ClientListTracker::takeSlice() {
+    const auto fresh = next(kSlice);
+    if (!fresh.empty()) handle_(fresh);
+    if (!hasWaiting() || sliceQueued_) return;
+    sliceQueued_ = true;
+    queue_->post(lifetime_.guard([this] {
+        sliceQueued_ = false;
+        takeSlice();
+    }));
+}
+
 bool ClientListTracker::take(XWindowId window) {
     return listed(window) && taken_.insert(window);
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "base/Lifetime.h"
+#include "platform/MainQueue.h"
 #include "platform/linux/WindowIdSet.h"
 #include "platform/linux/X11Connection.h"
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 namespace tessane::linux_backend {
@@ -27,15 +30,26 @@ public:
     // False when it is not listed or was taken already.
     bool take(XWindowId window);
 
+    // Hands the next slice to `handle` now, and the rest a slice at a time later on `queue`
+    // (the latest handle given serves them). Nothing runs once the tracker is gone.
+    using SliceHandler = std::function<void(const std::vector<XWindowId>&)>;
+    void takeInSlices(MainQueue& queue, SliceHandler handle);
+
     bool listed(XWindowId window) const { return listed_.contains(window); }
     bool taken(XWindowId window) const { return taken_.contains(window); }
     bool hasWaiting() const { return cursor_ < waiting_.size(); }
 
 private:
+    void takeSlice();
+
     WindowIdSet listed_;
     WindowIdSet taken_;
     std::vector<XWindowId> waiting_;
     size_t cursor_ = 0;
+    MainQueue* queue_ = nullptr;
+    SliceHandler handle_;
+    bool sliceQueued_ = false;
+    LifetimeToken lifetime_;
 };
 
 }  // namespace tessane::linux_backend

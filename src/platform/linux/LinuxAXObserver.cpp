@@ -129,6 +129,8 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
             }
         } else if (e.atom == x_.atom("_NET_CLIENT_LIST")) {
             clientListChanged();
+        } else if (e.atom == x_.atom("_NET_CLIENT_LIST_STACKING")) {
+            stackingChanged();
         }
         return;
     }
@@ -160,13 +162,12 @@ void LinuxAccessibility::clientListChanged() {
     // What is known about ids that left the list goes with them.
     std::erase_if(pidCache_, [this](const auto& entry) { return !clients_.listed(entry.first); });
     noOwner_.keepIf([this](XWindowId w) { return listedAnywhere(w); });
-    takeNewClients();
+    clients_.takeInSlices(queue_, [this](const std::vector<XWindowId>& fresh) { takeNewClients(fresh); });
 }
 
-// One slice of the new ids now; the rest later on the main queue, so that the events and work
-// waiting in between are not held up by a long list.
-void LinuxAccessibility::takeNewClients() {
-    const auto fresh = clients_.next(ClientListTracker::kSlice);
+// A slice of the list's new ids (the first at once, the rest later on the main queue, so that
+// the events and work waiting in between are not held up by a long list).
+void LinuxAccessibility::takeNewClients(const std::vector<XWindowId>& fresh) {
     const auto owners = windowPids(fresh);
     for (size_t i = 0; i < fresh.size(); ++i) {
         const XWindowId w = fresh[i];
@@ -187,13 +188,15 @@ void LinuxAccessibility::takeNewClients() {
         if (watched) watchWindow(w);
         deliver(w, owner, ax::kWindowCreated);
     }
-    if (clients_.hasWaiting() && !clientSliceQueued_) {
-        clientSliceQueued_ = true;
-        queue_.post(lifetime_.guard([this] {
-            clientSliceQueued_ = false;
-            takeNewClients();
-        }));
-    }
+}
+
+// The stacking list, which any client may set too: its new ids are asked about in slices, so
+// that AXWindows finds the answers kept.
+void LinuxAccessibility::stackingChanged() {
+    const auto list = x_.windowList(x_.root(), "_NET_CLIENT_LIST_STACKING").value_or(std::vector<XWindowId>{});
+    noteStacking(list);
+    stacked_.update(list);
+    stacked_.takeInSlices(queue_, [this](const std::vector<XWindowId>& fresh) { windowPids(fresh); });
 }
 
 void LinuxAccessibility::windowGone(XWindowId window) {

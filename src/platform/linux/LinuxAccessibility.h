@@ -1,6 +1,5 @@
 #pragma once
 
-#include "base/Lifetime.h"
 #include "base/Signal.h"
 #include "platform/Accessibility.h"
 #include "platform/MainQueue.h"
@@ -114,7 +113,8 @@ private:
                             const std::string& notification);
     void watchWindow(XWindowId window);
     void clientListChanged();
-    void takeNewClients();
+    void takeNewClients(const std::vector<XWindowId>& fresh);
+    void stackingChanged();
     void noteStacking(const std::vector<XWindowId>& stacking);
     bool listedAnywhere(XWindowId window) const;
     void windowGone(XWindowId window);
@@ -131,12 +131,11 @@ private:
     std::optional<bool> trusted_;
     XWindowId wmCheckWindow_ = 0;  // the window manager's check window behind trusted_
     ClientListTracker clients_;
-    bool clientSliceQueued_ = false;
+    ClientListTracker stacked_;
     std::vector<XWindowId> stacking_;  // the stacking list as last read, and as a set
     WindowIdSet stackingSet_;
     std::shared_ptr<Registry> registry_;
     Subscription events_;
-    LifetimeToken lifetime_;
 };
 
 }  // namespace tessane::linux_backend

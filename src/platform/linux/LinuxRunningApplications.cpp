@@ -95,27 +95,17 @@ void LinuxRunningApplications::refresh(bool initial) {
     const auto clients = x_.windowList(x_.root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
     for (XWindowId w : clients_.update(clients)) removeWindow(w);
     if (initial) listedAtStart_ = WindowIdSet(clients);
-    takeNewClients();
+    clients_.takeInSlices(queue_, [this](const std::vector<XWindowId>& fresh) { takeNewClients(fresh); });
 }
 
-// A slice of the new windows now, the rest on the main queue. The windows listed when we
-// started are taken in the same way, and none of them is told as launched.
-void LinuxRunningApplications::takeNewClients() {
-    const auto fresh = clients_.next(ClientListTracker::kSlice);
+// A slice of the new windows (the first at once, the rest on the main queue). The windows listed
+// when we started are taken in the same way, and none of them is told as launched.
+void LinuxRunningApplications::takeNewClients(const std::vector<XWindowId>& fresh) {
     const auto pids = ax_.windowPids(fresh);
     // A window without a process we can name cannot be addressed by pid: left out.
     for (size_t i = 0; i < fresh.size(); ++i)
         if (pids[i]) addWindow(fresh[i], *pids[i], listedAtStart_.contains(fresh[i]));
-    if (!clients_.hasWaiting()) {
-        listedAtStart_.clear();
-        return;
-    }
-    if (clientSliceQueued_) return;
-    clientSliceQueued_ = true;
-    queue_.post(lifetime_.guard([this] {
-        clientSliceQueued_ = false;
-        takeNewClients();
-    }));
+    if (!clients_.hasWaiting()) listedAtStart_.clear();
 }
 
 // A window that matters before its turn in the list came (the active one).

@@ -112,7 +112,7 @@ private:
 
     void onEvent(const X11Event& event);
     void refresh(bool initial);
-    void takeNewClients();
+    void takeNewClients(const std::vector<XWindowId>& fresh);
     void takeOutOfTurn(XWindowId window);
     void addWindow(XWindowId window, Pid pid, bool initial);
     void removeWindow(XWindowId window);
@@ -146,7 +146,6 @@ private:
     std::vector<Launch> launches_;
     std::unordered_map<XWindowId, Pid> windowOwners_;
     ClientListTracker clients_;
-    bool clientSliceQueued_ = false;
     WindowIdSet listedAtStart_;  // while the windows there when we started are taken in
     Pid activePid_ = 0;
     uint64_t nextOrder_ = 1;

@@ -29,23 +29,14 @@ void LinuxScreens::clientListChanged() {
     const auto list = x_.windowList(x_.root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
     clients_.update(list);
     notWindows_.keepIf([this](XWindowId w) { return clients_.listed(w); });
-    checkNewClients();
+    clients_.takeInSlices(queue_, [this](const std::vector<XWindowId>& fresh) { checkNewClients(fresh); });
 }
 
-void LinuxScreens::checkNewClients() {
-    const auto fresh = clients_.next(ClientListTracker::kSlice);
+void LinuxScreens::checkNewClients(const std::vector<XWindowId>& fresh) {
     const auto answers = x_.properties(fresh, x_.atom("_NET_WM_STRUT_PARTIAL"), 0);
     for (size_t i = 0; i < fresh.size(); ++i)
         if (!answers[i].windowExists) notWindows_.insert(fresh[i]);
-    if (clients_.hasWaiting() && !clientSliceQueued_) {
-        clientSliceQueued_ = true;
-        queue_.post(lifetime_.guard([this] {
-            clientSliceQueued_ = false;
-            checkNewClients();
-        }));
-    }
 }
-
 
 void LinuxScreens::post(Notification notification) {
     queue_.post(lifetime_.guard([this, notification] { deliver(notification); }));

@@ -62,7 +62,7 @@ private:
     std::optional<std::string> identityName(const Display& display) const;
     void post(Notification notification);
     void clientListChanged();
-    void checkNewClients();
+    void checkNewClients(const std::vector<XWindowId>& fresh);
 
     X11Connection& x_;
     MainQueue& queue_;
@@ -76,7 +76,6 @@ private:
     // Listed client ids that name no window: asked once while they stay listed.
     mutable WindowIdSet notWindows_;
     ClientListTracker clients_;
-    bool clientSliceQueued_ = false;
 };
 
 }  // namespace tessane::linux_backend
