@@ -1,5 +1,7 @@
 #include "x11/X11TestBase.h"
 
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
@@ -7,7 +9,9 @@
 namespace tessane::x11test {
 namespace {
 
+using linux_backend::X11Event;
 using linux_backend::X11Status;
+using linux_backend::XAtomId;
 using linux_backend::XWindowId;
 
 class X11ConnectionTest : public X11TestBase {};
@@ -83,6 +87,30 @@ TEST_F(X11ConnectionTest, BatchedReadsTellWindowsFromIdsThatNameNothingAndTheSer
     x_->sync();
     x_->processEvents();
     EXPECT_TRUE(logLines_.empty()) << logLines_.front();  // the refused ids were expected
+}
+
+TEST_F(X11ConnectionTest, AnEventThatArrivesDuringABatchedReadIsSeenWaitingByTheEventLoop) {
+    const XAtomId probe = x_->atom("TESSANE_PROBE");
+    x_->selectInput(x_->root(), 1L << 22);  // property changes
+    x_->sync();
+    // Another client changes a root property; the event reaches us while we wait for answers.
+    Display* other = XOpenDisplay(server_->display().c_str());
+    ASSERT_NE(other, nullptr);
+    long value = 1;
+    XChangeProperty(other, DefaultRootWindow(other), static_cast<Atom>(probe), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&value), 1);
+    XSync(other, False);
+    XCloseDisplay(other);
+    const std::vector<XWindowId> ids(1000, x_->root());
+    x_->properties(ids, x_->atom("_NET_WM_NAME"), 1);
+
+    // The loop sleeps unless the socket is readable or this says so: the event must not be
+    // left where neither tells of it.
+    EXPECT_TRUE(x_->hasQueuedEvents());
+    bool heard = false;
+    auto listener = x_->onEvent([&](const X11Event& e) { heard = heard || (e.kind == X11Event::Kind::property && e.atom == probe); });
+    x_->processEvents();
+    EXPECT_TRUE(heard);
 }
 
 TEST_F(X11ConnectionTest, RequestsAboutAVanishedWindowAnswerWithoutCrashingOrLogging) {

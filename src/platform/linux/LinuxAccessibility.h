@@ -27,10 +27,10 @@ class LinuxScreens;
 //   for the client that made it (X-Resource); its own _NET_WM_PID, which it may set to any
 //   number, counts only where the server cannot tell (a remote client, no extension).
 // - Owners are cached per window, answers of "no process" and "not a window" too, for as long
-//   as the window is listed in _NET_CLIENT_LIST or _NET_CLIENT_LIST_STACKING. Any client may set that list, to a quarter
-//   million made-up ids: a change is read in linear time, and the new ids are looked at in
-//   slices (ClientListTracker::kSlice), each asked of the server in one batch: the first at
-//   once, the rest on the main queue.
+//   as the window is listed in _NET_CLIENT_LIST or _NET_CLIENT_LIST_STACKING. Any client may
+//   set those lists, to a quarter million made-up ids: a change is read in linear time, and the
+//   new ids are looked at in slices (ClientListTracker::kSlice), each asked of the server in one
+//   batch: the first at once, the rest on the main queue.
 // - AXWindows lists an application's clients from _NET_CLIENT_LIST_STACKING, front to back, with
 //   minimized ones; docks and desktop windows are not application windows and are left out.
 // - Subroles: a normal window is "AXStandardWindow"; a dialog (by type, or a transient window

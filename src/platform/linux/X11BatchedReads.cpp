@@ -68,6 +68,10 @@ std::vector<X11PropertyAnswer> X11Connection::properties(std::span<const XWindow
             std::free(error);
         }
     }
+    // Events that came in while we waited sit in XCB's queue, where neither the socket nor
+    // Xlib's queue tells of them; Xlib's own requests move them over, and so do we, or the
+    // event loop would sleep on them.
+    XEventsQueued(display_, QueuedAfterReading);
     return answers;
 }
 
