@@ -1,5 +1,7 @@
 #include "x11/X11TestBase.h"
 
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
@@ -7,7 +9,9 @@
 namespace tessane::x11test {
 namespace {
 
+using linux_backend::X11Event;
 using linux_backend::X11Status;
+using linux_backend::XAtomId;
 using linux_backend::XWindowId;
 
 class X11ConnectionTest : public X11TestBase {};
@@ -46,6 +50,67 @@ TEST_F(X11ConnectionTest, FindsThePidOfAClientWithoutNetWmPidThroughTheServer) {
     ASSERT_EQ(client.windows.size(), 1u);
     EXPECT_FALSE(x_->cardinals(client.windows[0], "_NET_WM_PID"));
     EXPECT_EQ(x_->clientPidFromServer(client.windows[0]), client.process->pid());
+}
+
+TEST_F(X11ConnectionTest, BatchedReadsTellWindowsFromIdsThatNameNothingAndTheServersPidFromTheClaim) {
+    auto& claims = startClient({"--claim-pid", "1"});
+    auto& plain = startClient({"--no-pid"});
+    const XWindowId w = claims.windows[0];
+    // Ids that name no window: one in the range of a connected client (the server knows that
+    // client's process), the server's own client 0 range, and a 32-bit value past any id.
+    const XWindowId unused = w | 0xFFFF, serverRange = 0x1234, past = 0xFFFFFFFF;
+    const std::vector<XWindowId> ids{unused, w, serverRange, plain.windows[0], x_->root(), past, w};
+
+    const auto owners = x_->windowOwners(ids);
+    ASSERT_EQ(owners.size(), ids.size());
+    EXPECT_FALSE(owners[0].windowExists);
+    EXPECT_FALSE(owners[0].serverPid);  // though its client is connected
+    EXPECT_TRUE(owners[1].windowExists);
+    EXPECT_EQ(owners[1].serverPid, claims.process->pid());
+    EXPECT_EQ(owners[1].claimedPid, 1);
+    EXPECT_FALSE(owners[2].windowExists);
+    EXPECT_EQ(owners[3].serverPid, plain.process->pid());
+    EXPECT_FALSE(owners[3].claimedPid);
+    EXPECT_TRUE(owners[4].windowExists);  // the root: the server's own, no process to name
+    EXPECT_FALSE(owners[4].serverPid);
+    EXPECT_FALSE(owners[5].windowExists);
+    EXPECT_EQ(owners[6].serverPid, owners[1].serverPid);
+    EXPECT_FALSE(x_->clientPidFromServer(unused));
+
+    const auto names = x_->properties(ids, x_->atom("_NET_WM_NAME"), 64);
+    ASSERT_EQ(names.size(), ids.size());
+    ASSERT_TRUE(names[1].value);
+    EXPECT_EQ(std::string(names[1].value->bytes.begin(), names[1].value->bytes.end()), "Tessane test window");
+    EXPECT_FALSE(names[0].value);
+    EXPECT_TRUE(names[4].windowExists);
+    EXPECT_TRUE(x_->properties({}, x_->atom("_NET_WM_NAME"), 64).empty());
+    x_->sync();
+    x_->processEvents();
+    EXPECT_TRUE(logLines_.empty()) << logLines_.front();  // the refused ids were expected
+}
+
+TEST_F(X11ConnectionTest, AnEventThatArrivesDuringABatchedReadIsSeenWaitingByTheEventLoop) {
+    const XAtomId probe = x_->atom("TESSANE_PROBE");
+    x_->selectInput(x_->root(), 1L << 22);  // property changes
+    x_->sync();
+    // Another client changes a root property; the event reaches us while we wait for answers.
+    Display* other = XOpenDisplay(server_->display().c_str());
+    ASSERT_NE(other, nullptr);
+    long value = 1;
+    XChangeProperty(other, DefaultRootWindow(other), static_cast<Atom>(probe), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&value), 1);
+    XSync(other, False);
+    XCloseDisplay(other);
+    const std::vector<XWindowId> ids(1000, x_->root());
+    x_->properties(ids, x_->atom("_NET_WM_NAME"), 1);
+
+    // The loop sleeps unless the socket is readable or this says so: the event must not be
+    // left where neither tells of it.
+    EXPECT_TRUE(x_->hasQueuedEvents());
+    bool heard = false;
+    auto listener = x_->onEvent([&](const X11Event& e) { heard = heard || (e.kind == X11Event::Kind::property && e.atom == probe); });
+    x_->processEvents();
+    EXPECT_TRUE(heard);
 }
 
 TEST_F(X11ConnectionTest, RequestsAboutAVanishedWindowAnswerWithoutCrashingOrLogging) {

@@ -129,6 +129,8 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
             }
         } else if (e.atom == x_.atom("_NET_CLIENT_LIST")) {
             clientListChanged();
+        } else if (e.atom == x_.atom("_NET_CLIENT_LIST_STACKING")) {
+            stackingChanged();
         }
         return;
     }
@@ -156,33 +158,55 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
 
 void LinuxAccessibility::clientListChanged() {
     auto list = x_.windowList(x_.root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
-    std::vector<XWindowId> before = std::move(knownClients_);
-    knownClients_ = list;
-    for (XWindowId w : before)
-        if (std::find(list.begin(), list.end(), w) == list.end()) windowGone(w);
-    for (XWindowId w : list) {
-        if (std::find(before.begin(), before.end(), w) != before.end()) continue;
+    for (XWindowId w : clients_.update(list)) windowGone(w);
+    // What is known about ids that left the list goes with them.
+    std::erase_if(pidCache_, [this](const auto& entry) { return !clients_.listed(entry.first); });
+    noOwner_.keepIf([this](XWindowId w) { return listedAnywhere(w); });
+    clients_.takeInSlices(queue_, [this](const std::vector<XWindowId>& fresh) { takeNewClients(fresh); });
+}
+
+// A slice of the list's new ids (the first at once, the rest later on the main queue, so that
+// the events and work waiting in between are not held up by a long list).
+void LinuxAccessibility::takeNewClients(const std::vector<XWindowId>& fresh) {
+    const auto owners = windowPids(fresh);
+    for (size_t i = 0; i < fresh.size(); ++i) {
+        const XWindowId w = fresh[i];
         registry_->goneReported.erase(w);
-        auto owner = windowPid(w);
-        if (!owner || !isApplicationWindow(w)) continue;
-        const uint64_t app = applicationElement(*owner).handle();
+        if (!owners[i]) continue;  // not a window, or nobody's we can name
+        const Pid owner = *owners[i];
+        const uint64_t app = applicationElement(owner).handle();
+        bool heard = false, watched = false;
         for (auto& weak : registry_->observers) {
             auto o = weak.lock();
-            if (!o || o->detached || o->pid != *owner) continue;
+            if (!o || o->detached || o->pid != owner) continue;
+            heard = true;
             for (const char* n : {ax::kWindowMoved, ax::kWindowResized, ax::kUIElementDestroyed})
-                if (o->registrations.count({app, n})) watchWindow(w);
+                watched = watched || o->registrations.count({app, n}) != 0;
         }
-        deliver(w, *owner, ax::kWindowCreated);
+        // Only windows an observer of their process may hear of cost a further question.
+        if (!heard || !isApplicationWindow(w)) continue;
+        if (watched) watchWindow(w);
+        deliver(w, owner, ax::kWindowCreated);
     }
 }
 
+// The stacking list, which any client may set too: its new ids are asked about in slices, so
+// that AXWindows finds the answers kept.
+void LinuxAccessibility::stackingChanged() {
+    const auto list = x_.windowList(x_.root(), "_NET_CLIENT_LIST_STACKING").value_or(std::vector<XWindowId>{});
+    noteStacking(list);
+    stacked_.update(list);
+    stacked_.takeInSlices(queue_, [this](const std::vector<XWindowId>& fresh) { windowPids(fresh); });
+}
+
 void LinuxAccessibility::windowGone(XWindowId window) {
-    if (!registry_->goneReported.insert(window).second) return;
     registry_->lastFrames.erase(window);
+    if (registry_->goneReported.count(window)) return;
     auto owner = pidCache_.find(window);
     if (owner == pidCache_.end()) return;
     const Pid pid = owner->second;
     pidCache_.erase(owner);
+    registry_->goneReported.insert(window);
     deliver(window, pid, ax::kUIElementDestroyed);
 }
 

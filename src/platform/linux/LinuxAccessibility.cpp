@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cerrno>
+#include <cstdint>
 #include <csignal>
 #include <fstream>
 
@@ -33,7 +34,9 @@ LinuxAccessibility::LinuxAccessibility(X11Connection& x, LinuxScreens& screens, 
     : x_(x), screens_(screens), queue_(queue), registry_(std::make_shared<Registry>()) {
     x_.selectInput(x_.root(), kPropertyChangeMask | kStructureNotifyMask);
     x_.selectScreenChanges();
-    knownClients_ = x_.windowList(x_.root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
+    // The windows listed before us are taken in as they are: nobody is told they appeared.
+    clients_.update(x_.windowList(x_.root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{}));
+    clients_.next(SIZE_MAX);
     if (auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW"); active && !active->empty())
         registry_->activeWindow = (*active)[0];
     events_ = x_.onEvent([this](const X11Event& e) { onEvent(e); });
@@ -60,14 +63,34 @@ std::optional<Pid> LinuxAccessibility::pid(const AXElement& element) {
 }
 
 std::optional<Pid> LinuxAccessibility::windowPid(XWindowId window) {
-    if (auto it = pidCache_.find(window); it != pidCache_.end()) return it->second;
-    std::optional<Pid> pid;
-    if (auto p = x_.cardinals(window, "_NET_WM_PID"); p && !p->empty() && (*p)[0] > 0)
-        pid = static_cast<Pid>((*p)[0]);
-    else
-        pid = x_.clientPidFromServer(window);
-    if (pid) pidCache_[window] = *pid;
-    return pid;
+    return windowPids(std::span(&window, 1)).front();
+}
+
+std::vector<std::optional<Pid>> LinuxAccessibility::windowPids(std::span<const XWindowId> windows) {
+    std::vector<std::optional<Pid>> pids(windows.size());
+    std::vector<XWindowId> unknown;
+    std::vector<size_t> where;
+    for (size_t i = 0; i < windows.size(); ++i) {
+        if (auto it = pidCache_.find(windows[i]); it != pidCache_.end()) {
+            pids[i] = it->second;
+        } else if (!noOwner_.contains(windows[i])) {
+            unknown.push_back(windows[i]);
+            where.push_back(i);
+        }
+    }
+    if (unknown.empty()) return pids;
+    const auto owners = x_.windowOwners(unknown);
+    for (size_t k = 0; k < unknown.size(); ++k) {
+        const auto& o = owners[k];
+        std::optional<Pid> pid;
+        if (o.windowExists) pid = o.serverPid ? o.serverPid : o.claimedPid;
+        pids[where[k]] = pid;
+        // A negative answer is kept only while the id is listed: the list's change lets it go,
+        // so no id outside it can fill the cache.
+        if (pid) pidCache_[unknown[k]] = *pid;
+        else if (listedAnywhere(unknown[k])) noOwner_.insert(unknown[k]);
+    }
+    return pids;
 }
 
 bool LinuxAccessibility::isProcessTrusted() {
@@ -121,9 +144,21 @@ Point LinuxAccessibility::origin() {
 std::vector<XWindowId> LinuxAccessibility::clientsFrontToBack() {
     auto stacking = x_.windowList(x_.root(), "_NET_CLIENT_LIST_STACKING");
     if (!stacking) stacking = x_.windowList(x_.root(), "_NET_CLIENT_LIST");
-    std::vector<XWindowId> out(stacking ? stacking->rbegin() : std::vector<XWindowId>::reverse_iterator{},
-                               stacking ? stacking->rend() : std::vector<XWindowId>::reverse_iterator{});
-    return out;
+    if (!stacking) return {};
+    noteStacking(*stacking);
+    return std::vector<XWindowId>(stacking->rbegin(), stacking->rend());
+}
+
+// Any client may set the stacking list too; what is cached about its ids goes when they leave.
+void LinuxAccessibility::noteStacking(const std::vector<XWindowId>& stacking) {
+    if (stacking == stacking_) return;
+    stacking_ = stacking;
+    stackingSet_ = WindowIdSet(stacking_);
+    noOwner_.keepIf([this](XWindowId w) { return listedAnywhere(w); });
+}
+
+bool LinuxAccessibility::listedAnywhere(XWindowId window) const {
+    return clients_.listed(window) || stackingSet_.contains(window);
 }
 
 bool LinuxAccessibility::isApplicationWindow(XWindowId window) {
@@ -134,9 +169,11 @@ bool LinuxAccessibility::isApplicationWindow(XWindowId window) {
 }
 
 std::vector<XWindowId> LinuxAccessibility::windowsOf(Pid pid) {
+    const auto clients = clientsFrontToBack();
+    const auto owners = windowPids(clients);
     std::vector<XWindowId> out;
-    for (XWindowId w : clientsFrontToBack())
-        if (windowPid(w) == pid && isApplicationWindow(w)) out.push_back(w);
+    for (size_t i = 0; i < clients.size(); ++i)
+        if (owners[i] == pid && isApplicationWindow(clients[i])) out.push_back(clients[i]);
     return out;
 }
 

@@ -3,12 +3,16 @@
 #include "base/Signal.h"
 #include "platform/Accessibility.h"
 #include "platform/MainQueue.h"
+#include "platform/linux/ClientListTracker.h"
+#include "platform/linux/WindowIdSet.h"
 #include "platform/linux/X11Connection.h"
 
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
+#include <span>
+#include <unordered_map>
 #include <vector>
 
 namespace tessane::linux_backend {
@@ -19,8 +23,14 @@ class LinuxScreens;
 // port.
 //
 // - Elements: a process's application element, and one element per top-level client window
-//   (the handle is the client window's XID). A window belongs to the process named by its
-//   _NET_WM_PID, or, where a client leaves that out, the one the X-Resource extension names.
+//   (the handle is the client window's XID). A window belongs to the process the X server names
+//   for the client that made it (X-Resource); its own _NET_WM_PID, which it may set to any
+//   number, counts only where the server cannot tell (a remote client, no extension).
+// - Owners are cached per window, answers of "no process" and "not a window" too, for as long
+//   as the window is listed in _NET_CLIENT_LIST or _NET_CLIENT_LIST_STACKING. Any client may
+//   set those lists, to a quarter million made-up ids: a change is read in linear time, and the
+//   new ids are looked at in slices (ClientListTracker::kSlice), each asked of the server in one
+//   batch: the first at once, the rest on the main queue.
 // - AXWindows lists an application's clients from _NET_CLIENT_LIST_STACKING, front to back, with
 //   minimized ones; docks and desktop windows are not application windows and are left out.
 // - Subroles: a normal window is "AXStandardWindow"; a dialog (by type, or a transient window
@@ -63,6 +73,8 @@ public:
     // window-list backends).
     std::vector<XWindowId> clientsFrontToBack();
     std::optional<Pid> windowPid(XWindowId window);
+    // The owners of many windows, asked of the server in one batch for those not cached.
+    std::vector<std::optional<Pid>> windowPids(std::span<const XWindowId> windows);
     // Whether a client is an application's window (not a dock or the desktop).
     bool isApplicationWindow(XWindowId window);
     // Whether a client is minimized (_NET_WM_STATE_HIDDEN or iconic WM_STATE); none when gone.
@@ -101,6 +113,10 @@ private:
                             const std::string& notification);
     void watchWindow(XWindowId window);
     void clientListChanged();
+    void takeNewClients(const std::vector<XWindowId>& fresh);
+    void stackingChanged();
+    void noteStacking(const std::vector<XWindowId>& stacking);
+    bool listedAnywhere(XWindowId window) const;
     void windowGone(XWindowId window);
     void deliver(XWindowId window, Pid pid, const char* notification);
     friend class LinuxAXObserver;
@@ -109,11 +125,15 @@ private:
     LinuxScreens& screens_;
     MainQueue& queue_;
     std::map<uint64_t, double> timeouts_;
-    std::map<XWindowId, Pid> pidCache_;
+    std::unordered_map<XWindowId, Pid> pidCache_;
+    WindowIdSet noOwner_;  // listed ids that name no window, or none whose process we can name
     std::optional<Point> origin_;
     std::optional<bool> trusted_;
     XWindowId wmCheckWindow_ = 0;  // the window manager's check window behind trusted_
-    std::vector<XWindowId> knownClients_;
+    ClientListTracker clients_;
+    ClientListTracker stacked_;
+    std::vector<XWindowId> stacking_;  // the stacking list as last read, and as a set
+    WindowIdSet stackingSet_;
     std::shared_ptr<Registry> registry_;
     Subscription events_;
 };

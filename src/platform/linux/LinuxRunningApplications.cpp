@@ -56,8 +56,10 @@ LinuxRunningApplications::LinuxRunningApplications(X11Connection& x, LinuxAccess
     x_.selectInput(x_.root(), kPropertyChangeMask | kStructureNotifyMask);
     events_ = x_.onEvent([this](const X11Event& e) { onEvent(e); });
     refresh(/*initial=*/true);
-    if (auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW"); active && !active->empty())
+    if (auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW"); active && !active->empty()) {
+        takeOutOfTurn((*active)[0]);
         if (auto it = windowOwners_.find((*active)[0]); it != windowOwners_.end()) activePid_ = it->second;
+    }
 }
 
 LinuxRunningApplications::~LinuxRunningApplications() {
@@ -91,15 +93,25 @@ void LinuxRunningApplications::onEvent(const X11Event& e) {
 
 void LinuxRunningApplications::refresh(bool initial) {
     const auto clients = x_.windowList(x_.root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
-    std::vector<XWindowId> gone;
-    for (auto& [w, pid] : windowOwners_)
-        if (std::find(clients.begin(), clients.end(), w) == clients.end()) gone.push_back(w);
-    for (XWindowId w : gone) removeWindow(w);
-    for (XWindowId w : clients) {
-        if (windowOwners_.count(w)) continue;
-        // A window without a process we can name cannot be addressed by pid: left out.
-        if (auto pid = ax_.windowPid(w)) addWindow(w, *pid, initial);
-    }
+    for (XWindowId w : clients_.update(clients)) removeWindow(w);
+    if (initial) listedAtStart_ = WindowIdSet(clients);
+    clients_.takeInSlices(queue_, [this](const std::vector<XWindowId>& fresh) { takeNewClients(fresh); });
+}
+
+// A slice of the new windows (the first at once, the rest on the main queue). The windows listed
+// when we started are taken in the same way, and none of them is told as launched.
+void LinuxRunningApplications::takeNewClients(const std::vector<XWindowId>& fresh) {
+    const auto pids = ax_.windowPids(fresh);
+    // A window without a process we can name cannot be addressed by pid: left out.
+    for (size_t i = 0; i < fresh.size(); ++i)
+        if (pids[i]) addWindow(fresh[i], *pids[i], listedAtStart_.contains(fresh[i]));
+    if (!clients_.hasWaiting()) listedAtStart_.clear();
+}
+
+// A window that matters before its turn in the list came (the active one).
+void LinuxRunningApplications::takeOutOfTurn(XWindowId window) {
+    if (!clients_.take(window)) return;
+    if (auto pid = ax_.windowPid(window)) addWindow(window, *pid, listedAtStart_.contains(window));
 }
 
 void LinuxRunningApplications::addWindow(XWindowId window, Pid pid, bool initial) {
@@ -199,7 +211,11 @@ void LinuxRunningApplications::activeWindowChanged() {
     auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW");
     const XWindowId window = active && !active->empty() ? (*active)[0] : 0;
     if (window == 0) return;
-    if (!windowOwners_.count(window)) refresh(false);  // activated before the list told us
+    if (!windowOwners_.count(window)) {
+        // Activated before its turn in the list came, or before the list told us.
+        if (!clients_.listed(window)) refresh(false);
+        takeOutOfTurn(window);
+    }
     auto owner = windowOwners_.find(window);
     if (owner == windowOwners_.end() || owner->second == activePid_) return;
     activePid_ = owner->second;

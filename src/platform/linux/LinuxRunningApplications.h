@@ -4,7 +4,9 @@
 #include "base/Signal.h"
 #include "platform/MainQueue.h"
 #include "platform/RunningApplications.h"
+#include "platform/linux/ClientListTracker.h"
 #include "platform/linux/DesktopAppIndex.h"
+#include "platform/linux/WindowIdSet.h"
 #include "platform/linux/X11Connection.h"
 
 #include <array>
@@ -14,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace tessane {
@@ -26,12 +29,15 @@ class LinuxAccessibility;
 
 // The running applications of an X11 session, in the terms of the RunningApplications port.
 //
-// - A running application is a process with client windows (_NET_CLIENT_LIST; the process from
-//   _NET_WM_PID or the X-Resource extension), plus the processes we launched that have no
-//   window yet (isFinishedLaunching false). Its bundle identifier is the desktop-file id of its
-//   windows (DesktopAppIndex: StartupWMClass, WM_CLASS, then the executable), or the entry we
-//   launched it from; its path is that entry and its name the entry's Name (else the WM_CLASS
-//   class, else the process name). The order is the order in which we first saw each one.
+// - A running application is a process with client windows (_NET_CLIENT_LIST; the process as
+//   LinuxAccessibility::windowPid names it), plus the processes we launched that have no
+//   window yet (isFinishedLaunching false). A change of the list is read in linear time and its
+//   new windows taken in slices (the first at once, the rest on the main queue), so that a list
+//   any client may fill with made-up ids does not hold the main thread; at the start too, so
+//   that with more than a slice of ids listed, some windows are known only a moment later.
+// - An application's bundle identifier is the desktop-file id of its windows (DesktopAppIndex:
+//   StartupWMClass, WM_CLASS, then the executable), or the entry we launched it from; its path
+//   is that entry and its name the entry's Name (else the WM_CLASS class, else the process name). The order is the order in which we first saw each one.
 // - Hidden means hidden by hide() and every one of its windows still minimized.
 // - Activation policy: regular with application windows; accessory when it only has docks or
 //   desktop windows.
@@ -106,6 +112,8 @@ private:
 
     void onEvent(const X11Event& event);
     void refresh(bool initial);
+    void takeNewClients(const std::vector<XWindowId>& fresh);
+    void takeOutOfTurn(XWindowId window);
     void addWindow(XWindowId window, Pid pid, bool initial);
     void removeWindow(XWindowId window);
     void activeWindowChanged();
@@ -136,7 +144,9 @@ private:
     std::filesystem::path helpFolder_;
     std::map<Pid, Group> groups_;
     std::vector<Launch> launches_;
-    std::map<XWindowId, Pid> windowOwners_;
+    std::unordered_map<XWindowId, Pid> windowOwners_;
+    ClientListTracker clients_;
+    WindowIdSet listedAtStart_;  // while the windows there when we started are taken in
     Pid activePid_ = 0;
     uint64_t nextOrder_ = 1;
     std::optional<linux_desktop::DesktopAppIndex> index_;

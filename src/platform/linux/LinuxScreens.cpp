@@ -12,14 +12,30 @@ LinuxScreens::LinuxScreens(X11Connection& x, MainQueue& queue) : x_(x), queue_(q
     x_.selectInput(x_.root(), propertyChangeMask);
     const XAtomId workArea = x_.atom("_NET_WORKAREA");
     const XAtomId currentDesktop = x_.atom("_NET_CURRENT_DESKTOP");
-    events_ = x_.onEvent([this, workArea, currentDesktop](const X11Event& event) {
+    const XAtomId clientList = x_.atom("_NET_CLIENT_LIST");
+    events_ = x_.onEvent([this, workArea, currentDesktop, clientList](const X11Event& event) {
         if (event.kind == X11Event::Kind::screensChanged) {
             post(Notification::screenParametersChanged);
         } else if (event.kind == X11Event::Kind::property && event.window == x_.root()) {
             if (event.atom == workArea) post(Notification::screenParametersChanged);
             else if (event.atom == currentDesktop) post(Notification::activeSpaceDidChange);
+            else if (event.atom == clientList) clientListChanged();
         }
     });
+    clientListChanged();
+}
+
+void LinuxScreens::clientListChanged() {
+    const auto list = x_.windowList(x_.root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
+    clients_.update(list);
+    notWindows_.keepIf([this](XWindowId w) { return clients_.listed(w); });
+    clients_.takeInSlices(queue_, [this](const std::vector<XWindowId>& fresh) { checkNewClients(fresh); });
+}
+
+void LinuxScreens::checkNewClients(const std::vector<XWindowId>& fresh) {
+    const auto answers = x_.properties(fresh, x_.atom("_NET_WM_STRUT_PARTIAL"), 0);
+    for (size_t i = 0; i < fresh.size(); ++i)
+        if (!answers[i].windowExists) notWindows_.insert(fresh[i]);
 }
 
 void LinuxScreens::post(Notification notification) {
@@ -86,18 +102,36 @@ std::optional<std::string> LinuxScreens::identityName(const Display& display) co
 std::optional<std::vector<LinuxScreens::StrutPartial>> LinuxScreens::struts() const {
     auto clients = x_.windowList(x_.root(), "_NET_CLIENT_LIST");
     if (!clients) return std::nullopt;
-    const Size root = x_.rootSize();
+    // Each id once; those known to name no window, which stay so while listed, not again.
+    const WindowIdSet listed(*clients);
+    notWindows_.keepIf([&](XWindowId w) { return listed.contains(w); });
+    std::vector<XWindowId> windows;
+    listed.forEach([&](XWindowId w) {
+        if (!notWindows_.contains(w)) windows.push_back(w);
+    });
+
+    const auto partial = x_.properties(windows, x_.atom("_NET_WM_STRUT_PARTIAL"), 12);
+    std::vector<XWindowId> plainOnly;
     std::vector<StrutPartial> result;
-    for (XWindowId client : *clients) {
-        if (auto partial = x_.cardinals(client, "_NET_WM_STRUT_PARTIAL"); partial && partial->size() >= 12) {
+    for (size_t i = 0; i < windows.size(); ++i) {
+        const auto& p = partial[i].value;
+        if (!partial[i].windowExists) {
+            notWindows_.insert(windows[i]);
+        } else if (p && p->format == 32 && p->items.size() >= 12) {
             StrutPartial s{};
-            std::copy_n(partial->begin(), 12, s.begin());
+            std::copy_n(p->items.begin(), 12, s.begin());
             result.push_back(s);
-        } else if (auto plain = x_.cardinals(client, "_NET_WM_STRUT"); plain && plain->size() >= 4) {
-            // The older form reserves the whole length of each edge.
-            const long w = static_cast<long>(root.width) - 1, h = static_cast<long>(root.height) - 1;
-            result.push_back({(*plain)[0], (*plain)[1], (*plain)[2], (*plain)[3], 0, h, 0, h, 0, w, 0, w});
+        } else {
+            plainOnly.push_back(windows[i]);
         }
+    }
+    // The older form reserves the whole length of each edge.
+    const Size root = x_.rootSize();
+    const long w = static_cast<long>(root.width) - 1, h = static_cast<long>(root.height) - 1;
+    for (const auto& answer : x_.properties(plainOnly, x_.atom("_NET_WM_STRUT"), 4)) {
+        const auto& p = answer.value;
+        if (p && p->format == 32 && p->items.size() >= 4)
+            result.push_back({p->items[0], p->items[1], p->items[2], p->items[3], 0, h, 0, h, 0, w, 0, w});
     }
     return result;
 }

@@ -4,6 +4,8 @@
 #include "base/Signal.h"
 #include "platform/MainQueue.h"
 #include "platform/Screens.h"
+#include "platform/linux/ClientListTracker.h"
+#include "platform/linux/WindowIdSet.h"
 #include "platform/linux/X11Connection.h"
 
 #include <array>
@@ -14,6 +16,10 @@
 namespace tessane::linux_backend {
 
 // Displays from XRandR monitors, with visible frames from the struts docks and panels reserve.
+// The struts of all listed clients are read in one batch; listed ids that name no window (any
+// client may list made-up ones) are remembered while listed and not asked again. New ids are
+// looked at when the list changes, in slices on the main queue, so that the next screens()
+// after a long list is not the one to pay for it.
 // See Screens.h for the contract; the coordinate origin (the primary monitor's top-left corner on
 // the root window) is shared with the window backend through primaryRootOrigin().
 class LinuxScreens final : public Screens {
@@ -55,6 +61,8 @@ private:
     std::optional<Rect> workArea() const;
     std::optional<std::string> identityName(const Display& display) const;
     void post(Notification notification);
+    void clientListChanged();
+    void checkNewClients(const std::vector<XWindowId>& fresh);
 
     X11Connection& x_;
     MainQueue& queue_;
@@ -65,6 +73,9 @@ private:
     Signal<> sessionDidBecomeActive_;
     Subscription events_;
     LifetimeToken lifetime_;
+    // Listed client ids that name no window: asked once while they stay listed.
+    mutable WindowIdSet notWindows_;
+    ClientListTracker clients_;
 };
 
 }  // namespace tessane::linux_backend

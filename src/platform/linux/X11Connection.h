@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,6 +77,19 @@ struct X11SizeHints {
     std::optional<Size> minSize;
     std::optional<Size> maxSize;
     std::optional<int> winGravity;
+};
+
+// One window's answer to a batched property read.
+struct X11PropertyAnswer {
+    bool windowExists = false;          // false: the id names no window (BadWindow)
+    std::optional<X11Property> value;   // absent when the window has no such property
+};
+
+// Who owns a window, as the server and the window itself tell.
+struct X11WindowOwner {
+    bool windowExists = false;
+    std::optional<int32_t> serverPid;   // the process of the client that made it (X-Resource)
+    std::optional<int32_t> claimedPid;  // its own _NET_WM_PID, which any client may set to anything
 };
 
 // A window's attributes and where its client area lies on the root window.
@@ -156,9 +170,19 @@ public:
     // WM_CLASS: (instance, class).
     std::optional<std::pair<std::string, std::string>> wmClass(XWindowId window);
     std::optional<XWindowId> transientFor(XWindowId window);
-    // The process behind a window's client, from the X-Resource extension: for clients that do
-    // not set _NET_WM_PID. Absent when the extension is missing or the server cannot tell.
+    // The process behind a window's client, from the X-Resource extension. Absent when the id
+    // names no window, the extension is missing or the server cannot tell (a remote client).
     std::optional<int32_t> clientPidFromServer(XWindowId window);
+
+    // --- batched reads (lists of ids that any client may fill with made-up ones) ------------
+    // Every request is sent before the first answer is awaited, so a list costs a round trip
+    // per few thousand ids, not one per id; an id that is not a window answers windowExists
+    // false. One answer per id, in order.
+    std::vector<X11PropertyAnswer> properties(std::span<const XWindowId> windows, XAtomId property,
+                                              long maxItems);
+    // _NET_WM_PID of each window, and, for the windows that exist, the process of the client
+    // that created them, asked of the server in one request for all their clients.
+    std::vector<X11WindowOwner> windowOwners(std::span<const XWindowId> windows);
     bool windowExists(XWindowId window);
 
     // --- requests to windows and to the window manager -------------------------------------

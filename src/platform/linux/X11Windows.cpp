@@ -4,7 +4,6 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/XRes.h>
 
 #include <algorithm>
 #include <climits>
@@ -157,26 +156,6 @@ std::optional<XWindowId> X11Connection::transientFor(XWindowId window) {
     if (!XGetTransientForHint(display_, window, &owner) || !trap.received().ok())
         return std::nullopt;
     return owner;
-}
-
-std::optional<int32_t> X11Connection::clientPidFromServer(XWindowId window) {
-    if (!hasXRes_ || window == 0) return std::nullopt;
-    ErrorTrap trap(*this);
-    XResClientIdSpec clientSpec{window, XRES_CLIENT_ID_PID_MASK};
-    long count = 0;
-    XResClientIdValue* values = nullptr;
-    if (XResQueryClientIds(display_, 1, &clientSpec, &count, &values) != Success || !trap.received().ok())
-        return std::nullopt;
-    std::optional<int32_t> pid;
-    for (long i = 0; i < count; ++i) {
-        pid_t p = XResGetClientPid(&values[i]);
-        if (p > 0) {
-            pid = static_cast<int32_t>(p);
-            break;
-        }
-    }
-    XResClientIdsDestroy(count, values);
-    return pid;
 }
 
 bool X11Connection::windowExists(XWindowId window) {

@@ -11,18 +11,26 @@
 //     --close-after SECONDS    destroy the windows and exit after that long
 //     --fullscreen             ask for _NET_WM_STATE_FULLSCREEN before mapping
 //     --no-pid                 leave _NET_WM_PID unset
+//     --claim-pid PID          set _NET_WM_PID to PID instead of its own
 //     --grab-key KEYSYM:MASK   grab a key chord on the root (prints "grabbed" or "grab-failed")
 //     --strut-top N            be a dock that reserves N pixels along the top of the root
 //
 // Prints "window 0x<id>" for each window once it is mapped, then "ready". Reads commands on
-// standard input: "fullscreen", "unfullscreen", "close" (destroy the windows and exit).
+// standard input: "fullscreen", "unfullscreen", "close" (destroy the windows and exit), and
+// "list N": play a hostile client that replaces the root's _NET_CLIENT_LIST with N made-up ids
+// (half of them in this client's own id range, none a window), the ids listed before and one
+// new unmapped window of its own spread among them; prints "listed 0x<new window> 0x<a made-up id>".
+// "stack N": the same with _NET_CLIENT_LIST_STACKING.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xlib-xcb.h>  // the client's resource id range
 #include <X11/Xutil.h>
+#include <xcb/xcb.h>
 
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -39,6 +47,7 @@ struct Options {
     int minWidth = 0, minHeight = 0;
     int windows = 1;
     bool dialog = false, fullscreen = false, setPid = true;
+    long claimedPid = 0;
     double delay = 0, closeAfter = -1;
     std::string grabKey;
     int strutTop = 0;
@@ -72,6 +81,7 @@ Options parse(int argc, char** argv) {
         else if (a == "--close-after") o.closeAfter = std::atof(next());
         else if (a == "--fullscreen") o.fullscreen = true;
         else if (a == "--no-pid") o.setPid = false;
+        else if (a == "--claim-pid") o.claimedPid = std::atol(next());
         else if (a == "--grab-key") o.grabKey = next();
         else if (a == "--strut-top") o.strutTop = std::atoi(next());
         else {
@@ -91,7 +101,7 @@ void setText(Window w, const char* property, const std::string& text) {
                     reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
 }
 
-Window makeWindow(const Options& o, const std::string& title, bool dialog, Window owner) {
+Window makeWindow(const Options& o, const std::string& title, bool dialog, Window owner, bool map = true) {
     Window w = XCreateSimpleWindow(display, DefaultRootWindow(display), o.x, o.y, o.width, o.height, 0,
                                    0, 0xFFFFFF);
     XSelectInput(display, w, StructureNotifyMask | PropertyChangeMask);
@@ -115,7 +125,7 @@ Window makeWindow(const Options& o, const std::string& title, bool dialog, Windo
     Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display, w, &deleteWindow, 1);
     if (o.setPid) {
-        long pid = getpid();
+        long pid = o.claimedPid > 0 ? o.claimedPid : getpid();
         XChangeProperty(display, w, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32,
                         PropModeReplace, reinterpret_cast<unsigned char*>(&pid), 1);
     }
@@ -134,7 +144,7 @@ Window makeWindow(const Options& o, const std::string& title, bool dialog, Windo
     if (o.fullscreen && !dialog)
         XChangeProperty(display, w, netWmState, XA_ATOM, 32, PropModeReplace,
                         reinterpret_cast<unsigned char*>(&netWmStateFullscreen), 1);
-    XMapWindow(display, w);
+    if (map) XMapWindow(display, w);
     return w;
 }
 
@@ -155,6 +165,44 @@ void requestFullscreen(Window w, bool on) {
 void say(const std::string& line) {
     std::printf("%s\n", line.c_str());
     std::fflush(stdout);
+}
+
+// Made-up ids: the top of this client's own range (never allocated by a short-lived client)
+// and ids of clients that are not connected (high client numbers).
+void listMadeUpIds(const Options& o, long count, const char* property) {
+    Atom type;
+    int format;
+    unsigned long n = 0, after;
+    unsigned char* data = nullptr;
+    const Atom clientList = XInternAtom(display, property, False);
+    std::vector<long> before;
+    if (XGetWindowProperty(display, DefaultRootWindow(display), clientList, 0, 1 << 18, False, XA_WINDOW, &type,
+                           &format, &n, &after, &data) == Success && data) {
+        before.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + n);
+        XFree(data);
+    }
+    const Window own = makeWindow(o, o.title + " unlisted", false, 0, /*map=*/false);
+    const xcb_setup_t* setup = xcb_get_setup(XGetXCBConnection(display));
+    const long base = setup->resource_id_base, mask = setup->resource_id_mask;
+    const long lastClient = 0x1FFFFFFFL & ~mask;
+    // The ids listed before and our own window go between the made-up ones, spread evenly.
+    before.push_back(static_cast<long>(own));
+    const long step = std::max(1L, count / static_cast<long>(before.size() + 1));
+    std::vector<long> list;
+    for (long i = 0; i < count; ++i) {
+        list.push_back(i % 2 ? (base | (mask - i / 2)) : ((lastClient - (i / 2 % 64) * (mask + 1)) | (i + 1)));
+        if ((i + 1) % step == 0 && !before.empty()) {
+            list.push_back(before.back());
+            before.pop_back();
+        }
+    }
+    list.insert(list.end(), before.begin(), before.end());
+    XChangeProperty(display, DefaultRootWindow(display), clientList, XA_WINDOW, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(list.data()), static_cast<int>(list.size()));
+    XSync(display, False);
+    char line[64];
+    std::snprintf(line, sizeof line, "listed 0x%lx 0x%lx", own, base | mask);
+    say(line);
 }
 
 }  // namespace
@@ -231,6 +279,10 @@ int main(int argc, char** argv) {
             }
             buffer[n] = 0;
             std::string commands(buffer);
+            if (auto at = commands.find("list "); at != std::string::npos)
+                listMadeUpIds(o, std::atol(commands.c_str() + at + 5), "_NET_CLIENT_LIST");
+            if (auto at = commands.find("stack "); at != std::string::npos)
+                listMadeUpIds(o, std::atol(commands.c_str() + at + 6), "_NET_CLIENT_LIST_STACKING");
             if (commands.find("unfullscreen") != std::string::npos) {
                 for (Window w : windows) requestFullscreen(w, false);
             } else if (commands.find("fullscreen") != std::string::npos) {

@@ -1,0 +1,224 @@
+// Whole-process measurement: a second client replaces the root's _NET_CLIENT_LIST with many
+// made-up ids (as any client may), on a private Xvfb + Openbox with three real clients, and the
+// window, running-application and screen backends take the change in. For each list size:
+//   - first change: every id is new; later: the same list with one id more (a further change),
+//     then the window manager's own list back (every made-up id leaves);
+//   - the longest single stall of the main thread (the event handling, then each slice the
+//     backends left on the main queue), the total until the queue is idle, and the slices;
+//   - screens() (struts of every listed client) right after the first change and once more;
+//   - the same ids set as _NET_CLIENT_LIST_STACKING, then a real application's AXWindows.
+// Also the start-up of the backends while a long list is set.
+// Usage: x11_client_list_bench [sizes...]   (default 10000 262144)
+#include "platform/linux/LinuxAccessibility.h"
+#include "platform/linux/LinuxAppCatalog.h"
+#include "platform/linux/LinuxRunningApplications.h"
+#include "platform/linux/LinuxScreens.h"
+#include "x11/support/X11TestServer.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib-xcb.h>
+#include <X11/Xlib.h>
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace tessane;
+using namespace std::chrono;
+
+namespace {
+
+double clockSeconds() { return duration<double>(steady_clock::now().time_since_epoch()).count(); }
+
+// A main queue that runs its work one item at a time on request, so that each can be timed.
+class StepQueue final : public MainQueue {
+public:
+    TimeInterval now() const override { return clockSeconds(); }
+    void post(std::function<void()> work) override { work_.push_back(std::move(work)); }
+    std::shared_ptr<WorkItem> postAfter(double, std::function<void()>) override {
+        return std::make_shared<Never>();  // nothing here waits for time
+    }
+    std::shared_ptr<RepeatingTimer> scheduleRepeating(double, std::function<void()>) override {
+        return std::make_shared<Never>();
+    }
+    bool runOne() {
+        if (work_.empty()) return false;
+        auto work = std::move(work_.front());
+        work_.pop_front();
+        work();
+        return true;
+    }
+
+private:
+    struct Never final : WorkItem, RepeatingTimer {
+        void cancel() override {}
+        bool isCancelled() const override { return true; }
+        void invalidate() override {}
+        bool isValid() const override { return false; }
+    };
+    std::deque<std::function<void()>> work_;
+};
+
+struct Figure {
+    double total = 0, longest = 0;
+    int slices = 0;
+};
+
+// Every slice left on the queue, after what took `first` seconds.
+Figure drain(StepQueue& queue, double start, double first) {
+    Figure f;
+    f.longest = first;
+    for (;;) {
+        const double t0 = clockSeconds();
+        if (!queue.runOne()) break;
+        f.longest = std::max(f.longest, clockSeconds() - t0);
+        ++f.slices;
+    }
+    f.total = clockSeconds() - start;
+    return f;
+}
+
+// The event that tells of the change, then every slice left on the queue.
+Figure takeIn(linux_backend::X11Connection& x, StepQueue& queue) {
+    x.sync();  // the other client's change was made before: its event is here now
+    const double start = clockSeconds();
+    x.processEvents();
+    return drain(queue, start, clockSeconds() - start);
+}
+
+// The second client: sets the list as any client may.
+struct Hostile {
+    Display* display = nullptr;
+    Atom clientList = 0, stackingList = 0;
+    std::vector<long> managed;  // the window manager's own list
+
+    void set(const std::vector<long>& ids) { set(clientList, ids); }
+    void set(Atom list, const std::vector<long>& ids) {
+        XChangeProperty(display, DefaultRootWindow(display), list, XA_WINDOW, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(ids.data()), static_cast<int>(ids.size()));
+        XSync(display, False);
+    }
+    // Made-up ids, half in this client's own (unused) range, half of clients not connected;
+    // the managed windows spread among them.
+    std::vector<long> madeUp(long count) const {
+        const xcb_setup_t* setup = xcb_get_setup(XGetXCBConnection(display));
+        const long base = setup->resource_id_base, mask = setup->resource_id_mask;
+        const long lastClient = 0x1FFFFFFFL & ~mask;
+        std::vector<long> ids;
+        const long step = count / static_cast<long>(managed.size() + 1);
+        for (long i = 0; i < count; ++i) {
+            ids.push_back(i % 2 ? (base | (mask - i / 2)) : ((lastClient - (i / 2 % 64) * (mask + 1)) | (i + 1)));
+            if (step > 0 && (i + 1) % step == 0 && static_cast<size_t>((i + 1) / step) <= managed.size())
+                ids.push_back(managed[(i + 1) / step - 1]);
+        }
+        return ids;
+    }
+};
+
+void print(const char* what, const Figure& f) {
+    std::printf("  %-34s total %9.1f ms   longest stall %7.1f ms   slices %d\n", what, f.total * 1e3,
+                f.longest * 1e3, f.slices);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<long> sizes;
+    for (int i = 1; i < argc; ++i) sizes.push_back(std::max(1L, std::atol(argv[i])));
+    if (sizes.empty()) sizes = {10000, 262144};
+
+    std::string error;
+    auto server = x11test::X11TestServer::start(&error);
+    if (!server) {
+        std::fprintf(stderr, "x11_client_list_bench: %s\n", error.c_str());
+        return 1;
+    }
+    std::vector<std::unique_ptr<x11test::ChildProcess>> clients;
+    for (int i = 0; i < 3; ++i) {
+        clients.push_back(x11test::ChildProcess::start({TESSANE_X11_CLIENT, "--class", "real" + std::to_string(i) + ".Real"},
+                                                       server->display(), {}, true));
+        if (!clients.back()->waitForLine("ready", milliseconds(10000))) {
+            std::fprintf(stderr, "x11_client_list_bench: test client did not come up\n");
+            return 1;
+        }
+    }
+
+    Hostile hostile;
+    hostile.display = XOpenDisplay(server->display().c_str());
+    hostile.clientList = XInternAtom(hostile.display, "_NET_CLIENT_LIST", False);
+    hostile.stackingList = XInternAtom(hostile.display, "_NET_CLIENT_LIST_STACKING", False);
+    auto x = linux_backend::X11Connection::open(server->display().c_str());
+    if (!hostile.display || !x) {
+        std::fprintf(stderr, "x11_client_list_bench: cannot connect\n");
+        return 1;
+    }
+    if (auto list = x->windowList(x->root(), "_NET_CLIENT_LIST"))
+        for (auto w : *list) hostile.managed.push_back(static_cast<long>(w));
+
+    StepQueue queue;
+    LinuxAppCatalog::Folders folders;
+    folders.dataHome = "/nonexistent/tessane-bench";
+    LinuxAppCatalog catalog(folders, nullptr);
+
+    std::printf("x11_client_list_bench: a second client sets _NET_CLIENT_LIST (Xvfb + Openbox, 3 real clients)\n");
+    {
+        // Start-up while the longest list is set: the backends take it in before they answer.
+        hostile.set(hostile.madeUp(sizes.back()));
+        x->sync();
+        const double t0 = clockSeconds();
+        linux_backend::LinuxScreens screens(*x, queue);
+        linux_backend::LinuxAccessibility ax(*x, screens, queue);
+        linux_backend::LinuxRunningApplications apps(*x, ax, catalog, queue);
+        const size_t atOnce = apps.runningApplications().size();
+        const auto f = drain(queue, t0, clockSeconds() - t0);
+        print(("start-up, " + std::to_string(sizes.back()) + " ids listed").c_str(), f);
+        std::printf("  (applications known at once: %zu, after the slices: %zu)\n", atOnce,
+                    apps.runningApplications().size());
+        hostile.set(hostile.managed);
+        takeIn(*x, queue);
+    }
+
+    linux_backend::LinuxScreens screens(*x, queue);
+    linux_backend::LinuxAccessibility ax(*x, screens, queue);
+    linux_backend::LinuxRunningApplications apps(*x, ax, catalog, queue);
+    int failures = 0;
+    for (long n : sizes) {
+        std::printf(" %ld made-up ids:\n", n);
+        auto ids = hostile.madeUp(n);
+        hostile.set(ids);
+        print("first change", takeIn(*x, queue));
+        for (int i = 0; i < 2; ++i) {
+            const double t0 = clockSeconds();
+            auto list = screens.screens();
+            std::printf("  screens() %-24s total %9.1f ms\n", i == 0 ? "after it" : "once more", (clockSeconds() - t0) * 1e3);
+        }
+        ids.push_back(ids.back() + 1);
+        hostile.set(ids);
+        print("further change (one id more)", takeIn(*x, queue));
+        hostile.set(hostile.managed);
+        print("back to the managed list", takeIn(*x, queue));
+        if (apps.runningApplications().size() != clients.size()) ++failures;  // the real ones stay
+
+        const auto stacking = x->windowList(x->root(), "_NET_CLIENT_LIST_STACKING");
+        hostile.set(hostile.stackingList, ids);
+        print("stacking list change", takeIn(*x, queue));
+        const AXElement app = ax.applicationElement(clients.front()->pid());
+        for (int i = 0; i < 2; ++i) {
+            const double t0 = clockSeconds();
+            auto windows = ax.copyAttribute(app, ax::kWindows);
+            std::printf("  AXWindows %-24s total %9.1f ms\n", i == 0 ? "after it" : "once more",
+                        (clockSeconds() - t0) * 1e3);
+            if (!windows.ok() || !windows.value.asArray() || windows.value.asArray()->size() != 1) ++failures;
+        }
+        if (stacking) hostile.set(hostile.stackingList, std::vector<long>(stacking->begin(), stacking->end()));
+        takeIn(*x, queue);
+    }
+    XCloseDisplay(hostile.display);
+    return failures == 0 ? 0 : 2;
+}

@@ -1,0 +1,188 @@
+// What other clients may write about themselves and about the desktop: the root's client list
+// (any client can replace it, with any number of made-up ids) and the pid a window claims.
+#include "platform/linux/LinuxAccessibility.h"
+#include "platform/linux/LinuxAppCatalog.h"
+#include "platform/linux/LinuxRunningApplications.h"
+#include "platform/linux/LinuxScreens.h"
+#include "platform/qt/QtMainQueue.h"
+#include "platform/qt/QtX11Pump.h"
+#include "x11/X11TestBase.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <sstream>
+
+namespace tessane::x11test {
+namespace {
+
+using linux_backend::XWindowId;
+using N = RunningApplications::Notification;
+
+// The window and running-application backends on the Qt loop; no desktop entries.
+class ClientListTrustTest : public X11TestBase {
+protected:
+    void SetUp() override {
+        X11TestBase::SetUp();
+        ensureQtApplication();
+        queue_ = std::make_unique<qt_backend::QtMainQueue>();
+        pump_ = qt_backend::pumpX11Events(*queue_, *x_);
+        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_, *queue_);
+        ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);
+        LinuxAppCatalog::Folders folders;
+        folders.dataHome = "/nonexistent/tessane-test";
+        catalog_ = std::make_unique<LinuxAppCatalog>(folders, nullptr);
+        apps_ = std::make_unique<linux_backend::LinuxRunningApplications>(*x_, *ax_, *catalog_, *queue_);
+        for (auto n : {N::didLaunch, N::didTerminate})
+            subscriptions_.push_back(apps_->observe(n, [this, n](const RunningApplication& a) { heard_.push_back({n, a.pid}); }));
+    }
+    void TearDown() override {
+        subscriptions_.clear();
+        apps_.reset();
+        catalog_.reset();
+        ax_.reset();
+        screens_.reset();
+        pump_.reset();
+        queue_.reset();
+        X11TestBase::TearDown();
+    }
+
+    bool runUntil(const std::function<bool()>& done, double seconds = 10) { return queue_->runUntil(done, seconds); }
+    int heard(N n, Pid pid) { return static_cast<int>(std::count(heard_.begin(), heard_.end(), std::pair{n, pid})); }
+    bool running(Pid pid) { return apps_->runningApplication(pid).has_value(); }
+
+    // Has `client` replace the client list (or with "stack", the stacking list) with `count`
+    // made-up ids around the ids listed now
+    // and a new unmapped window of its own; answers that window and one of the made-up ids
+    // (in the client's own id range, so that its X-Resource answer would be the client's pid).
+    std::pair<XWindowId, XWindowId> listMadeUpIds(Client& client, int count, const std::string& command = "list") {
+        client.process->writeLine(command + " " + std::to_string(count));
+        auto line = client.process->waitForLine("listed ", 10s);
+        EXPECT_TRUE(line);
+        std::istringstream in(line.value_or(""));
+        std::string word;
+        XWindowId own = 0, madeUp = 0;
+        in >> word >> std::hex >> own >> madeUp;
+        return {own, madeUp};
+    }
+
+    std::unique_ptr<qt_backend::QtMainQueue> queue_;
+    Subscription pump_;
+    std::unique_ptr<linux_backend::LinuxScreens> screens_;
+    std::unique_ptr<linux_backend::LinuxAccessibility> ax_;
+    std::unique_ptr<LinuxAppCatalog> catalog_;
+    std::unique_ptr<linux_backend::LinuxRunningApplications> apps_;
+    std::vector<Subscription> subscriptions_;
+    std::vector<std::pair<N, Pid>> heard_;
+};
+
+TEST_F(ClientListTrustTest, AHostileClientListIsTakenInAndTheRealWindowsInItAreStillFound) {
+    auto& dock = startClient({"--class", "dock.Dock", "--strut-top", "40", "--size", "1920x40", "--pos", "0,0"});
+    auto& other = startClient({"--class", "other.Other"});
+    auto& hostile = startClient({"--class", "hostile.Hostile", "--windows", "0"});
+    const Pid otherPid = other.process->pid(), hostilePid = hostile.process->pid();
+    ASSERT_TRUE(runUntil([&] { return running(otherPid); }));
+    ASSERT_TRUE(runUntil([&] { return screens_->screens().at(0).visibleFrame.height() == 1040; }));
+    EXPECT_FALSE(running(hostilePid));  // no window yet
+
+    // An observer of the hostile process hears of the windows it gets.
+    std::vector<XWindowId> created;
+    auto observer = ax_->createObserver(hostilePid, [&](const AXElement& e, const std::string& name) {
+        if (name == ax::kWindowCreated) created.push_back(static_cast<XWindowId>(e.handle()));
+    });
+    ASSERT_EQ(observer.error, AXError::success);
+    ASSERT_EQ(observer.observer->addNotification(ax_->applicationElement(hostilePid), ax::kWindowCreated),
+              AXError::success);
+
+    const auto [own, madeUp] = listMadeUpIds(hostile, 6000);
+    // Its one real window among thousands of ids is found and belongs to it; the made-up ids
+    // in its own range name no window and are skipped, though the server would name its pid.
+    ASSERT_TRUE(runUntil([&] { return heard(N::didLaunch, hostilePid) == 1 && !created.empty(); }));
+    EXPECT_EQ(ax_->windowPid(own), hostilePid);
+    EXPECT_EQ(ax_->windowPid(madeUp), std::nullopt);
+    EXPECT_EQ(ax_->pid(AXElement::fromHandle(madeUp)), std::nullopt);
+    x_->sync();
+    runUntil([] { return false; }, 0.3);  // every slice of the list has run
+    EXPECT_EQ(created, std::vector<XWindowId>{own});
+    // The windows listed before are still there: nothing was told gone, the dock still counts.
+    EXPECT_TRUE(running(otherPid));
+    EXPECT_EQ(heard(N::didTerminate, otherPid), 0);
+    EXPECT_EQ(screens_->screens().at(0).visibleFrame, Rect(0, 0, 1920, 1040));
+
+    // A further change: the window manager lists its own clients again, and a new client is
+    // found; the hostile process, still running, is not told gone.
+    auto& late = startClient({"--class", "late.Late"});
+    const Pid latePid = late.process->pid();
+    ASSERT_TRUE(runUntil([&] { return running(latePid); }));
+    EXPECT_TRUE(running(otherPid));
+    EXPECT_EQ(heard(N::didTerminate, hostilePid), 0);
+    EXPECT_EQ(ax_->windowPid(madeUp), std::nullopt);
+    EXPECT_EQ(screens_->screens().at(0).visibleFrame, Rect(0, 0, 1920, 1040));
+    (void)dock;
+}
+
+TEST_F(ClientListTrustTest, AtTheStartALongHostileListIsTakenInSlicesAndNothingIsToldLaunched) {
+    auto& other = startClient({"--class", "other.Other"});
+    auto& hostile = startClient({"--class", "hostile.Hostile", "--windows", "0"});
+    const Pid otherPid = other.process->pid(), hostilePid = hostile.process->pid();
+    const auto own = listMadeUpIds(hostile, 3 * static_cast<int>(linux_backend::ClientListTracker::kSlice)).first;
+    x_->sync();
+    ASSERT_TRUE(runUntil([&] { return ax_->windowPid(own) == hostilePid; }));
+
+    linux_backend::LinuxRunningApplications started(*x_, *ax_, *catalog_, *queue_);
+    std::vector<Pid> launched;
+    auto told = started.observe(N::didLaunch, [&](const RunningApplication& a) { launched.push_back(a.pid); });
+    ASSERT_TRUE(runUntil([&] { return started.runningApplication(hostilePid) && started.runningApplication(otherPid); }));
+    runUntil([] { return false; }, 0.3);
+    EXPECT_TRUE(launched.empty());
+}
+
+TEST_F(ClientListTrustTest, AHostileStackingListLendsNoMadeUpWindowsToAnyProcess) {
+    auto& other = startClient({"--class", "other.Other"});
+    auto& hostile = startClient({"--class", "hostile.Hostile", "--windows", "0"});
+    const Pid otherPid = other.process->pid(), hostilePid = hostile.process->pid();
+    const auto [own, madeUp] = listMadeUpIds(hostile, 6000, "stack");
+    x_->sync();
+    ASSERT_TRUE(runUntil([&] {
+        const auto front = ax_->clientsFrontToBack();
+        return std::find(front.begin(), front.end(), own) != front.end();
+    }));
+
+    auto windowsOf = [&](Pid pid) {
+        std::vector<XWindowId> out;
+        auto v = ax_->copyAttribute(ax_->applicationElement(pid), ax::kWindows);
+        if (v.ok() && v.value.asArray())
+            for (auto& e : *v.value.asArray()) out.push_back(static_cast<XWindowId>(e.asElement()->handle()));
+        return out;
+    };
+    // For the made-up ids in the hostile client's own range, the server would name its process.
+    EXPECT_EQ(windowsOf(hostilePid), std::vector<XWindowId>{own});
+    EXPECT_EQ(windowsOf(otherPid), other.windows);
+    EXPECT_EQ(ax_->windowPid(madeUp), std::nullopt);
+    EXPECT_EQ(windowsOf(hostilePid), std::vector<XWindowId>{own});  // asked again, from what is kept
+}
+
+TEST_F(ClientListTrustTest, AWindowClaimingAnotherProcesssPidBelongsToItsOwnProcess) {
+    auto& claimsInit = startClient({"--class", "claims.Init", "--claim-pid", "1"});
+    auto& claimsUs = startClient({"--class", "claims.Us", "--claim-pid", std::to_string(::getpid())});
+    const Pid initClaimer = claimsInit.process->pid(), usClaimer = claimsUs.process->pid();
+    ASSERT_TRUE(runUntil([&] { return running(initClaimer) && running(usClaimer); }));
+
+    const XWindowId w = claimsInit.windows[0];
+    EXPECT_EQ(x_->cardinals(w, "_NET_WM_PID"), std::vector<long>{1});
+    EXPECT_EQ(ax_->windowPid(w), initClaimer);
+    EXPECT_EQ(ax_->windowPid(claimsUs.windows[0]), usClaimer);
+    EXPECT_FALSE(running(1));
+    EXPECT_FALSE(running(::getpid()));
+    // The application elements of the claimed processes own no windows.
+    auto windowsOf = [&](Pid pid) {
+        auto v = ax_->copyAttribute(ax_->applicationElement(pid), ax::kWindows);
+        return v.ok() && v.value.asArray() ? v.value.asArray()->size() : size_t{0};
+    };
+    EXPECT_EQ(windowsOf(initClaimer), size_t{1});
+    EXPECT_EQ(windowsOf(1), size_t{0});
+    EXPECT_EQ(windowsOf(::getpid()), size_t{0});
+}
+
+}  // namespace
+}  // namespace tessane::x11test
