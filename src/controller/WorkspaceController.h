@@ -5,6 +5,7 @@
 #include "base/Signal.h"
 #include "base/Uuid.h"
 #include "controller/ContainerChrome.h"
+#include "controller/PaneMatChrome.h"
 #include "controller/GlobalInput.h"
 #include "controller/PaneFit.h"
 #include "controller/SessionMap.h"
