@@ -13,7 +13,7 @@
 #include "system/StageManager.h"
 #include "system/StageManagerWatcher.h"
 
-#include <cassert>
+#include <algorithm>
 
 namespace tessane {
 
@@ -115,6 +115,21 @@ DisplayTopologyWatcher& WorkspaceController::topologyWatcher() {
                 DisplayTopologyWatcher::kWakeSettle, onChange);
     }
     return *topologyWatcher_;
+}
+
+void WorkspaceController::publishShownWorkspaces() {
+    std::vector<std::string> names;
+    for (const auto& [id, session] : sessions)
+        if (const auto ws = manager.workspace(id)) names.push_back(ws->name);
+    std::sort(names.begin(), names.end());
+    if (names != shownWorkspaceNames_.get()) shownWorkspaceNames_.set(std::move(names));
+}
+
+void WorkspaceController::stampFront(const Uuid& workspaceID) {
+    ++frontSequence;
+    if (auto* session = sessions.find(workspaceID)) session->frontOrder = frontSequence;
+    std::erase(recentWorkspaceIDs, workspaceID);
+    recentWorkspaceIDs.insert(recentWorkspaceIDs.begin(), workspaceID);
 }
 
 void WorkspaceController::notYet(const char* member) { Log::line(std::string("[Tessane] not yet: ") + member); }

@@ -98,11 +98,6 @@ void WorkspaceController::rememberAllDocuments() {
     notYet("rememberAllDocuments");
 }
 
-bool WorkspaceController::refreshStageManagerState(bool) {
-    notYet("refreshStageManagerState");
-    return {};
-}
-
 std::vector<ManagedApp> WorkspaceController::seedAppsFromCurrentWindows(int) {
     notYet("seedAppsFromCurrentWindows");
     return {};
@@ -110,11 +105,6 @@ std::vector<ManagedApp> WorkspaceController::seedAppsFromCurrentWindows(int) {
 
 std::optional<WorkspaceController::FrontWorkspaceMenu> WorkspaceController::frontWorkspaceActionsMenu() {
     notYet("frontWorkspaceActionsMenu");
-    return {};
-}
-
-std::string WorkspaceController::signature(const Workspace&) {
-    notYet("signature");
     return {};
 }
 
@@ -165,167 +155,6 @@ std::vector<double> WorkspaceController::threeColumnsRatios(const Workspace&) {
 
 std::vector<double> WorkspaceController::effectiveRatios(const Workspace&, const Rect&) {
     notYet("effectiveRatios");
-    return {};
-}
-
-void WorkspaceController::observeWorkspaceEdits() {
-    notYet("observeWorkspaceEdits");
-}
-
-void WorkspaceController::observeAppActivation() {
-    notYet("observeAppActivation");
-}
-
-void WorkspaceController::observeAppTermination() {
-    notYet("observeAppTermination");
-}
-
-void WorkspaceController::observeAppLaunch() {
-    notYet("observeAppLaunch");
-}
-
-void WorkspaceController::observeSpaceChange() {
-    notYet("observeSpaceChange");
-}
-
-void WorkspaceController::observeScreenParameters() {
-    notYet("observeScreenParameters");
-}
-
-void WorkspaceController::observeWake() {
-    notYet("observeWake");
-}
-
-void WorkspaceController::observeWorkspaceNotification(RunningApplications::Notification, std::function<void(const RunningApplication&)>, Subscription&) {
-    notYet("observeWorkspaceNotification");
-}
-
-void WorkspaceController::handleWindowEvent(const AXElement&, const std::string&) {
-    notYet("handleWindowEvent");
-}
-
-void WorkspaceController::handleFocusedWindowChanged() {
-    notYet("handleFocusedWindowChanged");
-}
-
-std::optional<std::string> WorkspaceController::currentTopology() {
-    notYet("currentTopology");
-    return {};
-}
-
-std::optional<ManagedApp> WorkspaceController::soloedApp(const SoloState&) const {
-    notYet("soloedApp");
-    return {};
-}
-
-void WorkspaceController::handleWorkspaceListChange() {
-    notYet("handleWorkspaceListChange");
-}
-
-void WorkspaceController::handleScreenParametersChange() {
-    notYet("handleScreenParametersChange");
-}
-
-void WorkspaceController::handleWake() {
-    notYet("handleWake");
-}
-
-void WorkspaceController::handleSpaceChange() {
-    notYet("handleSpaceChange");
-}
-
-void WorkspaceController::handleAppTerminated(const RunningApplication&) {
-    notYet("handleAppTerminated");
-}
-
-void WorkspaceController::handleAppLaunched(const RunningApplication&) {
-    notYet("handleAppLaunched");
-}
-
-void WorkspaceController::pulseChromeGuard() {
-    notYet("pulseChromeGuard");
-}
-
-void WorkspaceController::rebuildWindowObserver() {
-    notYet("rebuildWindowObserver");
-}
-
-void WorkspaceController::updateLoadingChrome(const Uuid&) {
-    notYet("updateLoadingChrome");
-}
-
-bool WorkspaceController::hasEmptyPane() {
-    notYet("hasEmptyPane");
-    return {};
-}
-
-std::set<Pid> WorkspaceController::runningManagedFocusPids() const {
-    notYet("runningManagedFocusPids");
-    return {};
-}
-
-void WorkspaceController::restartReconcileSweep() {
-    notYet("restartReconcileSweep");
-}
-
-void WorkspaceController::rememberDocument(const AXElement&, const ManagedApp&) {
-    notYet("rememberDocument");
-}
-
-void WorkspaceController::rememberDocuments(const Uuid&) {
-    notYet("rememberDocuments");
-}
-
-std::vector<ManagedApp> WorkspaceController::siblingPanes(const ManagedApp&) const {
-    notYet("siblingPanes");
-    return {};
-}
-
-std::vector<WorkspaceController::RememberedDocument> WorkspaceController::rememberedDocuments(const std::vector<ManagedApp>&) const {
-    notYet("rememberedDocuments");
-    return {};
-}
-
-void WorkspaceController::maybeRefreshStageManagerState() {
-    notYet("maybeRefreshStageManagerState");
-}
-
-void WorkspaceController::handleStageManagerTransition(bool) {
-    notYet("handleStageManagerTransition");
-}
-
-void WorkspaceController::startStageManagerWatchesIfNeeded() {
-    notYet("startStageManagerWatchesIfNeeded");
-}
-
-void WorkspaceController::stopStageManagerWatchesIfIdle() {
-    notYet("stopStageManagerWatchesIfIdle");
-}
-
-void WorkspaceController::stageManagerFileChanged() {
-    notYet("stageManagerFileChanged");
-}
-
-void WorkspaceController::handleAppActivated(const RunningApplication&) {
-    notYet("handleAppActivated");
-}
-
-std::optional<Workspace> WorkspaceController::shownWorkspaceOwning(const std::string&) const {
-    notYet("shownWorkspaceOwning");
-    return {};
-}
-
-void WorkspaceController::pruneDeadTrackedWindows(const Uuid&) {
-    notYet("pruneDeadTrackedWindows");
-}
-
-std::optional<std::string> WorkspaceController::focusedWorkspaceAppBundleID(const Workspace&) const {
-    notYet("focusedWorkspaceAppBundleID");
-    return {};
-}
-
-std::optional<Uuid> WorkspaceController::focusedPaneAppID(const Workspace&, const WorkspaceSession&) const {
-    notYet("focusedPaneAppID");
     return {};
 }
 
@@ -423,11 +252,6 @@ void WorkspaceController::maybeShowWorkspaceTips(const Workspace&, bool) {
     notYet("maybeShowWorkspaceTips");
 }
 
-bool WorkspaceController::workspaceHasChooserUp(const Workspace&) {
-    notYet("workspaceHasChooserUp");
-    return {};
-}
-
 bool WorkspaceController::workspaceIsStillLoading(const Uuid&) {
     notYet("workspaceIsStillLoading");
     return {};
@@ -442,14 +266,6 @@ std::unique_ptr<WorkspaceController::WorkspaceSession> WorkspaceController::make
     auto session = std::make_unique<WorkspaceSession>();
     session->chrome = env.makeChrome();
     return session;
-}
-
-void WorkspaceController::publishShownWorkspaces() {
-    notYet("publishShownWorkspaces");
-}
-
-void WorkspaceController::stampFront(const Uuid&) {
-    notYet("stampFront");
 }
 
 void WorkspaceController::promoteFrontWorkspace() {

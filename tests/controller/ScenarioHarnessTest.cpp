@@ -19,6 +19,7 @@ TEST(ScenarioHarness, PutUpBindsOneWindowPerPaneAndShowsTheChrome) {
     EXPECT_EQ(session.elements[1].element, s.window("Mail").element());
     EXPECT_TRUE(s.chrome(ws.id).isVisible);
     EXPECT_EQ(s.chrome(ws.id).currentTitle, "Write");
+    EXPECT_EQ(s.shownNames(), (std::vector<std::string>{"Write"}));
     EXPECT_EQ(*s.manager->activeWorkspaceID().get(), ws.id);
 }
 

@@ -21,6 +21,8 @@ ControllerScenario::ControllerScenario() {
     Log::resetForTesting();
     Log::configure(&sim.systemLog, &sim.environment);
     setDisplays({display({0, 0, 1440, 900}, 1)});
+    // The desktop's preferences folder exists, as it does on a real system.
+    if (auto file = StageManager::preferencesFile(sim.preferences)) sim.fileWatch.createFolder(file->parent_path());
     manager = std::make_unique<WorkspaceManager>(WorkspaceStore(sim.environment.dataFolder()), sim.applications);
     ledger = std::make_unique<HiddenAppLedger>(std::make_shared<UserDefaultsHiddenAppStore>(sim.defaults));
 }
