@@ -138,7 +138,9 @@ WorkspaceControllerEnvironment ControllerScenario::environment() {
 }
 
 WorkspaceController& ControllerScenario::start() {
-    controller_ = std::make_unique<WorkspaceController>(environment());
+    auto env = environment();
+    if (adjustEnvironment) adjustEnvironment(env);
+    controller_ = std::make_unique<WorkspaceController>(std::move(env));
     return *controller_;
 }
 

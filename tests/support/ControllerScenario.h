@@ -7,6 +7,7 @@
 #include "support/ChromeFakes.h"
 #include "support/WorkspaceControllerProbe.h"
 
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <memory>
@@ -78,6 +79,8 @@ public:
     const ManagedApp& paneApp(const Uuid& workspaceID, size_t index) const;
 
     // ------------------------------------------------------------------ the controller
+    // Runs on the environment just before start() builds the controller (to swap a port).
+    std::function<void(WorkspaceControllerEnvironment&)> adjustEnvironment;
     WorkspaceController& start();
     void stop();
     WorkspaceController& controller() const { return *controller_; }
