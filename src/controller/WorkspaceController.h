@@ -218,6 +218,23 @@ public:
     static LayoutType geometryType(const Workspace& workspace);
     static std::vector<double> threeColumnsRatios(const Workspace& workspace);
     static std::vector<double> effectiveRatios(const Workspace& workspace, const Rect& container);
+    static bool isThreeColumns(const Workspace& workspace);
+    static std::string rectDescription(const Rect& rect);
+    static bool sameWindows(const std::vector<std::pair<Pid, AXElement>>& a,
+                            const std::vector<std::pair<Pid, AXElement>>& b);
+    static std::optional<std::pair<int, Rect>> paneRect(const Uuid& appID, const std::vector<ManagedApp>& apps,
+                                                        const std::vector<Rect>& rects);
+    static bool mayCorrectDrift(const std::vector<TimeInterval>& previous, TimeInterval now);
+    // Which pane's window was dropped into which other pane (source, target).
+    static std::optional<std::pair<int, int>> paneSwap(const std::vector<Rect>& paneRects,
+                                                       const std::vector<std::optional<Rect>>& windowFrames,
+                                                       std::optional<Point> pointer, double moveTolerance,
+                                                       double sizeTolerance);
+    static std::optional<int> zoomedPane(const std::vector<Rect>& paneRects,
+                                         const std::vector<std::optional<Rect>>& windowFrames,
+                                         const std::vector<Uuid>& appIDs, const std::map<Uuid, Size>& previousSizes,
+                                         const std::set<Uuid>& draggedAppIDs);
+    static bool isObservableMinSample(const Rect& windowFrame, const Rect& screenVisibleAX, double fullscreenSlack);
 
 private:
     friend struct WorkspaceControllerProbe;  // tests read the state through it
@@ -499,6 +516,8 @@ private:
     void scheduleLearnAppMinimums(const Uuid& workspaceID);
     void learnAppMinimums(const Uuid& workspaceID);
     void keepAppsOnScreen(const Uuid& workspaceID);
+    void bounceFrameToFitApps(const Workspace& workspace, const std::vector<Size>& appSizes);
+    std::map<int, double> dividerReconcileFixes(const Workspace& workspace);
     void commitDividerRatio(const std::vector<double>& ratios, const Uuid& workspaceID);
     void snapDividerToApps(const Uuid& workspaceID);
     bool dividerNeedsReconcile(const Uuid& workspaceID);

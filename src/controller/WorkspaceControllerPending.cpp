@@ -573,4 +573,53 @@ void WorkspaceController::stopSwitcherFlagsMonitor() {
     notYet("stopSwitcherFlagsMonitor");
 }
 
+bool WorkspaceController::isThreeColumns(const Workspace&) {
+    notYet("isThreeColumns");
+    return false;
+}
+
+std::string WorkspaceController::rectDescription(const Rect&) {
+    notYet("rectDescription");
+    return {};
+}
+
+std::optional<std::pair<int, Rect>> WorkspaceController::paneRect(const Uuid&, const std::vector<ManagedApp>&,
+                                                                  const std::vector<Rect>&) {
+    notYet("paneRect");
+    return {};
+}
+
+bool WorkspaceController::mayCorrectDrift(const std::vector<TimeInterval>&, TimeInterval) {
+    notYet("mayCorrectDrift");
+    return false;
+}
+
+std::optional<std::pair<int, int>> WorkspaceController::paneSwap(const std::vector<Rect>&,
+                                                                 const std::vector<std::optional<Rect>>&,
+                                                                 std::optional<Point>, double, double) {
+    notYet("paneSwap");
+    return {};
+}
+
+std::optional<int> WorkspaceController::zoomedPane(const std::vector<Rect>&, const std::vector<std::optional<Rect>>&,
+                                                   const std::vector<Uuid>&, const std::map<Uuid, Size>&,
+                                                   const std::set<Uuid>&) {
+    notYet("zoomedPane");
+    return {};
+}
+
+bool WorkspaceController::isObservableMinSample(const Rect&, const Rect&, double) {
+    notYet("isObservableMinSample");
+    return false;
+}
+
+void WorkspaceController::bounceFrameToFitApps(const Workspace&, const std::vector<Size>&) {
+    notYet("bounceFrameToFitApps");
+}
+
+std::map<int, double> WorkspaceController::dividerReconcileFixes(const Workspace&) {
+    notYet("dividerReconcileFixes");
+    return {};
+}
+
 }  // namespace tessane
