@@ -13,7 +13,7 @@ const std::string kRestoreSolo = "[Tessane] not yet: restoreFromSolo";
 class Activation : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (auto name : {"Notes", "Mail", "Music", "Photos", "Maps"}) s.launchApp(name);
+        for (auto name : {"Notes", "Mail", "Music", "Photos", "Maps", "Books"}) s.launchApp(name);
         write = s.addWorkspace("Write", {"Notes", "Mail"});
         listen = s.addWorkspace("Listen", {"Music", "Photos"});
         s.start();
@@ -69,15 +69,9 @@ TEST_F(Activation, AnAppNoShownWorkspaceOwnsTakesEveryChromeAsideAndClosesTheTip
     EXPECT_EQ(s.tips->closes, 1);
     EXPECT_FALSE(s.probe().guardTimerRunning());
 
-    // With no chrome visible, nothing is logged.
-    s.activate("Notes");
-    s.activate("Maps");
+    // With every chrome already aside, another such app logs nothing.
     s.clearLog();
-    s.chrome(write.id).isVisible = false;
-    s.activate("Photos");
-    s.chrome(listen.id).isVisible = false;
-    s.clearLog();
-    s.activate("Maps");
+    s.activate("Books");
     EXPECT_TRUE(s.log().empty());
 }
 

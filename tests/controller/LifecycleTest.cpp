@@ -130,6 +130,16 @@ TEST_F(Lifecycle, ALaunchRebuildsAndRestartsTheSweepOnlyForAShownWorkspaceWithAn
     EXPECT_TRUE(s.probe().guardTimerRunning());
     EXPECT_EQ(sweeps(), 0);
 
+    // A second Notes process finishes launching: Notes belongs to the shown workspace, so the
+    // observers are looked at again, but every pane has its window and no sweep starts.
+    sim::SimApplications::RunningSpec second;
+    second.bundleIdentifier = ControllerScenario::bundleID("Notes");
+    second.name = "Notes";
+    second.finishedLaunching = false;
+    s.sim.applications.finishLaunching(s.sim.applications.addRunningApp(second).pid());
+    s.drain();
+    EXPECT_EQ(sweeps(), 0);
+
     // Mail restarts (its pane is empty now): the observers follow and the sweep restarts.
     s.quitApp("Mail");
     s.launchApp("Mail", {.finishedLaunching = false});
