@@ -7,8 +7,6 @@ namespace {
 
 using Lines = ControllerScenario::Lines;
 
-const std::string kResurface = "[Tessane] not yet: resurfaceWorkspace";
-const std::string kRestoreSolo = "[Tessane] not yet: restoreFromSolo";
 
 class Activation : public ::testing::Test {
 protected:
@@ -21,10 +19,6 @@ protected:
         s.putUp(listen);  // front
         s.drain();
         s.clearLog();
-    }
-    size_t count(const std::string& line) const {
-        auto lines = s.notYetLog();
-        return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
     }
 
     ControllerScenario s;
@@ -41,7 +35,7 @@ TEST_F(Activation, EnteringAShownWorkspaceMakesItFrontAndTakesTheOtherChromeAsid
     EXPECT_EQ(s.probe().sessionCount(), 2u);  // the other workspace's windows stay where they are
     EXPECT_EQ(s.log(), (Lines{"[Tessane] Active workspace changed: Listen → Write",
                               "[Tessane] App focus: org.example.Notes — owner=Write → auto-frame show"}));
-    EXPECT_EQ(count(kResurface), 1u);
+    EXPECT_EQ(s.notYetCount("resurfaceWorkspace"), 1u);
     EXPECT_TRUE(s.probe().guardTimerRunning());
     EXPECT_EQ(s.probe().lastActivatedBundleID(), "org.example.Notes");
 }
@@ -51,7 +45,7 @@ TEST_F(Activation, MovingInsideAWorkspaceWhoseChromeIsUpKeepsItWithoutResurfacin
     s.clearLog();
     s.activate("Photos");
     EXPECT_EQ(s.log(), (Lines{"[Tessane] App focus: org.example.Photos — owner=Listen → auto-frame keep"}));
-    EXPECT_EQ(count(kResurface), 0u);
+    EXPECT_EQ(s.notYetCount("resurfaceWorkspace"), 0u);
     EXPECT_TRUE(s.chrome(listen.id).isVisible);
 
     // The same move with the chrome out (taken aside meanwhile) comes back in with "show".
@@ -100,11 +94,11 @@ TEST_F(Activation, ActivationsDuringResurfacingAreIgnoredEntirely) {
 TEST_F(Activation, ASoloEndsWhenAnotherAppOfItsWorkspaceComesForward) {
     s.probe().setSoloState(WorkspaceController::SoloState{listen.id, listen.apps[0].id});
     s.activate("Music");  // the soloed app itself
-    EXPECT_EQ(count(kRestoreSolo), 0u);
+    EXPECT_EQ(s.notYetCount("restoreFromSolo"), 0u);
     s.activate("Notes");  // another workspace: its solo is not ours to end
-    EXPECT_EQ(count(kRestoreSolo), 0u);
+    EXPECT_EQ(s.notYetCount("restoreFromSolo"), 0u);
     s.activate("Photos");
-    EXPECT_EQ(count(kRestoreSolo), 1u);
+    EXPECT_EQ(s.notYetCount("restoreFromSolo"), 1u);
 }
 
 TEST_F(Activation, TwoActivationsWithin100msReadStageManagerOnce) {

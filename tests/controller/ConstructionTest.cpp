@@ -1,4 +1,4 @@
-#include "support/ControllerScenario.h"
+#include "support/ShownWorkspace.h"
 
 #include <gtest/gtest.h>
 
@@ -44,13 +44,9 @@ TEST(ControllerConstruction, StageManagerOnAtStartIsReadWithoutATransition) {
     EXPECT_TRUE(s.log().empty());
 }
 
-TEST(ControllerDestruction, RemovesItsMonitorsAndStopsItsTimersAndWatches) {
-    ControllerScenario s;
-    s.launchApp("Notes");
-    s.launchApp("Mail");
-    auto ws = s.addWorkspace("Write", {"Notes", "Mail"});
-    s.start();
-    s.putUp(ws);
+using ControllerDestruction = ShownWorkspace;
+
+TEST_F(ControllerDestruction, RemovesItsMonitorsAndStopsItsTimersAndWatches) {
     s.probe().pulseChromeGuard();
     ASSERT_EQ(s.input.liveMonitors(), 1u);
     ASSERT_TRUE(s.probe().guardTimerRunning());
@@ -65,13 +61,7 @@ TEST(ControllerDestruction, RemovesItsMonitorsAndStopsItsTimersAndWatches) {
     EXPECT_TRUE(s.chromes.front()->destroyed);
 }
 
-TEST(ControllerDestruction, EventsArrivingAfterwardsDoNothing) {
-    ControllerScenario s;
-    s.launchApp("Notes");
-    s.launchApp("Mail");
-    auto ws = s.addWorkspace("Write", {"Notes", "Mail"});
-    s.start();
-    s.putUp(ws);
+TEST_F(ControllerDestruction, EventsArrivingAfterwardsDoNothing) {
     // Events already on their way when the controller goes: a window moved, an edit of the
     // list, an activation, a quit, a focus change.
     s.window("Notes").moveTo({300, 300});

@@ -1,4 +1,4 @@
-#include "support/ControllerScenario.h"
+#include "support/ShownWorkspace.h"
 
 #include "platform/Accessibility.h"
 
@@ -9,41 +9,21 @@ namespace {
 
 using Lines = ControllerScenario::Lines;
 
-constexpr const char* kUserChange = "[Tessane] not yet: handleManagedWindowChangedByUser";
-constexpr const char* kDriftCheck = "[Tessane] not yet: scheduleDriftCheck";
-constexpr const char* kDestroyed = "[Tessane] not yet: handleManagedWindowDestroyed";
-
-size_t count(const Lines& lines, const std::string& line) {
-    return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
-}
-
-class EventWiring : public ::testing::Test {
+class EventWiring : public ShownWorkspace {
 protected:
-    void SetUp() override {
-        s.launchApp("Notes");
-        s.launchApp("Mail");
-        s.launchApp("Music");
-        ws = s.addWorkspace("Write", {"Notes", "Mail"});
-        s.start();
-        s.putUp(ws);
-        s.drain();
-        s.clearLog();
-    }
-
     // The user moves a tracked window; the observer reports it on the next turn.
     void userMoves(const std::string& app) {
         s.window(app).moveTo({s.window(app).position().x + 40, 200});
         s.advance(0.2);  // past the Stage Manager re-check interval too
     }
-
-    ControllerScenario s;
-    Workspace ws;
+    size_t userChanges() const { return s.notYetCount("handleManagedWindowChangedByUser"); }
+    size_t driftChecks() const { return s.notYetCount("scheduleDriftCheck"); }
 };
 
 TEST_F(EventWiring, AMoveOfATiledWindowGoesToTheUserChangeHandling) {
     userMoves("Notes");
-    EXPECT_EQ(count(s.notYetLog(), kUserChange), 1u);
-    EXPECT_EQ(count(s.notYetLog(), kDriftCheck), 0u);
+    EXPECT_EQ(userChanges(), 1u);
+    EXPECT_EQ(driftChecks(), 0u);
 }
 
 TEST_F(EventWiring, MovesAreDroppedDuringADividerDragDisplayFluxAndStageManager) {
@@ -59,8 +39,8 @@ TEST_F(EventWiring, MovesAreDroppedDuringADividerDragDisplayFluxAndStageManager)
     userMoves("Notes");
     EXPECT_TRUE(s.probe().stageManagerActive());
 
-    EXPECT_EQ(count(s.notYetLog(), kUserChange), 0u);
-    EXPECT_EQ(count(s.notYetLog(), kDriftCheck), 0u);
+    EXPECT_EQ(userChanges(), 0u);
+    EXPECT_EQ(driftChecks(), 0u);
 }
 
 TEST_F(EventWiring, AClosedWindowIsHandledWhateverElseHolds) {
@@ -70,15 +50,15 @@ TEST_F(EventWiring, AClosedWindowIsHandledWhateverElseHolds) {
     s.advance(0.2);
     s.window("Notes").close();
     s.advance(0.2);
-    EXPECT_EQ(count(s.notYetLog(), kDestroyed), 1u);
+    EXPECT_EQ(s.notYetCount("handleManagedWindowDestroyed"), 1u);
 }
 
 TEST_F(EventWiring, DuringOurOwnPlacementAMoveQueuesADriftCheckOnly) {
     s.probe().setPlacementGuardCount(1);
     userMoves("Mail");
-    EXPECT_EQ(count(s.notYetLog(), kDriftCheck), 1u);
+    EXPECT_EQ(driftChecks(), 1u);
     // Still handed on: the user-change handling itself stands down while the guard is up.
-    EXPECT_EQ(count(s.notYetLog(), kUserChange), 1u);
+    EXPECT_EQ(userChanges(), 1u);
 }
 
 TEST_F(EventWiring, AMoveOfAnAppInNoShownWorkspaceOrOfAQuitProcessDoesNothing) {
@@ -89,7 +69,7 @@ TEST_F(EventWiring, AMoveOfAnAppInNoShownWorkspaceOrOfAQuitProcessDoesNothing) {
     s.advance(0.2);
     s.clearLog();
     s.probe().handleWindowEvent(notes, ax::kWindowMoved);
-    EXPECT_EQ(count(s.notYetLog(), kUserChange), 0u);
+    EXPECT_EQ(userChanges(), 0u);
 }
 
 TEST_F(EventWiring, ScreenParametersStartFluxOnlyWhenTheDisplaySetChanged) {
@@ -103,10 +83,10 @@ TEST_F(EventWiring, ScreenParametersStartFluxOnlyWhenTheDisplaySetChanged) {
     EXPECT_DOUBLE_EQ(s.probe().topologyFluxUntil(), start + 4);
 
     userMoves("Notes");
-    EXPECT_EQ(count(s.notYetLog(), kUserChange), 0u);
+    EXPECT_EQ(userChanges(), 0u);
     s.advance(4);
     userMoves("Notes");
-    EXPECT_EQ(count(s.notYetLog(), kUserChange), 1u);
+    EXPECT_EQ(userChanges(), 1u);
 }
 
 TEST_F(EventWiring, WakeRechecksOnlyWhileSomethingIsShown) {
@@ -126,25 +106,24 @@ TEST_F(EventWiring, WakeRechecksOnlyWhileSomethingIsShown) {
 
 TEST_F(EventWiring, ASpaceChangeStartsTheFullscreenReconcile) {
     s.sim.screens.notify(Screens::Notification::activeSpaceDidChange);
-    EXPECT_EQ(count(s.notYetLog(), "[Tessane] not yet: pulseFullScreenReconcile"), 1u);
+    EXPECT_EQ(s.notYetCount("pulseFullScreenReconcile"), 1u);
 }
 
 TEST_F(EventWiring, OnlyAnEditOfThePanesOrTheLayoutTypeReachesThePaneEditReaction) {
-    const std::string reaction = "[Tessane] not yet: reactToPaneEdit";
     auto edited = s.workspace(ws.id);
     edited.name = "Renamed";
     edited.lastContainerFrame = RectModel{10, 10, 900, 600};
     s.manager->update(edited);
     s.drain();
-    EXPECT_EQ(count(s.notYetLog(), reaction), 0u);
+    EXPECT_EQ(s.notYetCount("reactToPaneEdit"), 0u);
 
     s.manager->moveApp(edited.apps[1].id, ws.id, -1);
     s.drain();
-    EXPECT_EQ(count(s.notYetLog(), reaction), 1u);
+    EXPECT_EQ(s.notYetCount("reactToPaneEdit"), 1u);
 
     s.manager->setLayoutType(LayoutType::topBottomSplit, ws.id);
     s.drain();
-    EXPECT_EQ(count(s.notYetLog(), reaction), 2u);
+    EXPECT_EQ(s.notYetCount("reactToPaneEdit"), 2u);
     EXPECT_EQ(s.probe().tiledSignature().at(ws.id), WorkspaceController::signature(s.workspace(ws.id)));
 
     // The signature of a workspace that is no longer shown is dropped with the next edit.
@@ -155,11 +134,10 @@ TEST_F(EventWiring, OnlyAnEditOfThePanesOrTheLayoutTypeReachesThePaneEditReactio
 }
 
 TEST_F(EventWiring, AFocusChangeRestartsTheSweepOnlyWithAnEmptyPane) {
-    const std::string sweep = "[Tessane] not yet: runReconcileSweep";
     auto& tracked = s.window("Mail");
     s.app("Mail").addWindow();  // focus moves inside Mail; every pane still has its window
     s.advance(0.1);
-    EXPECT_EQ(count(s.notYetLog(), sweep), 0u);
+    EXPECT_EQ(s.notYetCount("runReconcileSweep"), 0u);
     EXPECT_TRUE(s.probe().guardTimerRunning());
 
     // Mail's tracked window goes: the next focus change finds its pane empty and restarts the
@@ -169,7 +147,7 @@ TEST_F(EventWiring, AFocusChangeRestartsTheSweepOnlyWithAnEmptyPane) {
     tracked.close();
     s.app("Notes").addWindow();
     s.advance(0.1);
-    EXPECT_GE(count(s.notYetLog(), sweep), 1u);  // each focus report while the pane is empty
+    EXPECT_GE(s.notYetCount("runReconcileSweep"), 1u);  // each focus report while the pane is empty
     EXPECT_TRUE(queued->isCancelled());
     EXPECT_EQ(s.probe().reconcileSweepAttempts(), 0);
 }

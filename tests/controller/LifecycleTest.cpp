@@ -1,4 +1,4 @@
-#include "support/ControllerScenario.h"
+#include "support/ShownWorkspace.h"
 
 #include "model/HiddenAppLedger.h"
 
@@ -9,25 +9,10 @@ namespace {
 
 using Lines = ControllerScenario::Lines;
 
-class Lifecycle : public ::testing::Test {
+class Lifecycle : public ShownWorkspace {
 protected:
-    void SetUp() override {
-        s.launchApp("Notes");
-        s.launchApp("Mail");
-        s.launchApp("Music");
-        ws = s.addWorkspace("Write", {"Notes", "Mail"});
-        s.start();
-        s.putUp(ws);
-        s.drain();
-        s.clearLog();
-    }
-    size_t guardChecks() const {
-        auto lines = s.notYetLog();
-        return static_cast<size_t>(std::count(lines.begin(), lines.end(), "[Tessane] not yet: refreshChromeVisibility"));
-    }
-
-    ControllerScenario s;
-    Workspace ws;
+    size_t guardChecks() const { return s.notYetCount("refreshChromeVisibility"); }
+    size_t sweeps() const { return s.notYetCount("runReconcileSweep"); }
 };
 
 TEST_F(Lifecycle, TheGuardPulseChecksEvery300msUntil1500msAfterTheLastPulse) {
@@ -86,8 +71,7 @@ TEST_F(Lifecycle, AnAppQuittingPrunesItsPanesWindowsAndIsForgottenInTheLedger) {
     s.advance(0.1);
     EXPECT_EQ(s.log(), (Lines{"[Tessane] Dropped 1 tracked window(s) that no longer exist."}));
     EXPECT_EQ(s.probe().session(ws.id)->elements.size(), 1u);
-    auto lines = s.notYetLog();
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), "[Tessane] not yet: runReconcileSweep"), 0);
+    EXPECT_EQ(sweeps(), 0u);
 }
 
 TEST_F(Lifecycle, QuittingAnAppOfTheActiveWorkspaceMakesPendingPlacementStale) {
@@ -118,17 +102,12 @@ TEST_F(Lifecycle, QuittingTheSoloedAppEndsTheSoloAndBringsShieldsAndDividersBack
 }
 
 TEST_F(Lifecycle, ALaunchRebuildsAndRestartsTheSweepOnlyForAShownWorkspaceWithAnEmptyPane) {
-    const std::string sweep = "[Tessane] not yet: runReconcileSweep";
-    auto sweeps = [&] {
-        auto lines = s.notYetLog();
-        return std::count(lines.begin(), lines.end(), sweep);
-    };
     // An app of no shown workspace: only the guard.
     s.launchApp("Photos", {.finishedLaunching = false});
     s.sim.applications.finishLaunching(s.pid("Photos"));
     s.drain();
     EXPECT_TRUE(s.probe().guardTimerRunning());
-    EXPECT_EQ(sweeps(), 0);
+    EXPECT_EQ(sweeps(), 0u);
 
     // A second Notes process finishes launching: Notes belongs to the shown workspace, so the
     // observers are looked at again, but every pane has its window and no sweep starts.
@@ -138,14 +117,14 @@ TEST_F(Lifecycle, ALaunchRebuildsAndRestartsTheSweepOnlyForAShownWorkspaceWithAn
     second.finishedLaunching = false;
     s.sim.applications.finishLaunching(s.sim.applications.addRunningApp(second).pid());
     s.drain();
-    EXPECT_EQ(sweeps(), 0);
+    EXPECT_EQ(sweeps(), 0u);
 
     // Mail restarts (its pane is empty now): the observers follow and the sweep restarts.
     s.quitApp("Mail");
     s.launchApp("Mail", {.finishedLaunching = false});
     s.sim.applications.finishLaunching(s.pid("Mail"));
     s.drain();
-    EXPECT_EQ(sweeps(), 1);
+    EXPECT_EQ(sweeps(), 1u);
     EXPECT_TRUE(s.probe().observedFocusPids().count(s.pid("Mail")));
 }
 

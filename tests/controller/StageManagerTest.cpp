@@ -7,8 +7,6 @@ namespace {
 
 using Lines = ControllerScenario::Lines;
 
-const std::string kPlace = "[Tessane] not yet: placeWindows";
-const std::string kRestoreSolo = "[Tessane] not yet: restoreFromSolo";
 
 class StageManagerWatches : public ::testing::Test {
 protected:
@@ -18,10 +16,6 @@ protected:
         b = s.addWorkspace("B", {"Music", "Photos"});
         c = s.addWorkspace("C", {"Maps", "Books"});
         s.start();
-    }
-    size_t count(const std::string& line) const {
-        auto lines = s.notYetLog();
-        return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
     }
 
     ControllerScenario s;
@@ -119,7 +113,7 @@ TEST_F(StageManagerWatches, TurningItOffRetilesEveryShownWorkspaceButBringsBackO
 
     EXPECT_EQ(s.log(), (Lines{"[Tessane] Stage Manager disabled — re-tiled 3 shown workspace(s); chrome restored for "
                               "the front one."}));
-    EXPECT_EQ(count(kPlace), 3u);
+    EXPECT_EQ(s.notYetCount("placeWindows"), 3u);
     EXPECT_TRUE(s.chrome(c.id).isVisible);
     EXPECT_FALSE(s.chrome(a.id).isVisible);
     EXPECT_FALSE(s.chrome(b.id).isVisible);
@@ -139,8 +133,8 @@ TEST_F(StageManagerWatches, OffSkipsAWorkspaceWithAFullscreenAppAndEndsASoloInst
     s.setStageManager(false);
     s.advance(0.5);
 
-    EXPECT_EQ(count(kPlace), 0u);
-    EXPECT_EQ(count(kRestoreSolo), 1u);
+    EXPECT_EQ(s.notYetCount("placeWindows"), 0u);
+    EXPECT_EQ(s.notYetCount("restoreFromSolo"), 1u);
     EXPECT_EQ(s.logCount("re-tiled 2 shown workspace(s)"), 1u);  // the skipped one counts
     EXPECT_FALSE(s.chrome(a.id).isVisible);
     EXPECT_TRUE(s.chrome(b.id).isVisible);

@@ -172,6 +172,11 @@ ControllerScenario::Lines ControllerScenario::notYetLog() const {
     return out;
 }
 
+size_t ControllerScenario::notYetCount(const std::string& member) const {
+    const auto lines = notYetLog();
+    return static_cast<size_t>(std::count(lines.begin(), lines.end(), kNotYet + member));
+}
+
 void ControllerScenario::clearLog() { Log::resetForTesting(); }
 
 size_t ControllerScenario::logCount(const std::string& text) const {

@@ -98,6 +98,8 @@ public:
     // ------------------------------------------------------------------ what was said
     Lines log() const;
     Lines notYetLog() const;
+    // How often the member still to come was reached ("not yet: <member>" lines).
+    size_t notYetCount(const std::string& member) const;
     void clearLog();
     size_t logCount(const std::string& text) const;
 
