@@ -48,6 +48,8 @@ using ControllerDestruction = ShownWorkspace;
 
 TEST_F(ControllerDestruction, RemovesItsMonitorsAndStopsItsTimersAndWatches) {
     s.probe().pulseChromeGuard();
+    auto sweep = s.sim.mainQueue.postAfter(0.2, [] {});
+    s.probe().queueReconcileSweep(sweep);
     ASSERT_EQ(s.input.liveMonitors(), 1u);
     ASSERT_TRUE(s.probe().guardTimerRunning());
     const auto* watcher = s.probe().stageManagerWatcher();
@@ -57,6 +59,7 @@ TEST_F(ControllerDestruction, RemovesItsMonitorsAndStopsItsTimersAndWatches) {
     s.stop();
 
     EXPECT_EQ(s.input.liveMonitors(), 0u);
+    EXPECT_TRUE(sweep->isCancelled());
     EXPECT_EQ(s.sim.mainQueue.pendingCount(), 0u);
     EXPECT_TRUE(s.chromes.front()->destroyed);
 }
