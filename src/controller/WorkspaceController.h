@@ -5,9 +5,9 @@
 #include "base/Signal.h"
 #include "base/Uuid.h"
 #include "controller/ContainerChrome.h"
-#include "controller/PaneMatChrome.h"
 #include "controller/GlobalInput.h"
 #include "controller/PaneFit.h"
+#include "controller/PaneMatChrome.h"
 #include "controller/SessionMap.h"
 #include "controller/SwitcherChrome.h"
 #include "controller/WorkspaceControllerEnvironment.h"
@@ -23,7 +23,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -41,7 +40,6 @@ class ExternalAppController;
 class HiddenAppLedger;
 class NoticeChrome;
 class StageManagerWatcher;
-class SwitcherChrome;
 class TipsChrome;
 class WorkspaceManager;
 
