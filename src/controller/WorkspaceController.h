@@ -403,6 +403,7 @@ private:
     void handleAppActivated(const RunningApplication& app);
     std::optional<Workspace> shownWorkspaceOwning(const std::string& bundleID) const;
     void pruneDeadTrackedWindows(const Uuid& workspaceID);
+    bool windowIsGone(const AXElement& window) const;
     std::optional<std::string> focusedWorkspaceAppBundleID(const Workspace& workspace) const;
     std::optional<Uuid> focusedPaneAppID(const Workspace& workspace, const WorkspaceSession& session) const;
 

@@ -78,13 +78,27 @@ std::optional<Workspace> WorkspaceController::shownWorkspaceOwning(const std::st
     return std::nullopt;
 }
 
+bool WorkspaceController::windowIsGone(const AXElement& window) const {
+    const auto size = env.platform.accessibility->copyAttribute(window, ax::kSize);
+    switch (size.error) {
+        case AXError::success: return !size.value.asSize();
+        // An application that does not answer in time, or an Accessibility service that is off,
+        // says nothing about the window: it stays bound to its pane rather than being swapped
+        // for another window of a busy application.
+        case AXError::cannotComplete:
+        case AXError::apiDisabled:
+        case AXError::failure: return false;
+        default: return true;
+    }
+}
+
 void WorkspaceController::pruneDeadTrackedWindows(const Uuid& workspaceID) {
     auto* session = sessions.find(workspaceID);
     if (!session || session->elements.empty()) return;
     std::vector<TrackedWindow> alive;
     std::vector<TrackedWindow> dead;
     for (const auto& tracked : session->elements)
-        (axController.sizeValue(tracked.element, ax::kSize) ? alive : dead).push_back(tracked);
+        (windowIsGone(tracked.element) ? dead : alive).push_back(tracked);
     if (dead.empty()) return;
     for (const auto& tracked : dead) windowCache.remove(tracked.appID);
     Log::line("[Tessane] Dropped " + std::to_string(dead.size()) + " tracked window(s) that no longer exist.");

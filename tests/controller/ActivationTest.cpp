@@ -143,5 +143,15 @@ TEST_F(Activation, DeadTrackedWindowsArePrunedAndTheirPanesBindAfresh) {
     EXPECT_EQ(s.probe().cachedAppIDs().count(write.apps[1].id), 0u);
 }
 
+TEST_F(Activation, AWindowWhoseAppAnswersTooSlowlyIsNotTakenForAClosedOne) {
+    s.app("Notes").setResponseDelay(8);  // past the messaging time-out
+    s.probe().pruneDeadTrackedWindows(write.id);
+    s.sim.accessibility.setTrusted(false);
+    s.probe().pruneDeadTrackedWindows(write.id);
+    EXPECT_TRUE(s.log().empty());
+    EXPECT_EQ(s.probe().session(write.id)->elements.size(), 2u);
+    EXPECT_EQ(s.probe().cachedAppIDs().count(write.apps[0].id), 1u);
+}
+
 }  // namespace
 }  // namespace tessane::testing
