@@ -113,12 +113,6 @@ Workspace ControllerScenario::workspace(const Uuid& id) const {
     return *ws;
 }
 
-const ManagedApp& ControllerScenario::paneApp(const Uuid& workspaceID, size_t index) const {
-    static thread_local Workspace copy;
-    copy = workspace(workspaceID);
-    return copy.apps.at(index);
-}
-
 WorkspaceControllerEnvironment ControllerScenario::environment() {
     WorkspaceControllerEnvironment env;
     env.platform = sim.platform();

@@ -76,7 +76,6 @@ public:
     Workspace addWorkspace(const std::string& name, std::initializer_list<std::string> appNames,
                            LayoutType type = LayoutType::leftRightSplit);
     Workspace workspace(const Uuid& id) const;
-    const ManagedApp& paneApp(const Uuid& workspaceID, size_t index) const;
 
     // ------------------------------------------------------------------ the controller
     // Runs on the environment just before start() builds the controller (to swap a port).
