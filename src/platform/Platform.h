@@ -13,6 +13,7 @@ class Preferences;
 class Accessibility;
 class Applications;
 class WindowList;
+class Alerts;
 
 // The ports of one backend (sim or linux), handed to the objects that need them. The backend
 // owns them; a Platform is a set of non-owning references.
@@ -28,6 +29,7 @@ struct Platform {
     Accessibility* accessibility = nullptr;
     Applications* applications = nullptr;
     WindowList* windowList = nullptr;
+    Alerts* alerts = nullptr;
 };
 
 }  // namespace tessane

@@ -42,7 +42,10 @@ void StageManagerWatcher::handleEvents(uint32_t events) {
     // ends the watch): then there is nothing left to re-arm.
     const auto alive = lifetime_.weak();
     reportIfChanged();
-    if (alive.expired() || !source_) return;
+    // The guard that called us holds the token's flag, so the weak pointer never expires here:
+    // the flag itself says whether we were destroyed meanwhile.
+    const auto flag = alive.lock();
+    if (!flag || !*flag || !source_) return;
     if (events & (FileEvent::deleted | FileEvent::renamed)) {
         rearm();
     } else if (!watchingFile_ && files_.status(fileURL_).exists) {

@@ -14,6 +14,7 @@
 #include "platform/linux/LinuxWindowList.h"
 #include "platform/linux/X11Connection.h"
 #include "platform/qt/LogindWatcher.h"
+#include "platform/qt/QtAlerts.h"
 #include "platform/qt/QtIconRenderer.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/qt/QtX11Pump.h"
@@ -45,6 +46,7 @@ struct LinuxPlatform::Ports {
     std::unique_ptr<LinuxRunningApplications> running;
     std::unique_ptr<LinuxApplications> applications;
     std::unique_ptr<LinuxWindowList> windowList;
+    std::unique_ptr<QtAlerts> alerts;
 };
 
 LinuxPlatform::LinuxPlatform() : ports_(std::make_unique<Ports>()) {}
@@ -56,6 +58,7 @@ void LinuxPlatform::stop() {
     // The readers on the loop go first, then every port in reverse order of building.
     p.fileWatchPump.reset();
     p.xPump.reset();
+    p.alerts.reset();
     p.windowList.reset();
     p.applications.reset();
     p.running.reset();
@@ -114,6 +117,7 @@ void LinuxPlatform::start(LogSink log) {
                                                            p.environment.helpFolder());
     p.applications = std::make_unique<LinuxApplications>(*p.catalog, *p.running);
     p.windowList = std::make_unique<LinuxWindowList>(*p.x, *p.accessibility);
+    p.alerts = std::make_unique<QtAlerts>();
 }
 
 Platform LinuxPlatform::platform() const {
@@ -130,6 +134,7 @@ Platform LinuxPlatform::platform() const {
     out.accessibility = p.accessibility.get();
     out.applications = p.applications.get();
     out.windowList = p.windowList.get();
+    out.alerts = p.alerts.get();
     return out;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 #include "platform/sim/SimAccessibility.h"
+#include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimApplications.h"
 #include "platform/sim/SimDefaults.h"
 #include "platform/sim/SimEnvironment.h"
@@ -31,6 +32,7 @@ struct SimPlatform {
     SimAccessibility accessibility{windowServer, mainQueue};
     SimApplications applications{mainQueue, windowServer};
     SimWindowList windowList{windowServer};
+    SimAlerts alerts;
 
     Platform platform() {
         Platform p;
@@ -45,6 +47,7 @@ struct SimPlatform {
         p.accessibility = &accessibility;
         p.applications = &applications;
         p.windowList = &windowList;
+        p.alerts = &alerts;
         return p;
     }
 };

@@ -1,0 +1,539 @@
+#pragma once
+
+#include "base/Geometry.h"
+#include "base/Lifetime.h"
+#include "base/Signal.h"
+#include "base/Uuid.h"
+#include "controller/ContainerChrome.h"
+#include "controller/GlobalInput.h"
+#include "controller/PaneFit.h"
+#include "controller/PaneMatChrome.h"
+#include "controller/SessionMap.h"
+#include "controller/SwitcherChrome.h"
+#include "controller/WorkspaceControllerEnvironment.h"
+#include "model/LayoutType.h"
+#include "model/PlacementToken.h"
+#include "model/Workspace.h"
+#include "platform/AccessibilityValue.h"
+#include "platform/MainQueue.h"
+#include "platform/RunningApplications.h"
+#include "system/AXWindowController.h"
+#include "system/ManagedWindowCache.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tessane {
+
+class AXAppFocusObserver;
+class AXWindowObserver;
+class DisplayTopologyWatcher;
+class ExternalAppController;
+class HiddenAppLedger;
+class NoticeChrome;
+class StageManagerWatcher;
+class TipsChrome;
+class WorkspaceManager;
+
+// The controller of shown workspaces: shows, tiles, keeps in shape, switches, solos, moves, hides
+// and tears down workspaces, and reacts to application, window, desktop, display, wake and Stage
+// Manager events. One instance, made by the application delegate. Main thread only.
+//
+// Its state is shared by every concern; the bodies live in one source file per concern
+// (WorkspaceController*.cpp). Every closure it hands to a collaborator, a work item, a timer or a
+// monitor holds `lifetime` and does nothing once the controller is gone.
+class WorkspaceController final {
+public:
+    // --------------------------------------------------------------------------- nested types
+    struct TrackedWindow {
+        Uuid appID;
+        Pid pid = 0;
+        AXElement element;
+        bool operator==(const TrackedWindow&) const = default;
+    };
+
+    // One per shown workspace.
+    struct WorkspaceSession {
+        std::unique_ptr<ContainerChrome> chrome;
+        std::optional<Rect> containerAXRect;
+        std::vector<TrackedWindow> elements;
+        std::set<Pid> fullScreenPids;
+        uint64_t frontOrder = 0;
+    };
+
+    // An application with fewer windows than panes.
+    struct ShortOfWindows {
+        std::string appName;
+        std::string bundleID;
+        int panes = 0;
+        int windows = 0;
+        bool operator==(const ShortOfWindows&) const = default;
+    };
+
+    // An application of a shown workspace with no window to tile yet.
+    struct WindowlessApp {
+        std::string name;
+        bool isOnDocumentChooser = false;
+        bool needsAnotherWindow = false;
+        bool operator==(const WindowlessApp&) const = default;
+    };
+
+    // What a tiling pass reports.
+    struct PlacementReport {
+        std::vector<std::string> issues;
+        std::vector<std::string> fullScreenApps;
+        bool operator==(const PlacementReport&) const = default;
+    };
+
+    // The outcome of placing one pane.
+    struct ManagedPlacement {
+        enum class Kind { bound, fullScreen, pending };
+        Kind kind = Kind::pending;
+        std::optional<AXElement> element;
+        bool operator==(const ManagedPlacement&) const = default;
+    };
+
+    // The window chosen for a pane.
+    struct ResolvedWindow {
+        AXElement element;
+        bool isFullScreen = false;
+        bool operator==(const ResolvedWindow&) const = default;
+    };
+
+    // The three-column fit solver's answer.
+    struct ThreeColumnsFit {
+        enum class Kind { fits, cannotFit, resplit };
+        Kind kind = Kind::fits;
+        std::vector<double> widths;  // resplit only
+        bool operator==(const ThreeColumnsFit&) const = default;
+    };
+
+    // Who is in front of a container's region.
+    enum class RegionFront { ownInFront, foreignInFront, inconclusive };
+
+    // What activating an owned application means for its workspace's chrome.
+    enum class FrameVisibility { show, hide, keep };
+
+    // Why hidden applications are given back.
+    enum class UnhideOccasion { quit, launchRecovery };
+
+    struct SoloState {
+        Uuid workspaceID;
+        Uuid appID;
+        bool operator==(const SoloState&) const = default;
+    };
+
+    // A workspace that could go back to its home on a returning display.
+    struct HomeOffer {
+        Uuid id;
+        std::string name;
+        Rect target;
+        bool operator==(const HomeOffer&) const = default;
+    };
+
+    struct RememberedDocument {
+        ManagedApp pane;
+        std::filesystem::path url;
+    };
+
+    struct PaneFitReport {
+        int checked = 0;
+        std::vector<PaneFit> off;
+    };
+
+    struct FrontWorkspaceMenu {
+        std::string name;
+        std::unique_ptr<ChromeMenu> menu;
+    };
+
+    static constexpr TimeInterval kDistantPast = -62135596800.0;  // year 1
+
+    // --------------------------------------------------------------------------- construction
+    explicit WorkspaceController(WorkspaceControllerEnvironment environment);
+    ~WorkspaceController();
+    WorkspaceController(const WorkspaceController&) = delete;
+    WorkspaceController& operator=(const WorkspaceController&) = delete;
+
+    // The sorted names of the shown workspaces.
+    const Published<std::vector<std::string>>& shownWorkspaceNames() const { return shownWorkspaceNames_; }
+
+    // When set, the quit confirmation asks it instead of showing an alert.
+    std::function<bool(const std::string& workspaceName, int count)> quitConfirmPresenter;
+
+    // --------------------------------------------------------------------------- commands
+    void showWorkspace(const Uuid& id, std::function<void()> onShown = nullptr);
+    void hideWorkspace(const Uuid& id);
+    void hideActiveWorkspace();
+    void hideAllWorkspaces();
+    void summonWorkspace(const Uuid& id);
+    void bringActiveWorkspaceToCurrentDisplay();
+    void restoreLayout(const Uuid& id);
+    void saveLayout(const Uuid& id);
+    void moveWorkspaceToDisplay(const Uuid& id, int screenIndex);
+    void resetWorkspace(const Uuid& id);
+    void releaseWorkspace(const Uuid& id);
+    void closeWorkspaceApps(const Uuid& id);
+    void deleteWorkspace(const Uuid& id);
+    void focusAdjacentPane(int offset);
+    void soloFocusedPane();
+    void restoreFromSolo();
+    void advanceSwitcher(int by);
+    void commitSwitcher();
+    PaneFitReport paneFitReport();
+    void recoverHiddenAppsFromPreviousRun();
+    void unhideAppsTessaneHid(UnhideOccasion occasion);
+    void flushPendingFramePersists();
+    void rememberAllDocuments();
+    bool refreshStageManagerState(bool deferTransition);
+    std::vector<ManagedApp> seedAppsFromCurrentWindows(int limit);
+    std::optional<FrontWorkspaceMenu> frontWorkspaceActionsMenu();
+
+    // Read access for the shell and the diagnostics report.
+    const WorkspaceSession* session(const Uuid& id) const { return sessions.find(id); }
+    const std::optional<SoloState>& currentSoloState() const { return soloState; }
+
+    // ------------------------------------------------------------------ pure rules (static)
+    static std::string signature(const Workspace& workspace);
+    static std::string rectLog(const Rect& rect);
+    static ThreeColumnsFit fitThreeColumns(const std::vector<double>& columns, const std::vector<double>& actual,
+                                           const std::vector<double>& floors, double available, double slack);
+    static std::vector<Uuid> switcherOrder(const std::vector<Uuid>& recent, const std::vector<Uuid>& valid,
+                                           const std::optional<Uuid>& front);
+    static std::vector<Uuid> workspacesToSwapOut(const Uuid& target, uint32_t targetDisplay,
+                                                 const std::vector<std::pair<Uuid, std::optional<uint32_t>>>& others);
+    static std::vector<std::string> resurfaceRaiseOrder(const std::vector<std::string>& workspaceAppBundleIDs,
+                                                        const std::optional<std::string>& activatedBundleID);
+    static std::optional<int> adjacentPaneIndex(std::optional<int> currentIndex, int offset, int count);
+    static Workspace restoredToCheckpoint(const Workspace& workspace, const std::optional<std::string>& topology);
+    static LayoutType geometryType(const Workspace& workspace);
+    static std::vector<double> threeColumnsRatios(const Workspace& workspace);
+    static std::vector<double> effectiveRatios(const Workspace& workspace, const Rect& container);
+    static bool isThreeColumns(const Workspace& workspace);
+    static std::string rectDescription(const Rect& rect);
+    static bool sameWindows(const std::vector<std::pair<Pid, AXElement>>& a,
+                            const std::vector<std::pair<Pid, AXElement>>& b);
+    static std::optional<std::pair<int, Rect>> paneRect(const Uuid& appID, const std::vector<ManagedApp>& apps,
+                                                        const std::vector<Rect>& rects);
+    static bool mayCorrectDrift(const std::vector<TimeInterval>& previous, TimeInterval now);
+    // Which pane's window was dropped into which other pane (source, target).
+    static std::optional<std::pair<int, int>> paneSwap(const std::vector<Rect>& paneRects,
+                                                       const std::vector<std::optional<Rect>>& windowFrames,
+                                                       std::optional<Point> pointer, double moveTolerance,
+                                                       double sizeTolerance);
+    static std::optional<int> zoomedPane(const std::vector<Rect>& paneRects,
+                                         const std::vector<std::optional<Rect>>& windowFrames,
+                                         const std::vector<Uuid>& appIDs, const std::map<Uuid, Size>& previousSizes,
+                                         const std::set<Uuid>& draggedAppIDs);
+    static bool isObservableMinSample(const Rect& windowFrame, const Rect& screenVisibleAX, double fullscreenSlack);
+
+private:
+    friend struct WorkspaceControllerProbe;  // tests read the state through it
+
+    // ====================================================================== collaborators
+    WorkspaceControllerEnvironment env;
+    MainQueue& queue;
+    WorkspaceManager& manager;
+    HiddenAppLedger& hiddenApps;
+    std::unique_ptr<ExternalAppController> appController;
+    AXWindowController axController;
+    std::unique_ptr<AXWindowObserver> windowObserver;
+    std::unique_ptr<AXAppFocusObserver> appFocusObserver;
+    ManagedWindowCache<AXElement> windowCache;
+    PlacementGeneration placement;
+    std::unique_ptr<NoticeChrome> notice;
+    std::unique_ptr<TipsChrome> workspaceTips;
+    std::unique_ptr<SwitcherChrome> switcherPanel;
+    std::unique_ptr<DisplayTopologyWatcher> topologyWatcher_;  // through topologyWatcher()
+    std::unique_ptr<StageManagerWatcher> stageManagerWatcher;
+
+    // ====================================================================== shown workspaces
+    SessionMap<WorkspaceSession> sessions;
+    Published<std::vector<std::string>> shownWorkspaceNames_;
+    uint64_t frontSequence = 0;
+    std::vector<Uuid> recentWorkspaceIDs;
+    std::optional<SoloState> soloState;
+    bool isResurfacing = false;
+    std::optional<std::string> lastActivatedBundleID;
+    std::map<Uuid, std::set<std::string>> pendingLaunches;
+    std::map<Uuid, TimeInterval> awaitingDocument;
+    std::set<Uuid> loadingWorkspaces;
+    std::map<Uuid, std::string> tiledSignature;
+    std::set<Uuid> loggedNoSpareWindow;
+    bool openingDocumentNoticeShown = false;
+    std::optional<std::string> lastOpeningNoticeLogged;
+    std::map<Uuid, Rect> lastLoggedRefusal;
+    std::optional<std::string> lastForeignWindow;
+    std::map<Uuid, std::set<uint32_t>> ownChooserWindowIDs;
+    std::set<Pid> tidiedChoosers;
+
+    // ====================================================================== Stage Manager, prompts
+    struct StageManagerState {
+        bool stageManagerActive = false;
+        TimeInterval lastStageManagerCheck = kDistantPast;
+        static constexpr double stageManagerRecheckInterval = 0.1;
+        std::optional<GlobalInput::Token> stageManagerPointerMonitor;
+    } stage;
+    bool isPresentingBlockedPrompt = false;
+
+    // ====================================================================== registrations
+    Subscription workspaceEditObserver;
+    Subscription activationObserver;
+    Subscription terminationObserver;
+    Subscription launchObserver;
+    Subscription spaceObserver;
+    std::vector<Subscription> wakeObservers;
+    Subscription screenParametersObserver;
+
+    // ====================================================================== observation
+    std::set<Pid> observedPids;
+    std::vector<std::pair<Pid, AXElement>> observedWindows;
+    std::set<Pid> observedFocusPids;
+
+    // ====================================================================== timers and work
+    std::shared_ptr<RepeatingTimer> guardTimer;
+    TimeInterval guardStopAt = kDistantPast;
+    std::shared_ptr<RepeatingTimer> fsReconcileTimer;
+    TimeInterval fsReconcileStopAt = kDistantPast;
+    int placementGuardCount = 0;
+    // Kept per workspace, so one workspace's trigger never cancels another's work.
+    std::map<Uuid, std::shared_ptr<WorkItem>> snapWorkItems;
+    std::map<Uuid, std::shared_ptr<WorkItem>> persistWorkItems;
+    std::shared_ptr<WorkItem> enforceSnapWorkItem;
+    std::map<Uuid, std::shared_ptr<WorkItem>> learnWorkItems;
+    std::shared_ptr<WorkItem> reconcileSweepWorkItem;
+    int reconcileSweepAttempts = 0;
+    std::shared_ptr<WorkItem> dividerSettleWorkItem;
+    std::shared_ptr<WorkItem> unhideSettleWorkItem;
+    std::shared_ptr<WorkItem> homeOfferRecheck;
+    // Keyed by the window element itself: the token of its pending second placement.
+    std::map<AXElement, Uuid> pendingSecondPhase;
+
+    // ====================================================================== displays
+    std::optional<std::string> cachedTopology;
+    bool cachedTopologyValid = false;
+    TimeInterval topologyFluxUntil = kDistantPast;
+
+    // ====================================================================== drags
+    struct DragState {
+        bool isDraggingDivider = false;
+        std::optional<Uuid> draggingWindowWorkspaceID;
+        std::optional<GlobalInput::Token> windowDragMouseUpMonitor;
+        std::map<Uuid, std::set<Uuid>> changedUnderPointer;
+        std::map<Uuid, std::map<Uuid, Size>> lastObservedWindowSizes;
+    } drag;
+
+    // ====================================================================== drift (by window element)
+    struct DriftState {
+        std::set<AXElement> driftChecksQueued;
+        std::map<AXElement, std::vector<TimeInterval>> driftCorrections;
+        std::set<AXElement> driftGaveUp;
+    } drift;
+
+    // ====================================================================== three columns (by workspace)
+    struct ThreeColumnsMemory {
+        std::map<Uuid, int> threeColumnsPasses;
+        std::map<Uuid, std::map<Uuid, double>> threeColumnsRefused;
+        std::map<Uuid, double> threeColumnsOperationWidth;
+        std::map<Uuid, double> threeColumnsFoldedAtWidth;
+        std::set<Uuid> threeColumnsTryingUnfold;
+        std::set<Uuid> threeColumnsFoldAnnounced;
+    } columns;
+
+    // ====================================================================== switcher
+    struct SwitcherState {
+        std::vector<Uuid> switcherList;
+        int switcherIndex = 0;
+        std::vector<GlobalInput::Token> switcherFlagsMonitors;
+    } switcher;
+
+    LifetimeToken lifetime;  // last: gone first, before anything a late closure could touch
+
+    // ====================================================================== construction, wiring
+    DisplayTopologyWatcher& topologyWatcher();
+    void observeWorkspaceEdits();
+    void observeAppActivation();
+    void observeAppTermination();
+    void observeAppLaunch();
+    void observeSpaceChange();
+    void observeScreenParameters();
+    void observeWake();
+    void observeWorkspaceNotification(RunningApplications::Notification notification,
+                                      std::function<void(const RunningApplication&)> handler, Subscription& token);
+    void handleWindowEvent(const AXElement& element, const std::string& notification);
+    void handleFocusedWindowChanged();
+    std::optional<std::string> currentTopology();
+    std::optional<ManagedApp> soloedApp(const SoloState& state) const;
+    void handleWorkspaceListChange();
+    void handleScreenParametersChange();
+    void handleWake();
+    void handleSpaceChange();
+
+    // ====================================================================== lifecycle
+    void handleAppTerminated(const RunningApplication& app);
+    void handleAppLaunched(const RunningApplication& app);
+    void pulseChromeGuard();
+    void rebuildWindowObserver();
+    void updateLoadingChrome(const Uuid& workspaceID);
+    bool hasEmptyPane();
+    std::set<Pid> runningManagedFocusPids() const;
+    void restartReconcileSweep();
+
+    // ====================================================================== documents
+    void rememberDocument(const AXElement& window, const ManagedApp& app);
+    void rememberDocuments(const Uuid& workspaceID);
+    std::vector<ManagedApp> siblingPanes(const ManagedApp& app) const;
+    std::vector<RememberedDocument> rememberedDocuments(const std::vector<ManagedApp>& apps) const;
+
+    // ====================================================================== Stage Manager
+    void maybeRefreshStageManagerState();
+    void handleStageManagerTransition(bool nowActive);
+    void startStageManagerWatchesIfNeeded();
+    void stopStageManagerWatchesIfIdle();
+    void stageManagerFileChanged();
+
+    // ====================================================================== activation
+    void handleAppActivated(const RunningApplication& app);
+    std::optional<Workspace> shownWorkspaceOwning(const std::string& bundleID) const;
+    void pruneDeadTrackedWindows(const Uuid& workspaceID);
+    bool windowIsGone(const AXElement& window) const;
+    std::optional<std::string> focusedWorkspaceAppBundleID(const Workspace& workspace) const;
+    std::optional<Uuid> focusedPaneAppID(const Workspace& workspace, const WorkspaceSession& session) const;
+
+    // ====================================================================== show
+    void showContainerFrame(const Workspace& workspace);
+    void tileWhenWindowsReady(const Uuid& workspaceID, int attempt, int launchWaits, int placedWindowCount);
+    void presentError(const std::string& message, const std::string& informative);
+    void presentStageManagerBlock(const Uuid& workspaceID, std::function<void()> onRetry);
+    std::vector<ShortOfWindows> appsShortOfWindows(const Workspace& workspace, const std::set<std::string>& skipping);
+    void presentShortOfWindowsBlock(const Uuid& workspaceID, const std::vector<ShortOfWindows>& shortApps,
+                                    std::function<void()> onRetry);
+    void presentFullScreenBlock(const Uuid& workspaceID, const std::vector<std::string>& apps);
+    void reopenWindowlessApps(const std::vector<ManagedApp>& apps, const std::set<std::string>& skipping);
+    void reportShowIssues(const std::string& workspaceName, const std::vector<std::string>& missing,
+                          const std::vector<std::string>& launchErrors);
+    std::optional<std::pair<Rect, std::string>> currentDisplayVisibleAX();
+    std::optional<Rect> screenVisibleFrameAX(const Rect& rect) const;
+    std::vector<Rect> availableScreensVisibleAX() const;
+    std::optional<Rect> focusedManagedWindowFrameCocoa();
+    Rect containerRect(const Workspace& workspace);
+    Rect currentContainerAXRect(const Workspace& workspace);
+    std::string screensLogSummary() const;
+    std::optional<uint32_t> displayID(const Rect& axRect) const;
+    std::vector<Bytes> appIcons(const Workspace& workspace) const;
+    void tileAndReport(const Workspace& workspace);
+    void inviteWindowlessApps(const Workspace& workspace, bool reopenApps);
+    std::string windowlessWaitMessage(const std::vector<WindowlessApp>& apps) const;
+    void maybeShowWorkspaceTips(const Workspace& workspace, bool blockedByFullScreen);
+    bool workspaceHasChooserUp(const Workspace& workspace);
+    bool workspaceIsStillLoading(const Uuid& workspaceID);
+    void noteOwnChooser(const AXElement& chooser, const Uuid& workspaceID);
+
+    // ====================================================================== sessions, chrome
+    std::unique_ptr<WorkspaceSession> makeSession(const Uuid& workspaceID);
+    void publishShownWorkspaces();
+    void stampFront(const Uuid& workspaceID);
+    void promoteFrontWorkspace();
+    std::string workspaceLogName(const std::optional<Uuid>& id) const;
+    void tearDownSession(const Uuid& workspaceID, bool persistFrame);
+    void bringForwardApps(const Workspace& workspace);
+
+    // ====================================================================== frames
+    void scheduleSnap(const Uuid& workspaceID);
+    void performSnap(const Uuid& workspaceID);
+    void schedulePersist(const Uuid& workspaceID);
+    void persistContainerFrame(const Uuid& workspaceID);
+    void flushFramePersist(const Uuid& workspaceID);
+
+    // ====================================================================== placement
+    PlacementReport placeWindows(const Workspace& workspace, bool quiet, bool allowCorrection, bool scheduleLearn);
+    ManagedPlacement placeManagedWindow(const ManagedApp& app, const RunningApplication& running, const Rect& rect,
+                                        std::vector<std::string>& issues);
+    AXWindowController::PlacementOutcome placeWindow(const AXElement& window, const Rect& rect,
+                                                     const std::string& appName);
+    std::optional<ResolvedWindow> resolveWindow(const ManagedApp& app, const RunningApplication& running);
+    bool appHasNativeFullScreenWindow(Pid pid) const;
+    void beginPlacementGuard();
+    void noteRefusal(const ManagedApp& app, const Rect& actual, const Rect& requested, const AXElement& window);
+    void logPlacementDeviation(const Workspace& workspace, const std::vector<Rect>& rects);
+    void pruneCacheForRemovedPanes();
+    std::pair<std::vector<double>, std::vector<Rect>> tileRects(const Workspace& workspace);
+    std::vector<Rect> managedWindowFramesAX(const Workspace& workspace);
+
+    // ====================================================================== three columns
+    void beginThreeColumnsOperation(const Uuid& workspaceID);
+    Workspace applyThreeColumnsFold(const Workspace& workspace, std::optional<Rect> container, bool force);
+    bool threeColumnsOverflow(const Workspace& workspace);
+    bool solveThreeColumns(const Workspace& workspace);
+    void threeColumnsNotice(const Workspace& workspace, bool folded);
+
+    // ====================================================================== hide, quit, recovery
+    bool confirmQuitApps(const std::string& workspaceName, int count);
+    void scheduleUnhideSettle(const std::set<std::string>& bundleIDs, int attempt);
+
+    // ====================================================================== keeping in shape
+    void handleManagedWindowDestroyed(const AXElement& element);
+    void runReconcileSweep();
+    void reconcilePendingApps(const Uuid& workspaceID);
+    void reconcilePendingApp(Pid pid);
+    void logPanesStillEmptyAfterSweep();
+    void scheduleDriftCheck(const AXElement& element, const Uuid& workspaceID);
+    void checkDrift(const AXElement& element, const Uuid& workspaceID);
+    void checkAllWindowsStayed(const Uuid& workspaceID);
+    void refreshChromeVisibility();
+    RegionFront frontOfRegion(const Rect& region, const std::set<Pid>& managedPids,
+                              const std::set<uint32_t>& tiledWindowIDs, const std::vector<Rect>& panes,
+                              const Rect& railAX, const std::set<uint32_t>& ownChoosers);
+    void pulseFullScreenReconcile();
+    void reconcileFullScreenChrome(const Uuid& workspaceID);
+    std::set<Pid> fullScreenPids(const Workspace& workspace);
+    void reactToPaneEdit(const Workspace& workspace);
+    void handleTopologyChange(const std::optional<std::string>& previous, const std::optional<std::string>& current);
+    void moveShownWorkspace(const Uuid& id, const Rect& target, bool recordHome);
+    bool windowsAlreadyReturned(const Rect& target, const Workspace& workspace);
+    void presentHomeOffer(const std::vector<HomeOffer>& offers);
+    void scheduleHomeOfferRecheck(const std::vector<HomeOffer>& offers);
+    void moveHomeIfStillValid(const Uuid& workspaceID);
+
+    // ====================================================================== gestures
+    void handleManagedWindowChangedByUser(const Uuid& workspaceID, const std::optional<AXElement>& movedWindow);
+    void beginWindowDrag(const Uuid& workspaceID);
+    void updateDropPreview(const Uuid& workspaceID, const std::optional<AXElement>& movedWindow);
+    void finishWindowDrag(const Uuid& workspaceID);
+    void performEnforceSnap(const Uuid& workspaceID);
+    bool managedWindowDeviatesFromExpected(const Workspace& workspace);
+    bool swapPanesIfWindowDroppedInAnother(const Workspace& workspace);
+    bool reflowFromUserResize(const Workspace& workspace);
+    void restoreDividerVisibility(const Uuid& workspaceID);
+    void scheduleLearnAppMinimums(const Uuid& workspaceID);
+    void learnAppMinimums(const Uuid& workspaceID);
+    void keepAppsOnScreen(const Uuid& workspaceID);
+    void bounceFrameToFitApps(const Workspace& workspace, const std::vector<Size>& appSizes);
+    std::map<int, double> dividerReconcileFixes(const Workspace& workspace);
+    void commitDividerRatio(const std::vector<double>& ratios, const Uuid& workspaceID);
+    void snapDividerToApps(const Uuid& workspaceID);
+    bool dividerNeedsReconcile(const Uuid& workspaceID);
+    void scheduleDividerReconcile(const Uuid& workspaceID);
+    void persistRatiosIfChanged(const std::vector<double>& ratios, const Workspace& workspace);
+    std::vector<double> storedRatios(const Workspace& workspace) const;
+
+    // ====================================================================== commands' helpers
+    void applySolo(const Uuid& appID, const Workspace& workspace, WorkspaceSession& session);
+    void activateInSequence(const std::vector<RunningApplication>& apps, size_t index, const Uuid& workspaceID);
+    void resurfaceWorkspace(const Workspace& workspace, const std::optional<std::string>& triggeredBy);
+    std::vector<WorkspaceSwitcherItem> switcherItems() const;
+    void startSwitcherFlagsMonitor();
+    void stopSwitcherFlagsMonitor();
+
+    // Logs "[Tessane] not yet: <member>" for a member whose body another change brings.
+    static void notYet(const char* member);
+};
+
+}  // namespace tessane

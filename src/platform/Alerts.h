@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessane {
+
+// What one modal alert says and offers.
+struct AlertSpec {
+    enum class Style { informational, warning };
+
+    Style style = Style::warning;
+    std::string messageText;
+    std::string informativeText;
+    // Left to right as the user reads them; the first is the default action. Never empty when
+    // run: an alert without buttons gets one "OK".
+    std::vector<std::string> buttons;
+    // When set, a check box with this title is shown under the text ("Don’t ask again").
+    std::optional<std::string> suppressionTitle;
+
+    bool operator==(const AlertSpec&) const = default;
+};
+
+// How the user closed it.
+struct AlertResponse {
+    size_t button = 0;        // index into AlertSpec::buttons
+    bool suppressed = false;  // the suppression box was ticked
+
+    bool operator==(const AlertResponse&) const = default;
+};
+
+// Modal alerts of our own. runModal() first brings Tessane itself to the front (whatever other
+// application is active), then shows the alert raised above everything else and returns when the
+// user has chosen a button. Main thread only; other work posted to the main queue may run while
+// the alert is up, as in any nested event loop.
+class Alerts {
+public:
+    virtual ~Alerts() = default;
+    virtual AlertResponse runModal(const AlertSpec& spec) = 0;
+};
+
+}  // namespace tessane

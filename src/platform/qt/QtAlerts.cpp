@@ -1,0 +1,54 @@
+#include "platform/qt/QtAlerts.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QString>
+#include <QTimer>
+
+namespace tessane {
+
+AlertResponse QtAlerts::runModal(const AlertSpec& spec) {
+    QMessageBox box;
+    box.setIcon(spec.style == AlertSpec::Style::warning ? QMessageBox::Warning : QMessageBox::Information);
+    box.setText(QString::fromStdString(spec.messageText));
+    box.setInformativeText(QString::fromStdString(spec.informativeText));
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+
+    std::vector<QPushButton*> buttons;
+    const std::vector<std::string> titles = spec.buttons.empty() ? std::vector<std::string>{"OK"} : spec.buttons;
+    for (size_t i = 0; i < titles.size(); ++i) {
+        // The first button is the action, the others dismiss: Qt orders buttons by role.
+        const auto role = i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole;
+        buttons.push_back(box.addButton(QString::fromStdString(titles[i]), role));
+    }
+    box.setDefaultButton(buttons.front());
+    if (buttons.size() > 1) box.setEscapeButton(buttons.back());
+
+    QCheckBox* suppression = nullptr;
+    if (spec.suppressionTitle) {
+        suppression = new QCheckBox(QString::fromStdString(*spec.suppressionTitle));
+        box.setCheckBox(suppression);  // the box owns it
+    }
+
+    // Tessane is an accessory application: bring it and the alert in front of whatever the user
+    // was working in, once the dialog is mapped.
+    QTimer::singleShot(0, &box, [&box] {
+        box.raise();
+        box.activateWindow();
+    });
+    box.exec();
+
+    AlertResponse response;
+    for (size_t i = 0; i < buttons.size(); ++i)
+        if (box.clickedButton() == buttons[i]) response.button = i;
+    // Closed without a button (window manager close, Escape with no dismiss button): the last
+    // button, which dismisses.
+    if (!box.clickedButton()) response.button = buttons.size() - 1;
+    response.suppressed = suppression && suppression->isChecked();
+    return response;
+}
+
+}  // namespace tessane

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/Alerts.h"
+
+namespace tessane {
+
+// Alerts as QMessageBox dialogs, raised and activated over other applications' windows.
+class QtAlerts final : public Alerts {
+public:
+    AlertResponse runModal(const AlertSpec& spec) override;
+};
+
+}  // namespace tessane

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/Alerts.h"
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace tessane::sim {
+
+// Alerts answered from a script. Each runModal() records the spec and takes the next scripted
+// answer; with none left the first button is chosen, box unticked. `duringModal` runs while the
+// alert is "up", so a test can look at the state an alert is shown in.
+class SimAlerts final : public Alerts {
+public:
+    AlertResponse runModal(const AlertSpec& spec) override {
+        shown_.push_back(spec);
+        if (duringModal) duringModal(spec);
+        if (answers_.empty()) return {};
+        AlertResponse answer = answers_.front();
+        answers_.pop_front();
+        return answer;
+    }
+
+    void answer(size_t button, bool suppressed = false) { answers_.push_back({button, suppressed}); }
+    const std::vector<AlertSpec>& shown() const { return shown_; }
+    void clear() { shown_.clear(); }
+
+    std::function<void(const AlertSpec&)> duringModal;
+
+private:
+    std::deque<AlertResponse> answers_;
+    std::vector<AlertSpec> shown_;
+};
+
+}  // namespace tessane::sim

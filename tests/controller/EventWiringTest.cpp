@@ -1,0 +1,164 @@
+#include "support/ShownWorkspace.h"
+
+#include "platform/Accessibility.h"
+
+#include <gtest/gtest.h>
+
+namespace tessane::testing {
+namespace {
+
+using Lines = ControllerScenario::Lines;
+
+class EventWiring : public ShownWorkspace {
+protected:
+    // The user moves a tracked window; the observer reports it on the next turn.
+    void userMoves(const std::string& app) {
+        s.window(app).moveTo({s.window(app).position().x + 40, 200});
+        s.advance(0.2);  // past the Stage Manager re-check interval too
+    }
+    size_t userChanges() const { return s.notYetCount("handleManagedWindowChangedByUser"); }
+    size_t driftChecks() const { return s.notYetCount("scheduleDriftCheck"); }
+};
+
+TEST_F(EventWiring, AMoveOfATiledWindowGoesToTheUserChangeHandling) {
+    userMoves("Notes");
+    EXPECT_EQ(userChanges(), 1u);
+    EXPECT_EQ(driftChecks(), 0u);
+}
+
+TEST_F(EventWiring, MovesAreDroppedDuringADividerDragDisplayFluxAndStageManager) {
+    s.probe().setDraggingDivider(true);
+    userMoves("Notes");
+    s.probe().setDraggingDivider(false);
+
+    s.probe().setTopologyFluxUntil(s.sim.mainQueue.now() + 4);
+    userMoves("Mail");
+    s.probe().setTopologyFluxUntil(WorkspaceController::kDistantPast);
+
+    s.setStageManager(true);
+    userMoves("Notes");
+    EXPECT_TRUE(s.probe().stageManagerActive());
+
+    EXPECT_EQ(userChanges(), 0u);
+    EXPECT_EQ(driftChecks(), 0u);
+}
+
+TEST_F(EventWiring, AClosedWindowIsHandledWhateverElseHolds) {
+    s.probe().setDraggingDivider(true);
+    s.probe().setTopologyFluxUntil(s.sim.mainQueue.now() + 4);
+    s.setStageManager(true);
+    s.advance(0.2);
+    s.window("Notes").close();
+    s.advance(0.2);
+    EXPECT_EQ(s.notYetCount("handleManagedWindowDestroyed"), 1u);
+}
+
+TEST_F(EventWiring, DuringOurOwnPlacementAMoveQueuesADriftCheckOnly) {
+    s.probe().setPlacementGuardCount(1);
+    userMoves("Mail");
+    EXPECT_EQ(driftChecks(), 1u);
+    // Still handed on: the user-change handling itself stands down while the guard is up.
+    EXPECT_EQ(userChanges(), 1u);
+}
+
+TEST_F(EventWiring, AMoveOfAnAppInNoShownWorkspaceOrOfAQuitProcessDoesNothing) {
+    const AXElement music = s.window("Music").element();
+    s.probe().handleWindowEvent(music, ax::kWindowMoved);
+    const AXElement notes = s.window("Notes").element();
+    s.sim.applications.quit(s.pid("Notes"));
+    s.advance(0.2);
+    s.clearLog();
+    s.probe().handleWindowEvent(notes, ax::kWindowMoved);
+    EXPECT_EQ(userChanges(), 0u);
+}
+
+TEST_F(EventWiring, ScreenParametersStartFluxOnlyWhenTheDisplaySetChanged) {
+    const auto start = s.sim.mainQueue.now();
+    s.sim.screens.notify(Screens::Notification::screenParametersChanged);
+    EXPECT_LT(s.probe().topologyFluxUntil(), start);
+
+    s.setDisplays({ControllerScenario::display({0, 0, 1440, 900}, 1),
+                   ControllerScenario::display({1440, 0, 1920, 1080}, 2)});
+    s.sim.screens.notify(Screens::Notification::screenParametersChanged);
+    EXPECT_DOUBLE_EQ(s.probe().topologyFluxUntil(), start + 4);
+
+    userMoves("Notes");
+    EXPECT_EQ(userChanges(), 0u);
+    s.advance(4);
+    userMoves("Notes");
+    EXPECT_EQ(userChanges(), 1u);
+}
+
+TEST_F(EventWiring, WakeRechecksOnlyWhileSomethingIsShown) {
+    s.sim.screens.notify(Screens::Notification::didWake);
+    s.sim.screens.notify(Screens::Notification::screensDidWake);
+    EXPECT_EQ(s.log(), (Lines{"[Tessane] Woke — re-checking whether any chrome is drawn over a foreign window.",
+                              "[Tessane] Woke — re-checking whether any chrome is drawn over a foreign window."}));
+    EXPECT_TRUE(s.probe().guardTimerRunning());
+
+    s.probe().dropSession(ws.id);
+    s.advance(2);
+    s.clearLog();
+    s.sim.screens.notify(Screens::Notification::didWake);
+    EXPECT_TRUE(s.log().empty());
+    EXPECT_FALSE(s.probe().guardTimerRunning());
+}
+
+TEST_F(EventWiring, ASpaceChangeStartsTheFullscreenReconcile) {
+    s.sim.screens.notify(Screens::Notification::activeSpaceDidChange);
+    EXPECT_EQ(s.notYetCount("pulseFullScreenReconcile"), 1u);
+}
+
+TEST_F(EventWiring, OnlyAnEditOfThePanesOrTheLayoutTypeReachesThePaneEditReaction) {
+    auto edited = s.workspace(ws.id);
+    edited.name = "Renamed";
+    edited.lastContainerFrame = RectModel{10, 10, 900, 600};
+    s.manager->update(edited);
+    s.drain();
+    EXPECT_EQ(s.notYetCount("reactToPaneEdit"), 0u);
+
+    s.manager->moveApp(edited.apps[1].id, ws.id, -1);
+    s.drain();
+    EXPECT_EQ(s.notYetCount("reactToPaneEdit"), 1u);
+
+    s.manager->setLayoutType(LayoutType::topBottomSplit, ws.id);
+    s.drain();
+    EXPECT_EQ(s.notYetCount("reactToPaneEdit"), 2u);
+    EXPECT_EQ(s.probe().tiledSignature().at(ws.id), WorkspaceController::signature(s.workspace(ws.id)));
+
+    // The signature of a workspace that is no longer shown is dropped with the next edit.
+    s.probe().dropSession(ws.id);
+    s.manager->renameWorkspace(ws.id, "Again");
+    s.drain();
+    EXPECT_TRUE(s.probe().tiledSignature().empty());
+}
+
+TEST_F(EventWiring, AFocusChangeRestartsTheSweepOnlyWithAnEmptyPane) {
+    auto& tracked = s.window("Mail");
+    s.app("Mail").addWindow();  // focus moves inside Mail; every pane still has its window
+    s.advance(0.1);
+    EXPECT_EQ(s.notYetCount("runReconcileSweep"), 0u);
+    EXPECT_TRUE(s.probe().guardTimerRunning());
+
+    // Mail's tracked window goes: the next focus change finds its pane empty and restarts the
+    // sweep from zero, cancelling the one queued.
+    auto queued = s.sim.mainQueue.postAfter(5, [] {});
+    s.probe().queueReconcileSweep(queued);
+    tracked.close();
+    s.app("Notes").addWindow();
+    s.advance(0.1);
+    EXPECT_GE(s.notYetCount("runReconcileSweep"), 1u);  // each focus report while the pane is empty
+    EXPECT_TRUE(queued->isCancelled());
+    EXPECT_EQ(s.probe().reconcileSweepAttempts(), 0);
+}
+
+TEST_F(EventWiring, TheDisplayFingerprintIsCachedUntilTheScreensChange) {
+    const auto first = s.probe().currentTopology();
+    s.setDisplays({ControllerScenario::display({0, 0, 1920, 1080}, 7)});
+    EXPECT_EQ(s.probe().currentTopology(), first);
+    s.sim.screens.notify(Screens::Notification::screenParametersChanged);
+    EXPECT_NE(s.probe().currentTopology(), first);
+}
+
+}  // namespace
+}  // namespace tessane::testing

@@ -1,0 +1,61 @@
+#include "support/WorkspaceControllerProbe.h"
+
+#include "layout/ScreenGeometry.h"
+
+#include <algorithm>
+
+namespace tessane {
+
+WorkspaceControllerProbe::Session& WorkspaceControllerProbe::putUp(const Uuid& id, const Rect& containerAX) {
+    const Workspace ws = *c.manager.workspace(id);
+    auto made = c.makeSession(id);
+    Session& session = c.sessions.insert(id, std::move(made));
+    session.containerAXRect = containerAX;
+
+    std::set<AXElement> bound;
+    for (const auto& app : ws.apps) {
+        auto running = c.appController->runningApplication(app.bundleIdentifier);
+        if (!running) continue;
+        for (const auto& info : c.axController.manageableWindows(running->pid)) {
+            if (bound.count(info.element)) continue;
+            bound.insert(info.element);
+            session.elements.push_back({app.id, running->pid, info.element});
+            c.windowCache.store(info.element, app.id, running->pid);
+            break;
+        }
+    }
+
+    ContainerChrome& chrome = *session.chrome;
+    if (!chrome.hasHeaderPanel()) chrome.makeRailPanel();
+    chrome.setCurrentTitle(ws.name);
+    chrome.setCurrentLayoutType(ws.layout.type);
+    chrome.setCurrentAppCount(static_cast<int>(ws.apps.size()));
+    chrome.setCurrentRatios(ws.layout.ratios.value_or(std::vector<double>{}));
+    chrome.setIsMaximized(false);
+    chrome.setPreMaximizeFrame(std::nullopt);
+    chrome.setDividersHidden(false);
+    chrome.paneMat().setShieldsHidden(false);
+    chrome.setIsSoloed(false);
+    chrome.setContainerCocoaRect(ScreenGeometry::screenRectFromAX(containerAX, ScreenGeometry::primaryDisplayHeight(*c.env.platform.screens)));
+    chrome.applyGeometry(true);
+    chrome.orderFront();
+
+    c.tiledSignature[id] = WorkspaceController::signature(ws);
+    c.manager.setActiveWorkspace(id);
+    c.stampFront(id);
+    c.publishShownWorkspaces();
+    c.startStageManagerWatchesIfNeeded();
+    c.rebuildWindowObserver();
+    return session;
+}
+
+void WorkspaceControllerProbe::dropSession(const Uuid& id) {
+    auto gone = c.sessions.take(id);
+    if (!gone) return;
+    gone->chrome->orderOut();
+    c.publishShownWorkspaces();
+    c.stopStageManagerWatchesIfIdle();
+    c.rebuildWindowObserver();
+}
+
+}  // namespace tessane

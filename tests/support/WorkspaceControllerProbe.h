@@ -1,0 +1,105 @@
+#pragma once
+
+#include "controller/WorkspaceController.h"
+#include "model/WorkspaceManager.h"
+#include "system/AXAppFocusObserver.h"
+#include "system/AXWindowObserver.h"
+#include "system/ExternalAppController.h"
+#include "system/StageManagerWatcher.h"
+
+#include <optional>
+#include <set>
+#include <vector>
+
+namespace tessane {
+
+// Test access to the controller's state and private operations (a friend of the class). Tests
+// drive the controller through the desktop and its public commands where they can; the probe
+// reads what they cannot see and stands in for operations whose owners are not built yet.
+struct WorkspaceControllerProbe {
+    WorkspaceController& c;
+
+    using Session = WorkspaceController::WorkspaceSession;
+    using Tracked = WorkspaceController::TrackedWindow;
+
+    // ------------------------------------------------------------------ reading the state
+    size_t sessionCount() const { return c.sessions.size(); }
+    Session* session(const Uuid& id) const { return c.sessions.find(id); }
+    std::vector<Uuid> sessionOrder() const { return c.sessions.keys(); }
+    uint64_t frontSequence() const { return c.frontSequence; }
+    const std::vector<Uuid>& recentWorkspaceIDs() const { return c.recentWorkspaceIDs; }
+    const std::optional<WorkspaceController::SoloState>& soloState() const { return c.soloState; }
+    const std::optional<std::string>& lastActivatedBundleID() const { return c.lastActivatedBundleID; }
+    bool stageManagerActive() const { return c.stage.stageManagerActive; }
+    TimeInterval lastStageManagerCheck() const { return c.stage.lastStageManagerCheck; }
+    bool hasStageManagerWatcher() const { return c.stageManagerWatcher != nullptr; }
+    const StageManagerWatcher* stageManagerWatcher() const { return c.stageManagerWatcher.get(); }
+    bool hasStageManagerPointerMonitor() const { return c.stage.stageManagerPointerMonitor.has_value(); }
+    bool guardTimerRunning() const { return c.guardTimer != nullptr; }
+    const RepeatingTimer* guardTimer() const { return c.guardTimer.get(); }
+    TimeInterval guardStopAt() const { return c.guardStopAt; }
+    const std::set<Pid>& observedPids() const { return c.observedPids; }
+    const std::vector<std::pair<Pid, AXElement>>& observedWindows() const { return c.observedWindows; }
+    const std::set<Pid>& observedFocusPids() const { return c.observedFocusPids; }
+    std::vector<Pid> windowObserverPids() const { return c.windowObserver->observedPids(); }
+    uint64_t focusObserverGeneration() const { return c.appFocusObserver->generation(); }
+    int reconcileSweepAttempts() const { return c.reconcileSweepAttempts; }
+    bool reconcileSweepQueued() const { return c.reconcileSweepWorkItem && !c.reconcileSweepWorkItem->isCancelled(); }
+    int64_t placementGeneration() const { return c.placement.current(); }
+    std::optional<std::string> cachedTopology() const { return c.cachedTopology; }
+    bool cachedTopologyValid() const { return c.cachedTopologyValid; }
+    TimeInterval topologyFluxUntil() const { return c.topologyFluxUntil; }
+    std::optional<AXElement> cachedWindow(const Uuid& appID, Pid pid) const { return c.windowCache.window(appID, pid); }
+    std::set<Uuid> cachedAppIDs() const { return c.windowCache.appIDs(); }
+    const std::map<Uuid, std::string>& tiledSignature() const { return c.tiledSignature; }
+    bool isPresentingBlockedPrompt() const { return c.isPresentingBlockedPrompt; }
+
+    // ------------------------------------------------------------------ setting the state
+    void setDraggingDivider(bool on) { c.drag.isDraggingDivider = on; }
+    void setPlacementGuardCount(int count) { c.placementGuardCount = count; }
+    void setResurfacing(bool on) { c.isResurfacing = on; }
+    void setSoloState(std::optional<WorkspaceController::SoloState> state) { c.soloState = state; }
+    void setLastActivatedBundleID(std::optional<std::string> id) { c.lastActivatedBundleID = std::move(id); }
+    void setTopologyFluxUntil(TimeInterval t) { c.topologyFluxUntil = t; }
+    void queueReconcileSweep(std::shared_ptr<WorkItem> item) { c.reconcileSweepWorkItem = std::move(item); }
+
+    // ------------------------------------------------------------------ private operations
+    void pulseChromeGuard() { c.pulseChromeGuard(); }
+    void rebuildWindowObserver() { c.rebuildWindowObserver(); }
+    bool hasEmptyPane() { return c.hasEmptyPane(); }
+    void updateLoadingChrome(const Uuid& id) { c.updateLoadingChrome(id); }
+    void rememberDocuments(const Uuid& id) { c.rememberDocuments(id); }
+    void rememberDocument(const AXElement& window, const ManagedApp& app) { c.rememberDocument(window, app); }
+    std::vector<ManagedApp> siblingPanes(const ManagedApp& app) const { return c.siblingPanes(app); }
+    std::vector<WorkspaceController::RememberedDocument> rememberedDocuments(const std::vector<ManagedApp>& apps) const {
+        return c.rememberedDocuments(apps);
+    }
+    void maybeRefreshStageManagerState() { c.maybeRefreshStageManagerState(); }
+    void startStageManagerWatchesIfNeeded() { c.startStageManagerWatchesIfNeeded(); }
+    void stopStageManagerWatchesIfIdle() { c.stopStageManagerWatchesIfIdle(); }
+    std::optional<Workspace> shownWorkspaceOwning(const std::string& bundleID) const {
+        return c.shownWorkspaceOwning(bundleID);
+    }
+    void pruneDeadTrackedWindows(const Uuid& id) { c.pruneDeadTrackedWindows(id); }
+    std::optional<std::string> focusedWorkspaceAppBundleID(const Workspace& ws) const {
+        return c.focusedWorkspaceAppBundleID(ws);
+    }
+    std::optional<Uuid> focusedPaneAppID(const Workspace& ws) const {
+        return c.focusedPaneAppID(ws, *c.sessions.find(ws.id));
+    }
+    std::optional<std::string> currentTopology() { return c.currentTopology(); }
+    void handleWindowEvent(const AXElement& element, const std::string& notification) {
+        c.handleWindowEvent(element, notification);
+    }
+
+    // ------------------------------------------------------------------ shown workspaces
+    // Puts a workspace up as a finished show leaves it: a session with its chrome prepared and
+    // in front, the first free manageable window of each running application bound to its pane,
+    // the workspace active and front, the watches and observers following. (The show itself is
+    // another change's; this lets the other concerns be tested meanwhile.)
+    Session& putUp(const Uuid& id, const Rect& containerAX);
+    // Drops a session the way a teardown ends it, without the teardown's other work.
+    void dropSession(const Uuid& id);
+};
+
+}  // namespace tessane
