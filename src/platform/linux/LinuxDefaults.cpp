@@ -16,10 +16,10 @@ LinuxDefaults::LinuxDefaults(fs::path file, Reporter report)
 void LinuxDefaults::load() {
     const FileRead file = readRegularFile(file_, file_limits::kPreferences);
     if (file.status == FileRead::Status::missing) return;
+    std::string why = file.error;
     std::optional<preferences_file::Contents> contents;
-    if (file) contents = preferences_file::parse(file.contents());
+    if (file) contents = preferences_file::parse(file.contents(), &why);
     if (!contents) {
-        const std::string why = file ? std::string("not a JSON object") : file.error;
         const fs::path aside = keepAside(file_);
         if (report_) {
             report_("[Tessane] preferences file " + file_.string() + " is unreadable (" + why + "); " +

@@ -57,11 +57,14 @@ std::optional<Defaults::Value> readValue(StoredJsonReader& in, std::string& reas
 
 }  // namespace
 
-std::optional<Contents> parse(std::string_view text) {
+std::optional<Contents> parse(std::string_view text, std::string* why) {
     StoredJsonReader in(withoutByteOrderMark(text));
     Contents out;
     try {
-        if (in.peek() != Kind::object) return std::nullopt;
+        if (in.peek() != Kind::object) {
+            if (why) *why = "not a JSON object";
+            return std::nullopt;
+        }
         in.beginObject();
         std::string_view keyView;
         while (in.nextKey(keyView)) {
@@ -76,7 +79,8 @@ std::optional<Contents> parse(std::string_view text) {
             }
         }
         in.expectEnd();
-    } catch (const DecodeFailure&) {
+    } catch (const DecodeFailure& failure) {
+        if (why) *why = failure.what();
         return std::nullopt;
     }
     return out;

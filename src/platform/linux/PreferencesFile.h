@@ -24,8 +24,8 @@ struct Contents {
 // kind (null, an object, a list holding a non-string), an integer beyond the 64-bit signed range
 // or a number beyond a double's range counts as absent and is named in `ignored`; the rest is
 // kept. A leading UTF-8 byte-order mark is dropped. nullopt only when the text is not a JSON
-// object at all (malformed, or nested deeper than the reader follows).
-std::optional<Contents> parse(std::string_view text);
+// object at all (malformed, or nested deeper than the reader follows); `why` then says why.
+std::optional<Contents> parse(std::string_view text, std::string* why = nullptr);
 
 // The text that parse reads back as the same values: sorted keys, two-space indent, a final
 // line break.
