@@ -28,8 +28,9 @@ private:
 
 // A strict, allocation-light pull reader of JSON text (RFC 8259), made for the files we store
 // (the workspace list, the preferences): the workspace file may be tens of megabytes of Base64
-// icons, so strings are scanned in place and Base64 is decoded straight from the text. Syntax errors throw DecodeFailure with the offset;
-// nesting deeper than kMaxDepth is refused rather than recursed into.
+// icons, so strings are scanned in place and Base64 is decoded straight from the text. Syntax
+// errors throw DecodeFailure with the offset; nesting deeper than kMaxDepth is refused rather
+// than recursed into.
 class StoredJsonReader {
 public:
     enum class Kind { object, array, string, number, boolean, null };

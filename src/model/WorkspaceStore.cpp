@@ -35,6 +35,9 @@ void WorkspaceStore::save(const std::vector<Workspace>& workspaces) const {
 std::vector<Workspace> WorkspaceStore::load() const {
     std::string error;
     {
+        // Mapped rather than copied: the list can hold thousands of Base64 icons, and a copy into
+        // fresh memory costs more than decoding them. The file is only ever replaced by a rename,
+        // so the mapped (old) file stays whole while we read it.
         const FileRead file = readRegularFile(file_, file_limits::kWorkspaceList, FileRead::Access::map);
         // Only a file that is really not there reads as an empty list; any other failure is a
         // file we could not read, and is reported as such below.

@@ -417,7 +417,8 @@ TEST_F(WorkspaceManagerTest, AListStartingWithAByteOrderMarkLoads) {
 TEST_F(WorkspaceManagerTest, AFileThatIsNoPlainFileOrFarTooLargeIsSetAsideWithoutWaitingOrReading) {
     fs::create_directories(dataFolder());
     const auto failedWith = [&](const std::string& why) {
-        return logCount("[Tessane] Failed to load workspaces (the file could not be read: " + why + "); starting empty.");
+        return logCount("[Tessane] Failed to load workspaces (the file could not be read: " + why +
+                        "); starting empty.");
     };
     // A FIFO: reading it the ordinary way waits for a writer that never comes.
     ASSERT_EQ(::mkfifo(file().c_str(), 0600), 0);

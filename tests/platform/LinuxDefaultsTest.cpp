@@ -62,7 +62,8 @@ TEST_F(LinuxDefaultsTest, ACorruptFileIsKeptAsideAndReported) {
     LinuxDefaults d(file, reporter());
     EXPECT_FALSE(d.value("TessaneLogToFile"));
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_NE(reports[0].find("is unreadable (The data is not valid JSON: unexpected character at offset 21.); kept it as"),
+    EXPECT_NE(reports[0].find("is unreadable (The data is not valid JSON: unexpected character at offset 21.); "
+                              "kept it as"),
               std::string::npos)
         << reports[0];
 

@@ -33,6 +33,7 @@ TEST(DesktopBookmarkTest, OnlyWhatEncodeWritesDecodes) {
 
     const std::string kind = R"("kind":"tessane-desktop-entry-bookmark")";
     const std::string rest = R"("path":"/a.desktop","device":1,"inode":2)";
+    const std::string notWhole = R"("device" or "inode" is not a whole number)";
     struct Case {
         std::string text;
         std::string why;
@@ -50,10 +51,10 @@ TEST(DesktopBookmarkTest, OnlyWhatEncodeWritesDecodes) {
         {"{" + kind + R"(,"path":"a.desktop","device":1,"inode":2})", R"("path" is not an absolute path)"},
         {"{" + kind + R"(,"path":"/a\u0000.desktop","device":1,"inode":2})", R"("path" is not an absolute path)"},
         {"{" + kind + R"(,"path":"","device":1,"inode":2})", R"("path" is not an absolute path)"},
-        {"{" + kind + R"(,"path":"/a.desktop","device":-1,"inode":2})", R"("device" or "inode" is not a whole number)"},
-        {"{" + kind + R"(,"path":"/a.desktop","device":1,"inode":2.5})", R"("device" or "inode" is not a whole number)"},
-        {"{" + kind + R"(,"path":"/a.desktop","device":"1","inode":2})", R"("device" or "inode" is not a whole number)"},
-        {"{" + kind + R"(,"path":"/a.desktop","inode":2})", R"("device" or "inode" is not a whole number)"},
+        {"{" + kind + R"(,"path":"/a.desktop","device":-1,"inode":2})", notWhole},
+        {"{" + kind + R"(,"path":"/a.desktop","device":1,"inode":2.5})", notWhole},
+        {"{" + kind + R"(,"path":"/a.desktop","device":"1","inode":2})", notWhole},
+        {"{" + kind + R"(,"path":"/a.desktop","inode":2})", notWhole},
         {"{" + kind + R"(,"path":"/a.desktop","device":1,"inode":1e400})", "not JSON"},
     };
     for (const auto& c : cases) {
@@ -92,9 +93,10 @@ protected:
         return p;
     }
     LinuxAppCatalog catalog() {
-        return LinuxAppCatalog(
-            folders, [](const fs::path&, int side) -> std::optional<Bytes> { return Bytes(static_cast<size_t>(side), 1); },
-            [this](const std::string& line) { logged.push_back(line); });
+        auto render = [](const fs::path&, int side) -> std::optional<Bytes> {
+            return Bytes(static_cast<size_t>(side), 1);
+        };
+        return LinuxAppCatalog(folders, render, [this](const std::string& line) { logged.push_back(line); });
     }
 
     sim::SimEnvironment environment;
@@ -147,7 +149,8 @@ TEST_F(LinuxOutsideInputTest, ABookmarkOfTheWrongShapeIsIgnoredAndLogged) {
     const fs::path entry = write(apps() / "org.example.Editor.desktop", "[Desktop Entry]\nType=Application\nName=E\n");
     auto catalog = this->catalog();
     EXPECT_FALSE(catalog.resolveBookmark(bytesOf(R"({"kind":1})")));
-    EXPECT_FALSE(catalog.resolveBookmark(bytesOf(R"({"kind":"tessane-desktop-entry-bookmark","path":"relative.desktop","device":1,"inode":1})")));
+    EXPECT_FALSE(catalog.resolveBookmark(
+        bytesOf(R"({"kind":"tessane-desktop-entry-bookmark","path":"relative.desktop","device":1,"inode":1})")));
     EXPECT_EQ(logged, (std::vector<std::string>{
                           "[Tessane] Ignoring an app bookmark that can't be read: \"kind\" is not "
                           "\"tessane-desktop-entry-bookmark\".",
@@ -190,7 +193,8 @@ TEST_F(LinuxOutsideInputTest, ABadBookmarkInTheStoredListNeitherStopsTheStartNor
     EXPECT_EQ(loaded.iconData, Bytes(128, 1)) << "found by its stored path, the icon was rendered again";
     EXPECT_EQ(loaded.bundleIdentifier, "org.example.Editor");
     ASSERT_FALSE(logged.empty());
-    for (const auto& line : logged) EXPECT_NE(line.find("Ignoring an app bookmark that can't be read"), std::string::npos);
+    for (const auto& line : logged)
+        EXPECT_NE(line.find("Ignoring an app bookmark that can't be read"), std::string::npos) << line;
     Log::configure(nullptr, nullptr);
     Log::resetForTesting();
 }
