@@ -4,9 +4,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
-#include <fstream>
 #include <sys/stat.h>
-#include <sstream>
 #include <unistd.h>
 
 namespace tessane {
@@ -68,16 +66,6 @@ bool writeFileAtomically(const fs::path& path, std::string_view contents, std::s
         ::unlink(temp.c_str());
         return r;
     }
-    return true;
-}
-
-bool readWholeFile(const fs::path& path, std::string& contents) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    if (in.bad()) return false;
-    contents = ss.str();
     return true;
 }
 

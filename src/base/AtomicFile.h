@@ -13,9 +13,6 @@ namespace tessane {
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view contents,
                          std::string* error = nullptr);
 
-// Reads a whole file; false when it can't be opened or read.
-bool readWholeFile(const std::filesystem::path& path, std::string& contents);
-
 // Moves a file that could not be read aside, next to it, as "<name>.unreadable-<yyyyMMdd-HHmmss>"
 // so that the next save can't destroy it. Returns the new path, or an empty path on failure.
 std::filesystem::path keepAside(const std::filesystem::path& path);

@@ -86,6 +86,21 @@ std::optional<std::string> optionalString(const Json& obj, const char* key) {
     return requireString(obj, key);
 }
 
+std::optional<std::string> memberString(const Json& obj, const char* key) {
+    if (!obj.is_object()) return std::nullopt;
+    const auto it = obj.find(key);
+    if (it == obj.end() || !it->is_string()) return std::nullopt;
+    return it->get<std::string>();
+}
+
+std::optional<unsigned long long> memberUnsigned(const Json& obj, const char* key) {
+    if (!obj.is_object()) return std::nullopt;
+    const auto it = obj.find(key);
+    // nlohmann keeps every non-negative integer as unsigned; a negative one is signed.
+    if (it == obj.end() || !it->is_number_unsigned()) return std::nullopt;
+    return it->get<unsigned long long>();
+}
+
 std::string dump(const Json& value, int indent) {
     // Invalid UTF-8 is replaced rather than thrown on, so a stray byte can't make a save fail.
     return value.dump(indent, ' ', false, Json::error_handler_t::replace);

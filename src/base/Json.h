@@ -31,6 +31,11 @@ std::optional<long long> optionalInt(const Json& obj, const char* key);
 std::optional<bool> optionalBool(const Json& obj, const char* key);
 std::optional<std::string> optionalString(const Json& obj, const char* key);
 
+// For values that anybody may have written: never throw. Missing, null, of another type, or
+// (for numbers) out of the type's range gives nullopt; so does an `obj` that is not an object.
+std::optional<std::string> memberString(const Json& obj, const char* key);
+std::optional<unsigned long long> memberUnsigned(const Json& obj, const char* key);
+
 // Any JSON number (integer or floating) as a double; throws for other types.
 double asDouble(const Json& value, const char* what);
 

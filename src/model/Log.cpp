@@ -6,8 +6,11 @@
 
 #include <cstdio>
 #include <deque>
+#include <fcntl.h>
 #include <filesystem>
 #include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tessane {
 
@@ -51,8 +54,14 @@ std::FILE* openFile(LogState& s) {
     fs::create_directories(path.parent_path(), ec);
     const auto size = fs::file_size(path, ec);
     if (!ec && size > Log::kMaxFileBytes) rotate(path);
-    // Append mode creates the file when missing and keeps every write at the end.
-    std::FILE* f = std::fopen(path.c_str(), "a");
+    // Append mode creates the file when missing and keeps every write at the end. Only a regular
+    // file is written: opening a FIFO put in its place would wait for a reader (with the log's
+    // lock held), so the open never waits and the descriptor is checked before use.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    std::FILE* f = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? ::fdopen(fd, "a") : nullptr;
+    if (!f) ::close(fd);
     return f;
 }
 

@@ -1,5 +1,6 @@
 #include "model/WorkspaceCoding.h"
 
+#include "base/FileRead.h"
 #include "model/StoredJsonWriter.h"
 
 namespace tessane {
@@ -512,7 +513,8 @@ std::string encodeWorkspaces(const std::vector<Workspace>& workspaces) {
 }
 
 std::vector<Workspace> decodeWorkspaces(std::string_view json) {
-    Reader r(json);
+    // Some editors start the file with a byte-order mark; it says nothing in UTF-8.
+    Reader r(withoutByteOrderMark(json));
     std::vector<Workspace> workspaces;
     want(r, Kind::array);
     r.beginArray();

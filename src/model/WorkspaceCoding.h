@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/StoredJsonReader.h"
+#include "base/StoredJsonReader.h"
 #include "model/Workspace.h"
 
 #include <string>
@@ -18,6 +18,7 @@ namespace tessane {
 // Decoding throws DecodeFailure (with the path of the offending value) for any missing required
 // key, wrong type, unknown enumeration string, malformed UUID or Base64 text; one bad record
 // fails the whole list.
+// A UTF-8 byte-order mark before the list is dropped.
 
 std::string encodeWorkspaces(const std::vector<Workspace>& workspaces);
 // The same into `out` (replacing its content, reusing its memory).

@@ -1,4 +1,5 @@
 #include "base/AtomicFile.h"
+#include "base/FileRead.h"
 
 #include <gtest/gtest.h>
 
@@ -36,9 +37,7 @@ TEST_F(AtomicFileTest, WritesKeepTheFilesPermissionsAndHonourTheUmask) {
     fs::permissions(kept, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read, fs::perm_options::replace);
     ASSERT_TRUE(writeFileAtomically(kept, "second"));
     EXPECT_EQ(modeOf(kept), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    std::string text;
-    ASSERT_TRUE(readWholeFile(kept, text));
-    EXPECT_EQ(text, "second");
+    EXPECT_EQ(readRegularFile(kept, 100).contents(), "second");
 }
 
 TEST_F(AtomicFileTest, KeepAsideNeverOverwritesAnEarlierCopy) {

@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <set>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace tessane;
@@ -102,6 +103,15 @@ TEST_F(LogTest, SwitchingOffStopsFileLines) {
     Log::setFileLogging(false);
     Log::line("[Tessane] two");
     EXPECT_EQ(fileLines(logFile()).size(), 2u);
+}
+
+TEST_F(LogTest, AFifoWhereTheFileBelongsIsNotWrittenAndNeverWaitedOn) {
+    fs::create_directories(logFile().parent_path());
+    ASSERT_EQ(::mkfifo(logFile().c_str(), 0600), 0);
+    Log::setFileLogging(true);  // opening the FIFO to write would wait for a reader
+    Log::line("[Tessane] still logging");
+    EXPECT_EQ(message(Log::recentLines(1).at(0), kRingStamp), "[Tessane] still logging");
+    EXPECT_TRUE(fs::is_fifo(logFile()));
 }
 
 TEST_F(LogTest, RotationOnOpenHappensOnlyAboveTheBound) {

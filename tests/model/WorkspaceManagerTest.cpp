@@ -5,6 +5,7 @@
 #include <cmath>
 #include <fstream>
 #include <limits>
+#include <sys/stat.h>
 
 namespace tessane {
 namespace {
@@ -403,6 +404,39 @@ TEST_F(WorkspaceManagerTest, AFailedSaveIsLoggedAndTheChangeKept) {
     const Uuid id = m->createWorkspace("Kept").id;
     EXPECT_EQ(m->workspace(id)->name, "Kept");
     EXPECT_EQ(logCount("[Tessane] Failed to save workspaces: "), 1u);
+}
+
+TEST_F(WorkspaceManagerTest, AListStartingWithAByteOrderMarkLoads) {
+    seedText("\xEF\xBB\xBF[" + encodeWorkspace(makeWorkspace("Edited")) + "]");
+    auto m = makeManager();
+    ASSERT_EQ(m->workspaces().get().size(), 1u);
+    EXPECT_EQ(m->workspaces().get()[0].name, "Edited");
+    EXPECT_TRUE(logLines().empty());
+}
+
+TEST_F(WorkspaceManagerTest, AFileThatIsNoPlainFileOrFarTooLargeIsSetAsideWithoutWaitingOrReading) {
+    fs::create_directories(dataFolder());
+    const auto failedWith = [&](const std::string& why) {
+        return logCount("[Tessane] Failed to load workspaces (the file could not be read: " + why +
+                        "); starting empty.");
+    };
+    // A FIFO: reading it the ordinary way waits for a writer that never comes.
+    ASSERT_EQ(::mkfifo(file().c_str(), 0600), 0);
+    EXPECT_TRUE(makeManager()->workspaces().get().empty());
+    EXPECT_EQ(failedWith("not a regular file"), 1u);
+    EXPECT_EQ(logCount("Kept the unreadable workspace file as "), 1u);
+    EXPECT_FALSE(fs::exists(file()));
+
+    fs::create_symlink("/dev/zero", file());
+    EXPECT_TRUE(makeManager()->workspaces().get().empty());
+    EXPECT_EQ(failedWith("not a regular file"), 2u);
+
+    // Sparse, past the limit: refused by its size before anything is read.
+    std::ofstream(file()).close();
+    fs::resize_file(file(), (uintmax_t{512} << 20) + 1);
+    EXPECT_TRUE(makeManager()->workspaces().get().empty());
+    EXPECT_EQ(failedWith("larger than the limit of 536870912 bytes"), 1u);
+    EXPECT_EQ(logCount("Kept the unreadable workspace file as "), 3u);
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 #include "base/AtomicFile.h"
+#include "base/FileRead.h"
 #include "platform/linux/LinuxDefaults.h"
 #include "platform/sim/SimEnvironment.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <limits>
+#include <sys/stat.h>
 
 using namespace tessane;
 using linux_backend::LinuxDefaults;
@@ -59,15 +62,16 @@ TEST_F(LinuxDefaultsTest, ACorruptFileIsKeptAsideAndReported) {
     LinuxDefaults d(file, reporter());
     EXPECT_FALSE(d.value("TessaneLogToFile"));
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_NE(reports[0].find("kept it as"), std::string::npos) << reports[0];
+    EXPECT_NE(reports[0].find("is unreadable (The data is not valid JSON: unexpected character at offset 21.); "
+                              "kept it as"),
+              std::string::npos)
+        << reports[0];
 
     int asideCount = 0;
     for (auto& e : fs::directory_iterator(file.parent_path())) {
         if (e.path().filename().string().starts_with("preferences.json.unreadable-")) {
             ++asideCount;
-            std::string kept;
-            ASSERT_TRUE(readWholeFile(e.path(), kept));
-            EXPECT_EQ(kept, "{\"TessaneLogToFile\": tru");
+            EXPECT_EQ(readRegularFile(e.path(), 100).contents(), "{\"TessaneLogToFile\": tru");
         }
     }
     EXPECT_EQ(asideCount, 1);
@@ -80,9 +84,7 @@ TEST(AtomicFile, ReplacesWholeFileAndLeavesNoTemporaries) {
     const fs::path path = env.root() / "a" / "b.json";
     ASSERT_TRUE(writeFileAtomically(path, "first, and longer"));
     ASSERT_TRUE(writeFileAtomically(path, "second"));
-    std::string contents;
-    ASSERT_TRUE(readWholeFile(path, contents));
-    EXPECT_EQ(contents, "second");
+    EXPECT_EQ(readRegularFile(path, 100).contents(), "second");
     int files = 0;
     for ([[maybe_unused]] auto& e : fs::directory_iterator(path.parent_path())) ++files;
     EXPECT_EQ(files, 1);
@@ -96,4 +98,88 @@ TEST(AtomicFile, FailureReportsAndKeepsTheOldFile) {
     EXPECT_FALSE(writeFileAtomically(dir, "x", &error));
     EXPECT_FALSE(error.empty());
     EXPECT_TRUE(fs::is_directory(dir / "inner"));
+}
+
+TEST_F(LinuxDefaultsTest, EachValueIsReadOnItsOwnAndOneOutOfRangeCostsOnlyItself) {
+    fs::create_directories(file.parent_path());
+    const std::string text = R"({
+        "big": 18446744073709551615,
+        "justOver": 9223372036854775808,
+        "min": -9223372036854775808,
+        "max": 9223372036854775807,
+        "huge": 1e400,
+        "minusHuge": -1.5e999,
+        "tiny": 1e-400,
+        "ratio": 2.5,
+        "whole": 3.0,
+        "appTheme": "dark",
+        "TessaneLogToFile": true,
+        "nothing": null,
+        "nested": {"a": [1, {"b": 2}]},
+        "mixed": ["org.a", 1],
+        "TessaneHiddenAppBundleIDs": ["org.a", "org.b"],
+        "dup": 1, "dup": 1e999
+    })";
+    std::ofstream(file) << text;
+    LinuxDefaults d(file, reporter());
+
+    for (const char* key : {"big", "justOver", "huge", "minusHuge", "nothing", "nested", "mixed", "dup"})
+        EXPECT_FALSE(d.value(key)) << key;
+    EXPECT_FALSE(d.intValue("big")) << "never -1";
+    EXPECT_EQ(d.intValue("min"), std::numeric_limits<long long>::min());
+    EXPECT_EQ(d.intValue("max"), std::numeric_limits<long long>::max());
+    EXPECT_EQ(d.doubleValue("tiny"), 0.0) << "too small to tell from zero is zero, not out of range";
+    EXPECT_EQ(d.doubleValue("ratio"), 2.5);
+    EXPECT_EQ(d.doubleValue("whole"), 3.0);
+    EXPECT_FALSE(d.intValue("whole")) << "written as a fraction, it is not an integer";
+    EXPECT_EQ(d.stringValue("appTheme"), "dark");
+    EXPECT_EQ(d.boolValue("TessaneLogToFile"), true);
+    EXPECT_EQ(d.stringArray("TessaneHiddenAppBundleIDs"), (std::vector<std::string>{"org.a", "org.b"}));
+
+    EXPECT_EQ(reports, (std::vector<std::string>{
+                           "[Tessane] preferences: ignoring the value of big (out of range)",
+                           "[Tessane] preferences: ignoring the value of justOver (out of range)",
+                           "[Tessane] preferences: ignoring the value of huge (out of range)",
+                           "[Tessane] preferences: ignoring the value of minusHuge (out of range)",
+                           "[Tessane] preferences: ignoring the value of nothing (unsupported type)",
+                           "[Tessane] preferences: ignoring the value of nested (unsupported type)",
+                           "[Tessane] preferences: ignoring the value of mixed (unsupported type)",
+                           "[Tessane] preferences: ignoring the value of dup (out of range)",
+                       }));
+    EXPECT_EQ(readRegularFile(file, 1 << 20).contents(), text) << "the file is kept, not moved aside";
+
+    d.set("count", 7LL);  // the next save keeps what was read
+    LinuxDefaults again(file, reporter());
+    EXPECT_EQ(again.stringValue("appTheme"), "dark");
+    EXPECT_EQ(again.intValue("min"), std::numeric_limits<long long>::min());
+    EXPECT_EQ(again.intValue("count"), 7);
+    EXPECT_FALSE(again.value("big"));
+}
+
+TEST_F(LinuxDefaultsTest, AByteOrderMarkIsDropped) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file) << "\xEF\xBB\xBF{\"appTheme\": \"light\"}\n";
+    LinuxDefaults d(file, reporter());
+    EXPECT_EQ(d.stringValue("appTheme"), "light");
+    EXPECT_TRUE(reports.empty());
+}
+
+TEST_F(LinuxDefaultsTest, AFileThatIsNoPlainFileOrTooLargeIsSetAsideWithoutWaitingOrReading) {
+    fs::create_directories(file.parent_path());
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    {
+        LinuxDefaults d(file, reporter());  // would wait for a writer if it opened the FIFO to read
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_NE(reports[0].find("is unreadable (not a regular file); kept it as"), std::string::npos) << reports[0];
+        d.set("appTheme", std::string("dark"));
+    }
+    EXPECT_TRUE(fs::is_regular_file(file)) << "the next save starts a fresh file";
+
+    reports.clear();
+    std::ofstream(file) << "{\"a\": \"" << std::string(size_t{1} << 20, 'x') << "\"}";
+    LinuxDefaults big(file, reporter());
+    EXPECT_FALSE(big.value("a"));
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("is unreadable (larger than the limit of 1048576 bytes); kept it as"), std::string::npos)
+        << reports[0];
 }

@@ -115,5 +115,16 @@ TEST_F(IconThemeLookupTest, FoldersAndThemesOutsideTheIconFoldersAreIgnored) {
     EXPECT_EQ(lookup((root / "outside").string()).find("x", 48), std::nullopt);
 }
 
+// An index that is no small text (a sparse file far past any real theme's) is no theme at all:
+// the lookup goes on to the theme it would otherwise shadow instead of reading it.
+TEST_F(IconThemeLookupTest, AnIndexBeyondASmallTextIsNoTheme) {
+    write(root / "more/good/index.theme", "[Icon Theme]\nDirectories=48\n[48]\nSize=48\n");
+    write(root / "more/good/48/app.png", "app");
+    fs::create_directories(root / "icons/good");
+    fs::resize_file(root / "icons/good/index.theme", std::uintmax_t{64} << 20);
+    const IconThemeLookup both{{root / "icons", root / "more"}, {}, "good"};
+    EXPECT_EQ(both.find("app", 48), root / "more/good/48/app.png");
+}
+
 }  // namespace
 }  // namespace tessane::linux_desktop

@@ -1,20 +1,21 @@
 #include "platform/linux/DesktopEntry.h"
 
-#include <fstream>
-#include <sstream>
+#include "base/FileRead.h"
+
+#include <string_view>
 #include <vector>
 
 namespace tessane::linux_desktop {
 namespace {
 
-std::string trim(const std::string& s) {
+std::string_view trim(std::string_view s) {
     size_t b = 0, e = s.size();
     while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
     while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r')) --e;
     return s.substr(b, e - b);
 }
 
-std::string unescape(const std::string& s) {
+std::string unescape(std::string_view s) {
     std::string out;
     out.reserve(s.size());
     for (size_t i = 0; i < s.size(); ++i) {
@@ -38,22 +39,25 @@ std::string unescape(const std::string& s) {
 
 }  // namespace
 
-std::optional<DesktopEntry> DesktopEntry::read(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    if (in.bad()) return std::nullopt;
-    return parse(ss.str());
+std::optional<DesktopEntry> DesktopEntry::read(const std::filesystem::path& path, std::string* why) {
+    FileRead file = readRegularFile(path, file_limits::kDesktopEntry);
+    if (!file) {
+        if (why) *why = file.status == FileRead::Status::missing ? std::string() : file.error;
+        return std::nullopt;
+    }
+    auto entry = parse(file.contents());
+    if (!entry && why) *why = "no [Desktop Entry] group";
+    return entry;
 }
 
-std::optional<DesktopEntry> DesktopEntry::parse(const std::string& text) {
+std::optional<DesktopEntry> DesktopEntry::parse(std::string_view text) {
+    // Lines are looked at in place, so parsing costs little beyond the values kept.
     DesktopEntry entry;
     bool inGroup = false, found = false;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        const std::string t = trim(line);
+    while (!text.empty()) {
+        const size_t nl = text.find('\n');
+        const std::string_view t = trim(text.substr(0, nl));
+        text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
         if (t.empty() || t[0] == '#') continue;
         if (t[0] == '[') {
             inGroup = t == "[Desktop Entry]";
@@ -62,10 +66,10 @@ std::optional<DesktopEntry> DesktopEntry::parse(const std::string& text) {
         }
         if (!inGroup) continue;
         const size_t eq = t.find('=');
-        if (eq == std::string::npos) continue;
-        const std::string key = trim(t.substr(0, eq));
+        if (eq == std::string_view::npos) continue;
         // The first occurrence of a key counts.
-        entry.values_.emplace(key, unescape(trim(t.substr(eq + 1))));
+        const std::string key(trim(t.substr(0, eq)));
+        if (!entry.values_.count(key)) entry.values_.emplace(key, unescape(trim(t.substr(eq + 1))));
     }
     if (!found) return std::nullopt;
     return entry;

@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tessane::linux_desktop {
 
@@ -11,9 +12,11 @@ namespace tessane::linux_desktop {
 // escapes resolved, localized keys ("Name[de]") kept under their full name.
 class DesktopEntry {
 public:
-    // nullopt when the file can't be read or has no [Desktop Entry] group.
-    static std::optional<DesktopEntry> read(const std::filesystem::path& path);
-    static std::optional<DesktopEntry> parse(const std::string& text);
+    // nullopt when the file can't be read or has no [Desktop Entry] group; `why` then says why,
+    // or is empty when there is no file. Only regular files up to file_limits::kDesktopEntry
+    // are read.
+    static std::optional<DesktopEntry> read(const std::filesystem::path& path, std::string* why = nullptr);
+    static std::optional<DesktopEntry> parse(std::string_view text);
 
     std::optional<std::string> value(const std::string& key) const;
     // The best value for the locale (e.g. "de_DE.UTF-8@euro"): lang_COUNTRY@MODIFIER,

@@ -1,8 +1,10 @@
 #include "platform/linux/IconThemeLookup.h"
 
+#include "base/FileRead.h"
+
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
+#include <sstream>
 
 namespace tessane::linux_desktop {
 namespace fs = std::filesystem;
@@ -26,7 +28,11 @@ std::optional<IconThemeLookup::Theme> IconThemeLookup::loadTheme(const std::stri
     for (const auto& folder : iconFolders_) {
         const fs::path index = folder / name / "index.theme";
         if (!isFile(index)) continue;
-        std::ifstream in(index);
+        // A theme's index is another program's file: read it without ever blocking on a FIFO or
+        // taking more than a small text's worth of memory; one that can't be read is no theme.
+        const FileRead read = readRegularFile(index, file_limits::kSmallText);
+        if (!read) continue;
+        std::istringstream in{std::string(read.contents())};
         return Theme::parse(in);
     }
     return std::nullopt;

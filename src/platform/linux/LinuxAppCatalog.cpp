@@ -1,11 +1,11 @@
 #include "platform/linux/LinuxAppCatalog.h"
 
-#include "base/Json.h"
+#include "base/FileRead.h"
 #include "platform/Environment.h"
+#include "platform/linux/DesktopBookmark.h"
 #include "platform/linux/DesktopEntry.h"
 
 #include <algorithm>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <sys/stat.h>
@@ -15,8 +15,6 @@ namespace fs = std::filesystem;
 using linux_desktop::DesktopEntry;
 
 namespace {
-
-constexpr const char* kBookmarkKind = "tessane-desktop-entry-bookmark";
 
 std::vector<fs::path> splitPaths(const std::string& list) {
     std::vector<fs::path> out;
@@ -44,7 +42,8 @@ bool identity(const fs::path& p, unsigned long long& device, unsigned long long&
 // that needs no toolkit.
 std::string gtkIconTheme(const fs::path& configHome) {
     for (const char* file : {"gtk-4.0/settings.ini", "gtk-3.0/settings.ini"}) {
-        std::ifstream in(configHome / file);
+        const FileRead settings = readRegularFile(configHome / file, file_limits::kSmallText);
+        std::istringstream in{std::string(settings.contents())};
         std::string line;
         while (std::getline(in, line)) {
             const size_t eq = line.find('=');
@@ -84,8 +83,8 @@ LinuxAppCatalog::Folders LinuxAppCatalog::foldersFor(const Environment& environm
     return f;
 }
 
-LinuxAppCatalog::LinuxAppCatalog(Folders folders, IconRenderer renderer)
-    : folders_(std::move(folders)), renderer_(std::move(renderer)), icons_([&] {
+LinuxAppCatalog::LinuxAppCatalog(Folders folders, IconRenderer renderer, LogSink log)
+    : folders_(std::move(folders)), renderer_(std::move(renderer)), log_(std::move(log)), icons_([&] {
           std::vector<fs::path> iconFolders = {folders_.home / ".icons", folders_.dataHome / "icons"};
           for (const auto& d : folders_.dataDirs) iconFolders.push_back(d / "icons");
           return iconFolders;
@@ -97,6 +96,15 @@ LinuxAppCatalog::LinuxAppCatalog(Folders folders, IconRenderer renderer)
                                                                               return pixmaps;
                                                                           }(),
                                                                           folders_.iconTheme) {}
+
+std::optional<DesktopEntry> LinuxAppCatalog::readEntry(const fs::path& path) const {
+    std::string why;
+    auto entry = DesktopEntry::read(path, &why);
+    // Once per file: the folders are read again at every scan.
+    if (!entry && !why.empty() && log_ && reportedEntries_.insert(path.string()).second)
+        log_("[Tessane] Ignoring the desktop entry " + path.string() + ": " + why + ".");
+    return entry;
+}
 
 std::vector<fs::path> LinuxAppCatalog::applicationFolders() const {
     std::vector<fs::path> out = {folders_.dataHome / "applications"};
@@ -133,7 +141,7 @@ std::optional<fs::path> LinuxAppCatalog::findEntry(F&& matches) const {
 
 std::optional<AppCatalog::BundleInfo> LinuxAppCatalog::bundleAt(const fs::path& path) const {
     if (path.extension() != ".desktop" || !isRegularFile(path)) return std::nullopt;
-    const auto entry = DesktopEntry::read(path);
+    const auto entry = readEntry(path);
     if (!entry || !entry->isApplication()) return std::nullopt;
     BundleInfo info;
     info.bundleIdentifier = desktopFileId(path);
@@ -168,7 +176,7 @@ std::optional<fs::path> LinuxAppCatalog::urlForApplication(const std::string& bu
             }
         }
         if (!found) continue;
-        const auto entry = DesktopEntry::read(*found);
+        const auto entry = readEntry(*found);
         if (!entry || !entry->isApplication()) return std::nullopt;
         return found;
     }
@@ -190,7 +198,7 @@ std::vector<std::pair<std::string, fs::path>> LinuxAppCatalog::applicationEntrie
         for (const auto& file : files) {
             std::string id = desktopFileId(file);
             if (!seen.insert(id).second) continue;  // a more important folder has this id
-            const auto entry = DesktopEntry::read(file);
+            const auto entry = readEntry(file);
             if (entry && entry->isApplication()) out.emplace_back(std::move(id), file);
         }
     }
@@ -200,27 +208,19 @@ std::vector<std::pair<std::string, fs::path>> LinuxAppCatalog::applicationEntrie
 std::optional<Bytes> LinuxAppCatalog::makeBookmark(const fs::path& path) const {
     unsigned long long device = 0, inode = 0;
     if (!path.is_absolute() || !identity(path, device, inode)) return std::nullopt;
-    Json j;
-    j["kind"] = kBookmarkKind;
-    j["path"] = path.lexically_normal().string();
-    j["id"] = desktopFileId(path);
-    j["device"] = device;
-    j["inode"] = inode;
-    const std::string text = json::dump(j);
-    return Bytes(text.begin(), text.end());
+    return linux_desktop::DesktopBookmark{path.lexically_normal(), desktopFileId(path), device, inode}.encode();
 }
 
 std::optional<fs::path> LinuxAppCatalog::resolveBookmark(const Bytes& bookmark) const {
-    Json j = Json::parse(bookmark.begin(), bookmark.end(), nullptr, false);
-    if (j.is_discarded() || !j.is_object() || j.value("kind", "") != kBookmarkKind) return std::nullopt;
-    const auto path = j.find("path");
-    const auto dev = j.find("device");
-    const auto ino = j.find("inode");
-    if (path == j.end() || !path->is_string() || dev == j.end() || !dev->is_number_unsigned() || ino == j.end() ||
-        !ino->is_number_unsigned())
+    std::string why;
+    const auto decoded = linux_desktop::DesktopBookmark::decode(bookmark, &why);
+    if (!decoded) {
+        // The stored record may still be found by its path or bundle identifier.
+        if (log_) log_("[Tessane] Ignoring an app bookmark that can't be read: " + why + ".");
         return std::nullopt;
-    const fs::path old = path->get<std::string>();
-    const unsigned long long device = dev->get<unsigned long long>(), inode = ino->get<unsigned long long>();
+    }
+    const fs::path& old = decoded->path;
+    const unsigned long long device = decoded->device, inode = decoded->inode;
     auto sameFile = [&](const fs::path& p) {
         unsigned long long d = 0, i = 0;
         return identity(p, d, i) && d == device && i == inode;
@@ -236,7 +236,7 @@ std::optional<fs::path> LinuxAppCatalog::resolveBookmark(const Bytes& bookmark) 
 
 std::optional<Bytes> LinuxAppCatalog::iconPNG(const fs::path& path, int side) const {
     if (!renderer_ || side <= 0) return std::nullopt;
-    const auto entry = isRegularFile(path) ? DesktopEntry::read(path) : std::nullopt;
+    const auto entry = isRegularFile(path) ? readEntry(path) : std::nullopt;
     if (!entry) return std::nullopt;
     std::optional<fs::path> image;
     std::string icon = entry->value("Icon").value_or("");

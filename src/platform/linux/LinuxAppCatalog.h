@@ -1,9 +1,11 @@
 #pragma once
 
 #include "platform/Applications.h"
+#include "platform/linux/DesktopEntry.h"
 #include "platform/linux/IconThemeLookup.h"
 
 #include <functional>
+#include <set>
 #include <vector>
 
 namespace tessane {
@@ -38,7 +40,10 @@ public:
     // The folders, locale and icon theme (GTK's setting) of the user running us.
     static Folders foldersFor(const Environment& environment);
 
-    LinuxAppCatalog(Folders folders, IconRenderer renderer);
+    using LogSink = std::function<void(const std::string&)>;
+
+    // `log` hears of entries and bookmarks that are ignored because they can't be read.
+    LinuxAppCatalog(Folders folders, IconRenderer renderer, LogSink log = nullptr);
 
     std::string applicationExtension() const override { return "desktop"; }
     std::optional<BundleInfo> bundleAt(const std::filesystem::path& path) const override;
@@ -64,8 +69,13 @@ private:
     template <typename F>
     std::optional<std::filesystem::path> findEntry(F&& matches) const;
 
+    // A desktop entry, its failure to read logged (once per file).
+    std::optional<linux_desktop::DesktopEntry> readEntry(const std::filesystem::path& path) const;
+
     Folders folders_;
     IconRenderer renderer_;
+    LogSink log_;
+    mutable std::set<std::string> reportedEntries_;
     linux_desktop::IconThemeLookup icons_;
 };
 

@@ -9,8 +9,10 @@
 namespace tessane::linux_backend {
 
 // The preferences as one JSON object in a file (~/.config/Tessane/preferences.json), read once
-// and rewritten atomically after every change. A file that can't be read as such an object is
-// moved aside (never overwritten) and reported; the preferences then start empty.
+// and rewritten atomically after every change. Each value is read on its own: one of a kind or
+// range a preference can't hold is left out and reported, the rest kept. A file that can't be
+// read as such an object at all (malformed, not a regular file, over file_limits::kPreferences)
+// is moved aside (never overwritten) and reported; the preferences then start empty.
 class LinuxDefaults final : public Defaults {
 public:
     using Reporter = std::function<void(const std::string&)>;

@@ -112,7 +112,7 @@ void LinuxPlatform::start(LogSink log) {
         log("[Tessane] inotify is unavailable: file watches are off.");
     p.preferences = std::make_unique<LinuxPreferences>();
     p.accessibility = std::make_unique<LinuxAccessibility>(*p.x, *p.screens, *p.mainQueue);
-    p.catalog = std::make_unique<LinuxAppCatalog>(LinuxAppCatalog::foldersFor(p.environment), &renderIconPng);
+    p.catalog = std::make_unique<LinuxAppCatalog>(LinuxAppCatalog::foldersFor(p.environment), &renderIconPng, log);
     p.running = std::make_unique<LinuxRunningApplications>(*p.x, *p.accessibility, *p.catalog, *p.mainQueue, log,
                                                            p.environment.helpFolder());
     p.applications = std::make_unique<LinuxApplications>(*p.catalog, *p.running);

@@ -1,5 +1,7 @@
 #include "platform/qt/QtIconRenderer.h"
 
+#include "base/FileRead.h"
+
 #include <QBuffer>
 #include <QImage>
 #include <QImageReader>
@@ -9,7 +11,14 @@ namespace tessane::qt_backend {
 
 std::optional<Bytes> renderIconPng(const std::filesystem::path& imageFile, int side) {
     if (side <= 0) return std::nullopt;
-    QImageReader reader(QString::fromStdString(imageFile.string()));
+    // Read through our own reader, which neither waits on a FIFO nor swallows a huge file, and
+    // let the image reader tell the format from the bytes.
+    const FileRead file = readRegularFile(imageFile, file_limits::kIconImage);
+    if (!file) return std::nullopt;
+    QByteArray bytes = QByteArray::fromRawData(file.contents().data(), static_cast<qsizetype>(file.contents().size()));
+    QBuffer source(&bytes);
+    source.open(QIODevice::ReadOnly);
+    QImageReader reader(&source);
     reader.setAutoTransform(true);
     const QSize natural = reader.size();
     if (natural.isValid() && !natural.isEmpty() && reader.supportsOption(QImageIOHandler::ScaledSize)) {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sys/stat.h>
 
 namespace tessane::qt_backend {
 namespace {
@@ -53,6 +54,13 @@ TEST_F(QtIconRendererTest, ScalableAndBitmapIconsBecome128PixelSquares) {
     EXPECT_FALSE(renderIconPng(dir / "missing.png", 128));
     std::ofstream(dir / "junk.png") << "not an image";
     EXPECT_FALSE(renderIconPng(dir / "junk.png", 128));
+}
+
+TEST_F(QtIconRendererTest, AnIconPathThatIsNoPlainFileRendersNothingWithoutWaiting) {
+    ASSERT_EQ(::mkfifo((dir / "fifo.png").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", dir / "zero.svg");
+    EXPECT_FALSE(renderIconPng(dir / "fifo.png", 128));
+    EXPECT_FALSE(renderIconPng(dir / "zero.svg", 128));
 }
 
 }  // namespace

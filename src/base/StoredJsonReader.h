@@ -26,10 +26,11 @@ private:
     std::string path_;
 };
 
-// A strict, allocation-light pull reader of JSON text (RFC 8259), made for the stored workspace
-// file: the file may be tens of megabytes of Base64 icons, so strings are scanned in place and
-// Base64 is decoded straight from the text. Syntax errors throw DecodeFailure with the offset;
-// nesting deeper than kMaxDepth is refused rather than recursed into.
+// A strict, allocation-light pull reader of JSON text (RFC 8259), made for the files we store
+// (the workspace list, the preferences): the workspace file may be tens of megabytes of Base64
+// icons, so strings are scanned in place and Base64 is decoded straight from the text. Syntax
+// errors throw DecodeFailure with the offset; nesting deeper than kMaxDepth is refused rather
+// than recursed into.
 class StoredJsonReader {
 public:
     enum class Kind { object, array, string, number, boolean, null };
@@ -55,6 +56,12 @@ public:
 
     std::string readString();
     double readNumber();
+    // The text of the next number as written ("-12", "1e400"), for a caller that tells integers
+    // from other numbers or wants the exact value.
+    std::string_view readNumberText();
+    // The value of a number's text as readNumber gives it: one too large for a double is
+    // infinite (with its sign), one too small is zero.
+    static double numberValue(std::string_view text);
     // A whole number in [0, 2^32 - 1] (written as 7, 7.0 or 7e0).
     uint32_t readUInt32();
     bool readBool();

@@ -1,4 +1,4 @@
-#include "model/StoredJsonReader.h"
+#include "base/StoredJsonReader.h"
 
 #include "base/Utf8.h"
 
@@ -370,8 +370,14 @@ std::string_view StoredJsonReader::scanNumber() {
     return {start, static_cast<size_t>(q - start)};
 }
 
-double StoredJsonReader::readNumber() {
-    const std::string_view text = scanNumber();
+std::string_view StoredJsonReader::readNumberText() {
+    if (peek() != Kind::number) syntaxError("expected a number");
+    return scanNumber();
+}
+
+double StoredJsonReader::readNumber() { return numberValue(scanNumber()); }
+
+double StoredJsonReader::numberValue(std::string_view text) {
     double value = 0;
     const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec == std::errc::result_out_of_range) {
@@ -410,7 +416,7 @@ double StoredJsonReader::readNumber() {
         value = huge ? std::numeric_limits<double>::infinity() : 0.0;
         if (negative) value = -value;
     } else if (ec != std::errc() || ptr != text.data() + text.size()) {
-        syntaxError("bad number");
+        throw DecodeFailure("The data is not valid JSON: bad number.");
     }
     return value;
 }

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace tessane {
+
+// The most we read of each kind of file that comes from outside. Real files stay far below; the
+// limits exist so that a file that is not what its name says (a sparse 4 GB file, a link to
+// /dev/zero, a text that grows while we read it) costs a log line instead of the memory.
+namespace file_limits {
+// A desktop entry with every translation of its name and comment is some tens of kilobytes.
+inline constexpr size_t kDesktopEntry = size_t{1} << 20;
+// Our own preferences: a few dozen short values.
+inline constexpr size_t kPreferences = size_t{1} << 20;
+// The workspace list stores a 128 px PNG icon per app as Base64 (5 to 30 KB each): a thousand
+// workspaces of four apps, far beyond real use, are about 110 MB.
+inline constexpr size_t kWorkspaceList = size_t{512} << 20;
+// Small text files of other programs: a toolkit's settings.ini, a theme's index, /proc entries.
+inline constexpr size_t kSmallText = size_t{1} << 20;
+// An icon image (PNG, SVG, XPM) handed to the renderer.
+inline constexpr size_t kIconImage = size_t{16} << 20;
+}  // namespace file_limits
+
+// The outcome of reading a file: its bytes, or why there are none. Move-only, as it may hold a
+// mapping of the file.
+class FileRead {
+public:
+    enum class Status {
+        ok,
+        missing,     // nothing at the path (or a folder on the way is missing)
+        notRegular,  // a folder, FIFO, socket or device
+        tooLarge,    // more than the limit (by its size or by what reading it gave)
+        failed,      // any other error of opening or reading
+    };
+    // How the bytes are held: copied into memory of our own, or mapped from the file. Mapping
+    // costs next to nothing beyond the page cache and suits large files that are only ever
+    // replaced by a rename (never truncated in place: that would fault the reader).
+    enum class Access { copy, map };
+
+    FileRead() = default;
+    FileRead(Status status, std::string error) : status(status), error(std::move(error)) {}
+    FileRead(FileRead&& other) noexcept;
+    FileRead& operator=(FileRead&& other) noexcept;
+    FileRead(const FileRead&) = delete;
+    FileRead& operator=(const FileRead&) = delete;
+    ~FileRead();
+
+    Status status = Status::failed;
+    std::string error;  // why, in words fit for a log line ("not a regular file", ...)
+
+    explicit operator bool() const { return status == Status::ok; }
+    // The bytes (empty unless ok); valid while this object lives.
+    std::string_view contents() const { return mapped_ ? std::string_view(mapped_, mappedSize_) : copied_; }
+
+private:
+    friend FileRead readRegularFile(const std::filesystem::path&, size_t, Access);
+    void unmap();
+
+    std::string copied_;
+    const char* mapped_ = nullptr;
+    size_t mappedSize_ = 0;
+};
+
+// Reads a whole regular file of at most `limit` bytes without ever blocking on what the path
+// names: it opens without waiting (a FIFO with no writer opens at once), checks on the open
+// descriptor that it is a regular file (so a swap between a check and the open can't fool it),
+// takes memory for the size the file reports, and then reads until the end of the data, since
+// files such as /proc entries report no size at all; the limit holds while reading. With
+// Access::map a file that reports a size is mapped instead (read as a copy when it can't be).
+FileRead readRegularFile(const std::filesystem::path& path, size_t limit,
+                         FileRead::Access access = FileRead::Access::copy);
+
+// A UTF-8 byte-order mark at the start of a text file (some editors write one) says nothing
+// in UTF-8: the text without it.
+std::string_view withoutByteOrderMark(std::string_view text);
+
+}  // namespace tessane

@@ -1,0 +1,118 @@
+#include "base/FileRead.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tessane {
+namespace {
+
+namespace fs = std::filesystem;
+using Status = FileRead::Status;
+
+class FileReadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("tessane-read-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    fs::path write(const std::string& name, const std::string& text) {
+        const fs::path p = dir / name;
+        std::ofstream(p, std::ios::binary) << text;
+        return p;
+    }
+    // A file that reports `size` bytes but takes no room on disk.
+    fs::path sparse(const std::string& name, off_t size) {
+        const fs::path p = dir / name;
+        const int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        EXPECT_GE(fd, 0);
+        EXPECT_EQ(::ftruncate(fd, size), 0);
+        ::close(fd);
+        return p;
+    }
+
+    fs::path dir;
+};
+
+TEST_F(FileReadTest, ReadsARegularFileAndTellsMissingFromUnreadable) {
+    const auto ok = readRegularFile(write("a.txt", "hello\n"), 100);
+    EXPECT_EQ(ok.status, Status::ok);
+    EXPECT_EQ(ok.contents(), "hello\n");
+
+    const auto empty = readRegularFile(write("empty.txt", ""), 100);
+    EXPECT_EQ(empty.status, Status::ok);
+    EXPECT_EQ(empty.contents(), "");
+
+    EXPECT_EQ(readRegularFile(dir / "none.txt", 100).status, Status::missing);
+    EXPECT_EQ(readRegularFile(dir / "a.txt" / "below-a-file", 100).status, Status::missing);
+    fs::create_directory_symlink("loop", dir / "loop");
+    const auto loop = readRegularFile(dir / "loop" / "x", 100);
+    EXPECT_EQ(loop.status, Status::failed) << "a path that can't be followed is not a missing file";
+    EXPECT_FALSE(loop.error.empty());
+}
+
+TEST_F(FileReadTest, SpecialFilesAreRefusedWithoutWaitingOrReading) {
+    // A FIFO with no writer: opening it the ordinary way would wait for ever.
+    const fs::path fifo = dir / "fifo.desktop";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto fromFifo = readRegularFile(fifo, 1 << 20);
+    EXPECT_EQ(fromFifo.status, Status::notRegular);
+    EXPECT_EQ(fromFifo.error, "not a regular file");
+
+    // An endless device, directly and through a link named like a file.
+    fs::create_symlink("/dev/zero", dir / "zero.json");
+    EXPECT_EQ(readRegularFile("/dev/zero", 1 << 20).status, Status::notRegular);
+    EXPECT_EQ(readRegularFile(dir / "zero.json", 1 << 20, FileRead::Access::map).status, Status::notRegular);
+    EXPECT_EQ(readRegularFile(dir, 1 << 20).status, Status::notRegular);
+}
+
+TEST_F(FileReadTest, TheLimitHoldsBySizeAndWhileReading) {
+    const size_t limit = 1000;
+    EXPECT_EQ(readRegularFile(write("at.txt", std::string(limit, 'x')), limit).contents().size(), limit);
+    const auto over = readRegularFile(write("over.txt", std::string(limit + 1, 'x')), limit);
+    EXPECT_EQ(over.status, Status::tooLarge);
+    EXPECT_EQ(over.error, "larger than the limit of 1000 bytes");
+    EXPECT_TRUE(over.contents().empty());
+
+    // Refused by its size alone: reading it would take 4 GB.
+    const auto huge = readRegularFile(sparse("huge.desktop", off_t{4} << 30), size_t{1} << 20);
+    EXPECT_EQ(huge.status, Status::tooLarge);
+    EXPECT_EQ(readRegularFile(sparse("huge.json", off_t{4} << 30), size_t{1} << 20, FileRead::Access::map).status,
+              Status::tooLarge);
+
+    // /proc files report no size; they are read to their end, and the limit holds there too.
+    const auto status = readRegularFile("/proc/self/status", 1 << 20);
+    ASSERT_EQ(status.status, Status::ok);
+    EXPECT_NE(status.contents().find("Name:"), std::string_view::npos);
+    EXPECT_GT(status.contents().size(), 100u);
+    EXPECT_EQ(readRegularFile("/proc/self/status", 100).status, Status::tooLarge);
+}
+
+TEST_F(FileReadTest, AMappedFileHasTheSameBytesAndOutlivesAMove) {
+    std::string text;
+    for (int i = 0; i < 10000; ++i) text += std::to_string(i) + ",";
+    const fs::path p = write("list.json", text);
+    FileRead mapped = readRegularFile(p, 1 << 20, FileRead::Access::map);
+    ASSERT_EQ(mapped.status, Status::ok);
+    FileRead moved = std::move(mapped);
+    EXPECT_EQ(moved.contents(), text);
+    EXPECT_EQ(readRegularFile(write("e.json", ""), 10, FileRead::Access::map).contents(), "");
+    // A file that reports no size is read, not mapped.
+    EXPECT_EQ(readRegularFile("/proc/self/status", 1 << 20, FileRead::Access::map).status, Status::ok);
+}
+
+TEST(ByteOrderMark, OnlyALeadingMarkIsDropped) {
+    EXPECT_EQ(withoutByteOrderMark("\xEF\xBB\xBF[1]"), "[1]");
+    EXPECT_EQ(withoutByteOrderMark("[\xEF\xBB\xBF]"), "[\xEF\xBB\xBF]");
+    EXPECT_EQ(withoutByteOrderMark("\xEF\xBB"), "\xEF\xBB");
+    EXPECT_EQ(withoutByteOrderMark(""), "");
+}
+
+}  // namespace
+}  // namespace tessane
