@@ -13,6 +13,9 @@ class Preferences;
 class Accessibility;
 class Applications;
 class WindowList;
+class Panels;
+class Animator;
+class EventMonitors;
 
 // The ports of one backend (sim or linux), handed to the objects that need them. The backend
 // owns them; a Platform is a set of non-owning references.
@@ -28,6 +31,9 @@ struct Platform {
     Accessibility* accessibility = nullptr;
     Applications* applications = nullptr;
     WindowList* windowList = nullptr;
+    Panels* panels = nullptr;
+    Animator* animator = nullptr;
+    EventMonitors* eventMonitors = nullptr;
 };
 
 }  // namespace tessane

@@ -2,12 +2,15 @@
 
 #include "platform/Platform.h"
 #include "platform/sim/SimAccessibility.h"
+#include "platform/sim/SimAnimator.h"
 #include "platform/sim/SimApplications.h"
 #include "platform/sim/SimDefaults.h"
 #include "platform/sim/SimEnvironment.h"
+#include "platform/sim/SimEventMonitors.h"
 #include "platform/sim/SimFileWatch.h"
 #include "platform/sim/SimHotKeys.h"
 #include "platform/sim/SimMainQueue.h"
+#include "platform/sim/SimPanels.h"
 #include "platform/sim/SimPreferences.h"
 #include "platform/sim/SimScreens.h"
 #include "platform/sim/SimSystemLog.h"
@@ -31,6 +34,9 @@ struct SimPlatform {
     SimAccessibility accessibility{windowServer, mainQueue};
     SimApplications applications{mainQueue, windowServer};
     SimWindowList windowList{windowServer};
+    SimPanels panels;
+    SimAnimator animator{mainQueue};
+    SimEventMonitors eventMonitors;
 
     Platform platform() {
         Platform p;
@@ -45,6 +51,9 @@ struct SimPlatform {
         p.accessibility = &accessibility;
         p.applications = &applications;
         p.windowList = &windowList;
+        p.panels = &panels;
+        p.animator = &animator;
+        p.eventMonitors = &eventMonitors;
         return p;
     }
 };
