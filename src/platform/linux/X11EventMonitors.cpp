@@ -12,7 +12,9 @@ X11EventMonitors::X11EventMonitors(X11Connection& x, const X11ScreenSpace& space
     : x_(x), space_(space), queue_(queue), log_(std::move(log)) {
     int opcode = 0, event = 0, error = 0;
     if (XQueryExtension(x_.display(), "XInputExtension", &opcode, &event, &error)) {
-        int major = 2, minor = 0;
+        // Announcing 2.2 matters: a 2.0 client gets no raw events while someone holds a grab, and
+        // the window manager holds one exactly while the user drags a window by its title bar.
+        int major = 2, minor = 2;
         if (XIQueryVersion(x_.display(), &major, &minor) == Success && major >= 2) xiOpcode_ = opcode;
     }
     if (xiOpcode_ < 0 && log_) log_("[Tessane] XInput2 is unavailable: global pointer and key monitors are off.");

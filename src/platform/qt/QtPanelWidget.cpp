@@ -21,10 +21,15 @@ void PanelCanvas::setDrawing(PanelDrawing drawing) {
 
 void PanelCanvas::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    const bool dark = chromeIsDark();
+    // Where nothing blends a transparent window with what lies below, the window is shaped to
+    // its drawing and translucent colours are laid over the chrome's own surface colour.
+    const bool translucent = window()->testAttribute(Qt::WA_TranslucentBackground);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(rect(), Qt::transparent);
+    painter.fillRect(rect(), translucent ? QColor(Qt::transparent)
+                                         : resolveColor({ColorRole::underPageBackground}, dark));
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    paintDrawing(painter, drawing_, size(), chromeIsDark());
+    paintDrawing(painter, drawing_, size(), dark);
 }
 
 void PanelCanvas::send(PanelInput::Kind kind, QPointF root, int clicks, bool control) {

@@ -13,6 +13,7 @@
 //     --no-pid                 leave _NET_WM_PID unset
 //     --grab-key KEYSYM:MASK   grab a key chord on the root (prints "grabbed" or "grab-failed")
 //     --strut-top N            be a dock that reserves N pixels along the top of the root
+//     --report-clicks          print "click X,Y" (window coordinates) for every button press
 //
 // Prints "window 0x<id>" for each window once it is mapped, then "ready". Reads commands on
 // standard input: "fullscreen", "unfullscreen", "close" (destroy the windows and exit).
@@ -42,6 +43,7 @@ struct Options {
     double delay = 0, closeAfter = -1;
     std::string grabKey;
     int strutTop = 0;
+    bool reportClicks = false;
 };
 
 bool parseSize(const char* text, int& w, int& h) { return std::sscanf(text, "%dx%d", &w, &h) == 2; }
@@ -74,6 +76,7 @@ Options parse(int argc, char** argv) {
         else if (a == "--no-pid") o.setPid = false;
         else if (a == "--grab-key") o.grabKey = next();
         else if (a == "--strut-top") o.strutTop = std::atoi(next());
+        else if (a == "--report-clicks") o.reportClicks = true;
         else {
             std::fprintf(stderr, "unknown option %s\n", a.c_str());
             std::exit(2);
@@ -94,7 +97,7 @@ void setText(Window w, const char* property, const std::string& text) {
 Window makeWindow(const Options& o, const std::string& title, bool dialog, Window owner) {
     Window w = XCreateSimpleWindow(display, DefaultRootWindow(display), o.x, o.y, o.width, o.height, 0,
                                    0, 0xFFFFFF);
-    XSelectInput(display, w, StructureNotifyMask | PropertyChangeMask);
+    XSelectInput(display, w, StructureNotifyMask | PropertyChangeMask | (o.reportClicks ? ButtonPressMask : 0));
     XStoreName(display, w, title.c_str());
     setText(w, "_NET_WM_NAME", title);
     XClassHint hint{const_cast<char*>(o.instance.c_str()), const_cast<char*>(o.klass.c_str())};
@@ -209,6 +212,8 @@ int main(int argc, char** argv) {
                     readySaid = true;
                     say("ready");
                 }
+            } else if (e.type == ButtonPress) {
+                say("click " + std::to_string(e.xbutton.x) + "," + std::to_string(e.xbutton.y));
             } else if (e.type == ClientMessage &&
                        static_cast<Atom>(e.xclient.data.l[0]) == XInternAtom(display, "WM_DELETE_WINDOW", False)) {
                 return 0;
