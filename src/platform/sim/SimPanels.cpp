@@ -24,12 +24,13 @@ SimPanel::~SimPanel() {
 }
 
 void SimPanel::record(const std::string& call) {
+    if (!owner_.journalEnabled_) return;
     owner_.journal_.push_back(spec_.name + "#" + std::to_string(id_) + " " + call);
 }
 
 void SimPanel::setFrame(const Rect& frame) {
     frame_ = frame;
-    record("setFrame " + describe(frame));
+    if (owner_.journalEnabled_) record("setFrame " + describe(frame));
 }
 
 void SimPanel::orderFront() {

@@ -76,11 +76,14 @@ public:
 
     const std::vector<std::string>& journal() const { return journal_; }
     void clearJournal() { journal_.clear(); }
+    // Off, calls are no longer written down (for measurements; state is still kept).
+    void setJournalEnabled(bool enabled) { journalEnabled_ = enabled; }
 
 private:
     friend class SimPanel;
     std::vector<SimPanel*> panels_;
     std::vector<std::string> journal_;
+    bool journalEnabled_ = true;
     int nextId_ = 1;
     long frontSequence_ = 0;
 };
