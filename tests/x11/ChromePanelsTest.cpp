@@ -7,6 +7,7 @@
 #include "platform/linux/X11EventMonitors.h"
 #include "platform/linux/X11ScreenSpace.h"
 #include "platform/qt/PanelPainter.h"
+#include "platform/qt/QtAnimator.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/qt/QtPanels.h"
 #include "x11/X11TestBase.h"
@@ -230,6 +231,7 @@ TEST_F(ChromePanelsTest, ShieldsSwallowClicksClickThroughPanelsPassThemAndOrderO
     ASSERT_TRUE(waitFor([&] { return !shieldClicks.empty(); }));
     const Point expected = space_->screenFromRoot({c.minX() + 1, static_cast<double>(midY)});
     EXPECT_EQ(shieldClicks[0], expected) << "delivered in screen coordinates";
+    EXPECT_FALSE(process->process->readLine(300ms)) << "the client below the shield heard nothing";
 
     // A panel that ignores the mouse, drawn over the client: the click reaches the client.
     auto glass = panels_->makePanel({.level = PanelLevel::shield, .ignoresMouse = true, .name = "glass"});
@@ -242,7 +244,10 @@ TEST_F(ChromePanelsTest, ShieldsSwallowClicksClickThroughPanelsPassThemAndOrderO
     const Rgb accent = rgbOf(qt_backend::resolveColor({ColorRole::accent}, false));
     ASSERT_TRUE(pixelBecomes(static_cast<int>(c.minX()) + 100, midY, accent));
     click(static_cast<int>(c.minX()) + 100, midY);
-    EXPECT_TRUE(process->process->waitForLine("click ", 3s)) << "the click went through the glass to the client";
+    const Rect a = x_->geometry(client)->rootRect;
+    const std::string inClient = "click " + std::to_string(static_cast<int>(c.minX() + 100 - a.minX())) + "," +
+                                 std::to_string(static_cast<int>(midY - a.minY()));
+    EXPECT_EQ(process->process->waitForLine("click ", 3s), inClient) << "the click went through the glass to the client";
     EXPECT_EQ(shieldClicks.size(), 1u);
 
     chrome_->orderOut();
@@ -254,6 +259,45 @@ TEST_F(ChromePanelsTest, ShieldsSwallowClicksClickThroughPanelsPassThemAndOrderO
         return true;
     })) << "orderOut unmaps every window of the chrome";
     EXPECT_TRUE(pixelBecomes(static_cast<int>(c.minX()) + 1, midY, kWhite));
+}
+
+TEST_F(ChromePanelsTest, AnimationsLandOnTheirTargetsAndTellTheirCompletionsOnce) {
+    qt_backend::QtAnimator animator(*panels_);
+    auto card = panels_->makePanel({.level = PanelLevel::card, .name = "card"});
+    DrawOp fill;
+    fill.rect = {0, 0, 360, 72};
+    fill.color = {ColorRole::windowBackground};
+    card->setDrawing({fill});
+    card->setFrame({100, 90, 360, 72});
+    card->setAlpha(0);
+    card->orderFront();
+    std::vector<std::string> done;
+    animator.animate(*card, {.duration = 0.22, .curve = PanelAnimation::Curve::easeOut, .alpha = 1.0,
+                             .frame = Rect{100, 100, 360, 72}},
+                     [&] { done.push_back("rise"); });
+    EXPECT_TRUE(done.empty()) << "never told from inside animate()";
+    ASSERT_TRUE(waitFor([&] { return !done.empty(); }));
+    EXPECT_EQ(card->frame(), Rect(100, 100, 360, 72));
+    EXPECT_EQ(card->alpha(), 1.0);
+    const auto* qtCard = static_cast<qt_backend::QtPanel*>(card.get());
+    EXPECT_TRUE(waitFor([&] {
+        auto g = x_->geometry(qtCard->windowId());
+        return g && g->viewable && g->rootRect == space_->rootFromScreen({100, 100, 360, 72});
+    }));
+
+    // A newer animation replaces a running one, whose completion is told at once.
+    animator.animate(*card, {.duration = 5, .frame = Rect{400, 100, 360, 72}}, [&] { done.push_back("slow"); });
+    animator.animate(*card, {.duration = 0.1, .alpha = 0.0}, [&] { done.push_back("fade"); });
+    EXPECT_EQ(done, (std::vector<std::string>{"rise", "slow"}));
+    ASSERT_TRUE(waitFor([&] { return done.size() == 3; }));
+    EXPECT_EQ(card->alpha(), 0.0);
+    EXPECT_TRUE(waitFor([&] { auto g = x_->geometry(qtCard->windowId()); return g && !g->viewable; }))
+        << "without compositing, a panel at alpha 0 is taken off screen";
+
+    animator.animate(*card, {.duration = 0.2, .alpha = 1.0}, [&] { done.push_back("never"); });
+    card.reset();
+    waitFor([] { return false; }, 400ms);
+    EXPECT_EQ(done.size(), 3u) << "a destroyed panel tells no completion";
 }
 
 TEST_F(ChromePanelsTest, GlobalMonitorsHearPointerAndButtonsWithoutPolling) {

@@ -1,5 +1,9 @@
 #include "platform/qt/PanelPainter.h"
 
+#include "platform/qt/QtPanelWidget.h"
+
+#include <QApplication>
+
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -44,7 +48,14 @@ bool chromeIsDark() {
     return QGuiApplication::palette().color(QPalette::Window).lightness() < 128;
 }
 
-void setChromeAppearance(std::optional<bool> dark) { appearance = dark; }
+void setChromeAppearance(std::optional<bool> dark) {
+    if (appearance == dark) return;
+    appearance = dark;
+    // Every panel recolours at once, as it does when the system palette changes.
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()))
+        for (QWidget* widget : QApplication::allWidgets())
+            if (auto* canvas = dynamic_cast<PanelCanvas*>(widget)) canvas->update();
+}
 
 QColor resolveColor(const PaintColor& color, bool dark) {
     QColor c = baseColor(color.role, dark);

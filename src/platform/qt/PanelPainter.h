@@ -13,7 +13,8 @@ class QPainter;
 namespace tessane::qt_backend {
 
 // The chrome's palette: semantic colour roles for light and dark. Dark follows the app theme
-// when one is set (setChromeAppearance), else the lightness of the Qt palette's window colour.
+// when one is set (setChromeAppearance, which repaints every panel), else the lightness of the Qt
+// palette's window colour.
 bool chromeIsDark();
 void setChromeAppearance(std::optional<bool> dark);
 QColor resolveColor(const PaintColor& color, bool dark);
