@@ -1,6 +1,6 @@
 // The chrome core's layout work on the simulated panels: what one container move or resize
 // costs before any window system is involved.
-#include "chrome/ContainerWindowController.h"
+#include "GridChrome.h"
 #include "platform/sim/SimPlatform.h"
 
 #include <benchmark/benchmark.h>
@@ -14,13 +14,7 @@ struct Visible4PaneChrome {
     ContainerWindowController chrome{sim.platform()};
     Visible4PaneChrome() {
         sim.panels.setJournalEnabled(false);
-        chrome.headerPanel = chrome.makeRailPanel();
-        chrome.currentLayoutType = LayoutType::grid2x2;
-        chrome.currentAppCount = 4;
-        chrome.currentRatios = {0.5, 0.5};
-        chrome.containerCocoaRect = {100, 100, 1600, 900};
-        chrome.applyGeometry(true);
-        chrome.orderFront();
+        bench::showGridChrome(chrome, {100, 100, 1600, 900});
     }
 };
 

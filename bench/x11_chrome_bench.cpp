@@ -3,7 +3,8 @@
 // server has handled every request it made. Compared with one bare X round trip (XSync) in the
 // same run, the floor of anything that waits for the server.
 // Usage: x11_chrome_bench [rounds]   (default 200)
-#include "chrome/ContainerWindowController.h"
+#include "BenchStats.h"
+#include "GridChrome.h"
 #include "platform/linux/LinuxScreens.h"
 #include "platform/linux/X11Connection.h"
 #include "platform/linux/X11EventMonitors.h"
@@ -16,22 +17,13 @@
 
 #include <X11/Xlib.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
 using namespace tessane;
-using namespace std::chrono;
-
-namespace {
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-double clockSeconds() { return duration<double>(steady_clock::now().time_since_epoch()).count(); }
-}  // namespace
+using tessane::bench::clockSeconds;
+using tessane::bench::median;
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
@@ -63,13 +55,7 @@ int main(int argc, char** argv) {
         platform.eventMonitors = &monitors;
 
         ContainerWindowController chrome(platform);
-        chrome.headerPanel = chrome.makeRailPanel();
-        chrome.currentLayoutType = LayoutType::grid2x2;
-        chrome.currentAppCount = 4;
-        chrome.currentRatios = {0.5, 0.5};
-        chrome.containerCocoaRect = {100, 100, 1600, 860};
-        chrome.applyGeometry(true);
-        chrome.orderFront();
+        bench::showGridChrome(chrome, {100, 100, 1600, 860});
         XSync(qtDisplay, False);
         QCoreApplication::processEvents();
 

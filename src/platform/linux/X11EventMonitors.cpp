@@ -68,19 +68,22 @@ void X11EventMonitors::updateSelection() {
     selected_ = want;
 }
 
+void X11EventMonitors::postOnce(bool& pending, std::function<void()> work) {
+    if (pending) return;
+    pending = true;
+    queue_.post([this, alive = std::weak_ptr<bool>(alive_), &pending, work = std::move(work)] {
+        if (auto a = alive.lock(); !a || !*a) return;
+        pending = false;
+        work();
+    });
+}
+
 void X11EventMonitors::handle(const X11Event& e) {
     if (e.kind != X11Event::Kind::generic || e.extension != xiOpcode_) return;
-    std::weak_ptr<bool> alive = alive_;
     switch (e.evtype) {
     case XI_RawMotion:
         // Many raw motions arrive per frame; the pointer is read once they have been drained.
-        if (motionPending_) return;
-        motionPending_ = true;
-        queue_.post([this, alive] {
-            if (auto a = alive.lock(); !a || !*a) return;
-            motionPending_ = false;
-            send(GlobalEventKind::mouseMoved);
-        });
+        postOnce(motionPending_, [this] { send(GlobalEventKind::mouseMoved); });
         return;
     case XI_RawButtonRelease:
         if (e.detail == 1) send(GlobalEventKind::leftMouseUp);
@@ -89,11 +92,7 @@ void X11EventMonitors::handle(const X11Event& e) {
     case XI_RawKeyPress:
     case XI_RawKeyRelease:
         // The server has applied the key by the time we read the state, after the drain.
-        if (flagsPending_) return;
-        flagsPending_ = true;
-        queue_.post([this, alive] {
-            if (auto a = alive.lock(); !a || !*a) return;
-            flagsPending_ = false;
+        postOnce(flagsPending_, [this] {
             const uint32_t now = modifierFlags();
             if (now == lastFlags_) return;
             lastFlags_ = now;

@@ -37,6 +37,8 @@ public:
 private:
     void updateSelection();
     void handle(const X11Event& event);
+    // Runs `work` from the main queue once for a burst of events; `pending` marks one queued.
+    void postOnce(bool& pending, std::function<void()> work);
     void send(GlobalEventKind kind);
     size_t monitorTotal() const;
 
