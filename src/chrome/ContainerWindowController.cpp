@@ -16,7 +16,6 @@ ContainerWindowController::~ContainerWindowController() {
     dividerViews.clear();
     railView = nullptr;
     railViewOwner_.reset();
-    for (auto& p : panePreviewWindows) p->orderOut();
     panePreviewWindows.clear();
     dragOverlayWindow.reset();
     placementOverlay.window.reset();

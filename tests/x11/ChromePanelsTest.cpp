@@ -208,11 +208,14 @@ TEST_F(ChromePanelsTest, MatLiesBelowTheClientAndShieldsHandleAndRailAboveIt) {
     const auto ours = ourWindows();
     const auto entries = list_->windows(WindowList::Option::allWindows);
     ASSERT_TRUE(entries);
+    bool matListed = false;
     for (const auto& e : *entries) {
         if (std::find(ours.begin(), ours.end(), e.number) != ours.end()) {
             EXPECT_EQ(e.ownerPid, static_cast<Pid>(getpid())) << "window " << e.number;
         }
+        matListed = matListed || e.number == mat->windowId();
     }
+    EXPECT_TRUE(matListed) << "the mat is a managed window: listed, as ours";
 }
 
 TEST_F(ChromePanelsTest, ShieldsSwallowClicksClickThroughPanelsPassThemAndOrderOutUnmapsAll) {

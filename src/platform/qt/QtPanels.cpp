@@ -42,8 +42,14 @@ bool QtPanel::isMapped() const { return widget_->isVisible(); }
 unsigned long QtPanel::windowId() const { return static_cast<unsigned long>(widget_->winId()); }
 
 void QtPanel::setFrame(const Rect& frame) {
+    const Size oldSize = frame_.size;
     frame_ = frame;
-    if (!frame.isEmpty()) widget_->setGeometry(toQRect(owner_.space().rootFromScreen(frame)));
+    if (!frame.isEmpty()) {
+        widget_->setGeometry(toQRect(owner_.space().rootFromScreen(frame)));
+        // A shape is cut for one size.
+        if (!owner_.compositing() && frame.size != oldSize && widget_->testAttribute(Qt::WA_WState_Created))
+            applyShape();
+    }
     syncMapped();
 }
 
