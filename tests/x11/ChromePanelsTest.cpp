@@ -193,6 +193,12 @@ TEST_F(ChromePanelsTest, MatLiesBelowTheClientAndShieldsHandleAndRailAboveIt) {
     const auto* shield = static_cast<qt_backend::QtPanel*>(chrome_->paneMat.shieldPanels().at(0).get());
     const auto* mat = static_cast<qt_backend::QtPanel*>(chrome_->paneMat.matPanel());
     EXPECT_LT(stackIndex(mat->windowId()), clientAt);
+    EXPECT_TRUE(waitFor([&] {
+        const auto states = x_->atomList(mat->windowId(), "_NET_WM_STATE");
+        const auto desktop = x_->cardinals(mat->windowId(), "_NET_WM_DESKTOP");
+        return states && std::count(states->begin(), states->end(), x_->atom("_NET_WM_STATE_BELOW")) &&
+               desktop && desktop->size() == 1 && static_cast<uint32_t>(desktop->at(0)) == 0xFFFFFFFFu;
+    })) << "the mat is kept below, on every desktop";
     EXPECT_GT(stackIndex(shield->windowId()), clientAt);
     EXPECT_GT(stackIndex(handle->windowId()), stackIndex(shield->windowId()));
     EXPECT_GT(stackIndex(rail->windowId()), stackIndex(handle->windowId()));

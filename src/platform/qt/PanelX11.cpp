@@ -62,7 +62,7 @@ void markKeptBelow(WindowId window) {
                     reinterpret_cast<const unsigned char*>(&everyDesktop), 1);
     const Atom states[] = {atom(d, "_NET_WM_STATE_BELOW"), atom(d, "_NET_WM_STATE_STICKY"),
                            atom(d, "_NET_WM_STATE_SKIP_TASKBAR"), atom(d, "_NET_WM_STATE_SKIP_PAGER")};
-    XChangeProperty(d, window, atom(d, "_NET_WM_STATE"), XA_ATOM, 32, PropModeAppend,
+    XChangeProperty(d, window, atom(d, "_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(states), 4);
 }
 
