@@ -51,6 +51,9 @@ protected:
             static char* argv[] = {name, nullptr};
             setenv("DISPLAY", server_->display().c_str(), 1);
             setenv("QT_QPA_PLATFORM", "xcb", 1);
+            // No session bus: these tests need none, and the connection Qt would open to one
+            // lives on past the end of a test process.
+            setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
             new QApplication(argc, argv);
         }
         qt_backend::setChromeAppearance(false);
