@@ -6,6 +6,8 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 
+#include <utility>
+
 namespace tessane::linux_backend {
 
 X11EventMonitors::X11EventMonitors(X11Connection& x, const X11ScreenSpace& space, MainQueue& queue, LogSink log)
@@ -109,7 +111,10 @@ void X11EventMonitors::send(GlobalEventKind kind) {
     if (signal.observerCount() == 0) return;
     const auto p = x_.pointer();
     GlobalEvent event{kind, p ? space_.screenFromRoot(p->root) : Point{}, p ? flagsFromX(p->modifiers) : 0};
+    // Handlers that ask where the pointer is get the answer just read, not another round trip.
+    const auto outer = std::exchange(dispatching_, p);
     signal.emit(event);
+    dispatching_ = outer;
 }
 
 uint32_t X11EventMonitors::flagsFromX(uint32_t state) {
@@ -122,12 +127,12 @@ uint32_t X11EventMonitors::flagsFromX(uint32_t state) {
 }
 
 Point X11EventMonitors::mouseLocation() const {
-    const auto p = x_.pointer();
+    const auto p = dispatching_ ? dispatching_ : x_.pointer();
     return p ? space_.screenFromRoot(p->root) : Point{};
 }
 
 uint32_t X11EventMonitors::pressedMouseButtons() const {
-    const auto p = x_.pointer();
+    const auto p = dispatching_ ? dispatching_ : x_.pointer();
     if (!p) return 0;
     uint32_t out = 0;
     if (p->buttons & 1u) out |= MouseButton::left;
@@ -136,7 +141,7 @@ uint32_t X11EventMonitors::pressedMouseButtons() const {
 }
 
 uint32_t X11EventMonitors::modifierFlags() const {
-    const auto p = x_.pointer();
+    const auto p = dispatching_ ? dispatching_ : x_.pointer();
     return p ? flagsFromX(p->modifiers) : 0;
 }
 

@@ -51,6 +51,7 @@ private:
     bool motionPending_ = false;
     bool flagsPending_ = false;
     uint32_t lastFlags_ = 0;
+    std::optional<X11Pointer> dispatching_;  // the pointer as read for the event being handed out
     std::array<Signal<GlobalEvent>, 4> monitors_;
     Subscription events_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
