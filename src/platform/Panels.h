@@ -21,7 +21,7 @@ inline constexpr int switcher = 101;  // the workspace switcher
 }  // namespace PanelLevel
 
 // Fixed when a panel is made.
-struct PanelSpec {
+struct PanelOptions {
     int level = PanelLevel::shield;
     bool ignoresMouse = false;   // clicks pass through to whatever lies below
     bool canTakeFocus = false;   // may receive the keyboard; chrome panels never do
@@ -57,7 +57,7 @@ class Panel {
 public:
     virtual ~Panel() = default;
 
-    virtual const PanelSpec& spec() const = 0;
+    virtual const PanelOptions& options() const = 0;
 
     // Screen coordinates, y up. A panel with an empty frame stays unmapped even when ordered in.
     virtual Rect frame() const = 0;
@@ -94,7 +94,7 @@ public:
 class Panels {
 public:
     virtual ~Panels() = default;
-    virtual std::unique_ptr<Panel> makePanel(const PanelSpec& spec) = 0;
+    virtual std::unique_ptr<Panel> makePanel(const PanelOptions& options) = 0;
 };
 
 }  // namespace tessane

@@ -56,7 +56,7 @@ TEST_F(ContainerChromeTest, StartsHiddenWithTheDesignedDefaults) {
 TEST_F(ContainerChromeTest, LaysOutRailMatStripsAndHandlesForTheContainer) {
     show(LayoutType::leftRightSplit, 2, {0, 0, 1000, 600});
     EXPECT_EQ(rail()->frame(), Rect(460, 588, 80, 12));
-    EXPECT_EQ(rail()->spec().level, PanelLevel::rail);
+    EXPECT_EQ(rail()->options().level, PanelLevel::rail);
     EXPECT_EQ(chrome.paneMat.matPanel()->frame(), Rect(0, 0, 1000, 600));
     ASSERT_EQ(handles().size(), 1u);
     EXPECT_EQ(handles()[0]->frame(), Rect(492, 3, 16, 594)) << "a 6-point gutter widened to 16";
@@ -81,7 +81,7 @@ TEST_F(ContainerChromeTest, LaysOutRailMatStripsAndHandlesForTheContainer) {
 TEST_F(ContainerChromeTest, StacksMatBelowShieldsBelowHandlesBelowRail) {
     show(LayoutType::grid2x2, 4, {0, 0, 1000, 600});
     std::vector<int> levels;
-    for (auto* p : sim.panels.stackingOrder()) levels.push_back(p->spec().level);
+    for (auto* p : sim.panels.stackingOrder()) levels.push_back(p->options().level);
     ASSERT_FALSE(levels.empty());
     EXPECT_TRUE(std::is_sorted(levels.begin(), levels.end()));
     EXPECT_EQ(levels.front(), PanelLevel::mat);
@@ -224,7 +224,7 @@ TEST_F(ContainerChromeTest, OrderOutHidesEverythingAndAbandonsARailDrag) {
     EXPECT_FALSE(chrome.isVisible);
     EXPECT_FALSE(chrome.dragOriginCocoa.has_value());
     EXPECT_FALSE(chrome.isFrameDragging);
-    for (auto* p : sim.panels.panels()) EXPECT_FALSE(p->isVisible()) << p->spec().name;
+    for (auto* p : sim.panels.panels()) EXPECT_FALSE(p->isVisible()) << p->options().name;
     EXPECT_FALSE(reported);
 
     chrome.orderFront();

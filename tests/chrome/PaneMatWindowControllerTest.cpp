@@ -34,8 +34,8 @@ TEST_F(PaneMatTest, MatIsMadeOnFirstUpdateBelowOrdinaryWindowsAndFramedToTheCont
 
     mat.update(container, std::nullopt);
     ASSERT_NE(mat.matPanel(), nullptr);
-    EXPECT_EQ(mat.matPanel()->spec().level, PanelLevel::mat);
-    EXPECT_FALSE(mat.matPanel()->spec().ignoresMouse) << "a click into a gap must not fall through";
+    EXPECT_EQ(mat.matPanel()->options().level, PanelLevel::mat);
+    EXPECT_FALSE(mat.matPanel()->options().ignoresMouse) << "a click into a gap must not fall through";
     EXPECT_EQ(mat.matPanel()->frame(), container);
     EXPECT_TRUE(shields().empty());
 
@@ -48,7 +48,7 @@ TEST_F(PaneMatTest, ShieldPoolGrowsToTheLargestLayoutAndIsReused) {
     mat.update(container, strips(4));
     mat.orderForWorkspaceVisible();
     EXPECT_EQ(shieldsShown(), (std::vector<bool>{true, true, true, true}));
-    EXPECT_EQ(shields()[0]->spec().level, PanelLevel::shield);
+    EXPECT_EQ(shields()[0]->options().level, PanelLevel::shield);
     EXPECT_EQ(shields()[3]->frame(), strips(4)[3]);
 
     mat.update(container, strips(2));
@@ -107,7 +107,7 @@ TEST_F(PaneMatTest, OrderOutTakesEveryShieldAndTheDestructorDestroysAll) {
         local.update(container, strips(1));
         local.orderOut();
         EXPECT_FALSE(local.isVisible());
-        for (auto* p : panels.panels()) EXPECT_FALSE(p->isVisible()) << p->spec().name;
+        for (auto* p : panels.panels()) EXPECT_FALSE(p->isVisible()) << p->options().name;
         local.orderForWorkspaceVisible();
     }
     EXPECT_TRUE(panels.panels().empty()) << "nothing outlives its controller";
@@ -119,8 +119,8 @@ TEST_F(PaneMatTest, MatAndShieldsSwallowClicksAndAreStackedAroundOrdinaryWindows
     mat.orderForWorkspaceVisible();
     auto order = panels.stackingOrder();
     ASSERT_EQ(order.size(), 2u);
-    EXPECT_EQ(order[0]->spec().name, "mat");
-    EXPECT_EQ(order[1]->spec().name, "shield");
+    EXPECT_EQ(order[0]->options().name, "mat");
+    EXPECT_EQ(order[1]->options().name, "shield");
     EXPECT_EQ(panels.panelAt({3, 10}), order[1]);
     EXPECT_EQ(panels.panelAt({500, 300}), order[0]);
 }

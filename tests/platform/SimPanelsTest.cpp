@@ -19,9 +19,9 @@ TEST(SimPanelsTest, StacksByLevelThenByOrderFrontAndHitTestsOnlyMousePanels) {
     low->orderFront();
 
     std::vector<std::string> order;
-    for (auto* p : panels.stackingOrder()) order.push_back(p->spec().name);
+    for (auto* p : panels.stackingOrder()) order.push_back(p->options().name);
     EXPECT_EQ(order, (std::vector<std::string>{"other", "low", "high", "glass"}));
-    EXPECT_EQ(panels.panelAt({50, 50})->spec().name, "high") << "clicks pass through the glass";
+    EXPECT_EQ(panels.panelAt({50, 50})->options().name, "high") << "clicks pass through the glass";
     EXPECT_EQ(panels.panelAt({100, 50}), nullptr) << "frames are half-open";
 
     int told = 0;

@@ -85,21 +85,21 @@ bool PanelCanvas::event(QEvent* e) {
 }
 
 namespace {
-Qt::WindowFlags flagsFor(const PanelSpec& spec) {
+Qt::WindowFlags flagsFor(const PanelOptions& options) {
     Qt::WindowFlags f = Qt::Window | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint;
-    if (!spec.canTakeFocus) f |= Qt::WindowDoesNotAcceptFocus;
+    if (!options.canTakeFocus) f |= Qt::WindowDoesNotAcceptFocus;
     // Below ordinary windows the window manager keeps the panel (and may decorate nothing);
     // above them we keep the order ourselves, out of its reach.
-    f |= spec.level < 0 ? Qt::WindowStaysOnBottomHint : Qt::X11BypassWindowManagerHint;
+    f |= options.level < 0 ? Qt::WindowStaysOnBottomHint : Qt::X11BypassWindowManagerHint;
     return f;
 }
 }  // namespace
 
-QtPanelWidget::QtPanelWidget(const PanelSpec& spec, bool translucent) : QWidget(nullptr, flagsFor(spec)) {
+QtPanelWidget::QtPanelWidget(const PanelOptions& options, bool translucent) : QWidget(nullptr, flagsFor(options)) {
     setAttribute(Qt::WA_ShowWithoutActivating, true);
-    setAttribute(Qt::WA_X11DoNotAcceptFocus, !spec.canTakeFocus);
+    setAttribute(Qt::WA_X11DoNotAcceptFocus, !options.canTakeFocus);
     setAttribute(Qt::WA_TranslucentBackground, translucent);
-    setWindowTitle(QString::fromStdString("Tessane " + spec.name));
+    setWindowTitle(QString::fromStdString("Tessane " + options.name));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     canvas_ = new PanelCanvas(this);

@@ -44,7 +44,7 @@ private:
 // The one top-level window behind every panel; it hosts the content (a canvas) edge to edge.
 class QtPanelWidget final : public QWidget {
 public:
-    QtPanelWidget(const PanelSpec& spec, bool translucent);
+    QtPanelWidget(const PanelOptions& options, bool translucent);
     PanelCanvas& canvas() const { return *canvas_; }
 
 protected:

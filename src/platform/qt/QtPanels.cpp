@@ -18,11 +18,11 @@ QRect toQRect(const Rect& r) {
 }
 }  // namespace
 
-QtPanel::QtPanel(QtPanels& owner, PanelSpec spec)
-    : owner_(owner), spec_(std::move(spec)), widget_(std::make_unique<QtPanelWidget>(spec_, owner.compositing())),
-      shadow_(spec_.hasShadow) {
+QtPanel::QtPanel(QtPanels& owner, PanelOptions options)
+    : owner_(owner), options_(std::move(options)), widget_(std::make_unique<QtPanelWidget>(options_, owner.compositing())),
+      shadow_(options_.hasShadow) {
     widget_->canvas().setInputSink([this](PanelInput::Kind kind, QPointF root, int clicks, bool control) {
-        if (!input_ || spec_.ignoresMouse) return;
+        if (!input_ || options_.ignoresMouse) return;
         PanelInput in{kind, owner_.space().screenFromRoot({root.x(), root.y()}), clicks, control};
         auto handler = input_;  // the handler may replace itself
         handler(in);
@@ -58,7 +58,7 @@ void QtPanel::orderFront() {
     frontSequence_ = ++owner_.frontSequence_;
     syncMapped();
     if (!isMapped()) return;
-    if (spec_.level < 0)
+    if (options_.level < 0)
         panel_x11::raise(windowId());
     else
         owner_.restack();
@@ -86,13 +86,13 @@ void QtPanel::syncMapped() {
     }
     const auto window = windowId();  // makes the native window
     applyShape();
-    if (spec_.level < 0) panel_x11::markKeptBelow(window);
+    if (options_.level < 0) panel_x11::markKeptBelow(window);
     widget_->show();
-    if (spec_.level < 0) panel_x11::requestKeptBelow(window);
+    if (options_.level < 0) panel_x11::requestKeptBelow(window);
 }
 
 void QtPanel::applyShape() {
-    if (spec_.ignoresMouse) panel_x11::setEmptyInputShape(windowId());
+    if (options_.ignoresMouse) panel_x11::setEmptyInputShape(windowId());
     // Without a compositing manager a transparent background is not blended: the window takes
     // the shape of what it draws instead.
     if (!owner_.compositing()) {
@@ -102,7 +102,7 @@ void QtPanel::applyShape() {
         else
             widget_->setMask(region);
         // A bounding shape also bounds input; a panel that takes clicks takes them everywhere.
-        if (!spec_.ignoresMouse && !region.isEmpty()) panel_x11::setFullInputShape(windowId(), widget_->size());
+        if (!options_.ignoresMouse && !region.isEmpty()) panel_x11::setFullInputShape(windowId(), widget_->size());
     }
 }
 
@@ -144,8 +144,8 @@ QtPanels::QtPanels(const linux_backend::X11ScreenSpace& space)
 
 QtPanels::~QtPanels() = default;
 
-std::unique_ptr<Panel> QtPanels::makePanel(const PanelSpec& spec) {
-    auto panel = std::make_unique<QtPanel>(*this, spec);
+std::unique_ptr<Panel> QtPanels::makePanel(const PanelOptions& options) {
+    auto panel = std::make_unique<QtPanel>(*this, options);
     panels_.push_back(panel.get());
     return panel;
 }
@@ -153,9 +153,9 @@ std::unique_ptr<Panel> QtPanels::makePanel(const PanelSpec& spec) {
 std::vector<QtPanel*> QtPanels::overlayStack() const {
     std::vector<QtPanel*> out;
     for (auto* p : panels_)
-        if (p->spec().level >= 1 && p->isMapped()) out.push_back(p);
+        if (p->options().level >= 1 && p->isMapped()) out.push_back(p);
     std::sort(out.begin(), out.end(), [](const QtPanel* a, const QtPanel* b) {
-        if (a->spec().level != b->spec().level) return a->spec().level > b->spec().level;
+        if (a->options().level != b->options().level) return a->options().level > b->options().level;
         return a->frontSequence() > b->frontSequence();
     });
     return out;

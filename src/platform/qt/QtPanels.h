@@ -22,10 +22,10 @@ class QtPanelWidget;
 // and, without a compositing manager, an alpha above 0.
 class QtPanel final : public Panel {
 public:
-    QtPanel(QtPanels& owner, PanelSpec spec);
+    QtPanel(QtPanels& owner, PanelOptions options);
     ~QtPanel() override;
 
-    const PanelSpec& spec() const override { return spec_; }
+    const PanelOptions& options() const override { return options_; }
     Rect frame() const override { return frame_; }
     void setFrame(const Rect& frame) override;
     void orderFront() override;
@@ -55,7 +55,7 @@ private:
     void applyShape();
 
     QtPanels& owner_;
-    PanelSpec spec_;
+    PanelOptions options_;
     std::unique_ptr<QtPanelWidget> widget_;
     Rect frame_;
     bool orderedIn_ = false;
@@ -75,7 +75,7 @@ public:
     explicit QtPanels(const linux_backend::X11ScreenSpace& space);
     ~QtPanels() override;
 
-    std::unique_ptr<Panel> makePanel(const PanelSpec& spec) override;
+    std::unique_ptr<Panel> makePanel(const PanelOptions& options) override;
 
     // Whether a compositing manager blends our translucent windows (read when made).
     bool compositing() const { return compositing_; }

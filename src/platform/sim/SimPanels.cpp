@@ -13,8 +13,8 @@ std::string describe(const Rect& r) {
 }
 }  // namespace
 
-SimPanel::SimPanel(SimPanels& owner, int id, PanelSpec spec)
-    : owner_(owner), id_(id), spec_(std::move(spec)), shadow_(spec_.hasShadow) {}
+SimPanel::SimPanel(SimPanels& owner, int id, PanelOptions options)
+    : owner_(owner), id_(id), options_(std::move(options)), shadow_(options_.hasShadow) {}
 
 SimPanel::~SimPanel() {
     *alive_ = false;
@@ -25,7 +25,7 @@ SimPanel::~SimPanel() {
 
 void SimPanel::record(const std::string& call) {
     if (!owner_.journalEnabled_) return;
-    owner_.journal_.push_back(spec_.name + "#" + std::to_string(id_) + " " + call);
+    owner_.journal_.push_back(options_.name + "#" + std::to_string(id_) + " " + call);
 }
 
 void SimPanel::setFrame(const Rect& frame) {
@@ -69,23 +69,23 @@ void SimPanel::setInputHandler(std::function<void(const PanelInput&)> handler) {
 }
 
 void SimPanel::deliver(const PanelInput& input) {
-    if (spec_.ignoresMouse || !input_) return;
+    if (options_.ignoresMouse || !input_) return;
     auto handler = input_;  // the handler may replace itself or destroy the panel
     handler(input);
 }
 
-std::unique_ptr<Panel> SimPanels::makePanel(const PanelSpec& spec) {
-    auto panel = std::make_unique<SimPanel>(*this, nextId_++, spec);
+std::unique_ptr<Panel> SimPanels::makePanel(const PanelOptions& options) {
+    auto panel = std::make_unique<SimPanel>(*this, nextId_++, options);
     panels_.push_back(panel.get());
-    journal_.push_back(spec.name + "#" + std::to_string(panel->id()) + " make level " +
-                       std::to_string(spec.level));
+    journal_.push_back(options.name + "#" + std::to_string(panel->id()) + " make level " +
+                       std::to_string(options.level));
     return panel;
 }
 
 std::vector<SimPanel*> SimPanels::panelsNamed(const std::string& name) const {
     std::vector<SimPanel*> out;
     for (auto* p : panels_)
-        if (p->spec().name == name) out.push_back(p);
+        if (p->options().name == name) out.push_back(p);
     return out;
 }
 
@@ -94,7 +94,7 @@ std::vector<SimPanel*> SimPanels::stackingOrder() const {
     for (auto* p : panels_)
         if (p->isVisible()) out.push_back(p);
     std::sort(out.begin(), out.end(), [](const SimPanel* a, const SimPanel* b) {
-        if (a->spec().level != b->spec().level) return a->spec().level < b->spec().level;
+        if (a->options().level != b->options().level) return a->options().level < b->options().level;
         return a->frontSequence() < b->frontSequence();
     });
     return out;
@@ -103,7 +103,7 @@ std::vector<SimPanel*> SimPanels::stackingOrder() const {
 SimPanel* SimPanels::panelAt(Point p) const {
     auto order = stackingOrder();
     for (auto it = order.rbegin(); it != order.rend(); ++it)
-        if (!(*it)->spec().ignoresMouse && (*it)->frame().contains(p)) return *it;
+        if (!(*it)->options().ignoresMouse && (*it)->frame().contains(p)) return *it;
     return nullptr;
 }
 

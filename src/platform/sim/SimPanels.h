@@ -13,10 +13,10 @@ class SimPanels;
 // A recorded panel: its state and every call made on it, in the order made.
 class SimPanel final : public Panel {
 public:
-    SimPanel(SimPanels& owner, int id, PanelSpec spec);
+    SimPanel(SimPanels& owner, int id, PanelOptions options);
     ~SimPanel() override;
 
-    const PanelSpec& spec() const override { return spec_; }
+    const PanelOptions& options() const override { return options_; }
     Rect frame() const override { return frame_; }
     void setFrame(const Rect& frame) override;
     void orderFront() override;
@@ -45,7 +45,7 @@ private:
 
     SimPanels& owner_;
     int id_;
-    PanelSpec spec_;
+    PanelOptions options_;
     Rect frame_;
     bool visible_ = false;
     double alpha_ = 1;
@@ -63,7 +63,7 @@ private:
 // in which things happened.
 class SimPanels final : public Panels {
 public:
-    std::unique_ptr<Panel> makePanel(const PanelSpec& spec) override;
+    std::unique_ptr<Panel> makePanel(const PanelOptions& options) override;
 
     // Panels alive now, in order of creation.
     const std::vector<SimPanel*>& panels() const { return panels_; }
