@@ -312,6 +312,28 @@ TEST_F(ChromePanelsTest, AnimationsLandOnTheirTargetsAndTellTheirCompletionsOnce
     EXPECT_EQ(done.size(), 3u) << "a destroyed panel tells no completion";
 }
 
+TEST_F(ChromePanelsTest, WithACompositingManagerAlphaIsBlendedInsteadOfHidingThePanel) {
+    // Stand in for a compositing manager by holding its selection.
+    Window owner = XCreateSimpleWindow(x_->display(), x_->root(), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(x_->display(), x_->atom("_NET_WM_CM_S0"), owner, CurrentTime);
+    x_->sync();
+    qt_backend::QtPanels composited(*space_);
+    ASSERT_TRUE(composited.compositing());
+    EXPECT_FALSE(panels_->compositing()) << "read when the panels were made";
+
+    auto preview = composited.makePanel({.level = PanelLevel::shield, .ignoresMouse = true, .name = "preview"});
+    preview->setFrame({100, 100, 200, 150});
+    preview->setAlpha(0);
+    preview->orderFront();
+    const auto id = static_cast<qt_backend::QtPanel*>(preview.get())->windowId();
+    EXPECT_TRUE(waitFor([&] {
+        auto g = x_->geometry(id);
+        auto opacity = x_->cardinals(id, "_NET_WM_WINDOW_OPACITY");
+        return g && g->viewable && opacity && opacity->size() == 1 && opacity->at(0) == 0;
+    })) << "mapped at alpha 0, for the compositing manager to fade in";
+    XDestroyWindow(x_->display(), owner);
+}
+
 TEST_F(ChromePanelsTest, GlobalMonitorsHearPointerAndButtonsWithoutPolling) {
     ASSERT_TRUE(monitors_->hasXInput2());
     std::vector<GlobalEvent> moved, ups;
