@@ -6,6 +6,7 @@
 //   - `wmctrl -i -r <id> -e 0,x,y,w,h` doing the same moves (one process per move), confirmed by
 //     polling the frames until all four are where they were sent.
 // Usage: x11_place_bench [rounds]   (default 30)
+#include "BenchStats.h"
 #include "platform/linux/LinuxAccessibility.h"
 #include "platform/linux/LinuxScreens.h"
 #include "platform/sim/SimMainQueue.h"
@@ -22,13 +23,9 @@
 
 using namespace tessane;
 using namespace std::chrono;
+using tessane::bench::median;
 
 namespace {
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
 
 // The panes of a 2 x 2 grid over the screen, 6 px gutters, in Accessibility coordinates.
 std::vector<Rect> gridPanes(const Rect& area) {

@@ -14,6 +14,9 @@ class Accessibility;
 class Applications;
 class WindowList;
 class Alerts;
+class Panels;
+class Animator;
+class EventMonitors;
 
 // The ports of one backend (sim or linux), handed to the objects that need them. The backend
 // owns them; a Platform is a set of non-owning references.
@@ -30,6 +33,9 @@ struct Platform {
     Applications* applications = nullptr;
     WindowList* windowList = nullptr;
     Alerts* alerts = nullptr;
+    Panels* panels = nullptr;
+    Animator* animator = nullptr;
+    EventMonitors* eventMonitors = nullptr;
 };
 
 }  // namespace tessane

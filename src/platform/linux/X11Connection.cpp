@@ -4,6 +4,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XInput2.h>
 #include <X11/extensions/XRes.h>
 #include <X11/extensions/Xrandr.h>
 
@@ -200,6 +201,17 @@ void X11Connection::processEvents() {
         // keysym lookups answer the old layout. Pointer button mappings are not ours.
         if (event.type == MappingNotify && event.xmapping.request != MappingPointer)
             XRefreshKeyboardMapping(&event.xmapping);
+        if (event.type == GenericEvent && XGetEventData(display_, &event.xcookie)) {
+            X11Event out = convert(&event);
+            out.kind = X11Event::Kind::generic;
+            out.extension = event.xcookie.extension;
+            out.evtype = event.xcookie.evtype;
+            if (out.evtype >= XI_RawKeyPress && out.evtype <= XI_RawMotion)
+                out.detail = static_cast<uint32_t>(static_cast<const XIRawEvent*>(event.xcookie.data)->detail);
+            XFreeEventData(display_, &event.xcookie);
+            events_.emit(out);
+            continue;
+        }
         events_.emit(convert(&event));
     }
 }

@@ -50,6 +50,7 @@ struct X11Event {
         keyRelease,
         screensChanged, // RandR: outputs, CRTCs, monitors or the screen size changed
         keyboardMapping, // the keyboard or modifier mapping changed; key lookups already follow it
+        generic,        // an extension's event (XInput2 raw input): `extension`, `evtype`, `detail`
         other,
     };
     Kind kind = Kind::other;
@@ -61,6 +62,9 @@ struct X11Event {
     Rect rect;                  // configure: x, y, width, height as the event gives them
     uint32_t keycode = 0;
     uint32_t modifiers = 0;     // X modifier state of a key event
+    int extension = 0;          // generic: the extension's major opcode
+    int evtype = 0;             // generic: the extension's event type
+    uint32_t detail = 0;        // generic XInput2 raw event: the button or key code
     unsigned long serial = 0;
 };
 

@@ -12,12 +12,18 @@
 #include "platform/linux/LinuxScreens.h"
 #include "platform/linux/LinuxSystemLog.h"
 #include "platform/linux/LinuxWindowList.h"
+#include "platform/linux/X11EventMonitors.h"
+#include "platform/linux/X11ScreenSpace.h"
 #include "platform/linux/X11Connection.h"
 #include "platform/qt/LogindWatcher.h"
 #include "platform/qt/QtAlerts.h"
+#include "platform/qt/QtAnimator.h"
 #include "platform/qt/QtIconRenderer.h"
 #include "platform/qt/QtMainQueue.h"
+#include "platform/qt/QtPanels.h"
 #include "platform/qt/QtX11Pump.h"
+
+#include <QApplication>
 
 #include <cstdlib>
 
@@ -47,6 +53,10 @@ struct LinuxPlatform::Ports {
     std::unique_ptr<LinuxApplications> applications;
     std::unique_ptr<LinuxWindowList> windowList;
     std::unique_ptr<QtAlerts> alerts;
+    std::unique_ptr<X11ScreenSpace> screenSpace;
+    std::unique_ptr<X11EventMonitors> eventMonitors;
+    std::unique_ptr<QtPanels> panels;
+    std::unique_ptr<QtAnimator> animator;
 };
 
 LinuxPlatform::LinuxPlatform() : ports_(std::make_unique<Ports>()) {}
@@ -59,6 +69,10 @@ void LinuxPlatform::stop() {
     p.fileWatchPump.reset();
     p.xPump.reset();
     p.alerts.reset();
+    p.animator.reset();
+    p.panels.reset();
+    p.eventMonitors.reset();
+    p.screenSpace.reset();
     p.windowList.reset();
     p.applications.reset();
     p.running.reset();
@@ -118,6 +132,13 @@ void LinuxPlatform::start(LogSink log) {
     p.applications = std::make_unique<LinuxApplications>(*p.catalog, *p.running);
     p.windowList = std::make_unique<LinuxWindowList>(*p.x, *p.accessibility);
     p.alerts = std::make_unique<QtAlerts>();
+    p.screenSpace = std::make_unique<X11ScreenSpace>(*p.screens);
+    p.eventMonitors = std::make_unique<X11EventMonitors>(*p.x, *p.screenSpace, *p.mainQueue, log);
+    // Our own windows need the widgets of a QApplication; tools that run without one get none.
+    if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        p.panels = std::make_unique<QtPanels>(*p.screenSpace);
+        p.animator = std::make_unique<QtAnimator>(*p.panels);
+    }
 }
 
 Platform LinuxPlatform::platform() const {
@@ -135,6 +156,9 @@ Platform LinuxPlatform::platform() const {
     out.applications = p.applications.get();
     out.windowList = p.windowList.get();
     out.alerts = p.alerts.get();
+    out.panels = p.panels.get();
+    out.animator = p.animator.get();
+    out.eventMonitors = p.eventMonitors.get();
     return out;
 }
 

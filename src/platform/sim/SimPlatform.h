@@ -3,12 +3,15 @@
 #include "platform/Platform.h"
 #include "platform/sim/SimAccessibility.h"
 #include "platform/sim/SimAlerts.h"
+#include "platform/sim/SimAnimator.h"
 #include "platform/sim/SimApplications.h"
 #include "platform/sim/SimDefaults.h"
 #include "platform/sim/SimEnvironment.h"
+#include "platform/sim/SimEventMonitors.h"
 #include "platform/sim/SimFileWatch.h"
 #include "platform/sim/SimHotKeys.h"
 #include "platform/sim/SimMainQueue.h"
+#include "platform/sim/SimPanels.h"
 #include "platform/sim/SimPreferences.h"
 #include "platform/sim/SimScreens.h"
 #include "platform/sim/SimSystemLog.h"
@@ -33,6 +36,9 @@ struct SimPlatform {
     SimApplications applications{mainQueue, windowServer};
     SimWindowList windowList{windowServer};
     SimAlerts alerts;
+    SimPanels panels;
+    SimAnimator animator{mainQueue};
+    SimEventMonitors eventMonitors;
 
     Platform platform() {
         Platform p;
@@ -48,6 +54,9 @@ struct SimPlatform {
         p.applications = &applications;
         p.windowList = &windowList;
         p.alerts = &alerts;
+        p.panels = &panels;
+        p.animator = &animator;
+        p.eventMonitors = &eventMonitors;
         return p;
     }
 };

@@ -14,6 +14,7 @@
 //     --claim-pid PID          set _NET_WM_PID to PID instead of its own
 //     --grab-key KEYSYM:MASK   grab a key chord on the root (prints "grabbed" or "grab-failed")
 //     --strut-top N            be a dock that reserves N pixels along the top of the root
+//     --report-clicks          print "click X,Y" (window coordinates) for every button press
 //
 // Prints "window 0x<id>" for each window once it is mapped, then "ready". Reads commands on
 // standard input: "fullscreen", "unfullscreen", "close" (destroy the windows and exit), and
@@ -51,6 +52,7 @@ struct Options {
     double delay = 0, closeAfter = -1;
     std::string grabKey;
     int strutTop = 0;
+    bool reportClicks = false;
 };
 
 bool parseSize(const char* text, int& w, int& h) { return std::sscanf(text, "%dx%d", &w, &h) == 2; }
@@ -84,6 +86,7 @@ Options parse(int argc, char** argv) {
         else if (a == "--claim-pid") o.claimedPid = std::atol(next());
         else if (a == "--grab-key") o.grabKey = next();
         else if (a == "--strut-top") o.strutTop = std::atoi(next());
+        else if (a == "--report-clicks") o.reportClicks = true;
         else {
             std::fprintf(stderr, "unknown option %s\n", a.c_str());
             std::exit(2);
@@ -104,7 +107,7 @@ void setText(Window w, const char* property, const std::string& text) {
 Window makeWindow(const Options& o, const std::string& title, bool dialog, Window owner, bool map = true) {
     Window w = XCreateSimpleWindow(display, DefaultRootWindow(display), o.x, o.y, o.width, o.height, 0,
                                    0, 0xFFFFFF);
-    XSelectInput(display, w, StructureNotifyMask | PropertyChangeMask);
+    XSelectInput(display, w, StructureNotifyMask | PropertyChangeMask | (o.reportClicks ? ButtonPressMask : 0));
     XStoreName(display, w, title.c_str());
     setText(w, "_NET_WM_NAME", title);
     XClassHint hint{const_cast<char*>(o.instance.c_str()), const_cast<char*>(o.klass.c_str())};
@@ -257,6 +260,8 @@ int main(int argc, char** argv) {
                     readySaid = true;
                     say("ready");
                 }
+            } else if (e.type == ButtonPress) {
+                say("click " + std::to_string(e.xbutton.x) + "," + std::to_string(e.xbutton.y));
             } else if (e.type == ClientMessage &&
                        static_cast<Atom>(e.xclient.data.l[0]) == XInternAtom(display, "WM_DELETE_WINDOW", False)) {
                 return 0;

@@ -1,0 +1,86 @@
+// Whole-process measurement: a full re-layout of one workspace's chrome (rail, mat, shields and
+// handles of a 2 x 2 grid) after its container moved, on a private Xvfb + Openbox, until the X
+// server has handled every request it made. Compared with one bare X round trip (XSync) in the
+// same run, the floor of anything that waits for the server.
+// Usage: x11_chrome_bench [rounds]   (default 200)
+#include "BenchStats.h"
+#include "GridChrome.h"
+#include "platform/linux/LinuxScreens.h"
+#include "platform/linux/X11Connection.h"
+#include "platform/linux/X11EventMonitors.h"
+#include "platform/linux/X11ScreenSpace.h"
+#include "platform/qt/QtMainQueue.h"
+#include "platform/qt/QtPanels.h"
+#include "x11/support/X11TestServer.h"
+
+#include <QApplication>
+
+#include <X11/Xlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+using namespace tessane;
+using tessane::bench::clockSeconds;
+using tessane::bench::median;
+
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
+    std::string error;
+    auto server = x11test::X11TestServer::start(&error);
+    if (!server) {
+        std::fprintf(stderr, "x11_chrome_bench: %s\n", error.c_str());
+        return 1;
+    }
+    setenv("DISPLAY", server->display().c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    int qtArgc = 1;
+    char name[] = "x11_chrome_bench";
+    char* qtArgv[] = {name, nullptr};
+    QApplication app(qtArgc, qtArgv);
+    Display* qtDisplay = app.nativeInterface<QNativeInterface::QX11Application>()->display();
+
+    auto x = linux_backend::X11Connection::open(server->display().c_str());
+    {
+        qt_backend::QtMainQueue queue;
+        linux_backend::LinuxScreens screens(*x, queue);
+        linux_backend::X11ScreenSpace space(screens);
+        qt_backend::QtPanels panels(space);
+        linux_backend::X11EventMonitors monitors(*x, space, queue, nullptr);
+        Platform platform;
+        platform.mainQueue = &queue;
+        platform.screens = &screens;
+        platform.panels = &panels;
+        platform.eventMonitors = &monitors;
+
+        ContainerWindowController chrome(platform);
+        bench::showGridChrome(chrome, {100, 100, 1600, 860});
+        XSync(qtDisplay, False);
+        QCoreApplication::processEvents();
+
+        std::vector<double> roundTrips;
+        for (int i = 0; i < rounds; ++i) {
+            const double t0 = clockSeconds();
+            XSync(qtDisplay, False);
+            roundTrips.push_back(clockSeconds() - t0);
+        }
+        std::vector<double> moves;
+        for (int i = 0; i < rounds; ++i) {
+            chrome.containerCocoaRect = {100.0 + (i % 2 ? 40 : 0), 100.0 + (i % 3) * 10, 1600, 860};
+            const double t0 = clockSeconds();
+            chrome.applyGeometry(true);
+            XSync(qtDisplay, False);
+            moves.push_back(clockSeconds() - t0);
+            QCoreApplication::processEvents();
+        }
+        const size_t windows = 2 + chrome.paneMat.shieldPanels().size() + chrome.dividerPanels.size();
+        const double rt = median(roundTrips), mv = median(moves);
+        std::printf("x11_chrome_bench: %d container moves of a 2x2 chrome (%zu windows; Xvfb + Openbox), medians\n",
+                    rounds, windows);
+        std::printf("  bare X round trip (XSync)                %9.3f ms\n", rt * 1e3);
+        std::printf("  re-layout after a move, server caught up %9.3f ms\n", mv * 1e3);
+        std::printf("  re-layout / round trip                   %9.1f x\n", mv / rt);
+    }
+    return 0;
+}

@@ -1,0 +1,28 @@
+#include "platform/linux/X11ScreenSpace.h"
+
+#include "platform/linux/LinuxScreens.h"
+
+namespace tessane::linux_backend {
+
+X11ScreenSpace::X11ScreenSpace(LinuxScreens& screens) : screens_(screens) {
+    refresh();
+    changes_ = screens_.observe(Screens::Notification::screenParametersChanged, [this] { refresh(); });
+}
+
+void X11ScreenSpace::refresh() {
+    origin_ = screens_.primaryRootOrigin();
+    const auto all = screens_.screens();
+    primaryHeight_ = all.empty() ? 0 : all.front().frame.height();
+}
+
+Rect X11ScreenSpace::rootFromScreen(const Rect& r) const {
+    const Rect s = r.standardized();
+    return {s.origin.x + origin_.x, primaryHeight_ - s.origin.y - s.size.height + origin_.y, s.size.width,
+            s.size.height};
+}
+
+Point X11ScreenSpace::screenFromRoot(Point p) const {
+    return {p.x - origin_.x, primaryHeight_ - (p.y - origin_.y)};
+}
+
+}  // namespace tessane::linux_backend

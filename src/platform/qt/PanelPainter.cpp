@@ -1,0 +1,133 @@
+#include "platform/qt/PanelPainter.h"
+
+#include "platform/qt/QtPanelWidget.h"
+
+#include <QApplication>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPalette>
+
+namespace tessane::qt_backend {
+
+namespace {
+
+std::optional<bool> appearance;
+
+QColor rgb(int r, int g, int b, double alpha = 1) {
+    QColor c(r, g, b);
+    c.setAlphaF(static_cast<float>(alpha));
+    return c;
+}
+
+QColor baseColor(ColorRole role, bool dark) {
+    switch (role) {
+    case ColorRole::underPageBackground: return dark ? rgb(38, 38, 40) : rgb(214, 214, 216);
+    case ColorRole::windowBackground: return dark ? rgb(50, 50, 52) : rgb(236, 236, 236);
+    case ColorRole::separator: return dark ? rgb(255, 255, 255, 0.16) : rgb(0, 0, 0, 0.14);
+    case ColorRole::label: return dark ? rgb(255, 255, 255, 0.85) : rgb(0, 0, 0, 0.85);
+    case ColorRole::secondaryLabel: return dark ? rgb(255, 255, 255, 0.55) : rgb(0, 0, 0, 0.5);
+    case ColorRole::accent: return dark ? rgb(10, 132, 255) : rgb(0, 122, 255);
+    case ColorRole::green: return dark ? rgb(50, 215, 75) : rgb(40, 205, 65);
+    case ColorRole::grey: return rgb(128, 128, 128);
+    }
+    return {};
+}
+
+// Drawing coordinates to widget coordinates.
+QRectF toWidget(const Rect& r, QSize size) {
+    return {r.minX(), size.height() - r.maxY(), r.width(), r.height()};
+}
+
+}  // namespace
+
+bool chromeIsDark() {
+    if (appearance) return *appearance;
+    return QGuiApplication::palette().color(QPalette::Window).lightness() < 128;
+}
+
+void setChromeAppearance(std::optional<bool> dark) {
+    if (appearance == dark) return;
+    appearance = dark;
+    // Every panel recolours at once, as it does when the system palette changes.
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()))
+        for (QWidget* widget : QApplication::allWidgets())
+            if (auto* canvas = dynamic_cast<PanelCanvas*>(widget)) canvas->update();
+}
+
+QColor resolveColor(const PaintColor& color, bool dark) {
+    QColor c = baseColor(color.role, dark);
+    if (color.role == ColorRole::grey) {
+        const int level = qBound(0, qRound(color.white * 255), 255);
+        c = QColor(level, level, level);
+    }
+    c.setAlphaF(static_cast<float>(c.alphaF() * color.alpha));
+    return c;
+}
+
+void paintDrawing(QPainter& painter, const PanelDrawing& drawing, QSize size, bool dark) {
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    for (const DrawOp& op : drawing) {
+        const QRectF r = toWidget(op.rect, size);
+        const QColor color = resolveColor(op.color, dark);
+        switch (op.kind) {
+        case DrawOp::Kind::fillRect:
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            painter.fillRect(r, color);
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            break;
+        case DrawOp::Kind::fillRoundedRect:
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(color);
+            painter.drawRoundedRect(r, op.radius, op.radius);
+            break;
+        case DrawOp::Kind::strokeRoundedRect:
+            painter.setPen(QPen(color, op.lineWidth));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRoundedRect(r, op.radius, op.radius);
+            break;
+        case DrawOp::Kind::fillEllipse:
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(color);
+            painter.drawEllipse(r);
+            break;
+        case DrawOp::Kind::image:
+            if (op.png) {
+                QImage image;
+                if (image.loadFromData(op.png->data(), static_cast<int>(op.png->size()), "PNG")) {
+                    painter.setOpacity(op.opacity);
+                    painter.drawImage(r, image);
+                    painter.setOpacity(1);
+                }
+            }
+            break;
+        }
+    }
+}
+
+QRegion drawingRegion(const PanelDrawing& drawing, QSize size) {
+    QRegion region;
+    for (const DrawOp& op : drawing) {
+        const QRectF r = toWidget(op.rect, size);
+        switch (op.kind) {
+        case DrawOp::Kind::fillRoundedRect:
+        case DrawOp::Kind::strokeRoundedRect: {
+            QPainterPath path;
+            path.addRoundedRect(r, op.radius, op.radius);
+            region += QRegion(path.toFillPolygon().toPolygon());
+            break;
+        }
+        case DrawOp::Kind::fillEllipse:
+            region += QRegion(r.toAlignedRect(), QRegion::Ellipse);
+            break;
+        default:
+            region += r.toAlignedRect();
+            break;
+        }
+    }
+    return region;
+}
+
+}  // namespace tessane::qt_backend

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/PanelDrawing.h"
+
+#include <QColor>
+#include <QRegion>
+#include <QSize>
+
+#include <optional>
+
+class QPainter;
+
+namespace tessane::qt_backend {
+
+// The chrome's palette: semantic colour roles for light and dark. Dark follows the app theme
+// when one is set (setChromeAppearance, which repaints every panel), else the lightness of the Qt
+// palette's window colour.
+bool chromeIsDark();
+void setChromeAppearance(std::optional<bool> dark);
+QColor resolveColor(const PaintColor& color, bool dark);
+
+// Paints a panel's drawing into a widget of `size` (drawing coordinates are y up from the
+// bottom-left corner; Qt's go down from the top-left).
+void paintDrawing(QPainter& painter, const PanelDrawing& drawing, QSize size, bool dark);
+// The area a drawing covers, in widget coordinates: the window's shape where no compositing
+// manager blends a transparent background.
+QRegion drawingRegion(const PanelDrawing& drawing, QSize size);
+
+}  // namespace tessane::qt_backend

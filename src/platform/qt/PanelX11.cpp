@@ -1,0 +1,96 @@
+#include "platform/qt/PanelX11.h"
+
+#include <QGuiApplication>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/shape.h>
+
+#include <string>
+
+namespace tessane::qt_backend::panel_x11 {
+
+namespace {
+
+Display* display() {
+    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->display() : nullptr;
+}
+
+Atom atom(Display* d, const char* name) { return XInternAtom(d, name, False); }
+
+void clientMessage(Display* d, WindowId window, const char* type, long a0, long a1, long a2) {
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = window;
+    e.xclient.message_type = atom(d, type);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = a0;
+    e.xclient.data.l[1] = a1;
+    e.xclient.data.l[2] = a2;
+    e.xclient.data.l[3] = 1;  // a normal application
+    XSendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+}
+
+}  // namespace
+
+bool available() { return display() != nullptr; }
+
+bool compositing() {
+    Display* d = display();
+    if (!d) return false;
+    const std::string name = "_NET_WM_CM_S" + std::to_string(DefaultScreen(d));
+    return XGetSelectionOwner(d, atom(d, name.c_str())) != None;
+}
+
+void setEmptyInputShape(WindowId window) {
+    if (Display* d = display()) XShapeCombineRectangles(d, window, ShapeInput, 0, 0, nullptr, 0, ShapeSet, Unsorted);
+}
+
+void setFullInputShape(WindowId window, QSize size) {
+    Display* d = display();
+    if (!d) return;
+    XRectangle all{0, 0, static_cast<unsigned short>(size.width()), static_cast<unsigned short>(size.height())};
+    XShapeCombineRectangles(d, window, ShapeInput, 0, 0, &all, 1, ShapeSet, Unsorted);
+}
+
+void markKeptBelow(WindowId window) {
+    Display* d = display();
+    if (!d) return;
+    const long everyDesktop = 0xFFFFFFFF;
+    XChangeProperty(d, window, atom(d, "_NET_WM_DESKTOP"), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&everyDesktop), 1);
+    const Atom states[] = {atom(d, "_NET_WM_STATE_BELOW"), atom(d, "_NET_WM_STATE_STICKY"),
+                           atom(d, "_NET_WM_STATE_SKIP_TASKBAR"), atom(d, "_NET_WM_STATE_SKIP_PAGER")};
+    XChangeProperty(d, window, atom(d, "_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(states), 4);
+}
+
+void requestKeptBelow(WindowId window) {
+    Display* d = display();
+    if (!d) return;
+    clientMessage(d, window, "_NET_WM_DESKTOP", 0xFFFFFFFF, 0, 0);
+    clientMessage(d, window, "_NET_WM_STATE", 1, atom(d, "_NET_WM_STATE_BELOW"), atom(d, "_NET_WM_STATE_STICKY"));
+    clientMessage(d, window, "_NET_WM_STATE", 1, atom(d, "_NET_WM_STATE_SKIP_TASKBAR"),
+                  atom(d, "_NET_WM_STATE_SKIP_PAGER"));
+}
+
+void restackOnTop(const std::vector<WindowId>& topFirst) {
+    Display* d = display();
+    if (!d || topFirst.empty()) return;
+    XRaiseWindow(d, topFirst.front());
+    if (topFirst.size() > 1) {
+        std::vector<Window> windows(topFirst.begin(), topFirst.end());
+        XRestackWindows(d, windows.data(), static_cast<int>(windows.size()));
+    }
+}
+
+void raise(WindowId window) {
+    if (Display* d = display()) XRaiseWindow(d, window);
+}
+
+void flush() {
+    if (Display* d = display()) XFlush(d);
+}
+
+}  // namespace tessane::qt_backend::panel_x11

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QSize>
+
+#include <vector>
+
+namespace tessane::qt_backend::panel_x11 {
+
+// What our panels ask of the X server directly, on Qt's own connection so the requests stay in
+// order with Qt's (a window Qt just created exists for them). Each does nothing when the
+// application does not run on X11 (offscreen tests).
+using WindowId = unsigned long;
+
+bool available();
+// A compositing manager owns _NET_WM_CM_S<n> for the default screen.
+bool compositing();
+// An empty input shape: clicks fall through to what lies below.
+void setEmptyInputShape(WindowId window);
+// Input everywhere in a window of `width` x `height`, whatever its bounding shape.
+void setFullInputShape(WindowId window, QSize size);
+// The mat's place among managed windows: below the others, on every desktop, in no taskbar
+// or pager. Set before mapping, as the window manager reads them when it takes the window.
+void markKeptBelow(WindowId window);
+// The same, asked of the window manager for a window it already manages.
+void requestKeptBelow(WindowId window);
+// Puts `topFirst` on top of every other window, in that order.
+void restackOnTop(const std::vector<WindowId>& topFirst);
+// Raises one window within what its window manager allows (its layer, for a managed one).
+void raise(WindowId window);
+void flush();
+
+}  // namespace tessane::qt_backend::panel_x11

@@ -1,0 +1,114 @@
+#include "platform/qt/QtPanelWidget.h"
+
+#include "platform/qt/PanelPainter.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace tessane::qt_backend {
+
+PanelCanvas::PanelCanvas(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(false);
+    setAttribute(Qt::WA_NoSystemBackground, true);
+}
+
+void PanelCanvas::setDrawing(PanelDrawing drawing) {
+    drawing_ = std::move(drawing);
+    update();
+}
+
+void PanelCanvas::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const bool dark = chromeIsDark();
+    // Where nothing blends a transparent window with what lies below, the window is shaped to
+    // its drawing and translucent colours are laid over the chrome's own surface colour.
+    const bool translucent = window()->testAttribute(Qt::WA_TranslucentBackground);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(rect(), translucent ? QColor(Qt::transparent)
+                                         : resolveColor({ColorRole::underPageBackground}, dark));
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    paintDrawing(painter, drawing_, size(), dark);
+}
+
+void PanelCanvas::send(PanelInput::Kind kind, QPointF root, int clicks, bool control) {
+    if (sink_) sink_(kind, root, clicks, control);
+}
+
+void PanelCanvas::mousePressEvent(QMouseEvent* e) {
+    const bool control = e->modifiers() & Qt::ControlModifier;
+    if (e->button() == Qt::LeftButton) {
+        pressed_ = true;
+        send(PanelInput::Kind::leftDown, e->globalPosition(), 1, control);
+    } else if (e->button() == Qt::RightButton) {
+        send(PanelInput::Kind::rightDown, e->globalPosition(), 1, control);
+    }
+}
+
+void PanelCanvas::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return mousePressEvent(e);
+    pressed_ = true;
+    send(PanelInput::Kind::leftDown, e->globalPosition(), 2, e->modifiers() & Qt::ControlModifier);
+}
+
+void PanelCanvas::mouseMoveEvent(QMouseEvent* e) {
+    // The window system keeps sending motion to the pressed window (an implicit grab) wherever
+    // the pointer goes.
+    if (pressed_ && (e->buttons() & Qt::LeftButton)) send(PanelInput::Kind::leftDragged, e->globalPosition());
+}
+
+void PanelCanvas::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton || !pressed_) return;
+    pressed_ = false;
+    send(PanelInput::Kind::leftUp, e->globalPosition());
+}
+
+void PanelCanvas::cancelPress() {
+    if (!pressed_) return;
+    pressed_ = false;
+    send(PanelInput::Kind::trackingCancelled, QCursor::pos());
+}
+
+void PanelCanvas::enterEvent(QEnterEvent* e) { send(PanelInput::Kind::entered, e->globalPosition()); }
+void PanelCanvas::leaveEvent(QEvent*) { send(PanelInput::Kind::exited, QCursor::pos()); }
+
+void PanelCanvas::changeEvent(QEvent* e) {
+    // The light or dark palette changed: every role resolves anew.
+    if (e->type() == QEvent::PaletteChange || e->type() == QEvent::ApplicationPaletteChange) update();
+    QWidget::changeEvent(e);
+}
+
+bool PanelCanvas::event(QEvent* e) {
+    if (e->type() == QEvent::UngrabMouse) cancelPress();
+    return QWidget::event(e);
+}
+
+namespace {
+Qt::WindowFlags flagsFor(const PanelOptions& options) {
+    Qt::WindowFlags f = Qt::Window | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint;
+    if (!options.canTakeFocus) f |= Qt::WindowDoesNotAcceptFocus;
+    // Below ordinary windows the window manager keeps the panel (and may decorate nothing);
+    // above them we keep the order ourselves, out of its reach.
+    f |= options.level < 0 ? Qt::WindowStaysOnBottomHint : Qt::X11BypassWindowManagerHint;
+    return f;
+}
+}  // namespace
+
+QtPanelWidget::QtPanelWidget(const PanelOptions& options, bool translucent) : QWidget(nullptr, flagsFor(options)) {
+    setAttribute(Qt::WA_ShowWithoutActivating, true);
+    setAttribute(Qt::WA_X11DoNotAcceptFocus, !options.canTakeFocus);
+    setAttribute(Qt::WA_TranslucentBackground, translucent);
+    setWindowTitle(QString::fromStdString("Tessane " + options.name));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    canvas_ = new PanelCanvas(this);
+    layout->addWidget(canvas_);
+}
+
+void QtPanelWidget::hideEvent(QHideEvent* e) {
+    canvas_->cancelPress();
+    QWidget::hideEvent(e);
+}
+
+}  // namespace tessane::qt_backend

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/Panels.h"
+
+#include <QWidget>
+
+#include <functional>
+
+namespace tessane::qt_backend {
+
+// Paints a panel's drawing and turns Qt's mouse events into panel input (locations in root
+// coordinates; the panel converts them).
+class PanelCanvas final : public QWidget {
+public:
+    using InputSink = std::function<void(PanelInput::Kind kind, QPointF rootPosition, int clickCount, bool control)>;
+
+    explicit PanelCanvas(QWidget* parent = nullptr);
+    void setDrawing(PanelDrawing drawing);
+    const PanelDrawing& drawing() const { return drawing_; }
+    void setInputSink(InputSink sink) { sink_ = std::move(sink); }
+    bool isPressed() const { return pressed_; }
+    // Ends a press the window system will not finish for us (the panel went away).
+    void cancelPress();
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseDoubleClickEvent(QMouseEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void enterEvent(QEnterEvent*) override;
+    void leaveEvent(QEvent*) override;
+    void changeEvent(QEvent*) override;
+    bool event(QEvent*) override;
+
+private:
+    void send(PanelInput::Kind kind, QPointF root, int clicks = 1, bool control = false);
+
+    PanelDrawing drawing_;
+    InputSink sink_;
+    bool pressed_ = false;
+};
+
+// The one top-level window behind every panel; it hosts the content (a canvas) edge to edge.
+class QtPanelWidget final : public QWidget {
+public:
+    QtPanelWidget(const PanelOptions& options, bool translucent);
+    PanelCanvas& canvas() const { return *canvas_; }
+
+protected:
+    void hideEvent(QHideEvent*) override;
+
+private:
+    PanelCanvas* canvas_;
+};
+
+}  // namespace tessane::qt_backend

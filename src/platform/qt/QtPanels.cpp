@@ -1,0 +1,170 @@
+// Before any Qt header: Qt's `emit` keyword would break the signal class this pulls in.
+#include "platform/linux/X11ScreenSpace.h"
+
+#include "platform/qt/QtPanels.h"
+#include "platform/qt/PanelPainter.h"
+#include "platform/qt/PanelX11.h"
+#include "platform/qt/QtPanelWidget.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tessane::qt_backend {
+
+namespace {
+QRect toQRect(const Rect& r) {
+    return QRect(static_cast<int>(std::lround(r.minX())), static_cast<int>(std::lround(r.minY())),
+                 static_cast<int>(std::lround(r.width())), static_cast<int>(std::lround(r.height())));
+}
+}  // namespace
+
+QtPanel::QtPanel(QtPanels& owner, PanelOptions options)
+    : owner_(owner), options_(std::move(options)), widget_(std::make_unique<QtPanelWidget>(options_, owner.compositing())),
+      shadow_(options_.hasShadow) {
+    widget_->canvas().setInputSink([this](PanelInput::Kind kind, QPointF root, int clicks, bool control) {
+        if (!input_ || options_.ignoresMouse) return;
+        PanelInput in{kind, owner_.space().screenFromRoot({root.x(), root.y()}), clicks, control};
+        auto handler = input_;  // the handler may replace itself
+        handler(in);
+    });
+}
+
+QtPanel::~QtPanel() {
+    animationDone_ = nullptr;  // a panel that is gone tells no completion
+    input_ = nullptr;
+    auto& all = owner_.panels_;
+    all.erase(std::remove(all.begin(), all.end(), this), all.end());
+    widget_.reset();
+    panel_x11::flush();
+}
+
+bool QtPanel::isMapped() const { return widget_->isVisible(); }
+unsigned long QtPanel::windowId() const { return static_cast<unsigned long>(widget_->winId()); }
+
+void QtPanel::setFrame(const Rect& frame) {
+    const Size oldSize = frame_.size;
+    frame_ = frame;
+    if (!frame.isEmpty()) {
+        widget_->setGeometry(toQRect(owner_.space().rootFromScreen(frame)));
+        // A shape is cut for one size.
+        if (!owner_.compositing() && frame.size != oldSize && widget_->testAttribute(Qt::WA_WState_Created))
+            applyShape();
+    }
+    syncMapped();
+}
+
+void QtPanel::orderFront() {
+    orderedIn_ = true;
+    frontSequence_ = ++owner_.frontSequence_;
+    syncMapped();
+    if (!isMapped()) return;
+    if (options_.level < 0)
+        panel_x11::raise(windowId());
+    else
+        owner_.restack();
+    panel_x11::flush();
+}
+
+void QtPanel::orderOut() {
+    orderedIn_ = false;
+    syncMapped();
+    panel_x11::flush();
+}
+
+void QtPanel::setAlpha(double alpha) {
+    alpha_ = std::clamp(alpha, 0.0, 1.0);
+    if (owner_.compositing()) widget_->setWindowOpacity(alpha_);
+    syncMapped();
+}
+
+void QtPanel::syncMapped() {
+    const bool want = orderedIn_ && !frame_.isEmpty() && (owner_.compositing() || alpha_ > 0);
+    if (want == isMapped()) return;
+    if (!want) {
+        widget_->hide();
+        return;
+    }
+    const auto window = windowId();  // makes the native window
+    applyShape();
+    if (options_.level < 0) panel_x11::markKeptBelow(window);
+    widget_->show();
+    if (options_.level < 0) panel_x11::requestKeptBelow(window);
+}
+
+void QtPanel::applyShape() {
+    if (options_.ignoresMouse) panel_x11::setEmptyInputShape(windowId());
+    // Without a compositing manager a transparent background is not blended: the window takes
+    // the shape of what it draws instead.
+    if (!owner_.compositing()) {
+        const QRegion region = drawingRegion(widget_->canvas().drawing(), widget_->size());
+        if (region.isEmpty())
+            widget_->clearMask();
+        else
+            widget_->setMask(region);
+        // A bounding shape also bounds input; a panel that takes clicks takes them everywhere.
+        if (!options_.ignoresMouse && !region.isEmpty()) panel_x11::setFullInputShape(windowId(), widget_->size());
+    }
+}
+
+void QtPanel::setDrawing(PanelDrawing drawing) {
+    widget_->canvas().setDrawing(std::move(drawing));
+    if (!owner_.compositing() && widget_->testAttribute(Qt::WA_WState_Created)) applyShape();
+}
+
+void QtPanel::setCursor(PanelCursor cursor) {
+    switch (cursor) {
+    case PanelCursor::arrow: widget_->canvas().setCursor(Qt::ArrowCursor); break;
+    case PanelCursor::openHand: widget_->canvas().setCursor(Qt::OpenHandCursor); break;
+    case PanelCursor::resizeLeftRight: widget_->canvas().setCursor(Qt::SizeHorCursor); break;
+    case PanelCursor::resizeUpDown: widget_->canvas().setCursor(Qt::SizeVerCursor); break;
+    }
+}
+
+void QtPanel::setInputHandler(std::function<void(const PanelInput&)> handler) { input_ = std::move(handler); }
+
+void QtPanel::startAnimation(QVariantAnimation* animation, std::function<void()> completion) {
+    if (animation_) {
+        QPointer<QVariantAnimation> older = animation_;
+        animation_ = nullptr;
+        older->stop();
+        older->deleteLater();
+    }
+    if (auto done = std::exchange(animationDone_, nullptr)) done();
+    animation_ = animation;
+    animationDone_ = std::move(completion);
+}
+
+void QtPanel::finishAnimation() {
+    animation_ = nullptr;
+    if (auto done = std::exchange(animationDone_, nullptr)) done();
+}
+
+QtPanels::QtPanels(const linux_backend::X11ScreenSpace& space)
+    : space_(space), compositing_(panel_x11::compositing()) {}
+
+QtPanels::~QtPanels() = default;
+
+std::unique_ptr<Panel> QtPanels::makePanel(const PanelOptions& options) {
+    auto panel = std::make_unique<QtPanel>(*this, options);
+    panels_.push_back(panel.get());
+    return panel;
+}
+
+std::vector<QtPanel*> QtPanels::overlayStack() const {
+    std::vector<QtPanel*> out;
+    for (auto* p : panels_)
+        if (p->options().level >= 1 && p->isMapped()) out.push_back(p);
+    std::sort(out.begin(), out.end(), [](const QtPanel* a, const QtPanel* b) {
+        if (a->options().level != b->options().level) return a->options().level > b->options().level;
+        return a->frontSequence() > b->frontSequence();
+    });
+    return out;
+}
+
+void QtPanels::restack() {
+    std::vector<panel_x11::WindowId> ids;
+    for (auto* p : overlayStack()) ids.push_back(p->windowId());
+    panel_x11::restackOnTop(ids);
+}
+
+}  // namespace tessane::qt_backend

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "platform/Panels.h"
+
+#include <QPointer>
+#include <QVariantAnimation>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace tessane::linux_backend {
+class X11ScreenSpace;
+}
+
+namespace tessane::qt_backend {
+
+class QtPanels;
+class QtPanelWidget;
+
+// One panel: a top-level Qt window. It is mapped while it is ordered in, has a frame with area
+// and, without a compositing manager, an alpha above 0.
+class QtPanel final : public Panel {
+public:
+    QtPanel(QtPanels& owner, PanelOptions options);
+    ~QtPanel() override;
+
+    const PanelOptions& options() const override { return options_; }
+    Rect frame() const override { return frame_; }
+    void setFrame(const Rect& frame) override;
+    void orderFront() override;
+    void orderOut() override;
+    bool isVisible() const override { return orderedIn_; }
+    double alpha() const override { return alpha_; }
+    void setAlpha(double alpha) override;
+    bool hasShadow() const override { return shadow_; }
+    void setHasShadow(bool hasShadow) override { shadow_ = hasShadow; }
+    void setDrawing(PanelDrawing drawing) override;
+    void setCursor(PanelCursor cursor) override;
+    void setInputHandler(std::function<void(const PanelInput&)> handler) override;
+
+    QtPanelWidget& widget() const { return *widget_; }
+    bool isMapped() const;
+    unsigned long windowId() const;
+    long frontSequence() const { return frontSequence_; }
+
+    // The animator's bookkeeping: one animation at a time, its completion run when it ends or
+    // is replaced, never after the panel is gone.
+    void startAnimation(QVariantAnimation* animation, std::function<void()> completion);
+    void finishAnimation();
+    bool isCurrentAnimation(const QVariantAnimation* animation) const { return animation_ == animation; }
+
+private:
+    void syncMapped();
+    void applyShape();
+
+    QtPanels& owner_;
+    PanelOptions options_;
+    std::unique_ptr<QtPanelWidget> widget_;
+    Rect frame_;
+    bool orderedIn_ = false;
+    double alpha_ = 1;
+    bool shadow_;
+    long frontSequence_ = 0;
+    std::function<void(const PanelInput&)> input_;
+    QPointer<QVariantAnimation> animation_;
+    std::function<void()> animationDone_;
+};
+
+// Makes Qt panels and keeps ours stacked: after each order-front, the mapped panels above
+// ordinary windows are put on top in (level, order-front sequence) order, since X has no
+// levels of its own. Needs a QApplication.
+class QtPanels final : public Panels {
+public:
+    explicit QtPanels(const linux_backend::X11ScreenSpace& space);
+    ~QtPanels() override;
+
+    std::unique_ptr<Panel> makePanel(const PanelOptions& options) override;
+
+    // Whether a compositing manager blends our translucent windows (read when made).
+    bool compositing() const { return compositing_; }
+    const linux_backend::X11ScreenSpace& space() const { return space_; }
+    // The mapped panels above ordinary windows, top first.
+    std::vector<QtPanel*> overlayStack() const;
+
+private:
+    friend class QtPanel;
+    void restack();
+
+    const linux_backend::X11ScreenSpace& space_;
+    bool compositing_;
+    long frontSequence_ = 0;
+    std::vector<QtPanel*> panels_;
+};
+
+}  // namespace tessane::qt_backend

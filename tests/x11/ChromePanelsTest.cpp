@@ -1,0 +1,369 @@
+// The chrome's real windows on a private X server with Openbox, around real client windows:
+// where they stack, what they show, where clicks go.
+#include "chrome/ContainerWindowController.h"
+#include "platform/linux/LinuxAccessibility.h"
+#include "platform/linux/LinuxScreens.h"
+#include "platform/linux/LinuxWindowList.h"
+#include "platform/linux/X11EventMonitors.h"
+#include "platform/linux/X11ScreenSpace.h"
+#include "platform/qt/PanelPainter.h"
+#include "platform/qt/QtAnimator.h"
+#include "platform/qt/QtMainQueue.h"
+#include "platform/qt/QtPanels.h"
+#include "x11/X11TestBase.h"
+
+#include <QApplication>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <unistd.h>
+
+namespace tessane::x11test {
+namespace {
+
+using linux_backend::XWindowId;
+
+struct Rgb {
+    int r = 0, g = 0, b = 0;
+    bool operator==(const Rgb&) const = default;
+    bool near(const Rgb& o) const { return std::abs(r - o.r) <= 3 && std::abs(g - o.g) <= 3 && std::abs(b - o.b) <= 3; }
+};
+std::ostream& operator<<(std::ostream& os, const Rgb& c) { return os << '(' << c.r << ", " << c.g << ", " << c.b << ')'; }
+
+Rgb rgbOf(const QColor& c) { return {c.red(), c.green(), c.blue()}; }
+// A translucent colour laid over an opaque one, as the panels do without compositing.
+Rgb over(const QColor& top, const QColor& base) {
+    const double a = top.alphaF();
+    auto mix = [a](int t, int b) { return static_cast<int>(std::lround(t * a + b * (1 - a))); };
+    return {mix(top.red(), base.red()), mix(top.green(), base.green()), mix(top.blue(), base.blue())};
+}
+
+class ChromePanelsTest : public X11TestBase {
+protected:
+    void SetUp() override {
+        X11TestBase::SetUp();
+        if (QCoreApplication::instance() && !qobject_cast<QApplication*>(QCoreApplication::instance()))
+            GTEST_SKIP() << "needs its own process (a QApplication on the private server)";
+        if (!QCoreApplication::instance()) {
+            static int argc = 1;
+            static char name[] = "tests_x11";
+            static char* argv[] = {name, nullptr};
+            setenv("DISPLAY", server_->display().c_str(), 1);
+            setenv("QT_QPA_PLATFORM", "xcb", 1);
+            // No session bus: these tests need none, and the connection Qt would open to one
+            // lives on past the end of a test process.
+            setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+            new QApplication(argc, argv);
+        }
+        qt_backend::setChromeAppearance(false);
+        queue_ = std::make_unique<qt_backend::QtMainQueue>();
+        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_, *queue_);
+        space_ = std::make_unique<linux_backend::X11ScreenSpace>(*screens_);
+        panels_ = std::make_unique<qt_backend::QtPanels>(*space_);
+        monitors_ = std::make_unique<linux_backend::X11EventMonitors>(*x_, *space_, *queue_, nullptr);
+        ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);
+        list_ = std::make_unique<linux_backend::LinuxWindowList>(*x_, *ax_);
+        platform_.mainQueue = queue_.get();
+        platform_.screens = screens_.get();
+        platform_.panels = panels_.get();
+        platform_.eventMonitors = monitors_.get();
+    }
+    void TearDown() override {
+        chrome_.reset();
+        list_.reset();
+        ax_.reset();
+        monitors_.reset();
+        panels_.reset();
+        space_.reset();
+        screens_.reset();
+        queue_.reset();
+        X11TestBase::TearDown();
+    }
+
+    Rgb pixel(int x, int y) {
+        XImage* image = XGetImage(x_->display(), x_->root(), x, y, 1, 1, AllPlanes, ZPixmap);
+        if (!image) return {-1, -1, -1};
+        const unsigned long p = XGetPixel(image, 0, 0);
+        XDestroyImage(image);
+        return {static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF)};
+    }
+    bool pixelBecomes(int x, int y, Rgb want) {
+        return waitFor([&] { return pixel(x, y).near(want); }, 3s);
+    }
+    Rect screenFromRoot(const Rect& r) const {
+        const Point o = space_->screenFromRoot({r.minX(), r.maxY()});
+        return {o.x, o.y, r.width(), r.height()};
+    }
+    // A client window covering most of the container; the container reaches 60 pixels further
+    // right, where only the desktop lies below. Answers the container in root coordinates.
+    Rect showChromeOverClient(XWindowId* clientWindow, Client** clientOut = nullptr) {
+        auto& client = startClient({"--pos", "200,200", "--size", "600x400", "--report-clicks"});
+        EXPECT_EQ(client.windows.size(), 1u);
+        *clientWindow = client.windows.at(0);
+        if (clientOut) *clientOut = &client;
+        EXPECT_TRUE(x_->windowManagerRoundTrip(2));
+        const Rect a = x_->geometry(*clientWindow)->rootRect;
+        const Rect container{a.minX() + 20, a.minY() + 20, a.width() + 40, a.height() - 40};
+
+        chrome_ = std::make_unique<ContainerWindowController>(platform_);
+        chrome_->headerPanel = chrome_->makeRailPanel();
+        chrome_->currentLayoutType = LayoutType::leftRightSplit;
+        chrome_->currentAppCount = 2;
+        chrome_->currentRatios = {0.5};
+        chrome_->containerCocoaRect = screenFromRoot(container);
+        chrome_->applyGeometry(true);
+        chrome_->orderFront();
+        return container;
+    }
+    std::vector<XWindowId> ourWindows() const {
+        std::vector<XWindowId> out;
+        for (auto* p : {chrome_->headerPanel.get(), chrome_->paneMat.matPanel()})
+            out.push_back(static_cast<qt_backend::QtPanel*>(p)->windowId());
+        for (auto& p : chrome_->paneMat.shieldPanels()) out.push_back(static_cast<qt_backend::QtPanel*>(p.get())->windowId());
+        for (auto& p : chrome_->dividerPanels) out.push_back(static_cast<qt_backend::QtPanel*>(p.get())->windowId());
+        return out;
+    }
+    // The top-level (child of the root) that holds `window`: itself, or its window manager frame.
+    XWindowId topLevelOf(XWindowId window) {
+        for (;;) {
+            Window root = 0, parent = 0, *children = nullptr;
+            unsigned n = 0;
+            if (!XQueryTree(x_->display(), window, &root, &parent, &children, &n)) return 0;
+            if (children) XFree(children);
+            if (parent == root) return window;
+            window = parent;
+        }
+    }
+    std::vector<XWindowId> rootChildrenBottomToTop() {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned n = 0;
+        XQueryTree(x_->display(), x_->root(), &root, &parent, &children, &n);
+        std::vector<XWindowId> out(children, children + n);
+        if (children) XFree(children);
+        return out;
+    }
+    long stackIndex(XWindowId window) {
+        const auto order = rootChildrenBottomToTop();
+        const auto top = topLevelOf(window);
+        return std::find(order.begin(), order.end(), top) - order.begin();
+    }
+    void click(int x, int y) {
+        EXPECT_EQ(server_->run({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click", "1"}), 0);
+    }
+
+    static Rgb underPage() { return rgbOf(qt_backend::resolveColor({ColorRole::underPageBackground}, false)); }
+    static constexpr Rgb kWhite{255, 255, 255};
+
+    std::unique_ptr<qt_backend::QtMainQueue> queue_;
+    std::unique_ptr<linux_backend::LinuxScreens> screens_;
+    std::unique_ptr<linux_backend::X11ScreenSpace> space_;
+    std::unique_ptr<qt_backend::QtPanels> panels_;
+    std::unique_ptr<linux_backend::X11EventMonitors> monitors_;
+    std::unique_ptr<linux_backend::LinuxAccessibility> ax_;
+    std::unique_ptr<linux_backend::LinuxWindowList> list_;
+    Platform platform_;
+    std::unique_ptr<ContainerWindowController> chrome_;
+};
+
+TEST_F(ChromePanelsTest, MatLiesBelowTheClientAndShieldsHandleAndRailAboveIt) {
+    XWindowId client = 0;
+    const Rect c = showChromeOverClient(&client);
+    ASSERT_FALSE(panels_->compositing()) << "Xvfb with Openbox has no compositing manager";
+    const int midY = static_cast<int>(c.midY()) + 100;
+    const Rect inner = c.insetBy(3, 3);
+    const int gutterLeft = static_cast<int>(inner.minX() + (inner.width() - 6) / 2);
+
+    EXPECT_TRUE(pixelBecomes(static_cast<int>(c.maxX()) - 15, midY, underPage()))
+        << "the mat covers the desktop where no window is: " << pixel(static_cast<int>(c.maxX()) - 15, midY);
+    EXPECT_TRUE(pixelBecomes(static_cast<int>(c.minX()) + 100, midY, kWhite)) << "the client is above the mat";
+    EXPECT_TRUE(pixelBecomes(gutterLeft, midY, underPage())) << "a shield over the gutter is above the client";
+    EXPECT_TRUE(pixelBecomes(static_cast<int>(c.minX()) + 1, midY, underPage())) << "and over the margin";
+    const Rgb bar = over(qt_backend::resolveColor({ColorRole::separator, 0.5}, false),
+                         qt_backend::resolveColor({ColorRole::underPageBackground}, false));
+    EXPECT_TRUE(pixelBecomes(gutterLeft + 3, midY, bar)) << "the handle's bar: " << pixel(gutterLeft + 3, midY);
+    const Rgb pill = over(qt_backend::resolveColor({ColorRole::secondaryLabel}, false),
+                          qt_backend::resolveColor({ColorRole::underPageBackground}, false));
+    const int pillX = static_cast<int>(c.midX()) - 15;  // on the pill, clear of the handle below
+    EXPECT_TRUE(pixelBecomes(pillX, static_cast<int>(c.minY()) + 1, pill))
+        << "the rail: " << pixel(pillX, static_cast<int>(c.minY()) + 1);
+    EXPECT_TRUE(pixelBecomes(pillX, static_cast<int>(c.minY()) + 6, kWhite))
+        << "only the pill of the rail panel is drawn: " << pixel(pillX, static_cast<int>(c.minY()) + 6);
+
+    const long clientAt = stackIndex(client);
+    const auto* rail = static_cast<qt_backend::QtPanel*>(chrome_->headerPanel.get());
+    const auto* handle = static_cast<qt_backend::QtPanel*>(chrome_->dividerPanels.at(0).get());
+    const auto* shield = static_cast<qt_backend::QtPanel*>(chrome_->paneMat.shieldPanels().at(0).get());
+    const auto* mat = static_cast<qt_backend::QtPanel*>(chrome_->paneMat.matPanel());
+    EXPECT_LT(stackIndex(mat->windowId()), clientAt);
+    EXPECT_TRUE(waitFor([&] {
+        const auto states = x_->atomList(mat->windowId(), "_NET_WM_STATE");
+        const auto desktop = x_->cardinals(mat->windowId(), "_NET_WM_DESKTOP");
+        return states && std::count(states->begin(), states->end(), x_->atom("_NET_WM_STATE_BELOW")) &&
+               desktop && desktop->size() == 1 && static_cast<uint32_t>(desktop->at(0)) == 0xFFFFFFFFu;
+    })) << "the mat is kept below, on every desktop";
+    EXPECT_GT(stackIndex(shield->windowId()), clientAt);
+    EXPECT_GT(stackIndex(handle->windowId()), stackIndex(shield->windowId()));
+    EXPECT_GT(stackIndex(rail->windowId()), stackIndex(handle->windowId()));
+
+    // A client raised over our windows goes under them again with the next orderFront.
+    x_->requestActivate(client);
+    ASSERT_TRUE(x_->windowManagerRoundTrip(2));
+    chrome_->orderFront();
+    ASSERT_TRUE(waitFor([&] { return stackIndex(shield->windowId()) > stackIndex(client); }));
+    EXPECT_LT(stackIndex(mat->windowId()), stackIndex(client));
+
+    // Our windows are ours in the window list, never someone else's.
+    const auto ours = ourWindows();
+    const auto entries = list_->windows(WindowList::Option::allWindows);
+    ASSERT_TRUE(entries);
+    bool matListed = false;
+    for (const auto& e : *entries) {
+        if (std::find(ours.begin(), ours.end(), e.number) != ours.end()) {
+            EXPECT_EQ(e.ownerPid, static_cast<Pid>(getpid())) << "window " << e.number;
+        }
+        matListed = matListed || e.number == mat->windowId();
+    }
+    EXPECT_TRUE(matListed) << "the mat is a managed window: listed, as ours";
+}
+
+TEST_F(ChromePanelsTest, ShieldsSwallowClicksClickThroughPanelsPassThemAndOrderOutUnmapsAll) {
+    XWindowId client = 0;
+    Client* process = nullptr;
+    const Rect c = showChromeOverClient(&client, &process);
+    const int midY = static_cast<int>(c.midY()) + 100;
+    ASSERT_TRUE(pixelBecomes(static_cast<int>(c.minX()) + 1, midY, underPage()));
+
+    std::vector<Point> shieldClicks;
+    for (auto& p : chrome_->paneMat.shieldPanels())
+        p->setInputHandler([&](const PanelInput& in) {
+            if (in.kind == PanelInput::Kind::leftDown) shieldClicks.push_back(in.location);
+        });
+    click(static_cast<int>(c.minX()) + 1, midY);
+    ASSERT_TRUE(waitFor([&] { return !shieldClicks.empty(); }));
+    const Point expected = space_->screenFromRoot({c.minX() + 1, static_cast<double>(midY)});
+    EXPECT_EQ(shieldClicks[0], expected) << "delivered in screen coordinates";
+    EXPECT_FALSE(process->process->readLine(300ms)) << "the client below the shield heard nothing";
+
+    // A panel that ignores the mouse, drawn over the client: the click reaches the client.
+    auto glass = panels_->makePanel({.level = PanelLevel::shield, .ignoresMouse = true, .name = "glass"});
+    DrawOp fill;
+    fill.rect = {0, 0, 100, 100};
+    fill.color = {ColorRole::accent};
+    glass->setDrawing({fill});
+    glass->setFrame(screenFromRoot({c.minX() + 50, static_cast<double>(midY - 50), 100, 100}));
+    glass->orderFront();
+    const Rgb accent = rgbOf(qt_backend::resolveColor({ColorRole::accent}, false));
+    ASSERT_TRUE(pixelBecomes(static_cast<int>(c.minX()) + 100, midY, accent));
+    click(static_cast<int>(c.minX()) + 100, midY);
+    const Rect a = x_->geometry(client)->rootRect;
+    const std::string inClient = "click " + std::to_string(static_cast<int>(c.minX() + 100 - a.minX())) + "," +
+                                 std::to_string(static_cast<int>(midY - a.minY()));
+    EXPECT_EQ(process->process->waitForLine("click ", 3s), inClient) << "the click went through the glass to the client";
+    EXPECT_EQ(shieldClicks.size(), 1u);
+
+    chrome_->orderOut();
+    glass->orderOut();
+    const auto ours = ourWindows();
+    EXPECT_TRUE(waitFor([&] {
+        for (auto w : ours)
+            if (auto g = x_->geometry(w); g && g->viewable) return false;
+        return true;
+    })) << "orderOut unmaps every window of the chrome";
+    EXPECT_TRUE(pixelBecomes(static_cast<int>(c.minX()) + 1, midY, kWhite));
+}
+
+TEST_F(ChromePanelsTest, AnimationsLandOnTheirTargetsAndTellTheirCompletionsOnce) {
+    qt_backend::QtAnimator animator(*panels_);
+    auto card = panels_->makePanel({.level = PanelLevel::card, .name = "card"});
+    DrawOp fill;
+    fill.rect = {0, 0, 360, 72};
+    fill.color = {ColorRole::windowBackground};
+    card->setDrawing({fill});
+    card->setFrame({100, 90, 360, 72});
+    card->setAlpha(0);
+    card->orderFront();
+    std::vector<std::string> done;
+    animator.animate(*card, {.duration = 0.22, .curve = PanelAnimation::Curve::easeOut, .alpha = 1.0,
+                             .frame = Rect{100, 100, 360, 72}},
+                     [&] { done.push_back("rise"); });
+    EXPECT_TRUE(done.empty()) << "never told from inside animate()";
+    ASSERT_TRUE(waitFor([&] { return !done.empty(); }));
+    EXPECT_EQ(card->frame(), Rect(100, 100, 360, 72));
+    EXPECT_EQ(card->alpha(), 1.0);
+    const auto* qtCard = static_cast<qt_backend::QtPanel*>(card.get());
+    EXPECT_TRUE(waitFor([&] {
+        auto g = x_->geometry(qtCard->windowId());
+        return g && g->viewable && g->rootRect == space_->rootFromScreen({100, 100, 360, 72});
+    }));
+
+    // A newer animation replaces a running one, whose completion is told at once.
+    animator.animate(*card, {.duration = 5, .frame = Rect{400, 100, 360, 72}}, [&] { done.push_back("slow"); });
+    animator.animate(*card, {.duration = 0.1, .alpha = 0.0}, [&] { done.push_back("fade"); });
+    EXPECT_EQ(done, (std::vector<std::string>{"rise", "slow"}));
+    ASSERT_TRUE(waitFor([&] { return done.size() == 3; }));
+    EXPECT_EQ(card->alpha(), 0.0);
+    EXPECT_TRUE(waitFor([&] { auto g = x_->geometry(qtCard->windowId()); return g && !g->viewable; }))
+        << "without compositing, a panel at alpha 0 is taken off screen";
+
+    animator.animate(*card, {.duration = 0.2, .alpha = 1.0}, [&] { done.push_back("never"); });
+    card.reset();
+    waitFor([] { return false; }, 400ms);
+    EXPECT_EQ(done.size(), 3u) << "a destroyed panel tells no completion";
+}
+
+TEST_F(ChromePanelsTest, WithACompositingManagerAlphaIsBlendedInsteadOfHidingThePanel) {
+    // Stand in for a compositing manager by holding its selection.
+    Window owner = XCreateSimpleWindow(x_->display(), x_->root(), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(x_->display(), x_->atom("_NET_WM_CM_S0"), owner, CurrentTime);
+    x_->sync();
+    qt_backend::QtPanels composited(*space_);
+    ASSERT_TRUE(composited.compositing());
+    EXPECT_FALSE(panels_->compositing()) << "read when the panels were made";
+
+    auto preview = composited.makePanel({.level = PanelLevel::shield, .ignoresMouse = true, .name = "preview"});
+    preview->setFrame({100, 100, 200, 150});
+    preview->setAlpha(0);
+    preview->orderFront();
+    const auto id = static_cast<qt_backend::QtPanel*>(preview.get())->windowId();
+    EXPECT_TRUE(waitFor([&] {
+        auto g = x_->geometry(id);
+        auto opacity = x_->cardinals(id, "_NET_WM_WINDOW_OPACITY");
+        return g && g->viewable && opacity && opacity->size() == 1 && opacity->at(0) == 0;
+    })) << "mapped at alpha 0, for the compositing manager to fade in";
+    XDestroyWindow(x_->display(), owner);
+}
+
+TEST_F(ChromePanelsTest, GlobalMonitorsHearPointerAndButtonsWithoutPolling) {
+    ASSERT_TRUE(monitors_->hasXInput2());
+    std::vector<GlobalEvent> moved, ups;
+    auto m = monitors_->addGlobalMonitor(GlobalEventKind::mouseMoved, [&](const GlobalEvent& e) { moved.push_back(e); });
+    auto u = monitors_->addGlobalMonitor(GlobalEventKind::leftMouseUp, [&](const GlobalEvent& e) { ups.push_back(e); });
+    ASSERT_TRUE(m && u);
+    // A warp of the pointer is no device motion; the relative move after it is.
+    ASSERT_EQ(server_->run({"xdotool", "mousemove", "299", "400"}), 0);
+    ASSERT_EQ(server_->run({"xdotool", "mousemove_relative", "1", "0"}), 0);
+    ASSERT_TRUE(waitFor([&] { return !moved.empty() && moved.back().location == Point(300, 1080 - 400); }));
+    EXPECT_EQ(monitors_->mouseLocation(), Point(300, 680)) << "screen coordinates, y up";
+    ASSERT_EQ(server_->run({"xdotool", "click", "1"}), 0);
+    ASSERT_TRUE(waitFor([&] { return !ups.empty(); }));
+    EXPECT_EQ(ups[0].location, Point(300, 680));
+
+    std::vector<uint32_t> flags;
+    auto f = monitors_->addGlobalMonitor(GlobalEventKind::flagsChanged,
+                                         [&](const GlobalEvent& e) { flags.push_back(e.modifiers); });
+    ASSERT_EQ(server_->run({"xdotool", "keydown", "ctrl", "keydown", "alt"}), 0);
+    ASSERT_TRUE(waitFor([&] { return !flags.empty() && flags.back() == (ModifierFlag::control | ModifierFlag::option); }));
+    ASSERT_EQ(server_->run({"xdotool", "keyup", "alt", "keyup", "ctrl"}), 0);
+    ASSERT_TRUE(waitFor([&] { return flags.back() == 0; }));
+
+    m.reset();
+    u.reset();
+    moved.clear();
+    ASSERT_EQ(server_->run({"xdotool", "mousemove_relative", "10", "0"}), 0);
+    waitFor([] { return false; }, 300ms);
+    EXPECT_TRUE(moved.empty()) << "a monitor that ended hears nothing";
+}
+
+}  // namespace
+}  // namespace tessane::x11test
