@@ -12,6 +12,10 @@
 
 #include <algorithm>
 
+// Last: Xlib's macros must not reach the headers above.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
 namespace tessane::x11test {
 namespace {
 
@@ -259,6 +263,40 @@ TEST_F(LinuxAccessibilityTest, APlacedWindowShowsItsFrameAtTheTargetWhetherDecor
             EXPECT_TRUE(within(shown, target, 1)) << c.name << ": " << shown.minX() << "," << shown.minY() << " "
                                                   << shown.width() << "x" << shown.height();
         }
+    }
+}
+
+TEST_F(LinuxAccessibilityTest, WithoutTheMoveResizeMessageConfigureRequestsLandTheFramesAlike) {
+    auto& decorated = startClient({});
+    auto& bordered = startClient({"--border", "1"});
+    auto& shadowed = startClient({"--shadow", "26,26,23,29"});
+    // A window manager that does not offer _NET_MOVERESIZE_WINDOW (it still answers
+    // configure requests, as every manager must).
+    Display* d = x_->display();
+    const Atom moveResize = XInternAtom(d, "_NET_MOVERESIZE_WINDOW", False);
+    auto supported = x_->atomList(x_->root(), "_NET_SUPPORTED");
+    ASSERT_TRUE(supported);
+    std::vector<long> without;
+    for (auto a : *supported)
+        if (a != moveResize) without.push_back(static_cast<long>(a));
+    ASSERT_LT(without.size(), supported->size());
+    XChangeProperty(d, x_->root(), XInternAtom(d, "_NET_SUPPORTED", False), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(without.data()), static_cast<int>(without.size()));
+    XSync(d, False);
+
+    struct Case {
+        const char* name;
+        XWindowId window;
+        FrameExtents shadow;
+    };
+    for (const Case& c : {Case{"decorated", decorated.windows[0], {}}, Case{"bordered", bordered.windows[0], {}},
+                          Case{"shadowed", shadowed.windows[0], kShadow}}) {
+        for (const Rect& target : {Rect(0, 0, 960, 1080), Rect(300, 200, 640, 480)}) {
+            EXPECT_EQ(windows_->place(element(c.window), target), Outcome::placed()) << c.name;
+            EXPECT_TRUE(within(seen(c.window, c.shadow), target, 1)) << c.name;
+        }
+        ax_->setAttribute(element(c.window), ax::kSize, AXValue::size({500, 400}));
+        EXPECT_EQ(seen(c.window, c.shadow), Rect(300, 200, 500, 400)) << c.name;
     }
 }
 
