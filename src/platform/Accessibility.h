@@ -35,7 +35,8 @@ namespace tessane {
 //                     answer success.
 //   AXResizeIncrements size: the steps in which the window's size changes (a terminal's
 //                     character cell): a size write lands on the nearest step at or below the
-//                     size asked. Missing for a window that takes any size.
+//                     size asked (or on the minimum size). Missing for a window that takes any
+//                     size.
 //   AXMinimized       Boolean (never a number). Writable (false un-minimizes).
 //   AXMain            Boolean.
 //   AXFullScreen      Boolean: the window is in the desktop's own full-screen state.

@@ -35,8 +35,7 @@ AXWindowController::PlacementOutcome AXWindowController::place(const AXElement& 
         return sizeTaken(actual.size, target.size, *increments, tol);
     };
     auto landed = [&](const Rect& actual) {
-        return std::abs(actual.minX() - target.minX()) <= tol && std::abs(actual.minY() - target.minY()) <= tol &&
-               sizeOK(actual);
+        return matches(Rect(actual.origin, target.size), target, tol) && sizeOK(actual);
     };
 
     auto actual = readBack();

@@ -203,6 +203,7 @@ std::optional<WindowFrame> LinuxAccessibility::windowFrame(XWindowId window) {
     if (!g) return std::nullopt;
     WindowFrame f;
     f.client = g->rootRect;
+    f.borderWidth = g->borderWidth;
     f.decorations = FrameExtents::fromCardinals(x_.cardinals(window, "_NET_FRAME_EXTENTS")).value_or(FrameExtents{});
     f.shadow = FrameExtents::fromCardinals(x_.cardinals(window, "_GTK_FRAME_EXTENTS")).value_or(FrameExtents{});
     return f;
@@ -310,11 +311,12 @@ AXError LinuxAccessibility::moveResize(XWindowId window, std::optional<Point> ax
     if (moveResizeMessage_) {
         x_.requestMoveResize(window, outer, clientSize);
     } else {
+        // The manager reads a configure request's position by the client's window gravity.
         std::optional<Point> position;
         if (outer) {
-            const int gravity = x_.normalHints(window).value_or(X11SizeHints{}).winGravity.value_or(gravity::northWest);
-            position = configurePosition(*outer, f->decorations, x_.geometry(window).value_or(X11WindowGeometry{}).borderWidth,
-                                         gravity);
+            const auto hints = x_.normalHints(window).value_or(X11SizeHints{});
+            position = configurePosition(*outer, f->decorations, f->borderWidth,
+                                         hints.winGravity.value_or(gravity::northWest));
         }
         x_.requestConfigure(window, position, clientSize);
     }

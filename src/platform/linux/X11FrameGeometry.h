@@ -27,6 +27,7 @@ struct WindowFrame {
     Rect client;               // the client area, inside any X border
     FrameExtents decorations;  // the window manager's, outside the client area
     FrameExtents shadow;       // the client's own, inside the client area
+    double borderWidth = 0;    // the client's X border (most managers take it away)
 
     Rect visible() const;
     // The top-left corner of the window manager's frame (decorations included) that puts the

@@ -23,7 +23,7 @@ class SimApp;
 //   auto& notes = sim.windowServer.addApp(100, "Notes");
 //   auto& doc = notes.addWindow({.title = "Plan", .frame = {0, 25, 800, 600}});
 //   doc.setMinimumSize({500, 400}).landOffBy({20, 0}, 1);   // how it takes our writes
-//   shell.setResizeIncrements({6, 13}, {4, 4});              // a terminal's character grid
+//   notes.addWindow().setResizeIncrements({6, 13}, {4, 4});  // sizes in a terminal's cells
 //   notes.addWindowAfter(1.3, {.title = "Second"});         // a window that comes late
 //   notes.addMenu("File").addItem({.title = "New Window", .cmdChar = "n"});
 //   notes.setResponseDelay(8);                             // hangs past the time-out
