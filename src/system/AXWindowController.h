@@ -47,7 +47,8 @@ public:
     // What became of a placement.
     struct PlacementOutcome {
         enum class Kind {
-            placed,   // within tolerance of the target, or the frame could not be read back
+            placed,   // within tolerance of the target (a window that sizes in steps: up to
+                      // one step short), or the frame could not be read back
             refused,  // the application kept the window elsewhere; `actual` is where
             failed,   // the position could not be set at all
         };
