@@ -109,8 +109,9 @@ void setText(Window w, const char* property, const std::string& text) {
 }
 
 Window makeWindow(const Options& o, const std::string& title, bool dialog, Window owner) {
-    Window w = XCreateSimpleWindow(display, DefaultRootWindow(display), o.x, o.y, o.width, o.height,
-                                   o.border, 0, 0xFFFFFF);
+    Window w = XCreateSimpleWindow(display, DefaultRootWindow(display), o.x, o.y, o.width, o.height, 0,
+                                   0, 0xFFFFFF);
+    if (o.border > 0) XSetWindowBorderWidth(display, w, o.border);  // before the window manager sees it
     XSelectInput(display, w, StructureNotifyMask | PropertyChangeMask);
     XStoreName(display, w, title.c_str());
     setText(w, "_NET_WM_NAME", title);
