@@ -291,17 +291,19 @@ AXAttributeResult LinuxAccessibility::windowAttribute(XWindowId window, std::str
     return x_.windowExists(window) ? error(AXError::attributeUnsupported) : error(AXError::invalidUIElement);
 }
 
-AXError LinuxAccessibility::moveResize(XWindowId window, std::optional<Point> axOrigin,
+AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std::optional<Point> axOrigin,
                                        std::optional<Size> axSize, double timeout) {
     auto s = state(window);
     if (!s) return AXError::invalidUIElement;
+    std::optional<WindowFrame> f = frame;
     if (s->maximized) {
-        // A maximized window ignores moves in most window managers: take it out first.
+        // A maximized window ignores moves in most window managers: take it out first. Its
+        // frame changes with that (size, and the decorations of some managers).
         x_.requestWmState(window, 0, "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");
         if (!x_.windowManagerRoundTrip(timeout)) return AXError::cannotComplete;
+        f = windowFrame(window);
+        if (!f) return AXError::invalidUIElement;
     }
-    auto f = windowFrame(window);
-    if (!f) return AXError::invalidUIElement;
     const Point o = origin();
     std::optional<Point> rootOrigin;
     if (axOrigin) rootOrigin = Point{axOrigin->x + o.x, axOrigin->y + o.y};
@@ -348,21 +350,23 @@ AXError LinuxAccessibility::setAttribute(const AXElement& element, std::string_v
     const double timeout = timeoutFor(element);
 
     if (attribute == ax::kPosition || attribute == ax::kSize) {
-        auto current = visibleFrame(window);
-        if (!current) return AXError::invalidUIElement;
+        const auto frame = windowFrame(window);
+        if (!frame) return AXError::invalidUIElement;
+        const Point o = origin();
+        const Rect current = frame->visible().offsetBy(-o.x, -o.y);
         // Already there (the repeated size write of a placement, mostly): nothing to ask.
         auto same = [](double a, double b) { return std::lround(a) == std::lround(b); };
         if (attribute == ax::kPosition) {
             auto p = v.asPoint();
             if (!p) return AXError::illegalArgument;
-            if (same(p->x, current->minX()) && same(p->y, current->minY())) return AXError::success;
-            return moveResize(window, *p, std::nullopt, timeout);
+            if (same(p->x, current.minX()) && same(p->y, current.minY())) return AXError::success;
+            return moveResize(window, *frame, *p, std::nullopt, timeout);
         }
         auto size = v.asSize();
         if (!size || size->width <= 0 || size->height <= 0) return AXError::illegalArgument;
-        if (same(size->width, current->width()) && same(size->height, current->height()))
+        if (same(size->width, current.width()) && same(size->height, current.height()))
             return AXError::success;
-        return moveResize(window, std::nullopt, *size, timeout);
+        return moveResize(window, *frame, std::nullopt, *size, timeout);
     }
     if (attribute == ax::kMinimized || attribute == ax::kFullScreen || attribute == ax::kMain) {
         auto flag = v.asBoolean();

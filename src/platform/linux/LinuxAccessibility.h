@@ -99,9 +99,9 @@ private:
     Point origin();
     double timeoutFor(const AXElement& element) const;
     // Moves the visible frame's top-left corner to `axOrigin` and / or sizes the visible frame to
-    // `axSize`; what is left out stays.
-    AXError moveResize(XWindowId window, std::optional<Point> axOrigin, std::optional<Size> axSize,
-                       double timeout);
+    // `axSize`; what is left out stays. `frame` is the window's frame as just read.
+    AXError moveResize(XWindowId window, WindowFrame frame, std::optional<Point> axOrigin,
+                       std::optional<Size> axSize, double timeout);
     AXAttributeResult applicationAttribute(Pid pid, std::string_view attribute);
     AXAttributeResult windowAttribute(XWindowId window, std::string_view attribute);
     void onEvent(const X11Event& event);
