@@ -5,6 +5,9 @@
 //     waits for an answer;
 //   - `wmctrl -i -r <id> -e 0,x,y,w,h` doing the same moves (one process per move), confirmed by
 //     polling the frames until all four are where they were sent.
+// Then the time of one placement (median), for each kind of window the backend must convert:
+// decorated by the window manager, with an X border (as xterm, xclock and xcalc have), drawing
+// its own frame with a shadow margin, and a terminal-like one with resize increments.
 // Usage: x11_place_bench [rounds]   (default 30)
 #include "BenchStats.h"
 #include "platform/linux/LinuxAccessibility.h"
@@ -36,6 +39,39 @@ std::vector<Rect> gridPanes(const Rect& area) {
 }
 
 }  // namespace
+
+// Four windows of one kind, each rotated through the panes for `rounds` rounds; every placement
+// timed on its own.
+struct KindResult {
+    std::vector<double> perWindow;
+    int notPlaced = 0;
+};
+
+KindResult placeKind(x11test::X11TestServer& server, AXWindowController& controller,
+                     linux_backend::X11Connection& x, const std::vector<std::string>& options,
+                     const std::vector<Rect>& panes, int rounds) {
+    KindResult result;
+    std::vector<std::unique_ptr<x11test::ChildProcess>> clients;
+    std::vector<linux_backend::XWindowId> windows;
+    for (int i = 0; i < 4; ++i) {
+        std::vector<std::string> args = {TESSANE_X11_CLIENT, "--pos", std::to_string(100 + 40 * i) + ",100"};
+        args.insert(args.end(), options.begin(), options.end());
+        clients.push_back(x11test::ChildProcess::start(args, server.display(), {}, true));
+        auto line = clients.back()->waitForLine("window ", milliseconds(10000));
+        if (!line) return result;
+        windows.push_back(std::strtoul(line->c_str() + 7, nullptr, 16));
+    }
+    x.sync();
+    for (int r = 0; r < rounds; ++r) {
+        for (int i = 0; i < 4; ++i) {
+            const auto t0 = steady_clock::now();
+            auto outcome = controller.place(AXElement::fromHandle(windows[i]), panes[(i + r) % 4]);
+            result.perWindow.push_back(duration<double>(steady_clock::now() - t0).count());
+            if (outcome.kind != AXWindowController::PlacementOutcome::Kind::placed) ++result.notPlaced;
+        }
+    }
+    return result;
+}
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
@@ -119,6 +155,21 @@ int main(int argc, char** argv) {
         tool.push_back(clock() - t0);
     }
 
+    // One placement, by kind of window (each kind in its own four windows).
+    struct Kind {
+        const char* name;
+        std::vector<std::string> options;
+    };
+    const Kind kinds[] = {
+        {"decorated", {}},
+        {"bordered (X border 1)", {"--border", "1"}},
+        {"own frame, shadow 26,26,23,29", {"--shadow", "26,26,23,29"}},
+        {"terminal-like, cells 6x13", {"--increments", "6x13", "--base", "4x4", "--size", "484x316"}},
+    };
+    std::vector<std::pair<const Kind*, KindResult>> byKind;
+    for (const auto& kind : kinds)
+        byKind.emplace_back(&kind, placeKind(*server, controller, *x, kind.options, panes, rounds));
+
     const double rt = median(roundTrips), wm = median(wmRoundTrips), our = median(ours), wmc = median(tool);
     std::printf("x11_place_bench: %d rounds of 4 windows into a 2x2 grid (Xvfb + Openbox), medians\n", rounds);
     std::printf("  bare X round trip (XSync)          %9.3f ms\n", rt * 1e3);
@@ -128,5 +179,11 @@ int main(int argc, char** argv) {
     std::printf("  ours / bare round trip             %9.1f x\n", our / rt);
     std::printf("  ours / (4 window-manager trips)    %9.1f x\n", our / (4 * wm));
     std::printf("  wmctrl / ours                      %9.1f x\n", wmc / our);
+    std::printf("  one window placed, confirmed, by kind of window:\n");
+    for (auto& [kind, result] : byKind) {
+        std::printf("    %-32s %9.3f ms   (%d of %zu not placed)\n", kind->name, median(result.perWindow) * 1e3,
+                    result.notPlaced, result.perWindow.size());
+        notPlaced += result.notPlaced;
+    }
     return notPlaced == 0 ? 0 : 2;
 }

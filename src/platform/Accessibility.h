@@ -26,10 +26,17 @@ namespace tessane {
 //   AXRole            string, "AXWindow" for top-level windows.
 //   AXSubrole         string: "AXStandardWindow" for ordinary document windows, "AXDialog",
 //                     "AXFloatingWindow", ... for others.
-//   AXPosition        point, top-left corner in Accessibility coordinates (origin at the
-//                     top-left of the primary display, y down). Writable.
-//   AXSize            size in points, frame included. Writable; a window may keep another
-//                     size (minimum size) and still answer success.
+//   AXPosition        point, top-left corner of the window's frame as the user sees it, in
+//                     Accessibility coordinates (origin at the top-left of the primary display,
+//                     y down). Writable; writing it never changes the size.
+//   AXSize            size in points of that frame (title bar and borders included, invisible
+//                     shadow margins not). Writable; writing it never moves the top-left corner.
+//                     A window may keep another size (minimum size, resize increments) and still
+//                     answer success.
+//   AXResizeIncrements size: the steps in which the window's size changes (a terminal's
+//                     character cell): a size write lands on the nearest step at or below the
+//                     size asked (or on the minimum size). Missing for a window that takes any
+//                     size.
 //   AXMinimized       Boolean (never a number). Writable (false un-minimizes).
 //   AXMain            Boolean.
 //   AXFullScreen      Boolean: the window is in the desktop's own full-screen state.
@@ -50,6 +57,7 @@ inline constexpr const char* kTitle = "AXTitle";
 inline constexpr const char* kWindows = "AXWindows";
 inline constexpr const char* kPosition = "AXPosition";
 inline constexpr const char* kSize = "AXSize";
+inline constexpr const char* kResizeIncrements = "AXResizeIncrements";
 inline constexpr const char* kMinimized = "AXMinimized";
 inline constexpr const char* kMain = "AXMain";
 inline constexpr const char* kFullScreen = "AXFullScreen";

@@ -29,8 +29,9 @@ struct WindowListEntry {
 //
 // Linux (X11): the window manager's _NET_CLIENT_LIST_STACKING, reversed; the layer is 0 for
 // ordinary windows, kAboveLayer for windows kept above (_NET_WM_STATE_ABOVE), kDockLayer for
-// docks and panels, kBelowLayer for windows kept below; bounds are the client area in
-// Accessibility coordinates, like the Accessibility port's frames.
+// docks and panels, kBelowLayer for windows kept below; bounds are the frame the user sees
+// (decorations included, invisible shadow margins not) in Accessibility coordinates, exactly
+// the Accessibility port's AXPosition and AXSize.
 class WindowList {
 public:
     enum class Option {

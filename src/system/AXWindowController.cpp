@@ -277,6 +277,16 @@ std::optional<AXWindowController::WindowInfo> AXWindowController::selectPendingD
     return std::nullopt;
 }
 
+bool AXWindowController::sizeTaken(Size actual, Size target, std::optional<Size> increments,
+                                   double tolerance) {
+    auto side = [&](double a, double t, std::optional<double> step) {
+        if (std::abs(a - t) <= tolerance) return true;
+        return step && *step > 0 && a <= t && t - a < *step;
+    };
+    return side(actual.width, target.width, increments ? std::optional(increments->width) : std::nullopt) &&
+           side(actual.height, target.height, increments ? std::optional(increments->height) : std::nullopt);
+}
+
 bool AXWindowController::matches(const Rect& a, const Rect& b, double tolerance) {
     return std::abs(a.minX() - b.minX()) <= tolerance && std::abs(a.minY() - b.minY()) <= tolerance &&
            std::abs(a.width() - b.width()) <= tolerance &&

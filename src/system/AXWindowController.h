@@ -47,7 +47,8 @@ public:
     // What became of a placement.
     struct PlacementOutcome {
         enum class Kind {
-            placed,   // within tolerance of the target, or the frame could not be read back
+            placed,   // within tolerance of the target (a window that sizes in steps: up to
+                      // one step short), or the frame could not be read back
             refused,  // the application kept the window elsewhere; `actual` is where
             failed,   // the position could not be set at all
         };
@@ -100,8 +101,14 @@ public:
                                                      const std::set<size_t>& claimed);
     static std::optional<WindowInfo> selectPendingDialog(const std::vector<WindowInfo>& windows);
     static bool matches(const Rect& a, const Rect& b, double tolerance);
+    // Whether a window that took `actual` when asked for `target` went along: each side within
+    // `tolerance`, or, for a window that sizes in steps of `increments`, short of the target by
+    // less than one step (the closest size its steps allow).
+    static bool sizeTaken(Size actual, Size target, std::optional<Size> increments, double tolerance);
 
-    // Moves and sizes the window to `target` and reports whether the application went along.
+    // Moves and sizes the window to `target` and reports whether the application went along. A
+    // window with resize increments that lands short of the target by less than one increment
+    // has gone along as closely as it can (a terminal keeps to its character grid).
     PlacementOutcome place(const AXElement& window, const Rect& target) const;
 
 private:

@@ -27,19 +27,27 @@ AXWindowController::PlacementOutcome AXWindowController::place(const AXElement& 
         return Rect(*p, *s);
     };
 
+    // Increments are read only for a window whose size is off: most windows never need them.
+    std::optional<std::optional<Size>> increments;
+    auto sizeOK = [&](const Rect& actual) {
+        if (sizeTaken(actual.size, target.size, std::nullopt, tol)) return true;
+        if (!increments) increments = sizeValue(window, ax::kResizeIncrements);
+        return sizeTaken(actual.size, target.size, *increments, tol);
+    };
+    auto landed = [&](const Rect& actual) {
+        return matches(Rect(actual.origin, target.size), target, tol) && sizeOK(actual);
+    };
+
     auto actual = readBack();
     if (!actual) return PlacementOutcome::placed();
-    if (matches(*actual, target, tol)) return PlacementOutcome::placed();
+    if (landed(*actual)) return PlacementOutcome::placed();
     if (!firstSize && !secondSize) return PlacementOutcome::refused(*actual);
-    if (std::abs(actual->width() - target.width()) > tol ||
-        std::abs(actual->height() - target.height()) > tol)
-        return PlacementOutcome::refused(*actual);
+    if (!sizeOK(*actual)) return PlacementOutcome::refused(*actual);
 
     // The size was taken but the position was not: one more move.
     ax_.setAttribute(window, ax::kPosition, origin);
     if (auto again = readBack()) actual = again;
-    return matches(*actual, target, tol) ? PlacementOutcome::placed()
-                                         : PlacementOutcome::refused(*actual);
+    return landed(*actual) ? PlacementOutcome::placed() : PlacementOutcome::refused(*actual);
 }
 
 }  // namespace tessane

@@ -87,6 +87,17 @@ TEST_F(LinuxAppCatalogTest, TheUsersFolderWinsAndCanHideASystemEntry) {
     EXPECT_FALSE(apps.urlForApplication("org.example.Nothing"));
 }
 
+TEST_F(LinuxAppCatalogTest, AnApplicationIsFoundByItsIdWithOrWithoutTheDesktopSuffix) {
+    write(systemApps() / "debian-xterm.desktop", "[Desktop Entry]\nType=Application\nName=XTerm\n");
+    write(systemApps() / "kde/tool.desktop", "[Desktop Entry]\nType=Application\nName=Tool\n");
+    auto apps = catalog();
+    EXPECT_EQ(apps.urlForApplication("debian-xterm"), systemApps() / "debian-xterm.desktop");
+    EXPECT_EQ(apps.urlForApplication("debian-xterm.desktop"), systemApps() / "debian-xterm.desktop");
+    EXPECT_EQ(apps.urlForApplication("kde-tool.desktop"), systemApps() / "kde/tool.desktop");
+    for (const char* nothing : {".desktop", "debian-xterm.desktop.desktop", "debian-xterm.Desktop", ""})
+        EXPECT_FALSE(apps.urlForApplication(nothing)) << nothing;
+}
+
 TEST_F(LinuxAppCatalogTest, ABookmarkFollowsAMovedEntry) {
     auto apps = catalog();
     const fs::path original = systemApps() / "org.example.Editor.desktop";

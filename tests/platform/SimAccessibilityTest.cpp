@@ -146,6 +146,27 @@ TEST_F(SimAccessibilityTest, WindowBehavioursShapeWhatWritesDo) {
     EXPECT_EQ(ax.writeCount(e, ax::kPosition), 4u);
 }
 
+TEST_F(SimAccessibilityTest, ATerminalLikeWindowSizesInCellsFromItsBaseAndNeverMovesForIt) {
+    auto& w = notes.addWindow({.frame = {40, 30, 484, 316}});
+    const AXElement e = w.element();
+    EXPECT_EQ(read(e, ax::kResizeIncrements).error, AXError::noValue);
+
+    w.setResizeIncrements({6, 13}, {4, 4});
+    EXPECT_EQ(read(e, ax::kResizeIncrements).value.asSize(), (Size{6, 13}));
+    // The largest whole number of cells at or below the size asked, and the top-left stays.
+    for (auto [asked, kept] : {std::pair{Size{960, 1080}, Size{958, 1070}}, {Size{606, 559}, Size{604, 550}},
+                               {Size{604, 550}, Size{604, 550}}, {Size{3, 3}, Size{3, 3}}}) {
+        EXPECT_EQ(ax.setAttribute(e, ax::kSize, AXValue::size(asked)), AXError::success);
+        EXPECT_EQ(w.frame(), Rect(Point{40, 30}, kept)) << asked.width << "x" << asked.height;
+    }
+    // A minimum size holds it above the cells.
+    w.setMinimumSize({610, 560});
+    ax.setAttribute(e, ax::kSize, AXValue::size({606, 559}));
+    EXPECT_EQ(w.size(), (Size{610, 560}));
+    w.acceptWrites();
+    EXPECT_EQ(read(e, ax::kResizeIncrements).error, AXError::noValue);
+}
+
 TEST_F(SimAccessibilityTest, DriftingWindowGoesBackAfterTheLastWriteAndIsHeard) {
     auto& w = notes.addWindow({.frame = {0, 0, 800, 600}});
     w.driftBack(1.0);

@@ -188,6 +188,27 @@ TEST(AXWindowChoosing, MatchesWithinToleranceInclusive) {
     EXPECT_FALSE(AXWindowController::matches({100, 100, 800, 609}, target, 8));
 }
 
+TEST(AXWindowChoosing, ASizeIsTakenWithinToleranceOrShortByLessThanOneIncrement) {
+    const Size target{960, 1080};
+    const Size cells{6, 13};
+    struct Case {
+        Size actual;
+        std::optional<Size> increments;
+        bool taken;
+    };
+    const Case cases[] = {
+        {{952, 1088}, std::nullopt, true},   // both within 8
+        {{960, 1070}, std::nullopt, false},  // 10 short, no increments
+        {{958, 1070}, cells, true},          // 2 and 10 short: less than one cell each
+        {{960, 1067}, cells, false},         // 13 short: a whole row
+        {{954, 1090}, cells, false},         // 10 over is never excused
+        {{955, 1068}, Size{6, 0}, false},    // no step in that dimension
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(AXWindowController::sizeTaken(c.actual, target, c.increments, 8), c.taken)
+            << c.actual.width << "x" << c.actual.height;
+}
+
 // ---------------------------------------------------------------- placing
 
 TEST_F(AXWindowControllerTest, Placement) {
@@ -217,6 +238,19 @@ TEST_F(AXWindowControllerTest, Placement) {
          Outcome::refused({130, 50, 900, 700}), 1},
         {"stays put silently", [](SimWindow& w) { w.refuseMoves(); },
          Outcome::refused({0, 0, 900, 700}), 2},
+        {"keeps a size 10 pt short", [](SimWindow& w) { w.resizeTo({900, 690}); w.refuseSizes(); },
+         Outcome::refused({100, 50, 900, 690}), 1},
+        // Rows of 13 counted from 1: 53 rows make 690, 10 short of 700.
+        {"terminal 10 pt short by its cells", [](SimWindow& w) { w.setResizeIncrements({6, 13}, {0, 1}); },
+         Outcome::placed(), 1},
+        {"terminal 10 pt short by its cells lands 20 pt off once, then takes the second move",
+         [](SimWindow& w) { w.setResizeIncrements({6, 13}, {0, 1}).landOffBy({20, 0}, 1); }, Outcome::placed(), 2},
+        {"terminal kept 20 pt short, more than a row",
+         [](SimWindow& w) { w.resizeTo({900, 680}); w.setResizeIncrements({6, 13}).refuseSizes(); },
+         Outcome::refused({100, 50, 900, 680}), 1},
+        {"terminal held 10 pt taller by its minimum",
+         [](SimWindow& w) { w.setResizeIncrements({6, 13}).setMinimumSize({900, 710}); },
+         Outcome::refused({100, 50, 900, 710}), 1},
     };
     for (const auto& c : cases) {
         auto& w = app.addWindow({.frame = {0, 0, 500, 400}});

@@ -1,5 +1,6 @@
 #include "platform/linux/LinuxAccessibility.h"
 #include "platform/linux/LinuxScreens.h"
+#include "platform/linux/LinuxWindowList.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/qt/QtX11Pump.h"
 #include "system/AXAppFocusObserver.h"
@@ -10,6 +11,10 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+
+// Last: Xlib's macros must not reach the headers above.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 
 namespace tessane::x11test {
 namespace {
@@ -43,6 +48,22 @@ protected:
     Pid pidOf(const Client& c) { return static_cast<Pid>(c.process->pid()); }
     AXElement element(linux_backend::XWindowId w) { return AXElement::fromHandle(w); }
 
+    // What the user sees of a window, from the X server's own frame window: the outer frame,
+    // less the shadow margin the client asked for (the test screen's origin is the root's).
+    Rect seen(linux_backend::XWindowId w, const linux_backend::FrameExtents& shadow = {}) {
+        auto f = outerFrame(x_->display(), w);
+        EXPECT_TRUE(f);
+        if (!f) return {};
+        return Rect(f->x + shadow.left, f->y + shadow.top, f->width - shadow.left - shadow.right,
+                    f->height - shadow.top - shadow.bottom);
+    }
+    std::optional<Rect> read(linux_backend::XWindowId w) {
+        auto p = windows_->point(element(w), ax::kPosition);
+        auto s = windows_->sizeValue(element(w), ax::kSize);
+        if (!p || !s) return std::nullopt;
+        return Rect(*p, *s);
+    }
+
     std::unique_ptr<qt_backend::QtMainQueue> queue_;
     Subscription pump_;
     std::unique_ptr<linux_backend::LinuxScreens> screens_;
@@ -69,8 +90,8 @@ TEST_F(LinuxAccessibilityTest, WindowInfosListAnAppsWindowsWithRolesFramesAndOne
         EXPECT_EQ(info.role, "AXWindow");
         ASSERT_TRUE(info.title);
         EXPECT_EQ(info.title->rfind("Beta", 0), 0u);
-        EXPECT_EQ(info.size, (Size{400, 300}));
-        EXPECT_TRUE(info.position);
+        EXPECT_EQ(info.size, seen(info.element.handle()).size);
+        EXPECT_EQ(info.position, seen(info.element.handle()).origin);
         EXPECT_FALSE(info.isMinimized);
         EXPECT_FALSE(info.isFullScreen);
         EXPECT_FALSE(info.identifier);
@@ -94,8 +115,8 @@ TEST_F(LinuxAccessibilityTest, PlacingANormalWindowGivesPlacedAndTheFrameAsked) 
     const AXElement w = element(app.windows[0]);
     const Rect target(10, 20, 800, 500);
     EXPECT_EQ(windows_->place(w, target), Outcome::placed());
-    EXPECT_EQ(windows_->point(w, ax::kPosition), target.origin);
-    EXPECT_EQ(windows_->sizeValue(w, ax::kSize), target.size);
+    EXPECT_EQ(read(app.windows[0]), target);
+    EXPECT_EQ(seen(app.windows[0]), target);
 }
 
 TEST_F(LinuxAccessibilityTest, AWindowWithALargerMinimumSizeIsRefusedWithWhereItIs) {
@@ -104,7 +125,8 @@ TEST_F(LinuxAccessibilityTest, AWindowWithALargerMinimumSizeIsRefusedWithWhereIt
     auto outcome = windows_->place(element(app.windows[0]), target);
     ASSERT_EQ(outcome.kind, Outcome::Kind::refused);
     EXPECT_EQ(outcome.actual.origin, target.origin);
-    EXPECT_EQ(outcome.actual.size, (Size{900, 700}));  // the window manager kept the minimum
+    EXPECT_EQ(outcome.actual, seen(app.windows[0]));  // the window manager kept the minimum
+    EXPECT_GT(outcome.actual.width(), 900);            // decorations included
 }
 
 TEST_F(LinuxAccessibilityTest, MaximizedAndMinimizedWindowsAreBroughtBackBeforeTheyArePlaced) {
@@ -185,6 +207,130 @@ TEST_F(LinuxAccessibilityTest, AVanishedWindowAnswersInvalidElementWithoutBlocki
     EXPECT_EQ(ax_->copyAttribute(ax_->applicationElement(pidOf(app)), ax::kWindows).error,
               AXError::cannotComplete);  // the process has ended
     EXPECT_TRUE(logLines_.empty());
+}
+
+// ---------------------------------------------------------------- frames as users see them
+
+using linux_backend::FrameExtents;
+using linux_backend::XWindowId;
+
+bool within(const Rect& a, const Rect& b, double pixels) { return AXWindowController::matches(a, b, pixels); }
+
+// One window of each kind the backend converts: decorated by the window manager, with an X
+// border (as xterm, xclock and xcalc have), and drawing its own frame with a shadow margin (a
+// GTK window on a compositing desktop).
+struct WindowKind {
+    const char* name;
+    XWindowId window;
+    FrameExtents shadow;
+};
+
+class LinuxWindowFramesTest : public LinuxAccessibilityTest {
+protected:
+    std::vector<WindowKind> startEachKind() {
+        auto& decorated = startClient({"--pos", "100,100"});
+        auto& bordered = startClient({"--border", "1", "--pos", "200,150"});
+        auto& shadowed = startClient({"--shadow", "26,26,23,29", "--pos", "300,200"});
+        return {{"decorated", decorated.windows[0], {}},
+                {"bordered", bordered.windows[0], {}},
+                {"shadowed", shadowed.windows[0], {26, 26, 23, 29}}};
+    }
+};
+
+TEST_F(LinuxWindowFramesTest, FramesAreReadAsTheUserSeesThemByTheWindowAndTheWindowList) {
+    const auto kinds = startEachKind();
+    ASSERT_TRUE(x_->windowManagerRoundTrip(2));
+    linux_backend::LinuxWindowList list(*x_, *ax_);
+    const auto entries = list.windows(WindowList::Option::allWindows);
+    ASSERT_TRUE(entries);
+    for (const auto& c : kinds) {
+        const Rect expected = seen(c.window, c.shadow);
+        EXPECT_EQ(read(c.window), expected) << c.name;
+        auto entry = std::find_if(entries->begin(), entries->end(),
+                                  [&](auto& e) { return e.number == static_cast<uint32_t>(c.window); });
+        ASSERT_NE(entry, entries->end()) << c.name;
+        EXPECT_EQ(entry->bounds, expected) << c.name;
+    }
+    // The title bar and borders count; the shadow margin does not.
+    EXPECT_GT(read(kinds[0].window)->height(), 300);
+    EXPECT_EQ(read(kinds[2].window)->size, (Size{400 - 52, 300 - 52}));
+}
+
+TEST_F(LinuxWindowFramesTest, APlacedWindowShowsItsFrameAtTheTargetWhetherDecoratedShadowedOrBordered) {
+    const Rect targets[] = {{0, 0, 960, 1080}, {966, 543, 954, 537}, {123, 45, 678, 456}};
+    for (const auto& c : startEachKind()) {
+        for (const Rect& target : targets) {
+            EXPECT_EQ(windows_->place(element(c.window), target), Outcome::placed()) << c.name;
+            const Rect shown = seen(c.window, c.shadow);
+            EXPECT_TRUE(within(shown, target, 1)) << c.name << ": " << shown.minX() << "," << shown.minY() << " "
+                                                  << shown.width() << "x" << shown.height();
+        }
+    }
+}
+
+TEST_F(LinuxWindowFramesTest, WithoutTheMoveResizeMessageConfigureRequestsLandTheFramesAlike) {
+    const auto kinds = startEachKind();
+    // A window manager that does not offer _NET_MOVERESIZE_WINDOW (it still answers
+    // configure requests, as every manager must).
+    Display* d = x_->display();
+    const Atom moveResize = XInternAtom(d, "_NET_MOVERESIZE_WINDOW", False);
+    auto supported = x_->atomList(x_->root(), "_NET_SUPPORTED");
+    ASSERT_TRUE(supported);
+    std::vector<long> without;
+    for (auto a : *supported)
+        if (a != moveResize) without.push_back(static_cast<long>(a));
+    ASSERT_LT(without.size(), supported->size());
+    XChangeProperty(d, x_->root(), XInternAtom(d, "_NET_SUPPORTED", False), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(without.data()), static_cast<int>(without.size()));
+    XSync(d, False);
+
+    for (const auto& c : kinds) {
+        for (const Rect& target : {Rect(0, 0, 960, 1080), Rect(300, 200, 640, 480)}) {
+            EXPECT_EQ(windows_->place(element(c.window), target), Outcome::placed()) << c.name;
+            EXPECT_TRUE(within(seen(c.window, c.shadow), target, 1)) << c.name;
+        }
+        ax_->setAttribute(element(c.window), ax::kSize, AXValue::size({500, 400}));
+        EXPECT_EQ(seen(c.window, c.shadow), Rect(300, 200, 500, 400)) << c.name;
+    }
+}
+
+TEST_F(LinuxWindowFramesTest, SizeWritesNeverMoveAWindowAndPositionWritesNeverResizeIt) {
+    for (const auto& c : startEachKind()) {
+        const XWindowId w = c.window;
+        const Point origin = seen(w, c.shadow).origin;
+        for (double width : {600.0, 700.0, 650.0, 650.0, 500.0}) {
+            EXPECT_EQ(ax_->setAttribute(element(w), ax::kSize, AXValue::size({width, 400})), AXError::success);
+            EXPECT_EQ(seen(w, c.shadow), Rect(origin, Size{width, 400})) << c.name;
+        }
+        for (Point p : {Point{10, 20}, Point{400, 300}, Point{400, 300}, Point{0, 0}}) {
+            EXPECT_EQ(ax_->setAttribute(element(w), ax::kPosition, AXValue::point(p)), AXError::success);
+            EXPECT_EQ(seen(w, c.shadow), Rect(p, Size{500, 400})) << c.name;
+        }
+    }
+}
+
+TEST_F(LinuxWindowFramesTest, ATerminalShortOfItsTargetByLessThanOneCellIsPlacedButOneHeldByItsMinimumIsNot) {
+    // Cells of 6 x 13 over 4 px of padding; the frame adds Openbox's decorations (2 x 25), so
+    // 606 x 559 asks for a 604 x 534 client: 100 cells across, 40.77 down, and the window keeps
+    // 40 rows, 10 px short.
+    const std::vector<std::string> terminal = {"--increments", "6x13", "--base", "4x4", "--size", "484x316"};
+    auto& shell = startClient(terminal);
+    const XWindowId w = shell.windows[0];
+    const Rect target(50, 40, 606, 559);
+    EXPECT_EQ(windows_->sizeValue(element(w), ax::kResizeIncrements), (Size{6, 13}));
+    EXPECT_EQ(windows_->place(element(w), target), Outcome::placed());
+    EXPECT_EQ(seen(w), Rect(50, 40, 606, 549));
+
+    // A window without increments has none to show.
+    auto& plain = startClient({});
+    EXPECT_EQ(ax_->copyAttribute(element(plain.windows[0]), ax::kResizeIncrements).error, AXError::noValue);
+
+    // A terminal whose minimum size (its base: the increments count from there) keeps it 10 px
+    // taller than asked.
+    auto& held = startClient({"--increments", "6x13", "--min", "604x544", "--size", "604x544"});
+    const auto outcome = windows_->place(element(held.windows[0]), target);
+    EXPECT_EQ(outcome, Outcome::refused(Rect(50, 40, 606, 569)));
+    EXPECT_EQ(seen(held.windows[0]), Rect(50, 40, 606, 569));
 }
 
 }  // namespace

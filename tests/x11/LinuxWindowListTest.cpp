@@ -70,7 +70,11 @@ TEST_F(LinuxWindowListTest, TheListFollowsTheStackingFrontToBackWithOwnersLayers
     EXPECT_TRUE(at(a1)->ownerName);
     EXPECT_EQ(at(a1)->layer, 0);
     EXPECT_EQ(at(panel)->layer, WindowList::kDockLayer);
-    EXPECT_EQ(at(a1)->bounds.size, (Size{500, 300}));
+    // The frame as the user sees it: decorations included.
+    auto frame = outerFrame(x_->display(), a1);
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(at(a1)->bounds, Rect(frame->x, frame->y, frame->width, frame->height));
+    EXPECT_GT(at(a1)->bounds.height(), 300);
     EXPECT_TRUE(at(a1)->isOnScreen);
 
     // Then raising another: it comes first among the windows at layer 0.

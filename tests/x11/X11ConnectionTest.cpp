@@ -127,7 +127,8 @@ TEST_F(X11ConnectionTest, RequestsAboutAVanishedWindowAnswerWithoutCrashingOrLog
     EXPECT_FALSE(x_->normalHints(w));
     EXPECT_EQ(x_->selectInput(w, 1L << 17).error, X11Status::badWindow);
     EXPECT_EQ(x_->requestMap(w).error, X11Status::badWindow);
-    x_->requestMoveResize(w, Rect(0, 0, 100, 100));
+    x_->requestMoveResize(w, Point{0, 0}, Size{100, 100});
+    EXPECT_EQ(x_->requestConfigure(w, Point{0, 0}, Size{100, 100}).error, X11Status::badWindow);
     x_->requestActivate(w);
     x_->requestIconify(w);
     x_->sync();

@@ -85,7 +85,7 @@ AXError LinuxAccessibility::addRegistration(const std::shared_ptr<ObserverState>
 void LinuxAccessibility::watchWindow(XWindowId window) {
     if (registry_->lastFrames.count(window)) return;
     if (!x_.selectInput(window, kStructureNotifyMask).ok()) return;
-    registry_->lastFrames[window] = frame(window).value_or(Rect());
+    registry_->lastFrames[window] = visibleFrame(window).value_or(Rect());
 }
 
 void LinuxAccessibility::deliver(XWindowId window, Pid pid, const char* notification) {
@@ -137,7 +137,7 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
     if (e.kind == K::configure) {
         auto it = registry_->lastFrames.find(e.window);
         if (it == registry_->lastFrames.end()) return;
-        auto now = frame(e.window);
+        auto now = visibleFrame(e.window);
         if (!now) return;
         const bool moved = now->origin != it->second.origin;
         const bool resized = now->size != it->second.size;

@@ -106,6 +106,9 @@ bool LinuxAccessibility::isProcessTrusted() {
         else
             trusted_ = false;  // gone since we asked
     }
+    const auto supported = x_.atomList(x_.root(), "_NET_SUPPORTED");
+    moveResizeMessage_ = supported && std::find(supported->begin(), supported->end(),
+                                                x_.atom("_NET_MOVERESIZE_WINDOW")) != supported->end();
     return *trusted_;
 }
 
@@ -232,11 +235,22 @@ std::optional<std::string> LinuxAccessibility::subrole(XWindowId window) {
     return std::string(ax::kSubroleStandardWindow);
 }
 
-std::optional<Rect> LinuxAccessibility::frame(XWindowId window) {
+std::optional<WindowFrame> LinuxAccessibility::windowFrame(XWindowId window) {
     auto g = x_.geometry(window);
     if (!g) return std::nullopt;
+    WindowFrame f;
+    f.client = g->rootRect;
+    f.borderWidth = g->borderWidth;
+    f.decorations = FrameExtents::fromCardinals(x_.cardinals(window, "_NET_FRAME_EXTENTS")).value_or(FrameExtents{});
+    f.shadow = FrameExtents::fromCardinals(x_.cardinals(window, "_GTK_FRAME_EXTENTS")).value_or(FrameExtents{});
+    return f;
+}
+
+std::optional<Rect> LinuxAccessibility::visibleFrame(XWindowId window) {
+    auto f = windowFrame(window);
+    if (!f) return std::nullopt;
     const Point o = origin();
-    return g->rootRect.offsetBy(-o.x, -o.y);
+    return f->visible().offsetBy(-o.x, -o.y);
 }
 
 AXAttributeResult LinuxAccessibility::copyAttribute(const AXElement& element, std::string_view attribute) {
@@ -287,9 +301,16 @@ AXAttributeResult LinuxAccessibility::windowAttribute(XWindowId window, std::str
         return missing();
     }
     if (attribute == ax::kPosition || attribute == ax::kSize) {
-        auto f = frame(window);
+        auto f = visibleFrame(window);
         if (!f) return error(AXError::invalidUIElement);
         return attribute == ax::kPosition ? value(AXValue::point(f->origin)) : value(AXValue::size(f->size));
+    }
+    if (attribute == ax::kResizeIncrements) {
+        auto hints = x_.normalHints(window);
+        if (!hints) return missing();
+        if (hints->resizeIncrements && (hints->resizeIncrements->width > 1 || hints->resizeIncrements->height > 1))
+            return value(AXValue::size(*hints->resizeIncrements));
+        return error(AXError::noValue);
     }
     if (attribute == ax::kMinimized || attribute == ax::kFullScreen) {
         auto s = state(window);
@@ -307,22 +328,42 @@ AXAttributeResult LinuxAccessibility::windowAttribute(XWindowId window, std::str
     return x_.windowExists(window) ? error(AXError::attributeUnsupported) : error(AXError::invalidUIElement);
 }
 
-AXError LinuxAccessibility::moveResize(XWindowId window, const Rect& axRect, double timeout) {
+AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std::optional<Point> axOrigin,
+                                       std::optional<Size> axSize, double timeout) {
     auto s = state(window);
     if (!s) return AXError::invalidUIElement;
+    std::optional<WindowFrame> f = frame;
     if (s->maximized) {
-        // A maximized window ignores moves in most window managers: take it out first.
+        // A maximized window ignores moves in most window managers: take it out first. Its
+        // frame changes with that (size, and the decorations of some managers).
         x_.requestWmState(window, 0, "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");
+        if (!x_.windowManagerRoundTrip(timeout)) return AXError::cannotComplete;
+        f = windowFrame(window);
+        if (!f) return AXError::invalidUIElement;
     }
     const Point o = origin();
-    const Rect rootRect = axRect.offsetBy(o.x, o.y);
+    std::optional<Point> rootOrigin;
+    if (axOrigin) rootOrigin = Point{axOrigin->x + o.x, axOrigin->y + o.y};
+    const std::optional<Point> outer = rootOrigin ? std::optional(f->outerOrigin(*rootOrigin)) : std::nullopt;
+    const std::optional<Size> clientSize = axSize ? std::optional(f->clientSize(*axSize)) : std::nullopt;
     x_.selectInput(window, kStructureNotifyMask);
-    x_.requestMoveResize(window, rootRect);
+    if (moveResizeMessage_) {
+        x_.requestMoveResize(window, outer, clientSize);
+    } else {
+        // The manager reads a configure request's position by the client's window gravity.
+        std::optional<Point> position;
+        if (outer) {
+            const auto hints = x_.normalHints(window).value_or(X11SizeHints{});
+            position = configurePosition(*outer, f->decorations, f->borderWidth,
+                                         hints.winGravity.value_or(gravity::northWest));
+        }
+        x_.requestConfigure(window, position, clientSize);
+    }
     if (!x_.windowManagerRoundTrip(timeout)) return AXError::cannotComplete;
-    auto g = x_.geometry(window);
-    if (!g) return AXError::invalidUIElement;
-    if (std::lround(g->rootRect.minX()) != std::lround(rootRect.minX()) ||
-        std::lround(g->rootRect.minY()) != std::lround(rootRect.minY())) {
+    auto now = visibleFrame(window);
+    if (!now) return AXError::invalidUIElement;
+    if (axOrigin && (std::lround(now->minX()) != std::lround(axOrigin->x) ||
+                     std::lround(now->minY()) != std::lround(axOrigin->y))) {
         // Some managers move the frame a moment after they answered (Openbox right after a
         // window was restored): give the move a short grace period to arrive.
         bool configured = false;
@@ -346,21 +387,23 @@ AXError LinuxAccessibility::setAttribute(const AXElement& element, std::string_v
     const double timeout = timeoutFor(element);
 
     if (attribute == ax::kPosition || attribute == ax::kSize) {
-        auto current = frame(window);
-        if (!current) return AXError::invalidUIElement;
+        const auto frame = windowFrame(window);
+        if (!frame) return AXError::invalidUIElement;
+        const Point o = origin();
+        const Rect current = frame->visible().offsetBy(-o.x, -o.y);
         // Already there (the repeated size write of a placement, mostly): nothing to ask.
         auto same = [](double a, double b) { return std::lround(a) == std::lround(b); };
         if (attribute == ax::kPosition) {
             auto p = v.asPoint();
             if (!p) return AXError::illegalArgument;
-            if (same(p->x, current->minX()) && same(p->y, current->minY())) return AXError::success;
-            return moveResize(window, Rect(*p, current->size), timeout);
+            if (same(p->x, current.minX()) && same(p->y, current.minY())) return AXError::success;
+            return moveResize(window, *frame, *p, std::nullopt, timeout);
         }
         auto size = v.asSize();
         if (!size || size->width <= 0 || size->height <= 0) return AXError::illegalArgument;
-        if (same(size->width, current->width()) && same(size->height, current->height()))
+        if (same(size->width, current.width()) && same(size->height, current.height()))
             return AXError::success;
-        return moveResize(window, Rect(current->origin, *size), timeout);
+        return moveResize(window, *frame, std::nullopt, *size, timeout);
     }
     if (attribute == ax::kMinimized || attribute == ax::kFullScreen || attribute == ax::kMain) {
         auto flag = v.asBoolean();

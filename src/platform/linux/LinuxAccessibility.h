@@ -6,6 +6,7 @@
 #include "platform/linux/ClientListTracker.h"
 #include "platform/linux/WindowIdSet.h"
 #include "platform/linux/X11Connection.h"
+#include "platform/linux/X11FrameGeometry.h"
 
 #include <map>
 #include <memory>
@@ -35,11 +36,15 @@ class LinuxScreens;
 //   minimized ones; docks and desktop windows are not application windows and are left out.
 // - Subroles: a normal window is "AXStandardWindow"; a dialog (by type, or a transient window
 //   without a type) "AXDialog"; utility, toolbar, menu and splash windows "AXFloatingWindow".
-// - AXPosition and AXSize are the client area (frame decorations excluded) in Accessibility
-//   coordinates. Writes go to the window manager (_NET_MOVERESIZE_WINDOW with static gravity,
-//   after taking a maximized window out of its maximized state) and wait until it has handled
-//   them, bounded by the messaging time-out; a window manager that keeps a minimum size answers
-//   success and leaves the size it allows, as the port expects.
+// - AXPosition and AXSize are the frame the user sees, in Accessibility coordinates: the client
+//   area plus the window manager's decorations (_NET_FRAME_EXTENTS), minus the shadow margin of a
+//   client that draws its own frame (_GTK_FRAME_EXTENTS); see WindowFrame. Writes go to the
+//   window manager (after taking a maximized window out of its maximized state): as
+//   _NET_MOVERESIZE_WINDOW with north-west gravity, which places the frame itself and carries
+//   only what changes, where the manager supports it, else as a ConfigureWindow request on the
+//   client. They wait until the manager has handled them, bounded by the messaging time-out; a
+//   manager that keeps a minimum size or resize increments answers success and leaves the size
+//   it allows, as the port expects. AXResizeIncrements from WM_NORMAL_HINTS.
 // - AXMinimized from _NET_WM_STATE_HIDDEN or WM_STATE; AXFullScreen from
 //   _NET_WM_STATE_FULLSCREEN; AXMain and the application's AXFocusedWindow / AXMainWindow: the
 //   active window (_NET_ACTIVE_WINDOW) when it is the application's, else the application's
@@ -82,6 +87,9 @@ public:
     // Where the primary display's top-left corner lies on the root: Accessibility coordinates
     // are root coordinates minus this point.
     Point accessibilityOrigin() { return origin(); }
+    // A client's frame as the user sees it (AXPosition, AXSize), in Accessibility coordinates;
+    // none when the window is gone.
+    std::optional<Rect> visibleFrame(XWindowId window);
 
     struct Registry;  // observers and their registrations, shared with the observer objects
 
@@ -99,10 +107,13 @@ private:
     std::optional<std::string> subrole(XWindowId window);
     std::vector<XWindowId> windowsOf(Pid pid);
     std::optional<XWindowId> mainWindowOf(Pid pid);
-    std::optional<Rect> frame(XWindowId window);  // Accessibility coordinates
+    std::optional<WindowFrame> windowFrame(XWindowId window);  // root coordinates
     Point origin();
     double timeoutFor(const AXElement& element) const;
-    AXError moveResize(XWindowId window, const Rect& axRect, double timeout);
+    // Moves the visible frame's top-left corner to `axOrigin` and / or sizes the visible frame to
+    // `axSize`; what is left out stays. `frame` is the window's frame as just read.
+    AXError moveResize(XWindowId window, WindowFrame frame, std::optional<Point> axOrigin,
+                       std::optional<Size> axSize, double timeout);
     AXAttributeResult applicationAttribute(Pid pid, std::string_view attribute);
     AXAttributeResult windowAttribute(XWindowId window, std::string_view attribute);
     void onEvent(const X11Event& event);
@@ -129,6 +140,7 @@ private:
     WindowIdSet noOwner_;  // listed ids that name no window, or none whose process we can name
     std::optional<Point> origin_;
     std::optional<bool> trusted_;
+    bool moveResizeMessage_ = false;  // the window manager takes _NET_MOVERESIZE_WINDOW
     XWindowId wmCheckWindow_ = 0;  // the window manager's check window behind trusted_
     ClientListTracker clients_;
     ClientListTracker stacked_;

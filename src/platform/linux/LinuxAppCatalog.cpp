@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <set>
+#include <string_view>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -155,7 +156,14 @@ bool LinuxAppCatalog::fileExists(const fs::path& path) const {
     return fs::exists(path, ec);
 }
 
-std::optional<fs::path> LinuxAppCatalog::urlForApplication(const std::string& bundleIdentifier) const {
+std::optional<fs::path> LinuxAppCatalog::urlForApplication(const std::string& identifier) const {
+    // Users and tools name an application by its desktop file's name as often as by its id
+    // ("debian-xterm.desktop" for "debian-xterm"): both find it.
+    constexpr std::string_view suffix = ".desktop";
+    std::string bundleIdentifier = identifier;
+    if (bundleIdentifier.size() >= suffix.size() &&
+        bundleIdentifier.compare(bundleIdentifier.size() - suffix.size(), suffix.size(), suffix) == 0)
+        bundleIdentifier.resize(bundleIdentifier.size() - suffix.size());
     if (bundleIdentifier.empty()) return std::nullopt;
     // The first folder that has the id decides, even when its entry is hidden (that is how a
     // user's folder deletes a system entry).

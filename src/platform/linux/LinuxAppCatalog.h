@@ -16,7 +16,7 @@ class Environment;
 // $XDG_DATA_HOME and $XDG_DATA_DIRS. An application's bundle identifier is its desktop-file id
 // (the path below "applications" with '/' as '-', without ".desktop": "org.gnome.TextEditor"),
 // its path the .desktop file, its name the entry's Name, its icon the entry's Icon found in the
-// icon themes.
+// icon themes. Looking an application up accepts its id with or without the ".desktop" suffix.
 //
 // A bookmark is a small JSON text holding the entry's path, its desktop-file id and the device
 // and inode of the file. It resolves to: the same file at the old path; else the same file

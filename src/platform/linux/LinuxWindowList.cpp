@@ -25,7 +25,6 @@ bool contains(const std::optional<std::vector<XAtomId>>& atoms, XAtomId a) {
 std::optional<std::vector<WindowListEntry>> LinuxWindowList::windows(Option option) const {
     auto stacking = x_.windowList(x_.root(), "_NET_CLIENT_LIST_STACKING");
     if (!stacking) return std::nullopt;
-    const Point origin = ax_.accessibilityOrigin();
     std::vector<WindowListEntry> out;
     for (auto it = stacking->rbegin(); it != stacking->rend(); ++it) {
         const XWindowId window = *it;
@@ -44,7 +43,9 @@ std::optional<std::vector<WindowListEntry>> LinuxWindowList::windows(Option opti
         if (contains(types, x_.atom("_NET_WM_WINDOW_TYPE_DOCK"))) e.layer = kDockLayer;
         else if (contains(states, x_.atom("_NET_WM_STATE_ABOVE"))) e.layer = kAboveLayer;
         else if (contains(states, x_.atom("_NET_WM_STATE_BELOW"))) e.layer = kBelowLayer;
-        e.bounds = geometry->rootRect.offsetBy(-origin.x, -origin.y);
+        auto bounds = ax_.visibleFrame(window);
+        if (!bounds) continue;
+        e.bounds = *bounds;
         out.push_back(std::move(e));
     }
     return out;

@@ -9,8 +9,9 @@ class LinuxAccessibility;
 
 // The window list of an EWMH window manager: _NET_CLIENT_LIST_STACKING (bottom to top) read
 // back to front. Owners come from the Accessibility backend (_NET_WM_PID or the X-Resource
-// extension), names from /proc; bounds share its origin (the primary display's top-left
-// corner). Unreadable when no window manager keeps the stacking list.
+// extension), names from /proc; bounds are its frames as the user sees them (AXPosition and
+// AXSize: decorations included, shadow margins not). Unreadable when no window manager keeps
+// the stacking list.
 class LinuxWindowList final : public WindowList {
 public:
     LinuxWindowList(X11Connection& x, LinuxAccessibility& ax) : x_(x), ax_(ax) {}

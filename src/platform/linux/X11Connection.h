@@ -80,6 +80,9 @@ struct X11Property {
 struct X11SizeHints {
     std::optional<Size> minSize;
     std::optional<Size> maxSize;
+    // The steps in which the size may change (a terminal's character cell); only when both are
+    // at least 1.
+    std::optional<Size> resizeIncrements;
     std::optional<int> winGravity;
 };
 
@@ -99,6 +102,7 @@ struct X11WindowOwner {
 // A window's attributes and where its client area lies on the root window.
 struct X11WindowGeometry {
     Rect rootRect;  // client area, root coordinates
+    double borderWidth = 0;
     bool viewable = false;
     bool overrideRedirect = false;
     bool inputOnly = false;
@@ -196,9 +200,15 @@ public:
     // A client message to the window manager about `window` (sent to the root, as EWMH asks).
     X11Status sendToWindowManager(XWindowId window, std::string_view messageType,
                                   const std::array<long, 5>& data);
-    // Asks the window manager to move and resize the client area of `window` to `rootRect`
-    // (static gravity: the rectangle is the client area itself, not the frame).
-    X11Status requestMoveResize(XWindowId window, const Rect& rootRect);
+    // Asks the window manager (_NET_MOVERESIZE_WINDOW, north-west gravity) to put the top-left
+    // corner of `window`'s frame, decorations included, at `frameOrigin` (root coordinates) and
+    // to make its client area `clientSize`. Whichever is left out stays as it is.
+    X11Status requestMoveResize(XWindowId window, std::optional<Point> frameOrigin,
+                                std::optional<Size> clientSize);
+    // A plain ConfigureWindow request on `window` (the window manager redirects it to itself and
+    // reads the position by the client's window gravity); for managers without the message
+    // above. Whichever is left out stays as it is.
+    X11Status requestConfigure(XWindowId window, std::optional<Point> position, std::optional<Size> size);
     // _NET_WM_STATE: action 0 remove, 1 add, 2 toggle.
     X11Status requestWmState(XWindowId window, long action, std::string_view first,
                              std::string_view second = {});

@@ -114,6 +114,7 @@ std::optional<X11WindowGeometry> X11Connection::geometry(XWindowId window) {
         return std::nullopt;
     X11WindowGeometry g;
     g.rootRect = Rect(rootX, rootY, attributes.width, attributes.height);
+    g.borderWidth = attributes.border_width;
     g.viewable = attributes.map_state == IsViewable;
     g.overrideRedirect = attributes.override_redirect;
     g.inputOnly = attributes.c_class == InputOnly;
@@ -135,6 +136,8 @@ std::optional<X11SizeHints> X11Connection::normalHints(XWindowId window) {
     }
     if (hints.flags & PMaxSize)
         out.maxSize = Size{static_cast<double>(hints.max_width), static_cast<double>(hints.max_height)};
+    if ((hints.flags & PResizeInc) && hints.width_inc >= 1 && hints.height_inc >= 1)
+        out.resizeIncrements = Size{static_cast<double>(hints.width_inc), static_cast<double>(hints.height_inc)};
     if (hints.flags & PWinGravity) out.winGravity = hints.win_gravity;
     return out;
 }
@@ -190,16 +193,45 @@ X11Status X11Connection::sendToWindowManager(XWindowId window, std::string_view 
     return {};
 }
 
-X11Status X11Connection::requestMoveResize(XWindowId window, const Rect& rootRect) {
-    // Static gravity (10): x and y place the client area itself; bits 8-11: x, y, width and
-    // height are given; bits 12-13 = 2: the request comes from a pager-like tool, which window
-    // managers honour without the focus-stealing checks applied to applications.
-    constexpr long flags = 10 | (1L << 8) | (1L << 9) | (1L << 10) | (1L << 11) | (2L << 12);
-    const long width = std::max(1L, std::lround(rootRect.width()));
-    const long height = std::max(1L, std::lround(rootRect.height()));
-    return sendToWindowManager(window, "_NET_MOVERESIZE_WINDOW",
-                               {flags, std::lround(rootRect.minX()), std::lround(rootRect.minY()),
-                                width, height});
+X11Status X11Connection::requestMoveResize(XWindowId window, std::optional<Point> frameOrigin,
+                                           std::optional<Size> clientSize) {
+    // North-west gravity (1): x and y place the frame's top-left corner. Bits 8-11: which of x,
+    // y, width and height are given. Bits 12-13 = 2: the request comes from a pager-like tool,
+    // which window managers honour without the focus-stealing checks applied to applications.
+    long flags = 1 | (2L << 12);
+    std::array<long, 5> data{0, 0, 0, 0, 0};
+    if (frameOrigin) {
+        flags |= (1L << 8) | (1L << 9);
+        data[1] = std::lround(frameOrigin->x);
+        data[2] = std::lround(frameOrigin->y);
+    }
+    if (clientSize) {
+        flags |= (1L << 10) | (1L << 11);
+        data[3] = std::max(1L, std::lround(clientSize->width));
+        data[4] = std::max(1L, std::lround(clientSize->height));
+    }
+    data[0] = flags;
+    return sendToWindowManager(window, "_NET_MOVERESIZE_WINDOW", data);
+}
+
+X11Status X11Connection::requestConfigure(XWindowId window, std::optional<Point> position,
+                                          std::optional<Size> size) {
+    XWindowChanges changes{};
+    unsigned mask = 0;
+    if (position) {
+        changes.x = static_cast<int>(std::lround(position->x));
+        changes.y = static_cast<int>(std::lround(position->y));
+        mask |= CWX | CWY;
+    }
+    if (size) {
+        changes.width = static_cast<int>(std::max(1L, std::lround(size->width)));
+        changes.height = static_cast<int>(std::max(1L, std::lround(size->height)));
+        mask |= CWWidth | CWHeight;
+    }
+    if (mask == 0) return {};
+    ErrorTrap trap(*this);
+    XConfigureWindow(display_, window, mask, &changes);
+    return trap.check();
 }
 
 X11Status X11Connection::requestWmState(XWindowId window, long action, std::string_view first,

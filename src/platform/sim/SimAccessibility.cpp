@@ -153,6 +153,8 @@ AXAttributeResult SimAccessibility::read(const SimWindowServer::Node& node,
         if (a == ax::kDocument) return optionalString(w.document());
         if (a == ax::kPosition) return value(AXValue::point(w.position()));
         if (a == ax::kSize) return value(AXValue::size(w.size()));
+        if (a == ax::kResizeIncrements)
+            return w.resizeIncrements() ? value(AXValue::size(*w.resizeIncrements())) : missing();
         if (a == ax::kMinimized) return value(AXValue::boolean(w.isMinimized()));
         if (a == ax::kMain) return value(AXValue::boolean(w.isMain()));
         if (a == ax::kFullScreen) return value(AXValue::boolean(w.isFullScreen()));

@@ -4,6 +4,7 @@
 #include "platform/sim/SimMainQueue.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tessane::sim {
 
@@ -56,6 +57,11 @@ SimWindow& SimWindow::setMinimumSize(Size s) {
     minimumSize_ = s;
     return *this;
 }
+SimWindow& SimWindow::setResizeIncrements(Size increments, Size base) {
+    increments_ = increments;
+    incrementBase_ = base;
+    return *this;
+}
 SimWindow& SimWindow::refuseMoves(AXError error) {
     refuseMoves_ = error;
     return *this;
@@ -75,6 +81,7 @@ SimWindow& SimWindow::driftBack(double seconds) {
 }
 SimWindow& SimWindow::acceptWrites() {
     minimumSize_.reset();
+    increments_.reset();
     refuseMoves_.reset();
     refuseSizes_.reset();
     landingOffset_ = {};
@@ -117,6 +124,14 @@ AXError SimWindow::writeSize(Size s) {
     if (refuseSizes_ && *refuseSizes_ != AXError::success) return *refuseSizes_;
     noteWrite();
     if (refuseSizes_ || fullScreen_) return AXError::success;
+    if (increments_) {
+        auto step = [](double asked, double base, double increment) {
+            if (increment <= 0 || asked <= base) return asked;
+            return base + std::floor((asked - base) / increment) * increment;
+        };
+        s.width = step(s.width, incrementBase_.width, increments_->width);
+        s.height = step(s.height, incrementBase_.height, increments_->height);
+    }
     if (minimumSize_) {
         s.width = std::max(s.width, minimumSize_->width);
         s.height = std::max(s.height, minimumSize_->height);

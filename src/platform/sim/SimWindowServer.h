@@ -23,6 +23,7 @@ class SimApp;
 //   auto& notes = sim.windowServer.addApp(100, "Notes");
 //   auto& doc = notes.addWindow({.title = "Plan", .frame = {0, 25, 800, 600}});
 //   doc.setMinimumSize({500, 400}).landOffBy({20, 0}, 1);   // how it takes our writes
+//   notes.addWindow().setResizeIncrements({6, 13}, {4, 4});  // sizes in a terminal's cells
 //   notes.addWindowAfter(1.3, {.title = "Second"});         // a window that comes late
 //   notes.addMenu("File").addItem({.title = "New Window", .cmdChar = "n"});
 //   notes.setResponseDelay(8);                             // hangs past the time-out
@@ -91,6 +92,12 @@ public:
     // --- Behaviours, all for writes that come through the Accessibility port ---
     // Size writes are clamped to this minimum and still answer success.
     SimWindow& setMinimumSize(Size s);
+    // A terminal-like window: its size changes in steps of `increments` counted from `base`
+    // (a character cell over the padding around the grid). A size write lands on the largest
+    // step at or below the size asked (then held to the minimum size) and answers success;
+    // AXResizeIncrements answers `increments`.
+    SimWindow& setResizeIncrements(Size increments, Size base = {});
+    const std::optional<Size>& resizeIncrements() const { return increments_; }
     // Position writes answer `error`; with success the window simply stays where it is.
     SimWindow& refuseMoves(AXError error = AXError::success);
     // Size writes answer `error`; with success the window simply keeps its size.
@@ -123,6 +130,8 @@ private:
     bool closed_ = false;
 
     std::optional<Size> minimumSize_;
+    std::optional<Size> increments_;
+    Size incrementBase_;
     std::optional<AXError> refuseMoves_, refuseSizes_;
     Point landingOffset_;
     int landingTimes_ = 0;

@@ -5,6 +5,12 @@
 //     --title TEXT             _NET_WM_NAME and WM_NAME
 //     --size WxH --pos X,Y     initial client size and position (default 400x300 at 100,100)
 //     --min WxH                WM_NORMAL_HINTS minimum size
+//     --increments WxH         WM_NORMAL_HINTS resize increments (a terminal's character cell)
+//     --base WxH               WM_NORMAL_HINTS base size, from which the increments count
+//     --border N               an X border of N pixels around the window (as xterm and xclock have)
+//     --shadow L,R,T,B         draw its own frame: no window-manager decorations (_MOTIF_WM_HINTS)
+//                              and an invisible shadow margin of that many pixels on each side
+//                              (_GTK_FRAME_EXTENTS), as a GTK window on a compositing desktop
 //     --windows N              top-level windows to open (default 1)
 //     --dialog                 one more window: a dialog, transient for the first
 //     --delay SECONDS          wait before opening windows (an app that shows its window late)
@@ -46,6 +52,10 @@ struct Options {
     std::string instance = "tessane-test", klass = "TessaneTest", title = "Tessane test window";
     int width = 400, height = 300, x = 100, y = 100;
     int minWidth = 0, minHeight = 0;
+    int incWidth = 0, incHeight = 0, baseWidth = -1, baseHeight = -1;
+    int border = 0;
+    bool shadow = false;
+    long shadowMargins[4] = {0, 0, 0, 0};  // left, right, top, bottom
     int windows = 1;
     bool dialog = false, fullscreen = false, setPid = true;
     long claimedPid = 0;
@@ -77,6 +87,13 @@ Options parse(int argc, char** argv) {
         else if (a == "--size") parseSize(next(), o.width, o.height);
         else if (a == "--pos") std::sscanf(next(), "%d,%d", &o.x, &o.y);
         else if (a == "--min") parseSize(next(), o.minWidth, o.minHeight);
+        else if (a == "--increments") parseSize(next(), o.incWidth, o.incHeight);
+        else if (a == "--base") parseSize(next(), o.baseWidth, o.baseHeight);
+        else if (a == "--border") o.border = std::atoi(next());
+        else if (a == "--shadow") {
+            o.shadow = std::sscanf(next(), "%ld,%ld,%ld,%ld", &o.shadowMargins[0], &o.shadowMargins[1],
+                                   &o.shadowMargins[2], &o.shadowMargins[3]) == 4;
+        }
         else if (a == "--windows") o.windows = std::atoi(next());
         else if (a == "--dialog") o.dialog = true;
         else if (a == "--delay") o.delay = std::atof(next());
@@ -107,6 +124,7 @@ void setText(Window w, const char* property, const std::string& text) {
 Window makeWindow(const Options& o, const std::string& title, bool dialog, Window owner, bool map = true) {
     Window w = XCreateSimpleWindow(display, DefaultRootWindow(display), o.x, o.y, o.width, o.height, 0,
                                    0, 0xFFFFFF);
+    if (o.border > 0) XSetWindowBorderWidth(display, w, o.border);  // before the window manager sees it
     XSelectInput(display, w, StructureNotifyMask | PropertyChangeMask | (o.reportClicks ? ButtonPressMask : 0));
     XStoreName(display, w, title.c_str());
     setText(w, "_NET_WM_NAME", title);
@@ -123,6 +141,16 @@ Window makeWindow(const Options& o, const std::string& title, bool dialog, Windo
         sizeHints->min_width = o.minWidth;
         sizeHints->min_height = o.minHeight;
     }
+    if (o.incWidth > 0 && o.incHeight > 0 && !dialog) {
+        sizeHints->flags |= PResizeInc;
+        sizeHints->width_inc = o.incWidth;
+        sizeHints->height_inc = o.incHeight;
+    }
+    if (o.baseWidth >= 0 && !dialog) {
+        sizeHints->flags |= PBaseSize;
+        sizeHints->base_width = o.baseWidth;
+        sizeHints->base_height = o.baseHeight;
+    }
     XSetWMNormalHints(display, w, sizeHints);
     XFree(sizeHints);
     Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
@@ -136,6 +164,15 @@ Window makeWindow(const Options& o, const std::string& title, bool dialog, Windo
     XChangeProperty(display, w, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
                     PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
     if (dialog && owner) XSetTransientForHint(display, w, owner);
+    if (o.shadow && !dialog) {
+        // _MOTIF_WM_HINTS: flags = decorations given, decorations = none.
+        long motif[5] = {2, 0, 0, 0, 0};
+        Atom motifAtom = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+        XChangeProperty(display, w, motifAtom, motifAtom, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(motif), 5);
+        XChangeProperty(display, w, XInternAtom(display, "_GTK_FRAME_EXTENTS", False), XA_CARDINAL, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(o.shadowMargins), 4);
+    }
     if (o.strutTop > 0) {
         Atom dock = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DOCK", False);
         XChangeProperty(display, w, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,

@@ -247,4 +247,23 @@ int X11TestServer::run(const std::vector<std::string>& argv) {
     return status.value_or(-1);
 }
 
+std::optional<RootRect> outerFrame(Display* display, unsigned long client) {
+    Window w = client;
+    for (;;) {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(display, w, &root, &parent, &children, &count)) return std::nullopt;
+        if (children) XFree(children);
+        if (parent == root || parent == 0) break;
+        w = parent;
+    }
+    Window root = 0, child = 0;
+    int x = 0, y = 0, rootX = 0, rootY = 0;
+    unsigned width = 0, height = 0, border = 0, depth = 0;
+    if (!XGetGeometry(display, w, &root, &x, &y, &width, &height, &border, &depth)) return std::nullopt;
+    XTranslateCoordinates(display, w, root, 0, 0, &rootX, &rootY, &child);
+    const int b = static_cast<int>(border);
+    return RootRect{rootX - b, rootY - b, static_cast<int>(width) + 2 * b, static_cast<int>(height) + 2 * b};
+}
+
 }  // namespace tessane::x11test

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+struct _XDisplay;
+
 namespace tessane::x11test {
 
 // A child process with its standard output on a pipe that can be read line by line.
@@ -72,6 +74,16 @@ private:
     std::unique_ptr<ChildProcess> server_;
     std::unique_ptr<ChildProcess> windowManager_;
 };
+
+// A rectangle in root pixels.
+struct RootRect {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// The window manager's frame around a client as the X server has it (what `xwininfo -frame`
+// shows): the client's top-level ancestor, its X border included. The client itself when it is
+// not reparented; none when it is gone. `display` is an Xlib Display.
+std::optional<RootRect> outerFrame(_XDisplay* display, unsigned long client);
 
 // Polls `condition` every few milliseconds (running `pump` in between, when given) until it holds
 // or `timeout` passes. Answers the condition's last value.
