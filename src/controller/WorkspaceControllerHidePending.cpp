@@ -16,10 +16,6 @@ void WorkspaceController::hideAllWorkspaces() {
     notYet("hideAllWorkspaces");
 }
 
-void WorkspaceController::deleteWorkspace(const Uuid&) {
-    notYet("deleteWorkspace");
-}
-
 void WorkspaceController::recoverHiddenAppsFromPreviousRun() {
     notYet("recoverHiddenAppsFromPreviousRun");
 }
@@ -34,48 +30,6 @@ void WorkspaceController::flushPendingFramePersists() {
 
 void WorkspaceController::rememberAllDocuments() {
     notYet("rememberAllDocuments");
-}
-
-std::vector<Uuid> WorkspaceController::switcherOrder(const std::vector<Uuid>&, const std::vector<Uuid>&, const std::optional<Uuid>&) {
-    notYet("switcherOrder");
-    return {};
-}
-
-std::vector<Uuid> WorkspaceController::workspacesToSwapOut(const Uuid&, uint32_t, const std::vector<std::pair<Uuid, std::optional<uint32_t>>>&) {
-    notYet("workspacesToSwapOut");
-    return {};
-}
-
-std::vector<std::string> WorkspaceController::resurfaceRaiseOrder(const std::vector<std::string>&, const std::optional<std::string>&) {
-    notYet("resurfaceRaiseOrder");
-    return {};
-}
-
-std::optional<int> WorkspaceController::adjacentPaneIndex(std::optional<int>, int, int) {
-    notYet("adjacentPaneIndex");
-    return {};
-}
-
-Workspace WorkspaceController::restoredToCheckpoint(const Workspace&, const std::optional<std::string>&) {
-    notYet("restoredToCheckpoint");
-    return {};
-}
-
-void WorkspaceController::promoteFrontWorkspace() {
-    notYet("promoteFrontWorkspace");
-}
-
-std::string WorkspaceController::workspaceLogName(const std::optional<Uuid>&) const {
-    notYet("workspaceLogName");
-    return {};
-}
-
-void WorkspaceController::tearDownSession(const Uuid&, bool) {
-    notYet("tearDownSession");
-}
-
-void WorkspaceController::bringForwardApps(const Workspace&) {
-    notYet("bringForwardApps");
 }
 
 bool WorkspaceController::confirmQuitApps(const std::string&, int) {
