@@ -4,18 +4,6 @@
 
 namespace tessane {
 
-void WorkspaceController::hideWorkspace(const Uuid&) {
-    notYet("hideWorkspace");
-}
-
-void WorkspaceController::hideActiveWorkspace() {
-    notYet("hideActiveWorkspace");
-}
-
-void WorkspaceController::hideAllWorkspaces() {
-    notYet("hideAllWorkspaces");
-}
-
 void WorkspaceController::recoverHiddenAppsFromPreviousRun() {
     notYet("recoverHiddenAppsFromPreviousRun");
 }
