@@ -20,15 +20,6 @@ void WorkspaceController::rememberAllDocuments() {
     notYet("rememberAllDocuments");
 }
 
-bool WorkspaceController::confirmQuitApps(const std::string&, int) {
-    notYet("confirmQuitApps");
-    return {};
-}
-
-void WorkspaceController::scheduleUnhideSettle(const std::set<std::string>&, int) {
-    notYet("scheduleUnhideSettle");
-}
-
 void WorkspaceController::checkAllWindowsStayed(const Uuid&) {
     notYet("checkAllWindowsStayed");
 }
