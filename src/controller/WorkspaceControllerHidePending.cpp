@@ -4,22 +4,6 @@
 
 namespace tessane {
 
-void WorkspaceController::recoverHiddenAppsFromPreviousRun() {
-    notYet("recoverHiddenAppsFromPreviousRun");
-}
-
-void WorkspaceController::unhideAppsTessaneHid(UnhideOccasion) {
-    notYet("unhideAppsTessaneHid");
-}
-
-void WorkspaceController::flushPendingFramePersists() {
-    notYet("flushPendingFramePersists");
-}
-
-void WorkspaceController::rememberAllDocuments() {
-    notYet("rememberAllDocuments");
-}
-
 void WorkspaceController::checkAllWindowsStayed(const Uuid&) {
     notYet("checkAllWindowsStayed");
 }
