@@ -11,7 +11,7 @@ using Ids = std::vector<std::string>;
 constexpr const char* kAskedAt = ControllerDefaultsKeys::kUnhideAskedAt;
 
 // Notes runs hidden (Tessane hid it), Mail runs visible; "org.example.Gone" no longer runs.
-class LaunchRecovery : public ::testing::Test {
+class OwedApps : public ::testing::Test {
 protected:
     void SetUp() override {
         s.launchApp("Notes", {.hidden = true});
@@ -22,19 +22,20 @@ protected:
 
     void quitAgo(double seconds) { s.sim.defaults.set(kAskedAt, s.sim.mainQueue.now() - seconds); }
     bool hidden(const std::string& name) { return s.sim.applications.runningApplication(s.pid(name))->isHidden; }
+    int asked(const std::string& name) { return s.sim.applications.unhideRequests(s.pid(name)); }
     Ids ledger() { return s.ledger->hiddenBundleIDs(); }
 
     ControllerScenario s;
 };
 
-TEST_F(LaunchRecovery, AnEmptyLedgerSaysNothingAndKeepsTheDate) {
+TEST_F(OwedApps, AnEmptyLedgerSaysNothingAndKeepsTheDate) {
     quitAgo(600);
     s.controller().recoverHiddenAppsFromPreviousRun();
     EXPECT_TRUE(s.log().empty());
     EXPECT_TRUE(s.sim.defaults.value(kAskedAt).has_value());
 }
 
-TEST_F(LaunchRecovery, ShortlyAfterAQuitTheAppsAreOwed) {
+TEST_F(OwedApps, ShortlyAfterAQuitTheAppsAreOwed) {
     s.ledger->record({"org.example.Notes", "org.example.Gone"});
     quitAgo(30);
     s.controller().recoverHiddenAppsFromPreviousRun();
@@ -50,7 +51,7 @@ TEST_F(LaunchRecovery, ShortlyAfterAQuitTheAppsAreOwed) {
     EXPECT_TRUE(ledger().empty());
 }
 
-TEST_F(LaunchRecovery, LongAfterAQuitTheEntriesAreStale) {
+TEST_F(OwedApps, LongAfterAQuitTheEntriesAreStale) {
     s.ledger->record({"org.example.Notes", "org.example.Gone"});
     quitAgo(300);
     s.controller().recoverHiddenAppsFromPreviousRun();
@@ -64,7 +65,7 @@ TEST_F(LaunchRecovery, LongAfterAQuitTheEntriesAreStale) {
     EXPECT_EQ(s.sim.applications.unhideRequests(s.pid("Notes")), 0);
 }
 
-TEST_F(LaunchRecovery, WithoutAUsableDateEveryEntryIsOwed) {
+TEST_F(OwedApps, WithoutAUsableDateEveryEntryIsOwed) {
     struct Case {
         const char* what;
         std::function<void()> setUp;
@@ -89,7 +90,7 @@ TEST_F(LaunchRecovery, WithoutAUsableDateEveryEntryIsOwed) {
     }
 }
 
-TEST_F(LaunchRecovery, AKillBetweenHideAndQuitIsRecoveredAtTheNextStart) {
+TEST_F(OwedApps, AKillBetweenHideAndQuitIsRecoveredAtTheNextStart) {
     s.launchApp("Photos");
     const auto ws = s.addWorkspace("Write", {"Mail", "Photos"});
     s.putUp(ws);
@@ -110,7 +111,7 @@ TEST_F(LaunchRecovery, AKillBetweenHideAndQuitIsRecoveredAtTheNextStart) {
     EXPECT_TRUE(ledger().empty());
 }
 
-TEST_F(LaunchRecovery, AnAppThatIgnoredTheUnhideAtQuitIsBroughtBackAtTheNextStart) {
+TEST_F(OwedApps, AnAppThatIgnoredTheUnhideAtQuitIsBroughtBackAtTheNextStart) {
     s.sim.applications.setIgnoresUnhide(s.pid("Notes"), true);
     s.ledger->record({"org.example.Notes"});
     s.controller().unhideAppsTessaneHid(WorkspaceController::UnhideOccasion::quit);
@@ -124,6 +125,73 @@ TEST_F(LaunchRecovery, AnAppThatIgnoredTheUnhideAtQuitIsBroughtBackAtTheNextStar
     EXPECT_FALSE(hidden("Notes"));
     s.advance(0.4);
     EXPECT_TRUE(ledger().empty());
+}
+
+// ------------------------------------------------------------------ the unhide settle
+
+TEST_F(OwedApps, AppsThatCameBackOrQuitLeaveTheLedgerInOneRun) {
+    s.ledger->record({"org.example.Mail", "org.example.Gone"});
+    s.probe().scheduleUnhideSettle({"org.example.Mail", "org.example.Gone"}, 0);
+    const auto item = s.probe().unhideSettleWorkItem();
+
+    s.advance(0.39);
+    EXPECT_EQ(s.ledger->hiddenBundleIDs().size(), 2u);
+    s.advance(0.01);
+    EXPECT_TRUE(s.ledger->hiddenBundleIDs().empty());
+    EXPECT_EQ(s.probe().unhideSettleWorkItem(), item);  // nothing rescheduled
+    EXPECT_EQ(asked("Mail"), 0);
+    EXPECT_TRUE(s.log().empty());
+}
+
+TEST_F(OwedApps, AnAppThatStaysHiddenIsAskedFiveTimesThenKept) {
+    s.sim.applications.setIgnoresUnhide(s.pid("Notes"), true);
+    s.ledger->record({"org.example.Notes"});
+    s.probe().scheduleUnhideSettle({"org.example.Notes"}, 0);
+
+    for (int run = 1; run <= 5; ++run) {
+        s.advance(0.39);
+        EXPECT_EQ(asked("Notes"), run - 1);
+        s.advance(0.01);
+        EXPECT_EQ(asked("Notes"), run) << "at " << 0.4 * run << " s";
+    }
+    EXPECT_EQ(s.log(), (Lines{"[Tessane] Unhide: org.example.Notes still hidden after retries — kept in the ledger "
+                              "so the next launch tries again."}));
+    s.advance(5);
+    EXPECT_EQ(asked("Notes"), 5);
+    EXPECT_EQ(s.ledger->hiddenBundleIDs(), (Ids{"org.example.Notes"}));
+}
+
+TEST_F(OwedApps, AnAppThatComesBackOnALaterRequestIsSettledThen) {
+    s.sim.applications.setIgnoresUnhide(s.pid("Notes"), true);
+    s.ledger->record({"org.example.Notes"});
+    s.probe().scheduleUnhideSettle({"org.example.Notes"}, 0);
+    s.advance(1.0);  // asked at 0.4 and 0.8, in vain
+    s.sim.applications.setIgnoresUnhide(s.pid("Notes"), false);
+    s.advance(0.25);  // asked at 1.2: it comes back
+    EXPECT_FALSE(hidden("Notes"));
+    EXPECT_EQ(s.ledger->hiddenBundleIDs(), (Ids{"org.example.Notes"}));
+    s.advance(0.4);  // 1.6: seen visible, forgotten
+    EXPECT_TRUE(s.ledger->hiddenBundleIDs().empty());
+    s.advance(5);
+    EXPECT_EQ(asked("Notes"), 3);
+    EXPECT_TRUE(s.log().empty());
+}
+
+TEST_F(OwedApps, ANewSettleReplacesThePendingOne) {
+    s.ledger->record({"org.example.Mail", "org.example.Gone"});
+    s.probe().scheduleUnhideSettle({"org.example.Gone"}, 0);
+    s.advance(0.2);
+    s.probe().scheduleUnhideSettle({"org.example.Mail"}, 0);
+    s.advance(1);
+    EXPECT_EQ(s.ledger->hiddenBundleIDs(), (Ids{"org.example.Gone"}));
+}
+
+TEST_F(OwedApps, NothingHappensOnceTheControllerIsGone) {
+    s.ledger->record({"org.example.Mail"});
+    s.probe().scheduleUnhideSettle({"org.example.Mail"}, 0);
+    s.stop();
+    s.advance(1);
+    EXPECT_EQ(s.ledger->hiddenBundleIDs(), (Ids{"org.example.Mail"}));
 }
 
 TEST(QuitHousekeeping, AtQuitRunningAppsAreAskedBackAndTheLedgerIsKept) {
