@@ -111,22 +111,6 @@ TEST_F(OwedApps, AKillBetweenHideAndQuitIsRecoveredAtTheNextStart) {
     EXPECT_TRUE(ledger().empty());
 }
 
-TEST_F(OwedApps, AnAppThatIgnoredTheUnhideAtQuitIsBroughtBackAtTheNextStart) {
-    s.sim.applications.setIgnoresUnhide(s.pid("Notes"), true);
-    s.ledger->record({"org.example.Notes"});
-    s.controller().unhideAppsTessaneHid(WorkspaceController::UnhideOccasion::quit);
-    s.sim.defaults.set(kAskedAt, s.sim.mainQueue.now());
-    s.stop();
-
-    s.sim.applications.setIgnoresUnhide(s.pid("Notes"), false);
-    s.advance(20);
-    s.start();
-    s.controller().recoverHiddenAppsFromPreviousRun();
-    EXPECT_FALSE(hidden("Notes"));
-    s.advance(0.4);
-    EXPECT_TRUE(ledger().empty());
-}
-
 // ------------------------------------------------------------------ the unhide settle
 
 TEST_F(OwedApps, AppsThatCameBackOrQuitLeaveTheLedgerInOneRun) {

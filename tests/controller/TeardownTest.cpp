@@ -189,17 +189,6 @@ TEST_F(Teardown, PromoteBreaksATieByTheGreaterIdAndLeavesAFullscreenWorkspacesCh
     EXPECT_EQ(s.chrome(greater.id).count("orderFront"), fronts);
 }
 
-TEST_F(Teardown, PromoteWhileStageManagerIsOnLeavesTheChromeOut) {
-    s.setStageManager(true);
-    s.drain();
-    ASSERT_TRUE(s.probe().stageManagerActive());
-    const size_t fronts = s.chrome(listen.id).count("orderFront");
-    s.probe().tearDownSession(read.id, true);
-    s.probe().promoteFrontWorkspace();
-    EXPECT_EQ(s.manager->activeWorkspaceID().get(), listen.id);
-    EXPECT_EQ(s.chrome(listen.id).count("orderFront"), fronts);
-}
-
 TEST_F(Teardown, DeletingAWorkspaceThatIsNotFrontKeepsTheFront) {
     s.controller().deleteWorkspace(write.id);
     EXPECT_EQ(s.log(), (Lines{"[Tessane] Delete workspace requested: Write — deletedWasActive=false",
