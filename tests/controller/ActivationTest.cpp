@@ -35,17 +35,18 @@ TEST_F(Activation, EnteringAShownWorkspaceMakesItFrontAndTakesTheOtherChromeAsid
     EXPECT_EQ(s.probe().sessionCount(), 2u);  // the other workspace's windows stay where they are
     EXPECT_EQ(s.log(), (Lines{"[Tessane] Active workspace changed: Listen → Write",
                               "[Tessane] App focus: org.example.Notes — owner=Write → auto-frame show"}));
-    EXPECT_EQ(s.notYetCount("resurfaceWorkspace"), 1u);
+    EXPECT_TRUE(s.probe().isResurfacing());  // its other application comes up with it
     EXPECT_TRUE(s.probe().guardTimerRunning());
     EXPECT_EQ(s.probe().lastActivatedBundleID(), "org.example.Notes");
 }
 
 TEST_F(Activation, MovingInsideAWorkspaceWhoseChromeIsUpKeepsItWithoutResurfacing) {
     s.activate("Music");
+    s.advance(1.5);  // its resurfacing runs out
     s.clearLog();
     s.activate("Photos");
     EXPECT_EQ(s.log(), (Lines{"[Tessane] App focus: org.example.Photos — owner=Listen → auto-frame keep"}));
-    EXPECT_EQ(s.notYetCount("resurfaceWorkspace"), 0u);
+    EXPECT_FALSE(s.probe().isResurfacing());
     EXPECT_TRUE(s.chrome(listen.id).isVisible);
 
     // The same move with the chrome out (taken aside meanwhile) comes back in with "show".
@@ -94,8 +95,10 @@ TEST_F(Activation, ActivationsDuringResurfacingAreIgnoredEntirely) {
 TEST_F(Activation, ASoloEndsWhenAnotherAppOfItsWorkspaceComesForward) {
     s.probe().setSoloState(WorkspaceController::SoloState{listen.id, listen.apps[0].id});
     s.activate("Music");  // the soloed app itself
+    s.advance(1.5);       // each entry resurfaces its workspace first
     EXPECT_EQ(s.notYetCount("restoreFromSolo"), 0u);
     s.activate("Notes");  // another workspace: its solo is not ours to end
+    s.advance(1.5);
     EXPECT_EQ(s.notYetCount("restoreFromSolo"), 0u);
     s.activate("Photos");
     EXPECT_EQ(s.notYetCount("restoreFromSolo"), 1u);

@@ -54,6 +54,21 @@ struct WorkspaceControllerProbe {
     const std::map<Uuid, std::string>& tiledSignature() const { return c.tiledSignature; }
     bool isPresentingBlockedPrompt() const { return c.isPresentingBlockedPrompt; }
 
+    // Per-workspace bookkeeping and pending work, read and written by the teardown's tests.
+    auto& pendingLaunches() { return c.pendingLaunches; }
+    auto& ownChooserWindowIDs() { return c.ownChooserWindowIDs; }
+    auto& loadingWorkspaces() { return c.loadingWorkspaces; }
+    auto& tidiedChoosers() { return c.tidiedChoosers; }
+    auto& persistWorkItems() { return c.persistWorkItems; }
+    auto& snapWorkItems() { return c.snapWorkItems; }
+    auto& learnWorkItems() { return c.learnWorkItems; }
+    auto& enforceSnapWorkItem() { return c.enforceSnapWorkItem; }
+    auto& dividerSettleWorkItem() { return c.dividerSettleWorkItem; }
+    auto& unhideSettleWorkItem() { return c.unhideSettleWorkItem; }
+    auto& dragState() { return c.drag; }
+    auto& threeColumnsMemory() { return c.columns; }
+    bool isResurfacing() const { return c.isResurfacing; }
+
     // ------------------------------------------------------------------ setting the state
     void setDraggingDivider(bool on) { c.drag.isDraggingDivider = on; }
     void setPlacementGuardCount(int count) { c.placementGuardCount = count; }
@@ -88,6 +103,15 @@ struct WorkspaceControllerProbe {
         return c.focusedPaneAppID(ws, *c.sessions.find(ws.id));
     }
     std::optional<std::string> currentTopology() { return c.currentTopology(); }
+    void tearDownSession(const Uuid& id, bool persistFrame) { c.tearDownSession(id, persistFrame); }
+    void promoteFrontWorkspace() { c.promoteFrontWorkspace(); }
+    std::string workspaceLogName(const std::optional<Uuid>& id) const { return c.workspaceLogName(id); }
+    void bringForwardApps(const Workspace& ws) { c.bringForwardApps(ws); }
+    void resurfaceWorkspace(const Workspace& ws, const std::optional<std::string>& triggeredBy) {
+        c.resurfaceWorkspace(ws, triggeredBy);
+    }
+    void scheduleUnhideSettle(const std::set<std::string>& ids, int attempt) { c.scheduleUnhideSettle(ids, attempt); }
+    bool confirmQuitApps(const std::string& name, int count) { return c.confirmQuitApps(name, count); }
     void handleWindowEvent(const AXElement& element, const std::string& notification) {
         c.handleWindowEvent(element, notification);
     }

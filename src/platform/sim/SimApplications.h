@@ -85,6 +85,7 @@ public:
         bool hidden = false;
         bool finishedLaunching = true;
         bool ignoresHide = false;
+        bool ignoresUnhide = false;
     };
     struct OpenRequest {
         std::filesystem::path appPath;
@@ -102,6 +103,10 @@ public:
     // An application that is already running; its window-server app takes the windows.
     SimApp& addRunningApp(const RunningSpec& setup);
     void setIgnoresHide(Pid pid, bool ignores);
+    // Unhide requests are taken but change nothing (activation still shows the application).
+    void setIgnoresUnhide(Pid pid, bool ignores);
+    // How many unhide requests the application was sent.
+    int unhideRequests(Pid pid) const;
     // An application added as still launching finishes now (didLaunch follows).
     void finishLaunching(Pid pid);
     // The application quits by itself: its windows close, didTerminate follows.
@@ -129,6 +134,8 @@ private:
     struct Process {
         RunningApplication info;
         bool ignoresHide = false;
+        bool ignoresUnhide = false;
+        int unhideRequests = 0;
         uint64_t order = 0;
     };
 

@@ -48,6 +48,7 @@ SimApp& SimApplications::addRunningApp(const RunningSpec& setup) {
     p.info.isFinishedLaunching = setup.finishedLaunching;
     p.info.localizedName = setup.name;
     p.ignoresHide = setup.ignoresHide;
+    p.ignoresUnhide = setup.ignoresUnhide;
     p.order = nextOrder_++;
     processes_[pid] = std::move(p);
     return windowServer_->addApp(pid, setup.name);
@@ -141,7 +142,8 @@ bool SimApplications::hide(Pid pid) {
 bool SimApplications::unhide(Pid pid) {
     Process* p = process(pid);
     if (!p) return false;
-    p->info.isHidden = false;
+    ++p->unhideRequests;
+    if (!p->ignoresUnhide) p->info.isHidden = false;
     return true;
 }
 
@@ -160,6 +162,15 @@ bool SimApplications::activate(Pid pid) {
 
 void SimApplications::setIgnoresHide(Pid pid, bool ignores) {
     if (Process* p = process(pid)) p->ignoresHide = ignores;
+}
+
+void SimApplications::setIgnoresUnhide(Pid pid, bool ignores) {
+    if (Process* p = process(pid)) p->ignoresUnhide = ignores;
+}
+
+int SimApplications::unhideRequests(Pid pid) const {
+    auto it = processes_.find(pid);
+    return it == processes_.end() ? 0 : it->second.unhideRequests;
 }
 
 void SimApplications::finishLaunching(Pid pid) {

@@ -1,0 +1,76 @@
+// Hiding takes a workspace off the screen without closing anything: its applications are hidden
+// (never quit) and noted in the ledger so that they come back at quit or at the next start, the
+// documents of its panes are remembered, and its session is torn down.
+#include "controller/WorkspaceController.h"
+
+#include "model/HiddenAppLedger.h"
+#include "model/Log.h"
+#include "model/WorkspaceManager.h"
+#include "platform/Applications.h"
+#include "system/ExternalAppController.h"
+
+#include <algorithm>
+
+namespace tessane {
+
+void WorkspaceController::hideWorkspace(const Uuid& id) {
+    const auto ws = manager.workspace(id);
+    if (!ws) return;
+    Log::line("[Tessane] Hide workspace: " + ws->name);
+    rememberDocuments(id);
+
+    // An application that another shown workspace tiles too stays up: hiding it would leave that
+    // workspace's pane dark. It is not recorded either, as Tessane did not hide it.
+    const auto stillShownElsewhere = [&](const std::string& bundleID) -> std::optional<std::string> {
+        for (const auto& otherID : sessions.keys()) {
+            if (otherID == id) continue;
+            const auto other = manager.workspace(otherID);
+            if (other && std::any_of(other->apps.begin(), other->apps.end(),
+                                     [&](const ManagedApp& a) { return a.bundleIdentifier == bundleID; }))
+                return other->name;
+        }
+        return std::nullopt;
+    };
+
+    std::vector<std::string> hidden;
+    std::set<std::string> kept;
+    for (const auto& app : ws->apps) {
+        if (const auto other = stillShownElsewhere(app.bundleIdentifier)) {
+            if (kept.insert(app.bundleIdentifier).second)
+                Log::line("[Tessane] Hide workspace: kept " + app.displayName + " visible — “" + *other +
+                          "” is still shown and tiles it.");
+            continue;
+        }
+        const auto running = appController->runningApplication(app.bundleIdentifier);
+        if (!running) continue;
+        if (!running->isHidden) env.platform.applications->hide(running->pid);
+        hidden.push_back(app.bundleIdentifier);
+    }
+
+    // A settle still pending from the launch recovery must not unhide what is hidden now.
+    if (unhideSettleWorkItem) unhideSettleWorkItem->cancel();
+    unhideSettleWorkItem.reset();
+    hiddenApps.record(hidden);
+
+    tearDownSession(id, true);
+    if (manager.activeWorkspaceID().get() == id) promoteFrontWorkspace();
+}
+
+void WorkspaceController::hideActiveWorkspace() {
+    const auto active = manager.activeWorkspaceID().get();
+    if (!active) {
+        Log::line("[Tessane] Hide active workspace requested, but none is active — ignored.");
+        return;
+    }
+    Log::line("[Tessane] Hide active workspace requested: " + workspaceLogName(active));
+    hideWorkspace(*active);
+}
+
+void WorkspaceController::hideAllWorkspaces() {
+    const auto ids = sessions.keys();
+    if (ids.empty()) return;
+    Log::line("[Tessane] Hide All Workspaces: " + std::to_string(ids.size()) + " shown.");
+    for (const auto& id : ids) hideWorkspace(id);
+}
+
+}  // namespace tessane

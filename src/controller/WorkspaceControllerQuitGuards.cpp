@@ -1,0 +1,64 @@
+// Two guards around other applications' state: the unhide settle, which asks the applications
+// Tessane hid to come back until they do (keeping the ledger honest), and the confirmation before
+// a workspace's applications are quit.
+#include "controller/WorkspaceController.h"
+
+#include "controller/ControllerDefaultsKeys.h"
+#include "model/HiddenAppLedger.h"
+#include "model/Log.h"
+#include "platform/Alerts.h"
+#include "platform/Applications.h"
+#include "platform/Defaults.h"
+#include "system/ExternalAppController.h"
+
+namespace tessane {
+
+namespace {
+constexpr double kUnhideSettleDelay = 0.4;
+constexpr int kLastUnhideAttempt = 4;  // five runs from attempt 0
+}  // namespace
+
+void WorkspaceController::scheduleUnhideSettle(const std::set<std::string>& bundleIDs, int attempt) {
+    if (unhideSettleWorkItem) unhideSettleWorkItem->cancel();
+    unhideSettleWorkItem = queue.postAfter(kUnhideSettleDelay, lifetime.guard([this, bundleIDs, attempt] {
+        std::set<std::string> stillHidden;
+        for (const auto& bundleID : bundleIDs) {
+            const auto running = appController->runningApplication(bundleID);
+            if (!running || !running->isHidden) {
+                hiddenApps.forget({bundleID});  // back on screen, or gone: nothing is owed
+                continue;
+            }
+            env.platform.applications->unhide(running->pid);
+            stillHidden.insert(bundleID);
+        }
+        if (stillHidden.empty()) return;
+        if (attempt < kLastUnhideAttempt) {
+            scheduleUnhideSettle(stillHidden, attempt + 1);
+            return;
+        }
+        std::string ids;
+        for (const auto& bundleID : stillHidden) ids += (ids.empty() ? "" : ", ") + bundleID;
+        Log::line("[Tessane] Unhide: " + ids +
+                  " still hidden after retries — kept in the ledger so the next launch tries again.");
+    }));
+}
+
+bool WorkspaceController::confirmQuitApps(const std::string& workspaceName, int count) {
+    Defaults& defaults = *env.platform.defaults;
+    if (defaults.boolValue(ControllerDefaultsKeys::kSuppressQuitAppsConfirm) == true) return true;
+    if (quitConfirmPresenter) return quitConfirmPresenter(workspaceName, count);
+
+    AlertSpec spec;
+    spec.style = AlertSpec::Style::warning;
+    spec.messageText = "Quit " + std::to_string(count) + (count == 1 ? " app" : " apps") + " in “" + workspaceName + "”?";
+    spec.informativeText =
+        "Quits the apps — the workspace stays, so you can reopen it later. Apps with unsaved changes will ask you first.";
+    spec.buttons = {"Quit Apps", "Cancel"};
+    spec.suppressionTitle = "Don’t ask again";
+    const AlertResponse response = env.platform.alerts->runModal(spec);
+    if (response.button != 0) return false;  // the box counts only with the first button
+    if (response.suppressed) defaults.set(ControllerDefaultsKeys::kSuppressQuitAppsConfirm, true);
+    return true;
+}
+
+}  // namespace tessane

@@ -1,0 +1,159 @@
+// The end of a shown workspace's session, the front order among the workspaces still shown, and
+// the deletion of a workspace.
+#include "controller/WorkspaceController.h"
+
+#include "controller/ContainerFrameRecord.h"
+#include "controller/NoticeChrome.h"
+#include "controller/TipsChrome.h"
+#include "controller/WorkspaceOrdering.h"
+#include "model/Log.h"
+#include "model/WorkspaceManager.h"
+#include "system/ExternalAppController.h"
+
+namespace tessane {
+
+namespace {
+void cancel(std::shared_ptr<WorkItem>& item) {
+    if (item) item->cancel();
+    item.reset();
+}
+
+void cancel(std::map<Uuid, std::shared_ptr<WorkItem>>& items, const Uuid& id) {
+    auto it = items.find(id);
+    if (it == items.end()) return;
+    cancel(it->second);
+    items.erase(it);
+}
+}  // namespace
+
+void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistFrame) {
+    auto* session = sessions.find(workspaceID);
+    if (!session) return;
+
+    ownChooserWindowIDs.erase(workspaceID);
+    pendingLaunches.erase(workspaceID);
+    if (soloState && soloState->workspaceID == workspaceID) soloState.reset();  // no window moves
+    loadingWorkspaces.erase(workspaceID);
+    if (persistFrame)
+        flushFramePersist(workspaceID);
+    else
+        cancel(persistWorkItems, workspaceID);
+
+    session->chrome->orderOut();
+    // One tips card and one notice card serve every workspace: whatever they show goes too.
+    if (workspaceTips->hasPanel()) workspaceTips->close();
+    notice->close();
+
+    // Only this workspace's pending work stops. The enforcement and divider-settle steps are kept
+    // in one slot for whichever workspace asked last: they are cancelled only when no other
+    // workspace is shown (they can then only be this one's); otherwise they run and find this
+    // workspace gone.
+    cancel(snapWorkItems, workspaceID);
+    cancel(learnWorkItems, workspaceID);
+    if (sessions.size() == 1) {
+        cancel(enforceSnapWorkItem);
+        cancel(dividerSettleWorkItem);
+    }
+
+    if (drag.draggingWindowWorkspaceID == workspaceID) {
+        if (drag.windowDragMouseUpMonitor && env.input) env.input->removeMonitor(*drag.windowDragMouseUpMonitor);
+        drag.windowDragMouseUpMonitor.reset();
+        drag.draggingWindowWorkspaceID.reset();
+        session->chrome->hideDropPreview();
+    }
+    if (const auto ws = manager.workspace(workspaceID))
+        for (const auto& app : ws->apps)
+            if (const auto running = appController->runningApplication(app.bundleIdentifier))
+                tidiedChoosers.erase(running->pid);
+
+    placement.advance();
+    sessions.take(workspaceID);  // the chrome goes with it
+    publishShownWorkspaces();
+    drag.lastObservedWindowSizes.erase(workspaceID);
+    drag.changedUnderPointer.erase(workspaceID);
+    stopStageManagerWatchesIfIdle();
+    rebuildWindowObserver();
+    if (sessions.empty() && guardTimer) {
+        guardTimer->invalidate();
+        guardTimer.reset();
+    }
+}
+
+void WorkspaceController::promoteFrontWorkspace() {
+    std::optional<Uuid> chosen;
+    uint64_t best = 0;
+    for (const auto& [id, session] : sessions) {
+        if (chosen && (session->frontOrder < best || (session->frontOrder == best && id.string() < chosen->string())))
+            continue;
+        chosen = id;
+        best = session->frontOrder;
+    }
+    manager.setActiveWorkspace(chosen);
+    if (!chosen) return;
+    stampFront(*chosen);
+    const auto* session = sessions.find(*chosen);
+    if (!stage.stageManagerActive && session->fullScreenPids.empty()) session->chrome->orderFront();
+}
+
+std::string WorkspaceController::workspaceLogName(const std::optional<Uuid>& id) const {
+    if (!id) return "none";
+    const auto ws = manager.workspace(*id);
+    return ws ? ws->name : "none";
+}
+
+void WorkspaceController::deleteWorkspace(const Uuid& id) {
+    const bool wasActive = manager.activeWorkspaceID().get() == id;
+    Log::line("[Tessane] Delete workspace requested: " + workspaceLogName(id) +
+              " — deletedWasActive=" + (wasActive ? "true" : "false"));
+    tearDownSession(id, false);
+    if (wasActive) promoteFrontWorkspace();
+    Log::line("[Tessane] Delete: session teardown performed");
+    manager.deleteWorkspace(id);
+    Log::line("[Tessane] Delete complete — activeWorkspaceID=" + workspaceLogName(manager.activeWorkspaceID().get()) +
+              ", lastShownWorkspaceID=" + workspaceLogName(manager.lastShownWorkspaceID().get()));
+}
+
+Workspace WorkspaceController::restoredToCheckpoint(const Workspace& workspace,
+                                                    const std::optional<std::string>& topology) {
+    if (!workspace.savedLayout) return workspace;
+    Workspace out = rememberingContainerFrame(workspace, workspace.savedLayout->containerFrame.rect(), topology);
+    out.layout.ratios = workspace.savedLayout->ratios;
+    return out;
+}
+
+void WorkspaceController::bringForwardApps(const Workspace& workspace) {
+    std::vector<std::string> bundleIDs;
+    for (const auto& app : workspace.apps) bundleIDs.push_back(app.bundleIdentifier);
+    std::optional<std::string> primary;
+    if (const ManagedApp* app = workspace.primaryApp()) primary = app->bundleIdentifier;
+
+    std::vector<RunningApplication> running;
+    for (const auto& bundleID : ordering::resurfaceRaiseOrder(bundleIDs, primary))
+        if (auto app = appController->runningApplication(bundleID)) running.push_back(*app);
+    if (running.empty()) return;
+    isResurfacing = true;
+    activateInSequence(running, 0, workspace.id);
+}
+
+// ------------------------------------------------------------------ orders the user sees
+
+std::vector<Uuid> WorkspaceController::switcherOrder(const std::vector<Uuid>& recent, const std::vector<Uuid>& valid,
+                                                     const std::optional<Uuid>& front) {
+    return ordering::switcherOrder(recent, valid, front);
+}
+
+std::vector<Uuid> WorkspaceController::workspacesToSwapOut(
+    const Uuid& target, uint32_t targetDisplay, const std::vector<std::pair<Uuid, std::optional<uint32_t>>>& others) {
+    return ordering::workspacesToSwapOut(target, targetDisplay, others);
+}
+
+std::vector<std::string> WorkspaceController::resurfaceRaiseOrder(const std::vector<std::string>& workspaceAppBundleIDs,
+                                                                  const std::optional<std::string>& activatedBundleID) {
+    return ordering::resurfaceRaiseOrder(workspaceAppBundleIDs, activatedBundleID);
+}
+
+std::optional<int> WorkspaceController::adjacentPaneIndex(std::optional<int> currentIndex, int offset, int count) {
+    return ordering::adjacentPaneIndex(currentIndex, offset, count);
+}
+
+}  // namespace tessane

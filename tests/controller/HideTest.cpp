@@ -1,0 +1,139 @@
+#include "support/ControllerScenario.h"
+
+#include <gtest/gtest.h>
+
+namespace tessane::testing {
+namespace {
+
+using Lines = ControllerScenario::Lines;
+using Ids = std::vector<std::string>;
+
+// Write (Notes, Mail, Books) and Listen (Music, Photos) shown, Listen front; Books is installed
+// but not running; Maps runs outside every workspace.
+class Hide : public ::testing::Test {
+protected:
+    void SetUp() override {
+        s.launchApp("Notes", {.document = "/home/me/Plan.txt"});
+        for (auto name : {"Mail", "Music", "Photos", "Maps"}) s.launchApp(name);
+        write = s.addWorkspace("Write", {"Notes", "Mail", "Books"});
+        listen = s.addWorkspace("Listen", {"Music", "Photos"});
+        s.start();
+        s.putUp(write);
+        s.putUp(listen);
+        s.drain();
+        s.clearLog();
+    }
+
+    bool hidden(const std::string& name) { return s.sim.applications.runningApplication(s.pid(name))->isHidden; }
+    Ids ledger() { return s.ledger->hiddenBundleIDs(); }
+
+    ControllerScenario s;
+    Workspace write, listen;
+};
+
+TEST_F(Hide, HidesAndRecordsExactlyTheRunningAppsAndRemembersTheirDocuments) {
+    s.ledger->record({"org.example.Zoo"});  // left by an earlier hide
+    s.controller().hideWorkspace(write.id);
+
+    EXPECT_TRUE(hidden("Notes"));
+    EXPECT_TRUE(hidden("Mail"));
+    EXPECT_FALSE(hidden("Music"));
+    EXPECT_EQ(ledger(), (Ids{"org.example.Mail", "org.example.Notes", "org.example.Zoo"}));  // Books is not running
+    EXPECT_EQ(s.workspace(write.id).apps[0].lastDocumentPath, "/home/me/Plan.txt");
+    EXPECT_EQ(s.log(), (Lines{"[Tessane] Hide workspace: Write", "[Tessane] Notes: its pane now reopens “Plan.txt”."}));
+    EXPECT_EQ(s.probe().session(write.id), nullptr);
+    EXPECT_EQ(s.shownNames(), (std::vector<std::string>{"Listen"}));
+    EXPECT_FALSE(s.chrome(write.id).isVisible);
+    EXPECT_EQ(s.notYetCount("flushFramePersist"), 1u);  // the frame is kept
+    // Not the front one: the front workspace and its chrome stay as they were.
+    EXPECT_EQ(s.manager->activeWorkspaceID().get(), listen.id);
+    EXPECT_TRUE(s.chrome(listen.id).isVisible);
+}
+
+TEST_F(Hide, AnAppTheUserHadHiddenIsRecordedToo) {
+    s.sim.applications.hide(s.pid("Mail"));
+    s.controller().hideWorkspace(write.id);
+    EXPECT_EQ(ledger(), (Ids{"org.example.Mail", "org.example.Notes"}));
+}
+
+TEST_F(Hide, TheFrontWorkspaceHandsTheFrontToTheMostRecentOther) {
+    const auto third = s.addWorkspace("Read", {"Maps", "Photos"});
+    s.putUp(third);
+    s.putUp(listen);  // front again; Read is the most recent before it
+    s.clearLog();
+
+    s.controller().hideActiveWorkspace();
+
+    EXPECT_EQ(s.log(), (Lines{"[Tessane] Hide active workspace requested: Listen", "[Tessane] Hide workspace: Listen",
+                              "[Tessane] Hide workspace: kept Photos visible — “Read” is still shown and tiles it.",
+                              "[Tessane] Active workspace changed: Listen → Read"}));
+    EXPECT_EQ(s.manager->activeWorkspaceID().get(), third.id);
+    EXPECT_EQ(s.probe().recentWorkspaceIDs().front(), third.id);
+    EXPECT_TRUE(hidden("Music"));
+    EXPECT_FALSE(hidden("Photos"));  // Read's pane would go dark
+    EXPECT_EQ(ledger(), (Ids{"org.example.Music"}));
+}
+
+TEST_F(Hide, AnAppSharedWithAShownWorkspaceStaysUpUntilTheLastOneGoes) {
+    const auto other = s.addWorkspace("Mailbox", {"Mail", "Maps"});
+    s.putUp(other);
+    s.controller().hideWorkspace(write.id);
+    EXPECT_FALSE(hidden("Mail"));
+    EXPECT_EQ(ledger(), (Ids{"org.example.Notes"}));
+    EXPECT_EQ(s.logCount("kept Mail visible — “Mailbox” is still shown and tiles it."), 1u);
+
+    s.controller().hideWorkspace(other.id);
+    EXPECT_TRUE(hidden("Mail"));
+    EXPECT_TRUE(hidden("Maps"));
+    EXPECT_EQ(ledger(), (Ids{"org.example.Mail", "org.example.Maps", "org.example.Notes"}));
+}
+
+TEST_F(Hide, HideAllWithThreeShownLeavesNothingShownOrActive) {
+    const auto third = s.addWorkspace("Read", {"Maps", "Mail"});
+    s.putUp(third);
+    s.clearLog();
+
+    s.controller().hideAllWorkspaces();
+
+    EXPECT_EQ(s.log(), (Lines{"[Tessane] Hide All Workspaces: 3 shown.", "[Tessane] Hide workspace: Write",
+                              "[Tessane] Notes: its pane now reopens “Plan.txt”.",
+                              "[Tessane] Hide workspace: kept Mail visible — “Read” is still shown and tiles it.",
+                              "[Tessane] Hide workspace: Listen",
+                              "[Tessane] Hide workspace: Read", "[Tessane] Active workspace changed: Read → none"}));
+    EXPECT_EQ(s.probe().sessionCount(), 0u);
+    EXPECT_EQ(s.manager->activeWorkspaceID().get(), std::nullopt);
+    EXPECT_TRUE(s.shownNames().empty());
+    for (auto name : {"Notes", "Mail", "Music", "Photos", "Maps"}) EXPECT_TRUE(hidden(name)) << name;
+    EXPECT_EQ(ledger(), (Ids{"org.example.Mail", "org.example.Maps", "org.example.Music", "org.example.Notes",
+                             "org.example.Photos"}));
+    EXPECT_FALSE(s.probe().hasStageManagerPointerMonitor());
+}
+
+TEST_F(Hide, NothingToHide) {
+    s.controller().hideAllWorkspaces();
+    s.controller().hideAllWorkspaces();  // nothing shown any more: silent
+    s.clearLog();
+    s.controller().hideAllWorkspaces();
+    s.controller().hideActiveWorkspace();
+    s.controller().hideWorkspace(Uuid::random());
+    EXPECT_EQ(s.log(), (Lines{"[Tessane] Hide active workspace requested, but none is active — ignored."}));
+}
+
+TEST_F(Hide, AWorkspaceThatIsNotShownStillHasItsAppsHiddenAndRecorded) {
+    const auto other = s.addWorkspace("Away", {"Maps", "Books"});
+    s.controller().hideWorkspace(other.id);
+    EXPECT_TRUE(hidden("Maps"));
+    EXPECT_EQ(ledger(), (Ids{"org.example.Maps"}));
+    EXPECT_EQ(s.probe().sessionCount(), 2u);
+    EXPECT_EQ(s.manager->activeWorkspaceID().get(), listen.id);
+}
+
+TEST_F(Hide, APendingUnhideSettleIsCancelled) {
+    auto settle = s.probe().unhideSettleWorkItem() = s.sim.mainQueue.postAfter(0.4, [] {});
+    s.controller().hideWorkspace(listen.id);
+    EXPECT_TRUE(settle->isCancelled());
+    EXPECT_EQ(s.probe().unhideSettleWorkItem(), nullptr);
+}
+
+}  // namespace
+}  // namespace tessane::testing
