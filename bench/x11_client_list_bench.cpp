@@ -6,13 +6,15 @@
 //   - the longest single stall of the main thread (the event handling, then each slice the
 //     backends left on the main queue), the total until the queue is idle, and the slices;
 //   - screens() (struts of every listed client) right after the first change and once more;
-//   - the same ids set as _NET_CLIENT_LIST_STACKING, then a real application's AXWindows.
+//   - the same ids set as _NET_CLIENT_LIST_STACKING, then a real application's AXWindows and
+//     the window list.
 // Also the start-up of the backends while a long list is set.
 // Usage: x11_client_list_bench [sizes...]   (default 10000 262144)
 #include "platform/linux/LinuxAccessibility.h"
 #include "platform/linux/LinuxAppCatalog.h"
 #include "platform/linux/LinuxRunningApplications.h"
 #include "platform/linux/LinuxScreens.h"
+#include "platform/linux/LinuxWindowList.h"
 #include "x11/support/X11TestServer.h"
 
 #include <X11/Xatom.h>
@@ -215,6 +217,14 @@ int main(int argc, char** argv) {
             std::printf("  AXWindows %-24s total %9.1f ms\n", i == 0 ? "after it" : "once more",
                         (clockSeconds() - t0) * 1e3);
             if (!windows.ok() || !windows.value.asArray() || windows.value.asArray()->size() != 1) ++failures;
+        }
+        const linux_backend::LinuxWindowList windowList(*x, ax);
+        for (int i = 0; i < 2; ++i) {
+            const double t0 = clockSeconds();
+            const auto entries = windowList.windows(WindowList::Option::allWindows);
+            std::printf("  window list %-22s total %9.1f ms\n", i == 0 ? "after it" : "once more",
+                        (clockSeconds() - t0) * 1e3);
+            if (!entries || entries->size() > clients.size() + 8) ++failures;
         }
         if (stacking) hostile.set(hostile.stackingList, std::vector<long>(stacking->begin(), stacking->end()));
         takeIn(*x, queue);

@@ -4,6 +4,7 @@
 #include "platform/linux/LinuxAppCatalog.h"
 #include "platform/linux/LinuxRunningApplications.h"
 #include "platform/linux/LinuxScreens.h"
+#include "platform/linux/LinuxWindowList.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/qt/QtX11Pump.h"
 #include "x11/X11TestBase.h"
@@ -160,6 +161,22 @@ TEST_F(ClientListTrustTest, AHostileStackingListLendsNoMadeUpWindowsToAnyProcess
     EXPECT_EQ(windowsOf(otherPid), other.windows);
     EXPECT_EQ(ax_->windowPid(madeUp), std::nullopt);
     EXPECT_EQ(windowsOf(hostilePid), std::vector<XWindowId>{own});  // asked again, from what is kept
+
+    // The window list reads the same stacking list: the real windows only, with their owners.
+    const linux_backend::LinuxWindowList list(*x_, *ax_);
+    const auto entries = list.windows(WindowList::Option::allWindows);
+    ASSERT_TRUE(entries);
+    auto listed = [&](XWindowId w) {
+        return std::find_if(entries->begin(), entries->end(), [&](const WindowListEntry& e) { return e.number == w; });
+    };
+    EXPECT_EQ(listed(madeUp), entries->end());
+    ASSERT_NE(listed(own), entries->end());
+    EXPECT_EQ(listed(own)->ownerPid, hostilePid);
+    for (XWindowId w : other.windows) {
+        ASSERT_NE(listed(w), entries->end());
+        EXPECT_EQ(listed(w)->ownerPid, otherPid);
+    }
+    EXPECT_LT(entries->size(), 100u);
 }
 
 TEST_F(ClientListTrustTest, AWindowClaimingAnotherProcesssPidBelongsToItsOwnProcess) {

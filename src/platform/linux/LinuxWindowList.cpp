@@ -25,11 +25,20 @@ bool contains(const std::optional<std::vector<XAtomId>>& atoms, XAtomId a) {
 std::optional<std::vector<WindowListEntry>> LinuxWindowList::windows(Option option) const {
     auto stacking = x_.windowList(x_.root(), "_NET_CLIENT_LIST_STACKING");
     if (!stacking) return std::nullopt;
+    // Any client may fill the stacking list with made-up ids. Every id's window type is asked
+    // for in one batch, so an id that names no window costs nothing more, and only the real
+    // windows are read one by one.
+    const auto typeAnswers = x_.properties(*stacking, x_.atom("_NET_WM_WINDOW_TYPE"), 64);
+    const XAtomId desktopType = x_.atom("_NET_WM_WINDOW_TYPE_DESKTOP");
+    const XAtomId dockType = x_.atom("_NET_WM_WINDOW_TYPE_DOCK");
     std::vector<WindowListEntry> out;
-    for (auto it = stacking->rbegin(); it != stacking->rend(); ++it) {
-        const XWindowId window = *it;
-        const auto types = x_.atomList(window, "_NET_WM_WINDOW_TYPE");
-        if (contains(types, x_.atom("_NET_WM_WINDOW_TYPE_DESKTOP"))) continue;
+    for (size_t i = stacking->size(); i-- > 0;) {
+        if (!typeAnswers[i].windowExists) continue;
+        const XWindowId window = (*stacking)[i];
+        std::optional<std::vector<XAtomId>> types;
+        if (const auto& value = typeAnswers[i].value; value && value->format == 32)
+            types.emplace(value->items.begin(), value->items.end());
+        if (contains(types, desktopType)) continue;
         auto geometry = x_.geometry(window);
         if (!geometry) continue;  // gone while we read
         const auto minimized = ax_.isMinimized(window);
@@ -40,7 +49,7 @@ std::optional<std::vector<WindowListEntry>> LinuxWindowList::windows(Option opti
         e.ownerPid = ax_.windowPid(window);
         if (e.ownerPid) e.ownerName = processName(*e.ownerPid);
         const auto states = x_.atomList(window, "_NET_WM_STATE");
-        if (contains(types, x_.atom("_NET_WM_WINDOW_TYPE_DOCK"))) e.layer = kDockLayer;
+        if (contains(types, dockType)) e.layer = kDockLayer;
         else if (contains(states, x_.atom("_NET_WM_STATE_ABOVE"))) e.layer = kAboveLayer;
         else if (contains(states, x_.atom("_NET_WM_STATE_BELOW"))) e.layer = kBelowLayer;
         auto bounds = ax_.visibleFrame(window);
