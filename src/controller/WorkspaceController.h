@@ -263,6 +263,8 @@ private:
     bool isResurfacing = false;
     std::optional<std::string> lastActivatedBundleID;
     std::map<Uuid, std::set<std::string>> pendingLaunches;
+    // Per workspace, the generation of its wait for windows: a newer show's wait replaces an older.
+    std::map<Uuid, uint64_t> readinessChains;
     std::map<Uuid, TimeInterval> awaitingDocument;
     std::set<Uuid> loadingWorkspaces;
     std::map<Uuid, std::string> tiledSignature;
@@ -315,6 +317,9 @@ private:
     std::shared_ptr<WorkItem> homeOfferRecheck;
     // Keyed by the window element itself: the token of its pending second placement.
     std::map<AXElement, Uuid> pendingSecondPhase;
+    // The workspace a tiling pass is placing, while it runs: its cross-display second phases
+    // carry it and stand down when the workspace was hidden or released meanwhile.
+    std::optional<Uuid> placingWorkspace;
 
     // ====================================================================== displays
     std::optional<std::string> cachedTopology;
@@ -430,7 +435,9 @@ private:
     std::vector<Bytes> appIcons(const Workspace& workspace) const;
     void tileAndReport(const Workspace& workspace);
     void inviteWindowlessApps(const Workspace& workspace, bool reopenApps);
-    std::string windowlessWaitMessage(const std::vector<WindowlessApp>& apps) const;
+    // The notice's title and message for the applications a workspace waits for; none for none.
+    static std::optional<std::pair<std::string, std::string>> windowlessWaitMessage(
+        const std::vector<WindowlessApp>& apps);
     void maybeShowWorkspaceTips(const Workspace& workspace, bool blockedByFullScreen);
     bool workspaceHasChooserUp(const Workspace& workspace);
     bool workspaceIsStillLoading(const Uuid& workspaceID);
@@ -492,7 +499,7 @@ private:
                               const std::set<uint32_t>& tiledWindowIDs, const std::vector<Rect>& panes,
                               const Rect& railAX, const std::set<uint32_t>& ownChoosers);
     void pulseFullScreenReconcile();
-    void reconcileFullScreenChrome(const Uuid& workspaceID);
+    bool reconcileFullScreenChrome(const Uuid& workspaceID);
     std::set<Pid> fullScreenPids(const Workspace& workspace);
     void reactToPaneEdit(const Workspace& workspace);
     void handleTopologyChange(const std::optional<std::string>& previous, const std::optional<std::string>& current);

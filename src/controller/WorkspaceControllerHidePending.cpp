@@ -28,10 +28,6 @@ void WorkspaceController::unhideAppsTessaneHid(UnhideOccasion) {
     notYet("unhideAppsTessaneHid");
 }
 
-void WorkspaceController::flushPendingFramePersists() {
-    notYet("flushPendingFramePersists");
-}
-
 void WorkspaceController::rememberAllDocuments() {
     notYet("rememberAllDocuments");
 }

@@ -92,6 +92,17 @@ struct WorkspaceControllerProbe {
         c.handleWindowEvent(element, notification);
     }
 
+    // ------------------------------------------------------------------ geometry and placement
+    std::string screensLogSummary() const { return c.screensLogSummary(); }
+    std::optional<uint32_t> displayID(const Rect& axRect) const { return c.displayID(axRect); }
+    std::vector<Bytes> appIcons(const Workspace& ws) const { return c.appIcons(ws); }
+
+    std::vector<Rect> tileRects(const Workspace& ws) { return c.tileRects(ws).second; }
+    bool fullScreenPulseRunning() const { return c.fsReconcileTimer != nullptr; }
+    int placementGuardCount() const { return c.placementGuardCount; }
+    const std::map<Uuid, TimeInterval>& awaitingDocument() const { return c.awaitingDocument; }
+    const std::map<Uuid, std::set<std::string>>& pendingLaunches() const { return c.pendingLaunches; }
+
     // ------------------------------------------------------------------ shown workspaces
     // Puts a workspace up as a finished show leaves it: a session with its chrome prepared and
     // in front, the first free manageable window of each running application bound to its pane,
