@@ -232,6 +232,9 @@ public:
                                          const std::vector<std::optional<Rect>>& windowFrames,
                                          const std::vector<Uuid>& appIDs, const std::map<Uuid, Size>& previousSizes,
                                          const std::set<Uuid>& draggedAppIDs);
+    // The notice's title and message for the applications a workspace waits for; none for none.
+    static std::optional<std::pair<std::string, std::string>> windowlessWaitMessage(
+        const std::vector<WindowlessApp>& apps);
     static bool isObservableMinSample(const Rect& windowFrame, const Rect& screenVisibleAX, double fullscreenSlack);
 
 private:
@@ -435,9 +438,6 @@ private:
     std::vector<Bytes> appIcons(const Workspace& workspace) const;
     void tileAndReport(const Workspace& workspace);
     void inviteWindowlessApps(const Workspace& workspace, bool reopenApps);
-    // The notice's title and message for the applications a workspace waits for; none for none.
-    static std::optional<std::pair<std::string, std::string>> windowlessWaitMessage(
-        const std::vector<WindowlessApp>& apps);
     void maybeShowWorkspaceTips(const Workspace& workspace, bool blockedByFullScreen);
     bool workspaceHasChooserUp(const Workspace& workspace);
     bool workspaceIsStillLoading(const Uuid& workspaceID);
