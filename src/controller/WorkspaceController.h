@@ -421,6 +421,8 @@ private:
     void presentError(const std::string& message, const std::string& informative);
     void presentStageManagerBlock(const Uuid& workspaceID, std::function<void()> onRetry);
     std::vector<ShortOfWindows> appsShortOfWindows(const Workspace& workspace, const std::set<std::string>& skipping);
+    // "<app> <windows>/<panes>" for each, joined with ", " (the show's log lines).
+    static std::string shortOfWindowsEntries(const std::vector<ShortOfWindows>& shortApps);
     void presentShortOfWindowsBlock(const Uuid& workspaceID, const std::vector<ShortOfWindows>& shortApps,
                                     std::function<void()> onRetry);
     void presentFullScreenBlock(const Uuid& workspaceID, const std::vector<std::string>& apps);
@@ -466,6 +468,9 @@ private:
     AXWindowController::PlacementOutcome placeWindow(const AXElement& window, const Rect& rect,
                                                      const std::string& appName);
     std::optional<ResolvedWindow> resolveWindow(const ManagedApp& app, const RunningApplication& running);
+    // The frame of the pane's window: its application running and launched, its window resolved
+    // and its position and size readable; none otherwise.
+    std::optional<Rect> paneWindowFrame(const ManagedApp& app);
     bool appHasNativeFullScreenWindow(Pid pid) const;
     void beginPlacementGuard();
     void noteRefusal(const ManagedApp& app, const Rect& actual, const Rect& requested, const AXElement& window);

@@ -102,32 +102,17 @@ std::optional<Rect> WorkspaceController::focusedManagedWindowFrameCocoa() {
     for (const auto& app : ws->apps)
         if (candidates.empty() || app.id != candidates.front().id) candidates.push_back(app);
 
-    for (const auto& app : candidates) {
-        const auto running = appController->runningApplication(app.bundleIdentifier);
-        if (!running || !running->isFinishedLaunching) continue;
-        const auto window = resolveWindow(app, *running);
-        if (!window) continue;
-        const auto position = axController.point(window->element, ax::kPosition);
-        const auto size = axController.sizeValue(window->element, ax::kSize);
-        if (!position || !size) continue;
-        return ScreenGeometry::screenRectFromAX(Rect(*position, *size),
-                                                ScreenGeometry::primaryDisplayHeight(*env.platform.screens));
-    }
+    for (const auto& app : candidates)
+        if (const auto frame = paneWindowFrame(app))
+            return ScreenGeometry::screenRectFromAX(*frame, ScreenGeometry::primaryDisplayHeight(*env.platform.screens));
     return std::nullopt;
 }
 
 std::vector<Rect> WorkspaceController::managedWindowFramesAX(const Workspace& workspace) {
     std::vector<Rect> frames;
     if (!env.platform.accessibility->isProcessTrusted()) return frames;
-    for (const auto& app : workspace.apps) {
-        const auto running = appController->runningApplication(app.bundleIdentifier);
-        if (!running || !running->isFinishedLaunching) continue;
-        const auto window = resolveWindow(app, *running);
-        if (!window) continue;
-        const auto position = axController.point(window->element, ax::kPosition);
-        const auto size = axController.sizeValue(window->element, ax::kSize);
-        if (position && size) frames.emplace_back(*position, *size);
-    }
+    for (const auto& app : workspace.apps)
+        if (const auto frame = paneWindowFrame(app)) frames.push_back(*frame);
     return frames;
 }
 

@@ -264,6 +264,17 @@ std::optional<WorkspaceController::ResolvedWindow> WorkspaceController::resolveW
     return ResolvedWindow{window.element, window.isFullScreen};
 }
 
+std::optional<Rect> WorkspaceController::paneWindowFrame(const ManagedApp& app) {
+    const auto running = appController->runningApplication(app.bundleIdentifier);
+    if (!running || !running->isFinishedLaunching) return std::nullopt;
+    const auto window = resolveWindow(app, *running);
+    if (!window) return std::nullopt;
+    const auto position = axController.point(window->element, ax::kPosition);
+    const auto size = axController.sizeValue(window->element, ax::kSize);
+    if (!position || !size) return std::nullopt;
+    return Rect(*position, *size);
+}
+
 void WorkspaceController::pruneCacheForRemovedPanes() {
     std::set<Uuid> paneIDs;
     for (const auto& ws : manager.workspaces().get())
@@ -335,14 +346,9 @@ void WorkspaceController::noteRefusal(const ManagedApp& app, const Rect& actual,
 void WorkspaceController::logPlacementDeviation(const Workspace& workspace, const std::vector<Rect>& rects) {
     for (size_t i = 0; i < workspace.apps.size() && i < rects.size(); ++i) {
         const ManagedApp& app = workspace.apps[i];
-        const auto running = appController->runningApplication(app.bundleIdentifier);
-        if (!running || !running->isFinishedLaunching) continue;
-        const auto resolved = resolveWindow(app, *running);
-        if (!resolved) continue;
-        const auto position = axController.point(resolved->element, ax::kPosition);
-        const auto size = axController.sizeValue(resolved->element, ax::kSize);
-        if (!position || !size) continue;
-        const Rect actual(*position, *size);
+        const auto frame = paneWindowFrame(app);
+        if (!frame) continue;
+        const Rect& actual = *frame;
         const Rect& want = rects[i];
         const bool off = std::abs(actual.minX() - want.minX()) > kDeviationTolerance ||
                          std::abs(actual.minY() - want.minY()) > kDeviationTolerance ||

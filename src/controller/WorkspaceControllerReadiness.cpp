@@ -33,13 +33,6 @@ void stepAsideForChooser(ContainerChrome& chrome) {
     }
 }
 
-std::string shortEntries(const std::vector<WorkspaceController::ShortOfWindows>& shortApps) {
-    std::string out;
-    for (const auto& s : shortApps)
-        out += (out.empty() ? "" : ", ") + s.appName + " " + std::to_string(s.windows) + "/" + std::to_string(s.panes);
-    return out;
-}
-
 }  // namespace
 
 void WorkspaceController::tileWhenWindowsReady(const Uuid& workspaceID, int attempt, int launchWaits,
@@ -94,7 +87,7 @@ void WorkspaceController::tileWhenWindowsReady(const Uuid& workspaceID, int atte
             inviteWindowlessApps(ws, true);
             return;
         }
-        Log::line("[Tessane] Show withdrawn after launch — " + shortEntries(shortApps) + ".");
+        Log::line("[Tessane] Show withdrawn after launch — " + shortOfWindowsEntries(shortApps) + ".");
         hideWorkspace(workspaceID);
         presentShortOfWindowsBlock(workspaceID, shortApps,
                                    lifetime.guard([this, workspaceID] { showWorkspace(workspaceID); }));

@@ -50,13 +50,6 @@ std::string fileNames(const std::vector<std::filesystem::path>& paths) {
 
 std::string plural(int n, const std::string& word) { return std::to_string(n) + " " + word + (n == 1 ? "" : "s"); }
 
-std::string shortEntries(const std::vector<WorkspaceController::ShortOfWindows>& shortApps) {
-    std::string out;
-    for (const auto& s : shortApps)
-        out += (out.empty() ? "" : ", ") + s.appName + " " + std::to_string(s.windows) + "/" + std::to_string(s.panes);
-    return out;
-}
-
 // What one show shares with the completions of its launches: the launches still out, the
 // errors they reported, and, once the pass armed it, the report to give when the last answers.
 struct LaunchGroup {
@@ -227,7 +220,7 @@ void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> on
 
     const auto shortApps = appsShortOfWindows(ws, launching);
     if (!shortApps.empty()) {
-        Log::line("[Tessane] Show blocked — " + shortEntries(shortApps) + ".");
+        Log::line("[Tessane] Show blocked — " + shortOfWindowsEntries(shortApps) + ".");
         presentShortOfWindowsBlock(id, shortApps, lifetime.guard([this, id] { showWorkspace(id); }));
         return;
     }
@@ -272,6 +265,13 @@ std::vector<WorkspaceController::ShortOfWindows> WorkspaceController::appsShortO
         out.push_back({name, bundleID, count, windows});
     }
     std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.appName < b.appName; });
+    return out;
+}
+
+std::string WorkspaceController::shortOfWindowsEntries(const std::vector<ShortOfWindows>& shortApps) {
+    std::string out;
+    for (const auto& s : shortApps)
+        out += (out.empty() ? "" : ", ") + s.appName + " " + std::to_string(s.windows) + "/" + std::to_string(s.panes);
     return out;
 }
 

@@ -75,16 +75,8 @@ bool WorkspaceController::solveThreeColumns(const Workspace& workspace) {
     const auto rects = tileRects(workspace).second;
 
     std::vector<double> measured;
-    for (const auto& app : workspace.apps) {
-        const auto running = appController->runningApplication(app.bundleIdentifier);
-        if (!running || !running->isFinishedLaunching) continue;
-        const auto window = resolveWindow(app, *running);
-        if (!window) continue;
-        const auto position = axController.point(window->element, ax::kPosition);
-        const auto size = axController.sizeValue(window->element, ax::kSize);
-        if (!position || !size) continue;
-        measured.push_back(size->width);
-    }
+    for (const auto& app : workspace.apps)
+        if (const auto frame = paneWindowFrame(app)) measured.push_back(frame->width());
     if (rects.size() != 3 || measured.size() != 3) return true;
 
     if (const auto it = columns.threeColumnsOperationWidth.find(id);
@@ -159,14 +151,9 @@ bool WorkspaceController::solveThreeColumns(const Workspace& workspace) {
 bool WorkspaceController::threeColumnsOverflow(const Workspace& workspace) {
     const auto rects = tileRects(workspace).second;
     if (rects.size() != 3) return false;
-    for (size_t i = 0; i < workspace.apps.size() && i < 3; ++i) {
-        const auto running = appController->runningApplication(workspace.apps[i].bundleIdentifier);
-        if (!running || !running->isFinishedLaunching) continue;
-        const auto window = resolveWindow(workspace.apps[i], *running);
-        if (!window) continue;
-        const auto size = axController.sizeValue(window->element, ax::kSize);
-        if (size && size->width > rects[i].width() + kSlack) return true;
-    }
+    for (size_t i = 0; i < workspace.apps.size() && i < 3; ++i)
+        if (const auto frame = paneWindowFrame(workspace.apps[i]); frame && frame->width() > rects[i].width() + kSlack)
+            return true;
     return false;
 }
 
