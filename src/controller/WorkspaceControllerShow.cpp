@@ -136,7 +136,8 @@ void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> on
 
         auto returned = std::make_shared<bool>(false);
         const std::string bundleID = app.bundleIdentifier;
-        auto completion = [this, alive = lifetime.weak(), group, returned, id, bundleID, failedAtOnce](const ExternalAppController::LaunchResult& result) {
+        auto completion = [this, alive = lifetime.weak(), group, returned, id, bundleID,
+                           failedAtOnce](const ExternalAppController::LaunchResult& result) {
             const auto* error = std::get_if<ExternalAppController::AppControlError>(&result);
             if (!*returned && error) failedAtOnce->insert(bundleID);  // answered before launch() returned
             if (alive.expired()) {
