@@ -232,6 +232,9 @@ public:
                                          const std::vector<std::optional<Rect>>& windowFrames,
                                          const std::vector<Uuid>& appIDs, const std::map<Uuid, Size>& previousSizes,
                                          const std::set<Uuid>& draggedAppIDs);
+    // The notice's title and message for the applications a workspace waits for; none for none.
+    static std::optional<std::pair<std::string, std::string>> windowlessWaitMessage(
+        const std::vector<WindowlessApp>& apps);
     static bool isObservableMinSample(const Rect& windowFrame, const Rect& screenVisibleAX, double fullscreenSlack);
 
 private:
@@ -263,6 +266,8 @@ private:
     bool isResurfacing = false;
     std::optional<std::string> lastActivatedBundleID;
     std::map<Uuid, std::set<std::string>> pendingLaunches;
+    // Per workspace, the generation of its wait for windows: a newer show's wait replaces an older.
+    std::map<Uuid, uint64_t> readinessChains;
     std::map<Uuid, TimeInterval> awaitingDocument;
     std::set<Uuid> loadingWorkspaces;
     std::map<Uuid, std::string> tiledSignature;
@@ -315,6 +320,9 @@ private:
     std::shared_ptr<WorkItem> homeOfferRecheck;
     // Keyed by the window element itself: the token of its pending second placement.
     std::map<AXElement, Uuid> pendingSecondPhase;
+    // The workspace a tiling pass is placing, while it runs: its cross-display second phases
+    // carry it and stand down when the workspace was hidden or released meanwhile.
+    std::optional<Uuid> placingWorkspace;
 
     // ====================================================================== displays
     std::optional<std::string> cachedTopology;
@@ -413,6 +421,8 @@ private:
     void presentError(const std::string& message, const std::string& informative);
     void presentStageManagerBlock(const Uuid& workspaceID, std::function<void()> onRetry);
     std::vector<ShortOfWindows> appsShortOfWindows(const Workspace& workspace, const std::set<std::string>& skipping);
+    // "<app> <windows>/<panes>" for each, joined with ", " (the show's log lines).
+    static std::string shortOfWindowsEntries(const std::vector<ShortOfWindows>& shortApps);
     void presentShortOfWindowsBlock(const Uuid& workspaceID, const std::vector<ShortOfWindows>& shortApps,
                                     std::function<void()> onRetry);
     void presentFullScreenBlock(const Uuid& workspaceID, const std::vector<std::string>& apps);
@@ -430,7 +440,6 @@ private:
     std::vector<Bytes> appIcons(const Workspace& workspace) const;
     void tileAndReport(const Workspace& workspace);
     void inviteWindowlessApps(const Workspace& workspace, bool reopenApps);
-    std::string windowlessWaitMessage(const std::vector<WindowlessApp>& apps) const;
     void maybeShowWorkspaceTips(const Workspace& workspace, bool blockedByFullScreen);
     bool workspaceHasChooserUp(const Workspace& workspace);
     bool workspaceIsStillLoading(const Uuid& workspaceID);
@@ -459,6 +468,9 @@ private:
     AXWindowController::PlacementOutcome placeWindow(const AXElement& window, const Rect& rect,
                                                      const std::string& appName);
     std::optional<ResolvedWindow> resolveWindow(const ManagedApp& app, const RunningApplication& running);
+    // The frame of the pane's window: its application running and launched, its window resolved
+    // and its position and size readable; none otherwise.
+    std::optional<Rect> paneWindowFrame(const ManagedApp& app);
     bool appHasNativeFullScreenWindow(Pid pid) const;
     void beginPlacementGuard();
     void noteRefusal(const ManagedApp& app, const Rect& actual, const Rect& requested, const AXElement& window);
@@ -492,7 +504,7 @@ private:
                               const std::set<uint32_t>& tiledWindowIDs, const std::vector<Rect>& panes,
                               const Rect& railAX, const std::set<uint32_t>& ownChoosers);
     void pulseFullScreenReconcile();
-    void reconcileFullScreenChrome(const Uuid& workspaceID);
+    bool reconcileFullScreenChrome(const Uuid& workspaceID);
     std::set<Pid> fullScreenPids(const Workspace& workspace);
     void reactToPaneEdit(const Workspace& workspace);
     void handleTopologyChange(const std::optional<std::string>& previous, const std::optional<std::string>& current);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "system/AccessibilityPermission.h"
 #include "system/DisplayTopologyWatcher.h"
 
 #include <filesystem>
@@ -35,6 +36,9 @@ struct WorkspaceControllerEnvironment {
 
     // Our own bundle identifier: activations of our own windows never move the chrome.
     std::string ownBundleIdentifier;
+
+    // Who this process is, for the window-control diagnostics a show logs; empty reads as unknown.
+    std::function<AccessibilityPermission::Identity()> identity;
 
     std::function<std::unique_ptr<ContainerChrome>()> makeChrome;
     std::function<std::unique_ptr<NoticeChrome>()> makeNotice;

@@ -68,19 +68,6 @@ bool WorkspaceController::dividerNeedsReconcile(const Uuid&) {
     return {};
 }
 
-void WorkspaceController::scheduleDividerReconcile(const Uuid&) {
-    notYet("scheduleDividerReconcile");
-}
-
-void WorkspaceController::persistRatiosIfChanged(const std::vector<double>&, const Workspace&) {
-    notYet("persistRatiosIfChanged");
-}
-
-std::vector<double> WorkspaceController::storedRatios(const Workspace&) const {
-    notYet("storedRatios");
-    return {};
-}
-
 std::optional<std::pair<int, int>> WorkspaceController::paneSwap(const std::vector<Rect>&,
                                                                  const std::vector<std::optional<Rect>>&,
                                                                  std::optional<Point>, double, double) {

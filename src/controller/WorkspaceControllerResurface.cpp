@@ -21,7 +21,10 @@ constexpr double kStayedCheckDelay = 0.5;
 
 void WorkspaceController::resurfaceWorkspace(const Workspace& workspace, const std::optional<std::string>& triggeredBy) {
     if (stage.stageManagerActive) return;
-    if (auto* session = sessions.find(workspace.id)) session->chrome->orderFront();
+    // While one of its applications is in native fullscreen the chrome stays down (it would be
+    // drawn over the fullscreen desktop); the fullscreen reconcile brings it back when it leaves.
+    if (auto* session = sessions.find(workspace.id); session && session->fullScreenPids.empty())
+        session->chrome->orderFront();
 
     std::vector<std::string> bundleIDs;
     for (const auto& app : workspace.apps) bundleIDs.push_back(app.bundleIdentifier);

@@ -106,7 +106,7 @@ TEST_F(EventWiring, WakeRechecksOnlyWhileSomethingIsShown) {
 
 TEST_F(EventWiring, ASpaceChangeStartsTheFullscreenReconcile) {
     s.sim.screens.notify(Screens::Notification::activeSpaceDidChange);
-    EXPECT_EQ(s.notYetCount("pulseFullScreenReconcile"), 1u);
+    EXPECT_TRUE(s.probe().fullScreenPulseRunning());
 }
 
 TEST_F(EventWiring, OnlyAnEditOfThePanesOrTheLayoutTypeReachesThePaneEditReaction) {

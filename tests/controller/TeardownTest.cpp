@@ -114,14 +114,16 @@ TEST_F(Teardown, ClearsOnlyTheTornDownWorkspacesBookkeepingAndWork) {
     EXPECT_EQ(s.shownNames(), (std::vector<std::string>{"Listen", "Read"}));
     EXPECT_EQ(p.observedPids(), (std::set<Pid>{s.pid("Music"), s.pid("Photos"), s.pid("Books"), s.pid("Maps")}));
     EXPECT_TRUE(p.hasStageManagerPointerMonitor());
-    EXPECT_EQ(s.notYetCount("flushFramePersist"), 0u);  // the frame was not to be kept
+    EXPECT_EQ(s.workspace(write.id).lastContainerFrame, std::nullopt);  // the frame was not to be kept
     // The teardown itself never moves the front workspace.
     EXPECT_EQ(s.manager->activeWorkspaceID().get(), read.id);
 }
 
 TEST_F(Teardown, KeepingTheFrameWritesItsPendingSave) {
+    s.probe().session(listen.id)->containerAXRect = Rect{100, 80, 900, 600};
     s.probe().tearDownSession(listen.id, true);
-    EXPECT_EQ(s.notYetCount("flushFramePersist"), 1u);
+    EXPECT_EQ(s.workspace(listen.id).lastContainerFrame, RectModel::from({100, 80, 900, 600}));
+    EXPECT_EQ(s.workspace(read.id).lastContainerFrame, std::nullopt);  // only the torn-down one
 }
 
 TEST_F(Teardown, AWindowDragInTheWorkspaceEnds) {

@@ -116,6 +116,42 @@ struct WorkspaceControllerProbe {
         c.handleWindowEvent(element, notification);
     }
 
+    // ------------------------------------------------------------------ geometry and placement
+    std::string screensLogSummary() const { return c.screensLogSummary(); }
+    std::optional<uint32_t> displayID(const Rect& axRect) const { return c.displayID(axRect); }
+    std::vector<Bytes> appIcons(const Workspace& ws) const { return c.appIcons(ws); }
+
+    std::vector<Rect> tileRects(const Workspace& ws) { return c.tileRects(ws).second; }
+    bool fullScreenPulseRunning() const { return c.fsReconcileTimer != nullptr; }
+    int placementGuardCount() const { return c.placementGuardCount; }
+    const std::map<Uuid, TimeInterval>& awaitingDocument() const { return c.awaitingDocument; }
+    const std::map<Uuid, std::set<std::string>>& pendingLaunches() const { return c.pendingLaunches; }
+
+    WorkspaceController::PlacementReport placeWindows(const Workspace& ws, bool quiet = false) {
+        return c.placeWindows(ws, quiet, true, false);
+    }
+    AXWindowController::PlacementOutcome placeWindow(const AXElement& window, const Rect& rect) {
+        return c.placeWindow(window, rect, "App");
+    }
+    size_t pendingSecondPhases() const { return c.pendingSecondPhase.size(); }
+    void showContainerFrame(const Workspace& ws) { c.showContainerFrame(ws); }
+    Rect containerRect(const Workspace& ws) { return c.containerRect(ws); }
+    bool solveThreeColumns(const Workspace& ws) { return c.solveThreeColumns(ws); }
+    bool threeColumnsOverflow(const Workspace& ws) { return c.threeColumnsOverflow(ws); }
+    std::map<Uuid, double> threeColumnsRefused(const Uuid& id) const {
+        auto it = c.columns.threeColumnsRefused.find(id);
+        return it == c.columns.threeColumnsRefused.end() ? std::map<Uuid, double>{} : it->second;
+    }
+    int threeColumnsPasses(const Uuid& id) const {
+        auto it = c.columns.threeColumnsPasses.find(id);
+        return it == c.columns.threeColumnsPasses.end() ? 0 : it->second;
+    }
+    bool reconcileFullScreenChrome(const Uuid& id) { return c.reconcileFullScreenChrome(id); }
+    void inviteWindowlessApps(const Workspace& ws, bool reopen) { c.inviteWindowlessApps(ws, reopen); }
+    size_t pendingSnaps() const { return c.snapWorkItems.size(); }
+    size_t pendingPersists() const { return c.persistWorkItems.size(); }
+    const std::map<Uuid, std::set<uint32_t>>& ownChooserWindowIDs() const { return c.ownChooserWindowIDs; }
+
     // ------------------------------------------------------------------ shown workspaces
     // Puts a workspace up as a finished show leaves it: a session with its chrome prepared and
     // in front, the first free manageable window of each running application bound to its pane,

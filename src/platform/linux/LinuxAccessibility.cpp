@@ -58,6 +58,7 @@ AXElement LinuxAccessibility::applicationElement(Pid pid) {
 
 std::optional<Pid> LinuxAccessibility::pid(const AXElement& element) {
     if (element.isNull()) return std::nullopt;
+    if (NewWindowMenu::owns(element)) return NewWindowMenu::pidOf(element);
     if (isApplication(element)) return applicationPid(element);
     return windowPid(static_cast<XWindowId>(element.handle()));
 }
@@ -256,6 +257,7 @@ std::optional<Rect> LinuxAccessibility::visibleFrame(XWindowId window) {
 AXAttributeResult LinuxAccessibility::copyAttribute(const AXElement& element, std::string_view attribute) {
     if (element.isNull()) return error(AXError::illegalArgument);
     if (!isProcessTrusted()) return error(AXError::apiDisabled);
+    if (NewWindowMenu::owns(element)) return newWindowMenu_.attribute(element, attribute);
     if (isApplication(element)) return applicationAttribute(applicationPid(element), attribute);
     return windowAttribute(static_cast<XWindowId>(element.handle()), attribute);
 }
@@ -278,6 +280,8 @@ AXAttributeResult LinuxAccessibility::applicationAttribute(Pid pid, std::string_
         if (auto w = mainWindowOf(pid)) return value(AXValue::element(AXElement::fromHandle(*w)));
         return error(AXError::noValue);
     }
+    if (attribute == ax::kMenuBar)
+        if (auto bar = newWindowMenu_.menuBar(pid)) return value(AXValue::element(*bar));
     if (attribute == ax::kMenuBar || attribute == ax::kChildren) return error(AXError::noValue);
     return error(AXError::attributeUnsupported);
 }
@@ -379,6 +383,7 @@ AXError LinuxAccessibility::setAttribute(const AXElement& element, std::string_v
                                          const AXValue& v) {
     if (element.isNull()) return AXError::illegalArgument;
     if (!isProcessTrusted()) return AXError::apiDisabled;
+    if (NewWindowMenu::owns(element)) return AXError::attributeUnsupported;
     if (isApplication(element)) {
         return processExists(applicationPid(element)) ? AXError::attributeUnsupported
                                                       : AXError::cannotComplete;
@@ -440,6 +445,7 @@ AXError LinuxAccessibility::setAttribute(const AXElement& element, std::string_v
 AXError LinuxAccessibility::performAction(const AXElement& element, std::string_view action) {
     if (element.isNull()) return AXError::illegalArgument;
     if (!isProcessTrusted()) return AXError::apiDisabled;
+    if (NewWindowMenu::owns(element)) return newWindowMenu_.performAction(element, action);
     if (isApplication(element) || action != ax::kRaise) return kActionUnsupported;
     const XWindowId window = static_cast<XWindowId>(element.handle());
     auto s = state(window);

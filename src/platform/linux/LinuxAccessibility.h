@@ -4,6 +4,7 @@
 #include "platform/Accessibility.h"
 #include "platform/MainQueue.h"
 #include "platform/linux/ClientListTracker.h"
+#include "platform/linux/NewWindowAction.h"
 #include "platform/linux/WindowIdSet.h"
 #include "platform/linux/X11Connection.h"
 #include "platform/linux/X11FrameGeometry.h"
@@ -49,7 +50,9 @@ class LinuxScreens;
 //   _NET_WM_STATE_FULLSCREEN; AXMain and the application's AXFocusedWindow / AXMainWindow: the
 //   active window (_NET_ACTIVE_WINDOW) when it is the application's, else the application's
 //   front-most window that is not minimized.
-// - AXMenuBar, AXDocument and AXIdentifier have no X11 source and answer noValue.
+// - AXDocument and AXIdentifier have no X11 source and answer noValue; neither has AXMenuBar,
+//   except the one New Window item of an application whose desktop entry has a new-window
+//   action (NewWindowMenu).
 // - Observers hear ConfigureNotify / DestroyNotify of watched windows and root property changes
 //   (_NET_ACTIVE_WINDOW, _NET_CLIENT_LIST), and deliver on the main queue.
 // - Trusted: an EWMH window manager answers _NET_SUPPORTING_WM_CHECK.
@@ -91,6 +94,9 @@ public:
     // none when the window is gone.
     std::optional<Rect> visibleFrame(XWindowId window);
 
+    // The New Window menu item made from desktop entries; the backend tells it where a
+    // process's entry is.
+    NewWindowMenu& newWindowMenu() { return newWindowMenu_; }
     struct Registry;  // observers and their registrations, shared with the observer objects
 
 private:
@@ -148,6 +154,7 @@ private:
     WindowIdSet stackingSet_;
     std::shared_ptr<Registry> registry_;
     Subscription events_;
+    NewWindowMenu newWindowMenu_;
 };
 
 }  // namespace tessane::linux_backend

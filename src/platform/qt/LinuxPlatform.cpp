@@ -130,6 +130,11 @@ void LinuxPlatform::start(LogSink log) {
     p.running = std::make_unique<LinuxRunningApplications>(*p.x, *p.accessibility, *p.catalog, *p.mainQueue, log,
                                                            p.environment.helpFolder());
     p.applications = std::make_unique<LinuxApplications>(*p.catalog, *p.running);
+    p.accessibility->newWindowMenu().setEntryLookup(
+        [running = p.running.get()](Pid pid) -> std::optional<std::filesystem::path> {
+            const auto app = running->runningApplication(pid);
+            return app ? app->bundlePath : std::nullopt;
+        });
     p.windowList = std::make_unique<LinuxWindowList>(*p.x, *p.accessibility);
     p.alerts = std::make_unique<QtAlerts>();
     p.screenSpace = std::make_unique<X11ScreenSpace>(*p.screens);

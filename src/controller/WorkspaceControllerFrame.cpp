@@ -1,0 +1,226 @@
+// Where a shown workspace's container goes: the frame it would like, kept usable on an attached
+// display, the session and chrome put up around it, and, after the user moved or resized it,
+// the snap of its windows into the new panes and the write of the new frame.
+#include "controller/WorkspaceController.h"
+#include "controller/ContainerFrameRecord.h"
+
+#include "controller/PaneMatChrome.h"
+#include "layout/DisplayResolver.h"
+#include "layout/ScreenGeometry.h"
+#include "model/Log.h"
+#include "model/WorkspaceManager.h"
+#include "platform/Accessibility.h"
+#include "platform/Applications.h"
+#include "platform/Screens.h"
+#include "system/ExternalAppController.h"
+
+#include <algorithm>
+
+namespace tessane {
+
+namespace {
+
+constexpr Size kMinimumContainer{480, 320};
+constexpr Size kUsableOverlap{240, 56};
+constexpr double kDefaultInset = 12;
+constexpr double kSnapDelay = 0.12;
+constexpr double kPersistDelay = 0.5;
+
+bool hasArea(const RectModel& r) { return r.width > 0 && r.height > 0; }
+
+}  // namespace
+
+// --------------------------------------------------------------------------- screen queries
+
+Rect WorkspaceController::containerRect(const Workspace& workspace) {
+    if (const auto home = workspace.homeFrame(currentTopology())) return *home;
+    if (workspace.lastContainerFrame && hasArea(*workspace.lastContainerFrame))
+        return workspace.lastContainerFrame->rect();
+    const Screens& screens = *env.platform.screens;
+    if (const auto main = screens.mainScreen())
+        return ScreenGeometry::axRectFromScreen(main->visibleFrame, ScreenGeometry::primaryDisplayHeight(screens))
+            .insetBy(kDefaultInset, kDefaultInset);
+    return {0, 0, 1280, 800};
+}
+
+Rect WorkspaceController::currentContainerAXRect(const Workspace& workspace) {
+    if (const auto* session = sessions.find(workspace.id); session && session->containerAXRect)
+        return *session->containerAXRect;
+    return containerRect(workspace);
+}
+
+std::optional<Rect> WorkspaceController::screenVisibleFrameAX(const Rect& rect) const {
+    const Screens& screens = *env.platform.screens;
+    const double primaryHeight = ScreenGeometry::primaryDisplayHeight(screens);
+    const Point centre = ScreenGeometry::axPointFromScreen({rect.midX(), rect.midY()}, primaryHeight);
+    const auto all = screens.screens();
+    auto holder = std::find_if(all.begin(), all.end(), [&](const ScreenInfo& s) { return s.frame.contains(centre); });
+    std::optional<ScreenInfo> winner = holder != all.end() ? std::optional<ScreenInfo>(*holder) : screens.mainScreen();
+    if (!winner) return std::nullopt;
+    return ScreenGeometry::axRectFromScreen(winner->visibleFrame, primaryHeight);
+}
+
+std::vector<Rect> WorkspaceController::availableScreensVisibleAX() const {
+    const Screens& screens = *env.platform.screens;
+    const double primaryHeight = ScreenGeometry::primaryDisplayHeight(screens);
+    std::vector<Rect> out;
+    for (const auto& screen : screens.screens())
+        out.push_back(ScreenGeometry::axRectFromScreen(screen.visibleFrame, primaryHeight));
+    return out;
+}
+
+std::optional<std::pair<Rect, std::string>> WorkspaceController::currentDisplayVisibleAX() {
+    const Screens& screens = *env.platform.screens;
+    const auto all = screens.screens();
+    if (all.empty()) return std::nullopt;
+    const double primaryHeight = ScreenGeometry::primaryDisplayHeight(screens);
+    std::vector<Rect> frames;
+    for (const auto& screen : all) frames.push_back(screen.frame);
+    const std::optional<Point> mouse = env.input ? std::optional<Point>(env.input->mouseLocation()) : std::nullopt;
+    const auto toAX = [&](const ScreenInfo& s) { return ScreenGeometry::axRectFromScreen(s.visibleFrame, primaryHeight); };
+    if (const auto index = DisplayResolver::currentScreenIndex(mouse, focusedManagedWindowFrameCocoa(), frames)) {
+        const bool underMouse = mouse && all[*index].frame.contains(*mouse);
+        return std::pair{toAX(all[*index]), std::string(underMouse ? "mouse cursor" : "focused managed window")};
+    }
+    if (const auto main = screens.mainScreen()) return std::pair{toAX(*main), std::string("NSScreen.main")};
+    return std::pair{toAX(all.front()), std::string("first screen")};
+}
+
+std::optional<Rect> WorkspaceController::focusedManagedWindowFrameCocoa() {
+    if (!env.platform.accessibility->isProcessTrusted()) return std::nullopt;
+    const auto& active = manager.activeWorkspaceID().get();
+    if (!active) return std::nullopt;
+    const auto ws = manager.workspace(*active);
+    if (!ws) return std::nullopt;
+
+    std::vector<ManagedApp> candidates;
+    const auto front = env.platform.applications->frontmostApplication();
+    if (front && front->bundleIdentifier) {
+        const auto it = std::find_if(ws->apps.begin(), ws->apps.end(),
+                                     [&](const ManagedApp& a) { return a.bundleIdentifier == *front->bundleIdentifier; });
+        if (it != ws->apps.end()) candidates.push_back(*it);
+    }
+    for (const auto& app : ws->apps)
+        if (candidates.empty() || app.id != candidates.front().id) candidates.push_back(app);
+
+    for (const auto& app : candidates)
+        if (const auto frame = paneWindowFrame(app))
+            return ScreenGeometry::screenRectFromAX(*frame, ScreenGeometry::primaryDisplayHeight(*env.platform.screens));
+    return std::nullopt;
+}
+
+std::vector<Rect> WorkspaceController::managedWindowFramesAX(const Workspace& workspace) {
+    std::vector<Rect> frames;
+    if (!env.platform.accessibility->isProcessTrusted()) return frames;
+    for (const auto& app : workspace.apps)
+        if (const auto frame = paneWindowFrame(app)) frames.push_back(*frame);
+    return frames;
+}
+
+// ----------------------------------------------------------------------- putting it up
+
+void WorkspaceController::showContainerFrame(const Workspace& given) {
+    placement.advance();
+    Rect frame = containerRect(given);
+
+    const Size floorSize = [&] {
+        const auto visible = screenVisibleFrameAX(frame);
+        if (!visible) return kMinimumContainer;
+        return Size{std::min(visible->width(), kMinimumContainer.width),
+                    std::min(visible->height(), kMinimumContainer.height)};
+    }();
+    frame.size.width = std::max(frame.width(), floorSize.width);
+    frame.size.height = std::max(frame.height(), floorSize.height);
+
+    const Rect original = frame;
+    bool relocated = false;
+    const auto current = currentDisplayVisibleAX();
+    if (current && !DisplayResolver::isUsablyVisible(frame, availableScreensVisibleAX(), kUsableOverlap)) {
+        frame = DisplayResolver::clamped(frame, current->first, kMinimumContainer);
+        relocated = true;
+    }
+
+    beginThreeColumnsOperation(given.id);
+    const Workspace workspace = applyThreeColumnsFold(given, frame, true);
+
+    manager.setActiveWorkspace(workspace.id);
+    pulseChromeGuard();
+    if (!sessions.contains(workspace.id)) sessions.insert(workspace.id, makeSession(workspace.id));
+    publishShownWorkspaces();
+    tiledSignature[workspace.id] = signature(workspace);
+    stampFront(workspace.id);
+    if (soloState && soloState->workspaceID == workspace.id) soloState.reset();
+
+    auto* session = sessions.find(workspace.id);
+    if (!session) return;  // a listener of the active workspace tore it down again
+    session->containerAXRect = frame;
+    ContainerChrome& chrome = *session->chrome;
+    const std::vector<double> ratios =
+        isThreeColumns(workspace) ? threeColumnsRatios(workspace) : storedRatios(workspace);
+    if (!chrome.hasHeaderPanel()) chrome.makeRailPanel();
+    chrome.setCurrentTitle(workspace.name);
+    chrome.setCurrentLayoutType(geometryType(workspace));
+    chrome.setCurrentAppCount(static_cast<int>(workspace.apps.size()));
+    chrome.setCurrentRatios(ratios);
+    chrome.setCurrentAppIcons(appIcons(workspace));
+    chrome.setIsMaximized(false);
+    chrome.setPreMaximizeFrame(std::nullopt);
+    chrome.setDividersHidden(false);
+    chrome.paneMat().setShieldsHidden(false);
+    chrome.setIsSoloed(false);
+    chrome.setContainerCocoaRect(
+        ScreenGeometry::screenRectFromAX(frame, ScreenGeometry::primaryDisplayHeight(*env.platform.screens)));
+    chrome.applyGeometry(true);
+    chrome.orderFront();
+
+    if (!relocated) return;
+    Log::line("[Tessane] Show: offscreen / missing display — relocated to current display. original=" +
+              rectLog(original) + " resolved=" + rectLog(frame) + ". " + screensLogSummary());
+    persistContainerFrame(workspace.id);
+}
+
+// ------------------------------------------------------------------- snap and persist
+
+void WorkspaceController::scheduleSnap(const Uuid& workspaceID) {
+    // Kept per workspace: a change of another workspace's container never drops this snap.
+    auto& item = snapWorkItems[workspaceID];
+    if (item) item->cancel();
+    item = queue.postAfter(kSnapDelay, lifetime.guard([this, workspaceID] {
+        snapWorkItems.erase(workspaceID);
+        performSnap(workspaceID);
+    }));
+}
+
+void WorkspaceController::performSnap(const Uuid& workspaceID) {
+    if (!env.platform.accessibility->isProcessTrusted()) return;
+    const auto ws = manager.workspace(workspaceID);
+    if (!ws) return;
+    refreshStageManagerState(false);
+    placeWindows(*ws, false, true, true);
+}
+
+void WorkspaceController::schedulePersist(const Uuid& workspaceID) {
+    auto& item = persistWorkItems[workspaceID];
+    if (item) item->cancel();
+    item = queue.postAfter(kPersistDelay, lifetime.guard([this, workspaceID] {
+        persistWorkItems.erase(workspaceID);
+        persistContainerFrame(workspaceID);
+    }));
+}
+
+void WorkspaceController::persistContainerFrame(const Uuid& workspaceID) {
+    auto ws = manager.workspace(workspaceID);
+    const auto* session = sessions.find(workspaceID);
+    if (!ws || !session || !session->containerAXRect || session->containerAXRect->isEmpty()) return;
+    manager.update(rememberingContainerFrame(*ws, *session->containerAXRect, currentTopology()));
+}
+
+void WorkspaceController::flushFramePersist(const Uuid& workspaceID) {
+    if (const auto it = persistWorkItems.find(workspaceID); it != persistWorkItems.end()) {
+        if (it->second) it->second->cancel();
+        persistWorkItems.erase(it);
+    }
+    persistContainerFrame(workspaceID);
+}
+
+}  // namespace tessane

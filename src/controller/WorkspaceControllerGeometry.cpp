@@ -1,0 +1,161 @@
+// How a workspace's layout is read for geometry (the three-column mode included), which split
+// ratios are in force, which display a rectangle is on, the icons the chrome shows, the fixed text
+// forms of rectangles and displays in the log, and the three-column fit. None of it changes state.
+#include "controller/WorkspaceController.h"
+
+#include "layout/LayoutEngine.h"
+#include "layout/ScreenGeometry.h"
+#include "platform/Applications.h"
+#include "platform/Screens.h"
+#include "system/ExternalAppController.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+namespace tessane {
+
+namespace {
+
+constexpr double kMinimumPane = 320;
+constexpr double kFitTolerance = 0.5;
+constexpr int kFitRounds = 5;
+
+// A length written for a log line: truncated toward zero.
+std::string whole(double value) { return std::to_string(static_cast<long long>(std::trunc(value))); }
+
+bool splitsAlongHeight(LayoutType type) {
+    return type == LayoutType::topBottomSplit || type == LayoutType::threeTopTwoBottomOne ||
+           type == LayoutType::threeTopOneBottomTwo;
+}
+
+}  // namespace
+
+bool WorkspaceController::isThreeColumns(const Workspace& workspace) {
+    return workspace.layout.threeColumns.has_value() && workspace.apps.size() == 3 &&
+           workspace.layout.type == LayoutType::threeLeftOneRightTwo;
+}
+
+LayoutType WorkspaceController::geometryType(const Workspace& workspace) {
+    if (!isThreeColumns(workspace)) return workspace.layout.type;
+    return workspace.layout.threeColumns->folded ? LayoutType::threeLeftOneRightTwo : LayoutType::threeColumns;
+}
+
+std::vector<double> WorkspaceController::storedRatios(const Workspace& workspace) const {
+    return workspace.layout.ratios.value_or(std::vector<double>{});
+}
+
+std::vector<double> WorkspaceController::threeColumnsRatios(const Workspace& workspace) {
+    const auto& ratios = workspace.layout.ratios;
+    return {LayoutEngine::ratioValue(ratios, 0, geometryType(workspace)),
+            LayoutEngine::ratioValue(ratios, 1, LayoutType::leftRightSplit)};
+}
+
+std::vector<double> WorkspaceController::effectiveRatios(const Workspace& workspace, const Rect& container) {
+    std::vector<double> ratios = workspace.layout.ratios.value_or(std::vector<double>{});
+    const LayoutType type = geometryType(workspace);
+    if (type == LayoutType::threeColumns) return ratios;  // the three-column solver owns these
+    const double extent = splitsAlongHeight(type) ? container.height() : container.width();
+    const double available = std::max(0.0, extent - 8);
+    const double first =
+        LayoutEngine::clampSplitRatio(LayoutEngine::ratioValue(workspace.layout.ratios, 0, type), available, kMinimumPane);
+    if (ratios.empty())
+        ratios.push_back(first);
+    else
+        ratios[0] = first;
+    return ratios;
+}
+
+std::string WorkspaceController::rectLog(const Rect& rect) {
+    return "(" + whole(rect.origin.x) + "," + whole(rect.origin.y) + " " + whole(rect.size.width) + "×" +
+           whole(rect.size.height) + ")";
+}
+
+std::string WorkspaceController::rectDescription(const Rect& rect) {
+    return "x=" + whole(rect.origin.x) + " y=" + whole(rect.origin.y) + " w=" + whole(rect.size.width) +
+           " h=" + whole(rect.size.height);
+}
+
+std::optional<std::pair<int, Rect>> WorkspaceController::paneRect(const Uuid& appID, const std::vector<ManagedApp>& apps,
+                                                                  const std::vector<Rect>& rects) {
+    const auto it = std::find_if(apps.begin(), apps.end(), [&](const ManagedApp& app) { return app.id == appID; });
+    if (it == apps.end()) return std::nullopt;
+    const auto index = static_cast<size_t>(it - apps.begin());
+    if (index >= rects.size()) return std::nullopt;
+    return std::pair<int, Rect>{static_cast<int>(index), rects[index]};
+}
+
+std::string WorkspaceController::screensLogSummary() const {
+    const double primaryHeight = ScreenGeometry::primaryDisplayHeight(*env.platform.screens);
+    std::string items;
+    int index = 0;
+    for (const auto& screen : env.platform.screens->screens()) {
+        if (index > 0) items += "; ";
+        items += "screen" + std::to_string(index++) + " visible=" +
+                 rectLog(ScreenGeometry::axRectFromScreen(screen.visibleFrame, primaryHeight));
+    }
+    return "displays(AX): [" + items + "]";
+}
+
+std::optional<uint32_t> WorkspaceController::displayID(const Rect& axRect) const {
+    const double primaryHeight = ScreenGeometry::primaryDisplayHeight(*env.platform.screens);
+    const Rect screenRect = ScreenGeometry::screenRectFromAX(axRect, primaryHeight);
+    const Point centre{screenRect.midX(), screenRect.midY()};
+    for (const auto& screen : env.platform.screens->screens())
+        if (screen.frame.contains(centre)) return screen.displayNumber;
+    return std::nullopt;
+}
+
+std::vector<Bytes> WorkspaceController::appIcons(const Workspace& workspace) const {
+    constexpr int kIconSide = 128;
+    Applications& apps = *env.platform.applications;
+    std::vector<Bytes> icons;
+    for (const auto& app : workspace.apps) {
+        std::optional<Bytes> icon;
+        if (const auto path = apps.urlForApplication(app.bundleIdentifier)) icon = apps.iconPNG(*path, kIconSide);
+        if (!icon)
+            if (const auto running = appController->runningApplication(app.bundleIdentifier);
+                running && running->bundlePath)
+                icon = apps.iconPNG(*running->bundlePath, kIconSide);
+        icons.push_back(icon.value_or(Bytes{}));
+    }
+    return icons;
+}
+
+WorkspaceController::ThreeColumnsFit WorkspaceController::fitThreeColumns(const std::vector<double>& columns,
+                                                                          const std::vector<double>& actual,
+                                                                          const std::vector<double>& floors,
+                                                                          double available, double slack) {
+    using Kind = ThreeColumnsFit::Kind;
+    if (columns.size() != 3 || actual.size() != 3 || floors.size() != 3) return {Kind::fits, {}};
+    if (!(floors[0] + floors[1] + floors[2] <= available)) return {Kind::cannotFit, {}};
+
+    std::vector<double> widths = columns;
+    bool locked[3] = {false, false, false};
+    bool anyLocked = false;
+    for (size_t i = 0; i < 3; ++i)
+        if (widths[i] + slack < actual[i]) {
+            widths[i] = std::max(actual[i], floors[i]);
+            locked[i] = anyLocked = true;
+        }
+    if (!anyLocked) return {Kind::fits, {}};
+
+    double excess = widths[0] + widths[1] + widths[2] - available;
+    for (int round = 0; round < kFitRounds; ++round) {
+        if (excess <= kFitTolerance) continue;
+        std::vector<size_t> donors;
+        for (size_t i = 0; i < 3; ++i)
+            if (!locked[i] && floors[i] + kFitTolerance < widths[i]) donors.push_back(i);
+        if (donors.empty()) break;
+        const double share = excess / static_cast<double>(donors.size());
+        for (size_t i : donors) {
+            const double take = std::min(widths[i] - floors[i], share);
+            widths[i] -= take;
+            excess -= take;
+        }
+    }
+    if (excess <= kFitTolerance) return {Kind::resplit, widths};
+    return {Kind::cannotFit, {}};
+}
+
+}  // namespace tessane

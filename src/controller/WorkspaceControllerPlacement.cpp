@@ -1,0 +1,388 @@
+// The tiling pass: one tile per pane, the window that belongs to each pane, the move into the
+// tile, and what went wrong in words the user can read. Every path that puts a shown
+// workspace's windows back into their panes ends here or in placeWindow().
+#include "controller/WorkspaceController.h"
+
+#include "controller/NoticeChrome.h"
+#include "layout/LayoutEngine.h"
+#include "model/Log.h"
+#include "model/WorkspaceManager.h"
+#include "platform/Alerts.h"
+#include "platform/Applications.h"
+#include "platform/Screens.h"
+#include "platform/WindowList.h"
+#include "system/ExternalAppController.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+namespace tessane {
+
+namespace {
+
+constexpr double kMinimumTile = 200;
+constexpr double kGuardSeconds = 0.4;
+constexpr double kSecondPhaseDelay = 0.4;
+constexpr double kDeviationTolerance = 8;
+constexpr double kFullScreenSlack = 2;
+
+// The container inset by `inset` on every side, never below zero in either direction.
+Rect insetNonNegative(const Rect& rect, double inset) {
+    return {rect.minX() + inset, rect.minY() + inset, std::max(0.0, rect.width() - 2 * inset),
+            std::max(0.0, rect.height() - 2 * inset)};
+}
+
+std::string fileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+}  // namespace
+
+// ------------------------------------------------------------------------------------ tiles
+
+std::pair<std::vector<double>, std::vector<Rect>> WorkspaceController::tileRects(const Workspace& workspace) {
+    const Rect container = currentContainerAXRect(workspace);
+    const std::vector<double> effective = effectiveRatios(workspace, container);
+    const LayoutType type = geometryType(workspace);
+    const int n = static_cast<int>(workspace.apps.size());
+    const std::optional<std::vector<double>> ratios =
+        effective.empty() ? std::nullopt : std::optional<std::vector<double>>(effective);
+
+    if (workspace.layout.type != LayoutType::mainSidebar && n >= 2)
+        return {effective,
+                LayoutEngine::paneLayout(type, insetNonNegative(container, 3), n, ratios, 6, 0, true).paneFrames};
+
+    // The older arrangement, kept for main + sidebar and a lone application: 8 pt apart on the
+    // whole container.
+    std::vector<Rect> rects;
+    if (n < 1 || !(container.width() > 0) || !(container.height() > 0)) return {effective, rects};
+    const double r0 = LayoutEngine::ratioValue(ratios, 0, type);
+    switch (type) {
+        case LayoutType::leftRightSplit:
+            for (const auto& s : LayoutEngine::segments(container.width(), n, 8, r0))
+                rects.emplace_back(container.minX() + s.offset, container.minY(), s.length, container.height());
+            break;
+        case LayoutType::topBottomSplit:
+            for (const auto& s : LayoutEngine::segments(container.height(), n, 8, r0))
+                rects.emplace_back(container.minX(), container.minY() + s.offset, container.width(), s.length);
+            break;
+        case LayoutType::grid2x2:
+            rects = LayoutEngine::grid(container, n, 8, r0, LayoutEngine::ratioValue(ratios, 1, type));
+            break;
+        case LayoutType::mainSidebar:
+            rects = LayoutEngine::mainSidebar(container, n, 8, r0);
+            break;
+        default:
+            rects = LayoutEngine::paneLayout(type, container, n, ratios, 8, 0, true).paneFrames;
+            break;
+    }
+    return {effective, rects};
+}
+
+// ------------------------------------------------------------------------------- the pass
+
+WorkspaceController::PlacementReport WorkspaceController::placeWindows(const Workspace& given, bool quiet, bool,
+                                                                       bool scheduleLearn) {
+    if (stage.stageManagerActive) return {};
+    Workspace workspace = given;
+    if (isThreeColumns(workspace)) {
+        workspace = manager.workspace(given.id).value_or(given);
+        workspace = applyThreeColumnsFold(workspace, std::nullopt, false);
+    }
+    if (workspace.apps.empty()) return {};
+
+    const auto [effective, rects] = tileRects(workspace);
+    const bool tooSmall = std::any_of(rects.begin(), rects.end(), [](const Rect& r) {
+        return r.width() < kMinimumTile || r.height() < kMinimumTile;
+    });
+    if (tooSmall) {
+        if (!quiet)
+            env.platform.alerts->runModal({AlertSpec::Style::warning, "Workspace is too small for this layout",
+                                           "Resize the container or choose a simpler layout.", {"OK"}, std::nullopt});
+        return {};
+    }
+
+    placement.advance();
+    const PlacementToken token = placement.token(workspace.id);
+    beginPlacementGuard();
+
+    PlacementReport report;
+    std::vector<TrackedWindow> tracked;
+    placingWorkspace = workspace.id;
+    for (size_t i = 0; i < workspace.apps.size(); ++i) {
+        if (i >= rects.size()) continue;
+        if (!placement.isCurrent(token) || !sessions.contains(workspace.id)) break;
+        const ManagedApp& app = workspace.apps[i];
+        auto running = appController->runningApplication(app.bundleIdentifier);
+        if (!running) {
+            report.issues.push_back(app.displayName + " isn’t running.");
+            continue;
+        }
+        if (running->isHidden) env.platform.applications->unhide(running->pid);
+        const ManagedPlacement placed = placeManagedWindow(app, *running, rects[i], report.issues);
+        switch (placed.kind) {
+            case ManagedPlacement::Kind::bound:
+                tracked.push_back({app.id, running->pid, *placed.element});
+                break;
+            case ManagedPlacement::Kind::fullScreen:
+                if (placed.element) tracked.push_back({app.id, running->pid, *placed.element});
+                report.fullScreenApps.push_back(app.displayName);
+                break;
+            case ManagedPlacement::Kind::pending:
+                break;
+        }
+    }
+    placingWorkspace.reset();
+
+    if (auto* session = sessions.find(workspace.id)) session->elements = std::move(tracked);
+    rebuildWindowObserver();
+    persistRatiosIfChanged(effective, workspace);
+    if (auto* session = sessions.find(workspace.id))
+        session->chrome->syncRatios(isThreeColumns(workspace) ? threeColumnsRatios(workspace) : effective);
+    if (scheduleLearn) scheduleLearnAppMinimums(workspace.id);
+    if (!quiet) logPlacementDeviation(workspace, rects);
+    return report;
+}
+
+WorkspaceController::ManagedPlacement WorkspaceController::placeManagedWindow(const ManagedApp& app,
+                                                                              const RunningApplication& running,
+                                                                              const Rect& rect,
+                                                                              std::vector<std::string>& issues) {
+    using Kind = AXWindowController::PlacementOutcome::Kind;
+    const auto cantMove = [&] {
+        issues.push_back("Tessane couldn’t move " + app.displayName + "’s window. Some apps restrict window control.");
+    };
+    if (!running.isFinishedLaunching) return {ManagedPlacement::Kind::pending, std::nullopt};
+
+    if (const auto cached = windowCache.window(app.id, running.pid)) {
+        if (axController.boolean(*cached, ax::kFullScreen)) return {ManagedPlacement::Kind::fullScreen, *cached};
+        const auto outcome = placeWindow(*cached, rect, app.displayName);
+        switch (outcome.kind) {
+            case Kind::refused:
+                noteRefusal(app, outcome.actual, rect, *cached);
+                return {ManagedPlacement::Kind::bound, *cached};
+            case Kind::placed:
+                lastLoggedRefusal.erase(app.id);
+                return {ManagedPlacement::Kind::bound, *cached};
+            case Kind::failed:
+                if (axController.sizeValue(*cached, ax::kSize)) {
+                    cantMove();
+                    return {ManagedPlacement::Kind::bound, *cached};
+                }
+                windowCache.remove(app.id);  // the window is gone: choose again below
+                break;
+        }
+    }
+
+    const auto resolved = resolveWindow(app, running);
+    if (!resolved) {
+        if (appHasNativeFullScreenWindow(running.pid)) {
+            Log::line("[Tessane] " + app.displayName + ": native fullscreen (AX blind) — leaving it alone (awaiting exit).");
+            return {ManagedPlacement::Kind::fullScreen, std::nullopt};
+        }
+        Log::line("[Tessane] " + app.displayName +
+                  ": running but no window yet — pane pending, will adopt on window appear.");
+        return {ManagedPlacement::Kind::pending, std::nullopt};
+    }
+    if (resolved->isFullScreen) {
+        Log::line("[Tessane] " + app.displayName + ": window is in native fullscreen — leaving it alone (awaiting exit).");
+        return {ManagedPlacement::Kind::fullScreen, resolved->element};
+    }
+    const auto outcome = placeWindow(resolved->element, rect, app.displayName);
+    if (outcome.kind == Kind::refused)
+        noteRefusal(app, outcome.actual, rect, resolved->element);
+    else if (outcome.kind == Kind::placed)
+        lastLoggedRefusal.erase(app.id);
+    else
+        cantMove();
+    return {ManagedPlacement::Kind::bound, resolved->element};
+}
+
+// ------------------------------------------------------------------------ choosing a window
+
+std::optional<WorkspaceController::ResolvedWindow> WorkspaceController::resolveWindow(const ManagedApp& app,
+                                                                                     const RunningApplication& running) {
+    if (const auto cached = windowCache.window(app.id, running.pid)) return ResolvedWindow{*cached, false};
+
+    const auto windows = axController.manageableWindows(running.pid);
+    if (windows.empty()) return std::nullopt;
+
+    pruneCacheForRemovedPanes();
+    std::set<size_t> claimed;
+    const auto others = windowCache.claimedWindows(running.pid, app.id);
+    for (size_t i = 0; i < windows.size(); ++i)
+        if (std::find(others.begin(), others.end(), windows[i].element) != others.end()) claimed.insert(i);
+
+    std::vector<std::optional<std::string>> documents;
+    documents.reserve(windows.size());
+    for (const auto& info : windows) documents.push_back(axController.documentPath(info.element));
+
+    const TimeInterval now = queue.now();
+    std::optional<size_t> chosen;
+    bool foundDocument = false;
+    if (app.lastDocumentPath) {
+        for (size_t i = 0; i < windows.size() && !chosen; ++i)
+            if (!claimed.count(i) && documents[i] == app.lastDocumentPath) chosen = i;
+        if (chosen) {
+            foundDocument = true;
+            awaitingDocument.erase(app.id);
+            const bool stillAwaiting = std::any_of(awaitingDocument.begin(), awaitingDocument.end(),
+                                                   [now](const auto& entry) { return entry.second > now; });
+            if (openingDocumentNoticeShown && !stillAwaiting) {
+                notice->close();
+                openingDocumentNoticeShown = false;
+                lastOpeningNoticeLogged.reset();
+            }
+            Log::line("[Tessane] " + app.displayName + ": found its pane's document “" +
+                      fileName(*app.lastDocumentPath) + "”.");
+        } else if (const auto it = awaitingDocument.find(app.id); it != awaitingDocument.end() && it->second > now) {
+            return std::nullopt;  // its document is still on the way: don't take another window
+        }
+    }
+
+    if (!chosen) {
+        for (const auto& sibling : siblingPanes(app)) {
+            if (!sibling.lastDocumentPath) continue;
+            for (size_t i = 0; i < windows.size(); ++i)
+                if (documents[i] == sibling.lastDocumentPath) claimed.insert(i);
+        }
+        std::vector<bool> isMain;
+        isMain.reserve(windows.size());
+        for (const auto& info : windows) isMain.push_back(info.isMain);
+        chosen = AXWindowController::selectBindableIndex(isMain, claimed);
+        if (!chosen) {
+            if (loggedNoSpareWindow.insert(app.id).second)
+                Log::line("[Tessane] " + app.displayName + ": all " + std::to_string(windows.size()) +
+                          " manageable window(s) already bound to other panes — leaving this pane pending.");
+            return std::nullopt;
+        }
+    }
+
+    const auto& window = windows[*chosen];
+    loggedNoSpareWindow.erase(app.id);
+    windowCache.store(window.element, app.id, running.pid);
+    if (!foundDocument) rememberDocument(window.element, app);
+    return ResolvedWindow{window.element, window.isFullScreen};
+}
+
+std::optional<Rect> WorkspaceController::paneWindowFrame(const ManagedApp& app) {
+    const auto running = appController->runningApplication(app.bundleIdentifier);
+    if (!running || !running->isFinishedLaunching) return std::nullopt;
+    const auto window = resolveWindow(app, *running);
+    if (!window) return std::nullopt;
+    const auto position = axController.point(window->element, ax::kPosition);
+    const auto size = axController.sizeValue(window->element, ax::kSize);
+    if (!position || !size) return std::nullopt;
+    return Rect(*position, *size);
+}
+
+void WorkspaceController::pruneCacheForRemovedPanes() {
+    std::set<Uuid> paneIDs;
+    for (const auto& ws : manager.workspaces().get())
+        for (const auto& app : ws.apps) paneIDs.insert(app.id);
+    for (const auto& id : windowCache.appIDs())
+        if (!paneIDs.count(id)) windowCache.remove(id);
+}
+
+// ------------------------------------------------------------------------- one window
+
+AXWindowController::PlacementOutcome WorkspaceController::placeWindow(const AXElement& window, const Rect& rect,
+                                                                     const std::string& appName) {
+    const auto position = axController.point(window, ax::kPosition);
+    const auto size = axController.sizeValue(window, ax::kSize);
+    std::optional<uint32_t> from, to;
+    if (position && size) {
+        from = displayID(Rect(*position, *size));
+        to = displayID(rect);
+    }
+    if (!from || !to || *from == *to) {
+        pendingSecondPhase.erase(window);
+        return axController.place(window, rect);
+    }
+
+    // Across displays the window first goes over with its own size, so the window manager (and
+    // the application) size it for the display it lands on; 0.4 s later it is sized in place.
+    axController.accessibility().setAttribute(window, ax::kPosition, AXValue::point(rect.origin));
+    const auto landedAt = axController.point(window, ax::kPosition);
+    const auto landedSize = axController.sizeValue(window, ax::kSize);
+    if (!landedAt || !landedSize || displayID(Rect(*landedAt, *landedSize)) != to)
+        Log::line("[Tessane] " + appName + ": didn't reach the other display on the first move — placing it anyway.");
+
+    const Uuid phase = Uuid::random();
+    pendingSecondPhase[window] = phase;
+    const std::optional<PlacementToken> token =
+        placingWorkspace ? std::optional<PlacementToken>(placement.token(*placingWorkspace)) : std::nullopt;
+    queue.postAfter(kSecondPhaseDelay, lifetime.guard([this, window, rect, phase, token] {
+        const auto it = pendingSecondPhase.find(window);
+        if (it == pendingSecondPhase.end() || it->second != phase) return;  // placed again meanwhile
+        pendingSecondPhase.erase(it);
+        if (token) {
+            // Planned for a workspace: it must still be shown and still hold the window.
+            const auto* session = sessions.find(token->workspaceID);
+            if (!session) return;
+            const bool holds = std::any_of(session->elements.begin(), session->elements.end(),
+                                           [&](const TrackedWindow& t) { return t.element == window; });
+            if (!holds) return;
+        }
+        beginPlacementGuard();
+        axController.place(window, rect);
+    }));
+    return AXWindowController::PlacementOutcome::placed();
+}
+
+void WorkspaceController::beginPlacementGuard() {
+    ++placementGuardCount;
+    queue.postAfter(kGuardSeconds,
+                    lifetime.guard([this] { placementGuardCount = std::max(0, placementGuardCount - 1); }));
+}
+
+void WorkspaceController::noteRefusal(const ManagedApp& app, const Rect& actual, const Rect& requested,
+                                      const AXElement& window) {
+    if (const auto it = lastLoggedRefusal.find(app.id); it != lastLoggedRefusal.end() && it->second == actual) return;
+    lastLoggedRefusal[app.id] = actual;
+    Log::line("[Tessane] " + app.displayName + " refused its pane: asked " + rectDescription(requested) +
+              ", window is " + rectDescription(actual) + ". [" + axController.windowKind(window) + "]");
+}
+
+void WorkspaceController::logPlacementDeviation(const Workspace& workspace, const std::vector<Rect>& rects) {
+    for (size_t i = 0; i < workspace.apps.size() && i < rects.size(); ++i) {
+        const ManagedApp& app = workspace.apps[i];
+        const auto frame = paneWindowFrame(app);
+        if (!frame) continue;
+        const Rect& actual = *frame;
+        const Rect& want = rects[i];
+        const bool off = std::abs(actual.minX() - want.minX()) > kDeviationTolerance ||
+                         std::abs(actual.minY() - want.minY()) > kDeviationTolerance ||
+                         std::abs(actual.width() - want.width()) > kDeviationTolerance ||
+                         std::abs(actual.height() - want.height()) > kDeviationTolerance;
+        if (off)
+            Log::line("[Tessane][geom] " + workspace.name + " pane " + std::to_string(i) + " (" + app.displayName +
+                      "): want " + rectDescription(want) + " got " + rectDescription(actual));
+    }
+}
+
+void WorkspaceController::persistRatiosIfChanged(const std::vector<double>& ratios, const Workspace& workspace) {
+    if (workspace.layout.ratios == ratios) return;
+    auto stored = manager.workspace(workspace.id);
+    if (!stored) return;
+    stored->layout.ratios = ratios;
+    manager.update(*stored);
+}
+
+// ------------------------------------------------------------------------------ fullscreen
+
+bool WorkspaceController::appHasNativeFullScreenWindow(Pid pid) const {
+    const auto list = env.platform.windowList->windows(WindowList::Option::allWindows);
+    if (!list) return false;
+    std::vector<Size> fullSizes;
+    for (const auto& screen : env.platform.screens->screens()) fullSizes.push_back(screen.frame.size);
+    for (const auto& entry : *list) {
+        if (entry.ownerPid != pid || entry.layer != 0) continue;
+        for (const auto& full : fullSizes)
+            if (std::abs(entry.bounds.width() - full.width) < kFullScreenSlack &&
+                std::abs(entry.bounds.height() - full.height) < kFullScreenSlack)
+                return true;
+    }
+    return false;
+}
+
+}  // namespace tessane

@@ -1,0 +1,158 @@
+// After the container is up: the wait for windows, polled every 0.2 s, placing the windows that
+// are there as they come; then the tile itself, with its one report of what could not be
+// arranged, and the one-time tips card.
+#include "controller/WorkspaceController.h"
+
+#include "controller/PaneMatChrome.h"
+#include "controller/TipsChrome.h"
+#include "model/Log.h"
+#include "model/WorkspaceManager.h"
+#include "platform/Alerts.h"
+#include "platform/Applications.h"
+#include "platform/Defaults.h"
+#include "system/ExternalAppController.h"
+
+#include <cstdio>
+
+namespace tessane {
+
+namespace {
+
+constexpr double kPollInterval = 0.2;
+constexpr int kQuietPolls = 15;
+constexpr int kLaunchPolls = 75;
+constexpr double kTipsDelay = 0.6;
+constexpr const char* kTipsSeenKey = "TessaneHasSeenWorkspaceTips.v1";
+
+// Hides the click shields and dividers so a document chooser lying over the panes can be used.
+void stepAsideForChooser(ContainerChrome& chrome) {
+    chrome.paneMat().setShieldsHidden(true);
+    if (!chrome.dividersHidden()) {
+        chrome.setDividersHidden(true);
+        chrome.positionDividerPanels();
+    }
+}
+
+}  // namespace
+
+void WorkspaceController::tileWhenWindowsReady(const Uuid& workspaceID, int attempt, int launchWaits,
+                                               int placedWindowCount) {
+    const auto found = manager.workspace(workspaceID);
+    if (!found || !sessions.contains(workspaceID)) return;
+    const Workspace& ws = *found;
+
+    std::vector<RunningApplication> runningList;
+    for (const auto& app : ws.apps)
+        if (auto running = appController->runningApplication(app.bundleIdentifier)) runningList.push_back(*running);
+
+    size_t stillLaunching = 0;
+    for (const auto& bundleID : pendingLaunches[workspaceID])
+        if (!appController->runningApplication(bundleID)) ++stillLaunching;
+    const bool launching =
+        stillLaunching > 0 || std::any_of(runningList.begin(), runningList.end(),
+                                          [](const RunningApplication& r) { return !r.isFinishedLaunching; });
+
+    size_t ready = 0;
+    int mainWindows = 0;
+    bool chooserSeen = false;
+    for (const auto& running : runningList) {
+        if (!running.isFinishedLaunching) continue;
+        if (axController.mainWindow(running.pid)) {
+            ++mainWindows;
+            ++ready;
+        } else if (const auto dialog = AXWindowController::selectPendingDialog(axController.windowInfos(running.pid))) {
+            noteOwnChooser(dialog->element, workspaceID);
+            chooserSeen = true;
+            ++ready;
+        } else if (appHasNativeFullScreenWindow(running.pid)) {
+            ++ready;
+        }
+    }
+    if (chooserSeen)
+        if (auto* session = sessions.find(workspaceID)) stepAsideForChooser(*session->chrome);
+
+    const bool allReady = stillLaunching == 0 && !runningList.empty() && ready == runningList.size();
+    const bool outOfPolls = launching ? launchWaits >= kLaunchPolls : attempt >= kQuietPolls;
+    if (!allReady && outOfPolls) {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.1f", (attempt + launchWaits) * kPollInterval);
+        Log::line("[Tessane] Show: " + std::to_string(ready) + "/" + std::to_string(runningList.size()) +
+                  " windows ready after ~" + seconds + "s" + (launching ? " with an app still launching" : "") +
+                  "; tiling what's available.");
+    }
+    if (allReady || outOfPolls) {
+        const auto shortApps = appsShortOfWindows(ws, {});
+        if (shortApps.empty()) {
+            tileAndReport(ws);
+            inviteWindowlessApps(ws, true);
+            return;
+        }
+        Log::line("[Tessane] Show withdrawn after launch — " + shortOfWindowsEntries(shortApps) + ".");
+        hideWorkspace(workspaceID);
+        presentShortOfWindowsBlock(workspaceID, shortApps,
+                                   lifetime.guard([this, workspaceID] { showWorkspace(workspaceID); }));
+        return;
+    }
+
+    if (mainWindows > placedWindowCount) placeWindows(ws, true, true, true);
+    const uint64_t chain = readinessChains[workspaceID];
+    const int nextAttempt = launching ? attempt : attempt + 1;
+    const int nextWaits = launching ? launchWaits + 1 : launchWaits;
+    const int placed = std::max(placedWindowCount, mainWindows);
+    queue.postAfter(kPollInterval, lifetime.guard([this, workspaceID, chain, nextAttempt, nextWaits, placed] {
+        // A newer show of this workspace runs its own wait; this one stands down.
+        if (readinessChains[workspaceID] != chain) return;
+        tileWhenWindowsReady(workspaceID, nextAttempt, nextWaits, placed);
+    }));
+}
+
+void WorkspaceController::tileAndReport(const Workspace& workspace) {
+    if (auto* session = sessions.find(workspace.id); session && workspaceHasChooserUp(workspace))
+        stepAsideForChooser(*session->chrome);
+
+    const PlacementReport report = placeWindows(workspace, false, true, true);
+    if (!report.fullScreenApps.empty()) reconcileFullScreenChrome(workspace.id);
+
+    // The user working in one of our own windows (the settings) keeps the keyboard.
+    const auto front = env.platform.applications->frontmostApplication();
+    const bool ownInFront = front && front->bundleIdentifier == env.ownBundleIdentifier;
+    if (!ownInFront) {
+        std::optional<RunningApplication> target;
+        if (const ManagedApp* primary = workspace.primaryApp())
+            target = appController->runningApplication(primary->bundleIdentifier);
+        if (!target)
+            for (const auto& app : workspace.apps)
+                if ((target = appController->runningApplication(app.bundleIdentifier))) break;
+        if (target) env.platform.applications->activate(target->pid);
+    }
+
+    if (!report.issues.empty()) {
+        std::string lines;
+        for (const auto& issue : report.issues) lines += (lines.empty() ? "" : "\n") + issue;
+        env.platform.alerts->runModal({AlertSpec::Style::warning,
+                                       "Some windows in “" + workspace.name + "” couldn’t be arranged", lines, {"OK"},
+                                       std::nullopt});
+    }
+    if (!report.fullScreenApps.empty())
+        queue.post(lifetime.guard([this, id = workspace.id, apps = report.fullScreenApps] {
+            presentFullScreenBlock(id, apps);
+        }));
+    restartReconcileSweep();
+    maybeShowWorkspaceTips(workspace, !report.fullScreenApps.empty());
+}
+
+void WorkspaceController::maybeShowWorkspaceTips(const Workspace& workspace, bool blockedByFullScreen) {
+    const auto seen = [this] { return env.platform.defaults->boolValue(kTipsSeenKey).value_or(false); };
+    if (seen() || blockedByFullScreen) return;
+    const auto* session = sessions.find(workspace.id);
+    if (!session || session->elements.empty()) return;
+    queue.postAfter(kTipsDelay, lifetime.guard([this, id = workspace.id, seen] {
+        if (seen()) return;
+        const auto* session = sessions.find(id);
+        if (!session || !session->chrome->isVisible()) return;
+        if (manager.activeWorkspaceID().get() != id) return;
+        workspaceTips->show(session->chrome->containerCocoaRect());
+    }));
+}
+
+}  // namespace tessane

@@ -1,0 +1,358 @@
+// The show road: a user asks for a workspace; its applications launch or unhide without taking
+// focus, the gates that can stop it run in their fixed order (count, Accessibility, Stage
+// Manager, applications short of windows), the container goes up, and the wait for windows
+// begins. Launch failures and missing applications come back in one alert once the last launch
+// has answered.
+#include "controller/WorkspaceController.h"
+
+#include "model/AppRegistry.h"
+#include "model/HiddenAppLedger.h"
+#include "model/Log.h"
+#include "model/WorkspaceManager.h"
+#include "platform/Alerts.h"
+#include "platform/Applications.h"
+#include "system/AccessibilityPermission.h"
+#include "system/ExternalAppController.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+
+namespace tessane {
+
+namespace {
+
+constexpr double kLaunchDocumentDeadline = 30;
+constexpr double kLaunchedDocumentDeadline = 15;
+constexpr double kRunningDocumentDeadline = 10;
+constexpr double kRetryDelay = 0.4;
+
+// How many applications a layout takes; none means "one or more".
+std::optional<size_t> requiredApps(LayoutType type) {
+    switch (type) {
+        case LayoutType::leftRightSplit:
+        case LayoutType::topBottomSplit:
+            return 2;
+        case LayoutType::grid2x2:
+            return 4;
+        case LayoutType::mainSidebar:
+            return std::nullopt;
+        default:
+            return 3;
+    }
+}
+
+std::string fileNames(const std::vector<std::filesystem::path>& paths) {
+    std::string out;
+    for (const auto& p : paths) out += (out.empty() ? "" : ", ") + p.filename().string();
+    return out;
+}
+
+std::string plural(int n, const std::string& word) { return std::to_string(n) + " " + word + (n == 1 ? "" : "s"); }
+
+// What one show shares with the completions of its launches: the launches still out, the
+// errors they reported, and, once the pass armed it, the report to give when the last answers.
+struct LaunchGroup {
+    int outstanding = 0;
+    std::vector<std::string> errors;
+    std::function<void(const std::vector<std::string>&)> onAllDone;
+
+    void leave() {
+        if (--outstanding == 0 && onAllDone) std::exchange(onAllDone, nullptr)(errors);
+    }
+};
+
+}  // namespace
+
+void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> onShown) {
+    const TimeInterval start = queue.now();
+    const auto found = manager.workspace(id);
+    if (!found) return;
+    const Workspace ws = *found;
+    Log::line("[Tessane] Show workspace requested: " + ws.name);
+
+    const ManagedApp* primary = ws.primaryApp();
+    const std::optional<std::string> primaryBundleID =
+        primary ? std::optional<std::string>(primary->bundleIdentifier) : std::nullopt;
+
+    if (ws.apps.empty()) {
+        presentError("“" + ws.name + "” has no apps", "Add 2–4 apps to this workspace in Settings, then try again.");
+        return;
+    }
+    if (const auto required = requiredApps(ws.layout.type); required && ws.apps.size() != *required) {
+        const std::string n = std::to_string(*required);
+        presentError("“" + ws.name + "” needs " + n + " apps", "The “" + std::string(label(ws.layout.type)) +
+                                                                   "” layout tiles " + n +
+                                                                   " apps. Open Settings to add or remove apps, or "
+                                                                   "pick a different layout.");
+        return;
+    }
+
+    std::set<std::string> bundleIDs;
+    for (const auto& app : ws.apps) bundleIDs.insert(app.bundleIdentifier);
+    hiddenApps.forget(bundleIDs);
+
+    // ------------------------------------------------------------------ launches
+    const AppRegistry registry(*env.platform.applications);
+    auto group = std::make_shared<LaunchGroup>();
+    std::set<std::string> launching;
+    auto failedAtOnce = std::make_shared<std::set<std::string>>();
+    std::vector<ManagedApp> runningVisible;
+    std::optional<RunningApplication> primaryRunning;
+    std::vector<std::string> missing;
+
+    const auto panesOf = [&ws](const std::string& bundleID) {
+        std::vector<ManagedApp> out;
+        for (const auto& a : ws.apps)
+            if (a.bundleIdentifier == bundleID) out.push_back(a);
+        return out;
+    };
+
+    for (const auto& app : ws.apps) {
+        if (auto running = appController->runningApplication(app.bundleIdentifier)) {
+            if (!running->isHidden)
+                runningVisible.push_back(app);
+            else
+                env.platform.applications->unhide(running->pid);
+            if (app.bundleIdentifier == primaryBundleID) primaryRunning = running;
+            continue;
+        }
+        if (!registry.isInstalled(app)) {
+            missing.push_back(app.displayName);
+            continue;
+        }
+        if (!launching.insert(app.bundleIdentifier).second) continue;  // a second pane of the same app
+
+        ++group->outstanding;
+        const auto documents = rememberedDocuments(panesOf(app.bundleIdentifier));
+        std::vector<std::filesystem::path> urls;
+        for (const auto& doc : documents) {
+            awaitingDocument[doc.pane.id] = queue.now() + kLaunchDocumentDeadline;
+            urls.push_back(doc.url);
+        }
+        if (!urls.empty())
+            Log::line("[Tessane] " + app.displayName + ": launching with " + std::to_string(urls.size()) +
+                      " remembered document(s): " + fileNames(urls));
+
+        auto returned = std::make_shared<bool>(false);
+        const std::string bundleID = app.bundleIdentifier;
+        auto completion = [this, alive = lifetime.weak(), group, returned, id, bundleID,
+                           failedAtOnce](const ExternalAppController::LaunchResult& result) {
+            const auto* error = std::get_if<ExternalAppController::AppControlError>(&result);
+            if (!*returned && error) failedAtOnce->insert(bundleID);  // answered before launch() returned
+            if (alive.expired()) {
+                group->leave();
+                return;
+            }
+            if (auto it = pendingLaunches.find(id); it != pendingLaunches.end()) it->second.erase(bundleID);
+            if (error) {
+                group->errors.push_back(error->description());
+            } else if (const auto ws = manager.workspace(id)) {
+                for (const auto& pane : ws->apps)
+                    if (pane.bundleIdentifier == bundleID)
+                        if (auto it = awaitingDocument.find(pane.id); it != awaitingDocument.end())
+                            it->second = queue.now() + kLaunchedDocumentDeadline;
+            }
+            group->leave();
+        };
+        if (urls.empty())
+            appController->launch(app, completion);
+        else
+            appController->launch(app, urls, completion);
+        *returned = true;
+    }
+    // A launch that failed at once is not waited for and not counted as launching.
+    for (const auto& bundleID : *failedAtOnce) launching.erase(bundleID);
+    pendingLaunches[id] = launching;
+
+    group->onAllDone = [this, alive = lifetime.weak(), name = ws.name, missing](const std::vector<std::string>& errors) {
+        queue.post([this, alive, name, missing, errors] {
+            if (!alive.expired()) reportShowIssues(name, missing, errors);
+        });
+    };
+    if (group->outstanding == 0) std::exchange(group->onAllDone, nullptr)(group->errors);
+
+    // ------------------------------------------------------------------ the gates
+    std::optional<RunningApplication> toActivate = primaryRunning;
+    if (!toActivate)
+        for (const auto& app : ws.apps)
+            if ((toActivate = appController->runningApplication(app.bundleIdentifier))) break;
+    if (toActivate) env.platform.applications->activate(toActivate->pid);
+
+    const AccessibilityPermission permission(*env.platform.accessibility, env.identity);
+    permission.logDiagnostics("Show Workspace ‘" + ws.name + "’");
+    if (!permission.ensureTrusted()) {
+        Log::line("[Tessane] Show: Accessibility not granted — apps launched, frame/tiling skipped.");
+        return;
+    }
+
+    if (refreshStageManagerState(false)) {
+        Log::line("[Tessane] Show blocked — Stage Manager is enabled; not tiling ‘" + ws.name + "’ (would fight it).");
+        presentStageManagerBlock(id, nullptr);
+        return;
+    }
+
+    // Running applications asked for the remembered documents they are not showing.
+    std::set<std::string> looked;
+    for (const auto& app : ws.apps) {
+        const std::string& bundleID = app.bundleIdentifier;
+        if (launching.count(bundleID) || !looked.insert(bundleID).second) continue;
+        const auto running = appController->runningApplication(bundleID);
+        if (!running || !running->isFinishedLaunching) continue;
+        const auto documents = rememberedDocuments(panesOf(bundleID));
+        if (documents.empty()) continue;
+        std::set<std::string> open;
+        for (const auto& info : axController.windowInfos(running->pid, 0.5f))
+            if (const auto path = axController.documentPath(info.element)) open.insert(*path);
+        std::vector<std::filesystem::path> missingDocs;
+        for (const auto& doc : documents)
+            if (!open.count(doc.url.string())) {
+                awaitingDocument[doc.pane.id] = queue.now() + kRunningDocumentDeadline;
+                missingDocs.push_back(doc.url);
+            }
+        if (missingDocs.empty()) continue;
+        launching.insert(bundleID);
+        Log::line("[Tessane] " + app.displayName + " is running without " + std::to_string(missingDocs.size()) +
+                  " remembered document(s) — opening: " + fileNames(missingDocs));
+        if (const auto location = registry.resolveURL(app))
+            env.platform.applications->openDocuments(missingDocs, *location, {.activates = false},
+                                                     [](std::optional<RunningApplication>, std::optional<SystemError>) {});
+    }
+
+    const auto shortApps = appsShortOfWindows(ws, launching);
+    if (!shortApps.empty()) {
+        Log::line("[Tessane] Show blocked — " + shortOfWindowsEntries(shortApps) + ".");
+        presentShortOfWindowsBlock(id, shortApps, lifetime.guard([this, id] { showWorkspace(id); }));
+        return;
+    }
+
+    showContainerFrame(ws);
+    const auto ms = static_cast<long long>((queue.now() - start) * 1000);
+    Log::line("[Tessane] Show ‘" + ws.name + "’: frame up in " + std::to_string(ms) + " ms" +
+              (launching.empty() ? "." : ", " + std::to_string(launching.size()) + " app(s) still launching."));
+    reopenWindowlessApps(runningVisible, launching);
+    ++readinessChains[id];  // an older wait for this workspace's windows stands down
+    tileWhenWindowsReady(id, 0, 0, 0);
+    if (onShown) onShown();
+}
+
+// ------------------------------------------------------------------------ short of windows
+
+std::vector<WorkspaceController::ShortOfWindows> WorkspaceController::appsShortOfWindows(
+    const Workspace& workspace, const std::set<std::string>& skipping) {
+    const TimeInterval now = queue.now();
+    std::set<std::string> awaited;
+    for (const auto& app : workspace.apps)
+        if (const auto it = awaitingDocument.find(app.id); it != awaitingDocument.end() && it->second > now)
+            awaited.insert(app.bundleIdentifier);
+
+    std::vector<std::string> order;
+    std::map<std::string, std::pair<std::string, int>> panes;  // bundle id -> (name, panes)
+    for (const auto& app : workspace.apps) {
+        if (skipping.count(app.bundleIdentifier) || awaited.count(app.bundleIdentifier)) continue;
+        auto [it, inserted] = panes.try_emplace(app.bundleIdentifier, app.displayName, 0);
+        if (inserted) order.push_back(app.bundleIdentifier);
+        ++it->second.second;
+    }
+
+    std::vector<ShortOfWindows> out;
+    for (const auto& bundleID : order) {
+        const auto running = appController->runningApplication(bundleID);
+        if (!running || !running->isFinishedLaunching) continue;
+        const int windows = static_cast<int>(axController.manageableWindows(running->pid).size());
+        const auto& [name, count] = panes[bundleID];
+        // No window at all is the windowless invitation's business, not a shortage.
+        if (windows == 0 || windows >= count) continue;
+        out.push_back({name, bundleID, count, windows});
+    }
+    std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.appName < b.appName; });
+    return out;
+}
+
+std::string WorkspaceController::shortOfWindowsEntries(const std::vector<ShortOfWindows>& shortApps) {
+    std::string out;
+    for (const auto& s : shortApps)
+        out += (out.empty() ? "" : ", ") + s.appName + " " + std::to_string(s.windows) + "/" + std::to_string(s.panes);
+    return out;
+}
+
+void WorkspaceController::presentShortOfWindowsBlock(const Uuid&, const std::vector<ShortOfWindows>& shortApps,
+                                                     std::function<void()> onRetry) {
+    if (shortApps.empty() || isPresentingBlockedPrompt) return;
+    const ShortOfWindows& first = shortApps.front();
+    const int k = first.panes - first.windows;
+    const auto running = appController->runningApplication(first.bundleID);
+    const auto item = running ? axController.newWindowMenuItem(running->pid) : std::nullopt;
+
+    std::string message, body;
+    if (shortApps.size() == 1) {
+        message = "“" + first.appName + "” needs " + std::to_string(k) + " more window" + (k == 1 ? "" : "s");
+        body = "It has " + plural(first.windows, "window") + " open but " + std::to_string(first.panes) +
+               " panes in this workspace, so " + std::to_string(k) + " stayed empty.";
+    } else {
+        message = "Some panes are empty — those apps need more windows";
+        for (const auto& s : shortApps)
+            body += (body.empty() ? "" : " ") + s.appName + ": " + plural(s.windows, "window") + " for " +
+                    std::to_string(s.panes) + " panes.";
+    }
+    if (item)
+        body += " Tessane can try its " + item->menuTitle + " ▸ " + item->title +
+                " command — if that makes a tab or a document instead of a window, open one yourself and Retry.";
+    else
+        body += " Open another window in " + first.appName + ", then Retry.";
+
+    isPresentingBlockedPrompt = true;
+    const auto response = env.platform.alerts->runModal(
+        {AlertSpec::Style::informational, message, body, {item ? item->title + " & Retry" : "Retry", "Dismiss"},
+         std::nullopt});
+    isPresentingBlockedPrompt = false;
+    if (response.button != 0) return;
+
+    if (item && running) {
+        const AXError result = env.platform.accessibility->performAction(item->element, ax::kPress);
+        const auto windows = axController.manageableWindows(running->pid).size();
+        Log::line("[Tessane] " + first.appName + ": retry pressed “" + item->menuTitle + " ▸ " + item->title +
+                  "”: " + (result == AXError::success ? "ok" : "refused") + " (had " + std::to_string(windows) +
+                  " windows).");
+    }
+    if (onRetry) queue.postAfter(kRetryDelay, lifetime.guard(std::move(onRetry)));
+}
+
+// --------------------------------------------------------------------------------- alerts
+
+void WorkspaceController::presentStageManagerBlock(const Uuid& workspaceID, std::function<void()> onRetry) {
+    const auto ws = manager.workspace(workspaceID);
+    if (!ws || isPresentingBlockedPrompt) return;
+    isPresentingBlockedPrompt = true;
+    const auto response = env.platform.alerts->runModal(
+        {AlertSpec::Style::informational, "“" + ws->name + "” can’t be tiled — Stage Manager is on",
+         "Stage Manager rearranges windows itself, so Tessane would only fight it. Turn Stage Manager off in Control "
+         "Center, then Retry.",
+         {"Retry after turning it off", "Dismiss"}, std::nullopt});
+    isPresentingBlockedPrompt = false;
+    if (response.button != 0) return;
+    if (onRetry)
+        queue.post(lifetime.guard(std::move(onRetry)));
+    else
+        queue.post(lifetime.guard([this, workspaceID] { showWorkspace(workspaceID); }));
+}
+
+void WorkspaceController::presentError(const std::string& message, const std::string& informative) {
+    env.platform.alerts->runModal({AlertSpec::Style::warning, message, informative, {"OK"}, std::nullopt});
+}
+
+void WorkspaceController::reportShowIssues(const std::string& workspaceName, const std::vector<std::string>& missing,
+                                           const std::vector<std::string>& launchErrors) {
+    std::string lines;
+    if (!missing.empty()) {
+        lines = "Not installed: ";
+        for (size_t i = 0; i < missing.size(); ++i) lines += (i ? ", " : "") + missing[i];
+    }
+    for (const auto& error : launchErrors) lines += (lines.empty() ? "" : "\n") + error;
+    if (lines.empty()) return;
+    env.platform.alerts->runModal({AlertSpec::Style::warning,
+                                   "Some apps in “" + workspaceName + "” couldn't be shown", lines, {"OK"},
+                                   std::nullopt});
+}
+
+}  // namespace tessane

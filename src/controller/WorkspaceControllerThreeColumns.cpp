@@ -1,0 +1,179 @@
+// Three columns side by side, kept honest: after a tiling pass the windows' real widths decide
+// whether the columns are re-split to widths the applications accept, folded into one left and
+// two stacked right panes when the three cannot fit, or unfolded again on trial once the
+// container has room.
+#include "controller/WorkspaceController.h"
+
+#include "controller/NoticeChrome.h"
+#include "layout/ScreenGeometry.h"
+#include "model/Log.h"
+#include "model/WorkspaceManager.h"
+#include "system/ExternalAppController.h"
+
+#include <cmath>
+
+namespace tessane {
+
+namespace {
+
+constexpr double kSlack = 24;
+constexpr double kFloor = 320;
+constexpr double kGutters = 12;
+constexpr double kUnfoldMove = 2;
+constexpr double kOperationMove = 1;
+constexpr double kRefusalScreenShare = 0.8;
+constexpr int kResplitPasses = 4;
+
+double innerWidth(const Rect& container) { return std::max(0.0, container.width() - 6); }
+
+std::string whole(double value) { return std::to_string(static_cast<long long>(std::trunc(value))); }
+
+}  // namespace
+
+void WorkspaceController::beginThreeColumnsOperation(const Uuid& workspaceID) {
+    columns.threeColumnsPasses[workspaceID] = 0;
+    columns.threeColumnsRefused.erase(workspaceID);
+    columns.threeColumnsTryingUnfold.erase(workspaceID);
+}
+
+namespace {
+// Brings a shown workspace's chrome up to the workspace's current geometry.
+void refreshChromeGeometry(ContainerChrome& chrome, const Workspace& ws, const std::vector<Bytes>& icons) {
+    chrome.setCurrentAppCount(static_cast<int>(ws.apps.size()));
+    chrome.setCurrentLayoutType(WorkspaceController::geometryType(ws));
+    chrome.setCurrentAppIcons(icons);
+    const auto ratios = WorkspaceController::threeColumnsRatios(ws);
+    if (!ratios.empty()) chrome.setCurrentRatios(ratios);
+    chrome.refreshClickShield();
+}
+}  // namespace
+
+Workspace WorkspaceController::applyThreeColumnsFold(const Workspace& workspace, std::optional<Rect> container,
+                                                     bool force) {
+    if (!isThreeColumns(workspace) || !workspace.layout.threeColumns->folded) return workspace;
+    const double width = innerWidth(container.value_or(currentContainerAXRect(workspace)));
+    if (!force)
+        if (const auto it = columns.threeColumnsFoldedAtWidth.find(workspace.id);
+            it != columns.threeColumnsFoldedAtWidth.end() && std::abs(it->second - width) < kUnfoldMove)
+            return workspace;
+
+    beginThreeColumnsOperation(workspace.id);
+    columns.threeColumnsTryingUnfold.insert(workspace.id);
+    Workspace unfolded = workspace;
+    unfolded.layout = workspace.layout.foldingThreeColumns(false);
+    manager.update(unfolded);
+    Log::line("[Tessane] ‘" + unfolded.name + "’: three columns — trying three columns at width " + whole(width) + ".");
+    if (auto* session = sessions.find(unfolded.id)) refreshChromeGeometry(*session->chrome, unfolded, appIcons(unfolded));
+    return unfolded;
+}
+
+bool WorkspaceController::solveThreeColumns(const Workspace& workspace) {
+    if (!isThreeColumns(workspace) || geometryType(workspace) != LayoutType::threeColumns) return false;
+    const Uuid id = workspace.id;
+    const Rect container = currentContainerAXRect(workspace);
+    const double width = innerWidth(container);
+    const auto rects = tileRects(workspace).second;
+
+    std::vector<double> measured;
+    for (const auto& app : workspace.apps)
+        if (const auto frame = paneWindowFrame(app)) measured.push_back(frame->width());
+    if (rects.size() != 3 || measured.size() != 3) return true;
+
+    if (const auto it = columns.threeColumnsOperationWidth.find(id);
+        it != columns.threeColumnsOperationWidth.end() && std::abs(it->second - width) > kOperationMove) {
+        columns.threeColumnsRefused.erase(id);
+        columns.threeColumnsPasses[id] = 0;
+    }
+    columns.threeColumnsOperationWidth[id] = width;
+
+    const double screenWidth = [&] {
+        const auto visible = screenVisibleFrameAX(container);
+        return visible ? visible->width() : width;
+    }();
+    auto& refused = columns.threeColumnsRefused[id];
+    std::vector<double> planned, floors;
+    for (size_t i = 0; i < 3; ++i) {
+        planned.push_back(rects[i].width());
+        const Uuid& appID = workspace.apps[i].id;
+        if (measured[i] > rects[i].width() + kSlack && measured[i] < kRefusalScreenShare * screenWidth)
+            refused[appID] = std::max(measured[i], refused.count(appID) ? refused[appID] : 0.0);
+        floors.push_back(refused.count(appID) ? refused[appID] : kFloor);
+    }
+
+    const auto fit = fitThreeColumns(planned, measured, floors, width - kGutters, kSlack);
+    switch (fit.kind) {
+        case ThreeColumnsFit::Kind::fits:
+            if (columns.threeColumnsTryingUnfold.erase(id)) {
+                columns.threeColumnsFoldAnnounced.erase(id);
+                Log::line("[Tessane] ‘" + workspace.name + "’: all three fit side by side again.");
+                threeColumnsNotice(workspace, false);
+            }
+            return true;
+
+        case ThreeColumnsFit::Kind::cannotFit: {
+            const bool wasTrying = columns.threeColumnsTryingUnfold.erase(id) > 0;
+            const bool newlyAnnounced = columns.threeColumnsFoldAnnounced.insert(id).second;
+            columns.threeColumnsFoldedAtWidth[id] = width;
+            Workspace folded = workspace;
+            folded.layout = workspace.layout.foldingThreeColumns(true);
+            manager.update(folded);
+            Log::line("[Tessane] ‘" + workspace.name + "’: folded into 1 + 2 — the apps need " +
+                      whole(floors[0] + floors[1] + floors[2]) + " of " + whole(width - kGutters) +
+                      (wasTrying ? ", after trying" : "") + ".");
+            if (auto* session = sessions.find(id)) {
+                refreshChromeGeometry(*session->chrome, folded, appIcons(folded));
+                session->chrome->positionDividerPanels();
+            }
+            if (newlyAnnounced) threeColumnsNotice(folded, true);
+            placeWindows(folded, true, true, false);
+            scheduleDividerReconcile(id);
+            return true;
+        }
+
+        case ThreeColumnsFit::Kind::resplit: {
+            const int pass = ++columns.threeColumnsPasses[id];
+            const auto& w = fit.widths;
+            Workspace resplit = workspace;
+            resplit.layout.ratios = std::vector<double>{w[0] / (width - 6), w[1] / (w[1] + w[2])};
+            manager.update(resplit);
+            Log::line("[Tessane] ‘" + workspace.name + "’: three columns re-split to [" + whole(w[0]) + ", " +
+                      whole(w[1]) + ", " + whole(w[2]) + "] (pass " + std::to_string(pass) +
+                      ") — an app wouldn't go narrower than its own width.");
+            placeWindows(resplit, true, true, false);
+            // An application that keeps refusing must not drive endless re-tiling.
+            if (pass < kResplitPasses) scheduleDividerReconcile(id);
+            return true;
+        }
+    }
+    return true;
+}
+
+bool WorkspaceController::threeColumnsOverflow(const Workspace& workspace) {
+    const auto rects = tileRects(workspace).second;
+    if (rects.size() != 3) return false;
+    for (size_t i = 0; i < workspace.apps.size() && i < 3; ++i)
+        if (const auto frame = paneWindowFrame(workspace.apps[i]); frame && frame->width() > rects[i].width() + kSlack)
+            return true;
+    return false;
+}
+
+void WorkspaceController::threeColumnsNotice(const Workspace& workspace, bool folded) {
+    const auto* session = sessions.find(workspace.id);
+    if (!session || !session->containerAXRect) return;
+    const Rect near = ScreenGeometry::screenRectFromAX(*session->containerAXRect,
+                                                       ScreenGeometry::primaryDisplayHeight(*env.platform.screens));
+    if (folded)
+        notice->show("Too narrow for three columns",
+                     "These three apps don’t fit side by side here, so the two on the right are stacked. Widen the "
+                     "workspace or use a bigger display to get three columns back.",
+                     std::nullopt, near, 6.0, nullptr);
+    else
+        notice->show("Back to three columns", "There’s room for all three apps side by side again.", std::nullopt, near,
+                     6.0, nullptr);
+}
+
+void WorkspaceController::scheduleDividerReconcile(const Uuid& workspaceID) {
+    queue.postAfter(0.4, lifetime.guard([this, workspaceID] { snapDividerToApps(workspaceID); }));
+}
+
+}  // namespace tessane

@@ -1,0 +1,182 @@
+#include "support/ShownWorkspace.h"
+
+#include <gtest/gtest.h>
+
+namespace tessane::testing {
+namespace {
+
+using Lines = ControllerScenario::Lines;
+
+class FullScreen : public ShownWorkspace {
+protected:
+    void spaceChange() { s.sim.screens.notify(Screens::Notification::activeSpaceDidChange); }
+};
+
+TEST_F(FullScreen, TheChromeStepsAsideWhileAnAppIsFullscreenAndComesBackWithATileWhenItLeaves) {
+    s.window("Mail").setFullScreen(true);
+    s.window("Notes").moveTo({300, 300});
+    spaceChange();
+    EXPECT_FALSE(s.chrome(ws.id).isVisible);
+    EXPECT_EQ(s.probe().session(ws.id)->fullScreenPids, std::set<Pid>{s.pid("Mail")});
+    EXPECT_EQ(s.log(), (Lines{"[Tessane] “Write”: app in native fullscreen — chrome hidden (no bleed onto its Space)."}));
+    EXPECT_TRUE(s.probe().fullScreenPulseRunning());
+
+    s.window("Mail").setFullScreen(false);
+    s.advance(0.3);  // the pulse's next tick
+    EXPECT_TRUE(s.chrome(ws.id).isVisible);
+    EXPECT_EQ(s.logCount("[Tessane] “Write”: left fullscreen — chrome restored, re-tiling."), 1u);
+    EXPECT_EQ(s.window("Notes").frame(), s.probe().tileRects(ws)[0]);
+    s.advance(1.5);
+    EXPECT_FALSE(s.probe().fullScreenPulseRunning());
+}
+
+TEST_F(FullScreen, AWindowAsLargeAsTheDisplayCountsWhenTheAppCannotBeAsked) {
+    s.window("Mail").setFrame({0, 0, 1439, 899});
+    s.app("Mail").setResponseDelay(10);  // past every time-out: its windows cannot be read
+    EXPECT_TRUE(s.probe().reconcileFullScreenChrome(ws.id));
+    s.window("Mail").setFrame({0, 0, 1437, 899});  // 3 pt short: an ordinary window
+    EXPECT_FALSE(s.probe().reconcileFullScreenChrome(ws.id));
+}
+
+TEST_F(FullScreen, AShowThatMeetsAFullscreenWindowLeavesItAndSaysSoAfterTheTile) {
+    s.window("Mail").setFullScreen(true);
+    s.sim.alerts.answer(1);
+    s.controller().showWorkspace(ws.id);
+    EXPECT_TRUE(s.sim.alerts.shown().empty());  // on the next turn
+    s.drain();
+    ASSERT_EQ(s.sim.alerts.shown().size(), 1u);
+    EXPECT_EQ(s.sim.alerts.shown()[0].messageText, "“Mail” can’t be placed — it’s in fullscreen");
+    EXPECT_EQ(s.sim.alerts.shown()[0].informativeText,
+              "It’s in macOS fullscreen, so Tessane left it alone rather than fight it. Exit fullscreen (green button "
+              "or ⌃⌘F), then Retry.");
+    EXPECT_EQ(s.sim.alerts.shown()[0].buttons, (std::vector<std::string>{"Retry after exiting", "Dismiss"}));
+    EXPECT_FALSE(s.chrome(ws.id).isVisible);
+    s.advance(1);
+    EXPECT_EQ(s.tips->shows, 0);  // never over fullscreen
+}
+
+class Windowless : public ShownWorkspace {};
+
+TEST_F(Windowless, AnAppOnItsOpenPanelIsWaitedForNotReopened) {
+    s.window("Mail").close();
+    s.app("Mail").addOpenPanel();
+    s.probe().placeWindows(ws, true);  // the closed window leaves its pane
+    s.probe().inviteWindowlessApps(ws, true);
+    ASSERT_EQ(s.notice->shown.size(), 1u);
+    EXPECT_EQ(s.notice->shown[0].title, "Waiting for Mail");
+    EXPECT_EQ(s.notice->shown[0].message, "Open a document in it and this workspace finishes tiling.");
+    EXPECT_EQ(s.logCount("reopening"), 0u);
+}
+
+TEST_F(Windowless, AnAppWithNothingIsReopenedAndTheNoticeNamesEachWaitedApp) {
+    s.window("Mail").close();
+    s.window("Notes").close();
+    s.probe().placeWindows(ws, true);
+    s.clearLog();
+    s.probe().inviteWindowlessApps(ws, true);
+    EXPECT_EQ(s.notice->shown.at(0).title, "Waiting for Notes and Mail");
+    EXPECT_EQ(s.notice->shown.at(0).message, "Open a window in each and this workspace finishes tiling.");
+    EXPECT_EQ(s.log(), (Lines{"[Tessane] Notes: no window and no chooser — reopening so it shows one.",
+                              "[Tessane] Mail: no window and no chooser — reopening so it shows one."}));
+}
+
+TEST(WindowlessMessage, WhatToOpenFollowsWhatEveryAppLacks) {
+    using W = WorkspaceController::WindowlessApp;
+    EXPECT_EQ(WorkspaceController::windowlessWaitMessage({}), std::nullopt);
+    EXPECT_EQ(WorkspaceController::windowlessWaitMessage({W{"A", false, true}, W{"B", false, true}, W{"C", false, true}}),
+              (std::pair<std::string, std::string>{"Waiting for A and B and C",
+                                                   "Open another window in each and this workspace finishes tiling."}));
+    EXPECT_EQ(WorkspaceController::windowlessWaitMessage({W{"A", true, false}, W{"B", false, true}})->second,
+              "Open a window in each and this workspace finishes tiling.");
+}
+
+TEST_F(Windowless, APaneWaitingForItsDocumentGetsTheDocumentsNoticeLoggedOnce) {
+    s.sim.applications.addFile("/home/me/plan.txt");
+    s.sim.applications.setLaunchBehaviour(ControllerScenario::bundleID("Notes"), {.windowDelay = 60});
+    auto edited = s.workspace(ws.id);
+    edited.apps[0].lastDocumentPath = "/home/me/plan.txt";
+    s.manager->update(edited);
+    s.controller().showWorkspace(ws.id);  // Notes is asked for plan.txt
+    s.advance(0.1);
+    s.probe().inviteWindowlessApps(s.workspace(ws.id), false);
+    s.probe().inviteWindowlessApps(s.workspace(ws.id), false);
+    EXPECT_EQ(s.notice->shown.back().title, "Opening a document…");
+    EXPECT_EQ(s.notice->shown.back().message,
+              "Waiting for “plan.txt” in Notes. It drops into its pane as soon as it opens.");
+    EXPECT_EQ(s.logCount("[Tessane] Notice: opening “plan.txt” in Notes."), 1u);
+}
+
+TEST_F(Windowless, TheWaitHidesShieldsAndDividersForAChooserAndNotesItAsOurs) {
+    s.window("Mail").close();
+    auto& panel = s.app("Mail").addOpenPanel();
+    s.controller().showWorkspace(ws.id);
+    EXPECT_TRUE(s.chrome(ws.id).shieldsHidden);
+    EXPECT_TRUE(s.chrome(ws.id).dividersHidden);
+    EXPECT_EQ(s.probe().ownChooserWindowIDs().at(ws.id), std::set<uint32_t>{panel.number()});
+}
+
+class SessionCallbacks : public ShownWorkspace {
+protected:
+    ContainerChromeCallbacks& callbacks() { return s.chrome(ws.id).callbacks; }
+};
+
+TEST_F(SessionCallbacks, EveryCallbackReachesItsOperationForThisWorkspace) {
+    s.controller().showWorkspace(ws.id);
+    auto& cb = s.chromes.back()->callbacks;
+    cb.onRestore();
+    cb.onMoveToScreen(1);
+    cb.onFocusPane(1);
+    cb.onSaveLayout();
+    cb.onResetWorkspace();
+    cb.onRelease();
+    cb.onQuitApps();
+    for (auto member : {"restoreLayout", "moveWorkspaceToDisplay", "focusAdjacentPane", "saveLayout",
+                        "resetWorkspace", "releaseWorkspace", "closeWorkspaceApps"})
+        EXPECT_EQ(s.notYetCount(member), 1u) << member;
+
+    cb.onSolo();
+    EXPECT_EQ(s.notYetCount("soloFocusedPane"), 1u);
+    s.probe().setSoloState(WorkspaceController::SoloState{Uuid::random(), Uuid::random()});  // another workspace's
+    cb.onSolo();
+    EXPECT_EQ(s.notYetCount("restoreFromSolo"), 1u);
+
+    cb.onDividerDragBegan();
+    cb.onDividerCommitted({0.4});
+    EXPECT_EQ(s.notYetCount("commitDividerRatio"), 1u);
+
+    cb.onHide();
+    EXPECT_EQ(s.probe().session(ws.id), nullptr);
+    EXPECT_EQ(s.logCount("[Tessane] Hide workspace: " + ws.name), 1u);
+}
+
+TEST_F(SessionCallbacks, AMaximizeActivatesThePrimaryAppOrTheFirstRunningOne) {
+    s.activate("Music");
+    callbacks().onMaximizeToggled();
+    EXPECT_EQ(s.sim.applications.frontmostApplication()->pid, s.pid("Notes"));
+    s.activate("Music");
+    s.quitApp("Notes");
+    callbacks().onMaximizeToggled();
+    EXPECT_EQ(s.sim.applications.frontmostApplication()->pid, s.pid("Mail"));
+}
+
+TEST_F(SessionCallbacks, NothingHappensOnceTheControllerIsGone) {
+    auto& cb = callbacks();
+    s.stop();
+    cb.onContainerChanged({0, 0, 800, 600});
+    cb.onHide();
+    cb.onMaximizeToggled();
+    s.advance(1);
+    EXPECT_TRUE(s.notYetLog().empty());
+}
+
+TEST_F(SessionCallbacks, TheFrontWorkspacesMenuComesFromItsChrome) {
+    auto menu = s.controller().frontWorkspaceActionsMenu();
+    ASSERT_TRUE(menu.has_value());
+    EXPECT_EQ(menu->name, "Write");
+    EXPECT_EQ(s.chrome(ws.id).count("workspaceActionsMenu(menuBar)"), 1u);
+    s.probe().dropSession(ws.id);  // torn down while still the active one
+    EXPECT_FALSE(s.controller().frontWorkspaceActionsMenu().has_value());
+}
+
+}  // namespace
+}  // namespace tessane::testing
