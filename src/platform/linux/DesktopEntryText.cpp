@@ -43,7 +43,6 @@ std::string applicationEntry(const std::string& execProgram) {
            "Name=Tessane\n"
            "Comment=Named workspaces of tiled windows\n"
            "Exec=" + execProgram + " %U\n"
-           "Icon=tessane\n"
            "Terminal=false\n"
            "Categories=Utility;\n"
            "MimeType=x-scheme-handler/tessane;\n";
@@ -62,7 +61,6 @@ std::optional<std::string> autostartEntry(const std::filesystem::path& program) 
            "Type=Application\n"
            "Name=Tessane\n"
            "Exec=" + *exec + "\n"
-           "Icon=tessane\n"
            "Terminal=false\n"
            "X-GNOME-Autostart-enabled=true\n";
 }
