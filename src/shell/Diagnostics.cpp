@@ -4,6 +4,7 @@
 #include <unicode/utext.h>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 
 #ifndef TESSANE_SUPPORT_EMAIL
@@ -31,22 +32,19 @@ std::string joined(const std::vector<std::string>& parts, std::string_view separ
 
 long long truncated(double v) { return std::isfinite(v) ? static_cast<long long>(std::trunc(v)) : 0; }
 
-// The extended grapheme clusters of a UTF-8 text, as byte ranges.
-std::vector<std::string_view> graphemes(std::string_view text) {
-    std::vector<std::string_view> out;
+// Walks the extended grapheme clusters (user-perceived characters) of a UTF-8 text from the
+// start, as byte ranges, until `visit` answers false.
+void forEachCharacter(std::string_view text, const std::function<bool(std::string_view)>& visit) {
     UErrorCode status = U_ZERO_ERROR;
     UText* ut = utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
     std::unique_ptr<icu::BreakIterator> it(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
-    if (U_FAILURE(status) || !it) {
-        utext_close(ut);
-        return {};
+    if (U_SUCCESS(status) && it) {
+        it->setText(ut, status);
+        int32_t start = it->first();
+        for (int32_t end = it->next(); end != icu::BreakIterator::DONE; start = end, end = it->next())
+            if (!visit(text.substr(static_cast<size_t>(start), static_cast<size_t>(end - start)))) break;
     }
-    it->setText(ut, status);
-    int32_t start = it->first();
-    for (int32_t end = it->next(); end != icu::BreakIterator::DONE; start = end, end = it->next())
-        out.push_back(text.substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
     utext_close(ut);
-    return out;
 }
 
 }  // namespace
@@ -151,12 +149,13 @@ std::optional<std::string> mailtoURL(std::string_view to, std::string_view subje
     if (room < 1) return std::nullopt;
     std::string kept;
     long long total = 0;
-    for (std::string_view character : graphemes(body)) {
+    forEachCharacter(body, [&](std::string_view character) {
         const std::string encoded = percentEncoded(character);
-        if (total + static_cast<long long>(encoded.size()) > room) break;
+        if (total + static_cast<long long>(encoded.size()) > room) return false;  // later ones are never taken
         total += static_cast<long long>(encoded.size());
         kept += encoded;
-    }
+        return true;
+    });
     return prefix + kept + marker;
 }
 

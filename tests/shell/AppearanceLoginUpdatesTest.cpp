@@ -128,10 +128,11 @@ TEST(UpdateManager, PublishesTheReadyVersionOnALaterTurn) {
     manager->checkForUpdates();
     EXPECT_EQ(updater.checks, 1);
 
-    // A callback that lands after the manager is gone does nothing.
+    // A callback that lands while the manager goes away, or after, does nothing.
     updater.callbacks.didFindValidUpdate("3.0");
     subscription.reset();
     manager.reset();
+    updater.callbacks.didNotFindUpdate();
     queue.runPending();
 }
 
