@@ -37,7 +37,7 @@ public:
 
     struct Limits {
         size_t maxConnections = 8;       // at once; more are closed at once
-        size_t maxBytes = 64 * 1024 + 1;  // per connection; more closes it
+        size_t maxBytes = 128 * 1024;     // per connection; more closes it (a backstop to the session's own cap)
         std::chrono::milliseconds timeout{5000};  // a connection that takes longer is closed
     };
 
