@@ -1,0 +1,65 @@
+#include "shell/qt/QtAppTheme.h"
+
+#include <QApplication>
+#include <QStyle>
+#include <QStyleFactory>
+
+namespace tessane::qt_shell {
+
+QtAppTheme::QtAppTheme()
+    : startPalette_(QApplication::palette()),
+      startStyle_(QApplication::style() ? QApplication::style()->name() : QString()) {}
+
+QPalette QtAppTheme::lightPalette() {
+    QStyle* fusion = QStyleFactory::create("Fusion");
+    QPalette palette = fusion ? fusion->standardPalette() : QPalette(Qt::white);
+    delete fusion;
+    return palette;
+}
+
+QPalette QtAppTheme::darkPalette() {
+    const QColor window(45, 45, 48), base(30, 30, 32), text(230, 230, 230), disabled(128, 128, 128);
+    const QColor accent(42, 130, 218);
+    QPalette p;
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, window);
+    p.setColor(QPalette::ToolTipBase, base);
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::PlaceholderText, disabled);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, window);
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::BrightText, Qt::red);
+    p.setColor(QPalette::Light, QColor(70, 70, 74));
+    p.setColor(QPalette::Midlight, QColor(60, 60, 64));
+    p.setColor(QPalette::Mid, QColor(40, 40, 42));
+    p.setColor(QPalette::Dark, QColor(20, 20, 22));
+    p.setColor(QPalette::Shadow, Qt::black);
+    p.setColor(QPalette::Link, accent);
+    p.setColor(QPalette::Highlight, accent);
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, disabled);
+    return p;
+}
+
+void QtAppTheme::apply(AppTheme theme) {
+    switch (theme) {
+    case AppTheme::light:
+        QApplication::setStyle("Fusion");
+        QApplication::setPalette(lightPalette());
+        return;
+    case AppTheme::dark:
+        QApplication::setStyle("Fusion");
+        QApplication::setPalette(darkPalette());
+        return;
+    case AppTheme::system:
+        if (!startStyle_.isEmpty()) QApplication::setStyle(startStyle_);
+        QApplication::setPalette(startPalette_);
+        return;
+    }
+}
+
+}  // namespace tessane::qt_shell

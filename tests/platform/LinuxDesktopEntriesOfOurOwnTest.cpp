@@ -1,0 +1,135 @@
+#include "platform/linux/DesktopEntry.h"
+#include "platform/linux/DesktopEntryText.h"
+#include "platform/linux/ExecLine.h"
+#include "platform/linux/SchemeHandlerRegistration.h"
+#include "platform/linux/XdgAutostart.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace tessane::linux_backend {
+namespace {
+
+namespace fs = std::filesystem;
+using linux_desktop::DesktopEntry;
+namespace DesktopEntryText = linux_desktop::DesktopEntryText;
+
+class OwnDesktopEntriesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = fs::temp_directory_path() / ("tessane-entries-" + std::to_string(std::random_device{}()));
+        fs::create_directories(root);
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    static void write(const fs::path& path, const std::string& text) {
+        fs::create_directories(path.parent_path());
+        std::ofstream(path) << text;
+    }
+
+    fs::path root;
+};
+
+// Whatever the program's path, the Exec line we write gives that path back as the program.
+TEST_F(OwnDesktopEntriesTest, ExecLinesCarryAnyPathBackUnchanged) {
+    for (std::string path : {"/usr/bin/tessane", "/home/me/My Apps/tessane", "/opt/a\"b`c$d\\e/tessane",
+                             "/srv/100%/tessane", "/tmp/it's;(odd)&/tessane"}) {
+        SCOPED_TRACE(path);
+        const auto text = DesktopEntryText::applicationEntry(fs::path(path));
+        ASSERT_TRUE(text);
+        const auto entry = DesktopEntry::parse(*text);
+        ASSERT_TRUE(entry);
+        EXPECT_EQ(entry->value("MimeType"), "x-scheme-handler/tessane;");
+        const auto exec = entry->value("Exec");
+        ASSERT_TRUE(exec);
+        const auto commands = linux_desktop::ExecLine::expand(*exec, {"tessane://show/Work"}, {});
+        ASSERT_TRUE(commands) << *exec;
+        ASSERT_EQ(commands->size(), 1u);
+        EXPECT_EQ(commands->front(), (std::vector<std::string>{path, "tessane://show/Work"}));
+    }
+    EXPECT_EQ(DesktopEntryText::execProgram("/tmp/a\nb"), std::nullopt);
+}
+
+// The installed entry and the one written for a user say the same, but for the program's path.
+TEST_F(OwnDesktopEntriesTest, InstalledEntryTakesTessaneLinks) {
+    const auto installed = DesktopEntry::read(fs::path(TESSANE_SOURCE_DIR) / "app" / "tessane.desktop");
+    ASSERT_TRUE(installed);
+    EXPECT_TRUE(installed->isApplication());
+    EXPECT_EQ(installed->value("Exec"), "tessane %U");
+    EXPECT_EQ(installed->value("MimeType"), "x-scheme-handler/tessane;");
+    std::ifstream file(fs::path(TESSANE_SOURCE_DIR) / "app" / "tessane.desktop");
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, DesktopEntryText::applicationEntry(std::string("tessane")));
+}
+
+TEST_F(OwnDesktopEntriesTest, AutostartEntryIsTheLoginItem) {
+    const fs::path file = root / "config" / "autostart" / "tessane.desktop";
+    XdgAutostart autostart({file, "/usr/bin/tessane", true});
+    EXPECT_TRUE(autostart.isBundled());
+    EXPECT_EQ(autostart.bundlePath(), "/usr/bin");
+    EXPECT_EQ(autostart.status(), LoginItems::Status::notRegistered);
+
+    // Switching off what is not on fails, as the login item expects.
+    EXPECT_TRUE(autostart.unregisterItem());
+
+    EXPECT_EQ(autostart.registerItem(), std::nullopt);  // makes the folder too
+    EXPECT_EQ(autostart.status(), LoginItems::Status::enabled);
+    const auto entry = DesktopEntry::read(file);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->value("Exec"), "/usr/bin/tessane");
+
+    write(file, "[Desktop Entry]\nType=Application\nExec=tessane\nHidden=true\n");
+    EXPECT_EQ(autostart.status(), LoginItems::Status::notRegistered);
+    EXPECT_EQ(autostart.registerItem(), std::nullopt);  // a fresh entry replaces the hidden one
+    EXPECT_EQ(autostart.status(), LoginItems::Status::enabled);
+
+    EXPECT_EQ(autostart.unregisterItem(), std::nullopt);
+    EXPECT_FALSE(fs::exists(file));
+
+    // A folder where the entry should be cannot be written over.
+    fs::create_directories(file);
+    EXPECT_TRUE(autostart.registerItem());
+}
+
+TEST_F(OwnDesktopEntriesTest, InstalledLayoutIsABinFolderWithSharedFilesBeside) {
+    write(root / "usr" / "bin" / "tessane", "");
+    EXPECT_FALSE(XdgAutostart::isInstalledLayout(root / "usr" / "bin" / "tessane"));
+    fs::create_directories(root / "usr" / "share" / "tessane");
+    EXPECT_TRUE(XdgAutostart::isInstalledLayout(root / "usr" / "bin" / "tessane"));
+    EXPECT_FALSE(XdgAutostart::isInstalledLayout(root / "build" / "app" / "tessane"));
+}
+
+TEST_F(OwnDesktopEntriesTest, SchemeHandlerIsWrittenAndRegisteredOnce) {
+    std::vector<std::vector<std::string>> ran;
+    SchemeHandlerRegistration::Setup setup{root / "share" / "applications", "/opt/tessane/bin/tessane",
+                                           [&](const std::vector<std::string>& argv) {
+                                               ran.push_back(argv);
+                                               return true;
+                                           }};
+    const auto first = SchemeHandlerRegistration::ensure(setup);
+    EXPECT_EQ(first.outcome, SchemeHandlerRegistration::Outcome::registered);
+    EXPECT_EQ(first.logLine(), "[Tessane][URL] Registered as the handler of tessane: links (" +
+                                   (setup.applicationsFolder / "tessane.desktop").string() + ")");
+    EXPECT_EQ(ran, (std::vector<std::vector<std::string>>{
+                       {"xdg-mime", "default", "tessane.desktop", "x-scheme-handler/tessane"}}));
+    const auto entry = DesktopEntry::read(setup.applicationsFolder / "tessane.desktop");
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->value("Exec"), "/opt/tessane/bin/tessane %U");
+
+    const auto second = SchemeHandlerRegistration::ensure(setup);
+    EXPECT_EQ(second.outcome, SchemeHandlerRegistration::Outcome::alreadyPresent);
+    EXPECT_EQ(second.logLine(), "");
+    EXPECT_EQ(ran.size(), 1u);
+
+    setup.applicationsFolder = root / "other";
+    setup.run = [](const std::vector<std::string>&) { return false; };
+    const auto failed = SchemeHandlerRegistration::ensure(setup);
+    EXPECT_EQ(failed.outcome, SchemeHandlerRegistration::Outcome::failed);
+    EXPECT_NE(failed.logLine().find("xdg-mime could not be started"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tessane::linux_backend

@@ -1,0 +1,204 @@
+#include "platform/linux/InstanceSocket.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <poll.h>
+#include <random>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace tessane::linux_backend {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using InstanceSocket::Server;
+
+class InstanceSocketTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = fs::temp_directory_path() / ("tessane-socket-" + std::to_string(std::random_device{}()));
+        fs::create_directories(root);
+        folder = root / "tessane";
+        socket = folder / "links.socket";
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    static mode_t mode(const fs::path& p) {
+        struct stat st {};
+        ::lstat(p.c_str(), &st);
+        return st.st_mode & 0777;
+    }
+
+    // Runs `client` in a child process while the server polls; the child's exit code.
+    static int withClient(Server& server, const std::function<int()>& client) {
+        const pid_t pid = ::fork();
+        if (pid == 0) ::_exit(client());
+        int status = 0;
+        while (::waitpid(pid, &status, WNOHANG) == 0) {
+            pollfd p{server.pollFd(), POLLIN, 0};
+            ::poll(&p, 1, 20);
+            server.poll();
+        }
+        server.poll();
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // A session that answers "ok" once it has seen `want` bytes, keeping what came.
+    Server::SessionFactory collecting(size_t want) {
+        return [this, want] {
+            return [this, want](std::string_view bytes) -> std::optional<std::string> {
+                received += bytes;
+                if (received.size() >= want) return std::string("ok\n");
+                return std::nullopt;
+            };
+        };
+    }
+
+    static int connectTo(const fs::path& path) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+        EXPECT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr), 0);
+        return fd;
+    }
+
+    fs::path root, folder, socket;
+    std::string received;
+    std::vector<std::string> logged;
+};
+
+TEST_F(InstanceSocketTest, TheFolderIsOnlyEverThisUsers) {
+    std::string why;
+    ASSERT_TRUE(InstanceSocket::prepareFolder(folder, &why)) << why;
+    EXPECT_EQ(mode(folder), 0700u);
+    ::chmod(folder.c_str(), 0755);
+    ASSERT_TRUE(InstanceSocket::prepareFolder(folder, &why));
+    EXPECT_EQ(mode(folder), 0700u);  // tightened
+
+    fs::create_directory_symlink(folder, root / "link");
+    EXPECT_FALSE(InstanceSocket::prepareFolder(root / "link", &why));
+    EXPECT_EQ(why, (root / "link").string() + " is not a folder");
+    std::ofstream(root / "file") << "x";
+    EXPECT_FALSE(InstanceSocket::prepareFolder(root / "file", &why));
+
+    if (::geteuid() == 0) {  // a folder of another user is never taken
+        fs::create_directory(root / "theirs");
+        ASSERT_EQ(::chown((root / "theirs").c_str(), 65534, 65534), 0);
+        EXPECT_FALSE(InstanceSocket::prepareFolder(root / "theirs", &why));
+        EXPECT_EQ(why, (root / "theirs").string() + " belongs to another user");
+    }
+}
+
+TEST_F(InstanceSocketTest, OneProcessHoldsTheInstanceLock) {
+    ASSERT_TRUE(InstanceSocket::prepareFolder(folder, nullptr));
+    auto first = InstanceSocket::InstanceLock::tryTake(folder, nullptr);
+    ASSERT_TRUE(first);
+    std::string why;
+    EXPECT_FALSE(InstanceSocket::InstanceLock::tryTake(folder, &why));
+    EXPECT_NE(why.find("another instance"), std::string::npos);
+    first.reset();
+    EXPECT_TRUE(InstanceSocket::InstanceLock::tryTake(folder, nullptr));
+}
+
+TEST_F(InstanceSocketTest, AnotherProcessHandsOverBytesAndGetsTheReply) {
+    ASSERT_TRUE(InstanceSocket::prepareFolder(folder, nullptr));
+    std::ofstream(socket) << "stale";  // what a killed run left behind
+    std::string why;
+    auto server = Server::listen(socket, collecting(10), nullptr, &why);
+    ASSERT_TRUE(server) << why;
+    EXPECT_EQ(mode(socket), 0600u);
+    const std::string message = "0123456789";
+    EXPECT_EQ(withClient(*server, [&] {
+                  const auto reply = InstanceSocket::exchange(socket, message, 5s, nullptr);
+                  return reply == "ok" ? 0 : 1;
+              }),
+              0);
+    EXPECT_EQ(received, message);
+    EXPECT_EQ(server->openConnections(), 0u);
+    server.reset();
+    EXPECT_FALSE(fs::exists(socket));
+    EXPECT_FALSE(InstanceSocket::exchange(socket, message, 1s, &why));
+    EXPECT_NE(why.find("cannot reach the running Tessane"), std::string::npos);
+}
+
+TEST_F(InstanceSocketTest, SizeAndConnectionCaps) {
+    ASSERT_TRUE(InstanceSocket::prepareFolder(folder, nullptr));
+    auto log = [this](const std::string& line) { logged.push_back(line); };
+    auto server = Server::listen(socket, collecting(1'000'000), log, {.maxConnections = 1, .maxBytes = 100}, nullptr);
+    ASSERT_TRUE(server);
+    // Too much from one connection: closed without an answer.
+    EXPECT_EQ(withClient(*server, [&] { return InstanceSocket::exchange(socket, std::string(5000, 'x'), 5s, nullptr) ? 0 : 1; }),
+              1);
+    EXPECT_EQ(logged, (std::vector<std::string>{"[Tessane][URL] A link connection sent too much — closed."}));
+    EXPECT_EQ(server->openConnections(), 0u);
+
+    // One connection at a time: a second one is closed at once.
+    logged.clear();
+    const int a = connectTo(socket), b = connectTo(socket);
+    server->poll();
+    EXPECT_EQ(server->openConnections(), 1u);
+    EXPECT_EQ(logged, (std::vector<std::string>{"[Tessane][URL] Too many link connections at once — closed one."}));
+    ::close(a);
+    ::close(b);
+    server->poll();
+    EXPECT_EQ(server->openConnections(), 0u);
+}
+
+TEST_F(InstanceSocketTest, AConnectionThatTakesTooLongIsClosed) {
+    ASSERT_TRUE(InstanceSocket::prepareFolder(folder, nullptr));
+    auto log = [this](const std::string& line) { logged.push_back(line); };
+    auto server = Server::listen(socket, collecting(100), log, {.timeout = 0ms}, nullptr);
+    ASSERT_TRUE(server);
+    const int fd = connectTo(socket);
+    server->poll();  // accepted, and already past its time
+    server->poll();
+    EXPECT_EQ(server->openConnections(), 0u);
+    EXPECT_EQ(logged, (std::vector<std::string>{"[Tessane][URL] A link connection took too long — closed."}));
+    ::close(fd);
+}
+
+// A process of another user never gets its bytes in, even with the folder and the socket open
+// to everybody: the peer's credentials are checked on every connection.
+TEST_F(InstanceSocketTest, AnotherUserIsRefused) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+    ASSERT_TRUE(InstanceSocket::prepareFolder(folder, nullptr));
+    auto log = [this](const std::string& line) { logged.push_back(line); };
+    auto server = Server::listen(socket, collecting(1), log, nullptr);
+    ASSERT_TRUE(server);
+    ::chmod(root.c_str(), 0755);
+    ::chmod(folder.c_str(), 0755);
+    ::chmod(socket.c_str(), 0666);
+    const int code = withClient(*server, [&] {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) return 3;
+        std::string why;
+        return InstanceSocket::exchange(socket, "tessane-links 0\n", 5s, &why) ? 0 : 1;
+    });
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(received.empty());
+    ASSERT_EQ(logged.size(), 1u);
+    EXPECT_TRUE(logged[0].starts_with("[Tessane][URL] Refused a link connection from another user (uid 65534, pid "))
+        << logged[0];
+
+    // With the folder closed again, as it is made, the other user cannot even reach the socket.
+    ::chmod(folder.c_str(), 0700);
+    logged.clear();
+    EXPECT_EQ(withClient(*server, [&] {
+                  if (::setgid(65534) != 0 || ::setuid(65534) != 0) return 3;
+                  std::string why;
+                  InstanceSocket::exchange(socket, "x", 5s, &why);
+                  return why.find("Permission denied") != std::string::npos ? 0 : 1;
+              }),
+              0);
+    EXPECT_TRUE(logged.empty());
+}
+
+}  // namespace
+}  // namespace tessane::linux_backend

@@ -1,0 +1,142 @@
+#include "shell/ControllerLinkTarget.h"
+#include "shell/LinkRouter.h"
+#include "support/ControllerScenario.h"
+#include "support/LoggedLines.h"
+
+#include "RecordingLinkTarget.h"
+
+#include <gtest/gtest.h>
+
+namespace tessane::testing {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class LinkRouterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Log::resetForTesting();
+        target.add("Writing");
+        target.add("Café");
+        target.add("Home");
+    }
+    void TearDown() override { Log::resetForTesting(); }
+
+    RecordingLinkTarget target;
+};
+
+TEST_F(LinkRouterTest, EachCommandReachesItsOperationWithItsLogLine) {
+    target.shown.insert(target.list[2].id);
+    LinkRouter::route({"TESSANE://SHOW/writing", "tessane://show/Cafe", "tessane://toggle/Home",
+                       "tessane://toggle/Writing", "tessane://hide", "tessane://hide/2", "tessane://bring",
+                       "tessane://bring/home", "tessane://focus/left", "tessane://solo"},
+                      target);
+    EXPECT_EQ(target.calls, (Lines{"show Writing", "show Café", "hide Home", "show Writing", "hideActive",
+                                   "hide Café", "bringActive", "summon Home", "focus -1", "solo"}));
+    EXPECT_EQ(loggedMessages(),
+              (Lines{"[Tessane][URL] TESSANE://SHOW/writing → show(target: \"writing\")",
+                     "[Tessane][URL] tessane://show/Cafe → show(target: \"Cafe\")",
+                     "[Tessane][URL] tessane://toggle/Home → toggle(target: \"Home\")",
+                     "[Tessane][URL] tessane://toggle/Writing → toggle(target: \"Writing\")",
+                     "[Tessane][URL] tessane://hide → hide(target: nil)",
+                     "[Tessane][URL] tessane://hide/2 → hide(target: \"2\")",
+                     "[Tessane][URL] tessane://bring → bringHere(target: nil)",
+                     "[Tessane][URL] tessane://bring/home → bringHere(target: \"home\")",
+                     "[Tessane][URL] tessane://focus/left → focus(offset: -1)",
+                     "[Tessane][URL] tessane://solo → solo"}));
+}
+
+TEST_F(LinkRouterTest, SoloWhileSoloedRestores) {
+    target.soloed = true;
+    LinkRouter::route({"tessane://solo/x"}, target);
+    EXPECT_EQ(target.calls, (Lines{"restoreFromSolo"}));
+}
+
+TEST_F(LinkRouterTest, FailuresAreLinesAndNeverStopTheRest) {
+    LinkRouter::route({"tessane://show", "https://example.org", "tessane://show/%20Nowhere%20", "tessane://show/0",
+                       "tessane://toggle/4", "tessane://hide/-1", "tessane://bring/Nope", "tessane://focus/2",
+                       "tessane://show/Home"},
+                      target);
+    EXPECT_EQ(target.calls, (Lines{"show Home"}));
+    EXPECT_EQ(loggedMessages(),
+              (Lines{"[Tessane][URL] Ignored — not a command Tessane understands: tessane://show",
+                     "[Tessane][URL] Ignored — not a command Tessane understands: https://example.org",
+                     "[Tessane][URL] tessane://show/%20Nowhere%20 → show(target: \" Nowhere \")",
+                     "[Tessane][URL] No workspace matches “ Nowhere ” — ignored.",
+                     "[Tessane][URL] tessane://show/0 → show(target: \"0\")",
+                     "[Tessane][URL] No workspace matches “0” — ignored.",
+                     "[Tessane][URL] tessane://toggle/4 → toggle(target: \"4\")",
+                     "[Tessane][URL] No workspace matches “4” — ignored.",
+                     "[Tessane][URL] tessane://hide/-1 → hide(target: \"-1\")",
+                     "[Tessane][URL] No workspace matches “-1” — ignored.",
+                     "[Tessane][URL] tessane://bring/Nope → bringHere(target: \"Nope\")",
+                     "[Tessane][URL] No workspace matches “Nope” — ignored.",
+                     "[Tessane][URL] Ignored — not a command Tessane understands: tessane://focus/2",
+                     "[Tessane][URL] tessane://show/Home → show(target: \"Home\")"}));
+}
+
+// A link is outside input: whatever it decodes to, it stays on one log line.
+TEST_F(LinkRouterTest, ControlCharactersNeverBreakALogLine) {
+    LinkRouter::route({"tessane://show/a%0A[Tessane]%20forged", "tessane://x\n[Tessane] forged"}, target);
+    for (const auto& line : Log::recentLines(10)) EXPECT_EQ(line.find('\n'), std::string::npos) << line;
+    EXPECT_EQ(loggedMessages(),
+              (Lines{"[Tessane][URL] tessane://show/a%0A[Tessane]%20forged → show(target: \"a\\n[Tessane] forged\")",
+                     "[Tessane][URL] No workspace matches “a\\n[Tessane] forged” — ignored.",
+                     "[Tessane][URL] Ignored — not a command Tessane understands: tessane://x\\n[Tessane] forged"}));
+}
+
+TEST_F(LinkRouterTest, InboxQueuesUntilStartUpFinishesThenRunsInOrder) {
+    LinkInbox inbox;
+    inbox.receive({"tessane://show/Home", "tessane://focus"});
+    inbox.receive({"tessane://hide"});
+    inbox.flush();  // no controller yet: nothing runs
+    EXPECT_TRUE(target.calls.empty());
+    inbox.setTarget(&target);
+    inbox.receive({"tessane://solo"});  // from now on, at once
+    inbox.flush();
+    inbox.flush();  // emptied once
+    EXPECT_EQ(target.calls, (Lines{"solo", "show Home", "focus 1", "hideActive"}));
+    EXPECT_TRUE(inbox.pending().empty());
+    EXPECT_EQ(loggedMessages(),
+              (Lines{"[Tessane][URL] Arrived before launch finished — queued 2: tessane://show/Home, tessane://focus",
+                     "[Tessane][URL] Arrived before launch finished — queued 1: tessane://hide",
+                     "[Tessane][URL] tessane://solo → solo",
+                     "[Tessane][URL] Launch finished — running 3 queued command(s).",
+                     "[Tessane][URL] tessane://show/Home → show(target: \"Home\")",
+                     "[Tessane][URL] tessane://focus → focus(offset: 1)",
+                     "[Tessane][URL] tessane://hide → hide(target: nil)"}));
+}
+
+TEST_F(LinkRouterTest, NothingQueuedMeansNoLaunchLine) {
+    LinkInbox inbox;
+    inbox.setTarget(&target);
+    inbox.flush();
+    EXPECT_TRUE(loggedMessages().empty());
+}
+
+// On the real controller: what the router reads of it (shown, soloed) and that a toggle of a
+// shown workspace asks the controller to hide it.
+TEST(ControllerLinkTarget, ReadsTheControllerAndCallsIt) {
+    ControllerScenario s;
+    s.launchApp("Notes");
+    s.launchApp("Mail");
+    auto write = s.addWorkspace("Write", {"Notes", "Mail"});
+    auto read = s.addWorkspace("Read", {"Notes"});
+    s.start();
+    s.putUp(write);
+    ControllerLinkTarget target(*s.manager, s.controller());
+    EXPECT_EQ(target.workspaces().size(), 2u);
+    EXPECT_TRUE(target.isShown(write.id));
+    EXPECT_FALSE(target.isShown(read.id));
+    EXPECT_FALSE(target.isSoloed());
+
+    s.clearLog();
+    LinkRouter::route({"tessane://toggle/write"}, target);
+    // Until hiding is built the controller answers with its "not yet" line.
+    const bool reached = s.notYetCount("hideWorkspace") == 1 || s.logCount("[Tessane] Hide workspace: ") == 1;
+    EXPECT_TRUE(reached);
+    EXPECT_EQ(s.logCount("[Tessane][URL] tessane://toggle/write → toggle(target: \"write\")"), 1u);
+}
+
+}  // namespace
+}  // namespace tessane::testing

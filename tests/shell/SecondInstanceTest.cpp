@@ -1,0 +1,85 @@
+// Two Tessane processes over the real local socket: the second hands its links to the first,
+// which reads them with the same parser as any other link.
+#include "platform/linux/InstanceSocket.h"
+#include "shell/InstanceHandoff.h"
+#include "shell/LinkRouter.h"
+#include "support/LoggedLines.h"
+
+#include "RecordingLinkTarget.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <poll.h>
+#include <random>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace tessane::testing {
+namespace {
+
+namespace fs = std::filesystem;
+namespace InstanceSocket = linux_backend::InstanceSocket;
+using namespace std::chrono_literals;
+
+TEST(SecondInstance, ForwardedLinksRunInTheFirstAndTheSecondExitsZero) {
+    Log::resetForTesting();
+    const fs::path folder = fs::temp_directory_path() / ("tessane-second-" + std::to_string(std::random_device{}()));
+    ASSERT_TRUE(InstanceSocket::prepareFolder(folder, nullptr));
+    const fs::path socket = folder / "links.socket";
+
+    // The first instance: its own argument came before start-up finished.
+    RecordingLinkTarget target;
+    target.add("Writing");
+    LinkInbox inbox;
+    inbox.receive(InstanceHandoff::linksFromArguments({"tessane", "tessane://focus/left"}));
+    auto lock = InstanceSocket::InstanceLock::tryTake(folder, nullptr);
+    ASSERT_TRUE(lock);
+    auto server = InstanceSocket::Server::listen(
+        socket, [&] { return InstanceHandoff::session([&](const auto& links) { inbox.receive(links); }); },
+        [](const std::string& line) { Log::line(line); }, nullptr);
+    ASSERT_TRUE(server);
+
+    auto second = [&](std::vector<std::string> arguments) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            // A second instance finds the lock taken and hands over its links.
+            if (InstanceSocket::InstanceLock::tryTake(folder, nullptr)) ::_exit(9);
+            ::_exit(InstanceHandoff::forward(
+                InstanceHandoff::linksFromArguments(arguments),
+                [&](std::string_view message, std::string* why) { return InstanceSocket::exchange(socket, message, 5s, why); },
+                [](const std::string&) {}));
+        }
+        int status = 0;
+        while (::waitpid(pid, &status, WNOHANG) == 0) {
+            pollfd p{server->pollFd(), POLLIN, 0};
+            ::poll(&p, 1, 20);
+            server->poll();
+        }
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+
+    EXPECT_EQ(second({"tessane", "tessane://show/writing", "tessane://nope"}), 0);  // before start-up finished
+    inbox.setTarget(&target);
+    inbox.flush();
+    EXPECT_EQ(second({"tessane", "tessane://toggle/1"}), 0);
+    EXPECT_EQ(second({"tessane"}), 0);  // only says that Tessane runs
+
+    EXPECT_EQ(target.calls, (std::vector<std::string>{"focus -1", "show Writing", "show Writing"}));
+    EXPECT_EQ(loggedMessages(),
+              (std::vector<std::string>{
+                  "[Tessane][URL] Arrived before launch finished — queued 1: tessane://focus/left",
+                  "[Tessane][URL] Arrived before launch finished — queued 2: tessane://show/writing, tessane://nope",
+                  "[Tessane][URL] Launch finished — running 3 queued command(s).",
+                  "[Tessane][URL] tessane://focus/left → focus(offset: -1)",
+                  "[Tessane][URL] tessane://show/writing → show(target: \"writing\")",
+                  "[Tessane][URL] Ignored — not a command Tessane understands: tessane://nope",
+                  "[Tessane][URL] tessane://toggle/1 → toggle(target: \"1\")",
+              }));
+    server.reset();
+    fs::remove_all(folder);
+    Log::resetForTesting();
+}
+
+}  // namespace
+}  // namespace tessane::testing
