@@ -1,9 +1,13 @@
 #pragma once
 
+#include "base/Lifetime.h"
+
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace tessane {
 
@@ -91,7 +95,9 @@ public:
     const T* operator->() const { return &value_; }
 
     void set(T newValue) {
+        const auto alive = lifetime_.liveness();
         willChange_.emit(newValue);
+        if (!alive) return;  // an observer destroyed the value's owner
         value_ = std::move(newValue);
     }
 
@@ -102,6 +108,7 @@ public:
 private:
     T value_;
     Signal<T> willChange_;
+    LifetimeToken lifetime_;
 };
 
 }  // namespace tessane

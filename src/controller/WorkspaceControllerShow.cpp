@@ -136,11 +136,11 @@ void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> on
 
         auto returned = std::make_shared<bool>(false);
         const std::string bundleID = app.bundleIdentifier;
-        auto completion = [this, alive = lifetime.weak(), group, returned, id, bundleID,
+        auto completion = [this, alive = lifetime.liveness(), group, returned, id, bundleID,
                            failedAtOnce](const ExternalAppController::LaunchResult& result) {
             const auto* error = std::get_if<ExternalAppController::AppControlError>(&result);
             if (!*returned && error) failedAtOnce->insert(bundleID);  // answered before launch() returned
-            if (alive.expired()) {
+            if (!alive) {
                 group->leave();
                 return;
             }
@@ -165,9 +165,9 @@ void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> on
     for (const auto& bundleID : *failedAtOnce) launching.erase(bundleID);
     pendingLaunches[id] = launching;
 
-    group->onAllDone = [this, alive = lifetime.weak(), name = ws.name, missing](const std::vector<std::string>& errors) {
+    group->onAllDone = [this, alive = lifetime.liveness(), name = ws.name, missing](const std::vector<std::string>& errors) {
         queue.post([this, alive, name, missing, errors] {
-            if (!alive.expired()) reportShowIssues(name, missing, errors);
+            if (alive) reportShowIssues(name, missing, errors);
         });
     };
     if (group->outstanding == 0) std::exchange(group->onAllDone, nullptr)(group->errors);

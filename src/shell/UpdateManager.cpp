@@ -9,9 +9,9 @@ UpdateManager::UpdateManager(Updater& updater, MainQueue& queue) : updater_(upda
     // Each callback takes what it needs at once and changes the version on a later turn of the
     // main queue, also when it already runs there. The framework may call after we are gone: the
     // callbacks hold only the queue (which outlives us) and our lifetime token, never `this` bare.
-    auto later = [queue = &queue_, alive = lifetime_.weak(), self = this](std::optional<std::string> version) {
+    auto later = [queue = &queue_, alive = lifetime_.liveness(), self = this](std::optional<std::string> version) {
         queue->post([alive, self, version = std::move(version)] {
-            if (const auto a = alive.lock(); a && *a) self->availableUpdateVersion_.set(version);
+            if (alive) self->availableUpdateVersion_.set(version);
         });
     };
     updater_.start({

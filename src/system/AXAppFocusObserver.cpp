@@ -74,7 +74,8 @@ void AXAppFocusObserver::observe(const std::vector<Pid>& pids, int retriesLeft) 
 
 void AXAppFocusObserver::notificationArrived(const AXElement& element) {
     const Pid pid = ax_.pid(element).value_or(0);
-    if (onFocusedWindowChanged) onFocusedWindowChanged(pid);
+    // A copy: the owner may destroy us, and with us the function it runs in.
+    if (const auto handler = onFocusedWindowChanged) handler(pid);
 }
 
 std::vector<Pid> AXAppFocusObserver::observedPids() const {

@@ -25,7 +25,8 @@ void AXWindowObserver::observe(const std::vector<Entry>& windows) {
     for (Pid pid : order) {
         auto created = ax_.createObserver(
             pid, lifetime_.guard([this](const AXElement& element, const std::string& name) {
-                if (onWindowEvent) onWindowEvent(element, name);
+                // A copy: the owner may destroy us, and with us the function it runs in.
+                if (const auto handler = onWindowEvent) handler(element, name);
             }));
         if (created.error != AXError::success || !created.observer) continue;
         for (const auto& element : byPid[pid]) {

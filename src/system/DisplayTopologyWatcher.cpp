@@ -72,7 +72,8 @@ void DisplayTopologyWatcher::settleFired() {
     }
     if (current == lastReported_) return;  // the burst ended where it began
     auto previous = std::exchange(lastReported_, current);
-    if (onChange_) onChange_(previous, current);
+    // A copy: the callback may destroy us, and with us the function it runs in.
+    if (const auto onChange = onChange_) onChange(previous, current);
 }
 
 void DisplayTopologyWatcher::stop() {

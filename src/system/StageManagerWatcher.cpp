@@ -40,12 +40,9 @@ void StageManagerWatcher::arm() {
 void StageManagerWatcher::handleEvents(uint32_t events) {
     // The owner may stop or even destroy us from inside its callback (hiding the last workspace
     // ends the watch): then there is nothing left to re-arm.
-    const auto alive = lifetime_.weak();
+    const auto alive = lifetime_.liveness();
     reportIfChanged();
-    // The guard that called us holds the token's flag, so the weak pointer never expires here:
-    // the flag itself says whether we were destroyed meanwhile.
-    const auto flag = alive.lock();
-    if (!flag || !*flag || !source_) return;
+    if (!alive || !source_) return;
     if (events & (FileEvent::deleted | FileEvent::renamed)) {
         rearm();
     } else if (!watchingFile_ && files_.status(fileURL_).exists) {
@@ -58,7 +55,8 @@ void StageManagerWatcher::reportIfChanged() {
     if (lastSeen_ && *lastSeen_ == now) return;
     lastSeen_ = now;
     rearmAttempts_ = 0;
-    if (onChange_) onChange_();
+    // A copy: the callback may destroy us, and with us the function it runs in.
+    if (const auto onChange = onChange_) onChange();
 }
 
 void StageManagerWatcher::rearm() {

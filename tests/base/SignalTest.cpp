@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 using namespace tessane;
@@ -75,4 +77,52 @@ TEST(Signal, HandlerMayDestroyTheSignalsOwner) {
     EXPECT_EQ(owner, nullptr);
     // Cancelled with the signal, the second handler is not called.
     EXPECT_EQ(later, 0);
+}
+
+TEST(Published, ObserverMayDestroyTheValuesOwner) {
+    struct Owner {
+        Published<std::string> title{"before"};
+    };
+    auto owner = std::make_unique<Owner>();
+    std::vector<std::string> seen;
+    auto first = owner->title.observe([&](const std::string& next) {
+        seen.push_back(next);
+        owner.reset();
+    });
+    auto second = owner->title.observe([&](const std::string& next) { seen.push_back(next); });
+    owner->title.set(std::string(64, 'x'));  // the value lands in no freed owner
+    EXPECT_EQ(owner, nullptr);
+    EXPECT_EQ(seen, std::vector<std::string>{std::string(64, 'x')});
+}
+
+TEST(LifetimeToken, ClosureDestroyedByItsOwnCallKeepsItsCapturesUntilItReturns) {
+    // A source that drops its handler while calling it, as a watch cancelled from its own
+    // callback does.
+    auto owner = std::make_unique<LifetimeToken>();
+    auto slot = std::make_unique<std::function<void()>>();
+    std::string heard;
+    *slot = owner->guard([&, text = std::string(64, 'y')] {
+        slot.reset();
+        owner.reset();
+        heard = text;
+    });
+    (*slot)();
+    EXPECT_EQ(heard, std::string(64, 'y'));
+    EXPECT_EQ(slot, nullptr);
+}
+
+TEST(LifetimeToken, LivenessSeesTheOwnerGoEvenWhileItsGuardedCallRuns) {
+    // What a method checks after calling out: the guard running around it must not hide that
+    // the owner was destroyed meanwhile.
+    auto owner = std::make_unique<LifetimeToken>();
+    std::vector<bool> seen;
+    auto callback = owner->guard([&] {
+        const auto alive = owner->liveness();
+        seen.push_back(static_cast<bool>(alive));
+        owner.reset();
+        seen.push_back(static_cast<bool>(alive));
+    });
+    callback();
+    callback();  // nothing once the owner is gone
+    EXPECT_EQ(seen, (std::vector<bool>{true, false}));
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <unordered_set>
 
 using namespace tessane;
@@ -213,6 +214,22 @@ TEST_F(SimAccessibilityTest, ObserversDeliverLaterAndNeverAfterDetach) {
     sim.mainQueue.runPending();
     EXPECT_TRUE(heard.empty());
     EXPECT_EQ(ax.liveObserverCount(), 0u);
+}
+
+TEST_F(SimAccessibilityTest, AnObserverThatOutlivesItsServiceAnswersWithoutReachingIt) {
+    auto& w = notes.addWindow();
+    auto service = std::make_unique<SimAccessibility>(sim.windowServer, sim.mainQueue);
+    int heard = 0;
+    auto created = service->createObserver(100, [&](auto&, auto&) { ++heard; });
+    ASSERT_TRUE(created.observer);
+    EXPECT_EQ(created.observer->addNotification(w.element(), ax::kWindowMoved), AXError::success);
+    service.reset();
+    EXPECT_EQ(created.observer->addNotification(w.element(), ax::kWindowResized),
+              AXError::invalidUIElement);
+    w.moveTo({5, 5});  // the window server's listener of the gone service stays silent
+    sim.mainQueue.runPending();
+    EXPECT_EQ(heard, 0);
+    created.observer.reset();
 }
 
 TEST_F(SimAccessibilityTest, RegistrationOnASlowApplicationTimesOut) {

@@ -143,6 +143,21 @@ TEST_F(AXAppFocusObserverTest, NoCallbackAfterStopEvenForNotificationsOnTheirWay
     EXPECT_TRUE(heard.empty());
 }
 
+TEST_F(AXObserversTest, FocusObserverMayBeDestroyedInsideItsCallback) {
+    auto observer = std::make_unique<AXAppFocusObserver>(sim.accessibility, sim.mainQueue);
+    std::vector<Pid> heard;
+    observer->onFocusedWindowChanged = [&](Pid pid) {
+        observer.reset();
+        heard.push_back(pid);  // captures outlive the observer
+    };
+    observer->observe({100}, 3);
+    notes.addWindow();  // created, main and focused: three on their way
+    sim.mainQueue.runPending();
+    EXPECT_EQ(observer, nullptr);
+    EXPECT_EQ(heard, std::vector<Pid>{100});
+    EXPECT_EQ(ax.liveObserverCount(), 0u);
+}
+
 // An Accessibility service that cannot tell which process an element belongs to.
 class PidBlindAccessibility final : public Accessibility {
 public:
@@ -231,6 +246,23 @@ TEST_F(AXWindowObserverTest, ProcessWithoutObserverIsSkippedQuietly) {
     observer.observe({{100, a.element()}, {200, c.element()}});
     EXPECT_EQ(observer.observedPids(), std::vector<Pid>{200});
     EXPECT_TRUE(loggedMessages().empty());
+}
+
+TEST_F(AXObserversTest, WindowObserverMayBeDestroyedInsideItsCallback) {
+    auto& a = notes.addWindow();
+    auto observer = std::make_unique<AXWindowObserver>(sim.accessibility);
+    std::vector<std::string> heard;
+    observer->onWindowEvent = [&](const AXElement&, const std::string& name) {
+        observer.reset();
+        heard.push_back(name);  // captures outlive the observer
+    };
+    observer->observe({{100, a.element()}});
+    a.moveTo({10, 10});
+    a.close();
+    sim.mainQueue.runPending();
+    EXPECT_EQ(observer, nullptr);
+    EXPECT_EQ(heard, std::vector<std::string>{"AXWindowMoved"});
+    EXPECT_EQ(ax.liveObserverCount(), 0u);
 }
 
 TEST_F(AXWindowObserverTest, NewSetReplacesTheOldAndStopEndsEverything) {

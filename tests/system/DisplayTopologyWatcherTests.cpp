@@ -208,6 +208,24 @@ TEST_F(DisplayTopologyWatcherTest, ReleasedWatcherIsNeverCalledBack) {
     EXPECT_TRUE(reports.empty());
 }
 
+TEST_F(DisplayTopologyWatcherTest, OwnerMayDestroyTheWatcherInsideItsCallback) {
+    std::unique_ptr<DisplayTopologyWatcher> watcher;
+    watcher = std::make_unique<DisplayTopologyWatcher>(
+        screens, queue, [this] { return fingerprint; }, 0.8, 2.5,
+        [&](const Fingerprint& previous, const Fingerprint& current) {
+            watcher.reset();
+            reports.emplace_back(previous, current);  // captures outlive the watcher
+        });
+    watcher->start();
+    fingerprint = "B";
+    screens.notify(N::screenParametersChanged);
+    queue.advance(1);
+    EXPECT_EQ(watcher, nullptr);
+    EXPECT_EQ(reports, (std::vector<std::pair<Fingerprint, Fingerprint>>{{"A", "B"}}));
+    EXPECT_EQ(screens.observerCount(N::screenParametersChanged), 0u);
+    EXPECT_EQ(queue.pendingCount(), 0u);
+}
+
 TEST_F(DisplayTopologyWatcherTest, DefaultReaderFingerprintsTheSimulatedScreens) {
     screens.setScreens({sim::SimScreens::screen({0, 0, 1440, 900}, 1, "UUID-A")});
     std::vector<std::pair<Fingerprint, Fingerprint>> seen;

@@ -268,6 +268,27 @@ TEST_F(StageManagerWatcherTest, AnOwnerThatStopsOrDestroysItInTheCallbackGetsNoR
     EXPECT_EQ(queue.pendingCount(), 0u);
 }
 
+TEST_F(StageManagerWatcherTest, DestroyedInsideItsCallbackWhileWatchingTheFolderTouchesNothing) {
+    // The file appears in the watched folder: after the callback the watcher would move its
+    // watch onto the file. An owner that ends the last session destroys it first, and the
+    // callback goes on with what it captured.
+    files.createFolder(kFolder);
+    std::unique_ptr<StageManagerWatcher> watcher;
+    std::vector<std::string> steps;
+    watcher = std::make_unique<StageManagerWatcher>(files, queue, kFile, [&] {
+        watcher.reset();
+        steps.push_back("last session ended");
+    });
+    watcher->start();
+    queue.advance(1);
+    files.writeFile(kFile);
+    queue.advance(1);
+    EXPECT_EQ(watcher, nullptr);
+    EXPECT_EQ(steps, std::vector<std::string>{"last session ended"});
+    EXPECT_EQ(files.activeWatchCount(), 0u);
+    EXPECT_EQ(queue.pendingCount(), 0u);
+}
+
 TEST_F(StageManagerWatcherTest, UnwatchablePathLogsAndStaysIdle) {
     auto watcher = makeWatcher();  // neither the file nor its folder exists
     watcher->start();

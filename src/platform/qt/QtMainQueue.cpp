@@ -7,8 +7,10 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <limits>
 #include <map>
 
 namespace tessane::qt_backend {
@@ -47,9 +49,12 @@ struct QtMainQueue::Impl : std::enable_shared_from_this<Impl> {
             timer.stop();
             return;
         }
+        // Work due further away than a timer can wait (about 24 days) wakes the loop early;
+        // runDue() finds nothing due then and arms again.
         const double wait = queue.begin()->first.first - monotonicSeconds();
-        const int ms = wait <= 0 ? 0 : static_cast<int>(std::ceil(wait * 1000.0));
-        timer.start(ms);
+        constexpr double kLongestWaitMs = std::numeric_limits<int>::max();
+        const double ms = wait <= 0 ? 0 : std::min(std::ceil(wait * 1000.0), kLongestWaitMs);
+        timer.start(static_cast<int>(ms));
     }
 
     void runDue() {

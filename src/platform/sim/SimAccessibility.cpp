@@ -40,11 +40,11 @@ struct SimAccessibility::ObserverState {
 class SimAccessibility::Observer final : public AXObserver {
 public:
     Observer(SimAccessibility* owner, std::shared_ptr<ObserverState> state)
-        : owner_(owner), ownerAlive_(owner->lifetime_.weak()), state_(std::move(state)) {}
+        : owner_(owner), ownerAlive_(owner->lifetime_.liveness()), state_(std::move(state)) {}
     ~Observer() override { detach(); }
 
     AXError addNotification(const AXElement& element, const std::string& notification) override {
-        if (ownerAlive_.expired()) return AXError::invalidUIElement;
+        if (!ownerAlive_) return AXError::invalidUIElement;
         return owner_->registerNotification(*state_, element, notification);
     }
     void detach() override {
@@ -54,7 +54,7 @@ public:
 
 private:
     SimAccessibility* owner_;
-    std::weak_ptr<bool> ownerAlive_;
+    Liveness ownerAlive_;
     std::shared_ptr<ObserverState> state_;
 };
 

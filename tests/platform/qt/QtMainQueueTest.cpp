@@ -48,6 +48,15 @@ TEST_F(QtMainQueueTest, CancelledWorkNeverRunsAndWorkPostedWhileRunningRunsLater
     EXPECT_EQ(nested, 1);
 }
 
+TEST_F(QtMainQueueTest, WorkDueInAYearWaitsWithoutHoldingUpWhatComesSooner) {
+    bool yearLater = false;
+    bool soon = false;
+    queue_.postAfter(365.0 * 24 * 3600, [&] { yearLater = true; });
+    queue_.postAfter(0.02, [&] { soon = true; });
+    ASSERT_TRUE(queue_.runUntil([&] { return soon; }, 2.0));
+    EXPECT_FALSE(yearLater);
+}
+
 TEST_F(QtMainQueueTest, RepeatingTimerTicksUntilInvalidated) {
     int ticks = 0;
     std::shared_ptr<RepeatingTimer> timer;
