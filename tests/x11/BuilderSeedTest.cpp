@@ -1,5 +1,6 @@
 // The builder's seed on a real desktop: two client windows of two applications, scanned front to
-// back through the X11 window list and window control, and turned into workspace records.
+// back through the X11 window list and window control, and turned into workspace records; a
+// window that keeps out of taskbars is no regular application's and seeds nothing.
 #include "builder/WorkspaceCapture.h"
 #include "model/AppRegistry.h"
 #include "platform/linux/LinuxAccessibility.h"
@@ -28,7 +29,8 @@ protected:
         ensureQtApplication();
         root_ = fs::temp_directory_path() / ("tessane-seed-" + std::to_string(std::random_device{}()));
         for (auto [id, name, wmClass] : {std::tuple{"org.tessane.Alpha", "Alpha", "AlphaApp"},
-                                         std::tuple{"org.tessane.Beta", "Beta", "BetaApp"}}) {
+                                         std::tuple{"org.tessane.Beta", "Beta", "BetaApp"},
+                                         std::tuple{"org.tessane.Tray", "Tray", "TrayApp"}}) {
             const fs::path file = root_ / "data/applications" / (std::string(id) + ".desktop");
             fs::create_directories(file.parent_path());
             std::ofstream(file) << "[Desktop Entry]\nType=Application\nName=" << name
@@ -92,9 +94,12 @@ protected:
 TEST_F(BuilderSeedTest, TheSeedNamesTheTwoFrontAppsFrontToBack) {
     auto& alpha = startClient({"--class", "alpha.AlphaApp", "--pos", "100,100"});
     auto& beta = startClient({"--class", "beta.BetaApp", "--pos", "300,200", "--windows", "2"});
+    // In front of both, a window that keeps out of taskbars: not a regular application's.
+    auto& tray = startClient({"--class", "tray.TrayApp", "--pos", "200,150", "--skip-taskbar"});
     startBackend();
-    const Pid alphaPid = alpha.process->pid(), betaPid = beta.process->pid();
-    ASSERT_TRUE(queue_->runUntil([&] { return knows(alphaPid) && knows(betaPid); }, 5));
+    const Pid alphaPid = alpha.process->pid(), betaPid = beta.process->pid(), trayPid = tray.process->pid();
+    ASSERT_TRUE(queue_->runUntil([&] { return knows(alphaPid) && knows(betaPid) && apps_->runningApplication(trayPid); }, 5));
+    EXPECT_EQ(apps_->runningApplication(trayPid)->activationPolicy, ActivationPolicy::accessory);
 
     EXPECT_EQ(seed(2), (std::vector<std::string>{"Beta", "Alpha"}));
 
