@@ -7,6 +7,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -167,6 +170,26 @@ TEST_F(BuilderViewTest, EscapeAndCancelCancel) {
     QTest::keyClick(view.nameField(), Qt::Key_Escape);
     view.cancelButton()->click();
     EXPECT_EQ(cancels, 2);
+}
+
+TEST_F(BuilderViewTest, ThePanelIsAFramelessFloatingWindowCentredOnTheScreen) {
+    BuilderActions actions;
+    auto panel = makeBuilderPanelFactory(nullptr)({record("Notes")}, actions);
+    auto* qtPanel = dynamic_cast<QtBuilderPanel*>(panel.get());
+    ASSERT_NE(qtPanel, nullptr);
+    QPointer<BuilderWindow> window = qtPanel->window();
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE((window->geometry().center() - screen.center()).manhattanLength(), 2);  // QRect centres round down
+    EXPECT_EQ(window->view()->nameField()->text(), "Notes");
+
+    panel->close();
+    EXPECT_FALSE(window->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
 }
 
 TEST_F(BuilderViewTest, PaintsInLightAndDark) {
