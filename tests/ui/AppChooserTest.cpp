@@ -2,6 +2,7 @@
 // types, chosen by the confirm button, a double click or "Other…".
 #include "builder/qt/QtAppChooser.h"
 #include "platform/sim/SimApplications.h"
+#include "ui/OffscreenApplication.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -10,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 namespace tessane::builder_qt {
 namespace {
@@ -18,13 +18,7 @@ namespace {
 class AppChooserTest : public ::testing::Test {
 protected:
     AppChooserTest() {
-        static int argc = 1;
-        static char name[] = "tests_ui";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance()) {
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);
-            new QApplication(argc, argv);
-        }
+        uitest::ensureOffscreenApplication();
         for (const char* n : {"Terminal", "notes", "Mail"})
             catalog.installApp(std::string("/Applications/") + n + ".app", {std::string("org.example.") + n, n, n});
         catalog.installApp("/Applications/Broken.app", {"org.example.Broken", "Broken", "Broken", 0, false});

@@ -4,6 +4,7 @@
 #include "builder/qt/QtBuilderPanel.h"
 #include "model/AppRegistry.h"
 #include "platform/sim/SimApplications.h"
+#include "ui/OffscreenApplication.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -24,20 +25,10 @@
 namespace tessane::builder_qt {
 namespace {
 
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "tests_ui";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        new QApplication(argc, argv);
-    }
-}
-
 class BuilderViewTest : public ::testing::Test {
 protected:
     BuilderViewTest() {
-        ensureApplication();
+        uitest::ensureOffscreenApplication();
         const std::pair<const char*, uint32_t> apps[] = {
             {"Notes", 0xF2B233FF}, {"Mail", 0x3378E6FF}, {"Terminal", 0x333333FF}};
         for (auto [name, colour] : apps) {
