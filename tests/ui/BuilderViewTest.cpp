@@ -112,6 +112,17 @@ TEST_F(BuilderViewTest, ASeededPanelIsReadyToCreate) {
     EXPECT_EQ(createdLayout, LayoutType::leftRightSplit);
 }
 
+TEST_F(BuilderViewTest, AnAppWithoutAStoredIconShowsTheSystemsOrNone) {
+    auto window = open({});
+    ManagedApp notes = record("Notes");
+    notes.iconData = Bytes{1, 2, 3};  // unreadable
+    EXPECT_TRUE(window->view()->icon(notes).isNull());
+    BuilderView withLookup({}, {}, catalogIconLookup(catalog), false);
+    EXPECT_FALSE(withLookup.icon(notes).isNull());
+    notes.bundleIdentifier = "org.example.Unknown";
+    EXPECT_TRUE(withLookup.icon(notes).isNull());
+}
+
 TEST_F(BuilderViewTest, TheGridAsksForTwoMorePanesAndAddFillsThem) {
     auto window = open({record("Notes"), record("Mail")});
     BuilderView& view = *window->view();

@@ -1,5 +1,7 @@
 #include "builder/qt/QtBuilderPanel.h"
 
+#include "model/AppRegistry.h"
+#include "platform/Applications.h"
 #include "platform/qt/PanelPainter.h"
 #include "platform/qt/PanelX11.h"
 
@@ -52,6 +54,14 @@ void QtBuilderPanel::close() {
     window_->hide();
     window_->deleteLater();
     window_ = nullptr;
+}
+
+BuilderView::IconLookup catalogIconLookup(const AppCatalog& catalog) {
+    return [&catalog](const ManagedApp& app) -> std::optional<Bytes> {
+        auto url = catalog.urlForApplication(app.bundleIdentifier);
+        if (!url) return std::nullopt;
+        return catalog.iconPNG(*url, AppRegistry::kIconSide);
+    };
 }
 
 BuilderPanelFactory makeBuilderPanelFactory(BuilderView::IconLookup iconLookup) {

@@ -6,6 +6,10 @@
 #include <QPointer>
 #include <QWidget>
 
+namespace tessane {
+class AppCatalog;
+}
+
 namespace tessane::builder_qt {
 
 // The builder's top-level window: frameless, floating above normal windows, on every desktop,
@@ -39,6 +43,9 @@ public:
 private:
     QPointer<BuilderWindow> window_;
 };
+
+// The system's icon of an application: the catalogue's entry for its bundle identifier.
+BuilderView::IconLookup catalogIconLookup(const AppCatalog& catalog);
 
 // Makes panels that are centred on the screen under the pointer, shown, raised and focused.
 BuilderPanelFactory makeBuilderPanelFactory(BuilderView::IconLookup iconLookup);
