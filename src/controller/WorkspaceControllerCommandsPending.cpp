@@ -1,4 +1,4 @@
-// Still to come: the named commands, solo, pane focus, the switcher, display changes and the seed of a new workspace. Each member logs one "not yet" line
+// Still to come: the named commands, solo, pane focus, the switcher, and display changes. Each member logs one "not yet" line
 // and does nothing.
 #include "controller/WorkspaceController.h"
 
@@ -58,11 +58,6 @@ void WorkspaceController::commitSwitcher() {
 
 WorkspaceController::PaneFitReport WorkspaceController::paneFitReport() {
     notYet("paneFitReport");
-    return {};
-}
-
-std::vector<ManagedApp> WorkspaceController::seedAppsFromCurrentWindows(int) {
-    notYet("seedAppsFromCurrentWindows");
     return {};
 }
 

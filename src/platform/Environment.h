@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -27,6 +28,9 @@ public:
 
     // True when this process is the installed application, not a test or a development run.
     virtual bool runsAsInstalledApplication() const = 0;
+
+    // Our own process identifier: the owner of our own windows in the window list.
+    virtual int32_t processIdentifier() const = 0;
 
     virtual std::optional<std::string> variable(const std::string& name) const = 0;
 };

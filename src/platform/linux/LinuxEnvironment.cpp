@@ -67,6 +67,10 @@ std::optional<std::string> LinuxEnvironment::buildVersion() const {
     return v;
 }
 
+int32_t LinuxEnvironment::processIdentifier() const {
+    return static_cast<int32_t>(::getpid());
+}
+
 bool LinuxEnvironment::runsAsInstalledApplication() const {
     return isApplication_ && !std::getenv("TESSANE_UNDER_TEST");
 }

@@ -23,6 +23,7 @@ public:
     std::optional<std::string> shortVersion() const override;
     std::optional<std::string> buildVersion() const override;
     bool runsAsInstalledApplication() const override;
+    int32_t processIdentifier() const override;
     std::optional<std::string> variable(const std::string& name) const override;
 
     // The help folder for a program at `executable`: "help" beside it when that folder exists,

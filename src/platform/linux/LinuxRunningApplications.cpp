@@ -139,9 +139,14 @@ void LinuxRunningApplications::addWindow(XWindowId window, Pid pid, bool initial
             g->name = klass && !klass->second.empty() ? std::optional(klass->second) : processName(pid);
         }
     }
-    if (appWindow) g->windows.push_back(window);
-    else ++g->otherWindows;
-    g->policy = !g->windows.empty() ? ActivationPolicy::regular : ActivationPolicy::accessory;
+    if (appWindow) {
+        g->windows.push_back(window);
+        const auto states = x_.atomList(window, "_NET_WM_STATE");
+        if (states && std::find(states->begin(), states->end(), x_.atom("_NET_WM_STATE_SKIP_TASKBAR")) != states->end())
+            g->skipsTaskbar.insert(window);
+    } else {
+        ++g->otherWindows;
+    }
 
     // The launch this window answers: our process's own, or one of the same application whose
     // launcher handed over to this process.
@@ -194,6 +199,7 @@ void LinuxRunningApplications::removeWindow(XWindowId window) {
     Group* g = group(pid);
     if (!g) return;
     auto it = std::find(g->windows.begin(), g->windows.end(), window);
+    g->skipsTaskbar.erase(window);
     if (it != g->windows.end()) g->windows.erase(it);
     else if (g->otherWindows > 0) --g->otherWindows;
     if (!g->windows.empty() || g->otherWindows > 0) return;
@@ -272,7 +278,7 @@ std::optional<RunningApplication> LinuxRunningApplications::snapshot(const Group
     a.pid = g.pid;
     a.bundleIdentifier = g.desktopId;
     a.bundlePath = g.entryPath;
-    a.activationPolicy = g.policy;
+    a.activationPolicy = g.windows.size() > g.skipsTaskbar.size() ? ActivationPolicy::regular : ActivationPolicy::accessory;
     a.isFinishedLaunching = g.finishedLaunching;
     a.localizedName = g.name;
     if (g.hiddenByRequest && !g.windows.empty()) {

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <filesystem>
+#include <set>
 #include <functional>
 #include <map>
 #include <memory>
@@ -95,7 +96,9 @@ private:
         std::optional<std::string> name;
         std::vector<XWindowId> windows;  // application windows, in the order they came
         int otherWindows = 0;            // docks and desktop windows
-        ActivationPolicy policy = ActivationPolicy::regular;
+        // The application windows that ask to be left out of taskbars (a tray app's popup): an
+        // application whose windows all do is an accessory, not a regular application.
+        std::set<XWindowId> skipsTaskbar;
         bool finishedLaunching = true;
         bool hiddenByRequest = false;
     };

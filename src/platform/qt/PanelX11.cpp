@@ -75,6 +75,16 @@ void requestKeptBelow(WindowId window) {
                   atom(d, "_NET_WM_STATE_SKIP_PAGER"));
 }
 
+void requestFloatingOnEveryDesktop(WindowId window) {
+    Display* d = display();
+    if (!d) return;
+    const long everyDesktop = 0xFFFFFFFF;
+    XChangeProperty(d, window, atom(d, "_NET_WM_DESKTOP"), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&everyDesktop), 1);
+    clientMessage(d, window, "_NET_WM_DESKTOP", everyDesktop, 0, 0);
+    clientMessage(d, window, "_NET_WM_STATE", 1, atom(d, "_NET_WM_STATE_ABOVE"), atom(d, "_NET_WM_STATE_STICKY"));
+}
+
 void restackOnTop(const std::vector<WindowId>& topFirst) {
     Display* d = display();
     if (!d || topFirst.empty()) return;

@@ -23,6 +23,9 @@ void setFullInputShape(WindowId window, QSize size);
 void markKeptBelow(WindowId window);
 // The same, asked of the window manager for a window it already manages.
 void requestKeptBelow(WindowId window);
+// A floating panel of ours that the window manager takes: kept above normal windows and shown
+// on every desktop. Works before mapping (properties) and after (requests).
+void requestFloatingOnEveryDesktop(WindowId window);
 // Puts `topFirst` on top of every other window, in that order.
 void restackOnTop(const std::vector<WindowId>& topFirst);
 // Raises one window within what its window manager allows (its layer, for a managed one).

@@ -21,6 +21,7 @@ public:
     std::optional<std::string> shortVersion() const override { return shortVersion_; }
     std::optional<std::string> buildVersion() const override { return build_; }
     bool runsAsInstalledApplication() const override { return installed_; }
+    int32_t processIdentifier() const override { return pid_; }
     std::optional<std::string> variable(const std::string& name) const override;
 
     const std::filesystem::path& root() const { return root_; }
@@ -29,6 +30,8 @@ public:
         build_ = std::move(build);
     }
     void setRunsAsInstalledApplication(bool v) { installed_ = v; }
+    // Our own process in the simulated desktop (no simulated application uses it by default).
+    void setProcessIdentifier(int32_t pid) { pid_ = pid; }
     void setVariable(const std::string& name, std::string value) { vars_[name] = std::move(value); }
 
 private:
@@ -37,6 +40,7 @@ private:
     std::optional<std::string> shortVersion_ = "1.0";
     std::optional<std::string> build_ = "1";
     bool installed_ = false;
+    int32_t pid_ = 1;
     std::map<std::string, std::string> vars_;
 };
 

@@ -16,6 +16,7 @@
 //     --delay SECONDS          wait before opening windows (an app that shows its window late)
 //     --close-after SECONDS    destroy the windows and exit after that long
 //     --fullscreen             ask for _NET_WM_STATE_FULLSCREEN before mapping
+//     --skip-taskbar           ask for _NET_WM_STATE_SKIP_TASKBAR before mapping (a tray app's window)
 //     --no-pid                 leave _NET_WM_PID unset
 //     --claim-pid PID          set _NET_WM_PID to PID instead of its own
 //     --grab-key KEYSYM:MASK   grab a key chord on the root (prints "grabbed" or "grab-failed")
@@ -57,7 +58,7 @@ struct Options {
     bool shadow = false;
     long shadowMargins[4] = {0, 0, 0, 0};  // left, right, top, bottom
     int windows = 1;
-    bool dialog = false, fullscreen = false, setPid = true;
+    bool dialog = false, fullscreen = false, skipTaskbar = false, setPid = true;
     long claimedPid = 0;
     double delay = 0, closeAfter = -1;
     std::string grabKey;
@@ -99,6 +100,7 @@ Options parse(int argc, char** argv) {
         else if (a == "--delay") o.delay = std::atof(next());
         else if (a == "--close-after") o.closeAfter = std::atof(next());
         else if (a == "--fullscreen") o.fullscreen = true;
+        else if (a == "--skip-taskbar") o.skipTaskbar = true;
         else if (a == "--no-pid") o.setPid = false;
         else if (a == "--claim-pid") o.claimedPid = std::atol(next());
         else if (a == "--grab-key") o.grabKey = next();
@@ -184,6 +186,10 @@ Window makeWindow(const Options& o, const std::string& title, bool dialog, Windo
     if (o.fullscreen && !dialog)
         XChangeProperty(display, w, netWmState, XA_ATOM, 32, PropModeReplace,
                         reinterpret_cast<unsigned char*>(&netWmStateFullscreen), 1);
+    if (o.skipTaskbar) {
+        Atom skip = XInternAtom(display, "_NET_WM_STATE_SKIP_TASKBAR", False);
+        XChangeProperty(display, w, netWmState, XA_ATOM, 32, PropModeAppend, reinterpret_cast<unsigned char*>(&skip), 1);
+    }
     if (map) XMapWindow(display, w);
     return w;
 }

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "model/LayoutType.h"
+#include "platform/PanelDrawing.h"
+
+#include <QAbstractButton>
+#include <QColor>
+#include <QPixmap>
+#include <QWidget>
+
+#include <functional>
+
+namespace tessane::builder_qt {
+
+// The builder's colours: the chrome's semantic roles in the current appearance.
+QColor color(ColorRole role, bool dark, double alpha = 1.0);
+// Fonts of the builder's text styles.
+QFont captionFont();
+QFont caption2Font();
+QFont calloutFont();
+
+// The small drawing of a layout: each pane a rounded rectangle in the secondary colour.
+void paintLayoutThumbnail(QPainter& painter, LayoutType type, const QRectF& area, bool dark);
+
+// One entry of the layout gallery: the thumbnail on its tile and the layout's name below.
+class GalleryButton final : public QAbstractButton {
+public:
+    GalleryButton(LayoutType type, bool dark, QWidget* parent = nullptr);
+    LayoutType type() const { return type_; }
+    void setSelected(bool selected);
+    bool isSelected() const { return selected_; }
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    LayoutType type_;
+    bool dark_;
+    bool selected_ = false;
+};
+
+// One pane of the pane area: a dashed, rounded cell holding either an application (icon, name,
+// Remove) or, when empty, an "Add App" button that takes the whole cell.
+class PaneCell final : public QWidget {
+public:
+    struct Content {
+        bool filled = false;
+        QString name;
+        QPixmap icon;
+    };
+    PaneCell(const Content& content, bool dark, std::function<void()> onAdd, std::function<void()> onRemove,
+             QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    bool dark_;
+};
+
+}  // namespace tessane::builder_qt

@@ -1,0 +1,146 @@
+#include "builder/qt/QtAppChooser.h"
+
+#include "platform/Applications.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace tessane::builder_qt {
+
+namespace {
+constexpr int kPathRole = Qt::UserRole + 1;
+constexpr int kIconSide = 32;
+}  // namespace
+
+AppChooserDialog::AppChooserDialog(std::vector<Entry> entries, const AppChooser::Request& request, OtherPicker other,
+                                   QWidget* parent)
+    : QDialog(parent), entries_(std::move(entries)), pickOther_(std::move(other)) {
+    setWindowTitle("Choose Application");
+    setModal(true);
+    resize(420, 460);
+    auto* column = new QVBoxLayout(this);
+    if (!request.message.empty()) column->addWidget(new QLabel(QString::fromStdString(request.message), this));
+
+    search_ = new QLineEdit(this);
+    search_->setPlaceholderText("Search");
+    search_->setClearButtonEnabled(true);
+    connect(search_, &QLineEdit::textChanged, this, [this](const QString& text) { filter(text); });
+    column->addWidget(search_);
+
+    list_ = new QListWidget(this);
+    list_->setIconSize(QSize(kIconSide, kIconSide));
+    list_->setSelectionMode(request.multipleSelection ? QAbstractItemView::ExtendedSelection
+                                                      : QAbstractItemView::SingleSelection);
+    for (const Entry& e : entries_) {
+        auto* item = new QListWidgetItem(e.icon, e.name, list_);
+        item->setData(kPathRole, QString::fromStdString(e.path.string()));
+        item->setToolTip(QString::fromStdString(e.path.string()));
+    }
+    connect(list_, &QListWidget::itemSelectionChanged, this,
+            [this] { choose_->setEnabled(!list_->selectedItems().isEmpty()); });
+    connect(list_, &QListWidget::itemActivated, this, [this] { acceptSelection(); });
+    column->addWidget(list_, 1);
+
+    auto* buttons = new QDialogButtonBox(this);
+    other_ = buttons->addButton("Other…", QDialogButtonBox::ResetRole);
+    buttons->addButton(QDialogButtonBox::Cancel);
+    choose_ = buttons->addButton(QString::fromStdString(request.prompt), QDialogButtonBox::AcceptRole);
+    choose_->setDefault(true);
+    choose_->setEnabled(false);
+    const bool multiple = request.multipleSelection;
+    connect(other_, &QPushButton::clicked, this, [this, multiple] {
+        auto picked = pickOther_ ? pickOther_(this, multiple) : std::vector<std::filesystem::path>{};
+        if (picked.empty()) return;
+        chosen_ = std::move(picked);
+        accept();
+    });
+    connect(choose_, &QPushButton::clicked, this, [this] { acceptSelection(); });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    column->addWidget(buttons);
+    search_->setFocus();
+}
+
+QStringList AppChooserDialog::visibleNames() const {
+    QStringList out;
+    for (int i = 0; i < list_->count(); ++i)
+        if (!list_->item(i)->isHidden()) out << list_->item(i)->text();
+    return out;
+}
+
+void AppChooserDialog::filter(const QString& text) {
+    const QString needle = text.trimmed();
+    for (int i = 0; i < list_->count(); ++i) {
+        QListWidgetItem* item = list_->item(i);
+        const bool match = needle.isEmpty() || item->text().contains(needle, Qt::CaseInsensitive);
+        item->setHidden(!match);
+        if (!match) item->setSelected(false);
+    }
+    // Typing narrows to one application: it is the one Return chooses.
+    const QStringList shown = visibleNames();
+    if (list_->selectedItems().isEmpty() && shown.size() == 1)
+        for (int i = 0; i < list_->count(); ++i)
+            if (!list_->item(i)->isHidden()) list_->setCurrentRow(i);
+}
+
+void AppChooserDialog::acceptSelection() {
+    std::vector<std::filesystem::path> picked;
+    for (int i = 0; i < list_->count(); ++i) {
+        QListWidgetItem* item = list_->item(i);
+        if (item->isSelected() && !item->isHidden()) picked.emplace_back(item->data(kPathRole).toString().toStdString());
+    }
+    if (picked.empty()) return;
+    chosen_ = std::move(picked);
+    accept();
+}
+
+std::vector<std::filesystem::path> AppChooserDialog::pickEntryFiles(QWidget* parent, bool multiple) {
+    const QString start = QDir("/usr/share/applications").exists() ? "/usr/share/applications" : QDir::homePath();
+    const QString filter = "Applications (*.desktop)";
+    QStringList files;
+    if (multiple) {
+        files = QFileDialog::getOpenFileNames(parent, "Choose Application", start, filter);
+    } else if (const QString file = QFileDialog::getOpenFileName(parent, "Choose Application", start, filter);
+               !file.isEmpty()) {
+        files << file;
+    }
+    std::vector<std::filesystem::path> out;
+    for (const QString& f : files) out.emplace_back(f.toStdString());
+    return out;
+}
+
+std::vector<AppChooserDialog::Entry> QtAppChooser::entries() const {
+    std::vector<AppChooserDialog::Entry> out;
+    for (const auto& path : list_ ? list_() : std::vector<std::filesystem::path>{}) {
+        const auto bundle = catalog_.bundleAt(path);
+        if (!bundle) continue;
+        AppChooserDialog::Entry e;
+        e.path = path;
+        e.name = QString::fromStdString(bundle->displayName.value_or(bundle->bundleName.value_or(path.stem().string())));
+        QImage image;
+        if (auto png = catalog_.iconPNG(path, kIconSide);
+            png && image.loadFromData(png->data(), static_cast<int>(png->size())))
+            e.icon = QIcon(QPixmap::fromImage(image));
+        out.push_back(std::move(e));
+    }
+    std::stable_sort(out.begin(), out.end(), [](const auto& a, const auto& b) {
+        return QString::compare(a.name, b.name, Qt::CaseInsensitive) < 0;
+    });
+    return out;
+}
+
+std::vector<std::filesystem::path> QtAppChooser::chooseApplications(const Request& request) {
+    AppChooserDialog dialog(entries(), request, &AppChooserDialog::pickEntryFiles);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.chosen();
+}
+
+}  // namespace tessane::builder_qt
