@@ -33,16 +33,7 @@ PanelDrawing PaneDragOverlayView::draw(Size b) const {
     const size_t cards = std::min(layout.appFrames.size(), static_cast<size_t>(std::max(appCount, 0)));
     for (size_t i = 0; i < cards; ++i) {
         const Rect card = layout.appFrames[i];
-        DrawOp op;
-        op.kind = DrawOp::Kind::fillRoundedRect;
-        op.rect = card;
-        op.radius = 8;
-        op.color = {ColorRole::grey, 0.12, 0.5};
-        ops.push_back(op);
-        op.kind = DrawOp::Kind::strokeRoundedRect;
-        op.color = {ColorRole::separator};
-        op.lineWidth = 1;
-        ops.push_back(op);
+        addOutlinedRoundedRect(ops, card, 8, {ColorRole::grey, 0.12, 0.5}, {ColorRole::separator}, 1);
         if (i < icons.size() && icons[i]) {
             const double s = std::min(0.4 * std::min(card.width(), card.height()), 96.0);
             DrawOp icon;

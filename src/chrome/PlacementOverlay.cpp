@@ -24,34 +24,15 @@ PanelDrawing PlacementOverlayView::draw(Size b) const {
     if (card.width() <= 0 || card.height() <= 0) return {};
 
     PanelDrawing ops;
-    DrawOp surface;
-    surface.kind = DrawOp::Kind::fillRoundedRect;
-    surface.rect = card;
-    surface.radius = 14;
-    surface.color = {ColorRole::grey, 0.22, 0.5};
-    ops.push_back(surface);
-    surface.kind = DrawOp::Kind::strokeRoundedRect;
-    surface.color = {ColorRole::separator};
-    surface.lineWidth = 1;
-    ops.push_back(surface);
+    addOutlinedRoundedRect(ops, card, 14, {ColorRole::grey, 0.22, 0.5}, {ColorRole::separator}, 1);
 
     if (paneContainer) {
         const Rect inner{card.minX() + 3, card.minY() + 3, std::max(card.width() - 6, 0.0),
                          std::max(card.height() - paneContainer->headerHeight - 6, 0.0)};
         const auto layout =
             ChromeGeometry::paneLayoutIn(layoutType, inner, paneContainer->appCount, paneContainer->ratios);
-        for (const Rect& pane : layout.appFrames) {
-            DrawOp op;
-            op.kind = DrawOp::Kind::fillRoundedRect;
-            op.rect = pane;
-            op.radius = 6;
-            op.color = {ColorRole::grey, 0.3, 0.85};
-            ops.push_back(op);
-            op.kind = DrawOp::Kind::strokeRoundedRect;
-            op.color = {ColorRole::separator};
-            op.lineWidth = 1;
-            ops.push_back(op);
-        }
+        for (const Rect& pane : layout.appFrames)
+            addOutlinedRoundedRect(ops, pane, 6, {ColorRole::grey, 0.3, 0.85}, {ColorRole::separator}, 1);
     } else {
         const Rect g = ChromeGeometry::outset(card, -10);
         const auto vertical = [&](double x) { ops.push_back(guide(x, g.minY(), x, g.maxY())); };
