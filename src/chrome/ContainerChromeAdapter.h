@@ -11,8 +11,8 @@ namespace tessane {
 // The actions menu as the controller hands it on: the menu's data, for whoever shows it.
 class ChromeActionsMenu final : public ChromeMenu {
 public:
-    explicit ChromeActionsMenu(MenuSpec spec) : spec(std::move(spec)) {}
-    MenuSpec spec;
+    explicit ChromeActionsMenu(MenuContent content) : content(std::move(content)) {}
+    MenuContent content;
 };
 
 // The real chrome of one workspace seen through the workspace controller's interface. The

@@ -134,7 +134,7 @@ public:
     enum class ActionScope { container, menuBar };
     // A new menu each time, from the title, solo and maximize state and the container's display
     // as they are now. Its actions hold the chrome weakly.
-    MenuSpec workspaceActionsMenu(ActionScope scope);
+    MenuContent workspaceActionsMenu(ActionScope scope);
     void popUpWorkspaceActionsMenu(Point screenPoint);
 
     // --- drop previews ---

@@ -9,7 +9,7 @@ namespace tessane {
 
 namespace {
 
-MenuItemSpec separator() { return {.kind = MenuItemSpec::Kind::separator}; }
+MenuItem separator() { return {.kind = MenuItem::Kind::separator}; }
 
 // The index of the display the container is on: the first holding its centre, else the first
 // it overlaps; none when it lies off every display.
@@ -24,12 +24,12 @@ std::optional<size_t> currentScreen(const std::vector<ScreenInfo>& screens, cons
 
 }  // namespace
 
-MenuSpec ContainerWindowController::workspaceActionsMenu(ActionScope scope) {
+MenuContent ContainerWindowController::workspaceActionsMenu(ActionScope scope) {
     const bool full = scope == ActionScope::container;
-    MenuSpec menu;
+    MenuContent menu;
     auto add = [&](std::string title, std::function<void()> chosen, std::string shortcut = {},
                    std::string toolTip = {}) {
-        menu.items.push_back({.kind = MenuItemSpec::Kind::action,
+        menu.items.push_back({.kind = MenuItem::Kind::action,
                               .title = std::move(title),
                               .shortcut = std::move(shortcut),
                               .toolTip = std::move(toolTip),
@@ -43,7 +43,7 @@ MenuSpec ContainerWindowController::workspaceActionsMenu(ActionScope scope) {
     };
 
     if (!currentTitle.empty()) {
-        menu.items.push_back({.kind = MenuItemSpec::Kind::header, .title = currentTitle});
+        menu.items.push_back({.kind = MenuItem::Kind::header, .title = currentTitle});
         menu.items.push_back(separator());
     }
     if (full) {

@@ -9,7 +9,7 @@
 namespace tessane {
 
 // One entry of a pop-up menu.
-struct MenuItemSpec {
+struct MenuItem {
     enum class Kind {
         action,     // chosen: `action` runs
         header,     // a disabled title line
@@ -23,8 +23,8 @@ struct MenuItemSpec {
 };
 
 // A menu as data: what it holds and what each entry does, for a backend to show.
-struct MenuSpec {
-    std::vector<MenuItemSpec> items;
+struct MenuContent {
+    std::vector<MenuItem> items;
 };
 
 // Shows pop-up menus. Main thread only.
@@ -35,7 +35,7 @@ class Menus {
 public:
     virtual ~Menus() = default;
     // At a screen point (y up), with no entry pre-selected.
-    virtual void popUp(const MenuSpec& menu, Point screenPoint) = 0;
+    virtual void popUp(const MenuContent& menu, Point screenPoint) = 0;
 };
 
 }  // namespace tessane

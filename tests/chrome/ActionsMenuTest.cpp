@@ -9,13 +9,13 @@ using Scope = ContainerWindowController::ActionScope;
 class ActionsMenuTest : public testing::ContainerChromeFixture {
 protected:
     // Titles as shown, separators as "-", the header in brackets, shortcuts after a tab.
-    static std::vector<std::string> lines(const MenuSpec& menu) {
+    static std::vector<std::string> lines(const MenuContent& menu) {
         std::vector<std::string> out;
         for (const auto& item : menu.items) {
             switch (item.kind) {
-            case MenuItemSpec::Kind::separator: out.push_back("-"); break;
-            case MenuItemSpec::Kind::header: out.push_back("[" + item.title + "]"); break;
-            case MenuItemSpec::Kind::action:
+            case MenuItem::Kind::separator: out.push_back("-"); break;
+            case MenuItem::Kind::header: out.push_back("[" + item.title + "]"); break;
+            case MenuItem::Kind::action:
                 out.push_back(item.shortcut.empty() ? item.title : item.title + "\t" + item.shortcut);
                 break;
             }
@@ -27,7 +27,7 @@ protected:
         s.localizedName = std::move(name);
         return s;
     }
-    static void choose(const MenuSpec& menu, const std::string& title) {
+    static void choose(const MenuContent& menu, const std::string& title) {
         for (const auto& item : menu.items)
             if (item.title == title && item.action) return item.action();
         FAIL() << "no item " << title;
@@ -44,7 +44,7 @@ TEST_F(ActionsMenuTest, FullMenuWithOneScreenEndsAtQuitApps) {
                                "Maximize", "Restore Layout", "Reset Workspace", "Save Current Layout",
                                "Release Windows", "Hide Workspace\tAlt+Super+H", "Quit Apps"}));
     const auto release = std::find_if(menu.items.begin(), menu.items.end(),
-                                      [](const MenuItemSpec& i) { return i.title == "Release Windows"; });
+                                      [](const MenuItem& i) { return i.title == "Release Windows"; });
     EXPECT_EQ(release->toolTip,
               "Stop tiling this workspace. Its windows stay on screen exactly where they are, free to move and "
               "resize. Show puts them back.");
@@ -125,7 +125,7 @@ TEST_F(ActionsMenuTest, RightClickAndControlClickPopTheSameMenuAtThePointer) {
 TEST(ActionsMenuLifetime, ItemsOfAReleasedChromeDoNothing) {
     sim::SimPlatform sim;
     sim.screens.setScreens({sim::SimScreens::screen({0, 0, 1440, 900})});
-    MenuSpec menu;
+    MenuContent menu;
     bool reported = false;
     {
         ContainerWindowController chrome{sim.platform()};

@@ -41,7 +41,7 @@ TEST(ChromeFactory, TheControllerPutsTheRealChromeUpAndTakesItDownAgain) {
     auto menu = session.chrome->workspaceActionsMenu(ContainerChrome::MenuScope::menuBar);
     auto* data = dynamic_cast<ChromeActionsMenu*>(menu.get());
     ASSERT_NE(data, nullptr);
-    EXPECT_EQ(data->spec.items.front().title, "Write");
+    EXPECT_EQ(data->content.items.front().title, "Write");
 
     session.chrome->confirmSwap({{0, {40, 60, 597, 700}, {}}, {1, {643, 60, 597, 700}, {}}}, 0.55);
     EXPECT_EQ(panels.panelsNamed("preview").size(), 2u);

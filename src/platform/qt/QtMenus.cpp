@@ -10,18 +10,18 @@
 
 namespace tessane::qt_backend {
 
-QMenu* QtMenus::build(const MenuSpec& spec) {
+QMenu* QtMenus::build(const MenuContent& content) {
     auto* menu = new QMenu;
     menu->setToolTipsVisible(true);
-    for (const MenuItemSpec& item : spec.items) {
+    for (const MenuItem& item : content.items) {
         switch (item.kind) {
-        case MenuItemSpec::Kind::separator:
+        case MenuItem::Kind::separator:
             menu->addSeparator();
             break;
-        case MenuItemSpec::Kind::header:
+        case MenuItem::Kind::header:
             menu->addAction(QString::fromStdString(item.title))->setEnabled(false);
             break;
-        case MenuItemSpec::Kind::action: {
+        case MenuItem::Kind::action: {
             // The text after a tab is shown in the menu's shortcut column.
             QString text = QString::fromStdString(item.title);
             if (!item.shortcut.empty()) text += '\t' + QString::fromStdString(item.shortcut);
@@ -39,8 +39,8 @@ QMenu* QtMenus::build(const MenuSpec& spec) {
     return menu;
 }
 
-void QtMenus::popUp(const MenuSpec& spec, Point screenPoint) {
-    QMenu* menu = build(spec);
+void QtMenus::popUp(const MenuContent& content, Point screenPoint) {
+    QMenu* menu = build(content);
     const Rect root = space_.rootFromScreen({screenPoint.x, screenPoint.y, 0, 0});
     menu->exec(QPoint(static_cast<int>(std::lround(root.minX())), static_cast<int>(std::lround(root.minY()))));
     menu->deleteLater();

@@ -14,10 +14,10 @@ namespace tessane::qt_backend {
 class QtMenus final : public Menus {
 public:
     explicit QtMenus(const linux_backend::X11ScreenSpace& space) : space_(space) {}
-    void popUp(const MenuSpec& menu, Point screenPoint) override;
+    void popUp(const MenuContent& menu, Point screenPoint) override;
 
-    // The QMenu for a spec; each action's trigger runs the entry's action from the event loop.
-    static QMenu* build(const MenuSpec& menu);
+    // The QMenu for a menu's content; each action's trigger runs the entry's action from the event loop.
+    static QMenu* build(const MenuContent& menu);
 
 private:
     const linux_backend::X11ScreenSpace& space_;

@@ -12,17 +12,17 @@ namespace tessane::sim {
 class SimMenus final : public Menus {
 public:
     struct PoppedUp {
-        MenuSpec menu;
+        MenuContent menu;
         Point at;
     };
-    void popUp(const MenuSpec& menu, Point screenPoint) override { shown_.push_back({menu, screenPoint}); }
+    void popUp(const MenuContent& menu, Point screenPoint) override { shown_.push_back({menu, screenPoint}); }
 
     const std::vector<PoppedUp>& shown() const { return shown_; }
     // Runs the action of the last menu's entry titled `title`; false when there is none.
     bool choose(const std::string& title) {
         if (shown_.empty()) return false;
         for (const auto& item : shown_.back().menu.items)
-            if (item.kind == MenuItemSpec::Kind::action && item.title == title && item.action) {
+            if (item.kind == MenuItem::Kind::action && item.title == title && item.action) {
                 auto action = item.action;
                 action();
                 return true;

@@ -137,11 +137,11 @@ TEST_F(ChromePaintingTest, PlacementCardDrawsItsGuideAndTitle) {
 
 TEST_F(ChromePaintingTest, MenuShowsShortcutsToolTipsAndRunsTheChoiceAfterItCloses) {
     int ran = 0;
-    MenuSpec spec{{{.kind = MenuItemSpec::Kind::header, .title = "Write"},
-                   {.kind = MenuItemSpec::Kind::separator},
+    MenuContent content{{{.kind = MenuItem::Kind::header, .title = "Write"},
+                   {.kind = MenuItem::Kind::separator},
                    {.title = "Focus Next Pane", .shortcut = "Ctrl+Super+Right", .action = [&] { ++ran; }},
                    {.title = "Release Windows", .toolTip = "Stop tiling.", .action = [&] { ++ran; }}}};
-    std::unique_ptr<QMenu> menu(QtMenus::build(spec));
+    std::unique_ptr<QMenu> menu(QtMenus::build(content));
     EXPECT_TRUE(menu->toolTipsVisible());
     const auto actions = menu->actions();
     ASSERT_EQ(actions.size(), 4);
