@@ -9,9 +9,9 @@
 #include "chrome/PaneMatWindowController.h"
 #include "chrome/PanelFade.h"
 #include "chrome/PlacementOverlay.h"
-#include "platform/Menus.h"
 #include "layout/PaneLayout.h"
 #include "model/LayoutType.h"
+#include "platform/Menus.h"
 #include "platform/Platform.h"
 
 #include <functional>
@@ -151,8 +151,6 @@ public:
     void ensurePanePreviews(size_t count);
 
     bool hasPanesToDivide() const;
-
-    const Platform& platform() const { return platform_; }
 
 private:
     void layoutDividerPanels(bool refrontShown);

@@ -2,6 +2,7 @@
 // palette's colours, in the right place (drawings are y up, widgets y down).
 #include "chrome/DividerDragView.h"
 #include "chrome/MoveRailView.h"
+#include "chrome/PaneDragOverlayView.h"
 #include "chrome/PlacementOverlay.h"
 #include "chrome/PaneViews.h"
 #include "platform/qt/PanelPainter.h"
@@ -108,6 +109,30 @@ TEST_F(ChromePaintingTest, HandleBarThickensUnderThePointer) {
     EXPECT_EQ(lit.pixelColor(4, 30).alpha(), 0);
     EXPECT_GT(lit.pixelColor(7, 30).alpha(), idle.pixelColor(7, 30).alpha()) << "and darker";
     EXPECT_EQ(idle.pixelColor(8, 1).alpha(), 0) << "4 points short of each end";
+}
+
+TEST_F(ChromePaintingTest, DraggedRailPillIsThickAndAccentColoured) {
+    const QColor accent = resolveColor({ColorRole::accent}, false);
+    QImage dragged = grab(drawingOf<MoveRailView>({80, 12}, [](MoveRailView& v) { v.dragging = true; }), {80, 12});
+    EXPECT_EQ(dragged.pixelColor(40, 6).rgb(), accent.rgb());
+    QImage pinned = grab(drawingOf<MoveRailView>({80, 12}, [](MoveRailView& v) {
+                             v.dragging = true;
+                             v.mayBorrowAppPixels = false;
+                         }),
+                         {80, 12});
+    EXPECT_EQ(pinned.pixelColor(40, 6).alpha(), 0) << "no panes to borrow from: thin even while dragged";
+}
+
+TEST_F(ChromePaintingTest, DragOverlayCoversTheContainerWithOneCardPerPane) {
+    const auto drawing = drawingOf<PaneDragOverlayView>({206, 106}, [](PaneDragOverlayView& v) {
+        v.configure(LayoutType::leftRightSplit, {0.5}, {}, 2, 0);
+    });
+    QImage image = grab(drawing, {206, 106});
+    const QColor backdrop = resolveColor({ColorRole::windowBackground, 0.96}, false);
+    EXPECT_EQ(image.pixelColor(1, 50).alpha(), 0) << "the 3-point margin stays clear";
+    EXPECT_EQ(image.pixelColor(103, 50).red(), backdrop.red()) << "the gutter shows the backdrop";
+    EXPECT_NE(image.pixelColor(50, 50), image.pixelColor(103, 50)) << "a card lies on each pane";
+    EXPECT_EQ(image.pixelColor(50, 50), image.pixelColor(155, 50));
 }
 
 TEST_F(ChromePaintingTest, GripDotsOnlyOnAHandleLongerThan42) {
