@@ -11,10 +11,14 @@
 #include "platform/qt/PanelPainter.h"
 #include "platform/qt/QtAnimator.h"
 #include "platform/qt/QtMainQueue.h"
+#include "platform/qt/QtMenus.h"
 #include "platform/qt/QtPanels.h"
 #include "x11/X11TestBase.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
+#include <QTimer>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -378,6 +382,8 @@ protected:
         windows_ = {a.windows.at(0), b.windows.at(0)};
         animator_ = std::make_unique<qt_backend::QtAnimator>(*panels_);
         platform_.animator = animator_.get();
+        menus_ = std::make_unique<qt_backend::QtMenus>(*space_);
+        platform_.menus = menus_.get();
         chrome_ = std::make_unique<ContainerWindowController>(platform_);
         chrome_->headerPanel = chrome_->makeRailPanel();
         chrome_->currentLayoutType = LayoutType::leftRightSplit;
@@ -441,6 +447,7 @@ protected:
     }
 
     std::unique_ptr<qt_backend::QtAnimator> animator_;
+    std::unique_ptr<qt_backend::QtMenus> menus_;
     std::vector<XWindowId> windows_;
     int commits_ = 0;
     int moves_ = 0;
@@ -472,6 +479,35 @@ TEST_F(ChromeGesturesTest, DraggingTheRailMovesBothWindowsWithTheContainer) {
     EXPECT_EQ(static_cast<qt_backend::QtPanel*>(chrome_->headerPanel.get())->frame(),
               ChromeGeometry::railFrame(chrome_->containerCocoaRect));
     EXPECT_TRUE(chrome_->paneMat.matPanel()->isVisible()) << "the mat is back after the drop";
+}
+
+TEST_F(ChromeGesturesTest, RightClickOnTheRailPopsTheActionsMenuUpAtThePointer) {
+    const Rect container{100, 150, 1206, 406};
+    tileTwoClients(container);
+    chrome_->currentTitle = "Write";
+    int restored = 0;
+    chrome_->onRestore = [&] { ++restored; };
+    ASSERT_TRUE(waitFor([&] { return chrome_->headerPanel->isVisible(); }));
+
+    // The menu runs modally; while it is up, look at it and choose "Restore Layout".
+    QStringList texts;
+    QPoint at;
+    std::function<void()> lookAndChoose = [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return QTimer::singleShot(50, lookAndChoose);
+        at = menu->geometry().topLeft();
+        for (QAction* action : menu->actions()) texts << action->text();
+        for (QAction* action : menu->actions())
+            if (action->text() == "Restore Layout") action->trigger();
+        menu->close();
+    };
+    QTimer::singleShot(50, lookAndChoose);
+    ASSERT_EQ(server_->run({"xdotool", "mousemove", "683", "152", "click", "3"}), 0);
+    ASSERT_TRUE(waitFor([&] { return restored == 1; })) << texts.join(" | ").toStdString();
+    EXPECT_TRUE(texts.contains("Write"));
+    EXPECT_TRUE(texts.contains("Hide Workspace\tAlt+Super+H"));
+    EXPECT_LE(std::abs(at.x() - 683), 2);
+    EXPECT_LE(std::abs(at.y() - 152), 2);
 }
 
 }  // namespace
