@@ -114,7 +114,9 @@ void ContainerWindowController::orderOut() {
     stopHoverMonitor();
     if (headerPanel) headerPanel->orderOut();
     paneMat.orderOut();
-    for (auto& p : dividerPanels) p->orderOut();
+    // By index: a handle ordered out in the middle of a drag commits it at once, and whatever the
+    // commit does may lay the handles out again.
+    for (size_t i = 0; i < dividerPanels.size(); ++i) dividerPanels[i]->orderOut();
     if (dragOverlayWindow) dragOverlayWindow->orderOut();
 }
 

@@ -198,6 +198,7 @@ TEST_F(ContainerChromeTest, OrderOutHidesEverythingAndAbandonsARailDrag) {
     EXPECT_FALSE(chrome.dragOriginCocoa.has_value());
     EXPECT_FALSE(chrome.isFrameDragging);
     for (auto* p : sim.panels.panels()) EXPECT_FALSE(p->isVisible()) << p->options().name;
+    rail()->deliver({.kind = PanelInput::Kind::trackingCancelled});  // the grab the hiding took
     EXPECT_FALSE(reported);
 
     chrome.orderFront();
