@@ -19,7 +19,6 @@ protected:
 };
 
 TEST_F(DropPreviewsTest, APaneInAccessibilityCoordinatesBecomesAClickThroughCard) {
-    sim.screens.setScreens({sim::SimScreens::screen({0, 0, 1440, 900})});
     chrome.showDropPreview(1, {100, 50, 400, 300}, icon(7));
     ASSERT_EQ(cards().size(), 1u);
     EXPECT_EQ(cards()[0]->frame(), Rect(100, 550, 400, 300));
