@@ -22,10 +22,14 @@ bool hasPanesToDivide(LayoutType type, int appCount) {
 
 LayoutEngine::PaneLayout paneLayout(LayoutType type, const Rect& container, int appCount,
                                     const std::vector<double>& ratios) {
+    return paneLayoutIn(type, innerRect(container), appCount, ratios);
+}
+
+LayoutEngine::PaneLayout paneLayoutIn(LayoutType type, const Rect& inner, int appCount,
+                                      const std::vector<double>& ratios) {
     std::optional<std::vector<double>> r;
     if (!ratios.empty()) r = ratios;
-    return LayoutEngine::paneLayout(type, innerRect(container), appCount, r, kGutter, 0,
-                                    /*firstRowAtMinY=*/false);
+    return LayoutEngine::paneLayout(type, inner, appCount, r, kGutter, 0, /*firstRowAtMinY=*/false);
 }
 
 Rect handleFrame(const LayoutEngine::SplitGutter& g) {

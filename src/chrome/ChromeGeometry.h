@@ -27,6 +27,9 @@ bool hasPanesToDivide(LayoutType type, int appCount);
 // layout's defaults.
 LayoutEngine::PaneLayout paneLayout(LayoutType type, const Rect& container, int appCount,
                                     const std::vector<double>& ratios);
+// The same for panes laid directly into `inner` (already inset).
+LayoutEngine::PaneLayout paneLayoutIn(LayoutType type, const Rect& inner, int appCount,
+                                      const std::vector<double>& ratios);
 // A handle panel over a gutter: at least kMinHandleThickness across, centred on the gutter.
 Rect handleFrame(const LayoutEngine::SplitGutter& gutter);
 // A rectangle grown by `d` on every side. Containment tests against it are half-open, like

@@ -15,4 +15,18 @@ void ChromeView::setPanelFrame(const Rect& frame) {
     if (old.width() != frame.width() || old.height() != frame.height()) display();
 }
 
+void addOutlinedRoundedRect(PanelDrawing& ops, const Rect& rect, double radius, PaintColor fill,
+                            PaintColor stroke, double lineWidth) {
+    DrawOp op;
+    op.kind = DrawOp::Kind::fillRoundedRect;
+    op.rect = rect;
+    op.radius = radius;
+    op.color = fill;
+    ops.push_back(op);
+    op.kind = DrawOp::Kind::strokeRoundedRect;
+    op.color = stroke;
+    op.lineWidth = lineWidth;
+    ops.push_back(op);
+}
+
 }  // namespace tessane

@@ -29,4 +29,8 @@ private:
     LifetimeToken lifetime_;
 };
 
+// A rounded rectangle filled, then outlined: the shape of every card the chrome draws.
+void addOutlinedRoundedRect(PanelDrawing& ops, const Rect& rect, double radius, PaintColor fill,
+                            PaintColor stroke, double lineWidth);
+
 }  // namespace tessane

@@ -16,8 +16,11 @@ ContainerWindowController::~ContainerWindowController() {
     dividerViews.clear();
     railView = nullptr;
     railViewOwner_.reset();
+    panePreviewViews.clear();
     panePreviewWindows.clear();
+    dragOverlayView.reset();
     dragOverlayWindow.reset();
+    placementOverlay.overlayView.reset();
     placementOverlay.window.reset();
     dividerPanels.clear();
     headerPanel.reset();
@@ -49,16 +52,19 @@ std::unique_ptr<Panel> ContainerWindowController::makeRailPanel() {
 
 void ContainerWindowController::applyGeometry(bool movingHeader) {
     if (movingHeader) {
-        if (headerPanel) {
-            const Rect rail = ChromeGeometry::railFrame(containerCocoaRect);
-            if (railView && &railView->panel() == headerPanel.get())
-                railView->setPanelFrame(rail);
-            else
-                headerPanel->setFrame(rail);
-        }
+        moveRailPanel();
         reconcileRailHover();
     }
     refreshClickShield();
+}
+
+void ContainerWindowController::moveRailPanel() {
+    if (!headerPanel) return;
+    const Rect rail = ChromeGeometry::railFrame(containerCocoaRect);
+    if (railView && &railView->panel() == headerPanel.get())
+        railView->setPanelFrame(rail);
+    else
+        headerPanel->setFrame(rail);
 }
 
 void ContainerWindowController::refreshClickShield() {
@@ -99,13 +105,18 @@ void ContainerWindowController::orderFront() {
 void ContainerWindowController::orderOut() {
     if (placementOverlay.window) placementOverlay.window->orderOut();
     placementOverlay.isVisible = false;
+    // An abandoned rail drag reports nothing, but the rail gets its shadow back as a finished
+    // one would.
+    if (isFrameDragging && headerPanel) headerPanel->setHasShadow(true);
     dragOriginCocoa.reset();
     isFrameDragging = false;
     isVisible = false;
     stopHoverMonitor();
     if (headerPanel) headerPanel->orderOut();
     paneMat.orderOut();
-    for (auto& p : dividerPanels) p->orderOut();
+    // By index: a handle ordered out in the middle of a drag commits it at once, and whatever the
+    // commit does may lay the handles out again.
+    for (size_t i = 0; i < dividerPanels.size(); ++i) dividerPanels[i]->orderOut();
     if (dragOverlayWindow) dragOverlayWindow->orderOut();
 }
 
@@ -118,6 +129,7 @@ void ContainerWindowController::layoutDividerPanels(bool refrontShown) {
         railView->display();
     }
     if (!divides) {
+        dividersInUse_ = 0;
         for (auto& p : dividerPanels) p->orderOut();
         return;
     }
@@ -128,6 +140,7 @@ void ContainerWindowController::layoutDividerPanels(bool refrontShown) {
     for (const auto& g : layout.gutters)
         if (g.ratioIndex) gutters.push_back(g);
     const size_t n = gutters.size();
+    dividersInUse_ = n;
 
     while (dividerPanels.size() < n) {
         auto made = makeDividerPanel();
@@ -191,9 +204,7 @@ ContainerWindowController::DividerPanel ContainerWindowController::makeDividerPa
                             view->axis == DividerDragView::Axis::vertical ? LayoutEngine::SplitAxis::column
                                                                           : LayoutEngine::SplitAxis::row);
     });
-    made.view->onDragEnded = lifetime_.guard([this] {
-        if (onDividerCommitted) onDividerCommitted(currentRatios);
-    });
+    made.view->onDragEnded = lifetime_.guard([this] { commitDividerDrag(); });
     return made;
 }
 

@@ -5,9 +5,13 @@
 #include "base/Signal.h"
 #include "chrome/DividerDragView.h"
 #include "chrome/MoveRailView.h"
+#include "chrome/PaneDragOverlayView.h"
 #include "chrome/PaneMatWindowController.h"
+#include "chrome/PanelFade.h"
+#include "chrome/PlacementOverlay.h"
 #include "layout/PaneLayout.h"
 #include "model/LayoutType.h"
+#include "platform/Menus.h"
 #include "platform/Platform.h"
 
 #include <functional>
@@ -19,13 +23,6 @@
 namespace tessane {
 
 class WorkItem;
-
-// The placement overlay shown while the container is dragged by its rail.
-class PlacementOverlayWindowController {
-public:
-    std::unique_ptr<Panel> window;
-    bool isVisible = false;
-};
 
 // The chrome of one shown workspace: the move rail, the divider handles, the mat and click
 // shields (through paneMat), and the overlays, all kept in step with the container rectangle,
@@ -69,6 +66,7 @@ public:
     bool dividersHidden = false;
     bool isSoloed = false;
     std::unique_ptr<Panel> dragOverlayWindow;
+    std::unique_ptr<PaneDragOverlayView> dragOverlayView;
     std::vector<PanelImage> currentAppIcons;
     std::optional<Subscription> hoverMonitor;
     Rect containerCocoaRect;
@@ -83,6 +81,7 @@ public:
     bool isMaximized = false;
     std::optional<Rect> preMaximizeFrame;
     std::vector<std::unique_ptr<Panel>> panePreviewWindows;  // only grows
+    std::vector<std::unique_ptr<PaneDropPreviewView>> panePreviewViews;  // same order
     std::vector<int> panePreviewKey;
     std::shared_ptr<WorkItem> swapConfirmWorkItem;
 
@@ -108,25 +107,63 @@ public:
     };
     DividerPanel makeDividerPanel();
 
-    // Gestures, the actions menu and the drop previews: not built yet; each logs so.
+    // --- the rail: group drag and maximize ---
+    // Fills the usable area of the container's display, or puts the frame from before back.
+    // Nothing without the rail panel, or without any display.
     void toggleMaximize();
+    // The pointer is (dx, dy) from where the rail drag started; moves the rail and the
+    // placement overlay (at most 60 times a second), never the application windows.
     void continueHeaderDrag(double dx, double dy);
+    // A drag that moved reports the new container through onContainerChanged.
     void endHeaderDrag();
+    // r moved so that its top edge and its rail stay on the usable area of the display the rail
+    // is on; the container itself may reach beyond it.
+    Rect clampForReachableRail(const Rect& r) const;
+
+    // --- divider dragging ---
+    // Puts the overlay up over the container, fronts the handles in use, onDividerDragBegan.
     void beginDividerDrag();
     void continueDividerDrag(Point toCocoa, int ratioIndex, LayoutEngine::SplitAxis axis);
+    // The end of a handle's drag, released or not: onDividerCommitted with the current ratios.
+    void commitDividerDrag();
     void ensureDragOverlay();
+    // The overlay shows the committed ratios and fades away.
     void endDividerSettle();
+
+    // --- the actions menu ---
+    enum class ActionScope { container, menuBar };
+    // A new menu each time, from the title, solo and maximize state and the container's display
+    // as they are now. Its actions hold the chrome weakly.
+    MenuContent workspaceActionsMenu(ActionScope scope);
     void popUpWorkspaceActionsMenu(Point screenPoint);
+
+    // --- drop previews ---
+    struct PanePreview {
+        int index = 0;
+        Rect axRect;  // Accessibility coordinates
+        PanelImage icon;
+    };
     void showDropPreview(int paneIndex, const Rect& paneAXRect, const PanelImage& icon);
     void hideDropPreview();
+    // Cards on the given panes, faded out `duration` seconds later. Nothing for no panes.
+    void confirmSwap(const std::vector<PanePreview>& panes, double duration);
+    void showPanePreviews(const std::vector<PanePreview>& panes, bool fadeIn);
+    void ensurePanePreviews(size_t count);
 
     bool hasPanesToDivide() const;
 
 private:
     void layoutDividerPanels(bool refrontShown);
+    // The rail panel to the rail frame of the current container.
+    void moveRailPanel();
+    // onContainerChanged with the container in Accessibility coordinates.
+    void reportContainerChanged();
 
     Platform platform_;
     std::unique_ptr<MoveRailView> railViewOwner_;
+    size_t dividersInUse_ = 0;  // handles that stand on a gutter now
+    PanelFade dragOverlayFade_;
+    std::vector<PanelFade> previewFades_;  // same order as panePreviewWindows
     LifetimeToken lifetime_;
 };
 

@@ -66,12 +66,13 @@ void DividerDragView::handleInput(const PanelInput& in) {
         if (dragging && onDragMoved) onDragMoved(in.location);
         return;
     case PanelInput::Kind::leftUp:
+    case PanelInput::Kind::trackingCancelled:
+        // A drag whose release never arrives (the grab was lost: the handle ordered out, a
+        // pop-up opened) ends as a release does, so the ratios are committed and the overlay
+        // settles instead of staying up for good.
         if (!dragging) return;
         setDragging(false);
         if (onDragEnded) onDragEnded();
-        return;
-    case PanelInput::Kind::trackingCancelled:
-        setDragging(false);
         return;
     default:
         return;

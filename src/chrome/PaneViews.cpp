@@ -25,16 +25,7 @@ PanelDrawing PaneDropPreviewView::draw(Size b) const {
     const Rect r{2, 2, b.width - 4, b.height - 4};
     if (r.size.width <= 0 || r.size.height <= 0) return {};
     PanelDrawing ops;
-    DrawOp card;
-    card.kind = DrawOp::Kind::fillRoundedRect;
-    card.rect = r;
-    card.radius = 8;
-    card.color = {ColorRole::grey, 0.18, 0.5};
-    ops.push_back(card);
-    card.kind = DrawOp::Kind::strokeRoundedRect;
-    card.color = {ColorRole::separator};
-    card.lineWidth = 3;
-    ops.push_back(card);
+    addOutlinedRoundedRect(ops, r, 8, {ColorRole::grey, 0.18, 0.5}, {ColorRole::separator}, 3);
     if (icon) {
         const double side = std::min(std::min(r.size.width, r.size.height) * 0.3, 72.0);
         if (side > 8) {

@@ -33,6 +33,15 @@ struct ContainerChromeCallbacks {
     std::function<void(const std::vector<double>& ratios)> onDividerCommitted;
 };
 
+// One pane's card in a swap confirmation: the pane's index, its tile in Accessibility
+// coordinates and its icon (PNG; empty: none).
+struct ChromePanePreview {
+    int index = 0;
+    Rect axRect;
+    Bytes icon;
+    bool operator==(const ChromePanePreview&) const = default;
+};
+
 // A menu the chrome built (the workspace actions menu); opaque to the controller, which only
 // hands it on to whoever shows it.
 class ChromeMenu {
@@ -93,7 +102,7 @@ public:
     virtual void endDividerSettle() = 0;
     virtual void showDropPreview(int paneIndex, const Rect& paneAXRect, const Bytes& icon) = 0;
     virtual void hideDropPreview() = 0;
-    virtual void confirmSwap(const std::vector<int>& panes, double duration) = 0;
+    virtual void confirmSwap(const std::vector<ChromePanePreview>& panes, double duration) = 0;
     virtual std::unique_ptr<ChromeMenu> workspaceActionsMenu(MenuScope scope) = 0;
 };
 

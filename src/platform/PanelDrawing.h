@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace tessane {
@@ -40,6 +41,8 @@ struct DrawOp {
         strokeRoundedRect,  // its outline, `lineWidth` wide, centred on the edge
         fillEllipse,        // the ellipse inscribed in rect
         image,              // `png` scaled into rect at `opacity`
+        line,               // from rect's (minX, minY) corner to its (maxX, maxY) corner, `lineWidth` wide
+        text,               // `text` in the system font of `fontSize`, centred on rect's centre
     };
     Kind kind = Kind::fillRect;
     Rect rect;
@@ -48,6 +51,9 @@ struct DrawOp {
     PaintColor color;
     double opacity = 1.0;
     PanelImage png;
+    std::string text;
+    double fontSize = 13;
+    bool mediumWeight = false;
 
     bool operator==(const DrawOp&) const = default;
 };

@@ -17,6 +17,7 @@ class Alerts;
 class Panels;
 class Animator;
 class EventMonitors;
+class Menus;
 
 // The ports of one backend (sim or linux), handed to the objects that need them. The backend
 // owns them; a Platform is a set of non-owning references.
@@ -36,6 +37,7 @@ struct Platform {
     Panels* panels = nullptr;
     Animator* animator = nullptr;
     EventMonitors* eventMonitors = nullptr;
+    Menus* menus = nullptr;
 };
 
 }  // namespace tessane

@@ -26,6 +26,9 @@ struct ScreenInfo {
     // (8-4-4-4-12 hexadecimal digits, upper case); absent when none can be had. It must survive
     // unplugging, replugging and restarting, because stored container frames are keyed by it.
     std::optional<std::string> displayUUID;
+    // The name users know the display by (in menus: "Move to <name>"); empty when it has none.
+    // Linux: the output's connector name (HDMI-1), else the monitor's name.
+    std::string localizedName;
 
     bool operator==(const ScreenInfo&) const = default;
 };

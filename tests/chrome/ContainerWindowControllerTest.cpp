@@ -1,6 +1,4 @@
-#include "chrome/ContainerWindowController.h"
-#include "platform/sim/SimPlatform.h"
-#include "support/LoggedLines.h"
+#include "chrome/ContainerChromeFixture.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,36 +9,9 @@ namespace {
 using sim::SimPanel;
 using ::testing::Contains;
 
-class ContainerChromeTest : public ::testing::Test {
+class ContainerChromeTest : public testing::ContainerChromeFixture {
 protected:
-    void SetUp() override {
-        Log::resetForTesting();
-        sim.screens.setScreens({sim::SimScreens::screen({0, 0, 1440, 900})});
-    }
-
-    // What the workspace controller does on show.
-    void show(LayoutType type, int count, Rect container, std::vector<double> ratios = {}) {
-        if (!chrome.headerPanel) chrome.headerPanel = chrome.makeRailPanel();
-        chrome.currentLayoutType = type;
-        chrome.currentAppCount = count;
-        chrome.currentRatios = std::move(ratios);
-        chrome.dividersHidden = false;
-        chrome.paneMat.setShieldsHidden(false);
-        chrome.containerCocoaRect = container;
-        chrome.applyGeometry(true);
-        chrome.orderFront();
-    }
-    std::vector<SimPanel*> handles() const { return sim.panels.panelsNamed("handle"); }
-    std::vector<bool> handlesShown() const {
-        std::vector<bool> out;
-        for (auto* p : handles()) out.push_back(p->isVisible());
-        return out;
-    }
-    SimPanel* rail() const { return static_cast<SimPanel*>(chrome.headerPanel.get()); }
     bool hovering(size_t i) const { return chrome.dividerViews.at(i)->hovering; }
-
-    sim::SimPlatform sim;
-    ContainerWindowController chrome{sim.platform()};
 };
 
 TEST_F(ContainerChromeTest, StartsHiddenWithTheDesignedDefaults) {
@@ -218,36 +189,21 @@ TEST_F(ContainerChromeTest, OrderOutHidesEverythingAndAbandonsARailDrag) {
     rail()->deliver({.kind = PanelInput::Kind::leftDown, .location = {500, 595}});
     rail()->deliver({.kind = PanelInput::Kind::leftDragged, .location = {520, 595}});
     EXPECT_TRUE(chrome.dragOriginCocoa.has_value());
-    chrome.isFrameDragging = true;
+    EXPECT_TRUE(chrome.isFrameDragging);
 
+    EXPECT_FALSE(rail()->hasShadow()) << "the first movement takes the rail's shadow";
     chrome.orderOut();
+    EXPECT_TRUE(rail()->hasShadow()) << "an abandoned drag puts it back";
     EXPECT_FALSE(chrome.isVisible);
     EXPECT_FALSE(chrome.dragOriginCocoa.has_value());
     EXPECT_FALSE(chrome.isFrameDragging);
     for (auto* p : sim.panels.panels()) EXPECT_FALSE(p->isVisible()) << p->options().name;
+    rail()->deliver({.kind = PanelInput::Kind::trackingCancelled});  // the grab the hiding took
     EXPECT_FALSE(reported);
 
     chrome.orderFront();
     EXPECT_EQ(handlesShown(), (std::vector<bool>{true, true})) << "ordered in again without rebuilding";
     EXPECT_EQ(sim.panels.createdCount(), static_cast<int>(sim.panels.panels().size()));
-}
-
-TEST_F(ContainerChromeTest, GestureHooksReachTheirOperations) {
-    show(LayoutType::leftRightSplit, 2, {0, 0, 1000, 600}, {0.45});
-    std::vector<std::vector<double>> committed;
-    chrome.onDividerCommitted = [&](const std::vector<double>& r) { committed.push_back(r); };
-    SimPanel* handle = handles()[0];
-    handle->deliver({.kind = PanelInput::Kind::leftDown, .location = {500, 300}});
-    EXPECT_TRUE(chrome.dividerViews[0]->dragging);
-    handle->deliver({.kind = PanelInput::Kind::leftUp, .location = {500, 300}});
-    EXPECT_EQ(committed, (std::vector<std::vector<double>>{{0.45}})) << "a release reports even without movement";
-
-    rail()->deliver({.kind = PanelInput::Kind::leftDown, .location = {500, 595}, .clickCount = 2});
-    rail()->deliver({.kind = PanelInput::Kind::rightDown, .location = {500, 595}});
-    const auto log = testing::loggedMessages();
-    EXPECT_THAT(log, Contains("[Tessane] not yet: ContainerWindowController.beginDividerDrag"));
-    EXPECT_THAT(log, Contains("[Tessane] not yet: ContainerWindowController.toggleMaximize"));
-    EXPECT_THAT(log, Contains("[Tessane] not yet: ContainerWindowController.workspaceActionsMenu"));
 }
 
 TEST_F(ContainerChromeTest, DestructionTakesEveryWindowWithIt) {

@@ -93,7 +93,7 @@ public:
     void endDividerSettle() override { note("endDividerSettle"); }
     void showDropPreview(int paneIndex, const Rect&, const Bytes&) override;
     void hideDropPreview() override { note("hideDropPreview"); }
-    void confirmSwap(const std::vector<int>&, double) override { note("confirmSwap"); }
+    void confirmSwap(const std::vector<ChromePanePreview>&, double) override { note("confirmSwap"); }
     std::unique_ptr<ChromeMenu> workspaceActionsMenu(MenuScope scope) override;
 
 private:

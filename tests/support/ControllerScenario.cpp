@@ -142,7 +142,8 @@ void ControllerScenario::stop() { controller_.reset(); }
 
 WorkspaceControllerProbe::Session& ControllerScenario::putUp(const Workspace& workspace, const Rect& containerAX) {
     auto& session = probe().putUp(workspace.id, containerAX);
-    chromeOf_[workspace.id] = static_cast<FakeContainerChrome&>(*session.chrome).record();
+    // A scenario may hand out the real chrome instead (through adjustEnvironment): no record then.
+    if (auto* fake = dynamic_cast<FakeContainerChrome*>(session.chrome.get())) chromeOf_[workspace.id] = fake->record();
     return session;
 }
 

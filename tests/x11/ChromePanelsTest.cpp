@@ -1,6 +1,8 @@
 // The chrome's real windows on a private X server with Openbox, around real client windows:
 // where they stack, what they show, where clicks go.
+#include "chrome/ChromeGeometry.h"
 #include "chrome/ContainerWindowController.h"
+#include "layout/ScreenGeometry.h"
 #include "platform/linux/LinuxAccessibility.h"
 #include "platform/linux/LinuxScreens.h"
 #include "platform/linux/LinuxWindowList.h"
@@ -9,10 +11,14 @@
 #include "platform/qt/PanelPainter.h"
 #include "platform/qt/QtAnimator.h"
 #include "platform/qt/QtMainQueue.h"
+#include "platform/qt/QtMenus.h"
 #include "platform/qt/QtPanels.h"
 #include "x11/X11TestBase.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
+#include <QTimer>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -363,6 +369,145 @@ TEST_F(ChromePanelsTest, GlobalMonitorsHearPointerAndButtonsWithoutPolling) {
     ASSERT_EQ(server_->run({"xdotool", "mousemove_relative", "10", "0"}), 0);
     waitFor([] { return false; }, 300ms);
     EXPECT_TRUE(moved.empty()) << "a monitor that ended hears nothing";
+}
+
+// Two real client windows tiled side by side in a container, with the chrome around them and,
+// standing in for the workspace controller, a placement of both windows into the chrome's
+// panes whenever the chrome reports a change. Answers the two windows.
+class ChromeGesturesTest : public ChromePanelsTest {
+protected:
+    std::pair<XWindowId, XWindowId> tileTwoClients(const Rect& containerRoot) {
+        auto& a = startClient({"--pos", "100,150", "--size", "500x300"});
+        auto& b = startClient({"--pos", "700,150", "--size", "500x300"});
+        windows_ = {a.windows.at(0), b.windows.at(0)};
+        animator_ = std::make_unique<qt_backend::QtAnimator>(*panels_);
+        platform_.animator = animator_.get();
+        menus_ = std::make_unique<qt_backend::QtMenus>(*space_);
+        platform_.menus = menus_.get();
+        chrome_ = std::make_unique<ContainerWindowController>(platform_);
+        chrome_->headerPanel = chrome_->makeRailPanel();
+        chrome_->currentLayoutType = LayoutType::leftRightSplit;
+        chrome_->currentAppCount = 2;
+        chrome_->currentRatios = {0.5};
+        chrome_->containerCocoaRect = screenFromRoot(containerRoot);
+        chrome_->onDividerCommitted = [this](const std::vector<double>&) {
+            ++commits_;
+            place();
+            chrome_->endDividerSettle();
+        };
+        chrome_->onContainerChanged = [this](const Rect& ax) {
+            ++moves_;
+            chrome_->containerCocoaRect =
+                ScreenGeometry::screenRectFromAX(ax, ScreenGeometry::primaryDisplayHeight(*screens_));
+            place();
+        };
+        chrome_->applyGeometry(true);
+        chrome_->orderFront();
+        place();
+        return {windows_[0], windows_[1]};
+    }
+    // The panes of the chrome's container, in root coordinates.
+    std::vector<Rect> paneRects() const {
+        const auto layout = ChromeGeometry::paneLayout(chrome_->currentLayoutType, chrome_->containerCocoaRect,
+                                                       chrome_->currentAppCount, chrome_->currentRatios);
+        std::vector<Rect> out;
+        for (const Rect& pane : layout.appFrames) out.push_back(space_->rootFromScreen(pane));
+        return out;
+    }
+    void place() {
+        const auto panes = paneRects();
+        for (size_t i = 0; i < windows_.size() && i < panes.size(); ++i) x_->requestMoveResize(windows_[i], panes[i]);
+    }
+    bool windowsAt(const std::vector<Rect>& want) {
+        return waitFor([&] {
+            for (size_t i = 0; i < want.size(); ++i) {
+                auto g = x_->geometry(windows_[i]);
+                if (!g) return false;
+                const Rect r = g->rootRect;
+                if (std::abs(r.minX() - want[i].minX()) > 1 || std::abs(r.minY() - want[i].minY()) > 1 ||
+                    std::abs(r.width() - want[i].width()) > 1 || std::abs(r.height() - want[i].height()) > 1)
+                    return false;
+            }
+            return true;
+        });
+    }
+    // A press at `from`, the pointer moved to `to` in steps, the release.
+    void dragWithXdotool(Point from, Point to) {
+        auto arg = [](double v) { return std::to_string(static_cast<int>(std::lround(v))); };
+        ASSERT_EQ(server_->run({"xdotool", "mousemove", arg(from.x), arg(from.y), "mousedown", "1"}), 0);
+        waitFor([] { return false; }, 150ms);
+        for (int step = 1; step <= 5; ++step) {
+            const double t = step / 5.0;
+            ASSERT_EQ(server_->run({"xdotool", "mousemove", arg(from.x + (to.x - from.x) * t),
+                                    arg(from.y + (to.y - from.y) * t)}),
+                      0);
+            waitFor([] { return false; }, 60ms);
+        }
+        ASSERT_EQ(server_->run({"xdotool", "mouseup", "1"}), 0);
+    }
+
+    std::unique_ptr<qt_backend::QtAnimator> animator_;
+    std::unique_ptr<qt_backend::QtMenus> menus_;
+    std::vector<XWindowId> windows_;
+    int commits_ = 0;
+    int moves_ = 0;
+};
+
+TEST_F(ChromeGesturesTest, DraggingTheRealHandleReSplitsTheTwoWindows) {
+    const Rect container{100, 150, 1206, 406};  // inner 1200 wide from x = 103
+    tileTwoClients(container);
+    ASSERT_TRUE(windowsAt({{103, 153, 597, 400}, {706, 153, 597, 400}}));
+    ASSERT_TRUE(waitFor([&] { return chrome_->dividerPanels.at(0)->isVisible(); }));
+
+    // The handle's middle is the gutter's, 703; the pointer ends 400 points into the panes.
+    dragWithXdotool({703, 350}, {503, 350});
+    ASSERT_TRUE(waitFor([&] { return commits_ == 1; })) << "the release reached the handle";
+    EXPECT_DOUBLE_EQ(chrome_->currentRatios.at(0), 397.0 / 1194);
+    EXPECT_TRUE(windowsAt({{103, 153, 397, 400}, {506, 153, 797, 400}}));
+    EXPECT_TRUE(waitFor([&] { return !chrome_->dragOverlayWindow->isVisible(); })) << "the overlay settles away";
+}
+
+TEST_F(ChromeGesturesTest, DraggingTheRailMovesBothWindowsWithTheContainer) {
+    const Rect container{100, 150, 1206, 406};
+    tileTwoClients(container);
+    ASSERT_TRUE(windowsAt({{103, 153, 597, 400}, {706, 153, 597, 400}}));
+
+    // On the pill, left of the handle below it; 80 right and 60 down.
+    dragWithXdotool({683, 152}, {763, 212});
+    ASSERT_TRUE(waitFor([&] { return moves_ == 1; })) << "the drop reports the new container";
+    EXPECT_TRUE(windowsAt({{183, 213, 597, 400}, {786, 213, 597, 400}}));
+    EXPECT_EQ(static_cast<qt_backend::QtPanel*>(chrome_->headerPanel.get())->frame(),
+              ChromeGeometry::railFrame(chrome_->containerCocoaRect));
+    EXPECT_TRUE(chrome_->paneMat.matPanel()->isVisible()) << "the mat is back after the drop";
+}
+
+TEST_F(ChromeGesturesTest, RightClickOnTheRailPopsTheActionsMenuUpAtThePointer) {
+    const Rect container{100, 150, 1206, 406};
+    tileTwoClients(container);
+    chrome_->currentTitle = "Write";
+    int restored = 0;
+    chrome_->onRestore = [&] { ++restored; };
+    ASSERT_TRUE(waitFor([&] { return chrome_->headerPanel->isVisible(); }));
+
+    // The menu runs modally; while it is up, look at it and choose "Restore Layout".
+    QStringList texts;
+    QPoint at;
+    std::function<void()> lookAndChoose = [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return QTimer::singleShot(50, lookAndChoose);
+        at = menu->geometry().topLeft();
+        for (QAction* action : menu->actions()) texts << action->text();
+        for (QAction* action : menu->actions())
+            if (action->text() == "Restore Layout") action->trigger();
+        menu->close();
+    };
+    QTimer::singleShot(50, lookAndChoose);
+    ASSERT_EQ(server_->run({"xdotool", "mousemove", "683", "152", "click", "3"}), 0);
+    ASSERT_TRUE(waitFor([&] { return restored == 1; })) << texts.join(" | ").toStdString();
+    EXPECT_TRUE(texts.contains("Write"));
+    EXPECT_TRUE(texts.contains("Hide Workspace\tAlt+Super+H"));
+    EXPECT_LE(std::abs(at.x() - 683), 2);
+    EXPECT_LE(std::abs(at.y() - 152), 2);
 }
 
 }  // namespace

@@ -202,6 +202,9 @@ std::vector<ScreenInfo> LinuxScreens::screens() const {
         info.visibleFrame = toScreen(visible);
         info.displayNumber = d.outputId;
         if (auto name = identityName(d)) info.displayUUID = DisplayIdentity::nameBasedUuid(*name);
+        if (d.outputId)
+            if (auto connector = x_.outputName(*d.outputId)) info.localizedName = *connector;
+        if (info.localizedName.empty()) info.localizedName = d.monitor.name;
         out.push_back(std::move(info));
     }
     return out;

@@ -17,6 +17,7 @@
 #include "platform/linux/X11Connection.h"
 #include "platform/qt/LogindWatcher.h"
 #include "platform/qt/QtAlerts.h"
+#include "platform/qt/QtMenus.h"
 #include "platform/qt/QtAnimator.h"
 #include "platform/qt/QtIconRenderer.h"
 #include "platform/qt/QtMainQueue.h"
@@ -57,6 +58,7 @@ struct LinuxPlatform::Ports {
     std::unique_ptr<X11EventMonitors> eventMonitors;
     std::unique_ptr<QtPanels> panels;
     std::unique_ptr<QtAnimator> animator;
+    std::unique_ptr<QtMenus> menus;
 };
 
 LinuxPlatform::LinuxPlatform() : ports_(std::make_unique<Ports>()) {}
@@ -69,6 +71,7 @@ void LinuxPlatform::stop() {
     p.fileWatchPump.reset();
     p.xPump.reset();
     p.alerts.reset();
+    p.menus.reset();
     p.animator.reset();
     p.panels.reset();
     p.eventMonitors.reset();
@@ -143,6 +146,7 @@ void LinuxPlatform::start(LogSink log) {
     if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
         p.panels = std::make_unique<QtPanels>(*p.screenSpace);
         p.animator = std::make_unique<QtAnimator>(*p.panels);
+        p.menus = std::make_unique<QtMenus>(*p.screenSpace);
     }
 }
 
@@ -164,6 +168,7 @@ Platform LinuxPlatform::platform() const {
     out.panels = p.panels.get();
     out.animator = p.animator.get();
     out.eventMonitors = p.eventMonitors.get();
+    out.menus = p.menus.get();
     return out;
 }
 

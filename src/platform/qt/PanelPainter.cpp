@@ -5,6 +5,7 @@
 #include <QApplication>
 
 #include <QGuiApplication>
+#include <QFont>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
@@ -103,6 +104,24 @@ void paintDrawing(QPainter& painter, const PanelDrawing& drawing, QSize size, bo
                 }
             }
             break;
+        case DrawOp::Kind::line:
+            painter.setPen(QPen(color, op.lineWidth));
+            painter.drawLine(QPointF(op.rect.minX(), size.height() - op.rect.minY()),
+                             QPointF(op.rect.maxX(), size.height() - op.rect.maxY()));
+            break;
+        case DrawOp::Kind::text: {
+            QFont font = QGuiApplication::font();
+            font.setPointSizeF(op.fontSize);
+            font.setWeight(op.mediumWeight ? QFont::Medium : QFont::Normal);
+            painter.setFont(font);
+            painter.setPen(color);
+            // Centred on the rectangle's centre whatever the text's measured size.
+            const QPointF centre = r.center();
+            const QRectF box(centre.x() - size.width(), centre.y() - size.height(), 2.0 * size.width(),
+                             2.0 * size.height());
+            painter.drawText(box, Qt::AlignCenter, QString::fromStdString(op.text));
+            break;
+        }
         }
     }
 }
@@ -121,6 +140,10 @@ QRegion drawingRegion(const PanelDrawing& drawing, QSize size) {
         }
         case DrawOp::Kind::fillEllipse:
             region += QRegion(r.toAlignedRect(), QRegion::Ellipse);
+            break;
+        case DrawOp::Kind::line:
+        case DrawOp::Kind::text:
+            // Drawn over surfaces that other ops already cover.
             break;
         default:
             region += r.toAlignedRect();

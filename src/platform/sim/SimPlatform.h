@@ -11,6 +11,7 @@
 #include "platform/sim/SimFileWatch.h"
 #include "platform/sim/SimHotKeys.h"
 #include "platform/sim/SimMainQueue.h"
+#include "platform/sim/SimMenus.h"
 #include "platform/sim/SimPanels.h"
 #include "platform/sim/SimPreferences.h"
 #include "platform/sim/SimScreens.h"
@@ -39,6 +40,7 @@ struct SimPlatform {
     SimPanels panels;
     SimAnimator animator{mainQueue};
     SimEventMonitors eventMonitors;
+    SimMenus menus;
 
     Platform platform() {
         Platform p;
@@ -57,6 +59,7 @@ struct SimPlatform {
         p.panels = &panels;
         p.animator = &animator;
         p.eventMonitors = &eventMonitors;
+        p.menus = &menus;
         return p;
     }
 };

@@ -1,0 +1,49 @@
+#include "platform/qt/QtMenus.h"
+
+#include "platform/linux/X11ScreenSpace.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTimer>
+
+#include <cmath>
+
+namespace tessane::qt_backend {
+
+QMenu* QtMenus::build(const MenuContent& content) {
+    auto* menu = new QMenu;
+    menu->setToolTipsVisible(true);
+    for (const MenuItem& item : content.items) {
+        switch (item.kind) {
+        case MenuItem::Kind::separator:
+            menu->addSeparator();
+            break;
+        case MenuItem::Kind::header:
+            menu->addAction(QString::fromStdString(item.title))->setEnabled(false);
+            break;
+        case MenuItem::Kind::action: {
+            // The text after a tab is shown in the menu's shortcut column.
+            QString text = QString::fromStdString(item.title);
+            if (!item.shortcut.empty()) text += '\t' + QString::fromStdString(item.shortcut);
+            QAction* action = menu->addAction(text);
+            if (!item.toolTip.empty()) action->setToolTip(QString::fromStdString(item.toolTip));
+            QObject::connect(action, &QAction::triggered, [run = item.action] {
+                // After the menu has closed and whoever opened it has returned: the action may
+                // tear down the chrome that asked for the menu.
+                if (run) QTimer::singleShot(0, run);
+            });
+            break;
+        }
+        }
+    }
+    return menu;
+}
+
+void QtMenus::popUp(const MenuContent& content, Point screenPoint) {
+    QMenu* menu = build(content);
+    const Rect root = space_.rootFromScreen({screenPoint.x, screenPoint.y, 0, 0});
+    menu->exec(QPoint(static_cast<int>(std::lround(root.minX())), static_cast<int>(std::lround(root.minY()))));
+    menu->deleteLater();
+}
+
+}  // namespace tessane::qt_backend
