@@ -20,10 +20,9 @@ void WorkspaceBuilderController::show(const std::vector<ManagedApp>& seed) {
     }
     BuilderActions actions;
     // Each action asks for the controller afresh: the panel may outlive it by a turn.
-    auto alive = lifetime.weak();
+    auto alive = lifetime.liveness();
     actions.pick = [this, alive](const std::vector<ManagedApp>& chosen) -> std::optional<ManagedApp> {
-        auto token = alive.lock();
-        if (!token || !*token) return std::nullopt;
+        if (!alive) return std::nullopt;
         return pickApp(chosen);
     };
     actions.create = lifetime.guard([this](const std::string& name, LayoutType layout,

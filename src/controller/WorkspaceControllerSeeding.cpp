@@ -19,9 +19,8 @@ std::vector<ManagedApp> WorkspaceController::seedAppsFromCurrentWindows(int limi
     const TimeInterval start = queue.now();
 
     // The scan may outlive nothing of ours, but the owner lookup still asks only while we exist.
-    auto owning = [alive = lifetime.weak(), this](const std::string& bundleID) -> std::optional<std::string> {
-        auto token = alive.lock();
-        if (!token || !*token) return std::nullopt;
+    auto owning = [alive = lifetime.liveness(), this](const std::string& bundleID) -> std::optional<std::string> {
+        if (!alive) return std::nullopt;
         auto owner = manager.workspaceUsing(bundleID, std::nullopt);
         if (!owner) return std::nullopt;
         return owner->name;
