@@ -336,6 +336,8 @@ private:
         std::optional<GlobalInput::Token> windowDragMouseUpMonitor;
         std::map<Uuid, std::set<Uuid>> changedUnderPointer;
         std::map<Uuid, std::map<Uuid, Size>> lastObservedWindowSizes;
+        // Every workspace a window change reached during the drag under way.
+        std::set<Uuid> dragTouchedWorkspaces;
     } drag;
 
     // ====================================================================== drift (by window element)
@@ -535,6 +537,8 @@ private:
     void scheduleDividerReconcile(const Uuid& workspaceID);
     void persistRatiosIfChanged(const std::vector<double>& ratios, const Workspace& workspace);
     std::vector<double> storedRatios(const Workspace& workspace) const;
+    // Makes `frame` the shown workspace's container: the session, the chrome, the stored frame.
+    void adoptContainerFrame(const Uuid& workspaceID, const Rect& frame);
 
     // ====================================================================== commands' helpers
     void applySolo(const Uuid& appID, const Workspace& workspace, WorkspaceSession& session);
