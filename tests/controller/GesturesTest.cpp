@@ -140,6 +140,16 @@ TEST_F(Gestures, AChangeMadeWithoutThePointerIsEnforcedAfterTheLastEventAndNotWh
     EXPECT_EQ(s.window("Mail").frame(), home.offsetBy(40, 0));
     release();
     EXPECT_EQ(s.window("Mail").frame(), home);
+    s.advance(1.0);
+
+    // A mouse-up heard while the button is already down again: the drag ends, the enforcement
+    // only says it waits.
+    change("Mail", home.offsetBy(40, 0));
+    press();
+    s.input.send(GlobalInput::kLeftMouseUp);
+    EXPECT_EQ(s.log(), (Lines{"[Tessane] Enforce deferred for “Write” — mouse still down (mid-drag)."}));
+    EXPECT_EQ(s.input.liveMonitors(GlobalInput::kLeftMouseUp), 0u);
+    EXPECT_EQ(s.window("Mail").frame(), home.offsetBy(40, 0));
 }
 
 TEST_F(Gestures, FullscreenSoloAndNoDeviationLeaveTheWindowsAlone) {
