@@ -473,6 +473,12 @@ private:
     // The frame of the pane's window: its application running and launched, its window resolved
     // and its position and size readable; none otherwise.
     std::optional<Rect> paneWindowFrame(const ManagedApp& app);
+    // The pane's window, resolved as for paneWindowFrame, with its frame (none when unreadable).
+    struct PaneWindow {
+        AXElement element;
+        std::optional<Rect> frame;
+    };
+    std::optional<PaneWindow> paneWindow(const ManagedApp& app);
     bool appHasNativeFullScreenWindow(Pid pid) const;
     void beginPlacementGuard();
     void noteRefusal(const ManagedApp& app, const Rect& actual, const Rect& requested, const AXElement& window);

@@ -7,7 +7,6 @@
 #include "controller/GestureRules.h"
 #include "model/WorkspaceManager.h"
 #include "platform/Accessibility.h"
-#include "system/ExternalAppController.h"
 
 namespace tessane {
 
@@ -93,14 +92,9 @@ void WorkspaceController::keepAppsOnScreen(const Uuid& workspaceID) {
 
     bool guarded = false;
     for (const auto& app : ws->apps) {
-        const auto running = appController->runningApplication(app.bundleIdentifier);
-        if (!running || !running->isFinishedLaunching) continue;
-        const auto window = resolveWindow(app, *running);
-        if (!window) continue;
-        const auto position = axController.point(window->element, ax::kPosition);
-        const auto size = axController.sizeValue(window->element, ax::kSize);
-        if (!position || !size) continue;
-        const auto origin = GestureRules::onScreenOrigin(Rect(*position, *size), screens, target);
+        const auto window = paneWindow(app);
+        if (!window || !window->frame) continue;
+        const auto origin = GestureRules::onScreenOrigin(*window->frame, screens, target);
         if (!origin) continue;
         if (!guarded) {
             beginPlacementGuard();

@@ -9,7 +9,6 @@
 #include "model/WorkspaceManager.h"
 #include "platform/Accessibility.h"
 #include "platform/Screens.h"
-#include "system/ExternalAppController.h"
 
 namespace tessane {
 
@@ -53,22 +52,17 @@ void WorkspaceController::learnAppMinimums(const Uuid& workspaceID) {
     for (const auto& tile : tiles) samples.push_back(tile.size);
     const int appCount = std::max<int>(1, static_cast<int>(ws->apps.size()));
     for (size_t i = 0; i < ws->apps.size() && i < tiles.size(); ++i) {
-        const ManagedApp& app = ws->apps[i];
-        const auto running = appController->runningApplication(app.bundleIdentifier);
-        if (!running || !running->isFinishedLaunching) continue;
-        const auto window = resolveWindow(app, *running);
+        const auto window = paneWindow(ws->apps[i]);
         if (!window) continue;
-        const auto position = axController.point(window->element, ax::kPosition);
-        const auto size = axController.sizeValue(window->element, ax::kSize);
-        if (!position || !size) {
-            windowCache.remove(app.id);
+        if (!window->frame) {
+            windowCache.remove(ws->apps[i].id);
             continue;
         }
-        const Rect frame(*position, *size);
+        const Rect& frame = *window->frame;
         const auto visible = visibleFrameUnder(frame, *env.platform.screens);
         if (!visible || (isObservableMinSample(frame, *visible, kFullScreenSlack) &&
-                         GestureRules::withinMinimumCap(ws->layout.type, *size, visible->size, appCount)))
-            samples[i] = *size;
+                         GestureRules::withinMinimumCap(ws->layout.type, frame.size, visible->size, appCount)))
+            samples[i] = frame.size;
     }
 
     const bool twoAppSplit = ws->apps.size() == 2 && (ws->layout.type == LayoutType::leftRightSplit ||

@@ -11,7 +11,6 @@
 #include "model/WorkspaceManager.h"
 #include "platform/Accessibility.h"
 #include "platform/Screens.h"
-#include "system/ExternalAppController.h"
 
 #include <algorithm>
 #include <cmath>
@@ -180,18 +179,13 @@ void WorkspaceController::performEnforceSnap(const Uuid& workspaceID) {
 bool WorkspaceController::managedWindowDeviatesFromExpected(const Workspace& workspace) {
     const auto tiles = tileRects(workspace).second;
     for (size_t i = 0; i < workspace.apps.size() && i < tiles.size(); ++i) {
-        const ManagedApp& app = workspace.apps[i];
-        const auto running = appController->runningApplication(app.bundleIdentifier);
-        if (!running || !running->isFinishedLaunching) continue;
-        const auto window = resolveWindow(app, *running);
+        const auto window = paneWindow(workspace.apps[i]);
         if (!window) continue;
-        const auto position = axController.point(window->element, ax::kPosition);
-        const auto size = axController.sizeValue(window->element, ax::kSize);
-        if (!position || !size) {
-            windowCache.remove(app.id);  // looked up afresh next time
+        if (!window->frame) {
+            windowCache.remove(workspace.apps[i].id);  // looked up afresh next time
             continue;
         }
-        if (offTile(Rect(*position, *size), tiles[i], kOffTile)) return true;
+        if (offTile(*window->frame, tiles[i], kOffTile)) return true;
     }
     return false;
 }
