@@ -141,7 +141,16 @@ TEST_F(GesturesX11Test, AClientWithAMinimumWidthGetsItsShareAndBothFitTheGrownCo
     // 1000 pt wide: 494 pt panes, too narrow for the wide client's 700.
     probe.putUp(ws.id, Rect{100, 100, 1000, 600});
     probe.placeWindowsLearning(*manager_->workspace(ws.id));
-    run([] { return false; }, 3.0);
+    // Learning runs 0.35 s after the pass, its re-tile after that, the on-screen check 0.4 s later.
+    run(
+        [&] {
+            const auto left = frameOf(narrow);
+            const auto right = frameOf(wide);
+            return left && right && left->maxX() <= right->minX() + 1 &&
+                   probe.session(ws.id)->containerAXRect->width() > 1000;
+        },
+        8.0);
+    run([] { return false; }, 0.6);
 
     const Rect container = *probe.session(ws.id)->containerAXRect;
     const auto left = frameOf(narrow);
