@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace tessane {
@@ -31,6 +32,34 @@ struct PaintColor {
     bool operator==(const PaintColor&) const = default;
 };
 
+enum class FontWeight { regular, medium, semibold, bold };
+
+// A stretch of text in one face: the style's weight, or bold.
+struct TextRun {
+    std::string text;
+    bool bold = false;
+    bool operator==(const TextRun&) const = default;
+};
+
+// Text in the system font. It wraps at word boundaries to the width it is given (a word wider
+// than that width is broken); without `wraps` it stays on one line.
+struct PanelText {
+    std::vector<TextRun> runs;
+    double size = 13;  // points
+    FontWeight weight = FontWeight::regular;
+    bool wraps = true;
+    bool operator==(const PanelText&) const = default;
+};
+
+// Symbols the chrome draws itself (outlines in the op's colour, fitted into its rect).
+enum class PanelSymbol {
+    displays,          // two screens, one behind the other
+    sparkles,          // a large and a small four-pointed star
+    moveArrows,        // arrows up, down, left and right from the centre
+    resizeArrows,      // a square with a left-right arrow inside
+    keyboard,
+};
+
 // One step of a panel's drawing. Rectangles are in the panel's own coordinates: origin at its
 // bottom-left corner, y up, in points (the panel's frame size is its bounds).
 struct DrawOp {
@@ -40,6 +69,10 @@ struct DrawOp {
         strokeRoundedRect,  // its outline, `lineWidth` wide, centred on the edge
         fillEllipse,        // the ellipse inscribed in rect
         image,              // `png` scaled into rect at `opacity`
+        text,               // `text` laid out from rect's top-left corner, wrapped to its width
+        symbol,             // `symbol` fitted into rect
+        shadow,             // the soft shadow of a rounded rect (`radius`), spread `blur` points
+                            // beyond it; painted only where a compositing manager blends it
     };
     Kind kind = Kind::fillRect;
     Rect rect;
@@ -48,6 +81,9 @@ struct DrawOp {
     PaintColor color;
     double opacity = 1.0;
     PanelImage png;
+    PanelText text;
+    PanelSymbol symbol = PanelSymbol::displays;
+    double blur = 0;
 
     bool operator==(const DrawOp&) const = default;
 };
