@@ -1,0 +1,144 @@
+#include "chrome/CardLayout.h"
+
+#include <algorithm>
+
+namespace tessane {
+
+namespace {
+constexpr double kSmallButtonHeight = 20;
+constexpr double kRegularButtonHeight = 24;
+constexpr double kSmallButtonPadding = 10;
+constexpr double kRegularButtonPadding = 14;
+constexpr double kMinButtonWidth = 56;
+
+PanelText buttonFont(const std::string& title, bool small) {
+    PanelText t = cardFont(title, small ? CardFonts::smallControl : CardFonts::regularControl);
+    t.wraps = false;
+    return t;
+}
+
+Rect offset(Rect r, double dx, double dy) {
+    r.origin.x += dx;
+    r.origin.y += dy;
+    return r;
+}
+}  // namespace
+
+PanelText cardFont(std::vector<TextRun> runs, double size, FontWeight weight) {
+    PanelText t;
+    t.runs = std::move(runs);
+    t.size = size;
+    t.weight = weight;
+    return t;
+}
+
+Size CardLayoutBuilder::text(const PanelText& text, double x, double top, double width, PaintColor color) {
+    const Size size = measure(text, width);
+    DrawOp op;
+    op.kind = DrawOp::Kind::text;
+    op.rect = {x, top, text.wraps ? width : size.width, size.height};
+    op.text = text;
+    op.color = color;
+    ops_.push_back(std::move(op));
+    return size;
+}
+
+void CardLayoutBuilder::symbol(PanelSymbol symbol, const Rect& topDown, PaintColor color) {
+    DrawOp op;
+    op.kind = DrawOp::Kind::symbol;
+    op.symbol = symbol;
+    op.rect = topDown;
+    op.color = color;
+    ops_.push_back(std::move(op));
+}
+
+void CardLayoutBuilder::op(DrawOp op) { ops_.push_back(std::move(op)); }
+
+Size CardLayoutBuilder::buttonSize(const std::string& title, bool small) const {
+    const Size label = measure(buttonFont(title, small), 1e6);
+    const double padding = small ? kSmallButtonPadding : kRegularButtonPadding;
+    return {std::max(kMinButtonWidth, label.width + 2 * padding), small ? kSmallButtonHeight : kRegularButtonHeight};
+}
+
+void CardLayoutBuilder::button(CardButton button) {
+    button.labelSize = measure(buttonFont(button.title, button.small), 1e6);
+    buttons_.push_back(std::move(button));
+}
+
+CardLayout CardLayoutBuilder::finish(Size size) && {
+    // Top-down to y up.
+    auto flip = [&](Rect r) {
+        r.origin.y = size.height - r.origin.y - r.size.height;
+        return r;
+    };
+    CardLayout layout;
+    layout.size = size;
+    for (DrawOp& op : ops_) op.rect = flip(op.rect);
+    layout.content = std::move(ops_);
+    for (CardButton& b : buttons_) b.rect = flip(b.rect);
+    layout.buttons = std::move(buttons_);
+    return layout;
+}
+
+std::vector<TextRun> boldSpans(std::string_view markdown) {
+    std::vector<TextRun> runs;
+    bool bold = false;
+    size_t start = 0;
+    while (true) {
+        const size_t open = markdown.find("**", start);
+        const size_t close = open == std::string_view::npos ? open : markdown.find("**", open + 2);
+        if (!bold && (open == std::string_view::npos || close == std::string_view::npos)) {
+            if (start < markdown.size()) runs.push_back({std::string(markdown.substr(start)), false});
+            return runs;
+        }
+        // A plain stretch, then the bold one between the markers.
+        if (open > start) runs.push_back({std::string(markdown.substr(start, open - start)), false});
+        runs.push_back({std::string(markdown.substr(open + 2, close - open - 2)), true});
+        start = close + 2;
+    }
+}
+
+PanelDrawing drawCard(const CardLayout& layout, double margin, int pressed) {
+    using Kind = DrawOp::Kind;
+    const Rect card{margin, margin, layout.size.width, layout.size.height};
+    PanelDrawing d;
+    auto add = [&](Kind kind, Rect rect, PaintColor color, double radius = 0) {
+        DrawOp op;
+        op.kind = kind;
+        op.rect = rect;
+        op.color = color;
+        op.radius = radius;
+        d.push_back(std::move(op));
+        return &d.back();
+    };
+    add(Kind::shadow, offset(card, 0, -CardMetrics::shadowDrop), {ColorRole::grey, CardMetrics::shadowOpacity, 0},
+        CardMetrics::cornerRadius)
+        ->blur = CardMetrics::shadowBlur;
+    add(Kind::fillRoundedRect, card, {ColorRole::windowBackground}, CardMetrics::cornerRadius);
+    for (const DrawOp& op : layout.content) {
+        d.push_back(op);
+        d.back().rect = offset(op.rect, margin, margin);
+    }
+    for (size_t i = 0; i < layout.buttons.size(); ++i) {
+        const CardButton& b = layout.buttons[i];
+        const Rect r = offset(b.rect, margin, margin);
+        const bool down = static_cast<int>(i) == pressed;
+        add(Kind::fillRoundedRect, r,
+            b.isDefault ? PaintColor{ColorRole::accent, down ? 0.75 : 1.0} : PaintColor{ColorRole::separator, down ? 2.0 : 1.0},
+            6);
+        if (!b.isDefault) add(Kind::strokeRoundedRect, r, {ColorRole::separator}, 6);
+        DrawOp label;
+        label.kind = Kind::text;
+        label.text = buttonFont(b.title, b.small);
+        label.color = b.isDefault ? PaintColor{ColorRole::grey, 1, 1} : PaintColor{ColorRole::label};
+        label.rect = {r.midX() - b.labelSize.width / 2, r.midY() - b.labelSize.height / 2, b.labelSize.width,
+                      b.labelSize.height};
+        d.push_back(std::move(label));
+    }
+    // The border lies inside the card's shape.
+    const Rect inner{card.minX() + 0.5, card.minY() + 0.5, card.width() - 1, card.height() - 1};
+    add(Kind::strokeRoundedRect, inner, {ColorRole::separator}, CardMetrics::cornerRadius - 0.5);
+    return d;
+}
+
+}  // namespace tessane
