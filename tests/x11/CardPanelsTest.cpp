@@ -12,6 +12,7 @@
 #include <QApplication>
 
 #include <X11/Xlib.h>
+#include <X11/extensions/shape.h>
 
 namespace tessane::x11test {
 namespace {
@@ -103,6 +104,40 @@ TEST_F(CardPanelsTest, TheCardKeepsItsClicksItsMarginPassesThemAndReturnWorksOnc
     EXPECT_EQ(server_->run({"xdotool", "key", "Return"}), 0);
     ASSERT_TRUE(waitFor([&] { return runs == 1; })) << "Return pressed the action";
     EXPECT_FALSE(notice_->hasPanel());
+}
+
+TEST_F(CardPanelsTest, WithACompositingManagerTheShadowMarginTakesNoClicks) {
+    // Stand in for a compositing manager by holding its selection.
+    Window owner = XCreateSimpleWindow(x_->display(), x_->root(), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(x_->display(), x_->atom("_NET_WM_CM_S0"), owner, CurrentTime);
+    x_->sync();
+    qt_backend::QtPanels composited(*space_);
+    qt_backend::QtAnimator animator(composited);
+    ASSERT_TRUE(composited.compositing());
+    {
+        WorkspaceNoticeController notice(composited, animator, *screens_, *queue_);
+        notice.show(std::nullopt, "Folded", std::nullopt, {100, 100, 800, 600}, std::nullopt, nullptr);
+        auto* panel = static_cast<qt_backend::QtPanel*>(notice.panel());
+        ASSERT_TRUE(waitFor([&] { return panel->isMapped(); }));
+        int count = 0, ordering = 0;
+        XRectangle* rects = XShapeGetRectangles(x_->display(), panel->windowId(), ShapeInput, &count, &ordering);
+        ASSERT_GT(count, 0);
+        int minX = 1 << 20, minY = 1 << 20, maxX = 0, maxY = 0;
+        for (int i = 0; i < count; ++i) {
+            minX = std::min<int>(minX, rects[i].x);
+            minY = std::min<int>(minY, rects[i].y);
+            maxX = std::max<int>(maxX, rects[i].x + rects[i].width);
+            maxY = std::max<int>(maxY, rects[i].y + rects[i].height);
+        }
+        XFree(rects);
+        const int m = static_cast<int>(CardMetrics::shadowMargin);
+        const Rect frame = panel->frame();
+        EXPECT_EQ(minX, m) << "input starts at the card, not at the shadow";
+        EXPECT_EQ(minY, m);
+        EXPECT_EQ(maxX, static_cast<int>(frame.width()) - m);
+        EXPECT_EQ(maxY, static_cast<int>(frame.height()) - m);
+    }
+    XDestroyWindow(x_->display(), owner);
 }
 
 }  // namespace
