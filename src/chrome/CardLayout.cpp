@@ -34,22 +34,14 @@ PanelText cardFont(std::vector<TextRun> runs, double size, FontWeight weight) {
 
 Size CardLayoutBuilder::text(const PanelText& text, double x, double top, double width, PaintColor color) {
     const Size size = measure(text, width);
-    DrawOp op;
-    op.kind = DrawOp::Kind::text;
-    op.rect = {x, top, text.wraps ? width : size.width, size.height};
-    op.text = text;
-    op.color = color;
-    ops_.push_back(std::move(op));
+    ops_.push_back(DrawOp::shape(DrawOp::Kind::text, {x, top, text.wraps ? width : size.width, size.height}, color));
+    ops_.back().text = text;
     return size;
 }
 
 void CardLayoutBuilder::symbol(PanelSymbol symbol, const Rect& topDown, PaintColor color) {
-    DrawOp op;
-    op.kind = DrawOp::Kind::symbol;
-    op.symbol = symbol;
-    op.rect = topDown;
-    op.color = color;
-    ops_.push_back(std::move(op));
+    ops_.push_back(DrawOp::shape(DrawOp::Kind::symbol, topDown, color));
+    ops_.back().symbol = symbol;
 }
 
 void CardLayoutBuilder::op(DrawOp op) { ops_.push_back(std::move(op)); }
@@ -102,18 +94,12 @@ PanelDrawing drawCard(const CardLayout& layout, double margin, int pressed) {
     using Kind = DrawOp::Kind;
     const Rect card{margin, margin, layout.size.width, layout.size.height};
     PanelDrawing d;
-    auto add = [&](Kind kind, Rect rect, PaintColor color, double radius = 0) {
-        DrawOp op;
-        op.kind = kind;
-        op.rect = rect;
-        op.color = color;
-        op.radius = radius;
-        d.push_back(std::move(op));
-        return &d.back();
+    auto add = [&](Kind kind, Rect rect, PaintColor color, double radius = 0) -> DrawOp& {
+        return d.emplace_back(DrawOp::shape(kind, rect, color, radius));
     };
     add(Kind::shadow, offset(card, 0, -CardMetrics::shadowDrop), {ColorRole::grey, CardMetrics::shadowOpacity, 0},
         CardMetrics::cornerRadius)
-        ->blur = CardMetrics::shadowBlur;
+        .blur = CardMetrics::shadowBlur;
     add(Kind::fillRoundedRect, card, {ColorRole::windowBackground}, CardMetrics::cornerRadius);
     for (const DrawOp& op : layout.content) {
         d.push_back(op);
@@ -127,13 +113,10 @@ PanelDrawing drawCard(const CardLayout& layout, double margin, int pressed) {
             b.isDefault ? PaintColor{ColorRole::accent, down ? 0.75 : 1.0} : PaintColor{ColorRole::separator, down ? 2.0 : 1.0},
             6);
         if (!b.isDefault) add(Kind::strokeRoundedRect, r, {ColorRole::separator}, 6);
-        DrawOp label;
-        label.kind = Kind::text;
-        label.text = buttonFont(b.title, b.small);
-        label.color = b.isDefault ? PaintColor{ColorRole::grey, 1, 1} : PaintColor{ColorRole::label};
-        label.rect = {r.midX() - b.labelSize.width / 2, r.midY() - b.labelSize.height / 2, b.labelSize.width,
-                      b.labelSize.height};
-        d.push_back(std::move(label));
+        add(Kind::text,
+            {r.midX() - b.labelSize.width / 2, r.midY() - b.labelSize.height / 2, b.labelSize.width, b.labelSize.height},
+            b.isDefault ? PaintColor{ColorRole::grey, 1, 1} : PaintColor{ColorRole::label})
+            .text = buttonFont(b.title, b.small);
     }
     // The border lies inside the card's shape.
     const Rect inner{card.minX() + 0.5, card.minY() + 0.5, card.width() - 1, card.height() - 1};

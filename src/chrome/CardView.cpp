@@ -8,6 +8,15 @@ CardView::CardView(Panel& panel, CardLayout layout) : ChromeView(panel), layout_
     panel.setKeyHandler(lifetime_.guard([this](PanelKey key) { handleKey(key); }));
 }
 
+std::unique_ptr<Panel> CardView::makePanel(Panels& panels, std::string name) {
+    PanelOptions options;
+    options.level = PanelLevel::card;
+    options.canTakeFocus = true;
+    options.hasShadow = true;  // painted in the margin
+    options.name = std::move(name);
+    return panels.makePanel(options);
+}
+
 Rect CardView::panelFrame(const Rect& card) {
     const double m = CardMetrics::shadowMargin;
     return {card.minX() - m, card.minY() - m, card.width() + 2 * m, card.height() + 2 * m};

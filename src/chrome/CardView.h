@@ -19,6 +19,8 @@ public:
     CardView(Panel& panel, CardLayout layout);
 
     const CardLayout& layout() const { return layout_; }
+    // A card's panel: above ordinary windows (level 4), taking the keyboard only when clicked.
+    static std::unique_ptr<Panel> makePanel(Panels& panels, std::string name);
     // The panel's frame for a card at `cardFrame`, and back.
     static Rect panelFrame(const Rect& cardFrame);
     static Rect cardFrame(const Rect& panelFrame);

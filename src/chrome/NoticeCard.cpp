@@ -19,11 +19,8 @@ CardLayout layoutNoticeCard(const Panels& measurer, const WorkspaceNoticeCard& c
     using namespace NoticeCardMetrics;
     CardLayoutBuilder b(measurer);
 
-    DrawOp bar;
-    bar.kind = DrawOp::Kind::fillRect;
-    bar.color = {ColorRole::label, 0.55};
     const size_t barIndex = 0;  // its height is known at the end
-    b.op(bar);
+    b.op(DrawOp::shape(DrawOp::Kind::fillRoundedRect, {}, {ColorRole::label, 0.55}, kBarWidth / 2));
 
     const double symbolX = kBarWidth + kPadding;
     b.symbol(PanelSymbol::displays, {symbolX, kPadding, kSymbolWidth, kSymbolSize}, {ColorRole::label});

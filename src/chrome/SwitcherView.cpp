@@ -60,13 +60,7 @@ void SwitcherView::setContent(const std::vector<WorkspaceSwitcherItem>& items, i
 PanelDrawing SwitcherView::draw(Size bounds) const {
     PanelDrawing d;
     auto add = [&](DrawOp::Kind kind, Rect rect, PaintColor color, double radius = 0) -> DrawOp& {
-        DrawOp op;
-        op.kind = kind;
-        op.rect = rect;
-        op.color = color;
-        op.radius = radius;
-        d.push_back(std::move(op));
-        return d.back();
+        return d.emplace_back(DrawOp::shape(kind, rect, color, radius));
     };
     add(DrawOp::Kind::fillRoundedRect, {0, 0, bounds.width, bounds.height}, {ColorRole::windowBackground, 0.92},
         kPlateRadius);

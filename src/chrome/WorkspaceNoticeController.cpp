@@ -59,12 +59,7 @@ void WorkspaceNoticeController::show(const std::optional<std::string>& title, co
     CardLayout layout = layoutNoticeCard(panels_, card);
     const Size size = layout.size;
 
-    PanelOptions options;
-    options.level = PanelLevel::card;
-    options.canTakeFocus = true;
-    options.hasShadow = true;
-    options.name = "notice";
-    panel_ = panels_.makePanel(options);
+    panel_ = CardView::makePanel(panels_, "notice");
     view_ = std::make_unique<CardView>(*panel_, std::move(layout));
     position(container, size);
     const Rect target = panel_->frame();

@@ -18,12 +18,7 @@ void WorkspaceTipsController::show(const Rect& container) {
 
     CardLayout layout = layoutTipsCard(panels_, lifetime_.guard([this] { close(); }));
     const Size size = layout.size;
-    PanelOptions options;
-    options.level = PanelLevel::card;
-    options.canTakeFocus = true;
-    options.hasShadow = true;
-    options.name = "tips";
-    panel_ = panels_.makePanel(options);
+    panel_ = CardView::makePanel(panels_, "tips");
     view_ = std::make_unique<CardView>(*panel_, std::move(layout));
     panel_->setFrame(CardView::panelFrame(cardFrameNear(container, size, screens_)));
     view_->display();

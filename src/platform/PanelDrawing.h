@@ -85,6 +85,16 @@ struct DrawOp {
     PanelSymbol symbol = PanelSymbol::displays;
     double blur = 0;
 
+    // A filled or outlined shape, the commonest op.
+    static DrawOp shape(Kind kind, const Rect& rect, PaintColor color, double radius = 0) {
+        DrawOp op;
+        op.kind = kind;
+        op.rect = rect;
+        op.color = color;
+        op.radius = radius;
+        return op;
+    }
+
     bool operator==(const DrawOp&) const = default;
 };
 
