@@ -1,5 +1,6 @@
 #include "platform/qt/PanelPainter.h"
 
+#include "platform/qt/PanelSymbols.h"
 #include "platform/qt/PanelText.h"
 #include "platform/qt/QtPanelWidget.h"
 

@@ -16,7 +16,4 @@ QSizeF measurePanelText(const PanelText& text, double maxWidth);
 // Paints the text from the box's top-left corner (widget coordinates), wrapped to its width.
 void paintPanelText(QPainter& painter, const PanelText& text, const QRectF& box, const QColor& color);
 
-// Draws a symbol as outlines fitted into `box` (widget coordinates).
-void paintPanelSymbol(QPainter& painter, PanelSymbol symbol, const QRectF& box, const QColor& color);
-
 }  // namespace tessane::qt_backend
