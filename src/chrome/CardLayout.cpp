@@ -16,12 +16,6 @@ PanelText buttonFont(const std::string& title, bool small) {
     t.wraps = false;
     return t;
 }
-
-Rect offset(Rect r, double dx, double dy) {
-    r.origin.x += dx;
-    r.origin.y += dy;
-    return r;
-}
 }  // namespace
 
 PanelText cardFont(std::vector<TextRun> runs, double size, FontWeight weight) {
@@ -74,12 +68,11 @@ CardLayout CardLayoutBuilder::finish(Size size) && {
 
 std::vector<TextRun> boldSpans(std::string_view markdown) {
     std::vector<TextRun> runs;
-    bool bold = false;
     size_t start = 0;
     while (true) {
         const size_t open = markdown.find("**", start);
         const size_t close = open == std::string_view::npos ? open : markdown.find("**", open + 2);
-        if (!bold && (open == std::string_view::npos || close == std::string_view::npos)) {
+        if (open == std::string_view::npos || close == std::string_view::npos) {
             if (start < markdown.size()) runs.push_back({std::string(markdown.substr(start)), false});
             return runs;
         }
@@ -97,17 +90,17 @@ PanelDrawing drawCard(const CardLayout& layout, double margin, int pressed) {
     auto add = [&](Kind kind, Rect rect, PaintColor color, double radius = 0) -> DrawOp& {
         return d.emplace_back(DrawOp::shape(kind, rect, color, radius));
     };
-    add(Kind::shadow, offset(card, 0, -CardMetrics::shadowDrop), {ColorRole::grey, CardMetrics::shadowOpacity, 0},
+    add(Kind::shadow, card.offsetBy(0, -CardMetrics::shadowDrop), {ColorRole::grey, CardMetrics::shadowOpacity, 0},
         CardMetrics::cornerRadius)
         .blur = CardMetrics::shadowBlur;
     add(Kind::fillRoundedRect, card, {ColorRole::windowBackground}, CardMetrics::cornerRadius);
     for (const DrawOp& op : layout.content) {
         d.push_back(op);
-        d.back().rect = offset(op.rect, margin, margin);
+        d.back().rect = op.rect.offsetBy(margin, margin);
     }
     for (size_t i = 0; i < layout.buttons.size(); ++i) {
         const CardButton& b = layout.buttons[i];
-        const Rect r = offset(b.rect, margin, margin);
+        const Rect r = b.rect.offsetBy(margin, margin);
         const bool down = static_cast<int>(i) == pressed;
         add(Kind::fillRoundedRect, r,
             b.isDefault ? PaintColor{ColorRole::accent, down ? 0.75 : 1.0} : PaintColor{ColorRole::separator, down ? 2.0 : 1.0},

@@ -30,7 +30,6 @@ struct CardButton {
     bool small = false;      // the small control size
     std::function<void()> action;
     Size labelSize;  // measured by the builder
-
 };
 
 // A card's content fitted to its width: the ops in card coordinates (y up) and its buttons.
@@ -56,7 +55,7 @@ public:
     // Its rect top-down; the label is measured here.
     void button(CardButton button);
 
-    // The card of `size.width` and at least the height laid out.
+    // The card at `size`, which holds at least what was laid out.
     CardLayout finish(Size size) &&;
 
 private:
