@@ -28,8 +28,8 @@ PanelText cardFont(std::vector<TextRun> runs, double size, FontWeight weight) {
 
 Size CardLayoutBuilder::text(const PanelText& text, double x, double top, double width, PaintColor color) {
     const Size size = measure(text, width);
-    ops_.push_back(DrawOp::shape(DrawOp::Kind::text, {x, top, text.wraps ? width : size.width, size.height}, color));
-    ops_.back().text = text;
+    ops_.push_back(DrawOp::shape(DrawOp::Kind::styledText, {x, top, text.wraps ? width : size.width, size.height}, color));
+    ops_.back().styledText = text;
     return size;
 }
 
@@ -106,10 +106,10 @@ PanelDrawing drawCard(const CardLayout& layout, double margin, int pressed) {
             b.isDefault ? PaintColor{ColorRole::accent, down ? 0.75 : 1.0} : PaintColor{ColorRole::separator, down ? 2.0 : 1.0},
             6);
         if (!b.isDefault) add(Kind::strokeRoundedRect, r, {ColorRole::separator}, 6);
-        add(Kind::text,
+        add(Kind::styledText,
             {r.midX() - b.labelSize.width / 2, r.midY() - b.labelSize.height / 2, b.labelSize.width, b.labelSize.height},
             b.isDefault ? PaintColor{ColorRole::grey, 1, 1} : PaintColor{ColorRole::label})
-            .text = buttonFont(b.title, b.small);
+            .styledText = buttonFont(b.title, b.small);
     }
     // The border lies inside the card's shape.
     const Rect inner{card.minX() + 0.5, card.minY() + 0.5, card.width() - 1, card.height() - 1};

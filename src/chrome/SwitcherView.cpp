@@ -84,9 +84,9 @@ PanelDrawing SwitcherView::draw(Size bounds) const {
         // The dot takes its place either way.
         if (item.isShown) add(DrawOp::Kind::fillEllipse, {x, mid - kDotSize / 2, kDotSize, kDotSize}, {ColorRole::green});
         x += kDotSize + kNameSpacing;
-        add(DrawOp::Kind::text, {x, mid - item.nameSize.height / 2, item.nameSize.width, item.nameSize.height},
+        add(DrawOp::Kind::styledText, {x, mid - item.nameSize.height / 2, item.nameSize.width, item.nameSize.height},
             {ColorRole::label})
-            .text = item.name;
+            .styledText = item.name;
     }
     return d;
 }

@@ -69,7 +69,7 @@ struct DrawOp {
         strokeRoundedRect,  // its outline, `lineWidth` wide, centred on the edge
         fillEllipse,        // the ellipse inscribed in rect
         image,              // `png` scaled into rect at `opacity`
-        text,               // `text` laid out from rect's top-left corner, wrapped to its width
+        styledText,         // `styledText` laid out from rect's top-left corner, wrapped to its width
         symbol,             // `symbol` fitted into rect
         shadow,             // the soft shadow of a rounded rect (`radius`), spread `blur` points
                             // beyond it; painted only where a compositing manager blends it
@@ -81,7 +81,7 @@ struct DrawOp {
     PaintColor color;
     double opacity = 1.0;
     PanelImage png;
-    PanelText text;
+    PanelText styledText;
     PanelSymbol symbol = PanelSymbol::displays;
     double blur = 0;
 

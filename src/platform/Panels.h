@@ -100,7 +100,7 @@ class Panels {
 public:
     virtual ~Panels() = default;
     virtual std::unique_ptr<Panel> makePanel(const PanelOptions& options) = 0;
-    // The size `text` takes when laid out as a drawing's text op `maxWidth` points wide (its
+    // The size `text` takes when laid out as a drawing's styledText op `maxWidth` points wide (its
     // widest line and the height of all its lines), so content can be fitted before a panel
     // shows it.
     virtual Size measureText(const PanelText& text, double maxWidth) const = 0;

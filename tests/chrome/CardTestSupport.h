@@ -30,13 +30,13 @@ inline std::vector<std::string> buttonTitles(const CardView& view) {
     return out;
 }
 
-// Text of every text op, runs joined.
+// Text of every styled text op, runs joined.
 inline std::vector<std::string> texts(const PanelDrawing& drawing) {
     std::vector<std::string> out;
     for (const DrawOp& op : drawing) {
-        if (op.kind != DrawOp::Kind::text) continue;
+        if (op.kind != DrawOp::Kind::styledText) continue;
         std::string s;
-        for (const TextRun& r : op.text.runs) s += r.text;
+        for (const TextRun& r : op.styledText.runs) s += r.text;
         out.push_back(s);
     }
     return out;

@@ -205,7 +205,7 @@ TEST(NoticeCardLayoutTest, IsAlways360WideAndNeverBelow72High) {
     EXPECT_GT(longCard.size.height, shortCard.size.height + 60) << "wrapped text makes the card taller";
     // Every text fits inside the card's padding.
     for (const DrawOp& op : longCard.content)
-        if (op.kind == DrawOp::Kind::text) {
+        if (op.kind == DrawOp::Kind::styledText) {
             EXPECT_LE(op.rect.maxX(), 360 - 16);
             EXPECT_GE(op.rect.minY(), 16);
             EXPECT_LE(op.rect.maxY(), longCard.size.height - 16);
@@ -216,7 +216,7 @@ TEST(NoticeCardLayoutTest, TheMessageIsSecondaryUnderATitleAndPrimaryAlone) {
     sim::SimPanels panels;
     auto colourOf = [&](const WorkspaceNoticeCard& card, const std::string& text) {
         for (const DrawOp& op : layoutNoticeCard(panels, card).content)
-            if (op.kind == DrawOp::Kind::text && op.text.runs.at(0).text == text) return op.color.role;
+            if (op.kind == DrawOp::Kind::styledText && op.styledText.runs.at(0).text == text) return op.color.role;
         return ColorRole::grey;
     };
     EXPECT_EQ(colourOf({"T", "body", std::nullopt, nullptr, nullptr}, "body"), ColorRole::secondaryLabel);

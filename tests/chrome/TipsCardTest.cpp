@@ -53,7 +53,7 @@ TEST_F(TipsCardTest, GotItClosesTheCardAndALaterShowBuildsANewOne) {
     const Rect card = cardFrameOf(shown);
     const DrawOp* gotIt = nullptr;
     for (const DrawOp& op : shown.drawing())
-        if (op.kind == DrawOp::Kind::text && !op.text.runs.empty() && op.text.runs[0].text == "Got it") gotIt = &op;
+        if (op.kind == DrawOp::Kind::styledText && !op.styledText.runs.empty() && op.styledText.runs[0].text == "Got it") gotIt = &op;
     ASSERT_NE(gotIt, nullptr);
     const Point at{gotIt->rect.midX() + shown.frame().minX(), gotIt->rect.midY() + shown.frame().minY()};
     ASSERT_TRUE(card.contains(at));
@@ -89,7 +89,7 @@ TEST(TipsCardLayoutTest, TheTipsShowTheirStarredSpansBoldWithoutTheStars) {
     const CardLayout layout = layoutTipsCard(panels, nullptr);
     std::vector<std::vector<TextRun>> tipRuns;
     for (const DrawOp& op : layout.content)
-        if (op.kind == DrawOp::Kind::text && op.text.runs.size() > 1) tipRuns.push_back(op.text.runs);
+        if (op.kind == DrawOp::Kind::styledText && op.styledText.runs.size() > 1) tipRuns.push_back(op.styledText.runs);
     ASSERT_EQ(tipRuns.size(), 3u);
     for (const auto& runs : tipRuns)
         for (const TextRun& run : runs) EXPECT_EQ(run.text.find("**"), std::string::npos) << run.text;

@@ -124,8 +124,8 @@ void paintDrawing(QPainter& painter, const PanelDrawing& drawing, QSize size, bo
                 }
             }
             break;
-        case DrawOp::Kind::text:
-            paintPanelText(painter, op.text, r, color);
+        case DrawOp::Kind::styledText:
+            paintPanelText(painter, op.styledText, r, color);
             break;
         case DrawOp::Kind::symbol:
             paintPanelSymbol(painter, op.symbol, r, color);

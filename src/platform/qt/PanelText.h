@@ -10,7 +10,7 @@ class QPainter;
 
 namespace tessane::qt_backend {
 
-// Text ops laid out with QTextLayout: measuring and painting share one layout, so a card sized
+// Styled text laid out with QTextLayout: measuring and painting share one layout, so a card sized
 // from measureText() holds exactly what it paints.
 QSizeF measurePanelText(const PanelText& text, double maxWidth);
 // Paints the text from the box's top-left corner (widget coordinates), wrapped to its width.
