@@ -64,16 +64,13 @@ bool SecondPanePrompt::decide(const std::string& appName, const std::string& bun
 
     // A menu without a readable title shows the item alone.
     const std::string path = item->menuTitle.empty() ? item->title : item->menuTitle + " \u25B8 " + item->title;
-    AlertSpec offer;
-    offer.style = AlertSpec::Style::informational;
-    offer.messageText = "Add a second " + appName + " pane?";
-    offer.informativeText = appName + " has " + count + " " + plural("window", n) + " open and already fills " +
-                            std::to_string(existingPanes) + " " + plural("pane", existingPanes) +
-                            ", so it needs another window first.\n\nTessane can ask it for one using its own menu "
-                            "command: " +
-                            path;
-    offer.buttons = {path, "Cancel"};
-    if (platform_.alerts->runModal(offer).button != 0) return false;
+    const std::string offer = appName + " has " + count + " " + plural("window", n) + " open and already fills " +
+                              std::to_string(existingPanes) + " " + plural("pane", existingPanes) +
+                              ", so it needs another window first.\n\nTessane can ask it for one using its own "
+                              "menu command: " +
+                              path;
+    // The first button is the path itself: choosing it (or Return) is what presses the item.
+    if (!confirm("Add a second " + appName + " pane?", offer, path)) return false;
 
     if (platform_.accessibility->performAction(item->element, ax::kPress) != AXError::success) {
         inform(appName + " refused", "Tessane couldn't trigger " + path + ". Open a window yourself, then add the pane.");
@@ -94,23 +91,20 @@ bool SecondPanePrompt::decide(const std::string& appName, const std::string& bun
     return false;
 }
 
-bool SecondPanePrompt::confirm(const std::string& title, const std::string& message, const std::string& accept) {
-    AlertSpec spec;
-    spec.style = AlertSpec::Style::informational;
-    spec.messageText = title;
-    spec.informativeText = message;
-    spec.buttons = {accept, "Cancel"};
-    return platform_.alerts->runModal(spec).button == 0;
+size_t SecondPanePrompt::ask(const std::string& title, const std::string& message, std::vector<std::string> buttons) {
+    AlertSpec alert;
+    alert.style = AlertSpec::Style::informational;
+    alert.messageText = title;
+    alert.informativeText = message;
+    alert.buttons = std::move(buttons);
+    return platform_.alerts->runModal(alert).button;
 }
 
-void SecondPanePrompt::inform(const std::string& title, const std::string& message) {
-    AlertSpec spec;
-    spec.style = AlertSpec::Style::informational;
-    spec.messageText = title;
-    spec.informativeText = message;
-    spec.buttons = {"OK"};
-    platform_.alerts->runModal(spec);
+bool SecondPanePrompt::confirm(const std::string& title, const std::string& message, const std::string& accept) {
+    return ask(title, message, {accept, "Cancel"}) == 0;
 }
+
+void SecondPanePrompt::inform(const std::string& title, const std::string& message) { ask(title, message, {"OK"}); }
 
 bool SecondPanePrompt::waitForWindow(size_t beyond, Pid pid, const AXWindowController& windows) {
     MainQueue& queue = *platform_.mainQueue;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace tessane {
 
@@ -40,6 +41,8 @@ public:
 
 private:
     bool decide(const std::string& appName, const std::string& bundleID, size_t existingPanes);
+    // A modal informational alert; answers the index of the button that ended it.
+    size_t ask(const std::string& title, const std::string& message, std::vector<std::string> buttons);
 
     Platform platform_;
     static inline bool inProgress_ = false;
