@@ -58,6 +58,7 @@ public:
         ++timers;
         return inner_.scheduleRepeating(interval, counted(std::move(tick)));
     }
+    void runNested(double seconds) override { inner_.runNested(seconds); }
 
     int posts = 0, deferred = 0, timers = 0, wakeups = 0;
 

@@ -49,6 +49,7 @@ public:
     std::shared_ptr<RepeatingTimer> scheduleRepeating(double, std::function<void()>) override {
         return std::make_shared<Never>();
     }
+    void runNested(double) override {}  // nothing here waits
     bool runOne() {
         if (work_.empty()) return false;
         auto work = std::move(work_.front());

@@ -37,6 +37,10 @@ public:
     // Fires every `interval` seconds, first after one interval, until invalidated.
     virtual std::shared_ptr<RepeatingTimer> scheduleRepeating(double interval,
                                                               std::function<void()> tick) = 0;
+    // Runs the loop (input and due work) nested in the current call for `seconds`, then
+    // returns: a short blocking wait that keeps the desktop's events flowing. Whatever runs
+    // meanwhile may call back into the caller.
+    virtual void runNested(double seconds) = 0;
 };
 
 }  // namespace tessane

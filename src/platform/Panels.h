@@ -24,7 +24,7 @@ inline constexpr int switcher = 101;  // the workspace switcher
 struct PanelOptions {
     int level = PanelLevel::shield;
     bool ignoresMouse = false;   // clicks pass through to whatever lies below
-    bool canTakeFocus = false;   // may receive the keyboard; chrome panels never do
+    bool canTakeFocus = false;   // takes the keyboard when clicked (never when shown); cards only
     bool hasShadow = false;      // initial shadow; see Panel::setHasShadow
     std::string name;            // for logs and diagnostics ("rail", "mat", "shield", ...)
 };
@@ -50,6 +50,10 @@ struct PanelInput {
 };
 
 enum class PanelCursor { arrow, openHand, resizeLeftRight, resizeUpDown };
+
+// Keys a panel that has the keyboard passes on (only panels made with canTakeFocus get it, and
+// only once clicked).
+enum class PanelKey { returnKey };
 
 // One borderless window of our own. It is made ordered out; destroying the object destroys the
 // window. Every operation takes effect at once, on the main thread.
@@ -82,6 +86,7 @@ public:
     virtual void setCursor(PanelCursor cursor) = 0;
     // Receives every input of this panel (none when it ignores the mouse).
     virtual void setInputHandler(std::function<void(const PanelInput&)> handler) = 0;
+    virtual void setKeyHandler(std::function<void(PanelKey)> handler) = 0;
 };
 
 // Makes panels.
@@ -95,6 +100,10 @@ class Panels {
 public:
     virtual ~Panels() = default;
     virtual std::unique_ptr<Panel> makePanel(const PanelOptions& options) = 0;
+    // The size `text` takes when laid out as a drawing's styledText op `maxWidth` points wide (its
+    // widest line and the height of all its lines), so content can be fitted before a panel
+    // shows it.
+    virtual Size measureText(const PanelText& text, double maxWidth) const = 0;
 };
 
 }  // namespace tessane

@@ -1,5 +1,7 @@
 #include "platform/qt/PanelPainter.h"
 
+#include "platform/qt/PanelSymbols.h"
+#include "platform/qt/PanelText.h"
 #include "platform/qt/QtPanelWidget.h"
 
 #include <QApplication>
@@ -10,6 +12,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
+
+#include <cmath>
 
 namespace tessane::qt_backend {
 
@@ -68,7 +72,24 @@ QColor resolveColor(const PaintColor& color, bool dark) {
     return c;
 }
 
-void paintDrawing(QPainter& painter, const PanelDrawing& drawing, QSize size, bool dark) {
+namespace {
+// A soft edge from stacked, growing outlines: each adds a little, so the shadow is darkest at
+// the shape and fades out `blur` points beyond it.
+void paintShadow(QPainter& painter, const QRectF& r, double radius, double blur, const QColor& color) {
+    const int layers = std::max(1, static_cast<int>(std::lround(blur)));
+    const double each = 1 - std::pow(1 - color.alphaF(), 1.0 / layers);
+    QColor layer = color;
+    layer.setAlphaF(static_cast<float>(each));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(layer);
+    for (int i = layers; i >= 1; --i) {
+        const double grow = blur * i / layers;
+        painter.drawRoundedRect(r.adjusted(-grow, -grow, grow, grow), radius + grow, radius + grow);
+    }
+}
+}  // namespace
+
+void paintDrawing(QPainter& painter, const PanelDrawing& drawing, QSize size, bool dark, bool shadows) {
     painter.setRenderHint(QPainter::Antialiasing, true);
     for (const DrawOp& op : drawing) {
         const QRectF r = toWidget(op.rect, size);
@@ -122,6 +143,15 @@ void paintDrawing(QPainter& painter, const PanelDrawing& drawing, QSize size, bo
             painter.drawText(box, Qt::AlignCenter, QString::fromStdString(op.text));
             break;
         }
+        case DrawOp::Kind::styledText:
+            paintPanelText(painter, op.styledText, r, color);
+            break;
+        case DrawOp::Kind::symbol:
+            paintPanelSymbol(painter, op.symbol, r, color);
+            break;
+        case DrawOp::Kind::shadow:
+            if (shadows) paintShadow(painter, r, op.radius, op.blur, color);
+            break;
         }
     }
 }
@@ -145,6 +175,8 @@ QRegion drawingRegion(const PanelDrawing& drawing, QSize size) {
         case DrawOp::Kind::text:
             // Drawn over surfaces that other ops already cover.
             break;
+        case DrawOp::Kind::shadow:
+            break;  // a shadow is never part of the shape: clicks on it fall through
         default:
             region += r.toAlignedRect();
             break;

@@ -20,10 +20,12 @@ void setChromeAppearance(std::optional<bool> dark);
 QColor resolveColor(const PaintColor& color, bool dark);
 
 // Paints a panel's drawing into a widget of `size` (drawing coordinates are y up from the
-// bottom-left corner; Qt's go down from the top-left).
-void paintDrawing(QPainter& painter, const PanelDrawing& drawing, QSize size, bool dark);
-// The area a drawing covers, in widget coordinates: the window's shape where no compositing
-// manager blends a transparent background.
+// bottom-left corner; Qt's go down from the top-left). Shadows only where they are blended
+// (`shadows`).
+void paintDrawing(QPainter& painter, const PanelDrawing& drawing, QSize size, bool dark, bool shadows = true);
+// The area a drawing covers, in widget coordinates, shadows left out: the window's shape where
+// no compositing manager blends a transparent background, and where it takes clicks when it
+// casts a shadow.
 QRegion drawingRegion(const PanelDrawing& drawing, QSize size);
 
 }  // namespace tessane::qt_backend

@@ -7,6 +7,7 @@
 #include <X11/extensions/shape.h>
 
 #include <string>
+#include <vector>
 
 namespace tessane::qt_backend::panel_x11 {
 
@@ -45,6 +46,17 @@ bool compositing() {
 
 void setEmptyInputShape(WindowId window) {
     if (Display* d = display()) XShapeCombineRectangles(d, window, ShapeInput, 0, 0, nullptr, 0, ShapeSet, Unsorted);
+}
+
+void setInputShape(WindowId window, const QRegion& region) {
+    Display* d = display();
+    if (!d) return;
+    std::vector<XRectangle> rects;
+    for (const QRect& r : region)
+        rects.push_back({static_cast<short>(r.x()), static_cast<short>(r.y()), static_cast<unsigned short>(r.width()),
+                         static_cast<unsigned short>(r.height())});
+    XShapeCombineRectangles(d, window, ShapeInput, 0, 0, rects.data(), static_cast<int>(rects.size()), ShapeSet,
+                            Unsorted);
 }
 
 void setFullInputShape(WindowId window, QSize size) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRegion>
 #include <QSize>
 
 #include <vector>
@@ -18,6 +19,8 @@ bool compositing();
 void setEmptyInputShape(WindowId window);
 // Input everywhere in a window of `width` x `height`, whatever its bounding shape.
 void setFullInputShape(WindowId window, QSize size);
+// Input only inside `region` (window coordinates).
+void setInputShape(WindowId window, const QRegion& region);
 // The mat's place among managed windows: below the others, on every desktop, in no taskbar
 // or pager. Set before mapping, as the window manager reads them when it takes the window.
 void markKeptBelow(WindowId window);

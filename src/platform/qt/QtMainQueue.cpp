@@ -170,6 +170,10 @@ Subscription QtMainQueue::beforeWaiting(std::function<void()> hook) {
     return Subscription([connection] { QObject::disconnect(connection); });
 }
 
+void QtMainQueue::runNested(double seconds) {
+    runUntil([] { return false; }, seconds);
+}
+
 bool QtMainQueue::runUntil(const std::function<bool()>& done, double timeoutSeconds) {
     QElapsedTimer clock;
     clock.start();

@@ -29,6 +29,7 @@ public:
     std::shared_ptr<RepeatingTimer> scheduleRepeating(double interval,
                                                       std::function<void()> tick) override;
 
+    void runNested(double seconds) override;
     // Runs `onReadable` on the main thread whenever `fd` has data, until the subscription ends.
     [[nodiscard]] Subscription watchReadable(int fd, std::function<void()> onReadable);
     // Runs `hook` each time the loop is about to wait for input.

@@ -3,6 +3,7 @@
 #include "platform/qt/PanelPainter.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -11,6 +12,7 @@ namespace tessane::qt_backend {
 
 PanelCanvas::PanelCanvas(QWidget* parent) : QWidget(parent) {
     setMouseTracking(false);
+    setFocusPolicy(Qt::ClickFocus);
     setAttribute(Qt::WA_NoSystemBackground, true);
 }
 
@@ -29,7 +31,7 @@ void PanelCanvas::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), translucent ? QColor(Qt::transparent)
                                          : resolveColor({ColorRole::underPageBackground}, dark));
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    paintDrawing(painter, drawing_, size(), dark);
+    paintDrawing(painter, drawing_, size(), dark, translucent);
 }
 
 void PanelCanvas::send(PanelInput::Kind kind, QPointF root, int clicks, bool control) {
@@ -38,6 +40,11 @@ void PanelCanvas::send(PanelInput::Kind kind, QPointF root, int clicks, bool con
 
 void PanelCanvas::mousePressEvent(QMouseEvent* e) {
     const bool control = e->modifiers() & Qt::ControlModifier;
+    // A panel that may have the keyboard takes it when clicked, never before.
+    if (!window()->testAttribute(Qt::WA_X11DoNotAcceptFocus)) {
+        window()->activateWindow();
+        setFocus(Qt::MouseFocusReason);
+    }
     if (e->button() == Qt::LeftButton) {
         pressed_ = true;
         send(PanelInput::Kind::leftDown, e->globalPosition(), 1, control);
@@ -62,6 +69,15 @@ void PanelCanvas::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton || !pressed_) return;
     pressed_ = false;
     send(PanelInput::Kind::leftUp, e->globalPosition());
+}
+
+void PanelCanvas::keyPressEvent(QKeyEvent* e) {
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && keySink_) {
+        auto sink = keySink_;
+        sink(PanelKey::returnKey);
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }
 
 void PanelCanvas::cancelPress() {

@@ -18,6 +18,7 @@ public:
     void setDrawing(PanelDrawing drawing);
     const PanelDrawing& drawing() const { return drawing_; }
     void setInputSink(InputSink sink) { sink_ = std::move(sink); }
+    void setKeySink(std::function<void(PanelKey)> sink) { keySink_ = std::move(sink); }
     bool isPressed() const { return pressed_; }
     // Ends a press the window system will not finish for us (the panel went away).
     void cancelPress();
@@ -28,6 +29,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
+    void keyPressEvent(QKeyEvent*) override;
     void enterEvent(QEnterEvent*) override;
     void leaveEvent(QEvent*) override;
     void changeEvent(QEvent*) override;
@@ -38,6 +40,7 @@ private:
 
     PanelDrawing drawing_;
     InputSink sink_;
+    std::function<void(PanelKey)> keySink_;
     bool pressed_ = false;
 };
 

@@ -3,6 +3,7 @@
 
 #include "platform/qt/QtPanels.h"
 #include "platform/qt/PanelPainter.h"
+#include "platform/qt/PanelText.h"
 #include "platform/qt/PanelX11.h"
 #include "platform/qt/QtPanelWidget.h"
 
@@ -47,7 +48,7 @@ void QtPanel::setFrame(const Rect& frame) {
     if (!frame.isEmpty()) {
         widget_->setGeometry(toQRect(owner_.space().rootFromScreen(frame)));
         // A shape is cut for one size.
-        if (!owner_.compositing() && frame.size != oldSize && widget_->testAttribute(Qt::WA_WState_Created))
+        if (frame.size != oldSize && widget_->testAttribute(Qt::WA_WState_Created))
             applyShape();
     }
     syncMapped();
@@ -103,12 +104,21 @@ void QtPanel::applyShape() {
             widget_->setMask(region);
         // A bounding shape also bounds input; a panel that takes clicks takes them everywhere.
         if (!options_.ignoresMouse && !region.isEmpty()) panel_x11::setFullInputShape(windowId(), widget_->size());
+    } else if (!options_.ignoresMouse) {
+        // A shadow painted around the content is no place to click: clicks there fall through.
+        const auto& drawing = widget_->canvas().drawing();
+        const bool shadowed = std::any_of(drawing.begin(), drawing.end(),
+                                          [](const DrawOp& op) { return op.kind == DrawOp::Kind::shadow; });
+        if (shadowed)
+            panel_x11::setInputShape(windowId(), drawingRegion(drawing, widget_->size()));
+        else
+            panel_x11::setFullInputShape(windowId(), widget_->size());
     }
 }
 
 void QtPanel::setDrawing(PanelDrawing drawing) {
     widget_->canvas().setDrawing(std::move(drawing));
-    if (!owner_.compositing() && widget_->testAttribute(Qt::WA_WState_Created)) applyShape();
+    if (widget_->testAttribute(Qt::WA_WState_Created)) applyShape();
 }
 
 void QtPanel::setCursor(PanelCursor cursor) {
@@ -121,6 +131,10 @@ void QtPanel::setCursor(PanelCursor cursor) {
 }
 
 void QtPanel::setInputHandler(std::function<void(const PanelInput&)> handler) { input_ = std::move(handler); }
+
+void QtPanel::setKeyHandler(std::function<void(PanelKey)> handler) {
+    widget_->canvas().setKeySink(std::move(handler));
+}
 
 void QtPanel::startAnimation(QVariantAnimation* animation, std::function<void()> completion) {
     if (animation_) {
@@ -148,6 +162,11 @@ std::unique_ptr<Panel> QtPanels::makePanel(const PanelOptions& options) {
     auto panel = std::make_unique<QtPanel>(*this, options);
     panels_.push_back(panel.get());
     return panel;
+}
+
+Size QtPanels::measureText(const PanelText& text, double maxWidth) const {
+    const QSizeF size = measurePanelText(text, maxWidth);
+    return {size.width(), size.height()};
 }
 
 std::vector<QtPanel*> QtPanels::overlayStack() const {

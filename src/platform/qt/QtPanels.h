@@ -38,6 +38,7 @@ public:
     void setDrawing(PanelDrawing drawing) override;
     void setCursor(PanelCursor cursor) override;
     void setInputHandler(std::function<void(const PanelInput&)> handler) override;
+    void setKeyHandler(std::function<void(PanelKey)> handler) override;
 
     QtPanelWidget& widget() const { return *widget_; }
     bool isMapped() const;
@@ -76,6 +77,7 @@ public:
     ~QtPanels() override;
 
     std::unique_ptr<Panel> makePanel(const PanelOptions& options) override;
+    Size measureText(const PanelText& text, double maxWidth) const override;
 
     // Whether a compositing manager blends our translucent windows (read when made).
     bool compositing() const { return compositing_; }

@@ -26,6 +26,7 @@ public:
 
     // Runs everything due up to now + seconds, then sets the clock to now + seconds.
     void advance(double seconds);
+    void runNested(double seconds) override { advance(seconds); }
     // Runs work due now (posted items) without moving the clock.
     void runPending() { advance(0); }
     // Keeps running the earliest item until none is left or `limit` seconds have passed; returns

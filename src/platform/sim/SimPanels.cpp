@@ -68,6 +68,14 @@ void SimPanel::setInputHandler(std::function<void(const PanelInput&)> handler) {
     input_ = std::move(handler);
 }
 
+void SimPanel::setKeyHandler(std::function<void(PanelKey)> handler) { key_ = std::move(handler); }
+
+void SimPanel::deliverKey(PanelKey key) {
+    if (!options_.canTakeFocus || !key_) return;
+    auto handler = key_;
+    handler(key);
+}
+
 void SimPanel::deliver(const PanelInput& input) {
     if (options_.ignoresMouse || !input_) return;
     auto handler = input_;  // the handler may replace itself or destroy the panel
@@ -80,6 +88,50 @@ std::unique_ptr<Panel> SimPanels::makePanel(const PanelOptions& options) {
     journal_.push_back(options.name + "#" + std::to_string(panel->id()) + " make level " +
                        std::to_string(options.level));
     return panel;
+}
+
+Size SimPanels::measureText(const PanelText& text, double maxWidth) const {
+    // Words with their widths; a space is one character of the face around it.
+    struct Word {
+        double width = 0;
+        double spaceAfter = 0;
+    };
+    std::vector<Word> words(1);
+    for (const TextRun& run : text.runs) {
+        const double advance = text.size * (run.bold ? 0.55 : 0.5);
+        for (unsigned char c : run.text) {
+            if ((c & 0xC0) == 0x80) continue;  // inside one character
+            if (c == ' ') {
+                words.back().spaceAfter = advance;
+                words.emplace_back();
+            } else {
+                words.back().width += advance;
+            }
+        }
+    }
+    const double lineHeight = text.size * 1.25;
+    int lines = 1;
+    double line = 0, widest = 0, pendingSpace = 0;
+    bool lineEmpty = true;
+    for (const Word& w : words) {
+        if (text.wraps && !lineEmpty && line + pendingSpace + w.width > maxWidth) {
+            widest = std::max(widest, line);
+            ++lines;
+            line = 0;
+            lineEmpty = true;
+        }
+        line += (lineEmpty ? 0 : pendingSpace) + w.width;
+        lineEmpty = false;
+        // A word wider than the line breaks where the line ends.
+        while (text.wraps && line > maxWidth && maxWidth > 0) {
+            widest = maxWidth;
+            line -= maxWidth;
+            ++lines;
+        }
+        pendingSpace = w.spaceAfter;
+    }
+    widest = std::max(widest, line);
+    return {widest, lines * lineHeight};
 }
 
 std::vector<SimPanel*> SimPanels::panelsNamed(const std::string& name) const {

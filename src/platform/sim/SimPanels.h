@@ -29,6 +29,7 @@ public:
     void setDrawing(PanelDrawing drawing) override;
     void setCursor(PanelCursor cursor) override;
     void setInputHandler(std::function<void(const PanelInput&)> handler) override;
+    void setKeyHandler(std::function<void(PanelKey)> handler) override;
 
     int id() const { return id_; }
     const PanelDrawing& drawing() const { return drawing_; }
@@ -38,6 +39,9 @@ public:
     long frontSequence() const { return frontSequence_; }
     // Delivers input as the window system would; nothing for a panel that ignores the mouse.
     void deliver(const PanelInput& input);
+    // A key, as if the panel had been clicked and so had the keyboard; nothing for a panel that
+    // can never take it.
+    void deliverKey(PanelKey key);
     std::weak_ptr<bool> lifetime() const { return alive_; }
 
 private:
@@ -55,6 +59,7 @@ private:
     PanelCursor cursor_ = PanelCursor::arrow;
     long frontSequence_ = 0;
     std::function<void(const PanelInput&)> input_;
+    std::function<void(PanelKey)> key_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
@@ -64,6 +69,9 @@ private:
 class SimPanels final : public Panels {
 public:
     std::unique_ptr<Panel> makePanel(const PanelOptions& options) override;
+    // Deterministic metrics, so fitted sizes can be asserted: every character is half the font
+    // size wide (bold ones 0.55), a space included; a line is 1.25 times the size high.
+    Size measureText(const PanelText& text, double maxWidth) const override;
 
     // Panels alive now, in order of creation.
     const std::vector<SimPanel*>& panels() const { return panels_; }

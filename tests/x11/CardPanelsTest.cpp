@@ -1,0 +1,144 @@
+// A notice card's real window over a real client: clicks on the card stay with it, clicks on
+// its shadow margin reach the window below, it takes the keyboard only once clicked.
+#include "chrome/WorkspaceNoticeController.h"
+#include "platform/linux/LinuxScreens.h"
+#include "platform/linux/X11ScreenSpace.h"
+#include "platform/qt/PanelPainter.h"
+#include "platform/qt/QtAnimator.h"
+#include "platform/qt/QtMainQueue.h"
+#include "platform/qt/QtPanels.h"
+#include "x11/X11TestBase.h"
+
+#include <QApplication>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/shape.h>
+
+namespace tessane::x11test {
+namespace {
+
+using linux_backend::XWindowId;
+
+class CardPanelsTest : public X11TestBase {
+protected:
+    void SetUp() override {
+        X11TestBase::SetUp();
+        if (QCoreApplication::instance() && !qobject_cast<QApplication*>(QCoreApplication::instance()))
+            GTEST_SKIP() << "needs its own process (a QApplication on the private server)";
+        if (!QCoreApplication::instance()) {
+            static int argc = 1;
+            static char name[] = "tests_x11";
+            static char* argv[] = {name, nullptr};
+            setenv("DISPLAY", server_->display().c_str(), 1);
+            setenv("QT_QPA_PLATFORM", "xcb", 1);
+            setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+            new QApplication(argc, argv);
+        }
+        qt_backend::setChromeAppearance(false);
+        queue_ = std::make_unique<qt_backend::QtMainQueue>();
+        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_, *queue_);
+        space_ = std::make_unique<linux_backend::X11ScreenSpace>(*screens_);
+        panels_ = std::make_unique<qt_backend::QtPanels>(*space_);
+        animator_ = std::make_unique<qt_backend::QtAnimator>(*panels_);
+        notice_ = std::make_unique<WorkspaceNoticeController>(*panels_, *animator_, *screens_, *queue_);
+    }
+    void TearDown() override {
+        notice_.reset();
+        animator_.reset();
+        panels_.reset();
+        space_.reset();
+        screens_.reset();
+        queue_.reset();
+        X11TestBase::TearDown();
+    }
+    Rect screenFromRoot(const Rect& r) const {
+        const Point o = space_->screenFromRoot({r.minX(), r.maxY()});
+        return {o.x, o.y, r.width(), r.height()};
+    }
+    void click(int x, int y) {
+        EXPECT_EQ(server_->run({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click", "1"}), 0);
+    }
+    XWindowId focused() {
+        Window w = 0;
+        int revert = 0;
+        XGetInputFocus(x_->display(), &w, &revert);
+        return w;
+    }
+    std::unique_ptr<qt_backend::QtMainQueue> queue_;
+    std::unique_ptr<linux_backend::LinuxScreens> screens_;
+    std::unique_ptr<linux_backend::X11ScreenSpace> space_;
+    std::unique_ptr<qt_backend::QtPanels> panels_;
+    std::unique_ptr<qt_backend::QtAnimator> animator_;
+    std::unique_ptr<WorkspaceNoticeController> notice_;
+};
+
+TEST_F(CardPanelsTest, TheCardKeepsItsClicksItsMarginPassesThemAndReturnWorksOnceClicked) {
+    auto& client = startClient({"--pos", "200,200", "--size", "600x400", "--report-clicks"});
+    ASSERT_EQ(client.windows.size(), 1u);
+    ASSERT_TRUE(x_->windowManagerRoundTrip(2));
+    const Rect a = x_->geometry(client.windows[0])->rootRect;
+
+    int runs = 0;
+    notice_->show(std::string("Display is back"), "Move the workspace back?", std::string("Move Back"),
+                  screenFromRoot(a), std::nullopt, [&] { ++runs; });
+    auto* panel = static_cast<qt_backend::QtPanel*>(notice_->panel());
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(waitFor([&] { return panel->isMapped() && panel->alpha() == 1; }));
+    const XWindowId cardWindow = panel->windowId();
+    EXPECT_NE(focused(), cardWindow) << "shown without taking the keyboard";
+
+    const Rect card = space_->rootFromScreen(CardView::cardFrame(panel->frame()));
+    // In the shadow margin, left of the card: the client below hears it.
+    const int marginX = static_cast<int>(card.minX()) - 6, midY = static_cast<int>(card.midY());
+    click(marginX, midY);
+    EXPECT_EQ(client.process->waitForLine("click ", 3s),
+              "click " + std::to_string(marginX - static_cast<int>(a.minX())) + "," +
+                  std::to_string(midY - static_cast<int>(a.minY())));
+
+    // On the card, away from its buttons: the card keeps the click and takes the keyboard.
+    click(static_cast<int>(card.minX()) + 8, static_cast<int>(card.minY()) + 8);
+    EXPECT_FALSE(client.process->readLine(300ms)) << "the client heard nothing";
+    ASSERT_TRUE(waitFor([&] { return focused() == cardWindow; })) << "clicked, the card has the keyboard";
+    EXPECT_TRUE(notice_->hasPanel());
+
+    EXPECT_EQ(server_->run({"xdotool", "key", "Return"}), 0);
+    ASSERT_TRUE(waitFor([&] { return runs == 1; })) << "Return pressed the action";
+    EXPECT_FALSE(notice_->hasPanel());
+}
+
+TEST_F(CardPanelsTest, WithACompositingManagerTheShadowMarginTakesNoClicks) {
+    // Stand in for a compositing manager by holding its selection.
+    Window owner = XCreateSimpleWindow(x_->display(), x_->root(), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(x_->display(), x_->atom("_NET_WM_CM_S0"), owner, CurrentTime);
+    x_->sync();
+    qt_backend::QtPanels composited(*space_);
+    qt_backend::QtAnimator animator(composited);
+    ASSERT_TRUE(composited.compositing());
+    {
+        WorkspaceNoticeController notice(composited, animator, *screens_, *queue_);
+        notice.show(std::nullopt, "Folded", std::nullopt, {100, 100, 800, 600}, std::nullopt, nullptr);
+        auto* panel = static_cast<qt_backend::QtPanel*>(notice.panel());
+        ASSERT_TRUE(waitFor([&] { return panel->isMapped(); }));
+        int count = 0, ordering = 0;
+        XRectangle* rects = XShapeGetRectangles(x_->display(), panel->windowId(), ShapeInput, &count, &ordering);
+        ASSERT_GT(count, 0);
+        int minX = 1 << 20, minY = 1 << 20, maxX = 0, maxY = 0;
+        for (int i = 0; i < count; ++i) {
+            minX = std::min<int>(minX, rects[i].x);
+            minY = std::min<int>(minY, rects[i].y);
+            maxX = std::max<int>(maxX, rects[i].x + rects[i].width);
+            maxY = std::max<int>(maxY, rects[i].y + rects[i].height);
+        }
+        XFree(rects);
+        const int m = static_cast<int>(CardMetrics::shadowMargin);
+        const Rect frame = panel->frame();
+        EXPECT_EQ(minX, m) << "input starts at the card, not at the shadow";
+        EXPECT_EQ(minY, m);
+        EXPECT_EQ(maxX, static_cast<int>(frame.width()) - m);
+        EXPECT_EQ(maxY, static_cast<int>(frame.height()) - m);
+    }
+    XDestroyWindow(x_->display(), owner);
+}
+
+}  // namespace
+}  // namespace tessane::x11test
