@@ -5,10 +5,14 @@
 #include "builder/qt/OnboardingIllustrations.h"
 #include "builder/qt/OnboardingPainting.h"
 #include "builder/qt/QtOnboardingPanel.h"
-#include "platform/sim/SimMainQueue.h"
+#include "platform/sim/SimPlatform.h"
+#include "system/AccessibilityPermission.h"
 #include "ui/OffscreenApplication.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -150,6 +154,39 @@ TEST_F(OnboardingViewTest, CreateButtonLabelAndHandOver) {
     EXPECT_EQ(button(*w, "createButton")->text(), "Create a Workspace");
     click(button(*w, "createButton"));
     EXPECT_EQ(events, (std::vector<std::string>{"close", "create:0"}));
+}
+
+TEST_F(OnboardingViewTest, ControllerShowsOneFramelessFloatingPanelAndDropsItOnClose) {
+    sim::SimPlatform sim;
+    AccessibilityPermission permission(sim.accessibility, {});
+    OnboardingController controller({&sim.defaults, &sim.mainQueue, &sim.accessibility, &permission,
+                                      makeOnboardingPanelFactory()},
+                                     [](const std::vector<ManagedApp>&) {}, [] { return std::vector<ManagedApp>{}; });
+    auto window = [] {
+        for (auto* w : QApplication::topLevelWidgets())
+            if (auto* o = dynamic_cast<OnboardingWindow*>(w); o && o->isVisible()) return QPointer<OnboardingWindow>(o);
+        return QPointer<OnboardingWindow>();
+    };
+    controller.show(false);
+    QPointer<OnboardingWindow> first = window();
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(first->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(first->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(first->size(), QSize(600, 520));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE((first->geometry().center() - screen.center()).manhattanLength(), 2);
+
+    controller.show(true);  // brought forward as it is
+    EXPECT_EQ(window(), first);
+    EXPECT_EQ(first->view()->flow().step(), S::welcome);
+
+    click(first->view()->leadingButton());  // Skip
+    EXPECT_FALSE(first->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull());
+    controller.show(true);
+    ASSERT_TRUE(window());
+    EXPECT_EQ(window()->view()->flow().step(), S::accessibility);
 }
 
 // The colour at a point of a widget's own image.
