@@ -7,6 +7,8 @@
 #include <QIcon>
 #include <QRectF>
 
+#include <optional>
+
 class QPainter;
 
 namespace tessane::builder_qt {

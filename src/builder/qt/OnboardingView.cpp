@@ -1,5 +1,6 @@
 #include "builder/qt/OnboardingView.h"
 
+#include "builder/OnboardingController.h"
 #include "builder/qt/OnboardingIllustrations.h"
 #include "builder/qt/OnboardingPainting.h"
 #include "system/ShortcutHelp.h"
@@ -47,17 +48,6 @@ private:
 };
 
 namespace {
-
-enum ToneIndex { primaryText, secondaryText, tertiaryText, greenText };
-
-Tone textTone(int index) {
-    switch (index) {
-    case secondaryText: return Tone::secondary;
-    case tertiaryText: return Tone::tertiary;
-    case greenText: return Tone::green;
-    default: return Tone::primary;
-    }
-}
 
 // A large symbol on its own.
 class SymbolImage final : public QWidget {
@@ -153,7 +143,7 @@ QPalette viewPalette(QPalette palette, bool dark) {
 OnboardingView::OnboardingView(std::shared_ptr<OnboardingFlow> flow, bool dark, QWidget* parent)
     : QWidget(parent), flow_(std::move(flow)), dark_(dark) {
     setObjectName("onboardingView");
-    setFixedSize(600, 520);
+    setFixedSize(OnboardingPanel::kWidth, OnboardingPanel::kHeight);
     setPalette(viewPalette(palette(), dark));
     setAttribute(Qt::WA_TranslucentBackground);
 
@@ -233,14 +223,14 @@ QWidget* OnboardingView::makePage() {
     return new QWidget(pageArea_);
 }
 
-QLabel* OnboardingView::label(const QString& text, double pixels, QFont::Weight weight, int toneIndex, bool wrap,
+QLabel* OnboardingView::label(const QString& text, double pixels, QFont::Weight weight, Tone colour, bool wrap,
                               Qt::Alignment align) {
     auto* l = new QLabel(text);
     l->setFont(textFont(pixels, weight));
     l->setWordWrap(wrap);
     l->setAlignment(align);
     QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, tone(textTone(toneIndex), dark_));
+    p.setColor(QPalette::WindowText, tone(colour, dark_));
     l->setPalette(p);
     return l;
 }
@@ -266,8 +256,8 @@ QWidget* OnboardingView::welcomePage() {
     auto* art = new WorkspaceIllustration(false, dark_, page);
     art->setFixedSize(260, 150);
     col->addWidget(art, 0, Qt::AlignHCenter);
-    col->addWidget(label(qs(text.title), 24, QFont::Bold, primaryText, false));
-    col->addWidget(label(qs(text.body), 13, QFont::Normal, secondaryText, true));
+    col->addWidget(label(qs(text.title), 24, QFont::Bold, Tone::primary, false));
+    col->addWidget(label(qs(text.body), 13, QFont::Normal, Tone::secondary, true));
     col->addStretch(1);
     return page;
 }
@@ -283,8 +273,8 @@ QWidget* OnboardingView::windowControlPage() {
                                    tone(available ? Tone::green : Tone::accent, dark_), page);
     symbol->setObjectName("trustSymbol");
     col->addWidget(symbol, 0, Qt::AlignHCenter);
-    col->addWidget(label(qs(text.title), 22, QFont::Bold, primaryText, false));
-    col->addWidget(label(qs(text.body), 13, QFont::Normal, secondaryText, true));
+    col->addWidget(label(qs(text.title), 22, QFont::Bold, Tone::primary, false));
+    col->addWidget(label(qs(text.body), 13, QFont::Normal, Tone::secondary, true));
     if (available) {
         auto* row = new QWidget(page);
         row->setObjectName("availableRow");
@@ -292,7 +282,7 @@ QWidget* OnboardingView::windowControlPage() {
         h->setContentsMargins(0, 0, 0, 0);
         h->setSpacing(6);
         h->addWidget(new SymbolImage(Symbol::checkmarkCircleFilled, 14, tone(Tone::green, dark_), row));
-        auto* status = label(qs(text.statusLine), 13, QFont::Bold, greenText, false);
+        auto* status = label(qs(text.statusLine), 13, QFont::Bold, Tone::green, false);
         status->setObjectName("statusLine");
         h->addWidget(status);
         col->addWidget(row, 0, Qt::AlignHCenter);
@@ -301,7 +291,7 @@ QWidget* OnboardingView::windowControlPage() {
         help->setObjectName("helpButton");
         connect(help, &QPushButton::clicked, this, [this] { flow_->openWindowControlHelp(); });
         col->addWidget(help, 0, Qt::AlignHCenter);
-        auto* caption = label(qs(text.caption), 11, QFont::Normal, tertiaryText, true);
+        auto* caption = label(qs(text.caption), 11, QFont::Normal, Tone::tertiary, true);
         caption->setObjectName("caption");
         col->addWidget(caption);
     }
@@ -318,8 +308,8 @@ QWidget* OnboardingView::createPage() {
     auto* art = new WorkspaceIllustration(true, dark_, page);
     art->setFixedSize(260, 150);
     col->addWidget(art, 0, Qt::AlignHCenter);
-    col->addWidget(label(qs(text.title), 22, QFont::Bold, primaryText, false));
-    auto* body = label(qs(text.body), 13, QFont::Normal, secondaryText, true);
+    col->addWidget(label(qs(text.title), 22, QFont::Bold, Tone::primary, false));
+    auto* body = label(qs(text.body), 13, QFont::Normal, Tone::secondary, true);
     body->setObjectName("createBody");
     col->addWidget(body);
     auto* create = largeButton(qs(text.buttonLabel), symbolFor(text.buttonSymbol), dark_, page);
@@ -336,12 +326,12 @@ QWidget* OnboardingView::gesturesPage() {
     const auto text = flow_->text();
     auto* col = centredColumn(page, 18);
     col->addStretch(1);
-    col->addWidget(label(qs(text.title), 22, QFont::Bold, primaryText, false));
+    col->addWidget(label(qs(text.title), 22, QFont::Bold, Tone::primary, false));
     const auto& rows = onboarding_text::gestures();
     QWidget* art[] = {new MoveIllustration(dark_), new ResizeIllustration(dark_), new MenuIllustration(dark_)};
     for (size_t i = 0; i < rows.size(); ++i)
         col->addWidget(new GestureRow(art[i], qs(rows[i].title), qs(rows[i].detail), dark_, page));
-    col->addWidget(label(qs(text.note), 12, QFont::Normal, secondaryText, true));
+    col->addWidget(label(qs(text.note), 12, QFont::Normal, Tone::secondary, true));
     col->addStretch(1);
     return page;
 }
@@ -352,8 +342,8 @@ QWidget* OnboardingView::shortcutsPage() {
     const auto text = flow_->text();
     auto* col = centredColumn(page, 14);
     col->addStretch(1);
-    col->addWidget(label(qs(text.title), 22, QFont::Bold, primaryText, false));
-    col->addWidget(label(qs(text.note), 12, QFont::Normal, secondaryText, true));
+    col->addWidget(label(qs(text.title), 22, QFont::Bold, Tone::primary, false));
+    col->addWidget(label(qs(text.note), 12, QFont::Normal, Tone::secondary, true));
     auto* rows = new QVBoxLayout;
     rows->setContentsMargins(0, 2, 0, 0);
     rows->setSpacing(9);
@@ -363,7 +353,7 @@ QWidget* OnboardingView::shortcutsPage() {
         row->setSpacing(14);
         row->addWidget(new KeyChip(qs(help.keys), chipWidth, dark_, page), 0, Qt::AlignVCenter);
         // Wraps where Linux's longer key names leave it too little room.
-        auto* summary = label(qs(help.summary), 12, QFont::Normal, primaryText, true, Qt::AlignLeft | Qt::AlignVCenter);
+        auto* summary = label(qs(help.summary), 12, QFont::Normal, Tone::primary, true, Qt::AlignLeft | Qt::AlignVCenter);
         summary->setObjectName(qs("shortcut-" + help.id));
         row->addWidget(summary, 1);
         rows->addLayout(row);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "builder/OnboardingFlow.h"
+#include "builder/qt/OnboardingPainting.h"
 
 #include <QWidget>
 
@@ -41,7 +42,7 @@ private:
     QWidget* createPage();
     QWidget* gesturesPage();
     QWidget* shortcutsPage();
-    QLabel* label(const QString& text, double pixels, QFont::Weight weight, int toneIndex, bool wrap,
+    QLabel* label(const QString& text, double pixels, QFont::Weight weight, Tone colour, bool wrap,
                   Qt::Alignment align = Qt::AlignHCenter);
 
     std::shared_ptr<OnboardingFlow> flow_;
