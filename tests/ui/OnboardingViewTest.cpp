@@ -63,11 +63,7 @@ protected:
         QApplication::processEvents();
     }
     static QString pageName(OnboardingWindow& w) { return w.view()->page()->objectName(); }
-    static void save(QWidget& w, const std::string& file) {
-        const char* dir = std::getenv("TESSANE_SCREENSHOT_DIR");
-        const auto path = std::filesystem::path(dir ? dir : ".") / file;
-        EXPECT_TRUE(w.grab().save(QString::fromStdString(path.string())));
-    }
+    static void save(QWidget& w, const std::string& file) { EXPECT_TRUE(uitest::saveScreenshot(w, file)); }
 
     sim::SimMainQueue queue;
     std::shared_ptr<OnboardingFlow> flow;
