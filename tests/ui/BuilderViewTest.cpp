@@ -69,11 +69,7 @@ protected:
         auto* cell = view.paneArea()->findChild<QWidget*>(pane);
         return cell ? cell->findChild<QAbstractButton*>(name) : nullptr;
     }
-    static void save(QWidget& w, const std::string& file) {
-        const char* dir = std::getenv("TESSANE_SCREENSHOT_DIR");
-        const auto path = std::filesystem::path(dir ? dir : ".") / file;
-        EXPECT_TRUE(w.grab().save(QString::fromStdString(path.string())));
-    }
+    static void save(QWidget& w, const std::string& file) { EXPECT_TRUE(uitest::saveScreenshot(w, file)); }
 
     sim::SimApplications catalog;
     std::vector<size_t> pickedWith;

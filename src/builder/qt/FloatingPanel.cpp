@@ -1,0 +1,54 @@
+#include "builder/qt/FloatingPanel.h"
+
+#include "platform/qt/PanelX11.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QWindow>
+
+namespace tessane::builder_qt {
+
+FloatingPanelWindow::FloatingPanelWindow(const char* objectName, QSize size)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setObjectName(objectName);
+    // Rounded corners need a compositing manager; without one the panel stays a plain rectangle.
+    if (!qt_backend::panel_x11::available() || qt_backend::panel_x11::compositing())
+        setAttribute(Qt::WA_TranslucentBackground);
+    setFixedSize(size);
+}
+
+void FloatingPanelWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+    // Let the window manager move it where it can; otherwise follow the pointer ourselves.
+    if (windowHandle() && windowHandle()->startSystemMove()) return;
+    dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void FloatingPanelWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (dragOffset_ && (event->buttons() & Qt::LeftButton)) move(event->globalPosition().toPoint() - *dragOffset_);
+}
+
+void bringFloatingPanelToFront(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+    if (auto* handle = window->windowHandle()) handle->requestActivate();
+    if (qt_backend::panel_x11::available()) qt_backend::panel_x11::raise(window->winId());
+}
+
+void presentFloatingPanel(QWidget* window) {
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect area = screen->availableGeometry();
+        window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
+    }
+    window->winId();  // the native window exists before it is mapped
+    qt_backend::panel_x11::requestFloatingOnEveryDesktop(window->winId());
+    bringFloatingPanelToFront(window);
+    qt_backend::panel_x11::requestFloatingOnEveryDesktop(window->winId());
+}
+
+}  // namespace tessane::builder_qt

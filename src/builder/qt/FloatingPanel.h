@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include <optional>
+
+namespace tessane::builder_qt {
+
+// The window of our own floating panels (the builder, the welcome panel): frameless, above normal
+// windows, on every desktop, able to take keyboard focus, moved by dragging its background.
+class FloatingPanelWindow : public QWidget {
+public:
+    FloatingPanelWindow(const char* objectName, QSize size);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    std::optional<QPoint> dragOffset_;
+};
+
+// Shows, raises and focuses the window and brings our application forward.
+void bringFloatingPanelToFront(QWidget* window);
+// Centres the window on the screen under the pointer, asks for it on every desktop and brings it
+// to the front.
+void presentFloatingPanel(QWidget* window);
+
+// A panel (builder or welcome) over its window. Closing hides the window at once and deletes it
+// on the next turn of the event loop (the click that closed it may still be on its way out).
+template <typename Panel, typename Window>
+class QtFloatingPanel final : public Panel {
+public:
+    explicit QtFloatingPanel(Window* window) : window_(window) {}
+    ~QtFloatingPanel() override { close(); }
+    void bringToFront() override {
+        if (window_) bringFloatingPanelToFront(window_);
+    }
+    void close() override {
+        if (!window_) return;
+        window_->hide();
+        window_->deleteLater();
+        window_ = nullptr;
+    }
+    Window* window() const { return window_; }
+
+private:
+    QPointer<Window> window_;
+};
+
+}  // namespace tessane::builder_qt

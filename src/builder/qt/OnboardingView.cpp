@@ -1,0 +1,374 @@
+#include "builder/qt/OnboardingView.h"
+
+#include "builder/OnboardingController.h"
+#include "builder/qt/OnboardingIllustrations.h"
+#include "builder/qt/OnboardingPainting.h"
+#include "system/ShortcutHelp.h"
+
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace tessane::builder_qt {
+
+// One dot per step; the current one in the accent colour.
+class StepDots final : public QWidget {
+public:
+    StepDots(bool dark, QWidget* parent) : QWidget(parent), dark_(dark) {
+        const int n = int(onboarding_steps::all.size());
+        setFixedSize(n * kDot + (n - 1) * kSpacing, kDot);
+    }
+    void setCurrent(OnboardingStep step) {
+        current_ = step;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        int x = 0;
+        for (OnboardingStep step : onboarding_steps::all) {
+            p.setBrush(step == current_ ? tone(Tone::accent, dark_) : tone(Tone::secondary, dark_, 0.3));
+            p.drawEllipse(QRectF(x, 0, kDot, kDot));
+            x += kDot + kSpacing;
+        }
+    }
+
+private:
+    static constexpr int kDot = 7;
+    static constexpr int kSpacing = 6;
+    bool dark_;
+    OnboardingStep current_ = OnboardingStep::welcome;
+};
+
+namespace {
+
+// A large symbol on its own.
+class SymbolImage final : public QWidget {
+public:
+    SymbolImage(Symbol symbol, double pixels, QColor colour, QWidget* parent)
+        : QWidget(parent), symbol_(symbol), colour_(colour) {
+        setFixedSize(int(pixels * 1.1), int(pixels * 1.1));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        paintSymbol(p, symbol_, QRectF(rect()), colour_);
+    }
+
+private:
+    Symbol symbol_;
+    QColor colour_;
+};
+
+// A shortcut's keys on a rounded chip.
+class KeyChip final : public QWidget {
+public:
+    KeyChip(const QString& keys, int frameWidth, bool dark, QWidget* parent)
+        : QWidget(parent), keys_(keys), dark_(dark) {
+        setObjectName("keyChip");
+        setFixedWidth(frameWidth);
+        const QFontMetrics fm(font_());
+        setFixedHeight(fm.height() + 10);
+    }
+    static QFont font_() { return textFont(13, QFont::DemiBold); }
+    // Every chip takes the same width: 96, or the widest chip where Linux's key names are longer.
+    static int frameWidth(const std::vector<ShortcutHelp>& rows) {
+        const QFontMetrics fm(font_());
+        int widest = 96;
+        for (const auto& row : rows)
+            widest = std::max(widest, fm.horizontalAdvance(QString::fromStdString(row.keys)) + 2 * kPadding);
+        return widest;
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QFontMetrics fm(font_());
+        const double w = std::min<double>(width(), fm.horizontalAdvance(keys_) + 2 * kPadding);
+        const QRectF chip((width() - w) / 2, 0, w, height());
+        p.setPen(Qt::NoPen);
+        p.setBrush(tone(Tone::controlBackground, dark_));
+        p.drawRoundedRect(chip, 6, 6);
+        p.setPen(QPen(tone(Tone::separator, dark_), 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(chip.adjusted(0.5, 0.5, -0.5, -0.5), 5.5, 5.5);
+        p.setFont(font_());
+        p.setPen(tone(Tone::primary, dark_));
+        p.drawText(chip, Qt::AlignCenter, keys_);
+    }
+
+private:
+    static constexpr int kPadding = 10;
+    QString keys_;
+    bool dark_;
+};
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+QPushButton* largeButton(const QString& text, std::optional<Symbol> symbol, bool dark, QWidget* parent) {
+    auto* b = new QPushButton(text, parent);
+    b->setFont(textFont(13));
+    b->setMinimumHeight(32);
+    b->setCursor(Qt::PointingHandCursor);
+    if (symbol) {
+        b->setIcon(symbolIcon(*symbol, 14, tone(Tone::primary, dark)));
+        b->setIconSize(QSize(14, 14));
+    }
+    b->setMinimumWidth(b->sizeHint().width() + 28);  // a large control: room on both sides of its label
+    return b;
+}
+
+QPalette viewPalette(QPalette palette, bool dark) {
+    palette.setColor(QPalette::Window, tone(Tone::windowBackground, dark));
+    palette.setColor(QPalette::WindowText, tone(Tone::primary, dark));
+    palette.setColor(QPalette::Button, tone(Tone::controlBackground, dark));
+    palette.setColor(QPalette::ButtonText, tone(Tone::primary, dark));
+    palette.setColor(QPalette::Highlight, tone(Tone::accent, dark));
+    palette.setColor(QPalette::Base, tone(Tone::controlBackground, dark));
+    palette.setColor(QPalette::Text, tone(Tone::primary, dark));
+    return palette;
+}
+
+}  // namespace
+
+OnboardingView::OnboardingView(std::shared_ptr<OnboardingFlow> flow, bool dark, QWidget* parent)
+    : QWidget(parent), flow_(std::move(flow)), dark_(dark) {
+    setObjectName("onboardingView");
+    setFixedSize(OnboardingPanel::kWidth, OnboardingPanel::kHeight);
+    setPalette(viewPalette(palette(), dark));
+    setAttribute(Qt::WA_TranslucentBackground);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    pageArea_ = new QWidget(this);
+    pageLayout_ = new QVBoxLayout(pageArea_);
+    pageLayout_->setContentsMargins(32, 30, 32, 0);
+    column->addWidget(pageArea_, 1);
+
+    auto* footer = new QHBoxLayout;
+    footer->setContentsMargins(24, 16, 24, 16);
+    leading_ = new QPushButton(this);
+    leading_->setObjectName("leading");
+    leading_->setFlat(true);
+    leading_->setFont(textFont(13));
+    leading_->setCursor(Qt::PointingHandCursor);
+    leading_->setFocusPolicy(Qt::NoFocus);
+    QPalette secondary = leading_->palette();
+    secondary.setColor(QPalette::ButtonText, tone(Tone::secondary, dark));
+    leading_->setPalette(secondary);
+    leading_->setStyleSheet("QPushButton { border: none; background: transparent; padding: 4px 6px; }");
+    connect(leading_, &QPushButton::clicked, this, [this] { flow_->leading(); });
+    footer->addWidget(leading_);
+    footer->addStretch(1);
+    dots_ = new StepDots(dark, this);
+    footer->addWidget(dots_, 0, Qt::AlignVCenter);
+    footer->addStretch(1);
+    trailing_ = largeButton({}, std::nullopt, dark, this);
+    trailing_->setObjectName("trailing");
+    trailing_->setDefault(true);
+    trailing_->setMinimumWidth(96);
+    connect(trailing_, &QPushButton::clicked, this, [this] { flow_->continueOrDone(); });
+    footer->addWidget(trailing_);
+    column->addLayout(footer);
+
+    // Return is Continue, or Done on the last step. Escape does nothing: the panel leaves only
+    // through Skip, Done and the create button.
+    for (auto key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* enter = new QShortcut(QKeySequence(key), this);
+        connect(enter, &QShortcut::activated, this, [this] { flow_->continueOrDone(); });
+    }
+
+    flow_->setOnChange([this] { refresh(); });
+    refresh();
+}
+
+OnboardingView::~OnboardingView() { flow_->setOnChange({}); }
+
+void OnboardingView::refresh() {
+    const Step step = flow_->step();
+    leading_->setText(qs(onboarding_text::leadingButton(step)));
+    trailing_->setText(qs(onboarding_text::trailingButton(step)));
+    dots_->setCurrent(step);
+    // The old page may hold the button whose click is still running: it goes on the next turn.
+    if (page_) {
+        page_->hide();
+        pageLayout_->removeWidget(page_);
+        page_->setParent(nullptr);
+        page_->deleteLater();
+    }
+    page_ = makePage();
+    pageLayout_->addWidget(page_);
+    page_->show();
+}
+
+QWidget* OnboardingView::makePage() {
+    switch (flow_->step()) {
+    case Step::welcome: return welcomePage();
+    case Step::accessibility: return windowControlPage();
+    case Step::create: return createPage();
+    case Step::gestures: return gesturesPage();
+    case Step::shortcuts: return shortcutsPage();
+    }
+    return new QWidget(pageArea_);
+}
+
+QLabel* OnboardingView::label(const QString& text, double pixels, QFont::Weight weight, Tone colour, bool wrap,
+                              Qt::Alignment align) {
+    auto* l = new QLabel(text);
+    l->setFont(textFont(pixels, weight));
+    l->setWordWrap(wrap);
+    l->setAlignment(align);
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, tone(colour, dark_));
+    l->setPalette(p);
+    return l;
+}
+
+namespace {
+
+// A page whose content is centred vertically in the height it is given.
+QVBoxLayout* centredColumn(QWidget* page, int spacing) {
+    auto* outer = new QVBoxLayout(page);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(spacing);
+    return outer;
+}
+
+}  // namespace
+
+QWidget* OnboardingView::welcomePage() {
+    auto* page = new QWidget(pageArea_);
+    page->setObjectName("welcomePage");
+    const auto text = flow_->text();
+    auto* col = centredColumn(page, 18);
+    col->addStretch(1);
+    auto* art = new WorkspaceIllustration(false, dark_, page);
+    art->setFixedSize(260, 150);
+    col->addWidget(art, 0, Qt::AlignHCenter);
+    col->addWidget(label(qs(text.title), 24, QFont::Bold, Tone::primary, false));
+    col->addWidget(label(qs(text.body), 13, QFont::Normal, Tone::secondary, true));
+    col->addStretch(1);
+    return page;
+}
+
+QWidget* OnboardingView::windowControlPage() {
+    auto* page = new QWidget(pageArea_);
+    page->setObjectName("windowControlPage");
+    const auto text = flow_->text();
+    const bool available = flow_->trusted();
+    auto* col = centredColumn(page, 16);
+    col->addStretch(1);
+    auto* symbol = new SymbolImage(*symbolFor(text.symbol), 44,
+                                   tone(available ? Tone::green : Tone::accent, dark_), page);
+    symbol->setObjectName("trustSymbol");
+    col->addWidget(symbol, 0, Qt::AlignHCenter);
+    col->addWidget(label(qs(text.title), 22, QFont::Bold, Tone::primary, false));
+    col->addWidget(label(qs(text.body), 13, QFont::Normal, Tone::secondary, true));
+    if (available) {
+        auto* row = new QWidget(page);
+        row->setObjectName("availableRow");
+        auto* h = new QHBoxLayout(row);
+        h->setContentsMargins(0, 0, 0, 0);
+        h->setSpacing(6);
+        h->addWidget(new SymbolImage(Symbol::checkmarkCircleFilled, 14, tone(Tone::green, dark_), row));
+        auto* status = label(qs(text.statusLine), 13, QFont::Bold, Tone::green, false);
+        status->setObjectName("statusLine");
+        h->addWidget(status);
+        col->addWidget(row, 0, Qt::AlignHCenter);
+    } else {
+        auto* help = largeButton(qs(text.buttonLabel), symbolFor(text.buttonSymbol), dark_, page);
+        help->setObjectName("helpButton");
+        connect(help, &QPushButton::clicked, this, [this] { flow_->openWindowControlHelp(); });
+        col->addWidget(help, 0, Qt::AlignHCenter);
+        auto* caption = label(qs(text.caption), 11, QFont::Normal, Tone::tertiary, true);
+        caption->setObjectName("caption");
+        col->addWidget(caption);
+    }
+    col->addStretch(1);
+    return page;
+}
+
+QWidget* OnboardingView::createPage() {
+    auto* page = new QWidget(pageArea_);
+    page->setObjectName("createPage");
+    const auto text = flow_->text();
+    auto* col = centredColumn(page, 18);
+    col->addStretch(1);
+    auto* art = new WorkspaceIllustration(true, dark_, page);
+    art->setFixedSize(260, 150);
+    col->addWidget(art, 0, Qt::AlignHCenter);
+    col->addWidget(label(qs(text.title), 22, QFont::Bold, Tone::primary, false));
+    auto* body = label(qs(text.body), 13, QFont::Normal, Tone::secondary, true);
+    body->setObjectName("createBody");
+    col->addWidget(body);
+    auto* create = largeButton(qs(text.buttonLabel), symbolFor(text.buttonSymbol), dark_, page);
+    create->setObjectName("createButton");
+    connect(create, &QPushButton::clicked, this, [this] { flow_->create(); });
+    col->addWidget(create, 0, Qt::AlignHCenter);
+    col->addStretch(1);
+    return page;
+}
+
+QWidget* OnboardingView::gesturesPage() {
+    auto* page = new QWidget(pageArea_);
+    page->setObjectName("gesturesPage");
+    const auto text = flow_->text();
+    auto* col = centredColumn(page, 18);
+    col->addStretch(1);
+    col->addWidget(label(qs(text.title), 22, QFont::Bold, Tone::primary, false));
+    const auto& rows = onboarding_text::gestures();
+    QWidget* art[] = {new MoveIllustration(dark_), new ResizeIllustration(dark_), new MenuIllustration(dark_)};
+    for (size_t i = 0; i < rows.size(); ++i)
+        col->addWidget(new GestureRow(art[i], qs(rows[i].title), qs(rows[i].detail), dark_, page));
+    col->addWidget(label(qs(text.note), 12, QFont::Normal, Tone::secondary, true));
+    col->addStretch(1);
+    return page;
+}
+
+QWidget* OnboardingView::shortcutsPage() {
+    auto* page = new QWidget(pageArea_);
+    page->setObjectName("shortcutsPage");
+    const auto text = flow_->text();
+    auto* col = centredColumn(page, 14);
+    col->addStretch(1);
+    col->addWidget(label(qs(text.title), 22, QFont::Bold, Tone::primary, false));
+    col->addWidget(label(qs(text.note), 12, QFont::Normal, Tone::secondary, true));
+    auto* rows = new QVBoxLayout;
+    rows->setContentsMargins(0, 2, 0, 0);
+    rows->setSpacing(9);
+    const int chipWidth = KeyChip::frameWidth(ShortcutHelp::all());
+    for (const auto& help : ShortcutHelp::all()) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(14);
+        row->addWidget(new KeyChip(qs(help.keys), chipWidth, dark_, page), 0, Qt::AlignVCenter);
+        // Wraps where Linux's longer key names leave it too little room.
+        auto* summary = label(qs(help.summary), 12, QFont::Normal, Tone::primary, true, Qt::AlignLeft | Qt::AlignVCenter);
+        summary->setObjectName(qs("shortcut-" + help.id));
+        row->addWidget(summary, 1);
+        rows->addLayout(row);
+    }
+    col->addLayout(rows);
+    col->addStretch(1);
+    return page;
+}
+
+void OnboardingView::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(tone(Tone::windowBackground, dark_));
+    p.drawRoundedRect(QRectF(rect()), 16, 16);
+}
+
+}  // namespace tessane::builder_qt
