@@ -28,28 +28,14 @@ QLabel* callout(const char* text) {
     return label;
 }
 
-QGroupBox* section(const char* title, QVBoxLayout* into) {
-    auto* header = new QLabel(QString::fromUtf8(title));
-    header->setFont(headlineFont());
-    into->addWidget(header);
-    auto* box = new QGroupBox;
-    into->addWidget(box);
-    return box;
-}
-
 }  // namespace
 
 AdvancedTabView::AdvancedTabView(QWidget* parent) : QScrollArea(parent) {
     setObjectName("advancedTab");
-    setWidgetResizable(true);
-    setFrameShape(QFrame::NoFrame);
-    auto* content = new QWidget;
-    auto* column = new QVBoxLayout(content);
-    column->setContentsMargins(20, 16, 20, 16);
-    column->setSpacing(14);
+    auto* column = formColumn(this);
 
     {
-        auto* box = section(advanced_tab::kShortcutsTitle, column);
+        auto* box = addSection(advanced_tab::kShortcutsTitle, column);
         auto* v = new QVBoxLayout(box);
         v->addWidget(callout(advanced_tab::kShortcutsIntro));
         for (const auto& line : advanced_tab::exampleLines()) v->addWidget(selectable(line));
@@ -57,7 +43,7 @@ AdvancedTabView::AdvancedTabView(QWidget* parent) : QScrollArea(parent) {
         v->addWidget(footer);
     }
     {
-        auto* box = section(advanced_tab::kAutomationTitle, column);
+        auto* box = addSection(advanced_tab::kAutomationTitle, column);
         auto* form = new QFormLayout(box);
         form->addRow(callout(advanced_tab::kAutomationIntro));
         for (const auto& verb : advanced_tab::verbRows()) {
@@ -68,7 +54,6 @@ AdvancedTabView::AdvancedTabView(QWidget* parent) : QScrollArea(parent) {
         form->addRow(caption(QString::fromUtf8(advanced_tab::kAutomationFooter)));
     }
     column->addStretch();
-    setWidget(content);
 }
 
 }  // namespace tessane::settings_qt

@@ -16,21 +16,6 @@ namespace tessane::settings_qt {
 
 namespace {
 
-// A headline above a framed group; the group's rows keep the body font.
-QGroupBox* section(const char* title, QVBoxLayout* into) {
-    auto* header = new QLabel(QString::fromUtf8(title));
-    header->setFont(headlineFont());
-    into->addWidget(header);
-    auto* box = new QGroupBox;
-    into->addWidget(box);
-    return box;
-}
-
-template <typename W>
-W* body(W* widget) {
-    return widget;
-}
-
 QWidget* row(std::initializer_list<QWidget*> widgets, int spacing) {
     auto* holder = new QWidget;
     auto* layout = new QHBoxLayout(holder);
@@ -45,18 +30,13 @@ QWidget* row(std::initializer_list<QWidget*> widgets, int spacing) {
 
 GeneralTabView::GeneralTabView(GeneralTab& tab, QWidget* parent) : QScrollArea(parent), tab_(tab) {
     setObjectName("generalTab");
-    setWidgetResizable(true);
-    setFrameShape(QFrame::NoFrame);
-    auto* content = new QWidget;
-    auto* column = new QVBoxLayout(content);
-    column->setContentsMargins(20, 16, 20, 16);
-    column->setSpacing(14);
+    auto* column = formColumn(this);
 
     // Startup
     {
-        auto* box = section(GeneralTab::kStartupTitle, column);
+        auto* box = addSection(GeneralTab::kStartupTitle, column);
         auto* v = new QVBoxLayout(box);
-        launch_ = body(new QCheckBox(QString::fromUtf8(GeneralTab::kLaunchAtLogin)));
+        launch_ = new QCheckBox(QString::fromUtf8(GeneralTab::kLaunchAtLogin));
         launch_->setObjectName("launchAtLogin");
         startupCaption_ = caption({});
         loginError_ = caption({});
@@ -71,7 +51,7 @@ GeneralTabView::GeneralTabView(GeneralTab& tab, QWidget* parent) : QScrollArea(p
     }
     // Appearance
     {
-        auto* box = section(GeneralTab::kAppearanceTitle, column);
+        auto* box = addSection(GeneralTab::kAppearanceTitle, column);
         auto* form = new QFormLayout(box);
         theme_ = new QButtonGroup(this);
         auto* segments = new QWidget;
@@ -80,14 +60,14 @@ GeneralTabView::GeneralTabView(GeneralTab& tab, QWidget* parent) : QScrollArea(p
         h->setSpacing(0);
         int id = 0;
         for (AppTheme t : allAppThemes()) {
-            auto* b = body(new QPushButton(QString::fromStdString(label(t))));
+            auto* b = new QPushButton(QString::fromStdString(label(t)));
             b->setCheckable(true);
             b->setObjectName(QString("theme-") + QString::fromStdString(toString(t)));
             theme_->addButton(b, id++);
             h->addWidget(b);
         }
         h->addStretch();
-        form->addRow(body(new QLabel(GeneralTab::kThemeLabel)), segments);
+        form->addRow(new QLabel(GeneralTab::kThemeLabel), segments);
         form->addRow(caption(GeneralTab::kThemeCaption));
         connect(theme_, &QButtonGroup::idClicked, this, [this](int i) {
             tab_.setTheme(allAppThemes().at(static_cast<size_t>(i)));
@@ -95,14 +75,14 @@ GeneralTabView::GeneralTabView(GeneralTab& tab, QWidget* parent) : QScrollArea(p
     }
     // Keyboard Shortcuts
     {
-        auto* box = section(GeneralTab::kShortcutsTitle, column);
+        auto* box = addSection(GeneralTab::kShortcutsTitle, column);
         auto* form = new QFormLayout(box);
         for (const auto& help : GeneralTab::shortcutRows()) {
             auto* keys = new QLabel(QString::fromStdString(help.keys));
             keys->setFont(monospacedCaptionFont());
             makeSecondary(keys);
             keys->setObjectName(QString::fromStdString("keys-" + help.id));
-            form->addRow(body(new QLabel(QString::fromStdString(help.summary))), keys);
+            form->addRow(new QLabel(QString::fromStdString(help.summary)), keys);
         }
         showMeHow_ = new QPushButton(QString::fromUtf8(GeneralTab::kShowMeHow));
         showMeHow_->setObjectName("showMeHow");
@@ -117,47 +97,46 @@ GeneralTabView::GeneralTabView(GeneralTab& tab, QWidget* parent) : QScrollArea(p
     }
     // About
     {
-        auto* box = section(GeneralTab::kAboutTitle, column);
+        auto* box = addSection(GeneralTab::kAboutTitle, column);
         auto* form = new QFormLayout(box);
-        version_ = body(new QLabel);
+        version_ = new QLabel;
         version_->setObjectName("version");
         version_->setTextInteractionFlags(Qt::TextSelectableByMouse);
         makeSecondary(version_);
-        form->addRow(body(new QLabel(GeneralTab::kVersionRow)), version_);
+        form->addRow(new QLabel(GeneralTab::kVersionRow), version_);
 
-        auto* welcome = body(new QPushButton(QString::fromUtf8(GeneralTab::kShowWelcome)));
+        auto* welcome = new QPushButton(QString::fromUtf8(GeneralTab::kShowWelcome));
         welcome->setObjectName("showWelcome");
-        form->addRow(body(new QLabel(GeneralTab::kIntroductionRow)), row({welcome}, 0));
+        form->addRow(new QLabel(GeneralTab::kIntroductionRow), row({welcome}, 0));
         connect(welcome, &QPushButton::clicked, this, [this] { tab_.showWelcome(); });
 
-        auto* bug = body(new QPushButton(QString::fromUtf8(GeneralTab::kReportBug)));
+        auto* bug = new QPushButton(QString::fromUtf8(GeneralTab::kReportBug));
         bug->setObjectName("reportBug");
-        auto* support = body(new QPushButton(QString::fromUtf8(GeneralTab::kContactSupport)));
+        auto* support = new QPushButton(QString::fromUtf8(GeneralTab::kContactSupport));
         support->setObjectName("contactSupport");
-        form->addRow(body(new QLabel(GeneralTab::kHelpRow)), row({bug, support}, 12));
+        form->addRow(new QLabel(GeneralTab::kHelpRow), row({bug, support}, 12));
         connect(bug, &QPushButton::clicked, this, [this] { tab_.reportBug(); });
         connect(support, &QPushButton::clicked, this, [this] { tab_.contactSupport(); });
 
-        copy_ = body(new QPushButton(QString::fromUtf8(GeneralTab::kCopyDiagnostics)));
+        copy_ = new QPushButton(QString::fromUtf8(GeneralTab::kCopyDiagnostics));
         copy_->setObjectName("copyDiagnostics");
         copied_ = caption(QString::fromUtf8(GeneralTab::kCopied));
         copied_->setWordWrap(false);
         copied_->setObjectName("copied");
-        form->addRow(body(new QLabel(GeneralTab::kDiagnosticsRow)), row({copy_, copied_}, 8));
+        form->addRow(new QLabel(GeneralTab::kDiagnosticsRow), row({copy_, copied_}, 8));
         form->addRow(caption(QString::fromUtf8(GeneralTab::kDiagnosticsCaption)));
         connect(copy_, &QPushButton::clicked, this, [this] { tab_.copyDiagnostics(); });
 
-        keepLog_ = body(new QCheckBox(GeneralTab::kKeepLogFile));
+        keepLog_ = new QCheckBox(GeneralTab::kKeepLogFile);
         keepLog_->setObjectName("keepLogFile");
-        showInFiles_ = body(new QPushButton(GeneralTab::kShowInFiles));
+        showInFiles_ = new QPushButton(GeneralTab::kShowInFiles);
         showInFiles_->setObjectName("showInFiles");
-        form->addRow(body(new QLabel(GeneralTab::kLogFileRow)), row({keepLog_, showInFiles_}, 12));
+        form->addRow(new QLabel(GeneralTab::kLogFileRow), row({keepLog_, showInFiles_}, 12));
         form->addRow(caption(QString::fromStdString(tab_.logFileCaption())));
         connect(keepLog_, &QCheckBox::clicked, this, [this](bool on) { tab_.setKeepLogFile(on); });
         connect(showInFiles_, &QPushButton::clicked, this, [this] { tab_.showLogFile(); });
     }
     column->addStretch();
-    setWidget(content);
 
     changes_ = tab_.observeChanges([this] { refresh(); });
     refresh();

@@ -43,4 +43,24 @@ QLabel* caption(const QString& text, QWidget* parent) {
     return label;
 }
 
+QVBoxLayout* formColumn(QScrollArea* area) {
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    auto* content = new QWidget;
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(20, 16, 20, 16);
+    column->setSpacing(14);
+    area->setWidget(content);
+    return column;
+}
+
+QGroupBox* addSection(const char* title, QVBoxLayout* column) {
+    auto* header = new QLabel(QString::fromUtf8(title));
+    header->setFont(headlineFont());
+    column->addWidget(header);
+    auto* box = new QGroupBox;
+    column->addWidget(box);
+    return box;
+}
+
 }  // namespace tessane::settings_qt

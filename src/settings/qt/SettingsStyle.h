@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QFont>
+#include <QGroupBox>
 #include <QLabel>
+#include <QScrollArea>
+#include <QVBoxLayout>
 #include <QString>
 #include <QWidget>
 
@@ -18,5 +21,9 @@ bool isDark(const QWidget& widget);
 QLabel* caption(const QString& text, QWidget* parent = nullptr);
 // A label in the secondary colour.
 void makeSecondary(QLabel* label);
+// Makes `area` a borderless scrolling form and returns the column its sections go in.
+QVBoxLayout* formColumn(QScrollArea* area);
+// A headline above a framed group, added to `column`; the group's rows keep the body font.
+QGroupBox* addSection(const char* title, QVBoxLayout* column);
 
 }  // namespace tessane::settings_qt

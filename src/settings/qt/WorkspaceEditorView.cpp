@@ -110,7 +110,6 @@ WorkspaceEditorView::WorkspaceEditorView(std::unique_ptr<WorkspaceEditor> editor
     appsSection->addWidget(appsHolder_);
     addApp_ = new QPushButton(WorkspaceEditor::kAddApp);
     addApp_->setObjectName("addApp");
-    addApp_->setIcon(symbolIcon(Symbol::plus, 12, palette().color(QPalette::ButtonText)));
     auto* addRow = new QHBoxLayout;
     addRow->addWidget(addApp_);
     addRow->addStretch();
@@ -247,6 +246,7 @@ void WorkspaceEditorView::refresh() {
     count_->setText(QString::fromStdString(WorkspaceEditor::countText(w)));
     rebuildApps(w);
     addApp_->setEnabled(WorkspaceEditor::canAddApp(w));
+    addApp_->setIcon(symbolIcon(Symbol::plus, 12, palette().color(QPalette::ButtonText)));
     const auto hint = pane_labels::countMismatchHint(w);
     hint_->setText(hint ? QString::fromStdString(*hint) : QString());
     hint_->setVisible(hint.has_value());

@@ -5,6 +5,7 @@
 #include "settings/qt/SettingsSymbols.h"
 #include "settings/qt/WorkspaceEditorView.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -51,11 +52,10 @@ QWidget* rowWidget(const WorkspaceList::Row& row, bool selected) {
     return w;
 }
 
-QToolButton* barButton(Symbol symbol, const char* tip, const QColor& color) {
+QToolButton* barButton(const char* tip) {
     auto* b = new QToolButton;
     b->setAutoRaise(true);
     b->setFixedSize(24, 20);
-    b->setIcon(symbolIcon(symbol, 12, color));
     b->setToolTip(QString::fromUtf8(tip));
     return b;
 }
@@ -91,10 +91,9 @@ WorkspacesTabView::WorkspacesTabView(WorkspaceEditor::Services services, Command
     auto* h = new QHBoxLayout(bar);
     h->setContentsMargins(8, 4, 8, 4);
     h->setSpacing(0);
-    const QColor ink = palette().color(QPalette::WindowText);
-    plus_ = barButton(Symbol::plus, WorkspaceList::kNewWorkspaceTip, ink);
+    plus_ = barButton(WorkspaceList::kNewWorkspaceTip);
     plus_->setObjectName("plus");
-    minus_ = barButton(Symbol::minus, WorkspaceList::kDeleteWorkspaceTip, ink);
+    minus_ = barButton(WorkspaceList::kDeleteWorkspaceTip);
     minus_->setObjectName("minus");
     h->addWidget(plus_);
     h->addWidget(minus_);
@@ -108,11 +107,8 @@ WorkspacesTabView::WorkspacesTabView(WorkspaceEditor::Services services, Command
     auto* e = new QVBoxLayout(empty_);
     e->setSpacing(8);
     e->addStretch();
-    auto* symbol = new QLabel;
-    QColor secondary = ink;
-    secondary.setAlphaF(0.5);
-    symbol->setPixmap(symbolPixmap(Symbol::splitRectangle, 36, secondary));
-    symbol->setAlignment(Qt::AlignCenter);
+    emptySymbol_ = new QLabel;
+    emptySymbol_->setAlignment(Qt::AlignCenter);
     auto* title = new QLabel(WorkspaceList::kEmptyTitle);
     QFont title3 = title->font();
     title3.setPointSizeF(title3.pointSizeF() * 1.3);
@@ -124,7 +120,7 @@ WorkspacesTabView::WorkspacesTabView(WorkspaceEditor::Services services, Command
     message->setAlignment(Qt::AlignCenter);
     auto* create = new QPushButton(WorkspaceList::kNewWorkspace);
     create->setObjectName("emptyNewWorkspace");
-    e->addWidget(symbol);
+    e->addWidget(emptySymbol_);
     e->addWidget(title);
     e->addWidget(message);
     e->addSpacing(4);
@@ -150,12 +146,30 @@ WorkspacesTabView::WorkspacesTabView(WorkspaceEditor::Services services, Command
         menu.exec(rows_->viewport()->mapToGlobal(at));
     });
 
+    drawSymbols();
     workspaces_ = services_.manager->observeWorkspaces([this](const auto&) { scheduleRefresh(); });
     selection_ = list_.observeSelection([this] { scheduleRefresh(); });
     refresh();
 }
 
 WorkspacesTabView::~WorkspacesTabView() = default;
+
+void WorkspacesTabView::drawSymbols() {
+    const QColor ink = palette().color(QPalette::WindowText);
+    plus_->setIcon(symbolIcon(Symbol::plus, 12, ink));
+    minus_->setIcon(symbolIcon(Symbol::minus, 12, ink));
+    QColor secondary = ink;
+    secondary.setAlphaF(0.5);
+    emptySymbol_->setPixmap(symbolPixmap(Symbol::splitRectangle, 36, secondary));
+}
+
+void WorkspacesTabView::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::PaletteChange) return;
+    // The drawn symbols and the rows take the new theme's colours.
+    drawSymbols();
+    scheduleRefresh();
+}
 
 void WorkspacesTabView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);

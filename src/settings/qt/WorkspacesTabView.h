@@ -46,8 +46,10 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void drawSymbols();
     void syncDetail();
     void scheduleRefresh();
 
@@ -59,6 +61,7 @@ private:
     QToolButton* minus_ = nullptr;
     QStackedWidget* detail_ = nullptr;
     QWidget* empty_ = nullptr;
+    QLabel* emptySymbol_ = nullptr;
     WorkspaceEditorView* editor_ = nullptr;
     bool refreshPending_ = false;
     Subscription workspaces_;
