@@ -4,6 +4,7 @@
 #include "builder/AppChooser.h"
 #include "builder/SecondPaneGate.h"
 #include "model/AppRegistry.h"
+#include "settings/qt/AdvancedTabView.h"
 #include "settings/qt/AppRowView.h"
 #include "settings/qt/GeneralTabView.h"
 #include "settings/qt/QtSettingsDesktop.h"
@@ -287,6 +288,36 @@ TEST_F(SettingsWindowTest, ALegacyLayoutLeadsThePickerWithItsOwnEntry) {
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->layoutPicker()->count(), 9);
     EXPECT_EQ(editor->layoutPicker()->currentText(), "Main + Sidebar (legacy)");
+}
+
+TEST_F(SettingsWindowTest, TheFrameIsStoredUnderItsAutosaveNameAndTheWindowIsCentredAfterIt) {
+    auto& w = open();
+    const Rect frame = w.frame();
+    EXPECT_EQ(QtSettingsWindow::toScreen(QtSettingsWindow::fromScreen(frame)), frame);
+    w.resize(700, 450);
+    settle();
+    const auto stored = s.sim.defaults.stringValue("TessaneSettingsWindow");
+    ASSERT_TRUE(stored);
+    EXPECT_NE(stored->find(" 700 450"), std::string::npos);
+
+    // A later process: the stored size comes back, centred.
+    controller.reset();
+    open();
+    EXPECT_EQ(qtWindow().size(), QSize(700, 450));
+}
+
+TEST_F(SettingsWindowTest, OnlyTheAdvancedTabsCommandsAndLinksCanBeSelected) {
+    open();
+    clickTab(2);
+    QStringList selectable, fixed;
+    for (auto* label : view().advancedView()->findChildren<QLabel*>()) {
+        if (label->text().isEmpty()) continue;
+        (label->textInteractionFlags() & Qt::TextSelectableByMouse ? selectable : fixed) << label->text();
+    }
+    EXPECT_EQ(selectable.size(), 10);  // four commands and six links
+    EXPECT_TRUE(selectable.contains("xdg-open tessane://show/Writing"));
+    EXPECT_TRUE(selectable.contains("tessane://focus/next"));
+    EXPECT_TRUE(fixed.contains("Automation"));
 }
 
 TEST_F(SettingsWindowTest, ScreenshotsOfEveryTabInLightAndDark) {
