@@ -122,7 +122,7 @@ std::vector<std::string> advertisedExamples() {
     std::vector<std::string> out;
     const auto& verbs = verbReference();
     for (size_t i = 0; i < 4 && i < verbs.size(); ++i)
-        out.push_back("open " + replacingAll(verbs[i].url, "<name>", "Writing"));
+        out.push_back("xdg-open " + replacingAll(verbs[i].url, "<name>", "Writing"));
     return out;
 }
 

@@ -46,7 +46,7 @@ struct Verb {
 
 // The six advertised verbs, in the order the settings window lists them.
 const std::vector<Verb>& verbReference();
-// "open <url>" for the first four verbs, "<name>" replaced by "Writing".
+// "xdg-open <url>" (the desktop's opener) for the first four verbs, "<name>" replaced by "Writing".
 std::vector<std::string> advertisedExamples();
 
 std::optional<Command> parse(std::string_view url);

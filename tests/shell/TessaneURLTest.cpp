@@ -114,8 +114,8 @@ TEST(TessaneURLVerbs, ReferenceAndExamples) {
     EXPECT_EQ(verbs[1].summary, "Show it, or hide it if it's already up");
     EXPECT_EQ(verbs[4].url, "tessane://focus/next");
     EXPECT_EQ(TessaneURL::advertisedExamples(),
-              (std::vector<std::string>{"open tessane://show/Writing", "open tessane://toggle/Writing",
-                                        "open tessane://hide", "open tessane://bring/Writing"}));
+              (std::vector<std::string>{"xdg-open tessane://show/Writing", "xdg-open tessane://toggle/Writing",
+                                        "xdg-open tessane://hide", "xdg-open tessane://bring/Writing"}));
     // Every advertised link is a command.
     for (const auto& verb : verbs) {
         std::string url = verb.url;

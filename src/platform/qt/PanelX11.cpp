@@ -97,6 +97,12 @@ void requestFloatingOnEveryDesktop(WindowId window) {
     clientMessage(d, window, "_NET_WM_STATE", 1, atom(d, "_NET_WM_STATE_ABOVE"), atom(d, "_NET_WM_STATE_STICKY"));
 }
 
+void requestKeptAbove(WindowId window, bool above) {
+    Display* d = display();
+    if (!d) return;
+    clientMessage(d, window, "_NET_WM_STATE", above ? 1 : 0, atom(d, "_NET_WM_STATE_ABOVE"), 0);
+}
+
 void restackOnTop(const std::vector<WindowId>& topFirst) {
     Display* d = display();
     if (!d || topFirst.empty()) return;

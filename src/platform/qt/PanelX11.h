@@ -29,6 +29,9 @@ void requestKeptBelow(WindowId window);
 // A floating panel of ours that the window manager takes: kept above normal windows and shown
 // on every desktop. Works before mapping (properties) and after (requests).
 void requestFloatingOnEveryDesktop(WindowId window);
+// An ordinary window of ours kept above other applications' normal windows, or not any more
+// (_NET_WM_STATE_ABOVE, asked of the window manager for a window it manages).
+void requestKeptAbove(WindowId window, bool above);
 // Puts `topFirst` on top of every other window, in that order.
 void restackOnTop(const std::vector<WindowId>& topFirst);
 // Raises one window within what its window manager allows (its layer, for a managed one).

@@ -1,0 +1,97 @@
+#include "settings/qt/AppRowView.h"
+
+#include "settings/qt/SettingsStyle.h"
+#include "settings/qt/SettingsSymbols.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace tessane::settings_qt {
+
+PillLabel::PillLabel(const QString& text, QWidget* parent) : QWidget(parent), text_(text) {
+    setFont(captionFont());
+    setObjectName("paneLabel");
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+QSize PillLabel::sizeHint() const {
+    const QFontMetrics m(font());
+    return {m.horizontalAdvance(text_) + 12, m.height() + 4};
+}
+
+void PillLabel::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    QColor fill = palette().color(QPalette::WindowText);
+    fill.setAlphaF(0.1);
+    p.setPen(Qt::NoPen);
+    p.setBrush(fill);
+    const QRectF r = QRectF(rect());
+    p.drawRoundedRect(r, r.height() / 2, r.height() / 2);
+    p.setPen(palette().color(QPalette::WindowText));
+    p.drawText(r, Qt::AlignCenter, text_);
+}
+
+AppRowView::AppRowView(const WorkspaceEditor::AppRow& row, Commands commands, QWidget* parent) : QWidget(parent) {
+    setObjectName(QString::fromStdString(row.app.displayName));
+    auto* h = new QHBoxLayout(this);
+    h->setContentsMargins(12, 8, 12, 8);
+    h->setSpacing(10);
+
+    auto* icon = new QLabel;
+    icon->setFixedSize(24, 24);
+    QPixmap pixmap;
+    if (row.app.iconData && pixmap.loadFromData(row.app.iconData->data(), static_cast<uint>(row.app.iconData->size()))) {
+        icon->setPixmap(pixmap.scaled(48, 48, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        icon->setScaledContents(true);
+    } else {
+        QColor secondary = palette().color(QPalette::WindowText);
+        secondary.setAlphaF(0.5);
+        icon->setPixmap(symbolPixmap(Symbol::appDashed, 24, secondary));
+    }
+    h->addWidget(icon);
+
+    auto* names = new QVBoxLayout;
+    names->setSpacing(1);
+    names->addWidget(new QLabel(QString::fromStdString(row.app.displayName)));
+    auto* bundle = new QLabel(QString::fromStdString(row.app.bundleIdentifier));
+    bundle->setFont(captionFont());
+    makeSecondary(bundle);
+    names->addWidget(bundle);
+    h->addLayout(names);
+    h->addStretch();
+
+    h->addWidget(new PillLabel(QString::fromStdString(row.paneLabel)));
+    if (row.isPrimary) {
+        auto* badge = new QLabel(WorkspaceEditor::kPrimaryBadge);
+        badge->setObjectName("primaryBadge");
+        badge->setFont(captionFont());
+        badge->setForegroundRole(QPalette::Highlight);
+        h->addWidget(badge);
+    }
+
+    menu_ = new QToolButton;
+    menu_->setObjectName("rowMenu");
+    menu_->setAutoRaise(true);
+    menu_->setIcon(symbolIcon(Symbol::ellipsisCircle, 16, palette().color(QPalette::WindowText)));
+    menu_->setPopupMode(QToolButton::InstantPopup);
+    menu_->setStyleSheet("QToolButton::menu-indicator { image: none; }");
+    auto* menu = new QMenu(menu_);
+    if (!row.isPrimary) QObject::connect(menu->addAction(WorkspaceEditor::kMakePrimary), &QAction::triggered, this, [c = commands.makePrimary] { c(); });
+    auto* up = menu->addAction(WorkspaceEditor::kMoveUp);
+    up->setEnabled(row.canMoveUp);
+    QObject::connect(up, &QAction::triggered, this, [c = commands.moveUp] { c(); });
+    auto* down = menu->addAction(WorkspaceEditor::kMoveDown);
+    down->setEnabled(row.canMoveDown);
+    QObject::connect(down, &QAction::triggered, this, [c = commands.moveDown] { c(); });
+    menu->addSeparator();
+    QObject::connect(menu->addAction(WorkspaceEditor::kRemove), &QAction::triggered, this, [c = commands.remove] { c(); });
+    menu_->setMenu(menu);
+    h->addWidget(menu_);
+}
+
+}  // namespace tessane::settings_qt

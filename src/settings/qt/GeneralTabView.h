@@ -1,0 +1,53 @@
+#pragma once
+
+#include "base/Signal.h"
+
+#include <QScrollArea>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QButtonGroup;
+
+namespace tessane {
+class GeneralTab;
+}
+
+namespace tessane::settings_qt {
+
+// The General tab's form: Startup, Appearance, Keyboard Shortcuts and About. Every decision is
+// the GeneralTab's; this only shows its state and hands clicks on.
+class GeneralTabView final : public QScrollArea {
+public:
+    explicit GeneralTabView(GeneralTab& tab, QWidget* parent = nullptr);
+
+    QCheckBox* launchAtLoginToggle() const { return launch_; }
+    QPushButton* themeButton(int index) const;
+    QPushButton* showMeHowButton() const { return showMeHow_; }
+    QPushButton* copyDiagnosticsButton() const { return copy_; }
+    QLabel* copiedLabel() const { return copied_; }
+    QCheckBox* keepLogFileToggle() const { return keepLog_; }
+    QPushButton* showInFilesButton() const { return showInFiles_; }
+
+    // Reads the tab's state into the controls.
+    void refresh();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    GeneralTab& tab_;
+    QCheckBox* launch_ = nullptr;
+    QLabel* startupCaption_ = nullptr;
+    QLabel* loginError_ = nullptr;
+    QButtonGroup* theme_ = nullptr;
+    QPushButton* showMeHow_ = nullptr;
+    QLabel* version_ = nullptr;
+    QPushButton* copy_ = nullptr;
+    QLabel* copied_ = nullptr;
+    QCheckBox* keepLog_ = nullptr;
+    QPushButton* showInFiles_ = nullptr;
+    Subscription changes_;
+};
+
+}  // namespace tessane::settings_qt

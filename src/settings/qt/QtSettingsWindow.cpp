@@ -1,0 +1,106 @@
+#include "settings/qt/QtSettingsWindow.h"
+
+#include "platform/Defaults.h"
+#include "platform/qt/PanelX11.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <sstream>
+
+namespace tessane::settings_qt {
+
+namespace {
+
+QRect primaryGeometry() {
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    return primary ? primary->geometry() : QRect(0, 0, 0, 0);
+}
+
+}  // namespace
+
+Rect QtSettingsWindow::toScreen(const QRect& g) {
+    const QRect p = primaryGeometry();
+    return Rect(g.x() - p.x(), p.height() - (g.y() - p.y()) - g.height(), g.width(), g.height());
+}
+
+QRect QtSettingsWindow::fromScreen(const Rect& r) {
+    const QRect p = primaryGeometry();
+    const int x = static_cast<int>(std::lround(r.minX())) + p.x();
+    const int y = p.y() + p.height() - static_cast<int>(std::lround(r.minY() + r.height()));
+    return QRect(x, y, static_cast<int>(std::lround(r.width())), static_cast<int>(std::lround(r.height())));
+}
+
+QtSettingsWindow::QtSettingsWindow(QWidget* content, Defaults& defaults, QSize contentSize, QSize minimumSize,
+                                   const QString& title)
+    : QWidget(nullptr, Qt::Window), defaults_(defaults) {
+    setObjectName("settingsWindow");
+    setWindowTitle(title);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(content);
+    setMinimumSize(minimumSize);
+    resize(contentSize);
+}
+
+Rect QtSettingsWindow::frame() const { return toScreen(geometry()); }
+
+void QtSettingsWindow::setFrame(const Rect& frame) { setGeometry(fromScreen(frame)); }
+
+void QtSettingsWindow::setKeptAbove(bool above) {
+    if (above == keptAbove_) return;
+    keptAbove_ = above;
+    if (QWidget::isVisible()) qt_backend::panel_x11::requestKeptAbove(winId(), above);
+}
+
+void QtSettingsWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (keptAbove_) qt_backend::panel_x11::requestKeptAbove(winId(), true);
+}
+
+void QtSettingsWindow::setFrameAutosaveName(const std::string& name) {
+    autosaveName_ = name;
+    const auto stored = defaults_.stringValue(name);
+    if (!stored) return;
+    std::istringstream in(*stored);
+    double x, y, w, h;
+    if (in >> x >> y >> w >> h && w > 0 && h > 0) setFrame(Rect(x, y, w, h));
+}
+
+void QtSettingsWindow::saveFrame() {
+    if (autosaveName_.empty() || !QWidget::isVisible()) return;
+    const Rect f = frame();
+    std::ostringstream out;
+    out << f.minX() << ' ' << f.minY() << ' ' << f.width() << ' ' << f.height();
+    defaults_.set(autosaveName_, out.str());
+}
+
+void QtSettingsWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    saveFrame();
+}
+
+void QtSettingsWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    saveFrame();
+}
+
+void QtSettingsWindow::center() {
+    const QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QRect g = geometry();
+    g.moveCenter(screen->availableGeometry().center());
+    setGeometry(g);
+}
+
+void QtSettingsWindow::orderFrontAndFocus() {
+    show();
+    raise();
+    activateWindow();
+}
+
+}  // namespace tessane::settings_qt

@@ -1,0 +1,351 @@
+// The settings window offscreen: real clicks and keys on its tabs, the workspace list and the
+// editor over the real workspace manager and controller on the sim, and screenshots of each tab
+// in light and dark for people to look at.
+#include "builder/AppChooser.h"
+#include "builder/SecondPaneGate.h"
+#include "model/AppRegistry.h"
+#include "settings/qt/AdvancedTabView.h"
+#include "settings/qt/AppRowView.h"
+#include "settings/qt/GeneralTabView.h"
+#include "settings/qt/QtSettingsDesktop.h"
+#include "settings/qt/QtSettingsWindow.h"
+#include "settings/qt/SettingsView.h"
+#include "settings/qt/WorkspaceEditorView.h"
+#include "settings/qt/WorkspacesTabView.h"
+#include "shell/qt/QtAppTheme.h"
+#include "platform/sim/SimLoginItems.h"
+#include "support/ControllerScenario.h"
+#include "ui/OffscreenApplication.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace tessane::settings_qt {
+namespace {
+
+using testing::ControllerScenario;
+
+struct ScriptedChooser final : AppChooser {
+    std::vector<std::filesystem::path> chooseApplications(const Request&) override { return answer; }
+    std::vector<std::filesystem::path> answer;
+};
+
+struct NoSecondPane final : SecondPaneGate {
+    bool allowSecondPane(const std::string&, const std::string&, int) override { return false; }
+};
+
+class SettingsWindowTest : public ::testing::Test {
+protected:
+    SettingsWindowTest() {
+        uitest::ensureOffscreenApplication();
+        static qt_shell::QtAppTheme theme;  // made once, before any theme is applied
+        themes = &theme;
+        themes->apply(AppTheme::light);
+        s.sim.environment.setVersion("1.4.2", "87");
+        const std::pair<const char*, uint32_t> apps[] = {
+            {"Notes", 0xF2B233FF}, {"Mail", 0x3378E6FF}, {"Terminal", 0x333333FF}, {"Music", 0xE0405AFF}, {"Books", 0x8E5BD0FF}};
+        for (auto [name, colour] : apps) {
+            s.sim.applications.installApp(std::string("/Applications/") + name + ".app",
+                                          {ControllerScenario::bundleID(name), name, name, colour});
+        }
+    }
+    ~SettingsWindowTest() override {
+        controller.reset();
+        themes->apply(AppTheme::light);
+    }
+
+    Workspace addWorkspace(const std::string& name, std::vector<std::string> apps,
+                           LayoutType type = LayoutType::leftRightSplit) {
+        const auto ws = s.manager->createWorkspace(name);
+        s.manager->setLayoutType(type, ws.id);
+        for (const auto& app : apps)
+            s.manager->addApp(AppRegistry(s.sim.applications).makeManagedApp("/Applications/" + app + ".app"), ws.id);
+        return *s.manager->workspace(ws.id);
+    }
+
+    // Builds the window controller with the Qt window and shows the window.
+    QtSettingsWindow& open() {
+        s.start();
+        SettingsViewServices services;
+        services.general = {.defaults = &s.sim.defaults,
+                            .queue = &s.sim.mainQueue,
+                            .environment = &s.sim.environment,
+                            .loginItem = &loginItem,
+                            .captureDiagnostics = [] { return Diagnostics::Snapshot{.appVersion = "1.4.2"}; },
+                            .setClipboardText = &setClipboardText,
+                            .openURL = [this](const std::string& url) {
+                                opened.push_back(url);
+                                return true;
+                            },
+                            .applyTheme = [](AppTheme t) { themes->apply(t); },
+                            .revealInFiles = [this](const std::filesystem::path& p) { revealed.push_back(p); }};
+        services.editor = {.manager = s.manager.get(),
+                           .controller = &s.controller(),
+                           .alerts = &s.sim.alerts,
+                           .catalog = &s.sim.applications,
+                           .chooser = &chooser,
+                           .secondPane = &gate};
+        SettingsWindowController::Services window;
+        window.queue = &s.sim.mainQueue;
+        window.screens = &s.sim.screens;
+        window.isAppActive = [] { return true; };
+        window.activateApp = [] {};
+        window.makeWindow = makeWindowFactory(services, s.sim.defaults);
+        controller = std::make_unique<SettingsWindowController>(window, [this] { ++newWorkspaces; }, [] {});
+        controller->showWindow(std::nullopt);
+        settle();
+        return static_cast<QtSettingsWindow&>(*controller->window());
+    }
+
+    static void settle() {
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    }
+    SettingsView& view() { return *qtWindow().findChild<SettingsView*>(); }
+    QtSettingsWindow& qtWindow() { return static_cast<QtSettingsWindow&>(*controller->window()); }
+    void clickTab(int index) {
+        auto* bar = view().tabBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+        settle();
+    }
+    template <typename T>
+    T* find(const char* name) {
+        return qtWindow().findChild<T*>(name);
+    }
+    void screenshot(const std::string& file) {
+        const char* dir = std::getenv("TESSANE_SCREENSHOT_DIR");
+        const auto path = std::filesystem::path(dir ? dir : ".") / file;
+        EXPECT_TRUE(qtWindow().grab().save(QString::fromStdString(path.string())));
+    }
+
+    static qt_shell::QtAppTheme* themes;
+    ControllerScenario s;
+    sim::SimLoginItems items;
+    LoginItem loginItem{items, s.sim.mainQueue};
+    ScriptedChooser chooser;
+    NoSecondPane gate;
+    std::vector<std::string> opened;
+    std::vector<std::filesystem::path> revealed;
+    int newWorkspaces = 0;
+    std::unique_ptr<SettingsWindowController> controller;
+};
+
+qt_shell::QtAppTheme* SettingsWindowTest::themes = nullptr;
+
+TEST_F(SettingsWindowTest, OpensAtItsSizeOnWorkspacesAndTheTabsFollowClicksAndTheRouter) {
+    auto& w = open();
+    EXPECT_EQ(w.windowTitle(), "Tessane Settings");
+    EXPECT_EQ(w.size(), QSize(780, 500));
+    EXPECT_EQ(w.minimumSize(), QSize(660, 420));
+    auto& v = view();
+    EXPECT_EQ(v.count(), 3);
+    EXPECT_EQ(v.tabText(0), "General");
+    EXPECT_EQ(v.tabText(2), "Advanced");
+    EXPECT_EQ(v.currentIndex(), 1);
+
+    clickTab(0);
+    EXPECT_EQ(controller->router().tab(), SettingsRouter::Tab::general);
+    QTest::mouseClick(v.generalView()->showMeHowButton(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(v.currentIndex(), 2);
+    EXPECT_EQ(controller->router().tab(), SettingsRouter::Tab::advanced);
+    controller->router().setTab(SettingsRouter::Tab::general);  // as the status menu does
+    EXPECT_EQ(v.currentIndex(), 0);
+
+    w.close();  // closing hides; the same window comes back
+    EXPECT_FALSE(controller->isWindowVisible());
+    controller->showWindow(std::nullopt);
+    EXPECT_TRUE(controller->isWindowVisible());
+    EXPECT_EQ(&qtWindow(), &w);
+}
+
+TEST_F(SettingsWindowTest, TheGeneralTabCopiesDiagnosticsThemesAndKeepsTheLogFile) {
+    open();
+    clickTab(0);
+    auto* general = view().generalView();
+    EXPECT_EQ(find<QLabel>("version")->text(), "1.4.2 (build 87)");
+    EXPECT_FALSE(general->copiedLabel()->isVisible());
+    QTest::mouseClick(general->copyDiagnosticsButton(), Qt::LeftButton);
+    EXPECT_TRUE(general->copiedLabel()->isVisible());
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("Tessane"));
+    s.advance(3.1);
+    EXPECT_FALSE(general->copiedLabel()->isVisible());
+
+    EXPECT_FALSE(general->showInFilesButton()->isVisible());
+    QTest::mouseClick(general->keepLogFileToggle(), Qt::LeftButton);
+    EXPECT_EQ(s.sim.defaults.boolValue("TessaneLogToFile"), true);
+    ASSERT_TRUE(general->showInFilesButton()->isVisible());
+    QTest::mouseClick(general->showInFilesButton(), Qt::LeftButton);
+    EXPECT_EQ(revealed.size(), 1u);
+
+    QTest::mouseClick(general->themeButton(2), Qt::LeftButton);
+    EXPECT_EQ(s.sim.defaults.stringValue("appTheme"), "dark");
+    EXPECT_TRUE(general->themeButton(2)->isChecked());
+    EXPECT_LT(QApplication::palette().color(QPalette::Window).lightness(), 128);
+
+    QTest::mouseClick(find<QPushButton>("reportBug"), Qt::LeftButton);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].rfind("mailto:", 0), 0u);
+
+    items.bundled = false;  // read again each time the tab is shown
+    clickTab(1);
+    clickTab(0);
+    EXPECT_FALSE(general->launchAtLoginToggle()->isEnabled());
+}
+
+TEST_F(SettingsWindowTest, TheListPicksTheFirstWorkspaceAndTheMinusDeletesItAndPicksTheNext) {
+    const auto write = addWorkspace("Write", {"Notes", "Mail"});
+    const auto desk = addWorkspace("Desk", {"Terminal"}, LayoutType::grid2x2);
+    open();
+    auto* tab = view().workspacesView();
+    settle();
+    ASSERT_EQ(tab->listWidget()->count(), 2);
+    ASSERT_NE(tab->editorView(), nullptr);
+    EXPECT_EQ(tab->editorView()->editor().workspaceID(), write.id);
+    EXPECT_EQ(tab->editorView()->nameField()->text(), "Write");
+
+    // A click on the second row picks it and builds a fresh editor.
+    auto* list = tab->listWidget();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    settle();
+    EXPECT_EQ(tab->list().selection(), desk.id);
+    EXPECT_EQ(tab->editorView()->editor().workspaceID(), desk.id);
+    EXPECT_EQ(tab->editorView()->countLabel()->text(), "1 of 4");
+
+    QTest::mouseClick(tab->minusButton(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(tab->list().selection(), write.id);
+    EXPECT_EQ(list->count(), 1);
+    tab->deleteRow(0);
+    settle();
+    EXPECT_EQ(tab->editorView(), nullptr);
+    EXPECT_TRUE(tab->emptyState()->isVisible());
+    EXPECT_FALSE(tab->minusButton()->isEnabled());
+    QTest::mouseClick(tab->plusButton(), Qt::LeftButton);
+    QTest::mouseClick(find<QPushButton>("emptyNewWorkspace"), Qt::LeftButton);
+    EXPECT_EQ(newWorkspaces, 2);
+}
+
+TEST_F(SettingsWindowTest, TheEditorRenamesWhileTypingAndItsControlsFollowTheStoredWorkspace) {
+    const auto desk = addWorkspace("Desk", {"Notes", "Mail", "Terminal"}, LayoutType::grid2x2);
+    open();
+    auto* editor = view().workspacesView()->editorView();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->countLabel()->text(), "3 of 4");
+    EXPECT_EQ(editor->hintLabel()->text(), "“2 × 2 Grid” needs 4 apps — add 1 more.");
+    EXPECT_TRUE(editor->addAppButton()->isEnabled());
+    EXPECT_FALSE(editor->actionButton(0)->isEnabled());
+    EXPECT_EQ(editor->appRows().size(), 3);
+
+    editor->nameField()->selectAll();
+    QTest::keyClicks(editor->nameField(), "Studio ");
+    EXPECT_EQ(s.manager->workspace(desk.id)->name, "Studio");
+
+    chooser.answer = {"/Applications/Music.app"};
+    QTest::mouseClick(editor->addAppButton(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(editor->countLabel()->text(), "4 of 4");
+    EXPECT_FALSE(editor->hintLabel()->isVisible());
+    EXPECT_FALSE(editor->addAppButton()->isEnabled());
+    EXPECT_TRUE(editor->actionButton(0)->isEnabled());
+
+    // The layout picker by keyboard: Up from "2 × 2 Grid" is "1 Left / 2 Right".
+    QTest::keyClick(editor->layoutPicker(), Qt::Key_Up);
+    settle();
+    EXPECT_EQ(s.manager->workspace(desk.id)->layout.type, LayoutType::threeLeftOneRightTwo);
+    EXPECT_EQ(editor->hintLabel()->text(), "“1 Left / 2 Right” uses 3 apps — remove 1 to fit.");
+
+    // The last row's menu: Remove.
+    auto rows = editor->appRows();
+    auto* menu = rows.back()->menuButton()->menu();
+    QStringList titles;
+    for (auto* a : menu->actions())
+        if (!a->isSeparator()) titles << a->text();
+    EXPECT_EQ(titles, (QStringList{"Make Primary", "Move Up", "Move Down", "Remove"}));
+    menu->actions().back()->trigger();
+    settle();
+    EXPECT_EQ(editor->countLabel()->text(), "3 of 3");
+    EXPECT_EQ(editor->primaryPicker()->currentText(), "Notes");
+}
+
+TEST_F(SettingsWindowTest, ALegacyLayoutLeadsThePickerWithItsOwnEntry) {
+    addWorkspace("Side", {"Notes", "Mail"}, LayoutType::mainSidebar);
+    open();
+    auto* editor = view().workspacesView()->editorView();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->layoutPicker()->count(), 9);
+    EXPECT_EQ(editor->layoutPicker()->currentText(), "Main + Sidebar (legacy)");
+}
+
+TEST_F(SettingsWindowTest, TheFrameIsStoredUnderItsAutosaveNameAndTheWindowIsCentredAfterIt) {
+    auto& w = open();
+    const Rect frame = w.frame();
+    EXPECT_EQ(QtSettingsWindow::toScreen(QtSettingsWindow::fromScreen(frame)), frame);
+    w.resize(700, 450);
+    settle();
+    const auto stored = s.sim.defaults.stringValue("TessaneSettingsWindow");
+    ASSERT_TRUE(stored);
+    EXPECT_NE(stored->find(" 700 450"), std::string::npos);
+
+    // A later process: the stored size comes back, centred.
+    controller.reset();
+    open();
+    EXPECT_EQ(qtWindow().size(), QSize(700, 450));
+}
+
+TEST_F(SettingsWindowTest, OnlyTheAdvancedTabsCommandsAndLinksCanBeSelected) {
+    open();
+    clickTab(2);
+    QStringList selectable, fixed;
+    for (auto* label : view().advancedView()->findChildren<QLabel*>()) {
+        if (label->text().isEmpty()) continue;
+        (label->textInteractionFlags() & Qt::TextSelectableByMouse ? selectable : fixed) << label->text();
+    }
+    EXPECT_EQ(selectable.size(), 10);  // four commands and six links
+    EXPECT_TRUE(selectable.contains("xdg-open tessane://show/Writing"));
+    EXPECT_TRUE(selectable.contains("tessane://focus/next"));
+    EXPECT_TRUE(fixed.contains("Automation"));
+}
+
+TEST_F(SettingsWindowTest, ScreenshotsOfEveryTabInLightAndDark) {
+    addWorkspace("Writing", {"Notes", "Mail"});
+    addWorkspace("Studio", {"Terminal", "Music", "Books"}, LayoutType::grid2x2);
+    addWorkspace("Empty", {});
+    open();
+    for (bool dark : {false, true}) {
+        themes->apply(dark ? AppTheme::dark : AppTheme::light);
+        settle();
+        const std::string suffix = dark ? "-dark.png" : "-light.png";
+        clickTab(0);
+        screenshot("settings-general" + suffix);
+        clickTab(1);
+        screenshot("settings-workspaces" + suffix);
+        auto* list = view().workspacesView()->listWidget();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+        settle();
+        screenshot("settings-editor-mismatch" + suffix);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(2)).center());
+        settle();
+        screenshot("settings-editor-empty" + suffix);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+        settle();
+        clickTab(2);
+        screenshot("settings-advanced" + suffix);
+    }
+}
+
+}  // namespace
+}  // namespace tessane::settings_qt
