@@ -73,6 +73,9 @@ void WorkspaceController::applySolo(const Uuid& appID, const Workspace& workspac
                         std::max(0.0, container.width() - 2 * kSoloInset),
                         std::max(0.0, container.height() - 2 * kSoloInset)};
 
+    // One solo in the whole system: another workspace's ends (and re-tiles) before this begins,
+    // or its chrome would stay without shields and its window over the whole container.
+    if (soloState && soloState->workspaceID != workspace.id) restoreFromSolo();
     isResurfacing = true;
     beginPlacementGuard();
     soloState = SoloState{workspace.id, appID};
