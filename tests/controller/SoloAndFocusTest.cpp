@@ -53,6 +53,7 @@ TEST_F(Solo, WithNoWorkspaceAppInFrontThePrimaryAppIsSoloed) {
 }
 
 TEST_F(Solo, RefusalsLeaveEverythingAsItWas) {
+    Rect before = s.window("Mail").frame();
     const auto refused = [&](const std::string& why) {
         SCOPED_TRACE(why);
         EXPECT_FALSE(s.probe().soloState().has_value());
@@ -60,7 +61,6 @@ TEST_F(Solo, RefusalsLeaveEverythingAsItWas) {
         EXPECT_FALSE(chrome().shieldsHidden);
         EXPECT_EQ(s.window("Mail").frame(), before);
     };
-    Rect before = s.window("Mail").frame();
     focus("Mail");
 
     s.window("Mail").setFullScreen(true);
