@@ -555,6 +555,12 @@ private:
     // Lets activations be handled again 0.25 s after pane focus or a solo brought an application
     // forward, and re-checks the chrome against the windows then in front.
     void endResurfacingSoon();
+    // Clears the solo and gives its workspace's chrome back its shields and divider handles.
+    // Returns the workspace that was soloed.
+    std::optional<Uuid> endSoloChrome();
+    // With window control: places the workspace's windows (learning minimum sizes afterwards)
+    // and brings its applications forward, the primary one last.
+    void placeAndBringForward(const Uuid& workspaceID);
     // Whether Option and Command are both held now.
     bool switcherModifiersHeld() const;
     void activateInSequence(const std::vector<RunningApplication>& apps, size_t index, const Uuid& workspaceID);

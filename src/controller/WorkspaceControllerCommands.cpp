@@ -82,6 +82,14 @@ WorkspaceController::WorkspaceSession& WorkspaceController::putSessionAt(const W
     return session;
 }
 
+void WorkspaceController::placeAndBringForward(const Uuid& workspaceID) {
+    if (!env.platform.accessibility->isProcessTrusted()) return;
+    if (const auto ws = manager.workspace(workspaceID)) {
+        placeWindows(*ws, false, true, true);
+        bringForwardApps(*ws);
+    }
+}
+
 // ------------------------------------------------------------------------ restore and save
 
 void WorkspaceController::restoreLayout(const Uuid& id) {
@@ -148,11 +156,7 @@ void WorkspaceController::moveWorkspaceToDisplay(const Uuid& id, int screenIndex
     session.chrome->setIsMaximized(true);
     session.chrome->orderFront();
 
-    if (!env.platform.accessibility->isProcessTrusted()) return;
-    if (const auto moved = manager.workspace(id)) {
-        placeWindows(*moved, false, true, true);
-        bringForwardApps(*moved);
-    }
+    placeAndBringForward(id);
 }
 
 void WorkspaceController::resetWorkspace(const Uuid& id) {

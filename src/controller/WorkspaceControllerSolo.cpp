@@ -94,8 +94,8 @@ void WorkspaceController::applySolo(const Uuid& appID, const Workspace& workspac
     Log::line("[Tessane] Solo: ‘" + app->displayName + "’ filled workspace ‘" + workspace.name + "’.");
 }
 
-void WorkspaceController::restoreFromSolo() {
-    if (!soloState) return;
+std::optional<Uuid> WorkspaceController::endSoloChrome() {
+    if (!soloState) return std::nullopt;
     const Uuid id = soloState->workspaceID;
     soloState.reset();
     if (auto* session = sessions.find(id)) {
@@ -107,11 +107,16 @@ void WorkspaceController::restoreFromSolo() {
             chrome.positionDividerPanels();
         }
     }
-    if (!env.platform.accessibility->isProcessTrusted()) return;
-    const auto ws = manager.workspace(id);
+    return id;
+}
+
+void WorkspaceController::restoreFromSolo() {
+    const auto id = endSoloChrome();
+    if (!id || !env.platform.accessibility->isProcessTrusted()) return;
+    const auto ws = manager.workspace(*id);
     if (!ws) return;
     placeWindows(*ws, false, true, true);
-    Log::line("[Tessane] Solo: restored split for workspace " + id.string() + ".");
+    Log::line("[Tessane] Solo: restored split for workspace " + id->string() + ".");
 }
 
 // ------------------------------------------------------------------------ pane focus

@@ -8,7 +8,6 @@
 #include "layout/ScreenGeometry.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
-#include "platform/Accessibility.h"
 
 namespace tessane {
 
@@ -62,11 +61,7 @@ void WorkspaceController::bringActiveWorkspaceToCurrentDisplay() {
     }
     session.chrome->orderFront();
 
-    if (!env.platform.accessibility->isProcessTrusted()) return;
-    if (const auto moved = manager.workspace(id)) {
-        placeWindows(*moved, false, true, true);
-        bringForwardApps(*moved);
-    }
+    placeAndBringForward(id);
 }
 
 }  // namespace tessane
