@@ -22,7 +22,7 @@ public:
     using Token = uint64_t;
     struct Event {
         uint64_t kind = 0;           // one of the bits above
-        uint64_t modifierFlags = 0;  // for kFlagsChanged
+        uint64_t modifierFlags = 0;  // for kFlagsChanged: the ModifierFlag bits held after it
     };
 
     virtual ~GlobalInput() = default;

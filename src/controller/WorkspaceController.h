@@ -449,6 +449,12 @@ private:
 
     // ====================================================================== sessions, chrome
     std::unique_ptr<WorkspaceSession> makeSession(const Uuid& workspaceID);
+    // Readies a chrome for the workspace as a show does: rail panel, title, type, count, ratios,
+    // icons, not maximized, dividers and shields shown, not soloed.
+    void prepareChrome(ContainerChrome& chrome, const Workspace& workspace);
+    // The session of a workspace that a command puts up at `target` without a show: taken or made
+    // (its chrome prepared), published, its frame stored; the chrome moved there.
+    WorkspaceSession& putSessionAt(const Workspace& workspace, const Rect& target);
     void publishShownWorkspaces();
     void stampFront(const Uuid& workspaceID);
     void promoteFrontWorkspace();
@@ -548,6 +554,25 @@ private:
 
     // ====================================================================== commands' helpers
     void applySolo(const Uuid& appID, const Workspace& workspace, WorkspaceSession& session);
+    // The Stage Manager guard of the workspace commands: re-reads the state at once; when it is on,
+    // logs `blockedLine`, offers the block with `retry` and answers true.
+    bool blockedByStageManager(const Uuid& workspaceID, const std::string& blockedLine, std::function<void()> retry);
+    // The workspace's primary application when it runs, else its first running one.
+    std::optional<RunningApplication> frontRunningApp(const Workspace& workspace);
+    void activateFrontApp(const Workspace& workspace);
+    // The pane's window as a placement would choose it, without binding or remembering anything.
+    std::optional<AXElement> peekPaneWindow(const ManagedApp& app, const RunningApplication& running);
+    // Lets activations be handled again 0.25 s after pane focus or a solo brought an application
+    // forward, and re-checks the chrome against the windows then in front.
+    void endResurfacingSoon();
+    // Clears the solo and gives its workspace's chrome back its shields and divider handles.
+    // Returns the workspace that was soloed.
+    std::optional<Uuid> endSoloChrome();
+    // With window control: places the workspace's windows (learning minimum sizes afterwards)
+    // and brings its applications forward, the primary one last.
+    void placeAndBringForward(const Uuid& workspaceID);
+    // Whether Option and Command are both held now.
+    bool switcherModifiersHeld() const;
     void activateInSequence(const std::vector<RunningApplication>& apps, size_t index, const Uuid& workspaceID);
     void resurfaceWorkspace(const Workspace& workspace, const std::optional<std::string>& triggeredBy);
     std::vector<WorkspaceSwitcherItem> switcherItems() const;

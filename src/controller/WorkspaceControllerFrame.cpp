@@ -149,6 +149,19 @@ void WorkspaceController::showContainerFrame(const Workspace& given) {
     if (!session) return;  // a listener of the active workspace tore it down again
     session->containerAXRect = frame;
     ContainerChrome& chrome = *session->chrome;
+    prepareChrome(chrome, workspace);
+    chrome.setContainerCocoaRect(
+        ScreenGeometry::screenRectFromAX(frame, ScreenGeometry::primaryDisplayHeight(*env.platform.screens)));
+    chrome.applyGeometry(true);
+    chrome.orderFront();
+
+    if (!relocated) return;
+    Log::line("[Tessane] Show: offscreen / missing display — relocated to current display. original=" +
+              rectLog(original) + " resolved=" + rectLog(frame) + ". " + screensLogSummary());
+    persistContainerFrame(workspace.id);
+}
+
+void WorkspaceController::prepareChrome(ContainerChrome& chrome, const Workspace& workspace) {
     const std::vector<double> ratios =
         isThreeColumns(workspace) ? threeColumnsRatios(workspace) : storedRatios(workspace);
     if (!chrome.hasHeaderPanel()) chrome.makeRailPanel();
@@ -162,15 +175,6 @@ void WorkspaceController::showContainerFrame(const Workspace& given) {
     chrome.setDividersHidden(false);
     chrome.paneMat().setShieldsHidden(false);
     chrome.setIsSoloed(false);
-    chrome.setContainerCocoaRect(
-        ScreenGeometry::screenRectFromAX(frame, ScreenGeometry::primaryDisplayHeight(*env.platform.screens)));
-    chrome.applyGeometry(true);
-    chrome.orderFront();
-
-    if (!relocated) return;
-    Log::line("[Tessane] Show: offscreen / missing display — relocated to current display. original=" +
-              rectLog(original) + " resolved=" + rectLog(frame) + ". " + screensLogSummary());
-    persistContainerFrame(workspace.id);
 }
 
 // ------------------------------------------------------------------- snap and persist

@@ -22,19 +22,7 @@ void WorkspaceController::handleAppTerminated(const RunningApplication& app) {
         const auto soloed = soloedApp(*soloState);
         const std::optional<std::string> soloedID =
             soloed ? std::optional<std::string>(soloed->bundleIdentifier) : std::nullopt;
-        if (soloedID == app.bundleIdentifier) {
-            const Uuid workspaceID = soloState->workspaceID;
-            soloState.reset();
-            if (auto* session = sessions.find(workspaceID)) {
-                ContainerChrome& chrome = *session->chrome;
-                chrome.setIsSoloed(false);
-                chrome.paneMat().setShieldsHidden(false);
-                if (chrome.dividersHidden()) {
-                    chrome.setDividersHidden(false);
-                    chrome.positionDividerPanels();
-                }
-            }
-        }
+        if (soloedID == app.bundleIdentifier) endSoloChrome();
     }
 
     if (!app.bundleIdentifier) return;

@@ -21,15 +21,7 @@ std::unique_ptr<WorkspaceController::WorkspaceSession> WorkspaceController::make
     cb.onRestore = lifetime.guard([this, id] { restoreLayout(id); });
     cb.onHide = lifetime.guard([this, id] { hideWorkspace(id); });
     cb.onMaximizeToggled = lifetime.guard([this, id] {
-        const auto ws = manager.workspace(id);
-        if (!ws) return;
-        std::optional<RunningApplication> target;
-        if (const ManagedApp* primary = ws->primaryApp())
-            target = appController->runningApplication(primary->bundleIdentifier);
-        if (!target)
-            for (const auto& app : ws->apps)
-                if ((target = appController->runningApplication(app.bundleIdentifier))) break;
-        if (target) env.platform.applications->activate(target->pid);
+        if (const auto ws = manager.workspace(id)) activateFrontApp(*ws);
     });
     cb.onMoveToScreen = lifetime.guard([this, id](int screenIndex) { moveWorkspaceToDisplay(id, screenIndex); });
     cb.onFocusPane = lifetime.guard([this](int offset) { focusAdjacentPane(offset); });

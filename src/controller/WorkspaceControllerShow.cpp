@@ -27,21 +27,6 @@ constexpr double kLaunchedDocumentDeadline = 15;
 constexpr double kRunningDocumentDeadline = 10;
 constexpr double kRetryDelay = 0.4;
 
-// How many applications a layout takes; none means "one or more".
-std::optional<size_t> requiredApps(LayoutType type) {
-    switch (type) {
-        case LayoutType::leftRightSplit:
-        case LayoutType::topBottomSplit:
-            return 2;
-        case LayoutType::grid2x2:
-            return 4;
-        case LayoutType::mainSidebar:
-            return std::nullopt;
-        default:
-            return 3;
-    }
-}
-
 std::string fileNames(const std::vector<std::filesystem::path>& paths) {
     std::string out;
     for (const auto& p : paths) out += (out.empty() ? "" : ", ") + p.filename().string();
@@ -79,7 +64,7 @@ void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> on
         presentError("“" + ws.name + "” has no apps", "Add 2–4 apps to this workspace in Settings, then try again.");
         return;
     }
-    if (const auto required = requiredApps(ws.layout.type); required && ws.apps.size() != *required) {
+    if (const auto required = layout_types::requiredApps(ws.layout.type); required && ws.apps.size() != *required) {
         const std::string n = std::to_string(*required);
         presentError("“" + ws.name + "” needs " + n + " apps", "The “" + std::string(label(ws.layout.type)) +
                                                                    "” layout tiles " + n +

@@ -58,5 +58,19 @@ bool isSelectableInSettings(LayoutType type) {
     return type != LayoutType::mainSidebar && type != LayoutType::threeColumns;
 }
 
+std::optional<size_t> requiredApps(LayoutType type) {
+    switch (type) {
+        case LayoutType::leftRightSplit:
+        case LayoutType::topBottomSplit:
+            return 2;
+        case LayoutType::grid2x2:
+            return 4;
+        case LayoutType::mainSidebar:
+            return std::nullopt;
+        default:
+            return 3;
+    }
+}
+
 }  // namespace layout_types
 }  // namespace tessane

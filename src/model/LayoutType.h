@@ -3,6 +3,8 @@
 #include "model/RawEnum.h"
 
 #include <array>
+#include <cstddef>
+#include <optional>
 #include <span>
 
 namespace tessane {
@@ -35,6 +37,8 @@ std::span<const LayoutType> allCases();
 std::span<const LayoutType> offeredInPickers();
 // Whether the settings editor lets the user pick the type (not mainSidebar, not threeColumns).
 bool isSelectableInSettings(LayoutType type);
+// How many applications the type tiles; none for mainSidebar, which takes one or more.
+std::optional<size_t> requiredApps(LayoutType type);
 
 }  // namespace layout_types
 }  // namespace tessane

@@ -96,12 +96,13 @@ TEST_F(Activation, ASoloEndsWhenAnotherAppOfItsWorkspaceComesForward) {
     s.probe().setSoloState(WorkspaceController::SoloState{listen.id, listen.apps[0].id});
     s.activate("Music");  // the soloed app itself
     s.advance(1.5);       // each entry resurfaces its workspace first
-    EXPECT_EQ(s.notYetCount("restoreFromSolo"), 0u);
+    EXPECT_TRUE(s.probe().soloState().has_value());
     s.activate("Notes");  // another workspace: its solo is not ours to end
     s.advance(1.5);
-    EXPECT_EQ(s.notYetCount("restoreFromSolo"), 0u);
+    EXPECT_TRUE(s.probe().soloState().has_value());
     s.activate("Photos");
-    EXPECT_EQ(s.notYetCount("restoreFromSolo"), 1u);
+    EXPECT_FALSE(s.probe().soloState().has_value());
+    EXPECT_EQ(s.logCount("[Tessane] Solo: restored split for workspace " + listen.id.string() + "."), 1u);
 }
 
 TEST_F(Activation, TwoActivationsWithin100msReadStageManagerOnce) {

@@ -138,9 +138,13 @@ TEST_F(StageManagerWatches, OffSkipsAWorkspaceWithAFullscreenAppAndEndsASoloInst
     s.setStageManager(false);
     s.advance(0.5);
 
-    // Neither workspace was tiled: their windows are where the apps opened them.
-    for (auto name : {"Notes", "Mail", "Music", "Photos"}) EXPECT_EQ(s.window(name).frame(), Rect(100, 100, 800, 600));
-    EXPECT_EQ(s.notYetCount("restoreFromSolo"), 1u);
+    // The fullscreen one was not tiled; the soloed one was re-tiled by the end of its solo.
+    for (auto name : {"Notes", "Mail"}) EXPECT_EQ(s.window(name).frame(), Rect(100, 100, 800, 600));
+    const auto tiles = s.probe().tileRects(b);
+    EXPECT_EQ(s.window(b.apps[0].displayName).frame(), tiles[0]);
+    EXPECT_EQ(s.window(b.apps[1].displayName).frame(), tiles[1]);
+    EXPECT_FALSE(s.probe().soloState().has_value());
+    EXPECT_EQ(s.logCount("[Tessane] Solo: restored split for workspace " + b.id.string() + "."), 1u);
     EXPECT_EQ(s.logCount("re-tiled 2 shown workspace(s)"), 1u);  // the skipped one counts
     EXPECT_FALSE(s.chrome(a.id).isVisible);
     EXPECT_TRUE(s.chrome(b.id).isVisible);

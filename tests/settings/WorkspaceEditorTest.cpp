@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace tessane {
 namespace {
 
@@ -262,8 +264,12 @@ TEST_F(WorkspaceEditorTest, ShowKeepsSettingsInFrontAndShowAndClosePutsItAway) {
     s.clearLog();
     e.runAction(3);
     e.runAction(4);
-    EXPECT_EQ(s.notYetCount("restoreLayout"), 1u);
-    EXPECT_EQ(s.notYetCount("saveLayout"), 1u);
+    EXPECT_EQ(s.logCount("[Tessane] Restore layout requested: Write"), 1u);
+    const auto lines = s.log();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) { return l.starts_with("[Tessane] Save Current Layout: Write"); }),
+              1);
+    s.clearLog();
     e.runAction(2);
     EXPECT_TRUE(s.shownNames().empty());
     EXPECT_EQ(s.log().front().rfind("[Tessane] Hide workspace: ", 0), 0u);

@@ -103,6 +103,9 @@ struct WorkspaceControllerProbe {
         return c.focusedPaneAppID(ws, *c.sessions.find(ws.id));
     }
     std::optional<std::string> currentTopology() { return c.currentTopology(); }
+    void handleTopologyChange(const std::optional<std::string>& previous, const std::optional<std::string>& current) {
+        c.handleTopologyChange(previous, current);
+    }
     void tearDownSession(const Uuid& id, bool persistFrame) { c.tearDownSession(id, persistFrame); }
     void promoteFrontWorkspace() { c.promoteFrontWorkspace(); }
     std::string workspaceLogName(const std::optional<Uuid>& id) const { return c.workspaceLogName(id); }

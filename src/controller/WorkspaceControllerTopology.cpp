@@ -1,0 +1,130 @@
+// Following the displays. Once a burst of display changes has settled, every shown workspace is
+// looked at, front-most first: it stays, goes to the home it has on this set of displays, is
+// pulled back into view, is sheltered on the display in use, or is offered a way back to a
+// display that has just returned. Window events are let through again at the end.
+#include "controller/WorkspaceController.h"
+#include "controller/ContainerFrameRecord.h"
+
+#include "controller/NoticeChrome.h"
+#include "layout/DisplayResolver.h"
+#include "layout/DisplayTopology.h"
+#include "model/Log.h"
+#include "model/RectModel.h"
+#include "model/WorkspaceManager.h"
+
+#include <algorithm>
+
+namespace tessane {
+
+namespace {
+
+constexpr Size kUsableOverlap{240, 56};
+constexpr double kTopStripWidth = 240;
+constexpr Size kRailHandle{80, 12};
+
+// Whether the user can still reach the container on these screens: enough of it shows, its top
+// strip is on a screen and so is the rail handle that moves it.
+bool isReachable(const Rect& frame, const std::vector<Rect>& screens) {
+    const Rect handle{frame.midX() - kRailHandle.width / 2, frame.minY(), kRailHandle.width, kRailHandle.height};
+    return DisplayResolver::isUsablyVisible(frame, screens, kUsableOverlap) &&
+           DisplayTopology::isTopOnScreen(frame, screens, kTopStripWidth) &&
+           DisplayTopology::isHandleOnScreen(handle, screens);
+}
+
+// The frame itself when the screens cover it, else clamped onto the screen it overlaps most.
+Rect keptOnItsScreen(const Rect& frame, const std::vector<Rect>& screens) {
+    if (DisplayTopology::isFullyOnScreens(frame, screens)) return frame;
+    const auto best = DisplayTopology::bestScreen(frame, screens);
+    return best ? DisplayResolver::clamped(frame, *best, kMinimumContainer) : frame;
+}
+
+}  // namespace
+
+void WorkspaceController::handleTopologyChange(const std::optional<std::string>& previous,
+                                               const std::optional<std::string>& current) {
+    cachedTopologyValid = false;
+    notice->close();
+    if (homeOfferRecheck) homeOfferRecheck->cancel();
+    homeOfferRecheck.reset();
+
+    [&] {
+        if (!current) {
+            Log::line("[Tessane] Display set changed to none (every display detached / asleep) — nothing moved.");
+            return;
+        }
+        Log::line("[Tessane] Display set settled: " + previous.value_or("unknown") + " → " + *current + ". " +
+                  screensLogSummary());
+        if (sessions.empty()) return;
+        refreshStageManagerState(false);
+
+        const auto screens = availableScreensVisibleAX();
+        const auto inUse = currentDisplayVisibleAX();
+        if (screens.empty() || !inUse) return;
+
+        std::vector<Uuid> order = sessions.keys();
+        std::stable_sort(order.begin(), order.end(), [this](const Uuid& a, const Uuid& b) {
+            return sessions.find(a)->frontOrder > sessions.find(b)->frontOrder;
+        });
+
+        std::vector<HomeOffer> offers;
+        for (const auto& id : order) {
+            const auto ws = manager.workspace(id);
+            const auto* session = sessions.find(id);
+            if (!ws || !session || !session->containerAXRect) continue;
+            const Rect frame = *session->containerAXRect;
+            const auto storedHome = ws->homeFrame(current);
+            const std::optional<Rect> home =
+                storedHome && isReachable(*storedHome, screens) ? storedHome : std::nullopt;
+            const std::string quoted = "“" + ws->name + "”";
+
+            if (!isReachable(frame, screens)) {
+                Rect target;
+                std::string reason;
+                bool recordHome = true;
+                if (home) {
+                    target = keptOnItsScreen(*home, screens);
+                    reason = "display gone — moved to this display set's home";
+                    recordHome = false;
+                } else if (const auto best = DisplayTopology::bestScreen(frame, screens)) {
+                    target = DisplayResolver::clamped(frame, *best, kMinimumContainer);
+                    reason = "unreachable where it sits — pulled back into view on its own display";
+                } else {
+                    target = DisplayResolver::clamped(frame, inUse->first, kMinimumContainer);
+                    reason = "display gone — no home for this display set, sheltered on the current display";
+                }
+                Log::line("[Tessane] Displays changed: " + quoted + " " + reason + " → " + rectLog(target) + ".");
+                moveShownWorkspace(id, target, recordHome);
+            } else if (home) {
+                const Rect target = keptOnItsScreen(*home, screens);
+                if (DisplayTopology::isAt(frame, target)) continue;
+                if (windowsAlreadyReturned(target, *ws)) {
+                    Log::line("[Tessane] Displays changed: " + quoted +
+                              " — macOS already put its windows back on the returning display; following them to " +
+                              rectLog(target) + " instead of offering.");
+                    moveShownWorkspace(id, target, false);
+                } else {
+                    Log::line("[Tessane] Displays changed: " + quoted + " has a home at " + rectLog(target) +
+                              " on the returning display, windows still on the shelter display — offering to move it "
+                              "back.");
+                    offers.push_back({id, ws->name, target});
+                }
+            } else if (!storedHome) {
+                Log::line("[Tessane] Displays changed: " + quoted +
+                          " stays (frame still usable; no home for this display set) — filing it as this display "
+                          "set's home.");
+                Workspace filed = *ws;
+                if (!filed.topologyFrames) filed.topologyFrames.emplace();
+                (*filed.topologyFrames)[*current] = RectModel::from(frame);
+                manager.update(filed);
+            }
+        }
+        if (!offers.empty()) {
+            presentHomeOffer(offers);
+            scheduleHomeOfferRecheck(offers);
+        }
+        pulseChromeGuard();
+    }();
+    topologyFluxUntil = kDistantPast;
+}
+
+}  // namespace tessane
