@@ -5,6 +5,7 @@
 // has answered.
 #include "controller/WorkspaceController.h"
 
+#include "controller/RequiredApps.h"
 #include "model/AppRegistry.h"
 #include "model/HiddenAppLedger.h"
 #include "model/Log.h"
@@ -26,21 +27,6 @@ constexpr double kLaunchDocumentDeadline = 30;
 constexpr double kLaunchedDocumentDeadline = 15;
 constexpr double kRunningDocumentDeadline = 10;
 constexpr double kRetryDelay = 0.4;
-
-// How many applications a layout takes; none means "one or more".
-std::optional<size_t> requiredApps(LayoutType type) {
-    switch (type) {
-        case LayoutType::leftRightSplit:
-        case LayoutType::topBottomSplit:
-            return 2;
-        case LayoutType::grid2x2:
-            return 4;
-        case LayoutType::mainSidebar:
-            return std::nullopt;
-        default:
-            return 3;
-    }
-}
 
 std::string fileNames(const std::vector<std::filesystem::path>& paths) {
     std::string out;
