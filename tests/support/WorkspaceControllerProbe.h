@@ -123,6 +123,7 @@ struct WorkspaceControllerProbe {
     void refreshChromeVisibility() { c.refreshChromeVisibility(); }
     void moveShownWorkspace(const Uuid& id, const Rect& to, bool recordHome) { c.moveShownWorkspace(id, to, recordHome); }
     bool windowsAlreadyReturned(const Rect& to, const Workspace& ws) { return c.windowsAlreadyReturned(to, ws); }
+    std::vector<Rect> managedWindowFramesAX(const Workspace& ws) { return c.managedWindowFramesAX(ws); }
     void presentHomeOffer(const std::vector<WorkspaceController::HomeOffer>& offers) { c.presentHomeOffer(offers); }
     void scheduleHomeOfferRecheck(const std::vector<WorkspaceController::HomeOffer>& offers) {
         c.scheduleHomeOfferRecheck(offers);
