@@ -4,6 +4,7 @@
 
 #include "controller/RequiredApps.h"
 #include "model/Log.h"
+#include "model/WorkspaceManager.h"
 
 namespace tessane {
 
@@ -36,6 +37,11 @@ void WorkspaceController::reactToPaneEdit(const Workspace& workspace) {
         chrome.refreshClickShield();
     }
     placeWindows(workspace, false, true, true);
+}
+
+void WorkspaceController::storeOwnPaneEdit(const Workspace& workspace) {
+    if (sessions.contains(workspace.id)) tiledSignature[workspace.id] = signature(workspace);
+    manager.update(workspace);
 }
 
 }  // namespace tessane

@@ -46,6 +46,17 @@ TEST_F(EditsWhileShown, SwappingTheTwoAppsRetilesThemInTheNewOrder) {
     EXPECT_EQ(s.window("Notes").frame(), tiles()[1]);
 }
 
+TEST_F(EditsWhileShown, APaneOrderTheControllerStoresItselfIsNotTakenForAnEdit) {
+    show({"Notes", "Mail"}, LayoutType::leftRightSplit);
+    auto swapped = s.workspace(ws.id);
+    std::swap(swapped.apps[0], swapped.apps[1]);
+    s.probe().storeOwnPaneEdit(swapped);
+    s.drain();
+    EXPECT_EQ(s.workspace(ws.id).apps[0].id, ws.apps[1].id);
+    EXPECT_TRUE(s.log().empty());
+    EXPECT_TRUE(s.probe().session(ws.id));
+}
+
 TEST_F(EditsWhileShown, AnAppCountTheLayoutCannotTakeWithdrawsTheWorkspaceWithoutAnAlert) {
     show({"Notes", "Mail"}, LayoutType::leftRightSplit);
     s.manager->addApp(app("Music"), ws.id);  // 3 in a two-pane layout

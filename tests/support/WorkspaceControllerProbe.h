@@ -119,6 +119,7 @@ struct WorkspaceControllerProbe {
         c.handleWindowEvent(element, notification);
     }
     void runReconcileSweep() { c.runReconcileSweep(); }
+    void storeOwnPaneEdit(const Workspace& ws) { c.storeOwnPaneEdit(ws); }
     void checkDrift(const AXElement& element, const Uuid& id) { c.checkDrift(element, id); }
     void refreshChromeVisibility() { c.refreshChromeVisibility(); }
     void moveShownWorkspace(const Uuid& id, const Rect& to, bool recordHome) { c.moveShownWorkspace(id, to, recordHome); }
