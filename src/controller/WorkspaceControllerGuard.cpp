@@ -3,6 +3,7 @@
 // back once the workspace's own windows are in front again.
 #include "controller/FrontOfRegion.h"
 #include "controller/TipsChrome.h"
+#include "controller/WholePoints.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
 #include "platform/Accessibility.h"
@@ -23,8 +24,6 @@ bool overlapsSubstantially(const Rect& a, const Rect& b) {
     const Rect both = a.intersection(b);
     return !both.isNull() && both.width() * both.height() >= kSubstantialArea;
 }
-
-std::string whole(double value) { return std::to_string(static_cast<long long>(std::trunc(value))); }
 
 }  // namespace
 
@@ -62,8 +61,8 @@ RegionWalk frontOfRegionWalk(const std::vector<WindowListEntry>& frontToBack, co
         if (!covers) continue;
         std::string description = entry.ownerName.value_or("?");
         if (managed) description += ", a workspace app";
-        description += " " + whole(entry.bounds.width()) + "×" + whole(entry.bounds.height()) + " at " +
-                       whole(entry.bounds.minX()) + "," + whole(entry.bounds.minY());
+        description += " " + wholePoints(entry.bounds.width()) + "×" + wholePoints(entry.bounds.height()) + " at " +
+                       wholePoints(entry.bounds.minX()) + "," + wholePoints(entry.bounds.minY());
         if (seen >= 1) description += ", between our windows";
         return {Front::foreignInFront, description};
     }

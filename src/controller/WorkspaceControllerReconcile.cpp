@@ -4,6 +4,7 @@
 #include "controller/WorkspaceController.h"
 
 #include "controller/NoticeChrome.h"
+#include "controller/WholePoints.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
 #include "platform/Accessibility.h"
@@ -20,8 +21,6 @@ namespace {
 constexpr double kSweepInterval = 0.2;
 constexpr int kSweepPasses = 10;
 constexpr float kDiagnosticTimeout = 0.5f;
-
-std::string whole(double value) { return std::to_string(static_cast<long long>(std::trunc(value))); }
 
 bool isManageableForDiagnostic(const AXWindowController::WindowInfo& info) {
     if (info.identifier == ax::kIdentifierOpenPanel || info.identifier == ax::kIdentifierSavePanel) return false;
@@ -204,7 +203,7 @@ void WorkspaceController::logPanesStillEmptyAfterSweep() {
                         break;
                     }
                 descriptions += info.role.value_or("?") + "/" + info.subrole.value_or("?") + " " +
-                                (info.size ? whole(info.size->width) + "×" + whole(info.size->height) : "?") +
+                                (info.size ? wholePoints(info.size->width) + "×" + wholePoints(info.size->height) : "?") +
                                 " id=" + info.identifier.value_or("nil") +
                                 " minimized=" + (info.isMinimized ? "true" : "false") +
                                 " manageable=" + (isManageableForDiagnostic(info) ? "true" : "false") + " " + binding;
