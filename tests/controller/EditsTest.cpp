@@ -93,12 +93,5 @@ TEST_F(EditsWhileShown, AMainAndSidebarWorkspaceEditedDownToNoAppsIsWithdrawn) {
     EXPECT_FALSE(s.probe().session(ws.id));
 }
 
-TEST_F(EditsWhileShown, ChangingTheLayoutToOneThatNeedsMoreAppsWithdraws) {
-    show({"Notes", "Mail"}, LayoutType::leftRightSplit);
-    s.manager->setLayoutType(LayoutType::grid2x2, ws.id);
-    s.drain();
-    EXPECT_FALSE(s.probe().session(ws.id));
-}
-
 }  // namespace
 }  // namespace tessane::testing
