@@ -521,6 +521,9 @@ private:
     bool reconcileFullScreenChrome(const Uuid& workspaceID);
     std::set<Pid> fullScreenPids(const Workspace& workspace);
     void reactToPaneEdit(const Workspace& workspace);
+    // Stores a pane order the controller chose itself (a swap) with its signature recorded first,
+    // so the edit sweep neither tiles it a second time nor withdraws it.
+    void storeOwnPaneEdit(const Workspace& workspace);
     void handleTopologyChange(const std::optional<std::string>& previous, const std::optional<std::string>& current);
     void moveShownWorkspace(const Uuid& id, const Rect& target, bool recordHome);
     bool windowsAlreadyReturned(const Rect& target, const Workspace& workspace);

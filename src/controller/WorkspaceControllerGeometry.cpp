@@ -3,6 +3,7 @@
 // forms of rectangles and displays in the log, and the three-column fit. None of it changes state.
 #include "controller/WorkspaceController.h"
 
+#include "controller/WholePoints.h"
 #include "layout/LayoutEngine.h"
 #include "layout/ScreenGeometry.h"
 #include "platform/Applications.h"
@@ -20,9 +21,6 @@ namespace {
 constexpr double kMinimumPane = 320;
 constexpr double kFitTolerance = 0.5;
 constexpr int kFitRounds = 5;
-
-// A length written for a log line: truncated toward zero.
-std::string whole(double value) { return std::to_string(static_cast<long long>(std::trunc(value))); }
 
 bool splitsAlongHeight(LayoutType type) {
     return type == LayoutType::topBottomSplit || type == LayoutType::threeTopTwoBottomOne ||
@@ -67,13 +65,13 @@ std::vector<double> WorkspaceController::effectiveRatios(const Workspace& worksp
 }
 
 std::string WorkspaceController::rectLog(const Rect& rect) {
-    return "(" + whole(rect.origin.x) + "," + whole(rect.origin.y) + " " + whole(rect.size.width) + "×" +
-           whole(rect.size.height) + ")";
+    return "(" + wholePoints(rect.origin.x) + "," + wholePoints(rect.origin.y) + " " + wholePoints(rect.size.width) + "×" +
+           wholePoints(rect.size.height) + ")";
 }
 
 std::string WorkspaceController::rectDescription(const Rect& rect) {
-    return "x=" + whole(rect.origin.x) + " y=" + whole(rect.origin.y) + " w=" + whole(rect.size.width) +
-           " h=" + whole(rect.size.height);
+    return "x=" + wholePoints(rect.origin.x) + " y=" + wholePoints(rect.origin.y) + " w=" + wholePoints(rect.size.width) +
+           " h=" + wholePoints(rect.size.height);
 }
 
 std::optional<std::pair<int, Rect>> WorkspaceController::paneRect(const Uuid& appID, const std::vector<ManagedApp>& apps,

@@ -5,6 +5,7 @@
 // has answered.
 #include "controller/WorkspaceController.h"
 
+#include "controller/RequiredApps.h"
 #include "model/AppRegistry.h"
 #include "model/HiddenAppLedger.h"
 #include "model/Log.h"

@@ -5,6 +5,7 @@
 #include "controller/WorkspaceController.h"
 
 #include "controller/NoticeChrome.h"
+#include "controller/WholePoints.h"
 #include "layout/ScreenGeometry.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
@@ -25,8 +26,6 @@ constexpr double kRefusalScreenShare = 0.8;
 constexpr int kResplitPasses = 4;
 
 double innerWidth(const Rect& container) { return std::max(0.0, container.width() - 6); }
-
-std::string whole(double value) { return std::to_string(static_cast<long long>(std::trunc(value))); }
 
 }  // namespace
 
@@ -62,7 +61,7 @@ Workspace WorkspaceController::applyThreeColumnsFold(const Workspace& workspace,
     Workspace unfolded = workspace;
     unfolded.layout = workspace.layout.foldingThreeColumns(false);
     manager.update(unfolded);
-    Log::line("[Tessane] ‘" + unfolded.name + "’: three columns — trying three columns at width " + whole(width) + ".");
+    Log::line("[Tessane] ‘" + unfolded.name + "’: three columns — trying three columns at width " + wholePoints(width) + ".");
     if (auto* session = sessions.find(unfolded.id)) refreshChromeGeometry(*session->chrome, unfolded, appIcons(unfolded));
     return unfolded;
 }
@@ -118,7 +117,7 @@ bool WorkspaceController::solveThreeColumns(const Workspace& workspace) {
             folded.layout = workspace.layout.foldingThreeColumns(true);
             manager.update(folded);
             Log::line("[Tessane] ‘" + workspace.name + "’: folded into 1 + 2 — the apps need " +
-                      whole(floors[0] + floors[1] + floors[2]) + " of " + whole(width - kGutters) +
+                      wholePoints(floors[0] + floors[1] + floors[2]) + " of " + wholePoints(width - kGutters) +
                       (wasTrying ? ", after trying" : "") + ".");
             if (auto* session = sessions.find(id)) {
                 refreshChromeGeometry(*session->chrome, folded, appIcons(folded));
@@ -136,8 +135,8 @@ bool WorkspaceController::solveThreeColumns(const Workspace& workspace) {
             Workspace resplit = workspace;
             resplit.layout.ratios = std::vector<double>{w[0] / (width - 6), w[1] / (w[1] + w[2])};
             manager.update(resplit);
-            Log::line("[Tessane] ‘" + workspace.name + "’: three columns re-split to [" + whole(w[0]) + ", " +
-                      whole(w[1]) + ", " + whole(w[2]) + "] (pass " + std::to_string(pass) +
+            Log::line("[Tessane] ‘" + workspace.name + "’: three columns re-split to [" + wholePoints(w[0]) + ", " +
+                      wholePoints(w[1]) + ", " + wholePoints(w[2]) + "] (pass " + std::to_string(pass) +
                       ") — an app wouldn't go narrower than its own width.");
             placeWindows(resplit, true, true, false);
             // An application that keeps refusing must not drive endless re-tiling.

@@ -11,8 +11,8 @@ using Lines = ControllerScenario::Lines;
 
 class Lifecycle : public ShownWorkspace {
 protected:
-    size_t guardChecks() const { return s.notYetCount("refreshChromeVisibility"); }
-    size_t sweeps() const { return s.notYetCount("runReconcileSweep"); }
+    size_t guardChecks() const { return static_cast<size_t>(s.sim.windowList.onScreenReads()); }
+    size_t adoptions() const { return s.logCount("adopted a window into pane"); }
 };
 
 TEST_F(Lifecycle, TheGuardPulseChecksEvery300msUntil1500msAfterTheLastPulse) {
@@ -65,13 +65,14 @@ TEST_F(Lifecycle, AnAppQuittingPrunesItsPanesWindowsAndIsForgottenInTheLedger) {
     EXPECT_EQ(s.probe().cachedAppIDs(), (std::set<Uuid>{s.workspace(ws.id).apps[0].id}));
     EXPECT_TRUE(s.ledger->hiddenBundleIDs().empty());
 
-    // The next look at the panes (a window of Notes appears) drops the dead window; the quit
-    // app's pane is not empty (the app is not running), so no sweep starts.
+    // Its closed window frees the pane; the quit app's pane is not empty (the app is not
+    // running), so a later look at the panes starts no sweep.
+    s.sim.windowList.setReadable(false);  // the guard finds nothing to act on
     s.app("Notes").addWindow();
     s.advance(0.1);
-    EXPECT_EQ(s.log(), (Lines{"[Tessane] Dropped 1 tracked window(s) that no longer exist."}));
+    EXPECT_EQ(s.log(), (Lines{"[Tessane] A tiled window was closed — its pane is free again."}));
     EXPECT_EQ(s.probe().session(ws.id)->elements.size(), 1u);
-    EXPECT_EQ(sweeps(), 0u);
+    EXPECT_FALSE(s.probe().reconcileSweepQueued());
 }
 
 TEST_F(Lifecycle, QuittingAnAppOfTheActiveWorkspaceMakesPendingPlacementStale) {
@@ -107,7 +108,7 @@ TEST_F(Lifecycle, ALaunchRebuildsAndRestartsTheSweepOnlyForAShownWorkspaceWithAn
     s.sim.applications.finishLaunching(s.pid("Photos"));
     s.drain();
     EXPECT_TRUE(s.probe().guardTimerRunning());
-    EXPECT_EQ(sweeps(), 0u);
+    EXPECT_EQ(adoptions(), 0u);
 
     // A second Notes process finishes launching: Notes belongs to the shown workspace, so the
     // observers are looked at again, but every pane has its window and no sweep starts.
@@ -117,14 +118,16 @@ TEST_F(Lifecycle, ALaunchRebuildsAndRestartsTheSweepOnlyForAShownWorkspaceWithAn
     second.finishedLaunching = false;
     s.sim.applications.finishLaunching(s.sim.applications.addRunningApp(second).pid());
     s.drain();
-    EXPECT_EQ(sweeps(), 0u);
+    EXPECT_EQ(adoptions(), 0u);
+    EXPECT_FALSE(s.probe().reconcileSweepQueued());
 
-    // Mail restarts (its pane is empty now): the observers follow and the sweep restarts.
+    // Mail restarts (its pane is empty now): the observers follow and the sweep restarts,
+    // adopting the new window into the pane.
     s.quitApp("Mail");
     s.launchApp("Mail", {.finishedLaunching = false});
     s.sim.applications.finishLaunching(s.pid("Mail"));
     s.drain();
-    EXPECT_EQ(sweeps(), 1u);
+    EXPECT_EQ(s.logCount("[Tessane] Mail: adopted a window into pane 2 of ‘Write’."), 1u);
     EXPECT_TRUE(s.probe().observedFocusPids().count(s.pid("Mail")));
 }
 

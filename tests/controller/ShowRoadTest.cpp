@@ -65,7 +65,7 @@ TEST_F(ShowRoad, RunningAppsPassEveryGateAndLandInTheirPanesAtTheFirstPoll) {
     EXPECT_TRUE(s.sim.applications.openRequests().empty());
 }
 
-TEST_F(ShowRoad, ALaunchedAppWhoseWindowComesLateIsPlacedAtThePollAfter) {
+TEST_F(ShowRoad, ALaunchedAppWhoseWindowComesLateIsAdoptedAsItAppears) {
     s.launchApp("Notes");
     s.installApp("Mail");
     s.sim.applications.setLaunchBehaviour(ControllerScenario::bundleID("Mail"), {.launchTime = 0.4, .windowDelay = 1.3});
@@ -79,16 +79,17 @@ TEST_F(ShowRoad, ALaunchedAppWhoseWindowComesLateIsPlacedAtThePollAfter) {
     ASSERT_EQ(s.sim.applications.openRequests().size(), 1u);
     EXPECT_FALSE(s.sim.applications.openRequests()[0].activates);
 
-    s.advance(1.75);  // Mail's window has just come up
+    s.advance(1.65);  // Mail's window comes up at 1.7 s
     const auto tiles = s.probe().tileRects(ws);
     EXPECT_EQ(s.window("Notes").frame(), tiles[0]);  // placed while waiting, as soon as it was there
+    EXPECT_EQ(s.logCount("adopted a window"), 0u);
+
+    s.advance(0.1);  // its window-created report restarts the sweep, which adopts it at once
     const auto& mail = *s.sim.windowServer.app(s.sim.applications.runningApplicationsWithBundleIdentifier(
                                                    ControllerScenario::bundleID("Mail"))[0].pid)
                             ->window(0);
-    EXPECT_NE(mail.frame(), tiles[1]);
-
-    s.advance(0.1);  // the poll at 1.8 s
     EXPECT_EQ(mail.frame(), tiles[1]);
+    EXPECT_EQ(s.logCount("[Tessane] Mail: adopted a window into pane 2 of ‘Write’."), 1u);
     EXPECT_EQ(s.probe().session(ws.id)->elements.size(), 2u);
     EXPECT_EQ(s.logCount("windows ready after"), 0u);  // all came before the limit
     EXPECT_TRUE(s.sim.alerts.shown().empty());

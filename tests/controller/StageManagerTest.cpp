@@ -130,6 +130,7 @@ TEST_F(StageManagerWatches, OffSkipsAWorkspaceWithAFullscreenAppAndEndsASoloInst
     s.putUp(b);  // front
     s.probe().session(a.id)->fullScreenPids.insert(s.pid("Notes"));
     s.probe().setSoloState(WorkspaceController::SoloState{b.id, b.apps[0].id});
+    s.sim.windowList.setReadable(false);  // the guard finds nothing to act on
     s.setStageManager(true);
     s.advance(0.5);
     EXPECT_TRUE(s.probe().soloState().has_value());  // on keeps the solo

@@ -67,6 +67,9 @@ struct WorkspaceControllerProbe {
     auto& unhideSettleWorkItem() { return c.unhideSettleWorkItem; }
     auto& dragState() { return c.drag; }
     auto& threeColumnsMemory() { return c.columns; }
+    auto& driftState() { return c.drift; }
+    const std::optional<std::string>& lastForeignWindow() const { return c.lastForeignWindow; }
+    bool homeOfferRecheckPending() const { return c.homeOfferRecheck && !c.homeOfferRecheck->isCancelled(); }
     bool isResurfacing() const { return c.isResurfacing; }
 
     // ------------------------------------------------------------------ setting the state
@@ -117,6 +120,17 @@ struct WorkspaceControllerProbe {
     bool confirmQuitApps(const std::string& name, int count) { return c.confirmQuitApps(name, count); }
     void handleWindowEvent(const AXElement& element, const std::string& notification) {
         c.handleWindowEvent(element, notification);
+    }
+    void runReconcileSweep() { c.runReconcileSweep(); }
+    void storeOwnPaneEdit(const Workspace& ws) { c.storeOwnPaneEdit(ws); }
+    void checkDrift(const AXElement& element, const Uuid& id) { c.checkDrift(element, id); }
+    void refreshChromeVisibility() { c.refreshChromeVisibility(); }
+    void moveShownWorkspace(const Uuid& id, const Rect& to, bool recordHome) { c.moveShownWorkspace(id, to, recordHome); }
+    bool windowsAlreadyReturned(const Rect& to, const Workspace& ws) { return c.windowsAlreadyReturned(to, ws); }
+    std::vector<Rect> managedWindowFramesAX(const Workspace& ws) { return c.managedWindowFramesAX(ws); }
+    void presentHomeOffer(const std::vector<WorkspaceController::HomeOffer>& offers) { c.presentHomeOffer(offers); }
+    void scheduleHomeOfferRecheck(const std::vector<WorkspaceController::HomeOffer>& offers) {
+        c.scheduleHomeOfferRecheck(offers);
     }
 
     // ------------------------------------------------------------------ geometry and placement

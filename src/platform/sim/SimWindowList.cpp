@@ -9,6 +9,7 @@ void SimWindowList::addForeignWindow(WindowListEntry entry, bool inFront) {
 }
 
 std::optional<std::vector<WindowListEntry>> SimWindowList::windows(Option option) const {
+    if (option == Option::onScreenOnly) ++onScreenReads_;
     if (!readable_) return std::nullopt;
     std::vector<WindowListEntry> out;
     auto add = [&](const WindowListEntry& e) {

@@ -25,12 +25,15 @@ public:
     // The layer a simulated window is listed at.
     void setLayer(uint32_t windowNumber, int layer) { layers_[windowNumber] = layer; }
     void setReadable(bool readable) { readable_ = readable; }
+    // How often the on-screen list was asked for (a foreground check reads it once per step).
+    int onScreenReads() const { return onScreenReads_; }
 
 private:
     SimWindowServer& server_;
     std::vector<WindowListEntry> front_, back_;
     std::map<uint32_t, int> layers_;
     bool readable_ = true;
+    mutable int onScreenReads_ = 0;
 };
 
 }  // namespace tessane::sim

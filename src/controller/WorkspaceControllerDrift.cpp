@@ -1,0 +1,98 @@
+// Windows that move themselves out of their pane right after we placed them: put back twice
+// within ten seconds at most, then left where the application wants them, with one notice.
+#include "controller/WorkspaceController.h"
+
+#include "controller/NoticeChrome.h"
+#include "layout/ScreenGeometry.h"
+#include "model/Log.h"
+#include "model/WorkspaceManager.h"
+#include "platform/Accessibility.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tessane {
+
+namespace {
+
+constexpr double kDriftCheckDelay = 0.6;
+constexpr double kDriftWindow = 10;
+constexpr size_t kCorrectionsPerWindow = 2;
+constexpr double kInPlaceTolerance = 24;
+constexpr double kGaveUpNoticeSeconds = 8;
+
+bool isRecent(TimeInterval date, TimeInterval now) { return now - date < kDriftWindow; }
+
+}  // namespace
+
+bool WorkspaceController::mayCorrectDrift(const std::vector<TimeInterval>& previous, TimeInterval now) {
+    const auto recent = std::count_if(previous.begin(), previous.end(), [&](TimeInterval d) { return isRecent(d, now); });
+    return static_cast<size_t>(recent) < kCorrectionsPerWindow;
+}
+
+void WorkspaceController::scheduleDriftCheck(const AXElement& element, const Uuid& workspaceID) {
+    if (!drift.driftChecksQueued.insert(element).second) return;  // one pending check per window
+    queue.postAfter(kDriftCheckDelay, lifetime.guard([this, element, workspaceID] {
+        drift.driftChecksQueued.erase(element);
+        checkDrift(element, workspaceID);
+    }));
+}
+
+void WorkspaceController::checkDrift(const AXElement& element, const Uuid& workspaceID) {
+    if (placementGuardCount != 0 || drag.isDraggingDivider || isResurfacing || stage.stageManagerActive) return;
+    if (soloState && soloState->workspaceID == workspaceID) return;
+    const auto* session = sessions.find(workspaceID);
+    const auto ws = manager.workspace(workspaceID);
+    if (!session || !ws) return;
+    const auto tracked = std::find_if(session->elements.begin(), session->elements.end(),
+                                      [&](const TrackedWindow& t) { return t.element == element; });
+    if (tracked == session->elements.end()) return;
+    if (axController.boolean(element, ax::kFullScreen)) return;
+    const auto pane = paneRect(tracked->appID, ws->apps, tileRects(*ws).second);
+    if (!pane) return;
+    const Rect paneFrame = pane->second;
+    const std::string appName = ws->apps[static_cast<size_t>(pane->first)].displayName;
+    const auto position = axController.point(element, ax::kPosition);
+    const auto size = axController.sizeValue(element, ax::kSize);
+    if (!position || !size) return;
+    const Rect frame(*position, *size);
+    if (std::abs(frame.minX() - paneFrame.minX()) <= kInPlaceTolerance &&
+        std::abs(frame.minY() - paneFrame.minY()) <= kInPlaceTolerance)
+        return;
+
+    const TimeInterval now = queue.now();
+    const std::vector<TimeInterval> previous = drift.driftCorrections.count(element) ? drift.driftCorrections[element]
+                                                                                     : std::vector<TimeInterval>{};
+    if (!mayCorrectDrift(previous, now)) {
+        if (!drift.driftGaveUp.insert(element).second) return;
+        Log::line("[Tessane] " + appName + " keeps moving its own window out of ‘" + ws->name +
+                  "’ — stopped putting it back.");
+        if (session->containerAXRect)
+            notice->show(appName + " keeps moving its window",
+                         appName + " moves its own window out of the workspace after Tessane places it, so Tessane "
+                                   "stopped pulling it back. Drag it into its pane, or show the workspace again.",
+                         std::nullopt,
+                         ScreenGeometry::screenRectFromAX(*session->containerAXRect,
+                                                          ScreenGeometry::primaryDisplayHeight(*env.platform.screens)),
+                         kGaveUpNoticeSeconds, nullptr);
+        return;
+    }
+
+    std::vector<TimeInterval> kept;
+    std::copy_if(previous.begin(), previous.end(), std::back_inserter(kept),
+                 [&](TimeInterval d) { return isRecent(d, now); });
+    kept.push_back(now);
+    drift.driftCorrections[element] = std::move(kept);
+    const auto display = [this](const Rect& r) {
+        const auto id = displayID(r);
+        return id ? std::to_string(*id) : std::string("?");
+    };
+    Log::line("[Tessane] " + appName + "'s window left its pane in ‘" + ws->name + "’ — now " + rectLog(frame) +
+              " on display " + display(frame) + ", pane " + rectLog(paneFrame) + " on display " + display(paneFrame) +
+              " — putting it back.");
+    beginPlacementGuard();
+    placeWindow(element, paneFrame, appName);
+    scheduleDriftCheck(element, workspaceID);
+}
+
+}  // namespace tessane

@@ -1,0 +1,47 @@
+// A shown workspace edited in the settings: re-tiled at once in its new arrangement, or
+// withdrawn when that arrangement can no longer be tiled.
+#include "controller/WorkspaceController.h"
+
+#include "controller/RequiredApps.h"
+#include "model/Log.h"
+#include "model/WorkspaceManager.h"
+
+namespace tessane {
+
+void WorkspaceController::reactToPaneEdit(const Workspace& workspace) {
+    const auto shortApps = appsShortOfWindows(workspace, {});
+    const auto required = requiredApps(workspace.layout.type);
+    // A workspace left with no applications has nothing to tile, whatever its layout allows.
+    const bool countWrong = workspace.apps.empty() || (required && workspace.apps.size() != *required);
+    if (countWrong || !shortApps.empty()) {
+        Log::line("[Tessane] “" + workspace.name + "” was edited while shown and can no longer be tiled — withdrawing.");
+        hideWorkspace(workspace.id);
+        if (!shortApps.empty()) {
+            const Uuid id = workspace.id;
+            queue.post(lifetime.guard([this, id, shortApps] {
+                presentShortOfWindowsBlock(id, shortApps, lifetime.guard([this, id] { showWorkspace(id); }));
+            }));
+        }
+        return;
+    }
+
+    Log::line("[Tessane] “" + workspace.name + "” panes edited while shown — re-tiling.");
+    beginThreeColumnsOperation(workspace.id);
+    if (auto* session = sessions.find(workspace.id)) {
+        ContainerChrome& chrome = *session->chrome;
+        chrome.setCurrentAppCount(static_cast<int>(workspace.apps.size()));
+        chrome.setCurrentLayoutType(geometryType(workspace));
+        chrome.setCurrentAppIcons(appIcons(workspace));
+        if (isThreeColumns(workspace))
+            if (const auto ratios = threeColumnsRatios(workspace); !ratios.empty()) chrome.setCurrentRatios(ratios);
+        chrome.refreshClickShield();
+    }
+    placeWindows(workspace, false, true, true);
+}
+
+void WorkspaceController::storeOwnPaneEdit(const Workspace& workspace) {
+    if (sessions.contains(workspace.id)) tiledSignature[workspace.id] = signature(workspace);
+    manager.update(workspace);
+}
+
+}  // namespace tessane

@@ -1,0 +1,130 @@
+// The foreground guard: for a short while after anything that may restack windows, the active
+// workspace's chrome steps aside while a foreign window covers its gutters or rail, and comes
+// back once the workspace's own windows are in front again.
+#include "controller/FrontOfRegion.h"
+#include "controller/TipsChrome.h"
+#include "controller/WholePoints.h"
+#include "model/Log.h"
+#include "model/WorkspaceManager.h"
+#include "platform/Accessibility.h"
+#include "system/ExternalAppController.h"
+
+#include <cmath>
+
+namespace tessane {
+
+namespace {
+
+constexpr double kSubstantialArea = 4;
+constexpr double kPaneSlack = 4;
+constexpr double kRailWidth = 80;
+constexpr double kRailHeight = 12;
+
+bool overlapsSubstantially(const Rect& a, const Rect& b) {
+    const Rect both = a.intersection(b);
+    return !both.isNull() && both.width() * both.height() >= kSubstantialArea;
+}
+
+}  // namespace
+
+RegionWalk frontOfRegionWalk(const std::vector<WindowListEntry>& frontToBack, const Rect& region,
+                             const std::set<Pid>& managedPids, const std::set<uint32_t>& tiledWindowIDs,
+                             const std::vector<Rect>& panes, const Rect& railAX, const std::set<uint32_t>& ownChoosers) {
+    using Front = WorkspaceController::RegionFront;
+    std::set<uint32_t> ownFront;
+    for (const auto& entry : frontToBack)
+        if (tiledWindowIDs.count(entry.number) && entry.layer == 0 && overlapsSubstantially(entry.bounds, region))
+            ownFront.insert(entry.number);
+    if (frontToBack.empty()) return {Front::inconclusive, std::nullopt};
+
+    size_t seen = 0;
+    for (const auto& entry : frontToBack) {
+        if (entry.layer != 0 || !overlapsSubstantially(entry.bounds, region)) continue;
+        const bool managed = entry.ownerPid && managedPids.count(*entry.ownerPid);
+        if (managed && (tiledWindowIDs.empty() || tiledWindowIDs.count(entry.number))) {
+            if (ownFront.empty()) return {Front::ownInFront, std::nullopt};
+            if (++seen >= ownFront.size()) return {Front::ownInFront, std::nullopt};
+            continue;
+        }
+        if (managed && ownChoosers.count(entry.number)) continue;
+
+        const Rect visible = entry.bounds.intersection(region);
+        bool covers = visible.intersects(railAX);
+        if (!covers) {
+            covers = true;
+            for (const auto& pane : panes)
+                if (pane.contains(visible) || pane.insetBy(-kPaneSlack, -kPaneSlack).contains(entry.bounds)) {
+                    covers = false;
+                    break;
+                }
+        }
+        if (!covers) continue;
+        std::string description = entry.ownerName.value_or("?");
+        if (managed) description += ", a workspace app";
+        description += " " + wholePoints(entry.bounds.width()) + "×" + wholePoints(entry.bounds.height()) + " at " +
+                       wholePoints(entry.bounds.minX()) + "," + wholePoints(entry.bounds.minY());
+        if (seen >= 1) description += ", between our windows";
+        return {Front::foreignInFront, description};
+    }
+    return {seen >= 1 ? Front::ownInFront : Front::inconclusive, std::nullopt};
+}
+
+WorkspaceController::RegionFront WorkspaceController::frontOfRegion(const Rect& region, const std::set<Pid>& managedPids,
+                                                                    const std::set<uint32_t>& tiledWindowIDs,
+                                                                    const std::vector<Rect>& panes, const Rect& railAX,
+                                                                    const std::set<uint32_t>& ownChoosers) {
+    // Our own panels never reach this list as ordinary windows: the raised ones are not managed
+    // by the window manager at all, and the mat is kept below every other window.
+    const auto list = env.platform.windowList->windows(WindowList::Option::onScreenOnly);
+    if (!list) return RegionFront::inconclusive;
+    const RegionWalk walk = frontOfRegionWalk(*list, region, managedPids, tiledWindowIDs, panes, railAX, ownChoosers);
+    if (walk.front == RegionFront::foreignInFront) lastForeignWindow = walk.foreignWindow;
+    return walk.front;
+}
+
+void WorkspaceController::refreshChromeVisibility() {
+    const auto stop = [this] {
+        if (guardTimer) guardTimer->invalidate();
+        guardTimer.reset();
+    };
+    const auto activeID = manager.activeWorkspaceID().get();
+    if (!activeID) return stop();
+    auto* session = sessions.find(*activeID);
+    const auto ws = manager.workspace(*activeID);
+    if (!session || !ws) return stop();
+
+    if (!env.platform.accessibility->isProcessTrusted() || drag.isDraggingDivider || placementGuardCount != 0 ||
+        isResurfacing || !session->fullScreenPids.empty() || stage.stageManagerActive)
+        return;
+
+    const Rect region = currentContainerAXRect(*ws);
+    std::set<Pid> managedPids;
+    for (const auto& app : ws->apps)
+        if (const auto running = appController->runningApplication(app.bundleIdentifier))
+            managedPids.insert(running->pid);
+    std::set<uint32_t> tiledIDs;
+    for (const auto& tracked : session->elements)
+        if (const auto number = axController.windowNumber(tracked.element)) tiledIDs.insert(*number);
+    ContainerChrome& chrome = *session->chrome;
+    const std::vector<Rect> panes =
+        (chrome.currentLayoutType() == LayoutType::mainSidebar || chrome.currentAppCount() < 2 ||
+         chrome.dividersHidden())
+            ? std::vector<Rect>{region}
+            : tileRects(*ws).second;
+    const Rect rail(region.midX() - kRailWidth / 2, region.minY(), kRailWidth, kRailHeight);
+    const auto choosers = ownChooserWindowIDs.count(ws->id) ? ownChooserWindowIDs[ws->id] : std::set<uint32_t>{};
+
+    if (frontOfRegion(region, managedPids, tiledIDs, panes, rail, choosers) == RegionFront::foreignInFront) {
+        if (!chrome.isVisible()) return;
+        Log::line("[Tessane] Foreground guard: foreign window covers region → chrome aside" +
+                  (lastForeignWindow ? " (" + *lastForeignWindow + ")" : std::string()));
+        chrome.orderOut();
+        if (workspaceTips->hasPanel()) workspaceTips->close();
+        return;
+    }
+    if (chrome.isVisible()) return;
+    Log::line("[Tessane] Foreground guard: own window frontmost → restore chrome");
+    chrome.orderFront();
+}
+
+}  // namespace tessane
