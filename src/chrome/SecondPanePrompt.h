@@ -1,8 +1,10 @@
 #pragma once
 
+#include "builder/SecondPaneGate.h"
 #include "platform/AccessibilityValue.h"
 #include "platform/Platform.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -46,6 +48,19 @@ private:
 
     Platform platform_;
     static inline bool inProgress_ = false;
+};
+
+// The prompt behind the gate through which the builder and the workspace editor ask.
+class SecondPanePromptGate final : public SecondPaneGate {
+public:
+    explicit SecondPanePromptGate(SecondPanePrompt& prompt) : prompt_(prompt) {}
+    bool allowSecondPane(const std::string& appName, const std::string& bundleIdentifier,
+                         int existingPanes) override {
+        return prompt_.allowSecondPane(appName, bundleIdentifier, static_cast<size_t>(std::max(existingPanes, 0)));
+    }
+
+private:
+    SecondPanePrompt& prompt_;
 };
 
 }  // namespace tessane

@@ -186,5 +186,16 @@ TEST_F(SecondPanePromptTest, RememberingWritesTheListOnlyWhenItGrows) {
     EXPECT_EQ(defaults.writes, 2);
 }
 
+// The builder and the workspace editor ask through the gate: the same questions, the same answers.
+TEST_F(SecondPanePromptTest, TheGateAsksThePrompt) {
+    SecondPanePromptGate gate{prompt};
+    SecondPaneGate& asked = gate;
+    EXPECT_FALSE(asked.allowSecondPane("Notes", kNotes, 1));
+    EXPECT_EQ(alert(0).messageText, "Open Notes first");
+    run(2);
+    EXPECT_TRUE(asked.allowSecondPane("Notes", kNotes, 1));
+    EXPECT_EQ(alert(1).messageText, "Add a second Notes pane?");
+}
+
 }  // namespace
 }  // namespace tessane
