@@ -377,8 +377,10 @@ TEST_F(ChromePanelsTest, GlobalMonitorsHearPointerAndButtonsWithoutPolling) {
 class ChromeGesturesTest : public ChromePanelsTest {
 protected:
     std::pair<XWindowId, XWindowId> tileTwoClients(const Rect& containerRoot) {
-        auto& a = startClient({"--pos", "100,150", "--size", "500x300"});
-        auto& b = startClient({"--pos", "700,150", "--size", "500x300"});
+        // Undecorated (a client-drawn frame without margins), so that each window's client area
+        // is the whole frame the stand-in places into a pane.
+        auto& a = startClient({"--pos", "100,150", "--size", "500x300", "--shadow", "0,0,0,0"});
+        auto& b = startClient({"--pos", "700,150", "--size", "500x300", "--shadow", "0,0,0,0"});
         windows_ = {a.windows.at(0), b.windows.at(0)};
         animator_ = std::make_unique<qt_backend::QtAnimator>(*panels_);
         platform_.animator = animator_.get();
@@ -416,7 +418,7 @@ protected:
     }
     void place() {
         const auto panes = paneRects();
-        for (size_t i = 0; i < windows_.size() && i < panes.size(); ++i) x_->requestMoveResize(windows_[i], panes[i]);
+        for (size_t i = 0; i < windows_.size() && i < panes.size(); ++i) x_->requestMoveResize(windows_[i], panes[i].origin, panes[i].size);
     }
     bool windowsAt(const std::vector<Rect>& want) {
         return waitFor([&] {
