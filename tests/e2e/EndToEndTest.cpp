@@ -44,8 +44,15 @@ std::string EndToEndTest::log() const {
     return text.str();
 }
 
+std::string EndToEndTest::latestLog() const {
+    std::ifstream in(logFile_);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 bool EndToEndTest::waitForLog(const std::string& text, std::chrono::milliseconds timeout) const {
-    return waitUntil([&] { return log().find(text) != std::string::npos; }, timeout);
+    return waitUntil([&] { return latestLog().find(text) != std::string::npos; }, timeout);
 }
 
 size_t EndToEndTest::logCount(const std::string& text) const {

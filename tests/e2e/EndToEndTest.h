@@ -17,6 +17,7 @@
 namespace tessane::e2e {
 
 using namespace x11test;
+using linux_backend::XWindowId;
 namespace fs = std::filesystem;
 
 inline constexpr auto kDeadline = 30s;
@@ -32,7 +33,10 @@ protected:
 
     // Tessane: started, its log (standard error), waiting for a line, ending it.
     ChildProcess& startTessane();
+    // Every run's log, and the latest run's.
     std::string log() const;
+    std::string latestLog() const;
+    // In the latest run's log.
     bool waitForLog(const std::string& text, std::chrono::milliseconds timeout = kDeadline) const;
     size_t logCount(const std::string& text) const;
     // Sends a signal and waits for the process to end; its exit status.

@@ -19,7 +19,7 @@ TEST(EventMonitorsInput, TheMaskedKindsArriveWithTheControllersModifierBitsUntil
                                               [&](const GlobalInput::Event& event) { heard.push_back(event); });
     ASSERT_TRUE(token);
 
-    monitors.send(GlobalEventKind::mouseMoved);  // not asked for
+    monitors.moveMouse({5, 5});  // not asked for
     monitors.mouseUp(GlobalEventKind::leftMouseUp);
     monitors.setModifierFlags(ModifierFlag::option | ModifierFlag::command);
     ASSERT_EQ(heard.size(), 2u);
