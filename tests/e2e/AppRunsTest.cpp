@@ -178,6 +178,51 @@ TEST_F(AppRunsTest, InterruptAndHangupQuitTheSameWay) {
     EXPECT_EQ(logCount("[Tessane] Quitting: received SIGHUP."), 1u) << log();
 }
 
+// The X server drops the program's connection (as when the display goes away under it): the
+// quit still runs, over the connection it has left, and brings the hidden apps back.
+TEST_F(AppRunsTest, ALostXConnectionQuitsTheSameWay) {
+    home_->installApp("Alpha");
+    home_->installApp("Beta");
+    home_->installApp("Gamma");
+    home_->installApp("Delta");
+    alpha_ = runApp("Alpha").windows.at(0);
+    beta_ = runApp("Beta").windows.at(0);
+    runApp("Gamma");
+    runApp("Delta");
+    home_->storeWorkspaces({home_->workspace("Pair", {"Alpha", "Beta"}), home_->workspace("Other", {"Gamma", "Delta"})});
+    startTessane();
+    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    showPair();
+    press("alt+super+h");
+    ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
+    // Another workspace on screen, so that the program has a window of its own to lose.
+    press("alt+super+2");
+    ASSERT_TRUE(waitFor([&] { return rail().has_value(); }, kDeadline)) << log();
+    Window panel = 0;
+    {
+        Display* d = x_->display();
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned n = 0;
+        XQueryTree(d, x_->root(), &root, &parent, &children, &n);
+        for (unsigned i = 0; i < n; ++i) {
+            XWindowAttributes a;
+            if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable && a.override_redirect &&
+                a.width == 80 && a.height == 12)
+                panel = children[i];
+        }
+        if (children) XFree(children);
+        ASSERT_NE(panel, 0u);
+        XKillClient(d, panel);
+        XSync(d, False);
+    }
+    ASSERT_TRUE(tessane_->wait(kDeadline).has_value()) << "the program kept running without its connection";
+    tessane_.reset();
+    EXPECT_TRUE(waitForState({alpha_, beta_}, NormalState)) << log();
+    EXPECT_NE(log().find("[Tessane] Unhide-on-quit: asked 2 of 2 app(s)"), std::string::npos) << log();
+    EXPECT_EQ(logCount("[Tessane] Quitting: "), 1u) << log();
+    EXPECT_TRUE(preferences().contains("TessaneUnhideAskedAt"));
+}
+
 TEST_F(AppRunsTest, AKilledRunsHiddenAppsComeBackAtTheNextStart) {
     startWithPair();
     showPair();
