@@ -336,6 +336,8 @@ private:
         std::optional<GlobalInput::Token> windowDragMouseUpMonitor;
         std::map<Uuid, std::set<Uuid>> changedUnderPointer;
         std::map<Uuid, std::map<Uuid, Size>> lastObservedWindowSizes;
+        // Every workspace a window change reached during the drag under way.
+        std::set<Uuid> dragTouchedWorkspaces;
     } drag;
 
     // ====================================================================== drift (by window element)
@@ -471,6 +473,12 @@ private:
     // The frame of the pane's window: its application running and launched, its window resolved
     // and its position and size readable; none otherwise.
     std::optional<Rect> paneWindowFrame(const ManagedApp& app);
+    // The pane's window, resolved as for paneWindowFrame, with its frame (none when unreadable).
+    struct PaneWindow {
+        AXElement element;
+        std::optional<Rect> frame;
+    };
+    std::optional<PaneWindow> paneWindow(const ManagedApp& app);
     bool appHasNativeFullScreenWindow(Pid pid) const;
     void beginPlacementGuard();
     void noteRefusal(const ManagedApp& app, const Rect& actual, const Rect& requested, const AXElement& window);
@@ -535,6 +543,8 @@ private:
     void scheduleDividerReconcile(const Uuid& workspaceID);
     void persistRatiosIfChanged(const std::vector<double>& ratios, const Workspace& workspace);
     std::vector<double> storedRatios(const Workspace& workspace) const;
+    // Makes `frame` the shown workspace's container: the session, the chrome, the stored frame.
+    void adoptContainerFrame(const Uuid& workspaceID, const Rect& frame);
 
     // ====================================================================== commands' helpers
     void applySolo(const Uuid& appID, const Workspace& workspace, WorkspaceSession& session);

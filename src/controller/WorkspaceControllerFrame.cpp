@@ -20,7 +20,6 @@ namespace tessane {
 
 namespace {
 
-constexpr Size kMinimumContainer{480, 320};
 constexpr Size kUsableOverlap{240, 56};
 constexpr double kDefaultInset = 12;
 constexpr double kSnapDelay = 0.12;
@@ -123,12 +122,7 @@ void WorkspaceController::showContainerFrame(const Workspace& given) {
     placement.advance();
     Rect frame = containerRect(given);
 
-    const Size floorSize = [&] {
-        const auto visible = screenVisibleFrameAX(frame);
-        if (!visible) return kMinimumContainer;
-        return Size{std::min(visible->width(), kMinimumContainer.width),
-                    std::min(visible->height(), kMinimumContainer.height)};
-    }();
+    const Size floorSize = smallestContainer(screenVisibleFrameAX(frame));
     frame.size.width = std::max(frame.width(), floorSize.width);
     frame.size.height = std::max(frame.height(), floorSize.height);
 

@@ -265,14 +265,19 @@ std::optional<WorkspaceController::ResolvedWindow> WorkspaceController::resolveW
 }
 
 std::optional<Rect> WorkspaceController::paneWindowFrame(const ManagedApp& app) {
+    const auto window = paneWindow(app);
+    return window ? window->frame : std::nullopt;
+}
+
+std::optional<WorkspaceController::PaneWindow> WorkspaceController::paneWindow(const ManagedApp& app) {
     const auto running = appController->runningApplication(app.bundleIdentifier);
     if (!running || !running->isFinishedLaunching) return std::nullopt;
     const auto window = resolveWindow(app, *running);
     if (!window) return std::nullopt;
     const auto position = axController.point(window->element, ax::kPosition);
     const auto size = axController.sizeValue(window->element, ax::kSize);
-    if (!position || !size) return std::nullopt;
-    return Rect(*position, *size);
+    if (!position || !size) return PaneWindow{window->element, std::nullopt};
+    return PaneWindow{window->element, Rect(*position, *size)};
 }
 
 void WorkspaceController::pruneCacheForRemovedPanes() {

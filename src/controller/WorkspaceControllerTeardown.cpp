@@ -71,6 +71,7 @@ void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistF
     publishShownWorkspaces();
     drag.lastObservedWindowSizes.erase(workspaceID);
     drag.changedUnderPointer.erase(workspaceID);
+    drag.dragTouchedWorkspaces.erase(workspaceID);
     stopStageManagerWatchesIfIdle();
     rebuildWindowObserver();
     if (sessions.empty() && guardTimer) {

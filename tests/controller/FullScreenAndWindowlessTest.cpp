@@ -142,7 +142,7 @@ TEST_F(SessionCallbacks, EveryCallbackReachesItsOperationForThisWorkspace) {
 
     cb.onDividerDragBegan();
     cb.onDividerCommitted({0.4});
-    EXPECT_EQ(s.notYetCount("commitDividerRatio"), 1u);
+    EXPECT_EQ(s.workspace(ws.id).layout.ratios, std::optional(std::vector<double>{0.4}));
 
     cb.onHide();
     EXPECT_EQ(s.probe().session(ws.id), nullptr);

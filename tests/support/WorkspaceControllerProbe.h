@@ -130,6 +130,9 @@ struct WorkspaceControllerProbe {
     WorkspaceController::PlacementReport placeWindows(const Workspace& ws, bool quiet = false) {
         return c.placeWindows(ws, quiet, true, false);
     }
+    // A quiet tiling pass that asks for minimum-size learning afterwards.
+    void placeWindowsLearning(const Workspace& ws) { c.placeWindows(ws, true, true, true); }
+    void scheduleDividerReconcile(const Uuid& id) { c.scheduleDividerReconcile(id); }
     AXWindowController::PlacementOutcome placeWindow(const AXElement& window, const Rect& rect) {
         return c.placeWindow(window, rect, "App");
     }
