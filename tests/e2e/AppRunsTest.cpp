@@ -6,9 +6,8 @@
 // user moved away, adopt a window that shows up late).
 #include "EndToEndTest.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
+#include <X11/Xutil.h>  // the ICCCM window states
 
 #include <csignal>
 #include <fstream>
@@ -57,18 +56,19 @@ protected:
         return true;
     }
     // The rail: our small override-redirect panel along the container's top edge.
-    std::optional<RootRect> rail() {
+    std::optional<RootRect> rail() { return railWindow().second; }
+    std::pair<Window, std::optional<RootRect>> railWindow() {
         Display* d = x_->display();
         Window root = 0, parent = 0, *children = nullptr;
         unsigned n = 0;
-        std::optional<RootRect> found;
+        std::pair<Window, std::optional<RootRect>> found{0, std::nullopt};
         if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return found;
         for (unsigned i = 0; i < n; ++i) {
             XWindowAttributes attributes;
             if (!XGetWindowAttributes(d, children[i], &attributes)) continue;
             if (attributes.map_state == IsViewable && attributes.override_redirect && attributes.width == 80 &&
                 attributes.height == 12)
-                found = RootRect{attributes.x, attributes.y, attributes.width, attributes.height};
+                found = {children[i], RootRect{attributes.x, attributes.y, attributes.width, attributes.height}};
         }
         if (children) XFree(children);
         return found;
@@ -117,27 +117,9 @@ TEST_F(AppRunsTest, AnAppStartedLateIsAdopted) {
     // Beta's window, once there, is the one whose class Tessane launched.
     ASSERT_TRUE(waitFor(
         [&] {
-            Display* d = x_->display();
             // Only clients the window manager lists are real windows of applications.
-            const Atom list = XInternAtom(d, "_NET_CLIENT_LIST", False);
-            Atom type = 0;
-            int format = 0;
-            unsigned long count = 0, after = 0;
-            unsigned char* data = nullptr;
-            if (XGetWindowProperty(d, x_->root(), list, 0, 1024, False, XA_WINDOW, &type, &format, &count, &after, &data) !=
-                    Success ||
-                !data)
-                return false;
-            for (unsigned long i = 0; i < count; ++i) {
-                const Window w = reinterpret_cast<unsigned long*>(data)[i];
-                XClassHint hint{};
-                if (XGetClassHint(d, w, &hint)) {
-                    if (hint.res_class && std::string(hint.res_class) == "BetaApp") beta_ = w;
-                    XFree(hint.res_name);
-                    XFree(hint.res_class);
-                }
-            }
-            XFree(data);
+            for (XWindowId w : x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{}))
+                if (auto klass = x_->wmClass(w); klass && klass->second == "BetaApp") beta_ = w;
             return beta_ != 0;
         },
         kDeadline))
@@ -198,23 +180,10 @@ TEST_F(AppRunsTest, ALostXConnectionQuitsTheSameWay) {
     // Another workspace on screen, so that the program has a window of its own to lose.
     press("alt+super+2");
     ASSERT_TRUE(waitFor([&] { return rail().has_value(); }, kDeadline)) << log();
-    Window panel = 0;
-    {
-        Display* d = x_->display();
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned n = 0;
-        XQueryTree(d, x_->root(), &root, &parent, &children, &n);
-        for (unsigned i = 0; i < n; ++i) {
-            XWindowAttributes a;
-            if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable && a.override_redirect &&
-                a.width == 80 && a.height == 12)
-                panel = children[i];
-        }
-        if (children) XFree(children);
-        ASSERT_NE(panel, 0u);
-        XKillClient(d, panel);
-        XSync(d, False);
-    }
+    const Window panel = railWindow().first;
+    ASSERT_NE(panel, 0u);
+    XKillClient(x_->display(), panel);
+    XSync(x_->display(), False);
     ASSERT_TRUE(tessane_->wait(kDeadline).has_value()) << "the program kept running without its connection";
     tessane_.reset();
     EXPECT_TRUE(waitForState({alpha_, beta_}, NormalState)) << log();
