@@ -1,11 +1,22 @@
+// The program: finds the display, builds the desktop's ports, runs the application delegate's
+// start-up, then the event loop until a quit, then the delegate's quit sequence.
+#include "QuitEdges.h"
+#include "SingleInstance.h"
+
+#include "chrome/ContainerChromeAdapter.h"
+#include "chrome/WorkspaceNoticeController.h"
+#include "chrome/WorkspaceSwitcherPanel.h"
+#include "chrome/WorkspaceTipsController.h"
 #include "model/Log.h"
-#include "platform/Applications.h"
-#include "platform/Defaults.h"
 #include "platform/Environment.h"
+#include "platform/EventMonitors.h"
 #include "platform/linux/LinuxEnvironment.h"
 #include "platform/linux/LinuxSystemLog.h"
 #include "platform/qt/LinuxPlatform.h"
-#include "system/AccessibilityPermission.h"
+#include "platform/qt/QtMainQueue.h"
+#include "shell/AppDelegate.h"
+#include "shell/EventMonitorsInput.h"
+#include "shell/InstanceHandoff.h"
 
 #include <QApplication>
 
@@ -17,6 +28,9 @@ using namespace tessane;
 
 namespace {
 
+// The desktop entry the program installs (app/tessane.desktop): our own "bundle identifier".
+constexpr const char* kOwnDesktopID = "tessane";
+
 // Who we are, for the permission's log line: the program and the folder it runs from.
 AccessibilityPermission::Identity identity(const Environment& environment) {
     AccessibilityPermission::Identity id;
@@ -27,33 +41,71 @@ AccessibilityPermission::Identity identity(const Environment& environment) {
         id.bundlePath = exe.parent_path().string();
         id.processName = exe.filename().string();
     }
+    id.bundleIdentifier = kOwnDesktopID;
     id.pid = static_cast<int32_t>(::getpid());
     id.runsAsInstalledApplication = environment.runsAsInstalledApplication();
     return id;
 }
 
+WorkspaceControllerEnvironment controllerEnvironment(const Platform& platform, GlobalInput& input) {
+    WorkspaceControllerEnvironment env;
+    env.platform = platform;
+    env.input = &input;
+    env.ownBundleIdentifier = kOwnDesktopID;
+    env.identity = [environment = platform.environment] { return identity(*environment); };
+    env.makeChrome = [platform] { return makeContainerChrome(platform); };
+    env.makeNotice = [platform]() -> std::unique_ptr<NoticeChrome> {
+        return std::make_unique<WorkspaceNoticeController>(*platform.panels, *platform.animator, *platform.screens,
+                                                           *platform.mainQueue);
+    };
+    env.makeTips = [platform]() -> std::unique_ptr<TipsChrome> {
+        return std::make_unique<WorkspaceTipsController>(*platform.panels, *platform.screens, *platform.defaults,
+                                                         *platform.mainQueue);
+    };
+    env.makeSwitcher = [platform]() -> std::unique_ptr<SwitcherChrome> {
+        return std::make_unique<WorkspaceSwitcherPanel>(*platform.panels, *platform.screens, *platform.eventMonitors);
+    };
+    return env;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    const auto links = InstanceHandoff::linksFromArguments(std::vector<std::string>(argv, argv + argc));
     qt_backend::LinuxPlatform backend;
     Log::configure(&backend.systemLog(), &backend.environment());
+
+    // A second Tessane hands its links to the running one and ends.
+    int exitCode = 0;
+    auto instance = app::SingleInstance::take(links, &exitCode);
+    if (!instance) return exitCode;
+
     std::string why;
     if (!backend.openDisplay(&why)) {
         Log::line("[Tessane] no X11 display: " + why);
         return 1;
     }
     QApplication application(argc, argv);
+    // Our panels come and go; the program lives until it is told to quit.
+    QApplication::setQuitOnLastWindowClosed(false);
     backend.start([](const std::string& line) { Log::line(line); });
     const Platform platform = backend.platform();
+    auto& queue = static_cast<qt_backend::QtMainQueue&>(*platform.mainQueue);
 
-    const auto& environment = backend.environment();
-    Log::setFileLogging(platform.defaults->boolValue("TessaneLogToFile").value_or(false));
-    Log::line("[Tessane] starting Tessane " + environment.shortVersion().value_or("?") + " (build " +
-              environment.buildVersion().value_or("?") + ")");
-    AccessibilityPermission permission(
-        *platform.accessibility, [&] { return identity(environment); },
-        [applications = platform.applications](const std::string& url) { return applications->openURL(url); });
-    permission.logDiagnostics("launch");
+    EventMonitorsInput input(*platform.eventMonitors);
+    {
+        AppDelegate delegate(controllerEnvironment(platform, input));
+        delegate.openLinks(links);
+        instance->listen(queue, [&delegate](const std::vector<std::string>& urls) { delegate.openLinks(urls); });
+        app::QuitEdges quit(queue, [&delegate] { delegate.applicationWillTerminate(); },
+                            [](const std::string& line) { Log::line(line); });
+        quit.watchX11(backend.x11Display());
+
+        delegate.applicationDidFinishLaunching();
+        QApplication::exec();
+        delegate.applicationWillTerminate();
+        instance->stopListening();
+    }
     backend.stop();  // while the Qt application object still exists
     return 0;
 }

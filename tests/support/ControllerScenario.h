@@ -111,8 +111,11 @@ public:
     std::shared_ptr<TipsRecord> tips = std::make_shared<TipsRecord>();
     std::shared_ptr<SwitcherRecord> switcher = std::make_shared<SwitcherRecord>();
 
-private:
+    // The environment start() builds the controller on (the application delegate's tests make
+    // their own controller with it).
     WorkspaceControllerEnvironment environment();
+
+private:
 
     std::unique_ptr<WorkspaceController> controller_;
     std::map<std::string, Pid> pids_;

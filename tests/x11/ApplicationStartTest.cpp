@@ -1,5 +1,6 @@
 #include "x11/X11TestBase.h"
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -18,21 +19,32 @@ protected:
         setenv("HOME", home.c_str(), 1);
         setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
         setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tessane-no-bus", 1);
+        setenv("XDG_RUNTIME_DIR", (home + "/run").c_str(), 1);
+        std::filesystem::create_directories(home + "/run");
+        std::filesystem::permissions(home + "/run", std::filesystem::perms::owner_all);
+        auto read = [&] {
+            std::ifstream in(log);
+            std::stringstream text;
+            text << in.rdbuf();
+            return text.str();
+        };
         auto process = ChildProcess::start({TESSANE_APP}, display, log);
-        auto status = process ? process->wait(20s) : std::nullopt;
-        std::ifstream in(log);
-        std::stringstream text;
-        text << in.rdbuf();
-        return {status, text.str()};
+        if (!process) return {std::nullopt, ""};
+        // It runs until it is told to quit: once start-up is over, SIGTERM.
+        waitUntil([&] { return !process->running() || read().find("[Tessane][AX] launch:") != std::string::npos; }, 20s);
+        if (process->running()) ::kill(process->pid(), SIGTERM);
+        auto status = process->wait(20s);
+        return {status, read()};
     }
 };
 
-TEST_F(ApplicationStartTest, StartsOnTheDisplayLogsItsLinesAndEnds) {
+TEST_F(ApplicationStartTest, StartsOnTheDisplayLogsItsLinesAndEndsOnSigterm) {
     auto [status, log] = run(server_->display());
     EXPECT_EQ(status, 0) << log;
     EXPECT_NE(log.find("[Tessane] starting Tessane "), std::string::npos) << log;
     EXPECT_NE(log.find("[Tessane][AX] launch: trusted=true"), std::string::npos) << log;
     EXPECT_NE(log.find("[Tessane] no system bus ("), std::string::npos) << log;
+    EXPECT_NE(log.find("[Tessane] Quitting: received SIGTERM."), std::string::npos) << log;
 }
 
 TEST_F(ApplicationStartTest, WithoutADisplayItSaysSoAndFails) {

@@ -230,6 +230,32 @@ TEST_F(LinuxRunningApplicationsTest, ForeignClientsAreGroupedByTheirDesktopEntri
     for (XWindowId w : before.windows) EXPECT_EQ(ax_->isMinimized(w), true);
 }
 
+// A later Tessane (the one before was killed) still knows what it hid: hide() marks the windows.
+// An application the user minimized is not hidden.
+TEST_F(LinuxRunningApplicationsTest, ALaterRunKnowsWhatTheEarlierOneHidButNotWhatTheUserMinimized) {
+    auto& hidden = startClient({"--class", "beta.BetaApp", "--windows", "2"});
+    auto& minimized = startClient({"--class", "gamma.Gamma"});
+    startBackend();
+    const Pid beta = hidden.process->pid(), gamma = minimized.process->pid();
+    ASSERT_TRUE(runUntil([&] { return running(beta) && running(gamma); }));
+    ASSERT_TRUE(apps_->hide(beta));
+    ASSERT_TRUE(runUntil([&] { return running(beta)->isHidden; }));
+    ASSERT_TRUE(x_->requestIconify(minimized.windows.at(0)).ok());
+    ASSERT_TRUE(runUntil([&] { return ax_->isMinimized(minimized.windows.at(0)) == true; }));
+
+    subscriptions_.clear();
+    apps_.reset();
+    startBackend();
+    ASSERT_TRUE(runUntil([&] { return running(beta) && running(gamma); }));
+    EXPECT_TRUE(running(beta)->isHidden);
+    EXPECT_FALSE(running(gamma)->isHidden);
+
+    // Unhiding takes the mark away: the run after that owes nothing.
+    ASSERT_TRUE(apps_->unhide(beta));
+    ASSERT_TRUE(runUntil([&] { return !running(beta)->isHidden; }));
+    for (XWindowId w : hidden.windows) EXPECT_FALSE(x_->cardinals(w, "_TESSANE_HIDDEN"));
+}
+
 TEST_F(LinuxRunningApplicationsTest, AnEntryWhoseProgramIsMissingAnswersWithTheReason) {
     startBackend();
     auto answer = open("org.tessane.Missing", true);

@@ -141,6 +141,7 @@ void LinuxRunningApplications::addWindow(XWindowId window, Pid pid, bool initial
     }
     if (appWindow) {
         g->windows.push_back(window);
+        if (x_.cardinals(window, kHiddenMark)) g->hiddenByRequest = true;
         const auto states = x_.atomList(window, "_NET_WM_STATE");
         if (states && std::find(states->begin(), states->end(), x_.atom("_NET_WM_STATE_SKIP_TASKBAR")) != states->end())
             g->skipsTaskbar.insert(window);
@@ -341,8 +342,10 @@ bool LinuxRunningApplications::hide(Pid pid) {
     Group* g = group(pid);
     if (!g) return launch(pid) != nullptr;
     g->hiddenByRequest = true;
-    for (XWindowId w : g->windows)
+    for (XWindowId w : g->windows) {
+        x_.setCardinal(w, kHiddenMark, 1);
         if (!ax_.isMinimized(w).value_or(true)) x_.requestIconify(w);
+    }
     x_.flush();
     return true;
 }
@@ -352,8 +355,10 @@ bool LinuxRunningApplications::unhide(Pid pid) {
     if (!g) return launch(pid) != nullptr;
     g->hiddenByRequest = false;
     std::vector<XWindowId> iconic;
-    for (XWindowId w : g->windows)
+    for (XWindowId w : g->windows) {
+        x_.removeProperty(w, kHiddenMark);
         if (ax_.isMinimized(w).value_or(false)) iconic.push_back(w);
+    }
     if (iconic.empty()) return true;
     for (XWindowId w : iconic) x_.requestNormalState(w);
     // Managers that take WM_CHANGE_STATE only for iconifying get the ICCCM map instead, which

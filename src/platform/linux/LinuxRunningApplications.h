@@ -100,8 +100,12 @@ private:
         // application whose windows all do is an accessory, not a regular application.
         std::set<XWindowId> skipsTaskbar;
         bool finishedLaunching = true;
+        // Hidden by us: set by hide(), and, for windows we find, by the mark hide() leaves on
+        // them, so that a later run of Tessane (after one that was killed) knows what it owes.
         bool hiddenByRequest = false;
     };
+    // The mark hide() leaves on each window it iconifies, and unhide() removes.
+    static constexpr const char* kHiddenMark = "_TESSANE_HIDDEN";
     struct Launch {
         Pid pid = 0;
         uint64_t order = 0;

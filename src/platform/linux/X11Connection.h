@@ -214,6 +214,10 @@ public:
                              std::string_view second = {});
     X11Status requestActivate(XWindowId window);
     X11Status requestIconify(XWindowId window);
+    // A 32-bit CARDINAL property of ours on any window (set or removed; removing a missing one is
+    // no error). BadWindow when the window has gone.
+    X11Status setCardinal(XWindowId window, std::string_view property, long value);
+    X11Status removeProperty(XWindowId window, std::string_view property);
     // ICCCM deiconify: map the window again; the window manager brings it back to normal state.
     X11Status requestMap(XWindowId window);
     X11Status requestClose(XWindowId window);

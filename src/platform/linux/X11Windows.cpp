@@ -252,6 +252,19 @@ X11Status X11Connection::requestIconify(XWindowId window) {
     return trap.received();
 }
 
+X11Status X11Connection::setCardinal(XWindowId window, std::string_view property, long value) {
+    ErrorTrap trap(*this);
+    XChangeProperty(display_, window, atom(property), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&value), 1);
+    return trap.check();
+}
+
+X11Status X11Connection::removeProperty(XWindowId window, std::string_view property) {
+    ErrorTrap trap(*this);
+    XDeleteProperty(display_, window, atom(property));
+    return trap.check();
+}
+
 X11Status X11Connection::requestMap(XWindowId window) {
     ErrorTrap trap(*this);
     XMapWindow(display_, window);

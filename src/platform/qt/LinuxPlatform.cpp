@@ -150,6 +150,8 @@ void LinuxPlatform::start(LogSink log) {
     }
 }
 
+_XDisplay* LinuxPlatform::x11Display() const { return ports_->x ? ports_->x->display() : nullptr; }
+
 Platform LinuxPlatform::platform() const {
     const Ports& p = *ports_;
     Platform out;

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+struct _XDisplay;
+
 namespace tessane::linux_backend {
 class X11Connection;
 class LinuxSystemLog;
@@ -50,6 +52,8 @@ public:
     void stop();
     // The ports made so far.
     Platform platform() const;
+    // The X connection the ports use (after openDisplay()), for the program's watch over it.
+    _XDisplay* x11Display() const;
 
 private:
     struct Ports;

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+struct _XDisplay;
+
+namespace tessane::qt_backend {
+class QtMainQueue;
+}
+
+namespace tessane::app {
+
+// Every way a Linux desktop ends a program, turned into one quit: SIGTERM, SIGINT and SIGHUP (read
+// on the event loop through a pipe, never acted on inside the handler), the X connection closing,
+// and the session ending. `quitNow` runs the quit sequence; it is called at most once by these
+// edges (the sequence guards itself as well) and it must be safe to call with the X connection
+// gone.
+class QuitEdges {
+public:
+    using Log = std::function<void(const std::string&)>;
+
+    // Watches the signals and the session; the event loop is asked to end after `quitNow` ran.
+    QuitEdges(qt_backend::QtMainQueue& queue, std::function<void()> quitNow, Log log);
+    ~QuitEdges();
+    QuitEdges(const QuitEdges&) = delete;
+    QuitEdges& operator=(const QuitEdges&) = delete;
+
+    // Our own X connection: when it breaks, Xlib no longer ends the process; the quit runs and the
+    // loop ends. Qt's connection ends the process itself when it breaks: an exit hook runs the quit
+    // then.
+    void watchX11(_XDisplay* display);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace tessane::app

@@ -1,0 +1,59 @@
+#include "SingleInstance.h"
+
+#include "model/Log.h"
+#include "platform/linux/InstanceSocket.h"
+#include "platform/qt/QtMainQueue.h"
+#include "shell/InstanceHandoff.h"
+
+#include <chrono>
+#include <cstdio>
+
+namespace tessane::app {
+
+namespace InstanceSocket = linux_backend::InstanceSocket;
+using namespace std::chrono_literals;
+
+namespace {
+constexpr const char* kSocketName = "links.socket";
+}
+
+std::unique_ptr<SingleInstance> SingleInstance::take(const std::vector<std::string>& links, int* exitCode) {
+    std::unique_ptr<SingleInstance> instance(new SingleInstance());
+    std::string why;
+    const auto folder = InstanceSocket::runtimeFolder(&why);
+    if (!folder) {
+        Log::line("[Tessane] No private runtime folder (" + why + "): another Tessane can't be told apart.");
+        return instance;
+    }
+    instance->folder_ = *folder;
+    instance->lock_ = InstanceSocket::InstanceLock::tryTake(*folder, &why);
+    if (instance->lock_) return instance;
+
+    const auto socket = *folder / kSocketName;
+    *exitCode = InstanceHandoff::forward(
+        links, [&](std::string_view message, std::string* reason) { return InstanceSocket::exchange(socket, message, 5s, reason); },
+        [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
+    return nullptr;
+}
+
+SingleInstance::~SingleInstance() { stopListening(); }
+
+void SingleInstance::listen(qt_backend::QtMainQueue& queue, std::function<void(const std::vector<std::string>&)> deliver) {
+    if (!lock_) return;
+    std::string why;
+    server_ = InstanceSocket::Server::listen(
+        folder_ / kSocketName, [deliver = std::move(deliver)] { return InstanceHandoff::session(deliver); },
+        [](const std::string& line) { Log::line(line); }, &why);
+    if (!server_) {
+        Log::line("[Tessane] Links from later starts can't be taken: " + why + ".");
+        return;
+    }
+    watch_ = queue.watchReadable(server_->pollFd(), [server = server_.get()] { server->poll(); });
+}
+
+void SingleInstance::stopListening() {
+    watch_ = {};
+    server_.reset();
+}
+
+}  // namespace tessane::app

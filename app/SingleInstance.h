@@ -1,0 +1,45 @@
+#pragma once
+
+#include "base/Signal.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tessane::linux_backend::InstanceSocket {
+class InstanceLock;
+class Server;
+}  // namespace tessane::linux_backend::InstanceSocket
+
+namespace tessane::qt_backend {
+class QtMainQueue;
+}
+
+namespace tessane::app {
+
+// One running Tessane per user session: the first start holds the lock for its whole life; a
+// later start hands its links to it (or says it is already running) and ends.
+class SingleInstance {
+public:
+    // The running instance's lock, or none when another Tessane holds it: then the links went
+    // to that one and `exitCode` says how the hand-over went. Without a private runtime folder
+    // there is nothing to lock: the start goes on, and says so.
+    static std::unique_ptr<SingleInstance> take(const std::vector<std::string>& links, int* exitCode);
+    ~SingleInstance();
+
+    // Links from later starts go to `deliver`, on the event loop.
+    void listen(qt_backend::QtMainQueue& queue, std::function<void(const std::vector<std::string>&)> deliver);
+    void stopListening();
+
+private:
+    SingleInstance() = default;
+
+    std::filesystem::path folder_;
+    std::unique_ptr<linux_backend::InstanceSocket::InstanceLock> lock_;
+    std::unique_ptr<linux_backend::InstanceSocket::Server> server_;
+    Subscription watch_;
+};
+
+}  // namespace tessane::app

@@ -1,0 +1,241 @@
+// The whole program on a real X server: a hot key shows a workspace tiled with its chrome, Tessane
+// keeps it in shape, hides it, brings back what it hid when it ends or after a run that was killed,
+// and runs on with a workspace list it cannot read.
+//
+// Cases marked [keep] need the controller's keeping of shown workspaces (put back a window the
+// user moved away, adopt a window that shows up late).
+#include "EndToEndTest.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>  // the ICCCM window states
+
+#include <csignal>
+#include <fstream>
+#include <sstream>
+
+namespace tessane::e2e {
+namespace {
+
+constexpr int kScreenWidth = 1920;
+
+class AppRunsTest : public EndToEndTest {
+protected:
+    // Alpha and Beta running, one workspace "Pair" of the two, Tessane started and ready.
+    void startWithPair(bool betaRunning = true) {
+        home_->installApp("Alpha");
+        home_->installApp("Beta", {"--delay", "2"});
+        alpha_ = runApp("Alpha").windows.at(0);
+        if (betaRunning) beta_ = runApp("Beta").windows.at(0);
+        home_->storeWorkspaces({home_->workspace("Pair", {"Alpha", "Beta"})});
+        startTessane();
+        ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    }
+    // Alpha's window inside the left half of the screen and Beta's inside the right, side by side.
+    bool tiled() {
+        const RootRect a = frame(alpha_), b = frame(beta_);
+        const int middle = kScreenWidth / 2, slack = 24;
+        return a.width > 300 && b.width > 300 && a.x >= 0 && a.x + a.width <= middle + slack && b.x >= middle - slack &&
+               b.x + b.width <= kScreenWidth && a.x + a.width <= b.x;
+    }
+    bool waitUntilTiled() { return waitFor([&] { return tiled(); }, kDeadline); }
+    std::string frames() {
+        const RootRect a = frame(alpha_), b = frame(beta_);
+        return "Alpha " + std::to_string(a.x) + "," + std::to_string(a.y) + " " + std::to_string(a.width) + "x" +
+               std::to_string(a.height) + "; Beta " + std::to_string(b.x) + "," + std::to_string(b.y) + " " +
+               std::to_string(b.width) + "x" + std::to_string(b.height);
+    }
+    void showPair() {
+        press("alt+super+1");
+        ASSERT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
+    }
+    // A chrome panel's pixels: two neighbours neither of which is the desktop's black and white
+    // weave or a client's white.
+    bool drawn(int x, int y, int dx, int dy) {
+        for (const unsigned long p : {pixel(x, y), pixel(x + dx, y + dy)})
+            if (p == 0x000000 || p == 0xFFFFFF) return false;
+        return true;
+    }
+    // The rail: our small override-redirect panel along the container's top edge.
+    std::optional<RootRect> rail() { return railWindow().second; }
+    std::pair<Window, std::optional<RootRect>> railWindow() {
+        Display* d = x_->display();
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned n = 0;
+        std::pair<Window, std::optional<RootRect>> found{0, std::nullopt};
+        if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return found;
+        for (unsigned i = 0; i < n; ++i) {
+            XWindowAttributes attributes;
+            if (!XGetWindowAttributes(d, children[i], &attributes)) continue;
+            if (attributes.map_state == IsViewable && attributes.override_redirect && attributes.width == 80 &&
+                attributes.height == 12)
+                found = {children[i], RootRect{attributes.x, attributes.y, attributes.width, attributes.height}};
+        }
+        if (children) XFree(children);
+        return found;
+    }
+    std::vector<std::string> hiddenLedger() {
+        const auto prefs = preferences();
+        if (!prefs.contains("TessaneHiddenAppBundleIDs")) return {};
+        return prefs["TessaneHiddenAppBundleIDs"].get<std::vector<std::string>>();
+    }
+
+    XWindowId alpha_ = 0, beta_ = 0;
+};
+
+TEST_F(AppRunsTest, TheHotKeyShowsTheWorkspaceTiledWithItsChrome) {
+    startWithPair();
+    showPair();
+    // The gutter between the panes: a shield and the divider's handle.
+    const RootRect a = frame(alpha_), b = frame(beta_);
+    const int gutterX = (a.x + a.width + b.x) / 2, midY = a.y + a.height / 2;
+    EXPECT_TRUE(waitFor([&] { return drawn(gutterX, midY, 0, 1); }, kDeadline))
+        << "gutter pixel " << std::hex << pixel(gutterX, midY) << " / " << pixel(gutterX, midY + 1);
+    // The rail at the container's top edge, its pill drawn.
+    ASSERT_TRUE(waitFor([&] { return rail().has_value(); }, kDeadline)) << "no rail on screen";
+    const RootRect r = *rail();
+    EXPECT_LE(r.y, std::min(a.y, b.y));
+    const int pillX = r.x + r.width / 2 - 15;
+    EXPECT_TRUE(waitFor([&] { return drawn(pillX, r.y + 1, 1, 0); }, kDeadline))
+        << "rail pixel " << std::hex << pixel(pillX, r.y + 1);
+}
+
+// [keep] Skipped while the program still says it does not check for drift.
+TEST_F(AppRunsTest, AWindowMovedAwayIsPutBack) {
+    startWithPair();
+    showPair();
+    if (waitForLog("[Tessane] not yet: checkDrift", 3s)) GTEST_SKIP() << "keeping shown workspaces in shape is not built yet";
+    ASSERT_EQ(server_->run({"xdotool", "windowmove", std::to_string(beta_), "300", "400"}), 0);
+    ASSERT_TRUE(waitFor([&] { return !tiled(); }, kDeadline)) << "the move did not happen: " << frames();
+    EXPECT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
+}
+
+// [keep] Beta is not running: the show starts it from its desktop entry, and its window only
+// appears two seconds after the program.
+TEST_F(AppRunsTest, AnAppStartedLateIsAdopted) {
+    startWithPair(/*betaRunning=*/false);
+    press("alt+super+1");
+    // Beta's window, once there, is the one whose class Tessane launched.
+    ASSERT_TRUE(waitFor(
+        [&] {
+            // Only clients the window manager lists are real windows of applications.
+            for (XWindowId w : x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{}))
+                if (auto klass = x_->wmClass(w); klass && klass->second == "BetaApp") beta_ = w;
+            return beta_ != 0;
+        },
+        kDeadline))
+        << log();
+    EXPECT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
+}
+
+TEST_F(AppRunsTest, HideIconifiesTheWindowsAndTheLedgerRecordsThem) {
+    startWithPair();
+    showPair();
+    press("alt+super+h");
+    EXPECT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
+    EXPECT_TRUE(waitFor([&] { return hiddenLedger().size() == 2; }, kDeadline)) << preferences().dump();
+    EXPECT_EQ(hiddenLedger(), (std::vector<std::string>{bundleID("Alpha"), bundleID("Beta")}));
+}
+
+TEST_F(AppRunsTest, SigtermBringsBackEveryAppTessaneHid) {
+    startWithPair();
+    showPair();
+    press("alt+super+h");
+    ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
+
+    EXPECT_EQ(endTessane(SIGTERM), 0);
+    EXPECT_TRUE(waitForState({alpha_, beta_}, NormalState));
+    EXPECT_NE(log().find("[Tessane] Unhide-on-quit: asked 2 of 2 app(s) to come back"), std::string::npos) << log();
+    EXPECT_TRUE(preferences().contains("TessaneUnhideAskedAt")) << preferences().dump();
+}
+
+TEST_F(AppRunsTest, InterruptAndHangupQuitTheSameWay) {
+    startWithPair();
+    EXPECT_EQ(endTessane(SIGINT), 0);
+    EXPECT_EQ(logCount("[Tessane] Quitting: received SIGINT."), 1u) << log();
+    EXPECT_TRUE(preferences().contains("TessaneUnhideAskedAt"));
+
+    startTessane();
+    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: "));
+    EXPECT_EQ(endTessane(SIGHUP), 0);
+    EXPECT_EQ(logCount("[Tessane] Quitting: received SIGHUP."), 1u) << log();
+}
+
+// The X server drops the program's connection (as when the display goes away under it): the
+// quit still runs, over the connection it has left, and brings the hidden apps back.
+TEST_F(AppRunsTest, ALostXConnectionQuitsTheSameWay) {
+    home_->installApp("Alpha");
+    home_->installApp("Beta");
+    home_->installApp("Gamma");
+    home_->installApp("Delta");
+    alpha_ = runApp("Alpha").windows.at(0);
+    beta_ = runApp("Beta").windows.at(0);
+    runApp("Gamma");
+    runApp("Delta");
+    home_->storeWorkspaces({home_->workspace("Pair", {"Alpha", "Beta"}), home_->workspace("Other", {"Gamma", "Delta"})});
+    startTessane();
+    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    showPair();
+    press("alt+super+h");
+    ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
+    // Another workspace on screen, so that the program has a window of its own to lose.
+    press("alt+super+2");
+    ASSERT_TRUE(waitFor([&] { return rail().has_value(); }, kDeadline)) << log();
+    const Window panel = railWindow().first;
+    ASSERT_NE(panel, 0u);
+    XKillClient(x_->display(), panel);
+    XSync(x_->display(), False);
+    ASSERT_TRUE(tessane_->wait(kDeadline).has_value()) << "the program kept running without its connection";
+    tessane_.reset();
+    EXPECT_TRUE(waitForState({alpha_, beta_}, NormalState)) << log();
+    EXPECT_NE(log().find("[Tessane] Unhide-on-quit: asked 2 of 2 app(s)"), std::string::npos) << log();
+    EXPECT_EQ(logCount("[Tessane] Quitting: "), 1u) << log();
+    EXPECT_TRUE(preferences().contains("TessaneUnhideAskedAt"));
+}
+
+TEST_F(AppRunsTest, AKilledRunsHiddenAppsComeBackAtTheNextStart) {
+    startWithPair();
+    showPair();
+    press("alt+super+h");
+    ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
+    ASSERT_TRUE(waitFor([&] { return hiddenLedger().size() == 2; }, kDeadline));
+
+    endTessane(SIGKILL);
+    EXPECT_EQ(wmState(alpha_), IconicState) << "nothing brings them back without Tessane";
+    startTessane();
+    EXPECT_TRUE(waitForState({alpha_, beta_}, NormalState)) << log();
+    EXPECT_TRUE(waitForLog("[Tessane] Unhide-on-launch-recovery: asked 2 of 2 app(s)")) << log();
+}
+
+TEST_F(AppRunsTest, ACorruptWorkspaceListIsKeptAsideAndTheProgramRuns) {
+    fs::create_directories(home_->dataFolder());
+    std::ofstream(home_->workspacesFile()) << "{ this is not a workspace list";
+    startTessane();
+    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    bool keptAside = false;
+    for (const auto& entry : fs::directory_iterator(home_->dataFolder()))
+        keptAside |= entry.path().filename().string().starts_with("workspaces.json.unreadable-");
+    EXPECT_TRUE(keptAside);
+    EXPECT_TRUE(tessane_->running());
+    // It still answers its hot keys.
+    press("alt+super+h");
+    EXPECT_TRUE(waitForLog("[Tessane] Hide active workspace requested, but none is active — ignored.")) << log();
+    EXPECT_EQ(endTessane(SIGTERM), 0);
+}
+
+TEST_F(AppRunsTest, ASecondTessaneSaysOneIsRunningAndEnds) {
+    startWithPair();
+    const fs::path secondLog = home_->root() / "second.log";
+    auto second = ChildProcess::start({TESSANE_APP}, server_->display(), secondLog.string());
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->wait(kDeadline), 0);
+    std::ifstream in(secondLog);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("Tessane is already running."), std::string::npos) << text.str();
+    EXPECT_TRUE(tessane_->running());
+    // Only one start-up ran.
+    EXPECT_EQ(logCount("[Tessane] starting Tessane"), 1u);
+}
+
+}  // namespace
+}  // namespace tessane::e2e

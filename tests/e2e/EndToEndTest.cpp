@@ -1,0 +1,120 @@
+#include "EndToEndTest.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <csignal>
+#include <fstream>
+#include <sstream>
+
+namespace tessane::e2e {
+
+void EndToEndTest::SetUp() {
+    X11TestBase::SetUp();
+    home_ = std::make_unique<PrivateHome>(TESSANE_X11_CLIENT);
+}
+
+void EndToEndTest::TearDown() {
+    if (tessane_) endTessane(SIGKILL);
+    if (HasFailure()) std::fprintf(stderr, "---- Tessane's log ----\n%s\n", log().c_str());
+    X11TestBase::TearDown();
+    home_.reset();
+}
+
+EndToEndTest::Client& EndToEndTest::runApp(const std::string& name, std::vector<std::string> extra) {
+    auto args = PrivateHome::clientArguments(name);
+    args.insert(args.end(), extra.begin(), extra.end());
+    return startClient(args);
+}
+
+ChildProcess& EndToEndTest::startTessane() {
+    logFile_ = home_->root() / ("tessane-" + std::to_string(++runs_) + ".log");
+    tessane_ = ChildProcess::start({TESSANE_APP}, server_->display(), logFile_.string());
+    EXPECT_NE(tessane_, nullptr);
+    return *tessane_;
+}
+
+std::string EndToEndTest::log() const {
+    std::stringstream text;
+    for (int run = 1; run <= runs_; ++run) {
+        std::ifstream in(home_->root() / ("tessane-" + std::to_string(run) + ".log"));
+        text << in.rdbuf();
+    }
+    return text.str();
+}
+
+std::string EndToEndTest::latestLog() const {
+    std::ifstream in(logFile_);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool EndToEndTest::waitForLog(const std::string& text, std::chrono::milliseconds timeout) const {
+    return waitUntil([&] { return latestLog().find(text) != std::string::npos; }, timeout);
+}
+
+size_t EndToEndTest::logCount(const std::string& text) const {
+    const std::string all = log();
+    size_t count = 0;
+    for (size_t at = all.find(text); at != std::string::npos; at = all.find(text, at + 1)) ++count;
+    return count;
+}
+
+std::optional<int> EndToEndTest::endTessane(int signal) {
+    if (!tessane_) return std::nullopt;
+    ::kill(tessane_->pid(), signal);
+    auto status = tessane_->wait(kDeadline);
+    tessane_.reset();
+    return status;
+}
+
+void EndToEndTest::press(const std::string& chord) { ASSERT_EQ(server_->run({"xdotool", "key", chord}), 0); }
+
+RootRect EndToEndTest::frame(XWindowId window) {
+    x_->processEvents();
+    return outerFrame(x_->display(), window).value_or(RootRect{});
+}
+
+std::optional<long> EndToEndTest::wmState(XWindowId window) {
+    Display* d = x_->display();
+    const Atom wmStateAtom = XInternAtom(d, "WM_STATE", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::optional<long> state;
+    if (XGetWindowProperty(d, window, wmStateAtom, 0, 2, False, wmStateAtom, &type, &format, &count, &after, &data) ==
+            Success &&
+        data && count >= 1 && format == 32)
+        state = reinterpret_cast<long*>(data)[0];
+    if (data) XFree(data);
+    return state;
+}
+
+bool EndToEndTest::waitForState(const std::vector<XWindowId>& windows, long state) {
+    return waitFor(
+        [&] {
+            for (auto w : windows)
+                if (wmState(w) != state) return false;
+            return true;
+        },
+        kDeadline);
+}
+
+nlohmann::json EndToEndTest::preferences() const {
+    std::ifstream in(home_->preferencesFile());
+    if (!in) return nlohmann::json::object();
+    return nlohmann::json::parse(in, nullptr, /*allow_exceptions=*/false);
+}
+
+unsigned long EndToEndTest::pixel(int x, int y) {
+    XImage* image = XGetImage(x_->display(), x_->root(), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return ~0ul;
+    const unsigned long p = XGetPixel(image, 0, 0) & 0xFFFFFF;
+    XDestroyImage(image);
+    return p;
+}
+
+}  // namespace tessane::e2e

@@ -1,0 +1,63 @@
+#pragma once
+
+// Tessane itself as a child process on a private Xvfb + Openbox, with a private home and XDG
+// folders, desktop entries for test-client applications and a stored workspace list. Tests drive
+// it as a user would (hot keys through XTEST, signals) and read the result back from X and from
+// the files it writes. Every wait has a generous deadline; no test asserts a time.
+#include "e2e/support/PrivateHome.h"
+#include "x11/X11TestBase.h"
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessane::e2e {
+
+using namespace x11test;
+using linux_backend::XWindowId;
+namespace fs = std::filesystem;
+
+inline constexpr auto kDeadline = 30s;
+
+class EndToEndTest : public X11TestBase {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    static std::string bundleID(const std::string& name) { return PrivateHome::bundleID(name); }
+    // Runs the test client of the installed application, as the user would have.
+    Client& runApp(const std::string& name, std::vector<std::string> extra = {});
+
+    // Tessane: started, its log (standard error), waiting for a line, ending it.
+    ChildProcess& startTessane();
+    // Every run's log, and the latest run's.
+    std::string log() const;
+    std::string latestLog() const;
+    // In the latest run's log.
+    bool waitForLog(const std::string& text, std::chrono::milliseconds timeout = kDeadline) const;
+    size_t logCount(const std::string& text) const;
+    // Sends a signal and waits for the process to end; its exit status.
+    std::optional<int> endTessane(int signal);
+
+    // A chord typed as a user would (xdotool's names: "alt+super+1").
+    void press(const std::string& chord);
+    // The window manager's frame around a client window, in root pixels.
+    RootRect frame(XWindowId window);
+    // ICCCM WM_STATE: 1 normal, 3 iconic; none when unset.
+    std::optional<long> wmState(XWindowId window);
+    bool waitForState(const std::vector<XWindowId>& windows, long state);
+    // The stored preferences (~/.config/Tessane/preferences.json); empty when there are none.
+    nlohmann::json preferences() const;
+    // The root's pixel as 0xRRGGBB.
+    unsigned long pixel(int x, int y);
+
+    std::unique_ptr<PrivateHome> home_;
+    std::unique_ptr<ChildProcess> tessane_;
+    int runs_ = 0;
+    fs::path logFile_;
+};
+
+}  // namespace tessane::e2e

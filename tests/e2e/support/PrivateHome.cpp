@@ -1,0 +1,73 @@
+#include "e2e/support/PrivateHome.h"
+
+#include "model/WorkspaceStore.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+
+namespace tessane::e2e {
+
+namespace fs = std::filesystem;
+
+PrivateHome::PrivateHome(std::string client)
+    : client_(std::move(client)), root_(fs::temp_directory_path() / ("tessane-e2e-" + std::to_string(std::random_device{}()))) {
+    for (const char* folder : {"home", "config", "data/applications", "state", "cache", "system", "run"})
+        fs::create_directories(root_ / folder);
+    fs::permissions(root_ / "run", fs::perms::owner_all);
+    setenv("HOME", (root_ / "home").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (root_ / "data").c_str(), 1);
+    setenv("XDG_STATE_HOME", (root_ / "state").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (root_ / "cache").c_str(), 1);
+    setenv("XDG_DATA_DIRS", (root_ / "system").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (root_ / "run").c_str(), 1);
+    // Neither bus: the program says so and goes on; Qt keeps no connection alive past a run.
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tessane-no-bus", 1);
+    setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+}
+
+PrivateHome::~PrivateHome() {
+    std::error_code ec;
+    fs::remove_all(root_, ec);
+}
+
+std::vector<std::string> PrivateHome::clientArguments(const std::string& name) {
+    std::string lower = name;
+    for (auto& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return {"--class", lower + "." + name + "App", "--title", name};
+}
+
+void PrivateHome::installApp(const std::string& name, const std::vector<std::string>& extra) const {
+    std::string exec = client_;
+    for (const auto& a : clientArguments(name)) exec += " " + a;
+    for (const auto& a : extra) exec += " " + a;
+    std::ofstream(root_ / "data/applications" / (bundleID(name) + ".desktop"))
+        << "[Desktop Entry]\nType=Application\nName=" << name << "\nStartupWMClass=" << name << "App\nExec=" << exec << "\n";
+}
+
+Workspace PrivateHome::workspace(const std::string& name, const std::vector<std::string>& appNames) const {
+    Workspace w;
+    w.name = name;
+    w.layout.type = appNames.size() >= 4 ? LayoutType::grid2x2 : LayoutType::leftRightSplit;
+    for (const auto& appName : appNames) {
+        ManagedApp app;
+        app.displayName = appName;
+        app.bundleIdentifier = bundleID(appName);
+        app.appPath = (root_ / "data/applications" / (bundleID(appName) + ".desktop")).string();
+        w.apps.push_back(app);
+    }
+    if (!w.apps.empty()) {
+        w.apps.front().role = AppRole::primary;
+        w.primaryAppID = w.apps.front().id;
+        w.primaryAppBundleIdentifier = w.apps.front().bundleIdentifier;
+    }
+    return w;
+}
+
+void PrivateHome::storeWorkspaces(const std::vector<Workspace>& workspaces) const {
+    WorkspaceStore(dataFolder()).save(workspaces);
+}
+
+}  // namespace tessane::e2e

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "model/Workspace.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tessane::e2e {
+
+// A user of our own for a whole-program run: a temporary home with its XDG folders (made and set in
+// this process's environment, so that children inherit them), desktop entries whose programs are
+// test clients, and the stored workspace list. Removed on destruction.
+class PrivateHome {
+public:
+    // `client`: the test-client program the desktop entries start.
+    PrivateHome(std::string client);
+    ~PrivateHome();
+    PrivateHome(const PrivateHome&) = delete;
+    PrivateHome& operator=(const PrivateHome&) = delete;
+
+    const std::filesystem::path& root() const { return root_; }
+    std::filesystem::path dataFolder() const { return root_ / "data/Tessane"; }
+    std::filesystem::path workspacesFile() const { return dataFolder() / "workspaces.json"; }
+    std::filesystem::path preferencesFile() const { return root_ / "config/Tessane/preferences.json"; }
+
+    static std::string bundleID(const std::string& name) { return "org.tessane." + name; }
+    // The test client's arguments for application `name`: window class <name>App, title <name>.
+    static std::vector<std::string> clientArguments(const std::string& name);
+    // A desktop entry org.tessane.<name> that starts the test client with `extra` arguments too.
+    void installApp(const std::string& name, const std::vector<std::string>& extra = {}) const;
+    // A workspace of installed applications, the first one primary; two apps split left and right,
+    // four make a 2 x 2 grid.
+    Workspace workspace(const std::string& name, const std::vector<std::string>& appNames) const;
+    void storeWorkspaces(const std::vector<Workspace>& workspaces) const;
+
+private:
+    std::string client_;
+    std::filesystem::path root_;
+};
+
+}  // namespace tessane::e2e

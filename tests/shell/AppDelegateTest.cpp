@@ -1,0 +1,147 @@
+// Start-up and quit of the running system on the simulated desktop: the order of start-up's
+// lines, the links that wait for it, the shortcuts it binds, and a quit that brings back every app
+// Tessane hid and leaves the stamp the next start reads.
+#include "controller/ControllerDefaultsKeys.h"
+#include "shell/AppDelegate.h"
+#include "support/ControllerScenario.h"
+#include "support/LoggedLines.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace tessane::testing {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class AppDelegateTest : public ::testing::Test {
+protected:
+    AppDelegate& delegate(const std::string& bundlePath = "/usr/bin") {
+        auto env = scenario.environment();
+        env.identity = [bundlePath] {
+            AccessibilityPermission::Identity id;
+            id.bundleIdentifier = "org.tessane.Tessane";
+            id.bundlePath = bundlePath;
+            id.processName = "tessane";
+            id.pid = 42;
+            return id;
+        };
+        delegate_ = std::make_unique<AppDelegate>(std::move(env));
+        return *delegate_;
+    }
+    // The messages logged with one of these beginnings, in order.
+    static Lines linesStarting(std::initializer_list<std::string> prefixes) {
+        Lines out;
+        for (const auto& line : loggedMessages())
+            if (std::any_of(prefixes.begin(), prefixes.end(), [&](const auto& p) { return line.starts_with(p); }))
+                out.push_back(line);
+        return out;
+    }
+    static size_t count(const std::string& prefix) { return linesStarting({prefix}).size(); }
+    bool hidden(const std::string& name) {
+        return scenario.sim.applications.runningApplication(scenario.pid(name))->isHidden;
+    }
+
+    ControllerScenario scenario;
+    std::unique_ptr<AppDelegate> delegate_;
+};
+
+TEST_F(AppDelegateTest, StartUpRunsInOrderAndLinksThatCameEarlyRunLast) {
+    scenario.launchApp("Notes", {.hidden = true});
+    scenario.ledger->record({ControllerScenario::bundleID("Notes")});
+    scenario.addWorkspace("Write", {"Notes"});
+    auto& app = delegate();
+    app.openLinks({"tessane://hide", "tessane://focus/left"});
+    EXPECT_EQ(app.workspaceController(), nullptr);
+
+    app.applicationDidFinishLaunching();
+    ASSERT_NE(app.workspaceController(), nullptr);
+    // The manager loaded the stored list.
+    ASSERT_EQ(app.manager()->workspaces().get().size(), 1u);
+    const Lines order = linesStarting({"[Tessane] starting Tessane", "[Tessane] Unhide-on-", "[Tessane][AX] launch:",
+                                       "[Tessane][URL] Launch finished", "[Tessane][AX] WARNING"});
+    ASSERT_EQ(order.size(), 4u) << ::testing::PrintToString(loggedMessages());
+    EXPECT_TRUE(order[0].starts_with("[Tessane] starting Tessane "));
+    EXPECT_EQ(order[1], "[Tessane] Unhide-on-launch-recovery: asked 1 of 1 app(s) to come back — will confirm and settle the ledger.");
+    EXPECT_TRUE(order[2].starts_with("[Tessane][AX] launch: trusted=")) << order[2];
+    EXPECT_EQ(order[3], "[Tessane][URL] Launch finished — running 2 queued command(s).");
+    EXPECT_FALSE(hidden("Notes"));
+
+    // From now on a link is acted on at once.
+    app.openLinks({"tessane://hide"});
+    EXPECT_EQ(count("[Tessane][URL] Arrived before launch finished"), 1u);
+    EXPECT_EQ(count("[Tessane][URL] Launch finished"), 1u);
+}
+
+TEST_F(AppDelegateTest, WithoutQueuedLinksStartUpSaysNothingOfThem) {
+    delegate().applicationDidFinishLaunching();
+    EXPECT_EQ(count("[Tessane][URL]"), 0u);
+}
+
+TEST_F(AppDelegateTest, StartUpBindsTheShortcuts) {
+    scenario.installApp("Notes");
+    scenario.addWorkspace("Write", {"Notes"});
+    delegate().applicationDidFinishLaunching();
+    EXPECT_EQ(scenario.sim.hotKeys.grabs().size(), 8u);
+}
+
+TEST_F(AppDelegateTest, AProgramOutsideTheInstallLocationsIsWarnedOf) {
+    delegate("/home/ada/src/tessane/build/app").applicationDidFinishLaunching();
+    EXPECT_EQ(linesStarting({"[Tessane][AX] WARNING", "[Tessane] WARNING"}),
+              (Lines{"[Tessane][AX] WARNING: running from /home/ada/src/tessane/build/app, not /usr or /opt. " +
+                     std::string(AppDelegate::kInstallAdvice)}));
+}
+
+TEST_F(AppDelegateTest, AProgramOnRemovableMediaGetsBothWarningsInstalledOneNeither) {
+    delegate("/media/ada/USB/tessane").applicationDidFinishLaunching();
+    const Lines warnings = linesStarting({"[Tessane][AX] WARNING", "[Tessane] WARNING"});
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_TRUE(warnings[0].starts_with("[Tessane][AX] WARNING: running from /media/ada/USB/tessane"));
+    EXPECT_EQ(warnings[1], "[Tessane] WARNING: launched from a mounted volume (/media/ada/USB/tessane). "
+                           "Move Tessane to /usr/local for reliable updates and Accessibility.");
+
+    delegate_.reset();
+    Log::resetForTesting();
+    delegate("/usr/bin").applicationDidFinishLaunching();
+    EXPECT_EQ(count("[Tessane][AX] WARNING") + count("[Tessane] WARNING"), 0u);
+}
+
+TEST_F(AppDelegateTest, AQuitBeforeStartUpWritesNothing) {
+    delegate().applicationWillTerminate();
+    EXPECT_FALSE(scenario.sim.defaults.value(ControllerDefaultsKeys::kUnhideAskedAt));
+    EXPECT_TRUE(loggedMessages().empty());
+}
+
+TEST_F(AppDelegateTest, QuitUnhidesWhatTessaneHidKeepsTheLedgerAndStampsTheTimeOnce) {
+    scenario.launchApp("Notes");
+    auto& app = delegate();
+    app.applicationDidFinishLaunching();
+    // Hidden by Tessane during this run.
+    scenario.ledger->record({ControllerScenario::bundleID("Notes")});
+    scenario.sim.applications.hide(scenario.pid("Notes"));
+    scenario.advance(1);
+    ASSERT_TRUE(hidden("Notes"));
+    scenario.advance(100);
+
+    app.applicationWillTerminate();
+    EXPECT_FALSE(hidden("Notes"));
+    EXPECT_EQ(count("[Tessane] Unhide-on-quit: asked 1 of 1 app(s) to come back (ledger kept; the next launch settles it)."), 1u);
+    EXPECT_EQ(scenario.ledger->hiddenBundleIDs(), Lines{ControllerScenario::bundleID("Notes")});
+    EXPECT_EQ(scenario.sim.defaults.doubleValue(ControllerDefaultsKeys::kUnhideAskedAt), scenario.sim.mainQueue.now());
+
+    // Every road out of the program ends here; only the first one acts.
+    app.applicationWillTerminate();
+    EXPECT_EQ(count("[Tessane] Unhide-on-quit"), 1u);
+}
+
+TEST_F(AppDelegateTest, AQuitWithNothingHiddenStillStampsTheTime) {
+    auto& app = delegate();
+    app.applicationDidFinishLaunching();
+    app.applicationWillTerminate();
+    EXPECT_TRUE(scenario.sim.defaults.doubleValue(ControllerDefaultsKeys::kUnhideAskedAt));
+    EXPECT_EQ(count("[Tessane] Unhide-on-quit"), 0u);
+}
+
+}  // namespace
+}  // namespace tessane::testing
