@@ -3,6 +3,7 @@
 // and the offer to go home with its re-check a moment later.
 #include "controller/WorkspaceController.h"
 
+#include "controller/ContainerReach.h"
 #include "controller/NoticeChrome.h"
 #include "layout/DisplayResolver.h"
 #include "layout/DisplayTopology.h"
@@ -17,9 +18,6 @@ namespace {
 
 constexpr double kHomeOfferSeconds = 12;
 constexpr double kHomeOfferRecheckDelay = 2.5;
-constexpr Size kMinimumVisible{240, 56};
-constexpr double kMinimumTopWidth = 240;
-constexpr Size kMinimumContainer{480, 320};
 
 double area(const Rect& r) { return r.isNull() ? 0 : r.width() * r.height(); }
 
@@ -35,13 +33,7 @@ void WorkspaceController::moveShownWorkspace(const Uuid& id, const Rect& target,
             ScreenGeometry::screenRectFromAX(target, ScreenGeometry::primaryDisplayHeight(*env.platform.screens)));
         session->chrome->applyGeometry(true);
     }
-    ws->lastContainerFrame = RectModel::from(target);
-    if (recordHome)
-        if (const auto topology = currentTopology()) {
-            if (!ws->topologyFrames) ws->topologyFrames.emplace();
-            (*ws->topologyFrames)[*topology] = RectModel::from(target);
-        }
-    manager.update(*ws);
+    manager.update(rememberingContainerFrame(*ws, target, recordHome ? currentTopology() : std::nullopt));
     if (!env.platform.accessibility->isProcessTrusted()) return;
     if (soloState && soloState->workspaceID == id) {
         Log::line("[Tessane] “" + ws->name + "”: moved by a display change while soloed — clearing the solo + re-tiling.");
@@ -122,16 +114,8 @@ void WorkspaceController::moveHomeIfStillValid(const Uuid& workspaceID) {
     if (!sessions.contains(workspaceID) || !ws) return;
     const auto home = ws->homeFrame(currentTopology());
     if (!home) return;
-    const Rect handle(home->midX() - 40, home->minY(), 80, 12);
-    if (!DisplayResolver::isUsablyVisible(*home, screens, kMinimumVisible) ||
-        !DisplayTopology::isTopOnScreen(*home, screens, kMinimumTopWidth) ||
-        !DisplayTopology::isHandleOnScreen(handle, screens))
-        return;
-    const auto display = DisplayTopology::bestScreen(*home, screens);
-    if (!display) return;
-    const Rect target = DisplayTopology::isFullyOnScreens(*home, screens)
-                            ? *home
-                            : DisplayResolver::clamped(*home, *display, kMinimumContainer);
+    if (!isReachable(*home, screens)) return;
+    const Rect target = keptOnItsScreen(*home, screens);
     Log::line("[Tessane] Move back accepted: “" + ws->name + "” → " + rectLog(target) + ".");
     moveShownWorkspace(workspaceID, target, false);
 }

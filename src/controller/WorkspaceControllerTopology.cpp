@@ -3,8 +3,7 @@
 // pulled back into view, is sheltered on the display in use, or is offered a way back to a
 // display that has just returned. Window events are let through again at the end.
 #include "controller/WorkspaceController.h"
-#include "controller/ContainerFrameRecord.h"
-
+#include "controller/ContainerReach.h"
 #include "controller/NoticeChrome.h"
 #include "layout/DisplayResolver.h"
 #include "layout/DisplayTopology.h"
@@ -15,30 +14,6 @@
 #include <algorithm>
 
 namespace tessane {
-
-namespace {
-
-constexpr Size kUsableOverlap{240, 56};
-constexpr double kTopStripWidth = 240;
-constexpr Size kRailHandle{80, 12};
-
-// Whether the user can still reach the container on these screens: enough of it shows, its top
-// strip is on a screen and so is the rail handle that moves it.
-bool isReachable(const Rect& frame, const std::vector<Rect>& screens) {
-    const Rect handle{frame.midX() - kRailHandle.width / 2, frame.minY(), kRailHandle.width, kRailHandle.height};
-    return DisplayResolver::isUsablyVisible(frame, screens, kUsableOverlap) &&
-           DisplayTopology::isTopOnScreen(frame, screens, kTopStripWidth) &&
-           DisplayTopology::isHandleOnScreen(handle, screens);
-}
-
-// The frame itself when the screens cover it, else clamped onto the screen it overlaps most.
-Rect keptOnItsScreen(const Rect& frame, const std::vector<Rect>& screens) {
-    if (DisplayTopology::isFullyOnScreens(frame, screens)) return frame;
-    const auto best = DisplayTopology::bestScreen(frame, screens);
-    return best ? DisplayResolver::clamped(frame, *best, kMinimumContainer) : frame;
-}
-
-}  // namespace
 
 void WorkspaceController::handleTopologyChange(const std::optional<std::string>& previous,
                                                const std::optional<std::string>& current) {

@@ -16,6 +16,7 @@ class HomeMoves : public ShownWorkspace {
 protected:
     static constexpr Rect kHome{1500, -100, 1200, 700};       // on the second display (AX)
     static constexpr Rect kShelter{100, 100, 1000, 600};      // on the main display (AX)
+    static constexpr Rect kSheltered{0, 25, 1440, 700};       // the home pulled onto the main display
 
     void SetUp() override {
         ShownWorkspace::SetUp();
@@ -27,34 +28,52 @@ protected:
         s.manager->update(stored);
         s.probe().moveShownWorkspace(ws.id, kHome, false);
         s.advance(5);
+        // The windows' minimum widths widen the container; that frame is the home from here on.
+        home = *s.probe().session(ws.id)->containerAXRect;
+        stored = s.workspace(ws.id);
+        stored.topologyFrames = std::map<std::string, RectModel>{{twoDisplays, RectModel::from(home)}};
+        s.manager->update(stored);
         s.clearLog();
     }
+    // Attaches or detaches the second display and lets the change settle, so the controller has
+    // followed it.
     void plug(bool second) {
         std::vector<ScreenInfo> screens{ControllerScenario::display({0, 0, 1440, 900}, 1)};
         if (second) screens.push_back(ControllerScenario::display({1440, 0, 1920, 1080}, 2));
         s.setDisplays(screens);
         s.sim.screens.notify(Screens::Notification::screenParametersChanged);
-        s.probe().setTopologyFluxUntil(WorkspaceController::kDistantPast);
+        s.advance(1);
+    }
+    Lines changes() {
+        Lines out;
+        for (const auto& line : s.log())
+            if (line.rfind("[Tessane] Displays changed:", 0) == 0 || line.rfind("[Tessane] Move back", 0) == 0)
+                out.push_back(line);
+        return out;
     }
     Rect tile(size_t i) { return s.probe().tileRects(s.workspace(ws.id))[i]; }
-    std::vector<Offer> offer() { return {{ws.id, "Write", kHome}}; }
+    std::vector<Offer> offer() { return {{ws.id, "Write", home}}; }
 
     std::string twoDisplays;
+    Rect home;
 };
 
 TEST_F(HomeMoves, UnpluggingMovesTheContainerAndItsWindowsAndFilesTheNewHome) {
-    plug(false);
     const size_t applied = s.chrome(ws.id).count("applyGeometry(true)");
-    s.probe().moveShownWorkspace(ws.id, kShelter, true);
-    EXPECT_EQ(s.probe().session(ws.id)->containerAXRect, kShelter);
-    EXPECT_EQ(s.chrome(ws.id).containerCocoaRect, ScreenGeometry::screenRectFromAX(kShelter, 900));
+    plug(false);
+    EXPECT_EQ(changes(), (Lines{"[Tessane] Displays changed: “Write” display gone — no home for this display set, "
+                                "sheltered on the current display → " + WorkspaceController::rectLog(kSheltered) + "."}));
+    EXPECT_EQ(s.probe().session(ws.id)->containerAXRect, kSheltered);
+    EXPECT_EQ(s.chrome(ws.id).containerCocoaRect, ScreenGeometry::screenRectFromAX(kSheltered, 900));
     EXPECT_EQ(s.chrome(ws.id).count("applyGeometry(true)"), applied + 1);
+    s.advance(1);
     EXPECT_EQ(s.window("Notes").frame(), tile(0));
     EXPECT_EQ(s.window("Mail").frame(), tile(1));
     const auto stored = s.workspace(ws.id);
-    EXPECT_EQ(stored.lastContainerFrame, RectModel::from(kShelter));
-    EXPECT_EQ(stored.topologyFrames->at(*s.probe().currentTopology()), RectModel::from(kShelter));
-    EXPECT_EQ(stored.topologyFrames->at(twoDisplays), RectModel::from(kHome));  // the other home is kept
+    EXPECT_EQ(stored.lastContainerFrame, RectModel::from(kSheltered));
+    EXPECT_EQ(stored.topologyFrames->at(*s.probe().currentTopology()), RectModel::from(kSheltered));
+    EXPECT_EQ(stored.topologyFrames->at(twoDisplays), RectModel::from(home));  // the other home is kept
+    EXPECT_EQ(s.probe().topologyFluxUntil(), WorkspaceController::kDistantPast);
 }
 
 TEST_F(HomeMoves, WithNoDisplaysOnlyTheLastFrameIsStoredAndWithoutWindowControlOnlyTheChromeMoves) {
@@ -74,9 +93,13 @@ TEST_F(HomeMoves, WithNoDisplaysOnlyTheLastFrameIsStoredAndWithoutWindowControlO
 
 TEST_F(HomeMoves, MovingASoloedWorkspaceEndsTheSoloInsteadOfAPlainRetile) {
     s.probe().setSoloState(WorkspaceController::SoloState{ws.id, ws.apps[0].id});
-    s.probe().moveShownWorkspace(ws.id, kHome, false);
-    EXPECT_EQ(s.log(), (Lines{"[Tessane] “Write”: moved by a display change while soloed — clearing the solo + re-tiling."}));
-    EXPECT_EQ(s.notYetCount("restoreFromSolo"), 1u);
+    s.probe().moveShownWorkspace(ws.id, home, false);
+    EXPECT_EQ(s.log(), (Lines{"[Tessane] “Write”: moved by a display change while soloed — clearing the solo + re-tiling.",
+                              "[Tessane] Solo: restored split for workspace " + ws.id.string() + "."}));
+    EXPECT_FALSE(s.probe().soloState());
+    s.advance(1);
+    EXPECT_EQ(s.window("Notes").frame(), tile(0));
+    EXPECT_EQ(s.window("Mail").frame(), tile(1));
 }
 
 TEST_F(HomeMoves, WindowsCountAsReturnedWhenAtLeastHalfOfThemAreMostlyOnTheHomeDisplay) {
@@ -103,62 +126,73 @@ TEST_F(HomeMoves, WindowsCountAsReturnedWhenAtLeastHalfOfThemAreMostlyOnTheHomeD
 
 TEST_F(HomeMoves, PluggingBackOffersTheWayHomeAndTheActionMovesIt) {
     plug(false);
-    s.probe().moveShownWorkspace(ws.id, kShelter, true);
-    plug(true);
     s.clearLog();
-    s.probe().presentHomeOffer(offer());
+    plug(true);
+    EXPECT_EQ(changes(), (Lines{"[Tessane] Displays changed: “Write” has a home at " + WorkspaceController::rectLog(home) +
+                                " on the returning display, windows still on the shelter display — offering to move it "
+                                "back."}));
+    EXPECT_EQ(s.probe().session(ws.id)->containerAXRect, kSheltered);  // an offer, not a move
     ASSERT_EQ(s.notice->shown.size(), 1u);
     const auto& card = s.notice->shown[0];
     EXPECT_FALSE(card.title);
     EXPECT_EQ(card.message, "“Write” has a spot on the display that just came back.");
     EXPECT_EQ(card.actionTitle, "Move it back");
     EXPECT_EQ(card.dismissAfter, 12.0);
-    EXPECT_EQ(card.nearContainerCocoaRect, ScreenGeometry::screenRectFromAX(kShelter, 900));
+    EXPECT_EQ(card.nearContainerCocoaRect, ScreenGeometry::screenRectFromAX(kSheltered, 900));
 
+    s.clearLog();
     card.action();
-    EXPECT_EQ(s.logCount("[Tessane] Move back accepted: “Write” → " + WorkspaceController::rectLog(kHome) + "."), 1u);
-    EXPECT_EQ(s.probe().session(ws.id)->containerAXRect, kHome);
+    EXPECT_EQ(changes(), (Lines{"[Tessane] Move back accepted: “Write” → " + WorkspaceController::rectLog(home) + "."}));
+    EXPECT_EQ(s.probe().session(ws.id)->containerAXRect, home);
+    EXPECT_EQ(s.workspace(ws.id).topologyFrames->at(twoDisplays), RectModel::from(home));  // not rewritten
+    EXPECT_TRUE(s.probe().homeOfferRecheckPending());  // the action leaves the re-check in place
     s.advance(0.5);  // across displays a window is sized once it is there
     EXPECT_EQ(s.window("Notes").frame(), tile(0));
 }
 
 TEST_F(HomeMoves, TheRecheckFollowsTheWindowsHomeWhenTheSystemReturnedThemAMomentLater) {
     plug(false);
-    s.probe().moveShownWorkspace(ws.id, kShelter, true);
-    plug(true);
+    plug(true);  // offered; the re-check is due 2.5 s after the change settled
+    ASSERT_EQ(s.notice->shown.size(), 1u);
     s.clearLog();
-    s.probe().presentHomeOffer(offer());
-    s.probe().scheduleHomeOfferRecheck(offer());
-    s.advance(1);
     s.window("Notes").setFrame({1600, 0, 400, 300});  // the system puts them back
     s.window("Mail").setFrame({2000, 0, 400, 300});
     const int closes = s.notice->closes;
-    s.advance(1.5);
-    const Lines said = s.log();
-    ASSERT_GE(said.size(), 2u);
-    EXPECT_EQ(said[0], "[Tessane] Displays changed: “Write” — macOS returned its windows a moment later; "
-                       "following it home and dropping the offer.");
-    EXPECT_EQ(said[1], "[Tessane] Move back accepted: “Write” → " + WorkspaceController::rectLog(kHome) + ".");
-    EXPECT_EQ(s.probe().session(ws.id)->containerAXRect, kHome);
+    s.advance(2.5);
+    EXPECT_EQ(changes(), (Lines{"[Tessane] Displays changed: “Write” — macOS returned its windows a moment later; "
+                                "following it home and dropping the offer.",
+                                "[Tessane] Move back accepted: “Write” → " + WorkspaceController::rectLog(home) + "."}));
+    EXPECT_EQ(s.probe().session(ws.id)->containerAXRect, home);
     EXPECT_GT(s.notice->closes, closes);
+    EXPECT_FALSE(s.probe().homeOfferRecheckPending());
+}
+
+TEST_F(HomeMoves, WindowsAlreadyBackWhenTheDisplayReturnsAreFollowedWithoutAnOffer) {
+    plug(false);
+    s.advance(1);  // the sheltered windows have settled
+    s.window("Notes").setFrame({1600, 0, 400, 300});  // the system moves them as the display returns
+    s.clearLog();
+    plug(true);
+    EXPECT_EQ(changes(), (Lines{"[Tessane] Displays changed: “Write” — macOS already put its windows back on the "
+                                "returning display; following them to " + WorkspaceController::rectLog(home) +
+                                " instead of offering."}));
+    EXPECT_EQ(s.probe().session(ws.id)->containerAXRect, home);
+    EXPECT_TRUE(s.notice->shown.empty());
     EXPECT_FALSE(s.probe().homeOfferRecheckPending());
 }
 
 TEST_F(HomeMoves, TheRecheckLeavesThePendingOfferAndOnlyTheLastOneRuns) {
     plug(false);
-    s.probe().moveShownWorkspace(ws.id, kShelter, true);
-    plug(true);
+    plug(true);  // the change's own re-check is due in 2.3 s
     s.clearLog();
-    s.probe().scheduleHomeOfferRecheck(offer());
-    s.advance(2);
-    s.probe().scheduleHomeOfferRecheck(offer());  // replaces the first
-    s.advance(2);
+    s.probe().scheduleHomeOfferRecheck(offer());  // replaces it: due in 2.5 s
+    s.advance(2.4);
     EXPECT_TRUE(s.probe().homeOfferRecheckPending());
     const int closes = s.notice->closes;
-    s.advance(0.6);
+    s.advance(0.2);
     EXPECT_FALSE(s.probe().homeOfferRecheckPending());
     EXPECT_EQ(s.notice->closes, closes);  // still waiting: the card stays
-    EXPECT_EQ(s.probe().session(ws.id)->containerAXRect, kShelter);
+    EXPECT_EQ(s.probe().session(ws.id)->containerAXRect, kSheltered);
 }
 
 TEST_F(HomeMoves, NoCardUnderStageManagerOrWhenEveryOfferIsBehindAFullscreenApp) {
@@ -192,7 +226,6 @@ TEST_F(HomeMoves, TwoOffersAnchorAtTheFirstThatIsNotBehindAFullscreenApp) {
 
 TEST_F(HomeMoves, AHomeThatIsNoLongerUsableIsNotUsed) {
     plug(false);
-    s.probe().moveShownWorkspace(ws.id, kShelter, true);
     // The second display comes back smaller: the old home's rail is off every screen.
     s.setDisplays({ControllerScenario::display({0, 0, 1440, 900}, 1),
                    ControllerScenario::display({1440, 0, 800, 600}, 2)});
@@ -204,7 +237,7 @@ TEST_F(HomeMoves, AHomeThatIsNoLongerUsableIsNotUsed) {
     s.probe().presentHomeOffer({{ws.id, "Write", {2300, -100, 1200, 700}}});
     s.notice->shown.at(0).action();
     EXPECT_EQ(s.logCount("Move back accepted"), 0u);
-    EXPECT_EQ(s.probe().session(ws.id)->containerAXRect, kShelter);
+    EXPECT_EQ(s.probe().session(ws.id)->containerAXRect, kSheltered);
 }
 
 }  // namespace
