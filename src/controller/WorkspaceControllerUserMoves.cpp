@@ -204,7 +204,8 @@ bool WorkspaceController::swapPanesIfWindowDroppedInAnother(const Workspace& wor
 
     Workspace swapped = workspace;
     std::swap(swapped.apps[source], swapped.apps[target]);
-    manager.update(swapped);
+    // Our own reorder: the edit sweep must neither tile a second time nor withdraw the workspace.
+    storeOwnPaneEdit(swapped);
     Log::line("[Tessane] Swapped panes in “" + workspace.name + "”: " + workspace.apps[source].displayName + " ⇄ " +
               workspace.apps[target].displayName + ".");
     placeWindows(swapped, true, true, true);

@@ -81,6 +81,9 @@ TEST_F(EventWiring, ScreenParametersStartFluxOnlyWhenTheDisplaySetChanged) {
     s.sim.screens.notify(Screens::Notification::screenParametersChanged);
     EXPECT_LT(s.probe().topologyFluxUntil(), start);
 
+    // Music's window goes to the display being attached, clear of the container, so the guard that
+    // runs once the displays have settled leaves the chrome up.
+    s.window("Music").moveTo({1600, 100});
     s.setDisplays({ControllerScenario::display({0, 0, 1440, 900}, 1),
                    ControllerScenario::display({1440, 0, 1920, 1080}, 2)});
     s.sim.screens.notify(Screens::Notification::screenParametersChanged);
@@ -89,6 +92,9 @@ TEST_F(EventWiring, ScreenParametersStartFluxOnlyWhenTheDisplaySetChanged) {
     userMoves("Notes");
     EXPECT_EQ(userChanges(), 0u);
     s.advance(4);
+    EXPECT_EQ(s.logCount("[Tessane] Display set settled:"), 1u);
+    EXPECT_LT(s.probe().topologyFluxUntil(), s.sim.mainQueue.now());  // let through again once handled
+    EXPECT_TRUE(s.chrome(ws.id).isVisible);
     userMoves("Notes");
     EXPECT_EQ(userChanges(), 1u);
 }
