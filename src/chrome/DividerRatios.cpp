@@ -49,17 +49,6 @@ std::optional<std::vector<double>> solveThreeColumns(const Rect& inner, const st
 
 }  // namespace
 
-int ratioCount(LayoutType type) {
-    switch (type) {
-    case LayoutType::leftRightSplit:
-    case LayoutType::topBottomSplit:
-    case LayoutType::mainSidebar:
-        return 1;
-    default:
-        return 2;
-    }
-}
-
 std::vector<double> padded(std::vector<double> ratios, int needed, LayoutType type) {
     while (static_cast<int>(ratios.size()) < needed) {
         double value = 0.5;

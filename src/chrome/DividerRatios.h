@@ -9,9 +9,9 @@
 
 namespace tessane::DividerRatios {
 
-// How many split ratios a layout uses: one for the two-pane layouts and mainSidebar, two for the
-// rest.
-int ratioCount(LayoutType type);
+// How many split ratios a layout uses (one for the two-pane layouts and mainSidebar, two for the
+// rest).
+inline int ratioCount(LayoutType type) { return layout_types::ratioCount(type); }
 
 // `ratios` padded to at least `needed` entries: the first value added to an empty list is the
 // layout's default (1/3 for threeColumns, 0.6 for mainSidebar, else 0.5), later ones 0.5.

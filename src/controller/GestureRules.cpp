@@ -37,17 +37,6 @@ std::optional<std::vector<double>> ratiosOrNone(const std::vector<double>& ratio
 
 // ------------------------------------------------------------------------- shared pieces
 
-int GestureRules::splitRatioCount(LayoutType type) {
-    switch (type) {
-        case LayoutType::leftRightSplit:
-        case LayoutType::topBottomSplit:
-        case LayoutType::mainSidebar:
-            return 1;
-        default:
-            return 2;
-    }
-}
-
 Rect GestureRules::innerRect(const Rect& container) {
     return {container.minX() + kHalfGutter, container.minY() + kHalfGutter,
             std::max(0.0, container.width() - kGutter), std::max(0.0, container.height() - kGutter)};

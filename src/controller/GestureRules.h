@@ -15,7 +15,7 @@ namespace tessane::GestureRules {
 // how a two-application split grows to fit them. Accessibility coordinates (y down) throughout.
 
 // How many split ratios a layout of this type keeps.
-int splitRatioCount(LayoutType type);
+inline int splitRatioCount(LayoutType type) { return layout_types::ratioCount(type); }
 
 // The container inset by 3 pt on every side (never below zero): the room the panes share.
 Rect innerRect(const Rect& container);

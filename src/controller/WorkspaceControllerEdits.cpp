@@ -2,7 +2,7 @@
 // withdrawn when that arrangement can no longer be tiled.
 #include "controller/WorkspaceController.h"
 
-#include "controller/RequiredApps.h"
+#include "model/LayoutType.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
 
@@ -10,7 +10,7 @@ namespace tessane {
 
 void WorkspaceController::reactToPaneEdit(const Workspace& workspace) {
     const auto shortApps = appsShortOfWindows(workspace, {});
-    const auto required = requiredApps(workspace.layout.type);
+    const auto required = layout_types::requiredApps(workspace.layout.type);
     // A workspace left with no applications has nothing to tile, whatever its layout allows.
     const bool countWrong = workspace.apps.empty() || (required && workspace.apps.size() != *required);
     if (countWrong || !shortApps.empty()) {

@@ -5,7 +5,7 @@
 // has answered.
 #include "controller/WorkspaceController.h"
 
-#include "controller/RequiredApps.h"
+#include "model/LayoutType.h"
 #include "model/AppRegistry.h"
 #include "model/HiddenAppLedger.h"
 #include "model/Log.h"

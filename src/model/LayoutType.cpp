@@ -72,5 +72,16 @@ std::optional<size_t> requiredApps(LayoutType type) {
     }
 }
 
+int ratioCount(LayoutType type) {
+    switch (type) {
+        case LayoutType::leftRightSplit:
+        case LayoutType::topBottomSplit:
+        case LayoutType::mainSidebar:
+            return 1;
+        default:
+            return 2;
+    }
+}
+
 }  // namespace layout_types
 }  // namespace tessane

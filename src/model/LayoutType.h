@@ -39,6 +39,8 @@ std::span<const LayoutType> offeredInPickers();
 bool isSelectableInSettings(LayoutType type);
 // How many applications the type tiles; none for mainSidebar, which takes one or more.
 std::optional<size_t> requiredApps(LayoutType type);
+// How many split ratios the type keeps: one for the two-pane types and mainSidebar, two for the rest.
+int ratioCount(LayoutType type);
 
 }  // namespace layout_types
 }  // namespace tessane
