@@ -40,8 +40,9 @@ TEST_F(KeepInShapeX11Test, AWindowThatKeepsMovingOutIsPutBackTwiceThenLeftAloneW
 
     // The client's "own" move: a second connection moves its window away each time it lands in
     // its pane, the way an application that restores its saved position does.
-    Display* other = XOpenDisplay(server_->display().c_str());
-    ASSERT_NE(other, nullptr);
+    const std::unique_ptr<Display, int (*)(Display*)> connection(XOpenDisplay(server_->display().c_str()), XCloseDisplay);
+    ASSERT_NE(connection, nullptr);
+    Display* other = connection.get();
     probe.placeWindows(ws);
     const auto inPane = [&] {  // the left pane starts at the container's corner; the client moves to 600,450
         const auto frame = frameOf(left);
@@ -69,7 +70,6 @@ TEST_F(KeepInShapeX11Test, AWindowThatKeepsMovingOutIsPutBackTwiceThenLeftAloneW
     EXPECT_EQ(linesContaining("Left's window left its pane in ‘Drifting’"), 2u);
     EXPECT_FALSE(inPane());
     EXPECT_EQ(notices_->shown.size(), 1u);
-    XCloseDisplay(other);
 }
 
 TEST_F(KeepInShapeX11Test, AForeignWindowMappedOverTheGutterSendsTheChromeAside) {
