@@ -1,0 +1,103 @@
+// Keeping a shown workspace in shape against real clients and a real window manager: a window that
+// keeps leaving its pane is put back twice, then left alone with a notice; a foreign window mapped
+// over the gutter sends the chrome aside.
+#include "x11/ControllerX11Fixture.h"
+
+#include <X11/Xlib.h>
+
+#include <algorithm>
+
+namespace tessane::x11test {
+namespace {
+
+class KeepInShapeX11Test : public ControllerX11Test {
+protected:
+    void writeEntries() override {
+        writeEntry("org.tessane.Left", "Name=Left\nStartupWMClass=LeftApp\nExec=left-not-installed\n");
+        writeEntry("org.tessane.Right", "Name=Right\nStartupWMClass=RightApp\nExec=right-not-installed\n");
+    }
+
+    static size_t linesContaining(const std::string& text) {
+        const auto lines = Log::recentLines(1000);
+        return static_cast<size_t>(
+            std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; }));
+    }
+
+    const Rect container_{100, 100, 1000, 600};
+};
+
+TEST_F(KeepInShapeX11Test, AWindowThatKeepsMovingOutIsPutBackTwiceThenLeftAloneWithANotice) {
+    Log::resetForTesting();
+    auto& leftClient = startClient({"--class", "left.LeftApp", "--size", "400x300"});
+    const Pid left = leftClient.process->pid();
+    const Pid right = startClient({"--class", "right.RightApp", "--size", "400x300"}).process->pid();
+    ASSERT_EQ(leftClient.windows.size(), 1u);
+    ASSERT_TRUE(run([&] { return launched(left) && launched(right); }, 10));
+    const Workspace ws = makeWorkspace("Drifting", {{"Left", "org.tessane.Left"}, {"Right", "org.tessane.Right"}});
+    makeController();
+    WorkspaceControllerProbe probe{*controller_};
+    probe.putUp(ws.id, container_);
+
+    // The client's "own" move: a second connection moves its window away each time it lands in
+    // its pane, the way an application that restores its saved position does.
+    const std::unique_ptr<Display, int (*)(Display*)> connection(XOpenDisplay(server_->display().c_str()), XCloseDisplay);
+    ASSERT_NE(connection, nullptr);
+    Display* other = connection.get();
+    probe.placeWindows(ws);
+    const auto inPane = [&] {  // the left pane starts at the container's corner; the client moves to 600,450
+        const auto frame = frameOf(left);
+        return frame && frame->minX() < 400 && frame->minY() < 400;
+    };
+    int movesAway = 0;
+    const auto gaveUp = [] { return linesContaining("keeps moving its own window out of ‘Drifting’") > 0; };
+    run(
+        [&] {
+            if (inPane() && movesAway < 10) {
+                XMoveWindow(other, leftClient.windows[0], 600, 450);
+                XFlush(other);
+                ++movesAway;
+            }
+            return gaveUp();
+        },
+        30);
+    ASSERT_TRUE(gaveUp()) << movesAway << " moves away";
+    EXPECT_EQ(linesContaining("Left's window left its pane in ‘Drifting’"), 2u);
+    ASSERT_EQ(notices_->shown.size(), 1u);
+    EXPECT_EQ(notices_->shown[0].title, "Left keeps moving its window");
+
+    // Left alone afterwards: no third correction, the window stays where the client put it.
+    run([] { return false; }, 2.0);
+    EXPECT_EQ(linesContaining("Left's window left its pane in ‘Drifting’"), 2u);
+    EXPECT_FALSE(inPane());
+    EXPECT_EQ(notices_->shown.size(), 1u);
+}
+
+TEST_F(KeepInShapeX11Test, AForeignWindowMappedOverTheGutterSendsTheChromeAside) {
+    Log::resetForTesting();
+    const Pid left = startClient({"--class", "left.LeftApp", "--size", "400x300"}).process->pid();
+    const Pid right = startClient({"--class", "right.RightApp", "--size", "400x300"}).process->pid();
+    ASSERT_TRUE(run([&] { return launched(left) && launched(right); }, 10));
+    const Workspace ws = makeWorkspace("Guarded", {{"Left", "org.tessane.Left"}, {"Right", "org.tessane.Right"}});
+    makeController();
+    WorkspaceControllerProbe probe{*controller_};
+    probe.putUp(ws.id, container_);
+    probe.placeWindows(ws);
+    run([] { return false; }, 1.0);  // the placement guard runs out
+    ASSERT_TRUE(chrome_->isVisible);
+
+    // Across the middle of the container, over the gutter between the two panes.
+    startClient({"--class", "other.OtherApp", "--size", "300x200", "--pos", "450,250"});
+    const auto aside = [&] { return linesContaining("Foreground guard: foreign window covers region → chrome aside") > 0; };
+    run(
+        [&] {
+            probe.pulseChromeGuard();
+            return aside() && !chrome_->isVisible;
+        },
+        15);
+    EXPECT_TRUE(aside());
+    EXPECT_FALSE(chrome_->isVisible);
+    EXPECT_GE(chrome_->count("orderOut"), 1u);
+}
+
+}  // namespace
+}  // namespace tessane::x11test
