@@ -12,6 +12,7 @@
 #include "platform/EventMonitors.h"
 #include "platform/linux/LinuxEnvironment.h"
 #include "platform/linux/LinuxSystemLog.h"
+#include "platform/linux/SchemeHandlerRegistration.h"
 #include "platform/qt/LinuxPlatform.h"
 #include "platform/qt/QtMainQueue.h"
 #include "shell/AppDelegate.h"
@@ -20,6 +21,7 @@
 
 #include <QApplication>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -68,6 +70,14 @@ WorkspaceControllerEnvironment controllerEnvironment(const Platform& platform, G
     return env;
 }
 
+// Writes this user's desktop entry for tessane: links when there is none; its log line. A test
+// run only does so inside a data folder the test made for it, never in the real user's home.
+std::string registerLinkHandler() {
+    using linux_backend::SchemeHandlerRegistration;
+    if (std::getenv("TESSANE_UNDER_TEST") && !std::getenv("XDG_DATA_HOME")) return {};
+    return SchemeHandlerRegistration::ensure(SchemeHandlerRegistration::forThisUser()).logLine();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -95,6 +105,7 @@ int main(int argc, char** argv) {
     EventMonitorsInput input(*platform.eventMonitors);
     {
         AppDelegate delegate(controllerEnvironment(platform, input));
+        delegate.setLinkHandlerRegistration(registerLinkHandler);
         delegate.openLinks(links);
         instance->listen(queue, [&delegate](const std::vector<std::string>& urls) { delegate.openLinks(urls); });
         app::QuitEdges quit(queue, [&delegate] { delegate.applicationWillTerminate(); },

@@ -29,6 +29,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     const Environment& env = *platform.environment;
     Log::line("[Tessane] starting Tessane " + env.shortVersion().value_or("?") + " (build " +
               env.buildVersion().value_or("?") + ")");
+    if (linkHandlerRegistration_)
+        if (const std::string line = linkHandlerRegistration_(); !line.empty()) Log::line(line);
 
     manager_ = std::make_unique<WorkspaceManager>(WorkspaceStore::inDataFolder(env), *platform.applications);
     hiddenApps_ = std::make_unique<HiddenAppLedger>(std::make_shared<UserDefaultsHiddenAppStore>(*platform.defaults));

@@ -3,6 +3,7 @@
 #include "controller/WorkspaceControllerEnvironment.h"
 #include "shell/LinkRouter.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +33,12 @@ public:
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
 
+    // Makes this user's desktop hand tessane: links to us, once, right after the start line;
+    // returns its log line, empty when there was nothing to do. Left unset, start-up skips it.
+    void setLinkHandlerRegistration(std::function<std::string()> registration) {
+        linkHandlerRegistration_ = std::move(registration);
+    }
+
     void applicationDidFinishLaunching();
     // The quit sequence; only the first call does anything, and nothing at all before the
     // controller exists. Nothing is hidden, torn down or moved: every app Tessane hid comes back.
@@ -50,6 +57,7 @@ private:
     void logLocationWarnings() const;
 
     WorkspaceControllerEnvironment environment_;
+    std::function<std::string()> linkHandlerRegistration_;
     LinkInbox inbox_;
     // Declared in start-up order: taken down last first.
     std::unique_ptr<WorkspaceManager> manager_;

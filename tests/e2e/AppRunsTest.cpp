@@ -73,6 +73,20 @@ protected:
         if (children) XFree(children);
         return found;
     }
+    // Another Tessane with these arguments, ended: its exit status, and its log in text.
+    std::optional<int> runSecondTessane(const std::vector<std::string>& arguments, std::string* text) {
+        const fs::path secondLog = home_->root() / ("second-" + std::to_string(++seconds_) + ".log");
+        std::vector<std::string> argv{TESSANE_APP};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        auto second = ChildProcess::start(argv, server_->display(), secondLog.string());
+        if (!second) return std::nullopt;
+        const auto status = second->wait(kDeadline);
+        std::ifstream in(secondLog);
+        std::stringstream read;
+        read << in.rdbuf();
+        *text = read.str();
+        return status;
+    }
     std::vector<std::string> hiddenLedger() {
         const auto prefs = preferences();
         if (!prefs.contains("TessaneHiddenAppBundleIDs")) return {};
@@ -80,6 +94,7 @@ protected:
     }
 
     XWindowId alpha_ = 0, beta_ = 0;
+    int seconds_ = 0;
 };
 
 TEST_F(AppRunsTest, TheHotKeyShowsTheWorkspaceTiledWithItsChrome) {
@@ -224,16 +239,30 @@ TEST_F(AppRunsTest, ACorruptWorkspaceListIsKeptAsideAndTheProgramRuns) {
 
 TEST_F(AppRunsTest, ASecondTessaneSaysOneIsRunningAndEnds) {
     startWithPair();
-    const fs::path secondLog = home_->root() / "second.log";
-    auto second = ChildProcess::start({TESSANE_APP}, server_->display(), secondLog.string());
-    ASSERT_NE(second, nullptr);
-    EXPECT_EQ(second->wait(kDeadline), 0);
-    std::ifstream in(secondLog);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_NE(text.str().find("Tessane is already running."), std::string::npos) << text.str();
+    std::string text;
+    EXPECT_EQ(runSecondTessane({}, &text), 0);
+    EXPECT_NE(text.find("Tessane is already running."), std::string::npos) << text;
     EXPECT_TRUE(tessane_->running());
     // Only one start-up ran.
+    EXPECT_EQ(logCount("[Tessane] starting Tessane"), 1u);
+}
+
+// What the desktop does with a tessane: link once we are its handler: start a second Tessane
+// with it, which hands it to the running one.
+TEST_F(AppRunsTest, ALinkGivenToASecondTessaneShowsTheWorkspaceInTheRunningOne) {
+    startWithPair();
+    // The start-up made this user's desktop entry for our links, in the private home.
+    const fs::path entry = home_->root() / "data" / "applications" / "tessane.desktop";
+    EXPECT_TRUE(fs::exists(entry));
+    EXPECT_EQ(logCount("[Tessane][URL] Registered as the handler") +
+                  logCount("[Tessane][URL] Could not register as the handler"),
+              1u)
+        << log();
+
+    std::string text;
+    EXPECT_EQ(runSecondTessane({"tessane://show/pair"}, &text), 0) << text;
+    EXPECT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
+    EXPECT_TRUE(waitForLog("[Tessane][URL] tessane://show/pair \u2192 ")) << log();
     EXPECT_EQ(logCount("[Tessane] starting Tessane"), 1u);
 }
 

@@ -79,6 +79,30 @@ TEST_F(AppDelegateTest, WithoutQueuedLinksStartUpSaysNothingOfThem) {
     EXPECT_EQ(count("[Tessane][URL]"), 0u);
 }
 
+TEST_F(AppDelegateTest, TheLinkHandlerIsRegisteredOnceRightAfterTheStartLineAndSilentWhenNothingWasDone) {
+    auto& app = delegate();
+    int calls = 0;
+    app.setLinkHandlerRegistration([&] {
+        ++calls;
+        return std::string("[Tessane][URL] Registered as the handler of tessane: links (/h/tessane.desktop)");
+    });
+    app.applicationDidFinishLaunching();
+    EXPECT_EQ(calls, 1);
+    const Lines lines = loggedMessages();
+    const auto start = std::find_if(lines.begin(), lines.end(),
+                                    [](const auto& l) { return l.starts_with("[Tessane] starting Tessane "); });
+    ASSERT_NE(start, lines.end());
+    ASSERT_NE(start + 1, lines.end());
+    EXPECT_EQ(start[1], "[Tessane][URL] Registered as the handler of tessane: links (/h/tessane.desktop)");
+
+    delegate_.reset();
+    Log::resetForTesting();
+    auto& second = delegate();
+    second.setLinkHandlerRegistration([] { return std::string(); });
+    second.applicationDidFinishLaunching();
+    EXPECT_EQ(count("[Tessane][URL]"), 0u);
+}
+
 TEST_F(AppDelegateTest, StartUpBindsTheShortcuts) {
     scenario.installApp("Notes");
     scenario.addWorkspace("Write", {"Notes"});
