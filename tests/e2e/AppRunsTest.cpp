@@ -251,13 +251,12 @@ TEST_F(AppRunsTest, ASecondTessaneSaysOneIsRunningAndEnds) {
 // with it, which hands it to the running one.
 TEST_F(AppRunsTest, ALinkGivenToASecondTessaneShowsTheWorkspaceInTheRunningOne) {
     startWithPair();
-    // The start-up made this user's desktop entry for our links, in the private home.
+    // The start-up registered this user's desktop entry for our links, in the private home (or,
+    // without xdg-mime, said it could not and left no entry behind, so the next start tries again).
     const fs::path entry = home_->root() / "data" / "applications" / "tessane.desktop";
-    EXPECT_TRUE(fs::exists(entry));
-    EXPECT_EQ(logCount("[Tessane][URL] Registered as the handler") +
-                  logCount("[Tessane][URL] Could not register as the handler"),
-              1u)
-        << log();
+    const size_t registered = logCount("[Tessane][URL] Registered as the handler");
+    EXPECT_EQ(registered + logCount("[Tessane][URL] Could not register as the handler"), 1u) << log();
+    EXPECT_EQ(fs::exists(entry), registered == 1);
 
     std::string text;
     EXPECT_EQ(runSecondTessane({"tessane://show/pair"}, &text), 0) << text;

@@ -129,6 +129,10 @@ TEST_F(OwnDesktopEntriesTest, SchemeHandlerIsWrittenAndRegisteredOnce) {
     const auto failed = SchemeHandlerRegistration::ensure(setup);
     EXPECT_EQ(failed.outcome, SchemeHandlerRegistration::Outcome::failed);
     EXPECT_NE(failed.logLine().find("xdg-mime could not be started"), std::string::npos);
+    // Nothing is left that would make the next start skip the registration.
+    EXPECT_FALSE(fs::exists(setup.applicationsFolder / "tessane.desktop"));
+    setup.run = [](const std::vector<std::string>&) { return true; };
+    EXPECT_EQ(SchemeHandlerRegistration::ensure(setup).outcome, SchemeHandlerRegistration::Outcome::registered);
 }
 
 }  // namespace

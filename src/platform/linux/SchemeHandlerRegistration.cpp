@@ -41,8 +41,12 @@ SchemeHandlerRegistration SchemeHandlerRegistration::ensure(const Setup& setup) 
     if (ec) return fail(ec.message());
     std::string error;
     if (!writeFileAtomically(result.entryFile, *text, &error)) return fail(error);
-    if (!setup.run || !setup.run({"xdg-mime", "default", kEntryName, kMimeType}))
+    if (!setup.run || !setup.run({"xdg-mime", "default", kEntryName, kMimeType})) {
+        // An entry left behind would make every later start take the handler for registered:
+        // take it away, so the next start tries again (once xdg-mime is installed).
+        fs::remove(result.entryFile, ec);
         return fail("xdg-mime could not be started");
+    }
     result.outcome = Outcome::registered;
     return result;
 }
