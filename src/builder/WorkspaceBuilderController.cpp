@@ -75,12 +75,12 @@ std::optional<ManagedApp> WorkspaceBuilderController::pickApp(const std::vector<
 }
 
 void WorkspaceBuilderController::alert(Alerts& alerts, const std::string& title, const std::string& info) {
-    AlertSpec spec;
-    spec.style = AlertSpec::Style::informational;
-    spec.messageText = title;
-    spec.informativeText = info;
-    spec.buttons = {"OK"};
-    alerts.runModal(spec);
+    AlertSpec details;
+    details.style = AlertSpec::Style::informational;
+    details.messageText = title;
+    details.informativeText = info;
+    details.buttons = {"OK"};
+    alerts.runModal(details);
 }
 
 }  // namespace tessane

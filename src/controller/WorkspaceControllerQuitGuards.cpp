@@ -48,14 +48,14 @@ bool WorkspaceController::confirmQuitApps(const std::string& workspaceName, int 
     if (defaults.boolValue(ControllerDefaultsKeys::kSuppressQuitAppsConfirm) == true) return true;
     if (quitConfirmPresenter) return quitConfirmPresenter(workspaceName, count);
 
-    AlertSpec spec;
-    spec.style = AlertSpec::Style::warning;
-    spec.messageText = "Quit " + std::to_string(count) + (count == 1 ? " app" : " apps") + " in “" + workspaceName + "”?";
-    spec.informativeText =
+    AlertSpec details;
+    details.style = AlertSpec::Style::warning;
+    details.messageText = "Quit " + std::to_string(count) + (count == 1 ? " app" : " apps") + " in “" + workspaceName + "”?";
+    details.informativeText =
         "Quits the apps — the workspace stays, so you can reopen it later. Apps with unsaved changes will ask you first.";
-    spec.buttons = {"Quit Apps", "Cancel"};
-    spec.suppressionTitle = "Don’t ask again";
-    const AlertResponse response = env.platform.alerts->runModal(spec);
+    details.buttons = {"Quit Apps", "Cancel"};
+    details.suppressionTitle = "Don’t ask again";
+    const AlertResponse response = env.platform.alerts->runModal(details);
     if (response.button != 0) return false;  // the box counts only with the first button
     if (response.suppressed) defaults.set(ControllerDefaultsKeys::kSuppressQuitAppsConfirm, true);
     return true;

@@ -38,7 +38,7 @@ struct AlertResponse {
 class Alerts {
 public:
     virtual ~Alerts() = default;
-    virtual AlertResponse runModal(const AlertSpec& spec) = 0;
+    virtual AlertResponse runModal(const AlertSpec& details) = 0;
 };
 
 }  // namespace tessane

@@ -26,7 +26,7 @@ inline constexpr std::string_view kRefused = "refused\n";
 // None when the links break a cap (a second instance then says so and forwards nothing).
 std::optional<std::string> encode(const std::vector<std::string>& links);
 
-// Reads a message as its bytes arrive, in any pieces.
+// Reads a message as its bytes arrive, in chunks of any size.
 class Reader {
 public:
     enum class State { reading, complete, refused };

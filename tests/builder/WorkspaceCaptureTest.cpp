@@ -28,12 +28,12 @@ protected:
 
     sim::SimApp& app(const std::string& name, ActivationPolicy policy = ActivationPolicy::regular,
                      bool withBundleID = true) {
-        sim::SimApplications::RunningSpec spec;
-        spec.bundleIdentifier = withBundleID ? "org.example." + name : "";
-        spec.name = name;
-        spec.bundlePath = "/Applications/" + name + ".app";
-        spec.activationPolicy = policy;
-        return sim.applications.addRunningApp(spec);
+        sim::SimApplications::RunningSpec details;
+        details.bundleIdentifier = withBundleID ? "org.example." + name : "";
+        details.name = name;
+        details.bundlePath = "/Applications/" + name + ".app";
+        details.activationPolicy = policy;
+        return sim.applications.addRunningApp(details);
     }
     sim::SimWindow& window(sim::SimApp& a, Rect frame = {100, 100, 800, 600}) {
         return a.addWindow({.title = a.name(), .frame = frame});

@@ -33,10 +33,10 @@ protected:
     void SetUp() override { Log::resetForTesting(); }
 
     sim::SimApp& run(int windows) {
-        sim::SimApplications::RunningSpec spec;
-        spec.bundleIdentifier = kNotes;
-        spec.name = "Notes";
-        sim::SimApp& app = sim.applications.addRunningApp(spec);
+        sim::SimApplications::RunningSpec details;
+        details.bundleIdentifier = kNotes;
+        details.name = "Notes";
+        sim::SimApp& app = sim.applications.addRunningApp(details);
         for (int i = 0; i < windows; ++i) app.addWindow({.title = "Note " + std::to_string(i + 1)});
         return app;
     }

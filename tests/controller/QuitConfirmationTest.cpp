@@ -26,12 +26,12 @@ TEST_F(QuitConfirmation, AsksWithTheCountInTheMessage) {
     EXPECT_EQ(shown()[0].messageText, "Quit 1 app in “Write”?");
     EXPECT_EQ(shown()[1].messageText, "Quit 0 apps in “Write”?");
     EXPECT_EQ(shown()[2].messageText, "Quit 3 apps in “Write”?");
-    const AlertSpec& spec = shown()[0];
-    EXPECT_EQ(spec.style, AlertSpec::Style::warning);
-    EXPECT_EQ(spec.informativeText,
+    const AlertSpec& details = shown()[0];
+    EXPECT_EQ(details.style, AlertSpec::Style::warning);
+    EXPECT_EQ(details.informativeText,
               "Quits the apps — the workspace stays, so you can reopen it later. Apps with unsaved changes will ask you first.");
-    EXPECT_EQ(spec.buttons, (std::vector<std::string>{"Quit Apps", "Cancel"}));
-    EXPECT_EQ(spec.suppressionTitle, "Don’t ask again");
+    EXPECT_EQ(details.buttons, (std::vector<std::string>{"Quit Apps", "Cancel"}));
+    EXPECT_EQ(details.suppressionTitle, "Don’t ask again");
     EXPECT_EQ(suppressed(), std::nullopt);
 }
 

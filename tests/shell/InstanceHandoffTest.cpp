@@ -10,7 +10,7 @@ namespace {
 using Reader = InstanceMessage::Reader;
 using Links = std::vector<std::string>;
 
-TEST(InstanceMessage, LinksComeThroughInAnyPieces) {
+TEST(InstanceMessage, LinksComeThroughInAnyChunks) {
     const Links links{"tessane://show/Writing", "", "tessane://show/a\nb:7\n", std::string(InstanceMessage::kMaxLinkBytes, 'x')};
     const auto message = InstanceMessage::encode(links);
     ASSERT_TRUE(message);

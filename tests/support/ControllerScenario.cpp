@@ -53,13 +53,13 @@ ManagedApp ControllerScenario::installApp(const std::string& name) {
 
 sim::SimApp& ControllerScenario::launchApp(const std::string& name, const AppSetup& setup) {
     installApp(name);
-    sim::SimApplications::RunningSpec spec;
-    spec.bundleIdentifier = bundleID(name);
-    spec.bundlePath = "/Applications/" + name + ".app";
-    spec.name = name;
-    spec.hidden = setup.hidden;
-    spec.finishedLaunching = setup.finishedLaunching;
-    sim::SimApp& app = sim.applications.addRunningApp(spec);
+    sim::SimApplications::RunningSpec details;
+    details.bundleIdentifier = bundleID(name);
+    details.bundlePath = "/Applications/" + name + ".app";
+    details.name = name;
+    details.hidden = setup.hidden;
+    details.finishedLaunching = setup.finishedLaunching;
+    sim::SimApp& app = sim.applications.addRunningApp(details);
     for (int i = 0; i < setup.windows; ++i) {
         sim::SimWindowSpec window;
         window.title = name + " " + std::to_string(i + 1);

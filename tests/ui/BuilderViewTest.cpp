@@ -1,6 +1,6 @@
 // The builder panel's view offscreen: its widgets follow the builder's state, its buttons run the
 // actions, and it paints in light and dark (screenshots are written for people to look at).
-#include "builder/qt/BuilderPieces.h"
+#include "builder/qt/BuilderWidgets.h"
 #include "builder/qt/QtBuilderPanel.h"
 #include "model/AppRegistry.h"
 #include "platform/sim/SimApplications.h"

@@ -24,7 +24,7 @@ protected:
     }
 
     // Runs the alert; `user` acts on the box once it is up.
-    AlertResponse run(const AlertSpec& spec, std::function<void(QMessageBox&)> user) {
+    AlertResponse run(const AlertSpec& details, std::function<void(QMessageBox&)> user) {
         QTimer poll;
         poll.setInterval(10);
         QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -38,7 +38,7 @@ protected:
             }
         });
         poll.start();
-        return QtAlerts().runModal(spec);
+        return QtAlerts().runModal(details);
     }
     static void click(QMessageBox& box, const QString& title) {
         for (auto* button : box.buttons())
@@ -51,12 +51,12 @@ protected:
 };
 
 TEST_F(QtAlertsTest, TheFirstButtonWithTheSuppressionBoxTicked) {
-    AlertSpec spec;
-    spec.messageText = "Quit 2 apps in “Write”?";
-    spec.informativeText = "Quits the apps.";
-    spec.buttons = {"Quit Apps", "Cancel"};
-    spec.suppressionTitle = "Don’t ask again";
-    const auto response = run(spec, [](QMessageBox& box) {
+    AlertSpec details;
+    details.messageText = "Quit 2 apps in “Write”?";
+    details.informativeText = "Quits the apps.";
+    details.buttons = {"Quit Apps", "Cancel"};
+    details.suppressionTitle = "Don’t ask again";
+    const auto response = run(details, [](QMessageBox& box) {
         ASSERT_NE(box.checkBox(), nullptr);
         EXPECT_EQ(box.checkBox()->text(), QString::fromUtf8("Don’t ask again"));
         box.checkBox()->setChecked(true);
@@ -69,11 +69,11 @@ TEST_F(QtAlertsTest, TheFirstButtonWithTheSuppressionBoxTicked) {
 }
 
 TEST_F(QtAlertsTest, TheSecondButtonAndNoBoxWhenNoneIsAsked) {
-    AlertSpec spec;
-    spec.style = AlertSpec::Style::informational;
-    spec.messageText = "Blocked";
-    spec.buttons = {"Retry", "Dismiss"};
-    const auto response = run(spec, [](QMessageBox& box) {
+    AlertSpec details;
+    details.style = AlertSpec::Style::informational;
+    details.messageText = "Blocked";
+    details.buttons = {"Retry", "Dismiss"};
+    const auto response = run(details, [](QMessageBox& box) {
         EXPECT_EQ(box.checkBox(), nullptr);
         click(box, "Dismiss");
     });
@@ -81,18 +81,18 @@ TEST_F(QtAlertsTest, TheSecondButtonAndNoBoxWhenNoneIsAsked) {
 }
 
 TEST_F(QtAlertsTest, AnAlertWithoutButtonsGetsOK) {
-    AlertSpec spec;
-    spec.messageText = "Workspace is too small for this layout";
-    const auto response = run(spec, [](QMessageBox& box) { click(box, "OK"); });
+    AlertSpec details;
+    details.messageText = "Workspace is too small for this layout";
+    const auto response = run(details, [](QMessageBox& box) { click(box, "OK"); });
     EXPECT_EQ(response, (AlertResponse{0, false}));
     EXPECT_EQ(buttonTitles, (QStringList{"OK"}));
 }
 
 TEST_F(QtAlertsTest, ClosingItWithEscapeDismisses) {
-    AlertSpec spec;
-    spec.messageText = "Blocked";
-    spec.buttons = {"Retry", "Dismiss"};
-    const auto response = run(spec, [](QMessageBox& box) { box.reject(); });
+    AlertSpec details;
+    details.messageText = "Blocked";
+    details.buttons = {"Retry", "Dismiss"};
+    const auto response = run(details, [](QMessageBox& box) { box.reject(); });
     EXPECT_EQ(response.button, 1u);
 }
 

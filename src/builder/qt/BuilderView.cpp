@@ -1,6 +1,6 @@
 #include "builder/qt/BuilderView.h"
 
-#include "builder/qt/BuilderPieces.h"
+#include "builder/qt/BuilderWidgets.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #include "builder/qt/OnboardingPainting.h"
 
-#include "builder/qt/BuilderPieces.h"
+#include "builder/qt/BuilderWidgets.h"
 
 #include <QApplication>
 #include <QPainter>

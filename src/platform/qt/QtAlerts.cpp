@@ -10,15 +10,15 @@
 
 namespace tessane {
 
-AlertResponse QtAlerts::runModal(const AlertSpec& spec) {
+AlertResponse QtAlerts::runModal(const AlertSpec& details) {
     QMessageBox box;
-    box.setIcon(spec.style == AlertSpec::Style::warning ? QMessageBox::Warning : QMessageBox::Information);
-    box.setText(QString::fromStdString(spec.messageText));
-    box.setInformativeText(QString::fromStdString(spec.informativeText));
+    box.setIcon(details.style == AlertSpec::Style::warning ? QMessageBox::Warning : QMessageBox::Information);
+    box.setText(QString::fromStdString(details.messageText));
+    box.setInformativeText(QString::fromStdString(details.informativeText));
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
 
     std::vector<QPushButton*> buttons;
-    const std::vector<std::string> titles = spec.buttons.empty() ? std::vector<std::string>{"OK"} : spec.buttons;
+    const std::vector<std::string> titles = details.buttons.empty() ? std::vector<std::string>{"OK"} : details.buttons;
     for (size_t i = 0; i < titles.size(); ++i) {
         // The first button is the action, the others dismiss: Qt orders buttons by role.
         const auto role = i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole;
@@ -28,8 +28,8 @@ AlertResponse QtAlerts::runModal(const AlertSpec& spec) {
     if (buttons.size() > 1) box.setEscapeButton(buttons.back());
 
     QCheckBox* suppression = nullptr;
-    if (spec.suppressionTitle) {
-        suppression = new QCheckBox(QString::fromStdString(*spec.suppressionTitle));
+    if (details.suppressionTitle) {
+        suppression = new QCheckBox(QString::fromStdString(*details.suppressionTitle));
         box.setCheckBox(suppression);  // the box owns it
     }
 

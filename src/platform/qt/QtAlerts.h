@@ -7,7 +7,7 @@ namespace tessane {
 // Alerts as QMessageBox dialogs, raised and activated over other applications' windows.
 class QtAlerts final : public Alerts {
 public:
-    AlertResponse runModal(const AlertSpec& spec) override;
+    AlertResponse runModal(const AlertSpec& details) override;
 };
 
 }  // namespace tessane

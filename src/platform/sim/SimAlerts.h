@@ -8,14 +8,14 @@
 
 namespace tessane::sim {
 
-// Alerts answered from a script. Each runModal() records the spec and takes the next scripted
+// Alerts answered from a script. Each runModal() records the details and takes the next scripted
 // answer; with none left the first button is chosen, box unticked. `duringModal` runs while the
 // alert is "up", so a test can look at the state an alert is shown in.
 class SimAlerts final : public Alerts {
 public:
-    AlertResponse runModal(const AlertSpec& spec) override {
-        shown_.push_back(spec);
-        if (duringModal) duringModal(spec);
+    AlertResponse runModal(const AlertSpec& details) override {
+        shown_.push_back(details);
+        if (duringModal) duringModal(details);
         if (answers_.empty()) return {};
         AlertResponse answer = answers_.front();
         answers_.pop_front();

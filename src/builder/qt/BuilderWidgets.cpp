@@ -1,4 +1,4 @@
-#include "builder/qt/BuilderPieces.h"
+#include "builder/qt/BuilderWidgets.h"
 
 #include "builder/BuilderState.h"
 #include "platform/qt/PanelPainter.h"
