@@ -150,6 +150,8 @@ void LinuxPlatform::start(LogSink log) {
     }
 }
 
+const LinuxAppCatalog& LinuxPlatform::appCatalog() const { return *ports_->catalog; }
+
 _XDisplay* LinuxPlatform::x11Display() const { return ports_->x ? ports_->x->display() : nullptr; }
 
 Platform LinuxPlatform::platform() const {

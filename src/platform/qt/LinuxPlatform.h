@@ -9,6 +9,10 @@
 
 struct _XDisplay;
 
+namespace tessane {
+class LinuxAppCatalog;
+}
+
 namespace tessane::linux_backend {
 class X11Connection;
 class LinuxSystemLog;
@@ -54,6 +58,8 @@ public:
     Platform platform() const;
     // The X connection the ports use (after openDisplay()), for the program's watch over it.
     _XDisplay* x11Display() const;
+    // The installed applications (after start()), for the application chooser's list.
+    const LinuxAppCatalog& appCatalog() const;
 
 private:
     struct Ports;
