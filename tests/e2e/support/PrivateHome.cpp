@@ -11,7 +11,7 @@ namespace tessane::e2e {
 
 namespace fs = std::filesystem;
 
-PrivateHome::PrivateHome(std::string client)
+PrivateHome::PrivateHome(std::string client, User user)
     : client_(std::move(client)), root_(fs::temp_directory_path() / ("tessane-e2e-" + std::to_string(std::random_device{}()))) {
     for (const char* folder : {"home", "config", "data/applications", "state", "cache", "system", "run"})
         fs::create_directories(root_ / folder);
@@ -26,6 +26,10 @@ PrivateHome::PrivateHome(std::string client)
     // Neither bus: the program says so and goes on; Qt keeps no connection alive past a run.
     setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tessane-no-bus", 1);
     setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+    if (user == User::returning) {
+        fs::create_directories(root_ / "config/Tessane");
+        std::ofstream(root_ / "config/Tessane/preferences.json") << R"({"TessaneHasSeenOnboarding": true})" << "\n";
+    }
 }
 
 PrivateHome::~PrivateHome() {

@@ -13,8 +13,10 @@ namespace tessane::e2e {
 // test clients, and the stored workspace list. Removed on destruction.
 class PrivateHome {
 public:
-    // `client`: the test-client program the desktop entries start.
-    PrivateHome(std::string client);
+    // `client`: the test-client program the desktop entries start. A returning user has seen the
+    // welcome panel already, so it doesn't open over the windows the test places.
+    enum class User { returning, fresh };
+    explicit PrivateHome(std::string client, User user = User::returning);
     ~PrivateHome();
     PrivateHome(const PrivateHome&) = delete;
     PrivateHome& operator=(const PrivateHome&) = delete;
