@@ -13,8 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 namespace tessane::testing {
 namespace {
 
@@ -57,13 +55,6 @@ protected:
         delegate_ = std::make_unique<AppDelegate>(std::move(env), std::move(shell));
         return *delegate_;
     }
-    static Lines linesStarting(std::initializer_list<std::string> prefixes) {
-        Lines out;
-        for (const auto& line : loggedMessages())
-            if (std::any_of(prefixes.begin(), prefixes.end(), [&](const auto& p) { return line.starts_with(p); }))
-                out.push_back(line);
-        return out;
-    }
 
     ControllerScenario scenario;
     sim::SimStatusItem tray;
@@ -103,11 +94,11 @@ TEST_F(AppDelegateShellTest, StartUpBuildsTheMenuWithTheUpdateManagerAndLogsTheL
     EXPECT_EQ(tray.menusInstalled(), 1);
     EXPECT_EQ(tray.toolTip(), "Tessane");
     EXPECT_EQ(scenario.sim.hotKeys.grabs().size(), 7u);
-    EXPECT_EQ(linesStarting({"[Tessane] No system tray"}).size(), 0u);
+    EXPECT_EQ(loggedMessagesStarting({"[Tessane] No system tray"}).size(), 0u);
     // Queued: written once start-up has returned.
-    EXPECT_EQ(linesStarting({"[Tessane][LoginItem]"}).size(), 0u);
+    EXPECT_EQ(loggedMessagesStarting({"[Tessane][LoginItem]"}).size(), 0u);
     scenario.drain();
-    EXPECT_EQ(linesStarting({"[Tessane][LoginItem]"}).size(), 1u);
+    EXPECT_EQ(loggedMessagesStarting({"[Tessane][LoginItem]"}).size(), 1u);
 
     // "Quit Tessane" ends the event loop; the quit sequence is the entry point's next call.
     EXPECT_TRUE(tray.choose("Quit Tessane"));
@@ -118,7 +109,7 @@ TEST_F(AppDelegateShellTest, WithoutATrayOneLineSaysSoAndTheShortcutsStillWork) 
     tray.available = false;
     delegate().applicationDidFinishLaunching();
     scenario.drain();
-    EXPECT_EQ(linesStarting({"[Tessane] No system tray"}), (Lines{AppDelegate::kNoTrayLine}));
+    EXPECT_EQ(loggedMessagesStarting({"[Tessane] No system tray"}), (Lines{AppDelegate::kNoTrayLine}));
     EXPECT_EQ(scenario.sim.hotKeys.grabs().size(), 7u);
 }
 
@@ -148,7 +139,7 @@ TEST_F(AppDelegateShellTest, EarlyLinksAndAnEarlySettingsRequestRunAfterTheWelco
     app.openSettingsWindow();
     EXPECT_EQ(settingsWindow, nullptr);
     app.applicationDidFinishLaunching();
-    EXPECT_EQ(linesStarting({"[Tessane] (test) welcome panel", "[Tessane][URL] Launch finished"}),
+    EXPECT_EQ(loggedMessagesStarting({"[Tessane] (test) welcome panel", "[Tessane][URL] Launch finished"}),
               (Lines{"[Tessane] (test) welcome panel", "[Tessane][URL] Launch finished — running 1 queued command(s)."}));
     ASSERT_TRUE(settingsWindow);
     EXPECT_TRUE(settingsWindow->isVisible());

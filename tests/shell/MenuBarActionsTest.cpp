@@ -5,8 +5,6 @@
 #include "shell/MenuBarFixture.h"
 #include "support/LoggedLines.h"
 
-#include <algorithm>
-
 namespace tessane::testing {
 namespace {
 
@@ -19,10 +17,7 @@ protected:
                               ControllerScenario::display({1440, 0, 1920, 1080}, 2)});
     }
     bool settingsOnSecondDisplay() const { return settingsWindow && settingsWindow->frame().midX() > 1440; }
-    static size_t count(const std::string& prefix) {
-        const auto lines = loggedMessages();
-        return std::count_if(lines.begin(), lines.end(), [&](const auto& l) { return l.starts_with(prefix); });
-    }
+    static size_t count(const std::string& prefix) { return loggedMessagesStarting({prefix}).size(); }
 };
 
 TEST_F(MenuBarActionsTest, SettingsOpenOnTheDisplayTheMenuWasOpenedOnForSixtySeconds) {
