@@ -146,5 +146,17 @@ TEST_F(MenuBarActionsTest, QuitEndsTheEventLoopAndShowLastDoesNothingWithoutALas
     EXPECT_EQ(quits, 1);
 }
 
+TEST_F(MenuBarActionsTest, RowsOfAMenuWhoseControllerIsGoneDoNothing) {
+    menuBar();
+    const auto menu = tray.menu();
+    menuBar_.reset();
+    EXPECT_TRUE(tray.choose("Quit Tessane", menu.get()));
+    EXPECT_TRUE(tray.choose("New Workspace…", menu.get()));
+    EXPECT_EQ(quits, 0);
+    EXPECT_TRUE(presenters.builderSeeds.empty());
+    scenario.putUp(scenario.addWorkspace("Late", {}));
+    scenario.drain();  // no refresh of a menu nobody owns
+}
+
 }  // namespace
 }  // namespace tessane::testing
