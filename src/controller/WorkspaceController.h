@@ -164,6 +164,10 @@ public:
 
     // The sorted names of the shown workspaces.
     const Published<std::vector<std::string>>& shownWorkspaceNames() const { return shownWorkspaceNames_; }
+    // Told, with the new names, before each change (the status icon follows them).
+    [[nodiscard]] Subscription observeShownWorkspaceNames(std::function<void(const std::vector<std::string>&)> observer) {
+        return shownWorkspaceNames_.observe(std::move(observer));
+    }
 
     // When set, the quit confirmation asks it instead of showing an alert.
     std::function<bool(const std::string& workspaceName, int count)> quitConfirmPresenter;

@@ -7,18 +7,41 @@
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
 #include "model/WorkspaceStore.h"
+#include "platform/Accessibility.h"
 #include "platform/Applications.h"
 #include "platform/Defaults.h"
 #include "platform/Environment.h"
 #include "platform/MainQueue.h"
+#include "platform/StatusItem.h"
 #include "shell/ControllerLinkTarget.h"
-#include "shell/ShortcutBindings.h"
+#include "shell/LoginItem.h"
+#include "shell/UpdateManager.h"
 #include "system/AccessibilityPermission.h"
-#include "system/ShortcutManager.h"
 
 namespace tessane {
 
-AppDelegate::AppDelegate(WorkspaceControllerEnvironment environment) : environment_(std::move(environment)) {}
+namespace {
+
+// The tray of a desktop that has none: the menu is kept, nobody shows it.
+class NoStatusItem final : public StatusItem {
+public:
+    bool isAvailable() const override { return false; }
+    void setImage(const StatusImage&) override {}
+    void setToolTip(const std::string&) override {}
+    void setMenu(std::shared_ptr<StatusMenu>) override {}
+    void menuChanged() override {}
+    void setMenuWillOpenHandler(std::function<void()>) override {}
+};
+
+}  // namespace
+
+AppDelegate::AppDelegate(WorkspaceControllerEnvironment environment, ShellEnvironment shell)
+    : environment_(std::move(environment)), shell_(std::move(shell)) {
+    if (!shell_.statusItem) {
+        noTray_ = std::make_unique<NoStatusItem>();
+        shell_.statusItem = noTray_.get();
+    }
+}
 
 AppDelegate::~AppDelegate() = default;
 
@@ -31,6 +54,8 @@ void AppDelegate::applicationDidFinishLaunching() {
               env.buildVersion().value_or("?") + ")");
     if (linkHandlerRegistration_)
         if (const std::string line = linkHandlerRegistration_(); !line.empty()) Log::line(line);
+    if (shell_.applyTheme) shell_.applyTheme(fixedAppearance(*platform.defaults));
+    if (shell_.installMainMenu) shell_.installMainMenu();
 
     manager_ = std::make_unique<WorkspaceManager>(WorkspaceStore::inDataFolder(env), *platform.applications);
     hiddenApps_ = std::make_unique<HiddenAppLedger>(std::make_shared<UserDefaultsHiddenAppStore>(*platform.defaults));
@@ -43,14 +68,75 @@ void AppDelegate::applicationDidFinishLaunching() {
     linkTarget_ = std::make_unique<ControllerLinkTarget>(*manager_, *workspaceController_);
     inbox_.setTarget(linkTarget_.get());
 
-    shortcutManager_ = std::make_unique<ShortcutManager>(*platform.hotKeys);
-    shortcuts_ = std::make_unique<ShortcutBindings>(*shortcutManager_, *manager_, *workspaceController_, *platform.mainQueue);
+    // The menu reads the update manager, so it comes first.
+    if (shell_.updater) updateManager_ = std::make_unique<UpdateManager>(*shell_.updater, *platform.mainQueue);
+    menuBarController_ = std::make_unique<MenuBarController>(menuBarServices());
+    if (!shell_.statusItem->isAvailable()) Log::line(kNoTrayLine);
 
     workspaceController_->recoverHiddenAppsFromPreviousRun();
     const AccessibilityPermission permission(*platform.accessibility, environment_.identity);
     permission.logDiagnostics("launch");
+    if (shell_.loginItems) LoginItem(*shell_.loginItems, *platform.mainQueue).logDiagnostics();
     logLocationWarnings();
+    showWelcomeIfNeeded();
     inbox_.flush();
+    launched_ = true;
+    if (settingsRequested_) openSettingsWindow();
+}
+
+std::optional<AppTheme> AppDelegate::fixedAppearance(const Defaults& defaults) {
+    const auto raw = defaults.stringValue(kAppThemeKey);
+    const auto theme = raw ? appThemeFromString(*raw) : std::nullopt;
+    if (theme == AppTheme::system) return std::nullopt;
+    return theme;
+}
+
+MenuBarController::Services AppDelegate::menuBarServices() {
+    const Platform& platform = environment_.platform;
+    MenuBarController::Services services;
+    services.manager = manager_.get();
+    services.controller = workspaceController_.get();
+    services.statusItem = shell_.statusItem;
+    services.hotKeys = platform.hotKeys;
+    services.queue = platform.mainQueue;
+    services.screens = platform.screens;
+    services.pointer = platform.eventMonitors;
+    services.applications = platform.applications;
+    services.alerts = platform.alerts;
+    services.updates = updateManager_.get();
+    services.builder = shell_.builder;
+    services.onboarding = shell_.onboarding;
+    if (!services.onboarding.defaults) services.onboarding.defaults = platform.defaults;
+    if (!services.onboarding.mainQueue) services.onboarding.mainQueue = platform.mainQueue;
+    if (!services.onboarding.accessibility) services.onboarding.accessibility = platform.accessibility;
+    services.settings = shell_.settings;
+    if (!services.settings.queue) services.settings.queue = platform.mainQueue;
+    if (!services.settings.screens) services.settings.screens = platform.screens;
+    if (shell_.captureDiagnostics)
+        services.captureDiagnostics = [capture = shell_.captureDiagnostics, this] {
+            return capture(*manager_, *workspaceController_);
+        };
+    services.quit = shell_.quit;
+    return services;
+}
+
+// A first run opens the welcome panel at its start; a later run without window control opens it
+// at the step that explains it.
+void AppDelegate::showWelcomeIfNeeded() {
+    const Platform& platform = environment_.platform;
+    if (!OnboardingController::hasSeenOnboarding(*platform.defaults))
+        menuBarController_->showOnboarding(false);
+    else if (!platform.accessibility->isProcessTrusted())
+        menuBarController_->showOnboarding(true);
+}
+
+void AppDelegate::openSettingsWindow() {
+    if (!launched_) {
+        settingsRequested_ = true;
+        return;
+    }
+    settingsRequested_ = false;
+    menuBarController_->openSettings();
 }
 
 void AppDelegate::logLocationWarnings() const {

@@ -21,7 +21,7 @@ class WorkspaceManager;
 // controller. The chords are registered once when this is built and again whenever the list of
 // workspace ids (in list order) changes; a rename registers nothing.
 //
-// Owned by the application today; the menu-bar controller will own it when it exists.
+// Owned by the menu-bar controller.
 class ShortcutBindings {
 public:
     // Carbon masks of the three combinations used.

@@ -30,14 +30,7 @@ protected:
         delegate_ = std::make_unique<AppDelegate>(std::move(env));
         return *delegate_;
     }
-    // The messages logged with one of these beginnings, in order.
-    static Lines linesStarting(std::initializer_list<std::string> prefixes) {
-        Lines out;
-        for (const auto& line : loggedMessages())
-            if (std::any_of(prefixes.begin(), prefixes.end(), [&](const auto& p) { return line.starts_with(p); }))
-                out.push_back(line);
-        return out;
-    }
+    static Lines linesStarting(std::initializer_list<std::string> prefixes) { return loggedMessagesStarting(prefixes); }
     static size_t count(const std::string& prefix) { return linesStarting({prefix}).size(); }
     bool hidden(const std::string& name) {
         return scenario.sim.applications.runningApplication(scenario.pid(name))->isHidden;

@@ -2,6 +2,8 @@
 
 #include "model/Log.h"
 
+#include <algorithm>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,15 @@ inline std::vector<std::string> loggedMessages() {
         const auto tag = line.find("[Tessane]");
         out.push_back(tag == std::string::npos ? line : line.substr(tag));
     }
+    return out;
+}
+
+// The messages that begin with one of `prefixes`, oldest first.
+inline std::vector<std::string> loggedMessagesStarting(std::initializer_list<std::string> prefixes) {
+    std::vector<std::string> out;
+    for (auto& line : loggedMessages())
+        if (std::any_of(prefixes.begin(), prefixes.end(), [&](const auto& p) { return line.starts_with(p); }))
+            out.push_back(line);
     return out;
 }
 
