@@ -40,8 +40,8 @@ ShellParts::~ShellParts() = default;
 
 void ShellParts::applyTheme(AppTheme theme) { theme_->apply(theme); }
 
-WorkspaceBuilderController::Services ShellParts::builder(WorkspaceManager& manager) {
-    return {.manager = &manager,
+WorkspaceBuilderController::Services ShellParts::builder() {
+    return {.manager = nullptr,
             .alerts = platform_.alerts,
             .catalog = platform_.applications,
             .chooser = chooser_.get(),
@@ -68,16 +68,19 @@ Diagnostics::Sources ShellParts::diagnosticsSources() const {
             .bundlePath = loginItems_->bundlePath()};
 }
 
-SettingsWindowController::Services ShellParts::settings(WorkspaceManager& manager, WorkspaceController& controller) {
+Diagnostics::Snapshot ShellParts::captureDiagnostics(const WorkspaceManager& manager,
+                                                     WorkspaceController& controller) const {
+    return Diagnostics::capture(manager, controller, diagnosticsSources());
+}
+
+SettingsViewServices ShellParts::viewServices(WorkspaceManager& manager, WorkspaceController& controller) {
     SettingsViewServices view;
     view.general = {.defaults = platform_.defaults,
                     .queue = platform_.mainQueue,
                     .environment = platform_.environment,
                     .loginItem = loginItem_.get(),
                     .captureDiagnostics =
-                        [this, &manager, &controller] {
-                            return Diagnostics::capture(manager, controller, diagnosticsSources());
-                        },
+                        [this, &manager, &controller] { return captureDiagnostics(manager, controller); },
                     .setClipboardText = &settings_qt::setClipboardText,
                     .openURL = [applications = platform_.applications](
                                    const std::string& url) { return applications->openURL(url); },
@@ -89,13 +92,21 @@ SettingsWindowController::Services ShellParts::settings(WorkspaceManager& manage
                    .catalog = platform_.applications,
                    .chooser = chooser_.get(),
                    .secondPane = secondPane_.get()};
+    return view;
+}
+
+SettingsWindowController::Services ShellParts::settings(
+    std::function<std::pair<WorkspaceManager*, WorkspaceController*>()> running) {
     SettingsWindowController::Services window;
     window.queue = platform_.mainQueue;
     window.screens = platform_.screens;
     window.isAppActive = &settings_qt::isApplicationActive;
     window.activateApp = &settings_qt::activateApplication;
     window.observeAppActivity = &settings_qt::observeApplicationActivity;
-    window.makeWindow = settings_qt::makeWindowFactory(std::move(view), *platform_.defaults);
+    window.makeWindow = [this, running = std::move(running)](const SettingsViewContext& context) {
+        const auto [manager, controller] = running();
+        return settings_qt::makeWindowFactory(viewServices(*manager, *controller), *platform_.defaults)(context);
+    };
     return window;
 }
 

@@ -3,6 +3,7 @@
 #include "builder/OnboardingController.h"
 #include "platform/Platform.h"
 #include "builder/WorkspaceBuilderController.h"
+#include "settings/SettingsViewServices.h"
 #include "settings/SettingsWindowController.h"
 #include "shell/AppTheme.h"
 #include "shell/Diagnostics.h"
@@ -49,12 +50,18 @@ public:
     const AccessibilityPermission& permission() const { return permission_; }
     void applyTheme(AppTheme theme);
 
-    WorkspaceBuilderController::Services builder(WorkspaceManager& manager);
+    // The builder's services; the application delegate fills in the workspace manager.
+    WorkspaceBuilderController::Services builder();
     OnboardingController::Services onboarding();
-    SettingsWindowController::Services settings(WorkspaceManager& manager, WorkspaceController& controller);
-    Diagnostics::Sources diagnosticsSources() const;
+    // The settings window's services. The window is made after start-up, over the manager and
+    // controller that `running` then answers.
+    SettingsWindowController::Services settings(std::function<std::pair<WorkspaceManager*, WorkspaceController*>()> running);
+    Diagnostics::Snapshot captureDiagnostics(const WorkspaceManager& manager, WorkspaceController& controller) const;
 
 private:
+    Diagnostics::Sources diagnosticsSources() const;
+    SettingsViewServices viewServices(WorkspaceManager& manager, WorkspaceController& controller);
+
     Platform platform_;
     const qt_backend::LinuxPlatform& backend_;
     AccessibilityPermission permission_;

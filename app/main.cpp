@@ -1,6 +1,7 @@
 // The program: finds the display, builds the desktop's ports, runs the application delegate's
 // start-up, then the event loop until a quit, then the delegate's quit sequence.
 #include "QuitEdges.h"
+#include "ShellParts.h"
 #include "SingleInstance.h"
 
 #include "chrome/ContainerChromeAdapter.h"
@@ -103,8 +104,22 @@ int main(int argc, char** argv) {
     auto& queue = static_cast<qt_backend::QtMainQueue&>(*platform.mainQueue);
 
     EventMonitorsInput input(*platform.eventMonitors);
+    app::ShellParts parts(platform, backend, [environment = platform.environment] { return identity(*environment); });
     {
-        AppDelegate delegate(controllerEnvironment(platform, input));
+        AppDelegate* running = nullptr;
+        ShellEnvironment shell;
+        shell.updater = &parts.updater();
+        shell.loginItems = &parts.loginItems();
+        shell.applyTheme = [&parts](std::optional<AppTheme> theme) { parts.applyTheme(theme.value_or(AppTheme::system)); };
+        shell.quit = [] { QApplication::quit(); };
+        shell.builder = parts.builder();
+        shell.onboarding = parts.onboarding();
+        shell.settings = parts.settings([&running] { return std::pair{running->manager(), running->workspaceController()}; });
+        shell.captureDiagnostics = [&parts](const WorkspaceManager& manager, WorkspaceController& controller) {
+            return parts.captureDiagnostics(manager, controller);
+        };
+        AppDelegate delegate(controllerEnvironment(platform, input), std::move(shell));
+        running = &delegate;
         delegate.setLinkHandlerRegistration(registerLinkHandler);
         delegate.openLinks(links);
         instance->listen(queue, [&delegate](const std::vector<std::string>& urls) { delegate.openLinks(urls); });
