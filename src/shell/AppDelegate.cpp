@@ -66,6 +66,8 @@ void AppDelegate::logLocationWarnings() const {
                   "Move Tessane to /usr/local for reliable updates and Accessibility.");
 }
 
+void AppDelegate::openSettingsWindow() { Log::line("[Tessane] Settings window: not yet"); }
+
 void AppDelegate::applicationWillTerminate() {
     if (!workspaceController_ || terminated_) return;
     terminated_ = true;

@@ -45,6 +45,8 @@ public:
     void applicationWillTerminate();
     // Links from the command line or a second instance: queued until start-up has finished.
     void openLinks(const std::vector<std::string>& urls) { inbox_.receive(urls); }
+    // Brings up the settings window (asked for by `tessane --settings`, here or in a later start).
+    void openSettingsWindow();
 
     WorkspaceController* workspaceController() const { return workspaceController_.get(); }
     WorkspaceManager* manager() const { return manager_.get(); }
