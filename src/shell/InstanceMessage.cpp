@@ -13,7 +13,7 @@ enum class Header { partial, links, settings, unknown };
 
 // Which header `text` starts with, or whether it may still become one.
 Header header(std::string_view text) {
-    for (const auto [name, kind] : {std::pair{kLinksHeader, Header::links}, std::pair{kSettingsHeader, Header::settings}}) {
+    for (const auto& [name, kind] : {std::pair{kLinksHeader, Header::links}, std::pair{kSettingsHeader, Header::settings}}) {
         if (text.starts_with(name)) return kind;
         if (name.starts_with(text)) return Header::partial;
     }
