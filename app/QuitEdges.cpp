@@ -73,7 +73,9 @@ struct QuitEdges::Impl {
         quit = true;
         log("[Tessane] Quitting: " + why + ".");
         quitNow();
-        QCoreApplication::quit();
+        // exit(), not quit(): quit() first asks every window to close, and the welcome panel
+        // refuses closes from outside, which would cancel the quit.
+        QCoreApplication::exit(0);
     }
 };
 

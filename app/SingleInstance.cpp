@@ -17,7 +17,7 @@ namespace {
 constexpr const char* kSocketName = "links.socket";
 }
 
-std::unique_ptr<SingleInstance> SingleInstance::take(const std::vector<std::string>& links, int* exitCode) {
+std::unique_ptr<SingleInstance> SingleInstance::take(const InstanceMessage::Request& request, int* exitCode) {
     std::unique_ptr<SingleInstance> instance(new SingleInstance());
     std::string why;
     const auto folder = InstanceSocket::runtimeFolder(&why);
@@ -31,14 +31,14 @@ std::unique_ptr<SingleInstance> SingleInstance::take(const std::vector<std::stri
 
     const auto socket = *folder / kSocketName;
     *exitCode = InstanceHandoff::forward(
-        links, [&](std::string_view message, std::string* reason) { return InstanceSocket::exchange(socket, message, 5s, reason); },
+        request, [&](std::string_view message, std::string* reason) { return InstanceSocket::exchange(socket, message, 5s, reason); },
         [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
     return nullptr;
 }
 
 SingleInstance::~SingleInstance() { stopListening(); }
 
-void SingleInstance::listen(qt_backend::QtMainQueue& queue, std::function<void(const std::vector<std::string>&)> deliver) {
+void SingleInstance::listen(qt_backend::QtMainQueue& queue, std::function<void(const InstanceMessage::Request&)> deliver) {
     if (!lock_) return;
     std::string why;
     server_ = InstanceSocket::Server::listen(

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Signal.h"
+#include "shell/InstanceMessage.h"
 
 #include <filesystem>
 #include <functional>
@@ -20,17 +21,17 @@ class QtMainQueue;
 namespace tessane::app {
 
 // One running Tessane per user session: the first start holds the lock for its whole life; a
-// later start hands its links to it (or says it is already running) and ends.
+// later start hands its links and requests to it (or says it is already running) and ends.
 class SingleInstance {
 public:
-    // The running instance's lock, or none when another Tessane holds it: then the links went
+    // The running instance's lock, or none when another Tessane holds it: then the request went
     // to that one and `exitCode` says how the hand-over went. Without a private runtime folder
     // there is nothing to lock: the start goes on, and says so.
-    static std::unique_ptr<SingleInstance> take(const std::vector<std::string>& links, int* exitCode);
+    static std::unique_ptr<SingleInstance> take(const InstanceMessage::Request& request, int* exitCode);
     ~SingleInstance();
 
-    // Links from later starts go to `deliver`, on the event loop.
-    void listen(qt_backend::QtMainQueue& queue, std::function<void(const std::vector<std::string>&)> deliver);
+    // What later starts ask for goes to `deliver`, on the event loop.
+    void listen(qt_backend::QtMainQueue& queue, std::function<void(const InstanceMessage::Request&)> deliver);
     void stopListening();
 
 private:

@@ -18,10 +18,11 @@
 #include "platform/qt/QtMainQueue.h"
 #include "shell/AppDelegate.h"
 #include "shell/EventMonitorsInput.h"
-#include "shell/InstanceHandoff.h"
+#include "shell/StartArguments.h"
 
 #include <QApplication>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -82,13 +83,21 @@ std::string registerLinkHandler() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const auto links = InstanceHandoff::linksFromArguments(std::vector<std::string>(argv, argv + argc));
+    const auto arguments = StartArguments::parse(std::vector<std::string>(argv, argv + argc));
+    if (!arguments.error.empty()) {
+        std::fprintf(stderr, "%s\n", arguments.error.c_str());
+        return 2;
+    }
+    if (arguments.help) {
+        std::fputs(StartArguments::usage().c_str(), stdout);
+        return 0;
+    }
     qt_backend::LinuxPlatform backend;
     Log::configure(&backend.systemLog(), &backend.environment());
 
-    // A second Tessane hands its links to the running one and ends.
+    // A second Tessane hands its links and requests to the running one and ends.
     int exitCode = 0;
-    auto instance = app::SingleInstance::take(links, &exitCode);
+    auto instance = app::SingleInstance::take({arguments.links, arguments.openSettings}, &exitCode);
     if (!instance) return exitCode;
 
     std::string why;
@@ -111,7 +120,8 @@ int main(int argc, char** argv) {
         shell.updater = &parts.updater();
         shell.loginItems = &parts.loginItems();
         shell.applyTheme = [&parts](std::optional<AppTheme> theme) { parts.applyTheme(theme.value_or(AppTheme::system)); };
-        shell.quit = [] { QApplication::quit(); };
+        // Not quit(): windows that refuse to close (the welcome panel) would cancel it.
+        shell.quit = [] { QApplication::exit(0); };
         shell.builder = parts.builder();
         shell.onboarding = parts.onboarding();
         shell.settings = parts.settings([&running] { return std::pair{running->manager(), running->workspaceController()}; });
@@ -121,13 +131,17 @@ int main(int argc, char** argv) {
         AppDelegate delegate(controllerEnvironment(platform, input), std::move(shell));
         running = &delegate;
         delegate.setLinkHandlerRegistration(registerLinkHandler);
-        delegate.openLinks(links);
-        instance->listen(queue, [&delegate](const std::vector<std::string>& urls) { delegate.openLinks(urls); });
+        delegate.openLinks(arguments.links);
+        instance->listen(queue, [&delegate](const InstanceMessage::Request& request) {
+            delegate.openLinks(request.links);
+            if (request.openSettings) delegate.openSettingsWindow();
+        });
         app::QuitEdges quit(queue, [&delegate] { delegate.applicationWillTerminate(); },
                             [](const std::string& line) { Log::line(line); });
         quit.watchX11(backend.x11Display());
 
         delegate.applicationDidFinishLaunching();
+        if (arguments.openSettings) delegate.openSettingsWindow();
         QApplication::exec();
         delegate.applicationWillTerminate();
         instance->stopListening();

@@ -86,12 +86,14 @@ void WorkspaceController::presentFullScreenBlock(const Uuid& workspaceID, const 
     if (!sessions.contains(workspaceID) || isPresentingBlockedPrompt) return;
     std::string names;
     for (const auto& app : apps) names += (names.empty() ? "" : ", ") + app;
-    const std::string exitHint = " Exit fullscreen (green button or ⌃⌘F), then Retry.";
+    // On X11 a window is fullscreen by its own or the window manager's doing: either can undo it.
+    const std::string exitHint =
+        " Leave fullscreen with the app’s own fullscreen key (often F11) or your window manager’s, then Retry.";
     const bool one = apps.size() < 2;
     const std::string message = one ? "“" + names + "” can’t be placed — it’s in fullscreen"
                                     : "Some windows can’t be placed — they’re in fullscreen";
-    const std::string body = (one ? "It’s in macOS fullscreen, so Tessane left it alone rather than fight it."
-                                  : names + " are in macOS fullscreen, so Tessane left them alone rather than fight it.") +
+    const std::string body = (one ? "Its window is fullscreen, so Tessane left it alone rather than fight it."
+                                  : names + " have fullscreen windows, so Tessane left them alone rather than fight it.") +
                              exitHint;
     isPresentingBlockedPrompt = true;
     const auto response = env.platform.alerts->runModal(

@@ -1,27 +1,19 @@
 #include "shell/InstanceHandoff.h"
 
 #include "model/Log.h"
-#include "shell/InstanceMessage.h"
 
 #include <memory>
 
 namespace tessane::InstanceHandoff {
 
-std::vector<std::string> linksFromArguments(const std::vector<std::string>& arguments) {
-    std::vector<std::string> links;
-    for (size_t i = 1; i < arguments.size(); ++i)
-        if (!arguments[i].empty() && arguments[i].front() != '-') links.push_back(arguments[i]);
-    return links;
-}
-
-int forward(const std::vector<std::string>& links,
+int forward(const InstanceMessage::Request& request,
             const std::function<std::optional<std::string>(std::string_view, std::string*)>& exchange,
             const std::function<void(const std::string&)>& print) {
-    if (links.empty()) {
+    if (request.empty()) {
         print("Tessane is already running.");
         return 0;
     }
-    const auto message = InstanceMessage::encode(links);
+    const auto message = InstanceMessage::encode(request);
     if (!message) {
         print("Tessane: too many links, or a link too long, to hand to the running Tessane (at most " +
               std::to_string(InstanceMessage::kMaxLinks) + " links of " + std::to_string(InstanceMessage::kMaxLinkBytes) +
@@ -35,21 +27,24 @@ int forward(const std::vector<std::string>& links,
         return 1;
     }
     if (*reply + "\n" != InstanceMessage::kAccepted) {
-        print("Tessane: the running Tessane refused the links.");
+        // An older Tessane refuses a message that asks for the settings window as a whole.
+        print(request.openSettings ? "Tessane: the running Tessane refused the request to open the settings window."
+                                   : "Tessane: the running Tessane refused the links.");
         return 1;
     }
     return 0;
 }
 
 std::function<std::optional<std::string>(std::string_view)> session(
-    std::function<void(const std::vector<std::string>&)> deliver) {
+    std::function<void(const InstanceMessage::Request&)> deliver) {
     auto reader = std::make_shared<InstanceMessage::Reader>();
     return [reader, deliver = std::move(deliver)](std::string_view bytes) -> std::optional<std::string> {
         switch (reader->feed(bytes)) {
         case InstanceMessage::Reader::State::reading:
             return std::nullopt;
         case InstanceMessage::Reader::State::complete:
-            if (deliver) deliver(reader->links());
+            if (reader->request().openSettings) Log::line("[Tessane] Asked by another start to open the settings window.");
+            if (deliver) deliver(reader->request());
             return std::string(InstanceMessage::kAccepted);
         case InstanceMessage::Reader::State::refused:
             break;

@@ -6,7 +6,19 @@ namespace tessane::InstanceMessage {
 
 namespace {
 
-constexpr std::string_view kHeader = "tessane-links ";
+constexpr std::string_view kLinksHeader = "tessane-links ";
+constexpr std::string_view kSettingsHeader = "tessane-settings ";
+
+enum class Header { partial, links, settings, unknown };
+
+// Which header `text` starts with, or whether it may still become one.
+Header header(std::string_view text) {
+    for (const auto& [name, kind] : {std::pair{kLinksHeader, Header::links}, std::pair{kSettingsHeader, Header::settings}}) {
+        if (text.starts_with(name)) return kind;
+        if (name.starts_with(text)) return Header::partial;
+    }
+    return Header::unknown;
+}
 
 // A decimal number of at most six digits ending at `terminator`: malformed (not valid), not all
 // there yet (not complete), or read.
@@ -33,9 +45,10 @@ Number number(std::string_view text, char terminator) {
 
 }  // namespace
 
-std::optional<std::string> encode(const std::vector<std::string>& links) {
+std::optional<std::string> encode(const Request& request) {
+    const auto& links = request.links;
     if (links.size() > kMaxLinks) return std::nullopt;
-    std::string out = std::string(kHeader) + std::to_string(links.size()) + "\n";
+    std::string out = std::string(request.openSettings ? kSettingsHeader : kLinksHeader) + std::to_string(links.size()) + "\n";
     for (const auto& link : links) {
         if (link.size() > kMaxLinkBytes) return std::nullopt;
         out += std::to_string(link.size()) + ":" + link + "\n";
@@ -48,7 +61,7 @@ Reader::State Reader::refuse(std::string why) {
     state_ = State::refused;
     error_ = std::move(why);
     buffer_.clear();
-    links_.clear();
+    request_ = {};
     return state_;
 }
 
@@ -68,17 +81,20 @@ void Reader::advance() {
     auto rest = [&] { return std::string_view(buffer_).substr(at); };
     if (!count_) {
         const auto head = rest();
-        const size_t n = std::min(head.size(), kHeader.size());
-        if (head.substr(0, n) != kHeader.substr(0, n)) return void(refuse("not a links message"));
-        if (head.size() < kHeader.size()) return;
-        const Number count = number(head.substr(kHeader.size()), '\n');
+        const Header kind = header(head);
+        if (kind == Header::unknown) return void(refuse("not a links message"));
+        if (kind == Header::partial) return;
+        const size_t headerSize = kind == Header::links ? kLinksHeader.size() : kSettingsHeader.size();
+        const Number count = number(head.substr(headerSize), '\n');
         if (!count.valid) return void(refuse("not a links message"));
         if (!count.complete) return;
         if (count.value > kMaxLinks) return void(refuse("more than " + std::to_string(kMaxLinks) + " links"));
         count_ = count.value;
-        at += kHeader.size() + count.length;
+        request_.openSettings = kind == Header::settings;
+        at += headerSize + count.length;
     }
-    while (links_.size() < *count_) {
+    auto& links = request_.links;
+    while (links.size() < *count_) {
         const Number length = number(rest(), ':');
         if (!length.valid) return void(refuse("a link without its length"));
         if (!length.complete) break;
@@ -86,11 +102,11 @@ void Reader::advance() {
         const auto body = rest().substr(length.length);
         if (body.size() < length.value + 1) break;
         if (body[length.value] != '\n') return void(refuse("a link longer than its length says"));
-        links_.emplace_back(body.substr(0, length.value));
+        links.emplace_back(body.substr(0, length.value));
         at += length.length + length.value + 1;
     }
     buffer_.erase(0, at);
-    if (links_.size() == *count_) {
+    if (links.size() == *count_) {
         if (!buffer_.empty()) return void(refuse("bytes after the end of the message"));
         state_ = State::complete;
     }

@@ -8,13 +8,19 @@
 
 namespace tessane {
 
-// What a second Tessane started with links sends the running one over the local socket: the
-// links, in order. The running one reads at most kMaxLinks links of at most kMaxLinkBytes each
-// and kMaxMessageBytes in all per connection; anything beyond is refused, never buffered.
+// What a second Tessane sends the running one over the local socket: its links, in order, and
+// whether it was asked to open the settings window. The running one reads at most kMaxLinks links
+// of at most kMaxLinkBytes each and kMaxMessageBytes in all per connection; anything beyond is
+// refused, never buffered.
 //
-//   "tessane-links " <count> "\n"  then, per link,  <length> ":" <bytes> "\n"
+//   <header> <count> "\n"  then, per link,  <length> ":" <bytes> "\n"
 //
-// The reply is one line: "ok" when the links were taken, "refused" otherwise.
+// The header is "tessane-links" for links alone (the form every Tessane reads) and
+// "tessane-settings" when the settings window is asked for too. The request lives in the header,
+// never in a link: a link can't pass for it, and a Tessane older than the request refuses the
+// message as a whole instead of taking part of it for links.
+//
+// The reply is one line: "ok" when the message was taken, "refused" otherwise.
 namespace InstanceMessage {
 
 inline constexpr size_t kMaxLinks = 64;
@@ -23,8 +29,17 @@ inline constexpr size_t kMaxMessageBytes = 64 * 1024;
 inline constexpr std::string_view kAccepted = "ok\n";
 inline constexpr std::string_view kRefused = "refused\n";
 
+// What one message carries.
+struct Request {
+    std::vector<std::string> links;
+    bool openSettings = false;
+
+    bool empty() const { return links.empty() && !openSettings; }
+    bool operator==(const Request&) const = default;
+};
+
 // None when the links break a cap (a second instance then says so and forwards nothing).
-std::optional<std::string> encode(const std::vector<std::string>& links);
+std::optional<std::string> encode(const Request& request);
 
 // Reads a message as its bytes arrive, in chunks of any size.
 class Reader {
@@ -34,7 +49,8 @@ public:
     // Takes the next bytes; bytes after a complete message refuse it.
     State feed(std::string_view bytes);
     State state() const { return state_; }
-    const std::vector<std::string>& links() const { return links_; }
+    // What a complete message asked for.
+    const Request& request() const { return request_; }
     // Why it was refused, for the log line.
     const std::string& error() const { return error_; }
 
@@ -47,7 +63,7 @@ private:
     std::string buffer_;
     size_t received_ = 0;
     std::optional<size_t> count_;
-    std::vector<std::string> links_;
+    Request request_;
     std::string error_;
 };
 

@@ -75,7 +75,7 @@ std::string LoginItem::phrase(State state) {
     switch (state) {
     case State::enabled: return "enabled";
     case State::disabled: return "disabled";
-    case State::requiresApproval: return "waiting for approval in System Settings";
+    case State::requiresApproval: return "waiting for approval in the desktop's startup applications settings";
     case State::unavailable: return "unavailable (not running as an installed build)";
     }
     return "unavailable (not running as an installed build)";

@@ -47,13 +47,27 @@ TEST_F(FullScreen, AShowThatMeetsAFullscreenWindowLeavesItAndSaysSoAfterTheTile)
     ASSERT_EQ(s.sim.alerts.shown().size(), 1u);
     EXPECT_EQ(s.sim.alerts.shown()[0].messageText, "“Mail” can’t be placed — it’s in fullscreen");
     EXPECT_EQ(s.sim.alerts.shown()[0].informativeText,
-              "It’s in macOS fullscreen, so Tessane left it alone rather than fight it. Exit fullscreen (green button "
-              "or ⌃⌘F), then Retry.");
+              "Its window is fullscreen, so Tessane left it alone rather than fight it. Leave fullscreen with the "
+              "app’s own fullscreen key (often F11) or your window manager’s, then Retry.");
     EXPECT_EQ(s.sim.alerts.shown()[0].buttons, (std::vector<std::string>{"Retry after exiting", "Dismiss"}));
     EXPECT_FALSE(s.chrome(ws.id).isVisible);
     s.advance(1);
     EXPECT_EQ(s.tips->shows, 0);  // never over fullscreen
 }
+
+TEST_F(FullScreen, SeveralFullscreenAppsAreNamedInOneAlert) {
+    s.window("Notes").setFullScreen(true);
+    s.window("Mail").setFullScreen(true);
+    s.sim.alerts.answer(1);
+    s.controller().showWorkspace(ws.id);
+    s.drain();
+    ASSERT_EQ(s.sim.alerts.shown().size(), 1u);
+    EXPECT_EQ(s.sim.alerts.shown()[0].messageText, "Some windows can’t be placed — they’re in fullscreen");
+    EXPECT_NE(s.sim.alerts.shown()[0].informativeText.find(
+                  "Notes, Mail have fullscreen windows, so Tessane left them alone rather than fight it. Leave"),
+              std::string::npos);
+}
+
 
 class Windowless : public ShownWorkspace {};
 

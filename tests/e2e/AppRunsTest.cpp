@@ -265,5 +265,21 @@ TEST_F(AppRunsTest, ALinkGivenToASecondTessaneShowsTheWorkspaceInTheRunningOne) 
     EXPECT_EQ(logCount("[Tessane] starting Tessane"), 1u);
 }
 
+// `tessane --settings` while Tessane runs: the running one is asked to open its settings window.
+// A mistyped option reaches nobody.
+TEST_F(AppRunsTest, ASecondTessaneAsksTheRunningOneForTheSettingsWindow) {
+    startWithPair();
+    std::string text;
+    EXPECT_EQ(runSecondTessane({"--setings"}, &text), 2);
+    EXPECT_NE(text.find("tessane: unknown option '--setings'"), std::string::npos) << text;
+    EXPECT_EQ(runSecondTessane({"--help"}, &text), 0);
+
+    EXPECT_EQ(runSecondTessane({"--settings"}, &text), 0) << text;
+    EXPECT_TRUE(waitForLog("[Tessane] Asked by another start to open the settings window.")) << log();
+    EXPECT_EQ(logCount("[Tessane] Asked by another start"), 1u);
+    EXPECT_TRUE(tessane_->running());
+    EXPECT_EQ(logCount("[Tessane] starting Tessane"), 1u);
+}
+
 }  // namespace
 }  // namespace tessane::e2e

@@ -3,6 +3,7 @@
 #include "platform/linux/InstanceSocket.h"
 #include "shell/InstanceHandoff.h"
 #include "shell/LinkRouter.h"
+#include "shell/StartArguments.h"
 #include "support/LoggedLines.h"
 
 #include "RecordingLinkTarget.h"
@@ -32,11 +33,18 @@ TEST(SecondInstance, ForwardedLinksRunInTheFirstAndTheSecondExitsZero) {
     RecordingLinkTarget target;
     target.add("Writing");
     LinkInbox inbox;
-    inbox.receive(InstanceHandoff::linksFromArguments({"tessane", "tessane://focus/left"}));
+    inbox.receive(StartArguments::parse({"tessane", "tessane://focus/left"}).links);
+    int settingsRequests = 0;
     auto lock = InstanceSocket::InstanceLock::tryTake(folder, nullptr);
     ASSERT_TRUE(lock);
     auto server = InstanceSocket::Server::listen(
-        socket, [&] { return InstanceHandoff::session([&](const auto& links) { inbox.receive(links); }); },
+        socket,
+        [&] {
+            return InstanceHandoff::session([&](const InstanceMessage::Request& request) {
+                inbox.receive(request.links);
+                settingsRequests += request.openSettings;
+            });
+        },
         [](const std::string& line) { Log::line(line); }, nullptr);
     ASSERT_TRUE(server);
 
@@ -45,8 +53,9 @@ TEST(SecondInstance, ForwardedLinksRunInTheFirstAndTheSecondExitsZero) {
         if (pid == 0) {
             // A second instance finds the lock taken and hands over its links.
             if (InstanceSocket::InstanceLock::tryTake(folder, nullptr)) ::_exit(9);
+            const auto parsed = StartArguments::parse(arguments);
             ::_exit(InstanceHandoff::forward(
-                InstanceHandoff::linksFromArguments(arguments),
+                {parsed.links, parsed.openSettings},
                 [&](std::string_view message, std::string* why) { return InstanceSocket::exchange(socket, message, 5s, why); },
                 [](const std::string&) {}));
         }
@@ -64,6 +73,9 @@ TEST(SecondInstance, ForwardedLinksRunInTheFirstAndTheSecondExitsZero) {
     inbox.flush();
     EXPECT_EQ(second({"tessane", "tessane://toggle/1"}), 0);
     EXPECT_EQ(second({"tessane"}), 0);  // only says that Tessane runs
+    EXPECT_EQ(settingsRequests, 0);
+    EXPECT_EQ(second({"tessane", "--settings"}), 0);
+    EXPECT_EQ(settingsRequests, 1);
 
     EXPECT_EQ(target.calls, (std::vector<std::string>{"focus -1", "show Writing", "show Writing"}));
     EXPECT_EQ(loggedMessages(),
@@ -75,6 +87,7 @@ TEST(SecondInstance, ForwardedLinksRunInTheFirstAndTheSecondExitsZero) {
                   "[Tessane][URL] tessane://show/writing → show(target: \"writing\")",
                   "[Tessane][URL] Ignored — not a command Tessane understands: tessane://nope",
                   "[Tessane][URL] tessane://toggle/1 → toggle(target: \"1\")",
+                  "[Tessane] Asked by another start to open the settings window.",
               }));
     server.reset();
     fs::remove_all(folder);
