@@ -3,6 +3,7 @@
 #include "x11/X11TestBase.h"
 #include "platform/qt/QtStatusItem.h"
 #include "platform/qt/QtStatusMenu.h"
+#include "x11/WidgetApplication.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,18 +24,8 @@ class StatusItemX11Test : public X11TestBase {
 protected:
     void SetUp() override {
         X11TestBase::SetUp();
-        if (QCoreApplication::instance() && !qobject_cast<QApplication*>(QCoreApplication::instance()))
+        if (!ensureWidgetApplication(server_->display()))
             GTEST_SKIP() << "needs its own process (a QApplication on the private server)";
-        if (!QCoreApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "tests_x11";
-            static char* argv[] = {name, nullptr};
-            setenv("DISPLAY", server_->display().c_str(), 1);
-            setenv("QT_QPA_PLATFORM", "xcb", 1);
-            // No session bus, so no StatusNotifierItem host: Qt falls back to the XEmbed tray.
-            setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
-            new QApplication(argc, argv);
-        }
     }
     void TearDown() override {
         item_.reset();

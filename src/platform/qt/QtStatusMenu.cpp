@@ -76,7 +76,7 @@ void QtStatusMenu::layOut() {
     std::vector<Row> old = std::move(rows_);
     rows_.clear();
     for (Row& row : old) menu_->removeAction(row.action);
-    for (const auto& row : source_ ? source_->rows : std::vector<std::shared_ptr<StatusMenuRow>>{}) {
+    for (const auto& row : source_->rows) {
         if (!row) continue;
         auto kept = std::find_if(old.begin(), old.end(), [&](const Row& r) { return r.row == row && r.action; });
         if (kept != old.end()) {
@@ -96,7 +96,7 @@ void QtStatusMenu::layOut() {
 }
 
 void QtStatusMenu::sync() {
-    const auto& rows = source_ ? source_->rows : std::vector<std::shared_ptr<StatusMenuRow>>{};
+    const auto& rows = source_->rows;
     const bool sameRows = std::equal(rows.begin(), rows.end(), rows_.begin(), rows_.end(),
                                      [](const auto& row, const Row& built) { return row == built.row; });
     if (!sameRows) return layOut();

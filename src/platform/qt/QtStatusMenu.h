@@ -16,7 +16,8 @@ namespace tessane::qt_backend {
 // the menu has closed, never inside the click.
 class QtStatusMenu {
 public:
-    // `parent`: the menu this one opens from (which then owns the QMenu); null for a top menu.
+    // `source` is not null. `parent`: the menu this one opens from (which then owns the QMenu);
+    // null for a top menu.
     explicit QtStatusMenu(std::shared_ptr<StatusMenu> source, QMenu* parent = nullptr);
     ~QtStatusMenu();
     QtStatusMenu(const QtStatusMenu&) = delete;
