@@ -8,8 +8,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
-#include <QSystemTrayIcon>
 #include <QEventLoop>
+#include <QSystemTrayIcon>
 #include <QTimer>
 
 #include <X11/Xlib.h>
@@ -66,7 +66,8 @@ protected:
         XWindowAttributes attributes;
         return XGetWindowAttributes(x_->display(), widget->winId(), &attributes) && attributes.map_state == IsViewable;
     }
-    // Whether the icon's area shows the ink of our icon (dark on the tray's light background).
+    // Whether the icon's area shows the ink of our icon: dark on the tray's light background, which
+    // still shows around it.
     bool showsIcon(const RootRect& r) {
         XImage* image = XGetImage(x_->display(), x_->root(), r.x, r.y, r.width, r.height, AllPlanes, ZPixmap);
         if (!image) return false;
@@ -77,7 +78,7 @@ protected:
                 if (((p >> 16) & 0xFF) < 0x60 && ((p >> 8) & 0xFF) < 0x60 && (p & 0xFF) < 0x60) ++dark;
             }
         XDestroyImage(image);
-        return dark > 10;
+        return dark > 10 && dark < r.width * r.height * 3 / 4;
     }
     bool click(int x, int y, int button = 1) {
         return server_->run({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click",
