@@ -7,6 +7,7 @@
 #include "platform/qt/QtAnimator.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/qt/QtPanels.h"
+#include "x11/WidgetApplication.h"
 #include "x11/X11TestBase.h"
 
 #include <QApplication>
@@ -23,17 +24,8 @@ class CardPanelsTest : public X11TestBase {
 protected:
     void SetUp() override {
         X11TestBase::SetUp();
-        if (QCoreApplication::instance() && !qobject_cast<QApplication*>(QCoreApplication::instance()))
+        if (!ensureWidgetApplication(server_->display()))
             GTEST_SKIP() << "needs its own process (a QApplication on the private server)";
-        if (!QCoreApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "tests_x11";
-            static char* argv[] = {name, nullptr};
-            setenv("DISPLAY", server_->display().c_str(), 1);
-            setenv("QT_QPA_PLATFORM", "xcb", 1);
-            setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
-            new QApplication(argc, argv);
-        }
         qt_backend::setChromeAppearance(false);
         queue_ = std::make_unique<qt_backend::QtMainQueue>();
         screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_, *queue_);

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/StatusItem.h"
+
+#include <QColor>
+
+#include <functional>
+#include <memory>
+
+class QMenu;
+class QObject;
+class QSystemTrayIcon;
+
+namespace tessane::qt_backend {
+
+class QtStatusMenu;
+
+// The status item as a QSystemTrayIcon with a QMenu. Qt shows it as a StatusNotifierItem when the
+// session has a host for those, else in the XEmbed system tray of the X screen (and docks it in a
+// tray that starts later). The menu opens on a right click (the host's context menu) and, as users
+// expect, on a left click too. The icon is painted in one colour chosen from the application
+// palette and follows its changes. Needs a QApplication; main thread only.
+//
+// The icon's description has no place in a tray icon that Qt offers (a tray icon has no
+// accessible name); it is kept here, and the tooltip tells the same state in words.
+class QtStatusItem final : public StatusItem {
+public:
+    QtStatusItem();
+    ~QtStatusItem() override;
+
+    bool isAvailable() const override;
+    void setImage(const StatusImage& image) override;
+    void setToolTip(const std::string& text) override;
+    void setMenu(std::shared_ptr<StatusMenu> menu) override;
+    void menuChanged() override;
+    void setMenuWillOpenHandler(std::function<void()> handler) override;
+
+    QSystemTrayIcon& trayIcon() const { return *icon_; }
+    // The installed menu's QMenu; null before the first setMenu.
+    QMenu* menu() const;
+    const QtStatusMenu* statusMenu() const { return menu_.get(); }
+    const std::string& description() const { return image_.description; }
+    QColor iconColour() const { return colour_; }
+
+private:
+    void repaint();
+    void openMenuAtPointer();
+
+    std::unique_ptr<QSystemTrayIcon> icon_;
+    std::unique_ptr<QtStatusMenu> menu_;
+    std::function<void()> willOpen_;
+    StatusImage image_;
+    QColor colour_;
+    std::unique_ptr<QObject> paletteWatch_;
+};
+
+}  // namespace tessane::qt_backend

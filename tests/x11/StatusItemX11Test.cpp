@@ -1,0 +1,155 @@
+// The tray icon on a private X server: docked by a small XEmbed tray, clicked with the pointer.
+// Our own headers that use the word `emit` come before Qt's, which make it a keyword.
+#include "x11/X11TestBase.h"
+#include "platform/qt/QtStatusItem.h"
+#include "platform/qt/QtStatusMenu.h"
+#include "x11/WidgetApplication.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QEventLoop>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cstdio>
+
+namespace tessane::x11test {
+namespace {
+
+class StatusItemX11Test : public X11TestBase {
+protected:
+    void SetUp() override {
+        X11TestBase::SetUp();
+        if (!ensureWidgetApplication(server_->display()))
+            GTEST_SKIP() << "needs its own process (a QApplication on the private server)";
+    }
+    void TearDown() override {
+        item_.reset();
+        host_.reset();
+        X11TestBase::TearDown();
+    }
+
+    // Waits with Qt's loop running as in the program: blocking in between, which is when Qt sends
+    // its queued requests to the X server.
+    bool waitForQt(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s) {
+        return waitUntil(condition, timeout, [] {
+            QEventLoop loop;
+            QTimer::singleShot(10, &loop, &QEventLoop::quit);
+            loop.exec();
+        });
+    }
+    void startHost() {
+        host_ = ChildProcess::start({TESSANE_TRAY_HOST, "--at", "1600,0"}, server_->display(),
+                                    server_->logFolder() + "/tray.log");
+        ASSERT_NE(host_, nullptr);
+        ASSERT_TRUE(host_->waitForLine("ready", 10s)) << "the tray host did not come up";
+    }
+    // Waits, with Qt's events flowing, for the tray to dock an icon; its place in root pixels.
+    std::optional<RootRect> waitForDocking(std::chrono::milliseconds timeout = 10s) {
+        std::optional<RootRect> docked;
+        waitForQt([&] {
+            while (auto line = host_->readLine(10ms)) {
+                RootRect r;
+                unsigned long window = 0;
+                if (std::sscanf(line->c_str(), "docked 0x%lx %d,%d %dx%d", &window, &r.x, &r.y, &r.width, &r.height) == 5)
+                    docked = r;
+            }
+            return docked.has_value();
+        }, timeout);
+        return docked;
+    }
+    bool viewable(QWidget* widget) {
+        XWindowAttributes attributes;
+        return XGetWindowAttributes(x_->display(), widget->winId(), &attributes) && attributes.map_state == IsViewable;
+    }
+    // Whether the icon's area shows the ink of our icon: dark on the tray's light background, which
+    // still shows around it.
+    bool showsIcon(const RootRect& r) {
+        XImage* image = XGetImage(x_->display(), x_->root(), r.x, r.y, r.width, r.height, AllPlanes, ZPixmap);
+        if (!image) return false;
+        int dark = 0;
+        for (int y = 0; y < r.height; ++y)
+            for (int x = 0; x < r.width; ++x) {
+                const unsigned long p = XGetPixel(image, x, y);
+                if (((p >> 16) & 0xFF) < 0x60 && ((p >> 8) & 0xFF) < 0x60 && (p & 0xFF) < 0x60) ++dark;
+            }
+        XDestroyImage(image);
+        return dark > 10 && dark < r.width * r.height * 3 / 4;
+    }
+    bool click(int x, int y, int button = 1) {
+        return server_->run({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click",
+                             std::to_string(button)}) == 0;
+    }
+    std::shared_ptr<StatusMenu> menuWithRows() {
+        auto menu = std::make_shared<StatusMenu>();
+        menu->add({.title = "Tessane", .enabled = false});
+        menu->addSeparator();
+        write = menu->add({.title = "Write", .shortcut = "Alt+Super+1", .action = [this] { ++writeChosen; }});
+        menu->add({.title = "Mail", .shortcut = "Alt+Super+2"});
+        return menu;
+    }
+
+    std::unique_ptr<ChildProcess> host_;
+    std::unique_ptr<qt_backend::QtStatusItem> item_;
+    std::shared_ptr<StatusMenuRow> write;
+    int writeChosen = 0;
+};
+
+TEST_F(StatusItemX11Test, AClickOnTheDockedIconOpensTheMenuAndAClickOnARowRunsIt) {
+    startHost();
+    item_ = std::make_unique<qt_backend::QtStatusItem>();
+    item_->setImage({.live = true});
+    item_->setMenu(menuWithRows());
+    int opened = 0;
+    item_->setMenuWillOpenHandler([&] { ++opened; });
+    EXPECT_TRUE(item_->isAvailable());
+
+    const auto docked = waitForDocking();
+    ASSERT_TRUE(docked) << "the tray docked no icon";
+    ASSERT_TRUE(waitForQt([&] { return showsIcon(*docked); })) << "the icon is not painted in the tray";
+    EXPECT_TRUE(waitForQt([&] { return item_->trayIcon().geometry() == QRect(docked->x, docked->y, docked->width, docked->height); }))
+        << "Qt places the icon where the tray docked it";
+
+    // A left click opens the menu at the pointer.
+    ASSERT_TRUE(click(docked->x + docked->width / 2, docked->y + docked->height / 2));
+    QMenu* menu = item_->menu();
+    ASSERT_TRUE(waitForQt([&] { return menu->isVisible() && viewable(menu); })) << "no menu after a left click";
+    EXPECT_EQ(opened, 1);
+
+    QAction* row = item_->statusMenu()->actionFor(*write);
+    const QPoint at = menu->mapToGlobal(menu->actionGeometry(row).center());
+    ASSERT_TRUE(click(at.x(), at.y()));
+    ASSERT_TRUE(waitForQt([&] { return writeChosen == 1; })) << "the chosen row's action did not run";
+    EXPECT_FALSE(menu->isVisible());
+
+    // The host's own gesture, a right click, opens the same menu.
+    ASSERT_TRUE(click(docked->x + docked->width / 2, docked->y + docked->height / 2, 3));
+    ASSERT_TRUE(waitForQt([&] { return menu->isVisible(); })) << "no menu after a right click";
+    EXPECT_EQ(opened, 2);
+    menu->hide();
+}
+
+TEST_F(StatusItemX11Test, WithoutATrayNothingShowsAndAnIconAppearsOnceOneComes) {
+    item_ = std::make_unique<qt_backend::QtStatusItem>();
+    EXPECT_FALSE(item_->isAvailable());
+    item_->setImage({.live = false, .badged = true});
+    item_->setToolTip("Tessane");
+    item_->setMenu(menuWithRows());
+    item_->menuChanged();
+    Q_EMIT item_->trayIcon().activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(waitForQt([&] { return item_->menu()->isVisible(); })) << "the menu still opens when asked";
+    item_->menu()->hide();
+
+    startHost();
+    const auto docked = waitForDocking();
+    ASSERT_TRUE(docked) << "the icon was not docked once a tray came";
+    EXPECT_TRUE(item_->isAvailable());
+    EXPECT_TRUE(waitForQt([&] { return showsIcon(*docked); }));
+}
+
+}  // namespace
+}  // namespace tessane::x11test
