@@ -16,6 +16,8 @@
 #include "platform/linux/SchemeHandlerRegistration.h"
 #include "platform/qt/LinuxPlatform.h"
 #include "platform/qt/QtMainQueue.h"
+#include "platform/qt/QtStatusItem.h"
+#include "platform/qt/QuitShortcut.h"
 #include "shell/AppDelegate.h"
 #include "shell/EventMonitorsInput.h"
 #include "shell/StartArguments.h"
@@ -116,12 +118,19 @@ int main(int argc, char** argv) {
     app::ShellParts parts(platform, backend, [environment = platform.environment] { return identity(*environment); });
     {
         AppDelegate* running = nullptr;
+        qt_backend::QtStatusItem statusItem;
+        std::unique_ptr<qt_backend::QuitShortcut> quitShortcut;
         ShellEnvironment shell;
+        shell.statusItem = &statusItem;
         shell.updater = &parts.updater();
         shell.loginItems = &parts.loginItems();
         shell.applyTheme = [&parts](std::optional<AppTheme> theme) { parts.applyTheme(theme.value_or(AppTheme::system)); };
         // Not quit(): windows that refuse to close (the welcome panel) would cancel it.
         shell.quit = [] { QApplication::exit(0); };
+        // No menu bar of our own on Linux: Ctrl+Q quits from any of our windows.
+        shell.installMainMenu = [&quitShortcut, quit = shell.quit] {
+            quitShortcut = std::make_unique<qt_backend::QuitShortcut>(quit);
+        };
         shell.builder = parts.builder();
         shell.onboarding = parts.onboarding();
         shell.settings = parts.settings([&running] { return std::pair{running->manager(), running->workspaceController()}; });
