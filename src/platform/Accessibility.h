@@ -146,6 +146,22 @@ public:
                                  const AXValue& value) = 0;
     virtual AXError performAction(const AXElement& element, std::string_view action) = 0;
 
+    // What became of a window's size and position writes.
+    struct FrameWrite {
+        bool sized = false;  // a size write was taken
+        bool moved = false;  // the position write was taken
+    };
+    // Sizes and moves a window. The size is written, then the position, then the size again: an
+    // application that clamps a window against the screen edge at its old size takes the position
+    // only once the size fits, and the other way round. A backend that can ask for both at once,
+    // and so wait for one answer instead of two, does that instead.
+    virtual FrameWrite setFrame(const AXElement& window, const Rect& frame) {
+        const bool firstSize = setAttribute(window, ax::kSize, AXValue::size(frame.size)) == AXError::success;
+        const bool moved = setAttribute(window, ax::kPosition, AXValue::point(frame.origin)) == AXError::success;
+        const bool secondSize = setAttribute(window, ax::kSize, AXValue::size(frame.size)) == AXError::success;
+        return {firstSize || secondSize, moved};
+    }
+
     // The longest a call on this element waits for its application, in seconds; 0 puts back the
     // default. A time-out set on an application element covers all of its elements that have
     // none of their own. A call that runs out answers cannotComplete.

@@ -10,15 +10,10 @@ AXWindowController::PlacementOutcome AXWindowController::place(const AXElement& 
                                                                const Rect& target) const {
     const double tol = kPlacementTolerance;
     const AXValue origin = AXValue::point(target.origin);
-    const AXValue size = AXValue::size(target.size);
 
     ax_.setAttribute(window, ax::kMinimized, AXValue::boolean(false));
-    // Size, position, size again: an application that clamps a window against the screen edge
-    // at its old size takes the position only once the size fits, and the other way round.
-    const bool firstSize = ax_.setAttribute(window, ax::kSize, size) == AXError::success;
-    const bool moved = ax_.setAttribute(window, ax::kPosition, origin) == AXError::success;
-    const bool secondSize = ax_.setAttribute(window, ax::kSize, size) == AXError::success;
-    if (!moved) return PlacementOutcome::failed();
+    const Accessibility::FrameWrite written = ax_.setFrame(window, target);
+    if (!written.moved) return PlacementOutcome::failed();
 
     auto readBack = [&]() -> std::optional<Rect> {
         auto p = point(window, ax::kPosition);
@@ -41,7 +36,7 @@ AXWindowController::PlacementOutcome AXWindowController::place(const AXElement& 
     auto actual = readBack();
     if (!actual) return PlacementOutcome::placed();
     if (landed(*actual)) return PlacementOutcome::placed();
-    if (!firstSize && !secondSize) return PlacementOutcome::refused(*actual);
+    if (!written.sized) return PlacementOutcome::refused(*actual);
     if (!sizeOK(*actual)) return PlacementOutcome::refused(*actual);
 
     // The size was taken but the position was not: one more move.

@@ -119,6 +119,37 @@ TEST_F(LinuxAccessibilityTest, PlacingANormalWindowGivesPlacedAndTheFrameAsked) 
     EXPECT_EQ(seen(app.windows[0]), target);
 }
 
+TEST_F(LinuxAccessibilityTest, AFrameWriteAsksTheWindowManagerOnceAndAWindowAlreadyThereNotAtAll) {
+    auto& app = startClient({"--pos", "300,200"});
+    const AXElement w = element(app.windows[0]);
+    // Another client hears the requests sent to the window manager through the root window.
+    Display* watcher = XOpenDisplay(server_->display().c_str());
+    ASSERT_NE(watcher, nullptr);
+    XSelectInput(watcher, DefaultRootWindow(watcher), SubstructureNotifyMask);
+    XSync(watcher, False);
+    const Atom moveResize = XInternAtom(watcher, "_NET_MOVERESIZE_WINDOW", False);
+    const auto requests = [&] {
+        XSync(watcher, False);
+        int n = 0;
+        while (XPending(watcher)) {
+            XEvent e;
+            XNextEvent(watcher, &e);
+            n += e.type == ClientMessage && e.xclient.message_type == moveResize;
+        }
+        return n;
+    };
+
+    const Rect target(10, 20, 800, 500);
+    const auto written = ax_->setFrame(w, target);
+    EXPECT_TRUE(written.sized);
+    EXPECT_TRUE(written.moved);
+    EXPECT_EQ(seen(app.windows[0]), target);  // there when the write returns
+    EXPECT_EQ(requests(), 1);
+    EXPECT_TRUE(ax_->setFrame(w, target).moved);
+    EXPECT_EQ(requests(), 0);
+    XCloseDisplay(watcher);
+}
+
 TEST_F(LinuxAccessibilityTest, AWindowWithALargerMinimumSizeIsRefusedWithWhereItIs) {
     auto& app = startClient({"--min", "900x700", "--size", "900x700"});
     const Rect target(0, 0, 600, 400);

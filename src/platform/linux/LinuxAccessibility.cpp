@@ -442,6 +442,27 @@ AXError LinuxAccessibility::setAttribute(const AXElement& element, std::string_v
     return x_.windowExists(window) ? AXError::attributeUnsupported : AXError::invalidUIElement;
 }
 
+// One _NET_MOVERESIZE_WINDOW carries both position and size, so the window manager is waited for
+// once. Without that message, the position of a configure request depends on the size the window
+// has then: the writes go one at a time.
+Accessibility::FrameWrite LinuxAccessibility::setFrame(const AXElement& element, const Rect& target) {
+    // The trust check is also what learns whether the manager takes the message.
+    if (element.isNull() || isApplication(element) || NewWindowMenu::owns(element) || !isProcessTrusted() ||
+        !moveResizeMessage_)
+        return Accessibility::setFrame(element, target);
+    const XWindowId window = static_cast<XWindowId>(element.handle());
+    const auto frame = windowFrame(window);
+    if (!frame || !(target.width() > 0) || !(target.height() > 0)) return Accessibility::setFrame(element, target);
+    const Point o = origin();
+    const Rect current = frame->visible().offsetBy(-o.x, -o.y);
+    const auto same = [](double a, double b) { return std::lround(a) == std::lround(b); };
+    if (same(current.minX(), target.minX()) && same(current.minY(), target.minY()) &&
+        same(current.width(), target.width()) && same(current.height(), target.height()))
+        return {true, true};
+    const bool taken = moveResize(window, *frame, target.origin, target.size, timeoutFor(element)) == AXError::success;
+    return {taken, taken};
+}
+
 AXError LinuxAccessibility::performAction(const AXElement& element, std::string_view action) {
     if (element.isNull()) return AXError::illegalArgument;
     if (!isProcessTrusted()) return AXError::apiDisabled;

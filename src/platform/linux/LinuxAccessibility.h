@@ -71,6 +71,7 @@ public:
     AXError setAttribute(const AXElement& element, std::string_view attribute,
                          const AXValue& value) override;
     AXError performAction(const AXElement& element, std::string_view action) override;
+    FrameWrite setFrame(const AXElement& window, const Rect& frame) override;
     AXError setMessagingTimeout(const AXElement& element, float seconds) override;
     ObserverResult createObserver(Pid pid, ObserverCallback callback) override;
     bool isProcessTrusted() override;

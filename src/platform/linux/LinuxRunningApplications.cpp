@@ -364,8 +364,15 @@ bool LinuxRunningApplications::unhide(Pid pid) {
     // Managers that take WM_CHANGE_STATE only for iconifying get the ICCCM map instead, which
     // some of them answer by activating the window as well.
     x_.windowManagerRoundTrip(1.0);
+    bool mapped = false;
     for (XWindowId w : iconic)
-        if (ax_.isMinimized(w).value_or(false)) x_.requestMap(w);
+        if (ax_.isMinimized(w).value_or(false)) {
+            x_.requestMap(w);
+            mapped = true;
+        }
+    // The manager's answer means the windows are restored when this returns: a show looks for
+    // them right away, and would otherwise find them still iconic and wait for its next check.
+    if (mapped) x_.windowManagerRoundTrip(1.0);
     x_.flush();
     return true;
 }
