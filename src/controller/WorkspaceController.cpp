@@ -132,6 +132,5 @@ void WorkspaceController::stampFront(const Uuid& workspaceID) {
     recentWorkspaceIDs.insert(recentWorkspaceIDs.begin(), workspaceID);
 }
 
-void WorkspaceController::notYet(const char* member) { Log::line(std::string("[Tessane] not yet: ") + member); }
 
 }  // namespace tessane

@@ -586,8 +586,6 @@ private:
     void startSwitcherFlagsMonitor();
     void stopSwitcherFlagsMonitor();
 
-    // Logs "[Tessane] not yet: <member>" for a member whose body another change brings.
-    static void notYet(const char* member);
 };
 
 }  // namespace tessane

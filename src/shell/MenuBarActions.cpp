@@ -79,7 +79,7 @@ void MenuBarController::reportBug() {
 void MenuBarController::openBuilder(const std::vector<ManagedApp>& seedApps) {
     if (!workspaceBuilder_) {
         if (!services_.builder.makePanel) {
-            Log::line("[Tessane] not yet: the builder panel");
+            Log::line("[Tessane] This build has no builder panel: nothing to open.");
             return;
         }
         workspaceBuilder_ = std::make_unique<WorkspaceBuilderController>(
@@ -121,7 +121,7 @@ void MenuBarController::builderCompleted(const std::string& name, LayoutType lay
 void MenuBarController::showOnboarding(bool startAtAccessibility) {
     if (!onboardingController_) {
         if (!services_.onboarding.makePanel) {
-            Log::line("[Tessane] not yet: the welcome panel");
+            Log::line("[Tessane] This build has no welcome panel: nothing to open.");
             return;
         }
         onboardingController_ = std::make_unique<OnboardingController>(

@@ -124,10 +124,7 @@ TEST_F(ShortcutBindingsTest, FixedChordsReachTheController) {
     ASSERT_TRUE(scenario.sim.hotKeys.press(B::kKeyH, B::kOptionCommand));
     EXPECT_EQ(logged("[Tessane] Hide active workspace requested, but none is active — ignored."), 1u);
     ASSERT_TRUE(scenario.sim.hotKeys.press(B::kKeyB, B::kOptionCommand));
-    // (Until the layout commands land, the controller says "not yet" instead.)
-    EXPECT_EQ(logged("[Tessane] Bring to current display requested, but no active workspace — ignored.") +
-                  scenario.notYetCount("bringActiveWorkspaceToCurrentDisplay"),
-              1u);
+    EXPECT_EQ(logged("[Tessane] Bring to current display requested, but no active workspace — ignored."), 1u);
 
     // Once the bindings are gone, a press that raced with them does nothing.
     bindings.reset();

@@ -12,9 +12,6 @@
 namespace tessane::testing {
 
 namespace {
-constexpr const char* kNotYet = "[Tessane] not yet: ";
-
-bool isNotYet(const std::string& line) { return line.rfind(kNotYet, 0) == 0; }
 }  // namespace
 
 ControllerScenario::ControllerScenario() {
@@ -153,24 +150,7 @@ ChromeRecord& ControllerScenario::chrome(const Uuid& workspaceID) const {
     return *it->second;
 }
 
-ControllerScenario::Lines ControllerScenario::log() const {
-    Lines out;
-    for (auto& line : loggedMessages())
-        if (!isNotYet(line)) out.push_back(line);
-    return out;
-}
-
-ControllerScenario::Lines ControllerScenario::notYetLog() const {
-    Lines out;
-    for (auto& line : loggedMessages())
-        if (isNotYet(line)) out.push_back(line);
-    return out;
-}
-
-size_t ControllerScenario::notYetCount(const std::string& member) const {
-    const auto lines = notYetLog();
-    return static_cast<size_t>(std::count(lines.begin(), lines.end(), kNotYet + member));
-}
+ControllerScenario::Lines ControllerScenario::log() const { return loggedMessages(); }
 
 void ControllerScenario::clearLog() { Log::resetForTesting(); }
 

@@ -32,7 +32,7 @@ namespace tessane::testing {
 //
 // Applications are named by display name; their bundle identifier is "org.example.<Name>" and
 // their desktop entry "/Applications/<Name>.app". The log is the ring's lines since the last
-// clearLog(), without the "not yet" lines of members still to come (see notYetLog()).
+// clearLog().
 class ControllerScenario {
 public:
     using Lines = std::vector<std::string>;
@@ -96,9 +96,6 @@ public:
 
     // ------------------------------------------------------------------ what was said
     Lines log() const;
-    Lines notYetLog() const;
-    // How often the member still to come was reached ("not yet: <member>" lines).
-    size_t notYetCount(const std::string& member) const;
     void clearLog();
     size_t logCount(const std::string& text) const;
 
