@@ -180,7 +180,8 @@ TEST_F(WholeRoadTest, ANewUserGoesFromTheWelcomePanelToAWorkspaceShownSettledAnd
     const std::string link = "tessane://hide/Beta%20%2B%20Alpha";
     EXPECT_EQ(runSecondTessane({link}, &text), 0) << text;
     EXPECT_TRUE(waitForLog("[Tessane][URL] " + link + " \u2192 hide(target: \"Beta + Alpha\")")) << log();
-    EXPECT_TRUE(waitForState({alpha, beta}, IconicState)) << log();
+    EXPECT_TRUE(waitForState({alpha, beta}, IconicState))
+        << "WM_STATE: Alpha " << wmState(alpha).value_or(-1) << ", Beta " << wmState(beta).value_or(-1);
     EXPECT_EQ(logCount("[Tessane] starting Tessane"), 1u);
 }
 
