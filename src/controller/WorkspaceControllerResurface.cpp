@@ -39,9 +39,7 @@ void WorkspaceController::resurfaceWorkspace(const Workspace& workspace, const s
 
 void WorkspaceController::activateInSequence(const std::vector<RunningApplication>& apps, size_t index,
                                              const Uuid& workspaceID) {
-    // A workspace hidden or released meanwhile ends the sequence: its next step would bring back
-    // an app the hide has just put away.
-    if (index >= apps.size() || !sessions.contains(workspaceID)) {
+    if (index >= apps.size()) {
         queue.postAfter(kSequenceSettle, lifetime.guard([this, workspaceID] {
             isResurfacing = false;
             pulseChromeGuard();

@@ -147,21 +147,6 @@ TEST_F(Resurface, AWorkspaceHiddenDuringTheSequenceGetsNoDriftCheck) {
     EXPECT_EQ(corrections(), 0u);
 }
 
-// The user hides the workspace right after entering it: the apps the sequence had not brought
-// up yet stay hidden with the rest, and stay in the ledger.
-TEST_F(Resurface, AWorkspaceHiddenDuringTheSequenceStaysHidden) {
-    s.activate("Mail");  // Notes at once, Music at 0.2, Mail at 0.4
-    s.advance(0.1);
-    s.controller().hideWorkspace(write.id);
-    s.advance(2);
-    for (const char* name : {"Notes", "Music", "Mail"})
-        EXPECT_TRUE(s.sim.applications.runningApplication(s.pid(name))->isHidden) << name;
-    EXPECT_EQ(s.ledger->hiddenBundleIDs(),
-              (std::vector<std::string>{"org.example.Mail", "org.example.Music", "org.example.Notes"}));
-    EXPECT_FALSE(s.probe().isResurfacing());
-    EXPECT_EQ(frontmost(), "org.example.Maps");  // where the user was before, nothing of the workspace
-}
-
 TEST_F(Resurface, NothingRunsOnOnceTheControllerIsGone) {
     s.probe().resurfaceWorkspace(write, "org.example.Notes");
     s.stop();
