@@ -39,7 +39,10 @@ void WorkspaceController::resurfaceWorkspace(const Workspace& workspace, const s
 
 void WorkspaceController::activateInSequence(const std::vector<RunningApplication>& apps, size_t index,
                                              const Uuid& workspaceID) {
-    if (index >= apps.size()) {
+    // A workspace hidden while its sequence runs ends the sequence: the next step would unhide an
+    // application Tessane has just hidden and drop it from the ledger, so it would neither stay
+    // hidden nor be given back at quit.
+    if (index >= apps.size() || !sessions.contains(workspaceID)) {
         queue.postAfter(kSequenceSettle, lifetime.guard([this, workspaceID] {
             isResurfacing = false;
             pulseChromeGuard();

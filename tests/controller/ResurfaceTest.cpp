@@ -147,6 +147,19 @@ TEST_F(Resurface, AWorkspaceHiddenDuringTheSequenceGetsNoDriftCheck) {
     EXPECT_EQ(corrections(), 0u);
 }
 
+TEST_F(Resurface, AWorkspaceHiddenBetweenTwoStepsKeepsItsAppsHiddenAndOwed) {
+    s.activate("Mail");  // Notes comes up at once, Music would at 0.2 and Mail at 0.4
+    s.advance(0.1);
+    s.controller().hideWorkspace(write.id);
+    s.advance(2);
+    for (auto name : {"Notes", "Mail", "Music"})
+        EXPECT_TRUE(s.sim.applications.runningApplication(s.pid(name))->isHidden) << name;
+    EXPECT_EQ(s.ledger->hiddenBundleIDs(),
+              (std::vector<std::string>{"org.example.Mail", "org.example.Music", "org.example.Notes"}));
+    EXPECT_FALSE(s.probe().isResurfacing());
+    EXPECT_EQ(raises("Music") + raises("Mail"), 0u);  // the step before the hide was the last
+}
+
 TEST_F(Resurface, NothingRunsOnOnceTheControllerIsGone) {
     s.probe().resurfaceWorkspace(write, "org.example.Notes");
     s.stop();
