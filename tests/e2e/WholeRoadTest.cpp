@@ -5,7 +5,6 @@
 #include "EndToEndTest.h"
 #include "model/WorkspaceStore.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -125,7 +124,7 @@ protected:
     }
 };
 
-TEST_F(WholeRoadTest, ANewUserGoesFromTheWelcomePanelToAWorkspaceShownSettledAndHidden) {
+TEST_F(WholeRoadTest, ANewUserGoesFromTheWelcomePanelToAWorkspaceShownListedAndHidden) {
     home_ = std::make_unique<PrivateHome>(TESSANE_X11_CLIENT, PrivateHome::User::fresh);
     home_->installApp("Alpha");
     home_->installApp("Beta");
@@ -135,16 +134,16 @@ TEST_F(WholeRoadTest, ANewUserGoesFromTheWelcomePanelToAWorkspaceShownSettledAnd
 
     // The first start shows the welcome panel, focused, and remembers that it did.
     startTessane();
-    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: "));
     const auto welcome = waitForTessaneWindow(OnboardingSize::width, OnboardingSize::height);
-    ASSERT_TRUE(welcome) << "no welcome panel on screen\n" << log();
+    ASSERT_TRUE(welcome) << "no welcome panel on screen";
     ASSERT_TRUE(waitFor([&] { return hasFocus(*welcome); }, kDeadline)) << "the welcome panel did not take the focus";
     EXPECT_EQ(preferences().value("TessaneHasSeenOnboarding", false), true) << preferences().dump();
 
     // Continue past the welcome and window control: the create step reads the windows in front.
     press("Return");
     press("Return");
-    ASSERT_TRUE(waitForLog("[Tessane] Builder seed from current windows: Beta + Alpha (")) << log();
+    ASSERT_TRUE(waitForLog("[Tessane] Builder seed from current windows: Beta + Alpha ("));
 
     // "Start with Beta + Alpha", the lowest thing on the step, centred: the builder takes over.
     // (The step before has no button there, so none is found until the create step is drawn.)
@@ -156,30 +155,30 @@ TEST_F(WholeRoadTest, ANewUserGoesFromTheWelcomePanelToAWorkspaceShownSettledAnd
                         kDeadline))
         << "the welcome panel stayed open";
     const auto builder = waitForTessaneWindow(BuilderSize::width, BuilderSize::height);
-    ASSERT_TRUE(builder) << "no builder on screen\n" << log();
+    ASSERT_TRUE(builder) << "no builder on screen";
     ASSERT_TRUE(waitFor([&] { return hasFocus(*builder); }, kDeadline)) << "the builder did not take the focus";
 
     // Return is Create & Show: the seeded pair, named after its apps, stored and tiled in pane order.
     press("Return");
-    ASSERT_TRUE(waitForLog("[Tessane] Builder created workspace: Beta + Alpha (2 apps) \u2014 showing")) << log();
+    ASSERT_TRUE(waitForLog("[Tessane] Builder created workspace: Beta + Alpha (2 apps) \u2014 showing"));
     EXPECT_TRUE(waitFor([&] { return sideBySide(beta, alpha); }, kDeadline))
-        << "Beta " << frameText(beta) << "; Alpha " << frameText(alpha) << "\n" << log();
+        << "Beta " << frameText(beta) << "; Alpha " << frameText(alpha);
     EXPECT_TRUE(waitFor([&] { return storedWorkspaceNames() == std::vector<std::string>{"Beta + Alpha"}; }, kDeadline))
         << home_->workspacesFile();
 
     // A second start hands `--settings` over; the settings window opens on the new workspace.
     std::string text;
     EXPECT_EQ(runSecondTessane({"--settings"}, &text), 0) << text;
-    EXPECT_TRUE(waitForLog("[Tessane] Asked by another start to open the settings window.")) << log();
+    EXPECT_TRUE(waitForLog("[Tessane] Asked by another start to open the settings window."));
     EXPECT_TRUE(waitFor([&] { return tessaneWindowTitled("Tessane Settings"); }, kDeadline)) << "no settings window";
     EXPECT_TRUE(
         waitForLog("[Tessane] Settings selection changed to: Beta + Alpha (edit target only \u2014 no runtime effect)"))
-        << log();
+       ;
 
     // A link, handed over the same way, hides it.
     const std::string link = "tessane://hide/Beta%20%2B%20Alpha";
     EXPECT_EQ(runSecondTessane({link}, &text), 0) << text;
-    EXPECT_TRUE(waitForLog("[Tessane][URL] " + link + " \u2192 hide(target: \"Beta + Alpha\")")) << log();
+    EXPECT_TRUE(waitForLog("[Tessane][URL] " + link + " \u2192 hide(target: \"Beta + Alpha\")"));
     EXPECT_TRUE(waitForState({alpha, beta}, IconicState))
         << "WM_STATE: Alpha " << wmState(alpha).value_or(-1) << ", Beta " << wmState(beta).value_or(-1);
     EXPECT_EQ(logCount("[Tessane] starting Tessane"), 1u);
