@@ -8,12 +8,9 @@
 
 #include <csignal>
 #include <fstream>
-#include <sstream>
 
 namespace tessane::e2e {
 namespace {
-
-constexpr int kScreenWidth = 1920;
 
 class AppRunsTest : public EndToEndTest {
 protected:
@@ -27,20 +24,9 @@ protected:
         startTessane();
         ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
     }
-    // Alpha's window inside the left half of the screen and Beta's inside the right, side by side.
-    bool tiled() {
-        const RootRect a = frame(alpha_), b = frame(beta_);
-        const int middle = kScreenWidth / 2, slack = 24;
-        return a.width > 300 && b.width > 300 && a.x >= 0 && a.x + a.width <= middle + slack && b.x >= middle - slack &&
-               b.x + b.width <= kScreenWidth && a.x + a.width <= b.x;
-    }
+    bool tiled() { return sideBySide(alpha_, beta_); }
     bool waitUntilTiled() { return waitFor([&] { return tiled(); }, kDeadline); }
-    std::string frames() {
-        const RootRect a = frame(alpha_), b = frame(beta_);
-        return "Alpha " + std::to_string(a.x) + "," + std::to_string(a.y) + " " + std::to_string(a.width) + "x" +
-               std::to_string(a.height) + "; Beta " + std::to_string(b.x) + "," + std::to_string(b.y) + " " +
-               std::to_string(b.width) + "x" + std::to_string(b.height);
-    }
+    std::string frames() { return "Alpha " + frameText(alpha_) + "; Beta " + frameText(beta_); }
     void showPair() {
         press("alt+super+1");
         ASSERT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
@@ -70,20 +56,6 @@ protected:
         if (children) XFree(children);
         return found;
     }
-    // Another Tessane with these arguments, ended: its exit status, and its log in text.
-    std::optional<int> runSecondTessane(const std::vector<std::string>& arguments, std::string* text) {
-        const fs::path secondLog = home_->root() / ("second-" + std::to_string(++seconds_) + ".log");
-        std::vector<std::string> argv{TESSANE_APP};
-        argv.insert(argv.end(), arguments.begin(), arguments.end());
-        auto second = ChildProcess::start(argv, server_->display(), secondLog.string());
-        if (!second) return std::nullopt;
-        const auto status = second->wait(kDeadline);
-        std::ifstream in(secondLog);
-        std::stringstream read;
-        read << in.rdbuf();
-        *text = read.str();
-        return status;
-    }
     std::vector<std::string> hiddenLedger() {
         const auto prefs = preferences();
         if (!prefs.contains("TessaneHiddenAppBundleIDs")) return {};
@@ -91,7 +63,6 @@ protected:
     }
 
     XWindowId alpha_ = 0, beta_ = 0;
-    int seconds_ = 0;
 };
 
 TEST_F(AppRunsTest, TheHotKeyShowsTheWorkspaceTiledWithItsChrome) {

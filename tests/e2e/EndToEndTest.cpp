@@ -70,11 +70,37 @@ std::optional<int> EndToEndTest::endTessane(int signal) {
     return status;
 }
 
+std::optional<int> EndToEndTest::runSecondTessane(const std::vector<std::string>& arguments, std::string* text) {
+    const fs::path secondLog = home_->root() / ("second-" + std::to_string(++seconds_) + ".log");
+    std::vector<std::string> argv{TESSANE_APP};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    auto second = ChildProcess::start(argv, server_->display(), secondLog.string());
+    if (!second) return std::nullopt;
+    const auto status = second->wait(kDeadline);
+    std::ifstream in(secondLog);
+    std::stringstream read;
+    read << in.rdbuf();
+    *text = read.str();
+    return status;
+}
+
 void EndToEndTest::press(const std::string& chord) { ASSERT_EQ(server_->run({"xdotool", "key", chord}), 0); }
 
 RootRect EndToEndTest::frame(XWindowId window) {
     x_->processEvents();
     return outerFrame(x_->display(), window).value_or(RootRect{});
+}
+
+std::string EndToEndTest::frameText(XWindowId window) {
+    const RootRect r = frame(window);
+    return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" + std::to_string(r.height);
+}
+
+bool EndToEndTest::sideBySide(XWindowId left, XWindowId right) {
+    const RootRect a = frame(left), b = frame(right);
+    const int middle = kScreenWidth / 2, slack = 24;
+    return a.width > 300 && b.width > 300 && a.x >= 0 && a.x + a.width <= middle + slack && b.x >= middle - slack &&
+           b.x + b.width <= kScreenWidth && a.x + a.width <= b.x;
 }
 
 std::optional<long> EndToEndTest::wmState(XWindowId window) {

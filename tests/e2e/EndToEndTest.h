@@ -21,6 +21,7 @@ using linux_backend::XWindowId;
 namespace fs = std::filesystem;
 
 inline constexpr auto kDeadline = 30s;
+inline constexpr int kScreenWidth = 1920;
 
 class EndToEndTest : public X11TestBase {
 protected:
@@ -41,11 +42,16 @@ protected:
     size_t logCount(const std::string& text) const;
     // Sends a signal and waits for the process to end; its exit status.
     std::optional<int> endTessane(int signal);
+    // Another Tessane with these arguments, ended: its exit status, and its log in text.
+    std::optional<int> runSecondTessane(const std::vector<std::string>& arguments, std::string* text);
 
     // A chord typed as a user would (xdotool's names: "alt+super+1").
     void press(const std::string& chord);
     // The window manager's frame around a client window, in root pixels.
     RootRect frame(XWindowId window);
+    std::string frameText(XWindowId window);  // "x,y wxh"
+    // `left` inside the left half of the screen and `right` inside the right, side by side.
+    bool sideBySide(XWindowId left, XWindowId right);
     // ICCCM WM_STATE: 1 normal, 3 iconic; none when unset.
     std::optional<long> wmState(XWindowId window);
     bool waitForState(const std::vector<XWindowId>& windows, long state);
@@ -57,6 +63,7 @@ protected:
     std::unique_ptr<PrivateHome> home_;
     std::unique_ptr<ChildProcess> tessane_;
     int runs_ = 0;
+    int seconds_ = 0;
     fs::path logFile_;
 };
 
