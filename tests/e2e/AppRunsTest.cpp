@@ -16,38 +16,8 @@
 namespace tessane::e2e {
 namespace {
 
-constexpr int kScreenWidth = 1920;
-
 class AppRunsTest : public EndToEndTest {
 protected:
-    // Alpha and Beta running, one workspace "Pair" of the two, Tessane started and ready.
-    void startWithPair(bool betaRunning = true) {
-        home_->installApp("Alpha");
-        home_->installApp("Beta", {"--delay", "2"});
-        alpha_ = runApp("Alpha").windows.at(0);
-        if (betaRunning) beta_ = runApp("Beta").windows.at(0);
-        home_->storeWorkspaces({home_->workspace("Pair", {"Alpha", "Beta"})});
-        startTessane();
-        ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
-    }
-    // Alpha's window inside the left half of the screen and Beta's inside the right, side by side.
-    bool tiled() {
-        const RootRect a = frame(alpha_), b = frame(beta_);
-        const int middle = kScreenWidth / 2, slack = 24;
-        return a.width > 300 && b.width > 300 && a.x >= 0 && a.x + a.width <= middle + slack && b.x >= middle - slack &&
-               b.x + b.width <= kScreenWidth && a.x + a.width <= b.x;
-    }
-    bool waitUntilTiled() { return waitFor([&] { return tiled(); }, kDeadline); }
-    std::string frames() {
-        const RootRect a = frame(alpha_), b = frame(beta_);
-        return "Alpha " + std::to_string(a.x) + "," + std::to_string(a.y) + " " + std::to_string(a.width) + "x" +
-               std::to_string(a.height) + "; Beta " + std::to_string(b.x) + "," + std::to_string(b.y) + " " +
-               std::to_string(b.width) + "x" + std::to_string(b.height);
-    }
-    void showPair() {
-        press("alt+super+1");
-        ASSERT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
-    }
     // A chrome panel's pixels: two neighbours neither of which is the desktop's black and white
     // weave or a client's white.
     bool drawn(int x, int y, int dx, int dy) {
@@ -93,7 +63,6 @@ protected:
         return prefs["TessaneHiddenAppBundleIDs"].get<std::vector<std::string>>();
     }
 
-    XWindowId alpha_ = 0, beta_ = 0;
     int seconds_ = 0;
 };
 

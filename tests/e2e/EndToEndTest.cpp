@@ -10,6 +10,10 @@
 
 namespace tessane::e2e {
 
+namespace {
+constexpr int kScreenWidth = 1920;
+}  // namespace
+
 void EndToEndTest::SetUp() {
     X11TestBase::SetUp();
     home_ = std::make_unique<PrivateHome>(TESSANE_X11_CLIENT);
@@ -28,9 +32,11 @@ EndToEndTest::Client& EndToEndTest::runApp(const std::string& name, std::vector<
     return startClient(args);
 }
 
-ChildProcess& EndToEndTest::startTessane() {
+ChildProcess& EndToEndTest::startTessane(const std::vector<std::string>& arguments) {
     logFile_ = home_->root() / ("tessane-" + std::to_string(++runs_) + ".log");
-    tessane_ = ChildProcess::start({TESSANE_APP}, server_->display(), logFile_.string());
+    std::vector<std::string> argv{TESSANE_APP};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    tessane_ = ChildProcess::start(argv, server_->display(), logFile_.string());
     EXPECT_NE(tessane_, nullptr);
     return *tessane_;
 }
@@ -115,6 +121,41 @@ unsigned long EndToEndTest::pixel(int x, int y) {
     const unsigned long p = XGetPixel(image, 0, 0) & 0xFFFFFF;
     XDestroyImage(image);
     return p;
+}
+
+void EndToEndTest::startWithPair(bool betaRunning, const std::vector<std::string>& arguments) {
+    home_->installApp("Alpha");
+    home_->installApp("Beta", {"--delay", "2"});
+    alpha_ = runApp("Alpha").windows.at(0);
+    if (betaRunning) beta_ = runApp("Beta").windows.at(0);
+    home_->storeWorkspaces({home_->workspace("Pair", {"Alpha", "Beta"})});
+    startTessane(arguments);
+    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+}
+
+bool EndToEndTest::tiled(XWindowId left, XWindowId right) {
+    const RootRect a = frame(left ? left : alpha_), b = frame(right ? right : beta_);
+    const int middle = kScreenWidth / 2, slack = 24;
+    return a.width > 300 && b.width > 300 && a.x >= 0 && a.x + a.width <= middle + slack && b.x >= middle - slack &&
+           b.x + b.width <= kScreenWidth && a.x + a.width <= b.x;
+}
+
+bool EndToEndTest::waitUntilTiled(XWindowId left, XWindowId right) {
+    return waitFor([&] { return tiled(left, right); }, kDeadline);
+}
+
+void EndToEndTest::showPair() {
+    press("alt+super+1");
+    ASSERT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
+}
+
+std::string EndToEndTest::frames(XWindowId left, XWindowId right) {
+    auto text = [this](XWindowId window) {
+        const RootRect r = frame(window);
+        return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" +
+               std::to_string(r.height);
+    };
+    return "left " + text(left ? left : alpha_) + "; right " + text(right ? right : beta_);
 }
 
 }  // namespace tessane::e2e

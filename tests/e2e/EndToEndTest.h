@@ -31,8 +31,9 @@ protected:
     // Runs the test client of the installed application, as the user would have.
     Client& runApp(const std::string& name, std::vector<std::string> extra = {});
 
-    // Tessane: started, its log (standard error), waiting for a line, ending it.
-    ChildProcess& startTessane();
+    // Tessane (with these arguments): started, its log (standard error), waiting for a line,
+    // ending it.
+    ChildProcess& startTessane(const std::vector<std::string>& arguments = {});
     // Every run's log, and the latest run's.
     std::string log() const;
     std::string latestLog() const;
@@ -54,7 +55,19 @@ protected:
     // The root's pixel as 0xRRGGBB.
     unsigned long pixel(int x, int y);
 
+    // Alpha and Beta running, one workspace "Pair" of the two, Tessane started (with these
+    // arguments) and ready.
+    void startWithPair(bool betaRunning = true, const std::vector<std::string>& arguments = {});
+    // `left`'s window inside the left half of the screen and `right`'s inside the right, side by
+    // side (Alpha's and Beta's when not given).
+    bool tiled(XWindowId left = 0, XWindowId right = 0);
+    bool waitUntilTiled(XWindowId left = 0, XWindowId right = 0);
+    // Alt+Super+1, and the pair tiled.
+    void showPair();
+    std::string frames(XWindowId left = 0, XWindowId right = 0);
+
     std::unique_ptr<PrivateHome> home_;
+    XWindowId alpha_ = 0, beta_ = 0;
     std::unique_ptr<ChildProcess> tessane_;
     int runs_ = 0;
     fs::path logFile_;
