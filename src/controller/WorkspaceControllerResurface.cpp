@@ -39,6 +39,9 @@ void WorkspaceController::resurfaceWorkspace(const Workspace& workspace, const s
 
 void WorkspaceController::activateInSequence(const std::vector<RunningApplication>& apps, size_t index,
                                              const Uuid& workspaceID) {
+    // A workspace hidden while the sequence runs stays hidden: the steps left would unhide its
+    // applications again and drop them from the ledger. The sequence ends as usual.
+    if (index > 0 && !sessions.find(workspaceID)) index = apps.size();
     if (index >= apps.size()) {
         queue.postAfter(kSequenceSettle, lifetime.guard([this, workspaceID] {
             isResurfacing = false;

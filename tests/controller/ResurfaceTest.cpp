@@ -147,6 +147,18 @@ TEST_F(Resurface, AWorkspaceHiddenDuringTheSequenceGetsNoDriftCheck) {
     EXPECT_EQ(corrections(), 0u);
 }
 
+// Shown, then hidden at once: the apps not yet brought up stay hidden and stay in the ledger.
+TEST_F(Resurface, AWorkspaceHiddenDuringTheSequenceKeepsItsAppsHidden) {
+    s.probe().resurfaceWorkspace(write, "org.example.Notes");
+    s.advance(0.1);  // Mail came up at 0; Music is due at 0.2, Notes at 0.4
+    s.controller().hideWorkspace(write.id);
+    s.advance(2);
+    for (auto name : {"Notes", "Mail", "Music"})
+        EXPECT_TRUE(s.sim.applications.runningApplication(s.pid(name))->isHidden) << name;
+    EXPECT_EQ(s.ledger->hiddenBundleIDs().size(), 3u);
+    EXPECT_FALSE(s.probe().isResurfacing());
+}
+
 TEST_F(Resurface, NothingRunsOnOnceTheControllerIsGone) {
     s.probe().resurfaceWorkspace(write, "org.example.Notes");
     s.stop();
