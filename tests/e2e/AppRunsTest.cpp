@@ -11,7 +11,6 @@
 
 #include <csignal>
 #include <fstream>
-#include <sstream>
 
 namespace tessane::e2e {
 namespace {
@@ -43,27 +42,11 @@ protected:
         if (children) XFree(children);
         return found;
     }
-    // Another Tessane with these arguments, ended: its exit status, and its log in text.
-    std::optional<int> runSecondTessane(const std::vector<std::string>& arguments, std::string* text) {
-        const fs::path secondLog = home_->root() / ("second-" + std::to_string(++seconds_) + ".log");
-        std::vector<std::string> argv{TESSANE_APP};
-        argv.insert(argv.end(), arguments.begin(), arguments.end());
-        auto second = ChildProcess::start(argv, server_->display(), secondLog.string());
-        if (!second) return std::nullopt;
-        const auto status = second->wait(kDeadline);
-        std::ifstream in(secondLog);
-        std::stringstream read;
-        read << in.rdbuf();
-        *text = read.str();
-        return status;
-    }
     std::vector<std::string> hiddenLedger() {
         const auto prefs = preferences();
         if (!prefs.contains("TessaneHiddenAppBundleIDs")) return {};
         return prefs["TessaneHiddenAppBundleIDs"].get<std::vector<std::string>>();
     }
-
-    int seconds_ = 0;
 };
 
 TEST_F(AppRunsTest, TheHotKeyShowsTheWorkspaceTiledWithItsChrome) {

@@ -32,11 +32,9 @@ EndToEndTest::Client& EndToEndTest::runApp(const std::string& name, std::vector<
     return startClient(args);
 }
 
-ChildProcess& EndToEndTest::startTessane(const std::vector<std::string>& arguments) {
+ChildProcess& EndToEndTest::startTessane() {
     logFile_ = home_->root() / ("tessane-" + std::to_string(++runs_) + ".log");
-    std::vector<std::string> argv{TESSANE_APP};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    tessane_ = ChildProcess::start(argv, server_->display(), logFile_.string());
+    tessane_ = ChildProcess::start({TESSANE_APP}, server_->display(), logFile_.string());
     EXPECT_NE(tessane_, nullptr);
     return *tessane_;
 }
@@ -123,13 +121,27 @@ unsigned long EndToEndTest::pixel(int x, int y) {
     return p;
 }
 
-void EndToEndTest::startWithPair(bool betaRunning, const std::vector<std::string>& arguments) {
+std::optional<int> EndToEndTest::runSecondTessane(const std::vector<std::string>& arguments, std::string* text) {
+    const fs::path secondLog = home_->root() / ("second-" + std::to_string(++seconds_) + ".log");
+    std::vector<std::string> argv{TESSANE_APP};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    auto second = ChildProcess::start(argv, server_->display(), secondLog.string());
+    if (!second) return std::nullopt;
+    const auto status = second->wait(kDeadline);
+    std::ifstream in(secondLog);
+    std::stringstream read;
+    read << in.rdbuf();
+    *text = read.str();
+    return status;
+}
+
+void EndToEndTest::startWithPair(bool betaRunning) {
     home_->installApp("Alpha");
     home_->installApp("Beta", {"--delay", "2"});
     alpha_ = runApp("Alpha").windows.at(0);
     if (betaRunning) beta_ = runApp("Beta").windows.at(0);
     home_->storeWorkspaces({home_->workspace("Pair", {"Alpha", "Beta"})});
-    startTessane(arguments);
+    startTessane();
     ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
 }
 

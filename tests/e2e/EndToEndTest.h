@@ -31,9 +31,8 @@ protected:
     // Runs the test client of the installed application, as the user would have.
     Client& runApp(const std::string& name, std::vector<std::string> extra = {});
 
-    // Tessane (with these arguments): started, its log (standard error), waiting for a line,
-    // ending it.
-    ChildProcess& startTessane(const std::vector<std::string>& arguments = {});
+    // Tessane: started, its log (standard error), waiting for a line, ending it.
+    ChildProcess& startTessane();
     // Every run's log, and the latest run's.
     std::string log() const;
     std::string latestLog() const;
@@ -55,9 +54,11 @@ protected:
     // The root's pixel as 0xRRGGBB.
     unsigned long pixel(int x, int y);
 
-    // Alpha and Beta running, one workspace "Pair" of the two, Tessane started (with these
-    // arguments) and ready.
-    void startWithPair(bool betaRunning = true, const std::vector<std::string>& arguments = {});
+    // Another Tessane with these arguments, ended: its exit status, and its log in text.
+    std::optional<int> runSecondTessane(const std::vector<std::string>& arguments, std::string* text);
+
+    // Alpha and Beta running, one workspace "Pair" of the two, Tessane started and ready.
+    void startWithPair(bool betaRunning = true);
     // `left`'s window inside the left half of the screen and `right`'s inside the right, side by
     // side (Alpha's and Beta's when not given).
     bool tiled(XWindowId left = 0, XWindowId right = 0);
@@ -70,6 +71,7 @@ protected:
     XWindowId alpha_ = 0, beta_ = 0;
     std::unique_ptr<ChildProcess> tessane_;
     int runs_ = 0;
+    int seconds_ = 0;
     fs::path logFile_;
 };
 

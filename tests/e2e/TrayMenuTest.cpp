@@ -188,10 +188,8 @@ TEST_F(TrayMenuTest, CtrlQInTheSettingsWindowQuitsTheSameWay) {
     startWithPair();
     ASSERT_NO_FATAL_FAILURE(showThenHidePair());
 
-    auto second = ChildProcess::start({TESSANE_APP, "--settings"}, server_->display(),
-                                      server_->logFolder() + "/second.log");
-    ASSERT_NE(second, nullptr);
-    EXPECT_EQ(second->wait(kDeadline), 0);
+    std::string text;
+    ASSERT_EQ(runSecondTessane({"--settings"}, &text), 0) << text;
     XWindowId settings = 0;
     ASSERT_TRUE(waitFor(
         [&] {
