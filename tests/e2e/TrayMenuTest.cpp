@@ -4,7 +4,6 @@
 // work; Quit, from the menu or with Ctrl+Q in one of our windows, runs the whole quit sequence.
 #include "EndToEndTest.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>  // the ICCCM window states
 
