@@ -10,6 +10,10 @@
 
 namespace tessane::e2e {
 
+namespace {
+constexpr int kScreenWidth = 1920;
+}  // namespace
+
 void EndToEndTest::SetUp() {
     X11TestBase::SetUp();
     home_ = std::make_unique<PrivateHome>(TESSANE_X11_CLIENT);
@@ -141,6 +145,33 @@ unsigned long EndToEndTest::pixel(int x, int y) {
     const unsigned long p = XGetPixel(image, 0, 0) & 0xFFFFFF;
     XDestroyImage(image);
     return p;
+}
+
+void EndToEndTest::startWithPair(bool betaRunning) {
+    home_->installApp("Alpha");
+    home_->installApp("Beta", {"--delay", "2"});
+    alpha_ = runApp("Alpha").windows.at(0);
+    if (betaRunning) beta_ = runApp("Beta").windows.at(0);
+    home_->storeWorkspaces({home_->workspace("Pair", {"Alpha", "Beta"})});
+    startTessane();
+    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+}
+
+bool EndToEndTest::tiled(XWindowId left, XWindowId right) {
+    return sideBySide(left ? left : alpha_, right ? right : beta_);
+}
+
+bool EndToEndTest::waitUntilTiled(XWindowId left, XWindowId right) {
+    return waitFor([&] { return tiled(left, right); }, kDeadline);
+}
+
+void EndToEndTest::showPair() {
+    press("alt+super+1");
+    ASSERT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
+}
+
+std::string EndToEndTest::frames(XWindowId left, XWindowId right) {
+    return "left " + frameText(left ? left : alpha_) + "; right " + frameText(right ? right : beta_);
 }
 
 }  // namespace tessane::e2e

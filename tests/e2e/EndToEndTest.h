@@ -60,7 +60,18 @@ protected:
     // The root's pixel as 0xRRGGBB.
     unsigned long pixel(int x, int y);
 
+    // Alpha and Beta running, one workspace "Pair" of the two, Tessane started and ready.
+    void startWithPair(bool betaRunning = true);
+    // `left`'s window inside the left half of the screen and `right`'s inside the right, side by
+    // side (Alpha's and Beta's when not given).
+    bool tiled(XWindowId left = 0, XWindowId right = 0);
+    bool waitUntilTiled(XWindowId left = 0, XWindowId right = 0);
+    // Alt+Super+1, and the pair tiled.
+    void showPair();
+    std::string frames(XWindowId left = 0, XWindowId right = 0);
+
     std::unique_ptr<PrivateHome> home_;
+    XWindowId alpha_ = 0, beta_ = 0;
     std::unique_ptr<ChildProcess> tessane_;
     int runs_ = 0;
     int seconds_ = 0;

@@ -1,0 +1,211 @@
+// The tray icon and its menu in the running program: a small XEmbed tray (started before Tessane,
+// as a desktop's panel would be) docks the icon; the test clicks it and drives the open menu with
+// the keyboard, as a user may. Without a tray the program says so once and its hot keys still
+// work; Quit, from the menu or with Ctrl+Q in one of our windows, runs the whole quit sequence.
+#include "EndToEndTest.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>  // the ICCCM window states
+
+#include <algorithm>
+#include <cstdio>
+
+namespace tessane::e2e {
+namespace {
+
+constexpr const char* kNoTrayLine = "[Tessane] No system tray on this desktop";
+
+class TrayMenuTest : public EndToEndTest {
+protected:
+    void TearDown() override {
+        EndToEndTest::TearDown();
+        host_.reset();
+    }
+
+    void startHost() {
+        host_ = ChildProcess::start({TESSANE_TRAY_HOST, "--at", "1600,0"}, server_->display(),
+                                    server_->logFolder() + "/tray.log");
+        ASSERT_NE(host_, nullptr);
+        ASSERT_TRUE(host_->waitForLine("ready", kDeadline)) << "the tray host did not come up";
+    }
+    // The place where the tray docked Tessane's icon, as the host reports it.
+    std::optional<RootRect> waitForIcon() {
+        const auto line = host_->waitForLine("docked ", kDeadline);
+        if (!line) return std::nullopt;
+        RootRect r;
+        unsigned long window = 0;
+        if (std::sscanf(line->c_str(), "docked 0x%lx %d,%d %dx%d", &window, &r.x, &r.y, &r.width, &r.height) != 5)
+            return std::nullopt;
+        return r;
+    }
+
+    // How the icon's area looks: its ink (our icon is dark on the tray's light background), and
+    // how much of the line down the middle of each of the symbol's two panes is inked: all of it
+    // in the filled symbol, none in the outline. (The tray is no panel that the window manager
+    // keeps free: the thin edge of a shown workspace's chrome may cross the icon.)
+    struct Ink {
+        int dark = 0;
+        int panePoints = 0, darkPanePoints = 0;
+    };
+    static bool dark(unsigned long p) { return ((p >> 16) & 0xFF) < 0x60 && ((p >> 8) & 0xFF) < 0x60 && (p & 0xFF) < 0x60; }
+    Ink ink(const RootRect& icon) {
+        Ink seen;
+        XImage* image = XGetImage(x_->display(), x_->root(), icon.x, icon.y, icon.width, icon.height, AllPlanes, ZPixmap);
+        if (!image) return seen;
+        for (int y = 0; y < icon.height; ++y)
+            for (int x = 0; x < icon.width; ++x) seen.dark += dark(XGetPixel(image, x, y));
+        // The symbol on its 18-unit canvas: two panes 8 units wide from 1 to 17 across, 3 to 15 down.
+        for (const double unitsX : {5.0, 13.0})
+            for (int y = 5 * icon.height / 18; y <= 13 * icon.height / 18; ++y) {
+                ++seen.panePoints;
+                seen.darkPanePoints += dark(XGetPixel(image, static_cast<int>(unitsX * icon.width / 18), y));
+            }
+        XDestroyImage(image);
+        return seen;
+    }
+    bool showsOutline(const RootRect& icon) {
+        const Ink seen = ink(icon);
+        return seen.dark > 10 && seen.darkPanePoints == 0;
+    }
+    bool showsFilled(const RootRect& icon) {
+        const Ink seen = ink(icon);
+        return seen.darkPanePoints >= seen.panePoints / 2;
+    }
+    std::string describe(const Ink& seen) {
+        return "dark pixels " + std::to_string(seen.dark) + ", inked pane points " + std::to_string(seen.darkPanePoints) +
+               " of " + std::to_string(seen.panePoints);
+    }
+
+    // The open menu: a viewable override-redirect window of Tessane's that is none of our panels
+    // (those bypass the window manager by a window type of their own); none when closed.
+    Window openMenuWindow() {
+        Display* d = x_->display();
+        const Atom panelType = XInternAtom(d, "_KDE_NET_WM_WINDOW_TYPE_OVERRIDE", False);
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned n = 0;
+        Window found = 0;
+        if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return 0;
+        for (unsigned i = 0; i < n; ++i) {
+            XWindowAttributes attributes;
+            if (!XGetWindowAttributes(d, children[i], &attributes) || attributes.map_state != IsViewable ||
+                !attributes.override_redirect)
+                continue;
+            const auto pid = x_->cardinals(children[i], "_NET_WM_PID").value_or(std::vector<long>{});
+            if (pid.empty() || pid[0] != tessane_->pid()) continue;
+            const auto types = x_->atomList(children[i], "_NET_WM_WINDOW_TYPE").value_or(std::vector<linux_backend::XAtomId>{});
+            if (std::find(types.begin(), types.end(), panelType) == types.end()) found = children[i];
+        }
+        if (children) XFree(children);
+        return found;
+    }
+    // A left click on the icon, as a user opens the menu.
+    void openMenu(const RootRect& icon) {
+        ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(icon.x + icon.width / 2),
+                                std::to_string(icon.y + icon.height / 2), "click", "1"}),
+                  0);
+        ASSERT_TRUE(waitFor([&] { return openMenuWindow() != 0; }, kDeadline)) << "no menu after a click on the icon";
+    }
+    // Keys typed into the open menu, one after the other.
+    void typeIntoMenu(const std::vector<std::string>& keys) {
+        for (const auto& key : keys) press(key);
+    }
+
+    // What the quit must undo: the pair shown, then hidden by Tessane.
+    void showThenHidePair() {
+        showPair();
+        press("alt+super+h");
+        ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
+    }
+
+    std::unique_ptr<ChildProcess> host_;
+};
+
+// Two workspaces: the menu's second workspace row shows the second one, tiled.
+TEST_F(TrayMenuTest, AClickOnTheIconOpensTheMenuAndAWorkspaceRowShowsThatWorkspace) {
+    for (const char* name : {"Alpha", "Beta", "Gamma", "Delta"}) home_->installApp(name);
+    alpha_ = runApp("Alpha").windows.at(0);
+    beta_ = runApp("Beta").windows.at(0);
+    const XWindowId gamma = runApp("Gamma").windows.at(0);
+    const XWindowId delta = runApp("Delta").windows.at(0);
+    home_->storeWorkspaces({home_->workspace("Pair", {"Alpha", "Beta"}), home_->workspace("Other", {"Gamma", "Delta"})});
+    startHost();
+    startTessane();
+    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    const auto icon = waitForIcon();
+    ASSERT_TRUE(icon) << "the tray docked no icon\n" << log();
+    EXPECT_EQ(logCount(kNoTrayLine), 0u) << log();
+
+    ASSERT_NO_FATAL_FAILURE(openMenu(*icon));
+    // Down skips the disabled title row: the first workspace row, then the second.
+    typeIntoMenu({"Down", "Down", "Return"});
+    EXPECT_TRUE(waitFor([&] { return openMenuWindow() == 0; }, kDeadline)) << "the menu stayed open";
+    EXPECT_TRUE(waitUntilTiled(gamma, delta)) << frames(gamma, delta) << "\n" << log();
+    EXPECT_FALSE(tiled()) << "the other workspace was shown too: " << frames();
+}
+
+TEST_F(TrayMenuTest, TheIconTurnsFromTheOutlineToTheFilledSymbolOnceAWorkspaceShows) {
+    startHost();
+    startWithPair();
+    const auto icon = waitForIcon();
+    ASSERT_TRUE(icon) << "the tray docked no icon\n" << log();
+    ASSERT_TRUE(waitFor([&] { return showsOutline(*icon); }, kDeadline)) << describe(ink(*icon));
+
+    ASSERT_NO_FATAL_FAILURE(showPair());
+    EXPECT_TRUE(waitFor([&] { return showsFilled(*icon); }, kDeadline)) << describe(ink(*icon));
+}
+
+TEST_F(TrayMenuTest, WithoutATrayTheProgramSaysSoOnceAndItsHotKeysStillWork) {
+    startWithPair();
+    ASSERT_TRUE(waitForLog(kNoTrayLine)) << log();
+    // The show and the hide change what the menu holds; its refreshes do not say it again.
+    ASSERT_NO_FATAL_FAILURE(showThenHidePair());
+    EXPECT_EQ(logCount(kNoTrayLine), 1u) << log();
+    EXPECT_TRUE(tessane_->running());
+}
+
+// Quit, the menu's last row, ends the program the way a signal does: the apps it hid come back.
+TEST_F(TrayMenuTest, QuitFromTheMenuBringsBackEveryAppTessaneHid) {
+    startHost();
+    startWithPair();
+    const auto icon = waitForIcon();
+    ASSERT_TRUE(icon) << "the tray docked no icon\n" << log();
+    ASSERT_NO_FATAL_FAILURE(showThenHidePair());
+
+    ASSERT_NO_FATAL_FAILURE(openMenu(*icon));
+    // Up from no row wraps round to the last one.
+    typeIntoMenu({"Up", "Return"});
+    ASSERT_EQ(tessane_->wait(kDeadline), 0) << "the program did not end after Quit\n" << log();
+    tessane_.reset();
+    EXPECT_TRUE(waitForState({alpha_, beta_}, NormalState)) << log();
+    EXPECT_EQ(logCount("[Tessane] Unhide-on-quit: asked 2 of 2 app(s) to come back"), 1u) << log();
+    EXPECT_TRUE(preferences().contains("TessaneUnhideAskedAt")) << preferences().dump();
+}
+
+// Ctrl+Q in the settings window (opened by `tessane --settings`, which the running program is
+// asked for) quits the same way.
+TEST_F(TrayMenuTest, CtrlQInTheSettingsWindowQuitsTheSameWay) {
+    startWithPair();
+    ASSERT_NO_FATAL_FAILURE(showThenHidePair());
+
+    std::string text;
+    ASSERT_EQ(runSecondTessane({"--settings"}, &text), 0) << text;
+    XWindowId settings = 0;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            for (XWindowId w : x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{}))
+                if (auto klass = x_->wmClass(w); klass && klass->second == "tessane" && wmState(w) == NormalState)
+                    settings = w;
+            return settings != 0;
+        },
+        kDeadline))
+        << "no settings window\n" << log();
+    ASSERT_EQ(server_->run({"xdotool", "windowactivate", "--sync", std::to_string(settings)}), 0);
+    press("ctrl+q");
+    ASSERT_EQ(tessane_->wait(kDeadline), 0) << "the program did not end after Ctrl+Q\n" << log();
+    tessane_.reset();
+    EXPECT_TRUE(waitForState({alpha_, beta_}, NormalState)) << log();
+    EXPECT_EQ(logCount("[Tessane] Unhide-on-quit: asked 2 of 2 app(s) to come back"), 1u) << log();
+}
+
+}  // namespace
+}  // namespace tessane::e2e
