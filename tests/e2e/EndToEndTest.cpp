@@ -10,10 +10,6 @@
 
 namespace tessane::e2e {
 
-namespace {
-constexpr int kScreenWidth = 1920;
-}  // namespace
-
 void EndToEndTest::SetUp() {
     X11TestBase::SetUp();
     home_ = std::make_unique<PrivateHome>(TESSANE_X11_CLIENT);
