@@ -11,6 +11,7 @@
 
 #include <csignal>
 #include <fstream>
+#include <thread>
 
 namespace tessane::e2e {
 namespace {
