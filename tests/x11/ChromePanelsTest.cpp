@@ -2,6 +2,7 @@
 // where they stack, what they show, where clicks go.
 #include "chrome/ChromeGeometry.h"
 #include "chrome/ContainerWindowController.h"
+#include "chrome/PaneViews.h"
 #include "layout/ScreenGeometry.h"
 #include "platform/linux/LinuxAccessibility.h"
 #include "platform/linux/LinuxScreens.h"
@@ -12,12 +13,14 @@
 #include "platform/qt/QtAnimator.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/qt/QtMenus.h"
+#include "platform/qt/QtPanelWidget.h"
 #include "platform/qt/QtPanels.h"
 #include "x11/WidgetApplication.h"
 #include "x11/X11TestBase.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QBackingStore>
 #include <QMenu>
 #include <QTimer>
 
@@ -25,6 +28,8 @@
 #include <X11/Xutil.h>
 
 #include <unistd.h>
+
+#include <map>
 
 namespace tessane::x11test {
 namespace {
@@ -221,6 +226,68 @@ TEST_F(ChromePanelsTest, MatLiesBelowTheClientAndShieldsHandleAndRailAboveIt) {
         matListed = matListed || e.number == mat->windowId();
     }
     EXPECT_TRUE(matListed) << "the mat is a managed window: listed, as ours";
+}
+
+TEST_F(ChromePanelsTest, TheMatIsFilledByTheServerInTheThemesColourWithCornersShowingWhatLiesBelow) {
+    auto mat = panels_->makePanel({.level = PanelLevel::mat, .name = "mat"});
+    PaneMatView view(*mat);
+    auto& widget = static_cast<qt_backend::QtPanel*>(mat.get())->widget();
+    // Root coordinates of the mat's corners, the outermost pixel of each and one well inside.
+    struct Corner {
+        int x, y, inX, inY;
+    };
+    const auto cornersOf = [](int left, int top, int width, int height) {
+        const int right = left + width - 1, bottom = top + height - 1;
+        return std::vector<Corner>{{left, top, left + 6, top + 6},
+                                   {right, top, right - 6, top + 6},
+                                   {left, bottom, left + 6, bottom - 6},
+                                   {right, bottom, right - 6, bottom - 6}};
+    };
+    std::vector<Corner> corners = cornersOf(300, 200, 400, 300);
+    // What lies below: the bare desktop, sampled before the mat is there (at both sizes used).
+    std::map<std::pair<int, int>, Rgb> desktop;
+    for (const auto& c : cornersOf(300, 200, 400, 300)) desktop[{c.x, c.y}] = pixel(c.x, c.y);
+    for (const auto& c : cornersOf(300, 200, 500, 350)) desktop[{c.x, c.y}] = pixel(c.x, c.y);
+    const auto cornersShowTheDesktop = [&](Rgb fill) {
+        for (const auto& c : corners) {
+            EXPECT_TRUE(pixelBecomes(c.inX, c.inY, fill)) << "inside the corner at " << c.x << "," << c.y;
+            EXPECT_EQ(pixel(c.x, c.y), desktop.at({c.x, c.y})) << "the desktop shows at " << c.x << "," << c.y;
+        }
+    };
+    const Rgb dark = rgbOf(qt_backend::resolveColor({ColorRole::underPageBackground}, true));
+
+    view.setPanelFrame(screenFromRoot({300, 200, 400, 300}));
+    mat->orderFront();
+    ASSERT_TRUE(pixelBecomes(500, 350, underPage())) << pixel(500, 350);
+    cornersShowTheDesktop(underPage());
+
+    qt_backend::setChromeAppearance(true);
+    EXPECT_TRUE(pixelBecomes(500, 350, dark)) << "the mat follows the theme: " << pixel(500, 350);
+    cornersShowTheDesktop(dark);
+
+    // A new size: the fill and the corners follow.
+    view.setPanelFrame(screenFromRoot({300, 200, 500, 350}));
+    corners = cornersOf(300, 200, 500, 350);
+    EXPECT_TRUE(pixelBecomes(780, 530, dark)) << "the grown part is filled: " << pixel(780, 530);
+    cornersShowTheDesktop(dark);
+    EXPECT_TRUE(widget.backingStore() == nullptr || widget.backingStore()->size().isEmpty())
+        << "the program keeps no picture of the mat";
+
+    // It still takes the clicks that would otherwise reach the desktop.
+    std::vector<PanelInput::Kind> heard;
+    mat->setInputHandler([&](const PanelInput& in) { heard.push_back(in.kind); });
+    click(500, 350);
+    EXPECT_TRUE(waitFor([&] { return std::count(heard.begin(), heard.end(), PanelInput::Kind::leftDown) == 1; }));
+
+    // A drawing that is more than one fill is painted by the program again, square corners and all.
+    DrawOp mark = DrawOp::shape(DrawOp::Kind::fillRect, {0, 0, 50, 50}, {ColorRole::accent});
+    mat->setDrawing({DrawOp::shape(DrawOp::Kind::fillRect, {0, 0, 500, 350}, {ColorRole::underPageBackground}), mark});
+    const Rgb accent = rgbOf(qt_backend::resolveColor({ColorRole::accent}, true));
+    EXPECT_TRUE(pixelBecomes(310, 540, accent)) << "the mark, bottom left: " << pixel(310, 540);
+    EXPECT_TRUE(pixelBecomes(799, 200, dark)) << "a square corner: " << pixel(799, 200);
+    EXPECT_TRUE(pixelBecomes(500, 350, dark));
+    qt_backend::setChromeAppearance(false);
+    EXPECT_TRUE(pixelBecomes(500, 350, underPage())) << "painted, it follows the theme too";
 }
 
 TEST_F(ChromePanelsTest, ShieldsSwallowClicksClickThroughPanelsPassThemAndOrderOutUnmapsAll) {

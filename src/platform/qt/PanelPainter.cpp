@@ -59,7 +59,7 @@ void setChromeAppearance(std::optional<bool> dark) {
     // Every panel recolours at once, as it does when the system palette changes.
     if (qobject_cast<QApplication*>(QCoreApplication::instance()))
         for (QWidget* widget : QApplication::allWidgets())
-            if (auto* canvas = dynamic_cast<PanelCanvas*>(widget)) canvas->update();
+            if (auto* canvas = dynamic_cast<PanelCanvas*>(widget)) canvas->appearanceChanged();
 }
 
 QColor resolveColor(const PaintColor& color, bool dark) {
@@ -183,6 +183,16 @@ QRegion drawingRegion(const PanelDrawing& drawing, QSize size) {
         }
     }
     return region;
+}
+
+std::optional<QColor> solidFill(const PanelDrawing& drawing, QSize size, bool dark) {
+    if (drawing.size() != 1 || size.isEmpty()) return std::nullopt;
+    const DrawOp& op = drawing.front();
+    if (op.kind != DrawOp::Kind::fillRect && op.kind != DrawOp::Kind::fillRoundedRect) return std::nullopt;
+    if (!toWidget(op.rect, size).toAlignedRect().contains(QRect(QPoint(0, 0), size))) return std::nullopt;
+    const QColor color = resolveColor(op.color, dark);
+    if (color.alpha() != 255) return std::nullopt;
+    return color;
 }
 
 }  // namespace tessane::qt_backend

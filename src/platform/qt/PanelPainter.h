@@ -28,4 +28,9 @@ void paintDrawing(QPainter& painter, const PanelDrawing& drawing, QSize size, bo
 // casts a shadow.
 QRegion drawingRegion(const PanelDrawing& drawing, QSize size);
 
+// The colour of a drawing that is nothing but one opaque fill (a rectangle, or a rounded one,
+// whose corners the window's shape cuts) over a whole widget of `size`: such a panel can be
+// left to the X server to fill. Nothing for any other drawing.
+std::optional<QColor> solidFill(const PanelDrawing& drawing, QSize size, bool dark);
+
 }  // namespace tessane::qt_backend

@@ -66,6 +66,36 @@ void setFullInputShape(WindowId window, QSize size) {
     XShapeCombineRectangles(d, window, ShapeInput, 0, 0, &all, 1, ShapeSet, Unsorted);
 }
 
+namespace {
+// One 8-bit channel scaled into the bits of `mask`.
+unsigned long channel(int value, unsigned long mask) {
+    if (!mask) return 0;
+    const int shift = __builtin_ctzl(mask);
+    const unsigned long max = mask >> shift;
+    return ((static_cast<unsigned long>(value) * max + 127) / 255) << shift;
+}
+}  // namespace
+
+void setBackgroundColor(WindowId window, const QColor& color) {
+    Display* d = display();
+    if (!d) return;
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(d, window, &attributes) || !attributes.visual) return;
+    const Visual* v = attributes.visual;
+    unsigned long pixel = channel(color.red(), v->red_mask) | channel(color.green(), v->green_mask) |
+                          channel(color.blue(), v->blue_mask);
+    // A visual with an alpha channel (a translucent window's): the bits no colour uses hold it.
+    if (attributes.depth == 32) pixel |= 0xFFFFFFFFUL & ~(v->red_mask | v->green_mask | v->blue_mask);
+    XSetWindowBackground(d, window, pixel);
+    XClearWindow(d, window);
+    // Waits for the server: the new colour is on screen when this returns.
+    XSync(d, False);
+}
+
+void clearBackground(WindowId window) {
+    if (Display* d = display()) XSetWindowBackgroundPixmap(d, window, None);
+}
+
 void markKeptBelow(WindowId window) {
     Display* d = display();
     if (!d) return;

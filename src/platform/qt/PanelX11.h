@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QRegion>
 #include <QSize>
 
@@ -21,6 +22,11 @@ void setEmptyInputShape(WindowId window);
 void setFullInputShape(WindowId window, QSize size);
 // Input only inside `region` (window coordinates).
 void setInputShape(WindowId window, const QRegion& region);
+// The server itself fills the window with `color` (opaque) wherever it is exposed, and
+// repaints it now: a window shown this way needs no picture of its content in the client.
+void setBackgroundColor(WindowId window, const QColor& color);
+// Back to no background: the client paints every pixel.
+void clearBackground(WindowId window);
 // The mat's place among managed windows: below the others, on every desktop, in no taskbar
 // or pager. Set before mapping, as the window manager reads them when it takes the window.
 void markKeptBelow(WindowId window);

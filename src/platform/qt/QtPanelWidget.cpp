@@ -91,8 +91,13 @@ void PanelCanvas::leaveEvent(QEvent*) { send(PanelInput::Kind::exited, QCursor::
 
 void PanelCanvas::changeEvent(QEvent* e) {
     // The light or dark palette changed: every role resolves anew.
-    if (e->type() == QEvent::PaletteChange || e->type() == QEvent::ApplicationPaletteChange) update();
+    if (e->type() == QEvent::PaletteChange || e->type() == QEvent::ApplicationPaletteChange) appearanceChanged();
     QWidget::changeEvent(e);
+}
+
+void PanelCanvas::appearanceChanged() {
+    update();
+    if (appearanceSink_) appearanceSink_();
 }
 
 bool PanelCanvas::event(QEvent* e) {

@@ -19,6 +19,9 @@ public:
     const PanelDrawing& drawing() const { return drawing_; }
     void setInputSink(InputSink sink) { sink_ = std::move(sink); }
     void setKeySink(std::function<void(PanelKey)> sink) { keySink_ = std::move(sink); }
+    // Told when the light or dark appearance changes, after a repaint was asked for.
+    void setAppearanceSink(std::function<void()> sink) { appearanceSink_ = std::move(sink); }
+    void appearanceChanged();
     bool isPressed() const { return pressed_; }
     // Ends a press the window system will not finish for us (the panel went away).
     void cancelPress();
@@ -41,6 +44,7 @@ private:
     PanelDrawing drawing_;
     InputSink sink_;
     std::function<void(PanelKey)> keySink_;
+    std::function<void()> appearanceSink_;
     bool pressed_ = false;
 };
 

@@ -28,6 +28,9 @@ QtPanel::QtPanel(QtPanels& owner, PanelOptions options)
         auto handler = input_;  // the handler may replace itself
         handler(in);
     });
+    widget_->canvas().setAppearanceSink([this] {
+        if (widget_->testAttribute(Qt::WA_WState_Created)) applyShape();
+    });
 }
 
 QtPanel::~QtPanel() {
@@ -49,7 +52,7 @@ void QtPanel::setFrame(const Rect& frame) {
         widget_->setGeometry(toQRect(owner_.space().rootFromScreen(frame)));
         // A shape is cut for one size.
         if (frame.size != oldSize && widget_->testAttribute(Qt::WA_WState_Created))
-            applyShape();
+            applyShape(/*newDrawing=*/false);
     }
     syncMapped();
 }
@@ -92,11 +95,28 @@ void QtPanel::syncMapped() {
     if (options_.level < 0) panel_x11::requestKeptBelow(window);
 }
 
-void QtPanel::applyShape() {
+void QtPanel::applySurface(bool newDrawing) {
+    const auto fill = solidFill(widget_->canvas().drawing(), widget_->size(), chromeIsDark());
+    // Resized ahead of the drawing for its new size: the server goes on filling it until that
+    // drawing comes, rather than Qt painting it once in between.
+    if (!fill && filledByServer_ && !newDrawing) return;
+    if (fill) {
+        // Before the window is first shown, so that Qt never paints it (nor makes its store).
+        widget_->setUpdatesEnabled(false);
+        panel_x11::setBackgroundColor(windowId(), *fill);
+    } else if (filledByServer_) {
+        panel_x11::clearBackground(windowId());
+        widget_->setUpdatesEnabled(true);  // repaints it all
+    }
+    filledByServer_ = fill.has_value();
+}
+
+void QtPanel::applyShape(bool newDrawing) {
+    applySurface(newDrawing);
     if (options_.ignoresMouse) panel_x11::setEmptyInputShape(windowId());
     // Without a compositing manager a transparent background is not blended: the window takes
-    // the shape of what it draws instead.
-    if (!owner_.compositing()) {
+    // the shape of what it draws instead. Nor is anything blended in a window the server fills.
+    if (!owner_.compositing() || filledByServer_) {
         const QRegion region = drawingRegion(widget_->canvas().drawing(), widget_->size());
         if (region.isEmpty())
             widget_->clearMask();
@@ -104,7 +124,9 @@ void QtPanel::applyShape() {
             widget_->setMask(region);
         // A bounding shape also bounds input; a panel that takes clicks takes them everywhere.
         if (!options_.ignoresMouse && !region.isEmpty()) panel_x11::setFullInputShape(windowId(), widget_->size());
-    } else if (!options_.ignoresMouse) {
+    } else {
+        if (!widget_->mask().isEmpty()) widget_->clearMask();  // cut while the server filled it
+        if (options_.ignoresMouse) return;
         // A shadow painted around the content is no place to click: clicks there fall through.
         const auto& drawing = widget_->canvas().drawing();
         const bool shadowed = std::any_of(drawing.begin(), drawing.end(),

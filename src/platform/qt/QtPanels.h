@@ -53,7 +53,12 @@ public:
 
 private:
     void syncMapped();
-    void applyShape();
+    // Needs the native window. `newDrawing` is false when only the size changed.
+    void applyShape(bool newDrawing = true);
+    // Chooses how the window shows its drawing: a single opaque fill is left to the X server
+    // (the window's background colour, no backing store the size of the panel), anything else
+    // is painted by Qt.
+    void applySurface(bool newDrawing);
 
     QtPanels& owner_;
     PanelOptions options_;
@@ -62,6 +67,7 @@ private:
     bool orderedIn_ = false;
     double alpha_ = 1;
     bool shadow_;
+    bool filledByServer_ = false;
     long frontSequence_ = 0;
     std::function<void(const PanelInput&)> input_;
     QPointer<QVariantAnimation> animation_;
