@@ -99,16 +99,17 @@ void QtPanel::applySurface(bool newDrawing) {
     const auto fill = solidFill(widget_->canvas().drawing(), widget_->size(), chromeIsDark());
     // Resized ahead of the drawing for its new size: the server goes on filling it until that
     // drawing comes, rather than Qt painting it once in between.
-    if (!fill && filledByServer_ && !newDrawing) return;
+    if (!fill && serverFill_ && !newDrawing) return;
+    if (fill == serverFill_) return;  // the window keeps its background between showings
     if (fill) {
         // Before the window is first shown, so that Qt never paints it (nor makes its store).
         widget_->setUpdatesEnabled(false);
         panel_x11::setBackgroundColor(windowId(), *fill);
-    } else if (filledByServer_) {
+    } else {
         panel_x11::clearBackground(windowId());
         widget_->setUpdatesEnabled(true);  // repaints it all
     }
-    filledByServer_ = fill.has_value();
+    serverFill_ = fill;
 }
 
 void QtPanel::applyShape(bool newDrawing) {
@@ -116,7 +117,7 @@ void QtPanel::applyShape(bool newDrawing) {
     if (options_.ignoresMouse) panel_x11::setEmptyInputShape(windowId());
     // Without a compositing manager a transparent background is not blended: the window takes
     // the shape of what it draws instead. Nor is anything blended in a window the server fills.
-    if (!owner_.compositing() || filledByServer_) {
+    if (!owner_.compositing() || serverFill_) {
         const QRegion region = drawingRegion(widget_->canvas().drawing(), widget_->size());
         if (region.isEmpty())
             widget_->clearMask();

@@ -2,11 +2,13 @@
 
 #include "platform/Panels.h"
 
+#include <QColor>
 #include <QPointer>
 #include <QVariantAnimation>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tessane::linux_backend {
@@ -67,7 +69,7 @@ private:
     bool orderedIn_ = false;
     double alpha_ = 1;
     bool shadow_;
-    bool filledByServer_ = false;
+    std::optional<QColor> serverFill_;  // the window's background colour, when the server fills it
     long frontSequence_ = 0;
     std::function<void(const PanelInput&)> input_;
     QPointer<QVariantAnimation> animation_;
