@@ -394,6 +394,13 @@ TEST_F(ChromePanelsTest, WithACompositingManagerAlphaIsBlendedInsteadOfHidingThe
         auto opacity = x_->cardinals(id, "_NET_WM_WINDOW_OPACITY");
         return g && g->viewable && opacity && opacity->size() == 1 && opacity->at(0) == 0;
     })) << "mapped at alpha 0, for the compositing manager to fade in";
+
+    // A translucent window filled by the server: its background carries an opaque alpha.
+    auto mat = composited.makePanel({.level = PanelLevel::mat, .name = "mat"});
+    PaneMatView view(*mat);
+    view.setPanelFrame(screenFromRoot({400, 300, 200, 150}));
+    mat->orderFront();
+    EXPECT_TRUE(pixelBecomes(500, 375, underPage())) << pixel(500, 375);
     XDestroyWindow(x_->display(), owner);
 }
 
