@@ -35,7 +35,7 @@ protected:
 
     // Waits with Qt's loop running as in the program: blocking in between, which is when Qt sends
     // its queued requests to the X server.
-    bool waitForQt(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s) {
+    bool waitForQt(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 30s) {
         return waitUntil(condition, timeout, [] {
             QEventLoop loop;
             QTimer::singleShot(10, &loop, &QEventLoop::quit);
@@ -46,10 +46,10 @@ protected:
         host_ = ChildProcess::start({TESSANE_TRAY_HOST, "--at", "1600,0"}, server_->display(),
                                     server_->logFolder() + "/tray.log");
         ASSERT_NE(host_, nullptr);
-        ASSERT_TRUE(host_->waitForLine("ready", 10s)) << "the tray host did not come up";
+        ASSERT_TRUE(host_->waitForLine("ready", 30s)) << "the tray host did not come up";
     }
     // Waits, with Qt's events flowing, for the tray to dock an icon; its place in root pixels.
-    std::optional<RootRect> waitForDocking(std::chrono::milliseconds timeout = 10s) {
+    std::optional<RootRect> waitForDocking(std::chrono::milliseconds timeout = 30s) {
         std::optional<RootRect> docked;
         waitForQt([&] {
             while (auto line = host_->readLine(10ms)) {
