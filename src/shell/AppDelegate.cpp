@@ -13,6 +13,7 @@
 #include "platform/Environment.h"
 #include "platform/MainQueue.h"
 #include "platform/StatusItem.h"
+#include "settings/GeneralTab.h"
 #include "shell/ControllerLinkTarget.h"
 #include "shell/LoginItem.h"
 #include "shell/UpdateManager.h"
@@ -48,7 +49,7 @@ AppDelegate::~AppDelegate() = default;
 void AppDelegate::applicationDidFinishLaunching() {
     const Platform& platform = environment_.platform;
     // First, so that every later line of start-up reaches the log file.
-    Log::setFileLogging(platform.defaults->boolValue("TessaneLogToFile").value_or(false));
+    Log::setFileLogging(platform.defaults->boolValue(GeneralTab::kLogToFileKey).value_or(false));
     const Environment& env = *platform.environment;
     Log::line("[Tessane] starting Tessane " + env.shortVersion().value_or("?") + " (build " +
               env.buildVersion().value_or("?") + ")");

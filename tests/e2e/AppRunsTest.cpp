@@ -238,17 +238,8 @@ TEST_F(AppRunsTest, ASecondTessaneAsksTheRunningOneForTheSettingsWindow) {
 TEST_F(AppRunsTest, TheSettingsWindowStaysWhenTheWorkspaceHides) {
     startWithPair();
     showPair();
-    std::string text;
-    ASSERT_EQ(runSecondTessane({"--settings"}, &text), 0) << text;
-    XWindowId settings = 0;
-    ASSERT_TRUE(waitFor(
-        [&] {
-            for (XWindowId w : x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{}))
-                if (x_->text(w, "_NET_WM_NAME") == "Tessane Settings" && wmState(w) == NormalState) settings = w;
-            return settings != 0;
-        },
-        kDeadline))
-        << "no settings window\n" << log();
+    const XWindowId settings = openSettingsWindow();
+    ASSERT_NE(settings, 0u);
     ASSERT_EQ(server_->run({"xdotool", "windowactivate", "--sync", std::to_string(settings)}), 0);
     press("alt+super+h");
     ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();

@@ -143,6 +143,21 @@ unsigned long EndToEndTest::pixel(int x, int y) {
     return p;
 }
 
+XWindowId EndToEndTest::openSettingsWindow() {
+    std::string text;
+    EXPECT_EQ(runSecondTessane({"--settings"}, &text), 0) << text;
+    XWindowId settings = 0;
+    const bool found = waitFor(
+        [&] {
+            for (XWindowId w : x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{}))
+                if (x_->text(w, "_NET_WM_NAME") == "Tessane Settings" && wmState(w) == NormalState) settings = w;
+            return settings != 0;
+        },
+        kDeadline);
+    EXPECT_TRUE(found) << "no settings window\n" << log();
+    return settings;
+}
+
 void EndToEndTest::startWithPair(bool betaRunning) {
     home_->installApp("Alpha");
     home_->installApp("Beta", {"--delay", "2"});

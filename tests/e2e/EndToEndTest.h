@@ -60,6 +60,10 @@ protected:
     // The root's pixel as 0xRRGGBB.
     unsigned long pixel(int x, int y);
 
+    // `tessane --settings` handed to the running Tessane: its settings window, managed and
+    // mapped; 0 (with a failure reported) when none appears.
+    XWindowId openSettingsWindow();
+
     // Alpha and Beta running, one workspace "Pair" of the two, Tessane started and ready.
     void startWithPair(bool betaRunning = true);
     // `left`'s window inside the left half of the screen and `right`'s inside the right, side by

@@ -187,18 +187,8 @@ TEST_F(TrayMenuTest, CtrlQInTheSettingsWindowQuitsTheSameWay) {
     startWithPair();
     ASSERT_NO_FATAL_FAILURE(showThenHidePair());
 
-    std::string text;
-    ASSERT_EQ(runSecondTessane({"--settings"}, &text), 0) << text;
-    XWindowId settings = 0;
-    ASSERT_TRUE(waitFor(
-        [&] {
-            for (XWindowId w : x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{}))
-                if (auto klass = x_->wmClass(w); klass && klass->second == "tessane" && wmState(w) == NormalState)
-                    settings = w;
-            return settings != 0;
-        },
-        kDeadline))
-        << "no settings window\n" << log();
+    const XWindowId settings = openSettingsWindow();
+    ASSERT_NE(settings, 0u);
     ASSERT_EQ(server_->run({"xdotool", "windowactivate", "--sync", std::to_string(settings)}), 0);
     press("ctrl+q");
     ASSERT_EQ(tessane_->wait(kDeadline), 0) << "the program did not end after Ctrl+Q\n" << log();

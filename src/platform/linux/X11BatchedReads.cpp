@@ -96,16 +96,18 @@ std::vector<X11WindowOwner> X11Connection::windowOwners(std::span<const XWindowI
         if (owners[i].windowExists && client != 0) byClient.emplace(client, std::nullopt);
     }
     if (byClient.empty()) return owners;
-    std::vector<XResClientIdSpec> specs;
-    for (auto& [client, pid] : byClient) specs.push_back({client, XRES_CLIENT_ID_PID_MASK});
+    std::vector<XResClientIdSpec> questions;
+    for (auto& [client, pid] : byClient) questions.push_back({client, XRES_CLIENT_ID_PID_MASK});
     ErrorTrap trap(*this);
     long count = 0;
     XResClientIdValue* values = nullptr;
-    if (XResQueryClientIds(display_, static_cast<long>(specs.size()), specs.data(), &count, &values) == Success &&
+    if (XResQueryClientIds(display_, static_cast<long>(questions.size()), questions.data(), &count, &values) == Success &&
         trap.received().ok()) {
         for (long i = 0; i < count; ++i) {
             const pid_t pid = XResGetClientPid(&values[i]);
-            auto it = byClient.find(static_cast<uint32_t>(values[i].spec.client) & ~resourceMask);
+            // Each answer repeats the question it answers: the client and what was asked of it.
+            const auto& [question, length, value] = values[i];
+            auto it = byClient.find(static_cast<uint32_t>(question.client) & ~resourceMask);
             if (pid > 0 && it != byClient.end()) it->second = static_cast<int32_t>(pid);
         }
     }
