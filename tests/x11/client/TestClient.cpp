@@ -22,7 +22,10 @@
 //     --grab-key KEYSYM:MASK   grab a key chord on the root (prints "grabbed" or "grab-failed")
 //     --strut-top N            be a dock that reserves N pixels along the top of the root
 //     --report-clicks          print "click X,Y" (window coordinates) for every button press
+//     --gtk-app-id ID          _GTK_APPLICATION_ID, as a GApplication's windows carry it
+//     --kde-desktop-file NAME  _KDE_NET_WM_DESKTOP_FILE, as a KDE application's windows carry it
 //
+// As toolkits do, a DESKTOP_STARTUP_ID in its environment becomes its windows' _NET_STARTUP_ID.
 // Prints "window 0x<id>" for each window once it is mapped, then "ready". Reads commands on
 // standard input: "fullscreen", "unfullscreen", "close" (destroy the windows and exit), and
 // "list N": play a hostile client that replaces the root's _NET_CLIENT_LIST with N made-up ids
@@ -64,6 +67,7 @@ struct Options {
     std::string grabKey;
     int strutTop = 0;
     bool reportClicks = false;
+    std::string gtkAppId, kdeDesktopFile;
 };
 
 bool parseSize(const char* text, int& w, int& h) { return std::sscanf(text, "%dx%d", &w, &h) == 2; }
@@ -106,6 +110,8 @@ Options parse(int argc, char** argv) {
         else if (a == "--grab-key") o.grabKey = next();
         else if (a == "--strut-top") o.strutTop = std::atoi(next());
         else if (a == "--report-clicks") o.reportClicks = true;
+        else if (a == "--gtk-app-id") o.gtkAppId = next();
+        else if (a == "--kde-desktop-file") o.kdeDesktopFile = next();
         else {
             std::fprintf(stderr, "unknown option %s\n", a.c_str());
             std::exit(2);
@@ -155,6 +161,10 @@ Window makeWindow(const Options& o, const std::string& title, bool dialog, Windo
     }
     XSetWMNormalHints(display, w, sizeHints);
     XFree(sizeHints);
+    if (!o.gtkAppId.empty()) setText(w, "_GTK_APPLICATION_ID", o.gtkAppId);
+    if (!o.kdeDesktopFile.empty()) setText(w, "_KDE_NET_WM_DESKTOP_FILE", o.kdeDesktopFile);
+    if (const char* startup = std::getenv("DESKTOP_STARTUP_ID"); startup && *startup)
+        setText(w, "_NET_STARTUP_ID", startup);
     Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display, w, &deleteWindow, 1);
     if (o.setPid) {
