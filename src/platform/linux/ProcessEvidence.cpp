@@ -99,7 +99,10 @@ ProcessEvidence ProcessEvidence::read(int pid, const std::string& searchPath) {
     ProcessEvidence e = fromCommandLine(ec || exe.empty() ? std::nullopt : std::optional(exe),
                                         procText(pid, "cmdline"), searchPath);
     e.sandboxAppId = sandboxAppIdFromCgroup(procText(pid, "cgroup"));
-    if (!e.sandboxAppId) e.sandboxAppId = sandboxAppIdFromEnviron(procText(pid, "environ"));
+    // The environment is larger: read only for a program from another file system than ours,
+    // as a sandboxed one is (Flatpak's /app).
+    if (!e.sandboxAppId && !ec && (exe.string().starts_with("/app/") || !fs::exists(exe, ec)))
+        e.sandboxAppId = sandboxAppIdFromEnviron(procText(pid, "environ"));
     return e;
 }
 

@@ -22,7 +22,8 @@ struct ProcessEvidence {
     // Flatpak puts its apps in scopes "app-flatpak-<app id>-<instance>.scope" and Snap in
     // "snap.<snap>.<app>[-.]<uuid>.scope", whose desktop-file id is "<snap>_<app>".
     static std::optional<std::string> sandboxAppIdFromCgroup(std::string_view cgroup);
-    // FLATPAK_ID, for Flatpak apps outside a scope of their own.
+    // FLATPAK_ID, for Flatpak apps outside a scope of their own (read only for a program that
+    // is not on our file system).
     static std::optional<std::string> sandboxAppIdFromEnviron(std::string_view environ);
     // The programs named by an executable and a command line (NUL-separated, as /proc has it).
     static ProcessEvidence fromCommandLine(const std::optional<std::filesystem::path>& executable,
