@@ -29,11 +29,19 @@ protected:
 };
 
 TEST_F(LaunchFocusTest, AShowThatLaunchesAnAppEndsWithThePrimaryAppActive) {
-    startWithPair(/*betaRunning=*/false);  // Beta shows its window 2 s after it starts
+    home_->installApp("Alpha");
+    // Beta shows its window 2 s after it starts and keeps its user time on a window of its own.
+    home_->installApp("Beta", {"--delay", "2", "--user-time-window"});
+    alpha_ = runApp("Alpha").windows.at(0);
+    home_->storeWorkspaces({home_->workspace("Pair", {"Alpha", "Beta"})});
+    startTessane();
+    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
     press("alt+super+1");
     ASSERT_TRUE(waitFor([&] { return (beta_ = windowOfClass("BetaApp")) != 0; }, kDeadline)) << log();
     ASSERT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
-    EXPECT_EQ(x_->cardinals(beta_, "_NET_WM_USER_TIME"), std::vector<long>{0});
+    const auto timeWindow = x_->windowList(beta_, "_NET_WM_USER_TIME_WINDOW");
+    ASSERT_TRUE(timeWindow && timeWindow->size() == 1);
+    EXPECT_EQ(x_->cardinals(timeWindow->front(), "_NET_WM_USER_TIME"), std::vector<long>{0});
     // The window manager has answered everything asked of it by now.
     ASSERT_TRUE(x_->windowManagerRoundTrip(2));
     EXPECT_EQ(activeWindow(), alpha_) << log();

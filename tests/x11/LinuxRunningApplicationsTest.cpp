@@ -245,8 +245,9 @@ TEST_F(LinuxRunningApplicationsTest, EachKindOfEvidenceNamesTheApplication) {
     writeEntry("org.tessane.Plasma", "Name=Plasma\nExec=plasma-not-installed\n");
     writeEntry("org.tessane.Reverse", "Name=Reverse\nExec=reverse-not-installed\n");
     // A launcher that hands over: the program it starts in the background carries the launch's
-    // startup id, and nothing else names the entry.
-    writeEntry("org.tessane.Handed", "Name=Handed\nExec=sh -c \"" + client + " --class x.Unrelated --title Handed &\"\n");
+    // startup id (on its client leader, as GTK puts it), and nothing else names the entry.
+    writeEntry("org.tessane.Handed", "Name=Handed\nExec=sh -c \"" + client +
+                                         " --class x.Unrelated --title Handed --startup-id-on-leader &\"\n");
     startBackend();
     const Pid pair = startClient({"--class", "x.Unrelated", "--title", "Pair"}).process->pid();
     const Pid toolkit = startClient({"--class", "x.Unrelated", "--gtk-app-id", "org.tessane.Toolkit"}).process->pid();

@@ -82,6 +82,10 @@ void LinuxRunningApplications::onEvent(const X11Event& e) {
         windowCreated(e.window);
         return;
     }
+    if (e.kind == X11Event::Kind::property && quietWindows_.count(e.window)) {
+        if (e.atom == x_.atom("_NET_WM_USER_TIME_WINDOW")) keepQuiet(e.window);
+        return;
+    }
     if (e.kind != X11Event::Kind::property || e.window != x_.root()) return;
     if (e.atom == x_.atom("_NET_CLIENT_LIST")) {
         refresh(false);
@@ -136,13 +140,25 @@ void LinuxRunningApplications::windowCreated(XWindowId window) {
     const auto pid = owner.serverPid ? owner.serverPid : owner.claimedPid;
     if (!pid) return;
     if (const Launch* l = launch(*pid); l && !l->activates) {
-        x_.setCardinal(window, "_NET_WM_USER_TIME", 0);
-        x_.flush();
+        // Toolkits that keep the time on a window of its own (GTK) name it a moment later.
+        if (quietWindows_.size() >= kMaxQuietWindows) quietWindows_.erase(quietWindows_.begin());
+        quietWindows_.insert(window);
+        x_.selectInput(window, kPropertyChangeMask);
+        keepQuiet(window);
     }
+}
+
+void LinuxRunningApplications::keepQuiet(XWindowId window) {
+    XWindowId timeWindow = window;
+    if (auto named = x_.windowList(window, "_NET_WM_USER_TIME_WINDOW"); named && !named->empty() && (*named)[0])
+        timeWindow = (*named)[0];
+    if (!x_.cardinals(timeWindow, "_NET_WM_USER_TIME")) x_.setCardinal(timeWindow, "_NET_WM_USER_TIME", 0);
+    x_.flush();
 }
 
 void LinuxRunningApplications::addWindow(XWindowId window, Pid pid, bool initial, const WindowAppEvidence* evidence) {
     windowOwners_[window] = pid;
+    quietWindows_.erase(window);  // mapped: the window manager has decided
     const bool appWindow = ax_.isApplicationWindow(window);
     Group* g = group(pid);
     bool newGroup = false;
@@ -186,7 +202,8 @@ void LinuxRunningApplications::addWindow(XWindowId window, Pid pid, bool initial
     // application whose launcher handed over to this process.
     auto served = std::find_if(launches_.begin(), launches_.end(), [&](const Launch& l) { return l.pid == pid; });
     if (served == launches_.end() && !launches_.empty()) {
-        const auto startupId = evidence ? evidence->startupId : x_.text(window, "_NET_STARTUP_ID");
+        const XWindowId one[] = {window};
+        const auto startupId = evidence ? evidence->startupId : WindowAppEvidence::read(x_, one).front().startupId;
         if (startupId)
             served = std::find_if(launches_.begin(), launches_.end(),
                                   [&](const Launch& l) { return l.startupId == *startupId; });

@@ -53,8 +53,9 @@ class LinuxAccessibility;
 //   its field codes. An application that already runs with windows is answered without a new
 //   process when no documents are given. Each launch has a startup id of its own whose time stamp
 //   (0) asks window managers not to focus the new window; "without activating" also sets
-//   _NET_WM_USER_TIME 0 on the launched process's new windows before the toolkit maps them
-//   (a toolkit with a time of its own replaces it), and we never activate them ourselves. With
+//   _NET_WM_USER_TIME 0 on the launched process's new windows (or the user-time windows they
+//   name) before the window manager sees them mapped, unless the toolkit set a time of its
+//   own, and we never activate them ourselves. With
 //   activating, the first window of the launch is activated when it appears.
 // - Notifications, on the main queue: didLaunch when a process's first window appears after we
 //   started; didActivate when the active window moves to another process; didTerminate when the
@@ -129,6 +130,7 @@ private:
     void takeOutOfTurn(XWindowId window);
     void addWindow(XWindowId window, Pid pid, bool initial, const WindowAppEvidence* evidence);
     void windowCreated(XWindowId window);
+    void keepQuiet(XWindowId window);
     void removeWindow(XWindowId window);
     void activeWindowChanged();
     void identify(Group& group, const WindowAppEvidence& evidence);
@@ -166,6 +168,10 @@ private:
     std::optional<linux_desktop::DesktopAppIndex> index_;
     linux_desktop::DesktopAppIndex::Launches startupIds_;  // of every launch of this run
     uint64_t launchCount_ = 0;
+    // New windows of launches that don't activate, until they are listed: their user time is
+    // kept at 0 ("don't focus me") unless the toolkit sets one.
+    std::set<XWindowId> quietWindows_;
+    static constexpr size_t kMaxQuietWindows = 64;
     double indexBuiltAt_ = 0;
     std::shared_ptr<RepeatingTimer> poll_;
     std::array<Signal<RunningApplication>, 3> notifications_;

@@ -24,10 +24,22 @@ std::vector<WindowAppEvidence> WindowAppEvidence::read(X11Connection& x, std::sp
     const auto kde = x.properties(windows, x.atom("_KDE_NET_WM_DESKTOP_FILE"), kMaxTextItems);
     const auto startup = x.properties(windows, x.atom("_NET_STARTUP_ID"), kMaxTextItems);
     const auto klass = x.properties(windows, x.atom("WM_CLASS"), kMaxTextItems);
+    // GTK puts the startup id on the client leader, the window that stands for the whole client.
+    const auto leader = x.properties(windows, x.atom("WM_CLIENT_LEADER"), 1);
+    std::vector<XWindowId> leaders;
+    std::vector<size_t> ledBy;
+    for (size_t i = 0; i < windows.size(); ++i) {
+        const auto& v = leader[i].value;
+        if (startup[i].value || !v || v->format != 32 || v->items.empty() || v->items[0] == 0) continue;
+        leaders.push_back(static_cast<XWindowId>(static_cast<uint32_t>(v->items[0])));
+        ledBy.push_back(i);
+    }
+    const auto leaderStartup = x.properties(leaders, x.atom("_NET_STARTUP_ID"), kMaxTextItems);
+    for (size_t k = 0; k < ledBy.size(); ++k) out[ledBy[k]].startupId = text(leaderStartup[k]);
     for (size_t i = 0; i < windows.size(); ++i) {
         out[i].gtkApplicationId = text(gtk[i]);
         out[i].kdeDesktopFile = text(kde[i]);
-        out[i].startupId = text(startup[i]);
+        if (!out[i].startupId) out[i].startupId = text(startup[i]);
         // "instance\0class\0"
         if (auto both = text(klass[i])) {
             const size_t nul = both->find('\0');
