@@ -1,6 +1,6 @@
 // A small X client that plays "another application" for the X11 tests and the benchmark.
 //
-//   tessane-x11-client [options]
+//   tessane-x11-client [options] [FILE...]
 //     --class INSTANCE.CLASS   WM_CLASS (default tessane-test.TessaneTest)
 //     --title TEXT             _NET_WM_NAME and WM_NAME
 //     --size WxH --pos X,Y     initial client size and position (default 400x300 at 100,100)
@@ -22,6 +22,7 @@
 //     --grab-key KEYSYM:MASK   grab a key chord on the root (prints "grabbed" or "grab-failed")
 //     --strut-top N            be a dock that reserves N pixels along the top of the root
 //     --report-clicks          print "click X,Y" (window coordinates) for every button press
+//     FILE...                  documents it was started with (only its command line names them)
 //
 // Prints "window 0x<id>" for each window once it is mapped, then "ready". Reads commands on
 // standard input: "fullscreen", "unfullscreen", "close" (destroy the windows and exit), and
@@ -106,6 +107,7 @@ Options parse(int argc, char** argv) {
         else if (a == "--grab-key") o.grabKey = next();
         else if (a == "--strut-top") o.strutTop = std::atoi(next());
         else if (a == "--report-clicks") o.reportClicks = true;
+        else if (!a.starts_with("--")) continue;  // a document
         else {
             std::fprintf(stderr, "unknown option %s\n", a.c_str());
             std::exit(2);
