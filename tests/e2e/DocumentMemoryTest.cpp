@@ -27,6 +27,20 @@ protected:
         setenv("GSETTINGS_BACKEND", "memory", 1);
         fs::copy_file(kEditorEntry, entry());
     }
+    // A session bus, on which the editor keeps one instance that later starts hand their files to.
+    void startSessionBus() {
+        const fs::path socket = home_->root() / "run/bus";
+        bus_ = ChildProcess::start({"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=unix:path=" + socket.string()},
+                                   "", (home_->root() / "bus.log").string());
+        ASSERT_TRUE(waitFor([&] { return fs::exists(socket); }, kDeadline)) << "no session bus";
+        setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + socket.string()).c_str(), 1);
+        // The editor's tabs need the system's MIME data to draw their icons (and only that: the
+        // system's desktop entries stay out).
+        const fs::path mimeOnly = home_->root() / "mime-only";
+        fs::create_directories(mimeOnly);
+        fs::create_directory_symlink("/usr/share/mime", mimeOnly / "mime");
+        setenv("XDG_DATA_DIRS", ((home_->root() / "system").string() + ":" + mimeOnly.string()).c_str(), 1);
+    }
     void TearDown() override {
         for (const XWindowId w : editorWindows())
             if (const auto pid = x_->cardinals(w, "_NET_WM_PID"); pid && !pid->empty())
@@ -34,6 +48,7 @@ protected:
         unsetenv("GSETTINGS_SCHEMA_DIR");
         unsetenv("GSETTINGS_BACKEND");
         EndToEndTest::TearDown();
+        bus_.reset();
     }
     fs::path entry() const { return home_->root() / "data/applications/org.xfce.mousepad.desktop"; }
     std::vector<XWindowId> editorWindows() {
@@ -43,13 +58,15 @@ protected:
             if (const auto klass = x_->wmClass(w); klass && klass->second == "Mousepad") found.push_back(w);
         return found;
     }
-    // Alpha in the left pane and the editor's window in the right one, side by side and placed
-    // there (of one height: where the editor put its window itself is not its pane).
+    // Alpha in the left pane and the editor's window in the right one: side by side, of one top
+    // and height (where the editor puts its window itself is not its pane). Where the divider
+    // ends up is not what these tests are about.
     bool waitUntilPaired(XWindowId editor) {
         return waitFor(
             [&] {
                 const RootRect a = frame(alpha_), b = frame(editor);
-                return tiled(alpha_, editor) && a.y == b.y && a.height == b.height;
+                return a.width > 300 && b.width > 300 && a.x >= 0 && a.x + a.width <= b.x &&
+                       b.x + b.width <= kScreenWidth && a.y == b.y && a.height == b.height;
             },
             kDeadline);
     }
@@ -65,6 +82,15 @@ protected:
             kDeadline);
         return window;
     }
+    // Notes: Alpha and the editor, the editor's pane remembering `document`.
+    void storeNotes(const std::optional<fs::path>& document = std::nullopt) {
+        Workspace notes = home_->workspace("Notes", {"Alpha", "Mousepad"});
+        notes.apps[1].bundleIdentifier = "org.xfce.mousepad";
+        notes.apps[1].appPath = entry().string();
+        if (document) notes.apps[1].lastDocumentPath = document->string();
+        home_->storeWorkspaces({notes});
+    }
+    std::unique_ptr<ChildProcess> bus_;
 };
 
 TEST_F(DocumentMemoryTest, TheEditorComesBackInItsPaneWithTheFileItHadOpen) {
@@ -76,10 +102,7 @@ TEST_F(DocumentMemoryTest, TheEditorComesBackInItsPaneWithTheFileItHadOpen) {
     const XWindowId first = editorShowing("notes.txt");
     ASSERT_NE(first, 0u) << "no Mousepad window names notes.txt";
 
-    Workspace notes = home_->workspace("Notes", {"Alpha", "Mousepad"});
-    notes.apps[1].bundleIdentifier = "org.xfce.mousepad";
-    notes.apps[1].appPath = entry().string();
-    home_->storeWorkspaces({notes});
+    storeNotes();
     startTessane();
     ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
     press("alt+super+1");
@@ -103,6 +126,30 @@ TEST_F(DocumentMemoryTest, TheEditorComesBackInItsPaneWithTheFileItHadOpen) {
     ASSERT_NE(again, 0u) << log();
     EXPECT_TRUE(waitUntilPaired(again)) << frames(alpha_, again) << "\n" << log();
     EXPECT_TRUE(waitForLog("[Tessane] Mousepad: found its pane's document “notes.txt”.")) << log();
+}
+
+// The editor runs as one instance, showing another file: the show asks it for the remembered one,
+// the process started for that hands it over, and the running editor shows it in the pane.
+TEST_F(DocumentMemoryTest, ARunningEditorIsHandedTheRememberedFileItIsNotShowing) {
+    startSessionBus();
+    const fs::path notes = home_->root() / "home" / "notes.txt", todo = home_->root() / "home" / "todo.txt";
+    std::ofstream(notes) << "notes\n";
+    std::ofstream(todo) << "todo\n";
+    home_->installApp("Alpha");
+    alpha_ = runApp("Alpha").windows.at(0);
+    auto editor = ChildProcess::start({kEditor, notes.string()}, server_->display(), (home_->root() / "editor.log").string());
+    ASSERT_NE(editorShowing("notes.txt"), 0u) << "no Mousepad window names notes.txt";
+    storeNotes(todo);
+    startTessane();
+    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+
+    press("alt+super+1");
+    EXPECT_TRUE(waitForLog("[Tessane] Mousepad is running without 1 remembered document(s) — opening: todo.txt")) << log();
+    const XWindowId shown = editorShowing("todo.txt");
+    ASSERT_NE(shown, 0u) << log();
+    EXPECT_EQ(x_->cardinals(shown, "_NET_WM_PID"), std::optional(std::vector<long>{editor->pid()})) << "not the running editor's";
+    EXPECT_TRUE(waitUntilPaired(shown)) << frames(alpha_, shown) << "\n" << log();
+    EXPECT_TRUE(waitForLog("[Tessane] Mousepad: found its pane's document “todo.txt”.")) << log();
 }
 
 }  // namespace
