@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <utility>
 
 namespace tessane::linux_desktop {
 
@@ -41,6 +42,7 @@ void appendUtf8(std::string& out, uint32_t c) {
 std::string unescape(std::string_view text) {
     static const std::map<std::string_view, char> named = {
         {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
+    if (text.find('&') == std::string_view::npos) return std::string(text);
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
         const size_t semicolon = text[i] == '&' ? text.find(';', i) : std::string_view::npos;
@@ -77,68 +79,78 @@ std::string unescape(std::string_view text) {
     return out;
 }
 
+// A tag as it stands in the text: nothing is copied or unescaped until asked for.
 struct Tag {
-    std::string name;
-    std::map<std::string, std::string> attributes;
+    std::string_view name;
+    std::vector<std::pair<std::string_view, std::string_view>> attributes;  // values still escaped
     bool closing = false;      // </name>
     bool selfClosing = false;  // <name/>
+
+    std::optional<std::string> attribute(std::string_view key) const {
+        for (const auto& [k, v] : attributes)
+            if (k == key) return unescape(v);
+        return std::nullopt;
+    }
 };
 
-// Reads the tag at text[at] == '<'; moves `at` past it. None when it is not closed.
-std::optional<Tag> readTag(std::string_view text, size_t& at) {
-    Tag tag;
+// Reads the tag at text[at] == '<' into `tag` (whose storage is reused); moves `at` past it.
+// False when it is not closed.
+bool readTag(std::string_view text, size_t& at, Tag& tag) {
+    tag.attributes.clear();
+    tag.closing = tag.selfClosing = false;
     size_t i = at + 1;
     if (i < text.size() && text[i] == '/') {
         tag.closing = true;
         ++i;
     }
     auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
-    while (i < text.size() && !isSpace(text[i]) && text[i] != '/' && text[i] != '>') tag.name.push_back(text[i++]);
+    const size_t nameStart = i;
+    while (i < text.size() && !isSpace(text[i]) && text[i] != '/' && text[i] != '>') ++i;
+    tag.name = text.substr(nameStart, i - nameStart);
     while (true) {
         while (i < text.size() && isSpace(text[i])) ++i;
-        if (i >= text.size()) return std::nullopt;
+        if (i >= text.size()) return false;
         if (text[i] == '>') break;
         if (text[i] == '/') {
             tag.selfClosing = true;
             ++i;
             continue;
         }
-        std::string name;
-        while (i < text.size() && !isSpace(text[i]) && text[i] != '=' && text[i] != '>' && text[i] != '/')
-            name.push_back(text[i++]);
+        const size_t keyStart = i;
+        while (i < text.size() && !isSpace(text[i]) && text[i] != '=' && text[i] != '>' && text[i] != '/') ++i;
+        const std::string_view key = text.substr(keyStart, i - keyStart);
         while (i < text.size() && isSpace(text[i])) ++i;
         if (i >= text.size() || text[i] != '=') {
-            if (name.empty()) return std::nullopt;
+            if (key.empty()) return false;
             continue;  // an attribute without a value is not XML; it is left out
         }
         ++i;
         while (i < text.size() && isSpace(text[i])) ++i;
-        if (i >= text.size() || (text[i] != '"' && text[i] != '\'')) return std::nullopt;
+        if (i >= text.size() || (text[i] != '"' && text[i] != '\'')) return false;
         const char quote = text[i++];
         const size_t end = text.find(quote, i);
-        if (end == std::string_view::npos) return std::nullopt;
-        tag.attributes[name] = unescape(text.substr(i, end - i));
+        if (end == std::string_view::npos) return false;
+        tag.attributes.emplace_back(key, text.substr(i, end - i));
         i = end + 1;
     }
     at = i + 1;
-    return tag;
+    return true;
 }
 
-std::optional<double> attributeTime(const Tag& tag, const char* iso, const char* seconds = nullptr) {
-    if (auto it = tag.attributes.find(iso); it != tag.attributes.end())
-        if (auto t = parseIsoTime(it->second)) return t;
-    if (seconds)
-        if (auto it = tag.attributes.find(seconds); it != tag.attributes.end()) {
-            char* end = nullptr;
-            const double t = std::strtod(it->second.c_str(), &end);
-            if (end && *end == '\0' && !it->second.empty()) return t;
-        }
+std::optional<double> attributeTime(const Tag& tag, std::string_view iso, std::string_view seconds) {
+    if (auto text = tag.attribute(iso))
+        if (auto t = parseIsoTime(*text)) return t;
+    if (auto text = tag.attribute(seconds); text && !text->empty()) {
+        char* end = nullptr;
+        const double t = std::strtod(text->c_str(), &end);
+        if (end && *end == '\0') return t;
+    }
     return std::nullopt;
 }
 
-std::string localName(const std::string& name) {
+std::string_view localName(std::string_view name) {
     const auto colon = name.find(':');
-    return colon == std::string::npos ? name : name.substr(colon + 1);
+    return colon == std::string_view::npos ? name : name.substr(colon + 1);
 }
 
 // The program an exec text runs ("'mousepad %u'" runs mousepad), lower case.
@@ -198,6 +210,7 @@ RecentlyUsedList parseRecentlyUsed(std::string_view xbel) {
     RecentlyUsedList out;
     std::optional<RecentFile> current;
     bool local = false;
+    Tag tag;
     size_t at = 0;
     auto skipPast = [&](std::string_view end) {
         const size_t found = xbel.find(end, at);
@@ -219,25 +232,24 @@ RecentlyUsedList parseRecentlyUsed(std::string_view xbel) {
             }
             continue;
         }
-        auto tag = readTag(xbel, at);
-        if (!tag) {
+        if (!readTag(xbel, at, tag)) {
             out.error = "a tag is not closed";
             return out;
         }
-        if (tag->name == "bookmark" && !tag->closing) {
+        if (tag.name == "bookmark" && !tag.closing) {
             current.emplace();
-            const auto href = tag->attributes.find("href");
-            const auto path = href == tag->attributes.end() ? std::nullopt : filePathFromURL(href->second);
+            const auto href = tag.attribute("href");
+            const auto path = href ? filePathFromURL(*href) : std::nullopt;
             local = path.has_value();
             if (path) current->path = *path;
-        } else if (current && !tag->closing && localName(tag->name) == "application" && tag->name != "application") {
+        } else if (current && !tag.closing && localName(tag.name) == "application" && tag.name != "application") {
             RecentFile::Use use;
-            use.name = tag->attributes["name"];
-            use.exec = tag->attributes["exec"];
-            use.time = attributeTime(*tag, "modified", "timestamp").value_or(0);
+            use.name = tag.attribute("name").value_or("");
+            use.exec = tag.attribute("exec").value_or("");
+            use.time = attributeTime(tag, "modified", "timestamp").value_or(0);
             current->uses.push_back(std::move(use));
         }
-        if (tag->name == "bookmark" && (tag->closing || tag->selfClosing) && current) {
+        if (tag.name == "bookmark" && (tag.closing || tag.selfClosing) && current) {
             if (local && !current->uses.empty()) out.files.push_back(std::move(*current));
             current.reset();
         }

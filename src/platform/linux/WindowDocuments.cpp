@@ -141,10 +141,14 @@ std::optional<std::string> WindowDocuments::documentURL(XWindowId window, Pid pi
             candidates.push_back({std::move(path), started});
 
         const auto names = linux_desktop::applicationNames(entryPath->stem().string(), *entry);
+        // The title first: it is the cheap test, and few files pass it.
         for (const auto* list : {&recentlyUsed(), &kdeRecent()})
-            for (const auto& file : *list)
+            for (const auto& file : *list) {
+                if (!linux_desktop::titleNamesFile(title, std::string_view(file.path).substr(file.path.rfind('/') + 1)))
+                    continue;
                 for (const auto& use : file.uses)
                     if (linux_desktop::usedBy(use, names)) candidates.push_back({file.path, use.time});
+            }
     }
 
     std::error_code ec;

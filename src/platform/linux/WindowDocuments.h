@@ -33,8 +33,9 @@ public:
         std::filesystem::path proc = "/proc";
     };
 
-    // A recent-files list beyond this is not read (real ones are some hundred kilobytes).
-    static constexpr size_t kRecentListLimit = size_t{8} << 20;
+    // A recent-files list beyond this is not read: real ones are some hundred kilobytes, and one
+    // of 4 MiB (some eight thousand files) is parsed in some tens of milliseconds, once per change.
+    static constexpr size_t kRecentListLimit = size_t{4} << 20;
     static constexpr size_t kKdeEntryLimit = size_t{64} << 10;
     static constexpr size_t kMaxKdeEntries = 500;
     static constexpr size_t kMaxDescriptors = 1024;
