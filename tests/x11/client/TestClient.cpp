@@ -1,6 +1,6 @@
 // A small X client that plays "another application" for the X11 tests and the benchmark.
 //
-//   tessane-x11-client [options]
+//   tessane-x11-client [options] [FILE...]
 //     --class INSTANCE.CLASS   WM_CLASS (default tessane-test.TessaneTest)
 //     --title TEXT             _NET_WM_NAME and WM_NAME
 //     --size WxH --pos X,Y     initial client size and position (default 400x300 at 100,100)
@@ -26,9 +26,9 @@
 //     --kde-desktop-file NAME  _KDE_NET_WM_DESKTOP_FILE, as a KDE application's windows carry it
 //     --user-time-window       keep the user time on a window of its own (_NET_WM_USER_TIME_WINDOW),
 //                              named 0.1 s before the window maps, as GTK does
-//
 //     --startup-id-on-leader   put the startup id on a client leader window (WM_CLIENT_LEADER), as
 //                              GTK does, instead of on each window
+//     FILE...                  documents it was started with (only its command line names them)
 //
 // As toolkits do, a DESKTOP_STARTUP_ID in its environment becomes its windows' _NET_STARTUP_ID.
 // Prints "window 0x<id>" for each window once it is mapped, then "ready". Reads commands on
@@ -120,6 +120,7 @@ Options parse(int argc, char** argv) {
         else if (a == "--kde-desktop-file") o.kdeDesktopFile = next();
         else if (a == "--user-time-window") o.userTimeWindow = true;
         else if (a == "--startup-id-on-leader") o.startupIdOnLeader = true;
+        else if (!a.starts_with("--")) continue;  // a document
         else {
             std::fprintf(stderr, "unknown option %s\n", a.c_str());
             std::exit(2);
