@@ -107,8 +107,9 @@ void WorkspaceManager::checkForOutsideEdit() {
     }
     WorkspaceStore::Read read = store_.read();
     if (!read.stamp || !read.workspaces) {
-        Log::line("[Tessane] " + file + " was " + (read.stamp ? "changed by another program but can't be used (" + read.error + ")" : "removed by another program") +
-                  "; keeping Tessane's list.");
+        const std::string what =
+            read.stamp ? "changed by another program but can't be used (" + read.error + ")" : "removed by another program";
+        Log::line("[Tessane] " + file + " was " + what + "; keeping Tessane's list.");
         return write(workspaces_.get());
     }
     knownStamp_ = read.stamp;
