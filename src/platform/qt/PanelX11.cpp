@@ -6,6 +6,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/shape.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -48,15 +49,29 @@ void setEmptyInputShape(WindowId window) {
     if (Display* d = display()) XShapeCombineRectangles(d, window, ShapeInput, 0, 0, nullptr, 0, ShapeSet, Unsorted);
 }
 
-void setInputShape(WindowId window, const QRegion& region) {
+namespace {
+void setShape(WindowId window, int kind, const QRegion& region) {
     Display* d = display();
     if (!d) return;
     std::vector<XRectangle> rects;
     for (const QRect& r : region)
         rects.push_back({static_cast<short>(r.x()), static_cast<short>(r.y()), static_cast<unsigned short>(r.width()),
                          static_cast<unsigned short>(r.height())});
-    XShapeCombineRectangles(d, window, ShapeInput, 0, 0, rects.data(), static_cast<int>(rects.size()), ShapeSet,
-                            Unsorted);
+    XShapeCombineRectangles(d, window, kind, 0, 0, rects.data(), static_cast<int>(rects.size()), ShapeSet, YXBanded);
+}
+}  // namespace
+
+void setInputShape(WindowId window, const QRegion& region) { setShape(window, ShapeInput, region); }
+void setBoundingShape(WindowId window, const QRegion& region) { setShape(window, ShapeBounding, region); }
+
+void clearBoundingShape(WindowId window) {
+    if (Display* d = display()) XShapeCombineMask(d, window, ShapeBounding, 0, 0, None, ShapeSet);
+}
+
+void setGeometry(WindowId window, const QRect& root) {
+    if (Display* d = display())
+        XMoveResizeWindow(d, window, root.x(), root.y(), static_cast<unsigned>(std::max(1, root.width())),
+                          static_cast<unsigned>(std::max(1, root.height())));
 }
 
 void setFullInputShape(WindowId window, QSize size) {
@@ -96,6 +111,18 @@ void clearBackground(WindowId window) {
     if (Display* d = display()) XSetWindowBackgroundPixmap(d, window, None);
 }
 
+void markShadowless(WindowId window, bool raised) {
+    Display* d = display();
+    if (!d) return;
+    const long none = 0;
+    XChangeProperty(d, window, atom(d, "_COMPTON_SHADOW"), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&none), 1);
+    if (!raised) return;
+    const Atom type = atom(d, "_NET_WM_WINDOW_TYPE_DESKTOP");
+    XChangeProperty(d, window, atom(d, "_NET_WM_WINDOW_TYPE"), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&type), 1);
+}
+
 void markKeptBelow(WindowId window) {
     Display* d = display();
     if (!d) return;
@@ -133,14 +160,18 @@ void requestKeptAbove(WindowId window, bool above) {
     clientMessage(d, window, "_NET_WM_STATE", above ? 1 : 0, atom(d, "_NET_WM_STATE_ABOVE"), 0);
 }
 
-void restackOnTop(const std::vector<WindowId>& topFirst) {
+WindowId rootWindow() {
     Display* d = display();
-    if (!d || topFirst.empty()) return;
-    XRaiseWindow(d, topFirst.front());
-    if (topFirst.size() > 1) {
-        std::vector<Window> windows(topFirst.begin(), topFirst.end());
-        XRestackWindows(d, windows.data(), static_cast<int>(windows.size()));
-    }
+    return d ? DefaultRootWindow(d) : 0;
+}
+
+unsigned long watchRootProperty(const char* name) {
+    Display* d = display();
+    if (!d) return 0;
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(d, DefaultRootWindow(d), &attributes) && !(attributes.your_event_mask & PropertyChangeMask))
+        XSelectInput(d, DefaultRootWindow(d), attributes.your_event_mask | PropertyChangeMask);
+    return atom(d, name);
 }
 
 void raise(WindowId window) {

@@ -2,10 +2,17 @@
 #include "platform/linux/X11ScreenSpace.h"
 
 #include "platform/qt/QtPanels.h"
+#include "platform/qt/DeviceSpace.h"
 #include "platform/qt/PanelPainter.h"
 #include "platform/qt/PanelText.h"
 #include "platform/qt/PanelX11.h"
 #include "platform/qt/QtPanelWidget.h"
+
+#include <QGuiApplication>
+#include <QTimer>
+#include <QWindow>
+
+#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <cmath>
@@ -13,7 +20,7 @@
 namespace tessane::qt_backend {
 
 namespace {
-QRect toQRect(const Rect& r) {
+QRect wholePixels(const Rect& r) {
     return QRect(static_cast<int>(std::lround(r.minX())), static_cast<int>(std::lround(r.minY())),
                  static_cast<int>(std::lround(r.width())), static_cast<int>(std::lround(r.height())));
 }
@@ -22,9 +29,12 @@ QRect toQRect(const Rect& r) {
 QtPanel::QtPanel(QtPanels& owner, PanelOptions options)
     : owner_(owner), options_(std::move(options)), widget_(std::make_unique<QtPanelWidget>(options_, owner.compositing())),
       shadow_(options_.hasShadow) {
-    widget_->canvas().setInputSink([this](PanelInput::Kind kind, QPointF root, int clicks, bool control) {
+    widget_->canvas().setInputSink([this](PanelInput::Kind kind, QPointF local, int clicks, bool control) {
         if (!input_ || options_.ignoresMouse) return;
-        PanelInput in{kind, owner_.space().screenFromRoot({root.x(), root.y()}), clicks, control};
+        // Qt hands out device-independent positions; the window lies where its frame says.
+        const double ratio = widget_->devicePixelRatioF();
+        const Point root{rootFrame_.x() + local.x() * ratio, rootFrame_.y() + local.y() * ratio};
+        PanelInput in{kind, owner_.space().screenFromRoot(root), clicks, control};
         auto handler = input_;  // the handler may replace itself
         handler(in);
     });
@@ -49,10 +59,14 @@ void QtPanel::setFrame(const Rect& frame) {
     const Size oldSize = frame_.size;
     frame_ = frame;
     if (!frame.isEmpty()) {
-        widget_->setGeometry(toQRect(owner_.space().rootFromScreen(frame)));
-        // A shape is cut for one size.
-        if (frame.size != oldSize && widget_->testAttribute(Qt::WA_WState_Created))
-            applyShape(/*newDrawing=*/false);
+        rootFrame_ = wholePixels(owner_.space().rootFromScreen(frame));
+        widget_->canvas().setDrawingSize(rootFrame_.size());
+        widget_->setGeometry(qtFromRoot(Rect(rootFrame_.x(), rootFrame_.y(), rootFrame_.width(), rootFrame_.height())));
+        if (widget_->testAttribute(Qt::WA_WState_Created)) {
+            placeExactly();
+            // A shape is cut for one size.
+            if (frame.size != oldSize) applyShape(/*newDrawing=*/false);
+        }
     }
     syncMapped();
 }
@@ -62,11 +76,12 @@ void QtPanel::orderFront() {
     frontSequence_ = ++owner_.frontSequence_;
     syncMapped();
     if (!isMapped()) return;
-    if (options_.level < 0)
+    if (options_.level < 0) {
         panel_x11::raise(windowId());
-    else
-        owner_.restack();
-    panel_x11::flush();
+        panel_x11::flush();
+    } else {
+        owner_.scheduleRestack();
+    }
 }
 
 void QtPanel::orderOut() {
@@ -89,14 +104,24 @@ void QtPanel::syncMapped() {
         return;
     }
     const auto window = windowId();  // makes the native window
+    placeExactly();
     applyShape();
+    if (!marked_) panel_x11::markShadowless(window, options_.level >= 1);
+    marked_ = true;
     if (options_.level < 0) panel_x11::markKeptBelow(window);
     widget_->show();
     if (options_.level < 0) panel_x11::requestKeptBelow(window);
 }
 
+void QtPanel::placeExactly() {
+    // Qt places the window in whole device-independent pixels; scaled, that can miss the
+    // frame's X pixels by one. The X pixels are the truth (Qt takes the window's geometry back
+    // from the server).
+    if (widget_->devicePixelRatioF() != 1) panel_x11::setGeometry(windowId(), rootFrame_);
+}
+
 void QtPanel::applySurface(bool newDrawing) {
-    const auto fill = solidFill(widget_->canvas().drawing(), widget_->size(), chromeIsDark());
+    const auto fill = solidFill(widget_->canvas().drawing(), widget_->canvas().drawingSize(), chromeIsDark());
     // Resized ahead of the drawing for its new size: the server goes on filling it until that
     // drawing comes, rather than Qt painting it once in between.
     if (!fill && serverFill_ && !newDrawing) return;
@@ -117,25 +142,31 @@ void QtPanel::applyShape(bool newDrawing) {
     if (options_.ignoresMouse) panel_x11::setEmptyInputShape(windowId());
     // Without a compositing manager a transparent background is not blended: the window takes
     // the shape of what it draws instead. Nor is anything blended in a window the server fills.
+    // Shapes are cut in X pixels, straight on the window: Qt would cut them in its own units.
+    const QSize pixels = widget_->canvas().drawingSize();
     if (!owner_.compositing() || serverFill_) {
-        const QRegion region = drawingRegion(widget_->canvas().drawing(), widget_->size());
-        if (region.isEmpty())
-            widget_->clearMask();
-        else
-            widget_->setMask(region);
+        const QRegion region = drawingRegion(widget_->canvas().drawing(), pixels);
+        if (region.isEmpty() || region == QRegion(QRect(QPoint(0, 0), pixels))) {
+            if (shaped_) panel_x11::clearBoundingShape(windowId());
+            shaped_ = false;
+        } else {
+            panel_x11::setBoundingShape(windowId(), region);
+            shaped_ = true;
+        }
         // A bounding shape also bounds input; a panel that takes clicks takes them everywhere.
-        if (!options_.ignoresMouse && !region.isEmpty()) panel_x11::setFullInputShape(windowId(), widget_->size());
+        if (!options_.ignoresMouse && !region.isEmpty()) panel_x11::setFullInputShape(windowId(), pixels);
     } else {
-        if (!widget_->mask().isEmpty()) widget_->clearMask();  // cut while the server filled it
+        if (shaped_) panel_x11::clearBoundingShape(windowId());  // cut while the server filled it
+        shaped_ = false;
         if (options_.ignoresMouse) return;
         // A shadow painted around the content is no place to click: clicks there fall through.
         const auto& drawing = widget_->canvas().drawing();
         const bool shadowed = std::any_of(drawing.begin(), drawing.end(),
                                           [](const DrawOp& op) { return op.kind == DrawOp::Kind::shadow; });
         if (shadowed)
-            panel_x11::setInputShape(windowId(), drawingRegion(drawing, widget_->size()));
+            panel_x11::setInputShape(windowId(), drawingRegion(drawing, pixels));
         else
-            panel_x11::setFullInputShape(windowId(), widget_->size());
+            panel_x11::setFullInputShape(windowId(), pixels);
     }
 }
 
@@ -177,9 +208,16 @@ void QtPanel::finishAnimation() {
 }
 
 QtPanels::QtPanels(const linux_backend::X11ScreenSpace& space)
-    : space_(space), compositing_(panel_x11::compositing()) {}
+    : space_(space), compositing_(panel_x11::compositing()) {
+    if (!panel_x11::available()) return;
+    root_ = panel_x11::rootWindow();
+    stackingAtom_ = panel_x11::watchRootProperty("_NET_CLIENT_LIST_STACKING");
+    qApp->installNativeEventFilter(this);
+}
 
-QtPanels::~QtPanels() = default;
+QtPanels::~QtPanels() {
+    if (root_ && qApp) qApp->removeNativeEventFilter(this);
+}
 
 std::unique_ptr<Panel> QtPanels::makePanel(const PanelOptions& options) {
     auto panel = std::make_unique<QtPanel>(*this, options);
@@ -203,10 +241,46 @@ std::vector<QtPanel*> QtPanels::overlayStack() const {
     return out;
 }
 
+void QtPanels::scheduleRestack() {
+    if (restackPending_) return;
+    restackPending_ = true;
+    QTimer::singleShot(0, &context_, [this] {
+        restackPending_ = false;
+        restack();
+    });
+}
+
 void QtPanels::restack() {
-    std::vector<panel_x11::WindowId> ids;
-    for (auto* p : overlayStack()) ids.push_back(p->windowId());
-    panel_x11::restackOnTop(ids);
+    PanelStacking::Request request;
+    std::set<unsigned long> panelWindows;
+    for (auto* p : panels_) {
+        if (!p->isMapped()) continue;
+        panelWindows.insert(p->windowId());
+        if (p->options().level < 0) request.mats.insert(p->windowId());
+    }
+    for (auto* p : overlayStack()) {
+        if (p->options().level >= PanelLevel::card)
+            request.topTopFirst.push_back(p->windowId());
+        else
+            request.chromeTopFirst.push_back({p->windowId(), p->rootFrame()});
+    }
+    if (request.chromeTopFirst.empty() && request.topTopFirst.empty()) return;
+    // Our other windows: the settings window, the builder, alerts, menus, ...
+    for (QWindow* w : QGuiApplication::topLevelWindows())
+        if (w->isVisible() && w->handle() && !panelWindows.count(w->winId())) request.ownWindows.insert(w->winId());
+    stacking_.apply(request);
+}
+
+bool QtPanels::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+    if (eventType != "xcb_generic_event_t") return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & ~0x80) != XCB_PROPERTY_NOTIFY) return false;
+    const auto* change = static_cast<const xcb_property_notify_event_t*>(message);
+    // The window manager restacked its windows: ours go back in place, if any is up.
+    if (change->window == root_ && change->atom == stackingAtom_ &&
+        std::any_of(panels_.begin(), panels_.end(), [](const QtPanel* p) { return p->options().level >= 1 && p->isMapped(); }))
+        scheduleRestack();
+    return false;
 }
 
 }  // namespace tessane::qt_backend
