@@ -142,13 +142,17 @@ int PanelStacking::apply(const Request& request) {
     }
 
     const auto at = [&](WindowId w) { return position.count(w) ? position[w] : -1L; };
-    // The chrome: in order, above the reference, with no window of ours between them.
+    // The chrome: in order, above the reference, with no window of ours between them, below the
+    // cards.
     if (!request.chromeTopFirst.empty()) {
         bool inPlace = true;
         const auto& group = request.chromeTopFirst;
         for (size_t i = 0; i + 1 < group.size() && inPlace; ++i) inPlace = at(group[i].id) > at(group[i + 1].id);
         const long bottom = at(group.back().id), top = at(group.front().id);
         if (inPlace && reference >= 0) inPlace = bottom > reference;
+        // Under the cards, which a window made this turn (on top, as X makes them) may not be.
+        for (WindowId w : request.topTopFirst)
+            if (inPlace && at(w) < top) inPlace = false;
         for (WindowId w : ownTop)
             if (inPlace && at(w) < top && at(w) > std::max(reference, -1L)) inPlace = false;
         if (!inPlace) {

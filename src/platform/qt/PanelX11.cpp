@@ -118,9 +118,10 @@ void markShadowless(WindowId window, bool raised) {
     XChangeProperty(d, window, atom(d, "_COMPTON_SHADOW"), XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&none), 1);
     if (!raised) return;
-    const Atom type = atom(d, "_NET_WM_WINDOW_TYPE_DESKTOP");
+    // Qt's own mark of a window that bypasses the window manager stays, after ours.
+    const Atom types[] = {atom(d, "_NET_WM_WINDOW_TYPE_DESKTOP"), atom(d, "_KDE_NET_WM_WINDOW_TYPE_OVERRIDE")};
     XChangeProperty(d, window, atom(d, "_NET_WM_WINDOW_TYPE"), XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(&type), 1);
+                    reinterpret_cast<const unsigned char*>(types), 2);
 }
 
 void markKeptBelow(WindowId window) {
