@@ -5,6 +5,8 @@
 #include <X11/Xlib.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 namespace tessane::e2e {
 namespace {
@@ -160,6 +162,41 @@ TEST_F(ChromeOnDesktopTest, ASlowTitleBarDragOverTheOtherPaneShowsThePreviewBefo
     ASSERT_TRUE(seen) << "no preview during the drag\n" << latestLog();
     EXPECT_EQ(text(previews.at(0).rect), text(frame(beta_))) << "the preview covers the pane the window would take";
     EXPECT_TRUE(waitForLog("[Tessane] Swapped panes in “Pair”: Alpha ⇄ Beta.")) << latestLog();
+}
+
+// Under picom with the settings Debian ships as its example (shadows on), the strips cast none:
+// the apps' pixels beside the gutter look like the rest of them.
+TEST_F(ChromeOnDesktopTest, UnderPicomNoAppPixelBesideTheGutterIsDarkened) {
+    std::ifstream example("/usr/share/doc/picom/examples/picom.sample.conf");
+    if (!example) GTEST_SKIP() << "picom's example configuration is not installed";
+    std::stringstream text;
+    text << example.rdbuf();
+    // Xvfb has no vertical blank to wait for: picom refuses to start when asked to.
+    std::string config = text.str();
+    const auto vsync = config.find("\nvsync = true");
+    if (vsync != std::string::npos) config.replace(vsync, 14, "\nvsync = false");
+    const std::string path = server_->logFolder() + "/picom.conf";
+    std::ofstream(path) << config;
+    auto picom = ChildProcess::start({"picom", "--config", path}, server_->display(), server_->logFolder() + "/picom.log");
+    const auto owned = [&] { return XGetSelectionOwner(x_->display(), x_->atom("_NET_WM_CM_S0")) != None; };
+    if (!picom || !waitFor(owned, 10s)) GTEST_SKIP() << "picom did not start on this X server (see " << server_->logFolder() << "/picom.log)";
+
+    startWithPair();
+    ASSERT_NO_FATAL_FAILURE(showPair());
+    ASSERT_TRUE(waitFor([&] { return panels("shield").size() == 7; }, kDeadline));
+    waitFor([] { return false; }, 1500ms);  // picom's fades
+    const RootRect a = frame(alpha_), b = frame(beta_);
+    for (const int y : {a.y + a.height / 3, a.y + a.height * 2 / 3}) {
+        const unsigned long left = pixel(a.x + a.width / 2, y), right = pixel(b.x + b.width / 2, y);
+        // Inside the window manager's one-pixel border of each frame.
+        for (int dx = 2; dx <= 16; ++dx) {
+            EXPECT_EQ(pixel(a.x + a.width - dx, y), left) << "Alpha, " << dx << " left of the gutter, y " << y;
+            EXPECT_EQ(pixel(b.x + dx - 1, y), right) << "Beta, " << dx - 1 << " right of the gutter, y " << y;
+        }
+    }
+    endTessane(SIGTERM);
+    ::kill(picom->pid(), SIGTERM);
+    picom->wait(kDeadline);
 }
 
 }  // namespace
