@@ -104,10 +104,11 @@ void QtPanel::syncMapped() {
         return;
     }
     const auto window = windowId();  // makes the native window
-    placeExactly();
-    applyShape();
+    // At once: some compositing managers read a window's type when they hear it was made.
     if (!marked_) panel_x11::markShadowless(window, options_.level >= 1);
     marked_ = true;
+    placeExactly();
+    applyShape();
     if (options_.level < 0) panel_x11::markKeptBelow(window);
     widget_->show();
     if (options_.level < 0) panel_x11::requestKeptBelow(window);
