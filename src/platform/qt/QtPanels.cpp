@@ -27,8 +27,18 @@ QRect wholePixels(const Rect& r) {
 }  // namespace
 
 QtPanel::QtPanel(QtPanels& owner, PanelOptions options)
-    : owner_(owner), options_(std::move(options)), widget_(std::make_unique<QtPanelWidget>(options_, owner.compositing())),
-      shadow_(options_.hasShadow) {
+    : owner_(owner), options_(std::move(options)), shadow_(options_.hasShadow) {
+    if (auto kept = owner_.takeKeptWindow(options_)) {
+        widget_ = std::move(kept->widget);
+        shaped_ = kept->shaped;
+        marked_ = kept->marked;
+        serverFill_ = kept->serverFill;
+        widget_->canvas().setDrawing({});
+        widget_->canvas().unsetCursor();
+        if (owner_.compositing()) widget_->setWindowOpacity(1);
+    } else {
+        widget_ = std::make_unique<QtPanelWidget>(options_, owner.compositing());
+    }
     widget_->canvas().setInputSink([this](PanelInput::Kind kind, QPointF local, int clicks, bool control) {
         if (!input_ || options_.ignoresMouse) return;
         // Qt hands out device-independent positions; the window lies where its frame says.
@@ -48,7 +58,14 @@ QtPanel::~QtPanel() {
     input_ = nullptr;
     auto& all = owner_.panels_;
     all.erase(std::remove(all.begin(), all.end(), this), all.end());
-    widget_.reset();
+    // The window is kept, unmapped, for the next panel made like this one: a show then maps
+    // windows that exist rather than making new ones.
+    for (auto* animation : widget_->findChildren<QVariantAnimation*>(Qt::FindDirectChildrenOnly)) delete animation;
+    widget_->hide();
+    widget_->canvas().setInputSink({});
+    widget_->canvas().setAppearanceSink({});
+    widget_->canvas().setKeySink({});
+    owner_.keepWindow(options_, {std::move(widget_), shaped_, marked_, serverFill_});
     panel_x11::flush();
 }
 
@@ -240,6 +257,23 @@ std::vector<QtPanel*> QtPanels::overlayStack() const {
         return a->frontSequence() > b->frontSequence();
     });
     return out;
+}
+
+void QtPanels::keepWindow(const PanelOptions& options, KeptWindow window) {
+    if (kept_.size() >= kKeptWindows) return;  // destroyed with `window`
+    kept_.push_back({options, std::move(window)});
+}
+
+std::optional<QtPanels::KeptWindow> QtPanels::takeKeptWindow(const PanelOptions& options) {
+    const auto same = std::find_if(kept_.begin(), kept_.end(), [&](const auto& entry) {
+        const PanelOptions& o = entry.first;
+        return o.level == options.level && o.ignoresMouse == options.ignoresMouse &&
+               o.canTakeFocus == options.canTakeFocus && o.name == options.name;
+    });
+    if (same == kept_.end()) return std::nullopt;
+    KeptWindow window = std::move(same->second);
+    kept_.erase(same);
+    return window;
 }
 
 void QtPanels::scheduleRestack() {

@@ -108,6 +108,16 @@ public:
 
 private:
     friend class QtPanel;
+    // A released panel's window and what is set on it natively.
+    struct KeptWindow {
+        std::unique_ptr<QtPanelWidget> widget;
+        bool shaped = false;
+        bool marked = false;
+        std::optional<QColor> serverFill;
+    };
+    static constexpr size_t kKeptWindows = 48;
+    void keepWindow(const PanelOptions& options, KeptWindow window);
+    std::optional<KeptWindow> takeKeptWindow(const PanelOptions& options);
     // Once, at the end of this turn of the event loop.
     void scheduleRestack();
     void restack();
@@ -117,6 +127,7 @@ private:
     bool compositing_;
     long frontSequence_ = 0;
     std::vector<QtPanel*> panels_;
+    std::vector<std::pair<PanelOptions, KeptWindow>> kept_;
     PanelStacking stacking_;
     QObject context_;  // the deferred restack's; it dies with us
     bool restackPending_ = false;
