@@ -408,7 +408,7 @@ TEST_F(ChromePanelsTest, WithACompositingManagerAlphaIsBlendedInsteadOfHidingThe
     x_->sync();
     qt_backend::QtPanels composited(*space_);
     ASSERT_TRUE(composited.compositing());
-    EXPECT_FALSE(panels_->compositing()) << "read when the panels were made";
+    EXPECT_TRUE(waitFor([&] { return panels_->compositing(); })) << "a manager that starts later is followed";
 
     auto preview = composited.makePanel({.level = PanelLevel::shield, .ignoresMouse = true, .name = "preview"});
     preview->setFrame({100, 100, 200, 150});
@@ -428,6 +428,8 @@ TEST_F(ChromePanelsTest, WithACompositingManagerAlphaIsBlendedInsteadOfHidingThe
     mat->orderFront();
     EXPECT_TRUE(pixelBecomes(500, 375, underPage())) << pixel(500, 375);
     XDestroyWindow(x_->display(), owner);
+    x_->sync();
+    EXPECT_TRUE(waitFor([&] { return !composited.compositing(); })) << "and one that ends";
 }
 
 TEST_F(ChromePanelsTest, GlobalMonitorsHearPointerAndButtonsWithoutPolling) {

@@ -4,6 +4,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/extensions/shape.h>
 
 #include <algorithm>
@@ -43,6 +44,18 @@ bool compositing() {
     if (!d) return false;
     const std::string name = "_NET_WM_CM_S" + std::to_string(DefaultScreen(d));
     return XGetSelectionOwner(d, atom(d, name.c_str())) != None;
+}
+
+int watchCompositing() {
+    Display* d = display();
+    int eventBase = 0, errorBase = 0;
+    if (!d || !XFixesQueryExtension(d, &eventBase, &errorBase)) return 0;
+    const std::string name = "_NET_WM_CM_S" + std::to_string(DefaultScreen(d));
+    XFixesSelectSelectionInput(d, DefaultRootWindow(d), atom(d, name.c_str()),
+                               XFixesSetSelectionOwnerNotifyMask | XFixesSelectionWindowDestroyNotifyMask |
+                                   XFixesSelectionClientCloseNotifyMask);
+    XFlush(d);
+    return eventBase + XFixesSelectionNotify;
 }
 
 void setEmptyInputShape(WindowId window) {

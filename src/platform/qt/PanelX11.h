@@ -16,6 +16,9 @@ using WindowId = unsigned long;
 bool available();
 // A compositing manager owns _NET_WM_CM_S<n> for the default screen.
 bool compositing();
+// Asks for an event on Qt's connection whenever that selection changes hands (a compositing
+// manager started or ended); answers the event's response type, 0 without XFixes.
+int watchCompositing();
 // An empty input shape: clicks fall through to what lies below.
 void setEmptyInputShape(WindowId window);
 // Input everywhere in a window of `width` x `height`, whatever its bounding shape.

@@ -158,11 +158,12 @@ void QtPanel::applySurface(bool newDrawing) {
 void QtPanel::applyShape(bool newDrawing) {
     applySurface(newDrawing);
     if (options_.ignoresMouse) panel_x11::setEmptyInputShape(windowId());
-    // Without a compositing manager a transparent background is not blended: the window takes
-    // the shape of what it draws instead. Nor is anything blended in a window the server fills.
+    // A window made without a compositing manager has no transparent background to blend: it
+    // takes the shape of what it draws instead. Nor is anything blended in a window the server
+    // fills.
     // Shapes are cut in X pixels, straight on the window: Qt would cut them in its own units.
     const QSize pixels = widget_->canvas().drawingSize();
-    if (!owner_.compositing() || serverFill_) {
+    if (!widget_->testAttribute(Qt::WA_TranslucentBackground) || serverFill_) {
         const QRegion region = drawingRegion(widget_->canvas().drawing(), pixels);
         if (region.isEmpty() || region == QRegion(QRect(QPoint(0, 0), pixels))) {
             if (shaped_) panel_x11::clearBoundingShape(windowId());
@@ -230,6 +231,7 @@ QtPanels::QtPanels(const linux_backend::X11ScreenSpace& space)
     if (!panel_x11::available()) return;
     root_ = panel_x11::rootWindow();
     stackingAtom_ = panel_x11::watchRootProperty("_NET_CLIENT_LIST_STACKING");
+    compositingEvent_ = panel_x11::watchCompositing();
     qApp->installNativeEventFilter(this);
 }
 
@@ -309,6 +311,14 @@ void QtPanels::restack() {
 bool QtPanels::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
     if (eventType != "xcb_generic_event_t") return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if (compositingEvent_ && (event->response_type & ~0x80) == compositingEvent_) {
+        // New panels get the kind of window that suits; kept windows of the other kind go.
+        compositing_ = panel_x11::compositing();
+        std::erase_if(kept_, [this](const auto& entry) {
+            return entry.second.widget->testAttribute(Qt::WA_TranslucentBackground) != compositing_;
+        });
+        return false;
+    }
     if ((event->response_type & ~0x80) != XCB_PROPERTY_NOTIFY) return false;
     const auto* change = static_cast<const xcb_property_notify_event_t*>(message);
     // The window manager restacked its windows: ours go back in place, if any is up.

@@ -100,7 +100,8 @@ public:
     std::unique_ptr<Panel> makePanel(const PanelOptions& options) override;
     Size measureText(const PanelText& text, double maxWidth) const override;
 
-    // Whether a compositing manager blends our translucent windows (read when made).
+    // Whether a compositing manager blends our translucent windows (followed as managers start
+    // and end; a panel keeps the kind of window it was made with).
     bool compositing() const { return compositing_; }
     const linux_backend::X11ScreenSpace& space() const { return space_; }
     // The mapped panels above ordinary windows, top first.
@@ -133,6 +134,7 @@ private:
     bool restackPending_ = false;
     unsigned long root_ = 0;
     unsigned long stackingAtom_ = 0;  // _NET_CLIENT_LIST_STACKING
+    int compositingEvent_ = 0;        // XFixes: the compositing manager's selection changed hands
 };
 
 }  // namespace tessane::qt_backend
