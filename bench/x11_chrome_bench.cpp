@@ -11,6 +11,7 @@
 #include "platform/linux/X11ScreenSpace.h"
 #include "platform/qt/QtAnimator.h"
 #include "platform/qt/QtMainQueue.h"
+#include "platform/qt/PanelStacking.h"
 #include "platform/qt/QtPanels.h"
 #include "x11/support/X11TestServer.h"
 
@@ -90,6 +91,39 @@ int main(int argc, char** argv) {
             XSync(qtDisplay, False);
             dragSteps.push_back(clockSeconds() - t0);
         }
+        // A show of the whole chrome: ordered out, then in again (the order-fronts of one turn
+        // and their one restack), until the server has caught up; and the restacking requests
+        // each show sends.
+        chrome.commitDividerDrag();
+        chrome.endDividerSettle();
+        QCoreApplication::processEvents();
+        std::vector<double> shows;
+        const long stackedBefore = qt_backend::PanelStacking::requestsSent();
+        for (int i = 0; i < rounds; ++i) {
+            chrome.orderOut();
+            XSync(qtDisplay, False);
+            QCoreApplication::processEvents();
+            const double t0 = clockSeconds();
+            chrome.orderFront();
+            QCoreApplication::processEvents();
+            XSync(qtDisplay, False);
+            shows.push_back(clockSeconds() - t0);
+        }
+        const double restacks = double(qt_backend::PanelStacking::requestsSent() - stackedBefore) / rounds;
+        // A first show of a workspace: its chrome made anew (the last one released) and shown.
+        std::vector<double> freshShows;
+        const long freshBefore = qt_backend::PanelStacking::requestsSent();
+        for (int i = 0; i < rounds; ++i) {
+            const double t0 = clockSeconds();
+            {
+                ContainerWindowController fresh(platform);
+                bench::showGridChrome(fresh, {100, 100, 1600, 860});
+                QCoreApplication::processEvents();
+                XSync(qtDisplay, False);
+                freshShows.push_back(clockSeconds() - t0);
+            }
+            QCoreApplication::processEvents();
+        }
         const size_t windows = 2 + chrome.paneMat.shieldPanels().size() + chrome.dividerPanels.size();
         const double rt = median(roundTrips), mv = median(moves), ds = median(dragSteps);
         std::printf("x11_chrome_bench: %d container moves of a 2x2 chrome (%zu windows; Xvfb + Openbox), medians\n",
@@ -98,6 +132,11 @@ int main(int argc, char** argv) {
         std::printf("  re-layout after a move, server caught up %9.3f ms\n", mv * 1e3);
         std::printf("  re-layout / round trip                   %9.1f x\n", mv / rt);
         std::printf("  divider drag step, painted, caught up    %9.3f ms\n", ds * 1e3);
+        std::printf("  show (order out, order in), caught up    %9.3f ms\n", median(shows) * 1e3);
+        std::printf("  restacking requests per show             %9.1f\n", restacks);
+        std::printf("  new chrome made and shown, caught up     %9.3f ms\n", median(freshShows) * 1e3);
+        std::printf("  restacking requests per new chrome shown %9.1f\n",
+                    double(qt_backend::PanelStacking::requestsSent() - freshBefore) / rounds);
     }
     return 0;
 }

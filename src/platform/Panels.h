@@ -92,10 +92,14 @@ public:
 // Makes panels.
 //
 // Linux (X11): levels >= 1 are override-redirect windows (exact positions, never decorated or
-// focused by the window manager, on every desktop, above fullscreen clients), restacked among
-// themselves in (level, order-front sequence) order after each orderFront. Level -1 is a
+// focused by the window manager, on every desktop), stacked in (level, order-front sequence)
+// order once per turn of the event loop after order-fronts and again whenever the window manager
+// restacks: levels below cards directly above the topmost other program's window under them and
+// below our own windows above that; cards and the switcher above everything. Level -1 is a
 // managed window kept below others (_NET_WM_STATE_BELOW), sticky, skipping taskbar and pager,
-// never taking focus. Panels that ignore the mouse get an empty input shape.
+// never taking focus. Panels that ignore the mouse get an empty input shape. A released panel's
+// window is kept for the next panel made with the same options. Frames are X pixels whatever
+// Qt's scale.
 class Panels {
 public:
     virtual ~Panels() = default;

@@ -152,15 +152,20 @@ unsigned long EndToEndTest::pixel(int x, int y) {
 XWindowId EndToEndTest::openSettingsWindow() {
     std::string text;
     EXPECT_EQ(runSecondTessane({"--settings"}, &text), 0) << text;
+    const XWindowId settings = waitForSettingsWindow();
+    EXPECT_NE(settings, 0u) << "no settings window\n" << log();
+    return settings;
+}
+
+XWindowId EndToEndTest::waitForSettingsWindow() {
     XWindowId settings = 0;
-    const bool found = waitFor(
+    waitFor(
         [&] {
             for (XWindowId w : x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{}))
                 if (x_->text(w, "_NET_WM_NAME") == "Tessane Settings" && wmState(w) == NormalState) settings = w;
             return settings != 0;
         },
         kDeadline);
-    EXPECT_TRUE(found) << "no settings window\n" << log();
     return settings;
 }
 

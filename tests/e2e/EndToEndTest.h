@@ -63,6 +63,8 @@ protected:
     // `tessane --settings` handed to the running Tessane: its settings window, managed and
     // mapped; 0 (with a failure reported) when none appears.
     XWindowId openSettingsWindow();
+    // The settings window once it is managed and mapped; 0 when none appears.
+    XWindowId waitForSettingsWindow();
 
     // Alpha and Beta running, one workspace "Pair" of the two, Tessane started and ready.
     void startWithPair(bool betaRunning = true);

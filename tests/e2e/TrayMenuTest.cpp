@@ -163,6 +163,79 @@ TEST_F(TrayMenuTest, WithoutATrayTheProgramSaysSoOnceAndItsHotKeysStillWork) {
     EXPECT_TRUE(tessane_->running());
 }
 
+// Settings, opened from the menu over a shown workspace, lies above every strip of its chrome and
+// takes the pointer where it covers the gutter between the two apps.
+TEST_F(TrayMenuTest, SettingsFromTheMenuCoversTheChromeAndTakesThePointerOverTheGutter) {
+    startHost();
+    startWithPair();
+    const auto icon = waitForIcon();
+    ASSERT_TRUE(icon) << "the tray docked no icon\n" << log();
+    ASSERT_NO_FATAL_FAILURE(showPair());
+    Display* d = x_->display();
+    const auto viewable = [&](const std::string& name) {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned n = 0;
+        bool found = false;
+        if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return false;
+        for (unsigned i = 0; i < n && !found; ++i) {
+            XWindowAttributes attributes;
+            found = x_->text(children[i], "_NET_WM_NAME") == name && XGetWindowAttributes(d, children[i], &attributes) &&
+                    attributes.map_state == IsViewable;
+        }
+        if (children) XFree(children);
+        return found;
+    };
+    // The first show's tips card is up: a card shown later would close the open menu.
+    ASSERT_TRUE(waitFor([&] { return viewable("Tessane tips"); }, kDeadline));
+
+    // On the icon's upper edge: the chrome's top strip may cross its lower part.
+    ASSERT_NO_FATAL_FAILURE(openMenu({icon->x, icon->y, icon->width, 8}));
+    // Up from no row: Quit, Report a Bug…, Settings… (Check for Updates… is off in a build run
+    // from its folder).
+    typeIntoMenu({"Up", "Up", "Up", "Return"});
+    const XWindowId settings = waitForSettingsWindow();
+    ASSERT_NE(settings, 0u) << log();
+    const RootRect s = frame(settings), a = frame(alpha_), b = frame(beta_);
+    const int x = (a.x + a.width + b.x) / 2, y = s.y + s.height / 2;
+    ASSERT_TRUE(s.x < x && x < s.x + s.width) << "the settings window lies over the gutter: " << frameText(settings);
+
+    const auto topLevelOf = [&](Window w) {
+        for (;;) {
+            Window root = 0, parent = 0, *children = nullptr;
+            unsigned n = 0;
+            if (!XQueryTree(d, w, &root, &parent, &children, &n)) return Window(0);
+            if (children) XFree(children);
+            if (parent == root) return w;
+            w = parent;
+        }
+    };
+    const Window settingsFrame = topLevelOf(settings);
+    const auto pointerChild = [&] {
+        Window root = 0, child = 0;
+        int rx = 0, ry = 0, wx = 0, wy = 0;
+        unsigned mask = 0;
+        XQueryPointer(d, x_->root(), &root, &child, &rx, &ry, &wx, &wy, &mask);
+        return child;
+    };
+    ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(x), std::to_string(y)}), 0);
+    EXPECT_TRUE(waitFor([&] { return pointerChild() == settingsFrame; }, kDeadline))
+        << "the pointer over the gutter is in window 0x" << std::hex << pointerChild();
+    // Every viewable strip of ours lies below the settings window.
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned n = 0;
+    ASSERT_TRUE(XQueryTree(d, x_->root(), &root, &parent, &children, &n));
+    bool aboveSettings = false;
+    for (unsigned i = 0; i < n; ++i) {
+        if (children[i] == settingsFrame) aboveSettings = true;
+        XWindowAttributes attributes;
+        const auto name = x_->text(children[i], "_NET_WM_NAME").value_or("");
+        if (aboveSettings && XGetWindowAttributes(d, children[i], &attributes) && attributes.map_state == IsViewable) {
+            EXPECT_TRUE(name != "Tessane shield" && name != "Tessane handle" && name != "Tessane rail") << name << " above";
+        }
+    }
+    if (children) XFree(children);
+}
+
 // Quit, the menu's last row, ends the program the way a signal does: the apps it hid come back.
 TEST_F(TrayMenuTest, QuitFromTheMenuBringsBackEveryAppTessaneHid) {
     startHost();

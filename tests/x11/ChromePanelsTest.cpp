@@ -336,6 +336,32 @@ TEST_F(ChromePanelsTest, ShieldsSwallowClicksClickThroughPanelsPassThemAndOrderO
     EXPECT_TRUE(pixelBecomes(static_cast<int>(c.minX()) + 1, midY, kWhite));
 }
 
+// A show makes no new window: a released panel's window serves the next panel made like it, at
+// that panel's place and with its drawing.
+TEST_F(ChromePanelsTest, AReleasedPanelsWindowIsMappedAgainForTheNextPanelMadeLikeIt) {
+    const auto show = [&](Panel& panel, ColorRole role, const Rect& root) {
+        panel.setDrawing({DrawOp::shape(DrawOp::Kind::fillRect, {0, 0, root.width(), root.height()}, {role})});
+        panel.setFrame(screenFromRoot(root));
+        panel.orderFront();
+        return static_cast<qt_backend::QtPanel&>(panel).windowId();
+    };
+    auto first = panels_->makePanel({.level = PanelLevel::shield, .name = "shield"});
+    const XWindowId id = show(*first, ColorRole::accent, {100, 100, 100, 100});
+    ASSERT_TRUE(pixelBecomes(150, 150, rgbOf(qt_backend::resolveColor({ColorRole::accent}, false))));
+    first.reset();
+    EXPECT_TRUE(waitFor([&] { auto g = x_->geometry(id); return g && !g->viewable; })) << "released, it is unmapped";
+
+    auto handle = panels_->makePanel({.level = PanelLevel::handle, .name = "handle"});
+    auto second = panels_->makePanel({.level = PanelLevel::shield, .name = "shield"});
+    EXPECT_EQ(show(*second, ColorRole::green, {300, 200, 80, 60}), id);
+    EXPECT_NE(show(*handle, ColorRole::label, {500, 200, 20, 20}), id) << "a panel made otherwise gets a window of its own";
+    EXPECT_TRUE(waitFor([&] {
+        auto g = x_->geometry(id);
+        return g && g->viewable && g->rootRect == Rect(300, 200, 80, 60);
+    }));
+    EXPECT_TRUE(pixelBecomes(340, 230, rgbOf(qt_backend::resolveColor({ColorRole::green}, false))));
+}
+
 TEST_F(ChromePanelsTest, AnimationsLandOnTheirTargetsAndTellTheirCompletionsOnce) {
     qt_backend::QtAnimator animator(*panels_);
     auto card = panels_->makePanel({.level = PanelLevel::card, .name = "card"});
@@ -382,7 +408,7 @@ TEST_F(ChromePanelsTest, WithACompositingManagerAlphaIsBlendedInsteadOfHidingThe
     x_->sync();
     qt_backend::QtPanels composited(*space_);
     ASSERT_TRUE(composited.compositing());
-    EXPECT_FALSE(panels_->compositing()) << "read when the panels were made";
+    EXPECT_TRUE(waitFor([&] { return panels_->compositing(); })) << "a manager that starts later is followed";
 
     auto preview = composited.makePanel({.level = PanelLevel::shield, .ignoresMouse = true, .name = "preview"});
     preview->setFrame({100, 100, 200, 150});
@@ -402,6 +428,8 @@ TEST_F(ChromePanelsTest, WithACompositingManagerAlphaIsBlendedInsteadOfHidingThe
     mat->orderFront();
     EXPECT_TRUE(pixelBecomes(500, 375, underPage())) << pixel(500, 375);
     XDestroyWindow(x_->display(), owner);
+    x_->sync();
+    EXPECT_TRUE(waitFor([&] { return !composited.compositing(); })) << "and one that ends";
 }
 
 TEST_F(ChromePanelsTest, GlobalMonitorsHearPointerAndButtonsWithoutPolling) {

@@ -2,6 +2,8 @@
 // main queue.
 #include "platform/linux/LinuxAXRegistry.h"
 
+#include <X11/Xlib.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -86,6 +88,17 @@ void LinuxAccessibility::watchWindow(XWindowId window) {
     if (registry_->lastFrames.count(window)) return;
     if (!x_.selectInput(window, kStructureNotifyMask).ok()) return;
     registry_->lastFrames[window] = visibleFrame(window).value_or(Rect());
+    // Its frame too, the child of the root that holds it (when the window manager made one).
+    XWindowId at = window;
+    for (int depth = 0; depth < 8; ++depth) {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(x_.display(), at, &root, &parent, &children, &count)) return;
+        if (children) XFree(children);
+        if (parent == root || parent == 0) break;
+        at = parent;
+    }
+    if (at != window && x_.selectInput(at, kStructureNotifyMask).ok()) registry_->clientOfFrame[at] = window;
 }
 
 void LinuxAccessibility::deliver(XWindowId window, Pid pid, const char* notification) {
@@ -135,17 +148,19 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
         return;
     }
     if (e.kind == K::configure) {
-        auto it = registry_->lastFrames.find(e.window);
+        const auto framed = registry_->clientOfFrame.find(e.window);
+        const XWindowId window = framed != registry_->clientOfFrame.end() ? framed->second : e.window;
+        auto it = registry_->lastFrames.find(window);
         if (it == registry_->lastFrames.end()) return;
-        auto now = visibleFrame(e.window);
+        auto now = visibleFrame(window);
         if (!now) return;
         const bool moved = now->origin != it->second.origin;
         const bool resized = now->size != it->second.size;
         it->second = *now;
-        auto owner = pidCache_.find(e.window);
+        auto owner = pidCache_.find(window);
         if (owner == pidCache_.end()) return;
-        if (moved) deliver(e.window, owner->second, ax::kWindowMoved);
-        if (resized) deliver(e.window, owner->second, ax::kWindowResized);
+        if (moved) deliver(window, owner->second, ax::kWindowMoved);
+        if (resized) deliver(window, owner->second, ax::kWindowResized);
         return;
     }
     if (e.kind == K::destroy && wmCheckWindow_ != 0 && e.window == wmCheckWindow_) {
@@ -201,6 +216,7 @@ void LinuxAccessibility::stackingChanged() {
 
 void LinuxAccessibility::windowGone(XWindowId window) {
     registry_->lastFrames.erase(window);
+    std::erase_if(registry_->clientOfFrame, [window](const auto& entry) { return entry.second == window; });
     if (registry_->goneReported.count(window)) return;
     auto owner = pidCache_.find(window);
     if (owner == pidCache_.end()) return;

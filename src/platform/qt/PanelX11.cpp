@@ -4,8 +4,10 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/extensions/shape.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -44,19 +46,45 @@ bool compositing() {
     return XGetSelectionOwner(d, atom(d, name.c_str())) != None;
 }
 
+int watchCompositing() {
+    Display* d = display();
+    int eventBase = 0, errorBase = 0;
+    if (!d || !XFixesQueryExtension(d, &eventBase, &errorBase)) return 0;
+    const std::string name = "_NET_WM_CM_S" + std::to_string(DefaultScreen(d));
+    XFixesSelectSelectionInput(d, DefaultRootWindow(d), atom(d, name.c_str()),
+                               XFixesSetSelectionOwnerNotifyMask | XFixesSelectionWindowDestroyNotifyMask |
+                                   XFixesSelectionClientCloseNotifyMask);
+    XFlush(d);
+    return eventBase + XFixesSelectionNotify;
+}
+
 void setEmptyInputShape(WindowId window) {
     if (Display* d = display()) XShapeCombineRectangles(d, window, ShapeInput, 0, 0, nullptr, 0, ShapeSet, Unsorted);
 }
 
-void setInputShape(WindowId window, const QRegion& region) {
+namespace {
+void setShape(WindowId window, int kind, const QRegion& region) {
     Display* d = display();
     if (!d) return;
     std::vector<XRectangle> rects;
     for (const QRect& r : region)
         rects.push_back({static_cast<short>(r.x()), static_cast<short>(r.y()), static_cast<unsigned short>(r.width()),
                          static_cast<unsigned short>(r.height())});
-    XShapeCombineRectangles(d, window, ShapeInput, 0, 0, rects.data(), static_cast<int>(rects.size()), ShapeSet,
-                            Unsorted);
+    XShapeCombineRectangles(d, window, kind, 0, 0, rects.data(), static_cast<int>(rects.size()), ShapeSet, YXBanded);
+}
+}  // namespace
+
+void setInputShape(WindowId window, const QRegion& region) { setShape(window, ShapeInput, region); }
+void setBoundingShape(WindowId window, const QRegion& region) { setShape(window, ShapeBounding, region); }
+
+void clearBoundingShape(WindowId window) {
+    if (Display* d = display()) XShapeCombineMask(d, window, ShapeBounding, 0, 0, None, ShapeSet);
+}
+
+void setGeometry(WindowId window, const QRect& root) {
+    if (Display* d = display())
+        XMoveResizeWindow(d, window, root.x(), root.y(), static_cast<unsigned>(std::max(1, root.width())),
+                          static_cast<unsigned>(std::max(1, root.height())));
 }
 
 void setFullInputShape(WindowId window, QSize size) {
@@ -96,6 +124,19 @@ void clearBackground(WindowId window) {
     if (Display* d = display()) XSetWindowBackgroundPixmap(d, window, None);
 }
 
+void markShadowless(WindowId window, bool raised) {
+    Display* d = display();
+    if (!d) return;
+    const long none = 0;
+    XChangeProperty(d, window, atom(d, "_COMPTON_SHADOW"), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&none), 1);
+    if (!raised) return;
+    // Qt's own mark of a window that bypasses the window manager stays, after ours.
+    const Atom types[] = {atom(d, "_NET_WM_WINDOW_TYPE_DESKTOP"), atom(d, "_KDE_NET_WM_WINDOW_TYPE_OVERRIDE")};
+    XChangeProperty(d, window, atom(d, "_NET_WM_WINDOW_TYPE"), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(types), 2);
+}
+
 void markKeptBelow(WindowId window) {
     Display* d = display();
     if (!d) return;
@@ -133,14 +174,18 @@ void requestKeptAbove(WindowId window, bool above) {
     clientMessage(d, window, "_NET_WM_STATE", above ? 1 : 0, atom(d, "_NET_WM_STATE_ABOVE"), 0);
 }
 
-void restackOnTop(const std::vector<WindowId>& topFirst) {
+WindowId rootWindow() {
     Display* d = display();
-    if (!d || topFirst.empty()) return;
-    XRaiseWindow(d, topFirst.front());
-    if (topFirst.size() > 1) {
-        std::vector<Window> windows(topFirst.begin(), topFirst.end());
-        XRestackWindows(d, windows.data(), static_cast<int>(windows.size()));
-    }
+    return d ? DefaultRootWindow(d) : 0;
+}
+
+unsigned long watchRootProperty(const char* name) {
+    Display* d = display();
+    if (!d) return 0;
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(d, DefaultRootWindow(d), &attributes) && !(attributes.your_event_mask & PropertyChangeMask))
+        XSelectInput(d, DefaultRootWindow(d), attributes.your_event_mask | PropertyChangeMask);
+    return atom(d, name);
 }
 
 void raise(WindowId window) {

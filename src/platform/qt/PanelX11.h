@@ -16,17 +16,30 @@ using WindowId = unsigned long;
 bool available();
 // A compositing manager owns _NET_WM_CM_S<n> for the default screen.
 bool compositing();
+// Asks for an event on Qt's connection whenever that selection changes hands (a compositing
+// manager started or ended); answers the event's response type, 0 without XFixes.
+int watchCompositing();
 // An empty input shape: clicks fall through to what lies below.
 void setEmptyInputShape(WindowId window);
 // Input everywhere in a window of `width` x `height`, whatever its bounding shape.
 void setFullInputShape(WindowId window, QSize size);
 // Input only inside `region` (window coordinates).
 void setInputShape(WindowId window, const QRegion& region);
+// The window shows only inside `region` (window coordinates, X pixels), or everywhere again.
+void setBoundingShape(WindowId window, const QRegion& region);
+void clearBoundingShape(WindowId window);
+// Moves and sizes the window to `root` (root coordinates, X pixels).
+void setGeometry(WindowId window, const QRect& root);
 // The server itself fills the window with `color` (opaque) wherever it is exposed, and
 // repaints it now: a window shown this way needs no picture of its content in the client.
 void setBackgroundColor(WindowId window, const QColor& color);
 // Back to no background: the client paints every pixel.
 void clearBackground(WindowId window);
+// Tells compositing managers to cast no shadow from the window. A raised panel (override-
+// redirect) is also typed as part of the desktop: the one type that picom's shipped settings and
+// xcompmgr -c both leave without a shadow (and no window manager manages such a window anyway).
+// Before mapping: some read it only then.
+void markShadowless(WindowId window, bool raised);
 // The mat's place among managed windows: below the others, on every desktop, in no taskbar
 // or pager. Set before mapping, as the window manager reads them when it takes the window.
 void markKeptBelow(WindowId window);
@@ -38,8 +51,11 @@ void requestFloatingOnEveryDesktop(WindowId window);
 // An ordinary window of ours kept above other applications' normal windows, or not any more
 // (_NET_WM_STATE_ABOVE, asked of the window manager for a window it manages).
 void requestKeptAbove(WindowId window, bool above);
-// Puts `topFirst` on top of every other window, in that order.
-void restackOnTop(const std::vector<WindowId>& topFirst);
+// The root window of the default screen.
+WindowId rootWindow();
+// PropertyNotify events of the root reach Qt's connection (its event filters); answers the
+// property's atom.
+unsigned long watchRootProperty(const char* name);
 // Raises one window within what its window manager allows (its layer, for a managed one).
 void raise(WindowId window);
 void flush();

@@ -1,12 +1,12 @@
 #include "platform/qt/QtMenus.h"
 
 #include "platform/linux/X11ScreenSpace.h"
+#include "platform/qt/DeviceSpace.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QTimer>
 
-#include <cmath>
 
 namespace tessane::qt_backend {
 
@@ -42,7 +42,7 @@ QMenu* QtMenus::build(const MenuContent& content) {
 void QtMenus::popUp(const MenuContent& content, Point screenPoint) {
     QMenu* menu = build(content);
     const Rect root = space_.rootFromScreen({screenPoint.x, screenPoint.y, 0, 0});
-    menu->exec(QPoint(static_cast<int>(std::lround(root.minX())), static_cast<int>(std::lround(root.minY()))));
+    menu->exec(qtFromRoot(root.origin));
     menu->deleteLater();
 }
 

@@ -8,15 +8,19 @@
 
 namespace tessane::qt_backend {
 
-// Paints a panel's drawing and turns Qt's mouse events into panel input (locations in root
-// coordinates; the panel converts them).
+// Paints a panel's drawing and turns Qt's mouse events into panel input (locations in the
+// widget's own coordinates; the panel converts them). The drawing is laid out in X pixels, for
+// the panel's frame; it is painted at one device pixel per X pixel whatever Qt's scale.
 class PanelCanvas final : public QWidget {
 public:
-    using InputSink = std::function<void(PanelInput::Kind kind, QPointF rootPosition, int clickCount, bool control)>;
+    using InputSink = std::function<void(PanelInput::Kind kind, QPointF localPosition, int clickCount, bool control)>;
 
     explicit PanelCanvas(QWidget* parent = nullptr);
     void setDrawing(PanelDrawing drawing);
     const PanelDrawing& drawing() const { return drawing_; }
+    // The size the drawing is laid out for, in X pixels (empty: the widget's own size).
+    void setDrawingSize(QSize pixels) { drawingSize_ = pixels; }
+    QSize drawingSize() const { return drawingSize_.isEmpty() ? size() : drawingSize_; }
     void setInputSink(InputSink sink) { sink_ = std::move(sink); }
     void setKeySink(std::function<void(PanelKey)> sink) { keySink_ = std::move(sink); }
     // Told when the light or dark appearance changes, after a repaint was asked for.
@@ -39,9 +43,10 @@ protected:
     bool event(QEvent*) override;
 
 private:
-    void send(PanelInput::Kind kind, QPointF root, int clicks = 1, bool control = false);
+    void send(PanelInput::Kind kind, QPointF local, int clicks = 1, bool control = false);
 
     PanelDrawing drawing_;
+    QSize drawingSize_;
     InputSink sink_;
     std::function<void(PanelKey)> keySink_;
     std::function<void()> appearanceSink_;

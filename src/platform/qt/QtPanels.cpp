@@ -2,10 +2,17 @@
 #include "platform/linux/X11ScreenSpace.h"
 
 #include "platform/qt/QtPanels.h"
+#include "platform/qt/DeviceSpace.h"
 #include "platform/qt/PanelPainter.h"
 #include "platform/qt/PanelText.h"
 #include "platform/qt/PanelX11.h"
 #include "platform/qt/QtPanelWidget.h"
+
+#include <QGuiApplication>
+#include <QTimer>
+#include <QWindow>
+
+#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <cmath>
@@ -13,18 +20,31 @@
 namespace tessane::qt_backend {
 
 namespace {
-QRect toQRect(const Rect& r) {
+QRect wholePixels(const Rect& r) {
     return QRect(static_cast<int>(std::lround(r.minX())), static_cast<int>(std::lround(r.minY())),
                  static_cast<int>(std::lround(r.width())), static_cast<int>(std::lround(r.height())));
 }
 }  // namespace
 
 QtPanel::QtPanel(QtPanels& owner, PanelOptions options)
-    : owner_(owner), options_(std::move(options)), widget_(std::make_unique<QtPanelWidget>(options_, owner.compositing())),
-      shadow_(options_.hasShadow) {
-    widget_->canvas().setInputSink([this](PanelInput::Kind kind, QPointF root, int clicks, bool control) {
+    : owner_(owner), options_(std::move(options)), shadow_(options_.hasShadow) {
+    if (auto kept = owner_.takeKeptWindow(options_)) {
+        widget_ = std::move(kept->widget);
+        shaped_ = kept->shaped;
+        marked_ = kept->marked;
+        serverFill_ = kept->serverFill;
+        widget_->canvas().setDrawing({});
+        widget_->canvas().unsetCursor();
+        if (owner_.compositing()) widget_->setWindowOpacity(1);
+    } else {
+        widget_ = std::make_unique<QtPanelWidget>(options_, owner.compositing());
+    }
+    widget_->canvas().setInputSink([this](PanelInput::Kind kind, QPointF local, int clicks, bool control) {
         if (!input_ || options_.ignoresMouse) return;
-        PanelInput in{kind, owner_.space().screenFromRoot({root.x(), root.y()}), clicks, control};
+        // Qt hands out device-independent positions; the window lies where its frame says.
+        const double ratio = widget_->devicePixelRatioF();
+        const Point root{rootFrame_.x() + local.x() * ratio, rootFrame_.y() + local.y() * ratio};
+        PanelInput in{kind, owner_.space().screenFromRoot(root), clicks, control};
         auto handler = input_;  // the handler may replace itself
         handler(in);
     });
@@ -38,7 +58,14 @@ QtPanel::~QtPanel() {
     input_ = nullptr;
     auto& all = owner_.panels_;
     all.erase(std::remove(all.begin(), all.end(), this), all.end());
-    widget_.reset();
+    // The window is kept, unmapped, for the next panel made like this one: a show then maps
+    // windows that exist rather than making new ones.
+    for (auto* animation : widget_->findChildren<QVariantAnimation*>(Qt::FindDirectChildrenOnly)) delete animation;
+    widget_->hide();
+    widget_->canvas().setInputSink({});
+    widget_->canvas().setAppearanceSink({});
+    widget_->canvas().setKeySink({});
+    owner_.keepWindow(options_, {std::move(widget_), shaped_, marked_, serverFill_});
     panel_x11::flush();
 }
 
@@ -49,10 +76,14 @@ void QtPanel::setFrame(const Rect& frame) {
     const Size oldSize = frame_.size;
     frame_ = frame;
     if (!frame.isEmpty()) {
-        widget_->setGeometry(toQRect(owner_.space().rootFromScreen(frame)));
-        // A shape is cut for one size.
-        if (frame.size != oldSize && widget_->testAttribute(Qt::WA_WState_Created))
-            applyShape(/*newDrawing=*/false);
+        rootFrame_ = wholePixels(owner_.space().rootFromScreen(frame));
+        widget_->canvas().setDrawingSize(rootFrame_.size());
+        widget_->setGeometry(qtFromRoot(Rect(rootFrame_.x(), rootFrame_.y(), rootFrame_.width(), rootFrame_.height())));
+        if (widget_->testAttribute(Qt::WA_WState_Created)) {
+            placeExactly();
+            // A shape is cut for one size.
+            if (frame.size != oldSize) applyShape(/*newDrawing=*/false);
+        }
     }
     syncMapped();
 }
@@ -62,11 +93,12 @@ void QtPanel::orderFront() {
     frontSequence_ = ++owner_.frontSequence_;
     syncMapped();
     if (!isMapped()) return;
-    if (options_.level < 0)
+    if (options_.level < 0) {
         panel_x11::raise(windowId());
-    else
-        owner_.restack();
-    panel_x11::flush();
+        panel_x11::flush();
+    } else {
+        owner_.scheduleRestack();
+    }
 }
 
 void QtPanel::orderOut() {
@@ -89,14 +121,25 @@ void QtPanel::syncMapped() {
         return;
     }
     const auto window = windowId();  // makes the native window
+    // At once: some compositing managers read a window's type when they hear it was made.
+    if (!marked_) panel_x11::markShadowless(window, options_.level >= 1);
+    marked_ = true;
+    placeExactly();
     applyShape();
     if (options_.level < 0) panel_x11::markKeptBelow(window);
     widget_->show();
     if (options_.level < 0) panel_x11::requestKeptBelow(window);
 }
 
+void QtPanel::placeExactly() {
+    // Qt places the window in whole device-independent pixels; scaled, that can miss the
+    // frame's X pixels by one. The X pixels are the truth (Qt takes the window's geometry back
+    // from the server).
+    if (widget_->devicePixelRatioF() != 1) panel_x11::setGeometry(windowId(), rootFrame_);
+}
+
 void QtPanel::applySurface(bool newDrawing) {
-    const auto fill = solidFill(widget_->canvas().drawing(), widget_->size(), chromeIsDark());
+    const auto fill = solidFill(widget_->canvas().drawing(), widget_->canvas().drawingSize(), chromeIsDark());
     // Resized ahead of the drawing for its new size: the server goes on filling it until that
     // drawing comes, rather than Qt painting it once in between.
     if (!fill && serverFill_ && !newDrawing) return;
@@ -115,27 +158,34 @@ void QtPanel::applySurface(bool newDrawing) {
 void QtPanel::applyShape(bool newDrawing) {
     applySurface(newDrawing);
     if (options_.ignoresMouse) panel_x11::setEmptyInputShape(windowId());
-    // Without a compositing manager a transparent background is not blended: the window takes
-    // the shape of what it draws instead. Nor is anything blended in a window the server fills.
-    if (!owner_.compositing() || serverFill_) {
-        const QRegion region = drawingRegion(widget_->canvas().drawing(), widget_->size());
-        if (region.isEmpty())
-            widget_->clearMask();
-        else
-            widget_->setMask(region);
+    // A window made without a compositing manager has no transparent background to blend: it
+    // takes the shape of what it draws instead. Nor is anything blended in a window the server
+    // fills.
+    // Shapes are cut in X pixels, straight on the window: Qt would cut them in its own units.
+    const QSize pixels = widget_->canvas().drawingSize();
+    if (!widget_->testAttribute(Qt::WA_TranslucentBackground) || serverFill_) {
+        const QRegion region = drawingRegion(widget_->canvas().drawing(), pixels);
+        if (region.isEmpty() || region == QRegion(QRect(QPoint(0, 0), pixels))) {
+            if (shaped_) panel_x11::clearBoundingShape(windowId());
+            shaped_ = false;
+        } else {
+            panel_x11::setBoundingShape(windowId(), region);
+            shaped_ = true;
+        }
         // A bounding shape also bounds input; a panel that takes clicks takes them everywhere.
-        if (!options_.ignoresMouse && !region.isEmpty()) panel_x11::setFullInputShape(windowId(), widget_->size());
+        if (!options_.ignoresMouse && !region.isEmpty()) panel_x11::setFullInputShape(windowId(), pixels);
     } else {
-        if (!widget_->mask().isEmpty()) widget_->clearMask();  // cut while the server filled it
+        if (shaped_) panel_x11::clearBoundingShape(windowId());  // cut while the server filled it
+        shaped_ = false;
         if (options_.ignoresMouse) return;
         // A shadow painted around the content is no place to click: clicks there fall through.
         const auto& drawing = widget_->canvas().drawing();
         const bool shadowed = std::any_of(drawing.begin(), drawing.end(),
                                           [](const DrawOp& op) { return op.kind == DrawOp::Kind::shadow; });
         if (shadowed)
-            panel_x11::setInputShape(windowId(), drawingRegion(drawing, widget_->size()));
+            panel_x11::setInputShape(windowId(), drawingRegion(drawing, pixels));
         else
-            panel_x11::setFullInputShape(windowId(), widget_->size());
+            panel_x11::setFullInputShape(windowId(), pixels);
     }
 }
 
@@ -177,9 +227,17 @@ void QtPanel::finishAnimation() {
 }
 
 QtPanels::QtPanels(const linux_backend::X11ScreenSpace& space)
-    : space_(space), compositing_(panel_x11::compositing()) {}
+    : space_(space), compositing_(panel_x11::compositing()) {
+    if (!panel_x11::available()) return;
+    root_ = panel_x11::rootWindow();
+    stackingAtom_ = panel_x11::watchRootProperty("_NET_CLIENT_LIST_STACKING");
+    compositingEvent_ = panel_x11::watchCompositing();
+    qApp->installNativeEventFilter(this);
+}
 
-QtPanels::~QtPanels() = default;
+QtPanels::~QtPanels() {
+    if (root_ && qApp) qApp->removeNativeEventFilter(this);
+}
 
 std::unique_ptr<Panel> QtPanels::makePanel(const PanelOptions& options) {
     auto panel = std::make_unique<QtPanel>(*this, options);
@@ -203,10 +261,71 @@ std::vector<QtPanel*> QtPanels::overlayStack() const {
     return out;
 }
 
+void QtPanels::keepWindow(const PanelOptions& options, KeptWindow window) {
+    if (kept_.size() >= kKeptWindows) return;  // destroyed with `window`
+    kept_.push_back({options, std::move(window)});
+}
+
+std::optional<QtPanels::KeptWindow> QtPanels::takeKeptWindow(const PanelOptions& options) {
+    const auto same = std::find_if(kept_.begin(), kept_.end(), [&](const auto& entry) {
+        const PanelOptions& o = entry.first;
+        return o.level == options.level && o.ignoresMouse == options.ignoresMouse &&
+               o.canTakeFocus == options.canTakeFocus && o.name == options.name;
+    });
+    if (same == kept_.end()) return std::nullopt;
+    KeptWindow window = std::move(same->second);
+    kept_.erase(same);
+    return window;
+}
+
+void QtPanels::scheduleRestack() {
+    if (restackPending_) return;
+    restackPending_ = true;
+    QTimer::singleShot(0, &context_, [this] {
+        restackPending_ = false;
+        restack();
+    });
+}
+
 void QtPanels::restack() {
-    std::vector<panel_x11::WindowId> ids;
-    for (auto* p : overlayStack()) ids.push_back(p->windowId());
-    panel_x11::restackOnTop(ids);
+    PanelStacking::Request request;
+    std::set<unsigned long> panelWindows;
+    for (auto* p : panels_) {
+        if (!p->isMapped()) continue;
+        panelWindows.insert(p->windowId());
+        if (p->options().level < 0) request.mats.insert(p->windowId());
+    }
+    for (auto* p : overlayStack()) {
+        if (p->options().level >= PanelLevel::card)
+            request.topTopFirst.push_back(p->windowId());
+        else
+            request.chromeTopFirst.push_back({p->windowId(), p->rootFrame()});
+    }
+    if (request.chromeTopFirst.empty() && request.topTopFirst.empty()) return;
+    // Our other windows: the settings window, the builder, alerts, menus, ...
+    for (QWindow* w : QGuiApplication::topLevelWindows())
+        if (w->isVisible() && w->handle() && !panelWindows.count(w->winId())) request.ownWindows.insert(w->winId());
+    stacking_.apply(request);
+}
+
+bool QtPanels::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+    if (eventType != "xcb_generic_event_t") return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if (compositingEvent_ && (event->response_type & ~0x80) == compositingEvent_) {
+        // New panels get the kind of window that suits; kept windows of the other kind go.
+        compositing_ = panel_x11::compositing();
+        std::erase_if(kept_, [this](const auto& entry) {
+            return entry.second.widget->testAttribute(Qt::WA_TranslucentBackground) != compositing_;
+        });
+        return false;
+    }
+    if ((event->response_type & ~0x80) != XCB_PROPERTY_NOTIFY) return false;
+    const auto* change = static_cast<const xcb_property_notify_event_t*>(message);
+    // The window manager restacked its windows: ours go back in place, if any is up.
+    if (change->window == root_ && change->atom == stackingAtom_ &&
+        std::any_of(panels_.begin(), panels_.end(), [](const QtPanel* p) { return p->options().level >= 1 && p->isMapped(); }))
+        scheduleRestack();
+    return false;
 }
 
 }  // namespace tessane::qt_backend

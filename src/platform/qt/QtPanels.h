@@ -1,9 +1,14 @@
 #pragma once
 
 #include "platform/Panels.h"
+#include "platform/qt/PanelStacking.h"
+
+#include <QAbstractNativeEventFilter>
+#include <QObject>
 
 #include <QColor>
 #include <QPointer>
+#include <QRect>
 #include <QVariantAnimation>
 
 #include <functional>
@@ -46,6 +51,8 @@ public:
     bool isMapped() const;
     unsigned long windowId() const;
     long frontSequence() const { return frontSequence_; }
+    // The frame in root coordinates, X pixels.
+    const QRect& rootFrame() const { return rootFrame_; }
 
     // The animator's bookkeeping: one animation at a time, its completion run when it ends or
     // is replaced, never after the panel is gone.
@@ -55,6 +62,8 @@ public:
 
 private:
     void syncMapped();
+    // Puts the native window on `rootFrame_` to the X pixel.
+    void placeExactly();
     // Needs the native window. `newDrawing` is false when only the size changed.
     void applyShape(bool newDrawing = true);
     // Chooses how the window shows its drawing: a single opaque fill is left to the X server
@@ -66,6 +75,9 @@ private:
     PanelOptions options_;
     std::unique_ptr<QtPanelWidget> widget_;
     Rect frame_;
+    QRect rootFrame_;  // the frame in root coordinates, X pixels
+    bool shaped_ = false;  // a bounding shape is set on the window
+    bool marked_ = false;  // the compositor's hints are on the window
     bool orderedIn_ = false;
     double alpha_ = 1;
     bool shadow_;
@@ -76,10 +88,11 @@ private:
     std::function<void()> animationDone_;
 };
 
-// Makes Qt panels and keeps ours stacked: after each order-front, the mapped panels above
-// ordinary windows are put on top in (level, order-front sequence) order, since X has no
-// levels of its own. Needs a QApplication.
-class QtPanels final : public Panels {
+// Makes Qt panels and keeps ours stacked (see PanelStacking): after the order-fronts of a turn of
+// the event loop, and whenever the window manager restacks its windows while some panel is up,
+// the mapped panels above ordinary windows are put in (level, order-front sequence) order, since
+// X has no levels of its own. Needs a QApplication.
+class QtPanels final : public Panels, private QAbstractNativeEventFilter {
 public:
     explicit QtPanels(const linux_backend::X11ScreenSpace& space);
     ~QtPanels() override;
@@ -87,7 +100,8 @@ public:
     std::unique_ptr<Panel> makePanel(const PanelOptions& options) override;
     Size measureText(const PanelText& text, double maxWidth) const override;
 
-    // Whether a compositing manager blends our translucent windows (read when made).
+    // Whether a compositing manager blends our translucent windows (followed as managers start
+    // and end; a panel keeps the kind of window it was made with).
     bool compositing() const { return compositing_; }
     const linux_backend::X11ScreenSpace& space() const { return space_; }
     // The mapped panels above ordinary windows, top first.
@@ -95,12 +109,32 @@ public:
 
 private:
     friend class QtPanel;
+    // A released panel's window and what is set on it natively.
+    struct KeptWindow {
+        std::unique_ptr<QtPanelWidget> widget;
+        bool shaped = false;
+        bool marked = false;
+        std::optional<QColor> serverFill;
+    };
+    static constexpr size_t kKeptWindows = 48;
+    void keepWindow(const PanelOptions& options, KeptWindow window);
+    std::optional<KeptWindow> takeKeptWindow(const PanelOptions& options);
+    // Once, at the end of this turn of the event loop.
+    void scheduleRestack();
     void restack();
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
     const linux_backend::X11ScreenSpace& space_;
     bool compositing_;
     long frontSequence_ = 0;
     std::vector<QtPanel*> panels_;
+    std::vector<std::pair<PanelOptions, KeptWindow>> kept_;
+    PanelStacking stacking_;
+    QObject context_;  // the deferred restack's; it dies with us
+    bool restackPending_ = false;
+    unsigned long root_ = 0;
+    unsigned long stackingAtom_ = 0;  // _NET_CLIENT_LIST_STACKING
+    int compositingEvent_ = 0;        // XFixes: the compositing manager's selection changed hands
 };
 
 }  // namespace tessane::qt_backend

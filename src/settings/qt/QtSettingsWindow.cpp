@@ -1,6 +1,7 @@
 #include "settings/qt/QtSettingsWindow.h"
 
 #include "platform/Defaults.h"
+#include "platform/qt/DeviceSpace.h"
 #include "platform/qt/PanelX11.h"
 
 #include <QCursor>
@@ -15,23 +16,25 @@ namespace tessane::settings_qt {
 
 namespace {
 
-QRect primaryGeometry() {
+// The primary display in X pixels, the origin of screen coordinates.
+Rect primaryRoot() {
     const QScreen* primary = QGuiApplication::primaryScreen();
-    return primary ? primary->geometry() : QRect(0, 0, 0, 0);
+    return primary ? qt_backend::rootFromQt(primary->geometry()) : Rect();
 }
 
 }  // namespace
 
+// Screen coordinates are X pixels, as every display's frame the window is compared with.
 Rect QtSettingsWindow::toScreen(const QRect& g) {
-    const QRect p = primaryGeometry();
-    return Rect(g.x() - p.x(), p.height() - (g.y() - p.y()) - g.height(), g.width(), g.height());
+    const Rect p = primaryRoot();
+    const Rect root = qt_backend::rootFromQt(g);
+    return Rect(std::round(root.minX() - p.minX()), std::round(p.maxY() - root.maxY()), std::round(root.width()),
+                std::round(root.height()));
 }
 
 QRect QtSettingsWindow::fromScreen(const Rect& r) {
-    const QRect p = primaryGeometry();
-    const int x = static_cast<int>(std::lround(r.minX())) + p.x();
-    const int y = p.y() + p.height() - static_cast<int>(std::lround(r.minY() + r.height()));
-    return QRect(x, y, static_cast<int>(std::lround(r.width())), static_cast<int>(std::lround(r.height())));
+    const Rect p = primaryRoot();
+    return qt_backend::qtFromRoot(Rect(r.minX() + p.minX(), p.maxY() - r.maxY(), r.width(), r.height()));
 }
 
 QtSettingsWindow::QtSettingsWindow(QWidget* content, Defaults& defaults, QSize contentSize, QSize minimumSize,

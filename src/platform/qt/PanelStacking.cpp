@@ -1,0 +1,196 @@
+#include "platform/qt/PanelStacking.h"
+
+#include <QGuiApplication>
+
+#include <X11/Xlib.h>
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+namespace tessane::qt_backend {
+
+namespace {
+
+long sent = 0;
+
+struct Free {
+    void operator()(void* p) const { std::free(p); }
+};
+template <typename T>
+using Reply = std::unique_ptr<T, Free>;
+
+xcb_connection_t* connection() {
+    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_window_t rootWindow() {
+    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 && x11->display() ? static_cast<xcb_window_t>(DefaultRootWindow(x11->display())) : 0;
+}
+
+void stack(xcb_connection_t* c, xcb_window_t window, xcb_window_t sibling, uint32_t mode) {
+    if (sibling) {
+        const uint32_t values[] = {sibling, mode};
+        xcb_configure_window(c, window, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
+    } else {
+        const uint32_t values[] = {mode};
+        xcb_configure_window(c, window, XCB_CONFIG_WINDOW_STACK_MODE, values);
+    }
+    ++sent;
+}
+
+// What the walk learnt of a window of another program.
+struct Seen {
+    bool viewable = false;
+    bool managed = false;  // not override-redirect: the window manager's, an application's frame
+    QRect rect;
+};
+
+}  // namespace
+
+long PanelStacking::requestsSent() { return sent; }
+
+int PanelStacking::apply(const Request& request) {
+    xcb_connection_t* c = connection();
+    const xcb_window_t root = rootWindow();
+    if (!c || !root || (request.chromeTopFirst.empty() && request.topTopFirst.empty())) return 0;
+    const long before = sent;
+
+    Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr));
+    if (!tree) return 0;
+    const xcb_window_t* kids = xcb_query_tree_children(tree.get());
+    const std::vector<WindowId> children(kids, kids + xcb_query_tree_children_length(tree.get()));
+    std::map<WindowId, long> position;
+    for (size_t i = 0; i < children.size(); ++i) position[children[i]] = static_cast<long>(i);
+
+    // The frames of our managed windows, looked up (one level per round trip, all at once) only
+    // for those whose frame is not known or no longer a child of the root.
+    std::set<WindowId> pending;
+    for (WindowId w : request.ownWindows) pending.insert(w);
+    for (WindowId w : request.mats) pending.insert(w);
+    std::map<WindowId, WindowId> climbing;  // client -> the window reached so far
+    for (WindowId w : pending) {
+        const auto known = frames_.find(w);
+        if (known != frames_.end() && position.count(known->second)) continue;
+        climbing[w] = w;
+    }
+    for (int depth = 0; depth < 8 && !climbing.empty(); ++depth) {
+        std::vector<std::pair<WindowId, xcb_query_tree_cookie_t>> asks;
+        for (auto& [client, at] : climbing) {
+            if (position.count(at)) continue;
+            asks.push_back({client, xcb_query_tree(c, static_cast<xcb_window_t>(at))});
+        }
+        for (auto& [client, cookie] : asks) {
+            Reply<xcb_query_tree_reply_t> up(xcb_query_tree_reply(c, cookie, nullptr));
+            if (!up || up->parent == XCB_NONE) climbing.erase(client);
+            else if (up->parent != root) climbing[client] = up->parent;
+        }
+        for (auto it = climbing.begin(); it != climbing.end();) {
+            if (position.count(it->second)) {
+                frames_[it->first] = it->second;
+                it = climbing.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    std::set<WindowId> ownTop, matTop;
+    for (WindowId w : request.ownWindows)
+        if (auto f = frames_.find(w); f != frames_.end() && position.count(f->second)) ownTop.insert(f->second);
+    for (WindowId w : request.mats)
+        if (auto f = frames_.find(w); f != frames_.end() && position.count(f->second)) matTop.insert(f->second);
+    std::set<WindowId> chromeIds, topIds;
+    for (const auto& p : request.chromeTopFirst) chromeIds.insert(p.id);
+    for (WindowId w : request.topTopFirst) topIds.insert(w);
+
+    // From the top down: the reference the chrome lies on, and what lies above it. Windows of
+    // other programs are read in pipelined batches, and only as far down as needed.
+    const auto overlapsChrome = [&](const QRect& r) {
+        return std::any_of(request.chromeTopFirst.begin(), request.chromeTopFirst.end(),
+                           [&](const Panel& p) { return p.rect.intersects(r); });
+    };
+    std::map<WindowId, Seen> seen;
+    long reference = -1;  // the index of the window the chrome lies on
+    long next = static_cast<long>(children.size()) - 1;
+    while (next >= 0 && reference < 0) {
+        std::vector<std::pair<long, std::pair<xcb_get_window_attributes_cookie_t, xcb_get_geometry_cookie_t>>> batch;
+        for (; next >= 0 && batch.size() < 32; --next) {
+            const WindowId w = children[static_cast<size_t>(next)];
+            if (matTop.count(w)) {
+                if (batch.empty()) {
+                    reference = next--;
+                    break;
+                }
+                break;  // read what is above it first
+            }
+            if (chromeIds.count(w) || topIds.count(w) || ownTop.count(w)) continue;
+            const auto id = static_cast<xcb_window_t>(w);
+            batch.push_back({next, {xcb_get_window_attributes(c, id), xcb_get_geometry(c, id)}});
+        }
+        for (auto& [index, cookies] : batch) {
+            Reply<xcb_get_window_attributes_reply_t> a(xcb_get_window_attributes_reply(c, cookies.first, nullptr));
+            Reply<xcb_get_geometry_reply_t> g(xcb_get_geometry_reply(c, cookies.second, nullptr));
+            if (!a || !g) continue;
+            Seen s{a->map_state == XCB_MAP_STATE_VIEWABLE && a->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                   !a->override_redirect, QRect(g->x, g->y, g->width + 2 * g->border_width, g->height + 2 * g->border_width)};
+            seen[children[static_cast<size_t>(index)]] = s;
+            if (reference < 0 && s.viewable && s.managed && overlapsChrome(s.rect)) reference = index;
+        }
+    }
+
+    const auto at = [&](WindowId w) { return position.count(w) ? position[w] : -1L; };
+    // The chrome: in order, above the reference, with no window of ours between them, below the
+    // cards.
+    if (!request.chromeTopFirst.empty()) {
+        bool inPlace = true;
+        const auto& group = request.chromeTopFirst;
+        for (size_t i = 0; i + 1 < group.size() && inPlace; ++i) inPlace = at(group[i].id) > at(group[i + 1].id);
+        const long bottom = at(group.back().id), top = at(group.front().id);
+        if (inPlace && reference >= 0) inPlace = bottom > reference;
+        // Under the cards, which a window made this turn (on top, as X makes them) may not be.
+        for (WindowId w : request.topTopFirst)
+            if (inPlace && at(w) < top) inPlace = false;
+        for (WindowId w : ownTop)
+            if (inPlace && at(w) < top && at(w) > std::max(reference, -1L)) inPlace = false;
+        if (!inPlace) {
+            if (reference >= 0) {
+                stack(c, static_cast<xcb_window_t>(group.back().id), static_cast<xcb_window_t>(children[static_cast<size_t>(reference)]),
+                      XCB_STACK_MODE_ABOVE);
+            } else {
+                // Nothing of another program under it: below the lowest of our windows, if any.
+                long lowest = -1;
+                for (WindowId w : ownTop)
+                    if (lowest < 0 || at(w) < lowest) lowest = at(w);
+                if (lowest >= 0)
+                    stack(c, static_cast<xcb_window_t>(group.back().id), static_cast<xcb_window_t>(children[static_cast<size_t>(lowest)]),
+                          XCB_STACK_MODE_BELOW);
+            }
+            for (size_t i = group.size() - 1; i > 0; --i)
+                stack(c, static_cast<xcb_window_t>(group[i - 1].id), static_cast<xcb_window_t>(group[i].id), XCB_STACK_MODE_ABOVE);
+        }
+    }
+    // Cards and the switcher: in order, with nothing of another program above them.
+    if (!request.topTopFirst.empty()) {
+        const auto& group = request.topTopFirst;
+        bool inPlace = true;
+        for (size_t i = 0; i + 1 < group.size() && inPlace; ++i) inPlace = at(group[i]) > at(group[i + 1]);
+        for (long i = at(group.back()) + 1; inPlace && i < static_cast<long>(children.size()); ++i) {
+            const WindowId w = children[static_cast<size_t>(i)];
+            if (topIds.count(w) || chromeIds.count(w) || ownTop.count(w)) continue;
+            const auto s = seen.find(w);
+            inPlace = s != seen.end() && !s->second.viewable;
+        }
+        if (!inPlace) {
+            stack(c, static_cast<xcb_window_t>(group.front()), 0, XCB_STACK_MODE_ABOVE);
+            for (size_t i = 1; i < group.size(); ++i)
+                stack(c, static_cast<xcb_window_t>(group[i]), static_cast<xcb_window_t>(group[i - 1]), XCB_STACK_MODE_BELOW);
+        }
+    }
+    if (sent != before) xcb_flush(c);
+    return static_cast<int>(sent - before);
+}
+
+}  // namespace tessane::qt_backend

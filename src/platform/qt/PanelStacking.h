@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QRect>
+
+#include <map>
+#include <set>
+#include <vector>
+
+namespace tessane::qt_backend {
+
+// Where our raised panels sit among the root's children, on Qt's connection. X has no levels, so
+// the order is kept by hand:
+// - the chrome (shields, handles, rail, overlays, previews) lies directly above the topmost
+//   window of another program that overlaps it, or above our mat: above the workspace's own
+//   windows, below every window of ours that is above those (settings, builder, welcome, alerts,
+//   menus), which so keep the pointer wherever they cover a strip;
+// - the cards and the switcher lie above everything.
+// Nothing is sent while both are in place; otherwise one batch restacks a group.
+class PanelStacking {
+public:
+    using WindowId = unsigned long;
+    struct Panel {
+        WindowId id = 0;
+        QRect rect;  // root coordinates, X pixels
+    };
+    struct Request {
+        std::vector<Panel> chromeTopFirst;
+        std::vector<WindowId> topTopFirst;
+        std::set<WindowId> ownWindows;  // our other top-level windows (managed ones or not), shown
+        std::set<WindowId> mats;        // our mats, managed windows below the others
+    };
+
+    // Puts both groups in place; answers the restacking requests it sent.
+    int apply(const Request& request);
+    // Every restacking request sent so far by any instance (for measurements).
+    static long requestsSent();
+
+private:
+    // The child of the root holding `client` (itself, or its window manager's frame).
+    std::map<WindowId, WindowId> frames_;
+};
+
+}  // namespace tessane::qt_backend

@@ -1,0 +1,203 @@
+// The chrome of a shown workspace on a desktop as users have them: Qt scaling its geometry, the
+// window manager raising a clicked app, a title-bar drag, a compositing manager with shadows.
+#include "EndToEndTest.h"
+
+#include <X11/Xlib.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace tessane::e2e {
+namespace {
+
+class ChromeOnDesktopTest : public EndToEndTest {
+protected:
+    void TearDown() override {
+        EndToEndTest::TearDown();
+        unsetenv("QT_SCALE_FACTOR");
+    }
+    struct Shown {
+        Window id;
+        std::string name;  // "rail", "shield", "handle", "preview", ...
+        RootRect rect;
+    };
+    // Tessane's viewable raised panels, bottom to top.
+    std::vector<Shown> panels() {
+        std::vector<Shown> out;
+        Display* d = x_->display();
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned n = 0;
+        if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return out;
+        for (unsigned i = 0; i < n; ++i) {
+            XWindowAttributes a;
+            if (!XGetWindowAttributes(d, children[i], &a) || a.map_state != IsViewable || !a.override_redirect) continue;
+            const auto name = x_->text(children[i], "_NET_WM_NAME");
+            if (name && name->rfind("Tessane ", 0) == 0) out.push_back({children[i], name->substr(8), {a.x, a.y, a.width, a.height}});
+        }
+        if (children) XFree(children);
+        return out;
+    }
+    std::vector<Shown> panels(const std::string& name) {
+        auto all = panels();
+        std::erase_if(all, [&](const Shown& s) { return s.name != name; });
+        return all;
+    }
+    // The child of the root that takes the pointer at (x, y).
+    Window inputAt(int x, int y) {
+        EXPECT_EQ(server_->run({"xdotool", "mousemove", std::to_string(x), std::to_string(y)}), 0);
+        Window root = 0, child = 0;
+        int rx = 0, ry = 0, wx = 0, wy = 0;
+        unsigned mask = 0;
+        XQueryPointer(x_->display(), x_->root(), &root, &child, &rx, &ry, &wx, &wy, &mask);
+        return child;
+    }
+    static std::string text(const RootRect& r) {
+        return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" + std::to_string(r.height);
+    }
+};
+
+class ScaledChromeTest : public ChromeOnDesktopTest, public ::testing::WithParamInterface<const char*> {};
+
+// Qt's geometry is scaled, the panes are X pixels: every strip still lies in the gaps around them.
+TEST_P(ScaledChromeTest, TheChromeLiesAroundThePanesInsideTheScreen) {
+    setenv("QT_SCALE_FACTOR", GetParam(), 1);
+    startWithPair();
+    ASSERT_NO_FATAL_FAILURE(showPair());
+    const RootRect a = frame(alpha_), b = frame(beta_);
+    ASSERT_TRUE(waitFor([&] { return panels("shield").size() == 7 && panels("rail").size() == 1; }, kDeadline));
+    const auto inside = [](const RootRect& r, const RootRect& in) {
+        return r.x >= in.x && r.y >= in.y && r.x + r.width <= in.x + in.width && r.y + r.height <= in.y + in.height;
+    };
+    const auto overlap = [](const RootRect& r, const RootRect& s) {
+        return r.x < s.x + s.width && s.x < r.x + r.width && r.y < s.y + s.height && s.y < r.y + r.height;
+    };
+    const RootRect screen{0, 0, kScreenWidth, 1080};
+    for (const auto& p : panels()) {
+        EXPECT_TRUE(inside(p.rect, screen)) << p.name << " " << text(p.rect);
+        if (p.name == "shield") {
+            EXPECT_FALSE(overlap(p.rect, a) || overlap(p.rect, b)) << "over a pane: " << text(p.rect);
+        }
+    }
+    const RootRect gap{a.x + a.width, a.y, b.x - a.x - a.width, a.height};
+    const auto shields = panels("shield");
+    EXPECT_TRUE(std::any_of(shields.begin(), shields.end(), [&](const Shown& s) { return inside(gap, s.rect); }))
+        << "a shield covers the gutter " << text(gap);
+    const RootRect handle = panels("handle").at(0).rect, rail = panels("rail").at(0).rect;
+    EXPECT_EQ(handle.x + handle.width / 2, gap.x + gap.width / 2) << text(handle);
+    EXPECT_EQ(handle.height, a.height);
+    EXPECT_EQ(rail.x + rail.width / 2, (a.x + b.x + b.width) / 2) << text(rail);
+    EXPECT_EQ(rail.y + rail.height, a.y + 9) << "the rail on the container's top edge: " << text(rail);
+}
+
+INSTANTIATE_TEST_SUITE_P(QtScale, ScaledChromeTest, ::testing::Values("2", "1.5"));
+
+// The window manager raises an app's frame when it is clicked: the rail goes back on top of it,
+// all of it takes the pointer, and its right-click menu is the workspace's, not the window
+// manager's.
+TEST_F(ChromeOnDesktopTest, AfterAClickIntoATiledAppTheRailIsOnTopAndOpensTheActionsMenu) {
+    startWithPair();
+    ASSERT_NO_FATAL_FAILURE(showPair());
+    // The first show's tips card is up (a card shown later would close an open menu).
+    ASSERT_TRUE(waitFor([&] { return panels("rail").size() == 1 && panels("tips").size() == 1; }, kDeadline));
+    const RootRect a = frame(alpha_);
+    ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(a.x + a.width / 2), std::to_string(a.y + a.height / 2),
+                            "click", "1"}),
+              0);
+    const Shown rail = panels("rail").at(0);
+    // Where it draws its pill (without a compositing manager its shape is its drawing), over
+    // the margin and the top of the raised app's title bar once hovered.
+    for (const int dx : {rail.rect.width / 2 - 18, rail.rect.width / 2, rail.rect.width / 2 + 18})
+        for (const int dy : {1, 6}) {
+            const int x = rail.rect.x + dx, y = rail.rect.y + dy;
+            EXPECT_TRUE(waitFor([&] { return inputAt(x, y) == rail.id; }, 5s)) << "at " << x << "," << y;
+        }
+    ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(rail.rect.x + rail.rect.width / 2),
+                            std::to_string(rail.rect.y + 4), "click", "3"}),
+              0);
+    // A menu: a viewable override-redirect window of ours that is none of our panels (those carry
+    // Qt's mark of a window that bypasses the window manager).
+    const auto panelMark = x_->atom("_KDE_NET_WM_WINDOW_TYPE_OVERRIDE");
+    EXPECT_TRUE(waitFor(
+        [&] {
+            Display* d = x_->display();
+            Window root = 0, parent = 0, *children = nullptr;
+            unsigned n = 0;
+            bool found = false;
+            if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return false;
+            for (unsigned i = 0; i < n && !found; ++i) {
+                XWindowAttributes attributes;
+                const auto pid = x_->cardinals(children[i], "_NET_WM_PID").value_or(std::vector<long>{});
+                const auto types = x_->atomList(children[i], "_NET_WM_WINDOW_TYPE").value_or(std::vector<linux_backend::XAtomId>{});
+                found = XGetWindowAttributes(d, children[i], &attributes) && attributes.map_state == IsViewable &&
+                        attributes.override_redirect && !pid.empty() && pid[0] == tessane_->pid() &&
+                        std::find(types.begin(), types.end(), panelMark) == types.end();
+            }
+            if (children) XFree(children);
+            return found;
+        },
+        kDeadline))
+        << "no actions menu of ours after a right-click on the rail";
+    press("Escape");
+}
+
+// A window dragged by its title bar (the window manager moves its frame; the app hears of the
+// drop only) over the other pane: the drop preview shows there while the button is still down.
+TEST_F(ChromeOnDesktopTest, ASlowTitleBarDragOverTheOtherPaneShowsThePreviewBeforeTheRelease) {
+    startWithPair();
+    ASSERT_NO_FATAL_FAILURE(showPair());
+    // Past the show's own placements, which a move during them would count as the program's.
+    waitFor([] { return false; }, 3s);
+    const RootRect a = frame(alpha_), b = frame(beta_);
+    const int x0 = a.x + a.width / 2, y0 = a.y + 8, x1 = b.x + b.width / 2;
+    ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(x0), std::to_string(y0), "mousedown", "1"}), 0);
+    bool seen = false;
+    for (int step = 1; step <= 30 && !seen; ++step) {
+        ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(x0 + (x1 - x0) * step / 30), std::to_string(y0 + 3 * step)}), 0);
+        seen = waitFor([&] { return !panels("preview").empty(); }, 50ms);
+    }
+    if (!seen) seen = waitFor([&] { return !panels("preview").empty(); }, 5s);
+    const auto previews = panels("preview");
+    ASSERT_EQ(server_->run({"xdotool", "mouseup", "1"}), 0);
+    ASSERT_TRUE(seen) << "no preview during the drag\n" << latestLog();
+    EXPECT_EQ(text(previews.at(0).rect), text(frame(beta_))) << "the preview covers the pane the window would take";
+    EXPECT_TRUE(waitForLog("[Tessane] Swapped panes in “Pair”: Alpha ⇄ Beta.")) << latestLog();
+}
+
+// Under picom with the settings Debian ships as its example (shadows on), the strips cast none:
+// the apps' pixels beside the gutter look like the rest of them.
+TEST_F(ChromeOnDesktopTest, UnderPicomNoAppPixelBesideTheGutterIsDarkened) {
+    std::ifstream example("/usr/share/doc/picom/examples/picom.sample.conf");
+    if (!example) GTEST_SKIP() << "picom's example configuration is not installed";
+    std::stringstream text;
+    text << example.rdbuf();
+    // Xvfb has no vertical blank to wait for: picom refuses to start when asked to.
+    std::string config = text.str();
+    const auto vsync = config.find("\nvsync = true");
+    if (vsync != std::string::npos) config.replace(vsync, 14, "\nvsync = false");
+    const std::string path = server_->logFolder() + "/picom.conf";
+    std::ofstream(path) << config;
+    auto picom = ChildProcess::start({"picom", "--config", path}, server_->display(), server_->logFolder() + "/picom.log");
+    const auto owned = [&] { return XGetSelectionOwner(x_->display(), x_->atom("_NET_WM_CM_S0")) != None; };
+    if (!picom || !waitFor(owned, 10s)) GTEST_SKIP() << "picom did not start on this X server (see " << server_->logFolder() << "/picom.log)";
+
+    startWithPair();
+    ASSERT_NO_FATAL_FAILURE(showPair());
+    ASSERT_TRUE(waitFor([&] { return panels("shield").size() == 7; }, kDeadline));
+    waitFor([] { return false; }, 1500ms);  // picom's fades
+    const RootRect a = frame(alpha_), b = frame(beta_);
+    for (const int y : {a.y + a.height / 3, a.y + a.height * 2 / 3}) {
+        const unsigned long left = pixel(a.x + a.width / 2, y), right = pixel(b.x + b.width / 2, y);
+        // Inside the window manager's one-pixel border of each frame.
+        for (int dx = 2; dx <= 16; ++dx) {
+            EXPECT_EQ(pixel(a.x + a.width - dx, y), left) << "Alpha, " << dx << " left of the gutter, y " << y;
+            EXPECT_EQ(pixel(b.x + dx - 1, y), right) << "Beta, " << dx - 1 << " right of the gutter, y " << y;
+        }
+    }
+    endTessane(SIGTERM);
+    ::kill(picom->pid(), SIGTERM);
+    picom->wait(kDeadline);
+}
+
+}  // namespace
+}  // namespace tessane::e2e
