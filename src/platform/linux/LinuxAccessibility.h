@@ -54,7 +54,9 @@ class LinuxScreens;
 //   except the one New Window item of an application whose desktop entry has a new-window
 //   action (NewWindowMenu).
 // - Observers hear ConfigureNotify / DestroyNotify of watched windows and root property changes
-//   (_NET_ACTIVE_WINDOW, _NET_CLIENT_LIST), and deliver on the main queue.
+//   (_NET_ACTIVE_WINDOW, _NET_CLIENT_LIST), and deliver on the main queue. A watched window
+//   that enters or leaves _NET_WM_STATE_FULLSCREEN (or is destroyed in it) is told through the
+//   screens' activeSpaceDidChange, also on the main queue.
 // - Trusted: an EWMH window manager answers _NET_SUPPORTING_WM_CHECK.
 class LinuxAccessibility final : public Accessibility {
 public:
@@ -130,6 +132,7 @@ private:
     AXError addRegistration(const std::shared_ptr<ObserverState>& observer, const AXElement& element,
                             const std::string& notification);
     void watchWindow(XWindowId window);
+    void noteFullScreen(XWindowId window, bool fullScreen);
     void clientListChanged();
     void takeNewClients(const std::vector<XWindowId>& fresh);
     void stackingChanged();

@@ -1,0 +1,63 @@
+// The desktop's states as they meet Tessane: an app going fullscreen and back.
+#include "EndToEndTest.h"
+
+#include <X11/Xlib.h>
+
+namespace tessane::e2e {
+namespace {
+
+class DesktopStatesTest : public EndToEndTest {
+protected:
+    // Our chrome panels that the X server shows: override-redirect top-level windows on the
+    // screen (the test clients and Openbox make none; a toolkit's helper sits off screen).
+    std::vector<std::string> viewableChrome() {
+        Display* d = x_->display();
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned n = 0;
+        std::vector<std::string> found;
+        if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return {"?"};
+        for (unsigned i = 0; i < n; ++i) {
+            XWindowAttributes a;
+            if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable && a.override_redirect &&
+                a.x + a.width > 0 && a.y + a.height > 0)
+                found.push_back(std::to_string(a.x) + "," + std::to_string(a.y) + " " + std::to_string(a.width) + "x" +
+                                std::to_string(a.height));
+        }
+        if (children) XFree(children);
+        return found;
+    }
+    std::string chromeText() {
+        std::string text;
+        for (const auto& panel : viewableChrome()) text += "[" + panel + "] ";
+        return text;
+    }
+    void fullScreen(XWindowId window, bool on) {
+        ASSERT_EQ(server_->run({"wmctrl", "-i", "-r", std::to_string(window), "-b",
+                                std::string(on ? "add" : "remove") + ",fullscreen"}),
+                  0);
+    }
+};
+
+// As `wmctrl -b add,fullscreen` does it (a client message to the window manager): the chrome
+// steps off the screen while Alpha is fullscreen, Beta moved away meanwhile is left alone, and
+// once Alpha leaves fullscreen the chrome is back and Beta is put back in its pane.
+TEST_F(DesktopStatesTest, TheChromeLeavesWhileAnAppIsFullscreenAndComesBackWithTheTile) {
+    startWithPair();
+    showPair();
+    ASSERT_TRUE(waitFor([&] { return !viewableChrome().empty(); }, kDeadline)) << log();
+
+    fullScreen(alpha_, true);
+    EXPECT_TRUE(waitFor([&] { return frame(alpha_).width == kScreenWidth && viewableChrome().empty(); }, kDeadline))
+        << frameText(alpha_) << ", chrome " << chromeText() << "\n" << log();
+    ASSERT_EQ(server_->run({"xdotool", "windowmove", std::to_string(beta_), "300", "400"}), 0);
+    ASSERT_TRUE(waitFor([&] { return frame(beta_).x == 300; }, kDeadline)) << frameText(beta_);
+
+    fullScreen(alpha_, false);
+    EXPECT_TRUE(waitFor([&] { return !viewableChrome().empty() && tiled(); }, kDeadline))
+        << frames() << ", chrome " << chromeText() << "\n" << log();
+    EXPECT_EQ(logCount("“Pair”: app in native fullscreen — chrome hidden"), 1u) << log();
+    EXPECT_EQ(logCount("“Pair”: left fullscreen — chrome restored, re-tiling."), 1u) << log();
+}
+
+}  // namespace
+}  // namespace tessane::e2e
