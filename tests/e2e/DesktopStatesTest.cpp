@@ -1,4 +1,5 @@
-// The desktop's states as they meet Tessane: an app going fullscreen and back.
+// The desktop's states as they meet Tessane: an app going fullscreen and back, no window manager
+// at all, and hot keys while one of our alerts is up.
 #include "EndToEndTest.h"
 
 #include <X11/Xlib.h>
@@ -57,6 +58,49 @@ TEST_F(DesktopStatesTest, TheChromeLeavesWhileAnAppIsFullscreenAndComesBackWithT
         << frames() << ", chrome " << chromeText() << "\n" << log();
     EXPECT_EQ(logCount("“Pair”: app in native fullscreen — chrome hidden"), 1u) << log();
     EXPECT_EQ(logCount("“Pair”: left fullscreen — chrome restored, re-tiling."), 1u) << log();
+}
+
+// A display without a window manager: nothing can be placed, and a show says why.
+class NoWindowManagerTest : public EndToEndTest {
+protected:
+    static void SetUpTestSuite() {
+        std::string error;
+        X11TestServer::Options options;
+        options.windowManager = false;
+        server_ = X11TestServer::start(options, &error).release();
+        if (!server_) FAIL() << "no private X server: " << error;
+    }
+    // Tessane's own windows on screen (with no window manager, its top-level windows).
+    int ownWindows() {
+        Display* d = x_->display();
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned n = 0;
+        int count = 0;
+        if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return -1;
+        for (unsigned i = 0; i < n; ++i) {
+            XWindowAttributes a;
+            if (!XGetWindowAttributes(d, children[i], &a) || a.map_state != IsViewable || a.override_redirect) continue;
+            if (auto pid = x_->cardinals(children[i], "_NET_WM_PID"); pid && !pid->empty() && (*pid)[0] == tessane_->pid())
+                ++count;
+        }
+        if (children) XFree(children);
+        return count;
+    }
+};
+
+// The hot key's show tells the user in an alert; while it is up the hot keys are still served,
+// and a second show adds no second alert.
+TEST_F(NoWindowManagerTest, AShowSaysWhyInOneAlertAndHotKeysAreServedWhileItIsUp) {
+    startWithPair();
+    // The welcome panel opens at its window-control step at the start.
+    ASSERT_TRUE(waitFor([&] { return ownWindows() == 1; }, kDeadline)) << log();
+    press("alt+super+1");
+    ASSERT_TRUE(waitFor([&] { return ownWindows() == 2; }, kDeadline)) << log();
+    press("alt+super+h");
+    EXPECT_TRUE(waitForLog("[Tessane] Hide active workspace requested, but none is active — ignored.")) << log();
+    press("alt+super+1");
+    EXPECT_TRUE(waitFor([&] { return logCount("[Tessane] Show: Accessibility not granted") == 2; }, kDeadline)) << log();
+    EXPECT_EQ(ownWindows(), 2);
 }
 
 }  // namespace

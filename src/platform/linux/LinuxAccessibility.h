@@ -9,11 +9,13 @@
 #include "platform/linux/X11Connection.h"
 #include "platform/linux/X11FrameGeometry.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <span>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -57,7 +59,8 @@ class LinuxScreens;
 //   (_NET_ACTIVE_WINDOW, _NET_CLIENT_LIST), and deliver on the main queue. A watched window
 //   that enters or leaves _NET_WM_STATE_FULLSCREEN (or is destroyed in it) is told through the
 //   screens' activeSpaceDidChange, also on the main queue.
-// - Trusted: an EWMH window manager answers _NET_SUPPORTING_WM_CHECK.
+// - Trusted: an EWMH window manager answers _NET_SUPPORTING_WM_CHECK. Untrusted, the prompt
+//   (setPrompt) tells the user why.
 class LinuxAccessibility final : public Accessibility {
 public:
     static constexpr double kDefaultMessagingTimeout = 1.0;
@@ -96,6 +99,11 @@ public:
     // A client's frame as the user sees it (AXPosition, AXSize), in Accessibility coordinates;
     // none when the window is gone.
     std::optional<Rect> visibleFrame(XWindowId window);
+
+    // What isProcessTrustedWithPrompt(true) does while untrusted: it is handed the name of the
+    // window manager that ran earlier in this run and has exited, if any.
+    using Prompt = std::function<void(const std::optional<std::string>& departedManager)>;
+    void setPrompt(Prompt prompt) { prompt_ = std::move(prompt); }
 
     // The New Window menu item made from desktop entries; the backend tells it where a
     // process's entry is.
@@ -152,6 +160,8 @@ private:
     std::optional<bool> trusted_;
     bool moveResizeMessage_ = false;  // the window manager takes _NET_MOVERESIZE_WINDOW
     XWindowId wmCheckWindow_ = 0;  // the window manager's check window behind trusted_
+    std::optional<std::string> lastManager_;  // the name of the last window manager seen
+    Prompt prompt_;
     ClientListTracker clients_;
     ClientListTracker stacked_;
     std::vector<XWindowId> stacking_;  // the stacking list as last read, and as a set
