@@ -1,8 +1,12 @@
 // The desktop's states as they meet Tessane: an app going fullscreen and back, no window manager
-// at all, and hot keys while one of our alerts is up.
+// at all, hot keys while one of our alerts is up, and GNOME's Mutter, which keeps minimized
+// windows mapped.
 #include "EndToEndTest.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>  // the ICCCM window states
+
+#include <csignal>
 
 namespace tessane::e2e {
 namespace {
@@ -101,6 +105,29 @@ TEST_F(NoWindowManagerTest, AShowSaysWhyInOneAlertAndHotKeysAreServedWhileItIsUp
     press("alt+super+1");
     EXPECT_TRUE(waitFor([&] { return logCount("[Tessane] Show: Accessibility not granted") == 2; }, kDeadline)) << log();
     EXPECT_EQ(ownWindows(), 2);
+}
+
+class MutterTest : public EndToEndTest {
+protected:
+    static void SetUpTestSuite() {
+        std::string error;
+        X11TestServer::Options options;
+        options.windowManagerName = "mutter";
+        server_ = X11TestServer::start(options, &error).release();
+        if (!server_) FAIL() << "no private X server with Mutter: " << error;
+    }
+};
+
+// Mutter answers neither the ICCCM request to restore a window nor a map request: the quit has
+// to bring the hidden apps back another way.
+TEST_F(MutterTest, SigtermBringsBackEveryAppTessaneHid) {
+    startWithPair();
+    press("alt+super+1");
+    ASSERT_TRUE(waitForLog("[Tessane] Show ‘Pair’: frame up")) << log();
+    press("alt+super+h");
+    ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
+    EXPECT_EQ(endTessane(SIGTERM), 0);
+    EXPECT_TRUE(waitForState({alpha_, beta_}, NormalState)) << log();
 }
 
 }  // namespace
