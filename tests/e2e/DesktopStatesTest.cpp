@@ -13,8 +13,8 @@ namespace {
 
 class DesktopStatesTest : public EndToEndTest {
 protected:
-    // Our chrome panels that the X server shows: override-redirect top-level windows on the
-    // screen (the test clients and Openbox make none; a toolkit's helper sits off screen).
+    // Our chrome panels that the X server shows: Tessane's override-redirect top-level windows
+    // on the screen (a toolkit's helper sits off screen).
     std::vector<std::string> viewableChrome() {
         Display* d = x_->display();
         Window root = 0, parent = 0, *children = nullptr;
@@ -23,8 +23,9 @@ protected:
         if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return {"?"};
         for (unsigned i = 0; i < n; ++i) {
             XWindowAttributes a;
+            const auto pid = x_->cardinals(children[i], "_NET_WM_PID");
             if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable && a.override_redirect &&
-                a.x + a.width > 0 && a.y + a.height > 0)
+                a.x + a.width > 0 && a.y + a.height > 0 && pid && !pid->empty() && (*pid)[0] == tessane_->pid())
                 found.push_back(std::to_string(a.x) + "," + std::to_string(a.y) + " " + std::to_string(a.width) + "x" +
                                 std::to_string(a.height));
         }

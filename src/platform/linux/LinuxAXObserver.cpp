@@ -88,7 +88,8 @@ void LinuxAccessibility::watchWindow(XWindowId window) {
     if (registry_->lastFrames.count(window)) return;
     if (!x_.selectInput(window, kStructureNotifyMask | kPropertyChangeMask).ok()) return;
     registry_->lastFrames[window] = visibleFrame(window).value_or(Rect());
-    if (auto s = state(window); s && s->fullScreen) registry_->fullScreen.insert(window);
+    // Watched afresh while fullscreen (listed again by its manager, or fullscreen when shown).
+    if (auto s = state(window); s && s->fullScreen) noteFullScreen(window, true);
 }
 
 // A watched window that enters or leaves fullscreen (or goes while in it) is told as a change of
