@@ -13,10 +13,12 @@ protected:
 };
 
 TEST_F(FullScreen, TheChromeStepsAsideWhileAnAppIsFullscreenAndComesBackWithATileWhenItLeaves) {
+    s.tips->hasPanel = true;
     s.window("Mail").setFullScreen(true);
     s.window("Notes").moveTo({300, 300});
     spaceChange();
     EXPECT_FALSE(s.chrome(ws.id).isVisible);
+    EXPECT_EQ(s.tips->closes, 1);
     EXPECT_EQ(s.probe().session(ws.id)->fullScreenPids, std::set<Pid>{s.pid("Mail")});
     EXPECT_EQ(s.log(), (Lines{"[Tessane] “Write”: app in native fullscreen — chrome hidden (no bleed onto its Space)."}));
     EXPECT_TRUE(s.probe().fullScreenPulseRunning());
