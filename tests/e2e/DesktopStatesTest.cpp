@@ -11,27 +11,33 @@
 namespace tessane::e2e {
 namespace {
 
+using linux_backend::X11Connection;
+
+
+// Tessane's top-level windows that the X server shows on the screen (a toolkit's helper sits off
+// screen), override-redirect (our panels) or not, as "x,y wxh".
+std::vector<std::string> tessaneWindows(X11Connection& x, pid_t tessane, bool overrideRedirect) {
+    Display* d = x.display();
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned n = 0;
+    std::vector<std::string> found;
+    if (!XQueryTree(d, x.root(), &root, &parent, &children, &n)) return {"?"};
+    for (unsigned i = 0; i < n; ++i) {
+        XWindowAttributes a;
+        const auto pid = x.cardinals(children[i], "_NET_WM_PID");
+        if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable &&
+            (a.override_redirect != 0) == overrideRedirect && a.x + a.width > 0 && a.y + a.height > 0 && pid &&
+            !pid->empty() && (*pid)[0] == tessane)
+            found.push_back(std::to_string(a.x) + "," + std::to_string(a.y) + " " + std::to_string(a.width) + "x" +
+                            std::to_string(a.height));
+    }
+    if (children) XFree(children);
+    return found;
+}
+
 class DesktopStatesTest : public EndToEndTest {
 protected:
-    // Our chrome panels that the X server shows: Tessane's override-redirect top-level windows
-    // on the screen (a toolkit's helper sits off screen).
-    std::vector<std::string> viewableChrome() {
-        Display* d = x_->display();
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned n = 0;
-        std::vector<std::string> found;
-        if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return {"?"};
-        for (unsigned i = 0; i < n; ++i) {
-            XWindowAttributes a;
-            const auto pid = x_->cardinals(children[i], "_NET_WM_PID");
-            if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable && a.override_redirect &&
-                a.x + a.width > 0 && a.y + a.height > 0 && pid && !pid->empty() && (*pid)[0] == tessane_->pid())
-                found.push_back(std::to_string(a.x) + "," + std::to_string(a.y) + " " + std::to_string(a.width) + "x" +
-                                std::to_string(a.height));
-        }
-        if (children) XFree(children);
-        return found;
-    }
+    std::vector<std::string> viewableChrome() { return tessaneWindows(*x_, tessane_->pid(), true); }
     std::string chromeText() {
         std::string text;
         for (const auto& panel : viewableChrome()) text += "[" + panel + "] ";
@@ -75,22 +81,8 @@ protected:
         server_ = X11TestServer::start(options, &error).release();
         if (!server_) FAIL() << "no private X server: " << error;
     }
-    // Tessane's own windows on screen (with no window manager, its top-level windows).
-    int ownWindows() {
-        Display* d = x_->display();
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned n = 0;
-        int count = 0;
-        if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return -1;
-        for (unsigned i = 0; i < n; ++i) {
-            XWindowAttributes a;
-            if (!XGetWindowAttributes(d, children[i], &a) || a.map_state != IsViewable || a.override_redirect) continue;
-            if (auto pid = x_->cardinals(children[i], "_NET_WM_PID"); pid && !pid->empty() && (*pid)[0] == tessane_->pid())
-                ++count;
-        }
-        if (children) XFree(children);
-        return count;
-    }
+    // With no window manager, Tessane's windows are top-level windows of their own.
+    size_t ownWindows() { return tessaneWindows(*x_, tessane_->pid(), false).size(); }
 };
 
 // The hot key's show tells the user in an alert; while it is up the hot keys are still served,
@@ -98,14 +90,14 @@ protected:
 TEST_F(NoWindowManagerTest, AShowSaysWhyInOneAlertAndHotKeysAreServedWhileItIsUp) {
     startWithPair();
     // The welcome panel opens at its window-control step at the start.
-    ASSERT_TRUE(waitFor([&] { return ownWindows() == 1; }, kDeadline)) << log();
+    ASSERT_TRUE(waitFor([&] { return ownWindows() == 1u; }, kDeadline)) << log();
     press("alt+super+1");
-    ASSERT_TRUE(waitFor([&] { return ownWindows() == 2; }, kDeadline)) << log();
+    ASSERT_TRUE(waitFor([&] { return ownWindows() == 2u; }, kDeadline)) << log();
     press("alt+super+h");
     EXPECT_TRUE(waitForLog("[Tessane] Hide active workspace requested, but none is active — ignored.")) << log();
     press("alt+super+1");
     EXPECT_TRUE(waitFor([&] { return logCount("[Tessane] Show: Accessibility not granted") == 2; }, kDeadline)) << log();
-    EXPECT_EQ(ownWindows(), 2);
+    EXPECT_EQ(ownWindows(), 2u);
 }
 
 class MutterTest : public EndToEndTest {
