@@ -37,8 +37,8 @@ void OnboardingController::show(bool startAtAccessibility) {
     Accessibility* ax = services_.accessibility;
     actions.isTrusted = [ax] { return ax && ax->isProcessTrusted(); };
     const AccessibilityPermission* permission = services_.permission;
-    actions.openWindowControlHelp = [ax, permission] {
-        if (ax) ax->isProcessTrustedWithPrompt(true);  // nothing to prompt for on X11; the answer is not needed
+    // The help page says all that the desktop's prompt would, and the user asked for it.
+    actions.openWindowControlHelp = [permission] {
         if (permission) permission->openSystemSettings();
     };
 

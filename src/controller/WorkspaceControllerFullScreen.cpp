@@ -3,6 +3,7 @@
 // back and re-tiles when the last one leaves, and a show that met one says so. Entering and
 // leaving fullscreen may change the current desktop, so each desktop change starts a short
 // pulse of re-checks.
+#include "controller/TipsChrome.h"
 #include "controller/WorkspaceController.h"
 
 #include "model/Log.h"
@@ -44,6 +45,8 @@ bool WorkspaceController::reconcileFullScreenChrome(const Uuid& workspaceID) {
     if (now > 0) {
         if (before == 0) {
             session->chrome->orderOut();
+            // The tips card belongs with the chrome: never over a fullscreen window either.
+            if (workspaceTips->hasPanel()) workspaceTips->close();
             Log::line("[Tessane] " + name + ": app in native fullscreen — chrome hidden (no bleed onto its Space).");
         }
         return true;

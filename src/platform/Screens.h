@@ -84,7 +84,9 @@ public:
     // - didWake, then screensDidWake, when the machine resumes (logind PrepareForSleep false);
     // - sessionDidBecomeActive when the user's session becomes the active one again (logind
     //   session Active, after a switch of users or an unlock of the seat);
-    // - activeSpaceDidChange when the current desktop changes (_NET_CURRENT_DESKTOP).
+    // - activeSpaceDidChange when the current desktop changes (_NET_CURRENT_DESKTOP), and when a
+    //   window an Accessibility observer watches enters or leaves fullscreen
+    //   (_NET_WM_STATE_FULLSCREEN): on macOS such a window moves to a Space of its own.
     enum class Notification {
         screenParametersChanged,
         didWake,

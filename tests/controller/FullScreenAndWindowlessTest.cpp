@@ -13,10 +13,12 @@ protected:
 };
 
 TEST_F(FullScreen, TheChromeStepsAsideWhileAnAppIsFullscreenAndComesBackWithATileWhenItLeaves) {
+    s.tips->hasPanel = true;
     s.window("Mail").setFullScreen(true);
     s.window("Notes").moveTo({300, 300});
     spaceChange();
     EXPECT_FALSE(s.chrome(ws.id).isVisible);
+    EXPECT_EQ(s.tips->closes, 1);
     EXPECT_EQ(s.probe().session(ws.id)->fullScreenPids, std::set<Pid>{s.pid("Mail")});
     EXPECT_EQ(s.log(), (Lines{"[Tessane] “Write”: app in native fullscreen — chrome hidden (no bleed onto its Space)."}));
     EXPECT_TRUE(s.probe().fullScreenPulseRunning());
@@ -28,6 +30,38 @@ TEST_F(FullScreen, TheChromeStepsAsideWhileAnAppIsFullscreenAndComesBackWithATil
     EXPECT_EQ(s.window("Notes").frame(), s.probe().tileRects(ws)[0]);
     s.advance(1.5);
     EXPECT_FALSE(s.probe().fullScreenPulseRunning());
+}
+
+// The order an X11 window manager goes by: the window is first told grown to the whole display
+// and only then in fullscreen; leaving, it is told back at its old frame first. Neither size
+// is taken for the user's: the layout stays, and Notes, moved meanwhile, is put back.
+TEST_F(FullScreen, AWindowToldGrownBeforeItIsToldFullscreenChangesNeitherLayoutNorFrame) {
+    s.window("Music").setFrame({1300, 800, 100, 80});  // clear of the container
+    s.probe().placeWindows(ws, true);
+    s.advance(2);
+    const Workspace before = s.workspace(ws.id);
+    const Rect tile = s.window("Mail").frame();
+    s.window("Mail").setFrame({0, 0, 1440, 900});
+    s.advance(0.05);
+    s.window("Mail").setFullScreen(true);
+    spaceChange();
+    s.advance(0.05);
+    s.window("Notes").moveTo({300, 300});
+    s.advance(2);
+    EXPECT_FALSE(s.chrome(ws.id).isVisible);
+    EXPECT_EQ(s.window("Mail").frame(), Rect(0, 0, 1440, 900));
+
+    s.window("Mail").setFrame(tile);
+    s.advance(0.05);
+    s.window("Mail").setFullScreen(false);
+    spaceChange();
+    s.advance(2);
+    EXPECT_TRUE(s.chrome(ws.id).isVisible);
+    EXPECT_EQ(s.window("Notes").frame(), s.probe().tileRects(ws)[0]);
+    EXPECT_EQ(s.window("Mail").frame(), tile);
+    EXPECT_EQ(s.workspace(ws.id).apps, before.apps);
+    EXPECT_EQ(s.workspace(ws.id).layout, before.layout);
+    EXPECT_EQ(s.workspace(ws.id).lastContainerFrame, before.lastContainerFrame);
 }
 
 TEST_F(FullScreen, AWindowAsLargeAsTheDisplayCountsWhenTheAppCannotBeAsked) {

@@ -1,6 +1,7 @@
 // Observers: window moves, resizes and destruction, focus changes and new windows, told on the
 // main queue.
 #include "platform/linux/LinuxAXRegistry.h"
+#include "platform/linux/LinuxScreens.h"
 
 #include <X11/Xlib.h>
 
@@ -13,6 +14,7 @@ namespace tessane::linux_backend {
 namespace {
 
 constexpr long kStructureNotifyMask = 1L << 17;
+constexpr long kPropertyChangeMask = 1L << 22;
 
 bool isWindowNotification(const std::string& n) {
     return n == ax::kWindowMoved || n == ax::kWindowResized || n == ax::kUIElementDestroyed;
@@ -86,8 +88,10 @@ AXError LinuxAccessibility::addRegistration(const std::shared_ptr<ObserverState>
 
 void LinuxAccessibility::watchWindow(XWindowId window) {
     if (registry_->lastFrames.count(window)) return;
-    if (!x_.selectInput(window, kStructureNotifyMask).ok()) return;
+    if (!x_.selectInput(window, kStructureNotifyMask | kPropertyChangeMask).ok()) return;
     registry_->lastFrames[window] = visibleFrame(window).value_or(Rect());
+    // Watched afresh while fullscreen (listed again by its manager, or fullscreen when shown).
+    if (auto s = state(window); s && s->fullScreen) noteFullScreen(window, true);
     // Its frame too, the child of the root that holds it (when the window manager made one).
     XWindowId at = window;
     for (int depth = 0; depth < 8; ++depth) {
@@ -99,6 +103,18 @@ void LinuxAccessibility::watchWindow(XWindowId window) {
         at = parent;
     }
     if (at != window && x_.selectInput(at, kStructureNotifyMask).ok()) registry_->clientOfFrame[at] = window;
+}
+
+// A watched window that enters or leaves fullscreen (or goes while in it) is told as a change of
+// the active Space, as on macOS, where a fullscreen window has a Space of its own.
+void LinuxAccessibility::noteFullScreen(XWindowId window, bool fullScreen) {
+    const bool was = registry_->fullScreen.count(window) != 0;
+    if (was == fullScreen) return;
+    if (fullScreen) registry_->fullScreen.insert(window);
+    else registry_->fullScreen.erase(window);
+    queue_.post([registry = std::weak_ptr<Registry>(registry_), &screens = screens_] {
+        if (auto r = registry.lock(); r && r->alive) screens.deliver(Screens::Notification::activeSpaceDidChange);
+    });
 }
 
 void LinuxAccessibility::deliver(XWindowId window, Pid pid, const char* notification) {
@@ -145,6 +161,10 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
         } else if (e.atom == x_.atom("_NET_CLIENT_LIST_STACKING")) {
             stackingChanged();
         }
+        return;
+    }
+    if (e.kind == K::property && e.atom == x_.atom("_NET_WM_STATE") && registry_->lastFrames.count(e.window)) {
+        if (auto s = state(e.window)) noteFullScreen(e.window, s->fullScreen);
         return;
     }
     if (e.kind == K::configure) {
@@ -217,6 +237,7 @@ void LinuxAccessibility::stackingChanged() {
 void LinuxAccessibility::windowGone(XWindowId window) {
     registry_->lastFrames.erase(window);
     std::erase_if(registry_->clientOfFrame, [window](const auto& entry) { return entry.second == window; });
+    noteFullScreen(window, false);
     if (registry_->goneReported.count(window)) return;
     auto owner = pidCache_.find(window);
     if (owner == pidCache_.end()) return;

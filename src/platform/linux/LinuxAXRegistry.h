@@ -31,6 +31,8 @@ struct LinuxAccessibility::Registry {
     XWindowId activeWindow = 0;
     // Windows whose destruction was already reported (by DestroyNotify or by leaving the list).
     std::set<XWindowId> goneReported;
+    // Watched windows last seen in fullscreen.
+    std::set<XWindowId> fullScreen;
 };
 
 }  // namespace tessane::linux_backend

@@ -96,7 +96,9 @@ std::vector<std::optional<Pid>> LinuxAccessibility::windowPids(std::span<const X
 
 bool LinuxAccessibility::isProcessTrusted() {
     if (trusted_) return *trusted_;
-    trusted_ = x_.windowManagerName().has_value();
+    const auto manager = x_.windowManagerName();
+    trusted_ = manager.has_value();
+    if (manager) lastManager_ = *manager;
     // A window manager that exits or crashes may leave the root's check property behind, but its
     // check window goes with it: its destruction is what tells us window control has ended.
     wmCheckWindow_ = 0;
@@ -113,8 +115,12 @@ bool LinuxAccessibility::isProcessTrusted() {
     return *trusted_;
 }
 
-// There is nothing to grant on X11: the prompt has no counterpart.
-bool LinuxAccessibility::isProcessTrustedWithPrompt(bool) { return isProcessTrusted(); }
+// There is nothing to grant on X11: the prompt says why window control is missing.
+bool LinuxAccessibility::isProcessTrustedWithPrompt(bool prompt) {
+    const bool trusted = isProcessTrusted();
+    if (!trusted && prompt && prompt_) prompt_(lastManager_);
+    return trusted;
+}
 
 std::optional<uint32_t> LinuxAccessibility::windowNumber(const AXElement& window) {
     if (window.isNull() || isApplication(window)) return std::nullopt;

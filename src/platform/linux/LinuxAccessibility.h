@@ -10,11 +10,13 @@
 #include "platform/linux/X11Connection.h"
 #include "platform/linux/X11FrameGeometry.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <span>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -57,8 +59,11 @@ class LinuxScreens;
 //   except the one New Window item of an application whose desktop entry has a new-window
 //   action (NewWindowMenu).
 // - Observers hear ConfigureNotify / DestroyNotify of watched windows and root property changes
-//   (_NET_ACTIVE_WINDOW, _NET_CLIENT_LIST), and deliver on the main queue.
-// - Trusted: an EWMH window manager answers _NET_SUPPORTING_WM_CHECK.
+//   (_NET_ACTIVE_WINDOW, _NET_CLIENT_LIST), and deliver on the main queue. A watched window
+//   that enters or leaves _NET_WM_STATE_FULLSCREEN (or is destroyed in it) is told through the
+//   screens' activeSpaceDidChange, also on the main queue.
+// - Trusted: an EWMH window manager answers _NET_SUPPORTING_WM_CHECK. Untrusted, the prompt
+//   (setPrompt) tells the user why.
 class LinuxAccessibility final : public Accessibility {
 public:
     static constexpr double kDefaultMessagingTimeout = 1.0;
@@ -98,6 +103,11 @@ public:
     // none when the window is gone.
     std::optional<Rect> visibleFrame(XWindowId window);
 
+    // What isProcessTrustedWithPrompt(true) does while untrusted: it is handed the name of the
+    // window manager that ran earlier in this run and has exited, if any.
+    using Prompt = std::function<void(const std::optional<std::string>& departedManager)>;
+    void setPrompt(Prompt prompt) { prompt_ = std::move(prompt); }
+
     // The New Window menu item made from desktop entries; the backend tells it where a
     // process's entry is.
     NewWindowMenu& newWindowMenu() { return newWindowMenu_; }
@@ -135,6 +145,7 @@ private:
     AXError addRegistration(const std::shared_ptr<ObserverState>& observer, const AXElement& element,
                             const std::string& notification);
     void watchWindow(XWindowId window);
+    void noteFullScreen(XWindowId window, bool fullScreen);
     void clientListChanged();
     void takeNewClients(const std::vector<XWindowId>& fresh);
     void stackingChanged();
@@ -154,6 +165,8 @@ private:
     std::optional<bool> trusted_;
     bool moveResizeMessage_ = false;  // the window manager takes _NET_MOVERESIZE_WINDOW
     XWindowId wmCheckWindow_ = 0;  // the window manager's check window behind trusted_
+    std::optional<std::string> lastManager_;  // the name of the last window manager seen
+    Prompt prompt_;
     ClientListTracker clients_;
     ClientListTracker stacked_;
     std::vector<XWindowId> stacking_;  // the stacking list as last read, and as a set

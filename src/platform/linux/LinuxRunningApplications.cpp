@@ -436,8 +436,31 @@ bool LinuxRunningApplications::unhide(Pid pid) {
     // The manager's answer means the windows are restored when this returns: a show looks for
     // them right away, and would otherwise find them still iconic and wait for its next check.
     if (mapped) x_.windowManagerRoundTrip(1.0);
+    restoreByActivation(pid, iconic);
     x_.flush();
     return true;
+}
+
+// Some managers (Mutter) keep a minimized window mapped and answer neither request above: only
+// activation brings it back. The window the user was in gets the focus back afterwards.
+void LinuxRunningApplications::restoreByActivation(Pid pid, const std::vector<XWindowId>& windows) {
+    std::vector<XWindowId> still;
+    for (XWindowId w : windows)
+        if (ax_.isMinimized(w).value_or(false)) still.push_back(w);
+    if (still.empty()) return;
+    const auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW");
+    const XWindowId before = active && !active->empty() ? (*active)[0] : 0;
+    for (XWindowId w : still) x_.requestActivate(w);
+    x_.windowManagerRoundTrip(1.0);
+    if (before != 0 && std::find(windows.begin(), windows.end(), before) == windows.end() && x_.windowExists(before))
+        x_.requestActivate(before);
+    size_t left = 0;
+    for (XWindowId w : still) left += ax_.isMinimized(w).value_or(false) ? 1 : 0;
+    if (left > 0) {
+        const Group* g = group(pid);
+        log("[Tessane] " + (g && g->name ? *g->name : "pid " + std::to_string(pid)) + ": " + std::to_string(left) +
+            " window(s) stayed minimized: the window manager did not restore them.");
+    }
 }
 
 bool LinuxRunningApplications::activate(Pid pid) {

@@ -46,7 +46,9 @@ class LinuxAccessibility;
 // - Activation policy: regular with application windows; accessory when it only has docks or
 //   desktop windows.
 // - hide = iconify every window; unhide = WM_CHANGE_STATE to normal (no activation), with the
-//   ICCCM map as the fallback for managers that ignore it; activate = _NET_ACTIVE_WINDOW on the
+//   ICCCM map as the fallback for managers that ignore it, and activation of each window still
+//   minimized after that (managers that keep minimized windows mapped: Mutter), the active
+//   window then activated again; a window that stays minimized is logged; activate = _NET_ACTIVE_WINDOW on the
 //   front-most window (unhiding first); terminate = WM_DELETE_WINDOW to each window that takes it
 //   (never a kill).
 // - Launching runs the desktop entry's Exec line detached (ProcessLauncher), documents through
@@ -142,6 +144,7 @@ private:
     std::optional<RunningApplication> snapshot(Pid pid) const;
     void notify(Notification notification, const RunningApplication& app);
     std::optional<XWindowId> frontWindow(const Group& group) const;
+    void restoreByActivation(Pid pid, const std::vector<XWindowId>& windows);
     Group* group(Pid pid);
     Launch* launch(Pid pid);
     void log(const std::string& line) const;

@@ -12,6 +12,7 @@
 #include "platform/linux/LinuxScreens.h"
 #include "platform/linux/LinuxSystemLog.h"
 #include "platform/linux/LinuxWindowList.h"
+#include "platform/linux/WindowControlPrompt.h"
 #include "platform/linux/X11EventMonitors.h"
 #include "platform/linux/X11ScreenSpace.h"
 #include "platform/linux/X11Connection.h"
@@ -54,6 +55,7 @@ struct LinuxPlatform::Ports {
     std::unique_ptr<LinuxApplications> applications;
     std::unique_ptr<LinuxWindowList> windowList;
     std::unique_ptr<QtAlerts> alerts;
+    std::unique_ptr<WindowControlPrompt> windowControlPrompt;
     std::unique_ptr<X11ScreenSpace> screenSpace;
     std::unique_ptr<X11EventMonitors> eventMonitors;
     std::unique_ptr<QtPanels> panels;
@@ -70,6 +72,8 @@ void LinuxPlatform::stop() {
     // The readers on the loop go first, then every port in reverse order of building.
     p.fileWatchPump.reset();
     p.xPump.reset();
+    if (p.accessibility) p.accessibility->setPrompt(nullptr);
+    p.windowControlPrompt.reset();
     p.alerts.reset();
     p.menus.reset();
     p.animator.reset();
@@ -142,6 +146,14 @@ void LinuxPlatform::start(LogSink log) {
     p.accessibility->documents().configure({p.catalog->folders().dataHome, p.catalog->folders().home}, entryOf, log);
     p.windowList = std::make_unique<LinuxWindowList>(*p.x, *p.accessibility);
     p.alerts = std::make_unique<QtAlerts>();
+    if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        p.windowControlPrompt = std::make_unique<WindowControlPrompt>(
+            *p.alerts, *p.mainQueue, [running = p.running.get()](const std::string& url) { return running->openURL(url); },
+            log);
+        p.accessibility->setPrompt([prompt = p.windowControlPrompt.get()](const std::optional<std::string>& departed) {
+            prompt->offer(departed);
+        });
+    }
     p.screenSpace = std::make_unique<X11ScreenSpace>(*p.screens);
     p.eventMonitors = std::make_unique<X11EventMonitors>(*p.x, *p.screenSpace, *p.mainQueue, log);
     // Our own windows need the widgets of a QApplication; tools that run without one get none.

@@ -35,7 +35,6 @@ struct QtMainQueue::Impl : std::enable_shared_from_this<Impl> {
     std::map<Key, std::shared_ptr<Entry>> queue;
     uint64_t seq = 0;
     QTimer timer;
-    bool running = false;
 
     void schedule(double due, const std::shared_ptr<Entry>& entry) {
         queue.emplace(Key{due, seq++}, entry);
@@ -43,7 +42,6 @@ struct QtMainQueue::Impl : std::enable_shared_from_this<Impl> {
     }
 
     void arm() {
-        if (running) return;  // runDue() re-arms when it is done
         while (!queue.empty() && queue.begin()->second->cancelled) queue.erase(queue.begin());
         if (queue.empty()) {
             timer.stop();
@@ -57,12 +55,16 @@ struct QtMainQueue::Impl : std::enable_shared_from_this<Impl> {
         timer.start(static_cast<int>(ms));
     }
 
+    // Runs again inside a nested event loop that a piece of work opens (a modal alert): the
+    // rest of the queue (hot keys among it) must not wait until that work returns. A repeating
+    // timer whose tick is still running is put back only when the tick returns, so that it never
+    // runs inside itself.
     void runDue() {
-        running = true;
         // Work posted while this runs waits for the next turn of the loop, so that input and
         // painting are never starved by work that keeps posting more work.
         const uint64_t lastSeq = seq;
         const double now = monotonicSeconds();
+        arm();  // for what remains, should a piece of work below nest a loop
         while (!queue.empty()) {
             auto it = queue.begin();
             if (it->first.first > now) break;
@@ -73,15 +75,15 @@ struct QtMainQueue::Impl : std::enable_shared_from_this<Impl> {
             auto entry = next->second;
             queue.erase(next);
             if (entry->cancelled) continue;
-            if (entry->interval > 0) {
-                double due = key.first + entry->interval;
-                if (due <= now) due = now + entry->interval;
-                queue.emplace(Key{due, seq++}, entry);
-            }
             auto keepAlive = shared_from_this();
             entry->work();
+            if (entry->interval > 0 && !entry->cancelled) {
+                double due = key.first + entry->interval;
+                const double after = monotonicSeconds();
+                if (due <= after) due = after + entry->interval;
+                queue.emplace(Key{due, seq++}, entry);
+            }
         }
-        running = false;
         arm();
     }
 };

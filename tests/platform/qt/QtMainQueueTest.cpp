@@ -6,6 +6,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -96,6 +98,29 @@ TEST_F(QtMainQueueTest, WatchedDescriptorsAndTheBeforeWaitingHookRunOnTheLoop) {
     EXPECT_EQ(hooks, hooksBefore);
     close(fds[0]);
     close(fds[1]);
+}
+
+// A piece of work that opens a nested loop (a modal alert) holds up nothing else: work posted
+// before and during it runs inside that loop, and a repeating timer never runs inside its own tick.
+TEST_F(QtMainQueueTest, WorkThatNestsALoopLetsTheRestOfTheQueueRunMeanwhile) {
+    std::vector<std::string> order;
+    int depth = 0, deepest = 0, ticks = 0;
+    std::shared_ptr<RepeatingTimer> timer = queue_.scheduleRepeating(0.005, [&] {
+        deepest = std::max(deepest, ++depth);
+        if (++ticks == 1) queue_.runUntil([&] { return order.size() >= 2; }, 2.0);
+        --depth;
+    });
+    queue_.postAfter(0.02, [&] {
+        order.push_back("modal");
+        queue_.post([&] { order.push_back("posted meanwhile"); });
+        queue_.runUntil([&] { return order.size() == 3; }, 2.0);
+        order.push_back("modal done");
+    });
+    queue_.postAfter(0.04, [&] { order.push_back("due meanwhile"); });
+    ASSERT_TRUE(queue_.runUntil([&] { return order.size() == 4 && ticks >= 3; }, 3.0)) << order.size();
+    timer->invalidate();
+    EXPECT_EQ(order, (std::vector<std::string>{"modal", "posted meanwhile", "due meanwhile", "modal done"}));
+    EXPECT_EQ(deepest, 1);
 }
 
 }  // namespace

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "base/Lifetime.h"
+#include "platform/Alerts.h"
+#include "platform/MainQueue.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace tessane::linux_backend {
+
+// What the desktop offers when Tessane needs window control and has none: there is nothing to
+// grant on X11, so the user is told why (no window manager, or the one there was has exited)
+// and offered the window-control help. The alert runs on the main queue, never inside the
+// caller, and one that is up swallows further offers: never two on top of each other.
+class WindowControlPrompt {
+public:
+    static constexpr const char* kHelpURL = "help:tessane/window-control";
+
+    // `openURL` hands a link to the desktop (false when it could not); `log` takes a line.
+    WindowControlPrompt(Alerts& alerts, MainQueue& queue, std::function<bool(const std::string&)> openURL,
+                        std::function<void(const std::string&)> log);
+
+    // `departed`: the name of the window manager that ran earlier and has exited, if any.
+    void offer(const std::optional<std::string>& departed);
+
+    static AlertSpec alert(const std::optional<std::string>& departed);
+
+private:
+    Alerts& alerts_;
+    MainQueue& queue_;
+    std::function<bool(const std::string&)> openURL_;
+    std::function<void(const std::string&)> log_;
+    bool pending_ = false;  // posted or up
+    LifetimeToken lifetime_;
+};
+
+}  // namespace tessane::linux_backend
