@@ -116,7 +116,7 @@ TEST_F(AppDelegateTest, AProgramOnRemovableMediaGetsBothWarningsInstalledOneNeit
     ASSERT_EQ(warnings.size(), 2u);
     EXPECT_TRUE(warnings[0].starts_with("[Tessane][AX] WARNING: running from /media/ada/USB/tessane"));
     EXPECT_EQ(warnings[1], "[Tessane] WARNING: launched from a mounted volume (/media/ada/USB/tessane). "
-                           "Move Tessane to /usr/local for reliable updates and Accessibility.");
+                           "Install Tessane under /usr/local: a program on a removable volume stops when the volume is removed.");
 
     delegate_.reset();
     Log::resetForTesting();
