@@ -135,6 +135,8 @@ TEST_F(QtStatusItemTest, ChangesInPlaceUpdateTheSameMenuAndActions) {
         return count;
     };
     EXPECT_GT(selectionPixels(checkedIcon), 10);
+    menu->adjustSize();
+    EXPECT_TRUE(uitest::saveScreenshot(*menu, "tray-menu.png"));
     write->checked = false;
     item.menuChanged();
     EXPECT_EQ(selectionPixels(writeAction->icon().pixmap(16).toImage()), 0);
