@@ -3,6 +3,7 @@
 #include "builder/qt/BuilderWidgets.h"
 #include "builder/qt/QtBuilderPanel.h"
 #include "model/AppRegistry.h"
+#include "platform/qt/StatusIconPainter.h"  // contrastRatio
 #include "platform/sim/SimApplications.h"
 #include "ui/OffscreenApplication.h"
 
@@ -13,6 +14,7 @@
 #include <QScreen>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -256,6 +258,13 @@ TEST_F(BuilderViewTest, PaintsInLightAndDark) {
         for (int x = 0; x < tile.width() && !sawAccent; ++x)
             sawAccent = tile.pixelColor(x, tile.height() / 4) == accent;
         EXPECT_TRUE(sawAccent);
+        // Secondary text reads at 4.5:1 or more on the panel and on its panes.
+        for (ColorRole ground : {ColorRole::windowBackground, ColorRole::underPageBackground}) {
+            QImage swatch(1, 1, QImage::Format_RGB32);
+            swatch.fill(color(ground, dark));
+            QPainter(&swatch).fillRect(0, 0, 1, 1, color(ColorRole::secondaryLabel, dark));
+            EXPECT_GE(qt_backend::contrastRatio(swatch.pixelColor(0, 0), color(ground, dark)), 4.5);
+        }
         save(*window, dark ? "builder-dark.png" : "builder-light.png");
     }
 }
