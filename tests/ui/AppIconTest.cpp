@@ -17,7 +17,7 @@ TEST(AppIconTest, TheBlueTileWithItsPanesAtEverySize) {
     const QIcon icon = applicationIcon();
     for (int side : {16, 48, 256}) {
         SCOPED_TRACE(side);
-        const QImage image = icon.pixmap(side).toImage();
+        const QImage image = icon.pixmap(QSize(side, side), 1.0).toImage();
         ASSERT_EQ(image.width(), side);
         EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0) << "a rounded tile: its corner is clear";
         const QColor tile = image.pixelColor(side * 10 / 128, side / 2);

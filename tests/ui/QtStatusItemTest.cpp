@@ -124,7 +124,7 @@ TEST_F(QtStatusItemTest, ChangesInPlaceUpdateTheSameMenuAndActions) {
     EXPECT_FALSE(writeAction->isEnabled());
     EXPECT_TRUE(writeAction->isChecked());
     EXPECT_EQ(writeAction->toolTip(), "Already shown.");
-    const QImage checkedIcon = writeAction->icon().pixmap(16).toImage();
+    const QImage checkedIcon = writeAction->icon().pixmap(QSize(16, 16), 1.0).toImage();
     EXPECT_EQ(checkedIcon.pixelColor(4, 4), QColor(Qt::blue));
     // A checked row's image carries a check mark of its own in the selection colour, where a
     // style would show at most a faint frame.
@@ -139,7 +139,7 @@ TEST_F(QtStatusItemTest, ChangesInPlaceUpdateTheSameMenuAndActions) {
     EXPECT_TRUE(uitest::saveScreenshot(*menu, "tray-menu.png"));
     write->checked = false;
     item.menuChanged();
-    EXPECT_EQ(selectionPixels(writeAction->icon().pixmap(16).toImage()), 0);
+    EXPECT_EQ(selectionPixels(writeAction->icon().pixmap(QSize(16, 16), 1.0).toImage()), 0);
     EXPECT_TRUE(updateAction->isVisible());
     EXPECT_EQ(updateAction->text(), "Update to 2.1 available");
     EXPECT_FALSE(actionOf(research)->isChecked());
