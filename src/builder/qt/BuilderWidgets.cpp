@@ -113,8 +113,11 @@ void KeyTile::keyPressEvent(QKeyEvent* event) {
         return;
     }
     std::vector<KeyTile*> tiles;
-    for (KeyTile* tile : window()->findChildren<KeyTile*>())
-        if (tile->group_ == group_ && tile->isVisible() && tile->isEnabled()) tiles.push_back(tile);
+    // Our tiles have no meta-object of their own: Qt's cast would take any button for one.
+    for (auto* button : window()->findChildren<QAbstractButton*>())
+        if (auto* tile = dynamic_cast<KeyTile*>(button);
+            tile && tile->group_ == group_ && tile->isVisible() && tile->isEnabled())
+            tiles.push_back(tile);
     if (KeyTile* next = neighbour(this, tiles, event->key())) {
         next->setFocus(Qt::TabFocusReason);
         return;

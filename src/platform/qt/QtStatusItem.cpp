@@ -47,7 +47,13 @@ QtStatusItem::QtStatusItem()
     : icon_(std::make_unique<QSystemTrayIcon>()), ink_(statusIconInk({}, QApplication::palette())) {
     watch_ = std::make_unique<BackdropWatch>([this] { refreshInk(); }, [this] {
         // A new place in a tray is read once the tray has painted its panel behind it.
-        if (icon_->geometry() != sampledAt_) QTimer::singleShot(150, watch_.get(), [this] { refreshInk(); });
+        placeReads_ = 0;
+        if (refreshPending_) return;
+        refreshPending_ = true;
+        QTimer::singleShot(150, watch_.get(), [this] {
+            refreshPending_ = false;
+            refreshInk();
+        });
     });
     QObject::connect(icon_.get(), &QSystemTrayIcon::activated, icon_.get(),
                      [this](QSystemTrayIcon::ActivationReason reason) {
@@ -76,8 +82,17 @@ void QtStatusItem::refreshInk() {
     backdrop.announcedForeground = trayAnnouncedForeground();
     // Qt knows where a tray docked the icon; a host that draws the icon itself (a status notifier
     // host) tells nothing of the kind, and the geometry stays empty.
-    sampledAt_ = icon_->geometry();
-    if (!backdrop.announcedForeground) backdrop.sampledBackground = backdropColour(grabScreenArea(sampledAt_));
+    const QRect at = icon_->geometry();
+    if (!backdrop.announcedForeground) backdrop.sampledBackground = backdropColour(grabScreenArea(at));
+    // Qt learns where a tray docked the icon a little after the tray has done it: a few more
+    // reads while its place is not known yet (a status notifier host never tells it: the reads
+    // end after a few seconds).
+    if (at.isEmpty() && placeReads_ < kPlaceReads) {
+        ++placeReads_;
+        QTimer::singleShot(250, watch_.get(), [this] { refreshInk(); });
+    } else if (!at.isEmpty()) {
+        placeReads_ = 0;
+    }
     const StatusIconInk ink = statusIconInk(backdrop, QApplication::palette());
     if (ink == ink_) return;
     ink_ = ink;

@@ -4,10 +4,10 @@
 #include "platform/qt/StatusIconPainter.h"
 
 #include <QColor>
-#include <QRect>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QMenu;
 class QObject;
@@ -58,7 +58,9 @@ private:
     std::function<void()> willOpen_;
     StatusImage image_;
     StatusIconInk ink_;
-    QRect sampledAt_;  // where the panel behind the icon was last read
+    bool refreshPending_ = false;
+    static constexpr int kPlaceReads = 20;
+    int placeReads_ = 0;
     std::unique_ptr<QObject> watch_;
 };
 
