@@ -19,7 +19,7 @@
 #include "platform/qt/QtMainQueue.h"
 #include "platform/qt/QtStatusItem.h"
 #include "platform/qt/WindowShortcuts.h"
-#include "shell/AppDelegate.h"
+#include "application/AppDelegate.h"
 #include "shell/EventMonitorsInput.h"
 #include "shell/StartArguments.h"
 

@@ -2,7 +2,7 @@
 // lines, the links that wait for it, the shortcuts it binds, and a quit that brings back every app
 // Tessane hid and leaves the stamp the next start reads.
 #include "controller/ControllerDefaultsKeys.h"
-#include "shell/AppDelegate.h"
+#include "application/AppDelegate.h"
 #include "support/ControllerScenario.h"
 #include "support/LoggedLines.h"
 

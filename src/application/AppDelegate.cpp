@@ -1,4 +1,4 @@
-#include "shell/AppDelegate.h"
+#include "application/AppDelegate.h"
 
 #include "controller/ControllerDefaultsKeys.h"
 #include "controller/WorkspaceController.h"

@@ -3,7 +3,7 @@
 #include "controller/WorkspaceControllerEnvironment.h"
 #include "shell/AppTheme.h"
 #include "shell/LinkRouter.h"
-#include "shell/MenuBarController.h"
+#include "application/MenuBarController.h"
 
 #include <functional>
 #include <memory>
