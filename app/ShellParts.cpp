@@ -59,7 +59,6 @@ Diagnostics::Sources ShellParts::diagnosticsSources() const {
             .accessibility = *platform_.accessibility,
             .screens = *platform_.screens,
             .defaults = *platform_.defaults,
-            .preferences = *platform_.preferences,
             .loginItem = *loginItem_,
             .machine = [] { return linux_backend::LinuxMachineFacts::read(); },
             .bundlePath = loginItems_->bundlePath()};

@@ -14,11 +14,12 @@
 #include "platform/linux/LinuxEnvironment.h"
 #include "platform/linux/LinuxSystemLog.h"
 #include "platform/linux/SchemeHandlerRegistration.h"
+#include "platform/qt/AppIcon.h"
 #include "platform/qt/LinuxPlatform.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/qt/QtStatusItem.h"
-#include "platform/qt/QuitShortcut.h"
-#include "shell/AppDelegate.h"
+#include "platform/qt/WindowShortcuts.h"
+#include "application/AppDelegate.h"
 #include "shell/EventMonitorsInput.h"
 #include "shell/StartArguments.h"
 
@@ -108,6 +109,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication application(argc, argv);
+    // Every window of ours carries the program's icon; task lists match them to the desktop entry.
+    QApplication::setWindowIcon(qt_backend::applicationIcon());
+    QGuiApplication::setDesktopFileName(kOwnDesktopID);
     // Our panels come and go; the program lives until it is told to quit.
     QApplication::setQuitOnLastWindowClosed(false);
     backend.start([](const std::string& line) { Log::line(line); });
@@ -119,7 +123,7 @@ int main(int argc, char** argv) {
     {
         AppDelegate* running = nullptr;
         qt_backend::QtStatusItem statusItem;
-        std::unique_ptr<qt_backend::QuitShortcut> quitShortcut;
+        std::unique_ptr<qt_backend::WindowShortcuts> windowShortcuts;
         ShellEnvironment shell;
         shell.statusItem = &statusItem;
         shell.updater = &parts.updater();
@@ -127,9 +131,12 @@ int main(int argc, char** argv) {
         shell.applyTheme = [&parts](std::optional<AppTheme> theme) { parts.applyTheme(theme.value_or(AppTheme::system)); };
         // Not quit(): windows that refuse to close (the welcome panel) would cancel it.
         shell.quit = [] { QApplication::exit(0); };
-        // No menu bar of our own on Linux: Ctrl+Q quits from any of our windows.
-        shell.installMainMenu = [&quitShortcut, quit = shell.quit] {
-            quitShortcut = std::make_unique<qt_backend::QuitShortcut>(quit);
+        // No menu bar of our own on Linux: Ctrl+Q quits and Ctrl+, opens Settings from any of our
+        // windows.
+        shell.installMainMenu = [&windowShortcuts, &running, quit = shell.quit] {
+            windowShortcuts = std::make_unique<qt_backend::WindowShortcuts>(quit, [&running] {
+                if (running) running->openSettingsWindow();
+            });
         };
         shell.builder = parts.builder();
         shell.onboarding = parts.onboarding();

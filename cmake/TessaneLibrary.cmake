@@ -1,18 +1,9 @@
 # One static library per source folder. Sources are picked up from the folder itself (not its
-# sub-folders), so adding a file needs no edit here. A folder that holds two layers names the
-# files of one with a regular expression: INCLUDE takes only those, EXCLUDE all the others.
+# sub-folders), so adding a file needs no edit here.
 function(tessane_library name folder)
-  cmake_parse_arguments(ARG "" "INCLUDE;EXCLUDE" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB _sources CONFIGURE_DEPENDS ${folder}/*.cpp)
   file(GLOB _headers CONFIGURE_DEPENDS ${folder}/*.h)
-  foreach(_list _sources _headers)
-    if(ARG_INCLUDE AND ${_list})
-      list(FILTER ${_list} INCLUDE REGEX "${ARG_INCLUDE}")
-    endif()
-    if(ARG_EXCLUDE AND ${_list})
-      list(FILTER ${_list} EXCLUDE REGEX "${ARG_EXCLUDE}")
-    endif()
-  endforeach()
   if(_sources)
     add_library(${name} STATIC ${_sources} ${_headers})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)

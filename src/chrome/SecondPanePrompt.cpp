@@ -13,6 +13,12 @@ namespace tessane {
 
 namespace {
 std::string plural(const std::string& word, size_t count) { return count == 1 ? word : word + "s"; }
+
+// The menu path with no-break spaces, so that a wrapped text never splits it.
+std::string unbroken(std::string path) {
+    for (size_t at = 0; (at = path.find(' ', at)) != std::string::npos;) path.replace(at, 1, "\u00A0");
+    return path;
+}
 }  // namespace
 
 SecondPanePrompt::SecondPanePrompt(const Platform& platform) : platform_(platform) {}
@@ -47,8 +53,8 @@ bool SecondPanePrompt::decide(const std::string& appName, const std::string& bun
     const std::string openFirst = "Open a second " + appName + " window first";
     if (std::find(remembered.begin(), remembered.end(), bundleID) != remembered.end()) {
         inform(openFirst, "Tessane tried " + appName +
-                              "'s menus before and couldn't get a window that way, so it won't ask again. Some apps "
-                              "offer it inside the app instead of in the menu bar — if " +
+                              "'s New Window command before and couldn't get a window that way, so it won't ask again. "
+                              "Some apps offer a new window only inside the app — if " +
                               appName + " does, open a second window there and add the pane again.");
         return false;
     }
@@ -57,7 +63,8 @@ bool SecondPanePrompt::decide(const std::string& appName, const std::string& bun
     if (!item) {
         rememberCannotOpenWindows(bundleID);
         inform(openFirst, "It has " + count + " " + plural("window", n) +
-                              " open, and its menus offer nothing Tessane can use to open another. If " + appName +
+                              " open, and its desktop entry offers no New Window command Tessane can use to open another. If " +
+                              appName +
                               " can do it from inside the app, open a second window there and add the pane again.");
         return false;
     }
@@ -68,7 +75,7 @@ bool SecondPanePrompt::decide(const std::string& appName, const std::string& bun
                               std::to_string(existingPanes) + " " + plural("pane", existingPanes) +
                               ", so it needs another window first.\n\nTessane can ask it for one using its own "
                               "menu command: " +
-                              path;
+                              unbroken(path);
     // The first button is the path itself: choosing it (or Return) is what presses the item.
     if (!confirm("Add a second " + appName + " pane?", offer, path)) return false;
 

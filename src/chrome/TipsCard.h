@@ -22,7 +22,7 @@ inline constexpr TipRow kWorkspaceTips[] = {
     {PanelSymbol::moveArrows,
      "Drag the **bar at the top edge** to move the whole workspace · **right-click** it for the menu."},
     {PanelSymbol::resizeArrows, "Drag the **divider** between apps — or an app's outer edge — to **resize**."},
-    {PanelSymbol::keyboard, "**Ctrl+Super+←→** switch focus · **Ctrl+Super+Enter** solo · **Alt+Super+H** hide"},
+    {PanelSymbol::keyboard, "**Ctrl+Super+Left/Right** switch focus · **Ctrl+Super+Return** solo · **Alt+Super+H** hide"},
 };
 
 // The quick-tips card at its width, at least the minimum height: the "Quick tips" header, the

@@ -98,7 +98,7 @@ void WorkspaceController::scheduleHomeOfferRecheck(const std::vector<HomeOffer>&
             if (!sessions.contains(offer.id) || !ws) continue;
             if (windowsAlreadyReturned(offer.target, *ws)) {
                 Log::line("[Tessane] Displays changed: “" + ws->name +
-                          "” — macOS returned its windows a moment later; following it home and dropping the offer.");
+                          "” — the window manager returned its windows a moment later; following it home and dropping the offer.");
                 moveHomeIfStillValid(offer.id);
             } else {
                 pending = true;

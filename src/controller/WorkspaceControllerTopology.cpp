@@ -74,7 +74,7 @@ void WorkspaceController::handleTopologyChange(const std::optional<std::string>&
                 if (DisplayTopology::isAt(frame, target)) continue;
                 if (windowsAlreadyReturned(target, *ws)) {
                     Log::line("[Tessane] Displays changed: " + quoted +
-                              " — macOS already put its windows back on the returning display; following them to " +
+                              " — the window manager already put its windows back on the returning display; following them to " +
                               rectLog(target) + " instead of offering.");
                     moveShownWorkspace(id, target, false);
                 } else {

@@ -13,10 +13,12 @@ namespace tessane {
 // light or dark palette, so a drawing recolours itself when the appearance changes.
 enum class ColorRole {
     underPageBackground,  // the surface behind pages and panes
+    controlBackground,    // the face of a control or a drawn window: white in light, near black in dark
     windowBackground,
     separator,
     label,
     secondaryLabel,
+    tertiaryLabel,
     accent,
     green,
     grey,  // a neutral grey of the given white level, the same in light and dark

@@ -19,7 +19,7 @@ Names namesFor(const Workspace& workspace) {
     case LayoutType::topBottomSplit: return {"Top", "Bottom"};
     case LayoutType::grid2x2:
         if (workspace.apps.size() == 2) return {"Left", "Right"};
-        if (workspace.apps.size() == 3) return {"Top-Left", "Top-Right", "Bottom"};
+        // With three apps the grid waits for a fourth: the third app's pane is the bottom-left one.
         return {"Top-Left", "Top-Right", "Bottom-Left", "Bottom-Right"};
     case LayoutType::mainSidebar: return {"Main"};  // the rest are numbered sidebars
     case LayoutType::threeTopTwoBottomOne: return {"Top-Left", "Top-Right", "Bottom"};

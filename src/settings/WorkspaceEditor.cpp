@@ -60,7 +60,25 @@ bool WorkspaceEditor::canAddApp(const Workspace& workspace) {
 void WorkspaceEditor::makePrimary(const Uuid& appID) { services_.manager->setPrimaryApp(appID, workspaceID_); }
 void WorkspaceEditor::moveUp(const Uuid& appID) { services_.manager->moveApp(appID, workspaceID_, -1); }
 void WorkspaceEditor::moveDown(const Uuid& appID) { services_.manager->moveApp(appID, workspaceID_, 1); }
-void WorkspaceEditor::remove(const Uuid& appID) { services_.manager->removeApp(appID, workspaceID_); }
+void WorkspaceEditor::remove(const Uuid& appID) {
+    noteWithdrawal([&] { services_.manager->removeApp(appID, workspaceID_); });
+}
+
+void WorkspaceEditor::noteWithdrawal(const std::function<void()>& edit) {
+    // The controller withdraws a shown workspace whose apps stop fitting once the edit reaches it.
+    const bool wasShown = services_.controller && services_.controller->session(workspaceID_);
+    edit();
+    const auto now = workspace();
+    if (now && !pane_labels::countMismatchHint(*now)) withdrawnByEdit_ = false;
+    else if (wasShown) withdrawnByEdit_ = true;
+}
+
+std::optional<std::string> WorkspaceEditor::countHint(const Workspace& workspace) const {
+    auto hint = pane_labels::countMismatchHint(workspace);
+    const bool shown = services_.controller && services_.controller->session(workspaceID_);
+    if (hint && withdrawnByEdit_ && !shown) *hint += kWithdrawnNote;
+    return hint;
+}
 
 void WorkspaceEditor::addApps() {
     if (!services_.chooser) return;
@@ -141,13 +159,15 @@ void WorkspaceEditor::chooseLayout(const LayoutItem& item) {
     WorkspaceManager& manager = *services_.manager;
     const auto current = workspace();
     if (current && selectedLayoutItem(*current) == item) return;  // no change: nothing to clear
-    if (v == LayoutType::threeColumns) {
-        manager.setThreeColumns(true, workspaceID_);
-    } else if (current && v == LayoutType::threeLeftOneRightTwo && current->layout.threeColumns) {
-        manager.setThreeColumns(false, workspaceID_);
-    } else {
-        manager.setLayoutType(v, workspaceID_);
-    }
+    noteWithdrawal([&] {
+        if (v == LayoutType::threeColumns) {
+            manager.setThreeColumns(true, workspaceID_);
+        } else if (current && v == LayoutType::threeLeftOneRightTwo && current->layout.threeColumns) {
+            manager.setThreeColumns(false, workspaceID_);
+        } else {
+            manager.setLayoutType(v, workspaceID_);
+        }
+    });
 }
 
 std::optional<Uuid> WorkspaceEditor::selectedPrimary(const Workspace& workspace) {

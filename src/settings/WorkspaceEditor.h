@@ -113,6 +113,11 @@ public:
     static std::string layoutCaption(const Workspace& workspace);
     // Choosing the entry already shown, or the legacy entry, writes nothing.
     void chooseLayout(const LayoutItem& item);
+
+    // What the apps section says when the apps don't fit the layout: how many to add or remove,
+    // and, when an edit here took the shown workspace off screen for it, that it was hidden.
+    std::optional<std::string> countHint(const Workspace& workspace) const;
+    static constexpr const char* kWithdrawnNote = " It was hidden until then \u2014 Show it again once it fits.";
     // The id the primary picker shows: the primary app's, else none (no apps).
     static std::optional<Uuid> selectedPrimary(const Workspace& workspace);
     void choosePrimary(const Uuid& appID);
@@ -133,6 +138,10 @@ private:
     std::function<void()> onDismiss_;
     std::function<void()> onReturnToFront_;
     std::string nameBuffer_;
+    bool withdrawnByEdit_ = false;
+
+    // Notes whether an edit that is about to run takes a shown workspace off screen.
+    void noteWithdrawal(const std::function<void()>& edit);
 };
 
 }  // namespace tessane

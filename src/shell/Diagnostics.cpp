@@ -79,7 +79,6 @@ std::string render(const Snapshot& s) {
     lines.push_back(s.bundlePath + kDot + "launch at login: " + s.launchAtLogin);
     lines.push_back("");
     lines.push_back(std::string("Window control: ") + (s.accessibilityTrusted ? "available" : "NOT AVAILABLE"));
-    lines.push_back(std::string("Stage Manager: ") + (s.stageManagerEnabled ? "on" : "off"));
     lines.push_back(s.displays.empty() ? "Displays: none reported"
                                        : "Displays: " + std::to_string(s.displays.size()) + kDash + joined(s.displays, ", "));
     lines.push_back("Theme: " + s.theme);

@@ -43,7 +43,6 @@ struct Snapshot {
     std::string bundlePath;
     std::string launchAtLogin;
     bool accessibilityTrusted = false;  // window control is available
-    bool stageManagerEnabled = false;
     std::vector<std::string> displays;
     std::string theme;
     std::vector<WorkspaceLine> workspaces;
@@ -58,7 +57,6 @@ struct Sources {
     Accessibility& accessibility;
     const Screens& screens;
     const Defaults& defaults;
-    Preferences& preferences;
     const LoginItem& loginItem;
     std::function<MachineFacts()> machine;
     std::string bundlePath;  // the folder the program runs from

@@ -6,7 +6,6 @@
 #include "shell/AppTheme.h"
 #include "shell/Diagnostics.h"
 #include "shell/LoginItem.h"
-#include "system/StageManager.h"
 
 #include <set>
 
@@ -32,7 +31,6 @@ Snapshot capture(const WorkspaceManager& manager, WorkspaceController& controlle
     s.bundlePath = sources.bundlePath;
     s.launchAtLogin = LoginItem::phrase(sources.loginItem.state());
     s.accessibilityTrusted = sources.accessibility.isProcessTrusted();
-    s.stageManagerEnabled = StageManager::isEnabled(sources.preferences);
 
     // Our coordinates are the X server's pixels, so every display's scale is 1.
     const auto main = sources.screens.mainScreen();

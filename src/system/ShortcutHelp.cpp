@@ -8,9 +8,9 @@ const std::vector<ShortcutHelp>& ShortcutHelp::all() {
         {"show", "Alt+Super+1–9", "Show a workspace by number"},
         {"hide", "Alt+Super+H", "Hide the current workspace"},
         {"bring", "Alt+Super+B", "Bring the active workspace to this display"},
-        {"next", "Ctrl+Super+→", "Focus the next app in the workspace"},
-        {"prev", "Ctrl+Super+←", "Focus the previous app in the workspace"},
-        {"solo", "Ctrl+Super+Enter", "Solo the focused app (press again to restore)"},
+        {"next", "Ctrl+Super+Right", "Focus the next app in the workspace"},
+        {"prev", "Ctrl+Super+Left", "Focus the previous app in the workspace"},
+        {"solo", "Ctrl+Super+Return", "Solo the focused app (press again to restore)"},
     };
     return rows;
 }

@@ -95,7 +95,7 @@ TEST_F(SecondPanePromptTest, ARememberedAppIsToldWithoutAMenuLookupOrPress) {
     EXPECT_FALSE(ask(1));
     ASSERT_EQ(sim.alerts.shown().size(), 1u);
     EXPECT_EQ(alert(0).messageText, "Open a second Notes window first");
-    EXPECT_THAT(alert(0).informativeText, HasSubstr("Tessane tried Notes's menus before"));
+    EXPECT_THAT(alert(0).informativeText, HasSubstr("Tessane tried Notes's New Window command before"));
     EXPECT_EQ(item.pressCount(), 0);
 }
 
@@ -105,7 +105,7 @@ TEST_F(SecondPanePromptTest, NoNewWindowCommandIsRememberedAndToldInTheSingular)
     EXPECT_EQ(remembered(), Strings{kNotes});
     EXPECT_EQ(alert(0).messageText, "Open a second Notes window first");
     EXPECT_EQ(alert(0).informativeText,
-              "It has 1 window open, and its menus offer nothing Tessane can use to open another. If Notes can do "
+              "It has 1 window open, and its desktop entry offers no New Window command Tessane can use to open another. If Notes can do "
               "it from inside the app, open a second window there and add the pane again.");
 }
 
@@ -117,7 +117,8 @@ TEST_F(SecondPanePromptTest, TheOfferNamesTheMenuPathOnItsFirstButtonAndCancelRe
     EXPECT_EQ(alert(0).messageText, "Add a second Notes pane?");
     EXPECT_EQ(alert(0).informativeText,
               "Notes has 2 windows open and already fills 3 panes, so it needs another window first.\n\nTessane "
-              "can ask it for one using its own menu command: Notes ▸ New Window");
+              "can ask it for one using its own menu command: Notes\u00A0▸\u00A0New\u00A0Window")
+        << "the path is never split";
     EXPECT_EQ(alert(0).buttons, (Strings{"Notes ▸ New Window", "Cancel"}));
     EXPECT_EQ(item.pressCount(), 0);
     EXPECT_TRUE(remembered().empty());

@@ -93,7 +93,7 @@ TEST(TipsCardLayoutTest, TheTipsShowTheirStarredSpansBoldWithoutTheStars) {
     ASSERT_EQ(tipRuns.size(), 3u);
     for (const auto& runs : tipRuns)
         for (const TextRun& run : runs) EXPECT_EQ(run.text.find("**"), std::string::npos) << run.text;
-    EXPECT_EQ(tipRuns[2][0].text, "Ctrl+Super+←→");
+    EXPECT_EQ(tipRuns[2][0].text, "Ctrl+Super+Left/Right");
     EXPECT_TRUE(tipRuns[2][0].bold);
     EXPECT_EQ(tipRuns[2][1].text, " switch focus · ");
     EXPECT_FALSE(tipRuns[2][1].bold);

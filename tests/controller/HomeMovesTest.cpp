@@ -159,7 +159,7 @@ TEST_F(HomeMoves, TheRecheckFollowsTheWindowsHomeWhenTheSystemReturnedThemAMomen
     s.window("Mail").setFrame({2000, 0, 400, 300});
     const int closes = s.notice->closes;
     s.advance(2.5);
-    EXPECT_EQ(changes(), (Lines{"[Tessane] Displays changed: “Write” — macOS returned its windows a moment later; "
+    EXPECT_EQ(changes(), (Lines{"[Tessane] Displays changed: “Write” — the window manager returned its windows a moment later; "
                                 "following it home and dropping the offer.",
                                 "[Tessane] Move back accepted: “Write” → " + WorkspaceController::rectLog(home) + "."}));
     EXPECT_EQ(s.probe().session(ws.id)->containerAXRect, home);
@@ -173,7 +173,7 @@ TEST_F(HomeMoves, WindowsAlreadyBackWhenTheDisplayReturnsAreFollowedWithoutAnOff
     s.window("Notes").setFrame({1600, 0, 400, 300});  // the system moves them as the display returns
     s.clearLog();
     plug(true);
-    EXPECT_EQ(changes(), (Lines{"[Tessane] Displays changed: “Write” — macOS already put its windows back on the "
+    EXPECT_EQ(changes(), (Lines{"[Tessane] Displays changed: “Write” — the window manager already put its windows back on the "
                                 "returning display; following them to " + WorkspaceController::rectLog(home) +
                                 " instead of offering."}));
     EXPECT_EQ(s.probe().session(ws.id)->containerAXRect, home);

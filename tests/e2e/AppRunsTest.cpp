@@ -1,9 +1,6 @@
 // The whole program on a real X server: a hot key shows a workspace tiled with its chrome, Tessane
 // keeps it in shape, hides it, brings back what it hid when it ends or after a run that was killed,
 // and runs on with a workspace list it cannot read.
-//
-// Cases marked [keep] need the controller's keeping of shown workspaces (put back a window the
-// user moved away, adopt a window that shows up late).
 #include "EndToEndTest.h"
 
 #include <X11/Xlib.h>
@@ -69,17 +66,15 @@ TEST_F(AppRunsTest, TheHotKeyShowsTheWorkspaceTiledWithItsChrome) {
         << "rail pixel " << std::hex << pixel(pillX, r.y + 1);
 }
 
-// [keep] Skipped while the program still says it does not check for drift.
 TEST_F(AppRunsTest, AWindowMovedAwayIsPutBack) {
     startWithPair();
     showPair();
-    if (waitForLog("[Tessane] not yet: checkDrift", 3s)) GTEST_SKIP() << "keeping shown workspaces in shape is not built yet";
     ASSERT_EQ(server_->run({"xdotool", "windowmove", std::to_string(beta_), "300", "400"}), 0);
     ASSERT_TRUE(waitFor([&] { return !tiled(); }, kDeadline)) << "the move did not happen: " << frames();
     EXPECT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
 }
 
-// [keep] Beta is not running: the show starts it from its desktop entry, and its window only
+// Beta is not running: the show starts it from its desktop entry, and its window only
 // appears two seconds after the program.
 TEST_F(AppRunsTest, AnAppStartedLateIsAdopted) {
     startWithPair(/*betaRunning=*/false);

@@ -33,7 +33,7 @@ TEST(PaneLabels, EveryLayoutNamesItsPanesAndNumbersThoseBeyond) {
         {LayoutType::leftRightSplit, 3, {"Left", "Right", "Pane 3"}},
         {LayoutType::topBottomSplit, 2, {"Top", "Bottom", "Pane 3"}},
         {LayoutType::grid2x2, 2, {"Left", "Right", "Pane 3"}},
-        {LayoutType::grid2x2, 3, {"Top-Left", "Top-Right", "Bottom", "Pane 4"}},
+        {LayoutType::grid2x2, 3, {"Top-Left", "Top-Right", "Bottom-Left", "Bottom-Right"}},
         {LayoutType::grid2x2, 4, {"Top-Left", "Top-Right", "Bottom-Left", "Bottom-Right", "Pane 5"}},
         {LayoutType::grid2x2, 1, {"Top-Left", "Top-Right", "Bottom-Left", "Bottom-Right"}},
         {LayoutType::grid2x2, 5, {"Top-Left", "Top-Right", "Bottom-Left", "Bottom-Right", "Pane 5"}},

@@ -275,5 +275,26 @@ TEST_F(WorkspaceEditorTest, ShowKeepsSettingsInFrontAndShowAndClosePutsItAway) {
     EXPECT_EQ(s.log().front().rfind("[Tessane] Hide workspace: ", 0), 0u);
 }
 
+TEST_F(WorkspaceEditorTest, ALayoutTheShownWorkspaceCannotFillSaysInTheWindowThatItWasHidden) {
+    s.launchApp("Notes");
+    s.launchApp("Mail");
+    auto ws = s.addWorkspace("Write", {"Notes", "Mail"});
+    auto& e = edit(ws);
+    e.chooseLayout({"2 × 2 Grid", LayoutType::grid2x2});
+    EXPECT_EQ(e.countHint(stored(ws)), "“2 × 2 Grid” needs 4 apps — add 2 more.") << "not shown: nothing was hidden";
+    e.chooseLayout({"Left / Right Split", LayoutType::leftRightSplit});
+    e.runAction(0);
+    s.advance(2);
+    ASSERT_EQ(s.shownNames(), (std::vector<std::string>{"Write"}));
+
+    e.chooseLayout({"2 × 2 Grid", LayoutType::grid2x2});
+    s.drain();
+    EXPECT_TRUE(s.shownNames().empty()) << "withdrawn by the controller";
+    EXPECT_EQ(e.countHint(stored(ws)),
+              "“2 × 2 Grid” needs 4 apps — add 2 more. It was hidden until then — Show it again once it fits.");
+    e.chooseLayout({"Left / Right Split", LayoutType::leftRightSplit});
+    EXPECT_EQ(e.countHint(stored(ws)), std::nullopt);
+}
+
 }  // namespace
 }  // namespace tessane

@@ -40,7 +40,6 @@ TEST(DiagnosticsRender, TheSummaryLineByLine) {
               "/usr/bin · launch at login: disabled\n"
               "\n"
               "Window control: available\n"
-              "Stage Manager: off\n"
               "Displays: 2 — 2560×1440 @1x (main), 1920×1080 @1x\n"
               "Theme: System\n"
               "\n"
@@ -163,8 +162,7 @@ TEST(DiagnosticsCapture, ReadsTheWorldAtTheMomentOfTheCall) {
     sim::SimLoginItems items;
     items.bundled = false;
     LoginItem loginItem(items, s.sim.mainQueue);
-    const Diagnostics::Sources sources{s.sim.environment, s.sim.accessibility, s.sim.screens, s.sim.defaults,
-                                       s.sim.preferences, loginItem,
+    const Diagnostics::Sources sources{s.sim.environment, s.sim.accessibility, s.sim.screens, s.sim.defaults, loginItem,
                                        [] { return MachineFacts{"Debian, Linux 6.1", "", "aarch64"}; },
                                        "/home/me/build/app"};
     const Snapshot snap = Diagnostics::capture(*s.manager, s.controller(), sources);

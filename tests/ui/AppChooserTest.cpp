@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -58,6 +59,9 @@ TEST_F(AppChooserTest, ListsTheCatalogueByNameWithIcons) {
 
 TEST_F(AppChooserTest, TypingNarrowsAndChooseTakesTheOneLeft) {
     auto d = dialog(false);
+    EXPECT_EQ(d->windowTitle(), "Choose an Application");
+    d->show();
+    EXPECT_TRUE(uitest::saveScreenshot(*d, "chooser.png"));
     EXPECT_FALSE(d->chooseButton()->isEnabled());
     EXPECT_EQ(d->chooseButton()->text(), "Choose");
     d->searchField()->setText("NO");
@@ -91,6 +95,22 @@ TEST_F(AppChooserTest, OtherFallsBackToAFileDialog) {
     d->otherButton()->click();
     EXPECT_EQ(d->result(), QDialog::Accepted);
     EXPECT_EQ(d->chosen(), answer);
+}
+
+// The chooser serves the window whose button asked: the active one, else the builder floating
+// above the settings window, else the settings window; none when neither is open.
+TEST_F(AppChooserTest, ItServesTheBuilderOrTheSettingsWindow) {
+    EXPECT_EQ(QtAppChooser::servedWindow(), nullptr);
+    QWidget settings, builder;
+    settings.setObjectName("settingsWindow");
+    builder.setObjectName("builderPanel");
+    settings.show();
+    EXPECT_EQ(QtAppChooser::servedWindow(), &settings);
+    builder.show();
+    EXPECT_EQ(QtAppChooser::servedWindow(), &builder);
+    settings.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&settings));
+    EXPECT_EQ(QtAppChooser::servedWindow(), &settings);
 }
 
 }  // namespace

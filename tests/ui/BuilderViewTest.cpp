@@ -3,6 +3,7 @@
 #include "builder/qt/BuilderWidgets.h"
 #include "builder/qt/QtBuilderPanel.h"
 #include "model/AppRegistry.h"
+#include "platform/qt/StatusIconPainter.h"  // contrastRatio
 #include "platform/sim/SimApplications.h"
 #include "ui/OffscreenApplication.h"
 
@@ -13,6 +14,7 @@
 #include <QScreen>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -93,6 +95,10 @@ TEST_F(BuilderViewTest, ASeededPanelIsReadyToCreate) {
     EXPECT_GE(view.statusLabel()->width(), view.statusLabel()->sizeHint().width());
     ASSERT_EQ(view.galleryButtons().size(), 8u);
     EXPECT_EQ(view.galleryButtons()[6]->text(), "2 × 2 Grid");
+    // Every layout in view, whole, and the name field as wide as allowed.
+    for (auto* b : view.galleryButtons())
+        EXPECT_TRUE(view.rect().contains(QRect(b->mapTo(&view, QPoint(0, 0)), b->size()))) << b->text().toStdString();
+    EXPECT_EQ(view.nameField()->width(), 260);
     EXPECT_TRUE(galleryButton(view, LayoutType::leftRightSplit)->isSelected());
     EXPECT_FALSE(view.icon(view.state().slots[0].value()).isNull());
     // Two cells side by side, 8 points apart, filling the pane area.
@@ -106,6 +112,53 @@ TEST_F(BuilderViewTest, ASeededPanelIsReadyToCreate) {
     EXPECT_EQ(created, std::vector<std::string>{"Notes + Mail"});
     EXPECT_EQ(createdApps.size(), 2u);
     EXPECT_EQ(createdLayout, LayoutType::leftRightSplit);
+}
+
+// Tab, the arrow keys, Space and Return alone: a layout and two apps chosen, then created.
+TEST_F(BuilderViewTest, TheKeyboardAloneCreatesAWorkspace) {
+    auto window = open({});
+    BuilderView& view = *window->view();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    view.nameField()->setFocus();
+    auto focused = [] { return QApplication::focusWidget(); };
+    auto press = [&](Qt::Key key) {
+        QTest::keyClick(focused(), key);
+        QApplication::processEvents();
+    };
+    press(Qt::Key_Tab);
+    ASSERT_EQ(focused(), view.galleryButtons()[0]) << "the gallery follows the name";
+    const QImage ringed = view.galleryButtons()[0]->grab().toImage();
+    press(Qt::Key_Down);
+    EXPECT_EQ(focused(), galleryButton(view, LayoutType::threeLeftTwoRightOne)) << "the tile below";
+    EXPECT_NE(view.galleryButtons()[0]->grab().toImage(), ringed) << "the focus ring shows where the keyboard is";
+    press(Qt::Key_Up);
+    press(Qt::Key_Right);
+    ASSERT_EQ(focused(), galleryButton(view, LayoutType::topBottomSplit));
+    press(Qt::Key_Space);
+    EXPECT_EQ(view.state().layout, LayoutType::topBottomSplit);
+    EXPECT_TRUE(created.empty()) << "Return and Space on a tile press the tile, not Create";
+
+    for (int i = 0; i < 10 && dynamic_cast<GalleryButton*>(focused()); ++i) press(Qt::Key_Tab);
+    ASSERT_EQ(focused(), child(view, "pane0", "addApp")) << "the panes follow the gallery";
+    nextPick = record("Notes");
+    press(Qt::Key_Return);
+    EXPECT_EQ(pickedWith, std::vector<size_t>{0});
+    EXPECT_EQ(focused(), child(view, "pane0", "remove")) << "the keyboard stays on the pane just filled";
+    press(Qt::Key_Tab);
+    ASSERT_EQ(focused(), child(view, "pane1", "addApp"));
+    nextPick = record("Mail");
+    press(Qt::Key_Space);
+    EXPECT_EQ(focused(), child(view, "pane1", "remove"));
+    press(Qt::Key_Tab);
+    EXPECT_EQ(focused(), view.cancelButton());
+    press(Qt::Key_Tab);
+    EXPECT_EQ(focused(), view.createButton());
+    press(Qt::Key_Return);
+    EXPECT_EQ(created, std::vector<std::string>{"New Workspace"});
+    EXPECT_EQ(createdLayout, LayoutType::topBottomSplit);
+    ASSERT_EQ(createdApps.size(), 2u);
+    EXPECT_EQ(createdApps[1].displayName, "Mail");
 }
 
 TEST_F(BuilderViewTest, AnAppWithoutAStoredIconShowsTheSystemsOrNone) {
@@ -205,6 +258,13 @@ TEST_F(BuilderViewTest, PaintsInLightAndDark) {
         for (int x = 0; x < tile.width() && !sawAccent; ++x)
             sawAccent = tile.pixelColor(x, tile.height() / 4) == accent;
         EXPECT_TRUE(sawAccent);
+        // Secondary text reads at 4.5:1 or more on the panel and on its panes.
+        for (ColorRole ground : {ColorRole::windowBackground, ColorRole::underPageBackground}) {
+            QImage swatch(1, 1, QImage::Format_RGB32);
+            swatch.fill(color(ground, dark));
+            QPainter(&swatch).fillRect(0, 0, 1, 1, color(ColorRole::secondaryLabel, dark));
+            EXPECT_GE(qt_backend::contrastRatio(swatch.pixelColor(0, 0), color(ground, dark)), 4.5);
+        }
         save(*window, dark ? "builder-dark.png" : "builder-light.png");
     }
 }

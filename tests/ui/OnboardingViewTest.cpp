@@ -199,14 +199,14 @@ TEST_F(OnboardingViewTest, IllustrationsKeepTheirSizesAndMarks) {
             EXPECT_EQ(w->size(), QSize(74, 52));
         }
         // The rail sits at the top centre: 2 points down on the move drawing, 4 on the menu's.
-        const QColor face = tone(Tone::controlBackground, dark);
+        const QColor face = color(ColorRole::controlBackground, dark);
         EXPECT_NE(pixel(move, {37, 3}), face);
         EXPECT_EQ(pixel(move, {37, 8}), face);
         EXPECT_NE(pixel(menu, {37, 5}), face);
         EXPECT_EQ(pixel(menu, {37, 2}), face);
         // The divider handle covers the gap between the two panes; no rail at the top.
-        EXPECT_EQ(pixel(resize, {37, 10}), tone(Tone::accent, dark));
-        EXPECT_NE(pixel(resize, {37, 1}), tone(Tone::accent, dark));
+        EXPECT_EQ(pixel(resize, {37, 10}), color(ColorRole::accent, dark));
+        EXPECT_NE(pixel(resize, {37, 1}), color(ColorRole::accent, dark));
         EXPECT_EQ(pixel(resize, {20, 2}), face);
 
         // Solid borders without the plus, dashed with it: along a pane's top edge the border
@@ -215,7 +215,7 @@ TEST_F(OnboardingViewTest, IllustrationsKeepTheirSizesAndMarks) {
             WorkspaceIllustration art(plus, dark);
             art.resize(260, 150);
             const QImage image = art.grab().toImage();
-            const QColor under = tone(Tone::underPage, dark);
+            const QColor under = color(ColorRole::underPageBackground, dark);
             int gaps = 0;
             for (int x = 30; x < 110; ++x) {
                 const QColor c = image.pixelColor(x, 10);

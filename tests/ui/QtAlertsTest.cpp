@@ -1,9 +1,12 @@
 #include "platform/qt/QtAlerts.h"
+#include "ui/OffscreenApplication.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QIcon>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -78,6 +81,34 @@ TEST_F(QtAlertsTest, TheSecondButtonAndNoBoxWhenNoneIsAsked) {
         click(box, "Dismiss");
     });
     EXPECT_EQ(response, (AlertResponse{1, false}));
+}
+
+// Titled with the program's name; a question or notice shows the program's icon, a warning the
+// warning sign.
+TEST_F(QtAlertsTest, TitledTessaneWithTheProgramsIconForAQuestion) {
+    QPixmap own(64, 64);
+    own.fill(QColor(0x3d, 0x8f, 0xf5));
+    QApplication::setWindowIcon(QIcon(own));
+    AlertSpec question;
+    question.style = AlertSpec::Style::informational;
+    question.messageText = "Add a second Notes pane?";
+    question.informativeText = "Tessane can ask it for one using its own menu command: File\u00A0▸\u00A0New\u00A0Window";
+    question.buttons = {"File ▸ New Window", "Cancel"};
+    run(question, [](QMessageBox& box) {
+        EXPECT_EQ(box.windowTitle(), "Tessane");
+        EXPECT_EQ(box.icon(), QMessageBox::NoIcon);
+        EXPECT_EQ(box.iconPixmap().toImage().pixelColor(32, 32), QColor(0x3d, 0x8f, 0xf5));
+        box.adjustSize();
+        EXPECT_TRUE(uitest::saveScreenshot(box, "alert-question.png"));
+        click(box, "Cancel");
+    });
+    AlertSpec warning;
+    warning.messageText = "Blocked";
+    run(warning, [](QMessageBox& box) {
+        EXPECT_EQ(box.icon(), QMessageBox::Warning);
+        click(box, "OK");
+    });
+    QApplication::setWindowIcon(QIcon());
 }
 
 TEST_F(QtAlertsTest, AnAlertWithoutButtonsGetsOK) {

@@ -124,7 +124,22 @@ TEST_F(QtStatusItemTest, ChangesInPlaceUpdateTheSameMenuAndActions) {
     EXPECT_FALSE(writeAction->isEnabled());
     EXPECT_TRUE(writeAction->isChecked());
     EXPECT_EQ(writeAction->toolTip(), "Already shown.");
-    EXPECT_EQ(writeAction->icon().pixmap(16).toImage().pixelColor(8, 8), QColor(Qt::blue));
+    const QImage checkedIcon = writeAction->icon().pixmap(QSize(16, 16), 1.0).toImage();
+    EXPECT_EQ(checkedIcon.pixelColor(4, 4), QColor(Qt::blue));
+    // A checked row's image carries a check mark of its own in the selection colour, where a
+    // style would show at most a faint frame.
+    auto selectionPixels = [](const QImage& image) {
+        int count = 0;
+        for (int y = 8; y < 16; ++y)
+            for (int x = 8; x < 16; ++x) count += image.pixelColor(x, y) == QApplication::palette().color(QPalette::Highlight);
+        return count;
+    };
+    EXPECT_GT(selectionPixels(checkedIcon), 10);
+    menu->adjustSize();
+    EXPECT_TRUE(uitest::saveScreenshot(*menu, "tray-menu.png"));
+    write->checked = false;
+    item.menuChanged();
+    EXPECT_EQ(selectionPixels(writeAction->icon().pixmap(QSize(16, 16), 1.0).toImage()), 0);
     EXPECT_TRUE(updateAction->isVisible());
     EXPECT_EQ(updateAction->text(), "Update to 2.1 available");
     EXPECT_FALSE(actionOf(research)->isChecked());

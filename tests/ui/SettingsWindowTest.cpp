@@ -22,6 +22,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
+#include <QTimer>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
@@ -276,6 +277,16 @@ TEST_F(SettingsWindowTest, TheEditorRenamesWhileTypingAndItsControlsFollowTheSto
     for (auto* a : menu->actions())
         if (!a->isSeparator()) titles << a->text();
     EXPECT_EQ(titles, (QStringList{"Make Primary", "Move Up", "Move Down", "Remove"}));
+    // It opens inside the window, its right edge in line with the button's.
+    QRect opened;
+    QTimer::singleShot(0, menu, [&] {
+        opened = menu->geometry();
+        menu->hide();
+    });
+    rows.back()->menuButton()->showMenu();
+    const QToolButton* button = rows.back()->menuButton();
+    EXPECT_TRUE(qtWindow().geometry().contains(opened));
+    EXPECT_EQ(opened.right(), button->mapToGlobal(QPoint(button->width() - 1, 0)).x());
     menu->actions().back()->trigger();
     settle();
     EXPECT_EQ(editor->countLabel()->text(), "3 of 3");
@@ -332,6 +343,13 @@ TEST_F(SettingsWindowTest, ScreenshotsOfEveryTabInLightAndDark) {
         const std::string suffix = dark ? "-dark.png" : "-light.png";
         clickTab(0);
         screenshot("settings-general" + suffix);
+        // The chosen theme segment shows in the selection colour, unlike the others.
+        const QColor selection = QApplication::palette().color(QPalette::Highlight);
+        for (int i = 0; i < 3; ++i) {
+            QPushButton* segment = view().generalView()->themeButton(i);
+            const QImage face = segment->grab().toImage();
+            EXPECT_EQ(face.pixelColor(face.width() / 6, face.height() / 2) == selection, segment->isChecked()) << i;
+        }
         clickTab(1);
         screenshot("settings-workspaces" + suffix);
         auto* list = view().workspacesView()->listView();

@@ -3,6 +3,7 @@
 #include "x11/X11TestBase.h"
 #include "platform/qt/QtStatusItem.h"
 #include "platform/qt/QtStatusMenu.h"
+#include "platform/qt/StatusIconPainter.h"
 #include "x11/WidgetApplication.h"
 
 #include <QAction>
@@ -42,9 +43,10 @@ protected:
             loop.exec();
         });
     }
-    void startHost() {
-        host_ = ChildProcess::start({TESSANE_TRAY_HOST, "--at", "1600,0"}, server_->display(),
-                                    server_->logFolder() + "/tray.log");
+    void startHost(std::vector<std::string> options = {}) {
+        std::vector<std::string> command{TESSANE_TRAY_HOST, "--at", "1600,0"};
+        command.insert(command.end(), options.begin(), options.end());
+        host_ = ChildProcess::start(command, server_->display(), server_->logFolder() + "/tray.log");
         ASSERT_NE(host_, nullptr);
         ASSERT_TRUE(host_->waitForLine("ready", 30s)) << "the tray host did not come up";
     }
@@ -79,6 +81,40 @@ protected:
             }
         XDestroyImage(image);
         return dark > 10 && dark < r.width * r.height * 3 / 4;
+    }
+    // The icon's pixels on screen that stand out from the panel at `ratio` or more, and those of
+    // exactly `ink`.
+    std::pair<int, int> inkedPixels(const RootRect& r, const QColor& panel, double ratio, const QColor& ink) {
+        XImage* image = XGetImage(x_->display(), x_->root(), r.x, r.y, r.width, r.height, AllPlanes, ZPixmap);
+        if (!image) return {0, 0};
+        int standOut = 0, exact = 0;
+        for (int y = 0; y < r.height; ++y)
+            for (int x = 0; x < r.width; ++x) {
+                const unsigned long p = XGetPixel(image, x, y);
+                const QColor seen(int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF));
+                standOut += qt_backend::contrastRatio(seen, panel) >= ratio;
+                exact += seen == ink;
+            }
+        XDestroyImage(image);
+        return {standOut, exact};
+    }
+    // A tray of `background` (announcing `foreground`, if given) docks a live icon, which is inked
+    // for that panel (not with the outline kept for panels nothing is known of) and stands out.
+    void expectLegibleOn(const char* background, const char* foreground = nullptr) {
+        std::vector<std::string> options{"--background", background};
+        if (foreground) options.insert(options.end(), {"--foreground", foreground});
+        startHost(options);
+        item_ = std::make_unique<qt_backend::QtStatusItem>();
+        item_->setImage({.live = true});
+        const auto docked = waitForDocking();
+        ASSERT_TRUE(docked) << "the tray docked no icon";
+        const QColor panel(QString("#") + background);
+        const QColor announced = foreground ? QColor(QString("#") + foreground) : QColor();
+        // The filled symbol covers about a third of the icon.
+        EXPECT_TRUE(waitForQt([&] {
+            const auto [standOut, exact] = inkedPixels(*docked, panel, 4.5, announced);
+            return !item_->iconInk().halo && standOut > docked->width * docked->height / 5 && (!foreground || exact > 20);
+        })) << "ink " << item_->iconColour().name().toStdString();
     }
     bool click(int x, int y, int button = 1) {
         return server_->run({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click",
@@ -132,6 +168,12 @@ TEST_F(StatusItemX11Test, AClickOnTheDockedIconOpensTheMenuAndAClickOnARowRunsIt
     EXPECT_EQ(opened, 2);
     menu->hide();
 }
+
+// Whatever the application's palette guesses, the icon reads on the panel it is docked in: a black
+// and a white one, and one whose tray announces the colour its icons take.
+TEST_F(StatusItemX11Test, TheIconStandsOutOnABlackPanel) { expectLegibleOn("000000"); }
+TEST_F(StatusItemX11Test, TheIconStandsOutOnAWhitePanel) { expectLegibleOn("ffffff"); }
+TEST_F(StatusItemX11Test, TheIconTakesTheColourATrayAnnounces) { expectLegibleOn("404040", "ffcc00"); }
 
 TEST_F(StatusItemX11Test, WithoutATrayNothingShowsAndAnIconAppearsOnceOneComes) {
     item_ = std::make_unique<qt_backend::QtStatusItem>();

@@ -1,8 +1,10 @@
 #include "builder/qt/BuilderView.h"
 
 #include "builder/qt/BuilderWidgets.h"
+#include "builder/qt/FloatingPanel.h"
 
 #include <QEvent>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QKeySequence>
@@ -10,7 +12,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QShortcut>
 #include <QVBoxLayout>
 
@@ -60,30 +61,25 @@ BuilderView::BuilderView(const std::vector<ManagedApp>& seed, BuilderActions act
 
     name_ = new QLineEdit(QString::fromStdString(state_.name), this);
     name_->setPlaceholderText("Workspace name");
-    name_->setMaximumWidth(260);
+    // As wide as the design allows, so that a long suggested name shows whole.
+    name_->setFixedWidth(kNameWidth);
     connect(name_, &QLineEdit::textChanged, this, [this](const QString& text) { state_.name = text.toStdString(); });
     column->addWidget(name_, 0, Qt::AlignHCenter);
 
-    auto* galleryRow = new QWidget;
-    auto* galleryLayout = new QHBoxLayout(galleryRow);
-    galleryLayout->setContentsMargins(2, 0, 2, 2);
-    galleryLayout->setSpacing(10);
+    // Every layout in view at once: the gallery wraps into rows instead of hiding some
+    // behind a scroll nobody can see.
+    auto* galleryLayout = new QGridLayout;
+    galleryLayout->setContentsMargins(2, 0, 2, 0);
+    galleryLayout->setHorizontalSpacing(10);
+    galleryLayout->setVerticalSpacing(4);
     for (LayoutType type : layout_types::offeredInPickers()) {
-        auto* button = new GalleryButton(type, dark, galleryRow);
+        auto* button = new GalleryButton(type, dark, this);
         connect(button, &QAbstractButton::clicked, this, [this, type] { chooseLayout(type); });
-        galleryLayout->addWidget(button);
+        const int at = static_cast<int>(gallery_.size());
+        galleryLayout->addWidget(button, at / kGalleryColumns, at % kGalleryColumns);
         gallery_.push_back(button);
     }
-    auto* scroll = new QScrollArea(this);
-    scroll->setWidget(galleryRow);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setAlignment(Qt::AlignHCenter);
-    scroll->setFixedHeight(galleryRow->sizeHint().height());
-    scroll->viewport()->setAutoFillBackground(false);
-    galleryRow->setAutoFillBackground(false);
-    column->addWidget(scroll);
+    column->addLayout(galleryLayout);
 
     paneArea_ = new PaneArea([this] { layoutPanes(); }, this);
     column->addWidget(paneArea_, 1);
@@ -147,15 +143,41 @@ void BuilderView::addApp(size_t pane) {
     if (!actions_.pick) return;
     auto app = actions_.pick(state_.chosen());
     if (!app) return;
+    const bool keys = paneArea_->isAncestorOf(focusWidget());
     state_.fill(pane, std::move(*app));
     rebuildPanes();
     refresh();
+    if (keys) focusPane(pane);
 }
 
 void BuilderView::removeApp(size_t pane) {
+    const bool keys = paneArea_->isAncestorOf(focusWidget());
     state_.remove(pane);
     rebuildPanes();
     refresh();
+    if (keys) focusPane(pane);
+}
+
+void BuilderView::focusPane(size_t pane) {
+    // The cell that had the keyboard was rebuilt: the keyboard stays on the same pane.
+    if (pane >= cells_.size()) return;
+    for (auto* child : cells_[pane]->findChildren<QWidget*>())
+        if (child->focusPolicy() & Qt::TabFocus) {
+            child->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+}
+
+void BuilderView::orderTabs() {
+    // Top to bottom as the eye reads the panel: name, layouts, panes, then the footer.
+    std::vector<QWidget*> chain{name_};
+    chain.insert(chain.end(), gallery_.begin(), gallery_.end());
+    for (auto* cell : cells_)
+        for (auto* child : cell->findChildren<QWidget*>())
+            if (child->focusPolicy() & Qt::TabFocus) chain.push_back(child);
+    chain.push_back(cancel_);
+    chain.push_back(create_);
+    for (size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
 void BuilderView::createAndShow() {
@@ -197,6 +219,7 @@ void BuilderView::rebuildPanes() {
         cell->show();
     }
     layoutPanes();
+    orderTabs();
 }
 
 void BuilderView::layoutPanes() {
@@ -227,12 +250,6 @@ void BuilderView::rebuildNotes() {
     notes_->setVisible(notesLayout_->count() > 0);
 }
 
-void BuilderView::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(color(ColorRole::windowBackground, dark_));
-    p.drawRoundedRect(QRectF(rect()), 14, 14);
-}
+void BuilderView::paintEvent(QPaintEvent*) { paintPanelSurface(*this, color(ColorRole::windowBackground, dark_), 14, dark_); }
 
 }  // namespace tessane::builder_qt

@@ -30,6 +30,8 @@ public:
 
     static constexpr int kWidth = 580;
     static constexpr int kHeight = 480;
+    static constexpr int kNameWidth = 260;
+    static constexpr int kGalleryColumns = 4;
 
     BuilderView(const std::vector<ManagedApp>& seed, BuilderActions actions, IconLookup iconLookup, bool dark,
                 QWidget* parent = nullptr);
@@ -61,6 +63,8 @@ private:
     void rebuildPanes();
     void layoutPanes();
     void rebuildNotes();
+    void focusPane(size_t pane);
+    void orderTabs();
 
     BuilderState state_;
     BuilderActions actions_;

@@ -4,11 +4,15 @@
 #include "platform/qt/PanelPainter.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <cmath>
+#include <vector>
 
 namespace tessane::builder_qt {
 
@@ -56,13 +60,91 @@ void paintLayoutThumbnail(QPainter& painter, LayoutType type, const QRectF& area
     painter.restore();
 }
 
+// ------------------------------------------------------------------------------ keyboard tiles
+
+namespace {
+
+bool isPressKey(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+
+// The nearest tile whose centre lies in the arrow's direction, the distance across the direction
+// counting double so that a tile in line wins over a closer one off to the side.
+KeyTile* neighbour(const QWidget* from, const std::vector<KeyTile*>& tiles, int key) {
+    const QWidget* top = from->window();
+    const QPointF origin = from->mapTo(top, QRectF(from->rect()).center().toPoint());
+    KeyTile* best = nullptr;
+    double bestScore = 0;
+    for (KeyTile* tile : tiles) {
+        if (tile == from) continue;
+        const QPointF d = QPointF(tile->mapTo(top, QRectF(tile->rect()).center().toPoint())) - origin;
+        double along = 0, across = 0;
+        switch (key) {
+        case Qt::Key_Left: along = -d.x(), across = d.y(); break;
+        case Qt::Key_Right: along = d.x(), across = d.y(); break;
+        case Qt::Key_Up: along = -d.y(), across = d.x(); break;
+        case Qt::Key_Down: along = d.y(), across = d.x(); break;
+        default: return nullptr;
+        }
+        if (along < 1) continue;
+        const double score = along + 2 * std::abs(across);
+        if (!best || score < bestScore) best = tile, bestScore = score;
+    }
+    return best;
+}
+
+}  // namespace
+
+KeyTile::KeyTile(Group group, QWidget* parent) : QAbstractButton(parent), group_(group) {
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::PointingHandCursor);
+}
+
+bool KeyTile::event(QEvent* event) {
+    // Return presses the focused tile rather than the panel's default button.
+    if (event->type() == QEvent::ShortcutOverride && isPressKey(static_cast<QKeyEvent*>(event)->key())) {
+        event->accept();
+        return true;
+    }
+    return QAbstractButton::event(event);
+}
+
+void KeyTile::keyPressEvent(QKeyEvent* event) {
+    if (isPressKey(event->key()) && !event->isAutoRepeat()) {
+        click();
+        return;
+    }
+    std::vector<KeyTile*> tiles;
+    // Our tiles have no meta-object of their own: Qt's cast would take any button for one.
+    for (auto* button : window()->findChildren<QAbstractButton*>())
+        if (auto* tile = dynamic_cast<KeyTile*>(button);
+            tile && tile->group_ == group_ && tile->isVisible() && tile->isEnabled())
+            tiles.push_back(tile);
+    if (KeyTile* next = neighbour(this, tiles, event->key())) {
+        next->setFocus(Qt::TabFocusReason);
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
+}
+
+void KeyTile::paintFocusRing(QPainter& painter, const QRectF& r, double radius, bool dark) const {
+    if (!hasFocus()) return;
+    painter.save();
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(color(ColorRole::accent, dark, 0.7), 2));
+    painter.drawRoundedRect(r.adjusted(1, 1, -1, -1), radius, radius);
+    painter.restore();
+}
+
 // ------------------------------------------------------------------------------ gallery
 
+namespace {
+// Room around the tile for the focus ring.
+constexpr double kRingMargin = 3;
+}  // namespace
+
 GalleryButton::GalleryButton(LayoutType type, bool dark, QWidget* parent)
-    : QAbstractButton(parent), type_(type), dark_(dark) {
+    : KeyTile(Group::gallery, parent), type_(type), dark_(dark) {
     setText(QString::fromUtf8(label(type)));
-    setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    setAccessibleName(text());
 }
 
 void GalleryButton::setSelected(bool selected) {
@@ -74,14 +156,15 @@ QSize GalleryButton::sizeHint() const {
     const QFontMetrics fm(caption2Font());
     const int tileWidth = int(kThumbnail.width() + 2 * kThumbnailPadding);
     const int tileHeight = int(kThumbnail.height() + 2 * kThumbnailPadding);
-    return {std::max(tileWidth, fm.horizontalAdvance(text())) + 2, tileHeight + 4 + fm.height() + 2};
+    const int ring = int(2 * kRingMargin);
+    return {std::max(tileWidth, fm.horizontalAdvance(text())) + 2 + ring, tileHeight + 4 + fm.height() + 2 + ring};
 }
 
 void GalleryButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QSizeF tile(kThumbnail.width() + 2 * kThumbnailPadding, kThumbnail.height() + 2 * kThumbnailPadding);
-    const QRectF tileRect((width() - tile.width()) / 2, 1, tile.width(), tile.height());
+    const QRectF tileRect((width() - tile.width()) / 2, kRingMargin + 1, tile.width(), tile.height());
     p.setBrush(color(ColorRole::underPageBackground, dark_));
     const double line = selected_ ? 2 : 1;
     p.setPen(QPen(selected_ ? color(ColorRole::accent, dark_) : color(ColorRole::separator, dark_), line));
@@ -94,6 +177,7 @@ void GalleryButton::paintEvent(QPaintEvent*) {
     p.setPen(color(selected_ ? ColorRole::label : ColorRole::secondaryLabel, dark_));
     p.drawText(QRectF(0, tileRect.bottom() + 4, width(), height() - tileRect.bottom() - 4),
                Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, text());
+    paintFocusRing(p, QRectF(rect()), 8, dark_);
 }
 
 // ------------------------------------------------------------------------------ pane cell
@@ -101,12 +185,9 @@ void GalleryButton::paintEvent(QPaintEvent*) {
 namespace {
 
 // The empty cell's button: the whole cell takes the click.
-class AddAppButton final : public QAbstractButton {
+class AddAppButton final : public KeyTile {
 public:
-    AddAppButton(bool dark, QWidget* parent) : QAbstractButton(parent), dark_(dark) {
-        setText("Add App");
-        setCursor(Qt::PointingHandCursor);
-    }
+    AddAppButton(bool dark, QWidget* parent) : KeyTile(Group::panes, parent), dark_(dark) { setText("Add App"); }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -122,6 +203,7 @@ protected:
         p.setFont(captionFont());
         p.drawText(QRectF(0, top + symbol + spacing, width(), fm.height()), Qt::AlignHCenter | Qt::TextSingleLine,
                    text());
+        paintFocusRing(p, QRectF(rect()), 10, dark_);
     }
 
 private:
@@ -163,7 +245,8 @@ PaneCell::PaneCell(const Content& content, bool dark, std::function<void()> onAd
     remove->setFlat(true);
     remove->setFont(captionFont());
     remove->setCursor(Qt::PointingHandCursor);
-    remove->setStyleSheet(QString("QPushButton { border: none; padding: 0; color: %1; }")
+    remove->setStyleSheet(QString("QPushButton { border: 1px solid transparent; border-radius: 3px; padding: 0 3px;"
+                                  " color: %1; } QPushButton:focus { border-color: %1; }")
                               .arg(color(ColorRole::accent, dark).name()));
     connect(remove, &QPushButton::clicked, this, [onRemove] { onRemove(); });
     layout->addWidget(remove, 0, Qt::AlignHCenter);

@@ -22,8 +22,25 @@ QFont calloutFont();
 // The small drawing of a layout: each pane a rounded rectangle in the secondary colour.
 void paintLayoutThumbnail(QPainter& painter, LayoutType type, const QRectF& area, bool dark);
 
+// A tile the keyboard can reach: Tab stops on it and shows a focus ring, Space and Return press
+// it, and the arrow keys move to the nearest visible tile of the same group in that direction.
+class KeyTile : public QAbstractButton {
+public:
+    enum class Group { gallery, panes };
+    KeyTile(Group group, QWidget* parent);
+
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    // The ring drawn around `r` while the tile has the keyboard focus.
+    void paintFocusRing(QPainter& painter, const QRectF& r, double radius, bool dark) const;
+
+private:
+    Group group_;
+};
+
 // One entry of the layout gallery: the thumbnail on its tile and the layout's name below.
-class GalleryButton final : public QAbstractButton {
+class GalleryButton final : public KeyTile {
 public:
     GalleryButton(LayoutType type, bool dark, QWidget* parent = nullptr);
     LayoutType type() const { return type_; }

@@ -5,14 +5,17 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QWindow>
 
 namespace tessane::builder_qt {
 
-FloatingPanelWindow::FloatingPanelWindow(const char* objectName, QSize size)
+FloatingPanelWindow::FloatingPanelWindow(const char* objectName, QSize size, const QString& title)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName(objectName);
+    // Named for task lists, window switchers and screen readers, though it has no title bar.
+    setWindowTitle(title);
     // Rounded corners need a compositing manager; without one the panel stays a plain rectangle.
     if (!qt_backend::panel_x11::available() || qt_backend::panel_x11::compositing())
         setAttribute(Qt::WA_TranslucentBackground);
@@ -28,6 +31,22 @@ void FloatingPanelWindow::mousePressEvent(QMouseEvent* event) {
 
 void FloatingPanelWindow::mouseMoveEvent(QMouseEvent* event) {
     if (dragOffset_ && (event->buttons() & Qt::LeftButton)) move(event->globalPosition().toPoint() - *dragOffset_);
+}
+
+void paintPanelSurface(QWidget& view, const QColor& fill, double radius, bool dark) {
+    QPainter p(&view);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (view.window()->testAttribute(Qt::WA_TranslucentBackground)) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(fill);
+        p.drawRoundedRect(QRectF(view.rect()), radius, radius);
+        return;
+    }
+    p.fillRect(view.rect(), fill);
+    const QColor border = dark ? QColor(255, 255, 255, 70) : QColor(0, 0, 0, 90);
+    p.setPen(QPen(border, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(view.rect()).adjusted(0.5, 0.5, -0.5, -0.5));
 }
 
 void bringFloatingPanelToFront(QWidget* window) {

@@ -11,7 +11,7 @@ namespace tessane::builder_qt {
 // windows, on every desktop, able to take keyboard focus, moved by dragging its background.
 class FloatingPanelWindow : public QWidget {
 public:
-    FloatingPanelWindow(const char* objectName, QSize size);
+    FloatingPanelWindow(const char* objectName, QSize size, const QString& title);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -20,6 +20,11 @@ protected:
 private:
     std::optional<QPoint> dragOffset_;
 };
+
+// The panel's surface behind `view`, which fills its window: a rounded shape where a compositing
+// manager blends the corners; without one, the whole rectangle with a border that keeps it apart
+// from whatever lies behind it.
+void paintPanelSurface(QWidget& view, const QColor& fill, double radius, bool dark);
 
 // Shows, raises and focuses the window and brings our application forward.
 void bringFloatingPanelToFront(QWidget* window);

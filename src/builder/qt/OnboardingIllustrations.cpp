@@ -48,7 +48,7 @@ void WorkspaceIllustration::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF all(rect());
-    fill(p, all, 12, tone(Tone::underPage, dark_));
+    fill(p, all, 12, color(ColorRole::underPageBackground, dark_));
     const QRectF inner = all.adjusted(10, 10, -10, -10);
     const double spacing = 6;
     const double half = (inner.width() - spacing) / 2;
@@ -61,14 +61,14 @@ void WorkspaceIllustration::paintEvent(QPaintEvent*) {
 }
 
 void WorkspaceIllustration::paintPane(QPainter& p, const QRectF& r, int symbolIndex) const {
-    fill(p, r, 7, tone(Tone::controlBackground, dark_));
-    strokeInside(p, r, 7, tone(Tone::separator, dark_), showPlus_);
+    fill(p, r, 7, color(ColorRole::controlBackground, dark_));
+    strokeInside(p, r, 7, color(ColorRole::separator, dark_), showPlus_);
     if (showPlus_) {
-        paintSymbol(p, Symbol::plus, symbolBox(r.center(), 18), tone(Tone::tertiary, dark_), QFont::DemiBold);
+        paintSymbol(p, Symbol::plus, symbolBox(r.center(), 18), color(ColorRole::tertiaryLabel, dark_), QFont::DemiBold);
         return;
     }
     static constexpr Symbol symbols[] = {Symbol::twoWindows, Symbol::document, Symbol::terminal};
-    paintSymbol(p, symbols[symbolIndex], symbolBox(r.center(), 20), tone(Tone::secondary, dark_));
+    paintSymbol(p, symbols[symbolIndex], symbolBox(r.center(), 20), color(ColorRole::secondaryLabel, dark_));
 }
 
 GestureIllustration::GestureIllustration(bool dark, QWidget* parent) : QWidget(parent), dark_(dark) {
@@ -79,42 +79,42 @@ void MoveIllustration::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF all(rect());
-    fill(p, all, 8, tone(Tone::controlBackground, dark_));
-    strokeInside(p, all, 8, tone(Tone::separator, dark_));
-    capsule(p, QRectF((kWidth - 22) / 2.0, 2, 22, 3), tone(Tone::primary, dark_, 0.55));
-    paintSymbol(p, Symbol::fourWayArrow, symbolBox(all.center(), 16), tone(Tone::accent, dark_), QFont::DemiBold);
+    fill(p, all, 8, color(ColorRole::controlBackground, dark_));
+    strokeInside(p, all, 8, color(ColorRole::separator, dark_));
+    capsule(p, QRectF((kWidth - 22) / 2.0, 2, 22, 3), color(ColorRole::label, dark_, 0.55));
+    paintSymbol(p, Symbol::fourWayArrow, symbolBox(all.center(), 16), color(ColorRole::accent, dark_), QFont::DemiBold);
 }
 
 void ResizeIllustration::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const double spacing = 4, half = (kWidth - spacing) / 2;
-    fill(p, QRectF(0, 0, half, kHeight), 6, tone(Tone::controlBackground, dark_));
-    fill(p, QRectF(half + spacing, 0, half, kHeight), 6, tone(Tone::controlBackground, dark_));
+    fill(p, QRectF(0, 0, half, kHeight), 6, color(ColorRole::controlBackground, dark_));
+    fill(p, QRectF(half + spacing, 0, half, kHeight), 6, color(ColorRole::controlBackground, dark_));
     const QPointF centre(kWidth / 2.0, kHeight / 2.0);
-    capsule(p, QRectF(centre.x() - 2, centre.y() - 17, 4, 34), tone(Tone::accent, dark_));
+    capsule(p, QRectF(centre.x() - 2, centre.y() - 17, 4, 34), color(ColorRole::accent, dark_));
     p.setPen(Qt::NoPen);
-    p.setBrush(tone(Tone::controlBackground, dark_));
+    p.setBrush(color(ColorRole::controlBackground, dark_));
     p.drawEllipse(centre, 11, 11);
-    paintSymbol(p, Symbol::leftRightArrow, symbolBox(centre, 13), tone(Tone::accent, dark_), QFont::Bold);
+    paintSymbol(p, Symbol::leftRightArrow, symbolBox(centre, 13), color(ColorRole::accent, dark_), QFont::Bold);
 }
 
 void MenuIllustration::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF all(rect());
-    fill(p, all, 8, tone(Tone::controlBackground, dark_));
-    strokeInside(p, all, 8, tone(Tone::separator, dark_));
+    fill(p, all, 8, color(ColorRole::controlBackground, dark_));
+    strokeInside(p, all, 8, color(ColorRole::separator, dark_));
     const double barTop = 4, barHeight = 3, spacing = 3;
-    capsule(p, QRectF((kWidth - 22) / 2.0, barTop, 22, barHeight), tone(Tone::primary, dark_, 0.55));
+    capsule(p, QRectF((kWidth - 22) / 2.0, barTop, 22, barHeight), color(ColorRole::label, dark_, 0.55));
     const QRectF menu((kWidth - 42) / 2.0, barTop + barHeight + spacing, 42, 30);
-    fill(p, menu, 4, tone(Tone::windowBackground, dark_));
-    strokeInside(p, menu, 4, tone(Tone::separator, dark_));
+    fill(p, menu, 4, color(ColorRole::windowBackground, dark_));
+    strokeInside(p, menu, 4, color(ColorRole::separator, dark_));
     const double item = 2.5, gap = 3, stack = 3 * item + 2 * gap;
     const double x = menu.center().x() - 15;
     for (int i = 0; i < 3; ++i)
         capsule(p, QRectF(x, menu.center().y() - stack / 2 + i * (item + gap), 30, item),
-                tone(Tone::secondary, dark_, 0.5));
+                color(ColorRole::secondaryLabel, dark_, 0.5));
 }
 
 GestureRow::GestureRow(QWidget* illustration, const QString& title, const QString& detail, bool dark,
@@ -131,14 +131,14 @@ GestureRow::GestureRow(QWidget* illustration, const QString& title, const QStrin
     titleLabel->setObjectName("gestureTitle");
     titleLabel->setFont(textFont(13, QFont::Bold));
     QPalette primary = titleLabel->palette();
-    primary.setColor(QPalette::WindowText, tone(Tone::primary, dark));
+    primary.setColor(QPalette::WindowText, color(ColorRole::label, dark));
     titleLabel->setPalette(primary);
     auto* detailLabel = new QLabel(detail, this);
     detailLabel->setObjectName("gestureDetail");
     detailLabel->setFont(textFont(12));
     detailLabel->setWordWrap(true);
     QPalette secondary = detailLabel->palette();
-    secondary.setColor(QPalette::WindowText, tone(Tone::secondary, dark));
+    secondary.setColor(QPalette::WindowText, color(ColorRole::secondaryLabel, dark));
     detailLabel->setPalette(secondary);
     texts->addWidget(titleLabel);
     texts->addWidget(detailLabel);

@@ -9,26 +9,6 @@
 
 namespace tessane::builder_qt {
 
-QColor tone(Tone t, bool dark, double opacity) {
-    auto rgba = [opacity](int r, int g, int b, double a = 1.0) {
-        QColor c(r, g, b);
-        c.setAlphaF(float(a * opacity));
-        return c;
-    };
-    switch (t) {
-    case Tone::underPage: return color(ColorRole::underPageBackground, dark, opacity);
-    case Tone::controlBackground: return dark ? rgba(30, 30, 30) : rgba(255, 255, 255);
-    case Tone::windowBackground: return color(ColorRole::windowBackground, dark, opacity);
-    case Tone::separator: return color(ColorRole::separator, dark, opacity);
-    case Tone::primary: return color(ColorRole::label, dark, opacity);
-    case Tone::secondary: return color(ColorRole::secondaryLabel, dark, opacity);
-    case Tone::tertiary: return dark ? rgba(255, 255, 255, 0.25) : rgba(0, 0, 0, 0.26);
-    case Tone::accent: return color(ColorRole::accent, dark, opacity);
-    case Tone::green: return color(ColorRole::green, dark, opacity);
-    }
-    return {};
-}
-
 QFont textFont(double pixels, QFont::Weight weight) {
     QFont f = QApplication::font();
     f.setPixelSize(int(std::lround(pixels)));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "builder/OnboardingSteps.h"
+#include "builder/qt/BuilderWidgets.h"  // color(): the panels' one colour table
 
 #include <QColor>
 #include <QFont>
@@ -12,21 +13,6 @@
 class QPainter;
 
 namespace tessane::builder_qt {
-
-// The welcome panel's colours in light and dark: the chrome's roles plus the few that only the
-// panel's illustrations use.
-enum class Tone {
-    underPage,
-    controlBackground,  // the face of a control or a pane: white in light, near black in dark
-    windowBackground,
-    separator,
-    primary,
-    secondary,
-    tertiary,
-    accent,
-    green,
-};
-QColor tone(Tone tone, bool dark, double opacity = 1.0);
 
 // Text styles in pixels, as the panel is laid out in pixels.
 QFont textFont(double pixels, QFont::Weight weight = QFont::Normal);

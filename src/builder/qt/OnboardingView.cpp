@@ -1,6 +1,7 @@
 #include "builder/qt/OnboardingView.h"
 
 #include "builder/OnboardingController.h"
+#include "builder/qt/FloatingPanel.h"
 #include "builder/qt/OnboardingIllustrations.h"
 #include "builder/qt/OnboardingPainting.h"
 #include "system/ShortcutHelp.h"
@@ -34,7 +35,7 @@ protected:
         p.setPen(Qt::NoPen);
         int x = 0;
         for (OnboardingStep step : onboarding_steps::all) {
-            p.setBrush(step == current_ ? tone(Tone::accent, dark_) : tone(Tone::secondary, dark_, 0.3));
+            p.setBrush(step == current_ ? color(ColorRole::accent, dark_) : color(ColorRole::secondaryLabel, dark_, 0.3));
             p.drawEllipse(QRectF(x, 0, kDot, kDot));
             x += kDot + kSpacing;
         }
@@ -96,13 +97,13 @@ protected:
         const double w = std::min<double>(width(), fm.horizontalAdvance(keys_) + 2 * kPadding);
         const QRectF chip((width() - w) / 2, 0, w, height());
         p.setPen(Qt::NoPen);
-        p.setBrush(tone(Tone::controlBackground, dark_));
+        p.setBrush(color(ColorRole::controlBackground, dark_));
         p.drawRoundedRect(chip, 6, 6);
-        p.setPen(QPen(tone(Tone::separator, dark_), 1));
+        p.setPen(QPen(color(ColorRole::separator, dark_), 1));
         p.setBrush(Qt::NoBrush);
         p.drawRoundedRect(chip.adjusted(0.5, 0.5, -0.5, -0.5), 5.5, 5.5);
         p.setFont(font_());
-        p.setPen(tone(Tone::primary, dark_));
+        p.setPen(color(ColorRole::label, dark_));
         p.drawText(chip, Qt::AlignCenter, keys_);
     }
 
@@ -120,7 +121,7 @@ QPushButton* largeButton(const QString& text, std::optional<Symbol> symbol, bool
     b->setMinimumHeight(32);
     b->setCursor(Qt::PointingHandCursor);
     if (symbol) {
-        b->setIcon(symbolIcon(*symbol, 14, tone(Tone::primary, dark)));
+        b->setIcon(symbolIcon(*symbol, 14, color(ColorRole::label, dark)));
         b->setIconSize(QSize(14, 14));
     }
     b->setMinimumWidth(b->sizeHint().width() + 28);  // a large control: room on both sides of its label
@@ -128,13 +129,13 @@ QPushButton* largeButton(const QString& text, std::optional<Symbol> symbol, bool
 }
 
 QPalette viewPalette(QPalette palette, bool dark) {
-    palette.setColor(QPalette::Window, tone(Tone::windowBackground, dark));
-    palette.setColor(QPalette::WindowText, tone(Tone::primary, dark));
-    palette.setColor(QPalette::Button, tone(Tone::controlBackground, dark));
-    palette.setColor(QPalette::ButtonText, tone(Tone::primary, dark));
-    palette.setColor(QPalette::Highlight, tone(Tone::accent, dark));
-    palette.setColor(QPalette::Base, tone(Tone::controlBackground, dark));
-    palette.setColor(QPalette::Text, tone(Tone::primary, dark));
+    palette.setColor(QPalette::Window, color(ColorRole::windowBackground, dark));
+    palette.setColor(QPalette::WindowText, color(ColorRole::label, dark));
+    palette.setColor(QPalette::Button, color(ColorRole::controlBackground, dark));
+    palette.setColor(QPalette::ButtonText, color(ColorRole::label, dark));
+    palette.setColor(QPalette::Highlight, color(ColorRole::accent, dark));
+    palette.setColor(QPalette::Base, color(ColorRole::controlBackground, dark));
+    palette.setColor(QPalette::Text, color(ColorRole::label, dark));
     return palette;
 }
 
@@ -165,7 +166,7 @@ OnboardingView::OnboardingView(std::shared_ptr<OnboardingFlow> flow, bool dark, 
     leading_->setCursor(Qt::PointingHandCursor);
     leading_->setFocusPolicy(Qt::NoFocus);
     QPalette secondary = leading_->palette();
-    secondary.setColor(QPalette::ButtonText, tone(Tone::secondary, dark));
+    secondary.setColor(QPalette::ButtonText, color(ColorRole::secondaryLabel, dark));
     leading_->setPalette(secondary);
     leading_->setStyleSheet("QPushButton { border: none; background: transparent; padding: 4px 6px; }");
     connect(leading_, &QPushButton::clicked, this, [this] { flow_->leading(); });
@@ -223,14 +224,14 @@ QWidget* OnboardingView::makePage() {
     return new QWidget(pageArea_);
 }
 
-QLabel* OnboardingView::label(const QString& text, double pixels, QFont::Weight weight, Tone colour, bool wrap,
+QLabel* OnboardingView::label(const QString& text, double pixels, QFont::Weight weight, ColorRole colour, bool wrap,
                               Qt::Alignment align) {
     auto* l = new QLabel(text);
     l->setFont(textFont(pixels, weight));
     l->setWordWrap(wrap);
     l->setAlignment(align);
     QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, tone(colour, dark_));
+    p.setColor(QPalette::WindowText, color(colour, dark_));
     l->setPalette(p);
     return l;
 }
@@ -256,8 +257,8 @@ QWidget* OnboardingView::welcomePage() {
     auto* art = new WorkspaceIllustration(false, dark_, page);
     art->setFixedSize(260, 150);
     col->addWidget(art, 0, Qt::AlignHCenter);
-    col->addWidget(label(qs(text.title), 24, QFont::Bold, Tone::primary, false));
-    col->addWidget(label(qs(text.body), 13, QFont::Normal, Tone::secondary, true));
+    col->addWidget(label(qs(text.title), 24, QFont::Bold, ColorRole::label, false));
+    col->addWidget(label(qs(text.body), 13, QFont::Normal, ColorRole::secondaryLabel, true));
     col->addStretch(1);
     return page;
 }
@@ -270,19 +271,19 @@ QWidget* OnboardingView::windowControlPage() {
     auto* col = centredColumn(page, 16);
     col->addStretch(1);
     auto* symbol = new SymbolImage(*symbolFor(text.symbol), 44,
-                                   tone(available ? Tone::green : Tone::accent, dark_), page);
+                                   color(available ? ColorRole::green : ColorRole::accent, dark_), page);
     symbol->setObjectName("trustSymbol");
     col->addWidget(symbol, 0, Qt::AlignHCenter);
-    col->addWidget(label(qs(text.title), 22, QFont::Bold, Tone::primary, false));
-    col->addWidget(label(qs(text.body), 13, QFont::Normal, Tone::secondary, true));
+    col->addWidget(label(qs(text.title), 22, QFont::Bold, ColorRole::label, false));
+    col->addWidget(label(qs(text.body), 13, QFont::Normal, ColorRole::secondaryLabel, true));
     if (available) {
         auto* row = new QWidget(page);
         row->setObjectName("availableRow");
         auto* h = new QHBoxLayout(row);
         h->setContentsMargins(0, 0, 0, 0);
         h->setSpacing(6);
-        h->addWidget(new SymbolImage(Symbol::checkmarkCircleFilled, 14, tone(Tone::green, dark_), row));
-        auto* status = label(qs(text.statusLine), 13, QFont::Bold, Tone::green, false);
+        h->addWidget(new SymbolImage(Symbol::checkmarkCircleFilled, 14, color(ColorRole::green, dark_), row));
+        auto* status = label(qs(text.statusLine), 13, QFont::Bold, ColorRole::green, false);
         status->setObjectName("statusLine");
         h->addWidget(status);
         col->addWidget(row, 0, Qt::AlignHCenter);
@@ -291,7 +292,7 @@ QWidget* OnboardingView::windowControlPage() {
         help->setObjectName("helpButton");
         connect(help, &QPushButton::clicked, this, [this] { flow_->openWindowControlHelp(); });
         col->addWidget(help, 0, Qt::AlignHCenter);
-        auto* caption = label(qs(text.caption), 11, QFont::Normal, Tone::tertiary, true);
+        auto* caption = label(qs(text.caption), 11, QFont::Normal, ColorRole::tertiaryLabel, true);
         caption->setObjectName("caption");
         col->addWidget(caption);
     }
@@ -308,8 +309,8 @@ QWidget* OnboardingView::createPage() {
     auto* art = new WorkspaceIllustration(true, dark_, page);
     art->setFixedSize(260, 150);
     col->addWidget(art, 0, Qt::AlignHCenter);
-    col->addWidget(label(qs(text.title), 22, QFont::Bold, Tone::primary, false));
-    auto* body = label(qs(text.body), 13, QFont::Normal, Tone::secondary, true);
+    col->addWidget(label(qs(text.title), 22, QFont::Bold, ColorRole::label, false));
+    auto* body = label(qs(text.body), 13, QFont::Normal, ColorRole::secondaryLabel, true);
     body->setObjectName("createBody");
     col->addWidget(body);
     auto* create = largeButton(qs(text.buttonLabel), symbolFor(text.buttonSymbol), dark_, page);
@@ -326,12 +327,12 @@ QWidget* OnboardingView::gesturesPage() {
     const auto text = flow_->text();
     auto* col = centredColumn(page, 18);
     col->addStretch(1);
-    col->addWidget(label(qs(text.title), 22, QFont::Bold, Tone::primary, false));
+    col->addWidget(label(qs(text.title), 22, QFont::Bold, ColorRole::label, false));
     const auto& rows = onboarding_text::gestures();
     QWidget* art[] = {new MoveIllustration(dark_), new ResizeIllustration(dark_), new MenuIllustration(dark_)};
     for (size_t i = 0; i < rows.size(); ++i)
         col->addWidget(new GestureRow(art[i], qs(rows[i].title), qs(rows[i].detail), dark_, page));
-    col->addWidget(label(qs(text.note), 12, QFont::Normal, Tone::secondary, true));
+    col->addWidget(label(qs(text.note), 12, QFont::Normal, ColorRole::secondaryLabel, true));
     col->addStretch(1);
     return page;
 }
@@ -342,8 +343,8 @@ QWidget* OnboardingView::shortcutsPage() {
     const auto text = flow_->text();
     auto* col = centredColumn(page, 14);
     col->addStretch(1);
-    col->addWidget(label(qs(text.title), 22, QFont::Bold, Tone::primary, false));
-    col->addWidget(label(qs(text.note), 12, QFont::Normal, Tone::secondary, true));
+    col->addWidget(label(qs(text.title), 22, QFont::Bold, ColorRole::label, false));
+    col->addWidget(label(qs(text.note), 12, QFont::Normal, ColorRole::secondaryLabel, true));
     auto* rows = new QVBoxLayout;
     rows->setContentsMargins(0, 2, 0, 0);
     rows->setSpacing(9);
@@ -353,7 +354,10 @@ QWidget* OnboardingView::shortcutsPage() {
         row->setSpacing(14);
         row->addWidget(new KeyChip(qs(help.keys), chipWidth, dark_, page), 0, Qt::AlignVCenter);
         // Wraps where Linux's longer key names leave it too little room.
-        auto* summary = label(qs(help.summary), 12, QFont::Normal, Tone::primary, true, Qt::AlignLeft | Qt::AlignVCenter);
+        // The last two words stay together, so that a wrapped line never ends a word short.
+        QString words = qs(help.summary);
+        if (const auto last = words.lastIndexOf(' '); last > 0) words[last] = QChar(0x00A0);
+        auto* summary = label(words, 12, QFont::Normal, ColorRole::label, true, Qt::AlignLeft | Qt::AlignVCenter);
         summary->setObjectName(qs("shortcut-" + help.id));
         row->addWidget(summary, 1);
         rows->addLayout(row);
@@ -364,11 +368,7 @@ QWidget* OnboardingView::shortcutsPage() {
 }
 
 void OnboardingView::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(tone(Tone::windowBackground, dark_));
-    p.drawRoundedRect(QRectF(rect()), 16, 16);
+    paintPanelSurface(*this, color(ColorRole::windowBackground, dark_), 16, dark_);
 }
 
 }  // namespace tessane::builder_qt

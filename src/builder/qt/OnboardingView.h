@@ -42,7 +42,7 @@ private:
     QWidget* createPage();
     QWidget* gesturesPage();
     QWidget* shortcutsPage();
-    QLabel* label(const QString& text, double pixels, QFont::Weight weight, Tone colour, bool wrap,
+    QLabel* label(const QString& text, double pixels, QFont::Weight weight, ColorRole colour, bool wrap,
                   Qt::Alignment align = Qt::AlignHCenter);
 
     std::shared_ptr<OnboardingFlow> flow_;

@@ -2,6 +2,7 @@
 
 #include "platform/Applications.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -25,7 +26,7 @@ constexpr int kIconSide = 32;
 AppChooserDialog::AppChooserDialog(std::vector<Entry> entries, const AppChooser::Request& request, OtherPicker other,
                                    QWidget* parent)
     : QDialog(parent), entries_(std::move(entries)), pickOther_(std::move(other)) {
-    setWindowTitle("Choose Application");
+    setWindowTitle("Choose an Application");
     setModal(true);
     resize(420, 460);
     auto* column = new QVBoxLayout(this);
@@ -108,8 +109,8 @@ std::vector<std::filesystem::path> AppChooserDialog::pickEntryFiles(QWidget* par
     const QString filter = "Applications (*.desktop)";
     QStringList files;
     if (multiple) {
-        files = QFileDialog::getOpenFileNames(parent, "Choose Application", start, filter);
-    } else if (const QString file = QFileDialog::getOpenFileName(parent, "Choose Application", start, filter);
+        files = QFileDialog::getOpenFileNames(parent, "Choose an Application", start, filter);
+    } else if (const QString file = QFileDialog::getOpenFileName(parent, "Choose an Application", start, filter);
                !file.isEmpty()) {
         files << file;
     }
@@ -144,8 +145,25 @@ std::vector<AppChooserDialog::Entry> QtAppChooser::entries() const {
     return out;
 }
 
+QWidget* QtAppChooser::servedWindow() {
+    // The window whose button asked: the one that has the keyboard, else the topmost of ours
+    // that can ask (the builder floats above the settings window).
+    if (QWidget* active = QApplication::activeWindow(); active && active->isVisible()) return active;
+    QWidget* settings = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (!top->isVisible()) continue;
+        if (top->objectName() == "builderPanel") return top;
+        if (top->objectName() == "settingsWindow") settings = top;
+    }
+    return settings;
+}
+
 std::vector<std::filesystem::path> QtAppChooser::chooseApplications(const Request& request) {
-    AppChooserDialog dialog(entries(), request, &AppChooserDialog::pickEntryFiles);
+    // A child of the window it serves, and kept above it: that window may itself be kept above
+    // the others, and a modal chooser hidden behind it would leave the user stuck.
+    QWidget* served = servedWindow();
+    AppChooserDialog dialog(entries(), request, &AppChooserDialog::pickEntryFiles, served);
+    if (served) dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.chosen();
 }

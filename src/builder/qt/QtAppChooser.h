@@ -72,6 +72,8 @@ public:
     std::vector<std::filesystem::path> chooseApplications(const Request& request) override;
     // The rows the dialog shows.
     std::vector<AppChooserDialog::Entry> entries() const;
+    // The window of ours the chooser opens for, over which it is shown; null when none is open.
+    static QWidget* servedWindow();
 
 private:
     const AppCatalog& catalog_;

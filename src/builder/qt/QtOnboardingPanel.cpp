@@ -8,7 +8,8 @@
 namespace tessane::builder_qt {
 
 OnboardingWindow::OnboardingWindow(std::shared_ptr<OnboardingFlow> flow, bool dark)
-    : FloatingPanelWindow("onboardingPanel", {OnboardingPanel::kWidth, OnboardingPanel::kHeight}) {
+    : FloatingPanelWindow("onboardingPanel", {OnboardingPanel::kWidth, OnboardingPanel::kHeight},
+                          "Welcome to Tessane") {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     view_ = new OnboardingView(std::move(flow), dark, this);

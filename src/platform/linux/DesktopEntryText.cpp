@@ -43,6 +43,7 @@ std::string applicationEntry(const std::string& execProgram) {
            "Name=Tessane\n"
            "Comment=Named workspaces of tiled windows\n"
            "Exec=" + execProgram + " %U\n"
+           "Icon=tessane\n"
            "Terminal=false\n"
            "Categories=Utility;\n"
            "MimeType=x-scheme-handler/tessane;\n";

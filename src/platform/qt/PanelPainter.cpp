@@ -30,10 +30,13 @@ QColor rgb(int r, int g, int b, double alpha = 1) {
 QColor baseColor(ColorRole role, bool dark) {
     switch (role) {
     case ColorRole::underPageBackground: return dark ? rgb(38, 38, 40) : rgb(214, 214, 216);
+    case ColorRole::controlBackground: return dark ? rgb(30, 30, 30) : rgb(255, 255, 255);
     case ColorRole::windowBackground: return dark ? rgb(50, 50, 52) : rgb(236, 236, 236);
     case ColorRole::separator: return dark ? rgb(255, 255, 255, 0.16) : rgb(0, 0, 0, 0.14);
     case ColorRole::label: return dark ? rgb(255, 255, 255, 0.85) : rgb(0, 0, 0, 0.85);
-    case ColorRole::secondaryLabel: return dark ? rgb(255, 255, 255, 0.55) : rgb(0, 0, 0, 0.5);
+    // Secondary text keeps a contrast of at least 4.5:1 on the window and under-page surfaces.
+    case ColorRole::secondaryLabel: return dark ? rgb(255, 255, 255, 0.55) : rgb(0, 0, 0, 0.6);
+    case ColorRole::tertiaryLabel: return dark ? rgb(255, 255, 255, 0.25) : rgb(0, 0, 0, 0.26);
     case ColorRole::accent: return dark ? rgb(10, 132, 255) : rgb(0, 122, 255);
     case ColorRole::green: return dark ? rgb(50, 215, 75) : rgb(40, 205, 65);
     case ColorRole::grey: return rgb(128, 128, 128);

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QString>
@@ -12,10 +13,19 @@ namespace tessane {
 
 AlertResponse QtAlerts::runModal(const AlertSpec& details) {
     QMessageBox box;
-    box.setIcon(details.style == AlertSpec::Style::warning ? QMessageBox::Warning : QMessageBox::Information);
+    box.setWindowTitle("Tessane");
+    // A question or a notice from the program shows the program's icon; a warning the warning sign.
+    const QIcon own = QApplication::windowIcon();
+    if (details.style == AlertSpec::Style::warning || own.isNull())
+        box.setIcon(details.style == AlertSpec::Style::warning ? QMessageBox::Warning : QMessageBox::Information);
+    else
+        box.setIconPixmap(own.pixmap(QSize(64, 64), box.devicePixelRatioF()));
     box.setText(QString::fromStdString(details.messageText));
     box.setInformativeText(QString::fromStdString(details.informativeText));
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    // Wide enough for a sentence and a menu path per line, as desktop dialogs are; Qt's own
+    // measure wraps short texts into a narrow column.
+    box.setStyleSheet("QLabel#qt_msgbox_informativelabel { min-width: 360px; }");
 
     std::vector<QPushButton*> buttons;
     const std::vector<std::string> titles = details.buttons.empty() ? std::vector<std::string>{"OK"} : details.buttons;

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "platform/StatusItem.h"
+#include "platform/qt/StatusIconPainter.h"
 
 #include <QColor>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QMenu;
 class QObject;
@@ -18,8 +20,10 @@ class QtStatusMenu;
 // The status item as a QSystemTrayIcon with a QMenu. Qt shows it as a StatusNotifierItem when the
 // session has a host for those, else in the XEmbed system tray of the X screen (and docks it in a
 // tray that starts later). The menu opens on a right click (the host's context menu) and, as users
-// expect, on a left click too. The icon is painted in one colour chosen from the application
-// palette and follows its changes. Needs a QApplication; main thread only.
+// expect, on a left click too. The icon is inked to stand out from the panel it is docked in: in
+// the foreground colour the tray announces, else against the panel's colour as seen around the
+// docked icon (read again when the icon moves, the palette changes or the menu opens), else in the
+// palette's ink with an outline of the opposite one. Needs a QApplication; main thread only.
 //
 // The icon's description has no place in a tray icon that Qt offers (a tray icon has no
 // accessible name); it is kept here, and the tooltip tells the same state in words.
@@ -40,7 +44,10 @@ public:
     QMenu* menu() const;
     const QtStatusMenu* statusMenu() const { return menu_.get(); }
     const std::string& description() const { return image_.description; }
-    QColor iconColour() const { return colour_; }
+    QColor iconColour() const { return ink_.ink; }
+    const StatusIconInk& iconInk() const { return ink_; }
+    // Reads the tray's colours and the panel behind the icon again and repaints if the ink changed.
+    void refreshInk();
 
 private:
     void repaint();
@@ -50,8 +57,11 @@ private:
     std::unique_ptr<QtStatusMenu> menu_;
     std::function<void()> willOpen_;
     StatusImage image_;
-    QColor colour_;
-    std::unique_ptr<QObject> paletteWatch_;
+    StatusIconInk ink_;
+    bool refreshPending_ = false;
+    static constexpr int kPlaceReads = 20;
+    int placeReads_ = 0;
+    std::unique_ptr<QObject> watch_;
 };
 
 }  // namespace tessane::qt_backend

@@ -1,8 +1,11 @@
 #include "platform/qt/QtStatusMenu.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QIcon>
 #include <QMenu>
+#include <QPainter>
+#include <QPalette>
 #include <QPixmap>
 #include <QTimer>
 
@@ -20,14 +23,37 @@ QString menuText(const StatusMenuRow& row) {
     return text;
 }
 
-// The row's image at 16 x 16 (and 32 x 32 for dense screens); an empty icon when the bytes make
-// no image.
-QIcon rowIcon(const Bytes& png) {
+// A check mark on the image's lower right corner: in a menu the row's image takes the place
+// where the check mark would go, and styles show a checked image as a faint frame at most.
+void paintCheckBadge(QPixmap& image) {
+    const double side = image.width() / image.devicePixelRatio();
+    const QRectF badge(side * 0.42, side * 0.42, side * 0.58, side * 0.58);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QApplication::palette().color(QPalette::Base), side / 16));
+    p.setBrush(QApplication::palette().color(QPalette::Highlight));
+    p.drawEllipse(badge);
+    QPen tick(QApplication::palette().color(QPalette::HighlightedText), side / 10);
+    tick.setCapStyle(Qt::RoundCap);
+    tick.setJoinStyle(Qt::RoundJoin);
+    p.setPen(tick);
+    p.setBrush(Qt::NoBrush);
+    const auto at = [&](double x, double y) { return QPointF(badge.x() + x * badge.width(), badge.y() + y * badge.height()); };
+    const QPointF points[] = {at(0.27, 0.52), at(0.44, 0.68), at(0.74, 0.34)};
+    p.drawPolyline(points, 3);
+}
+
+// The row's image at 16 x 16 (and 32 x 32 for dense screens), with a check mark on a checked row;
+// an empty icon when the bytes make no image.
+QIcon rowIcon(const Bytes& png, bool checked) {
     QPixmap image;
     if (png.empty() || !image.loadFromData(png.data(), static_cast<uint>(png.size()), "PNG")) return {};
     QIcon icon;
-    for (int side : {16, 32})
-        icon.addPixmap(image.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    for (int side : {16, 32}) {
+        QPixmap scaled = image.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        if (checked) paintCheckBadge(scaled);
+        icon.addPixmap(scaled);
+    }
     return icon;
 }
 
@@ -114,9 +140,10 @@ void QtStatusMenu::update(Row& built) {
     // Only a checked row is checkable: an unchecked one shows no box of its own.
     action->setCheckable(row.checked);
     action->setChecked(row.checked);
-    if (row.iconPNG != built.iconPNG) {
-        action->setIcon(rowIcon(row.iconPNG));
+    if (row.iconPNG != built.iconPNG || row.checked != built.iconChecked) {
+        action->setIcon(rowIcon(row.iconPNG, row.checked));
         built.iconPNG = row.iconPNG;
+        built.iconChecked = row.checked;
     }
     updateSubmenu(built);
 }

@@ -39,6 +39,7 @@ private:
         std::shared_ptr<StatusMenuRow> row;
         QAction* action = nullptr;  // owned by the QMenu
         Bytes iconPNG;              // the image the action shows now
+        bool iconChecked = false;   // whether that image carries the check mark
         std::unique_ptr<QtStatusMenu> submenu;
     };
     Row makeRow(const std::shared_ptr<StatusMenuRow>& row);

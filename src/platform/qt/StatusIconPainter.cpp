@@ -5,6 +5,10 @@
 #include <QPalette>
 #include <QPixmap>
 
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 namespace tessane::qt_backend {
 
 namespace {
@@ -51,7 +55,9 @@ void paintSymbol(QPainter& painter, bool filled, const QColor& colour) {
 
 }  // namespace
 
-QImage paintStatusIcon(const StatusImage& state, int pixels, const QColor& colour) {
+namespace {
+
+QImage paintInOneColour(const StatusImage& state, int pixels, const QColor& colour) {
     QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     if (pixels <= 0) return image;
@@ -77,15 +83,76 @@ QImage paintStatusIcon(const StatusImage& state, int pixels, const QColor& colou
     return image;
 }
 
-QColor statusIconColour(const QPalette& palette) {
-    const bool darkPanel = palette.color(QPalette::Active, QPalette::Window).lightness() < 128;
-    return darkPanel ? QColor(0xF2, 0xF2, 0xF2) : QColor(0x1E, 0x1E, 0x1E);
+const QColor kLightInk(0xF2, 0xF2, 0xF2);
+const QColor kDarkInk(0x1E, 0x1E, 0x1E);
+
+double luminance(const QColor& c) {
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
 }
 
-QIcon statusIcon(const StatusImage& state, const QColor& colour) {
+}  // namespace
+
+QImage paintStatusIcon(const StatusImage& state, int pixels, const StatusIconInk& ink) {
+    QImage image = paintInOneColour(state, pixels, ink.ink);
+    if (!ink.halo || pixels <= 0) return image;
+    // The outline: the same drawing in the halo's colour, spread by about a unit in every
+    // direction, under the ink.
+    const QImage halo = paintInOneColour(state, pixels, *ink.halo);
+    QImage out(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    QPainter painter(&out);
+    const int spread = std::max(1, int(std::lround(pixels / kCanvas)));
+    for (int dx = -spread; dx <= spread; ++dx)
+        for (int dy = -spread; dy <= spread; ++dy)
+            if (dx || dy) painter.drawImage(dx, dy, halo);
+    painter.drawImage(0, 0, image);
+    return out;
+}
+
+double contrastRatio(const QColor& a, const QColor& b) {
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+StatusIconInk statusIconInk(const TrayBackdrop& backdrop, const QPalette& palette) {
+    if (backdrop.announcedForeground) {
+        QColor announced = *backdrop.announcedForeground;
+        announced.setAlpha(255);
+        return {announced};
+    }
+    if (backdrop.sampledBackground) {
+        const QColor& panel = *backdrop.sampledBackground;
+        return {contrastRatio(kLightInk, panel) >= contrastRatio(kDarkInk, panel) ? kLightInk : kDarkInk};
+    }
+    const QColor guess = statusIconColour(palette);
+    return {guess, guess == kLightInk ? kDarkInk : kLightInk};
+}
+
+std::optional<QColor> backdropColour(const QImage& iconArea) {
+    if (iconArea.isNull()) return std::nullopt;
+    const int w = iconArea.width(), h = iconArea.height();
+    // Clear of the symbol: the top row left of the badge, and the bottom rows below the rectangle.
+    std::vector<QColor> seen;
+    for (int x = 0; x < w * 3 / 5; ++x) seen.push_back(iconArea.pixelColor(x, 0));
+    for (int y = std::max(0, h - std::max(1, h / 12)); y < h; ++y)
+        for (int x = 0; x < w; ++x) seen.push_back(iconArea.pixelColor(x, y));
+    std::nth_element(seen.begin(), seen.begin() + long(seen.size() / 2), seen.end(),
+                     [](const QColor& a, const QColor& b) { return luminance(a) < luminance(b); });
+    QColor median = seen[seen.size() / 2];
+    median.setAlpha(255);
+    return median;
+}
+
+QColor statusIconColour(const QPalette& palette) {
+    const bool darkPanel = palette.color(QPalette::Active, QPalette::Window).lightness() < 128;
+    return darkPanel ? kLightInk : kDarkInk;
+}
+
+QIcon statusIcon(const StatusImage& state, const StatusIconInk& ink) {
     QIcon icon;
     for (int pixels : {16, 22, 24, 32, 44, 48, 64})
-        icon.addPixmap(QPixmap::fromImage(paintStatusIcon(state, pixels, colour)));
+        icon.addPixmap(QPixmap::fromImage(paintStatusIcon(state, pixels, ink)));
     return icon;
 }
 

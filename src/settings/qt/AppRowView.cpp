@@ -3,6 +3,7 @@
 #include "settings/qt/SettingsStyle.h"
 #include "settings/qt/SettingsSymbols.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -10,7 +11,37 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tessane::settings_qt {
+
+namespace {
+
+// Opens a button's menu inside the button's window: under the button with their right edges in
+// line (the button sits at the row's end), above it when there is no room below. Moved as it is
+// shown, before it is mapped, so it never appears elsewhere first.
+class MenuInsideWindow final : public QObject {
+public:
+    MenuInsideWindow(QWidget* button, QMenu* menu) : QObject(menu), button_(button) { menu->installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Show) return false;
+        auto* menu = static_cast<QMenu*>(watched);
+        const QRect window = button_->window()->geometry();
+        const QRect anchor(button_->mapToGlobal(QPoint(0, 0)), button_->size());
+        const QSize size = menu->sizeHint();
+        QPoint at(anchor.right() + 1 - size.width(), anchor.bottom() + 1);
+        if (at.y() + size.height() > window.bottom() + 1) at.setY(anchor.top() - size.height());
+        at.setX(std::clamp(at.x(), window.left(), std::max(window.left(), window.right() + 1 - size.width())));
+        at.setY(std::max(at.y(), window.top()));
+        menu->move(at);
+        return false;
+    }
+
+private:
+    QWidget* button_;
+};
+
+}  // namespace
 
 PillLabel::PillLabel(const QString& text, QWidget* parent) : QWidget(parent), text_(text) {
     setFont(captionFont());
@@ -90,6 +121,7 @@ AppRowView::AppRowView(const WorkspaceEditor::AppRow& row, Commands commands, QW
     QObject::connect(down, &QAction::triggered, this, [c = commands.moveDown] { c(); });
     menu->addSeparator();
     QObject::connect(menu->addAction(WorkspaceEditor::kRemove), &QAction::triggered, this, [c = commands.remove] { c(); });
+    new MenuInsideWindow(menu_, menu);
     menu_->setMenu(menu);
     h->addWidget(menu_);
 }

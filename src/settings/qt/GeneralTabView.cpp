@@ -5,6 +5,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -67,6 +68,8 @@ GeneralTabView::GeneralTabView(GeneralTab& tab, QWidget* parent) : QScrollArea(p
             h->addWidget(b);
         }
         h->addStretch();
+        segments_ = segments;
+        styleSegments();
         form->addRow(new QLabel(GeneralTab::kThemeLabel), segments);
         form->addRow(caption(GeneralTab::kThemeCaption));
         connect(theme_, &QButtonGroup::idClicked, this, [this](int i) {
@@ -144,6 +147,21 @@ GeneralTabView::GeneralTabView(GeneralTab& tab, QWidget* parent) : QScrollArea(p
 
 QPushButton* GeneralTabView::themeButton(int index) const {
     return static_cast<QPushButton*>(theme_->button(index));
+}
+
+void GeneralTabView::styleSegments() {
+    // The chosen segment stands out in the selection colour, as a segmented control shows it. The
+    // colours are written out, and again when the palette changes: a style sheet reads palette()
+    // only once.
+    const QPalette& p = palette();
+    segments_->setStyleSheet(QString("QPushButton:checked { background: %1; color: %2; border: 1px solid %1;"
+                                     " border-radius: 3px; padding: 4px 12px; }")
+                                 .arg(p.color(QPalette::Highlight).name(), p.color(QPalette::HighlightedText).name()));
+}
+
+void GeneralTabView::changeEvent(QEvent* event) {
+    QScrollArea::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && segments_) styleSegments();
 }
 
 void GeneralTabView::showEvent(QShowEvent* event) {

@@ -34,13 +34,17 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void styleSegments();
+
     GeneralTab& tab_;
     QCheckBox* launch_ = nullptr;
     QLabel* startupCaption_ = nullptr;
     QLabel* loginError_ = nullptr;
     QButtonGroup* theme_ = nullptr;
+    QWidget* segments_ = nullptr;
     QPushButton* showMeHow_ = nullptr;
     QLabel* version_ = nullptr;
     QPushButton* copy_ = nullptr;

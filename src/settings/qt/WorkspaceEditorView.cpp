@@ -247,7 +247,7 @@ void WorkspaceEditorView::refresh() {
     rebuildApps(w);
     addApp_->setEnabled(WorkspaceEditor::canAddApp(w));
     addApp_->setIcon(symbolIcon(Symbol::plus, 12, palette().color(QPalette::ButtonText)));
-    const auto hint = pane_labels::countMismatchHint(w);
+    const auto hint = editor_->countHint(w);
     hint_->setText(hint ? QString::fromStdString(*hint) : QString());
     hint_->setVisible(hint.has_value());
 

@@ -14,11 +14,15 @@ QPalette QtAppTheme::lightPalette() {
     QStyle* fusion = QStyleFactory::create("Fusion");
     QPalette palette = fusion ? fusion->standardPalette() : QPalette(Qt::white);
     delete fusion;
+    // Secondary text (the placeholder role) at 4.5:1 or more on the window and on fields.
+    palette.setColor(QPalette::PlaceholderText, QColor(104, 104, 104));
     return palette;
 }
 
 QPalette QtAppTheme::darkPalette() {
-    const QColor window(45, 45, 48), base(30, 30, 32), text(230, 230, 230), disabled(128, 128, 128);
+    // Secondary text keeps 4.5:1 on the window and on fields; disabled text may stay fainter.
+    const QColor window(45, 45, 48), base(30, 30, 32), text(230, 230, 230), secondary(153, 153, 153),
+        disabled(128, 128, 128);
     const QColor accent(42, 130, 218);
     QPalette p;
     p.setColor(QPalette::Window, window);
@@ -27,7 +31,7 @@ QPalette QtAppTheme::darkPalette() {
     p.setColor(QPalette::AlternateBase, window);
     p.setColor(QPalette::ToolTipBase, base);
     p.setColor(QPalette::ToolTipText, text);
-    p.setColor(QPalette::PlaceholderText, disabled);
+    p.setColor(QPalette::PlaceholderText, secondary);
     p.setColor(QPalette::Text, text);
     p.setColor(QPalette::Button, window);
     p.setColor(QPalette::ButtonText, text);

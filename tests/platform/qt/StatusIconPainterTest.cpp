@@ -1,5 +1,6 @@
 #include "platform/qt/StatusIconPainter.h"
 
+#include <QPainter>
 #include <QPalette>
 
 #include <gtest/gtest.h>
@@ -84,6 +85,53 @@ TEST(StatusIconPainterTest, TheColourStandsOutFromThePanel) {
     midDark.setColor(QPalette::Window, QColor(0x70, 0x70, 0x70));
     EXPECT_LT(statusIconColour(midLight).lightness(), 64);
     EXPECT_GT(statusIconColour(midDark).lightness(), 192);
+}
+
+// The icon as a panel shows it.
+QImage onPanel(const QImage& icon, const QColor& panel) {
+    QImage shown(icon.size(), QImage::Format_RGB32);
+    shown.fill(panel);
+    QPainter(&shown).drawImage(0, 0, icon);
+    return shown;
+}
+
+int standingOut(const QImage& shown, const QColor& panel) {
+    int count = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) count += contrastRatio(shown.pixelColor(x, y), panel) >= 4.5;
+    return count;
+}
+
+TEST(StatusIconPainterTest, TheInkReadsOnABlackAndAWhitePanelWhateverIsKnownOfIt) {
+    QPalette light;
+    light.setColor(QPalette::Window, QColor(0xEF, 0xEF, 0xEF));
+    const QColor announced(0xFF, 0xCC, 0x00);
+    EXPECT_EQ(statusIconInk({.announcedForeground = announced, .sampledBackground = Qt::black}, light),
+              StatusIconInk(announced))
+        << "the tray's own colour wins, without an outline";
+    for (const QColor panel : {QColor(Qt::black), QColor(Qt::white)}) {
+        SCOPED_TRACE(panel.name().toStdString());
+        // The panel seen behind the icon, and nothing known at all (a host that draws the icon).
+        for (const TrayBackdrop& backdrop : {TrayBackdrop{.sampledBackground = panel}, TrayBackdrop{}}) {
+            const StatusIconInk ink = statusIconInk(backdrop, light);
+            EXPECT_EQ(ink.halo.has_value(), !backdrop.sampledBackground);
+            EXPECT_GT(standingOut(onPanel(paintStatusIcon({.live = true}, 24, ink), panel), panel), 24 * 24 / 5);
+            EXPECT_GT(standingOut(onPanel(paintStatusIcon({.live = false}, 24, ink), panel), panel), 24 * 24 / 10)
+                << "the outline form too";
+        }
+    }
+}
+
+TEST(StatusIconPainterTest, ThePanelIsReadThroughTheRowsTheIconLeavesEmpty) {
+    const QColor panel(0x33, 0x66, 0x99);
+    for (int pixels : {16, 22, 24, 48})
+        for (bool badged : {false, true}) {
+            const StatusIconInk outlined(Qt::white, QColor(Qt::black));
+            EXPECT_EQ(backdropColour(onPanel(paintStatusIcon({.live = true, .badged = badged}, pixels, outlined), panel)),
+                      panel)
+                << pixels << (badged ? " badged" : "");
+        }
+    EXPECT_FALSE(backdropColour(QImage()));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "shell/qt/QtAppTheme.h"
+#include "platform/qt/StatusIconPainter.h"  // contrastRatio
 
 #include <gtest/gtest.h>
 
@@ -35,6 +36,10 @@ TEST_F(QtAppThemeTest, LightAndDarkAreFusionAndSystemPutsTheStartBack) {
 
     theme.apply(AppTheme::system);
     EXPECT_EQ(QApplication::palette().color(QPalette::Window), start.color(QPalette::Window));
+    // Secondary text (the placeholder role) reads at 4.5:1 or more on windows and on fields.
+    for (const QPalette& p : {QtAppTheme::lightPalette(), QtAppTheme::darkPalette()})
+        for (auto ground : {QPalette::Window, QPalette::Base})
+            EXPECT_GE(qt_backend::contrastRatio(p.color(QPalette::PlaceholderText), p.color(ground)), 4.5);
     EXPECT_EQ(QApplication::palette().color(QPalette::Text), start.color(QPalette::Text));
 }
 

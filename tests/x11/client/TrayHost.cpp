@@ -4,6 +4,7 @@
 //   tessane-tray-host [options]
 //     --at X,Y          the strip's top-left corner in root pixels (default 1600,0)
 //     --background RGB  its colour as six hex digits (default d8d8d8, a light panel)
+//     --foreground RGB  the icon colour it announces (_NET_SYSTEM_TRAY_COLORS); none by default
 //
 // Prints "ready" once it owns the selection and has told the clients so, then
 // "docked 0x<icon> X,Y WxH" (root pixels) for each icon it docks and "undocked 0x<icon>" for each
@@ -76,9 +77,11 @@ void undock(Tray& tray, Window icon) {
 int main(int argc, char** argv) {
     int atX = 1600, atY = 0;
     unsigned long background = 0xd8d8d8;
+    long foreground = -1;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--at")) std::sscanf(argv[i + 1], "%d,%d", &atX, &atY);
         if (!std::strcmp(argv[i], "--background")) background = std::strtoul(argv[i + 1], nullptr, 16);
+        if (!std::strcmp(argv[i], "--foreground")) foreground = std::strtol(argv[i + 1], nullptr, 16);
     }
     Tray tray;
     tray.display = XOpenDisplay(nullptr);
@@ -106,6 +109,13 @@ int main(int argc, char** argv) {
     const long horizontal = 0;
     XChangeProperty(d, tray.window, XInternAtom(d, "_NET_SYSTEM_TRAY_ORIENTATION", False), XA_CARDINAL, 32,
                     PropModeReplace, reinterpret_cast<const unsigned char*>(&horizontal), 1);
+    if (foreground >= 0) {
+        // Foreground, error, warning and success colours, 16 bits a channel; only the first matters here.
+        long colours[12] = {};
+        for (int c = 0; c < 3; ++c) colours[c] = ((foreground >> (16 - 8 * c)) & 0xFF) * 0x101;
+        XChangeProperty(d, tray.window, XInternAtom(d, "_NET_SYSTEM_TRAY_COLORS", False), XA_CARDINAL, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(colours), 12);
+    }
 
     XSetSelectionOwner(d, selection, tray.window, CurrentTime);
     if (XGetSelectionOwner(d, selection) != tray.window) {

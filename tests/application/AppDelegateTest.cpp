@@ -2,7 +2,7 @@
 // lines, the links that wait for it, the shortcuts it binds, and a quit that brings back every app
 // Tessane hid and leaves the stamp the next start reads.
 #include "controller/ControllerDefaultsKeys.h"
-#include "shell/AppDelegate.h"
+#include "application/AppDelegate.h"
 #include "support/ControllerScenario.h"
 #include "support/LoggedLines.h"
 
@@ -116,7 +116,7 @@ TEST_F(AppDelegateTest, AProgramOnRemovableMediaGetsBothWarningsInstalledOneNeit
     ASSERT_EQ(warnings.size(), 2u);
     EXPECT_TRUE(warnings[0].starts_with("[Tessane][AX] WARNING: running from /media/ada/USB/tessane"));
     EXPECT_EQ(warnings[1], "[Tessane] WARNING: launched from a mounted volume (/media/ada/USB/tessane). "
-                           "Move Tessane to /usr/local for reliable updates and Accessibility.");
+                           "Install Tessane under /usr/local: a program on a removable volume stops when the volume is removed.");
 
     delegate_.reset();
     Log::resetForTesting();

@@ -1,4 +1,4 @@
-#include "shell/MenuBarController.h"
+#include "application/MenuBarController.h"
 
 #include "controller/WorkspaceController.h"
 #include "model/Workspace.h"

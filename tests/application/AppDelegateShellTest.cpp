@@ -6,7 +6,7 @@
 #include "platform/sim/SimStatusItem.h"
 #include "platform/sim/SimUpdater.h"
 #include "settings/FakeSettingsWindow.h"
-#include "shell/AppDelegate.h"
+#include "application/AppDelegate.h"
 #include "shell/UpdateManager.h"
 #include "support/ControllerScenario.h"
 #include "support/LoggedLines.h"

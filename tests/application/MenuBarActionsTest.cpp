@@ -2,7 +2,7 @@
 // the menu was opened on, put away by a show; the builder's result stored, laid out and shown,
 // or refused; the bug-report mail; the presenters made once.
 #include "controller/WorkspaceController.h"
-#include "shell/MenuBarFixture.h"
+#include "application/MenuBarFixture.h"
 #include "support/LoggedLines.h"
 
 namespace tessane::testing {

@@ -1,4 +1,4 @@
-#include "platform/qt/QuitShortcut.h"
+#include "platform/qt/WindowShortcuts.h"
 #include "ui/OffscreenApplication.h"
 
 #include <QKeyEvent>
@@ -27,10 +27,10 @@ public:
     QStringList chords;
 };
 
-class QuitShortcutTest : public ::testing::Test {
+class WindowShortcutsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { uitest::ensureOffscreenApplication(); }
-    QuitShortcutTest() {
+    WindowShortcutsTest() {
         auto* layout = new QVBoxLayout(&window);
         text = new QLineEdit;
         chords = new ChordField;
@@ -42,37 +42,47 @@ protected:
     void turnEventLoop() { QCoreApplication::processEvents(); }
 
     int quits = 0;
-    std::unique_ptr<QuitShortcut> shortcut = std::make_unique<QuitShortcut>([this] { ++quits; });
+    int settingsOpened = 0;
+    std::unique_ptr<WindowShortcuts> shortcut =
+        std::make_unique<WindowShortcuts>([this] { ++quits; }, [this] { ++settingsOpened; });
     QWidget window;
     QWidget other;
     QLineEdit* text;
     ChordField* chords;
 };
 
-TEST_F(QuitShortcutTest, CtrlQQuitsFromAnyWindowAfterTheKeyPressIsDone) {
+TEST_F(WindowShortcutsTest, CtrlQQuitsAndCtrlCommaOpensSettingsFromAnyWindowAfterTheKeyPressIsDone) {
     QTest::keyClick(&other, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_EQ(quits, 0) << "not inside the key press";
     turnEventLoop();
+    EXPECT_EQ(quits, 1);
+    QTest::keyClick(&window, Qt::Key_Comma, Qt::ControlModifier);
+    turnEventLoop();
+    EXPECT_EQ(settingsOpened, 1);
     EXPECT_EQ(quits, 1);
 
     // From a text field too: it has no use for the key, so it reaches the window.
     text->setFocus();
     QTest::keyClicks(text, "aq");
     QTest::keyClick(text, Qt::Key_Q, Qt::ControlModifier);
+    QTest::keyClick(text, Qt::Key_Comma, Qt::ControlModifier);
     turnEventLoop();
     EXPECT_EQ(quits, 2);
+    EXPECT_EQ(settingsOpened, 2);
     EXPECT_EQ(text->text(), "aq") << "the field got its text and nothing of the chord";
 }
 
-TEST_F(QuitShortcutTest, OtherChordsRepeatsAndWidgetsThatTakeTheKeyDoNotQuit) {
+TEST_F(WindowShortcutsTest, OtherChordsRepeatsAndWidgetsThatTakeTheKeyDoNotQuit) {
     for (Qt::KeyboardModifiers modifiers : {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::AltModifier),
                                             Qt::ControlModifier | Qt::ShiftModifier, Qt::ControlModifier | Qt::AltModifier})
         QTest::keyClick(&other, Qt::Key_Q, modifiers);
     QTest::keyClick(&other, Qt::Key_W, Qt::ControlModifier);
+    QTest::keyClick(&other, Qt::Key_Comma, Qt::ControlModifier | Qt::ShiftModifier);
     QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Q, Qt::ControlModifier, QString(), /*autorep=*/true);
     QCoreApplication::sendEvent(&other, &repeat);
     turnEventLoop();
     EXPECT_EQ(quits, 0);
+    EXPECT_EQ(settingsOpened, 0);
 
     QTest::keyClick(chords, Qt::Key_Q, Qt::ControlModifier);
     turnEventLoop();

@@ -8,7 +8,7 @@
 #include "platform/Applications.h"
 #include "platform/EventMonitors.h"
 #include "settings/GeneralTab.h"
-#include "shell/MenuBarController.h"
+#include "application/MenuBarController.h"
 #include "shell/UpdateManager.h"
 
 namespace tessane {

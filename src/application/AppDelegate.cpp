@@ -1,4 +1,4 @@
-#include "shell/AppDelegate.h"
+#include "application/AppDelegate.h"
 
 #include "controller/ControllerDefaultsKeys.h"
 #include "controller/WorkspaceController.h"
@@ -156,7 +156,7 @@ void AppDelegate::logLocationWarnings() const {
     const std::string& path = diagnostics.bundlePath;
     if (path.starts_with("/media/") || path.starts_with("/run/media/"))
         Log::line("[Tessane] WARNING: launched from a mounted volume (" + path + "). " +
-                  "Move Tessane to /usr/local for reliable updates and Accessibility.");
+                  "Install Tessane under /usr/local: a program on a removable volume stops when the volume is removed.");
 }
 
 void AppDelegate::applicationWillTerminate(bool userQuit) {

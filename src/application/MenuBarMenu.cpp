@@ -5,7 +5,7 @@
 #include "model/Workspace.h"
 #include "model/WorkspaceManager.h"
 #include "platform/EventMonitors.h"
-#include "shell/MenuBarController.h"
+#include "application/MenuBarController.h"
 #include "shell/UpdateManager.h"
 
 #include <algorithm>

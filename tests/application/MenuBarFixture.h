@@ -4,7 +4,7 @@
 #include "platform/sim/SimStatusItem.h"
 #include "platform/sim/SimUpdater.h"
 #include "settings/FakeSettingsWindow.h"
-#include "shell/MenuBarController.h"
+#include "application/MenuBarController.h"
 #include "shell/UpdateManager.h"
 #include "support/ControllerScenario.h"
 

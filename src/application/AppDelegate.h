@@ -3,7 +3,7 @@
 #include "controller/WorkspaceControllerEnvironment.h"
 #include "shell/AppTheme.h"
 #include "shell/LinkRouter.h"
-#include "shell/MenuBarController.h"
+#include "application/MenuBarController.h"
 
 #include <functional>
 #include <memory>
@@ -82,7 +82,7 @@ public:
 
     // The advice that ends the warning about a program outside the install locations.
     static constexpr const char* kInstallAdvice =
-        "For reliable Accessibility grants, use: cmake --install build --prefix /usr/local, then run /usr/local/bin/tessane.";
+        "To install it: cmake --install build --prefix /usr/local, then run /usr/local/bin/tessane.";
     static constexpr const char* kNoTrayLine =
         "[Tessane] No system tray on this desktop: the Tessane icon and its menu can't be shown. The hot keys "
         "(Alt+Super+1…9) and tessane:// links still work; `tessane --settings` opens the settings window.";

@@ -1,7 +1,7 @@
 // The status menu on the simulated desktop: its rows with their states, chords, icons and tool
 // tips for none, one and eleven workspaces; the icon and its tool tip; when the menu is built
 // anew and when its rows are only refreshed; the update and Stage Manager rows.
-#include "shell/MenuBarFixture.h"
+#include "application/MenuBarFixture.h"
 #include "shell/ShortcutBindings.h"
 
 namespace tessane::testing {

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QRect>
+
+#include <optional>
+
+namespace tessane::qt_backend {
+
+// What the X screen's system tray tells about the panel it sits in. Empty answers without an X11
+// connection (offscreen) or without a tray.
+
+// The foreground colour the tray announces for its icons (_NET_SYSTEM_TRAY_COLORS on the window
+// that owns the screen's tray selection).
+std::optional<QColor> trayAnnouncedForeground();
+
+// The screen as shown within `area` (device pixels of the virtual desktop).
+QImage grabScreenArea(const QRect& area);
+
+}  // namespace tessane::qt_backend
