@@ -3,6 +3,7 @@
 
 #include "platform/linux/LinuxAXRegistry.h"
 #include "platform/linux/LinuxScreens.h"
+#include "platform/linux/X11DesktopModel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -172,13 +173,26 @@ bool LinuxAccessibility::isApplicationWindow(XWindowId window) {
     return t != x_.atom("_NET_WM_WINDOW_TYPE_DOCK") && t != x_.atom("_NET_WM_WINDOW_TYPE_DESKTOP");
 }
 
-std::vector<XWindowId> LinuxAccessibility::windowsOf(Pid pid) {
+// Every process's application windows, front to back, from one walk over the stacking list
+// kept for as long as nothing on the desktop changes: an application with many windows asks
+// for each of them whether it is the main one.
+const LinuxAccessibility::Pass& LinuxAccessibility::pass() {
+    const uint64_t version = x_.desktop().version();
+    if (pass_.version == version) return pass_;
+    pass_ = Pass{};
     const auto clients = clientsFrontToBack();
     const auto owners = windowPids(clients);
-    std::vector<XWindowId> out;
     for (size_t i = 0; i < clients.size(); ++i)
-        if (owners[i] == pid && isApplicationWindow(clients[i])) out.push_back(clients[i]);
-    return out;
+        if (owners[i] && isApplicationWindow(clients[i])) pass_.windows[*owners[i]].push_back(clients[i]);
+    // Reading the list may itself have been news to the model.
+    pass_.version = x_.desktop().version();
+    return pass_;
+}
+
+std::vector<XWindowId> LinuxAccessibility::windowsOf(Pid pid) {
+    const auto& windows = pass().windows;
+    auto it = windows.find(pid);
+    return it == windows.end() ? std::vector<XWindowId>{} : it->second;
 }
 
 std::optional<bool> LinuxAccessibility::isMinimized(XWindowId window) {
@@ -206,6 +220,14 @@ std::optional<LinuxAccessibility::WindowState> LinuxAccessibility::state(XWindow
 }
 
 std::optional<XWindowId> LinuxAccessibility::mainWindowOf(Pid pid) {
+    pass();
+    if (auto known = pass_.mainWindow.find(pid); known != pass_.mainWindow.end()) return known->second;
+    auto found = findMainWindow(pid);
+    if (pass_.version == x_.desktop().version()) pass_.mainWindow[pid] = found;
+    return found;
+}
+
+std::optional<XWindowId> LinuxAccessibility::findMainWindow(Pid pid) {
     auto windows = windowsOf(pid);
     auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW");
     if (active && !active->empty() &&
@@ -236,8 +258,8 @@ std::optional<std::string> LinuxAccessibility::subrole(XWindowId window) {
     return std::string(ax::kSubroleStandardWindow);
 }
 
-std::optional<WindowFrame> LinuxAccessibility::windowFrame(XWindowId window) {
-    auto g = x_.geometry(window);
+std::optional<WindowFrame> LinuxAccessibility::windowFrame(XWindowId window, bool fresh) {
+    auto g = fresh ? x_.freshGeometry(window) : x_.geometry(window);
     if (!g) return std::nullopt;
     WindowFrame f;
     f.client = g->rootRect;
@@ -247,8 +269,8 @@ std::optional<WindowFrame> LinuxAccessibility::windowFrame(XWindowId window) {
     return f;
 }
 
-std::optional<Rect> LinuxAccessibility::visibleFrame(XWindowId window) {
-    auto f = windowFrame(window);
+std::optional<Rect> LinuxAccessibility::visibleFrame(XWindowId window, bool fresh) {
+    auto f = windowFrame(window, fresh);
     if (!f) return std::nullopt;
     const Point o = origin();
     return f->visible().offsetBy(-o.x, -o.y);
@@ -273,7 +295,10 @@ AXAttributeResult LinuxAccessibility::applicationAttribute(Pid pid, std::string_
     }
     if (attribute == ax::kWindows) {
         std::vector<AXElement> elements;
-        for (XWindowId w : windowsOf(pid)) elements.push_back(AXElement::fromHandle(w));
+        const auto windows = windowsOf(pid);
+        // Their frames are what is asked next: one batch.
+        x_.desktop().prefetchGeometry(windows);
+        for (XWindowId w : windows) elements.push_back(AXElement::fromHandle(w));
         return value(AXValue::elements(elements));
     }
     if (attribute == ax::kFocusedWindow || attribute == ax::kMainWindow) {
@@ -364,7 +389,7 @@ AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std:
         x_.requestConfigure(window, position, clientSize);
     }
     if (!x_.windowManagerRoundTrip(timeout)) return AXError::cannotComplete;
-    auto now = visibleFrame(window);
+    auto now = visibleFrame(window, /*fresh=*/true);
     if (!now) return AXError::invalidUIElement;
     if (axOrigin && (std::lround(now->minX()) != std::lround(axOrigin->x) ||
                      std::lround(now->minY()) != std::lround(axOrigin->y))) {

@@ -1,6 +1,8 @@
 // The connection itself: opening, the process-wide error handler, atoms and events.
 #include "platform/linux/X11Connection.h"
 
+#include "platform/linux/X11DesktopModel.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -88,11 +90,13 @@ X11Connection::X11Connection(Display* display, LogSink log)
 
     constexpr int count = sizeof(kCommonAtoms) / sizeof(kCommonAtoms[0]);
     Atom interned[count];
+    trip();
     if (XInternAtoms(display, const_cast<char**>(kCommonAtoms), count, False, interned)) {
         for (int i = 0; i < count; ++i) atoms_.emplace(kCommonAtoms[i], interned[i]);
     }
 
     int eventBase = 0, errorBase = 0;
+    trip(4);  // the two extensions and their versions
     if (XRRQueryExtension(display, &eventBase, &errorBase)) {
         int major = 0, minor = 0;
         if (XRRQueryVersion(display, &major, &minor) && (major > 1 || (major == 1 && minor >= 2))) {
@@ -105,6 +109,7 @@ X11Connection::X11Connection(Display* display, LogSink log)
         hasXRes_ = XResQueryVersion(display, &major, &minor) &&
                    (major > 1 || (major == 1 && minor >= 2));
     }
+    desktop_ = std::make_unique<X11DesktopModel>(*this);
 }
 
 X11Connection::~X11Connection() {
@@ -149,13 +154,17 @@ X11Status X11Connection::ErrorTrap::received() const {
 }
 
 X11Status X11Connection::ErrorTrap::check() {
+    connection_.trip();
     XSync(connection_.display_, False);
     return received();
 }
 
 int X11Connection::fd() const { return ConnectionNumber(display_); }
 
-Size X11Connection::rootSize() const {
+Size X11Connection::rootSize() { return desktop_->rootSize(); }
+
+Size X11Connection::readRootSize() {
+    trip();
     Window rootReturn;
     int x, y;
     unsigned int width = 0, height = 0, border, depth;
@@ -164,11 +173,15 @@ Size X11Connection::rootSize() const {
 }
 
 void X11Connection::flush() { XFlush(display_); }
-void X11Connection::sync() { XSync(display_, False); }
+void X11Connection::sync() {
+    trip();
+    XSync(display_, False);
+}
 
 XAtomId X11Connection::atom(std::string_view name) {
     if (auto it = atoms_.find(name); it != atoms_.end()) return it->second;
     std::string key(name);
+    trip();
     Atom a = XInternAtom(display_, key.c_str(), False);
     atoms_.emplace(std::move(key), a);
     return a;
@@ -177,6 +190,7 @@ XAtomId X11Connection::atom(std::string_view name) {
 std::string X11Connection::atomName(XAtomId atom) {
     if (atom == 0) return {};
     ErrorTrap trap(*this);
+    trip();
     char* name = XGetAtomName(display_, atom);
     if (!name) return {};
     std::string result(name);
@@ -209,11 +223,40 @@ void X11Connection::processEvents() {
             if (out.evtype >= XI_RawKeyPress && out.evtype <= XI_RawMotion)
                 out.detail = static_cast<uint32_t>(static_cast<const XIRawEvent*>(event.xcookie.data)->detail);
             XFreeEventData(display_, &event.xcookie);
+            if (peekedAhead_ > 0) --peekedAhead_;
             events_.emit(out);
             continue;
         }
-        events_.emit(convert(&event));
+        const X11Event out = convert(&event);
+        if (peekedAhead_ > 0) --peekedAhead_;
+        else desktop_->note(out);
+        events_.emit(out);
     }
+}
+
+void X11Connection::peekQueuedEvents() {
+    // Xlib's queue only loses events at its head, to processEvents, which does not tell the
+    // model of those it saw here already: only the events queued since the last look are new.
+    if (peeking_) return;
+    const int queued = XEventsQueued(display_, QueuedAfterReading);
+    if (queued <= peekedAhead_) return;
+    peeking_ = true;
+    struct Walk {
+        X11Connection* self;
+        int index;
+    } walk{this, 0};
+    // A predicate that never matches sees every queued event, in order, and takes none.
+    XEvent unused;
+    XCheckIfEvent(
+        display_, &unused,
+        [](Display*, XEvent* event, XPointer arg) -> Bool {
+            auto* w = reinterpret_cast<Walk*>(arg);
+            if (w->index++ >= w->self->peekedAhead_) w->self->desktop_->note(w->self->convert(event));
+            return False;
+        },
+        reinterpret_cast<XPointer>(&walk));
+    peekedAhead_ = walk.index;
+    peeking_ = false;
 }
 
 bool X11Connection::waitAndProcess(int timeoutMs) {
@@ -311,6 +354,14 @@ bool X11Connection::waitFor(const std::function<bool()>& condition, double timeo
 }
 
 bool X11Connection::windowManagerRoundTrip(double timeoutSeconds) {
+    // A manager that does not list the message would never answer it (KWin): a round trip of
+    // our own then has the server hand everything sent so far to the manager, and its moves
+    // are confirmed by their configure events (see LinuxAccessibility::moveResize).
+    if (windowManagerDeclinesPings()) {
+        sync();
+        processEvents();
+        return true;
+    }
     if (!pingWindow_) {
         XSetWindowAttributes attributes{};
         attributes.event_mask = PropertyChangeMask;
@@ -318,6 +369,7 @@ bool X11Connection::windowManagerRoundTrip(double timeoutSeconds) {
                                     CWEventMask, &attributes);
     }
     const XAtomId extents = atom("_NET_FRAME_EXTENTS");
+    trip();
     bool answered = false;
     auto listener = events_.subscribe([&](const X11Event& e) {
         if (e.kind == X11Event::Kind::property && e.window == pingWindow_ && e.atom == extents)
@@ -325,6 +377,12 @@ bool X11Connection::windowManagerRoundTrip(double timeoutSeconds) {
     });
     sendToWindowManager(pingWindow_, "_NET_REQUEST_FRAME_EXTENTS", {0, 0, 0, 0, 0});
     return waitFor([&] { return answered; }, timeoutSeconds);
+}
+
+bool X11Connection::windowManagerDeclinesPings() {
+    const auto supported = atomList(root_, "_NET_SUPPORTED");
+    const XAtomId ping = atom("_NET_REQUEST_FRAME_EXTENTS");
+    return supported && std::find(supported->begin(), supported->end(), ping) == supported->end();
 }
 
 std::optional<std::string> X11Connection::windowManagerName() {

@@ -36,8 +36,13 @@ struct QtMainQueue::Impl : std::enable_shared_from_this<Impl> {
     uint64_t seq = 0;
     QTimer timer;
     bool running = false;
+    bool discarding = false;
 
     void schedule(double due, const std::shared_ptr<Entry>& entry) {
+        if (discarding) {
+            entry->cancelled = true;
+            return;
+        }
         queue.emplace(Key{due, seq++}, entry);
         arm();
     }
@@ -63,7 +68,7 @@ struct QtMainQueue::Impl : std::enable_shared_from_this<Impl> {
         // painting are never starved by work that keeps posting more work.
         const uint64_t lastSeq = seq;
         const double now = monotonicSeconds();
-        while (!queue.empty()) {
+        while (!queue.empty() && !discarding) {
             auto it = queue.begin();
             if (it->first.first > now) break;
             auto next = it;
@@ -124,6 +129,13 @@ QtMainQueue::QtMainQueue() : impl_(std::make_shared<Impl>()) {
 }
 
 QtMainQueue::~QtMainQueue() {
+    impl_->timer.stop();
+    for (auto& [key, entry] : impl_->queue) entry->cancelled = true;
+    impl_->queue.clear();
+}
+
+void QtMainQueue::discardPending() {
+    impl_->discarding = true;
     impl_->timer.stop();
     for (auto& [key, entry] : impl_->queue) entry->cancelled = true;
     impl_->queue.clear();
