@@ -26,6 +26,7 @@ protected:
     static void SetUpTestSuite() {
         std::string error;
         X11TestServer::Options options;
+        options.windowManagerName = "openbox";
         options.focusNewWindows = false;
         server_ = X11TestServer::start(options, &error).release();
         if (!server_) FAIL() << "no private X server: " << error;

@@ -1,5 +1,6 @@
 #include "x11/support/X11TestServer.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <fcntl.h>
@@ -44,14 +45,31 @@ bool hasListedClient(Display* display, Window window) {
     return found;
 }
 
-// The window manager announces itself (_NET_SUPPORTING_WM_CHECK) before it has finished starting,
-// and a window mapped in between may be left unmanaged. So a probe window is mapped (again, while
-// nothing happens) until the manager lists it as a client.
-bool waitUntilManaging(Display* display) {
+// The window manager owns the ICCCM selection (or at least announces itself on the root) before it
+// has finished starting, and a window mapped in between may be left unmanaged. So after that a probe
+// window is mapped (again, while nothing happens) until the manager lists it as a client.
+bool announcesItself(Display* display) {
+    if (XGetSelectionOwner(display, XInternAtom(display, "WM_S0", False)) != None) return true;
+    Atom type;
+    int format;
+    unsigned long count = 0, after;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(display, DefaultRootWindow(display),
+                       XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False), 0, 1, False, XA_WINDOW,
+                       &type, &format, &count, &after, &data);
+    const bool set = data && count == 1;
+    if (data) XFree(data);
+    return set;
+}
+
+bool waitUntilManaging(Display* display, ChildProcess& manager) {
+    auto deadline = steady_clock::now() + milliseconds(30000);
+    if (!waitUntil([&] { return announcesItself(display) || !manager.running(); }, milliseconds(30000)) ||
+        !manager.running())
+        return false;
     Window probe = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);
     bool managed = false;
-    auto deadline = steady_clock::now() + milliseconds(15000);
-    while (!managed && steady_clock::now() < deadline) {
+    while (!managed && manager.running() && steady_clock::now() < deadline) {
         XUnmapWindow(display, probe);
         XMapWindow(display, probe);
         XSync(display, False);
@@ -62,11 +80,30 @@ bool waitUntilManaging(Display* display) {
     return managed;
 }
 
+struct ManagerLaunch {
+    std::vector<std::string> command;
+    bool sessionBus = false;           // settings and shortcuts over D-Bus
+    std::vector<std::string> helper;   // started first, on the same display and bus
+};
+
+std::optional<ManagerLaunch> launchFor(const std::string& name) {
+    if (name == "openbox") return ManagerLaunch{{"openbox", "--sm-disable"}};
+    if (name == "xfwm4") return ManagerLaunch{{"xfwm4", "--compositor=off", "--sm-client-disable"}, true};
+    if (name == "icewm") return ManagerLaunch{{"icewm"}};
+    if (name == "fluxbox") return ManagerLaunch{{"fluxbox"}};
+    if (name == "metacity") return ManagerLaunch{{"metacity", "--replace", "--sm-disable"}, true};
+    if (name == "marco") return ManagerLaunch{{"marco", "--replace", "--sm-disable"}, true};
+    if (name == "mutter") return ManagerLaunch{{"mutter", "--replace", "--x11", "--sm-disable"}, true};
+    if (name == "kwin") return ManagerLaunch{{"kwin_x11", "--replace"}, true, {"kglobalaccel5"}};
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::unique_ptr<ChildProcess> ChildProcess::start(const std::vector<std::string>& argv,
                                                   const std::string& display,
-                                                  const std::string& stderrPath, bool pipeStdin) {
+                                                  const std::string& stderrPath, bool pipeStdin,
+                                                  const std::vector<std::string>& environment) {
     int out[2], in[2] = {-1, -1};
     if (pipe2(out, O_CLOEXEC) != 0) return nullptr;
     if (pipeStdin && pipe2(in, O_CLOEXEC) != 0) return nullptr;
@@ -88,6 +125,10 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const std::vector<std::string>
         if (err >= 0) dup2(err, STDERR_FILENO);
         if (err > STDERR_FILENO) close(err);
         if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
+        for (const auto& entry : environment) {
+            const auto eq = entry.find('=');
+            if (eq != std::string::npos) setenv(entry.substr(0, eq).c_str(), entry.substr(eq + 1).c_str(), 1);
+        }
         std::vector<char*> args;
         for (auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
@@ -208,32 +249,67 @@ std::unique_ptr<X11TestServer> X11TestServer::start(const Options& options, std:
     server->display_ = ":" + *number;
 
     if (options.windowManager) {
-        std::vector<std::string> command = {"openbox", "--sm-disable"};
-        if (!options.focusNewWindows) {
-            std::ifstream in("/etc/xdg/openbox/rc.xml");
-            std::stringstream text;
-            text << in.rdbuf();
-            std::string rc = text.str();
-            const std::string on = "<focusNew>yes</focusNew>";
-            if (auto at = rc.find(on); at != std::string::npos) rc.replace(at, on.size(), "<focusNew>no</focusNew>");
-            else return fail("cannot find Openbox's focusNew setting in /etc/xdg/openbox/rc.xml");
-            const std::string file = server->folder_ + "/rc.xml";
-            std::ofstream(file) << rc;
-            command.insert(command.end(), {"--config-file", file});
-        }
-        server->windowManager_ = ChildProcess::start(command, server->display_, server->folder_ + "/openbox.log");
-        if (!server->windowManager_) return fail("cannot start openbox");
-        Display* display = XOpenDisplay(server->display_.c_str());
-        if (!display) return fail("cannot connect to " + server->display_);
-        bool ready = waitUntilManaging(display);
-        XCloseDisplay(display);
-        if (!ready) return fail("openbox did not come up (see " + server->folder_ + "/openbox.log)");
+        if (auto why = server->startWindowManager(options); !why.empty()) return fail(why);
     }
     return server;
 }
 
+std::string X11TestServer::startWindowManager(const Options& options) {
+    std::string name = options.windowManagerName;
+    if (const char* chosen = std::getenv("TESSANE_TEST_WM"); name.empty() && chosen) name = chosen;
+    if (name.empty()) name = "openbox";
+    auto launch = launchFor(name);
+    if (!launch) return "unknown window manager \"" + name + "\"";
+    if (!options.focusNewWindows && name != "openbox")
+        return "new windows unfocused is an Openbox setting, not " + name + "'s";
+
+    // A home of its own, so that neither the user's settings nor those of an earlier run change
+    // what it does, and what it writes stays with this server.
+    const std::string home = folder_ + "/wm-home";
+    std::filesystem::create_directories(home);
+    std::vector<std::string> environment = {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
+                                            "XDG_CACHE_HOME=" + home + "/.cache",
+                                            "XDG_DATA_HOME=" + home + "/.local/share"};
+    if (launch->sessionBus) {
+        bus_ = ChildProcess::start({"dbus-daemon", "--session", "--nofork", "--print-address=1"}, "",
+                                   folder_ + "/dbus.log");
+        auto address = bus_ ? bus_->readLine(milliseconds(15000)) : std::nullopt;
+        if (!address || address->empty()) return "cannot start a session bus (see " + folder_ + "/dbus.log)";
+        environment.push_back("DBUS_SESSION_BUS_ADDRESS=" + *address);
+    }
+    if (!launch->helper.empty()) {
+        helper_ = ChildProcess::start(launch->helper, display_, folder_ + "/" + launch->helper[0] + ".log",
+                                      false, environment);
+        if (!helper_) return "cannot start " + launch->helper[0];
+    }
+    if (name == "openbox" && !options.focusNewWindows) {
+        std::ifstream in("/etc/xdg/openbox/rc.xml");
+        std::stringstream text;
+        text << in.rdbuf();
+        std::string rc = text.str();
+        const std::string on = "<focusNew>yes</focusNew>";
+        if (auto at = rc.find(on); at != std::string::npos) rc.replace(at, on.size(), "<focusNew>no</focusNew>");
+        else return "cannot find Openbox's focusNew setting in /etc/xdg/openbox/rc.xml";
+        const std::string file = folder_ + "/rc.xml";
+        std::ofstream(file) << rc;
+        launch->command.insert(launch->command.end(), {"--config-file", file});
+    }
+    const std::string log = folder_ + "/" + name + ".log";
+    windowManager_ = ChildProcess::start(launch->command, display_, log, false, environment);
+    if (!windowManager_) return "cannot start " + name;
+    Display* display = XOpenDisplay(display_.c_str());
+    if (!display) return "cannot connect to " + display_;
+    bool ready = waitUntilManaging(display, *windowManager_);
+    XCloseDisplay(display);
+    if (!ready) return name + " did not come up (see " + log + ")";
+    windowManagerName_ = name;
+    return {};
+}
+
 X11TestServer::~X11TestServer() {
     windowManager_.reset();
+    helper_.reset();
+    bus_.reset();
     server_.reset();
     std::error_code ignored;
     if (!folder_.empty() && !std::getenv("TESSANE_KEEP_X11_LOGS"))

@@ -17,11 +17,13 @@ namespace tessane::x11test {
 class ChildProcess {
 public:
     // Starts `argv` with DISPLAY set to `display` (unless empty). Standard error goes to
-    // `stderrPath` (or is dropped when empty). The child dies with us (parent-death signal).
+    // `stderrPath` (or is dropped when empty); `environment` ("NAME=value") is set in the child.
+    // The child dies with us (parent-death signal).
     static std::unique_ptr<ChildProcess> start(const std::vector<std::string>& argv,
                                                const std::string& display,
                                                const std::string& stderrPath = {},
-                                               bool pipeStdin = false);
+                                               bool pipeStdin = false,
+                                               const std::vector<std::string>& environment = {});
     ~ChildProcess();  // terminates it (SIGTERM, then SIGKILL after 2 s)
 
     pid_t pid() const { return pid_; }
@@ -44,16 +46,20 @@ private:
     std::optional<int> status_;
 };
 
-// A private X server (Xvfb with RandR, on a display number the server picks itself) with Openbox
-// managing it, for tests that need real windows. Stopped and removed on destruction.
+// A private X server (Xvfb with RandR, on a display number the server picks itself) with a window
+// manager managing it, for tests that need real windows. Stopped and removed on destruction.
 class X11TestServer {
 public:
     struct Options {
         int width = 1920;
         int height = 1080;
         bool windowManager = true;
+        // Which one: openbox, xfwm4, icewm, fluxbox, metacity, marco, mutter or kwin. Empty: the
+        // environment's TESSANE_TEST_WM, else openbox.
+        std::string windowManagerName;
         // Openbox focuses every new window by default; off, a new window gets the focus only
-        // when someone asks for it (to see whether we did).
+        // when someone asks for it (to see whether we did). An Openbox setting: off with another
+        // manager is refused.
         bool focusNewWindows = true;
     };
     // None when it could not be started; `error` says why.
@@ -63,15 +69,23 @@ public:
 
     const std::string& display() const { return display_; }
     const std::string& logFolder() const { return folder_; }
+    // The running window manager's name (as in Options); empty when there is none.
+    const std::string& windowManagerName() const { return windowManagerName_; }
 
     // Runs a command line tool against this display and waits for it; its exit status (-1 when
     // it could not run or took longer than 10 s).
     int run(const std::vector<std::string>& argv);
 
 private:
+    std::string startWindowManager(const Options& options);
+
     std::string display_;
     std::string folder_;
+    std::string windowManagerName_;
     std::unique_ptr<ChildProcess> server_;
+    // A session bus for the managers that want one, and helpers they rely on (KWin's shortcuts).
+    std::unique_ptr<ChildProcess> bus_;
+    std::unique_ptr<ChildProcess> helper_;
     std::unique_ptr<ChildProcess> windowManager_;
 };
 
