@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <csignal>
 #include <fstream>
+#include <utility>
 
 namespace tessane::linux_backend {
 
@@ -387,6 +388,25 @@ AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std:
                                          hints.winGravity.value_or(gravity::northWest));
         }
         x_.requestConfigure(window, position, clientSize);
+    }
+    if (x_.windowManagerDeclinesPings()) {
+        // Nothing tells when such a manager is done: the move is confirmed by the configure
+        // events it sends the client (ICCCM asks for one even for a move alone), read back
+        // until the frame is the one asked for or the time-out passes (a manager that keeps a
+        // minimum size then leaves the window short of it).
+        const auto landed = [&] {
+            const auto f = visibleFrame(window, /*fresh=*/true);
+            const auto same = [](double a, double b) { return std::lround(a) == std::lround(b); };
+            return !f || ((!axOrigin || (same(f->minX(), axOrigin->x) && same(f->minY(), axOrigin->y))) &&
+                          (!axSize || (same(f->width(), axSize->width) && same(f->height(), axSize->height))));
+        };
+        bool configured = true;
+        auto listener = x_.onEvent([&](const X11Event& e) {
+            if (e.kind == X11Event::Kind::configure && e.window == window) configured = true;
+        });
+        x_.sync();
+        x_.waitFor([&] { return std::exchange(configured, false) && landed(); }, timeout);
+        return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
     }
     if (!x_.windowManagerRoundTrip(timeout)) return AXError::cannotComplete;
     auto now = visibleFrame(window, /*fresh=*/true);
