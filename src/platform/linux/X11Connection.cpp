@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <mutex>
 #include <utility>
@@ -118,6 +119,11 @@ X11Connection::~X11Connection() {
         std::lock_guard lock(r.mutex);
         std::erase_if(r.connections, [this](auto& p) { return p.second == this; });
     }
+    for (auto& stored : drained_) {
+        XEvent event;
+        std::memcpy(&event, stored.data(), sizeof event);
+        if (event.type == GenericEvent && event.xcookie.data) XFreeEventData(display_, &event.xcookie);
+    }
     if (pingWindow_) XDestroyWindow(display_, pingWindow_);
     XCloseDisplay(display_);
 }
@@ -202,61 +208,66 @@ Subscription X11Connection::onEvent(std::function<void(const X11Event&)> listene
     return events_.subscribe(std::move(listener));
 }
 
-bool X11Connection::hasQueuedEvents() const { return XEventsQueued(display_, QueuedAlready) > 0; }
+bool X11Connection::hasQueuedEvents() const {
+    return !drained_.empty() || XEventsQueued(display_, QueuedAlready) > 0;
+}
 
 void X11Connection::processEvents() {
-    // XPending reads what the socket holds without blocking; listeners may make requests that
-    // queue further events, which this loop then hands out too.
-    while (XPending(display_) > 0) {
+    // The events the read model took ahead come first: they are older than anything Xlib holds.
+    // Listeners may make requests that queue further events, which this loop then hands out too.
+    for (;;) {
         XEvent event;
-        XNextEvent(display_, &event);
-        if (randrEventBase_ >= 0) XRRUpdateConfiguration(&event);
-        // Xlib keeps its own copy of the keyboard and modifier maps; until it is refreshed,
-        // keysym lookups answer the old layout. Pointer button mappings are not ours.
-        if (event.type == MappingNotify && event.xmapping.request != MappingPointer)
-            XRefreshKeyboardMapping(&event.xmapping);
-        if (event.type == GenericEvent && XGetEventData(display_, &event.xcookie)) {
-            X11Event out = convert(&event);
-            out.kind = X11Event::Kind::generic;
-            out.extension = event.xcookie.extension;
-            out.evtype = event.xcookie.evtype;
-            if (out.evtype >= XI_RawKeyPress && out.evtype <= XI_RawMotion)
-                out.detail = static_cast<uint32_t>(static_cast<const XIRawEvent*>(event.xcookie.data)->detail);
-            XFreeEventData(display_, &event.xcookie);
-            if (peekedAhead_ > 0) --peekedAhead_;
-            events_.emit(out);
-            continue;
+        bool noted = false;
+        if (!drained_.empty()) {
+            std::memcpy(&event, drained_.front().data(), sizeof event);
+            drained_.pop_front();
+            noted = true;
+        } else if (XPending(display_) > 0) {
+            XNextEvent(display_, &event);
+            if (event.type == GenericEvent) XGetEventData(display_, &event.xcookie);
+        } else {
+            break;
         }
-        const X11Event out = convert(&event);
-        if (peekedAhead_ > 0) --peekedAhead_;
-        else desktop_->note(out);
-        events_.emit(out);
+        dispatch(&event, noted);
     }
 }
 
+void X11Connection::dispatch(void* raw, bool noted) {
+    XEvent& event = *static_cast<XEvent*>(raw);
+    if (randrEventBase_ >= 0) XRRUpdateConfiguration(&event);
+    // Xlib keeps its own copy of the keyboard and modifier maps; until it is refreshed,
+    // keysym lookups answer the old layout. Pointer button mappings are not ours.
+    if (event.type == MappingNotify && event.xmapping.request != MappingPointer)
+        XRefreshKeyboardMapping(&event.xmapping);
+    if (event.type == GenericEvent && event.xcookie.data) {
+        X11Event out = convert(&event);
+        out.kind = X11Event::Kind::generic;
+        out.extension = event.xcookie.extension;
+        out.evtype = event.xcookie.evtype;
+        if (out.evtype >= XI_RawKeyPress && out.evtype <= XI_RawMotion)
+            out.detail = static_cast<uint32_t>(static_cast<const XIRawEvent*>(event.xcookie.data)->detail);
+        XFreeEventData(display_, &event.xcookie);
+        events_.emit(out);
+        return;
+    }
+    const X11Event out = convert(&event);
+    if (!noted) desktop_->note(out);
+    events_.emit(out);
+}
+
 void X11Connection::peekQueuedEvents() {
-    // Xlib's queue only loses events at its head, to processEvents, which does not tell the
-    // model of those it saw here already: only the events queued since the last look are new.
-    if (peeking_) return;
-    const int queued = XEventsQueued(display_, QueuedAfterReading);
-    if (queued <= peekedAhead_) return;
-    peeking_ = true;
-    struct Walk {
-        X11Connection* self;
-        int index;
-    } walk{this, 0};
-    // A predicate that never matches sees every queued event, in order, and takes none.
-    XEvent unused;
-    XCheckIfEvent(
-        display_, &unused,
-        [](Display*, XEvent* event, XPointer arg) -> Bool {
-            auto* w = reinterpret_cast<Walk*>(arg);
-            if (w->index++ >= w->self->peekedAhead_) w->self->desktop_->note(w->self->convert(event));
-            return False;
-        },
-        reinterpret_cast<XPointer>(&walk));
-    peekedAhead_ = walk.index;
-    peeking_ = false;
+    // Takes every event the server has sent (without blocking) out of Xlib's queue into ours,
+    // telling the read model of each; processEvents hands them out later, in order. Leaving them
+    // in Xlib's queue would stop Xlib from reading the newer ones until they were taken.
+    while (XEventsQueued(display_, QueuedAfterReading) > 0) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        // An extension's event carries data that is freed at the next XNextEvent unless claimed.
+        if (event.type == GenericEvent) XGetEventData(display_, &event.xcookie);
+        desktop_->note(convert(&event));
+        static_assert(sizeof(XEvent) == sizeof(std::array<long, 24>));
+        std::memcpy(drained_.emplace_back().data(), &event, sizeof event);
+    }
 }
 
 bool X11Connection::waitAndProcess(int timeoutMs) {
@@ -347,6 +358,7 @@ bool X11Connection::waitFor(const std::function<bool()>& condition, double timeo
         if (condition()) return true;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
         if (left.count() <= 0) return false;
+        if (hasQueuedEvents()) continue;  // taken ahead by the read model while the condition read
         XFlush(display_);
         pollfd p{fd(), POLLIN, 0};
         poll(&p, 1, static_cast<int>(std::min<long long>(left.count(), 50)));

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -325,6 +326,7 @@ private:
     std::optional<std::string> readOutputName(unsigned long output);
     // Tells the read model of the events Xlib holds, leaving them queued for processEvents.
     void peekQueuedEvents();
+    void dispatch(void* xevent, bool noted);
     void trip(uint64_t count = 1) { roundTrips_ += count; }
     void log(const std::string& line) const;
     X11Event convert(const void* xevent) const;
@@ -342,8 +344,8 @@ private:
     uint64_t roundTrips_ = 0;
     std::unordered_map<XWindowId, long> eventMasks_;  // what we asked to hear of each window
     std::unique_ptr<X11DesktopModel> desktop_;
-    bool peeking_ = false;
-    int peekedAhead_ = 0;  // events at the head of Xlib's queue the model has been told of
+    // Events taken out of Xlib's queue for the read model, not yet handed out (XEvent values).
+    std::deque<std::array<long, 24>> drained_;
 
     struct TrappedError {
         unsigned long serial;
