@@ -38,10 +38,21 @@ LinuxAccessibility::LinuxAccessibility(X11Connection& x, LinuxScreens& screens, 
     x_.selectScreenChanges();
     // The windows listed before us are taken in as they are: nobody is told they appeared.
     clients_.update(x_.windowList(x_.root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{}));
-    clients_.next(SIZE_MAX);
+    auto listed = clients_.next(SIZE_MAX);
+    listed.resize(std::min(listed.size(), ClientListTracker::kSlice));  // a longer list is read as asked
+    prefetchWindowFacts(listed);
     if (auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW"); active && !active->empty())
         registry_->activeWindow = (*active)[0];
     events_ = x_.onEvent([this](const X11Event& e) { onEvent(e); });
+}
+
+// What a show asks of every window of an application, read for new clients as they come (a
+// batch per property), so that the first show after a thousand windows appeared does not pay.
+void LinuxAccessibility::prefetchWindowFacts(const std::vector<XWindowId>& windows) {
+    for (const char* name : {"_NET_WM_WINDOW_TYPE", "_NET_WM_STATE", "WM_STATE", "WM_TRANSIENT_FOR",
+                             "_NET_FRAME_EXTENTS", "_GTK_FRAME_EXTENTS", "_NET_WM_NAME", "WM_NORMAL_HINTS"})
+        x_.desktop().prefetch(windows, x_.atom(name));
+    x_.desktop().prefetchGeometry(windows);
 }
 
 LinuxAccessibility::~LinuxAccessibility() {

@@ -140,6 +140,7 @@ private:
     void watchWindow(XWindowId window);
     void clientListChanged();
     void takeNewClients(const std::vector<XWindowId>& fresh);
+    void prefetchWindowFacts(const std::vector<XWindowId>& windows);
     void stackingChanged();
     void noteStacking(const std::vector<XWindowId>& stacking);
     bool listedAnywhere(XWindowId window) const;
