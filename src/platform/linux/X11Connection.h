@@ -324,7 +324,7 @@ private:
     Size readRootSize();
     std::optional<std::vector<uint8_t>> readOutputEdid(unsigned long output);
     std::optional<std::string> readOutputName(unsigned long output);
-    // Tells the read model of the events Xlib holds, leaving them queued for processEvents.
+    // Tells the read model of every event the server has sent, and keeps them for processEvents.
     void peekQueuedEvents();
     void dispatch(void* xevent, bool noted);
     void trip(uint64_t count = 1) { roundTrips_ += count; }

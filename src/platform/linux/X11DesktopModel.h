@@ -24,8 +24,9 @@ namespace tessane::linux_backend {
 // - Geometry (attributes and the place on the root) is read per window and kept until a
 //   configure, map, unmap, reparent or destroy of that window or of any child of the root (the
 //   window manager's frames) is reported.
-// - Before any answer, the events Xlib already holds are looked at without taking them out of
-//   its queue, so that a reply awaited after a change never leaves the model behind it.
+// - Before any answer, the events the server has sent are taken in (the connection keeps them
+//   for processEvents, in order), so that a reply awaited after a change never leaves the model
+//   behind it.
 // - Windows that are not listed are read directly, every time.
 class X11DesktopModel {
 public:
