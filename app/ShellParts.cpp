@@ -28,11 +28,8 @@ ShellParts::ShellParts(const Platform& platform, const qt_backend::LinuxPlatform
       updater_(std::make_unique<linux_backend::PackageManagerUpdater>()),
       // Made before any theme is applied: it keeps the desktop's own style for "system".
       theme_(std::make_unique<qt_shell::QtAppTheme>()),
-      chooser_(std::make_unique<builder_qt::QtAppChooser>(*platform.applications, [&backend] {
-          std::vector<std::filesystem::path> paths;
-          for (const auto& [id, path] : backend.appCatalog().applicationEntries()) paths.push_back(path);
-          return paths;
-      })),
+      chooser_(std::make_unique<builder_qt::QtAppChooser>(
+          *platform.applications, [&backend] { return backend.appCatalog().choosableApplications(); })),
       prompt_(std::make_unique<SecondPanePrompt>(platform)),
       secondPane_(std::make_unique<SecondPanePromptGate>(*prompt_)) {}
 

@@ -152,7 +152,7 @@ int main(int argc, char** argv) {
         delegate.applicationDidFinishLaunching();
         if (arguments.openSettings) delegate.openSettingsWindow();
         QApplication::exec();
-        delegate.applicationWillTerminate();
+        delegate.applicationWillTerminate(true);  // the loop ended by the user's quit (a signal quit ran already)
         instance->stopListening();
     }
     backend.stop();  // while the Qt application object still exists

@@ -50,6 +50,7 @@ public:
         ++posts;
         inner_.post(counted(std::move(work)));
     }
+    void postFromAnyThread(std::function<void()> work) override { inner_.postFromAnyThread(std::move(work)); }
     std::shared_ptr<WorkItem> postAfter(double seconds, std::function<void()> work) override {
         ++deferred;
         return inner_.postAfter(seconds, counted(std::move(work)));

@@ -43,6 +43,8 @@ class StepQueue final : public MainQueue {
 public:
     TimeInterval now() const override { return clockSeconds(); }
     void post(std::function<void()> work) override { work_.push_back(std::move(work)); }
+    // Nothing measured here runs a worker thread.
+    void postFromAnyThread(std::function<void()> work) override { post(std::move(work)); }
     std::shared_ptr<WorkItem> postAfter(double, std::function<void()>) override {
         return std::make_shared<Never>();  // nothing here waits for time
     }

@@ -16,9 +16,22 @@ bool fail(std::string* error, const std::string& what) {
     if (error) *error = what + ": " + std::strerror(errno);
     return false;
 }
+
+FileStamp stampOf(const struct stat& st) {
+    return FileStamp{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+                     static_cast<int64_t>(st.st_size),
+                     static_cast<int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
 }  // namespace
 
-bool writeFileAtomically(const fs::path& path, std::string_view contents, std::string* error) {
+std::optional<FileStamp> fileStamp(const fs::path& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return stampOf(st);
+}
+
+bool writeFileAtomically(const fs::path& path, std::string_view contents, std::string* error,
+                         const std::function<void(const FileStamp&)>& beforeReplace) {
     std::error_code ec;
     if (path.has_parent_path()) fs::create_directories(path.parent_path(), ec);
     std::string temp = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
@@ -54,6 +67,8 @@ bool writeFileAtomically(const fs::path& path, std::string_view contents, std::s
     // Close even when the flush failed, or every failed save would leak a descriptor.
     const bool flushed = ::fsync(fd) == 0;
     const int flushErrno = errno;
+    struct stat written {};
+    const bool stamped = ::fstat(fd, &written) == 0;
     const bool closed = ::close(fd) == 0;
     if (!flushed || !closed) {
         if (!flushed) errno = flushErrno;
@@ -61,6 +76,7 @@ bool writeFileAtomically(const fs::path& path, std::string_view contents, std::s
         ::unlink(temp.c_str());
         return r;
     }
+    if (beforeReplace && stamped) beforeReplace(stampOf(written));
     if (::rename(temp.c_str(), path.c_str()) != 0) {
         const bool r = fail(error, "cannot replace " + path.string());
         ::unlink(temp.c_str());
@@ -69,20 +85,20 @@ bool writeFileAtomically(const fs::path& path, std::string_view contents, std::s
     return true;
 }
 
-fs::path keepAside(const fs::path& path) {
+fs::path keepAside(const fs::path& path, const std::string& why) {
     const std::time_t now = std::time(nullptr);
     std::tm parts{};
     localtime_r(&now, &parts);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &parts);
     fs::path target = path;
-    target += std::string(".unreadable-") + stamp;
+    target += "." + why + "-" + stamp;
     std::error_code ec;
     // Two failures within one second must not overwrite the first copy. A folder that can't be
     // looked into ends the search; the rename below then reports the failure.
     for (int i = 2; fs::exists(target, ec) && !ec; ++i) {
         target = path;
-        target += std::string(".unreadable-") + stamp + "-" + std::to_string(i);
+        target += "." + why + "-" + stamp + "-" + std::to_string(i);
     }
     fs::rename(path, target, ec);
     return ec ? fs::path{} : target;

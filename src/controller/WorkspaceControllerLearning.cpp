@@ -47,6 +47,14 @@ void WorkspaceController::learnAppMinimums(const Uuid& workspaceID) {
     const auto ws = manager.workspace(workspaceID);
     if (!session || !session->chrome->isVisible() || !ws) return;
 
+    // A window sent to another display still has its old size until its second placement
+    // phase sizes it in place: that size says nothing about its minimum, so wait for it.
+    for (const auto& tracked : session->elements)
+        if (pendingSecondPhase.count(tracked.element)) {
+            scheduleLearnAppMinimums(workspaceID);
+            return;
+        }
+
     const auto tiles = tileRects(*ws).second;
     std::vector<Size> samples;
     for (const auto& tile : tiles) samples.push_back(tile.size);

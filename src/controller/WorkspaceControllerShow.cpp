@@ -152,6 +152,8 @@ void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> on
     pendingLaunches[id] = launching;
 
     group->onAllDone = [this, alive = lifetime.liveness(), name = ws.name, missing](const std::vector<std::string>& errors) {
+        // The last launch may answer after the controller is gone: then even its queue member is.
+        if (!alive) return;
         queue.post([this, alive, name, missing, errors] {
             if (alive) reportShowIssues(name, missing, errors);
         });

@@ -47,7 +47,9 @@ std::vector<std::string> resurfaceRaiseOrder(const std::vector<std::string>& wor
 std::optional<int> adjacentPaneIndex(std::optional<int> currentIndex, int offset, int count) {
     if (count < 2) return std::nullopt;
     if (!currentIndex) return offset < 0 ? count - 1 : 0;
-    return ((*currentIndex + offset) % count + count) % count;
+    // In 64 bits: any two ints add up without overflow, and the result is back within 0 ..< count.
+    const long long sum = static_cast<long long>(*currentIndex) + offset;
+    return static_cast<int>((sum % count + count) % count);
 }
 
 }  // namespace tessane::ordering

@@ -3,6 +3,7 @@
 #include "base/Text.h"
 #include "model/Log.h"
 #include "model/NonFiniteNumbers.h"
+#include "model/WorkspaceSaves.h"
 
 #include <algorithm>
 #include <set>
@@ -36,7 +37,7 @@ void logDropped(const std::string& workspaceName, const std::vector<std::string>
 
 WorkspaceManager::WorkspaceManager(WorkspaceStore store, const AppCatalog& catalog)
     : store_(std::move(store)), registry_(catalog) {
-    std::vector<Workspace> list = store_.load();
+    std::vector<Workspace> list = store_.load(knownStamp_);
     for (auto& ws : list) logDropped(ws.name, dropNonFiniteNumbers(ws));
     // Nobody can observe the manager before it is built, so the list is repaired in place and
     // published once.
@@ -52,9 +53,78 @@ long WorkspaceManager::indexOf(const Uuid& id) const {
     return -1;
 }
 
+WorkspaceManager::~WorkspaceManager() = default;
+
 void WorkspaceManager::commit(std::vector<Workspace> list) {
     workspaces_.set(std::move(list));
-    store_.save(workspaces_.get());
+    write(workspaces_.get());
+}
+
+void WorkspaceManager::write(const std::vector<Workspace>& list) {
+    if (saves_) return saves_->request();  // the worker takes the list as it is then
+    noteWritten(store_.write(list, knownStamp_, buffer_));
+}
+
+void WorkspaceManager::saveInBackground(MainQueue& queue) {
+    if (saves_) return;
+    saves_ = std::make_unique<WorkspaceSaves>(
+        store_, queue, [this] { return WorkspaceSaves::Job{workspaces_.get(), knownStamp_}; },
+        [this](const WorkspaceStore::Written& written) { noteWritten(written); });
+    std::string().swap(buffer_);  // the worker keeps a buffer of its own
+}
+
+void WorkspaceManager::flushSaves() {
+    if (saves_) saves_->flush();
+}
+
+void WorkspaceManager::noteWritten(const WorkspaceStore::Written& written) {
+    if (written.error) {
+        lastSaveFailed_ = true;
+        fileNews_.emit(FileNews{FileNews::Kind::saveFailed, *written.error});
+    } else {
+        lastSaveFailed_ = false;
+        knownStamp_ = written.stamp;
+        if (!written.keptAside.empty())
+            fileNews_.emit(FileNews{FileNews::Kind::outsideVersionKeptAside, written.keptAside.string()});
+        fileNews_.emit(FileNews{FileNews::Kind::saved, {}});
+    }
+    if (std::exchange(recheckAfterWrite_, false)) checkForOutsideEdit();
+}
+
+void WorkspaceManager::checkForOutsideEdit() {
+    // Our own write may be what was noticed: look once it is done and its stamp is known.
+    if (saves_ && saves_->busy()) {
+        recheckAfterWrite_ = true;
+        return;
+    }
+    if (fileStamp(store_.fileURL()) == knownStamp_) return;
+    const std::string file = store_.fileURL().filename().string();
+    if (lastSaveFailed_) {
+        // Both changed: ours is kept, and theirs is kept aside when ours is written.
+        Log::line("[Tessane] " + file + " was changed by another program while Tessane has unsaved changes; "
+                  "keeping Tessane's.");
+        return write(workspaces_.get());
+    }
+    WorkspaceStore::Read read = store_.read();
+    if (!read.stamp || !read.workspaces) {
+        const std::string what =
+            read.stamp ? "changed by another program but can't be used (" + read.error + ")" : "removed by another program";
+        Log::line("[Tessane] " + file + " was " + what + "; keeping Tessane's list.");
+        return write(workspaces_.get());
+    }
+    knownStamp_ = read.stamp;
+    std::vector<Workspace> list = std::move(*read.workspaces);
+    for (auto& ws : list) logDropped(ws.name, dropNonFiniteNumbers(ws));
+    Log::line("[Tessane] Reloaded " + file + " after a change by another program (" + std::to_string(list.size()) +
+              " workspace(s)).");
+    const auto known = [&list](const std::optional<Uuid>& id) {
+        return id && std::any_of(list.begin(), list.end(), [&](const Workspace& ws) { return ws.id == *id; });
+    };
+    const bool keepActive = known(activeWorkspaceID_.get()), keepLastShown = known(lastShownWorkspaceID_.get());
+    workspaces_.set(std::move(list));
+    if (!keepActive && activeWorkspaceID_.get()) activeWorkspaceID_.set(std::nullopt);
+    if (!keepLastShown && lastShownWorkspaceID_.get()) lastShownWorkspaceID_.set(std::nullopt);
+    fileNews_.emit(FileNews{FileNews::Kind::reloaded, {}});
 }
 
 std::optional<Workspace> WorkspaceManager::workspace(const Uuid& id) const {
@@ -143,7 +213,7 @@ void WorkspaceManager::deleteWorkspace(const Uuid& id) {
     workspaces_.set(std::move(list));
     if (activeWorkspaceID_.get() == id) activeWorkspaceID_.set(std::nullopt);
     if (lastShownWorkspaceID_.get() == id) lastShownWorkspaceID_.set(std::nullopt);
-    store_.save(workspaces_.get());
+    write(workspaces_.get());
 }
 
 void WorkspaceManager::renameWorkspace(const Uuid& id, const std::string& newName) {

@@ -7,11 +7,15 @@
 #include "model/WorkspaceStore.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace tessane {
+
+class MainQueue;
+class WorkspaceSaves;
 
 // The one owner of the workspace list in memory. It loads the stored list once when built, runs
 // the load-time migrations, publishes the list and the ids of the front workspace and of the one
@@ -21,6 +25,7 @@ namespace tessane {
 class WorkspaceManager {
 public:
     WorkspaceManager(WorkspaceStore store, const AppCatalog& catalog);
+    ~WorkspaceManager();
     WorkspaceManager(const WorkspaceManager&) = delete;
     WorkspaceManager& operator=(const WorkspaceManager&) = delete;
 
@@ -42,6 +47,32 @@ public:
     }
 
     const WorkspaceStore& store() const { return store_; }
+
+    // From now on the list is encoded and written on a worker thread, coalesced (see
+    // WorkspaceSaves); until then every change is written before the call returns.
+    void saveInBackground(MainQueue& queue);
+    // Blocks until every change is written, or has failed (at quit).
+    void flushSaves();
+    // The last write failed: the list in memory has changes the file lacks. The next change
+    // tries again with the whole list.
+    bool hasUnsavedChanges() const { return lastSaveFailed_; }
+    // The stored file may have been changed by another program (its watch said so). Our own
+    // writes are told apart by the file's stamp. With nothing unsaved the list is reloaded from
+    // it; with unsaved changes Tessane's list is written and the other version kept aside
+    // beside it ("<name>.outside-<time stamp>"). Logged either way.
+    void checkForOutsideEdit();
+
+    // What happened to the stored file that the user may need to hear of, told on the main
+    // thread: `detail` is the failure for saveFailed and the kept file for
+    // outsideVersionKeptAside.
+    struct FileNews {
+        enum class Kind { saved, saveFailed, outsideVersionKeptAside, reloaded };
+        Kind kind;
+        std::string detail;
+    };
+    [[nodiscard]] Subscription observeFileNews(std::function<void(const FileNews&)> observer) {
+        return fileNews_.subscribe(std::move(observer));
+    }
 
     std::optional<Workspace> workspace(const Uuid& id) const;
     // The first workspace (other than `excluding`) with an app of exactly this bundle identifier.
@@ -75,6 +106,9 @@ private:
     long indexOf(const Uuid& id) const;
     // Publishes `list` and writes it.
     void commit(std::vector<Workspace> list);
+    // Writes `list` now, or has the worker write the published list soon.
+    void write(const std::vector<Workspace>& list);
+    void noteWritten(const WorkspaceStore::Written& written);
 
     // Load-time repairs of the freshly loaded list (before anybody can observe the manager);
     // each stores the list when it changed something.
@@ -86,6 +120,12 @@ private:
     Published<std::vector<Workspace>> workspaces_;
     Published<std::optional<Uuid>> activeWorkspaceID_;
     Published<std::optional<Uuid>> lastShownWorkspaceID_;
+    std::optional<FileStamp> knownStamp_;  // the file as we last read or wrote it
+    bool lastSaveFailed_ = false;
+    bool recheckAfterWrite_ = false;
+    std::string buffer_;  // for writes on this thread
+    Signal<FileNews> fileNews_;
+    std::unique_ptr<WorkspaceSaves> saves_;  // last: its final writes report to the members above
 };
 
 }  // namespace tessane

@@ -27,7 +27,7 @@ void WorkspaceManager::migrateOversizedIcons(std::vector<Workspace>& list) {
     }
     if (changed) {
         Log::line("[Tessane] Migrated oversized app icons to small PNGs; re-persisting workspaces.");
-        store_.save(list);
+        write(list);
     }
 }
 
@@ -68,7 +68,7 @@ void WorkspaceManager::migrateChangedBundleIDs(std::vector<Workspace>& list) {
         std::string joined;
         for (const auto& r : relinks) joined += (joined.empty() ? "" : "; ") + r;
         Log::line("[Tessane] Re-linked apps that changed bundle identifier: " + joined + "; re-persisting workspaces.");
-        store_.save(list);
+        write(list);
     }
 }
 

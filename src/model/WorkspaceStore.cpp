@@ -18,41 +18,75 @@ WorkspaceStore WorkspaceStore::inDataFolder(const Environment& environment) {
     return WorkspaceStore(environment.dataFolder());
 }
 
-void WorkspaceStore::save(const std::vector<Workspace>& workspaces) const {
+WorkspaceStore::Written WorkspaceStore::write(const std::vector<Workspace>& workspaces,
+                                              const std::optional<FileStamp>& expectedOnDisk,
+                                              std::string& buffer) const {
+    Written written;
     std::error_code ec;
     fs::create_directories(directory_, ec);
     if (ec) {
-        Log::line("[Tessane] Failed to save workspaces: " + ec.message() + " (" + directory_.string() + ")");
-        return;
+        written.error = ec.message() + " (" + directory_.string() + ")";
+    } else {
+        encodeWorkspaces(workspaces, buffer);
+        std::string error;
+        const auto replace = [&](const FileStamp& stamp) {
+            written.stamp = stamp;
+            const auto onDisk = fileStamp(file_);
+            if (onDisk && onDisk != expectedOnDisk) written.keptAside = keepAside(file_, "outside");
+        };
+        if (!writeFileAtomically(file_, buffer, &error, replace)) {
+            written.error = error;
+            written.stamp.reset();
+        }
+        // Keep the memory for the next save unless the list was unusually large.
+        if (buffer.capacity() > kKeptBufferBytes) std::string().swap(buffer);
     }
-    encodeWorkspaces(workspaces, buffer_);
-    std::string error;
-    if (!writeFileAtomically(file_, buffer_, &error)) Log::line("[Tessane] Failed to save workspaces: " + error);
-    // Keep the memory for the next save unless the list was unusually large.
-    if (buffer_.capacity() > kKeptBufferBytes) std::string().swap(buffer_);
+    if (written.error) Log::line("[Tessane] Failed to save workspaces: " + *written.error);
+    if (!written.keptAside.empty())
+        Log::line("[Tessane] workspaces.json was changed by another program while Tessane had unsaved changes; "
+                  "kept that version as " + written.keptAside.string() + " and saved Tessane's.");
+    return written;
+}
+
+void WorkspaceStore::save(const std::vector<Workspace>& workspaces) const {
+    write(workspaces, fileStamp(file_), buffer_);
+}
+
+WorkspaceStore::Read WorkspaceStore::read() const {
+    Read out;
+    // Stamped before reading: a file replaced meanwhile is then seen as changed, never missed.
+    out.stamp = fileStamp(file_);
+    const FileRead file = readRegularFile(file_, file_limits::kWorkspaceList, FileRead::Access::map);
+    if (file.status == FileRead::Status::missing) {
+        out.workspaces.emplace();
+        out.stamp.reset();
+        return out;
+    }
+    if (!file) {
+        out.error = "the file could not be read: " + file.error;
+        return out;
+    }
+    try {
+        out.workspaces = decodeWorkspaces(file.contents());
+    } catch (const DecodeFailure& failure) {
+        out.error = failure.what();
+    }
+    return out;
 }
 
 std::vector<Workspace> WorkspaceStore::load() const {
-    std::string error;
-    {
-        // Mapped rather than copied: the list can hold thousands of Base64 icons, and a copy into
-        // fresh memory costs more than decoding them. The file is only ever replaced by a rename,
-        // so the mapped (old) file stays whole while we read it.
-        const FileRead file = readRegularFile(file_, file_limits::kWorkspaceList, FileRead::Access::map);
-        // Only a file that is really not there reads as an empty list; any other failure is a
-        // file we could not read, and is reported as such below.
-        if (file.status == FileRead::Status::missing) return {};
-        if (!file) {
-            error = "the file could not be read: " + file.error;
-        } else {
-            try {
-                return decodeWorkspaces(file.contents());
-            } catch (const DecodeFailure& failure) {
-                error = failure.what();
-            }
-        }
-    }
-    Log::line("[Tessane] Failed to load workspaces (" + error + "); starting empty.");
+    std::optional<FileStamp> stamp;
+    return load(stamp);
+}
+
+std::vector<Workspace> WorkspaceStore::load(std::optional<FileStamp>& stamp) const {
+    // Mapped rather than copied (see read()): the list can hold thousands of Base64 icons. The
+    // file is only ever replaced by a rename, so the mapped (old) file stays whole while we read.
+    Read got = read();
+    stamp = got.stamp;
+    if (got.workspaces) return std::move(*got.workspaces);
+    Log::line("[Tessane] Failed to load workspaces (" + got.error + "); starting empty.");
+    stamp.reset();
     const fs::path aside = keepAside(file_);
     if (aside.empty())
         Log::line("[Tessane] Could not move the unreadable workspace file aside; it stays at " + file_.string() +

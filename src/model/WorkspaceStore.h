@@ -1,8 +1,10 @@
 #pragma once
 
+#include "base/AtomicFile.h"
 #include "model/Workspace.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,16 +26,41 @@ public:
     const std::filesystem::path& directoryURL() const { return directory_; }
     const std::filesystem::path& fileURL() const { return file_; }
 
+    // What one write did.
+    struct Written {
+        std::optional<std::string> error;  // the failure, as logged; none: saved
+        std::optional<FileStamp> stamp;    // the new file's, when saved
+        // Another program's version of the file, found where ours was expected and kept aside
+        // under this name before ours replaced it; empty when there was none.
+        std::filesystem::path keptAside;
+    };
+
     // Writes the whole list as a sorted-key JSON array, atomically (a temporary file renamed over
     // the old one), creating the folder when needed. A failure is logged ("Failed to save
     // workspaces: ...") and otherwise ignored: the caller's list keeps the change and the next
-    // save writes it all again.
+    // save writes it all again. When the file about to be replaced is not `expectedOnDisk` (the
+    // one we last read or wrote; none: there was none), another program wrote it meanwhile: it
+    // is kept aside first ("<name>.outside-<time stamp>", logged). Touches nothing of the store
+    // but its paths and `buffer`, so it may run on another thread than the store's owner.
+    Written write(const std::vector<Workspace>& workspaces, const std::optional<FileStamp>& expectedOnDisk,
+                  std::string& buffer) const;
+    // write() without the check for another program's version, with a buffer of the store's own.
     void save(const std::vector<Workspace>& workspaces) const;
 
     // The stored list; empty, silently, when there is no file. A file that can't be read or
     // decoded is logged, then moved aside (".unreadable-<time stamp>" next to it, logged too) so
     // that the next save can't destroy what may still be recovered, and the list starts empty.
     std::vector<Workspace> load() const;
+    // As load(), and the stamp of the file it read (none when there was none, or it was kept
+    // aside as unreadable).
+    std::vector<Workspace> load(std::optional<FileStamp>& stamp) const;
+    // Reads the file as it is now, for a reload: the list, or the reason it could not be used.
+    struct Read {
+        std::optional<std::vector<Workspace>> workspaces;
+        std::string error;
+        std::optional<FileStamp> stamp;
+    };
+    Read read() const;
 
 private:
     // Saves come often and the encoded list is large only with many icons: its buffer is kept

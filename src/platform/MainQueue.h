@@ -33,6 +33,9 @@ public:
 
     virtual TimeInterval now() const = 0;
     virtual void post(std::function<void()> work) = 0;
+    // post() for another thread (a worker handing its result back): the only call that may be
+    // made off the main thread. The work runs on the main thread, after work already posted.
+    virtual void postFromAnyThread(std::function<void()> work) = 0;
     virtual std::shared_ptr<WorkItem> postAfter(double seconds, std::function<void()> work) = 0;
     // Fires every `interval` seconds, first after one interval, until invalidated.
     virtual std::shared_ptr<RepeatingTimer> scheduleRepeating(double interval,

@@ -17,6 +17,7 @@
 #include "shell/ControllerLinkTarget.h"
 #include "shell/LoginItem.h"
 #include "shell/UpdateManager.h"
+#include "shell/WorkspaceFileWatcher.h"
 #include "system/AccessibilityPermission.h"
 
 namespace tessane {
@@ -59,6 +60,11 @@ void AppDelegate::applicationDidFinishLaunching() {
     if (shell_.installMainMenu) shell_.installMainMenu();
 
     manager_ = std::make_unique<WorkspaceManager>(WorkspaceStore::inDataFolder(env), *platform.applications);
+    // A long list takes long to write: never on the main thread while the program runs.
+    manager_->saveInBackground(*platform.mainQueue);
+    if (platform.alerts)
+        fileWatcher_ = std::make_unique<WorkspaceFileWatcher>(*manager_, platform.fileWatch, *platform.mainQueue,
+                                                              *platform.alerts);
     hiddenApps_ = std::make_unique<HiddenAppLedger>(std::make_shared<UserDefaultsHiddenAppStore>(*platform.defaults));
 
     WorkspaceControllerEnvironment controllerEnvironment = environment_;
@@ -153,7 +159,7 @@ void AppDelegate::logLocationWarnings() const {
                   "Move Tessane to /usr/local for reliable updates and Accessibility.");
 }
 
-void AppDelegate::applicationWillTerminate() {
+void AppDelegate::applicationWillTerminate(bool userQuit) {
     if (!workspaceController_ || terminated_) return;
     terminated_ = true;
     // The ledger keeps its entries: the next start settles them, with this stamp telling a clean
@@ -162,6 +168,10 @@ void AppDelegate::applicationWillTerminate() {
     environment_.platform.defaults->set(ControllerDefaultsKeys::kUnhideAskedAt, environment_.platform.mainQueue->now());
     workspaceController_->flushPendingFramePersists();
     workspaceController_->rememberAllDocuments();
+    if (fileWatcher_)
+        fileWatcher_->atQuit(userQuit);
+    else
+        manager_->flushSaves();
 }
 
 }  // namespace tessane

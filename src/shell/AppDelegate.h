@@ -21,6 +21,7 @@ class StatusItem;
 class UpdateManager;
 class Updater;
 class WorkspaceController;
+class WorkspaceFileWatcher;
 class WorkspaceManager;
 
 // What the application shell reaches beyond the workspace controller's environment. Every part
@@ -66,7 +67,8 @@ public:
     void applicationDidFinishLaunching();
     // The quit sequence; only the first call does anything, and nothing at all before the
     // controller exists. Nothing is hidden, torn down or moved: every app Tessane hid comes back.
-    void applicationWillTerminate();
+    // `userQuit`: the user asked (an alert may still be shown), not a signal or the session.
+    void applicationWillTerminate(bool userQuit = false);
     // Links from the command line or a second instance: queued until start-up has finished.
     void openLinks(const std::vector<std::string>& urls) { inbox_.receive(urls); }
     // The settings window, as the menu's "Settings…" opens it (`tessane --settings`); asked
@@ -101,6 +103,7 @@ private:
     LinkInbox inbox_;
     // Declared in start-up order: taken down last first.
     std::unique_ptr<WorkspaceManager> manager_;
+    std::unique_ptr<WorkspaceFileWatcher> fileWatcher_;
     std::unique_ptr<HiddenAppLedger> hiddenApps_;
     std::unique_ptr<WorkspaceController> workspaceController_;
     std::unique_ptr<ControllerLinkTarget> linkTarget_;

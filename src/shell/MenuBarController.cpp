@@ -95,9 +95,13 @@ std::string MenuBarController::statusTooltip(const std::vector<std::string>& sho
 // --------------------------------------------------------------------------- workspace rows
 
 std::vector<MenuBarController::MenuKey> MenuBarController::menuKeys(const std::vector<Workspace>& workspaces) {
+    // The rows listed, and the number of the others (which the last row names).
     std::vector<MenuKey> keys;
-    keys.reserve(workspaces.size());
-    for (const auto& workspace : workspaces) {
+    const size_t listed = std::min(workspaces.size(), kMenuWorkspaceRows);
+    keys.reserve(listed + 1);
+    if (workspaces.size() > listed) keys.push_back({Uuid{}, std::to_string(workspaces.size() - listed), std::nullopt});
+    for (size_t i = 0; i < listed; ++i) {
+        const Workspace& workspace = workspaces[i];
         const ManagedApp* primary = workspace.primaryApp();
         keys.push_back({workspace.id, workspace.name,
                         primary ? std::optional<std::string>(primary->bundleIdentifier) : std::nullopt});

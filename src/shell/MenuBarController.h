@@ -80,6 +80,10 @@ public:
     static constexpr const char* kProductName = "Tessane";
     static constexpr const char* kStageManagerRow = "Stage Manager is on — tiling paused";
     static constexpr const char* kNoWorkspacesRow = "No Workspaces Yet — Create One…";
+    // However many workspaces there are, the menu lists this many and then one row that opens
+    // the settings window's Workspaces tab, so that it always fits on the screen.
+    static constexpr size_t kMenuWorkspaceRows = 20;
+    static constexpr const char* kMoreWorkspacesRow = "More Workspaces…";
     static constexpr const char* kShowLastRow = "Show Last Workspace";
     static constexpr const char* kReleaseRow = "Release Windows";
     static constexpr const char* kHideCurrentRow = "Hide Current Workspace";
@@ -149,6 +153,7 @@ public:
     void toggleSoloPane();
     void newWorkspace();
     void openSettings() { presentSettings(std::nullopt); }
+    void openWorkspacesTab() { presentSettings(SettingsRouter::Tab::workspaces); }
     void installAvailableUpdate();
     void checkForUpdates() { installAvailableUpdate(); }
     void reportBug();

@@ -8,6 +8,8 @@
 #include "shell/MenuBarController.h"
 #include "shell/UpdateManager.h"
 
+#include <algorithm>
+
 namespace tessane {
 
 namespace {
@@ -65,8 +67,13 @@ void MenuBarController::rebuildMenu() {
     updateAvailableItem_ = menu->add({.hidden = true, .action = act(&MenuBarController::installAvailableUpdate)});
     stageManagerNotice_ = menu->add({.title = kStageManagerRow, .enabled = false, .hidden = true});
     menu->addSeparator();
-    for (size_t i = 0; i < workspaces.size(); ++i)
+    const size_t listed = std::min(workspaces.size(), kMenuWorkspaceRows);
+    for (size_t i = 0; i < listed; ++i)
         menu->rows.push_back(workspaceRow(workspaces[i], workspaceChord(i), &MenuBarController::showWorkspace));
+    if (workspaces.size() > listed) {
+        auto more = menu->add(actionRow(kMoreWorkspacesRow, act(&MenuBarController::openWorkspacesTab)));
+        more->toolTip = std::to_string(workspaces.size() - listed) + " more: pick one in Settings and press Show.";
+    }
     if (workspaces.empty()) menu->add(actionRow(kNoWorkspacesRow, act(&MenuBarController::newWorkspace)));
     menu->addSeparator();
 

@@ -219,5 +219,17 @@ TEST_F(CrossDisplay, AWorkspaceHiddenMeanwhileGetsNoSecondPhase) {
     EXPECT_NE(s.window("Notes").size(), tile.size);
 }
 
+TEST_F(CrossDisplay, LearningWaitsForTheSecondPhaseAndDoesNotTakeTheOldSizeForAMinimum) {
+    // Both windows are 800 x 600 on the first display; the tiles on the second are 594 wide.
+    const auto before = s.workspace(ws.id);
+    s.probe().placeWindowsLearning(ws);
+    s.advance(2);
+    EXPECT_EQ(s.probe().session(ws.id)->containerAXRect, Rect(1500, 60, 1200, 700));
+    EXPECT_EQ(s.workspace(ws.id).layout.ratios, std::vector<double>{0.5});
+    EXPECT_EQ(s.workspace(ws.id).lastContainerFrame, before.lastContainerFrame);
+    EXPECT_EQ(s.window("Notes").frame(), s.probe().tileRects(ws)[0]);
+    EXPECT_EQ(s.window("Mail").frame(), s.probe().tileRects(ws)[1]);
+}
+
 }  // namespace
 }  // namespace tessane::testing

@@ -310,6 +310,21 @@ TEST_F(ShowRoad, MissingAppsAndFailedLaunchesComeInOneAlertOnceTheLastLaunchAnsw
     EXPECT_TRUE(s.probe().pendingLaunches().at(ws.id).empty());
 }
 
+TEST_F(ShowRoad, AControllerReleasedWhileItsLaunchesAreOutIsNotTouchedWhenTheyAnswer) {
+    s.launchApp("Notes");
+    s.installApp("Mail");
+    s.sim.applications.setLaunchBehaviour(
+        ControllerScenario::bundleID("Mail"),
+        {.launchTime = 1, .failure = SystemError{"NSCocoaErrorDomain", 1, "It broke."}});
+    auto ws = s.addWorkspace("Write", {"Notes", "Mail"});
+    s.start();
+    show(ws);
+    s.stop();
+    s.advance(2);  // the launch answers with an error, which nobody is left to report
+    EXPECT_TRUE(std::none_of(s.sim.alerts.shown().begin(), s.sim.alerts.shown().end(),
+                             [](const AlertSpec& a) { return a.messageText.starts_with("Some apps"); }));
+}
+
 TEST_F(ShowRoad, TheCountTestNamesTheLayoutAndChangesNothing) {
     s.launchApp("Notes");
     auto grid = s.addWorkspace("Grid", {"Notes", "Notes", "Notes"}, LayoutType::grid2x2);

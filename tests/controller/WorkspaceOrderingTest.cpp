@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace tessane::ordering {
 namespace {
 
@@ -79,6 +81,9 @@ TEST(AdjacentPaneIndex, WrapsBothWaysAndStartsAtAnEndWithoutAFocusedPane) {
         {std::nullopt, -1, 4, 3}, {std::nullopt, +1, 4, 0},
         {0, +1, 1, std::nullopt}, {std::nullopt, -1, 0, std::nullopt}, {0, -1, -2, std::nullopt},
         {0, -5, 3, 1}, {2, +7, 3, 0},  // offsets larger than the count still wrap
+        // The sum must not overflow: INT_MAX = 3 * 715827882 + 1, INT_MIN = -3 * 715827882 - 2.
+        {2, std::numeric_limits<int>::max(), 3, 0}, {0, std::numeric_limits<int>::min(), 3, 1},
+        {std::numeric_limits<int>::max(), std::numeric_limits<int>::max(), 4, 2},
     };
     for (const auto& c : cases)
         EXPECT_EQ(adjacentPaneIndex(c.current, c.offset, c.count), c.expected)

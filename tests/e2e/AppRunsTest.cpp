@@ -174,6 +174,35 @@ TEST_F(AppRunsTest, AKilledRunsHiddenAppsComeBackAtTheNextStart) {
     EXPECT_TRUE(waitForLog("[Tessane] Unhide-on-launch-recovery: asked 2 of 2 app(s)")) << log();
 }
 
+// One program, two entries (the app and its settings, as Mousepad ships them): the window open
+// before Tessane starts is the app's, shown without a second launch, and back after a kill.
+TEST_F(AppRunsTest, AnAppWhoseProgramHasTwoEntriesIsFoundShownAndBroughtBack) {
+    home_->installApp("Alpha");
+    const std::string exec = std::string(TESSANE_X11_CLIENT) + " --class scribe.Quill --title Scribe";
+    std::ofstream(home_->root() / "data/applications/org.tessane.Scribe.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Scribe\nExec=" << exec << " %U\n";
+    std::ofstream(home_->root() / "data/applications/org.tessane.Scribe-settings.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Scribe Settings\nExec=" << exec
+        << " --preferences\nCategories=Settings;\n";
+    alpha_ = runApp("Alpha").windows.at(0);
+    const XWindowId scribe = startClient({"--class", "scribe.Quill", "--title", "Scribe"}).windows.at(0);
+    home_->storeWorkspaces({home_->workspace("Pair", {"Alpha", "Scribe"})});
+    startTessane();
+    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+
+    press("alt+super+1");
+    ASSERT_TRUE(waitUntilTiled(alpha_, scribe)) << frames(alpha_, scribe) << "\n" << log();
+    press("alt+super+h");
+    ASSERT_TRUE(waitForState({alpha_, scribe}, IconicState)) << log();
+    ASSERT_TRUE(waitFor([&] { return hiddenLedger().size() == 2; }, kDeadline)) << preferences().dump();
+    EXPECT_EQ(hiddenLedger(), (std::vector<std::string>{bundleID("Alpha"), bundleID("Scribe")}));
+
+    endTessane(SIGKILL);
+    startTessane();
+    EXPECT_TRUE(waitForState({alpha_, scribe}, NormalState)) << log();
+    EXPECT_TRUE(waitForLog("[Tessane] Unhide-on-launch-recovery: asked 2 of 2 app(s)")) << log();
+}
+
 TEST_F(AppRunsTest, ACorruptWorkspaceListIsKeptAsideAndTheProgramRuns) {
     fs::create_directories(home_->dataFolder());
     std::ofstream(home_->workspacesFile()) << "{ this is not a workspace list";

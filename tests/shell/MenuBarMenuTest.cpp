@@ -109,6 +109,29 @@ TEST_F(MenuBarMenuTest, ElevenWorkspacesTheFirstNineCarryChordsAndOnlyUsablePngs
     EXPECT_EQ(scenario.sim.hotKeys.grabs().size(), 9u + 7u);
 }
 
+TEST_F(MenuBarMenuTest, ALongListShowsItsFirstRowsThenOneRowToTheRestAndKeepsEveryCommandInReach) {
+    for (int i = 1; i <= 25; ++i) addWorkspace("W" + std::to_string(i), {});
+    menuBar();
+    const auto all = titles();
+    EXPECT_EQ(all[4], "W1");
+    EXPECT_EQ(all[23], "W20");
+    EXPECT_EQ(all[24], "More Workspaces…");
+    EXPECT_EQ(row("More Workspaces…")->toolTip, "5 more: pick one in Settings and press Show.");
+    EXPECT_EQ(all.back(), "Quit Tessane");
+    EXPECT_EQ(std::count(all.begin(), all.end(), "Settings…"), 1);
+    // Another workspace past the listed ones changes the count, not the rows.
+    addWorkspace("W26", {});
+    scenario.drain();
+    EXPECT_EQ(row("More Workspaces…")->toolTip, "6 more: pick one in Settings and press Show.");
+    EXPECT_EQ(titles().size(), all.size());
+
+    menuBar().presentSettings(SettingsRouter::Tab::general);
+    settingsWindow->orderOut();
+    EXPECT_TRUE(tray.choose("More Workspaces…"));
+    EXPECT_TRUE(settingsWindow->isVisible());
+    EXPECT_EQ(menuBar().settingsController()->router().tab(), SettingsRouter::Tab::workspaces);
+}
+
 TEST_F(MenuBarMenuTest, TheTooltipNamesUpToThreeShownWorkspacesAndAWaitingUpdate) {
     using M = MenuBarController;
     EXPECT_EQ(M::statusTooltip({}, std::nullopt, 3), "Tessane");

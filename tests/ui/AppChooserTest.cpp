@@ -5,6 +5,7 @@
 #include "ui/OffscreenApplication.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -44,7 +45,11 @@ TEST_F(AppChooserTest, ListsTheCatalogueByNameWithIcons) {
     auto entries = chooser.entries();
     ASSERT_EQ(entries.size(), 4u);
     EXPECT_EQ(entries[0].name, "Broken");
-    EXPECT_TRUE(entries[0].icon.isNull());  // an icon that does not render leaves the row without one
+    // An icon that does not render leaves an empty one in its place, so that the names align.
+    ASSERT_FALSE(entries[0].icon.isNull());
+    const QImage blank = entries[0].icon.pixmap(32, 32).toImage();
+    EXPECT_EQ(blank.size(), QSize(32, 32));
+    EXPECT_EQ(qAlpha(blank.pixel(16, 16)), 0);
     EXPECT_EQ(entries[1].name, "Mail");
     EXPECT_FALSE(entries[1].icon.isNull());
     EXPECT_EQ(entries[2].name, "notes");

@@ -23,7 +23,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabBar>
@@ -212,14 +212,15 @@ TEST_F(SettingsWindowTest, TheListPicksTheFirstWorkspaceAndTheMinusDeletesItAndP
     open();
     auto* tab = view().workspacesView();
     settle();
-    ASSERT_EQ(tab->listWidget()->count(), 2);
+    ASSERT_EQ(tab->listView()->model()->rowCount(), 2);
     ASSERT_NE(tab->editorView(), nullptr);
     EXPECT_EQ(tab->editorView()->editor().workspaceID(), write.id);
     EXPECT_EQ(tab->editorView()->nameField()->text(), "Write");
 
     // A click on the second row picks it and builds a fresh editor.
-    auto* list = tab->listWidget();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    auto* list = tab->listView();
+    const auto rowAt = [list](int row) { return list->visualRect(list->model()->index(row, 0)).center(); };
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowAt(1));
     settle();
     EXPECT_EQ(tab->list().selection(), desk.id);
     EXPECT_EQ(tab->editorView()->editor().workspaceID(), desk.id);
@@ -228,7 +229,7 @@ TEST_F(SettingsWindowTest, TheListPicksTheFirstWorkspaceAndTheMinusDeletesItAndP
     QTest::mouseClick(tab->minusButton(), Qt::LeftButton);
     settle();
     EXPECT_EQ(tab->list().selection(), write.id);
-    EXPECT_EQ(list->count(), 1);
+    EXPECT_EQ(list->model()->rowCount(), 1);
     tab->deleteRow(0);
     settle();
     EXPECT_EQ(tab->editorView(), nullptr);
@@ -333,14 +334,15 @@ TEST_F(SettingsWindowTest, ScreenshotsOfEveryTabInLightAndDark) {
         screenshot("settings-general" + suffix);
         clickTab(1);
         screenshot("settings-workspaces" + suffix);
-        auto* list = view().workspacesView()->listWidget();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+        auto* list = view().workspacesView()->listView();
+        const auto rowAt = [list](int row) { return list->visualRect(list->model()->index(row, 0)).center(); };
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowAt(1));
         settle();
         screenshot("settings-editor-mismatch" + suffix);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(2)).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowAt(2));
         settle();
         screenshot("settings-editor-empty" + suffix);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowAt(0));
         settle();
         clickTab(2);
         screenshot("settings-advanced" + suffix);

@@ -1,6 +1,7 @@
 // The builder's seed on a real desktop: two client windows of two applications, scanned front to
 // back through the X11 window list and window control, and turned into workspace records; a
-// window that keeps out of taskbars is no regular application's and seeds nothing.
+// window that keeps out of taskbars is no regular application's and seeds nothing. An app whose
+// program also runs its settings entry is found all the same.
 #include "builder/WorkspaceCapture.h"
 #include "model/AppRegistry.h"
 #include "platform/linux/LinuxAccessibility.h"
@@ -36,6 +37,14 @@ protected:
             std::ofstream(file) << "[Desktop Entry]\nType=Application\nName=" << name
                                 << "\nStartupWMClass=" << wmClass << "\nExec=" << name << "-not-installed\n";
         }
+        // Beta is shaped as Mousepad ships: no StartupWMClass, and a settings entry that runs the
+        // same program.
+        const std::string client = TESSANE_X11_CLIENT;
+        std::ofstream(root_ / "data/applications/org.tessane.Beta.desktop")
+            << "[Desktop Entry]\nType=Application\nName=Beta\nExec=" << client << " %U\n";
+        std::ofstream(root_ / "data/applications/org.tessane.Beta-settings.desktop")
+            << "[Desktop Entry]\nType=Application\nName=Beta Settings\nExec=" << client
+            << " --preferences\nCategories=Settings;\n";
         LinuxAppCatalog::Folders folders;
         folders.home = root_;
         folders.dataHome = root_ / "data";

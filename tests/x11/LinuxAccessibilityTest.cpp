@@ -11,6 +11,8 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 // Last: Xlib's macros must not reach the headers above.
 #include <X11/Xatom.h>
@@ -238,6 +240,22 @@ TEST_F(LinuxAccessibilityTest, AVanishedWindowAnswersInvalidElementWithoutBlocki
     EXPECT_EQ(ax_->copyAttribute(ax_->applicationElement(pidOf(app)), ax::kWindows).error,
               AXError::cannotComplete);  // the process has ended
     EXPECT_TRUE(logLines_.empty());
+}
+
+// A window's document is the file its title names and its process was started with.
+TEST_F(LinuxAccessibilityTest, AWindowsDocumentIsTheFileItsTitleAndCommandLineName) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(server_->logFolder()) / "documents";
+    fs::create_directories(folder);
+    std::ofstream(folder / "notes.txt") << "text";
+    std::ofstream(folder / "editor.desktop") << "[Desktop Entry]\nType=Application\nName=Editor\nExec=" << TESSANE_X11_CLIENT
+                                             << " --class editor.Editor %F\n";
+    ax_->documents().configure({folder, folder}, [&](auto, Pid) { return std::optional(folder / "editor.desktop"); });
+    auto& editor = startClient({"--class", "editor.Editor", "--title", "*notes.txt - Editor", (folder / "notes.txt").string()});
+    auto& untitled = startClient({"--class", "editor.Editor", "--title", "Untitled - Editor", (folder / "notes.txt").string()});
+
+    EXPECT_EQ(windows_->documentPath(element(editor.windows[0])), (folder / "notes.txt").string());
+    EXPECT_EQ(ax_->copyAttribute(element(untitled.windows[0]), ax::kDocument).error, AXError::noValue);
 }
 
 // ---------------------------------------------------------------- frames as users see them

@@ -162,6 +162,9 @@ TEST_F(LinuxRunningApplicationsTest, ALaunchWithoutFocusRunsHidesUnhidesAndQuits
     const XWindowId window = windowsOf(pid)[0];
     ASSERT_TRUE(x_->windowManagerRoundTrip(2));
     EXPECT_EQ(activeWindow(), focused);  // nobody gave it the focus
+    // It asked for none: its startup id's time stamp and its user time say "no user action".
+    EXPECT_TRUE(x_->text(window, "_NET_STARTUP_ID").value_or("").ends_with("_TIME0"));
+    EXPECT_EQ(x_->cardinals(window, "_NET_WM_USER_TIME"), std::vector<long>{0});
     EXPECT_EQ(apps_->frontmostApplication()->bundleIdentifier, std::nullopt);  // the foreign client
 
     ASSERT_TRUE(apps_->hide(pid));
@@ -220,7 +223,10 @@ TEST_F(LinuxRunningApplicationsTest, ForeignClientsAreGroupedByTheirDesktopEntri
     EXPECT_EQ(find(other)->bundleIdentifier, std::nullopt);
     EXPECT_EQ(find(other)->localizedName, "Nothing");  // its WM_CLASS class
 
-    // Activating an application brings its front-most window forward and tells who it was.
+    // Activating an application brings its front-most window forward and tells who it was
+    // (from another one's: the window manager may have given Beta the focus when it came).
+    x_->requestActivate(after.windows[0]);
+    ASSERT_TRUE(runUntil([&] { return activeWindow() == after.windows[0]; }));
     ASSERT_TRUE(apps_->activate(beta));
     ASSERT_TRUE(runUntil([&] { return heard(N::didActivate, beta) == 1; }));
     EXPECT_EQ(ax_->windowPid(activeWindow()), beta);
@@ -229,6 +235,45 @@ TEST_F(LinuxRunningApplicationsTest, ForeignClientsAreGroupedByTheirDesktopEntri
     ASSERT_TRUE(apps_->hide(beta));
     ASSERT_TRUE(runUntil([&] { return running(beta)->isHidden; }));
     for (XWindowId w : before.windows) EXPECT_EQ(ax_->isMinimized(w), true);
+}
+
+TEST_F(LinuxRunningApplicationsTest, EachKindOfEvidenceNamesTheApplication) {
+    const std::string client = TESSANE_X11_CLIENT;
+    writeEntry("org.tessane.Pair", "Name=Pair\nExec=" + client + " --title Pair %U\n");
+    writeEntry("org.tessane.Pair-settings", "Name=Pair Settings\nExec=" + client + " --title Pair --preferences\n");
+    writeEntry("org.tessane.Toolkit", "Name=Toolkit\nExec=toolkit-not-installed\n");
+    writeEntry("org.tessane.Plasma", "Name=Plasma\nExec=plasma-not-installed\n");
+    writeEntry("org.tessane.Reverse", "Name=Reverse\nExec=reverse-not-installed\n");
+    // A launcher that hands over: the program it starts in the background carries the launch's
+    // startup id (on its client leader, as GTK puts it), and nothing else names the entry.
+    writeEntry("org.tessane.Handed", "Name=Handed\nExec=sh -c \"" + client +
+                                         " --class x.Unrelated --title Handed --startup-id-on-leader &\"\n");
+    startBackend();
+    const Pid pair = startClient({"--class", "x.Unrelated", "--title", "Pair"}).process->pid();
+    const Pid toolkit = startClient({"--class", "x.Unrelated", "--gtk-app-id", "org.tessane.Toolkit"}).process->pid();
+    const Pid plasma = startClient({"--class", "x.Unrelated", "--kde-desktop-file", "org.tessane.Plasma.desktop"}).process->pid();
+    const Pid reverse = startClient({"--class", "reverse.REVERSE"}).process->pid();
+    auto id = [&](Pid pid) {
+        runUntil([&] { return running(pid).has_value(); });
+        auto app = running(pid);
+        return app ? app->bundleIdentifier : std::optional<std::string>("not running");
+    };
+    EXPECT_EQ(id(pair), "org.tessane.Pair");  // the program's entry, not its settings entry
+    EXPECT_EQ(id(toolkit), "org.tessane.Toolkit");
+    EXPECT_EQ(id(plasma), "org.tessane.Plasma");
+    EXPECT_EQ(id(reverse), "org.tessane.Reverse");
+
+    auto answer = open("org.tessane.Handed", /*activates=*/false);
+    ASSERT_TRUE(answer.app) << (answer.error ? answer.error->localizedDescription : "no answer");
+    std::optional<RunningApplication> handed;
+    ASSERT_TRUE(runUntil([&] {
+        for (auto& a : apps_->runningApplicationsWithBundleIdentifier("org.tessane.Handed"))
+            if (a.pid != answer.app->pid) handed = a;
+        return handed.has_value();
+    }));
+    launched_.push_back(handed->pid);
+    EXPECT_TRUE(handed->isFinishedLaunching);
+    EXPECT_EQ(handed->localizedName, "Handed");
 }
 
 // A later Tessane (the one before was killed) still knows what it hid: hide() marks the windows.

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QImage>
+#include <QPixmap>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -129,6 +130,12 @@ std::vector<AppChooserDialog::Entry> QtAppChooser::entries() const {
         if (auto png = catalog_.iconPNG(path, kIconSide);
             png && image.loadFromData(png->data(), static_cast<int>(png->size())))
             e.icon = QIcon(QPixmap::fromImage(image));
+        if (e.icon.isNull()) {
+            // An empty icon of the same size keeps the names of every row in one column.
+            QPixmap blank(kIconSide, kIconSide);
+            blank.fill(Qt::transparent);
+            e.icon = QIcon(blank);
+        }
         out.push_back(std::move(e));
     }
     std::stable_sort(out.begin(), out.end(), [](const auto& a, const auto& b) {

@@ -363,7 +363,14 @@ AXAttributeResult LinuxAccessibility::windowAttribute(XWindowId window, std::str
         if (!owner || !x_.windowExists(window)) return error(AXError::invalidUIElement);
         return value(AXValue::boolean(mainWindowOf(*owner) == window));
     }
-    if (attribute == ax::kIdentifier || attribute == ax::kDocument || attribute == ax::kChildren) {
+    if (attribute == ax::kDocument) {
+        const auto title = windowAttribute(window, ax::kTitle).value.asString();
+        const auto owner = windowPid(window);
+        if (title && owner)
+            if (auto url = documents_.documentURL(window, *owner, *title)) return value(AXValue::string(*url));
+        return missing();
+    }
+    if (attribute == ax::kIdentifier || attribute == ax::kChildren) {
         return x_.windowExists(window) ? error(AXError::noValue) : error(AXError::invalidUIElement);
     }
     return x_.windowExists(window) ? error(AXError::attributeUnsupported) : error(AXError::invalidUIElement);

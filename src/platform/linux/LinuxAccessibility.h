@@ -5,6 +5,7 @@
 #include "platform/MainQueue.h"
 #include "platform/linux/ClientListTracker.h"
 #include "platform/linux/NewWindowAction.h"
+#include "platform/linux/WindowDocuments.h"
 #include "platform/linux/WindowIdSet.h"
 #include "platform/linux/X11Connection.h"
 #include "platform/linux/X11FrameGeometry.h"
@@ -50,7 +51,9 @@ class LinuxScreens;
 //   _NET_WM_STATE_FULLSCREEN; AXMain and the application's AXFocusedWindow / AXMainWindow: the
 //   active window (_NET_ACTIVE_WINDOW) when it is the application's, else the application's
 //   front-most window that is not minimized.
-// - AXDocument and AXIdentifier have no X11 source and answer noValue; neither has AXMenuBar,
+// - AXDocument: the file the window's title names, as its process's evidence tells it
+//   (WindowDocuments); noValue when nothing tells it for sure.
+// - AXIdentifier has no X11 source and answers noValue; neither has AXMenuBar,
 //   except the one New Window item of an application whose desktop entry has a new-window
 //   action (NewWindowMenu).
 // - Observers hear ConfigureNotify / DestroyNotify of watched windows and root property changes
@@ -98,6 +101,8 @@ public:
     // The New Window menu item made from desktop entries; the backend tells it where a
     // process's entry is.
     NewWindowMenu& newWindowMenu() { return newWindowMenu_; }
+    // Where windows' documents are read from; the backend tells it where an entry is.
+    WindowDocuments& documents() { return documents_; }
     struct Registry;  // observers and their registrations, shared with the observer objects
 
 private:
@@ -165,6 +170,7 @@ private:
     std::shared_ptr<Registry> registry_;
     Subscription events_;
     NewWindowMenu newWindowMenu_;
+    WindowDocuments documents_;
     Pass pass_;
 };
 

@@ -2,8 +2,11 @@
 
 #include "base/FileRead.h"
 #include "platform/Environment.h"
+#include "platform/linux/DesktopAppIndex.h"
 #include "platform/linux/DesktopBookmark.h"
 #include "platform/linux/DesktopEntry.h"
+#include "platform/linux/PickableApps.h"
+#include "platform/linux/ProcessLauncher.h"
 
 #include <algorithm>
 #include <set>
@@ -77,6 +80,12 @@ LinuxAppCatalog::Folders LinuxAppCatalog::foldersFor(const Environment& environm
             f.locale = *v;
             break;
         }
+    }
+    if (auto desktops = environment.variable("XDG_CURRENT_DESKTOP")) {
+        std::istringstream in(*desktops);
+        std::string d;
+        while (std::getline(in, d, ':'))
+            if (!d.empty()) f.currentDesktops.push_back(d);
     }
     const auto configHome = environment.variable("XDG_CONFIG_HOME");
     f.iconTheme = gtkIconTheme(configHome && fs::path(*configHome).is_absolute() ? fs::path(*configHome)
@@ -211,6 +220,21 @@ std::vector<std::pair<std::string, fs::path>> LinuxAppCatalog::applicationEntrie
         }
     }
     return out;
+}
+
+std::vector<fs::path> LinuxAppCatalog::choosableApplications() const {
+    const std::string searchPath = linux_backend::ProcessLauncher::searchPath();
+    std::vector<linux_desktop::PickableApp> apps;
+    for (const auto& [id, path] : applicationEntries()) {
+        const auto entry = readEntry(path);
+        if (!entry) continue;
+        auto programs = linux_desktop::DesktopAppIndex::describe(id, path, *entry, folders_.locale, searchPath).programs;
+        apps.push_back(linux_desktop::PickableApp::describe(id, path, *entry, std::move(programs)));
+    }
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    const fs::path ownProgram = ec ? fs::path() : fs::weakly_canonical(self, ec);
+    return linux_desktop::PickableApp::choosable(apps, folders_.currentDesktops, ec ? fs::path() : ownProgram);
 }
 
 std::optional<Bytes> LinuxAppCatalog::makeBookmark(const fs::path& path) const {

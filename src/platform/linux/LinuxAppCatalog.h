@@ -35,6 +35,7 @@ public:
         std::filesystem::path home;
         std::string iconTheme;                         // the user's icon theme, when known
         std::string locale;                            // LC_ALL / LC_MESSAGES / LANG
+        std::vector<std::string> currentDesktops;      // $XDG_CURRENT_DESKTOP ("XFCE", ...)
     };
 
     // The folders, locale and icon theme (GTK's setting) of the user running us.
@@ -61,6 +62,8 @@ public:
     // entry is hidden or not an application is left out).
     std::vector<std::pair<std::string, std::filesystem::path>> applicationEntries() const;
     const Folders& folders() const { return folders_; }
+    // The entries of applicationEntries() a user may put in a pane (PickableApp's rules).
+    std::vector<std::filesystem::path> choosableApplications() const;
 
 private:
     // The "applications" folders, most important first.

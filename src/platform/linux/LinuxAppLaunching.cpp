@@ -8,6 +8,7 @@
 #include "platform/linux/URLOpener.h"
 
 #include <cerrno>
+#include <unistd.h>
 
 namespace tessane::linux_backend {
 namespace fs = std::filesystem;
@@ -17,6 +18,19 @@ namespace {
 // What the system answers for a path that is not an application (the same code as elsewhere).
 SystemError notAnApplication(const fs::path& path) {
     return {"NSOSStatusErrorDomain", -10814, "No application’s desktop entry is at " + path.string() + "."};
+}
+
+// A startup-notification id of our own for each launch. Its time stamp 0 stands for no user
+// action: window managers that read it do not give the new window the focus.
+std::string startupIdFor(const std::string& desktopId, uint64_t sequence) {
+    char host[256] = {0};
+    if (::gethostname(host, sizeof host - 1) != 0) host[0] = 0;
+    std::string id = "tessane-" + std::to_string(::getpid()) + "-" + std::to_string(sequence) + "-" + host + "-" +
+                     desktopId + "_TIME0";
+    // The protocol's ids are printable ASCII without spaces.
+    for (char& c : id)
+        if (static_cast<unsigned char>(c) <= ' ' || static_cast<unsigned char>(c) >= 0x7F) c = '_';
+    return id;
 }
 
 }  // namespace
@@ -105,7 +119,8 @@ void LinuxRunningApplications::open(const fs::path& appPath, const std::vector<f
     const fs::path directory = entry->value("Path").value_or(catalog_.folders().home.string());
     std::optional<RunningApplication> first;
     for (const auto& command : *commands) {
-        const auto started = ProcessLauncher::launchDetached(command, directory);
+        const std::string startupId = startupIdFor(id, ++launchCount_);
+        const auto started = ProcessLauncher::launchDetached(command, directory, startupId);
         if (!started.ok()) {
             if (first) {  // the earlier documents are open: say what the rest missed
                 log("[Tessane] " + name + ": a further document could not be opened — " + started.description);
@@ -121,6 +136,8 @@ void LinuxRunningApplications::open(const fs::path& appPath, const std::vector<f
         l.desktopId = id;
         l.entryPath = appPath;
         l.name = name;
+        l.startupId = startupId;
+        startupIds_[startupId] = id;
         l.activates = configuration.activates;
         l.startedAt = queue_.now();
         launches_.push_back(l);

@@ -4,6 +4,7 @@
 
 #include "platform/linux/LinuxAccessibility.h"
 #include "platform/linux/LinuxAppCatalog.h"
+#include "platform/linux/ProcessEvidence.h"
 #include "platform/linux/ProcessLauncher.h"
 
 #include <algorithm>
@@ -17,6 +18,7 @@ namespace {
 
 constexpr long kPropertyChangeMask = 1L << 22;
 constexpr long kStructureNotifyMask = 1L << 17;
+constexpr long kSubstructureNotifyMask = 1L << 19;  // new top-level windows, before they map
 constexpr double kIndexMaxAge = 5;  // seconds before a miss may rebuild the entry index
 
 // Gone, or a zombie nobody has reaped yet.
@@ -38,13 +40,6 @@ std::optional<std::string> processName(Pid pid) {
     return std::nullopt;
 }
 
-std::optional<fs::path> processExecutable(Pid pid) {
-    std::error_code ec;
-    fs::path exe = fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", ec);
-    if (ec || exe.empty()) return std::nullopt;
-    return exe;
-}
-
 size_t slot(RunningApplications::Notification n) { return static_cast<size_t>(n); }
 
 }  // namespace
@@ -53,7 +48,7 @@ LinuxRunningApplications::LinuxRunningApplications(X11Connection& x, LinuxAccess
                                                    const LinuxAppCatalog& catalog, MainQueue& queue,
                                                    LogSink log, std::filesystem::path helpFolder)
     : x_(x), ax_(ax), catalog_(catalog), queue_(queue), log_(std::move(log)), helpFolder_(std::move(helpFolder)) {
-    x_.selectInput(x_.root(), kPropertyChangeMask | kStructureNotifyMask);
+    x_.selectInput(x_.root(), kPropertyChangeMask | kStructureNotifyMask | kSubstructureNotifyMask);
     events_ = x_.onEvent([this](const X11Event& e) { onEvent(e); });
     refresh(/*initial=*/true);
     if (auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW"); active && !active->empty()) {
@@ -83,6 +78,14 @@ void LinuxRunningApplications::notify(Notification notification, const RunningAp
 // ------------------------------------------------------------------------------------ events
 
 void LinuxRunningApplications::onEvent(const X11Event& e) {
+    if (e.kind == X11Event::Kind::create && e.eventWindow == x_.root()) {
+        windowCreated(e.window);
+        return;
+    }
+    if (e.kind == X11Event::Kind::property && quietWindows_.count(e.window)) {
+        if (e.atom == x_.atom("_NET_WM_USER_TIME_WINDOW")) keepQuiet(e.window);
+        return;
+    }
     if (e.kind != X11Event::Kind::property || e.window != x_.root()) return;
     if (e.atom == x_.atom("_NET_CLIENT_LIST")) {
         refresh(false);
@@ -102,20 +105,60 @@ void LinuxRunningApplications::refresh(bool initial) {
 // when we started are taken in the same way, and none of them is told as launched.
 void LinuxRunningApplications::takeNewClients(const std::vector<XWindowId>& fresh) {
     const auto pids = ax_.windowPids(fresh);
-    // A window without a process we can name cannot be addressed by pid: left out.
+    // The evidence of the windows that make an application known, read in one batch.
+    std::vector<XWindowId> first;
+    std::set<Pid> firstPids;
     for (size_t i = 0; i < fresh.size(); ++i)
-        if (pids[i]) addWindow(fresh[i], *pids[i], listedAtStart_.contains(fresh[i]));
+        if (pids[i] && !groups_.count(*pids[i]) && firstPids.insert(*pids[i]).second) first.push_back(fresh[i]);
+    const auto evidence = WindowAppEvidence::read(x_, first);
+    // A window without a process we can name cannot be addressed by pid: left out.
+    for (size_t i = 0, next = 0; i < fresh.size(); ++i) {
+        if (!pids[i]) continue;
+        const bool hasEvidence = next < first.size() && first[next] == fresh[i];
+        addWindow(fresh[i], *pids[i], listedAtStart_.contains(fresh[i]), hasEvidence ? &evidence[next++] : nullptr);
+    }
     if (!clients_.hasWaiting()) listedAtStart_.clear();
 }
 
 // A window that matters before its turn in the list came (the active one).
 void LinuxRunningApplications::takeOutOfTurn(XWindowId window) {
     if (!clients_.take(window)) return;
-    if (auto pid = ax_.windowPid(window)) addWindow(window, *pid, listedAtStart_.contains(window));
+    if (auto pid = ax_.windowPid(window)) {
+        const XWindowId one[] = {window};
+        addWindow(window, *pid, listedAtStart_.contains(window), &WindowAppEvidence::read(x_, one).front());
+    }
 }
 
-void LinuxRunningApplications::addWindow(XWindowId window, Pid pid, bool initial) {
+// A new top-level window of a process we launched without activating: before the window
+// manager sees it mapped, it asks not to be focused (a toolkit that has a time of its own for
+// it replaces ours).
+void LinuxRunningApplications::windowCreated(XWindowId window) {
+    if (std::none_of(launches_.begin(), launches_.end(), [](const Launch& l) { return !l.activates && !l.processGone; }))
+        return;
+    const XWindowId one[] = {window};
+    const auto owner = x_.windowOwners(one).front();
+    const auto pid = owner.serverPid ? owner.serverPid : owner.claimedPid;
+    if (!pid) return;
+    if (const Launch* l = launch(*pid); l && !l->activates) {
+        // Toolkits that keep the time on a window of its own (GTK) name it a moment later.
+        if (quietWindows_.size() >= kMaxQuietWindows) quietWindows_.erase(quietWindows_.begin());
+        quietWindows_.insert(window);
+        x_.selectInput(window, kPropertyChangeMask);
+        keepQuiet(window);
+    }
+}
+
+void LinuxRunningApplications::keepQuiet(XWindowId window) {
+    XWindowId timeWindow = window;
+    if (auto named = x_.windowList(window, "_NET_WM_USER_TIME_WINDOW"); named && !named->empty() && (*named)[0])
+        timeWindow = (*named)[0];
+    if (!x_.cardinals(timeWindow, "_NET_WM_USER_TIME")) x_.setCardinal(timeWindow, "_NET_WM_USER_TIME", 0);
+    x_.flush();
+}
+
+void LinuxRunningApplications::addWindow(XWindowId window, Pid pid, bool initial, const WindowAppEvidence* evidence) {
     windowOwners_[window] = pid;
+    quietWindows_.erase(window);  // mapped: the window manager has decided
     const bool appWindow = ax_.isApplicationWindow(window);
     Group* g = group(pid);
     bool newGroup = false;
@@ -133,9 +176,14 @@ void LinuxRunningApplications::addWindow(XWindowId window, Pid pid, bool initial
             fresh.order = nextOrder_++;
         }
         g = &groups_.emplace(pid, std::move(fresh)).first->second;
-        if (!g->desktopId) identify(*g, window);
+        const WindowAppEvidence read = evidence ? WindowAppEvidence{} : [&] {
+            const XWindowId one[] = {window};
+            return WindowAppEvidence::read(x_, one).front();
+        }();
+        const WindowAppEvidence& seen = evidence ? *evidence : read;
+        if (!g->desktopId) identify(*g, seen);
         if (!g->name) {
-            auto klass = x_.wmClass(window);
+            const auto& klass = seen.wmClass;
             g->name = klass && !klass->second.empty() ? std::optional(klass->second) : processName(pid);
         }
     }
@@ -149,9 +197,17 @@ void LinuxRunningApplications::addWindow(XWindowId window, Pid pid, bool initial
         ++g->otherWindows;
     }
 
-    // The launch this window answers: our process's own, or one of the same application whose
-    // launcher handed over to this process.
+    // The launch this window answers: our process's own, the one whose startup id it carries
+    // (a single-instance application that took the launch over), or one of the same
+    // application whose launcher handed over to this process.
     auto served = std::find_if(launches_.begin(), launches_.end(), [&](const Launch& l) { return l.pid == pid; });
+    if (served == launches_.end() && !launches_.empty()) {
+        const XWindowId one[] = {window};
+        const auto startupId = evidence ? evidence->startupId : WindowAppEvidence::read(x_, one).front().startupId;
+        if (startupId)
+            served = std::find_if(launches_.begin(), launches_.end(),
+                                  [&](const Launch& l) { return l.startupId == *startupId; });
+    }
     if (served == launches_.end() && g->desktopId) {
         served = std::find_if(launches_.begin(), launches_.end(), [&](const Launch& l) {
             return l.desktopId == *g->desktopId && (l.processGone || !processAlive(l.pid));
@@ -166,12 +222,19 @@ void LinuxRunningApplications::addWindow(XWindowId window, Pid pid, bool initial
     armPolling();
 }
 
-void LinuxRunningApplications::identify(Group& g, XWindowId window) {
-    linux_desktop::DesktopAppIndex::WindowFacts facts;
-    facts.wmClass = x_.wmClass(window);
-    facts.executable = processExecutable(g.pid);
-    const auto* app = index(false).match(facts);
-    if (!app) app = index(true).match(facts);  // installed since the index was built?
+// Once per process: the group stands for it as long as it has windows or runs.
+void LinuxRunningApplications::identify(Group& g, const WindowAppEvidence& window) {
+    const auto process = ProcessEvidence::read(g.pid, ProcessLauncher::searchPath());
+    linux_desktop::DesktopAppIndex::Evidence facts;
+    facts.gtkApplicationId = window.gtkApplicationId;
+    facts.kdeDesktopFile = window.kdeDesktopFile;
+    facts.startupId = window.startupId;
+    facts.wmClass = window.wmClass;
+    facts.sandboxAppId = process.sandboxAppId;
+    facts.programs = process.programs;
+    facts.arguments = process.arguments;
+    const auto* app = index(false).match(facts, startupIds_);
+    if (!app) app = index(true).match(facts, startupIds_);  // installed since the index was built?
     if (!app) return;
     g.desktopId = app->id;
     g.entryPath = app->path;

@@ -6,6 +6,7 @@
 #include "platform/RunningApplications.h"
 #include "platform/linux/ClientListTracker.h"
 #include "platform/linux/DesktopAppIndex.h"
+#include "platform/linux/X11AppEvidence.h"
 #include "platform/linux/WindowIdSet.h"
 #include "platform/linux/X11Connection.h"
 
@@ -36,9 +37,11 @@ class LinuxAccessibility;
 //   new windows taken in slices (the first at once, the rest on the main queue), so that a list
 //   any client may fill with made-up ids does not hold the main thread; at the start too, so
 //   that with more than a slice of ids listed, some windows are known only a moment later.
-// - An application's bundle identifier is the desktop-file id of its windows (DesktopAppIndex:
-//   StartupWMClass, WM_CLASS, then the executable), or the entry we launched it from; its path
-//   is that entry and its name the entry's Name (else the WM_CLASS class, else the process name). The order is the order in which we first saw each one.
+// - An application's bundle identifier is the desktop-file id of its windows, decided once per
+//   process by DesktopAppIndex::match from its first window and its process (the toolkit's app
+//   id, the sandbox's, the startup id of our launch, StartupWMClass, WM_CLASS, the program), or
+//   the entry we launched it from; its path is that entry and its name the entry's Name (else the
+//   WM_CLASS class, else the process name). The order is the order in which we first saw each one.
 // - Hidden means hidden by hide() and every one of its windows still minimized.
 // - Activation policy: regular with application windows; accessory when it only has docks or
 //   desktop windows.
@@ -48,8 +51,11 @@ class LinuxAccessibility;
 //   (never a kill).
 // - Launching runs the desktop entry's Exec line detached (ProcessLauncher), documents through
 //   its field codes. An application that already runs with windows is answered without a new
-//   process when no documents are given. "Without activating" is honoured by never activating
-//   the new window ourselves (the window manager's own focus policy still applies); with
+//   process when no documents are given. Each launch has a startup id of its own whose time stamp
+//   (0) asks window managers not to focus the new window; "without activating" also sets
+//   _NET_WM_USER_TIME 0 on the launched process's new windows (or the user-time windows they
+//   name) before the window manager sees them mapped, unless the toolkit set a time of its
+//   own, and we never activate them ourselves. With
 //   activating, the first window of the launch is activated when it appears.
 // - Notifications, on the main queue: didLaunch when a process's first window appears after we
 //   started; didActivate when the active window moves to another process; didTerminate when the
@@ -112,6 +118,7 @@ private:
         std::string desktopId;
         std::filesystem::path entryPath;
         std::string name;
+        std::string startupId;
         bool activates = false;
         double startedAt = 0;
         bool processGone = false;
@@ -121,10 +128,12 @@ private:
     void refresh(bool initial);
     void takeNewClients(const std::vector<XWindowId>& fresh);
     void takeOutOfTurn(XWindowId window);
-    void addWindow(XWindowId window, Pid pid, bool initial);
+    void addWindow(XWindowId window, Pid pid, bool initial, const WindowAppEvidence* evidence);
+    void windowCreated(XWindowId window);
+    void keepQuiet(XWindowId window);
     void removeWindow(XWindowId window);
     void activeWindowChanged();
-    void identify(Group& group, XWindowId window);
+    void identify(Group& group, const WindowAppEvidence& evidence);
     void pollProcesses();
     void armPolling();
     const linux_desktop::DesktopAppIndex& index(bool mayRebuild);
@@ -157,6 +166,12 @@ private:
     Pid activePid_ = 0;
     uint64_t nextOrder_ = 1;
     std::optional<linux_desktop::DesktopAppIndex> index_;
+    linux_desktop::DesktopAppIndex::Launches startupIds_;  // of every launch of this run
+    uint64_t launchCount_ = 0;
+    // New windows of launches that don't activate, until they are listed: their user time is
+    // kept at 0 ("don't focus me") unless the toolkit sets one.
+    std::set<XWindowId> quietWindows_;
+    static constexpr size_t kMaxQuietWindows = 64;
     double indexBuiltAt_ = 0;
     std::shared_ptr<RepeatingTimer> poll_;
     std::array<Signal<RunningApplication>, 3> notifications_;

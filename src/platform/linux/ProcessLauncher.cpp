@@ -69,7 +69,8 @@ std::optional<std::filesystem::path> ProcessLauncher::findProgram(const std::str
 }
 
 ProcessLauncher::Result ProcessLauncher::launchDetached(const std::vector<std::string>& argv,
-                                                        const std::filesystem::path& workingDirectory) {
+                                                        const std::filesystem::path& workingDirectory,
+                                                        const std::string& startupId) {
     Result result;
     if (argv.empty() || argv.front().empty()) {
         result.error = EINVAL;
@@ -93,6 +94,8 @@ ProcessLauncher::Result ProcessLauncher::launchDetached(const std::vector<std::s
         if (std::strncmp(*e, "XDG_ACTIVATION_TOKEN=", 21) == 0) continue;
         env.push_back(*e);
     }
+    const std::string startupVariable = "DESKTOP_STARTUP_ID=" + startupId;
+    if (!startupId.empty()) env.push_back(const_cast<char*>(startupVariable.c_str()));
     env.push_back(nullptr);
     std::string directory = workingDirectory.string();
     struct stat st {};

@@ -133,11 +133,13 @@ void LinuxPlatform::start(LogSink log) {
     p.running = std::make_unique<LinuxRunningApplications>(*p.x, *p.accessibility, *p.catalog, *p.mainQueue, log,
                                                            p.environment.helpFolder());
     p.applications = std::make_unique<LinuxApplications>(*p.catalog, *p.running);
-    p.accessibility->newWindowMenu().setEntryLookup(
-        [running = p.running.get()](Pid pid) -> std::optional<std::filesystem::path> {
-            const auto app = running->runningApplication(pid);
-            return app ? app->bundlePath : std::nullopt;
-        });
+    // Which desktop entry a window's application has, for every reader of the backend that needs it.
+    const auto entryOf = [running = p.running.get()](XWindowId, Pid pid) -> std::optional<std::filesystem::path> {
+        const auto app = running->runningApplication(pid);
+        return app ? app->bundlePath : std::nullopt;
+    };
+    p.accessibility->newWindowMenu().setEntryLookup([entryOf](Pid pid) { return entryOf(0, pid); });
+    p.accessibility->documents().configure({p.catalog->folders().dataHome, p.catalog->folders().home}, entryOf, log);
     p.windowList = std::make_unique<LinuxWindowList>(*p.x, *p.accessibility);
     p.alerts = std::make_unique<QtAlerts>();
     p.screenSpace = std::make_unique<X11ScreenSpace>(*p.screens);

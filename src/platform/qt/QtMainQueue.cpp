@@ -148,6 +148,22 @@ TimeInterval QtMainQueue::now() const {
 
 void QtMainQueue::post(std::function<void()> work) { postAfter(0, std::move(work)); }
 
+void QtMainQueue::postFromAnyThread(std::function<void()> work) {
+    // Qt delivers a queued call to the thread of the object it is sent to: the timer lives on
+    // the main thread. The queue may be gone by the time it runs.
+    std::weak_ptr<Impl> weak = impl_;
+    QMetaObject::invokeMethod(
+        &impl_->timer,
+        [weak, work = std::move(work)]() mutable {
+            if (auto impl = weak.lock()) {
+                auto entry = std::make_shared<Impl::Entry>();
+                entry->work = std::move(work);
+                impl->schedule(monotonicSeconds(), entry);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
 std::shared_ptr<WorkItem> QtMainQueue::postAfter(double seconds, std::function<void()> work) {
     auto entry = std::make_shared<Impl::Entry>();
     entry->work = std::move(work);

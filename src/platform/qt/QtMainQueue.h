@@ -25,6 +25,7 @@ public:
 
     TimeInterval now() const override;
     void post(std::function<void()> work) override;
+    void postFromAnyThread(std::function<void()> work) override;
     std::shared_ptr<WorkItem> postAfter(double seconds, std::function<void()> work) override;
     std::shared_ptr<RepeatingTimer> scheduleRepeating(double interval,
                                                       std::function<void()> tick) override;

@@ -30,6 +30,11 @@ void SimMainQueue::post(std::function<void()> work) {
     schedule(now_, e);
 }
 
+void SimMainQueue::postFromAnyThread(std::function<void()> work) {
+    const std::lock_guard lock(fromOtherThreadsMutex_);
+    fromOtherThreads_.push_back(std::move(work));
+}
+
 std::shared_ptr<WorkItem> SimMainQueue::postAfter(double seconds, std::function<void()> work) {
     auto e = std::make_shared<Entry>();
     e->work = std::move(work);
@@ -47,6 +52,12 @@ std::shared_ptr<RepeatingTimer> SimMainQueue::scheduleRepeating(double interval,
 }
 
 void SimMainQueue::advance(double seconds) {
+    std::vector<std::function<void()>> handedOver;
+    {
+        const std::lock_guard lock(fromOtherThreadsMutex_);
+        handedOver.swap(fromOtherThreads_);
+    }
+    for (auto& work : handedOver) post(std::move(work));
     const TimeInterval end = now_ + std::max(0.0, seconds);
     while (!queue_.empty()) {
         auto it = queue_.begin();

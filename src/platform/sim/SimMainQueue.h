@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <vector>
 #include <utility>
 
 namespace tessane::sim {
@@ -20,6 +22,8 @@ public:
 
     TimeInterval now() const override { return now_; }
     void post(std::function<void()> work) override;
+    // Taken in as posted work at the start of the next advance().
+    void postFromAnyThread(std::function<void()> work) override;
     std::shared_ptr<WorkItem> postAfter(double seconds, std::function<void()> work) override;
     std::shared_ptr<RepeatingTimer> scheduleRepeating(double interval,
                                                       std::function<void()> tick) override;
@@ -45,6 +49,8 @@ private:
     TimeInterval now_;
     uint64_t seq_ = 0;
     std::map<Key, std::shared_ptr<Entry>> queue_;
+    std::mutex fromOtherThreadsMutex_;
+    std::vector<std::function<void()>> fromOtherThreads_;
 };
 
 }  // namespace tessane::sim

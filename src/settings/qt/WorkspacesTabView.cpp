@@ -4,11 +4,12 @@
 #include "settings/qt/SettingsStyle.h"
 #include "settings/qt/SettingsSymbols.h"
 #include "settings/qt/WorkspaceEditorView.h"
+#include "settings/qt/WorkspaceRows.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
@@ -22,35 +23,6 @@
 namespace tessane::settings_qt {
 
 namespace {
-
-constexpr int kIdRole = Qt::UserRole + 1;
-
-// One row: the name, and the apps on one line below it.
-QWidget* rowWidget(const WorkspaceList::Row& row, bool selected) {
-    auto* w = new QWidget;
-    auto* v = new QVBoxLayout(w);
-    v->setContentsMargins(8, 2, 8, 2);
-    v->setSpacing(2);
-    auto* name = new QLabel(QString::fromStdString(row.name));
-    QFont medium = name->font();
-    medium.setWeight(QFont::Medium);
-    name->setFont(medium);
-    auto* apps = caption({});
-    apps->setWordWrap(false);
-    apps->setObjectName("appsSummary");
-    const QString summary = QString::fromStdString(row.appsSummary);
-    apps->setText(summary);
-    apps->setToolTip(summary);
-    apps->setMinimumWidth(1);  // the sidebar's width cuts it to one line
-    if (selected) {
-        // On the selection colour both lines take its text colour.
-        name->setForegroundRole(QPalette::HighlightedText);
-        apps->setForegroundRole(QPalette::HighlightedText);
-    }
-    v->addWidget(name);
-    v->addWidget(apps);
-    return w;
-}
 
 QToolButton* barButton(const char* tip) {
     auto* b = new QToolButton;
@@ -79,8 +51,14 @@ WorkspacesTabView::WorkspacesTabView(WorkspaceEditor::Services services, Command
     auto* header = caption(WorkspaceList::kHeader);
     header->setContentsMargins(10, 8, 10, 4);
     side->addWidget(header);
-    rows_ = new QListWidget;
+    model_ = new WorkspaceRowsModel(*services_.manager, this);
+    rows_ = new QListView;
     rows_->setObjectName("workspaceList");
+    rows_->setModel(model_);
+    rows_->setItemDelegate(new WorkspaceRowDelegate(rows_));
+    // Equal rows: the view lays out any number of them without asking each for its size.
+    rows_->setUniformItemSizes(true);
+    rows_->setSelectionMode(QAbstractItemView::SingleSelection);
     rows_->setFrameShape(QFrame::NoFrame);
     rows_->setContextMenuPolicy(Qt::CustomContextMenu);
     rows_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -134,14 +112,13 @@ WorkspacesTabView::WorkspacesTabView(WorkspaceEditor::Services services, Command
     connect(plus_, &QToolButton::clicked, this, [this] { if (commands_.onNewWorkspace) commands_.onNewWorkspace(); });
     connect(create, &QPushButton::clicked, this, [this] { if (commands_.onNewWorkspace) commands_.onNewWorkspace(); });
     connect(minus_, &QToolButton::clicked, this, [this] { list_.deleteSelection(); });
-    connect(rows_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
-        list_.select(item ? Uuid::parse(item->data(kIdRole).toString().toStdString()) : std::nullopt);
-    });
-    connect(rows_, &QListWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        auto* item = rows_->itemAt(at);
-        if (!item) return;
+    connect(rows_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { list_.select(model_->idAt(current.row())); });
+    connect(rows_, &QListView::customContextMenuRequested, this, [this](const QPoint& at) {
+        const QModelIndex index = rows_->indexAt(at);
+        if (!index.isValid()) return;
         QMenu menu;
-        const int row = rows_->row(item);
+        const int row = index.row();
         QObject::connect(menu.addAction(WorkspaceList::kDelete), &QAction::triggered, this, [this, row] { deleteRow(row); });
         menu.exec(rows_->viewport()->mapToGlobal(at));
     });
@@ -178,9 +155,7 @@ void WorkspacesTabView::showEvent(QShowEvent* event) {
 }
 
 void WorkspacesTabView::deleteRow(int row) {
-    if (auto* item = rows_->item(row)) {
-        if (const auto id = Uuid::parse(item->data(kIdRole).toString().toStdString())) list_.deleteWorkspace(*id);
-    }
+    if (const auto id = model_->idAt(row)) list_.deleteWorkspace(*id);
 }
 
 void WorkspacesTabView::scheduleRefresh() {
@@ -195,18 +170,15 @@ void WorkspacesTabView::scheduleRefresh() {
 
 void WorkspacesTabView::refresh() {
     {
-        const QSignalBlocker block(rows_);
-        rows_->clear();
-        for (const auto& row : list_.rows()) {
-            auto* item = new QListWidgetItem;
-            item->setData(kIdRole, QString::fromStdString(row.id.string()));
-            auto* widget = rowWidget(row, list_.selection() == row.id);
-            item->setSizeHint(widget->sizeHint());
-            rows_->addItem(item);
-            rows_->setItemWidget(item, widget);
-            if (list_.selection() == row.id) rows_->setCurrentItem(item);
+        const QSignalBlocker block(rows_->selectionModel());
+        model_->reset();
+        const int picked = list_.selection() ? model_->rowOf(*list_.selection()) : -1;
+        if (picked >= 0) {
+            const QModelIndex index = model_->index(picked);
+            rows_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
         }
     }
+    rows_->viewport()->update();
     minus_->setEnabled(list_.canDeleteSelection());
     syncDetail();
 }

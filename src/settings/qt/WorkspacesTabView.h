@@ -10,13 +10,14 @@
 #include <optional>
 
 class QLabel;
-class QListWidget;
+class QListView;
 class QStackedWidget;
 class QToolButton;
 
 namespace tessane::settings_qt {
 
 class WorkspaceEditorView;
+class WorkspaceRowsModel;
 
 // The Workspaces tab: the list of workspaces in a sidebar with + and − below it, and the editor
 // of the picked one (or the empty state) beside it. Redraws after every stored change.
@@ -32,7 +33,8 @@ public:
     ~WorkspacesTabView() override;
 
     WorkspaceList& list() { return list_; }
-    QListWidget* listWidget() const { return rows_; }
+    // Rows are made as the view shows them, whatever the number of workspaces.
+    QListView* listView() const { return rows_; }
     QToolButton* plusButton() const { return plus_; }
     QToolButton* minusButton() const { return minus_; }
     // The editor shown, or none (the empty state).
@@ -56,7 +58,8 @@ private:
     WorkspaceEditor::Services services_;
     Commands commands_;
     WorkspaceList list_;
-    QListWidget* rows_ = nullptr;
+    WorkspaceRowsModel* model_ = nullptr;
+    QListView* rows_ = nullptr;
     QToolButton* plus_ = nullptr;
     QToolButton* minus_ = nullptr;
     QStackedWidget* detail_ = nullptr;

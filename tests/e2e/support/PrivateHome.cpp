@@ -74,4 +74,18 @@ void PrivateHome::storeWorkspaces(const std::vector<Workspace>& workspaces) cons
     WorkspaceStore(dataFolder()).save(workspaces);
 }
 
+std::vector<Workspace> PrivateHome::longList(const Workspace& first, size_t count) const {
+    std::vector<Workspace> list{first};
+    list.reserve(count);
+    while (list.size() < count) {
+        Workspace w = first;
+        w.id = Uuid::random();
+        w.name = "Workspace " + std::to_string(list.size() + 1);
+        for (auto& app : w.apps) app.id = Uuid::random();
+        if (!w.apps.empty()) w.primaryAppID = w.apps.front().id;
+        list.push_back(std::move(w));
+    }
+    return list;
+}
+
 }  // namespace tessane::e2e

@@ -35,6 +35,9 @@ public:
     // four make a 2 x 2 grid.
     Workspace workspace(const std::string& name, const std::vector<std::string>& appNames) const;
     void storeWorkspaces(const std::vector<Workspace>& workspaces) const;
+    // `first`, then more workspaces ("Workspace 2", ...) of the same apps up to `count` in all:
+    // a list far longer than any user keeps.
+    std::vector<Workspace> longList(const Workspace& first, size_t count) const;
 
 private:
     std::string client_;

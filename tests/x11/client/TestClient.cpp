@@ -1,6 +1,6 @@
 // A small X client that plays "another application" for the X11 tests and the benchmark.
 //
-//   tessane-x11-client [options]
+//   tessane-x11-client [options] [FILE...]
 //     --class INSTANCE.CLASS   WM_CLASS (default tessane-test.TessaneTest)
 //     --title TEXT             _NET_WM_NAME and WM_NAME
 //     --size WxH --pos X,Y     initial client size and position (default 400x300 at 100,100)
@@ -22,7 +22,15 @@
 //     --grab-key KEYSYM:MASK   grab a key chord on the root (prints "grabbed" or "grab-failed")
 //     --strut-top N            be a dock that reserves N pixels along the top of the root
 //     --report-clicks          print "click X,Y" (window coordinates) for every button press
+//     --gtk-app-id ID          _GTK_APPLICATION_ID, as a GApplication's windows carry it
+//     --kde-desktop-file NAME  _KDE_NET_WM_DESKTOP_FILE, as a KDE application's windows carry it
+//     --user-time-window       keep the user time on a window of its own (_NET_WM_USER_TIME_WINDOW),
+//                              named 0.1 s before the window maps, as GTK does
+//     --startup-id-on-leader   put the startup id on a client leader window (WM_CLIENT_LEADER), as
+//                              GTK does, instead of on each window
+//     FILE...                  documents it was started with (only its command line names them)
 //
+// As toolkits do, a DESKTOP_STARTUP_ID in its environment becomes its windows' _NET_STARTUP_ID.
 // Prints "window 0x<id>" for each window once it is mapped, then "ready". Reads commands on
 // standard input: "fullscreen", "unfullscreen", "close" (destroy the windows and exit), and
 // "list N": play a hostile client that replaces the root's _NET_CLIENT_LIST with N made-up ids
@@ -64,6 +72,8 @@ struct Options {
     std::string grabKey;
     int strutTop = 0;
     bool reportClicks = false;
+    std::string gtkAppId, kdeDesktopFile;
+    bool userTimeWindow = false, startupIdOnLeader = false;
 };
 
 bool parseSize(const char* text, int& w, int& h) { return std::sscanf(text, "%dx%d", &w, &h) == 2; }
@@ -106,6 +116,11 @@ Options parse(int argc, char** argv) {
         else if (a == "--grab-key") o.grabKey = next();
         else if (a == "--strut-top") o.strutTop = std::atoi(next());
         else if (a == "--report-clicks") o.reportClicks = true;
+        else if (a == "--gtk-app-id") o.gtkAppId = next();
+        else if (a == "--kde-desktop-file") o.kdeDesktopFile = next();
+        else if (a == "--user-time-window") o.userTimeWindow = true;
+        else if (a == "--startup-id-on-leader") o.startupIdOnLeader = true;
+        else if (!a.starts_with("--")) continue;  // a document
         else {
             std::fprintf(stderr, "unknown option %s\n", a.c_str());
             std::exit(2);
@@ -155,6 +170,18 @@ Window makeWindow(const Options& o, const std::string& title, bool dialog, Windo
     }
     XSetWMNormalHints(display, w, sizeHints);
     XFree(sizeHints);
+    if (!o.gtkAppId.empty()) setText(w, "_GTK_APPLICATION_ID", o.gtkAppId);
+    if (!o.kdeDesktopFile.empty()) setText(w, "_KDE_NET_WM_DESKTOP_FILE", o.kdeDesktopFile);
+    if (const char* startup = std::getenv("DESKTOP_STARTUP_ID"); startup && *startup) {
+        Window holder = w;
+        if (o.startupIdOnLeader) {
+            static Window leader = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+            XChangeProperty(display, w, XInternAtom(display, "WM_CLIENT_LEADER", False), XA_WINDOW, 32,
+                            PropModeReplace, reinterpret_cast<unsigned char*>(&leader), 1);
+            holder = leader;
+        }
+        setText(holder, "_NET_STARTUP_ID", startup);
+    }
     Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display, w, &deleteWindow, 1);
     if (o.setPid) {
@@ -189,6 +216,13 @@ Window makeWindow(const Options& o, const std::string& title, bool dialog, Windo
     if (o.skipTaskbar) {
         Atom skip = XInternAtom(display, "_NET_WM_STATE_SKIP_TASKBAR", False);
         XChangeProperty(display, w, netWmState, XA_ATOM, 32, PropModeAppend, reinterpret_cast<unsigned char*>(&skip), 1);
+    }
+    if (o.userTimeWindow && !dialog) {
+        Window timeWindow = XCreateWindow(display, w, -1, -1, 1, 1, 0, 0, InputOnly, CopyFromParent, 0, nullptr);
+        XChangeProperty(display, w, XInternAtom(display, "_NET_WM_USER_TIME_WINDOW", False), XA_WINDOW, 32,
+                        PropModeReplace, reinterpret_cast<unsigned char*>(&timeWindow), 1);
+        XSync(display, False);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     if (map) XMapWindow(display, w);
     return w;

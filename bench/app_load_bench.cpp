@@ -1,0 +1,143 @@
+// Whole-process measurement of the program with a very long workspace list, on a private Xvfb +
+// Openbox, once per list length (default 5,000 and 50,000 workspaces of two apps each):
+//   L1  start until the start-up line is logged;
+//   L2  `tessane --settings` handed over until the settings window is mapped;
+//   L3  with the settings window open, the Alt+Super+1 hot key until both windows of the first
+//       workspace are read back side by side (its show stores the container frame: a save of the
+//       whole list, written off the main thread);
+//   L4  Alt+Super+H until both are iconic, and the resident memory then.
+// Usage: app_load_bench [count ...]
+#include "BenchStats.h"
+#include "e2e/support/PrivateHome.h"
+#include "platform/linux/X11Connection.h"
+#include "x11/support/X11TestServer.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+using namespace tessane;
+using namespace std::chrono;
+using tessane::bench::clockSeconds;
+
+namespace {
+
+constexpr int kWidth = 1920;
+
+bool logHas(const std::string& file, const std::string& text) {
+    std::ifstream in(file);
+    std::string all((std::istreambuf_iterator<char>(in)), {});
+    return all.find(text) != std::string::npos;
+}
+
+long residentKB(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with("VmRSS")) return std::atol(line.c_str() + line.find(':') + 1);
+    return 0;
+}
+
+long wmState(Display* d, Window w) {
+    const Atom state = XInternAtom(d, "WM_STATE", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    long value = -1;
+    if (XGetWindowProperty(d, w, state, 0, 2, False, state, &type, &format, &count, &after, &data) == Success && data &&
+        count >= 1)
+        value = reinterpret_cast<long*>(data)[0];
+    if (data) XFree(data);
+    return value;
+}
+
+bool sideBySide(Display* d, Window left, Window right) {
+    const auto l = x11test::outerFrame(d, left), r = x11test::outerFrame(d, right);
+    return l && r && l->x + l->width <= kWidth / 2 + 24 && r->x >= kWidth / 2 - 24 && l->width > kWidth / 4 &&
+           r->width > kWidth / 4;
+}
+
+bool settingsMapped(linux_backend::X11Connection& x) {
+    for (auto w : x.windowList(x.root(), "_NET_CLIENT_LIST").value_or(std::vector<unsigned long>{}))
+        if (x.text(w, "_NET_WM_NAME") == "Tessane Settings" && wmState(x.display(), w) == NormalState) return true;
+    return false;
+}
+
+int fail(const std::string& why) {
+    std::fprintf(stderr, "app_load_bench: %s\n", why.c_str());
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<size_t> counts;
+    for (int i = 1; i < argc; ++i) counts.push_back(std::strtoul(argv[i], nullptr, 10));
+    if (counts.empty()) counts = {5'000, 50'000};
+    std::string error;
+    auto server = x11test::X11TestServer::start(&error);
+    if (!server) return fail(error);
+    auto x = linux_backend::X11Connection::open(server->display().c_str());
+    if (!x) return fail("no connection");
+    Display* d = x->display();
+    const auto pump = [&] { x->processEvents(); };
+    std::printf("app_load_bench: two running clients, the first workspace of N shown (Xvfb + Openbox)\n");
+    std::printf("  %8s %12s %12s %14s %12s %10s %10s\n", "N", "file MB", "L1 start", "L2 settings", "L3 hot key",
+                "L4 hide", "RSS MB");
+    for (const size_t count : counts) {
+        e2e::PrivateHome home(TESSANE_X11_CLIENT);
+        std::vector<std::unique_ptr<x11test::ChildProcess>> clients;
+        std::vector<unsigned long> windows;
+        for (const std::string name : {"Alpha", "Beta"}) {
+            home.installApp(name);
+            auto args = e2e::PrivateHome::clientArguments(name);
+            args.insert(args.begin(), TESSANE_X11_CLIENT);
+            clients.push_back(x11test::ChildProcess::start(args, server->display(), {}, true));
+            auto line = clients.back()->waitForLine("window ", milliseconds(10000));
+            if (!line) return fail("test client did not come up");
+            windows.push_back(std::strtoul(line->c_str() + 7, nullptr, 16));
+        }
+        home.storeWorkspaces(home.longList(home.workspace("Pair", {"Alpha", "Beta"}), count));
+        const double megabytes = double(std::filesystem::file_size(home.workspacesFile())) / (1 << 20);
+
+        const std::string logFile = (home.root() / "tessane.log").string();
+        double t0 = clockSeconds();
+        auto tessane = x11test::ChildProcess::start({TESSANE_APP}, server->display(), logFile);
+        if (!tessane || !x11test::waitUntil([&] { return logHas(logFile, "[Tessane][AX] launch:"); }, seconds(600)))
+            return fail("Tessane did not start");
+        const double started = clockSeconds() - t0;
+
+        t0 = clockSeconds();
+        server->run({TESSANE_APP, "--settings"});
+        const bool opened = x11test::waitUntil([&] { return settingsMapped(*x); }, seconds(600), pump);
+        const double settings = clockSeconds() - t0;
+
+        t0 = clockSeconds();
+        server->run({"xdotool", "key", "alt+super+1"});
+        const bool shown =
+            x11test::waitUntil([&] { return sideBySide(d, windows[0], windows[1]); }, seconds(600), pump);
+        const double hotKey = clockSeconds() - t0;
+
+        t0 = clockSeconds();
+        server->run({"xdotool", "key", "alt+super+h"});
+        const bool hidden = x11test::waitUntil(
+            [&] { return wmState(d, windows[0]) == IconicState && wmState(d, windows[1]) == IconicState; },
+            seconds(600), pump);
+        const double hide = clockSeconds() - t0;
+        const long rss = residentKB(tessane->pid());
+        ::kill(tessane->pid(), SIGTERM);
+        tessane->wait(seconds(600));
+        std::printf("  %8zu %12.1f %10.0f ms %12.0f ms%s %10.0f ms%s %8.0f ms%s %10.1f\n", count, megabytes,
+                    started * 1e3, settings * 1e3, opened ? "" : "!", hotKey * 1e3, shown ? "" : "!", hide * 1e3,
+                    hidden ? "" : "!", rss / 1024.0);
+    }
+    std::printf("  (! marks a step that did not finish within 600 s)\n");
+    return 0;
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "base/Lifetime.h"
+#include "model/Workspace.h"
+#include "model/WorkspaceStore.h"
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tessane {
+
+class MainQueue;
+
+// Writes the workspace list on one worker thread of its own, so that a large list never holds
+// up the main thread. Changes asked for while a write runs are coalesced into one more write of
+// the list as it is then. The worker gets a copy of the list (taken on the main thread when a
+// write starts) and shares nothing else with it; each write's outcome comes back on the main
+// queue. The file is replaced atomically as by WorkspaceStore::write. Main thread only, except
+// the worker inside.
+class WorkspaceSaves {
+public:
+    // `snapshot`: the list to write now and the stamp of the file we last read or wrote (see
+    // WorkspaceStore::write); `onWritten`: each write's outcome, on the main thread.
+    struct Job {
+        std::vector<Workspace> workspaces;
+        std::optional<FileStamp> expectedOnDisk;
+    };
+    WorkspaceSaves(const WorkspaceStore& store, MainQueue& queue, std::function<Job()> snapshot,
+                   std::function<void(const WorkspaceStore::Written&)> onWritten);
+    // Writes what is still asked for, then ends the worker.
+    ~WorkspaceSaves();
+    WorkspaceSaves(const WorkspaceSaves&) = delete;
+    WorkspaceSaves& operator=(const WorkspaceSaves&) = delete;
+
+    // The list changed: write it soon (all changes of this turn of the loop in one write).
+    void request();
+    // Blocks until every change asked for is written (or failed), and tells their outcomes.
+    void flush();
+    // A change is asked for or being written.
+    bool busy() const { return requested_ || writing_; }
+
+private:
+    void start();
+    void run();
+    void collect();
+
+    const WorkspaceStore& store_;
+    MainQueue& queue_;
+    std::function<Job()> snapshot_;
+    std::function<void(const WorkspaceStore::Written&)> onWritten_;
+    bool requested_ = false;  // main thread: a change not yet handed to the worker
+    bool startPosted_ = false;
+    bool writing_ = false;    // main thread: a job handed over whose outcome is not yet told
+
+    // Shared with the worker, under the mutex.
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::optional<Job> job_;
+    std::optional<WorkspaceStore::Written> done_;
+    bool stopping_ = false;
+
+    std::string buffer_;  // the worker's only
+    std::thread worker_;
+    LifetimeToken lifetime_;  // last: gone first
+};
+
+}  // namespace tessane

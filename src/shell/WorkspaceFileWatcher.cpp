@@ -1,0 +1,94 @@
+#include "shell/WorkspaceFileWatcher.h"
+
+#include "model/Log.h"
+#include "model/WorkspaceManager.h"
+#include "platform/Alerts.h"
+#include "platform/FileWatch.h"
+#include "platform/MainQueue.h"
+
+namespace tessane {
+
+namespace {
+// Editors write in steps (truncate, write, rename): look once they have settled.
+constexpr double kSettleSeconds = 0.5;
+}  // namespace
+
+WorkspaceFileWatcher::WorkspaceFileWatcher(WorkspaceManager& manager, FileWatch* files, MainQueue& queue,
+                                           Alerts& alerts)
+    : manager_(manager), files_(files), queue_(queue), alerts_(alerts) {
+    news_ = manager_.observeFileNews([this](const WorkspaceManager::FileNews& news) {
+        using Kind = WorkspaceManager::FileNews::Kind;
+        switch (news.kind) {
+            case Kind::saved:
+                toldOfFailure_ = false;
+                lastFailure_.reset();
+                if (!folderWatch_) watch();  // the first save made the folder
+                break;
+            case Kind::saveFailed:
+                lastFailure_ = news.detail;
+                if (std::exchange(toldOfFailure_, true)) break;
+                tell(kSaveFailedTitle, news.detail + "\n\nYour changes are kept while Tessane runs, and it tries again "
+                                                     "with your next change.");
+                break;
+            case Kind::outsideVersionKeptAside:
+                tell(kOutsideKeptTitle, "Tessane had changes of its own that were not saved yet, so it kept its "
+                                        "workspaces and put the other program's version beside them: " +
+                                            news.detail);
+                break;
+            case Kind::reloaded:
+                break;
+        }
+    });
+    watch();
+}
+
+WorkspaceFileWatcher::~WorkspaceFileWatcher() {
+    if (check_) check_->cancel();
+    if (folderWatch_) folderWatch_->cancel();
+    if (fileWatch_) fileWatch_->cancel();
+}
+
+void WorkspaceFileWatcher::watch() {
+    if (!files_) return;
+    const auto& store = manager_.store();
+    // The folder tells of a file renamed onto the name; the file of a write in place. The file
+    // is watched anew whenever the folder changes, since a replaced file is another file.
+    if (!folderWatch_)
+        folderWatch_ = files_->watch(store.directoryURL(), FileEvent::write,
+                                     lifetime_.guard([this](uint32_t) { changed(); }));
+    if (fileWatch_) fileWatch_->cancel();
+    fileWatch_ = files_->watch(store.fileURL(), FileEvent::write | FileEvent::extend | FileEvent::deleted,
+                               lifetime_.guard([this](uint32_t) { changed(); }));
+}
+
+void WorkspaceFileWatcher::changed() {
+    if (check_) check_->cancel();
+    check_ = queue_.postAfter(kSettleSeconds, lifetime_.guard([this] {
+        check_.reset();
+        watch();
+        manager_.checkForOutsideEdit();
+    }));
+}
+
+void WorkspaceFileWatcher::tell(std::string title, std::string text) {
+    // Not from inside the manager's report: the alert runs a loop of its own.
+    queue_.post(lifetime_.guard([this, title = std::move(title), text = std::move(text)] {
+        alerts_.runModal(AlertSpec{.style = AlertSpec::Style::warning, .messageText = title, .informativeText = text,
+                                   .buttons = {"OK"}});
+    }));
+}
+
+void WorkspaceFileWatcher::atQuit(bool mayAsk) {
+    manager_.flushSaves();
+    if (!manager_.hasUnsavedChanges()) return;
+    Log::line("[Tessane] Quitting with workspace changes that could not be saved.");
+    if (!mayAsk) return;
+    alerts_.runModal(AlertSpec{.style = AlertSpec::Style::warning,
+                               .messageText = kUnsavedAtQuitTitle,
+                               .informativeText = manager_.store().fileURL().string() +
+                                                  " still holds your workspaces as they were last saved." +
+                                                  (lastFailure_ ? " (" + *lastFailure_ + ")" : ""),
+                               .buttons = {"OK"}});
+}
+
+}  // namespace tessane

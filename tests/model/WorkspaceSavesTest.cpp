@@ -1,0 +1,109 @@
+#include "model/ModelTestSupport.h"
+
+#include "base/AtomicFile.h"
+#include "model/WorkspaceCoding.h"
+#include "platform/sim/SimMainQueue.h"
+
+#include <fstream>
+
+namespace tessane::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class WorkspaceSaves : public ModelTest {
+protected:
+    void SetUp() override {
+        seed({makeWorkspace("Write"), makeWorkspace("Desk")});
+        manager = makeManager();
+        manager->saveInBackground(queue);
+        news = manager->observeFileNews([this](const WorkspaceManager::FileNews& n) { told.push_back(n.kind); });
+    }
+    // Another program rewrites the file in place, as an editor that saves without a rename.
+    void editOutside(const std::vector<Workspace>& list) {
+        std::string text;
+        encodeWorkspaces(list, text);
+        std::ofstream(file(), std::ios::trunc) << text;
+    }
+    std::vector<std::string> storedNames() const {
+        std::vector<std::string> out;
+        for (const auto& ws : stored()) out.push_back(ws.name);
+        return out;
+    }
+    std::vector<fs::path> keptAside() const {
+        std::vector<fs::path> out;
+        for (const auto& entry : fs::directory_iterator(dataFolder()))
+            if (entry.path().filename().string().starts_with("workspaces.json.outside-")) out.push_back(entry.path());
+        return out;
+    }
+
+    sim::SimMainQueue queue;
+    std::unique_ptr<WorkspaceManager> manager;
+    std::vector<WorkspaceManager::FileNews::Kind> told;
+    Subscription news;
+    using Kind = WorkspaceManager::FileNews::Kind;
+};
+
+TEST_F(WorkspaceSaves, TheEditsOfOneTurnAreWrittenOffTheMainThreadInOneWrite) {
+    const auto write = manager->workspaces().get()[0];
+    manager->renameWorkspace(write.id, "Studio");
+    manager->createWorkspace("Mail");
+    manager->deleteWorkspace(manager->workspaces().get()[1].id);
+    // Nothing is written inside the edits: the main thread goes on at once.
+    EXPECT_EQ(storedNames(), (std::vector<std::string>{"Write", "Desk"}));
+    queue.runPending();  // the write starts with the list as this turn left it
+    manager->flushSaves();
+    EXPECT_EQ(storedNames(), (std::vector<std::string>{"Studio", "Mail"}));
+    EXPECT_EQ(told, std::vector<Kind>{Kind::saved});
+    // The completion the worker posted finds nothing more to tell.
+    queue.runPending();
+    EXPECT_EQ(told, std::vector<Kind>{Kind::saved});
+    // Our own write is not taken for another program's.
+    manager->checkForOutsideEdit();
+    EXPECT_EQ(logCount("another program"), 0u);
+}
+
+TEST_F(WorkspaceSaves, AnOutsideEditIsReloadedWhenNothingIsUnsavedAndKeptAsideWhenBothChanged) {
+    auto list = stored();
+    list[0].name = "Renamed outside";
+    list.push_back(makeWorkspace("Added outside"));
+    editOutside(list);
+    manager->checkForOutsideEdit();
+    EXPECT_EQ(manager->workspaces().get().size(), 3u);
+    EXPECT_EQ(manager->workspaces().get()[0].name, "Renamed outside");
+    EXPECT_EQ(logCount("[Tessane] Reloaded workspaces.json after a change by another program (3 workspace(s))."), 1u);
+    EXPECT_TRUE(keptAside().empty());
+
+    // Both change: Tessane's edit is saved, the other program's file is kept beside it.
+    manager->renameWorkspace(list[1].id, "Ours");
+    list[2].name = "Theirs";
+    editOutside(list);
+    const std::string theirs = [&] {
+        std::string text;
+        encodeWorkspaces(list, text);
+        return text;
+    }();
+    queue.runPending();
+    manager->flushSaves();
+    manager->checkForOutsideEdit();  // the watch's look afterwards: nothing more to do
+    EXPECT_EQ(storedNames(), (std::vector<std::string>{"Renamed outside", "Ours", "Added outside"}));
+    const auto aside = keptAside();
+    ASSERT_EQ(aside.size(), 1u);
+    std::ifstream in(aside[0]);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), theirs);
+    EXPECT_EQ(told, (std::vector<Kind>{Kind::reloaded, Kind::outsideVersionKeptAside, Kind::saved}));
+    EXPECT_EQ(logCount("kept that version as " + aside[0].string()), 1u);
+}
+
+TEST_F(WorkspaceSaves, AnUnreadableOutsideEditKeepsTessanesListAndTheirFileAside) {
+    std::ofstream(file(), std::ios::trunc) << "[{\"half a";
+    manager->checkForOutsideEdit();
+    queue.runPending();
+    manager->flushSaves();
+    EXPECT_EQ(storedNames(), (std::vector<std::string>{"Write", "Desk"}));
+    EXPECT_EQ(keptAside().size(), 1u);
+    EXPECT_EQ(logCount("changed by another program but can't be used"), 1u);
+}
+
+}  // namespace
+}  // namespace tessane::testing
