@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <vector>
 
 namespace tessane::app {
 
@@ -19,12 +20,21 @@ constexpr const char* kSocketName = "links.socket";
 
 std::unique_ptr<SingleInstance> SingleInstance::take(const InstanceMessage::Request& request, int* exitCode) {
     std::unique_ptr<SingleInstance> instance(new SingleInstance());
-    std::string why;
-    const auto folder = InstanceSocket::runtimeFolder(&why);
+    std::vector<std::string> refused;
+    const auto folder = InstanceSocket::runtimeFolder(&refused);
+    std::string reasons;
+    for (const auto& why : refused) reasons += (reasons.empty() ? "" : "; ") + why;
     if (!folder) {
-        Log::line("[Tessane] No private runtime folder (" + why + "): another Tessane can't be told apart.");
-        return instance;
+        // Without the lock a second start could not tell it is one, and two would manage the
+        // same windows.
+        Log::line("[Tessane] Not starting: no private runtime folder to tell a second Tessane apart (" + reasons +
+                  "). Remove what is in the way, or set XDG_RUNTIME_DIR to a folder of your own.");
+        *exitCode = 1;
+        return nullptr;
     }
+    if (!refused.empty())
+        Log::line("[Tessane] The runtime folder can't be used (" + reasons + "): using " + folder->string() + " instead.");
+    std::string why;
     instance->folder_ = *folder;
     instance->lock_ = InstanceSocket::InstanceLock::tryTake(*folder, &why);
     if (instance->lock_) return instance;
@@ -42,7 +52,10 @@ void SingleInstance::listen(qt_backend::QtMainQueue& queue, std::function<void(c
     if (!lock_) return;
     std::string why;
     server_ = InstanceSocket::Server::listen(
-        folder_ / kSocketName, [deliver = std::move(deliver)] { return InstanceHandoff::session(deliver); },
+        folder_ / kSocketName,
+        [deliver = std::move(deliver), &queue] {
+            return InstanceHandoff::session(deliver, [&queue](std::function<void()> work) { queue.post(std::move(work)); });
+        },
         [](const std::string& line) { Log::line(line); }, &why);
     if (!server_) {
         Log::line("[Tessane] Links from later starts can't be taken: " + why + ".");

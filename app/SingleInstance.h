@@ -25,8 +25,8 @@ namespace tessane::app {
 class SingleInstance {
 public:
     // The running instance's lock, or none when another Tessane holds it: then the request went
-    // to that one and `exitCode` says how the hand-over went. Without a private runtime folder
-    // there is nothing to lock: the start goes on, and says so.
+    // to that one and `exitCode` says how the hand-over went. Without any private runtime folder
+    // there is nothing to lock: none, and `exitCode` 1.
     static std::unique_ptr<SingleInstance> take(const InstanceMessage::Request& request, int* exitCode);
     ~SingleInstance();
 

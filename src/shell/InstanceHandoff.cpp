@@ -36,15 +36,16 @@ int forward(const InstanceMessage::Request& request,
 }
 
 std::function<std::optional<std::string>(std::string_view)> session(
-    std::function<void(const InstanceMessage::Request&)> deliver) {
+    std::function<void(const InstanceMessage::Request&)> deliver, std::function<void(std::function<void()>)> later) {
     auto reader = std::make_shared<InstanceMessage::Reader>();
-    return [reader, deliver = std::move(deliver)](std::string_view bytes) -> std::optional<std::string> {
+    return [reader, deliver = std::move(deliver),
+            later = std::move(later)](std::string_view bytes) -> std::optional<std::string> {
         switch (reader->feed(bytes)) {
         case InstanceMessage::Reader::State::reading:
             return std::nullopt;
         case InstanceMessage::Reader::State::complete:
             if (reader->request().openSettings) Log::line("[Tessane] Asked by another start to open the settings window.");
-            if (deliver) deliver(reader->request());
+            if (deliver && later) later([deliver, request = reader->request()] { deliver(request); });
             return std::string(InstanceMessage::kAccepted);
         case InstanceMessage::Reader::State::refused:
             break;

@@ -22,9 +22,12 @@ int forward(const InstanceMessage::Request& request,
             const std::function<void(const std::string&)>& print);
 
 // The running instance: a reader for one connection. It takes the bytes as they come and, once
-// the message is over, hands a complete message's request to `deliver` and gives the reply.
+// the message is over, gives the reply at once and hands a complete message's request to
+// `deliver` through `later` (the main queue), so that the second start never waits for the
+// request to be carried out.
 std::function<std::optional<std::string>(std::string_view)> session(
-    std::function<void(const InstanceMessage::Request&)> deliver);
+    std::function<void(const InstanceMessage::Request&)> deliver,
+    std::function<void(std::function<void()>)> later);
 
 }  // namespace InstanceHandoff
 

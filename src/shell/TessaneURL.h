@@ -57,7 +57,8 @@ std::optional<std::string> queryTarget(std::string_view url);
 // position. Surrounding white space is ignored.
 std::optional<Uuid> resolve(std::string_view target, const std::vector<Workspace>& workspaces);
 
-// A link or a target as a log line may carry it: control characters written as escapes.
+// A link or a target as a log line may carry it: C0 and C1 controls, DEL and the Unicode line and
+// paragraph separators written as escapes (\n, \u{85}), and bytes that are not UTF-8 as \x{..}.
 std::string logSafe(std::string_view text);
 
 }  // namespace TessaneURL

@@ -13,6 +13,8 @@
 #include <fstream>
 #include <thread>
 
+#include <unistd.h>
+
 namespace tessane::e2e {
 namespace {
 
@@ -227,6 +229,35 @@ TEST_F(AppRunsTest, ASecondTessaneSaysOneIsRunningAndEnds) {
     EXPECT_TRUE(tessane_->running());
     // Only one start-up ran.
     EXPECT_EQ(logCount("[Tessane] starting Tessane"), 1u);
+}
+
+// A link where the runtime folder should be is refused; every start then meets in a folder of the
+// temporary one instead, and a second start still finds the first. With both refused, none starts.
+TEST_F(AppRunsTest, ARefusedRuntimeFolderNeverLetsASecondInstanceStart) {
+    const fs::path elsewhere = home_->root() / "elsewhere", temp = home_->root() / "tmp";
+    fs::create_directories(elsewhere);
+    fs::create_directories(temp);
+    fs::create_directory_symlink(elsewhere, home_->root() / "run" / "tessane");
+    const fs::path fallback = temp / ("tessane-" + std::to_string(::geteuid()));
+    fs::create_directory_symlink(elsewhere, fallback);
+    struct TempFolder {
+        explicit TempFolder(const fs::path& p) { setenv("TMPDIR", p.c_str(), 1); }
+        ~TempFolder() { unsetenv("TMPDIR"); }
+    } tempFolder(temp);
+
+    startTessane();
+    ASSERT_EQ(tessane_->wait(kDeadline), 1) << log();
+    tessane_.reset();
+    EXPECT_TRUE(waitForLog("[Tessane] Not starting: no private runtime folder to tell a second Tessane apart (")) << log();
+
+    fs::remove(fallback);
+    startWithPair();
+    EXPECT_TRUE(waitForLog("): using " + fallback.string() + " instead.")) << log();
+    std::string text;
+    EXPECT_EQ(runSecondTessane({}, &text), 0);
+    EXPECT_NE(text.find("Tessane is already running."), std::string::npos) << text;
+    EXPECT_EQ(logCount("[Tessane] starting Tessane"), 1u) << log();
+    EXPECT_TRUE(fs::is_empty(elsewhere));
 }
 
 // What the desktop does with a tessane: link once we are its handler: start a second Tessane

@@ -45,9 +45,9 @@ protected:
     // Another Tessane with these arguments, ended: its exit status, and its log in text.
     std::optional<int> runSecondTessane(const std::vector<std::string>& arguments, std::string* text);
 
-    // A chord typed as a user would (xdotool's names: "alt+super+1").
+    // A chord typed as a user would (xdotool's names: "alt+super+1"), with Super first on IceWM.
     void press(const std::string& chord);
-    // The window manager's frame around a client window, in root pixels.
+    // The window manager's frame around a client window as the user sees it, in root pixels.
     RootRect frame(XWindowId window);
     std::string frameText(XWindowId window);  // "x,y wxh"
     // `left` inside the left half of the screen and `right` inside the right, side by side.

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
+
 #include <filesystem>
 #include <fstream>
 #include <poll.h>
@@ -61,13 +64,40 @@ protected:
         };
     }
 
-    static int connectTo(const fs::path& path) {
+    // A session that answers "ok" once it has seen `want` bytes of its own.
+    static Server::SessionFactory answering(size_t want) {
+        return [want] {
+            return [want, seen = size_t(0)](std::string_view bytes) mutable -> std::optional<std::string> {
+                seen += bytes.size();
+                return seen >= want ? std::optional<std::string>("ok\n") : std::nullopt;
+            };
+        };
+    }
+
+    static int rawConnect(const fs::path& path) {
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
         sockaddr_un addr{};
         addr.sun_family = AF_UNIX;
         std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
-        EXPECT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr), 0);
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0) return fd;
+        ::close(fd);
+        return -1;
+    }
+    static int connectTo(const fs::path& path) {
+        const int fd = rawConnect(path);
+        EXPECT_GE(fd, 0);
         return fd;
+    }
+    // Lets the server work once its descriptor says there is something to do; whether it did.
+    static bool pollWhenReady(Server& server, std::chrono::milliseconds timeout) {
+        pollfd p{server.pollFd(), POLLIN, 0};
+        const bool ready = ::poll(&p, 1, static_cast<int>(timeout.count())) == 1;
+        server.poll();
+        return ready;
+    }
+    size_t loggedCount(const std::string& prefix) const {
+        return static_cast<size_t>(std::count_if(logged.begin(), logged.end(),
+                                                 [&](const std::string& line) { return line.starts_with(prefix); }));
     }
 
     fs::path root, folder, socket;
@@ -140,29 +170,100 @@ TEST_F(InstanceSocketTest, SizeAndConnectionCaps) {
     EXPECT_EQ(logged, (std::vector<std::string>{"[Tessane][URL] A link connection sent too much — closed."}));
     EXPECT_EQ(server->openConnections(), 0u);
 
-    // One connection at a time: a second one is closed at once.
+    // One connection at a time: the newcomer takes the place of the one silent longest.
     logged.clear();
-    const int a = connectTo(socket), b = connectTo(socket);
+    const int a = connectTo(socket);
+    server->poll();
+    const int b = connectTo(socket);
     server->poll();
     EXPECT_EQ(server->openConnections(), 1u);
-    EXPECT_EQ(logged, (std::vector<std::string>{"[Tessane][URL] Too many link connections at once — closed one."}));
+    char byte;
+    EXPECT_EQ(::recv(a, &byte, 1, MSG_DONTWAIT), 0) << "the older connection is closed";
+    EXPECT_EQ(logged, (std::vector<std::string>{
+                          "[Tessane][URL] Too many link connections at once — closed the one silent longest."}));
     ::close(a);
     ::close(b);
     server->poll();
     EXPECT_EQ(server->openConnections(), 0u);
 }
 
-TEST_F(InstanceSocketTest, AConnectionThatTakesTooLongIsClosed) {
+// Each connection runs out of time on its own, with nothing else going on: the server's descriptor
+// wakes the loop for it. A message cut short by the other end is dropped with a line.
+TEST_F(InstanceSocketTest, AConnectionThatTakesTooLongOrEndsHalfwayIsClosedAndLogged) {
     ASSERT_TRUE(InstanceSocket::prepareFolder(folder, nullptr));
     auto log = [this](const std::string& line) { logged.push_back(line); };
-    auto server = Server::listen(socket, collecting(100), log, {.timeout = 0ms}, nullptr);
+    auto server = Server::listen(socket, answering(100), log, {.timeout = 300ms}, nullptr);
     ASSERT_TRUE(server);
-    const int fd = connectTo(socket);
-    server->poll();  // accepted, and already past its time
+    const int silent = connectTo(socket);
+    server->poll();
+    ASSERT_EQ(server->openConnections(), 1u);
+    EXPECT_TRUE(pollWhenReady(*server, 10s));
+    EXPECT_EQ(server->openConnections(), 0u);
+
+    const int halfway = connectTo(socket);
+    ASSERT_EQ(::send(halfway, "tessane-li", 10, 0), 10);
+    ::close(halfway);
     server->poll();
     EXPECT_EQ(server->openConnections(), 0u);
-    EXPECT_EQ(logged, (std::vector<std::string>{"[Tessane][URL] A link connection took too long — closed."}));
-    ::close(fd);
+    EXPECT_EQ(logged, (std::vector<std::string>{
+                          "[Tessane][URL] A link connection took too long — closed.",
+                          "[Tessane][URL] A link connection ended in the middle of its message (10 bytes) — dropped."}));
+    ::close(silent);
+}
+
+// Eight clients that connect and say nothing hold every place; a real link still gets through.
+TEST_F(InstanceSocketTest, SilentClientsNeverLockOutALink) {
+    ASSERT_TRUE(InstanceSocket::prepareFolder(folder, nullptr));
+    auto log = [this](const std::string& line) { logged.push_back(line); };
+    auto server = Server::listen(socket, answering(10), log, nullptr);
+    ASSERT_TRUE(server);
+    std::vector<int> silent;
+    for (int i = 0; i < 8; ++i) {
+        silent.push_back(connectTo(socket));
+        server->poll();
+    }
+    ASSERT_EQ(server->openConnections(), 8u);
+    EXPECT_EQ(withClient(*server, [&] { return InstanceSocket::exchange(socket, "0123456789", 5s, nullptr) == "ok" ? 0 : 1; }),
+              0);
+    EXPECT_EQ(server->openConnections(), 7u);
+    EXPECT_EQ(loggedCount("[Tessane][URL] Too many link connections at once"), 1u);
+    for (int fd : silent) ::close(fd);
+}
+
+// Sixteen idle connections, each renewed as soon as it is closed, while three links come: every
+// link gets through, and the crowding is one log line, not one per connection.
+TEST_F(InstanceSocketTest, RenewedIdleConnectionsNeverLockOutLinksAndAreLoggedOnce) {
+    ASSERT_TRUE(InstanceSocket::prepareFolder(folder, nullptr));
+    auto log = [this](const std::string& line) { logged.push_back(line); };
+    auto server = Server::listen(socket, answering(10), log, nullptr);
+    ASSERT_TRUE(server);
+    const pid_t renewer = ::fork();
+    if (renewer == 0) {
+        std::vector<int> fds(16, -1);
+        for (;;) {
+            for (int& fd : fds) {
+                pollfd p{fd, POLLIN, 0};
+                char byte;
+                if (fd >= 0 && ::poll(&p, 1, 0) == 1 && ::recv(fd, &byte, 1, MSG_DONTWAIT) <= 0) {
+                    ::close(fd);
+                    fd = -1;
+                }
+                if (fd < 0) fd = rawConnect(socket);
+            }
+            ::usleep(1000);
+        }
+    }
+    // The renewer has filled every place before the links come.
+    for (int i = 0; i < 50 && loggedCount("[Tessane][URL] Too many") == 0; ++i) pollWhenReady(*server, 100ms);
+    const int linked = withClient(*server, [&] {
+        int ok = 0;
+        for (int i = 0; i < 3; ++i) ok += InstanceSocket::exchange(socket, "0123456789", 5s, nullptr) == "ok";
+        return ok;
+    });
+    ::kill(renewer, SIGKILL);
+    ::waitpid(renewer, nullptr, 0);
+    EXPECT_EQ(linked, 3);
+    EXPECT_EQ(loggedCount("[Tessane][URL] Too many link connections at once"), 1u);
 }
 
 // A process of another user never gets its bytes in, even with the folder and the socket open

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 namespace tessane::testing {
 namespace {
 
@@ -155,23 +158,34 @@ TEST(InstanceHandoff, TheSecondInstanceForwardsAndSaysWhatHappened) {
     EXPECT_EQ(printed[4], "Tessane: the running Tessane refused the request to open the settings window.");
 }
 
-TEST(InstanceHandoff, TheRunningInstanceDeliversCompleteMessagesOnly) {
+// The reply goes out as soon as the message is taken; the request is carried out afterwards, from
+// the queue, however long it takes.
+TEST(InstanceHandoff, TheRunningInstanceAnswersThenDeliversCompleteMessagesOnly) {
     Log::resetForTesting();
     std::vector<Request> delivered;
+    std::vector<std::function<void()>> queued;
     auto deliver = [&](const Request& request) { delivered.push_back(request); };
-    auto session = InstanceHandoff::session(deliver);
+    auto later = [&](std::function<void()> work) { queued.push_back(std::move(work)); };
+    auto drain = [&] {
+        for (auto& work : std::exchange(queued, {})) work();
+    };
+    auto session = InstanceHandoff::session(deliver, later);
     EXPECT_EQ(session("tessane-links 2\n4:ab"), std::nullopt);
     EXPECT_EQ(session("cd\n1:e\n"), "ok\n");
+    EXPECT_TRUE(delivered.empty());
+    drain();
     EXPECT_EQ(delivered, (std::vector<Request>{{{"abcd", "e"}}}));
     EXPECT_TRUE(loggedMessages().empty());
 
-    auto bad = InstanceHandoff::session(deliver);
+    auto bad = InstanceHandoff::session(deliver, later);
     EXPECT_EQ(bad("tessane-settings 99\n"), "refused\n");
+    drain();
     EXPECT_EQ(delivered.size(), 1u);
 
-    auto settings = InstanceHandoff::session(deliver);
+    auto settings = InstanceHandoff::session(deliver, later);
     EXPECT_EQ(settings("tessane-sett"), std::nullopt);
     EXPECT_EQ(settings("ings 1\n1:e\n"), "ok\n");
+    drain();
     EXPECT_EQ(delivered.back(), (Request{{"e"}, true}));
     EXPECT_EQ(loggedMessages(), (Links{"[Tessane][URL] Refused links from another Tessane: more than 64 links.",
                                        "[Tessane] Asked by another start to open the settings window."}));

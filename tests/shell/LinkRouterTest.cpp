@@ -76,13 +76,18 @@ TEST_F(LinkRouterTest, FailuresAreLinesAndNeverStopTheRest) {
 }
 
 // A link is outside input: whatever it decodes to, it stays on one log line.
+// C1 controls (NEL, CSI), the line and paragraph separators and stray bytes are escaped as C0 ones.
 TEST_F(LinkRouterTest, ControlCharactersNeverBreakALogLine) {
-    LinkRouter::route({"tessane://show/a%0A[Tessane]%20forged", "tessane://x\n[Tessane] forged"}, target);
-    for (const auto& line : Log::recentLines(10)) EXPECT_EQ(line.find('\n'), std::string::npos) << line;
+    LinkRouter::route({"tessane://show/a%0A[Tessane]%20forged", "tessane://x\n[Tessane] forged",
+                       "tessane://show/b%C2%85c%E2%80%A8d", "tessane://x\xC2\x9B" "2J\xE2\x80\xA9\x85"},
+                      target);
     EXPECT_EQ(loggedMessages(),
               (Lines{"[Tessane][URL] tessane://show/a%0A[Tessane]%20forged → show(target: \"a\\n[Tessane] forged\")",
                      "[Tessane][URL] No workspace matches “a\\n[Tessane] forged” — ignored.",
-                     "[Tessane][URL] Ignored — not a command Tessane understands: tessane://x\\n[Tessane] forged"}));
+                     "[Tessane][URL] Ignored — not a command Tessane understands: tessane://x\\n[Tessane] forged",
+                     "[Tessane][URL] tessane://show/b%C2%85c%E2%80%A8d → show(target: \"b\\u{85}c\\u{2028}d\")",
+                     "[Tessane][URL] No workspace matches “b\\u{85}c\\u{2028}d” — ignored.",
+                     "[Tessane][URL] Ignored — not a command Tessane understands: tessane://x\\u{9B}2J\\u{2029}\\x{85}"}));
 }
 
 TEST_F(LinkRouterTest, InboxQueuesUntilStartUpFinishesThenRunsInOrder) {

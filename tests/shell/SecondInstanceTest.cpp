@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <utility>
 #include <poll.h>
 #include <random>
 #include <sys/wait.h>
@@ -37,13 +39,16 @@ TEST(SecondInstance, ForwardedLinksRunInTheFirstAndTheSecondExitsZero) {
     int settingsRequests = 0;
     auto lock = InstanceSocket::InstanceLock::tryTake(folder, nullptr);
     ASSERT_TRUE(lock);
+    std::vector<std::function<void()>> queued;  // the main queue: requests run after the answer
     auto server = InstanceSocket::Server::listen(
         socket,
         [&] {
-            return InstanceHandoff::session([&](const InstanceMessage::Request& request) {
-                inbox.receive(request.links);
-                settingsRequests += request.openSettings;
-            });
+            return InstanceHandoff::session(
+                [&](const InstanceMessage::Request& request) {
+                    inbox.receive(request.links);
+                    settingsRequests += request.openSettings;
+                },
+                [&](std::function<void()> work) { queued.push_back(std::move(work)); });
         },
         [](const std::string& line) { Log::line(line); }, nullptr);
     ASSERT_TRUE(server);
@@ -64,6 +69,7 @@ TEST(SecondInstance, ForwardedLinksRunInTheFirstAndTheSecondExitsZero) {
             pollfd p{server->pollFd(), POLLIN, 0};
             ::poll(&p, 1, 20);
             server->poll();
+            for (auto& work : std::exchange(queued, {})) work();
         }
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     };

@@ -9,8 +9,11 @@
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/timerfd.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace tessane::linux_backend::InstanceSocket {
@@ -65,13 +68,19 @@ bool prepareFolder(const fs::path& folder, std::string* why) {
     return true;
 }
 
-std::optional<fs::path> runtimeFolder(std::string* why) {
-    fs::path base;
-    if (const char* v = std::getenv("XDG_RUNTIME_DIR"); v && *v == '/') base = v;
-    const fs::path folder = base.empty() ? fs::path("/tmp") / ("tessane-" + std::to_string(::geteuid()))
-                                         : base / "tessane";
-    if (!prepareFolder(folder, why)) return std::nullopt;
-    return folder;
+std::optional<fs::path> runtimeFolder(std::vector<std::string>* refused) {
+    std::vector<fs::path> candidates;
+    if (const char* v = std::getenv("XDG_RUNTIME_DIR"); v && *v == '/') candidates.push_back(fs::path(v) / "tessane");
+    std::error_code noTemp;
+    fs::path temp = fs::temp_directory_path(noTemp);
+    if (noTemp) temp = "/tmp";
+    candidates.push_back(temp / ("tessane-" + std::to_string(::geteuid())));
+    for (const auto& folder : candidates) {
+        std::string why;
+        if (prepareFolder(folder, &why)) return folder;
+        if (refused) refused->push_back(why);
+    }
+    return std::nullopt;
 }
 
 // ------------------------------------------------------------------------------------ server
@@ -92,52 +101,86 @@ std::unique_ptr<Server> Server::listen(const fs::path& socketPath, SessionFactor
     }
     // A socket left by a run that ended without cleaning up; the instance lock says it is stale.
     ::unlink(socketPath.c_str());
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&*addr), sizeof *addr) != 0 || ::listen(fd, 8) != 0) {
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&*addr), sizeof *addr) != 0 || ::listen(fd, 16) != 0) {
         say(why, errnoText("cannot listen on " + socketPath.string()));
         ::close(fd);
         return nullptr;
     }
     ::chmod(socketPath.c_str(), 0600);
     const int epollFd = ::epoll_create1(EPOLL_CLOEXEC);
-    epoll_event event{EPOLLIN, {.fd = fd}};
-    if (epollFd < 0 || ::epoll_ctl(epollFd, EPOLL_CTL_ADD, fd, &event) != 0) {
+    // Fires at the earliest connection's deadline, so that one past its time is closed even when
+    // nothing else happens on the socket.
+    const int timerFd = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    epoll_event event{EPOLLIN, {.fd = fd}}, timerEvent{EPOLLIN, {.fd = timerFd}};
+    if (epollFd < 0 || timerFd < 0 || ::epoll_ctl(epollFd, EPOLL_CTL_ADD, fd, &event) != 0 ||
+        ::epoll_ctl(epollFd, EPOLL_CTL_ADD, timerFd, &timerEvent) != 0) {
         say(why, errnoText("epoll"));
         if (epollFd >= 0) ::close(epollFd);
+        if (timerFd >= 0) ::close(timerFd);
         ::close(fd);
         ::unlink(socketPath.c_str());
         return nullptr;
     }
-    return std::unique_ptr<Server>(new Server(fd, epollFd, socketPath, std::move(sessions), std::move(log), limits));
+    return std::unique_ptr<Server>(
+        new Server(fd, epollFd, timerFd, socketPath, std::move(sessions), std::move(log), limits));
 }
 
-Server::Server(int fd, int epollFd, fs::path path, SessionFactory sessions, LogLine log, Limits limits)
-    : listenFd_(fd), epollFd_(epollFd), path_(std::move(path)), sessions_(std::move(sessions)), log_(std::move(log)), limits_(limits) {}
+Server::Server(int fd, int epollFd, int timerFd, fs::path path, SessionFactory sessions, LogLine log, Limits limits)
+    : listenFd_(fd), epollFd_(epollFd), timerFd_(timerFd), path_(std::move(path)), sessions_(std::move(sessions)),
+      log_(std::move(log)), limits_(limits) {}
 
 Server::~Server() {
     for (auto& [fd, connection] : connections_) ::close(fd);
     ::close(listenFd_);
+    ::close(timerFd_);
     ::close(epollFd_);
     ::unlink(path_.c_str());
 }
 
 void Server::poll() {
+    uint64_t expirations = 0;
+    (void)::read(timerFd_, &expirations, sizeof expirations);
+    closeExpired();
+    // What has come on open connections first: a link already sent must not lose its place to
+    // connections queued behind it.
+    readAll();
     accept();
-    const auto now = Clock::now();
+    armTimer();
+}
+
+void Server::readAll() {
     std::vector<int> fds;
     for (auto& [fd, connection] : connections_) fds.push_back(fd);
-    for (int fd : fds) {
-        auto it = connections_.find(fd);
-        if (it == connections_.end()) continue;
-        if (!read(fd, it->second)) continue;
-        if (now - it->second.started > limits_.timeout) {
-            if (log_) log_("[Tessane][URL] A link connection took too long \u2014 closed.");
-            finish(fd, {});
-        }
+    for (int fd : fds)
+        if (auto it = connections_.find(fd); it != connections_.end()) read(fd, it->second);
+}
+
+void Server::closeExpired() {
+    const auto now = Clock::now();
+    std::vector<int> expired;
+    for (auto& [fd, connection] : connections_)
+        if (now - connection.started >= limits_.timeout) expired.push_back(fd);
+    for (int fd : expired) {
+        complain(Complaint::slow, "[Tessane][URL] A link connection took too long \u2014 closed.");
+        finish(fd, {});
+    }
+}
+
+void Server::makeRoom() {
+    while (!connections_.empty() && connections_.size() >= limits_.maxConnections) {
+        auto quietest = connections_.begin();
+        for (auto it = connections_.begin(); it != connections_.end(); ++it)
+            if (it->second.lastHeard < quietest->second.lastHeard) quietest = it;
+        complain(Complaint::crowded,
+                 "[Tessane][URL] Too many link connections at once \u2014 closed the one silent longest.");
+        finish(quietest->first, {});
     }
 }
 
 void Server::accept() {
-    while (true) {
+    // A bounded number per call: clients that reconnect as fast as they are closed can't keep
+    // the main thread here. The rest wait in the backlog for the next call.
+    for (size_t taken = 0; taken < std::max<size_t>(limits_.maxConnections, 1); ++taken) {
         const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) return;  // EAGAIN: nothing more waiting (other errors: try again next time)
         ucred peer{};
@@ -150,8 +193,10 @@ void Server::accept() {
             ::close(fd);
             continue;
         }
-        if (connections_.size() >= limits_.maxConnections) {
-            if (log_) log_("[Tessane][URL] Too many link connections at once \u2014 closed one.");
+        closeExpired();
+        readAll();
+        makeRoom();
+        if (limits_.maxConnections == 0) {
             ::close(fd);
             continue;
         }
@@ -160,7 +205,10 @@ void Server::accept() {
             ::close(fd);
             continue;
         }
-        connections_.emplace(fd, Connection{sessions_ ? sessions_() : Session{}, 0, Clock::now()});
+        const auto now = Clock::now();
+        auto [it, added] = connections_.emplace(fd, Connection{sessions_ ? sessions_() : Session{}, 0, now, now});
+        // A client sends its message as soon as it is connected: often it is there already.
+        read(fd, it->second);
     }
 }
 
@@ -175,10 +223,14 @@ bool Server::read(int fd, Connection& connection) {
             return false;
         }
         if (n == 0) {  // the other end gave up before the exchange was over
+            if (connection.received > 0)
+                complain(Complaint::cutOff, "[Tessane][URL] A link connection ended in the middle of its message (" +
+                                                std::to_string(connection.received) + " bytes) \u2014 dropped.");
             finish(fd, {});
             return false;
         }
         connection.received += static_cast<size_t>(n);
+        connection.lastHeard = Clock::now();
         if (connection.received > limits_.maxBytes) {
             if (log_) log_("[Tessane][URL] A link connection sent too much \u2014 closed.");
             finish(fd, {});
@@ -198,6 +250,34 @@ void Server::finish(int fd, std::string_view reply) {
     ::epoll_ctl(epollFd_, EPOLL_CTL_DEL, fd, nullptr);
     ::close(fd);
     connections_.erase(fd);
+}
+
+void Server::armTimer() {
+    itimerspec when{};  // all zero: disarmed
+    if (!connections_.empty()) {
+        auto first = connections_.begin()->second.started;
+        for (auto& [fd, connection] : connections_) first = std::min(first, connection.started);
+        // steady_clock is CLOCK_MONOTONIC; a deadline already past fires at once.
+        const auto due = std::chrono::duration_cast<std::chrono::nanoseconds>(
+            (first + limits_.timeout).time_since_epoch());
+        const auto ns = std::max<int64_t>(due.count(), 1);
+        when.it_value.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+        when.it_value.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+    }
+    ::timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &when, nullptr);
+}
+
+void Server::complain(Complaint kind, const std::string& text) {
+    if (!log_) return;
+    Said& said = said_[static_cast<size_t>(kind)];
+    const auto now = Clock::now();
+    if (said.at && now - *said.at < limits_.logInterval) {
+        ++said.heldBack;
+        return;
+    }
+    const size_t heldBack = std::exchange(said.heldBack, 0);
+    said.at = now;
+    log_(heldBack == 0 ? text : text + " (" + std::to_string(heldBack) + " more since the last such line)");
 }
 
 // ------------------------------------------------------------------------------------ lock

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessane::linux_backend {
 
@@ -17,16 +18,18 @@ namespace tessane::linux_backend {
 // each with a cap on the bytes it may send. It carries bytes; what they mean is the caller's.
 namespace InstanceSocket {
 
-// $XDG_RUNTIME_DIR/tessane, else /tmp/tessane-<uid>: made with mode 0700 when missing, and taken
-// only when it is a real folder (not a link) of this user that nobody else can enter; a folder
-// of ours with looser modes is tightened. None, with the reason, otherwise.
-std::optional<std::filesystem::path> runtimeFolder(std::string* why);
+// $XDG_RUNTIME_DIR/tessane, else <temporary folder>/tessane-<uid>: made with mode 0700 when
+// missing, and taken only when it is a real folder (not a link) of this user that nobody else
+// can enter; a folder of ours with looser modes is tightened. The temporary one also stands in
+// for a runtime folder that is refused, so that every start of this user still meets in one
+// place. None when both are refused. `refused` gets the reason for each folder refused.
+std::optional<std::filesystem::path> runtimeFolder(std::vector<std::string>* refused);
 // The same checks for a given folder (for tests and the fallback).
 bool prepareFolder(const std::filesystem::path& folder, std::string* why);
 
 // The running instance's end. Non-blocking: poll() does whatever can be done now (accept,
-// read, reply) and returns; call it whenever pollFd() is readable. A connection that runs out of
-// time is closed by the next poll().
+// read, reply, close connections past their time) and returns; call it whenever pollFd() is
+// readable, which it also becomes when a connection's time runs out.
 class Server {
 public:
     // Per connection: takes the bytes as they come; returns the reply once the exchange is over
@@ -36,9 +39,12 @@ public:
     using LogLine = std::function<void(const std::string&)>;
 
     struct Limits {
-        size_t maxConnections = 8;       // at once; more are closed at once
+        // At once; a connection beyond it takes the place of the one that has been silent longest,
+        // so that idle connections can never lock a real one out.
+        size_t maxConnections = 8;
         size_t maxBytes = 128 * 1024;     // per connection; more closes it (a backstop to the session's own cap)
-        std::chrono::milliseconds timeout{5000};  // a connection that takes longer is closed
+        std::chrono::milliseconds timeout{5000};  // each connection's own deadline, from when it came
+        std::chrono::milliseconds logInterval{10000};  // the same complaint is logged at most this often
     };
 
     // Binds `socketPath` (replacing a stale socket there) and listens. None, with the reason,
@@ -57,24 +63,41 @@ public:
     void poll();
 
 private:
+    using Clock = std::chrono::steady_clock;
     struct Connection {
         Session session;
         size_t received = 0;
-        std::chrono::steady_clock::time_point started;
+        Clock::time_point started;
+        Clock::time_point lastHeard;
     };
-    Server(int fd, int epollFd, std::filesystem::path path, SessionFactory sessions, LogLine log, Limits limits);
+    enum class Complaint { slow, crowded, cutOff, count };
+    Server(int fd, int epollFd, int timerFd, std::filesystem::path path, SessionFactory sessions, LogLine log,
+           Limits limits);
     void accept();
+    void readAll();
+    void closeExpired();
+    void makeRoom();
     // False when the connection is over (closed).
     bool read(int fd, Connection& connection);
     void finish(int fd, std::string_view reply);
+    void armTimer();
+    // Logs `text` unless the same complaint was logged less than logInterval ago; then it is counted
+    // and the count goes with the next line.
+    void complain(Complaint kind, const std::string& text);
 
     int listenFd_;
     int epollFd_;
+    int timerFd_;
     std::filesystem::path path_;
     SessionFactory sessions_;
     LogLine log_;
     Limits limits_;
     std::map<int, Connection> connections_;
+    struct Said {
+        std::optional<Clock::time_point> at;
+        size_t heldBack = 0;
+    };
+    Said said_[static_cast<size_t>(Complaint::count)];
 };
 
 // The lock that makes one process the running instance: held for the life of the process.

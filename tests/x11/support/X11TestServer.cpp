@@ -267,6 +267,12 @@ std::string X11TestServer::startWindowManager(const Options& options) {
     // what it does, and what it writes stays with this server.
     const std::string home = folder_ + "/wm-home";
     std::filesystem::create_directories(home);
+    if (name == "fluxbox") {
+        // Its style's wallpaper is set by a helper that, without a wallpaper tool, puts up an
+        // xmessage window over the desktop which takes the focus.
+        std::filesystem::create_directories(home + "/.fluxbox");
+        std::ofstream(home + "/.fluxbox/overlay") << "background: none\n";
+    }
     std::vector<std::string> environment = {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
                                             "XDG_CACHE_HOME=" + home + "/.cache",
                                             "XDG_DATA_HOME=" + home + "/.local/share"};
@@ -340,6 +346,28 @@ std::optional<RootRect> outerFrame(Display* display, unsigned long client) {
     XTranslateCoordinates(display, w, root, 0, 0, &rootX, &rootY, &child);
     const int b = static_cast<int>(border);
     return RootRect{rootX - b, rootY - b, static_cast<int>(width) + 2 * b, static_cast<int>(height) + 2 * b};
+}
+
+std::optional<RootRect> visibleFrame(Display* display, unsigned long client) {
+    Atom type;
+    int format;
+    unsigned long count = 0, after;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(display, client, XInternAtom(display, "_NET_FRAME_EXTENTS", False), 0, 4, False, XA_CARDINAL,
+                       &type, &format, &count, &after, &data);
+    std::optional<RootRect> frame;
+    Window root = 0, child = 0;
+    int x = 0, y = 0, rootX = 0, rootY = 0;
+    unsigned width = 0, height = 0, border = 0, depth = 0;
+    if (data && format == 32 && count == 4 &&
+        XGetGeometry(display, client, &root, &x, &y, &width, &height, &border, &depth) &&
+        XTranslateCoordinates(display, client, root, 0, 0, &rootX, &rootY, &child)) {
+        const auto* e = reinterpret_cast<const long*>(data);  // left, right, top, bottom
+        frame = RootRect{rootX - static_cast<int>(e[0]), rootY - static_cast<int>(e[2]),
+                         static_cast<int>(width + e[0] + e[1]), static_cast<int>(height + e[2] + e[3])};
+    }
+    if (data) XFree(data);
+    return frame ? frame : outerFrame(display, client);
 }
 
 }  // namespace tessane::x11test

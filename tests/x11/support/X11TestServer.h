@@ -98,6 +98,10 @@ struct RootRect {
 // shows): the client's top-level ancestor, its X border included. The client itself when it is
 // not reparented; none when it is gone. `display` is an Xlib Display.
 std::optional<RootRect> outerFrame(_XDisplay* display, unsigned long client);
+// The frame the user sees: the client widened by the _NET_FRAME_EXTENTS its manager announces.
+// Managers that draw client-side-style shadows or grab areas (Metacity, Marco, Mutter) make
+// their frame windows wider than that. The outer frame when no extents are announced.
+std::optional<RootRect> visibleFrame(_XDisplay* display, unsigned long client);
 
 // Polls `condition` every few milliseconds (running `pump` in between, when given) until it holds
 // or `timeout` passes. Answers the condition's last value.
