@@ -62,6 +62,7 @@ void onExit() {
 
 struct QuitEdges::Impl {
     std::function<void()> quitNow;
+    qt_backend::QtMainQueue* queue = nullptr;
     Log log;
     bool quit = false;
     int pipe[2] = {-1, -1};
@@ -73,6 +74,9 @@ struct QuitEdges::Impl {
         quit = true;
         log("[Tessane] Quitting: " + why + ".");
         quitNow();
+        // Work queued before the quit (a long list of windows taken in slices, say) would keep
+        // the process alive long after it was asked to end.
+        queue->discardPending();
         // exit(), not quit(): quit() first asks every window to close, and the welcome panel
         // refuses closes from outside, which would cancel the quit.
         QCoreApplication::exit(0);
@@ -82,6 +86,7 @@ struct QuitEdges::Impl {
 QuitEdges::QuitEdges(qt_backend::QtMainQueue& queue, std::function<void()> quitNow, Log log)
     : impl_(std::make_unique<Impl>()) {
     impl_->quitNow = std::move(quitNow);
+    impl_->queue = &queue;
     impl_->log = std::move(log);
     impl_->quitBecause = [impl = impl_.get()](const std::string& why) { impl->run(why); };
     quitFromAnywhere = &impl_->quitBecause;

@@ -7,6 +7,11 @@
 //       same way; against P1.
 //   P3  the idle cost of the program, with no workspace shown and with one shown: CPU time and
 //       context switches over a quiet period, and resident memory.
+//   P4  the floor of the same four moves: one already-connected client sends the four
+//       _NET_MOVERESIZE_WINDOW messages wmctrl sends, confirmed the same way.
+//   P5  with 1,000 other windows of another client on the server: the program started afresh,
+//       its first show; the P4 floor again (what the window manager's own moves cost then); and
+//       how long the program takes to end after SIGTERM.
 // Usage: app_runs_bench [rounds] [idle seconds]   (defaults 10 and 30)
 #include "BenchStats.h"
 #include "e2e/support/PrivateHome.h"
@@ -142,7 +147,8 @@ int main(int argc, char** argv) {
     const auto run = [&](std::vector<std::string> argv) { return server->run(argv); };
 
     const std::string logFile = (home.root() / "tessane.log").string();
-    auto tessane = x11test::ChildProcess::start({TESSANE_APP}, server->display(), logFile);
+    std::unique_ptr<x11test::ChildProcess> tessane =
+        x11test::ChildProcess::start({TESSANE_APP}, server->display(), logFile);
     if (!tessane || !x11test::waitUntil([&] { return logHas(logFile, "[Tessane][AX] launch:"); }, seconds(30)))
         return fail("Tessane did not start");
     std::this_thread::sleep_for(seconds(2));
@@ -166,6 +172,10 @@ int main(int argc, char** argv) {
     // P1: the first show, then hide and show again each round.
     std::vector<double> shows;
     int timeouts = 0;
+    const auto startTessane = [&] {
+        tessane = x11test::ChildProcess::start({TESSANE_APP}, server->display(), logFile);
+        return tessane && x11test::waitUntil([&] { return logHas(logFile, "[Tessane][AX] launch:"); }, seconds(60));
+    };
     const auto showTimed = [&] {
         const double t0 = clockSeconds();
         run({"xdotool", "key", "alt+super+1"});
@@ -193,11 +203,14 @@ int main(int argc, char** argv) {
     // P2: the same placements by wmctrl, from spread-out windows.
     std::vector<double> tool;
     int toolTimeouts = 0;
-    for (int r = 0; r < rounds; ++r) {
+    const auto spread = [&] {
         for (size_t i = 0; i < windows.size(); ++i)
             run({"wmctrl", "-i", "-r", std::to_string(windows[i]), "-e",
                  "0," + std::to_string(100 + 60 * i) + ",100,400,300"});
         x11test::waitUntil([&] { return !tiled(d, windows); }, seconds(5));
+    };
+    for (int r = 0; r < rounds; ++r) {
+        spread();
         const double t0 = clockSeconds();
         for (size_t i = 0; i < windows.size(); ++i) {
             const RootRect& p = placed[i];
@@ -208,6 +221,39 @@ int main(int argc, char** argv) {
         if (!x11test::waitUntil([&] { return tiled(d, windows); }, seconds(5))) ++toolTimeouts;
         tool.push_back(clockSeconds() - t0);
     }
+
+    // P4: the same four moves from one client that is already connected (wmctrl's messages).
+    const auto floorMoves = [&] {
+        std::vector<double> times;
+        for (int r = 0; r < rounds; ++r) {
+            spread();
+            const double t0 = clockSeconds();
+            for (size_t i = 0; i < windows.size(); ++i)
+                x->requestMoveResize(windows[i], Point{double(placed[i].x), double(placed[i].y)},
+                                     Size{double(placed[i].width), double(placed[i].height)});
+            x11test::waitUntil([&] { return tiled(d, windows); }, seconds(5), [&] { x->processEvents(); });
+            times.push_back(clockSeconds() - t0);
+        }
+        return median(times);
+    };
+    const double floor = floorMoves();
+
+    // P5: a thousand other windows; the program started afresh, its first show, and its quit.
+    auto crowd = x11test::ChildProcess::start({TESSANE_X11_CLIENT, "--class", "crowd.Crowd", "--windows", "1000",
+                                               "--size", "120x80"},
+                                              server->display(), {}, true);
+    if (!crowd || !crowd->waitForLine("ready", seconds(120))) return fail("the client of 1,000 windows did not come up");
+    x->windowManagerRoundTrip(60);  // the window manager is done taking them in
+    const double floorCrowded = floorMoves();
+    spread();
+    std::remove(logFile.c_str());  // the next start's own lines
+    if (!startTessane()) return fail("Tessane did not start again");
+    std::this_thread::sleep_for(seconds(2));
+    const double firstShowCrowded = showTimed();
+    const double quitStart = clockSeconds();
+    ::kill(tessane->pid(), SIGTERM);
+    const bool ended = tessane->wait(seconds(60)).has_value();
+    const double quitTime = clockSeconds() - quitStart;
 
     const double wm = median(wmTrips), key = median(xdotool), show = median(shows), wmc = median(tool);
     const double ours = std::max(show - key, 0.0);
@@ -220,6 +266,13 @@ int main(int argc, char** argv) {
     std::printf("     / (4 window-manager round trips)       %9.1f x   (goal: at most 2)\n", ours / (4 * wm));
     std::printf("  P2 wmctrl script, 4 windows, confirmed    %9.3f ms   (%d timed out)\n", wmc * 1e3, toolTimeouts);
     std::printf("     wmctrl / Tessane                       %9.1f x   (goal: at least 5)\n", wmc / std::max(ours, 1e-9));
+    std::printf("  P4 one connected client, same 4 moves, confirmed %9.3f ms\n", floor * 1e3);
+    std::printf("     first show / floor                     %9.1f x   (goal: at most 3)\n", firstShow / floor);
+    std::printf("     wmctrl / first show                    %9.1f x   (goal: at least 1.3)\n", wmc / firstShow);
+    std::printf("  P5 with 1,000 other windows: first show  %9.3f ms   (%+.0f%%); floor %.3f ms (%+.0f%%)\n",
+                firstShowCrowded * 1e3, (firstShowCrowded / firstShow - 1) * 100, floorCrowded * 1e3,
+                (floorCrowded / floor - 1) * 100);
+    std::printf("     SIGTERM to the process gone            %9.3f ms%s\n", quitTime * 1e3, ended ? "" : "   (did not end)");
     std::printf("  P3 idle %d s, nothing shown: CPU %.3f s, %ld context switches, RSS %.1f MB\n", quiet,
                 idleNone.cpuSeconds, idleNone.contextSwitches, idleNone.residentKB / 1024.0);
     std::printf("  P3 idle %d s, one shown:     CPU %.3f s, %ld context switches, RSS %.1f MB\n", quiet,

@@ -85,5 +85,20 @@ TEST(LinuxScreensVisibleArea, StrutsCutOnlyTheMonitorsTheirBandsCross) {
     EXPECT_EQ(LinuxScreens::visibleArea(left, root, huge), left);
 }
 
+// The announced work area is one box over both monitors: it cuts each monitor where it leaves
+// most of it (a toolbar with no strut), adds nothing the struts took, and a box that leaves a
+// monitor less than half of itself (stale, or made up) is not trusted there.
+TEST(LinuxScreensVisibleArea, TheAnnouncedWorkAreaCutsEachMonitorWhereItIsPlausible) {
+    const Rect left(0, 0, 1920, 1080), right(1920, 0, 1920, 1080);
+    const Rect toolbar(0, 0, 3840, 1054);  // a bottom toolbar of 26 px the manager draws itself
+    EXPECT_EQ(LinuxScreens::clipToWorkArea(left, left, toolbar), Rect(0, 0, 1920, 1054));
+    EXPECT_EQ(LinuxScreens::clipToWorkArea(right, right, toolbar), Rect(1920, 0, 1920, 1054));
+    // With a strut's cut already made, the two together: the larger cut of each side wins.
+    EXPECT_EQ(LinuxScreens::clipToWorkArea(Rect(0, 30, 1920, 1050), left, toolbar), Rect(0, 30, 1920, 1024));
+    // A box over the left monitor only leaves the right one as it is.
+    EXPECT_EQ(LinuxScreens::clipToWorkArea(right, right, Rect(0, 0, 1920, 1054)), right);
+    EXPECT_EQ(LinuxScreens::clipToWorkArea(left, left, Rect(0, 0, 500, 1080)), left);
+}
+
 }  // namespace
 }  // namespace tessane::linux_backend

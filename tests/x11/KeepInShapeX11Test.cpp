@@ -49,13 +49,17 @@ TEST_F(KeepInShapeX11Test, AWindowThatKeepsMovingOutIsPutBackTwiceThenLeftAloneW
         return frame && frame->minX() < 400 && frame->minY() < 400;
     };
     int movesAway = 0;
+    bool sentAway = false;  // one move away per landing, however often this is asked
     const auto gaveUp = [] { return linesContaining("keeps moving its own window out of ‘Drifting’") > 0; };
     run(
         [&] {
-            if (inPane() && movesAway < 10) {
+            const bool in = inPane();
+            if (!in) sentAway = false;
+            if (in && !sentAway && movesAway < 10) {
                 XMoveWindow(other, leftClient.windows[0], 600, 450);
                 XFlush(other);
                 ++movesAway;
+                sentAway = true;
             }
             return gaveUp();
         },

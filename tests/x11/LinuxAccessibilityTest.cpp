@@ -382,5 +382,28 @@ TEST_F(LinuxWindowFramesTest, ATerminalShortOfItsTargetByLessThanOneCellIsPlaced
     EXPECT_EQ(seen(held.windows[0]), Rect(50, 40, 606, 569));
 }
 
+// An application with a thousand windows (a terminal server, a browser): which of them is the
+// main one, and everything a pass reads of each, comes from one reading of the desktop, not
+// from a walk over all of its windows for each of them.
+TEST_F(LinuxAccessibilityTest, AThousandWindowsOfOneAppAreReadWithoutARoundTripPerWindow) {
+    auto& many = startClient({"--class", "Many", "--windows", "1000", "--size", "120x80"});
+    ASSERT_EQ(many.windows.size(), 1000u);
+    const AXElement app = ax_->applicationElement(pidOf(many));
+    ASSERT_TRUE(runUntil([&] {
+        auto r = ax_->copyAttribute(app, ax::kWindows);
+        return r.ok() && r.value.asArray() && r.value.asArray()->size() == 1000;
+    }, 30));
+    const uint64_t before = x_->roundTrips();
+    const auto infos = windows_->windowInfos(pidOf(many));
+    const auto main = windows_->mainWindow(pidOf(many));
+    ASSERT_EQ(infos.size(), 1000u);
+    EXPECT_EQ(std::count_if(infos.begin(), infos.end(), [](auto& i) { return i.isMain; }), 1);
+    ASSERT_TRUE(main);
+    EXPECT_TRUE(main->isMain);
+    EXPECT_TRUE(std::all_of(infos.begin(), infos.end(), [](auto& i) { return i.position && i.size; }));
+    // Typically under 20; more where the window manager is still busy with the new windows.
+    EXPECT_LT(x_->roundTrips() - before, 200u);
+}
+
 }  // namespace
 }  // namespace tessane::x11test

@@ -203,6 +203,7 @@ void LinuxAccessibility::clientListChanged() {
 // A slice of the list's new ids (the first at once, the rest later on the main queue, so that
 // the events and work waiting in between are not held up by a long list).
 void LinuxAccessibility::takeNewClients(const std::vector<XWindowId>& fresh) {
+    prefetchWindowFacts(fresh);
     const auto owners = windowPids(fresh);
     for (size_t i = 0; i < fresh.size(); ++i) {
         const XWindowId w = fresh[i];

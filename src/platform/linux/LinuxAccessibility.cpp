@@ -3,6 +3,7 @@
 
 #include "platform/linux/LinuxAXRegistry.h"
 #include "platform/linux/LinuxScreens.h"
+#include "platform/linux/X11DesktopModel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <csignal>
 #include <fstream>
+#include <utility>
 
 namespace tessane::linux_backend {
 
@@ -36,10 +38,21 @@ LinuxAccessibility::LinuxAccessibility(X11Connection& x, LinuxScreens& screens, 
     x_.selectScreenChanges();
     // The windows listed before us are taken in as they are: nobody is told they appeared.
     clients_.update(x_.windowList(x_.root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{}));
-    clients_.next(SIZE_MAX);
+    auto listed = clients_.next(SIZE_MAX);
+    listed.resize(std::min(listed.size(), ClientListTracker::kSlice));  // a longer list is read as asked
+    prefetchWindowFacts(listed);
     if (auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW"); active && !active->empty())
         registry_->activeWindow = (*active)[0];
     events_ = x_.onEvent([this](const X11Event& e) { onEvent(e); });
+}
+
+// What a show asks of every window of an application, read for new clients as they come (a
+// batch per property), so that the first show after a thousand windows appeared does not pay.
+void LinuxAccessibility::prefetchWindowFacts(const std::vector<XWindowId>& windows) {
+    for (const char* name : {"_NET_WM_WINDOW_TYPE", "_NET_WM_STATE", "WM_STATE", "WM_TRANSIENT_FOR",
+                             "_NET_FRAME_EXTENTS", "_GTK_FRAME_EXTENTS", "_NET_WM_NAME", "WM_NORMAL_HINTS"})
+        x_.desktop().prefetch(windows, x_.atom(name));
+    x_.desktop().prefetchGeometry(windows);
 }
 
 LinuxAccessibility::~LinuxAccessibility() {
@@ -178,13 +191,26 @@ bool LinuxAccessibility::isApplicationWindow(XWindowId window) {
     return t != x_.atom("_NET_WM_WINDOW_TYPE_DOCK") && t != x_.atom("_NET_WM_WINDOW_TYPE_DESKTOP");
 }
 
-std::vector<XWindowId> LinuxAccessibility::windowsOf(Pid pid) {
+// Every process's application windows, front to back, from one walk over the stacking list
+// kept for as long as nothing on the desktop changes: an application with many windows asks
+// for each of them whether it is the main one.
+const LinuxAccessibility::Pass& LinuxAccessibility::pass() {
+    const uint64_t version = x_.desktop().version();
+    if (pass_.version == version) return pass_;
+    pass_ = Pass{};
     const auto clients = clientsFrontToBack();
     const auto owners = windowPids(clients);
-    std::vector<XWindowId> out;
     for (size_t i = 0; i < clients.size(); ++i)
-        if (owners[i] == pid && isApplicationWindow(clients[i])) out.push_back(clients[i]);
-    return out;
+        if (owners[i] && isApplicationWindow(clients[i])) pass_.windows[*owners[i]].push_back(clients[i]);
+    // Reading the list may itself have been news to the model.
+    pass_.version = x_.desktop().version();
+    return pass_;
+}
+
+std::vector<XWindowId> LinuxAccessibility::windowsOf(Pid pid) {
+    const auto& windows = pass().windows;
+    auto it = windows.find(pid);
+    return it == windows.end() ? std::vector<XWindowId>{} : it->second;
 }
 
 std::optional<bool> LinuxAccessibility::isMinimized(XWindowId window) {
@@ -212,6 +238,14 @@ std::optional<LinuxAccessibility::WindowState> LinuxAccessibility::state(XWindow
 }
 
 std::optional<XWindowId> LinuxAccessibility::mainWindowOf(Pid pid) {
+    pass();
+    if (auto known = pass_.mainWindow.find(pid); known != pass_.mainWindow.end()) return known->second;
+    auto found = findMainWindow(pid);
+    if (pass_.version == x_.desktop().version()) pass_.mainWindow[pid] = found;
+    return found;
+}
+
+std::optional<XWindowId> LinuxAccessibility::findMainWindow(Pid pid) {
     auto windows = windowsOf(pid);
     auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW");
     if (active && !active->empty() &&
@@ -242,8 +276,8 @@ std::optional<std::string> LinuxAccessibility::subrole(XWindowId window) {
     return std::string(ax::kSubroleStandardWindow);
 }
 
-std::optional<WindowFrame> LinuxAccessibility::windowFrame(XWindowId window) {
-    auto g = x_.geometry(window);
+std::optional<WindowFrame> LinuxAccessibility::windowFrame(XWindowId window, bool fresh) {
+    auto g = fresh ? x_.freshGeometry(window) : x_.geometry(window);
     if (!g) return std::nullopt;
     WindowFrame f;
     f.client = g->rootRect;
@@ -253,8 +287,8 @@ std::optional<WindowFrame> LinuxAccessibility::windowFrame(XWindowId window) {
     return f;
 }
 
-std::optional<Rect> LinuxAccessibility::visibleFrame(XWindowId window) {
-    auto f = windowFrame(window);
+std::optional<Rect> LinuxAccessibility::visibleFrame(XWindowId window, bool fresh) {
+    auto f = windowFrame(window, fresh);
     if (!f) return std::nullopt;
     const Point o = origin();
     return f->visible().offsetBy(-o.x, -o.y);
@@ -279,7 +313,10 @@ AXAttributeResult LinuxAccessibility::applicationAttribute(Pid pid, std::string_
     }
     if (attribute == ax::kWindows) {
         std::vector<AXElement> elements;
-        for (XWindowId w : windowsOf(pid)) elements.push_back(AXElement::fromHandle(w));
+        const auto windows = windowsOf(pid);
+        // Their frames are what is asked next: one batch.
+        x_.desktop().prefetchGeometry(windows);
+        for (XWindowId w : windows) elements.push_back(AXElement::fromHandle(w));
         return value(AXValue::elements(elements));
     }
     if (attribute == ax::kFocusedWindow || attribute == ax::kMainWindow) {
@@ -376,8 +413,27 @@ AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std:
         }
         x_.requestConfigure(window, position, clientSize);
     }
+    if (x_.windowManagerDeclinesPings()) {
+        // Nothing tells when such a manager is done: the move is confirmed by the configure
+        // events it sends the client (ICCCM asks for one even for a move alone), read back
+        // until the frame is the one asked for or the time-out passes (a manager that keeps a
+        // minimum size then leaves the window short of it).
+        const auto landed = [&] {
+            const auto f = visibleFrame(window, /*fresh=*/true);
+            const auto same = [](double a, double b) { return std::lround(a) == std::lround(b); };
+            return !f || ((!axOrigin || (same(f->minX(), axOrigin->x) && same(f->minY(), axOrigin->y))) &&
+                          (!axSize || (same(f->width(), axSize->width) && same(f->height(), axSize->height))));
+        };
+        bool configured = true;
+        auto listener = x_.onEvent([&](const X11Event& e) {
+            if (e.kind == X11Event::Kind::configure && e.window == window) configured = true;
+        });
+        x_.sync();
+        x_.waitFor([&] { return std::exchange(configured, false) && landed(); }, timeout);
+        return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
+    }
     if (!x_.windowManagerRoundTrip(timeout)) return AXError::cannotComplete;
-    auto now = visibleFrame(window);
+    auto now = visibleFrame(window, /*fresh=*/true);
     if (!now) return AXError::invalidUIElement;
     if (axOrigin && (std::lround(now->minX()) != std::lround(axOrigin->x) ||
                      std::lround(now->minY()) != std::lround(axOrigin->y))) {

@@ -100,8 +100,8 @@ public:
     // are root coordinates minus this point.
     Point accessibilityOrigin() { return origin(); }
     // A client's frame as the user sees it (AXPosition, AXSize), in Accessibility coordinates;
-    // none when the window is gone.
-    std::optional<Rect> visibleFrame(XWindowId window);
+    // none when the window is gone. `fresh` reads it from the server rather than the read model.
+    std::optional<Rect> visibleFrame(XWindowId window, bool fresh = false);
 
     // What isProcessTrustedWithPrompt(true) does while untrusted: it is handed the name of the
     // window manager that ran earlier in this run and has exited, if any.
@@ -129,7 +129,15 @@ private:
     std::optional<std::string> subrole(XWindowId window);
     std::vector<XWindowId> windowsOf(Pid pid);
     std::optional<XWindowId> mainWindowOf(Pid pid);
-    std::optional<WindowFrame> windowFrame(XWindowId window);  // root coordinates
+    std::optional<XWindowId> findMainWindow(Pid pid);
+    std::optional<WindowFrame> windowFrame(XWindowId window, bool fresh = false);  // root coordinates
+    // Answers derived from the read model, kept while it stays as it was.
+    struct Pass {
+        uint64_t version = 0;
+        std::unordered_map<Pid, std::vector<XWindowId>> windows;  // application windows, front to back
+        std::unordered_map<Pid, std::optional<XWindowId>> mainWindow;
+    };
+    const Pass& pass();
     Point origin();
     double timeoutFor(const AXElement& element) const;
     // Moves the visible frame's top-left corner to `axOrigin` and / or sizes the visible frame to
@@ -148,6 +156,7 @@ private:
     void noteFullScreen(XWindowId window, bool fullScreen);
     void clientListChanged();
     void takeNewClients(const std::vector<XWindowId>& fresh);
+    void prefetchWindowFacts(const std::vector<XWindowId>& windows);
     void stackingChanged();
     void noteStacking(const std::vector<XWindowId>& stacking);
     bool listedAnywhere(XWindowId window) const;
@@ -175,6 +184,7 @@ private:
     Subscription events_;
     NewWindowMenu newWindowMenu_;
     WindowDocuments documents_;
+    Pass pass_;
 };
 
 }  // namespace tessane::linux_backend

@@ -1,6 +1,7 @@
 #include "platform/linux/LinuxScreens.h"
 
 #include "platform/linux/DisplayIdentity.h"
+#include "platform/linux/X11DesktopModel.h"
 
 #include <algorithm>
 
@@ -28,14 +29,12 @@ LinuxScreens::LinuxScreens(X11Connection& x, MainQueue& queue) : x_(x), queue_(q
 void LinuxScreens::clientListChanged() {
     const auto list = x_.windowList(x_.root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
     clients_.update(list);
-    notWindows_.keepIf([this](XWindowId w) { return clients_.listed(w); });
     clients_.takeInSlices(queue_, [this](const std::vector<XWindowId>& fresh) { checkNewClients(fresh); });
 }
 
 void LinuxScreens::checkNewClients(const std::vector<XWindowId>& fresh) {
-    const auto answers = x_.properties(fresh, x_.atom("_NET_WM_STRUT_PARTIAL"), 0);
-    for (size_t i = 0; i < fresh.size(); ++i)
-        if (!answers[i].windowExists) notWindows_.insert(fresh[i]);
+    x_.desktop().prefetch(fresh, x_.atom("_NET_WM_STRUT_PARTIAL"));
+    x_.desktop().prefetch(fresh, x_.atom("_NET_WM_STRUT"));
 }
 
 void LinuxScreens::post(Notification notification) {
@@ -100,38 +99,23 @@ std::optional<std::string> LinuxScreens::identityName(const Display& display) co
 }
 
 std::optional<std::vector<LinuxScreens::StrutPartial>> LinuxScreens::struts() const {
-    auto clients = x_.windowList(x_.root(), "_NET_CLIENT_LIST");
-    if (!clients) return std::nullopt;
-    // Each id once; those known to name no window, which stay so while listed, not again.
-    const WindowIdSet listed(*clients);
-    notWindows_.keepIf([&](XWindowId w) { return listed.contains(w); });
-    std::vector<XWindowId> windows;
-    listed.forEach([&](XWindowId w) {
-        if (!notWindows_.contains(w)) windows.push_back(w);
-    });
-
-    const auto partial = x_.properties(windows, x_.atom("_NET_WM_STRUT_PARTIAL"), 12);
-    std::vector<XWindowId> plainOnly;
+    if (!x_.windowList(x_.root(), "_NET_CLIENT_LIST")) return std::nullopt;
+    auto& desktop = x_.desktop();
     std::vector<StrutPartial> result;
-    for (size_t i = 0; i < windows.size(); ++i) {
-        const auto& p = partial[i].value;
-        if (!partial[i].windowExists) {
-            notWindows_.insert(windows[i]);
-        } else if (p && p->format == 32 && p->items.size() >= 12) {
-            StrutPartial s{};
-            std::copy_n(p->items.begin(), 12, s.begin());
-            result.push_back(s);
-        } else {
-            plainOnly.push_back(windows[i]);
-        }
+    WindowIdSet partial;
+    for (const auto& [window, p] : desktop.listedWith(x_.atom("_NET_WM_STRUT_PARTIAL"))) {
+        if (p.format != 32 || p.items.size() < 12) continue;
+        StrutPartial s{};
+        std::copy_n(p.items.begin(), 12, s.begin());
+        result.push_back(s);
+        partial.insert(window);
     }
     // The older form reserves the whole length of each edge.
     const Size root = x_.rootSize();
     const long w = static_cast<long>(root.width) - 1, h = static_cast<long>(root.height) - 1;
-    for (const auto& answer : x_.properties(plainOnly, x_.atom("_NET_WM_STRUT"), 4)) {
-        const auto& p = answer.value;
-        if (p && p->format == 32 && p->items.size() >= 4)
-            result.push_back({p->items[0], p->items[1], p->items[2], p->items[3], 0, h, 0, h, 0, w, 0, w});
+    for (const auto& [window, p] : desktop.listedWith(x_.atom("_NET_WM_STRUT"))) {
+        if (partial.contains(window) || p.format != 32 || p.items.size() < 4) continue;
+        result.push_back({p.items[0], p.items[1], p.items[2], p.items[3], 0, h, 0, h, 0, w, 0, w});
     }
     return result;
 }
@@ -171,13 +155,23 @@ Rect LinuxScreens::visibleArea(const Rect& monitor, Size rootSize,
     return Rect(left, top, right - left, bottom - top);
 }
 
+Rect LinuxScreens::clipToWorkArea(const Rect& visible, const Rect& monitor, const Rect& area) {
+    // The announced area is one box over every monitor, and may be stale or made up: it cuts a
+    // monitor only where it leaves the greater part of it, and never where the struts left
+    // nothing to cut.
+    const Rect share = visible.intersection(area);
+    if (share.isEmpty() || share.width() < monitor.width() / 2 || share.height() < monitor.height() / 2)
+        return visible;
+    return share;
+}
+
 std::vector<ScreenInfo> LinuxScreens::screens() const {
     auto displays = orderedDisplays();
     if (displays.empty()) return {};
     const Rect primary = displays.front().monitor.rootRect;
     const Size root = x_.rootSize();
     const auto strutList = struts();
-    const auto area = strutList ? std::nullopt : workArea();
+    const auto area = workArea();
 
     // Root (y down, origin at the root's corner) to screen coordinates (y up, origin at the
     // primary display's bottom-left corner).
@@ -190,13 +184,8 @@ std::vector<ScreenInfo> LinuxScreens::screens() const {
     std::vector<ScreenInfo> out;
     for (const auto& d : displays) {
         const Rect& m = d.monitor.rootRect;
-        Rect visible = m;
-        if (strutList) {
-            visible = visibleArea(m, root, *strutList);
-        } else if (area) {
-            Rect share = m.intersection(*area);
-            if (!share.isEmpty()) visible = share;
-        }
+        Rect visible = strutList ? visibleArea(m, root, *strutList) : m;
+        if (area) visible = clipToWorkArea(visible, m, *area);
         ScreenInfo info;
         info.frame = toScreen(m);
         info.visibleFrame = toScreen(visible);

@@ -15,11 +15,13 @@
 
 namespace tessane::linux_backend {
 
-// Displays from XRandR monitors, with visible frames from the struts docks and panels reserve.
-// The struts of all listed clients are read in one batch; listed ids that name no window (any
-// client may list made-up ones) are remembered while listed and not asked again. New ids are
-// looked at when the list changes, in slices on the main queue, so that the next screens()
-// after a long list is not the one to pay for it.
+// Displays from XRandR monitors. A display's visible frame is what the struts of docks and
+// panels (_NET_WM_STRUT_PARTIAL, or the older _NET_WM_STRUT) leave of it, cut further by the
+// work area the window manager announces for the current desktop (_NET_WORKAREA), which also
+// counts panels of its own that carry no strut. The struts of all listed clients come from the
+// read model, read in one batch and kept until they change; new ids are looked at when the list
+// changes, in slices on the main queue, so that the next screens() after a long list is not the
+// one to pay for it.
 // See Screens.h for the contract; the coordinate origin (the primary monitor's top-left corner on
 // the root window) is shared with the window backend through primaryRootOrigin().
 class LinuxScreens final : public Screens {
@@ -50,6 +52,9 @@ public:
     // The part of a monitor (root coordinates) that the struts leave free. A strut cuts a
     // monitor only where its band overlaps it, from the side it is reserved on.
     static Rect visibleArea(const Rect& monitor, Size rootSize, const std::vector<StrutPartial>& struts);
+    // `visible` (a monitor's part the struts leave) cut by the announced work area (one box over
+    // every monitor), where that leaves at least half of the monitor each way.
+    static Rect clipToWorkArea(const Rect& visible, const Rect& monitor, const Rect& area);
 
 private:
     struct Display {
@@ -73,8 +78,6 @@ private:
     Signal<> sessionDidBecomeActive_;
     Subscription events_;
     LifetimeToken lifetime_;
-    // Listed client ids that name no window: asked once while they stay listed.
-    mutable WindowIdSet notWindows_;
     ClientListTracker clients_;
 };
 

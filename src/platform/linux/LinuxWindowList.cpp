@@ -1,6 +1,7 @@
 #include "platform/linux/LinuxWindowList.h"
 
 #include "platform/linux/LinuxAccessibility.h"
+#include "platform/linux/X11DesktopModel.h"
 
 #include <algorithm>
 #include <fstream>
@@ -27,10 +28,14 @@ std::optional<std::vector<WindowListEntry>> LinuxWindowList::windows(Option opti
     if (!stacking) return std::nullopt;
     // Any client may fill the stacking list with made-up ids. Every id's window type is asked
     // for in one batch, so an id that names no window costs nothing more, and only the real
-    // windows are read one by one.
+    // windows are read, from the read model.
     const auto typeAnswers = x_.properties(*stacking, x_.atom("_NET_WM_WINDOW_TYPE"), 64);
     const XAtomId desktopType = x_.atom("_NET_WM_WINDOW_TYPE_DESKTOP");
     const XAtomId dockType = x_.atom("_NET_WM_WINDOW_TYPE_DOCK");
+    std::vector<XWindowId> real;
+    for (size_t i = 0; i < stacking->size(); ++i)
+        if (typeAnswers[i].windowExists) real.push_back((*stacking)[i]);
+    x_.desktop().prefetchGeometry(real);
     std::vector<WindowListEntry> out;
     for (size_t i = stacking->size(); i-- > 0;) {
         if (!typeAnswers[i].windowExists) continue;

@@ -55,6 +55,7 @@ std::vector<X11PropertyAnswer> X11Connection::properties(std::span<const XWindow
             cookies.push_back(xcb_get_property(c, 0, static_cast<xcb_window_t>(windows[i]),
                                                static_cast<xcb_atom_t>(property), XCB_GET_PROPERTY_TYPE_ANY,
                                                0, static_cast<uint32_t>(std::max(0L, maxItems))));
+        trip();
         for (size_t i = first; i < last; ++i) {
             xcb_generic_error_t* error = nullptr;
             xcb_get_property_reply_t* reply = xcb_get_property_reply(c, cookies[i - first], &error);
@@ -71,6 +72,50 @@ std::vector<X11PropertyAnswer> X11Connection::properties(std::span<const XWindow
     // Events that came in while we waited sit in XCB's queue, where neither the socket nor
     // Xlib's queue tells of them; Xlib's own requests move them over, and so do we, or the
     // event loop would sleep on them.
+    XEventsQueued(display_, QueuedAfterReading);
+    return answers;
+}
+
+std::vector<std::optional<X11WindowGeometry>> X11Connection::geometries(std::span<const XWindowId> windows) {
+    std::vector<std::optional<X11WindowGeometry>> answers(windows.size());
+    xcb_connection_t* c = XGetXCBConnection(display_);
+    struct Cookies {
+        xcb_get_window_attributes_cookie_t attributes;
+        xcb_get_geometry_cookie_t geometry;
+        xcb_translate_coordinates_cookie_t place;
+    };
+    std::vector<Cookies> cookies;
+    constexpr size_t perBatch = kBatch / 3;
+    for (size_t first = 0; first < windows.size(); first += perBatch) {
+        const size_t last = std::min(windows.size(), first + perBatch);
+        cookies.clear();
+        for (size_t i = first; i < last; ++i) {
+            const auto w = static_cast<xcb_window_t>(windows[i]);
+            cookies.push_back({xcb_get_window_attributes(c, w), xcb_get_geometry(c, w),
+                               xcb_translate_coordinates(c, w, static_cast<xcb_window_t>(root_), 0, 0)});
+        }
+        trip();
+        for (size_t i = first; i < last; ++i) {
+            const Cookies& k = cookies[i - first];
+            auto* a = xcb_get_window_attributes_reply(c, k.attributes, nullptr);
+            auto* g = xcb_get_geometry_reply(c, k.geometry, nullptr);
+            auto* t = xcb_translate_coordinates_reply(c, k.place, nullptr);
+            // Errors (a window that has gone) come back in place of the replies and are
+            // dropped with them.
+            if (a && g && t) {
+                X11WindowGeometry out;
+                out.rootRect = Rect(t->dst_x, t->dst_y, g->width, g->height);
+                out.borderWidth = g->border_width;
+                out.viewable = a->map_state == XCB_MAP_STATE_VIEWABLE;
+                out.overrideRedirect = a->override_redirect;
+                out.inputOnly = a->_class == XCB_WINDOW_CLASS_INPUT_ONLY;
+                answers[i] = out;
+            }
+            std::free(a);
+            std::free(g);
+            std::free(t);
+        }
+    }
     XEventsQueued(display_, QueuedAfterReading);
     return answers;
 }
@@ -101,6 +146,7 @@ std::vector<X11WindowOwner> X11Connection::windowOwners(std::span<const XWindowI
     ErrorTrap trap(*this);
     long count = 0;
     XResClientIdValue* values = nullptr;
+    trip();
     if (XResQueryClientIds(display_, static_cast<long>(questions.size()), questions.data(), &count, &values) == Success &&
         trap.received().ok()) {
         for (long i = 0; i < count; ++i) {

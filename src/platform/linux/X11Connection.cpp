@@ -1,6 +1,8 @@
 // The connection itself: opening, the process-wide error handler, atoms and events.
 #include "platform/linux/X11Connection.h"
 
+#include "platform/linux/X11DesktopModel.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -12,6 +14,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <mutex>
 #include <utility>
@@ -88,11 +91,13 @@ X11Connection::X11Connection(Display* display, LogSink log)
 
     constexpr int count = sizeof(kCommonAtoms) / sizeof(kCommonAtoms[0]);
     Atom interned[count];
+    trip();
     if (XInternAtoms(display, const_cast<char**>(kCommonAtoms), count, False, interned)) {
         for (int i = 0; i < count; ++i) atoms_.emplace(kCommonAtoms[i], interned[i]);
     }
 
     int eventBase = 0, errorBase = 0;
+    trip(4);  // the two extensions and their versions
     if (XRRQueryExtension(display, &eventBase, &errorBase)) {
         int major = 0, minor = 0;
         if (XRRQueryVersion(display, &major, &minor) && (major > 1 || (major == 1 && minor >= 2))) {
@@ -105,6 +110,7 @@ X11Connection::X11Connection(Display* display, LogSink log)
         hasXRes_ = XResQueryVersion(display, &major, &minor) &&
                    (major > 1 || (major == 1 && minor >= 2));
     }
+    desktop_ = std::make_unique<X11DesktopModel>(*this);
 }
 
 X11Connection::~X11Connection() {
@@ -112,6 +118,11 @@ X11Connection::~X11Connection() {
         auto& r = routing();
         std::lock_guard lock(r.mutex);
         std::erase_if(r.connections, [this](auto& p) { return p.second == this; });
+    }
+    for (auto& stored : drained_) {
+        XEvent event;
+        std::memcpy(&event, stored.data(), sizeof event);
+        if (event.type == GenericEvent && event.xcookie.data) XFreeEventData(display_, &event.xcookie);
     }
     if (pingWindow_) XDestroyWindow(display_, pingWindow_);
     XCloseDisplay(display_);
@@ -149,13 +160,17 @@ X11Status X11Connection::ErrorTrap::received() const {
 }
 
 X11Status X11Connection::ErrorTrap::check() {
+    connection_.trip();
     XSync(connection_.display_, False);
     return received();
 }
 
 int X11Connection::fd() const { return ConnectionNumber(display_); }
 
-Size X11Connection::rootSize() const {
+Size X11Connection::rootSize() { return desktop_->rootSize(); }
+
+Size X11Connection::readRootSize() {
+    trip();
     Window rootReturn;
     int x, y;
     unsigned int width = 0, height = 0, border, depth;
@@ -164,11 +179,15 @@ Size X11Connection::rootSize() const {
 }
 
 void X11Connection::flush() { XFlush(display_); }
-void X11Connection::sync() { XSync(display_, False); }
+void X11Connection::sync() {
+    trip();
+    XSync(display_, False);
+}
 
 XAtomId X11Connection::atom(std::string_view name) {
     if (auto it = atoms_.find(name); it != atoms_.end()) return it->second;
     std::string key(name);
+    trip();
     Atom a = XInternAtom(display_, key.c_str(), False);
     atoms_.emplace(std::move(key), a);
     return a;
@@ -177,6 +196,7 @@ XAtomId X11Connection::atom(std::string_view name) {
 std::string X11Connection::atomName(XAtomId atom) {
     if (atom == 0) return {};
     ErrorTrap trap(*this);
+    trip();
     char* name = XGetAtomName(display_, atom);
     if (!name) return {};
     std::string result(name);
@@ -188,31 +208,65 @@ Subscription X11Connection::onEvent(std::function<void(const X11Event&)> listene
     return events_.subscribe(std::move(listener));
 }
 
-bool X11Connection::hasQueuedEvents() const { return XEventsQueued(display_, QueuedAlready) > 0; }
+bool X11Connection::hasQueuedEvents() const {
+    return !drained_.empty() || XEventsQueued(display_, QueuedAlready) > 0;
+}
 
 void X11Connection::processEvents() {
-    // XPending reads what the socket holds without blocking; listeners may make requests that
-    // queue further events, which this loop then hands out too.
-    while (XPending(display_) > 0) {
+    // The events the read model took ahead come first: they are older than anything Xlib holds.
+    // Listeners may make requests that queue further events, which this loop then hands out too.
+    for (;;) {
+        XEvent event;
+        bool noted = false;
+        if (!drained_.empty()) {
+            std::memcpy(&event, drained_.front().data(), sizeof event);
+            drained_.pop_front();
+            noted = true;
+        } else if (XPending(display_) > 0) {
+            XNextEvent(display_, &event);
+            if (event.type == GenericEvent) XGetEventData(display_, &event.xcookie);
+        } else {
+            break;
+        }
+        dispatch(&event, noted);
+    }
+}
+
+void X11Connection::dispatch(void* raw, bool noted) {
+    XEvent& event = *static_cast<XEvent*>(raw);
+    if (randrEventBase_ >= 0) XRRUpdateConfiguration(&event);
+    // Xlib keeps its own copy of the keyboard and modifier maps; until it is refreshed,
+    // keysym lookups answer the old layout. Pointer button mappings are not ours.
+    if (event.type == MappingNotify && event.xmapping.request != MappingPointer)
+        XRefreshKeyboardMapping(&event.xmapping);
+    if (event.type == GenericEvent && event.xcookie.data) {
+        X11Event out = convert(&event);
+        out.kind = X11Event::Kind::generic;
+        out.extension = event.xcookie.extension;
+        out.evtype = event.xcookie.evtype;
+        if (out.evtype >= XI_RawKeyPress && out.evtype <= XI_RawMotion)
+            out.detail = static_cast<uint32_t>(static_cast<const XIRawEvent*>(event.xcookie.data)->detail);
+        XFreeEventData(display_, &event.xcookie);
+        events_.emit(out);
+        return;
+    }
+    const X11Event out = convert(&event);
+    if (!noted) desktop_->note(out);
+    events_.emit(out);
+}
+
+void X11Connection::peekQueuedEvents() {
+    // Takes every event the server has sent (without blocking) out of Xlib's queue into ours,
+    // telling the read model of each; processEvents hands them out later, in order. Leaving them
+    // in Xlib's queue would stop Xlib from reading the newer ones until they were taken.
+    while (XEventsQueued(display_, QueuedAfterReading) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
-        if (randrEventBase_ >= 0) XRRUpdateConfiguration(&event);
-        // Xlib keeps its own copy of the keyboard and modifier maps; until it is refreshed,
-        // keysym lookups answer the old layout. Pointer button mappings are not ours.
-        if (event.type == MappingNotify && event.xmapping.request != MappingPointer)
-            XRefreshKeyboardMapping(&event.xmapping);
-        if (event.type == GenericEvent && XGetEventData(display_, &event.xcookie)) {
-            X11Event out = convert(&event);
-            out.kind = X11Event::Kind::generic;
-            out.extension = event.xcookie.extension;
-            out.evtype = event.xcookie.evtype;
-            if (out.evtype >= XI_RawKeyPress && out.evtype <= XI_RawMotion)
-                out.detail = static_cast<uint32_t>(static_cast<const XIRawEvent*>(event.xcookie.data)->detail);
-            XFreeEventData(display_, &event.xcookie);
-            events_.emit(out);
-            continue;
-        }
-        events_.emit(convert(&event));
+        // An extension's event carries data that is freed at the next XNextEvent unless claimed.
+        if (event.type == GenericEvent) XGetEventData(display_, &event.xcookie);
+        desktop_->note(convert(&event));
+        static_assert(sizeof(XEvent) == sizeof(std::array<long, 24>));
+        std::memcpy(drained_.emplace_back().data(), &event, sizeof event);
     }
 }
 
@@ -304,6 +358,7 @@ bool X11Connection::waitFor(const std::function<bool()>& condition, double timeo
         if (condition()) return true;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
         if (left.count() <= 0) return false;
+        if (hasQueuedEvents()) continue;  // taken ahead by the read model while the condition read
         XFlush(display_);
         pollfd p{fd(), POLLIN, 0};
         poll(&p, 1, static_cast<int>(std::min<long long>(left.count(), 50)));
@@ -311,6 +366,14 @@ bool X11Connection::waitFor(const std::function<bool()>& condition, double timeo
 }
 
 bool X11Connection::windowManagerRoundTrip(double timeoutSeconds) {
+    // A manager that does not list the message would never answer it (KWin): a round trip of
+    // our own then has the server hand everything sent so far to the manager, and its moves
+    // are confirmed by their configure events (see LinuxAccessibility::moveResize).
+    if (windowManagerDeclinesPings()) {
+        sync();
+        processEvents();
+        return true;
+    }
     if (!pingWindow_) {
         XSetWindowAttributes attributes{};
         attributes.event_mask = PropertyChangeMask;
@@ -318,6 +381,7 @@ bool X11Connection::windowManagerRoundTrip(double timeoutSeconds) {
                                     CWEventMask, &attributes);
     }
     const XAtomId extents = atom("_NET_FRAME_EXTENTS");
+    trip();
     bool answered = false;
     auto listener = events_.subscribe([&](const X11Event& e) {
         if (e.kind == X11Event::Kind::property && e.window == pingWindow_ && e.atom == extents)
@@ -325,6 +389,12 @@ bool X11Connection::windowManagerRoundTrip(double timeoutSeconds) {
     });
     sendToWindowManager(pingWindow_, "_NET_REQUEST_FRAME_EXTENTS", {0, 0, 0, 0, 0});
     return waitFor([&] { return answered; }, timeoutSeconds);
+}
+
+bool X11Connection::windowManagerDeclinesPings() {
+    const auto supported = atomList(root_, "_NET_SUPPORTED");
+    const XAtomId ping = atom("_NET_REQUEST_FRAME_EXTENTS");
+    return supported && std::find(supported->begin(), supported->end(), ping) == supported->end();
 }
 
 std::optional<std::string> X11Connection::windowManagerName() {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -12,6 +13,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // Xlib's own types stay out of this header: its macros (None, Bool, Status, KeyPress, ...) clash
@@ -19,6 +21,8 @@
 struct _XDisplay;
 
 namespace tessane::linux_backend {
+
+class X11DesktopModel;
 
 using XWindowId = unsigned long;  // an XID
 using XAtomId = unsigned long;
@@ -147,7 +151,7 @@ public:
     // --- the connection ---------------------------------------------------------------------
     int fd() const;
     XWindowId root() const { return root_; }
-    Size rootSize() const;
+    Size rootSize();
     // Sends everything buffered.
     void flush();
     // Sends everything buffered and waits until the server has handled it: one round trip.
@@ -166,7 +170,14 @@ public:
     XAtomId atom(std::string_view name);
     std::string atomName(XAtomId atom);
 
+    // --- round trips -----------------------------------------------------------------------
+    // Every time this connection has waited for the server's answer (a reply, or a batch of
+    // them sent together) or for the window manager's; benchmarks and tests print it.
+    uint64_t roundTrips() const { return roundTrips_; }
+
     // --- properties and window queries (absent when the window is gone or has no such value) ---
+    // These answer from the read model (X11DesktopModel): values read once and kept valid from
+    // X's events; only windows the model does not keep are read every time.
     std::optional<X11Property> property(XWindowId window, XAtomId property);
     std::optional<std::vector<XWindowId>> windowList(XWindowId window, std::string_view property);
     std::optional<std::vector<XAtomId>> atomList(XWindowId window, std::string_view property);
@@ -174,6 +185,8 @@ public:
     // A text property: UTF8_STRING as it is, STRING as Latin-1 converted to UTF-8.
     std::optional<std::string> text(XWindowId window, std::string_view property);
     std::optional<X11WindowGeometry> geometry(XWindowId window);
+    // Read from the server now, for a read-back after a move.
+    std::optional<X11WindowGeometry> freshGeometry(XWindowId window);
     std::optional<X11SizeHints> normalHints(XWindowId window);
     // WM_CLASS: (instance, class).
     std::optional<std::pair<std::string, std::string>> wmClass(XWindowId window);
@@ -191,12 +204,17 @@ public:
     // _NET_WM_PID of each window, and, for the windows that exist, the process of the client
     // that created them, asked of the server in one request for all their clients.
     std::vector<X11WindowOwner> windowOwners(std::span<const XWindowId> windows);
+    // The geometry of many windows, with every request sent before the first answer is awaited.
+    std::vector<std::optional<X11WindowGeometry>> geometries(std::span<const XWindowId> windows);
     bool windowExists(XWindowId window);
+    X11DesktopModel& desktop() { return *desktop_; }
 
     // --- requests to windows and to the window manager -------------------------------------
     // Adds `mask` (Xlib event-mask bits) to the events we hear from `window`; other clients'
     // masks are unaffected. BadWindow when it has gone.
     X11Status selectInput(XWindowId window, long mask);
+    // The same for many windows without waiting: windows that have gone are passed over.
+    void addEventMask(std::span<const XWindowId> windows, long mask);
     // A client message to the window manager about `window` (sent to the root, as EWMH asks).
     X11Status sendToWindowManager(XWindowId window, std::string_view messageType,
                                   const std::array<long, 5>& data);
@@ -263,7 +281,10 @@ public:
     // estimate the frame of a window of ours (_NET_REQUEST_FRAME_EXTENTS) and answers with a
     // property change, after the configure requests it made for the earlier messages. False when
     // no answer came in time (no window manager, or one without that message).
+    // A manager whose _NET_SUPPORTED leaves that message out gets a round trip of the server
+    // instead, answered true.
     bool windowManagerRoundTrip(double timeoutSeconds);
+    bool windowManagerDeclinesPings();
 
     // --- window manager ---------------------------------------------------------------------
     // The name of the EWMH window manager that answers _NET_SUPPORTING_WM_CHECK; absent when
@@ -294,7 +315,19 @@ public:
     void noteError(unsigned long serial, int errorCode, int requestCode);
 
 private:
+    friend class X11DesktopModel;
     X11Connection(_XDisplay* display, LogSink log);
+    // Straight from the server, bypassing the read model.
+    std::optional<X11Property> readProperty(XWindowId window, XAtomId property);
+    std::optional<X11WindowGeometry> readGeometry(XWindowId window);
+    std::vector<X11Monitor> readMonitors();
+    Size readRootSize();
+    std::optional<std::vector<uint8_t>> readOutputEdid(unsigned long output);
+    std::optional<std::string> readOutputName(unsigned long output);
+    // Tells the read model of every event the server has sent, and keeps them for processEvents.
+    void peekQueuedEvents();
+    void dispatch(void* xevent, bool noted);
+    void trip(uint64_t count = 1) { roundTrips_ += count; }
     void log(const std::string& line) const;
     X11Event convert(const void* xevent) const;
 
@@ -308,6 +341,11 @@ private:
     bool screenChangesSelected_ = false;
     XWindowId pingWindow_ = 0;
     Signal<X11Event> events_;
+    uint64_t roundTrips_ = 0;
+    std::unordered_map<XWindowId, long> eventMasks_;  // what we asked to hear of each window
+    std::unique_ptr<X11DesktopModel> desktop_;
+    // Events taken out of Xlib's queue for the read model, not yet handed out (XEvent values).
+    std::deque<std::array<long, 24>> drained_;
 
     struct TrappedError {
         unsigned long serial;

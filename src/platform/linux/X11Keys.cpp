@@ -33,11 +33,18 @@ uint32_t X11Connection::keycodeForKeysym(unsigned long keysym) {
     return XKeysymToKeycode(display_, keysym);
 }
 
-uint32_t X11Connection::numLockMask() { return modifierMaskOf(display_, XK_Num_Lock); }
-uint32_t X11Connection::scrollLockMask() { return modifierMaskOf(display_, XK_Scroll_Lock); }
+uint32_t X11Connection::numLockMask() {
+    trip();
+    return modifierMaskOf(display_, XK_Num_Lock);
+}
+uint32_t X11Connection::scrollLockMask() {
+    trip();
+    return modifierMaskOf(display_, XK_Scroll_Lock);
+}
 
 bool X11Connection::useDetectableAutoRepeat() {
     Bool supported = False;
+    trip();
     XkbSetDetectableAutoRepeat(display_, True, &supported);
     return supported;
 }

@@ -1,6 +1,8 @@
 // RandR monitors, their outputs' EDID and names, and the pointer.
 #include "platform/linux/X11Connection.h"
 
+#include "platform/linux/X11DesktopModel.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
@@ -16,10 +18,13 @@ void X11Connection::selectScreenChanges() {
     screenChangesSelected_ = true;
 }
 
-std::vector<X11Monitor> X11Connection::monitors() {
+std::vector<X11Monitor> X11Connection::monitors() { return desktop_->monitors(); }
+
+std::vector<X11Monitor> X11Connection::readMonitors() {
     std::vector<X11Monitor> out;
     if (hasRandR()) {
         ErrorTrap trap(*this);
+        trip();
         int count = 0;
         XRRMonitorInfo* info = XRRGetMonitors(display_, root_, True, &count);
         if (info && trap.received().ok()) {
@@ -39,15 +44,20 @@ std::vector<X11Monitor> X11Connection::monitors() {
     X11Monitor whole;
     whole.name = "screen";
     whole.primary = true;
-    Size size = rootSize();
+    Size size = readRootSize();
     whole.rootRect = Rect(0, 0, size.width, size.height);
     out.push_back(std::move(whole));
     return out;
 }
 
 std::optional<std::vector<uint8_t>> X11Connection::outputEdid(unsigned long output) {
+    return desktop_->outputEdid(output);
+}
+
+std::optional<std::vector<uint8_t>> X11Connection::readOutputEdid(unsigned long output) {
     if (!hasRandR()) return std::nullopt;
     ErrorTrap trap(*this);
+    trip();
     Atom type = 0;
     int format = 0;
     unsigned long count = 0, after = 0;
@@ -62,8 +72,13 @@ std::optional<std::vector<uint8_t>> X11Connection::outputEdid(unsigned long outp
 }
 
 std::optional<std::string> X11Connection::outputName(unsigned long output) {
+    return desktop_->outputName(output);
+}
+
+std::optional<std::string> X11Connection::readOutputName(unsigned long output) {
     if (!hasRandR()) return std::nullopt;
     ErrorTrap trap(*this);
+    trip(2);
     XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display_, root_);
     if (!resources) return std::nullopt;
     std::optional<std::string> name;
@@ -79,6 +94,7 @@ std::optional<X11Pointer> X11Connection::pointer() {
     Window rootReturn, child;
     int rootX = 0, rootY = 0, winX = 0, winY = 0;
     unsigned int mask = 0;
+    trip();
     if (!XQueryPointer(display_, root_, &rootReturn, &child, &rootX, &rootY, &winX, &winY, &mask))
         return std::nullopt;  // the pointer is on another screen of the display
     X11Pointer p;

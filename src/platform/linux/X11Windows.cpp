@@ -1,9 +1,13 @@
 // Reading other clients' windows and asking the window manager to change them.
 #include "platform/linux/X11Connection.h"
 
+#include "platform/linux/X11DesktopModel.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/Xlib-xcb.h>
+#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <climits>
@@ -31,8 +35,13 @@ std::string latin1ToUtf8(const uint8_t* data, size_t length) {
 }  // namespace
 
 std::optional<X11Property> X11Connection::property(XWindowId window, XAtomId prop) {
+    return desktop_->property(window, prop);
+}
+
+std::optional<X11Property> X11Connection::readProperty(XWindowId window, XAtomId prop) {
     if (window == 0 || prop == 0) return std::nullopt;
     ErrorTrap trap(*this);
+    trip();
     Atom type = 0;
     int format = 0;
     unsigned long count = 0, after = 0;
@@ -102,8 +111,19 @@ std::optional<std::string> X11Connection::text(XWindowId window, std::string_vie
 }
 
 std::optional<X11WindowGeometry> X11Connection::geometry(XWindowId window) {
+    return desktop_->geometry(window);
+}
+
+std::optional<X11WindowGeometry> X11Connection::freshGeometry(XWindowId window) {
+    auto g = readGeometry(window);
+    desktop_->prefetchGeometry({});  // nothing to fetch: only looks at the queued events
+    return g;
+}
+
+std::optional<X11WindowGeometry> X11Connection::readGeometry(XWindowId window) {
     if (window == 0) return std::nullopt;
     ErrorTrap trap(*this);
+    trip(2);
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(display_, window, &attributes) || !trap.received().ok())
         return std::nullopt;
@@ -122,60 +142,77 @@ std::optional<X11WindowGeometry> X11Connection::geometry(XWindowId window) {
 }
 
 std::optional<X11SizeHints> X11Connection::normalHints(XWindowId window) {
-    ErrorTrap trap(*this);
-    XSizeHints hints{};
-    long supplied = 0;
-    if (!XGetWMNormalHints(display_, window, &hints, &supplied) || !trap.received().ok())
-        return std::nullopt;
+    // WM_SIZE_HINTS as ICCCM lays it out: flags, four obsolete fields, minimum, maximum,
+    // increments, two aspect ratios, then (in the newer, longer form) base size and gravity.
+    auto p = property(window, XA_WM_NORMAL_HINTS);
+    if (!p || p->type != XA_WM_SIZE_HINTS || p->format != 32 || p->items.size() < 15) return std::nullopt;
+    const auto& v = p->items;
+    long flags = v[0];
+    if (v.size() < 18) flags &= ~(PBaseSize | PWinGravity);
+    auto size = [&](size_t i) { return Size{static_cast<double>(v[i]), static_cast<double>(v[i + 1])}; };
     X11SizeHints out;
-    if (hints.flags & PMinSize) {
-        out.minSize = Size{static_cast<double>(hints.min_width), static_cast<double>(hints.min_height)};
-    } else if (hints.flags & PBaseSize) {
-        // ICCCM: without a minimum size, the base size serves as one.
-        out.minSize = Size{static_cast<double>(hints.base_width), static_cast<double>(hints.base_height)};
-    }
-    if (hints.flags & PMaxSize)
-        out.maxSize = Size{static_cast<double>(hints.max_width), static_cast<double>(hints.max_height)};
-    if ((hints.flags & PResizeInc) && hints.width_inc >= 1 && hints.height_inc >= 1)
-        out.resizeIncrements = Size{static_cast<double>(hints.width_inc), static_cast<double>(hints.height_inc)};
-    if (hints.flags & PWinGravity) out.winGravity = hints.win_gravity;
+    if (flags & PMinSize) out.minSize = size(5);
+    else if (flags & PBaseSize) out.minSize = size(15);  // ICCCM: without a minimum, the base serves
+    if (flags & PMaxSize) out.maxSize = size(7);
+    if ((flags & PResizeInc) && v[9] >= 1 && v[10] >= 1) out.resizeIncrements = size(9);
+    if (flags & PWinGravity) out.winGravity = static_cast<int>(v[17]);
     return out;
 }
 
 std::optional<std::pair<std::string, std::string>> X11Connection::wmClass(XWindowId window) {
-    ErrorTrap trap(*this);
-    XClassHint hint{nullptr, nullptr};
-    if (!XGetClassHint(display_, window, &hint) || !trap.received().ok()) return std::nullopt;
-    std::pair<std::string, std::string> out{hint.res_name ? hint.res_name : "",
-                                            hint.res_class ? hint.res_class : ""};
-    if (hint.res_name) XFree(hint.res_name);
-    if (hint.res_class) XFree(hint.res_class);
-    return out;
+    // Two NUL-terminated strings: the instance, then the class.
+    auto p = property(window, XA_WM_CLASS);
+    if (!p || p->type != XA_STRING || p->format != 8) return std::nullopt;
+    const std::string all(p->bytes.begin(), p->bytes.end());
+    const size_t end = all.find('\0');
+    if (end == std::string::npos) return std::pair{all, std::string()};
+    const std::string rest = all.substr(end + 1);
+    return std::pair{all.substr(0, end), rest.substr(0, rest.find('\0'))};
 }
 
 std::optional<XWindowId> X11Connection::transientFor(XWindowId window) {
-    ErrorTrap trap(*this);
-    Window owner = 0;
-    if (!XGetTransientForHint(display_, window, &owner) || !trap.received().ok())
-        return std::nullopt;
-    return owner;
+    auto p = property(window, XA_WM_TRANSIENT_FOR);
+    if (!p || p->type != XA_WINDOW || p->format != 32 || p->items.empty()) return std::nullopt;
+    return static_cast<XWindowId>(static_cast<unsigned long>(p->items[0]));
 }
 
-bool X11Connection::windowExists(XWindowId window) {
-    if (window == 0) return false;
-    ErrorTrap trap(*this);
-    XWindowAttributes attributes;
-    return XGetWindowAttributes(display_, window, &attributes) && trap.received().ok();
-}
+bool X11Connection::windowExists(XWindowId window) { return desktop_->windowExists(window); }
 
 X11Status X11Connection::selectInput(XWindowId window, long mask) {
+    // The root and the listed clients: the read model knows whether they exist, and we know
+    // what we asked to hear of them. Any other window is asked.
+    auto known = eventMasks_.find(window);
+    if (known != eventMasks_.end() && desktop_->keeps(window)) {
+        if (!desktop_->windowExists(window)) return {X11Status::badWindow};
+        if ((known->second & mask) == mask) return {};
+    }
     ErrorTrap trap(*this);
     XWindowAttributes attributes;
+    trip();
     if (!XGetWindowAttributes(display_, window, &attributes) || !trap.received().ok())
         return {X11Status::badWindow};
-    if ((attributes.your_event_mask & mask) == mask) return {};
-    XSelectInput(display_, window, attributes.your_event_mask | mask);
-    return trap.check();
+    // Windows this connection made hear what it chose when it made them.
+    const long current = attributes.your_event_mask;
+    eventMasks_[window] = current;
+    if ((current & mask) == mask) return {};
+    XSelectInput(display_, window, current | mask);
+    const X11Status status = trap.check();
+    if (status.ok()) eventMasks_[window] = current | mask;
+    else eventMasks_.erase(window);
+    return status;
+}
+
+void X11Connection::addEventMask(std::span<const XWindowId> windows, long mask) {
+    xcb_connection_t* c = XGetXCBConnection(display_);
+    for (XWindowId w : windows) {
+        long& current = eventMasks_[w];
+        if ((current & mask) == mask) continue;
+        current |= mask;
+        const uint32_t value = static_cast<uint32_t>(current);
+        // Checked, and the answer dropped unread: a window that has gone costs no error anywhere.
+        const auto cookie = xcb_change_window_attributes_checked(c, static_cast<xcb_window_t>(w), XCB_CW_EVENT_MASK, &value);
+        xcb_discard_reply(c, cookie.sequence);
+    }
 }
 
 X11Status X11Connection::sendToWindowManager(XWindowId window, std::string_view messageType,
@@ -256,12 +293,14 @@ X11Status X11Connection::setCardinal(XWindowId window, std::string_view property
     ErrorTrap trap(*this);
     XChangeProperty(display_, window, atom(property), XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&value), 1);
+    desktop_->forget(window, atom(property));
     return trap.check();
 }
 
 X11Status X11Connection::removeProperty(XWindowId window, std::string_view property) {
     ErrorTrap trap(*this);
     XDeleteProperty(display_, window, atom(property));
+    desktop_->forget(window, atom(property));
     return trap.check();
 }
 

@@ -35,8 +35,13 @@ struct QtMainQueue::Impl : std::enable_shared_from_this<Impl> {
     std::map<Key, std::shared_ptr<Entry>> queue;
     uint64_t seq = 0;
     QTimer timer;
+    bool discarding = false;
 
     void schedule(double due, const std::shared_ptr<Entry>& entry) {
+        if (discarding) {
+            entry->cancelled = true;
+            return;
+        }
         queue.emplace(Key{due, seq++}, entry);
         arm();
     }
@@ -65,7 +70,7 @@ struct QtMainQueue::Impl : std::enable_shared_from_this<Impl> {
         const uint64_t lastSeq = seq;
         const double now = monotonicSeconds();
         arm();  // for what remains, should a piece of work below nest a loop
-        while (!queue.empty()) {
+        while (!queue.empty() && !discarding) {
             auto it = queue.begin();
             if (it->first.first > now) break;
             auto next = it;
@@ -126,6 +131,13 @@ QtMainQueue::QtMainQueue() : impl_(std::make_shared<Impl>()) {
 }
 
 QtMainQueue::~QtMainQueue() {
+    impl_->timer.stop();
+    for (auto& [key, entry] : impl_->queue) entry->cancelled = true;
+    impl_->queue.clear();
+}
+
+void QtMainQueue::discardPending() {
+    impl_->discarding = true;
     impl_->timer.stop();
     for (auto& [key, entry] : impl_->queue) entry->cancelled = true;
     impl_->queue.clear();

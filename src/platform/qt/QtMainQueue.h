@@ -36,6 +36,10 @@ public:
     // Runs `hook` each time the loop is about to wait for input.
     [[nodiscard]] Subscription beforeWaiting(std::function<void()> hook);
 
+    // Cancels every piece of work waiting, including the rest of a batch being run, and takes
+    // no more: for a quit, after which nothing queued may hold the process up.
+    void discardPending();
+
     // Runs the Qt event loop until `done` answers true or `timeoutSeconds` pass; answers `done`.
     // For tests and tools.
     bool runUntil(const std::function<bool()>& done, double timeoutSeconds);

@@ -50,6 +50,22 @@ TEST_F(QtMainQueueTest, CancelledWorkNeverRunsAndWorkPostedWhileRunningRunsLater
     EXPECT_EQ(nested, 1);
 }
 
+// A quit: the rest of the batch being run, everything waiting and anything posted afterwards
+// never runs, repeating timers included.
+TEST_F(QtMainQueueTest, DiscardingPendingWorkStopsTheRunningBatchAndEverythingAfter) {
+    std::vector<std::string> ran;
+    queue_.post([&] {
+        ran.push_back("first");
+        queue_.discardPending();
+        queue_.post([&] { ran.push_back("posted after"); });
+    });
+    queue_.post([&] { ran.push_back("same batch"); });
+    queue_.postAfter(0.01, [&] { ran.push_back("later"); });
+    auto timer = queue_.scheduleRepeating(0.01, [&] { ran.push_back("tick"); });
+    queue_.runUntil([] { return false; }, 0.1);
+    EXPECT_EQ(ran, std::vector<std::string>{"first"});
+}
+
 TEST_F(QtMainQueueTest, WorkDueInAYearWaitsWithoutHoldingUpWhatComesSooner) {
     bool yearLater = false;
     bool soon = false;
