@@ -489,6 +489,9 @@ private:
         std::optional<Rect> frame;
     };
     std::optional<PaneWindow> paneWindow(const ManagedApp& app);
+    // The pane's window only when a pass or the sweep put it into the pane (the session tracks
+    // it): a window that turned up since still has the size it opened with.
+    std::optional<PaneWindow> placedPaneWindow(const Uuid& workspaceID, const ManagedApp& app);
     bool appHasNativeFullScreenWindow(Pid pid) const;
     void beginPlacementGuard();
     void noteRefusal(const ManagedApp& app, const Rect& actual, const Rect& requested, const AXElement& window);

@@ -77,8 +77,8 @@ std::map<int, double> WorkspaceController::dividerReconcileFixes(const Workspace
     if (tiles.size() != workspace.apps.size()) return {};
     std::vector<Size> sizes;
     for (const auto& app : workspace.apps) {
-        const auto frame = paneWindowFrame(app);
-        sizes.push_back(frame ? frame->size : Size{});
+        const auto window = placedPaneWindow(workspace.id, app);
+        sizes.push_back(window && window->frame ? window->frame->size : Size{});
     }
     return GestureRules::dividerFixes(workspace.layout.type, geometry, inner, effective, sizes);
 }

@@ -60,7 +60,9 @@ void WorkspaceController::learnAppMinimums(const Uuid& workspaceID) {
     for (const auto& tile : tiles) samples.push_back(tile.size);
     const int appCount = std::max<int>(1, static_cast<int>(ws->apps.size()));
     for (size_t i = 0; i < ws->apps.size() && i < tiles.size(); ++i) {
-        const auto window = paneWindow(ws->apps[i]);
+        // A window that turned up since the pass (late, or naming its document only now) keeps
+        // the size it opened with, which says nothing of a minimum: its tile stands for it.
+        const auto window = placedPaneWindow(workspaceID, ws->apps[i]);
         if (!window) continue;
         if (!window->frame) {
             windowCache.remove(ws->apps[i].id);

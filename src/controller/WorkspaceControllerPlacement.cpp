@@ -280,6 +280,19 @@ std::optional<WorkspaceController::PaneWindow> WorkspaceController::paneWindow(c
     return PaneWindow{window->element, Rect(*position, *size)};
 }
 
+std::optional<WorkspaceController::PaneWindow> WorkspaceController::placedPaneWindow(const Uuid& workspaceID,
+                                                                                    const ManagedApp& app) {
+    const auto* session = sessions.find(workspaceID);
+    if (!session) return std::nullopt;
+    const auto placed = std::find_if(session->elements.begin(), session->elements.end(),
+                                     [&](const TrackedWindow& t) { return t.appID == app.id; });
+    if (placed == session->elements.end()) return std::nullopt;
+    const AXElement element = placed->element;  // resolving may rebind the session's windows
+    auto window = paneWindow(app);
+    if (!window || window->element != element) return std::nullopt;
+    return window;
+}
+
 void WorkspaceController::pruneCacheForRemovedPanes() {
     std::set<Uuid> paneIDs;
     for (const auto& ws : manager.workspaces().get())

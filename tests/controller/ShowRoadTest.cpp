@@ -281,6 +281,29 @@ TEST_F(ShowRoad, DocumentDeadlinesAreThirtySecondsFromTheLaunchFifteenFromItsEnd
     EXPECT_TRUE(s.probe().pendingLaunches().at(ws.id).empty());
 }
 
+// A running editor handed the remembered file opens a window at a size of its own and names the
+// file in its title a moment later: that window was never asked into its pane, so its size says
+// nothing of the editor's minimum, and the split stays even.
+TEST_F(ShowRoad, AWindowThatNamesItsDocumentLateIsPlacedAndNotTakenForAMinimum) {
+    s.launchApp("Notes");
+    s.launchApp("Mail");  // showing another file
+    s.sim.applications.setLaunchBehaviour(ControllerScenario::bundleID("Mail"), {.windowDelay = 60});
+    s.sim.applications.addFile("/home/me/todo.txt");
+    auto ws = s.addWorkspace("Write", {"Notes", "Mail"});
+    ws.apps[1].lastDocumentPath = "/home/me/todo.txt";
+    s.manager->update(ws);
+    s.start();
+    show(ws);
+    auto& late = s.app("Mail").addWindow({.title = "Untitled", .frame = {300, 200, 642, 505}});
+    s.advance(0.1);
+    late.setDocument("file:///home/me/todo.txt");
+    s.advance(3);
+
+    EXPECT_EQ(s.workspace(ws.id).layout.ratios.value_or(std::vector<double>{0.5}), std::vector<double>{0.5});
+    EXPECT_EQ(late.frame(), s.probe().tileRects(s.workspace(ws.id)).at(1));
+    EXPECT_EQ(s.logCount("[Tessane] Mail: found its pane's document “todo.txt”."), 1u);
+}
+
 TEST_F(ShowRoad, MissingAppsAndFailedLaunchesComeInOneAlertOnceTheLastLaunchAnswered) {
     s.launchApp("Notes");
     s.installApp("Mail");

@@ -74,7 +74,10 @@ void LinuxRunningApplications::open(const fs::path& appPath, const std::vector<f
     if (documents.empty()) {
         for (auto& l : launches_) {
             if (l.desktopId != id || l.processGone) continue;
-            if (configuration.activates) l.activates = true;
+            if (configuration.activates) {
+                l.activates = true;
+                l.activationRequest = ++activationRequests_;
+            }
             answer(std::move(completion), snapshot(l), std::nullopt);
             return;
         }
@@ -139,6 +142,7 @@ void LinuxRunningApplications::open(const fs::path& appPath, const std::vector<f
         l.startupId = startupId;
         startupIds_[startupId] = id;
         l.activates = configuration.activates;
+        if (l.activates) l.activationRequest = first ? activationRequests_ : ++activationRequests_;
         l.startedAt = queue_.now();
         launches_.push_back(l);
         if (!first) first = snapshot(l);

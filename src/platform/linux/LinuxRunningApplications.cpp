@@ -52,6 +52,7 @@ LinuxRunningApplications::LinuxRunningApplications(X11Connection& x, LinuxAccess
     events_ = x_.onEvent([this](const X11Event& e) { onEvent(e); });
     refresh(/*initial=*/true);
     if (auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW"); active && !active->empty()) {
+        activeWindow_ = (*active)[0];
         takeOutOfTurn((*active)[0]);
         if (auto it = windowOwners_.find((*active)[0]); it != windowOwners_.end()) activePid_ = it->second;
     }
@@ -214,9 +215,16 @@ void LinuxRunningApplications::addWindow(XWindowId window, Pid pid, bool initial
         });
     }
     if (served != launches_.end() && appWindow) {
-        const bool activates = served->activates;
+        // An activation asked for while the app was launching holds unless another app was
+        // activated since (a show activates its primary app last): the latest request wins.
+        const bool activates = served->activates && served->activationRequest == activationRequests_;
         launches_.erase(served);
-        if (activates) x_.requestActivate(window);
+        if (activates) {
+            x_.requestActivate(window);
+            activeWindow_ = window;
+        } else {
+            mappedQuietly_[window] = {queue_.now() + kFocusGiveBackSeconds, false};
+        }
     }
     if (newGroup && !initial) notify(Notification::didLaunch, *snapshot(*g));
     armPolling();
@@ -260,6 +268,7 @@ void LinuxRunningApplications::removeWindow(XWindowId window) {
     if (owner == windowOwners_.end()) return;
     const Pid pid = owner->second;
     windowOwners_.erase(owner);
+    mappedQuietly_.erase(window);
     Group* g = group(pid);
     if (!g) return;
     auto it = std::find(g->windows.begin(), g->windows.end(), window);
@@ -286,10 +295,35 @@ void LinuxRunningApplications::activeWindowChanged() {
         if (!clients_.listed(window)) refresh(false);
         takeOutOfTurn(window);
     }
+    if (giveFocusBack(window)) return;
+    activeWindow_ = window;
     auto owner = windowOwners_.find(window);
     if (owner == windowOwners_.end() || owner->second == activePid_) return;
     activePid_ = owner->second;
     if (Group* g = group(activePid_)) notify(Notification::didActivate, *snapshot(*g));
+}
+
+// A window of a launch that was not to activate, focused by the window manager as it mapped:
+// the focus goes back where it was (the app a show activated keeps it), and nobody is told of
+// an activation that is undone, nor of its repeats until the window manager has answered.
+bool LinuxRunningApplications::giveFocusBack(XWindowId window) {
+    const double now = queue_.now();
+    std::erase_if(mappedQuietly_, [&](const auto& entry) {
+        return entry.second.until < now || (entry.second.givenBack && entry.first != window);
+    });
+    const auto quiet = mappedQuietly_.find(window);
+    if (quiet == mappedQuietly_.end()) return false;
+    if (quiet->second.givenBack) return true;
+    const XWindowId previous = activeWindow_;
+    if (previous == 0 || previous == window || !windowOwners_.count(previous) ||
+        ax_.isMinimized(previous).value_or(true)) {
+        mappedQuietly_.erase(quiet);
+        return false;
+    }
+    quiet->second.givenBack = true;
+    x_.requestActivate(previous);
+    x_.flush();
+    return true;
 }
 
 void LinuxRunningApplications::armPolling() {
@@ -464,10 +498,12 @@ void LinuxRunningApplications::restoreByActivation(Pid pid, const std::vector<XW
 }
 
 bool LinuxRunningApplications::activate(Pid pid) {
+    ++activationRequests_;
     Group* g = group(pid);
     if (!g) {
         if (Launch* l = launch(pid); l && !l->processGone) {
             l->activates = true;  // its first window will be activated
+            l->activationRequest = activationRequests_;
             return true;
         }
         return false;
@@ -480,7 +516,9 @@ bool LinuxRunningApplications::activate(Pid pid) {
     }
     auto front = frontWindow(*g);
     if (!front) return false;
+    for (XWindowId w : g->windows) mappedQuietly_.erase(w);  // asked for now: it keeps the focus
     x_.requestActivate(*front);
+    activeWindow_ = *front;  // what a window that takes the focus unasked gives it back to
     return true;
 }
 

@@ -122,6 +122,7 @@ private:
         std::string name;
         std::string startupId;
         bool activates = false;
+        uint64_t activationRequest = 0;  // which of activationRequests_ asked for it
         double startedAt = 0;
         bool processGone = false;
     };
@@ -135,6 +136,7 @@ private:
     void keepQuiet(XWindowId window);
     void removeWindow(XWindowId window);
     void activeWindowChanged();
+    bool giveFocusBack(XWindowId window);
     void identify(Group& group, const WindowAppEvidence& evidence);
     void pollProcesses();
     void armPolling();
@@ -175,6 +177,17 @@ private:
     // kept at 0 ("don't focus me") unless the toolkit sets one.
     std::set<XWindowId> quietWindows_;
     static constexpr size_t kMaxQuietWindows = 64;
+    // Window managers that focus every new window whatever it asks (Openbox unless it saw the
+    // user at work since) focus a launch's window as it maps: that first activation, within
+    // this long of the map, is given back to the window that had the focus.
+    struct MappedQuietly {
+        double until = 0;
+        bool givenBack = false;  // asked for; the window manager has not answered yet
+    };
+    std::map<XWindowId, MappedQuietly> mappedQuietly_;
+    static constexpr double kFocusGiveBackSeconds = 1.5;
+    XWindowId activeWindow_ = 0;
+    uint64_t activationRequests_ = 0;  // activations asked of us, counted
     double indexBuiltAt_ = 0;
     std::shared_ptr<RepeatingTimer> poll_;
     std::array<Signal<RunningApplication>, 3> notifications_;
