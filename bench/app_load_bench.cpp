@@ -1,6 +1,7 @@
 // Whole-process measurement of the program with a very long workspace list, on a private Xvfb +
 // Openbox, once per list length (default 5,000 and 50,000 workspaces of two apps each):
-//   L1  start until the start-up line is logged;
+//   L1  start until the start-up line is logged (the hot keys are grabbed before it), and the
+//       resident memory then;
 //   L2  `tessane --settings` handed over until the settings window is mapped;
 //   L3  with the settings window open, the Alt+Super+1 hot key until both windows of the first
 //       workspace are read back side by side (its show stores the container frame: a save of the
@@ -89,8 +90,8 @@ int main(int argc, char** argv) {
     Display* d = x->display();
     const auto pump = [&] { x->processEvents(); };
     std::printf("app_load_bench: two running clients, the first workspace of N shown (Xvfb + Openbox)\n");
-    std::printf("  %8s %12s %12s %14s %12s %10s %10s\n", "N", "file MB", "L1 start", "L2 settings", "L3 hot key",
-                "L4 hide", "RSS MB");
+    std::printf("  %8s %12s %12s %12s %14s %12s %10s %10s\n", "N", "file MB", "L1 start", "L1 RSS MB", "L2 settings",
+                "L3 hot key", "L4 hide", "RSS MB");
     for (const size_t count : counts) {
         e2e::PrivateHome home(TESSANE_X11_CLIENT);
         std::vector<std::unique_ptr<x11test::ChildProcess>> clients;
@@ -113,6 +114,7 @@ int main(int argc, char** argv) {
         if (!tessane || !x11test::waitUntil([&] { return logHas(logFile, "[Tessane][AX] launch:"); }, seconds(600)))
             return fail("Tessane did not start");
         const double started = clockSeconds() - t0;
+        const long startRss = residentKB(tessane->pid());
 
         t0 = clockSeconds();
         server->run({TESSANE_APP, "--settings"});
@@ -134,8 +136,8 @@ int main(int argc, char** argv) {
         const long rss = residentKB(tessane->pid());
         ::kill(tessane->pid(), SIGTERM);
         tessane->wait(seconds(600));
-        std::printf("  %8zu %12.1f %10.0f ms %12.0f ms%s %10.0f ms%s %8.0f ms%s %10.1f\n", count, megabytes,
-                    started * 1e3, settings * 1e3, opened ? "" : "!", hotKey * 1e3, shown ? "" : "!", hide * 1e3,
+        std::printf("  %8zu %12.1f %10.0f ms %12.1f %12.0f ms%s %10.0f ms%s %8.0f ms%s %10.1f\n", count, megabytes,
+                    started * 1e3, startRss / 1024.0, settings * 1e3, opened ? "" : "!", hotKey * 1e3, shown ? "" : "!", hide * 1e3,
                     hidden ? "" : "!", rss / 1024.0);
     }
     std::printf("  (! marks a step that did not finish within 600 s)\n");
