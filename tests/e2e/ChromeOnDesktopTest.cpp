@@ -116,15 +116,24 @@ TEST_F(ChromeOnDesktopTest, AfterAClickIntoATiledAppTheRailIsOnTopAndOpensTheAct
                             "click", "1"}),
               0);
     const Shown rail = panels("rail").at(0);
-    // Where it draws its pill (without a compositing manager its shape is its drawing), over
-    // the margin and the top of the raised app's title bar once hovered.
-    for (const int dx : {rail.rect.width / 2 - 18, rail.rect.width / 2, rail.rect.width / 2 + 18})
-        for (const int dy : {1, 6}) {
+    // All of it, though without a compositing manager it shows only its pill (the window answering
+    // there may be the rail's own or an input-only one laid exactly over it).
+    const auto railTakes = [&](int x, int y) {
+        const Window at = inputAt(x, y);
+        XWindowAttributes attributes;
+        return at == rail.id || (at && XGetWindowAttributes(x_->display(), at, &attributes) &&
+                                 attributes.c_class == InputOnly && attributes.x == rail.rect.x &&
+                                 attributes.y == rail.rect.y && attributes.width == rail.rect.width);
+    };
+    for (const int dx : {0, rail.rect.width / 2, rail.rect.width - 1})
+        for (const int dy : {0, rail.rect.height / 2, rail.rect.height - 1}) {
             const int x = rail.rect.x + dx, y = rail.rect.y + dy;
-            EXPECT_TRUE(waitFor([&] { return inputAt(x, y) == rail.id; }, 5s)) << "at " << x << "," << y;
+            EXPECT_TRUE(waitFor([&] { return railTakes(x, y); }, 5s)) << "at " << x << "," << y;
         }
+    // At its centre, back from outside it so that it was never hovered.
+    ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(a.x + a.width / 2), std::to_string(a.y + a.height / 2)}), 0);
     ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(rail.rect.x + rail.rect.width / 2),
-                            std::to_string(rail.rect.y + 4), "click", "3"}),
+                            std::to_string(rail.rect.y + rail.rect.height / 2), "click", "3"}),
               0);
     // A menu: a viewable override-redirect window of ours that is none of our panels (those carry
     // Qt's mark of a window that bypasses the window manager).
