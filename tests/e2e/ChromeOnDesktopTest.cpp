@@ -109,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(QtScale, ScaledChromeTest, ::testing::Values("2", "1.5"
 TEST_F(ChromeOnDesktopTest, AfterAClickIntoATiledAppTheRailIsOnTopAndOpensTheActionsMenu) {
     startWithPair();
     ASSERT_NO_FATAL_FAILURE(showPair());
-    // The first show's tips card is up (a card shown later would close an open menu).
+    // The first show's tips card is up.
     ASSERT_TRUE(waitFor([&] { return panels("rail").size() == 1 && panels("tips").size() == 1; }, kDeadline));
     const RootRect a = frame(alpha_);
     ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(a.x + a.width / 2), std::to_string(a.y + a.height / 2),
