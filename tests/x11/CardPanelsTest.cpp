@@ -11,6 +11,7 @@
 #include "x11/X11TestBase.h"
 
 #include <QApplication>
+#include <QMenu>
 
 #include <X11/Xlib.h>
 #include <X11/extensions/shape.h>
@@ -130,6 +131,20 @@ TEST_F(CardPanelsTest, WithACompositingManagerTheShadowMarginTakesNoClicks) {
         EXPECT_EQ(maxY, static_cast<int>(frame.height()) - m);
     }
     XDestroyWindow(x_->display(), owner);
+}
+
+// A card coming up while a menu of ours is open leaves the menu open.
+TEST_F(CardPanelsTest, ACardShownUnderAnOpenMenuLeavesItOpen) {
+    QMenu menu;
+    menu.addAction("One");
+    menu.popup(QPoint(300, 300));
+    ASSERT_TRUE(waitFor([&] { return menu.isVisible(); }));
+    notice_->show(std::string("Display is back"), "Move the workspace back?", std::string("Move Back"),
+                  screenFromRoot(Rect(200, 200, 600, 400)), std::nullopt, [] {});
+    auto* panel = static_cast<qt_backend::QtPanel*>(notice_->panel());
+    ASSERT_TRUE(waitFor([&] { return panel->isMapped() && panel->alpha() == 1; }));
+    waitFor([] { return false; }, std::chrono::milliseconds(300));
+    EXPECT_TRUE(menu.isVisible());
 }
 
 }  // namespace

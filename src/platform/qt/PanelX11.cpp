@@ -4,6 +4,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/cursorfont.h>
 #include <X11/extensions/Xfixes.h>
 #include <X11/extensions/shape.h>
 
@@ -172,6 +173,53 @@ void requestKeptAbove(WindowId window, bool above) {
     Display* d = display();
     if (!d) return;
     clientMessage(d, window, "_NET_WM_STATE", above ? 1 : 0, atom(d, "_NET_WM_STATE_ABOVE"), 0);
+}
+
+namespace {
+unsigned fontCursor(PanelCursor cursor) {
+    switch (cursor) {
+    case PanelCursor::openHand: return XC_hand2;
+    case PanelCursor::resizeLeftRight: return XC_sb_h_double_arrow;
+    case PanelCursor::resizeUpDown: return XC_sb_v_double_arrow;
+    case PanelCursor::arrow: break;
+    }
+    return XC_left_ptr;
+}
+}  // namespace
+
+WindowId makeInputWindow(const QRect& root, PanelCursor cursor) {
+    Display* d = display();
+    if (!d) return 0;
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.event_mask = ButtonPressMask | ButtonReleaseMask | ButtonMotionMask | EnterWindowMask | LeaveWindowMask;
+    const Window window = XCreateWindow(d, DefaultRootWindow(d), root.x(), root.y(), std::max(1, root.width()),
+                                        std::max(1, root.height()), 0, 0, InputOnly, CopyFromParent,
+                                        CWOverrideRedirect | CWEventMask, &attributes);
+    setPointerCursor(window, cursor);
+    return window;
+}
+
+void setPointerCursor(WindowId window, PanelCursor cursor) {
+    Display* d = display();
+    if (!d || !window) return;
+    const Cursor shape = XCreateFontCursor(d, fontCursor(cursor));
+    XDefineCursor(d, window, shape);
+    XFreeCursor(d, shape);  // the window holds it
+}
+
+void mapAbove(WindowId window, WindowId sibling) {
+    Display* d = display();
+    if (!d) return;
+    XWindowChanges changes{};
+    changes.sibling = sibling;
+    changes.stack_mode = Above;
+    XConfigureWindow(d, window, CWSibling | CWStackMode, &changes);
+    XMapWindow(d, window);
+}
+
+void destroyWindow(WindowId window) {
+    if (Display* d = display()) XDestroyWindow(d, window);
 }
 
 WindowId rootWindow() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Panels.h"
+
 #include <QColor>
 #include <QRegion>
 #include <QSize>
@@ -51,6 +53,14 @@ void requestFloatingOnEveryDesktop(WindowId window);
 // An ordinary window of ours kept above other applications' normal windows, or not any more
 // (_NET_WM_STATE_ABOVE, asked of the window manager for a window it manages).
 void requestKeptAbove(WindowId window, bool above);
+// A window that shows nothing and takes the pointer over `root` (root coordinates, X pixels),
+// unmapped, out of the window manager's hands: for a shaped panel whose input reaches beyond what
+// it draws, since X bounds a window's input by its bounding shape as well.
+WindowId makeInputWindow(const QRect& root, PanelCursor cursor);
+void setPointerCursor(WindowId window, PanelCursor cursor);
+// Maps `window` if it is not, right above `sibling` in the stacking order.
+void mapAbove(WindowId window, WindowId sibling);
+void destroyWindow(WindowId window);
 // The root window of the default screen.
 WindowId rootWindow();
 // PropertyNotify events of the root reach Qt's connection (its event filters); answers the

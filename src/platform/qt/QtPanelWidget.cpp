@@ -108,7 +108,9 @@ bool PanelCanvas::event(QEvent* e) {
 
 namespace {
 Qt::WindowFlags flagsFor(const PanelOptions& options) {
-    Qt::WindowFlags f = Qt::Window | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint;
+    // A tool window, not a plain one: Qt closes an open menu when a plain window shows, and a card
+    // may come up while the user is in one.
+    Qt::WindowFlags f = (options.level < 0 ? Qt::Window : Qt::Tool) | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint;
     if (!options.canTakeFocus) f |= Qt::WindowDoesNotAcceptFocus;
     // Below ordinary windows the window manager keeps the panel (and may decorate nothing);
     // above them we keep the order ourselves, out of its reach.

@@ -8,7 +8,10 @@
 #include "platform/qt/PanelX11.h"
 #include "platform/qt/QtPanelWidget.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QMouseEvent>
+#include <QStyleHints>
 #include <QTimer>
 #include <QWindow>
 
@@ -56,6 +59,7 @@ QtPanel::QtPanel(QtPanels& owner, PanelOptions options)
 QtPanel::~QtPanel() {
     animationDone_ = nullptr;  // a panel that is gone tells no completion
     input_ = nullptr;
+    if (inputWindow_) panel_x11::destroyWindow(inputWindow_);
     auto& all = owner_.panels_;
     all.erase(std::remove(all.begin(), all.end(), this), all.end());
     // The window is kept, unmapped, for the next panel made like this one: a show then maps
@@ -84,6 +88,7 @@ void QtPanel::setFrame(const Rect& frame) {
             // A shape is cut for one size.
             if (frame.size != oldSize) applyShape(/*newDrawing=*/false);
         }
+        if (inputWindow_) panel_x11::setGeometry(inputWindow_, rootFrame_);
     }
     syncMapped();
 }
@@ -118,6 +123,7 @@ void QtPanel::syncMapped() {
     if (want == isMapped()) return;
     if (!want) {
         widget_->hide();
+        syncInputWindow();
         return;
     }
     const auto window = windowId();  // makes the native window
@@ -129,6 +135,53 @@ void QtPanel::syncMapped() {
     if (options_.level < 0) panel_x11::markKeptBelow(window);
     widget_->show();
     if (options_.level < 0) panel_x11::requestKeptBelow(window);
+    syncInputWindow();
+}
+
+void QtPanel::syncInputWindow() {
+    // Only for panels out of the window manager's hands: it reparents the others into frames.
+    const bool want = isMapped() && widerInput_ && options_.level >= 1;
+    if (!want) {
+        if (inputWindow_) panel_x11::destroyWindow(std::exchange(inputWindow_, 0));
+        return;
+    }
+    if (!inputWindow_) inputWindow_ = panel_x11::makeInputWindow(rootFrame_, cursor_);
+    panel_x11::mapAbove(inputWindow_, windowId());
+}
+
+void QtPanel::forwardPointer(const xcb_generic_event_t* event) {
+    // Press, release, motion, enter and leave share the layout that matters here.
+    const auto* e = reinterpret_cast<const xcb_button_press_event_t*>(event);
+    const int type = event->response_type & ~0x80;
+    const double ratio = widget_->devicePixelRatioF();
+    const QPointF local(e->event_x / ratio, e->event_y / ratio), global(e->root_x / ratio, e->root_y / ratio);
+    auto& canvas = widget_->canvas();
+    if (type == XCB_ENTER_NOTIFY) return QCoreApplication::postEvent(&canvas, new QEnterEvent(local, local, global));
+    if (type == XCB_LEAVE_NOTIFY) return QCoreApplication::postEvent(&canvas, new QEvent(QEvent::Leave));
+    Qt::MouseButtons held;
+    if (e->state & XCB_BUTTON_MASK_1) held |= Qt::LeftButton;
+    if (e->state & XCB_BUTTON_MASK_2) held |= Qt::MiddleButton;
+    if (e->state & XCB_BUTTON_MASK_3) held |= Qt::RightButton;
+    const Qt::KeyboardModifiers modifiers = (e->state & XCB_MOD_MASK_CONTROL) ? Qt::ControlModifier : Qt::NoModifier;
+    const auto post = [&](QEvent::Type kind, Qt::MouseButton button, Qt::MouseButtons buttons) {
+        QCoreApplication::postEvent(&canvas, new QMouseEvent(kind, local, local, global, button, buttons, modifiers));
+    };
+    if (type == XCB_MOTION_NOTIFY) return post(QEvent::MouseMove, Qt::NoButton, held);
+    const Qt::MouseButton button = e->detail == 1   ? Qt::LeftButton
+                                   : e->detail == 2 ? Qt::MiddleButton
+                                   : e->detail == 3 ? Qt::RightButton
+                                                    : Qt::NoButton;
+    if (button == Qt::NoButton) return;  // the wheel: nothing on a panel takes it
+    if (type == XCB_BUTTON_RELEASE) return post(QEvent::MouseButtonRelease, button, held & ~button);
+    post(QEvent::MouseButtonPress, button, held | button);
+    const auto interval = static_cast<unsigned>(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    if (e->detail == lastPressButton_ && e->time - lastPressTime_ < interval) {
+        post(QEvent::MouseButtonDblClick, button, held | button);
+        lastPressButton_ = 0;
+    } else {
+        lastPressButton_ = e->detail;
+        lastPressTime_ = e->time;
+    }
 }
 
 void QtPanel::placeExactly() {
@@ -157,12 +210,21 @@ void QtPanel::applySurface(bool newDrawing) {
 
 void QtPanel::applyShape(bool newDrawing) {
     applySurface(newDrawing);
+    applyShapes();
+    syncInputWindow();
+}
+
+void QtPanel::applyShapes() {
     if (options_.ignoresMouse) panel_x11::setEmptyInputShape(windowId());
     // A window made without a compositing manager has no transparent background to blend: it
     // takes the shape of what it draws instead. Nor is anything blended in a window the server
     // fills.
     // Shapes are cut in X pixels, straight on the window: Qt would cut them in its own units.
     const QSize pixels = widget_->canvas().drawingSize();
+    // A shadow painted around the content is no place to click: clicks there fall through.
+    const auto& drawing = widget_->canvas().drawing();
+    const bool shadowed =
+        std::any_of(drawing.begin(), drawing.end(), [](const DrawOp& op) { return op.kind == DrawOp::Kind::shadow; });
     if (!widget_->testAttribute(Qt::WA_TranslucentBackground) || serverFill_) {
         const QRegion region = drawingRegion(widget_->canvas().drawing(), pixels);
         if (region.isEmpty() || region == QRegion(QRect(QPoint(0, 0), pixels))) {
@@ -172,16 +234,15 @@ void QtPanel::applyShape(bool newDrawing) {
             panel_x11::setBoundingShape(windowId(), region);
             shaped_ = true;
         }
-        // A bounding shape also bounds input; a panel that takes clicks takes them everywhere.
+        // A bounding shape also bounds input; a panel that takes clicks takes them everywhere
+        // but in its shadow (through an input window where it draws less than that).
         if (!options_.ignoresMouse && !region.isEmpty()) panel_x11::setFullInputShape(windowId(), pixels);
+        widerInput_ = shaped_ && !shadowed && !options_.ignoresMouse;
     } else {
         if (shaped_) panel_x11::clearBoundingShape(windowId());  // cut while the server filled it
         shaped_ = false;
+        widerInput_ = false;
         if (options_.ignoresMouse) return;
-        // A shadow painted around the content is no place to click: clicks there fall through.
-        const auto& drawing = widget_->canvas().drawing();
-        const bool shadowed = std::any_of(drawing.begin(), drawing.end(),
-                                          [](const DrawOp& op) { return op.kind == DrawOp::Kind::shadow; });
         if (shadowed)
             panel_x11::setInputShape(windowId(), drawingRegion(drawing, pixels));
         else
@@ -201,6 +262,8 @@ void QtPanel::setCursor(PanelCursor cursor) {
     case PanelCursor::resizeLeftRight: widget_->canvas().setCursor(Qt::SizeHorCursor); break;
     case PanelCursor::resizeUpDown: widget_->canvas().setCursor(Qt::SizeVerCursor); break;
     }
+    cursor_ = cursor;
+    panel_x11::setPointerCursor(inputWindow_, cursor);
 }
 
 void QtPanel::setInputHandler(std::function<void(const PanelInput&)> handler) { input_ = std::move(handler); }
@@ -306,11 +369,29 @@ void QtPanels::restack() {
     for (QWindow* w : QGuiApplication::topLevelWindows())
         if (w->isVisible() && w->handle() && !panelWindows.count(w->winId())) request.ownWindows.insert(w->winId());
     stacking_.apply(request);
+    for (auto* p : panels_)
+        if (p->inputWindow()) p->syncInputWindow();
 }
 
 bool QtPanels::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
     if (eventType != "xcb_generic_event_t") return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    switch (event->response_type & ~0x80) {
+    case XCB_BUTTON_PRESS:
+    case XCB_BUTTON_RELEASE:
+    case XCB_MOTION_NOTIFY:
+    case XCB_ENTER_NOTIFY:
+    case XCB_LEAVE_NOTIFY: {
+        const auto window = reinterpret_cast<const xcb_button_press_event_t*>(event)->event;
+        for (auto* p : panels_)
+            if (p->inputWindow() && p->inputWindow() == window) {
+                p->forwardPointer(event);
+                return true;
+            }
+        return false;
+    }
+    default: break;
+    }
     if (compositingEvent_ && (event->response_type & ~0x80) == compositingEvent_) {
         // New panels get the kind of window that suits; kept windows of the other kind go.
         compositing_ = panel_x11::compositing();

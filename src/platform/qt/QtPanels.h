@@ -11,6 +11,8 @@
 #include <QRect>
 #include <QVariantAnimation>
 
+#include <xcb/xcb.h>
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -53,6 +55,11 @@ public:
     long frontSequence() const { return frontSequence_; }
     // The frame in root coordinates, X pixels.
     const QRect& rootFrame() const { return rootFrame_; }
+    // The window that takes the pointer over all of a shaped panel (0 when there is none), kept
+    // right above the panel's own; its pointer events go to the panel as if they were its own.
+    unsigned long inputWindow() const { return inputWindow_; }
+    void syncInputWindow();
+    void forwardPointer(const xcb_generic_event_t* event);
 
     // The animator's bookkeeping: one animation at a time, its completion run when it ends or
     // is replaced, never after the panel is gone.
@@ -66,6 +73,7 @@ private:
     void placeExactly();
     // Needs the native window. `newDrawing` is false when only the size changed.
     void applyShape(bool newDrawing = true);
+    void applyShapes();
     // Chooses how the window shows its drawing: a single opaque fill is left to the X server
     // (the window's background colour, no backing store the size of the panel), anything else
     // is painted by Qt.
@@ -77,6 +85,10 @@ private:
     Rect frame_;
     QRect rootFrame_;  // the frame in root coordinates, X pixels
     bool shaped_ = false;  // a bounding shape is set on the window
+    bool widerInput_ = false;  // shaped, it takes the pointer beyond its shape: over its frame
+    unsigned long inputWindow_ = 0;
+    PanelCursor cursor_ = PanelCursor::arrow;
+    unsigned lastPressTime_ = 0, lastPressButton_ = 0;  // for double clicks on the input window
     bool marked_ = false;  // the compositor's hints are on the window
     bool orderedIn_ = false;
     double alpha_ = 1;
