@@ -130,7 +130,9 @@ const DesktopAppIndex::App* DesktopAppIndex::match(const Evidence& e, const Laun
             if (auto* a = byId(launched->second)) return a;
 
     if (e.wmClass) {
-        const auto& [instance, klass] = *e.wmClass;
+        // Named, not bound: clang 14 cannot capture structured bindings in a lambda.
+        const std::string& instance = e.wmClass->first;
+        const std::string& klass = e.wmClass->second;
         auto either = [&](auto&& same) {
             return (!klass.empty() && same(klass)) || (!instance.empty() && same(instance));
         };
