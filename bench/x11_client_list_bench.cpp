@@ -10,6 +10,7 @@
 //     the window list.
 // Also the start-up of the backends while a long list is set.
 // Usage: x11_client_list_bench [sizes...]   (default 10000 262144)
+#include "StepQueue.h"
 #include "platform/linux/LinuxAccessibility.h"
 #include "platform/linux/LinuxAppCatalog.h"
 #include "platform/linux/LinuxRunningApplications.h"
@@ -38,37 +39,7 @@ namespace {
 
 double clockSeconds() { return duration<double>(steady_clock::now().time_since_epoch()).count(); }
 
-// A main queue that runs its work one item at a time on request, so that each can be timed.
-class StepQueue final : public MainQueue {
-public:
-    TimeInterval now() const override { return clockSeconds(); }
-    void post(std::function<void()> work) override { work_.push_back(std::move(work)); }
-    // Nothing measured here runs a worker thread.
-    void postFromAnyThread(std::function<void()> work) override { post(std::move(work)); }
-    std::shared_ptr<WorkItem> postAfter(double, std::function<void()>) override {
-        return std::make_shared<Never>();  // nothing here waits for time
-    }
-    std::shared_ptr<RepeatingTimer> scheduleRepeating(double, std::function<void()>) override {
-        return std::make_shared<Never>();
-    }
-    void runNested(double) override {}  // nothing here waits
-    bool runOne() {
-        if (work_.empty()) return false;
-        auto work = std::move(work_.front());
-        work_.pop_front();
-        work();
-        return true;
-    }
-
-private:
-    struct Never final : WorkItem, RepeatingTimer {
-        void cancel() override {}
-        bool isCancelled() const override { return true; }
-        void invalidate() override {}
-        bool isValid() const override { return false; }
-    };
-    std::deque<std::function<void()>> work_;
-};
+using bench::StepQueue;
 
 struct Figure {
     double total = 0, longest = 0;

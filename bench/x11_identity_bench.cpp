@@ -7,6 +7,7 @@
 //     matched (the first slice at once, the rest on the queue), with the /proc reads it made;
 //   - the matching rules alone, all 200 windows' evidence against the index.
 // Usage: x11_identity_bench [rounds]   (default 20)
+#include "StepQueue.h"
 #include "platform/linux/DesktopAppIndex.h"
 #include "platform/linux/LinuxAccessibility.h"
 #include "platform/linux/LinuxAppCatalog.h"
@@ -36,35 +37,7 @@ namespace {
 
 double clockSeconds() { return duration<double>(steady_clock::now().time_since_epoch()).count(); }
 
-// Runs what is posted when asked; nothing here waits for time.
-class StepQueue final : public MainQueue {
-public:
-    TimeInterval now() const override { return clockSeconds(); }
-    void post(std::function<void()> work) override { work_.push_back(std::move(work)); }
-    // Nothing measured here runs a worker thread.
-    void postFromAnyThread(std::function<void()> work) override { post(std::move(work)); }
-    std::shared_ptr<WorkItem> postAfter(double, std::function<void()>) override { return std::make_shared<Never>(); }
-    std::shared_ptr<RepeatingTimer> scheduleRepeating(double, std::function<void()>) override {
-        return std::make_shared<Never>();
-    }
-    void runNested(double) override {}
-    void drain() {
-        while (!work_.empty()) {
-            auto work = std::move(work_.front());
-            work_.pop_front();
-            work();
-        }
-    }
-
-private:
-    struct Never final : WorkItem, RepeatingTimer {
-        void cancel() override {}
-        bool isCancelled() const override { return true; }
-        void invalidate() override {}
-        bool isValid() const override { return false; }
-    };
-    std::deque<std::function<void()>> work_;
-};
+using bench::StepQueue;
 
 constexpr int kProcesses = 50, kWindowsEach = 4;
 
