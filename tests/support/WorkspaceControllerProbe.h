@@ -15,7 +15,7 @@ namespace tessane {
 
 // Test access to the controller's state and private operations (a friend of the class). Tests
 // drive the controller through the desktop and its public commands where they can; the probe
-// reads what they cannot see and stands in for operations whose owners are not built yet.
+// reads what they cannot see and calls the private steps a case isolates.
 struct WorkspaceControllerProbe {
     WorkspaceController& c;
 
