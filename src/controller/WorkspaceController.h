@@ -423,6 +423,38 @@ private:
 
     // ====================================================================== show
     void showContainerFrame(const Workspace& workspace);
+    // showContainerFrame in two halves: the frame decided, the workspace made the front one and
+    // its session holding the frame; then its chrome put up (and a relocated frame logged and
+    // stored). Between them a show may already move the windows.
+    struct OpenedFrame {
+        Workspace workspace;  // as folded for the frame
+        Rect frame;
+        std::optional<Rect> relocatedFrom;
+    };
+    std::optional<OpenedFrame> openContainerFrame(const Workspace& given);
+    void putChromeUp(const OpenedFrame& opened);
+    // While a show moves the windows before its chrome is up: the workspace, and the ratios the
+    // tiling pass would have handed that chrome, for when it is up.
+    struct DeferredChrome {
+        Uuid workspaceID;
+        std::optional<std::vector<double>> ratios;
+    };
+    std::optional<DeferredChrome> deferredChrome;
+    // What one look at a shown workspace's applications found (the readiness poll's step).
+    struct WindowReadiness {
+        size_t running = 0;         // panes whose application runs
+        size_t stillLaunching = 0;  // this show's launches with no running application yet
+        bool launching = false;     // that, or an application not finished launching
+        size_t ready = 0;
+        int mainWindows = 0;
+        bool chooserSeen = false;
+        bool allReady() const { return stillLaunching == 0 && running > 0 && ready == running; }
+    };
+    WindowReadiness windowReadiness(const Workspace& workspace);
+    // Whether the windows of a workspace being shown can be tiled at once, before its chrome is
+    // up: every application has its main window, none is short of windows, and the tiles are
+    // large enough (so no alert can come before the container).
+    bool readyToTileAtOnce(const Workspace& workspace);
     void tileWhenWindowsReady(const Uuid& workspaceID, int attempt, int launchWaits, int placedWindowCount);
     void presentError(const std::string& message, const std::string& informative);
     void presentStageManagerBlock(const Uuid& workspaceID, std::function<void()> onRetry);
@@ -445,6 +477,10 @@ private:
     std::optional<uint32_t> displayID(const Rect& axRect) const;
     std::vector<Bytes> appIcons(const Workspace& workspace) const;
     void tileAndReport(const Workspace& workspace);
+    // What follows a tile's placement pass: the shields out of a document chooser's way,
+    // fullscreen chrome, focus, the alert of what could not be arranged, the reconcile sweep and
+    // the tips.
+    void reportTile(const Workspace& workspace, const PlacementReport& report);
     void inviteWindowlessApps(const Workspace& workspace, bool reopenApps);
     void maybeShowWorkspaceTips(const Workspace& workspace, bool blockedByFullScreen);
     bool workspaceHasChooserUp(const Workspace& workspace);
@@ -477,8 +513,32 @@ private:
     PlacementReport placeWindows(const Workspace& workspace, bool quiet, bool allowCorrection, bool scheduleLearn);
     ManagedPlacement placeManagedWindow(const ManagedApp& app, const RunningApplication& running, const Rect& rect,
                                         std::vector<std::string>& issues);
+    // A pane's window before it is moved: decided at once (no window yet, fullscreen), or the
+    // window to move and whether it came from the cache.
+    struct PaneChoice {
+        std::optional<ManagedPlacement> decided;
+        AXElement window;
+        bool fromCache = false;
+    };
+    PaneChoice choosePaneWindow(const ManagedApp& app, const RunningApplication& running);
+    // What the move of a chosen window makes of the pane; a cached window that has gone is
+    // replaced by a fresh choice, placed at once.
+    ManagedPlacement settlePaneWindow(const ManagedApp& app, const RunningApplication& running, const Rect& rect,
+                                      const PaneChoice& choice, const AXWindowController::PlacementOutcome& outcome,
+                                      std::vector<std::string>& issues);
     AXWindowController::PlacementOutcome placeWindow(const AXElement& window, const Rect& rect,
                                                      const std::string& appName);
+    // The first half of a move to another display, when the window is on one display and the
+    // target on another; none (and nothing done) otherwise.
+    std::optional<AXWindowController::PlacementOutcome> placeAcrossDisplays(const AXElement& window, const Rect& rect,
+                                                                            const std::string& appName);
+    // Log lines of a placement held back: the panes' while a pass moves them all together, so
+    // that they come out pane by pane as when one pane was placed after another, and a whole
+    // pass's while a show moves the windows before its chrome is up and logs that first.
+    // Straight to the log when nothing holds them.
+    std::vector<std::string>* heldLines = nullptr;
+    void paneLog(const std::string& line);
+    static bool tilesTooSmall(const std::vector<Rect>& rects);
     std::optional<ResolvedWindow> resolveWindow(const ManagedApp& app, const RunningApplication& running);
     // The frame of the pane's window: its application running and launched, its window resolved
     // and its position and size readable; none otherwise.

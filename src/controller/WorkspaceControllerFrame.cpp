@@ -119,6 +119,10 @@ std::vector<Rect> WorkspaceController::managedWindowFramesAX(const Workspace& wo
 // ----------------------------------------------------------------------- putting it up
 
 void WorkspaceController::showContainerFrame(const Workspace& given) {
+    if (const auto opened = openContainerFrame(given)) putChromeUp(*opened);
+}
+
+std::optional<WorkspaceController::OpenedFrame> WorkspaceController::openContainerFrame(const Workspace& given) {
     placement.advance();
     Rect frame = containerRect(given);
 
@@ -126,12 +130,11 @@ void WorkspaceController::showContainerFrame(const Workspace& given) {
     frame.size.width = std::max(frame.width(), floorSize.width);
     frame.size.height = std::max(frame.height(), floorSize.height);
 
-    const Rect original = frame;
-    bool relocated = false;
+    std::optional<Rect> relocatedFrom;
     const auto current = currentDisplayVisibleAX();
     if (current && !DisplayResolver::isUsablyVisible(frame, availableScreensVisibleAX(), kUsableOverlap)) {
+        relocatedFrom = frame;
         frame = DisplayResolver::clamped(frame, current->first, kMinimumContainer);
-        relocated = true;
     }
 
     beginThreeColumnsOperation(given.id);
@@ -146,18 +149,27 @@ void WorkspaceController::showContainerFrame(const Workspace& given) {
     if (soloState && soloState->workspaceID == workspace.id) soloState.reset();
 
     auto* session = sessions.find(workspace.id);
-    if (!session) return;  // a listener of the active workspace tore it down again
+    if (!session) return std::nullopt;  // a listener of the active workspace tore it down again
     session->containerAXRect = frame;
-    ContainerChrome& chrome = *session->chrome;
-    prepareChrome(chrome, workspace);
-    chrome.setContainerCocoaRect(
-        ScreenGeometry::screenRectFromAX(frame, ScreenGeometry::primaryDisplayHeight(*env.platform.screens)));
-    chrome.applyGeometry(true);
-    chrome.orderFront();
+    return OpenedFrame{workspace, frame, relocatedFrom};
+}
 
-    if (!relocated) return;
+void WorkspaceController::putChromeUp(const OpenedFrame& opened) {
+    const Workspace& workspace = opened.workspace;
+    if (auto* session = sessions.find(workspace.id)) {
+        ContainerChrome& chrome = *session->chrome;
+        prepareChrome(chrome, workspace);
+        chrome.setContainerCocoaRect(
+            ScreenGeometry::screenRectFromAX(opened.frame, ScreenGeometry::primaryDisplayHeight(*env.platform.screens)));
+        chrome.applyGeometry(true);
+        chrome.orderFront();
+        // The windows were moved first: the ratios their pass found reach the chrome now.
+        if (deferredChrome && deferredChrome->workspaceID == workspace.id && deferredChrome->ratios)
+            chrome.syncRatios(*deferredChrome->ratios);
+    }
+    if (!opened.relocatedFrom) return;
     Log::line("[Tessane] Show: offscreen / missing display — relocated to current display. original=" +
-              rectLog(original) + " resolved=" + rectLog(frame) + ". " + screensLogSummary());
+              rectLog(*opened.relocatedFrom) + " resolved=" + rectLog(opened.frame) + ". " + screensLogSummary());
     persistContainerFrame(workspace.id);
 }
 

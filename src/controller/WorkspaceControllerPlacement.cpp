@@ -91,10 +91,7 @@ WorkspaceController::PlacementReport WorkspaceController::placeWindows(const Wor
     if (workspace.apps.empty()) return {};
 
     const auto [effective, rects] = tileRects(workspace);
-    const bool tooSmall = std::any_of(rects.begin(), rects.end(), [](const Rect& r) {
-        return r.width() < kMinimumTile || r.height() < kMinimumTile;
-    });
-    if (tooSmall) {
+    if (tilesTooSmall(rects)) {
         if (!quiet)
             env.platform.alerts->runModal({AlertSpec::Style::warning, "Workspace is too small for this layout",
                                            "Resize the container or choose a simpler layout.", {"OK"}, std::nullopt});
@@ -105,39 +102,86 @@ WorkspaceController::PlacementReport WorkspaceController::placeWindows(const Wor
     const PlacementToken token = placement.token(workspace.id);
     beginPlacementGuard();
 
-    PlacementReport report;
-    std::vector<TrackedWindow> tracked;
+    // Every pane's window is chosen first, then all of them are moved together (the backend
+    // waits for the window manager once, not once per window), then each pane's outcome is taken
+    // in pane order, with the issues and log lines it gives.
+    struct Pane {
+        const ManagedApp* app;
+        Rect rect;
+        std::optional<RunningApplication> running;
+        PaneChoice choice;
+        AXWindowController::PlacementOutcome outcome;
+        std::vector<std::string> issues;
+        std::vector<std::string> lines;
+    };
+    std::vector<Pane> panes;
+    std::vector<std::string>* const outer = heldLines;
     placingWorkspace = workspace.id;
     for (size_t i = 0; i < workspace.apps.size(); ++i) {
         if (i >= rects.size()) continue;
         if (!placement.isCurrent(token) || !sessions.contains(workspace.id)) break;
-        const ManagedApp& app = workspace.apps[i];
-        auto running = appController->runningApplication(app.bundleIdentifier);
-        if (!running) {
-            report.issues.push_back(app.displayName + " isn’t running.");
+        Pane& pane = panes.emplace_back(Pane{&workspace.apps[i], rects[i]});
+        heldLines = &pane.lines;
+        pane.running = appController->runningApplication(pane.app->bundleIdentifier);
+        if (!pane.running) {
+            pane.issues.push_back(pane.app->displayName + " isn’t running.");
+            pane.choice.decided = ManagedPlacement{};
             continue;
         }
-        if (running->isHidden) env.platform.applications->unhide(running->pid);
-        const ManagedPlacement placed = placeManagedWindow(app, *running, rects[i], report.issues);
+        if (pane.running->isHidden) env.platform.applications->unhide(pane.running->pid);
+        pane.choice = choosePaneWindow(*pane.app, *pane.running);
+    }
+
+    std::vector<Accessibility::FrameRequest> moves;
+    std::vector<Pane*> moved;
+    for (auto& pane : panes) {
+        if (pane.choice.decided) continue;
+        heldLines = &pane.lines;
+        if (const auto across = placeAcrossDisplays(pane.choice.window, pane.rect, pane.app->displayName)) {
+            pane.outcome = *across;
+            continue;
+        }
+        moves.push_back({pane.choice.window, pane.rect});
+        moved.push_back(&pane);
+    }
+    const auto outcomes = axController.place(moves);
+    for (size_t i = 0; i < moved.size(); ++i) moved[i]->outcome = outcomes[i];
+
+    PlacementReport report;
+    std::vector<TrackedWindow> tracked;
+    for (auto& pane : panes) {
+        heldLines = &pane.lines;
+        const ManagedPlacement placed =
+            pane.choice.decided ? *pane.choice.decided
+                                : settlePaneWindow(*pane.app, *pane.running, pane.rect, pane.choice, pane.outcome,
+                                                   pane.issues);
+        heldLines = outer;
+        for (const auto& line : pane.lines) paneLog(line);
+        report.issues.insert(report.issues.end(), pane.issues.begin(), pane.issues.end());
+        if (!pane.running) continue;
         switch (placed.kind) {
             case ManagedPlacement::Kind::bound:
-                tracked.push_back({app.id, running->pid, *placed.element});
+                tracked.push_back({pane.app->id, pane.running->pid, *placed.element});
                 break;
             case ManagedPlacement::Kind::fullScreen:
-                if (placed.element) tracked.push_back({app.id, running->pid, *placed.element});
-                report.fullScreenApps.push_back(app.displayName);
+                if (placed.element) tracked.push_back({pane.app->id, pane.running->pid, *placed.element});
+                report.fullScreenApps.push_back(pane.app->displayName);
                 break;
             case ManagedPlacement::Kind::pending:
                 break;
         }
     }
+    heldLines = outer;
     placingWorkspace.reset();
 
     if (auto* session = sessions.find(workspace.id)) session->elements = std::move(tracked);
     rebuildWindowObserver();
     persistRatiosIfChanged(effective, workspace);
-    if (auto* session = sessions.find(workspace.id))
-        session->chrome->syncRatios(isThreeColumns(workspace) ? threeColumnsRatios(workspace) : effective);
+    const auto chromeRatios = isThreeColumns(workspace) ? threeColumnsRatios(workspace) : effective;
+    if (deferredChrome && deferredChrome->workspaceID == workspace.id)
+        deferredChrome->ratios = chromeRatios;  // handed over once the chrome is up
+    else if (auto* session = sessions.find(workspace.id))
+        session->chrome->syncRatios(chromeRatios);
     if (scheduleLearn) scheduleLearnAppMinimums(workspace.id);
     if (!quiet) logPlacementDeviation(workspace, rects);
     return report;
@@ -147,54 +191,57 @@ WorkspaceController::ManagedPlacement WorkspaceController::placeManagedWindow(co
                                                                               const RunningApplication& running,
                                                                               const Rect& rect,
                                                                               std::vector<std::string>& issues) {
-    using Kind = AXWindowController::PlacementOutcome::Kind;
-    const auto cantMove = [&] {
-        issues.push_back("Tessane couldn’t move " + app.displayName + "’s window. Some apps restrict window control.");
-    };
-    if (!running.isFinishedLaunching) return {ManagedPlacement::Kind::pending, std::nullopt};
+    const PaneChoice choice = choosePaneWindow(app, running);
+    if (choice.decided) return *choice.decided;
+    return settlePaneWindow(app, running, rect, choice, placeWindow(choice.window, rect, app.displayName), issues);
+}
 
+WorkspaceController::PaneChoice WorkspaceController::choosePaneWindow(const ManagedApp& app,
+                                                                      const RunningApplication& running) {
+    if (!running.isFinishedLaunching) return {ManagedPlacement{ManagedPlacement::Kind::pending, std::nullopt}};
     if (const auto cached = windowCache.window(app.id, running.pid)) {
-        if (axController.boolean(*cached, ax::kFullScreen)) return {ManagedPlacement::Kind::fullScreen, *cached};
-        const auto outcome = placeWindow(*cached, rect, app.displayName);
-        switch (outcome.kind) {
-            case Kind::refused:
-                noteRefusal(app, outcome.actual, rect, *cached);
-                return {ManagedPlacement::Kind::bound, *cached};
-            case Kind::placed:
-                lastLoggedRefusal.erase(app.id);
-                return {ManagedPlacement::Kind::bound, *cached};
-            case Kind::failed:
-                if (axController.sizeValue(*cached, ax::kSize)) {
-                    cantMove();
-                    return {ManagedPlacement::Kind::bound, *cached};
-                }
-                windowCache.remove(app.id);  // the window is gone: choose again below
-                break;
-        }
+        if (axController.boolean(*cached, ax::kFullScreen))
+            return {ManagedPlacement{ManagedPlacement::Kind::fullScreen, *cached}};
+        return {std::nullopt, *cached, true};
     }
-
     const auto resolved = resolveWindow(app, running);
     if (!resolved) {
         if (appHasNativeFullScreenWindow(running.pid)) {
-            Log::line("[Tessane] " + app.displayName + ": native fullscreen (AX blind) — leaving it alone (awaiting exit).");
-            return {ManagedPlacement::Kind::fullScreen, std::nullopt};
+            paneLog("[Tessane] " + app.displayName + ": native fullscreen (AX blind) — leaving it alone (awaiting exit).");
+            return {ManagedPlacement{ManagedPlacement::Kind::fullScreen, std::nullopt}};
         }
-        Log::line("[Tessane] " + app.displayName +
-                  ": running but no window yet — pane pending, will adopt on window appear.");
-        return {ManagedPlacement::Kind::pending, std::nullopt};
+        paneLog("[Tessane] " + app.displayName + ": running but no window yet — pane pending, will adopt on window appear.");
+        return {ManagedPlacement{ManagedPlacement::Kind::pending, std::nullopt}};
     }
     if (resolved->isFullScreen) {
-        Log::line("[Tessane] " + app.displayName + ": window is in native fullscreen — leaving it alone (awaiting exit).");
-        return {ManagedPlacement::Kind::fullScreen, resolved->element};
+        paneLog("[Tessane] " + app.displayName + ": window is in native fullscreen — leaving it alone (awaiting exit).");
+        return {ManagedPlacement{ManagedPlacement::Kind::fullScreen, resolved->element}};
     }
-    const auto outcome = placeWindow(resolved->element, rect, app.displayName);
-    if (outcome.kind == Kind::refused)
-        noteRefusal(app, outcome.actual, rect, resolved->element);
-    else if (outcome.kind == Kind::placed)
-        lastLoggedRefusal.erase(app.id);
-    else
-        cantMove();
-    return {ManagedPlacement::Kind::bound, resolved->element};
+    return {std::nullopt, resolved->element, false};
+}
+
+WorkspaceController::ManagedPlacement WorkspaceController::settlePaneWindow(
+    const ManagedApp& app, const RunningApplication& running, const Rect& rect, const PaneChoice& choice,
+    const AXWindowController::PlacementOutcome& outcome, std::vector<std::string>& issues) {
+    using Kind = AXWindowController::PlacementOutcome::Kind;
+    const ManagedPlacement bound{ManagedPlacement::Kind::bound, choice.window};
+    switch (outcome.kind) {
+        case Kind::refused:
+            noteRefusal(app, outcome.actual, rect, choice.window);
+            return bound;
+        case Kind::placed:
+            lastLoggedRefusal.erase(app.id);
+            return bound;
+        case Kind::failed:
+            // A cached window whose size can no longer be read has gone: choose again.
+            if (choice.fromCache && !axController.sizeValue(choice.window, ax::kSize)) {
+                windowCache.remove(app.id);
+                return placeManagedWindow(app, running, rect, issues);
+            }
+            issues.push_back("Tessane couldn’t move " + app.displayName + "’s window. Some apps restrict window control.");
+            return bound;
+    }
+    return bound;
 }
 
 // ------------------------------------------------------------------------ choosing a window
@@ -232,7 +279,7 @@ std::optional<WorkspaceController::ResolvedWindow> WorkspaceController::resolveW
                 openingDocumentNoticeShown = false;
                 lastOpeningNoticeLogged.reset();
             }
-            Log::line("[Tessane] " + app.displayName + ": found its pane's document “" +
+            paneLog("[Tessane] " + app.displayName + ": found its pane's document “" +
                       fileName(*app.lastDocumentPath) + "”.");
         } else if (const auto it = awaitingDocument.find(app.id); it != awaitingDocument.end() && it->second > now) {
             return std::nullopt;  // its document is still on the way: don't take another window
@@ -251,7 +298,7 @@ std::optional<WorkspaceController::ResolvedWindow> WorkspaceController::resolveW
         chosen = AXWindowController::selectBindableIndex(isMain, claimed);
         if (!chosen) {
             if (loggedNoSpareWindow.insert(app.id).second)
-                Log::line("[Tessane] " + app.displayName + ": all " + std::to_string(windows.size()) +
+                paneLog("[Tessane] " + app.displayName + ": all " + std::to_string(windows.size()) +
                           " manageable window(s) already bound to other panes — leaving this pane pending.");
             return std::nullopt;
         }
@@ -305,6 +352,12 @@ void WorkspaceController::pruneCacheForRemovedPanes() {
 
 AXWindowController::PlacementOutcome WorkspaceController::placeWindow(const AXElement& window, const Rect& rect,
                                                                      const std::string& appName) {
+    if (const auto across = placeAcrossDisplays(window, rect, appName)) return *across;
+    return axController.place(window, rect);
+}
+
+std::optional<AXWindowController::PlacementOutcome> WorkspaceController::placeAcrossDisplays(
+    const AXElement& window, const Rect& rect, const std::string& appName) {
     const auto position = axController.point(window, ax::kPosition);
     const auto size = axController.sizeValue(window, ax::kSize);
     std::optional<uint32_t> from, to;
@@ -314,7 +367,7 @@ AXWindowController::PlacementOutcome WorkspaceController::placeWindow(const AXEl
     }
     if (!from || !to || *from == *to) {
         pendingSecondPhase.erase(window);
-        return axController.place(window, rect);
+        return std::nullopt;
     }
 
     // Across displays the window first goes over with its own size, so the window manager (and
@@ -323,7 +376,7 @@ AXWindowController::PlacementOutcome WorkspaceController::placeWindow(const AXEl
     const auto landedAt = axController.point(window, ax::kPosition);
     const auto landedSize = axController.sizeValue(window, ax::kSize);
     if (!landedAt || !landedSize || displayID(Rect(*landedAt, *landedSize)) != to)
-        Log::line("[Tessane] " + appName + ": didn't reach the other display on the first move — placing it anyway.");
+        paneLog("[Tessane] " + appName + ": didn't reach the other display on the first move — placing it anyway.");
 
     const Uuid phase = Uuid::random();
     pendingSecondPhase[window] = phase;
@@ -347,6 +400,18 @@ AXWindowController::PlacementOutcome WorkspaceController::placeWindow(const AXEl
     return AXWindowController::PlacementOutcome::placed();
 }
 
+bool WorkspaceController::tilesTooSmall(const std::vector<Rect>& rects) {
+    return std::any_of(rects.begin(), rects.end(),
+                       [](const Rect& r) { return r.width() < kMinimumTile || r.height() < kMinimumTile; });
+}
+
+void WorkspaceController::paneLog(const std::string& line) {
+    if (heldLines)
+        heldLines->push_back(line);
+    else
+        Log::line(line);
+}
+
 void WorkspaceController::beginPlacementGuard() {
     ++placementGuardCount;
     queue.postAfter(kGuardSeconds,
@@ -357,7 +422,7 @@ void WorkspaceController::noteRefusal(const ManagedApp& app, const Rect& actual,
                                       const AXElement& window) {
     if (const auto it = lastLoggedRefusal.find(app.id); it != lastLoggedRefusal.end() && it->second == actual) return;
     lastLoggedRefusal[app.id] = actual;
-    Log::line("[Tessane] " + app.displayName + " refused its pane: asked " + rectDescription(requested) +
+    paneLog("[Tessane] " + app.displayName + " refused its pane: asked " + rectDescription(requested) +
               ", window is " + rectDescription(actual) + ". [" + axController.windowKind(window) + "]");
 }
 
@@ -373,7 +438,7 @@ void WorkspaceController::logPlacementDeviation(const Workspace& workspace, cons
                          std::abs(actual.width() - want.width()) > kDeviationTolerance ||
                          std::abs(actual.height() - want.height()) > kDeviationTolerance;
         if (off)
-            Log::line("[Tessane][geom] " + workspace.name + " pane " + std::to_string(i) + " (" + app.displayName +
+            paneLog("[Tessane][geom] " + workspace.name + " pane " + std::to_string(i) + " (" + app.displayName +
                       "): want " + rectDescription(want) + " got " + rectDescription(actual));
     }
 }

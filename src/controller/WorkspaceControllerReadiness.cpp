@@ -35,48 +35,58 @@ void stepAsideForChooser(ContainerChrome& chrome) {
 
 }  // namespace
 
+WorkspaceController::WindowReadiness WorkspaceController::windowReadiness(const Workspace& ws) {
+    std::vector<RunningApplication> runningList;
+    for (const auto& app : ws.apps)
+        if (auto running = appController->runningApplication(app.bundleIdentifier)) runningList.push_back(*running);
+
+    WindowReadiness r;
+    r.running = runningList.size();
+    for (const auto& bundleID : pendingLaunches[ws.id])
+        if (!appController->runningApplication(bundleID)) ++r.stillLaunching;
+    r.launching = r.stillLaunching > 0 || std::any_of(runningList.begin(), runningList.end(),
+                                                      [](const RunningApplication& a) { return !a.isFinishedLaunching; });
+    for (const auto& running : runningList) {
+        if (!running.isFinishedLaunching) continue;
+        if (axController.mainWindow(running.pid)) {
+            ++r.mainWindows;
+            ++r.ready;
+        } else if (const auto dialog = AXWindowController::selectPendingDialog(axController.windowInfos(running.pid))) {
+            noteOwnChooser(dialog->element, ws.id);
+            r.chooserSeen = true;
+            ++r.ready;
+        } else if (appHasNativeFullScreenWindow(running.pid)) {
+            ++r.ready;
+        }
+    }
+    return r;
+}
+
+bool WorkspaceController::readyToTileAtOnce(const Workspace& ws) {
+    const WindowReadiness r = windowReadiness(ws);
+    return r.allReady() && static_cast<size_t>(r.mainWindows) == r.running && appsShortOfWindows(ws, {}).empty() &&
+           !tilesTooSmall(tileRects(ws).second);
+}
+
 void WorkspaceController::tileWhenWindowsReady(const Uuid& workspaceID, int attempt, int launchWaits,
                                                int placedWindowCount) {
     const auto found = manager.workspace(workspaceID);
     if (!found || !sessions.contains(workspaceID)) return;
     const Workspace& ws = *found;
 
-    std::vector<RunningApplication> runningList;
-    for (const auto& app : ws.apps)
-        if (auto running = appController->runningApplication(app.bundleIdentifier)) runningList.push_back(*running);
-
-    size_t stillLaunching = 0;
-    for (const auto& bundleID : pendingLaunches[workspaceID])
-        if (!appController->runningApplication(bundleID)) ++stillLaunching;
-    const bool launching =
-        stillLaunching > 0 || std::any_of(runningList.begin(), runningList.end(),
-                                          [](const RunningApplication& r) { return !r.isFinishedLaunching; });
-
-    size_t ready = 0;
-    int mainWindows = 0;
-    bool chooserSeen = false;
-    for (const auto& running : runningList) {
-        if (!running.isFinishedLaunching) continue;
-        if (axController.mainWindow(running.pid)) {
-            ++mainWindows;
-            ++ready;
-        } else if (const auto dialog = AXWindowController::selectPendingDialog(axController.windowInfos(running.pid))) {
-            noteOwnChooser(dialog->element, workspaceID);
-            chooserSeen = true;
-            ++ready;
-        } else if (appHasNativeFullScreenWindow(running.pid)) {
-            ++ready;
-        }
-    }
-    if (chooserSeen)
+    const WindowReadiness r = windowReadiness(ws);
+    const bool launching = r.launching;
+    const size_t ready = r.ready;
+    const int mainWindows = r.mainWindows;
+    if (r.chooserSeen)
         if (auto* session = sessions.find(workspaceID)) stepAsideForChooser(*session->chrome);
 
-    const bool allReady = stillLaunching == 0 && !runningList.empty() && ready == runningList.size();
+    const bool allReady = r.allReady();
     const bool outOfPolls = launching ? launchWaits >= kLaunchPolls : attempt >= kQuietPolls;
     if (!allReady && outOfPolls) {
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.1f", (attempt + launchWaits) * kPollInterval);
-        Log::line("[Tessane] Show: " + std::to_string(ready) + "/" + std::to_string(runningList.size()) +
+        Log::line("[Tessane] Show: " + std::to_string(ready) + "/" + std::to_string(r.running) +
                   " windows ready after ~" + seconds + "s" + (launching ? " with an app still launching" : "") +
                   "; tiling what's available.");
     }
@@ -107,10 +117,12 @@ void WorkspaceController::tileWhenWindowsReady(const Uuid& workspaceID, int atte
 }
 
 void WorkspaceController::tileAndReport(const Workspace& workspace) {
+    reportTile(workspace, placeWindows(workspace, false, true, true));
+}
+
+void WorkspaceController::reportTile(const Workspace& workspace, const PlacementReport& report) {
     if (auto* session = sessions.find(workspace.id); session && workspaceHasChooserUp(workspace))
         stepAsideForChooser(*session->chrome);
-
-    const PlacementReport report = placeWindows(workspace, false, true, true);
     if (!report.fullScreenApps.empty()) reconcileFullScreenChrome(workspace.id);
 
     // The user working in one of our own windows (the settings) keeps the keyboard.

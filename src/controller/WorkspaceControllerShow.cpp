@@ -214,13 +214,32 @@ void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> on
         return;
     }
 
-    showContainerFrame(ws);
+    // When every window is there already, the windows are moved as soon as the container's
+    // frame is known and the chrome goes up around them after; what that pass logs is held and
+    // comes after the frame's line, as when the wait for windows placed them.
+    const auto opened = openContainerFrame(ws);
+    std::optional<PlacementReport> tiled;
+    std::vector<std::string> tileLines;
+    if (const auto current = manager.workspace(id); opened && current && readyToTileAtOnce(opened->workspace)) {
+        deferredChrome = DeferredChrome{id, std::nullopt};
+        heldLines = &tileLines;
+        tiled = placeWindows(*current, false, true, true);
+        heldLines = nullptr;
+    }
+    if (opened) putChromeUp(*opened);
+    deferredChrome.reset();
     const auto ms = static_cast<long long>((queue.now() - start) * 1000);
     Log::line("[Tessane] Show ‘" + ws.name + "’: frame up in " + std::to_string(ms) + " ms" +
               (launching.empty() ? "." : ", " + std::to_string(launching.size()) + " app(s) still launching."));
+    for (const auto& line : tileLines) Log::line(line);
     reopenWindowlessApps(runningVisible, launching);
     ++readinessChains[id];  // an older wait for this workspace's windows stands down
-    tileWhenWindowsReady(id, 0, 0, 0);
+    if (const auto shown = manager.workspace(id); tiled && shown && sessions.contains(id)) {
+        reportTile(*shown, *tiled);
+        inviteWindowlessApps(*shown, true);
+    } else {
+        tileWhenWindowsReady(id, 0, 0, 0);
+    }
     if (onShown) onShown();
 }
 

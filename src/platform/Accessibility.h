@@ -5,8 +5,10 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessane {
 
@@ -160,6 +162,18 @@ public:
         const bool moved = setAttribute(window, ax::kPosition, AXValue::point(frame.origin)) == AXError::success;
         const bool secondSize = setAttribute(window, ax::kSize, AXValue::size(frame.size)) == AXError::success;
         return {firstSize || secondSize, moved};
+    }
+    // Sizes and moves many windows, each as setFrame does, answered in the order asked. A backend
+    // that waits for answers sends every write before it waits, and waits once for all of them.
+    struct FrameRequest {
+        AXElement window;
+        Rect frame;
+    };
+    virtual std::vector<FrameWrite> setFrames(std::span<const FrameRequest> requests) {
+        std::vector<FrameWrite> written;
+        written.reserve(requests.size());
+        for (const auto& request : requests) written.push_back(setFrame(request.window, request.frame));
+        return written;
     }
 
     // The longest a call on this element waits for its application, in seconds; 0 puts back the

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -110,6 +111,9 @@ public:
     // window with resize increments that lands short of the target by less than one increment
     // has gone along as closely as it can (a terminal keeps to its character grid).
     PlacementOutcome place(const AXElement& window, const Rect& target) const;
+    // The same for many windows, answered in the order asked: every window is written before any
+    // is read back, so the applications and the window manager work on all of them at once.
+    std::vector<PlacementOutcome> place(std::span<const Accessibility::FrameRequest> requests) const;
 
 private:
     std::vector<WindowInfo> readWindowInfos(const AXElement& application) const;

@@ -1,4 +1,4 @@
-// AXWindowController::place: moving and sizing one window, and judging what the application did.
+// AXWindowController::place: moving and sizing windows, and judging what each application did.
 
 #include "system/AXWindowController.h"
 
@@ -8,41 +8,51 @@ namespace tessane {
 
 AXWindowController::PlacementOutcome AXWindowController::place(const AXElement& window,
                                                                const Rect& target) const {
+    const Accessibility::FrameRequest request{window, target};
+    return place(std::span(&request, 1)).front();
+}
+
+std::vector<AXWindowController::PlacementOutcome> AXWindowController::place(
+    std::span<const Accessibility::FrameRequest> requests) const {
     const double tol = kPlacementTolerance;
-    const AXValue origin = AXValue::point(target.origin);
+    for (const auto& request : requests) ax_.setAttribute(request.window, ax::kMinimized, AXValue::boolean(false));
+    // Every window is written before any is read back: the backend waits once for all of them.
+    const std::vector<Accessibility::FrameWrite> written = ax_.setFrames(requests);
 
-    ax_.setAttribute(window, ax::kMinimized, AXValue::boolean(false));
-    const Accessibility::FrameWrite written = ax_.setFrame(window, target);
-    if (!written.moved) return PlacementOutcome::failed();
-
-    auto readBack = [&]() -> std::optional<Rect> {
+    auto readBack = [&](const AXElement& window) -> std::optional<Rect> {
         auto p = point(window, ax::kPosition);
         auto s = sizeValue(window, ax::kSize);
         if (!p || !s) return std::nullopt;
         return Rect(*p, *s);
     };
-
     // Increments are read only for a window whose size is off: most windows never need them.
-    std::optional<std::optional<Size>> increments;
-    auto sizeOK = [&](const Rect& actual) {
-        if (sizeTaken(actual.size, target.size, std::nullopt, tol)) return true;
-        if (!increments) increments = sizeValue(window, ax::kResizeIncrements);
-        return sizeTaken(actual.size, target.size, *increments, tol);
+    auto sizeOK = [&](const AXElement& window, const Rect& actual, const Rect& target) {
+        return sizeTaken(actual.size, target.size, std::nullopt, tol) ||
+               sizeTaken(actual.size, target.size, sizeValue(window, ax::kResizeIncrements), tol);
     };
-    auto landed = [&](const Rect& actual) {
-        return matches(Rect(actual.origin, target.size), target, tol) && sizeOK(actual);
+    auto landed = [&](const AXElement& window, const Rect& actual, const Rect& target) {
+        return matches(Rect(actual.origin, target.size), target, tol) && sizeOK(window, actual, target);
     };
 
-    auto actual = readBack();
-    if (!actual) return PlacementOutcome::placed();
-    if (landed(*actual)) return PlacementOutcome::placed();
-    if (!written.sized) return PlacementOutcome::refused(*actual);
-    if (!sizeOK(*actual)) return PlacementOutcome::refused(*actual);
-
-    // The size was taken but the position was not: one more move.
-    ax_.setAttribute(window, ax::kPosition, origin);
-    if (auto again = readBack()) actual = again;
-    return landed(*actual) ? PlacementOutcome::placed() : PlacementOutcome::refused(*actual);
+    std::vector<PlacementOutcome> outcomes(requests.size());
+    for (size_t i = 0; i < requests.size(); ++i) {
+        const auto& [window, target] = requests[i];
+        if (!written[i].moved) {
+            outcomes[i] = PlacementOutcome::failed();
+            continue;
+        }
+        auto actual = readBack(window);
+        if (!actual || landed(window, *actual, target)) continue;  // placed
+        if (!written[i].sized || !sizeOK(window, *actual, target)) {
+            outcomes[i] = PlacementOutcome::refused(*actual);
+            continue;
+        }
+        // The size was taken but the position was not: one more move.
+        ax_.setAttribute(window, ax::kPosition, AXValue::point(target.origin));
+        if (auto again = readBack(window)) actual = again;
+        if (!landed(window, *actual, target)) outcomes[i] = PlacementOutcome::refused(*actual);
+    }
+    return outcomes;
 }
 
 }  // namespace tessane

@@ -21,7 +21,6 @@ constexpr uint64_t kApplicationTag = 1ull << 62;
 constexpr long kStructureNotifyMask = 1L << 17;
 constexpr long kPropertyChangeMask = 1L << 22;
 constexpr long kIconicState = 3;
-constexpr double kMoveGraceSeconds = 0.1;
 // Apple's own code for an action an element does not have.
 constexpr AXError kActionUnsupported = static_cast<AXError>(-25206);
 
@@ -382,72 +381,6 @@ AXAttributeResult LinuxAccessibility::windowAttribute(XWindowId window, std::str
     return x_.windowExists(window) ? error(AXError::attributeUnsupported) : error(AXError::invalidUIElement);
 }
 
-AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std::optional<Point> axOrigin,
-                                       std::optional<Size> axSize, double timeout) {
-    auto s = state(window);
-    if (!s) return AXError::invalidUIElement;
-    std::optional<WindowFrame> f = frame;
-    if (s->maximized) {
-        // A maximized window ignores moves in most window managers: take it out first. Its
-        // frame changes with that (size, and the decorations of some managers).
-        x_.requestWmState(window, 0, "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");
-        if (!x_.windowManagerRoundTrip(timeout)) return AXError::cannotComplete;
-        f = windowFrame(window);
-        if (!f) return AXError::invalidUIElement;
-    }
-    const Point o = origin();
-    std::optional<Point> rootOrigin;
-    if (axOrigin) rootOrigin = Point{axOrigin->x + o.x, axOrigin->y + o.y};
-    const std::optional<Point> outer = rootOrigin ? std::optional(f->outerOrigin(*rootOrigin)) : std::nullopt;
-    const std::optional<Size> clientSize = axSize ? std::optional(f->clientSize(*axSize)) : std::nullopt;
-    x_.selectInput(window, kStructureNotifyMask);
-    if (moveResizeMessage_) {
-        x_.requestMoveResize(window, outer, clientSize);
-    } else {
-        // The manager reads a configure request's position by the client's window gravity.
-        std::optional<Point> position;
-        if (outer) {
-            const auto hints = x_.normalHints(window).value_or(X11SizeHints{});
-            position = configurePosition(*outer, f->decorations, f->borderWidth,
-                                         hints.winGravity.value_or(gravity::northWest));
-        }
-        x_.requestConfigure(window, position, clientSize);
-    }
-    if (x_.windowManagerDeclinesPings()) {
-        // Nothing tells when such a manager is done: the move is confirmed by the configure
-        // events it sends the client (ICCCM asks for one even for a move alone), read back
-        // until the frame is the one asked for or the time-out passes (a manager that keeps a
-        // minimum size then leaves the window short of it).
-        const auto landed = [&] {
-            const auto f = visibleFrame(window, /*fresh=*/true);
-            const auto same = [](double a, double b) { return std::lround(a) == std::lround(b); };
-            return !f || ((!axOrigin || (same(f->minX(), axOrigin->x) && same(f->minY(), axOrigin->y))) &&
-                          (!axSize || (same(f->width(), axSize->width) && same(f->height(), axSize->height))));
-        };
-        bool configured = true;
-        auto listener = x_.onEvent([&](const X11Event& e) {
-            if (e.kind == X11Event::Kind::configure && e.window == window) configured = true;
-        });
-        x_.sync();
-        x_.waitFor([&] { return std::exchange(configured, false) && landed(); }, timeout);
-        return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
-    }
-    if (!x_.windowManagerRoundTrip(timeout)) return AXError::cannotComplete;
-    auto now = visibleFrame(window, /*fresh=*/true);
-    if (!now) return AXError::invalidUIElement;
-    if (axOrigin && (std::lround(now->minX()) != std::lround(axOrigin->x) ||
-                     std::lround(now->minY()) != std::lround(axOrigin->y))) {
-        // Some managers move the frame a moment after they answered (Openbox right after a
-        // window was restored): give the move a short grace period to arrive.
-        bool configured = false;
-        auto listener = x_.onEvent([&](const X11Event& e) {
-            if (e.kind == X11Event::Kind::configure && e.window == window) configured = true;
-        });
-        x_.waitFor([&] { return configured; }, std::min(timeout, kMoveGraceSeconds));
-    }
-    return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
-}
-
 AXError LinuxAccessibility::setAttribute(const AXElement& element, std::string_view attribute,
                                          const AXValue& v) {
     if (element.isNull()) return AXError::illegalArgument;
@@ -509,27 +442,6 @@ AXError LinuxAccessibility::setAttribute(const AXElement& element, std::string_v
         return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
     }
     return x_.windowExists(window) ? AXError::attributeUnsupported : AXError::invalidUIElement;
-}
-
-// One _NET_MOVERESIZE_WINDOW carries both position and size, so the window manager is waited for
-// once. Without that message, the position of a configure request depends on the size the window
-// has then: the writes go one at a time.
-Accessibility::FrameWrite LinuxAccessibility::setFrame(const AXElement& element, const Rect& target) {
-    // The trust check is also what learns whether the manager takes the message.
-    if (element.isNull() || isApplication(element) || NewWindowMenu::owns(element) || !isProcessTrusted() ||
-        !moveResizeMessage_)
-        return Accessibility::setFrame(element, target);
-    const XWindowId window = static_cast<XWindowId>(element.handle());
-    const auto frame = windowFrame(window);
-    if (!frame || !(target.width() > 0) || !(target.height() > 0)) return Accessibility::setFrame(element, target);
-    const Point o = origin();
-    const Rect current = frame->visible().offsetBy(-o.x, -o.y);
-    const auto same = [](double a, double b) { return std::lround(a) == std::lround(b); };
-    if (same(current.minX(), target.minX()) && same(current.minY(), target.minY()) &&
-        same(current.width(), target.width()) && same(current.height(), target.height()))
-        return {true, true};
-    const bool taken = moveResize(window, *frame, target.origin, target.size, timeoutFor(element)) == AXError::success;
-    return {taken, taken};
 }
 
 AXError LinuxAccessibility::performAction(const AXElement& element, std::string_view action) {

@@ -80,6 +80,7 @@ public:
                          const AXValue& value) override;
     AXError performAction(const AXElement& element, std::string_view action) override;
     FrameWrite setFrame(const AXElement& window, const Rect& frame) override;
+    std::vector<FrameWrite> setFrames(std::span<const FrameRequest> requests) override;
     AXError setMessagingTimeout(const AXElement& element, float seconds) override;
     ObserverResult createObserver(Pid pid, ObserverCallback callback) override;
     bool isProcessTrusted() override;

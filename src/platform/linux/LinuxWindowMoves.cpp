@@ -1,0 +1,205 @@
+// Moving and sizing other applications' windows through the window manager, and waiting until it
+// has done so.
+#include "platform/linux/LinuxAccessibility.h"
+
+#include "platform/linux/X11DesktopModel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_set>
+
+namespace tessane::linux_backend {
+
+namespace {
+
+constexpr long kStructureNotifyMask = 1L << 17;
+// Some managers move the frame a moment after they answered (Openbox right after a window was
+// restored): how long a move that has not arrived yet is given.
+constexpr double kMoveGraceSeconds = 0.1;
+
+bool same(double a, double b) { return std::lround(a) == std::lround(b); }
+bool sameRect(const Rect& a, const Rect& b) {
+    return same(a.minX(), b.minX()) && same(a.minY(), b.minY()) && same(a.width(), b.width()) &&
+           same(a.height(), b.height());
+}
+
+}  // namespace
+
+AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std::optional<Point> axOrigin,
+                                       std::optional<Size> axSize, double timeout) {
+    auto s = state(window);
+    if (!s) return AXError::invalidUIElement;
+    std::optional<WindowFrame> f = frame;
+    if (s->maximized) {
+        // A maximized window ignores moves in most window managers: take it out first. Its
+        // frame changes with that (size, and the decorations of some managers).
+        x_.requestWmState(window, 0, "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");
+        if (!x_.windowManagerRoundTrip(timeout)) return AXError::cannotComplete;
+        f = windowFrame(window);
+        if (!f) return AXError::invalidUIElement;
+    }
+    const Point o = origin();
+    std::optional<Point> rootOrigin;
+    if (axOrigin) rootOrigin = Point{axOrigin->x + o.x, axOrigin->y + o.y};
+    const std::optional<Point> outer = rootOrigin ? std::optional(f->outerOrigin(*rootOrigin)) : std::nullopt;
+    const std::optional<Size> clientSize = axSize ? std::optional(f->clientSize(*axSize)) : std::nullopt;
+    x_.selectInput(window, kStructureNotifyMask);
+    if (moveResizeMessage_) {
+        x_.requestMoveResize(window, outer, clientSize);
+    } else {
+        // The manager reads a configure request's position by the client's window gravity.
+        std::optional<Point> position;
+        if (outer) {
+            const auto hints = x_.normalHints(window).value_or(X11SizeHints{});
+            position = configurePosition(*outer, f->decorations, f->borderWidth,
+                                         hints.winGravity.value_or(gravity::northWest));
+        }
+        x_.requestConfigure(window, position, clientSize);
+    }
+    if (x_.windowManagerDeclinesPings()) {
+        // Nothing tells when such a manager is done: the move is confirmed by the configure
+        // events it sends the client (ICCCM asks for one even for a move alone), read back
+        // until the frame is the one asked for or the time-out passes (a manager that keeps a
+        // minimum size then leaves the window short of it).
+        const auto landed = [&] {
+            const auto f = visibleFrame(window, /*fresh=*/true);
+            return !f || ((!axOrigin || (same(f->minX(), axOrigin->x) && same(f->minY(), axOrigin->y))) &&
+                          (!axSize || (same(f->width(), axSize->width) && same(f->height(), axSize->height))));
+        };
+        bool configured = true;
+        auto listener = x_.onEvent([&](const X11Event& e) {
+            if (e.kind == X11Event::Kind::configure && e.window == window) configured = true;
+        });
+        x_.sync();
+        x_.waitFor([&] { return std::exchange(configured, false) && landed(); }, timeout);
+        return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
+    }
+    if (!x_.windowManagerRoundTrip(timeout)) return AXError::cannotComplete;
+    auto now = visibleFrame(window, /*fresh=*/true);
+    if (!now) return AXError::invalidUIElement;
+    if (axOrigin && (std::lround(now->minX()) != std::lround(axOrigin->x) ||
+                     std::lround(now->minY()) != std::lround(axOrigin->y))) {
+        // Some managers move the frame a moment after they answered (Openbox right after a
+        // window was restored): give the move a short grace period to arrive.
+        bool configured = false;
+        auto listener = x_.onEvent([&](const X11Event& e) {
+            if (e.kind == X11Event::Kind::configure && e.window == window) configured = true;
+        });
+        x_.waitFor([&] { return configured; }, std::min(timeout, kMoveGraceSeconds));
+    }
+    return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
+}
+
+Accessibility::FrameWrite LinuxAccessibility::setFrame(const AXElement& element, const Rect& target) {
+    const FrameRequest request{element, target};
+    return setFrames(std::span(&request, 1)).front();
+}
+
+// One _NET_MOVERESIZE_WINDOW carries both position and size, and the messages for every window
+// go out before the window manager is waited for, once: a tiling pass costs one answer of the
+// manager and one batch of read-backs, however many windows it moves. Without that message, the
+// position of a configure request depends on the size the window has then: the writes go one at
+// a time.
+std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFrames(std::span<const FrameRequest> requests) {
+    std::vector<FrameWrite> written(requests.size());
+    // The trust check is also what learns whether the manager takes the message.
+    const bool batched = isProcessTrusted() && moveResizeMessage_;
+    struct Move {
+        size_t index;
+        XWindowId window;
+        Rect target;  // Accessibility coordinates
+        bool maximized;
+    };
+    std::vector<Move> moves;
+    double timeout = 0;
+    const Point o = origin();
+    for (size_t i = 0; i < requests.size(); ++i) {
+        const auto& [element, target] = requests[i];
+        if (!batched || element.isNull() || isApplication(element) || NewWindowMenu::owns(element) ||
+            !(target.width() > 0) || !(target.height() > 0)) {
+            written[i] = Accessibility::setFrame(element, target);
+            continue;
+        }
+        const XWindowId window = static_cast<XWindowId>(element.handle());
+        const auto frame = windowFrame(window);
+        const auto s = frame ? state(window) : std::nullopt;
+        if (!frame || !s) continue;  // gone: nothing was taken
+        if (sameRect(frame->visible().offsetBy(-o.x, -o.y), target)) {
+            written[i] = {true, true};
+            continue;
+        }
+        moves.push_back({i, window, target, s->maximized});
+        timeout = std::max(timeout, timeoutFor(element));
+    }
+    if (moves.empty()) return written;
+
+    // A maximized window ignores moves in most window managers: take it out first. Its frame
+    // changes with that (size, and the decorations of some managers).
+    if (std::any_of(moves.begin(), moves.end(), [](const Move& m) { return m.maximized; })) {
+        for (const auto& m : moves)
+            if (m.maximized)
+                x_.requestWmState(m.window, 0, "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");
+        if (!x_.windowManagerRoundTrip(timeout))
+            std::erase_if(moves, [](const Move& m) { return m.maximized; });
+    }
+
+    std::vector<XWindowId> windows;
+    for (const auto& m : moves) windows.push_back(m.window);
+    x_.addEventMask(windows, kStructureNotifyMask);
+    x_.desktop().prefetchGeometry(windows);
+    std::erase_if(moves, [&](const Move& m) {
+        const auto frame = windowFrame(m.window);
+        if (!frame) return true;
+        const Point rootOrigin{m.target.minX() + o.x, m.target.minY() + o.y};
+        x_.requestMoveResize(m.window, frame->outerOrigin(rootOrigin), frame->clientSize(m.target.size));
+        return false;
+    });
+    windows.clear();
+    for (const auto& m : moves) windows.push_back(m.window);
+    const auto frameOf = [&](const Move& m) {
+        x_.desktop().prefetchGeometry(windows);
+        return visibleFrame(m.window);
+    };
+
+    if (x_.windowManagerDeclinesPings()) {
+        // Nothing tells when such a manager is done: each move is confirmed by the configure
+        // events it sends the client (ICCCM asks for one even for a move alone), read back until
+        // every frame is the one asked for or the time-out passes (a manager that keeps a minimum
+        // size then leaves the window short of it).
+        std::unordered_set<XWindowId> configured(windows.begin(), windows.end());
+        std::vector<const Move*> waiting;
+        for (const auto& m : moves) waiting.push_back(&m);
+        auto listener = x_.onEvent([&](const X11Event& e) {
+            if (e.kind == X11Event::Kind::configure) configured.insert(e.window);
+        });
+        x_.sync();
+        x_.waitFor(
+            [&] {
+                std::erase_if(waiting, [&](const Move* m) {
+                    if (!configured.erase(m->window)) return false;
+                    const auto f = frameOf(*m);
+                    return !f || sameRect(*f, m->target);
+                });
+                return waiting.empty();
+            },
+            timeout);
+    } else {
+        if (!x_.windowManagerRoundTrip(timeout)) return written;  // no answer: nothing counts as taken
+        std::unordered_set<XWindowId> late;
+        for (const auto& m : moves)
+            if (const auto f = frameOf(m); f && (!same(f->minX(), m.target.minX()) || !same(f->minY(), m.target.minY())))
+                late.insert(m.window);
+        if (!late.empty()) {
+            // One grace period for all of them, not one each.
+            auto listener = x_.onEvent([&](const X11Event& e) {
+                if (e.kind == X11Event::Kind::configure) late.erase(e.window);
+            });
+            x_.waitFor([&] { return late.empty(); }, std::min(timeout, kMoveGraceSeconds));
+        }
+    }
+    for (const auto& m : moves)
+        if (x_.windowExists(m.window)) written[m.index] = {true, true};
+    return written;
+}
+
+}  // namespace tessane::linux_backend
