@@ -65,7 +65,8 @@ TEST_P(ScaledChromeTest, TheChromeLiesAroundThePanesInsideTheScreen) {
     startWithPair();
     ASSERT_NO_FATAL_FAILURE(showPair());
     // Side by side is not yet in place: a loaded app may take its last size a moment later. The
-    // panes are read once they span the screen and no longer change.
+    // panes are read once they span the screen and no longer change, and the chrome once all of it
+    // is up (the windows may be in place before it).
     RootRect a, b;
     ASSERT_TRUE(waitFor(
         [&] {
@@ -73,7 +74,7 @@ TEST_P(ScaledChromeTest, TheChromeLiesAroundThePanesInsideTheScreen) {
             a = frame(alpha_), b = frame(beta_);
             const bool still = text(was[0]) == text(a) && text(was[1]) == text(b);
             return still && std::abs(a.x + b.x + b.width - kScreenWidth) <= 2 && panels("shield").size() == 7 &&
-                   panels("rail").size() == 1;
+                   panels("rail").size() == 1 && panels("handle").size() == 1;
         },
         kDeadline))
         << "panes " << text(a) << " and " << text(b);
