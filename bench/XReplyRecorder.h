@@ -1,0 +1,97 @@
+#pragma once
+// Counts the replies the X server sends each client while it runs, seen by the server itself
+// (the RECORD extension), so that every connection of a process is counted, also those a toolkit
+// opens and we cannot reach from inside. Clients are told apart by their resource-id base and
+// named by their process through X-Resource.
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XRes.h>
+#include <X11/extensions/record.h>
+
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <string>
+#include <thread>
+
+namespace tessane::bench {
+
+class XReplyRecorder {
+public:
+    // Starts counting at once; none of the recorder's own connections is counted.
+    explicit XReplyRecorder(const std::string& display) {
+        control_ = XOpenDisplay(display.c_str());
+        data_ = XOpenDisplay(display.c_str());
+        int major = 0, minor = 0;
+        if (!control_ || !data_ || !XRecordQueryVersion(control_, &major, &minor)) return;
+        XRecordRange* range = XRecordAllocRange();
+        range->core_replies.first = 1;
+        range->core_replies.last = 127;
+        range->ext_replies.ext_major.first = 128;
+        range->ext_replies.ext_major.last = 255;
+        range->ext_replies.ext_minor.first = 0;
+        range->ext_replies.ext_minor.last = 65535;
+        XRecordClientSpec all = XRecordAllClients;
+        context_ = XRecordCreateContext(control_, 0, &all, 1, &range, 1);
+        XFree(range);
+        XSync(control_, False);
+        if (!context_) return;
+        thread_ = std::thread([this] {
+            XRecordEnableContext(data_, context_, &XReplyRecorder::intercepted, reinterpret_cast<XPointer>(this));
+            started_ = true;  // also when the server refused to record
+        });
+        // The server's first answer to the enabling says that it records from now on.
+        while (!started_) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ~XReplyRecorder() {
+        stop();
+        if (data_) XCloseDisplay(data_);
+        if (control_) XCloseDisplay(control_);
+    }
+    XReplyRecorder(const XReplyRecorder&) = delete;
+    XReplyRecorder& operator=(const XReplyRecorder&) = delete;
+
+    bool running() const { return context_ != 0; }
+
+    // Stops counting; what the server intercepted until now is counted.
+    void stop() {
+        if (!context_) return;
+        XRecordDisableContext(control_, context_);
+        XSync(control_, False);
+        if (thread_.joinable()) thread_.join();
+        XRecordFreeContext(control_, context_);
+        XSync(control_, False);
+        context_ = 0;
+    }
+
+    // Replies per client of the process `pid` (by resource-id base), after stop().
+    std::map<unsigned long, long> repliesOf(pid_t pid) const {
+        std::map<unsigned long, long> out;
+        XResClientIdSpec spec{0, XRES_CLIENT_ID_PID_MASK};
+        long count = 0;
+        XResClientIdValue* ids = nullptr;
+        if (XResQueryClientIds(control_, 1, &spec, &count, &ids) != Success) return out;
+        for (long i = 0; i < count; ++i)
+            if (XResGetClientPid(&ids[i]) == pid)
+                if (const auto it = replies_.find(ids[i].spec.client); it != replies_.end()) out[it->first] = it->second;
+        XResClientIdsDestroy(count, ids);
+        return out;
+    }
+
+private:
+    static void intercepted(XPointer closure, XRecordInterceptData* d) {
+        auto* self = reinterpret_cast<XReplyRecorder*>(closure);
+        if (d->category == XRecordStartOfData) self->started_ = true;
+        if (d->category == XRecordFromServer) ++self->replies_[d->id_base];
+        XRecordFreeData(d);
+    }
+
+    Display* control_ = nullptr;
+    Display* data_ = nullptr;
+    XRecordContext context_ = 0;
+    std::thread thread_;
+    std::atomic<bool> started_ = false;
+    std::map<unsigned long, long> replies_;  // written by the thread until stop() joins it
+};
+
+}  // namespace tessane::bench
