@@ -152,6 +152,8 @@ public:
     struct FrameWrite {
         bool sized = false;  // a size write was taken
         bool moved = false;  // the position write was taken
+        // Where the window is now (AXPosition and AXSize), when the backend read it back anyway.
+        std::optional<Rect> frame;
     };
     // Sizes and moves a window. The size is written, then the position, then the size again: an
     // application that clamps a window against the screen edge at its old size takes the position

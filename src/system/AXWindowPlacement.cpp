@@ -41,7 +41,7 @@ std::vector<AXWindowController::PlacementOutcome> AXWindowController::place(
             outcomes[i] = PlacementOutcome::failed();
             continue;
         }
-        auto actual = readBack(window);
+        auto actual = written[i].frame ? written[i].frame : readBack(window);
         if (!actual || landed(window, *actual, target)) continue;  // placed
         if (!written[i].sized || !sizeOK(window, *actual, target)) {
             outcomes[i] = PlacementOutcome::refused(*actual);

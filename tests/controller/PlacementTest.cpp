@@ -65,6 +65,17 @@ TEST_F(Placement, ARefusedSizeIsLoggedWithTheSizeTheAppKept) {
                                            "x=643 y=63 w=700 h=694. [id=— subrole=AXStandardWindow]"}));
 }
 
+// All windows are moved before any is judged; what each pane logs still comes pane by pane.
+TEST_F(Placement, ThePanesLinesComeInPaneOrder) {
+    s.window("Notes").setMinimumSize({700, 400});
+    s.window("Mail").close();
+    s.clearLog();
+    place(true);
+    EXPECT_EQ(s.log(), (Lines{"[Tessane] Notes refused its pane: asked x=43 y=63 w=594 h=694, window is x=43 y=63 "
+                              "w=700 h=694. [id=— subrole=AXStandardWindow]",
+                              "[Tessane] Mail: running but no window yet — pane pending, will adopt on window appear."}));
+}
+
 TEST_F(Placement, WhatCannotBePlacedIsReportedInPaneOrder) {
     s.window("Notes").refuseMoves(AXError::cannotComplete);
     s.quitApp("Mail");

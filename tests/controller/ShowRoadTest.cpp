@@ -47,10 +47,14 @@ TEST_F(ShowRoad, RunningAppsPassEveryGateAndLandInTheirPanesAtTheFirstPoll) {
     auto ws = s.addWorkspace("Write", {"Notes", "Mail"});
     s.start();
     s.clearLog();
+    // The windows are moved as soon as the container's frame is known, before its chrome is up.
+    std::optional<bool> inTilesAtChrome;
+    s.onChromeOrderedFront = [&] { inTilesAtChrome = inTiles(ws); };
 
     show(ws);
 
     EXPECT_EQ(shown, 1);
+    EXPECT_EQ(inTilesAtChrome, true);
     EXPECT_EQ(showLines(), (Lines{"[Tessane] Show workspace requested: Write", "[Tessane] Show ‘Write’: frame up in 0 ms."}));
     EXPECT_EQ(s.logCount("[Tessane][AX] Show Workspace ‘Write’: trusted=true"), 1u);
     EXPECT_TRUE(inTiles(ws));  // the first poll found every window and tiled
@@ -63,6 +67,26 @@ TEST_F(ShowRoad, RunningAppsPassEveryGateAndLandInTheirPanesAtTheFirstPoll) {
     EXPECT_TRUE(s.sim.alerts.shown().empty());
     EXPECT_EQ(s.shownNames(), (std::vector<std::string>{"Write"}));
     EXPECT_TRUE(s.sim.applications.openRequests().empty());
+}
+
+TEST_F(ShowRoad, WhatTheTilingLogsWhenTheWindowsAreMovedBeforeTheChromeComesAfterTheFrameLine) {
+    s.launchApp("Notes");
+    s.launchApp("Mail");
+    auto ws = s.addWorkspace("Write", {"Notes", "Mail"});
+    s.start();
+    s.window("Notes").setMinimumSize({800, 400});
+    s.clearLog();
+
+    show(ws);
+
+    const Lines log = s.log();
+    const auto at = [&](const std::string& text) {
+        return std::find_if(log.begin(), log.end(), [&](const auto& l) { return l.find(text) != std::string::npos; }) -
+               log.begin();
+    };
+    EXPECT_LT(at("frame up in 0 ms."), at("Notes refused its pane"));
+    EXPECT_LT(at("Notes refused its pane"), at("[Tessane][geom] Write pane 0 (Notes)"));
+    EXPECT_LT(at("[Tessane][geom] Write pane 0 (Notes)"), static_cast<long>(log.size()));
 }
 
 TEST_F(ShowRoad, ALaunchedAppWhoseWindowComesLateIsAdoptedAsItAppears) {

@@ -41,6 +41,7 @@ void FakeContainerChrome::applyGeometry(bool movingHeader) { note(flag("applyGeo
 
 void FakeContainerChrome::orderFront() {
     note("orderFront");
+    if (record_->onOrderFront) record_->onOrderFront();
     // As the real chrome: nothing comes up before the rail panel exists.
     if (!record_->hasHeaderPanel) return;
     record_->isVisible = true;

@@ -38,6 +38,8 @@ struct ChromeRecord {
     bool destroyed = false;
     // Every operation and field write, in order: "orderFront", "setDividersHidden(true)", ...
     std::vector<std::string> calls;
+    // Run as the chrome is ordered front, to look at the desktop at that moment.
+    std::function<void()> onOrderFront;
 
     size_t count(const std::string& call) const;
 };

@@ -119,6 +119,9 @@ WorkspaceControllerEnvironment ControllerScenario::environment() {
     env.ownBundleIdentifier = kOwnBundleID;
     env.makeChrome = [this] {
         auto record = std::make_shared<ChromeRecord>();
+        record->onOrderFront = [this] {
+            if (onChromeOrderedFront) onChromeOrderedFront();
+        };
         chromes.push_back(record);
         return std::make_unique<FakeContainerChrome>(record);
     };

@@ -104,6 +104,7 @@ public:
     std::unique_ptr<WorkspaceManager> manager;
     std::unique_ptr<HiddenAppLedger> ledger;
     std::vector<std::shared_ptr<ChromeRecord>> chromes;  // every chrome made, in order
+    std::function<void()> onChromeOrderedFront;           // given to every chrome made
     std::shared_ptr<NoticeRecord> notice = std::make_shared<NoticeRecord>();
     std::shared_ptr<TipsRecord> tips = std::make_shared<TipsRecord>();
     std::shared_ptr<SwitcherRecord> switcher = std::make_shared<SwitcherRecord>();

@@ -180,6 +180,58 @@ TEST_F(LinuxAccessibilityTest, MaximizedAndMinimizedWindowsAreBroughtBackBeforeT
     EXPECT_TRUE(g->viewable);
 }
 
+// A tiling pass writes every window before it reads any back: the window manager is waited for
+// once, the frames are read in one batch, and each window is judged as if it were placed alone.
+TEST_F(LinuxAccessibilityTest, WindowsPlacedTogetherAreAllMovedBeforeTheWindowManagerIsWaitedForAndEachJudgedAsAlone) {
+    auto& three = startClient({"--windows", "3"});
+    auto& stiff = startClient({"--min", "900x700", "--size", "900x700"});
+    ASSERT_EQ(server_->run({"wmctrl", "-i", "-r", std::to_string(three.windows[1]), "-b",
+                            "add,maximized_vert,maximized_horz"}), 0);
+    const std::vector<linux_backend::XWindowId> ids = {three.windows[0], three.windows[1], three.windows[2],
+                                                       stiff.windows[0]};
+    const std::vector<Rect> targets = {{0, 0, 640, 480}, {640, 0, 640, 480}, {0, 480, 640, 480}, {640, 480, 600, 400}};
+    ASSERT_EQ(windows_->place(element(ids[2]), targets[2]), Outcome::placed());  // already there
+    std::vector<Accessibility::FrameRequest> requests;
+    for (size_t i = 0; i < ids.size(); ++i) requests.push_back({element(ids[i]), targets[i]});
+
+    const auto outcomes = windows_->place(requests);
+    ASSERT_EQ(outcomes.size(), 4u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(outcomes[i], Outcome::placed()) << i;
+        EXPECT_EQ(seen(ids[i]), targets[i]) << i;
+    }
+    ASSERT_EQ(outcomes[3].kind, Outcome::Kind::refused);  // it keeps its minimum size
+    EXPECT_EQ(outcomes[3].actual.origin, targets[3].origin);
+    EXPECT_EQ(outcomes[3].actual, seen(ids[3]));
+
+    // Swapped round: all four moves go out before the window manager is asked whether it is done,
+    // as another client sees them on the root, and the round trips stay a handful (one at a time,
+    // each window cost four or five).
+    Display* watcher = XOpenDisplay(server_->display().c_str());
+    ASSERT_NE(watcher, nullptr);
+    XSelectInput(watcher, DefaultRootWindow(watcher), SubstructureNotifyMask);
+    XSync(watcher, False);
+    const Atom move = XInternAtom(watcher, "_NET_MOVERESIZE_WINDOW", False);
+    const Atom ping = XInternAtom(watcher, "_NET_REQUEST_FRAME_EXTENTS", False);
+    std::vector<Accessibility::FrameRequest> swapped;
+    for (size_t i = 0; i < ids.size(); ++i) swapped.push_back({element(ids[i]), targets[3 - i]});
+    const uint64_t before = x_->roundTrips();
+    const auto again = windows_->place(swapped);
+    EXPECT_LE(x_->roundTrips() - before, 12u);
+    XSync(watcher, False);
+    std::string asked;
+    while (XPending(watcher)) {
+        XEvent e;
+        XNextEvent(watcher, &e);
+        if (e.type == ClientMessage) asked += e.xclient.message_type == move ? "M" : e.xclient.message_type == ping ? "P" : "";
+    }
+    XCloseDisplay(watcher);
+    EXPECT_EQ(asked.substr(0, 5), "MMMMP");
+    for (size_t i = 0; i < ids.size(); ++i) EXPECT_EQ(read(ids[i])->origin, targets[3 - i].origin) << i;
+    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(again[i], Outcome::placed()) << i;
+    EXPECT_EQ(again[3].kind, Outcome::Kind::refused);
+}
+
 TEST_F(LinuxAccessibilityTest, FullScreenIsReadFromTheWindowState) {
     auto& app = startClient({"--fullscreen"});
     const AXElement w = element(app.windows[0]);

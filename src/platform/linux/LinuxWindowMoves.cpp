@@ -113,6 +113,14 @@ std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFrames(std::span<c
     std::vector<Move> moves;
     double timeout = 0;
     const Point o = origin();
+    if (batched) {
+        // Where the windows are now: one batch for those the read model no longer knows.
+        std::vector<XWindowId> asked;
+        for (const auto& request : requests)
+            if (!request.window.isNull() && !isApplication(request.window) && !NewWindowMenu::owns(request.window))
+                asked.push_back(static_cast<XWindowId>(request.window.handle()));
+        x_.desktop().prefetchGeometry(asked);
+    }
     for (size_t i = 0; i < requests.size(); ++i) {
         const auto& [element, target] = requests[i];
         if (!batched || element.isNull() || isApplication(element) || NewWindowMenu::owns(element) ||
@@ -124,8 +132,8 @@ std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFrames(std::span<c
         const auto frame = windowFrame(window);
         const auto s = frame ? state(window) : std::nullopt;
         if (!frame || !s) continue;  // gone: nothing was taken
-        if (sameRect(frame->visible().offsetBy(-o.x, -o.y), target)) {
-            written[i] = {true, true};
+        if (const Rect now = frame->visible().offsetBy(-o.x, -o.y); sameRect(now, target)) {
+            written[i] = {true, true, now};
             continue;
         }
         moves.push_back({i, window, target, s->maximized});
@@ -197,8 +205,9 @@ std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFrames(std::span<c
             x_.waitFor([&] { return late.empty(); }, std::min(timeout, kMoveGraceSeconds));
         }
     }
+    // What the caller reads back next: the frames as they are now, read together.
     for (const auto& m : moves)
-        if (x_.windowExists(m.window)) written[m.index] = {true, true};
+        if (x_.windowExists(m.window)) written[m.index] = {true, true, frameOf(m)};
     return written;
 }
 
