@@ -9,6 +9,7 @@
 #include "controller/PaneFit.h"
 #include "controller/PaneMatChrome.h"
 #include "controller/SessionMap.h"
+#include "controller/ShowSteps.h"
 #include "controller/SwitcherChrome.h"
 #include "controller/WorkspaceControllerEnvironment.h"
 #include "model/LayoutType.h"
@@ -423,33 +424,10 @@ private:
 
     // ====================================================================== show
     void showContainerFrame(const Workspace& workspace);
-    // showContainerFrame in two halves: the frame decided, the workspace made the front one and
-    // its session holding the frame; then its chrome put up (and a relocated frame logged and
-    // stored). Between them a show may already move the windows.
-    struct OpenedFrame {
-        Workspace workspace;  // as folded for the frame
-        Rect frame;
-        std::optional<Rect> relocatedFrom;
-    };
+    // showContainerFrame in two halves; between them a show may already move the windows.
     std::optional<OpenedFrame> openContainerFrame(const Workspace& given);
     void putChromeUp(const OpenedFrame& opened);
-    // While a show moves the windows before its chrome is up: the workspace, and the ratios the
-    // tiling pass would have handed that chrome, for when it is up.
-    struct DeferredChrome {
-        Uuid workspaceID;
-        std::optional<std::vector<double>> ratios;
-    };
     std::optional<DeferredChrome> deferredChrome;
-    // What one look at a shown workspace's applications found (the readiness poll's step).
-    struct WindowReadiness {
-        size_t running = 0;         // panes whose application runs
-        size_t stillLaunching = 0;  // this show's launches with no running application yet
-        bool launching = false;     // that, or an application not finished launching
-        size_t ready = 0;
-        int mainWindows = 0;
-        bool chooserSeen = false;
-        bool allReady() const { return stillLaunching == 0 && running > 0 && ready == running; }
-    };
     WindowReadiness windowReadiness(const Workspace& workspace);
     // Whether the windows of a workspace being shown can be tiled at once, before its chrome is
     // up: every application has its main window, none is short of windows, and the tiles are

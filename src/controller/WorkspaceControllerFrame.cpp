@@ -122,7 +122,7 @@ void WorkspaceController::showContainerFrame(const Workspace& given) {
     if (const auto opened = openContainerFrame(given)) putChromeUp(*opened);
 }
 
-std::optional<WorkspaceController::OpenedFrame> WorkspaceController::openContainerFrame(const Workspace& given) {
+std::optional<OpenedFrame> WorkspaceController::openContainerFrame(const Workspace& given) {
     placement.advance();
     Rect frame = containerRect(given);
 

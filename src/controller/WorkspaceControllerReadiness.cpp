@@ -35,7 +35,7 @@ void stepAsideForChooser(ContainerChrome& chrome) {
 
 }  // namespace
 
-WorkspaceController::WindowReadiness WorkspaceController::windowReadiness(const Workspace& ws) {
+WindowReadiness WorkspaceController::windowReadiness(const Workspace& ws) {
     std::vector<RunningApplication> runningList;
     for (const auto& app : ws.apps)
         if (auto running = appController->runningApplication(app.bundleIdentifier)) runningList.push_back(*running);
