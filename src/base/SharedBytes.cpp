@@ -3,28 +3,22 @@
 #include <cstring>
 
 namespace tessane {
-namespace {
-
-// A hash of the length and a few words spread over the bytes, so that thousands of icons of a
-// few kilobytes each are told apart without reading them whole; equal hashes are compared in full.
-size_t sampledHash(const Bytes& bytes) {
+size_t SampledHash::operator()(std::string_view value) const {
     constexpr size_t kSamples = 16;
-    size_t h = std::hash<size_t>{}(bytes.size());
+    size_t h = std::hash<size_t>{}(value.size());
     const auto mix = [&h](uint64_t word) { h ^= std::hash<uint64_t>{}(word) + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2); };
-    if (bytes.size() < sizeof(uint64_t) * kSamples) {
-        for (uint8_t b : bytes) mix(b);
+    if (value.size() < sizeof(uint64_t) * kSamples) {
+        for (char c : value) mix(static_cast<unsigned char>(c));
         return h;
     }
-    const size_t step = (bytes.size() - sizeof(uint64_t)) / (kSamples - 1);
+    const size_t step = (value.size() - sizeof(uint64_t)) / (kSamples - 1);
     for (size_t i = 0; i < kSamples; ++i) {
         uint64_t word = 0;
-        std::memcpy(&word, bytes.data() + i * step, sizeof word);
+        std::memcpy(&word, value.data() + i * step, sizeof word);
         mix(word);
     }
     return h;
 }
-
-}  // namespace
 
 const Bytes& SharedBytes::none() {
     static const Bytes none;
@@ -32,7 +26,7 @@ const Bytes& SharedBytes::none() {
 }
 
 SharedBytes SharedBytesPool::intern(const Bytes& bytes) {
-    const size_t hash = sampledHash(bytes);
+    const size_t hash = SampledHash{}({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
     const auto [first, last] = pool_.equal_range(hash);
     for (auto it = first; it != last; ++it)
         if (it->second.bytes() == bytes) return it->second;

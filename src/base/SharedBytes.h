@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -39,6 +40,13 @@ private:
     static const Bytes& none();
 
     std::shared_ptr<const Bytes> bytes_;
+};
+
+// A hash of the length and a few words spread over the value, for long values that are often
+// equal (a few kilobytes of an icon): cheap whatever the length, and equal hashes are then
+// compared in full.
+struct SampledHash {
+    size_t operator()(std::string_view value) const;
 };
 
 // Hands out one buffer per distinct content: what it is given is compared with what it already

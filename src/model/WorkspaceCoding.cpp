@@ -4,6 +4,8 @@
 #include "base/SharedBytes.h"
 #include "model/StoredJsonWriter.h"
 
+#include <unordered_map>
+
 namespace tessane {
 namespace {
 
@@ -81,15 +83,23 @@ Bytes readBytes(Reader& r) {
 }
 
 // Icons: a long list repeats the few icons of the apps it uses, so every distinct icon is held
-// once, shared by all the records that carry it.
+// once, shared by all the records that carry it, and decoded once.
 struct IconReader {
     SharedBytesPool pool;
+    // By their text in the document, which outlives the decoding.
+    std::unordered_map<std::string_view, SharedBytes, SampledHash> byText;
     Bytes scratch;  // decoded into first, reused: only a new icon costs an allocation
 
     SharedBytes operator()(Reader& r) {
         want(r, Kind::string);
-        if (!r.readBase64(scratch)) throw DecodeFailure("Not valid Base64 data.");
-        return pool.intern(scratch);
+        const auto text = r.readRawBase64();
+        if (text)
+            if (const auto known = byText.find(*text); known != byText.end()) return known->second;
+        if (!(text ? Reader::decodeBase64(*text, scratch) : r.readBase64(scratch)))
+            throw DecodeFailure("Not valid Base64 data.");
+        SharedBytes icon = pool.intern(scratch);
+        if (text) byText.emplace(*text, icon);
+        return icon;
     }
 };
 
