@@ -3,6 +3,7 @@
 #include <cstring>
 
 namespace tessane {
+
 size_t SampledHash::operator()(std::string_view value) const {
     constexpr size_t kSamples = 16;
     size_t h = std::hash<size_t>{}(value.size());

@@ -55,7 +55,6 @@ struct SampledHash {
 class SharedBytesPool {
 public:
     SharedBytes intern(const Bytes& bytes);
-    size_t distinct() const { return pool_.size(); }
 
 private:
     std::unordered_multimap<size_t, SharedBytes> pool_;
