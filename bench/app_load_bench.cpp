@@ -3,6 +3,8 @@
 // with a 4 KB icon as a plain theme icon stored at 128 px would be):
 //   L1  start until the start-up line is logged (the hot keys are grabbed before it), and the
 //       resident memory then;
+//   M   the first open of the tray menu (a small XEmbed tray docks the icon): a click on the icon
+//       until the menu is mapped; Escape closes it again;
 //   L2  `tessane --settings` handed over until the settings window is mapped;
 //   L3  with the settings window open, the Alt+Super+1 hot key until both windows of the first
 //       workspace are read back side by side (its show stores the container frame: a save of the
@@ -17,6 +19,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -73,6 +76,29 @@ bool settingsMapped(linux_backend::X11Connection& x) {
     return false;
 }
 
+// The open menu: a viewable override-redirect window of the program that is none of its panels
+// (those carry a window type of their own); none when closed.
+unsigned long openMenu(linux_backend::X11Connection& x, long pid) {
+    Display* d = x.display();
+    const Atom panelType = XInternAtom(d, "_KDE_NET_WM_WINDOW_TYPE_OVERRIDE", False);
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned n = 0;
+    unsigned long found = 0;
+    if (!XQueryTree(d, x.root(), &root, &parent, &children, &n)) return 0;
+    for (unsigned i = 0; i < n; ++i) {
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(d, children[i], &attributes) || attributes.map_state != IsViewable ||
+            !attributes.override_redirect)
+            continue;
+        const auto owner = x.cardinals(children[i], "_NET_WM_PID").value_or(std::vector<long>{});
+        if (owner.empty() || owner[0] != pid) continue;
+        const auto types = x.atomList(children[i], "_NET_WM_WINDOW_TYPE").value_or(std::vector<linux_backend::XAtomId>{});
+        if (std::find(types.begin(), types.end(), panelType) == types.end()) found = children[i];
+    }
+    if (children) XFree(children);
+    return found;
+}
+
 int fail(const std::string& why) {
     std::fprintf(stderr, "app_load_bench: %s\n", why.c_str());
     return 1;
@@ -96,8 +122,8 @@ int main(int argc, char** argv) {
     std::mt19937 rng(7);
     while (icon.size() < 4096) icon.push_back(static_cast<uint8_t>(rng()));
     std::printf("app_load_bench: two running clients, the first workspace of N shown (Xvfb + Openbox)\n");
-    std::printf("  %8s %12s %12s %12s %14s %12s %10s %10s\n", "N", "file MB", "L1 start", "L1 RSS MB", "L2 settings",
-                "L3 hot key", "L4 hide", "RSS MB");
+    std::printf("  %8s %12s %12s %12s %12s %14s %12s %10s %10s\n", "N", "file MB", "L1 start", "L1 RSS MB", "M menu",
+                "L2 settings", "L3 hot key", "L4 hide", "RSS MB");
     for (const size_t count : counts) {
         e2e::PrivateHome home(TESSANE_X11_CLIENT);
         std::vector<std::unique_ptr<x11test::ChildProcess>> clients;
@@ -117,6 +143,9 @@ int main(int argc, char** argv) {
         home.storeWorkspaces(list);
         const double megabytes = double(std::filesystem::file_size(home.workspacesFile())) / (1 << 20);
 
+        auto tray = x11test::ChildProcess::start({TESSANE_TRAY_HOST, "--at", "1600,0"}, server->display(), {}, true);
+        if (!tray || !tray->waitForLine("ready", milliseconds(10000))) return fail("the tray host did not come up");
+
         const std::string logFile = (home.root() / "tessane.log").string();
         double t0 = clockSeconds();
         auto tessane = x11test::ChildProcess::start({TESSANE_APP}, server->display(), logFile);
@@ -124,6 +153,20 @@ int main(int argc, char** argv) {
             return fail("Tessane did not start");
         const double started = clockSeconds() - t0;
         const long startRss = residentKB(tessane->pid());
+
+        int iconX = 0, iconY = 0, iconWidth = 0, iconHeight = 0;
+        unsigned long iconWindow = 0;
+        const auto docked = tray->waitForLine("docked ", milliseconds(10000));
+        if (!docked || std::sscanf(docked->c_str(), "docked 0x%lx %d,%d %dx%d", &iconWindow, &iconX, &iconY, &iconWidth,
+                                   &iconHeight) != 5)
+            return fail("the tray docked no icon");
+        t0 = clockSeconds();
+        server->run({"xdotool", "mousemove", std::to_string(iconX + iconWidth / 2), std::to_string(iconY + iconHeight / 2),
+                     "click", "1"});
+        const bool menuOpened = x11test::waitUntil([&] { return openMenu(*x, tessane->pid()) != 0; }, seconds(600), pump);
+        const double menu = clockSeconds() - t0;
+        server->run({"xdotool", "key", "Escape"});
+        x11test::waitUntil([&] { return openMenu(*x, tessane->pid()) == 0; }, seconds(600), pump);
 
         t0 = clockSeconds();
         server->run({TESSANE_APP, "--settings"});
@@ -145,9 +188,9 @@ int main(int argc, char** argv) {
         const long rss = residentKB(tessane->pid());
         ::kill(tessane->pid(), SIGTERM);
         tessane->wait(seconds(600));
-        std::printf("  %8zu %12.1f %10.0f ms %12.1f %12.0f ms%s %10.0f ms%s %8.0f ms%s %10.1f\n", count, megabytes,
-                    started * 1e3, startRss / 1024.0, settings * 1e3, opened ? "" : "!", hotKey * 1e3, shown ? "" : "!", hide * 1e3,
-                    hidden ? "" : "!", rss / 1024.0);
+        std::printf("  %8zu %12.1f %10.0f ms %12.1f %10.0f ms%s %12.0f ms%s %10.0f ms%s %8.0f ms%s %10.1f\n", count,
+                    megabytes, started * 1e3, startRss / 1024.0, menu * 1e3, menuOpened ? "" : "!", settings * 1e3,
+                    opened ? "" : "!", hotKey * 1e3, shown ? "" : "!", hide * 1e3, hidden ? "" : "!", rss / 1024.0);
     }
     std::printf("  (! marks a step that did not finish within 600 s)\n");
     return 0;

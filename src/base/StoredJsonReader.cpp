@@ -60,7 +60,7 @@ constexpr auto kD3 = makeTable(0);
 
 // Strict Base64 of a complete text: length a multiple of four, padding only at the end, unused
 // bits zero. Writes into `out` (resized to fit).
-bool decodeBase64(std::string_view text, Bytes& out) {
+bool decodeBase64Text(std::string_view text, Bytes& out) {
     if (text.size() % 4 != 0) return false;
     out.resize(text.size() / 4 * 3);
     const auto* s = reinterpret_cast<const unsigned char*>(text.data());
@@ -319,20 +319,24 @@ std::string StoredJsonReader::readString() {
     return std::string(readStringView());
 }
 
-bool StoredJsonReader::readBase64(Bytes& out) {
+std::optional<std::string_view> StoredJsonReader::readRawBase64() {
     if (next() != '"') syntaxError("expected a string");
     // Base64 never needs escapes, so the closing quote is the first quote unless an escape
-    // precedes it; only then do we unescape first.
+    // precedes it.
     const char* start = p_ + 1;
     const void* q = std::memchr(start, '"', static_cast<size_t>(end_ - start));
-    if (q && !std::memchr(start, '\\', static_cast<size_t>(static_cast<const char*>(q) - start))) {
-        const char* close = static_cast<const char*>(q);
-        p_ = close + 1;
-        return decodeBase64({start, static_cast<size_t>(close - start)}, out);
-    }
-    const std::string_view text = readStringView();
-    return decodeBase64(text, out);
+    if (!q || std::memchr(start, '\\', static_cast<size_t>(static_cast<const char*>(q) - start))) return std::nullopt;
+    const char* close = static_cast<const char*>(q);
+    p_ = close + 1;
+    return std::string_view(start, static_cast<size_t>(close - start));
 }
+
+bool StoredJsonReader::readBase64(Bytes& out) {
+    if (const auto text = readRawBase64()) return decodeBase64(*text, out);
+    return decodeBase64(readStringView(), out);
+}
+
+bool StoredJsonReader::decodeBase64(std::string_view text, Bytes& out) { return decodeBase64Text(text, out); }
 
 std::string_view StoredJsonReader::scanNumber() {
     skipSpace();

@@ -3,6 +3,7 @@
 #include "base/Base64.h"
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -67,6 +68,13 @@ public:
     bool readBool();
     // A Base64 string; false (with the text consumed) when it is a string but not valid Base64.
     bool readBase64(Bytes& out);
+    // The next string's text as it stands in the document, consumed, when it needs no
+    // unescaping (the view lives as long as the document); nullopt, with nothing consumed, when
+    // it holds an escape. The text is not checked: for a caller that decodes it with
+    // decodeBase64 only when it hasn't seen the same text before.
+    std::optional<std::string_view> readRawBase64();
+    // Standard Base64 text into `out` (its memory reused); false when it is not valid Base64.
+    static bool decodeBase64(std::string_view text, Bytes& out);
     void skipValue();
 
     // Only white space may follow the top-level value.

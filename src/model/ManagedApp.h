@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Base64.h"
+#include "base/SharedBytes.h"
 #include "base/Uuid.h"
 #include "model/RawEnum.h"
 #include "model/SizeModel.h"
@@ -24,7 +25,7 @@ struct ManagedApp {
     std::string bundleIdentifier;
     std::optional<Bytes> appURLBookmark;        // finds the app again after it moved
     std::optional<std::string> appPath;          // where the app was (linux: the .desktop file)
-    std::optional<Bytes> iconData;               // PNG, 128 x 128
+    std::optional<SharedBytes> iconData;         // PNG, 128 x 128; a loaded list shares equal icons
     std::optional<std::string> preferredPaneId;  // kept and written back, not interpreted
     AppRole role = AppRole::secondary;
     std::optional<SizeModel> observedMinSize;    // the smallest size the app was seen to accept

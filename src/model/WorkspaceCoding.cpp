@@ -1,7 +1,10 @@
 #include "model/WorkspaceCoding.h"
 
 #include "base/FileRead.h"
+#include "base/SharedBytes.h"
 #include "model/StoredJsonWriter.h"
+
+#include <unordered_map>
 
 namespace tessane {
 namespace {
@@ -78,6 +81,27 @@ Bytes readBytes(Reader& r) {
     if (!r.readBase64(bytes)) throw DecodeFailure("Not valid Base64 data.");
     return bytes;
 }
+
+// Icons: a long list repeats the few icons of the apps it uses, so every distinct icon is held
+// once, shared by all the records that carry it, and decoded once.
+struct IconReader {
+    SharedBytesPool pool;
+    // By their text in the document, which outlives the decoding.
+    std::unordered_map<std::string_view, SharedBytes, SampledHash> byText;
+    Bytes scratch;  // decoded into first, reused: only a new icon costs an allocation
+
+    SharedBytes operator()(Reader& r) {
+        want(r, Kind::string);
+        const auto text = r.readRawBase64();
+        if (text)
+            if (const auto known = byText.find(*text); known != byText.end()) return known->second;
+        if (!(text ? Reader::decodeBase64(*text, scratch) : r.readBase64(scratch)))
+            throw DecodeFailure("Not valid Base64 data.");
+        SharedBytes icon = pool.intern(scratch);
+        if (text) byText.emplace(*text, icon);
+        return icon;
+    }
+};
 
 template <typename E>
 E readEnum(Reader& r) {
@@ -301,7 +325,7 @@ ShortcutConfig readShortcut(Reader& r) {
     return shortcut;
 }
 
-ManagedApp readApp(Reader& r) {
+ManagedApp readApp(Reader& r, IconReader& icons) {
     ManagedApp app;
     bool id = false, name = false, bundle = false, role = false;
     readObject(r, [&](std::string_view key) {
@@ -310,7 +334,7 @@ ManagedApp readApp(Reader& r) {
         else if (key == "bundleIdentifier") app.bundleIdentifier = readString(r), bundle = true;
         else if (key == "appURLBookmark") readOptional(r, app.appURLBookmark, readBytes);
         else if (key == "appPath") readOptional(r, app.appPath, readString);
-        else if (key == "iconData") readOptional(r, app.iconData, readBytes);
+        else if (key == "iconData") readOptional(r, app.iconData, icons);
         else if (key == "preferredPaneId") readOptional(r, app.preferredPaneId, readString);
         else if (key == "role") app.role = readEnum<AppRole>(r), role = true;
         else if (key == "observedMinSize") readOptional(r, app.observedMinSize, readSize);
@@ -325,21 +349,21 @@ ManagedApp readApp(Reader& r) {
     return app;
 }
 
-std::vector<ManagedApp> readApps(Reader& r) {
+std::vector<ManagedApp> readApps(Reader& r, IconReader& icons) {
     want(r, Kind::array);
     std::vector<ManagedApp> apps;
     r.beginArray();
-    while (r.nextElement()) at(index(apps.size()), [&] { apps.push_back(readApp(r)); });
+    while (r.nextElement()) at(index(apps.size()), [&] { apps.push_back(readApp(r, icons)); });
     return apps;
 }
 
-Workspace readWorkspace(Reader& r) {
+Workspace readWorkspace(Reader& r, IconReader& icons) {
     Workspace w;
     bool id = false, name = false, apps = false, layout = false, enabled = false;
     readObject(r, [&](std::string_view key) {
         if (key == "id") w.id = readUuid(r), id = true;
         else if (key == "name") w.name = readString(r), name = true;
-        else if (key == "apps") w.apps = readApps(r), apps = true;
+        else if (key == "apps") w.apps = readApps(r, icons), apps = true;
         else if (key == "layout") w.layout = readLayout(r), layout = true;
         else if (key == "primaryAppBundleIdentifier") readOptional(r, w.primaryAppBundleIdentifier, readString);
         else if (key == "primaryAppID") readOptional(r, w.primaryAppID, readUuid);
@@ -516,9 +540,10 @@ std::vector<Workspace> decodeWorkspaces(std::string_view json) {
     // Some editors start the file with a byte-order mark; it says nothing in UTF-8.
     Reader r(withoutByteOrderMark(json));
     std::vector<Workspace> workspaces;
+    IconReader icons;
     want(r, Kind::array);
     r.beginArray();
-    while (r.nextElement()) at(index(workspaces.size()), [&] { workspaces.push_back(readWorkspace(r)); });
+    while (r.nextElement()) at(index(workspaces.size()), [&] { workspaces.push_back(readWorkspace(r, icons)); });
     r.expectEnd();
     return workspaces;
 }
@@ -533,7 +558,8 @@ std::string encodeWorkspace(const Workspace& workspace) {
 
 Workspace decodeWorkspace(std::string_view json) {
     Reader r(json);
-    Workspace workspace = readWorkspace(r);
+    IconReader icons;
+    Workspace workspace = readWorkspace(r, icons);
     r.expectEnd();
     return workspace;
 }

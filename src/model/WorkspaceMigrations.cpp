@@ -3,6 +3,7 @@
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
 
+#include <map>
 #include <set>
 
 namespace tessane {
@@ -10,6 +11,33 @@ namespace {
 
 // Icons are stored as 128 x 128 PNGs; anything above this was stored at some other size.
 constexpr size_t kOversizedIconBytes = 200'000;
+
+// Where the records of one load point on disk and what is there. A long list names the same few
+// apps over and over: each distinct bookmark and path is looked up, and each file read, once per
+// load. Nothing outlives the pass, so the next load sees the files as they are then.
+class DiskLookups {
+public:
+    explicit DiskLookups(const AppRegistry& registry) : registry_(registry) {}
+
+    const std::optional<std::filesystem::path>& locate(const ManagedApp& app) {
+        Key key{app.appURLBookmark, app.appPath};
+        auto it = located_.find(key);
+        if (it == located_.end()) it = located_.emplace(std::move(key), registry_.locateOnDisk(app)).first;
+        return it->second;
+    }
+
+    const std::optional<AppCatalog::BundleInfo>& bundleAt(const std::filesystem::path& url) {
+        auto it = bundles_.find(url);
+        if (it == bundles_.end()) it = bundles_.emplace(url, registry_.catalog().bundleAt(url)).first;
+        return it->second;
+    }
+
+private:
+    using Key = std::pair<std::optional<Bytes>, std::optional<std::string>>;
+    const AppRegistry& registry_;
+    std::map<Key, std::optional<std::filesystem::path>> located_;
+    std::map<std::filesystem::path, std::optional<AppCatalog::BundleInfo>> bundles_;
+};
 
 }  // namespace
 
@@ -33,6 +61,7 @@ void WorkspaceManager::migrateOversizedIcons(std::vector<Workspace>& list) {
 
 void WorkspaceManager::migrateChangedBundleIDs(std::vector<Workspace>& list) {
     const AppCatalog& catalog = registry_.catalog();
+    DiskLookups disk(registry_);
 
     std::set<std::string> inUse;
     for (const auto& ws : list)
@@ -44,9 +73,9 @@ void WorkspaceManager::migrateChangedBundleIDs(std::vector<Workspace>& list) {
         for (auto& app : ws.apps) {
             // Only where the record itself points: never the system's lookup by identifier,
             // which would always agree with the stored identifier.
-            const auto url = registry_.locateOnDisk(app);
+            const auto& url = disk.locate(app);
             if (!url) continue;
-            const auto bundle = catalog.bundleAt(*url);
+            const auto& bundle = disk.bundleAt(*url);
             if (!bundle || bundle->bundleIdentifier.empty() || bundle->bundleIdentifier == app.bundleIdentifier)
                 continue;
             const std::string& newID = bundle->bundleIdentifier;

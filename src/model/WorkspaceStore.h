@@ -63,9 +63,10 @@ public:
     Read read() const;
 
 private:
-    // Saves come often and the encoded list is large only with many icons: its buffer is kept
-    // between saves up to this size, so a save doesn't have to fault in fresh memory each time.
-    static constexpr size_t kKeptBufferBytes = 256u << 20;
+    // Saves come often, so the encoded list's buffer is kept for the next save while it is small
+    // (a list of a few hundred workspaces with their icons); a larger one is given back after
+    // each save rather than held for the life of the program.
+    static constexpr size_t kKeptBufferBytes = 8u << 20;
 
     std::filesystem::path directory_;
     std::filesystem::path file_;

@@ -123,6 +123,27 @@ TEST_F(MigrationsTest, ASecondRecordThatWouldDuplicateAnIdentifierIsSkipped) {
               1u);
 }
 
+TEST_F(MigrationsTest, ALoadReadsEachAppOnDiskOnceAndTheNextLoadReadsItAgain) {
+    ManagedApp record = installed("/Applications/Editor.app", "com.editor", "Editor");
+    std::vector<Workspace> list;
+    for (int i = 0; i < 3; ++i) {
+        record.id = Uuid::random();
+        list.push_back(makeWorkspace("W" + std::to_string(i), {record}));
+    }
+    seed(list);
+    int reads = apps.bundleReadCount();
+    makeManager();
+    EXPECT_EQ(apps.bundleReadCount() - reads, 1) << "three records of one app";
+
+    apps.setBundleIdentifier("/Applications/Editor.app", "com.new.editor");
+    reads = apps.bundleReadCount();
+    auto m = makeManager();
+    EXPECT_EQ(apps.bundleReadCount() - reads, 1);
+    EXPECT_EQ(m->workspaces().get()[0].apps[0].bundleIdentifier, "com.new.editor") << "the change is seen";
+    EXPECT_EQ(m->workspaces().get()[1].apps[0].bundleIdentifier, "com.editor");
+    EXPECT_EQ(logCount("Bundle-id migration skipped for Editor"), 2u);
+}
+
 TEST_F(MigrationsTest, AnAppFoundOnlyByTheSystemIsNeverRelinked) {
     ManagedApp record = makeApp("Mail", "com.mail");
     record.appPath = "/Applications/Old Mail.app";  // nothing there any more

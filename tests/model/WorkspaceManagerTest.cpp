@@ -361,6 +361,39 @@ TEST_F(WorkspaceManagerTest, LoadsTheStoredListAndTreatsAMissingFileAsEmpty) {
     EXPECT_FALSE(m->activeWorkspaceID().get());
 }
 
+TEST_F(WorkspaceManagerTest, EqualStoredIconsShareOneBufferAndTheListIsSavedBackByteForByte) {
+    // Two icons of one length a single byte apart: only equal bytes may be shared.
+    Bytes icon(400);
+    for (size_t i = 0; i < icon.size(); ++i) icon[i] = static_cast<uint8_t>(i * 7);
+    Bytes twin = icon;
+    twin[20] ^= 1;
+    const auto app = [](const char* id, const Bytes& png) {
+        ManagedApp a = makeApp(id, id);
+        a.iconData = png;
+        return a;
+    };
+    seed({makeWorkspace("One", {app("a", icon), app("b", twin)}), makeWorkspace("Two", {app("c", icon), makeApp("d", "d")}),
+          makeWorkspace("Three", {app("e", twin), app("f", icon)})});
+    const auto fileText = [&] {
+        std::ifstream in(file(), std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    const std::string before = fileText();
+
+    auto m = makeManager();
+    const std::vector<Workspace> list = m->workspaces().get();
+    const SharedBytes& first = *list[0].apps[0].iconData;
+    EXPECT_TRUE(first.sharesBufferWith(*list[1].apps[0].iconData));
+    EXPECT_TRUE(first.sharesBufferWith(*list[2].apps[1].iconData));
+    EXPECT_TRUE(list[0].apps[1].iconData->sharesBufferWith(*list[2].apps[0].iconData));
+    EXPECT_FALSE(first.sharesBufferWith(*list[0].apps[1].iconData));
+    EXPECT_EQ(first, icon);
+    EXPECT_EQ(*list[0].apps[1].iconData, twin);
+
+    m->update(list[1]);  // saves the whole list
+    EXPECT_EQ(fileText(), before);
+}
+
 TEST_F(WorkspaceManagerTest, AnUnreadableFileIsKeptAsideBeforeStartingEmpty) {
     const std::string text = "[" + encodeWorkspace(makeWorkspace("Precious")) + "," +
                              R"({"id":"3F2504E0-4F89-11D3-9A0C-0305E82C3301","name":"No flag","apps":[],"layout":{"type":"grid2x2"}})" + "]";

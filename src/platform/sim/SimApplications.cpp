@@ -75,6 +75,7 @@ void SimApplications::setSystemApplication(const std::string& bundleIdentifier, 
 }
 
 std::optional<AppCatalog::BundleInfo> SimApplications::bundleAt(const fs::path& path) const {
+    ++bundleReads_;
     const File* f = find(path);
     if (!f || !f->bundle) return std::nullopt;
     return BundleInfo{f->bundle->bundleIdentifier, f->bundle->displayName, f->bundle->bundleName};

@@ -48,6 +48,7 @@ public:
     void setBookmarksFail(bool fail) { bookmarksFail_ = fail; }
 
     int iconRenderCount() const { return iconRenders_; }
+    int bundleReadCount() const { return bundleReads_; }
 
     std::string applicationExtension() const override { return "app"; }
     std::optional<BundleInfo> bundleAt(const std::filesystem::path& path) const override;
@@ -178,6 +179,7 @@ private:
     uint64_t nextFileId_ = 1;
     bool bookmarksFail_ = false;
     mutable int iconRenders_ = 0;
+    mutable int bundleReads_ = 0;
 };
 
 }  // namespace tessane::sim
