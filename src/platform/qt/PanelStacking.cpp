@@ -105,6 +105,13 @@ int PanelStacking::apply(const Request& request) {
     std::set<WindowId> chromeIds, topIds;
     for (const auto& p : request.chromeTopFirst) chromeIds.insert(p.id);
     for (WindowId w : request.topTopFirst) topIds.insert(w);
+    // Windows made on this connection are ours: the ones shown are in the request, the others
+    // (unmapped panels kept for reuse, input windows, the toolkit's own helpers) are no reference
+    // for the chrome and never in the way of the cards, so they are not read.
+    const xcb_setup_t* setup = xcb_get_setup(c);
+    const auto madeHere = [&](WindowId w) {
+        return setup && (w & ~static_cast<WindowId>(setup->resource_id_mask)) == setup->resource_id_base;
+    };
 
     // From the top down: the reference the chrome lies on, and what lies above it. Windows of
     // other programs are read in pipelined batches, and only as far down as needed.
@@ -114,9 +121,16 @@ int PanelStacking::apply(const Request& request) {
     };
     std::map<WindowId, Seen> seen;
     long reference = -1;  // the index of the window the chrome lies on
+    // Windows above the lowest card are all read: the cards must know whether they are shown.
+    long lowestCard = static_cast<long>(children.size());
+    for (WindowId w : request.topTopFirst)
+        if (position.count(w)) lowestCard = std::min(lowestCard, position[w]);
+    std::erase_if(bystanders_, [&](WindowId w) { return !position.count(w); });
     long next = static_cast<long>(children.size()) - 1;
     while (next >= 0 && reference < 0) {
-        std::vector<std::pair<long, std::pair<xcb_get_window_attributes_cookie_t, xcb_get_geometry_cookie_t>>> batch;
+        // The attributes of a batch first; the frames only of shown managed windows, the only
+        // ones the chrome can lie on.
+        std::vector<std::pair<long, xcb_get_window_attributes_cookie_t>> batch;
         for (; next >= 0 && batch.size() < 32; --next) {
             const WindowId w = children[static_cast<size_t>(next)];
             if (matTop.count(w)) {
@@ -126,18 +140,29 @@ int PanelStacking::apply(const Request& request) {
                 }
                 break;  // read what is above it first
             }
-            if (chromeIds.count(w) || topIds.count(w) || ownTop.count(w)) continue;
-            const auto id = static_cast<xcb_window_t>(w);
-            batch.push_back({next, {xcb_get_window_attributes(c, id), xcb_get_geometry(c, id)}});
+            if (chromeIds.count(w) || topIds.count(w) || ownTop.count(w) || madeHere(w)) continue;
+            if (next < lowestCard && bystanders_.count(w)) continue;
+            batch.push_back({next, xcb_get_window_attributes(c, static_cast<xcb_window_t>(w))});
         }
-        for (auto& [index, cookies] : batch) {
-            Reply<xcb_get_window_attributes_reply_t> a(xcb_get_window_attributes_reply(c, cookies.first, nullptr));
-            Reply<xcb_get_geometry_reply_t> g(xcb_get_geometry_reply(c, cookies.second, nullptr));
-            if (!a || !g) continue;
-            Seen s{a->map_state == XCB_MAP_STATE_VIEWABLE && a->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                   !a->override_redirect, QRect(g->x, g->y, g->width + 2 * g->border_width, g->height + 2 * g->border_width)};
-            seen[children[static_cast<size_t>(index)]] = s;
-            if (reference < 0 && s.viewable && s.managed && overlapsChrome(s.rect)) reference = index;
+        std::vector<std::pair<long, xcb_get_geometry_cookie_t>> frames;
+        for (auto& [index, cookie] : batch) {
+            Reply<xcb_get_window_attributes_reply_t> a(xcb_get_window_attributes_reply(c, cookie, nullptr));
+            if (!a) continue;
+            const WindowId w = children[static_cast<size_t>(index)];
+            const Seen s{a->map_state == XCB_MAP_STATE_VIEWABLE && a->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                         !a->override_redirect, {}};
+            seen[w] = s;
+            if (s.viewable && s.managed) frames.push_back({index, xcb_get_geometry(c, static_cast<xcb_window_t>(w))});
+            // An input-only window stays one, and the popups, menus and tooltips that bypass
+            // the window manager are made so for good: neither is read again.
+            if (a->_class == XCB_WINDOW_CLASS_INPUT_ONLY || a->override_redirect) bystanders_.insert(w);
+        }
+        for (auto& [index, cookie] : frames) {
+            Reply<xcb_get_geometry_reply_t> g(xcb_get_geometry_reply(c, cookie, nullptr));
+            if (!g) continue;
+            auto& s = seen[children[static_cast<size_t>(index)]];
+            s.rect = QRect(g->x, g->y, g->width + 2 * g->border_width, g->height + 2 * g->border_width);
+            if (reference < 0 && overlapsChrome(s.rect)) reference = index;
         }
     }
 
@@ -179,7 +204,7 @@ int PanelStacking::apply(const Request& request) {
         for (size_t i = 0; i + 1 < group.size() && inPlace; ++i) inPlace = at(group[i]) > at(group[i + 1]);
         for (long i = at(group.back()) + 1; inPlace && i < static_cast<long>(children.size()); ++i) {
             const WindowId w = children[static_cast<size_t>(i)];
-            if (topIds.count(w) || chromeIds.count(w) || ownTop.count(w)) continue;
+            if (topIds.count(w) || chromeIds.count(w) || ownTop.count(w) || madeHere(w)) continue;
             const auto s = seen.find(w);
             inPlace = s != seen.end() && !s->second.viewable;
         }

@@ -38,6 +38,8 @@ public:
 private:
     // The child of the root holding `client` (itself, or its window manager's frame).
     std::map<WindowId, WindowId> frames_;
+    // Children of the root known never to be what the chrome lies on (see apply()).
+    std::set<WindowId> bystanders_;
 };
 
 }  // namespace tessane::qt_backend

@@ -9,6 +9,7 @@
 #include <X11/extensions/shape.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -105,20 +106,34 @@ unsigned long channel(int value, unsigned long mask) {
 }
 }  // namespace
 
-void setBackgroundColor(WindowId window, const QColor& color) {
+void setBackgroundColor(WindowId window, const QColor& color, bool translucent) {
     Display* d = display();
     if (!d) return;
-    XWindowAttributes attributes{};
-    if (!XGetWindowAttributes(d, window, &attributes) || !attributes.visual) return;
-    const Visual* v = attributes.visual;
-    unsigned long pixel = channel(color.red(), v->red_mask) | channel(color.green(), v->green_mask) |
-                          channel(color.blue(), v->blue_mask);
-    // A visual with an alpha channel (a translucent window's): the bits no colour uses hold it.
-    if (attributes.depth == 32) pixel |= 0xFFFFFFFFUL & ~(v->red_mask | v->green_mask | v->blue_mask);
+    // The toolkit gives every window of a kind the same visual: it is read once per kind.
+    struct Pixels {
+        unsigned long red = 0, green = 0, blue = 0, alpha = 0;
+    };
+    static std::optional<Pixels> kinds[2];
+    static Display* readOn = nullptr;
+    if (readOn != d) kinds[0] = kinds[1] = std::nullopt;
+    readOn = d;
+    auto& kind = kinds[translucent ? 1 : 0];
+    if (!kind) {
+        XWindowAttributes attributes{};
+        if (!XGetWindowAttributes(d, window, &attributes) || !attributes.visual) return;
+        const Visual* v = attributes.visual;
+        // A visual with an alpha channel (a translucent window's): the bits no colour uses hold it.
+        const unsigned long alpha =
+            attributes.depth == 32 ? 0xFFFFFFFFUL & ~(v->red_mask | v->green_mask | v->blue_mask) : 0;
+        kind = Pixels{v->red_mask, v->green_mask, v->blue_mask, alpha};
+    }
+    const unsigned long pixel = channel(color.red(), kind->red) | channel(color.green(), kind->green) |
+                                channel(color.blue(), kind->blue) | kind->alpha;
     XSetWindowBackground(d, window, pixel);
     XClearWindow(d, window);
-    // Waits for the server: the new colour is on screen when this returns.
-    XSync(d, False);
+    // The server handles these before anything the toolkit sends later on the same connection
+    // (the map, a paint): no need to wait for it.
+    XFlush(d);
 }
 
 void clearBackground(WindowId window) {

@@ -34,7 +34,9 @@ void clearBoundingShape(WindowId window);
 void setGeometry(WindowId window, const QRect& root);
 // The server itself fills the window with `color` (opaque) wherever it is exposed, and
 // repaints it now: a window shown this way needs no picture of its content in the client.
-void setBackgroundColor(WindowId window, const QColor& color);
+// `translucent`: the window was made with the toolkit's translucent background (its visual has
+// an alpha channel when a compositing manager runs).
+void setBackgroundColor(WindowId window, const QColor& color, bool translucent);
 // Back to no background: the client paints every pixel.
 void clearBackground(WindowId window);
 // Tells compositing managers to cast no shadow from the window. A raised panel (override-

@@ -200,7 +200,7 @@ void QtPanel::applySurface(bool newDrawing) {
     if (fill) {
         // Before the window is first shown, so that Qt never paints it (nor makes its store).
         widget_->setUpdatesEnabled(false);
-        panel_x11::setBackgroundColor(windowId(), *fill);
+        panel_x11::setBackgroundColor(windowId(), *fill, widget_->testAttribute(Qt::WA_TranslucentBackground));
     } else {
         panel_x11::clearBackground(windowId());
         widget_->setUpdatesEnabled(true);  // repaints it all
