@@ -9,6 +9,7 @@
 #include <X11/extensions/shape.h>
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,6 +41,20 @@ void clientMessage(Display* d, WindowId window, const char* type, long a0, long 
 }  // namespace
 
 bool available() { return display() != nullptr; }
+
+void internAtoms() {
+    Display* d = display();
+    if (!d) return;
+    char* names[] = {const_cast<char*>("_COMPTON_SHADOW"),          const_cast<char*>("_NET_WM_WINDOW_TYPE"),
+                     const_cast<char*>("_NET_WM_WINDOW_TYPE_DESKTOP"), const_cast<char*>("_KDE_NET_WM_WINDOW_TYPE_OVERRIDE"),
+                     const_cast<char*>("_NET_WM_DESKTOP"),          const_cast<char*>("_NET_WM_STATE"),
+                     const_cast<char*>("_NET_WM_STATE_BELOW"),      const_cast<char*>("_NET_WM_STATE_ABOVE"),
+                     const_cast<char*>("_NET_WM_STATE_STICKY"),     const_cast<char*>("_NET_WM_STATE_SKIP_TASKBAR"),
+                     const_cast<char*>("_NET_WM_STATE_SKIP_PAGER")};
+    Atom atoms[std::size(names)];
+    // Xlib keeps what it learns here: the names are not asked for again.
+    XInternAtoms(d, names, static_cast<int>(std::size(names)), False, atoms);
+}
 
 bool compositing() {
     Display* d = display();

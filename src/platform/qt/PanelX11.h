@@ -16,6 +16,8 @@ namespace tessane::qt_backend::panel_x11 {
 using WindowId = unsigned long;
 
 bool available();
+// Learns the atoms the panels name, all in one round trip, so that showing panels asks for none.
+void internAtoms();
 // A compositing manager owns _NET_WM_CM_S<n> for the default screen.
 bool compositing();
 // Asks for an event on Qt's connection whenever that selection changes hands (a compositing

@@ -293,6 +293,7 @@ QtPanels::QtPanels(const linux_backend::X11ScreenSpace& space)
     : space_(space), compositing_(panel_x11::compositing()) {
     if (!panel_x11::available()) return;
     root_ = panel_x11::rootWindow();
+    panel_x11::internAtoms();
     stackingAtom_ = panel_x11::watchRootProperty("_NET_CLIENT_LIST_STACKING");
     compositingEvent_ = panel_x11::watchCompositing();
     qApp->installNativeEventFilter(this);
