@@ -50,7 +50,8 @@ void internAtoms() {
                      const_cast<char*>("_NET_WM_DESKTOP"),          const_cast<char*>("_NET_WM_STATE"),
                      const_cast<char*>("_NET_WM_STATE_BELOW"),      const_cast<char*>("_NET_WM_STATE_ABOVE"),
                      const_cast<char*>("_NET_WM_STATE_STICKY"),     const_cast<char*>("_NET_WM_STATE_SKIP_TASKBAR"),
-                     const_cast<char*>("_NET_WM_STATE_SKIP_PAGER")};
+                     const_cast<char*>("_NET_WM_STATE_SKIP_PAGER"),
+                     const_cast<char*>("_NET_FRAME_EXTENTS")};
     Atom atoms[std::size(names)];
     // Xlib keeps what it learns here: the names are not asked for again.
     XInternAtoms(d, names, static_cast<int>(std::size(names)), False, atoms);
@@ -166,6 +167,14 @@ void markShadowless(WindowId window, bool raised) {
     const Atom types[] = {atom(d, "_NET_WM_WINDOW_TYPE_DESKTOP"), atom(d, "_KDE_NET_WM_WINDOW_TYPE_OVERRIDE")};
     XChangeProperty(d, window, atom(d, "_NET_WM_WINDOW_TYPE"), XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(types), 2);
+}
+
+void markUnframed(WindowId window) {
+    Display* d = display();
+    if (!d) return;
+    const long extents[] = {0, 0, 0, 0};
+    XChangeProperty(d, window, atom(d, "_NET_FRAME_EXTENTS"), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(extents), 4);
 }
 
 void markKeptBelow(WindowId window) {

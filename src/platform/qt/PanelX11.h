@@ -46,6 +46,10 @@ void clearBackground(WindowId window);
 // xcompmgr -c both leave without a shadow (and no window manager manages such a window anyway).
 // Before mapping: some read it only then.
 void markShadowless(WindowId window, bool raised);
+// A window that bypasses the window manager has no frame, and says so (_NET_FRAME_EXTENTS, all
+// zero): Qt, which asks for the frame of each window it shows, then reads that property rather
+// than walking the window tree with three round trips. Before mapping.
+void markUnframed(WindowId window);
 // The mat's place among managed windows: below the others, on every desktop, in no taskbar
 // or pager. Set before mapping, as the window manager reads them when it takes the window.
 void markKeptBelow(WindowId window);

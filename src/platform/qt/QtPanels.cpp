@@ -128,7 +128,10 @@ void QtPanel::syncMapped() {
     }
     const auto window = windowId();  // makes the native window
     // At once: some compositing managers read a window's type when they hear it was made.
-    if (!marked_) panel_x11::markShadowless(window, options_.level >= 1);
+    if (!marked_) {
+        panel_x11::markShadowless(window, options_.level >= 1);
+        if (options_.level >= 1) panel_x11::markUnframed(window);
+    }
     marked_ = true;
     placeExactly();
     applyShape();
