@@ -113,6 +113,43 @@ TEST_F(X11ConnectionTest, AnEventThatArrivesDuringABatchedReadIsSeenWaitingByThe
     EXPECT_TRUE(heard);
 }
 
+TEST_F(X11ConnectionTest, KeptGeometryOutlivesWindowsThatBypassTheManagerButNotAMoveOfTheFrame) {
+    auto& client = startClient({});
+    const XWindowId w = client.windows[0];
+    ASSERT_TRUE(waitFor([&] { return contains(x_->windowList(x_->root(), "_NET_CLIENT_LIST"), w); }));
+    x_->requestMoveResize(w, Point{200, 150}, std::nullopt);
+    ASSERT_TRUE(x_->windowManagerRoundTrip(5));
+    ASSERT_TRUE(waitFor([&] { auto g = x_->geometry(w); return g && g->viewable; }));
+    const Rect before = x_->geometry(w)->rootRect;
+
+    // Another client makes, maps and moves a window of its own that bypasses the manager (as
+    // menus and our own panels do): what is kept of the client still holds, unasked.
+    Display* other = XOpenDisplay(server_->display().c_str());
+    ASSERT_NE(other, nullptr);
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    const Window menu = XCreateWindow(other, DefaultRootWindow(other), 10, 10, 50, 40, 0, CopyFromParent, InputOutput,
+                                      CopyFromParent, CWOverrideRedirect, &attributes);
+    XMapWindow(other, menu);
+    XMoveWindow(other, menu, 30, 20);
+    XSync(other, False);
+    x_->sync();
+    x_->processEvents();
+    const uint64_t trips = x_->roundTrips();
+    ASSERT_TRUE(x_->geometry(w));
+    EXPECT_EQ(x_->geometry(w)->rootRect, before);
+    EXPECT_EQ(x_->roundTrips(), trips);
+    XCloseDisplay(other);
+
+    // The manager moves the frame, which carries the client: that is seen.
+    x_->requestMoveResize(w, Point{260, 190}, std::nullopt);
+    ASSERT_TRUE(x_->windowManagerRoundTrip(5));
+    EXPECT_TRUE(waitFor([&] {
+        auto g = x_->geometry(w);
+        return g && g->rootRect.minX() == before.minX() + 60 && g->rootRect.minY() == before.minY() + 40;
+    }));
+}
+
 TEST_F(X11ConnectionTest, RequestsAboutAVanishedWindowAnswerWithoutCrashingOrLogging) {
     auto& client = startClient({});
     const XWindowId w = client.windows[0];

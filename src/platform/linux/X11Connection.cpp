@@ -295,6 +295,7 @@ X11Event X11Connection::convert(const void* raw) const {
         out.window = ev.xconfigure.window;
         out.eventWindow = ev.xconfigure.event;
         out.rect = Rect(ev.xconfigure.x, ev.xconfigure.y, ev.xconfigure.width, ev.xconfigure.height);
+        out.overrideRedirect = ev.xconfigure.override_redirect;
         break;
     case DestroyNotify:
         out.kind = X11Event::Kind::destroy;
@@ -305,6 +306,7 @@ X11Event X11Connection::convert(const void* raw) const {
         out.kind = X11Event::Kind::map;
         out.window = ev.xmap.window;
         out.eventWindow = ev.xmap.event;
+        out.overrideRedirect = ev.xmap.override_redirect;
         break;
     case UnmapNotify:
         out.kind = X11Event::Kind::unmap;

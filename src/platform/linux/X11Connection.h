@@ -64,6 +64,7 @@ struct X11Event {
     bool deleted = false;
     bool synthetic = false;     // sent by a client (XSendEvent), e.g. a WM's ICCCM ConfigureNotify
     Rect rect;                  // configure: x, y, width, height as the event gives them
+    bool overrideRedirect = false;  // configure, map: the window bypasses the window manager
     uint32_t keycode = 0;
     uint32_t modifiers = 0;     // X modifier state of a key event
     int extension = 0;          // generic: the extension's major opcode

@@ -44,9 +44,17 @@ void X11DesktopModel::note(const X11Event& e) {
     case K::unmap:
     case K::reparent:
     case K::create:
-        // A frame of the window manager (a child of the root) took its client with it.
-        if (e.eventWindow == x_.root() || e.window == x_.root()) ++geometryGeneration_;
-        else geometry_.erase(e.window);
+        if (e.window == x_.root()) {
+            ++geometryGeneration_;
+        } else if (e.eventWindow == x_.root()) {
+            // A frame of the window manager (a child of the root) took its client with it. A
+            // window just made holds no client yet, and one that bypasses the manager (a menu,
+            // our own panels) is nobody's frame: neither moves what is kept of the clients.
+            if (e.kind != K::create && !e.overrideRedirect) ++geometryGeneration_;
+            geometry_.erase(e.window);
+        } else {
+            geometry_.erase(e.window);
+        }
         if (e.window == x_.root()) rootSize_.reset();
         break;
     case K::destroy:
