@@ -102,7 +102,11 @@ void LinuxAccessibility::watchWindow(XWindowId window) {
         if (parent == root || parent == 0) break;
         at = parent;
     }
-    if (at != window && x_.selectInput(at, kStructureNotifyMask).ok()) registry_->clientOfFrame[at] = window;
+    // Unchecked: a frame that went meanwhile has taken its client with it, which is heard of.
+    if (at != window) {
+        x_.addEventMask(std::span(&at, 1), kStructureNotifyMask);
+        registry_->clientOfFrame[at] = window;
+    }
 }
 
 // A watched window that enters or leaves fullscreen (or goes while in it) is told as a change of
