@@ -67,13 +67,15 @@ public:
     // Replies per client of the process `pid` (by resource-id base), after stop().
     std::map<unsigned long, long> repliesOf(pid_t pid) const {
         std::map<unsigned long, long> out;
-        XResClientIdSpec spec{0, XRES_CLIENT_ID_PID_MASK};
+        XResClientIdSpec wanted{0, XRES_CLIENT_ID_PID_MASK};
         long count = 0;
         XResClientIdValue* ids = nullptr;
-        if (XResQueryClientIds(control_, 1, &spec, &count, &ids) != Success) return out;
-        for (long i = 0; i < count; ++i)
-            if (XResGetClientPid(&ids[i]) == pid)
-                if (const auto it = replies_.find(ids[i].spec.client); it != replies_.end()) out[it->first] = it->second;
+        if (XResQueryClientIds(control_, 1, &wanted, &count, &ids) != Success) return out;
+        for (long i = 0; i < count; ++i) {
+            if (XResGetClientPid(&ids[i]) != pid) continue;
+            const auto& [client, length, value] = ids[i];  // which client, and its pid's bytes
+            if (const auto it = replies_.find(client.client); it != replies_.end()) out[it->first] = it->second;
+        }
         XResClientIdsDestroy(count, ids);
         return out;
     }
