@@ -113,7 +113,7 @@ TEST_F(X11ConnectionTest, AnEventThatArrivesDuringABatchedReadIsSeenWaitingByThe
     EXPECT_TRUE(heard);
 }
 
-TEST_F(X11ConnectionTest, KeptGeometryOutlivesWindowsThatBypassTheManagerButNotAMoveOfTheFrame) {
+TEST_F(X11ConnectionTest, KeptGeometryOutlivesOtherWindowsButNotAMoveOfItsFrame) {
     auto& client = startClient({});
     const XWindowId w = client.windows[0];
     ASSERT_TRUE(waitFor([&] { return contains(x_->windowList(x_->root(), "_NET_CLIENT_LIST"), w); }));
@@ -140,6 +140,25 @@ TEST_F(X11ConnectionTest, KeptGeometryOutlivesWindowsThatBypassTheManagerButNotA
     EXPECT_EQ(x_->geometry(w)->rootRect, before);
     EXPECT_EQ(x_->roundTrips(), trips);
     XCloseDisplay(other);
+
+    // A window the manager takes in now gets a frame of its own: framing it and moving that
+    // frame carry no other client, and its own geometry follows its frame.
+    auto& late = startClient({});
+    const XWindowId v = late.windows[0];
+    ASSERT_TRUE(waitFor([&] { return contains(x_->windowList(x_->root(), "_NET_CLIENT_LIST"), v); }));
+    ASSERT_TRUE(x_->windowManagerRoundTrip(5));
+    x_->processEvents();
+    const auto lateBefore = x_->geometry(v);
+    ASSERT_TRUE(lateBefore);
+    x_->requestMoveResize(v, Point{500, 400}, std::nullopt);
+    ASSERT_TRUE(x_->windowManagerRoundTrip(5));
+    x_->processEvents();
+    const uint64_t afterLate = x_->roundTrips();
+    EXPECT_EQ(x_->geometry(w)->rootRect, before);
+    EXPECT_EQ(x_->roundTrips(), afterLate);
+    const auto lateAfter = x_->geometry(v);
+    ASSERT_TRUE(lateAfter);
+    EXPECT_NE(lateAfter->rootRect.origin, lateBefore->rootRect.origin);
 
     // The manager moves the frame, which carries the client: that is seen.
     x_->requestMoveResize(w, Point{260, 190}, std::nullopt);

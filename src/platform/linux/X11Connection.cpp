@@ -295,6 +295,7 @@ X11Event X11Connection::convert(const void* raw) const {
         out.window = ev.xconfigure.window;
         out.eventWindow = ev.xconfigure.event;
         out.rect = Rect(ev.xconfigure.x, ev.xconfigure.y, ev.xconfigure.width, ev.xconfigure.height);
+        out.borderWidth = ev.xconfigure.border_width;
         out.overrideRedirect = ev.xconfigure.override_redirect;
         break;
     case DestroyNotify:
@@ -322,6 +323,7 @@ X11Event X11Connection::convert(const void* raw) const {
         out.kind = X11Event::Kind::reparent;
         out.window = ev.xreparent.window;
         out.eventWindow = ev.xreparent.event;
+        out.parent = ev.xreparent.parent;
         break;
     case PropertyNotify:
         out.kind = X11Event::Kind::property;

@@ -60,10 +60,12 @@ struct X11Event {
     Kind kind = Kind::other;
     XWindowId window = 0;       // the window the event is about
     XWindowId eventWindow = 0;  // the window whose event mask delivered it
+    XWindowId parent = 0;       // reparent: the window's new parent
     XAtomId atom = 0;
     bool deleted = false;
     bool synthetic = false;     // sent by a client (XSendEvent), e.g. a WM's ICCCM ConfigureNotify
     Rect rect;                  // configure: x, y, width, height as the event gives them
+    int borderWidth = 0;        // configure
     bool overrideRedirect = false;  // configure, map: the window bypasses the window manager
     uint32_t keycode = 0;
     uint32_t modifiers = 0;     // X modifier state of a key event

@@ -47,18 +47,18 @@ void X11DesktopModel::note(const X11Event& e) {
         if (e.window == x_.root()) {
             ++geometryGeneration_;
         } else if (e.eventWindow == x_.root()) {
-            // A frame of the window manager (a child of the root) took its client with it. A
-            // window just made holds no client yet, and one that bypasses the manager (a menu,
-            // our own panels) is nobody's frame: neither moves what is kept of the clients.
-            if (e.kind != K::create && !e.overrideRedirect) ++geometryGeneration_;
-            geometry_.erase(e.window);
+            rootChildChanged(e);
         } else {
             geometry_.erase(e.window);
         }
         if (e.window == x_.root()) rootSize_.reset();
         break;
     case K::destroy:
-        ++geometryGeneration_;
+        // A frame made while we watched takes at most its one window with it.
+        if (const auto frame = newFrames_.find(e.window); frame != newFrames_.end())
+            geometry_.erase(frame->second);
+        else
+            ++geometryGeneration_;
         dropWindow(e.window);
         if (e.window == e.eventWindow || e.eventWindow == x_.root()) x_.eventMasks_.erase(e.window);
         changed();
@@ -74,6 +74,44 @@ void X11DesktopModel::note(const X11Event& e) {
     }
 }
 
+void X11DesktopModel::rootChildChanged(const X11Event& e) {
+    using K = X11Event::Kind;
+    if (e.kind == K::configure) {
+        // A restack (the manager raising a window it focuses, our panels going up) tells the
+        // same frame again: nothing moved.
+        const auto [known, first] = rootChildFrames_.try_emplace(e.window, e.rect, e.borderWidth);
+        if (!first && known->second == std::pair{e.rect, e.borderWidth}) return;
+        known->second = {e.rect, e.borderWidth};
+    }
+    geometry_.erase(e.window);
+    switch (e.kind) {
+    case K::create:
+        newFrames_[e.window] = 0;  // it holds no client yet
+        return;
+    case K::reparent:
+        rootChildFrames_.erase(e.window);  // no longer a child of the root, or not yet heard of as one
+        if (const auto frame = newFrames_.find(e.parent); frame != newFrames_.end() && frame->second == 0) {
+            frame->second = e.window;
+            return;
+        }
+        // Into a window not known to be a root child of its own (a manager that nests its
+        // frames), a second client into one frame, or back to the root: which frame holds which
+        // client is no longer known.
+        newFrames_.clear();
+        ++geometryGeneration_;
+        return;
+    default: break;
+    }
+    // One that bypasses the manager (a menu, our own panels) is nobody's frame.
+    if (e.overrideRedirect) return;
+    if (const auto frame = newFrames_.find(e.window); frame != newFrames_.end()) {
+        if (frame->second) geometry_.erase(frame->second);
+        return;
+    }
+    // A frame of the window manager took its client with it: any of them.
+    ++geometryGeneration_;
+}
+
 void X11DesktopModel::forget(XWindowId window, XAtomId atom) {
     if (window == x_.root()) {
         root_.erase(atom);
@@ -85,6 +123,8 @@ void X11DesktopModel::forget(XWindowId window, XAtomId atom) {
 
 void X11DesktopModel::dropWindow(XWindowId window) {
     geometry_.erase(window);
+    newFrames_.erase(window);
+    rootChildFrames_.erase(window);
     for (auto& [atom, values] : clientProps_) values.erase(window);
 }
 

@@ -69,6 +69,9 @@ private:
     void fetch(const std::vector<XWindowId>& windows, XAtomId atom);
     void fetchForListed(XAtomId atom);
     void selectOn(const std::vector<XWindowId>& windows);
+    // A child of the root was made, moved, mapped, unmapped or reparented: what of the kept
+    // geometry it may have carried with it goes.
+    void rootChildChanged(const X11Event& e);
     void dropWindow(XWindowId window);
     void changed() { ++version_; }
 
@@ -85,6 +88,12 @@ private:
     std::unordered_map<XAtomId, std::unordered_map<XWindowId, std::optional<X11Property>>> clientProps_;
     uint64_t geometryGeneration_ = 1;
     std::unordered_map<XWindowId, Geometry> geometry_;
+    // Children of the root made while we watched, each with the one window put into it (0: none
+    // yet): such a frame, moving, carries only that window. A frame the window manager made
+    // before, or one it nests its clients deeper in, may carry any client.
+    std::unordered_map<XWindowId, XWindowId> newFrames_;
+    // The last rectangle and border each child of the root was configured to, as heard.
+    std::unordered_map<XWindowId, std::pair<Rect, int>> rootChildFrames_;
     std::optional<std::vector<X11Monitor>> monitors_;
     std::optional<Size> rootSize_;
     std::map<unsigned long, std::optional<std::vector<uint8_t>>> edids_;
