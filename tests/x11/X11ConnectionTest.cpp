@@ -1,10 +1,12 @@
 #include "x11/X11TestBase.h"
 
 #include <X11/Xatom.h>
+#include <X11/Xlib-xcb.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <unistd.h>
 
 namespace tessane::x11test {
 namespace {
@@ -167,6 +169,30 @@ TEST_F(X11ConnectionTest, KeptGeometryOutlivesOtherWindowsButNotAMoveOfItsFrame)
         auto g = x_->geometry(w);
         return g && g->rootRect.minX() == before.minX() + 60 && g->rootRect.minY() == before.minY() + 40;
     }));
+}
+
+TEST_F(X11ConnectionTest, WindowsOfThisProcesssOtherConnectionAreOursWithoutAsking) {
+    // A second connection of this process, as the toolkit's is, and another program's window.
+    Display* toolkit = XOpenDisplay(server_->display().c_str());
+    ASSERT_NE(toolkit, nullptr);
+    const Window panel = XCreateSimpleWindow(toolkit, DefaultRootWindow(toolkit), 0, 0, 10, 10, 0, 0, 0);
+    XSync(toolkit, False);
+    auto& client = startClient({});
+    const XWindowId theirs = client.windows[0];
+    EXPECT_FALSE(x_->madeByThisProcess(panel));
+    x_->addOwnClient(xcb_get_setup(XGetXCBConnection(toolkit))->resource_id_base);
+    EXPECT_TRUE(x_->madeByThisProcess(panel));
+    EXPECT_FALSE(x_->madeByThisProcess(theirs));
+
+    const XWindowId ours[] = {panel};
+    const uint64_t trips = x_->roundTrips();
+    EXPECT_EQ(x_->windowOwners(ours).front().serverPid, static_cast<int32_t>(::getpid()));
+    EXPECT_EQ(x_->roundTrips(), trips);
+    const XWindowId both[] = {theirs, panel};
+    const auto owners = x_->windowOwners(both);
+    EXPECT_EQ(owners[0].serverPid, client.process->pid());
+    EXPECT_EQ(owners[1].serverPid, static_cast<int32_t>(::getpid()));
+    XCloseDisplay(toolkit);
 }
 
 TEST_F(X11ConnectionTest, RequestsAboutAVanishedWindowAnswerWithoutCrashingOrLogging) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <csignal>
 #include <fstream>
+#include <iterator>
 #include <utility>
 
 namespace tessane::linux_backend {
@@ -47,7 +48,10 @@ LinuxAccessibility::LinuxAccessibility(X11Connection& x, LinuxScreens& screens, 
 
 // What a show asks of every window of an application, read for new clients as they come (a
 // batch per property), so that the first show after a thousand windows appeared does not pay.
-void LinuxAccessibility::prefetchWindowFacts(const std::vector<XWindowId>& windows) {
+void LinuxAccessibility::prefetchWindowFacts(const std::vector<XWindowId>& all) {
+    std::vector<XWindowId> windows;  // ours (the chrome's mat, our dialogs) are read only if asked
+    std::copy_if(all.begin(), all.end(), std::back_inserter(windows), [this](XWindowId w) { return !x_.madeByThisProcess(w); });
+    if (windows.empty()) return;
     for (const char* name : {"_NET_WM_WINDOW_TYPE", "_NET_WM_STATE", "WM_STATE", "WM_TRANSIENT_FOR",
                              "_NET_FRAME_EXTENTS", "_GTK_FRAME_EXTENTS", "_NET_WM_NAME", "WM_NORMAL_HINTS"})
         x_.desktop().prefetch(windows, x_.atom(name));

@@ -4,6 +4,7 @@
 #include "platform/linux/X11DesktopModel.h"
 
 #include <X11/Xatom.h>
+#include <X11/Xlib-xcb.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XInput2.h>
@@ -110,7 +111,15 @@ X11Connection::X11Connection(Display* display, LogSink log)
         hasXRes_ = XResQueryVersion(display, &major, &minor) &&
                    (major > 1 || (major == 1 && minor >= 2));
     }
+    const auto* setup = xcb_get_setup(XGetXCBConnection(display));
+    idMask_ = setup->resource_id_mask;
+    ownClients_.push_back(setup->resource_id_base);
     desktop_ = std::make_unique<X11DesktopModel>(*this);
+}
+
+bool X11Connection::madeByThisProcess(XWindowId window) const {
+    const uint32_t client = static_cast<uint32_t>(window) & ~idMask_;
+    return client != 0 && std::find(ownClients_.begin(), ownClients_.end(), client) != ownClients_.end();
 }
 
 X11Connection::~X11Connection() {

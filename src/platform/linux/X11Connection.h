@@ -178,6 +178,13 @@ public:
     // them sent together) or for the window manager's; benchmarks and tests print it.
     uint64_t roundTrips() const { return roundTrips_; }
 
+    // --- this process's own windows -------------------------------------------------------------
+    // Windows made on another connection of this process (the toolkit's, whose id base the
+    // toolkit's edge hands over) or on this one are known to be ours without asking: their owner
+    // is this process, and nothing of them is read ahead as of other programs' windows.
+    void addOwnClient(uint32_t idBase) { ownClients_.push_back(idBase); }
+    bool madeByThisProcess(XWindowId window) const;
+
     // --- properties and window queries (absent when the window is gone or has no such value) ---
     // These answer from the read model (X11DesktopModel): values read once and kept valid from
     // X's events; only windows the model does not keep are read every time.
@@ -341,6 +348,8 @@ private:
     int randrEventBase_ = -1;
     int randrErrorBase_ = -1;
     bool hasXRes_ = false;
+    uint32_t idMask_ = 0;                // the resource-id mask, the same for every client
+    std::vector<uint32_t> ownClients_;   // id bases of this process's connections
     bool screenChangesSelected_ = false;
     XWindowId pingWindow_ = 0;
     Signal<X11Event> events_;

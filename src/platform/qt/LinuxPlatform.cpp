@@ -26,6 +26,9 @@
 #include "platform/qt/QtX11Pump.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+
+#include <xcb/xcb.h>
 
 #include <cstdlib>
 
@@ -120,6 +123,9 @@ void LinuxPlatform::start(LogSink log) {
     p.log = log;
     p.mainQueue = std::make_unique<QtMainQueue>();
     p.xPump = pumpX11Events(*p.mainQueue, *p.x);
+    // Our panels and windows are made on Qt's connection: the backend knows them as ours.
+    if (auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
+        p.x->addOwnClient(xcb_get_setup(x11->connection())->resource_id_base);
     p.defaults = std::make_unique<LinuxDefaults>(p.environment.configFolder() / "preferences.json", log);
     p.screens = std::make_unique<LinuxScreens>(*p.x, *p.mainQueue);
     p.logind = std::make_unique<LogindWatcher>(
