@@ -184,14 +184,20 @@ TEST_F(X11ConnectionTest, WindowsOfThisProcesssOtherConnectionAreOursWithoutAski
     EXPECT_TRUE(x_->madeByThisProcess(panel));
     EXPECT_FALSE(x_->madeByThisProcess(theirs));
 
-    const XWindowId ours[] = {panel};
+    // The server is not asked which process made ours; an id of ours that names no window is
+    // nobody's.
+    const XWindowId both[] = {theirs, panel, panel + 1};
     const uint64_t trips = x_->roundTrips();
-    EXPECT_EQ(x_->windowOwners(ours).front().serverPid, static_cast<int32_t>(::getpid()));
-    EXPECT_EQ(x_->roundTrips(), trips);
-    const XWindowId both[] = {theirs, panel};
-    const auto owners = x_->windowOwners(both);
+    auto owners = x_->windowOwners(both);
     EXPECT_EQ(owners[0].serverPid, client.process->pid());
     EXPECT_EQ(owners[1].serverPid, static_cast<int32_t>(::getpid()));
+    EXPECT_FALSE(owners[2].windowExists);
+    EXPECT_FALSE(owners[2].serverPid);
+    const XWindowId ours[] = {panel};
+    const uint64_t afterBoth = x_->roundTrips();
+    EXPECT_EQ(x_->windowOwners(ours).front().serverPid, static_cast<int32_t>(::getpid()));
+    EXPECT_EQ(x_->roundTrips(), afterBoth + 1);  // whether it still exists, with its claim
+    EXPECT_GT(afterBoth, trips);
     XCloseDisplay(toolkit);
 }
 

@@ -121,33 +121,18 @@ std::vector<std::optional<X11WindowGeometry>> X11Connection::geometries(std::spa
     return answers;
 }
 
-std::vector<X11WindowOwner> X11Connection::windowOwners(std::span<const XWindowId> all) {
-    std::vector<X11WindowOwner> result(all.size());
-    // Ours are answered here (a window of ours that went is heard of as gone by the client list).
-    std::vector<XWindowId> windows;
-    std::vector<size_t> where;
-    for (size_t i = 0; i < all.size(); ++i) {
-        if (madeByThisProcess(all[i])) {
-            result[i] = {true, static_cast<int32_t>(::getpid()), std::nullopt};
-        } else {
-            windows.push_back(all[i]);
-            where.push_back(i);
-        }
-    }
-    const auto place = [&](const std::vector<X11WindowOwner>& owners) {
-        for (size_t k = 0; k < owners.size(); ++k) result[where[k]] = owners[k];
-        return result;
-    };
+std::vector<X11WindowOwner> X11Connection::windowOwners(std::span<const XWindowId> windows) {
     std::vector<X11WindowOwner> owners(windows.size());
-    if (windows.empty()) return result;
     const auto claims = properties(windows, atom("_NET_WM_PID"), 1);
     for (size_t i = 0; i < windows.size(); ++i) {
         owners[i].windowExists = claims[i].windowExists;
         const auto& claim = claims[i].value;
         if (claim && claim->format == 32 && !claim->items.empty() && claim->items[0] > 0)
             owners[i].claimedPid = static_cast<int32_t>(claim->items[0]);
+        // Ours, when it exists: the server need not be asked which process made it.
+        if (owners[i].windowExists && madeByThisProcess(windows[i])) owners[i].serverPid = static_cast<int32_t>(::getpid());
     }
-    if (!hasXRes_) return place(owners);
+    if (!hasXRes_) return owners;
 
     // The server knows each client's process only by its connection; a window's client is the
     // part of its id outside the resource mask. Client 0 is the server itself, and asking
@@ -156,9 +141,9 @@ std::vector<X11WindowOwner> X11Connection::windowOwners(std::span<const XWindowI
     std::map<uint32_t, std::optional<int32_t>> byClient;
     for (size_t i = 0; i < windows.size(); ++i) {
         const uint32_t client = static_cast<uint32_t>(windows[i]) & ~resourceMask;
-        if (owners[i].windowExists && client != 0) byClient.emplace(client, std::nullopt);
+        if (owners[i].windowExists && client != 0 && !owners[i].serverPid) byClient.emplace(client, std::nullopt);
     }
-    if (byClient.empty()) return place(owners);
+    if (byClient.empty()) return owners;
     std::vector<XResClientIdSpec> questions;
     for (auto& [client, pid] : byClient) questions.push_back({client, XRES_CLIENT_ID_PID_MASK});
     ErrorTrap trap(*this);
@@ -181,7 +166,7 @@ std::vector<X11WindowOwner> X11Connection::windowOwners(std::span<const XWindowI
         auto it = byClient.find(static_cast<uint32_t>(windows[i]) & ~resourceMask);
         if (it != byClient.end()) owners[i].serverPid = it->second;
     }
-    return place(owners);
+    return owners;
 }
 
 std::optional<int32_t> X11Connection::clientPidFromServer(XWindowId window) {
