@@ -23,6 +23,18 @@
 namespace tessane::qt_backend {
 
 namespace {
+// What a panel's window carries from the start: some compositing managers read a window's type
+// when they hear it was made.
+void markNewWindow(unsigned long window, const PanelOptions& options) {
+    panel_x11::markShadowless(window, options.level >= 1);
+    if (options.level >= 1) panel_x11::markUnframed(window);
+}
+
+bool madeAlike(const PanelOptions& a, const PanelOptions& b) {
+    return a.level == b.level && a.ignoresMouse == b.ignoresMouse && a.canTakeFocus == b.canTakeFocus &&
+           a.name == b.name;
+}
+
 QRect wholePixels(const Rect& r) {
     return QRect(static_cast<int>(std::lround(r.minX())), static_cast<int>(std::lround(r.minY())),
                  static_cast<int>(std::lround(r.width())), static_cast<int>(std::lround(r.height())));
@@ -127,16 +139,15 @@ void QtPanel::syncMapped() {
         return;
     }
     const auto window = windowId();  // makes the native window
-    // At once: some compositing managers read a window's type when they hear it was made.
-    if (!marked_) {
-        panel_x11::markShadowless(window, options_.level >= 1);
-        if (options_.level >= 1) panel_x11::markUnframed(window);
-    }
+    if (!marked_) markNewWindow(window, options_);
     marked_ = true;
     placeExactly();
     applyShape();
     if (options_.level < 0) panel_x11::markKeptBelow(window);
     widget_->show();
+    // Qt puts a window made earlier (a kept one) back on its own whole-pixel geometry as it shows
+    // it, when the server's geometry has reached Qt since.
+    placeExactly();
     if (options_.level < 0) panel_x11::requestKeptBelow(window);
     syncInputWindow();
 }
@@ -333,12 +344,31 @@ void QtPanels::keepWindow(const PanelOptions& options, KeptWindow window) {
     kept_.push_back({options, std::move(window)});
 }
 
+void QtPanels::prepare(const std::vector<PanelOptions>& panels) {
+    if (!root_) return;
+    std::vector<bool> counted(kept_.size());  // kept windows already counted for an entry
+    bool first = true;
+    for (const auto& options : panels) {
+        bool kept = false;
+        for (size_t i = 0; i < kept_.size() && !kept; ++i)
+            if (!counted[i] && madeAlike(kept_[i].first, options)) kept = counted[i] = true;
+        if (kept) continue;
+        if (kept_.size() >= kKeptWindows) break;
+        KeptWindow window{std::make_unique<QtPanelWidget>(options, compositing_)};
+        const auto id = window.widget->winId();  // made, never mapped
+        markNewWindow(id, options);
+        window.marked = true;
+        if (first) panel_x11::prepareFirstShow(id, compositing_);
+        first = false;
+        kept_.push_back({options, std::move(window)});
+        counted.push_back(true);
+    }
+    panel_x11::flush();
+}
+
 std::optional<QtPanels::KeptWindow> QtPanels::takeKeptWindow(const PanelOptions& options) {
-    const auto same = std::find_if(kept_.begin(), kept_.end(), [&](const auto& entry) {
-        const PanelOptions& o = entry.first;
-        return o.level == options.level && o.ignoresMouse == options.ignoresMouse &&
-               o.canTakeFocus == options.canTakeFocus && o.name == options.name;
-    });
+    const auto same =
+        std::find_if(kept_.begin(), kept_.end(), [&](const auto& entry) { return madeAlike(entry.first, options); });
     if (same == kept_.end()) return std::nullopt;
     KeptWindow window = std::move(same->second);
     kept_.erase(same);
