@@ -363,6 +363,7 @@ void QtPanels::prepare(const std::vector<PanelOptions>& panels) {
         kept_.push_back({options, std::move(window)});
         counted.push_back(true);
     }
+    stacking_.learnBystanders();
     panel_x11::flush();
 }
 
