@@ -106,8 +106,9 @@ public:
     virtual ~Panels() = default;
     virtual std::unique_ptr<Panel> makePanel(const PanelOptions& options) = 0;
     // Makes windows ready, out of sight, for panels about to be made with these options (one per
-    // entry, less those kept already), so that the first panels made with them show as fast as
-    // later ones. Nothing is shown. Nothing to do where panels cost nothing to make.
+    // entry, less the windows there are already for such panels), so that the first panels made
+    // with them show as fast as later ones. Nothing is shown. Nothing to do where panels cost
+    // nothing to make.
     virtual void prepare(const std::vector<PanelOptions>& panels) { (void)panels; }
     // The size `text` takes when laid out as a drawing's styledText op `maxWidth` points wide (its
     // widest line and the height of all its lines), so content can be fitted before a panel

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace tessane::qt_backend {
 
@@ -346,22 +347,25 @@ void QtPanels::keepWindow(const PanelOptions& options, KeptWindow window) {
 
 void QtPanels::prepare(const std::vector<PanelOptions>& panels) {
     if (!root_) return;
-    std::vector<bool> counted(kept_.size());  // kept windows already counted for an entry
+    // The windows there are already, kept or in use; each stands for one entry.
+    std::vector<const PanelOptions*> there;
+    for (const auto& entry : kept_) there.push_back(&entry.first);
+    for (const auto* p : panels_) there.push_back(&p->options());
     bool first = true;
     for (const auto& options : panels) {
-        bool kept = false;
-        for (size_t i = 0; i < kept_.size() && !kept; ++i)
-            if (!counted[i] && madeAlike(kept_[i].first, options)) kept = counted[i] = true;
-        if (kept) continue;
+        const auto same = std::find_if(there.begin(), there.end(),
+                                       [&](const PanelOptions* o) { return o && madeAlike(*o, options); });
+        if (same != there.end()) {
+            *same = nullptr;
+            continue;
+        }
         if (kept_.size() >= kKeptWindows) break;
         KeptWindow window{std::make_unique<QtPanelWidget>(options, compositing_)};
         const auto id = window.widget->winId();  // made, never mapped
         markNewWindow(id, options);
         window.marked = true;
-        if (first) panel_x11::prepareFirstShow(id, compositing_);
-        first = false;
+        if (std::exchange(first, false)) panel_x11::prepareFirstShow(id, compositing_);
         kept_.push_back({options, std::move(window)});
-        counted.push_back(true);
     }
     stacking_.learnBystanders();
     panel_x11::flush();
