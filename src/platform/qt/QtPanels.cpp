@@ -147,8 +147,12 @@ void QtPanel::syncMapped() {
     if (options_.level < 0) panel_x11::markKeptBelow(window);
     widget_->show();
     // Qt puts a window made earlier (a kept one) back on its own whole-pixel geometry as it shows
-    // it, when the server's geometry has reached Qt since.
-    placeExactly();
+    // it, when the server's geometry has reached Qt since. Sent at once: the toolkit, which would
+    // send it along, may write nothing more for a while (and a flush in every show would cost).
+    if (widget_->devicePixelRatioF() != 1) {
+        placeExactly();
+        panel_x11::flush();
+    }
     if (options_.level < 0) panel_x11::requestKeptBelow(window);
     syncInputWindow();
 }
