@@ -351,16 +351,16 @@ void QtPanels::keepWindow(const PanelOptions& options, KeptWindow window) {
 
 void QtPanels::prepare(const std::vector<PanelOptions>& panels) {
     if (!root_) return;
-    // The windows there are already, kept or in use; each stands for one entry.
-    std::vector<const PanelOptions*> there;
-    for (const auto& entry : kept_) there.push_back(&entry.first);
-    for (const auto* p : panels_) there.push_back(&p->options());
+    // The windows there are already, kept or in use: each stands for one entry.
+    std::vector<PanelOptions> there;
+    for (const auto& entry : kept_) there.push_back(entry.first);
+    for (const auto* p : panels_) there.push_back(p->options());
     bool first = true;
     for (const auto& options : panels) {
-        const auto same = std::find_if(there.begin(), there.end(),
-                                       [&](const PanelOptions* o) { return o && madeAlike(*o, options); });
+        const auto same =
+            std::find_if(there.begin(), there.end(), [&](const PanelOptions& o) { return madeAlike(o, options); });
         if (same != there.end()) {
-            *same = nullptr;
+            there.erase(same);
             continue;
         }
         if (kept_.size() >= kKeptWindows) break;
