@@ -157,6 +157,8 @@ int main(int argc, char** argv) {
         quit.watchX11(backend.x11Display());
 
         delegate.applicationDidFinishLaunching();
+        // Once started, at the loop's first turn: the first show then finds its chrome's windows made.
+        queue.post([platform] { prepareContainerChrome(platform); });
         if (arguments.openSettings) delegate.openSettingsWindow();
         QApplication::exec();
         delegate.applicationWillTerminate(true);  // the loop ended by the user's quit (a signal quit ran already)

@@ -58,4 +58,8 @@ std::unique_ptr<ContainerChrome> makeContainerChrome(const Platform& platform) {
     return std::make_unique<ContainerChromeAdapter>(platform);
 }
 
+void prepareContainerChrome(const Platform& platform) {
+    platform.panels->prepare(ContainerWindowController::largestPanelSet());
+}
+
 }  // namespace tessane

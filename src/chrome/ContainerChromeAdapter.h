@@ -76,5 +76,8 @@ private:
 
 // The chrome factory the workspace controller is given in the product.
 std::unique_ptr<ContainerChrome> makeContainerChrome(const Platform& platform);
+// Has the platform make the windows of the largest chrome ready, so that the first chrome put up
+// costs what a later one does.
+void prepareContainerChrome(const Platform& platform);
 
 }  // namespace tessane

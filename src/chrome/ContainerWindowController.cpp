@@ -4,6 +4,8 @@
 #include "layout/LayoutEngine.h"
 #include "platform/EventMonitors.h"
 
+#include <algorithm>
+
 namespace tessane {
 
 ContainerWindowController::ContainerWindowController(const Platform& platform)
@@ -31,8 +33,31 @@ bool ContainerWindowController::hasPanesToDivide() const {
     return ChromeGeometry::hasPanesToDivide(currentLayoutType, currentAppCount);
 }
 
+std::vector<LayoutEngine::SplitGutter> ContainerWindowController::handleGutters(const LayoutEngine::PaneLayout& layout) {
+    std::vector<LayoutEngine::SplitGutter> gutters;
+    for (const auto& g : layout.gutters)
+        if (g.ratioIndex) gutters.push_back(g);
+    return gutters;
+}
+
+std::vector<PanelOptions> ContainerWindowController::largestPanelSet() {
+    size_t shields = 0, handles = 0;
+    const Rect container{0, 0, 1600, 1000};
+    for (LayoutType type : layout_types::allCases()) {
+        const int apps = static_cast<int>(layout_types::requiredApps(type).value_or(4));
+        if (!ChromeGeometry::hasPanesToDivide(type, apps)) continue;
+        const auto layout = ChromeGeometry::paneLayout(type, container, apps, {});
+        shields = std::max(shields, LayoutEngine::matStripRects(container, layout.appFrames).size());
+        handles = std::max(handles, handleGutters(layout).size());
+    }
+    std::vector<PanelOptions> out{railPanelOptions(), PaneMatWindowController::matPanelOptions()};
+    out.insert(out.end(), shields, PaneMatWindowController::shieldPanelOptions());
+    out.insert(out.end(), handles, handlePanelOptions());
+    return out;
+}
+
 std::unique_ptr<Panel> ContainerWindowController::makeRailPanel() {
-    auto panel = platform_.panels->makePanel({.level = PanelLevel::rail, .name = "rail"});
+    auto panel = platform_.panels->makePanel(railPanelOptions());
     railViewOwner_ = std::make_unique<MoveRailView>(*panel);
     railView = railViewOwner_.get();
     railView->onDoubleClick = lifetime_.guard([this] { toggleMaximize(); });
@@ -136,9 +161,7 @@ void ContainerWindowController::layoutDividerPanels(bool refrontShown) {
 
     const auto layout = ChromeGeometry::paneLayout(currentLayoutType, containerCocoaRect,
                                                    currentAppCount, currentRatios);
-    std::vector<LayoutEngine::SplitGutter> gutters;
-    for (const auto& g : layout.gutters)
-        if (g.ratioIndex) gutters.push_back(g);
+    const auto gutters = handleGutters(layout);
     const size_t n = gutters.size();
     dividersInUse_ = n;
 
@@ -195,7 +218,7 @@ void ContainerWindowController::updateDividerHover() {
 
 ContainerWindowController::DividerPanel ContainerWindowController::makeDividerPanel() {
     DividerPanel made;
-    made.panel = platform_.panels->makePanel({.level = PanelLevel::handle, .name = "handle"});
+    made.panel = platform_.panels->makePanel(handlePanelOptions());
     made.view = std::make_unique<DividerDragView>(*made.panel);
     DividerDragView* view = made.view.get();
     made.view->onDragStart = lifetime_.guard([this] { beginDividerDrag(); });

@@ -85,6 +85,14 @@ public:
     std::vector<int> panePreviewKey;
     std::shared_ptr<WorkItem> swapConfirmWorkItem;
 
+    // What its own panels are made with (the mat's and shields' are paneMat's).
+    static PanelOptions railPanelOptions() { return {.level = PanelLevel::rail, .name = "rail"}; }
+    static PanelOptions handlePanelOptions() { return {.level = PanelLevel::handle, .name = "handle"}; }
+    // The panels a chrome puts up at most, whatever its layout: the rail, the mat, and the click
+    // shields and handles of the layouts that have the most of each. The windows a platform may
+    // make ready before a first show.
+    static std::vector<PanelOptions> largestPanelSet();
+
     // --- operations ---
     std::unique_ptr<Panel> makeRailPanel();
     // Lays out the rail (when movingHeader), the mat, the click-shield strips and the handles
@@ -153,6 +161,8 @@ public:
     bool hasPanesToDivide() const;
 
 private:
+    // The gutters of `layout` that a handle stands on: those between panes a ratio divides.
+    static std::vector<LayoutEngine::SplitGutter> handleGutters(const LayoutEngine::PaneLayout& layout);
     void layoutDividerPanels(bool refrontShown);
     // The rail panel to the rail frame of the current container.
     void moveRailPanel();

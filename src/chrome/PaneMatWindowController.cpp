@@ -15,7 +15,7 @@ PaneMatWindowController::~PaneMatWindowController() {
 void PaneMatWindowController::update(const Rect& frame,
                                      const std::optional<std::vector<Rect>>& shieldStrips) {
     if (!matPanel_) {
-        matPanel_ = panels_.makePanel({.level = PanelLevel::mat, .name = "mat"});
+        matPanel_ = panels_.makePanel(matPanelOptions());
         matView_ = std::make_unique<PaneMatView>(*matPanel_);
     }
     matView_->setPanelFrame(frame);
@@ -25,7 +25,7 @@ void PaneMatWindowController::update(const Rect& frame,
 void PaneMatWindowController::layoutShieldStrips(const std::vector<Rect>& rects) {
     activeShieldCount_ = static_cast<int>(rects.size());
     while (shieldPanels_.size() < rects.size()) {
-        shieldPanels_.push_back(panels_.makePanel({.level = PanelLevel::shield, .name = "shield"}));
+        shieldPanels_.push_back(panels_.makePanel(shieldPanelOptions()));
         shieldViews_.push_back(std::make_unique<PaneClickShieldView>(*shieldPanels_.back()));
     }
     for (size_t i = 0; i < shieldPanels_.size(); ++i) {

@@ -16,6 +16,9 @@ namespace tessane {
 class PaneMatWindowController {
 public:
     explicit PaneMatWindowController(Panels& panels);
+    // What its panels are made with.
+    static PanelOptions matPanelOptions() { return {.level = PanelLevel::mat, .name = "mat"}; }
+    static PanelOptions shieldPanelOptions() { return {.level = PanelLevel::shield, .name = "shield"}; }
     // Orders out and destroys every panel it made.
     ~PaneMatWindowController();
     PaneMatWindowController(const PaneMatWindowController&) = delete;

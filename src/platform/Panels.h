@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tessane {
 
@@ -98,12 +99,17 @@ public:
 // below our own windows above that; cards and the switcher above everything. Level -1 is a
 // managed window kept below others (_NET_WM_STATE_BELOW), sticky, skipping taskbar and pager,
 // never taking focus. Panels that ignore the mouse get an empty input shape. A released panel's
-// window is kept for the next panel made with the same options. Frames are X pixels whatever
-// Qt's scale.
+// window is kept for the next panel made with the same options, and windows can be made ready
+// ahead (prepare). Frames are X pixels whatever Qt's scale.
 class Panels {
 public:
     virtual ~Panels() = default;
     virtual std::unique_ptr<Panel> makePanel(const PanelOptions& options) = 0;
+    // Makes windows ready, out of sight, for panels about to be made with these options (one per
+    // entry, less the windows there are already for such panels), so that the first panels made
+    // with them show as fast as later ones. Nothing is shown. Nothing to do where panels cost
+    // nothing to make.
+    virtual void prepare(const std::vector<PanelOptions>& panels) { (void)panels; }
     // The size `text` takes when laid out as a drawing's styledText op `maxWidth` points wide (its
     // widest line and the height of all its lines), so content can be fitted before a panel
     // shows it.

@@ -3,6 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+#include <tuple>
+
 namespace tessane {
 namespace {
 
@@ -220,6 +224,34 @@ TEST_F(ContainerChromeTest, DestructionTakesEveryWindowWithIt) {
     EXPECT_TRUE(sim.panels.panels().empty());
     EXPECT_EQ(sim.eventMonitors.monitorCount(GlobalEventKind::mouseMoved), 0u);
     sim.eventMonitors.moveMouse({1, 1});  // a released chrome hears nothing
+}
+
+TEST_F(ContainerChromeTest, TheLargestPanelSetHoldsWhatTheChromeOfAnyLayoutPutsUp) {
+    // What a platform makes ready before a first show: any chrome finds its panels there, and the
+    // largest needs them all.
+    using Kind = std::tuple<int, bool, bool, std::string>;
+    const auto kinds = [](const std::vector<PanelOptions>& all) {
+        std::multiset<Kind> out;
+        for (const auto& o : all) out.insert({o.level, o.ignoresMouse, o.canTakeFocus, o.name});
+        return out;
+    };
+    const auto ready = kinds(ContainerWindowController::largestPanelSet());
+    size_t largest = 0;
+    for (LayoutType type : layout_types::allCases()) {
+        ContainerWindowController local{sim.platform()};
+        local.headerPanel = local.makeRailPanel();
+        local.currentLayoutType = type;
+        local.currentAppCount = static_cast<int>(layout_types::requiredApps(type).value_or(4));
+        local.containerCocoaRect = {0, 0, 1000, 600};
+        local.applyGeometry(true);
+        local.orderFront();
+        std::vector<PanelOptions> made;
+        for (auto* p : sim.panels.panels()) made.push_back(p->options());
+        const auto used = kinds(made);
+        EXPECT_TRUE(std::includes(ready.begin(), ready.end(), used.begin(), used.end())) << toString(type);
+        largest = std::max(largest, used.size());
+    }
+    EXPECT_EQ(largest, ready.size());
 }
 
 }  // namespace

@@ -6,8 +6,10 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>  // the ICCCM window states
 
+#include <algorithm>
 #include <csignal>
 #include <fstream>
+#include <set>
 #include <thread>
 
 #include <unistd.h>
@@ -42,6 +44,48 @@ protected:
         if (children) XFree(children);
         return found;
     }
+    // The container chrome's windows: children of the root, or of a window manager's frame (the
+    // mat); shown when viewable or listed as a client.
+    struct ChromeWindow {
+        Window id;
+        std::string name;
+        bool shown;
+    };
+    std::vector<ChromeWindow> chromeWindows() {
+        std::vector<ChromeWindow> out;
+        x_->processEvents();  // the properties read next are kept from them
+        const auto add = [&](Window w, bool listed) {
+            // Straight from the server, not through the read model, which follows only the windows
+            // it watches.
+            Atom type = 0;
+            int format = 0;
+            unsigned long count = 0, after = 0;
+            unsigned char* data = nullptr;
+            std::string name;
+            if (XGetWindowProperty(x_->display(), w, XInternAtom(x_->display(), "_NET_WM_NAME", False), 0, 64, False,
+                                   AnyPropertyType, &type, &format, &count, &after, &data) == Success && data)
+                name.assign(reinterpret_cast<char*>(data), count);
+            if (data) XFree(data);
+            for (const char* panel : {"Tessane rail", "Tessane mat", "Tessane shield", "Tessane handle"}) {
+                XWindowAttributes a;
+                if (name == panel && XGetWindowAttributes(x_->display(), w, &a))
+                    out.push_back({w, name, listed || a.map_state == IsViewable});
+            }
+        };
+        const auto listed = x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
+        const auto walk = [&](Window parent, int depth, const auto& self) -> void {
+            Window root = 0, up = 0, *children = nullptr;
+            unsigned n = 0;
+            if (!XQueryTree(x_->display(), parent, &root, &up, &children, &n)) return;
+            for (unsigned i = 0; i < n; ++i) {
+                add(children[i], std::find(listed.begin(), listed.end(), children[i]) != listed.end());
+                if (depth < 2) self(children[i], depth + 1, self);
+            }
+            if (children) XFree(children);
+        };
+        walk(x_->root(), 0, walk);
+        return out;
+    }
     std::vector<std::string> hiddenLedger() {
         const auto prefs = preferences();
         if (!prefs.contains("TessaneHiddenAppBundleIDs")) return {};
@@ -51,6 +95,13 @@ protected:
 
 TEST_F(AppRunsTest, TheHotKeyShowsTheWorkspaceTiledWithItsChrome) {
     startWithPair();
+    // Once started, Tessane makes the chrome's windows ready, unseen: the show makes none.
+    std::vector<ChromeWindow> ready;
+    ASSERT_TRUE(waitFor([&] {
+        ready = chromeWindows();
+        return std::any_of(ready.begin(), ready.end(), [](const ChromeWindow& w) { return w.name == "Tessane handle"; });
+    }, kDeadline)) << "no chrome made ready";
+    for (const auto& w : ready) EXPECT_FALSE(w.shown) << w.name << " seen before a show";
     showPair();
     // The gutter between the panes: a shield and the divider's handle.
     const RootRect a = frame(alpha_), b = frame(beta_);
@@ -64,6 +115,18 @@ TEST_F(AppRunsTest, TheHotKeyShowsTheWorkspaceTiledWithItsChrome) {
     const int pillX = r.x + r.width / 2 - 15;
     EXPECT_TRUE(waitFor([&] { return drawn(pillX, r.y + 1, 1, 0); }, kDeadline))
         << "rail pixel " << std::hex << pixel(pillX, r.y + 1);
+    std::vector<ChromeWindow> after;
+    std::set<std::string> shown;
+    EXPECT_TRUE(waitFor([&] {
+        after = chromeWindows();
+        shown.clear();
+        for (const auto& w : after)
+            if (w.shown) shown.insert(w.name);
+        return shown == std::set<std::string>{"Tessane rail", "Tessane mat", "Tessane shield", "Tessane handle"};
+    }, kDeadline)) << "shown: " << shown.size() << " kinds";
+    for (const auto& w : after)
+        EXPECT_TRUE(!w.shown || std::any_of(ready.begin(), ready.end(), [&](const ChromeWindow& r) { return r.id == w.id; }))
+            << w.name << " made by the show";
 }
 
 TEST_F(AppRunsTest, AWindowMovedAwayIsPutBack) {

@@ -42,6 +42,18 @@ void stack(xcb_connection_t* c, xcb_window_t window, xcb_window_t sibling, uint3
     ++sent;
 }
 
+// Windows made on this connection are ours.
+bool madeOn(xcb_connection_t* c, PanelStacking::WindowId w) {
+    const xcb_setup_t* setup = xcb_get_setup(c);
+    return setup && (w & ~static_cast<PanelStacking::WindowId>(setup->resource_id_mask)) == setup->resource_id_base;
+}
+
+// An input-only window stays one, and the popups, menus and tooltips that bypass the window
+// manager are made so for good: the chrome never lies on either.
+bool isBystander(const xcb_get_window_attributes_reply_t& a) {
+    return a._class == XCB_WINDOW_CLASS_INPUT_ONLY || a.override_redirect;
+}
+
 // What the walk learnt of a window of another program.
 struct Seen {
     bool viewable = false;
@@ -52,6 +64,22 @@ struct Seen {
 }  // namespace
 
 long PanelStacking::requestsSent() { return sent; }
+
+void PanelStacking::learnBystanders() {
+    xcb_connection_t* c = connection();
+    const xcb_window_t root = rootWindow();
+    if (!c || !root) return;
+    Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr));
+    if (!tree) return;
+    const xcb_window_t* kids = xcb_query_tree_children(tree.get());
+    std::vector<std::pair<WindowId, xcb_get_window_attributes_cookie_t>> asks;
+    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i)
+        if (!madeOn(c, kids[i])) asks.push_back({kids[i], xcb_get_window_attributes(c, kids[i])});
+    for (auto& [window, cookie] : asks) {
+        Reply<xcb_get_window_attributes_reply_t> a(xcb_get_window_attributes_reply(c, cookie, nullptr));
+        if (a && isBystander(*a)) bystanders_.insert(window);
+    }
+}
 
 int PanelStacking::apply(const Request& request) {
     xcb_connection_t* c = connection();
@@ -108,10 +136,7 @@ int PanelStacking::apply(const Request& request) {
     // Windows made on this connection are ours: the ones shown are in the request, the others
     // (unmapped panels kept for reuse, input windows, the toolkit's own helpers) are no reference
     // for the chrome and never in the way of the cards, so they are not read.
-    const xcb_setup_t* setup = xcb_get_setup(c);
-    const auto madeHere = [&](WindowId w) {
-        return setup && (w & ~static_cast<WindowId>(setup->resource_id_mask)) == setup->resource_id_base;
-    };
+    const auto madeHere = [&](WindowId w) { return madeOn(c, w); };
 
     // From the top down: the reference the chrome lies on, and what lies above it. Windows of
     // other programs are read in pipelined batches, and only as far down as needed.
@@ -153,9 +178,7 @@ int PanelStacking::apply(const Request& request) {
                          !a->override_redirect, {}};
             seen[w] = s;
             if (s.viewable && s.managed) frames.push_back({index, xcb_get_geometry(c, static_cast<xcb_window_t>(w))});
-            // An input-only window stays one, and the popups, menus and tooltips that bypass
-            // the window manager are made so for good: neither is read again.
-            if (a->_class == XCB_WINDOW_CLASS_INPUT_ONLY || a->override_redirect) bystanders_.insert(w);
+            if (isBystander(*a)) bystanders_.insert(w);  // not read again
         }
         for (auto& [index, cookie] : frames) {
             Reply<xcb_get_geometry_reply_t> g(xcb_get_geometry_reply(c, cookie, nullptr));

@@ -32,6 +32,9 @@ public:
 
     // Puts both groups in place; answers the restacking requests it sent.
     int apply(const Request& request);
+    // Learns which children of the root the chrome can never lie on, ahead of the first apply(),
+    // which then reads only the others.
+    void learnBystanders();
     // Every restacking request sent so far by any instance (for measurements).
     static long requestsSent();
 

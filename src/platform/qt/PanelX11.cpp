@@ -120,15 +120,24 @@ unsigned long channel(int value, unsigned long mask) {
     const unsigned long max = mask >> shift;
     return ((static_cast<unsigned long>(value) * max + 127) / 255) << shift;
 }
-}  // namespace
 
-void setBackgroundColor(WindowId window, const QColor& color, bool translucent) {
-    Display* d = display();
-    if (!d) return;
-    // The toolkit gives every window of a kind the same visual: it is read once per kind.
-    struct Pixels {
-        unsigned long red = 0, green = 0, blue = 0, alpha = 0;
-    };
+unsigned fontCursor(PanelCursor cursor) {
+    switch (cursor) {
+    case PanelCursor::openHand: return XC_hand2;
+    case PanelCursor::resizeLeftRight: return XC_sb_h_double_arrow;
+    case PanelCursor::resizeUpDown: return XC_sb_v_double_arrow;
+    case PanelCursor::arrow: break;
+    }
+    return XC_left_ptr;
+}
+
+// Where a window's pixel keeps each channel.
+struct Pixels {
+    unsigned long red = 0, green = 0, blue = 0, alpha = 0;
+};
+
+// The toolkit gives every window of a kind the same visual: it is read once per kind.
+const Pixels* pixelsOf(Display* d, WindowId window, bool translucent) {
     static std::optional<Pixels> kinds[2];
     static Display* readOn = nullptr;
     if (readOn != d) kinds[0] = kinds[1] = std::nullopt;
@@ -136,13 +145,22 @@ void setBackgroundColor(WindowId window, const QColor& color, bool translucent) 
     auto& kind = kinds[translucent ? 1 : 0];
     if (!kind) {
         XWindowAttributes attributes{};
-        if (!XGetWindowAttributes(d, window, &attributes) || !attributes.visual) return;
+        if (!XGetWindowAttributes(d, window, &attributes) || !attributes.visual) return nullptr;
         const Visual* v = attributes.visual;
         // A visual with an alpha channel (a translucent window's): the bits no colour uses hold it.
         const unsigned long alpha =
             attributes.depth == 32 ? 0xFFFFFFFFUL & ~(v->red_mask | v->green_mask | v->blue_mask) : 0;
         kind = Pixels{v->red_mask, v->green_mask, v->blue_mask, alpha};
     }
+    return &*kind;
+}
+}  // namespace
+
+void setBackgroundColor(WindowId window, const QColor& color, bool translucent) {
+    Display* d = display();
+    if (!d) return;
+    const Pixels* kind = pixelsOf(d, window, translucent);
+    if (!kind) return;
     const unsigned long pixel = channel(color.red(), kind->red) | channel(color.green(), kind->green) |
                                 channel(color.blue(), kind->blue) | kind->alpha;
     XSetWindowBackground(d, window, pixel);
@@ -150,6 +168,15 @@ void setBackgroundColor(WindowId window, const QColor& color, bool translucent) 
     // The server handles these before anything the toolkit sends later on the same connection
     // (the map, a paint): no need to wait for it.
     XFlush(d);
+}
+
+void prepareFirstShow(WindowId window, bool translucent) {
+    Display* d = display();
+    if (!d) return;
+    pixelsOf(d, window, translucent);
+    int event = 0, error = 0;
+    XShapeQueryExtension(d, &event, &error);
+    XFreeCursor(d, XCreateFontCursor(d, fontCursor(PanelCursor::arrow)));
 }
 
 void clearBackground(WindowId window) {
@@ -213,18 +240,6 @@ void requestKeptAbove(WindowId window, bool above) {
     if (!d) return;
     clientMessage(d, window, "_NET_WM_STATE", above ? 1 : 0, atom(d, "_NET_WM_STATE_ABOVE"), 0);
 }
-
-namespace {
-unsigned fontCursor(PanelCursor cursor) {
-    switch (cursor) {
-    case PanelCursor::openHand: return XC_hand2;
-    case PanelCursor::resizeLeftRight: return XC_sb_h_double_arrow;
-    case PanelCursor::resizeUpDown: return XC_sb_v_double_arrow;
-    case PanelCursor::arrow: break;
-    }
-    return XC_left_ptr;
-}
-}  // namespace
 
 WindowId makeInputWindow(const QRect& root, PanelCursor cursor) {
     Display* d = display();

@@ -39,6 +39,10 @@ void setGeometry(WindowId window, const QRect& root);
 // `translucent`: the window was made with the toolkit's translucent background (its visual has
 // an alpha channel when a compositing manager runs).
 void setBackgroundColor(WindowId window, const QColor& color, bool translucent);
+// Does ahead, on a window made ready before any panel shows, what the first panel shown would do
+// on its way up: learns the pixel layout of its kind of window and loads what shapes and pointer
+// cursors need (their extensions, the cursor theme).
+void prepareFirstShow(WindowId window, bool translucent);
 // Back to no background: the client paints every pixel.
 void clearBackground(WindowId window);
 // Tells compositing managers to cast no shadow from the window. A raised panel (override-

@@ -19,10 +19,23 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace tessane::qt_backend {
 
 namespace {
+// What a panel's window carries from the start: some compositing managers read a window's type
+// when they hear it was made.
+void markNewWindow(unsigned long window, const PanelOptions& options) {
+    panel_x11::markShadowless(window, options.level >= 1);
+    if (options.level >= 1) panel_x11::markUnframed(window);
+}
+
+bool madeAlike(const PanelOptions& a, const PanelOptions& b) {
+    return a.level == b.level && a.ignoresMouse == b.ignoresMouse && a.canTakeFocus == b.canTakeFocus &&
+           a.name == b.name;
+}
+
 QRect wholePixels(const Rect& r) {
     return QRect(static_cast<int>(std::lround(r.minX())), static_cast<int>(std::lround(r.minY())),
                  static_cast<int>(std::lround(r.width())), static_cast<int>(std::lround(r.height())));
@@ -127,16 +140,19 @@ void QtPanel::syncMapped() {
         return;
     }
     const auto window = windowId();  // makes the native window
-    // At once: some compositing managers read a window's type when they hear it was made.
-    if (!marked_) {
-        panel_x11::markShadowless(window, options_.level >= 1);
-        if (options_.level >= 1) panel_x11::markUnframed(window);
-    }
+    if (!marked_) markNewWindow(window, options_);
     marked_ = true;
     placeExactly();
     applyShape();
     if (options_.level < 0) panel_x11::markKeptBelow(window);
     widget_->show();
+    // Qt puts a window made earlier (a kept one) back on its own whole-pixel geometry as it shows
+    // it, when the server's geometry has reached Qt since. Sent at once: the toolkit, which would
+    // send it along, may write nothing more for a while (and a flush in every show would cost).
+    if (widget_->devicePixelRatioF() != 1) {
+        placeExactly();
+        panel_x11::flush();
+    }
     if (options_.level < 0) panel_x11::requestKeptBelow(window);
     syncInputWindow();
 }
@@ -333,12 +349,35 @@ void QtPanels::keepWindow(const PanelOptions& options, KeptWindow window) {
     kept_.push_back({options, std::move(window)});
 }
 
+void QtPanels::prepare(const std::vector<PanelOptions>& panels) {
+    if (!root_) return;
+    // The windows there are already, kept or in use: each stands for one entry.
+    std::vector<PanelOptions> there;
+    for (const auto& entry : kept_) there.push_back(entry.first);
+    for (const auto* p : panels_) there.push_back(p->options());
+    bool first = true;
+    for (const auto& options : panels) {
+        const auto same =
+            std::find_if(there.begin(), there.end(), [&](const PanelOptions& o) { return madeAlike(o, options); });
+        if (same != there.end()) {
+            there.erase(same);
+            continue;
+        }
+        if (kept_.size() >= kKeptWindows) break;
+        KeptWindow window{std::make_unique<QtPanelWidget>(options, compositing_)};
+        const auto id = window.widget->winId();  // made, never mapped
+        markNewWindow(id, options);
+        window.marked = true;
+        if (std::exchange(first, false)) panel_x11::prepareFirstShow(id, compositing_);
+        kept_.push_back({options, std::move(window)});
+    }
+    stacking_.learnBystanders();
+    panel_x11::flush();
+}
+
 std::optional<QtPanels::KeptWindow> QtPanels::takeKeptWindow(const PanelOptions& options) {
-    const auto same = std::find_if(kept_.begin(), kept_.end(), [&](const auto& entry) {
-        const PanelOptions& o = entry.first;
-        return o.level == options.level && o.ignoresMouse == options.ignoresMouse &&
-               o.canTakeFocus == options.canTakeFocus && o.name == options.name;
-    });
+    const auto same =
+        std::find_if(kept_.begin(), kept_.end(), [&](const auto& entry) { return madeAlike(entry.first, options); });
     if (same == kept_.end()) return std::nullopt;
     KeptWindow window = std::move(same->second);
     kept_.erase(same);

@@ -110,6 +110,9 @@ public:
     ~QtPanels() override;
 
     std::unique_ptr<Panel> makePanel(const PanelOptions& options) override;
+    // The windows are made (natively, unmapped, with the hints a new panel's window gets) and
+    // kept as released panels' windows are.
+    void prepare(const std::vector<PanelOptions>& panels) override;
     Size measureText(const PanelText& text, double maxWidth) const override;
 
     // Whether a compositing manager blends our translucent windows (followed as managers start
