@@ -259,16 +259,20 @@ std::optional<WorkspaceController::ResolvedWindow> WorkspaceController::resolveW
     for (size_t i = 0; i < windows.size(); ++i)
         if (std::find(others.begin(), others.end(), windows[i].element) != others.end()) claimed.insert(i);
 
-    std::vector<std::optional<std::string>> documents;
-    documents.reserve(windows.size());
-    for (const auto& info : windows) documents.push_back(axController.documentPath(info.element));
+    // A window's document (its process's open files, the recent lists) is read only when a pane
+    // remembers one to match it with: most shows have none.
+    std::vector<std::optional<std::optional<std::string>>> documents(windows.size());
+    const auto documentOf = [&](size_t i) -> const std::optional<std::string>& {
+        if (!documents[i]) documents[i] = axController.documentPath(windows[i].element);
+        return *documents[i];
+    };
 
     const TimeInterval now = queue.now();
     std::optional<size_t> chosen;
     bool foundDocument = false;
     if (app.lastDocumentPath) {
         for (size_t i = 0; i < windows.size() && !chosen; ++i)
-            if (!claimed.count(i) && documents[i] == app.lastDocumentPath) chosen = i;
+            if (!claimed.count(i) && documentOf(i) == app.lastDocumentPath) chosen = i;
         if (chosen) {
             foundDocument = true;
             awaitingDocument.erase(app.id);
@@ -290,7 +294,7 @@ std::optional<WorkspaceController::ResolvedWindow> WorkspaceController::resolveW
         for (const auto& sibling : siblingPanes(app)) {
             if (!sibling.lastDocumentPath) continue;
             for (size_t i = 0; i < windows.size(); ++i)
-                if (documents[i] == sibling.lastDocumentPath) claimed.insert(i);
+                if (documentOf(i) == sibling.lastDocumentPath) claimed.insert(i);
         }
         std::vector<bool> isMain;
         isMain.reserve(windows.size());
