@@ -137,10 +137,9 @@ std::vector<X11WindowOwner> X11Connection::windowOwners(std::span<const XWindowI
     // The server knows each client's process only by its connection; a window's client is the
     // part of its id outside the resource mask. Client 0 is the server itself, and asking
     // about client 0 would mean every client: it is never asked.
-    const uint32_t resourceMask = xcb_get_setup(XGetXCBConnection(display_))->resource_id_mask;
     std::map<uint32_t, std::optional<int32_t>> byClient;
     for (size_t i = 0; i < windows.size(); ++i) {
-        const uint32_t client = static_cast<uint32_t>(windows[i]) & ~resourceMask;
+        const uint32_t client = clientOf(windows[i]);
         if (owners[i].windowExists && client != 0 && !owners[i].serverPid) byClient.emplace(client, std::nullopt);
     }
     if (byClient.empty()) return owners;
@@ -156,14 +155,14 @@ std::vector<X11WindowOwner> X11Connection::windowOwners(std::span<const XWindowI
             const pid_t pid = XResGetClientPid(&values[i]);
             // Each answer repeats the question it answers: the client and what was asked of it.
             const auto& [question, length, value] = values[i];
-            auto it = byClient.find(static_cast<uint32_t>(question.client) & ~resourceMask);
+            auto it = byClient.find(clientOf(question.client));
             if (pid > 0 && it != byClient.end()) it->second = static_cast<int32_t>(pid);
         }
     }
     if (values) XResClientIdsDestroy(count, values);
     for (size_t i = 0; i < windows.size(); ++i) {
         if (!owners[i].windowExists) continue;
-        auto it = byClient.find(static_cast<uint32_t>(windows[i]) & ~resourceMask);
+        auto it = byClient.find(clientOf(windows[i]));
         if (it != byClient.end()) owners[i].serverPid = it->second;
     }
     return owners;

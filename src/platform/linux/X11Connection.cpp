@@ -118,7 +118,7 @@ X11Connection::X11Connection(Display* display, LogSink log)
 }
 
 bool X11Connection::madeByThisProcess(XWindowId window) const {
-    const uint32_t client = static_cast<uint32_t>(window) & ~idMask_;
+    const uint32_t client = clientOf(window);
     return client != 0 && std::find(ownClients_.begin(), ownClients_.end(), client) != ownClients_.end();
 }
 

@@ -338,6 +338,8 @@ private:
     void peekQueuedEvents();
     void dispatch(void* xevent, bool noted);
     void trip(uint64_t count = 1) { roundTrips_ += count; }
+    // The client that made a resource: the part of its id outside the resource mask.
+    uint32_t clientOf(unsigned long id) const { return static_cast<uint32_t>(id) & ~idMask_; }
     void log(const std::string& line) const;
     X11Event convert(const void* xevent) const;
 
