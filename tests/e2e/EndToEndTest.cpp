@@ -149,6 +149,21 @@ unsigned long EndToEndTest::pixel(int x, int y) {
     return p;
 }
 
+bool EndToEndTest::hasFocus(XWindowId window) {
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(x_->display(), &focus, &revert);
+    for (Window w = focus; w != 0 && w != x_->root();) {
+        if (w == window) return true;
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned n = 0;
+        if (!XQueryTree(x_->display(), w, &root, &parent, &children, &n)) return false;
+        if (children) XFree(children);
+        w = parent;
+    }
+    return false;
+}
+
 XWindowId EndToEndTest::openSettingsWindow() {
     std::string text;
     EXPECT_EQ(runSecondTessane({"--settings"}, &text), 0) << text;

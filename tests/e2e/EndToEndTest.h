@@ -52,6 +52,8 @@ protected:
     std::string frameText(XWindowId window);  // "x,y wxh"
     // `left` inside the left half of the screen and `right` inside the right, side by side.
     bool sideBySide(XWindowId left, XWindowId right);
+    // Where X's input focus is, as the client window that holds it (or one of its children).
+    bool hasFocus(XWindowId window);
     // ICCCM WM_STATE: 1 normal, 3 iconic; none when unset.
     std::optional<long> wmState(XWindowId window);
     bool waitForState(const std::vector<XWindowId>& windows, long state);

@@ -57,21 +57,6 @@ protected:
             if (x_->text(w, "_NET_WM_NAME") == title) return true;
         return false;
     }
-    // Where X's input focus is, as the client window that holds it (or one of its children).
-    bool hasFocus(XWindowId window) {
-        Window focus = 0;
-        int revert = 0;
-        XGetInputFocus(x_->display(), &focus, &revert);
-        for (Window w = focus; w != 0 && w != x_->root();) {
-            if (w == window) return true;
-            Window root = 0, parent = 0, *children = nullptr;
-            unsigned n = 0;
-            if (!XQueryTree(x_->display(), w, &root, &parent, &children, &n)) return false;
-            if (children) XFree(children);
-            w = parent;
-        }
-        return false;
-    }
     // A window's own area in root pixels.
     RootRect clientArea(XWindowId window) {
         XWindowAttributes attributes;

@@ -37,7 +37,11 @@ TEST_F(WorkspaceFileTest, FiftyThousandWorkspacesOpenTheSettingsAndLeaveTheHotKe
     storeLongList(50'000);
     startTessane();
     ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
-    ASSERT_NE(openSettingsWindow(), 0u);
+    const XWindowId settings = openSettingsWindow();
+    ASSERT_NE(settings, 0u);
+    // The keys are typed as a user would, with the window up and working in it: a key typed while
+    // the window manager is still handing it the focus can land nowhere.
+    ASSERT_TRUE(waitFor([&] { return hasFocus(settings); }, kDeadline)) << "the settings window did not take the focus";
     showPair();
     press("alt+super+h");
     EXPECT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
