@@ -171,6 +171,46 @@ TEST_F(X11ConnectionTest, KeptGeometryOutlivesOtherWindowsButNotAMoveOfItsFrame)
     }));
 }
 
+// A window manager resizes a frame, then the client inside it in a request of its own; only the
+// frame's change reaches the root. A client read between the two is not kept at its old size.
+// Here the test is the window manager, on a server without one.
+TEST(X11DesktopModelTest, AClientResizedInsideItsFrameAfterTheFrameIsSeenAgain) {
+    std::string error;
+    auto bare = X11TestServer::start({.windowManager = false}, &error);
+    ASSERT_TRUE(bare) << error;
+    auto x = linux_backend::X11Connection::open(bare->display().c_str());
+    ASSERT_TRUE(x);
+    Display* wm = XOpenDisplay(bare->display().c_str());
+    ASSERT_NE(wm, nullptr);
+    const Window root = DefaultRootWindow(wm);
+    const Window frame = XCreateSimpleWindow(wm, root, 100, 100, 400, 300, 0, 0, 0);
+    const Window client = XCreateSimpleWindow(wm, frame, 0, 20, 400, 280, 0, 0, 0);
+    XMapWindow(wm, client);
+    XMapWindow(wm, frame);
+    const long list[] = {static_cast<long>(client)};
+    XChangeProperty(wm, root, XInternAtom(wm, "_NET_CLIENT_LIST", False), XA_WINDOW, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(list), 1);
+    XSync(wm, False);
+    const auto settle = [&] {
+        XSync(wm, False);
+        x->sync();
+        x->processEvents();
+    };
+    settle();
+    ASSERT_TRUE(x->geometry(client));
+    EXPECT_EQ(x->geometry(client)->rootRect, Rect(100, 120, 400, 280));
+
+    XResizeWindow(wm, frame, 600, 300);
+    settle();
+    ASSERT_TRUE(x->geometry(client));
+    EXPECT_EQ(x->geometry(client)->rootRect.width(), 400) << "read between the frame and its client";
+    XResizeWindow(wm, client, 600, 280);
+    settle();
+    ASSERT_TRUE(x->geometry(client));
+    EXPECT_EQ(x->geometry(client)->rootRect, Rect(100, 120, 600, 280));
+    XCloseDisplay(wm);
+}
+
 TEST_F(X11ConnectionTest, WindowsOfThisProcesssOtherConnectionAreOursWithoutAsking) {
     // A second connection of this process, as the toolkit's is, and another program's window.
     Display* toolkit = XOpenDisplay(server_->display().c_str());

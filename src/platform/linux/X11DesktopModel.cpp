@@ -256,6 +256,13 @@ void X11DesktopModel::prefetchGeometry(const std::vector<XWindowId>& windows) {
         if (it == geometry_.end() || it->second.generation != geometryGeneration_) missing.push_back(w);
     }
     if (missing.empty()) return;
+    // A window manager resizes a frame and then, in a request of its own, the client inside it;
+    // only the frame's change reaches the root. A client read in between would be kept at its
+    // old size, so every client kept here tells of its own changes (asked before it is read).
+    std::vector<XWindowId> clients;
+    for (XWindowId w : missing)
+        if (w != x_.root()) clients.push_back(w);
+    x_.addEventMask(clients, kStructureNotifyMask);
     const auto answers = x_.geometries(missing);
     for (size_t i = 0; i < missing.size(); ++i) {
         geometry_[missing[i]] = {geometryGeneration_, answers[i]};
