@@ -44,6 +44,10 @@ void sendEmbeddedNotify(const Tray& tray, Window icon) {
     XSendEvent(tray.display, icon, False, NoEventMask, &event);
 }
 
+// An icon window can be gone by the time its request is read (a toolkit that makes its icon's
+// window again with another visual): as real trays do, the errors that causes are let pass.
+int ignoreErrors(Display*, XErrorEvent*) { return 0; }
+
 void dock(Tray& tray, Window icon) {
     for (Window docked : tray.icons)
         if (docked == icon) return;
@@ -55,6 +59,11 @@ void dock(Tray& tray, Window icon) {
     sendEmbeddedNotify(tray, icon);
     XMapRaised(tray.display, icon);
     XSync(tray.display, False);
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(tray.display, icon, &attributes)) {  // gone before or meanwhile
+        tray.icons.pop_back();
+        return;
+    }
     int x = 0, y = 0;
     Window child = 0;
     XTranslateCoordinates(tray.display, icon, DefaultRootWindow(tray.display), 0, 0, &x, &y, &child);
@@ -90,6 +99,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     Display* d = tray.display;
+    XSetErrorHandler(ignoreErrors);
     const int screen = DefaultScreen(d);
     const Window root = RootWindow(d, screen);
 
