@@ -135,15 +135,9 @@ TEST_F(AppRunsTest, TheHotKeyShowsTheWorkspaceTiledWithItsChrome) {
 TEST_F(AppRunsTest, AWindowMovedAwayIsPutBack) {
     startWithPair();
     showPair();
-    Window frame = beta_;
-    for (;;) {
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned count = 0;
-        ASSERT_TRUE(XQueryTree(x_->display(), frame, &root, &parent, &children, &count));
-        if (children) XFree(children);
-        if (parent == root) break;
-        frame = parent;
-    }
+    const auto top = topLevelOf(x_->display(), beta_);
+    ASSERT_TRUE(top);
+    const XWindowId frame = *top;
     ASSERT_TRUE(x_->selectInput(x_->root(), SubstructureNotifyMask).ok());
     bool away = false;
     const Subscription heard = x_->onEvent([&](const linux_backend::X11Event& e) {

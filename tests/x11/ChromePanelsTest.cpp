@@ -512,19 +512,6 @@ protected:
         const auto panes = paneRects();
         for (size_t i = 0; i < windows_.size() && i < panes.size(); ++i) x_->requestMoveResize(windows_[i], panes[i].origin, panes[i].size);
     }
-    // Where the windows are, as the connection knows them and as the server tells them now: the
-    // two differ only if a change was missed.
-    std::string whereWindowsAre() {
-        const auto text = [](const std::optional<linux_backend::X11WindowGeometry>& g) {
-            if (!g) return std::string("gone");
-            const Rect& r = g->rootRect;
-            return std::to_string(int(r.minX())) + "," + std::to_string(int(r.minY())) + " " +
-                   std::to_string(int(r.width())) + "x" + std::to_string(int(r.height()));
-        };
-        std::string out;
-        for (XWindowId w : windows_) out += "known " + text(x_->geometry(w)) + ", fresh " + text(x_->freshGeometry(w)) + "; ";
-        return out;
-    }
     bool windowsAt(const std::vector<Rect>& want) {
         return waitFor([&] {
             for (size_t i = 0; i < want.size(); ++i) {
@@ -563,26 +550,26 @@ protected:
 TEST_F(ChromeGesturesTest, DraggingTheRealHandleReSplitsTheTwoWindows) {
     const Rect container{100, 150, 1206, 406};  // inner 1200 wide from x = 103
     tileTwoClients(container);
-    ASSERT_TRUE(windowsAt({{103, 153, 597, 400}, {706, 153, 597, 400}})) << whereWindowsAre();
+    ASSERT_TRUE(windowsAt({{103, 153, 597, 400}, {706, 153, 597, 400}}));
     ASSERT_TRUE(waitFor([&] { return chrome_->dividerPanels.at(0)->isVisible(); }));
 
     // The handle's middle is the gutter's, 703; the pointer ends 400 points into the panes.
     dragWithXdotool({703, 350}, {503, 350});
     ASSERT_TRUE(waitFor([&] { return commits_ == 1; })) << "the release reached the handle";
     EXPECT_DOUBLE_EQ(chrome_->currentRatios.at(0), 397.0 / 1194);
-    EXPECT_TRUE(windowsAt({{103, 153, 397, 400}, {506, 153, 797, 400}})) << whereWindowsAre();
+    EXPECT_TRUE(windowsAt({{103, 153, 397, 400}, {506, 153, 797, 400}}));
     EXPECT_TRUE(waitFor([&] { return !chrome_->dragOverlayWindow->isVisible(); })) << "the overlay settles away";
 }
 
 TEST_F(ChromeGesturesTest, DraggingTheRailMovesBothWindowsWithTheContainer) {
     const Rect container{100, 150, 1206, 406};
     tileTwoClients(container);
-    ASSERT_TRUE(windowsAt({{103, 153, 597, 400}, {706, 153, 597, 400}})) << whereWindowsAre();
+    ASSERT_TRUE(windowsAt({{103, 153, 597, 400}, {706, 153, 597, 400}}));
 
     // On the pill, left of the handle below it; 80 right and 60 down.
     dragWithXdotool({683, 152}, {763, 212});
     ASSERT_TRUE(waitFor([&] { return moves_ == 1; })) << "the drop reports the new container";
-    EXPECT_TRUE(windowsAt({{183, 213, 597, 400}, {786, 213, 597, 400}})) << whereWindowsAre();
+    EXPECT_TRUE(windowsAt({{183, 213, 597, 400}, {786, 213, 597, 400}}));
     EXPECT_EQ(static_cast<qt_backend::QtPanel*>(chrome_->headerPanel.get())->frame(),
               ChromeGeometry::railFrame(chrome_->containerCocoaRect));
     EXPECT_TRUE(chrome_->paneMat.matPanel()->isVisible()) << "the mat is back after the drop";

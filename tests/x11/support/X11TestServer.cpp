@@ -329,16 +329,22 @@ int X11TestServer::run(const std::vector<std::string>& argv) {
     return status.value_or(-1);
 }
 
-std::optional<RootRect> outerFrame(Display* display, unsigned long client) {
+std::optional<unsigned long> topLevelOf(Display* display, unsigned long client) {
     Window w = client;
     for (;;) {
         Window root = 0, parent = 0, *children = nullptr;
         unsigned count = 0;
         if (!XQueryTree(display, w, &root, &parent, &children, &count)) return std::nullopt;
         if (children) XFree(children);
-        if (parent == root || parent == 0) break;
+        if (parent == root || parent == 0) return w;
         w = parent;
     }
+}
+
+std::optional<RootRect> outerFrame(Display* display, unsigned long client) {
+    const auto top = topLevelOf(display, client);
+    if (!top) return std::nullopt;
+    const Window w = *top;
     Window root = 0, child = 0;
     int x = 0, y = 0, rootX = 0, rootY = 0;
     unsigned width = 0, height = 0, border = 0, depth = 0;

@@ -94,6 +94,9 @@ struct RootRect {
     int x = 0, y = 0, width = 0, height = 0;
 };
 
+// A client's top-level ancestor, the child of the root that holds it (its window manager's
+// frame, or the client itself when it is not reparented); none when it is gone.
+std::optional<unsigned long> topLevelOf(_XDisplay* display, unsigned long client);
 // The window manager's frame around a client as the X server has it (what `xwininfo -frame`
 // shows): the client's top-level ancestor, its X border included. The client itself when it is
 // not reparented; none when it is gone. `display` is an Xlib Display.
