@@ -278,5 +278,39 @@ TEST_F(X11ConnectionTest, AKeyChordGrabbedByAnotherClientIsRefusedWithBadAccess)
     x_->ungrabKey(f8, mod4);
 }
 
+// The server goes away under a connection with keys grabbed (a session ending). Xlib's output
+// buffer is never written again: once full, each request would write through a null pointer.
+TEST(X11ConnectionDeathTest, NothingReachesXlibOnceTheServerIsGone) {
+    std::string error;
+    auto server = X11TestServer::start({.windowManager = false}, &error);
+    ASSERT_TRUE(server) << error;
+    std::vector<std::string> lines;
+    auto x = linux_backend::X11Connection::open(server->display().c_str(),
+                                                [&](const std::string& line) { lines.push_back(line); });
+    ASSERT_TRUE(x);
+    const uint32_t f7 = x->keycodeForKeysym(XK_F7);
+    ASSERT_TRUE(x->grabKey(f7, Mod4Mask).ok());
+    bool told = false;
+    auto subscription = x->onBroken([&] { told = true; });
+
+    server->killServer();
+    ASSERT_TRUE(waitUntil([&] { return x->probeBroken(); }, 5s));
+    x->sync();
+    EXPECT_TRUE(told);
+    const unsigned long next = NextRequest(x->display());
+    for (int i = 0; i < 20000; ++i) x->ungrabKey(f7, Mod4Mask);
+    EXPECT_EQ(x->grabKey(f7, Mod4Mask).error, X11Status::noConnection);
+    EXPECT_FALSE(x->property(x->root(), x->atom("_NET_ACTIVE_WINDOW")));
+    EXPECT_FALSE(x->freshGeometry(x->root()));
+    EXPECT_FALSE(x->windowManagerRoundTrip(1.0));
+    x->requestMoveResize(x->root(), Point{0, 0}, Size{10, 10});
+    x->processEvents();
+    EXPECT_EQ(NextRequest(x->display()), next) << "a request was made on the dead connection";
+    x.reset();  // neither destroys windows nor closes the display through Xlib
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) { return l.find("X connection broke") != std::string::npos; }),
+              1);
+}
+
 }  // namespace
 }  // namespace tessane::x11test

@@ -94,7 +94,7 @@ void LinuxAccessibility::watchWindow(XWindowId window) {
     if (auto s = state(window); s && s->fullScreen) noteFullScreen(window, true);
     // Its frame too, the child of the root that holds it (when the window manager made one).
     XWindowId at = window;
-    for (int depth = 0; depth < 8; ++depth) {
+    for (int depth = 0; depth < 8 && !x_.broken(); ++depth) {
         Window root = 0, parent = 0, *children = nullptr;
         unsigned count = 0;
         if (!XQueryTree(x_.display(), at, &root, &parent, &children, &count)) return;

@@ -46,7 +46,7 @@ X11Property propertyFrom(const xcb_get_property_reply_t& reply) {
 std::vector<X11PropertyAnswer> X11Connection::properties(std::span<const XWindowId> windows,
                                                          XAtomId property, long maxItems) {
     std::vector<X11PropertyAnswer> answers(windows.size());
-    if (property == 0 || windows.empty()) return answers;
+    if (property == 0 || windows.empty() || !usable()) return answers;
     xcb_connection_t* c = XGetXCBConnection(display_);
     std::vector<xcb_get_property_cookie_t> cookies;
     for (size_t first = 0; first < windows.size(); first += kBatch) {
@@ -79,6 +79,7 @@ std::vector<X11PropertyAnswer> X11Connection::properties(std::span<const XWindow
 
 std::vector<std::optional<X11WindowGeometry>> X11Connection::geometries(std::span<const XWindowId> windows) {
     std::vector<std::optional<X11WindowGeometry>> answers(windows.size());
+    if (!usable()) return answers;
     xcb_connection_t* c = XGetXCBConnection(display_);
     struct Cookies {
         xcb_get_window_attributes_cookie_t attributes;
@@ -142,7 +143,7 @@ std::vector<X11WindowOwner> X11Connection::windowOwners(std::span<const XWindowI
         const uint32_t client = clientOf(windows[i]);
         if (owners[i].windowExists && client != 0 && !owners[i].serverPid) byClient.emplace(client, std::nullopt);
     }
-    if (byClient.empty()) return owners;
+    if (byClient.empty() || !usable()) return owners;
     std::vector<XResClientIdSpec> questions;
     for (auto& [client, pid] : byClient) questions.push_back({client, XRES_CLIENT_ID_PID_MASK});
     ErrorTrap trap(*this);

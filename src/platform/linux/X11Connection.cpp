@@ -30,6 +30,8 @@ struct ErrorRouting {
     std::vector<std::pair<Display*, X11Connection*>> connections;
     XErrorHandler previous = nullptr;
     bool installed = false;
+    // Told when a display that is not one of ours breaks (the toolkit's).
+    Signal<std::string> otherBroken;
 };
 
 ErrorRouting& routing() {
@@ -54,6 +56,25 @@ int handleXError(Display* display, XErrorEvent* error) {
     // Another component's display (a toolkit's own Xlib connection): keep its behaviour.
     return previous ? previous(display, error) : 0;
 }
+
+// A broken connection: ours are marked broken (their listeners hear it); another display of the
+// process (the toolkit's) is reported. Xlib then calls the display's exit handler.
+int handleXIOError(Display* display) {
+    X11Connection* owner = nullptr;
+    {
+        auto& r = routing();
+        std::lock_guard lock(r.mutex);
+        for (auto& [d, c] : r.connections)
+            if (d == display) owner = c;
+    }
+    if (owner) owner->broken();
+    else routing().otherBroken.emit("the toolkit's X connection closed");
+    return 0;
+}
+
+// Xlib ends the process after a broken connection's handler unless this says otherwise; our
+// connections keep the process running, marked broken, so that the quit can finish.
+void keepRunningAfterBreak(Display*, void*) {}
 
 // Atoms nearly every port needs, interned in one round trip when the connection opens.
 const char* const kCommonAtoms[] = {
@@ -85,10 +106,12 @@ X11Connection::X11Connection(Display* display, LogSink log)
         std::lock_guard lock(r.mutex);
         if (!r.installed) {
             r.previous = XSetErrorHandler(handleXError);
+            XSetIOErrorHandler(handleXIOError);
             r.installed = true;
         }
         r.connections.emplace_back(display, this);
     }
+    XSetIOErrorExitHandler(display, keepRunningAfterBreak, nullptr);
 
     constexpr int count = sizeof(kCommonAtoms) / sizeof(kCommonAtoms[0]);
     Atom interned[count];
@@ -128,6 +151,9 @@ X11Connection::~X11Connection() {
         std::lock_guard lock(r.mutex);
         std::erase_if(r.connections, [this](auto& p) { return p.second == this; });
     }
+    // A broken display is left as it is: closing it would flush into the dead socket. Its memory
+    // and descriptor go with the process, which is ending.
+    if (probeBroken()) return;
     for (auto& stored : drained_) {
         XEvent event;
         std::memcpy(&event, stored.data(), sizeof event);
@@ -135,6 +161,39 @@ X11Connection::~X11Connection() {
     }
     if (pingWindow_) XDestroyWindow(display_, pingWindow_);
     XCloseDisplay(display_);
+}
+
+void X11Connection::routeBrokenConnections() { XSetIOErrorHandler(handleXIOError); }
+
+Subscription X11Connection::onOtherConnectionBroken(std::function<void(const std::string&)> listener) {
+    return routing().otherBroken.subscribe(std::move(listener));
+}
+
+Subscription X11Connection::onBroken(std::function<void()> listener) {
+    return brokenSignal_.subscribe(std::move(listener));
+}
+
+bool X11Connection::usable() {
+    if (broken_) return false;
+    if (xcb_connection_has_error(XGetXCBConnection(display_)) == 0) return true;
+    markBroken("its socket failed");
+    return false;
+}
+
+bool X11Connection::probeBroken() {
+    if (!usable()) return true;
+    // Nothing read or written since the server went: its end of the socket tells.
+    pollfd p{fd(), POLLIN, 0};
+    if (poll(&p, 1, 0) == 1 && (p.revents & (POLLHUP | POLLERR))) markBroken("the server closed it");
+    return broken_;
+}
+
+void X11Connection::markBroken(const std::string& why) {
+    if (broken_) return;
+    broken_ = true;
+    drained_.clear();  // their extension data lives in Xlib, which is not asked again
+    log("[Tessane][X11] The X connection broke (" + why + "): nothing more is asked of the X server.");
+    brokenSignal_.emit();
 }
 
 void X11Connection::log(const std::string& line) const {
@@ -169,6 +228,7 @@ X11Status X11Connection::ErrorTrap::received() const {
 }
 
 X11Status X11Connection::ErrorTrap::check() {
+    if (!connection_.usable()) return {X11Status::noConnection};
     connection_.trip();
     XSync(connection_.display_, False);
     return received();
@@ -179,6 +239,7 @@ int X11Connection::fd() const { return ConnectionNumber(display_); }
 Size X11Connection::rootSize() { return desktop_->rootSize(); }
 
 Size X11Connection::readRootSize() {
+    if (!usable()) return {};
     trip();
     Window rootReturn;
     int x, y;
@@ -187,14 +248,18 @@ Size X11Connection::readRootSize() {
     return {static_cast<double>(width), static_cast<double>(height)};
 }
 
-void X11Connection::flush() { XFlush(display_); }
+void X11Connection::flush() {
+    if (usable()) XFlush(display_);
+}
 void X11Connection::sync() {
+    if (!usable()) return;
     trip();
     XSync(display_, False);
 }
 
 XAtomId X11Connection::atom(std::string_view name) {
     if (auto it = atoms_.find(name); it != atoms_.end()) return it->second;
+    if (!usable()) return 0;  // not kept: a name asked again later is asked of the server
     std::string key(name);
     trip();
     Atom a = XInternAtom(display_, key.c_str(), False);
@@ -203,7 +268,7 @@ XAtomId X11Connection::atom(std::string_view name) {
 }
 
 std::string X11Connection::atomName(XAtomId atom) {
-    if (atom == 0) return {};
+    if (atom == 0 || !usable()) return {};
     ErrorTrap trap(*this);
     trip();
     char* name = XGetAtomName(display_, atom);
@@ -218,13 +283,14 @@ Subscription X11Connection::onEvent(std::function<void(const X11Event&)> listene
 }
 
 bool X11Connection::hasQueuedEvents() const {
+    if (broken_) return false;
     return !drained_.empty() || XEventsQueued(display_, QueuedAlready) > 0;
 }
 
 void X11Connection::processEvents() {
     // The events the read model took ahead come first: they are older than anything Xlib holds.
     // Listeners may make requests that queue further events, which this loop then hands out too.
-    for (;;) {
+    while (usable()) {
         XEvent event;
         bool noted = false;
         if (!drained_.empty()) {
@@ -268,7 +334,7 @@ void X11Connection::peekQueuedEvents() {
     // Takes every event the server has sent (without blocking) out of Xlib's queue into ours,
     // telling the read model of each; processEvents hands them out later, in order. Leaving them
     // in Xlib's queue would stop Xlib from reading the newer ones until they were taken.
-    while (XEventsQueued(display_, QueuedAfterReading) > 0) {
+    while (usable() && XEventsQueued(display_, QueuedAfterReading) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
         // An extension's event carries data that is freed at the next XNextEvent unless claimed.
@@ -280,6 +346,7 @@ void X11Connection::peekQueuedEvents() {
 }
 
 bool X11Connection::waitAndProcess(int timeoutMs) {
+    if (!usable()) return false;
     if (!hasQueuedEvents()) {
         XFlush(display_);
         pollfd p{fd(), POLLIN, 0};
@@ -369,6 +436,7 @@ bool X11Connection::waitFor(const std::function<bool()>& condition, double timeo
     for (;;) {
         processEvents();
         if (condition()) return true;
+        if (probeBroken()) return false;  // nothing more will come
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
         if (left.count() <= 0) return false;
         if (hasQueuedEvents()) continue;  // taken ahead by the read model while the condition read
@@ -382,6 +450,7 @@ bool X11Connection::windowManagerRoundTrip(double timeoutSeconds) {
     // A manager that does not list the message would never answer it (KWin): a round trip of
     // our own then has the server hand everything sent so far to the manager, and its moves
     // are confirmed by their configure events (see LinuxAccessibility::moveResize).
+    if (!usable()) return false;
     if (windowManagerDeclinesPings()) {
         sync();
         processEvents();

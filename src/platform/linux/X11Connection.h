@@ -139,6 +139,14 @@ struct X11Pointer {
 // (replies to fire-and-forget requests about windows that have gone) are dropped, BadWindow
 // quietly and everything else with a log line. Displays that are not ours go to whatever handler
 // was installed before. Only the thread that owns a connection may use it.
+//
+// Death: the server can go away under a connection at any moment (a session ending kills it
+// together with its clients). Xlib then no longer ends the process; the connection is marked
+// broken at the first failed read or write, logs that once and tells its listeners. From then on
+// nothing is sent to Xlib or XCB: requests answer noConnection or do nothing, reads answer absent
+// (what the read model keeps still answers), waits end at once, and the destructor leaves the
+// display alone. Xlib must not be touched again: it stops emptying its output buffer, and once
+// that is full every request function writes through a null pointer.
 class X11Connection {
 public:
     using LogSink = std::function<void(const std::string&)>;
@@ -168,6 +176,22 @@ public:
     // then processes. Answers whether any event was handed out.
     bool waitAndProcess(int timeoutMs);
     [[nodiscard]] Subscription onEvent(std::function<void(const X11Event&)> listener);
+
+    // --- the connection's death -------------------------------------------------------------
+    // Whether the server is gone for this connection: marked so by a failed read or write.
+    bool broken() { return !usable(); }
+    // The same, and a look at the socket: a server that went while nothing was read or written
+    // shows there first (a system call; for the quit and its checks, not for every request).
+    bool probeBroken();
+    // Told once, when the connection is found broken. Listeners may run inside an Xlib call
+    // (its I/O error handler): they must not wait for anything there.
+    [[nodiscard]] Subscription onBroken(std::function<void()> listener);
+    // Another connection of this process (the toolkit's) broke: told with `why` for it.
+    [[nodiscard]] static Subscription onOtherConnectionBroken(std::function<void(const std::string& why)> listener);
+    // Installs the process-wide handler of broken connections again. Opening the first
+    // connection installs it; a toolkit that installs its own afterwards (Qt's connection ends
+    // the process from its handler) takes it over until this is called.
+    static void routeBrokenConnections();
 
     // --- atoms ------------------------------------------------------------------------------
     XAtomId atom(std::string_view name);
@@ -321,8 +345,9 @@ public:
         unsigned long firstSerial_;
     };
 
-    // For the process-wide error handler.
+    // For the process-wide error handlers.
     void noteError(unsigned long serial, int errorCode, int requestCode);
+    void noteBroken() { markBroken("a read or write failed"); }
 
 private:
     friend class X11DesktopModel;
@@ -338,6 +363,10 @@ private:
     void peekQueuedEvents();
     void dispatch(void* xevent, bool noted);
     void trip(uint64_t count = 1) { roundTrips_ += count; }
+    // False once the connection is broken (noticed here when XCB has seen it first): every
+    // Xlib and XCB call is made only after this answered true.
+    bool usable();
+    void markBroken(const std::string& why);
     // The client that made a resource: the part of its id outside the resource mask.
     uint32_t clientOf(unsigned long id) const { return static_cast<uint32_t>(id) & ~idMask_; }
     void log(const std::string& line) const;
@@ -355,6 +384,8 @@ private:
     bool screenChangesSelected_ = false;
     XWindowId pingWindow_ = 0;
     Signal<X11Event> events_;
+    bool broken_ = false;
+    Signal<> brokenSignal_;
     uint64_t roundTrips_ = 0;
     std::unordered_map<XWindowId, long> eventMasks_;  // what we asked to hear of each window
     std::unique_ptr<X11DesktopModel> desktop_;

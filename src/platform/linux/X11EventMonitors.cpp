@@ -26,7 +26,7 @@ X11EventMonitors::X11EventMonitors(X11Connection& x, const X11ScreenSpace& space
 X11EventMonitors::~X11EventMonitors() {
     *alive_ = false;
     events_.reset();
-    if (selected_) {
+    if (selected_ && !x_.broken()) {
         XIEventMask mask{XIAllMasterDevices, 0, nullptr};
         XISelectEvents(x_.display(), x_.root(), &mask, 1);
         x_.flush();
@@ -56,7 +56,7 @@ std::optional<Subscription> X11EventMonitors::addGlobalMonitor(GlobalEventKind k
 
 void X11EventMonitors::updateSelection() {
     const bool want = monitorTotal() > 0;
-    if (want == selected_) return;
+    if (want == selected_ || x_.broken()) return;
     unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
     if (want) {
         XISetMask(bits, XI_RawMotion);

@@ -30,19 +30,23 @@ uint32_t modifierMaskOf(Display* display, KeySym keysym) {
 }  // namespace
 
 uint32_t X11Connection::keycodeForKeysym(unsigned long keysym) {
+    if (!usable()) return 0;
     return XKeysymToKeycode(display_, keysym);
 }
 
 uint32_t X11Connection::numLockMask() {
+    if (!usable()) return 0;
     trip();
     return modifierMaskOf(display_, XK_Num_Lock);
 }
 uint32_t X11Connection::scrollLockMask() {
+    if (!usable()) return 0;
     trip();
     return modifierMaskOf(display_, XK_Scroll_Lock);
 }
 
 bool X11Connection::useDetectableAutoRepeat() {
+    if (!usable()) return false;
     Bool supported = False;
     trip();
     XkbSetDetectableAutoRepeat(display_, True, &supported);
@@ -50,6 +54,7 @@ bool X11Connection::useDetectableAutoRepeat() {
 }
 
 X11Status X11Connection::grabKey(uint32_t keycode, uint32_t modifiers) {
+    if (!usable()) return {X11Status::noConnection};
     ErrorTrap trap(*this);
     XGrabKey(display_, static_cast<int>(keycode), modifiers, root_, False, GrabModeAsync,
              GrabModeAsync);
@@ -57,6 +62,7 @@ X11Status X11Connection::grabKey(uint32_t keycode, uint32_t modifiers) {
 }
 
 void X11Connection::ungrabKey(uint32_t keycode, uint32_t modifiers) {
+    if (!usable()) return;
     ErrorTrap trap(*this);
     XUngrabKey(display_, static_cast<int>(keycode), modifiers, root_);
     XFlush(display_);

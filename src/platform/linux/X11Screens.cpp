@@ -10,7 +10,7 @@
 namespace tessane::linux_backend {
 
 void X11Connection::selectScreenChanges() {
-    if (!hasRandR() || screenChangesSelected_) return;
+    if (!hasRandR() || screenChangesSelected_ || !usable()) return;
     XRRSelectInput(display_, root_,
                    RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask |
                        RROutputPropertyNotifyMask);
@@ -22,6 +22,7 @@ std::vector<X11Monitor> X11Connection::monitors() { return desktop_->monitors();
 
 std::vector<X11Monitor> X11Connection::readMonitors() {
     std::vector<X11Monitor> out;
+    if (!usable()) return out;  // no screen is known rather than a screen of no size
     if (hasRandR()) {
         ErrorTrap trap(*this);
         trip();
@@ -55,7 +56,7 @@ std::optional<std::vector<uint8_t>> X11Connection::outputEdid(unsigned long outp
 }
 
 std::optional<std::vector<uint8_t>> X11Connection::readOutputEdid(unsigned long output) {
-    if (!hasRandR()) return std::nullopt;
+    if (!hasRandR() || !usable()) return std::nullopt;
     ErrorTrap trap(*this);
     trip();
     Atom type = 0;
@@ -76,7 +77,7 @@ std::optional<std::string> X11Connection::outputName(unsigned long output) {
 }
 
 std::optional<std::string> X11Connection::readOutputName(unsigned long output) {
-    if (!hasRandR()) return std::nullopt;
+    if (!hasRandR() || !usable()) return std::nullopt;
     ErrorTrap trap(*this);
     trip(2);
     XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display_, root_);
@@ -91,6 +92,7 @@ std::optional<std::string> X11Connection::readOutputName(unsigned long output) {
 }
 
 std::optional<X11Pointer> X11Connection::pointer() {
+    if (!usable()) return std::nullopt;
     Window rootReturn, child;
     int rootX = 0, rootY = 0, winX = 0, winY = 0;
     unsigned int mask = 0;

@@ -39,7 +39,7 @@ std::optional<X11Property> X11Connection::property(XWindowId window, XAtomId pro
 }
 
 std::optional<X11Property> X11Connection::readProperty(XWindowId window, XAtomId prop) {
-    if (window == 0 || prop == 0) return std::nullopt;
+    if (window == 0 || prop == 0 || !usable()) return std::nullopt;
     ErrorTrap trap(*this);
     trip();
     Atom type = 0;
@@ -121,7 +121,7 @@ std::optional<X11WindowGeometry> X11Connection::freshGeometry(XWindowId window) 
 }
 
 std::optional<X11WindowGeometry> X11Connection::readGeometry(XWindowId window) {
-    if (window == 0) return std::nullopt;
+    if (window == 0 || !usable()) return std::nullopt;
     ErrorTrap trap(*this);
     trip(2);
     XWindowAttributes attributes;
@@ -186,6 +186,7 @@ X11Status X11Connection::selectInput(XWindowId window, long mask) {
         if (!desktop_->windowExists(window)) return {X11Status::badWindow};
         if ((known->second & mask) == mask) return {};
     }
+    if (!usable()) return {X11Status::noConnection};
     ErrorTrap trap(*this);
     XWindowAttributes attributes;
     trip();
@@ -203,6 +204,7 @@ X11Status X11Connection::selectInput(XWindowId window, long mask) {
 }
 
 void X11Connection::addEventMask(std::span<const XWindowId> windows, long mask) {
+    if (!usable()) return;
     xcb_connection_t* c = XGetXCBConnection(display_);
     for (XWindowId w : windows) {
         long& current = eventMasks_[w];
@@ -217,6 +219,7 @@ void X11Connection::addEventMask(std::span<const XWindowId> windows, long mask) 
 
 X11Status X11Connection::sendToWindowManager(XWindowId window, std::string_view messageType,
                                              const std::array<long, 5>& data) {
+    if (!usable()) return {X11Status::noConnection};
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
@@ -266,6 +269,7 @@ X11Status X11Connection::requestConfigure(XWindowId window, std::optional<Point>
         mask |= CWWidth | CWHeight;
     }
     if (mask == 0) return {};
+    if (!usable()) return {X11Status::noConnection};
     ErrorTrap trap(*this);
     XConfigureWindow(display_, window, mask, &changes);
     return trap.check();
@@ -283,6 +287,7 @@ X11Status X11Connection::requestActivate(XWindowId window) {
 }
 
 X11Status X11Connection::requestIconify(XWindowId window) {
+    if (!usable()) return {X11Status::noConnection};
     ErrorTrap trap(*this);
     XIconifyWindow(display_, window, DefaultScreen(display_));
     XFlush(display_);
@@ -290,6 +295,7 @@ X11Status X11Connection::requestIconify(XWindowId window) {
 }
 
 X11Status X11Connection::setCardinal(XWindowId window, std::string_view property, long value) {
+    if (!usable()) return {X11Status::noConnection};
     ErrorTrap trap(*this);
     XChangeProperty(display_, window, atom(property), XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&value), 1);
@@ -298,6 +304,7 @@ X11Status X11Connection::setCardinal(XWindowId window, std::string_view property
 }
 
 X11Status X11Connection::removeProperty(XWindowId window, std::string_view property) {
+    if (!usable()) return {X11Status::noConnection};
     ErrorTrap trap(*this);
     XDeleteProperty(display_, window, atom(property));
     desktop_->forget(window, atom(property));
@@ -305,6 +312,7 @@ X11Status X11Connection::removeProperty(XWindowId window, std::string_view prope
 }
 
 X11Status X11Connection::requestMap(XWindowId window) {
+    if (!usable()) return {X11Status::noConnection};
     ErrorTrap trap(*this);
     XMapWindow(display_, window);
     return trap.check();
@@ -320,6 +328,7 @@ X11Status X11Connection::requestNormalState(XWindowId window) {
 }
 
 X11Status X11Connection::requestDelete(XWindowId window) {
+    if (!usable()) return {X11Status::noConnection};
     auto protocols = atomList(window, "WM_PROTOCOLS");
     if (!protocols) return {windowExists(window) ? X11Status::badMatch : X11Status::badWindow};
     const XAtomId deleteWindow = atom("WM_DELETE_WINDOW");

@@ -322,6 +322,10 @@ X11TestServer::~X11TestServer() {
         std::filesystem::remove_all(folder_, ignored);
 }
 
+void X11TestServer::killServer() {
+    if (server_) kill(server_->pid(), SIGKILL);
+}
+
 int X11TestServer::run(const std::vector<std::string>& argv) {
     auto child = ChildProcess::start(argv, display_, folder_ + "/tools.log");
     if (!child) return -1;

@@ -75,6 +75,8 @@ public:
     // Runs a command line tool against this display and waits for it; its exit status (-1 when
     // it could not run or took longer than 10 s).
     int run(const std::vector<std::string>& argv);
+    // Kills the X server at once (SIGKILL), as when a session ends under its clients.
+    void killServer();
 
 private:
     std::string startWindowManager(const Options& options);
