@@ -13,6 +13,7 @@
 #include "platform/Environment.h"
 #include "platform/MainQueue.h"
 #include "platform/StatusItem.h"
+#include "platform/WindowList.h"
 #include "settings/GeneralTab.h"
 #include "shell/ControllerLinkTarget.h"
 #include "shell/LoginItem.h"
@@ -162,14 +163,22 @@ void AppDelegate::logLocationWarnings() const {
 void AppDelegate::applicationWillTerminate(bool userQuit) {
     if (!workspaceController_ || terminated_) return;
     terminated_ = true;
+    // The session may be ending around us, the window server going at the same moment: what
+    // needs it is skipped once it is gone, and nothing is lost for that.
+    const WindowList& server = *environment_.platform.windowList;
+    const bool reachable = server.serverReachable();
     // The ledger keeps its entries: the next start settles them, with this stamp telling a clean
-    // quit from a killed run.
-    workspaceController_->unhideAppsTessaneHid(WorkspaceController::UnhideOccasion::quit);
-    environment_.platform.defaults->set(ControllerDefaultsKeys::kUnhideAskedAt, environment_.platform.mainQueue->now());
+    // quit from a killed run. Without the server (or when it went during the asking) no stamp:
+    // the next start brings the apps back, as after a crash.
+    if (reachable) workspaceController_->unhideAppsTessaneHid(WorkspaceController::UnhideOccasion::quit);
+    if (reachable && server.serverReachable())
+        environment_.platform.defaults->set(ControllerDefaultsKeys::kUnhideAskedAt, environment_.platform.mainQueue->now());
+    else
+        Log::line("[Tessane] Quitting without the window server: hidden apps stay owed for the next start.");
     workspaceController_->flushPendingFramePersists();
-    workspaceController_->rememberAllDocuments();
+    if (server.serverReachable()) workspaceController_->rememberAllDocuments();
     if (fileWatcher_)
-        fileWatcher_->atQuit(userQuit);
+        fileWatcher_->atQuit(userQuit && server.serverReachable());
     else
         manager_->flushSaves();
 }

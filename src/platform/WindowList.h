@@ -46,6 +46,9 @@ public:
 
     // nullopt when the list cannot be read (no window server, no window manager keeping one).
     virtual std::optional<std::vector<WindowListEntry>> windows(Option option) const = 0;
+    // False once the connection to the window server is gone for good (the session ended under
+    // us): nothing asked of any window reaches it any more.
+    virtual bool serverReachable() const { return true; }
 };
 
 }  // namespace tessane

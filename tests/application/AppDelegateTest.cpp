@@ -152,6 +152,30 @@ TEST_F(AppDelegateTest, QuitUnhidesWhatTessaneHidKeepsTheLedgerAndStampsTheTimeO
     EXPECT_EQ(count("[Tessane] Unhide-on-quit"), 1u);
 }
 
+// The session ends around the program and the window server goes with it: nothing is asked of
+// it, the apps stay owed without the stamp (the next start brings them back, as after a crash),
+// and the workspace list is still saved.
+TEST_F(AppDelegateTest, AQuitWithoutTheWindowServerKeepsTheAppsOwedAndStillSaves) {
+    scenario.launchApp("Notes");
+    scenario.addWorkspace("Write", {"Notes"});
+    auto& app = delegate();
+    app.applicationDidFinishLaunching();
+    scenario.ledger->record({ControllerScenario::bundleID("Notes")});
+    scenario.sim.applications.hide(scenario.pid("Notes"));
+    scenario.advance(1);
+    scenario.addWorkspace("Unsaved", {"Notes"});
+
+    scenario.sim.windowList.setServerReachable(false);
+    app.applicationWillTerminate(true);
+    EXPECT_TRUE(hidden("Notes"));
+    EXPECT_EQ(count("[Tessane] Unhide-on-quit"), 0u);
+    EXPECT_EQ(count("[Tessane] Quitting without the window server: hidden apps stay owed for the next start."), 1u);
+    EXPECT_EQ(scenario.ledger->hiddenBundleIDs(), Lines{ControllerScenario::bundleID("Notes")});
+    EXPECT_FALSE(scenario.sim.defaults.value(ControllerDefaultsKeys::kUnhideAskedAt));
+    EXPECT_FALSE(scenario.manager->hasUnsavedChanges());
+    EXPECT_TRUE(scenario.sim.alerts.shown().empty()) << "no alert on a display that is gone";
+}
+
 TEST_F(AppDelegateTest, AQuitWithNothingHiddenStillStampsTheTime) {
     auto& app = delegate();
     app.applicationDidFinishLaunching();

@@ -65,4 +65,6 @@ std::optional<std::vector<WindowListEntry>> LinuxWindowList::windows(Option opti
     return out;
 }
 
+bool LinuxWindowList::serverReachable() const { return !x_.probeBroken(); }
+
 }  // namespace tessane::linux_backend

@@ -17,6 +17,7 @@ public:
     LinuxWindowList(X11Connection& x, LinuxAccessibility& ax) : x_(x), ax_(ax) {}
 
     std::optional<std::vector<WindowListEntry>> windows(Option option) const override;
+    bool serverReachable() const override;
 
 private:
     X11Connection& x_;

@@ -25,6 +25,9 @@ public:
     // The layer a simulated window is listed at.
     void setLayer(uint32_t windowNumber, int layer) { layers_[windowNumber] = layer; }
     void setReadable(bool readable) { readable_ = readable; }
+    // The connection to the window server gone, as when a session ends under the program.
+    void setServerReachable(bool reachable) { reachable_ = reachable; }
+    bool serverReachable() const override { return reachable_; }
     // How often the on-screen list was asked for (a foreground check reads it once per step).
     int onScreenReads() const { return onScreenReads_; }
 
@@ -33,6 +36,7 @@ private:
     std::vector<WindowListEntry> front_, back_;
     std::map<uint32_t, int> layers_;
     bool readable_ = true;
+    bool reachable_ = true;
     mutable int onScreenReads_ = 0;
 };
 
