@@ -7,11 +7,10 @@
 #include <QGuiApplication>
 #include <QSessionManager>
 
-#include <X11/Xlib.h>
-
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
@@ -42,20 +41,18 @@ const char* signalName(int number) {
     }
 }
 
-// What the exit hook and the X handlers reach: set while the edges live.
+// What the exit hook reaches: set while the edges live.
 std::function<void(const std::string& why)>* quitFromAnywhere = nullptr;
 
-int onXConnectionBroken(_XDisplay*) {
-    if (quitFromAnywhere) (*quitFromAnywhere)("the X connection closed");
-    return 0;
-}
-
-// Xlib would end the process after the handler above; returning here keeps it running, with the
-// connection marked dead, so that the quit can finish.
-void keepRunningAfterXConnectionBroke(_XDisplay*, void*) {}
-
+// exit() called while the program runs: Qt's own reaction to its X connection breaking. The quit
+// runs now, and the process ends here: what exit() would run next (the destructors of Qt's
+// globals while its application object still lives, and of everything that talks to the dead
+// server) has nothing left to save and can only crash.
 void onExit() {
-    if (quitFromAnywhere) (*quitFromAnywhere)("the program is ending");
+    if (!quitFromAnywhere) return;
+    (*quitFromAnywhere)("the program is ending");
+    std::fflush(nullptr);
+    std::_Exit(1);
 }
 
 }  // namespace
@@ -128,9 +125,9 @@ QuitEdges::~QuitEdges() {
         if (fd >= 0) ::close(fd);
 }
 
-void QuitEdges::watchX11(_XDisplay* display) {
-    XSetIOErrorHandler(onXConnectionBroken);
-    if (display) XSetIOErrorExitHandler(display, keepRunningAfterXConnectionBroke, nullptr);
+void QuitEdges::displayLost(const std::string& why) {
+    // Heard inside an Xlib call: the quit runs from the loop, with the connection marked broken.
+    impl_->queue->post([impl = impl_.get(), why] { impl->run(why); });
 }
 
 }  // namespace tessane::app

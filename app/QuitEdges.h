@@ -4,8 +4,6 @@
 #include <memory>
 #include <string>
 
-struct _XDisplay;
-
 namespace tessane::qt_backend {
 class QtMainQueue;
 }
@@ -16,7 +14,8 @@ namespace tessane::app {
 // on the event loop through a pipe, never acted on inside the handler), the X connection closing,
 // and the session ending. `quitNow` runs the quit sequence; it is called at most once by these
 // edges (the sequence guards itself as well) and it must be safe to call with the X connection
-// gone.
+// gone. When the process is ended by exit() (Qt does so when its X connection breaks), the quit
+// runs from an exit hook and the process ends there with status 1.
 class QuitEdges {
 public:
     using Log = std::function<void(const std::string&)>;
@@ -27,10 +26,9 @@ public:
     QuitEdges(const QuitEdges&) = delete;
     QuitEdges& operator=(const QuitEdges&) = delete;
 
-    // Our own X connection: when it breaks, Xlib no longer ends the process; the quit runs and the
-    // loop ends. Qt's connection ends the process itself when it breaks: an exit hook runs the quit
-    // then.
-    void watchX11(_XDisplay* display);
+    // The X server went away (a connection of ours or Qt's broke): the quit runs from the loop,
+    // and the loop ends.
+    void displayLost(const std::string& why);
 
 private:
     struct Impl;

@@ -25,6 +25,7 @@
 
 #include <QApplication>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -86,6 +87,9 @@ std::string registerLinkHandler() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A write to a server or peer that has gone answers EPIPE instead of ending the program: a
+    // session that ends under us must leave time for the quit.
+    std::signal(SIGPIPE, SIG_IGN);
     const auto arguments = StartArguments::parse(std::vector<std::string>(argv, argv + argc));
     if (!arguments.error.empty()) {
         std::fprintf(stderr, "%s\n", arguments.error.c_str());
@@ -154,7 +158,7 @@ int main(int argc, char** argv) {
         });
         app::QuitEdges quit(queue, [&delegate] { delegate.applicationWillTerminate(); },
                             [](const std::string& line) { Log::line(line); });
-        quit.watchX11(backend.x11Display());
+        const auto lost = backend.onDisplayLost([&quit](const std::string& why) { quit.displayLost(why); });
 
         delegate.applicationDidFinishLaunching();
         // Once started, at the loop's first turn: the first show then finds its chrome's windows made.
@@ -163,6 +167,13 @@ int main(int argc, char** argv) {
         QApplication::exec();
         delegate.applicationWillTerminate(true);  // the loop ended by the user's quit (a signal quit ran already)
         instance->stopListening();
+        if (backend.displayLost()) {
+            // What is left to do is taking down windows, grabs and connections on a server that
+            // is gone: nothing to save, and only Qt's dead connection to trip over.
+            Log::line("[Tessane] Ended without its X server.");
+            std::fflush(nullptr);
+            std::_Exit(1);
+        }
     }
     backend.stop();  // while the Qt application object still exists
     return 0;

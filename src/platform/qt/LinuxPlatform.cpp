@@ -123,6 +123,9 @@ void LinuxPlatform::start(LogSink log) {
     p.log = log;
     p.mainQueue = std::make_unique<QtMainQueue>();
     p.xPump = pumpX11Events(*p.mainQueue, *p.x);
+    // Qt has put in its own handler of broken connections (which ends the process on the spot);
+    // ours marks the connection broken and lets the quit finish.
+    X11Connection::routeBrokenConnections();
     // Our panels and windows are made on Qt's connection: the backend knows them as ours.
     if (auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
         p.x->addOwnClient(xcb_get_setup(x11->connection())->resource_id_base);
@@ -172,7 +175,23 @@ void LinuxPlatform::start(LogSink log) {
 
 const LinuxAppCatalog& LinuxPlatform::appCatalog() const { return *ports_->catalog; }
 
-_XDisplay* LinuxPlatform::x11Display() const { return ports_->x ? ports_->x->display() : nullptr; }
+Subscription LinuxPlatform::onDisplayLost(std::function<void(const std::string&)> listener) {
+    auto shared = std::make_shared<std::function<void(const std::string&)>>(std::move(listener));
+    auto own = std::make_shared<Subscription>(
+        ports_->x->onBroken([shared] { (*shared)("the X connection closed"); }));
+    auto other = std::make_shared<Subscription>(X11Connection::onOtherConnectionBroken(
+        [shared](const std::string& why) { (*shared)(why); }));
+    return Subscription([own, other] {
+        own->reset();
+        other->reset();
+    });
+}
+
+bool LinuxPlatform::displayLost() const {
+    if (ports_->x && ports_->x->probeBroken()) return true;
+    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 && xcb_connection_has_error(x11->connection()) != 0;
+}
 
 Platform LinuxPlatform::platform() const {
     const Ports& p = *ports_;

@@ -56,8 +56,10 @@ public:
     void stop();
     // The ports made so far.
     Platform platform() const;
-    // The X connection the ports use (after openDisplay()), for the program's watch over it.
-    _XDisplay* x11Display() const;
+    // The X server is gone for this process (after start()): its connection or Qt's broke.
+    // Told once per connection that breaks, with why; listeners may run inside an Xlib call.
+    [[nodiscard]] Subscription onDisplayLost(std::function<void(const std::string& why)> listener);
+    bool displayLost() const;
     // The installed applications (after start()), for the application chooser's list.
     const LinuxAppCatalog& appCatalog() const;
 
