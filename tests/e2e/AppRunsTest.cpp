@@ -86,11 +86,6 @@ protected:
         walk(x_->root(), 0, walk);
         return out;
     }
-    std::vector<std::string> hiddenLedger() {
-        const auto prefs = preferences();
-        if (!prefs.contains("TessaneHiddenAppBundleIDs")) return {};
-        return prefs["TessaneHiddenAppBundleIDs"].get<std::vector<std::string>>();
-    }
 };
 
 TEST_F(AppRunsTest, TheHotKeyShowsTheWorkspaceTiledWithItsChrome) {

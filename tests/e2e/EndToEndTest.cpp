@@ -125,6 +125,12 @@ std::optional<long> EndToEndTest::wmState(XWindowId window) {
     return state;
 }
 
+std::vector<std::string> EndToEndTest::hiddenLedger() const {
+    const auto prefs = preferences();
+    if (!prefs.contains("TessaneHiddenAppBundleIDs")) return {};
+    return prefs["TessaneHiddenAppBundleIDs"].get<std::vector<std::string>>();
+}
+
 bool EndToEndTest::waitForState(const std::vector<XWindowId>& windows, long state) {
     return waitFor(
         [&] {

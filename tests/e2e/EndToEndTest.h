@@ -59,6 +59,8 @@ protected:
     bool waitForState(const std::vector<XWindowId>& windows, long state);
     // The stored preferences (~/.config/Tessane/preferences.json); empty when there are none.
     nlohmann::json preferences() const;
+    // The apps the stored ledger says Tessane hid.
+    std::vector<std::string> hiddenLedger() const;
     // The root's pixel as 0xRRGGBB.
     unsigned long pixel(int x, int y);
 

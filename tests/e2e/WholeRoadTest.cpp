@@ -110,6 +110,7 @@ protected:
 };
 
 TEST_F(WholeRoadTest, ANewUserGoesFromTheWelcomePanelToAWorkspaceShownListedAndHidden) {
+    home_.reset();  // first: a home gives back the environment it found
     home_ = std::make_unique<PrivateHome>(TESSANE_X11_CLIENT, PrivateHome::User::fresh);
     home_->installApp("Alpha");
     home_->installApp("Beta");

@@ -16,16 +16,16 @@ PrivateHome::PrivateHome(std::string client, User user)
     for (const char* folder : {"home", "config", "data/applications", "state", "cache", "system", "run"})
         fs::create_directories(root_ / folder);
     fs::permissions(root_ / "run", fs::perms::owner_all);
-    setenv("HOME", (root_ / "home").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
-    setenv("XDG_DATA_HOME", (root_ / "data").c_str(), 1);
-    setenv("XDG_STATE_HOME", (root_ / "state").c_str(), 1);
-    setenv("XDG_CACHE_HOME", (root_ / "cache").c_str(), 1);
-    setenv("XDG_DATA_DIRS", (root_ / "system").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (root_ / "run").c_str(), 1);
+    set("HOME", (root_ / "home").c_str());
+    set("XDG_CONFIG_HOME", (root_ / "config").c_str());
+    set("XDG_DATA_HOME", (root_ / "data").c_str());
+    set("XDG_STATE_HOME", (root_ / "state").c_str());
+    set("XDG_CACHE_HOME", (root_ / "cache").c_str());
+    set("XDG_DATA_DIRS", (root_ / "system").c_str());
+    set("XDG_RUNTIME_DIR", (root_ / "run").c_str());
     // Neither bus: the program says so and goes on; Qt keeps no connection alive past a run.
-    setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tessane-no-bus", 1);
-    setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+    set("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tessane-no-bus");
+    set("DBUS_SESSION_BUS_ADDRESS", "disabled:");
     if (user == User::returning) {
         fs::create_directories(root_ / "config/Tessane");
         std::ofstream(root_ / "config/Tessane/preferences.json") << R"({"TessaneHasSeenOnboarding": true})" << "\n";
@@ -35,6 +35,16 @@ PrivateHome::PrivateHome(std::string client, User user)
 PrivateHome::~PrivateHome() {
     std::error_code ec;
     fs::remove_all(root_, ec);
+    for (const auto& [name, value] : saved_) {
+        if (value) setenv(name.c_str(), value->c_str(), 1);
+        else unsetenv(name.c_str());
+    }
+}
+
+void PrivateHome::set(const char* name, const std::string& value) {
+    const char* before = std::getenv(name);
+    saved_.emplace_back(name, before ? std::optional<std::string>(before) : std::nullopt);
+    setenv(name, value.c_str(), 1);
 }
 
 std::vector<std::string> PrivateHome::clientArguments(const std::string& name) {

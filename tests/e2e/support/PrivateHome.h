@@ -3,14 +3,16 @@
 #include "model/Workspace.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tessane::e2e {
 
 // A user of our own for a whole-program run: a temporary home with its XDG folders (made and set in
 // this process's environment, so that children inherit them), desktop entries whose programs are
-// test clients, and the stored workspace list. Removed on destruction.
+// test clients, and the stored workspace list. Removed on destruction, the environment as it was.
 class PrivateHome {
 public:
     // `client`: the test-client program the desktop entries start. A returning user has seen the
@@ -42,6 +44,8 @@ public:
 private:
     std::string client_;
     std::filesystem::path root_;
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;  // the variables set, as they were
+    void set(const char* name, const std::string& value);
 };
 
 }  // namespace tessane::e2e
