@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -63,6 +65,31 @@ TEST_F(OwnDesktopEntriesTest, InstalledEntryTakesTessaneLinks) {
     std::ifstream file(fs::path(TESSANE_SOURCE_DIR) / "app" / "tessane.desktop");
     const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     EXPECT_EQ(text, DesktopEntryText::applicationEntry(std::string("tessane")));
+}
+
+// Desktops and packaging checks read our entries with the reference validator: the installed entry
+// (the application entry of a program on the PATH), the link handler's and the autostart entry, for
+// a plain path and for one that must be quoted, pass it without an error, warning or hint.
+TEST_F(OwnDesktopEntriesTest, EveryEntryWeWritePassesTheDesktopEntryValidator) {
+    if (std::system("command -v desktop-file-validate >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "desktop-file-validate is not installed";
+    std::vector<std::string> texts = {DesktopEntryText::applicationEntry(std::string("tessane"))};
+    for (const char* program : {"/usr/bin/tessane", "/opt/$5/tessane", "/home/me/My Apps/it's"}) {
+        texts.push_back(*DesktopEntryText::applicationEntry(fs::path(program)));
+        texts.push_back(*DesktopEntryText::autostartEntry(fs::path(program)));
+    }
+    for (size_t i = 0; i < texts.size(); ++i) {
+        SCOPED_TRACE(texts[i]);
+        const fs::path file = root / ("entry" + std::to_string(i)) / "tessane.desktop";
+        write(file, texts[i]);
+        FILE* validator = ::popen(("desktop-file-validate '" + file.string() + "' 2>&1").c_str(), "r");
+        ASSERT_NE(validator, nullptr);
+        std::string said;
+        char buffer[512];
+        while (size_t n = std::fread(buffer, 1, sizeof buffer, validator)) said.append(buffer, n);
+        EXPECT_EQ(::pclose(validator), 0);
+        EXPECT_EQ(said, "");
+    }
 }
 
 TEST_F(OwnDesktopEntriesTest, AutostartEntryIsTheLoginItem) {
