@@ -187,9 +187,8 @@ void Server::accept() {
         socklen_t length = sizeof peer;
         if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || length != sizeof peer ||
             peer.uid != ::geteuid()) {
-            if (log_)
-                log_("[Tessane][URL] Refused a link connection from another user (uid " + std::to_string(peer.uid) +
-                     ", pid " + std::to_string(peer.pid) + ").");
+            complain(Complaint::otherUser, "[Tessane][URL] Refused a link connection from another user (uid " +
+                                               std::to_string(peer.uid) + ", pid " + std::to_string(peer.pid) + ").");
             ::close(fd);
             continue;
         }
@@ -232,7 +231,7 @@ bool Server::read(int fd, Connection& connection) {
         connection.received += static_cast<size_t>(n);
         connection.lastHeard = Clock::now();
         if (connection.received > limits_.maxBytes) {
-            if (log_) log_("[Tessane][URL] A link connection sent too much \u2014 closed.");
+            complain(Complaint::tooMuch, "[Tessane][URL] A link connection sent too much \u2014 closed.");
             finish(fd, {});
             return false;
         }

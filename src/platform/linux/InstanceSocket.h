@@ -70,7 +70,7 @@ private:
         Clock::time_point started;
         Clock::time_point lastHeard;
     };
-    enum class Complaint { slow, crowded, cutOff, count };
+    enum class Complaint { slow, crowded, cutOff, otherUser, tooMuch, count };
     Server(int fd, int epollFd, int timerFd, std::filesystem::path path, SessionFactory sessions, LogLine log,
            Limits limits);
     void accept();
