@@ -1,16 +1,20 @@
 #include "model/Log.h"
 
+#include "base/LogText.h"
 #include "base/TimeFormat.h"
 #include "platform/Environment.h"
 #include "platform/SystemLog.h"
 
+#include <chrono>
 #include <cstdio>
 #include <deque>
 #include <fcntl.h>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace tessane {
 
@@ -26,6 +30,12 @@ struct LogState {
     std::deque<std::string> ring;
     std::FILE* file = nullptr;
     int linesSinceSizeCheck = 0;
+    struct Burst {
+        std::chrono::steady_clock::time_point started;
+        size_t logged = 0;
+        size_t heldBack = 0;
+    };
+    std::map<std::string, Burst, std::less<>> bursts;  // by topic
 };
 
 LogState& state() {
@@ -99,6 +109,8 @@ void Log::configure(SystemLog* systemLog, Environment* environment) {
 }
 
 void Log::line(std::string_view message) {
+    std::string escaped;
+    if (!isLogSafe(message)) message = escaped = logSafe(message);
     auto& s = state();
     // The system log is told first and outside the lock; its own order may differ from the ring's.
     SystemLog* systemLog = nullptr;
@@ -115,6 +127,30 @@ void Log::line(std::string_view message) {
     s.ring.push_back(std::move(entry));
     while (s.ring.size() > kRingCapacity) s.ring.pop_front();
     appendToFile(s, message);
+}
+
+void Log::throttledLine(std::string_view topic, std::string_view message) {
+    auto& s = state();
+    size_t heldBack = 0;
+    {
+        std::lock_guard lock(s.mutex);
+        const auto now = std::chrono::steady_clock::now();
+        auto it = s.bursts.find(topic);
+        if (it == s.bursts.end()) it = s.bursts.emplace(std::string(topic), LogState::Burst{now}).first;
+        auto& burst = it->second;
+        if (now - burst.started >= std::chrono::duration<double>(kBurstSeconds)) {
+            burst.started = now;
+            burst.logged = 0;
+        }
+        if (burst.logged == kBurstLines) {
+            ++burst.heldBack;
+            return;
+        }
+        ++burst.logged;
+        heldBack = std::exchange(burst.heldBack, 0);
+    }
+    if (heldBack == 0) return line(message);
+    line(std::string(message) + " (" + std::to_string(heldBack) + " more such lines held back before this one)");
 }
 
 void Log::setFileLogging(bool enabled) {
@@ -145,6 +181,7 @@ void Log::resetForTesting() {
     closeFile(s);
     s.ring.clear();
     s.linesSinceSizeCheck = 0;
+    s.bursts.clear();
 }
 
 }  // namespace tessane

@@ -22,11 +22,21 @@ public:
     // Installs the backend. Until called, lines reach only the ring. Closes an open log file.
     static void configure(SystemLog* systemLog, Environment* environment);
 
+    // Anything a message carries that could end a log line or drive a terminal (a file name with
+    // a line feed, a title with escape sequences) is written escaped (see LogText.h).
     static void line(std::string_view message);
+
+    // For lines that other programs can set off at any rate (links, connections to the instance
+    // socket): of each `topic`, at most kBurstLines in any kBurstSeconds are logged; those held
+    // back are counted, and the count goes with the next line of the topic that is logged.
+    static constexpr size_t kBurstLines = 20;
+    static constexpr double kBurstSeconds = 10;
+    static void throttledLine(std::string_view topic, std::string_view message);
+
     static void setFileLogging(bool enabled);
     static std::vector<std::string> recentLines(size_t limit);
 
-    // For tests: empties the ring and closes the file.
+    // For tests: empties the ring, closes the file and forgets what was held back.
     static void resetForTesting();
 
     Log() = delete;

@@ -44,13 +44,14 @@ std::function<std::optional<std::string>(std::string_view)> session(
         case InstanceMessage::Reader::State::reading:
             return std::nullopt;
         case InstanceMessage::Reader::State::complete:
-            if (reader->request().openSettings) Log::line("[Tessane] Asked by another start to open the settings window.");
+            if (reader->request().openSettings)
+                Log::throttledLine("handoff settings", "[Tessane] Asked by another start to open the settings window.");
             if (deliver && later) later([deliver, request = reader->request()] { deliver(request); });
             return std::string(InstanceMessage::kAccepted);
         case InstanceMessage::Reader::State::refused:
             break;
         }
-        Log::line("[Tessane][URL] Refused links from another Tessane: " + reader->error() + ".");
+        Log::throttledLine("handoff refused", "[Tessane][URL] Refused links from another Tessane: " + reader->error() + ".");
         return std::string(InstanceMessage::kRefused);
     };
 }

@@ -20,7 +20,9 @@ std::string joined(const std::vector<std::string>& urls) {
 // The workspace a target names, or the no-match line.
 std::optional<Uuid> match(const std::string& target, LinkCommandTarget& on) {
     auto id = TessaneURL::resolve(target, on.workspaces());
-    if (!id) Log::line("[Tessane][URL] No workspace matches \u201C" + TessaneURL::logSafe(target) + "\u201D \u2014 ignored.");
+    if (!id)
+        Log::throttledLine("link no match",
+                           "[Tessane][URL] No workspace matches \u201C" + TessaneURL::logSafe(target) + "\u201D \u2014 ignored.");
     return id;
 }
 
@@ -30,7 +32,8 @@ void LinkRouter::route(const std::vector<std::string>& urls, LinkCommandTarget& 
     for (const auto& url : urls) {
         const auto command = TessaneURL::parse(url);
         if (!command) {
-            Log::line("[Tessane][URL] Ignored \u2014 not a command Tessane understands: " + TessaneURL::logSafe(url));
+            Log::throttledLine("link ignored",
+                               "[Tessane][URL] Ignored \u2014 not a command Tessane understands: " + TessaneURL::logSafe(url));
             continue;
         }
         Log::line("[Tessane][URL] " + TessaneURL::logSafe(url) + " \u2192 " + command->description());

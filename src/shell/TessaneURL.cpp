@@ -1,12 +1,11 @@
 #include "shell/TessaneURL.h"
 
+#include "base/LogText.h"
 #include "base/Text.h"
-#include "base/Utf8.h"
 #include "shell/LinkURL.h"
 
 #include <charconv>
 #include <cstdint>
-#include <cstdio>
 
 namespace tessane::TessaneURL {
 
@@ -60,59 +59,9 @@ std::optional<int64_t> decimalInteger(std::string_view s) {
     return value;
 }
 
-void appendEscaped(std::string& out, char32_t c) {
-    switch (c) {
-    case '\n': out += "\\n"; return;
-    case '\r': out += "\\r"; return;
-    case '\t': out += "\\t"; return;
-    default: {
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "\\u{%X}", static_cast<unsigned>(c));
-        out += buf;
-    }
-    }
-}
-
-// Whatever a log reader could take for the end of a line or a terminal command: the C0 and C1
-// controls, DEL, and the Unicode line and paragraph separators. A byte that is not part of
-// well-formed UTF-8 is written as \x{..}, so the line stays UTF-8. With `quoting`, quotes and
-// backslashes get a backslash too.
-void appendLogSafe(std::string& out, std::string_view text, bool quoting) {
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* end = p + text.size();
-    while (p < end) {
-        const unsigned char c = *p;
-        if (c < 0x80) {
-            if (quoting && (c == '"' || c == '\\')) out += '\\';
-            if (c < 0x20 || c == 0x7F) appendEscaped(out, c);
-            else out += static_cast<char>(c);
-            ++p;
-            continue;
-        }
-        const size_t n = utf8SequenceLength(p, end);
-        if (n == 0) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\x{%02X}", c);
-            out += buf;
-            ++p;
-            continue;
-        }
-        char32_t point = n == 2 ? ((c & 0x1Fu) << 6) | (p[1] & 0x3Fu)
-                                : n == 3 ? ((c & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu) : 0;
-        if ((point >= 0x80 && point <= 0x9F) || point == 0x2028 || point == 0x2029) appendEscaped(out, point);
-        else out.append(reinterpret_cast<const char*>(p), n);
-        p += n;
-    }
-}
-
 }  // namespace
 
-std::string logSafe(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    appendLogSafe(out, text, false);
-    return out;
-}
+std::string logSafe(std::string_view text) { return tessane::logSafe(text); }
 
 std::string Command::description() const {
     auto quoted = [](const std::optional<std::string>& t) {

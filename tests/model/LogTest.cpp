@@ -97,6 +97,19 @@ TEST_F(LogTest, MissingVersionReadsAsQuestionMarks) {
     EXPECT_EQ(message(fileLines(logFile()).at(0), kFileStamp), "[Tessane] ---- log file on \u2014 Tessane ? (build ?) ----");
 }
 
+// A document's name, a title, anything another program chose may hold a line feed or a terminal's
+// escape sequence: every line stays one line, in the ring, the file and the system log alike.
+TEST_F(LogTest, OutsideTextNeverSplitsALineNorReachesTheTerminal) {
+    Log::setFileLogging(true);
+    Log::line("[Tessane] found \u201Cnotes\n[Tessane] forged\x1B]0;pwned\x07\xC2\x9B\xFF.txt\u201D.");
+    const std::string expected = "[Tessane] found \u201Cnotes\\n[Tessane] forged\\u{1B}]0;pwned\\u{7}\\u{9B}\\x{FF}.txt\u201D.";
+    EXPECT_EQ(message(Log::recentLines(1).at(0), kRingStamp), expected);
+    const auto lines = fileLines(logFile());
+    ASSERT_EQ(lines.size(), 2u);  // the header and the line
+    EXPECT_EQ(message(lines[1], kFileStamp), expected);
+    EXPECT_EQ(systemLog.lines().back(), expected);
+}
+
 TEST_F(LogTest, SwitchingOffStopsFileLines) {
     Log::setFileLogging(true);
     Log::line("[Tessane] one");

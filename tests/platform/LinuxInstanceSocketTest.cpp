@@ -159,6 +159,42 @@ TEST_F(InstanceSocketTest, AnotherProcessHandsOverBytesAndGetsTheReply) {
     EXPECT_NE(why.find("cannot reach the running Tessane"), std::string::npos);
 }
 
+// A running instance whose queue of connections is full (it hangs, or another program fills it):
+// a second start gives up at its deadline and says why, instead of waiting for ever.
+TEST_F(InstanceSocketTest, ASecondStartGivesUpOnAFullQueueAtItsDeadline) {
+    ASSERT_TRUE(InstanceSocket::prepareFolder(folder, nullptr));
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, socket.c_str(), sizeof addr.sun_path - 1);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);  // and never accepts
+    std::vector<int> queued;
+    for (int i = 0; i < 64; ++i) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
+            ::close(fd);
+            break;
+        }
+        queued.push_back(fd);
+    }
+    ASSERT_LT(queued.size(), 64u) << "the queue never filled";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::alarm(60);  // a start that waits for ever ends here, and the test sees it
+        std::string why;
+        const auto reply = InstanceSocket::exchange(socket, "links", 200ms, &why);
+        ::_exit(!reply && why == "the running Tessane did not take the connection within 200 ms; nothing was handed to it"
+                    ? 0
+                    : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    for (int fd : queued) ::close(fd);
+    ::close(listener);
+}
+
 TEST_F(InstanceSocketTest, SizeAndConnectionCaps) {
     ASSERT_TRUE(InstanceSocket::prepareFolder(folder, nullptr));
     auto log = [this](const std::string& line) { logged.push_back(line); };

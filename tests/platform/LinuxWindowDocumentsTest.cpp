@@ -55,6 +55,33 @@ TEST(WindowDocumentRules, TheMostRecentExistingFileTheTitleNamesWins) {
     EXPECT_EQ(pickDocument("notes.txt - Ed", held, isFile), std::nullopt);
 }
 
+// What other programs wrote is read in time that grows with its length alone, within stated
+// bounds: a megabyte of '&' in the recent-files list, forty thousand files of one name (most
+// recent first, only so many of them looked at on disk), a name past the part of a title that
+// is looked at.
+TEST(WindowDocumentRules, ReadersAndMatchersStayWithinTheirBounds) {
+    const std::string ampersands(size_t{1} << 20, '&');
+    const auto list = parseRecentlyUsed("<xbel><bookmark href=\"file:///d/" + ampersands +
+                                        "&amp;\"><bookmark:application name=\"Ed\"/></bookmark></xbel>");
+    ASSERT_EQ(list.files.size(), 1u);
+    EXPECT_TRUE(list.files[0].path == "/d/" + ampersands + "&");  // not printed: a megabyte
+
+    std::vector<DocumentCandidate> sameName;
+    for (int i = 0; i < 40000; ++i) sameName.push_back({"/d/" + std::to_string(i) + "/notes.txt", 100.0 + i % 7});
+    size_t asked = 0;
+    const auto none = [&](const std::string&) { return ++asked, false; };
+    EXPECT_EQ(pickDocument("notes.txt - Ed", sameName, none), std::nullopt);
+    EXPECT_EQ(asked, kMaxFileChecks);
+    sameName.push_back({"/e/notes.txt", 200});
+    EXPECT_EQ(pickDocument("notes.txt - Ed", sameName, [](const std::string& p) { return p == "/e/notes.txt"; }),
+              "/e/notes.txt");
+
+    const std::string far = std::string(FileNameIndex::kMaxTitleBytes, ' ') + "notes.txt - Ed";
+    EXPECT_FALSE(titleNamesFile(far, "notes.txt"));
+    EXPECT_TRUE(titleNamesFile(far.substr(1), "notes.txt"));
+    EXPECT_FALSE(titleNamesFile(std::string(300, 'n') + " - Ed", std::string(300, 'n')));  // no file's name
+}
+
 TEST(WindowDocumentRules, ACommandLineGivesTheFilesItsExecLineHandsOver) {
     const ExecLine::Context context{"ed-icon", "Ed", "/usr/share/applications/ed.desktop"};
     const struct {

@@ -90,6 +90,16 @@ TEST_F(LinkRouterTest, ControlCharactersNeverBreakALogLine) {
                      "[Tessane][URL] Ignored — not a command Tessane understands: tessane://x\\u{9B}2J\\u{2029}\\x{85}"}));
 }
 
+// Another program may send links as fast as it likes: what it sends is logged in bounded bursts,
+// and the next line logged says how many were held back.
+TEST_F(LinkRouterTest, AStormOfLinksThatFailGivesABoundedNumberOfLines) {
+    std::vector<std::string> storm;
+    for (int i = 0; i < 300; ++i) storm.push_back(i % 3 ? "tessane://nope" : "tessane://show/Nowhere");
+    LinkRouter::route(storm, target);
+    EXPECT_EQ(loggedMessagesStarting({"[Tessane][URL] Ignored"}).size(), Log::kBurstLines);
+    EXPECT_EQ(loggedMessagesStarting({"[Tessane][URL] No workspace matches"}).size(), Log::kBurstLines);
+}
+
 TEST_F(LinkRouterTest, InboxQueuesUntilStartUpFinishesThenRunsInOrder) {
     LinkInbox inbox;
     inbox.receive({"tessane://show/Home", "tessane://focus"});

@@ -47,6 +47,35 @@ TEST_F(X11ConnectionTest, SeesTheWindowManagerAndAClientWithItsProperties) {
     EXPECT_EQ(g->rootRect.size, (Size{400, 300}));
 }
 
+// Any client may set a property of any length: a title is read only as far as a title goes, cut
+// between characters, kept and direct reads alike, while a client list keeps its length.
+TEST_F(X11ConnectionTest, EachPropertyIsReadOnlyAsFarAsItsUseGoes) {
+    auto& client = startClient({"--title", "short"});
+    const XWindowId w = client.windows[0];
+    ASSERT_TRUE(waitFor([&] { return contains(x_->windowList(x_->root(), "_NET_CLIENT_LIST"), w); }));
+    ASSERT_EQ(x_->text(w, "_NET_WM_NAME"), "short");
+    Display* other = XOpenDisplay(server_->display().c_str());
+    ASSERT_NE(other, nullptr);
+    std::string huge = "x";
+    while (huge.size() < (size_t{1} << 20)) huge += "\u00E9";  // two bytes each, one off the cap's parity
+    const Atom utf8 = XInternAtom(other, "UTF8_STRING", False);
+    XChangeProperty(other, w, XInternAtom(other, "_NET_WM_NAME", False), utf8, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(huge.data()), static_cast<int>(huge.size()));
+    const Window unlisted = XCreateSimpleWindow(other, DefaultRootWindow(other), 0, 0, 10, 10, 0, 0, 0);
+    XChangeProperty(other, unlisted, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(huge.data()), static_cast<int>(huge.size()));
+    XSync(other, False);
+
+    ASSERT_TRUE(waitFor([&] { return x_->text(w, "_NET_WM_NAME") != "short"; }));
+    const auto title = x_->text(w, "_NET_WM_NAME");
+    ASSERT_TRUE(title);
+    EXPECT_EQ(*title, huge.substr(0, linux_backend::X11Connection::kTitleBytes - 1));  // no half of an é
+    const auto direct = x_->text(unlisted, "WM_NAME");
+    ASSERT_TRUE(direct);
+    EXPECT_EQ(direct->size(), 1 + 2 * 4095u);  // read as Latin-1: the x, then 4,095 bytes of two in UTF-8
+    XCloseDisplay(other);
+}
+
 TEST_F(X11ConnectionTest, FindsThePidOfAClientWithoutNetWmPidThroughTheServer) {
     auto& client = startClient({"--no-pid"});
     ASSERT_EQ(client.windows.size(), 1u);

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <random>
+#include <unordered_map>
 
 namespace tessane::linux_desktop {
 namespace fs = std::filesystem;
@@ -11,6 +13,18 @@ namespace fs = std::filesystem;
 namespace {
 
 bool isWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+// A name is whole when what comes before it can't continue a name ("old-notes.txt" does not name
+// "notes.txt") ...
+bool mayStartName(char before) { return !isWordChar(before) && before != '.' && before != '-'; }
+
+// ... nor what comes after it ("notes.txt.bak", "notes.txt-old"; but "notes.txt." ends a sentence).
+bool mayEndName(std::string_view title, size_t end) {
+    if (end >= title.size()) return true;
+    const char after = title[end];
+    if (isWordChar(after)) return false;
+    return !((after == '.' || after == '-') && end + 1 < title.size() && isWordChar(title[end + 1]));
+}
 
 // Text an argument of the Exec line stands for literally: "%%" is a percent sign. None when
 // it holds a field code.
@@ -68,42 +82,105 @@ std::optional<std::string> pathOf(const std::string& argument, const fs::path& c
 }  // namespace
 
 bool titleNamesFile(std::string_view title, std::string_view fileName) {
-    if (fileName.empty()) return false;
-    for (size_t at = title.find(fileName); at != std::string_view::npos; at = title.find(fileName, at + 1)) {
-        if (at > 0) {
-            const char before = title[at - 1];
-            if (isWordChar(before) || before == '.' || before == '-') continue;
+    FileNameIndex index;
+    index.add(fileName, 0);
+    return !index.named(title).empty();
+}
+
+void FileNameIndex::add(std::string_view name, size_t id) {
+    if (name.empty() || name.size() > kMaxNameBytes) return;
+    uint64_t hash = 0;
+    for (char c : name) hash = hashStep(hash, static_cast<unsigned char>(c));
+    auto& bucket = byHash_[hash];
+    for (uint32_t n : bucket)
+        if (names_[n].text == name) {
+            names_[n].ids.push_back(id);
+            return;
         }
-        const size_t end = at + fileName.size();
-        if (end < title.size()) {
-            const char after = title[end];
-            if (isWordChar(after)) continue;
-            // "notes.txt.bak", "notes.txt-old": a longer name; "notes.txt." ends a sentence.
-            if ((after == '.' || after == '-') && end + 1 < title.size() && isWordChar(title[end + 1])) continue;
+    bucket.push_back(static_cast<uint32_t>(names_.size()));
+    names_.push_back({std::string(name), {id}});
+    lengths_.set(name.size());
+    longest_ = std::max(longest_, name.size());
+}
+
+std::vector<size_t> FileNameIndex::named(std::string_view title) const {
+    std::vector<uint32_t> found;
+    if (names_.empty()) return {};
+    // Every stretch of the title that begins and ends where a whole name may, as long as some
+    // name is, is looked up by a hash grown one byte at a time.
+    const size_t starts = std::min(title.size(), kMaxTitleBytes);
+    for (size_t start = 0; start < starts; ++start) {
+        if (start > 0 && !mayStartName(title[start - 1])) continue;
+        const size_t last = std::min(title.size(), start + longest_);
+        uint64_t hash = 0;
+        for (size_t end = start; end < last;) {
+            hash = hashStep(hash, static_cast<unsigned char>(title[end]));
+            ++end;
+            if (!lengths_[end - start] || !mayEndName(title, end)) continue;
+            const auto it = byHash_.find(hash);
+            if (it == byHash_.end()) continue;
+            for (uint32_t n : it->second)
+                if (names_[n].text == title.substr(start, end - start)) found.push_back(n);
         }
-        return true;
     }
-    return false;
+    std::sort(found.begin(), found.end());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
+    std::vector<size_t> ids;
+    for (uint32_t n : found) ids.insert(ids.end(), names_[n].ids.begin(), names_[n].ids.end());
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    return ids;
+}
+
+uint64_t FileNameIndex::hashStep(uint64_t hash, unsigned char c) {
+    // A polynomial hash modulo 2^61 - 1, with a base of this process's own: names come from
+    // other programs, and nobody can pick names that all land on one hash.
+    constexpr uint64_t modulus = (uint64_t{1} << 61) - 1;
+    static const uint64_t base = [] {
+        std::random_device random;
+        return ((uint64_t{random()} << 32) | random()) % (modulus - 512) + 257;
+    }();
+    const unsigned __int128 product = static_cast<unsigned __int128>(hash) * base;
+    uint64_t next = static_cast<uint64_t>(product & modulus) + static_cast<uint64_t>(product >> 61);
+    next += c + 1u;
+    while (next >= modulus) next -= modulus;
+    return next;
 }
 
 std::optional<std::string> pickDocument(std::string_view title, const std::vector<DocumentCandidate>& candidates,
                                         const std::function<bool(const std::string&)>& isFile) {
-    std::vector<DocumentCandidate> named;
-    for (const auto& c : candidates) {
-        if (!titleNamesFile(title, fs::path(c.path).filename().string())) continue;
-        auto same = std::find_if(named.begin(), named.end(), [&](const auto& n) { return n.path == c.path; });
-        if (same == named.end()) named.push_back(c);
-        else same->time = std::max(same->time, c.time);
+    // Each file once (by its first candidate), at its latest time, in the order first seen.
+    struct File {
+        size_t candidate;
+        double time;
+    };
+    std::vector<File> files;
+    std::unordered_map<std::string_view, size_t> byPath;
+    byPath.reserve(candidates.size());
+    FileNameIndex index;
+    for (size_t i = 0; i < candidates.size(); ++i) {
+        const std::string_view path = candidates[i].path;
+        const auto [it, added] = byPath.try_emplace(path, files.size());
+        if (added) {
+            index.add(path.substr(path.rfind('/') + 1), files.size());
+            files.push_back({i, candidates[i].time});
+        } else {
+            files[it->second].time = std::max(files[it->second].time, candidates[i].time);
+        }
     }
-    std::stable_sort(named.begin(), named.end(), [](const auto& a, const auto& b) { return a.time > b.time; });
-    std::optional<DocumentCandidate> best;
-    for (const auto& c : named) {
-        if (best && c.time < best->time) break;
-        if (!isFile(c.path)) continue;
+    std::vector<File> named;
+    for (size_t f : index.named(title)) named.push_back(files[f]);
+    std::stable_sort(named.begin(), named.end(), [](const File& a, const File& b) { return a.time > b.time; });
+    std::optional<File> best;
+    size_t checks = 0;
+    for (const File& f : named) {
+        if (best && f.time < best->time) break;
+        if (checks++ == kMaxFileChecks) return std::nullopt;
+        if (!isFile(candidates[f.candidate].path)) continue;
         if (best) return std::nullopt;  // two files, equally recent
-        best = c;
+        best = f;
     }
-    return best ? std::optional(best->path) : std::nullopt;
+    return best ? std::optional(candidates[best->candidate].path) : std::nullopt;
 }
 
 std::vector<std::string> commandLineDocuments(const std::vector<std::string>& argv, const std::string& exec,
@@ -112,7 +189,15 @@ std::vector<std::string> commandLineDocuments(const std::vector<std::string>& ar
     const auto commands = ExecLine::expand(exec, {}, context);
     const auto raw = ExecLine::split(exec);
     if (!commands || commands->empty() || commands->front().empty() || !raw) return {};
-    std::vector<std::string> fixed(commands->front().begin() + 1, commands->front().end());
+    // The Exec line's own arguments, each as often as it holds it.
+    std::unordered_map<std::string, size_t> fixed;
+    for (auto it = commands->front().begin() + 1; it != commands->front().end(); ++it) ++fixed[*it];
+    const auto takeFixed = [&](const std::string& arg) {
+        const auto f = fixed.find(arg);
+        if (f == fixed.end() || f->second == 0) return false;
+        --f->second;
+        return true;
+    };
     std::vector<Pattern> patterns;
     for (const auto& arg : *raw)
         if (auto p = patternOf(arg)) patterns.push_back(*p);
@@ -136,7 +221,7 @@ std::vector<std::string> commandLineDocuments(const std::vector<std::string>& ar
             document = arg;
         } else if (arg == "--") {
             optionsEnded = true;
-            if (auto f = std::find(fixed.begin(), fixed.end(), arg); f != fixed.end()) fixed.erase(f);
+            takeFixed(arg);
             continue;
         } else {
             for (const auto& p : patterns)
@@ -146,10 +231,7 @@ std::vector<std::string> commandLineDocuments(const std::vector<std::string>& ar
                     break;
                 }
             if (!document) {
-                if (auto f = std::find(fixed.begin(), fixed.end(), arg); f != fixed.end()) {
-                    fixed.erase(f);
-                    continue;
-                }
+                if (takeFixed(arg)) continue;
                 if (arg.starts_with("-")) continue;
                 document = arg;
             }

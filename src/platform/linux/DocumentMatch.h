@@ -2,11 +2,14 @@
 
 #include "platform/linux/ExecLine.h"
 
+#include <bitset>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tessane::linux_desktop {
@@ -26,12 +29,43 @@ struct DocumentCandidate {
 
 // Whether `title` names the file `fileName`: the name appears whole, not as a piece of a longer
 // name ("notes.txt" is named by "*notes.txt - Editor" and "/home/me/notes.txt — Viewer", not by
-// "old-notes.txt" or "notes.txt.bak").
+// "old-notes.txt" or "notes.txt.bak"). Bounded as FileNameIndex is.
 bool titleNamesFile(std::string_view title, std::string_view fileName);
+
+// Which of many file names a title names (each by the rule of titleNamesFile), in one pass over
+// the title: the time it takes grows with the title and the longest name, not with how many
+// names there are or how often one recurs. Built once for a list of files, asked of any title.
+class FileNameIndex {
+public:
+    // A longer name is no file's on Linux (NAME_MAX): it is never found.
+    static constexpr size_t kMaxNameBytes = 255;
+    // Only names that start in the title's first so many bytes are found; a window title is
+    // read no longer than that.
+    static constexpr size_t kMaxTitleBytes = 4096;
+
+    // Adds `name` as the name of `id` (ids need not be distinct, nor names).
+    void add(std::string_view name, size_t id);
+    // The ids of the names `title` names, in increasing order, each once.
+    std::vector<size_t> named(std::string_view title) const;
+    bool empty() const { return names_.empty(); }
+
+private:
+    struct Name {
+        std::string text;
+        std::vector<size_t> ids;
+    };
+    static uint64_t hashStep(uint64_t hash, unsigned char c);
+    std::vector<Name> names_;
+    std::unordered_map<uint64_t, std::vector<uint32_t>> byHash_;  // -> names_ (several on a collision)
+    std::bitset<kMaxNameBytes + 1> lengths_;
+    size_t longest_ = 0;
+};
 
 // The document the window shows: of the candidates whose file name the title names and that are
 // files (`isFile`), the most recent. None when there is no such candidate, or when two different
-// files are equally recent (the evidence cannot tell them apart).
+// files are equally recent (the evidence cannot tell them apart). At most kMaxFileChecks of the
+// most recent candidates are asked of `isFile`: when none of them settles it, there is no answer.
+inline constexpr size_t kMaxFileChecks = 64;
 std::optional<std::string> pickDocument(std::string_view title, const std::vector<DocumentCandidate>& candidates,
                                         const std::function<bool(const std::string&)>& isFile);
 

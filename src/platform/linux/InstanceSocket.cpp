@@ -187,9 +187,8 @@ void Server::accept() {
         socklen_t length = sizeof peer;
         if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || length != sizeof peer ||
             peer.uid != ::geteuid()) {
-            if (log_)
-                log_("[Tessane][URL] Refused a link connection from another user (uid " + std::to_string(peer.uid) +
-                     ", pid " + std::to_string(peer.pid) + ").");
+            complain(Complaint::otherUser, "[Tessane][URL] Refused a link connection from another user (uid " +
+                                               std::to_string(peer.uid) + ", pid " + std::to_string(peer.pid) + ").");
             ::close(fd);
             continue;
         }
@@ -232,7 +231,7 @@ bool Server::read(int fd, Connection& connection) {
         connection.received += static_cast<size_t>(n);
         connection.lastHeard = Clock::now();
         if (connection.received > limits_.maxBytes) {
-            if (log_) log_("[Tessane][URL] A link connection sent too much \u2014 closed.");
+            complain(Complaint::tooMuch, "[Tessane][URL] A link connection sent too much \u2014 closed.");
             finish(fd, {});
             return false;
         }
@@ -305,7 +304,9 @@ std::optional<std::string> exchange(const fs::path& socketPath, std::string_view
                                     std::chrono::milliseconds timeout, std::string* why) {
     const auto addr = address(socketPath, why);
     if (!addr) return std::nullopt;
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // Nothing here waits without a deadline: a running instance that is hung, or whose queue of
+    // connections is full, would otherwise keep this start waiting for ever.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         say(why, errnoText("socket"));
         return std::nullopt;
@@ -314,21 +315,50 @@ std::optional<std::string> exchange(const fs::path& socketPath, std::string_view
         int fd;
         ~Closer() { ::close(fd); }
     } closer{fd};
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&*addr), sizeof *addr) != 0) {
-        say(why, errnoText("cannot reach the running Tessane at " + socketPath.string()));
-        return std::nullopt;
-    }
     const auto deadline = Clock::now() + timeout;
-    auto waitFor = [&](short events) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) return false;
-        pollfd p{fd, events, 0};
-        return ::poll(&p, 1, static_cast<int>(left)) == 1;
+    const auto left = [&] {
+        return std::max<int64_t>(0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());
     };
+    auto waitFor = [&](short events) {
+        const int64_t ms = left();
+        if (ms <= 0) return false;
+        pollfd p{fd, events, 0};
+        return ::poll(&p, 1, static_cast<int>(ms)) == 1;
+    };
+    const std::string within = timeout.count() % 1000 == 0
+                                   ? " within " + std::to_string(timeout.count() / 1000) + " s"
+                                   : " within " + std::to_string(timeout.count()) + " ms";
+    const std::string nothing = "; nothing was handed to it";
+    for (std::chrono::milliseconds pause{1};;) {
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&*addr), sizeof *addr) == 0 || errno == EISCONN) break;
+        if (errno == EINTR) continue;
+        if (errno == EINPROGRESS) {
+            int error = 0;
+            socklen_t length = sizeof error;
+            if (!waitFor(POLLOUT)) {
+                say(why, "the running Tessane did not take the connection" + within + nothing);
+                return std::nullopt;
+            }
+            if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0) break;
+            errno = error;
+        }
+        // A full queue of connections waiting to be taken is refused at once, not waited on:
+        // asked again, briefly apart, until the deadline.
+        if (errno != EAGAIN) {
+            say(why, errnoText("cannot reach the running Tessane at " + socketPath.string()));
+            return std::nullopt;
+        }
+        if (left() <= 0) {
+            say(why, "the running Tessane did not take the connection" + within + nothing);
+            return std::nullopt;
+        }
+        ::poll(nullptr, 0, static_cast<int>(std::min<int64_t>(pause.count(), left())));
+        pause = std::min(pause * 2, std::chrono::milliseconds{50});
+    }
     size_t sent = 0;
     while (sent < message.size()) {
         if (!waitFor(POLLOUT)) {
-            say(why, "the running Tessane did not take the links in time");
+            say(why, "the running Tessane did not take the links" + within + nothing);
             return std::nullopt;
         }
         const ssize_t n = ::send(fd, message.data() + sent, message.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -342,7 +372,7 @@ std::optional<std::string> exchange(const fs::path& socketPath, std::string_view
     std::string reply;
     while (reply.find('\n') == std::string::npos && reply.size() < 256) {
         if (!waitFor(POLLIN)) {
-            say(why, "the running Tessane did not answer in time");
+            say(why, "the running Tessane did not answer" + within);
             return std::nullopt;
         }
         char buffer[256];

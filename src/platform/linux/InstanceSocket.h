@@ -70,7 +70,7 @@ private:
         Clock::time_point started;
         Clock::time_point lastHeard;
     };
-    enum class Complaint { slow, crowded, cutOff, count };
+    enum class Complaint { slow, crowded, cutOff, otherUser, tooMuch, count };
     Server(int fd, int epollFd, int timerFd, std::filesystem::path path, SessionFactory sessions, LogLine log,
            Limits limits);
     void accept();
@@ -114,8 +114,10 @@ private:
     int fd_;
 };
 
-// The second instance's end: connects, sends `message`, waits up to `timeout` for the one-line
-// reply and returns it (without its line feed). None, with the reason, when the exchange fails.
+// The second instance's end: connects, sends `message` and returns the one-line reply (without
+// its line feed), all within `timeout`: a running instance that does not take the connection (its
+// queue is full, it hangs) is waited for no longer than the rest. None, with the reason, when the
+// exchange fails or runs out of time.
 std::optional<std::string> exchange(const std::filesystem::path& socketPath, std::string_view message,
                                     std::chrono::milliseconds timeout, std::string* why);
 

@@ -3,6 +3,7 @@
 #include "base/FileURL.h"
 #include "platform/linux/ExecLine.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
@@ -38,18 +39,29 @@ void appendUtf8(std::string& out, uint32_t c) {
     }
 }
 
+// The longest reference between '&' and ';' that is looked at ("#x10FFFF" and the names fit).
+constexpr size_t kMaxReference = 9;
+
 // An attribute's text with XML's references resolved; one it does not know stays as written.
 std::string unescape(std::string_view text) {
     static const std::map<std::string_view, char> named = {
         {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
-    if (text.find('&') == std::string_view::npos) return std::string(text);
     std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const size_t semicolon = text[i] == '&' ? text.find(';', i) : std::string_view::npos;
-        if (semicolon == std::string_view::npos || semicolon - i > 10) {
-            out.push_back(text[i]);
+    out.reserve(text.size());
+    size_t copied = 0;  // text before this is in `out`
+    for (size_t i = text.find('&'); i != std::string_view::npos;) {
+        // A reference is short and holds no '&': its end is looked for only that far, or text of
+        // many a '&' and no ';' would be searched to its end once for each.
+        const size_t limit = std::min(text.size() - i, kMaxReference + 2);
+        size_t length = 1;
+        while (length < limit && text[i + length] != ';' && text[i + length] != '&') ++length;
+        if (length == limit || text[i + length] == '&') {  // a '&' as it is
+            i = length < limit ? i + length : text.find('&', i + length);
             continue;
         }
+        const size_t semicolon = i + length;
+        out.append(text.substr(copied, i - copied));
+        copied = semicolon + 1;
         const std::string_view ref = text.substr(i + 1, semicolon - i - 1);
         if (auto it = named.find(ref); it != named.end()) {
             out.push_back(it->second);
@@ -74,8 +86,9 @@ std::string unescape(std::string_view text) {
         } else {
             out.append(text.substr(i, semicolon - i + 1));
         }
-        i = semicolon;
+        i = text.find('&', semicolon + 1);
     }
+    out.append(text.substr(copied));
     return out;
 }
 
@@ -262,9 +275,15 @@ std::optional<RecentFile> parseKdeRecentDocument(std::string_view text, double t
     const auto entry = DesktopEntry::parse(text);
     if (!entry) return std::nullopt;
     // "[$e]": the value may name $HOME, which KDE writes for files in the home folder.
-    std::string url = entry->value("URL[$e]").value_or(entry->value("URL").value_or(""));
-    for (size_t at = url.find("$HOME"); at != std::string::npos; at = url.find("$HOME", at + home.size()))
-        url.replace(at, 5, home);
+    const std::string raw = entry->value("URL[$e]").value_or(entry->value("URL").value_or(""));
+    std::string url;
+    for (size_t at = 0;;) {
+        const size_t found = raw.find("$HOME", at);
+        url.append(raw, at, found == std::string::npos ? std::string::npos : found - at);
+        if (found == std::string::npos) break;
+        url += home;
+        at = found + 5;
+    }
     const auto path = filePathFromURL(url);
     if (!path) return std::nullopt;
     RecentFile file;

@@ -47,12 +47,19 @@ WindowDocuments::Stamp WindowDocuments::stampOf(const fs::path& path) {
             static_cast<uintmax_t>(st.st_ino)};
 }
 
-const std::vector<RecentFile>& WindowDocuments::recentlyUsed() {
+void WindowDocuments::CachedList::index() {
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::string_view path = files[i].path;
+        names.add(path.substr(path.rfind('/') + 1), i);
+    }
+}
+
+const WindowDocuments::CachedList& WindowDocuments::recentlyUsed() {
     const fs::path path = places_.dataHome / "recently-used.xbel";
     const Stamp stamp = stampOf(path);
-    if (xbel_.stamp == stamp) return xbel_.files;
-    xbel_ = {stamp, {}};
-    if (!stamp.exists) return xbel_.files;
+    if (xbel_.stamp == stamp) return xbel_;
+    xbel_ = {stamp, {}, {}};
+    if (!stamp.exists) return xbel_;
     const auto read = readRegularFile(path, kRecentListLimit);
     if (read.status == FileRead::Status::tooLarge) {
         log("[Tessane] " + path.string() + " is over " + mib(kRecentListLimit) +
@@ -65,16 +72,17 @@ const std::vector<RecentFile>& WindowDocuments::recentlyUsed() {
             log("[Tessane] " + path.string() + " is malformed (" + *list.error + "): " +
                 std::to_string(list.files.size()) + " files before that are used.");
         xbel_.files = std::move(list.files);
+        xbel_.index();
     }
-    return xbel_.files;
+    return xbel_;
 }
 
-const std::vector<RecentFile>& WindowDocuments::kdeRecent() {
+const WindowDocuments::CachedList& WindowDocuments::kdeRecent() {
     const fs::path folder = places_.dataHome / "RecentDocuments";
     const Stamp stamp = stampOf(folder);
-    if (kde_.stamp == stamp) return kde_.files;
-    kde_ = {stamp, {}};
-    if (!stamp.exists) return kde_.files;
+    if (kde_.stamp == stamp) return kde_;
+    kde_ = {stamp, {}, {}};
+    if (!stamp.exists) return kde_;
     // The newest entries; the folder is read in full only for their times.
     std::vector<std::pair<int64_t, fs::path>> entries;
     std::error_code ec;
@@ -93,7 +101,8 @@ const std::vector<RecentFile>& WindowDocuments::kdeRecent() {
                                                               places_.home.string()))
             kde_.files.push_back(std::move(*file));
     }
-    return kde_.files;
+    kde_.index();
+    return kde_;
 }
 
 // When the process started, in seconds since the epoch: its start in clock ticks after boot
@@ -143,9 +152,8 @@ std::optional<std::string> WindowDocuments::documentURL(XWindowId window, Pid pi
         const auto names = linux_desktop::applicationNames(entryPath->stem().string(), *entry);
         // The title first: it is the cheap test, and few files pass it.
         for (const auto* list : {&recentlyUsed(), &kdeRecent()})
-            for (const auto& file : *list) {
-                if (!linux_desktop::titleNamesFile(title, std::string_view(file.path).substr(file.path.rfind('/') + 1)))
-                    continue;
+            for (size_t i : list->names.named(title)) {
+                const RecentFile& file = list->files[i];
                 for (const auto& use : file.uses)
                     if (linux_desktop::usedBy(use, names)) candidates.push_back({file.path, use.time});
             }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/AccessibilityValue.h"
+#include "platform/linux/DocumentMatch.h"
 #include "platform/linux/RecentDocuments.h"
 #include "platform/linux/X11Connection.h"
 
@@ -57,10 +58,12 @@ private:
     struct CachedList {
         std::optional<Stamp> stamp;
         std::vector<linux_desktop::RecentFile> files;
+        linux_desktop::FileNameIndex names;  // each file's name, by its place in `files`
+        void index();
     };
     static Stamp stampOf(const std::filesystem::path& path);
-    const std::vector<linux_desktop::RecentFile>& recentlyUsed();
-    const std::vector<linux_desktop::RecentFile>& kdeRecent();
+    const CachedList& recentlyUsed();
+    const CachedList& kdeRecent();
     std::optional<double> processStart(Pid pid);
     void log(const std::string& line) const;
 

@@ -235,6 +235,10 @@ public:
     // false. One answer per id, in order.
     std::vector<X11PropertyAnswer> properties(std::span<const XWindowId> windows, XAtomId property,
                                               long maxItems);
+    // How much of a property the read model and the direct reads take, in 32-bit units (as the
+    // server counts): each property its own cap, titles kTitleBytes (see X11PropertyCaps.cpp).
+    static constexpr long kTitleBytes = 4096;
+    long propertyItemCap(XAtomId property);
     // _NET_WM_PID of each window, and, for the windows that exist, the process of the client
     // that created them, asked of the server in one request for all their clients.
     std::vector<X11WindowOwner> windowOwners(std::span<const XWindowId> windows);
@@ -376,6 +380,7 @@ private:
     XWindowId root_ = 0;
     LogSink log_;
     std::map<std::string, XAtomId, std::less<>> atoms_;
+    std::unordered_map<XAtomId, long> itemCaps_;  // propertyItemCap's answers for atoms it knows
     int randrEventBase_ = -1;
     int randrErrorBase_ = -1;
     bool hasXRes_ = false;

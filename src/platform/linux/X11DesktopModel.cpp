@@ -7,9 +7,6 @@ namespace {
 constexpr long kStructureNotifyMask = 1L << 17;
 constexpr long kSubstructureNotifyMask = 1L << 19;
 constexpr long kPropertyChangeMask = 1L << 22;
-// As long as a direct read: any property a window manager or client sets (a 1 MiB icon is not
-// read).
-constexpr long kPropertyItems = 1L << 18;
 
 }  // namespace
 
@@ -179,7 +176,8 @@ void X11DesktopModel::fetch(const std::vector<XWindowId>& missing, XAtomId atom)
     if (missing.empty()) return;
     auto& values = clientProps_[atom];
     selectOn(missing);
-    const auto answers = x_.properties(missing, atom, kPropertyItems);
+    // As far as a direct read goes: each property to its own cap (titles a few KiB).
+    const auto answers = x_.properties(missing, atom, x_.propertyItemCap(atom));
     for (size_t i = 0; i < missing.size(); ++i) {
         if (!answers[i].windowExists) {
             notWindows_.insert(missing[i]);

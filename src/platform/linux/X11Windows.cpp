@@ -46,8 +46,8 @@ std::optional<X11Property> X11Connection::readProperty(XWindowId window, XAtomId
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    // Long enough for any property a window manager or client sets (a 1 MiB icon is not read).
-    int status = XGetWindowProperty(display_, window, prop, 0, 1 << 18, False, AnyPropertyType,
+    // Each property as far as its use goes (titles a few KiB): see X11PropertyCaps.cpp.
+    int status = XGetWindowProperty(display_, window, prop, 0, propertyItemCap(prop), False, AnyPropertyType,
                                     &type, &format, &count, &after, &data);
     if (status != Success || !trap.received().ok() || type == None) {
         if (data) XFree(data);
@@ -106,7 +106,17 @@ std::optional<std::string> X11Connection::text(XWindowId window, std::string_vie
             break;
         }
     }
-    if (p->type == atom("UTF8_STRING")) return std::string(p->bytes.begin(), p->bytes.begin() + length);
+    if (p->type == atom("UTF8_STRING")) {
+        // A text read only up to its cap may end in part of a character: that part goes.
+        size_t lead = length;
+        while (lead > 0 && length - lead < 4 && (p->bytes[lead - 1] & 0xC0) == 0x80) --lead;
+        if (lead > 0 && p->bytes[lead - 1] >= 0xC0) {
+            const uint8_t c = p->bytes[lead - 1];
+            const size_t needed = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+            if (length - (lead - 1) < needed) length = lead - 1;
+        }
+        return std::string(p->bytes.begin(), p->bytes.begin() + length);
+    }
     return latin1ToUtf8(p->bytes.data(), length);
 }
 
