@@ -110,6 +110,24 @@ protected:
         for (const auto& key : keys) press(key);
     }
 
+    // Whether every one of `upper` lies above every one of `lower` in the stacking order (their
+    // frames, as children of the root).
+    bool stackedAbove(const std::vector<XWindowId>& upper, const std::vector<XWindowId>& lower) {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned n = 0;
+        if (!XQueryTree(x_->display(), x_->root(), &root, &parent, &children, &n)) return false;
+        const std::vector<Window> order(children, children + n);  // bottom to top
+        if (children) XFree(children);
+        const auto at = [&](XWindowId client) {
+            const auto top = topLevelOf(x_->display(), client);
+            return top ? std::find(order.begin(), order.end(), *top) - order.begin() : -1;
+        };
+        for (XWindowId u : upper)
+            for (XWindowId l : lower)
+                if (at(l) < 0 || at(u) <= at(l)) return false;
+        return true;
+    }
+
     // What the quit must undo: the pair shown, then hidden by Tessane.
     void showThenHidePair() {
         showPair();
@@ -141,6 +159,34 @@ TEST_F(TrayMenuTest, AClickOnTheIconOpensTheMenuAndAWorkspaceRowShowsThatWorkspa
     EXPECT_TRUE(waitFor([&] { return openMenuWindow() == 0; }, kDeadline)) << "the menu stayed open";
     EXPECT_TRUE(waitUntilTiled(gamma, delta)) << frames(gamma, delta) << "\n" << log();
     EXPECT_FALSE(tiled()) << "the other workspace was shown too: " << frames();
+}
+
+// The shown workspace's primary app takes no keyboard input (as xclock): managers that go by that
+// will not activate it. The show raises its windows all the same, over the windows of another
+// workspace's apps that lay over its panes, and the workspace's other app comes up with it.
+TEST_F(TrayMenuTest, AShowFromTheMenuRaisesAWorkspaceWhosePrimaryAppTakesNoInput) {
+    for (const char* name : {"Alpha", "Beta", "Delta"}) home_->installApp(name);
+    home_->installApp("Gamma", {"--no-input"});
+    const XWindowId gamma = runApp("Gamma", {"--no-input"}).windows.at(0);
+    const XWindowId delta = runApp("Delta").windows.at(0);
+    // Opened last, over where the left pane and the right pane will be.
+    alpha_ = runApp("Alpha", {"--pos", "200,200", "--size", "600x600"}).windows.at(0);
+    beta_ = runApp("Beta", {"--pos", "1100,200", "--size", "600x600"}).windows.at(0);
+    home_->storeWorkspaces({home_->workspace("Pair", {"Alpha", "Beta"}), home_->workspace("Clock", {"Gamma", "Delta"})});
+    startHost();
+    startTessane();
+    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    const auto icon = waitForIcon();
+    ASSERT_TRUE(icon) << "the tray docked no icon\n" << log();
+    ASSERT_TRUE(waitFor([&] { return stackedAbove({alpha_, beta_}, {gamma, delta}); }, kDeadline))
+        << "the windows opened last lie over the others";
+
+    ASSERT_NO_FATAL_FAILURE(openMenu(*icon));
+    // The second workspace row.
+    typeIntoMenu({"Down", "Down", "Return"});
+    ASSERT_TRUE(waitUntilTiled(gamma, delta)) << frames(gamma, delta) << "\n" << log();
+    EXPECT_TRUE(waitFor([&] { return stackedAbove({gamma, delta}, {alpha_, beta_}); }, kDeadline))
+        << "another app's window lies over a pane of the shown workspace\n" << log();
 }
 
 TEST_F(TrayMenuTest, TheIconTurnsFromTheOutlineToTheFilledSymbolOnceAWorkspaceShows) {

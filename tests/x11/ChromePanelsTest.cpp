@@ -336,6 +336,45 @@ TEST_F(ChromePanelsTest, ShieldsSwallowClicksClickThroughPanelsPassThemAndOrderO
     EXPECT_TRUE(pixelBecomes(static_cast<int>(c.minX()) + 1, midY, kWhite));
 }
 
+// A mat nearly the work area's size is what managers that maximize large windows as they map them
+// (Mutter) would maximize: it stays exactly the container, as first shown and when shown again
+// (its window mapped anew) at another size, and says it cannot be maximized.
+TEST_F(ChromePanelsTest, AMatNearlyTheWorkAreasSizeIsExactlyTheContainerOnEveryManager) {
+    auto mat = panels_->makePanel({.level = PanelLevel::mat, .name = "mat"});
+    PaneMatView view(*mat);
+    const XWindowId id = static_cast<qt_backend::QtPanel*>(mat.get())->windowId();
+    const Rect visible = screens_->screens().at(0).visibleFrame;
+    const auto maximized = [&] {
+        const auto states = x_->atomList(id, "_NET_WM_STATE").value_or(std::vector<linux_backend::XAtomId>{});
+        return std::count(states.begin(), states.end(), x_->atom("_NET_WM_STATE_MAXIMIZED_HORZ")) +
+                   std::count(states.begin(), states.end(), x_->atom("_NET_WM_STATE_MAXIMIZED_VERT")) >
+               0;
+    };
+    for (const double inset : {12.0, 40.0}) {
+        SCOPED_TRACE(inset);
+        const Rect container = visible.insetBy(inset, inset);
+        const Rect root = space_->rootFromScreen(container);
+        view.setPanelFrame(container);
+        mat->orderFront();
+        // Taken by the manager (ICCCM WM_STATE normal), and everything it does on taking the
+        // window done once it has answered a round trip (a manager that lists the request but never
+        // answers it, Fluxbox, has had time enough when the wait ends).
+        ASSERT_TRUE(waitFor([&] {
+            const auto state = x_->cardinals(id, "WM_STATE");
+            auto g = x_->freshGeometry(id);
+            return state && !state->empty() && state->at(0) == 1 && g && g->viewable;
+        }, 10s));
+        x_->windowManagerRoundTrip(5);
+        EXPECT_TRUE(waitFor([&] { return x_->freshGeometry(id)->rootRect == root; }, 5s))
+            << "the mat at " << x_->freshGeometry(id)->rootRect.minX() << "," << x_->freshGeometry(id)->rootRect.minY()
+            << " " << x_->freshGeometry(id)->rootRect.width() << "x" << x_->freshGeometry(id)->rootRect.height()
+            << ", the container at " << root.minX() << "," << root.minY() << " " << root.width() << "x" << root.height();
+        EXPECT_FALSE(maximized()) << "the manager maximized the mat";
+        mat->orderOut();
+        ASSERT_TRUE(waitFor([&] { auto g = x_->freshGeometry(id); return g && !g->viewable; }, 10s));
+    }
+}
+
 // A show makes no new window: a released panel's window serves the next panel made like it, at
 // that panel's place and with its drawing.
 TEST_F(ChromePanelsTest, AReleasedPanelsWindowIsMappedAgainForTheNextPanelMadeLikeIt) {

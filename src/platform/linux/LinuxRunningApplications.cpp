@@ -220,8 +220,7 @@ void LinuxRunningApplications::addWindow(XWindowId window, Pid pid, bool initial
         const bool activates = served->activates && served->activationRequest == activationRequests_;
         launches_.erase(served);
         if (activates) {
-            x_.requestActivate(window);
-            activeWindow_ = window;
+            requestActivation(pid, window);
         } else {
             mappedQuietly_[window] = {queue_.now() + kFocusGiveBackSeconds, false};
         }
@@ -517,9 +516,38 @@ bool LinuxRunningApplications::activate(Pid pid) {
     auto front = frontWindow(*g);
     if (!front) return false;
     for (XWindowId w : g->windows) mappedQuietly_.erase(w);  // asked for now: it keeps the focus
-    x_.requestActivate(*front);
-    activeWindow_ = *front;  // what a window that takes the focus unasked gives it back to
+    requestActivation(pid, *front);
     return true;
+}
+
+void LinuxRunningApplications::requestActivation(Pid pid, XWindowId window) {
+    x_.requestActivate(window);
+    if (!x_.takesFocus(window)) {
+        activateByRaising(pid, window);
+        return;
+    }
+    activeWindow_ = window;  // what a window that takes the focus unasked gives it back to
+    // A manager that refuses (or ignores) the request says nothing: what it did is looked at a
+    // moment later, unless another activation was asked for since.
+    const uint64_t request = activationRequests_;
+    queue_.postAfter(kActivationAnswerSeconds, lifetime_.guard([this, pid, window, request] {
+        if (request != activationRequests_ || !windowOwners_.count(window)) return;
+        const auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW");
+        const auto owner = active && !active->empty() ? windowOwners_.find((*active)[0]) : windowOwners_.end();
+        if (owner != windowOwners_.end() && owner->second == pid) return;
+        activateByRaising(pid, window);
+    }));
+}
+
+// An application the manager will not activate is brought forward all the same, as an activation
+// does on other desktops: its window goes on top of the others, and it is told as the active
+// application (the keyboard focus stays where it was).
+void LinuxRunningApplications::activateByRaising(Pid pid, XWindowId window) {
+    x_.requestRaise(window);
+    x_.flush();
+    if (activePid_ == pid) return;
+    activePid_ = pid;
+    if (Group* g = group(pid)) notify(Notification::didActivate, *snapshot(*g));
 }
 
 bool LinuxRunningApplications::terminate(Pid pid) {

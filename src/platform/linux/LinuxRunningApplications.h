@@ -51,6 +51,11 @@ class LinuxAccessibility;
 //   window then activated again; a window that stays minimized is logged; activate = _NET_ACTIVE_WINDOW on the
 //   front-most window (unhiding first); terminate = WM_DELETE_WINDOW to each window that takes it
 //   (never a kill).
+// - A window that takes no keyboard input (WM_HINTS, WM_PROTOCOLS) is never activated by some
+//   managers, and any manager may refuse an activation: then the window is raised with a restack
+//   request instead (at once for the former, after kActivationAnswerSeconds without the manager
+//   making it active for the latter) and didActivate is told for its application all the same,
+//   which stays the active one until the active window moves to another process.
 // - Launching runs the desktop entry's Exec line detached (ProcessLauncher), documents through
 //   its field codes. An application that already runs with windows is answered without a new
 //   process when no documents are given. Each launch has a startup id of its own whose time stamp
@@ -94,6 +99,9 @@ public:
     // that hands over) before it is forgotten.
     static constexpr double kLaunchHandOverSeconds = 30;
     static constexpr double kProcessPollSeconds = 0.5;
+    // How long a window manager has to make an application's window active before the window is
+    // raised instead (it refused, or ignores such requests).
+    static constexpr double kActivationAnswerSeconds = 0.25;
 
 private:
     struct Group {
@@ -146,6 +154,8 @@ private:
     std::optional<RunningApplication> snapshot(Pid pid) const;
     void notify(Notification notification, const RunningApplication& app);
     std::optional<XWindowId> frontWindow(const Group& group) const;
+    void requestActivation(Pid pid, XWindowId window);
+    void activateByRaising(Pid pid, XWindowId window);
     void restoreByActivation(Pid pid, const std::vector<XWindowId>& windows);
     Group* group(Pid pid);
     Launch* launch(Pid pid);

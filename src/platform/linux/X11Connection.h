@@ -225,6 +225,11 @@ public:
     // WM_CLASS: (instance, class).
     std::optional<std::pair<std::string, std::string>> wmClass(XWindowId window);
     std::optional<XWindowId> transientFor(XWindowId window);
+    // Whether the window manager may give `window` the keyboard focus: ICCCM's WM_HINTS input
+    // true (or no hint, which managers read as true) or WM_TAKE_FOCUS among its protocols. A
+    // window that takes no input (xclock) is never focused, and managers that go by that never
+    // activate nor raise it when asked to activate it.
+    bool takesFocus(XWindowId window);
     // The process behind a window's client, from the X-Resource extension. Absent when the id
     // names no window, the extension is missing or the server cannot tell (a remote client).
     std::optional<int32_t> clientPidFromServer(XWindowId window);
@@ -269,6 +274,10 @@ public:
     X11Status requestWmState(XWindowId window, long action, std::string_view first,
                              std::string_view second = {});
     X11Status requestActivate(XWindowId window);
+    // Asks the window manager to put `window` above the windows of its layer without focusing it:
+    // _NET_RESTACK_WINDOW as a pager asks where the manager lists it, else a ConfigureWindow with
+    // stack mode Above, which the manager redirects to itself.
+    X11Status requestRaise(XWindowId window);
     X11Status requestIconify(XWindowId window);
     // A 32-bit CARDINAL property of ours on any window (set or removed; removing a missing one is
     // no error). BadWindow when the window has gone.

@@ -186,6 +186,15 @@ std::optional<XWindowId> X11Connection::transientFor(XWindowId window) {
     return static_cast<XWindowId>(static_cast<unsigned long>(p->items[0]));
 }
 
+bool X11Connection::takesFocus(XWindowId window) {
+    // WM_HINTS: flags, then the input field (InputHint tells it is there).
+    const auto hints = property(window, XA_WM_HINTS);
+    const bool inputHint = hints && hints->format == 32 && hints->items.size() >= 2 && (hints->items[0] & InputHint);
+    if (!inputHint || hints->items[1] != 0) return true;
+    const auto protocols = atomList(window, "WM_PROTOCOLS");
+    return protocols && std::find(protocols->begin(), protocols->end(), atom("WM_TAKE_FOCUS")) != protocols->end();
+}
+
 bool X11Connection::windowExists(XWindowId window) { return desktop_->windowExists(window); }
 
 X11Status X11Connection::selectInput(XWindowId window, long mask) {
@@ -294,6 +303,16 @@ X11Status X11Connection::requestWmState(XWindowId window, long action, std::stri
 
 X11Status X11Connection::requestActivate(XWindowId window) {
     return sendToWindowManager(window, "_NET_ACTIVE_WINDOW", {2, CurrentTime, 0, 0, 0});
+}
+
+X11Status X11Connection::requestRaise(XWindowId window) {
+    const auto supported = atomList(root_, "_NET_SUPPORTED");
+    if (supported && std::find(supported->begin(), supported->end(), atom("_NET_RESTACK_WINDOW")) != supported->end())
+        return sendToWindowManager(window, "_NET_RESTACK_WINDOW", {2, 0, Above, 0, 0});  // no sibling: the top
+    ErrorTrap trap(*this);
+    XRaiseWindow(display_, window);
+    XFlush(display_);
+    return trap.received();
 }
 
 X11Status X11Connection::requestIconify(XWindowId window) {

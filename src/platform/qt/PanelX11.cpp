@@ -4,6 +4,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/cursorfont.h>
 #include <X11/extensions/Xfixes.h>
 #include <X11/extensions/shape.h>
@@ -50,7 +51,7 @@ void internAtoms() {
                      const_cast<char*>("_NET_WM_DESKTOP"),          const_cast<char*>("_NET_WM_STATE"),
                      const_cast<char*>("_NET_WM_STATE_BELOW"),      const_cast<char*>("_NET_WM_STATE_ABOVE"),
                      const_cast<char*>("_NET_WM_STATE_STICKY"),     const_cast<char*>("_NET_WM_STATE_SKIP_TASKBAR"),
-                     const_cast<char*>("_NET_WM_STATE_SKIP_PAGER"),
+                     const_cast<char*>("_NET_WM_STATE_SKIP_PAGER"), const_cast<char*>("_MOTIF_WM_HINTS"),
                      const_cast<char*>("_NET_FRAME_EXTENTS")};
     Atom atoms[std::size(names)];
     // Xlib keeps what it learns here: the names are not asked for again.
@@ -223,6 +224,30 @@ void requestKeptBelow(WindowId window) {
     clientMessage(d, window, "_NET_WM_STATE", 1, atom(d, "_NET_WM_STATE_BELOW"), atom(d, "_NET_WM_STATE_STICKY"));
     clientMessage(d, window, "_NET_WM_STATE", 1, atom(d, "_NET_WM_STATE_SKIP_TASKBAR"),
                   atom(d, "_NET_WM_STATE_SKIP_PAGER"));
+}
+
+void markNeverMaximized(WindowId window) {
+    Display* d = display();
+    if (!d) return;
+    // flags, functions, decorations, input mode, status (the Motif layout every manager reads).
+    constexpr long functionsGiven = 1L << 0, decorationsGiven = 1L << 1;
+    constexpr long resize = 1L << 1, move = 1L << 2;
+    const long hints[5] = {functionsGiven | decorationsGiven, resize | move, 0, 0, 0};
+    const Atom motif = atom(d, "_MOTIF_WM_HINTS");
+    XChangeProperty(d, window, motif, motif, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(hints), 5);
+}
+
+void setFixedSizeHints(WindowId window, const QRect& root) {
+    Display* d = display();
+    if (!d) return;
+    XSizeHints hints{};
+    hints.flags = USPosition | USSize | PMinSize | PMaxSize | PWinGravity;
+    hints.x = root.x();
+    hints.y = root.y();
+    hints.width = hints.min_width = hints.max_width = std::max(1, root.width());
+    hints.height = hints.min_height = hints.max_height = std::max(1, root.height());
+    hints.win_gravity = StaticGravity;  // as the toolkit says it: the position is the window's own
+    XSetWMNormalHints(d, window, &hints);
 }
 
 void requestFloatingOnEveryDesktop(WindowId window) {

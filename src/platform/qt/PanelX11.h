@@ -59,6 +59,14 @@ void markUnframed(WindowId window);
 void markKeptBelow(WindowId window);
 // The same, asked of the window manager for a window it already manages.
 void requestKeptBelow(WindowId window);
+// A managed window of ours that keeps the place and size we give it: no decorations, and the
+// manager may move and resize it but not maximize it (_MOTIF_WM_HINTS), since managers maximize
+// a window nearly the work area's size as they map it (Mutter). Before mapping.
+void markNeverMaximized(WindowId window);
+// Says `root` (root coordinates, X pixels) is the window's only size and where it stands
+// (WM_NORMAL_HINTS: position, size, minimum = maximum = size), in X pixels where the toolkit's own
+// hints, in its units, may be a pixel off. Before the move that takes it there.
+void setFixedSizeHints(WindowId window, const QRect& root);
 // A floating panel of ours that the window manager takes: kept above normal windows and shown
 // on every desktop. Works before mapping (properties) and after (requests).
 void requestFloatingOnEveryDesktop(WindowId window);

@@ -95,7 +95,17 @@ void QtPanel::setFrame(const Rect& frame) {
     if (!frame.isEmpty()) {
         rootFrame_ = wholePixels(owner_.space().rootFromScreen(frame));
         widget_->canvas().setDrawingSize(rootFrame_.size());
-        widget_->setGeometry(qtFromRoot(Rect(rootFrame_.x(), rootFrame_.y(), rootFrame_.width(), rootFrame_.height())));
+        const QRect qt = qtFromRoot(Rect(rootFrame_.x(), rootFrame_.y(), rootFrame_.width(), rootFrame_.height()));
+        // The mat's size is the only one it says it can take (the toolkit writes that into its
+        // size hints), so that no manager grows it to the work area: the old bounds go first, or
+        // the toolkit would hold the window to them.
+        const bool fixedSize = options_.level < 0;
+        if (fixedSize && widget_->minimumSize() != qt.size()) {
+            widget_->setMinimumSize(0, 0);
+            widget_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        }
+        widget_->setGeometry(qt);
+        if (fixedSize) widget_->setFixedSize(qt.size());
         if (widget_->testAttribute(Qt::WA_WState_Created)) {
             placeExactly();
             // A shape is cut for one size.
@@ -144,7 +154,10 @@ void QtPanel::syncMapped() {
     marked_ = true;
     placeExactly();
     applyShape();
-    if (options_.level < 0) panel_x11::markKeptBelow(window);
+    if (options_.level < 0) {
+        panel_x11::markNeverMaximized(window);
+        panel_x11::markKeptBelow(window);
+    }
     widget_->show();
     // Qt puts a window made earlier (a kept one) back on its own whole-pixel geometry as it shows
     // it, when the server's geometry has reached Qt since. Sent at once: the toolkit, which would
@@ -152,6 +165,10 @@ void QtPanel::syncMapped() {
     if (widget_->devicePixelRatioF() != 1) {
         placeExactly();
         panel_x11::flush();
+    } else if (options_.level < 0) {
+        // A manager still busy with the window's unmapping when it was moved (KWin) lets the
+        // move go and maps it where it was: asked again, of the manager that has it now.
+        panel_x11::setGeometry(window, rootFrame_);
     }
     if (options_.level < 0) panel_x11::requestKeptBelow(window);
     syncInputWindow();
@@ -207,7 +224,9 @@ void QtPanel::placeExactly() {
     // Qt places the window in whole device-independent pixels; scaled, that can miss the
     // frame's X pixels by one. The X pixels are the truth (Qt takes the window's geometry back
     // from the server).
-    if (widget_->devicePixelRatioF() != 1) panel_x11::setGeometry(windowId(), rootFrame_);
+    if (widget_->devicePixelRatioF() == 1) return;
+    if (options_.level < 0) panel_x11::setFixedSizeHints(windowId(), rootFrame_);
+    panel_x11::setGeometry(windowId(), rootFrame_);
 }
 
 void QtPanel::applySurface(bool newDrawing) {

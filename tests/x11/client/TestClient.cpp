@@ -17,6 +17,8 @@
 //     --close-after SECONDS    destroy the windows and exit after that long
 //     --fullscreen             ask for _NET_WM_STATE_FULLSCREEN before mapping
 //     --skip-taskbar           ask for _NET_WM_STATE_SKIP_TASKBAR before mapping (a tray app's window)
+//     --no-input               take no keyboard input: WM_HINTS input false and no WM_TAKE_FOCUS (as
+//                              xclock), so window managers never focus it
 //     --no-pid                 leave _NET_WM_PID unset
 //     --claim-pid PID          set _NET_WM_PID to PID instead of its own
 //     --grab-key KEYSYM:MASK   grab a key chord on the root (prints "grabbed" or "grab-failed")
@@ -66,7 +68,7 @@ struct Options {
     bool shadow = false;
     long shadowMargins[4] = {0, 0, 0, 0};  // left, right, top, bottom
     int windows = 1;
-    bool dialog = false, fullscreen = false, skipTaskbar = false, setPid = true;
+    bool dialog = false, fullscreen = false, skipTaskbar = false, setPid = true, noInput = false;
     long claimedPid = 0;
     double delay = 0, closeAfter = -1;
     std::string grabKey;
@@ -111,6 +113,7 @@ Options parse(int argc, char** argv) {
         else if (a == "--close-after") o.closeAfter = std::atof(next());
         else if (a == "--fullscreen") o.fullscreen = true;
         else if (a == "--skip-taskbar") o.skipTaskbar = true;
+        else if (a == "--no-input") o.noInput = true;
         else if (a == "--no-pid") o.setPid = false;
         else if (a == "--claim-pid") o.claimedPid = std::atol(next());
         else if (a == "--grab-key") o.grabKey = next();
@@ -181,6 +184,13 @@ Window makeWindow(const Options& o, const std::string& title, bool dialog, Windo
             holder = leader;
         }
         setText(holder, "_NET_STARTUP_ID", startup);
+    }
+    if (o.noInput) {
+        XWMHints* hints = XAllocWMHints();
+        hints->flags = InputHint;
+        hints->input = False;
+        XSetWMHints(display, w, hints);
+        XFree(hints);
     }
     Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display, w, &deleteWindow, 1);
