@@ -37,6 +37,7 @@ void logDropped(const std::string& workspaceName, const std::vector<std::string>
 
 WorkspaceManager::WorkspaceManager(WorkspaceStore store, const AppCatalog& catalog)
     : store_(std::move(store)), registry_(catalog) {
+    store_.removeStaleTemporaries();
     std::vector<Workspace> list = store_.load(knownStamp_);
     for (auto& ws : list) logDropped(ws.name, dropNonFiniteNumbers(ws));
     // Nobody can observe the manager before it is built, so the list is repaired in place and
