@@ -273,8 +273,9 @@ std::optional<KeptReplace> writeFileKeepingOthers(const fs::path& path, std::str
     // names, so what it replaced is in our hands afterwards, never destroyed unseen.
     for (int attempt = 0; attempt < 8; ++attempt) {
         if (::renameat2(AT_FDCWD, from, AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0) {
+            // Looked at as fileStamp() looks (through a link, such as a dotfile manager makes).
             struct stat old {};
-            const bool looked = ::lstat(from, &old) == 0;
+            const bool looked = ::stat(from, &old) == 0;
             if (looked && expected && stampOf(old) == *expected) {
                 ::unlink(from);  // our own last version
                 return finish(true);
