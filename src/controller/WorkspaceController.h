@@ -322,6 +322,9 @@ private:
     int reconcileSweepAttempts = 0;
     std::shared_ptr<WorkItem> dividerSettleWorkItem;
     std::shared_ptr<WorkItem> unhideSettleWorkItem;
+    // The quit has asked the hidden apps back: no hide may start after it (the quit's alerts run
+    // queued work and hot keys, which would hide apps for good).
+    bool unhiddenForQuit = false;
     std::shared_ptr<WorkItem> homeOfferRecheck;
     // Keyed by the window element itself: the token of its pending second placement.
     std::map<AXElement, Uuid> pendingSecondPhase;

@@ -16,6 +16,10 @@ namespace tessane {
 void WorkspaceController::hideWorkspace(const Uuid& id) {
     const auto ws = manager.workspace(id);
     if (!ws) return;
+    if (unhiddenForQuit) {
+        Log::line("[Tessane] Hide workspace: " + ws->name + " — not hidden, Tessane is quitting.");
+        return;
+    }
     Log::line("[Tessane] Hide workspace: " + ws->name);
     rememberDocuments(id);
 

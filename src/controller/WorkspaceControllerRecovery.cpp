@@ -45,6 +45,7 @@ void WorkspaceController::recoverHiddenAppsFromPreviousRun() {
 }
 
 void WorkspaceController::unhideAppsTessaneHid(UnhideOccasion occasion) {
+    if (occasion == UnhideOccasion::quit) unhiddenForQuit = true;
     const auto stored = hiddenApps.hiddenBundleIDs();
     const std::set<std::string> bundleIDs(stored.begin(), stored.end());
     if (bundleIDs.empty()) return;

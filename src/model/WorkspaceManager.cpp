@@ -37,6 +37,7 @@ void logDropped(const std::string& workspaceName, const std::vector<std::string>
 
 WorkspaceManager::WorkspaceManager(WorkspaceStore store, const AppCatalog& catalog)
     : store_(std::move(store)), registry_(catalog) {
+    store_.removeStaleTemporaries();
     std::vector<Workspace> list = store_.load(knownStamp_);
     for (auto& ws : list) logDropped(ws.name, dropNonFiniteNumbers(ws));
     // Nobody can observe the manager before it is built, so the list is repaired in place and
@@ -84,8 +85,12 @@ void WorkspaceManager::noteWritten(const WorkspaceStore::Written& written) {
     } else {
         lastSaveFailed_ = false;
         knownStamp_ = written.stamp;
-        if (!written.keptAside.empty())
-            fileNews_.emit(FileNews{FileNews::Kind::outsideVersionKeptAside, written.keptAside.string()});
+        if (!written.keptAside.empty()) {
+            fileNews_.emit(FileNews{replacingUnusable_ ? FileNews::Kind::unusableVersionKeptAside
+                                                       : FileNews::Kind::outsideVersionKeptAside,
+                                    written.keptAside.string()});
+        }
+        replacingUnusable_ = false;
         fileNews_.emit(FileNews{FileNews::Kind::saved, {}});
     }
     if (std::exchange(recheckAfterWrite_, false)) checkForOutsideEdit();
@@ -103,6 +108,7 @@ void WorkspaceManager::checkForOutsideEdit() {
         // Both changed: ours is kept, and theirs is kept aside when ours is written.
         Log::line("[Tessane] " + file + " was changed by another program while Tessane has unsaved changes; "
                   "keeping Tessane's.");
+        replacingUnusable_ = false;
         return write(workspaces_.get());
     }
     WorkspaceStore::Read read = store_.read();
@@ -110,6 +116,8 @@ void WorkspaceManager::checkForOutsideEdit() {
         const std::string what =
             read.stamp ? "changed by another program but can't be used (" + read.error + ")" : "removed by another program";
         Log::line("[Tessane] " + file + " was " + what + "; keeping Tessane's list.");
+        // What our write replaces is that version (or a later one), not a change of ours that waited.
+        replacingUnusable_ = read.stamp.has_value();
         return write(workspaces_.get());
     }
     knownStamp_ = read.stamp;

@@ -63,10 +63,12 @@ public:
     void checkForOutsideEdit();
 
     // What happened to the stored file that the user may need to hear of, told on the main
-    // thread: `detail` is the failure for saveFailed and the kept file for
-    // outsideVersionKeptAside.
+    // thread: `detail` is the failure for saveFailed and the kept file for the versions kept
+    // aside: another program's version replaced by Tessane's changes (outsideVersionKeptAside),
+    // or one that could not be read and was replaced by Tessane's list as it was
+    // (unusableVersionKeptAside).
     struct FileNews {
-        enum class Kind { saved, saveFailed, outsideVersionKeptAside, reloaded };
+        enum class Kind { saved, saveFailed, outsideVersionKeptAside, unusableVersionKeptAside, reloaded };
         Kind kind;
         std::string detail;
     };
@@ -123,6 +125,8 @@ private:
     std::optional<FileStamp> knownStamp_;  // the file as we last read or wrote it
     bool lastSaveFailed_ = false;
     bool recheckAfterWrite_ = false;
+    // The write under way replaces another program's version that could not be used.
+    bool replacingUnusable_ = false;
     std::string buffer_;  // for writes on this thread
     Signal<FileNews> fileNews_;
     std::unique_ptr<WorkspaceSaves> saves_;  // last: its final writes report to the members above

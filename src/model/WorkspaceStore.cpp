@@ -29,22 +29,19 @@ WorkspaceStore::Written WorkspaceStore::write(const std::vector<Workspace>& work
     } else {
         encodeWorkspaces(workspaces, buffer);
         std::string error;
-        const auto replace = [&](const FileStamp& stamp) {
-            written.stamp = stamp;
-            const auto onDisk = fileStamp(file_);
-            if (onDisk && onDisk != expectedOnDisk) written.keptAside = keepAside(file_, "outside");
-        };
-        if (!writeFileAtomically(file_, buffer, &error, replace)) {
+        if (const auto replaced = writeFileKeepingOthers(file_, buffer, expectedOnDisk, "outside", &error)) {
+            written.stamp = replaced->written;
+            written.keptAside = replaced->keptAside;
+        } else {
             written.error = error;
-            written.stamp.reset();
         }
         // Keep the memory for the next save unless the list was unusually large.
         if (buffer.capacity() > kKeptBufferBytes) std::string().swap(buffer);
     }
     if (written.error) Log::line("[Tessane] Failed to save workspaces: " + *written.error);
     if (!written.keptAside.empty())
-        Log::line("[Tessane] workspaces.json was changed by another program while Tessane had unsaved changes; "
-                  "kept that version as " + written.keptAside.string() + " and saved Tessane's.");
+        Log::line("[Tessane] workspaces.json held another program's version when Tessane saved; kept that version as " +
+                  written.keptAside.string() + " and saved Tessane's.");
     return written;
 }
 
@@ -72,6 +69,14 @@ WorkspaceStore::Read WorkspaceStore::read() const {
         out.error = failure.what();
     }
     return out;
+}
+
+size_t WorkspaceStore::removeStaleTemporaries() const {
+    const size_t removed = tessane::removeStaleTemporaries(file_);
+    if (removed)
+        Log::line("[Tessane] Removed " + std::to_string(removed) + " temporary file(s) of a save that was cut short in " +
+                  directory_.string() + ".");
+    return removed;
 }
 
 std::vector<Workspace> WorkspaceStore::load() const {

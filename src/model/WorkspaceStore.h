@@ -35,17 +35,22 @@ public:
         std::filesystem::path keptAside;
     };
 
-    // Writes the whole list as a sorted-key JSON array, atomically (a temporary file renamed over
-    // the old one), creating the folder when needed. A failure is logged ("Failed to save
+    // Writes the whole list as a sorted-key JSON array, atomically (a temporary file that takes
+    // the old one's place), creating the folder when needed. A failure is logged ("Failed to save
     // workspaces: ...") and otherwise ignored: the caller's list keeps the change and the next
-    // save writes it all again. When the file about to be replaced is not `expectedOnDisk` (the
-    // one we last read or wrote; none: there was none), another program wrote it meanwhile: it
-    // is kept aside first ("<name>.outside-<time stamp>", logged). Touches nothing of the store
-    // but its paths and `buffer`, so it may run on another thread than the store's owner.
+    // save writes it all again. When the file replaced is not `expectedOnDisk` (the one we last
+    // read or wrote; none: there was none), another program wrote it meanwhile, up to the very
+    // moment ours took its place: it is kept aside ("<name>.outside-<time stamp>", the newest few
+    // kept, logged). Touches nothing of the store but its paths and `buffer`, so it may run on
+    // another thread than the store's owner.
     Written write(const std::vector<Workspace>& workspaces, const std::optional<FileStamp>& expectedOnDisk,
                   std::string& buffer) const;
     // write() without the check for another program's version, with a buffer of the store's own.
     void save(const std::vector<Workspace>& workspaces) const;
+
+    // Removes the temporary files of saves that were cut short (a killed Tessane), never one a
+    // running save holds; logged. Returns how many.
+    size_t removeStaleTemporaries() const;
 
     // The stored list; empty, silently, when there is no file. A file that can't be read or
     // decoded is logged, then moved aside (".unreadable-<time stamp>" next to it, logged too) so

@@ -6,6 +6,8 @@
 #include "platform/FileWatch.h"
 #include "platform/MainQueue.h"
 
+#include <algorithm>
+
 namespace tessane {
 
 namespace {
@@ -33,6 +35,11 @@ WorkspaceFileWatcher::WorkspaceFileWatcher(WorkspaceManager& manager, FileWatch*
             case Kind::outsideVersionKeptAside:
                 tell(kOutsideKeptTitle, "Tessane had changes of its own that were not saved yet, so it kept its "
                                         "workspaces and put the other program's version beside them: " +
+                                            news.detail);
+                break;
+            case Kind::unusableVersionKeptAside:
+                tell(kOutsideKeptTitle, "The other program's version can't be read by Tessane, so Tessane kept its "
+                                        "workspaces and put that version beside them: " +
                                             news.detail);
                 break;
             case Kind::reloaded:
@@ -71,11 +78,37 @@ void WorkspaceFileWatcher::changed() {
 }
 
 void WorkspaceFileWatcher::tell(std::string title, std::string text) {
+    // One alert at a time: news that comes while one is up (its loop runs queued work) waits,
+    // and news of one kind waiting is told once, as it stands last.
+    const auto same = std::find_if(waiting_.begin(), waiting_.end(), [&](const auto& w) { return w.first == title; });
+    if (same != waiting_.end())
+        same->second = std::move(text);
+    else
+        waiting_.emplace_back(std::move(title), std::move(text));
+    showNextSoon();
+}
+
+void WorkspaceFileWatcher::showNextSoon() {
+    if (alertUp_ || showPosted_ || waiting_.empty()) return;
     // Not from inside the manager's report: the alert runs a loop of its own.
-    queue_.post(lifetime_.guard([this, title = std::move(title), text = std::move(text)] {
-        alerts_.runModal(AlertSpec{.style = AlertSpec::Style::warning, .messageText = title, .informativeText = text,
-                                   .buttons = {"OK"}});
+    showPosted_ = true;
+    queue_.post(lifetime_.guard([this] {
+        showPosted_ = false;
+        if (alertUp_ || waiting_.empty()) return;
+        auto [title, text] = std::move(waiting_.front());
+        waiting_.erase(waiting_.begin());
+        runAlert(AlertSpec{.style = AlertSpec::Style::warning, .messageText = title, .informativeText = text,
+                           .buttons = {"OK"}});
     }));
+}
+
+void WorkspaceFileWatcher::runAlert(const AlertSpec& spec) {
+    const auto alive = lifetime_.liveness();
+    alertUp_ = true;
+    alerts_.runModal(spec);
+    if (!alive) return;
+    alertUp_ = false;
+    showNextSoon();
 }
 
 void WorkspaceFileWatcher::atQuit(bool mayAsk) {
@@ -83,12 +116,12 @@ void WorkspaceFileWatcher::atQuit(bool mayAsk) {
     if (!manager_.hasUnsavedChanges()) return;
     Log::line("[Tessane] Quitting with workspace changes that could not be saved.");
     if (!mayAsk) return;
-    alerts_.runModal(AlertSpec{.style = AlertSpec::Style::warning,
-                               .messageText = kUnsavedAtQuitTitle,
-                               .informativeText = manager_.store().fileURL().string() +
-                                                  " still holds your workspaces as they were last saved." +
-                                                  (lastFailure_ ? " (" + *lastFailure_ + ")" : ""),
-                               .buttons = {"OK"}});
+    runAlert(AlertSpec{.style = AlertSpec::Style::warning,
+                       .messageText = kUnsavedAtQuitTitle,
+                       .informativeText = manager_.store().fileURL().string() +
+                                          " still holds your workspaces as they were last saved." +
+                                          (lastFailure_ ? " (" + *lastFailure_ + ")" : ""),
+                       .buttons = {"OK"}});
 }
 
 }  // namespace tessane

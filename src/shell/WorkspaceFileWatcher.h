@@ -6,10 +6,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tessane {
 
 class Alerts;
+struct AlertSpec;
 class FileWatch;
 class FileWatchSource;
 class MainQueue;
@@ -19,7 +22,8 @@ class WorkItem;
 // Keeps the user in the know about the stored workspace file while Tessane runs: watches it for
 // another program's edits (the manager then reloads it or keeps that version aside), tells the
 // user once when saving starts to fail (again after a save worked), tells of another program's
-// version kept aside, and says at quit when changes could not be saved.
+// version kept aside, and says at quit when changes could not be saved. One alert at a time:
+// news that comes while one is up is told after it, once per kind.
 class WorkspaceFileWatcher {
 public:
     // `files` may be null: no watch then.
@@ -40,6 +44,8 @@ private:
     void watch();
     void changed();
     void tell(std::string title, std::string text);
+    void showNextSoon();
+    void runAlert(const AlertSpec& spec);
 
     WorkspaceManager& manager_;
     FileWatch* files_;
@@ -48,6 +54,9 @@ private:
     std::shared_ptr<FileWatchSource> folderWatch_;
     std::shared_ptr<FileWatchSource> fileWatch_;
     std::shared_ptr<WorkItem> check_;
+    std::vector<std::pair<std::string, std::string>> waiting_;  // title and text, to tell in turn
+    bool alertUp_ = false;
+    bool showPosted_ = false;
     bool toldOfFailure_ = false;
     std::optional<std::string> lastFailure_;
     Subscription news_;

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 
 namespace tessane::testing {
 namespace {
@@ -182,6 +184,32 @@ TEST_F(AppDelegateTest, AQuitWithNothingHiddenStillStampsTheTime) {
     app.applicationWillTerminate();
     EXPECT_TRUE(scenario.sim.defaults.doubleValue(ControllerDefaultsKeys::kUnhideAskedAt));
     EXPECT_EQ(count("[Tessane] Unhide-on-quit"), 0u);
+}
+
+TEST_F(AppDelegateTest, AHideAskedForWhileTheQuitsAlertIsUpLeavesNothingHidden) {
+    scenario.launchApp("Notes");
+    const Workspace ws = scenario.addWorkspace("Write", {"Notes"});
+    auto& app = delegate();
+    app.applicationDidFinishLaunching();
+    scenario.drain();
+    // A save that fails makes the quit ask the user; while it asks, its loop runs the link that
+    // came meanwhile (a hot key does the same).
+    const auto folder = scenario.sim.environment.dataFolder();
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    const bool locked = std::system(("chattr +i '" + folder.string() + "' 2>/dev/null").c_str()) == 0;
+    app.manager()->renameWorkspace(ws.id, "Studio");
+    scenario.sim.alerts.duringModal = [&](const AlertSpec&) {
+        app.openLinks({"tessane://hide/Studio"});
+        scenario.drain();
+    };
+    app.applicationWillTerminate(true);
+    if (locked) (void)std::system(("chattr -i '" + folder.string() + "' 2>/dev/null").c_str());
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+    ASSERT_EQ(scenario.sim.alerts.shown().size(), 1u) << "the quit did not ask: the folder stayed writable";
+
+    EXPECT_FALSE(hidden("Notes"));
+    EXPECT_EQ(count("[Tessane] Hide workspace: Studio — not hidden, Tessane is quitting."), 1u);
+    EXPECT_TRUE(scenario.ledger->hiddenBundleIDs().empty());
 }
 
 }  // namespace

@@ -3,9 +3,12 @@
 #include "model/WorkspaceCoding.h"
 
 #include <cmath>
+#include <fcntl.h>
 #include <fstream>
 #include <limits>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tessane {
 namespace {
@@ -470,6 +473,33 @@ TEST_F(WorkspaceManagerTest, AFileThatIsNoPlainFileOrFarTooLargeIsSetAsideWithou
     EXPECT_TRUE(makeManager()->workspaces().get().empty());
     EXPECT_EQ(failedWith("larger than the limit of 536870912 bytes"), 1u);
     EXPECT_EQ(logCount("Kept the unreadable workspace file as "), 3u);
+}
+
+TEST_F(WorkspaceManagerTest, StartUpRemovesTheTemporaryFilesOfKilledSavesButNotOneARunningSaveHolds) {
+    seed({makeWorkspace("Write")});
+    const auto make = [&](const std::string& name) {
+        std::ofstream(dataFolder() / name) << "part of a list";
+        return dataFolder() / name;
+    };
+    const fs::path killed = make(".workspaces.json.k1Ll3d"), alsoKilled = make(".workspaces.json.ZZZZZZ");
+    // Another Tessane is writing this one right now: it holds the lock a save holds.
+    const fs::path running = make(".workspaces.json.Wr1t1n");
+    const int held = ::open(running.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    // Not of our naming: someone else's.
+    const fs::path others[] = {make(".workspaces.json.bak"), make(".workspaces.json.abc-12"), make(".settings.json.k1Ll3d"),
+                               make("workspaces.json.k1Ll3d")};
+
+    auto m = makeManager();
+    ::close(held);
+    EXPECT_FALSE(fs::exists(killed));
+    EXPECT_FALSE(fs::exists(alsoKilled));
+    EXPECT_TRUE(fs::exists(running));
+    for (const auto& other : others) EXPECT_TRUE(fs::exists(other)) << other;
+    ASSERT_EQ(m->workspaces().get().size(), 1u);
+    EXPECT_EQ(logCount("[Tessane] Removed 2 temporary file(s) of a save that was cut short in " + dataFolder().string() +
+                       "."),
+              1u);
 }
 
 }  // namespace
