@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QLabel>
 #include <QLineEdit>
@@ -68,7 +69,54 @@ AppChooserDialog::AppChooserDialog(std::vector<Entry> entries, const AppChooser:
     connect(choose_, &QPushButton::clicked, this, [this] { acceptSelection(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     column->addWidget(buttons);
+    // A launcher's keys: typing filters, the arrows move in the list, Return takes the row.
+    search_->installEventFilter(this);
+    list_->installEventFilter(this);
     search_->setFocus();
+}
+
+bool AppChooserDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == list_) {
+        // Typing in the list goes on with the search instead of jumping to a name.
+        const QString text = key->text();
+        if (text.isEmpty() || !text.at(0).isPrint() || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            return false;
+        search_->setFocus();
+        search_->insert(text);
+        return true;
+    }
+    if (watched != search_) return false;
+    switch (key->key()) {
+    case Qt::Key_Down: moveSelection(1); return true;
+    case Qt::Key_Up: moveSelection(-1); return true;
+    case Qt::Key_PageDown: moveSelection(8); return true;
+    case Qt::Key_PageUp: moveSelection(-8); return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        if (list_->selectedItems().isEmpty() && visibleNames().size() == 1) moveSelection(1);
+        acceptSelection();
+        return true;
+    }
+    default: return false;
+    }
+}
+
+void AppChooserDialog::moveSelection(int step) {
+    std::vector<int> rows;
+    for (int i = 0; i < list_->count(); ++i)
+        if (!list_->item(i)->isHidden()) rows.push_back(i);
+    if (rows.empty()) return;
+    const auto current = std::find(rows.begin(), rows.end(), list_->currentRow());
+    long at = 0;
+    if (current == rows.end() || !list_->currentItem()->isSelected())
+        at = step > 0 ? 0 : static_cast<long>(rows.size()) - 1;
+    else
+        at = std::clamp<long>((current - rows.begin()) + step, 0, static_cast<long>(rows.size()) - 1);
+    const int row = rows[static_cast<size_t>(at)];
+    list_->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+    list_->scrollToItem(list_->item(row));
 }
 
 QStringList AppChooserDialog::visibleNames() const {
