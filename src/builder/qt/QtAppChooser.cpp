@@ -1,6 +1,7 @@
 #include "builder/qt/QtAppChooser.h"
 
 #include "platform/Applications.h"
+#include "platform/qt/PanelX11.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -9,6 +10,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QPixmap>
+#include <QPointer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -101,6 +103,18 @@ bool AppChooserDialog::eventFilter(QObject* watched, QEvent* event) {
     }
     default: return false;
     }
+}
+
+void AppChooserDialog::done(int result) {
+    // Some window managers give the keyboard to another program's window when the focused dialog
+    // goes (xfwm4 to an editor under the builder), and the next keys would type there.
+    QWidget* served = parentWidget() ? parentWidget()->window() : nullptr;
+    if (isVisible() && served && served->isVisible() && qt_backend::panel_x11::available() &&
+        QApplication::activeWindow() == this) {
+        qt_backend::panel_x11::focus(served->winId());
+        qt_backend::panel_x11::flush();
+    }
+    QDialog::done(result);
 }
 
 void AppChooserDialog::moveSelection(int step) {
@@ -209,10 +223,16 @@ QWidget* QtAppChooser::servedWindow() {
 std::vector<std::filesystem::path> QtAppChooser::chooseApplications(const Request& request) {
     // A child of the window it serves, and kept above it: that window may itself be kept above
     // the others, and a modal chooser hidden behind it would leave the user stuck.
-    QWidget* served = servedWindow();
+    QPointer<QWidget> served = servedWindow();
     AppChooserDialog dialog(entries(), request, &AppChooserDialog::pickEntryFiles, served);
     if (served) dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    if (dialog.exec() != QDialog::Accepted) return {};
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    // The window that asked is the active one again.
+    if (served && served->isVisible()) {
+        served->raise();
+        served->activateWindow();
+    }
+    if (!accepted) return {};
     return dialog.chosen();
 }
 

@@ -49,6 +49,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Hands the keyboard back to the window that asked before the dialog goes.
+    void done(int result) override;
 
 private:
     void filter(const QString& text);

@@ -294,6 +294,10 @@ void raise(WindowId window) {
     if (Display* d = display()) XRaiseWindow(d, window);
 }
 
+void focus(WindowId window) {
+    if (Display* d = display()) XSetInputFocus(d, window, RevertToParent, CurrentTime);
+}
+
 void flush() {
     if (Display* d = display()) XFlush(d);
 }

@@ -80,6 +80,9 @@ WindowId rootWindow();
 unsigned long watchRootProperty(const char* name);
 // Raises one window within what its window manager allows (its layer, for a managed one).
 void raise(WindowId window);
+// Gives the keyboard to a shown window of ours, while ours is the active application: for handing
+// it back from a dialog before the dialog goes, which some window managers would give elsewhere.
+void focus(WindowId window);
 void flush();
 
 }  // namespace tessane::qt_backend::panel_x11
