@@ -7,6 +7,7 @@
 #include "builder/qt/QtOnboardingPanel.h"
 #include "platform/sim/SimPlatform.h"
 #include "system/AccessibilityPermission.h"
+#include "platform/qt/StatusIconPainter.h"  // contrastRatio
 #include "ui/OffscreenApplication.h"
 
 #include <QApplication>
@@ -133,6 +134,9 @@ TEST_F(OnboardingViewTest, WindowControlStepFollowsThePoll) {
     auto* status = w->view()->page()->findChild<QLabel*>("statusLine");
     ASSERT_NE(status, nullptr);
     EXPECT_EQ(status->text(), "Window control available");
+    EXPECT_GE(qt_backend::contrastRatio(status->palette().color(QPalette::WindowText),
+                                        w->view()->palette().color(QPalette::Window)),
+              4.5);
 }
 
 TEST_F(OnboardingViewTest, CreateButtonLabelAndHandOver) {

@@ -4,6 +4,7 @@
 #include "builder/qt/FloatingPanel.h"
 #include "builder/qt/OnboardingIllustrations.h"
 #include "builder/qt/OnboardingPainting.h"
+#include "platform/qt/TextContrast.h"
 #include "system/ShortcutHelp.h"
 
 #include <QHBoxLayout>
@@ -285,6 +286,11 @@ QWidget* OnboardingView::windowControlPage() {
         h->addWidget(new SymbolImage(Symbol::checkmarkCircleFilled, 14, color(ColorRole::green, dark_), row));
         auto* status = label(qs(text.statusLine), 13, QFont::Bold, ColorRole::green, false);
         status->setObjectName("statusLine");
+        // Green text on the light panel needs a darker green to read at 4.5:1.
+        QPalette readable = status->palette();
+        readable.setColor(QPalette::WindowText, qt_backend::readableOn(color(ColorRole::green, dark_),
+                                                                       {color(ColorRole::windowBackground, dark_)}));
+        status->setPalette(readable);
         h->addWidget(status);
         col->addWidget(row, 0, Qt::AlignHCenter);
     } else {
