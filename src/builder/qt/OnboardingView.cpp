@@ -374,7 +374,7 @@ QWidget* OnboardingView::shortcutsPage() {
 }
 
 void OnboardingView::paintEvent(QPaintEvent*) {
-    paintPanelSurface(*this, color(ColorRole::windowBackground, dark_), 16, dark_);
+    paintPanelSurface(*this, color(ColorRole::windowBackground, dark_), kCornerRadius, dark_);
 }
 
 }  // namespace tessane::builder_qt
