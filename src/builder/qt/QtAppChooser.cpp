@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -61,6 +62,11 @@ AppChooserDialog::AppChooserDialog(std::vector<Entry> entries, const AppChooser:
     choose_ = buttons->addButton(QString::fromStdString(request.prompt), QDialogButtonBox::AcceptRole);
     choose_->setDefault(true);
     choose_->setEnabled(false);
+    // Every button with the style's icon, as the style gives Cancel its own.
+    if (!buttons->button(QDialogButtonBox::Cancel)->icon().isNull()) {
+        choose_->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton, nullptr, this));
+        other_->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton, nullptr, this));
+    }
     const bool multiple = request.multipleSelection;
     connect(other_, &QPushButton::clicked, this, [this, multiple] {
         auto picked = pickOther_ ? pickOther_(this, multiple) : std::vector<std::filesystem::path>{};
