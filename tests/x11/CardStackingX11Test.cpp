@@ -122,6 +122,9 @@ TEST_F(CardStackingX11Test, TheBuilderTheWelcomePanelAndAlertsLieOverCardsShownB
         ASSERT_TRUE(waitFor([&] { return (alert = QApplication::activeModalWidget()) != nullptr; }));
         settle(*alert);
         EXPECT_TRUE(waitFor([&] { return above(alert->winId(), later.windowId()); })) << "an alert opened over a card";
+        const auto states = x_->atomList(alert->winId(), "_NET_WM_STATE").value_or(std::vector<linux_backend::XAtomId>{});
+        EXPECT_NE(std::find(states.begin(), states.end(), x_->atom("_NET_WM_STATE_SKIP_TASKBAR")), states.end())
+            << "an alert has no taskbar button of its own";
         auto& last = showCard();
         settle(*alert);
         EXPECT_TRUE(waitFor([&] { return above(alert->winId(), last.windowId()); })) << "a card shown over an alert goes under it";

@@ -65,6 +65,9 @@ void requestFloatingOnEveryDesktop(WindowId window);
 // An ordinary window of ours kept above other applications' normal windows, or not any more
 // (_NET_WM_STATE_ABOVE, asked of the window manager for a window it manages).
 void requestKeptAbove(WindowId window, bool above);
+// Keeps a window of ours that is not yet mapped out of taskbars and pagers (a dialog with no
+// window of its own to belong to).
+void markSkipsTaskbar(WindowId window);
 // A window that shows nothing and takes the pointer over `root` (root coordinates, X pixels),
 // unmapped, out of the window manager's hands: for a shaped panel whose input reaches beyond what
 // it draws, since X bounds a window's input by its bounding shape as well.
