@@ -227,7 +227,11 @@ QWidget* OnboardingView::makePage() {
 
 QLabel* OnboardingView::label(const QString& text, double pixels, QFont::Weight weight, ColorRole colour, bool wrap,
                               Qt::Alignment align) {
-    auto* l = new QLabel(text);
+    // A wrapped text never leaves one word alone on its last line: its last two words stay together.
+    QString shown = text;
+    if (const auto last = shown.lastIndexOf(' '); wrap && last > 0 && shown.indexOf(' ') < last)
+        shown[last] = QChar(0x00A0);
+    auto* l = new QLabel(shown);
     l->setFont(textFont(pixels, weight));
     l->setWordWrap(wrap);
     l->setAlignment(align);
