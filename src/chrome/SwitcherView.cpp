@@ -62,7 +62,8 @@ PanelDrawing SwitcherView::draw(Size bounds) const {
     auto add = [&](DrawOp::Kind kind, Rect rect, PaintColor color, double radius = 0) -> DrawOp& {
         return d.emplace_back(DrawOp::shape(kind, rect, color, radius));
     };
-    add(DrawOp::Kind::fillRoundedRect, {0, 0, bounds.width, bounds.height}, {ColorRole::windowBackground, 0.92},
+    // An opaque plate: the chrome behind it (a gutter line) must not cross the tiles and their names.
+    add(DrawOp::Kind::fillRoundedRect, {0, 0, bounds.width, bounds.height}, {ColorRole::windowBackground},
         kPlateRadius);
     for (size_t i = 0; i < items_.size(); ++i) {
         const Item& item = items_[i];

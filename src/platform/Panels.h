@@ -96,7 +96,9 @@ public:
 // focused by the window manager, on every desktop), stacked in (level, order-front sequence)
 // order once per turn of the event loop after order-fronts and again whenever the window manager
 // restacks: levels below cards directly above the topmost other program's window under them and
-// below our own windows above that; cards and the switcher above everything. Level -1 is a
+// below our own windows above that; cards above other programs' windows but below our builder,
+// welcome panel and alerts, and below or above the active settings window by which was ordered
+// front last; the switcher above everything. Level -1 is a
 // managed window kept below others (_NET_WM_STATE_BELOW), sticky, skipping taskbar and pager,
 // never taking focus. Panels that ignore the mouse get an empty input shape. A released panel's
 // window is kept for the next panel made with the same options, and windows can be made ready

@@ -72,6 +72,40 @@ TEST_F(AppChooserTest, TypingNarrowsAndChooseTakesTheOneLeft) {
     EXPECT_EQ(d->chosen(), std::vector<std::filesystem::path>{"/Applications/notes.app"});
 }
 
+// A launcher's keys, all from the search field: typing filters, Down and Up move among the rows
+// left, Return takes the selected row or the only one, Escape cancels.
+TEST_F(AppChooserTest, TheKeyboardAloneChoosesFromTheSearchField) {
+    auto d = dialog(false);
+    d->show();
+    QTest::keyClicks(d->searchField(), "m");  // Mail and Terminal
+    QTest::keyClick(d->searchField(), Qt::Key_Return);
+    EXPECT_TRUE(d->isVisible()) << "two rows left and none selected: Return takes nothing";
+    QTest::keyClick(d->searchField(), Qt::Key_Down);
+    QTest::keyClick(d->searchField(), Qt::Key_Down);
+    QTest::keyClick(d->searchField(), Qt::Key_Down);  // stays on the last
+    QTest::keyClick(d->searchField(), Qt::Key_Up);
+    EXPECT_EQ(d->list()->selectedItems().size(), 1);
+    EXPECT_TRUE(d->chooseButton()->isEnabled());
+    QTest::keyClick(d->searchField(), Qt::Key_Return);
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_EQ(d->chosen(), std::vector<std::filesystem::path>{"/Applications/Mail.app"});
+
+    auto multiple = dialog(true);
+    multiple->show();
+    multiple->list()->setFocus();
+    QTest::keyClicks(multiple->list(), "ter");  // typed in the list, it goes on with the search
+    EXPECT_EQ(multiple->searchField()->text(), "ter");
+    QTest::keyClick(multiple->searchField(), Qt::Key_Enter);
+    EXPECT_EQ(multiple->chosen(), std::vector<std::filesystem::path>{"/Applications/Terminal.app"});
+
+    auto cancelled = dialog(false);
+    cancelled->show();
+    QTest::keyClick(cancelled->searchField(), Qt::Key_Down);
+    QTest::keyClick(cancelled->searchField(), Qt::Key_Escape);
+    EXPECT_EQ(cancelled->result(), QDialog::Rejected);
+    EXPECT_FALSE(cancelled->isVisible());
+}
+
 TEST_F(AppChooserTest, SeveralMayBeChosenAndHiddenRowsAreNot) {
     auto d = dialog(true);
     for (int i = 0; i < d->list()->count(); ++i) d->list()->item(i)->setSelected(true);

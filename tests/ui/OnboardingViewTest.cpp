@@ -7,6 +7,7 @@
 #include "builder/qt/QtOnboardingPanel.h"
 #include "platform/sim/SimPlatform.h"
 #include "system/AccessibilityPermission.h"
+#include "platform/qt/StatusIconPainter.h"  // contrastRatio
 #include "ui/OffscreenApplication.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
@@ -133,6 +135,9 @@ TEST_F(OnboardingViewTest, WindowControlStepFollowsThePoll) {
     auto* status = w->view()->page()->findChild<QLabel*>("statusLine");
     ASSERT_NE(status, nullptr);
     EXPECT_EQ(status->text(), "Window control available");
+    EXPECT_GE(qt_backend::contrastRatio(status->palette().color(QPalette::WindowText),
+                                        w->view()->palette().color(QPalette::Window)),
+              4.5);
 }
 
 TEST_F(OnboardingViewTest, CreateButtonLabelAndHandOver) {
@@ -228,6 +233,26 @@ TEST_F(OnboardingViewTest, IllustrationsKeepTheirSizesAndMarks) {
     WorkspaceIllustration wide(false, false);
     wide.resize(400, 90);  // fills what it is given
     EXPECT_EQ(wide.grab().size(), QSize(400, 90));
+}
+
+// The gestures step's note wraps: its last line holds more than one word.
+TEST_F(OnboardingViewTest, AWrappedNoteLeavesNoWordAloneOnItsLastLine) {
+    auto w = open(S::gestures);
+    QLabel* note = nullptr;
+    for (auto* l : w->view()->page()->findChildren<QLabel*>())
+        if (l->text().startsWith("Is an app fullscreen?")) note = l;
+    ASSERT_NE(note, nullptr);
+    QTextLayout layout(note->text(), note->font());
+    layout.beginLayout();
+    QString lastLine;
+    int lines = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine(), ++lines) {
+        line.setLineWidth(note->contentsRect().width());
+        lastLine = note->text().mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    EXPECT_GE(lines, 2) << "the note wraps at this width";
+    EXPECT_TRUE(lastLine.contains(' ') || lastLine.contains(QChar(0x00A0))) << lastLine.toStdString();
 }
 
 TEST_F(OnboardingViewTest, ScreenshotsOfEveryStepInLightAndDark) {

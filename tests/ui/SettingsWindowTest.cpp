@@ -22,6 +22,8 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
+#include <QRegularExpression>
+#include <QFormLayout>
 #include <QTimer>
 #include <QLineEdit>
 #include <QListView>
@@ -178,6 +180,14 @@ TEST_F(SettingsWindowTest, TheGeneralTabCopiesDiagnosticsThemesAndKeepsTheLogFil
     clickTab(0);
     auto* general = view().generalView();
     EXPECT_EQ(find<QLabel>("version")->text(), "1.4.2 (build 87)");
+    // The shortcuts read as two columns: a clear gap after the longest summary.
+    for (auto* keys : general->findChildren<QLabel*>(QRegularExpression("^keys-"))) {
+        auto* form = qobject_cast<QFormLayout*>(keys->parentWidget()->layout());
+        ASSERT_NE(form, nullptr);
+        auto* summary = form->labelForField(keys);
+        ASSERT_NE(summary, nullptr);
+        EXPECT_GE(keys->x() - summary->x() - summary->sizeHint().width(), 16) << keys->objectName().toStdString();
+    }
     EXPECT_FALSE(general->copiedLabel()->isVisible());
     QTest::mouseClick(general->copyDiagnosticsButton(), Qt::LeftButton);
     EXPECT_TRUE(general->copiedLabel()->isVisible());

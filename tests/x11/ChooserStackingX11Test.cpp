@@ -15,6 +15,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <X11/Xlib.h>
+
 #include <algorithm>
 
 namespace tessane::x11test {
@@ -42,7 +44,8 @@ protected:
         return it == list.end() ? -1 : static_cast<int>(it - list.begin());
     }
     // Opens the chooser as the builder or the settings window would, and answers whether, while it
-    // was open, it was a child of `served` stacked above it.
+    // was open, it was a child of `served` stacked above it, and whether the keyboard went back to
+    // `served` once it closed.
     bool opensAbove(QWidget* served) {
         EXPECT_TRUE(waitForQt([&] { return stackingIndex(served) >= 0; })) << "the window manager never took it";
         served->activateWindow();
@@ -60,13 +63,23 @@ protected:
         });
         builder_qt::QtAppChooser chooser(catalog_, [] { return std::vector<std::filesystem::path>{}; });
         chooser.chooseApplications({});
-        return child && above;
+        const bool focused = waitForQt([&] {
+            Window focus = 0;
+            int revert = 0;
+            XGetInputFocus(x_->display(), &focus, &revert);
+            return focus == served->winId();
+        });
+        EXPECT_TRUE(focused) << "the keyboard went back to the window that asked";
+        return child && above && focused;
     }
 
     sim::SimApplications catalog_;
 };
 
 TEST_F(ChooserStackingX11Test, TheChooserOpensAboveTheBuilderAndAboveTheSettingsWindowKeptAbove) {
+    // Another program's window, which a window manager may focus when the chooser goes.
+    auto& editor = startClient({"--pos", "100,100", "--size", "700x500"});
+    ASSERT_EQ(editor.windows.size(), 1u);
     auto panel = builder_qt::makeBuilderPanelFactory(nullptr)({}, {});
     auto* builder = static_cast<builder_qt::QtBuilderPanel*>(panel.get())->window();
     EXPECT_TRUE(opensAbove(builder)) << "over the builder";

@@ -250,6 +250,6 @@ void BuilderView::rebuildNotes() {
     notes_->setVisible(notesLayout_->count() > 0);
 }
 
-void BuilderView::paintEvent(QPaintEvent*) { paintPanelSurface(*this, color(ColorRole::windowBackground, dark_), 14, dark_); }
+void BuilderView::paintEvent(QPaintEvent*) { paintPanelSurface(*this, color(ColorRole::windowBackground, dark_), kCornerRadius, dark_); }
 
 }  // namespace tessane::builder_qt

@@ -30,6 +30,7 @@ public:
 
     static constexpr int kWidth = 580;
     static constexpr int kHeight = 480;
+    static constexpr double kCornerRadius = 14;
     static constexpr int kNameWidth = 260;
     static constexpr int kGalleryColumns = 4;
 

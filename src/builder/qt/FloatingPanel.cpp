@@ -6,13 +6,14 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QScreen>
 #include <QWindow>
 
 namespace tessane::builder_qt {
 
-FloatingPanelWindow::FloatingPanelWindow(const char* objectName, QSize size, const QString& title)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+FloatingPanelWindow::FloatingPanelWindow(const char* objectName, QSize size, const QString& title, double cornerRadius)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), cornerRadius_(cornerRadius) {
     setObjectName(objectName);
     // Named for task lists, window switchers and screen readers, though it has no title bar.
     setWindowTitle(title);
@@ -20,6 +21,14 @@ FloatingPanelWindow::FloatingPanelWindow(const char* objectName, QSize size, con
     if (!qt_backend::panel_x11::available() || qt_backend::panel_x11::compositing())
         setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(size);
+}
+
+void FloatingPanelWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (!testAttribute(Qt::WA_TranslucentBackground)) return;
+    QPainterPath rounded;
+    rounded.addRoundedRect(QRectF(rect()), cornerRadius_, cornerRadius_);
+    setMask(QRegion(rounded.toFillPolygon().toPolygon()));
 }
 
 void FloatingPanelWindow::mousePressEvent(QMouseEvent* event) {

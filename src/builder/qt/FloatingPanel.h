@@ -8,16 +8,20 @@
 namespace tessane::builder_qt {
 
 // The window of our own floating panels (the builder, the welcome panel): frameless, above normal
-// windows, on every desktop, able to take keyboard focus, moved by dragging its background.
+// windows, on every desktop, able to take keyboard focus, moved by dragging its background. Rounded
+// where a compositing manager blends its corners: then shaped to its rounded rectangle too, since
+// the window manager's frame around it is opaque and would show in the corners.
 class FloatingPanelWindow : public QWidget {
 public:
-    FloatingPanelWindow(const char* objectName, QSize size, const QString& title);
+    FloatingPanelWindow(const char* objectName, QSize size, const QString& title, double cornerRadius);
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    double cornerRadius_;
     std::optional<QPoint> dragOffset_;
 };
 

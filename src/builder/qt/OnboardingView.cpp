@@ -4,6 +4,7 @@
 #include "builder/qt/FloatingPanel.h"
 #include "builder/qt/OnboardingIllustrations.h"
 #include "builder/qt/OnboardingPainting.h"
+#include "platform/qt/TextContrast.h"
 #include "system/ShortcutHelp.h"
 
 #include <QHBoxLayout>
@@ -226,7 +227,11 @@ QWidget* OnboardingView::makePage() {
 
 QLabel* OnboardingView::label(const QString& text, double pixels, QFont::Weight weight, ColorRole colour, bool wrap,
                               Qt::Alignment align) {
-    auto* l = new QLabel(text);
+    // A wrapped text never leaves one word alone on its last line: its last two words stay together.
+    QString shown = text;
+    if (const auto last = shown.lastIndexOf(' '); wrap && last > 0 && shown.indexOf(' ') < last)
+        shown[last] = QChar(0x00A0);
+    auto* l = new QLabel(shown);
     l->setFont(textFont(pixels, weight));
     l->setWordWrap(wrap);
     l->setAlignment(align);
@@ -285,6 +290,11 @@ QWidget* OnboardingView::windowControlPage() {
         h->addWidget(new SymbolImage(Symbol::checkmarkCircleFilled, 14, color(ColorRole::green, dark_), row));
         auto* status = label(qs(text.statusLine), 13, QFont::Bold, ColorRole::green, false);
         status->setObjectName("statusLine");
+        // Green text on the light panel needs a darker green to read at 4.5:1.
+        QPalette readable = status->palette();
+        readable.setColor(QPalette::WindowText, qt_backend::readableOn(color(ColorRole::green, dark_),
+                                                                       {color(ColorRole::windowBackground, dark_)}));
+        status->setPalette(readable);
         h->addWidget(status);
         col->addWidget(row, 0, Qt::AlignHCenter);
     } else {
@@ -368,7 +378,7 @@ QWidget* OnboardingView::shortcutsPage() {
 }
 
 void OnboardingView::paintEvent(QPaintEvent*) {
-    paintPanelSurface(*this, color(ColorRole::windowBackground, dark_), 16, dark_);
+    paintPanelSurface(*this, color(ColorRole::windowBackground, dark_), kCornerRadius, dark_);
 }
 
 }  // namespace tessane::builder_qt

@@ -21,6 +21,7 @@ class StepDots;
 class OnboardingView final : public QWidget {
 public:
     using Step = OnboardingStep;
+    static constexpr double kCornerRadius = 16;
 
     OnboardingView(std::shared_ptr<OnboardingFlow> flow, bool dark, QWidget* parent = nullptr);
     ~OnboardingView() override;

@@ -1,17 +1,21 @@
 #include "builder/qt/QtAppChooser.h"
 
 #include "platform/Applications.h"
+#include "platform/qt/PanelX11.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPixmap>
+#include <QPointer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -58,6 +62,11 @@ AppChooserDialog::AppChooserDialog(std::vector<Entry> entries, const AppChooser:
     choose_ = buttons->addButton(QString::fromStdString(request.prompt), QDialogButtonBox::AcceptRole);
     choose_->setDefault(true);
     choose_->setEnabled(false);
+    // Every button with the style's icon, as the style gives Cancel its own.
+    if (!buttons->button(QDialogButtonBox::Cancel)->icon().isNull()) {
+        choose_->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton, nullptr, this));
+        other_->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton, nullptr, this));
+    }
     const bool multiple = request.multipleSelection;
     connect(other_, &QPushButton::clicked, this, [this, multiple] {
         auto picked = pickOther_ ? pickOther_(this, multiple) : std::vector<std::filesystem::path>{};
@@ -68,7 +77,66 @@ AppChooserDialog::AppChooserDialog(std::vector<Entry> entries, const AppChooser:
     connect(choose_, &QPushButton::clicked, this, [this] { acceptSelection(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     column->addWidget(buttons);
+    // A launcher's keys: typing filters, the arrows move in the list, Return takes the row.
+    search_->installEventFilter(this);
+    list_->installEventFilter(this);
     search_->setFocus();
+}
+
+bool AppChooserDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == list_) {
+        // Typing in the list goes on with the search instead of jumping to a name.
+        const QString text = key->text();
+        if (text.isEmpty() || !text.at(0).isPrint() || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            return false;
+        search_->setFocus();
+        search_->insert(text);
+        return true;
+    }
+    if (watched != search_) return false;
+    switch (key->key()) {
+    case Qt::Key_Down: moveSelection(1); return true;
+    case Qt::Key_Up: moveSelection(-1); return true;
+    case Qt::Key_PageDown: moveSelection(8); return true;
+    case Qt::Key_PageUp: moveSelection(-8); return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        if (list_->selectedItems().isEmpty() && visibleNames().size() == 1) moveSelection(1);
+        acceptSelection();
+        return true;
+    }
+    default: return false;
+    }
+}
+
+void AppChooserDialog::done(int result) {
+    // Some window managers give the keyboard to another program's window when the focused dialog
+    // goes (xfwm4 to an editor under the builder), and the next keys would type there.
+    QWidget* served = parentWidget() ? parentWidget()->window() : nullptr;
+    if (isVisible() && served && served->isVisible() && qt_backend::panel_x11::available() &&
+        QApplication::activeWindow() == this) {
+        qt_backend::panel_x11::focus(served->winId());
+        qt_backend::panel_x11::flush();
+    }
+    QDialog::done(result);
+}
+
+void AppChooserDialog::moveSelection(int step) {
+    std::vector<int> rows;
+    for (int i = 0; i < list_->count(); ++i)
+        if (!list_->item(i)->isHidden()) rows.push_back(i);
+    if (rows.empty()) return;
+    const auto current = std::find(rows.begin(), rows.end(), list_->currentRow());
+    long at = 0;
+    if (current == rows.end() || !list_->currentItem()->isSelected())
+        at = step > 0 ? 0 : static_cast<long>(rows.size()) - 1;
+    else
+        at = std::clamp<long>((current - rows.begin()) + step, 0, static_cast<long>(rows.size()) - 1);
+    const int row = rows[static_cast<size_t>(at)];
+    list_->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+    list_->scrollToItem(list_->item(row));
 }
 
 QStringList AppChooserDialog::visibleNames() const {
@@ -161,10 +229,16 @@ QWidget* QtAppChooser::servedWindow() {
 std::vector<std::filesystem::path> QtAppChooser::chooseApplications(const Request& request) {
     // A child of the window it serves, and kept above it: that window may itself be kept above
     // the others, and a modal chooser hidden behind it would leave the user stuck.
-    QWidget* served = servedWindow();
+    QPointer<QWidget> served = servedWindow();
     AppChooserDialog dialog(entries(), request, &AppChooserDialog::pickEntryFiles, served);
     if (served) dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    if (dialog.exec() != QDialog::Accepted) return {};
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    // The window that asked is the active one again.
+    if (served && served->isVisible()) {
+        served->raise();
+        served->activateWindow();
+    }
+    if (!accepted) return {};
     return dialog.chosen();
 }
 

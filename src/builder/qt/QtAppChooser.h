@@ -47,9 +47,17 @@ public:
     // The file dialog on *.desktop files that "Other…" opens by default.
     static std::vector<std::filesystem::path> pickEntryFiles(QWidget* parent, bool multiple);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Hands the keyboard back to the window that asked before the dialog goes.
+    void done(int result) override;
+
 private:
     void filter(const QString& text);
     void acceptSelection();
+    // Makes the visible row `step` rows after the current one (before, when negative) the current
+    // and only selected one; from no visible current row, Down starts at the first, Up at the last.
+    void moveSelection(int step);
 
     std::vector<Entry> entries_;
     OtherPicker pickOther_;

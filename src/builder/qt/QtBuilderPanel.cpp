@@ -11,7 +11,7 @@ namespace tessane::builder_qt {
 
 BuilderWindow::BuilderWindow(const std::vector<ManagedApp>& seed, BuilderActions actions,
                              BuilderView::IconLookup iconLookup, bool dark)
-    : FloatingPanelWindow("builderPanel", {BuilderView::kWidth, BuilderView::kHeight}, "New Workspace") {
+    : FloatingPanelWindow("builderPanel", {BuilderView::kWidth, BuilderView::kHeight}, "New Workspace", BuilderView::kCornerRadius) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     view_ = new BuilderView(seed, std::move(actions), std::move(iconLookup), dark, this);

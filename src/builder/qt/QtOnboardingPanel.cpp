@@ -9,7 +9,7 @@ namespace tessane::builder_qt {
 
 OnboardingWindow::OnboardingWindow(std::shared_ptr<OnboardingFlow> flow, bool dark)
     : FloatingPanelWindow("onboardingPanel", {OnboardingPanel::kWidth, OnboardingPanel::kHeight},
-                          "Welcome to Tessane") {
+                          "Welcome to Tessane", OnboardingView::kCornerRadius) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     view_ = new OnboardingView(std::move(flow), dark, this);

@@ -84,7 +84,8 @@ void PanelStacking::learnBystanders() {
 int PanelStacking::apply(const Request& request) {
     xcb_connection_t* c = connection();
     const xcb_window_t root = rootWindow();
-    if (!c || !root || (request.chromeTopFirst.empty() && request.topTopFirst.empty())) return 0;
+    if (!c || !root || (request.chromeTopFirst.empty() && request.cardsTopFirst.empty() && request.topTopFirst.empty()))
+        return 0;
     const long before = sent;
 
     Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr));
@@ -125,13 +126,19 @@ int PanelStacking::apply(const Request& request) {
             }
         }
     }
-    std::set<WindowId> ownTop, matTop;
+    std::set<WindowId> ownTop, matTop, overCards;
     for (WindowId w : request.ownWindows)
         if (auto f = frames_.find(w); f != frames_.end() && position.count(f->second)) ownTop.insert(f->second);
+    for (WindowId w : request.aboveCards)
+        if (auto f = frames_.find(w); f != frames_.end() && position.count(f->second)) overCards.insert(f->second);
+    WindowId peer = 0;
+    if (auto f = frames_.find(request.cardPeer); request.cardPeer && f != frames_.end() && position.count(f->second))
+        peer = f->second;
     for (WindowId w : request.mats)
         if (auto f = frames_.find(w); f != frames_.end() && position.count(f->second)) matTop.insert(f->second);
     std::set<WindowId> chromeIds, topIds;
     for (const auto& p : request.chromeTopFirst) chromeIds.insert(p.id);
+    for (WindowId w : request.cardsTopFirst) topIds.insert(w);
     for (WindowId w : request.topTopFirst) topIds.insert(w);
     // Windows made on this connection are ours: the ones shown are in the request, the others
     // (unmapped panels kept for reuse, input windows, the toolkit's own helpers) are no reference
@@ -148,7 +155,7 @@ int PanelStacking::apply(const Request& request) {
     long reference = -1;  // the index of the window the chrome lies on
     // Windows above the lowest card are all read: the cards must know whether they are shown.
     long lowestCard = static_cast<long>(children.size());
-    for (WindowId w : request.topTopFirst)
+    for (WindowId w : topIds)
         if (position.count(w)) lowestCard = std::min(lowestCard, position[w]);
     std::erase_if(bystanders_, [&](WindowId w) { return !position.count(w); });
     long next = static_cast<long>(children.size()) - 1;
@@ -199,7 +206,7 @@ int PanelStacking::apply(const Request& request) {
         const long bottom = at(group.back().id), top = at(group.front().id);
         if (inPlace && reference >= 0) inPlace = bottom > reference;
         // Under the cards, which a window made this turn (on top, as X makes them) may not be.
-        for (WindowId w : request.topTopFirst)
+        for (WindowId w : topIds)
             if (inPlace && at(w) < top) inPlace = false;
         for (WindowId w : ownTop)
             if (inPlace && at(w) < top && at(w) > std::max(reference, -1L)) inPlace = false;
@@ -220,21 +227,69 @@ int PanelStacking::apply(const Request& request) {
                 stack(c, static_cast<xcb_window_t>(group[i - 1].id), static_cast<xcb_window_t>(group[i].id), XCB_STACK_MODE_ABOVE);
         }
     }
-    // Cards and the switcher: in order, with nothing of another program above them.
+    // Nothing of another program shown there: windows of ours, the chrome (which goes under the
+    // cards), and windows not shown.
+    const auto clear = [&](WindowId w) {
+        if (topIds.count(w) || chromeIds.count(w) || madeHere(w)) return true;
+        const auto s = seen.find(w);
+        return s != seen.end() && !s->second.viewable;
+    };
+    // The switcher: in order, above everything.
     if (!request.topTopFirst.empty()) {
         const auto& group = request.topTopFirst;
         bool inPlace = true;
         for (size_t i = 0; i + 1 < group.size() && inPlace; ++i) inPlace = at(group[i]) > at(group[i + 1]);
+        const std::set<WindowId> cards(request.cardsTopFirst.begin(), request.cardsTopFirst.end());
         for (long i = at(group.back()) + 1; inPlace && i < static_cast<long>(children.size()); ++i) {
             const WindowId w = children[static_cast<size_t>(i)];
-            if (topIds.count(w) || chromeIds.count(w) || ownTop.count(w) || madeHere(w)) continue;
-            const auto s = seen.find(w);
-            inPlace = s != seen.end() && !s->second.viewable;
+            inPlace = clear(w) && !cards.count(w) && !ownTop.count(w);
         }
         if (!inPlace) {
             stack(c, static_cast<xcb_window_t>(group.front()), 0, XCB_STACK_MODE_ABOVE);
             for (size_t i = 1; i < group.size(); ++i)
                 stack(c, static_cast<xcb_window_t>(group[i]), static_cast<xcb_window_t>(group[i - 1]), XCB_STACK_MODE_BELOW);
+        }
+    }
+    // The cards: each right under what it stays under (the card ordered front after it, our window
+    // at their level, our lowest window over the cards, the switcher or nothing), with nothing of
+    // another program between. Our windows count only where no window of another program covers
+    // them (a fullscreen one, say): the cards lie above those too.
+    if (!request.cardsTopFirst.empty()) {
+        const auto& group = request.cardsTopFirst;
+        long ceiling = -1, peerAt = -1;
+        for (long i = static_cast<long>(children.size()) - 1; i >= 0; --i) {
+            const WindowId w = children[static_cast<size_t>(i)];
+            if (overCards.count(w)) ceiling = i;
+            if (w == peer) peerAt = i;
+            if (ownTop.count(w) || matTop.count(w) || clear(w)) continue;
+            // Popups of other programs (menus, tooltips) come and go over everything.
+            if (const auto s = seen.find(w); s != seen.end() ? !s->second.managed : i > reference && bystanders_.count(w))
+                continue;
+            break;
+        }
+        const bool withPeer = peerAt >= 0 && request.cardsAbovePeer < group.size() && (ceiling < 0 || peerAt < ceiling);
+        // What each card lies right under; 0 for the top of the stack.
+        std::vector<WindowId> upper(group.size());
+        for (size_t i = 0; i < group.size(); ++i) {
+            if (withPeer && i == request.cardsAbovePeer) upper[i] = peer;
+            else if (i > 0) upper[i] = group[i - 1];
+            else if (ceiling >= 0) upper[i] = children[static_cast<size_t>(ceiling)];
+            else if (!request.topTopFirst.empty()) upper[i] = request.topTopFirst.back();
+        }
+        bool inPlace = true;
+        for (size_t i = 0; i < group.size() && inPlace; ++i) {
+            const long from = at(group[i]);
+            const long to = upper[i] ? at(upper[i]) : static_cast<long>(children.size());
+            inPlace = from >= 0 && to > from;
+            for (long j = from + 1; inPlace && j < to; ++j) {
+                const WindowId w = children[static_cast<size_t>(j)];
+                inPlace = clear(w) && !ownTop.count(w);
+            }
+        }
+        if (!inPlace) {
+            for (size_t i = 0; i < group.size(); ++i)
+                stack(c, static_cast<xcb_window_t>(group[i]), static_cast<xcb_window_t>(upper[i]),
+                      upper[i] ? XCB_STACK_MODE_BELOW : XCB_STACK_MODE_ABOVE);
         }
     }
     if (sent != before) xcb_flush(c);

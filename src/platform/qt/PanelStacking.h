@@ -14,8 +14,12 @@ namespace tessane::qt_backend {
 //   window of another program that overlaps it, or above our mat: above the workspace's own
 //   windows, below every window of ours that is above those (settings, builder, welcome, alerts,
 //   menus), which so keep the pointer wherever they cover a strip;
-// - the cards and the switcher lie above everything.
-// Nothing is sent while both are in place; otherwise one batch restacks a group.
+// - the cards lie above the windows of other programs and below our windows that lie over them
+//   (the builder, the welcome panel, alerts, menus); the window of ours at their level (the
+//   settings window, while ours is the active application) lies above the cards ordered front
+//   before it and below the others;
+// - the switcher lies above everything.
+// Nothing is sent while a group is in place; otherwise one batch restacks it.
 class PanelStacking {
 public:
     using WindowId = unsigned long;
@@ -25,8 +29,12 @@ public:
     };
     struct Request {
         std::vector<Panel> chromeTopFirst;
-        std::vector<WindowId> topTopFirst;
+        std::vector<WindowId> cardsTopFirst;
+        std::vector<WindowId> topTopFirst;  // above everything: the switcher
         std::set<WindowId> ownWindows;  // our other top-level windows (managed ones or not), shown
+        std::set<WindowId> aboveCards;  // those of `ownWindows` that lie over the cards
+        WindowId cardPeer = 0;          // the one of `ownWindows` at the cards' level, if any
+        size_t cardsAbovePeer = 0;      // how many of the cards (top first) were ordered front after it
         std::set<WindowId> mats;        // our mats, managed windows below the others
     };
 

@@ -205,6 +205,14 @@ void markUnframed(WindowId window) {
                     reinterpret_cast<const unsigned char*>(extents), 4);
 }
 
+void markSkipsTaskbar(WindowId window) {
+    Display* d = display();
+    if (!d) return;
+    const Atom states[] = {atom(d, "_NET_WM_STATE_SKIP_TASKBAR"), atom(d, "_NET_WM_STATE_SKIP_PAGER")};
+    XChangeProperty(d, window, atom(d, "_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(states), 2);
+}
+
 void markKeptBelow(WindowId window) {
     Display* d = display();
     if (!d) return;
@@ -317,6 +325,10 @@ unsigned long watchRootProperty(const char* name) {
 
 void raise(WindowId window) {
     if (Display* d = display()) XRaiseWindow(d, window);
+}
+
+void focus(WindowId window) {
+    if (Display* d = display()) XSetInputFocus(d, window, RevertToParent, CurrentTime);
 }
 
 void flush() {

@@ -73,6 +73,9 @@ void requestFloatingOnEveryDesktop(WindowId window);
 // An ordinary window of ours kept above other applications' normal windows, or not any more
 // (_NET_WM_STATE_ABOVE, asked of the window manager for a window it manages).
 void requestKeptAbove(WindowId window, bool above);
+// Keeps a window of ours that is not yet mapped out of taskbars and pagers (a dialog with no
+// window of its own to belong to).
+void markSkipsTaskbar(WindowId window);
 // A window that shows nothing and takes the pointer over `root` (root coordinates, X pixels),
 // unmapped, out of the window manager's hands: for a shaped panel whose input reaches beyond what
 // it draws, since X bounds a window's input by its bounding shape as well.
@@ -88,6 +91,9 @@ WindowId rootWindow();
 unsigned long watchRootProperty(const char* name);
 // Raises one window within what its window manager allows (its layer, for a managed one).
 void raise(WindowId window);
+// Gives the keyboard to a shown window of ours, while ours is the active application: for handing
+// it back from a dialog before the dialog goes, which some window managers would give elsewhere.
+void focus(WindowId window);
 void flush();
 
 }  // namespace tessane::qt_backend::panel_x11

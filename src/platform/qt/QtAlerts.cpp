@@ -1,5 +1,7 @@
 #include "platform/qt/QtAlerts.h"
 
+#include "platform/qt/PanelX11.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -23,6 +25,9 @@ AlertResponse QtAlerts::runModal(const AlertSpec& details) {
     box.setText(QString::fromStdString(details.messageText));
     box.setInformativeText(QString::fromStdString(details.informativeText));
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    // A dialog of ours, not a program of its own: no button in the taskbar (Qt keeps this state
+    // when it adds its own on mapping).
+    if (qt_backend::panel_x11::available()) qt_backend::panel_x11::markSkipsTaskbar(box.winId());
     // Wide enough for a sentence and a menu path per line, as desktop dialogs are; Qt's own
     // measure wraps short texts into a narrow column.
     box.setStyleSheet("QLabel#qt_msgbox_informativelabel { min-width: 360px; }");

@@ -7,6 +7,7 @@
 #include "platform/qt/PanelText.h"
 #include "platform/qt/PanelX11.h"
 #include "platform/qt/QtPanelWidget.h"
+#include "platform/qt/WindowLevel.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -335,6 +336,14 @@ QtPanels::QtPanels(const linux_backend::X11ScreenSpace& space)
     stackingAtom_ = panel_x11::watchRootProperty("_NET_CLIENT_LIST_STACKING");
     compositingEvent_ = panel_x11::watchCompositing();
     qApp->installNativeEventFilter(this);
+    // The settings window focused is ordered front at the cards' level; any change of our focus
+    // may change whether it has that level.
+    QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, &context_, [this](QWindow* focused) {
+        if (focused && sharesCardLevel(QWidget::find(focused->winId()))) peerSequence_ = ++frontSequence_;
+        if (std::any_of(panels_.begin(), panels_.end(),
+                        [](const QtPanel* p) { return p->options().level == PanelLevel::card && p->isMapped(); }))
+            scheduleRestack();
+    });
 }
 
 QtPanels::~QtPanels() {
@@ -420,16 +429,31 @@ void QtPanels::restack() {
         panelWindows.insert(p->windowId());
         if (p->options().level < 0) request.mats.insert(p->windowId());
     }
-    for (auto* p : overlayStack()) {
-        if (p->options().level >= PanelLevel::card)
+    const auto stack = overlayStack();
+    for (auto* p : stack) {
+        if (p->options().level > PanelLevel::card)
             request.topTopFirst.push_back(p->windowId());
+        else if (p->options().level == PanelLevel::card)
+            request.cardsTopFirst.push_back(p->windowId());
         else
             request.chromeTopFirst.push_back({p->windowId(), p->rootFrame()});
     }
-    if (request.chromeTopFirst.empty() && request.topTopFirst.empty()) return;
+    if (request.chromeTopFirst.empty() && request.cardsTopFirst.empty() && request.topTopFirst.empty()) return;
     // Our other windows: the settings window, the builder, alerts, menus, ...
-    for (QWindow* w : QGuiApplication::topLevelWindows())
-        if (w->isVisible() && w->handle() && !panelWindows.count(w->winId())) request.ownWindows.insert(w->winId());
+    for (QWindow* w : QGuiApplication::topLevelWindows()) {
+        if (!w->isVisible() || !w->handle() || panelWindows.count(w->winId())) continue;
+        request.ownWindows.insert(w->winId());
+        if (!sharesCardLevel(QWidget::find(w->winId()))) {
+            request.aboveCards.insert(w->winId());
+        } else if (QGuiApplication::focusWindow()) {
+            // Ours is the active application: it is at the cards' level, above those ordered
+            // front before it was.
+            request.cardPeer = w->winId();
+            request.cardsAbovePeer = static_cast<size_t>(std::count_if(stack.begin(), stack.end(), [this](const QtPanel* p) {
+                return p->options().level == PanelLevel::card && p->frontSequence() > peerSequence_;
+            }));
+        }
+    }
     stacking_.apply(request);
     for (auto* p : panels_)
         if (p->inputWindow()) p->syncInputWindow();

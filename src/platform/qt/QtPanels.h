@@ -95,6 +95,7 @@ private:
     bool shadow_;
     std::optional<QColor> serverFill_;  // the window's background colour, when the server fills it
     long frontSequence_ = 0;
+    long peerSequence_ = 0;  // when the window sharing the cards' level was last focused
     std::function<void(const PanelInput&)> input_;
     QPointer<QVariantAnimation> animation_;
     std::function<void()> animationDone_;
@@ -142,6 +143,7 @@ private:
     const linux_backend::X11ScreenSpace& space_;
     bool compositing_;
     long frontSequence_ = 0;
+    long peerSequence_ = 0;  // when the window sharing the cards' level was last focused
     std::vector<QtPanel*> panels_;
     std::vector<std::pair<PanelOptions, KeptWindow>> kept_;
     PanelStacking stacking_;

@@ -80,6 +80,8 @@ GeneralTabView::GeneralTabView(GeneralTab& tab, QWidget* parent) : QScrollArea(p
     {
         auto* box = addSection(GeneralTab::kShortcutsTitle, column);
         auto* form = new QFormLayout(box);
+        // A clear gap between the longest summary and the keys, read as two columns.
+        form->setHorizontalSpacing(24);
         for (const auto& help : GeneralTab::shortcutRows()) {
             auto* keys = new QLabel(QString::fromStdString(help.keys));
             keys->setFont(monospacedCaptionFont());

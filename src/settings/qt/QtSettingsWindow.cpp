@@ -3,6 +3,7 @@
 #include "platform/Defaults.h"
 #include "platform/qt/DeviceSpace.h"
 #include "platform/qt/PanelX11.h"
+#include "platform/qt/WindowLevel.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -41,6 +42,8 @@ QtSettingsWindow::QtSettingsWindow(QWidget* content, Defaults& defaults, QSize c
                                    const QString& title)
     : QWidget(nullptr, Qt::Window), defaults_(defaults) {
     setObjectName("settingsWindow");
+    // Active, it is at the cards' level: a card shown after it lies over it, one shown before under.
+    qt_backend::markSharesCardLevel(*this);
     setWindowTitle(title);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

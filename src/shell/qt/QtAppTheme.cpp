@@ -1,5 +1,7 @@
 #include "shell/qt/QtAppTheme.h"
 
+#include "platform/qt/TextContrast.h"
+
 #include <QApplication>
 #include <QStyle>
 #include <QStyleFactory>
@@ -49,19 +51,40 @@ QPalette QtAppTheme::darkPalette() {
     return p;
 }
 
+QPalette QtAppTheme::readable(QPalette p) {
+    using qt_backend::readableOn;
+    for (auto group : {QPalette::Active, QPalette::Inactive}) {
+        const auto c = [&](QPalette::ColorRole role) { return p.color(group, role); };
+        const auto set = [&](QPalette::ColorRole role, std::initializer_list<QColor> grounds) {
+            p.setColor(group, role, readableOn(c(role), grounds));
+        };
+        // Group boxes and framed sections tint the window a little.
+        const QColor window = c(QPalette::Window), tinted = window.lightness() < 128 ? window.lighter(115) : window.darker(108);
+        set(QPalette::WindowText, {window, tinted});
+        set(QPalette::Text, {c(QPalette::Base), c(QPalette::AlternateBase)});
+        set(QPalette::ButtonText, {c(QPalette::Button)});
+        set(QPalette::PlaceholderText, {window, tinted, c(QPalette::Base)});
+        set(QPalette::HighlightedText, {c(QPalette::Highlight)});
+        set(QPalette::ToolTipText, {c(QPalette::ToolTipBase)});
+        set(QPalette::Link, {window, c(QPalette::Base)});
+        set(QPalette::LinkVisited, {window, c(QPalette::Base)});
+    }
+    return p;
+}
+
 void QtAppTheme::apply(AppTheme theme) {
     switch (theme) {
     case AppTheme::light:
         QApplication::setStyle("Fusion");
-        QApplication::setPalette(lightPalette());
+        QApplication::setPalette(readable(lightPalette()));
         return;
     case AppTheme::dark:
         QApplication::setStyle("Fusion");
-        QApplication::setPalette(darkPalette());
+        QApplication::setPalette(readable(darkPalette()));
         return;
     case AppTheme::system:
         if (!startStyle_.isEmpty()) QApplication::setStyle(startStyle_);
-        QApplication::setPalette(startPalette_);
+        QApplication::setPalette(readable(startPalette_));
         return;
     }
 }

@@ -142,6 +142,9 @@ TEST_P(CardPaintingTest, SwitcherShowsTheHighlightTheGreenDotAndTheIcons) {
     const QColor plain = at(image, other.minX() + 4, other.midY());
     EXPECT_GT(lit.blue(), lit.red() + 40) << "the accent tint behind the selected item";
     EXPECT_LT(std::abs(plain.blue() - plain.red()), 12) << "none behind the others";
+    // Opaque: a gutter line behind the switcher never crosses a tile or its name.
+    EXPECT_EQ(lit.alpha(), 255);
+    EXPECT_EQ(plain.alpha(), 255);
 
     int dots = 0;
     for (const DrawOp& op : drawing) {

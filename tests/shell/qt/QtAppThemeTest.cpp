@@ -43,5 +43,41 @@ TEST_F(QtAppThemeTest, LightAndDarkAreFusionAndSystemPutsTheStartBack) {
     EXPECT_EQ(QApplication::palette().color(QPalette::Text), start.color(QPalette::Text));
 }
 
+// Every text role on its backgrounds, from the palette in force, in each theme, the system one
+// over a desktop palette that does not hold 4.5:1 itself.
+TEST_F(QtAppThemeTest, EveryTextRoleReadsAtFourAndAHalfToOneInEveryTheme) {
+    const QPalette before = QApplication::palette();
+    QPalette desktop = QtAppTheme::lightPalette();
+    desktop.setColor(QPalette::Window, QColor(218, 218, 218));
+    desktop.setColor(QPalette::PlaceholderText, QColor(128, 128, 128));  // 3.1:1
+    desktop.setColor(QPalette::Link, QColor(80, 150, 255));
+    desktop.setColor(QPalette::ToolTipText, QColor(120, 120, 120));
+    QApplication::setPalette(desktop);
+    QtAppTheme theme;
+    for (AppTheme t : allAppThemes()) {
+        theme.apply(t);
+        const QPalette p = QApplication::palette();
+        const QColor window = p.color(QPalette::Window);
+        const QColor tinted = window.lightness() < 128 ? window.lighter(115) : window.darker(108);
+        const std::vector<std::pair<QPalette::ColorRole, std::vector<QColor>>> pairs = {
+            {QPalette::WindowText, {window, tinted}},
+            {QPalette::Text, {p.color(QPalette::Base), p.color(QPalette::AlternateBase)}},
+            {QPalette::ButtonText, {p.color(QPalette::Button)}},
+            {QPalette::PlaceholderText, {window, tinted, p.color(QPalette::Base)}},
+            {QPalette::HighlightedText, {p.color(QPalette::Highlight)}},
+            {QPalette::ToolTipText, {p.color(QPalette::ToolTipBase)}},
+            {QPalette::Link, {window, p.color(QPalette::Base)}},
+            {QPalette::LinkVisited, {window, p.color(QPalette::Base)}}};
+        for (const auto& [role, grounds] : pairs)
+            for (const QColor& ground : grounds)
+                EXPECT_GE(qt_backend::contrastRatio(p.color(role), ground), 4.5)
+                    << label(t) << ": role " << role << " on " << ground.name().toStdString();
+    }
+    theme.apply(AppTheme::system);
+    EXPECT_EQ(QApplication::palette().color(QPalette::Window), desktop.color(QPalette::Window))
+        << "the system theme keeps the desktop's backgrounds";
+    QApplication::setPalette(before);
+}
+
 }  // namespace
 }  // namespace tessane::qt_shell
