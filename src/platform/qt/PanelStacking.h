@@ -28,6 +28,9 @@ public:
         std::vector<WindowId> topTopFirst;
         std::set<WindowId> ownWindows;  // our other top-level windows (managed ones or not), shown
         std::set<WindowId> mats;        // our mats, managed windows below the others
+        // The children of the root that hold another program's listed client, override-redirect
+        // or not (IceWM and Fluxbox make their frames so): the windows the chrome may lie on.
+        std::set<WindowId> clientFrames;
     };
 
     // Puts both groups in place; answers the restacking requests it sent.

@@ -411,6 +411,8 @@ void QtPanels::restack() {
     // Our other windows: the settings window, the builder, alerts, menus, ...
     for (QWindow* w : QGuiApplication::topLevelWindows())
         if (w->isVisible() && w->handle() && !panelWindows.count(w->winId())) request.ownWindows.insert(w->winId());
+    if (clientFrames_)
+        for (unsigned long frame : clientFrames_()) request.clientFrames.insert(frame);
     stacking_.apply(request);
     for (auto* p : panels_)
         if (p->inputWindow()) p->syncInputWindow();
