@@ -1,3 +1,4 @@
+#include "platform/linux/X11DesktopModel.h"
 #include "x11/X11TestBase.h"
 
 #include <X11/Xatom.h>
@@ -237,6 +238,78 @@ TEST(X11DesktopModelTest, AClientResizedInsideItsFrameAfterTheFrameIsSeenAgain) 
     settle();
     ASSERT_TRUE(x->geometry(client));
     EXPECT_EQ(x->geometry(client)->rootRect, Rect(100, 120, 600, 280));
+    XCloseDisplay(wm);
+}
+
+// IceWM and Fluxbox make their frames override-redirect: such a frame carries the client it
+// holds when the manager moves it (a title-bar drag tells the client nothing), while our own
+// override-redirect panels carry nothing. Here the test is the window manager.
+TEST(X11DesktopModelTest, AnOverrideRedirectFrameCarriesItsClientAndOurPanelsNothing) {
+    std::string error;
+    auto bare = X11TestServer::start({.windowManager = false}, &error);
+    ASSERT_TRUE(bare) << error;
+    auto x = linux_backend::X11Connection::open(bare->display().c_str());
+    ASSERT_TRUE(x);
+    Display* wm = XOpenDisplay(bare->display().c_str());
+    Display* toolkit = XOpenDisplay(bare->display().c_str());
+    ASSERT_TRUE(wm && toolkit);
+    x->addOwnClient(xcb_get_setup(XGetXCBConnection(toolkit))->resource_id_base);
+    const Window root = DefaultRootWindow(wm);
+    XSetWindowAttributes bypass{};
+    bypass.override_redirect = True;
+    const auto overrideRedirect = [&](Display* d, Window parent, int x0, int y0, unsigned w, unsigned h) {
+        const Window made = XCreateWindow(d, parent, x0, y0, w, h, 0, CopyFromParent, InputOutput, CopyFromParent,
+                                          CWOverrideRedirect, &bypass);
+        XMapWindow(d, made);
+        return made;
+    };
+    // The client two levels down, as IceWM nests it.
+    const Window frame = overrideRedirect(wm, root, 100, 100, 404, 300);
+    const Window inner = XCreateSimpleWindow(wm, frame, 2, 20, 400, 280, 0, 0, 0);
+    const Window client = XCreateSimpleWindow(wm, inner, 0, 0, 400, 280, 0, 0, 0);
+    XMapWindow(wm, client);
+    XMapWindow(wm, inner);
+    const long list[] = {static_cast<long>(client)};
+    XChangeProperty(wm, root, XInternAtom(wm, "_NET_CLIENT_LIST", False), XA_WINDOW, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(list), 1);
+    const Window panel = overrideRedirect(toolkit, root, 90, 90, 30, 30);
+    const auto settle = [&] {
+        XSync(wm, False);
+        XSync(toolkit, False);
+        x->sync();
+        x->processEvents();
+    };
+    settle();
+    ASSERT_TRUE(x->geometry(client));
+    EXPECT_EQ(x->geometry(client)->rootRect, Rect(102, 120, 400, 280));
+    EXPECT_EQ(x->desktop().frameOf(client), frame);
+    EXPECT_EQ(x->desktop().clientFrames(), std::vector<XWindowId>{frame});
+
+    XMoveWindow(wm, frame, 300, 200);
+    settle();
+    ASSERT_TRUE(x->geometry(client));
+    EXPECT_EQ(x->geometry(client)->rootRect.origin, (Point{302, 220})) << "a drag of the frame";
+
+    XMoveWindow(toolkit, panel, 400, 220);
+    XUnmapWindow(toolkit, panel);
+    XMapWindow(toolkit, panel);
+    settle();
+    const uint64_t trips = x->roundTrips();
+    EXPECT_EQ(x->geometry(client)->rootRect.origin, (Point{302, 220}));
+    EXPECT_EQ(x->roundTrips(), trips) << "our panel going up and down took what was kept";
+
+    // Into a new frame, the old one gone: the client goes with the new one only.
+    const Window next = overrideRedirect(wm, root, 500, 400, 400, 300);
+    XReparentWindow(wm, client, next, 0, 20);
+    XDestroyWindow(wm, frame);
+    settle();
+    EXPECT_EQ(x->desktop().frameOf(client), next);
+    XMoveWindow(wm, next, 600, 450);
+    settle();
+    ASSERT_TRUE(x->geometry(client));
+    EXPECT_EQ(x->geometry(client)->rootRect.origin, (Point{600, 470}));
+    EXPECT_EQ(x->desktop().clientFrames(), std::vector<XWindowId>{next});
+    XCloseDisplay(toolkit);
     XCloseDisplay(wm);
 }
 

@@ -2,8 +2,7 @@
 // main queue.
 #include "platform/linux/LinuxAXRegistry.h"
 #include "platform/linux/LinuxScreens.h"
-
-#include <X11/Xlib.h>
+#include "platform/linux/X11DesktopModel.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -92,21 +91,9 @@ void LinuxAccessibility::watchWindow(XWindowId window) {
     registry_->lastFrames[window] = visibleFrame(window).value_or(Rect());
     // Watched afresh while fullscreen (listed again by its manager, or fullscreen when shown).
     if (auto s = state(window); s && s->fullScreen) noteFullScreen(window, true);
-    // Its frame too, the child of the root that holds it (when the window manager made one).
-    XWindowId at = window;
-    for (int depth = 0; depth < 8 && !x_.broken(); ++depth) {
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(x_.display(), at, &root, &parent, &children, &count)) return;
-        if (children) XFree(children);
-        if (parent == root || parent == 0) break;
-        at = parent;
-    }
-    // Unchecked: a frame that went meanwhile has taken its client with it, which is heard of.
-    if (at != window) {
-        x_.addEventMask(std::span(&at, 1), kStructureNotifyMask);
-        registry_->clientOfFrame[at] = window;
-    }
+    // Its frame too: a frame moves on every step of a title-bar drag, while its client hears only
+    // of the drop. The read model hears the frames from the root and knows which holds it.
+    x_.desktop().frameOf(window);
 }
 
 // A watched window that enters or leaves fullscreen (or goes while in it) is told as a change of
@@ -172,19 +159,12 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
         return;
     }
     if (e.kind == K::configure) {
-        const auto framed = registry_->clientOfFrame.find(e.window);
-        const XWindowId window = framed != registry_->clientOfFrame.end() ? framed->second : e.window;
-        auto it = registry_->lastFrames.find(window);
-        if (it == registry_->lastFrames.end()) return;
-        auto now = visibleFrame(window);
-        if (!now) return;
-        const bool moved = now->origin != it->second.origin;
-        const bool resized = now->size != it->second.size;
-        it->second = *now;
-        auto owner = pidCache_.find(window);
-        if (owner == pidCache_.end()) return;
-        if (moved) deliver(window, owner->second, ax::kWindowMoved);
-        if (resized) deliver(window, owner->second, ax::kWindowResized);
+        if (registry_->lastFrames.count(e.window)) {
+            frameChanged(e.window);
+        } else if (e.eventWindow == x_.root()) {
+            for (XWindowId w : x_.desktop().clientsIn(e.window))
+                if (registry_->lastFrames.count(w)) frameChanged(w);
+        }
         return;
     }
     if (e.kind == K::destroy && wmCheckWindow_ != 0 && e.window == wmCheckWindow_) {
@@ -193,6 +173,20 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
         return;
     }
     if (e.kind == K::destroy && e.window == e.eventWindow) windowGone(e.window);
+}
+
+void LinuxAccessibility::frameChanged(XWindowId window) {
+    auto it = registry_->lastFrames.find(window);
+    if (it == registry_->lastFrames.end()) return;
+    auto now = visibleFrame(window);
+    if (!now) return;
+    const bool moved = now->origin != it->second.origin;
+    const bool resized = now->size != it->second.size;
+    it->second = *now;
+    auto owner = pidCache_.find(window);
+    if (owner == pidCache_.end()) return;
+    if (moved) deliver(window, owner->second, ax::kWindowMoved);
+    if (resized) deliver(window, owner->second, ax::kWindowResized);
 }
 
 void LinuxAccessibility::clientListChanged() {
@@ -241,7 +235,6 @@ void LinuxAccessibility::stackingChanged() {
 
 void LinuxAccessibility::windowGone(XWindowId window) {
     registry_->lastFrames.erase(window);
-    std::erase_if(registry_->clientOfFrame, [window](const auto& entry) { return entry.second == window; });
     noteFullScreen(window, false);
     if (registry_->goneReported.count(window)) return;
     auto owner = pidCache_.find(window);

@@ -25,9 +25,6 @@ struct LinuxAccessibility::Registry {
     std::vector<std::weak_ptr<ObserverState>> observers;
     // Watched windows and their frame when last told, to tell moves from resizes.
     std::map<XWindowId, Rect> lastFrames;
-    // The window manager's frames around watched windows, and the window each holds: a frame
-    // moves on every step of a title-bar drag, while its client hears only of the drop.
-    std::map<XWindowId, XWindowId> clientOfFrame;
     XWindowId activeWindow = 0;
     // Windows whose destruction was already reported (by DestroyNotify or by leaving the list).
     std::set<XWindowId> goneReported;

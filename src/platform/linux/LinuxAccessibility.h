@@ -154,6 +154,9 @@ private:
     AXError addRegistration(const std::shared_ptr<ObserverState>& observer, const AXElement& element,
                             const std::string& notification);
     void watchWindow(XWindowId window);
+    // A watched window or its frame was configured: its observers hear whether it moved or
+    // resized.
+    void frameChanged(XWindowId window);
     void noteFullScreen(XWindowId window, bool fullScreen);
     void clientListChanged();
     void takeNewClients(const std::vector<XWindowId>& fresh);

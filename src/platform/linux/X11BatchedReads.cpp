@@ -122,6 +122,28 @@ std::vector<std::optional<X11WindowGeometry>> X11Connection::geometries(std::spa
     return answers;
 }
 
+std::vector<std::optional<XWindowId>> X11Connection::readParents(std::span<const XWindowId> windows) {
+    std::vector<std::optional<XWindowId>> answers(windows.size());
+    if (!usable()) return answers;
+    xcb_connection_t* c = XGetXCBConnection(display_);
+    std::vector<xcb_query_tree_cookie_t> cookies;
+    for (size_t first = 0; first < windows.size(); first += kBatch) {
+        const size_t last = std::min(windows.size(), first + kBatch);
+        cookies.clear();
+        for (size_t i = first; i < last; ++i) cookies.push_back(xcb_query_tree(c, static_cast<xcb_window_t>(windows[i])));
+        trip();
+        for (size_t i = first; i < last; ++i) {
+            xcb_generic_error_t* error = nullptr;
+            auto* reply = xcb_query_tree_reply(c, cookies[i - first], &error);
+            if (reply) answers[i] = reply->parent;
+            std::free(reply);
+            std::free(error);
+        }
+    }
+    XEventsQueued(display_, QueuedAfterReading);
+    return answers;
+}
+
 std::vector<X11WindowOwner> X11Connection::windowOwners(std::span<const XWindowId> windows) {
     std::vector<X11WindowOwner> owners(windows.size());
     const auto claims = properties(windows, atom("_NET_WM_PID"), 1);

@@ -368,6 +368,9 @@ private:
     // Straight from the server, bypassing the read model.
     std::optional<X11Property> readProperty(XWindowId window, XAtomId property);
     std::optional<X11WindowGeometry> readGeometry(XWindowId window);
+    // The parent of each window (none when it is gone), every request sent before the first
+    // answer is awaited.
+    std::vector<std::optional<XWindowId>> readParents(std::span<const XWindowId> windows);
     std::vector<X11Monitor> readMonitors();
     Size readRootSize();
     std::optional<std::vector<uint8_t>> readOutputEdid(unsigned long output);

@@ -1,5 +1,7 @@
 #include "platform/linux/X11DesktopModel.h"
 
+#include <unordered_set>
+
 namespace tessane::linux_backend {
 
 namespace {
@@ -7,6 +9,8 @@ namespace {
 constexpr long kStructureNotifyMask = 1L << 17;
 constexpr long kSubstructureNotifyMask = 1L << 19;
 constexpr long kPropertyChangeMask = 1L << 22;
+// How far below the root a client is looked for in its frame (window managers nest two or three).
+constexpr int kFrameDepth = 8;
 
 }  // namespace
 
@@ -47,16 +51,21 @@ void X11DesktopModel::note(const X11Event& e) {
             rootChildChanged(e);
         } else {
             geometry_.erase(e.window);
+            // Moved between windows below the root (heard on the window itself): its frame is
+            // asked again.
+            if (e.kind == K::reparent) forgetFrame(e.window);
         }
         if (e.window == x_.root()) rootSize_.reset();
         break;
     case K::destroy:
-        // A frame made while we watched takes at most its one window with it.
-        if (const auto frame = newFrames_.find(e.window); frame != newFrames_.end())
-            geometry_.erase(frame->second);
-        else
+        // A known frame takes the windows it held with it, a window known in its frame nothing
+        // else; any other window, unless it is ours or was made while we watched, may have been
+        // a frame of windows we do not know to be in it.
+        if (!held_.count(e.window) && !frameOf_.count(e.window) && !x_.madeByThisProcess(e.window) &&
+            !madeWhileWatched(e.window))
             ++geometryGeneration_;
         dropWindow(e.window);
+        rootChildren_.erase(e.window);
         if (e.window == e.eventWindow || e.eventWindow == x_.root()) x_.eventMasks_.erase(e.window);
         changed();
         break;
@@ -81,32 +90,139 @@ void X11DesktopModel::rootChildChanged(const X11Event& e) {
         known->second = {e.rect, e.borderWidth};
     }
     geometry_.erase(e.window);
-    switch (e.kind) {
-    case K::create:
-        newFrames_[e.window] = 0;  // it holds no client yet
-        return;
-    case K::reparent:
+    if (e.kind == K::reparent) {
         rootChildFrames_.erase(e.window);  // no longer a child of the root, or not yet heard of as one
-        if (const auto frame = newFrames_.find(e.parent); frame != newFrames_.end() && frame->second == 0) {
-            frame->second = e.window;
+        forgetFrame(e.window);
+        if (e.parent == x_.root()) {
+            rootChildren_.try_emplace(e.window, false);
+            setFrame(e.window, e.window);
             return;
         }
-        // Into a window not known to be a root child of its own (a manager that nests its
-        // frames), a second client into one frame, or back to the root: which frame holds which
-        // client is no longer known.
-        newFrames_.clear();
-        ++geometryGeneration_;
-        return;
-    default: break;
-    }
-    // One that bypasses the manager (a menu, our own panels) is nobody's frame.
-    if (e.overrideRedirect) return;
-    if (const auto frame = newFrames_.find(e.window); frame != newFrames_.end()) {
-        if (frame->second) geometry_.erase(frame->second);
+        // Out of the root: a frame nested into another window no longer holds its windows from
+        // the root. Into a known child of the root, the window has that frame; deeper, its
+        // frame is asked when it is needed.
+        if (rootChildren_.erase(e.window)) frameGone(e.window);
+        if (rootChildren_.count(e.parent)) setFrame(e.window, e.parent);
         return;
     }
-    // A frame of the window manager took its client with it: any of them.
+    if (e.kind == K::create) {
+        rootChildren_[e.window] = true;  // it holds nothing yet
+        return;
+    }
+    rootChildren_.try_emplace(e.window, false);
+    if (const auto frame = held_.find(e.window); frame != held_.end()) {
+        for (XWindowId w : frame->second) geometry_.erase(w);
+        return;
+    }
+    // One that bypasses the window manager and holds no client (a menu, a tooltip, our own
+    // panels), or one made while we watched that holds none, carries nothing we keep.
+    if (e.overrideRedirect || x_.madeByThisProcess(e.window) || madeWhileWatched(e.window)) return;
+    // A frame the window manager may have moved another window into without a word to the
+    // root or the window (a manager that nests its clients deeper): any of them.
     ++geometryGeneration_;
+}
+
+void X11DesktopModel::setFrame(XWindowId window, XWindowId frame) {
+    forgetFrame(window);
+    frameOf_[window] = frame;
+    held_[frame].push_back(window);
+    ++framesVersion_;
+}
+
+void X11DesktopModel::forgetFrame(XWindowId window) {
+    const auto it = frameOf_.find(window);
+    if (it == frameOf_.end()) return;
+    if (const auto frame = held_.find(it->second); frame != held_.end()) {
+        std::erase(frame->second, window);
+        if (frame->second.empty()) held_.erase(frame);
+    }
+    frameOf_.erase(it);
+    ++framesVersion_;
+}
+
+void X11DesktopModel::frameGone(XWindowId frame) {
+    const auto it = held_.find(frame);
+    if (it == held_.end()) return;
+    for (XWindowId w : it->second) {
+        geometry_.erase(w);
+        frameOf_.erase(w);
+    }
+    held_.erase(it);
+    ++framesVersion_;
+}
+
+void X11DesktopModel::climb(std::vector<XWindowId> windows) {
+    start();
+    std::erase_if(windows, [&](XWindowId w) { return w == 0 || w == x_.root() || frameOf_.count(w); });
+    if (windows.empty()) return;
+    // Any later move to another parent is heard (asked before the first question).
+    x_.addEventMask(windows, kStructureNotifyMask);
+    struct Climb {
+        XWindowId window, at;
+    };
+    std::vector<Climb> climbing;
+    for (XWindowId w : windows) climbing.push_back({w, w});
+    for (int depth = 0; depth < kFrameDepth && !climbing.empty(); ++depth) {
+        std::erase_if(climbing, [&](const Climb& c) {
+            if (!rootChildren_.count(c.at)) return false;
+            setFrame(c.window, c.at);
+            return true;
+        });
+        if (climbing.empty()) break;
+        std::vector<XWindowId> asked;
+        for (const Climb& c : climbing) asked.push_back(c.at);
+        const auto parents = x_.readParents(asked);
+        for (size_t i = 0; i < climbing.size(); ++i) {
+            Climb& c = climbing[i];
+            if (!parents[i]) {
+                // A listed client that is no window: nothing kept of it holds.
+                if (depth == 0 && listed(c.window) && notWindows_.insert(c.window)) {
+                    dropWindow(c.window);
+                    changed();
+                }
+                c.at = 0;
+            } else if (*parents[i] == x_.root()) {
+                rootChildren_.try_emplace(c.at, false);
+                setFrame(c.window, c.at);
+                c.at = 0;
+            } else {
+                c.at = *parents[i];
+            }
+        }
+        std::erase_if(climbing, [](const Climb& c) { return c.at == 0; });
+    }
+}
+
+std::optional<XWindowId> X11DesktopModel::frameOf(XWindowId window) {
+    if (window == 0 || window == x_.root()) return std::nullopt;
+    x_.peekQueuedEvents();
+    if (!frameOf_.count(window)) climb({window});
+    const auto it = frameOf_.find(window);
+    if (it == frameOf_.end()) return std::nullopt;
+    return it->second;
+}
+
+std::vector<XWindowId> X11DesktopModel::clientsIn(XWindowId frame) const {
+    const auto it = held_.find(frame);
+    return it == held_.end() ? std::vector<XWindowId>{} : it->second;
+}
+
+std::vector<XWindowId> X11DesktopModel::clientFrames() {
+    x_.peekQueuedEvents();
+    listed(x_.root());
+    if (clientFramesVersion_ != framesVersion_) {
+        std::vector<XWindowId> unknown;
+        for (XWindowId w : clientList_)
+            if (!notWindows_.contains(w) && !frameOf_.count(w)) unknown.push_back(w);
+        climb(std::move(unknown));
+        std::unordered_set<XWindowId> frames;
+        for (XWindowId w : clientList_)
+            if (const auto it = frameOf_.find(w); it != frameOf_.end() && !x_.madeByThisProcess(it->second))
+                frames.insert(it->second);
+        clientFrames_.assign(frames.begin(), frames.end());
+        clientFramesVersion_ = framesVersion_;
+    }
+    return clientFrames_;
 }
 
 void X11DesktopModel::forget(XWindowId window, XAtomId atom) {
@@ -120,17 +236,21 @@ void X11DesktopModel::forget(XWindowId window, XAtomId atom) {
 
 void X11DesktopModel::dropWindow(XWindowId window) {
     geometry_.erase(window);
-    newFrames_.erase(window);
+    frameGone(window);
+    forgetFrame(window);
     rootChildFrames_.erase(window);
     for (auto& [atom, values] : clientProps_) values.erase(window);
 }
 
+void X11DesktopModel::start() {
+    if (started_) return;
+    // The root's own changes and its children's (frames) keep everything here valid.
+    started_ = true;
+    x_.selectInput(x_.root(), kPropertyChangeMask | kSubstructureNotifyMask | kStructureNotifyMask);
+}
+
 bool X11DesktopModel::listed(XWindowId window) {
-    if (!started_) {
-        // The root's own changes and its children's (frames) keep everything here valid.
-        started_ = true;
-        x_.selectInput(x_.root(), kPropertyChangeMask | kSubstructureNotifyMask | kStructureNotifyMask);
-    }
+    start();
     if (clientListStale_) refreshClientList();
     return listed_.contains(window);
 }
@@ -154,6 +274,12 @@ void X11DesktopModel::refreshClientList() {
     notWindows_.keepIf(keep);
     for (auto& [atom, values] : clientProps_) std::erase_if(values, [&](auto& v) { return !keep(v.first); });
     std::erase_if(geometry_, [&](auto& g) { return g.first != x_.root() && !keep(g.first); });
+    // Frames of windows asked about outside the list are asked again when asked for again.
+    std::vector<XWindowId> unlisted;
+    for (const auto& [w, frame] : frameOf_)
+        if (!keep(w)) unlisted.push_back(w);
+    for (XWindowId w : unlisted) forgetFrame(w);
+    ++framesVersion_;
 }
 
 void X11DesktopModel::selectOn(const std::vector<XWindowId>& windows) {
@@ -261,6 +387,8 @@ void X11DesktopModel::prefetchGeometry(const std::vector<XWindowId>& windows) {
     for (XWindowId w : missing)
         if (w != x_.root()) clients.push_back(w);
     x_.addEventMask(clients, kStructureNotifyMask);
+    // What moves a client is its frame: known before the client is kept.
+    climb(clients);
     const auto answers = x_.geometries(missing);
     for (size_t i = 0; i < missing.size(); ++i) {
         geometry_[missing[i]] = {geometryGeneration_, answers[i]};

@@ -22,8 +22,14 @@ namespace tessane::linux_backend {
 //   so any later change is reported. A property is read for every listed client that lacks it
 //   in one pipelined batch: the first struts or state asked of one client fetches all of them.
 // - Geometry (attributes and the place on the root) is read per window and kept until a
-//   configure, map, unmap, reparent or destroy of that window or of any child of the root (the
-//   window manager's frames) is reported.
+//   configure, map, unmap, reparent or destroy of that window or of its frame is reported (or
+//   of any other child of the root that the window manager may have made, unless it bypasses
+//   the manager or is ours).
+// - A client's frame is the child of the root that holds it (the client itself when it is
+//   one), whatever its override-redirect flag: IceWM and Fluxbox make theirs override-redirect.
+//   It is learnt from the reparenting heard on the root, or asked (one level per round trip, for
+//   all windows at once) before a client's geometry is first kept, and forgotten when the
+//   client or the frame moves to another parent or goes.
 // - Before any answer, the events the server has sent are taken in (the connection keeps them
 //   for processEvents, in order), so that a reply awaited after a change never leaves the model
 //   behind it.
@@ -49,6 +55,15 @@ public:
     std::optional<std::vector<uint8_t>> outputEdid(unsigned long output);
     std::optional<std::string> outputName(unsigned long output);
 
+    // The child of the root that holds `window` (itself when it is one); absent when it is gone.
+    std::optional<XWindowId> frameOf(XWindowId window);
+    // The windows `frame` is known to hold (those asked about with frameOf, or kept here), without
+    // asking the server.
+    std::vector<XWindowId> clientsIn(XWindowId frame) const;
+    // The frames of the listed clients, override-redirect or not, except windows of this process
+    // (our own panels hold no client).
+    std::vector<XWindowId> clientFrames();
+
     // Whether the window's values are kept here (the root and the listed clients).
     bool keeps(XWindowId window);
     // A property we wrote ourselves: what is known of it is no longer true.
@@ -64,6 +79,7 @@ private:
         uint64_t generation = 0;
         std::optional<X11WindowGeometry> value;  // none: not a window
     };
+    void start();
     bool listed(XWindowId window);
     void refreshClientList();
     void fetch(const std::vector<XWindowId>& windows, XAtomId atom);
@@ -73,6 +89,17 @@ private:
     // geometry it may have carried with it goes.
     void rootChildChanged(const X11Event& e);
     void dropWindow(XWindowId window);
+    // Learns the frames of those of `windows` whose frame is not known.
+    void climb(std::vector<XWindowId> windows);
+    void setFrame(XWindowId window, XWindowId frame);
+    // `window` left its frame (moved to another parent, or gone).
+    void forgetFrame(XWindowId window);
+    // `frame` is no longer a child of the root: what is kept of the windows it held goes.
+    void frameGone(XWindowId frame);
+    bool madeWhileWatched(XWindowId window) const {
+        const auto it = rootChildren_.find(window);
+        return it != rootChildren_.end() && it->second;
+    }
     void changed() { ++version_; }
 
     X11Connection& x_;
@@ -88,10 +115,19 @@ private:
     std::unordered_map<XAtomId, std::unordered_map<XWindowId, std::optional<X11Property>>> clientProps_;
     uint64_t geometryGeneration_ = 1;
     std::unordered_map<XWindowId, Geometry> geometry_;
-    // Children of the root made while we watched, each with the one window put into it (0: none
-    // yet): such a frame, moving, carries only that window. A frame the window manager made
-    // before, or one it nests its clients deeper in, may carry any client.
-    std::unordered_map<XWindowId, XWindowId> newFrames_;
+    // Children of the root heard of as such (made, configured, mapped, reparented there or found
+    // by a climb) and not heard of leaving: a climb stops at one without asking further. True for
+    // those made while we watched: any window put into one since was heard of.
+    std::unordered_map<XWindowId, bool> rootChildren_;
+    // The frame of each window whose frame is known, and the windows each frame is known to hold.
+    // Every client whose geometry is kept has its frame known: a frame that moves carries only
+    // those, and a child of the root known to hold none (a menu, a tooltip) carries none.
+    std::unordered_map<XWindowId, XWindowId> frameOf_;
+    std::unordered_map<XWindowId, std::vector<XWindowId>> held_;
+    // Bumped whenever a frame is learnt or forgotten or the list changes, for clientFrames().
+    uint64_t framesVersion_ = 1;
+    uint64_t clientFramesVersion_ = 0;
+    std::vector<XWindowId> clientFrames_;
     // The last rectangle and border each child of the root was configured to, as heard.
     std::unordered_map<XWindowId, std::pair<Rect, int>> rootChildFrames_;
     std::optional<std::vector<X11Monitor>> monitors_;

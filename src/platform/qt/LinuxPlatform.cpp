@@ -16,6 +16,7 @@
 #include "platform/linux/X11EventMonitors.h"
 #include "platform/linux/X11ScreenSpace.h"
 #include "platform/linux/X11Connection.h"
+#include "platform/linux/X11DesktopModel.h"
 #include "platform/qt/LogindWatcher.h"
 #include "platform/qt/QtAlerts.h"
 #include "platform/qt/QtMenus.h"
@@ -168,6 +169,7 @@ void LinuxPlatform::start(LogSink log) {
     // Our own windows need the widgets of a QApplication; tools that run without one get none.
     if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
         p.panels = std::make_unique<QtPanels>(*p.screenSpace);
+        p.panels->setClientFrames([x = p.x.get()] { return x->desktop().clientFrames(); });
         p.animator = std::make_unique<QtAnimator>(*p.panels);
         p.menus = std::make_unique<QtMenus>(*p.screenSpace);
     }

@@ -49,7 +49,8 @@ bool madeOn(xcb_connection_t* c, PanelStacking::WindowId w) {
 }
 
 // An input-only window stays one, and the popups, menus and tooltips that bypass the window
-// manager are made so for good: the chrome never lies on either.
+// manager are made so for good: the chrome never lies on either (a frame that bypasses it, as
+// IceWM's and Fluxbox's do, is told apart by the request).
 bool isBystander(const xcb_get_window_attributes_reply_t& a) {
     return a._class == XCB_WINDOW_CLASS_INPUT_ONLY || a.override_redirect;
 }
@@ -57,7 +58,7 @@ bool isBystander(const xcb_get_window_attributes_reply_t& a) {
 // What the walk learnt of a window of another program.
 struct Seen {
     bool viewable = false;
-    bool managed = false;  // not override-redirect: the window manager's, an application's frame
+    bool managed = false;  // a frame of a client, or a window not bypassing the window manager
     QRect rect;
 };
 
@@ -173,7 +174,9 @@ int PanelStacking::apply(const Request& request) {
                 break;  // read what is above it first
             }
             if (chromeIds.count(w) || topIds.count(w) || ownTop.count(w) || madeHere(w)) continue;
-            if (next < lowestCard && bystanders_.count(w)) continue;
+            // A frame learnt as a bystander before it held its client (made override-redirect,
+            // then given one) is read all the same.
+            if (next < lowestCard && bystanders_.count(w) && !request.clientFrames.count(w)) continue;
             batch.push_back({next, xcb_get_window_attributes(c, static_cast<xcb_window_t>(w))});
         }
         std::vector<std::pair<long, xcb_get_geometry_cookie_t>> frames;
@@ -181,11 +184,12 @@ int PanelStacking::apply(const Request& request) {
             Reply<xcb_get_window_attributes_reply_t> a(xcb_get_window_attributes_reply(c, cookie, nullptr));
             if (!a) continue;
             const WindowId w = children[static_cast<size_t>(index)];
+            const bool frame = request.clientFrames.count(w) != 0;
             const Seen s{a->map_state == XCB_MAP_STATE_VIEWABLE && a->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                         !a->override_redirect, {}};
+                         frame || !a->override_redirect, {}};
             seen[w] = s;
             if (s.viewable && s.managed) frames.push_back({index, xcb_get_geometry(c, static_cast<xcb_window_t>(w))});
-            if (isBystander(*a)) bystanders_.insert(w);  // not read again
+            if (isBystander(*a) && !frame) bystanders_.insert(w);  // not read again
         }
         for (auto& [index, cookie] : frames) {
             Reply<xcb_get_geometry_reply_t> g(xcb_get_geometry_reply(c, cookie, nullptr));

@@ -36,6 +36,9 @@ public:
         WindowId cardPeer = 0;          // the one of `ownWindows` at the cards' level, if any
         size_t cardsAbovePeer = 0;      // how many of the cards (top first) were ordered front after it
         std::set<WindowId> mats;        // our mats, managed windows below the others
+        // The children of the root that hold another program's listed client, override-redirect
+        // or not (IceWM and Fluxbox make their frames so): the windows the chrome may lie on.
+        std::set<WindowId> clientFrames;
     };
 
     // Puts both groups in place; answers the restacking requests it sent.

@@ -454,6 +454,8 @@ void QtPanels::restack() {
             }));
         }
     }
+    if (clientFrames_)
+        for (unsigned long frame : clientFrames_()) request.clientFrames.insert(frame);
     stacking_.apply(request);
     for (auto* p : panels_)
         if (p->inputWindow()) p->syncInputWindow();

@@ -116,6 +116,10 @@ public:
     void prepare(const std::vector<PanelOptions>& panels) override;
     Size measureText(const PanelText& text, double maxWidth) const override;
 
+    // Where the frames of the listed clients are asked (the backend's read model knows them):
+    // without it, only the windows that do not bypass the window manager count as frames.
+    void setClientFrames(std::function<std::vector<unsigned long>()> frames) { clientFrames_ = std::move(frames); }
+
     // Whether a compositing manager blends our translucent windows (followed as managers start
     // and end; a panel keeps the kind of window it was made with).
     bool compositing() const { return compositing_; }
@@ -147,6 +151,7 @@ private:
     std::vector<QtPanel*> panels_;
     std::vector<std::pair<PanelOptions, KeptWindow>> kept_;
     PanelStacking stacking_;
+    std::function<std::vector<unsigned long>()> clientFrames_;
     QObject context_;  // the deferred restack's; it dies with us
     bool restackPending_ = false;
     unsigned long root_ = 0;

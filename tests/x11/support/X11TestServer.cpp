@@ -269,9 +269,11 @@ std::string X11TestServer::startWindowManager(const Options& options) {
     std::filesystem::create_directories(home);
     if (name == "fluxbox") {
         // Its style's wallpaper is set by a helper that, without a wallpaper tool, puts up an
-        // xmessage window over the desktop which takes the focus.
+        // xmessage window over the desktop which takes the focus. It runs at every start
+        // whatever the style says; told of a tool that does nothing, it stays quiet.
         std::filesystem::create_directories(home + "/.fluxbox");
         std::ofstream(home + "/.fluxbox/overlay") << "background: none\n";
+        std::ofstream(home + "/.fluxbox/lastwallpaper") << "wpsetters true\n";
     }
     std::vector<std::string> environment = {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
                                             "XDG_CACHE_HOME=" + home + "/.cache",
