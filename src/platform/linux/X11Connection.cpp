@@ -261,6 +261,12 @@ void X11Connection::dispatch(void* raw, bool noted) {
     }
     const X11Event out = convert(&event);
     if (!noted) desktop_->note(out);
+    if (out.kind == X11Event::Kind::property && pingWindow_ && out.window == pingWindow_ &&
+        out.atom == atom("_NET_FRAME_EXTENTS")) {
+        // The manager's answer to a round trip, maybe one given up on: it does answer after all.
+        ++pingAnswersHeard_;
+        if (pingAnswers_ == PingAnswers::unanswered) pingAnswers_ = PingAnswers::answered;
+    }
     events_.emit(out);
 }
 
@@ -379,9 +385,10 @@ bool X11Connection::waitFor(const std::function<bool()>& condition, double timeo
 }
 
 bool X11Connection::windowManagerRoundTrip(double timeoutSeconds) {
-    // A manager that does not list the message would never answer it (KWin): a round trip of
-    // our own then has the server hand everything sent so far to the manager, and its moves
-    // are confirmed by their configure events (see LinuxAccessibility::moveResize).
+    // A manager that does not list the message would never answer it (KWin), and one that lists
+    // it and did not answer (Fluxbox) is not asked again: a round trip of our own then has the
+    // server hand everything sent so far to the manager, and its moves are confirmed by their
+    // configure events (see LinuxAccessibility::setFrames).
     if (windowManagerDeclinesPings()) {
         sync();
         processEvents();
@@ -393,22 +400,49 @@ bool X11Connection::windowManagerRoundTrip(double timeoutSeconds) {
         pingWindow_ = XCreateWindow(display_, root_, -10, -10, 1, 1, 0, 0, InputOnly, CopyFromParent,
                                     CWEventMask, &attributes);
     }
-    const XAtomId extents = atom("_NET_FRAME_EXTENTS");
     trip();
-    bool answered = false;
-    auto listener = events_.subscribe([&](const X11Event& e) {
-        if (e.kind == X11Event::Kind::property && e.window == pingWindow_ && e.atom == extents)
-            answered = true;
-    });
+    const uint64_t before = pingAnswersHeard_;
     sendToWindowManager(pingWindow_, "_NET_REQUEST_FRAME_EXTENTS", {0, 0, 0, 0, 0});
-    return waitFor([&] { return answered; }, timeoutSeconds);
+    // A manager not yet heard answering gets a short while to show that it does: one that never
+    // will would otherwise cost every caller its whole time-out, every time.
+    const bool learning = pingAnswers_ == PingAnswers::unknown && timeoutSeconds >= kPingLearningSeconds;
+    if (waitFor([&] { return pingAnswersHeard_ > before; }, learning ? kPingLearningSeconds : timeoutSeconds)) {
+        pingAnswers_ = PingAnswers::answered;
+        return true;
+    }
+    if (!learning) return false;
+    pingAnswers_ = PingAnswers::unanswered;
+    log("[Tessane][X11] " + windowManagerName().value_or("The window manager") +
+        " lists _NET_REQUEST_FRAME_EXTENTS but does not answer it: its moves are confirmed by their configure "
+        "events from now on.");
+    sync();
+    processEvents();
+    return true;
 }
 
 bool X11Connection::windowManagerDeclinesPings() {
     const auto supported = atomList(root_, "_NET_SUPPORTED");
+    if (!supported) return false;
     const XAtomId ping = atom("_NET_REQUEST_FRAME_EXTENTS");
-    return supported && std::find(supported->begin(), supported->end(), ping) == supported->end();
+    if (std::find(supported->begin(), supported->end(), ping) == supported->end()) return true;
+    return pingsUnreliable();
 }
+
+XWindowId X11Connection::currentManagerCheck() {
+    const auto check = windowList(root_, "_NET_SUPPORTING_WM_CHECK");
+    return check && !check->empty() ? (*check)[0] : 0;
+}
+
+bool X11Connection::pingsUnreliable() {
+    // What one manager did says nothing of the next one.
+    if (const XWindowId manager = currentManagerCheck(); manager != pingManager_) {
+        pingManager_ = manager;
+        pingAnswers_ = PingAnswers::unknown;
+    }
+    return pingAnswers_ == PingAnswers::unanswered;
+}
+
+unsigned long X11Connection::lastRequestSerial() const { return NextRequest(display_) - 1; }
 
 std::optional<std::string> X11Connection::windowManagerName() {
     auto check = windowList(root_, "_NET_SUPPORTING_WM_CHECK");
