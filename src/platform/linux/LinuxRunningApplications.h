@@ -147,6 +147,11 @@ private:
     void notify(Notification notification, const RunningApplication& app);
     std::optional<XWindowId> frontWindow(const Group& group) const;
     void restoreByActivation(Pid pid, const std::vector<XWindowId>& windows);
+    // After a request to restore `windows`: waits until none of them is minimized, as the
+    // manager's state changes (WM_STATE, _NET_WM_STATE) tell, for at most `bound`, or, from a
+    // manager that answers round trips, for its answer and then at most `boundAfterAnswer` (a
+    // request it may ignore is taken as ignored once it answered). Answers whether all came back.
+    bool awaitRestored(const std::vector<XWindowId>& windows, double bound, double boundAfterAnswer = 0);
     Group* group(Pid pid);
     Launch* launch(Pid pid);
     void log(const std::string& line) const;
