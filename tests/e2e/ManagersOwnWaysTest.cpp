@@ -7,6 +7,9 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>  // the ICCCM window states
 
+#include <csignal>
+#include <cstdlib>
+
 namespace tessane::e2e {
 namespace {
 
@@ -85,6 +88,39 @@ TEST_F(KWinTest, ATerminalsCellSizedWindowIsConfirmedInItsPaneAndThePrimaryKeeps
     EXPECT_GT(b.width, 0);
     EXPECT_EQ(logCount("stayed minimized"), 0u) << log();
     EXPECT_EQ(alerts(), 0u) << log();
+}
+
+// The same with the real XTerm, launched by the show: its cells, border and scroll bar are its own.
+TEST_F(KWinTest, ARealXTermIsConfirmedInItsPaneAndThePrimaryKeepsTheFocus) {
+    const fs::path entry = "/usr/share/applications/debian-xterm.desktop";
+    if (!fs::exists(entry) || !fs::exists("/usr/bin/xterm")) GTEST_SKIP() << "XTerm is not installed";
+    setenv("XDG_DATA_DIRS", ((home_->root() / "system").string() + ":/usr/share").c_str(), 1);
+    home_->installApp("Alpha");
+    alpha_ = runApp("Alpha").windows.at(0);
+    Workspace pair = home_->workspace("Pair", {"Alpha", "XTerm"});
+    pair.apps[1].bundleIdentifier = "debian-xterm";
+    pair.apps[1].appPath = entry.string();
+    home_->storeWorkspaces({pair});
+    startTessane();
+    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    press("alt+super+1");
+    ASSERT_TRUE(waitFor([&] {
+        for (auto w : x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{}))
+            if (auto c = x_->wmClass(w); c && c->second == "XTerm") beta_ = w;
+        return beta_ != 0;
+    }, kDeadline)) << log();
+    const auto pid = x_->cardinals(beta_, "_NET_WM_PID");
+    ASSERT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
+    EXPECT_TRUE(waitFor([&] { return hasFocus(alpha_); }, kDeadline)) << "the primary app never had the focus";
+    press("alt+super+h");
+    ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
+    press("alt+super+1");
+    ASSERT_TRUE(waitFor([&] { return logCount("[Tessane] Show ‘Pair’: frame up") == 2; }, kDeadline)) << log();
+    EXPECT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
+    EXPECT_TRUE(waitFor([&] { return hasFocus(alpha_); }, kDeadline)) << "the primary app lost the focus";
+    EXPECT_EQ(logCount("stayed minimized"), 0u) << log();
+    EXPECT_EQ(alerts(), 0u) << log();
+    if (pid && !pid->empty()) ::kill(static_cast<pid_t>(pid->front()), SIGKILL);
 }
 
 }  // namespace
