@@ -209,7 +209,7 @@ std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFrames(std::span<c
         if (!frame || !s) continue;  // gone: nothing was taken
         // Already where it was asked to be, at the size it can take of the one asked: nothing to ask.
         const Rect taken(target.origin, takenSize(x_, window, *frame, target.size));
-        if (const Rect now = frame->visible().offsetBy(-o.x, -o.y); !s->maximized && sameRect(now, taken)) {
+        if (const Rect now = frame->visible().offsetBy(-o.x, -o.y); sameRect(now, taken)) {
             written[i] = {true, true, now};
             continue;
         }

@@ -412,7 +412,10 @@ bool X11Connection::windowManagerRoundTrip(double timeoutSeconds) {
     }
     if (!learning) return false;
     pingAnswers_ = PingAnswers::unanswered;
-    log("[Tessane][X11] " + windowManagerName().value_or("The window manager") +
+    // The name is any client's to set: a short, printable part of it goes to the log.
+    std::string name = windowManagerName().value_or("The window manager").substr(0, 64);
+    std::replace_if(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }, '?');
+    log("[Tessane][X11] " + name +
         " lists _NET_REQUEST_FRAME_EXTENTS but does not answer it: its moves are confirmed by their configure "
         "events from now on.");
     sync();
