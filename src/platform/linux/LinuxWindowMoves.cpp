@@ -252,8 +252,17 @@ std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFrames(std::span<c
 
     // A manager that lists the round trip's message and leaves it unanswered is found out here,
     // the first time; the round trip then passes, and its moves are confirmed as below.
-    if (!x_.windowManagerDeclinesPings() && !x_.windowManagerRoundTrip(timeout))
-        return written;  // no answer: nothing counts as taken
+    if (!x_.windowManagerDeclinesPings() && !x_.windowManagerRoundTrip(timeout)) {
+        // No answer in time: only a window seen where it was asked, at the size it can take,
+        // counts as taken.
+        for (const auto& m : moves) {
+            const auto f = frameOf(m);
+            const auto frame = windowFrame(m.window);
+            if (f && frame && sameRect(*f, Rect(m.target.origin, takenSize(x_, m.window, *frame, m.target.size))))
+                written[m.index] = {true, true, f};
+        }
+        return written;
+    }
     if (x_.windowManagerDeclinesPings()) {
         // Nothing tells when such a manager is done: each move is confirmed by what it does.
         watch.await(timeout);
