@@ -127,6 +127,8 @@ bool LinuxAccessibility::isProcessTrusted() {
         else
             trusted_ = false;  // gone since we asked
     }
+    // Whether the manager answers round trips is learnt now, unawaited, not at the first move.
+    if (*trusted_) x_.probeWindowManager();
     const auto supported = x_.atomList(x_.root(), "_NET_SUPPORTED");
     moveResizeMessage_ = supported && std::find(supported->begin(), supported->end(),
                                                 x_.atom("_NET_MOVERESIZE_WINDOW")) != supported->end();

@@ -66,6 +66,10 @@ const char* const kCommonAtoms[] = {
     "_NET_WM_DESKTOP", "_NET_FRAME_EXTENTS", "EDID",
 };
 
+double steadySeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 }  // namespace
 
 std::unique_ptr<X11Connection> X11Connection::open(const char* displayName, LogSink log) {
@@ -394,23 +398,54 @@ bool X11Connection::windowManagerRoundTrip(double timeoutSeconds) {
         processEvents();
         return true;
     }
+    if (pingAnswers_ == PingAnswers::unknown && probeSentAt_ >= 0) {
+        // The question asked ahead: answered by now, or left unanswered long enough to tell.
+        processEvents();
+        if (pingAnswersHeard_ > probeBaseline_) {
+            pingAnswers_ = PingAnswers::answered;
+        } else if (steadySeconds() - probeSentAt_ >= kPingLearningSeconds) {
+            learnPingsUnanswered();
+            sync();
+            processEvents();
+            return true;
+        }
+    }
+    trip();
+    // Answers come in the order asked: one to a question asked ahead and still open comes first.
+    const uint64_t needed = pingAnswersHeard_ + (pingAnswers_ == PingAnswers::unknown && probeSentAt_ >= 0 ? 2 : 1);
+    sendPing();
+    // A manager not yet heard answering gets a short while to show that it does: one that never
+    // will would otherwise cost every caller its whole time-out, every time.
+    const bool learning = pingAnswers_ == PingAnswers::unknown && timeoutSeconds >= kPingLearningSeconds;
+    if (waitFor([&] { return pingAnswersHeard_ >= needed; }, learning ? kPingLearningSeconds : timeoutSeconds)) {
+        pingAnswers_ = PingAnswers::answered;
+        return true;
+    }
+    if (!learning) return false;
+    learnPingsUnanswered();
+    sync();
+    processEvents();
+    return true;
+}
+
+void X11Connection::probeWindowManager() {
+    if (windowManagerDeclinesPings() || pingAnswers_ != PingAnswers::unknown || probeSentAt_ >= 0) return;
+    probeBaseline_ = pingAnswersHeard_;
+    probeSentAt_ = steadySeconds();
+    sendPing();
+}
+
+void X11Connection::sendPing() {
     if (!pingWindow_) {
         XSetWindowAttributes attributes{};
         attributes.event_mask = PropertyChangeMask;
         pingWindow_ = XCreateWindow(display_, root_, -10, -10, 1, 1, 0, 0, InputOnly, CopyFromParent,
                                     CWEventMask, &attributes);
     }
-    trip();
-    const uint64_t before = pingAnswersHeard_;
     sendToWindowManager(pingWindow_, "_NET_REQUEST_FRAME_EXTENTS", {0, 0, 0, 0, 0});
-    // A manager not yet heard answering gets a short while to show that it does: one that never
-    // will would otherwise cost every caller its whole time-out, every time.
-    const bool learning = pingAnswers_ == PingAnswers::unknown && timeoutSeconds >= kPingLearningSeconds;
-    if (waitFor([&] { return pingAnswersHeard_ > before; }, learning ? kPingLearningSeconds : timeoutSeconds)) {
-        pingAnswers_ = PingAnswers::answered;
-        return true;
-    }
-    if (!learning) return false;
+}
+
+void X11Connection::learnPingsUnanswered() {
     pingAnswers_ = PingAnswers::unanswered;
     // The name is any client's to set: a short, printable part of it goes to the log.
     std::string name = windowManagerName().value_or("The window manager").substr(0, 64);
@@ -418,9 +453,6 @@ bool X11Connection::windowManagerRoundTrip(double timeoutSeconds) {
     log("[Tessane][X11] " + name +
         " lists _NET_REQUEST_FRAME_EXTENTS but does not answer it: its moves are confirmed by their configure "
         "events from now on.");
-    sync();
-    processEvents();
-    return true;
 }
 
 bool X11Connection::windowManagerDeclinesPings() {
@@ -441,6 +473,7 @@ bool X11Connection::pingsUnreliable() {
     if (const XWindowId manager = currentManagerCheck(); manager != pingManager_) {
         pingManager_ = manager;
         pingAnswers_ = PingAnswers::unknown;
+        probeSentAt_ = -1;
     }
     return pingAnswers_ == PingAnswers::unanswered;
 }

@@ -291,6 +291,9 @@ public:
     // confirmed by their configure events instead).
     bool windowManagerDeclinesPings();
     static constexpr double kPingLearningSeconds = 0.2;
+    // Asks the manager the round trip's question without waiting for the answer, so that whether
+    // it answers at all is known by the time a round trip needs it, without that wait.
+    void probeWindowManager();
     // The serial number of the last request sent: events caused by it or later carry at least it.
     unsigned long lastRequestSerial() const;
 
@@ -357,6 +360,10 @@ private:
     PingAnswers pingAnswers_ = PingAnswers::unknown;
     XWindowId pingManager_ = 0;    // the manager's check window that this was learnt of
     uint64_t pingAnswersHeard_ = 0;  // every answer, late ones too
+    double probeSentAt_ = -1;         // steady-clock seconds of the unawaited question; -1: none
+    uint64_t probeBaseline_ = 0;      // the answers heard before it
+    void sendPing();
+    void learnPingsUnanswered();
     // Which manager runs now, and whether it is one the round trip cannot rely on.
     XWindowId currentManagerCheck();
     bool pingsUnreliable();
