@@ -412,20 +412,25 @@ bool X11Connection::windowManagerRoundTrip(double timeoutSeconds) {
     }
     trip();
     // Answers come in the order asked: one to a question asked ahead and still open comes first.
-    const uint64_t needed = pingAnswersHeard_ + (pingAnswers_ == PingAnswers::unknown && probeSentAt_ >= 0 ? 2 : 1);
+    const bool probeOpen = pingAnswers_ == PingAnswers::unknown && probeSentAt_ >= 0;
+    const uint64_t first = pingAnswersHeard_ + 1;
+    const uint64_t needed = pingAnswersHeard_ + (probeOpen ? 2 : 1);
     sendPing();
-    // A manager not yet heard answering gets a short while to show that it does: one that never
-    // will would otherwise cost every caller its whole time-out, every time.
-    const bool learning = pingAnswers_ == PingAnswers::unknown && timeoutSeconds >= kPingLearningSeconds;
-    if (waitFor([&] { return pingAnswersHeard_ >= needed; }, learning ? kPingLearningSeconds : timeoutSeconds)) {
+    if (pingAnswers_ == PingAnswers::unknown && timeoutSeconds >= kPingLearningSeconds) {
+        // A manager not yet heard answering gets a short while, from its first question, to show
+        // that it does: one that never will would otherwise cost every caller its whole time-out,
+        // every time.
+        const double left = probeOpen ? std::max(0.0, kPingLearningSeconds - (steadySeconds() - probeSentAt_))
+                                      : kPingLearningSeconds;
+        if (!waitFor([&] { return pingAnswersHeard_ >= first; }, left)) {
+            learnPingsUnanswered();
+            sync();
+            processEvents();
+            return true;
+        }
         pingAnswers_ = PingAnswers::answered;
-        return true;
     }
-    if (!learning) return false;
-    learnPingsUnanswered();
-    sync();
-    processEvents();
-    return true;
+    return waitFor([&] { return pingAnswersHeard_ >= needed; }, timeoutSeconds);
 }
 
 void X11Connection::probeWindowManager() {
