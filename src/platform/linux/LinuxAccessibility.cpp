@@ -22,6 +22,8 @@ constexpr uint64_t kApplicationTag = 1ull << 62;
 constexpr long kStructureNotifyMask = 1L << 17;
 constexpr long kPropertyChangeMask = 1L << 22;
 constexpr long kIconicState = 3;
+// How long a manager that does not answer round trips is given to restore a window it was asked to.
+constexpr double kRestoreBound = 0.5;
 // Apple's own code for an action an element does not have.
 constexpr AXError kActionUnsupported = static_cast<AXError>(-25206);
 
@@ -125,6 +127,8 @@ bool LinuxAccessibility::isProcessTrusted() {
         else
             trusted_ = false;  // gone since we asked
     }
+    // Whether the manager answers round trips is learnt now, unawaited, not at the first move.
+    if (*trusted_) x_.probeWindowManager();
     const auto supported = x_.atomList(x_.root(), "_NET_SUPPORTED");
     moveResizeMessage_ = supported && std::find(supported->begin(), supported->end(),
                                                 x_.atom("_NET_MOVERESIZE_WINDOW")) != supported->end();
@@ -430,6 +434,11 @@ AXError LinuxAccessibility::setAttribute(const AXElement& element, std::string_v
                 // that (Openbox) restore it on activation instead.
                 x_.requestMap(window);
                 if (!x_.windowManagerRoundTrip(timeout)) return AXError::cannotComplete;
+                // A manager that does not answer round trips has not necessarily acted yet: its
+                // state change tells when it has.
+                if (x_.windowManagerDeclinesPings())
+                    x_.waitFor([&] { const auto now = state(window); return !now || !now->minimized; },
+                               std::min(timeout, kRestoreBound));
                 auto after = state(window);
                 if (!after) return AXError::invalidUIElement;
                 if (!after->minimized) return AXError::success;

@@ -46,9 +46,13 @@ class LinuxScreens;
 //   window manager (after taking a maximized window out of its maximized state): as
 //   _NET_MOVERESIZE_WINDOW with north-west gravity, which places the frame itself and carries
 //   only what changes, where the manager supports it, else as a ConfigureWindow request on the
-//   client. They wait until the manager has handled them, bounded by the messaging time-out; a
-//   manager that keeps a minimum size or resize increments answers success and leaves the size
-//   it allows, as the port expects. AXResizeIncrements from WM_NORMAL_HINTS.
+//   client. They wait until the manager has handled them, bounded by the messaging time-out: a
+//   manager that answers round trips (X11Connection::windowManagerRoundTrip) has once it
+//   answered; one that does not has once each window is where it was asked, at the size its
+//   WM_NORMAL_HINTS allow of the one asked (constrainedClientSize), or has been quiet for tens of
+//   milliseconds after moving it. A manager that keeps a minimum size or resize increments
+//   answers success and leaves the size it allows, as the port expects. AXResizeIncrements from
+//   WM_NORMAL_HINTS.
 // - AXMinimized from _NET_WM_STATE_HIDDEN or WM_STATE; AXFullScreen from
 //   _NET_WM_STATE_FULLSCREEN; AXMain and the application's AXFocusedWindow / AXMainWindow: the
 //   active window (_NET_ACTIVE_WINDOW) when it is the application's, else the application's

@@ -20,6 +20,10 @@ constexpr long kPropertyChangeMask = 1L << 22;
 constexpr long kStructureNotifyMask = 1L << 17;
 constexpr long kSubstructureNotifyMask = 1L << 19;  // new top-level windows, before they map
 constexpr double kIndexMaxAge = 5;  // seconds before a miss may rebuild the entry index
+// How long a manager that does not answer round trips is given to restore minimized windows: a
+// request most managers ignore (WM_CHANGE_STATE to normal), and ones they honour.
+constexpr double kIgnoredRequestBound = 0.05;
+constexpr double kRestoreBound = 0.5;
 
 // Gone, or a zombie nobody has reaped yet.
 bool processAlive(Pid pid) {
@@ -457,18 +461,14 @@ bool LinuxRunningApplications::unhide(Pid pid) {
     }
     if (iconic.empty()) return true;
     for (XWindowId w : iconic) x_.requestNormalState(w);
-    // Managers that take WM_CHANGE_STATE only for iconifying get the ICCCM map instead, which
-    // some of them answer by activating the window as well.
-    x_.windowManagerRoundTrip(1.0);
-    bool mapped = false;
+    // Managers that take WM_CHANGE_STATE only for iconifying (most) get the ICCCM map instead,
+    // which some of them answer by activating the window as well.
+    if (awaitRestored(iconic, kIgnoredRequestBound)) return true;
     for (XWindowId w : iconic)
-        if (ax_.isMinimized(w).value_or(false)) {
-            x_.requestMap(w);
-            mapped = true;
-        }
-    // The manager's answer means the windows are restored when this returns: a show looks for
-    // them right away, and would otherwise find them still iconic and wait for its next check.
-    if (mapped) x_.windowManagerRoundTrip(1.0);
+        if (ax_.isMinimized(w).value_or(false)) x_.requestMap(w);
+    // The windows are restored when this returns: a show looks for them right away, and would
+    // otherwise find them still iconic and wait for its next check.
+    if (awaitRestored(iconic, kRestoreBound)) return true;
     restoreByActivation(pid, iconic);
     x_.flush();
     return true;
@@ -484,7 +484,8 @@ void LinuxRunningApplications::restoreByActivation(Pid pid, const std::vector<XW
     const auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW");
     const XWindowId before = active && !active->empty() ? (*active)[0] : 0;
     for (XWindowId w : still) x_.requestActivate(w);
-    x_.windowManagerRoundTrip(1.0);
+    // Every manager restores a window it activates, some (Openbox) a moment after they answered.
+    awaitRestored(still, kRestoreBound, kRestoreBound);
     if (before != 0 && std::find(windows.begin(), windows.end(), before) == windows.end() && x_.windowExists(before))
         x_.requestActivate(before);
     size_t left = 0;
@@ -494,6 +495,16 @@ void LinuxRunningApplications::restoreByActivation(Pid pid, const std::vector<XW
         log("[Tessane] " + (g && g->name ? *g->name : "pid " + std::to_string(pid)) + ": " + std::to_string(left) +
             " window(s) stayed minimized: the window manager did not restore them.");
     }
+}
+
+bool LinuxRunningApplications::awaitRestored(const std::vector<XWindowId>& windows, double bound,
+                                             double boundAfterAnswer) {
+    const auto restored = [&] {
+        return std::none_of(windows.begin(), windows.end(), [&](XWindowId w) { return ax_.isMinimized(w).value_or(false); });
+    };
+    if (!x_.windowManagerDeclinesPings() && x_.windowManagerRoundTrip(1.0))
+        return restored() || (boundAfterAnswer > 0 && x_.waitFor(restored, boundAfterAnswer));
+    return x_.waitFor(restored, bound);
 }
 
 bool LinuxRunningApplications::activate(Pid pid) {

@@ -157,6 +157,11 @@ private:
     void requestActivation(Pid pid, XWindowId window);
     void activateByRaising(Pid pid, XWindowId window);
     void restoreByActivation(Pid pid, const std::vector<XWindowId>& windows);
+    // After a request to restore `windows`: waits until none of them is minimized, as the
+    // manager's state changes (WM_STATE, _NET_WM_STATE) tell, for at most `bound`, or, from a
+    // manager that answers round trips, for its answer and then at most `boundAfterAnswer` (a
+    // request it may ignore is taken as ignored once it answered). Answers whether all came back.
+    bool awaitRestored(const std::vector<XWindowId>& windows, double bound, double boundAfterAnswer = 0);
     Group* group(Pid pid);
     Launch* launch(Pid pid);
     void log(const std::string& line) const;

@@ -5,6 +5,7 @@
 #include "platform/linux/X11DesktopModel.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <unordered_set>
 
@@ -17,11 +18,95 @@ constexpr long kStructureNotifyMask = 1L << 17;
 // restored): how long a move that has not arrived yet is given.
 constexpr double kMoveGraceSeconds = 0.1;
 
+// A manager that has moved or sized a window and left it short of where it was asked (its own
+// minimum, the screen's edge) is done with it once it has been quiet this long.
+constexpr double kSettleSeconds = 0.05;
+
 bool same(double a, double b) { return std::lround(a) == std::lround(b); }
 bool sameRect(const Rect& a, const Rect& b) {
     return same(a.minX(), b.minX()) && same(a.minY(), b.minY()) && same(a.width(), b.width()) &&
            same(a.height(), b.height());
 }
+
+// The visible size a window ends up with when asked for `visibleSize`: its client takes only
+// what its WM_NORMAL_HINTS allow (a terminal's whole character cells), the decorations stay.
+Size takenSize(X11Connection& x, XWindowId window, const WindowFrame& frame, Size visibleSize) {
+    const auto hints = x.normalHints(window);
+    if (!hints) return visibleSize;
+    const Size asked = frame.clientSize(visibleSize);
+    const Size taken = constrainedClientSize(*hints, asked);
+    return {visibleSize.width + taken.width - asked.width, visibleSize.height + taken.height - asked.height};
+}
+
+// A move asked of a manager that does not say when it is done, and what tells it has been done.
+struct PendingMove {
+    XWindowId window = 0;
+    std::optional<Point> origin;  // Accessibility coordinates, as asked
+    std::optional<Size> size;     // the visible size the window can take of the one asked
+    unsigned long since = 0;      // the request's serial: older events are not about it
+    std::optional<Rect> last;     // its frame as last read: before the request, at first
+    std::optional<std::chrono::steady_clock::time_point> heard;  // the manager's latest change of it
+    bool reread = true;
+};
+
+// Moves asked of a manager, heard from the moment they are asked; await() waits until each window
+// is where it was asked to be, at the size it can take, or the manager, having moved or sized it
+// (configure events of the client, real or the ones ICCCM has managers send for a move alone, or
+// a change of its frame), has been quiet for kSettleSeconds. A window the manager never touches
+// is given up on after the time-out.
+class MoveWatch {
+public:
+    using clock = std::chrono::steady_clock;
+    MoveWatch(const MoveWatch&) = delete;
+    MoveWatch& operator=(const MoveWatch&) = delete;
+    MoveWatch(X11Connection& x, LinuxAccessibility& ax, std::vector<PendingMove> moves)
+        : x_(x), ax_(ax), moves_(std::move(moves)) {
+        listener_ = x_.onEvent([this](const X11Event& e) {
+            if (e.kind != X11Event::Kind::configure) return;
+            for (auto& m : moves_) {
+                if (e.serial < m.since) continue;
+                if (e.window == m.window) {
+                    m.heard = clock::now();
+                    m.reread = true;
+                } else if (e.eventWindow == x_.root()) {
+                    m.reread = true;  // a frame moved, maybe this one's: its read-back tells
+                }
+            }
+        });
+    }
+
+    void await(double timeout) {
+        x_.sync();
+        x_.waitFor([this] { return settled(); }, timeout);
+    }
+
+private:
+    bool settled() {
+        std::vector<XWindowId> reading;
+        for (const auto& m : moves_)
+            if (m.reread) reading.push_back(m.window);
+        x_.desktop().prefetchGeometry(reading);
+        const auto now = clock::now();
+        std::erase_if(moves_, [&](PendingMove& m) {
+            if (std::exchange(m.reread, false)) {
+                const auto f = ax_.visibleFrame(m.window);
+                if (!f) return true;  // gone
+                if ((!m.origin || (same(f->minX(), m.origin->x) && same(f->minY(), m.origin->y))) &&
+                    (!m.size || (same(f->width(), m.size->width) && same(f->height(), m.size->height))))
+                    return true;
+                if (m.last && !sameRect(*f, *m.last)) m.heard = now;
+                m.last = f;
+            }
+            return m.heard && std::chrono::duration<double>(now - *m.heard).count() >= kSettleSeconds;
+        });
+        return moves_.empty();
+    }
+
+    X11Connection& x_;
+    LinuxAccessibility& ax_;
+    std::vector<PendingMove> moves_;
+    Subscription listener_;
+};
 
 }  // namespace
 
@@ -56,25 +141,15 @@ AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std:
         }
         x_.requestConfigure(window, position, clientSize);
     }
+    MoveWatch watch(x_, *this,
+                    {{window, axOrigin, axSize ? std::optional(takenSize(x_, window, *f, *axSize)) : std::nullopt,
+                      x_.lastRequestSerial(), f->visible().offsetBy(-o.x, -o.y)}});
+    if (!x_.windowManagerDeclinesPings() && !x_.windowManagerRoundTrip(timeout)) return AXError::cannotComplete;
     if (x_.windowManagerDeclinesPings()) {
-        // Nothing tells when such a manager is done: the move is confirmed by the configure
-        // events it sends the client (ICCCM asks for one even for a move alone), read back
-        // until the frame is the one asked for or the time-out passes (a manager that keeps a
-        // minimum size then leaves the window short of it).
-        const auto landed = [&] {
-            const auto f = visibleFrame(window, /*fresh=*/true);
-            return !f || ((!axOrigin || (same(f->minX(), axOrigin->x) && same(f->minY(), axOrigin->y))) &&
-                          (!axSize || (same(f->width(), axSize->width) && same(f->height(), axSize->height))));
-        };
-        bool configured = true;
-        auto listener = x_.onEvent([&](const X11Event& e) {
-            if (e.kind == X11Event::Kind::configure && e.window == window) configured = true;
-        });
-        x_.sync();
-        x_.waitFor([&] { return std::exchange(configured, false) && landed(); }, timeout);
+        // Nothing tells when such a manager is done: the move is confirmed by what it does.
+        watch.await(timeout);
         return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
     }
-    if (!x_.windowManagerRoundTrip(timeout)) return AXError::cannotComplete;
     auto now = visibleFrame(window, /*fresh=*/true);
     if (!now) return AXError::invalidUIElement;
     if (axOrigin && (std::lround(now->minX()) != std::lround(axOrigin->x) ||
@@ -132,7 +207,9 @@ std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFrames(std::span<c
         const auto frame = windowFrame(window);
         const auto s = frame ? state(window) : std::nullopt;
         if (!frame || !s) continue;  // gone: nothing was taken
-        if (const Rect now = frame->visible().offsetBy(-o.x, -o.y); sameRect(now, target)) {
+        // Already where it was asked to be, at the size it can take of the one asked: nothing to ask.
+        const Rect taken(target.origin, takenSize(x_, window, *frame, target.size));
+        if (const Rect now = frame->visible().offsetBy(-o.x, -o.y); sameRect(now, taken)) {
             written[i] = {true, true, now};
             continue;
         }
@@ -155,13 +232,17 @@ std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFrames(std::span<c
     for (const auto& m : moves) windows.push_back(m.window);
     x_.addEventMask(windows, kStructureNotifyMask);
     x_.desktop().prefetchGeometry(windows);
+    std::vector<PendingMove> pending;
     std::erase_if(moves, [&](const Move& m) {
         const auto frame = windowFrame(m.window);
         if (!frame) return true;
         const Point rootOrigin{m.target.minX() + o.x, m.target.minY() + o.y};
         x_.requestMoveResize(m.window, frame->outerOrigin(rootOrigin), frame->clientSize(m.target.size));
+        pending.push_back({m.window, m.target.origin, takenSize(x_, m.window, *frame, m.target.size),
+                           x_.lastRequestSerial(), frame->visible().offsetBy(-o.x, -o.y)});
         return false;
     });
+    MoveWatch watch(x_, *this, std::move(pending));
     windows.clear();
     for (const auto& m : moves) windows.push_back(m.window);
     const auto frameOf = [&](const Move& m) {
@@ -169,30 +250,23 @@ std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFrames(std::span<c
         return visibleFrame(m.window);
     };
 
+    // A manager that lists the round trip's message and leaves it unanswered is found out here,
+    // the first time; the round trip then passes, and its moves are confirmed as below.
+    if (!x_.windowManagerDeclinesPings() && !x_.windowManagerRoundTrip(timeout)) {
+        // No answer in time: only a window seen where it was asked, at the size it can take,
+        // counts as taken.
+        for (const auto& m : moves) {
+            const auto f = frameOf(m);
+            const auto frame = windowFrame(m.window);
+            if (f && frame && sameRect(*f, Rect(m.target.origin, takenSize(x_, m.window, *frame, m.target.size))))
+                written[m.index] = {true, true, f};
+        }
+        return written;
+    }
     if (x_.windowManagerDeclinesPings()) {
-        // Nothing tells when such a manager is done: each move is confirmed by the configure
-        // events it sends the client (ICCCM asks for one even for a move alone), read back until
-        // every frame is the one asked for or the time-out passes (a manager that keeps a minimum
-        // size then leaves the window short of it).
-        std::unordered_set<XWindowId> configured(windows.begin(), windows.end());
-        std::vector<const Move*> waiting;
-        for (const auto& m : moves) waiting.push_back(&m);
-        auto listener = x_.onEvent([&](const X11Event& e) {
-            if (e.kind == X11Event::Kind::configure) configured.insert(e.window);
-        });
-        x_.sync();
-        x_.waitFor(
-            [&] {
-                std::erase_if(waiting, [&](const Move* m) {
-                    if (!configured.erase(m->window)) return false;
-                    const auto f = frameOf(*m);
-                    return !f || sameRect(*f, m->target);
-                });
-                return waiting.empty();
-            },
-            timeout);
+        // Nothing tells when such a manager is done: each move is confirmed by what it does.
+        watch.await(timeout);
     } else {
-        if (!x_.windowManagerRoundTrip(timeout)) return written;  // no answer: nothing counts as taken
         std::unordered_set<XWindowId> late;
         for (const auto& m : moves)
             if (const auto f = frameOf(m); f && (!same(f->minX(), m.target.minX()) || !same(f->minY(), m.target.minY())))

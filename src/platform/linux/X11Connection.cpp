@@ -87,6 +87,10 @@ const char* const kCommonAtoms[] = {
     "_NET_WM_DESKTOP", "_NET_FRAME_EXTENTS", "EDID",
 };
 
+double steadySeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 }  // namespace
 
 std::unique_ptr<X11Connection> X11Connection::open(const char* displayName, LogSink log) {
@@ -327,6 +331,12 @@ void X11Connection::dispatch(void* raw, bool noted) {
     }
     const X11Event out = convert(&event);
     if (!noted) desktop_->note(out);
+    if (out.kind == X11Event::Kind::property && pingWindow_ && out.window == pingWindow_ &&
+        out.atom == atom("_NET_FRAME_EXTENTS")) {
+        // The manager's answer to a round trip, maybe one given up on: it does answer after all.
+        ++pingAnswersHeard_;
+        if (pingAnswers_ == PingAnswers::unanswered) pingAnswers_ = PingAnswers::answered;
+    }
     events_.emit(out);
 }
 
@@ -447,37 +457,103 @@ bool X11Connection::waitFor(const std::function<bool()>& condition, double timeo
 }
 
 bool X11Connection::windowManagerRoundTrip(double timeoutSeconds) {
-    // A manager that does not list the message would never answer it (KWin): a round trip of
-    // our own then has the server hand everything sent so far to the manager, and its moves
-    // are confirmed by their configure events (see LinuxAccessibility::moveResize).
+    // A manager that does not list the message would never answer it (KWin), and one that lists
+    // it and did not answer (Fluxbox) is not asked again: a round trip of our own then has the
+    // server hand everything sent so far to the manager, and its moves are confirmed by their
+    // configure events (see LinuxAccessibility::setFrames).
     if (!usable()) return false;
     if (windowManagerDeclinesPings()) {
         sync();
         processEvents();
         return true;
     }
+    if (pingAnswers_ == PingAnswers::unknown && probeSentAt_ >= 0) {
+        // The question asked ahead: answered by now, or left unanswered long enough to tell.
+        processEvents();
+        if (pingAnswersHeard_ > probeBaseline_) {
+            pingAnswers_ = PingAnswers::answered;
+        } else if (steadySeconds() - probeSentAt_ >= kPingLearningSeconds) {
+            learnPingsUnanswered();
+            sync();
+            processEvents();
+            return true;
+        }
+    }
+    trip();
+    // Answers come in the order asked: one to a question asked ahead and still open comes first.
+    const bool probeOpen = pingAnswers_ == PingAnswers::unknown && probeSentAt_ >= 0;
+    const uint64_t first = pingAnswersHeard_ + 1;
+    const uint64_t needed = pingAnswersHeard_ + (probeOpen ? 2 : 1);
+    sendPing();
+    if (pingAnswers_ == PingAnswers::unknown && timeoutSeconds >= kPingLearningSeconds) {
+        // A manager not yet heard answering gets a short while, from its first question, to show
+        // that it does: one that never will would otherwise cost every caller its whole time-out,
+        // every time.
+        const double left = probeOpen ? std::max(0.0, kPingLearningSeconds - (steadySeconds() - probeSentAt_))
+                                      : kPingLearningSeconds;
+        if (!waitFor([&] { return pingAnswersHeard_ >= first; }, left)) {
+            learnPingsUnanswered();
+            sync();
+            processEvents();
+            return true;
+        }
+        pingAnswers_ = PingAnswers::answered;
+    }
+    return waitFor([&] { return pingAnswersHeard_ >= needed; }, timeoutSeconds);
+}
+
+void X11Connection::probeWindowManager() {
+    if (windowManagerDeclinesPings() || pingAnswers_ != PingAnswers::unknown || probeSentAt_ >= 0) return;
+    probeBaseline_ = pingAnswersHeard_;
+    probeSentAt_ = steadySeconds();
+    sendPing();
+}
+
+void X11Connection::sendPing() {
+    if (!usable()) return;
     if (!pingWindow_) {
         XSetWindowAttributes attributes{};
         attributes.event_mask = PropertyChangeMask;
         pingWindow_ = XCreateWindow(display_, root_, -10, -10, 1, 1, 0, 0, InputOnly, CopyFromParent,
                                     CWEventMask, &attributes);
     }
-    const XAtomId extents = atom("_NET_FRAME_EXTENTS");
-    trip();
-    bool answered = false;
-    auto listener = events_.subscribe([&](const X11Event& e) {
-        if (e.kind == X11Event::Kind::property && e.window == pingWindow_ && e.atom == extents)
-            answered = true;
-    });
     sendToWindowManager(pingWindow_, "_NET_REQUEST_FRAME_EXTENTS", {0, 0, 0, 0, 0});
-    return waitFor([&] { return answered; }, timeoutSeconds);
+}
+
+void X11Connection::learnPingsUnanswered() {
+    pingAnswers_ = PingAnswers::unanswered;
+    // The name is any client's to set: a short, printable part of it goes to the log.
+    std::string name = windowManagerName().value_or("The window manager").substr(0, 64);
+    std::replace_if(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }, '?');
+    log("[Tessane][X11] " + name +
+        " lists _NET_REQUEST_FRAME_EXTENTS but does not answer it: its moves are confirmed by their configure "
+        "events from now on.");
 }
 
 bool X11Connection::windowManagerDeclinesPings() {
     const auto supported = atomList(root_, "_NET_SUPPORTED");
+    if (!supported) return false;
     const XAtomId ping = atom("_NET_REQUEST_FRAME_EXTENTS");
-    return supported && std::find(supported->begin(), supported->end(), ping) == supported->end();
+    if (std::find(supported->begin(), supported->end(), ping) == supported->end()) return true;
+    return pingsUnreliable();
 }
+
+XWindowId X11Connection::currentManagerCheck() {
+    const auto check = windowList(root_, "_NET_SUPPORTING_WM_CHECK");
+    return check && !check->empty() ? (*check)[0] : 0;
+}
+
+bool X11Connection::pingsUnreliable() {
+    // What one manager did says nothing of the next one.
+    if (const XWindowId manager = currentManagerCheck(); manager != pingManager_) {
+        pingManager_ = manager;
+        pingAnswers_ = PingAnswers::unknown;
+        probeSentAt_ = -1;
+    }
+    return pingAnswers_ == PingAnswers::unanswered;
+}
+
+unsigned long X11Connection::lastRequestSerial() const { return NextRequest(display_) - 1; }
 
 std::optional<std::string> X11Connection::windowManagerName() {
     auto check = windowList(root_, "_NET_SUPPORTING_WM_CHECK");

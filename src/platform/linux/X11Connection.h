@@ -2,6 +2,7 @@
 
 #include "base/Geometry.h"
 #include "base/Signal.h"
+#include "platform/linux/X11SizeHints.h"
 
 #include <array>
 #include <cstdint>
@@ -81,16 +82,6 @@ struct X11Property {
     int format = 0;  // 8, 16 or 32
     std::vector<uint8_t> bytes;  // format 8
     std::vector<long> items;     // format 16 or 32
-};
-
-// WM_NORMAL_HINTS, the parts that constrain a size.
-struct X11SizeHints {
-    std::optional<Size> minSize;
-    std::optional<Size> maxSize;
-    // The steps in which the size may change (a terminal's character cell); only when both are
-    // at least 1.
-    std::optional<Size> resizeIncrements;
-    std::optional<int> winGravity;
 };
 
 // One window's answer to a batched property read.
@@ -327,11 +318,21 @@ public:
     // Waits until the window manager has handled every request sent to it so far: it is asked to
     // estimate the frame of a window of ours (_NET_REQUEST_FRAME_EXTENTS) and answers with a
     // property change, after the configure requests it made for the earlier messages. False when
-    // no answer came in time (no window manager, or one without that message).
+    // no answer came in time (no window manager, or one that has answered before and not now).
     // A manager whose _NET_SUPPORTED leaves that message out gets a round trip of the server
-    // instead, answered true.
+    // instead, answered true; so does one that lists it but left its first asking unanswered for
+    // kPingLearningSeconds (Fluxbox): it is not asked again while it runs (logged once), unless
+    // its answer turns up late after all. A new manager is learnt afresh.
     bool windowManagerRoundTrip(double timeoutSeconds);
+    // Whether the round trip above cannot tell when the manager is done (so that its moves are
+    // confirmed by their configure events instead).
     bool windowManagerDeclinesPings();
+    static constexpr double kPingLearningSeconds = 0.2;
+    // Asks the manager the round trip's question without waiting for the answer, so that whether
+    // it answers at all is known by the time a round trip needs it, without that wait.
+    void probeWindowManager();
+    // The serial number of the last request sent: events caused by it or later carry at least it.
+    unsigned long lastRequestSerial() const;
 
     // --- window manager ---------------------------------------------------------------------
     // The name of the EWMH window manager that answers _NET_SUPPORTING_WM_CHECK; absent when
@@ -400,6 +401,18 @@ private:
     std::vector<uint32_t> ownClients_;   // id bases of this process's connections
     bool screenChangesSelected_ = false;
     XWindowId pingWindow_ = 0;
+    // What is known of the running manager's answers to _NET_REQUEST_FRAME_EXTENTS.
+    enum class PingAnswers { unknown, answered, unanswered };
+    PingAnswers pingAnswers_ = PingAnswers::unknown;
+    XWindowId pingManager_ = 0;    // the manager's check window that this was learnt of
+    uint64_t pingAnswersHeard_ = 0;  // every answer, late ones too
+    double probeSentAt_ = -1;         // steady-clock seconds of the unawaited question; -1: none
+    uint64_t probeBaseline_ = 0;      // the answers heard before it
+    void sendPing();
+    void learnPingsUnanswered();
+    // Which manager runs now, and whether it is one the round trip cannot rely on.
+    XWindowId currentManagerCheck();
+    bool pingsUnreliable();
     Signal<X11Event> events_;
     bool broken_ = false;
     Signal<> brokenSignal_;

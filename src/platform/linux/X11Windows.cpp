@@ -165,6 +165,11 @@ std::optional<X11SizeHints> X11Connection::normalHints(XWindowId window) {
     else if (flags & PBaseSize) out.minSize = size(15);  // ICCCM: without a minimum, the base serves
     if (flags & PMaxSize) out.maxSize = size(7);
     if ((flags & PResizeInc) && v[9] >= 1 && v[10] >= 1) out.resizeIncrements = size(9);
+    if ((flags & PAspect) && v[11] >= 1 && v[12] >= 1 && v[13] >= 1 && v[14] >= 1) {
+        out.minAspect = size(11);
+        out.maxAspect = size(13);
+    }
+    if ((flags & PBaseSize) && v[15] >= 0 && v[16] >= 0) out.baseSize = size(15);
     if (flags & PWinGravity) out.winGravity = static_cast<int>(v[17]);
     return out;
 }
