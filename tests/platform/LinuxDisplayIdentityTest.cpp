@@ -85,6 +85,32 @@ TEST(LinuxScreensVisibleArea, StrutsCutOnlyTheMonitorsTheirBandsCross) {
     EXPECT_EQ(LinuxScreens::visibleArea(left, root, huge), left);
 }
 
+// Struts are trusted as far as the work area is: one client's strut that would leave a monitor
+// less than half of itself either way (nearly all of it, or past the root's far edge) is ignored
+// and reported, while the sane panel beside it still cuts.
+TEST(LinuxScreensVisibleArea, AStrutLeavingLessThanHalfOfTheMonitorIsIgnored) {
+    using S = LinuxScreens::StrutPartial;
+    const Size root{1600, 900};
+    const Rect m(0, 0, 1600, 900);
+    const S panel{0, 0, 30, 0, 0, 0, 0, 0, 0, 1599, 0, 0};
+    const struct {
+        S strut;
+        const char* what;
+    } absurd[] = {
+        {S{1590, 0, 0, 0, 0, 899, 0, 0, 0, 0, 0, 0}, "a dock reserving 1590 of 1600"},
+        {S{700, 700, 0, 0, 0, 899, 0, 899, 0, 0, 0, 0}, "both sides of one strut together"},
+        {S{0, 5000, 0, 0, 0, 0, 0, 899, 0, 0, 0, 0}, "a reservation past the far edge"},
+    };
+    for (const auto& [strut, what] : absurd) {
+        std::vector<S> ignored;
+        EXPECT_EQ(LinuxScreens::visibleArea(m, root, {panel, strut}, &ignored), Rect(0, 30, 1600, 870)) << what;
+        EXPECT_EQ(ignored, std::vector<S>{strut}) << what;
+    }
+    // A dock of a sane size still cuts alongside the panel.
+    const S dock{0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 1599};
+    EXPECT_EQ(LinuxScreens::visibleArea(m, root, {panel, dock}), Rect(0, 30, 1600, 470));
+}
+
 // The announced work area is one box over both monitors: it cuts each monitor where it leaves
 // most of it (a toolbar with no strut), adds nothing the struts took, and a box that leaves a
 // monitor less than half of itself (stale, or made up) is not trusted there.

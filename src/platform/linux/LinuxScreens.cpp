@@ -4,10 +4,13 @@
 #include "platform/linux/X11DesktopModel.h"
 
 #include <algorithm>
+#include <string>
+#include <utility>
 
 namespace tessane::linux_backend {
 
-LinuxScreens::LinuxScreens(X11Connection& x, MainQueue& queue) : x_(x), queue_(queue) {
+LinuxScreens::LinuxScreens(X11Connection& x, MainQueue& queue, LogSink log)
+    : x_(x), queue_(queue), log_(std::move(log)) {
     x_.selectScreenChanges();
     constexpr long propertyChangeMask = 1L << 22;
     x_.selectInput(x_.root(), propertyChangeMask);
@@ -131,28 +134,61 @@ std::optional<Rect> LinuxScreens::workArea() const {
     return Rect(a[0], a[1], a[2], a[3]);
 }
 
-Rect LinuxScreens::visibleArea(const Rect& monitor, Size rootSize,
-                               const std::vector<StrutPartial>& struts) {
-    double left = monitor.minX(), right = monitor.maxX();
-    double top = monitor.minY(), bottom = monitor.maxY();
+Rect LinuxScreens::visibleArea(const Rect& monitor, Size rootSize, const std::vector<StrutPartial>& struts,
+                               std::vector<StrutPartial>* ignored) {
+    struct Edges {
+        double left, right, top, bottom;
+        // The same share the announced work area must leave to be trusted.
+        bool sane(const Rect& m) const {
+            return right - left >= m.width() / 2 && bottom - top >= m.height() / 2;
+        }
+    };
+    const Edges whole{monitor.minX(), monitor.maxX(), monitor.minY(), monitor.maxY()};
     auto overlaps = [](double start, double end, double lo, double hi) {
         // Strut bands are inclusive pixel ranges; monitor ranges are half-open.
         return start < hi && end + 1 > lo;
     };
-    for (const auto& s : struts) {
+    auto cut = [&](Edges e, const StrutPartial& s) {
         if (s[0] > 0 && overlaps(s[4], s[5], monitor.minY(), monitor.maxY()) && s[0] > monitor.minX())
-            left = std::max(left, static_cast<double>(s[0]));
+            e.left = std::max(e.left, static_cast<double>(s[0]));
         if (s[1] > 0 && overlaps(s[6], s[7], monitor.minY(), monitor.maxY()) &&
             rootSize.width - s[1] < monitor.maxX())
-            right = std::min(right, rootSize.width - s[1]);
+            e.right = std::min(e.right, rootSize.width - s[1]);
         if (s[2] > 0 && overlaps(s[8], s[9], monitor.minX(), monitor.maxX()) && s[2] > monitor.minY())
-            top = std::max(top, static_cast<double>(s[2]));
+            e.top = std::max(e.top, static_cast<double>(s[2]));
         if (s[3] > 0 && overlaps(s[10], s[11], monitor.minX(), monitor.maxX()) &&
             rootSize.height - s[3] < monitor.maxY())
-            bottom = std::min(bottom, rootSize.height - s[3]);
+            e.bottom = std::min(e.bottom, rootSize.height - s[3]);
+        return e;
+    };
+    Edges e = whole;
+    std::vector<StrutPartial> applied;
+    for (const auto& s : struts) {
+        if (!cut(whole, s).sane(monitor)) {
+            if (ignored) ignored->push_back(s);
+            continue;
+        }
+        e = cut(e, s);
+        applied.push_back(s);
     }
-    if (right <= left || bottom <= top) return monitor;  // a strut larger than the monitor: ignore
-    return Rect(left, top, right - left, bottom - top);
+    if (!e.sane(monitor)) {
+        if (ignored) ignored->insert(ignored->end(), applied.begin(), applied.end());
+        return monitor;
+    }
+    return Rect(e.left, e.top, e.right - e.left, e.bottom - e.top);
+}
+
+void LinuxScreens::reportIgnored(const std::vector<StrutPartial>& ignored) const {
+    for (const auto& s : ignored) {
+        if (reported_.size() >= kMaxReported) return;
+        if (std::find(reported_.begin(), reported_.end(), s) != reported_.end()) continue;
+        reported_.push_back(s);
+        if (!log_) continue;
+        std::string values;
+        for (long v : s) values += (values.empty() ? "" : " ") + std::to_string(v);
+        log_("[Tessane] A strut (" + values +
+             ") would leave a display less than half of itself (alone or with the others): it is ignored.");
+    }
 }
 
 Rect LinuxScreens::clipToWorkArea(const Rect& visible, const Rect& monitor, const Rect& area) {
@@ -184,7 +220,9 @@ std::vector<ScreenInfo> LinuxScreens::screens() const {
     std::vector<ScreenInfo> out;
     for (const auto& d : displays) {
         const Rect& m = d.monitor.rootRect;
-        Rect visible = strutList ? visibleArea(m, root, *strutList) : m;
+        std::vector<StrutPartial> ignored;
+        Rect visible = strutList ? visibleArea(m, root, *strutList, &ignored) : m;
+        reportIgnored(ignored);
         if (area) visible = clipToWorkArea(visible, m, *area);
         ScreenInfo info;
         info.frame = toScreen(m);

@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace tessane::linux_backend {
@@ -18,7 +19,9 @@ namespace tessane::linux_backend {
 // Displays from XRandR monitors. A display's visible frame is what the struts of docks and
 // panels (_NET_WM_STRUT_PARTIAL, or the older _NET_WM_STRUT) leave of it, cut further by the
 // work area the window manager announces for the current desktop (_NET_WORKAREA), which also
-// counts panels of its own that carry no strut. The struts of all listed clients come from the
+// counts panels of its own that carry no strut. Struts are other clients' say, trusted as far as
+// the work area is: one that would leave a monitor less than half of itself either way is
+// ignored (with one log line per such strut). The struts of all listed clients come from the
 // read model, read in one batch and kept until they change; new ids are looked at when the list
 // changes, in slices on the main queue, so that the next screens() after a long list is not the
 // one to pay for it.
@@ -28,7 +31,8 @@ class LinuxScreens final : public Screens {
 public:
     // Notifications that X reports are told on `queue`, never from inside the X event handling
     // that a window request may run while it waits for the window manager.
-    LinuxScreens(X11Connection& x, MainQueue& queue);
+    using LogSink = std::function<void(const std::string&)>;
+    LinuxScreens(X11Connection& x, MainQueue& queue, LogSink log = nullptr);
 
     std::vector<ScreenInfo> screens() const override;
     std::optional<ScreenInfo> mainScreen() const override;
@@ -50,8 +54,12 @@ public:
     // each band), as reserved against the root window's edges.
     using StrutPartial = std::array<long, 12>;
     // The part of a monitor (root coordinates) that the struts leave free. A strut cuts a
-    // monitor only where its band overlaps it, from the side it is reserved on.
-    static Rect visibleArea(const Rect& monitor, Size rootSize, const std::vector<StrutPartial>& struts);
+    // monitor only where its band overlaps it, from the side it is reserved on. A strut that on
+    // its own would leave the monitor less than half of its width or height (a dock reserving
+    // nearly all of it, a reservation past the root's far edge) is ignored, as are all of them
+    // where together they would; those ignored are added to `ignored` when given.
+    static Rect visibleArea(const Rect& monitor, Size rootSize, const std::vector<StrutPartial>& struts,
+                            std::vector<StrutPartial>* ignored = nullptr);
     // `visible` (a monitor's part the struts leave) cut by the announced work area (one box over
     // every monitor), where that leaves at least half of the monitor each way.
     static Rect clipToWorkArea(const Rect& visible, const Rect& monitor, const Rect& area);
@@ -68,6 +76,7 @@ private:
     void post(Notification notification);
     void clientListChanged();
     void checkNewClients(const std::vector<XWindowId>& fresh);
+    void reportIgnored(const std::vector<StrutPartial>& ignored) const;
 
     X11Connection& x_;
     MainQueue& queue_;
@@ -79,6 +88,10 @@ private:
     Subscription events_;
     LifetimeToken lifetime_;
     ClientListTracker clients_;
+    LogSink log_;
+    // Struts already logged as ignored: each is told once, and past kMaxReported no more are.
+    static constexpr size_t kMaxReported = 64;
+    mutable std::vector<StrutPartial> reported_;
 };
 
 }  // namespace tessane::linux_backend

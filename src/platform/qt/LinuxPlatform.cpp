@@ -131,7 +131,7 @@ void LinuxPlatform::start(LogSink log) {
     if (auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
         p.x->addOwnClient(xcb_get_setup(x11->connection())->resource_id_base);
     p.defaults = std::make_unique<LinuxDefaults>(p.environment.configFolder() / "preferences.json", log);
-    p.screens = std::make_unique<LinuxScreens>(*p.x, *p.mainQueue);
+    p.screens = std::make_unique<LinuxScreens>(*p.x, *p.mainQueue, log);
     p.logind = std::make_unique<LogindWatcher>(
         [screens = p.screens.get()](Screens::Notification n) { screens->deliver(n); }, log);
     p.hotKeys = std::make_unique<LinuxHotKeys>(*p.x, *p.mainQueue, log);
