@@ -83,7 +83,7 @@ WorkspaceController::~WorkspaceController() {
     for (auto* items : {&snapWorkItems, &persistWorkItems, &learnWorkItems})
         for (auto& [id, item] : *items) cancel(item);
     for (auto* item : {&enforceSnapWorkItem, &reconcileSweepWorkItem, &dividerSettleWorkItem, &unhideSettleWorkItem,
-                       &homeOfferRecheck})
+                       &homeOfferRecheck, &fsSettleWorkItem})
         cancel(*item);
 
     if (env.input) {

@@ -312,6 +312,10 @@ private:
     TimeInterval guardStopAt = kDistantPast;
     std::shared_ptr<RepeatingTimer> fsReconcileTimer;
     TimeInterval fsReconcileStopAt = kDistantPast;
+    // A burst of desktop changes (a window flapping in and out of fullscreen) is reconciled once
+    // it has settled: the time of the latest change and the pending check for the quiet.
+    TimeInterval lastSpaceChangeAt = kDistantPast;
+    std::shared_ptr<WorkItem> fsSettleWorkItem;
     int placementGuardCount = 0;
     // Kept per workspace, so one workspace's trigger never cancels another's work.
     std::map<Uuid, std::shared_ptr<WorkItem>> snapWorkItems;
@@ -566,6 +570,7 @@ private:
                               const std::set<uint32_t>& tiledWindowIDs, const std::vector<Rect>& panes,
                               const Rect& railAX, const std::set<uint32_t>& ownChoosers);
     void pulseFullScreenReconcile();
+    void settleFullScreenBurst();
     bool reconcileFullScreenChrome(const Uuid& workspaceID);
     std::set<Pid> fullScreenPids(const Workspace& workspace);
     void reactToPaneEdit(const Workspace& workspace);

@@ -148,6 +148,4 @@ void WorkspaceController::handleWake() {
     pulseChromeGuard();
 }
 
-void WorkspaceController::handleSpaceChange() { pulseFullScreenReconcile(); }
-
 }  // namespace tessane

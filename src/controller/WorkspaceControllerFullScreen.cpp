@@ -2,7 +2,9 @@
 // (_NET_WM_STATE_FULLSCREEN) is left alone: the chrome steps off the screen while one is, comes
 // back and re-tiles when the last one leaves, and a show that met one says so. Entering and
 // leaving fullscreen may change the current desktop, so each desktop change starts a short
-// pulse of re-checks.
+// pulse of re-checks. A window can flap in and out of fullscreen faster than a re-tile takes:
+// the first change of a burst is checked at once, the rest once the burst has been quiet for a
+// moment, so each settled state costs one re-tile and the user's keys are not kept waiting.
 #include "controller/TipsChrome.h"
 #include "controller/WorkspaceController.h"
 
@@ -16,6 +18,8 @@ namespace tessane {
 namespace {
 constexpr double kPulseTick = 0.3;
 constexpr double kPulseLength = 1.2;
+// Under the pulse's tick, so a single change is still re-checked on the tick after it.
+constexpr double kBurstQuiet = 0.2;
 }  // namespace
 
 std::set<Pid> WorkspaceController::fullScreenPids(const Workspace& workspace) {
@@ -47,7 +51,8 @@ bool WorkspaceController::reconcileFullScreenChrome(const Uuid& workspaceID) {
             session->chrome->orderOut();
             // The tips card belongs with the chrome: never over a fullscreen window either.
             if (workspaceTips->hasPanel()) workspaceTips->close();
-            Log::line("[Tessane] " + name + ": app in native fullscreen — chrome hidden (no bleed onto its Space).");
+            Log::throttledLine("fullscreen", "[Tessane] " + name +
+                                                 ": app in native fullscreen — chrome hidden (no bleed onto its Space).");
         }
         return true;
     }
@@ -56,16 +61,35 @@ bool WorkspaceController::reconcileFullScreenChrome(const Uuid& workspaceID) {
     if (manager.activeWorkspaceID().get() == workspaceID)
         session->chrome->orderFront();
     else
-        Log::line("[Tessane] " + name +
-                  ": left fullscreen — re-tiling, but it isn't the front workspace so its chrome stays down.");
+        Log::throttledLine("fullscreen",
+                           "[Tessane] " + name +
+                               ": left fullscreen — re-tiling, but it isn't the front workspace so its chrome stays down.");
     if (soloState && soloState->workspaceID == workspaceID) {
-        Log::line("[Tessane] " + name + ": left fullscreen — clearing stale solo + re-tiling.");
+        Log::throttledLine("fullscreen", "[Tessane] " + name + ": left fullscreen — clearing stale solo + re-tiling.");
         restoreFromSolo();
     } else {
-        Log::line("[Tessane] " + name + ": left fullscreen — chrome restored, re-tiling.");
+        Log::throttledLine("fullscreen", "[Tessane] " + name + ": left fullscreen — chrome restored, re-tiling.");
         placeWindows(*ws, true, true, true);
     }
     return false;
+}
+
+void WorkspaceController::handleSpaceChange() {
+    const bool inBurst = fsSettleWorkItem || queue.now() - lastSpaceChangeAt < kBurstQuiet;
+    lastSpaceChangeAt = queue.now();
+    if (!inBurst) return pulseFullScreenReconcile();
+    if (!fsSettleWorkItem)
+        fsSettleWorkItem = queue.postAfter(kBurstQuiet, lifetime.guard([this] { settleFullScreenBurst(); }));
+}
+
+void WorkspaceController::settleFullScreenBurst() {
+    const double quietFor = queue.now() - lastSpaceChangeAt;
+    if (quietFor < kBurstQuiet) {
+        fsSettleWorkItem = queue.postAfter(kBurstQuiet - quietFor, lifetime.guard([this] { settleFullScreenBurst(); }));
+        return;
+    }
+    fsSettleWorkItem.reset();
+    pulseFullScreenReconcile();
 }
 
 void WorkspaceController::pulseFullScreenReconcile() {
@@ -81,6 +105,7 @@ void WorkspaceController::pulseFullScreenReconcile() {
             fsReconcileTimer.reset();
             return;
         }
+        if (fsSettleWorkItem) return;  // a burst is under way: its settle checks
         for (const auto& id : sessions.keys()) reconcileFullScreenChrome(id);
     }));
 }

@@ -64,6 +64,38 @@ TEST_F(FullScreen, AWindowToldGrownBeforeItIsToldFullscreenChangesNeitherLayoutN
     EXPECT_EQ(s.workspace(ws.id).lastContainerFrame, before.lastContainerFrame);
 }
 
+// Mail flips in and out of fullscreen a thousand times a second, and each look at it takes 2 ms:
+// the first flip is checked at once, the rest once the flapping stops, so the workspace is
+// re-tiled once, for the state it settled in, and a hide asked in the middle is not kept waiting
+// behind the flips.
+TEST_F(FullScreen, AWindowFlappingFullscreenIsReconciledOnceSettledAndAHideIsServedMeanwhile) {
+    s.app("Mail").setResponseDelay(0.002);
+    const auto flap = [this] {
+        for (int i = 1; i <= 1000; ++i)
+            s.sim.mainQueue.postAfter(i * 0.001, [this, i] {
+                s.window("Mail").setFullScreen(i % 2 == 1);
+                spaceChange();
+            });
+    };
+    flap();
+    s.advance(1.5);
+    EXPECT_EQ(s.log(), (Lines{"[Tessane] “Write”: app in native fullscreen — chrome hidden (no bleed onto its Space).",
+                              "[Tessane] “Write”: left fullscreen — chrome restored, re-tiling."}));
+    EXPECT_TRUE(s.chrome(ws.id).isVisible);
+
+    const TimeInterval asked = s.sim.mainQueue.now() + 0.5;
+    TimeInterval served = 0;
+    flap();
+    s.sim.mainQueue.postAfter(0.5, [&] {
+        served = s.sim.mainQueue.now();
+        s.controller().hideWorkspace(ws.id);
+    });
+    s.advance(2);
+    EXPECT_LT(served - asked, 0.05);
+    EXPECT_TRUE(s.shownNames().empty());
+    EXPECT_EQ(s.logCount("re-tiling"), 1u);
+}
+
 TEST_F(FullScreen, AWindowAsLargeAsTheDisplayCountsWhenTheAppCannotBeAsked) {
     s.window("Mail").setFrame({0, 0, 1439, 899});
     s.app("Mail").setResponseDelay(10);  // past every time-out: its windows cannot be read
