@@ -102,10 +102,10 @@ void WorkspaceFileWatcher::showNextSoon() {
     }));
 }
 
-void WorkspaceFileWatcher::runAlert(const AlertSpec& spec) {
+void WorkspaceFileWatcher::runAlert(const AlertSpec& alert) {
     const auto alive = lifetime_.liveness();
     alertUp_ = true;
-    alerts_.runModal(spec);
+    alerts_.runModal(alert);
     if (!alive) return;
     alertUp_ = false;
     showNextSoon();

@@ -45,7 +45,7 @@ private:
     void changed();
     void tell(std::string title, std::string text);
     void showNextSoon();
-    void runAlert(const AlertSpec& spec);
+    void runAlert(const AlertSpec& alert);
 
     WorkspaceManager& manager_;
     FileWatch* files_;

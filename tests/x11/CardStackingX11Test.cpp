@@ -131,9 +131,7 @@ TEST_F(CardStackingX11Test, TheBuilderTheWelcomePanelAndAlertsLieOverCardsShownB
         checked = true;
         qobject_cast<QDialog*>(alert)->reject();
     });
-    AlertSpec spec;
-    spec.messageText = "Workspace not saved";
-    QtAlerts().runModal(spec);
+    QtAlerts().runModal({.messageText = "Workspace not saved"});
     EXPECT_TRUE(checked);
 }
 

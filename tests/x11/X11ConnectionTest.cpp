@@ -201,16 +201,30 @@ TEST_F(X11ConnectionTest, KeptGeometryOutlivesOtherWindowsButNotAMoveOfItsFrame)
     }));
 }
 
+// A private server with no window manager, where the test acts as one, and the backend's
+// connection to it, its log lines kept.
+class WithoutWindowManager : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        bare_ = X11TestServer::start({.windowManager = false}, &error);
+        ASSERT_TRUE(bare_) << error;
+        x_ = linux_backend::X11Connection::open(bare_->display().c_str(),
+                                                [this](const std::string& line) { lines_.push_back(line); });
+        ASSERT_TRUE(x_);
+    }
+    std::vector<std::string> lines_;
+    std::unique_ptr<X11TestServer> bare_;
+    std::unique_ptr<linux_backend::X11Connection> x_;
+};
+class X11DesktopModelTest : public WithoutWindowManager {};
+class X11ConnectionDeathTest : public WithoutWindowManager {};
+
 // A window manager resizes a frame, then the client inside it in a request of its own; only the
 // frame's change reaches the root. A client read between the two is not kept at its old size.
 // Here the test is the window manager, on a server without one.
-TEST(X11DesktopModelTest, AClientResizedInsideItsFrameAfterTheFrameIsSeenAgain) {
-    std::string error;
-    auto bare = X11TestServer::start({.windowManager = false}, &error);
-    ASSERT_TRUE(bare) << error;
-    auto x = linux_backend::X11Connection::open(bare->display().c_str());
-    ASSERT_TRUE(x);
-    Display* wm = XOpenDisplay(bare->display().c_str());
+TEST_F(X11DesktopModelTest, AClientResizedInsideItsFrameAfterTheFrameIsSeenAgain) {
+    Display* wm = XOpenDisplay(bare_->display().c_str());
     ASSERT_NE(wm, nullptr);
     const Window root = DefaultRootWindow(wm);
     const Window frame = XCreateSimpleWindow(wm, root, 100, 100, 400, 300, 0, 0, 0);
@@ -223,37 +237,32 @@ TEST(X11DesktopModelTest, AClientResizedInsideItsFrameAfterTheFrameIsSeenAgain) 
     XSync(wm, False);
     const auto settle = [&] {
         XSync(wm, False);
-        x->sync();
-        x->processEvents();
+        x_->sync();
+        x_->processEvents();
     };
     settle();
-    ASSERT_TRUE(x->geometry(client));
-    EXPECT_EQ(x->geometry(client)->rootRect, Rect(100, 120, 400, 280));
+    ASSERT_TRUE(x_->geometry(client));
+    EXPECT_EQ(x_->geometry(client)->rootRect, Rect(100, 120, 400, 280));
 
     XResizeWindow(wm, frame, 600, 300);
     settle();
-    ASSERT_TRUE(x->geometry(client));
-    EXPECT_EQ(x->geometry(client)->rootRect.width(), 400) << "read between the frame and its client";
+    ASSERT_TRUE(x_->geometry(client));
+    EXPECT_EQ(x_->geometry(client)->rootRect.width(), 400) << "read between the frame and its client";
     XResizeWindow(wm, client, 600, 280);
     settle();
-    ASSERT_TRUE(x->geometry(client));
-    EXPECT_EQ(x->geometry(client)->rootRect, Rect(100, 120, 600, 280));
+    ASSERT_TRUE(x_->geometry(client));
+    EXPECT_EQ(x_->geometry(client)->rootRect, Rect(100, 120, 600, 280));
     XCloseDisplay(wm);
 }
 
 // IceWM and Fluxbox make their frames override-redirect: such a frame carries the client it
 // holds when the manager moves it (a title-bar drag tells the client nothing), while our own
 // override-redirect panels carry nothing. Here the test is the window manager.
-TEST(X11DesktopModelTest, AnOverrideRedirectFrameCarriesItsClientAndOurPanelsNothing) {
-    std::string error;
-    auto bare = X11TestServer::start({.windowManager = false}, &error);
-    ASSERT_TRUE(bare) << error;
-    auto x = linux_backend::X11Connection::open(bare->display().c_str());
-    ASSERT_TRUE(x);
-    Display* wm = XOpenDisplay(bare->display().c_str());
-    Display* toolkit = XOpenDisplay(bare->display().c_str());
+TEST_F(X11DesktopModelTest, AnOverrideRedirectFrameCarriesItsClientAndOurPanelsNothing) {
+    Display* wm = XOpenDisplay(bare_->display().c_str());
+    Display* toolkit = XOpenDisplay(bare_->display().c_str());
     ASSERT_TRUE(wm && toolkit);
-    x->addOwnClient(xcb_get_setup(XGetXCBConnection(toolkit))->resource_id_base);
+    x_->addOwnClient(xcb_get_setup(XGetXCBConnection(toolkit))->resource_id_base);
     const Window root = DefaultRootWindow(wm);
     XSetWindowAttributes bypass{};
     bypass.override_redirect = True;
@@ -276,39 +285,39 @@ TEST(X11DesktopModelTest, AnOverrideRedirectFrameCarriesItsClientAndOurPanelsNot
     const auto settle = [&] {
         XSync(wm, False);
         XSync(toolkit, False);
-        x->sync();
-        x->processEvents();
+        x_->sync();
+        x_->processEvents();
     };
     settle();
-    ASSERT_TRUE(x->geometry(client));
-    EXPECT_EQ(x->geometry(client)->rootRect, Rect(102, 120, 400, 280));
-    EXPECT_EQ(x->desktop().frameOf(client), frame);
-    EXPECT_EQ(x->desktop().clientFrames(), std::vector<XWindowId>{frame});
+    ASSERT_TRUE(x_->geometry(client));
+    EXPECT_EQ(x_->geometry(client)->rootRect, Rect(102, 120, 400, 280));
+    EXPECT_EQ(x_->desktop().frameOf(client), frame);
+    EXPECT_EQ(x_->desktop().clientFrames(), std::vector<XWindowId>{frame});
 
     XMoveWindow(wm, frame, 300, 200);
     settle();
-    ASSERT_TRUE(x->geometry(client));
-    EXPECT_EQ(x->geometry(client)->rootRect.origin, (Point{302, 220})) << "a drag of the frame";
+    ASSERT_TRUE(x_->geometry(client));
+    EXPECT_EQ(x_->geometry(client)->rootRect.origin, (Point{302, 220})) << "a drag of the frame";
 
     XMoveWindow(toolkit, panel, 400, 220);
     XUnmapWindow(toolkit, panel);
     XMapWindow(toolkit, panel);
     settle();
-    const uint64_t trips = x->roundTrips();
-    EXPECT_EQ(x->geometry(client)->rootRect.origin, (Point{302, 220}));
-    EXPECT_EQ(x->roundTrips(), trips) << "our panel going up and down took what was kept";
+    const uint64_t trips = x_->roundTrips();
+    EXPECT_EQ(x_->geometry(client)->rootRect.origin, (Point{302, 220}));
+    EXPECT_EQ(x_->roundTrips(), trips) << "our panel going up and down took what was kept";
 
     // Into a new frame, the old one gone: the client goes with the new one only.
     const Window next = overrideRedirect(wm, root, 500, 400, 400, 300);
     XReparentWindow(wm, client, next, 0, 20);
     XDestroyWindow(wm, frame);
     settle();
-    EXPECT_EQ(x->desktop().frameOf(client), next);
+    EXPECT_EQ(x_->desktop().frameOf(client), next);
     XMoveWindow(wm, next, 600, 450);
     settle();
-    ASSERT_TRUE(x->geometry(client));
-    EXPECT_EQ(x->geometry(client)->rootRect.origin, (Point{600, 470}));
-    EXPECT_EQ(x->desktop().clientFrames(), std::vector<XWindowId>{next});
+    ASSERT_TRUE(x_->geometry(client));
+    EXPECT_EQ(x_->geometry(client)->rootRect.origin, (Point{600, 470}));
+    EXPECT_EQ(x_->desktop().clientFrames(), std::vector<XWindowId>{next});
     XCloseDisplay(toolkit);
     XCloseDisplay(wm);
 }
@@ -382,34 +391,27 @@ TEST_F(X11ConnectionTest, AKeyChordGrabbedByAnotherClientIsRefusedWithBadAccess)
 
 // The server goes away under a connection with keys grabbed (a session ending). Xlib's output
 // buffer is never written again: once full, each request would write through a null pointer.
-TEST(X11ConnectionDeathTest, NothingReachesXlibOnceTheServerIsGone) {
-    std::string error;
-    auto server = X11TestServer::start({.windowManager = false}, &error);
-    ASSERT_TRUE(server) << error;
-    std::vector<std::string> lines;
-    auto x = linux_backend::X11Connection::open(server->display().c_str(),
-                                                [&](const std::string& line) { lines.push_back(line); });
-    ASSERT_TRUE(x);
-    const uint32_t f7 = x->keycodeForKeysym(XK_F7);
-    ASSERT_TRUE(x->grabKey(f7, Mod4Mask).ok());
+TEST_F(X11ConnectionDeathTest, NothingReachesXlibOnceTheServerIsGone) {
+    const uint32_t f7 = x_->keycodeForKeysym(XK_F7);
+    ASSERT_TRUE(x_->grabKey(f7, Mod4Mask).ok());
     bool told = false;
-    auto subscription = x->onBroken([&] { told = true; });
+    auto subscription = x_->onBroken([&] { told = true; });
 
-    server->killServer();
-    ASSERT_TRUE(waitUntil([&] { return x->probeBroken(); }, 5s));
-    x->sync();
+    bare_->killServer();
+    ASSERT_TRUE(waitUntil([&] { return x_->probeBroken(); }, 5s));
+    x_->sync();
     EXPECT_TRUE(told);
-    const unsigned long next = NextRequest(x->display());
-    for (int i = 0; i < 20000; ++i) x->ungrabKey(f7, Mod4Mask);
-    EXPECT_EQ(x->grabKey(f7, Mod4Mask).error, X11Status::noConnection);
-    EXPECT_FALSE(x->property(x->root(), x->atom("_NET_ACTIVE_WINDOW")));
-    EXPECT_FALSE(x->freshGeometry(x->root()));
-    EXPECT_FALSE(x->windowManagerRoundTrip(1.0));
-    x->requestMoveResize(x->root(), Point{0, 0}, Size{10, 10});
-    x->processEvents();
-    EXPECT_EQ(NextRequest(x->display()), next) << "a request was made on the dead connection";
-    x.reset();  // neither destroys windows nor closes the display through Xlib
-    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+    const unsigned long next = NextRequest(x_->display());
+    for (int i = 0; i < 20000; ++i) x_->ungrabKey(f7, Mod4Mask);
+    EXPECT_EQ(x_->grabKey(f7, Mod4Mask).error, X11Status::noConnection);
+    EXPECT_FALSE(x_->property(x_->root(), x_->atom("_NET_ACTIVE_WINDOW")));
+    EXPECT_FALSE(x_->freshGeometry(x_->root()));
+    EXPECT_FALSE(x_->windowManagerRoundTrip(1.0));
+    x_->requestMoveResize(x_->root(), Point{0, 0}, Size{10, 10});
+    x_->processEvents();
+    EXPECT_EQ(NextRequest(x_->display()), next) << "a request was made on the dead connection";
+    x_.reset();  // neither destroys windows nor closes the display through Xlib
+    EXPECT_EQ(std::count_if(lines_.begin(), lines_.end(),
                             [](const std::string& l) { return l.find("X connection broke") != std::string::npos; }),
               1);
 }
