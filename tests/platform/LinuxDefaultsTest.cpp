@@ -7,7 +7,10 @@
 
 #include <fstream>
 #include <limits>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tessane;
 using linux_backend::LinuxDefaults;
@@ -77,6 +80,28 @@ TEST_F(LinuxDefaultsTest, ACorruptFileIsKeptAsideAndReported) {
     EXPECT_EQ(asideCount, 1);
     d.set("appTheme", std::string("light"));  // the next save starts a fresh file
     EXPECT_EQ(LinuxDefaults(file, reporter()).stringValue("appTheme"), "light");
+}
+
+TEST_F(LinuxDefaultsTest, AtStartAKilledSavesTemporaryGoesButARunningSavesAndOtherFilesStay) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file) << "{\"appTheme\": \"dark\"}";
+    const fs::path killed = file.parent_path() / ".preferences.json.k1Ll3d";
+    const fs::path running = file.parent_path() / ".preferences.json.Run9ng";
+    const fs::path others = file.parent_path() / ".workspaces.json.Xy12ab";
+    for (const auto& path : {killed, running, others}) std::ofstream(path) << "{\"half";
+    // A save in progress (here or in another Tessane) holds its temporary file's lock.
+    const int held = ::open(running.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+
+    LinuxDefaults d(file, reporter());
+    ::close(held);
+    EXPECT_FALSE(fs::exists(killed));
+    EXPECT_TRUE(fs::exists(running));
+    EXPECT_TRUE(fs::exists(others)) << "another file's temporaries are not ours to remove";
+    EXPECT_EQ(d.stringValue("appTheme"), "dark");
+    EXPECT_EQ(reports, (std::vector<std::string>{"[Tessane] Removed 1 temporary file(s) of a preferences save that was cut "
+                                                 "short in " + file.parent_path().string() + "."}));
 }
 
 TEST(AtomicFile, ReplacesWholeFileAndLeavesNoTemporaries) {

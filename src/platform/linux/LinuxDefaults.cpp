@@ -10,6 +10,11 @@ namespace fs = std::filesystem;
 
 LinuxDefaults::LinuxDefaults(fs::path file, Reporter report)
     : file_(std::move(file)), report_(std::move(report)) {
+    // A save cut short (a killed process) leaves its hidden temporary file beside ours; the
+    // next saves never reuse it, so it would stay for good.
+    if (const size_t removed = removeStaleTemporaries(file_); removed && report_)
+        report_("[Tessane] Removed " + std::to_string(removed) +
+                " temporary file(s) of a preferences save that was cut short in " + file_.parent_path().string() + ".");
     load();
 }
 

@@ -12,7 +12,8 @@ namespace tessane::linux_backend {
 // and rewritten atomically after every change. Each value is read on its own: one of a kind or
 // range a preference can't hold is left out and reported, the rest kept. A file that can't be
 // read as such an object at all (malformed, not a regular file, over file_limits::kPreferences)
-// is moved aside (never overwritten) and reported; the preferences then start empty.
+// is moved aside (never overwritten) and reported; the preferences then start empty. Temporary
+// files that killed saves left beside it are removed when it is opened.
 class LinuxDefaults final : public Defaults {
 public:
     using Reporter = std::function<void(const std::string&)>;
