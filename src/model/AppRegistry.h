@@ -53,6 +53,14 @@ public:
         return catalog_.iconPNG(url, side);
     }
 
+    // The icon (kIconSide) of the application the system finds for `bundleIdentifier`: what a
+    // record without a stored icon shows. None when no application is found or it can't be drawn.
+    std::optional<Bytes> systemIconPNG(const std::string& bundleIdentifier) const {
+        const auto url = catalog_.urlForApplication(bundleIdentifier);
+        if (!url) return std::nullopt;
+        return catalog_.iconPNG(*url, kIconSide);
+    }
+
     const AppCatalog& catalog() const { return catalog_; }
 
 private:

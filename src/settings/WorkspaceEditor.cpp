@@ -49,6 +49,14 @@ std::vector<WorkspaceEditor::AppRow> WorkspaceEditor::appRows(const Workspace& w
     return rows;
 }
 
+std::optional<Bytes> WorkspaceEditor::rowIcon(const ManagedApp& app) const {
+    if (app.iconData) return app.iconData->bytes();
+    if (!services_.catalog) return std::nullopt;
+    auto [it, isNew] = systemIcons_.try_emplace(app.bundleIdentifier);
+    if (isNew) it->second = AppRegistry(*services_.catalog).systemIconPNG(app.bundleIdentifier);
+    return it->second;
+}
+
 std::string WorkspaceEditor::countText(const Workspace& workspace) {
     return std::to_string(workspace.apps.size()) + " of " + std::to_string(appsTiled(workspace.layout.type));
 }

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -96,6 +97,10 @@ public:
 
     // ------------------------------------------------------------------ apps
     static std::vector<AppRow> appRows(const Workspace& workspace);
+    // The icon a row shows (PNG): the app's stored icon, else (a hand-edited list stores none)
+    // the icon of the application the system finds for its bundle identifier, asked once per
+    // identifier while this editor lives; none when neither gives one.
+    std::optional<Bytes> rowIcon(const ManagedApp& app) const;
     static std::string countText(const Workspace& workspace);  // "n of m"
     static bool canAddApp(const Workspace& workspace);
     void makePrimary(const Uuid& appID);
@@ -139,6 +144,7 @@ private:
     std::function<void()> onReturnToFront_;
     std::string nameBuffer_;
     bool withdrawnByEdit_ = false;
+    mutable std::map<std::string, std::optional<Bytes>> systemIcons_;  // by bundle identifier
 
     // Notes whether an edit that is about to run takes a shown workspace off screen.
     void noteWithdrawal(const std::function<void()>& edit);

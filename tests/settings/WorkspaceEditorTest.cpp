@@ -2,6 +2,7 @@
 
 #include "builder/AppChooser.h"
 #include "builder/SecondPaneGate.h"
+#include "model/AppRegistry.h"
 #include "settings/PaneLabels.h"
 #include "support/ControllerScenario.h"
 
@@ -67,6 +68,25 @@ protected:
     int dismissals = 0, returns = 0;
     std::unique_ptr<WorkspaceEditor> editor;
 };
+
+TEST_F(WorkspaceEditorTest, ARowWithoutAStoredIconShowsTheIconOfTheAppTheSystemFinds) {
+    // As a hand-edited list has them: no icon stored for Notes, a stale one kept for Mail.
+    auto ws = s.addWorkspace("Write", {"Notes", "Mail", "Gone"});
+    ws.apps[1].iconData = Bytes{1, 2, 3};
+    s.manager->update(ws);
+    s.sim.applications.removeFile("/Applications/Gone.app");
+    auto& e = edit(ws);
+    const auto rows = WorkspaceEditor::appRows(stored(ws));
+    const int rendersBefore = s.sim.applications.iconRenderCount();
+
+    const auto notes = e.rowIcon(rows[0].app);
+    ASSERT_TRUE(notes);
+    EXPECT_EQ(*notes, *s.sim.applications.iconPNG("/Applications/Notes.app", AppRegistry::kIconSide));
+    EXPECT_EQ(e.rowIcon(rows[1].app), (Bytes{1, 2, 3})) << "a stored icon is what the row shows";
+    EXPECT_FALSE(e.rowIcon(rows[2].app)) << "no app found: the row's placeholder";
+    for (int i = 0; i < 3; ++i) e.rowIcon(rows[0].app);  // the list is redrawn at every edit
+    EXPECT_EQ(s.sim.applications.iconRenderCount() - rendersBefore, 2) << "drawn once here, once by the test";
+}
 
 TEST_F(WorkspaceEditorTest, EachKeystrokeRenamesAndTheManagerTrimsAndIgnoresEmptyOrUnchangedNames) {
     auto ws = s.addWorkspace("Write", {"Notes", "Mail"});

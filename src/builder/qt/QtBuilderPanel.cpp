@@ -19,11 +19,7 @@ BuilderWindow::BuilderWindow(const std::vector<ManagedApp>& seed, BuilderActions
 }
 
 BuilderView::IconLookup catalogIconLookup(const AppCatalog& catalog) {
-    return [&catalog](const ManagedApp& app) -> std::optional<Bytes> {
-        auto url = catalog.urlForApplication(app.bundleIdentifier);
-        if (!url) return std::nullopt;
-        return catalog.iconPNG(*url, AppRegistry::kIconSide);
-    };
+    return [&catalog](const ManagedApp& app) { return AppRegistry(catalog).systemIconPNG(app.bundleIdentifier); };
 }
 
 BuilderPanelFactory makeBuilderPanelFactory(BuilderView::IconLookup iconLookup) {

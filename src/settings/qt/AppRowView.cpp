@@ -67,7 +67,9 @@ void PillLabel::paintEvent(QPaintEvent*) {
     p.drawText(r, Qt::AlignCenter, text_);
 }
 
-AppRowView::AppRowView(const WorkspaceEditor::AppRow& row, Commands commands, QWidget* parent) : QWidget(parent) {
+AppRowView::AppRowView(const WorkspaceEditor::AppRow& row, const std::optional<Bytes>& iconPNG, Commands commands,
+                       QWidget* parent)
+    : QWidget(parent) {
     setObjectName(QString::fromStdString(row.app.displayName));
     auto* h = new QHBoxLayout(this);
     h->setContentsMargins(12, 8, 12, 8);
@@ -76,7 +78,7 @@ AppRowView::AppRowView(const WorkspaceEditor::AppRow& row, Commands commands, QW
     auto* icon = new QLabel;
     icon->setFixedSize(24, 24);
     QPixmap pixmap;
-    if (row.app.iconData && pixmap.loadFromData(row.app.iconData->data(), static_cast<uint>(row.app.iconData->size()))) {
+    if (iconPNG && pixmap.loadFromData(iconPNG->data(), static_cast<uint>(iconPNG->size()))) {
         icon->setPixmap(pixmap.scaled(48, 48, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         icon->setScaledContents(true);
     } else {

@@ -18,7 +18,9 @@ public:
         std::function<void()> makePrimary, moveUp, moveDown, remove;
     };
 
-    AppRowView(const WorkspaceEditor::AppRow& row, Commands commands, QWidget* parent = nullptr);
+    // `icon`: the PNG the row shows (WorkspaceEditor::rowIcon); none or unreadable: a dashed app.
+    AppRowView(const WorkspaceEditor::AppRow& row, const std::optional<Bytes>& icon, Commands commands,
+               QWidget* parent = nullptr);
 
     QToolButton* menuButton() const { return menu_; }
 

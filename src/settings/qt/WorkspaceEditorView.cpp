@@ -218,10 +218,11 @@ void WorkspaceEditorView::rebuildApps(const Workspace& workspace) {
     for (size_t i = 0; i < rows.size(); ++i) {
         const Uuid id = rows[i].app.id;
         WorkspaceEditor* e = editor_.get();
-        auto* row = new AppRowView(rows[i], {.makePrimary = [e, id] { e->makePrimary(id); },
-                                             .moveUp = [e, id] { e->moveUp(id); },
-                                             .moveDown = [e, id] { e->moveDown(id); },
-                                             .remove = [e, id] { e->remove(id); }});
+        auto* row = new AppRowView(rows[i], e->rowIcon(rows[i].app),
+                                   {.makePrimary = [e, id] { e->makePrimary(id); },
+                                    .moveUp = [e, id] { e->moveUp(id); },
+                                    .moveDown = [e, id] { e->moveDown(id); },
+                                    .remove = [e, id] { e->remove(id); }});
         rows_.push_back(row);
         v->addWidget(row);
         if (i + 1 < rows.size()) v->addWidget(divider());
