@@ -281,6 +281,7 @@ private:
     std::optional<std::string> lastOpeningNoticeLogged;
     std::map<Uuid, Rect> lastLoggedRefusal;
     std::optional<std::string> lastForeignWindow;
+    bool lastCoverIsOurs = false;  // that window is one of Tessane's own (Settings), not foreign
     std::map<Uuid, std::set<uint32_t>> ownChooserWindowIDs;
     std::set<Pid> tidiedChoosers;
 

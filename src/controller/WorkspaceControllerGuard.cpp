@@ -1,12 +1,13 @@
 // The foreground guard: for a short while after anything that may restack windows, the active
-// workspace's chrome steps aside while a foreign window covers its gutters or rail, and comes
-// back once the workspace's own windows are in front again.
+// workspace's chrome steps aside while another window (another app's, or Settings) covers its
+// gutters or rail, and comes back once the workspace's own windows are in front again.
 #include "controller/FrontOfRegion.h"
 #include "controller/TipsChrome.h"
 #include "controller/WholePoints.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
 #include "platform/Accessibility.h"
+#include "platform/Environment.h"
 #include "system/ExternalAppController.h"
 
 #include <cmath>
@@ -29,7 +30,8 @@ bool overlapsSubstantially(const Rect& a, const Rect& b) {
 
 RegionWalk frontOfRegionWalk(const std::vector<WindowListEntry>& frontToBack, const Rect& region,
                              const std::set<Pid>& managedPids, const std::set<uint32_t>& tiledWindowIDs,
-                             const std::vector<Rect>& panes, const Rect& railAX, const std::set<uint32_t>& ownChoosers) {
+                             const std::vector<Rect>& panes, const Rect& railAX, const std::set<uint32_t>& ownChoosers,
+                             std::optional<Pid> ownPid) {
     using Front = WorkspaceController::RegionFront;
     std::set<uint32_t> ownFront;
     for (const auto& entry : frontToBack)
@@ -64,7 +66,7 @@ RegionWalk frontOfRegionWalk(const std::vector<WindowListEntry>& frontToBack, co
         description += " " + wholePoints(entry.bounds.width()) + "×" + wholePoints(entry.bounds.height()) + " at " +
                        wholePoints(entry.bounds.minX()) + "," + wholePoints(entry.bounds.minY());
         if (seen >= 1) description += ", between our windows";
-        return {Front::foreignInFront, description};
+        return {Front::foreignInFront, description, ownPid && entry.ownerPid == ownPid};
     }
     return {seen >= 1 ? Front::ownInFront : Front::inconclusive, std::nullopt};
 }
@@ -77,8 +79,12 @@ WorkspaceController::RegionFront WorkspaceController::frontOfRegion(const Rect& 
     // by the window manager at all, and the mat is kept below every other window.
     const auto list = env.platform.windowList->windows(WindowList::Option::onScreenOnly);
     if (!list) return RegionFront::inconclusive;
-    const RegionWalk walk = frontOfRegionWalk(*list, region, managedPids, tiledWindowIDs, panes, railAX, ownChoosers);
-    if (walk.front == RegionFront::foreignInFront) lastForeignWindow = walk.foreignWindow;
+    const RegionWalk walk = frontOfRegionWalk(*list, region, managedPids, tiledWindowIDs, panes, railAX, ownChoosers,
+                                              env.platform.environment->processIdentifier());
+    if (walk.front == RegionFront::foreignInFront) {
+        lastForeignWindow = walk.foreignWindow;
+        lastCoverIsOurs = walk.coverIsOurs;
+    }
     return walk.front;
 }
 
@@ -116,7 +122,9 @@ void WorkspaceController::refreshChromeVisibility() {
 
     if (frontOfRegion(region, managedPids, tiledIDs, panes, rail, choosers) == RegionFront::foreignInFront) {
         if (!chrome.isVisible()) return;
-        Log::line("[Tessane] Foreground guard: foreign window covers region → chrome aside" +
+        // Settings over the gutters takes the chrome aside too, but it is no foreign window.
+        Log::line(std::string("[Tessane] Foreground guard: ") +
+                  (lastCoverIsOurs ? "Tessane's own window" : "foreign window") + " covers region → chrome aside" +
                   (lastForeignWindow ? " (" + *lastForeignWindow + ")" : std::string()));
         chrome.orderOut();
         if (workspaceTips->hasPanel()) workspaceTips->close();

@@ -106,6 +106,17 @@ TEST_F(ForegroundGuard, AForeignWindowOverTheGutterTakesTheChromeOutAndBack) {
     EXPECT_EQ(s.logCount("Foreground guard"), 2u);
 }
 
+TEST_F(ForegroundGuard, SettingsOverTheGutterTakesTheChromeAsideAsTessanesOwnWindowNotAForeignOne) {
+    s.launchApp("Tessane");  // its window plays our Settings window
+    s.sim.environment.setProcessIdentifier(s.pid("Tessane"));
+    const Rect gutter{tile(0).maxX() - 100, 200, 300, 300};
+    s.window("Tessane").setFrame(gutter);
+    s.probe().pulseChromeGuard();
+    EXPECT_FALSE(s.chrome(ws.id).isVisible);
+    EXPECT_EQ(s.log().back(), "[Tessane] Foreground guard: Tessane's own window covers region → chrome aside (Tessane "
+                              "300×300 at " + std::to_string(static_cast<int>(gutter.minX())) + ",200)");
+}
+
 TEST_F(ForegroundGuard, TheChromeStaysPutWhileWindowsArePlacedDraggedOrInFullscreen) {
     s.window("Music").setFrame({tile(0).maxX() - 100, 200, 300, 300});
     const size_t outs = s.chrome(ws.id).count("orderOut");
