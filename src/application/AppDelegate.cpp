@@ -14,6 +14,7 @@
 #include "platform/MainQueue.h"
 #include "platform/StatusItem.h"
 #include "platform/WindowList.h"
+#include "system/ShortcutText.h"
 #include "settings/GeneralTab.h"
 #include "shell/ControllerLinkTarget.h"
 #include "shell/LoginItem.h"
@@ -58,6 +59,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     if (linkHandlerRegistration_)
         if (const std::string line = linkHandlerRegistration_(); !line.empty()) Log::line(line);
     if (shell_.applyTheme) shell_.applyTheme(fixedAppearance(*platform.defaults));
+    if (platform.hotKeys) chordOrder_ = shortcut_text::useOrderOf(*platform.hotKeys);
     if (shell_.installMainMenu) shell_.installMainMenu();
 
     manager_ = std::make_unique<WorkspaceManager>(WorkspaceStore::inDataFolder(env), *platform.applications);

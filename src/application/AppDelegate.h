@@ -101,6 +101,8 @@ private:
     std::unique_ptr<StatusItem> noTray_;  // stands in when no tray icon was given
     std::function<std::string()> linkHandlerRegistration_;
     LinkInbox inbox_;
+    // Chords shown anywhere are written in the order the hot-key backend says lets them through.
+    Subscription chordOrder_;
     // Declared in start-up order: taken down last first.
     std::unique_ptr<WorkspaceManager> manager_;
     std::unique_ptr<WorkspaceFileWatcher> fileWatcher_;

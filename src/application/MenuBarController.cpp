@@ -6,6 +6,7 @@
 #include "shell/ShortcutBindings.h"
 #include "shell/UpdateManager.h"
 #include "system/ShortcutManager.h"
+#include "system/ShortcutText.h"
 
 #include <algorithm>
 
@@ -125,7 +126,7 @@ Bytes MenuBarController::menuIcon(const Workspace& workspace) {
 
 std::string MenuBarController::workspaceChord(size_t position) {
     if (position >= 9) return {};
-    return "Alt+Super+" + std::to_string(position + 1);
+    return shortcut_text::shown("Alt+Super+" + std::to_string(position + 1));
 }
 
 std::optional<ScreenInfo> MenuBarController::screenContaining(Point point) const {

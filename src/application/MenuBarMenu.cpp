@@ -7,6 +7,7 @@
 #include "platform/EventMonitors.h"
 #include "application/MenuBarController.h"
 #include "shell/UpdateManager.h"
+#include "system/ShortcutText.h"
 
 #include <algorithm>
 
@@ -15,7 +16,7 @@ namespace tessane {
 namespace {
 
 StatusMenuRow actionRow(std::string title, std::function<void()> action, std::string shortcut = {}) {
-    return StatusMenuRow{.title = std::move(title), .shortcut = std::move(shortcut), .action = std::move(action)};
+    return StatusMenuRow{.title = std::move(title), .shortcut = shortcut_text::shown(shortcut), .action = std::move(action)};
 }
 
 // The chrome's actions menu as rows of the status menu; empty for a menu of another kind.

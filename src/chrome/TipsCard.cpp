@@ -1,5 +1,7 @@
 #include "chrome/TipsCard.h"
 
+#include "system/ShortcutText.h"
+
 #include <algorithm>
 
 namespace tessane {
@@ -34,7 +36,7 @@ CardLayout layoutTipsCard(const Panels& measurer, std::function<void()> onDismis
     const double textX = kPadding + kTipSymbolWidth + kTipSpacing;
     for (const TipRow& tip : kWorkspaceTips) {
         b.symbol(tip.icon, {kPadding, y, kTipSymbolWidth, kTipSymbolHeight}, {ColorRole::secondaryLabel});
-        const Size text = b.text(cardFont(boldSpans(tip.text), CardFonts::callout), textX, y, width - kPadding - textX,
+        const Size text = b.text(cardFont(boldSpans(shortcut_text::shown(tip.text)), CardFonts::callout), textX, y, width - kPadding - textX,
                                  {ColorRole::label});
         y += std::max(kTipSymbolHeight, text.height) + kRowSpacing;
     }

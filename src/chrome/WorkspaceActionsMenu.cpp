@@ -4,6 +4,7 @@
 #include "chrome/ContainerWindowController.h"
 
 #include "platform/Screens.h"
+#include "system/ShortcutText.h"
 
 namespace tessane {
 
@@ -31,7 +32,7 @@ MenuContent ContainerWindowController::workspaceActionsMenu(ActionScope scope) {
                    std::string toolTip = {}) {
         menu.items.push_back({.kind = MenuItem::Kind::action,
                               .title = std::move(title),
-                              .shortcut = std::move(shortcut),
+                              .shortcut = shortcut_text::shown(shortcut),
                               .toolTip = std::move(toolTip),
                               .action = lifetime_.guard(std::move(chosen))});
     };

@@ -94,7 +94,7 @@ public:
     void setTheme(AppTheme theme);
 
     // ------------------------------------------------------------------ Keyboard Shortcuts
-    static const std::vector<ShortcutHelp>& shortcutRows() { return ShortcutHelp::all(); }
+    static std::vector<ShortcutHelp> shortcutRows() { return ShortcutHelp::shown(); }
     void showMeHow();  // to the Advanced tab
 
     // ------------------------------------------------------------------ About

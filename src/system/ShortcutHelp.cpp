@@ -1,5 +1,7 @@
 #include "system/ShortcutHelp.h"
 
+#include "system/ShortcutText.h"
+
 namespace tessane {
 
 const std::vector<ShortcutHelp>& ShortcutHelp::all() {
@@ -12,6 +14,15 @@ const std::vector<ShortcutHelp>& ShortcutHelp::all() {
         {"prev", "Ctrl+Super+Left", "Focus the previous app in the workspace"},
         {"solo", "Ctrl+Super+Return", "Solo the focused app (press again to restore)"},
     };
+    return rows;
+}
+
+std::vector<ShortcutHelp> ShortcutHelp::shown() {
+    std::vector<ShortcutHelp> rows = all();
+    for (auto& row : rows) {
+        row.keys = shortcut_text::shown(row.keys);
+        row.summary = shortcut_text::shown(row.summary);
+    }
     return rows;
 }
 

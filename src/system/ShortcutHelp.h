@@ -16,6 +16,9 @@ struct ShortcutHelp {
     bool operator==(const ShortcutHelp&) const = default;
 
     static const std::vector<ShortcutHelp>& all();
+    // The rows as the user reads them: keys and summaries in the order the running window
+    // manager lets chords through (shortcut_text::shown).
+    static std::vector<ShortcutHelp> shown();
 };
 
 }  // namespace tessane

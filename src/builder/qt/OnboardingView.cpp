@@ -358,8 +358,9 @@ QWidget* OnboardingView::shortcutsPage() {
     auto* rows = new QVBoxLayout;
     rows->setContentsMargins(0, 2, 0, 0);
     rows->setSpacing(9);
-    const int chipWidth = KeyChip::frameWidth(ShortcutHelp::all());
-    for (const auto& help : ShortcutHelp::all()) {
+    const auto shortcuts = ShortcutHelp::shown();
+    const int chipWidth = KeyChip::frameWidth(shortcuts);
+    for (const auto& help : shortcuts) {
         auto* row = new QHBoxLayout;
         row->setSpacing(14);
         row->addWidget(new KeyChip(qs(help.keys), chipWidth, dark_, page), 0, Qt::AlignVCenter);
