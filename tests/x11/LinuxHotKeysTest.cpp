@@ -1,12 +1,14 @@
 #include "platform/linux/LinuxHotKeys.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/qt/QtX11Pump.h"
+#include "system/ShortcutText.h"
 #include "x11/X11TestBase.h"
 
 #include <QCoreApplication>
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <cctype>
 
 namespace tessane::x11test {
 namespace {
@@ -101,6 +103,17 @@ TEST_F(LinuxHotKeysTest, ARegisteredChordIsDeliveredOncePerPressWhateverTheLockK
     EXPECT_EQ(pressed_.size(), 2u);
     // Released, the chord can be had again.
     EXPECT_EQ(keys_->registerHotKey(kVK1, optionCommand, {0, 8}).status, HotKeys::kNoError);
+}
+
+TEST_F(LinuxHotKeysTest, AChordPressedInTheOrderItIsShownReachesUsUnderThisWindowManager) {
+    constexpr uint32_t kVKH = 0x04;
+    ASSERT_EQ(keys_->registerHotKey(kVKH, optionCommand, {0, 9}).status, HotKeys::kNoError);
+    const std::string shown = shortcut_text::inOrder("Alt+Super+H", keys_->chordOrder());
+    if (server_->windowManagerName() == "icewm") EXPECT_EQ(shown, "Super+Alt+H");
+    std::string typed;  // as xdotool names the keys
+    for (char c : shown) typed += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    press(typed, 1);
+    EXPECT_EQ(pressed_, (std::vector<uint32_t>{9})) << "pressed as shown: " << shown;
 }
 
 TEST_F(LinuxHotKeysTest, ChordsThatCannotBeOursAreRefusedWithAStatus) {
