@@ -36,8 +36,10 @@ protected:
         X11TestBase::SetUp();
         if (!ensureWidgetApplication(server_->display()))
             GTEST_SKIP() << "needs its own process (a QApplication on the private server)";
-        // Metacity puts its windows back under a card moved below them, with no change to its
-        // stacking list to tell: there the cards stay over our windows, as they always did.
+        // Metacity keeps every window it manages below every override-redirect one: it moves its
+        // frames back under a card restacked below them (even one lowered to the bottom of the
+        // stack), with no change to its stacking list to tell. There the cards stay over our
+        // windows, as they always did.
         if (x_->windowManagerName() == "Metacity") GTEST_SKIP() << "Metacity restacks its windows under the cards";
         queue_ = std::make_unique<qt_backend::QtMainQueue>();
         screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_, *queue_);
