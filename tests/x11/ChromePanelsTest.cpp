@@ -1,4 +1,4 @@
-// The chrome's real windows on a private X server with Openbox, around real client windows:
+// The chrome's real windows on a private X server with a window manager, around real client windows:
 // where they stack, what they show, where clicks go.
 #include "chrome/ChromeGeometry.h"
 #include "chrome/ContainerWindowController.h"
@@ -503,7 +503,7 @@ TEST_F(ChromePanelsTest, AnimationsLandOnTheirTargetsAndTellTheirCompletionsOnce
             auto g = x_->geometry(qtCard->windowId());
             auto opacity = x_->cardinals(qtCard->windowId(), "_NET_WM_WINDOW_OPACITY");
             return g && g->viewable && opacity && opacity->size() == 1 && opacity->at(0) == 0;
-        })) << "with a compositing manager (Metacity, Marco, Mutter), a panel at alpha 0 stays mapped, transparent";
+        })) << "with a compositing manager (Metacity, Marco, Mutter, KWin), a panel at alpha 0 stays mapped, transparent";
     } else {
         EXPECT_TRUE(waitFor([&] { auto g = x_->geometry(qtCard->windowId()); return g && !g->viewable; }))
             << "without compositing, a panel at alpha 0 is taken off screen";
