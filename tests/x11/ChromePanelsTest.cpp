@@ -1,4 +1,4 @@
-// The chrome's real windows on a private X server with Openbox, around real client windows:
+// The chrome's real windows on a private X server with a window manager, around real client windows:
 // where they stack, what they show, where clicks go.
 #include "chrome/ChromeGeometry.h"
 #include "chrome/ContainerWindowController.h"
@@ -109,7 +109,10 @@ protected:
         // shows.
         if (!x_->windowManagerRoundTrip(2) && server_->windowManagerName() == "openbox") ADD_FAILURE() << "Openbox did not answer";
         EXPECT_TRUE(waitFor([&] { auto g = x_->geometry(*clientWindow); return g && g->viewable; }));
-        const Rect a = x_->geometry(*clientWindow)->rootRect;
+        EXPECT_TRUE(waitFor([&] { return placedAt(*clientWindow, {200, 200}); }))
+            << "the client stays at " << x_->freshGeometry(*clientWindow)->rootRect.minX() << ","
+            << x_->freshGeometry(*clientWindow)->rootRect.minY();
+        const Rect a = x_->freshGeometry(*clientWindow)->rootRect;
         const Rect container{a.minX() + 20, a.minY() + 20, a.width() + 40, a.height() - 40};
 
         chrome_ = std::make_unique<ContainerWindowController>(platform_);
@@ -140,6 +143,25 @@ protected:
             if (parent == root) return window;
             window = parent;
         }
+    }
+    // A compositing manager draws the screen in its own time: a probe window of a colour no desktop
+    // shows, mapped over `root` and taken away, is seen on screen and then gone, so the screen there
+    // shows the desktop as painted since.
+    bool desktopRepainted(const Rect& root) {
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        attributes.background_pixel = 0xFF00FF;
+        const Window probe = XCreateWindow(x_->display(), x_->root(), static_cast<int>(root.minX()), static_cast<int>(root.minY()),
+                                           static_cast<unsigned>(root.width()), static_cast<unsigned>(root.height()), 0,
+                                           CopyFromParent, InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel,
+                                           &attributes);
+        XMapRaised(x_->display(), probe);
+        x_->sync();
+        const int x = static_cast<int>(root.midX()), y = static_cast<int>(root.midY());
+        const bool shown = pixelBecomes(x, y, {255, 0, 255});
+        XDestroyWindow(x_->display(), probe);
+        x_->sync();
+        return shown && waitFor([&] { return !pixel(x, y).near({255, 0, 255}); }, 3s);
     }
     std::vector<XWindowId> rootChildrenBottomToTop() {
         Window root = 0, parent = 0, *children = nullptr;
@@ -175,7 +197,6 @@ protected:
 TEST_F(ChromePanelsTest, MatLiesBelowTheClientAndShieldsHandleAndRailAboveIt) {
     XWindowId client = 0;
     const Rect c = showChromeOverClient(&client);
-    ASSERT_FALSE(panels_->compositing()) << "Xvfb with Openbox has no compositing manager";
     const int midY = static_cast<int>(c.midY()) + 100;
     const Rect inner = c.insetBy(3, 3);
     const int gutterLeft = static_cast<int>(inner.minX() + (inner.width() - 6) / 2);
@@ -286,14 +307,18 @@ TEST_F(ChromePanelsTest, TheMatIsFilledByTheServerInTheThemesColourWithCornersSh
                                    {right, bottom, right - 6, bottom - 6}};
     };
     std::vector<Corner> corners = cornersOf(300, 200, 400, 300);
-    // What lies below: the bare desktop, sampled before the mat is there (at both sizes used).
+    // What lies below: the bare desktop, sampled before the mat is there (at both sizes used), once
+    // a compositing manager (Mutter) has painted it.
+    if (panels_->compositing()) ASSERT_TRUE(desktopRepainted({300, 200, 500, 350}));
     std::map<std::pair<int, int>, Rgb> desktop;
     for (const auto& c : cornersOf(300, 200, 400, 300)) desktop[{c.x, c.y}] = pixel(c.x, c.y);
     for (const auto& c : cornersOf(300, 200, 500, 350)) desktop[{c.x, c.y}] = pixel(c.x, c.y);
     const auto cornersShowTheDesktop = [&](Rgb fill) {
         for (const auto& c : corners) {
             EXPECT_TRUE(pixelBecomes(c.inX, c.inY, fill)) << "inside the corner at " << c.x << "," << c.y;
-            EXPECT_EQ(pixel(c.x, c.y), desktop.at({c.x, c.y})) << "the desktop shows at " << c.x << "," << c.y;
+            // Within a shade: a compositing manager's repaint of a picture may differ by one.
+            EXPECT_TRUE(pixel(c.x, c.y).near(desktop.at({c.x, c.y})))
+                << "the desktop shows at " << c.x << "," << c.y << ": " << pixel(c.x, c.y) << " for " << desktop.at({c.x, c.y});
         }
     };
     const Rgb dark = rgbOf(qt_backend::resolveColor({ColorRole::underPageBackground}, true));
@@ -348,7 +373,6 @@ TEST_F(ChromePanelsTest, ShieldsSwallowClicksClickThroughPanelsPassThemAndOrderO
     ASSERT_TRUE(waitFor([&] { return !shieldClicks.empty(); }));
     const Point expected = space_->screenFromRoot({c.minX() + 1, static_cast<double>(midY)});
     EXPECT_EQ(shieldClicks[0], expected) << "delivered in screen coordinates";
-    EXPECT_FALSE(process->process->readLine(300ms)) << "the client below the shield heard nothing";
 
     // A panel that ignores the mouse, drawn over the client: the click reaches the client.
     auto glass = panels_->makePanel({.level = PanelLevel::shield, .ignoresMouse = true, .name = "glass"});
@@ -364,6 +388,7 @@ TEST_F(ChromePanelsTest, ShieldsSwallowClicksClickThroughPanelsPassThemAndOrderO
     const Rect a = x_->geometry(client)->rootRect;
     const std::string inClient = "click " + std::to_string(static_cast<int>(c.minX() + 100 - a.minX())) + "," +
                                  std::to_string(static_cast<int>(midY - a.minY()));
+    // The first click the client hears: the one on the shield never reached it.
     EXPECT_EQ(process->process->waitForLine("click ", 3s), inClient) << "the click went through the glass to the client";
     EXPECT_EQ(shieldClicks.size(), 1u);
 
@@ -473,13 +498,26 @@ TEST_F(ChromePanelsTest, AnimationsLandOnTheirTargetsAndTellTheirCompletionsOnce
     EXPECT_EQ(done, (std::vector<std::string>{"rise", "slow"}));
     ASSERT_TRUE(waitFor([&] { return done.size() == 3; }));
     EXPECT_EQ(card->alpha(), 0.0);
-    EXPECT_TRUE(waitFor([&] { auto g = x_->geometry(qtCard->windowId()); return g && !g->viewable; }))
-        << "without compositing, a panel at alpha 0 is taken off screen";
+    if (panels_->compositing()) {
+        EXPECT_TRUE(waitFor([&] {
+            auto g = x_->geometry(qtCard->windowId());
+            auto opacity = x_->cardinals(qtCard->windowId(), "_NET_WM_WINDOW_OPACITY");
+            return g && g->viewable && opacity && opacity->size() == 1 && opacity->at(0) == 0;
+        })) << "with a compositing manager (Metacity, Marco, Mutter, KWin), a panel at alpha 0 stays mapped, transparent";
+    } else {
+        EXPECT_TRUE(waitFor([&] { auto g = x_->geometry(qtCard->windowId()); return g && !g->viewable; }))
+            << "without compositing, a panel at alpha 0 is taken off screen";
+    }
 
+    // A witness animated as long, started after: once it is told, the other would have been.
+    auto witness = panels_->makePanel({.level = PanelLevel::card, .name = "witness"});
+    witness->setFrame({100, 300, 50, 50});
+    witness->orderFront();
     animator.animate(*card, {.duration = 0.2, .alpha = 1.0}, [&] { done.push_back("never"); });
     card.reset();
-    waitFor([] { return false; }, 400ms);
-    EXPECT_EQ(done.size(), 3u) << "a destroyed panel tells no completion";
+    animator.animate(*witness, {.duration = 0.2, .alpha = 0.5}, [&] { done.push_back("witness"); });
+    ASSERT_TRUE(waitFor([&] { return std::count(done.begin(), done.end(), "witness") == 1; }));
+    EXPECT_EQ(std::count(done.begin(), done.end(), "never"), 0) << "a destroyed panel tells no completion";
 }
 
 TEST_F(ChromePanelsTest, WithACompositingManagerAlphaIsBlendedInsteadOfHidingThePanel) {
@@ -539,8 +577,11 @@ TEST_F(ChromePanelsTest, GlobalMonitorsHearPointerAndButtonsWithoutPolling) {
     m.reset();
     u.reset();
     moved.clear();
+    // A monitor added now hears the move: the one that ended would have heard it by then.
+    std::vector<GlobalEvent> later;
+    auto n = monitors_->addGlobalMonitor(GlobalEventKind::mouseMoved, [&](const GlobalEvent& e) { later.push_back(e); });
     ASSERT_EQ(server_->run({"xdotool", "mousemove_relative", "10", "0"}), 0);
-    waitFor([] { return false; }, 300ms);
+    ASSERT_TRUE(waitFor([&] { return !later.empty(); }));
     EXPECT_TRUE(moved.empty()) << "a monitor that ended hears nothing";
 }
 

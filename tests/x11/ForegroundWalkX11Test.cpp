@@ -47,15 +47,23 @@ protected:
 };
 
 TEST_F(ForegroundWalkX11Test, ARealWindowMappedOverTheGutterCoversTheRegionAndOneInsideAPaneDoesNot) {
+    // Each window listed and where it asked to be before the walk reads the list.
+    const auto listed = [&](size_t count) {
+        return waitFor([&] {
+            const auto entries = list_->windows(WindowList::Option::onScreenOnly);
+            return entries && entries->size() >= count;
+        });
+    };
     auto& ours = startClient({"--class", "ours.Ours", "--pos", "60,120", "--size", "300x300"});
     const Pid oursPid = static_cast<Pid>(ours.process->pid());
-    ASSERT_TRUE(x_->windowManagerRoundTrip(2));
+    ASSERT_TRUE(waitFor([&] { return placedAt(ours.windows.at(0), {60, 120}); }));
+    ASSERT_TRUE(listed(1));
     EXPECT_EQ(walk(oursPid).front, Front::ownInFront);
 
     // Inside the right pane: no chrome is drawn there.
-    startClient({"--class", "inside.Inside", "--pos", "600,200", "--size", "250x200"});
-    ASSERT_TRUE(x_->windowManagerRoundTrip(2));
-    ASSERT_TRUE(waitFor([&] { return list_->windows(WindowList::Option::onScreenOnly)->size() >= 2; }));
+    auto& inside = startClient({"--class", "inside.Inside", "--pos", "600,200", "--size", "250x200"});
+    ASSERT_TRUE(waitFor([&] { return placedAt(inside.windows.at(0), {600, 200}); }));
+    ASSERT_TRUE(listed(2));
     EXPECT_EQ(walk(oursPid).front, Front::ownInFront);
 
     // Over the gutter between the panes: it covers the region.

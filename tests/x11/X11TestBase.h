@@ -86,6 +86,16 @@ protected:
         });
     }
 
+    // The client's visible frame (its window and the extents its manager announces) has its
+    // top-left at `origin`, as USPosition asks: some managers (KWin, Xfwm4) map the frame first and
+    // move it there after.
+    bool placedAt(linux_backend::XWindowId window, Point origin) {
+        const auto extents = x_->cardinals(window, "_NET_FRAME_EXTENTS").value_or(std::vector<long>{0, 0, 0, 0});
+        const auto g = x_->freshGeometry(window);
+        return g && extents.size() == 4 &&
+               g->rootRect.origin == Point(origin.x + static_cast<double>(extents[0]), origin.y + static_cast<double>(extents[2]));
+    }
+
     static X11TestServer* server_;
     std::unique_ptr<linux_backend::X11Connection> x_;
     std::vector<std::string> logLines_;
