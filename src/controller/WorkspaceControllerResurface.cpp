@@ -12,6 +12,8 @@
 #include "platform/Applications.h"
 #include "system/ExternalAppController.h"
 
+#include <limits>
+
 namespace tessane {
 
 namespace {
@@ -51,10 +53,15 @@ void WorkspaceController::supersedeRaiseSequence() {
     if (!raiseSequence.running) return;
     ++raiseSequence.generation;
     raiseSequence.running = false;
-    // The window manager reports an activation a moment after it was asked for: those the
-    // sequence asked for still count as its own for as long as the sequence's own settle.
+    // The window manager reports an activation a moment after it was asked for, and it is heard
+    // only once the work under way (the show) is done: those the sequence asked for still count
+    // as its own for as long as the sequence's own settle, from then.
     raiseSequence.superseded = std::exchange(raiseSequence.activated, {});
-    raiseSequence.supersededUntil = queue.now() + kSequenceSettle;
+    constexpr TimeInterval kUntilDone = std::numeric_limits<TimeInterval>::infinity();
+    raiseSequence.supersededUntil = kUntilDone;
+    queue.post(lifetime.guard([this] {
+        if (raiseSequence.supersededUntil == kUntilDone) raiseSequence.supersededUntil = queue.now() + kSequenceSettle;
+    }));
     isResurfacing = false;
 }
 
