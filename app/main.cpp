@@ -3,6 +3,7 @@
 #include "QuitEdges.h"
 #include "ShellParts.h"
 #include "SingleInstance.h"
+#include "StallWatch.h"
 
 #include "chrome/ContainerChromeAdapter.h"
 #include "chrome/WorkspaceNoticeController.h"
@@ -121,6 +122,7 @@ int main(int argc, char** argv) {
     backend.start([](const std::string& line) { Log::line(line); });
     const Platform platform = backend.platform();
     auto& queue = static_cast<qt_backend::QtMainQueue&>(*platform.mainQueue);
+    const auto stallWatch = app::StallWatch::fromEnvironment();
 
     EventMonitorsInput input(*platform.eventMonitors);
     app::ShellParts parts(platform, backend, [environment = platform.environment] { return identity(*environment); });

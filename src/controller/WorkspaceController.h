@@ -269,6 +269,16 @@ private:
     std::vector<Uuid> recentWorkspaceIDs;
     std::optional<SoloState> soloState;
     bool isResurfacing = false;
+    // The raise sequence under way (one at a time: a newer sequence, show or hide supersedes it),
+    // and the applications a superseded one activated, whose activations may still be on their way.
+    struct RaiseSequence {
+        uint64_t generation = 0;
+        bool running = false;
+        std::optional<Uuid> workspaceID;
+        std::set<Pid> activated;
+        std::set<Pid> superseded;
+        TimeInterval supersededUntil = kDistantPast;
+    } raiseSequence;
     std::optional<std::string> lastActivatedBundleID;
     std::map<Uuid, std::set<std::string>> pendingLaunches;
     // Per workspace, the generation of its wait for windows: a newer show's wait replaces an older.
@@ -630,7 +640,13 @@ private:
     void placeAndBringForward(const Uuid& workspaceID);
     // Whether Option and Command are both held now.
     bool switcherModifiersHeld() const;
-    void activateInSequence(const std::vector<RunningApplication>& apps, size_t index, const Uuid& workspaceID);
+    // Starts a raise sequence over `apps`, superseding any under way.
+    void startRaiseSequence(const std::vector<RunningApplication>& apps, const Uuid& workspaceID);
+    void activateInSequence(const std::vector<RunningApplication>& apps, size_t index, const Uuid& workspaceID,
+                            uint64_t generation);
+    // A show or hide ends what is left of an earlier raise sequence, so that nothing of it comes up
+    // after: its later steps do not run and activations it caused are not taken for the user's.
+    void supersedeRaiseSequence();
     void resurfaceWorkspace(const Workspace& workspace, const std::optional<std::string>& triggeredBy);
     std::vector<WorkspaceSwitcherItem> switcherItems() const;
     void startSwitcherFlagsMonitor();

@@ -27,6 +27,8 @@ const char* caseName(WorkspaceController::FrameVisibility visibility) {
 
 void WorkspaceController::handleAppActivated(const RunningApplication& app) {
     if (isResurfacing) return;  // our own sequence is activating them
+    // A superseded sequence's activation, heard late.
+    if (raiseSequence.superseded.count(app.pid) && queue.now() < raiseSequence.supersededUntil) return;
 
     const auto& bundleID = app.bundleIdentifier;
     if (bundleID && *bundleID != env.ownBundleIdentifier) {

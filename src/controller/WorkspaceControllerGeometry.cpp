@@ -110,10 +110,12 @@ std::vector<Bytes> WorkspaceController::appIcons(const Workspace& workspace) con
     std::vector<Bytes> icons;
     for (const auto& app : workspace.apps) {
         std::optional<Bytes> icon;
-        if (const auto path = apps.urlForApplication(app.bundleIdentifier)) icon = apps.iconPNG(*path, kIconSide);
+        const auto path = apps.urlForApplication(app.bundleIdentifier);
+        if (path) icon = apps.iconPNG(*path, kIconSide);
+        // The running app's own entry, when it is another one (an entry not found by that id).
         if (!icon)
             if (const auto running = appController->runningApplication(app.bundleIdentifier);
-                running && running->bundlePath)
+                running && running->bundlePath && running->bundlePath != path)
                 icon = apps.iconPNG(*running->bundlePath, kIconSide);
         icons.push_back(icon.value_or(Bytes{}));
     }

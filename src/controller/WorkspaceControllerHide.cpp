@@ -21,6 +21,7 @@ void WorkspaceController::hideWorkspace(const Uuid& id) {
         return;
     }
     Log::line("[Tessane] Hide workspace: " + ws->name);
+    if (raiseSequence.workspaceID == id) supersedeRaiseSequence();
     rememberDocuments(id);
 
     // An application that another shown workspace tiles too stays up: hiding it would leave that

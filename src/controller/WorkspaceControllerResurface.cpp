@@ -2,7 +2,8 @@
 // Resurfacing brings the whole group up: the workspace's applications are activated one after
 // another, 0.2 s apart, their tiled windows raised, the chosen one last so that it ends in front.
 // The activations the sequence causes are its own and ignored (`isResurfacing`); afterwards every
-// tracked window gets a drift check.
+// tracked window gets a drift check. The latest request wins: a newer sequence, a show or a hide
+// ends what is left of an older sequence.
 #include "controller/WorkspaceController.h"
 
 #include "controller/WorkspaceOrdering.h"
@@ -10,6 +11,8 @@
 #include "platform/Accessibility.h"
 #include "platform/Applications.h"
 #include "system/ExternalAppController.h"
+
+#include <limits>
 
 namespace tessane {
 
@@ -33,17 +36,45 @@ void WorkspaceController::resurfaceWorkspace(const Workspace& workspace, const s
         if (auto app = appController->runningApplication(bundleID)) running.push_back(*app);
     if (running.size() < 2) return;  // nothing to sequence
 
+    startRaiseSequence(running, workspace.id);
+}
+
+void WorkspaceController::startRaiseSequence(const std::vector<RunningApplication>& apps, const Uuid& workspaceID) {
+    // The newer sequence is the one the user asked for last: the older one's later steps stand down.
+    const uint64_t generation = ++raiseSequence.generation;
+    raiseSequence.running = true;
+    raiseSequence.workspaceID = workspaceID;
+    raiseSequence.activated.clear();
     isResurfacing = true;
-    activateInSequence(running, 0, workspace.id);
+    activateInSequence(apps, 0, workspaceID, generation);
+}
+
+void WorkspaceController::supersedeRaiseSequence() {
+    if (!raiseSequence.running) return;
+    ++raiseSequence.generation;
+    raiseSequence.running = false;
+    // The window manager reports an activation a moment after it was asked for, and it is heard
+    // only once the work under way (the show) is done: those the sequence asked for still count
+    // as its own for as long as the sequence's own settle, from then.
+    raiseSequence.superseded = std::exchange(raiseSequence.activated, {});
+    constexpr TimeInterval kUntilDone = std::numeric_limits<TimeInterval>::infinity();
+    raiseSequence.supersededUntil = kUntilDone;
+    queue.post(lifetime.guard([this] {
+        if (raiseSequence.supersededUntil == kUntilDone) raiseSequence.supersededUntil = queue.now() + kSequenceSettle;
+    }));
+    isResurfacing = false;
 }
 
 void WorkspaceController::activateInSequence(const std::vector<RunningApplication>& apps, size_t index,
-                                             const Uuid& workspaceID) {
+                                             const Uuid& workspaceID, uint64_t generation) {
+    if (generation != raiseSequence.generation) return;  // superseded
     // A workspace hidden while its sequence runs ends the sequence: the next step would unhide an
     // application Tessane has just hidden and drop it from the ledger, so it would neither stay
     // hidden nor be given back at quit.
     if (index >= apps.size() || !sessions.contains(workspaceID)) {
-        queue.postAfter(kSequenceSettle, lifetime.guard([this, workspaceID] {
+        queue.postAfter(kSequenceSettle, lifetime.guard([this, workspaceID, generation] {
+            if (generation != raiseSequence.generation) return;
+            raiseSequence.running = false;
             isResurfacing = false;
             pulseChromeGuard();
             queue.postAfter(kStayedCheckDelay, lifetime.guard([this, workspaceID] { checkAllWindowsStayed(workspaceID); }));
@@ -57,6 +88,7 @@ void WorkspaceController::activateInSequence(const std::vector<RunningApplicatio
     if (const auto current = applications.runningApplication(app.pid)) {
         if (current->isHidden) applications.unhide(app.pid);
         if (app.bundleIdentifier) hiddenApps.forget({*app.bundleIdentifier});
+        raiseSequence.activated.insert(app.pid);
         applications.activate(app.pid);
 
         Accessibility& accessibility = *env.platform.accessibility;
@@ -71,8 +103,8 @@ void WorkspaceController::activateInSequence(const std::vector<RunningApplicatio
         }
     }
 
-    queue.postAfter(kActivationStep, lifetime.guard([this, apps, index, workspaceID] {
-        activateInSequence(apps, index + 1, workspaceID);
+    queue.postAfter(kActivationStep, lifetime.guard([this, apps, index, workspaceID, generation] {
+        activateInSequence(apps, index + 1, workspaceID, generation);
     }));
 }
 

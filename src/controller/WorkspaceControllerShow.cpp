@@ -56,6 +56,7 @@ void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> on
     if (!found) return;
     const Workspace ws = *found;
     Log::line("[Tessane] Show workspace requested: " + ws.name);
+    supersedeRaiseSequence();  // the latest show wins: nothing of an earlier one comes up over it
 
     const ManagedApp* primary = ws.primaryApp();
     const std::optional<std::string> primaryBundleID =

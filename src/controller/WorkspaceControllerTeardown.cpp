@@ -132,8 +132,7 @@ void WorkspaceController::bringForwardApps(const Workspace& workspace) {
     for (const auto& bundleID : ordering::resurfaceRaiseOrder(bundleIDs, primary))
         if (auto app = appController->runningApplication(bundleID)) running.push_back(*app);
     if (running.empty()) return;
-    isResurfacing = true;
-    activateInSequence(running, 0, workspace.id);
+    startRaiseSequence(running, workspace.id);
 }
 
 // ------------------------------------------------------------------ orders the user sees

@@ -160,6 +160,28 @@ TEST_F(Resurface, AWorkspaceHiddenBetweenTwoStepsKeepsItsAppsHiddenAndOwed) {
     EXPECT_EQ(raises("Music") + raises("Mail"), 0u);  // the step before the hide was the last
 }
 
+TEST_F(Resurface, AShowDuringTheSequenceCutsItShortAndItsOwnWorkspaceEndsInFront) {
+    s.launchApp("Photos");
+    const auto listen = s.addWorkspace("Listen", {"Maps", "Photos"});
+    s.activate("Mail");  // Notes comes up at once, Music would at 0.2 and Mail at 0.4
+    s.advance(0.1);
+    s.controller().showWorkspace(listen.id);
+    s.advance(2);
+
+    // The latest show wins: nothing of Write is raised after it, and Listen is brought up as
+    // any workspace entered from outside is.
+    EXPECT_EQ(raises("Music") + raises("Mail"), 0u);
+    EXPECT_EQ(frontmost(), "org.example.Maps");
+    const auto& stacking = s.sim.windowServer.windowsFrontToBack();
+    ASSERT_GE(stacking.size(), 2u);
+    for (size_t i = 0; i < 2; ++i)
+        EXPECT_TRUE(stacking[i]->element() == s.window("Maps").element() ||
+                    stacking[i]->element() == s.window("Photos").element())
+            << i;
+    EXPECT_EQ(s.logCount("[Tessane] App focus: org.example.Maps — owner=Listen → auto-frame show"), 1u);
+    EXPECT_FALSE(s.probe().isResurfacing());
+}
+
 TEST_F(Resurface, NothingRunsOnOnceTheControllerIsGone) {
     s.probe().resurfaceWorkspace(write, "org.example.Notes");
     s.stop();

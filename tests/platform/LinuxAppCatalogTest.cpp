@@ -146,5 +146,34 @@ TEST_F(LinuxAppCatalogTest, IconsComeFromTheThemeAtTheNearestSize) {
     EXPECT_EQ(rendered.back(), root / "usr/share/icons/hicolor/scalable/apps/application-x-executable.svg");
 }
 
+// Every show puts its apps' icons up again: an icon is made once, and again only when its entry
+// or its image changed; one that stands in (the generic icon) is looked for afresh each time.
+TEST_F(LinuxAppCatalogTest, AnIconIsMadeOnceUntilItsEntryOrItsImageChanges) {
+    const fs::path entry = systemApps() / "org.example.Editor.desktop";
+    const fs::path image = root / "usr/share/icons/hicolor/128x128/apps/org.example.Editor.png";
+    write(root / "usr/share/icons/hicolor/scalable/apps/application-x-executable.svg", "<svg/>");
+    write(systemApps() / "none.desktop", "[Desktop Entry]\nType=Application\nName=N\nIcon=not-anywhere\n");
+    auto apps = catalog();
+    const auto later = [](const fs::path& p) { fs::last_write_time(p, fs::last_write_time(p) + std::chrono::seconds(5)); };
+
+    EXPECT_EQ(apps.iconPNG(entry, 128), Bytes(128, 1));
+    EXPECT_EQ(apps.iconPNG(entry, 128), Bytes(128, 1));
+    EXPECT_EQ(rendered.size(), 1u);
+    EXPECT_EQ(apps.iconPNG(entry, 64), Bytes(64, 1));  // another side is another icon
+    EXPECT_EQ(rendered.size(), 2u);
+    later(image);
+    EXPECT_TRUE(apps.iconPNG(entry, 128));
+    EXPECT_EQ(rendered.size(), 3u);
+    write(entry, "[Desktop Entry]\nType=Application\nName=Editor\nIcon=only-small\n");
+    later(entry);
+    EXPECT_TRUE(apps.iconPNG(entry, 128));
+    EXPECT_EQ(rendered.back(), root / "usr/share/icons/hicolor/48x48/apps/only-small.png");
+
+    EXPECT_TRUE(apps.iconPNG(systemApps() / "none.desktop", 128));
+    write(root / "usr/share/icons/hicolor/128x128/apps/not-anywhere.png", "its own");
+    EXPECT_TRUE(apps.iconPNG(systemApps() / "none.desktop", 128));
+    EXPECT_EQ(rendered.back(), root / "usr/share/icons/hicolor/128x128/apps/not-anywhere.png");
+}
+
 }  // namespace
 }  // namespace tessane

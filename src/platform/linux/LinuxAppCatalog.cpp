@@ -268,6 +268,29 @@ std::optional<fs::path> LinuxAppCatalog::resolveBookmark(const Bytes& bookmark) 
 
 std::optional<Bytes> LinuxAppCatalog::iconPNG(const fs::path& path, int side) const {
     if (!renderer_ || side <= 0) return std::nullopt;
+    std::error_code ec;
+    const auto entryChanged = fs::last_write_time(path, ec);
+    if (ec) return std::nullopt;
+    const auto key = std::make_pair(path.string(), side);
+    if (const auto made = madeIcons_.find(key); made != madeIcons_.end()) {
+        const auto imageChanged = fs::last_write_time(made->second.image, ec);
+        if (!ec && made->second.entryChanged == entryChanged && made->second.imageChanged == imageChanged)
+            return made->second.png;
+        madeIcons_.erase(made);
+    }
+    bool generic = false;
+    const auto image = iconImage(path, side, &generic);
+    if (!image) return std::nullopt;
+    const auto imageChanged = fs::last_write_time(*image, ec);
+    auto png = renderer_(*image, side);
+    if (!png || ec || generic) return png;
+    constexpr size_t kMadeIconsKept = 256;  // far more apps than a workspace list names
+    if (madeIcons_.size() >= kMadeIconsKept) madeIcons_.clear();
+    madeIcons_[key] = MadeIcon{entryChanged, *image, imageChanged, *png};
+    return png;
+}
+
+std::optional<fs::path> LinuxAppCatalog::iconImage(const fs::path& path, int side, bool* generic) const {
     const auto entry = isRegularFile(path) ? readEntry(path) : std::nullopt;
     if (!entry) return std::nullopt;
     std::optional<fs::path> image;
@@ -282,9 +305,9 @@ std::optional<Bytes> LinuxAppCatalog::iconPNG(const fs::path& path, int side) co
         image = icons_.find(icon, side);
     }
     // An entry without a usable icon gets the generic application icon, as a file manager shows.
-    if (!image) image = icons_.find("application-x-executable", side);
-    if (!image) return std::nullopt;
-    return renderer_(*image, side);
+    if (image) return image;
+    *generic = true;
+    return icons_.find("application-x-executable", side);
 }
 
 }  // namespace tessane

@@ -5,6 +5,7 @@
 #include "platform/linux/IconThemeLookup.h"
 
 #include <functional>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -72,6 +73,9 @@ private:
     template <typename F>
     std::optional<std::filesystem::path> findEntry(F&& matches) const;
 
+    // The image file of the entry at `path`'s icon for `side`: its own, else the generic one
+    // (`generic` then set).
+    std::optional<std::filesystem::path> iconImage(const std::filesystem::path& path, int side, bool* generic) const;
     // A desktop entry, its failure to read logged (once per file).
     std::optional<linux_desktop::DesktopEntry> readEntry(const std::filesystem::path& path) const;
 
@@ -80,6 +84,18 @@ private:
     LogSink log_;
     mutable std::set<std::string> reportedEntries_;
     linux_desktop::IconThemeLookup icons_;
+    // Icons made before, by entry and side, with the change times of the entry and of the image
+    // they were made from: every show puts its apps' icons on its chrome, and rendering an image
+    // (an SVG mostly) costs tens of milliseconds each time. Either file changed: made again. An
+    // icon not found, or stood in for by the generic one, is looked for again each time (an
+    // install may bring it).
+    struct MadeIcon {
+        std::filesystem::file_time_type entryChanged;
+        std::filesystem::path image;
+        std::filesystem::file_time_type imageChanged;
+        Bytes png;
+    };
+    mutable std::map<std::pair<std::string, int>, MadeIcon> madeIcons_;
 };
 
 }  // namespace tessane

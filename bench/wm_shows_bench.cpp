@@ -1,0 +1,498 @@
+// Whole-process measurement of shows under each window manager, on a private Xvfb each. Two
+// workspaces: "Three" (two test clients and the real XTerm when it is installed; else two
+// clients) and "Pair" (two more clients); the clients' entries name a theme icon, as real
+// applications' do. Each round:
+//   first   the program started afresh with every window spread out; Alt+Super+1 typed through
+//           XTEST; until every window of "Three" is in its pane;
+//   second  then Alt+Super+2: until every window of "Pair" is in its pane;
+//   re-show then Alt+Super+H (Pair hidden) and Alt+Super+2 again: until Pair is back in its panes;
+//   tray    the program started afresh again, windows spread, "Pair" from the tray menu (the
+//           icon clicked, the menu's second workspace row chosen by keys, timed from the Return
+//           that picks it); then Alt+Super+1, a second show too.
+// (IceWM takes Alt+Super+<key> when Alt goes down first: there Super is pressed first.)
+// A window is in its pane when it is shown (mapped, not iconic) and its frame is the frame it had
+// once a show had settled (learnt in an untimed warm-up), to 2 px. Confirmations come from the
+// root's structure events and the clients' property events; no reads while nothing happens.
+// The main thread's longest wait in each step comes from the program's own stall log
+// (TESSANE_STALL_LOG_MS): from the key until 0.5 s after the windows were in place.
+// Usage: wm_shows_bench [rounds] [manager ...]   (defaults 3 and the eight managers)
+#include "BenchStats.h"
+#include "e2e/support/PrivateHome.h"
+#include "platform/linux/X11Connection.h"
+#include "x11/support/X11TestServer.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <optional>
+#include <poll.h>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace tessane;
+using namespace std::chrono;
+using tessane::bench::clockSeconds;
+using tessane::bench::median;
+using x11test::RootRect;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kXTermEntry = "/usr/share/applications/debian-xterm.desktop";
+
+bool isIconic(Display* d, Window w) {
+    const Atom state = XInternAtom(d, "WM_STATE", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool iconic = false;
+    if (XGetWindowProperty(d, w, state, 0, 2, False, state, &type, &format, &count, &after, &data) == Success && data &&
+        count >= 1)
+        iconic = reinterpret_cast<long*>(data)[0] == IconicState;
+    if (data) XFree(data);
+    return iconic;
+}
+
+bool shown(Display* d, Window w) {
+    XWindowAttributes a{};
+    return XGetWindowAttributes(d, w, &a) && a.map_state == IsViewable && !isIconic(d, w);
+}
+
+bool near(const RootRect& a, const RootRect& b) {
+    return std::abs(a.x - b.x) <= 2 && std::abs(a.y - b.y) <= 2 && std::abs(a.width - b.width) <= 2 &&
+           std::abs(a.height - b.height) <= 2;
+}
+
+bool overlap(const RootRect& a, const RootRect& b) {
+    const int w = std::min(a.x + a.width, b.x + b.width) - std::max(a.x, b.x);
+    const int h = std::min(a.y + a.height, b.y + b.height) - std::max(a.y, b.y);
+    return w > 16 && h > 16;
+}
+
+// Every window shown, big, and apart from the others: a settled tiling, whatever the layout.
+bool tiledApart(Display* d, const std::vector<Window>& windows) {
+    std::vector<RootRect> frames;
+    for (auto w : windows) {
+        const auto f = x11test::visibleFrame(d, w);
+        if (!shown(d, w) || !f || f->width < 300 || f->height < 300) return false;
+        for (const auto& other : frames)
+            if (overlap(*f, other)) return false;
+        frames.push_back(*f);
+    }
+    return true;
+}
+
+void typeChord(Display* d, const std::vector<KeySym>& keys) {
+    for (KeySym k : keys) XTestFakeKeyEvent(d, XKeysymToKeycode(d, k), True, CurrentTime);
+    for (auto k = keys.rbegin(); k != keys.rend(); ++k) XTestFakeKeyEvent(d, XKeysymToKeycode(d, *k), False, CurrentTime);
+    XFlush(d);
+}
+
+// Hears every frame move, map and unmap (the root's structure) and the clients' property changes
+// (WM_STATE) on a connection of its own, and re-checks a condition only when something was heard.
+class Watch {
+public:
+    explicit Watch(const std::string& display) : d_(XOpenDisplay(display.c_str())) {
+        if (d_) XSelectInput(d_, DefaultRootWindow(d_), SubstructureNotifyMask);
+    }
+    ~Watch() {
+        if (d_) XCloseDisplay(d_);
+    }
+    Watch(const Watch&) = delete;
+    Watch& operator=(const Watch&) = delete;
+    Display* display() const { return d_; }
+    void follow(Window client) {
+        XSelectInput(d_, client, PropertyChangeMask);
+        XSync(d_, False);
+    }
+    void forget() {
+        for (XEvent e; XPending(d_);) XNextEvent(d_, &e);
+    }
+    bool waitFor(const std::function<bool()>& condition, double seconds) {
+        const double end = clockSeconds() + seconds;
+        for (;;) {
+            forget();
+            if (condition()) return true;
+            if (XQLength(d_) > 0) continue;
+            const double left = end - clockSeconds();
+            if (left <= 0) return false;
+            pollfd p{ConnectionNumber(d_), POLLIN, 0};
+            ::poll(&p, 1, std::max(1, int(left * 1e3)));
+        }
+    }
+
+private:
+    Display* d_;
+};
+
+// The program's stall lines: (end, length), in seconds of the monotonic clock.
+std::vector<std::pair<double, double>> stalls(const std::string& logFile) {
+    std::vector<std::pair<double, double>> out;
+    std::ifstream in(logFile);
+    const std::string marker = "[Tessane][stall] main thread held ";
+    for (std::string line; std::getline(in, line);) {
+        const auto at = line.find(marker);
+        if (at == std::string::npos) continue;
+        double ms = 0, end = 0;
+        if (std::sscanf(line.c_str() + at + marker.size(), "%lf ms until %lf", &ms, &end) == 2)
+            out.emplace_back(end, ms / 1e3);
+    }
+    return out;
+}
+
+// The longest stall that overlaps [from, to], in seconds.
+double longestStall(const std::string& logFile, double from, double to) {
+    double longest = 0;
+    for (const auto& [end, length] : stalls(logFile))
+        if (end >= from && end - length <= to) longest = std::max(longest, length);
+    return longest;
+}
+
+bool logHas(const std::string& file, const std::string& text) {
+    std::ifstream in(file);
+    const std::string all((std::istreambuf_iterator<char>(in)), {});
+    return all.find(text) != std::string::npos;
+}
+
+struct Step {
+    std::vector<double> times;  // -1: never confirmed within the bound
+    std::vector<double> stalls;
+    void add(double t, double stall) {
+        times.push_back(t);
+        stalls.push_back(stall);
+    }
+    double medianTime() const { return median(times); }
+    double worstTime() const {
+        if (std::find(times.begin(), times.end(), -1.0) != times.end()) return -1;
+        return times.empty() ? 0 : *std::max_element(times.begin(), times.end());
+    }
+    double worstStall() const { return stalls.empty() ? 0 : *std::max_element(stalls.begin(), stalls.end()); }
+};
+
+struct ManagerFigures {
+    std::string manager;
+    std::string error;
+    int apps = 0;
+    std::string trayNote;  // why the tray show was not measured
+    Step first, second, reshow, tray;
+};
+
+std::string ms(double seconds) {
+    if (seconds < 0) return "timeout";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f", seconds * 1e3);
+    return text;
+}
+
+// Whether a menu of the program's is open: a viewable override-redirect window of its process
+// that is none of its panels (those carry a window type of their own).
+bool menuOpen(Display* d, long pid) {
+    const Atom panelType = XInternAtom(d, "_KDE_NET_WM_WINDOW_TYPE_OVERRIDE", False);
+    const Atom pidAtom = XInternAtom(d, "_NET_WM_PID", False), typeAtom = XInternAtom(d, "_NET_WM_WINDOW_TYPE", False);
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned n = 0;
+    bool found = false;
+    if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n)) return false;
+    for (unsigned i = 0; i < n && !found; ++i) {
+        XWindowAttributes a{};
+        if (!XGetWindowAttributes(d, children[i], &a) || a.map_state != IsViewable || !a.override_redirect) continue;
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        bool ours = false, panel = false;
+        if (XGetWindowProperty(d, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after,
+                               &data) == Success &&
+            data && count == 1)
+            ours = reinterpret_cast<long*>(data)[0] == pid;
+        if (data) XFree(data);
+        data = nullptr;
+        if (XGetWindowProperty(d, children[i], typeAtom, 0, 16, False, XA_ATOM, &type, &format, &count, &after,
+                               &data) == Success &&
+            data)
+            for (unsigned long k = 0; k < count; ++k) panel = panel || reinterpret_cast<Atom*>(data)[k] == panelType;
+        if (data) XFree(data);
+        found = ours && !panel;
+    }
+    if (children) XFree(children);
+    return found;
+}
+
+ManagerFigures measure(const std::string& manager, int rounds) {
+    ManagerFigures out;
+    out.manager = manager;
+    std::string error;
+    x11test::X11TestServer::Options options;
+    options.windowManagerName = manager;
+    auto server = x11test::X11TestServer::start(options, &error);
+    if (!server) {
+        out.error = error;
+        return out;
+    }
+    e2e::PrivateHome home(TESSANE_X11_CLIENT);
+    const bool xterm = fs::exists(kXTermEntry) && fs::exists("/usr/bin/xterm");
+    const char* dataDirs = std::getenv("XDG_DATA_DIRS");
+    const std::string savedDataDirs = dataDirs ? dataDirs : "";
+    if (xterm) setenv("XDG_DATA_DIRS", ((home.root() / "system").string() + ":/usr/share").c_str(), 1);
+
+    auto x = linux_backend::X11Connection::open(server->display().c_str());
+    Watch watch(server->display());
+    if (!x || !watch.display()) {
+        out.error = "no connection";
+        return out;
+    }
+    Display* d = x->display();
+    Display* w = watch.display();
+    std::vector<std::unique_ptr<x11test::ChildProcess>> children;
+    const auto client = [&](const std::string& name) -> Window {
+        home.installApp(name);
+        // With an icon of the theme, as a real application has (an app without one costs its
+        // chrome a lookup of the generic icon through every theme folder at each show).
+        std::ofstream(home.root() / "data/applications" / (e2e::PrivateHome::bundleID(name) + ".desktop"),
+                      std::ios::app)
+            << "Icon=l3afpad\n";
+        auto args = e2e::PrivateHome::clientArguments(name);
+        args.insert(args.begin(), TESSANE_X11_CLIENT);
+        children.push_back(x11test::ChildProcess::start(args, server->display(), {}, true));
+        const auto line = children.back()->waitForLine("window ", milliseconds(20000));
+        return line ? std::strtoul(line->c_str() + 7, nullptr, 16) : 0;
+    };
+    std::vector<Window> three = {client("Alpha"), client("Beta")};
+    const std::vector<Window> pair = {client("Gamma"), client("Delta")};
+    if (xterm) {
+        children.push_back(x11test::ChildProcess::start({"/usr/bin/xterm"}, server->display()));
+        Window found = 0;
+        x11test::waitUntil([&] {
+            for (auto c : x->windowList(x->root(), "_NET_CLIENT_LIST").value_or(std::vector<linux_backend::XWindowId>{}))
+                if (auto cls = x->wmClass(c); cls && cls->second == "XTerm") found = c;
+            return found != 0;
+        }, seconds(20));
+        if (found) three.push_back(found);
+    }
+    if (std::count(three.begin(), three.end(), 0ul) || std::count(pair.begin(), pair.end(), 0ul)) {
+        out.error = "a client did not come up";
+        return out;
+    }
+    out.apps = int(three.size());
+    Workspace threeWorkspace = home.workspace("Three", {"Alpha", "Beta"});
+    if (three.size() == 3) {
+        threeWorkspace = home.workspace("Three", {"Alpha", "Beta", "XTerm"});
+        threeWorkspace.apps[2].bundleIdentifier = "debian-xterm";
+        threeWorkspace.apps[2].appPath = kXTermEntry;
+        threeWorkspace.layout.type = LayoutType::threeLeftOneRightTwo;
+    }
+    home.storeWorkspaces({threeWorkspace, home.workspace("Pair", {"Gamma", "Delta"})});
+    for (auto c : three) watch.follow(c);
+    for (auto c : pair) watch.follow(c);
+
+    auto trayHost = x11test::ChildProcess::start({TESSANE_TRAY_HOST, "--at", "1600,0"}, server->display());
+    if (!trayHost || !trayHost->waitForLine("ready", milliseconds(20000))) {
+        out.error = "the tray host did not come up";
+        return out;
+    }
+
+    const std::string logFile = (home.root() / "tessane.log").string();
+    std::unique_ptr<x11test::ChildProcess> tessane;
+    std::optional<RootRect> icon;
+    int starts = 0;
+    const auto stop = [&] {
+        if (!tessane) return;
+        tessane.reset();
+        // WM_SHOWS_BENCH_LOGS=<folder>: each run's log kept there, to see where the time went.
+        if (const char* keep = std::getenv("WM_SHOWS_BENCH_LOGS"))
+            fs::copy_file(logFile, fs::path(keep) / (manager + "-" + std::to_string(starts) + ".log"),
+                          fs::copy_options::overwrite_existing);
+    };
+    const auto start = [&] {
+        stop();
+        ++starts;
+        std::remove(logFile.c_str());
+        tessane = x11test::ChildProcess::start({TESSANE_APP}, server->display(), logFile, false,
+                                               {"TESSANE_STALL_LOG_MS=10"});
+        if (!tessane || !x11test::waitUntil([&] { return logHas(logFile, "[Tessane][AX] launch:"); }, seconds(60)))
+            return false;
+        const auto line = trayHost->waitForLine("docked ", milliseconds(20000));
+        RootRect r;
+        unsigned long iconWindow = 0;
+        icon.reset();
+        if (line && std::sscanf(line->c_str(), "docked 0x%lx %d,%d %dx%d", &iconWindow, &r.x, &r.y, &r.width,
+                                &r.height) == 5)
+            icon = r;
+        return true;
+    };
+    const auto spread = [&] {
+        int i = 0;
+        for (const std::vector<Window>* list : std::vector<const std::vector<Window>*>{&three, &pair})
+            for (auto c : *list) {
+                x->requestMoveResize(c, Point{double(80 + 50 * i), double(80 + 40 * i)}, Size{400, 300});
+                ++i;
+            }
+        XFlush(d);
+        watch.waitFor([&] { return !tiledApart(w, three) && !tiledApart(w, pair); }, 5);
+    };
+    const auto quiet = [] { std::this_thread::sleep_for(milliseconds(1000)); };  // a user's pause
+
+    std::map<Window, RootRect> target;
+    const auto inPanes = [&](const std::vector<Window>& windows) {
+        for (auto c : windows) {
+            const auto f = x11test::outerFrame(w, c);
+            if (!shown(w, c) || !f || !near(*f, target[c])) return false;
+        }
+        return true;
+    };
+    const auto timed = [&](const std::function<void()>& trigger, const std::vector<Window>& windows, Step& step) {
+        watch.forget();
+        const double t0 = clockSeconds();
+        trigger();
+        const bool placed = watch.waitFor([&] { return inPanes(windows); }, 10);
+        const double t1 = clockSeconds();
+        std::this_thread::sleep_for(milliseconds(500));
+        step.add(placed ? t1 - t0 : -1, longestStall(logFile, t0, t1 + 0.5));
+    };
+    // IceWM takes Alt+Super+<key> for itself when Alt goes down first: its users press Super first.
+    const KeySym firstModifier = manager == "icewm" ? XK_Super_L : XK_Alt_L;
+    const KeySym secondModifier = manager == "icewm" ? XK_Alt_L : XK_Super_L;
+    const std::vector<KeySym> key1 = {firstModifier, secondModifier, XK_1}, key2 = {firstModifier, secondModifier, XK_2},
+                              hideKey = {firstModifier, secondModifier, XK_h};
+
+    // Warm-up: where a settled show puts each window.
+    spread();
+    if (!start()) {
+        out.error = "Tessane did not start";
+        return out;
+    }
+    quiet();
+    for (const auto& [key, windows] : {std::pair{key1, three}, std::pair{key2, pair}}) {
+        typeChord(d, key);
+        if (!watch.waitFor([&] { return tiledApart(w, windows); }, 20)) {
+            out.error = "a warm-up show did not tile:";
+            for (auto c : windows) {
+                const auto f = x11test::outerFrame(w, c).value_or(RootRect{});
+                out.error += " " + std::to_string(f.width) + "x" + std::to_string(f.height) + "+" +
+                             std::to_string(f.x) + "+" + std::to_string(f.y) + (shown(w, c) ? "" : " (not shown)");
+            }
+            stop();
+            return out;
+        }
+        // Settled: nothing moved for a second.
+        for (bool moved = true; moved;) {
+            std::map<Window, RootRect> before;
+            for (auto c : windows) before[c] = x11test::outerFrame(w, c).value_or(RootRect{});
+            std::this_thread::sleep_for(milliseconds(1000));
+            moved = false;
+            for (auto c : windows) moved = moved || !near(before[c], x11test::outerFrame(w, c).value_or(RootRect{}));
+        }
+        for (auto c : windows) target[c] = x11test::outerFrame(w, c).value_or(RootRect{});
+    }
+
+    for (int r = 0; r < rounds; ++r) {
+        stop();
+        stop();
+        spread();
+        if (!start()) break;
+        quiet();
+        timed([&] { typeChord(d, key1); }, three, out.first);
+        quiet();
+        timed([&] { typeChord(d, key2); }, pair, out.second);
+        quiet();
+        typeChord(d, hideKey);
+        watch.waitFor([&] { return std::all_of(pair.begin(), pair.end(), [&](auto c) { return isIconic(w, c); }); }, 10);
+        quiet();
+        timed([&] { typeChord(d, key2); }, pair, out.reshow);
+
+        // The tray first, while no workspace's windows cover it (the tray host is no panel that
+        // managers keep above windows), then a second show by the hot key.
+        stop();
+        spread();
+        if (!start()) break;
+        quiet();
+        if (!icon) {
+            out.trayNote = "the tray docked no icon";
+            continue;
+        }
+        server->run({"xdotool", "mousemove", std::to_string(icon->x + icon->width / 2),
+                     std::to_string(icon->y + icon->height / 2), "click", "1"});
+        if (!watch.waitFor([&] { return menuOpen(w, tessane->pid()); }, 10)) {
+            out.trayNote = "no menu opened on a click at the icon";
+            continue;
+        }
+        typeChord(d, {XK_Down});
+        typeChord(d, {XK_Down});
+        timed([&] { typeChord(d, {XK_Return}); }, pair, out.tray);
+        quiet();
+        timed([&] { typeChord(d, key1); }, three, out.second);
+    }
+    stop();
+    if (xterm) {
+        if (savedDataDirs.empty())
+            unsetenv("XDG_DATA_DIRS");
+        else
+            setenv("XDG_DATA_DIRS", savedDataDirs.c_str(), 1);
+    }
+    return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    std::vector<std::string> managers;
+    for (int i = 2; i < argc; ++i) managers.emplace_back(argv[i]);
+    if (managers.empty()) managers = {"openbox", "xfwm4", "icewm", "fluxbox", "metacity", "marco", "mutter", "kwin"};
+
+    std::printf("wm_shows_bench: %d rounds per manager; time from the key to every window in its pane (median / "
+                "worst), and the main thread's longest wait in any round\n",
+                rounds);
+    std::printf("%-9s %4s | %-27s | %-27s | %-27s | %-27s | goals\n", "manager", "apps", "first show", "second show",
+                "tray show", "re-show");
+    int missed = 0;
+    for (const auto& manager : managers) {
+        const ManagerFigures f = measure(manager, rounds);
+        if (!f.error.empty()) {
+            std::printf("%-9s  not measured: %s\n", manager.c_str(), f.error.c_str());
+            ++missed;
+            continue;
+        }
+        std::string goals;
+        const auto check = [&](const char* name, const Step& s, double bound) {
+            const double worst = s.worstTime();
+            if (s.times.empty()) {
+                goals += std::string(goals.empty() ? "" : ", ") + name + " not measured";
+            } else if (worst < 0 || worst > bound) {
+                goals += std::string(goals.empty() ? "" : ", ") + name + " slow";
+            }
+            if (s.worstStall() > 0.1) goals += std::string(goals.empty() ? "" : ", ") + name + " wait";
+        };
+        check("first", f.first, 0.5);
+        check("second", f.second, 0.5);
+        check("tray", f.tray, 0.5);
+        check("re-show", f.reshow, 0.1);
+        const auto cell = [](const Step& s) {
+            char text[80];
+            std::snprintf(text, sizeof text, "%s / %s ms, wait %.0f ms", ms(s.medianTime()).c_str(),
+                          ms(s.worstTime()).c_str(), s.worstStall() * 1e3);
+            return std::string(text);
+        };
+        std::printf("%-9s %4d | %-27s | %-27s | %-27s | %-27s | %s\n", manager.c_str(), f.apps, cell(f.first).c_str(),
+                    cell(f.second).c_str(), cell(f.tray).c_str(), cell(f.reshow).c_str(),
+                    goals.empty() ? "all met" : goals.c_str());
+        if (!f.trayNote.empty()) std::printf("%-9s  tray: %s\n", "", f.trayNote.c_str());
+        std::fflush(stdout);
+        if (!goals.empty()) ++missed;
+    }
+    return missed == 0 ? 0 : 2;
+}
