@@ -28,14 +28,22 @@ bool sameRect(const Rect& a, const Rect& b) {
            same(a.height(), b.height());
 }
 
-// The visible size a window ends up with when asked for `visibleSize`: its client takes only
-// what its WM_NORMAL_HINTS allow (a terminal's whole character cells), the decorations stay.
-Size takenSize(X11Connection& x, XWindowId window, const WindowFrame& frame, Size visibleSize) {
+// The client size asked of the manager for a visible size of `visibleSize`: only what the
+// window's WM_NORMAL_HINTS allow (a terminal's whole character cells, never less than its
+// minimum). Asked outright rather than left to the manager: some apply the hints to the user's
+// own resizes only (IceWM gives a window less than its minimum, Xfwm4 ignores increments).
+Size hintedClientSize(X11Connection& x, XWindowId window, const WindowFrame& frame, Size visibleSize) {
+    const Size wanted = frame.clientSize(visibleSize);
     const auto hints = x.normalHints(window);
-    if (!hints) return visibleSize;
-    const Size asked = frame.clientSize(visibleSize);
-    const Size taken = constrainedClientSize(*hints, asked);
-    return {visibleSize.width + taken.width - asked.width, visibleSize.height + taken.height - asked.height};
+    return hints ? constrainedClientSize(*hints, wanted) : wanted;
+}
+
+// The visible size a window ends up with when asked for `visibleSize`: its client takes only
+// what its hints allow, the decorations stay.
+Size takenSize(X11Connection& x, XWindowId window, const WindowFrame& frame, Size visibleSize) {
+    const Size wanted = frame.clientSize(visibleSize);
+    const Size taken = hintedClientSize(x, window, frame, visibleSize);
+    return {visibleSize.width + taken.width - wanted.width, visibleSize.height + taken.height - wanted.height};
 }
 
 // A move asked of a manager that does not say when it is done, and what tells it has been done.
@@ -127,10 +135,13 @@ AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std:
     std::optional<Point> rootOrigin;
     if (axOrigin) rootOrigin = Point{axOrigin->x + o.x, axOrigin->y + o.y};
     const std::optional<Point> outer = rootOrigin ? std::optional(f->outerOrigin(*rootOrigin)) : std::nullopt;
-    const std::optional<Size> clientSize = axSize ? std::optional(f->clientSize(*axSize)) : std::nullopt;
+    const std::optional<Size> clientSize =
+        axSize ? std::optional(hintedClientSize(x_, window, *f, *axSize)) : std::nullopt;
     x_.selectInput(window, kStructureNotifyMask);
     if (moveResizeMessage_) {
-        x_.requestMoveResize(window, outer, clientSize);
+        // A move alone carries the size the client has: Fluxbox resizes a window the message
+        // leaves the size out for (it grows by the height of its decorations each time).
+        x_.requestMoveResize(window, outer, clientSize ? clientSize : std::optional(f->client.size));
     } else {
         // The manager reads a configure request's position by the client's window gravity.
         std::optional<Point> position;
@@ -237,7 +248,8 @@ std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFrames(std::span<c
         const auto frame = windowFrame(m.window);
         if (!frame) return true;
         const Point rootOrigin{m.target.minX() + o.x, m.target.minY() + o.y};
-        x_.requestMoveResize(m.window, frame->outerOrigin(rootOrigin), frame->clientSize(m.target.size));
+        x_.requestMoveResize(m.window, frame->outerOrigin(rootOrigin),
+                             hintedClientSize(x_, m.window, *frame, m.target.size));
         pending.push_back({m.window, m.target.origin, takenSize(x_, m.window, *frame, m.target.size),
                            x_.lastRequestSerial(), frame->visible().offsetBy(-o.x, -o.y)});
         return false;
