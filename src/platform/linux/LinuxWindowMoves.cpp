@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <unordered_set>
 
 namespace tessane::linux_backend {
 
@@ -15,12 +14,16 @@ namespace {
 
 constexpr long kStructureNotifyMask = 1L << 17;
 // Some managers move the frame a moment after they answered (Openbox right after a window was
-// restored): how long a move that has not arrived yet is given.
-constexpr double kMoveGraceSeconds = 0.1;
+// restored, Mutter at all times, later the busier it is): how long a move that has not arrived
+// yet is given. A move that arrives, or a manager that has acted and gone quiet, ends it sooner.
+constexpr double kMoveGraceSeconds = 1.0;
 
 // A manager that has moved or sized a window and left it short of where it was asked (its own
 // minimum, the screen's edge) is done with it once it has been quiet this long.
 constexpr double kSettleSeconds = 0.05;
+
+// How long a manager is given to say a window it was asked to unmaximize is no longer maximized.
+constexpr double kUnmaximizeBound = 0.5;
 
 bool same(double a, double b) { return std::lround(a) == std::lround(b); }
 bool sameRect(const Rect& a, const Rect& b) {
@@ -128,6 +131,10 @@ AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std:
         // frame changes with that (size, and the decorations of some managers).
         x_.requestWmState(window, 0, "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");
         if (!x_.windowManagerRoundTrip(timeout)) return AXError::cannotComplete;
+        // Not every manager has done so when it answers (KWin does not answer, Mutter restores
+        // later), and a move that arrives first is undone by the restore: its state tells.
+        x_.waitFor([&] { const auto now = state(window); return !now || !now->maximized; },
+                   std::min(timeout, kUnmaximizeBound));
         f = windowFrame(window);
         if (!f) return AXError::invalidUIElement;
     }
@@ -152,9 +159,8 @@ AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std:
         }
         x_.requestConfigure(window, position, clientSize);
     }
-    MoveWatch watch(x_, *this,
-                    {{window, axOrigin, axSize ? std::optional(takenSize(x_, window, *f, *axSize)) : std::nullopt,
-                      x_.lastRequestSerial(), f->visible().offsetBy(-o.x, -o.y)}});
+    const std::optional<Size> taken = axSize ? std::optional(takenSize(x_, window, *f, *axSize)) : std::nullopt;
+    MoveWatch watch(x_, *this, {{window, axOrigin, taken, x_.lastRequestSerial(), f->visible().offsetBy(-o.x, -o.y)}});
     if (!x_.windowManagerDeclinesPings() && !x_.windowManagerRoundTrip(timeout)) return AXError::cannotComplete;
     if (x_.windowManagerDeclinesPings()) {
         // Nothing tells when such a manager is done: the move is confirmed by what it does.
@@ -163,15 +169,12 @@ AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std:
     }
     auto now = visibleFrame(window, /*fresh=*/true);
     if (!now) return AXError::invalidUIElement;
-    if (axOrigin && (std::lround(now->minX()) != std::lround(axOrigin->x) ||
-                     std::lround(now->minY()) != std::lround(axOrigin->y))) {
-        // Some managers move the frame a moment after they answered (Openbox right after a
-        // window was restored): give the move a short grace period to arrive.
-        bool configured = false;
-        auto listener = x_.onEvent([&](const X11Event& e) {
-            if (e.kind == X11Event::Kind::configure && e.window == window) configured = true;
-        });
-        x_.waitFor([&] { return configured; }, std::min(timeout, kMoveGraceSeconds));
+    if ((axOrigin && (!same(now->minX(), axOrigin->x) || !same(now->minY(), axOrigin->y))) ||
+        (taken && (!same(now->width(), taken->width) || !same(now->height(), taken->height)))) {
+        // Some managers move or size the frame a moment after they answered (Openbox right
+        // after a window was restored, Mutter at all times): give the move a short grace period
+        // to arrive.
+        watch.await(std::min(timeout, kMoveGraceSeconds));
     }
     return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
 }
@@ -195,6 +198,7 @@ std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFrames(std::span<c
         XWindowId window;
         Rect target;  // Accessibility coordinates
         bool maximized;
+        Size taken{};  // the visible size it can take of the one asked
     };
     std::vector<Move> moves;
     double timeout = 0;
@@ -237,6 +241,13 @@ std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFrames(std::span<c
                 x_.requestWmState(m.window, 0, "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");
         if (!x_.windowManagerRoundTrip(timeout))
             std::erase_if(moves, [](const Move& m) { return m.maximized; });
+        // Not every manager has restored them when it answers: their states tell.
+        x_.waitFor([&] {
+            return std::none_of(moves.begin(), moves.end(), [&](const Move& m) {
+                const auto now = m.maximized ? state(m.window) : std::nullopt;
+                return now && now->maximized;
+            });
+        }, std::min(timeout, kUnmaximizeBound));
     }
 
     std::vector<XWindowId> windows;
@@ -244,16 +255,19 @@ std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFrames(std::span<c
     x_.addEventMask(windows, kStructureNotifyMask);
     x_.desktop().prefetchGeometry(windows);
     std::vector<PendingMove> pending;
-    std::erase_if(moves, [&](const Move& m) {
+    std::vector<Move> asked;
+    for (Move& m : moves) {
         const auto frame = windowFrame(m.window);
-        if (!frame) return true;
+        if (!frame) continue;
         const Point rootOrigin{m.target.minX() + o.x, m.target.minY() + o.y};
         x_.requestMoveResize(m.window, frame->outerOrigin(rootOrigin),
                              hintedClientSize(x_, m.window, *frame, m.target.size));
-        pending.push_back({m.window, m.target.origin, takenSize(x_, m.window, *frame, m.target.size),
-                           x_.lastRequestSerial(), frame->visible().offsetBy(-o.x, -o.y)});
-        return false;
-    });
+        m.taken = takenSize(x_, m.window, *frame, m.target.size);
+        pending.push_back({m.window, m.target.origin, m.taken, x_.lastRequestSerial(),
+                           frame->visible().offsetBy(-o.x, -o.y)});
+        asked.push_back(m);
+    }
+    moves = std::move(asked);
     MoveWatch watch(x_, *this, std::move(pending));
     windows.clear();
     for (const auto& m : moves) windows.push_back(m.window);
@@ -279,17 +293,13 @@ std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFrames(std::span<c
         // Nothing tells when such a manager is done: each move is confirmed by what it does.
         watch.await(timeout);
     } else {
-        std::unordered_set<XWindowId> late;
-        for (const auto& m : moves)
-            if (const auto f = frameOf(m); f && (!same(f->minX(), m.target.minX()) || !same(f->minY(), m.target.minY())))
-                late.insert(m.window);
-        if (!late.empty()) {
-            // One grace period for all of them, not one each.
-            auto listener = x_.onEvent([&](const X11Event& e) {
-                if (e.kind == X11Event::Kind::configure) late.erase(e.window);
-            });
-            x_.waitFor([&] { return late.empty(); }, std::min(timeout, kMoveGraceSeconds));
-        }
+        // Some managers move or size a frame a moment after they answered: one grace period
+        // for all the windows not there yet, not one each.
+        const bool late = std::any_of(moves.begin(), moves.end(), [&](const Move& m) {
+            const auto f = frameOf(m);
+            return f && !sameRect(*f, Rect(m.target.origin, m.taken));
+        });
+        if (late) watch.await(std::min(timeout, kMoveGraceSeconds));
     }
     // What the caller reads back next: the frames as they are now, read together.
     for (const auto& m : moves)
