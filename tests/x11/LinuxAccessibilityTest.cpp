@@ -206,6 +206,8 @@ TEST_F(LinuxAccessibilityTest, MaximizedAndMinimizedWindowsAreBroughtBackBeforeT
 TEST_F(LinuxAccessibilityTest, WindowsPlacedTogetherAreAllMovedBeforeTheWindowManagerIsWaitedForAndEachJudgedAsAlone) {
     auto& three = startClient({"--windows", "3"});
     auto& stiff = startClient({"--min", "900x700", "--size", "900x700"});
+    ASSERT_EQ(three.windows.size(), 3u);
+    ASSERT_EQ(stiff.windows.size(), 1u);
     ASSERT_EQ(server_->run({"wmctrl", "-i", "-r", std::to_string(three.windows[1]), "-b",
                             "add,maximized_vert,maximized_horz"}), 0);
     const std::vector<linux_backend::XWindowId> ids = {three.windows[0], three.windows[1], three.windows[2],
