@@ -49,19 +49,23 @@ protected:
     bool runUntil(const std::function<bool()>& done, double seconds = 5) {
         return queue_->runUntil(done, seconds);
     }
-    // A client whose windows (a handful) its manager has decorated: KWin does so a moment after
-    // they map, and a frame read or written before would change under the test. Full-screen
-    // windows and those that draw their own frame get no decorations from some managers.
+    // A client whose windows (a handful) its manager has taken in: shown in their frames (Mutter
+    // and KWin show and place a window after its client has seen itself mapped, and drop a move
+    // that comes first) and decorated (KWin decorates a moment later still): a frame read or
+    // written before would change under the test. Full-screen windows and those that draw their
+    // own frame get no decorations from some managers.
     Client& startClient(std::vector<std::string> args, bool waitReady = true) {
         const bool undecorated = std::any_of(args.begin(), args.end(), [](const std::string& a) {
             return a == "--fullscreen" || a == "--shadow";
         });
         Client& c = X11TestBase::startClient(std::move(args), waitReady);
-        if (waitReady && !undecorated && c.windows.size() <= 10) {
-            for (const auto w : c.windows) {
-                EXPECT_TRUE(runUntil([&] { return x_->cardinals(w, "_NET_FRAME_EXTENTS").has_value(); }))
-                    << "no frame extents announced for " << w;
-            }
+        if (!waitReady || c.windows.size() > 10) return c;
+        for (const auto w : c.windows) {
+            EXPECT_TRUE(runUntil([&] {
+                XWindowAttributes a{};
+                return XGetWindowAttributes(x_->display(), w, &a) && a.map_state == IsViewable &&
+                       (undecorated || x_->cardinals(w, "_NET_FRAME_EXTENTS").has_value());
+            })) << "window " << w << " not shown in its frame";
         }
         return c;
     }
