@@ -91,6 +91,14 @@ public:
         x_.waitFor([this] { return settled(); }, timeout);
     }
 
+    // The windows still awaited that the manager has not touched since they were asked.
+    std::vector<XWindowId> untouched() const {
+        std::vector<XWindowId> out;
+        for (const auto& m : moves_)
+            if (!m.heard) out.push_back(m.window);
+        return out;
+    }
+
 private:
     bool settled() {
         std::vector<XWindowId> reading;
@@ -145,11 +153,13 @@ AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std:
     const std::optional<Size> clientSize =
         axSize ? std::optional(hintedClientSize(x_, window, *f, *axSize)) : std::nullopt;
     x_.selectInput(window, kStructureNotifyMask);
-    if (moveResizeMessage_) {
-        // A move alone carries the size the client has: Fluxbox resizes a window the message
-        // leaves the size out for (it grows by the height of its decorations each time).
-        x_.requestMoveResize(window, outer, clientSize ? clientSize : std::optional(f->client.size));
-    } else {
+    const auto ask = [&] {
+        if (moveResizeMessage_) {
+            // A move alone carries the size the client has: Fluxbox resizes a window the message
+            // leaves the size out for (it grows by the height of its decorations each time).
+            x_.requestMoveResize(window, outer, clientSize ? clientSize : std::optional(f->client.size));
+            return;
+        }
         // The manager reads a configure request's position by the client's window gravity.
         std::optional<Point> position;
         if (outer) {
@@ -158,7 +168,8 @@ AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std:
                                          hints.winGravity.value_or(gravity::northWest));
         }
         x_.requestConfigure(window, position, clientSize);
-    }
+    };
+    ask();
     const std::optional<Size> taken = axSize ? std::optional(takenSize(x_, window, *f, *axSize)) : std::nullopt;
     MoveWatch watch(x_, *this, {{window, axOrigin, taken, x_.lastRequestSerial(), f->visible().offsetBy(-o.x, -o.y)}});
     if (!x_.windowManagerDeclinesPings() && !x_.windowManagerRoundTrip(timeout)) return AXError::cannotComplete;
@@ -173,8 +184,12 @@ AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std:
         (taken && (!same(now->width(), taken->width) || !same(now->height(), taken->height)))) {
         // Some managers move or size the frame a moment after they answered (Openbox right
         // after a window was restored, Mutter at all times): give the move a short grace period
-        // to arrive.
+        // to arrive. A move the manager dropped (Mutter, now and then) is asked once more.
         watch.await(std::min(timeout, kMoveGraceSeconds));
+        if (!watch.untouched().empty()) {
+            ask();
+            watch.await(std::min(timeout, kMoveGraceSeconds));
+        }
     }
     return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
 }
@@ -289,17 +304,26 @@ std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFrames(std::span<c
         }
         return written;
     }
-    if (x_.windowManagerDeclinesPings()) {
-        // Nothing tells when such a manager is done: each move is confirmed by what it does.
-        watch.await(timeout);
-    } else {
-        // Some managers move or size a frame a moment after they answered: one grace period
-        // for all the windows not there yet, not one each.
-        const bool late = std::any_of(moves.begin(), moves.end(), [&](const Move& m) {
+    // Nothing tells when a manager that does not answer is done: each move is confirmed by what
+    // it does. Others move or size a frame a moment after they answered: one grace period for
+    // all the windows not there yet, not one each.
+    const bool declines = x_.windowManagerDeclinesPings();
+    if (declines || std::any_of(moves.begin(), moves.end(), [&](const Move& m) {
             const auto f = frameOf(m);
             return f && !sameRect(*f, Rect(m.target.origin, m.taken));
-        });
-        if (late) watch.await(std::min(timeout, kMoveGraceSeconds));
+        })) {
+        const double bound = declines ? timeout : std::min(timeout, kMoveGraceSeconds);
+        watch.await(std::min(bound, kMoveGraceSeconds));
+        // Mutter and KWin now and then drop a move asked of a window they have only just shown:
+        // a window the manager has not touched at all is asked once more.
+        const auto dropped = watch.untouched();
+        for (const auto& m : moves) {
+            if (std::find(dropped.begin(), dropped.end(), m.window) == dropped.end()) continue;
+            if (const auto frame = windowFrame(m.window))
+                x_.requestMoveResize(m.window, frame->outerOrigin({m.target.minX() + o.x, m.target.minY() + o.y}),
+                                     hintedClientSize(x_, m.window, *frame, m.target.size));
+        }
+        if (declines || !dropped.empty()) watch.await(bound);
     }
     // What the caller reads back next: the frames as they are now, read together.
     for (const auto& m : moves)
