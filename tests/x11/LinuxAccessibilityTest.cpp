@@ -400,10 +400,16 @@ protected:
 
 TEST_F(LinuxWindowFramesTest, FramesAreReadAsTheUserSeesThemByTheWindowAndTheWindowList) {
     const auto kinds = startEachKind();
-    ASSERT_TRUE(x_->windowManagerRoundTrip(2));
     linux_backend::LinuxWindowList list(*x_, *ax_);
-    const auto entries = list.windows(WindowList::Option::allWindows);
-    ASSERT_TRUE(entries);
+    // KWin lists a window a moment after it shows it: read once all three are listed.
+    std::optional<std::vector<WindowListEntry>> entries;
+    ASSERT_TRUE(runUntil([&] {
+        entries = list.windows(WindowList::Option::allWindows);
+        return entries && std::all_of(kinds.begin(), kinds.end(), [&](const WindowKind& c) {
+            return std::any_of(entries->begin(), entries->end(),
+                               [&](auto& e) { return e.number == static_cast<uint32_t>(c.window); });
+        });
+    }));
     for (const auto& c : kinds) {
         const Rect expected = seen(c.window, c.shadow);
         EXPECT_EQ(read(c.window), expected) << c.name;
