@@ -171,7 +171,11 @@ TEST_F(LinuxAccessibilityTest, AFrameWriteAsksTheWindowManagerOnceAndAWindowAlre
     EXPECT_TRUE(written.sized);
     EXPECT_TRUE(written.moved);
     EXPECT_EQ(seen(app.windows[0]), target);  // there when the write returns
-    EXPECT_EQ(requests(), 1);
+    // A manager that does not answer (KWin) and has not touched the window within the grace
+    // period, slow or having dropped the move, is asked once more.
+    const int asked = requests();
+    if (x_->windowManagerDeclinesPings()) EXPECT_TRUE(asked == 1 || asked == 2) << asked;
+    else EXPECT_EQ(asked, 1);
     EXPECT_TRUE(ax_->setFrame(w, target).moved);
     EXPECT_EQ(requests(), 0);
     XCloseDisplay(watcher);
