@@ -49,13 +49,35 @@ protected:
     bool runUntil(const std::function<bool()>& done, double seconds = 5) {
         return queue_->runUntil(done, seconds);
     }
+    // A client whose windows (a handful) its manager has taken in: shown in their frames (Mutter
+    // and KWin show and place a window after its client has seen itself mapped, and drop a move
+    // that comes first) and decorated (KWin decorates a moment later still): a frame read or
+    // written before would change under the test. Full-screen windows and those that draw their
+    // own frame get no decorations from some managers.
+    Client& startClient(std::vector<std::string> args, bool waitReady = true) {
+        const bool undecorated = std::any_of(args.begin(), args.end(), [](const std::string& a) {
+            return a == "--fullscreen" || a == "--shadow";
+        });
+        Client& c = X11TestBase::startClient(std::move(args), waitReady);
+        if (!waitReady || c.windows.size() > 10) return c;
+        for (const auto w : c.windows) {
+            EXPECT_TRUE(runUntil([&] {
+                XWindowAttributes a{};
+                return XGetWindowAttributes(x_->display(), w, &a) && a.map_state == IsViewable &&
+                       (undecorated || x_->cardinals(w, "_NET_FRAME_EXTENTS").has_value());
+            })) << "window " << w << " not shown in its frame";
+        }
+        return c;
+    }
     Pid pidOf(const Client& c) { return static_cast<Pid>(c.process->pid()); }
     AXElement element(linux_backend::XWindowId w) { return AXElement::fromHandle(w); }
 
-    // What the user sees of a window, from the X server's own frame window: the outer frame,
-    // less the shadow margin the client asked for (the test screen's origin is the root's).
+    // What the user sees of a window, read with Xlib apart from the backend: the client widened by
+    // the frame extents its manager announces (some managers' frame windows also hold invisible
+    // resize borders), less the shadow margin the client asked for (the test screen's origin is
+    // the root's).
     Rect seen(linux_backend::XWindowId w, const linux_backend::FrameExtents& shadow = {}) {
-        auto f = outerFrame(x_->display(), w);
+        auto f = visibleFrame(x_->display(), w);
         EXPECT_TRUE(f);
         if (!f) return {};
         return Rect(f->x + shadow.left, f->y + shadow.top, f->width - shadow.left - shadow.right,
@@ -81,8 +103,9 @@ TEST_F(LinuxAccessibilityTest, WindowInfosListAnAppsWindowsWithRolesFramesAndOne
                              "--pos", "50,60"});
     ASSERT_EQ(app.windows.size(), 3u);
 
-    // The window manager focuses each new window as it maps; read once the last one (the
-    // dialog) has the focus.
+    // Managers focus new windows each by its own policy (Openbox each as it maps, IceWM not the
+    // dialog): make the dialog the active window, and read once it is.
+    x_->requestActivate(app.windows.back());
     ASSERT_TRUE(runUntil([&] {
         auto active = x_->windowList(x_->root(), "_NET_ACTIVE_WINDOW");
         return active && !active->empty() && (*active)[0] == app.windows.back();
@@ -148,7 +171,11 @@ TEST_F(LinuxAccessibilityTest, AFrameWriteAsksTheWindowManagerOnceAndAWindowAlre
     EXPECT_TRUE(written.sized);
     EXPECT_TRUE(written.moved);
     EXPECT_EQ(seen(app.windows[0]), target);  // there when the write returns
-    EXPECT_EQ(requests(), 1);
+    // A manager that does not answer (KWin) and has not touched the window within the grace
+    // period, slow or having dropped the move, is asked once more.
+    const int asked = requests();
+    if (x_->windowManagerDeclinesPings()) EXPECT_TRUE(asked == 1 || asked == 2) << asked;
+    else EXPECT_EQ(asked, 1);
     EXPECT_TRUE(ax_->setFrame(w, target).moved);
     EXPECT_EQ(requests(), 0);
     XCloseDisplay(watcher);
@@ -160,8 +187,9 @@ TEST_F(LinuxAccessibilityTest, AWindowWithALargerMinimumSizeIsRefusedWithWhereIt
     auto outcome = windows_->place(element(app.windows[0]), target);
     ASSERT_EQ(outcome.kind, Outcome::Kind::refused);
     EXPECT_EQ(outcome.actual.origin, target.origin);
-    EXPECT_EQ(outcome.actual, seen(app.windows[0]));  // the window manager kept the minimum
-    EXPECT_GT(outcome.actual.width(), 900);            // decorations included
+    EXPECT_EQ(outcome.actual, seen(app.windows[0]));  // decorations included
+    EXPECT_GE(outcome.actual.width(), 900);            // the minimum kept
+    EXPECT_GT(outcome.actual.height(), 700);
 }
 
 TEST_F(LinuxAccessibilityTest, MaximizedAndMinimizedWindowsAreBroughtBackBeforeTheyArePlaced) {
@@ -170,7 +198,8 @@ TEST_F(LinuxAccessibilityTest, MaximizedAndMinimizedWindowsAreBroughtBackBeforeT
     ASSERT_EQ(server_->run({"wmctrl", "-i", "-r", std::to_string(maximized), "-b",
                             "add,maximized_vert,maximized_horz"}), 0);
     ASSERT_EQ(ax_->setAttribute(element(minimized), ax::kMinimized, AXValue::boolean(true)), AXError::success);
-    EXPECT_TRUE(windows_->boolean(element(minimized), ax::kMinimized));
+    // Some managers answer before they hide the window (Metacity hides it when idle).
+    ASSERT_TRUE(runUntil([&] { return windows_->boolean(element(minimized), ax::kMinimized); }));
 
     EXPECT_EQ(windows_->place(element(maximized), Rect(0, 0, 700, 500)), Outcome::placed());
     EXPECT_EQ(windows_->place(element(minimized), Rect(700, 0, 600, 500)), Outcome::placed());
@@ -185,11 +214,15 @@ TEST_F(LinuxAccessibilityTest, MaximizedAndMinimizedWindowsAreBroughtBackBeforeT
 TEST_F(LinuxAccessibilityTest, WindowsPlacedTogetherAreAllMovedBeforeTheWindowManagerIsWaitedForAndEachJudgedAsAlone) {
     auto& three = startClient({"--windows", "3"});
     auto& stiff = startClient({"--min", "900x700", "--size", "900x700"});
+    ASSERT_EQ(three.windows.size(), 3u);
+    ASSERT_EQ(stiff.windows.size(), 1u);
     ASSERT_EQ(server_->run({"wmctrl", "-i", "-r", std::to_string(three.windows[1]), "-b",
                             "add,maximized_vert,maximized_horz"}), 0);
     const std::vector<linux_backend::XWindowId> ids = {three.windows[0], three.windows[1], three.windows[2],
                                                        stiff.windows[0]};
-    const std::vector<Rect> targets = {{0, 0, 640, 480}, {640, 0, 640, 480}, {0, 480, 640, 480}, {640, 480, 600, 400}};
+    // Each window, the stiff one at its minimum size too, fits on the screen wherever it goes:
+    // Metacity, Marco and Mutter push a window back onto the screen.
+    const std::vector<Rect> targets = {{0, 0, 640, 480}, {640, 0, 640, 480}, {0, 280, 640, 480}, {640, 280, 600, 400}};
     ASSERT_EQ(windows_->place(element(ids[2]), targets[2]), Outcome::placed());  // already there
     std::vector<Accessibility::FrameRequest> requests;
     for (size_t i = 0; i < ids.size(); ++i) requests.push_back({element(ids[i]), targets[i]});
@@ -204,9 +237,9 @@ TEST_F(LinuxAccessibilityTest, WindowsPlacedTogetherAreAllMovedBeforeTheWindowMa
     EXPECT_EQ(outcomes[3].actual.origin, targets[3].origin);
     EXPECT_EQ(outcomes[3].actual, seen(ids[3]));
 
-    // Swapped round: all four moves go out before the window manager is asked whether it is done,
-    // as another client sees them on the root, and the round trips stay a handful (one at a time,
-    // each window cost four or five).
+    // Swapped round: all four moves go out before the window manager is asked whether it is done
+    // (a manager that does not answer is not asked), as another client sees them on the root,
+    // and the round trips stay a handful (one at a time, each window cost four or five).
     Display* watcher = XOpenDisplay(server_->display().c_str());
     ASSERT_NE(watcher, nullptr);
     XSelectInput(watcher, DefaultRootWindow(watcher), SubstructureNotifyMask);
@@ -226,7 +259,7 @@ TEST_F(LinuxAccessibilityTest, WindowsPlacedTogetherAreAllMovedBeforeTheWindowMa
         if (e.type == ClientMessage) asked += e.xclient.message_type == move ? "M" : e.xclient.message_type == ping ? "P" : "";
     }
     XCloseDisplay(watcher);
-    EXPECT_EQ(asked.substr(0, 5), "MMMMP");
+    EXPECT_EQ(asked.substr(0, 5), x_->windowManagerDeclinesPings() ? "MMMM" : "MMMMP");
     for (size_t i = 0; i < ids.size(); ++i) EXPECT_EQ(read(ids[i])->origin, targets[3 - i].origin) << i;
     for (size_t i = 0; i < 3; ++i) EXPECT_EQ(again[i], Outcome::placed()) << i;
     EXPECT_EQ(again[3].kind, Outcome::Kind::refused);
@@ -235,8 +268,10 @@ TEST_F(LinuxAccessibilityTest, WindowsPlacedTogetherAreAllMovedBeforeTheWindowMa
 TEST_F(LinuxAccessibilityTest, FullScreenIsReadFromTheWindowState) {
     auto& app = startClient({"--fullscreen"});
     const AXElement w = element(app.windows[0]);
-    ASSERT_TRUE(runUntil([&] { return windows_->boolean(w, ax::kFullScreen); }));
-    EXPECT_EQ(windows_->sizeValue(w, ax::kSize), (Size{1920, 1080}));
+    // Managers announce the state before or after they resize the window.
+    ASSERT_TRUE(runUntil([&] {
+        return windows_->boolean(w, ax::kFullScreen) && windows_->sizeValue(w, ax::kSize) == Size{1920, 1080};
+    }));
     app.process->writeLine("unfullscreen");
     EXPECT_TRUE(runUntil([&] { return !windows_->boolean(w, ax::kFullScreen); }));
 }
@@ -244,6 +279,8 @@ TEST_F(LinuxAccessibilityTest, FullScreenIsReadFromTheWindowState) {
 TEST_F(LinuxAccessibilityTest, ObserversReportAUserMoveAndAClose) {
     auto& app = startClient({});
     const AXElement w = element(app.windows[0]);
+    const auto client = x_->geometry(app.windows[0]);
+    ASSERT_TRUE(client);
     AXWindowObserver observer(*ax_);
     std::vector<std::string> events;
     observer.onWindowEvent = [&](const AXElement& e, const std::string& name) {
@@ -251,8 +288,11 @@ TEST_F(LinuxAccessibilityTest, ObserversReportAUserMoveAndAClose) {
     };
     observer.observe({{pidOf(app), w}});
 
-    // A move made by someone else, through the window manager, as a user's drag would be.
-    ASSERT_EQ(server_->run({"wmctrl", "-i", "-r", std::to_string(app.windows[0]), "-e", "0,300,200,-1,-1"}), 0);
+    // A move made by someone else, through the window manager, as a user's drag would be. The
+    // size it has goes along: Fluxbox resizes a window a move leaves the size out for.
+    const std::string size = std::to_string(std::lround(client->rootRect.width())) + "," +
+                             std::to_string(std::lround(client->rootRect.height()));
+    ASSERT_EQ(server_->run({"wmctrl", "-i", "-r", std::to_string(app.windows[0]), "-e", "0,300,200," + size}), 0);
     ASSERT_TRUE(runUntil([&] {
         return std::count(events.begin(), events.end(), ax::kWindowMoved) > 0;
     }));
@@ -338,14 +378,42 @@ protected:
                 {"bordered", bordered.windows[0], {}},
                 {"shadowed", shadowed.windows[0], {26, 26, 23, 29}}};
     }
+
+    // Where a kind's visible frame can go: the work area the manager announces (IceWM's
+    // taskbar takes a strip), less a shadow margin, which IceWM and Marco keep on the screen.
+    // Root coordinates are the test's Accessibility coordinates.
+    Rect usable(const WindowKind& kind) {
+        Rect area(0, 0, 1920, 1080);
+        if (const auto a = x_->cardinals(x_->root(), "_NET_WORKAREA"); a && a->size() >= 4)
+            area = Rect((*a)[0], (*a)[1], (*a)[2], (*a)[3]);
+        const FrameExtents& s = kind.shadow;
+        return Rect(area.minX() + s.left, area.minY() + s.top, area.width() - s.left - s.right,
+                    area.height() - s.top - s.bottom);
+    }
+
+    // The decorations a manager announces for a window, once it has (KWin decorates late).
+    FrameExtents decorationsOf(XWindowId w) {
+        std::optional<FrameExtents> e;
+        EXPECT_TRUE(runUntil([&] {
+            e = FrameExtents::fromCardinals(x_->cardinals(w, "_NET_FRAME_EXTENTS"));
+            return e.has_value();
+        }));
+        return e.value_or(FrameExtents{});
+    }
 };
 
 TEST_F(LinuxWindowFramesTest, FramesAreReadAsTheUserSeesThemByTheWindowAndTheWindowList) {
     const auto kinds = startEachKind();
-    ASSERT_TRUE(x_->windowManagerRoundTrip(2));
     linux_backend::LinuxWindowList list(*x_, *ax_);
-    const auto entries = list.windows(WindowList::Option::allWindows);
-    ASSERT_TRUE(entries);
+    // KWin lists a window a moment after it shows it: read once all three are listed.
+    std::optional<std::vector<WindowListEntry>> entries;
+    ASSERT_TRUE(runUntil([&] {
+        entries = list.windows(WindowList::Option::allWindows);
+        return entries && std::all_of(kinds.begin(), kinds.end(), [&](const WindowKind& c) {
+            return std::any_of(entries->begin(), entries->end(),
+                               [&](auto& e) { return e.number == static_cast<uint32_t>(c.window); });
+        });
+    }));
     for (const auto& c : kinds) {
         const Rect expected = seen(c.window, c.shadow);
         EXPECT_EQ(read(c.window), expected) << c.name;
@@ -360,8 +428,13 @@ TEST_F(LinuxWindowFramesTest, FramesAreReadAsTheUserSeesThemByTheWindowAndTheWin
 }
 
 TEST_F(LinuxWindowFramesTest, APlacedWindowShowsItsFrameAtTheTargetWhetherDecoratedShadowedOrBordered) {
-    const Rect targets[] = {{0, 0, 960, 1080}, {966, 543, 954, 537}, {123, 45, 678, 456}};
     for (const auto& c : startEachKind()) {
+        // The left half, and the bottom-right quarter at odd sizes, of where the window can go.
+        const Rect u = usable(c);
+        const Rect targets[] = {{u.minX(), u.minY(), u.width() / 2, u.height()},
+                                {u.minX() + u.width() / 2 + 6, u.minY() + u.height() / 2 + 3, u.width() / 2 - 6,
+                                 u.height() / 2 - 3},
+                                {123, 45, 678, 456}};
         for (const Rect& target : targets) {
             EXPECT_EQ(windows_->place(element(c.window), target), Outcome::placed()) << c.name;
             const Rect shown = seen(c.window, c.shadow);
@@ -388,7 +461,8 @@ TEST_F(LinuxWindowFramesTest, WithoutTheMoveResizeMessageConfigureRequestsLandTh
     XSync(d, False);
 
     for (const auto& c : kinds) {
-        for (const Rect& target : {Rect(0, 0, 960, 1080), Rect(300, 200, 640, 480)}) {
+        const Rect u = usable(c);
+        for (const Rect& target : {Rect(u.minX(), u.minY(), u.width() / 2, u.height()), Rect(300, 200, 640, 480)}) {
             EXPECT_EQ(windows_->place(element(c.window), target), Outcome::placed()) << c.name;
             EXPECT_TRUE(within(seen(c.window, c.shadow), target, 1)) << c.name;
         }
@@ -405,7 +479,8 @@ TEST_F(LinuxWindowFramesTest, SizeWritesNeverMoveAWindowAndPositionWritesNeverRe
             EXPECT_EQ(ax_->setAttribute(element(w), ax::kSize, AXValue::size({width, 400})), AXError::success);
             EXPECT_EQ(seen(w, c.shadow), Rect(origin, Size{width, 400})) << c.name;
         }
-        for (Point p : {Point{10, 20}, Point{400, 300}, Point{400, 300}, Point{0, 0}}) {
+        const Point corner = usable(c).origin;
+        for (Point p : {Point{corner.x + 10, corner.y + 20}, Point{400, 300}, Point{400, 300}, corner}) {
             EXPECT_EQ(ax_->setAttribute(element(w), ax::kPosition, AXValue::point(p)), AXError::success);
             EXPECT_EQ(seen(w, c.shadow), Rect(p, Size{500, 400})) << c.name;
         }
@@ -413,16 +488,17 @@ TEST_F(LinuxWindowFramesTest, SizeWritesNeverMoveAWindowAndPositionWritesNeverRe
 }
 
 TEST_F(LinuxWindowFramesTest, ATerminalShortOfItsTargetByLessThanOneCellIsPlacedButOneHeldByItsMinimumIsNot) {
-    // Cells of 6 x 13 over 4 px of padding; the frame adds Openbox's decorations (2 x 25), so
-    // 606 x 559 asks for a 604 x 534 client: 100 cells across, 40.77 down, and the window keeps
-    // 40 rows, 10 px short.
+    // Cells of 6 x 13 over 4 px of padding; the target asks for a 604 x 534 client inside the
+    // manager's decorations: 100 cells across, 40.77 down, and the window keeps 40 rows, 10 px
+    // short.
     const std::vector<std::string> terminal = {"--increments", "6x13", "--base", "4x4", "--size", "484x316"};
     auto& shell = startClient(terminal);
     const XWindowId w = shell.windows[0];
-    const Rect target(50, 40, 606, 559);
+    const FrameExtents d = decorationsOf(w);
+    const Rect target(50, 40, 604 + d.left + d.right, 534 + d.top + d.bottom);
     EXPECT_EQ(windows_->sizeValue(element(w), ax::kResizeIncrements), (Size{6, 13}));
     EXPECT_EQ(windows_->place(element(w), target), Outcome::placed());
-    EXPECT_EQ(seen(w), Rect(50, 40, 606, 549));
+    EXPECT_EQ(seen(w), Rect(target.origin, Size{target.width(), target.height() - 10}));
 
     // A window without increments has none to show.
     auto& plain = startClient({});
@@ -431,21 +507,27 @@ TEST_F(LinuxWindowFramesTest, ATerminalShortOfItsTargetByLessThanOneCellIsPlaced
     // A terminal whose minimum size (its base: the increments count from there) keeps it 10 px
     // taller than asked.
     auto& held = startClient({"--increments", "6x13", "--min", "604x544", "--size", "604x544"});
+    decorationsOf(held.windows[0]);
     const auto outcome = windows_->place(element(held.windows[0]), target);
-    EXPECT_EQ(outcome, Outcome::refused(Rect(50, 40, 606, 569)));
-    EXPECT_EQ(seen(held.windows[0]), Rect(50, 40, 606, 569));
+    const Rect kept(target.origin, Size{target.width(), target.height() + 10});
+    EXPECT_EQ(outcome, Outcome::refused(kept));
+    EXPECT_EQ(seen(held.windows[0]), kept);
 }
 
 // An application with a thousand windows (a terminal server, a browser): which of them is the
 // main one, and everything a pass reads of each, comes from one reading of the desktop, not
 // from a walk over all of its windows for each of them.
 TEST_F(LinuxAccessibilityTest, AThousandWindowsOfOneAppAreReadWithoutARoundTripPerWindow) {
-    auto& many = startClient({"--class", "Many", "--windows", "1000", "--size", "120x80"});
-    ASSERT_EQ(many.windows.size(), 1000u);
+    // The other managers take longer for each window the more they already hold (Metacity 2 s
+    // for a hundred, 18 s for three hundred; Fluxbox 5 s and 23 s): what is measured here is the
+    // backend's reading, the same under each, so they get a hundred and Openbox the thousand.
+    const size_t count = server_->windowManagerName() == "openbox" ? 1000 : 100;
+    auto& many = startClient({"--class", "Many", "--windows", std::to_string(count), "--size", "120x80"});
+    ASSERT_EQ(many.windows.size(), count);
     const AXElement app = ax_->applicationElement(pidOf(many));
     ASSERT_TRUE(runUntil([&] {
         auto r = ax_->copyAttribute(app, ax::kWindows);
-        return r.ok() && r.value.asArray() && r.value.asArray()->size() == 1000;
+        return r.ok() && r.value.asArray() && r.value.asArray()->size() == count;
     }, 30));
     // Openbox gives each new window the focus as it maps: one reading of a desktop that is still
     // changing may see two windows in front in turn. Let it settle first.
@@ -461,13 +543,13 @@ TEST_F(LinuxAccessibilityTest, AThousandWindowsOfOneAppAreReadWithoutARoundTripP
     const uint64_t before = x_->roundTrips();
     const auto infos = windows_->windowInfos(pidOf(many));
     const auto main = windows_->mainWindow(pidOf(many));
-    ASSERT_EQ(infos.size(), 1000u);
+    ASSERT_EQ(infos.size(), count);
     EXPECT_EQ(std::count_if(infos.begin(), infos.end(), [](auto& i) { return i.isMain; }), 1);
     ASSERT_TRUE(main);
     EXPECT_TRUE(main->isMain);
     EXPECT_TRUE(std::all_of(infos.begin(), infos.end(), [](auto& i) { return i.position && i.size; }));
     // Typically under 20; more where the window manager is still busy with the new windows.
-    EXPECT_LT(x_->roundTrips() - before, 200u);
+    EXPECT_LT(x_->roundTrips() - before, std::min<uint64_t>(200, count / 2));
 }
 
 }  // namespace

@@ -119,8 +119,13 @@ TEST_F(WindowManagerTest, OnKWinAPlacementIsConfirmedWithoutTheFrameExtentsReque
     ASSERT_TRUE(line);
     const AXElement window = AXElement::fromHandle(std::strtoul(line->c_str() + 7, nullptr, 16));
     AXWindowController windows(*ax_);
-    // KWin decorates a window a moment after it is mapped; until then its frame is the client.
-    ASSERT_TRUE(queue_->runUntil([&] { return x_->cardinals(window.handle(), "_NET_FRAME_EXTENTS").has_value(); }, 10));
+    // KWin shows a window in its frame after the client has seen itself mapped, and decorates it
+    // a moment later; until then its frame is the client, and a move may be dropped.
+    ASSERT_TRUE(queue_->runUntil([&] {
+        XWindowAttributes a{};
+        return XGetWindowAttributes(x_->display(), window.handle(), &a) && a.map_state == IsViewable &&
+               x_->cardinals(window.handle(), "_NET_FRAME_EXTENTS").has_value();
+    }, 10));
 
     for (const Rect target : {Rect(40, 60, 700, 500), Rect(960, 540, 800, 450)}) {
         EXPECT_EQ(windows.place(window, target), AXWindowController::PlacementOutcome::placed());

@@ -289,7 +289,11 @@ std::optional<WindowFrame> LinuxAccessibility::windowFrame(XWindowId window, boo
     WindowFrame f;
     f.client = g->rootRect;
     f.borderWidth = g->borderWidth;
-    f.decorations = FrameExtents::fromCardinals(x_.cardinals(window, "_NET_FRAME_EXTENTS")).value_or(FrameExtents{});
+    // A full-screen window shows no decorations, whatever extents its manager left behind
+    // (Marco keeps those of its title bar).
+    const auto s = state(window);
+    if (!s || !s->fullScreen)
+        f.decorations = FrameExtents::fromCardinals(x_.cardinals(window, "_NET_FRAME_EXTENTS")).value_or(FrameExtents{});
     f.shadow = FrameExtents::fromCardinals(x_.cardinals(window, "_GTK_FRAME_EXTENTS")).value_or(FrameExtents{});
     return f;
 }

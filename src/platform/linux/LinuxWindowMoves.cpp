@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <unordered_set>
 
 namespace tessane::linux_backend {
 
@@ -15,12 +14,16 @@ namespace {
 
 constexpr long kStructureNotifyMask = 1L << 17;
 // Some managers move the frame a moment after they answered (Openbox right after a window was
-// restored): how long a move that has not arrived yet is given.
-constexpr double kMoveGraceSeconds = 0.1;
+// restored, Mutter at all times, later the busier it is): how long a move that has not arrived
+// yet is given. A move that arrives, or a manager that has acted and gone quiet, ends it sooner.
+constexpr double kMoveGraceSeconds = 1.0;
 
 // A manager that has moved or sized a window and left it short of where it was asked (its own
 // minimum, the screen's edge) is done with it once it has been quiet this long.
 constexpr double kSettleSeconds = 0.05;
+
+// How long a manager is given to say a window it was asked to unmaximize is no longer maximized.
+constexpr double kUnmaximizeBound = 0.5;
 
 bool same(double a, double b) { return std::lround(a) == std::lround(b); }
 bool sameRect(const Rect& a, const Rect& b) {
@@ -28,14 +31,22 @@ bool sameRect(const Rect& a, const Rect& b) {
            same(a.height(), b.height());
 }
 
-// The visible size a window ends up with when asked for `visibleSize`: its client takes only
-// what its WM_NORMAL_HINTS allow (a terminal's whole character cells), the decorations stay.
-Size takenSize(X11Connection& x, XWindowId window, const WindowFrame& frame, Size visibleSize) {
+// The client size asked of the manager for a visible size of `visibleSize`: only what the
+// window's WM_NORMAL_HINTS allow (a terminal's whole character cells, never less than its
+// minimum). Asked outright rather than left to the manager: some apply the hints to the user's
+// own resizes only (IceWM gives a window less than its minimum, Xfwm4 ignores increments).
+Size hintedClientSize(X11Connection& x, XWindowId window, const WindowFrame& frame, Size visibleSize) {
+    const Size wanted = frame.clientSize(visibleSize);
     const auto hints = x.normalHints(window);
-    if (!hints) return visibleSize;
-    const Size asked = frame.clientSize(visibleSize);
-    const Size taken = constrainedClientSize(*hints, asked);
-    return {visibleSize.width + taken.width - asked.width, visibleSize.height + taken.height - asked.height};
+    return hints ? constrainedClientSize(*hints, wanted) : wanted;
+}
+
+// The visible size a window ends up with when asked for `visibleSize`: its client takes only
+// what its hints allow, the decorations stay.
+Size takenSize(X11Connection& x, XWindowId window, const WindowFrame& frame, Size visibleSize) {
+    const Size wanted = frame.clientSize(visibleSize);
+    const Size taken = hintedClientSize(x, window, frame, visibleSize);
+    return {visibleSize.width + taken.width - wanted.width, visibleSize.height + taken.height - wanted.height};
 }
 
 // A move asked of a manager that does not say when it is done, and what tells it has been done.
@@ -80,6 +91,14 @@ public:
         x_.waitFor([this] { return settled(); }, timeout);
     }
 
+    // The windows still awaited that the manager has not touched since they were asked.
+    std::vector<XWindowId> untouched() const {
+        std::vector<XWindowId> out;
+        for (const auto& m : moves_)
+            if (!m.heard) out.push_back(m.window);
+        return out;
+    }
+
 private:
     bool settled() {
         std::vector<XWindowId> reading;
@@ -120,6 +139,10 @@ AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std:
         // frame changes with that (size, and the decorations of some managers).
         x_.requestWmState(window, 0, "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");
         if (!x_.windowManagerRoundTrip(timeout)) return AXError::cannotComplete;
+        // Not every manager has done so when it answers (KWin does not answer, Mutter restores
+        // later), and a move that arrives first is undone by the restore: its state tells.
+        x_.waitFor([&] { const auto now = state(window); return !now || !now->maximized; },
+                   std::min(timeout, kUnmaximizeBound));
         f = windowFrame(window);
         if (!f) return AXError::invalidUIElement;
     }
@@ -127,11 +150,16 @@ AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std:
     std::optional<Point> rootOrigin;
     if (axOrigin) rootOrigin = Point{axOrigin->x + o.x, axOrigin->y + o.y};
     const std::optional<Point> outer = rootOrigin ? std::optional(f->outerOrigin(*rootOrigin)) : std::nullopt;
-    const std::optional<Size> clientSize = axSize ? std::optional(f->clientSize(*axSize)) : std::nullopt;
+    const std::optional<Size> clientSize =
+        axSize ? std::optional(hintedClientSize(x_, window, *f, *axSize)) : std::nullopt;
     x_.selectInput(window, kStructureNotifyMask);
-    if (moveResizeMessage_) {
-        x_.requestMoveResize(window, outer, clientSize);
-    } else {
+    const auto ask = [&] {
+        if (moveResizeMessage_) {
+            // A move alone carries the size the client has: Fluxbox resizes a window the message
+            // leaves the size out for (it grows by the height of its decorations each time).
+            x_.requestMoveResize(window, outer, clientSize ? clientSize : std::optional(f->client.size));
+            return;
+        }
         // The manager reads a configure request's position by the client's window gravity.
         std::optional<Point> position;
         if (outer) {
@@ -140,10 +168,10 @@ AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std:
                                          hints.winGravity.value_or(gravity::northWest));
         }
         x_.requestConfigure(window, position, clientSize);
-    }
-    MoveWatch watch(x_, *this,
-                    {{window, axOrigin, axSize ? std::optional(takenSize(x_, window, *f, *axSize)) : std::nullopt,
-                      x_.lastRequestSerial(), f->visible().offsetBy(-o.x, -o.y)}});
+    };
+    ask();
+    const std::optional<Size> taken = axSize ? std::optional(takenSize(x_, window, *f, *axSize)) : std::nullopt;
+    MoveWatch watch(x_, *this, {{window, axOrigin, taken, x_.lastRequestSerial(), f->visible().offsetBy(-o.x, -o.y)}});
     if (!x_.windowManagerDeclinesPings() && !x_.windowManagerRoundTrip(timeout)) return AXError::cannotComplete;
     if (x_.windowManagerDeclinesPings()) {
         // Nothing tells when such a manager is done: the move is confirmed by what it does.
@@ -152,15 +180,16 @@ AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std:
     }
     auto now = visibleFrame(window, /*fresh=*/true);
     if (!now) return AXError::invalidUIElement;
-    if (axOrigin && (std::lround(now->minX()) != std::lround(axOrigin->x) ||
-                     std::lround(now->minY()) != std::lround(axOrigin->y))) {
-        // Some managers move the frame a moment after they answered (Openbox right after a
-        // window was restored): give the move a short grace period to arrive.
-        bool configured = false;
-        auto listener = x_.onEvent([&](const X11Event& e) {
-            if (e.kind == X11Event::Kind::configure && e.window == window) configured = true;
-        });
-        x_.waitFor([&] { return configured; }, std::min(timeout, kMoveGraceSeconds));
+    if ((axOrigin && (!same(now->minX(), axOrigin->x) || !same(now->minY(), axOrigin->y))) ||
+        (taken && (!same(now->width(), taken->width) || !same(now->height(), taken->height)))) {
+        // Some managers move or size the frame a moment after they answered (Openbox right
+        // after a window was restored, Mutter at all times): give the move a short grace period
+        // to arrive. A move the manager dropped (Mutter, now and then) is asked once more.
+        watch.await(std::min(timeout, kMoveGraceSeconds));
+        if (!watch.untouched().empty()) {
+            ask();
+            watch.await(std::min(timeout, kMoveGraceSeconds));
+        }
     }
     return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
 }
@@ -184,6 +213,7 @@ std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFrames(std::span<c
         XWindowId window;
         Rect target;  // Accessibility coordinates
         bool maximized;
+        Size taken{};  // the visible size it can take of the one asked
     };
     std::vector<Move> moves;
     double timeout = 0;
@@ -226,6 +256,13 @@ std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFrames(std::span<c
                 x_.requestWmState(m.window, 0, "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");
         if (!x_.windowManagerRoundTrip(timeout))
             std::erase_if(moves, [](const Move& m) { return m.maximized; });
+        // Not every manager has restored them when it answers: their states tell.
+        x_.waitFor([&] {
+            return std::none_of(moves.begin(), moves.end(), [&](const Move& m) {
+                const auto now = m.maximized ? state(m.window) : std::nullopt;
+                return now && now->maximized;
+            });
+        }, std::min(timeout, kUnmaximizeBound));
     }
 
     std::vector<XWindowId> windows;
@@ -233,15 +270,19 @@ std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFrames(std::span<c
     x_.addEventMask(windows, kStructureNotifyMask);
     x_.desktop().prefetchGeometry(windows);
     std::vector<PendingMove> pending;
-    std::erase_if(moves, [&](const Move& m) {
+    std::vector<Move> asked;
+    for (Move& m : moves) {
         const auto frame = windowFrame(m.window);
-        if (!frame) return true;
+        if (!frame) continue;
         const Point rootOrigin{m.target.minX() + o.x, m.target.minY() + o.y};
-        x_.requestMoveResize(m.window, frame->outerOrigin(rootOrigin), frame->clientSize(m.target.size));
-        pending.push_back({m.window, m.target.origin, takenSize(x_, m.window, *frame, m.target.size),
-                           x_.lastRequestSerial(), frame->visible().offsetBy(-o.x, -o.y)});
-        return false;
-    });
+        x_.requestMoveResize(m.window, frame->outerOrigin(rootOrigin),
+                             hintedClientSize(x_, m.window, *frame, m.target.size));
+        m.taken = takenSize(x_, m.window, *frame, m.target.size);
+        pending.push_back({m.window, m.target.origin, m.taken, x_.lastRequestSerial(),
+                           frame->visible().offsetBy(-o.x, -o.y)});
+        asked.push_back(m);
+    }
+    moves = std::move(asked);
     MoveWatch watch(x_, *this, std::move(pending));
     windows.clear();
     for (const auto& m : moves) windows.push_back(m.window);
@@ -263,21 +304,26 @@ std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFrames(std::span<c
         }
         return written;
     }
-    if (x_.windowManagerDeclinesPings()) {
-        // Nothing tells when such a manager is done: each move is confirmed by what it does.
-        watch.await(timeout);
-    } else {
-        std::unordered_set<XWindowId> late;
-        for (const auto& m : moves)
-            if (const auto f = frameOf(m); f && (!same(f->minX(), m.target.minX()) || !same(f->minY(), m.target.minY())))
-                late.insert(m.window);
-        if (!late.empty()) {
-            // One grace period for all of them, not one each.
-            auto listener = x_.onEvent([&](const X11Event& e) {
-                if (e.kind == X11Event::Kind::configure) late.erase(e.window);
-            });
-            x_.waitFor([&] { return late.empty(); }, std::min(timeout, kMoveGraceSeconds));
+    // Nothing tells when a manager that does not answer is done: each move is confirmed by what
+    // it does. Others move or size a frame a moment after they answered: one grace period for
+    // all the windows not there yet, not one each.
+    const bool declines = x_.windowManagerDeclinesPings();
+    if (declines || std::any_of(moves.begin(), moves.end(), [&](const Move& m) {
+            const auto f = frameOf(m);
+            return f && !sameRect(*f, Rect(m.target.origin, m.taken));
+        })) {
+        const double bound = declines ? timeout : std::min(timeout, kMoveGraceSeconds);
+        watch.await(std::min(bound, kMoveGraceSeconds));
+        // Mutter and KWin now and then drop a move asked of a window they have only just shown:
+        // a window the manager has not touched at all is asked once more.
+        const auto dropped = watch.untouched();
+        for (const auto& m : moves) {
+            if (std::find(dropped.begin(), dropped.end(), m.window) == dropped.end()) continue;
+            if (const auto frame = windowFrame(m.window))
+                x_.requestMoveResize(m.window, frame->outerOrigin({m.target.minX() + o.x, m.target.minY() + o.y}),
+                                     hintedClientSize(x_, m.window, *frame, m.target.size));
         }
+        if (declines || !dropped.empty()) watch.await(bound);
     }
     // What the caller reads back next: the frames as they are now, read together.
     for (const auto& m : moves)
