@@ -7,6 +7,7 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <map>
 #include <unistd.h>
 
 namespace tessane::x11test {
@@ -23,8 +24,19 @@ bool contains(const std::optional<std::vector<XWindowId>>& list, XWindowId w) {
     return list && std::find(list->begin(), list->end(), w) != list->end();
 }
 
+// What each manager of the matrix calls itself on its check window (IceWM adds its version).
+std::string announcedNameOf(const std::string& manager) {
+    static const std::map<std::string, std::string> names{
+        {"openbox", "Openbox"},   {"xfwm4", "Xfwm4"},   {"icewm", "IceWM "},   {"fluxbox", "Fluxbox"},
+        {"metacity", "Metacity"}, {"marco", "Metacity (Marco)"}, {"mutter", "Mutter"}, {"kwin", "KWin"}};
+    const auto it = names.find(manager);
+    return it == names.end() ? manager : it->second;
+}
+
 TEST_F(X11ConnectionTest, SeesTheWindowManagerAndAClientWithItsProperties) {
-    EXPECT_EQ(x_->windowManagerName(), "Openbox");
+    const std::string expected = announcedNameOf(server_->windowManagerName());
+    const std::string name = x_->windowManagerName().value_or("");
+    EXPECT_TRUE(expected.ends_with(' ') ? name.starts_with(expected) : name == expected) << name;
 
     auto& client = startClient({"--class", "alpha.Alpha", "--title", "Grüße", "--min", "300x200"});
     ASSERT_EQ(client.windows.size(), 1u);
@@ -353,6 +365,8 @@ TEST_F(X11ConnectionTest, WindowsOfThisProcesssOtherConnectionAreOursWithoutAski
 }
 
 TEST_F(X11ConnectionTest, RequestsAboutAVanishedWindowAnswerWithoutCrashingOrLogging) {
+    const auto managerName = x_->windowManagerName();
+    ASSERT_TRUE(managerName);
     auto& client = startClient({});
     const XWindowId w = client.windows[0];
     ASSERT_TRUE(x_->windowExists(w));
@@ -373,7 +387,7 @@ TEST_F(X11ConnectionTest, RequestsAboutAVanishedWindowAnswerWithoutCrashingOrLog
     x_->sync();
     x_->processEvents();
     EXPECT_TRUE(logLines_.empty()) << logLines_.front();
-    EXPECT_EQ(x_->windowManagerName(), "Openbox");  // the connection still works
+    EXPECT_EQ(x_->windowManagerName(), managerName);  // the connection still works
 }
 
 TEST_F(X11ConnectionTest, AKeyChordGrabbedByAnotherClientIsRefusedWithBadAccess) {
