@@ -4,6 +4,8 @@
 #include "platform/qt/QtMainQueue.h"
 #include "x11/X11TestBase.h"
 
+#include <algorithm>
+
 namespace tessane::x11test {
 namespace {
 
@@ -46,14 +48,16 @@ TEST_F(LinuxScreensTest, ADockStrutShrinksTheVisibleFrameFromItsSide) {
 
 TEST_F(LinuxScreensTest, AnAddedMonitorChangesTheFingerprintAndRemovingItRestoresIt) {
     linux_backend::LinuxScreens screens(*x_, *queue_);
-    int changes = 0;
-    auto subscription =
-        screens.observe(Screens::Notification::screenParametersChanged, [&] { ++changes; });
+    // How many displays each notification finds: the change must be told, not only be there.
+    std::vector<size_t> told;
+    auto subscription = screens.observe(Screens::Notification::screenParametersChanged,
+                                        [&] { told.push_back(screens.screens().size()); });
     const auto before = DisplayTopology::currentFingerprint(screens.screens());
     ASSERT_TRUE(before);
+    const auto toldOf = [&](size_t count) { return std::find(told.begin(), told.end(), count) != told.end(); };
 
     ASSERT_EQ(server_->run({"xrandr", "--setmonitor", "SIDE", "960/254x540/143+960+540", "none"}), 0);
-    ASSERT_TRUE(waitFor([&] { return changes > 0; }));
+    ASSERT_TRUE(waitFor([&] { return toldOf(2); }));
     auto list = screens.screens();
     ASSERT_EQ(list.size(), 2u);
     // Screen coordinates: the monitor's bottom edge is the primary's bottom edge.
@@ -61,9 +65,9 @@ TEST_F(LinuxScreensTest, AnAddedMonitorChangesTheFingerprintAndRemovingItRestore
     const auto with = DisplayTopology::currentFingerprint(list);
     EXPECT_NE(with, before);
 
-    changes = 0;
+    told.clear();
     ASSERT_EQ(server_->run({"xrandr", "--delmonitor", "SIDE"}), 0);
-    ASSERT_TRUE(waitFor([&] { return changes > 0; }));
+    ASSERT_TRUE(waitFor([&] { return toldOf(1); }));
     EXPECT_EQ(screens.screens().size(), 1u);
     EXPECT_EQ(DisplayTopology::currentFingerprint(screens.screens()), before);
 }

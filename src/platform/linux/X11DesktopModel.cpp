@@ -31,8 +31,8 @@ void X11DesktopModel::note(const X11Event& e) {
                 clientListStale_ = true;
                 changed();
             } else if (e.atom == x_.atom("_NET_WORKAREA")) {
-                // Monitors set up by hand (RandR's virtual monitors) come and go without an
-                // event of their own; the window manager's new work area tells of them.
+                // A window manager's new work area may follow a change of monitors not yet
+                // heard of: both are read again.
                 monitors_.reset();
                 rootSize_.reset();
             }
