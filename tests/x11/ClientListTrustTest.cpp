@@ -78,12 +78,15 @@ protected:
 };
 
 TEST_F(ClientListTrustTest, AHostileClientListIsTakenInAndTheRealWindowsInItAreStillFound) {
+    // The dock's strip goes from what the manager's own panels leave (screen coordinates, y up).
+    const Rect before = screens_->screens().at(0).visibleFrame;
+    const Rect withDock(before.minX(), before.minY(), before.width(), std::min(before.maxY(), 1040.0) - before.minY());
     auto& dock = startClient({"--class", "dock.Dock", "--strut-top", "40", "--size", "1920x40", "--pos", "0,0"});
     auto& other = startClient({"--class", "other.Other"});
     auto& hostile = startClient({"--class", "hostile.Hostile", "--windows", "0"});
     const Pid otherPid = other.process->pid(), hostilePid = hostile.process->pid();
     ASSERT_TRUE(runUntil([&] { return running(otherPid); }));
-    ASSERT_TRUE(runUntil([&] { return screens_->screens().at(0).visibleFrame.height() == 1040; }));
+    ASSERT_TRUE(runUntil([&] { return screens_->screens().at(0).visibleFrame == withDock; }));
     EXPECT_FALSE(running(hostilePid));  // no window yet
 
     // An observer of the hostile process hears of the windows it gets.
@@ -108,7 +111,7 @@ TEST_F(ClientListTrustTest, AHostileClientListIsTakenInAndTheRealWindowsInItAreS
     // The windows listed before are still there: nothing was told gone, the dock still counts.
     EXPECT_TRUE(running(otherPid));
     EXPECT_EQ(heard(N::didTerminate, otherPid), 0);
-    EXPECT_EQ(screens_->screens().at(0).visibleFrame, Rect(0, 0, 1920, 1040));
+    EXPECT_EQ(screens_->screens().at(0).visibleFrame, withDock);
 
     // A further change: the window manager lists its own clients again, and a new client is
     // found; the hostile process, still running, is not told gone.
@@ -118,7 +121,7 @@ TEST_F(ClientListTrustTest, AHostileClientListIsTakenInAndTheRealWindowsInItAreS
     EXPECT_TRUE(running(otherPid));
     EXPECT_EQ(heard(N::didTerminate, hostilePid), 0);
     EXPECT_EQ(ax_->windowPid(madeUp), std::nullopt);
-    EXPECT_EQ(screens_->screens().at(0).visibleFrame, Rect(0, 0, 1920, 1040));
+    EXPECT_EQ(screens_->screens().at(0).visibleFrame, withDock);
     (void)dock;
 }
 
