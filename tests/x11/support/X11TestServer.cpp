@@ -286,6 +286,15 @@ std::string X11TestServer::startWindowManager(const Options& options) {
         std::filesystem::create_directories(home + "/.fluxbox");
         std::ofstream(home + "/.fluxbox/overlay") << "background: none\n";
         std::ofstream(home + "/.fluxbox/lastwallpaper") << "wpsetters true\n";
+        // Its toolbar without the system tray it has by default: the tests bring a tray of their
+        // own when they want one, and some look at how things go while there is none.
+        std::ofstream(home + "/.fluxbox/init")
+            << "session.screen0.toolbar.tools: prevworkspace, workspacename, nextworkspace, clock, iconbar\n";
+    }
+    if (name == "icewm") {
+        // Its task bar without its system tray, as Fluxbox's toolbar.
+        std::filesystem::create_directories(home + "/.icewm");
+        std::ofstream(home + "/.icewm/preferences") << "TaskBarEnableSystemTray=0\n";
     }
     std::vector<std::string> environment = {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
                                             "XDG_CACHE_HOME=" + home + "/.cache",
