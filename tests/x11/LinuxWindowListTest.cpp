@@ -53,7 +53,8 @@ TEST_F(LinuxWindowListTest, TheListFollowsTheStackingFrontToBackWithOwnersLayers
     ASSERT_TRUE(x_->windowManagerRoundTrip(2));
 
     // Raising the oldest window puts it in front of the others; the dock stays listed.
-    x_->requestActivate(a1);
+    const auto raise = [&](XWindowId w) { return ax_->performAction(AXElement::fromHandle(w), ax::kRaise); };
+    ASSERT_EQ(raise(a1), AXError::success);
     ASSERT_TRUE(waitFor([&] {
         auto o = order(WindowList::Option::allWindows);
         return !o.empty() && std::find(o.begin(), o.end(), number(a1)) < std::find(o.begin(), o.end(), number(b1));
@@ -79,7 +80,7 @@ TEST_F(LinuxWindowListTest, TheListFollowsTheStackingFrontToBackWithOwnersLayers
     EXPECT_TRUE(at(a1)->isOnScreen);
 
     // Then raising another: it comes first among the windows at layer 0.
-    x_->requestActivate(b1);
+    ASSERT_EQ(raise(b1), AXError::success);
     ASSERT_TRUE(waitFor([&] {
         auto o = order(WindowList::Option::allWindows);
         return std::find(o.begin(), o.end(), number(b1)) < std::find(o.begin(), o.end(), number(a1));

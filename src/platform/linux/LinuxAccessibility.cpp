@@ -465,10 +465,11 @@ AXError LinuxAccessibility::performAction(const AXElement& element, std::string_
     const XWindowId window = static_cast<XWindowId>(element.handle());
     auto s = state(window);
     if (!s) return AXError::invalidUIElement;
-    // _NET_ACTIVE_WINDOW raises, focuses and (in every EWMH manager) restores a minimized window;
-    // a window that takes no input, which managers may leave where it is, is restacked as well.
+    // _NET_ACTIVE_WINDOW focuses and (in every EWMH manager) restores a minimized window, and
+    // raises it in most; it is restacked as well, since IceWM only focuses it and managers may
+    // leave a window that takes no input where it is.
     x_.requestActivate(window);
-    if (!x_.takesFocus(window)) x_.requestRaise(window);
+    x_.requestRaise(window);
     if (!x_.windowManagerRoundTrip(timeoutFor(element))) return AXError::cannotComplete;
     return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
 }
