@@ -172,11 +172,27 @@ Point LinuxAccessibility::origin() {
 }
 
 std::vector<XWindowId> LinuxAccessibility::clientsFrontToBack() {
-    auto stacking = x_.windowList(x_.root(), "_NET_CLIENT_LIST_STACKING");
-    if (!stacking) stacking = x_.windowList(x_.root(), "_NET_CLIENT_LIST");
+    const auto stacking = stackingBottomToTop();
     if (!stacking) return {};
-    noteStacking(*stacking);
     return std::vector<XWindowId>(stacking->rbegin(), stacking->rend());
+}
+
+// Xfwm sets no stacking list while it manages one window, and another client may set one the
+// manager then leaves alone: a listed client the stacking list lacks goes at the back.
+std::optional<std::vector<XWindowId>> LinuxAccessibility::stackingBottomToTop() {
+    auto stacking = x_.windowList(x_.root(), "_NET_CLIENT_LIST_STACKING");
+    const auto clients = x_.windowList(x_.root(), "_NET_CLIENT_LIST");
+    if (!stacking) stacking = clients;
+    if (!stacking) return std::nullopt;
+    if (clients && stacking != clients) {
+        const WindowIdSet stacked(*stacking);
+        std::vector<XWindowId> missing;
+        for (XWindowId w : *clients)
+            if (!stacked.contains(w)) missing.push_back(w);
+        stacking->insert(stacking->begin(), missing.begin(), missing.end());
+    }
+    noteStacking(*stacking);
+    return stacking;
 }
 
 // Any client may set the stacking list too; what is cached about its ids goes when they leave.
