@@ -209,7 +209,9 @@ TEST_F(X11ConnectionTest, KeptGeometryOutlivesOtherWindowsButNotAMoveOfItsFrame)
     EXPECT_TRUE(waitFor([&] { return x_->geometry(v) && x_->geometry(v)->rootRect.origin != lateBefore->rootRect.origin; }));
     const uint64_t afterLate = x_->roundTrips();
     EXPECT_EQ(x_->geometry(w)->rootRect, before);
-    if (!wConfigured) EXPECT_EQ(x_->roundTrips(), afterLate);
+    if (!wConfigured) {
+        EXPECT_EQ(x_->roundTrips(), afterLate);
+    }
 
     // The manager moves the frame, which carries the client: that is seen.
     x_->requestMoveResize(w, Point{260, 190}, std::nullopt);

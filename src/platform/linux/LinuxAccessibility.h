@@ -141,6 +141,7 @@ private:
     // Answers derived from the read model, kept while it stays as it was.
     struct Pass {
         uint64_t version = 0;
+        uint64_t stackingVersion = 0;
         std::unordered_map<Pid, std::vector<XWindowId>> windows;  // application windows, front to back
         std::unordered_map<Pid, std::optional<XWindowId>> mainWindow;
     };
