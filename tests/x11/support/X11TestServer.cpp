@@ -287,9 +287,21 @@ std::string X11TestServer::startWindowManager(const Options& options) {
         std::ofstream(home + "/.fluxbox/overlay") << "background: none\n";
         std::ofstream(home + "/.fluxbox/lastwallpaper") << "wpsetters true\n";
         // Its toolbar without the system tray it has by default: the tests bring a tray of their
-        // own when they want one, and some look at how things go while there is none.
-        std::ofstream(home + "/.fluxbox/init")
-            << "session.screen0.toolbar.tools: prevworkspace, workspacename, nextworkspace, clock, iconbar\n";
+        // own when they want one, and some look at how things go while there is none. Everything
+        // else as the system's settings have it (a settings file of our own replaces them).
+        std::ifstream systemInit("/etc/X11/fluxbox/init");
+        std::ofstream init(home + "/.fluxbox/init");
+        const std::string tools = "session.screen0.toolbar.tools:";
+        bool toolsSet = false;
+        for (std::string line; std::getline(systemInit, line);) {
+            if (line.rfind(tools, 0) == 0) {
+                for (const std::string tray : {", systemtray", "systemtray, ", "systemtray"})
+                    if (const auto at = line.find(tray); at != std::string::npos) line.erase(at, tray.size());
+                toolsSet = true;
+            }
+            init << line << "\n";
+        }
+        if (!toolsSet) init << tools << " prevworkspace, workspacename, nextworkspace, clock, iconbar\n";
     }
     if (name == "icewm") {
         // Its task bar without its system tray, as Fluxbox's toolbar.
