@@ -52,6 +52,16 @@ protected:
     int heard(N n, Pid pid) { return static_cast<int>(std::count(heard_.begin(), heard_.end(), std::pair{n, pid})); }
     bool running(Pid pid) { return apps_->runningApplication(pid).has_value(); }
 
+    // Waits until the window manager lists `window`: a hostile list keeps what was listed before
+    // it, and a manager that lists a window after the hostile client wrote its list writes its
+    // own list again.
+    bool listedByTheManager(XWindowId window) {
+        return waitFor([&] {
+            const auto listed = x_->windowList(x_->root(), "_NET_CLIENT_LIST");
+            return listed && std::find(listed->begin(), listed->end(), window) != listed->end();
+        });
+    }
+
     // Has `client` replace the client list (or with "stack", the stacking list) with `count`
     // made-up ids around the ids listed now
     // and a new unmapped window of its own; answers that window and one of the made-up ids
@@ -78,13 +88,17 @@ protected:
 };
 
 TEST_F(ClientListTrustTest, AHostileClientListIsTakenInAndTheRealWindowsInItAreStillFound) {
+    // The dock's strip goes from what the manager's own panels leave (screen coordinates, y up).
+    const Rect before = screens_->screens().at(0).visibleFrame;
+    const Rect withDock(before.minX(), before.minY(), before.width(), std::min(before.maxY(), 1040.0) - before.minY());
     auto& dock = startClient({"--class", "dock.Dock", "--strut-top", "40", "--size", "1920x40", "--pos", "0,0"});
     auto& other = startClient({"--class", "other.Other"});
     auto& hostile = startClient({"--class", "hostile.Hostile", "--windows", "0"});
     const Pid otherPid = other.process->pid(), hostilePid = hostile.process->pid();
     ASSERT_TRUE(runUntil([&] { return running(otherPid); }));
-    ASSERT_TRUE(runUntil([&] { return screens_->screens().at(0).visibleFrame.height() == 1040; }));
+    ASSERT_TRUE(runUntil([&] { return screens_->screens().at(0).visibleFrame == withDock; }));
     EXPECT_FALSE(running(hostilePid));  // no window yet
+    ASSERT_TRUE(listedByTheManager(other.windows.at(0)));
 
     // An observer of the hostile process hears of the windows it gets.
     std::vector<XWindowId> created;
@@ -108,7 +122,7 @@ TEST_F(ClientListTrustTest, AHostileClientListIsTakenInAndTheRealWindowsInItAreS
     // The windows listed before are still there: nothing was told gone, the dock still counts.
     EXPECT_TRUE(running(otherPid));
     EXPECT_EQ(heard(N::didTerminate, otherPid), 0);
-    EXPECT_EQ(screens_->screens().at(0).visibleFrame, Rect(0, 0, 1920, 1040));
+    EXPECT_EQ(screens_->screens().at(0).visibleFrame, withDock);
 
     // A further change: the window manager lists its own clients again, and a new client is
     // found; the hostile process, still running, is not told gone.
@@ -118,7 +132,7 @@ TEST_F(ClientListTrustTest, AHostileClientListIsTakenInAndTheRealWindowsInItAreS
     EXPECT_TRUE(running(otherPid));
     EXPECT_EQ(heard(N::didTerminate, hostilePid), 0);
     EXPECT_EQ(ax_->windowPid(madeUp), std::nullopt);
-    EXPECT_EQ(screens_->screens().at(0).visibleFrame, Rect(0, 0, 1920, 1040));
+    EXPECT_EQ(screens_->screens().at(0).visibleFrame, withDock);
     (void)dock;
 }
 
@@ -126,6 +140,7 @@ TEST_F(ClientListTrustTest, AtTheStartALongHostileListIsTakenInSlicesAndNothingI
     auto& other = startClient({"--class", "other.Other"});
     auto& hostile = startClient({"--class", "hostile.Hostile", "--windows", "0"});
     const Pid otherPid = other.process->pid(), hostilePid = hostile.process->pid();
+    ASSERT_TRUE(listedByTheManager(other.windows.at(0)));
     const auto own = listMadeUpIds(hostile, 3 * static_cast<int>(linux_backend::ClientListTracker::kSlice)).first;
     x_->sync();
     ASSERT_TRUE(runUntil([&] { return ax_->windowPid(own) == hostilePid; }));

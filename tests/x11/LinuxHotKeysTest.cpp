@@ -14,7 +14,7 @@ namespace tessane::x11test {
 namespace {
 
 using linux_backend::LinuxHotKeys;
-constexpr uint32_t kVK1 = 0x12, kVKF7 = 0x62, kVKRight = 0x7C;
+constexpr uint32_t kVK1 = 0x12, kVKF7 = 0x62, kVKF8 = 0x64;
 constexpr uint32_t optionCommand = CarbonModifiers::option | CarbonModifiers::command;
 
 class LinuxHotKeysTest : public X11TestBase {
@@ -116,15 +116,15 @@ TEST_F(LinuxHotKeysTest, AChordPressedInTheOrderItIsShownReachesUsUnderThisWindo
     EXPECT_EQ(pressed_, (std::vector<uint32_t>{9})) << "pressed as shown: " << shown;
 }
 
+// Chords none of the matrix's managers binds for itself (Fluxbox takes Super+F7 and Ctrl+Super+Right).
 TEST_F(LinuxHotKeysTest, ChordsThatCannotBeOursAreRefusedWithAStatus) {
-    auto& other = startClient({"--grab-key", "F7:" + std::to_string(1u << 6)}, /*waitReady=*/false);
+    auto& other = startClient({"--grab-key", "F7:" + std::to_string((1u << 6) | (1u << 3))}, /*waitReady=*/false);
     ASSERT_EQ(other.process->waitForLine("grab", 10s), "grabbed");
-    EXPECT_EQ(keys_->registerHotKey(kVKF7, CarbonModifiers::command, {0, 1}).status, HotKeys::kHotKeyExists);
+    EXPECT_EQ(keys_->registerHotKey(kVKF7, optionCommand, {0, 1}).status, HotKeys::kHotKeyExists);
 
-    auto first = keys_->registerHotKey(kVKRight, CarbonModifiers::control | CarbonModifiers::command, {0, 2});
+    auto first = keys_->registerHotKey(kVKF8, optionCommand, {0, 2});
     ASSERT_EQ(first.status, HotKeys::kNoError);
-    EXPECT_EQ(keys_->registerHotKey(kVKRight, CarbonModifiers::control | CarbonModifiers::command, {0, 3}).status,
-              HotKeys::kHotKeyExists);
+    EXPECT_EQ(keys_->registerHotKey(kVKF8, optionCommand, {0, 3}).status, HotKeys::kHotKeyExists);
     EXPECT_EQ(keys_->registerHotKey(0xFF, CarbonModifiers::command, {0, 4}).status, HotKeys::kHotKeyInvalid);
     EXPECT_EQ(keys_->registerHotKey(kVK1, 0x4000 /* caps lock */, {0, 5}).status, HotKeys::kHotKeyInvalid);
 }

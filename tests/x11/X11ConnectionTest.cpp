@@ -7,6 +7,7 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <map>
 #include <unistd.h>
 
 namespace tessane::x11test {
@@ -23,8 +24,19 @@ bool contains(const std::optional<std::vector<XWindowId>>& list, XWindowId w) {
     return list && std::find(list->begin(), list->end(), w) != list->end();
 }
 
+// What each manager of the matrix calls itself on its check window (IceWM adds its version).
+std::string announcedNameOf(const std::string& manager) {
+    static const std::map<std::string, std::string> names{
+        {"openbox", "Openbox"},   {"xfwm4", "Xfwm4"},   {"icewm", "IceWM "},   {"fluxbox", "Fluxbox"},
+        {"metacity", "Metacity"}, {"marco", "Metacity (Marco)"}, {"mutter", "Mutter"}, {"kwin", "KWin"}};
+    const auto it = names.find(manager);
+    return it == names.end() ? manager : it->second;
+}
+
 TEST_F(X11ConnectionTest, SeesTheWindowManagerAndAClientWithItsProperties) {
-    EXPECT_EQ(x_->windowManagerName(), "Openbox");
+    const std::string expected = announcedNameOf(server_->windowManagerName());
+    const std::string name = x_->windowManagerName().value_or("");
+    EXPECT_TRUE(expected.ends_with(' ') ? name.starts_with(expected) : name == expected) << name;
 
     auto& client = startClient({"--class", "alpha.Alpha", "--title", "Grüße", "--min", "300x200"});
     ASSERT_EQ(client.windows.size(), 1u);
@@ -149,9 +161,12 @@ TEST_F(X11ConnectionTest, KeptGeometryOutlivesOtherWindowsButNotAMoveOfItsFrame)
     auto& client = startClient({});
     const XWindowId w = client.windows[0];
     ASSERT_TRUE(waitFor([&] { return contains(x_->windowList(x_->root(), "_NET_CLIENT_LIST"), w); }));
+    ASSERT_TRUE(waitFor([&] { auto g = x_->geometry(w); return g && g->viewable; }));
+    const Rect placed = x_->geometry(w)->rootRect;
+    // KWin moves it a moment after answering the round trip.
     x_->requestMoveResize(w, Point{200, 150}, std::nullopt);
     ASSERT_TRUE(x_->windowManagerRoundTrip(5));
-    ASSERT_TRUE(waitFor([&] { auto g = x_->geometry(w); return g && g->viewable; }));
+    ASSERT_TRUE(waitFor([&] { return x_->geometry(w) && x_->geometry(w)->rootRect.origin != placed.origin; }));
     const Rect before = x_->geometry(w)->rootRect;
 
     // Another client makes, maps and moves a window of its own that bypasses the manager (as
@@ -182,15 +197,21 @@ TEST_F(X11ConnectionTest, KeptGeometryOutlivesOtherWindowsButNotAMoveOfItsFrame)
     x_->processEvents();
     const auto lateBefore = x_->geometry(v);
     ASSERT_TRUE(lateBefore);
+    // Fluxbox changes windows of its own as well when one moves, the other client's frame among
+    // them: what was kept of the client may then go, rightly.
+    const XWindowId wFrame = x_->desktop().frameOf(w).value_or(w);
+    bool wConfigured = server_->windowManagerName() == "fluxbox";
+    auto configures = x_->onEvent([&](const X11Event& e) {
+        wConfigured = wConfigured || (e.kind == X11Event::Kind::configure && (e.window == w || e.window == wFrame));
+    });
     x_->requestMoveResize(v, Point{500, 400}, std::nullopt);
     ASSERT_TRUE(x_->windowManagerRoundTrip(5));
-    x_->processEvents();
+    EXPECT_TRUE(waitFor([&] { return x_->geometry(v) && x_->geometry(v)->rootRect.origin != lateBefore->rootRect.origin; }));
     const uint64_t afterLate = x_->roundTrips();
     EXPECT_EQ(x_->geometry(w)->rootRect, before);
-    EXPECT_EQ(x_->roundTrips(), afterLate);
-    const auto lateAfter = x_->geometry(v);
-    ASSERT_TRUE(lateAfter);
-    EXPECT_NE(lateAfter->rootRect.origin, lateBefore->rootRect.origin);
+    if (!wConfigured) {
+        EXPECT_EQ(x_->roundTrips(), afterLate);
+    }
 
     // The manager moves the frame, which carries the client: that is seen.
     x_->requestMoveResize(w, Point{260, 190}, std::nullopt);
@@ -353,6 +374,8 @@ TEST_F(X11ConnectionTest, WindowsOfThisProcesssOtherConnectionAreOursWithoutAski
 }
 
 TEST_F(X11ConnectionTest, RequestsAboutAVanishedWindowAnswerWithoutCrashingOrLogging) {
+    const auto managerName = x_->windowManagerName();
+    ASSERT_TRUE(managerName);
     auto& client = startClient({});
     const XWindowId w = client.windows[0];
     ASSERT_TRUE(x_->windowExists(w));
@@ -373,20 +396,21 @@ TEST_F(X11ConnectionTest, RequestsAboutAVanishedWindowAnswerWithoutCrashingOrLog
     x_->sync();
     x_->processEvents();
     EXPECT_TRUE(logLines_.empty()) << logLines_.front();
-    EXPECT_EQ(x_->windowManagerName(), "Openbox");  // the connection still works
+    EXPECT_EQ(x_->windowManagerName(), managerName);  // the connection still works
 }
 
+// Super+Alt: the managers of the matrix bind Super+F7 and Super+F8 (Fluxbox, KWin) for themselves.
 TEST_F(X11ConnectionTest, AKeyChordGrabbedByAnotherClientIsRefusedWithBadAccess) {
-    const uint32_t mod4 = 1u << 6;
-    auto& other = startClient({"--grab-key", "F7:" + std::to_string(mod4)}, /*waitReady=*/false);
+    const uint32_t superAlt = (1u << 6) | (1u << 3);
+    auto& other = startClient({"--grab-key", "F7:" + std::to_string(superAlt)}, /*waitReady=*/false);
     ASSERT_EQ(other.process->waitForLine("grab", 10s), "grabbed");
 
     const uint32_t f7 = x_->keycodeForKeysym(XK_F7);
     ASSERT_NE(f7, 0u);
-    EXPECT_EQ(x_->grabKey(f7, mod4).error, X11Status::badAccess);
+    EXPECT_EQ(x_->grabKey(f7, superAlt).error, X11Status::badAccess);
     const uint32_t f8 = x_->keycodeForKeysym(XK_F8);
-    EXPECT_TRUE(x_->grabKey(f8, mod4).ok());
-    x_->ungrabKey(f8, mod4);
+    EXPECT_TRUE(x_->grabKey(f8, superAlt).ok());
+    x_->ungrabKey(f8, superAlt);
 }
 
 // The server goes away under a connection with keys grabbed (a session ending). Xlib's output

@@ -12,6 +12,7 @@
 #include <csignal>
 #include <fstream>
 #include <iterator>
+#include <unordered_map>
 #include <utility>
 
 namespace tessane::linux_backend {
@@ -172,11 +173,52 @@ Point LinuxAccessibility::origin() {
 }
 
 std::vector<XWindowId> LinuxAccessibility::clientsFrontToBack() {
-    auto stacking = x_.windowList(x_.root(), "_NET_CLIENT_LIST_STACKING");
-    if (!stacking) stacking = x_.windowList(x_.root(), "_NET_CLIENT_LIST");
+    const auto stacking = stackingBottomToTop();
     if (!stacking) return {};
-    noteStacking(*stacking);
     return std::vector<XWindowId>(stacking->rbegin(), stacking->rend());
+}
+
+// Xfwm sets no stacking list while it manages one window, and another client may set one the
+// manager then leaves alone: a listed client the stacking list lacks goes at the back.
+// Fluxbox keeps its stacking list in the order it took its clients in, whatever it raises since:
+// the listed clients take the places they hold in the list in the order the server stacks their
+// frames, which is the list's own order wherever the manager keeps it.
+std::optional<std::vector<XWindowId>> LinuxAccessibility::stackingBottomToTop() {
+    auto stacking = x_.windowList(x_.root(), "_NET_CLIENT_LIST_STACKING");
+    const auto clients = x_.windowList(x_.root(), "_NET_CLIENT_LIST");
+    if (!stacking) stacking = clients;
+    if (!stacking) return std::nullopt;
+    if (clients && stacking != clients) {
+        const WindowIdSet stacked(*stacking);
+        std::vector<XWindowId> missing;
+        for (XWindowId w : *clients)
+            if (!stacked.contains(w)) missing.push_back(w);
+        stacking->insert(stacking->begin(), missing.begin(), missing.end());
+    }
+    if (clients && !clients->empty()) {
+        auto& desktop = x_.desktop();
+        desktop.clientFrames();  // learns the listed clients' frames, in one batch
+        std::unordered_map<XWindowId, size_t> height;
+        const auto& children = desktop.rootStacking();
+        for (size_t i = 0; i < children.size(); ++i) height.emplace(children[i], i);
+        const WindowIdSet listed(*clients);
+        std::vector<size_t> places;
+        std::vector<std::pair<size_t, XWindowId>> byHeight;
+        for (size_t i = 0; i < stacking->size(); ++i) {
+            const XWindowId w = (*stacking)[i];
+            if (!listed.contains(w)) continue;
+            const auto frame = desktop.knownFrameOf(w);
+            const auto at = frame ? height.find(*frame) : height.end();
+            if (at == height.end()) continue;  // gone, or its frame not known: it keeps its place
+            places.push_back(i);
+            byHeight.emplace_back(at->second, w);
+        }
+        std::stable_sort(byHeight.begin(), byHeight.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (size_t k = 0; k < places.size(); ++k) (*stacking)[places[k]] = byHeight[k].second;
+    }
+    noteStacking(*stacking);
+    return stacking;
 }
 
 // Any client may set the stacking list too; what is cached about its ids goes when they leave.
@@ -202,8 +244,8 @@ bool LinuxAccessibility::isApplicationWindow(XWindowId window) {
 // kept for as long as nothing on the desktop changes: an application with many windows asks
 // for each of them whether it is the main one.
 const LinuxAccessibility::Pass& LinuxAccessibility::pass() {
-    const uint64_t version = x_.desktop().version();
-    if (pass_.version == version) return pass_;
+    const uint64_t version = x_.desktop().version(), stackingVersion = x_.desktop().stackingVersion();
+    if (pass_.version == version && pass_.stackingVersion == stackingVersion) return pass_;
     pass_ = Pass{};
     const auto clients = clientsFrontToBack();
     const auto owners = windowPids(clients);
@@ -211,6 +253,7 @@ const LinuxAccessibility::Pass& LinuxAccessibility::pass() {
         if (owners[i] && isApplicationWindow(clients[i])) pass_.windows[*owners[i]].push_back(clients[i]);
     // Reading the list may itself have been news to the model.
     pass_.version = x_.desktop().version();
+    pass_.stackingVersion = x_.desktop().stackingVersion();
     return pass_;
 }
 
@@ -469,10 +512,11 @@ AXError LinuxAccessibility::performAction(const AXElement& element, std::string_
     const XWindowId window = static_cast<XWindowId>(element.handle());
     auto s = state(window);
     if (!s) return AXError::invalidUIElement;
-    // _NET_ACTIVE_WINDOW raises, focuses and (in every EWMH manager) restores a minimized window;
-    // a window that takes no input, which managers may leave where it is, is restacked as well.
+    // _NET_ACTIVE_WINDOW focuses and (in every EWMH manager) restores a minimized window, and
+    // raises it in most; it is restacked as well, since IceWM only focuses it and managers may
+    // leave a window that takes no input where it is.
     x_.requestActivate(window);
-    if (!x_.takesFocus(window)) x_.requestRaise(window);
+    x_.requestRaise(window);
     if (!x_.windowManagerRoundTrip(timeoutFor(element))) return AXError::cannotComplete;
     return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
 }

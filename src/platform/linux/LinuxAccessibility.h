@@ -94,6 +94,8 @@ public:
     // The client windows of every process, front to back (for the running-applications and
     // window-list backends).
     std::vector<XWindowId> clientsFrontToBack();
+    // The same, back to front; none when the manager lists no clients.
+    std::optional<std::vector<XWindowId>> stackingBottomToTop();
     std::optional<Pid> windowPid(XWindowId window);
     // The owners of many windows, asked of the server in one batch for those not cached.
     std::vector<std::optional<Pid>> windowPids(std::span<const XWindowId> windows);
@@ -139,6 +141,7 @@ private:
     // Answers derived from the read model, kept while it stays as it was.
     struct Pass {
         uint64_t version = 0;
+        uint64_t stackingVersion = 0;
         std::unordered_map<Pid, std::vector<XWindowId>> windows;  // application windows, front to back
         std::unordered_map<Pid, std::optional<XWindowId>> mainWindow;
     };

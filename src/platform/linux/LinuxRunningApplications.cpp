@@ -533,6 +533,8 @@ bool LinuxRunningApplications::activate(Pid pid) {
 
 void LinuxRunningApplications::requestActivation(Pid pid, XWindowId window) {
     x_.requestActivate(window);
+    // IceWM focuses an activated window without raising it.
+    x_.requestRaise(window);
     if (!x_.takesFocus(window)) {
         activateByRaising(pid, window);
         return;

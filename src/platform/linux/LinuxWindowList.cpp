@@ -24,7 +24,7 @@ bool contains(const std::optional<std::vector<XAtomId>>& atoms, XAtomId a) {
 }  // namespace
 
 std::optional<std::vector<WindowListEntry>> LinuxWindowList::windows(Option option) const {
-    auto stacking = x_.windowList(x_.root(), "_NET_CLIENT_LIST_STACKING");
+    const auto stacking = ax_.stackingBottomToTop();
     if (!stacking) return std::nullopt;
     // Any client may fill the stacking list with made-up ids. Every id's window type is asked
     // for in one batch, so an id that names no window costs nothing more, and only the real

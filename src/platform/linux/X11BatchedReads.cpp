@@ -144,6 +144,22 @@ std::vector<std::optional<XWindowId>> X11Connection::readParents(std::span<const
     return answers;
 }
 
+std::optional<std::vector<XWindowId>> X11Connection::readChildren(XWindowId window) {
+    if (!usable()) return std::nullopt;
+    xcb_connection_t* c = XGetXCBConnection(display_);
+    const auto cookie = xcb_query_tree(c, static_cast<xcb_window_t>(window));
+    trip();
+    xcb_generic_error_t* error = nullptr;
+    auto* reply = xcb_query_tree_reply(c, cookie, &error);
+    std::free(error);
+    if (!reply) return std::nullopt;
+    const xcb_window_t* children = xcb_query_tree_children(reply);
+    std::vector<XWindowId> out(children, children + xcb_query_tree_children_length(reply));
+    std::free(reply);
+    XEventsQueued(display_, QueuedAfterReading);
+    return out;
+}
+
 std::vector<X11WindowOwner> X11Connection::windowOwners(std::span<const XWindowId> windows) {
     std::vector<X11WindowOwner> owners(windows.size());
     const auto claims = properties(windows, atom("_NET_WM_PID"), 1);

@@ -377,7 +377,10 @@ X11Event X11Connection::convert(const void* raw) const {
     out.eventWindow = ev.xany.window;
     switch (ev.type) {
     case ConfigureNotify:
-        out.kind = X11Event::Kind::configure;
+        // The root itself: the server tells of monitors a client sets up or removes by hand
+        // (RandR's virtual monitors) only this way, as it does of a new screen size.
+        out.kind = ev.xconfigure.window == static_cast<Window>(root_) ? X11Event::Kind::screensChanged
+                                                                       : X11Event::Kind::configure;
         out.window = ev.xconfigure.window;
         out.eventWindow = ev.xconfigure.event;
         out.rect = Rect(ev.xconfigure.x, ev.xconfigure.y, ev.xconfigure.width, ev.xconfigure.height);

@@ -372,6 +372,8 @@ private:
     // The parent of each window (none when it is gone), every request sent before the first
     // answer is awaited.
     std::vector<std::optional<XWindowId>> readParents(std::span<const XWindowId> windows);
+    // The children of a window, bottom to top as the server stacks them; none when it is gone.
+    std::optional<std::vector<XWindowId>> readChildren(XWindowId window);
     std::vector<X11Monitor> readMonitors();
     Size readRootSize();
     std::optional<std::vector<uint8_t>> readOutputEdid(unsigned long output);

@@ -23,6 +23,12 @@ uint64_t X11DesktopModel::version() {
 
 void X11DesktopModel::note(const X11Event& e) {
     using K = X11Event::Kind;
+    if (e.eventWindow == x_.root() && e.window != x_.root() &&
+        (e.kind == K::configure || e.kind == K::map || e.kind == K::unmap || e.kind == K::reparent ||
+         e.kind == K::create || e.kind == K::destroy)) {
+        rootStacking_.reset();
+        ++stackingVersion_;
+    }
     switch (e.kind) {
     case K::property:
         if (e.window == x_.root()) {
@@ -31,8 +37,8 @@ void X11DesktopModel::note(const X11Event& e) {
                 clientListStale_ = true;
                 changed();
             } else if (e.atom == x_.atom("_NET_WORKAREA")) {
-                // Monitors set up by hand (RandR's virtual monitors) come and go without an
-                // event of their own; the window manager's new work area tells of them.
+                // A window manager's new work area may follow a change of monitors not yet
+                // heard of: both are read again.
                 monitors_.reset();
                 rootSize_.reset();
             }
@@ -399,6 +405,13 @@ void X11DesktopModel::prefetchGeometry(const std::vector<XWindowId>& windows) {
             changed();
         }
     }
+}
+
+const std::vector<XWindowId>& X11DesktopModel::rootStacking() {
+    start();
+    x_.peekQueuedEvents();
+    if (!rootStacking_) rootStacking_ = x_.readChildren(x_.root()).value_or(std::vector<XWindowId>{});
+    return *rootStacking_;
 }
 
 std::vector<X11Monitor> X11DesktopModel::monitors() {

@@ -52,6 +52,11 @@ public:
     bool windowExists(XWindowId window);
     std::vector<X11Monitor> monitors();
     Size rootSize();
+    // The children of the root, bottom to top as the server stacks them: asked once and kept
+    // until a child of the root is made, configured (restacked), mapped, unmapped, reparented or
+    // destroyed, which bumps stackingVersion().
+    const std::vector<XWindowId>& rootStacking();
+    uint64_t stackingVersion() const { return stackingVersion_; }
     std::optional<std::vector<uint8_t>> outputEdid(unsigned long output);
     std::optional<std::string> outputName(unsigned long output);
 
@@ -60,6 +65,11 @@ public:
     // The windows `frame` is known to hold (those asked about with frameOf, or kept here), without
     // asking the server.
     std::vector<XWindowId> clientsIn(XWindowId frame) const;
+    // The frame of `window` if it is known, without asking the server.
+    std::optional<XWindowId> knownFrameOf(XWindowId window) const {
+        const auto it = frameOf_.find(window);
+        return it == frameOf_.end() ? std::nullopt : std::optional<XWindowId>(it->second);
+    }
     // The frames of the listed clients, override-redirect or not, except windows of this process
     // (our own panels hold no client).
     std::vector<XWindowId> clientFrames();
@@ -130,6 +140,8 @@ private:
     std::vector<XWindowId> clientFrames_;
     // The last rectangle and border each child of the root was configured to, as heard.
     std::unordered_map<XWindowId, std::pair<Rect, int>> rootChildFrames_;
+    std::optional<std::vector<XWindowId>> rootStacking_;
+    uint64_t stackingVersion_ = 1;
     std::optional<std::vector<X11Monitor>> monitors_;
     std::optional<Size> rootSize_;
     std::map<unsigned long, std::optional<std::vector<uint8_t>>> edids_;

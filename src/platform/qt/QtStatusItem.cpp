@@ -41,6 +41,14 @@ private:
     std::function<void()> trayWindowEvent_;
 };
 
+// The icon's own window, which Qt keeps to itself; 0 while there is none.
+unsigned long iconWindow() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (qstrcmp(widget->metaObject()->className(), "QSystemTrayIconSys") == 0 && widget->testAttribute(Qt::WA_WState_Created))
+            return static_cast<unsigned long>(widget->winId());
+    return 0;
+}
+
 }  // namespace
 
 QtStatusItem::QtStatusItem()
@@ -83,7 +91,7 @@ void QtStatusItem::refreshInk() {
     // Qt knows where a tray docked the icon; a host that draws the icon itself (a status notifier
     // host) tells nothing of the kind, and the geometry stays empty.
     const QRect at = icon_->geometry();
-    if (!backdrop.announcedForeground) backdrop.sampledBackground = backdropColour(grabScreenArea(at));
+    if (!backdrop.announcedForeground) backdrop.sampledBackground = backdropColour(grabDockedArea(iconWindow(), at));
     // Qt learns where a tray docked the icon a little after the tray has done it: a few more
     // reads while its place is not known yet (a status notifier host never tells it: the reads
     // end after a few seconds).

@@ -18,4 +18,10 @@ std::optional<QColor> trayAnnouncedForeground();
 // The screen as shown within `area` (device pixels of the virtual desktop).
 QImage grabScreenArea(const QRect& area);
 
+// What the window `icon` is docked in holds behind it, the icon included, read from that window
+// itself: under a compositing manager the screen shows a newly mapped panel only once the
+// compositor has drawn it. The screen within `area` while the icon is not docked (a child of the
+// root).
+QImage grabDockedArea(unsigned long icon, const QRect& area);
+
 }  // namespace tessane::qt_backend

@@ -45,6 +45,17 @@ bool hasListedClient(Display* display, Window window) {
     return found;
 }
 
+bool hasRootProperty(Display* display, const char* name) {
+    Atom type;
+    int format;
+    unsigned long count = 0, after;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(display, DefaultRootWindow(display), XInternAtom(display, name, False), 0, 1, False,
+                       AnyPropertyType, &type, &format, &count, &after, &data);
+    if (data) XFree(data);
+    return type != None;
+}
+
 // The window manager owns the ICCCM selection (or at least announces itself on the root) before it
 // has finished starting, and a window mapped in between may be left unmanaged. So after that a probe
 // window is mapped (again, while nothing happens) until the manager lists it as a client.
@@ -84,12 +95,13 @@ struct ManagerLaunch {
     std::vector<std::string> command;
     bool sessionBus = false;           // settings and shortcuts over D-Bus
     std::vector<std::string> helper;   // started first, on the same display and bus
+    bool workAreaLate = false;         // announces its work area only after taking in windows
 };
 
 std::optional<ManagerLaunch> launchFor(const std::string& name) {
     if (name == "openbox") return ManagerLaunch{{"openbox", "--sm-disable"}};
     if (name == "xfwm4") return ManagerLaunch{{"xfwm4", "--compositor=off", "--sm-client-disable"}, true};
-    if (name == "icewm") return ManagerLaunch{{"icewm"}};
+    if (name == "icewm") return ManagerLaunch{{"icewm"}, false, {}, true};
     if (name == "fluxbox") return ManagerLaunch{{"fluxbox"}};
     if (name == "metacity") return ManagerLaunch{{"metacity", "--replace", "--sm-disable"}, true};
     if (name == "marco") return ManagerLaunch{{"marco", "--replace", "--sm-disable"}, true};
@@ -274,6 +286,27 @@ std::string X11TestServer::startWindowManager(const Options& options) {
         std::filesystem::create_directories(home + "/.fluxbox");
         std::ofstream(home + "/.fluxbox/overlay") << "background: none\n";
         std::ofstream(home + "/.fluxbox/lastwallpaper") << "wpsetters true\n";
+        // Its toolbar without the system tray it has by default: the tests bring a tray of their
+        // own when they want one, and some look at how things go while there is none. Everything
+        // else as the system's settings have it (a settings file of our own replaces them).
+        std::ifstream systemInit("/etc/X11/fluxbox/init");
+        std::ofstream init(home + "/.fluxbox/init");
+        const std::string tools = "session.screen0.toolbar.tools:";
+        bool toolsSet = false;
+        for (std::string line; std::getline(systemInit, line);) {
+            if (line.rfind(tools, 0) == 0) {
+                for (const std::string tray : {", systemtray", "systemtray, ", "systemtray"})
+                    if (const auto at = line.find(tray); at != std::string::npos) line.erase(at, tray.size());
+                toolsSet = true;
+            }
+            init << line << "\n";
+        }
+        if (!toolsSet) init << tools << " prevworkspace, workspacename, nextworkspace, clock, iconbar\n";
+    }
+    if (name == "icewm") {
+        // Its task bar without its system tray, as Fluxbox's toolbar.
+        std::filesystem::create_directories(home + "/.icewm");
+        std::ofstream(home + "/.icewm/preferences") << "TaskBarEnableSystemTray=0\n";
     }
     std::vector<std::string> environment = {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
                                             "XDG_CACHE_HOME=" + home + "/.cache",
@@ -308,6 +341,9 @@ std::string X11TestServer::startWindowManager(const Options& options) {
     Display* display = XOpenDisplay(display_.c_str());
     if (!display) return "cannot connect to " + display_;
     bool ready = waitUntilManaging(display, *windowManager_);
+    // IceWM reserves its task bar's strip a moment later: tests start from the desktop it settles on.
+    if (ready && launch->workAreaLate)
+        ready = waitUntil([&] { return hasRootProperty(display, "_NET_WORKAREA"); }, milliseconds(10000));
     XCloseDisplay(display);
     if (!ready) return name + " did not come up (see " + log + ")";
     windowManagerName_ = name;
