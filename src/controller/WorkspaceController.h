@@ -541,7 +541,12 @@ private:
     void beginPlacementGuard();
     void noteRefusal(const ManagedApp& app, const Rect& actual, const Rect& requested, const AXElement& window);
     void logPlacementDeviation(const Workspace& workspace, const std::vector<Rect>& rects);
+    // Drops the cached windows of panes no workspace holds any more. The walk over every pane of
+    // every workspace runs once after each change of the list or of the shown sessions (a lookup
+    // finds the mark), never per lookup: a list of thousands of workspaces made it most of a show.
     void pruneCacheForRemovedPanes();
+    bool paneCachePruneDue = true;
+    uint64_t paneCachePrunes = 0;
     std::pair<std::vector<double>, std::vector<Rect>> tileRects(const Workspace& workspace);
     std::vector<Rect> managedWindowFramesAX(const Workspace& workspace);
 

@@ -345,6 +345,9 @@ std::optional<WorkspaceController::PaneWindow> WorkspaceController::placedPaneWi
 }
 
 void WorkspaceController::pruneCacheForRemovedPanes() {
+    if (!paneCachePruneDue) return;
+    paneCachePruneDue = false;
+    ++paneCachePrunes;
     std::set<Uuid> paneIDs;
     for (const auto& ws : manager.workspaces().get())
         for (const auto& app : ws.apps) paneIDs.insert(app.id);
