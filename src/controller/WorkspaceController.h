@@ -525,6 +525,10 @@ private:
     void paneLog(const std::string& line);
     static bool tilesTooSmall(const std::vector<Rect>& rects);
     std::optional<ResolvedWindow> resolveWindow(const ManagedApp& app, const RunningApplication& running);
+    // While a pass chooses its windows: where resolveWindow leaves the window whose document is
+    // to be remembered, read once the windows have moved (a process's files and recent lists
+    // are slow, and decide nothing when the pane remembers no document).
+    std::optional<AXElement>* documentReadAfterMoves = nullptr;
     // The frame of the pane's window: its application running and launched, its window resolved
     // and its position and size readable; none otherwise.
     std::optional<Rect> paneWindowFrame(const ManagedApp& app);
