@@ -145,6 +145,35 @@ TEST_F(X11ConnectionTest, AnEventThatArrivesDuringABatchedReadIsSeenWaitingByThe
     EXPECT_TRUE(heard);
 }
 
+// The read model looked at the socket before every answer, a system call each. Once the event
+// loop marks its turns it looks once a turn and after each answer waited for, and still never
+// answers from before an event that came ahead of such an answer.
+TEST_F(X11ConnectionTest, TheSocketIsReadOnceATurnAndAfterEachWaitForTheServer) {
+    const XAtomId probe = x_->atom("TESSANE_PROBE");
+    x_->selectInput(x_->root(), 1L << 22);  // property changes
+    x_->beginTurn();
+    EXPECT_EQ(x_->property(x_->root(), probe), std::nullopt);  // read from the server: a wait
+    x_->property(x_->root(), probe);  // so the socket is read once more
+    const auto reads = x_->socketReads();
+    for (int i = 0; i < 50; ++i) x_->property(x_->root(), probe);
+    EXPECT_EQ(x_->socketReads(), reads);
+
+    Display* other = XOpenDisplay(server_->display().c_str());
+    ASSERT_NE(other, nullptr);
+    long value = 7;
+    XChangeProperty(other, DefaultRootWindow(other), static_cast<Atom>(probe), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&value), 1);
+    XSync(other, False);
+    XCloseDisplay(other);
+    x_->sync();  // the change's event came before this answer
+    EXPECT_EQ(x_->cardinals(x_->root(), "TESSANE_PROBE"), (std::vector<long>{7}));
+    EXPECT_EQ(x_->socketReads(), reads + 1);
+    x_->beginTurn();
+    x_->property(x_->root(), probe);
+    x_->property(x_->root(), probe);
+    EXPECT_EQ(x_->socketReads(), reads + 2);
+}
+
 TEST_F(X11ConnectionTest, KeptGeometryOutlivesOtherWindowsButNotAMoveOfItsFrame) {
     auto& client = startClient({});
     const XWindowId w = client.windows[0];
