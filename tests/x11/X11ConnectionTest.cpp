@@ -284,6 +284,41 @@ TEST_F(X11DesktopModelTest, AClientResizedInsideItsFrameAfterTheFrameIsSeenAgain
     XCloseDisplay(wm);
 }
 
+// Answers derived from a few properties of every listed client (each process's windows by type,
+// the struts) are kept while those properties stay: a title or a state changing on one window
+// must not make them walk every listed window again.
+TEST_F(X11DesktopModelTest, AVersionNarrowedToSomePropertiesIgnoresTheOthers) {
+    Display* wm = XOpenDisplay(bare_->display().c_str());
+    ASSERT_NE(wm, nullptr);
+    const Window root = DefaultRootWindow(wm);
+    const Window client = XCreateSimpleWindow(wm, root, 100, 100, 400, 300, 0, 0, 0);
+    const long list[] = {static_cast<long>(client)};
+    XChangeProperty(wm, root, XInternAtom(wm, "_NET_CLIENT_LIST", False), XA_WINDOW, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(list), 1);
+    const auto set = [&](const char* name, Atom type, long value) {
+        XChangeProperty(wm, client, XInternAtom(wm, name, False), type, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&value), 1);
+        XSync(wm, False);
+        x_->sync();
+    };
+    set("_NET_WM_WINDOW_TYPE", XA_ATOM, static_cast<long>(XInternAtom(wm, "_NET_WM_WINDOW_TYPE_NORMAL", False)));
+    set("_NET_WM_PID", XA_CARDINAL, 1);
+    auto& model = x_->desktop();
+    const XAtomId type = x_->atom("_NET_WM_WINDOW_TYPE");
+    ASSERT_TRUE(x_->atomList(client, "_NET_WM_WINDOW_TYPE"));
+    ASSERT_EQ(x_->cardinals(client, "_NET_WM_PID"), (std::vector<long>{1}));
+    const uint64_t all = model.version(), types = model.version({type});
+
+    set("_NET_WM_PID", XA_CARDINAL, 2);
+    EXPECT_EQ(x_->cardinals(client, "_NET_WM_PID"), (std::vector<long>{2}));
+    EXPECT_NE(model.version(), all);
+    EXPECT_EQ(model.version({type}), types);
+
+    set("_NET_WM_WINDOW_TYPE", XA_ATOM, static_cast<long>(XInternAtom(wm, "_NET_WM_WINDOW_TYPE_DOCK", False)));
+    EXPECT_NE(model.version({type}), types);
+    XCloseDisplay(wm);
+}
+
 // IceWM and Fluxbox make their frames override-redirect: such a frame carries the client it
 // holds when the manager moves it (a title-bar drag tells the client nothing), while our own
 // override-redirect panels carry nothing. Here the test is the window manager.
