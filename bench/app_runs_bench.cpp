@@ -6,8 +6,8 @@
 //       workspace are confirmed in their panes. Against the floors below, measured in the same
 //       rounds from the same settled desktop. Also a show after a hide, against four
 //       window-manager round trips.
-//   P2  the same four placements made by a wmctrl script (one process per window), confirmed the
-//       same way; against P1.
+//   P2  the same four placements made by a wmctrl script (one shell running a process per window),
+//       confirmed the same way; against P1.
 //   P3  the idle cost of the program, with no workspace shown and with one shown: CPU time and
 //       context switches over a quiet period, and resident memory.
 //   P4  the floor of the same four moves: one already-connected client sends the four
@@ -17,8 +17,11 @@
 //       every connection of the program, its own and Qt's: from the hot key until 0.5 s after
 //       the windows are in place.
 //   P5  with 1,000 other windows of another client on the server: the program started afresh,
-//       its first show; the P4 floor again (what the window manager's own moves cost then); and
-//       how long the program takes to end after SIGTERM.
+//       its first show; the P4 floor again (what the window manager's own moves cost then), and
+//       the milliseconds the crowd adds to the show over those it adds to the floor; and how long
+//       the program takes to end after SIGTERM.
+//   Also: the chrome up (the hot key until the last window of the program's connections is
+//   mapped) in P1's first shows, and a first show with 10,000 stored workspaces.
 // Usage: app_runs_bench [rounds] [idle seconds]   (defaults 10 and 30)
 #include "BenchStats.h"
 #include "XReplyRecorder.h"
@@ -29,6 +32,7 @@
 #include <X11/Xlib-xcb.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XRes.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <xcb/xcb.h>
@@ -180,7 +184,24 @@ public:
     bool connected() const { return d_ != nullptr; }
     // Drops what was heard so far (before a timed start: thousands of windows made earlier are
     // not read on the clock).
-    void forget() { drain(); }
+    void forget() {
+        drain();
+        lastMap_ = 0;
+    }
+    // From now on the maps of windows made by these clients (resource-id bases: the program's
+    // connections) are timed: its chrome coming up.
+    void timeMapsOf(std::set<unsigned long> clients) { clients_ = std::move(clients); }
+    // When the last of those windows was mapped (clock seconds; 0: none since forget()).
+    double lastMap() const { return lastMap_; }
+    // Goes on hearing for a while, for maps that come after the windows are in place.
+    void listen(milliseconds period) {
+        const double end = clockSeconds() + double(period.count()) / 1e3;
+        for (double left = period.count() / 1e3; left > 0; left = end - clockSeconds()) {
+            pollfd p{ConnectionNumber(d_), POLLIN, 0};
+            ::poll(&p, 1, std::max(1, int(left * 1e3)));
+            drain();
+        }
+    }
 
     // Whether the windows were tiled before `timeout` passed.
     bool waitTiled(const std::vector<unsigned long>& windows, milliseconds timeout) {
@@ -198,10 +219,29 @@ public:
 
 private:
     void drain() {
-        for (XEvent e; XPending(d_);) XNextEvent(d_, &e);
+        const unsigned long idMask = xcb_get_setup(XGetXCBConnection(d_))->resource_id_mask;
+        for (XEvent e; XPending(d_);) {
+            XNextEvent(d_, &e);
+            if (e.type == MapNotify && clients_.count(e.xmap.window & ~idMask)) lastMap_ = clockSeconds();
+        }
     }
     Display* d_;
+    std::set<unsigned long> clients_;
+    double lastMap_ = 0;
 };
+
+// The resource-id bases of the X clients of process `pid` (its connections), as the server tells.
+std::set<unsigned long> clientsOf(Display* d, pid_t pid) {
+    std::set<unsigned long> out;
+    XResClientIdSpec wanted{0, XRES_CLIENT_ID_PID_MASK};
+    long count = 0;
+    XResClientIdValue* ids = nullptr;
+    if (XResQueryClientIds(d, 1, &wanted, &count, &ids) != Success) return out;
+    for (long i = 0; i < count; ++i)
+        if (XResGetClientPid(&ids[i]) == pid) out.insert(ids[i].spec.client);
+    XResClientIdsDestroy(count, ids);
+    return out;
+}
 
 int fail(const std::string& why) {
     std::fprintf(stderr, "app_runs_bench: %s\n", why.c_str());
@@ -319,37 +359,67 @@ int main(int argc, char** argv) {
         return clockSeconds() - t0;
     };
     int toolTimeouts = 0;
+    // One shell script of four wmctrl processes, one after another, confirmed by the frames'
+    // events like everything else (nothing on the clock waits for a process to end).
     const auto wmctrlScript = [&] {
         spread();
         settle();
-        watch.forget();
-        const double t0 = clockSeconds();
+        std::string script;
         for (size_t i = 0; i < windows.size(); ++i) {
             const RootRect& p = placed[i];
-            run({"wmctrl", "-i", "-r", std::to_string(windows[i]), "-e",
-                 "0," + std::to_string(p.x) + "," + std::to_string(p.y) + "," + std::to_string(p.width) + "," +
-                     std::to_string(p.height)});
+            script += "wmctrl -i -r " + std::to_string(windows[i]) + " -e 0," + std::to_string(p.x) + "," +
+                      std::to_string(p.y) + "," + std::to_string(p.width) + "," + std::to_string(p.height) + "\n";
         }
-        if (!watch.waitTiled(windows, seconds(5))) ++toolTimeouts;
-        return clockSeconds() - t0;
+        watch.forget();
+        const double t0 = clockSeconds();
+        auto shell = x11test::ChildProcess::start({"/bin/sh", "-c", script}, server->display(), {});
+        if (!shell || !watch.waitTiled(windows, seconds(5))) ++toolTimeouts;
+        const double took = clockSeconds() - t0;
+        if (shell) shell->wait(seconds(10));
+        return took;
     };
-    const auto firstShow = [&]() -> std::optional<double> {
+    // A first show, and when the last of the chrome's windows was mapped (both from the key).
+    struct FirstShow {
+        double tiled = 0;
+        double chromeUp = 0;
+    };
+    const auto firstShow = [&]() -> std::optional<FirstShow> {
         spread();
         if (!startTessane()) return std::nullopt;
         settle();
+        watch.timeMapsOf(clientsOf(d, tessane->pid()));
+        watch.forget();
+        const double t0 = clockSeconds();
         const double t = timedChord(showKey);
+        watch.listen(milliseconds(500));
+        const double chromeUp = watch.lastMap() > 0 ? watch.lastMap() - t0 : -1;
+        watch.timeMapsOf({});
         stopTessane();
-        return t;
+        return FirstShow{t, chromeUp};
     };
-    std::vector<double> floors, hotFloors, tool, firstShows;
+    std::vector<double> floors, hotFloors, tool, firstShows, chromeUps;
     for (int r = 0; r < rounds; ++r) {
         floors.push_back(floorMoves(true));
         hotFloors.push_back(floorMoves(false));
         tool.push_back(wmctrlScript());
         const auto shown = firstShow();
         if (!shown) return fail("Tessane did not start again");
-        firstShows.push_back(*shown);
+        firstShows.push_back(shown->tiled);
+        chromeUps.push_back(shown->chromeUp);
     }
+
+    // A first show with 10,000 stored workspaces (the shown one first in the list), against the
+    // floor of the same rounds; then the list of one again.
+    home.storeWorkspaces(home.longList(home.workspace("Grid", names), 10000));
+    const int longRounds = std::min(rounds, 3);
+    std::vector<double> floorsLong, firstShowsLong;
+    for (int r = 0; r < longRounds; ++r) {
+        floorsLong.push_back(floorMoves(true));
+        const auto shown = firstShow();
+        if (!shown) return fail("Tessane did not start with 10,000 workspaces");
+        firstShowsLong.push_back(shown->tiled);
+    }
+    home.storeWorkspaces({home.workspace("Grid", names)});
 
     // P6: the replies of a first show, for each connection of the program.
     spread();
@@ -418,8 +488,8 @@ int main(int argc, char** argv) {
     std::printf("     the same right after the spread        %9.3f ms\n", hotFloor * 1e3);
     std::printf("  P2 wmctrl script, 4 windows, confirmed    %9.3f ms   (%s; %d timed out)\n", wmc * 1e3,
                 range(tool).c_str(), toolTimeouts);
-    std::printf("     first show / P4 floor, by round        %9.1f x   (goal: at most 3)\n", ratioOf(firstShows, floors));
-    std::printf("     wmctrl / first show, by round          %9.1f x   (goal: at least 1.3)\n", ratioOf(tool, firstShows));
+    std::printf("     first show / P4 floor, by round        %9.1f x   (goal: at most 1.3)\n", ratioOf(firstShows, floors));
+    std::printf("     wmctrl / first show, by round          %9.1f x   (goal: at least 1.5)\n", ratioOf(tool, firstShows));
     std::printf("  the windows' first tiling ever (apart)    %9.3f ms\n", firstTiling * 1e3);
     std::printf("  P1 show after hide, hot key to confirmed  %9.3f ms   (%d timed out in all)\n", show * 1e3, timeouts);
     std::printf("     / (4 window-manager round trips)       %9.1f x   (goal: at most 2)\n", show / (4 * wm));
@@ -428,11 +498,29 @@ int main(int argc, char** argv) {
                 allReplies);
     std::printf("     on Qt's connection %ld, on the program's own %ld, over %zu connections\n", qtReplies,
                 allReplies - qtReplies, replies.size());
-    std::printf("  P5 with 1,000 other windows (%d rounds): first show %.3f ms (%+.0f%%); floor %.3f ms (%+.0f%%)\n",
-                crowdedRounds, firstCrowded * 1e3, (firstCrowded / first - 1) * 100, floorCrowded * 1e3,
-                (floorCrowded / floor - 1) * 100);
-    std::printf("     show's slowdown / floor's slowdown     %9.2f     (goal: at most 1.3; the rounds' medians)\n",
-                (firstCrowded / first) / (floorCrowded / floor));
+    std::vector<double> chromeRatios;
+    for (size_t i = 0; i < chromeUps.size() && i < floors.size(); ++i)
+        if (chromeUps[i] > 0) chromeRatios.push_back(chromeUps[i] / floors[i]);
+    std::printf("  the chrome up, hot key to its last window mapped %9.3f ms   (%s)\n", median(chromeUps) * 1e3,
+                range(chromeUps).c_str());
+    std::printf("     chrome up / P4 floor, by round         %9.1f x   (goal: at most 2.5)\n",
+                chromeRatios.empty() ? 0.0 : median(chromeRatios));
+    std::printf("  10,000 stored workspaces (%d rounds): first show %.3f ms (%s), floor %.3f ms\n", longRounds,
+                median(firstShowsLong) * 1e3, range(firstShowsLong).c_str(), median(floorsLong) * 1e3);
+    std::printf("     first show / P4 floor, by round        %9.1f x   (goal: at most 1.3)\n",
+                ratioOf(firstShowsLong, floorsLong));
+    std::printf("  P5 with 1,000 other windows (%d rounds): first show %.3f ms (%+.1f ms); floor %.3f ms (%+.1f ms)\n",
+                crowdedRounds, firstCrowded * 1e3, (firstCrowded - first) * 1e3, floorCrowded * 1e3,
+                (floorCrowded - floor) * 1e3);
+    // What the crowd adds to the show against what it adds to the window manager's own moves:
+    // a ratio of slowdowns would let the program's own part grow with the manager's.
+    const double addedToFloor = floorCrowded - floor;
+    if (addedToFloor > 0)
+        std::printf("     ms added to the show / ms added to the floor %6.2f   (goal: at most 1.3; the rounds' medians)\n",
+                    (firstCrowded - first) / addedToFloor);
+    else
+        std::printf("     ms added to the show %+.1f, to the floor %+.1f: no ratio (the floor gained nothing)\n",
+                    (firstCrowded - first) * 1e3, addedToFloor * 1e3);
     std::printf("     SIGTERM to the process gone, longest   %9.3f ms%s\n", quitTime * 1e3,
                 allEnded ? "" : "   (one did not end)");
     std::printf("  P3 idle %d s, nothing shown: CPU %.3f s, %ld context switches, RSS %.1f MB\n", quiet,

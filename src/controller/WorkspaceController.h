@@ -536,6 +536,10 @@ private:
     void paneLog(const std::string& line);
     static bool tilesTooSmall(const std::vector<Rect>& rects);
     std::optional<ResolvedWindow> resolveWindow(const ManagedApp& app, const RunningApplication& running);
+    // While a pass chooses its windows: where resolveWindow leaves the window whose document is
+    // to be remembered, read once the windows have moved (a process's files and recent lists
+    // are slow, and decide nothing when the pane remembers no document).
+    std::optional<AXElement>* documentReadAfterMoves = nullptr;
     // The frame of the pane's window: its application running and launched, its window resolved
     // and its position and size readable; none otherwise.
     std::optional<Rect> paneWindowFrame(const ManagedApp& app);
@@ -552,7 +556,12 @@ private:
     void beginPlacementGuard();
     void noteRefusal(const ManagedApp& app, const Rect& actual, const Rect& requested, const AXElement& window);
     void logPlacementDeviation(const Workspace& workspace, const std::vector<Rect>& rects);
+    // Drops the cached windows of panes no workspace holds any more. The walk over every pane of
+    // every workspace runs once after each change of the list or of the shown sessions (a lookup
+    // finds the mark), never per lookup: a list of thousands of workspaces made it most of a show.
     void pruneCacheForRemovedPanes();
+    bool paneCachePruneDue = true;
+    uint64_t paneCachePrunes = 0;
     std::pair<std::vector<double>, std::vector<Rect>> tileRects(const Workspace& workspace);
     std::vector<Rect> managedWindowFramesAX(const Workspace& workspace);
 

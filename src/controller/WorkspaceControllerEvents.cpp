@@ -15,6 +15,9 @@ void WorkspaceController::observeWorkspaceEdits() {
     // The manager tells its observers before the list changes; the reaction reads the manager,
     // so it runs on the next turn of the main queue, when the new list is in place.
     workspaceEditObserver = manager.observeWorkspaces(lifetime.guard([this](const std::vector<Workspace>&) {
+        // Marked now, for the first lookup after the change (observers run before it, and
+        // none of them looks windows up), which may come before the reaction.
+        paneCachePruneDue = true;
         queue.post(lifetime.guard([this] { handleWorkspaceListChange(); }));
     }));
 }

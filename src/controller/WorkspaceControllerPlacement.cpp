@@ -111,6 +111,7 @@ WorkspaceController::PlacementReport WorkspaceController::placeWindows(const Wor
         std::optional<RunningApplication> running;
         PaneChoice choice;
         AXWindowController::PlacementOutcome outcome;
+        std::optional<AXElement> documentWindow;
         std::vector<std::string> issues;
         std::vector<std::string> lines;
     };
@@ -129,7 +130,9 @@ WorkspaceController::PlacementReport WorkspaceController::placeWindows(const Wor
             continue;
         }
         if (pane.running->isHidden) env.platform.applications->unhide(pane.running->pid);
+        documentReadAfterMoves = &pane.documentWindow;
         pane.choice = choosePaneWindow(*pane.app, *pane.running);
+        documentReadAfterMoves = nullptr;
     }
 
     std::vector<Accessibility::FrameRequest> moves;
@@ -146,6 +149,11 @@ WorkspaceController::PlacementReport WorkspaceController::placeWindows(const Wor
     }
     const auto outcomes = axController.place(moves);
     for (size_t i = 0; i < moved.size(); ++i) moved[i]->outcome = outcomes[i];
+    for (auto& pane : panes) {
+        if (!pane.documentWindow) continue;
+        heldLines = &pane.lines;
+        rememberDocument(*pane.documentWindow, *pane.app);
+    }
 
     PlacementReport report;
     std::vector<TrackedWindow> tracked;
@@ -311,7 +319,10 @@ std::optional<WorkspaceController::ResolvedWindow> WorkspaceController::resolveW
     const auto& window = windows[*chosen];
     loggedNoSpareWindow.erase(app.id);
     windowCache.store(window.element, app.id, running.pid);
-    if (!foundDocument) rememberDocument(window.element, app);
+    if (!foundDocument) {
+        if (documentReadAfterMoves) *documentReadAfterMoves = window.element;
+        else rememberDocument(window.element, app);
+    }
     return ResolvedWindow{window.element, window.isFullScreen};
 }
 
@@ -345,6 +356,9 @@ std::optional<WorkspaceController::PaneWindow> WorkspaceController::placedPaneWi
 }
 
 void WorkspaceController::pruneCacheForRemovedPanes() {
+    if (!paneCachePruneDue) return;
+    paneCachePruneDue = false;
+    ++paneCachePrunes;
     std::set<Uuid> paneIDs;
     for (const auto& ws : manager.workspaces().get())
         for (const auto& app : ws.apps) paneIDs.insert(app.id);

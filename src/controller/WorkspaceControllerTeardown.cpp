@@ -68,6 +68,7 @@ void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistF
 
     placement.advance();
     sessions.take(workspaceID);  // the chrome goes with it
+    paneCachePruneDue = true;
     publishShownWorkspaces();
     drag.lastObservedWindowSizes.erase(workspaceID);
     drag.changedUnderPointer.erase(workspaceID);

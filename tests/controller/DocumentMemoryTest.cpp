@@ -1,5 +1,7 @@
 #include "support/ControllerScenario.h"
 
+#include "platform/Accessibility.h"
+
 #include <gtest/gtest.h>
 
 namespace tessane::testing {
@@ -32,6 +34,33 @@ TEST(DocumentMemory, EachPaneRemembersItsWindowsDocumentOnceAndAShowFindsItAgain
     ASSERT_EQ(documents.size(), 1u);
     EXPECT_EQ(documents[0].pane.id, stored.apps[0].id);
     EXPECT_EQ(documents[0].url, std::filesystem::path("/home/me/Plan.txt"));
+}
+
+// A window's document (its process's open files, the recent lists: slow to read) decides
+// nothing for a pane that remembers none: a pass reads it once the windows have moved.
+TEST(DocumentMemory, APassReadsTheDocumentOfAWindowItChoseOnlyOnceTheWindowHasMoved) {
+    ControllerScenario s;
+    s.launchApp("Notes");
+    s.window("Notes").setDocument("file:///home/me/Plan.txt");
+    auto ws = s.addWorkspace("Write", {"Notes"});
+    s.start();
+    s.putUp(ws);
+    s.probe().clearWindowCache();
+    s.clearLog();
+    auto& access = s.sim.accessibility;
+    const AXElement window = s.window("Notes").element();
+    std::optional<size_t> movesBeforeRead;
+    access.clearWrites();
+    access.onRead = [&](const AXElement& element, std::string_view attribute) {
+        if (element == window && attribute == ax::kDocument && !movesBeforeRead)
+            movesBeforeRead = access.writeCount(window, ax::kPosition) + access.writeCount(window, ax::kSize);
+    };
+    s.probe().placeWindows(s.workspace(ws.id), true);
+    access.onRead = nullptr;
+    ASSERT_TRUE(movesBeforeRead);
+    EXPECT_GT(*movesBeforeRead, 0u);
+    EXPECT_EQ(s.log(), (Lines{"[Tessane] Notes: its pane now reopens “Plan.txt”."}));
+    EXPECT_EQ(s.workspace(ws.id).apps[0].lastDocumentPath, "/home/me/Plan.txt");
 }
 
 TEST(DocumentMemory, AWindowWithoutADocumentKeepsWhatWasRemembered) {

@@ -94,6 +94,33 @@ TEST_F(Placement, AClosedCachedWindowIsForgottenAndThePaneTakesAnotherInTheSameP
     EXPECT_EQ(s.probe().cachedWindow(ws.apps[0].id, s.pid("Notes")), second.element());
 }
 
+// Every lookup that missed the cache used to walk every pane of every workspace; with thousands
+// of stored workspaces that walk was most of a show. It runs once per edit of the list.
+TEST_F(Placement, TheCacheIsPrunedOncePerEditNotAtEveryLookupThatMissesIt) {
+    // Music has one window: two of its three panes miss the cache in every pass.
+    auto four = s.addWorkspace("Four", {"Notes", "Music", "Music", "Music"}, LayoutType::grid2x2);
+    s.putUp(four);
+    s.probe().placeWindows(four);
+    s.drain();
+    int edits = 0;
+    const auto counting = s.manager->observeWorkspaces([&](const std::vector<Workspace>&) { ++edits; });
+    const auto before = s.probe().paneCachePrunes();
+    for (int pass = 0; pass < 3; ++pass) {
+        s.probe().placeWindows(four);
+        s.drain();
+    }
+    EXPECT_LE(s.probe().paneCachePrunes() - before, static_cast<uint64_t>(edits));
+    EXPECT_LT(edits, 6);
+
+    // A pane gone from the list loses its cached window at the next lookup after the edit.
+    const Uuid mail = ws.apps[1].id;
+    ASSERT_EQ(s.probe().cachedAppIDs().count(mail), 1u);
+    s.manager->deleteWorkspace(ws.id);
+    s.drain();
+    s.probe().placeWindows(four);
+    EXPECT_EQ(s.probe().cachedAppIDs().count(mail), 0u);
+}
+
 TEST_F(Placement, FullscreenWindowsAreLeftAloneAndReported) {
     s.window("Mail").setFullScreen(true);
     const Rect before = s.window("Mail").frame();

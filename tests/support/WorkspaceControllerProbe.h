@@ -51,6 +51,8 @@ struct WorkspaceControllerProbe {
     TimeInterval topologyFluxUntil() const { return c.topologyFluxUntil; }
     std::optional<AXElement> cachedWindow(const Uuid& appID, Pid pid) const { return c.windowCache.window(appID, pid); }
     std::set<Uuid> cachedAppIDs() const { return c.windowCache.appIDs(); }
+    uint64_t paneCachePrunes() const { return c.paneCachePrunes; }
+    void clearWindowCache() { c.windowCache = {}; }
     const std::map<Uuid, std::string>& tiledSignature() const { return c.tiledSignature; }
     bool isPresentingBlockedPrompt() const { return c.isPresentingBlockedPrompt; }
 

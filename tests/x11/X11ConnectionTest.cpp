@@ -157,6 +157,35 @@ TEST_F(X11ConnectionTest, AnEventThatArrivesDuringABatchedReadIsSeenWaitingByThe
     EXPECT_TRUE(heard);
 }
 
+// The read model looked at the socket before every answer, a system call each. Once the event
+// loop marks its turns it looks once a turn and after each answer waited for, and still never
+// answers from before an event that came ahead of such an answer.
+TEST_F(X11ConnectionTest, TheSocketIsReadOnceATurnAndAfterEachWaitForTheServer) {
+    const XAtomId probe = x_->atom("TESSANE_PROBE");
+    x_->selectInput(x_->root(), 1L << 22);  // property changes
+    x_->beginTurn();
+    EXPECT_EQ(x_->property(x_->root(), probe), std::nullopt);  // read from the server: a wait
+    x_->property(x_->root(), probe);  // so the socket is read once more
+    const auto reads = x_->socketReads();
+    for (int i = 0; i < 50; ++i) x_->property(x_->root(), probe);
+    EXPECT_EQ(x_->socketReads(), reads);
+
+    Display* other = XOpenDisplay(server_->display().c_str());
+    ASSERT_NE(other, nullptr);
+    long value = 7;
+    XChangeProperty(other, DefaultRootWindow(other), static_cast<Atom>(probe), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&value), 1);
+    XSync(other, False);
+    XCloseDisplay(other);
+    x_->sync();  // the change's event came before this answer
+    EXPECT_EQ(x_->cardinals(x_->root(), "TESSANE_PROBE"), (std::vector<long>{7}));
+    EXPECT_EQ(x_->socketReads(), reads + 1);
+    x_->beginTurn();
+    x_->property(x_->root(), probe);
+    x_->property(x_->root(), probe);
+    EXPECT_EQ(x_->socketReads(), reads + 2);
+}
+
 TEST_F(X11ConnectionTest, KeptGeometryOutlivesOtherWindowsButNotAMoveOfItsFrame) {
     auto& client = startClient({});
     const XWindowId w = client.windows[0];
@@ -273,6 +302,41 @@ TEST_F(X11DesktopModelTest, AClientResizedInsideItsFrameAfterTheFrameIsSeenAgain
     settle();
     ASSERT_TRUE(x_->geometry(client));
     EXPECT_EQ(x_->geometry(client)->rootRect, Rect(100, 120, 600, 280));
+    XCloseDisplay(wm);
+}
+
+// Answers derived from a few properties of every listed client (each process's windows by type,
+// the struts) are kept while those properties stay: a title or a state changing on one window
+// must not make them walk every listed window again.
+TEST_F(X11DesktopModelTest, AVersionNarrowedToSomePropertiesIgnoresTheOthers) {
+    Display* wm = XOpenDisplay(bare_->display().c_str());
+    ASSERT_NE(wm, nullptr);
+    const Window root = DefaultRootWindow(wm);
+    const Window client = XCreateSimpleWindow(wm, root, 100, 100, 400, 300, 0, 0, 0);
+    const long list[] = {static_cast<long>(client)};
+    XChangeProperty(wm, root, XInternAtom(wm, "_NET_CLIENT_LIST", False), XA_WINDOW, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(list), 1);
+    const auto set = [&](const char* name, Atom type, long value) {
+        XChangeProperty(wm, client, XInternAtom(wm, name, False), type, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&value), 1);
+        XSync(wm, False);
+        x_->sync();
+    };
+    set("_NET_WM_WINDOW_TYPE", XA_ATOM, static_cast<long>(XInternAtom(wm, "_NET_WM_WINDOW_TYPE_NORMAL", False)));
+    set("_NET_WM_PID", XA_CARDINAL, 1);
+    auto& model = x_->desktop();
+    const XAtomId type = x_->atom("_NET_WM_WINDOW_TYPE");
+    ASSERT_TRUE(x_->atomList(client, "_NET_WM_WINDOW_TYPE"));
+    ASSERT_EQ(x_->cardinals(client, "_NET_WM_PID"), (std::vector<long>{1}));
+    const uint64_t all = model.version(), types = model.version({type});
+
+    set("_NET_WM_PID", XA_CARDINAL, 2);
+    EXPECT_EQ(x_->cardinals(client, "_NET_WM_PID"), (std::vector<long>{2}));
+    EXPECT_NE(model.version(), all);
+    EXPECT_EQ(model.version({type}), types);
+
+    set("_NET_WM_WINDOW_TYPE", XA_ATOM, static_cast<long>(XInternAtom(wm, "_NET_WM_WINDOW_TYPE_DOCK", False)));
+    EXPECT_NE(model.version({type}), types);
     XCloseDisplay(wm);
 }
 

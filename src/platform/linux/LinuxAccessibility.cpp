@@ -240,19 +240,26 @@ bool LinuxAccessibility::isApplicationWindow(XWindowId window) {
     return t != x_.atom("_NET_WM_WINDOW_TYPE_DOCK") && t != x_.atom("_NET_WM_WINDOW_TYPE_DESKTOP");
 }
 
+uint64_t LinuxAccessibility::passVersion() {
+    return x_.desktop().version({x_.atom("_NET_CLIENT_LIST_STACKING"), x_.atom("_NET_CLIENT_LIST"),
+                                 x_.atom("_NET_WM_WINDOW_TYPE")});
+}
+
 // Every process's application windows, front to back, from one walk over the stacking list
-// kept for as long as nothing on the desktop changes: an application with many windows asks
-// for each of them whether it is the main one.
+// kept for as long as the lists and the windows' types stay (a desktop of a thousand windows is
+// not walked again for each application a show asks about, nor when a title or a state
+// changes); an application with many windows asks for each of them whether it is the main one.
 const LinuxAccessibility::Pass& LinuxAccessibility::pass() {
-    const uint64_t version = x_.desktop().version(), stackingVersion = x_.desktop().stackingVersion();
-    if (pass_.version == version && pass_.stackingVersion == stackingVersion) return pass_;
-    pass_ = Pass{};
+    if (pass_.mainWindowVersion != x_.desktop().version()) pass_.mainWindow.clear();
+    if (pass_.version == passVersion() && pass_.stackingVersion == x_.desktop().stackingVersion()) return pass_;
+    pass_.windows.clear();
+    pass_.mainWindow.clear();
     const auto clients = clientsFrontToBack();
     const auto owners = windowPids(clients);
     for (size_t i = 0; i < clients.size(); ++i)
         if (owners[i] && isApplicationWindow(clients[i])) pass_.windows[*owners[i]].push_back(clients[i]);
     // Reading the list may itself have been news to the model.
-    pass_.version = x_.desktop().version();
+    pass_.version = passVersion();
     pass_.stackingVersion = x_.desktop().stackingVersion();
     return pass_;
 }
@@ -290,8 +297,14 @@ std::optional<LinuxAccessibility::WindowState> LinuxAccessibility::state(XWindow
 std::optional<XWindowId> LinuxAccessibility::mainWindowOf(Pid pid) {
     pass();
     if (auto known = pass_.mainWindow.find(pid); known != pass_.mainWindow.end()) return known->second;
+    const uint64_t version = x_.desktop().version();
     auto found = findMainWindow(pid);
-    if (pass_.version == x_.desktop().version()) pass_.mainWindow[pid] = found;
+    // Kept only when reading it told the model nothing new.
+    if (x_.desktop().version() == version) {
+        if (pass_.mainWindowVersion != version) pass_.mainWindow.clear();
+        pass_.mainWindowVersion = version;
+        pass_.mainWindow[pid] = found;
+    }
     return found;
 }
 

@@ -138,13 +138,17 @@ private:
     std::optional<XWindowId> mainWindowOf(Pid pid);
     std::optional<XWindowId> findMainWindow(Pid pid);
     std::optional<WindowFrame> windowFrame(XWindowId window, bool fresh = false);  // root coordinates
-    // Answers derived from the read model, kept while it stays as it was.
+    // Answers derived from the read model, kept while what they were derived from stays as it
+    // was: each process's windows while the lists and the windows' types do (a title or a state
+    // changing does not walk every listed window again), its main window while nothing changes.
     struct Pass {
         uint64_t version = 0;
         uint64_t stackingVersion = 0;
         std::unordered_map<Pid, std::vector<XWindowId>> windows;  // application windows, front to back
+        uint64_t mainWindowVersion = 0;
         std::unordered_map<Pid, std::optional<XWindowId>> mainWindow;
     };
+    uint64_t passVersion();
     const Pass& pass();
     Point origin();
     double timeoutFor(const AXElement& element) const;

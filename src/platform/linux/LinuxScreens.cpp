@@ -101,7 +101,22 @@ std::optional<std::string> LinuxScreens::identityName(const Display& display) co
     return std::nullopt;
 }
 
+uint64_t LinuxScreens::strutsVersion() const {
+    return x_.desktop().version(
+        {x_.atom("_NET_WM_STRUT_PARTIAL"), x_.atom("_NET_WM_STRUT"), x_.atom("_NET_CLIENT_LIST")});
+}
+
 std::optional<std::vector<LinuxScreens::StrutPartial>> LinuxScreens::struts() const {
+    const Size root = x_.rootSize();
+    if (keptStruts_.version != strutsVersion() || keptStruts_.rootSize != root) {
+        keptStruts_.struts = gatherStruts();
+        keptStruts_.rootSize = root;
+        keptStruts_.version = strutsVersion();  // after the reads, which may have been news
+    }
+    return keptStruts_.struts;
+}
+
+std::optional<std::vector<LinuxScreens::StrutPartial>> LinuxScreens::gatherStruts() const {
     if (!x_.windowList(x_.root(), "_NET_CLIENT_LIST")) return std::nullopt;
     auto& desktop = x_.desktop();
     std::vector<StrutPartial> result;

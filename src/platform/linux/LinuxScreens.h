@@ -92,6 +92,16 @@ private:
     // Struts already logged as ignored: each is told once, and past kMaxReported no more are.
     static constexpr size_t kMaxReported = 64;
     mutable std::vector<StrutPartial> reported_;
+    // The struts as last gathered from every listed client, kept while no client's struts, the
+    // list and the root's size change: a show asks for the screens many times.
+    struct KeptStruts {
+        uint64_t version = 0;
+        Size rootSize;
+        std::optional<std::vector<StrutPartial>> struts;
+    };
+    mutable KeptStruts keptStruts_;
+    uint64_t strutsVersion() const;
+    std::optional<std::vector<StrutPartial>> gatherStruts() const;
 };
 
 }  // namespace tessane::linux_backend

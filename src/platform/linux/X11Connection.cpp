@@ -344,7 +344,18 @@ void X11Connection::peekQueuedEvents() {
     // Takes every event the server has sent (without blocking) out of Xlib's queue into ours,
     // telling the read model of each; processEvents hands them out later, in order. Leaving them
     // in Xlib's queue would stop Xlib from reading the newer ones until they were taken.
-    while (usable() && XEventsQueued(display_, QueuedAfterReading) > 0) {
+    // What Xlib already holds is looked at every time (no system call). The socket is read once
+    // a turn and once after each answer waited for: the events that came before that answer are
+    // then in hand, so a read after a change never leaves the model behind it; what arrives
+    // later in the turn is news for the next one, as if the turn had run a moment earlier.
+    const bool readSocket = !readsByTurn_ || socketReadDue_ || tripsAtSocketRead_ != roundTrips_;
+    if (readSocket) {
+        socketReadDue_ = false;
+        tripsAtSocketRead_ = roundTrips_;
+        ++socketReads_;
+    }
+    const int mode = readSocket ? QueuedAfterReading : QueuedAlready;
+    while (usable() && XEventsQueued(display_, mode) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
         // An extension's event carries data that is freed at the next XNextEvent unless claimed.

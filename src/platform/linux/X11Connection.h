@@ -167,6 +167,15 @@ public:
     // then processes. Answers whether any event was handed out.
     bool waitAndProcess(int timeoutMs);
     [[nodiscard]] Subscription onEvent(std::function<void(const X11Event&)> listener);
+    // A turn of the event loop begins (the loop calls this before it waits): the read model's
+    // answers then look at the socket once in the turn and once after each wait for the server,
+    // not before every answer (a system call each). Until the first call they look every time.
+    void beginTurn() {
+        readsByTurn_ = true;
+        socketReadDue_ = true;
+    }
+    // How often the read model has looked at the socket for events; tests count it.
+    uint64_t socketReads() const { return socketReads_; }
 
     // --- the connection's death -------------------------------------------------------------
     // Whether the server is gone for this connection: marked so by a failed read or write.
@@ -419,6 +428,10 @@ private:
     bool broken_ = false;
     Signal<> brokenSignal_;
     uint64_t roundTrips_ = 0;
+    bool readsByTurn_ = false;
+    bool socketReadDue_ = true;
+    uint64_t tripsAtSocketRead_ = 0;
+    uint64_t socketReads_ = 0;
     std::unordered_map<XWindowId, long> eventMasks_;  // what we asked to hear of each window
     std::unique_ptr<X11DesktopModel> desktop_;
     // Events taken out of Xlib's queue for the read model, not yet handed out (XEvent values).

@@ -1,5 +1,6 @@
 #include "platform/linux/X11DesktopModel.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 namespace tessane::linux_backend {
@@ -21,6 +22,14 @@ uint64_t X11DesktopModel::version() {
     return version_;
 }
 
+uint64_t X11DesktopModel::version(std::initializer_list<XAtomId> atoms) {
+    x_.peekQueuedEvents();
+    uint64_t latest = structureVersion_;
+    for (XAtomId atom : atoms)
+        if (const auto it = atomVersions_.find(atom); it != atomVersions_.end()) latest = std::max(latest, it->second);
+    return latest;
+}
+
 void X11DesktopModel::note(const X11Event& e) {
     using K = X11Event::Kind;
     if (e.eventWindow == x_.root() && e.window != x_.root() &&
@@ -32,7 +41,7 @@ void X11DesktopModel::note(const X11Event& e) {
     switch (e.kind) {
     case K::property:
         if (e.window == x_.root()) {
-            if (root_.erase(e.atom)) changed();
+            if (root_.erase(e.atom)) changed(e.atom);
             if (e.atom == x_.atom("_NET_CLIENT_LIST")) {
                 clientListStale_ = true;
                 changed();
@@ -43,7 +52,7 @@ void X11DesktopModel::note(const X11Event& e) {
                 rootSize_.reset();
             }
         } else if (auto it = clientProps_.find(e.atom); it != clientProps_.end() && it->second.erase(e.window)) {
-            changed();
+            changed(e.atom);
         }
         break;
     case K::configure:
@@ -237,7 +246,7 @@ void X11DesktopModel::forget(XWindowId window, XAtomId atom) {
     } else if (auto it = clientProps_.find(atom); it != clientProps_.end()) {
         it->second.erase(window);
     }
-    changed();
+    changed(atom);
 }
 
 void X11DesktopModel::dropWindow(XWindowId window) {

@@ -4,6 +4,7 @@
 #include "platform/linux/X11Connection.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <unordered_map>
@@ -83,6 +84,10 @@ public:
     // Changes whenever a property or the list of clients changes, or a window goes (not when
     // windows only move): lets callers keep answers derived from those for as long as they hold.
     uint64_t version();
+    // The same, narrowed to what answers derived from these properties depend on: it changes
+    // when one of them changes on the root or on a listed client, or the list of clients changes,
+    // or a window goes; not when any other property does (a title, a state, the active window).
+    uint64_t version(std::initializer_list<XAtomId> atoms);
 
 private:
     struct Geometry {
@@ -110,11 +115,16 @@ private:
         const auto it = rootChildren_.find(window);
         return it != rootChildren_.end() && it->second;
     }
-    void changed() { ++version_; }
+    // Something every answer may depend on changed (the list, a window gone)...
+    void changed() { structureVersion_ = ++version_; }
+    // ... or only what was known of one property.
+    void changed(XAtomId atom) { atomVersions_[atom] = ++version_; }
 
     X11Connection& x_;
     bool started_ = false;
     uint64_t version_ = 1;
+    uint64_t structureVersion_ = 1;
+    std::unordered_map<XAtomId, uint64_t> atomVersions_;
     std::unordered_map<XAtomId, std::optional<X11Property>> root_;
     bool clientListStale_ = true;
     WindowIdSet listed_;

@@ -12,6 +12,7 @@ Subscription pumpX11Events(QtMainQueue& queue, linux_backend::X11Connection& x) 
     auto idle = std::make_shared<Subscription>(queue.beforeWaiting([&x] {
         if (x.hasQueuedEvents()) x.processEvents();
         x.flush();
+        x.beginTurn();
     }));
     return Subscription([readable, idle] {
         readable->reset();

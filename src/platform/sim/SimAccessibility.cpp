@@ -114,6 +114,7 @@ AXAttributeResult SimAccessibility::copyAttribute(const AXElement& element,
     const SimWindowServer::Node* node = nullptr;
     if (auto e = resolve(element, node); e != AXError::success) return {e, {}};
     if (auto e = reach(element, *node); e != AXError::success) return {e, {}};
+    if (onRead) onRead(element, attribute);
     if (auto it = overrides_.find(element.handle()); it != overrides_.end()) {
         if (auto o = it->second.find(attribute); o != it->second.end()) return o->second;
     }

@@ -4,6 +4,7 @@
 #include "platform/Accessibility.h"
 #include "platform/sim/SimWindowServer.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -59,6 +60,8 @@ public:
         AXError result;
     };
     const std::vector<Write>& writes() const { return writes_; }
+    // Told of every attribute read that reaches an element, before it is answered.
+    std::function<void(const AXElement&, std::string_view attribute)> onRead;
     size_t writeCount(const AXElement& element, std::string_view attribute) const;
     void clearWrites() { writes_.clear(); }
     std::vector<std::string> performedActions(const AXElement& element) const;
