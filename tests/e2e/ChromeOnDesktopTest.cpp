@@ -4,6 +4,7 @@
 
 #include <X11/Xlib.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -70,9 +71,13 @@ protected:
 
 class ScaledChromeTest : public ChromeOnDesktopTest, public ::testing::WithParamInterface<const char*> {};
 
-// Qt's geometry is scaled, the panes are X pixels: every strip still lies in the gaps around them.
-TEST_P(ScaledChromeTest, TheChromeLiesAroundThePanesInsideTheScreen) {
+// The chrome and the layout are in points, drawn at the screen's scale: at 2 the rail, the gutter
+// and the tips card are twice their size at 1, and every strip still lies in the gaps around the
+// panes (whole X pixels, within one of the exact size at 1.5).
+TEST_P(ScaledChromeTest, TheChromeIsAtTheScreensScaleAndLiesAroundThePanesInsideTheScreen) {
     setenv("QT_SCALE_FACTOR", GetParam(), 1);
+    const double scale = std::stod(GetParam());
+    const auto near = [&](int pixels, double points) { return std::abs(pixels - points * scale) <= 1; };
     startWithPair();
     ASSERT_NO_FATAL_FAILURE(showPair());
     // Side by side is not yet in place: a loaded app may take its last size a moment later. The
@@ -85,7 +90,7 @@ TEST_P(ScaledChromeTest, TheChromeLiesAroundThePanesInsideTheScreen) {
             a = frame(alpha_), b = frame(beta_);
             const bool still = text(was[0]) == text(a) && text(was[1]) == text(b);
             return still && std::abs(a.x + b.x + b.width - kScreenWidth) <= 2 && panels("shield").size() == 7 &&
-                   panels("rail").size() == 1 && panels("handle").size() == 1;
+                   panels("rail").size() == 1 && panels("handle").size() == 1 && panels("tips").size() == 1;
         },
         kDeadline))
         << "panes " << text(a) << " and " << text(b);
@@ -107,13 +112,44 @@ TEST_P(ScaledChromeTest, TheChromeLiesAroundThePanesInsideTheScreen) {
     EXPECT_TRUE(std::any_of(shields.begin(), shields.end(), [&](const Shown& s) { return inside(gap, s.rect); }))
         << "a shield covers the gutter " << text(gap);
     const RootRect handle = panels("handle").at(0).rect, rail = panels("rail").at(0).rect;
-    EXPECT_EQ(handle.x + handle.width / 2, gap.x + gap.width / 2) << text(handle);
+    const RootRect tips = panels("tips").at(0).rect;
+    EXPECT_TRUE(near(gap.width, 6)) << "the gutter " << text(gap);
+    EXPECT_LE(std::abs(handle.x + handle.width / 2 - (gap.x + gap.width / 2)), 1) << text(handle);
     EXPECT_EQ(handle.height, a.height);
-    EXPECT_EQ(rail.x + rail.width / 2, (a.x + b.x + b.width) / 2) << text(rail);
-    EXPECT_EQ(rail.y + rail.height, a.y + 9) << "the rail on the container's top edge: " << text(rail);
+    EXPECT_TRUE(near(rail.width, 80) && near(rail.height, 12)) << "the rail " << text(rail);
+    EXPECT_LE(std::abs(rail.x + rail.width / 2 - (a.x + b.x + b.width) / 2), 1) << text(rail);
+    EXPECT_TRUE(near(rail.y + rail.height - a.y, 9)) << "the rail on the container's top edge: " << text(rail);
+    EXPECT_TRUE(near(tips.width, 412) && near(tips.height, 250)) << "the tips card " << text(tips);
 }
 
-INSTANTIATE_TEST_SUITE_P(QtScale, ScaledChromeTest, ::testing::Values("2", "1.5"));
+INSTANTIATE_TEST_SUITE_P(QtScale, ScaledChromeTest, ::testing::Values("1", "2", "1.5"));
+
+// At scale 2 the handle is dragged in X pixels and moves the divider as far: the panes re-split
+// under the pointer and keep their gutter.
+TEST_F(ChromeOnDesktopTest, AtScaleTwoDraggingTheHandleReSplitsThePanes) {
+    setenv("QT_SCALE_FACTOR", "2", 1);
+    startWithPair();
+    ASSERT_NO_FATAL_FAILURE(showPair());
+    ASSERT_TRUE(waitFor([&] { return panels("handle").size() == 1 && panels("rail").size() == 1; }, kDeadline));
+    // Past the show's own placements, which a move during them would count as the program's.
+    waitFor([] { return false; }, 3s);
+    const RootRect a = frame(alpha_), b = frame(beta_), handle = panels("handle").at(0).rect;
+    const int x0 = handle.x + handle.width / 2, y = handle.y + handle.height / 2, x1 = x0 + 200;
+    ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(x0), std::to_string(y), "mousedown", "1"}), 0);
+    for (int step = 1; step <= 10; ++step)
+        ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(x0 + (x1 - x0) * step / 10), std::to_string(y)}), 0);
+    ASSERT_EQ(server_->run({"xdotool", "mouseup", "1"}), 0);
+    RootRect left, right;
+    EXPECT_TRUE(waitFor(
+        [&] {
+            left = frame(alpha_), right = frame(beta_);
+            return std::abs(left.width - (a.width + 200)) <= 2 && right.x + right.width == b.x + b.width &&
+                   right.x - left.x - left.width == b.x - a.x - a.width;
+        },
+        kDeadline))
+        << "panes " << text(left) << " and " << text(right) << " after a drag of 200 pixels from " << text(a) << " and "
+        << text(b) << "\n" << latestLog();
+}
 
 // The window manager raises an app's frame when it is clicked: the rail goes back on top of it,
 // all of it takes the pointer, and its right-click menu is the workspace's, not the window

@@ -90,6 +90,16 @@ Point LinuxScreens::primaryRootOrigin() const {
     return displays.front().monitor.rootRect.origin;
 }
 
+PointSpace LinuxScreens::pointSpace() const {
+    if (!scaleSource_) return {};
+    std::vector<ScaledDisplay> displays;
+    for (const auto& m : x_.monitors()) {
+        const double scale = scaleSource_(m.rootRect);
+        displays.push_back({m.rootRect, scale > 0 ? scale : 1});
+    }
+    return PointSpace(std::move(displays));
+}
+
 std::optional<std::string> LinuxScreens::identityName(const Display& display) const {
     if (display.outputId) {
         if (auto edid = x_.outputEdid(*display.outputId))
@@ -204,14 +214,16 @@ Rect LinuxScreens::clipToWorkArea(const Rect& visible, const Rect& monitor, cons
 std::vector<ScreenInfo> LinuxScreens::screens() const {
     auto displays = orderedDisplays();
     if (displays.empty()) return {};
-    const Rect primary = displays.front().monitor.rootRect;
+    const PointSpace space = pointSpace();
+    const Rect primary = space.pointsFromPixels(displays.front().monitor.rootRect);
     const Size root = x_.rootSize();
     const auto strutList = struts();
     const auto area = workArea();
 
-    // Root (y down, origin at the root's corner) to screen coordinates (y up, origin at the
-    // primary display's bottom-left corner).
-    auto toScreen = [&](const Rect& r) {
+    // Root pixels (y down, origin at the root's corner) to screen coordinates (points, y up,
+    // origin at the primary display's bottom-left corner).
+    auto toScreen = [&](const Rect& pixels) {
+        const Rect r = space.pointsFromPixels(pixels);
         const double ax = r.minX() - primary.minX();
         const double ay = r.minY() - primary.minY();
         return Rect(ax, primary.height() - ay - r.height(), r.width(), r.height());
