@@ -2,10 +2,13 @@
 // window manager raising a clicked app, a title-bar drag, a compositing manager with shadows.
 #include "EndToEndTest.h"
 
+#include <QImage>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -64,6 +67,19 @@ protected:
             return {};
         return {x, y, a.width, a.height};
     }
+    // The screen as it is, for people to look at: under TESSANE_SCREENSHOT_DIR, else the current
+    // folder (the build's test folder under ctest).
+    void saveScreen(const std::string& file) {
+        const int width = kScreenWidth, height = 1080;
+        XImage* image = XGetImage(x_->display(), x_->root(), 0, 0, width, height, AllPlanes, ZPixmap);
+        ASSERT_NE(image, nullptr);
+        QImage out(width, height, QImage::Format_RGB32);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) out.setPixel(x, y, 0xFF000000u | (XGetPixel(image, x, y) & 0xFFFFFF));
+        XDestroyImage(image);
+        const char* dir = std::getenv("TESSANE_SCREENSHOT_DIR");
+        EXPECT_TRUE(out.save(QString::fromStdString((std::filesystem::path(dir ? dir : ".") / file).string())));
+    }
     static std::string text(const RootRect& r) {
         return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" + std::to_string(r.height);
     }
@@ -120,6 +136,7 @@ TEST_P(ScaledChromeTest, TheChromeIsAtTheScreensScaleAndLiesAroundThePanesInside
     EXPECT_LE(std::abs(rail.x + rail.width / 2 - (a.x + b.x + b.width) / 2), 1) << text(rail);
     EXPECT_TRUE(near(rail.y + rail.height - a.y, 9)) << "the rail on the container's top edge: " << text(rail);
     EXPECT_TRUE(near(tips.width, 412) && near(tips.height, 250)) << "the tips card " << text(tips);
+    saveScreen(std::string("chrome-scale-") + GetParam() + ".png");
 }
 
 INSTANTIATE_TEST_SUITE_P(QtScale, ScaledChromeTest, ::testing::Values("1", "2", "1.5"));
