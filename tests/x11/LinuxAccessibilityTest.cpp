@@ -123,6 +123,33 @@ TEST_F(LinuxAccessibilityTest, PlacingANormalWindowGivesPlacedAndTheFrameAsked) 
     EXPECT_EQ(seen(app.windows[0]), target);
 }
 
+// At 1.5 frames are asked and read in points and land on whole pixels edge by edge: two windows
+// that share an edge in points share it on the screen, with no column between or under both.
+TEST_F(LinuxAccessibilityTest, AtOneAndAHalfFramesAreInPointsAndNeighboursShareTheirEdge) {
+    screens_->setScaleSource([](const Rect&) { return 1.5; });
+    EXPECT_EQ(screens_->screens().at(0).frame, Rect(0, 0, 1280, 720));
+    auto& left = startClient({"--pos", "100,100"});
+    auto& right = startClient({"--pos", "300,100"});
+    const Rect targets[] = {{10.3, 20, 400.4, 300}, {410.7, 20, 300.2, 300}};
+    const Accessibility::FrameRequest requests[] = {{element(left.windows[0]), targets[0]},
+                                                    {element(right.windows[0]), targets[1]}};
+    const auto written = ax_->setFrames(requests);
+    ASSERT_EQ(written.size(), 2u);
+    const Rect a = seen(left.windows[0]), b = seen(right.windows[0]);
+    EXPECT_EQ(a, Rect(15, 30, 601, 450));
+    EXPECT_EQ(a.maxX(), b.minX());
+    EXPECT_EQ(b.maxX(), 1066);
+    for (int i = 0; i < 2; ++i) {
+        const auto window = i == 0 ? left.windows[0] : right.windows[0];
+        ASSERT_TRUE(written[i].frame) << i;
+        EXPECT_TRUE(AXWindowController::matches(*written[i].frame, targets[i], 1)) << i << ": " << *written[i].frame;
+        EXPECT_EQ(read(window), written[i].frame) << i;
+    }
+    // A size written alone keeps the window's corner and lands on whole pixels too.
+    EXPECT_EQ(ax_->setAttribute(element(left.windows[0]), ax::kSize, AXValue::size({200, 100})), AXError::success);
+    EXPECT_EQ(seen(left.windows[0]), Rect(15, 30, 300, 150));
+}
+
 TEST_F(LinuxAccessibilityTest, AFrameWriteAsksTheWindowManagerOnceAndAWindowAlreadyThereNotAtAll) {
     auto& app = startClient({"--pos", "300,200"});
     const AXElement w = element(app.windows[0]);

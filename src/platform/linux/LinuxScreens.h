@@ -51,6 +51,7 @@ public:
     // The displays as they are now, each at its scale: the one conversion between X pixels and
     // points for every port of the backend.
     PointSpace pointSpace() const;
+    ScaledDisplay scaled(const Rect& displayPixels) const;
 
     // screenParametersChanged for every RandR change event (a burst of them for one change) and
     // for every change of _NET_WORKAREA (struts come and go); activeSpaceDidChange when

@@ -79,23 +79,31 @@ Point PointSpace::pixelsFromPoints(Point p) const {
 
 Rect PointSpace::pointsFromPixels(const Rect& r) const {
     if (unscaled_) return r;
-    const Rect s = r.standardized();
-    const ScaledDisplay* d = holdingPixels({s.midX(), s.midY()});
-    if (!d || d->scale == 1) return r;
-    const Point o = d->pixels.origin;
-    const double minX = edgeToPoints(s.minX(), o.x, d->scale), maxX = edgeToPoints(s.maxX(), o.x, d->scale);
-    const double minY = edgeToPoints(s.minY(), o.y, d->scale), maxY = edgeToPoints(s.maxY(), o.y, d->scale);
-    return {minX, minY, maxX - minX, maxY - minY};
+    const ScaledDisplay* d = holdingPixels({r.midX(), r.midY()});
+    return d ? pointsFromPixels(r, *d) : r;
 }
 
 Rect PointSpace::pixelsFromPoints(const Rect& r) const {
     if (unscaled_) return r;
+    const ScaledDisplay* d = holdingPoints({r.midX(), r.midY()});
+    return d ? pixelsFromPoints(r, *d) : r;
+}
+
+Rect PointSpace::pointsFromPixels(const Rect& r, const ScaledDisplay& d) {
+    if (d.scale == 1) return r;
     const Rect s = r.standardized();
-    const ScaledDisplay* d = holdingPoints({s.midX(), s.midY()});
-    if (!d || d->scale == 1) return r;
-    const Point o = d->pixels.origin;
-    const double minX = toPixels(s.minX(), o.x, d->scale), maxX = toPixels(s.maxX(), o.x, d->scale);
-    const double minY = toPixels(s.minY(), o.y, d->scale), maxY = toPixels(s.maxY(), o.y, d->scale);
+    const Point o = d.pixels.origin;
+    const double minX = edgeToPoints(s.minX(), o.x, d.scale), maxX = edgeToPoints(s.maxX(), o.x, d.scale);
+    const double minY = edgeToPoints(s.minY(), o.y, d.scale), maxY = edgeToPoints(s.maxY(), o.y, d.scale);
+    return {minX, minY, maxX - minX, maxY - minY};
+}
+
+Rect PointSpace::pixelsFromPoints(const Rect& r, const ScaledDisplay& d) {
+    if (d.scale == 1) return r;
+    const Rect s = r.standardized();
+    const Point o = d.pixels.origin;
+    const double minX = toPixels(s.minX(), o.x, d.scale), maxX = toPixels(s.maxX(), o.x, d.scale);
+    const double minY = toPixels(s.minY(), o.y, d.scale), maxY = toPixels(s.maxY(), o.y, d.scale);
     return {minX, minY, maxX - minX, maxY - minY};
 }
 

@@ -32,6 +32,11 @@ public:
     Point pixelsFromPoints(Point points) const;
     Rect pixelsFromPoints(const Rect& points) const;
 
+    // The same on the display given, whichever display holds the rectangle (a display's own
+    // areas, where displays overlap).
+    static Rect pointsFromPixels(const Rect& pixels, const ScaledDisplay& on);
+    static Rect pixelsFromPoints(const Rect& points, const ScaledDisplay& on);
+
     const std::vector<ScaledDisplay>& displays() const { return displays_; }
 
 private:
