@@ -20,6 +20,7 @@ protected:
     void TearDown() override {
         EndToEndTest::TearDown();
         unsetenv("QT_SCALE_FACTOR");
+        unsetenv("QT_SCREEN_SCALE_FACTORS");
     }
     struct Shown {
         Window id;
@@ -248,6 +249,40 @@ TEST_F(ChromeOnDesktopTest, ASlowTitleBarDragOverTheOtherPaneShowsThePreviewBefo
     // The pane as it was: once the button is up, the swap may already have moved the window.
     EXPECT_EQ(text(previews.at(0).rect), text(b)) << "the preview covers the pane the window would take";
     EXPECT_TRUE(waitForLog("[Tessane] Swapped panes in “Pair”: Alpha ⇄ Beta.")) << latestLog();
+}
+
+// Two displays side by side, the left at scale 1 and the right at 2 (by their names, as a HiDPI
+// desktop sets them): a workspace shown on the right one has that display's chrome and gutter.
+TEST_F(ChromeOnDesktopTest, AWorkspaceShownOnTheDisplayAtTwoBesideOneAtOneHasTheChromeAtTwo) {
+    if (server_->run({"xrandr", "--setmonitor", "LEFT", "640/169x1080/286+0+0", "screen"}) != 0 ||
+        server_->run({"xrandr", "--setmonitor", "RIGHT", "1280/338x1080/286+640+0", "none"}) != 0)
+        GTEST_SKIP() << "no second display on this server";
+    setenv("QT_SCREEN_SCALE_FACTORS", "LEFT=1;RIGHT=2", 1);
+    home_->installApp("Alpha");
+    home_->installApp("Beta");
+    // The apps' windows, the active one among them, are on the right display: the show goes there.
+    alpha_ = runApp("Alpha", {"--pos", "800,100"}).windows.at(0);
+    beta_ = runApp("Beta", {"--pos", "1000,200"}).windows.at(0);
+    home_->storeWorkspaces({home_->workspace("Pair", {"Alpha", "Beta"})});
+    startTessane();
+    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    press("alt+super+1");
+    RootRect a, b;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            const RootRect was[] = {a, b};
+            a = frame(alpha_), b = frame(beta_);
+            const bool still = text(was[0]) == text(a) && text(was[1]) == text(b);
+            return still && a.x >= 640 && b.x > a.x + a.width && b.x + b.width <= 1920 &&
+                   panels("rail").size() == 1 && panels("handle").size() == 1;
+        },
+        kDeadline))
+        << "panes " << text(a) << " and " << text(b) << "\n" << latestLog();
+    const RootRect rail = panels("rail").at(0).rect;
+    EXPECT_EQ(b.x - a.x - a.width, 12) << "the gutter between " << text(a) << " and " << text(b);
+    EXPECT_EQ(rail.width, 160) << text(rail);
+    EXPECT_EQ(rail.height, 24) << text(rail);
+    EXPECT_GE(rail.x, 640) << text(rail);
 }
 
 // Under picom with the settings Debian ships as its example (shadows on), the strips cast none:
