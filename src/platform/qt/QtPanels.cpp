@@ -268,7 +268,9 @@ void QtPanel::applyShapes() {
     const bool shadowed =
         std::any_of(drawing.begin(), drawing.end(), [](const DrawOp& op) { return op.kind == DrawOp::Kind::shadow; });
     if (!widget_->testAttribute(Qt::WA_TranslucentBackground) || serverFill_) {
-        const QRegion region = drawingRegion(widget_->canvas().drawing(), points, scale) & QRect(QPoint(0, 0), pixels);
+        QRegion region = drawingRegion(widget_->canvas().drawing(), points, scale);
+        // Scaled, a drawing's edges round outwards: what lies past the window is no part of it.
+        if (scale != 1) region &= QRect(QPoint(0, 0), pixels);
         if (region.isEmpty() || region == QRegion(QRect(QPoint(0, 0), pixels))) {
             if (shaped_) panel_x11::clearBoundingShape(windowId());
             shaped_ = false;
