@@ -102,7 +102,8 @@ public:
 // managed window kept below others (_NET_WM_STATE_BELOW), sticky, skipping taskbar and pager,
 // never taking focus. Panels that ignore the mouse get an empty input shape. A released panel's
 // window is kept for the next panel made with the same options, and windows can be made ready
-// ahead (prepare). Frames are X pixels whatever Qt's scale.
+// ahead (prepare). Frames and drawings are in points; each panel is drawn at the scale of its
+// display (Qt's for our own windows there), its window on whole X pixels.
 class Panels {
 public:
     virtual ~Panels() = default;

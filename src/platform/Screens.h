@@ -52,8 +52,12 @@ struct ScreenInfo {
 //   the others follow in ascending output id.
 // - The X root window is y-down and its origin need not be the primary's top-left corner: a root
 //   point (rx, ry) is (rx - px, ry - py) in Accessibility coordinates, px, py being the primary
-//   monitor's root position; screen coordinates then follow by the flip above. The Accessibility
-//   backend uses the same origin, so both spaces agree with what this port reports.
+//   monitor's root position; screen coordinates then follow by the flip above. Both are in points:
+//   each monitor keeps its top-left corner where X has it and the rest is divided by the scale
+//   Qt draws our own windows with there (Xft.dpi, QT_SCALE_FACTOR, QT_SCREEN_SCALE_FACTORS), and
+//   a change of that scale is a change of the screens' parameters. The Accessibility, panel and
+//   event backends convert with the same displays and origin, so every space agrees with what
+//   this port reports.
 // - `visibleFrame` is the monitor's frame minus the struts that docks and panels reserve on it
 //   (_NET_WM_STRUT_PARTIAL, else _NET_WM_STRUT); the monitor's share of _NET_WORKAREA when struts
 //   cannot be read; the frame itself when neither is known.

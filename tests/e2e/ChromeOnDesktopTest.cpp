@@ -2,9 +2,13 @@
 // window manager raising a clicked app, a title-bar drag, a compositing manager with shadows.
 #include "EndToEndTest.h"
 
+#include <QImage>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -16,6 +20,7 @@ protected:
     void TearDown() override {
         EndToEndTest::TearDown();
         unsetenv("QT_SCALE_FACTOR");
+        unsetenv("QT_SCREEN_SCALE_FACTORS");
     }
     struct Shown {
         Window id;
@@ -63,6 +68,19 @@ protected:
             return {};
         return {x, y, a.width, a.height};
     }
+    // The screen as it is, for people to look at: under TESSANE_SCREENSHOT_DIR, else the current
+    // folder (the build's test folder under ctest).
+    void saveScreen(const std::string& file) {
+        const int width = kScreenWidth, height = 1080;
+        XImage* image = XGetImage(x_->display(), x_->root(), 0, 0, width, height, AllPlanes, ZPixmap);
+        ASSERT_NE(image, nullptr);
+        QImage out(width, height, QImage::Format_RGB32);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) out.setPixel(x, y, 0xFF000000u | (XGetPixel(image, x, y) & 0xFFFFFF));
+        XDestroyImage(image);
+        const char* dir = std::getenv("TESSANE_SCREENSHOT_DIR");
+        EXPECT_TRUE(out.save(QString::fromStdString((std::filesystem::path(dir ? dir : ".") / file).string())));
+    }
     static std::string text(const RootRect& r) {
         return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" + std::to_string(r.height);
     }
@@ -70,9 +88,13 @@ protected:
 
 class ScaledChromeTest : public ChromeOnDesktopTest, public ::testing::WithParamInterface<const char*> {};
 
-// Qt's geometry is scaled, the panes are X pixels: every strip still lies in the gaps around them.
-TEST_P(ScaledChromeTest, TheChromeLiesAroundThePanesInsideTheScreen) {
+// The chrome and the layout are in points, drawn at the screen's scale: at 2 the rail, the gutter
+// and the tips card are twice their size at 1, and every strip still lies in the gaps around the
+// panes (whole X pixels, within one of the exact size at 1.5).
+TEST_P(ScaledChromeTest, TheChromeIsAtTheScreensScaleAndLiesAroundThePanesInsideTheScreen) {
     setenv("QT_SCALE_FACTOR", GetParam(), 1);
+    const double scale = std::stod(GetParam());
+    const auto near = [&](int pixels, double points) { return std::abs(pixels - points * scale) <= 1; };
     startWithPair();
     ASSERT_NO_FATAL_FAILURE(showPair());
     // Side by side is not yet in place: a loaded app may take its last size a moment later. The
@@ -85,7 +107,7 @@ TEST_P(ScaledChromeTest, TheChromeLiesAroundThePanesInsideTheScreen) {
             a = frame(alpha_), b = frame(beta_);
             const bool still = text(was[0]) == text(a) && text(was[1]) == text(b);
             return still && std::abs(a.x + b.x + b.width - kScreenWidth) <= 2 && panels("shield").size() == 7 &&
-                   panels("rail").size() == 1 && panels("handle").size() == 1;
+                   panels("rail").size() == 1 && panels("handle").size() == 1 && panels("tips").size() == 1;
         },
         kDeadline))
         << "panes " << text(a) << " and " << text(b);
@@ -107,13 +129,45 @@ TEST_P(ScaledChromeTest, TheChromeLiesAroundThePanesInsideTheScreen) {
     EXPECT_TRUE(std::any_of(shields.begin(), shields.end(), [&](const Shown& s) { return inside(gap, s.rect); }))
         << "a shield covers the gutter " << text(gap);
     const RootRect handle = panels("handle").at(0).rect, rail = panels("rail").at(0).rect;
-    EXPECT_EQ(handle.x + handle.width / 2, gap.x + gap.width / 2) << text(handle);
+    const RootRect tips = panels("tips").at(0).rect;
+    EXPECT_TRUE(near(gap.width, 6)) << "the gutter " << text(gap);
+    EXPECT_LE(std::abs(handle.x + handle.width / 2 - (gap.x + gap.width / 2)), 1) << text(handle);
     EXPECT_EQ(handle.height, a.height);
-    EXPECT_EQ(rail.x + rail.width / 2, (a.x + b.x + b.width) / 2) << text(rail);
-    EXPECT_EQ(rail.y + rail.height, a.y + 9) << "the rail on the container's top edge: " << text(rail);
+    EXPECT_TRUE(near(rail.width, 80) && near(rail.height, 12)) << "the rail " << text(rail);
+    EXPECT_LE(std::abs(rail.x + rail.width / 2 - (a.x + b.x + b.width) / 2), 1) << text(rail);
+    EXPECT_TRUE(near(rail.y + rail.height - a.y, 9)) << "the rail on the container's top edge: " << text(rail);
+    EXPECT_TRUE(near(tips.width, 412) && near(tips.height, 250)) << "the tips card " << text(tips);
+    saveScreen(std::string("chrome-scale-") + GetParam() + ".png");
 }
 
-INSTANTIATE_TEST_SUITE_P(QtScale, ScaledChromeTest, ::testing::Values("2", "1.5"));
+INSTANTIATE_TEST_SUITE_P(QtScale, ScaledChromeTest, ::testing::Values("1", "2", "1.5"));
+
+// At scale 2 the handle is dragged in X pixels and moves the divider as far: the panes re-split
+// under the pointer and keep their gutter.
+TEST_F(ChromeOnDesktopTest, AtScaleTwoDraggingTheHandleReSplitsThePanes) {
+    setenv("QT_SCALE_FACTOR", "2", 1);
+    startWithPair();
+    ASSERT_NO_FATAL_FAILURE(showPair());
+    ASSERT_TRUE(waitFor([&] { return panels("handle").size() == 1 && panels("rail").size() == 1; }, kDeadline));
+    // Past the show's own placements, which a move during them would count as the program's.
+    waitFor([] { return false; }, 3s);
+    const RootRect a = frame(alpha_), b = frame(beta_), handle = panels("handle").at(0).rect;
+    const int x0 = handle.x + handle.width / 2, y = handle.y + handle.height / 2, x1 = x0 + 200;
+    ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(x0), std::to_string(y), "mousedown", "1"}), 0);
+    for (int step = 1; step <= 10; ++step)
+        ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(x0 + (x1 - x0) * step / 10), std::to_string(y)}), 0);
+    ASSERT_EQ(server_->run({"xdotool", "mouseup", "1"}), 0);
+    RootRect left, right;
+    EXPECT_TRUE(waitFor(
+        [&] {
+            left = frame(alpha_), right = frame(beta_);
+            return std::abs(left.width - (a.width + 200)) <= 2 && right.x + right.width == b.x + b.width &&
+                   right.x - left.x - left.width == b.x - a.x - a.width;
+        },
+        kDeadline))
+        << "panes " << text(left) << " and " << text(right) << " after a drag of 200 pixels from " << text(a) << " and "
+        << text(b) << "\n" << latestLog();
+}
 
 // The window manager raises an app's frame when it is clicked: the rail goes back on top of it,
 // all of it takes the pointer, and its right-click menu is the workspace's, not the window
@@ -195,6 +249,40 @@ TEST_F(ChromeOnDesktopTest, ASlowTitleBarDragOverTheOtherPaneShowsThePreviewBefo
     // The pane as it was: once the button is up, the swap may already have moved the window.
     EXPECT_EQ(text(previews.at(0).rect), text(b)) << "the preview covers the pane the window would take";
     EXPECT_TRUE(waitForLog("[Tessane] Swapped panes in “Pair”: Alpha ⇄ Beta.")) << latestLog();
+}
+
+// Two displays side by side, the left at scale 1 and the right at 2 (by their names, as a HiDPI
+// desktop sets them): a workspace shown on the right one has that display's chrome and gutter.
+TEST_F(ChromeOnDesktopTest, AWorkspaceShownOnTheDisplayAtTwoBesideOneAtOneHasTheChromeAtTwo) {
+    if (server_->run({"xrandr", "--setmonitor", "LEFT", "640/169x1080/286+0+0", "screen"}) != 0 ||
+        server_->run({"xrandr", "--setmonitor", "RIGHT", "1280/338x1080/286+640+0", "none"}) != 0)
+        GTEST_SKIP() << "no second display on this server";
+    setenv("QT_SCREEN_SCALE_FACTORS", "LEFT=1;RIGHT=2", 1);
+    home_->installApp("Alpha");
+    home_->installApp("Beta");
+    // The apps' windows, the active one among them, are on the right display: the show goes there.
+    alpha_ = runApp("Alpha", {"--pos", "800,100"}).windows.at(0);
+    beta_ = runApp("Beta", {"--pos", "1000,200"}).windows.at(0);
+    home_->storeWorkspaces({home_->workspace("Pair", {"Alpha", "Beta"})});
+    startTessane();
+    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    press("alt+super+1");
+    RootRect a, b;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            const RootRect was[] = {a, b};
+            a = frame(alpha_), b = frame(beta_);
+            const bool still = text(was[0]) == text(a) && text(was[1]) == text(b);
+            return still && a.x >= 640 && b.x > a.x + a.width && b.x + b.width <= 1920 &&
+                   panels("rail").size() == 1 && panels("handle").size() == 1;
+        },
+        kDeadline))
+        << "panes " << text(a) << " and " << text(b) << "\n" << latestLog();
+    const RootRect rail = panels("rail").at(0).rect;
+    EXPECT_EQ(b.x - a.x - a.width, 12) << "the gutter between " << text(a) << " and " << text(b);
+    EXPECT_EQ(rail.width, 160) << text(rail);
+    EXPECT_EQ(rail.height, 24) << text(rail);
+    EXPECT_GE(rail.x, 640) << text(rail);
 }
 
 // Under picom with the settings Debian ships as its example (shadows on), the strips cast none:

@@ -146,6 +146,40 @@ TEST_F(LinuxAccessibilityTest, PlacingANormalWindowGivesPlacedAndTheFrameAsked) 
     EXPECT_EQ(seen(app.windows[0]), target);
 }
 
+// At 1.5 frames are asked and read in points and land on whole pixels edge by edge: two windows
+// that share an edge in points share it on the screen, with no column between or under both.
+TEST_F(LinuxAccessibilityTest, AtOneAndAHalfFramesAreInPointsAndNeighboursShareTheirEdge) {
+    screens_->setScaleSource([](const Rect&) { return 1.5; });
+    EXPECT_EQ(screens_->screens().at(0).frame, Rect(0, 0, 1280, 720));
+    auto& left = startClient({"--pos", "100,100"});
+    auto& right = startClient({"--pos", "300,100"});
+    const Rect targets[] = {{10.3, 20, 400.4, 300}, {410.7, 20, 300.2, 300}};
+    const Accessibility::FrameRequest requests[] = {{element(left.windows[0]), targets[0]},
+                                                    {element(right.windows[0]), targets[1]}};
+    const auto written = ax_->setFrames(requests);
+    ASSERT_EQ(written.size(), 2u);
+    // In X pixels, as the backend sees each frame (decorations in, invisible borders out).
+    const auto pixels = [&](linux_backend::XWindowId w) { return ax_->visibleFrame(w, /*fresh=*/true).value_or(Rect()); };
+    Rect a, b;
+    EXPECT_TRUE(runUntil([&] {
+        a = pixels(left.windows[0]), b = pixels(right.windows[0]);
+        return a == Rect(15, 30, 601, 450) && b == Rect(616, 30, 450, 450);
+    })) << a << " and " << b;
+    for (int i = 0; i < 2; ++i) {
+        const auto window = i == 0 ? left.windows[0] : right.windows[0];
+        // What the write read back is in points too.
+        ASSERT_TRUE(written[i].frame) << i;
+        EXPECT_NEAR(written[i].frame->minX(), targets[i].minX(), 1) << i;
+        EXPECT_NEAR(written[i].frame->minY(), targets[i].minY(), 1) << i;
+        const auto now = read(window);
+        ASSERT_TRUE(now) << i;
+        EXPECT_TRUE(AXWindowController::matches(*now, targets[i], 1)) << i << ": " << *now;
+    }
+    // A size written alone keeps the window's corner and lands on whole pixels too.
+    EXPECT_EQ(ax_->setAttribute(element(left.windows[0]), ax::kSize, AXValue::size({200, 100})), AXError::success);
+    EXPECT_TRUE(runUntil([&] { return pixels(left.windows[0]) == Rect(15, 30, 300, 150); })) << pixels(left.windows[0]);
+}
+
 TEST_F(LinuxAccessibilityTest, AFrameWriteAsksTheWindowManagerOnceAndAWindowAlreadyThereNotAtAll) {
     auto& app = startClient({"--pos", "300,200"});
     const AXElement w = element(app.windows[0]);

@@ -83,5 +83,17 @@ TEST_F(LinuxScreensTest, AnAddedMonitorChangesTheFingerprintAndRemovingItRestore
     EXPECT_EQ(DisplayTopology::currentFingerprint(screens.screens()), before);
 }
 
+// A display at scale 2 is reported in points, what docks and panels leave of it too.
+TEST_F(LinuxScreensTest, AtScaleTwoTheFrameAndWhatDocksLeaveAreInPoints) {
+    linux_backend::LinuxScreens screens(*x_, *queue_);
+    startClient({"--strut-top", "40", "--size", "1920x40", "--pos", "0,0"});
+    ASSERT_TRUE(waitFor([&] { return screens.screens().at(0).visibleFrame.height() <= 1040; }));
+    const Rect pixels = screens.screens().at(0).visibleFrame;  // the window manager's own panels may take more
+    screens.setScaleSource([](const Rect&) { return 2.0; });
+    const auto atTwo = screens.screens().at(0);
+    EXPECT_EQ(atTwo.frame, Rect(0, 0, 960, 540));
+    EXPECT_EQ(atTwo.visibleFrame, Rect(pixels.minX() / 2, pixels.minY() / 2, pixels.width() / 2, pixels.height() / 2));
+}
+
 }  // namespace
 }  // namespace tessane::x11test

@@ -417,6 +417,7 @@ AXAttributeResult LinuxAccessibility::windowAttribute(XWindowId window, std::str
     if (attribute == ax::kPosition || attribute == ax::kSize) {
         auto f = visibleFrame(window);
         if (!f) return error(AXError::invalidUIElement);
+        f = axPoints(*f);
         return attribute == ax::kPosition ? value(AXValue::point(f->origin)) : value(AXValue::size(f->size));
     }
     if (attribute == ax::kResizeIncrements) {
@@ -449,8 +450,71 @@ AXAttributeResult LinuxAccessibility::windowAttribute(XWindowId window, std::str
     return x_.windowExists(window) ? error(AXError::attributeUnsupported) : error(AXError::invalidUIElement);
 }
 
+Rect LinuxAccessibility::axPoints(const Rect& axPixels) {
+    const Point o = origin();
+    return screens_.pointSpace().pointsFromPixels(axPixels.offsetBy(o.x, o.y)).offsetBy(-o.x, -o.y);
+}
+
+Rect LinuxAccessibility::axPixels(const Rect& axPoints) {
+    const Point o = origin();
+    return screens_.pointSpace().pixelsFromPoints(axPoints.offsetBy(o.x, o.y)).offsetBy(-o.x, -o.y);
+}
+
 AXError LinuxAccessibility::setAttribute(const AXElement& element, std::string_view attribute,
                                          const AXValue& v) {
+    // A position or size in points becomes whole pixels with the rest of the frame the window has
+    // (so that its edges round as a whole frame's would); everything else is taken as it is.
+    if ((attribute != ax::kPosition && attribute != ax::kSize) || element.isNull() || isApplication(element) ||
+        NewWindowMenu::owns(element))
+        return setAttributeInPixels(element, attribute, v);
+    const auto current = visibleFrame(static_cast<XWindowId>(element.handle()));
+    if (!current) return setAttributeInPixels(element, attribute, v);
+    const Rect now = axPoints(*current);
+    if (attribute == ax::kPosition) {
+        const auto p = v.asPoint();
+        if (!p) return setAttributeInPixels(element, attribute, v);
+        return setAttributeInPixels(element, attribute, AXValue::point(axPixels(Rect(*p, now.size)).origin));
+    }
+    const auto size = v.asSize();
+    if (!size || size->width <= 0 || size->height <= 0) return setAttributeInPixels(element, attribute, v);
+    return setAttributeInPixels(element, attribute, AXValue::size(axPixels(Rect(now.origin, *size)).size));
+}
+
+Accessibility::FrameWrite LinuxAccessibility::setFrame(const AXElement& element, const Rect& target) {
+    const FrameRequest request{element, target};
+    return setFrames(std::span(&request, 1)).front();
+}
+
+std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFrames(std::span<const FrameRequest> requests) {
+    // The targets in whole pixels, the frames read back in points.
+    std::vector<FrameRequest> inPixels(requests.begin(), requests.end());
+    for (auto& request : inPixels) {
+        if (request.window.isNull() || isApplication(request.window) || NewWindowMenu::owns(request.window))
+            continue;
+        Rect& f = request.frame;
+        if (f.width() > 0 && f.height() > 0) {
+            f = axPixels(f);
+        } else {
+            // Refused for its size; its position still goes through.
+            f.origin = axPixels(Rect(f.origin, Size{0, 0})).origin;
+        }
+    }
+    auto written = setFramesInPixels(inPixels);
+    for (auto& w : written)
+        if (w.frame) w.frame = axPoints(*w.frame);
+    return written;
+}
+
+Accessibility::FrameWrite LinuxAccessibility::setFrameInPixels(const AXElement& window, const Rect& frame) {
+    // As the port's own setFrame, in pixels.
+    const bool firstSize = setAttributeInPixels(window, ax::kSize, AXValue::size(frame.size)) == AXError::success;
+    const bool moved = setAttributeInPixels(window, ax::kPosition, AXValue::point(frame.origin)) == AXError::success;
+    const bool secondSize = setAttributeInPixels(window, ax::kSize, AXValue::size(frame.size)) == AXError::success;
+    return {firstSize || secondSize, moved};
+}
+
+AXError LinuxAccessibility::setAttributeInPixels(const AXElement& element, std::string_view attribute,
+                                                 const AXValue& v) {
     if (element.isNull()) return AXError::illegalArgument;
     if (!isProcessTrusted()) return AXError::apiDisabled;
     if (NewWindowMenu::owns(element)) return AXError::attributeUnsupported;

@@ -40,7 +40,8 @@ class LinuxScreens;
 //   minimized ones; docks and desktop windows are not application windows and are left out.
 // - Subroles: a normal window is "AXStandardWindow"; a dialog (by type, or a transient window
 //   without a type) "AXDialog"; utility, toolbar, menu and splash windows "AXFloatingWindow".
-// - AXPosition and AXSize are the frame the user sees, in Accessibility coordinates: the client
+// - AXPosition and AXSize are the frame the user sees, in Accessibility coordinates (points, through
+//   the screens' point space, written as whole pixels there): the client
 //   area plus the window manager's decorations (_NET_FRAME_EXTENTS), minus the shadow margin of a
 //   client that draws its own frame (_GTK_FRAME_EXTENTS); see WindowFrame. Writes go to the
 //   window manager (after taking a maximized window out of its maximized state): as
@@ -106,9 +107,13 @@ public:
     // Where the primary display's top-left corner lies on the root: Accessibility coordinates
     // are root coordinates minus this point.
     Point accessibilityOrigin() { return origin(); }
-    // A client's frame as the user sees it (AXPosition, AXSize), in Accessibility coordinates;
-    // none when the window is gone. `fresh` reads it from the server rather than the read model.
+    // A client's frame as the user sees it (AXPosition, AXSize), in Accessibility coordinates
+    // but X pixels; none when the window is gone. `fresh` reads it from the server rather than
+    // the read model.
     std::optional<Rect> visibleFrame(XWindowId window, bool fresh = false);
+    // Accessibility coordinates in X pixels to points and back (whole pixels), per display.
+    Rect axPoints(const Rect& axPixels);
+    Rect axPixels(const Rect& axPoints);
 
     // What isProcessTrustedWithPrompt(true) does while untrusted: it is handed the name of the
     // window manager that ran earlier in this run and has exited, if any.
@@ -154,6 +159,10 @@ private:
     double timeoutFor(const AXElement& element) const;
     // Moves the visible frame's top-left corner to `axOrigin` and / or sizes the visible frame to
     // `axSize`; what is left out stays. `frame` is the window's frame as just read.
+    // The port's writes of frames, positions and sizes with every value in X pixels.
+    AXError setAttributeInPixels(const AXElement& element, std::string_view attribute, const AXValue& value);
+    FrameWrite setFrameInPixels(const AXElement& window, const Rect& frame);
+    std::vector<FrameWrite> setFramesInPixels(std::span<const FrameRequest> requests);
     AXError moveResize(XWindowId window, WindowFrame frame, std::optional<Point> axOrigin,
                        std::optional<Size> axSize, double timeout);
     AXAttributeResult applicationAttribute(Pid pid, std::string_view attribute);

@@ -90,6 +90,18 @@ Point LinuxScreens::primaryRootOrigin() const {
     return displays.front().monitor.rootRect.origin;
 }
 
+ScaledDisplay LinuxScreens::scaled(const Rect& displayPixels) const {
+    const double scale = scaleSource_ ? scaleSource_(displayPixels) : 1;
+    return {displayPixels, scale > 0 ? scale : 1};
+}
+
+PointSpace LinuxScreens::pointSpace() const {
+    if (!scaleSource_) return {};
+    std::vector<ScaledDisplay> displays;
+    for (const auto& m : x_.monitors()) displays.push_back(scaled(m.rootRect));
+    return PointSpace(std::move(displays));
+}
+
 std::optional<std::string> LinuxScreens::identityName(const Display& display) const {
     if (display.outputId) {
         if (auto edid = x_.outputEdid(*display.outputId))
@@ -219,14 +231,16 @@ Rect LinuxScreens::clipToWorkArea(const Rect& visible, const Rect& monitor, cons
 std::vector<ScreenInfo> LinuxScreens::screens() const {
     auto displays = orderedDisplays();
     if (displays.empty()) return {};
-    const Rect primary = displays.front().monitor.rootRect;
+    const Rect primary = PointSpace::pointsFromPixels(displays.front().monitor.rootRect,
+                                                      scaled(displays.front().monitor.rootRect));
     const Size root = x_.rootSize();
     const auto strutList = struts();
     const auto area = workArea();
 
-    // Root (y down, origin at the root's corner) to screen coordinates (y up, origin at the
-    // primary display's bottom-left corner).
-    auto toScreen = [&](const Rect& r) {
+    // Root pixels of a display (y down, origin at the root's corner) to screen coordinates
+    // (points at the display's scale, y up, origin at the primary display's bottom-left corner).
+    auto toScreen = [&](const Rect& pixels, const ScaledDisplay& on) {
+        const Rect r = PointSpace::pointsFromPixels(pixels, on);
         const double ax = r.minX() - primary.minX();
         const double ay = r.minY() - primary.minY();
         return Rect(ax, primary.height() - ay - r.height(), r.width(), r.height());
@@ -240,8 +254,9 @@ std::vector<ScreenInfo> LinuxScreens::screens() const {
         reportIgnored(ignored);
         if (area) visible = clipToWorkArea(visible, m, *area);
         ScreenInfo info;
-        info.frame = toScreen(m);
-        info.visibleFrame = toScreen(visible);
+        const ScaledDisplay on = scaled(m);
+        info.frame = toScreen(m, on);
+        info.visibleFrame = toScreen(visible, on);
         info.displayNumber = d.outputId;
         if (auto name = identityName(d)) info.displayUUID = DisplayIdentity::nameBasedUuid(*name);
         if (d.outputId)

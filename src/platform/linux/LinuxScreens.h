@@ -5,6 +5,7 @@
 #include "platform/MainQueue.h"
 #include "platform/Screens.h"
 #include "platform/linux/ClientListTracker.h"
+#include "platform/linux/PointSpace.h"
 #include "platform/linux/WindowIdSet.h"
 #include "platform/linux/X11Connection.h"
 
@@ -25,8 +26,10 @@ namespace tessane::linux_backend {
 // read model, read in one batch and kept until they change; new ids are looked at when the list
 // changes, in slices on the main queue, so that the next screens() after a long list is not the
 // one to pay for it.
-// See Screens.h for the contract; the coordinate origin (the primary monitor's top-left corner on
-// the root window) is shared with the window backend through primaryRootOrigin().
+// See Screens.h for the contract. Frames are reported in points: each display at the scale our own
+// windows have there (setScaleSource), converted through pointSpace(), which the other ports of
+// the backend share. The coordinate origin (the primary monitor's top-left corner on the root
+// window, where points and pixels meet) is shared with them through primaryRootOrigin().
 class LinuxScreens final : public Screens {
 public:
     // Notifications that X reports are told on `queue`, never from inside the X event handling
@@ -37,9 +40,18 @@ public:
     std::vector<ScreenInfo> screens() const override;
     std::optional<ScreenInfo> mainScreen() const override;
 
-    // Where the primary display's top-left corner lies on the root window. Accessibility
-    // coordinates are root coordinates minus this point.
+    // Where the primary display's top-left corner lies on the root window, in pixels and in
+    // points alike. Accessibility coordinates are root coordinates (points) minus this point.
     Point primaryRootOrigin() const;
+
+    // The scale of a display (given in X pixels on the root), as the toolkit draws our own
+    // windows there; without a source every display is at scale 1.
+    using ScaleSource = std::function<double(const Rect& displayPixels)>;
+    void setScaleSource(ScaleSource source) { scaleSource_ = std::move(source); }
+    // The displays as they are now, each at its scale: the one conversion between X pixels and
+    // points for every port of the backend.
+    PointSpace pointSpace() const;
+    ScaledDisplay scaled(const Rect& displayPixels) const;
 
     // screenParametersChanged for every RandR change event (a burst of them for one change) and
     // for every change of _NET_WORKAREA (struts come and go); activeSpaceDidChange when
@@ -49,6 +61,8 @@ public:
 
     // Tells the observers of `notification` now (on the main thread, like every notification).
     void deliver(Notification notification);
+    // Tells them from the main queue, out of whatever runs now.
+    void post(Notification notification);
 
     // _NET_WM_STRUT_PARTIAL's twelve values (left, right, top, bottom, then the start and end of
     // each band), as reserved against the root window's edges.
@@ -73,7 +87,6 @@ private:
     std::optional<std::vector<StrutPartial>> struts() const;
     std::optional<Rect> workArea() const;
     std::optional<std::string> identityName(const Display& display) const;
-    void post(Notification notification);
     void clientListChanged();
     void checkNewClients(const std::vector<XWindowId>& fresh);
     void reportIgnored(const std::vector<StrutPartial>& ignored) const;
@@ -89,6 +102,7 @@ private:
     LifetimeToken lifetime_;
     ClientListTracker clients_;
     LogSink log_;
+    ScaleSource scaleSource_;
     // Struts already logged as ignored: each is told once, and past kMaxReported no more are.
     static constexpr size_t kMaxReported = 64;
     mutable std::vector<StrutPartial> reported_;

@@ -59,7 +59,7 @@ std::optional<std::vector<WindowListEntry>> LinuxWindowList::windows(Option opti
         else if (contains(states, x_.atom("_NET_WM_STATE_BELOW"))) e.layer = kBelowLayer;
         auto bounds = ax_.visibleFrame(window);
         if (!bounds) continue;
-        e.bounds = *bounds;
+        e.bounds = ax_.axPoints(*bounds);
         out.push_back(std::move(e));
     }
     return out;

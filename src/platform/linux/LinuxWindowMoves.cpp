@@ -194,17 +194,12 @@ AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std:
     return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
 }
 
-Accessibility::FrameWrite LinuxAccessibility::setFrame(const AXElement& element, const Rect& target) {
-    const FrameRequest request{element, target};
-    return setFrames(std::span(&request, 1)).front();
-}
-
 // One _NET_MOVERESIZE_WINDOW carries both position and size, and the messages for every window
 // go out before the window manager is waited for, once: a tiling pass costs one answer of the
 // manager and one batch of read-backs, however many windows it moves. Without that message, the
 // position of a configure request depends on the size the window has then: the writes go one at
 // a time.
-std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFrames(std::span<const FrameRequest> requests) {
+std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFramesInPixels(std::span<const FrameRequest> requests) {
     std::vector<FrameWrite> written(requests.size());
     // The trust check is also what learns whether the manager takes the message.
     const bool batched = isProcessTrusted() && moveResizeMessage_;
@@ -230,7 +225,7 @@ std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFrames(std::span<c
         const auto& [element, target] = requests[i];
         if (!batched || element.isNull() || isApplication(element) || NewWindowMenu::owns(element) ||
             !(target.width() > 0) || !(target.height() > 0)) {
-            written[i] = Accessibility::setFrame(element, target);
+            written[i] = setFrameInPixels(element, target);
             continue;
         }
         const XWindowId window = static_cast<XWindowId>(element.handle());

@@ -17,6 +17,7 @@
 #include "platform/linux/X11ScreenSpace.h"
 #include "platform/linux/X11Connection.h"
 #include "platform/linux/X11DesktopModel.h"
+#include "platform/qt/DeviceSpace.h"
 #include "platform/qt/LogindWatcher.h"
 #include "platform/qt/QtAlerts.h"
 #include "platform/qt/QtMenus.h"
@@ -28,6 +29,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QScreen>
 
 #include <xcb/xcb.h>
 
@@ -48,6 +50,7 @@ struct LinuxPlatform::Ports {
     Subscription xPump;
     std::unique_ptr<LinuxDefaults> defaults;
     std::unique_ptr<LinuxScreens> screens;
+    std::unique_ptr<QObject> scaleWatch;  // the toolkit's screens, whose scales the screens port reports
     std::unique_ptr<LogindWatcher> logind;
     std::unique_ptr<LinuxHotKeys> hotKeys;
     std::unique_ptr<LinuxFileWatch> fileWatch;
@@ -66,6 +69,37 @@ struct LinuxPlatform::Ports {
     std::unique_ptr<QtAnimator> animator;
     std::unique_ptr<QtMenus> menus;
 };
+
+namespace {
+
+// Everything above the backend works in points, each display at the scale Qt gives our own windows
+// there (Xft.dpi, QT_SCALE_FACTOR, QT_SCREEN_SCALE_FACTORS), so that the chrome and our windows
+// always agree. A change of a scale, or of the screens as Qt has them, is a change of the displays.
+std::unique_ptr<QObject> watchScales(LinuxScreens& screens) {
+    screens.setScaleSource([](const Rect& display) {
+        const auto scales = screenScales();
+        const ScreenScale* s = screenAtRoot(scales, {display.midX(), display.midY()});
+        return s ? s->ratio : 1.0;
+    });
+    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (!app) return nullptr;
+    auto watcher = std::make_unique<QObject>();
+    QObject* context = watcher.get();
+    const auto changed = [&screens] { screens.post(Screens::Notification::screenParametersChanged); };
+    const auto watch = [context, changed](QScreen* screen) {
+        QObject::connect(screen, &QScreen::logicalDotsPerInchChanged, context, changed);
+        QObject::connect(screen, &QScreen::geometryChanged, context, changed);
+    };
+    for (QScreen* screen : QGuiApplication::screens()) watch(screen);
+    QObject::connect(app, &QGuiApplication::screenAdded, context, [watch, changed](QScreen* screen) {
+        watch(screen);
+        changed();
+    });
+    QObject::connect(app, &QGuiApplication::screenRemoved, context, changed);
+    return watcher;
+}
+
+}  // namespace
 
 LinuxPlatform::LinuxPlatform() : ports_(std::make_unique<Ports>()) {}
 
@@ -93,6 +127,7 @@ void LinuxPlatform::stop() {
     p.fileWatch.reset();
     p.hotKeys.reset();
     p.logind.reset();
+    p.scaleWatch.reset();
     p.screens.reset();
     p.defaults.reset();
     p.mainQueue.reset();
@@ -132,6 +167,7 @@ void LinuxPlatform::start(LogSink log) {
         p.x->addOwnClient(xcb_get_setup(x11->connection())->resource_id_base);
     p.defaults = std::make_unique<LinuxDefaults>(p.environment.configFolder() / "preferences.json", log);
     p.screens = std::make_unique<LinuxScreens>(*p.x, *p.mainQueue, log);
+    p.scaleWatch = watchScales(*p.screens);
     p.logind = std::make_unique<LogindWatcher>(
         [screens = p.screens.get()](Screens::Notification n) { screens->deliver(n); }, log);
     p.hotKeys = std::make_unique<LinuxHotKeys>(*p.x, *p.mainQueue, log);

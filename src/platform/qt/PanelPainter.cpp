@@ -159,15 +159,16 @@ void paintDrawing(QPainter& painter, const PanelDrawing& drawing, QSize size, bo
     }
 }
 
-QRegion drawingRegion(const PanelDrawing& drawing, QSize size) {
+QRegion drawingRegion(const PanelDrawing& drawing, QSize size, double scale) {
     QRegion region;
     for (const DrawOp& op : drawing) {
-        const QRectF r = toWidget(op.rect, size);
+        const QRectF w = toWidget(op.rect, size);
+        const QRectF r(w.x() * scale, w.y() * scale, w.width() * scale, w.height() * scale);
         switch (op.kind) {
         case DrawOp::Kind::fillRoundedRect:
         case DrawOp::Kind::strokeRoundedRect: {
             QPainterPath path;
-            path.addRoundedRect(r, op.radius, op.radius);
+            path.addRoundedRect(r, op.radius * scale, op.radius * scale);
             region += QRegion(path.toFillPolygon().toPolygon());
             break;
         }

@@ -23,10 +23,10 @@ QColor resolveColor(const PaintColor& color, bool dark);
 // bottom-left corner; Qt's go down from the top-left). Shadows only where they are blended
 // (`shadows`).
 void paintDrawing(QPainter& painter, const PanelDrawing& drawing, QSize size, bool dark, bool shadows = true);
-// The area a drawing covers, in widget coordinates, shadows left out: the window's shape where
-// no compositing manager blends a transparent background, and where it takes clicks when it
-// casts a shadow.
-QRegion drawingRegion(const PanelDrawing& drawing, QSize size);
+// The area a drawing covers, in widget coordinates times `scale` (the window's pixels for a
+// drawing in points), shadows left out: the window's shape where no compositing manager blends a
+// transparent background, and where it takes clicks when it casts a shadow.
+QRegion drawingRegion(const PanelDrawing& drawing, QSize size, double scale = 1);
 
 // The colour of a drawing that is nothing but one opaque fill (a rectangle, or a rounded one,
 // whose corners the window's shape cuts) over a whole widget of `size`: such a panel can be

@@ -31,7 +31,7 @@ void PanelCanvas::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), translucent ? QColor(Qt::transparent)
                                          : resolveColor({ColorRole::underPageBackground}, dark));
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    if (!drawingSize_.isEmpty()) painter.scale(1 / devicePixelRatioF(), 1 / devicePixelRatioF());
+    // The drawing is in points, as the widget: Qt paints it at the screen's scale, crisp.
     paintDrawing(painter, drawing_, drawingSize(), dark, translucent);
 }
 

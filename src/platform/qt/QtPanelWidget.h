@@ -18,8 +18,8 @@ public:
     explicit PanelCanvas(QWidget* parent = nullptr);
     void setDrawing(PanelDrawing drawing);
     const PanelDrawing& drawing() const { return drawing_; }
-    // The size the drawing is laid out for, in X pixels (empty: the widget's own size).
-    void setDrawingSize(QSize pixels) { drawingSize_ = pixels; }
+    // The size the drawing is laid out for, in points (empty: the widget's own size).
+    void setDrawingSize(QSize points) { drawingSize_ = points; }
     QSize drawingSize() const { return drawingSize_.isEmpty() ? size() : drawingSize_; }
     void setInputSink(InputSink sink) { sink_ = std::move(sink); }
     void setKeySink(std::function<void(PanelKey)> sink) { keySink_ = std::move(sink); }

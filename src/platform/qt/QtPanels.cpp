@@ -95,7 +95,8 @@ void QtPanel::setFrame(const Rect& frame) {
     frame_ = frame;
     if (!frame.isEmpty()) {
         rootFrame_ = wholePixels(owner_.space().rootFromScreen(frame));
-        widget_->canvas().setDrawingSize(rootFrame_.size());
+        widget_->canvas().setDrawingSize(QSize(static_cast<int>(std::lround(frame.width())),
+                                               static_cast<int>(std::lround(frame.height()))));
         const QRect qt = qtFromRoot(Rect(rootFrame_.x(), rootFrame_.y(), rootFrame_.width(), rootFrame_.height()));
         // The mat's size is the only one it says it can take (the toolkit writes that into its
         // size hints), so that no manager grows it to the work area: the old bounds go first, or
@@ -259,13 +260,17 @@ void QtPanel::applyShapes() {
     // takes the shape of what it draws instead. Nor is anything blended in a window the server
     // fills.
     // Shapes are cut in X pixels, straight on the window: Qt would cut them in its own units.
-    const QSize pixels = widget_->canvas().drawingSize();
+    const QSize points = widget_->canvas().drawingSize();
+    const QSize pixels = rootFrame_.isEmpty() ? points : rootFrame_.size();
+    const double scale = widget_->devicePixelRatioF();
     // A shadow painted around the content is no place to click: clicks there fall through.
     const auto& drawing = widget_->canvas().drawing();
     const bool shadowed =
         std::any_of(drawing.begin(), drawing.end(), [](const DrawOp& op) { return op.kind == DrawOp::Kind::shadow; });
     if (!widget_->testAttribute(Qt::WA_TranslucentBackground) || serverFill_) {
-        const QRegion region = drawingRegion(widget_->canvas().drawing(), pixels);
+        QRegion region = drawingRegion(widget_->canvas().drawing(), points, scale);
+        // Scaled, a drawing's edges round outwards: what lies past the window is no part of it.
+        if (scale != 1) region &= QRect(QPoint(0, 0), pixels);
         if (region.isEmpty() || region == QRegion(QRect(QPoint(0, 0), pixels))) {
             if (shaped_) panel_x11::clearBoundingShape(windowId());
             shaped_ = false;
@@ -283,7 +288,7 @@ void QtPanel::applyShapes() {
         widerInput_ = false;
         if (options_.ignoresMouse) return;
         if (shadowed)
-            panel_x11::setInputShape(windowId(), drawingRegion(drawing, pixels));
+            panel_x11::setInputShape(windowId(), drawingRegion(drawing, points, scale));
         else
             panel_x11::setFullInputShape(windowId(), pixels);
     }

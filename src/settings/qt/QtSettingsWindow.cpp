@@ -1,7 +1,6 @@
 #include "settings/qt/QtSettingsWindow.h"
 
 #include "platform/Defaults.h"
-#include "platform/qt/DeviceSpace.h"
 #include "platform/qt/PanelX11.h"
 #include "platform/qt/WindowLevel.h"
 
@@ -17,25 +16,27 @@ namespace tessane::settings_qt {
 
 namespace {
 
-// The primary display in X pixels, the origin of screen coordinates.
-Rect primaryRoot() {
+// The primary display in Qt's geometry, the origin of screen coordinates.
+QRect primaryGeometry() {
     const QScreen* primary = QGuiApplication::primaryScreen();
-    return primary ? qt_backend::rootFromQt(primary->geometry()) : Rect();
+    return primary ? primary->geometry() : QRect();
 }
 
 }  // namespace
 
-// Screen coordinates are X pixels, as every display's frame the window is compared with.
+// Screen coordinates are points, as every display's frame the window is compared with, and as
+// Qt's own geometry (each display's corner where X has it, the rest at the display's scale).
 Rect QtSettingsWindow::toScreen(const QRect& g) {
-    const Rect p = primaryRoot();
-    const Rect root = qt_backend::rootFromQt(g);
-    return Rect(std::round(root.minX() - p.minX()), std::round(p.maxY() - root.maxY()), std::round(root.width()),
-                std::round(root.height()));
+    const QRect p = primaryGeometry();
+    return Rect(g.x() - p.x(), (p.y() + p.height()) - (g.y() + g.height()), g.width(), g.height());
 }
 
 QRect QtSettingsWindow::fromScreen(const Rect& r) {
-    const Rect p = primaryRoot();
-    return qt_backend::qtFromRoot(Rect(r.minX() + p.minX(), p.maxY() - r.maxY(), r.width(), r.height()));
+    const QRect p = primaryGeometry();
+    const Rect s = r.standardized();
+    return QRect(static_cast<int>(std::lround(s.minX() + p.x())),
+                 static_cast<int>(std::lround(p.y() + p.height() - s.maxY())), static_cast<int>(std::lround(s.width())),
+                 static_cast<int>(std::lround(s.height())));
 }
 
 QtSettingsWindow::QtSettingsWindow(QWidget* content, Defaults& defaults, QSize contentSize, QSize minimumSize,
