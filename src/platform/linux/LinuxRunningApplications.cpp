@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <fstream>
 #include <unistd.h>
+#include <unordered_set>
 
 namespace tessane::linux_backend {
 namespace fs = std::filesystem;
@@ -428,13 +429,16 @@ std::optional<RunningApplication> LinuxRunningApplications::frontmostApplication
 }
 
 std::optional<XWindowId> LinuxRunningApplications::frontWindow(const Group& g) const {
-    std::optional<XWindowId> minimized;
-    for (XWindowId w : ax_.clientsFrontToBack()) {
-        if (std::find(g.windows.begin(), g.windows.end(), w) == g.windows.end()) continue;
-        if (!ax_.isMinimized(w).value_or(true)) return w;
-        if (!minimized) minimized = w;
-    }
-    return minimized;
+    // One pass over the stacking list and one snapshot of the states, however many windows.
+    const std::unordered_set<XWindowId> own(g.windows.begin(), g.windows.end());
+    std::vector<XWindowId> ordered;
+    for (XWindowId w : ax_.clientsFrontToBack())
+        if (own.count(w)) ordered.push_back(w);
+    const auto minimized = ax_.areMinimized(ordered);
+    for (size_t i = 0; i < ordered.size(); ++i)
+        if (!minimized[i]) return ordered[i];
+    if (ordered.empty()) return std::nullopt;
+    return ordered.front();
 }
 
 // --------------------------------------------------------------------------------- requests
@@ -460,10 +464,17 @@ bool LinuxRunningApplications::unhide(Pid pid) {
     if (!g) return launch(pid) != nullptr;
     g->hiddenByRequest = false;
     x_.removeProperties(g->windows, kHiddenMark);
+    // Front to back: the window the user had in front (the one a show tiles) comes back first
+    // from a manager that restores a thousand windows one after the other.
+    const std::unordered_set<XWindowId> own(g->windows.begin(), g->windows.end());
+    std::vector<XWindowId> ordered;
+    for (XWindowId w : ax_.clientsFrontToBack())
+        if (own.count(w)) ordered.push_back(w);
+    if (ordered.size() != g->windows.size()) ordered = g->windows;  // the stacking list lags behind
     std::vector<XWindowId> iconic;
-    const auto minimized = ax_.areMinimized(g->windows);
-    for (size_t i = 0; i < g->windows.size(); ++i)
-        if (minimized[i]) iconic.push_back(g->windows[i]);
+    const auto minimized = ax_.areMinimized(ordered);
+    for (size_t i = 0; i < ordered.size(); ++i)
+        if (minimized[i]) iconic.push_back(ordered[i]);
     ax_.restoreWindows(iconic, lifetime_.guard([this, pid](size_t left) {
         // Hidden again since: they are meant to be minimized.
         const Group* g = group(pid);
