@@ -401,7 +401,7 @@ protected:
 };
 
 // Before, each window cost the unhide round trips of its own (each request checked, each state
-// read afresh while the manager was busy restoring the others): 200 windows took over 400, and
+// read afresh while the manager was busy restoring the others): 200 windows took over 200, and
 // up to three waits of a second. Now the whole application costs a few, and no window is said to
 // have stayed minimized when the manager was only slow to restore it.
 TEST_F(ManyWindowsTest, AnAppOfManyWindowsComesBackWithRoundTripsThatDoNotGrowWithItsWindows) {
