@@ -228,8 +228,6 @@ void LinuxAccessibility::takeNewClients(const std::vector<XWindowId>& fresh) {
     }
 }
 
-// The stacking list, which any client may set too: its new ids are asked about in slices, so
-// that AXWindows finds the answers kept.
 void LinuxAccessibility::activeWindowChanged() {
     auto list = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW");
     const XWindowId active = list && !list->empty() ? (*list)[0] : 0;
@@ -242,6 +240,8 @@ void LinuxAccessibility::activeWindowChanged() {
     }
 }
 
+// The stacking list, which any client may set too: its new ids are asked about in slices, so
+// that AXWindows finds the answers kept.
 void LinuxAccessibility::stackingChanged() {
     const auto list = x_.windowList(x_.root(), "_NET_CLIENT_LIST_STACKING").value_or(std::vector<XWindowId>{});
     noteStacking(list);

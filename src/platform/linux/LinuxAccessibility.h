@@ -141,7 +141,6 @@ private:
         bool maximized = false;
     };
     std::optional<WindowState> state(XWindowId window);
-
     std::optional<std::string> subrole(XWindowId window);
     std::vector<XWindowId> windowsOf(Pid pid);
     std::optional<XWindowId> mainWindowOf(Pid pid);
