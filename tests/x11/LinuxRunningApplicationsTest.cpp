@@ -362,5 +362,74 @@ Exec=sh -c "printf \"%%s|\" \"\$@\" > )" + received.string() + R"(" sh %U
     EXPECT_TRUE(apps_->runningApplicationsWithBundleIdentifier("org.tessane.Glued").empty());
 }
 
+// Hiding and showing an application of many windows, under whichever window manager the run
+// names (the fixture above always runs Openbox).
+class ManyWindowsTest : public X11TestBase {
+protected:
+    void SetUp() override {
+        X11TestBase::SetUp();
+        ensureQtApplication();
+        root_ = fs::temp_directory_path() / ("tessane-many-" + std::to_string(std::random_device{}()));
+        LinuxAppCatalog::Folders folders;
+        folders.home = root_;
+        folders.dataHome = root_ / "data";
+        folders.dataDirs = {root_ / "system"};
+        catalog_ = std::make_unique<LinuxAppCatalog>(folders, nullptr);
+        queue_ = std::make_unique<qt_backend::QtMainQueue>();
+        pump_ = qt_backend::pumpX11Events(*queue_, *x_);
+        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_, *queue_);
+        ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);
+    }
+    void TearDown() override {
+        apps_.reset();
+        ax_.reset();
+        screens_.reset();
+        pump_.reset();
+        queue_.reset();
+        catalog_.reset();
+        fs::remove_all(root_);
+        X11TestBase::TearDown();
+    }
+
+    fs::path root_;
+    std::unique_ptr<LinuxAppCatalog> catalog_;
+    std::unique_ptr<qt_backend::QtMainQueue> queue_;
+    Subscription pump_;
+    std::unique_ptr<linux_backend::LinuxScreens> screens_;
+    std::unique_ptr<linux_backend::LinuxAccessibility> ax_;
+    std::unique_ptr<linux_backend::LinuxRunningApplications> apps_;
+};
+
+// Before, each window cost the unhide round trips of its own (each request checked, each state
+// read afresh while the manager was busy restoring the others): 200 windows took over 200, and
+// up to three waits of a second. Now the whole application costs a few, and no window is said to
+// have stayed minimized when the manager was only slow to restore it.
+TEST_F(ManyWindowsTest, AnAppOfManyWindowsComesBackWithRoundTripsThatDoNotGrowWithItsWindows) {
+    auto& many = startClient({"--class", "many.Many", "--windows", "200", "--size", "120x80"});
+    ASSERT_EQ(many.windows.size(), 200u);
+    ASSERT_TRUE(queue_->runUntil([&] {  // all of them managed before the backend takes them in
+        const auto listed = x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
+        return std::all_of(many.windows.begin(), many.windows.end(),
+                           [&](auto w) { return std::find(listed.begin(), listed.end(), w) != listed.end(); });
+    }, 30));
+    std::vector<std::string> said;
+    apps_ = std::make_unique<linux_backend::LinuxRunningApplications>(*x_, *ax_, *catalog_, *queue_,
+                                                                      [&](const std::string& l) { said.push_back(l); });
+    const Pid pid = static_cast<Pid>(many.process->pid());
+    const auto minimized = [&] {
+        return std::count_if(many.windows.begin(), many.windows.end(), [&](auto w) { return ax_->isMinimized(w) == true; });
+    };
+    ASSERT_TRUE(queue_->runUntil([&] { return apps_->runningApplication(pid).has_value(); }, 30));
+    ASSERT_TRUE(apps_->hide(pid));
+    ASSERT_TRUE(queue_->runUntil([&] { return minimized() == 200; }, 30)) << minimized();
+
+    const uint64_t before = x_->roundTrips();
+    ASSERT_TRUE(apps_->unhide(pid));
+    EXPECT_LT(x_->roundTrips() - before, 30u);
+    ASSERT_TRUE(queue_->runUntil([&] { return minimized() == 0; }, 30)) << minimized();
+    EXPECT_FALSE(apps_->runningApplication(pid)->isHidden);
+    for (const auto& line : said) EXPECT_EQ(line.find("stayed minimized"), std::string::npos) << line;
+}
+
 }  // namespace
 }  // namespace tessane::x11test

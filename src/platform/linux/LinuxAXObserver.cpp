@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <utility>
 
 namespace tessane::linux_backend {
 
@@ -137,20 +138,23 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
     if (e.kind == K::property && e.window == x_.root()) {
         if (e.atom == x_.atom("_NET_SUPPORTING_WM_CHECK")) {
             trusted_.reset();
-        } else if (e.atom == x_.atom("_NET_ACTIVE_WINDOW")) {
-            auto list = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW");
-            const XWindowId active = list && !list->empty() ? (*list)[0] : 0;
-            if (active == registry_->activeWindow) return;
-            registry_->activeWindow = active;
-            if (active == 0) return;
-            if (auto owner = windowPid(active)) {
-                deliver(active, *owner, ax::kFocusedWindowChanged);
-                deliver(active, *owner, ax::kMainWindowChanged);
-            }
+        } else if (e.atom == x_.atom("_NET_ACTIVE_WINDOW") && !std::exchange(activeWindowStale_, true)) {
+            // Read once after a storm of changes, as the stacking list below.
+            queue_.post([this, registry = registry_] {
+                if (!registry->alive) return;
+                activeWindowStale_ = false;
+                activeWindowChanged();
+            });
         } else if (e.atom == x_.atom("_NET_CLIENT_LIST")) {
             clientListChanged();
-        } else if (e.atom == x_.atom("_NET_CLIENT_LIST_STACKING")) {
-            stackingChanged();
+        } else if (e.atom == x_.atom("_NET_CLIENT_LIST_STACKING") && !std::exchange(stackingStale_, true)) {
+            // Read once after a storm of restacks (a manager restoring a thousand windows
+            // restacks for each), not once per change while the storm goes on.
+            queue_.post([this, registry = registry_] {
+                if (!registry->alive) return;
+                stackingStale_ = false;
+                stackingChanged();
+            });
         }
         return;
     }
@@ -221,6 +225,18 @@ void LinuxAccessibility::takeNewClients(const std::vector<XWindowId>& fresh) {
         if (!heard || !isApplicationWindow(w)) continue;
         if (watched) watchWindow(w);
         deliver(w, owner, ax::kWindowCreated);
+    }
+}
+
+void LinuxAccessibility::activeWindowChanged() {
+    auto list = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW");
+    const XWindowId active = list && !list->empty() ? (*list)[0] : 0;
+    if (active == registry_->activeWindow) return;
+    registry_->activeWindow = active;
+    if (active == 0) return;
+    if (auto owner = windowPid(active)) {
+        deliver(active, *owner, ax::kFocusedWindowChanged);
+        deliver(active, *owner, ax::kMainWindowChanged);
     }
 }
 

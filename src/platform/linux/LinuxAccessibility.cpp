@@ -276,6 +276,23 @@ std::optional<bool> LinuxAccessibility::isMinimized(XWindowId window) {
     return s->minimized;
 }
 
+std::vector<bool> LinuxAccessibility::areMinimized(const std::vector<XWindowId>& windows) {
+    auto& model = x_.desktop();
+    const auto netStates = model.properties(windows, x_.atom("_NET_WM_STATE"));
+    const auto wmStates = model.properties(windows, x_.atom("WM_STATE"));
+    const XAtomId hidden = x_.atom("_NET_WM_STATE_HIDDEN");
+    std::vector<bool> out(windows.size());
+    for (size_t i = 0; i < windows.size(); ++i) {
+        const auto& net = netStates[i];
+        const auto& wm = wmStates[i];
+        out[i] = (net && net->format == 32 &&
+                  std::any_of(net->items.begin(), net->items.end(),
+                              [&](long a) { return static_cast<XAtomId>(static_cast<unsigned long>(a)) == hidden; })) ||
+                 (wm && wm->format == 32 && !wm->items.empty() && wm->items[0] == kIconicState);
+    }
+    return out;
+}
+
 std::optional<LinuxAccessibility::WindowState> LinuxAccessibility::state(XWindowId window) {
     WindowState s;
     if (auto atoms = x_.atomList(window, "_NET_WM_STATE")) {

@@ -10,6 +10,7 @@
 #include "platform/linux/X11Connection.h"
 #include "platform/linux/X11FrameGeometry.h"
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -104,6 +105,15 @@ public:
     bool isApplicationWindow(XWindowId window);
     // Whether a client is minimized (_NET_WM_STATE_HIDDEN or iconic WM_STATE); none when gone.
     std::optional<bool> isMinimized(XWindowId window);
+    // The same for many windows, read as one snapshot (a window that is gone is not minimized).
+    std::vector<bool> areMinimized(const std::vector<XWindowId>& windows);
+    // Restores minimized windows of an application (LinuxWindowRestores.cpp) and waits until
+    // the window manager has, bounded: every restore asked in one turn of the event loop (a show
+    // that unhides several applications) shares one bound, however many windows and
+    // applications. `report` hears, a while later, how many of these windows are minimized still
+    // (only when some are).
+    using RestoreReport = std::function<void(size_t stillMinimized)>;
+    void restoreWindows(const std::vector<XWindowId>& windows, RestoreReport report);
     // Where the primary display's top-left corner lies on the root: Accessibility coordinates
     // are root coordinates minus this point.
     Point accessibilityOrigin() { return origin(); }
@@ -182,6 +192,7 @@ private:
     void takeNewClients(const std::vector<XWindowId>& fresh);
     void prefetchWindowFacts(const std::vector<XWindowId>& windows);
     void stackingChanged();
+    void activeWindowChanged();
     void noteStacking(const std::vector<XWindowId>& stacking);
     bool listedAnywhere(XWindowId window) const;
     void windowGone(XWindowId window);
@@ -204,11 +215,15 @@ private:
     ClientListTracker stacked_;
     std::vector<XWindowId> stacking_;  // the stacking list as last read, and as a set
     WindowIdSet stackingSet_;
+    bool stackingStale_ = false;  // a change of the stacking list is waiting to be read
+    bool activeWindowStale_ = false;  // and of the active window
     std::shared_ptr<Registry> registry_;
     Subscription events_;
     NewWindowMenu newWindowMenu_;
     WindowDocuments documents_;
     Pass pass_;
+    // When the restores of this turn of the event loop stop being waited for.
+    std::optional<std::chrono::steady_clock::time_point> restoresUntil_;
 };
 
 }  // namespace tessane::linux_backend

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <fstream>
 #include <unistd.h>
+#include <unordered_set>
 
 namespace tessane::linux_backend {
 namespace fs = std::filesystem;
@@ -20,10 +21,6 @@ constexpr long kPropertyChangeMask = 1L << 22;
 constexpr long kStructureNotifyMask = 1L << 17;
 constexpr long kSubstructureNotifyMask = 1L << 19;  // new top-level windows, before they map
 constexpr double kIndexMaxAge = 5;  // seconds before a miss may rebuild the entry index
-// How long a manager that does not answer round trips is given to restore minimized windows: a
-// request most managers ignore (WM_CHANGE_STATE to normal), and ones they honour.
-constexpr double kIgnoredRequestBound = 0.05;
-constexpr double kRestoreBound = 0.5;
 
 // Gone, or a zombie nobody has reaped yet.
 bool processAlive(Pid pid) {
@@ -94,8 +91,13 @@ void LinuxRunningApplications::onEvent(const X11Event& e) {
     if (e.kind != X11Event::Kind::property || e.window != x_.root()) return;
     if (e.atom == x_.atom("_NET_CLIENT_LIST")) {
         refresh(false);
-    } else if (e.atom == x_.atom("_NET_ACTIVE_WINDOW")) {
-        activeWindowChanged();
+    } else if (e.atom == x_.atom("_NET_ACTIVE_WINDOW") && !std::exchange(activeWindowStale_, true)) {
+        // Read once after a storm of changes (a manager that focuses each of a thousand windows
+        // it restores), not once per change while the storm goes on.
+        queue_.post(lifetime_.guard([this] {
+            activeWindowStale_ = false;
+            activeWindowChanged();
+        }));
     }
 }
 
@@ -383,8 +385,8 @@ std::optional<RunningApplication> LinuxRunningApplications::snapshot(const Group
     a.isFinishedLaunching = g.finishedLaunching;
     a.localizedName = g.name;
     if (g.hiddenByRequest && !g.windows.empty()) {
-        a.isHidden = std::all_of(g.windows.begin(), g.windows.end(),
-                                 [&](XWindowId w) { return ax_.isMinimized(w).value_or(true); });
+        const auto minimized = ax_.areMinimized(g.windows);
+        a.isHidden = std::all_of(minimized.begin(), minimized.end(), [](bool m) { return m; });
     }
     return a;
 }
@@ -427,13 +429,16 @@ std::optional<RunningApplication> LinuxRunningApplications::frontmostApplication
 }
 
 std::optional<XWindowId> LinuxRunningApplications::frontWindow(const Group& g) const {
-    std::optional<XWindowId> minimized;
-    for (XWindowId w : ax_.clientsFrontToBack()) {
-        if (std::find(g.windows.begin(), g.windows.end(), w) == g.windows.end()) continue;
-        if (!ax_.isMinimized(w).value_or(true)) return w;
-        if (!minimized) minimized = w;
-    }
-    return minimized;
+    // One pass over the stacking list and one snapshot of the states, however many windows.
+    const std::unordered_set<XWindowId> own(g.windows.begin(), g.windows.end());
+    std::vector<XWindowId> ordered;
+    for (XWindowId w : ax_.clientsFrontToBack())
+        if (own.count(w)) ordered.push_back(w);
+    const auto minimized = ax_.areMinimized(ordered);
+    for (size_t i = 0; i < ordered.size(); ++i)
+        if (!minimized[i]) return ordered[i];
+    if (ordered.empty()) return std::nullopt;
+    return ordered.front();
 }
 
 // --------------------------------------------------------------------------------- requests
@@ -442,69 +447,43 @@ bool LinuxRunningApplications::hide(Pid pid) {
     Group* g = group(pid);
     if (!g) return launch(pid) != nullptr;
     g->hiddenByRequest = true;
-    for (XWindowId w : g->windows) {
-        x_.setCardinal(w, kHiddenMark, 1);
-        if (!ax_.isMinimized(w).value_or(true)) x_.requestIconify(w);
-    }
+    // One batch of requests, however many windows: none of them is waited for.
+    x_.setCardinals(g->windows, kHiddenMark, 1);
+    const auto minimized = ax_.areMinimized(g->windows);
+    for (size_t i = 0; i < g->windows.size(); ++i)
+        if (!minimized[i]) x_.requestIconify(g->windows[i]);
     x_.flush();
     return true;
 }
 
+// The windows are restored when this returns (a show looks for them right away): the backend
+// waits for the window manager for all of them at once, and all the unhides of one show share
+// one bound.
 bool LinuxRunningApplications::unhide(Pid pid) {
     Group* g = group(pid);
     if (!g) return launch(pid) != nullptr;
     g->hiddenByRequest = false;
+    x_.removeProperties(g->windows, kHiddenMark);
+    // Front to back: the window the user had in front (the one a show tiles) comes back first
+    // from a manager that restores a thousand windows one after the other.
+    const std::unordered_set<XWindowId> own(g->windows.begin(), g->windows.end());
+    std::vector<XWindowId> ordered;
+    for (XWindowId w : ax_.clientsFrontToBack())
+        if (own.count(w)) ordered.push_back(w);
+    if (ordered.size() != g->windows.size()) ordered = g->windows;  // the stacking list lags behind
     std::vector<XWindowId> iconic;
-    for (XWindowId w : g->windows) {
-        x_.removeProperty(w, kHiddenMark);
-        if (ax_.isMinimized(w).value_or(false)) iconic.push_back(w);
-    }
-    if (iconic.empty()) return true;
-    for (XWindowId w : iconic) x_.requestNormalState(w);
-    // Managers that take WM_CHANGE_STATE only for iconifying (most) get the ICCCM map instead,
-    // which some of them answer by activating the window as well.
-    if (awaitRestored(iconic, kIgnoredRequestBound)) return true;
-    for (XWindowId w : iconic)
-        if (ax_.isMinimized(w).value_or(false)) x_.requestMap(w);
-    // The windows are restored when this returns: a show looks for them right away, and would
-    // otherwise find them still iconic and wait for its next check.
-    if (awaitRestored(iconic, kRestoreBound)) return true;
-    restoreByActivation(pid, iconic);
-    x_.flush();
-    return true;
-}
-
-// Some managers (Mutter) keep a minimized window mapped and answer neither request above: only
-// activation brings it back. The window the user was in gets the focus back afterwards.
-void LinuxRunningApplications::restoreByActivation(Pid pid, const std::vector<XWindowId>& windows) {
-    std::vector<XWindowId> still;
-    for (XWindowId w : windows)
-        if (ax_.isMinimized(w).value_or(false)) still.push_back(w);
-    if (still.empty()) return;
-    const auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW");
-    const XWindowId before = active && !active->empty() ? (*active)[0] : 0;
-    for (XWindowId w : still) x_.requestActivate(w);
-    // Every manager restores a window it activates, some (Openbox) a moment after they answered.
-    awaitRestored(still, kRestoreBound, kRestoreBound);
-    if (before != 0 && std::find(windows.begin(), windows.end(), before) == windows.end() && x_.windowExists(before))
-        x_.requestActivate(before);
-    size_t left = 0;
-    for (XWindowId w : still) left += ax_.isMinimized(w).value_or(false) ? 1 : 0;
-    if (left > 0) {
+    const auto minimized = ax_.areMinimized(ordered);
+    for (size_t i = 0; i < ordered.size(); ++i)
+        if (minimized[i]) iconic.push_back(ordered[i]);
+    ax_.restoreWindows(iconic, lifetime_.guard([this, pid](size_t left) {
+        // Hidden again since: they are meant to be minimized.
         const Group* g = group(pid);
+        if (g && g->hiddenByRequest) return;
         log("[Tessane] " + (g && g->name ? *g->name : "pid " + std::to_string(pid)) + ": " + std::to_string(left) +
             " window(s) stayed minimized: the window manager did not restore them.");
-    }
-}
-
-bool LinuxRunningApplications::awaitRestored(const std::vector<XWindowId>& windows, double bound,
-                                             double boundAfterAnswer) {
-    const auto restored = [&] {
-        return std::none_of(windows.begin(), windows.end(), [&](XWindowId w) { return ax_.isMinimized(w).value_or(false); });
-    };
-    if (!x_.windowManagerDeclinesPings() && x_.windowManagerRoundTrip(1.0))
-        return restored() || (boundAfterAnswer > 0 && x_.waitFor(restored, boundAfterAnswer));
-    return x_.waitFor(restored, bound);
+    }));
+    x_.flush();
+    return true;
 }
 
 bool LinuxRunningApplications::activate(Pid pid) {

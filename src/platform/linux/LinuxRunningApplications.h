@@ -48,7 +48,9 @@ class LinuxAccessibility;
 // - hide = iconify every window; unhide = WM_CHANGE_STATE to normal (no activation), with the
 //   ICCCM map as the fallback for managers that ignore it, and activation of each window still
 //   minimized after that (managers that keep minimized windows mapped: Mutter), the active
-//   window then activated again; a window that stays minimized is logged; activate = _NET_ACTIVE_WINDOW on the
+//   window then activated again (LinuxAccessibility::restoreWindows: each step's requests for
+//   all the windows at once, one bound for all the unhides of a show); windows still minimized a
+//   while after that wait are logged; activate = _NET_ACTIVE_WINDOW on the
 //   front-most window (unhiding first); terminate = WM_DELETE_WINDOW to each window that takes it
 //   (never a kill).
 // - A window that takes no keyboard input (WM_HINTS, WM_PROTOCOLS) is never activated by some
@@ -156,12 +158,6 @@ private:
     std::optional<XWindowId> frontWindow(const Group& group) const;
     void requestActivation(Pid pid, XWindowId window);
     void activateByRaising(Pid pid, XWindowId window);
-    void restoreByActivation(Pid pid, const std::vector<XWindowId>& windows);
-    // After a request to restore `windows`: waits until none of them is minimized, as the
-    // manager's state changes (WM_STATE, _NET_WM_STATE) tell, for at most `bound`, or, from a
-    // manager that answers round trips, for its answer and then at most `boundAfterAnswer` (a
-    // request it may ignore is taken as ignored once it answered). Answers whether all came back.
-    bool awaitRestored(const std::vector<XWindowId>& windows, double bound, double boundAfterAnswer = 0);
     Group* group(Pid pid);
     Launch* launch(Pid pid);
     void log(const std::string& line) const;
@@ -202,6 +198,7 @@ private:
     std::map<XWindowId, MappedQuietly> mappedQuietly_;
     static constexpr double kFocusGiveBackSeconds = 1.5;
     XWindowId activeWindow_ = 0;
+    bool activeWindowStale_ = false;  // a change of the active window is waiting to be read
     uint64_t activationRequests_ = 0;  // activations asked of us, counted
     double indexBuiltAt_ = 0;
     std::shared_ptr<RepeatingTimer> poll_;

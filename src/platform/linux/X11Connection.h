@@ -283,8 +283,13 @@ public:
     // no error). BadWindow when the window has gone.
     X11Status setCardinal(XWindowId window, std::string_view property, long value);
     X11Status removeProperty(XWindowId window, std::string_view property);
+    // The same for many windows without waiting: windows that have gone are passed over.
+    void setCardinals(std::span<const XWindowId> windows, std::string_view property, long value);
+    void removeProperties(std::span<const XWindowId> windows, std::string_view property);
     // ICCCM deiconify: map the window again; the window manager brings it back to normal state.
     X11Status requestMap(XWindowId window);
+    // The same for many windows without waiting: windows that have gone are passed over.
+    void requestMaps(std::span<const XWindowId> windows);
     X11Status requestClose(XWindowId window);
     // ICCCM WM_CHANGE_STATE to NormalState: asks the window manager to restore an iconic window
     // without activating it (managers that take only IconicState there ignore it).

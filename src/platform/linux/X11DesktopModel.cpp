@@ -368,6 +368,34 @@ std::optional<X11Property> X11DesktopModel::property(XWindowId window, XAtomId a
     return std::nullopt;
 }
 
+std::vector<std::optional<X11Property>> X11DesktopModel::properties(const std::vector<XWindowId>& windows,
+                                                                    XAtomId atom) {
+    x_.peekQueuedEvents();
+    std::vector<std::optional<X11Property>> out(windows.size());
+    std::vector<XWindowId> missing, unlisted;
+    std::vector<size_t> unlistedAt;
+    {
+        const auto& values = clientProps_[atom];
+        for (size_t i = 0; i < windows.size(); ++i) {
+            const XWindowId w = windows[i];
+            if (w == 0 || w == x_.root() || !listed(w)) {
+                unlisted.push_back(w);
+                unlistedAt.push_back(i);
+            } else if (!notWindows_.contains(w) && !values.count(w)) {
+                missing.push_back(w);
+            }
+        }
+    }
+    fetch(missing, atom);
+    const auto& values = clientProps_[atom];
+    for (size_t i = 0; i < windows.size(); ++i)
+        if (auto it = values.find(windows[i]); it != values.end()) out[i] = it->second;
+    // Windows not kept here (the root among them) are read directly, in one batch too.
+    const auto answers = x_.properties(unlisted, atom, x_.propertyItemCap(atom));
+    for (size_t k = 0; k < unlisted.size(); ++k) out[unlistedAt[k]] = answers[k].value;
+    return out;
+}
+
 bool X11DesktopModel::keeps(XWindowId window) { return window == x_.root() || listed(window); }
 
 bool X11DesktopModel::windowExists(XWindowId window) {

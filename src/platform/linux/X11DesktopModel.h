@@ -40,6 +40,11 @@ public:
     explicit X11DesktopModel(X11Connection& x);
 
     std::optional<X11Property> property(XWindowId window, XAtomId atom);
+    // `atom` of each of `windows` as one snapshot: the events received so far are taken in once,
+    // what is not known is read in one batch, and no event heard meanwhile makes a window of the
+    // same call be read again (a manager busy changing many windows would otherwise have each
+    // read cost a round trip of its own).
+    std::vector<std::optional<X11Property>> properties(const std::vector<XWindowId>& windows, XAtomId atom);
     // The listed clients that have `atom`, in list order, with its value.
     std::vector<std::pair<XWindowId, X11Property>> listedWith(XAtomId atom);
     // Reads `atom` of those of `windows` that are listed and lack it, in one batch (to spread

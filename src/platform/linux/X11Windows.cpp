@@ -353,6 +353,47 @@ X11Status X11Connection::requestMap(XWindowId window) {
     return trap.check();
 }
 
+// Checked, and the answers dropped unread, as addEventMask does: a window that has gone costs no
+// error anywhere, and nothing waits for the server.
+void X11Connection::setCardinals(std::span<const XWindowId> windows, std::string_view property, long value) {
+    if (!usable()) return;
+    XFlush(display_);  // after what Xlib holds
+    xcb_connection_t* c = XGetXCBConnection(display_);
+    const XAtomId a = atom(property);
+    const uint32_t item = static_cast<uint32_t>(value);
+    for (XWindowId w : windows) {
+        const auto cookie = xcb_change_property_checked(c, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(w),
+                                                        static_cast<xcb_atom_t>(a), XCB_ATOM_CARDINAL, 32, 1, &item);
+        xcb_discard_reply(c, cookie.sequence);
+        desktop_->forget(w, a);
+    }
+    xcb_flush(c);
+}
+
+void X11Connection::removeProperties(std::span<const XWindowId> windows, std::string_view property) {
+    if (!usable()) return;
+    XFlush(display_);
+    xcb_connection_t* c = XGetXCBConnection(display_);
+    const XAtomId a = atom(property);
+    for (XWindowId w : windows) {
+        const auto cookie = xcb_delete_property_checked(c, static_cast<xcb_window_t>(w), static_cast<xcb_atom_t>(a));
+        xcb_discard_reply(c, cookie.sequence);
+        desktop_->forget(w, a);
+    }
+    xcb_flush(c);
+}
+
+void X11Connection::requestMaps(std::span<const XWindowId> windows) {
+    if (!usable()) return;
+    XFlush(display_);
+    xcb_connection_t* c = XGetXCBConnection(display_);
+    for (XWindowId w : windows) {
+        const auto cookie = xcb_map_window_checked(c, static_cast<xcb_window_t>(w));
+        xcb_discard_reply(c, cookie.sequence);
+    }
+    xcb_flush(c);
+}
+
 X11Status X11Connection::requestClose(XWindowId window) {
     return sendToWindowManager(window, "_NET_CLOSE_WINDOW", {CurrentTime, 2, 0, 0, 0});
 }
