@@ -132,8 +132,9 @@ TEST_F(CardStackingX11Test, TheBuilderTheWelcomePanelAndAlertsLieOverCardsShownB
                 return std::find(states.begin(), states.end(), x_->atom(state)) != states.end();
             });
         };
-        if (server_->windowManagerName() != "mutter")
+        if (server_->windowManagerName() != "mutter") {
             EXPECT_TRUE(skips("_NET_WM_STATE_SKIP_TASKBAR")) << "an alert has no taskbar button of its own";
+        }
         EXPECT_TRUE(skips("_NET_WM_STATE_SKIP_PAGER")) << "nor a place in the pager";
         auto& last = showCard();
         settle(*alert);

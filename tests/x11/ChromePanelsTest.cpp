@@ -309,7 +309,9 @@ TEST_F(ChromePanelsTest, TheMatIsFilledByTheServerInTheThemesColourWithCornersSh
     std::vector<Corner> corners = cornersOf(300, 200, 400, 300);
     // What lies below: the bare desktop, sampled before the mat is there (at both sizes used), once
     // a compositing manager (Mutter) has painted it.
-    if (panels_->compositing()) ASSERT_TRUE(desktopRepainted({300, 200, 500, 350}));
+    if (panels_->compositing()) {
+        ASSERT_TRUE(desktopRepainted({300, 200, 500, 350}));
+    }
     std::map<std::pair<int, int>, Rgb> desktop;
     for (const auto& c : cornersOf(300, 200, 400, 300)) desktop[{c.x, c.y}] = pixel(c.x, c.y);
     for (const auto& c : cornersOf(300, 200, 500, 350)) desktop[{c.x, c.y}] = pixel(c.x, c.y);

@@ -109,7 +109,9 @@ TEST_F(LinuxHotKeysTest, AChordPressedInTheOrderItIsShownReachesUsUnderThisWindo
     constexpr uint32_t kVKH = 0x04;
     ASSERT_EQ(keys_->registerHotKey(kVKH, optionCommand, {0, 9}).status, HotKeys::kNoError);
     const std::string shown = shortcut_text::inOrder("Alt+Super+H", keys_->chordOrder());
-    if (server_->windowManagerName() == "icewm") EXPECT_EQ(shown, "Super+Alt+H");
+    if (server_->windowManagerName() == "icewm") {
+        EXPECT_EQ(shown, "Super+Alt+H");
+    }
     std::string typed;  // as xdotool names the keys
     for (char c : shown) typed += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     press(typed, 1);
