@@ -157,6 +157,9 @@ TEST_F(ClientListTrustTest, AHostileStackingListLendsNoMadeUpWindowsToAnyProcess
     auto& other = startClient({"--class", "other.Other"});
     auto& hostile = startClient({"--class", "hostile.Hostile", "--windows", "0"});
     const Pid otherPid = other.process->pid(), hostilePid = hostile.process->pid();
+    // Once the manager has taken the other client in, it has no reason to write its own list over
+    // the hostile one.
+    ASSERT_TRUE(listedByTheManager(other.windows.at(0)));
     const auto [own, madeUp] = listMadeUpIds(hostile, 6000, "stack");
     x_->sync();
     ASSERT_TRUE(runUntil([&] {
