@@ -64,7 +64,9 @@ protected:
         EXPECT_NE(c.process, nullptr);
         if (waitReady && c.process) {
             for (;;) {
-                auto line = c.process->readLine(10s);
+                // A manager just started on a loaded machine (KWin setting up its compositor on two
+                // cores) can take longer than ten seconds to map a first window.
+                auto line = c.process->readLine(30s);
                 if (!line) {
                     ADD_FAILURE() << "test client did not come up";
                     break;
