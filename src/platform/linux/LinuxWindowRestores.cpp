@@ -78,9 +78,9 @@ void LinuxAccessibility::restoreWindows(const std::vector<XWindowId>& windows, R
     if (!pending.empty()) step([&] { x_.requestMaps(pending); }, kRestoreStepBound, 0);
     // Some managers (Mutter) keep a minimized window mapped and answer neither request: only
     // activation brings it back, and the window the user was in gets the focus back afterwards.
-    // Not once this turn's wait is over: a manager still busy restoring is not made to focus
-    // each of the windows it has yet to get to.
-    if (!pending.empty() && left() > 0) {
+    // Asked even once this turn's wait is over (then without waiting): left unasked, such a
+    // manager would leave the windows minimized for good, after a quit too.
+    if (!pending.empty()) {
         const auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW");
         const XWindowId before = active && !active->empty() ? (*active)[0] : 0;
         // Every manager restores a window it activates, some (Openbox) a moment after they answered.
