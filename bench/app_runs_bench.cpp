@@ -237,8 +237,10 @@ std::set<unsigned long> clientsOf(Display* d, pid_t pid) {
     long count = 0;
     XResClientIdValue* ids = nullptr;
     if (XResQueryClientIds(d, 1, &wanted, &count, &ids) != Success) return out;
-    for (long i = 0; i < count; ++i)
-        if (XResGetClientPid(&ids[i]) == pid) out.insert(ids[i].spec.client);
+    for (long i = 0; i < count; ++i) {
+        const auto& [owner, length, value] = ids[i];  // the client the answer is about, and its pid
+        if (XResGetClientPid(&ids[i]) == pid) out.insert(owner.client);
+    }
     XResClientIdsDestroy(count, ids);
     return out;
 }
