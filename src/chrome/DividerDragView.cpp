@@ -66,6 +66,9 @@ void DividerDragView::handleInput(const PanelInput& in) {
         if (dragging && onDragMoved) onDragMoved(in.location);
         return;
     case PanelInput::Kind::leftUp:
+        // The release is where the drag ends, even when the motion just before it was never seen.
+        if (dragging && onDragMoved) onDragMoved(in.location);
+        [[fallthrough]];
     case PanelInput::Kind::trackingCancelled:
         // A drag whose release never arrives (the grab was lost: the handle ordered out, a
         // pop-up opened) ends as a release does, so the ratios are committed and the overlay

@@ -67,6 +67,10 @@ void MoveRailView::handleInput(const PanelInput& in) {
         return;
     }
     case Kind::leftUp:
+        // The release is where the drag ends, even when the motion just before it was never seen.
+        if (started_ && pressPoint_ && onDragMoved)
+            onDragMoved(in.location.x - pressPoint_->x, in.location.y - pressPoint_->y);
+        [[fallthrough]];
     case Kind::trackingCancelled:
         if (!pressPoint_) return;
         pressPoint_.reset();

@@ -35,8 +35,8 @@ void PanelCanvas::paintEvent(QPaintEvent*) {
     paintDrawing(painter, drawing_, drawingSize(), dark, translucent);
 }
 
-void PanelCanvas::send(PanelInput::Kind kind, QPointF local, int clicks, bool control) {
-    if (sink_) sink_(kind, local, clicks, control);
+void PanelCanvas::send(PanelInput::Kind kind, QPointF global, int clicks, bool control) {
+    if (sink_) sink_(kind, global, clicks, control);
 }
 
 void PanelCanvas::mousePressEvent(QMouseEvent* e) {
@@ -48,28 +48,28 @@ void PanelCanvas::mousePressEvent(QMouseEvent* e) {
     }
     if (e->button() == Qt::LeftButton) {
         pressed_ = true;
-        send(PanelInput::Kind::leftDown, e->position(), 1, control);
+        send(PanelInput::Kind::leftDown, e->globalPosition(), 1, control);
     } else if (e->button() == Qt::RightButton) {
-        send(PanelInput::Kind::rightDown, e->position(), 1, control);
+        send(PanelInput::Kind::rightDown, e->globalPosition(), 1, control);
     }
 }
 
 void PanelCanvas::mouseDoubleClickEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) return mousePressEvent(e);
     pressed_ = true;
-    send(PanelInput::Kind::leftDown, e->position(), 2, e->modifiers() & Qt::ControlModifier);
+    send(PanelInput::Kind::leftDown, e->globalPosition(), 2, e->modifiers() & Qt::ControlModifier);
 }
 
 void PanelCanvas::mouseMoveEvent(QMouseEvent* e) {
     // The window system keeps sending motion to the pressed window (an implicit grab) wherever
     // the pointer goes.
-    if (pressed_ && (e->buttons() & Qt::LeftButton)) send(PanelInput::Kind::leftDragged, e->position());
+    if (pressed_ && (e->buttons() & Qt::LeftButton)) send(PanelInput::Kind::leftDragged, e->globalPosition());
 }
 
 void PanelCanvas::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton || !pressed_) return;
     pressed_ = false;
-    send(PanelInput::Kind::leftUp, e->position());
+    send(PanelInput::Kind::leftUp, e->globalPosition());
 }
 
 void PanelCanvas::keyPressEvent(QKeyEvent* e) {
@@ -84,11 +84,11 @@ void PanelCanvas::keyPressEvent(QKeyEvent* e) {
 void PanelCanvas::cancelPress() {
     if (!pressed_) return;
     pressed_ = false;
-    send(PanelInput::Kind::trackingCancelled, QPointF(mapFromGlobal(QCursor::pos())));
+    send(PanelInput::Kind::trackingCancelled, QPointF(QCursor::pos()));
 }
 
-void PanelCanvas::enterEvent(QEnterEvent* e) { send(PanelInput::Kind::entered, e->position()); }
-void PanelCanvas::leaveEvent(QEvent*) { send(PanelInput::Kind::exited, QPointF(mapFromGlobal(QCursor::pos()))); }
+void PanelCanvas::enterEvent(QEnterEvent* e) { send(PanelInput::Kind::entered, e->globalPosition()); }
+void PanelCanvas::leaveEvent(QEvent*) { send(PanelInput::Kind::exited, QPointF(QCursor::pos())); }
 
 void PanelCanvas::changeEvent(QEvent* e) {
     // The light or dark palette changed: every role resolves anew.

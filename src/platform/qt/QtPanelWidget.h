@@ -13,7 +13,7 @@ namespace tessane::qt_backend {
 // the panel's frame; it is painted at one device pixel per X pixel whatever Qt's scale.
 class PanelCanvas final : public QWidget {
 public:
-    using InputSink = std::function<void(PanelInput::Kind kind, QPointF localPosition, int clickCount, bool control)>;
+    using InputSink = std::function<void(PanelInput::Kind kind, QPointF globalPosition, int clickCount, bool control)>;
 
     explicit PanelCanvas(QWidget* parent = nullptr);
     void setDrawing(PanelDrawing drawing);
@@ -43,7 +43,7 @@ protected:
     bool event(QEvent*) override;
 
 private:
-    void send(PanelInput::Kind kind, QPointF local, int clicks = 1, bool control = false);
+    void send(PanelInput::Kind kind, QPointF global, int clicks = 1, bool control = false);
 
     PanelDrawing drawing_;
     QSize drawingSize_;

@@ -56,12 +56,11 @@ QtPanel::QtPanel(QtPanels& owner, PanelOptions options)
     } else {
         widget_ = std::make_unique<QtPanelWidget>(options_, owner.compositing());
     }
-    widget_->canvas().setInputSink([this](PanelInput::Kind kind, QPointF local, int clicks, bool control) {
+    widget_->canvas().setInputSink([this](PanelInput::Kind kind, QPointF global, int clicks, bool control) {
         if (!input_ || options_.ignoresMouse) return;
-        // Qt hands out device-independent positions; the window lies where its frame says.
-        const double ratio = widget_->devicePixelRatioF();
-        const Point root{rootFrame_.x() + local.x() * ratio, rootFrame_.y() + local.y() * ratio};
-        PanelInput in{kind, owner_.space().screenFromRoot(root), clicks, control};
+        // From where the pointer was on the screen, never from where it was in the window: a
+        // handle moves under a drag, and a motion queued before the move would land a step off.
+        PanelInput in{kind, owner_.space().screenFromRoot(rootFromQt(global)), clicks, control};
         auto handler = input_;  // the handler may replace itself
         handler(in);
     });
