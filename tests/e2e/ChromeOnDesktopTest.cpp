@@ -286,7 +286,8 @@ TEST_F(ChromeOnDesktopTest, AWorkspaceShownOnTheDisplayAtTwoBesideOneAtOneHasThe
 }
 
 // Under picom with the settings Debian ships as its example (shadows on), the strips cast none:
-// the apps' pixels beside the gutter look like the rest of them.
+// the apps' pixels beside the gutter look like the rest of them, or still differ from it once the
+// chrome is gone.
 TEST_F(ChromeOnDesktopTest, UnderPicomNoAppPixelBesideTheGutterIsDarkened) {
     std::ifstream example("/usr/share/doc/picom/examples/picom.sample.conf");
     if (!example) GTEST_SKIP() << "picom's example configuration is not installed";
@@ -315,8 +316,8 @@ TEST_F(ChromeOnDesktopTest, UnderPicomNoAppPixelBesideTheGutterIsDarkened) {
     ASSERT_TRUE(waitFor([&] { return panels("shield").size() == 7; }, kDeadline));
     // A manager that starts compositing late (KWin) takes the screen from picom.
     const auto tookOver = [&] { return XGetSelectionOwner(x_->display(), x_->atom("_NET_WM_CM_S0")) != picomOwner; };
-    // A probe mapped after the chrome, seen and then gone, tells that picom has drawn the chrome.
-    {
+    // A probe mapped, seen and then gone tells that picom has drawn what was there before it.
+    const auto drawn = [&] {
         XSetWindowAttributes attributes{};
         attributes.override_redirect = True;
         attributes.background_pixel = 0xFF00FF;
@@ -327,21 +328,38 @@ TEST_F(ChromeOnDesktopTest, UnderPicomNoAppPixelBesideTheGutterIsDarkened) {
         const bool shown = waitFor([&] { return tookOver() || pixel(20, 20) == 0xFF00FF; }, kDeadline);
         XDestroyWindow(x_->display(), probe);
         x_->sync();
-        if (tookOver()) GTEST_SKIP() << server_->windowManagerName() << " took over compositing from picom";
-        ASSERT_TRUE(shown) << "picom never showed the probe";
-        ASSERT_TRUE(waitFor([&] { return pixel(20, 20) != 0xFF00FF; }, kDeadline)) << "picom never took the probe away";
-    }
+        return shown && waitFor([&] { return pixel(20, 20) != 0xFF00FF; }, kDeadline);
+    };
+    const bool chromeDrawn = drawn();
     if (tookOver()) GTEST_SKIP() << server_->windowManagerName() << " took over compositing from picom";
+    ASSERT_TRUE(chromeDrawn) << "picom never showed and took away the probe";
     // The apps' own areas: the window manager's borders around them differ from one manager to the next.
     const RootRect a = client(alpha_), b = client(beta_);
+    struct Spot {
+        int x, y;
+        unsigned long middle;  // of the same app, on the same row
+    };
+    std::vector<Spot> darker;
     for (const int y : {a.y + a.height / 3, a.y + a.height * 2 / 3}) {
         const unsigned long left = pixel(a.x + a.width / 2, y), right = pixel(b.x + b.width / 2, y);
         for (int dx = 1; dx <= 16; ++dx) {
-            EXPECT_EQ(pixel(a.x + a.width - dx, y), left) << "Alpha, " << dx << " left of the gutter, y " << y;
-            EXPECT_EQ(pixel(b.x + dx - 1, y), right) << "Beta, " << dx - 1 << " right of the gutter, y " << y;
+            if (pixel(a.x + a.width - dx, y) != left) darker.push_back({a.x + a.width - dx, y, left});
+            if (pixel(b.x + dx - 1, y) != right) darker.push_back({b.x + dx - 1, y, right});
         }
     }
     endTessane(SIGTERM);
+    // KWin's own frames cast a shadow into the next window: what stays once the chrome is gone
+    // was not the chrome's. (Against the app's middle again: the focus, and with it picom's
+    // dimming, may have moved.)
+    if (!darker.empty()) {
+        ASSERT_TRUE(waitFor([&] { return panels("shield").empty(); }, kDeadline));
+        ASSERT_TRUE(drawn()) << "picom never showed and took away the probe";
+        for (const Spot& s : darker) {
+            const int middleX = s.x < b.x ? a.x + a.width / 2 : b.x + b.width / 2;
+            EXPECT_NE(pixel(s.x, s.y), pixel(middleX, s.y))
+                << "darkened by the chrome at " << s.x << "," << s.y << ": " << std::hex << s.middle;
+        }
+    }
     ::kill(picom->pid(), SIGTERM);
     picom->wait(kDeadline);
 }
