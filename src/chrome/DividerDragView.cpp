@@ -60,14 +60,16 @@ void DividerDragView::handleInput(const PanelInput& in) {
     switch (in.kind) {
     case PanelInput::Kind::leftDown:
         setDragging(true);
+        moved_ = false;
         if (onDragStart) onDragStart();
         return;
     case PanelInput::Kind::leftDragged:
+        moved_ = true;
         if (dragging && onDragMoved) onDragMoved(in.location);
         return;
     case PanelInput::Kind::leftUp:
         // The release is where the drag ends, even when the motion just before it was never seen.
-        if (dragging && onDragMoved) onDragMoved(in.location);
+        if (dragging && moved_ && onDragMoved) onDragMoved(in.location);
         [[fallthrough]];
     case PanelInput::Kind::trackingCancelled:
         // A drag whose release never arrives (the grab was lost: the handle ordered out, a

@@ -34,6 +34,7 @@ protected:
 
 private:
     void setDragging(bool dragging);
+    bool moved_ = false;  // since the press: a click that never moved moves nothing
 };
 
 }  // namespace tessane

@@ -106,6 +106,13 @@ TEST_F(ChromeViewsTest, RailDragStartsThreePointsFromThePressAndReportsOffsetsFr
     EXPECT_FALSE(rail.dragging);
 
     events.clear();
+    p.deliver({.kind = K::leftDown, .location = {100, 100}});
+    p.deliver({.kind = K::leftDragged, .location = {105, 100}});
+    p.deliver({.kind = K::leftUp, .location = {120, 100}});
+    EXPECT_EQ(events, (std::vector<std::string>{"start", "moved 5,0", "moved 20,0", "ended"}))
+        << "the release is where the drag ends";
+
+    events.clear();
     p.deliver({.kind = K::leftDown, .location = {100, 100}, .control = true});
     p.deliver({.kind = K::rightDown, .location = {100, 100}});
     p.deliver({.kind = K::leftDown, .location = {100, 100}, .clickCount = 2});

@@ -61,8 +61,9 @@ TEST_F(DividerDragTest, MovingReSplitsCardsAndHandlesAndReleaseCommits) {
     EXPECT_DOUBLE_EQ(chrome.currentRatios.at(0), 320.0 / 988) << "clamped to the minimum pane";
     EXPECT_TRUE(committed.empty()) << "nothing is committed before the release";
 
-    deliver(handle, K::leftUp, {5, 300});
-    EXPECT_EQ(committed, (std::vector<std::vector<double>>{{320.0 / 988}}));
+    deliver(handle, K::leftUp, {403, 300});
+    EXPECT_EQ(committed, (std::vector<std::vector<double>>{{397.0 / 988}}))
+        << "the release is where the drag ends, even past the last motion seen";
     EXPECT_FALSE(chrome.dividerViews[0]->dragging);
     EXPECT_TRUE(overlay()->isVisible()) << "up until the controller settles";
 }

@@ -21,12 +21,15 @@ protected:
     void drag(std::vector<Point> offsets, bool release = true) {
         const Point s{700, 795};
         deliver(rail(), K::leftDown, s);
+        pointer = s;
         for (Point d : offsets) {
-            deliver(rail(), K::leftDragged, {s.x + d.x, s.y + d.y});
+            pointer = {s.x + d.x, s.y + d.y};
+            deliver(rail(), K::leftDragged, pointer);
             sim.mainQueue.advance(0.02);
         }
-        if (release) deliver(rail(), K::leftUp, {});
+        if (release) deliver(rail(), K::leftUp, pointer);
     }
+    Point pointer;  // where the last press or motion was
     sim::SimPanel* placement() const { return named("placement"); }
 
     std::vector<Rect> reported;
@@ -57,7 +60,7 @@ TEST_F(HeaderDragTest, FirstMovementSwapsTheMatForThePlacementCardAndTheDropPuts
     EXPECT_TRUE(handles()[0]->isVisible()) << "handles stay where they were during the drag";
     EXPECT_EQ(handles()[0]->frame().minX(), 692);
 
-    deliver(rail(), K::leftUp, {});
+    deliver(rail(), K::leftUp, pointer);
     EXPECT_FALSE(placement()->isVisible());
     EXPECT_TRUE(chrome.paneMat.matPanel()->isVisible());
     EXPECT_EQ(chrome.paneMat.matPanel()->frame(), Rect(210, 190, 1000, 600));
@@ -148,7 +151,7 @@ TEST_F(HeaderDragTest, PlacementCardSketchesPanesOrGuides) {
         return std::count_if(d.begin(), d.end(), [kind](const DrawOp& op) { return op.kind == kind; });
     };
     EXPECT_EQ(count(panes, DrawOp::Kind::fillRoundedRect), 3) << "the card and two panes";
-    deliver(rail(), K::leftUp, {});
+    deliver(rail(), K::leftUp, pointer);
 
     show(LayoutType::mainSidebar, 3, {200, 200, 1000, 600});
     chrome.currentTitle = "Write";
