@@ -18,6 +18,7 @@ namespace {
 class ChromeOnDesktopTest : public EndToEndTest {
 protected:
     void TearDown() override {
+        picom_.reset();
         EndToEndTest::TearDown();
         unsetenv("QT_SCALE_FACTOR");
         unsetenv("QT_SCREEN_SCALE_FACTORS");
@@ -81,6 +82,51 @@ protected:
         const char* dir = std::getenv("TESSANE_SCREENSHOT_DIR");
         EXPECT_TRUE(out.save(QString::fromStdString((std::filesystem::path(dir ? dir : ".") / file).string())));
     }
+    // picom with the settings Debian ships as its example (shadows on), on the test's server; why
+    // it cannot run there, or nothing once it owns the screen.
+    std::string startPicom() {
+        std::ifstream example("/usr/share/doc/picom/examples/picom.sample.conf");
+        if (!example) return "picom's example configuration is not installed";
+        std::stringstream text;
+        text << example.rdbuf();
+        // Xvfb has no vertical blank to wait for: picom refuses to start when asked to.
+        std::string config = text.str();
+        const auto vsync = config.find("\nvsync = true");
+        if (vsync != std::string::npos) config.replace(vsync, 14, "\nvsync = false");
+        // Nor fades, which would leave the pixels changing while they are read (focus changes fade
+        // windows to the inactive opacity).
+        const auto fading = config.find("\nfading = true");
+        if (fading != std::string::npos) config.replace(fading, 15, "\nfading = false");
+        const std::string path = server_->logFolder() + "/picom.conf";
+        std::ofstream(path) << config;
+        picom_ = ChildProcess::start({"picom", "--config", path}, server_->display(), server_->logFolder() + "/picom.log");
+        const auto owned = [&] { return compositor() != None; };
+        // Metacity, Marco, Mutter and KWin composite the screen themselves, shadows of their frames
+        // and all: picom cannot run beside them.
+        if (owned()) return server_->windowManagerName() + " composites the screen itself: no picom beside it";
+        if (!picom_ || !waitFor(owned, 10s)) return "picom did not start on this X server (see " + server_->logFolder() + "/picom.log)";
+        picomOwner_ = compositor();
+        return {};
+    }
+    Window compositor() { return XGetSelectionOwner(x_->display(), x_->atom("_NET_WM_CM_S0")); }
+    // A manager that starts compositing late (KWin) takes the screen from picom.
+    bool picomTookOver() { return compositor() != picomOwner_; }
+    // A probe mapped, seen and then gone tells that picom has drawn what was there before it.
+    bool picomDrew() {
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        attributes.background_pixel = 0xFF00FF;
+        const Window probe = XCreateWindow(x_->display(), x_->root(), 0, 0, 40, 40, 0, CopyFromParent, InputOutput,
+                                           CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
+        XMapRaised(x_->display(), probe);
+        x_->sync();
+        const bool shown = waitFor([&] { return picomTookOver() || pixel(20, 20) == 0xFF00FF; }, kDeadline);
+        XDestroyWindow(x_->display(), probe);
+        x_->sync();
+        return shown && waitFor([&] { return pixel(20, 20) != 0xFF00FF; }, kDeadline);
+    }
+    std::unique_ptr<ChildProcess> picom_;
+    Window picomOwner_ = None;
     static std::string text(const RootRect& r) {
         return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" + std::to_string(r.height);
     }
@@ -289,49 +335,12 @@ TEST_F(ChromeOnDesktopTest, AWorkspaceShownOnTheDisplayAtTwoBesideOneAtOneHasThe
 // the apps' pixels beside the gutter look like the rest of them, or still differ from it once the
 // chrome is gone.
 TEST_F(ChromeOnDesktopTest, UnderPicomNoAppPixelBesideTheGutterIsDarkened) {
-    std::ifstream example("/usr/share/doc/picom/examples/picom.sample.conf");
-    if (!example) GTEST_SKIP() << "picom's example configuration is not installed";
-    std::stringstream text;
-    text << example.rdbuf();
-    // Xvfb has no vertical blank to wait for: picom refuses to start when asked to.
-    std::string config = text.str();
-    const auto vsync = config.find("\nvsync = true");
-    if (vsync != std::string::npos) config.replace(vsync, 14, "\nvsync = false");
-    // Nor fades, which would leave the pixels changing while they are read (focus changes fade
-    // windows to the inactive opacity): shadows are the subject.
-    const auto fading = config.find("\nfading = true");
-    if (fading != std::string::npos) config.replace(fading, 15, "\nfading = false");
-    const std::string path = server_->logFolder() + "/picom.conf";
-    std::ofstream(path) << config;
-    auto picom = ChildProcess::start({"picom", "--config", path}, server_->display(), server_->logFolder() + "/picom.log");
-    const auto owned = [&] { return XGetSelectionOwner(x_->display(), x_->atom("_NET_WM_CM_S0")) != None; };
-    // Metacity, Marco, Mutter and KWin composite the screen themselves, shadows of their frames and
-    // all: picom cannot run beside them.
-    if (owned()) GTEST_SKIP() << server_->windowManagerName() << " composites the screen itself: no picom beside it";
-    if (!picom || !waitFor(owned, 10s)) GTEST_SKIP() << "picom did not start on this X server (see " << server_->logFolder() << "/picom.log)";
-    const Window picomOwner = XGetSelectionOwner(x_->display(), x_->atom("_NET_WM_CM_S0"));
-
+    if (const auto whyNot = startPicom(); !whyNot.empty()) GTEST_SKIP() << whyNot;
     startWithPair();
     ASSERT_NO_FATAL_FAILURE(showPair());
     ASSERT_TRUE(waitFor([&] { return panels("shield").size() == 7; }, kDeadline));
-    // A manager that starts compositing late (KWin) takes the screen from picom.
-    const auto tookOver = [&] { return XGetSelectionOwner(x_->display(), x_->atom("_NET_WM_CM_S0")) != picomOwner; };
-    // A probe mapped, seen and then gone tells that picom has drawn what was there before it.
-    const auto drawn = [&] {
-        XSetWindowAttributes attributes{};
-        attributes.override_redirect = True;
-        attributes.background_pixel = 0xFF00FF;
-        const Window probe = XCreateWindow(x_->display(), x_->root(), 0, 0, 40, 40, 0, CopyFromParent, InputOutput,
-                                           CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
-        XMapRaised(x_->display(), probe);
-        x_->sync();
-        const bool shown = waitFor([&] { return tookOver() || pixel(20, 20) == 0xFF00FF; }, kDeadline);
-        XDestroyWindow(x_->display(), probe);
-        x_->sync();
-        return shown && waitFor([&] { return pixel(20, 20) != 0xFF00FF; }, kDeadline);
-    };
-    const bool chromeDrawn = drawn();
-    if (tookOver()) GTEST_SKIP() << server_->windowManagerName() << " took over compositing from picom";
+    const bool chromeDrawn = picomDrew();
+    if (picomTookOver()) GTEST_SKIP() << server_->windowManagerName() << " took over compositing from picom";
     ASSERT_TRUE(chromeDrawn) << "picom never showed and took away the probe";
     // The apps' own areas: the window manager's borders around them differ from one manager to the next.
     const RootRect a = client(alpha_), b = client(beta_);
@@ -353,15 +362,40 @@ TEST_F(ChromeOnDesktopTest, UnderPicomNoAppPixelBesideTheGutterIsDarkened) {
     // dimming, may have moved.)
     if (!darker.empty()) {
         ASSERT_TRUE(waitFor([&] { return panels("shield").empty(); }, kDeadline));
-        ASSERT_TRUE(drawn()) << "picom never showed and took away the probe";
+        ASSERT_TRUE(picomDrew()) << "picom never showed and took away the probe";
         for (const Spot& s : darker) {
             const int middleX = s.x < b.x ? a.x + a.width / 2 : b.x + b.width / 2;
             EXPECT_NE(pixel(s.x, s.y), pixel(middleX, s.y))
                 << "darkened by the chrome at " << s.x << "," << s.y << ": " << std::hex << s.middle;
         }
     }
-    ::kill(picom->pid(), SIGTERM);
-    picom->wait(kDeadline);
+}
+
+// Under picom the tips card that comes up at the first show is on the screen as it draws itself:
+// its button's accent blue is there, where a window the server fills would be one flat colour.
+TEST_F(ChromeOnDesktopTest, UnderPicomTheTipsCardIsOnTheScreenAsItDrawsItself) {
+    if (const auto whyNot = startPicom(); !whyNot.empty()) GTEST_SKIP() << whyNot;
+    startWithPair();
+    ASSERT_NO_FATAL_FAILURE(showPair());
+    ASSERT_TRUE(waitFor([&] { return panels("tips").size() == 1; }, kDeadline));
+    const RootRect card = panels("tips").at(0).rect;
+    // The root's pixels: what picom composed, as seen (a window's own pixels are what it holds).
+    const auto accentPixels = [&] {
+        XImage* image = XGetImage(x_->display(), x_->root(), card.x, card.y, card.width, card.height, AllPlanes, ZPixmap);
+        if (!image) return 0;
+        int count = 0;
+        for (int y = 0; y < card.height; ++y)
+            for (int x = 0; x < card.width; ++x) {
+                const unsigned long p = XGetPixel(image, x, y);
+                const int red = static_cast<int>((p >> 16) & 0xFF), blue = static_cast<int>(p & 0xFF);
+                if (blue > 200 && blue > red + 100) ++count;
+            }
+        XDestroyImage(image);
+        return count;
+    };
+    const bool drawn = waitFor([&] { return picomTookOver() || accentPixels() > 100; }, kDeadline);
+    if (picomTookOver()) GTEST_SKIP() << server_->windowManagerName() << " took over compositing from picom";
+    EXPECT_TRUE(drawn) << "no accent blue in the tips card at " << text(card) << ": " << accentPixels() << " pixels";
 }
 
 }  // namespace
