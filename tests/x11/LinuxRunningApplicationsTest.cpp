@@ -443,5 +443,31 @@ TEST_F(ManyWindowsTest, AnAppOfManyWindowsComesBackWithRoundTripsThatDoNotGrowWi
     for (const auto& line : said) EXPECT_EQ(line.find("stayed minimized"), std::string::npos) << line;
 }
 
+// The windows behind the front ones come back after the turn of the event loop that unhid
+// them; a backend that goes before that turn ends (a quit) still asks for them.
+TEST_F(ManyWindowsTest, WindowsLeftToComeBackWhenTheBackendGoesAreStillBroughtBack) {
+    auto& many = startClient({"--class", "many.Many", "--windows", "20", "--size", "120x80"});
+    ASSERT_EQ(many.windows.size(), 20u);
+    ASSERT_TRUE(queue_->runUntil([&] {
+        const auto listed = x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
+        return std::all_of(many.windows.begin(), many.windows.end(),
+                           [&](auto w) { return std::find(listed.begin(), listed.end(), w) != listed.end(); });
+    }, 30));
+    apps_ = std::make_unique<linux_backend::LinuxRunningApplications>(*x_, *ax_, *catalog_, *queue_, nullptr);
+    const Pid pid = static_cast<Pid>(many.process->pid());
+    const auto minimized = [&] {
+        return std::count_if(many.windows.begin(), many.windows.end(), [&](auto w) { return ax_->isMinimized(w) == true; });
+    };
+    ASSERT_TRUE(queue_->runUntil([&] { return apps_->runningApplication(pid).has_value(); }, 30));
+    ASSERT_TRUE(apps_->hide(pid));
+    ASSERT_TRUE(queue_->runUntil([&] { return minimized() == 20; }, 30)) << minimized();
+
+    ASSERT_TRUE(apps_->unhide(pid));
+    apps_.reset();
+    ax_.reset();
+    ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);
+    EXPECT_TRUE(queue_->runUntil([&] { return minimized() == 0; }, 30)) << minimized();
+}
+
 }  // namespace
 }  // namespace tessane::x11test
