@@ -22,7 +22,6 @@ void WorkspaceController::hideWorkspace(const Uuid& id) {
     }
     Log::line("[Tessane] Hide workspace: " + ws->name);
     if (raiseSequence.workspaceID == id) supersedeRaiseSequence();
-    rememberDocuments(id);
 
     // An application that another shown workspace tiles too stays up: hiding it would leave that
     // workspace's pane dark. It is not recorded either, as Tessane did not hide it.
@@ -37,13 +36,15 @@ void WorkspaceController::hideWorkspace(const Uuid& id) {
         return std::nullopt;
     };
 
-    std::vector<std::string> hidden;
+    // The windows go down first, and the panes' documents are read after: telling a window's
+    // document may parse a long recent-files list that changed. The lines come in their order.
+    std::vector<std::string> hidden, keptLines;
     std::set<std::string> kept;
     for (const auto& app : ws->apps) {
         if (const auto other = stillShownElsewhere(app.bundleIdentifier)) {
             if (kept.insert(app.bundleIdentifier).second)
-                Log::line("[Tessane] Hide workspace: kept " + app.displayName + " visible — “" + *other +
-                          "” is still shown and tiles it.");
+                keptLines.push_back("[Tessane] Hide workspace: kept " + app.displayName + " visible — “" + *other +
+                                    "” is still shown and tiles it.");
             continue;
         }
         const auto running = appController->runningApplication(app.bundleIdentifier);
@@ -51,6 +52,8 @@ void WorkspaceController::hideWorkspace(const Uuid& id) {
         if (!running->isHidden) env.platform.applications->hide(running->pid);
         hidden.push_back(app.bundleIdentifier);
     }
+    rememberDocuments(id);
+    for (const auto& line : keptLines) Log::line(line);
 
     // A settle still pending from the launch recovery must not unhide what is hidden now.
     if (unhideSettleWorkItem) unhideSettleWorkItem->cancel();

@@ -33,8 +33,16 @@ protected:
 
 TEST_F(Hide, HidesAndRecordsExactlyTheRunningAppsAndRemembersTheirDocuments) {
     s.ledger->record({"org.example.Zoo"});  // left by an earlier hide
+    // A document is told only once the apps were asked to hide: a long recent-files list to
+    // parse does not hold the hide up.
+    std::optional<bool> hiddenWhenRead;
+    s.sim.accessibility.onRead = [&](const AXElement&, std::string_view attribute) {
+        if (attribute == ax::kDocument && !hiddenWhenRead) hiddenWhenRead = hidden("Notes") && hidden("Mail");
+    };
     s.controller().hideWorkspace(write.id);
+    s.sim.accessibility.onRead = nullptr;
 
+    EXPECT_EQ(hiddenWhenRead, true);
     EXPECT_TRUE(hidden("Notes"));
     EXPECT_TRUE(hidden("Mail"));
     EXPECT_FALSE(hidden("Music"));

@@ -423,6 +423,13 @@ TEST_F(ManyWindowsTest, AnAppOfManyWindowsComesBackWithRoundTripsThatDoNotGrowWi
     ASSERT_TRUE(apps_->hide(pid));
     ASSERT_TRUE(queue_->runUntil([&] { return minimized() == 200; }, 30)) << minimized();
 
+    // The windows a show tiles are the front ones: they are back when unhide returns, the others
+    // may come back after it.
+    std::vector<XWindowId> front;
+    for (XWindowId w : ax_->clientsFrontToBack())
+        if (front.size() < 4 && std::find(many.windows.begin(), many.windows.end(), w) != many.windows.end())
+            front.push_back(w);
+    ASSERT_EQ(front.size(), 4u);
     const uint64_t before = x_->roundTrips();
     ASSERT_TRUE(apps_->unhide(pid));
     // Mutter, which answers neither restore request and keeps the windows mapped, still costs
@@ -430,9 +437,36 @@ TEST_F(ManyWindowsTest, AnAppOfManyWindowsComesBackWithRoundTripsThatDoNotGrowWi
     if (server_->windowManagerName() != "mutter") {
         EXPECT_LT(x_->roundTrips() - before, 30u);
     }
+    for (XWindowId w : front) EXPECT_EQ(ax_->isMinimized(w), false) << w;
     ASSERT_TRUE(queue_->runUntil([&] { return minimized() == 0; }, 30)) << minimized();
     EXPECT_FALSE(apps_->runningApplication(pid)->isHidden);
     for (const auto& line : said) EXPECT_EQ(line.find("stayed minimized"), std::string::npos) << line;
+}
+
+// The windows behind the front ones come back after the turn of the event loop that unhid
+// them; a backend that goes before that turn ends (a quit) still asks for them.
+TEST_F(ManyWindowsTest, WindowsLeftToComeBackWhenTheBackendGoesAreStillBroughtBack) {
+    auto& many = startClient({"--class", "many.Many", "--windows", "20", "--size", "120x80"});
+    ASSERT_EQ(many.windows.size(), 20u);
+    ASSERT_TRUE(queue_->runUntil([&] {
+        const auto listed = x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
+        return std::all_of(many.windows.begin(), many.windows.end(),
+                           [&](auto w) { return std::find(listed.begin(), listed.end(), w) != listed.end(); });
+    }, 30));
+    apps_ = std::make_unique<linux_backend::LinuxRunningApplications>(*x_, *ax_, *catalog_, *queue_, nullptr);
+    const Pid pid = static_cast<Pid>(many.process->pid());
+    const auto minimized = [&] {
+        return std::count_if(many.windows.begin(), many.windows.end(), [&](auto w) { return ax_->isMinimized(w) == true; });
+    };
+    ASSERT_TRUE(queue_->runUntil([&] { return apps_->runningApplication(pid).has_value(); }, 30));
+    ASSERT_TRUE(apps_->hide(pid));
+    ASSERT_TRUE(queue_->runUntil([&] { return minimized() == 20; }, 30)) << minimized();
+
+    ASSERT_TRUE(apps_->unhide(pid));
+    apps_.reset();
+    ax_.reset();
+    ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);
+    EXPECT_TRUE(queue_->runUntil([&] { return minimized() == 0; }, 30)) << minimized();
 }
 
 }  // namespace

@@ -62,6 +62,7 @@ void LinuxAccessibility::prefetchWindowFacts(const std::vector<XWindowId>& all) 
 }
 
 LinuxAccessibility::~LinuxAccessibility() {
+    sendDeferredRestores();
     events_.reset();
     registry_->alive = false;
 }

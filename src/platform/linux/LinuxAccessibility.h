@@ -107,13 +107,17 @@ public:
     std::optional<bool> isMinimized(XWindowId window);
     // The same for many windows, read as one snapshot (a window that is gone is not minimized).
     std::vector<bool> areMinimized(const std::vector<XWindowId>& windows);
-    // Restores minimized windows of an application (LinuxWindowRestores.cpp) and waits until
-    // the window manager has, bounded: every restore asked in one turn of the event loop (a show
-    // that unhides several applications) shares one bound, however many windows and
-    // applications. `report` hears, a while later, how many of these windows are minimized still
-    // (only when some are).
+    // Restores minimized windows of an application (LinuxWindowRestores.cpp), front to back, and
+    // waits until the window manager has restored the front few (as many as a workspace has
+    // panes), bounded: every restore asked in one turn of the event loop (a show that unhides
+    // several applications) shares one bound, however many windows and applications. The rest
+    // are asked for once the turn is over, when the manager brought the front ones back without
+    // activation; otherwise they are waited for now as well. `report` hears, a while later, how
+    // many of these windows are minimized still (only when some are).
     using RestoreReport = std::function<void(size_t stillMinimized)>;
     void restoreWindows(const std::vector<XWindowId>& windows, RestoreReport report);
+    // Restores not asked for yet are dropped (the windows are being minimized again).
+    void forgetRestores(const std::vector<XWindowId>& windows);
     // Where the primary display's top-left corner lies on the root: Accessibility coordinates
     // are root coordinates minus this point.
     Point accessibilityOrigin() { return origin(); }
@@ -224,6 +228,12 @@ private:
     Pass pass_;
     // When the restores of this turn of the event loop stop being waited for.
     std::optional<std::chrono::steady_clock::time_point> restoresUntil_;
+    // Windows whose restore goes out after this turn: whether the map is asked for too. What is
+    // still owed when the backend goes is asked for then, so that a quit leaves nothing hidden.
+    std::unordered_map<XWindowId, bool> deferredRestores_;
+    void sendRestores(const std::vector<XWindowId>& windows, bool maps);
+    void sendDeferredRestores();
+    void reportLateRestores(std::vector<XWindowId> windows, RestoreReport report, int looks = 0);
 };
 
 }  // namespace tessane::linux_backend

@@ -447,6 +447,7 @@ bool LinuxRunningApplications::hide(Pid pid) {
     Group* g = group(pid);
     if (!g) return launch(pid) != nullptr;
     g->hiddenByRequest = true;
+    ax_.forgetRestores(g->windows);
     // One batch of requests, however many windows: none of them is waited for.
     x_.setCardinals(g->windows, kHiddenMark, 1);
     const auto minimized = ax_.areMinimized(g->windows);
@@ -456,9 +457,9 @@ bool LinuxRunningApplications::hide(Pid pid) {
     return true;
 }
 
-// The windows are restored when this returns (a show looks for them right away): the backend
-// waits for the window manager for all of them at once, and all the unhides of one show share
-// one bound.
+// The front windows (those a show tiles) are restored when this returns, since a show looks for
+// them right away; the backend waits for the window manager for all of them at once, all the
+// unhides of one show share one bound, and many more windows come back after the show.
 bool LinuxRunningApplications::unhide(Pid pid) {
     Group* g = group(pid);
     if (!g) return launch(pid) != nullptr;

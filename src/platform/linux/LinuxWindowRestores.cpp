@@ -22,6 +22,9 @@ constexpr double kRestoresBound = 1.0;
 // Windows still minimized when the wait ends are looked at again this much later, and only those
 // minimized then are reported: a busy manager restores the last of many windows late.
 constexpr double kLateRestoreSeconds = 2.0;
+constexpr int kLateRestoreLooks = 5;
+// As many windows as a workspace has panes: those a show tiles when the application is in front.
+constexpr size_t kAwaitedRestores = 4;
 
 }  // namespace
 
@@ -37,7 +40,11 @@ void LinuxAccessibility::restoreWindows(const std::vector<XWindowId>& windows, R
     const auto deadline = *restoresUntil_;
     const auto left = [&] { return std::max(0.0, std::chrono::duration<double>(deadline - clock::now()).count()); };
 
-    std::vector<XWindowId> pending = windows;
+    // The front windows are restored and waited for now; the rest, when the manager brought the
+    // front ones back without activation, once this turn of the event loop is over.
+    const size_t awaited = std::min(windows.size(), kAwaitedRestores);
+    std::vector<XWindowId> pending(windows.begin(), windows.begin() + static_cast<std::ptrdiff_t>(awaited));
+    std::vector<XWindowId> rest(windows.begin() + static_cast<std::ptrdiff_t>(awaited), windows.end());
     const std::unordered_set<XWindowId> asked(windows.begin(), windows.end());
     // Which windows the manager changed the state of since a step began: the wait is for those
     // events, and the states are read once per step, in one batch, not once per event.
@@ -70,31 +77,105 @@ void LinuxAccessibility::restoreWindows(const std::vector<XWindowId>& windows, R
         }
         pending = stillMinimized(pending);
     };
-
-    // Restored without activation where the manager takes WM_CHANGE_STATE to normal; managers
-    // that take it only for iconifying (most) get the ICCCM map, which some answer by activating
-    // the window as well.
-    step([&] { for (XWindowId w : pending) x_.requestNormalState(w); }, kIgnoredRequestBound, 0);
-    if (!pending.empty()) step([&] { x_.requestMaps(pending); }, kRestoreStepBound, 0);
-    // Some managers (Mutter) keep a minimized window mapped and answer neither request: only
-    // activation brings it back, and the window the user was in gets the focus back afterwards.
-    // Asked even once this turn's wait is over (then without waiting): left unasked, such a
-    // manager would leave the windows minimized for good, after a quit too.
-    if (!pending.empty()) {
+    // What brought the windows back: the state message alone, or the map as well; none when
+    // some needed activation, or are minimized still.
+    std::optional<bool> restoredByMaps;
+    const auto restore = [&] {
+        // Restored without activation where the manager takes WM_CHANGE_STATE to normal; managers
+        // that take it only for iconifying (most) get the ICCCM map, which some answer by
+        // activating the window as well.
+        step([&] { for (XWindowId w : pending) x_.requestNormalState(w); }, kIgnoredRequestBound, 0);
+        if (pending.empty()) {
+            restoredByMaps = false;
+            return;
+        }
+        step([&] { x_.requestMaps(pending); }, kRestoreStepBound, 0);
+        if (pending.empty()) {
+            restoredByMaps = true;
+            return;
+        }
+        // Some managers (Mutter) keep a minimized window mapped and answer neither request: only
+        // activation brings it back, and the window the user was in gets the focus back
+        // afterwards. Asked even once this turn's wait is over (then without waiting): left
+        // unasked, such a manager would leave the windows minimized for good, after a quit too.
         const auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW");
         const XWindowId before = active && !active->empty() ? (*active)[0] : 0;
         // Every manager restores a window it activates, some (Openbox) a moment after they answered.
         step([&] { for (XWindowId w : pending) x_.requestActivate(w); }, kRestoreStepBound, kRestoreStepBound);
         if (before != 0 && !asked.count(before) && x_.windowExists(before)) x_.requestActivate(before);
+        restoredByMaps.reset();
+    };
+    restore();
+    if (!rest.empty() && restoredByMaps) {
+        // A manager busy restoring a thousand windows would make the show that asked wait for
+        // all of them, and its moves queue behind them: they go out after it, the same way.
+        for (XWindowId w : rest) deferredRestores_[w] = *restoredByMaps;
+        queue_.post([this, registry = registry_, rest = std::move(rest), still = pending, report]() mutable {
+            if (!registry->alive) return;
+            std::vector<XWindowId> owed;
+            bool maps = false;
+            for (XWindowId w : rest)
+                if (const auto it = deferredRestores_.find(w); it != deferredRestores_.end()) {
+                    owed.push_back(w);
+                    maps = maps || it->second;
+                    deferredRestores_.erase(it);
+                }
+            const auto minimized = areMinimized(owed);
+            for (size_t i = 0; i < owed.size(); ++i)
+                if (minimized[i]) still.push_back(owed[i]);
+            sendRestores(still, maps);
+            reportLateRestores(std::move(still), std::move(report));
+        });
+        x_.flush();
+        return;
+    }
+    if (!rest.empty()) {
+        pending.insert(pending.end(), rest.begin(), rest.end());
+        restore();
     }
     x_.flush();
+    reportLateRestores(std::move(pending), std::move(report));
+}
 
-    if (pending.empty() || !report) return;
-    queue_.postAfter(kLateRestoreSeconds, [this, registry = registry_, still = pending, report = std::move(report)] {
+void LinuxAccessibility::sendRestores(const std::vector<XWindowId>& windows, bool maps) {
+    if (windows.empty()) return;
+    for (XWindowId w : windows) x_.requestNormalState(w);
+    if (maps) x_.requestMaps(windows);
+    x_.flush();
+}
+
+// A manager still working through many windows restored some since the last look: it is
+// looked at again, a bounded number of times, and what stays minimized once it stopped is told.
+void LinuxAccessibility::reportLateRestores(std::vector<XWindowId> windows, RestoreReport report, int looks) {
+    if (windows.empty() || !report) return;
+    queue_.postAfter(kLateRestoreSeconds, [this, registry = registry_, still = std::move(windows), report = std::move(report),
+                                           looks]() mutable {
         if (!registry->alive) return;
         const auto minimized = areMinimized(still);
-        if (const auto n = static_cast<size_t>(std::count(minimized.begin(), minimized.end(), true))) report(n);
+        std::vector<XWindowId> left;
+        for (size_t i = 0; i < still.size(); ++i)
+            if (minimized[i]) left.push_back(still[i]);
+        if (left.empty()) return;
+        if (left.size() < still.size() && looks + 1 < kLateRestoreLooks)
+            reportLateRestores(std::move(left), std::move(report), looks + 1);
+        else
+            report(left.size());
     });
+}
+
+void LinuxAccessibility::forgetRestores(const std::vector<XWindowId>& windows) {
+    for (XWindowId w : windows) deferredRestores_.erase(w);
+}
+
+void LinuxAccessibility::sendDeferredRestores() {
+    std::vector<XWindowId> windows;
+    bool maps = false;
+    for (const auto& [w, map] : deferredRestores_) {
+        windows.push_back(w);
+        maps = maps || map;
+    }
+    deferredRestores_.clear();
+    sendRestores(windows, maps);
 }
 
 }  // namespace tessane::linux_backend
