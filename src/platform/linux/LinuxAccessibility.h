@@ -224,6 +224,13 @@ private:
     Pass pass_;
     // When the restores of this turn of the event loop stop being waited for.
     std::optional<std::chrono::steady_clock::time_point> restoresUntil_;
+    // The restore requests the window manager of this run was seen to ignore (a restore that
+    // needed a later request): not asked again until another manager is found.
+    struct RestoreWays {
+        bool ignoresNormalState = false;  // WM_CHANGE_STATE to normal (most managers: KWin, Mutter)
+        bool ignoresMap = false;          // the ICCCM map of a minimized window it keeps mapped (Mutter)
+    };
+    RestoreWays restoreWays_;
 };
 
 }  // namespace tessane::linux_backend

@@ -49,7 +49,8 @@ class LinuxAccessibility;
 //   ICCCM map as the fallback for managers that ignore it, and activation of each window still
 //   minimized after that (managers that keep minimized windows mapped: Mutter), the active
 //   window then activated again (LinuxAccessibility::restoreWindows: each step's requests for
-//   all the windows at once, one bound for all the unhides of a show); windows still minimized a
+//   all the windows at once, one bound for all the unhides of a show; a request the manager was
+//   seen to ignore, restoring nothing where a later one did, is not sent again); windows still minimized a
 //   while after that wait are logged; activate = _NET_ACTIVE_WINDOW on the
 //   front-most window (unhiding first); terminate = WM_DELETE_WINDOW to each window that takes it
 //   (never a kill).

@@ -73,9 +73,22 @@ void LinuxAccessibility::restoreWindows(const std::vector<XWindowId>& windows, R
 
     // Restored without activation where the manager takes WM_CHANGE_STATE to normal; managers
     // that take it only for iconifying (most) get the ICCCM map, which some answer by activating
-    // the window as well.
-    step([&] { for (XWindowId w : pending) x_.requestNormalState(w); }, kIgnoredRequestBound, 0);
-    if (!pending.empty()) step([&] { x_.requestMaps(pending); }, kRestoreStepBound, 0);
+    // the window as well. A request this manager was seen to ignore is not asked again: each
+    // costs a round trip, or the whole bound of a manager that answers none (KWin), per
+    // application unhidden.
+    // Ignored means that no window's state changed while the step waited, and that a later step
+    // restored some of them.
+    bool normalUnheard = false, mapUnheard = false;
+    if (!restoreWays_.ignoresNormalState) {
+        step([&] { for (XWindowId w : pending) x_.requestNormalState(w); }, kIgnoredRequestBound, 0);
+        normalUnheard = heard.empty();
+    }
+    const size_t afterNormal = pending.size();
+    if (!restoreWays_.ignoresMap && !pending.empty()) {
+        step([&] { x_.requestMaps(pending); }, kRestoreStepBound, 0);
+        mapUnheard = heard.empty();
+    }
+    const size_t afterMap = pending.size();
     // Some managers (Mutter) keep a minimized window mapped and answer neither request: only
     // activation brings it back, and the window the user was in gets the focus back afterwards.
     // Asked even once this turn's wait is over (then without waiting): left unasked, such a
@@ -88,6 +101,11 @@ void LinuxAccessibility::restoreWindows(const std::vector<XWindowId>& windows, R
         if (before != 0 && !asked.count(before) && x_.windowExists(before)) x_.requestActivate(before);
     }
     x_.flush();
+    // Learnt only from waits that ran their course.
+    if (left() > 0) {
+        if (normalUnheard && pending.size() < afterNormal) restoreWays_.ignoresNormalState = true;
+        if (mapUnheard && pending.size() < afterMap) restoreWays_.ignoresMap = true;
+    }
 
     if (pending.empty() || !report) return;
     queue_.postAfter(kLateRestoreSeconds, [this, registry = registry_, still = pending, report = std::move(report)] {
