@@ -7,6 +7,8 @@
 #include "x11/X11TestBase.h"
 
 #include <QCoreApplication>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <csignal>
 #include <fstream>
@@ -176,6 +178,37 @@ TEST_F(LinuxRunningApplicationsTest, ALaunchWithoutFocusRunsHidesUnhidesAndQuits
     EXPECT_FALSE(running(pid)->isHidden);
     ASSERT_TRUE(x_->windowManagerRoundTrip(2));
     EXPECT_EQ(activeWindow(), focused);  // restored without taking the focus
+
+    // Hidden and unhidden again: a restore request this manager was seen to ignore is not sent
+    // again. KWin and Mutter ignore WM_CHANGE_STATE to normal (the window came back by a later
+    // request); Openbox restores the window by it. Another client hears the requests on the root.
+    ASSERT_TRUE(apps_->hide(pid));
+    ASSERT_TRUE(runUntil([&] { return running(pid)->isHidden; }));
+    Display* watcher = XOpenDisplay(server_->display().c_str());
+    ASSERT_NE(watcher, nullptr);
+    XSelectInput(watcher, DefaultRootWindow(watcher), SubstructureNotifyMask);
+    XSync(watcher, False);
+    ASSERT_TRUE(apps_->unhide(pid));
+    EXPECT_EQ(ax_->isMinimized(window), false);
+    XSync(watcher, False);
+    const Atom changeState = XInternAtom(watcher, "WM_CHANGE_STATE", False);
+    int normalStates = 0;
+    while (XPending(watcher)) {
+        XEvent e;
+        XNextEvent(watcher, &e);
+        normalStates += e.type == ClientMessage && e.xclient.message_type == changeState &&
+                        e.xclient.window == window && e.xclient.data.l[0] == NormalState;
+    }
+    XCloseDisplay(watcher);
+    const std::string manager = server_->windowManagerName();
+    if (manager == "kwin" || manager == "mutter") {
+        EXPECT_EQ(normalStates, 0);
+    }
+    if (manager == "openbox") {
+        EXPECT_EQ(normalStates, 1);
+    }
+    ASSERT_TRUE(x_->windowManagerRoundTrip(2));
+    EXPECT_EQ(activeWindow(), focused);
 
     ASSERT_TRUE(apps_->terminate(pid));
     ASSERT_TRUE(runUntil([&] { return heard(N::didTerminate, pid) == 1; }));

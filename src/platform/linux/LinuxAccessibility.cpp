@@ -119,6 +119,7 @@ bool LinuxAccessibility::isProcessTrusted() {
     const auto manager = x_.windowManagerName();
     trusted_ = manager.has_value();
     if (manager) lastManager_ = *manager;
+    restoreWays_ = {};  // learnt again of this manager
     // A window manager that exits or crashes may leave the root's check property behind, but its
     // check window goes with it: its destruction is what tells us window control has ended.
     wmCheckWindow_ = 0;

@@ -234,6 +234,13 @@ private:
     void sendRestores(const std::vector<XWindowId>& windows, bool maps);
     void sendDeferredRestores();
     void reportLateRestores(std::vector<XWindowId> windows, RestoreReport report, int looks = 0);
+    // The restore requests the window manager of this run was seen to ignore (a restore that
+    // needed a later request): not asked again until another manager is found.
+    struct RestoreWays {
+        bool ignoresNormalState = false;  // WM_CHANGE_STATE to normal (most managers: KWin, Mutter)
+        bool ignoresMap = false;          // the ICCCM map of a minimized window it keeps mapped (Mutter)
+    };
+    RestoreWays restoreWays_;
 };
 
 }  // namespace tessane::linux_backend

@@ -50,7 +50,8 @@ class LinuxAccessibility;
 //   minimized after that (managers that keep minimized windows mapped: Mutter), the active
 //   window then activated again (LinuxAccessibility::restoreWindows: each step's requests for
 //   all the windows at once, one bound for all the unhides of a show, only the front few waited
-//   for when the rest can come back after it); windows still minimized a
+//   for when the rest can come back after it; a request the manager was seen to ignore,
+//   restoring nothing where a later one did, is not sent again); windows still minimized a
 //   while after that wait are logged; activate = _NET_ACTIVE_WINDOW on the
 //   front-most window (unhiding first); terminate = WM_DELETE_WINDOW to each window that takes it
 //   (never a kill).

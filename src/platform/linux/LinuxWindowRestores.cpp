@@ -83,15 +83,35 @@ void LinuxAccessibility::restoreWindows(const std::vector<XWindowId>& windows, R
     const auto restore = [&] {
         // Restored without activation where the manager takes WM_CHANGE_STATE to normal; managers
         // that take it only for iconifying (most) get the ICCCM map, which some answer by
-        // activating the window as well.
-        step([&] { for (XWindowId w : pending) x_.requestNormalState(w); }, kIgnoredRequestBound, 0);
+        // activating the window as well. A request this manager was seen to ignore is not asked
+        // again: each costs a round trip, or the whole bound of a manager that answers none
+        // (KWin), per application unhidden.
+        // Ignored means that no window's state changed while the step waited, and that a later
+        // step restored some of them; learnt only from waits that ran their course.
+        bool normalUnheard = false, mapUnheard = false;
+        size_t afterNormal = 0, afterMap = 0;
+        const auto learn = [&] {
+            if (left() <= 0) return;
+            if (normalUnheard && pending.size() < afterNormal) restoreWays_.ignoresNormalState = true;
+            if (mapUnheard && pending.size() < afterMap) restoreWays_.ignoresMap = true;
+        };
+        if (!restoreWays_.ignoresNormalState) {
+            step([&] { for (XWindowId w : pending) x_.requestNormalState(w); }, kIgnoredRequestBound, 0);
+            normalUnheard = heard.empty();
+        }
+        afterNormal = pending.size();
         if (pending.empty()) {
             restoredByMaps = false;
             return;
         }
-        step([&] { x_.requestMaps(pending); }, kRestoreStepBound, 0);
+        if (!restoreWays_.ignoresMap) {
+            step([&] { x_.requestMaps(pending); }, kRestoreStepBound, 0);
+            mapUnheard = heard.empty();
+        }
+        afterMap = pending.size();
         if (pending.empty()) {
             restoredByMaps = true;
+            learn();
             return;
         }
         // Some managers (Mutter) keep a minimized window mapped and answer neither request: only
@@ -104,6 +124,7 @@ void LinuxAccessibility::restoreWindows(const std::vector<XWindowId>& windows, R
         step([&] { for (XWindowId w : pending) x_.requestActivate(w); }, kRestoreStepBound, kRestoreStepBound);
         if (before != 0 && !asked.count(before) && x_.windowExists(before)) x_.requestActivate(before);
         restoredByMaps.reset();
+        learn();
     };
     restore();
     if (!rest.empty() && restoredByMaps) {

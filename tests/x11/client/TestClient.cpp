@@ -36,8 +36,9 @@
 // Prints "window 0x<id>" for each window once it is mapped, then "ready". Reads commands on
 // standard input: "fullscreen", "unfullscreen", "close" (destroy the windows and exit), and
 // "list N": play a hostile client that replaces the root's _NET_CLIENT_LIST with N made-up ids
-// (half of them in this client's own id range, none a window), the ids listed before and one
-// new unmapped window of its own spread among them; prints "listed 0x<new window> 0x<a made-up id>".
+// (half of them in this client's own id range, none a window) with the ids listed before spread
+// among them, and last one new unmapped window of its own (a reader that has taken that window in
+// has been through the whole list); prints "listed 0x<new window> 0x<a made-up id>".
 // "stack N": the same with _NET_CLIENT_LIST_STACKING.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -275,8 +276,7 @@ void listMadeUpIds(const Options& o, long count, const char* property) {
     const xcb_setup_t* setup = xcb_get_setup(XGetXCBConnection(display));
     const long base = setup->resource_id_base, mask = setup->resource_id_mask;
     const long lastClient = 0x1FFFFFFFL & ~mask;
-    // The ids listed before and our own window go between the made-up ones, spread evenly.
-    before.push_back(static_cast<long>(own));
+    // The ids listed before go between the made-up ones, spread evenly; our own window comes last.
     const long step = std::max(1L, count / static_cast<long>(before.size() + 1));
     std::vector<long> list;
     for (long i = 0; i < count; ++i) {
@@ -287,6 +287,7 @@ void listMadeUpIds(const Options& o, long count, const char* property) {
         }
     }
     list.insert(list.end(), before.begin(), before.end());
+    list.push_back(static_cast<long>(own));
     XChangeProperty(display, DefaultRootWindow(display), clientList, XA_WINDOW, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(list.data()), static_cast<int>(list.size()));
     XSync(display, False);

@@ -274,6 +274,8 @@ std::string X11TestServer::startWindowManager(const Options& options) {
     if (!launch) return "unknown window manager \"" + name + "\"";
     if (!options.focusNewWindows && name != "openbox")
         return "new windows unfocused is an Openbox setting, not " + name + "'s";
+    if (!options.animateIconify && name != "openbox")
+        return "restoring without animation is an Openbox setting, not " + name + "'s";
 
     // A home of its own, so that neither the user's settings nor those of an earlier run change
     // what it does, and what it writes stays with this server.
@@ -323,14 +325,20 @@ std::string X11TestServer::startWindowManager(const Options& options) {
                                       false, environment);
         if (!helper_) return "cannot start " + launch->helper[0];
     }
-    if (name == "openbox" && !options.focusNewWindows) {
+    if (name == "openbox" && (!options.focusNewWindows || !options.animateIconify)) {
         std::ifstream in("/etc/xdg/openbox/rc.xml");
         std::stringstream text;
         text << in.rdbuf();
         std::string rc = text.str();
-        const std::string on = "<focusNew>yes</focusNew>";
-        if (auto at = rc.find(on); at != std::string::npos) rc.replace(at, on.size(), "<focusNew>no</focusNew>");
-        else return "cannot find Openbox's focusNew setting in /etc/xdg/openbox/rc.xml";
+        for (const auto& [setting, on] : {std::pair{"focusNew", options.focusNewWindows},
+                                          std::pair{"animateIconify", options.animateIconify}}) {
+            if (on) continue;
+            const std::string yes = "<" + std::string(setting) + ">yes</" + setting + ">";
+            if (auto at = rc.find(yes); at != std::string::npos)
+                rc.replace(at, yes.size(), "<" + std::string(setting) + ">no</" + setting + ">");
+            else
+                return "cannot find Openbox's " + std::string(setting) + " setting in /etc/xdg/openbox/rc.xml";
+        }
         const std::string file = folder_ + "/rc.xml";
         std::ofstream(file) << rc;
         launch->command.insert(launch->command.end(), {"--config-file", file});

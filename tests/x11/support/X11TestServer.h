@@ -61,6 +61,9 @@ public:
         // when someone asks for it (to see whether we did). An Openbox setting: off with another
         // manager is refused.
         bool focusNewWindows = true;
+        // Openbox animates a window's minimizing and restoring (150 ms) by default; off, it
+        // restores at once. An Openbox setting too.
+        bool animateIconify = true;
     };
     // None when it could not be started; `error` says why.
     static std::unique_ptr<X11TestServer> start(const Options& options, std::string* error);
