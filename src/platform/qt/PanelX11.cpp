@@ -96,10 +96,6 @@ void setShape(WindowId window, int kind, const QRegion& region) {
 void setInputShape(WindowId window, const QRegion& region) { setShape(window, ShapeInput, region); }
 void setBoundingShape(WindowId window, const QRegion& region) { setShape(window, ShapeBounding, region); }
 
-void clearBoundingShape(WindowId window) {
-    if (Display* d = display()) XShapeCombineMask(d, window, ShapeBounding, 0, 0, None, ShapeSet);
-}
-
 void setGeometry(WindowId window, const QRect& root) {
     if (Display* d = display())
         XMoveResizeWindow(d, window, root.x(), root.y(), static_cast<unsigned>(std::max(1, root.width())),

@@ -29,9 +29,8 @@ void setEmptyInputShape(WindowId window);
 void setFullInputShape(WindowId window, QSize size);
 // Input only inside `region` (window coordinates).
 void setInputShape(WindowId window, const QRegion& region);
-// The window shows only inside `region` (window coordinates, X pixels), or everywhere again.
+// The window shows only inside `region` (window coordinates, X pixels).
 void setBoundingShape(WindowId window, const QRegion& region);
-void clearBoundingShape(WindowId window);
 // Moves and sizes the window to `root` (root coordinates, X pixels).
 void setGeometry(WindowId window, const QRect& root);
 // The server itself fills the window with `color` (opaque) wherever it is exposed, and
