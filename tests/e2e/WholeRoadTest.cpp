@@ -110,10 +110,6 @@ protected:
 };
 
 TEST_F(WholeRoadTest, ANewUserGoesFromTheWelcomePanelToAWorkspaceShownListedAndHidden) {
-    // Mutter keeps putting the welcome panel's first step on screen after the panel has drawn the
-    // next one (a picture of the window itself shows the new step): a fault not yet understood,
-    // so the road can't be followed by what the screen shows there.
-    if (server_->windowManagerName() == "mutter") GTEST_SKIP() << "Mutter shows only the welcome panel's first step";
     home_.reset();  // first: a home gives back the environment it found
     home_ = std::make_unique<PrivateHome>(TESSANE_X11_CLIENT, PrivateHome::User::fresh);
     home_->installApp("Alpha");

@@ -353,11 +353,7 @@ TEST_F(ChromePanelsTest, TheMatIsFilledByTheServerInTheThemesColourWithCornersSh
     mat->setDrawing({DrawOp::shape(DrawOp::Kind::fillRect, {0, 0, 500, 350}, {ColorRole::underPageBackground}), mark});
     const Rgb accent = rgbOf(qt_backend::resolveColor({ColorRole::accent}, true));
     EXPECT_TRUE(pixelBecomes(310, 540, accent)) << "the mark, bottom left: " << pixel(310, 540);
-    // Mutter keeps showing the corners rounded once the program paints them square (the shape is
-    // cleared): not yet understood.
-    if (server_->windowManagerName() != "mutter") {
-        EXPECT_TRUE(pixelBecomes(799, 200, dark)) << "a square corner: " << pixel(799, 200);
-    }
+    EXPECT_TRUE(pixelBecomes(799, 200, dark)) << "a square corner: " << pixel(799, 200);
     EXPECT_TRUE(pixelBecomes(500, 350, dark));
     qt_backend::setChromeAppearance(false);
     EXPECT_TRUE(pixelBecomes(500, 350, underPage())) << "painted, it follows the theme too";

@@ -10,6 +10,9 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <algorithm>
+#include <utility>
+
 namespace tessane::builder_qt {
 
 FloatingPanelWindow::FloatingPanelWindow(const char* objectName, QSize size, const QString& title, double cornerRadius)
@@ -21,6 +24,51 @@ FloatingPanelWindow::FloatingPanelWindow(const char* objectName, QSize size, con
     if (!qt_backend::panel_x11::available() || qt_backend::panel_x11::compositing())
         setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(size);
+}
+
+FloatingPanelWindow::~FloatingPanelWindow() {
+    if (frameCounter_) qt_backend::panel_x11::destroyFrameCounter(frameCounter_);
+}
+
+void FloatingPanelWindow::showEvent(QShowEvent* event) {
+    // Before the window is first mapped: a compositing manager reads the counters as it takes it.
+    if (!frameCounter_ && qt_backend::panel_x11::available())
+        frameCounter_ = qt_backend::panel_x11::addFrameCounter(winId());
+    QWidget::showEvent(event);
+}
+
+bool FloatingPanelWindow::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    // A frame is drawn once the widgets have painted and the picture has gone to the window.
+    if (event->type() == QEvent::UpdateRequest && frameCounter_) {
+        qt_backend::panel_x11::setFrameCounter(frameCounter_, nextFrame_);
+        if (!std::exchange(repairing_, false)) lastFrame_ = nextFrame_;
+        nextFrame_ += 2;
+    }
+    return handled;
+}
+
+bool FloatingPanelWindow::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    if (frameCounter_ && eventType == "xcb_generic_event_t") {
+        if (const auto value = qt_backend::panel_x11::syncRequestValue(message)) {
+            // Answered by the frame drawn after the window manager's resize; the toolkit answers
+            // on its own counter too.
+            nextFrame_ = std::max(nextFrame_, *value + (*value & 1));
+            update();
+        } else if (const auto drawn = qt_backend::panel_x11::frameDrawnValue(message)) {
+            // Mutter (seen without a GPU) asks the server to clear the window's damage as it
+            // paints, but sends that request only later: whatever we drew in between is cleared
+            // unseen and stays off the screen (the welcome panel kept showing its first step).
+            // Its word that a frame is drawn goes out after that request, so the frames we drew
+            // since the one it tells of are drawn again whole, once: their damage is then seen.
+            if (*drawn < lastFrame_ && repaired_ < lastFrame_) {
+                repaired_ = lastFrame_;
+                repairing_ = true;
+                update();
+            }
+        }
+    }
+    return QWidget::nativeEvent(eventType, message, result);
 }
 
 void FloatingPanelWindow::resizeEvent(QResizeEvent* event) {

@@ -10,12 +10,18 @@ namespace tessane::builder_qt {
 // The window of our own floating panels (the builder, the welcome panel): frameless, above normal
 // windows, on every desktop, able to take keyboard focus, moved by dragging its background. Rounded
 // where a compositing manager blends its corners: then shaped to its rounded rectangle too, since
-// the window manager's frame around it is opaque and would show in the corners.
+// the window manager's frame around it is opaque and would show in the corners. Says when each
+// frame is drawn (extended frame sync), so that a compositing manager that loses one is caught.
 class FloatingPanelWindow : public QWidget {
 public:
     FloatingPanelWindow(const char* objectName, QSize size, const QString& title, double cornerRadius);
 
+    ~FloatingPanelWindow() override;
+
 protected:
+    bool event(QEvent* event) override;
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -23,6 +29,13 @@ protected:
 private:
     double cornerRadius_;
     std::optional<QPoint> dragOffset_;
+    // Frame sync with the compositing manager: the counter, and the value it reaches at the next
+    // frame drawn (even; raised to what the window manager asks for).
+    unsigned long frameCounter_ = 0;
+    long nextFrame_ = 2;
+    long lastFrame_ = 0;   // the last frame drawn for a change of our own
+    long repaired_ = 0;    // the last of those drawn again whole
+    bool repairing_ = false;
 };
 
 // The panel's surface behind `view`, which fills its window: a rounded shape where a compositing

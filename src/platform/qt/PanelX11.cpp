@@ -8,6 +8,8 @@
 #include <X11/cursorfont.h>
 #include <X11/extensions/Xfixes.h>
 #include <X11/extensions/shape.h>
+#include <X11/extensions/sync.h>
+#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <iterator>
@@ -95,10 +97,6 @@ void setShape(WindowId window, int kind, const QRegion& region) {
 
 void setInputShape(WindowId window, const QRegion& region) { setShape(window, ShapeInput, region); }
 void setBoundingShape(WindowId window, const QRegion& region) { setShape(window, ShapeBounding, region); }
-
-void clearBoundingShape(WindowId window) {
-    if (Display* d = display()) XShapeCombineMask(d, window, ShapeBounding, 0, 0, None, ShapeSet);
-}
 
 void setGeometry(WindowId window, const QRect& root) {
     if (Display* d = display())
@@ -256,6 +254,56 @@ void setFixedSizeHints(WindowId window, const QRect& root) {
     hints.height = hints.min_height = hints.max_height = std::max(1, root.height());
     hints.win_gravity = StaticGravity;  // as the toolkit says it: the position is the window's own
     XSetWMNormalHints(d, window, &hints);
+}
+
+unsigned long addFrameCounter(WindowId window) {
+    Display* d = display();
+    int event = 0, error = 0, major = 0, minor = 0;
+    if (!d || !XSyncQueryExtension(d, &event, &error) || !XSyncInitialize(d, &major, &minor)) return 0;
+    const Atom name = atom(d, "_NET_WM_SYNC_REQUEST_COUNTER");
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(d, window, name, 0, 2, False, XA_CARDINAL, &type, &format, &count, &after, &data);
+    const long basic = data && format == 32 && count >= 1 ? reinterpret_cast<long*>(data)[0] : 0;
+    if (data) XFree(data);
+    if (!basic) return 0;
+    XSyncValue zero;
+    XSyncIntToValue(&zero, 0);
+    const XSyncCounter counter = XSyncCreateCounter(d, zero);
+    const long counters[2] = {basic, static_cast<long>(counter)};
+    XChangeProperty(d, window, name, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(counters), 2);
+    return counter;
+}
+
+void setFrameCounter(unsigned long counter, long value) {
+    Display* d = display();
+    if (!d || !counter) return;
+    XSyncValue v;
+    XSyncIntsToValue(&v, static_cast<unsigned>(value & 0xFFFFFFFF), static_cast<int>(value >> 32));
+    XSyncSetCounter(d, counter, v);
+    XFlush(d);
+}
+
+void destroyFrameCounter(unsigned long counter) {
+    if (Display* d = display(); d && counter) XSyncDestroyCounter(d, counter);
+}
+
+std::optional<long> syncRequestValue(const void* xcbEvent) {
+    const auto* e = static_cast<const xcb_client_message_event_t*>(xcbEvent);
+    Display* d = display();
+    if (!d || (e->response_type & ~0x80) != XCB_CLIENT_MESSAGE || e->format != 32) return std::nullopt;
+    if (e->type != atom(d, "WM_PROTOCOLS") || e->data.data32[0] != atom(d, "_NET_WM_SYNC_REQUEST")) return std::nullopt;
+    return static_cast<long>(e->data.data32[2]) | (static_cast<long>(e->data.data32[3]) << 32);
+}
+
+std::optional<long> frameDrawnValue(const void* xcbEvent) {
+    const auto* e = static_cast<const xcb_client_message_event_t*>(xcbEvent);
+    Display* d = display();
+    if (!d || (e->response_type & ~0x80) != XCB_CLIENT_MESSAGE || e->format != 32) return std::nullopt;
+    if (e->type != atom(d, "_NET_WM_FRAME_DRAWN")) return std::nullopt;
+    return static_cast<long>(e->data.data32[0]) | (static_cast<long>(e->data.data32[1]) << 32);
 }
 
 void requestFloatingOnEveryDesktop(WindowId window) {

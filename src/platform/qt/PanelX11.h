@@ -6,6 +6,7 @@
 #include <QRegion>
 #include <QSize>
 
+#include <optional>
 #include <vector>
 
 namespace tessane::qt_backend::panel_x11 {
@@ -29,9 +30,8 @@ void setEmptyInputShape(WindowId window);
 void setFullInputShape(WindowId window, QSize size);
 // Input only inside `region` (window coordinates).
 void setInputShape(WindowId window, const QRegion& region);
-// The window shows only inside `region` (window coordinates, X pixels), or everywhere again.
+// The window shows only inside `region` (window coordinates, X pixels).
 void setBoundingShape(WindowId window, const QRegion& region);
-void clearBoundingShape(WindowId window);
 // Moves and sizes the window to `root` (root coordinates, X pixels).
 void setGeometry(WindowId window, const QRect& root);
 // The server itself fills the window with `color` (opaque) wherever it is exposed, and
@@ -67,6 +67,20 @@ void markNeverMaximized(WindowId window);
 // (WM_NORMAL_HINTS: position, size, minimum = maximum = size), in X pixels where the toolkit's own
 // hints, in its units, may be a pixel off. Before the move that takes it there.
 void setFixedSizeHints(WindowId window, const QRect& root);
+// Frame sync for a window the toolkit gave a basic sync counter (_NET_WM_SYNC_REQUEST_COUNTER):
+// a second counter, made here and listed after the toolkit's, that says when a frame is drawn. A
+// compositing manager that reads it (Mutter) tells of each such frame once it has painted it
+// (_NET_WM_FRAME_DRAWN). 0 where it can't be made. Before mapping.
+unsigned long addFrameCounter(WindowId window);
+// The frame counter at `value` (even: a frame is drawn).
+void setFrameCounter(unsigned long counter, long value);
+void destroyFrameCounter(unsigned long counter);
+// The value a window manager's _NET_WM_SYNC_REQUEST (an XCB client message) asks the counter to
+// reach once the frame after it is drawn; nullopt for any other event.
+std::optional<long> syncRequestValue(const void* xcbEvent);
+// The frame a compositing manager says it has put on the screen (_NET_WM_FRAME_DRAWN, an XCB
+// client message); nullopt for any other event.
+std::optional<long> frameDrawnValue(const void* xcbEvent);
 // A floating panel of ours that the window manager takes: kept above normal windows and shown
 // on every desktop. Works before mapping (properties) and after (requests).
 void requestFloatingOnEveryDesktop(WindowId window);

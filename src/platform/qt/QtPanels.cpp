@@ -270,20 +270,20 @@ void QtPanel::applyShapes() {
         QRegion region = drawingRegion(widget_->canvas().drawing(), points, scale);
         // Scaled, a drawing's edges round outwards: what lies past the window is no part of it.
         if (scale != 1) region &= QRect(QPoint(0, 0), pixels);
-        if (region.isEmpty() || region == QRegion(QRect(QPoint(0, 0), pixels))) {
-            if (shaped_) panel_x11::clearBoundingShape(windowId());
-            shaped_ = false;
-        } else {
+        const bool cut = !region.isEmpty() && region != QRegion(QRect(QPoint(0, 0), pixels));
+        if (cut) {
             panel_x11::setBoundingShape(windowId(), region);
             shaped_ = true;
+            wholeShape_ = QSize();
+        } else {
+            uncut(pixels);
         }
         // A bounding shape also bounds input; a panel that takes clicks takes them everywhere
         // but in its shadow (through an input window where it draws less than that).
         if (!options_.ignoresMouse && !region.isEmpty()) panel_x11::setFullInputShape(windowId(), pixels);
-        widerInput_ = shaped_ && !shadowed && !options_.ignoresMouse;
+        widerInput_ = cut && !shadowed && !options_.ignoresMouse;
     } else {
-        if (shaped_) panel_x11::clearBoundingShape(windowId());  // cut while the server filled it
-        shaped_ = false;
+        uncut(pixels);  // cut while the server filled it
         widerInput_ = false;
         if (options_.ignoresMouse) return;
         if (shadowed)
@@ -291,6 +291,15 @@ void QtPanel::applyShapes() {
         else
             panel_x11::setFullInputShape(windowId(), pixels);
     }
+}
+
+void QtPanel::uncut(QSize pixels) {
+    // A shape once cut is widened to the whole window, never taken away: Mutter masks a window
+    // without a frame by the last shape it read, and builds that mask afresh only while the
+    // window has a shape, so a window unshaped kept its old corners cut on the screen.
+    if (!shaped_ || wholeShape_ == pixels) return;
+    panel_x11::setBoundingShape(windowId(), QRegion(QRect(QPoint(0, 0), pixels)));
+    wholeShape_ = pixels;
 }
 
 void QtPanel::setDrawing(PanelDrawing drawing) {

@@ -74,6 +74,8 @@ private:
     // Needs the native window. `newDrawing` is false when only the size changed.
     void applyShape(bool newDrawing = true);
     void applyShapes();
+    // What draws everywhere in its window is shown whole (a shaped window keeps a shape).
+    void uncut(QSize pixels);
     // Chooses how the window shows its drawing: a single opaque fill is left to the X server
     // (the window's background colour, no backing store the size of the panel), anything else
     // is painted by Qt.
@@ -85,6 +87,7 @@ private:
     Rect frame_;
     QRect rootFrame_;  // the frame in root coordinates, X pixels
     bool shaped_ = false;  // a bounding shape is set on the window
+    QSize wholeShape_;     // the size it covers, when that shape is the whole window
     bool widerInput_ = false;  // shaped, it takes the pointer beyond its shape: over its frame
     unsigned long inputWindow_ = 0;
     PanelCursor cursor_ = PanelCursor::arrow;
