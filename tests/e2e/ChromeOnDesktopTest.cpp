@@ -127,6 +127,62 @@ protected:
     }
     std::unique_ptr<ChildProcess> picom_;
     Window picomOwner_ = None;
+    // The pair shown, a click into Alpha's pane (the window manager raises its frame), then a
+    // right-click on the rail: all of the rail takes the pointer and opens the actions menu.
+    void clickAnAppThenRightClickTheRail() {
+        startWithPair();
+        ASSERT_NO_FATAL_FAILURE(showPair());
+        // The first show's tips card is up.
+        ASSERT_TRUE(waitFor([&] { return panels("rail").size() == 1 && panels("tips").size() == 1; }, kDeadline));
+        const RootRect a = frame(alpha_);
+        ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(a.x + a.width / 2), std::to_string(a.y + a.height / 2),
+                                "click", "1"}),
+                  0);
+        const Shown rail = panels("rail").at(0);
+        // All of it, though without a compositing manager it shows only its pill (the window answering
+        // there may be the rail's own or an input-only one laid exactly over it).
+        const auto railTakes = [&](int x, int y) {
+            const Window at = inputAt(x, y);
+            XWindowAttributes attributes;
+            return at == rail.id || (at && XGetWindowAttributes(x_->display(), at, &attributes) &&
+                                     attributes.c_class == InputOnly && attributes.x == rail.rect.x &&
+                                     attributes.y == rail.rect.y && attributes.width == rail.rect.width);
+        };
+        for (const int dx : {0, rail.rect.width / 2, rail.rect.width - 1})
+            for (const int dy : {0, rail.rect.height / 2, rail.rect.height - 1}) {
+                const int x = rail.rect.x + dx, y = rail.rect.y + dy;
+                EXPECT_TRUE(waitFor([&] { return railTakes(x, y); }, 5s)) << "at " << x << "," << y;
+            }
+        // At its centre, back from outside it so that it was never hovered.
+        ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(a.x + a.width / 2), std::to_string(a.y + a.height / 2)}), 0);
+        ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(rail.rect.x + rail.rect.width / 2),
+                                std::to_string(rail.rect.y + rail.rect.height / 2), "click", "3"}),
+                  0);
+        // A menu: a viewable override-redirect window of ours that is none of our panels (those carry
+        // Qt's mark of a window that bypasses the window manager).
+        const auto panelMark = x_->atom("_KDE_NET_WM_WINDOW_TYPE_OVERRIDE");
+        EXPECT_TRUE(waitFor(
+            [&] {
+                Display* d = x_->display();
+                Window root = 0, parent = 0, *children = nullptr;
+                unsigned n = 0;
+                bool found = false;
+                if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return false;
+                for (unsigned i = 0; i < n && !found; ++i) {
+                    XWindowAttributes attributes;
+                    const auto pid = x_->cardinals(children[i], "_NET_WM_PID").value_or(std::vector<long>{});
+                    const auto types = x_->atomList(children[i], "_NET_WM_WINDOW_TYPE").value_or(std::vector<linux_backend::XAtomId>{});
+                    found = XGetWindowAttributes(d, children[i], &attributes) && attributes.map_state == IsViewable &&
+                            attributes.override_redirect && !pid.empty() && pid[0] == tessane_->pid() &&
+                            std::find(types.begin(), types.end(), panelMark) == types.end();
+                }
+                if (children) XFree(children);
+                return found;
+            },
+            kDeadline))
+            << "no actions menu of ours after a right-click on the rail";
+        press("Escape");
+    }
     static std::string text(const RootRect& r) {
         return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" + std::to_string(r.height);
     }
@@ -219,58 +275,28 @@ TEST_F(ChromeOnDesktopTest, AtScaleTwoDraggingTheHandleReSplitsThePanes) {
 // all of it takes the pointer, and its right-click menu is the workspace's, not the window
 // manager's.
 TEST_F(ChromeOnDesktopTest, AfterAClickIntoATiledAppTheRailIsOnTopAndOpensTheActionsMenu) {
-    startWithPair();
-    ASSERT_NO_FATAL_FAILURE(showPair());
-    // The first show's tips card is up.
-    ASSERT_TRUE(waitFor([&] { return panels("rail").size() == 1 && panels("tips").size() == 1; }, kDeadline));
-    const RootRect a = frame(alpha_);
-    ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(a.x + a.width / 2), std::to_string(a.y + a.height / 2),
-                            "click", "1"}),
-              0);
-    const Shown rail = panels("rail").at(0);
-    // All of it, though without a compositing manager it shows only its pill (the window answering
-    // there may be the rail's own or an input-only one laid exactly over it).
-    const auto railTakes = [&](int x, int y) {
-        const Window at = inputAt(x, y);
-        XWindowAttributes attributes;
-        return at == rail.id || (at && XGetWindowAttributes(x_->display(), at, &attributes) &&
-                                 attributes.c_class == InputOnly && attributes.x == rail.rect.x &&
-                                 attributes.y == rail.rect.y && attributes.width == rail.rect.width);
-    };
-    for (const int dx : {0, rail.rect.width / 2, rail.rect.width - 1})
-        for (const int dy : {0, rail.rect.height / 2, rail.rect.height - 1}) {
-            const int x = rail.rect.x + dx, y = rail.rect.y + dy;
-            EXPECT_TRUE(waitFor([&] { return railTakes(x, y); }, 5s)) << "at " << x << "," << y;
-        }
-    // At its centre, back from outside it so that it was never hovered.
-    ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(a.x + a.width / 2), std::to_string(a.y + a.height / 2)}), 0);
-    ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(rail.rect.x + rail.rect.width / 2),
-                            std::to_string(rail.rect.y + rail.rect.height / 2), "click", "3"}),
-              0);
-    // A menu: a viewable override-redirect window of ours that is none of our panels (those carry
-    // Qt's mark of a window that bypasses the window manager).
-    const auto panelMark = x_->atom("_KDE_NET_WM_WINDOW_TYPE_OVERRIDE");
-    EXPECT_TRUE(waitFor(
-        [&] {
-            Display* d = x_->display();
-            Window root = 0, parent = 0, *children = nullptr;
-            unsigned n = 0;
-            bool found = false;
-            if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return false;
-            for (unsigned i = 0; i < n && !found; ++i) {
-                XWindowAttributes attributes;
-                const auto pid = x_->cardinals(children[i], "_NET_WM_PID").value_or(std::vector<long>{});
-                const auto types = x_->atomList(children[i], "_NET_WM_WINDOW_TYPE").value_or(std::vector<linux_backend::XAtomId>{});
-                found = XGetWindowAttributes(d, children[i], &attributes) && attributes.map_state == IsViewable &&
-                        attributes.override_redirect && !pid.empty() && pid[0] == tessane_->pid() &&
-                        std::find(types.begin(), types.end(), panelMark) == types.end();
-            }
-            if (children) XFree(children);
-            return found;
-        },
-        kDeadline))
-        << "no actions menu of ours after a right-click on the rail";
-    press("Escape");
+    clickAnAppThenRightClickTheRail();
+}
+
+// KWin with its compositor off: the panels take the shapes of what they draw, and the rail takes the
+// pointer beyond its pill through an input-only window laid over it. KWin lays an input-only window
+// of its own around each frame, right above it, to resize it by a border it does not draw: around
+// Alpha's it covers the rail where the rail meets the gutter.
+class KWinWithoutCompositingTest : public ChromeOnDesktopTest {
+protected:
+    static void SetUpTestSuite() {
+        setenv("KWIN_COMPOSE", "N", 1);
+        X11TestServer::Options options;
+        options.windowManagerName = "kwin";
+        std::string error;
+        server_ = X11TestServer::start(options, &error).release();
+        unsetenv("KWIN_COMPOSE");
+        if (!server_) FAIL() << "no private X server with KWin: " << error;
+    }
+};
+
+TEST_F(KWinWithoutCompositingTest, AfterAClickIntoATiledAppTheRailOpensTheActionsMenu) {
+    clickAnAppThenRightClickTheRail();
 }
 
 // A window dragged by its title bar (the window manager moves its frame; the app hears of the

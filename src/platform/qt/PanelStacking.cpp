@@ -200,6 +200,27 @@ int PanelStacking::apply(const Request& request) {
         }
     }
 
+    // An input-only window a manager lays over a frame, enclosing it (KWin's, to resize a window
+    // by a border it does not draw), belongs to that frame: the chrome lies above it too, or the
+    // part of the rail it covers sends a click to the frame's edge instead of the rail.
+    if (const auto r = reference >= 0 ? seen.find(children[static_cast<size_t>(reference)]) : seen.end();
+        r != seen.end() && !r->second.rect.isEmpty()) {
+        const QRect frame = r->second.rect;
+        for (long i = reference + 1; i < static_cast<long>(children.size()); ++i) {
+            const WindowId w = children[static_cast<size_t>(i)];
+            if (chromeIds.count(w) || topIds.count(w) || ownTop.count(w) || madeHere(w)) continue;
+            if (const auto s = seen.find(w); s != seen.end() && (s->second.viewable || s->second.managed)) break;
+            const auto attributes = xcb_get_window_attributes(c, static_cast<xcb_window_t>(w));
+            const auto geometry = xcb_get_geometry(c, static_cast<xcb_window_t>(w));
+            Reply<xcb_get_window_attributes_reply_t> a(xcb_get_window_attributes_reply(c, attributes, nullptr));
+            Reply<xcb_get_geometry_reply_t> g(xcb_get_geometry_reply(c, geometry, nullptr));
+            if (!a || !g || a->_class != XCB_WINDOW_CLASS_INPUT_ONLY || a->map_state != XCB_MAP_STATE_VIEWABLE ||
+                !QRect(g->x, g->y, g->width, g->height).contains(frame))
+                break;
+            reference = i;
+        }
+    }
+
     const auto at = [&](WindowId w) { return position.count(w) ? position[w] : -1L; };
     // The chrome: in order, above the reference, with no window of ours between them, below the
     // cards.

@@ -370,6 +370,12 @@ X11TestServer::~X11TestServer() {
 
 void X11TestServer::killServer() {
     if (server_) kill(server_->pid(), SIGKILL);
+    // The window manager goes with it, at once: KWin, finding its server gone, starts itself again a
+    // second later, on the same display, and took over the next server given that display number
+    // (the lowest free one), leaving the windows mapped meanwhile unmanaged and the program with a
+    // manager that had gone. Killed now, it goes before it hears of it (and after the server, so
+    // that no client sees the manager go first).
+    if (windowManager_) kill(windowManager_->pid(), SIGKILL);
 }
 
 int X11TestServer::run(const std::vector<std::string>& argv) {
