@@ -5,6 +5,7 @@
 #include "layout/DisplayResolver.h"
 #include "layout/DisplayTopology.h"
 
+#include <optional>
 #include <vector>
 
 namespace tessane {
@@ -27,6 +28,16 @@ inline Rect keptOnItsScreen(const Rect& frame, const std::vector<Rect>& screens)
     if (DisplayTopology::isFullyOnScreens(frame, screens)) return frame;
     const auto best = DisplayTopology::bestScreen(frame, screens);
     return best ? DisplayResolver::clamped(frame, *best, kMinimumContainer) : frame;
+}
+
+// A frame larger than the screen it overlaps most, either way, clamped onto that screen; none
+// when it fits one (however far it runs past an edge). No container this program puts up is
+// larger than its display, but one stored on a larger display, or in X pixels by a build that
+// worked at a scale above 1, is: shown as it is, its far side and rail would lie off screen.
+inline std::optional<Rect> fittedOntoItsScreen(const Rect& frame, const std::vector<Rect>& screens) {
+    const auto best = DisplayTopology::bestScreen(frame, screens);
+    if (!best || (frame.width() <= best->width() && frame.height() <= best->height())) return std::nullopt;
+    return DisplayResolver::clamped(frame, *best, kMinimumContainer);
 }
 
 }  // namespace tessane

@@ -17,6 +17,8 @@ struct OpenedFrame {
     Workspace workspace;  // as folded for the frame
     Rect frame;
     std::optional<Rect> relocatedFrom;
+    // The frame was larger than its display and fitted onto it, rather than relocated from afar.
+    bool fittedOntoItsDisplay = false;
 };
 
 // While a show moves the windows before its chrome is up: the workspace, and the ratios the

@@ -3,6 +3,7 @@
 // the snap of its windows into the new panes and the write of the new frame.
 #include "controller/WorkspaceController.h"
 #include "controller/ContainerFrameRecord.h"
+#include "controller/ContainerReach.h"
 
 #include "controller/PaneMatChrome.h"
 #include "layout/DisplayResolver.h"
@@ -131,10 +132,16 @@ std::optional<OpenedFrame> WorkspaceController::openContainerFrame(const Workspa
     frame.size.height = std::max(frame.height(), floorSize.height);
 
     std::optional<Rect> relocatedFrom;
+    bool fitted = false;
     const auto current = currentDisplayVisibleAX();
-    if (current && !DisplayResolver::isUsablyVisible(frame, availableScreensVisibleAX(), kUsableOverlap)) {
+    const auto visible = availableScreensVisibleAX();
+    if (current && !DisplayResolver::isUsablyVisible(frame, visible, kUsableOverlap)) {
         relocatedFrom = frame;
         frame = DisplayResolver::clamped(frame, current->first, kMinimumContainer);
+    } else if (const auto onItsScreen = fittedOntoItsScreen(frame, visible)) {
+        relocatedFrom = frame;
+        frame = *onItsScreen;
+        fitted = true;
     }
 
     beginThreeColumnsOperation(given.id);
@@ -151,7 +158,7 @@ std::optional<OpenedFrame> WorkspaceController::openContainerFrame(const Workspa
     auto* session = sessions.find(workspace.id);
     if (!session) return std::nullopt;  // a listener of the active workspace tore it down again
     session->containerAXRect = frame;
-    return OpenedFrame{workspace, frame, relocatedFrom};
+    return OpenedFrame{workspace, frame, relocatedFrom, fitted};
 }
 
 void WorkspaceController::putChromeUp(const OpenedFrame& opened) {
@@ -168,8 +175,11 @@ void WorkspaceController::putChromeUp(const OpenedFrame& opened) {
             chrome.syncRatios(*deferredChrome->ratios);
     }
     if (!opened.relocatedFrom) return;
-    Log::line("[Tessane] Show: offscreen / missing display — relocated to current display. original=" +
-              rectLog(*opened.relocatedFrom) + " resolved=" + rectLog(opened.frame) + ". " + screensLogSummary());
+    Log::line(std::string(opened.fittedOntoItsDisplay ? "[Tessane] Show: larger than its display — fitted onto it."
+                                                      : "[Tessane] Show: offscreen / missing display — relocated to "
+                                                        "current display.") +
+              " original=" + rectLog(*opened.relocatedFrom) + " resolved=" + rectLog(opened.frame) + ". " +
+              screensLogSummary());
     persistContainerFrame(workspace.id);
 }
 

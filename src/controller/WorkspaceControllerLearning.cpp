@@ -46,6 +46,10 @@ void WorkspaceController::learnAppMinimums(const Uuid& workspaceID) {
     const auto* session = sessions.find(workspaceID);
     const auto ws = manager.workspace(workspaceID);
     if (!session || !session->chrome->isVisible() || !ws) return;
+    // While the displays settle, a window's size may be the work of the change (a display gone
+    // from under it, or one at another scale): nothing to learn from. The settled change moves
+    // the workspace, or leaves it, and its next pass learns.
+    if (queue.now() < topologyFluxUntil) return;
 
     // A window sent to another display still has its old size until its second placement
     // phase sizes it in place: that size says nothing about its minimum, so wait for it.

@@ -66,6 +66,22 @@ TEST_F(ContainerFrame, AFrameOnADisplayThatIsGoneIsRelocatedLoggedAndSaved) {
     EXPECT_EQ(saved.topologyFrames->size(), 1u);
 }
 
+// A frame stored in X pixels by a build that worked at scale 2 is twice the size it means in
+// points. It is taken as it is, but not left running off the display: fitted onto the display it
+// overlaps, told and stored. A frame that fits stays where it is even past an edge (above).
+TEST_F(ContainerFrame, AFrameLargerThanItsDisplayIsFittedOntoItLoggedAndSaved) {
+    s.start();
+    remember({24, 74, 2832, 1702});
+    s.clearLog();
+    s.probe().showContainerFrame(s.workspace(ws.id));
+    EXPECT_EQ(shownFrame(), Rect(0, 25, 1440, 875));
+    EXPECT_EQ(s.logCount("[Tessane] Show: larger than its display — fitted onto it. original=(24,74 2832×1702) "
+                         "resolved=(0,25 1440×875). displays(AX): [screen0 visible=(0,25 1440×875)]"),
+              1u);
+    EXPECT_EQ(s.workspace(ws.id).lastContainerFrame, RectModel::from({0, 25, 1440, 875}));
+    EXPECT_EQ(s.chromes.back()->containerCocoaRect, Rect(0, 0, 1440, 875));
+}
+
 TEST_F(ContainerFrame, OverlapDecidesUsability) {
     s.start();
     remember({1200, 600, 500, 300});  // 240 x 300 on the display's usable area: stays

@@ -30,6 +30,8 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWidget>
+#include <QWindow>
 
 #include <xcb/xcb.h>
 
@@ -51,6 +53,7 @@ struct LinuxPlatform::Ports {
     std::unique_ptr<LinuxDefaults> defaults;
     std::unique_ptr<LinuxScreens> screens;
     std::unique_ptr<QObject> scaleWatch;  // the toolkit's screens, whose scales the screens port reports
+    std::unique_ptr<QObject> baseSizes;   // see BaseSizeAtZero
     std::unique_ptr<LogindWatcher> logind;
     std::unique_ptr<LinuxHotKeys> hotKeys;
     std::unique_ptr<LinuxFileWatch> fileWatch;
@@ -99,6 +102,21 @@ std::unique_ptr<QObject> watchScales(LinuxScreens& screens) {
     return watcher;
 }
 
+// Scaled, the toolkit tells the window manager a base size of -2 x -2 pixels for a window that
+// sets none (its "none", -1, times the scale). Fluxbox reads that as 65534 and gives the window
+// a frame of 65534 x 65534 pixels that is never drawn. Each window of ours, as it is shown,
+// says a base size of 0 (none) instead.
+class BaseSizeAtZero final : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Show) return false;
+        if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->isWindow())
+            if (QWindow* window = widget->windowHandle(); window && !window->baseSize().isValid())
+                window->setBaseSize(QSize(0, 0));
+        return false;
+    }
+};
+
 }  // namespace
 
 LinuxPlatform::LinuxPlatform() : ports_(std::make_unique<Ports>()) {}
@@ -127,6 +145,7 @@ void LinuxPlatform::stop() {
     p.fileWatch.reset();
     p.hotKeys.reset();
     p.logind.reset();
+    p.baseSizes.reset();
     p.scaleWatch.reset();
     p.screens.reset();
     p.defaults.reset();
@@ -168,6 +187,10 @@ void LinuxPlatform::start(LogSink log) {
     p.defaults = std::make_unique<LinuxDefaults>(p.environment.configFolder() / "preferences.json", log);
     p.screens = std::make_unique<LinuxScreens>(*p.x, *p.mainQueue, log);
     p.scaleWatch = watchScales(*p.screens);
+    if (auto* app = QCoreApplication::instance()) {
+        p.baseSizes = std::make_unique<BaseSizeAtZero>();
+        app->installEventFilter(p.baseSizes.get());
+    }
     p.logind = std::make_unique<LogindWatcher>(
         [screens = p.screens.get()](Screens::Notification n) { screens->deliver(n); }, log);
     p.hotKeys = std::make_unique<LinuxHotKeys>(*p.x, *p.mainQueue, log);

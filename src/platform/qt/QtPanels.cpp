@@ -91,6 +91,7 @@ unsigned long QtPanel::windowId() const { return static_cast<unsigned long>(widg
 
 void QtPanel::setFrame(const Rect& frame) {
     const Size oldSize = frame_.size;
+    const QSize oldPixels = rootFrame_.size();
     frame_ = frame;
     if (!frame.isEmpty()) {
         rootFrame_ = wholePixels(owner_.space().rootFromScreen(frame));
@@ -108,9 +109,12 @@ void QtPanel::setFrame(const Rect& frame) {
         widget_->setGeometry(qt);
         if (fixedSize) widget_->setFixedSize(qt.size());
         if (widget_->testAttribute(Qt::WA_WState_Created)) {
-            placeExactly();
-            // A shape is cut for one size.
-            if (frame.size != oldSize) applyShape(/*newDrawing=*/false);
+            // Moved onto a display of another scale at the same size in points, the window is only
+            // moved by the toolkit, keeping the pixels of its old display: it is sized here.
+            const bool rescaled = frame.size == oldSize && rootFrame_.size() != oldPixels;
+            placeExactly(rescaled);
+            // A shape is cut for one size, in pixels.
+            if (frame.size != oldSize || rescaled) applyShape(/*newDrawing=*/false);
         }
         if (inputWindow_) panel_x11::setGeometry(inputWindow_, rootFrame_);
     }
@@ -221,11 +225,11 @@ void QtPanel::forwardPointer(const xcb_generic_event_t* event) {
     }
 }
 
-void QtPanel::placeExactly() {
+void QtPanel::placeExactly(bool always) {
     // Qt places the window in whole device-independent pixels; scaled, that can miss the
     // frame's X pixels by one. The X pixels are the truth (Qt takes the window's geometry back
     // from the server).
-    if (widget_->devicePixelRatioF() == 1) return;
+    if (widget_->devicePixelRatioF() == 1 && !always) return;
     if (options_.level < 0) panel_x11::setFixedSizeHints(windowId(), rootFrame_);
     panel_x11::setGeometry(windowId(), rootFrame_);
 }

@@ -69,8 +69,9 @@ public:
 
 private:
     void syncMapped();
-    // Puts the native window on `rootFrame_` to the X pixel.
-    void placeExactly();
+    // Puts the native window on `rootFrame_` to the X pixel where the toolkit may miss it (at a
+    // scale other than 1), or `always`.
+    void placeExactly(bool always = false);
     // Needs the native window. `newDrawing` is false when only the size changed.
     void applyShape(bool newDrawing = true);
     void applyShapes();
