@@ -145,8 +145,13 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
                 activeWindowStale_ = false;
                 activeWindowChanged();
             });
-        } else if (e.atom == x_.atom("_NET_CLIENT_LIST")) {
-            clientListChanged();
+        } else if (e.atom == x_.atom("_NET_CLIENT_LIST") && !std::exchange(clientListStale_, true)) {
+            // Some managers (Metacity, Mutter) rewrite the list for every window they restore.
+            queue_.post([this, registry = registry_] {
+                if (!registry->alive) return;
+                clientListStale_ = false;
+                clientListChanged();
+            });
         } else if (e.atom == x_.atom("_NET_CLIENT_LIST_STACKING") && !std::exchange(stackingStale_, true)) {
             // Read once after a storm of restacks (a manager restoring a thousand windows
             // restacks for each), not once per change while the storm goes on.

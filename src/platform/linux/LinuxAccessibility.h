@@ -221,6 +221,7 @@ private:
     WindowIdSet stackingSet_;
     bool stackingStale_ = false;  // a change of the stacking list is waiting to be read
     bool activeWindowStale_ = false;  // and of the active window
+    bool clientListStale_ = false;    // and of the client list
     std::shared_ptr<Registry> registry_;
     Subscription events_;
     NewWindowMenu newWindowMenu_;

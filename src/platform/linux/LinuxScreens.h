@@ -101,6 +101,7 @@ private:
     Subscription events_;
     LifetimeToken lifetime_;
     ClientListTracker clients_;
+    bool clientListStale_ = false;  // a change of the client list is waiting to be read
     LogSink log_;
     ScaleSource scaleSource_;
     // Struts already logged as ignored: each is told once, and past kMaxReported no more are.
