@@ -123,6 +123,9 @@ public:
     // Where the frames of the listed clients are asked (the backend's read model knows them):
     // without it, only the windows that do not bypass the window manager count as frames.
     void setClientFrames(std::function<std::vector<unsigned long>()> frames) { clientFrames_ = std::move(frames); }
+    // Where the stacking rule finds the root's children and our windows' frames (see
+    // PanelStacking::Desktop).
+    void setDesktop(PanelStacking::Desktop desktop) { stacking_.setDesktop(std::move(desktop)); }
 
     // Whether a compositing manager blends our translucent windows (followed as managers start
     // and end; a panel keeps the kind of window it was made with).
