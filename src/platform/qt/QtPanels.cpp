@@ -106,7 +106,10 @@ void QtPanel::setFrame(const Rect& frame) {
         rootFrame_ = wholePixels(owner_.space().rootFromScreen(frame));
         widget_->canvas().setDrawingSize(QSize(static_cast<int>(std::lround(frame.width())),
                                                static_cast<int>(std::lround(frame.height()))));
-        const QRect qt = qtFromRoot(Rect(rootFrame_.x(), rootFrame_.y(), rootFrame_.width(), rootFrame_.height()));
+        QRect qt = qtFromRoot(Rect(rootFrame_.x(), rootFrame_.y(), rootFrame_.width(), rootFrame_.height()));
+        // Qt unmaps a window it shows when it is given no size, and maps it again itself when it
+        // grows: a window that maps itself is never given none (nor mapped while it has none).
+        if (mapsItself()) qt.setSize(qt.size().expandedTo(QSize(1, 1)));
         // The mat's size is the only one it says it can take (the toolkit writes that into its
         // size hints), so that no manager grows it to the work area: the old bounds go first, or
         // the toolkit would hold the window to them.
@@ -153,7 +156,8 @@ void QtPanel::setAlpha(double alpha) {
 }
 
 void QtPanel::syncMapped() {
-    const bool want = orderedIn_ && !frame_.isEmpty() && (owner_.compositing() || alpha_ > 0);
+    const bool want = orderedIn_ && !frame_.isEmpty() && (owner_.compositing() || alpha_ > 0) &&
+                      !(mapsItself() && rootFrame_.isEmpty());
     if (want == isMapped()) return;
     if (!want) {
         if (mapsItself()) {
