@@ -101,6 +101,15 @@ public:
         value_ = std::move(newValue);
     }
 
+    // Changes the value where it is, for a value too large to copy for a small change (a list
+    // of thousands): the observers are told after the change rather than before it, with the
+    // value as it now is. Only for values whose observers all look at a change on a later turn.
+    template <typename Change>
+    void modify(Change&& change) {
+        change(value_);
+        willChange_.emit(value_);
+    }
+
     [[nodiscard]] Subscription observe(std::function<void(const T& newValue)> h) {
         return willChange_.subscribe(std::move(h));
     }

@@ -358,12 +358,16 @@ std::optional<WorkspaceController::PaneWindow> WorkspaceController::placedPaneWi
 void WorkspaceController::pruneCacheForRemovedPanes() {
     if (!paneCachePruneDue) return;
     paneCachePruneDue = false;
+    // Only the cached panes are looked for, and the walk ends once each is found: with thousands
+    // of stored workspaces, a set of every pane was most of a first show (which has none cached).
+    auto gone = windowCache.appIDs();
+    if (gone.empty()) return;
     ++paneCachePrunes;
-    std::set<Uuid> paneIDs;
-    for (const auto& ws : manager.workspaces().get())
-        for (const auto& app : ws.apps) paneIDs.insert(app.id);
-    for (const auto& id : windowCache.appIDs())
-        if (!paneIDs.count(id)) windowCache.remove(id);
+    for (const auto& ws : manager.workspaces().get()) {
+        for (const auto& app : ws.apps) gone.erase(app.id);
+        if (gone.empty()) return;
+    }
+    for (const auto& id : gone) windowCache.remove(id);
 }
 
 // ------------------------------------------------------------------------- one window

@@ -155,9 +155,10 @@ void WorkspaceManager::update(Workspace workspace) {
     const long i = indexOf(workspace.id);
     if (i < 0) return;
     logDropped(workspace.name, dropNonFiniteNumbers(workspace));
-    auto list = workspaces_.get();
-    list[static_cast<size_t>(i)] = std::move(workspace);
-    commit(std::move(list));
+    // One workspace of what may be thousands (a show storing its ratios): changed where it is
+    // rather than in a copy of the list. Every observer reads the list on a later turn.
+    workspaces_.modify([&](std::vector<Workspace>& list) { list[static_cast<size_t>(i)] = std::move(workspace); });
+    write(workspaces_.get());
 }
 
 bool WorkspaceManager::setLastDocument(const std::string& path, const Uuid& appID) {

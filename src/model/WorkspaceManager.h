@@ -29,7 +29,8 @@ public:
     WorkspaceManager(const WorkspaceManager&) = delete;
     WorkspaceManager& operator=(const WorkspaceManager&) = delete;
 
-    // Published state; observers are told before each change.
+    // Published state; observers are told before each change (the list: after update() of one
+    // workspace, which changes it where it is), and read the new state on a later turn.
     const Published<std::vector<Workspace>>& workspaces() const { return workspaces_; }
     const Published<std::optional<Uuid>>& activeWorkspaceID() const { return activeWorkspaceID_; }
     const Published<std::optional<Uuid>>& lastShownWorkspaceID() const { return lastShownWorkspaceID_; }

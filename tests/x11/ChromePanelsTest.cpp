@@ -468,6 +468,26 @@ TEST_F(ChromePanelsTest, AReleasedPanelsWindowIsMappedAgainForTheNextPanelMadeLi
         return g && g->viewable && g->rootRect == Rect(300, 200, 80, 60);
     }));
     EXPECT_TRUE(pixelBecomes(340, 230, rgbOf(qt_backend::resolveColor({ColorRole::green}, false))));
+
+    // A window made ready ahead (shown by Qt out of sight, then unmapped) stays unseen until a panel
+    // takes it, which maps it at its frame and has Qt paint a drawing no single fill makes.
+    panels_->prepare({{.level = PanelLevel::rail, .name = "rail"}});
+    auto rail = panels_->makePanel({.level = PanelLevel::rail, .name = "rail"});
+    const XWindowId railId = static_cast<qt_backend::QtPanel&>(*rail).windowId();
+    x_->sync();
+    const auto early = x_->geometry(railId);
+    ASSERT_TRUE(early);
+    EXPECT_FALSE(early->viewable) << "made ready unseen";
+    rail->setDrawing({DrawOp::shape(DrawOp::Kind::fillRect, {0, 0, 120, 40}, {ColorRole::accent}),
+                      DrawOp::shape(DrawOp::Kind::fillRect, {60, 0, 60, 40}, {ColorRole::green})});
+    rail->setFrame(screenFromRoot({600, 400, 120, 40}));
+    rail->orderFront();
+    EXPECT_TRUE(waitFor([&] {
+        auto g = x_->geometry(railId);
+        return g && g->viewable && g->rootRect == Rect(600, 400, 120, 40);
+    }));
+    EXPECT_TRUE(pixelBecomes(620, 420, rgbOf(qt_backend::resolveColor({ColorRole::accent}, false))));
+    EXPECT_TRUE(pixelBecomes(700, 420, rgbOf(qt_backend::resolveColor({ColorRole::green}, false))));
 }
 
 TEST_F(ChromePanelsTest, AnimationsLandOnTheirTargetsAndTellTheirCompletionsOnce) {

@@ -411,6 +411,55 @@ TEST_F(X11DesktopModelTest, AnOverrideRedirectFrameCarriesItsClientAndOurPanelsN
     XCloseDisplay(wm);
 }
 
+// The chrome's stacking rule asks for the root's children at every restack: they are read once
+// and followed from what the root hears (raised, lowered, restacked beside a sibling, made,
+// reparented in and out, destroyed), in the server's own order, with no second read.
+TEST_F(X11DesktopModelTest, TheRootsChildrenAreFollowedInTheServersOrderWithoutAskingAgain) {
+    Display* wm = XOpenDisplay(bare_->display().c_str());
+    ASSERT_NE(wm, nullptr);
+    const Window root = DefaultRootWindow(wm);
+    const auto make = [&](Window parent) {
+        const Window w = XCreateSimpleWindow(wm, parent, 10, 10, 50, 50, 0, 0, 0);
+        XMapWindow(wm, w);
+        return w;
+    };
+    const Window a = make(root), b = make(root), c = make(root);
+    const auto settle = [&] {
+        XSync(wm, False);
+        x_->sync();
+        x_->processEvents();
+    };
+    const auto server = [&] {
+        Window parent = 0, up = 0, *kids = nullptr;
+        unsigned count = 0;
+        XQueryTree(wm, root, &up, &parent, &kids, &count);
+        std::vector<XWindowId> out(kids, kids + count);
+        if (kids) XFree(kids);
+        return out;
+    };
+    settle();
+    auto& model = x_->desktop();
+    ASSERT_EQ(model.rootStacking(), server());
+
+    const Window d = make(root);
+    XRaiseWindow(wm, a);
+    XLowerWindow(wm, c);
+    XWindowChanges below{};
+    below.sibling = b;
+    below.stack_mode = Below;
+    XConfigureWindow(wm, d, CWSibling | CWStackMode, &below);
+    XReparentWindow(wm, b, c, 0, 0);  // out of the root
+    const Window e = make(d);
+    XReparentWindow(wm, e, root, 5, 5);  // into it, on top
+    XDestroyWindow(wm, a);
+    XMoveResizeWindow(wm, d, 20, 20, 60, 60);  // a configure that leaves the order
+    settle();
+    const uint64_t trips = x_->roundTrips();
+    EXPECT_EQ(model.rootStacking(), server());
+    EXPECT_EQ(x_->roundTrips(), trips);
+    XCloseDisplay(wm);
+}
+
 TEST_F(X11ConnectionTest, WindowsOfThisProcesssOtherConnectionAreOursWithoutAsking) {
     // A second connection of this process, as the toolkit's is, and another program's window.
     Display* toolkit = XOpenDisplay(server_->display().c_str());

@@ -144,10 +144,11 @@ std::vector<std::optional<XWindowId>> X11Connection::readParents(std::span<const
     return answers;
 }
 
-std::optional<std::vector<XWindowId>> X11Connection::readChildren(XWindowId window) {
+std::optional<std::vector<XWindowId>> X11Connection::readChildren(XWindowId window, unsigned long* serial) {
     if (!usable()) return std::nullopt;
     xcb_connection_t* c = XGetXCBConnection(display_);
     const auto cookie = xcb_query_tree(c, static_cast<xcb_window_t>(window));
+    if (serial) *serial = cookie.sequence;
     trip();
     xcb_generic_error_t* error = nullptr;
     auto* reply = xcb_query_tree_reply(c, cookie, &error);

@@ -397,6 +397,12 @@ X11Event X11Connection::convert(const void* raw) const {
         out.rect = Rect(ev.xconfigure.x, ev.xconfigure.y, ev.xconfigure.width, ev.xconfigure.height);
         out.borderWidth = ev.xconfigure.border_width;
         out.overrideRedirect = ev.xconfigure.override_redirect;
+        out.aboveSibling = ev.xconfigure.above;
+        break;
+    case CirculateNotify:
+        out.kind = X11Event::Kind::circulate;
+        out.window = ev.xcirculate.window;
+        out.eventWindow = ev.xcirculate.event;
         break;
     case DestroyNotify:
         out.kind = X11Event::Kind::destroy;

@@ -56,6 +56,7 @@ struct X11Event {
         screensChanged, // RandR: outputs, CRTCs, monitors or the screen size changed
         keyboardMapping, // the keyboard or modifier mapping changed; key lookups already follow it
         generic,        // an extension's event (XInput2 raw input): `extension`, `evtype`, `detail`
+        circulate,      // `window` went to the top or the bottom of its siblings
         other,
     };
     Kind kind = Kind::other;
@@ -67,6 +68,7 @@ struct X11Event {
     bool synthetic = false;     // sent by a client (XSendEvent), e.g. a WM's ICCCM ConfigureNotify
     Rect rect;                  // configure: x, y, width, height as the event gives them
     int borderWidth = 0;        // configure
+    XWindowId aboveSibling = 0; // configure: the sibling right below the window (0: it is the lowest)
     bool overrideRedirect = false;  // configure, map: the window bypasses the window manager
     uint32_t keycode = 0;
     uint32_t modifiers = 0;     // X modifier state of a key event
@@ -174,6 +176,9 @@ public:
         readsByTurn_ = true;
         socketReadDue_ = true;
     }
+    // The read model's next answer looks at the socket, even within a turn: for an answer that
+    // must follow what another connection of ours just heard.
+    void readSocketNext() { socketReadDue_ = true; }
     // How often the read model has looked at the socket for events; tests count it.
     uint64_t socketReads() const { return socketReads_; }
 
@@ -387,7 +392,8 @@ private:
     // answer is awaited.
     std::vector<std::optional<XWindowId>> readParents(std::span<const XWindowId> windows);
     // The children of a window, bottom to top as the server stacks them; none when it is gone.
-    std::optional<std::vector<XWindowId>> readChildren(XWindowId window);
+    // `serial`, if given, gets the request's: events carrying a lower one came before the answer.
+    std::optional<std::vector<XWindowId>> readChildren(XWindowId window, unsigned long* serial = nullptr);
     std::vector<X11Monitor> readMonitors();
     Size readRootSize();
     std::optional<std::vector<uint8_t>> readOutputEdid(unsigned long output);

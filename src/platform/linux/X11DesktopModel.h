@@ -58,9 +58,10 @@ public:
     bool windowExists(XWindowId window);
     std::vector<X11Monitor> monitors();
     Size rootSize();
-    // The children of the root, bottom to top as the server stacks them: asked once and kept
-    // until a child of the root is made, configured (restacked), mapped, unmapped, reparented or
-    // destroyed, which bumps stackingVersion().
+    // The children of the root, bottom to top as the server stacks them: asked once and kept in
+    // step with what the root hears of its children (made, restacked, reparented, destroyed); a
+    // change it cannot follow has it asked again. Any change of a child, mapped or unmapped too,
+    // bumps stackingVersion().
     const std::vector<XWindowId>& rootStacking();
     uint64_t stackingVersion() const { return stackingVersion_; }
     std::optional<std::vector<uint8_t>> outputEdid(unsigned long output);
@@ -108,6 +109,8 @@ private:
     // A child of the root was made, moved, mapped, unmapped or reparented: what of the kept
     // geometry it may have carried with it goes.
     void rootChildChanged(const X11Event& e);
+    // Moves what rootStacking() keeps as the root heard it, or drops it.
+    void followStacking(const X11Event& e);
     void dropWindow(XWindowId window);
     // Learns the frames of those of `windows` whose frame is not known.
     void climb(std::vector<XWindowId> windows);
@@ -156,6 +159,7 @@ private:
     // The last rectangle and border each child of the root was configured to, as heard.
     std::unordered_map<XWindowId, std::pair<Rect, int>> rootChildFrames_;
     std::optional<std::vector<XWindowId>> rootStacking_;
+    unsigned long stackingSerial_ = 0;  // of the request that read it: older events are in it
     uint64_t stackingVersion_ = 1;
     std::optional<std::vector<X11Monitor>> monitors_;
     std::optional<Size> rootSize_;

@@ -229,6 +229,12 @@ void LinuxPlatform::start(LogSink log) {
     if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
         p.panels = std::make_unique<QtPanels>(*p.screenSpace);
         p.panels->setClientFrames([x = p.x.get()] { return x->desktop().clientFrames(); });
+        p.panels->setDesktop({[x = p.x.get()] {
+                                  // What the server told of a restack by now, our own panels' too.
+                                  x->readSocketNext();
+                                  return x->desktop().rootStacking();
+                              },
+                              [x = p.x.get()](unsigned long w) { return x->desktop().frameOf(w); }});
         p.animator = std::make_unique<QtAnimator>(*p.panels);
         p.menus = std::make_unique<QtMenus>(*p.screenSpace);
     }

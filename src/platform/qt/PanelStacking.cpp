@@ -66,16 +66,25 @@ struct Seen {
 
 long PanelStacking::requestsSent() { return sent; }
 
-void PanelStacking::learnBystanders() {
+std::optional<std::vector<PanelStacking::WindowId>> PanelStacking::rootChildren() const {
+    if (desktop_.rootStacking) return desktop_.rootStacking();
     xcb_connection_t* c = connection();
     const xcb_window_t root = rootWindow();
-    if (!c || !root) return;
+    if (!c || !root) return std::nullopt;
     Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr));
-    if (!tree) return;
+    if (!tree) return std::nullopt;
     const xcb_window_t* kids = xcb_query_tree_children(tree.get());
+    return std::vector<WindowId>(kids, kids + xcb_query_tree_children_length(tree.get()));
+}
+
+void PanelStacking::learnBystanders() {
+    xcb_connection_t* c = connection();
+    if (!c || !rootWindow()) return;
+    const auto children = rootChildren();
+    if (!children) return;
     std::vector<std::pair<WindowId, xcb_get_window_attributes_cookie_t>> asks;
-    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i)
-        if (!madeOn(c, kids[i])) asks.push_back({kids[i], xcb_get_window_attributes(c, kids[i])});
+    for (WindowId w : *children)
+        if (!madeOn(c, w)) asks.push_back({w, xcb_get_window_attributes(c, static_cast<xcb_window_t>(w))});
     for (auto& [window, cookie] : asks) {
         Reply<xcb_get_window_attributes_reply_t> a(xcb_get_window_attributes_reply(c, cookie, nullptr));
         if (a && isBystander(*a)) bystanders_.insert(window);
@@ -89,10 +98,9 @@ int PanelStacking::apply(const Request& request) {
         return 0;
     const long before = sent;
 
-    Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr));
-    if (!tree) return 0;
-    const xcb_window_t* kids = xcb_query_tree_children(tree.get());
-    const std::vector<WindowId> children(kids, kids + xcb_query_tree_children_length(tree.get()));
+    const auto read = rootChildren();
+    if (!read) return 0;
+    const std::vector<WindowId>& children = *read;
     std::map<WindowId, long> position;
     for (size_t i = 0; i < children.size(); ++i) position[children[i]] = static_cast<long>(i);
 
@@ -105,6 +113,10 @@ int PanelStacking::apply(const Request& request) {
     for (WindowId w : pending) {
         const auto known = frames_.find(w);
         if (known != frames_.end() && position.count(known->second)) continue;
+        if (desktop_.frameOf) {
+            if (const auto frame = desktop_.frameOf(w)) frames_[w] = *frame;
+            continue;
+        }
         climbing[w] = w;
     }
     for (int depth = 0; depth < 8 && !climbing.empty(); ++depth) {

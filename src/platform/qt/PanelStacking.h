@@ -2,7 +2,9 @@
 
 #include <QRect>
 
+#include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -41,6 +43,15 @@ public:
         std::set<WindowId> clientFrames;
     };
 
+    // What the backend's read model keeps of the desktop from its own events: the root's children,
+    // bottom to top, and the child of the root holding a window. Without it, both are asked of
+    // the server at each apply().
+    struct Desktop {
+        std::function<std::vector<WindowId>()> rootStacking;
+        std::function<std::optional<WindowId>(WindowId)> frameOf;
+    };
+    void setDesktop(Desktop desktop) { desktop_ = std::move(desktop); }
+
     // Puts both groups in place; answers the restacking requests it sent.
     int apply(const Request& request);
     // Learns which children of the root the chrome can never lie on, ahead of the first apply(),
@@ -50,6 +61,10 @@ public:
     static long requestsSent();
 
 private:
+    // The root's children, bottom to top; none when they cannot be had.
+    std::optional<std::vector<WindowId>> rootChildren() const;
+
+    Desktop desktop_;
     // The child of the root holding `client` (itself, or its window manager's frame).
     std::map<WindowId, WindowId> frames_;
     // Children of the root known never to be what the chrome lies on (see apply()).

@@ -383,4 +383,12 @@ void flush() {
     if (Display* d = display()) XFlush(d);
 }
 
+void mapWindow(WindowId window) {
+    if (Display* d = display()) XMapWindow(d, window);
+}
+
+void unmapWindow(WindowId window) {
+    if (Display* d = display()) XUnmapWindow(d, window);
+}
+
 }  // namespace tessane::qt_backend::panel_x11

@@ -109,5 +109,9 @@ void raise(WindowId window);
 // it back from a dialog before the dialog goes, which some window managers would give elsewhere.
 void focus(WindowId window);
 void flush();
+// Maps or unmaps a window of ours without waiting for anything (the toolkit's own show waits for
+// the server and reads the window's state back): sent with the next flush.
+void mapWindow(WindowId window);
+void unmapWindow(WindowId window);
 
 }  // namespace tessane::qt_backend::panel_x11

@@ -50,6 +50,8 @@ QtPanel::QtPanel(QtPanels& owner, PanelOptions options)
         shaped_ = kept->shaped;
         marked_ = kept->marked;
         serverFill_ = kept->serverFill;
+        // Shown ahead, unseen, with nothing painted (see prepare()).
+        if (!serverFill_ && !widget_->updatesEnabled()) widget_->setUpdatesEnabled(true);
         widget_->canvas().setDrawing({});
         widget_->canvas().unsetCursor();
         if (owner_.compositing()) widget_->setWindowOpacity(1);
@@ -78,7 +80,14 @@ QtPanel::~QtPanel() {
     // The window is kept, unmapped, for the next panel made like this one: a show then maps
     // windows that exist rather than making new ones.
     for (auto* animation : widget_->findChildren<QVariantAnimation*>(Qt::FindDirectChildrenOnly)) delete animation;
-    widget_->hide();
+    owner_.dropMap(this);
+    // Shown by Qt, its window stays so, unmapped by us.
+    if (mapsItself() && widget_->isVisible()) {
+        widget_->canvas().cancelPress();
+        if (mapped_) panel_x11::unmapWindow(windowId());
+    } else {
+        widget_->hide();
+    }
     widget_->canvas().setInputSink({});
     widget_->canvas().setAppearanceSink({});
     widget_->canvas().setKeySink({});
@@ -86,7 +95,8 @@ QtPanel::~QtPanel() {
     panel_x11::flush();
 }
 
-bool QtPanel::isMapped() const { return widget_->isVisible(); }
+bool QtPanel::mapsItself() const { return owner_.root_ && options_.level >= 1 && !options_.canTakeFocus; }
+bool QtPanel::isMapped() const { return mapsItself() ? mapped_ : widget_->isVisible(); }
 unsigned long QtPanel::windowId() const { return static_cast<unsigned long>(widget_->winId()); }
 
 void QtPanel::setFrame(const Rect& frame) {
@@ -97,7 +107,10 @@ void QtPanel::setFrame(const Rect& frame) {
         rootFrame_ = wholePixels(owner_.space().rootFromScreen(frame));
         widget_->canvas().setDrawingSize(QSize(static_cast<int>(std::lround(frame.width())),
                                                static_cast<int>(std::lround(frame.height()))));
-        const QRect qt = qtFromRoot(Rect(rootFrame_.x(), rootFrame_.y(), rootFrame_.width(), rootFrame_.height()));
+        QRect qt = qtFromRoot(Rect(rootFrame_.x(), rootFrame_.y(), rootFrame_.width(), rootFrame_.height()));
+        // Qt unmaps a window it shows when it is given no size, and maps it again itself when it
+        // grows: a window that maps itself is never given none (nor mapped while it has none).
+        if (mapsItself()) qt.setSize(qt.size().expandedTo(QSize(1, 1)));
         // The mat's size is the only one it says it can take (the toolkit writes that into its
         // size hints), so that no manager grows it to the work area: the old bounds go first, or
         // the toolkit would hold the window to them.
@@ -147,10 +160,19 @@ void QtPanel::setAlpha(double alpha) {
 }
 
 void QtPanel::syncMapped() {
-    const bool want = orderedIn_ && !frame_.isEmpty() && (owner_.compositing() || alpha_ > 0);
+    const bool want = orderedIn_ && !frame_.isEmpty() && (owner_.compositing() || alpha_ > 0) &&
+                      !(mapsItself() && rootFrame_.isEmpty());
     if (want == isMapped()) return;
     if (!want) {
-        widget_->hide();
+        if (mapsItself()) {
+            mapped_ = false;
+            owner_.dropMap(this);
+            widget_->canvas().cancelPress();  // the server ends a press's grab with the window
+            if (widget_->isVisible()) panel_x11::unmapWindow(windowId());
+            panel_x11::flush();
+        } else {
+            widget_->hide();
+        }
         syncInputWindow();
         return;
     }
@@ -163,7 +185,14 @@ void QtPanel::syncMapped() {
         panel_x11::markNeverMaximized(window);
         panel_x11::markKeptBelow(window);
     }
-    widget_->show();
+    if (mapsItself()) mapped_ = true;
+    if (mapsItself() && widget_->isVisible()) {
+        // Qt has shown the window before: mapped with the others of this turn, once they are
+        // stacked.
+        owner_.mapLater(this);
+    } else {
+        widget_->show();
+    }
     // Qt puts a window made earlier (a kept one) back on its own whole-pixel geometry as it shows
     // it, when the server's geometry has reached Qt since. Sent at once: the toolkit, which would
     // send it along, may write nothing more for a while (and a flush in every show would cost).
@@ -414,6 +443,18 @@ void QtPanels::prepare(const std::vector<PanelOptions>& panels) {
         markNewWindow(id, options);
         window.marked = true;
         if (std::exchange(first, false)) panel_x11::prepareFirstShow(id, compositing_);
+        if (options.level >= 1 && !options.canTakeFocus) {
+            // Qt's show of a window waits for the server and reads the window's state back: done
+            // now, unseen (an empty shape, nothing painted, unmapped right after), so that a show
+            // of the chrome maps its windows itself, in one batch.
+            panel_x11::setBoundingShape(id, QRegion());
+            window.shaped = true;
+            window.widget->setUpdatesEnabled(false);
+            // Sized, or Qt would size it to its empty drawing and, at zero, leave it unmapped.
+            window.widget->setGeometry(0, 0, 1, 1);
+            window.widget->show();
+            panel_x11::unmapWindow(id);
+        }
         kept_.push_back({options, std::move(window)});
     }
     stacking_.learnBystanders();
@@ -435,7 +476,21 @@ void QtPanels::scheduleRestack() {
     QTimer::singleShot(0, &context_, [this] {
         restackPending_ = false;
         restack();
+        mapQueued();
     });
+}
+
+void QtPanels::mapLater(QtPanel* panel) {
+    if (std::find(toMap_.begin(), toMap_.end(), panel) == toMap_.end()) toMap_.push_back(panel);
+    scheduleRestack();  // a window mapped again is where it was left in the stack
+}
+
+void QtPanels::dropMap(QtPanel* panel) { std::erase(toMap_, panel); }
+
+void QtPanels::mapQueued() {
+    if (toMap_.empty()) return;
+    for (auto* p : std::exchange(toMap_, {})) panel_x11::mapWindow(p->windowId());
+    panel_x11::flush();
 }
 
 void QtPanels::restack() {
@@ -459,6 +514,8 @@ void QtPanels::restack() {
     // Our other windows: the settings window, the builder, alerts, menus, ...
     for (QWindow* w : QGuiApplication::topLevelWindows()) {
         if (!w->isVisible() || !w->handle() || panelWindows.count(w->winId())) continue;
+        // Windows of panels shown by Qt and unmapped by us (kept, or ordered out) are no reference.
+        if (dynamic_cast<QtPanelWidget*>(QWidget::find(w->winId()))) continue;
         request.ownWindows.insert(w->winId());
         if (!sharesCardLevel(QWidget::find(w->winId()))) {
             request.aboveCards.insert(w->winId());

@@ -69,6 +69,9 @@ public:
 
 private:
     void syncMapped();
+    // A panel out of the window manager's hands that never takes the keyboard: once Qt has shown
+    // its window, it is mapped and unmapped here, with no wait (see QtPanels::mapQueued()).
+    bool mapsItself() const;
     // Puts the native window on `rootFrame_` to the X pixel where the toolkit may miss it (at a
     // scale other than 1), or `always`.
     void placeExactly(bool always = false);
@@ -95,6 +98,7 @@ private:
     unsigned lastPressTime_ = 0, lastPressButton_ = 0;  // for double clicks on the input window
     bool marked_ = false;  // the compositor's hints are on the window
     bool orderedIn_ = false;
+    bool mapped_ = false;  // when it maps itself: whether its window is mapped (or about to be)
     double alpha_ = 1;
     bool shadow_;
     std::optional<QColor> serverFill_;  // the window's background colour, when the server fills it
@@ -123,6 +127,9 @@ public:
     // Where the frames of the listed clients are asked (the backend's read model knows them):
     // without it, only the windows that do not bypass the window manager count as frames.
     void setClientFrames(std::function<std::vector<unsigned long>()> frames) { clientFrames_ = std::move(frames); }
+    // Where the stacking rule finds the root's children and our windows' frames (see
+    // PanelStacking::Desktop).
+    void setDesktop(PanelStacking::Desktop desktop) { stacking_.setDesktop(std::move(desktop)); }
 
     // Whether a compositing manager blends our translucent windows (followed as managers start
     // and end; a panel keeps the kind of window it was made with).
@@ -146,6 +153,11 @@ private:
     // Once, at the end of this turn of the event loop.
     void scheduleRestack();
     void restack();
+    // The windows of panels that map themselves, mapped in one batch once this turn's panels are
+    // stacked: no request waits for the server.
+    void mapLater(QtPanel* panel);
+    void dropMap(QtPanel* panel);
+    void mapQueued();
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
     const linux_backend::X11ScreenSpace& space_;
@@ -158,6 +170,7 @@ private:
     std::function<std::vector<unsigned long>()> clientFrames_;
     QObject context_;  // the deferred restack's; it dies with us
     bool restackPending_ = false;
+    std::vector<QtPanel*> toMap_;
     unsigned long root_ = 0;
     unsigned long stackingAtom_ = 0;  // _NET_CLIENT_LIST_STACKING
     int compositingEvent_ = 0;        // XFixes: the compositing manager's selection changed hands
