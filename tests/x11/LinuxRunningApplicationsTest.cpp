@@ -465,11 +465,7 @@ TEST_F(ManyWindowsTest, AnAppOfManyWindowsComesBackWithRoundTripsThatDoNotGrowWi
     ASSERT_EQ(front.size(), 4u);
     const uint64_t before = x_->roundTrips();
     ASSERT_TRUE(apps_->unhide(pid));
-    // Mutter, which answers neither restore request and keeps the windows mapped, still costs
-    // about two round trips a window here: not yet found where.
-    if (server_->windowManagerName() != "mutter") {
-        EXPECT_LT(x_->roundTrips() - before, 30u);
-    }
+    EXPECT_LT(x_->roundTrips() - before, 30u);
     for (XWindowId w : front) EXPECT_EQ(ax_->isMinimized(w), false) << w;
     ASSERT_TRUE(queue_->runUntil([&] { return minimized() == 0; }, 30)) << minimized();
     EXPECT_FALSE(apps_->runningApplication(pid)->isHidden);

@@ -89,8 +89,13 @@ void LinuxRunningApplications::onEvent(const X11Event& e) {
         return;
     }
     if (e.kind != X11Event::Kind::property || e.window != x_.root()) return;
-    if (e.atom == x_.atom("_NET_CLIENT_LIST")) {
-        refresh(false);
+    if (e.atom == x_.atom("_NET_CLIENT_LIST") && !std::exchange(clientListStale_, true)) {
+        // Read once after a storm of changes (Mutter rewrites the list for every window it
+        // restores), not with a round trip per change.
+        queue_.post(lifetime_.guard([this] {
+            clientListStale_ = false;
+            refresh(false);
+        }));
     } else if (e.atom == x_.atom("_NET_ACTIVE_WINDOW") && !std::exchange(activeWindowStale_, true)) {
         // Read once after a storm of changes (a manager that focuses each of a thousand windows
         // it restores), not once per change while the storm goes on.

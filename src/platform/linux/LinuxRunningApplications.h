@@ -201,6 +201,7 @@ private:
     static constexpr double kFocusGiveBackSeconds = 1.5;
     XWindowId activeWindow_ = 0;
     bool activeWindowStale_ = false;  // a change of the active window is waiting to be read
+    bool clientListStale_ = false;  // a change of the client list is waiting to be read
     uint64_t activationRequests_ = 0;  // activations asked of us, counted
     double indexBuiltAt_ = 0;
     std::shared_ptr<RepeatingTimer> poll_;
