@@ -316,6 +316,8 @@ TEST_F(TrayMenuTest, CtrlQInTheSettingsWindowQuitsTheSameWay) {
     const XWindowId settings = openSettingsWindow();
     ASSERT_NE(settings, 0u);
     ASSERT_EQ(server_->run({"xdotool", "windowactivate", "--sync", std::to_string(settings)}), 0);
+    // xfwm4 says the window is active a moment before it hands it the keyboard.
+    ASSERT_TRUE(waitFor([&] { return hasFocus(settings); }, kDeadline)) << "the settings window never had the keyboard";
     press("ctrl+q");
     ASSERT_EQ(tessane_->wait(kDeadline), 0) << "the program did not end after Ctrl+Q\n" << log();
     tessane_.reset();
