@@ -36,18 +36,6 @@ protected:
         startTessane();
         ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
     }
-    // The panes of `left` and `right` (read into `a` and `b`) side by side and no longer moving,
-    // and `extra` holds too.
-    bool settled(XWindowId left, XWindowId right, RootRect& a, RootRect& b, const std::function<bool()>& extra) {
-        return waitFor(
-            [&] {
-                const RootRect was[] = {a, b};
-                a = frame(left), b = frame(right);
-                return text(was[0]) == text(a) && text(was[1]) == text(b) && a.width > 0 && b.x > a.x + a.width &&
-                       extra();
-            },
-            kDeadline);
-    }
     // Two displays side by side: LEFT, 640 x 1080 pixels at scale 1, and RIGHT, 1280 x 1080 at
     // scale 2 (640 x 540 points). False when the server can't have them.
     bool twoDisplays() {

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -186,6 +187,18 @@ protected:
             kDeadline))
             << "no actions menu of ours after a right-click on the rail";
         press("Escape");
+    }
+    // The panes of `left` and `right` (read into `a` and `b`) side by side and no longer moving,
+    // and `extra` holds too.
+    bool settled(XWindowId left, XWindowId right, RootRect& a, RootRect& b, const std::function<bool()>& extra) {
+        return waitFor(
+            [&] {
+                const RootRect was[] = {a, b};
+                a = frame(left), b = frame(right);
+                return text(was[0]) == text(a) && text(was[1]) == text(b) && a.width > 0 && b.x > a.x + a.width &&
+                       extra();
+            },
+            kDeadline);
     }
     static std::string text(const RootRect& r) {
         return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" + std::to_string(r.height);

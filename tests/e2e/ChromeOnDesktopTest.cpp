@@ -30,15 +30,10 @@ TEST_P(ScaledChromeTest, TheChromeIsAtTheScreensScaleAndLiesAroundThePanesInside
     // panes are read once they span the screen and no longer change, and the chrome once all of it
     // is up (the windows may be in place before it).
     RootRect a, b;
-    ASSERT_TRUE(waitFor(
-        [&] {
-            const RootRect was[] = {a, b};
-            a = frame(alpha_), b = frame(beta_);
-            const bool still = text(was[0]) == text(a) && text(was[1]) == text(b);
-            return still && std::abs(a.x + b.x + b.width - kScreenWidth) <= 2 && panels("shield").size() == 7 &&
-                   panels("rail").size() == 1 && panels("handle").size() == 1 && panels("tips").size() == 1;
-        },
-        kDeadline))
+    ASSERT_TRUE(settled(alpha_, beta_, a, b, [&] {
+        return std::abs(a.x + b.x + b.width - kScreenWidth) <= 2 && panels("shield").size() == 7 &&
+               panels("rail").size() == 1 && panels("handle").size() == 1 && panels("tips").size() == 1;
+    }))
         << "panes " << text(a) << " and " << text(b);
     const auto inside = [](const RootRect& r, const RootRect& in) {
         return r.x >= in.x && r.y >= in.y && r.x + r.width <= in.x + in.width && r.y + r.height <= in.y + in.height;
@@ -167,15 +162,9 @@ TEST_F(ChromeOnDesktopTest, AWorkspaceShownOnTheDisplayAtTwoBesideOneAtOneHasThe
     ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
     press("alt+super+1");
     RootRect a, b;
-    ASSERT_TRUE(waitFor(
-        [&] {
-            const RootRect was[] = {a, b};
-            a = frame(alpha_), b = frame(beta_);
-            const bool still = text(was[0]) == text(a) && text(was[1]) == text(b);
-            return still && a.x >= 640 && b.x > a.x + a.width && b.x + b.width <= 1920 &&
-                   panels("rail").size() == 1 && panels("handle").size() == 1;
-        },
-        kDeadline))
+    ASSERT_TRUE(settled(alpha_, beta_, a, b, [&] {
+        return a.x >= 640 && b.x + b.width <= 1920 && panels("rail").size() == 1 && panels("handle").size() == 1;
+    }))
         << "panes " << text(a) << " and " << text(b) << "\n" << latestLog();
     const RootRect rail = panels("rail").at(0).rect;
     EXPECT_EQ(b.x - a.x - a.width, 12) << "the gutter between " << text(a) << " and " << text(b);
