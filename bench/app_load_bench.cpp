@@ -174,13 +174,13 @@ int main(int argc, char** argv) {
         const double settings = clockSeconds() - t0;
 
         t0 = clockSeconds();
-        server->run({"xdotool", "key", "alt+super+1"});
+        server->run({"xdotool", "key", "super+alt+1"});
         const bool shown =
             x11test::waitUntil([&] { return sideBySide(d, windows[0], windows[1]); }, seconds(600), pump);
         const double hotKey = clockSeconds() - t0;
 
         t0 = clockSeconds();
-        server->run({"xdotool", "key", "alt+super+h"});
+        server->run({"xdotool", "key", "super+alt+h"});
         const bool hidden = x11test::waitUntil(
             [&] { return wmState(d, windows[0]) == IconicState && wmState(d, windows[1]) == IconicState; },
             seconds(600), pump);

@@ -59,7 +59,6 @@ void AppDelegate::applicationDidFinishLaunching() {
     if (linkHandlerRegistration_)
         if (const std::string line = linkHandlerRegistration_(); !line.empty()) Log::line(line);
     if (shell_.applyTheme) shell_.applyTheme(fixedAppearance(*platform.defaults));
-    if (platform.hotKeys) chordOrder_ = shortcut_text::useOrderOf(*platform.hotKeys);
     if (shell_.installMainMenu) shell_.installMainMenu();
 
     manager_ = std::make_unique<WorkspaceManager>(WorkspaceStore::inDataFolder(env), *platform.applications);
@@ -81,7 +80,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     // The menu reads the update manager, so it comes first.
     if (shell_.updater) updateManager_ = std::make_unique<UpdateManager>(*shell_.updater, *platform.mainQueue);
     menuBarController_ = std::make_unique<MenuBarController>(menuBarServices());
-    if (!shell_.statusItem->isAvailable()) Log::line(kNoTrayLine);
+    if (!shell_.statusItem->isAvailable()) Log::line(noTrayLine());
 
     workspaceController_->recoverHiddenAppsFromPreviousRun();
     const AccessibilityPermission permission(*platform.accessibility, environment_.identity);
@@ -92,6 +91,12 @@ void AppDelegate::applicationDidFinishLaunching() {
     inbox_.flush();
     launched_ = true;
     if (settingsRequested_) openSettingsWindow();
+}
+
+std::string AppDelegate::noTrayLine() {
+    return "[Tessane] No system tray on this desktop: the Tessane icon and its menu can't be shown. The hot keys (" +
+           shortcut_text::chord(shortcut_text::kOptionCommand, "1…9") +
+           ") and tessane:// links still work; `tessane --settings` opens the settings window.";
 }
 
 std::optional<AppTheme> AppDelegate::fixedAppearance(const Defaults& defaults) {

@@ -83,9 +83,7 @@ public:
     // The advice that ends the warning about a program outside the install locations.
     static constexpr const char* kInstallAdvice =
         "To install it: cmake --install build --prefix /usr/local, then run /usr/local/bin/tessane.";
-    static constexpr const char* kNoTrayLine =
-        "[Tessane] No system tray on this desktop: the Tessane icon and its menu can't be shown. The hot keys "
-        "(Alt+Super+1…9) and tessane:// links still work; `tessane --settings` opens the settings window.";
+    static std::string noTrayLine();
 
     // The appearance a stored `appTheme` asks for: only the exact values "light" and "dark"
     // fix one; anything else (also "system" and no value) follows the desktop.
@@ -101,8 +99,6 @@ private:
     std::unique_ptr<StatusItem> noTray_;  // stands in when no tray icon was given
     std::function<std::string()> linkHandlerRegistration_;
     LinkInbox inbox_;
-    // Chords shown anywhere are written in the order the hot-key backend says lets them through.
-    Subscription chordOrder_;
     // Declared in start-up order: taken down last first.
     std::unique_ptr<WorkspaceManager> manager_;
     std::unique_ptr<WorkspaceFileWatcher> fileWatcher_;

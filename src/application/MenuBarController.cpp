@@ -126,7 +126,7 @@ Bytes MenuBarController::menuIcon(const Workspace& workspace) {
 
 std::string MenuBarController::workspaceChord(size_t position) {
     if (position >= 9) return {};
-    return shortcut_text::shown("Alt+Super+" + std::to_string(position + 1));
+    return shortcut_text::chord(shortcut_text::kOptionCommand, std::to_string(position + 1));
 }
 
 std::optional<ScreenInfo> MenuBarController::screenContaining(Point point) const {

@@ -15,8 +15,12 @@ namespace tessane {
 
 namespace {
 
+using shortcut_text::chord;
+using shortcut_text::kControlCommand;
+using shortcut_text::kOptionCommand;
+
 StatusMenuRow actionRow(std::string title, std::function<void()> action, std::string shortcut = {}) {
-    return StatusMenuRow{.title = std::move(title), .shortcut = shortcut_text::shown(shortcut), .action = std::move(action)};
+    return StatusMenuRow{.title = std::move(title), .shortcut = std::move(shortcut), .action = std::move(action)};
 }
 
 // The chrome's actions menu as rows of the status menu; empty for a menu of another kind.
@@ -83,18 +87,18 @@ void MenuBarController::rebuildMenu() {
     showLastItem_.lock()->enabled = services_.manager->lastShownWorkspaceID().get().has_value();
     releaseSubmenuItem_ = menu->add({.title = kReleaseRow, .enabled = false, .submenu = std::make_shared<StatusMenu>()});
     auto hideCurrent =
-        menu->add(actionRow(kHideCurrentRow, act(&MenuBarController::hideCurrentWorkspace), "Alt+Super+H"));
+        menu->add(actionRow(kHideCurrentRow, act(&MenuBarController::hideCurrentWorkspace), chord(kOptionCommand, "H")));
     hideCurrent->enabled = hasFront;
     itemsNeedingFrontWorkspace_.push_back(hideCurrent);
     hideAllItem_ = menu->add(actionRow(kHideAllRow, act(&MenuBarController::hideAllWorkspaces)));
     hideAllItem_.lock()->enabled = hasSessions();
-    auto bring = menu->add(actionRow(kBringRow, act(&MenuBarController::bringToCurrentDisplay), "Alt+Super+B"));
+    auto bring = menu->add(actionRow(kBringRow, act(&MenuBarController::bringToCurrentDisplay), chord(kOptionCommand, "B")));
     bring->enabled = hasFront;
     itemsNeedingFrontWorkspace_.push_back(bring);
     auto focused = std::make_shared<StatusMenu>();
-    focused->add(actionRow(kFocusNextRow, act(&MenuBarController::focusNextPane), "Ctrl+Super+Right"));
-    focused->add(actionRow(kFocusPreviousRow, act(&MenuBarController::focusPrevPane), "Ctrl+Super+Left"));
-    focused->add(actionRow(kSoloRow, act(&MenuBarController::toggleSoloPane), "Ctrl+Super+Return"));
+    focused->add(actionRow(kFocusNextRow, act(&MenuBarController::focusNextPane), chord(kControlCommand, "Right")));
+    focused->add(actionRow(kFocusPreviousRow, act(&MenuBarController::focusPrevPane), chord(kControlCommand, "Left")));
+    focused->add(actionRow(kSoloRow, act(&MenuBarController::toggleSoloPane), chord(kControlCommand, "Return")));
     auto focusedApp = menu->add({.title = kFocusedAppRow, .enabled = hasFront, .submenu = focused});
     itemsNeedingFrontWorkspace_.push_back(focusedApp);
     workspaceSubmenuItem_ = menu->add({.title = kThisWorkspaceRow, .enabled = hasFront, .submenu = std::make_shared<StatusMenu>()});
@@ -102,11 +106,11 @@ void MenuBarController::rebuildMenu() {
 
     menu->add(actionRow(kNewWorkspaceRow, act(&MenuBarController::newWorkspace)));
     // Our own windows take Ctrl where a Mac takes Command, as Linux programs do.
-    menu->add(actionRow(kSettingsRow, act(&MenuBarController::openSettings), "Ctrl+,"));
+    menu->add(actionRow(kSettingsRow, act(&MenuBarController::openSettings), chord(CarbonModifiers::control, ",")));
     checkForUpdatesItem_ = menu->add(actionRow(kCheckForUpdatesRow, act(&MenuBarController::checkForUpdates)));
     menu->add(actionRow(kReportBugRow, act(&MenuBarController::reportBug)));
     menu->addSeparator();
-    menu->add(actionRow(kQuitRow, act(&MenuBarController::quit), "Ctrl+Q"));
+    menu->add(actionRow(kQuitRow, act(&MenuBarController::quit), chord(CarbonModifiers::control, "Q")));
 
     menu_ = menu;
     builtKeys_ = menuKeys(workspaces);

@@ -17,6 +17,21 @@ constexpr double kTipSpacing = 12;
 constexpr double kFooterExtra = 2;
 }  // namespace
 
+const std::vector<TipRow>& workspaceTips() {
+    using shortcut_text::chord;
+    using shortcut_text::kControlCommand;
+    using shortcut_text::kOptionCommand;
+    static const std::vector<TipRow> tips = {
+        {PanelSymbol::moveArrows,
+         "Drag the **bar at the top edge** to move the whole workspace · **right-click** it for the menu."},
+        {PanelSymbol::resizeArrows, "Drag the **divider** between apps — or an app's outer edge — to **resize**."},
+        {PanelSymbol::keyboard, "**" + chord(kControlCommand, "Left/Right") + "** switch focus · **" +
+                                    chord(kControlCommand, "Return") + "** solo · **" + chord(kOptionCommand, "H") +
+                                    "** hide"},
+    };
+    return tips;
+}
+
 CardLayout layoutTipsCard(const Panels& measurer, std::function<void()> onDismiss) {
     using namespace TipsCardMetrics;
     CardLayoutBuilder b(measurer);
@@ -34,9 +49,9 @@ CardLayout layoutTipsCard(const Panels& measurer, std::function<void()> onDismis
     y += headerHeight + kRowSpacing;
 
     const double textX = kPadding + kTipSymbolWidth + kTipSpacing;
-    for (const TipRow& tip : kWorkspaceTips) {
+    for (const TipRow& tip : workspaceTips()) {
         b.symbol(tip.icon, {kPadding, y, kTipSymbolWidth, kTipSymbolHeight}, {ColorRole::secondaryLabel});
-        const Size text = b.text(cardFont(boldSpans(shortcut_text::shown(tip.text)), CardFonts::callout), textX, y, width - kPadding - textX,
+        const Size text = b.text(cardFont(boldSpans(tip.text), CardFonts::callout), textX, y, width - kPadding - textX,
                                  {ColorRole::label});
         y += std::max(kTipSymbolHeight, text.height) + kRowSpacing;
     }

@@ -3,6 +3,8 @@
 #include "chrome/CardLayout.h"
 
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace tessane {
 
@@ -14,16 +16,11 @@ inline constexpr double minHeight = 120;
 // One tip: a symbol and a text whose **spans** are bold.
 struct TipRow {
     PanelSymbol icon;
-    const char* text;
+    std::string text;
 };
 
 // The three tips, top to bottom. The keyboard row names the chords as the shortcut help does.
-inline constexpr TipRow kWorkspaceTips[] = {
-    {PanelSymbol::moveArrows,
-     "Drag the **bar at the top edge** to move the whole workspace · **right-click** it for the menu."},
-    {PanelSymbol::resizeArrows, "Drag the **divider** between apps — or an app's outer edge — to **resize**."},
-    {PanelSymbol::keyboard, "**Ctrl+Super+Left/Right** switch focus · **Ctrl+Super+Return** solo · **Alt+Super+H** hide"},
-};
+const std::vector<TipRow>& workspaceTips();
 
 // The quick-tips card at its width, at least the minimum height: the "Quick tips" header, the
 // tips, and a footer with the pointer to the settings and "Got it" (the default button), which

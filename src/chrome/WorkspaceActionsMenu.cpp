@@ -32,7 +32,7 @@ MenuContent ContainerWindowController::workspaceActionsMenu(ActionScope scope) {
                    std::string toolTip = {}) {
         menu.items.push_back({.kind = MenuItem::Kind::action,
                               .title = std::move(title),
-                              .shortcut = shortcut_text::shown(shortcut),
+                              .shortcut = std::move(shortcut),
                               .toolTip = std::move(toolTip),
                               .action = lifetime_.guard(std::move(chosen))});
     };
@@ -48,10 +48,10 @@ MenuContent ContainerWindowController::workspaceActionsMenu(ActionScope scope) {
         menu.items.push_back(separator());
     }
     if (full) {
-        add("Focus Next Pane", [this] { if (onFocusPane) onFocusPane(1); }, "Ctrl+Super+Right");
-        add("Focus Previous Pane", [this] { if (onFocusPane) onFocusPane(-1); }, "Ctrl+Super+Left");
+        add("Focus Next Pane", [this] { if (onFocusPane) onFocusPane(1); }, shortcut_text::chord(shortcut_text::kControlCommand, "Right"));
+        add("Focus Previous Pane", [this] { if (onFocusPane) onFocusPane(-1); }, shortcut_text::chord(shortcut_text::kControlCommand, "Left"));
         add(isSoloed ? "Exit Solo" : "Solo Focused Pane", report(&ContainerWindowController::onSolo),
-            "Ctrl+Super+Return");
+            shortcut_text::chord(shortcut_text::kControlCommand, "Return"));
         menu.items.push_back(separator());
     }
     add(isMaximized ? "Restore Size" : "Maximize", [this] { toggleMaximize(); });
@@ -62,7 +62,7 @@ MenuContent ContainerWindowController::workspaceActionsMenu(ActionScope scope) {
         add("Release Windows", report(&ContainerWindowController::onRelease), {},
             "Stop tiling this workspace. Its windows stay on screen exactly where they are, free to "
             "move and resize. Show puts them back.");
-        add("Hide Workspace", report(&ContainerWindowController::onHide), "Alt+Super+H");
+        add("Hide Workspace", report(&ContainerWindowController::onHide), shortcut_text::chord(shortcut_text::kOptionCommand, "H"));
     }
     add("Quit Apps", report(&ContainerWindowController::onQuitApps));
 

@@ -23,12 +23,6 @@ struct HotKeyID {
     bool operator==(const HotKeyID&) const = default;
 };
 
-// The order in which a chord's modifiers must be pressed for it to reach us, as chords are
-// written for the user: asWritten ("Alt+Super+H": any order works), or superFirst (a window
-// manager that takes a Super pressed after other modifiers for itself, as IceWM does for its
-// menus, lets "Super+Alt+H" through only).
-enum class ChordOrder { asWritten, superFirst };
-
 // The registration handle; 0 is "none".
 using HotKeyRef = uint64_t;
 
@@ -64,8 +58,6 @@ public:
     // The handler for presses; it stays installed while the subscription lives.
     [[nodiscard]] virtual Subscription installPressHandler(
         std::function<void(const HotKeyID&)> handler) = 0;
-    // The order the running window manager lets chords through in; asked anew each time.
-    virtual ChordOrder chordOrder() const { return ChordOrder::asWritten; }
 };
 
 }  // namespace tessane

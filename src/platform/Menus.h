@@ -17,7 +17,7 @@ struct MenuItem {
     };
     Kind kind = Kind::action;
     std::string title;
-    std::string shortcut;  // as shown to users ("Ctrl+Super+Right"); empty: none shown
+    std::string shortcut;  // as shown to users ("Super+Ctrl+Right"); empty: none shown
     std::string toolTip;
     std::function<void()> action;
 };

@@ -18,7 +18,7 @@ struct StatusMenuRow {
     enum class Kind { action, separator };
     Kind kind = Kind::action;
     std::string title;
-    std::string shortcut;  // as shown to users ("Alt+Super+1"); empty: none shown
+    std::string shortcut;  // as shown to users ("Super+Alt+1"); empty: none shown
     std::string toolTip;
     bool enabled = true;
     bool hidden = false;

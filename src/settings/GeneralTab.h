@@ -94,7 +94,7 @@ public:
     void setTheme(AppTheme theme);
 
     // ------------------------------------------------------------------ Keyboard Shortcuts
-    static std::vector<ShortcutHelp> shortcutRows() { return ShortcutHelp::shown(); }
+    static std::vector<ShortcutHelp> shortcutRows() { return ShortcutHelp::all(); }
     void showMeHow();  // to the Advanced tab
 
     // ------------------------------------------------------------------ About

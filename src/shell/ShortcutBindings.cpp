@@ -62,8 +62,8 @@ void ShortcutBindings::registerShortcuts() {
     const auto backward =
         shortcuts_.registerHotKey(kTab, kShiftOptionCommand, lifetime_.guard([this] { controller_.advanceSwitcher(-1); }));
     if (!forward || !backward) {
-        const char* chord = !forward ? "Alt+Super+Tab" : "Shift+Alt+Super+Tab";
-        Log::line(std::string("[Tessane] Workspace switcher: could not register ") + chord +
+        const std::string chord = shortcut_text::chord(!forward ? kOptionCommand : kShiftOptionCommand, "Tab");
+        Log::line("[Tessane] Workspace switcher: could not register " + chord +
                   " — another app may own it.");
     }
 }

@@ -3,6 +3,7 @@
 #include "base/Lifetime.h"
 #include "base/Signal.h"
 #include "base/Uuid.h"
+#include "system/ShortcutText.h"
 
 #include <array>
 #include <cstdint>
@@ -16,7 +17,7 @@ class ShortcutManager;
 class WorkspaceController;
 class WorkspaceManager;
 
-// The global shortcuts: Alt+Super with a digit shows one of the first nine workspaces; fixed
+// The global shortcuts: Super+Alt with a digit shows one of the first nine workspaces; fixed
 // chords hide, bring, focus, solo and switch. Every action only forwards to the workspace
 // controller. The chords are registered once when this is built and again whenever the list of
 // workspace ids (in list order) changes; a rename registers nothing.
@@ -24,10 +25,11 @@ class WorkspaceManager;
 // Owned by the menu-bar controller.
 class ShortcutBindings {
 public:
-    // Carbon masks of the three combinations used.
-    static constexpr uint32_t kOptionCommand = 2304;
-    static constexpr uint32_t kControlCommand = 4352;
-    static constexpr uint32_t kShiftOptionCommand = 2816;
+    // Carbon masks of the three combinations used (2304, 4352 and 2816), the ones labels show.
+    static constexpr uint32_t kOptionCommand = shortcut_text::kOptionCommand;
+    static constexpr uint32_t kControlCommand = shortcut_text::kControlCommand;
+    static constexpr uint32_t kShiftOptionCommand = shortcut_text::kShiftOptionCommand;
+    static_assert(kOptionCommand == 2304 && kControlCommand == 4352 && kShiftOptionCommand == 2816);
     // The digit keys 1 to 9 (virtual key codes: 5 and 6, 7, 8 and 9 are not in numeric order).
     static constexpr std::array<uint32_t, 9> kDigitKeyCodes = {18, 19, 20, 21, 23, 22, 26, 28, 25};
     static constexpr uint32_t kKeyH = 4, kKeyB = 11, kRightArrow = 124, kLeftArrow = 123, kReturn = 36, kTab = 48;

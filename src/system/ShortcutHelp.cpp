@@ -5,24 +5,19 @@
 namespace tessane {
 
 const std::vector<ShortcutHelp>& ShortcutHelp::all() {
+    using shortcut_text::chord;
+    using shortcut_text::kControlCommand;
+    using shortcut_text::kOptionCommand;
     static const std::vector<ShortcutHelp> rows = {
-        {"switch", "Alt+Super+Tab", "Switch workspace — hold Alt+Super and press Tab to move on"},
-        {"show", "Alt+Super+1–9", "Show a workspace by number"},
-        {"hide", "Alt+Super+H", "Hide the current workspace"},
-        {"bring", "Alt+Super+B", "Bring the active workspace to this display"},
-        {"next", "Ctrl+Super+Right", "Focus the next app in the workspace"},
-        {"prev", "Ctrl+Super+Left", "Focus the previous app in the workspace"},
-        {"solo", "Ctrl+Super+Return", "Solo the focused app (press again to restore)"},
+        {"switch", chord(kOptionCommand, "Tab"),
+         "Switch workspace — hold " + chord(kOptionCommand) + " and press Tab to move on"},
+        {"show", chord(kOptionCommand, "1–9"), "Show a workspace by number"},
+        {"hide", chord(kOptionCommand, "H"), "Hide the current workspace"},
+        {"bring", chord(kOptionCommand, "B"), "Bring the active workspace to this display"},
+        {"next", chord(kControlCommand, "Right"), "Focus the next app in the workspace"},
+        {"prev", chord(kControlCommand, "Left"), "Focus the previous app in the workspace"},
+        {"solo", chord(kControlCommand, "Return"), "Solo the focused app (press again to restore)"},
     };
-    return rows;
-}
-
-std::vector<ShortcutHelp> ShortcutHelp::shown() {
-    std::vector<ShortcutHelp> rows = all();
-    for (auto& row : rows) {
-        row.keys = shortcut_text::shown(row.keys);
-        row.summary = shortcut_text::shown(row.summary);
-    }
     return rows;
 }
 

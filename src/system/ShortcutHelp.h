@@ -7,7 +7,7 @@ namespace tessane {
 
 // One row of the shortcut help that the welcome panel and the settings window list. The rows
 // are text for people; they do not drive the registration. The keys are written as a Linux user
-// presses them: Command is Super, Option is Alt, Control is Ctrl.
+// presses them (shortcut_text::chord): Super first, Option is Alt, Control is Ctrl.
 struct ShortcutHelp {
     std::string id;
     std::string keys;
@@ -16,9 +16,6 @@ struct ShortcutHelp {
     bool operator==(const ShortcutHelp&) const = default;
 
     static const std::vector<ShortcutHelp>& all();
-    // The rows as the user reads them: keys and summaries in the order the running window
-    // manager lets chords through (shortcut_text::shown).
-    static std::vector<ShortcutHelp> shown();
 };
 
 }  // namespace tessane

@@ -2,23 +2,22 @@
 
 #include "platform/HotKeys.h"
 
-#include <functional>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace tessane::shortcut_text {
 
-// `text` with every chord in it ("Alt+Super+H", "**Ctrl+Super+Left/Right**", "hold Alt+Super")
-// written in `order`: with superFirst, Super comes before the chord's other modifiers
-// ("Super+Alt+H"), which keep their own order; the rest of the text is left as it is.
-std::string inOrder(std::string_view text, ChordOrder order);
+// The modifier combinations the shortcuts use, as Carbon masks.
+inline constexpr uint32_t kOptionCommand = CarbonModifiers::option | CarbonModifiers::command;
+inline constexpr uint32_t kShiftOptionCommand = kOptionCommand | CarbonModifiers::shift;
+inline constexpr uint32_t kControlCommand = CarbonModifiers::control | CarbonModifiers::command;
 
-// The same in the order the running window manager lets through, as the hot-key backend given
-// to useOrderOf() answers it when asked (the manager can change while we run); as written
-// while none is given.
-std::string shown(std::string_view text);
-
-// Where shown() asks; it must outlive the returned guard, which stops the asking.
-[[nodiscard]] Subscription useOrderOf(const HotKeys& hotKeys);
+// A chord as every label shows it: its modifiers (Command = Super, Control = Ctrl, Option = Alt,
+// Shift), Super first, then `key` as users read it ("H", "Tab", "1–9", "Left/Right"); with no key,
+// the modifiers alone ("hold Super+Alt"). Super comes first because that order reaches us under
+// every window manager: IceWM takes a Super pressed while Alt or Ctrl is already down for its own
+// menus, and the others take the modifiers in any order.
+std::string chord(uint32_t carbonModifiers, std::string_view key = {});
 
 }  // namespace tessane::shortcut_text

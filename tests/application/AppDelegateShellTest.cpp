@@ -109,7 +109,7 @@ TEST_F(AppDelegateShellTest, WithoutATrayOneLineSaysSoAndTheShortcutsStillWork) 
     tray.available = false;
     delegate().applicationDidFinishLaunching();
     scenario.drain();
-    EXPECT_EQ(loggedMessagesStarting({"[Tessane] No system tray"}), (Lines{AppDelegate::kNoTrayLine}));
+    EXPECT_EQ(loggedMessagesStarting({"[Tessane] No system tray"}), (Lines{AppDelegate::noTrayLine()}));
     EXPECT_EQ(scenario.sim.hotKeys.grabs().size(), 7u);
 }
 

@@ -27,16 +27,16 @@ TEST_F(MenuBarMenuTest, WithoutWorkspacesTheMenuOffersToCreateOneAndEveryFrontRo
     EXPECT_EQ(row("Release Windows")->toolTip, MenuBarController::kReleaseTip);
 
     // The chords as Linux desktops write them.
-    EXPECT_EQ(row("Hide Current Workspace")->shortcut, "Alt+Super+H");
-    EXPECT_EQ(row("Bring to Current Display")->shortcut, "Alt+Super+B");
+    EXPECT_EQ(row("Hide Current Workspace")->shortcut, "Super+Alt+H");
+    EXPECT_EQ(row("Bring to Current Display")->shortcut, "Super+Alt+B");
     EXPECT_EQ(row("Settings…")->shortcut, "Ctrl+,");
     EXPECT_EQ(row("Quit Tessane")->shortcut, "Ctrl+Q");
     EXPECT_EQ(row("New Workspace…")->shortcut, "");
     const StatusMenu& focused = *row("Focused App")->submenu;
     EXPECT_EQ(titles(&focused), (Lines{"Focus Next App", "Focus Previous App", "Solo Focused App"}));
-    EXPECT_EQ(focused.rows[0]->shortcut, "Ctrl+Super+Right");
-    EXPECT_EQ(focused.rows[1]->shortcut, "Ctrl+Super+Left");
-    EXPECT_EQ(focused.rows[2]->shortcut, "Ctrl+Super+Return");
+    EXPECT_EQ(focused.rows[0]->shortcut, "Super+Ctrl+Right");
+    EXPECT_EQ(focused.rows[1]->shortcut, "Super+Ctrl+Left");
+    EXPECT_EQ(focused.rows[2]->shortcut, "Super+Ctrl+Return");
 
     EXPECT_TRUE(tray.choose("No Workspaces Yet — Create One…"));
     EXPECT_EQ(presenters.builderSeeds.size(), 1u);
@@ -48,7 +48,7 @@ TEST_F(MenuBarMenuTest, OneWorkspaceRowCarriesItsChordIconAndShownStateAndTheFro
     menuBar();
     auto write = row("Write");
     ASSERT_TRUE(write);
-    EXPECT_EQ(write->shortcut, "Alt+Super+1");
+    EXPECT_EQ(write->shortcut, "Super+Alt+1");
     EXPECT_EQ(write->representedObject, ws.id.string());
     EXPECT_EQ(write->iconPNG, *ws.apps[0].iconData);
     EXPECT_FALSE(write->checked);
@@ -99,7 +99,7 @@ TEST_F(MenuBarMenuTest, ElevenWorkspacesTheFirstNineCarryChordsAndOnlyUsablePngs
     for (int i = 1; i <= 11; ++i) {
         const auto r = row("W" + std::to_string(i));
         ASSERT_TRUE(r);
-        EXPECT_EQ(r->shortcut, i <= 9 ? "Alt+Super+" + std::to_string(i) : "") << i;
+        EXPECT_EQ(r->shortcut, i <= 9 ? "Super+Alt+" + std::to_string(i) : "") << i;
         EXPECT_TRUE(r->enabled);
         EXPECT_EQ(r->iconPNG.empty(), i >= 2 && i <= 4) << i;
     }
@@ -202,11 +202,11 @@ TEST_F(MenuBarMenuTest, WhenTheOrderChangesTheDigitChordsAreBoundAgain) {
     addWorkspace("Second", {"Notes"});
     menuBar();
     scenario.drain();
-    EXPECT_EQ(row("Second")->shortcut, "Alt+Super+2");
+    EXPECT_EQ(row("Second")->shortcut, "Super+Alt+2");
     // The first goes: the second moves to the front, in the menu and on the keyboard.
     scenario.manager->deleteWorkspace(first.id);
     scenario.drain();
-    EXPECT_EQ(row("Second")->shortcut, "Alt+Super+1");
+    EXPECT_EQ(row("Second")->shortcut, "Super+Alt+1");
     scenario.clearLog();
     EXPECT_TRUE(scenario.sim.hotKeys.press(ShortcutBindings::kDigitKeyCodes[0], ShortcutBindings::kOptionCommand));
     ASSERT_FALSE(scenario.log().empty());

@@ -39,10 +39,10 @@ TEST_F(ActionsMenuTest, FullMenuWithOneScreenEndsAtQuitApps) {
     chrome.currentTitle = "Write";
     const auto menu = chrome.workspaceActionsMenu(Scope::container);
     EXPECT_EQ(lines(menu), (std::vector<std::string>{
-                               "[Write]", "-", "Focus Next Pane\tCtrl+Super+Right",
-                               "Focus Previous Pane\tCtrl+Super+Left", "Solo Focused Pane\tCtrl+Super+Return", "-",
+                               "[Write]", "-", "Focus Next Pane\tSuper+Ctrl+Right",
+                               "Focus Previous Pane\tSuper+Ctrl+Left", "Solo Focused Pane\tSuper+Ctrl+Return", "-",
                                "Maximize", "Restore Layout", "Reset Workspace", "Save Current Layout",
-                               "Release Windows", "Hide Workspace\tAlt+Super+H", "Quit Apps"}));
+                               "Release Windows", "Hide Workspace\tSuper+Alt+H", "Quit Apps"}));
     const auto release = std::find_if(menu.items.begin(), menu.items.end(),
                                       [](const MenuItem& i) { return i.title == "Release Windows"; });
     EXPECT_EQ(release->toolTip,
@@ -60,8 +60,8 @@ TEST_F(ActionsMenuTest, MenuBarFormAndTitlesFollowTheState) {
     chrome.isSoloed = true;
     chrome.isMaximized = true;
     const auto full = lines(chrome.workspaceActionsMenu(Scope::container));
-    EXPECT_EQ(full.front(), "Focus Next Pane\tCtrl+Super+Right") << "no header, no leading separator";
-    EXPECT_NE(std::find(full.begin(), full.end(), "Exit Solo\tCtrl+Super+Return"), full.end());
+    EXPECT_EQ(full.front(), "Focus Next Pane\tSuper+Ctrl+Right") << "no header, no leading separator";
+    EXPECT_NE(std::find(full.begin(), full.end(), "Exit Solo\tSuper+Ctrl+Return"), full.end());
     EXPECT_NE(std::find(full.begin(), full.end(), "Restore Size"), full.end());
 }
 

@@ -93,12 +93,12 @@ TEST(TipsCardLayoutTest, TheTipsShowTheirStarredSpansBoldWithoutTheStars) {
     ASSERT_EQ(tipRuns.size(), 3u);
     for (const auto& runs : tipRuns)
         for (const TextRun& run : runs) EXPECT_EQ(run.text.find("**"), std::string::npos) << run.text;
-    EXPECT_EQ(tipRuns[2][0].text, "Ctrl+Super+Left/Right");
+    EXPECT_EQ(tipRuns[2][0].text, "Super+Ctrl+Left/Right");
     EXPECT_TRUE(tipRuns[2][0].bold);
     EXPECT_EQ(tipRuns[2][1].text, " switch focus · ");
     EXPECT_FALSE(tipRuns[2][1].bold);
     EXPECT_EQ(tipRuns[2][3].text, " solo · ");
-    EXPECT_EQ(tipRuns[2][4].text, "Alt+Super+H");
+    EXPECT_EQ(tipRuns[2][4].text, "Super+Alt+H");
     EXPECT_EQ(testing::texts(layout.content).front(), "Quick tips");
     EXPECT_EQ(testing::texts(layout.content).back(), "See all shortcuts in Settings.");
 }

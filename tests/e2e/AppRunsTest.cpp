@@ -147,7 +147,7 @@ TEST_F(AppRunsTest, AWindowMovedAwayIsPutBack) {
 // appears two seconds after the program.
 TEST_F(AppRunsTest, AnAppStartedLateIsAdopted) {
     startWithPair(/*betaRunning=*/false);
-    press("alt+super+1");
+    press("super+alt+1");
     // Beta's window, once there, is the one whose class Tessane launched.
     ASSERT_TRUE(waitFor(
         [&] {
@@ -164,7 +164,7 @@ TEST_F(AppRunsTest, AnAppStartedLateIsAdopted) {
 TEST_F(AppRunsTest, HideIconifiesTheWindowsAndTheLedgerRecordsThem) {
     startWithPair();
     showPair();
-    press("alt+super+h");
+    press("super+alt+h");
     EXPECT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
     EXPECT_TRUE(waitFor([&] { return hiddenLedger().size() == 2; }, kDeadline)) << preferences().dump();
     EXPECT_EQ(hiddenLedger(), (std::vector<std::string>{bundleID("Alpha"), bundleID("Beta")}));
@@ -173,7 +173,7 @@ TEST_F(AppRunsTest, HideIconifiesTheWindowsAndTheLedgerRecordsThem) {
 TEST_F(AppRunsTest, SigtermBringsBackEveryAppTessaneHid) {
     startWithPair();
     showPair();
-    press("alt+super+h");
+    press("super+alt+h");
     ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
 
     EXPECT_EQ(endTessane(SIGTERM), 0);
@@ -209,10 +209,10 @@ TEST_F(AppRunsTest, ALostXConnectionQuitsTheSameWay) {
     startTessane();
     ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
     showPair();
-    press("alt+super+h");
+    press("super+alt+h");
     ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
     // Another workspace on screen, so that the program has a window of its own to lose.
-    press("alt+super+2");
+    press("super+alt+2");
     ASSERT_TRUE(waitFor([&] { return rail().has_value(); }, kDeadline)) << log();
     const Window panel = railWindow().first;
     ASSERT_NE(panel, 0u);
@@ -229,7 +229,7 @@ TEST_F(AppRunsTest, ALostXConnectionQuitsTheSameWay) {
 TEST_F(AppRunsTest, AKilledRunsHiddenAppsComeBackAtTheNextStart) {
     startWithPair();
     showPair();
-    press("alt+super+h");
+    press("super+alt+h");
     ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
     ASSERT_TRUE(waitFor([&] { return hiddenLedger().size() == 2; }, kDeadline));
 
@@ -256,9 +256,9 @@ TEST_F(AppRunsTest, AnAppWhoseProgramHasTwoEntriesIsFoundShownAndBroughtBack) {
     startTessane();
     ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
 
-    press("alt+super+1");
+    press("super+alt+1");
     ASSERT_TRUE(waitUntilTiled(alpha_, scribe)) << frames(alpha_, scribe) << "\n" << log();
-    press("alt+super+h");
+    press("super+alt+h");
     ASSERT_TRUE(waitForState({alpha_, scribe}, IconicState)) << log();
     ASSERT_TRUE(waitFor([&] { return hiddenLedger().size() == 2; }, kDeadline)) << preferences().dump();
     EXPECT_EQ(hiddenLedger(), (std::vector<std::string>{bundleID("Alpha"), bundleID("Scribe")}));
@@ -280,7 +280,7 @@ TEST_F(AppRunsTest, ACorruptWorkspaceListIsKeptAsideAndTheProgramRuns) {
     EXPECT_TRUE(keptAside);
     EXPECT_TRUE(tessane_->running());
     // It still answers its hot keys.
-    press("alt+super+h");
+    press("super+alt+h");
     EXPECT_TRUE(waitForLog("[Tessane] Hide active workspace requested, but none is active — ignored.")) << log();
     EXPECT_EQ(endTessane(SIGTERM), 0);
 }
@@ -365,7 +365,7 @@ TEST_F(AppRunsTest, TheSettingsWindowStaysWhenTheWorkspaceHides) {
     const XWindowId settings = openSettingsWindow();
     ASSERT_NE(settings, 0u);
     ASSERT_EQ(server_->run({"xdotool", "windowactivate", "--sync", std::to_string(settings)}), 0);
-    press("alt+super+h");
+    press("super+alt+h");
     ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
     std::this_thread::sleep_for(1s);
     EXPECT_EQ(wmState(settings), NormalState) << log();

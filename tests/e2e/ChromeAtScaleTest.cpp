@@ -116,7 +116,7 @@ TEST_F(ChromeAtScaleTest, AtScaleTwoDraggingTheRailMovesTheContainerAsFarAsThePo
     setenv("QT_SCALE_FACTOR", "2", 1);
     // 1400 x 800 pixels at 80,120: room to move on the screen.
     ASSERT_NO_FATAL_FAILURE(startWithPairAt({40, 60, 700, 400}));
-    press("alt+super+1");
+    press("super+alt+1");
     RootRect a, b;
     ASSERT_TRUE(settled(alpha_, beta_, a, b, [&] { return a.x >= 80 && panels("rail").size() == 1; }))
         << frames() << "\n" << latestLog();
@@ -169,15 +169,15 @@ TEST_F(ChromeAtScaleTest, AWorkspaceOnEachOfTwoDisplaysHasItsOwnDisplaysScale) {
         return rail && rail->width == width && rail->height == height && (rail->x >= 640) == right &&
                (right || rail->x + rail->width <= 640);
     };
-    press("alt+super+1");
+    press("super+alt+1");
     RootRect a, b, c, d;
     ASSERT_TRUE(settled(alpha_, beta_, a, b, [&] { return a.x >= 640 && railAt(true, 160, 24); }))
         << frames() << "; " << rails() << "\n" << latestLog();
-    press("alt+super+2");
+    press("super+alt+2");
     ASSERT_TRUE(settled(gamma, delta, c, d, [&] { return d.x + d.width <= 640 && railAt(false, 80, 12); }))
         << frames(gamma, delta) << "; " << rails() << "\n" << latestLog();
     EXPECT_EQ(d.x - c.x - c.width, 6) << "the gutter at 1: " << frames(gamma, delta);
-    press("alt+super+1");
+    press("super+alt+1");
     EXPECT_TRUE(waitFor([&] { return railAt(true, 160, 24); }, kDeadline)) << rails() << "\n" << latestLog();
     a = frame(alpha_), b = frame(beta_);
     EXPECT_TRUE(a.x >= 640 && b.x + b.width <= 1920) << frames();
@@ -190,7 +190,7 @@ TEST_F(ChromeAtScaleTest, AWorkspaceOnEachOfTwoDisplaysHasItsOwnDisplaysScale) {
 TEST_F(ChromeAtScaleTest, AContainerMovedFromTheDisplayAtTwoToTheOneAtOneKeepsItsSizeInPoints) {
     if (!twoDisplays()) GTEST_SKIP() << "no second display on this server";
     ASSERT_NO_FATAL_FAILURE(startWithPairAt({650, 10, 620, 500}));
-    press("alt+super+1");
+    press("super+alt+1");
     RootRect a, b;
     ASSERT_TRUE(settled(alpha_, beta_, a, b, [&] { return a.x >= 640 && railOn(true); })) << frames() << "\n" << latestLog();
     const int wide = b.x + b.width - a.x, high = std::max(a.y + a.height, b.y + b.height) - std::min(a.y, b.y);
@@ -228,7 +228,7 @@ TEST_F(ChromeAtScaleTest, AtScaleTwoACardsBodyTextIsAsTallAsTheSettingsLabels) {
         },
         kDeadline))
         << card.size() << " lines on the tips card\n" << latestLog();
-    press("alt+super+h");
+    press("super+alt+h");
     ASSERT_TRUE(waitFor([&] { return panels("tips").empty(); }, kDeadline)) << latestLog();
     const XWindowId settings = openSettingsWindow();
     ASSERT_NE(settings, 0u);

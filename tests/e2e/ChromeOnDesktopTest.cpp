@@ -160,7 +160,7 @@ TEST_F(ChromeOnDesktopTest, AWorkspaceShownOnTheDisplayAtTwoBesideOneAtOneHasThe
     home_->storeWorkspaces({home_->workspace("Pair", {"Alpha", "Beta"})});
     startTessane();
     ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
-    press("alt+super+1");
+    press("super+alt+1");
     RootRect a, b;
     ASSERT_TRUE(settled(alpha_, beta_, a, b, [&] {
         return a.x >= 640 && b.x + b.width <= 1920 && panels("rail").size() == 1 && panels("handle").size() == 1;

@@ -91,11 +91,11 @@ TEST_F(NoWindowManagerTest, AShowSaysWhyInOneAlertAndHotKeysAreServedWhileItIsUp
     startWithPair();
     // The welcome panel opens at its window-control step at the start.
     ASSERT_TRUE(waitFor([&] { return ownWindows() == 1u; }, kDeadline)) << log();
-    press("alt+super+1");
+    press("super+alt+1");
     ASSERT_TRUE(waitFor([&] { return ownWindows() == 2u; }, kDeadline)) << log();
-    press("alt+super+h");
+    press("super+alt+h");
     EXPECT_TRUE(waitForLog("[Tessane] Hide active workspace requested, but none is active — ignored.")) << log();
-    press("alt+super+1");
+    press("super+alt+1");
     EXPECT_TRUE(waitFor([&] { return logCount("[Tessane] Show: Accessibility not granted") == 2; }, kDeadline)) << log();
     EXPECT_EQ(ownWindows(), 2u);
 }
@@ -115,9 +115,9 @@ protected:
 // to bring the hidden apps back another way.
 TEST_F(MutterTest, SigtermBringsBackEveryAppTessaneHid) {
     startWithPair();
-    press("alt+super+1");
+    press("super+alt+1");
     ASSERT_TRUE(waitForLog("[Tessane] Show ‘Pair’: frame up")) << log();
-    press("alt+super+h");
+    press("super+alt+h");
     ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
     EXPECT_EQ(endTessane(SIGTERM), 0);
     EXPECT_TRUE(waitForState({alpha_, beta_}, NormalState)) << log();

@@ -101,9 +101,9 @@ TEST_F(DocumentMemoryTest, TheEditorComesBackInItsPaneWithTheFileItHadOpen) {
     storeNotes();
     startTessane();
     ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
-    press("alt+super+1");
+    press("super+alt+1");
     ASSERT_TRUE(waitUntilPaired(first)) << frames(alpha_, first) << "\n" << log();
-    press("alt+super+h");
+    press("super+alt+h");
     ASSERT_TRUE(waitForState({alpha_, first}, IconicState)) << log();
     EXPECT_EQ(logCount("[Tessane] Mousepad: its pane now reopens “notes.txt”."), 1u) << log();
 
@@ -116,7 +116,7 @@ TEST_F(DocumentMemoryTest, TheEditorComesBackInItsPaneWithTheFileItHadOpen) {
 
     startTessane();
     ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
-    press("alt+super+1");
+    press("super+alt+1");
     EXPECT_TRUE(waitForLog("[Tessane] Mousepad: launching with 1 remembered document(s): notes.txt")) << log();
     const XWindowId again = editorShowing("notes.txt");
     ASSERT_NE(again, 0u) << log();
@@ -139,7 +139,7 @@ TEST_F(DocumentMemoryTest, ARunningEditorIsHandedTheRememberedFileItIsNotShowing
     startTessane();
     ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
 
-    press("alt+super+1");
+    press("super+alt+1");
     EXPECT_TRUE(waitForLog("[Tessane] Mousepad is running without 1 remembered document(s) — opening: todo.txt")) << log();
     const XWindowId shown = editorShowing("todo.txt");
     ASSERT_NE(shown, 0u) << log();

@@ -45,7 +45,7 @@ protected:
     // Another Tessane with these arguments, ended: its exit status, and its log in text.
     std::optional<int> runSecondTessane(const std::vector<std::string>& arguments, std::string* text);
 
-    // A chord typed as a user would (xdotool's names: "alt+super+1"), with Super first on IceWM.
+    // A chord typed as a user would, in the order the labels show it (xdotool's names: "super+alt+1").
     void press(const std::string& chord);
     // The window manager's frame around a client window as the user sees it, in root pixels.
     RootRect frame(XWindowId window);
@@ -76,7 +76,7 @@ protected:
     // side (Alpha's and Beta's when not given).
     bool tiled(XWindowId left = 0, XWindowId right = 0);
     bool waitUntilTiled(XWindowId left = 0, XWindowId right = 0);
-    // Alt+Super+1, and the pair tiled.
+    // Super+Alt+1, and the pair tiled.
     void showPair();
     std::string frames(XWindowId left = 0, XWindowId right = 0);
 

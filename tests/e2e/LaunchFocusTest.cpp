@@ -33,7 +33,7 @@ protected:
         home_->storeWorkspaces({home_->workspace("Pair", {"Alpha", "Beta"})});
         startTessane();
         ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
-        press("alt+super+1");
+        press("super+alt+1");
         ASSERT_TRUE(waitFor([&] { return (beta_ = windowOfClass("BetaApp")) != 0; }, kDeadline)) << log();
         ASSERT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
         const auto timeWindow = x_->windowList(beta_, "_NET_WM_USER_TIME_WINDOW");
@@ -69,7 +69,7 @@ TEST_F(LaunchFocusTest, AShowThatLaunchesARealEditorEndsWithThePrimaryAppActive)
     home_->storeWorkspaces({pair});
     startTessane();
     ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
-    press("alt+super+1");
+    press("super+alt+1");
     XWindowId editor = 0;
     ASSERT_TRUE(waitFor([&] { return (editor = windowOfClass("L3afpad")) != 0; }, kDeadline)) << log();
     ASSERT_TRUE(waitUntilTiled(alpha_, editor)) << frames(alpha_, editor) << "\n" << log();

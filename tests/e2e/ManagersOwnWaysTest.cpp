@@ -41,9 +41,9 @@ protected:
     void showHideShow() {
         showPair();
         ASSERT_TRUE(waitFor([&] { return hasFocus(alpha_); }, kDeadline)) << "the primary app never had the focus";
-        press("alt+super+h");
+        press("super+alt+h");
         ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
-        press("alt+super+1");
+        press("super+alt+1");
         ASSERT_TRUE(waitFor([&] { return logCount("[Tessane] Show ‘Pair’: frame up") == 2; }, kDeadline)) << log();
         ASSERT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
         EXPECT_TRUE(waitForState({alpha_, beta_}, NormalState)) << log();
@@ -103,7 +103,7 @@ TEST_F(KWinTest, ARealXTermIsConfirmedInItsPaneAndThePrimaryKeepsTheFocus) {
     home_->storeWorkspaces({pair});
     startTessane();
     ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
-    press("alt+super+1");
+    press("super+alt+1");
     ASSERT_TRUE(waitFor([&] {
         for (auto w : x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{}))
             if (auto c = x_->wmClass(w); c && c->second == "XTerm") beta_ = w;
@@ -112,9 +112,9 @@ TEST_F(KWinTest, ARealXTermIsConfirmedInItsPaneAndThePrimaryKeepsTheFocus) {
     const auto pid = x_->cardinals(beta_, "_NET_WM_PID");
     ASSERT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
     EXPECT_TRUE(waitFor([&] { return hasFocus(alpha_); }, kDeadline)) << "the primary app never had the focus";
-    press("alt+super+h");
+    press("super+alt+h");
     ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
-    press("alt+super+1");
+    press("super+alt+1");
     ASSERT_TRUE(waitFor([&] { return logCount("[Tessane] Show ‘Pair’: frame up") == 2; }, kDeadline)) << log();
     EXPECT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
     EXPECT_TRUE(waitFor([&] { return hasFocus(alpha_); }, kDeadline)) << "the primary app lost the focus";

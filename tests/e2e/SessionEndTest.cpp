@@ -45,7 +45,7 @@ TEST_F(SessionEndTest, TheServerGoingWithTheQuitEndsTheProgramWithAStatusAndKeep
         }
         ASSERT_NO_FATAL_FAILURE(startWithPair());
         ASSERT_NO_FATAL_FAILURE(showPair());
-        press("alt+super+h");
+        press("super+alt+h");
         ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
         ASSERT_TRUE(waitFor([&] { return hiddenLedger().size() == 2; }, kDeadline)) << preferences().dump();
 

@@ -138,7 +138,7 @@ protected:
     // What the quit must undo: the pair shown, then hidden by Tessane.
     void showThenHidePair() {
         showPair();
-        press("alt+super+h");
+        press("super+alt+h");
         ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
     }
 

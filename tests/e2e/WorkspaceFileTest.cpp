@@ -43,7 +43,7 @@ TEST_F(WorkspaceFileTest, FiftyThousandWorkspacesOpenTheSettingsAndLeaveTheHotKe
     // the window manager is still handing it the focus can land nowhere.
     ASSERT_TRUE(waitFor([&] { return hasFocus(settings); }, kDeadline)) << "the settings window did not take the focus";
     showPair();
-    press("alt+super+h");
+    press("super+alt+h");
     EXPECT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
 }
 
@@ -54,7 +54,7 @@ TEST_F(WorkspaceFileTest, AKillInTheMiddleOfASaveLeavesTheOldOrTheNewFileWhole) 
     // Showing stores the ratios, hiding the container's frame: catch one of those saves under way.
     bool caught = false;
     for (int round = 0; round < 10 && !caught; ++round) {
-        press(round % 2 ? "alt+super+h" : "alt+super+1");
+        press(round % 2 ? "super+alt+h" : "super+alt+1");
         caught = waitFor([&] { return saving(); }, 5s);
     }
     ASSERT_TRUE(caught) << "no save seen\n" << log();
@@ -73,7 +73,7 @@ TEST_F(WorkspaceFileTest, AnotherProgramsEditIsReadInAndKeptByTheNextSave) {
     home_->storeWorkspaces(list);
     ASSERT_TRUE(waitForLog("[Tessane] Reloaded workspaces.json after a change by another program (2 workspace(s)).")) << log();
     showPair();
-    press("alt+super+h");  // stores the container's frame: a save of the list as Tessane now has it
+    press("super+alt+h");  // stores the container's frame: a save of the list as Tessane now has it
     ASSERT_TRUE(waitFor([&] { return stored()[0].lastContainerFrame.has_value(); }, kDeadline)) << log();
     EXPECT_EQ(endTessane(SIGTERM), 0);
     list = stored();

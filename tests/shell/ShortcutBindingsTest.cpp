@@ -68,7 +68,7 @@ TEST_F(ShortcutBindingsTest, TwelveWorkspacesGetNineDigitChordsInKeyTableOrder) 
         if (mask == B::kOptionCommand && key != B::kKeyH && key != B::kKeyB && key != B::kTab) digits.insert(key);
     EXPECT_EQ(digits, std::set<uint32_t>(B::kDigitKeyCodes.begin(), B::kDigitKeyCodes.end()));
 
-    // Alt+Super+9 shows the ninth: its show starts (and asks for its apps, of which it has none).
+    // Super+Alt+9 shows the ninth: its show starts (and asks for its apps, of which it has none).
     scenario.clearLog();
     ASSERT_TRUE(scenario.sim.hotKeys.press(25, B::kOptionCommand));
     scenario.advance(1);
@@ -87,7 +87,7 @@ TEST_F(ShortcutBindingsTest, AChangedListOfIdsBindsAgainARenameDoesNot) {
     scenario.drain();
     EXPECT_EQ(registrations(), first);
 
-    // The first goes: the second moves to the front, and Alt+Super+1 now shows it.
+    // The first goes: the second moves to the front, and Super+Alt+1 now shows it.
     scenario.manager->deleteWorkspace(workspaces[0].id);
     scenario.drain();
     EXPECT_EQ(registrations(), 2 * first - 1);  // one workspace left: one digit chord fewer
@@ -103,19 +103,19 @@ TEST_F(ShortcutBindingsTest, AChangedListOfIdsBindsAgainARenameDoesNot) {
 TEST_F(ShortcutBindingsTest, ARefusedSwitcherChordNamesTheOneThatFailed) {
     scenario.sim.hotKeys.setOwnedByAnotherClient(B::kTab, B::kOptionCommand);
     bind();
-    EXPECT_EQ(logged("[Tessane] Workspace switcher: could not register Alt+Super+Tab — another app may own it."), 1u);
+    EXPECT_EQ(logged("[Tessane] Workspace switcher: could not register Super+Alt+Tab — another app may own it."), 1u);
     // The others are still bound.
     EXPECT_EQ(chords().size(), 6u);
 
     scenario.sim.hotKeys.releaseFromAnotherClient(B::kTab, B::kOptionCommand);
     scenario.sim.hotKeys.setOwnedByAnotherClient(B::kTab, B::kShiftOptionCommand);
     bindings->registerShortcuts();
-    EXPECT_EQ(logged("[Tessane] Workspace switcher: could not register Shift+Alt+Super+Tab — another app may own it."), 1u);
+    EXPECT_EQ(logged("[Tessane] Workspace switcher: could not register Super+Alt+Shift+Tab — another app may own it."), 1u);
 
     // Both taken: the unshifted one is named.
     scenario.sim.hotKeys.setOwnedByAnotherClient(B::kTab, B::kOptionCommand);
     bindings->registerShortcuts();
-    EXPECT_EQ(logged("[Tessane] Workspace switcher: could not register Alt+Super+Tab — another app may own it."), 2u);
+    EXPECT_EQ(logged("[Tessane] Workspace switcher: could not register Super+Alt+Tab — another app may own it."), 2u);
 }
 
 TEST_F(ShortcutBindingsTest, FixedChordsReachTheController) {

@@ -124,7 +124,7 @@ TEST(ShortcutHelpTest, SevenRowsInOrderWithLinuxKeys) {
     for (auto& r : rows) ids.push_back(r.id);
     EXPECT_EQ(ids, (std::vector<std::string>{"switch", "show", "hide", "bring", "next", "prev",
                                              "solo"}));
-    EXPECT_EQ(rows[1].keys, "Alt+Super+1–9");
+    EXPECT_EQ(rows[1].keys, "Super+Alt+1–9");
     EXPECT_EQ(rows[6].summary, "Solo the focused app (press again to restore)");
     for (auto& r : rows) {
         EXPECT_EQ(r.keys.find("⌘"), std::string::npos) << r.id;

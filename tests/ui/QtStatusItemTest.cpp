@@ -44,14 +44,14 @@ protected:
         heading = menu->add({.title = "Tessane", .enabled = false});
         update = menu->add({.title = "", .hidden = true});
         menu->addSeparator();
-        write = menu->add({.title = "Write", .shortcut = "Alt+Super+1", .toolTip = "Show this workspace.",
+        write = menu->add({.title = "Write", .shortcut = "Super+Alt+1", .toolTip = "Show this workspace.",
                            .iconPNG = pngOf(Qt::red), .action = [this] { ++writeChosen; }});
-        research = menu->add({.title = "R&D", .shortcut = "Alt+Super+2",
+        research = menu->add({.title = "R&D", .shortcut = "Super+Alt+2",
                               .toolTip = "Already shown — choose it to bring the whole group back to the front.",
                               .checked = true, .action = [this] { ++researchChosen; }});
         focused = menu->add({.title = "Focused App", .submenu = std::make_shared<StatusMenu>()});
-        next = focused->submenu->add({.title = "Focus Next App", .shortcut = "Ctrl+Super+Right"});
-        focused->submenu->add({.title = "Focus Previous App", .shortcut = "Ctrl+Super+Left"});
+        next = focused->submenu->add({.title = "Focus Next App", .shortcut = "Super+Ctrl+Right"});
+        focused->submenu->add({.title = "Focus Previous App", .shortcut = "Super+Ctrl+Left"});
         menu->addSeparator();
         quit = menu->add({.title = "Quit Tessane", .shortcut = "Ctrl+Q"});
         return menu;
@@ -72,7 +72,7 @@ TEST_F(QtStatusItemTest, TheMenuShowsEveryRowAsItsOwnerDescribesIt) {
 
     QStringList texts;
     for (QAction* action : menu->actions()) texts << (action->isSeparator() ? "--" : action->text());
-    EXPECT_EQ(texts, (QStringList{"Tessane", "", "--", "Write\tAlt+Super+1", "R&&D\tAlt+Super+2", "Focused App",
+    EXPECT_EQ(texts, (QStringList{"Tessane", "", "--", "Write\tSuper+Alt+1", "R&&D\tSuper+Alt+2", "Focused App",
                                   "--", "Quit Tessane\tCtrl+Q"}))
         << "an ampersand in a name is shown, not taken as a mnemonic";
 
@@ -93,7 +93,7 @@ TEST_F(QtStatusItemTest, TheMenuShowsEveryRowAsItsOwnerDescribesIt) {
     ASSERT_NE(submenu, nullptr);
     ASSERT_EQ(submenu->actions().size(), 2);
     EXPECT_EQ(submenu->actions().at(0), actionOf(next));
-    EXPECT_EQ(submenu->actions().at(0)->text(), "Focus Next App\tCtrl+Super+Right");
+    EXPECT_EQ(submenu->actions().at(0)->text(), "Focus Next App\tSuper+Ctrl+Right");
 }
 
 TEST_F(QtStatusItemTest, ChangesInPlaceUpdateTheSameMenuAndActions) {
@@ -170,7 +170,7 @@ TEST_F(QtStatusItemTest, RowsRefilledOrSubmenusReplacedAreBuiltAnewAndTheRestKep
     EXPECT_EQ(actionOf(research), nullptr);
     QStringList texts;
     for (QAction* action : menu->actions()) texts << (action->isSeparator() ? "--" : action->text());
-    EXPECT_EQ(texts, (QStringList{"Tessane", "", "--", "Mail", "Write\tAlt+Super+1", "Focused App", "--",
+    EXPECT_EQ(texts, (QStringList{"Tessane", "", "--", "Mail", "Write\tSuper+Alt+1", "Focused App", "--",
                                   "Quit Tessane\tCtrl+Q"}));
     QMenu* newSubmenu = actionOf(focused)->menu<QMenu*>();
     ASSERT_NE(newSubmenu, nullptr);

@@ -743,7 +743,7 @@ TEST_F(ChromeGesturesTest, RightClickOnTheRailPopsTheActionsMenuUpAtThePointer) 
     ASSERT_EQ(server_->run({"xdotool", "mousemove", "683", "152", "click", "3"}), 0);
     ASSERT_TRUE(waitFor([&] { return restored == 1; })) << texts.join(" | ").toStdString();
     EXPECT_TRUE(texts.contains("Write"));
-    EXPECT_TRUE(texts.contains("Hide Workspace\tAlt+Super+H"));
+    EXPECT_TRUE(texts.contains("Hide Workspace\tSuper+Alt+H"));
     EXPECT_LE(std::abs(at.x() - 683), 2);
     EXPECT_LE(std::abs(at.y() - 152), 2);
 }

@@ -124,8 +124,8 @@ protected:
         auto menu = std::make_shared<StatusMenu>();
         menu->add({.title = "Tessane", .enabled = false});
         menu->addSeparator();
-        write = menu->add({.title = "Write", .shortcut = "Alt+Super+1", .action = [this] { ++writeChosen; }});
-        menu->add({.title = "Mail", .shortcut = "Alt+Super+2"});
+        write = menu->add({.title = "Write", .shortcut = "Super+Alt+1", .action = [this] { ++writeChosen; }});
+        menu->add({.title = "Mail", .shortcut = "Super+Alt+2"});
         return menu;
     }
 

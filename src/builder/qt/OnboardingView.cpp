@@ -358,7 +358,7 @@ QWidget* OnboardingView::shortcutsPage() {
     auto* rows = new QVBoxLayout;
     rows->setContentsMargins(0, 2, 0, 0);
     rows->setSpacing(9);
-    const auto shortcuts = ShortcutHelp::shown();
+    const auto shortcuts = ShortcutHelp::all();
     const int chipWidth = KeyChip::frameWidth(shortcuts);
     for (const auto& help : shortcuts) {
         auto* row = new QHBoxLayout;

@@ -159,16 +159,6 @@ Subscription LinuxHotKeys::installPressHandler(std::function<void(const HotKeyID
     return pressed_.subscribe(std::move(handler));
 }
 
-ChordOrder LinuxHotKeys::chordOrder() const {
-    return chordOrderUnder(x_.windowManagerName().value_or(std::string()));
-}
-
-ChordOrder LinuxHotKeys::chordOrderUnder(const std::string& windowManagerName) {
-    // IceWM keeps the Super keys for its menus: a Super pressed while Alt or Ctrl is already down
-    // is taken by it and the chord never reaches us; one pressed first lets the chord through.
-    return windowManagerName.starts_with("IceWM") ? ChordOrder::superFirst : ChordOrder::asWritten;
-}
-
 void LinuxHotKeys::onEvent(const X11Event& e) {
     if (e.kind == X11Event::Kind::keyboardMapping) {
         followKeyboardMapping();

@@ -39,9 +39,6 @@ public:
     Registration registerHotKey(uint32_t keyCode, uint32_t carbonModifiers, HotKeyID id) override;
     void unregisterHotKey(HotKeyRef ref) override;
     [[nodiscard]] Subscription installPressHandler(std::function<void(const HotKeyID&)> handler) override;
-    ChordOrder chordOrder() const override;
-    // The order a window manager of that name (its _NET_WM_NAME) lets chords through in.
-    static ChordOrder chordOrderUnder(const std::string& windowManagerName);
 
     // The X keysym of a macOS virtual key code; none for keys without a counterpart here.
     static std::optional<unsigned long> keysymForKeyCode(uint32_t keyCode);

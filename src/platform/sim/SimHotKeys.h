@@ -37,17 +37,12 @@ public:
     std::vector<Grab> grabs() const;
     size_t handlerCount() const { return presses_.observerCount(); }
 
-    // The window manager the simulated desktop runs lets chords through in this order.
-    void setChordOrder(ChordOrder order) { order_ = order; }
-    ChordOrder chordOrder() const override { return order_; }
-
 private:
     using Chord = std::pair<uint32_t, uint32_t>;
     std::map<HotKeyRef, Grab> grabs_;
     std::map<Chord, int32_t> foreign_;
     HotKeyRef nextRef_ = 1;
     Signal<HotKeyID> presses_;
-    ChordOrder order_ = ChordOrder::asWritten;
 };
 
 }  // namespace tessane::sim

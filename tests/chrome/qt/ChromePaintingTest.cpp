@@ -164,7 +164,7 @@ TEST_F(ChromePaintingTest, MenuShowsShortcutsToolTipsAndRunsTheChoiceAfterItClos
     int ran = 0;
     MenuContent content{{{.kind = MenuItem::Kind::header, .title = "Write"},
                    {.kind = MenuItem::Kind::separator},
-                   {.title = "Focus Next Pane", .shortcut = "Ctrl+Super+Right", .action = [&] { ++ran; }},
+                   {.title = "Focus Next Pane", .shortcut = "Super+Ctrl+Right", .action = [&] { ++ran; }},
                    {.title = "Release Windows", .toolTip = "Stop tiling.", .action = [&] { ++ran; }}}};
     std::unique_ptr<QMenu> menu(QtMenus::build(content));
     EXPECT_TRUE(menu->toolTipsVisible());
@@ -172,7 +172,7 @@ TEST_F(ChromePaintingTest, MenuShowsShortcutsToolTipsAndRunsTheChoiceAfterItClos
     ASSERT_EQ(actions.size(), 4);
     EXPECT_FALSE(actions[0]->isEnabled());
     EXPECT_TRUE(actions[1]->isSeparator());
-    EXPECT_EQ(actions[2]->text(), "Focus Next Pane\tCtrl+Super+Right");
+    EXPECT_EQ(actions[2]->text(), "Focus Next Pane\tSuper+Ctrl+Right");
     EXPECT_EQ(actions[3]->toolTip(), "Stop tiling.");
     actions[2]->trigger();
     EXPECT_EQ(ran, 0) << "not inside the menu's own event handling";
