@@ -4,6 +4,7 @@
 #include "controller/WorkspaceController.h"
 #include "model/Workspace.h"
 #include "model/WorkspaceManager.h"
+#include "platform/Applications.h"
 #include "platform/EventMonitors.h"
 #include "application/MenuBarController.h"
 #include "shell/UpdateManager.h"
@@ -57,7 +58,7 @@ std::shared_ptr<StatusMenuRow> MenuBarController::workspaceRow(
     return std::make_shared<StatusMenuRow>(StatusMenuRow{
         .title = workspace.name,
         .shortcut = std::move(shortcut),
-        .iconPNG = menuIcon(workspace),
+        .iconPNG = menuIcon(workspace, services_.applications),
         .action = lifetime_.guard([this, id, action] { action(*this, id); }),
         .representedObject = id,
     });

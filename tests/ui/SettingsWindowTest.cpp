@@ -13,6 +13,8 @@
 #include "settings/qt/WorkspaceEditorView.h"
 #include "settings/qt/WorkspacesTabView.h"
 #include "shell/qt/QtAppTheme.h"
+#include "platform/linux/LinuxAppCatalog.h"
+#include "platform/qt/QtIconRenderer.h"
 #include "platform/sim/SimLoginItems.h"
 #include "support/ControllerScenario.h"
 #include "ui/OffscreenApplication.h"
@@ -24,6 +26,7 @@
 #include <QLabel>
 #include <QRegularExpression>
 #include <QFormLayout>
+#include <QImage>
 #include <QTimer>
 #include <QLineEdit>
 #include <QListView>
@@ -36,6 +39,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace tessane::settings_qt {
 namespace {
@@ -99,7 +103,7 @@ protected:
         services.editor = {.manager = s.manager.get(),
                            .controller = &s.controller(),
                            .alerts = &s.sim.alerts,
-                           .catalog = &s.sim.applications,
+                           .catalog = catalog ? catalog : &s.sim.applications,
                            .chooser = &chooser,
                            .secondPane = &gate};
         SettingsWindowController::Services window;
@@ -143,6 +147,7 @@ protected:
     std::vector<std::string> opened;
     std::vector<std::filesystem::path> revealed;
     int newWorkspaces = 0;
+    const AppCatalog* catalog = nullptr;  // the editor's; the sim's when none
     std::unique_ptr<SettingsWindowController> controller;
 };
 
@@ -301,6 +306,43 @@ TEST_F(SettingsWindowTest, TheEditorRenamesWhileTypingAndItsControlsFollowTheSto
     settle();
     EXPECT_EQ(editor->countLabel()->text(), "3 of 3");
     EXPECT_EQ(editor->primaryPicker()->currentText(), "Notes");
+}
+
+// A list edited by hand stores no icons: the row shows the one the app's desktop entry names, found
+// in the data folders as the desktop finds it, and the stored record stays without one.
+TEST_F(SettingsWindowTest, AnAppWithoutAStoredIconShowsTheIconOfItsDesktopEntry) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::path(::testing::TempDir()) / "tessane-settings-icons";
+    fs::remove_all(root);
+    const fs::path icons = root / "share/icons/hicolor";
+    fs::create_directories(icons / "128x128/apps");
+    std::ofstream(icons / "index.theme") << "[Icon Theme]\nName=Hicolor\nDirectories=128x128/apps\n\n"
+                                            "[128x128/apps]\nSize=128\nType=Fixed\n";
+    QImage red(128, 128, QImage::Format_ARGB32);
+    red.fill(QColor(220, 30, 30));
+    ASSERT_TRUE(red.save(QString::fromStdString((icons / "128x128/apps/org.example.Editor.png").string())));
+    fs::create_directories(root / "share/applications");
+    std::ofstream(root / "share/applications/org.example.Editor.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Editor\nIcon=org.example.Editor\nExec=editor\n";
+    const LinuxAppCatalog desktop({.dataHome = root / "home/.local/share", .dataDirs = {root / "share"}, .home = root / "home"},
+                                  qt_backend::renderIconPng);
+    catalog = &desktop;
+
+    const auto ws = s.manager->createWorkspace("Hand-made");
+    s.manager->addApp({.displayName = "Editor", .bundleIdentifier = "org.example.Editor"}, ws.id);
+    s.manager->addApp({.displayName = "Lost", .bundleIdentifier = "org.example.Lost"}, ws.id);
+    open();
+    const auto rows = view().workspacesView()->editorView()->appRows();
+    ASSERT_EQ(rows.size(), 2);
+    const auto iconOf = [](AppRowView* row) {
+        const QImage image = row->findChild<QLabel*>()->grab().toImage();
+        return image.pixelColor(image.width() / 2, image.height() / 2);
+    };
+    EXPECT_EQ(iconOf(rows[0]), QColor(220, 30, 30)) << "the desktop entry's icon";
+    EXPECT_NE(iconOf(rows[1]), QColor(220, 30, 30)) << "no entry: the placeholder";
+    EXPECT_FALSE(s.manager->workspace(ws.id)->apps[0].iconData) << "nothing is written into the list";
+    controller.reset();
+    fs::remove_all(root);
 }
 
 TEST_F(SettingsWindowTest, ALegacyLayoutLeadsThePickerWithItsOwnEntry) {
