@@ -6,10 +6,10 @@
 //   M   the first open of the tray menu (a small XEmbed tray docks the icon): a click on the icon
 //       until the menu is mapped; Escape closes it again;
 //   L2  `tessane --settings` handed over until the settings window is mapped;
-//   L3  with the settings window open, the Alt+Super+1 hot key until both windows of the first
+//   L3  with the settings window open, the Super+Alt+1 hot key until both windows of the first
 //       workspace are read back side by side (its show stores the container frame: a save of the
 //       whole list, written off the main thread);
-//   L4  Alt+Super+H until both are iconic, and the resident memory then.
+//   L4  Super+Alt+H until both are iconic, and the resident memory then.
 // Usage: app_load_bench [count ...]
 #include "BenchStats.h"
 #include "e2e/support/PrivateHome.h"

@@ -1,5 +1,5 @@
 // Whole-process measurement of the running program on a private Xvfb + Openbox, one run. The hot
-// key (Alt+Super+1) is typed through XTEST on this program's own connection, and windows are
+// key (Super+Alt+1) is typed through XTEST on this program's own connection, and windows are
 // confirmed in their panes by reading their frames back each time the root hears a frame move.
 //   P1  first shows: each round the windows are spread out, the program is started afresh and,
 //       once the desktop has settled, the hot key is typed; until all four windows of a 2 x 2
@@ -305,7 +305,7 @@ int main(int argc, char** argv) {
         if (!watch.waitTiled(windows, seconds(30))) ++timeouts;
         return clockSeconds() - t0;
     };
-    const std::vector<KeySym> showKey = {XK_Alt_L, XK_Super_L, XK_1}, hideKey = {XK_Alt_L, XK_Super_L, XK_h};
+    const std::vector<KeySym> showKey = {XK_Super_L, XK_Alt_L, XK_1}, hideKey = {XK_Super_L, XK_Alt_L, XK_h};
     const auto spread = [&] {
         for (size_t i = 0; i < windows.size(); ++i)
             run({"wmctrl", "-i", "-r", std::to_string(windows[i]), "-e",

@@ -2,15 +2,14 @@
 // workspaces: "Three" (two test clients and the real XTerm when it is installed; else two
 // clients) and "Pair" (two more clients); the clients' entries name a theme icon, as real
 // applications' do. Each round:
-//   first   the program started afresh with every window spread out; Alt+Super+1 typed through
+//   first   the program started afresh with every window spread out; Super+Alt+1 typed through
 //           XTEST; until every window of "Three" is in its pane;
-//   second  then Alt+Super+2: until every window of "Pair" is in its pane;
-//   re-show then Alt+Super+H (Pair hidden) and Alt+Super+2 again: until Pair is back in its panes;
+//   second  then Super+Alt+2: until every window of "Pair" is in its pane;
+//   re-show then Super+Alt+H (Pair hidden) and Super+Alt+2 again: until Pair is back in its panes;
 //           and once more (what the program learnt of the manager at the first one now known);
 //   tray    the program started afresh again, windows spread, "Pair" from the tray menu (the
 //           icon clicked, the menu's second workspace row chosen by keys, timed from the Return
-//           that picks it); then Alt+Super+1, a second show too.
-// (IceWM takes Alt+Super+<key> when Alt goes down first: there Super is pressed first.)
+//           that picks it); then Super+Alt+1, a second show too.
 // A window is in its pane when it is shown (mapped, not iconic) and its frame is the frame it had
 // once a show had settled (learnt in an untimed warm-up), to 2 px. Confirmations come from the
 // root's structure events and the clients' property events; no reads while nothing happens.
@@ -366,11 +365,10 @@ ManagerFigures measure(const std::string& manager, int rounds) {
         std::this_thread::sleep_for(milliseconds(500));
         step.add(placed ? t1 - t0 : -1, longestStall(logFile, t0, t1 + 0.5));
     };
-    // IceWM takes Alt+Super+<key> for itself when Alt goes down first: its users press Super first.
-    const KeySym firstModifier = manager == "icewm" ? XK_Super_L : XK_Alt_L;
-    const KeySym secondModifier = manager == "icewm" ? XK_Alt_L : XK_Super_L;
-    const std::vector<KeySym> key1 = {firstModifier, secondModifier, XK_1}, key2 = {firstModifier, secondModifier, XK_2},
-                              hideKey = {firstModifier, secondModifier, XK_h};
+    // Pressed as the labels write them, Super first: the order every manager lets through (IceWM
+    // takes a Super pressed after Alt for itself).
+    const std::vector<KeySym> key1 = {XK_Super_L, XK_Alt_L, XK_1}, key2 = {XK_Super_L, XK_Alt_L, XK_2},
+                              hideKey = {XK_Super_L, XK_Alt_L, XK_h};
 
     // Warm-up: where a settled show puts each window.
     spread();
