@@ -1,7 +1,6 @@
 #include "application/MenuBarController.h"
 
 #include "controller/WorkspaceController.h"
-#include "model/AppRegistry.h"
 #include "model/Workspace.h"
 #include "model/WorkspaceManager.h"
 #include "shell/ShortcutBindings.h"
@@ -111,15 +110,12 @@ std::vector<MenuBarController::MenuKey> MenuBarController::menuKeys(const std::v
     return keys;
 }
 
-Bytes MenuBarController::menuIcon(const Workspace& workspace, const AppCatalog* catalog) {
+Bytes MenuBarController::menuIcon(const Workspace& workspace) {
     const ManagedApp* primary = workspace.primaryApp();
-    if (!primary) return {};
-    std::optional<Bytes> found;
-    if (!primary->iconData && catalog) found = AppRegistry(*catalog).systemIconPNG(primary->bundleIdentifier);
-    if (!primary->iconData && !found) return {};
+    if (!primary || !primary->iconData) return {};
     // A PNG starts with its signature and an image header of non-zero width and height.
     static constexpr uint8_t kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    const Bytes& png = found ? *found : primary->iconData->bytes();
+    const Bytes& png = *primary->iconData;
     if (png.size() < 24 || !std::equal(std::begin(kSignature), std::end(kSignature), png.begin())) return {};
     if (!std::equal(png.begin() + 12, png.begin() + 16, "IHDR")) return {};
     const bool hasWidth = std::any_of(png.begin() + 16, png.begin() + 20, [](uint8_t b) { return b != 0; });

@@ -24,7 +24,6 @@
 namespace tessane {
 
 class Alerts;
-class AppCatalog;
 class Applications;
 class EventMonitors;
 class HotKeys;
@@ -132,9 +131,8 @@ public:
     static std::string statusTooltip(const std::vector<std::string>& shown,
                                      const std::optional<std::string>& updateVersion, int nameLimit);
     static std::vector<MenuKey> menuKeys(const std::vector<Workspace>& workspaces);
-    // The primary app's stored icon when it is a PNG image; when none is stored (a hand-edited
-    // list), the icon of the app the catalogue finds for it, as Settings shows; empty otherwise.
-    static Bytes menuIcon(const Workspace& workspace, const AppCatalog* catalog);
+    // The primary app's stored icon when it is a PNG image; empty otherwise.
+    static Bytes menuIcon(const Workspace& workspace);
     // The chord shown beside the workspace row at `position` (from 0); empty after the ninth.
     static std::string workspaceChord(size_t position);
     // The screen under `point`, else the main screen.

@@ -4,7 +4,6 @@
 #include "controller/WorkspaceController.h"
 #include "model/Workspace.h"
 #include "model/WorkspaceManager.h"
-#include "platform/Applications.h"
 #include "platform/EventMonitors.h"
 #include "application/MenuBarController.h"
 #include "shell/UpdateManager.h"
@@ -58,7 +57,7 @@ std::shared_ptr<StatusMenuRow> MenuBarController::workspaceRow(
     return std::make_shared<StatusMenuRow>(StatusMenuRow{
         .title = workspace.name,
         .shortcut = std::move(shortcut),
-        .iconPNG = menuIcon(workspace, services_.applications),
+        .iconPNG = menuIcon(workspace),
         .action = lifetime_.guard([this, id, action] { action(*this, id); }),
         .representedObject = id,
     });
