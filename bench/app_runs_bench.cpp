@@ -9,7 +9,10 @@
 //   P2  the same four placements made by a wmctrl script (one shell running a process per window),
 //       confirmed the same way; against P1.
 //   P3  the idle cost of the program, with no workspace shown and with one shown: CPU time and
-//       context switches over a quiet period, and resident memory.
+//       context switches over a quiet period, and resident memory (and of it, the anonymous
+//       part: heap and stacks, the rest being mapped files); against a Qt tray hello world
+//       (bench/tray_hello.cpp) docked in the same tray on the same server, read at the same
+//       moments.
 //   P4  the floor of the same four moves: one already-connected client sends the four
 //       _NET_MOVERESIZE_WINDOW messages wmctrl sends, confirmed the same way; from a settled
 //       desktop, as a show, and (as before) right after the windows were spread.
@@ -67,6 +70,7 @@ struct ProcessCost {
     double cpuSeconds = 0;
     long contextSwitches = 0;
     long residentKB = 0;
+    long anonymousKB = 0;  // of residentKB: not backed by a file (heap, stacks, anonymous maps)
 };
 
 ProcessCost cost(pid_t pid) {
@@ -85,6 +89,9 @@ ProcessCost cost(pid_t pid) {
             c.contextSwitches += number();
         if (line.starts_with("VmRSS")) c.residentKB = number();
     }
+    std::ifstream rollup("/proc/" + std::to_string(pid) + "/smaps_rollup");
+    for (std::string line; std::getline(rollup, line);)
+        if (line.starts_with("Anonymous:")) c.anonymousKB = std::atol(line.c_str() + line.find(':') + 1);
     return c;
 }
 
@@ -259,6 +266,12 @@ int main(int argc, char** argv) {
     auto server = x11test::X11TestServer::start(&error);
     if (!server) return fail(error);
     e2e::PrivateHome home(TESSANE_X11_CLIENT);
+    // A tray, as on a desktop: the program's icon and the hello world's dock in it.
+    auto tray = x11test::ChildProcess::start({TESSANE_TRAY_HOST, "--at", "1600,0"}, server->display(), {}, true);
+    if (!tray || !tray->waitForLine("ready", milliseconds(10000))) return fail("the tray host did not come up");
+    auto hello = x11test::ChildProcess::start({TRAY_HELLO}, server->display(), {}, true);
+    if (!hello || !hello->waitForLine("ready", milliseconds(20000)) || !tray->waitForLine("docked ", milliseconds(20000)))
+        return fail("the tray hello world did not come up");
     const std::vector<std::string> names = {"Alpha", "Beta", "Gamma", "Delta"};
     std::vector<std::unique_ptr<x11test::ChildProcess>> clients;
     std::vector<unsigned long> windows;
@@ -317,6 +330,7 @@ int main(int argc, char** argv) {
     settle();
     // P3, nothing shown.
     const ProcessCost idleNone = idle(tessane->pid(), quiet);
+    const ProcessCost helloNone = cost(hello->pid());
 
     std::vector<double> wmTrips;
     for (int i = 0; i < 50; ++i) {
@@ -344,6 +358,7 @@ int main(int argc, char** argv) {
     // P3, one workspace shown.
     settle();
     const ProcessCost idleShown = idle(tessane->pid(), quiet);
+    const ProcessCost helloShown = cost(hello->pid());
     stopTessane();
 
     // P4 and P2, each from a settled desktop (P4 also right after the spread), and P1's first
@@ -525,9 +540,16 @@ int main(int argc, char** argv) {
                     (firstCrowded - first) * 1e3, addedToFloor * 1e3);
     std::printf("     SIGTERM to the process gone, longest   %9.3f ms%s\n", quitTime * 1e3,
                 allEnded ? "" : "   (one did not end)");
-    std::printf("  P3 idle %d s, nothing shown: CPU %.3f s, %ld context switches, RSS %.1f MB\n", quiet,
-                idleNone.cpuSeconds, idleNone.contextSwitches, idleNone.residentKB / 1024.0);
-    std::printf("  P3 idle %d s, one shown:     CPU %.3f s, %ld context switches, RSS %.1f MB\n", quiet,
-                idleShown.cpuSeconds, idleShown.contextSwitches, idleShown.residentKB / 1024.0);
+    std::printf("  P3 idle %d s, nothing shown: CPU %.3f s, %ld context switches, RSS %.1f MB (anonymous %.1f)\n",
+                quiet, idleNone.cpuSeconds, idleNone.contextSwitches, idleNone.residentKB / 1024.0,
+                idleNone.anonymousKB / 1024.0);
+    std::printf("  P3 idle %d s, one shown:     CPU %.3f s, %ld context switches, RSS %.1f MB (anonymous %.1f)\n",
+                quiet, idleShown.cpuSeconds, idleShown.contextSwitches, idleShown.residentKB / 1024.0,
+                idleShown.anonymousKB / 1024.0);
+    std::printf("     Qt tray hello world, same moments      RSS %.1f / %.1f MB (anonymous %.1f)\n",
+                helloNone.residentKB / 1024.0, helloShown.residentKB / 1024.0, helloShown.anonymousKB / 1024.0);
+    if (helloShown.residentKB > 0)
+        std::printf("     one shown / hello world                %9.2f x   (goal: at most 1.2)\n",
+                    double(idleShown.residentKB) / double(helloShown.residentKB));
     return timeouts == 0 ? 0 : 2;
 }

@@ -517,17 +517,26 @@ size_t estimatedSize(const Workspace& ws) {
     return n;
 }
 
-}  // namespace
-
-void encodeWorkspaces(const std::vector<Workspace>& workspaces, std::string& out) {
+template <typename List, typename Record>
+void encodeList(const List& workspaces, Record record, std::string& out) {
     size_t estimate = 2;
-    for (const auto& ws : workspaces) estimate += estimatedSize(ws);
+    for (const auto& ws : workspaces) estimate += estimatedSize(record(ws));
     out.clear();
     out.reserve(estimate);
     Writer w(out);
     w.beginArray();
-    for (const auto& ws : workspaces) writeWorkspace(w, ws);
+    for (const auto& ws : workspaces) writeWorkspace(w, record(ws));
     w.endArray();
+}
+
+}  // namespace
+
+void encodeWorkspaces(const std::vector<Workspace>& workspaces, std::string& out) {
+    encodeList(workspaces, [](const Workspace& ws) -> const Workspace& { return ws; }, out);
+}
+
+void encodeWorkspaces(const std::vector<std::shared_ptr<const Workspace>>& workspaces, std::string& out) {
+    encodeList(workspaces, [](const std::shared_ptr<const Workspace>& ws) -> const Workspace& { return *ws; }, out);
 }
 
 std::string encodeWorkspaces(const std::vector<Workspace>& workspaces) {

@@ -3,6 +3,7 @@
 #include "base/StoredJsonReader.h"
 #include "model/Workspace.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,9 @@ namespace tessane {
 std::string encodeWorkspaces(const std::vector<Workspace>& workspaces);
 // The same into `out` (replacing its content, reusing its memory).
 void encodeWorkspaces(const std::vector<Workspace>& workspaces, std::string& out);
+// The same for the list as shared records (the form the writer thread is given); byte for byte
+// what the list of the records' values encodes to.
+void encodeWorkspaces(const std::vector<std::shared_ptr<const Workspace>>& workspaces, std::string& out);
 std::vector<Workspace> decodeWorkspaces(std::string_view json);
 
 std::string encodeWorkspace(const Workspace& workspace);

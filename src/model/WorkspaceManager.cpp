@@ -57,8 +57,13 @@ long WorkspaceManager::indexOf(const Uuid& id) const {
 WorkspaceManager::~WorkspaceManager() = default;
 
 void WorkspaceManager::commit(std::vector<Workspace> list) {
-    workspaces_.set(std::move(list));
+    publish(std::move(list));
     write(workspaces_.get());
+}
+
+void WorkspaceManager::publish(std::vector<Workspace> list) {
+    if (saves_) saves_->records().replaced(list);
+    workspaces_.set(std::move(list));
 }
 
 void WorkspaceManager::write(const std::vector<Workspace>& list) {
@@ -69,7 +74,8 @@ void WorkspaceManager::write(const std::vector<Workspace>& list) {
 void WorkspaceManager::saveInBackground(MainQueue& queue) {
     if (saves_) return;
     saves_ = std::make_unique<WorkspaceSaves>(
-        store_, queue, [this] { return WorkspaceSaves::Job{workspaces_.get(), knownStamp_}; },
+        store_, queue,
+        [this](WorkspaceRecords& records) { return WorkspaceSaves::Job{records.of(workspaces_.get()), knownStamp_}; },
         [this](const WorkspaceStore::Written& written) { noteWritten(written); });
     std::string().swap(buffer_);  // the worker keeps a buffer of its own
 }
@@ -129,7 +135,7 @@ void WorkspaceManager::checkForOutsideEdit() {
         return id && std::any_of(list.begin(), list.end(), [&](const Workspace& ws) { return ws.id == *id; });
     };
     const bool keepActive = known(activeWorkspaceID_.get()), keepLastShown = known(lastShownWorkspaceID_.get());
-    workspaces_.set(std::move(list));
+    publish(std::move(list));
     if (!keepActive && activeWorkspaceID_.get()) activeWorkspaceID_.set(std::nullopt);
     if (!keepLastShown && lastShownWorkspaceID_.get()) lastShownWorkspaceID_.set(std::nullopt);
     fileNews_.emit(FileNews{FileNews::Kind::reloaded, {}});
@@ -157,6 +163,7 @@ void WorkspaceManager::update(Workspace workspace) {
     logDropped(workspace.name, dropNonFiniteNumbers(workspace));
     // One workspace of what may be thousands (a show storing its ratios): changed where it is
     // rather than in a copy of the list. Every observer reads the list on a later turn.
+    if (saves_) saves_->records().changed(static_cast<size_t>(i));
     workspaces_.modify([&](std::vector<Workspace>& list) { list[static_cast<size_t>(i)] = std::move(workspace); });
     write(workspaces_.get());
 }
@@ -219,7 +226,7 @@ void WorkspaceManager::setActiveWorkspace(const std::optional<Uuid>& id) {
 void WorkspaceManager::deleteWorkspace(const Uuid& id) {
     auto list = workspaces_.get();
     std::erase_if(list, [&](const Workspace& ws) { return ws.id == id; });
-    workspaces_.set(std::move(list));
+    publish(std::move(list));
     if (activeWorkspaceID_.get() == id) activeWorkspaceID_.set(std::nullopt);
     if (lastShownWorkspaceID_.get() == id) lastShownWorkspaceID_.set(std::nullopt);
     write(workspaces_.get());

@@ -109,6 +109,8 @@ private:
     long indexOf(const Uuid& id) const;
     // Publishes `list` and writes it.
     void commit(std::vector<Workspace> list);
+    // Publishes `list` (every new list goes through here: the writer's records follow it).
+    void publish(std::vector<Workspace> list);
     // Writes `list` now, or has the worker write the published list soon.
     void write(const std::vector<Workspace>& list);
     void noteWritten(const WorkspaceStore::Written& written);

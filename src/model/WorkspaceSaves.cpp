@@ -4,7 +4,8 @@
 
 namespace tessane {
 
-WorkspaceSaves::WorkspaceSaves(const WorkspaceStore& store, MainQueue& queue, std::function<Job()> snapshot,
+WorkspaceSaves::WorkspaceSaves(const WorkspaceStore& store, MainQueue& queue,
+                               std::function<Job(WorkspaceRecords&)> snapshot,
                                std::function<void(const WorkspaceStore::Written&)> onWritten)
     : store_(store), queue_(queue), snapshot_(std::move(snapshot)), onWritten_(std::move(onWritten)) {
     worker_ = std::thread([this] { run(); });
@@ -34,7 +35,7 @@ void WorkspaceSaves::start() {
     if (!requested_ || writing_) return;
     requested_ = false;
     writing_ = true;
-    Job job = snapshot_();
+    Job job = snapshot_(records_);
     {
         const std::lock_guard lock(mutex_);
         job_ = std::move(job);
@@ -53,7 +54,7 @@ void WorkspaceSaves::run() {
             job_.reset();
         }
         WorkspaceStore::Written written = store_.write(job.workspaces, job.expectedOnDisk, buffer_);
-        job = {};  // the copy's memory goes back before the main thread hears of it
+        job = {};  // records the list no longer holds go back before the main thread hears of it
         {
             const std::lock_guard lock(mutex_);
             done_ = std::move(written);

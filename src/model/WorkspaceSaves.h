@@ -2,10 +2,12 @@
 
 #include "base/Lifetime.h"
 #include "model/Workspace.h"
+#include "model/WorkspaceRecords.h"
 #include "model/WorkspaceStore.h"
 
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -18,19 +20,21 @@ class MainQueue;
 
 // Writes the workspace list on one worker thread of its own, so that a large list never holds
 // up the main thread. Changes asked for while a write runs are coalesced into one more write of
-// the list as it is then. The worker gets a copy of the list (taken on the main thread when a
-// write starts) and shares nothing else with it; each write's outcome comes back on the main
-// queue. The file is replaced atomically as by WorkspaceStore::write. Main thread only, except
-// the worker inside.
+// the list as it is then. The worker gets the list as it is when a write starts, as shared
+// records that never change once made (the main thread makes a record again only for a workspace
+// that changed, and never touches one it handed over), and shares nothing else with it; each
+// write's outcome comes back on the main queue. The file is replaced atomically as by
+// WorkspaceStore::write. Main thread only, except the worker inside.
 class WorkspaceSaves {
 public:
-    // `snapshot`: the list to write now and the stamp of the file we last read or wrote (see
+    // `snapshot`: the list to write now, as the records it is given hold it (see
+    // WorkspaceRecords::of), and the stamp of the file we last read or wrote (see
     // WorkspaceStore::write); `onWritten`: each write's outcome, on the main thread.
     struct Job {
-        std::vector<Workspace> workspaces;
+        std::vector<std::shared_ptr<const Workspace>> workspaces;
         std::optional<FileStamp> expectedOnDisk;
     };
-    WorkspaceSaves(const WorkspaceStore& store, MainQueue& queue, std::function<Job()> snapshot,
+    WorkspaceSaves(const WorkspaceStore& store, MainQueue& queue, std::function<Job(WorkspaceRecords&)> snapshot,
                    std::function<void(const WorkspaceStore::Written&)> onWritten);
     // Writes what is still asked for, then ends the worker.
     ~WorkspaceSaves();
@@ -43,6 +47,9 @@ public:
     void flush();
     // A change is asked for or being written.
     bool busy() const { return requested_ || writing_; }
+    // The list's shared records, which `snapshot` hands over; the list's owner tells them of
+    // every change of the list.
+    WorkspaceRecords& records() { return records_; }
 
 private:
     void start();
@@ -51,11 +58,12 @@ private:
 
     const WorkspaceStore& store_;
     MainQueue& queue_;
-    std::function<Job()> snapshot_;
+    std::function<Job(WorkspaceRecords&)> snapshot_;
     std::function<void(const WorkspaceStore::Written&)> onWritten_;
     bool requested_ = false;  // main thread: a change not yet handed to the worker
     bool startPosted_ = false;
     bool writing_ = false;    // main thread: a job handed over whose outcome is not yet told
+    WorkspaceRecords records_;  // main thread
 
     // Shared with the worker, under the mutex.
     std::mutex mutex_;

@@ -21,13 +21,25 @@ WorkspaceStore WorkspaceStore::inDataFolder(const Environment& environment) {
 WorkspaceStore::Written WorkspaceStore::write(const std::vector<Workspace>& workspaces,
                                               const std::optional<FileStamp>& expectedOnDisk,
                                               std::string& buffer) const {
+    return writeEncoded([&](std::string& out) { encodeWorkspaces(workspaces, out); }, expectedOnDisk, buffer);
+}
+
+WorkspaceStore::Written WorkspaceStore::write(const std::vector<std::shared_ptr<const Workspace>>& workspaces,
+                                              const std::optional<FileStamp>& expectedOnDisk,
+                                              std::string& buffer) const {
+    return writeEncoded([&](std::string& out) { encodeWorkspaces(workspaces, out); }, expectedOnDisk, buffer);
+}
+
+WorkspaceStore::Written WorkspaceStore::writeEncoded(const std::function<void(std::string&)>& encode,
+                                                     const std::optional<FileStamp>& expectedOnDisk,
+                                                     std::string& buffer) const {
     Written written;
     std::error_code ec;
     fs::create_directories(directory_, ec);
     if (ec) {
         written.error = ec.message() + " (" + directory_.string() + ")";
     } else {
-        encodeWorkspaces(workspaces, buffer);
+        encode(buffer);
         std::string error;
         if (const auto replaced = writeFileKeepingOthers(file_, buffer, expectedOnDisk, "outside", &error)) {
             written.stamp = replaced->written;

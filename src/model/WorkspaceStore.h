@@ -4,6 +4,8 @@
 #include "model/Workspace.h"
 
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,6 +47,9 @@ public:
     // another thread than the store's owner.
     Written write(const std::vector<Workspace>& workspaces, const std::optional<FileStamp>& expectedOnDisk,
                   std::string& buffer) const;
+    // The same for the list as shared records that never change (the writer thread's form).
+    Written write(const std::vector<std::shared_ptr<const Workspace>>& workspaces,
+                  const std::optional<FileStamp>& expectedOnDisk, std::string& buffer) const;
     // write() without the check for another program's version, with a buffer of the store's own.
     void save(const std::vector<Workspace>& workspaces) const;
 
@@ -68,6 +73,10 @@ public:
     Read read() const;
 
 private:
+    // write() with `encode` filling the buffer with the list's text.
+    Written writeEncoded(const std::function<void(std::string&)>& encode, const std::optional<FileStamp>& expectedOnDisk,
+                         std::string& buffer) const;
+
     // Saves come often, so the encoded list's buffer is kept for the next save while it is small
     // (a list of a few hundred workspaces with their icons); a larger one is given back after
     // each save rather than held for the life of the program.

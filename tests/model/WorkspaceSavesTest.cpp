@@ -63,6 +63,53 @@ TEST_F(WorkspaceSaves, TheEditsOfOneTurnAreWrittenOffTheMainThreadInOneWrite) {
     EXPECT_EQ(logCount("another program"), 0u);
 }
 
+// The writer is handed records kept from earlier saves for the workspaces that did not change:
+// after a show's store of one workspace where it is, and edits that insert, remove and replace,
+// the file is byte for byte what the whole list encodes to.
+TEST_F(WorkspaceSaves, TheFileWrittenFromKeptRecordsIsWhatTheWholeListEncodesTo) {
+    std::vector<Workspace> many;
+    for (int i = 0; i < 300; ++i) {
+        const std::string n = std::to_string(i);
+        many.push_back(makeWorkspace("Desk " + n, {makeApp("Mail " + n, "org.example.Mail" + n, AppRole::primary),
+                                                   makeApp("Notes " + n, "org.example.Notes" + n)}));
+    }
+    manager.reset();
+    seed(many);
+    manager = makeManager();
+    manager->saveInBackground(queue);
+    const auto writtenIsTheList = [&] {
+        queue.runPending();
+        manager->flushSaves();
+        std::ifstream in(file(), std::ios::binary);
+        std::string expected;
+        encodeWorkspaces(manager->workspaces().get(), expected);
+        return std::string(std::istreambuf_iterator<char>(in), {}) == expected;
+    };
+    const auto at = [&](size_t i) { return manager->workspaces().get()[i]; };
+    const auto show = [&](size_t i, double ratio) {
+        Workspace shown = at(i);
+        shown.layout.ratios = std::vector<double>{ratio};
+        shown.lastContainerFrame = RectModel{10, 20, 1200, 800};
+        manager->update(std::move(shown));
+    };
+    show(0, 0.4);
+    EXPECT_TRUE(writtenIsTheList());  // the first save makes every record
+
+    show(150, 0.3);
+    manager->deleteWorkspace(at(10).id);
+    manager->renameWorkspace(at(200).id, "Studio");
+    manager->createWorkspace("New");
+    manager->moveApp(at(20).apps[1].id, at(20).id, -1);
+    show(250, 0.7);
+    EXPECT_TRUE(writtenIsTheList());
+
+    show(149, 0.6);  // the same workspace as before, now one place up
+    manager->setLastDocument("/home/u/notes.txt", at(0).apps[0].id);
+    manager->deleteWorkspace(at(0).id);
+    EXPECT_TRUE(writtenIsTheList());
+    EXPECT_EQ(stored().size(), 299u);
+}
+
 TEST_F(WorkspaceSaves, AnOutsideEditIsReloadedWhenNothingIsUnsavedAndKeptAsideWhenBothChanged) {
     auto list = stored();
     list[0].name = "Renamed outside";

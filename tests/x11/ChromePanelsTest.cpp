@@ -10,6 +10,7 @@
 #include "platform/linux/X11DesktopModel.h"
 #include "platform/linux/X11EventMonitors.h"
 #include "platform/linux/X11ScreenSpace.h"
+#include "platform/qt/AppIcon.h"
 #include "platform/qt/PanelPainter.h"
 #include "platform/qt/QtAnimator.h"
 #include "platform/qt/QtMainQueue.h"
@@ -25,6 +26,7 @@
 #include <QMenu>
 #include <QTimer>
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -488,6 +490,44 @@ TEST_F(ChromePanelsTest, AReleasedPanelsWindowIsMappedAgainForTheNextPanelMadeLi
     }));
     EXPECT_TRUE(pixelBecomes(620, 420, rgbOf(qt_backend::resolveColor({ColorRole::accent}, false))));
     EXPECT_TRUE(pixelBecomes(700, 420, rgbOf(qt_backend::resolveColor({ColorRole::green}, false))));
+}
+
+// Each window hands the server its icon at every size the icon has (the program's: a third of a
+// megabyte): the chrome's panels, in no task list, carry the smallest only; other windows all.
+TEST_F(ChromePanelsTest, PanelsCarryTheProgramsIconAtOneSmallSizeAndItsOtherWindowsAtEverySize) {
+    QApplication::setWindowIcon(qt_backend::applicationIcon());
+    const auto iconSizes = [&](XWindowId window) {
+        const Atom icon = XInternAtom(x_->display(), "_NET_WM_ICON", False);
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        std::vector<std::pair<long, long>> sizes;
+        if (XGetWindowProperty(x_->display(), window, icon, 0, 1L << 20, False, XA_CARDINAL, &type, &format, &count,
+                               &after, &data) == Success && data) {
+            const auto* values = reinterpret_cast<const long*>(data);
+            for (unsigned long i = 0; i + 2 <= count; i += 2 + static_cast<unsigned long>(values[i] * values[i + 1]))
+                sizes.emplace_back(values[i], values[i + 1]);
+        }
+        if (data) XFree(data);
+        return sizes;
+    };
+    auto shield = panels_->makePanel({.level = PanelLevel::shield, .name = "shield"});
+    shield->setDrawing({DrawOp::shape(DrawOp::Kind::fillRect, {0, 0, 100, 100}, {ColorRole::accent})});
+    shield->setFrame(screenFromRoot({100, 100, 100, 100}));
+    shield->orderFront();
+    QWidget window;
+    window.resize(200, 100);
+    window.show();
+    const XWindowId shieldId = static_cast<qt_backend::QtPanel&>(*shield).windowId();
+    const XWindowId windowId = static_cast<XWindowId>(window.winId());
+    const std::vector<std::pair<long, long>> small{{16, 16}};
+    EXPECT_TRUE(waitFor([&] { return iconSizes(shieldId) == small; })) << iconSizes(shieldId).size() << " sizes";
+    EXPECT_TRUE(waitFor([&] {
+        const auto sizes = iconSizes(windowId);
+        return sizes.size() == 8 && sizes.back() == std::pair<long, long>{256, 256};
+    })) << iconSizes(windowId).size() << " sizes";
+    QApplication::setWindowIcon(QIcon());
 }
 
 TEST_F(ChromePanelsTest, AnimationsLandOnTheirTargetsAndTellTheirCompletionsOnce) {

@@ -1,5 +1,6 @@
 #include "platform/qt/QtPanelWidget.h"
 
+#include "platform/qt/AppIcon.h"
 #include "platform/qt/PanelPainter.h"
 
 #include <QGuiApplication>
@@ -124,6 +125,7 @@ QtPanelWidget::QtPanelWidget(const PanelOptions& options, bool translucent) : QW
     setAttribute(Qt::WA_X11DoNotAcceptFocus, !options.canTakeFocus);
     setAttribute(Qt::WA_TranslucentBackground, translucent);
     setWindowTitle(QString::fromStdString("Tessane " + options.name));
+    setWindowIcon(panelIcon());
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     canvas_ = new PanelCanvas(this);
