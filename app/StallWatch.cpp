@@ -4,6 +4,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace tessane::app {
 
@@ -23,18 +26,40 @@ StallWatch::StallWatch(std::chrono::milliseconds threshold) : threshold_(thresho
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(kTick);
     QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
+    // Made on the main thread: the file is this thread's.
+    schedstat_ = ::open("/proc/thread-self/schedstat", O_RDONLY | O_CLOEXEC);
     last_ = std::chrono::steady_clock::now();
+    lastTimes_ = threadTimes();
     timer_.start();
+}
+
+StallWatch::~StallWatch() {
+    if (schedstat_ >= 0) ::close(schedstat_);
+}
+
+// Nanoseconds on a processor, then waiting on a run queue; zeros where the kernel keeps no
+// schedstat.
+StallWatch::ThreadTimes StallWatch::threadTimes() const {
+    char text[128] = {};
+    if (schedstat_ < 0) return {};
+    const ssize_t n = ::pread(schedstat_, text, sizeof text - 1, 0);
+    unsigned long long running = 0, waiting = 0;
+    if (n <= 0 || std::sscanf(text, "%llu %llu", &running, &waiting) != 2) return {};
+    return {std::chrono::nanoseconds(running), std::chrono::nanoseconds(waiting)};
 }
 
 void StallWatch::tick() {
     const auto now = std::chrono::steady_clock::now();
     const auto late = std::chrono::duration_cast<std::chrono::microseconds>(now - last_ - kTick);
     last_ = now;
+    const ThreadTimes times = threadTimes(), before = std::exchange(lastTimes_, times);
     if (late < threshold_) return;
-    char line[128];
-    std::snprintf(line, sizeof line, "[Tessane][stall] main thread held %.1f ms until %.6f", late.count() / 1e3,
-                  std::chrono::duration<double>(now.time_since_epoch()).count());
+    const auto ms = [](std::chrono::nanoseconds t) { return std::chrono::duration<double, std::milli>(t).count(); };
+    char line[192];
+    std::snprintf(line, sizeof line,
+                  "[Tessane][stall] main thread held %.1f ms until %.6f (on a processor %.1f ms, waiting for one %.1f ms)",
+                  late.count() / 1e3, std::chrono::duration<double>(now.time_since_epoch()).count(),
+                  ms(times.onProcessor - before.onProcessor), ms(times.waitingForProcessor - before.waitingForProcessor));
     Log::line(line);
 }
 

@@ -1,6 +1,7 @@
 // Window managers that do not tell when they are done: Fluxbox lists the frame-extents request
-// and never answers it, KWin does not list it; and a terminal's window that takes its size only in
-// whole character cells. Each show ends with every window in its pane, the primary app focused
+// and never answers it, KWin does not list it, Openbox puts a restored window's frame in place
+// only once its animation ends; and a terminal's window that takes its size only in whole
+// character cells. Each show ends with every window in its pane, the primary app focused
 // and nothing said of a failure.
 #include "EndToEndTest.h"
 
@@ -55,6 +56,8 @@ constexpr char kFluxbox[] = "fluxbox";
 constexpr char kKWin[] = "kwin";
 using FluxboxTest = ManagerTest<kFluxbox>;
 using KWinTest = ManagerTest<kKWin>;
+constexpr char kOpenbox[] = "openbox";
+using OpenboxTest = ManagerTest<kOpenbox>;
 
 // Fluxbox's silence is learnt at the first move, once: no move waits for it again, and windows
 // that sit in their panes are never reported as ones that could not be moved.
@@ -63,6 +66,18 @@ TEST_F(FluxboxTest, ShowsOfAppsAlreadyOpenWaitOnceForTheUnansweredRequestAndRais
     showHideShow();
     if (HasFatalFailure()) return;
     EXPECT_EQ(logCount("lists _NET_REQUEST_FRAME_EXTENTS but does not answer it"), 1u) << log();
+    EXPECT_EQ(logCount("stayed minimized"), 0u) << log();
+    EXPECT_EQ(alerts(), 0u) << log();
+}
+
+// Openbox (animations on, as it ships) brings the hidden windows back over 150 ms and puts their
+// frames in place at the end: the re-show takes them as placed where their restore brings them,
+// and they end there, restored, the primary focused, with nothing said of a failure.
+TEST_F(OpenboxTest, AReShowWhoseRestoreIsAnimatedLeavesEveryWindowInItsPane) {
+    startWithPair();
+    showHideShow();
+    if (HasFatalFailure()) return;
+    EXPECT_EQ(logCount("[Tessane][geom]"), 0u) << log();  // no window read off its pane mid-way
     EXPECT_EQ(logCount("stayed minimized"), 0u) << log();
     EXPECT_EQ(alerts(), 0u) << log();
 }

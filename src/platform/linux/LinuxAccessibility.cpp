@@ -63,6 +63,7 @@ void LinuxAccessibility::prefetchWindowFacts(const std::vector<XWindowId>& all) 
 
 LinuxAccessibility::~LinuxAccessibility() {
     sendDeferredRestores();
+    arrivalEvents_.reset();
     events_.reset();
     registry_->alive = false;
 }
@@ -376,6 +377,10 @@ std::optional<WindowFrame> LinuxAccessibility::windowFrame(XWindowId window, boo
 std::optional<Rect> LinuxAccessibility::visibleFrame(XWindowId window, bool fresh) {
     auto f = windowFrame(window, fresh);
     if (!f) return std::nullopt;
+    // Taken as placed where its restore brings it: read there while the manager animates it back,
+    // as every reader was told when it was placed (a read mid-way would be a move nobody made).
+    if (const auto arriving = arrivals_.find(window); arriving != arrivals_.end() && !fresh)
+        return arriving->second.frame;
     const Point o = origin();
     return f->visible().offsetBy(-o.x, -o.y);
 }
@@ -575,6 +580,7 @@ AXError LinuxAccessibility::setAttributeInPixels(const AXElement& element, std::
             } else {
                 // ICCCM: mapping an iconic window makes it normal again. Managers that ignore
                 // that (Openbox) restore it on activation instead.
+                noteRestoring({window});
                 x_.requestMap(window);
                 if (!x_.windowManagerRoundTrip(timeout)) return AXError::cannotComplete;
                 // A manager that does not answer round trips has not necessarily acted yet: its

@@ -123,7 +123,8 @@ public:
     Point accessibilityOrigin() { return origin(); }
     // A client's frame as the user sees it (AXPosition, AXSize), in Accessibility coordinates
     // but X pixels; none when the window is gone. `fresh` reads it from the server rather than
-    // the read model.
+    // the read model. A window taken as placed where its restore is bringing it back is read
+    // there until it arrives or the grace for that is over.
     std::optional<Rect> visibleFrame(XWindowId window, bool fresh = false);
     // Accessibility coordinates in X pixels to points and back (whole pixels), per display.
     Rect axPoints(const Rect& axPixels);
@@ -242,6 +243,32 @@ private:
         bool ignoresMap = false;          // the ICCCM map of a minimized window it keeps mapped (Mutter)
     };
     RestoreWays restoreWays_;
+    // Windows being restored, and where each is coming back to: the frame it had while minimized
+    // (Accessibility coordinates, X pixels), since a restore leaves a window where it was. Some
+    // managers (Openbox) animate the way back and put the frame in place only when the animation
+    // ends; a move to that very frame is neither asked nor waited for then. Kept for
+    // kRestoreArrivalSeconds from the restore's request.
+    struct Restoring {
+        Rect frame;
+        std::chrono::steady_clock::time_point asked;
+    };
+    std::unordered_map<XWindowId, Restoring> restoring_;
+    void noteRestoring(const std::vector<XWindowId>& windows);
+    // The frame a window being restored is coming back to, if it is not there yet.
+    std::optional<Rect> restoringTo(XWindowId window);
+    // A window taken as placed at `frame` because its restore brings it there: watched until its
+    // frame is there, and moved there (without waiting) if it is not within the grace.
+    void awaitArrival(XWindowId window, Rect frame);
+    void checkArrivals();
+    struct Arrival {
+        Rect frame;
+        std::chrono::steady_clock::time_point until;  // when it is asked for, if not there
+    };
+    std::unordered_map<XWindowId, Arrival> arrivals_;
+    Subscription arrivalEvents_;
+    bool arrivalCheckPosted_ = false;
+    // A move this program asks of a window supersedes the arrival it was waiting for.
+    void forgetArrival(XWindowId window) { arrivals_.erase(window); }
 };
 
 }  // namespace tessane::linux_backend

@@ -133,6 +133,7 @@ AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std:
                                        std::optional<Size> axSize, double timeout) {
     auto s = state(window);
     if (!s) return AXError::invalidUIElement;
+    forgetArrival(window);
     std::optional<WindowFrame> f = frame;
     if (s->maximized) {
         // A maximized window ignores moves in most window managers: take it out first. Its
@@ -238,6 +239,15 @@ std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFramesInPixels(std
             written[i] = {true, true, now};
             continue;
         }
+        // Restored just now and coming back to this very frame: the manager puts it there (Openbox
+        // at the end of its restore animation, 150 ms on). Nothing to ask; its arrival is watched
+        // without holding the main thread, and it is moved there should it not arrive.
+        if (const auto back = !s->minimized ? restoringTo(window) : std::nullopt; back && sameRect(*back, taken)) {
+            written[i] = {true, true, taken};
+            awaitArrival(window, taken);
+            continue;
+        }
+        forgetArrival(window);
         moves.push_back({i, window, target, s->maximized});
         timeout = std::max(timeout, timeoutFor(element));
     }

@@ -2,8 +2,10 @@
 #include "platform/linux/LinuxAccessibility.h"
 
 #include "platform/linux/LinuxAXRegistry.h"
+#include "platform/linux/X11DesktopModel.h"
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_set>
 
 namespace tessane::linux_backend {
@@ -25,6 +27,16 @@ constexpr double kLateRestoreSeconds = 2.0;
 constexpr int kLateRestoreLooks = 5;
 // As many windows as a workspace has panes: those a show tiles when the application is in front.
 constexpr size_t kAwaitedRestores = 4;
+// How long a restored window is expected to come back to where it was: the longest restore
+// animation of a manager (Openbox's 150 ms) under load, and the grace a move is given.
+constexpr double kRestoreArrivalSeconds = 1.0;
+constexpr long kStructureNotifyMask = 1L << 17;
+
+bool sameRect(const Rect& a, const Rect& b) {
+    const auto same = [](double p, double q) { return std::lround(p) == std::lround(q); };
+    return same(a.minX(), b.minX()) && same(a.minY(), b.minY()) && same(a.width(), b.width()) &&
+           same(a.height(), b.height());
+}
 
 }  // namespace
 
@@ -38,6 +50,7 @@ void LinuxAccessibility::restoreWindows(const std::vector<XWindowId>& windows, R
         });
     }
     const auto deadline = *restoresUntil_;
+    noteRestoring(windows);
     const auto left = [&] { return std::max(0.0, std::chrono::duration<double>(deadline - clock::now()).count()); };
 
     // The front windows are restored and waited for now; the rest, when the manager brought the
@@ -156,6 +169,80 @@ void LinuxAccessibility::restoreWindows(const std::vector<XWindowId>& windows, R
     }
     x_.flush();
     reportLateRestores(std::move(pending), std::move(report));
+}
+
+// Where each window comes back to, read before the restore is asked: a window still minimized
+// keeps the frame it had (managers unmap it, or keep it mapped, where it was).
+void LinuxAccessibility::noteRestoring(const std::vector<XWindowId>& windows) {
+    const auto now = std::chrono::steady_clock::now();
+    std::erase_if(restoring_, [&](const auto& entry) {
+        return std::chrono::duration<double>(now - entry.second.asked).count() > kRestoreArrivalSeconds;
+    });
+    x_.desktop().prefetchGeometry(windows);
+    for (XWindowId w : windows)
+        if (const auto f = visibleFrame(w)) restoring_[w] = {*f, now};
+}
+
+std::optional<Rect> LinuxAccessibility::restoringTo(XWindowId window) {
+    const auto it = restoring_.find(window);
+    if (it == restoring_.end()) return std::nullopt;
+    const double since = std::chrono::duration<double>(std::chrono::steady_clock::now() - it->second.asked).count();
+    const auto now = visibleFrame(window);
+    if (since > kRestoreArrivalSeconds || !now || sameRect(*now, it->second.frame)) {
+        restoring_.erase(it);  // there already, gone, or too long ago to be the restore's doing
+        return std::nullopt;
+    }
+    return it->second.frame;
+}
+
+void LinuxAccessibility::awaitArrival(XWindowId window, Rect frame) {
+    using clock = std::chrono::steady_clock;
+    arrivals_[window] = {frame, clock::now() + std::chrono::duration_cast<clock::duration>(
+                                                   std::chrono::duration<double>(kRestoreArrivalSeconds))};
+    const XWindowId watched[] = {window};
+    x_.addEventMask(watched, kStructureNotifyMask);
+    if (!arrivalEvents_)
+        arrivalEvents_ = x_.onEvent([this](const X11Event& e) {
+            if (e.kind != X11Event::Kind::configure || arrivalCheckPosted_) return;
+            if (e.eventWindow != x_.root() && !arrivals_.count(e.window)) return;
+            // Read once the event is in the read model, and once for a burst of them.
+            arrivalCheckPosted_ = true;
+            queue_.post([this, registry = registry_] {
+                if (registry->alive) checkArrivals();
+            });
+        });
+    queue_.postAfter(kRestoreArrivalSeconds, [this, registry = registry_] {
+        if (registry->alive) checkArrivals();
+    });
+}
+
+// Windows that reached the frame they were coming back to are done with; those that did not
+// within the grace are asked to move there (the manager put them elsewhere), without a wait.
+void LinuxAccessibility::checkArrivals() {
+    arrivalCheckPosted_ = false;
+    if (arrivals_.empty()) return;
+    std::vector<XWindowId> windows;
+    for (const auto& entry : arrivals_) windows.push_back(entry.first);
+    x_.desktop().prefetchGeometry(windows);
+    const Point o = origin();
+    const auto now = std::chrono::steady_clock::now();
+    bool asked = false;
+    for (auto it = arrivals_.begin(); it != arrivals_.end();) {
+        const auto frame = windowFrame(it->first);
+        const Rect& target = it->second.frame;
+        if (!frame || sameRect(frame->visible().offsetBy(-o.x, -o.y), target)) {
+            it = arrivals_.erase(it);
+        } else if (now >= it->second.until) {
+            x_.requestMoveResize(it->first, frame->outerOrigin({target.minX() + o.x, target.minY() + o.y}),
+                                 frame->clientSize(target.size));
+            asked = true;
+            it = arrivals_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (asked) x_.flush();
+    if (arrivals_.empty()) arrivalEvents_.reset();
 }
 
 void LinuxAccessibility::sendRestores(const std::vector<XWindowId>& windows, bool maps) {
