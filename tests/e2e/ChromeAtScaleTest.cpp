@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
@@ -58,8 +59,8 @@ public:
         const uint16_t one = 1;
         data[0] = *reinterpret_cast<const unsigned char*>(&one) == 1 ? LSBFirst : MSBFirst;
         ++serial_;
-        append(data, serial_, 4, 4);
-        append(data, 1u, 4, 8);
+        put32(data, 4, serial_);
+        put32(data, 8, 1);
         data.push_back(0);  // an integer
         data.push_back(0);
         const auto length = static_cast<uint16_t>(name.size());
@@ -67,8 +68,8 @@ public:
         std::memcpy(data.data() + data.size() - 2, &length, 2);
         data.insert(data.end(), name.begin(), name.end());
         data.resize((data.size() + 3) / 4 * 4);
-        append(data, serial_, 4, data.size());
-        append(data, static_cast<uint32_t>(dpi * 1024), 4, data.size());
+        put32(data, data.size(), serial_);
+        put32(data, data.size(), static_cast<uint32_t>(dpi * 1024));
         const Atom settings = x_.atom("_XSETTINGS_SETTINGS");
         XChangeProperty(x_.display(), window_, settings, settings, 8, PropModeReplace, data.data(),
                         static_cast<int>(data.size()));
@@ -76,9 +77,9 @@ public:
     }
 
 private:
-    static void append(std::vector<unsigned char>& data, uint32_t value, size_t size, size_t at) {
-        if (data.size() < at + size) data.resize(at + size);
-        std::memcpy(data.data() + at, &value, size);
+    static void put32(std::vector<unsigned char>& data, size_t at, uint32_t value) {
+        if (data.size() < at + 4) data.resize(at + 4);
+        std::memcpy(data.data() + at, &value, 4);
     }
     linux_backend::X11Connection& x_;
     Window window_ = None;
@@ -324,34 +325,45 @@ TEST_F(ChromeAtScaleTest, AtScaleTwoACardsBodyTextIsAsTallAsTheSettingsLabels) {
 TEST_F(ChromeAtScaleTest, ANewScaleFromTheSettingsDaemonLaysTheShownWorkspaceOutAgainAtIt) {
     SettingsDaemon daemon(*x_, 96);
     ASSERT_TRUE(daemon.owns());
+    // The tips seen before: no card lies over the rail.
+    std::ofstream(home_->preferencesFile())
+        << R"({"TessaneHasSeenOnboarding": true, "TessaneHasSeenWorkspaceTips.v1": true})" << "\n";
     // 700 x 400 points at 40,60: 1400 x 800 pixels at 2, still on the screen.
     ASSERT_NO_FATAL_FAILURE(startWithPairAt({40, 60, 700, 400}));
     press("alt+super+1");
-    const auto railAt = [&](int width, int height) {
-        const auto rails = panels("rail");
-        return rails.size() == 1 && rails[0].rect.width == width && rails[0].rect.height == height;
+    // The one rail and the one handle, read into `rail` and `handle`, the rail `width` x `height`.
+    RootRect rail, handle;
+    const auto chromeAt = [&](int width, int height) {
+        const auto rails = panels("rail"), handles = panels("handle");
+        if (rails.size() != 1 || handles.size() != 1) return false;
+        rail = rails[0].rect, handle = handles[0].rect;
+        return rail.width == width && rail.height == height;
     };
     RootRect a, b;
-    ASSERT_TRUE(settled(alpha_, beta_, a, b, [&] { return a.x >= 40 && railAt(80, 12) && panels("handle").size() == 1; }))
+    ASSERT_TRUE(settled(alpha_, beta_, a, b, [&] { return a.x >= 40 && chromeAt(80, 12); }))
         << frames() << "; " << rails() << "\n" << latestLog();
     EXPECT_EQ(b.x - a.x - a.width, 6) << frames();
-    const RootRect rail = panels("rail").at(0).rect;
+    const RootRect railBefore = rail;
 
     daemon.setDpi(192);
     RootRect c, d;
-    EXPECT_TRUE(settled(alpha_, beta_, c, d, [&] {
-        return railAt(160, 24) && std::abs(d.x + d.width - c.x - 2 * (b.x + b.width - a.x)) <= 3;
+    ASSERT_TRUE(settled(alpha_, beta_, c, d, [&] {
+        return chromeAt(160, 24) && std::abs(d.x + d.width - c.x - 2 * (b.x + b.width - a.x)) <= 3;
     }))
         << "panes " << frames() << " from " << text(a) << " and " << text(b) << "; " << rails() << "\n" << latestLog();
     EXPECT_LE(std::abs(c.x - 2 * a.x), 2) << frames();
     EXPECT_LE(std::abs(c.y - 2 * a.y), 2) << frames();
     EXPECT_LE(std::abs(c.height - 2 * a.height), 3) << frames();
     EXPECT_EQ(d.x - c.x - c.width, 12) << "the gutter at 2: " << frames();
-    const RootRect railNow = panels("rail").at(0).rect, handle = panels("handle").at(0).rect;
-    EXPECT_LE(std::abs(railNow.x + railNow.width / 2 - (c.x + d.x + d.width) / 2), 1) << text(railNow);
-    EXPECT_LE(std::abs(railNow.y - 2 * rail.y), 2) << text(railNow) << " was " << text(rail);
+    EXPECT_LE(std::abs(rail.x + rail.width / 2 - (c.x + d.x + d.width) / 2), 1) << text(rail);
+    EXPECT_LE(std::abs(rail.y - 2 * railBefore.y), 2) << text(rail) << " was " << text(railBefore);
     EXPECT_EQ(handle.height, c.height) << text(handle);
     EXPECT_LE(std::abs(handle.x + handle.width / 2 - (c.x + c.width + d.x) / 2), 1) << text(handle);
+    // The rail's pill (the middle half of the rail, 3 pixels below its top) is drawn at 2 all
+    // along, not only over as many pixels as the rail had at 1.
+    const int pillY = rail.y + 3, left = rail.x + rail.width / 4 + 2, right = rail.x + rail.width * 3 / 4 - 2;
+    EXPECT_TRUE(waitFor([&] { return pixel(left, pillY) == pixel(right, pillY); }, kDeadline))
+        << std::hex << pixel(left, pillY) << " at the pill's left end, " << pixel(right, pillY) << " at its right";
 }
 
 }  // namespace
