@@ -321,7 +321,7 @@ TEST_F(ChromeAtScaleTest, AtScaleTwoACardsBodyTextIsAsTallAsTheSettingsLabels) {
 
 // The settings daemon changes Xft/DPI from 96 to 192 while a workspace is shown: the container
 // keeps its place and size in points, so twice as many pixels each way, its panes are tiled to
-// it again, and its chrome is drawn at 2 around them.
+// it again, and its chrome is drawn at 2 around them; back at 96, all is as it was.
 TEST_F(ChromeAtScaleTest, ANewScaleFromTheSettingsDaemonLaysTheShownWorkspaceOutAgainAtIt) {
     SettingsDaemon daemon(*x_, 96);
     ASSERT_TRUE(daemon.owns());
@@ -364,6 +364,15 @@ TEST_F(ChromeAtScaleTest, ANewScaleFromTheSettingsDaemonLaysTheShownWorkspaceOut
     const int pillY = rail.y + 3, left = rail.x + rail.width / 4 + 2, right = rail.x + rail.width * 3 / 4 - 2;
     EXPECT_TRUE(waitFor([&] { return pixel(left, pillY) == pixel(right, pillY); }, kDeadline))
         << std::hex << pixel(left, pillY) << " at the pill's left end, " << pixel(right, pillY) << " at its right";
+
+    // Back at 1, everything is where it was: nothing drifted on the way.
+    daemon.setDpi(96);
+    RootRect e, f;
+    EXPECT_TRUE(settled(alpha_, beta_, e, f,
+                        [&] { return chromeAt(80, 12) && e.width < c.width && f.width < d.width; }))
+        << frames() << "\n" << latestLog();
+    EXPECT_EQ(frames(), "left " + text(a) + "; right " + text(b));
+    EXPECT_EQ(text(rail), text(railBefore));
 }
 
 }  // namespace
