@@ -104,9 +104,8 @@ WorkspaceController::~WorkspaceController() {
 DisplayTopologyWatcher& WorkspaceController::topologyWatcher() {
     if (!topologyWatcher_) {
         auto onChange = lifetime.guard(
-            [this](const std::optional<std::string>& previous, const std::optional<std::string>& current) {
-                handleTopologyChange(previous, current);
-            });
+            [this](const std::optional<std::string>& previous, const std::optional<std::string>& current,
+                   bool reframed) { handleTopologyChange(previous, current, reframed); });
         if (env.makeTopologyWatcher)
             topologyWatcher_ = env.makeTopologyWatcher(onChange);
         else

@@ -349,6 +349,7 @@ private:
 
     // ====================================================================== displays
     std::optional<std::string> cachedTopology;
+    std::map<std::string, Rect> cachedDisplayFrames;  // read with cachedTopology
     bool cachedTopologyValid = false;
     TimeInterval topologyFluxUntil = kDistantPast;
 
@@ -597,7 +598,10 @@ private:
     // Stores a pane order the controller chose itself (a swap) with its signature recorded first,
     // so the edit sweep neither tiles it a second time nor withdraws it.
     void storeOwnPaneEdit(const Workspace& workspace);
-    void handleTopologyChange(const std::optional<std::string>& previous, const std::optional<std::string>& current);
+    // `reframed`: the displays' frames changed too (see DisplayTopologyWatcher), so every shown
+    // workspace that is not moved elsewhere is laid out again where it is.
+    void handleTopologyChange(const std::optional<std::string>& previous, const std::optional<std::string>& current,
+                              bool reframed = false);
     void moveShownWorkspace(const Uuid& id, const Rect& target, bool recordHome);
     bool windowsAlreadyReturned(const Rect& target, const Workspace& workspace);
     void presentHomeOffer(const std::vector<HomeOffer>& offers);

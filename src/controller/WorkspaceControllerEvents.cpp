@@ -96,7 +96,9 @@ void WorkspaceController::handleFocusedWindowChanged() {
 
 std::optional<std::string> WorkspaceController::currentTopology() {
     if (cachedTopologyValid) return cachedTopology;
-    cachedTopology = DisplayTopology::currentFingerprint(env.platform.screens->screens());
+    const auto screens = env.platform.screens->screens();
+    cachedTopology = DisplayTopology::currentFingerprint(screens);
+    cachedDisplayFrames = DisplayTopology::displayFrames(screens);
     cachedTopologyValid = true;
     return cachedTopology;
 }
@@ -139,9 +141,13 @@ void WorkspaceController::handleWorkspaceListChange() {
 
 void WorkspaceController::handleScreenParametersChange() {
     const auto before = cachedTopology;
+    const auto framesBefore = cachedDisplayFrames;
     cachedTopologyValid = false;
     const auto now = currentTopology();
-    if (now != before) topologyFluxUntil = queue.now() + 4.0;
+    // The same displays at a new scale or resolution move every window in points as surely as
+    // a display that comes or goes.
+    if (now != before || DisplayTopology::reframed(framesBefore, cachedDisplayFrames))
+        topologyFluxUntil = queue.now() + 4.0;
 }
 
 void WorkspaceController::handleWake() {

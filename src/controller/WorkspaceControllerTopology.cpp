@@ -1,7 +1,9 @@
 // Following the displays. Once a burst of display changes has settled, every shown workspace is
 // looked at, front-most first: it stays, goes to the home it has on this set of displays, is
 // pulled back into view, is sheltered on the display in use, or is offered a way back to a
-// display that has just returned. Window events are let through again at the end.
+// display that has just returned. When the displays' frames changed (a new scale or resolution
+// changes them in points while the displays stay the same), one that stays is laid out again
+// where it is. Window events are let through again at the end.
 #include "controller/WorkspaceController.h"
 #include "controller/ContainerReach.h"
 #include "controller/NoticeChrome.h"
@@ -16,7 +18,7 @@
 namespace tessane {
 
 void WorkspaceController::handleTopologyChange(const std::optional<std::string>& previous,
-                                               const std::optional<std::string>& current) {
+                                               const std::optional<std::string>& current, bool reframed) {
     cachedTopologyValid = false;
     notice->close();
     if (homeOfferRecheck) homeOfferRecheck->cancel();
@@ -27,8 +29,12 @@ void WorkspaceController::handleTopologyChange(const std::optional<std::string>&
             Log::line("[Tessane] Display set changed to none (every display detached / asleep) — nothing moved.");
             return;
         }
-        Log::line("[Tessane] Display set settled: " + previous.value_or("unknown") + " → " + *current + ". " +
-                  screensLogSummary());
+        if (previous == current)
+            Log::line("[Tessane] Display set settled with new frames (scale, resolution or arrangement): " + *current +
+                      ". " + screensLogSummary());
+        else
+            Log::line("[Tessane] Display set settled: " + previous.value_or("unknown") + " → " + *current + ". " +
+                      screensLogSummary());
         if (sessions.empty()) return;
         refreshStageManagerState(false);
 
@@ -69,10 +75,24 @@ void WorkspaceController::handleTopologyChange(const std::optional<std::string>&
                 }
                 Log::line("[Tessane] Displays changed: " + quoted + " " + reason + " → " + rectLog(target) + ".");
                 moveShownWorkspace(id, target, recordHome);
-            } else if (home) {
+                continue;
+            }
+            // Where it stays, laid out again: at the same place and size in points, fitted onto
+            // its display when that has become too small for it, as a stored frame is at a show.
+            const Rect laidOut = reframed ? fittedOntoItsScreen(frame, screens).value_or(frame) : frame;
+            const auto layOutAgain = [&] {
+                if (!reframed) return;
+                Log::line("[Tessane] Displays changed: " + quoted +
+                          " stays; its display's frame changed (scale, resolution or arrangement) — laid out again at " +
+                          rectLog(laidOut) + ".");
+                moveShownWorkspace(id, laidOut, false);
+            };
+            // A home is a place on a display that came back: the same displays have none to offer.
+            if (home && previous != current) {
                 const Rect target = keptOnItsScreen(*home, screens);
-                if (DisplayTopology::isAt(frame, target)) continue;
-                if (windowsAlreadyReturned(target, *ws)) {
+                if (DisplayTopology::isAt(frame, target)) {
+                    layOutAgain();
+                } else if (windowsAlreadyReturned(target, *ws)) {
                     Log::line("[Tessane] Displays changed: " + quoted +
                               " — the window manager already put its windows back on the returning display; following them to " +
                               rectLog(target) + " instead of offering.");
@@ -82,6 +102,7 @@ void WorkspaceController::handleTopologyChange(const std::optional<std::string>&
                               " on the returning display, windows still on the shelter display — offering to move it "
                               "back.");
                     offers.push_back({id, ws->name, target});
+                    layOutAgain();
                 }
             } else if (!storedHome) {
                 Log::line("[Tessane] Displays changed: " + quoted +
@@ -89,8 +110,11 @@ void WorkspaceController::handleTopologyChange(const std::optional<std::string>&
                           "set's home.");
                 Workspace filed = *ws;
                 if (!filed.topologyFrames) filed.topologyFrames.emplace();
-                (*filed.topologyFrames)[*current] = RectModel::from(frame);
+                (*filed.topologyFrames)[*current] = RectModel::from(laidOut);
                 manager.update(filed);
+                layOutAgain();
+            } else {
+                layOutAgain();
             }
         }
         if (!offers.empty()) {

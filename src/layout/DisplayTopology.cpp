@@ -51,6 +51,21 @@ std::optional<std::string> currentFingerprint(const std::vector<ScreenInfo>& scr
     return joined;
 }
 
+DisplayFrames displayFrames(const std::vector<ScreenInfo>& screens) {
+    DisplayFrames frames;
+    for (size_t i = 0; i < screens.size(); ++i) {
+        const auto& uuid = screens[i].displayUUID;
+        frames[uuid && !uuid->empty() ? *uuid : "#" + std::to_string(i)] = screens[i].frame;
+    }
+    return frames;
+}
+
+bool reframed(const DisplayFrames& before, const DisplayFrames& after) {
+    for (const auto& [key, frame] : after)
+        if (const auto it = before.find(key); it != before.end() && !(it->second == frame)) return true;
+    return false;
+}
+
 std::optional<Rect> bestScreen(const Rect& rect, const std::vector<Rect>& screenFrames) {
     std::optional<Rect> best;
     double bestArea = 0;

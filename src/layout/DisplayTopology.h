@@ -2,6 +2,7 @@
 
 #include "base/Geometry.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +24,15 @@ std::string displayIdentity(const ScreenInfo& screen);
 // system lists them does not matter; none without displays. Keys the per-display-set frames a
 // workspace remembers.
 std::optional<std::string> currentFingerprint(const std::vector<ScreenInfo>& screens);
+
+// Each display's frame, keyed by its UUID (by its place in the list when it has none).
+using DisplayFrames = std::map<std::string, Rect>;
+DisplayFrames displayFrames(const std::vector<ScreenInfo>& screens);
+
+// True when a display attached both before and after has another frame: a new resolution, a
+// new arrangement, or a new scale, which changes a display's size in points while its pixels
+// and its identity stay. A display that comes or goes alone reframes none of the others.
+bool reframed(const DisplayFrames& before, const DisplayFrames& after);
 
 // The screen frame sharing the largest positive area with `rect` (the earlier one on a tie);
 // none when no frame overlaps it.

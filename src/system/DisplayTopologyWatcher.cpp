@@ -34,6 +34,7 @@ DisplayTopologyWatcher::~DisplayTopologyWatcher() { stop(); }
 void DisplayTopologyWatcher::start() {
     if (!observers_.empty()) return;
     lastReported_ = readFingerprint_();
+    lastFrames_ = DisplayTopology::displayFrames(screens_.screens());
     hasReported_ = true;
     observe(Screens::Notification::screenParametersChanged, screenSettle_);
     observe(Screens::Notification::didWake, wakeSettle_);
@@ -65,15 +66,19 @@ void DisplayTopologyWatcher::settleFired() {
         return;
     }
     auto current = readFingerprint_();
+    auto frames = DisplayTopology::displayFrames(screens_.screens());
     if (!hasReported_) {
         lastReported_ = std::move(current);
+        lastFrames_ = std::move(frames);
         hasReported_ = true;
         return;
     }
-    if (current == lastReported_) return;  // the burst ended where it began
+    const bool reframed = DisplayTopology::reframed(lastFrames_, frames);
+    if (current == lastReported_ && !reframed) return;  // the burst ended where it began
     auto previous = std::exchange(lastReported_, current);
+    lastFrames_ = std::move(frames);
     // A copy: the callback may destroy us, and with us the function it runs in.
-    if (const auto onChange = onChange_) onChange(previous, current);
+    if (const auto onChange = onChange_) onChange(previous, current, reframed);
 }
 
 void DisplayTopologyWatcher::stop() {

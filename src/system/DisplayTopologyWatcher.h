@@ -2,6 +2,7 @@
 
 #include "base/Lifetime.h"
 #include "base/Signal.h"
+#include "layout/DisplayTopology.h"
 #include "platform/MainQueue.h"
 #include "platform/Screens.h"
 
@@ -16,15 +17,19 @@ namespace tessane {
 // Turns a burst of display notifications (a monitor plugged in, a lid closed, a wake, a return
 // to the session) into at most one report: once the notifications have been quiet for their
 // settle time, it compares the display-set fingerprint with the one it reported last and calls
-// back only when it differs. The fingerprint is read once per settled burst.
+// back only when it differs, or when a display still attached has another frame (its resolution,
+// place or scale changed): everything laid out on it in points is then out of place.
+// The fingerprint and the frames are read once per settled burst.
 //
 // The settle deadline only ever moves later: a wake (2.5 s) followed by a screen change (0.8 s)
 // keeps the wake's deadline.
 class DisplayTopologyWatcher {
 public:
     using ReadFingerprint = std::function<std::optional<std::string>()>;
+    // `reframed`: a display attached at the last report (or the baseline) and now has another
+    // frame (DisplayTopology::reframed).
     using OnChange = std::function<void(const std::optional<std::string>& previous,
-                                        const std::optional<std::string>& current)>;
+                                        const std::optional<std::string>& current, bool reframed)>;
 
     static constexpr double kScreenSettle = 0.8;
     static constexpr double kWakeSettle = 2.5;
@@ -64,6 +69,7 @@ private:
     std::shared_ptr<WorkItem> pending_;
     TimeInterval settleAt_;
     std::optional<std::string> lastReported_;
+    DisplayTopology::DisplayFrames lastFrames_;
     bool hasReported_ = false;
     LifetimeToken lifetime_;
 };

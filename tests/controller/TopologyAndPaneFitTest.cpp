@@ -141,6 +141,37 @@ TEST_F(DisplayChanges, NoDisplaySetMovesNothingAndAnyNewChangeDropsTheOldOffer) 
     EXPECT_EQ(s.probe().topologyFluxUntil(), WorkspaceController::kDistantPast);
 }
 
+// The same two displays at scale 1.5 (each one's size in points divided by it), as a settings
+// daemon's new scale leaves them: window events pause while it settles; then Write, which still
+// lies usably on the first display, is not offered the home it has on the second (the same
+// displays have no returning one) but laid out again where it is, fitted onto its display, now
+// smaller than it, and its windows are tiled to that container.
+TEST_F(DisplayChanges, TheSameDisplaysAtANewScaleLayTheWorkspaceOutAgainWhereItIs) {
+    s.sim.screens.notify(Screens::Notification::screenParametersChanged);  // the two displays settle first
+    s.advance(1);
+    fileHome(ws, both, {1500, 0, 1200, 700});
+    s.clearLog();
+    s.setDisplays({ControllerScenario::display({0, 0, 960, 600}, 1),
+                   ControllerScenario::display({960, 0, 1280, 720}, 2)});
+    s.sim.screens.notify(Screens::Notification::screenParametersChanged);
+    EXPECT_GT(s.probe().topologyFluxUntil(), s.sim.mainQueue.now());
+    s.advance(1);
+
+    const Rect fitted{0, 25, 960, 575};
+    EXPECT_EQ(changes(), (Lines{"[Tessane] Displays changed: “Write” stays; its display's frame changed (scale, "
+                                "resolution or arrangement) — laid out again at " +
+                                WorkspaceController::rectLog(fitted) + "."}));
+    EXPECT_EQ(s.log().front().rfind("[Tessane] Display set settled with new frames", 0), 0u) << s.log().front();
+    EXPECT_TRUE(s.notice->shown.empty());
+    EXPECT_EQ(s.probe().session(ws.id)->containerAXRect, fitted);
+    EXPECT_EQ(s.workspace(ws.id).lastContainerFrame, RectModel::from(fitted));
+    EXPECT_EQ(s.workspace(ws.id).homeFrame(both), Rect(1500, 0, 1200, 700));  // kept for a return
+    const auto tiles = s.probe().tileRects(s.workspace(ws.id));
+    EXPECT_EQ(s.window("Notes").frame(), tiles.at(0));
+    EXPECT_EQ(s.window("Mail").frame(), tiles.at(1));
+    EXPECT_EQ(s.probe().topologyFluxUntil(), WorkspaceController::kDistantPast);
+}
+
 // ------------------------------------------------------------------ the pane-fit report
 
 class PaneFitReport : public ShownWorkspace {

@@ -1,12 +1,17 @@
 // The chrome and the workspaces at the scale of each display: a drag of the rail at 2, two
-// displays at 1 and 2 side by side, a container moving from one to the other, and the text of a
-// card beside Settings' at 2.
+// displays at 1 and 2 side by side, a container moving from one to the other, the text of a
+// card beside Settings' at 2, and a new scale from the settings daemon while a workspace is shown.
 #include "ChromeOnDesktop.h"
 
 #include "model/RectModel.h"
 
+#include <X11/Xatom.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
@@ -15,6 +20,71 @@
 
 namespace tessane::e2e {
 namespace {
+
+// A settings daemon as desktops run one (the XSETTINGS protocol): it owns the screen's settings
+// selection and publishes Xft/DPI (dots per inch times 1024) in its settings property, which
+// toolkits re-read when it changes. Qt looks for the daemon once, as it starts.
+class SettingsDaemon {
+public:
+    SettingsDaemon(linux_backend::X11Connection& x, int dpi) : x_(x) {
+        Display* d = x_.display();
+        window_ = XCreateSimpleWindow(d, DefaultRootWindow(d), -1, -1, 1, 1, 0, 0, 0);
+        setDpi(dpi);
+        const Atom selection = x_.atom("_XSETTINGS_S0");
+        XSetSelectionOwner(d, selection, window_, CurrentTime);
+        XClientMessageEvent announce{};
+        announce.type = ClientMessage;
+        announce.window = DefaultRootWindow(d);
+        announce.message_type = x_.atom("MANAGER");
+        announce.format = 32;
+        announce.data.l[0] = CurrentTime;
+        announce.data.l[1] = static_cast<long>(selection);
+        announce.data.l[2] = static_cast<long>(window_);
+        XSendEvent(d, DefaultRootWindow(d), False, StructureNotifyMask, reinterpret_cast<XEvent*>(&announce));
+        x_.sync();
+    }
+    ~SettingsDaemon() {
+        XDestroyWindow(x_.display(), window_);  // and with it the selection
+        x_.sync();
+    }
+    SettingsDaemon(const SettingsDaemon&) = delete;
+    SettingsDaemon& operator=(const SettingsDaemon&) = delete;
+    bool owns() { return XGetSelectionOwner(x_.display(), x_.atom("_XSETTINGS_S0")) == window_; }
+
+    void setDpi(int dpi) {
+        // Byte order, serial, one setting: type integer, its name padded to four bytes, the
+        // serial it last changed in, its value; all in this machine's byte order.
+        const std::string name = "Xft/DPI";
+        std::vector<unsigned char> data(12);
+        const uint16_t one = 1;
+        data[0] = *reinterpret_cast<const unsigned char*>(&one) == 1 ? LSBFirst : MSBFirst;
+        ++serial_;
+        put32(data, 4, serial_);
+        put32(data, 8, 1);
+        data.push_back(0);  // an integer
+        data.push_back(0);
+        const auto length = static_cast<uint16_t>(name.size());
+        data.resize(data.size() + 2);
+        std::memcpy(data.data() + data.size() - 2, &length, 2);
+        data.insert(data.end(), name.begin(), name.end());
+        data.resize((data.size() + 3) / 4 * 4);
+        put32(data, data.size(), serial_);
+        put32(data, data.size(), static_cast<uint32_t>(dpi * 1024));
+        const Atom settings = x_.atom("_XSETTINGS_SETTINGS");
+        XChangeProperty(x_.display(), window_, settings, settings, 8, PropModeReplace, data.data(),
+                        static_cast<int>(data.size()));
+        x_.sync();
+    }
+
+private:
+    static void put32(std::vector<unsigned char>& data, size_t at, uint32_t value) {
+        if (data.size() < at + 4) data.resize(at + 4);
+        std::memcpy(data.data() + at, &value, 4);
+    }
+    linux_backend::X11Connection& x_;
+    Window window_ = None;
+    uint32_t serial_ = 0;
+};
 
 class ChromeAtScaleTest : public ChromeOnDesktopTest {
 protected:
@@ -247,6 +317,62 @@ TEST_F(ChromeAtScaleTest, AtScaleTwoACardsBodyTextIsAsTallAsTheSettingsLabels) {
     for (int h : labels) seen += " " + std::to_string(h);
     EXPECT_GE(median(card), median(labels) - 1) << seen;
     EXPECT_GE(median(card), 14) << "12-point text at 2 stands about 18 pixels above its baseline, at 1 about 10; " << seen;
+}
+
+// The settings daemon changes Xft/DPI from 96 to 192 while a workspace is shown: the container
+// keeps its place and size in points, so twice as many pixels each way, its panes are tiled to
+// it again, and its chrome is drawn at 2 around them; back at 96, all is as it was.
+TEST_F(ChromeAtScaleTest, ANewScaleFromTheSettingsDaemonLaysTheShownWorkspaceOutAgainAtIt) {
+    SettingsDaemon daemon(*x_, 96);
+    ASSERT_TRUE(daemon.owns());
+    // The tips seen before: no card lies over the rail.
+    std::ofstream(home_->preferencesFile())
+        << R"({"TessaneHasSeenOnboarding": true, "TessaneHasSeenWorkspaceTips.v1": true})" << "\n";
+    // 700 x 400 points at 40,60: 1400 x 800 pixels at 2, still on the screen.
+    ASSERT_NO_FATAL_FAILURE(startWithPairAt({40, 60, 700, 400}));
+    press("alt+super+1");
+    // The one rail and the one handle, read into `rail` and `handle`, the rail `width` x `height`.
+    RootRect rail, handle;
+    const auto chromeAt = [&](int width, int height) {
+        const auto rails = panels("rail"), handles = panels("handle");
+        if (rails.size() != 1 || handles.size() != 1) return false;
+        rail = rails[0].rect, handle = handles[0].rect;
+        return rail.width == width && rail.height == height;
+    };
+    RootRect a, b;
+    ASSERT_TRUE(settled(alpha_, beta_, a, b, [&] { return a.x >= 40 && chromeAt(80, 12); }))
+        << frames() << "; " << rails() << "\n" << latestLog();
+    EXPECT_EQ(b.x - a.x - a.width, 6) << frames();
+    const RootRect railBefore = rail;
+
+    daemon.setDpi(192);
+    RootRect c, d;
+    ASSERT_TRUE(settled(alpha_, beta_, c, d, [&] {
+        return chromeAt(160, 24) && std::abs(d.x + d.width - c.x - 2 * (b.x + b.width - a.x)) <= 3;
+    }))
+        << "panes " << frames() << " from " << text(a) << " and " << text(b) << "; " << rails() << "\n" << latestLog();
+    EXPECT_LE(std::abs(c.x - 2 * a.x), 2) << frames();
+    EXPECT_LE(std::abs(c.y - 2 * a.y), 2) << frames();
+    EXPECT_LE(std::abs(c.height - 2 * a.height), 3) << frames();
+    EXPECT_EQ(d.x - c.x - c.width, 12) << "the gutter at 2: " << frames();
+    EXPECT_LE(std::abs(rail.x + rail.width / 2 - (c.x + d.x + d.width) / 2), 1) << text(rail);
+    EXPECT_LE(std::abs(rail.y - 2 * railBefore.y), 2) << text(rail) << " was " << text(railBefore);
+    EXPECT_EQ(handle.height, c.height) << text(handle);
+    EXPECT_LE(std::abs(handle.x + handle.width / 2 - (c.x + c.width + d.x) / 2), 1) << text(handle);
+    // The rail's pill (the middle half of the rail, 3 pixels below its top) is drawn at 2 all
+    // along, not only over as many pixels as the rail had at 1.
+    const int pillY = rail.y + 3, left = rail.x + rail.width / 4 + 2, right = rail.x + rail.width * 3 / 4 - 2;
+    EXPECT_TRUE(waitFor([&] { return pixel(left, pillY) == pixel(right, pillY); }, kDeadline))
+        << std::hex << pixel(left, pillY) << " at the pill's left end, " << pixel(right, pillY) << " at its right";
+
+    // Back at 1, everything is where it was: nothing drifted on the way.
+    daemon.setDpi(96);
+    RootRect e, f;
+    EXPECT_TRUE(settled(alpha_, beta_, e, f,
+                        [&] { return chromeAt(80, 12) && e.width < c.width && f.width < d.width; }))
+        << frames() << "\n" << latestLog();
+    EXPECT_EQ(frames(), "left " + text(a) + "; right " + text(b));
+    EXPECT_EQ(text(rail), text(railBefore));
 }
 
 }  // namespace

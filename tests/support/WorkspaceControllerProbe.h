@@ -108,8 +108,9 @@ struct WorkspaceControllerProbe {
         return c.focusedPaneAppID(ws, *c.sessions.find(ws.id));
     }
     std::optional<std::string> currentTopology() { return c.currentTopology(); }
-    void handleTopologyChange(const std::optional<std::string>& previous, const std::optional<std::string>& current) {
-        c.handleTopologyChange(previous, current);
+    void handleTopologyChange(const std::optional<std::string>& previous, const std::optional<std::string>& current,
+                              bool reframed = false) {
+        c.handleTopologyChange(previous, current, reframed);
     }
     void tearDownSession(const Uuid& id, bool persistFrame) { c.tearDownSession(id, persistFrame); }
     void promoteFrontWorkspace() { c.promoteFrontWorkspace(); }

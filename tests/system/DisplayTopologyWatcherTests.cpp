@@ -23,8 +23,9 @@ protected:
                 return fingerprint;
             },
             DisplayTopologyWatcher::kScreenSettle, DisplayTopologyWatcher::kWakeSettle,
-            [this](const Fingerprint& previous, const Fingerprint& current) {
+            [this](const Fingerprint& previous, const Fingerprint& current, bool reframed) {
                 reports.emplace_back(previous, current);
+                reframes.push_back(reframed);
             });
     }
 
@@ -35,6 +36,7 @@ protected:
     int reads = 0;
     std::vector<double> readTimes;
     std::vector<std::pair<Fingerprint, Fingerprint>> reports;
+    std::vector<bool> reframes;
 };
 
 TEST_F(DisplayTopologyWatcherTest, EachNotificationSettlesForItsOwnTime) {
@@ -49,7 +51,7 @@ TEST_F(DisplayTopologyWatcherTest, EachNotificationSettlesForItsOwnTime) {
         int checks = 0;
         DisplayTopologyWatcher watcher(
             s, q, [&] { return std::optional<std::string>("X" + std::to_string(checks++)); },
-            0.8, 2.5, [](const Fingerprint&, const Fingerprint&) {});
+            0.8, 2.5, [](const Fingerprint&, const Fingerprint&, bool) {});
         watcher.start();
         ASSERT_EQ(checks, 1);  // the baseline
         s.notify(c.notification);
@@ -76,10 +78,32 @@ TEST_F(DisplayTopologyWatcherTest, BaselineIsNotReportedAndChangeReportsBothFing
     queue.advance(1);
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0], (std::pair<Fingerprint, Fingerprint>{"A", "A+B"}));
+    EXPECT_FALSE(reframes[0]);
 
     screens.notify(N::screenParametersChanged);  // nothing changed since
     queue.advance(1);
     EXPECT_EQ(reports.size(), 1u);
+}
+
+// A new scale (or resolution) leaves the displays what they were but changes their frames in
+// points: reported once, with the same fingerprint on both sides, and not again while it holds.
+// A display plugged in beside it reframes nothing.
+TEST_F(DisplayTopologyWatcherTest, TheSameDisplaysWithOtherFramesAreReportedAsReframed) {
+    const auto a = sim::SimScreens::screen({0, 0, 960, 540}, 1, "UUID-A");
+    screens.setScreens({sim::SimScreens::screen({0, 0, 1920, 1080}, 1, "UUID-A")});
+    auto watcher = makeWatcher();
+    watcher->start();
+    screens.setScreens({a});
+    screens.notify(N::screenParametersChanged);
+    queue.advance(1);
+    screens.notify(N::screenParametersChanged);
+    queue.advance(1);
+    fingerprint = "A+B";
+    screens.setScreens({a, sim::SimScreens::screen({960, 0, 1920, 1080}, 2, "UUID-B")});
+    screens.notify(N::screenParametersChanged);
+    queue.advance(1);
+    EXPECT_EQ(reports, (std::vector<std::pair<Fingerprint, Fingerprint>>{{"A", "A"}, {"A", "A+B"}}));
+    EXPECT_EQ(reframes, (std::vector<bool>{true, false}));
 }
 
 TEST_F(DisplayTopologyWatcherTest, TenNotificationsHalfASecondApartMakeOneCheck) {
@@ -212,7 +236,7 @@ TEST_F(DisplayTopologyWatcherTest, OwnerMayDestroyTheWatcherInsideItsCallback) {
     std::unique_ptr<DisplayTopologyWatcher> watcher;
     watcher = std::make_unique<DisplayTopologyWatcher>(
         screens, queue, [this] { return fingerprint; }, 0.8, 2.5,
-        [&](const Fingerprint& previous, const Fingerprint& current) {
+        [&](const Fingerprint& previous, const Fingerprint& current, bool) {
             watcher.reset();
             reports.emplace_back(previous, current);  // captures outlive the watcher
         });
@@ -230,7 +254,7 @@ TEST_F(DisplayTopologyWatcherTest, DefaultReaderFingerprintsTheSimulatedScreens)
     screens.setScreens({sim::SimScreens::screen({0, 0, 1440, 900}, 1, "UUID-A")});
     std::vector<std::pair<Fingerprint, Fingerprint>> seen;
     DisplayTopologyWatcher watcher(screens, queue, nullptr, 0.8, 2.5,
-                                   [&](const Fingerprint& p, const Fingerprint& c) {
+                                   [&](const Fingerprint& p, const Fingerprint& c, bool) {
                                        seen.emplace_back(p, c);
                                    });
     watcher.start();

@@ -9,6 +9,7 @@
 #include "platform/qt/QtPanelWidget.h"
 #include "platform/qt/WindowLevel.h"
 
+#include <QBackingStore>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -128,6 +129,13 @@ void QtPanel::setFrame(const Rect& frame) {
             placeExactly(rescaled);
             // A shape is cut for one size, in pixels.
             if (frame.size != oldSize || rescaled) applyShape(/*newDrawing=*/false);
+            // Its size unchanged in the toolkit's units, the toolkit keeps the store it paints
+            // into at the old scale's pixels (when the display's scale changed under it): the
+            // store is sized again and all of it drawn again.
+            if (rescaled) {
+                if (QBackingStore* store = widget_->backingStore()) store->resize(widget_->size());
+                widget_->canvas().update();
+            }
         }
         if (inputWindow_) panel_x11::setGeometry(inputWindow_, rootFrame_);
     }
