@@ -330,7 +330,7 @@ TEST_F(ChromeAtScaleTest, ANewScaleFromTheSettingsDaemonLaysTheShownWorkspaceOut
         << R"({"TessaneHasSeenOnboarding": true, "TessaneHasSeenWorkspaceTips.v1": true})" << "\n";
     // 700 x 400 points at 40,60: 1400 x 800 pixels at 2, still on the screen.
     ASSERT_NO_FATAL_FAILURE(startWithPairAt({40, 60, 700, 400}));
-    press("alt+super+1");
+    press("super+alt+1");
     // The one rail and the one handle, read into `rail` and `handle`, the rail `width` x `height`.
     RootRect rail, handle;
     const auto chromeAt = [&](int width, int height) {
