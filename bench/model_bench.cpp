@@ -166,25 +166,30 @@ BENCHMARK(BM_DecodeRepeatedIcons)->Unit(benchmark::kMillisecond)->MinTime(2);
 // atomic replacement of the file, on its own thread, is reported beside it ("write_ms"). The
 // argument is the number of workspaces, two apps each with a 1 KB icon.
 namespace {
+// Stores `count` workspaces of two apps, each with a 1 KB icon, in `environment`'s data folder.
+void storeLongList(sim::SimEnvironment& environment, size_t count) {
+    std::vector<Workspace> list(count);
+    for (size_t i = 0; i < count; ++i) {
+        list[i].name = "Workspace " + std::to_string(i);
+        list[i].layout.ratios = std::vector<double>{0.5};
+        for (int a = 0; a < 2; ++a) {
+            ManagedApp app;
+            app.displayName = "App " + std::to_string(a);
+            app.bundleIdentifier = "org.example.App" + std::to_string(a);
+            app.appPath = "/usr/share/applications/org.example.App" + std::to_string(a) + ".desktop";
+            app.iconData = Bytes(1024, static_cast<uint8_t>(i + a));
+            list[i].apps.push_back(std::move(app));
+        }
+    }
+    WorkspaceStore(environment.dataFolder()).save(list);
+}
+
 void BM_EditWithBackgroundSave(benchmark::State& state) {
     const size_t count = static_cast<size_t>(state.range(0));
     sim::SimEnvironment environment;
     sim::SimApplications apps;
     sim::SimMainQueue queue;
-    {
-        std::vector<Workspace> list(count);
-        for (size_t i = 0; i < count; ++i) {
-            list[i].name = "Workspace " + std::to_string(i);
-            for (int a = 0; a < 2; ++a) {
-                ManagedApp app;
-                app.displayName = "App " + std::to_string(a);
-                app.bundleIdentifier = "org.example.App" + std::to_string(a);
-                app.iconData = Bytes(1024, static_cast<uint8_t>(i + a));
-                list[i].apps.push_back(std::move(app));
-            }
-        }
-        WorkspaceStore(environment.dataFolder()).save(list);
-    }
+    storeLongList(environment, count);
     WorkspaceManager manager(WorkspaceStore(environment.dataFolder()), apps);
     manager.saveInBackground(queue);
     const Uuid id = manager.workspaces().get().front().id;
@@ -215,22 +220,7 @@ void BM_SaveAfterShowHandover(benchmark::State& state) {
     sim::SimEnvironment environment;
     sim::SimApplications apps;
     sim::SimMainQueue queue;
-    {
-        std::vector<Workspace> list(count);
-        for (size_t i = 0; i < count; ++i) {
-            list[i].name = "Workspace " + std::to_string(i);
-            list[i].layout.ratios = std::vector<double>{0.5};
-            for (int a = 0; a < 2; ++a) {
-                ManagedApp app;
-                app.displayName = "App " + std::to_string(a);
-                app.bundleIdentifier = "org.example.App" + std::to_string(a);
-                app.appPath = "/usr/share/applications/org.example.App" + std::to_string(a) + ".desktop";
-                app.iconData = Bytes(1024, static_cast<uint8_t>(a));
-                list[i].apps.push_back(std::move(app));
-            }
-        }
-        WorkspaceStore(environment.dataFolder()).save(list);
-    }
+    storeLongList(environment, count);
     WorkspaceManager manager(WorkspaceStore(environment.dataFolder()), apps);
     manager.saveInBackground(queue);
     int n = 0;
