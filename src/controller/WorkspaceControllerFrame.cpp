@@ -133,11 +133,17 @@ std::optional<OpenedFrame> WorkspaceController::openContainerFrame(const Workspa
 
     std::optional<Rect> relocatedFrom;
     bool fitted = false;
-    const auto current = currentDisplayVisibleAX();
     const auto visible = availableScreensVisibleAX();
+    // With one screen, that screen is the current display: the pointer is not asked where it is
+    // (a round trip, on the way to the show's moves).
+    std::optional<Rect> current;
+    if (visible.size() == 1)
+        current = visible.front();
+    else if (const auto display = currentDisplayVisibleAX())
+        current = display->first;
     if (current && !DisplayResolver::isUsablyVisible(frame, visible, kUsableOverlap)) {
         relocatedFrom = frame;
-        frame = DisplayResolver::clamped(frame, current->first, kMinimumContainer);
+        frame = DisplayResolver::clamped(frame, *current, kMinimumContainer);
     } else if (const auto onItsScreen = fittedOntoItsScreen(frame, visible)) {
         relocatedFrom = frame;
         frame = *onItsScreen;

@@ -166,16 +166,24 @@ void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> on
     if (!toActivate)
         for (const auto& app : ws.apps)
             if ((toActivate = appController->runningApplication(app.bundleIdentifier))) break;
-    if (toActivate) env.platform.applications->activate(toActivate->pid);
+    // The activation goes out once the windows are moved when they are moved at once: the window
+    // manager then takes the moves first (raising and focusing costs it most on a crowded
+    // desktop), and the windows' order the pass reads does not change under it. A show that stops
+    // at a gate, or waits for its windows, activates before it stops or waits.
+    auto activate = [&, done = false]() mutable {
+        if (toActivate && !std::exchange(done, true)) env.platform.applications->activate(toActivate->pid);
+    };
 
     const AccessibilityPermission permission(*env.platform.accessibility, env.identity);
     permission.logDiagnostics("Show Workspace ‘" + ws.name + "’");
     if (!permission.ensureTrusted()) {
+        activate();
         Log::line("[Tessane] Show: Accessibility not granted — apps launched, frame/tiling skipped.");
         return;
     }
 
     if (refreshStageManagerState(false)) {
+        activate();
         Log::line("[Tessane] Show blocked — Stage Manager is enabled; not tiling ‘" + ws.name + "’ (would fight it).");
         presentStageManagerBlock(id, nullptr);
         return;
@@ -210,6 +218,7 @@ void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> on
 
     const auto shortApps = appsShortOfWindows(ws, launching);
     if (!shortApps.empty()) {
+        activate();
         Log::line("[Tessane] Show blocked — " + shortOfWindowsEntries(shortApps) + ".");
         presentShortOfWindowsBlock(id, shortApps, lifetime.guard([this, id] { showWorkspace(id); }));
         return;
@@ -227,6 +236,7 @@ void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> on
         tiled = placeWindows(*current, false, true, true);
         heldLines = nullptr;
     }
+    activate();
     if (opened) putChromeUp(*opened);
     deferredChrome.reset();
     const auto ms = static_cast<long long>((queue.now() - start) * 1000);

@@ -47,14 +47,20 @@ TEST_F(ShowRoad, RunningAppsPassEveryGateAndLandInTheirPanesAtTheFirstPoll) {
     auto ws = s.addWorkspace("Write", {"Notes", "Mail"});
     s.start();
     s.clearLog();
-    // The windows are moved as soon as the container's frame is known, before its chrome is up.
+    // The windows are moved as soon as the container's frame is known, before its chrome is up;
+    // the primary app is activated after the moves, and before the chrome (which must lie above it).
     std::optional<bool> inTilesAtChrome;
-    s.onChromeOrderedFront = [&] { inTilesAtChrome = inTiles(ws); };
+    std::optional<Pid> frontAtChrome;
+    s.onChromeOrderedFront = [&] {
+        inTilesAtChrome = inTiles(ws);
+        if (const auto front = s.sim.applications.frontmostApplication()) frontAtChrome = front->pid;
+    };
 
     show(ws);
 
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(inTilesAtChrome, true);
+    EXPECT_EQ(frontAtChrome, s.pid("Notes"));
     EXPECT_EQ(showLines(), (Lines{"[Tessane] Show workspace requested: Write", "[Tessane] Show ‘Write’: frame up in 0 ms."}));
     EXPECT_EQ(s.logCount("[Tessane][AX] Show Workspace ‘Write’: trusted=true"), 1u);
     EXPECT_TRUE(inTiles(ws));  // the first poll found every window and tiled

@@ -56,7 +56,7 @@ void LinuxAccessibility::prefetchWindowFacts(const std::vector<XWindowId>& all) 
     std::copy_if(all.begin(), all.end(), std::back_inserter(windows), [this](XWindowId w) { return !x_.madeByThisProcess(w); });
     if (windows.empty()) return;
     for (const char* name : {"_NET_WM_WINDOW_TYPE", "_NET_WM_STATE", "WM_STATE", "WM_TRANSIENT_FOR",
-                             "_NET_FRAME_EXTENTS", "_GTK_FRAME_EXTENTS", "_NET_WM_NAME", "WM_NORMAL_HINTS"})
+                             "_NET_FRAME_EXTENTS", "_GTK_FRAME_EXTENTS", "_NET_WM_NAME", "WM_NORMAL_HINTS", "WM_HINTS"})
         x_.desktop().prefetch(windows, x_.atom(name));
     x_.desktop().prefetchGeometry(windows);
 }
