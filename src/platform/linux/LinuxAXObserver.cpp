@@ -179,6 +179,7 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
     if (e.kind == K::destroy && wmCheckWindow_ != 0 && e.window == wmCheckWindow_) {
         trusted_.reset();  // the window manager has gone: ask again next time
         wmCheckWindow_ = 0;
+        managerLeftAt_ = std::chrono::steady_clock::now();
         return;
     }
     if (e.kind == K::destroy && e.window == e.eventWindow) windowGone(e.window);

@@ -267,6 +267,7 @@ std::unique_ptr<X11TestServer> X11TestServer::start(const Options& options, std:
 }
 
 std::string X11TestServer::startWindowManager(const Options& options) {
+    options_ = options;
     std::string name = options.windowManagerName;
     if (const char* chosen = std::getenv("TESSANE_TEST_WM"); name.empty() && chosen) name = chosen;
     if (name.empty()) name = "openbox";
@@ -310,9 +311,11 @@ std::string X11TestServer::startWindowManager(const Options& options) {
         std::filesystem::create_directories(home + "/.icewm");
         std::ofstream(home + "/.icewm/preferences") << "TaskBarEnableSystemTray=0\n";
     }
+    // The system's themes and settings, even when started again under a test's private folders.
     std::vector<std::string> environment = {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
                                             "XDG_CACHE_HOME=" + home + "/.cache",
-                                            "XDG_DATA_HOME=" + home + "/.local/share"};
+                                            "XDG_DATA_HOME=" + home + "/.local/share",
+                                            "XDG_DATA_DIRS=/usr/local/share/:/usr/share/"};
     if (launch->sessionBus) {
         bus_ = ChildProcess::start({"dbus-daemon", "--session", "--nofork", "--print-address=1"}, "",
                                    folder_ + "/dbus.log");
@@ -353,7 +356,11 @@ std::string X11TestServer::startWindowManager(const Options& options) {
     if (ready && launch->workAreaLate)
         ready = waitUntil([&] { return hasRootProperty(display, "_NET_WORKAREA"); }, milliseconds(10000));
     XCloseDisplay(display);
-    if (!ready) return name + " did not come up (see " + log + ")";
+    if (!ready) {
+        const auto status = windowManager_->running() ? std::nullopt : windowManager_->wait(milliseconds(0));
+        return name + " did not come up" + (status ? " (it ended with " + std::to_string(*status) + ")" : "") +
+               " (see " + log + ")";
+    }
     windowManagerName_ = name;
     return {};
 }
@@ -376,6 +383,18 @@ void X11TestServer::killServer() {
     // manager that had gone. Killed now, it goes before it hears of it (and after the server, so
     // that no client sees the manager go first).
     if (windowManager_) kill(windowManager_->pid(), SIGKILL);
+}
+
+void X11TestServer::stopWindowManager() {
+    windowManager_.reset();
+    helper_.reset();
+    bus_.reset();
+    windowManagerName_.clear();
+}
+
+std::string X11TestServer::restartWindowManager() {
+    stopWindowManager();
+    return startWindowManager(options_);
 }
 
 int X11TestServer::run(const std::vector<std::string>& argv) {

@@ -80,9 +80,15 @@ public:
     int run(const std::vector<std::string>& argv);
     // Kills the X server at once (SIGKILL), as when a session ends under its clients.
     void killServer();
+    // Ends the window manager (SIGTERM) and waits until it has gone.
+    void stopWindowManager();
+    // Starts it again as at first; empty when it came up, else why not.
+    std::string restartWindowManager();
 
 private:
     std::string startWindowManager(const Options& options);
+
+    Options options_;
 
     std::string display_;
     std::string folder_;
