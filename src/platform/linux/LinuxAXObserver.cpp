@@ -136,6 +136,7 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
         return;
     }
     if (e.kind == K::property && e.window == x_.root()) {
+        if (e.atom == x_.atom("_NET_CLIENT_LIST")) ++clientListWrites_;
         if (e.atom == x_.atom("_NET_SUPPORTING_WM_CHECK")) {
             trusted_.reset();
         } else if (e.atom == x_.atom("_NET_ACTIVE_WINDOW") && !std::exchange(activeWindowStale_, true)) {

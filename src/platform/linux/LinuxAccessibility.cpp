@@ -121,10 +121,15 @@ bool LinuxAccessibility::isProcessTrusted() {
     // its session): its successor is waited for a while, so that what asked for window control
     // goes on with the new one and nobody is told that none is there. Measured from the old
     // one's leaving to the new one's announcement: Openbox 0.1 s, KWin 0.2 s, Xfwm 0.5 s.
+    // It is waited for until it has taken the windows in as well (it lists them anew): KWin
+    // announces itself first, and places again a window moved before it manages it.
     if (!manager && managerLeftAt_) {
         const std::chrono::duration<double> since = std::chrono::steady_clock::now() - *managerLeftAt_;
-        if (const double left = kReplacementGraceSeconds - since.count(); left > 0)
-            x_.waitFor([&] { return (manager = x_.windowManager()).has_value(); }, left);
+        if (const double left = kReplacementGraceSeconds - since.count(); left > 0) {
+            const uint64_t writes = clientListWrites_;
+            x_.waitFor([&] { return clientListWrites_ != writes && (manager = x_.windowManager()).has_value(); }, left);
+            if (!manager) manager = x_.windowManager();
+        }
     }
     trusted_ = manager.has_value();
     if (manager && !manager->name.empty()) lastManager_ = manager->name;

@@ -219,6 +219,7 @@ private:
     std::optional<std::string> lastManager_;  // the name of the last window manager seen
     // When the window manager behind trusted_ was last seen to leave.
     std::optional<std::chrono::steady_clock::time_point> managerLeftAt_;
+    uint64_t clientListWrites_ = 0;  // changes of the root's client list heard
     Prompt prompt_;
     ClientListTracker clients_;
     ClientListTracker stacked_;
