@@ -84,11 +84,16 @@ public:
     void stopWindowManager();
     // Starts it again as at first; empty when it came up, else why not.
     std::string restartWindowManager();
+    // Starts another instance that replaces the running one (`--replace`), and waits until the
+    // old one has left and the new one manages windows; empty when so, else why not.
+    std::string replaceWindowManager();
 
 private:
     std::string startWindowManager(const Options& options);
 
     Options options_;
+    std::vector<std::string> managerCommand_;
+    std::vector<std::string> managerEnvironment_;
 
     std::string display_;
     std::string folder_;
