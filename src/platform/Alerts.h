@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +40,9 @@ class Alerts {
 public:
     virtual ~Alerts() = default;
     virtual AlertResponse runModal(const AlertSpec& details) = 0;
+    // The same alert, brought forward in the same way, without waiting: this returns at once and
+    // no nested event loop runs; `done` hears later, on the main thread, how the user closed it.
+    virtual void present(const AlertSpec& details, std::function<void(AlertResponse)> done) = 0;
 };
 
 }  // namespace tessane

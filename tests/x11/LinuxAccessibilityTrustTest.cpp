@@ -67,5 +67,25 @@ TEST(LinuxAccessibilityTrust, WindowControlFollowsTheWindowManagerComingAndGoing
     EXPECT_EQ(ax.copyAttribute(ax.applicationElement(1), "AXWindows").error, AXError::apiDisabled);
 }
 
+// A manager replaced by another (`--replace`) leaves window control in place. Mutter's leaving
+// instance deletes the root's check property after its successor has set it: the new one is
+// found by the WM_S0 selection it owns.
+class WindowManagerReplacedTest : public X11TestBase {};
+
+TEST_F(WindowManagerReplacedTest, WindowControlStaysWithTheManagerThatReplacedTheLastOne) {
+    if (server_->windowManagerName() == "fluxbox") GTEST_SKIP() << "Fluxbox cannot replace a running manager";
+    ensureQtApplication();
+    qt_backend::QtMainQueue queue;
+    linux_backend::LinuxScreens screens(*x_, queue);
+    linux_backend::LinuxAccessibility ax(*x_, screens, queue);
+    ASSERT_TRUE(ax.isProcessTrusted());
+    ASSERT_EQ(server_->replaceWindowManager(), "");
+    // The old manager's leaving heard, window control is asked for afresh.
+    x_->sync();
+    x_->processEvents();
+    EXPECT_TRUE(x_->windowManager().has_value());
+    EXPECT_TRUE(ax.isProcessTrusted());
+}
+
 }  // namespace
 }  // namespace tessane::x11test

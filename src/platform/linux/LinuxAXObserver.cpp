@@ -136,6 +136,7 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
         return;
     }
     if (e.kind == K::property && e.window == x_.root()) {
+        if (e.atom == x_.atom("_NET_CLIENT_LIST")) ++clientListWrites_;
         if (e.atom == x_.atom("_NET_SUPPORTING_WM_CHECK")) {
             trusted_.reset();
         } else if (e.atom == x_.atom("_NET_ACTIVE_WINDOW") && !std::exchange(activeWindowStale_, true)) {
@@ -179,6 +180,7 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
     if (e.kind == K::destroy && wmCheckWindow_ != 0 && e.window == wmCheckWindow_) {
         trusted_.reset();  // the window manager has gone: ask again next time
         wmCheckWindow_ = 0;
+        managerLeftAt_ = std::chrono::steady_clock::now();
         return;
     }
     if (e.kind == K::destroy && e.window == e.eventWindow) windowGone(e.window);

@@ -117,17 +117,30 @@ std::vector<std::optional<Pid>> LinuxAccessibility::windowPids(std::span<const X
 
 bool LinuxAccessibility::isProcessTrusted() {
     if (trusted_) return *trusted_;
-    const auto manager = x_.windowManagerName();
+    auto manager = x_.windowManager();
+    // A window manager that leaves is most often being replaced (`--replace`, or restarted by
+    // its session): its successor is waited for a while, so that what asked for window control
+    // goes on with the new one and nobody is told that none is there. Measured from the old
+    // one's leaving to the new one's announcement: Openbox 0.1 s, KWin 0.2 s, Xfwm 0.5 s.
+    // It is waited for until it has taken the windows in as well (it lists them anew): KWin
+    // announces itself first, and places again a window moved before it manages it.
+    if (!manager && managerLeftAt_) {
+        const std::chrono::duration<double> since = std::chrono::steady_clock::now() - *managerLeftAt_;
+        if (const double left = kReplacementGraceSeconds - since.count(); left > 0) {
+            const uint64_t writes = clientListWrites_;
+            x_.waitFor([&] { return clientListWrites_ != writes && (manager = x_.windowManager()).has_value(); }, left);
+            if (!manager) manager = x_.windowManager();
+        }
+    }
     trusted_ = manager.has_value();
-    if (manager) lastManager_ = *manager;
+    if (manager && !manager->name.empty()) lastManager_ = manager->name;
     restoreWays_ = {};  // learnt again of this manager
     // A window manager that exits or crashes may leave the root's check property behind, but its
     // check window goes with it: its destruction is what tells us window control has ended.
     wmCheckWindow_ = 0;
     if (*trusted_) {
-        auto check = x_.windowList(x_.root(), "_NET_SUPPORTING_WM_CHECK");
-        if (check && !check->empty() && x_.selectInput((*check)[0], kStructureNotifyMask).ok())
-            wmCheckWindow_ = (*check)[0];
+        if (x_.selectInput(manager->witness, kStructureNotifyMask).ok())
+            wmCheckWindow_ = manager->witness;
         else
             trusted_ = false;  // gone since we asked
     }

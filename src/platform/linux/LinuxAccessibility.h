@@ -89,8 +89,11 @@ public:
     std::vector<FrameWrite> setFrames(std::span<const FrameRequest> requests) override;
     AXError setMessagingTimeout(const AXElement& element, float seconds) override;
     ObserverResult createObserver(Pid pid, ObserverCallback callback) override;
+    // Window control is there while an EWMH window manager runs. Asked within a short grace of
+    // the last one's leaving, it waits (handling X events) for a successor until the grace ends.
     bool isProcessTrusted() override;
     bool isProcessTrustedWithPrompt(bool prompt) override;
+    static constexpr double kReplacementGraceSeconds = 2.0;
     std::optional<uint32_t> windowNumber(const AXElement& window) override;
 
     // The client windows of every process, front to back (for the running-applications and
@@ -215,6 +218,9 @@ private:
     bool moveResizeMessage_ = false;  // the window manager takes _NET_MOVERESIZE_WINDOW
     XWindowId wmCheckWindow_ = 0;  // the window manager's check window behind trusted_
     std::optional<std::string> lastManager_;  // the name of the last window manager seen
+    // When the window manager behind trusted_ was last seen to leave.
+    std::optional<std::chrono::steady_clock::time_point> managerLeftAt_;
+    uint64_t clientListWrites_ = 0;  // changes of the root's client list heard
     Prompt prompt_;
     ClientListTracker clients_;
     ClientListTracker stacked_;

@@ -22,13 +22,15 @@ void WindowControlPrompt::offer(const std::optional<std::string>& departed) {
     if (pending_) return;
     pending_ = true;
     queue_.post(lifetime_.guard([this, departed] {
-        const auto alive = lifetime_.liveness();
-        const auto response = alerts_.runModal(alert(departed));
-        if (!alive) return;  // the platform stopped while the alert was up
-        pending_ = false;
-        if (response.button != 0 || !openURL_) return;
-        if (!openURL_(kHelpURL) && log_) log_("[Tessane][AX] could not open the window-control help (" +
-                                              std::string(kHelpURL) + ")");
+        if (log_) log_("[Tessane][AX] No window manager is running: the user is told so");
+        // Shown without waiting: the main queue (hot keys, a show, the chrome) goes on meanwhile.
+        alerts_.present(alert(departed), [this, alive = lifetime_.liveness()](AlertResponse response) {
+            if (!alive) return;  // the platform stopped while the alert was up
+            pending_ = false;
+            if (response.button != 0 || !openURL_) return;
+            if (!openURL_(kHelpURL) && log_) log_("[Tessane][AX] could not open the window-control help (" +
+                                                  std::string(kHelpURL) + ")");
+        });
     }));
 }
 

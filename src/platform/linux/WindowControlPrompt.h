@@ -12,8 +12,9 @@ namespace tessane::linux_backend {
 
 // What the desktop offers when Tessane needs window control and has none: there is nothing to
 // grant on X11, so the user is told why (no window manager, or the one there was has exited)
-// and offered the window-control help. The alert runs on the main queue, never inside the
-// caller, and one that is up swallows further offers: never two on top of each other.
+// and offered the window-control help. The alert is shown from the main queue, never inside
+// the caller, and nothing waits for it (no nested event loop); one that is up swallows further
+// offers: never two on top of each other.
 class WindowControlPrompt {
 public:
     static constexpr const char* kHelpURL = "help:tessane/window-control";

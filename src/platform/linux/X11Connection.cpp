@@ -575,15 +575,27 @@ bool X11Connection::pingsUnreliable() {
 
 unsigned long X11Connection::lastRequestSerial() const { return NextRequest(display_) - 1; }
 
-std::optional<std::string> X11Connection::windowManagerName() {
-    auto check = windowList(root_, "_NET_SUPPORTING_WM_CHECK");
-    if (!check || check->empty() || (*check)[0] == 0) return std::nullopt;
+std::optional<X11Connection::WindowManager> X11Connection::windowManager() {
     // A window manager that died leaves the root property behind; the check window itself must
     // still exist and point at itself.
-    XWindowId child = (*check)[0];
-    auto self = windowList(child, "_NET_SUPPORTING_WM_CHECK");
-    if (!self || self->empty() || (*self)[0] != child) return std::nullopt;
-    return text(child, "_NET_WM_NAME").value_or(std::string());
+    if (auto check = windowList(root_, "_NET_SUPPORTING_WM_CHECK"); check && !check->empty() && (*check)[0] != 0) {
+        const XWindowId child = (*check)[0];
+        auto self = windowList(child, "_NET_SUPPORTING_WM_CHECK");
+        if (self && !self->empty() && (*self)[0] == child)
+            return WindowManager{text(child, "_NET_WM_NAME").value_or(std::string()), child};
+    }
+    if (!usable()) return std::nullopt;
+    const Window owner =
+        XGetSelectionOwner(display_, static_cast<Atom>(atom("WM_S" + std::to_string(DefaultScreen(display_)))));
+    const auto supported = atomList(root_, "_NET_SUPPORTED");
+    if (owner == None || !supported || supported->empty()) return std::nullopt;
+    return WindowManager{std::string(), static_cast<XWindowId>(owner)};
+}
+
+std::optional<std::string> X11Connection::windowManagerName() {
+    auto manager = windowManager();
+    if (!manager) return std::nullopt;
+    return std::move(manager->name);
 }
 
 }  // namespace tessane::linux_backend

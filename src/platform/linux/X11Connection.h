@@ -354,8 +354,17 @@ public:
     unsigned long lastRequestSerial() const;
 
     // --- window manager ---------------------------------------------------------------------
-    // The name of the EWMH window manager that answers _NET_SUPPORTING_WM_CHECK; absent when
-    // none does (no window manager, or one that left a stale check window).
+    // The EWMH window manager running: its name, and a window of its own that is destroyed when
+    // it leaves. The one that answers _NET_SUPPORTING_WM_CHECK; else the owner of the screen's
+    // WM_Sn selection while the root still lists _NET_SUPPORTED (Mutter replaced by another
+    // Mutter deletes the root's check property on its way out, after the new one has set it):
+    // its name is then unknown (empty). Absent when neither holds (no window manager, or one that
+    // left a stale check window).
+    struct WindowManager {
+        std::string name;
+        XWindowId witness = 0;
+    };
+    std::optional<WindowManager> windowManager();
     std::optional<std::string> windowManagerName();
 
     _XDisplay* display() const { return display_; }

@@ -13,8 +13,15 @@
 
 namespace tessane {
 
-AlertResponse QtAlerts::runModal(const AlertSpec& details) {
-    QMessageBox box;
+namespace {
+
+// The buttons and the suppression box made for an alert, to read its answer from.
+struct Controls {
+    std::vector<QPushButton*> buttons;
+    QCheckBox* suppression = nullptr;
+};
+
+Controls build(QMessageBox& box, const AlertSpec& details) {
     box.setWindowTitle("Tessane");
     // A question or a notice from the program shows the program's icon; a warning the warning sign.
     const QIcon own = QApplication::windowIcon();
@@ -32,20 +39,19 @@ AlertResponse QtAlerts::runModal(const AlertSpec& details) {
     // measure wraps short texts into a narrow column.
     box.setStyleSheet("QLabel#qt_msgbox_informativelabel { min-width: 360px; }");
 
-    std::vector<QPushButton*> buttons;
+    Controls controls;
     const std::vector<std::string> titles = details.buttons.empty() ? std::vector<std::string>{"OK"} : details.buttons;
     for (size_t i = 0; i < titles.size(); ++i) {
         // The first button is the action, the others dismiss: Qt orders buttons by role.
         const auto role = i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole;
-        buttons.push_back(box.addButton(QString::fromStdString(titles[i]), role));
+        controls.buttons.push_back(box.addButton(QString::fromStdString(titles[i]), role));
     }
-    box.setDefaultButton(buttons.front());
-    if (buttons.size() > 1) box.setEscapeButton(buttons.back());
+    box.setDefaultButton(controls.buttons.front());
+    if (controls.buttons.size() > 1) box.setEscapeButton(controls.buttons.back());
 
-    QCheckBox* suppression = nullptr;
     if (details.suppressionTitle) {
-        suppression = new QCheckBox(QString::fromStdString(*details.suppressionTitle));
-        box.setCheckBox(suppression);  // the box owns it
+        controls.suppression = new QCheckBox(QString::fromStdString(*details.suppressionTitle));
+        box.setCheckBox(controls.suppression);  // the box owns it
     }
 
     // Tessane is an accessory application: bring it and the alert in front of whatever the user
@@ -54,16 +60,38 @@ AlertResponse QtAlerts::runModal(const AlertSpec& details) {
         box.raise();
         box.activateWindow();
     });
-    box.exec();
+    return controls;
+}
 
+AlertResponse responseOf(const QMessageBox& box, const Controls& controls) {
     AlertResponse response;
-    for (size_t i = 0; i < buttons.size(); ++i)
-        if (box.clickedButton() == buttons[i]) response.button = i;
+    for (size_t i = 0; i < controls.buttons.size(); ++i)
+        if (box.clickedButton() == controls.buttons[i]) response.button = i;
     // Closed without a button (window manager close, Escape with no dismiss button): the last
     // button, which dismisses.
-    if (!box.clickedButton()) response.button = buttons.size() - 1;
-    response.suppressed = suppression && suppression->isChecked();
+    if (!box.clickedButton()) response.button = controls.buttons.size() - 1;
+    response.suppressed = controls.suppression && controls.suppression->isChecked();
     return response;
+}
+
+}  // namespace
+
+AlertResponse QtAlerts::runModal(const AlertSpec& details) {
+    QMessageBox box;
+    const Controls controls = build(box, details);
+    box.exec();
+    return responseOf(box, controls);
+}
+
+void QtAlerts::present(const AlertSpec& details, std::function<void(AlertResponse)> done) {
+    auto* box = new QMessageBox;
+    const Controls controls = build(*box, details);
+    box->setWindowModality(Qt::NonModal);
+    QObject::connect(box, &QDialog::finished, box, [box, controls, done = std::move(done)] {
+        box->deleteLater();
+        if (done) done(responseOf(*box, controls));
+    });
+    box->show();
 }
 
 }  // namespace tessane

@@ -8,6 +8,7 @@ namespace tessane {
 class QtAlerts final : public Alerts {
 public:
     AlertResponse runModal(const AlertSpec& details) override;
+    void present(const AlertSpec& details, std::function<void(AlertResponse)> done) override;
 };
 
 }  // namespace tessane

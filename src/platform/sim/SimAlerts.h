@@ -22,6 +22,12 @@ public:
         return answer;
     }
 
+    // Recorded and answered from the script as runModal() is; `done` hears the answer at once.
+    void present(const AlertSpec& details, std::function<void(AlertResponse)> done) override {
+        const AlertResponse response = runModal(details);
+        if (done) done(response);
+    }
+
     void answer(size_t button, bool suppressed = false) { answers_.push_back({button, suppressed}); }
     const std::vector<AlertSpec>& shown() const { return shown_; }
     void clear() { shown_.clear(); }

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -73,10 +74,13 @@ bool announcesItself(Display* display) {
     return set;
 }
 
-bool waitUntilManaging(Display* display, ChildProcess& manager) {
+// `announced`: waits first for the manager to announce itself on the root (which a manager
+// that replaced Mutter may find deleted by its predecessor).
+bool waitUntilManaging(Display* display, ChildProcess& manager, bool announced = true) {
     auto deadline = steady_clock::now() + milliseconds(30000);
-    if (!waitUntil([&] { return announcesItself(display) || !manager.running(); }, milliseconds(30000)) ||
-        !manager.running())
+    if (announced &&
+        (!waitUntil([&] { return announcesItself(display) || !manager.running(); }, milliseconds(30000)) ||
+         !manager.running()))
         return false;
     Window probe = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);
     bool managed = false;
@@ -267,6 +271,7 @@ std::unique_ptr<X11TestServer> X11TestServer::start(const Options& options, std:
 }
 
 std::string X11TestServer::startWindowManager(const Options& options) {
+    options_ = options;
     std::string name = options.windowManagerName;
     if (const char* chosen = std::getenv("TESSANE_TEST_WM"); name.empty() && chosen) name = chosen;
     if (name.empty()) name = "openbox";
@@ -310,9 +315,11 @@ std::string X11TestServer::startWindowManager(const Options& options) {
         std::filesystem::create_directories(home + "/.icewm");
         std::ofstream(home + "/.icewm/preferences") << "TaskBarEnableSystemTray=0\n";
     }
+    // The system's themes and settings, even when started again under a test's private folders.
     std::vector<std::string> environment = {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
                                             "XDG_CACHE_HOME=" + home + "/.cache",
-                                            "XDG_DATA_HOME=" + home + "/.local/share"};
+                                            "XDG_DATA_HOME=" + home + "/.local/share",
+                                            "XDG_DATA_DIRS=/usr/local/share/:/usr/share/"};
     if (launch->sessionBus) {
         bus_ = ChildProcess::start({"dbus-daemon", "--session", "--nofork", "--print-address=1"}, "",
                                    folder_ + "/dbus.log");
@@ -344,6 +351,8 @@ std::string X11TestServer::startWindowManager(const Options& options) {
         launch->command.insert(launch->command.end(), {"--config-file", file});
     }
     const std::string log = folder_ + "/" + name + ".log";
+    managerCommand_ = launch->command;
+    managerEnvironment_ = environment;
     windowManager_ = ChildProcess::start(launch->command, display_, log, false, environment);
     if (!windowManager_) return "cannot start " + name;
     Display* display = XOpenDisplay(display_.c_str());
@@ -353,7 +362,11 @@ std::string X11TestServer::startWindowManager(const Options& options) {
     if (ready && launch->workAreaLate)
         ready = waitUntil([&] { return hasRootProperty(display, "_NET_WORKAREA"); }, milliseconds(10000));
     XCloseDisplay(display);
-    if (!ready) return name + " did not come up (see " + log + ")";
+    if (!ready) {
+        const auto status = windowManager_->running() ? std::nullopt : windowManager_->wait(milliseconds(0));
+        return name + " did not come up" + (status ? " (it ended with " + std::to_string(*status) + ")" : "") +
+               " (see " + log + ")";
+    }
     windowManagerName_ = name;
     return {};
 }
@@ -376,6 +389,35 @@ void X11TestServer::killServer() {
     // manager that had gone. Killed now, it goes before it hears of it (and after the server, so
     // that no client sees the manager go first).
     if (windowManager_) kill(windowManager_->pid(), SIGKILL);
+}
+
+void X11TestServer::stopWindowManager() {
+    windowManager_.reset();
+    helper_.reset();
+    bus_.reset();
+    windowManagerName_.clear();
+}
+
+std::string X11TestServer::restartWindowManager() {
+    stopWindowManager();
+    return startWindowManager(options_);
+}
+
+std::string X11TestServer::replaceWindowManager() {
+    if (!windowManager_) return "no window manager to replace";
+    if (windowManagerName_ == "fluxbox") return "Fluxbox cannot replace a running manager";
+    std::vector<std::string> command = managerCommand_;
+    if (std::find(command.begin(), command.end(), "--replace") == command.end()) command.push_back("--replace");
+    auto previous = std::move(windowManager_);
+    const std::string log = folder_ + "/" + windowManagerName_ + "-replacing.log";
+    windowManager_ = ChildProcess::start(command, display_, log, false, managerEnvironment_);
+    if (!windowManager_) return "cannot start " + command.front();
+    if (!previous->wait(milliseconds(30000))) return "the manager replaced did not leave";
+    Display* display = XOpenDisplay(display_.c_str());
+    if (!display) return "cannot connect to " + display_;
+    const bool ready = waitUntilManaging(display, *windowManager_, false);
+    XCloseDisplay(display);
+    return ready ? std::string() : "the replacing manager did not come up (see " + log + ")";
 }
 
 int X11TestServer::run(const std::vector<std::string>& argv) {

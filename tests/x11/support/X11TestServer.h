@@ -80,9 +80,20 @@ public:
     int run(const std::vector<std::string>& argv);
     // Kills the X server at once (SIGKILL), as when a session ends under its clients.
     void killServer();
+    // Ends the window manager (SIGTERM) and waits until it has gone.
+    void stopWindowManager();
+    // Starts it again as at first; empty when it came up, else why not.
+    std::string restartWindowManager();
+    // Starts another instance that replaces the running one (`--replace`), and waits until the
+    // old one has left and the new one manages windows; empty when so, else why not.
+    std::string replaceWindowManager();
 
 private:
     std::string startWindowManager(const Options& options);
+
+    Options options_;
+    std::vector<std::string> managerCommand_;
+    std::vector<std::string> managerEnvironment_;
 
     std::string display_;
     std::string folder_;

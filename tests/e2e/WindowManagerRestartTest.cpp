@@ -1,0 +1,68 @@
+// The window manager restarting, or leaving for good, while Tessane runs: a show at that moment
+// waits for the next manager and tells the user nothing; with none coming, the user is told, and
+// the alert holds nothing up.
+#include "EndToEndTest.h"
+
+#include <X11/Xlib.h>
+
+namespace tessane::e2e {
+namespace {
+
+constexpr const char* kTold = "[Tessane][AX] No window manager is running: the user is told so";
+constexpr const char* kSkipped = "[Tessane] Show: Accessibility not granted";
+
+class WindowManagerRestartTest : public EndToEndTest {
+protected:
+    void TearDown() override {
+        // The next case on this server finds a manager again.
+        if (server_->windowManagerName().empty()) {
+            EXPECT_EQ(server_->restartWindowManager(), "");
+        }
+        EndToEndTest::TearDown();
+    }
+    // Whether a window of ours titled "Tessane" (an alert) is shown.
+    bool alertShown() {
+        Display* d = x_->display();
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned n = 0;
+        if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return false;
+        bool found = false;
+        for (unsigned i = 0; i < n && !found; ++i) {
+            XWindowAttributes attributes;
+            found = x_->text(children[i], "_NET_WM_NAME") == "Tessane" && XGetWindowAttributes(d, children[i], &attributes) &&
+                    attributes.map_state == IsViewable;
+        }
+        if (children) XFree(children);
+        return found;
+    }
+};
+
+// The manager goes and a new one comes up while the hot key's show is waiting for it: the pair
+// is tiled by the new one, and nobody was told that no manager is there.
+TEST_F(WindowManagerRestartTest, AShowAsTheManagerRestartsIsTiledByTheNextOneWithoutAnAlert) {
+    startWithPair();
+    server_->stopWindowManager();
+    press("alt+super+1");
+    ASSERT_EQ(server_->restartWindowManager(), "");
+    EXPECT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
+    // The show asked for window control before it tiled: any telling would have come first.
+    EXPECT_EQ(logCount(kTold), 0u) << log();
+    EXPECT_EQ(logCount(kSkipped), 0u) << log();
+}
+
+// With no manager coming, the user is told once the grace is over; the alert waits for the
+// user without holding the program up: another press of the hot key is still handled.
+TEST_F(WindowManagerRestartTest, AManagerGoneForGoodIsToldAndTheHotKeyIsStillHandledUnderTheAlert) {
+    startWithPair();
+    server_->stopWindowManager();
+    press("alt+super+1");
+    ASSERT_TRUE(waitForLog(kTold)) << log();
+    ASSERT_TRUE(waitFor([&] { return alertShown(); }, kDeadline)) << log();
+    press("alt+super+1");
+    EXPECT_TRUE(waitUntil([&] { return logCount(kSkipped) == 2; }, kDeadline)) << log();
+    EXPECT_TRUE(alertShown());
+    EXPECT_EQ(logCount(kTold), 1u) << "one alert at a time\n" << log();
+}
+
+}  // namespace
+}  // namespace tessane::e2e
