@@ -7,6 +7,7 @@
 #include "controller/WorkspaceController.h"
 #include "controller/ContainerReach.h"
 #include "controller/NoticeChrome.h"
+#include "controller/TipsChrome.h"
 #include "layout/DisplayResolver.h"
 #include "layout/DisplayTopology.h"
 #include "model/Log.h"
@@ -116,6 +117,14 @@ void WorkspaceController::handleTopologyChange(const std::optional<std::string>&
             } else {
                 layOutAgain();
             }
+        }
+        // A tips card up across a change of scale is drawn again at the new one, beside its
+        // container where that now lies.
+        if (reframed && workspaceTips->hasPanel()) {
+            workspaceTips->close();
+            const auto active = manager.activeWorkspaceID().get();
+            if (const auto* shown = active ? sessions.find(*active) : nullptr)
+                workspaceTips->show(shown->chrome->containerCocoaRect());
         }
         if (!offers.empty()) {
             presentHomeOffer(offers);

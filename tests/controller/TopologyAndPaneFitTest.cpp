@@ -151,6 +151,7 @@ TEST_F(DisplayChanges, TheSameDisplaysAtANewScaleLayTheWorkspaceOutAgainWhereItI
     s.advance(1);
     fileHome(ws, both, {1500, 0, 1200, 700});
     s.clearLog();
+    s.tips->hasPanel = true;  // the tips card is up
     s.setDisplays({ControllerScenario::display({0, 0, 960, 600}, 1),
                    ControllerScenario::display({960, 0, 1280, 720}, 2)});
     s.sim.screens.notify(Screens::Notification::screenParametersChanged);
@@ -170,6 +171,10 @@ TEST_F(DisplayChanges, TheSameDisplaysAtANewScaleLayTheWorkspaceOutAgainWhereItI
     EXPECT_EQ(s.window("Notes").frame(), tiles.at(0));
     EXPECT_EQ(s.window("Mail").frame(), tiles.at(1));
     EXPECT_EQ(s.probe().topologyFluxUntil(), WorkspaceController::kDistantPast);
+    // The card is drawn again at the new scale, beside the container where it now lies.
+    EXPECT_EQ(s.tips->closes, 1);
+    EXPECT_TRUE(s.tips->hasPanel);
+    EXPECT_EQ(s.tips->near, s.probe().session(ws.id)->chrome->containerCocoaRect());
 }
 
 // ------------------------------------------------------------------ the pane-fit report

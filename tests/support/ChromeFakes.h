@@ -136,13 +136,15 @@ struct TipsRecord {
     bool hasPanel = false;
     int shows = 0;
     int closes = 0;
+    Rect near;  // the container the last show was beside
 };
 
 class FakeTipsChrome final : public TipsChrome {
 public:
     explicit FakeTipsChrome(std::shared_ptr<TipsRecord> record) : record_(std::move(record)) {}
-    void show(const Rect&) override {
+    void show(const Rect& nearContainerCocoaRect) override {
         record_->hasPanel = true;
+        record_->near = nearContainerCocoaRect;
         ++record_->shows;
     }
     bool hasPanel() const override { return record_->hasPanel; }
