@@ -317,14 +317,20 @@ TEST_F(TrayMenuTest, CtrlQInTheSettingsWindowQuitsTheSameWay) {
     ASSERT_NE(settings, 0u);
     // xfwm4 says the window is active before it hands it the keyboard, and now and then not at
     // all: asked again, as a user would click it again.
-    bool focused = false;
-    for (int attempt = 0; attempt < 3 && !focused; ++attempt) {
-        ASSERT_EQ(server_->run({"xdotool", "windowactivate", "--sync", std::to_string(settings)}), 0);
-        focused = waitFor([&] { return hasFocus(settings); }, 5s);
+    // Under load it also hands over the keyboard a moment before Qt hears that its window is
+    // active, and a key in that moment is not a shortcut yet: the user presses again.
+    std::optional<int> exit;
+    for (int attempt = 0; attempt < 3 && !exit; ++attempt) {
+        bool focused = false;
+        for (int ask = 0; ask < 3 && !focused; ++ask) {
+            ASSERT_EQ(server_->run({"xdotool", "windowactivate", "--sync", std::to_string(settings)}), 0);
+            focused = waitFor([&] { return hasFocus(settings); }, 5s);
+        }
+        ASSERT_TRUE(focused) << "the settings window never had the keyboard";
+        press("ctrl+q");
+        exit = tessane_->wait(10s);
     }
-    ASSERT_TRUE(focused) << "the settings window never had the keyboard";
-    press("ctrl+q");
-    ASSERT_EQ(tessane_->wait(kDeadline), 0) << "the program did not end after Ctrl+Q\n" << log();
+    ASSERT_EQ(exit, 0) << "the program did not end after Ctrl+Q\n" << log();
     tessane_.reset();
     EXPECT_TRUE(waitForState({alpha_, beta_}, NormalState)) << log();
     EXPECT_EQ(logCount("[Tessane] Unhide-on-quit: asked 2 of 2 app(s) to come back"), 1u) << log();
