@@ -188,6 +188,9 @@ void AppDelegate::applicationWillTerminate(bool userQuit) {
         fileWatcher_->atQuit(userQuit && server.serverReachable());
     else
         manager_->flushSaves();
+    // Last, after the quit's own changes (the ledger, the stamp): the process may end without
+    // destructors (a lost display), and the preferences are written off the main thread.
+    environment_.platform.defaults->flush();
 }
 
 }  // namespace tessane

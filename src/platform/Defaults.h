@@ -18,6 +18,10 @@ public:
     virtual std::optional<Value> value(const std::string& key) const = 0;
     virtual void set(const std::string& key, Value value) = 0;
     virtual void remove(const std::string& key) = 0;
+    // Blocks until every change made so far is stored where the next start reads it: the quit
+    // calls it last, as the process may end without running a destructor. A store that keeps
+    // its values only in memory has nothing to do.
+    virtual void flush() {}
 
     std::optional<bool> boolValue(const std::string& key) const { return get<bool>(key); }
     std::optional<long long> intValue(const std::string& key) const { return get<long long>(key); }

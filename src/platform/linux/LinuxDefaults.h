@@ -1,38 +1,87 @@
 #pragma once
 
+#include "base/Lifetime.h"
 #include "platform/Defaults.h"
 
+#include <condition_variable>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace tessane {
+class MainQueue;
+}
 
 namespace tessane::linux_backend {
 
 // The preferences as one JSON object in a file (~/.config/Tessane/preferences.json), read once
-// and rewritten atomically after every change. Each value is read on its own: one of a kind or
+// and rewritten atomically after changes. Each value is read on its own: one of a kind or
 // range a preference can't hold is left out and reported, the rest kept. A file that can't be
 // read as such an object at all (malformed, not a regular file, over file_limits::kPreferences)
 // is moved aside (never overwritten) and reported; the preferences then start empty. Temporary
 // files that killed saves left beside it are removed when it is opened.
+//
+// A change is seen by reads at once; the file is written on a worker thread of its own, so that
+// a slow disk (an fsync can take tens of milliseconds) never holds up the main thread. All
+// changes of one turn of the loop, and any made while a write runs, give one more write of the
+// values as they then are. The worker gets its own copy of the values and shares nothing else;
+// a failed write is reported on the main thread. Main thread only, except the worker inside.
 class LinuxDefaults final : public Defaults {
 public:
     using Reporter = std::function<void(const std::string&)>;
 
-    LinuxDefaults(std::filesystem::path file, Reporter report);
+    LinuxDefaults(std::filesystem::path file, MainQueue& queue, Reporter report);
+    // Writes what is still to be written, then ends the worker.
+    ~LinuxDefaults() override;
+    LinuxDefaults(const LinuxDefaults&) = delete;
+    LinuxDefaults& operator=(const LinuxDefaults&) = delete;
 
     std::optional<Value> value(const std::string& key) const override;
     void set(const std::string& key, Value value) override;
     void remove(const std::string& key) override;
+    // Blocks until every change is written (or its failure reported).
+    void flush() override;
 
     const std::filesystem::path& file() const { return file_; }
 
 private:
+    using Values = std::map<std::string, Value>;
+    struct Job {
+        std::filesystem::path file;
+        Values values;
+    };
+    struct Outcome {
+        bool written = false;
+        std::string error;
+    };
+
     void load();
-    void save();
+    void request();
+    void start();
+    void run();
+    void collect();
 
     std::filesystem::path file_;
+    MainQueue& queue_;
     Reporter report_;
-    std::map<std::string, Value> values_;
+    Values values_;
+    bool requested_ = false;  // main thread: a change not yet handed to the worker
+    bool startPosted_ = false;
+    bool writing_ = false;    // main thread: a job handed over whose outcome is not yet told
+
+    // Shared with the worker, under the mutex.
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::optional<Job> job_;
+    std::optional<Outcome> done_;
+    bool stopping_ = false;
+
+    std::thread worker_;      // started by the first write
+    LifetimeToken lifetime_;  // last: gone first
 };
 
 }  // namespace tessane::linux_backend

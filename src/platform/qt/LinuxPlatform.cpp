@@ -184,7 +184,7 @@ void LinuxPlatform::start(LogSink log) {
     // Our panels and windows are made on Qt's connection: the backend knows them as ours.
     if (auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
         p.x->addOwnClient(xcb_get_setup(x11->connection())->resource_id_base);
-    p.defaults = std::make_unique<LinuxDefaults>(p.environment.configFolder() / "preferences.json", log);
+    p.defaults = std::make_unique<LinuxDefaults>(p.environment.configFolder() / "preferences.json", *p.mainQueue, log);
     p.screens = std::make_unique<LinuxScreens>(*p.x, *p.mainQueue, log);
     p.scaleWatch = watchScales(*p.screens);
     if (auto* app = QCoreApplication::instance()) {
