@@ -1,22 +1,17 @@
 #pragma once
 
-#include "base/Lifetime.h"
 #include "model/Workspace.h"
 #include "model/WorkspaceRecords.h"
 #include "model/WorkspaceStore.h"
+#include "platform/BackgroundWrites.h"
 
-#include <condition_variable>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace tessane {
-
-class MainQueue;
 
 // Writes the workspace list on one worker thread of its own, so that a large list never holds
 // up the main thread. Changes asked for while a write runs are coalesced into one more write of
@@ -36,45 +31,24 @@ public:
     };
     WorkspaceSaves(const WorkspaceStore& store, MainQueue& queue, std::function<Job(WorkspaceRecords&)> snapshot,
                    std::function<void(const WorkspaceStore::Written&)> onWritten);
-    // Writes what is still asked for, then ends the worker.
-    ~WorkspaceSaves();
     WorkspaceSaves(const WorkspaceSaves&) = delete;
     WorkspaceSaves& operator=(const WorkspaceSaves&) = delete;
 
     // The list changed: write it soon (all changes of this turn of the loop in one write).
-    void request();
+    void request() { writes_.request(); }
     // Blocks until every change asked for is written (or failed), and tells their outcomes.
-    void flush();
+    void flush() { writes_.flush(); }
     // A change is asked for or being written.
-    bool busy() const { return requested_ || writing_; }
+    bool busy() const { return writes_.busy(); }
     // The list's shared records, which `snapshot` hands over; the list's owner tells them of
     // every change of the list.
     WorkspaceRecords& records() { return records_; }
 
 private:
-    void start();
-    void run();
-    void collect();
-
-    const WorkspaceStore& store_;
-    MainQueue& queue_;
-    std::function<Job(WorkspaceRecords&)> snapshot_;
-    std::function<void(const WorkspaceStore::Written&)> onWritten_;
-    bool requested_ = false;  // main thread: a change not yet handed to the worker
-    bool startPosted_ = false;
-    bool writing_ = false;    // main thread: a job handed over whose outcome is not yet told
     WorkspaceRecords records_;  // main thread
-
-    // Shared with the worker, under the mutex.
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::optional<Job> job_;
-    std::optional<WorkspaceStore::Written> done_;
-    bool stopping_ = false;
-
-    std::string buffer_;  // the worker's only
-    std::thread worker_;
-    LifetimeToken lifetime_;  // last: gone first
+    std::string buffer_;        // the worker's only
+    // Last: it writes what is still asked for, and ends the worker, before the rest goes.
+    BackgroundWrites<Job, WorkspaceStore::Written> writes_;
 };
 
 }  // namespace tessane

@@ -1,20 +1,13 @@
 #pragma once
 
-#include "base/Lifetime.h"
+#include "platform/BackgroundWrites.h"
 #include "platform/Defaults.h"
 
-#include <condition_variable>
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
-
-namespace tessane {
-class MainQueue;
-}
 
 namespace tessane::linux_backend {
 
@@ -36,7 +29,6 @@ public:
 
     LinuxDefaults(std::filesystem::path file, MainQueue& queue, Reporter report);
     // Writes what is still to be written, then ends the worker.
-    ~LinuxDefaults() override;
     LinuxDefaults(const LinuxDefaults&) = delete;
     LinuxDefaults& operator=(const LinuxDefaults&) = delete;
 
@@ -61,27 +53,12 @@ private:
 
     void load();
     void request();
-    void start();
-    void run();
-    void collect();
 
     std::filesystem::path file_;
-    MainQueue& queue_;
     Reporter report_;
     Values values_;
-    bool requested_ = false;  // main thread: a change not yet handed to the worker
-    bool startPosted_ = false;
-    bool writing_ = false;    // main thread: a job handed over whose outcome is not yet told
-
-    // Shared with the worker, under the mutex.
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::optional<Job> job_;
-    std::optional<Outcome> done_;
-    bool stopping_ = false;
-
-    std::thread worker_;      // started by the first write
-    LifetimeToken lifetime_;  // last: gone first
+    // Last: it writes what is still asked for, and ends the worker, before the rest goes.
+    BackgroundWrites<Job, Outcome> writes_;
 };
 
 }  // namespace tessane::linux_backend
