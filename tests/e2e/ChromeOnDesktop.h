@@ -163,28 +163,7 @@ protected:
         ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(rail.rect.x + rail.rect.width / 2),
                                 std::to_string(rail.rect.y + rail.rect.height / 2), "click", "3"}),
                   0);
-        // A menu: a viewable override-redirect window of ours that is none of our panels (those carry
-        // Qt's mark of a window that bypasses the window manager).
-        const auto panelMark = x_->atom("_KDE_NET_WM_WINDOW_TYPE_OVERRIDE");
-        EXPECT_TRUE(waitFor(
-            [&] {
-                Display* d = x_->display();
-                Window root = 0, parent = 0, *children = nullptr;
-                unsigned n = 0;
-                bool found = false;
-                if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return false;
-                for (unsigned i = 0; i < n && !found; ++i) {
-                    XWindowAttributes attributes;
-                    const auto pid = x_->cardinals(children[i], "_NET_WM_PID").value_or(std::vector<long>{});
-                    const auto types = x_->atomList(children[i], "_NET_WM_WINDOW_TYPE").value_or(std::vector<linux_backend::XAtomId>{});
-                    found = XGetWindowAttributes(d, children[i], &attributes) && attributes.map_state == IsViewable &&
-                            attributes.override_redirect && !pid.empty() && pid[0] == tessane_->pid() &&
-                            std::find(types.begin(), types.end(), panelMark) == types.end();
-                }
-                if (children) XFree(children);
-                return found;
-            },
-            kDeadline))
+        EXPECT_TRUE(waitFor([&] { return openMenuWindow() != 0; }, kDeadline))
             << "no actions menu of ours after a right-click on the rail";
         press("Escape");
     }

@@ -168,6 +168,42 @@ bool EndToEndTest::hasFocus(XWindowId window) {
     return false;
 }
 
+bool EndToEndTest::viewableRootChildNamed(const std::string& name) {
+    Display* d = x_->display();
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned n = 0;
+    if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return false;
+    bool found = false;
+    for (unsigned i = 0; i < n && !found; ++i) {
+        XWindowAttributes attributes;
+        found = x_->text(children[i], "_NET_WM_NAME") == name && XGetWindowAttributes(d, children[i], &attributes) &&
+                attributes.map_state == IsViewable;
+    }
+    if (children) XFree(children);
+    return found;
+}
+
+XWindowId EndToEndTest::openMenuWindow() {
+    Display* d = x_->display();
+    const Atom panelType = XInternAtom(d, "_KDE_NET_WM_WINDOW_TYPE_OVERRIDE", False);
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned n = 0;
+    Window found = 0;
+    if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return 0;
+    for (unsigned i = 0; i < n; ++i) {
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(d, children[i], &attributes) || attributes.map_state != IsViewable ||
+            !attributes.override_redirect)
+            continue;
+        const auto pid = x_->cardinals(children[i], "_NET_WM_PID").value_or(std::vector<long>{});
+        if (pid.empty() || pid[0] != tessane_->pid()) continue;
+        const auto types = x_->atomList(children[i], "_NET_WM_WINDOW_TYPE").value_or(std::vector<linux_backend::XAtomId>{});
+        if (std::find(types.begin(), types.end(), panelType) == types.end()) found = children[i];
+    }
+    if (children) XFree(children);
+    return found;
+}
+
 XWindowId EndToEndTest::openSettingsWindow() {
     std::string text;
     EXPECT_EQ(runSecondTessane({"--settings"}, &text), 0) << text;

@@ -54,6 +54,11 @@ protected:
     bool sideBySide(XWindowId left, XWindowId right);
     // Where X's input focus is, as the client window that holds it (or one of its children).
     bool hasFocus(XWindowId window);
+    // Whether a child of the root named `name` (_NET_WM_NAME) is viewable: an alert, Settings.
+    bool viewableRootChildNamed(const std::string& name);
+    // The open menu: a viewable override-redirect window of Tessane's that is none of our panels
+    // (those bypass the window manager by a window type of their own); none when closed.
+    XWindowId openMenuWindow();
     // ICCCM WM_STATE: 1 normal, 3 iconic; none when unset.
     std::optional<long> wmState(XWindowId window);
     bool waitForState(const std::vector<XWindowId>& windows, long state);

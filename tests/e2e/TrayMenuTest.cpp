@@ -76,28 +76,6 @@ protected:
                " of " + std::to_string(seen.panePoints);
     }
 
-    // The open menu: a viewable override-redirect window of Tessane's that is none of our panels
-    // (those bypass the window manager by a window type of their own); none when closed.
-    Window openMenuWindow() {
-        Display* d = x_->display();
-        const Atom panelType = XInternAtom(d, "_KDE_NET_WM_WINDOW_TYPE_OVERRIDE", False);
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned n = 0;
-        Window found = 0;
-        if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return 0;
-        for (unsigned i = 0; i < n; ++i) {
-            XWindowAttributes attributes;
-            if (!XGetWindowAttributes(d, children[i], &attributes) || attributes.map_state != IsViewable ||
-                !attributes.override_redirect)
-                continue;
-            const auto pid = x_->cardinals(children[i], "_NET_WM_PID").value_or(std::vector<long>{});
-            if (pid.empty() || pid[0] != tessane_->pid()) continue;
-            const auto types = x_->atomList(children[i], "_NET_WM_WINDOW_TYPE").value_or(std::vector<linux_backend::XAtomId>{});
-            if (std::find(types.begin(), types.end(), panelType) == types.end()) found = children[i];
-        }
-        if (children) XFree(children);
-        return found;
-    }
     // A left click on the icon, as a user opens the menu.
     void openMenu(const RootRect& icon) {
         // The test's tray is a strip of its own, not a panel the manager keeps above the windows
@@ -225,21 +203,8 @@ TEST_F(TrayMenuTest, SettingsFromTheMenuCoversTheChromeAndTakesThePointerOverThe
     ASSERT_TRUE(icon) << "the tray docked no icon\n" << log();
     ASSERT_NO_FATAL_FAILURE(showPair());
     Display* d = x_->display();
-    const auto viewable = [&](const std::string& name) {
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned n = 0;
-        bool found = false;
-        if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return false;
-        for (unsigned i = 0; i < n && !found; ++i) {
-            XWindowAttributes attributes;
-            found = x_->text(children[i], "_NET_WM_NAME") == name && XGetWindowAttributes(d, children[i], &attributes) &&
-                    attributes.map_state == IsViewable;
-        }
-        if (children) XFree(children);
-        return found;
-    };
     // The first show's tips card is up: a card shown later would close the open menu.
-    ASSERT_TRUE(waitFor([&] { return viewable("Tessane tips"); }, kDeadline));
+    ASSERT_TRUE(waitFor([&] { return viewableRootChildNamed("Tessane tips"); }, kDeadline));
 
     // On the icon's upper edge: the chrome's top strip may cross its lower part.
     ASSERT_NO_FATAL_FAILURE(openMenu({icon->x, icon->y, icon->width, 8}));

@@ -21,20 +21,7 @@ protected:
         EndToEndTest::TearDown();
     }
     // Whether a window of ours titled "Tessane" (an alert) is shown.
-    bool alertShown() {
-        Display* d = x_->display();
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned n = 0;
-        if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return false;
-        bool found = false;
-        for (unsigned i = 0; i < n && !found; ++i) {
-            XWindowAttributes attributes;
-            found = x_->text(children[i], "_NET_WM_NAME") == "Tessane" && XGetWindowAttributes(d, children[i], &attributes) &&
-                    attributes.map_state == IsViewable;
-        }
-        if (children) XFree(children);
-        return found;
-    }
+    bool alertShown() { return viewableRootChildNamed("Tessane"); }
 };
 
 // The manager goes and a new one comes up while the hot key's show is waiting for it: the pair
