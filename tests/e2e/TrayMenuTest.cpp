@@ -39,18 +39,37 @@ protected:
         return r;
     }
 
-    // How the icon's area looks: its ink (our icon is dark on the tray's light background), and
-    // how much of the line down the middle of each of the symbol's two panes is inked: all of it
-    // in the filled symbol, none in the outline. (The tray is no panel that the window manager
-    // keeps free: the thin edge of a shown workspace's chrome may cross the icon.)
+    // How the icon looks: its ink (our icon is dark on the tray's light background), and how much
+    // of the line down the middle of each of the symbol's two panes is inked: all of it in the
+    // filled symbol, none in the outline. It is read from the window docked in the icon's place,
+    // not from the screen, where a compositor (Mutter under load) may leave the tray's older
+    // pixels. (The tray is no panel that the window manager keeps free: the thin edge of a shown
+    // workspace's chrome may cross the icon.)
     struct Ink {
         int dark = 0;
         int panePoints = 0, darkPanePoints = 0;
     };
     static bool dark(unsigned long p) { return ((p >> 16) & 0xFF) < 0x60 && ((p >> 8) & 0xFF) < 0x60 && (p & 0xFF) < 0x60; }
+    Window dockedAt(const RootRect& icon) {
+        Display* d = x_->display();
+        const Window tray = XGetSelectionOwner(d, XInternAtom(d, "_NET_SYSTEM_TRAY_S0", False));
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned n = 0;
+        if (!tray || !XQueryTree(d, tray, &root, &parent, &children, &n)) return 0;
+        Window found = 0;
+        for (unsigned i = 0; i < n && !found; ++i) {
+            int x = 0, y = 0;
+            Window child = 0;
+            XTranslateCoordinates(d, children[i], root, 0, 0, &x, &y, &child);
+            if (x == icon.x && y == icon.y) found = children[i];
+        }
+        if (children) XFree(children);
+        return found;
+    }
     Ink ink(const RootRect& icon) {
         Ink seen;
-        XImage* image = XGetImage(x_->display(), x_->root(), icon.x, icon.y, icon.width, icon.height, AllPlanes, ZPixmap);
+        const Window docked = dockedAt(icon);
+        XImage* image = docked ? XGetImage(x_->display(), docked, 0, 0, icon.width, icon.height, AllPlanes, ZPixmap) : nullptr;
         if (!image) return seen;
         for (int y = 0; y < icon.height; ++y)
             for (int x = 0; x < icon.width; ++x) seen.dark += dark(XGetPixel(image, x, y));
