@@ -615,10 +615,12 @@ TEST_F(LinuxAccessibilityTest, AThousandWindowsOfOneAppAreReadWithoutARoundTripP
     auto& many = startClient({"--class", "Many", "--windows", std::to_string(count), "--size", "120x80"});
     ASSERT_EQ(many.windows.size(), count);
     const AXElement app = ax_->applicationElement(pidOf(many));
+    size_t seen = 0;
     ASSERT_TRUE(runUntil([&] {
         auto r = ax_->copyAttribute(app, ax::kWindows);
-        return r.ok() && r.value.asArray() && r.value.asArray()->size() == count;
-    }, 30));
+        seen = r.ok() && r.value.asArray() ? r.value.asArray()->size() : 0;
+        return seen == count;
+    }, 30)) << "windows read: " << seen << " of " << count;
     // Openbox gives each new window the focus as it maps: one reading of a desktop that is still
     // changing may see two windows in front in turn. Let it settle first.
     uint64_t version = x_->desktop().version();

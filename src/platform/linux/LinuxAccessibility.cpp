@@ -270,13 +270,17 @@ const LinuxAccessibility::Pass& LinuxAccessibility::pass() {
     if (pass_.version == passVersion() && pass_.stackingVersion == x_.desktop().stackingVersion()) return pass_;
     pass_.windows.clear();
     pass_.mainWindow.clear();
+    // Kept under the versions the list was read at: what the round trips of this walk brought
+    // in (a window listed meanwhile, or reading the list being news to the model) is not in it,
+    // and the next call walks again.
+    const uint64_t version = passVersion();
+    const uint64_t stackingVersion = x_.desktop().stackingVersion();
     const auto clients = clientsFrontToBack();
     const auto owners = windowPids(clients);
     for (size_t i = 0; i < clients.size(); ++i)
         if (owners[i] && isApplicationWindow(clients[i])) pass_.windows[*owners[i]].push_back(clients[i]);
-    // Reading the list may itself have been news to the model.
-    pass_.version = passVersion();
-    pass_.stackingVersion = x_.desktop().stackingVersion();
+    pass_.version = version;
+    pass_.stackingVersion = stackingVersion;
     return pass_;
 }
 
