@@ -10,7 +10,6 @@
 #include <csignal>
 #include <fstream>
 #include <set>
-#include <thread>
 
 #include <unistd.h>
 
@@ -362,12 +361,17 @@ TEST_F(AppRunsTest, ASecondTessaneAsksTheRunningOneForTheSettingsWindow) {
 TEST_F(AppRunsTest, TheSettingsWindowStaysWhenTheWorkspaceHides) {
     startWithPair();
     showPair();
+    // The show activates its primary app: settings is opened after that, as a user would.
+    ASSERT_TRUE(waitFor([&] { return hasFocus(alpha_); }, kDeadline)) << log();
     const XWindowId settings = openSettingsWindow();
     ASSERT_NE(settings, 0u);
-    ASSERT_EQ(server_->run({"xdotool", "windowactivate", "--sync", std::to_string(settings)}), 0);
+    ASSERT_TRUE(activate(settings)) << "the settings window never had the keyboard";
     press("super+alt+h");
     ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
-    std::this_thread::sleep_for(1s);
+    // A second hide finds nothing shown: once it is told, the first one is over.
+    press("super+alt+h");
+    ASSERT_TRUE(waitForLog("[Tessane] Hide active workspace requested, but none is active — ignored.")) << log();
+    XSync(x_->display(), False);
     EXPECT_EQ(wmState(settings), NormalState) << log();
 }
 

@@ -54,6 +54,8 @@ protected:
     bool sideBySide(XWindowId left, XWindowId right);
     // Where X's input focus is, as the client window that holds it (or one of its children).
     bool hasFocus(XWindowId window);
+    // Asks the manager to activate `window`, as a pager does, until it has the keyboard.
+    bool activate(XWindowId window);
     // Whether a child of the root named `name` (_NET_WM_NAME) is viewable: an alert, Settings.
     bool viewableRootChildNamed(const std::string& name);
     // The open menu: a viewable override-redirect window of Tessane's that is none of our panels
