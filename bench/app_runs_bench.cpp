@@ -484,10 +484,16 @@ int main(int argc, char** argv) {
     std::vector<double> floorsCrowded, firstShowsCrowded;
     double quitTime = 0;
     bool allEnded = true;
+    // Also the floor with the program started and settled, as before its show: whether the
+    // manager takes longer over the same moves while the program runs.
+    std::vector<double> floorsCrowdedRunning;
     for (int r = 0; r < crowdedRounds; ++r) {
         floorsCrowded.push_back(floorMoves(true));
         spread();
         if (!startTessane()) return fail("Tessane did not start again");
+        settle();
+        floorsCrowdedRunning.push_back(floorMoves(true));
+        spread();
         settle();
         firstShowsCrowded.push_back(timedChord(showKey));
         const double quit = stopTessane();
@@ -545,6 +551,10 @@ int main(int argc, char** argv) {
     std::printf("  P5 with 1,000 other windows (%d rounds): first show %.3f ms (%+.1f ms); floor %.3f ms (%+.1f ms)\n",
                 crowdedRounds, firstCrowded * 1e3, (firstCrowded - first) * 1e3, floorCrowded * 1e3,
                 (floorCrowded - floor) * 1e3);
+    std::printf("     by round, show / floor / floor with the program running:");
+    for (size_t i = 0; i < firstShowsCrowded.size(); ++i)
+        std::printf(" %.1f / %.1f / %.1f ms%s", firstShowsCrowded[i] * 1e3, floorsCrowded[i] * 1e3,
+                    floorsCrowdedRunning[i] * 1e3, i + 1 < firstShowsCrowded.size() ? ";" : "\n");
     // What the crowd adds to the show against what it adds to the window manager's own moves:
     // a ratio of slowdowns would let the program's own part grow with the manager's.
     const double addedToFloor = floorCrowded - floor;
