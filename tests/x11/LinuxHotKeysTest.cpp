@@ -86,6 +86,12 @@ protected:
         }
     }
     uint32_t keycodeOf(unsigned long keysym) { return x_->keycodeForKeysym(keysym); }
+    // How many grabs one chord takes: one per state of the lock keys the server has.
+    uint64_t lockVariantCount() {
+        uint64_t count = 2;  // Caps Lock
+        for (uint32_t mask : {x_->numLockMask(), x_->scrollLockMask()}) count *= mask ? 2 : 1;
+        return count;
+    }
 
     std::unique_ptr<qt_backend::QtMainQueue> queue_;
     Subscription pump_;
@@ -159,6 +165,21 @@ TEST_F(LinuxHotKeysTest, AChordFollowsItsKeyWhenTheKeyboardMappingChanges) {
     press("super+alt+F30", 1);
     press("super+alt+1", 2);
     EXPECT_EQ(pressed_, (std::vector<uint32_t>{7, 7}));
+    EXPECT_TRUE(hotKeyLog_.empty());
+}
+
+// The server tells of a keyboard change each time typing moves to a keyboard with another map,
+// at that keyboard's first key: a chord typed there must find its grab still held. Each grab taken
+// again waits for the server's answer; keeping them asks for none.
+TEST_F(LinuxHotKeysTest, AKeyboardChangeThatMovesNoChordKeepsEveryGrab) {
+    constexpr uint32_t kVK2 = 0x13, kVK3 = 0x14;
+    for (uint32_t key : {kVK1, kVK2, kVK3})
+        ASSERT_EQ(keys_->registerHotKey(key, optionCommand, {0, key}).status, HotKeys::kNoError);
+    const uint64_t grabs = 3 * lockVariantCount(), before = x_->roundTrips();
+    remap({"keycode 93 = F31"}, [&] { return keycodeOf(XK_F31) == 93; });
+    EXPECT_LT(x_->roundTrips() - before, grabs) << "the chords were grabbed again";
+    press("super+alt+2", 1);
+    EXPECT_EQ(pressed_, (std::vector<uint32_t>{kVK2}));
     EXPECT_TRUE(hotKeyLog_.empty());
 }
 

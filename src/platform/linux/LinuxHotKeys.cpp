@@ -125,15 +125,23 @@ void LinuxHotKeys::unregisterHotKey(HotKeyRef ref) {
 }
 
 void LinuxHotKeys::followKeyboardMapping() {
-    std::set<HotKeyRef> wereActive;
-    // Everything is given back before anything is grabbed again, so that chords whose keys
+    // A grab whose key and lock modifiers are where they were is kept as it is. The server also
+    // tells of a change when typing moves to another keyboard device (a second keyboard, the
+    // XTEST device a tool types through), at that device's first key, though no key moved:
+    // given back then and taken again one answer at a time, a chord whose first key made the
+    // change could find no grab for its last key and was lost.
+    const auto locks = lockVariants();
+    std::set<HotKeyRef> wereActive, moved;
+    // Those that move are all given back before any is grabbed again, so that chords whose keys
     // swapped places do not stand in each other's way.
     for (auto& [ref, grab] : grabs_) {
         if (grab.keycode != 0) wereActive.insert(ref);
+        if (grab.keycode != 0 && grab.keycode == x_.keycodeForKeysym(grab.keysym) && grab.locks == locks) continue;
+        moved.insert(ref);
         ungrab(grab);
     }
-    const auto locks = lockVariants();
     for (auto& [ref, grab] : grabs_) {
+        if (!moved.count(ref)) continue;
         const uint32_t keycode = x_.keycodeForKeysym(grab.keysym);
         std::string reason;
         if (keycode == 0) {
