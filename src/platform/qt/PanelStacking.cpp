@@ -113,6 +113,25 @@ std::map<PanelStacking::WindowId, PanelStacking::Shown> PanelStacking::shownFram
     return out;
 }
 
+int PanelStacking::keepOrder(const std::vector<WindowId>& group) const {
+    xcb_connection_t* c = connection();
+    if (!c || group.size() < 2) return 0;
+    const auto children = rootChildren();
+    if (!children) return 0;
+    std::map<WindowId, long> position;
+    for (size_t i = 0; i < children->size(); ++i) position[(*children)[i]] = static_cast<long>(i);
+    const auto at = [&](WindowId w) { return position.count(w) ? position[w] : -1L; };
+    if (std::any_of(group.begin(), group.end(), [&](WindowId w) { return at(w) < 0; })) return 0;
+    bool inPlace = true;
+    for (size_t i = 0; i + 1 < group.size() && inPlace; ++i) inPlace = at(group[i]) > at(group[i + 1]);
+    if (inPlace) return 0;
+    const long before = sent;
+    for (size_t i = group.size() - 1; i > 0; --i)
+        stack(c, static_cast<xcb_window_t>(group[i - 1]), static_cast<xcb_window_t>(group[i]), XCB_STACK_MODE_ABOVE);
+    xcb_flush(c);
+    return static_cast<int>(sent - before);
+}
+
 std::optional<std::vector<PanelStacking::WindowId>> PanelStacking::rootChildren() const {
     if (desktop_.rootStacking) return desktop_.rootStacking();
     xcb_connection_t* c = connection();

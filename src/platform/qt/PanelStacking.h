@@ -65,6 +65,11 @@ public:
         QRect frame, client;
     };
     std::map<WindowId, Shown> shownFrames(const std::vector<WindowId>& clients) const;
+    // Puts the chrome (top first) back in its own order where something else changed it, each
+    // right above the one under it, the lowest where it is; answers the requests sent. Metacity
+    // restacks our windows one by one over a window of its own as it moves that one, in the
+    // order it believes them in, which after changes of their shapes need not be theirs.
+    int keepOrder(const std::vector<WindowId>& chromeTopFirst) const;
     // Every restacking request sent so far by any instance (for measurements).
     static long requestsSent();
 

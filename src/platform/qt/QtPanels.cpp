@@ -434,6 +434,20 @@ void QtPanels::scheduleRestack() {
     });
 }
 
+void QtPanels::scheduleOrderCheck() {
+    if (orderCheckPending_ || restackPending_) return;
+    orderCheckPending_ = true;
+    QTimer::singleShot(0, &context_, [this] {
+        if (!std::exchange(orderCheckPending_, false) || restackPending_) return;
+        std::vector<unsigned long> chrome;
+        for (auto* p : overlayStack())
+            if (p->options().level < PanelLevel::card) chrome.push_back(p->windowId());
+        if (stacking_.keepOrder(chrome) == 0) return;
+        for (auto* p : panels_)
+            if (p->inputWindow()) p->syncInputWindow();
+    });
+}
+
 void QtPanels::mapLater(QtPanel* panel) {
     if (std::find(toMap_.begin(), toMap_.end(), panel) == toMap_.end()) toMap_.push_back(panel);
     scheduleRestack();  // a window mapped again is where it was left in the stack
@@ -519,6 +533,19 @@ bool QtPanels::nativeEventFilter(const QByteArray& eventType, void* message, qin
                 p->forwardPointer(event);
                 return true;
             }
+        return false;
+    }
+    case XCB_CONFIGURE_NOTIFY: {
+        // A panel of the chrome restacked by someone else: its order among the chrome is kept,
+        // nothing more (Mutter lifts them all over its windows in their order, and answering that
+        // lift with a restack would only go on in turns with it).
+        const auto* change = reinterpret_cast<const xcb_configure_notify_event_t*>(event);
+        if (change->event == change->window &&
+            std::any_of(panels_.begin(), panels_.end(), [&](const QtPanel* p) {
+                return p->windowId() == change->window && p->options().level >= 1 &&
+                       p->options().level < PanelLevel::card && p->isMapped();
+            }))
+            scheduleOrderCheck();
         return false;
     }
     default: break;

@@ -164,6 +164,9 @@ private:
     bool anyCutUp() const;
     // Once, at the end of this turn of the event loop.
     void scheduleRestack();
+    // The chrome's own order checked at the end of this turn (see PanelStacking::keepOrder), when
+    // no restack is due then.
+    void scheduleOrderCheck();
     void restack();
     // The windows of panels that map themselves, mapped in one batch once this turn's panels are
     // stacked: no request waits for the server.
@@ -182,6 +185,7 @@ private:
     std::function<std::vector<unsigned long>()> clientFrames_;
     QObject context_;  // the deferred restack's; it dies with us
     bool restackPending_ = false;
+    bool orderCheckPending_ = false;
     std::vector<QtPanel*> toMap_;
     // The frames of our managed windows that lie above every chrome panel and card, and of the
     // one at the cards' level (above the chrome and the cards ordered front before it).
