@@ -24,6 +24,8 @@
 #include <QApplication>
 #include <QBackingStore>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QPalette>
 #include <QTimer>
 
 #include <X11/Xatom.h>
@@ -291,6 +293,79 @@ TEST_F(ChromePanelsTest, AfterAClickIntoTheClientTheChromeIsBackAboveItsFrame) {
     EXPECT_TRUE(waitFor(chromeAbove)) << "client " << stackIndex(client) << ", shield " << stackIndex(shield) << ", rail "
                                       << stackIndex(rail);
     XCloseDisplay(watcher);
+}
+
+// A window of ours over the rail keeps that spot on every manager, even with the chrome lifted over
+// it as Mutter lifts every override-redirect window after a click into an app: the chrome is cut
+// there, shows nothing and takes no click there, and the cut follows the window when it moves.
+TEST_F(ChromePanelsTest, OurWindowOverTheChromeKeepsItsPixelsAndClicksWithTheChromeLiftedOverIt) {
+    XWindowId client = 0;
+    const Rect c = showChromeOverClient(&client);
+    const int pillX = static_cast<int>(c.midX()) - 15, pillY = static_cast<int>(c.minY()) + 1;
+    const Rgb pill = over(qt_backend::resolveColor({ColorRole::secondaryLabel}, false),
+                          qt_backend::resolveColor({ColorRole::underPageBackground}, false));
+    ASSERT_TRUE(pixelBecomes(pillX, pillY, pill)) << pixel(pillX, pillY);
+
+    struct Ours : QWidget {
+        int presses = 0;
+        void mousePressEvent(QMouseEvent*) override { ++presses; }
+    } ours;
+    const Rgb green{40, 160, 90};
+    QPalette palette = ours.palette();
+    palette.setColor(QPalette::Window, QColor(green.r, green.g, green.b));
+    ours.setPalette(palette);
+    ours.setAutoFillBackground(true);
+    const QRect first(pillX - 120, pillY - 60, 240, 160);
+    ours.setGeometry(first);
+    // A notch its own shape leaves out, as a panel's rounded corners do: not ours to keep.
+    const Rect inner = c.insetBy(3, 3);
+    const int barX = static_cast<int>(inner.minX() + (inner.width() - 6) / 2) + 3;
+    const QRect notch(barX - first.x() - 10, 120, 20, 20);
+    ours.setMask(QRegion(ours.rect()) - notch);
+    ours.show();
+    // Where the manager shows it (asked again if it placed it elsewhere).
+    const auto placed = [&](const QRect& at) {
+        const auto g = x_->freshGeometry(ours.winId());
+        const bool there = g && g->viewable && g->rootRect.minX() == at.x() && g->rootRect.minY() == at.y();
+        if (!there && g && g->viewable) ours.setGeometry(at);
+        return there;
+    };
+    ASSERT_TRUE(waitFor([&] { return placed(first); }, 30s)) << "the manager never showed our window there";
+    ASSERT_TRUE(pixelBecomes(pillX, pillY, green)) << pixel(pillX, pillY);
+
+    // Lifted over it by someone else, as Mutter does, with nothing for us to hear of it.
+    const auto lift = [&] {
+        std::vector<XWindowId> chrome;
+        for (auto& p : chrome_->paneMat.shieldPanels()) chrome.push_back(static_cast<qt_backend::QtPanel*>(p.get())->windowId());
+        for (auto& p : chrome_->dividerPanels) chrome.push_back(static_cast<qt_backend::QtPanel*>(p.get())->windowId());
+        const auto* rail = static_cast<qt_backend::QtPanel*>(chrome_->headerPanel.get());
+        chrome.push_back(rail->windowId());
+        if (rail->inputWindow()) chrome.push_back(rail->inputWindow());
+        for (XWindowId w : chrome) XRaiseWindow(x_->display(), w);
+        x_->sync();
+        return stackIndex(rail->windowId()) > stackIndex(ours.winId());
+    };
+    ASSERT_TRUE(lift());
+    EXPECT_TRUE(pixelBecomes(pillX, pillY, green)) << "the rail is drawn over our window: " << pixel(pillX, pillY);
+    click(pillX, pillY);
+    EXPECT_TRUE(waitFor([&] { return ours.presses == 1; })) << "the click never reached our window";
+    // The pointer off the rail, which would show it hovered.
+    EXPECT_EQ(server_->run({"xdotool", "mousemove", "5", "5"}), 0);
+
+    // Moved off the pill, the window takes the cut with it: the pill shows again (the rail still
+    // over the margin's strip, which Metacity restacks as the window moves), and the chrome lifted
+    // again is cut where the window lies now, but for its notch.
+    const QRect moved = first.translated(0, 120);
+    ASSERT_TRUE(waitFor([&] { return placed(moved); }, 10s)) << "our window never moved";
+    EXPECT_TRUE(pixelBecomes(pillX, pillY, pill)) << "the rail stays cut where our window was: " << pixel(pillX, pillY);
+    const int barY = moved.center().y();
+    ASSERT_TRUE(moved.contains(barX, barY));
+    ASSERT_TRUE(lift());
+    EXPECT_TRUE(pixelBecomes(barX, barY, green)) << "the handle is drawn over our window: " << pixel(barX, barY);
+    const Rgb bar = over(qt_backend::resolveColor({ColorRole::separator, 0.5}, false),
+                         qt_backend::resolveColor({ColorRole::underPageBackground}, false));
+    EXPECT_TRUE(pixelBecomes(barX, moved.y() + notch.center().y(), bar))
+        << "the handle is cut in our window's notch: " << pixel(barX, moved.y() + notch.center().y());
 }
 
 TEST_F(ChromePanelsTest, TheMatIsFilledByTheServerInTheThemesColourWithCornersShowingWhatLiesBelow) {

@@ -66,6 +66,72 @@ struct Seen {
 
 long PanelStacking::requestsSent() { return sent; }
 
+std::map<PanelStacking::WindowId, PanelStacking::Shown> PanelStacking::shownFrames(const std::vector<WindowId>& clients) const {
+    xcb_connection_t* c = connection();
+    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    const xcb_window_t root = rootWindow();
+    if (!c || !root || !x11 || !x11->display()) return {};
+    // Known to Xlib since the panels interned it: asks nothing.
+    const auto extentsAtom = static_cast<xcb_atom_t>(XInternAtom(x11->display(), "_NET_FRAME_EXTENTS", False));
+    struct Ask {
+        WindowId client;
+        xcb_get_window_attributes_cookie_t frameShown;
+        xcb_get_geometry_cookie_t frame, size;
+        xcb_translate_coordinates_cookie_t origin;
+        xcb_get_property_cookie_t extents;
+    };
+    std::vector<Ask> asks;
+    for (WindowId w : clients)
+        if (const auto f = frames_.find(w); f != frames_.end()) {
+            const auto frame = static_cast<xcb_window_t>(f->second), client = static_cast<xcb_window_t>(w);
+            asks.push_back({w, xcb_get_window_attributes(c, frame), xcb_get_geometry(c, frame), xcb_get_geometry(c, client),
+                            xcb_translate_coordinates(c, client, root, 0, 0),
+                            xcb_get_property(c, 0, client, extentsAtom, XCB_ATOM_CARDINAL, 0, 4)});
+        }
+    std::map<WindowId, Shown> out;
+    for (auto& ask : asks) {
+        Reply<xcb_get_window_attributes_reply_t> shown(xcb_get_window_attributes_reply(c, ask.frameShown, nullptr));
+        Reply<xcb_get_geometry_reply_t> frame(xcb_get_geometry_reply(c, ask.frame, nullptr));
+        Reply<xcb_get_geometry_reply_t> size(xcb_get_geometry_reply(c, ask.size, nullptr));
+        Reply<xcb_translate_coordinates_reply_t> origin(xcb_translate_coordinates_reply(c, ask.origin, nullptr));
+        Reply<xcb_get_property_reply_t> extents(xcb_get_property_reply(c, ask.extents, nullptr));
+        if (!shown || !frame || !size || !origin || shown->map_state != XCB_MAP_STATE_VIEWABLE) continue;
+        const QRect client(origin->dst_x, origin->dst_y, size->width, size->height);
+        // What the manager draws of the frame (_NET_FRAME_EXTENTS) around the client: its frame
+        // window may reach further, with borders that only take the pointer or show a shadow
+        // (Mutter's, Metacity's), where what lies under it is seen.
+        if (extents && extents->format == 32 && xcb_get_property_value_length(extents.get()) == 16) {
+            const auto* e = static_cast<const uint32_t*>(xcb_get_property_value(extents.get()));
+            const auto edge = [](uint32_t v) { return static_cast<int>(std::min<uint32_t>(v, 4096)); };
+            out[ask.client] = {client.adjusted(-edge(e[0]), -edge(e[2]), edge(e[1]), edge(e[3])), client};
+        } else {
+            out[ask.client] = {
+                QRect(frame->x, frame->y, frame->width + 2 * frame->border_width, frame->height + 2 * frame->border_width),
+                client};
+        }
+    }
+    return out;
+}
+
+int PanelStacking::keepOrder(const std::vector<WindowId>& group) const {
+    xcb_connection_t* c = connection();
+    if (!c || group.size() < 2) return 0;
+    const auto children = rootChildren();
+    if (!children) return 0;
+    std::map<WindowId, long> position;
+    for (size_t i = 0; i < children->size(); ++i) position[(*children)[i]] = static_cast<long>(i);
+    const auto at = [&](WindowId w) { return position.count(w) ? position[w] : -1L; };
+    if (std::any_of(group.begin(), group.end(), [&](WindowId w) { return at(w) < 0; })) return 0;
+    bool inPlace = true;
+    for (size_t i = 0; i + 1 < group.size() && inPlace; ++i) inPlace = at(group[i]) > at(group[i + 1]);
+    if (inPlace) return 0;
+    const long before = sent;
+    for (size_t i = group.size() - 1; i > 0; --i)
+        stack(c, static_cast<xcb_window_t>(group[i - 1]), static_cast<xcb_window_t>(group[i]), XCB_STACK_MODE_ABOVE);
+    xcb_flush(c);
+    return static_cast<int>(sent - before);
+}
+
 std::optional<std::vector<PanelStacking::WindowId>> PanelStacking::rootChildren() const {
     if (desktop_.rootStacking) return desktop_.rootStacking();
     xcb_connection_t* c = connection();

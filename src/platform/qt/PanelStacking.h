@@ -57,6 +57,19 @@ public:
     // Learns which children of the root the chrome can never lie on, ahead of the first apply(),
     // which then reads only the others.
     void learnBystanders();
+    // Those of `clients` that are shown: each one's frame (the client with the decorations its
+    // window manager draws around it) and the client, in root coordinates, X pixels. One batch of
+    // requests, for clients whose frame (the child of the root holding it) the last apply()
+    // learnt, as it does for `ownWindows`.
+    struct Shown {
+        QRect frame, client;
+    };
+    std::map<WindowId, Shown> shownFrames(const std::vector<WindowId>& clients) const;
+    // Puts the chrome (top first) back in its own order where something else changed it, each
+    // right above the one under it, the lowest where it is; answers the requests sent. Metacity
+    // restacks our windows one by one over a window of its own as it moves that one, in the
+    // order it believes them in, which after changes of their shapes need not be theirs.
+    int keepOrder(const std::vector<WindowId>& chromeTopFirst) const;
     // Every restacking request sent so far by any instance (for measurements).
     static long requestsSent();
 

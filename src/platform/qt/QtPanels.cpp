@@ -3,7 +3,6 @@
 
 #include "platform/qt/QtPanels.h"
 #include "platform/qt/DeviceSpace.h"
-#include "platform/qt/PanelPainter.h"
 #include "platform/qt/PanelText.h"
 #include "platform/qt/PanelX11.h"
 #include "platform/qt/QtPanelWidget.h"
@@ -127,8 +126,9 @@ void QtPanel::setFrame(const Rect& frame) {
             // moved by the toolkit, keeping the pixels of its old display: it is sized here.
             const bool rescaled = frame.size == oldSize && rootFrame_.size() != oldPixels;
             placeExactly(rescaled);
-            // A shape is cut for one size, in pixels.
+            // A shape is cut for one size, in pixels; and where windows of ours lie over it.
             if (frame.size != oldSize || rescaled) applyShape(/*newDrawing=*/false);
+            else recut();
             // Its size unchanged in the toolkit's units, the toolkit keeps the store it paints
             // into at the old scale's pixels (when the display's scale changed under it): the
             // store is sized again and all of it drawn again.
@@ -221,9 +221,11 @@ void QtPanel::syncInputWindow() {
     const bool want = isMapped() && widerInput_ && options_.level >= 1;
     if (!want) {
         if (inputWindow_) panel_x11::destroyWindow(std::exchange(inputWindow_, 0));
+        inputShape_.reset();
         return;
     }
     if (!inputWindow_) inputWindow_ = panel_x11::makeInputWindow(rootFrame_, cursor_);
+    cutInputWindow();
     panel_x11::mapAbove(inputWindow_, windowId());
 }
 
@@ -269,78 +271,6 @@ void QtPanel::placeExactly(bool always) {
     if (widget_->devicePixelRatioF() == 1 && !always) return;
     if (options_.level < 0) panel_x11::setFixedSizeHints(windowId(), rootFrame_);
     panel_x11::setGeometry(windowId(), rootFrame_);
-}
-
-void QtPanel::applySurface(bool newDrawing) {
-    const auto fill = solidFill(widget_->canvas().drawing(), widget_->canvas().drawingSize(), chromeIsDark());
-    // Resized ahead of the drawing for its new size: the server goes on filling it until that
-    // drawing comes, rather than Qt painting it once in between.
-    if (!fill && serverFill_ && !newDrawing) return;
-    if (fill == serverFill_) return;  // the window keeps its background between showings
-    if (fill) {
-        // Before the window is first shown, so that Qt never paints it (nor makes its store).
-        widget_->setUpdatesEnabled(false);
-        panel_x11::setBackgroundColor(windowId(), *fill, widget_->testAttribute(Qt::WA_TranslucentBackground));
-    } else {
-        panel_x11::clearBackground(windowId());
-        widget_->setUpdatesEnabled(true);  // repaints it all
-    }
-    serverFill_ = fill;
-}
-
-void QtPanel::applyShape(bool newDrawing) {
-    applySurface(newDrawing);
-    applyShapes();
-    syncInputWindow();
-}
-
-void QtPanel::applyShapes() {
-    if (options_.ignoresMouse) panel_x11::setEmptyInputShape(windowId());
-    // A window made without a compositing manager has no transparent background to blend: it
-    // takes the shape of what it draws instead. Nor is anything blended in a window the server
-    // fills.
-    // Shapes are cut in X pixels, straight on the window: Qt would cut them in its own units.
-    const QSize points = widget_->canvas().drawingSize();
-    const QSize pixels = rootFrame_.isEmpty() ? points : rootFrame_.size();
-    const double scale = widget_->devicePixelRatioF();
-    // A shadow painted around the content is no place to click: clicks there fall through.
-    const auto& drawing = widget_->canvas().drawing();
-    const bool shadowed =
-        std::any_of(drawing.begin(), drawing.end(), [](const DrawOp& op) { return op.kind == DrawOp::Kind::shadow; });
-    if (!widget_->testAttribute(Qt::WA_TranslucentBackground) || serverFill_) {
-        QRegion region = drawingRegion(widget_->canvas().drawing(), points, scale);
-        // Scaled, a drawing's edges round outwards: what lies past the window is no part of it.
-        if (scale != 1) region &= QRect(QPoint(0, 0), pixels);
-        const bool cut = !region.isEmpty() && region != QRegion(QRect(QPoint(0, 0), pixels));
-        if (cut) {
-            panel_x11::setBoundingShape(windowId(), region);
-            shaped_ = true;
-            wholeShape_ = QSize();
-        } else {
-            uncut(pixels);
-        }
-        // A bounding shape also bounds input; a panel that takes clicks takes them everywhere
-        // but in its shadow (through an input window where it draws less than that).
-        if (!options_.ignoresMouse && !region.isEmpty()) panel_x11::setFullInputShape(windowId(), pixels);
-        widerInput_ = cut && !shadowed && !options_.ignoresMouse;
-    } else {
-        uncut(pixels);  // cut while the server filled it
-        widerInput_ = false;
-        if (options_.ignoresMouse) return;
-        if (shadowed)
-            panel_x11::setInputShape(windowId(), drawingRegion(drawing, points, scale));
-        else
-            panel_x11::setFullInputShape(windowId(), pixels);
-    }
-}
-
-void QtPanel::uncut(QSize pixels) {
-    // A shape once cut is widened to the whole window, never taken away: Mutter masks a window
-    // without a frame by the last shape it read, and builds that mask afresh only while the
-    // window has a shape, so a window unshaped kept its old corners cut on the screen.
-    if (!shaped_ || wholeShape_ == pixels) return;
-    panel_x11::setBoundingShape(windowId(), QRegion(QRect(QPoint(0, 0), pixels)));
-    wholeShape_ = pixels;
 }
 
 void QtPanel::setDrawing(PanelDrawing drawing) {
@@ -391,17 +321,33 @@ QtPanels::QtPanels(const linux_backend::X11ScreenSpace& space)
     compositingEvent_ = panel_x11::watchCompositing();
     qApp->installNativeEventFilter(this);
     // The settings window focused is ordered front at the cards' level; any change of our focus
-    // may change whether it has that level.
+    // may change whether it has that level, and so whether it cuts the chrome and cards under it.
     QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, &context_, [this](QWindow* focused) {
         if (focused && sharesCardLevel(QWidget::find(focused->winId()))) peerSequence_ = ++frontSequence_;
-        if (std::any_of(panels_.begin(), panels_.end(),
-                        [](const QtPanel* p) { return p->options().level == PanelLevel::card && p->isMapped(); }))
-            scheduleRestack();
+        if (anyCutUp()) scheduleRestack();
+    });
+    // Our managed windows shown, hidden or moved: the panels under them are cut anew.
+    coverWatch_ = std::make_unique<CoverWatch>([this] {
+        if (anyCutUp()) scheduleRestack();
     });
 }
 
 QtPanels::~QtPanels() {
     if (root_ && qApp) qApp->removeNativeEventFilter(this);
+}
+
+bool QtPanels::anyCutUp() const {
+    return std::any_of(panels_.begin(), panels_.end(), [](const QtPanel* p) {
+        return p->options().level >= 1 && p->options().level <= PanelLevel::card && p->isMapped();
+    });
+}
+
+QRegion QtPanels::coverOf(const QtPanel& panel) const {
+    const int level = panel.options().level;
+    if (level < 1 || level > PanelLevel::card || panel.rootFrame().isEmpty()) return {};
+    // The window at the cards' level lies above the chrome and the cards ordered front before it.
+    const bool underPeer = level < PanelLevel::card || panel.frontSequence() < peerSequence_;
+    return coveredPart(panel.rootFrame(), underPeer ? coverAll_ + coverPeer_ : coverAll_);
 }
 
 std::unique_ptr<Panel> QtPanels::makePanel(const PanelOptions& options) {
@@ -488,6 +434,20 @@ void QtPanels::scheduleRestack() {
     });
 }
 
+void QtPanels::scheduleOrderCheck() {
+    if (orderCheckPending_ || restackPending_) return;
+    orderCheckPending_ = true;
+    QTimer::singleShot(0, &context_, [this] {
+        if (!std::exchange(orderCheckPending_, false) || restackPending_) return;
+        std::vector<unsigned long> chrome;
+        for (auto* p : overlayStack())
+            if (p->options().level < PanelLevel::card) chrome.push_back(p->windowId());
+        if (stacking_.keepOrder(chrome) == 0) return;
+        for (auto* p : panels_)
+            if (p->inputWindow()) p->syncInputWindow();
+    });
+}
+
 void QtPanels::mapLater(QtPanel* panel) {
     if (std::find(toMap_.begin(), toMap_.end(), panel) == toMap_.end()) toMap_.push_back(panel);
     scheduleRestack();  // a window mapped again is where it was left in the stack
@@ -520,12 +480,19 @@ void QtPanels::restack() {
     }
     if (request.chromeTopFirst.empty() && request.cardsTopFirst.empty() && request.topTopFirst.empty()) return;
     // Our other windows: the settings window, the builder, alerts, menus, ...
+    std::vector<unsigned long> covering;  // those that cut the panels under them
+    std::map<unsigned long, QRegion> masks;
     for (QWindow* w : QGuiApplication::topLevelWindows()) {
         if (!w->isVisible() || !w->handle() || panelWindows.count(w->winId())) continue;
         // Windows of panels shown by Qt and unmapped by us (kept, or ordered out) are no reference.
         if (dynamic_cast<QtPanelWidget*>(QWidget::find(w->winId()))) continue;
         request.ownWindows.insert(w->winId());
-        if (!sharesCardLevel(QWidget::find(w->winId()))) {
+        const bool sharesLevel = sharesCardLevel(QWidget::find(w->winId()));
+        if (coversPanels(*w) && (!sharesLevel || QGuiApplication::focusWindow())) {
+            covering.push_back(w->winId());
+            masks[w->winId()] = nativeMask(*w);
+        }
+        if (!sharesLevel) {
             request.aboveCards.insert(w->winId());
         } else if (QGuiApplication::focusWindow()) {
             // Ours is the active application: it is at the cards' level, above those ordered
@@ -539,8 +506,16 @@ void QtPanels::restack() {
     if (clientFrames_)
         for (unsigned long frame : clientFrames_()) request.clientFrames.insert(frame);
     stacking_.apply(request);
-    for (auto* p : panels_)
+    // The chrome and cards are cut where those of our windows lie (see PanelCover): the frames
+    // the stacking just learnt, read in one batch.
+    coverAll_ = coverPeer_ = QRegion();
+    if (!covering.empty())
+        for (const auto& [window, shown] : stacking_.shownFrames(covering))
+            (window == request.cardPeer ? coverPeer_ : coverAll_) += windowCover(shown.frame, shown.client, masks[window]);
+    for (auto* p : panels_) {
+        if (p->isMapped()) p->recut();
         if (p->inputWindow()) p->syncInputWindow();
+    }
 }
 
 bool QtPanels::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
@@ -558,6 +533,19 @@ bool QtPanels::nativeEventFilter(const QByteArray& eventType, void* message, qin
                 p->forwardPointer(event);
                 return true;
             }
+        return false;
+    }
+    case XCB_CONFIGURE_NOTIFY: {
+        // A panel of the chrome restacked by someone else: its order among the chrome is kept,
+        // nothing more (Mutter lifts them all over its windows in their order, and answering that
+        // lift with a restack would only go on in turns with it).
+        const auto* change = reinterpret_cast<const xcb_configure_notify_event_t*>(event);
+        if (change->event == change->window &&
+            std::any_of(panels_.begin(), panels_.end(), [&](const QtPanel* p) {
+                return p->windowId() == change->window && p->options().level >= 1 &&
+                       p->options().level < PanelLevel::card && p->isMapped();
+            }))
+            scheduleOrderCheck();
         return false;
     }
     default: break;

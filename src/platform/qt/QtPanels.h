@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Panels.h"
+#include "platform/qt/PanelCover.h"
 #include "platform/qt/PanelStacking.h"
 
 #include <QAbstractNativeEventFilter>
@@ -9,6 +10,7 @@
 #include <QColor>
 #include <QPointer>
 #include <QRect>
+#include <QRegion>
 #include <QVariantAnimation>
 
 #include <xcb/xcb.h>
@@ -59,6 +61,8 @@ public:
     // right above the panel's own; its pointer events go to the panel as if they were its own.
     unsigned long inputWindow() const { return inputWindow_; }
     void syncInputWindow();
+    // Cuts the window again where windows of ours that belong above it now lie (see PanelCover).
+    void recut();
     void forwardPointer(const xcb_generic_event_t* event);
 
     // The animator's bookkeeping: one animation at a time, its completion run when it ends or
@@ -78,6 +82,8 @@ private:
     // Needs the native window. `newDrawing` is false when only the size changed.
     void applyShape(bool newDrawing = true);
     void applyShapes();
+    // The input window takes no pointer where the panel is cut.
+    void cutInputWindow();
     // What draws everywhere in its window is shown whole (a shaped window keeps a shape).
     void uncut(QSize pixels);
     // Chooses how the window shows its drawing: a single opaque fill is left to the X server
@@ -94,6 +100,8 @@ private:
     QSize wholeShape_;     // the size it covers, when that shape is the whole window
     bool widerInput_ = false;  // shaped, it takes the pointer beyond its shape: over its frame
     unsigned long inputWindow_ = 0;
+    std::optional<QRegion> inputShape_;  // the input window's input shape, once one is set
+    QRegion cut_;  // where the window is cut for windows of ours above it (its coordinates, X pixels)
     PanelCursor cursor_ = PanelCursor::arrow;
     unsigned lastPressTime_ = 0, lastPressButton_ = 0;  // for double clicks on the input window
     bool marked_ = false;  // the compositor's hints are on the window
@@ -137,6 +145,8 @@ public:
     const linux_backend::X11ScreenSpace& space() const { return space_; }
     // The mapped panels above ordinary windows, top first.
     std::vector<QtPanel*> overlayStack() const;
+    // Where windows of ours that belong above `panel` lie over it (its coordinates, X pixels).
+    QRegion coverOf(const QtPanel& panel) const;
 
 private:
     friend class QtPanel;
@@ -150,8 +160,13 @@ private:
     static constexpr size_t kKeptWindows = 48;
     void keepWindow(const PanelOptions& options, KeptWindow window);
     std::optional<KeptWindow> takeKeptWindow(const PanelOptions& options);
+    // Whether a panel that windows of ours may cut is up (the chrome or a card).
+    bool anyCutUp() const;
     // Once, at the end of this turn of the event loop.
     void scheduleRestack();
+    // The chrome's own order checked at the end of this turn (see PanelStacking::keepOrder), when
+    // no restack is due then.
+    void scheduleOrderCheck();
     void restack();
     // The windows of panels that map themselves, mapped in one batch once this turn's panels are
     // stacked: no request waits for the server.
@@ -170,7 +185,12 @@ private:
     std::function<std::vector<unsigned long>()> clientFrames_;
     QObject context_;  // the deferred restack's; it dies with us
     bool restackPending_ = false;
+    bool orderCheckPending_ = false;
     std::vector<QtPanel*> toMap_;
+    // The frames of our managed windows that lie above every chrome panel and card, and of the
+    // one at the cards' level (above the chrome and the cards ordered front before it).
+    QRegion coverAll_, coverPeer_;
+    std::unique_ptr<CoverWatch> coverWatch_;
     unsigned long root_ = 0;
     unsigned long stackingAtom_ = 0;  // _NET_CLIENT_LIST_STACKING
     int compositingEvent_ = 0;        // XFixes: the compositing manager's selection changed hands
