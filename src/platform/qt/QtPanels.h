@@ -9,6 +9,7 @@
 #include <QColor>
 #include <QPointer>
 #include <QRect>
+#include <QTimer>
 #include <QVariantAnimation>
 
 #include <xcb/xcb.h>
@@ -150,6 +151,14 @@ private:
     static constexpr size_t kKeptWindows = 48;
     void keepWindow(const PanelOptions& options, KeptWindow window);
     std::optional<KeptWindow> takeKeptWindow(const PanelOptions& options);
+    // Makes one window ready for panels made like `options` and keeps it.
+    void makeReadyWindow(const PanelOptions& options, bool first);
+    // The first prepared entry no kept window stands for, if any.
+    std::optional<PanelOptions> missingReadyWindow() const;
+    // After a panel took a window (or had to make one): the prepared windows are made again once
+    // the show that took them is over, one per turn of the event loop (each a wait for the server).
+    void scheduleRefill();
+    void refill();
     // Once, at the end of this turn of the event loop.
     void scheduleRestack();
     void restack();
@@ -166,6 +175,8 @@ private:
     long peerSequence_ = 0;  // when the window sharing the cards' level was last focused
     std::vector<QtPanel*> panels_;
     std::vector<std::pair<PanelOptions, KeptWindow>> kept_;
+    std::vector<PanelOptions> prepared_;  // what prepare() was asked to keep ready
+    QTimer refillTimer_;
     PanelStacking stacking_;
     std::function<std::vector<unsigned long>()> clientFrames_;
     QObject context_;  // the deferred restack's; it dies with us
