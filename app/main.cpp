@@ -9,6 +9,7 @@
 #include "chrome/WorkspaceNoticeController.h"
 #include "chrome/WorkspaceSwitcherPanel.h"
 #include "chrome/WorkspaceTipsController.h"
+#include "controller/WorkspaceController.h"
 #include "model/Log.h"
 #include "platform/Environment.h"
 #include "platform/EventMonitors.h"
@@ -163,8 +164,10 @@ int main(int argc, char** argv) {
         const auto lost = backend.onDisplayLost([&quit](const std::string& why) { quit.displayLost(why); });
 
         delegate.applicationDidFinishLaunching();
-        // Once started, at the loop's first turn: the first show then finds its chrome's windows made.
+        // Once started, at the loop's first turn: the first show then finds its chrome's windows
+        // made, and each workspace's first show its icons.
         queue.post([platform] { prepareContainerChrome(platform); });
+        delegate.workspaceController()->prepareAppIcons();
         if (arguments.openSettings) delegate.openSettingsWindow();
         QApplication::exec();
         delegate.applicationWillTerminate(true);  // the loop ended by the user's quit (a signal quit ran already)

@@ -194,6 +194,10 @@ public:
     void commitSwitcher();
     PaneFitReport paneFitReport();
     void recoverHiddenAppsFromPreviousRun();
+    // Makes the chrome's icons of every workspace's apps ahead, one app per turn of the main
+    // queue (an icon drawn from a scalable image takes a processor for ~10 ms): the first show of
+    // each workspace then finds them made, as later shows do.
+    void prepareAppIcons();
     void unhideAppsTessaneHid(UnhideOccasion occasion);
     void flushPendingFramePersists();
     void rememberAllDocuments();
@@ -473,6 +477,8 @@ private:
     std::string screensLogSummary() const;
     std::optional<uint32_t> displayID(const Rect& axRect) const;
     std::vector<Bytes> appIcons(const Workspace& workspace) const;
+    std::optional<Bytes> appIcon(const ManagedApp& app) const;
+    void prepareAppIcons(std::vector<ManagedApp> apps, size_t next);
     void tileAndReport(const Workspace& workspace);
     // What follows a tile's placement pass: the shields out of a document chooser's way,
     // fullscreen chrome, focus, the alert of what could not be arranged, the reconcile sweep and

@@ -6,6 +6,7 @@
 #include "controller/WholePoints.h"
 #include "layout/LayoutEngine.h"
 #include "layout/ScreenGeometry.h"
+#include "model/WorkspaceManager.h"
 #include "platform/Applications.h"
 #include "platform/Screens.h"
 #include "system/ExternalAppController.h"
@@ -105,21 +106,37 @@ std::optional<uint32_t> WorkspaceController::displayID(const Rect& axRect) const
 }
 
 std::vector<Bytes> WorkspaceController::appIcons(const Workspace& workspace) const {
+    std::vector<Bytes> icons;
+    for (const auto& app : workspace.apps) icons.push_back(appIcon(app).value_or(Bytes{}));
+    return icons;
+}
+
+std::optional<Bytes> WorkspaceController::appIcon(const ManagedApp& app) const {
     constexpr int kIconSide = 128;
     Applications& apps = *env.platform.applications;
-    std::vector<Bytes> icons;
-    for (const auto& app : workspace.apps) {
-        std::optional<Bytes> icon;
-        const auto path = apps.urlForApplication(app.bundleIdentifier);
-        if (path) icon = apps.iconPNG(*path, kIconSide);
-        // The running app's own entry, when it is another one (an entry not found by that id).
-        if (!icon)
-            if (const auto running = appController->runningApplication(app.bundleIdentifier);
-                running && running->bundlePath && running->bundlePath != path)
-                icon = apps.iconPNG(*running->bundlePath, kIconSide);
-        icons.push_back(icon.value_or(Bytes{}));
-    }
-    return icons;
+    std::optional<Bytes> icon;
+    const auto path = apps.urlForApplication(app.bundleIdentifier);
+    if (path) icon = apps.iconPNG(*path, kIconSide);
+    // The running app's own entry, when it is another one (an entry not found by that id).
+    if (!icon)
+        if (const auto running = appController->runningApplication(app.bundleIdentifier);
+            running && running->bundlePath && running->bundlePath != path)
+            icon = apps.iconPNG(*running->bundlePath, kIconSide);
+    return icon;
+}
+
+void WorkspaceController::prepareAppIcons() {
+    std::vector<ManagedApp> apps;
+    for (const auto& ws : manager.workspaces().get()) apps.insert(apps.end(), ws.apps.begin(), ws.apps.end());
+    prepareAppIcons(std::move(apps), 0);
+}
+
+void WorkspaceController::prepareAppIcons(std::vector<ManagedApp> apps, size_t next) {
+    if (next >= apps.size()) return;
+    queue.post(lifetime.guard([this, apps = std::move(apps), next]() mutable {
+        appIcon(apps[next]);  // the catalogue keeps what it made
+        prepareAppIcons(std::move(apps), next + 1);
+    }));
 }
 
 WorkspaceController::ThreeColumnsFit WorkspaceController::fitThreeColumns(const std::vector<double>& columns,

@@ -110,8 +110,10 @@ public:
     virtual std::unique_ptr<Panel> makePanel(const PanelOptions& options) = 0;
     // Makes windows ready, out of sight, for panels about to be made with these options (one per
     // entry, less the windows there are already for such panels), so that the first panels made
-    // with them show as fast as later ones. Nothing is shown. Nothing to do where panels cost
-    // nothing to make.
+    // with them show as fast as later ones, and keeps that many ready: windows panels take are
+    // made again a while after, one at a time, so that a second set of panels made while the
+    // first is up (the chrome of a second workspace shown) finds them too. Nothing is shown.
+    // Nothing to do where panels cost nothing to make.
     virtual void prepare(const std::vector<PanelOptions>& panels) { (void)panels; }
     // The size `text` takes when laid out as a drawing's styledText op `maxWidth` points wide (its
     // widest line and the height of all its lines), so content can be fitted before a panel

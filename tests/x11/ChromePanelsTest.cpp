@@ -35,6 +35,7 @@
 #include <unistd.h>
 
 #include <map>
+#include <set>
 
 namespace tessane::x11test {
 namespace {
@@ -565,6 +566,32 @@ TEST_F(ChromePanelsTest, AReleasedPanelsWindowIsMappedAgainForTheNextPanelMadeLi
     }));
     EXPECT_TRUE(pixelBecomes(620, 420, rgbOf(qt_backend::resolveColor({ColorRole::accent}, false))));
     EXPECT_TRUE(pixelBecomes(700, 420, rgbOf(qt_backend::resolveColor({ColorRole::green}, false))));
+}
+
+// The chrome of a second workspace, made while the first's is up, finds its windows made ready as
+// the first did: what panels took of the prepared windows is made again once they are done taking.
+TEST_F(ChromePanelsTest, PreparedWindowsThatPanelsTookAreMadeReadyAgain) {
+    const PanelOptions rail{.level = PanelLevel::rail, .name = "rail"};
+    const auto panelWindows = [] {
+        std::set<QWidget*> out;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (dynamic_cast<qt_backend::QtPanelWidget*>(w) && w->testAttribute(Qt::WA_WState_Created)) out.insert(w);
+        return out;
+    };
+    panels_->prepare({rail});
+    const auto prepared = panelWindows();
+    ASSERT_EQ(prepared.size(), 1u);
+    auto first = panels_->makePanel(rail);
+    EXPECT_EQ(&static_cast<qt_backend::QtPanel&>(*first).widget(), *prepared.begin());
+    std::set<QWidget*> ready;
+    EXPECT_TRUE(waitFor([&] {
+        ready = panelWindows();
+        ready.erase(*prepared.begin());
+        return !ready.empty();
+    })) << "made ready again";
+    auto second = panels_->makePanel(rail);
+    EXPECT_EQ(ready, std::set<QWidget*>{&static_cast<qt_backend::QtPanel&>(*second).widget()})
+        << "the second panel takes the window made ready, none of its own";
 }
 
 // Each window hands the server its icon at every size the icon has (the program's: a third of a

@@ -25,6 +25,10 @@
 namespace tessane::qt_backend {
 
 namespace {
+// How long after the last panel took a window the prepared ones are made again: a show makes its
+// panels in one turn and has its windows placed within tenths of a second.
+constexpr int kRefillDelayMs = 300;
+
 // What a panel's window carries from the start: some compositing managers read a window's type
 // when they hear it was made.
 void markNewWindow(unsigned long window, const PanelOptions& options) {
@@ -58,6 +62,7 @@ QtPanel::QtPanel(QtPanels& owner, PanelOptions options)
     } else {
         widget_ = std::make_unique<QtPanelWidget>(options_, owner.compositing());
     }
+    owner_.scheduleRefill();
     widget_->canvas().setInputSink([this](PanelInput::Kind kind, QPointF global, int clicks, bool control) {
         if (!input_ || options_.ignoresMouse) return;
         // From where the pointer was on the screen, never from where it was in the window: a
@@ -317,6 +322,8 @@ QtPanels::QtPanels(const linux_backend::X11ScreenSpace& space)
     if (!panel_x11::available()) return;
     root_ = panel_x11::rootWindow();
     panel_x11::internAtoms();
+    refillTimer_.setSingleShot(true);
+    QObject::connect(&refillTimer_, &QTimer::timeout, &context_, [this] { refill(); });
     stackingAtom_ = panel_x11::watchRootProperty("_NET_CLIENT_LIST_STACKING");
     compositingEvent_ = panel_x11::watchCompositing();
     qApp->installNativeEventFilter(this);
@@ -379,6 +386,7 @@ void QtPanels::keepWindow(const PanelOptions& options, KeptWindow window) {
 
 void QtPanels::prepare(const std::vector<PanelOptions>& panels) {
     if (!root_) return;
+    prepared_ = panels;
     // The windows there are already, kept or in use: each stands for one entry.
     std::vector<PanelOptions> there;
     for (const auto& entry : kept_) there.push_back(entry.first);
@@ -392,27 +400,56 @@ void QtPanels::prepare(const std::vector<PanelOptions>& panels) {
             continue;
         }
         if (kept_.size() >= kKeptWindows) break;
-        KeptWindow window{std::make_unique<QtPanelWidget>(options, compositing_)};
-        const auto id = window.widget->winId();  // made, never mapped
-        markNewWindow(id, options);
-        window.marked = true;
-        if (std::exchange(first, false)) panel_x11::prepareFirstShow(id, compositing_);
-        if (options.level >= 1 && !options.canTakeFocus) {
-            // Qt's show of a window waits for the server and reads the window's state back: done
-            // now, unseen (an empty shape, nothing painted, unmapped right after), so that a show
-            // of the chrome maps its windows itself, in one batch.
-            panel_x11::setBoundingShape(id, QRegion());
-            window.shaped = true;
-            window.widget->setUpdatesEnabled(false);
-            // Sized, or Qt would size it to its empty drawing and, at zero, leave it unmapped.
-            window.widget->setGeometry(0, 0, 1, 1);
-            window.widget->show();
-            panel_x11::unmapWindow(id);
-        }
-        kept_.push_back({options, std::move(window)});
+        makeReadyWindow(options, std::exchange(first, false));
     }
     stacking_.learnBystanders();
     panel_x11::flush();
+}
+
+void QtPanels::makeReadyWindow(const PanelOptions& options, bool first) {
+    KeptWindow window{std::make_unique<QtPanelWidget>(options, compositing_)};
+    const auto id = window.widget->winId();  // made, never mapped
+    markNewWindow(id, options);
+    window.marked = true;
+    if (first) panel_x11::prepareFirstShow(id, compositing_);
+    if (options.level >= 1 && !options.canTakeFocus) {
+        // Qt's show of a window waits for the server and reads the window's state back: done
+        // now, unseen (an empty shape, nothing painted, unmapped right after), so that a show
+        // of the chrome maps its windows itself, in one batch.
+        panel_x11::setBoundingShape(id, QRegion());
+        window.shaped = true;
+        window.widget->setUpdatesEnabled(false);
+        // Sized, or Qt would size it to its empty drawing and, at zero, leave it unmapped.
+        window.widget->setGeometry(0, 0, 1, 1);
+        window.widget->show();
+        panel_x11::unmapWindow(id);
+    }
+    kept_.push_back({options, std::move(window)});
+}
+
+std::optional<PanelOptions> QtPanels::missingReadyWindow() const {
+    // Only kept windows count here: those in use are a shown chrome's, not the next one's.
+    std::vector<const PanelOptions*> kept;
+    for (const auto& entry : kept_) kept.push_back(&entry.first);
+    for (const auto& options : prepared_) {
+        const auto same = std::find_if(kept.begin(), kept.end(), [&](const PanelOptions* o) { return madeAlike(*o, options); });
+        if (same == kept.end()) return options;
+        kept.erase(same);
+    }
+    return std::nullopt;
+}
+
+void QtPanels::scheduleRefill() {
+    if (!prepared_.empty()) refillTimer_.start(kRefillDelayMs);  // a later take puts it off again
+}
+
+void QtPanels::refill() {
+    if (kept_.size() >= kKeptWindows) return;
+    const auto missing = missingReadyWindow();
+    if (!missing) return;
+    makeReadyWindow(*missing, false);
+    panel_x11::flush();
+    refillTimer_.start(0);  // the next in a turn of its own
 }
 
 std::optional<QtPanels::KeptWindow> QtPanels::takeKeptWindow(const PanelOptions& options) {
@@ -556,6 +593,7 @@ bool QtPanels::nativeEventFilter(const QByteArray& eventType, void* message, qin
         std::erase_if(kept_, [this](const auto& entry) {
             return entry.second.widget->testAttribute(Qt::WA_TranslucentBackground) != compositing_;
         });
+        scheduleRefill();
         return false;
     }
     if ((event->response_type & ~0x80) != XCB_PROPERTY_NOTIFY) return false;

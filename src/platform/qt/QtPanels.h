@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QRegion>
+#include <QTimer>
 #include <QVariantAnimation>
 
 #include <xcb/xcb.h>
@@ -162,6 +163,14 @@ private:
     std::optional<KeptWindow> takeKeptWindow(const PanelOptions& options);
     // Whether a panel that windows of ours may cut is up (the chrome or a card).
     bool anyCutUp() const;
+    // Makes one window ready for panels made like `options` and keeps it.
+    void makeReadyWindow(const PanelOptions& options, bool first);
+    // The first prepared entry no kept window stands for, if any.
+    std::optional<PanelOptions> missingReadyWindow() const;
+    // After a panel took a window (or had to make one): the prepared windows are made again once
+    // the show that took them is over, one per turn of the event loop (each a wait for the server).
+    void scheduleRefill();
+    void refill();
     // Once, at the end of this turn of the event loop.
     void scheduleRestack();
     // The chrome's own order checked at the end of this turn (see PanelStacking::keepOrder), when
@@ -181,6 +190,8 @@ private:
     long peerSequence_ = 0;  // when the window sharing the cards' level was last focused
     std::vector<QtPanel*> panels_;
     std::vector<std::pair<PanelOptions, KeptWindow>> kept_;
+    std::vector<PanelOptions> prepared_;  // what prepare() was asked to keep ready
+    QTimer refillTimer_;
     PanelStacking stacking_;
     std::function<std::vector<unsigned long>()> clientFrames_;
     QObject context_;  // the deferred restack's; it dies with us
