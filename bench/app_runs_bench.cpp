@@ -26,7 +26,8 @@
 //       the program takes to end after SIGTERM.
 //   Also: the chrome up (the hot key until the last window of the program's connections is
 //   mapped) in P1's first shows, and a first show with 10,000 stored workspaces.
-// Usage: [TESSANE_TEST_WM=xfwm4] app_runs_bench [rounds] [idle seconds]   (defaults 10 and 30)
+// Usage: [TESSANE_TEST_WM=xfwm4] app_runs_bench [rounds] [idle seconds]   (defaults 10 and 30); with
+// TESSANE_BENCH_SMAPS_DIR set, each P3 reading also leaves /proc/<pid>/smaps of both processes there.
 #include "BenchStats.h"
 #include "XReplyRecorder.h"
 #include "e2e/support/PrivateHome.h"
@@ -94,6 +95,15 @@ ProcessCost cost(pid_t pid) {
     for (std::string line; std::getline(rollup, line);)
         if (line.starts_with("Anonymous:")) c.anonymousKB = std::atol(line.c_str() + line.find(':') + 1);
     return c;
+}
+
+// With TESSANE_BENCH_SMAPS_DIR set, a copy of /proc/<pid>/smaps as `name`.smaps in that folder:
+// the memory per mapping, to see where a figure of P3 goes.
+void keepSmaps(pid_t pid, const std::string& name) {
+    const char* dir = std::getenv("TESSANE_BENCH_SMAPS_DIR");
+    if (!dir || !*dir) return;
+    std::ifstream in("/proc/" + std::to_string(pid) + "/smaps");
+    std::ofstream(std::string(dir) + "/" + name + ".smaps") << in.rdbuf();
 }
 
 // Over `seconds` of quiet: CPU time and context switches used, and the memory at the end.
@@ -332,6 +342,8 @@ int main(int argc, char** argv) {
     // P3, nothing shown.
     const ProcessCost idleNone = idle(tessane->pid(), quiet);
     const ProcessCost helloNone = cost(hello->pid());
+    keepSmaps(tessane->pid(), "tessane-none");
+    keepSmaps(hello->pid(), "hello-none");
 
     std::vector<double> wmTrips;
     for (int i = 0; i < 50; ++i) {
@@ -374,6 +386,8 @@ int main(int argc, char** argv) {
     settle();
     const ProcessCost idleShown = idle(tessane->pid(), quiet);
     const ProcessCost helloShown = cost(hello->pid());
+    keepSmaps(tessane->pid(), "tessane-shown");
+    keepSmaps(hello->pid(), "hello-shown");
     stopTessane();
 
     // P4 and P2, each from a settled desktop (P4 also right after the spread), and P1's first
