@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 #include <string>
 
 namespace tessane {
@@ -126,8 +127,12 @@ std::optional<Bytes> WorkspaceController::appIcon(const ManagedApp& app) const {
 }
 
 void WorkspaceController::prepareAppIcons() {
+    // Each app once, however many workspaces tile it (a long list holds the same few apps).
     std::vector<ManagedApp> apps;
-    for (const auto& ws : manager.workspaces().get()) apps.insert(apps.end(), ws.apps.begin(), ws.apps.end());
+    std::set<std::string> seen;
+    for (const auto& ws : manager.workspaces().get())
+        for (const auto& app : ws.apps)
+            if (seen.insert(app.bundleIdentifier).second) apps.push_back(app);
     prepareAppIcons(std::move(apps), 0);
 }
 
