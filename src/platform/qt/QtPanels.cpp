@@ -26,8 +26,10 @@ namespace tessane::qt_backend {
 
 namespace {
 // How long after the last panel took a window the prepared ones are made again: a show makes its
-// panels in one turn and has its windows placed within tenths of a second.
-constexpr int kRefillDelayMs = 300;
+// panels in one turn, and what follows it (the windows confirmed in place, the drift checks, the
+// tips card, the activation's resurfacing) runs within its first half second; the refill comes
+// after that, well before a user shows the next workspace.
+constexpr int kRefillDelayMs = 700;
 
 // What a panel's window carries from the start: some compositing managers read a window's type
 // when they hear it was made.
