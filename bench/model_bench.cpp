@@ -184,14 +184,23 @@ void storeLongList(sim::SimEnvironment& environment, size_t count) {
     WorkspaceStore(environment.dataFolder()).save(list);
 }
 
-void BM_EditWithBackgroundSave(benchmark::State& state) {
-    const size_t count = static_cast<size_t>(state.range(0));
+// A long list stored, then read by a manager that saves it on its writer thread.
+struct BackgroundSavedList {
+    explicit BackgroundSavedList(size_t count)
+        : manager((storeLongList(environment, count), WorkspaceStore(environment.dataFolder())), apps) {
+        manager.saveInBackground(queue);
+    }
     sim::SimEnvironment environment;
     sim::SimApplications apps;
     sim::SimMainQueue queue;
-    storeLongList(environment, count);
-    WorkspaceManager manager(WorkspaceStore(environment.dataFolder()), apps);
-    manager.saveInBackground(queue);
+    WorkspaceManager manager;
+};
+
+void BM_EditWithBackgroundSave(benchmark::State& state) {
+    const size_t count = static_cast<size_t>(state.range(0));
+    BackgroundSavedList saved(count);
+    auto& manager = saved.manager;
+    auto& queue = saved.queue;
     const Uuid id = manager.workspaces().get().front().id;
     double writeSeconds = 0;
     int n = 0;
@@ -217,12 +226,9 @@ BENCHMARK(BM_EditWithBackgroundSave)->Arg(5'000)->Arg(50'000)->Unit(benchmark::k
 namespace {
 void BM_SaveAfterShowHandover(benchmark::State& state) {
     const size_t count = static_cast<size_t>(state.range(0));
-    sim::SimEnvironment environment;
-    sim::SimApplications apps;
-    sim::SimMainQueue queue;
-    storeLongList(environment, count);
-    WorkspaceManager manager(WorkspaceStore(environment.dataFolder()), apps);
-    manager.saveInBackground(queue);
+    BackgroundSavedList saved(count);
+    auto& manager = saved.manager;
+    auto& queue = saved.queue;
     int n = 0;
     for (auto _ : state) {
         state.PauseTiming();
