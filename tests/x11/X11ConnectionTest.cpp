@@ -457,6 +457,20 @@ TEST_F(X11DesktopModelTest, TheRootsChildrenAreFollowedInTheServersOrderWithoutA
     const uint64_t trips = x_->roundTrips();
     EXPECT_EQ(model.rootStacking(), server());
     EXPECT_EQ(x_->roundTrips(), trips);
+
+    // The order's version: the same for children moved, sized, unmapped or mapped in their places
+    // (a show's moves do not have the applications' windows walked again), new for a raise.
+    const uint64_t version = model.stackingVersion();
+    XMoveResizeWindow(wm, d, 30, 30, 70, 70);
+    XMoveWindow(wm, c, 40, 40);
+    XUnmapWindow(wm, e);
+    XMapWindow(wm, e);
+    settle();
+    EXPECT_EQ(model.stackingVersion(), version);
+    XRaiseWindow(wm, c);
+    settle();
+    EXPECT_GT(model.stackingVersion(), version);
+    EXPECT_EQ(model.rootStacking(), server());
     XCloseDisplay(wm);
 }
 

@@ -35,8 +35,7 @@ void X11DesktopModel::note(const X11Event& e) {
     if (e.eventWindow == x_.root() && e.window != x_.root() &&
         (e.kind == K::configure || e.kind == K::map || e.kind == K::unmap || e.kind == K::reparent ||
          e.kind == K::create || e.kind == K::destroy || e.kind == K::circulate)) {
-        followStacking(e);
-        ++stackingVersion_;
+        if (followStacking(e)) ++stackingVersion_;
     }
     switch (e.kind) {
     case K::property:
@@ -451,39 +450,41 @@ const std::vector<XWindowId>& X11DesktopModel::rootStacking() {
     return *rootStacking_;
 }
 
-void X11DesktopModel::followStacking(const X11Event& e) {
+bool X11DesktopModel::followStacking(const X11Event& e) {
     using K = X11Event::Kind;
+    if (e.kind == K::map || e.kind == K::unmap) return false;
     // A client's own event says nothing of the server's order; one the server sent before it
     // answered the read is in what it answered.
     if (!rootStacking_ || e.synthetic ||
         static_cast<int32_t>(static_cast<uint32_t>(e.serial) - static_cast<uint32_t>(stackingSerial_)) < 0)
-        return;
+        return true;
     auto& order = *rootStacking_;
     switch (e.kind) {
-    case K::map:
-    case K::unmap: return;
     case K::create:  // a new window goes on top of its siblings, and so does one reparented in
     case K::reparent:
         std::erase(order, e.window);
         if (e.kind == K::create || e.parent == x_.root()) order.push_back(e.window);
-        return;
-    case K::destroy: std::erase(order, e.window); return;
+        return true;
+    case K::destroy: std::erase(order, e.window); return true;
     case K::configure: {
         const auto at = std::find(order.begin(), order.end(), e.window);
         if (at == order.end()) break;
+        // Moved or sized where it lies: most configures (every window a show places).
+        if (e.aboveSibling ? at != order.begin() && *(at - 1) == e.aboveSibling : at == order.begin()) return false;
         order.erase(at);
         if (!e.aboveSibling) {
             order.insert(order.begin(), e.window);
-            return;
+            return true;
         }
         const auto below = std::find(order.begin(), order.end(), e.aboveSibling);
         if (below == order.end()) break;
         order.insert(below + 1, e.window);
-        return;
+        return true;
     }
     default: break;  // a circulation: asked again
     }
     rootStacking_.reset();
+    return true;
 }
 
 std::vector<X11Monitor> X11DesktopModel::monitors() {

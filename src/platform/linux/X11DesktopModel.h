@@ -60,8 +60,9 @@ public:
     Size rootSize();
     // The children of the root, bottom to top as the server stacks them: asked once and kept in
     // step with what the root hears of its children (made, restacked, reparented, destroyed); a
-    // change it cannot follow has it asked again. Any change of a child, mapped or unmapped too,
-    // bumps stackingVersion().
+    // change it cannot follow has it asked again. stackingVersion() moves with every change of
+    // that order (and with every change it cannot follow), not with a child moved, sized, mapped
+    // or unmapped in its place.
     const std::vector<XWindowId>& rootStacking();
     uint64_t stackingVersion() const { return stackingVersion_; }
     std::optional<std::vector<uint8_t>> outputEdid(unsigned long output);
@@ -110,7 +111,8 @@ private:
     // geometry it may have carried with it goes.
     void rootChildChanged(const X11Event& e);
     // Moves what rootStacking() keeps as the root heard it, or drops it.
-    void followStacking(const X11Event& e);
+    // Whether the order may have changed.
+    bool followStacking(const X11Event& e);
     void dropWindow(XWindowId window);
     // Learns the frames of those of `windows` whose frame is not known.
     void climb(std::vector<XWindowId> windows);
