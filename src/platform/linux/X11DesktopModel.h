@@ -110,8 +110,8 @@ private:
     // A child of the root was made, moved, mapped, unmapped or reparented: what of the kept
     // geometry it may have carried with it goes.
     void rootChildChanged(const X11Event& e);
-    // Moves what rootStacking() keeps as the root heard it, or drops it.
-    // Whether the order may have changed.
+    // Moves what rootStacking() keeps as the root heard it, or drops it; answers whether the order
+    // may have changed.
     bool followStacking(const X11Event& e);
     void dropWindow(XWindowId window);
     // Learns the frames of those of `windows` whose frame is not known.
