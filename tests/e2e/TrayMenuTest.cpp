@@ -257,20 +257,29 @@ TEST_F(TrayMenuTest, SettingsFromTheMenuCoversTheChromeAndTakesThePointerOverThe
     ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(x), std::to_string(y)}), 0);
     EXPECT_TRUE(waitFor([&] { return pointerChild() == settingsFrame; }, kDeadline))
         << "the pointer over the gutter is in window 0x" << std::hex << pointerChild();
-    // Every viewable strip of ours lies below the settings window.
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned n = 0;
-    ASSERT_TRUE(XQueryTree(d, x_->root(), &root, &parent, &children, &n));
-    bool aboveSettings = false;
-    for (unsigned i = 0; i < n; ++i) {
-        if (children[i] == settingsFrame) aboveSettings = true;
-        XWindowAttributes attributes;
-        const auto name = x_->text(children[i], "_NET_WM_NAME").value_or("");
-        if (aboveSettings && XGetWindowAttributes(d, children[i], &attributes) && attributes.map_state == IsViewable) {
-            EXPECT_TRUE(name != "Tessane shield" && name != "Tessane handle" && name != "Tessane rail") << name << " above";
+    // Every viewable strip of ours lies below the settings window, once the stacking rule has
+    // heard of the manager's last restack (Metacity under load restacks the settings window's
+    // frame a moment after it took the pointer).
+    const auto stripsAbove = [&] {
+        std::string above;
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned n = 0;
+        if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return std::string("no tree");
+        bool aboveSettings = false;
+        for (unsigned i = 0; i < n; ++i) {
+            if (children[i] == settingsFrame) aboveSettings = true;
+            XWindowAttributes attributes;
+            const auto name = x_->text(children[i], "_NET_WM_NAME").value_or("");
+            if (aboveSettings && XGetWindowAttributes(d, children[i], &attributes) &&
+                attributes.map_state == IsViewable &&
+                (name == "Tessane shield" || name == "Tessane handle" || name == "Tessane rail"))
+                above += name + " ";
         }
-    }
-    if (children) XFree(children);
+        if (children) XFree(children);
+        return above;
+    };
+    std::string above;
+    EXPECT_TRUE(waitFor([&] { return (above = stripsAbove()).empty(); }, kDeadline)) << above << "above";
 }
 
 // Quit, the menu's last row, ends the program the way a signal does: the apps it hid come back.
