@@ -467,16 +467,10 @@ void QtPanels::scheduleRestack() {
     if (restackPending_) return;
     restackPending_ = true;
     QTimer::singleShot(0, &context_, [this] {
-        if (!std::exchange(restackPending_, false)) return;  // done already (showOrderedNow)
+        restackPending_ = false;
         restack();
         mapQueued();
     });
-}
-
-void QtPanels::showOrderedNow() {
-    if (!std::exchange(restackPending_, false)) return;
-    restack();
-    mapQueued();
 }
 
 void QtPanels::scheduleOrderCheck() {
