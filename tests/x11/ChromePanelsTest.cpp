@@ -826,25 +826,16 @@ protected:
     }
     bool railOnTopAt(Point p) {
         Display* d = x_->display();
-        const auto viewable = [d](Window w) {
-            XWindowAttributes a{};
-            return w && XGetWindowAttributes(d, w, &a) && a.map_state == IsViewable;
-        };
+        XWindowAttributes a{};
         const auto* mat = static_cast<const qt_backend::QtPanel*>(chrome_->paneMat.matPanel());
-        if (!mat || !viewable(mat->windowId())) return false;
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned n = 0;
-        if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return false;
-        Window top = 0;
-        for (unsigned i = n; i-- > 0 && !top;) {
-            XWindowAttributes a{};
-            if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable && a.x <= p.x &&
-                p.x < a.x + a.width && a.y <= p.y && p.y < a.y + a.height)
-                top = children[i];
-        }
-        if (children) XFree(children);
+        if (!mat || !XGetWindowAttributes(d, mat->windowId(), &a) || a.map_state != IsViewable) return false;
+        const auto order = rootChildrenBottomToTop();
         const auto* rail = static_cast<const qt_backend::QtPanel*>(chrome_->headerPanel.get());
-        return top && (top == rail->windowId() || top == rail->inputWindow());
+        for (auto w = order.rbegin(); w != order.rend(); ++w)
+            if (XGetWindowAttributes(d, *w, &a) && a.map_state == IsViewable && a.x <= p.x && p.x < a.x + a.width &&
+                a.y <= p.y && p.y < a.y + a.height)
+                return *w == rail->windowId() || *w == rail->inputWindow();
+        return false;
     }
     // A press at `from`, the pointer moved to `to` in steps, the release.
     void dragWithXdotool(Point from, Point to) {
