@@ -485,6 +485,60 @@ TEST_F(X11DesktopModelTest, TheRootsChildrenAreFollowedInTheServersOrderWithoutA
     XCloseDisplay(wm);
 }
 
+TEST_F(X11DesktopModelTest, TheRootsChildrenAreKeptAsTheyStandFromTheRootsEvents) {
+    Display* wm = XOpenDisplay(bare_->display().c_str());
+    ASSERT_NE(wm, nullptr);
+    const Window root = DefaultRootWindow(wm);
+    XSetWindowAttributes bypass{};
+    bypass.override_redirect = True;
+    const Window shown = XCreateSimpleWindow(wm, root, 10, 10, 50, 50, 2, 0, 0);
+    XMapWindow(wm, shown);
+    const Window popup = XCreateWindow(wm, root, 0, 0, 20, 20, 0, CopyFromParent, InputOutput, CopyFromParent,
+                                       CWOverrideRedirect, &bypass);
+    const Window input = XCreateWindow(wm, root, 5, 5, 30, 30, 0, 0, InputOnly, CopyFromParent, 0, nullptr);
+    XMapWindow(wm, input);
+    const auto settle = [&] {
+        XSync(wm, False);
+        x_->sync();
+        x_->processEvents();
+    };
+    settle();
+    auto& model = x_->desktop();
+    const std::vector<XWindowId> windows{shown, popup, input};
+    const auto fresh = [&] {
+        auto answers = x_->geometries(windows);
+        answers[2].reset();  // moved out of the root below
+        return answers;
+    };
+    const auto first = model.rootChildStates(windows);
+    ASSERT_TRUE(first[0] && first[1] && first[2]);
+    EXPECT_EQ(first[0]->rootRect, Rect(12, 12, 50, 50));
+    EXPECT_TRUE(first[0]->viewable && first[1]->overrideRedirect && !first[1]->viewable && first[2]->inputOnly);
+
+    // What a show and a manager do to frames, and a child taken out of the root: none of it asked.
+    XMoveResizeWindow(wm, shown, 100, 40, 300, 200);
+    XSetWindowBorderWidth(wm, shown, 0);
+    XMapRaised(wm, popup);
+    XUnmapWindow(wm, shown);
+    XMapWindow(wm, shown);
+    XMoveWindow(wm, popup, 7, 9);
+    XReparentWindow(wm, input, popup, 0, 0);
+    settle();
+    const uint64_t trips = x_->roundTrips();
+    const auto kept = model.rootChildStates(windows);
+    EXPECT_EQ(x_->roundTrips(), trips);
+    const auto server = fresh();
+    for (size_t i = 0; i < windows.size(); ++i) {
+        ASSERT_EQ(kept[i].has_value(), server[i].has_value()) << i;
+        if (!kept[i]) continue;
+        EXPECT_EQ(kept[i]->rootRect, server[i]->rootRect) << i;
+        EXPECT_EQ(kept[i]->borderWidth, server[i]->borderWidth) << i;
+        EXPECT_EQ(kept[i]->viewable, server[i]->viewable) << i;
+        EXPECT_EQ(kept[i]->overrideRedirect, server[i]->overrideRedirect) << i;
+    }
+    XCloseDisplay(wm);
+}
+
 TEST_F(X11ConnectionTest, WindowsOfThisProcesssOtherConnectionAreOursWithoutAsking) {
     // A second connection of this process, as the toolkit's is, and another program's window.
     Display* toolkit = XOpenDisplay(server_->display().c_str());

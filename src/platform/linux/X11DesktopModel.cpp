@@ -36,6 +36,7 @@ void X11DesktopModel::note(const X11Event& e) {
         (e.kind == K::configure || e.kind == K::map || e.kind == K::unmap || e.kind == K::reparent ||
          e.kind == K::create || e.kind == K::destroy || e.kind == K::circulate)) {
         if (followStacking(e)) ++stackingVersion_;
+        followChildState(e);
     }
     switch (e.kind) {
     case K::property:
@@ -448,6 +449,54 @@ const std::vector<XWindowId>& X11DesktopModel::rootStacking() {
     x_.peekQueuedEvents();
     if (!rootStacking_) rootStacking_ = x_.readChildren(x_.root(), &stackingSerial_).value_or(std::vector<XWindowId>{});
     return *rootStacking_;
+}
+
+std::vector<std::optional<X11WindowGeometry>> X11DesktopModel::rootChildStates(const std::vector<XWindowId>& windows) {
+    start();
+    x_.peekQueuedEvents();
+    std::vector<XWindowId> missing;
+    for (XWindowId w : windows)
+        if (!childStates_.count(w)) missing.push_back(w);
+    if (!missing.empty()) {
+        // Only children of the root as far as the root has told: what the root hears keeps them.
+        const auto& order = rootStacking();
+        const std::unordered_set<XWindowId> children(order.begin(), order.end());
+        std::erase_if(missing, [&](XWindowId w) { return !children.count(w); });
+        // The root's events about these that are older than the answers are taken in after
+        // them; each sets what it tells outright, so the last leaves what the server holds.
+        const auto answers = x_.geometries(missing);
+        for (size_t i = 0; i < missing.size(); ++i) childStates_[missing[i]] = answers[i];
+    }
+    std::vector<std::optional<X11WindowGeometry>> out;
+    out.reserve(windows.size());
+    for (XWindowId w : windows) {
+        const auto kept = childStates_.find(w);
+        out.push_back(kept == childStates_.end() ? std::nullopt : kept->second);
+    }
+    return out;
+}
+
+void X11DesktopModel::followChildState(const X11Event& e) {
+    using K = X11Event::Kind;
+    // Made or moved in: read when asked. Gone or moved out: no longer a child of the root.
+    if (e.kind == K::create || e.kind == K::reparent || e.kind == K::destroy) {
+        childStates_.erase(e.window);
+        return;
+    }
+    const auto it = childStates_.find(e.window);
+    if (it == childStates_.end() || !it->second || e.synthetic) return;
+    X11WindowGeometry& state = *it->second;
+    if (e.kind == K::configure) {
+        state.rootRect = Rect(e.rect.origin.x + e.borderWidth, e.rect.origin.y + e.borderWidth, e.rect.size.width,
+                              e.rect.size.height);
+        state.borderWidth = e.borderWidth;
+        state.overrideRedirect = e.overrideRedirect;
+    } else if (e.kind == K::map) {
+        state.viewable = true;
+        state.overrideRedirect = e.overrideRedirect;
+    } else if (e.kind == K::unmap) {
+        state.viewable = false;
+    }
 }
 
 bool X11DesktopModel::followStacking(const X11Event& e) {

@@ -65,6 +65,11 @@ public:
     // or unmapped in its place.
     const std::vector<XWindowId>& rootStacking();
     uint64_t stackingVersion() const { return stackingVersion_; }
+    // Children of the root as they stand (place with the border outside `rootRect`, mapped or
+    // not, bypassing the window manager or not, input only or not); absent for one that is not a
+    // child of the root or is gone. Each is read once, those not known in one batch, and then
+    // kept from what the root hears of it: a show's moves and a manager's restacks cost nothing.
+    std::vector<std::optional<X11WindowGeometry>> rootChildStates(const std::vector<XWindowId>& windows);
     std::optional<std::vector<uint8_t>> outputEdid(unsigned long output);
     std::optional<std::string> outputName(unsigned long output);
 
@@ -113,6 +118,8 @@ private:
     // Moves what rootStacking() keeps as the root heard it, or drops it; answers whether the order
     // may have changed.
     bool followStacking(const X11Event& e);
+    // Keeps what rootChildStates() read in step with the root's events.
+    void followChildState(const X11Event& e);
     void dropWindow(XWindowId window);
     // Learns the frames of those of `windows` whose frame is not known.
     void climb(std::vector<XWindowId> windows);
@@ -161,6 +168,8 @@ private:
     // The last rectangle and border each child of the root was configured to, as heard.
     std::unordered_map<XWindowId, std::pair<Rect, int>> rootChildFrames_;
     std::optional<std::vector<XWindowId>> rootStacking_;
+    // What rootChildStates() read, kept from the root's events; none: not a child of the root.
+    std::unordered_map<XWindowId, std::optional<X11WindowGeometry>> childStates_;
     unsigned long stackingSerial_ = 0;  // of the request that read it: older events are in it
     uint64_t stackingVersion_ = 1;
     std::optional<std::vector<X11Monitor>> monitors_;

@@ -51,9 +51,7 @@ bool madeOn(xcb_connection_t* c, PanelStacking::WindowId w) {
 // An input-only window stays one, and the popups, menus and tooltips that bypass the window
 // manager are made so for good: the chrome never lies on either (a frame that bypasses it, as
 // IceWM's and Fluxbox's do, is told apart by the request).
-bool isBystander(const xcb_get_window_attributes_reply_t& a) {
-    return a._class == XCB_WINDOW_CLASS_INPUT_ONLY || a.override_redirect;
-}
+bool isBystander(const PanelStacking::Child& child) { return child.inputOnly || child.overrideRedirect; }
 
 // What the walk learnt of a window of another program.
 struct Seen {
@@ -143,18 +141,36 @@ std::optional<std::vector<PanelStacking::WindowId>> PanelStacking::rootChildren(
     return std::vector<WindowId>(kids, kids + xcb_query_tree_children_length(tree.get()));
 }
 
+std::vector<std::optional<PanelStacking::Child>> PanelStacking::describe(const std::vector<WindowId>& windows) const {
+    if (desktop_.children) return desktop_.children(windows);
+    std::vector<std::optional<Child>> out(windows.size());
+    xcb_connection_t* c = connection();
+    if (!c) return out;
+    std::vector<std::pair<xcb_get_window_attributes_cookie_t, xcb_get_geometry_cookie_t>> asks;
+    for (WindowId w : windows)
+        asks.push_back({xcb_get_window_attributes(c, static_cast<xcb_window_t>(w)), xcb_get_geometry(c, static_cast<xcb_window_t>(w))});
+    for (size_t i = 0; i < asks.size(); ++i) {
+        Reply<xcb_get_window_attributes_reply_t> a(xcb_get_window_attributes_reply(c, asks[i].first, nullptr));
+        Reply<xcb_get_geometry_reply_t> g(xcb_get_geometry_reply(c, asks[i].second, nullptr));
+        if (a && g)
+            out[i] = Child{QRect(g->x, g->y, g->width + 2 * g->border_width, g->height + 2 * g->border_width),
+                           a->map_state == XCB_MAP_STATE_VIEWABLE, a->override_redirect != 0,
+                           a->_class == XCB_WINDOW_CLASS_INPUT_ONLY};
+    }
+    return out;
+}
+
 void PanelStacking::learnBystanders() {
     xcb_connection_t* c = connection();
     if (!c || !rootWindow()) return;
     const auto children = rootChildren();
     if (!children) return;
-    std::vector<std::pair<WindowId, xcb_get_window_attributes_cookie_t>> asks;
+    std::vector<WindowId> others;
     for (WindowId w : *children)
-        if (!madeOn(c, w)) asks.push_back({w, xcb_get_window_attributes(c, static_cast<xcb_window_t>(w))});
-    for (auto& [window, cookie] : asks) {
-        Reply<xcb_get_window_attributes_reply_t> a(xcb_get_window_attributes_reply(c, cookie, nullptr));
-        if (a && isBystander(*a)) bystanders_.insert(window);
-    }
+        if (!madeOn(c, w)) others.push_back(w);
+    const auto states = describe(others);
+    for (size_t i = 0; i < others.size(); ++i)
+        if (states[i] && isBystander(*states[i])) bystanders_.insert(others[i]);
 }
 
 int PanelStacking::apply(const Request& request) {
@@ -239,9 +255,7 @@ int PanelStacking::apply(const Request& request) {
     std::erase_if(bystanders_, [&](WindowId w) { return !position.count(w); });
     long next = static_cast<long>(children.size()) - 1;
     while (next >= 0 && reference < 0) {
-        // The attributes of a batch first; the frames only of shown managed windows, the only
-        // ones the chrome can lie on.
-        std::vector<std::pair<long, xcb_get_window_attributes_cookie_t>> batch;
+        std::vector<long> batch;
         for (; next >= 0 && batch.size() < 32; --next) {
             const WindowId w = children[static_cast<size_t>(next)];
             if (matTop.count(w)) {
@@ -255,26 +269,20 @@ int PanelStacking::apply(const Request& request) {
             // A frame learnt as a bystander before it held its client (made override-redirect,
             // then given one) is read all the same.
             if (next < lowestCard && bystanders_.count(w) && !request.clientFrames.count(w)) continue;
-            batch.push_back({next, xcb_get_window_attributes(c, static_cast<xcb_window_t>(w))});
+            batch.push_back(next);
         }
-        std::vector<std::pair<long, xcb_get_geometry_cookie_t>> frames;
-        for (auto& [index, cookie] : batch) {
-            Reply<xcb_get_window_attributes_reply_t> a(xcb_get_window_attributes_reply(c, cookie, nullptr));
-            if (!a) continue;
-            const WindowId w = children[static_cast<size_t>(index)];
+        std::vector<WindowId> windows;
+        for (long index : batch) windows.push_back(children[static_cast<size_t>(index)]);
+        const auto states = describe(windows);
+        for (size_t i = 0; i < batch.size(); ++i) {
+            if (!states[i]) continue;
+            const Child& child = *states[i];
+            const WindowId w = windows[i];
             const bool frame = request.clientFrames.count(w) != 0;
-            const Seen s{a->map_state == XCB_MAP_STATE_VIEWABLE && a->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                         frame || !a->override_redirect, {}};
+            const Seen s{child.viewable && !child.inputOnly, frame || !child.overrideRedirect, child.rect};
             seen[w] = s;
-            if (s.viewable && s.managed) frames.push_back({index, xcb_get_geometry(c, static_cast<xcb_window_t>(w))});
-            if (isBystander(*a) && !frame) bystanders_.insert(w);  // not read again
-        }
-        for (auto& [index, cookie] : frames) {
-            Reply<xcb_get_geometry_reply_t> g(xcb_get_geometry_reply(c, cookie, nullptr));
-            if (!g) continue;
-            auto& s = seen[children[static_cast<size_t>(index)]];
-            s.rect = QRect(g->x, g->y, g->width + 2 * g->border_width, g->height + 2 * g->border_width);
-            if (reference < 0 && overlapsChrome(s.rect)) reference = index;
+            if (isBystander(child) && !frame) bystanders_.insert(w);  // not read again
+            if (reference < 0 && s.viewable && s.managed && overlapsChrome(s.rect)) reference = batch[i];
         }
     }
 
@@ -288,13 +296,8 @@ int PanelStacking::apply(const Request& request) {
             const WindowId w = children[static_cast<size_t>(i)];
             if (chromeIds.count(w) || topIds.count(w) || ownTop.count(w) || madeHere(w)) continue;
             if (const auto s = seen.find(w); s != seen.end() && (s->second.viewable || s->second.managed)) break;
-            const auto attributes = xcb_get_window_attributes(c, static_cast<xcb_window_t>(w));
-            const auto geometry = xcb_get_geometry(c, static_cast<xcb_window_t>(w));
-            Reply<xcb_get_window_attributes_reply_t> a(xcb_get_window_attributes_reply(c, attributes, nullptr));
-            Reply<xcb_get_geometry_reply_t> g(xcb_get_geometry_reply(c, geometry, nullptr));
-            if (!a || !g || a->_class != XCB_WINDOW_CLASS_INPUT_ONLY || a->map_state != XCB_MAP_STATE_VIEWABLE ||
-                !QRect(g->x, g->y, g->width, g->height).contains(frame))
-                break;
+            const auto state = describe({w}).front();
+            if (!state || !state->inputOnly || !state->viewable || !state->rect.contains(frame)) break;
             reference = i;
         }
     }

@@ -43,12 +43,20 @@ public:
         std::set<WindowId> clientFrames;
     };
 
+    // A child of the root as the chrome's order needs it.
+    struct Child {
+        QRect rect;  // root coordinates, X pixels, its border included
+        bool viewable = false;
+        bool overrideRedirect = false;
+        bool inputOnly = false;
+    };
     // What the backend's read model keeps of the desktop from its own events: the root's children,
-    // bottom to top, and the child of the root holding a window. Without it, both are asked of
-    // the server at each apply().
+    // bottom to top, the child of the root holding a window, and children of the root as they
+    // stand (none for one that is gone). Without it, all are asked of the server at each apply().
     struct Desktop {
         std::function<std::vector<WindowId>()> rootStacking;
         std::function<std::optional<WindowId>(WindowId)> frameOf;
+        std::function<std::vector<std::optional<Child>>(const std::vector<WindowId>&)> children;
     };
     void setDesktop(Desktop desktop) { desktop_ = std::move(desktop); }
 
@@ -76,6 +84,8 @@ public:
 private:
     // The root's children, bottom to top; none when they cannot be had.
     std::optional<std::vector<WindowId>> rootChildren() const;
+    // Those of the root's children, in one batch.
+    std::vector<std::optional<Child>> describe(const std::vector<WindowId>& windows) const;
 
     Desktop desktop_;
     // The child of the root holding `client` (itself, or its window manager's frame).
