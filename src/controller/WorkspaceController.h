@@ -274,7 +274,8 @@ private:
     std::optional<SoloState> soloState;
     bool isResurfacing = false;
     // The raise sequence under way (one at a time: a newer sequence, show or hide supersedes it),
-    // and the applications a superseded one activated, whose activations may still be on their way.
+    // and the applications a superseded one (or show) activated, whose activations may still be
+    // on their way. `activated` also holds a show's own activation for a moment after the show.
     struct RaiseSequence {
         uint64_t generation = 0;
         bool running = false;
@@ -664,8 +665,12 @@ private:
     void activateInSequence(const std::vector<RunningApplication>& apps, size_t index, const Uuid& workspaceID,
                             uint64_t generation);
     // A show or hide ends what is left of an earlier raise sequence, so that nothing of it comes up
-    // after: its later steps do not run and activations it caused are not taken for the user's.
+    // after: its later steps do not run and activations it or an earlier show caused are not
+    // taken for the user's.
     void supersedeRaiseSequence();
+    // Records the activation a show asked for, so that a later show or a hide of the workspace
+    // does not take its late report for the user's.
+    void noteShowActivation(Pid pid, const Uuid& workspaceID);
     void resurfaceWorkspace(const Workspace& workspace, const std::optional<std::string>& triggeredBy);
     std::vector<WorkspaceSwitcherItem> switcherItems() const;
     void startSwitcherFlagsMonitor();

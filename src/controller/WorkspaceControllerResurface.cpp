@@ -3,7 +3,7 @@
 // another, 0.2 s apart, their tiled windows raised, the chosen one last so that it ends in front.
 // The activations the sequence causes are its own and ignored (`isResurfacing`); afterwards every
 // tracked window gets a drift check. The latest request wins: a newer sequence, a show or a hide
-// ends what is left of an older sequence.
+// ends what is left of an older sequence, and of an earlier show's own activation.
 #include "controller/WorkspaceController.h"
 
 #include "controller/WorkspaceOrdering.h"
@@ -20,6 +20,10 @@ namespace {
 constexpr double kActivationStep = 0.2;
 constexpr double kSequenceSettle = 0.3;  // from the end of the sequence to clearing isResurfacing
 constexpr double kStayedCheckDelay = 0.5;
+// How long a show's own activation counts as on its way: a window manager under load may report
+// it only after the user's next request (another show a moment later). A show or hide after
+// this has nothing of it to discount.
+constexpr double kShowActivationAnswer = 1;
 }  // namespace
 
 void WorkspaceController::resurfaceWorkspace(const Workspace& workspace, const std::optional<std::string>& triggeredBy) {
@@ -50,19 +54,35 @@ void WorkspaceController::startRaiseSequence(const std::vector<RunningApplicatio
 }
 
 void WorkspaceController::supersedeRaiseSequence() {
-    if (!raiseSequence.running) return;
-    ++raiseSequence.generation;
-    raiseSequence.running = false;
+    if (raiseSequence.running) {
+        ++raiseSequence.generation;
+        raiseSequence.running = false;
+        isResurfacing = false;
+    }
+    if (raiseSequence.activated.empty()) return;
     // The window manager reports an activation a moment after it was asked for, and it is heard
-    // only once the work under way (the show) is done: those the sequence asked for still count
-    // as its own for as long as the sequence's own settle, from then.
+    // only once the work under way (the show) is done: those the sequence or show asked for still
+    // count as its own for as long as the sequence's own settle, from then.
     raiseSequence.superseded = std::exchange(raiseSequence.activated, {});
     constexpr TimeInterval kUntilDone = std::numeric_limits<TimeInterval>::infinity();
     raiseSequence.supersededUntil = kUntilDone;
     queue.post(lifetime.guard([this] {
         if (raiseSequence.supersededUntil == kUntilDone) raiseSequence.supersededUntil = queue.now() + kSequenceSettle;
     }));
-    isResurfacing = false;
+}
+
+void WorkspaceController::noteShowActivation(Pid pid, const Uuid& workspaceID) {
+    // The show superseded any sequence as it began; its activation stands in the sequence's place
+    // until it has had time to be reported.
+    const uint64_t generation = ++raiseSequence.generation;
+    raiseSequence.workspaceID = workspaceID;
+    raiseSequence.activated = {pid};
+    // An application an earlier request activated too is this show's now: its report can't be
+    // told from the earlier one's, and this show is the one the user asked for last.
+    raiseSequence.superseded.erase(pid);
+    queue.postAfter(kShowActivationAnswer, lifetime.guard([this, generation] {
+        if (generation == raiseSequence.generation) raiseSequence.activated.clear();
+    }));
 }
 
 void WorkspaceController::activateInSequence(const std::vector<RunningApplication>& apps, size_t index,
@@ -75,6 +95,7 @@ void WorkspaceController::activateInSequence(const std::vector<RunningApplicatio
         queue.postAfter(kSequenceSettle, lifetime.guard([this, workspaceID, generation] {
             if (generation != raiseSequence.generation) return;
             raiseSequence.running = false;
+            raiseSequence.activated.clear();  // heard by now: a later show has nothing of it to discount
             isResurfacing = false;
             pulseChromeGuard();
             queue.postAfter(kStayedCheckDelay, lifetime.guard([this, workspaceID] { checkAllWindowsStayed(workspaceID); }));

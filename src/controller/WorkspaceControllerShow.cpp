@@ -171,7 +171,8 @@ void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> on
     // desktop), and the windows' order the pass reads does not change under it. A show that stops
     // at a gate, or waits for its windows, activates before it stops or waits.
     auto activate = [&, done = false]() mutable {
-        if (toActivate && !std::exchange(done, true)) env.platform.applications->activate(toActivate->pid);
+        if (toActivate && !std::exchange(done, true) && env.platform.applications->activate(toActivate->pid))
+            noteShowActivation(toActivate->pid, id);
     };
 
     const AccessibilityPermission permission(*env.platform.accessibility, env.identity);

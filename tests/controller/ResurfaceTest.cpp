@@ -182,6 +182,41 @@ TEST_F(Resurface, AShowDuringTheSequenceCutsItShortAndItsOwnWorkspaceEndsInFront
     EXPECT_FALSE(s.probe().isResurfacing());
 }
 
+// Under load the window manager reports the activation one show asked for only after the next
+// show is up: that report is the earlier show's, not the user's, and the later show stays in
+// front. The same application brought forward by the user a while later is heard as ever.
+TEST_F(Resurface, AnEarlierShowsActivationReportedAfterALaterShowLeavesTheLaterInFront) {
+    for (auto name : {"Photos", "Books", "Clock"}) s.launchApp(name);
+    const auto listen = s.addWorkspace("Listen", {"Photos", "Books"});
+    const auto read = s.addWorkspace("Read", {"Clock", "Maps"});
+    s.controller().showWorkspace(listen.id);  // asks for Photos
+    s.controller().showWorkspace(read.id);    // asks for Clock before Photos' report is heard
+    s.advance(0.2);
+
+    EXPECT_EQ(*s.manager->activeWorkspaceID().get(), read.id);
+    EXPECT_TRUE(s.probe().session(read.id)->chrome->isVisible());
+    EXPECT_FALSE(s.probe().session(listen.id)->chrome->isVisible());
+    EXPECT_EQ(s.logCount("App focus: org.example.Photos"), 0u);
+
+    s.advance(1);
+    s.activate("Photos");
+    EXPECT_EQ(*s.manager->activeWorkspaceID().get(), listen.id);
+    EXPECT_EQ(s.logCount("[Tessane] App focus: org.example.Photos — owner=Listen → auto-frame show"), 1u);
+}
+
+// When both shows bring the same application forward, its report is the later show's as well:
+// it is heard.
+TEST_F(Resurface, ALaterShowsActivationOfTheAppTheEarlierOneActivatedTooIsHeard) {
+    for (auto name : {"Photos", "Books", "Clock"}) s.launchApp(name);
+    const auto listen = s.addWorkspace("Listen", {"Photos", "Books"});
+    const auto view = s.addWorkspace("View", {"Photos", "Clock"});
+    s.controller().showWorkspace(listen.id);
+    s.controller().showWorkspace(view.id);
+    s.advance(0.2);
+    EXPECT_EQ(s.logCount("App focus: org.example.Photos"), 1u);
+    EXPECT_EQ(s.probe().lastActivatedBundleID(), "org.example.Photos");
+}
+
 TEST_F(Resurface, NothingRunsOnOnceTheControllerIsGone) {
     s.probe().resurfaceWorkspace(write, "org.example.Notes");
     s.stop();
