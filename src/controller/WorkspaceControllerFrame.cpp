@@ -12,6 +12,7 @@
 #include "model/WorkspaceManager.h"
 #include "platform/Accessibility.h"
 #include "platform/Applications.h"
+#include "platform/Panels.h"
 #include "platform/Screens.h"
 #include "system/ExternalAppController.h"
 
@@ -179,6 +180,9 @@ void WorkspaceController::putChromeUp(const OpenedFrame& opened) {
         // The windows were moved first: the ratios their pass found reach the chrome now.
         if (deferredChrome && deferredChrome->workspaceID == workspace.id && deferredChrome->ratios)
             chrome.syncRatios(*deferredChrome->ratios);
+        // On the screen now: what the show does after this (the windowless apps' checks, the
+        // tile's report) waits for the server behind the window manager's moves.
+        env.platform.panels->showOrderedNow();
     }
     if (!opened.relocatedFrom) return;
     Log::line(std::string(opened.fittedOntoItsDisplay ? "[Tessane] Show: larger than its display — fitted onto it."

@@ -115,6 +115,9 @@ public:
     // first is up (the chrome of a second workspace shown) finds them too. Nothing is shown.
     // Nothing to do where panels cost nothing to make.
     virtual void prepare(const std::vector<PanelOptions>& panels) { (void)panels; }
+    // Puts what this turn ordered front on the screen now, where a backend would otherwise wait
+    // for the end of the turn, for a caller with more work left in the turn after showing panels.
+    virtual void showOrderedNow() {}
     // The size `text` takes when laid out as a drawing's styledText op `maxWidth` points wide (its
     // widest line and the height of all its lines), so content can be fitted before a panel
     // shows it.

@@ -594,6 +594,27 @@ TEST_F(ChromePanelsTest, PreparedWindowsThatPanelsTookAreMadeReadyAgain) {
         << "the second panel takes the window made ready, none of its own";
 }
 
+// A show has more to do after it puts its chrome up: the panels it ordered front are mapped when
+// it asks, not once the turn of the loop ends, and the turn's end then restacks nothing more.
+TEST_F(ChromePanelsTest, PanelsOrderedFrontAreMappedWhenAskedBeforeTheTurnEnds) {
+    // A window made ready is mapped by us, in one batch per turn (a new one by Qt's own show).
+    panels_->prepare({{.level = PanelLevel::rail, .name = "rail"}});
+    auto rail = panels_->makePanel({.level = PanelLevel::rail, .name = "rail"});
+    rail->setDrawing({DrawOp::shape(DrawOp::Kind::fillRect, {0, 0, 120, 40}, {ColorRole::accent})});
+    rail->setFrame(screenFromRoot({600, 400, 120, 40}));
+    rail->orderFront();
+    panels_->showOrderedNow();
+    const XWindowId id = static_cast<qt_backend::QtPanel&>(*rail).windowId();
+    // Only the server is asked: the loop does not turn meanwhile.
+    EXPECT_TRUE(x11test::waitUntil([&] {
+        XWindowAttributes a{};
+        return XGetWindowAttributes(x_->display(), id, &a) && a.map_state == IsViewable;
+    }, 5s));
+    const long sent = qt_backend::PanelStacking::requestsSent();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(qt_backend::PanelStacking::requestsSent(), sent);
+}
+
 // Each window hands the server its icon at every size the icon has (the program's: a third of a
 // megabyte): the chrome's panels, in no task list, carry the smallest only; other windows all.
 TEST_F(ChromePanelsTest, PanelsCarryTheProgramsIconAtOneSmallSizeAndItsOtherWindowsAtEverySize) {

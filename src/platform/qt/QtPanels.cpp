@@ -467,10 +467,16 @@ void QtPanels::scheduleRestack() {
     if (restackPending_) return;
     restackPending_ = true;
     QTimer::singleShot(0, &context_, [this] {
-        restackPending_ = false;
+        if (!std::exchange(restackPending_, false)) return;  // done already (showOrderedNow)
         restack();
         mapQueued();
     });
+}
+
+void QtPanels::showOrderedNow() {
+    if (!std::exchange(restackPending_, false)) return;
+    restack();
+    mapQueued();
 }
 
 void QtPanels::scheduleOrderCheck() {

@@ -131,6 +131,8 @@ public:
     // The windows are made (natively, unmapped, with the hints a new panel's window gets) and
     // kept as released panels' windows are.
     void prepare(const std::vector<PanelOptions>& panels) override;
+    // The turn's restack and maps, at once.
+    void showOrderedNow() override;
     Size measureText(const PanelText& text, double maxWidth) const override;
 
     // Where the frames of the listed clients are asked (the backend's read model knows them):
