@@ -909,6 +909,39 @@ TEST_F(ChromeGesturesTest, DraggingTheRailMovesBothWindowsWithTheContainer) {
     EXPECT_TRUE(chrome_->paneMat.matPanel()->isVisible()) << "the mat is back after the drop";
 }
 
+// While the user drags a tiled window, the shields and the handle are ordered out; on the drop
+// they are mapped again, where the server kept them under the card. A compositing manager that
+// paints a window mapped again above the others until it hears of a restack (KWin) must hear of
+// one, or the chrome covers the card.
+TEST_F(ChromeGesturesTest, TheChromeShownAgainAfterAUsersDragOfATiledWindowStaysUnderTheCard) {
+    const Rect container{100, 150, 1206, 406};
+    tileTwoClients(container);
+    ASSERT_TRUE(windowsAt({{103, 153, 597, 400}, {706, 153, 597, 400}}));
+    auto card = panels_->makePanel({.level = PanelLevel::card, .name = "card"});
+    card->setDrawing({DrawOp::shape(DrawOp::Kind::fillRect, {0, 0, 200, 100}, {ColorRole::accent})});
+    card->setFrame(screenFromRoot({603, 300, 200, 100}));
+    card->orderFront();
+    const Rgb accent = rgbOf(qt_backend::resolveColor({ColorRole::accent}, false));
+    ASSERT_TRUE(pixelBecomes(703, 350, accent)) << "the card over the gutter: " << pixel(703, 350);
+    // The gutter above the card shows the chrome, and something else while it is away.
+    const Rgb gutter = pixel(703, 200);
+
+    // What the workspace does as the user drags its left window away, and on the drop.
+    chrome_->paneMat.setShieldsHidden(true);
+    chrome_->dividersHidden = true;
+    chrome_->positionDividerPanels();
+    ASSERT_EQ(server_->run({"xdotool", "windowmove", std::to_string(windows_[0]), "300", "250"}), 0);
+    ASSERT_TRUE(waitFor([&] { return !pixel(703, 200).near(gutter) && placedAt(windows_[0], {300, 250}); }));
+    chrome_->paneMat.setShieldsHidden(false);
+    chrome_->dividersHidden = false;
+    chrome_->positionDividerPanels();
+    place();
+    ASSERT_TRUE(windowsAt({{103, 153, 597, 400}, {706, 153, 597, 400}}));
+    // Painted again in the gutter, and so in the same frame over the card, if it lay there.
+    ASSERT_TRUE(pixelBecomes(703, 200, gutter)) << pixel(703, 200);
+    EXPECT_TRUE(pixel(703, 350).near(accent)) << "the chrome lies over the card: " << pixel(703, 350);
+}
+
 TEST_F(ChromeGesturesTest, RightClickOnTheRailPopsTheActionsMenuUpAtThePointer) {
     const Rect container{100, 150, 1206, 406};
     tileTwoClients(container);

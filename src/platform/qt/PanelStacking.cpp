@@ -130,6 +130,32 @@ int PanelStacking::keepOrder(const std::vector<WindowId>& group) const {
     return static_cast<int>(sent - before);
 }
 
+PanelStacking::~PanelStacking() {
+    if (xcb_connection_t* c = connection(); c && herald_) {
+        xcb_destroy_window(c, static_cast<xcb_window_t>(herald_));
+        xcb_flush(c);
+    }
+}
+
+int PanelStacking::announceRestack() {
+    xcb_connection_t* c = connection();
+    const xcb_window_t root = rootWindow();
+    if (!c || !root) return 0;
+    if (!herald_) {
+        // Input-only, bypassing the window manager and never mapped: nobody sees it or frames it.
+        const auto id = xcb_generate_id(c);
+        const uint32_t bypass[] = {1};
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, id, root, -1, -1, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                          XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT, bypass);
+        herald_ = id;
+        heraldOnTop_ = true;  // made on top of its siblings
+    }
+    // From the top to the bottom or back: a move whichever windows came or went since.
+    heraldOnTop_ = !heraldOnTop_;
+    stack(c, static_cast<xcb_window_t>(herald_), 0, heraldOnTop_ ? XCB_STACK_MODE_ABOVE : XCB_STACK_MODE_BELOW);
+    return 1;
+}
+
 std::optional<std::vector<PanelStacking::WindowId>> PanelStacking::rootChildren() const {
     if (desktop_.rootStacking) return desktop_.rootStacking();
     xcb_connection_t* c = connection();

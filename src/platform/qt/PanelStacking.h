@@ -25,6 +25,10 @@ namespace tessane::qt_backend {
 class PanelStacking {
 public:
     using WindowId = unsigned long;
+    PanelStacking() = default;
+    PanelStacking(const PanelStacking&) = delete;
+    PanelStacking& operator=(const PanelStacking&) = delete;
+    ~PanelStacking();
     struct Panel {
         WindowId id = 0;
         QRect rect;  // root coordinates, X pixels
@@ -78,6 +82,12 @@ public:
     // restacks our windows one by one over a window of its own as it moves that one, in the
     // order it believes them in, which after changes of their shapes need not be theirs.
     int keepOrder(const std::vector<WindowId>& chromeTopFirst) const;
+    // Has the server tell those listening that the root's children were restacked, with nothing
+    // seen moving: a window of ours that is never shown, bypassing the window manager, goes to the
+    // top or the bottom by turns (a request that changes nothing is not told). KWin's compositor
+    // paints a window that bypasses it, mapped again, above all the others until such a window is
+    // restacked, then reads the server's order again; answers the requests sent.
+    int announceRestack();
     // Every restacking request sent so far by any instance (for measurements).
     static long requestsSent();
 
@@ -92,6 +102,9 @@ private:
     std::map<WindowId, WindowId> frames_;
     // Children of the root known never to be what the chrome lies on (see apply()).
     std::set<WindowId> bystanders_;
+    // The window announceRestack() moves, and whether it was last put on top.
+    WindowId herald_ = 0;
+    bool heraldOnTop_ = false;
 };
 
 }  // namespace tessane::qt_backend

@@ -502,7 +502,17 @@ void QtPanels::dropMap(QtPanel* panel) { std::erase(toMap_, panel); }
 
 void QtPanels::mapQueued() {
     if (toMap_.empty()) return;
-    for (auto* p : std::exchange(toMap_, {})) panel_x11::mapWindow(p->windowId());
+    const auto mapped = std::exchange(toMap_, {});
+    for (auto* p : mapped) panel_x11::mapWindow(p->windowId());
+    // Each was stacked in place before it was mapped, but a compositing manager may paint a window
+    // mapped again above all the others until it hears of a restack (KWin does): the chrome shown
+    // again after a user's drag would cover the cards. Told of one where a panel lies above.
+    const auto stack = overlayStack();
+    if (std::any_of(mapped.begin(), mapped.end(), [&](const QtPanel* p) {
+            const auto at = std::find(stack.begin(), stack.end(), p);
+            return at != stack.end() && at != stack.begin();
+        }))
+        stacking_.announceRestack();
     panel_x11::flush();
 }
 
