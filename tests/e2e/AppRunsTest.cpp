@@ -5,6 +5,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>  // the ICCCM window states
+#include <X11/extensions/shape.h>
 
 #include <algorithm>
 #include <csignal>
@@ -44,7 +45,7 @@ protected:
         return found;
     }
     // The container chrome's windows: children of the root, or of a window manager's frame (the
-    // mat); shown when viewable or listed as a client.
+    // mat); shown when viewable with something in its shape, or listed as a client.
     struct ChromeWindow {
         Window id;
         std::string name;
@@ -65,10 +66,17 @@ protected:
                                    AnyPropertyType, &type, &format, &count, &after, &data) == Success && data)
                 name.assign(reinterpret_cast<char*>(data), count);
             if (data) XFree(data);
+            // A window being made ready is mapped a moment with nothing of it in its shape: unseen.
+            const auto seen = [&] {
+                int count = 0, ordering = 0;
+                XRectangle* rects = XShapeGetRectangles(x_->display(), w, ShapeBounding, &count, &ordering);
+                if (rects) XFree(rects);
+                return count > 0;
+            };
             for (const char* panel : {"Tessane rail", "Tessane mat", "Tessane shield", "Tessane handle"}) {
                 XWindowAttributes a;
                 if (name == panel && XGetWindowAttributes(x_->display(), w, &a))
-                    out.push_back({w, name, listed || a.map_state == IsViewable});
+                    out.push_back({w, name, listed || (a.map_state == IsViewable && seen())});
             }
         };
         const auto listed = x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
