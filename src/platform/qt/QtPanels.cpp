@@ -205,9 +205,26 @@ void QtPanel::syncMapped() {
         // Qt has shown the window before: mapped with the others of this turn, once they are
         // stacked.
         owner_.mapLater(this);
+    } else if (options_.level < 0) {
+        // A mat Qt shows waits for the server, and the window manager then frames it, some with
+        // the server grabbed: after the turn's other panels are mapped, so they are not held.
+        owner_.showAfterMaps(this);
+        return;
     } else {
         widget_->show();
     }
+    afterShow();
+}
+
+void QtPanel::showDeferred() {
+    const bool want = orderedIn_ && !frame_.isEmpty() && (owner_.compositing() || alpha_ > 0);
+    if (!want || widget_->isVisible()) return;
+    widget_->show();
+    afterShow();
+}
+
+void QtPanel::afterShow() {
+    const auto window = windowId();
     // Qt puts a window made earlier (a kept one) back on its own whole-pixel geometry as it shows
     // it, when the server's geometry has reached Qt since. Sent at once: the toolkit, which would
     // send it along, may write nothing more for a while (and a flush in every show would cost).
@@ -498,9 +515,22 @@ void QtPanels::mapLater(QtPanel* panel) {
     scheduleRestack();  // a window mapped again is where it was left in the stack
 }
 
-void QtPanels::dropMap(QtPanel* panel) { std::erase(toMap_, panel); }
+void QtPanels::dropMap(QtPanel* panel) {
+    std::erase(toMap_, panel);
+    std::erase(toShow_, panel);
+}
+
+void QtPanels::showAfterMaps(QtPanel* panel) {
+    if (std::find(toShow_.begin(), toShow_.end(), panel) == toShow_.end()) toShow_.push_back(panel);
+    scheduleRestack();
+}
 
 void QtPanels::mapQueued() {
+    mapBatch();
+    for (auto* p : std::exchange(toShow_, {})) p->showDeferred();
+}
+
+void QtPanels::mapBatch() {
     if (toMap_.empty()) return;
     const auto mapped = std::exchange(toMap_, {});
     for (auto* p : mapped) panel_x11::mapWindow(p->windowId());

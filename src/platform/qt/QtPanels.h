@@ -54,6 +54,8 @@ public:
 
     QtPanelWidget& widget() const { return *widget_; }
     bool isMapped() const;
+    // Shows a panel Qt shows (a mat), if it is still wanted.
+    void showDeferred();
     unsigned long windowId() const;
     long frontSequence() const { return frontSequence_; }
     // The frame in root coordinates, X pixels.
@@ -74,6 +76,7 @@ public:
 
 private:
     void syncMapped();
+    void afterShow();
     // A panel out of the window manager's hands that never takes the keyboard: once Qt has shown
     // its window, it is mapped and unmapped here, with no wait (see QtPanels::mapQueued()).
     bool mapsItself() const;
@@ -182,8 +185,12 @@ private:
     // The windows of panels that map themselves, mapped in one batch once this turn's panels are
     // stacked: no request waits for the server.
     void mapLater(QtPanel* panel);
+    // A panel Qt shows (a mat), shown once the turn's others are mapped.
+    void showAfterMaps(QtPanel* panel);
     void dropMap(QtPanel* panel);
+    // The turn's maps in one batch, then the panels Qt shows.
     void mapQueued();
+    void mapBatch();
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
     const linux_backend::X11ScreenSpace& space_;
@@ -200,6 +207,7 @@ private:
     bool restackPending_ = false;
     bool orderCheckPending_ = false;
     std::vector<QtPanel*> toMap_;
+    std::vector<QtPanel*> toShow_;
     // The frames of our managed windows that lie above every chrome panel and card, and of the
     // one at the cards' level (above the chrome and the cards ordered front before it).
     QRegion coverAll_, coverPeer_;
