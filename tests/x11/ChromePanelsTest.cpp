@@ -596,15 +596,27 @@ TEST_F(ChromePanelsTest, PreparedWindowsThatPanelsTookAreMadeReadyAgain) {
 
 // A show has more to do after it puts its chrome up: the panels it ordered front are mapped when
 // it asks, not once the turn of the loop ends, and the turn's end then restacks nothing more.
-TEST_F(ChromePanelsTest, PanelsOrderedFrontAreMappedWhenAskedBeforeTheTurnEnds) {
+// A new mat, which Qt shows and the window manager frames (some with the server grabbed), is shown
+// after them, so that it holds none of them back.
+TEST_F(ChromePanelsTest, PanelsOrderedFrontAreMappedWhenAskedBeforeTheTurnEndsAndBeforeANewMat) {
     // A window made ready is mapped by us, in one batch per turn (a new one by Qt's own show).
     panels_->prepare({{.level = PanelLevel::rail, .name = "rail"}});
+    auto mat = panels_->makePanel({.level = PanelLevel::mat, .name = "mat"});
+    mat->setDrawing({DrawOp::shape(DrawOp::Kind::fillRect, {0, 0, 400, 300}, {ColorRole::accent})});
+    mat->setFrame(screenFromRoot({400, 300, 400, 300}));
     auto rail = panels_->makePanel({.level = PanelLevel::rail, .name = "rail"});
     rail->setDrawing({DrawOp::shape(DrawOp::Kind::fillRect, {0, 0, 120, 40}, {ColorRole::accent})});
     rail->setFrame(screenFromRoot({600, 400, 120, 40}));
+    const XWindowId id = static_cast<qt_backend::QtPanel&>(*rail).windowId();
+    const XWindowId matId = static_cast<qt_backend::QtPanel&>(*mat).windowId();
+    Display* watcher = XOpenDisplay(server_->display().c_str());
+    ASSERT_NE(watcher, nullptr);
+    XSelectInput(watcher, DefaultRootWindow(watcher), SubstructureNotifyMask);
+    XSelectInput(watcher, matId, StructureNotifyMask);
+    XSync(watcher, False);
+    mat->orderFront();
     rail->orderFront();
     panels_->showOrderedNow();
-    const XWindowId id = static_cast<qt_backend::QtPanel&>(*rail).windowId();
     // Only the server is asked: the loop does not turn meanwhile.
     EXPECT_TRUE(x11test::waitUntil([&] {
         XWindowAttributes a{};
@@ -613,6 +625,19 @@ TEST_F(ChromePanelsTest, PanelsOrderedFrontAreMappedWhenAskedBeforeTheTurnEnds) 
     const long sent = qt_backend::PanelStacking::requestsSent();
     QCoreApplication::processEvents();
     EXPECT_EQ(qt_backend::PanelStacking::requestsSent(), sent);
+    std::vector<XWindowId> mapped;
+    EXPECT_TRUE(x11test::waitUntil([&] {
+        while (XPending(watcher)) {
+            XEvent e;
+            XNextEvent(watcher, &e);
+            if (e.type == MapNotify && (e.xmap.window == id || e.xmap.window == matId) &&
+                std::find(mapped.begin(), mapped.end(), e.xmap.window) == mapped.end())
+                mapped.push_back(e.xmap.window);
+        }
+        return mapped.size() == 2;
+    }, 5s));
+    EXPECT_EQ(mapped, (std::vector<XWindowId>{id, matId})) << "the rail first, then the mat";
+    XCloseDisplay(watcher);
 }
 
 // Each window hands the server its icon at every size the icon has (the program's: a third of a
