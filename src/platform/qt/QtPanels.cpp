@@ -175,8 +175,7 @@ void QtPanel::setAlpha(double alpha) {
 }
 
 void QtPanel::syncMapped() {
-    const bool want = orderedIn_ && !frame_.isEmpty() && (owner_.compositing() || alpha_ > 0) &&
-                      !(mapsItself() && rootFrame_.isEmpty());
+    const bool want = wanted();
     if (want == isMapped()) return;
     if (!want) {
         if (mapsItself()) {
@@ -216,9 +215,12 @@ void QtPanel::syncMapped() {
     afterShow();
 }
 
+bool QtPanel::wanted() const {
+    return orderedIn_ && !frame_.isEmpty() && (owner_.compositing() || alpha_ > 0) && !(mapsItself() && rootFrame_.isEmpty());
+}
+
 void QtPanel::showDeferred() {
-    const bool want = orderedIn_ && !frame_.isEmpty() && (owner_.compositing() || alpha_ > 0);
-    if (!want || widget_->isVisible()) return;
+    if (!wanted() || widget_->isVisible()) return;
     widget_->show();
     afterShow();
 }

@@ -75,6 +75,8 @@ public:
     bool isCurrentAnimation(const QVariantAnimation* animation) const { return animation_ == animation; }
 
 private:
+    // Whether the panel should be on the screen now.
+    bool wanted() const;
     void syncMapped();
     void afterShow();
     // A panel out of the window manager's hands that never takes the keyboard: once Qt has shown
