@@ -4,9 +4,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <utility>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,31 +47,7 @@ bool readAll(int fd, size_t limit, std::string& out) {
 
 }  // namespace
 
-FileRead::FileRead(FileRead&& other) noexcept
-    : status(other.status), error(std::move(other.error)), copied_(std::move(other.copied_)),
-      mapped_(std::exchange(other.mapped_, nullptr)), mappedSize_(std::exchange(other.mappedSize_, 0)) {}
-
-FileRead& FileRead::operator=(FileRead&& other) noexcept {
-    if (this != &other) {
-        unmap();
-        status = other.status;
-        error = std::move(other.error);
-        copied_ = std::move(other.copied_);
-        mapped_ = std::exchange(other.mapped_, nullptr);
-        mappedSize_ = std::exchange(other.mappedSize_, 0);
-    }
-    return *this;
-}
-
-FileRead::~FileRead() { unmap(); }
-
-void FileRead::unmap() {
-    if (mapped_) ::munmap(const_cast<char*>(mapped_), mappedSize_);
-    mapped_ = nullptr;
-    mappedSize_ = 0;
-}
-
-FileRead readRegularFile(const std::filesystem::path& path, size_t limit, FileRead::Access access) {
+FileRead readRegularFile(const std::filesystem::path& path, size_t limit) {
     using Status = FileRead::Status;
     // Without O_NONBLOCK, opening a FIFO waits for a writer and opening some devices waits for
     // the device; with it, both return at once and the check below refuses them.
@@ -89,14 +63,6 @@ FileRead readRegularFile(const std::filesystem::path& path, size_t limit, FileRe
     if (reported > limit) return {Status::tooLarge, overLimit(limit)};
 
     FileRead r(Status::ok, {});
-    if (access == FileRead::Access::map && reported > 0) {
-        void* p = ::mmap(nullptr, reported, PROT_READ, MAP_PRIVATE | MAP_POPULATE, file.fd, 0);
-        if (p != MAP_FAILED) {
-            r.mapped_ = static_cast<const char*>(p);
-            r.mappedSize_ = reported;
-            return r;
-        }
-    }
     // Room for the reported size and one byte more, so that a file as large as it says ends
     // with a read of nothing rather than a reallocation.
     r.copied_.reserve(reported + 1);

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace tessane {
 
@@ -24,8 +25,10 @@ inline constexpr size_t kSmallText = size_t{1} << 20;
 inline constexpr size_t kIconImage = size_t{16} << 20;
 }  // namespace file_limits
 
-// The outcome of reading a file: its bytes, or why there are none. Move-only, as it may hold a
-// mapping of the file.
+// The outcome of reading a file: its bytes, or why there are none. The bytes are always a copy of
+// our own, never a mapping of the file: any other program may truncate or rewrite a file in place
+// while we read it (`cat copy > file`, an editor that saves in place), and a mapping would then
+// fault the reader with SIGBUS instead of giving it a short or mixed text that the parser refuses.
 class FileRead {
 public:
     enum class Status {
@@ -35,43 +38,28 @@ public:
         tooLarge,    // more than the limit (by its size or by what reading it gave)
         failed,      // any other error of opening or reading
     };
-    // How the bytes are held: copied into memory of our own, or mapped from the file. Mapping
-    // costs next to nothing beyond the page cache and suits large files that are only ever
-    // replaced by a rename (never truncated in place: that would fault the reader).
-    enum class Access { copy, map };
-
     FileRead() = default;
     FileRead(Status status, std::string error) : status(status), error(std::move(error)) {}
-    FileRead(FileRead&& other) noexcept;
-    FileRead& operator=(FileRead&& other) noexcept;
-    FileRead(const FileRead&) = delete;
-    FileRead& operator=(const FileRead&) = delete;
-    ~FileRead();
 
     Status status = Status::failed;
     std::string error;  // why, in words fit for a log line ("not a regular file", ...)
 
     explicit operator bool() const { return status == Status::ok; }
     // The bytes (empty unless ok); valid while this object lives.
-    std::string_view contents() const { return mapped_ ? std::string_view(mapped_, mappedSize_) : copied_; }
+    std::string_view contents() const { return copied_; }
 
 private:
-    friend FileRead readRegularFile(const std::filesystem::path&, size_t, Access);
-    void unmap();
+    friend FileRead readRegularFile(const std::filesystem::path&, size_t);
 
     std::string copied_;
-    const char* mapped_ = nullptr;
-    size_t mappedSize_ = 0;
 };
 
 // Reads a whole regular file of at most `limit` bytes without ever blocking on what the path
 // names: it opens without waiting (a FIFO with no writer opens at once), checks on the open
 // descriptor that it is a regular file (so a swap between a check and the open can't fool it),
 // takes memory for the size the file reports, and then reads until the end of the data, since
-// files such as /proc entries report no size at all; the limit holds while reading. With
-// Access::map a file that reports a size is mapped instead (read as a copy when it can't be).
-FileRead readRegularFile(const std::filesystem::path& path, size_t limit,
-                         FileRead::Access access = FileRead::Access::copy);
+// files such as /proc entries report no size at all; the limit holds while reading.
+FileRead readRegularFile(const std::filesystem::path& path, size_t limit);
 
 // A UTF-8 byte-order mark at the start of a text file (some editors write one) says nothing
 // in UTF-8: the text without it.

@@ -65,7 +65,7 @@ WorkspaceStore::Read WorkspaceStore::read() const {
     Read out;
     // Stamped before reading: a file replaced meanwhile is then seen as changed, never missed.
     out.stamp = fileStamp(file_);
-    const FileRead file = readRegularFile(file_, file_limits::kWorkspaceList, FileRead::Access::map);
+    const FileRead file = readRegularFile(file_, file_limits::kWorkspaceList);
     if (file.status == FileRead::Status::missing) {
         out.workspaces.emplace();
         out.stamp.reset();

@@ -68,7 +68,6 @@ TEST_F(FileReadTest, SpecialFilesAreRefusedWithoutWaitingOrReading) {
     // An endless device, directly and through a link named like a file.
     fs::create_symlink("/dev/zero", dir / "zero.json");
     EXPECT_EQ(readRegularFile("/dev/zero", 1 << 20).status, Status::notRegular);
-    EXPECT_EQ(readRegularFile(dir / "zero.json", 1 << 20, FileRead::Access::map).status, Status::notRegular);
     EXPECT_EQ(readRegularFile(dir, 1 << 20).status, Status::notRegular);
 }
 
@@ -83,8 +82,6 @@ TEST_F(FileReadTest, TheLimitHoldsBySizeAndWhileReading) {
     // Refused by its size alone: reading it would take 4 GB.
     const auto huge = readRegularFile(sparse("huge.desktop", off_t{4} << 30), size_t{1} << 20);
     EXPECT_EQ(huge.status, Status::tooLarge);
-    EXPECT_EQ(readRegularFile(sparse("huge.json", off_t{4} << 30), size_t{1} << 20, FileRead::Access::map).status,
-              Status::tooLarge);
 
     // /proc files report no size; they are read to their end, and the limit holds there too.
     const auto status = readRegularFile("/proc/self/status", 1 << 20);
@@ -92,19 +89,6 @@ TEST_F(FileReadTest, TheLimitHoldsBySizeAndWhileReading) {
     EXPECT_NE(status.contents().find("Name:"), std::string_view::npos);
     EXPECT_GT(status.contents().size(), 100u);
     EXPECT_EQ(readRegularFile("/proc/self/status", 100).status, Status::tooLarge);
-}
-
-TEST_F(FileReadTest, AMappedFileHasTheSameBytesAndOutlivesAMove) {
-    std::string text;
-    for (int i = 0; i < 10000; ++i) text += std::to_string(i) + ",";
-    const fs::path p = write("list.json", text);
-    FileRead mapped = readRegularFile(p, 1 << 20, FileRead::Access::map);
-    ASSERT_EQ(mapped.status, Status::ok);
-    FileRead moved = std::move(mapped);
-    EXPECT_EQ(moved.contents(), text);
-    EXPECT_EQ(readRegularFile(write("e.json", ""), 10, FileRead::Access::map).contents(), "");
-    // A file that reports no size is read, not mapped.
-    EXPECT_EQ(readRegularFile("/proc/self/status", 1 << 20, FileRead::Access::map).status, Status::ok);
 }
 
 TEST(ByteOrderMark, OnlyALeadingMarkIsDropped) {

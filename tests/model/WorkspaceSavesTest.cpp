@@ -4,7 +4,9 @@
 #include "model/WorkspaceCoding.h"
 #include "platform/sim/SimMainQueue.h"
 
+#include <atomic>
 #include <fstream>
+#include <thread>
 
 namespace tessane::testing {
 namespace {
@@ -150,6 +152,30 @@ TEST_F(WorkspaceSaves, AnUnreadableOutsideEditKeepsTessanesListAndTheirFileAside
     EXPECT_EQ(storedNames(), (std::vector<std::string>{"Write", "Desk"}));
     EXPECT_EQ(keptAside().size(), 1u);
     EXPECT_EQ(logCount("changed by another program but can't be used"), 1u);
+}
+
+TEST_F(WorkspaceSaves, AFileRewrittenInPlaceWhileItIsReadIsNeverAFault) {
+    // `cat copy.json > workspaces.json` in a loop: the file is truncated and written again under
+    // the reader, which must see a whole version or a part it refuses, and never fault.
+    std::vector<Workspace> theirs;
+    for (int i = 0; i < 20000; ++i) theirs.push_back(makeWorkspace("Theirs " + std::to_string(i)));
+    std::string text;
+    encodeWorkspaces(theirs, text);
+    std::ofstream(file(), std::ios::trunc) << text;
+    std::atomic<bool> stop = false;
+    std::thread writer([&] {
+        while (!stop) std::ofstream(file(), std::ios::trunc) << text;
+    });
+    const WorkspaceStore reader = store();
+    for (int i = 0; i < 100; ++i) {
+        const auto read = reader.read();
+        if (!read.workspaces) EXPECT_FALSE(read.error.empty());
+    }
+    stop = true;
+    writer.join();
+    manager->checkForOutsideEdit();
+    queue.runPending();
+    EXPECT_EQ(stored().size(), theirs.size());
 }
 
 }  // namespace
