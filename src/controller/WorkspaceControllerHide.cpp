@@ -36,9 +36,8 @@ void WorkspaceController::hideWorkspace(const Uuid& id) {
         return std::nullopt;
     };
 
-    // The windows go down first, and the panes' documents are read after: telling a window's
-    // document may parse a long recent-files list that changed. The lines come in their order.
     std::vector<std::string> hidden, keptLines;
+    std::vector<Pid> toHide;
     std::set<std::string> kept;
     for (const auto& app : ws->apps) {
         if (const auto other = stillShownElsewhere(app.bundleIdentifier)) {
@@ -49,16 +48,22 @@ void WorkspaceController::hideWorkspace(const Uuid& id) {
         }
         const auto running = appController->runningApplication(app.bundleIdentifier);
         if (!running) continue;
-        if (!running->isHidden) env.platform.applications->hide(running->pid);
+        if (!running->isHidden) toHide.push_back(running->pid);
         hidden.push_back(app.bundleIdentifier);
     }
-    rememberDocuments(id);
-    for (const auto& line : keptLines) Log::line(line);
 
     // A settle still pending from the launch recovery must not unhide what is hidden now.
     if (unhideSettleWorkItem) unhideSettleWorkItem->cancel();
     unhideSettleWorkItem.reset();
+    // What Tessane owes is on disk before the first app is asked to go: a crash or a kill right
+    // after the hide must still find every app it hid at the next start.
     hiddenApps.record(hidden);
+
+    // The windows go down first, and the panes' documents are read after: telling a window's
+    // document may parse a long recent-files list that changed. The lines come in their order.
+    for (const Pid pid : toHide) env.platform.applications->hide(pid);
+    rememberDocuments(id);
+    for (const auto& line : keptLines) Log::line(line);
 
     tearDownSession(id, true);
     if (manager.activeWorkspaceID().get() == id) promoteFrontWorkspace();

@@ -11,6 +11,7 @@ void HiddenAppLedger::recordAll(const std::set<std::string>& bundleIDs) {
     std::set<std::string> ids(stored.begin(), stored.end());
     ids.insert(bundleIDs.begin(), bundleIDs.end());
     store_->saveHiddenBundleIDs(std::vector<std::string>(ids.begin(), ids.end()));
+    store_->flush();
 }
 
 void HiddenAppLedger::forgetAll(const std::set<std::string>& bundleIDs) {

@@ -18,7 +18,8 @@ class HiddenAppLedger {
 public:
     explicit HiddenAppLedger(std::shared_ptr<HiddenAppStore> store);
 
-    // Adds the identifiers. Always writes the list, even when nothing was new.
+    // Adds the identifiers. Always writes the list, even when nothing was new, and returns only
+    // once it is on disk: the caller hides the apps next, and a crash then must not lose them.
     template <std::ranges::input_range R>
     void record(const R& bundleIDs) {
         recordAll(std::set<std::string>(std::ranges::begin(bundleIDs), std::ranges::end(bundleIDs)));

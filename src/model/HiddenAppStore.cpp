@@ -22,4 +22,6 @@ void UserDefaultsHiddenAppStore::saveHiddenBundleIDs(const std::vector<std::stri
     }
 }
 
+void UserDefaultsHiddenAppStore::flush() { defaults_.flush(); }
+
 }  // namespace tessane

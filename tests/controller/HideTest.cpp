@@ -1,5 +1,8 @@
 #include "support/ControllerScenario.h"
 
+#include "model/HiddenAppStore.h"
+#include "platform/Defaults.h"
+
 #include <gtest/gtest.h>
 
 namespace tessane::testing {
@@ -39,10 +42,18 @@ TEST_F(Hide, HidesAndRecordsExactlyTheRunningAppsAndRemembersTheirDocuments) {
     s.sim.accessibility.onRead = [&](const AXElement&, std::string_view attribute) {
         if (attribute == ax::kDocument && !hiddenWhenRead) hiddenWhenRead = hidden("Notes") && hidden("Mail");
     };
+    // What is owed is on disk before the first app is asked to go: a kill then loses nothing.
+    std::optional<Defaults::Value> ledgerOnDiskAtFirstHide;
+    s.sim.applications.onHide = [&](Pid) {
+        if (!ledgerOnDiskAtFirstHide) ledgerOnDiskAtFirstHide = s.sim.defaults.flushedValue(UserDefaultsHiddenAppStore::kKey);
+    };
     s.controller().hideWorkspace(write.id);
     s.sim.accessibility.onRead = nullptr;
+    s.sim.applications.onHide = nullptr;
 
     EXPECT_EQ(hiddenWhenRead, true);
+    EXPECT_EQ(ledgerOnDiskAtFirstHide,
+              Defaults::Value(std::vector<std::string>{"org.example.Mail", "org.example.Notes", "org.example.Zoo"}));
     EXPECT_TRUE(hidden("Notes"));
     EXPECT_TRUE(hidden("Mail"));
     EXPECT_FALSE(hidden("Music"));

@@ -108,6 +108,8 @@ public:
     void setIgnoresUnhide(Pid pid, bool ignores);
     // How many unhide requests the application was sent.
     int unhideRequests(Pid pid) const;
+    // Told of every hide request as it arrives, before it is carried out.
+    std::function<void(Pid)> onHide;
     // An application added as still launching finishes now (didLaunch follows).
     void finishLaunching(Pid pid);
     // The application quits by itself: its windows close, didTerminate follows.

@@ -130,6 +130,7 @@ void SimApplications::frontmostMayHaveChanged(std::optional<Pid> before) {
 }
 
 bool SimApplications::hide(Pid pid) {
+    if (onHide) onHide(pid);
     Process* p = process(pid);
     if (!p) return false;
     if (p->ignoresHide || p->info.isHidden) return true;

@@ -15,11 +15,21 @@ public:
     }
     void set(const std::string& key, Value value) override { values_[key] = std::move(value); }
     void remove(const std::string& key) override { values_.erase(key); }
+    void flush() override { flushed_ = values_; }
+
+    // What a crash now would leave: the values as of the last flush. (The real store writes in the
+    // background, so a change not flushed may or may not have reached the disk.)
+    std::optional<Value> flushedValue(const std::string& key) const {
+        auto it = flushed_.find(key);
+        if (it == flushed_.end()) return std::nullopt;
+        return it->second;
+    }
 
     size_t count() const { return values_.size(); }
 
 private:
     std::map<std::string, Value> values_;
+    std::map<std::string, Value> flushed_;
 };
 
 }  // namespace tessane::sim
