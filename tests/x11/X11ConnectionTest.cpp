@@ -13,6 +13,7 @@
 namespace tessane::x11test {
 namespace {
 
+using linux_backend::X11EventMask;
 using linux_backend::X11Event;
 using linux_backend::X11Status;
 using linux_backend::XAtomId;
@@ -135,7 +136,7 @@ TEST_F(X11ConnectionTest, BatchedReadsTellWindowsFromIdsThatNameNothingAndTheSer
 
 TEST_F(X11ConnectionTest, AnEventThatArrivesDuringABatchedReadIsSeenWaitingByTheEventLoop) {
     const XAtomId probe = x_->atom("TESSANE_PROBE");
-    x_->selectInput(x_->root(), 1L << 22);  // property changes
+    x_->selectInput(x_->root(), X11EventMask::properties);
     x_->sync();
     // Another client changes a root property; the event reaches us while we wait for answers.
     Display* other = XOpenDisplay(server_->display().c_str());
@@ -162,7 +163,7 @@ TEST_F(X11ConnectionTest, AnEventThatArrivesDuringABatchedReadIsSeenWaitingByThe
 // answers from before an event that came ahead of such an answer.
 TEST_F(X11ConnectionTest, TheSocketIsReadOnceATurnAndAfterEachWaitForTheServer) {
     const XAtomId probe = x_->atom("TESSANE_PROBE");
-    x_->selectInput(x_->root(), 1L << 22);  // property changes
+    x_->selectInput(x_->root(), X11EventMask::properties);
     x_->beginTurn();
     EXPECT_EQ(x_->property(x_->root(), probe), std::nullopt);  // read from the server: a wait
     x_->property(x_->root(), probe);  // so the socket is read once more
@@ -583,7 +584,7 @@ TEST_F(X11ConnectionTest, RequestsAboutAVanishedWindowAnswerWithoutCrashingOrLog
     EXPECT_FALSE(x_->text(w, "_NET_WM_NAME"));
     EXPECT_FALSE(x_->wmClass(w));
     EXPECT_FALSE(x_->normalHints(w));
-    EXPECT_EQ(x_->selectInput(w, 1L << 17).error, X11Status::badWindow);
+    EXPECT_EQ(x_->selectInput(w, X11EventMask::structure).error, X11Status::badWindow);
     EXPECT_EQ(x_->requestMap(w).error, X11Status::badWindow);
     x_->requestMoveResize(w, Point{0, 0}, Size{100, 100});
     EXPECT_EQ(x_->requestConfigure(w, Point{0, 0}, Size{100, 100}).error, X11Status::badWindow);

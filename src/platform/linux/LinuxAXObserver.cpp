@@ -13,9 +13,6 @@ namespace tessane::linux_backend {
 
 namespace {
 
-constexpr long kStructureNotifyMask = 1L << 17;
-constexpr long kPropertyChangeMask = 1L << 22;
-
 bool isWindowNotification(const std::string& n) {
     return n == ax::kWindowMoved || n == ax::kWindowResized || n == ax::kUIElementDestroyed;
 }
@@ -88,7 +85,7 @@ AXError LinuxAccessibility::addRegistration(const std::shared_ptr<ObserverState>
 
 void LinuxAccessibility::watchWindow(XWindowId window) {
     if (registry_->lastFrames.count(window)) return;
-    if (!x_.selectInput(window, kStructureNotifyMask | kPropertyChangeMask).ok()) return;
+    if (!x_.selectInput(window, X11EventMask::structure | X11EventMask::properties).ok()) return;
     registry_->lastFrames[window] = visibleFrame(window).value_or(Rect());
     // Watched afresh while fullscreen (listed again by its manager, or fullscreen when shown).
     if (auto s = state(window); s && s->fullScreen) noteFullScreen(window, true);

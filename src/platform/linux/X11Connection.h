@@ -41,6 +41,14 @@ struct X11Status {
     static constexpr int noConnection = -1;
 };
 
+// What a client can ask to hear of a window: X's event-mask bits, named here once for every
+// caller of selectInput, addEventMask and hear.
+struct X11EventMask {
+    static constexpr long structure = 1L << 17;     // its own configure, map, reparent, destroy
+    static constexpr long substructure = 1L << 19;  // the same of its children, and their creation
+    static constexpr long properties = 1L << 22;    // changes of its properties
+};
+
 // One X event, reduced to what the ports look at.
 struct X11Event {
     enum class Kind {

@@ -7,9 +7,6 @@ namespace tessane::linux_backend {
 
 namespace {
 
-constexpr long kStructureNotifyMask = 1L << 17;
-constexpr long kSubstructureNotifyMask = 1L << 19;
-constexpr long kPropertyChangeMask = 1L << 22;
 // How far below the root a client is looked for in its frame (window managers nest two or three).
 constexpr int kFrameDepth = 8;
 
@@ -171,7 +168,7 @@ void X11DesktopModel::climb(std::vector<XWindowId> windows) {
     std::erase_if(windows, [&](XWindowId w) { return w == 0 || w == x_.root() || frameOf_.count(w); });
     if (windows.empty()) return;
     // Any later move to another parent is heard (asked before the first question).
-    x_.addEventMask(windows, kStructureNotifyMask);
+    x_.addEventMask(windows, X11EventMask::structure);
     struct Climb {
         XWindowId window, at;
     };
@@ -261,7 +258,7 @@ void X11DesktopModel::start() {
     if (started_) return;
     // The root's own changes and its children's (frames) keep everything here valid.
     started_ = true;
-    x_.selectInput(x_.root(), kPropertyChangeMask | kSubstructureNotifyMask | kStructureNotifyMask);
+    x_.selectInput(x_.root(), X11EventMask::properties | X11EventMask::substructure | X11EventMask::structure);
 }
 
 bool X11DesktopModel::listed(XWindowId window) {
@@ -301,7 +298,7 @@ void X11DesktopModel::selectOn(const std::vector<XWindowId>& windows) {
     std::vector<XWindowId> fresh;
     for (XWindowId w : windows)
         if (selected_.insert(w)) fresh.push_back(w);
-    x_.addEventMask(fresh, kPropertyChangeMask);
+    x_.addEventMask(fresh, X11EventMask::properties);
 }
 
 void X11DesktopModel::fetchForListed(XAtomId atom) {
@@ -429,7 +426,7 @@ void X11DesktopModel::prefetchGeometry(const std::vector<XWindowId>& windows) {
     std::vector<XWindowId> clients;
     for (XWindowId w : missing)
         if (w != x_.root()) clients.push_back(w);
-    x_.addEventMask(clients, kStructureNotifyMask);
+    x_.addEventMask(clients, X11EventMask::structure);
     // What moves a client is its frame: known before the client is kept.
     climb(clients);
     const auto answers = x_.geometries(missing);
