@@ -189,6 +189,16 @@ public:
     void readSocketNext() { socketReadDue_ = true; }
     // How often the read model has looked at the socket for events; tests count it.
     uint64_t socketReads() const { return socketReads_; }
+    // Takes every event the server has sent so far out of Xlib's queue (the socket looked at as
+    // beginTurn and readSocketNext say), telling onArrival's listeners of each; processEvents
+    // hands them out later, in order. The read model calls this before every answer.
+    void peekQueuedEvents();
+    // Told of every event as it is taken from the server, before any onEvent listener hears it:
+    // for the read model, which must never answer behind what the server has said.
+    [[nodiscard]] Subscription onArrival(std::function<void(const X11Event&)> listener);
+    // Told of every property this connection writes or removes (the server's event about it
+    // comes later): what was known of it no longer holds.
+    [[nodiscard]] Subscription onPropertyWritten(std::function<void(XWindowId, XAtomId)> listener);
 
     // --- the connection's death -------------------------------------------------------------
     // Whether the server is gone for this connection: marked so by a failed read or write.
@@ -265,12 +275,30 @@ public:
     bool windowExists(XWindowId window);
     X11DesktopModel& desktop() { return *desktop_; }
 
+    // --- straight from the server, bypassing the read model (which asks through these) ------
+    std::optional<X11Property> readProperty(XWindowId window, XAtomId property);
+    std::optional<X11WindowGeometry> readGeometry(XWindowId window);
+    // The parent of each window (none when it is gone), every request sent before the first
+    // answer is awaited.
+    std::vector<std::optional<XWindowId>> readParents(std::span<const XWindowId> windows);
+    // The children of a window, bottom to top as the server stacks them; none when it is gone.
+    // `serial`, if given, gets the request's: events carrying a lower one came before the answer.
+    std::optional<std::vector<XWindowId>> readChildren(XWindowId window, unsigned long* serial = nullptr);
+    std::vector<X11Monitor> readMonitors();
+    Size readRootSize();
+    std::optional<std::vector<uint8_t>> readOutputEdid(unsigned long output);
+    std::optional<std::string> readOutputName(unsigned long output);
+
     // --- requests to windows and to the window manager -------------------------------------
     // Adds `mask` (Xlib event-mask bits) to the events we hear from `window`; other clients'
     // masks are unaffected. BadWindow when it has gone.
     X11Status selectInput(XWindowId window, long mask);
     // The same for many windows without waiting: windows that have gone are passed over.
     void addEventMask(std::span<const XWindowId> windows, long mask);
+    // What was asked to hear of `window` is asked afresh next time: its id may come to name
+    // another client's new window (it left the client list). A destroyed window is forgotten here
+    // without this.
+    void forgetEventMask(XWindowId window) { eventMasks_.erase(window); }
     // A client message to the window manager about `window` (sent to the root, as EWMH asks).
     X11Status sendToWindowManager(XWindowId window, std::string_view messageType,
                                   const std::array<long, 5>& data);
@@ -400,24 +428,11 @@ public:
     void noteBroken() { markBroken("a read or write failed"); }
 
 private:
-    friend class X11DesktopModel;
     X11Connection(_XDisplay* display, LogSink log);
-    // Straight from the server, bypassing the read model.
-    std::optional<X11Property> readProperty(XWindowId window, XAtomId property);
-    std::optional<X11WindowGeometry> readGeometry(XWindowId window);
-    // The parent of each window (none when it is gone), every request sent before the first
-    // answer is awaited.
-    std::vector<std::optional<XWindowId>> readParents(std::span<const XWindowId> windows);
-    // The children of a window, bottom to top as the server stacks them; none when it is gone.
-    // `serial`, if given, gets the request's: events carrying a lower one came before the answer.
-    std::optional<std::vector<XWindowId>> readChildren(XWindowId window, unsigned long* serial = nullptr);
-    std::vector<X11Monitor> readMonitors();
-    Size readRootSize();
-    std::optional<std::vector<uint8_t>> readOutputEdid(unsigned long output);
-    std::optional<std::string> readOutputName(unsigned long output);
-    // Tells the read model of every event the server has sent, and keeps them for processEvents.
-    void peekQueuedEvents();
     void dispatch(void* xevent, bool noted);
+    // An event taken from the server: its arrival listeners hear it, and a destroyed window's
+    // event mask is forgotten.
+    void arrived(const X11Event& event);
     void trip(uint64_t count = 1) { roundTrips_ += count; }
     // False once the connection is broken (noticed here when XCB has seen it first): every
     // Xlib and XCB call is made only after this answered true.
@@ -453,6 +468,8 @@ private:
     XWindowId currentManagerCheck();
     bool pingsUnreliable();
     Signal<X11Event> events_;
+    Signal<X11Event> arrivals_;
+    Signal<XWindowId, XAtomId> written_;
     bool broken_ = false;
     Signal<> brokenSignal_;
     uint64_t roundTrips_ = 0;

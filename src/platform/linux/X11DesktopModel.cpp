@@ -12,7 +12,10 @@ constexpr int kFrameDepth = 8;
 
 }  // namespace
 
-X11DesktopModel::X11DesktopModel(X11Connection& x) : x_(x) {}
+X11DesktopModel::X11DesktopModel(X11Connection& x)
+    : x_(x),
+      arrivals_(x.onArrival([this](const X11Event& e) { note(e); })),
+      written_(x.onPropertyWritten([this](XWindowId window, XAtomId atom) { forget(window, atom); })) {}
 
 uint64_t X11DesktopModel::version() {
     x_.peekQueuedEvents();
@@ -78,7 +81,6 @@ void X11DesktopModel::note(const X11Event& e) {
             ++geometryGeneration_;
         dropWindow(e.window);
         rootChildren_.erase(e.window);
-        if (e.window == e.eventWindow || e.eventWindow == x_.root()) x_.eventMasks_.erase(e.window);
         changed();
         break;
     case K::screensChanged:
@@ -277,7 +279,7 @@ void X11DesktopModel::refreshClientList() {
     // An id that left the list may be destroyed and made again by another client: what we
     // asked to hear of it is asked afresh.
     for (XWindowId w : clientList_)
-        if (!listed_.contains(w)) x_.eventMasks_.erase(w);
+        if (!listed_.contains(w)) x_.forgetEventMask(w);
     clientList_ = std::move(now);
     // What is known of ids that left the list goes with them; they are asked afresh if they
     // come back.

@@ -89,10 +89,6 @@ public:
 
     // Whether the window's values are kept here (the root and the listed clients).
     bool keeps(XWindowId window);
-    // A property we wrote ourselves: what is known of it is no longer true.
-    void forget(XWindowId window, XAtomId atom);
-    // Told of every event before any listener hears it (and of queued ones ahead of time).
-    void note(const X11Event& event);
     // Changes whenever a property or the list of clients changes, or a window goes (not when
     // windows only move): lets callers keep answers derived from those for as long as they hold.
     uint64_t version();
@@ -106,6 +102,10 @@ private:
         uint64_t generation = 0;
         std::optional<X11WindowGeometry> value;  // none: not a window
     };
+    // A property we wrote ourselves: what is known of it is no longer true.
+    void forget(XWindowId window, XAtomId atom);
+    // Told of every event before any listener hears it (and of queued ones ahead of time).
+    void note(const X11Event& event);
     void start();
     bool listed(XWindowId window);
     void refreshClientList();
@@ -176,6 +176,8 @@ private:
     std::optional<Size> rootSize_;
     std::map<unsigned long, std::optional<std::vector<uint8_t>>> edids_;
     std::map<unsigned long, std::optional<std::string>> outputNames_;
+    Subscription arrivals_;
+    Subscription written_;
 };
 
 }  // namespace tessane::linux_backend

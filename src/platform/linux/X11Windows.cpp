@@ -334,7 +334,7 @@ X11Status X11Connection::setCardinal(XWindowId window, std::string_view property
     ErrorTrap trap(*this);
     XChangeProperty(display_, window, atom(property), XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&value), 1);
-    desktop_->forget(window, atom(property));
+    written_.emit(window, atom(property));
     return trap.check();
 }
 
@@ -342,7 +342,7 @@ X11Status X11Connection::removeProperty(XWindowId window, std::string_view prope
     if (!usable()) return {X11Status::noConnection};
     ErrorTrap trap(*this);
     XDeleteProperty(display_, window, atom(property));
-    desktop_->forget(window, atom(property));
+    written_.emit(window, atom(property));
     return trap.check();
 }
 
@@ -365,7 +365,7 @@ void X11Connection::setCardinals(std::span<const XWindowId> windows, std::string
         const auto cookie = xcb_change_property_checked(c, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(w),
                                                         static_cast<xcb_atom_t>(a), XCB_ATOM_CARDINAL, 32, 1, &item);
         xcb_discard_reply(c, cookie.sequence);
-        desktop_->forget(w, a);
+        written_.emit(w, a);
     }
     xcb_flush(c);
 }
@@ -378,7 +378,7 @@ void X11Connection::removeProperties(std::span<const XWindowId> windows, std::st
     for (XWindowId w : windows) {
         const auto cookie = xcb_delete_property_checked(c, static_cast<xcb_window_t>(w), static_cast<xcb_atom_t>(a));
         xcb_discard_reply(c, cookie.sequence);
-        desktop_->forget(w, a);
+        written_.emit(w, a);
     }
     xcb_flush(c);
 }
