@@ -321,6 +321,44 @@ TEST_F(X11DesktopModelTest, AClientResizedInsideItsFrameAfterTheFrameIsSeenAgain
     XCloseDisplay(wm);
 }
 
+// A watch of a window the model does not keep (it is not listed) holds what it asked for only
+// while it is held: its end leaves the window hearing what was asked to last, and its frame is let
+// go; a window destroyed under a watch is forgotten at once, and the watch's end asks nothing.
+TEST_F(X11DesktopModelTest, AWatchsEndTakesBackItsInputAndTheFrameItKept) {
+    Display* other = XOpenDisplay(bare_->display().c_str());
+    ASSERT_NE(other, nullptr);
+    const Window frame = XCreateSimpleWindow(other, DefaultRootWindow(other), 0, 0, 100, 100, 0, 0, 0);
+    const Window inner = XCreateSimpleWindow(other, frame, 0, 20, 100, 80, 0, 0, 0);
+    XSync(other, False);
+    const auto selected = [&](Window w) {
+        XWindowAttributes attributes{};
+        XGetWindowAttributes(x_->display(), w, &attributes);
+        return attributes.your_event_mask;
+    };
+    auto& model = x_->desktop();
+    const long both = X11EventMask::structure | X11EventMask::properties;
+    Subscription watch = model.watch(inner, both);
+    ASSERT_TRUE(watch);
+    EXPECT_EQ(model.knownFrameOf(inner), frame);
+    EXPECT_EQ(selected(inner), both);
+    ASSERT_TRUE(x_->selectInput(inner, X11EventMask::properties).ok());
+    watch.reset();
+    EXPECT_EQ(selected(inner), X11EventMask::properties);
+    EXPECT_FALSE(model.knownFrameOf(inner));
+    EXPECT_TRUE(model.clientsIn(frame).empty());
+
+    Subscription again = model.watch(inner, X11EventMask::structure);
+    ASSERT_TRUE(again);
+    XDestroyWindow(other, frame);
+    XSync(other, False);
+    x_->sync();
+    x_->processEvents();
+    EXPECT_FALSE(model.knownFrameOf(inner));
+    again.reset();
+    EXPECT_EQ(x_->selectInput(inner, X11EventMask::structure).error, X11Status::badWindow);
+    XCloseDisplay(other);
+}
+
 // Answers derived from a few properties of every listed client (each process's windows by type,
 // the struts) are kept while those properties stay: a title or a state changing on one window
 // must not make them walk every listed window again.

@@ -63,6 +63,7 @@ LinuxAccessibility::~LinuxAccessibility() {
     sendDeferredRestores();
     arrivalEvents_.reset();
     events_.reset();
+    registry_->watches.clear();
     registry_->alive = false;
 }
 

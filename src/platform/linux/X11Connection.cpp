@@ -144,6 +144,9 @@ bool X11Connection::madeByThisProcess(XWindowId window) const {
 }
 
 X11Connection::~X11Connection() {
+    // Interests still held anywhere end with nothing asked; the read model's go with it.
+    lifetime_.reset();
+    desktop_.reset();
     {
         auto& r = routing();
         std::lock_guard lock(r.mutex);

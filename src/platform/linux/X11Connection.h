@@ -295,10 +295,16 @@ public:
     X11Status selectInput(XWindowId window, long mask);
     // The same for many windows without waiting: windows that have gone are passed over.
     void addEventMask(std::span<const XWindowId> windows, long mask);
+    // Hears `mask` of `window` for as long as the answer is held, as selectInput asks it; its end
+    // takes back, without waiting, what no other interest and no lasting ask (selectInput,
+    // addEventMask) still wants. Empty when the window has gone.
+    [[nodiscard]] Subscription hear(XWindowId window, long mask);
+    // The same for many windows without waiting, as addEventMask: an interest per window, in order.
+    [[nodiscard]] std::vector<Subscription> hearAll(std::span<const XWindowId> windows, long mask);
     // What was asked to hear of `window` is asked afresh next time: its id may come to name
-    // another client's new window (it left the client list). A destroyed window is forgotten here
-    // without this.
-    void forgetEventMask(XWindowId window) { eventMasks_.erase(window); }
+    // another client's new window (it left the client list). Its interests then end without a
+    // word to the server. A destroyed window is forgotten here without this.
+    void forgetEventMask(XWindowId window) { selections_.erase(window); }
     // A client message to the window manager about `window` (sent to the root, as EWMH asks).
     X11Status sendToWindowManager(XWindowId window, std::string_view messageType,
                                   const std::array<long, 5>& data);
@@ -477,7 +483,22 @@ private:
     bool socketReadDue_ = true;
     uint64_t tripsAtSocketRead_ = 0;
     uint64_t socketReads_ = 0;
-    std::unordered_map<XWindowId, long> eventMasks_;  // what we asked to hear of each window
+    // What we asked to hear of each window: all that is selected now, what was asked with no end
+    // (by selectInput and addEventMask, or chosen when this connection made the window), and
+    // each interest hear() handed out that has not ended.
+    struct Selection {
+        long selected = 0;
+        long lasting = 0;
+        std::vector<std::pair<uint64_t, long>> held;  // (interest, mask)
+        long heldMask() const;
+    };
+    std::unordered_map<XWindowId, Selection> selections_;
+    uint64_t lastInterest_ = 0;
+    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);  // interests ending after it do nothing
+    X11Status select(XWindowId window, long mask, bool lasting);
+    Subscription holdInterest(XWindowId window, long mask);
+    void endInterest(XWindowId window, uint64_t interest);
+    void sendEventMask(XWindowId window, long mask);
     std::unique_ptr<X11DesktopModel> desktop_;
     // Events taken out of Xlib's queue for the read model, not yet handed out (XEvent values).
     std::deque<std::array<long, 24>> drained_;

@@ -79,7 +79,7 @@ void X11DesktopModel::note(const X11Event& e) {
         if (!held_.count(e.window) && !frameOf_.count(e.window) && !x_.madeByThisProcess(e.window) &&
             !madeWhileWatched(e.window))
             ++geometryGeneration_;
-        dropWindow(e.window);
+        forgetWindow(e.window);
         rootChildren_.erase(e.window);
         changed();
         break;
@@ -144,6 +144,7 @@ void X11DesktopModel::setFrame(XWindowId window, XWindowId frame) {
 }
 
 void X11DesktopModel::forgetFrame(XWindowId window) {
+    frameHeard_.erase(window);
     const auto it = frameOf_.find(window);
     if (it == frameOf_.end()) return;
     if (const auto frame = held_.find(it->second); frame != held_.end()) {
@@ -160,6 +161,7 @@ void X11DesktopModel::frameGone(XWindowId frame) {
     for (XWindowId w : it->second) {
         geometry_.erase(w);
         frameOf_.erase(w);
+        frameHeard_.erase(w);
     }
     held_.erase(it);
     ++framesVersion_;
@@ -169,8 +171,7 @@ void X11DesktopModel::climb(std::vector<XWindowId> windows) {
     start();
     std::erase_if(windows, [&](XWindowId w) { return w == 0 || w == x_.root() || frameOf_.count(w); });
     if (windows.empty()) return;
-    // Any later move to another parent is heard (asked before the first question).
-    x_.addEventMask(windows, X11EventMask::structure);
+    hearParents(windows);
     struct Climb {
         XWindowId window, at;
     };
@@ -191,7 +192,7 @@ void X11DesktopModel::climb(std::vector<XWindowId> windows) {
             if (!parents[i]) {
                 // A listed client that is no window: nothing kept of it holds.
                 if (depth == 0 && listed(c.window) && notWindows_.insert(c.window)) {
-                    dropWindow(c.window);
+                    forgetWindow(c.window);
                     changed();
                 }
                 c.at = 0;
@@ -205,6 +206,29 @@ void X11DesktopModel::climb(std::vector<XWindowId> windows) {
         }
         std::erase_if(climbing, [](const Climb& c) { return c.at == 0; });
     }
+    for (XWindowId w : windows)
+        if (!frameOf_.count(w)) frameHeard_.erase(w);  // gone, or deeper than looked
+}
+
+void X11DesktopModel::hearParents(const std::vector<XWindowId>& windows) {
+    // Any later move to another parent is heard (asked before the first question): of a listed
+    // client for as long as it is listed, of any other window while its frame is kept.
+    std::vector<XWindowId> kept, other;
+    for (XWindowId w : windows) (listed_.contains(w) ? kept : other).push_back(w);
+    x_.addEventMask(kept, X11EventMask::structure);
+    auto heard = x_.hearAll(other, X11EventMask::structure);
+    for (size_t i = 0; i < other.size(); ++i) frameHeard_[other[i]] = std::move(heard[i]);
+}
+
+Subscription X11DesktopModel::watch(XWindowId window, long mask) {
+    Subscription heard = x_.hear(window, mask);
+    if (!heard) return {};
+    frameOf(window);
+    auto interest = std::make_shared<Subscription>(std::move(heard));
+    return Subscription([this, alive = std::weak_ptr<int>(lifetime_), window, interest] {
+        interest->reset();
+        if (alive.lock() && !listed_.contains(window)) forgetWindow(window);
+    });
 }
 
 std::optional<XWindowId> X11DesktopModel::frameOf(XWindowId window) {
@@ -248,7 +272,7 @@ void X11DesktopModel::forget(XWindowId window, XAtomId atom) {
     changed(atom);
 }
 
-void X11DesktopModel::dropWindow(XWindowId window) {
+void X11DesktopModel::forgetWindow(XWindowId window) {
     geometry_.erase(window);
     frameGone(window);
     forgetFrame(window);
@@ -321,7 +345,7 @@ void X11DesktopModel::fetch(const std::vector<XWindowId>& missing, XAtomId atom)
     for (size_t i = 0; i < missing.size(); ++i) {
         if (!answers[i].windowExists) {
             notWindows_.insert(missing[i]);
-            dropWindow(missing[i]);
+            forgetWindow(missing[i]);
         } else {
             values[missing[i]] = answers[i].value;
         }

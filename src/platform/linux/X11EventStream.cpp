@@ -28,11 +28,12 @@ Subscription X11Connection::onPropertyWritten(std::function<void(XWindowId, XAto
 }
 
 void X11Connection::arrived(const X11Event& e) {
-    arrivals_.emit(e);
     // Heard on the window itself, or on the root of one of its children: it is gone, and an id
-    // made again names another window, whose mask is asked afresh.
+    // made again names another window, whose mask is asked afresh. Interests in it that end
+    // while it is told of ask nothing of the server.
     if (e.kind == X11Event::Kind::destroy && (e.window == e.eventWindow || e.eventWindow == root_))
-        eventMasks_.erase(e.window);
+        selections_.erase(e.window);
+    arrivals_.emit(e);
 }
 
 bool X11Connection::hasQueuedEvents() const {
