@@ -140,7 +140,7 @@ TEST_F(AppRunsTest, AWindowMovedAwayIsPutBack) {
     const auto top = topLevelOf(x_->display(), beta_);
     ASSERT_TRUE(top);
     const XWindowId frame = *top;
-    ASSERT_TRUE(x_->selectInput(x_->root(), SubstructureNotifyMask).ok());
+    ASSERT_TRUE(x_->selectInput(x_->root(), linux_backend::X11EventMask::substructure).ok());
     bool away = false;
     const Subscription heard = x_->onEvent([&](const linux_backend::X11Event& e) {
         if (e.kind == linux_backend::X11Event::Kind::configure && e.window == frame && e.rect.minX() < 700) away = true;

@@ -13,6 +13,7 @@
 namespace tessane::x11test {
 namespace {
 
+using linux_backend::X11EventMask;
 using linux_backend::X11Event;
 using linux_backend::X11Status;
 using linux_backend::XAtomId;
@@ -135,7 +136,7 @@ TEST_F(X11ConnectionTest, BatchedReadsTellWindowsFromIdsThatNameNothingAndTheSer
 
 TEST_F(X11ConnectionTest, AnEventThatArrivesDuringABatchedReadIsSeenWaitingByTheEventLoop) {
     const XAtomId probe = x_->atom("TESSANE_PROBE");
-    x_->selectInput(x_->root(), 1L << 22);  // property changes
+    x_->selectInput(x_->root(), X11EventMask::properties);
     x_->sync();
     // Another client changes a root property; the event reaches us while we wait for answers.
     Display* other = XOpenDisplay(server_->display().c_str());
@@ -162,7 +163,7 @@ TEST_F(X11ConnectionTest, AnEventThatArrivesDuringABatchedReadIsSeenWaitingByThe
 // answers from before an event that came ahead of such an answer.
 TEST_F(X11ConnectionTest, TheSocketIsReadOnceATurnAndAfterEachWaitForTheServer) {
     const XAtomId probe = x_->atom("TESSANE_PROBE");
-    x_->selectInput(x_->root(), 1L << 22);  // property changes
+    x_->selectInput(x_->root(), X11EventMask::properties);
     x_->beginTurn();
     EXPECT_EQ(x_->property(x_->root(), probe), std::nullopt);  // read from the server: a wait
     x_->property(x_->root(), probe);  // so the socket is read once more
@@ -318,6 +319,44 @@ TEST_F(X11DesktopModelTest, AClientResizedInsideItsFrameAfterTheFrameIsSeenAgain
     ASSERT_TRUE(x_->geometry(client));
     EXPECT_EQ(x_->geometry(client)->rootRect, Rect(100, 120, 600, 280));
     XCloseDisplay(wm);
+}
+
+// A watch of a window the model does not keep (it is not listed) holds what it asked for only
+// while it is held: its end leaves the window hearing what was asked to last, and its frame is let
+// go; a window destroyed under a watch is forgotten at once, and the watch's end asks nothing.
+TEST_F(X11DesktopModelTest, AWatchsEndTakesBackItsInputAndTheFrameItKept) {
+    Display* other = XOpenDisplay(bare_->display().c_str());
+    ASSERT_NE(other, nullptr);
+    const Window frame = XCreateSimpleWindow(other, DefaultRootWindow(other), 0, 0, 100, 100, 0, 0, 0);
+    const Window inner = XCreateSimpleWindow(other, frame, 0, 20, 100, 80, 0, 0, 0);
+    XSync(other, False);
+    const auto selected = [&](Window w) {
+        XWindowAttributes attributes{};
+        XGetWindowAttributes(x_->display(), w, &attributes);
+        return attributes.your_event_mask;
+    };
+    auto& model = x_->desktop();
+    const long both = X11EventMask::structure | X11EventMask::properties;
+    Subscription watch = model.watch(inner, both);
+    ASSERT_TRUE(watch);
+    EXPECT_EQ(model.knownFrameOf(inner), frame);
+    EXPECT_EQ(selected(inner), both);
+    ASSERT_TRUE(x_->selectInput(inner, X11EventMask::properties).ok());
+    watch.reset();
+    EXPECT_EQ(selected(inner), X11EventMask::properties);
+    EXPECT_FALSE(model.knownFrameOf(inner));
+    EXPECT_TRUE(model.clientsIn(frame).empty());
+
+    Subscription again = model.watch(inner, X11EventMask::structure);
+    ASSERT_TRUE(again);
+    XDestroyWindow(other, frame);
+    XSync(other, False);
+    x_->sync();
+    x_->processEvents();
+    EXPECT_FALSE(model.knownFrameOf(inner));
+    again.reset();
+    EXPECT_EQ(x_->selectInput(inner, X11EventMask::structure).error, X11Status::badWindow);
+    XCloseDisplay(other);
 }
 
 // Answers derived from a few properties of every listed client (each process's windows by type,
@@ -583,7 +622,7 @@ TEST_F(X11ConnectionTest, RequestsAboutAVanishedWindowAnswerWithoutCrashingOrLog
     EXPECT_FALSE(x_->text(w, "_NET_WM_NAME"));
     EXPECT_FALSE(x_->wmClass(w));
     EXPECT_FALSE(x_->normalHints(w));
-    EXPECT_EQ(x_->selectInput(w, 1L << 17).error, X11Status::badWindow);
+    EXPECT_EQ(x_->selectInput(w, X11EventMask::structure).error, X11Status::badWindow);
     EXPECT_EQ(x_->requestMap(w).error, X11Status::badWindow);
     x_->requestMoveResize(w, Point{0, 0}, Size{100, 100});
     EXPECT_EQ(x_->requestConfigure(w, Point{0, 0}, Size{100, 100}).error, X11Status::badWindow);

@@ -13,9 +13,6 @@ namespace tessane::linux_backend {
 
 namespace {
 
-constexpr long kStructureNotifyMask = 1L << 17;
-constexpr long kPropertyChangeMask = 1L << 22;
-
 bool isWindowNotification(const std::string& n) {
     return n == ax::kWindowMoved || n == ax::kWindowResized || n == ax::kUIElementDestroyed;
 }
@@ -42,6 +39,7 @@ public:
     void detach() override {
         state_->detached = true;
         state_->registrations.clear();
+        if (auto registry = registry_.lock(); registry && registry->alive) ax_.unwatchUnheard();
     }
 
 private:
@@ -88,13 +86,38 @@ AXError LinuxAccessibility::addRegistration(const std::shared_ptr<ObserverState>
 
 void LinuxAccessibility::watchWindow(XWindowId window) {
     if (registry_->lastFrames.count(window)) return;
-    if (!x_.selectInput(window, kStructureNotifyMask | kPropertyChangeMask).ok()) return;
+    // Its frame too: a frame moves on every step of a title-bar drag, while its client hears only
+    // of the drop. The read model hears the frames from the root and knows which holds it.
+    Subscription watch = x_.desktop().watch(window, X11EventMask::structure | X11EventMask::properties);
+    if (!watch) return;
+    registry_->watches[window] = std::move(watch);
     registry_->lastFrames[window] = visibleFrame(window).value_or(Rect());
     // Watched afresh while fullscreen (listed again by its manager, or fullscreen when shown).
     if (auto s = state(window); s && s->fullScreen) noteFullScreen(window, true);
-    // Its frame too: a frame moves on every step of a title-bar drag, while its client hears only
-    // of the drop. The read model hears the frames from the root and knows which holds it.
-    x_.desktop().frameOf(window);
+}
+
+void LinuxAccessibility::unwatchUnheard() {
+    std::vector<XWindowId> unheard;
+    for (const auto& [window, frame] : registry_->lastFrames)
+        if (!heardByAnObserver(window)) unheard.push_back(window);
+    for (XWindowId w : unheard) {
+        registry_->lastFrames.erase(w);
+        registry_->fullScreen.erase(w);
+        registry_->watches.erase(w);
+    }
+}
+
+bool LinuxAccessibility::heardByAnObserver(XWindowId window) {
+    const auto owner = pidCache_.find(window);
+    if (owner == pidCache_.end()) return false;  // nobody it could be told to
+    const uint64_t app = applicationElement(owner->second).handle();
+    for (auto& weak : registry_->observers) {
+        auto o = weak.lock();
+        if (!o || o->detached || o->pid != owner->second) continue;
+        for (const char* n : {ax::kWindowMoved, ax::kWindowResized, ax::kUIElementDestroyed})
+            if (o->registrations.count({window, n}) || o->registrations.count({app, n})) return true;
+    }
+    return false;
 }
 
 // A watched window that enters or leaves fullscreen (or goes while in it) is told as a change of
@@ -183,7 +206,7 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
         managerLeftAt_ = std::chrono::steady_clock::now();
         return;
     }
-    if (e.kind == K::destroy && e.window == e.eventWindow) windowGone(e.window);
+    if (e.kind == K::destroy && e.window == e.eventWindow) windowGone(e.window, true);
 }
 
 void LinuxAccessibility::frameChanged(XWindowId window) {
@@ -202,7 +225,7 @@ void LinuxAccessibility::frameChanged(XWindowId window) {
 
 void LinuxAccessibility::clientListChanged() {
     auto list = x_.windowList(x_.root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
-    for (XWindowId w : clients_.update(list)) windowGone(w);
+    for (XWindowId w : clients_.update(list)) windowGone(w, false);
     // What is known about ids that left the list goes with them.
     std::erase_if(pidCache_, [this](const auto& entry) { return !clients_.listed(entry.first); });
     noOwner_.keepIf([this](XWindowId w) { return listedAnywhere(w); });
@@ -256,15 +279,17 @@ void LinuxAccessibility::stackingChanged() {
     stacked_.takeInSlices(queue_, [this](const std::vector<XWindowId>& fresh) { windowPids(fresh); });
 }
 
-void LinuxAccessibility::windowGone(XWindowId window) {
+void LinuxAccessibility::windowGone(XWindowId window, bool destroyed) {
     registry_->lastFrames.erase(window);
+    registry_->watches.erase(window);
     noteFullScreen(window, false);
-    if (registry_->goneReported.count(window)) return;
+    // Its destruction is the last that can be heard of it: what was reported goes then.
+    if (destroyed ? registry_->goneReported.erase(window) : registry_->goneReported.count(window)) return;
     auto owner = pidCache_.find(window);
     if (owner == pidCache_.end()) return;
     const Pid pid = owner->second;
     pidCache_.erase(owner);
-    registry_->goneReported.insert(window);
+    if (!destroyed) registry_->goneReported.insert(window);
     deliver(window, pid, ax::kUIElementDestroyed);
 }
 

@@ -25,8 +25,10 @@ struct LinuxAccessibility::Registry {
     std::vector<std::weak_ptr<ObserverState>> observers;
     // Watched windows and their frame when last told, to tell moves from resizes.
     std::map<XWindowId, Rect> lastFrames;
+    // The interest in each watched window (its events, its kept frame): its end lets both go.
+    std::map<XWindowId, Subscription> watches;
     XWindowId activeWindow = 0;
-    // Windows whose destruction was already reported (by DestroyNotify or by leaving the list).
+    // Windows reported gone on leaving the list whose destruction may still be heard: told once.
     std::set<XWindowId> goneReported;
     // Watched windows last seen in fullscreen.
     std::set<XWindowId> fullScreen;

@@ -20,8 +20,6 @@ namespace tessane::linux_backend {
 namespace {
 
 constexpr uint64_t kApplicationTag = 1ull << 62;
-constexpr long kStructureNotifyMask = 1L << 17;
-constexpr long kPropertyChangeMask = 1L << 22;
 constexpr long kIconicState = 3;
 // How long a manager that does not answer round trips is given to restore a window it was asked to.
 constexpr double kRestoreBound = 0.5;
@@ -37,7 +35,7 @@ AXAttributeResult error(AXError e) { return {e, {}}; }
 
 LinuxAccessibility::LinuxAccessibility(X11Connection& x, LinuxScreens& screens, MainQueue& queue)
     : x_(x), screens_(screens), queue_(queue), registry_(std::make_shared<Registry>()) {
-    x_.selectInput(x_.root(), kPropertyChangeMask | kStructureNotifyMask);
+    x_.selectInput(x_.root(), X11EventMask::properties | X11EventMask::structure);
     x_.selectScreenChanges();
     // The windows listed before us are taken in as they are: nobody is told they appeared.
     clients_.update(x_.windowList(x_.root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{}));
@@ -65,6 +63,7 @@ LinuxAccessibility::~LinuxAccessibility() {
     sendDeferredRestores();
     arrivalEvents_.reset();
     events_.reset();
+    registry_->watches.clear();
     registry_->alive = false;
 }
 
@@ -139,7 +138,7 @@ bool LinuxAccessibility::isProcessTrusted() {
     // check window goes with it: its destruction is what tells us window control has ended.
     wmCheckWindow_ = 0;
     if (*trusted_) {
-        if (x_.selectInput(manager->witness, kStructureNotifyMask).ok())
+        if (x_.selectInput(manager->witness, X11EventMask::structure).ok())
             wmCheckWindow_ = manager->witness;
         else
             trusted_ = false;  // gone since we asked

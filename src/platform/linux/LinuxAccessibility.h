@@ -192,6 +192,9 @@ private:
     AXError addRegistration(const std::shared_ptr<ObserverState>& observer, const AXElement& element,
                             const std::string& notification);
     void watchWindow(XWindowId window);
+    // After an observer's detach: the windows no observer listens to any more are not watched.
+    void unwatchUnheard();
+    bool heardByAnObserver(XWindowId window);
     // A watched window or its frame was configured: its observers hear whether it moved or
     // resized.
     void frameChanged(XWindowId window);
@@ -203,7 +206,7 @@ private:
     void activeWindowChanged();
     void noteStacking(const std::vector<XWindowId>& stacking);
     bool listedAnywhere(XWindowId window) const;
-    void windowGone(XWindowId window);
+    void windowGone(XWindowId window, bool destroyed);
     void deliver(XWindowId window, Pid pid, const char* notification);
     friend class LinuxAXObserver;
 

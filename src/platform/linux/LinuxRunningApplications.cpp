@@ -17,9 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr long kPropertyChangeMask = 1L << 22;
-constexpr long kStructureNotifyMask = 1L << 17;
-constexpr long kSubstructureNotifyMask = 1L << 19;  // new top-level windows, before they map
 constexpr double kIndexMaxAge = 5;  // seconds before a miss may rebuild the entry index
 
 // Gone, or a zombie nobody has reaped yet.
@@ -49,7 +46,8 @@ LinuxRunningApplications::LinuxRunningApplications(X11Connection& x, LinuxAccess
                                                    const LinuxAppCatalog& catalog, MainQueue& queue,
                                                    LogSink log, std::filesystem::path helpFolder)
     : x_(x), ax_(ax), catalog_(catalog), queue_(queue), log_(std::move(log)), helpFolder_(std::move(helpFolder)) {
-    x_.selectInput(x_.root(), kPropertyChangeMask | kStructureNotifyMask | kSubstructureNotifyMask);
+    // Its children's structure: new top-level windows, before they map.
+    x_.selectInput(x_.root(), X11EventMask::properties | X11EventMask::structure | X11EventMask::substructure);
     events_ = x_.onEvent([this](const X11Event& e) { onEvent(e); });
     refresh(/*initial=*/true);
     if (auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW"); active && !active->empty()) {
@@ -155,7 +153,7 @@ void LinuxRunningApplications::windowCreated(XWindowId window) {
         // Toolkits that keep the time on a window of its own (GTK) name it a moment later.
         if (quietWindows_.size() >= kMaxQuietWindows) quietWindows_.erase(quietWindows_.begin());
         quietWindows_.insert(window);
-        x_.selectInput(window, kPropertyChangeMask);
+        x_.selectInput(window, X11EventMask::properties);
         keepQuiet(window);
     }
 }

@@ -12,8 +12,7 @@ namespace tessane::linux_backend {
 LinuxScreens::LinuxScreens(X11Connection& x, MainQueue& queue, LogSink log)
     : x_(x), queue_(queue), log_(std::move(log)) {
     x_.selectScreenChanges();
-    constexpr long propertyChangeMask = 1L << 22;
-    x_.selectInput(x_.root(), propertyChangeMask);
+    x_.selectInput(x_.root(), X11EventMask::properties);
     const XAtomId workArea = x_.atom("_NET_WORKAREA");
     const XAtomId currentDesktop = x_.atom("_NET_CURRENT_DESKTOP");
     const XAtomId clientList = x_.atom("_NET_CLIENT_LIST");

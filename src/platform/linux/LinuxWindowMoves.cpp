@@ -12,7 +12,6 @@ namespace tessane::linux_backend {
 
 namespace {
 
-constexpr long kStructureNotifyMask = 1L << 17;
 // Some managers move the frame a moment after they answered (Openbox right after a window was
 // restored, Mutter at all times, later the busier it is): how long a move that has not arrived
 // yet is given. A move that arrives, or a manager that has acted and gone quiet, ends it sooner.
@@ -153,7 +152,7 @@ AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std:
     const std::optional<Point> outer = rootOrigin ? std::optional(f->outerOrigin(*rootOrigin)) : std::nullopt;
     const std::optional<Size> clientSize =
         axSize ? std::optional(hintedClientSize(x_, window, *f, *axSize)) : std::nullopt;
-    x_.selectInput(window, kStructureNotifyMask);
+    x_.selectInput(window, X11EventMask::structure);
     const auto ask = [&] {
         if (moveResizeMessage_) {
             // A move alone carries the size the client has: Fluxbox resizes a window the message
@@ -272,7 +271,7 @@ std::vector<Accessibility::FrameWrite> LinuxAccessibility::setFramesInPixels(std
 
     std::vector<XWindowId> windows;
     for (const auto& m : moves) windows.push_back(m.window);
-    x_.addEventMask(windows, kStructureNotifyMask);
+    x_.addEventMask(windows, X11EventMask::structure);
     x_.desktop().prefetchGeometry(windows);
     std::vector<PendingMove> pending;
     std::vector<Move> asked;

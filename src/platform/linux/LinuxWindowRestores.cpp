@@ -12,7 +12,6 @@ namespace tessane::linux_backend {
 
 namespace {
 
-constexpr long kPropertyChangeMask = 1L << 22;
 // How long a manager that does not answer round trips is given to act on a request most managers
 // ignore (WM_CHANGE_STATE to normal), and on each one they honour (the ICCCM map, activation).
 constexpr double kIgnoredRequestBound = 0.05;
@@ -30,7 +29,6 @@ constexpr size_t kAwaitedRestores = 4;
 // How long a restored window is expected to come back to where it was: the longest restore
 // animation of a manager (Openbox's 150 ms) under load, and the grace a move is given.
 constexpr double kRestoreArrivalSeconds = 1.0;
-constexpr long kStructureNotifyMask = 1L << 17;
 
 bool sameRect(const Rect& a, const Rect& b) {
     const auto same = [](double p, double q) { return std::lround(p) == std::lround(q); };
@@ -63,7 +61,7 @@ void LinuxAccessibility::restoreWindows(const std::vector<XWindowId>& windows, R
     // events, and the states are read once per step, in one batch, not once per event.
     std::unordered_set<XWindowId> waiting, heard;
     const XAtomId wmState = x_.atom("WM_STATE"), netState = x_.atom("_NET_WM_STATE");
-    x_.addEventMask(windows, kPropertyChangeMask);
+    x_.addEventMask(windows, X11EventMask::properties);
     const auto listener = x_.onEvent([&](const X11Event& e) {
         if (e.kind == X11Event::Kind::property && (e.atom == wmState || e.atom == netState) && waiting.count(e.window))
             heard.insert(e.window);
@@ -200,7 +198,7 @@ void LinuxAccessibility::awaitArrival(XWindowId window, Rect frame) {
     arrivals_[window] = {frame, clock::now() + std::chrono::duration_cast<clock::duration>(
                                                    std::chrono::duration<double>(kRestoreArrivalSeconds))};
     const XWindowId watched[] = {window};
-    x_.addEventMask(watched, kStructureNotifyMask);
+    x_.addEventMask(watched, X11EventMask::structure);
     if (!arrivalEvents_)
         arrivalEvents_ = x_.onEvent([this](const X11Event& e) {
             if (e.kind != X11Event::Kind::configure || arrivalCheckPosted_) return;

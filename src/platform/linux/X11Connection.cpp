@@ -1,4 +1,4 @@
-// The connection itself: opening, the process-wide error handler, atoms and events.
+// The connection itself: opening, the process-wide error handler, its death, error traps and atoms.
 #include "platform/linux/X11Connection.h"
 
 #include "platform/linux/X11DesktopModel.h"
@@ -7,14 +7,12 @@
 #include <X11/Xlib-xcb.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/XInput2.h>
 #include <X11/extensions/XRes.h>
 #include <X11/extensions/Xrandr.h>
 
 #include <poll.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <cstdio>
 #include <mutex>
@@ -87,10 +85,6 @@ const char* const kCommonAtoms[] = {
     "_NET_WM_DESKTOP", "_NET_FRAME_EXTENTS", "EDID",
 };
 
-double steadySeconds() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
 }  // namespace
 
 std::unique_ptr<X11Connection> X11Connection::open(const char* displayName, LogSink log) {
@@ -150,6 +144,9 @@ bool X11Connection::madeByThisProcess(XWindowId window) const {
 }
 
 X11Connection::~X11Connection() {
+    // Interests still held anywhere end with nothing asked; the read model's go with it.
+    lifetime_.reset();
+    desktop_.reset();
     {
         auto& r = routing();
         std::lock_guard lock(r.mutex);
@@ -280,322 +277,6 @@ std::string X11Connection::atomName(XAtomId atom) {
     std::string result(name);
     XFree(name);
     return result;
-}
-
-Subscription X11Connection::onEvent(std::function<void(const X11Event&)> listener) {
-    return events_.subscribe(std::move(listener));
-}
-
-bool X11Connection::hasQueuedEvents() const {
-    if (broken_) return false;
-    return !drained_.empty() || XEventsQueued(display_, QueuedAlready) > 0;
-}
-
-void X11Connection::processEvents() {
-    // The events the read model took ahead come first: they are older than anything Xlib holds.
-    // Listeners may make requests that queue further events, which this loop then hands out too.
-    while (usable()) {
-        XEvent event;
-        bool noted = false;
-        if (!drained_.empty()) {
-            std::memcpy(&event, drained_.front().data(), sizeof event);
-            drained_.pop_front();
-            noted = true;
-        } else if (XPending(display_) > 0) {
-            XNextEvent(display_, &event);
-            if (event.type == GenericEvent) XGetEventData(display_, &event.xcookie);
-        } else {
-            break;
-        }
-        dispatch(&event, noted);
-    }
-}
-
-void X11Connection::dispatch(void* raw, bool noted) {
-    XEvent& event = *static_cast<XEvent*>(raw);
-    if (randrEventBase_ >= 0) XRRUpdateConfiguration(&event);
-    // Xlib keeps its own copy of the keyboard and modifier maps; until it is refreshed,
-    // keysym lookups answer the old layout. Pointer button mappings are not ours.
-    if (event.type == MappingNotify && event.xmapping.request != MappingPointer)
-        XRefreshKeyboardMapping(&event.xmapping);
-    if (event.type == GenericEvent && event.xcookie.data) {
-        X11Event out = convert(&event);
-        out.kind = X11Event::Kind::generic;
-        out.extension = event.xcookie.extension;
-        out.evtype = event.xcookie.evtype;
-        if (out.evtype >= XI_RawKeyPress && out.evtype <= XI_RawMotion)
-            out.detail = static_cast<uint32_t>(static_cast<const XIRawEvent*>(event.xcookie.data)->detail);
-        XFreeEventData(display_, &event.xcookie);
-        events_.emit(out);
-        return;
-    }
-    const X11Event out = convert(&event);
-    if (!noted) desktop_->note(out);
-    if (out.kind == X11Event::Kind::property && pingWindow_ && out.window == pingWindow_ &&
-        out.atom == atom("_NET_FRAME_EXTENTS")) {
-        // The manager's answer to a round trip, maybe one given up on: it does answer after all.
-        ++pingAnswersHeard_;
-        if (pingAnswers_ == PingAnswers::unanswered) pingAnswers_ = PingAnswers::answered;
-    }
-    events_.emit(out);
-}
-
-void X11Connection::peekQueuedEvents() {
-    // Takes every event the server has sent (without blocking) out of Xlib's queue into ours,
-    // telling the read model of each; processEvents hands them out later, in order. Leaving them
-    // in Xlib's queue would stop Xlib from reading the newer ones until they were taken.
-    // What Xlib already holds is looked at every time (no system call). The socket is read once
-    // a turn and once after each answer waited for: the events that came before that answer are
-    // then in hand, so a read after a change never leaves the model behind it; what arrives
-    // later in the turn is news for the next one, as if the turn had run a moment earlier.
-    const bool readSocket = !readsByTurn_ || socketReadDue_ || tripsAtSocketRead_ != roundTrips_;
-    if (readSocket) {
-        socketReadDue_ = false;
-        tripsAtSocketRead_ = roundTrips_;
-        ++socketReads_;
-    }
-    const int mode = readSocket ? QueuedAfterReading : QueuedAlready;
-    while (usable() && XEventsQueued(display_, mode) > 0) {
-        XEvent event;
-        XNextEvent(display_, &event);
-        // An extension's event carries data that is freed at the next XNextEvent unless claimed.
-        if (event.type == GenericEvent) XGetEventData(display_, &event.xcookie);
-        desktop_->note(convert(&event));
-        static_assert(sizeof(XEvent) == sizeof(std::array<long, 24>));
-        std::memcpy(drained_.emplace_back().data(), &event, sizeof event);
-    }
-}
-
-bool X11Connection::waitAndProcess(int timeoutMs) {
-    if (!usable()) return false;
-    if (!hasQueuedEvents()) {
-        XFlush(display_);
-        pollfd p{fd(), POLLIN, 0};
-        if (poll(&p, 1, timeoutMs) <= 0) return false;
-    }
-    bool any = false;
-    auto counting = events_.subscribe([&any](const X11Event&) { any = true; });
-    processEvents();
-    return any;
-}
-
-X11Event X11Connection::convert(const void* raw) const {
-    const XEvent& ev = *static_cast<const XEvent*>(raw);
-    X11Event out;
-    out.serial = ev.xany.serial;
-    out.synthetic = ev.xany.send_event;
-    out.window = ev.xany.window;
-    out.eventWindow = ev.xany.window;
-    switch (ev.type) {
-    case ConfigureNotify:
-        // The root itself: the server tells of monitors a client sets up or removes by hand
-        // (RandR's virtual monitors) only this way, as it does of a new screen size.
-        out.kind = ev.xconfigure.window == static_cast<Window>(root_) ? X11Event::Kind::screensChanged
-                                                                       : X11Event::Kind::configure;
-        out.window = ev.xconfigure.window;
-        out.eventWindow = ev.xconfigure.event;
-        out.rect = Rect(ev.xconfigure.x, ev.xconfigure.y, ev.xconfigure.width, ev.xconfigure.height);
-        out.borderWidth = ev.xconfigure.border_width;
-        out.overrideRedirect = ev.xconfigure.override_redirect;
-        out.aboveSibling = ev.xconfigure.above;
-        break;
-    case CirculateNotify:
-        out.kind = X11Event::Kind::circulate;
-        out.window = ev.xcirculate.window;
-        out.eventWindow = ev.xcirculate.event;
-        break;
-    case DestroyNotify:
-        out.kind = X11Event::Kind::destroy;
-        out.window = ev.xdestroywindow.window;
-        out.eventWindow = ev.xdestroywindow.event;
-        break;
-    case MapNotify:
-        out.kind = X11Event::Kind::map;
-        out.window = ev.xmap.window;
-        out.eventWindow = ev.xmap.event;
-        out.overrideRedirect = ev.xmap.override_redirect;
-        break;
-    case UnmapNotify:
-        out.kind = X11Event::Kind::unmap;
-        out.window = ev.xunmap.window;
-        out.eventWindow = ev.xunmap.event;
-        break;
-    case CreateNotify:
-        out.kind = X11Event::Kind::create;
-        out.window = ev.xcreatewindow.window;
-        out.eventWindow = ev.xcreatewindow.parent;
-        break;
-    case ReparentNotify:
-        out.kind = X11Event::Kind::reparent;
-        out.window = ev.xreparent.window;
-        out.eventWindow = ev.xreparent.event;
-        out.parent = ev.xreparent.parent;
-        break;
-    case PropertyNotify:
-        out.kind = X11Event::Kind::property;
-        out.atom = ev.xproperty.atom;
-        out.deleted = ev.xproperty.state == PropertyDelete;
-        break;
-    case KeyPress:
-    case KeyRelease:
-        out.kind = ev.type == KeyPress ? X11Event::Kind::keyPress : X11Event::Kind::keyRelease;
-        out.keycode = ev.xkey.keycode;
-        out.modifiers = ev.xkey.state;
-        break;
-    case MappingNotify:
-        if (ev.xmapping.request != MappingPointer) {
-            out.kind = X11Event::Kind::keyboardMapping;
-            out.window = root_;
-            out.eventWindow = root_;
-        }
-        break;
-    default:
-        if (randrEventBase_ >= 0 && (ev.type == randrEventBase_ + RRScreenChangeNotify ||
-                                     ev.type == randrEventBase_ + RRNotify)) {
-            out.kind = X11Event::Kind::screensChanged;
-            out.window = root_;
-        }
-        break;
-    }
-    return out;
-}
-
-bool X11Connection::waitFor(const std::function<bool()>& condition, double timeoutSeconds) {
-    using clock = std::chrono::steady_clock;
-    const auto deadline = clock::now() + std::chrono::duration<double>(timeoutSeconds);
-    for (;;) {
-        processEvents();
-        if (condition()) return true;
-        if (probeBroken()) return false;  // nothing more will come
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
-        if (left.count() <= 0) return false;
-        if (hasQueuedEvents()) continue;  // taken ahead by the read model while the condition read
-        XFlush(display_);
-        pollfd p{fd(), POLLIN, 0};
-        poll(&p, 1, static_cast<int>(std::min<long long>(left.count(), 50)));
-    }
-}
-
-bool X11Connection::windowManagerRoundTrip(double timeoutSeconds) {
-    // A manager that does not list the message would never answer it (KWin), and one that lists
-    // it and did not answer (Fluxbox) is not asked again: a round trip of our own then has the
-    // server hand everything sent so far to the manager, and its moves are confirmed by their
-    // configure events (see LinuxAccessibility::setFrames).
-    if (!usable()) return false;
-    if (windowManagerDeclinesPings()) {
-        sync();
-        processEvents();
-        return true;
-    }
-    if (pingAnswers_ == PingAnswers::unknown && probeSentAt_ >= 0) {
-        // The question asked ahead: answered by now, or left unanswered long enough to tell.
-        processEvents();
-        if (pingAnswersHeard_ > probeBaseline_) {
-            pingAnswers_ = PingAnswers::answered;
-        } else if (steadySeconds() - probeSentAt_ >= kPingLearningSeconds) {
-            learnPingsUnanswered();
-            sync();
-            processEvents();
-            return true;
-        }
-    }
-    trip();
-    // Answers come in the order asked: one to a question asked ahead and still open comes first.
-    const bool probeOpen = pingAnswers_ == PingAnswers::unknown && probeSentAt_ >= 0;
-    const uint64_t first = pingAnswersHeard_ + 1;
-    const uint64_t needed = pingAnswersHeard_ + (probeOpen ? 2 : 1);
-    sendPing();
-    if (pingAnswers_ == PingAnswers::unknown && timeoutSeconds >= kPingLearningSeconds) {
-        // A manager not yet heard answering gets a short while, from its first question, to show
-        // that it does: one that never will would otherwise cost every caller its whole time-out,
-        // every time.
-        const double left = probeOpen ? std::max(0.0, kPingLearningSeconds - (steadySeconds() - probeSentAt_))
-                                      : kPingLearningSeconds;
-        if (!waitFor([&] { return pingAnswersHeard_ >= first; }, left)) {
-            learnPingsUnanswered();
-            sync();
-            processEvents();
-            return true;
-        }
-        pingAnswers_ = PingAnswers::answered;
-    }
-    return waitFor([&] { return pingAnswersHeard_ >= needed; }, timeoutSeconds);
-}
-
-void X11Connection::probeWindowManager() {
-    if (windowManagerDeclinesPings() || pingAnswers_ != PingAnswers::unknown || probeSentAt_ >= 0) return;
-    probeBaseline_ = pingAnswersHeard_;
-    probeSentAt_ = steadySeconds();
-    sendPing();
-}
-
-void X11Connection::sendPing() {
-    if (!usable()) return;
-    if (!pingWindow_) {
-        XSetWindowAttributes attributes{};
-        attributes.event_mask = PropertyChangeMask;
-        pingWindow_ = XCreateWindow(display_, root_, -10, -10, 1, 1, 0, 0, InputOnly, CopyFromParent,
-                                    CWEventMask, &attributes);
-    }
-    sendToWindowManager(pingWindow_, "_NET_REQUEST_FRAME_EXTENTS", {0, 0, 0, 0, 0});
-}
-
-void X11Connection::learnPingsUnanswered() {
-    pingAnswers_ = PingAnswers::unanswered;
-    // The name is any client's to set: a short, printable part of it goes to the log.
-    std::string name = windowManagerName().value_or("The window manager").substr(0, 64);
-    std::replace_if(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }, '?');
-    log("[Tessane][X11] " + name +
-        " lists _NET_REQUEST_FRAME_EXTENTS but does not answer it: its moves are confirmed by their configure "
-        "events from now on.");
-}
-
-bool X11Connection::windowManagerDeclinesPings() {
-    const auto supported = atomList(root_, "_NET_SUPPORTED");
-    if (!supported) return false;
-    const XAtomId ping = atom("_NET_REQUEST_FRAME_EXTENTS");
-    if (std::find(supported->begin(), supported->end(), ping) == supported->end()) return true;
-    return pingsUnreliable();
-}
-
-XWindowId X11Connection::currentManagerCheck() {
-    const auto check = windowList(root_, "_NET_SUPPORTING_WM_CHECK");
-    return check && !check->empty() ? (*check)[0] : 0;
-}
-
-bool X11Connection::pingsUnreliable() {
-    // What one manager did says nothing of the next one.
-    if (const XWindowId manager = currentManagerCheck(); manager != pingManager_) {
-        pingManager_ = manager;
-        pingAnswers_ = PingAnswers::unknown;
-        probeSentAt_ = -1;
-    }
-    return pingAnswers_ == PingAnswers::unanswered;
-}
-
-unsigned long X11Connection::lastRequestSerial() const { return NextRequest(display_) - 1; }
-
-std::optional<X11Connection::WindowManager> X11Connection::windowManager() {
-    // A window manager that died leaves the root property behind; the check window itself must
-    // still exist and point at itself.
-    if (auto check = windowList(root_, "_NET_SUPPORTING_WM_CHECK"); check && !check->empty() && (*check)[0] != 0) {
-        const XWindowId child = (*check)[0];
-        auto self = windowList(child, "_NET_SUPPORTING_WM_CHECK");
-        if (self && !self->empty() && (*self)[0] == child)
-            return WindowManager{text(child, "_NET_WM_NAME").value_or(std::string()), child};
-    }
-    if (!usable()) return std::nullopt;
-    const Window owner =
-        XGetSelectionOwner(display_, static_cast<Atom>(atom("WM_S" + std::to_string(DefaultScreen(display_)))));
-    const auto supported = atomList(root_, "_NET_SUPPORTED");
-    if (owner == None || !supported || supported->empty()) return std::nullopt;
-    return WindowManager{std::string(), static_cast<XWindowId>(owner)};
-}
-
-std::optional<std::string> X11Connection::windowManagerName() {
-    auto manager = windowManager();
-    if (!manager) return std::nullopt;
-    return std::move(manager->name);
 }
 
 }  // namespace tessane::linux_backend

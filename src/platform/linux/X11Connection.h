@@ -41,6 +41,14 @@ struct X11Status {
     static constexpr int noConnection = -1;
 };
 
+// What a client can ask to hear of a window: X's event-mask bits, named here once for every
+// caller of selectInput, addEventMask and hear.
+struct X11EventMask {
+    static constexpr long structure = 1L << 17;     // its own configure, map, reparent, destroy
+    static constexpr long substructure = 1L << 19;  // the same of its children, and their creation
+    static constexpr long properties = 1L << 22;    // changes of its properties
+};
+
 // One X event, reduced to what the ports look at.
 struct X11Event {
     enum class Kind {
@@ -181,6 +189,16 @@ public:
     void readSocketNext() { socketReadDue_ = true; }
     // How often the read model has looked at the socket for events; tests count it.
     uint64_t socketReads() const { return socketReads_; }
+    // Takes every event the server has sent so far out of Xlib's queue (the socket looked at as
+    // beginTurn and readSocketNext say), telling onArrival's listeners of each; processEvents
+    // hands them out later, in order. The read model calls this before every answer.
+    void peekQueuedEvents();
+    // Told of every event as it is taken from the server, before any onEvent listener hears it:
+    // for the read model, which must never answer behind what the server has said.
+    [[nodiscard]] Subscription onArrival(std::function<void(const X11Event&)> listener);
+    // Told of every property this connection writes or removes (the server's event about it
+    // comes later): what was known of it no longer holds.
+    [[nodiscard]] Subscription onPropertyWritten(std::function<void(XWindowId, XAtomId)> listener);
 
     // --- the connection's death -------------------------------------------------------------
     // Whether the server is gone for this connection: marked so by a failed read or write.
@@ -257,12 +275,36 @@ public:
     bool windowExists(XWindowId window);
     X11DesktopModel& desktop() { return *desktop_; }
 
+    // --- straight from the server, bypassing the read model (which asks through these) ------
+    std::optional<X11Property> readProperty(XWindowId window, XAtomId property);
+    std::optional<X11WindowGeometry> readGeometry(XWindowId window);
+    // The parent of each window (none when it is gone), every request sent before the first
+    // answer is awaited.
+    std::vector<std::optional<XWindowId>> readParents(std::span<const XWindowId> windows);
+    // The children of a window, bottom to top as the server stacks them; none when it is gone.
+    // `serial`, if given, gets the request's: events carrying a lower one came before the answer.
+    std::optional<std::vector<XWindowId>> readChildren(XWindowId window, unsigned long* serial = nullptr);
+    std::vector<X11Monitor> readMonitors();
+    Size readRootSize();
+    std::optional<std::vector<uint8_t>> readOutputEdid(unsigned long output);
+    std::optional<std::string> readOutputName(unsigned long output);
+
     // --- requests to windows and to the window manager -------------------------------------
     // Adds `mask` (Xlib event-mask bits) to the events we hear from `window`; other clients'
     // masks are unaffected. BadWindow when it has gone.
     X11Status selectInput(XWindowId window, long mask);
     // The same for many windows without waiting: windows that have gone are passed over.
     void addEventMask(std::span<const XWindowId> windows, long mask);
+    // Hears `mask` of `window` for as long as the answer is held, as selectInput asks it; its end
+    // takes back, without waiting, what no other interest and no lasting ask (selectInput,
+    // addEventMask) still wants. Empty when the window has gone.
+    [[nodiscard]] Subscription hear(XWindowId window, long mask);
+    // The same for many windows without waiting, as addEventMask: an interest per window, in order.
+    [[nodiscard]] std::vector<Subscription> hearAll(std::span<const XWindowId> windows, long mask);
+    // What was asked to hear of `window` is asked afresh next time: its id may come to name
+    // another client's new window (it left the client list). Its interests then end without a
+    // word to the server. A destroyed window is forgotten here without this.
+    void forgetEventMask(XWindowId window) { selections_.erase(window); }
     // A client message to the window manager about `window` (sent to the root, as EWMH asks).
     X11Status sendToWindowManager(XWindowId window, std::string_view messageType,
                                   const std::array<long, 5>& data);
@@ -392,24 +434,11 @@ public:
     void noteBroken() { markBroken("a read or write failed"); }
 
 private:
-    friend class X11DesktopModel;
     X11Connection(_XDisplay* display, LogSink log);
-    // Straight from the server, bypassing the read model.
-    std::optional<X11Property> readProperty(XWindowId window, XAtomId property);
-    std::optional<X11WindowGeometry> readGeometry(XWindowId window);
-    // The parent of each window (none when it is gone), every request sent before the first
-    // answer is awaited.
-    std::vector<std::optional<XWindowId>> readParents(std::span<const XWindowId> windows);
-    // The children of a window, bottom to top as the server stacks them; none when it is gone.
-    // `serial`, if given, gets the request's: events carrying a lower one came before the answer.
-    std::optional<std::vector<XWindowId>> readChildren(XWindowId window, unsigned long* serial = nullptr);
-    std::vector<X11Monitor> readMonitors();
-    Size readRootSize();
-    std::optional<std::vector<uint8_t>> readOutputEdid(unsigned long output);
-    std::optional<std::string> readOutputName(unsigned long output);
-    // Tells the read model of every event the server has sent, and keeps them for processEvents.
-    void peekQueuedEvents();
     void dispatch(void* xevent, bool noted);
+    // An event taken from the server: its arrival listeners hear it, and a destroyed window's
+    // event mask is forgotten.
+    void arrived(const X11Event& event);
     void trip(uint64_t count = 1) { roundTrips_ += count; }
     // False once the connection is broken (noticed here when XCB has seen it first): every
     // Xlib and XCB call is made only after this answered true.
@@ -445,6 +474,8 @@ private:
     XWindowId currentManagerCheck();
     bool pingsUnreliable();
     Signal<X11Event> events_;
+    Signal<X11Event> arrivals_;
+    Signal<XWindowId, XAtomId> written_;
     bool broken_ = false;
     Signal<> brokenSignal_;
     uint64_t roundTrips_ = 0;
@@ -452,7 +483,22 @@ private:
     bool socketReadDue_ = true;
     uint64_t tripsAtSocketRead_ = 0;
     uint64_t socketReads_ = 0;
-    std::unordered_map<XWindowId, long> eventMasks_;  // what we asked to hear of each window
+    // What we asked to hear of each window: all that is selected now, what was asked with no end
+    // (by selectInput and addEventMask, or chosen when this connection made the window), and
+    // each interest hear() handed out that has not ended.
+    struct Selection {
+        long selected = 0;
+        long lasting = 0;
+        std::vector<std::pair<uint64_t, long>> held;  // (interest, mask)
+        long heldMask() const;
+    };
+    std::unordered_map<XWindowId, Selection> selections_;
+    uint64_t lastInterest_ = 0;
+    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);  // interests ending after it do nothing
+    X11Status select(XWindowId window, long mask, bool lasting);
+    Subscription holdInterest(XWindowId window, long mask);
+    void endInterest(XWindowId window, uint64_t interest);
+    void sendEventMask(XWindowId window, long mask);
     std::unique_ptr<X11DesktopModel> desktop_;
     // Events taken out of Xlib's queue for the read model, not yet handed out (XEvent values).
     std::deque<std::array<long, 24>> drained_;

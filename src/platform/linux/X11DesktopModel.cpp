@@ -7,15 +7,15 @@ namespace tessane::linux_backend {
 
 namespace {
 
-constexpr long kStructureNotifyMask = 1L << 17;
-constexpr long kSubstructureNotifyMask = 1L << 19;
-constexpr long kPropertyChangeMask = 1L << 22;
 // How far below the root a client is looked for in its frame (window managers nest two or three).
 constexpr int kFrameDepth = 8;
 
 }  // namespace
 
-X11DesktopModel::X11DesktopModel(X11Connection& x) : x_(x) {}
+X11DesktopModel::X11DesktopModel(X11Connection& x)
+    : x_(x),
+      arrivals_(x.onArrival([this](const X11Event& e) { note(e); })),
+      written_(x.onPropertyWritten([this](XWindowId window, XAtomId atom) { forget(window, atom); })) {}
 
 uint64_t X11DesktopModel::version() {
     x_.peekQueuedEvents();
@@ -79,9 +79,8 @@ void X11DesktopModel::note(const X11Event& e) {
         if (!held_.count(e.window) && !frameOf_.count(e.window) && !x_.madeByThisProcess(e.window) &&
             !madeWhileWatched(e.window))
             ++geometryGeneration_;
-        dropWindow(e.window);
+        forgetWindow(e.window);
         rootChildren_.erase(e.window);
-        if (e.window == e.eventWindow || e.eventWindow == x_.root()) x_.eventMasks_.erase(e.window);
         changed();
         break;
     case K::screensChanged:
@@ -145,6 +144,7 @@ void X11DesktopModel::setFrame(XWindowId window, XWindowId frame) {
 }
 
 void X11DesktopModel::forgetFrame(XWindowId window) {
+    frameHeard_.erase(window);
     const auto it = frameOf_.find(window);
     if (it == frameOf_.end()) return;
     if (const auto frame = held_.find(it->second); frame != held_.end()) {
@@ -161,6 +161,7 @@ void X11DesktopModel::frameGone(XWindowId frame) {
     for (XWindowId w : it->second) {
         geometry_.erase(w);
         frameOf_.erase(w);
+        frameHeard_.erase(w);
     }
     held_.erase(it);
     ++framesVersion_;
@@ -170,8 +171,7 @@ void X11DesktopModel::climb(std::vector<XWindowId> windows) {
     start();
     std::erase_if(windows, [&](XWindowId w) { return w == 0 || w == x_.root() || frameOf_.count(w); });
     if (windows.empty()) return;
-    // Any later move to another parent is heard (asked before the first question).
-    x_.addEventMask(windows, kStructureNotifyMask);
+    hearParents(windows);
     struct Climb {
         XWindowId window, at;
     };
@@ -192,7 +192,7 @@ void X11DesktopModel::climb(std::vector<XWindowId> windows) {
             if (!parents[i]) {
                 // A listed client that is no window: nothing kept of it holds.
                 if (depth == 0 && listed(c.window) && notWindows_.insert(c.window)) {
-                    dropWindow(c.window);
+                    forgetWindow(c.window);
                     changed();
                 }
                 c.at = 0;
@@ -206,6 +206,29 @@ void X11DesktopModel::climb(std::vector<XWindowId> windows) {
         }
         std::erase_if(climbing, [](const Climb& c) { return c.at == 0; });
     }
+    for (XWindowId w : windows)
+        if (!frameOf_.count(w)) frameHeard_.erase(w);  // gone, or deeper than looked
+}
+
+void X11DesktopModel::hearParents(const std::vector<XWindowId>& windows) {
+    // Any later move to another parent is heard (asked before the first question): of a listed
+    // client for as long as it is listed, of any other window while its frame is kept.
+    std::vector<XWindowId> kept, other;
+    for (XWindowId w : windows) (listed_.contains(w) ? kept : other).push_back(w);
+    x_.addEventMask(kept, X11EventMask::structure);
+    auto heard = x_.hearAll(other, X11EventMask::structure);
+    for (size_t i = 0; i < other.size(); ++i) frameHeard_[other[i]] = std::move(heard[i]);
+}
+
+Subscription X11DesktopModel::watch(XWindowId window, long mask) {
+    Subscription heard = x_.hear(window, mask);
+    if (!heard) return {};
+    frameOf(window);
+    auto interest = std::make_shared<Subscription>(std::move(heard));
+    return Subscription([this, alive = std::weak_ptr<int>(lifetime_), window, interest] {
+        interest->reset();
+        if (alive.lock() && !listed_.contains(window)) forgetWindow(window);
+    });
 }
 
 std::optional<XWindowId> X11DesktopModel::frameOf(XWindowId window) {
@@ -249,7 +272,7 @@ void X11DesktopModel::forget(XWindowId window, XAtomId atom) {
     changed(atom);
 }
 
-void X11DesktopModel::dropWindow(XWindowId window) {
+void X11DesktopModel::forgetWindow(XWindowId window) {
     geometry_.erase(window);
     frameGone(window);
     forgetFrame(window);
@@ -261,7 +284,7 @@ void X11DesktopModel::start() {
     if (started_) return;
     // The root's own changes and its children's (frames) keep everything here valid.
     started_ = true;
-    x_.selectInput(x_.root(), kPropertyChangeMask | kSubstructureNotifyMask | kStructureNotifyMask);
+    x_.selectInput(x_.root(), X11EventMask::properties | X11EventMask::substructure | X11EventMask::structure);
 }
 
 bool X11DesktopModel::listed(XWindowId window) {
@@ -280,7 +303,7 @@ void X11DesktopModel::refreshClientList() {
     // An id that left the list may be destroyed and made again by another client: what we
     // asked to hear of it is asked afresh.
     for (XWindowId w : clientList_)
-        if (!listed_.contains(w)) x_.eventMasks_.erase(w);
+        if (!listed_.contains(w)) x_.forgetEventMask(w);
     clientList_ = std::move(now);
     // What is known of ids that left the list goes with them; they are asked afresh if they
     // come back.
@@ -301,7 +324,7 @@ void X11DesktopModel::selectOn(const std::vector<XWindowId>& windows) {
     std::vector<XWindowId> fresh;
     for (XWindowId w : windows)
         if (selected_.insert(w)) fresh.push_back(w);
-    x_.addEventMask(fresh, kPropertyChangeMask);
+    x_.addEventMask(fresh, X11EventMask::properties);
 }
 
 void X11DesktopModel::fetchForListed(XAtomId atom) {
@@ -322,7 +345,7 @@ void X11DesktopModel::fetch(const std::vector<XWindowId>& missing, XAtomId atom)
     for (size_t i = 0; i < missing.size(); ++i) {
         if (!answers[i].windowExists) {
             notWindows_.insert(missing[i]);
-            dropWindow(missing[i]);
+            forgetWindow(missing[i]);
         } else {
             values[missing[i]] = answers[i].value;
         }
@@ -429,7 +452,7 @@ void X11DesktopModel::prefetchGeometry(const std::vector<XWindowId>& windows) {
     std::vector<XWindowId> clients;
     for (XWindowId w : missing)
         if (w != x_.root()) clients.push_back(w);
-    x_.addEventMask(clients, kStructureNotifyMask);
+    x_.addEventMask(clients, X11EventMask::structure);
     // What moves a client is its frame: known before the client is kept.
     climb(clients);
     const auto answers = x_.geometries(missing);

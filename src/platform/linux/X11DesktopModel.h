@@ -83,16 +83,18 @@ public:
         const auto it = frameOf_.find(window);
         return it == frameOf_.end() ? std::nullopt : std::optional<XWindowId>(it->second);
     }
+    // Hears `mask` of `window` and keeps its frame (whose moves carry it) for as long as the
+    // answer is held. Its end takes both back: the window's selected input is what it was, and
+    // nothing is kept of it that the model does not keep of every listed client anyway. Empty
+    // when the window has gone.
+    [[nodiscard]] Subscription watch(XWindowId window, long mask);
+
     // The frames of the listed clients, override-redirect or not, except windows of this process
     // (our own panels hold no client).
     std::vector<XWindowId> clientFrames();
 
     // Whether the window's values are kept here (the root and the listed clients).
     bool keeps(XWindowId window);
-    // A property we wrote ourselves: what is known of it is no longer true.
-    void forget(XWindowId window, XAtomId atom);
-    // Told of every event before any listener hears it (and of queued ones ahead of time).
-    void note(const X11Event& event);
     // Changes whenever a property or the list of clients changes, or a window goes (not when
     // windows only move): lets callers keep answers derived from those for as long as they hold.
     uint64_t version();
@@ -106,6 +108,10 @@ private:
         uint64_t generation = 0;
         std::optional<X11WindowGeometry> value;  // none: not a window
     };
+    // A property we wrote ourselves: what is known of it is no longer true.
+    void forget(XWindowId window, XAtomId atom);
+    // Told of every event before any listener hears it (and of queued ones ahead of time).
+    void note(const X11Event& event);
     void start();
     bool listed(XWindowId window);
     void refreshClientList();
@@ -120,9 +126,12 @@ private:
     bool followStacking(const X11Event& e);
     // Keeps what rootChildStates() read in step with the root's events.
     void followChildState(const X11Event& e);
-    void dropWindow(XWindowId window);
+    // The one place a window is forgotten (gone, no window, or its watch ended): every cache kept
+    // per window lets it go.
+    void forgetWindow(XWindowId window);
     // Learns the frames of those of `windows` whose frame is not known.
     void climb(std::vector<XWindowId> windows);
+    void hearParents(const std::vector<XWindowId>& windows);
     void setFrame(XWindowId window, XWindowId frame);
     // `window` left its frame (moved to another parent, or gone).
     void forgetFrame(XWindowId window);
@@ -161,6 +170,9 @@ private:
     // those, and a child of the root known to hold none (a menu, a tooltip) carries none.
     std::unordered_map<XWindowId, XWindowId> frameOf_;
     std::unordered_map<XWindowId, std::vector<XWindowId>> held_;
+    // Windows not listed whose frame is known are heard of (a move to another parent) only while
+    // it is.
+    std::unordered_map<XWindowId, Subscription> frameHeard_;
     // Bumped whenever a frame is learnt or forgotten or the list changes, for clientFrames().
     uint64_t framesVersion_ = 1;
     uint64_t clientFramesVersion_ = 0;
@@ -176,6 +188,9 @@ private:
     std::optional<Size> rootSize_;
     std::map<unsigned long, std::optional<std::vector<uint8_t>>> edids_;
     std::map<unsigned long, std::optional<std::string>> outputNames_;
+    Subscription arrivals_;
+    Subscription written_;
+    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);  // watches ending after it do nothing
 };
 
 }  // namespace tessane::linux_backend

@@ -202,45 +202,6 @@ bool X11Connection::takesFocus(XWindowId window) {
 
 bool X11Connection::windowExists(XWindowId window) { return desktop_->windowExists(window); }
 
-X11Status X11Connection::selectInput(XWindowId window, long mask) {
-    // The root and the listed clients: the read model knows whether they exist, and we know
-    // what we asked to hear of them. Any other window is asked.
-    auto known = eventMasks_.find(window);
-    if (known != eventMasks_.end() && desktop_->keeps(window)) {
-        if (!desktop_->windowExists(window)) return {X11Status::badWindow};
-        if ((known->second & mask) == mask) return {};
-    }
-    if (!usable()) return {X11Status::noConnection};
-    ErrorTrap trap(*this);
-    XWindowAttributes attributes;
-    trip();
-    if (!XGetWindowAttributes(display_, window, &attributes) || !trap.received().ok())
-        return {X11Status::badWindow};
-    // Windows this connection made hear what it chose when it made them.
-    const long current = attributes.your_event_mask;
-    eventMasks_[window] = current;
-    if ((current & mask) == mask) return {};
-    XSelectInput(display_, window, current | mask);
-    const X11Status status = trap.check();
-    if (status.ok()) eventMasks_[window] = current | mask;
-    else eventMasks_.erase(window);
-    return status;
-}
-
-void X11Connection::addEventMask(std::span<const XWindowId> windows, long mask) {
-    if (!usable()) return;
-    xcb_connection_t* c = XGetXCBConnection(display_);
-    for (XWindowId w : windows) {
-        long& current = eventMasks_[w];
-        if ((current & mask) == mask) continue;
-        current |= mask;
-        const uint32_t value = static_cast<uint32_t>(current);
-        // Checked, and the answer dropped unread: a window that has gone costs no error anywhere.
-        const auto cookie = xcb_change_window_attributes_checked(c, static_cast<xcb_window_t>(w), XCB_CW_EVENT_MASK, &value);
-        xcb_discard_reply(c, cookie.sequence);
-    }
-}
-
 X11Status X11Connection::sendToWindowManager(XWindowId window, std::string_view messageType,
                                              const std::array<long, 5>& data) {
     if (!usable()) return {X11Status::noConnection};
@@ -334,7 +295,7 @@ X11Status X11Connection::setCardinal(XWindowId window, std::string_view property
     ErrorTrap trap(*this);
     XChangeProperty(display_, window, atom(property), XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&value), 1);
-    desktop_->forget(window, atom(property));
+    written_.emit(window, atom(property));
     return trap.check();
 }
 
@@ -342,7 +303,7 @@ X11Status X11Connection::removeProperty(XWindowId window, std::string_view prope
     if (!usable()) return {X11Status::noConnection};
     ErrorTrap trap(*this);
     XDeleteProperty(display_, window, atom(property));
-    desktop_->forget(window, atom(property));
+    written_.emit(window, atom(property));
     return trap.check();
 }
 
@@ -353,7 +314,7 @@ X11Status X11Connection::requestMap(XWindowId window) {
     return trap.check();
 }
 
-// Checked, and the answers dropped unread, as addEventMask does: a window that has gone costs no
+// Checked, and the answers dropped unread, as event masks are sent: a window that has gone costs no
 // error anywhere, and nothing waits for the server.
 void X11Connection::setCardinals(std::span<const XWindowId> windows, std::string_view property, long value) {
     if (!usable()) return;
@@ -365,7 +326,7 @@ void X11Connection::setCardinals(std::span<const XWindowId> windows, std::string
         const auto cookie = xcb_change_property_checked(c, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(w),
                                                         static_cast<xcb_atom_t>(a), XCB_ATOM_CARDINAL, 32, 1, &item);
         xcb_discard_reply(c, cookie.sequence);
-        desktop_->forget(w, a);
+        written_.emit(w, a);
     }
     xcb_flush(c);
 }
@@ -378,7 +339,7 @@ void X11Connection::removeProperties(std::span<const XWindowId> windows, std::st
     for (XWindowId w : windows) {
         const auto cookie = xcb_delete_property_checked(c, static_cast<xcb_window_t>(w), static_cast<xcb_atom_t>(a));
         xcb_discard_reply(c, cookie.sequence);
-        desktop_->forget(w, a);
+        written_.emit(w, a);
     }
     xcb_flush(c);
 }
