@@ -15,6 +15,7 @@ constexpr double kGutter = 6;
 constexpr double kHalfGutter = 3;
 constexpr double kEdgeMoved = 6;        // an edge moved by this much or less stayed put
 constexpr double kGutterReach = 8;      // how far from a gutter an edge may end and still face it
+constexpr double kSameSize = 2;         // a size within this of the last one seen did not change
 constexpr double kMinimumPane = 320;
 constexpr double kSpillSlack = 24;      // a window may spill this far past its pane unnoticed
 constexpr double kRatioChange = 0.005;  // a re-split by less is no change
@@ -108,21 +109,28 @@ std::optional<int> WorkspaceController::zoomedPane(const std::vector<Rect>& pane
 
 // ------------------------------------------------------------------------- reflow
 
+bool GestureRules::windowResized(const Rect& frame, const Rect& tile, const WindowSizing& sizing) {
+    if (AXWindowController::sizeTaken(frame.size, tile.size, sizing.increments, kEdgeMoved)) return false;
+    const auto& seen = sizing.lastSeen;
+    return !seen || offBy(seen->width, frame.width(), kSameSize) || offBy(seen->height, frame.height(), kSameSize);
+}
+
 GestureRules::ResizeReflow GestureRules::reflowFromResize(LayoutType geometry, LayoutType storedType, const Rect& inner,
                                                           const std::vector<Rect>& tiles,
                                                           const std::vector<std::optional<Rect>>& frames,
+                                                          const std::vector<WindowSizing>& sizings,
                                                           const std::vector<double>& effective,
                                                           const std::vector<double>& stored) {
     using Kind = ResizeReflow::Kind;
     const size_t n = tiles.size();
     if (frames.size() != n) return {};
 
-    bool resized = false;
+    // Only a resized window's edges say anything: one merely moved, or resting where its size
+    // hints or its own will keep it, would read as moved sides.
+    std::vector<bool> resized(n, false);
     for (size_t i = 0; i < n; ++i)
-        if (frames[i] && (offBy(frames[i]->width(), tiles[i].width(), kEdgeMoved) ||
-                          offBy(frames[i]->height(), tiles[i].height(), kEdgeMoved)))
-            resized = true;
-    if (!resized) return {};
+        resized[i] = frames[i] && windowResized(*frames[i], tiles[i], i < sizings.size() ? sizings[i] : WindowSizing{});
+    if (std::find(resized.begin(), resized.end(), true) == resized.end()) return {};
 
     std::vector<LayoutEngine::SplitGutter> gutters;
     for (const auto& g : LayoutEngine::paneLayout(geometry, inner, static_cast<int>(n), ratiosOrNone(effective),
@@ -144,24 +152,28 @@ GestureRules::ResizeReflow GestureRules::reflowFromResize(LayoutType geometry, L
     std::optional<SideMove> sides[4];
 
     for (size_t i = 0; i < n; ++i) {
-        if (!frames[i]) continue;
+        if (!resized[i]) continue;
         const Rect& f = *frames[i];
         const Rect& t = tiles[i];
+        const std::optional<Size> steps = i < sizings.size() ? sizings[i].increments : std::nullopt;
         struct Edge {
             Side side;
             double window, tile, innerEdge;
             SplitAxis axis;
             double sought, divider;
+            double step;  // how far short of the tile this edge may rest (the far edges of a stepped size)
         };
         const Edge edges[4] = {
-            {left, f.minX(), t.minX(), inner.minX(), SplitAxis::column, t.minX() - 3, f.minX() - 3},
-            {right, f.maxX(), t.maxX(), inner.maxX(), SplitAxis::column, t.maxX() + 3, f.maxX() + 3},
-            {top, f.minY(), t.minY(), inner.minY(), SplitAxis::row, t.minY() - 3, f.minY() - 3},
-            {bottom, f.maxY(), t.maxY(), inner.maxY(), SplitAxis::row, t.maxY() + 3, f.maxY() + 3},
+            {left, f.minX(), t.minX(), inner.minX(), SplitAxis::column, t.minX() - 3, f.minX() - 3, 0},
+            {right, f.maxX(), t.maxX(), inner.maxX(), SplitAxis::column, t.maxX() + 3, f.maxX() + 3,
+             steps ? steps->width : 0},
+            {top, f.minY(), t.minY(), inner.minY(), SplitAxis::row, t.minY() - 3, f.minY() - 3, 0},
+            {bottom, f.maxY(), t.maxY(), inner.maxY(), SplitAxis::row, t.maxY() + 3, f.maxY() + 3,
+             steps ? steps->height : 0},
         };
         for (const Edge& e : edges) {
             const double d = std::abs(e.window - e.tile);
-            if (d <= kEdgeMoved) continue;
+            if (d <= kEdgeMoved || (e.window < e.tile && d < e.step)) continue;
             if (std::abs(e.tile - e.innerEdge) >= kHalfGutter) {
                 for (const auto& g : gutters) {
                     if (g.axis != e.axis) continue;

@@ -28,7 +28,7 @@ Rect pointerHitArea(const Rect& pane);
 
 struct ResizeReflow {
     enum class Kind {
-        notResized,  // no window's size is off its tile by more than 6 pt: the caller snaps back
+        notResized,  // no window was resized (windowResized): the caller snaps back
         unchanged,   // a resize, but no edge that moves a divider or the container
         container,   // the container becomes `container`
         ratios,      // the split ratios become `ratios`
@@ -39,14 +39,28 @@ struct ResizeReflow {
     bool operator==(const ResizeReflow&) const = default;
 };
 
+// What is known of a pane's window besides its frame.
+struct WindowSizing {
+    std::optional<Size> lastSeen;    // its size when it was last looked at; none when never seen
+    std::optional<Size> increments;  // the steps its size changes in; none for a window of any size
+};
+
+// Whether the user resized a window: its size is off its tile by more than 6 pt, further than its
+// size steps let it come (a terminal rests up to one step short of its tile), and it changed since
+// it was last seen (a window that kept a size of its own since then was not resized by anyone).
+bool windowResized(const Rect& frame, const Rect& tile, const WindowSizing& sizing);
+
 // What a resize of the windows means. `inner` is the container inset by 3 pt, `tiles` one per
-// pane, `frames` one per pane (absent where unreadable); `effective` the ratios the tiles were
-// laid out with, `stored` the workspace's stored ratios. A window edge that lies on the inner
-// boundary moves that side of the container; one that faces a gutter moves the gutter's ratio;
-// the larger move wins and a tie goes to the container.
+// pane, `frames` and `sizings` one per pane (frames absent where unreadable; missing sizings know
+// nothing); `effective` the ratios the tiles were laid out with, `stored` the workspace's stored
+// ratios. Only the edges of resized windows count, and none that rests short of its tile's
+// edge by less than one of the window's size steps. A window edge that lies on the inner boundary
+// moves that side of the container; one that faces a gutter moves the gutter's ratio; the
+// larger move wins and a tie goes to the container.
 ResizeReflow reflowFromResize(LayoutType geometry, LayoutType storedType, const Rect& inner,
                               const std::vector<Rect>& tiles, const std::vector<std::optional<Rect>>& frames,
-                              const std::vector<double>& effective, const std::vector<double>& stored);
+                              const std::vector<WindowSizing>& sizings, const std::vector<double>& effective,
+                              const std::vector<double>& stored);
 
 // ---------------------------------------------------------------------- divider reconcile
 

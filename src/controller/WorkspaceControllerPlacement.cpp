@@ -182,7 +182,18 @@ WorkspaceController::PlacementReport WorkspaceController::placeWindows(const Wor
     heldLines = outer;
     placingWorkspace.reset();
 
-    if (auto* session = sessions.find(workspace.id)) session->elements = std::move(tracked);
+    if (auto* session = sessions.find(workspace.id)) {
+        // The sizes the windows rest at once placed: a later resize is a change from these, and a
+        // window that keeps a size of its own (a minimum, a refusal, its size hints) was not
+        // resized by anyone when another window of the workspace moves.
+        auto& seen = drag.lastObservedWindowSizes[workspace.id];
+        for (const auto& window : tracked)
+            if (const auto size = axController.sizeValue(window.element, ax::kSize))
+                seen[window.appID] = *size;
+            else
+                seen.erase(window.appID);
+        session->elements = std::move(tracked);
+    }
     rebuildWindowObserver();
     persistRatiosIfChanged(effective, workspace);
     const auto chromeRatios = isThreeColumns(workspace) ? threeColumnsRatios(workspace) : effective;

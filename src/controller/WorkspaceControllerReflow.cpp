@@ -8,6 +8,7 @@
 #include "layout/ScreenGeometry.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
+#include "platform/Accessibility.h"
 #include "platform/Screens.h"
 
 #include <algorithm>
@@ -16,6 +17,7 @@ namespace tessane {
 
 namespace {
 constexpr double kSmallestSide = 120;
+constexpr double kAtTileSize = 6;  // a window sized within this of its tile needs no size steps read
 }  // namespace
 
 bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
@@ -31,14 +33,25 @@ bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
     if (tiles.size() != workspace.apps.size()) return false;
 
     std::vector<std::optional<Rect>> frames;
+    std::vector<std::optional<AXElement>> windows;
     std::vector<Uuid> appIDs;
     std::map<Uuid, Size> sizes;
     for (const auto& app : workspace.apps) {
-        frames.push_back(paneWindowFrame(app));
+        const auto window = paneWindow(app);
+        frames.push_back(window ? window->frame : std::nullopt);
+        windows.push_back(window ? std::optional(window->element) : std::nullopt);
         appIDs.push_back(app.id);
         if (frames.back()) sizes[app.id] = frames.back()->size;
     }
     const std::map<Uuid, Size> previous = std::exchange(drag.lastObservedWindowSizes[workspace.id], sizes);
+    // What each window was last seen at, and, for one whose size is off its tile, the steps its
+    // size changes in (most windows never need them read).
+    std::vector<GestureRules::WindowSizing> sizings(frames.size());
+    for (size_t i = 0; i < frames.size(); ++i) {
+        if (const auto it = previous.find(appIDs[i]); it != previous.end()) sizings[i].lastSeen = it->second;
+        if (frames[i] && windows[i] && !AXWindowController::sizeTaken(frames[i]->size, tiles[i].size, std::nullopt, kAtTileSize))
+            sizings[i].increments = axController.sizeValue(*windows[i], ax::kResizeIncrements);
+    }
     const auto draggedIt = drag.changedUnderPointer.find(workspace.id);
     const std::set<Uuid> dragged = draggedIt == drag.changedUnderPointer.end() ? std::set<Uuid>{} : draggedIt->second;
 
@@ -48,8 +61,8 @@ bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
         return false;
     }
 
-    const auto reflow = GestureRules::reflowFromResize(geometry, workspace.layout.type, inner, tiles, frames, effective,
-                                                       storedRatios(workspace));
+    const auto reflow = GestureRules::reflowFromResize(geometry, workspace.layout.type, inner, tiles, frames, sizings,
+                                                       effective, storedRatios(workspace));
     switch (reflow.kind) {
         case Kind::notResized:
             return false;

@@ -59,7 +59,7 @@ TEST(ZoomedPane, OnlyAnUndraggedChangedWindowOverMostOfTheWorkspace) {
 ResizeReflow reflow(std::vector<std::optional<Rect>> frames, std::vector<double> stored = {},
                     LayoutType type = LayoutType::leftRightSplit, const Rect& inner = kInner,
                     const std::vector<Rect>& panes = kPanes) {
-    return GestureRules::reflowFromResize(type, type, inner, panes, frames, {0.5}, stored);
+    return GestureRules::reflowFromResize(type, type, inner, panes, frames, {}, {0.5}, stored);
 }
 
 TEST(ReflowFromResize, AGutterEdgeMovesItsRatioABoundaryEdgeTheContainer) {
@@ -102,11 +102,45 @@ TEST(ReflowFromResize, SmallMovesAndMovesWithoutAResizeChangeNothing) {
     // A grid's later ratio is kept from the stored list; a missing one takes the default.
     const std::vector<Rect> grid{{43, 63, 594, 344}, {643, 63, 594, 344}, {43, 413, 594, 344}, {643, 413, 594, 344}};
     const auto rows = GestureRules::reflowFromResize(LayoutType::grid2x2, LayoutType::grid2x2, kInner, grid,
-                                                     {Rect{43, 63, 594, 364}, grid[1], grid[2], grid[3]}, {0.5, 0.5},
-                                                     {0.4});
+                                                     {Rect{43, 63, 594, 364}, grid[1], grid[2], grid[3]}, {},
+                                                     {0.5, 0.5}, {0.4});
     ASSERT_EQ(rows.kind, Kind::ratios);
     EXPECT_NEAR(rows.ratios[0], 0.4, 1e-12);
     EXPECT_NEAR(rows.ratios[1], 364.0 / 688, 1e-12);
+}
+
+TEST(ReflowFromResize, OnlyAChangeOfSizeTheWindowCouldMakeIsAResize) {
+    using Sizing = GestureRules::WindowSizing;
+    // A terminal resting 7 pt short of its pane's height (13 pt rows), and a window that keeps a
+    // size 7 pt narrower than its pane of its own accord, as they were last seen.
+    const Rect stepped{43, 63, 594, 687};
+    const Sizing steps{Size{594, 687}, Size{6, 13}};
+    const Rect narrow{643, 63, 587, 694};
+    const Sizing kept{narrow.size, std::nullopt};
+    const Sizing placed{kPanes[1].size, std::nullopt};
+    struct Case {
+        const char* what;
+        std::vector<std::optional<Rect>> frames;
+        std::vector<Sizing> sizings;
+        ResizeReflow expected;
+    } cases[] = {
+        {"the other window moved", {stepped, kPanes[1].offsetBy(160, 140)}, {steps, placed}, {}},
+        {"nothing moved", {stepped, kPanes[1]}, {steps, placed}, {}},
+        {"a window never seen, short by less than a step", {stepped, kPanes[1]}, {{std::nullopt, Size{6, 13}}, {}}, {}},
+        {"a kept size, the other window moved", {kPanes[0].offsetBy(160, 140), narrow}, {{}, kept}, {}},
+        // Real resizes beside (or of) a window resting short of its pane move only what they moved.
+        {"the right edge of the other window", {stepped, Rect{643, 63, 644, 694}}, {steps, placed},
+         {Kind::container, {40, 60, 1250, 700}, {}}},
+        {"the right edge of the stepped window", {kPanes[0], Rect{643, 63, 644, 687}}, {{}, steps},
+         {Kind::container, {40, 60, 1250, 700}, {}}},
+        {"a kept size that changed", {kPanes[0], Rect{643, 63, 644, 694}}, {{}, kept},
+         {Kind::container, {40, 60, 1250, 700}, {}}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(GestureRules::reflowFromResize(LayoutType::leftRightSplit, LayoutType::leftRightSplit, kInner, kPanes,
+                                                 c.frames, c.sizings, {0.5}, {}),
+                  c.expected)
+            << c.what;
 }
 
 std::map<int, double> fixes(std::vector<Size> sizes, std::vector<double> ratios = {0.5},

@@ -246,6 +246,39 @@ TEST_F(Gestures, AWindowZoomedByItsAppIsSnappedBackWithTheLogLine) {
     EXPECT_EQ(s.window("Mail").frame(), tile(1));
 }
 
+TEST_F(Gestures, WindowsRestingOffTheirPanesAreNoResizeWhenTheOtherMovesOrNothingDoes) {
+    // Notes sizes in 13 pt rows and rests 7 pt short of its pane; Mail keeps a height of its own,
+    // 15 pt short of its pane.
+    s.window("Notes").setResizeIncrements({6, 13}, {0, 11});
+    s.window("Mail").setFrame({643, 63, 594, 679});
+    s.window("Mail").refuseSizes();
+    show(ws);
+    const Rect notes{43, 63, 594, 687};
+    const Rect mail{643, 63, 594, 679};
+    ASSERT_EQ(s.window("Notes").frame(), notes);
+    const auto ratios = storedRatios();
+
+    // A pure move of either window is put back.
+    for (const auto& [app, home] : {std::pair{"Mail", mail}, std::pair{"Notes", notes}}) {
+        press();
+        pointerAt({home.minX() + 200, home.minY() + 150});
+        change(app, home.offsetBy(160, 140));
+        release();
+        s.advance(1.0);
+        EXPECT_EQ(s.window(app).frame(), home) << app;
+    }
+    // Mail nudges itself and comes back: the pass finds nothing moved and leaves the layout be.
+    change("Mail", mail.offsetBy(3, 0));
+    change("Mail", mail);
+    s.advance(1.0);
+
+    EXPECT_EQ(container(ws.id), (Rect{40, 60, 1200, 700}));
+    EXPECT_FALSE(s.workspace(ws.id).lastContainerFrame);
+    EXPECT_EQ(storedRatios(), ratios);
+    EXPECT_EQ(s.window("Notes").frame(), notes);
+    EXPECT_EQ(s.window("Mail").frame(), mail);
+}
+
 // ------------------------------------------------------------------------------ minimum sizes
 
 TEST_F(Gestures, AnAppThatKeeps700PtGetsItsShareAndTheContainerGrowsWithinTheScreen) {

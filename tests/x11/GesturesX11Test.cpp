@@ -1,6 +1,12 @@
-// Minimum-size learning against a real window manager: a client whose size hints refuse a narrow
-// pane ends up beside its neighbour, both inside the grown container.
+// Gestures against a real window manager: a client whose size hints refuse a narrow pane ends up
+// beside its neighbour, both inside the grown container; a window moved beside one that rests
+// short of its pane by its size steps is put back, and nothing is stored.
 #include "x11/ControllerX11Fixture.h"
+
+#include <X11/Xlib.h>
+
+#include <algorithm>
+#include <cmath>
 
 namespace tessane::x11test {
 namespace {
@@ -46,6 +52,64 @@ TEST_F(GesturesX11Test, AClientWithAMinimumWidthGetsItsShareAndBothFitTheGrownCo
             << WorkspaceController::rectDescription(frame) << " outside " << WorkspaceController::rectDescription(container);
     EXPECT_LE(left->maxX(), right->minX() + 1) << WorkspaceController::rectDescription(*left) << " overlaps "
                                                << WorkspaceController::rectDescription(*right);
+}
+
+TEST_F(GesturesX11Test, AMoveBesideAWindowRestingShortOfItsPaneIsPutBackAndNothingIsStored) {
+    Log::resetForTesting();
+    // A terminal-like client that sizes in 40 px rows, beside a plain one.
+    const Pid rows =
+        startClient({"--class", "narrow.NarrowApp", "--size", "400x300", "--increments", "1x40", "--base", "0x0"})
+            .process->pid();
+    auto& movingClient = startClient({"--class", "wide.WideApp", "--size", "400x300"});
+    const Pid moving = movingClient.process->pid();
+    ASSERT_TRUE(run([&] { return launched(rows) && launched(moving); }, 10));
+    const Workspace ws = makeWorkspace("Terminal", {{"Narrow", "org.tessane.Narrow"}, {"Wide", "org.tessane.Wide"}});
+    makeController();
+    WorkspaceControllerProbe probe{*controller_};
+    const auto tile = [&](size_t i) { return probe.tileRects(*manager_->workspace(ws.id)).at(i); };
+    const auto shortfall = [&] {
+        const auto frame = frameOf(rows);
+        return frame ? tile(0).height() - frame->height() : -1.0;
+    };
+
+    // Whatever this manager's title bar, the container is made tall enough for the rows to rest
+    // 7 px short of their pane (as a terminal under xfwm4 does).
+    probe.putUp(ws.id, Rect{100, 100, 1000, 600});
+    probe.placeWindows(*manager_->workspace(ws.id));
+    ASSERT_TRUE(run([&] { return shortfall() >= 0 && shortfall() < 40; }, 5)) << shortfall();
+    Rect container = *probe.session(ws.id)->containerAXRect;
+    container.size.height += std::fmod(7 - shortfall() + 40, 40);
+    probe.session(ws.id)->containerAXRect = container;
+    probe.placeWindows(*manager_->workspace(ws.id));
+    ASSERT_TRUE(run([&] { return shortfall() == 7; }, 5)) << shortfall();
+    const auto stored = *manager_->workspace(ws.id);
+    // The manager focuses the client mapped last and the controller raises the workspace for it;
+    // a move is the user's only once that and the placement have settled.
+    const auto focusHeard = [] {
+        const auto lines = Log::recentLines(200);
+        return std::any_of(lines.begin(), lines.end(), [](const std::string& l) { return l.find("App focus:") != l.npos; });
+    };
+    run([&] { return focusHeard() && probe.placementGuardCount() == 0 && !probe.isResurfacing(); }, 5);
+
+    // The user drags the other window by (+160, +140): a move, not a resize.
+    const std::unique_ptr<Display, int (*)(Display*)> connection(XOpenDisplay(server_->display().c_str()), XCloseDisplay);
+    ASSERT_NE(connection, nullptr);
+    const Rect home = tile(1);
+    XMoveWindow(connection.get(), movingClient.windows.at(0), static_cast<int>(home.minX()) + 160,
+                static_cast<int>(home.minY()) + 140);
+    XFlush(connection.get());
+    const auto atHome = [&] {
+        const auto frame = frameOf(moving);
+        return frame && std::abs(frame->minX() - home.minX()) <= 8 && std::abs(frame->minY() - home.minY()) <= 8;
+    };
+    ASSERT_TRUE(run([&] { return !atHome(); }, 5));
+    run([&] { return atHome() || *probe.session(ws.id)->containerAXRect != container; }, 10);
+
+    EXPECT_TRUE(atHome());
+    EXPECT_EQ(*probe.session(ws.id)->containerAXRect, container);
+    EXPECT_EQ(manager_->workspace(ws.id)->lastContainerFrame, stored.lastContainerFrame);
+    EXPECT_EQ(manager_->workspace(ws.id)->layout.ratios, stored.layout.ratios);
+    EXPECT_EQ(shortfall(), 7);
 }
 
 }  // namespace
