@@ -5,7 +5,6 @@
 
 #include <QGuiApplication>
 
-#include <X11/Xlib.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -20,11 +19,6 @@ long sent = 0;
 xcb_connection_t* connection() {
     auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     return x11 ? x11->connection() : nullptr;
-}
-
-xcb_window_t rootWindow() {
-    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 && x11->display() ? static_cast<xcb_window_t>(DefaultRootWindow(x11->display())) : 0;
 }
 
 void stack(xcb_connection_t* c, xcb_window_t window, xcb_window_t sibling, uint32_t mode) {
@@ -58,13 +52,6 @@ QRect outerRect(const linux_backend::X11WindowGeometry& g) {
 }  // namespace
 
 long PanelStacking::requestsSent() { return sent; }
-
-PanelStacking::~PanelStacking() {
-    if (xcb_connection_t* c = connection(); c && herald_) {
-        xcb_destroy_window(c, static_cast<xcb_window_t>(herald_));
-        xcb_flush(c);
-    }
-}
 
 std::vector<PanelStacking::WindowId> PanelStacking::rootChildren() {
     x_.readSocketNext();
@@ -165,25 +152,6 @@ std::map<PanelStacking::WindowId, PanelStacking::Shown> PanelStacking::shownFram
         }
     }
     return out;
-}
-
-int PanelStacking::announceRestack() {
-    xcb_connection_t* c = connection();
-    const xcb_window_t root = rootWindow();
-    if (!c || !root) return 0;
-    if (!herald_) {
-        // Input-only, bypassing the window manager and never mapped: nobody sees it or frames it.
-        const auto id = xcb_generate_id(c);
-        const uint32_t bypass[] = {1};
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, id, root, -1, -1, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
-                          XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT, bypass);
-        herald_ = id;
-        heraldOnTop_ = true;  // made on top of its siblings
-    }
-    // From the top to the bottom or back: a move whichever windows came or went since.
-    heraldOnTop_ = !heraldOnTop_;
-    stack(c, static_cast<xcb_window_t>(herald_), 0, heraldOnTop_ ? XCB_STACK_MODE_ABOVE : XCB_STACK_MODE_BELOW);
-    return 1;
 }
 
 }  // namespace tessane::qt_backend

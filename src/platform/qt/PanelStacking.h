@@ -23,7 +23,6 @@ public:
     explicit PanelStacking(linux_backend::X11Connection& x) : x_(x) {}
     PanelStacking(const PanelStacking&) = delete;
     PanelStacking& operator=(const PanelStacking&) = delete;
-    ~PanelStacking();
     struct Panel {
         WindowId id = 0;
         QRect rect;  // root coordinates, X pixels
@@ -55,12 +54,6 @@ public:
     // moves that one, in the order it believes them in, which after changes of their shapes need
     // not be theirs.
     int keepOrder(const std::vector<WindowId>& chromeTopFirst);
-    // Has the server tell those listening that the root's children were restacked, with nothing
-    // seen moving: a window of ours that is never shown, bypassing the window manager, goes to the
-    // top or the bottom by turns (a request that changes nothing is not told). KWin's compositor
-    // paints a window that bypasses it, mapped again, above all the others until such a window is
-    // restacked, then reads the server's order again; answers the requests sent.
-    int announceRestack();
     // Every restacking request sent so far by any instance (for measurements).
     static long requestsSent();
 
@@ -73,9 +66,6 @@ private:
     int send(const std::vector<Restack>& restacks);
 
     linux_backend::X11Connection& x_;
-    // The window announceRestack() moves, and whether it was last put on top.
-    WindowId herald_ = 0;
-    bool heraldOnTop_ = false;
 };
 
 }  // namespace tessane::qt_backend

@@ -189,6 +189,13 @@ void QtPanel::syncMapped() {
     afterShow();
 }
 
+void QtPanel::mapAgain() {
+    if (!mapsItself() || !mapped_ || !widget_->isVisible()) return;
+    widget_->canvas().cancelPress();  // the server ends a press's grab with the window
+    panel_x11::unmapWindow(windowId());
+    panel_x11::mapWindow(windowId());
+}
+
 bool QtPanel::wanted() const {
     return orderedIn_ && !frame_.isEmpty() && (owner_.compositing() || alpha_ > 0) && !(mapsItself() && rootFrame_.isEmpty());
 }

@@ -45,6 +45,13 @@ public:
     bool isMapped() const;
     // Shows a panel Qt shows (a mat), if it is still wanted.
     void showDeferred();
+    // A panel out of the window manager's hands that never takes the keyboard: once Qt has shown
+    // its window, it is mapped and unmapped here, with no wait (see QtPanels::mapQueued()).
+    bool mapsItself() const;
+    // Unmaps and maps again the window of a mapped panel that maps itself, in place, so that a
+    // compositing manager painting windows in the order they were mapped paints it above those
+    // mapped before (see QtPanels::mapBatch()).
+    void mapAgain();
     unsigned long windowId() const;
     long frontSequence() const { return frontSequence_; }
     // The frame in root coordinates, X pixels.
@@ -68,9 +75,6 @@ private:
     bool wanted() const;
     void syncMapped();
     void afterShow();
-    // A panel out of the window manager's hands that never takes the keyboard: once Qt has shown
-    // its window, it is mapped and unmapped here, with no wait (see QtPanels::mapQueued()).
-    bool mapsItself() const;
     // Puts the native window on `rootFrame_` to the X pixel where the toolkit may miss it (at a
     // scale other than 1), or `always`.
     void placeExactly(bool always = false);

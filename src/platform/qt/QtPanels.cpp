@@ -137,17 +137,26 @@ void QtPanels::mapQueued() {
 
 void QtPanels::mapBatch() {
     if (toMap_.empty()) return;
-    const auto mapped = std::exchange(toMap_, {});
-    for (auto* p : mapped) panel_x11::mapWindow(p->windowId());
+    const auto fresh = std::exchange(toMap_, {});
     // Each was stacked in place before it was mapped, but a compositing manager may paint a window
-    // mapped again above all the others until it hears of a restack (KWin does): the chrome shown
-    // again after a user's drag would cover the cards. Told of one where a panel lies above.
+    // mapped again above all the others (Mutter until the order of the windows it manages changes,
+    // KWin until it hears of a restack): the chrome shown again after a user's drag would cover
+    // the cards. So the panels go up bottom first, and each mapped panel of ours that lies over one
+    // of them is mapped again after it, as the stack has them. Without a compositing manager the
+    // server paints by the stack alone.
     const auto stack = overlayStack();
-    if (std::any_of(mapped.begin(), mapped.end(), [&](const QtPanel* p) {
-            const auto at = std::find(stack.begin(), stack.end(), p);
-            return at != stack.end() && at != stack.begin();
-        }))
-        stacking_.announceRestack();
+    std::vector<QRect> below;
+    for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
+        QtPanel* p = *it;
+        const bool isFresh = std::find(fresh.begin(), fresh.end(), p) != fresh.end();
+        if (!isFresh && (!compositing_ || !p->mapsItself() || std::none_of(below.begin(), below.end(), [&](const QRect& r) {
+                             return r.intersects(p->rootFrame());
+                         })))
+            continue;
+        if (!isFresh) p->mapAgain();
+        else panel_x11::mapWindow(p->windowId());
+        below.push_back(p->rootFrame());
+    }
     panel_x11::flush();
 }
 
