@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
         qt_backend::QtMainQueue queue;
         linux_backend::LinuxScreens screens(*x, queue);
         linux_backend::X11ScreenSpace space(screens);
-        qt_backend::QtPanels panels(space);
+        qt_backend::QtPanels panels(space, *x);
         linux_backend::X11EventMonitors monitors(*x, space, queue, nullptr);
         qt_backend::QtAnimator animator(panels);
         Platform platform;

@@ -31,7 +31,7 @@ protected:
         queue_ = std::make_unique<qt_backend::QtMainQueue>();
         screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_, *queue_);
         space_ = std::make_unique<linux_backend::X11ScreenSpace>(*screens_);
-        panels_ = std::make_unique<qt_backend::QtPanels>(*space_);
+        panels_ = std::make_unique<qt_backend::QtPanels>(*space_, *x_);
         animator_ = std::make_unique<qt_backend::QtAnimator>(*panels_);
         notice_ = std::make_unique<WorkspaceNoticeController>(*panels_, *animator_, *screens_, *queue_);
     }
@@ -105,7 +105,7 @@ TEST_F(CardPanelsTest, WithACompositingManagerTheShadowMarginTakesNoClicks) {
     Window owner = XCreateSimpleWindow(x_->display(), x_->root(), 0, 0, 1, 1, 0, 0, 0);
     XSetSelectionOwner(x_->display(), x_->atom("_NET_WM_CM_S0"), owner, CurrentTime);
     x_->sync();
-    qt_backend::QtPanels composited(*space_);
+    qt_backend::QtPanels composited(*space_, *x_);
     qt_backend::QtAnimator animator(composited);
     ASSERT_TRUE(composited.compositing());
     {

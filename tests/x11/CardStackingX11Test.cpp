@@ -44,7 +44,7 @@ protected:
         queue_ = std::make_unique<qt_backend::QtMainQueue>();
         screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_, *queue_);
         space_ = std::make_unique<linux_backend::X11ScreenSpace>(*screens_);
-        panels_ = std::make_unique<qt_backend::QtPanels>(*space_);
+        panels_ = std::make_unique<qt_backend::QtPanels>(*space_, *x_);
     }
     void TearDown() override {
         cards_.clear();

@@ -75,25 +75,6 @@ struct LinuxPlatform::Ports {
 
 namespace {
 
-// The root's children as the panels' stacking reads them, from what the read model keeps.
-std::vector<std::optional<PanelStacking::Child>> stackingChildren(X11DesktopModel& desktop,
-                                                                  const std::vector<unsigned long>& windows) {
-    std::vector<std::optional<PanelStacking::Child>> out;
-    for (const auto& state : desktop.rootChildStates(windows)) {
-        if (!state) {
-            out.emplace_back();
-            continue;
-        }
-        const Rect r = state->rootRect;
-        const int border = static_cast<int>(state->borderWidth);
-        out.push_back(PanelStacking::Child{QRect(static_cast<int>(r.origin.x) - border, static_cast<int>(r.origin.y) - border,
-                                                 static_cast<int>(r.size.width) + 2 * border,
-                                                 static_cast<int>(r.size.height) + 2 * border),
-                                           state->viewable, state->overrideRedirect, state->inputOnly});
-    }
-    return out;
-}
-
 // Everything above the backend works in points, each display at the scale Qt gives our own windows
 // there (Xft.dpi, QT_SCALE_FACTOR, QT_SCREEN_SCALE_FACTORS), so that the chrome and our windows
 // always agree. A change of a scale, or of the screens as Qt has them, is a change of the displays.
@@ -246,17 +227,7 @@ void LinuxPlatform::start(LogSink log) {
     p.eventMonitors = std::make_unique<X11EventMonitors>(*p.x, *p.screenSpace, *p.mainQueue, log);
     // Our own windows need the widgets of a QApplication; tools that run without one get none.
     if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        p.panels = std::make_unique<QtPanels>(*p.screenSpace);
-        p.panels->setClientFrames([x = p.x.get()] { return x->desktop().clientFrames(); });
-        p.panels->setDesktop({[x = p.x.get()] {
-                                  // What the server told of a restack by now, our own panels' too.
-                                  x->readSocketNext();
-                                  return x->desktop().rootStacking();
-                              },
-                              [x = p.x.get()](unsigned long w) { return x->desktop().frameOf(w); },
-                              [x = p.x.get()](const std::vector<unsigned long>& windows) {
-                                  return stackingChildren(x->desktop(), windows);
-                              }});
+        p.panels = std::make_unique<QtPanels>(*p.screenSpace, *p.x);
         p.animator = std::make_unique<QtAnimator>(*p.panels);
         p.menus = std::make_unique<QtMenus>(*p.screenSpace);
     }

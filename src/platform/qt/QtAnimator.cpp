@@ -6,6 +6,8 @@
 #include <QEasingCurve>
 #include <QVariantAnimation>
 
+#include <utility>
+
 namespace tessane::qt_backend {
 
 namespace {
@@ -50,5 +52,23 @@ void QtAnimator::animate(Panel& base, const PanelAnimation& a, std::function<voi
         },
                               Qt::QueuedConnection);
 }
+
+void QtPanel::startAnimation(QVariantAnimation* animation, std::function<void()> completion) {
+    if (animation_) {
+        QPointer<QVariantAnimation> older = animation_;
+        animation_ = nullptr;
+        older->stop();
+        older->deleteLater();
+    }
+    if (auto done = std::exchange(animationDone_, nullptr)) done();
+    animation_ = animation;
+    animationDone_ = std::move(completion);
+}
+
+void QtPanel::finishAnimation() {
+    animation_ = nullptr;
+    if (auto done = std::exchange(animationDone_, nullptr)) done();
+}
+
 
 }  // namespace tessane::qt_backend

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "platform/Panels.h"
+
+#include <QColor>
+#include <QPointer>
+#include <QRect>
+#include <QRegion>
+#include <QVariantAnimation>
+
+#include <xcb/xcb.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace tessane::qt_backend {
+
+class QtPanels;
+class QtPanelWidget;
+
+// One panel: a top-level Qt window. It is mapped while it is ordered in, has a frame with area
+// and, without a compositing manager, an alpha above 0.
+class QtPanel final : public Panel {
+public:
+    QtPanel(QtPanels& owner, PanelOptions options);
+    ~QtPanel() override;
+
+    const PanelOptions& options() const override { return options_; }
+    Rect frame() const override { return frame_; }
+    void setFrame(const Rect& frame) override;
+    void orderFront() override;
+    void orderOut() override;
+    bool isVisible() const override { return orderedIn_; }
+    double alpha() const override { return alpha_; }
+    void setAlpha(double alpha) override;
+    bool hasShadow() const override { return shadow_; }
+    void setHasShadow(bool hasShadow) override { shadow_ = hasShadow; }
+    void setDrawing(PanelDrawing drawing) override;
+    void setCursor(PanelCursor cursor) override;
+    void setInputHandler(std::function<void(const PanelInput&)> handler) override;
+    void setKeyHandler(std::function<void(PanelKey)> handler) override;
+
+    QtPanelWidget& widget() const { return *widget_; }
+    bool isMapped() const;
+    // Shows a panel Qt shows (a mat), if it is still wanted.
+    void showDeferred();
+    // A panel out of the window manager's hands that never takes the keyboard: once Qt has shown
+    // its window, it is mapped and unmapped here, with no wait (see QtPanels::mapQueued()).
+    bool mapsItself() const;
+    // Unmaps and maps again the window of a mapped panel that maps itself, in place, so that a
+    // compositing manager painting windows in the order they were mapped paints it above those
+    // mapped before (see QtPanels::mapBatch()).
+    void mapAgain();
+    unsigned long windowId() const;
+    long frontSequence() const { return frontSequence_; }
+    // The frame in root coordinates, X pixels.
+    const QRect& rootFrame() const { return rootFrame_; }
+    // The window that takes the pointer over all of a shaped panel (0 when there is none), kept
+    // right above the panel's own; its pointer events go to the panel as if they were its own.
+    unsigned long inputWindow() const { return inputWindow_; }
+    void syncInputWindow();
+    // Cuts the window again where windows of ours that belong above it now lie (see PanelCover).
+    void recut();
+    void forwardPointer(const xcb_generic_event_t* event);
+
+    // The animator's bookkeeping: one animation at a time, its completion run when it ends or
+    // is replaced, never after the panel is gone.
+    void startAnimation(QVariantAnimation* animation, std::function<void()> completion);
+    void finishAnimation();
+    bool isCurrentAnimation(const QVariantAnimation* animation) const { return animation_ == animation; }
+
+private:
+    // Whether the panel should be on the screen now.
+    bool wanted() const;
+    void syncMapped();
+    void afterShow();
+    // Puts the native window on `rootFrame_` to the X pixel where the toolkit may miss it (at a
+    // scale other than 1), or `always`.
+    void placeExactly(bool always = false);
+    // Needs the native window. `newDrawing` is false when only the size changed.
+    void applyShape(bool newDrawing = true);
+    void applyShapes();
+    // The input window takes no pointer where the panel is cut.
+    void cutInputWindow();
+    // What draws everywhere in its window is shown whole (a shaped window keeps a shape).
+    void uncut(QSize pixels);
+    // Chooses how the window shows its drawing: a single opaque fill is left to the X server
+    // (the window's background colour, no backing store the size of the panel), anything else
+    // is painted by Qt.
+    void applySurface(bool newDrawing);
+
+    QtPanels& owner_;
+    PanelOptions options_;
+    std::unique_ptr<QtPanelWidget> widget_;
+    Rect frame_;
+    QRect rootFrame_;  // the frame in root coordinates, X pixels
+    bool shaped_ = false;  // a bounding shape is set on the window
+    QSize wholeShape_;     // the size it covers, when that shape is the whole window
+    bool widerInput_ = false;  // shaped, it takes the pointer beyond its shape: over its frame
+    unsigned long inputWindow_ = 0;
+    std::optional<QRegion> inputShape_;  // the input window's input shape, once one is set
+    QRegion cut_;  // where the window is cut for windows of ours above it (its coordinates, X pixels)
+    PanelCursor cursor_ = PanelCursor::arrow;
+    unsigned lastPressTime_ = 0, lastPressButton_ = 0;  // for double clicks on the input window
+    bool marked_ = false;  // the compositor's hints are on the window
+    bool orderedIn_ = false;
+    bool mapped_ = false;  // when it maps itself: whether its window is mapped (or about to be)
+    double alpha_ = 1;
+    bool shadow_;
+    std::optional<QColor> serverFill_;  // the window's background colour, when the server fills it
+    long frontSequence_ = 0;
+    long peerSequence_ = 0;  // when the window sharing the cards' level was last focused
+    std::function<void(const PanelInput&)> input_;
+    QPointer<QVariantAnimation> animation_;
+    std::function<void()> animationDone_;
+};
+
+}  // namespace tessane::qt_backend
