@@ -300,6 +300,103 @@ InstanceLock::~InstanceLock() { ::close(fd_); }
 
 // ------------------------------------------------------------------------------------ client
 
+namespace {
+
+// The one deadline of an exchange with the running instance, and how it is named in what we say.
+struct Deadline {
+    Clock::time_point at;
+    std::string within;  // " within 5 s"
+
+    explicit Deadline(std::chrono::milliseconds timeout)
+        : at(Clock::now() + timeout),
+          within(timeout.count() % 1000 == 0 ? " within " + std::to_string(timeout.count() / 1000) + " s"
+                                             : " within " + std::to_string(timeout.count()) + " ms") {}
+
+    int64_t left() const {
+        return std::max<int64_t>(0, std::chrono::duration_cast<std::chrono::milliseconds>(at - Clock::now()).count());
+    }
+
+    // Whether fd is ready for events before the deadline.
+    bool waitFor(int fd, short events) const {
+        const int64_t ms = left();
+        if (ms <= 0) return false;
+        pollfd p{fd, events, 0};
+        return ::poll(&p, 1, static_cast<int>(ms)) == 1;
+    }
+};
+
+constexpr const char* kNothingHanded = "; nothing was handed to it";
+
+bool connectBefore(int fd, const sockaddr_un& addr, const fs::path& socketPath, const Deadline& deadline,
+                   std::string* why) {
+    for (std::chrono::milliseconds pause{1};;) {
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0 || errno == EISCONN) return true;
+        if (errno == EINTR) continue;
+        if (errno == EINPROGRESS) {
+            int error = 0;
+            socklen_t length = sizeof error;
+            if (!deadline.waitFor(fd, POLLOUT)) {
+                say(why, "the running Tessane did not take the connection" + deadline.within + kNothingHanded);
+                return false;
+            }
+            if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0) return true;
+            errno = error;
+        }
+        // A full queue of connections waiting to be taken is refused at once, not waited on:
+        // asked again, briefly apart, until the deadline.
+        if (errno != EAGAIN) {
+            say(why, errnoText("cannot reach the running Tessane at " + socketPath.string()));
+            return false;
+        }
+        if (deadline.left() <= 0) {
+            say(why, "the running Tessane did not take the connection" + deadline.within + kNothingHanded);
+            return false;
+        }
+        ::poll(nullptr, 0, static_cast<int>(std::min<int64_t>(pause.count(), deadline.left())));
+        pause = std::min(pause * 2, std::chrono::milliseconds{50});
+    }
+}
+
+bool sendBefore(int fd, std::string_view message, const Deadline& deadline, std::string* why) {
+    size_t sent = 0;
+    while (sent < message.size()) {
+        if (!deadline.waitFor(fd, POLLOUT)) {
+            say(why, "the running Tessane did not take the links" + deadline.within + kNothingHanded);
+            return false;
+        }
+        const ssize_t n = ::send(fd, message.data() + sent, message.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+        if (n <= 0) {
+            say(why, errnoText("cannot send the links"));
+            return false;
+        }
+        sent += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// The first line of the answer, without its newline.
+std::optional<std::string> replyBefore(int fd, const Deadline& deadline, std::string* why) {
+    std::string reply;
+    while (reply.find('\n') == std::string::npos && reply.size() < 256) {
+        if (!deadline.waitFor(fd, POLLIN)) {
+            say(why, "the running Tessane did not answer" + deadline.within);
+            return std::nullopt;
+        }
+        char buffer[256];
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+        if (n <= 0) {
+            say(why, "the running Tessane closed the connection without an answer");
+            return std::nullopt;
+        }
+        reply.append(buffer, static_cast<size_t>(n));
+    }
+    return reply.substr(0, reply.find('\n'));
+}
+
+}  // namespace
+
 std::optional<std::string> exchange(const fs::path& socketPath, std::string_view message,
                                     std::chrono::milliseconds timeout, std::string* why) {
     const auto addr = address(socketPath, why);
@@ -315,76 +412,10 @@ std::optional<std::string> exchange(const fs::path& socketPath, std::string_view
         int fd;
         ~Closer() { ::close(fd); }
     } closer{fd};
-    const auto deadline = Clock::now() + timeout;
-    const auto left = [&] {
-        return std::max<int64_t>(0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());
-    };
-    auto waitFor = [&](short events) {
-        const int64_t ms = left();
-        if (ms <= 0) return false;
-        pollfd p{fd, events, 0};
-        return ::poll(&p, 1, static_cast<int>(ms)) == 1;
-    };
-    const std::string within = timeout.count() % 1000 == 0
-                                   ? " within " + std::to_string(timeout.count() / 1000) + " s"
-                                   : " within " + std::to_string(timeout.count()) + " ms";
-    const std::string nothing = "; nothing was handed to it";
-    for (std::chrono::milliseconds pause{1};;) {
-        if (::connect(fd, reinterpret_cast<const sockaddr*>(&*addr), sizeof *addr) == 0 || errno == EISCONN) break;
-        if (errno == EINTR) continue;
-        if (errno == EINPROGRESS) {
-            int error = 0;
-            socklen_t length = sizeof error;
-            if (!waitFor(POLLOUT)) {
-                say(why, "the running Tessane did not take the connection" + within + nothing);
-                return std::nullopt;
-            }
-            if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0) break;
-            errno = error;
-        }
-        // A full queue of connections waiting to be taken is refused at once, not waited on:
-        // asked again, briefly apart, until the deadline.
-        if (errno != EAGAIN) {
-            say(why, errnoText("cannot reach the running Tessane at " + socketPath.string()));
-            return std::nullopt;
-        }
-        if (left() <= 0) {
-            say(why, "the running Tessane did not take the connection" + within + nothing);
-            return std::nullopt;
-        }
-        ::poll(nullptr, 0, static_cast<int>(std::min<int64_t>(pause.count(), left())));
-        pause = std::min(pause * 2, std::chrono::milliseconds{50});
-    }
-    size_t sent = 0;
-    while (sent < message.size()) {
-        if (!waitFor(POLLOUT)) {
-            say(why, "the running Tessane did not take the links" + within + nothing);
-            return std::nullopt;
-        }
-        const ssize_t n = ::send(fd, message.data() + sent, message.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-        if (n <= 0) {
-            say(why, errnoText("cannot send the links"));
-            return std::nullopt;
-        }
-        sent += static_cast<size_t>(n);
-    }
-    std::string reply;
-    while (reply.find('\n') == std::string::npos && reply.size() < 256) {
-        if (!waitFor(POLLIN)) {
-            say(why, "the running Tessane did not answer" + within);
-            return std::nullopt;
-        }
-        char buffer[256];
-        const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
-        if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-        if (n <= 0) {
-            say(why, "the running Tessane closed the connection without an answer");
-            return std::nullopt;
-        }
-        reply.append(buffer, static_cast<size_t>(n));
-    }
-    return reply.substr(0, reply.find('\n'));
+    const Deadline deadline(timeout);
+    if (!connectBefore(fd, *addr, socketPath, deadline, why)) return std::nullopt;
+    if (!sendBefore(fd, message, deadline, why)) return std::nullopt;
+    return replyBefore(fd, deadline, why);
 }
 
 }  // namespace tessane::linux_backend::InstanceSocket

@@ -33,6 +33,25 @@ std::string startupIdFor(const std::string& desktopId, uint64_t sequence) {
     return id;
 }
 
+// An entry's TryExec names a program it needs: when that is not installed, it is not started.
+std::optional<SystemError> missingProgram(const linux_desktop::DesktopEntry& entry, const std::string& name) {
+    const auto tryExec = entry.value("TryExec");
+    if (!tryExec || ProcessLauncher::findProgram(*tryExec, ProcessLauncher::searchPath())) return std::nullopt;
+    return SystemError{"NSPOSIXErrorDomain", ENOENT,
+                       "The program “" + *tryExec + "” that " + name + " needs is not installed."};
+}
+
+std::vector<std::string> documentArguments(const std::vector<fs::path>& documents) {
+    // Relative names are taken from our working folder, whatever folder the application starts in.
+    std::error_code ec;
+    fs::path base = fs::current_path(ec);
+    if (ec) base = "/";
+    std::vector<std::string> arguments;
+    for (const auto& d : documents)
+        if (!d.empty()) arguments.push_back(linux_desktop::ExecLine::documentArgument(d.string(), base));
+    return arguments;
+}
+
 }  // namespace
 
 void LinuxRunningApplications::openApplication(const fs::path& appPath, const OpenConfiguration& configuration,
@@ -71,43 +90,15 @@ void LinuxRunningApplications::open(const fs::path& appPath, const std::vector<f
     const std::string name = entry->localized("Name", catalog_.folders().locale).value_or(id);
 
     // Opening an application that already runs, with nothing to hand it, asks no new process.
-    if (documents.empty()) {
-        for (auto& l : launches_) {
-            if (l.desktopId != id || l.processGone) continue;
-            if (configuration.activates) {
-                l.activates = true;
-                l.activationRequest = ++activationRequests_;
-            }
-            answer(std::move(completion), snapshot(l), std::nullopt);
-            return;
-        }
-        for (auto& [pid, g] : groups_) {
-            if (g.desktopId != id || g.windows.empty()) continue;
-            // Activating may wait for the window manager and see the group go: look it up again.
-            const Pid running = pid;
-            if (configuration.activates) activate(running);
-            answer(std::move(completion), snapshot(running), std::nullopt);
-            return;
-        }
-    }
+    if (documents.empty() && answeredByRunning(id, configuration, completion)) return;
 
-    const std::string searchPath = ProcessLauncher::searchPath();
-    if (auto tryExec = entry->value("TryExec"); tryExec && !ProcessLauncher::findProgram(*tryExec, searchPath)) {
-        answer(std::move(completion), std::nullopt,
-               SystemError{"NSPOSIXErrorDomain", ENOENT,
-                           "The program “" + *tryExec + "” that " + name + " needs is not installed."});
+    if (auto missing = missingProgram(*entry, name)) {
+        answer(std::move(completion), std::nullopt, std::move(missing));
         return;
     }
     const std::string exec = entry->value("Exec").value_or("");
-    // Relative names are taken from our working folder, whatever folder the application starts in.
-    std::error_code ec;
-    fs::path base = fs::current_path(ec);
-    if (ec) base = "/";
-    std::vector<std::string> arguments;
-    for (const auto& d : documents)
-        if (!d.empty()) arguments.push_back(linux_desktop::ExecLine::documentArgument(d.string(), base));
     const auto commands = linux_desktop::ExecLine::expand(
-        exec, arguments, {entry->value("Icon").value_or(""), name, appPath.string()});
+        exec, documentArguments(documents), {entry->value("Icon").value_or(""), name, appPath.string()});
     if (!commands) {
         const std::string why = linux_desktop::ExecLine::refusal(exec).value_or("it cannot be read");
         log("[Tessane] " + name + ": the Exec line of " + appPath.string() + " is refused: " + why + ".");
@@ -120,13 +111,40 @@ void LinuxRunningApplications::open(const fs::path& appPath, const std::vector<f
         log("[Tessane] " + name + ": its desktop entry takes no documents; it is opened without them.");
 
     const fs::path directory = entry->value("Path").value_or(catalog_.folders().home.string());
+    startLaunches(*commands, {id, appPath, name, directory}, configuration.activates, std::move(completion));
+}
+
+bool LinuxRunningApplications::answeredByRunning(const std::string& desktopId, const OpenConfiguration& configuration,
+                                                 OpenCompletion& completion) {
+    for (auto& l : launches_) {
+        if (l.desktopId != desktopId || l.processGone) continue;
+        if (configuration.activates) {
+            l.activates = true;
+            l.activationRequest = ++activationRequests_;
+        }
+        answer(std::move(completion), snapshot(l), std::nullopt);
+        return true;
+    }
+    for (auto& [pid, g] : groups_) {
+        if (g.desktopId != desktopId || g.windows.empty()) continue;
+        // Activating may wait for the window manager and see the group go: look it up again.
+        const Pid running = pid;
+        if (configuration.activates) activate(running);
+        answer(std::move(completion), snapshot(running), std::nullopt);
+        return true;
+    }
+    return false;
+}
+
+void LinuxRunningApplications::startLaunches(const std::vector<std::vector<std::string>>& commands,
+                                             const LaunchedEntry& entry, bool activates, OpenCompletion completion) {
     std::optional<RunningApplication> first;
-    for (const auto& command : *commands) {
-        const std::string startupId = startupIdFor(id, ++launchCount_);
-        const auto started = ProcessLauncher::launchDetached(command, directory, startupId);
+    for (const auto& command : commands) {
+        const std::string startupId = startupIdFor(entry.desktopId, ++launchCount_);
+        const auto started = ProcessLauncher::launchDetached(command, entry.directory, startupId);
         if (!started.ok()) {
             if (first) {  // the earlier documents are open: say what the rest missed
-                log("[Tessane] " + name + ": a further document could not be opened — " + started.description);
+                log("[Tessane] " + entry.name + ": a further document could not be opened — " + started.description);
                 continue;
             }
             answer(std::move(completion), std::nullopt,
@@ -136,12 +154,12 @@ void LinuxRunningApplications::open(const fs::path& appPath, const std::vector<f
         Launch l;
         l.pid = started.pid;
         l.order = nextOrder_++;
-        l.desktopId = id;
-        l.entryPath = appPath;
-        l.name = name;
+        l.desktopId = entry.desktopId;
+        l.entryPath = entry.path;
+        l.name = entry.name;
         l.startupId = startupId;
-        startupIds_[startupId] = id;
-        l.activates = configuration.activates;
+        startupIds_[startupId] = entry.desktopId;
+        l.activates = activates;
         if (l.activates) l.activationRequest = first ? activationRequests_ : ++activationRequests_;
         l.startedAt = queue_.now();
         launches_.push_back(l);

@@ -165,8 +165,20 @@ private:
     void log(const std::string& line) const;
 
     // Launching (LinuxAppLaunching.cpp).
+    // The desktop entry a launch starts from, as its launches are recorded.
+    struct LaunchedEntry {
+        std::string desktopId;
+        std::filesystem::path path;
+        std::string name;
+        std::filesystem::path directory;  // the folder its processes start in
+    };
     void open(const std::filesystem::path& appPath, const std::vector<std::filesystem::path>& documents,
               const OpenConfiguration& configuration, OpenCompletion completion);
+    // Answers the completion with an instance of the application that already runs, if any.
+    bool answeredByRunning(const std::string& desktopId, const OpenConfiguration& configuration,
+                           OpenCompletion& completion);
+    void startLaunches(const std::vector<std::vector<std::string>>& commands, const LaunchedEntry& entry,
+                       bool activates, OpenCompletion completion);
     void answer(OpenCompletion completion, std::optional<RunningApplication> app,
                 std::optional<SystemError> error);
 

@@ -40,6 +40,118 @@ void writeMessage(int fd, char kind, int value) {
     (void)ignored;
 }
 
+// Everything the children need, made before fork: after it, only async-signal-safe calls.
+// Not copied or moved: env points into startupVariable.
+struct ChildPlan {
+    std::vector<char*> args;
+    std::vector<char*> env;
+    std::string startupVariable;
+    std::string directory;
+    std::string path;
+    int maxFd = 0;
+
+    ChildPlan(const std::vector<std::string>& argv, const std::filesystem::path& program,
+              const std::filesystem::path& workingDirectory, const std::string& startupId)
+        : startupVariable("DESKTOP_STARTUP_ID=" + startupId),
+          directory(workingDirectory.string()),
+          path(program.string()),
+          maxFd(static_cast<int>(std::min<long>(::sysconf(_SC_OPEN_MAX), 65536))) {
+        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        for (char** e = environ; e && *e; ++e) {
+            if (std::strncmp(*e, "DESKTOP_STARTUP_ID=", 19) == 0) continue;
+            if (std::strncmp(*e, "XDG_ACTIVATION_TOKEN=", 21) == 0) continue;
+            env.push_back(*e);
+        }
+        if (!startupId.empty()) env.push_back(const_cast<char*>(startupVariable.c_str()));
+        env.push_back(nullptr);
+        struct stat st {};
+        if (directory.empty() || ::stat(directory.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+            const char* home = std::getenv("HOME");
+            directory = home && *home ? home : "/";
+        }
+    }
+    ChildPlan(const ChildPlan&) = delete;
+    ChildPlan& operator=(const ChildPlan&) = delete;
+};
+
+// The program's own process: default signals, its folder, no input, none of our descriptors.
+[[noreturn]] void execProgram(const ChildPlan& plan, int devNull, int reportFd) {
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    for (int sig = 1; sig < NSIG; ++sig) {
+        if (sig == SIGKILL || sig == SIGSTOP) continue;
+        struct sigaction dfl {};
+        dfl.sa_handler = SIG_DFL;
+        ::sigaction(sig, &dfl, nullptr);
+    }
+    if (::chdir(plan.directory.c_str()) != 0) {
+        int ignored = ::chdir("/");
+        (void)ignored;
+    }
+    if (devNull >= 0) ::dup2(devNull, STDIN_FILENO);
+    markDescriptorsCloseOnExec(plan.maxFd);
+    ::execve(plan.path.c_str(), plan.args.data(), plan.env.data());
+    writeMessage(reportFd, 'e', errno);
+    ::_exit(127);
+}
+
+// The helper: leaves our session and process group, starts the program, and quits at once, so
+// that the program is adopted by init (or the session's reaper), not by us.
+[[noreturn]] void runHelper(const ChildPlan& plan, int devNull, int reportFd) {
+    if (::setsid() < 0) {
+        writeMessage(reportFd, 's', errno);
+        ::_exit(1);
+    }
+    const pid_t child = ::fork();
+    if (child < 0) {
+        writeMessage(reportFd, 'f', errno);
+        ::_exit(1);
+    }
+    if (child > 0) {
+        writeMessage(reportFd, 'p', child);
+        ::_exit(0);
+    }
+    execProgram(plan, devNull, reportFd);
+}
+
+// What the helper and the program reported, once both are done with the pipe.
+struct Report {
+    int pid = 0;
+    int failure = 0;
+    char failedStep = 0;
+};
+
+Report collectReport(pid_t helper, int readFd) {
+    int status = 0;
+    while (::waitpid(helper, &status, 0) < 0 && errno == EINTR) {
+    }
+    // Read until every writer is gone: the helper when it quit, the program when it executed
+    // (the pipe closes on exec) or failed to.
+    Report report;
+    for (;;) {
+        Message m{};
+        const ssize_t n = ::read(readFd, &m, sizeof m);
+        if (n < 0 && errno == EINTR) continue;
+        if (n != static_cast<ssize_t>(sizeof m)) break;
+        if (m.kind == 'p') {
+            report.pid = m.value;
+        } else {
+            report.failure = m.value;
+            report.failedStep = m.kind;
+        }
+    }
+    return report;
+}
+
+ProcessLauncher::Result cannotStart(int error) {
+    ProcessLauncher::Result result;
+    result.error = error;
+    result.description = std::string("Cannot start a process: ") + std::strerror(error) + ".";
+    return result;
+}
+
 }  // namespace
 
 std::string ProcessLauncher::searchPath() {
@@ -83,116 +195,40 @@ ProcessLauncher::Result ProcessLauncher::launchDetached(const std::vector<std::s
         result.description = "The program “" + argv.front() + "” is not installed (not found in PATH).";
         return result;
     }
-
-    // Everything the children need is made before fork: after it, only async-signal-safe calls.
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    std::vector<char*> env;
-    for (char** e = environ; e && *e; ++e) {
-        if (std::strncmp(*e, "DESKTOP_STARTUP_ID=", 19) == 0) continue;
-        if (std::strncmp(*e, "XDG_ACTIVATION_TOKEN=", 21) == 0) continue;
-        env.push_back(*e);
-    }
-    const std::string startupVariable = "DESKTOP_STARTUP_ID=" + startupId;
-    if (!startupId.empty()) env.push_back(const_cast<char*>(startupVariable.c_str()));
-    env.push_back(nullptr);
-    std::string directory = workingDirectory.string();
-    struct stat st {};
-    if (directory.empty() || ::stat(directory.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        const char* home = std::getenv("HOME");
-        directory = home && *home ? home : "/";
-    }
-    const std::string path = program->string();
-    const int maxFd = static_cast<int>(std::min<long>(::sysconf(_SC_OPEN_MAX), 65536));
+    const ChildPlan plan(argv, *program, workingDirectory, startupId);
 
     int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
-        result.error = errno;
-        result.description = std::string("Cannot start a process: ") + std::strerror(errno) + ".";
+        result = cannotStart(errno);
         if (devNull >= 0) ::close(devNull);
         return result;
     }
-
     const pid_t helper = ::fork();
     if (helper < 0) {
-        result.error = errno;
-        result.description = std::string("Cannot start a process: ") + std::strerror(errno) + ".";
+        result = cannotStart(errno);
         ::close(pipeFds[0]);
         ::close(pipeFds[1]);
         if (devNull >= 0) ::close(devNull);
         return result;
     }
-    if (helper == 0) {
-        // The helper: leaves our session and process group, starts the program, and quits at
-        // once, so that the program is adopted by init (or the session's reaper), not by us.
-        if (::setsid() < 0) {
-            writeMessage(pipeFds[1], 's', errno);
-            ::_exit(1);
-        }
-        const pid_t child = ::fork();
-        if (child < 0) {
-            writeMessage(pipeFds[1], 'f', errno);
-            ::_exit(1);
-        }
-        if (child > 0) {
-            writeMessage(pipeFds[1], 'p', child);
-            ::_exit(0);
-        }
-        sigset_t none;
-        sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        for (int sig = 1; sig < NSIG; ++sig) {
-            if (sig == SIGKILL || sig == SIGSTOP) continue;
-            struct sigaction dfl {};
-            dfl.sa_handler = SIG_DFL;
-            ::sigaction(sig, &dfl, nullptr);
-        }
-        if (::chdir(directory.c_str()) != 0) {
-            int ignored = ::chdir("/");
-            (void)ignored;
-        }
-        if (devNull >= 0) ::dup2(devNull, STDIN_FILENO);
-        markDescriptorsCloseOnExec(maxFd);
-        ::execve(path.c_str(), args.data(), env.data());
-        writeMessage(pipeFds[1], 'e', errno);
-        ::_exit(127);
-    }
+    if (helper == 0) runHelper(plan, devNull, pipeFds[1]);
 
     ::close(pipeFds[1]);
     if (devNull >= 0) ::close(devNull);
-    int status = 0;
-    while (::waitpid(helper, &status, 0) < 0 && errno == EINTR) {
-    }
-    // Read until every writer is gone: the helper when it quit, the program when it executed
-    // (the pipe closes on exec) or failed to.
-    int pid = 0, failure = 0;
-    char failedStep = 0;
-    for (;;) {
-        Message m{};
-        const ssize_t n = ::read(pipeFds[0], &m, sizeof m);
-        if (n < 0 && errno == EINTR) continue;
-        if (n != static_cast<ssize_t>(sizeof m)) break;
-        if (m.kind == 'p') {
-            pid = m.value;
-        } else {
-            failure = m.value;
-            failedStep = m.kind;
-        }
-    }
+    const Report report = collectReport(helper, pipeFds[0]);
     ::close(pipeFds[0]);
 
-    if (failure != 0 || pid <= 0) {
-        result.error = failure != 0 ? failure : ECHILD;
+    if (report.failure != 0 || report.pid <= 0) {
+        result.error = report.failure != 0 ? report.failure : ECHILD;
         const std::string reason = std::strerror(result.error);
-        if (failedStep == 'e')
-            result.description = "“" + path + "” could not be executed: " + reason + ".";
+        if (report.failedStep == 'e')
+            result.description = "“" + plan.path + "” could not be executed: " + reason + ".";
         else
             result.description = "Cannot start a process: " + reason + ".";
         return result;
     }
-    result.pid = pid;
+    result.pid = report.pid;
     return result;
 }
 

@@ -37,6 +37,11 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // Each fills its section's box with its controls and hands their clicks to the tab.
+    void buildStartup(QWidget* box);
+    void buildAppearance(QWidget* box);
+    void buildShortcuts(QWidget* box);
+    void buildAbout(QWidget* box);
     void styleSegments();
 
     GeneralTab& tab_;

@@ -83,18 +83,29 @@ WorkspaceEditorView::WorkspaceEditorView(std::unique_ptr<WorkspaceEditor> editor
     column->setContentsMargins(20, 20, 20, 20);
     column->setSpacing(20);
 
-    // Name
-    auto* nameSection = section(column, 6);
-    nameSection->addWidget(headline(WorkspaceEditor::kNameTitle));
+    addNameSection(section(column, 6));
+    addAppsSection(section(column, 8));
+    addLayoutSection(section(column, 6));
+    addPrimarySection(section(column, 6));
+    addActionsSection(section(column, 6));
+    column->addStretch();
+
+    pages_->addWidget(content);
+    setWidget(pages_);
+    refresh();
+}
+
+void WorkspaceEditorView::addNameSection(QVBoxLayout* into) {
+    into->addWidget(headline(WorkspaceEditor::kNameTitle));
     name_ = new QLineEdit;
     name_->setObjectName("name");
     name_->setPlaceholderText(WorkspaceEditor::kNamePlaceholder);
     name_->setMaximumWidth(320);
-    nameSection->addWidget(name_);
+    into->addWidget(name_);
     connect(name_, &QLineEdit::textEdited, this, [this](const QString& text) { editor_->typeName(text.toStdString()); });
+}
 
-    // Apps
-    auto* appsSection = section(column, 8);
+void WorkspaceEditorView::addAppsSection(QVBoxLayout* into) {
     auto* header = new QHBoxLayout;
     header->addWidget(headline(WorkspaceEditor::kAppsTitle));
     header->addStretch();
@@ -102,60 +113,60 @@ WorkspaceEditorView::WorkspaceEditorView(std::unique_ptr<WorkspaceEditor> editor
     count_->setWordWrap(false);
     count_->setObjectName("count");
     header->addWidget(count_);
-    appsSection->addLayout(header);
+    into->addLayout(header);
     appsHolder_ = new QWidget;
     appsLayout_ = new QVBoxLayout(appsHolder_);
     appsLayout_->setContentsMargins(0, 0, 0, 0);
     appsLayout_->setSpacing(8);
-    appsSection->addWidget(appsHolder_);
+    into->addWidget(appsHolder_);
     addApp_ = new QPushButton(WorkspaceEditor::kAddApp);
     addApp_->setObjectName("addApp");
     auto* addRow = new QHBoxLayout;
     addRow->addWidget(addApp_);
     addRow->addStretch();
-    appsSection->addLayout(addRow);
+    into->addLayout(addRow);
     hint_ = new QLabel;
     hint_->setObjectName("hint");
     hint_->setFont(captionFont());
     QPalette orange = hint_->palette();
     orange.setColor(QPalette::WindowText, QColor(0xE0, 0x7B, 0x00));
     hint_->setPalette(orange);
-    appsSection->addWidget(hint_);
+    into->addWidget(hint_);
     connect(addApp_, &QPushButton::clicked, this, [this] { editor_->addApps(); });
+}
 
-    // Layout
-    auto* layoutSection = section(column, 6);
-    layoutSection->addWidget(headline(WorkspaceEditor::kLayoutTitle));
+void WorkspaceEditorView::addLayoutSection(QVBoxLayout* into) {
+    into->addWidget(headline(WorkspaceEditor::kLayoutTitle));
     layout_ = new QComboBox;
     layout_->setObjectName("layout");
     layout_->setMaximumWidth(320);
-    layoutSection->addWidget(layout_);
+    into->addWidget(layout_);
     layoutCaption_ = caption({});
-    layoutSection->addWidget(layoutCaption_);
+    into->addWidget(layoutCaption_);
     connect(layout_, &QComboBox::activated, this, [this](int index) {
         if (index >= 0 && static_cast<size_t>(index) < layoutItems_.size())
             editor_->chooseLayout(layoutItems_[static_cast<size_t>(index)]);
     });
+}
 
-    // Primary app
-    auto* primarySection = section(column, 6);
-    primarySection->addWidget(headline(WorkspaceEditor::kPrimaryTitle));
+void WorkspaceEditorView::addPrimarySection(QVBoxLayout* into) {
+    into->addWidget(headline(WorkspaceEditor::kPrimaryTitle));
     primary_ = new QComboBox;
     primary_->setObjectName("primary");
     primary_->setMaximumWidth(320);
-    primarySection->addWidget(primary_);
+    into->addWidget(primary_);
     noPrimary_ = new QLabel(WorkspaceEditor::kNoPrimary);
     noPrimary_->setFont(calloutFont());
     makeSecondary(noPrimary_);
-    primarySection->addWidget(noPrimary_);
+    into->addWidget(noPrimary_);
     connect(primary_, &QComboBox::activated, this, [this](int index) {
         if (const auto id = Uuid::parse(primary_->itemData(index).toString().toStdString()))
             editor_->choosePrimary(*id);
     });
+}
 
-    // Actions
-    auto* actionsSection = section(column, 6);
-    actionsSection->addWidget(headline(WorkspaceEditor::kActionsTitle));
+void WorkspaceEditorView::addActionsSection(QVBoxLayout* into) {
+    into->addWidget(headline(WorkspaceEditor::kActionsTitle));
     auto* buttons = new QHBoxLayout;
     for (size_t i = 0; i < 5; ++i) {
         auto* b = new QPushButton;
@@ -164,12 +175,7 @@ WorkspaceEditorView::WorkspaceEditorView(std::unique_ptr<WorkspaceEditor> editor
         connect(b, &QPushButton::clicked, this, [this, i] { editor_->runAction(i); });
     }
     buttons->addStretch();
-    actionsSection->addLayout(buttons);
-    column->addStretch();
-
-    pages_->addWidget(content);
-    setWidget(pages_);
-    refresh();
+    into->addLayout(buttons);
 }
 
 WorkspaceEditorView::~WorkspaceEditorView() = default;

@@ -42,6 +42,12 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Each fills its section of the editor's column with its controls and hands their input to the editor.
+    void addNameSection(QVBoxLayout* into);
+    void addAppsSection(QVBoxLayout* into);
+    void addLayoutSection(QVBoxLayout* into);
+    void addPrimarySection(QVBoxLayout* into);
+    void addActionsSection(QVBoxLayout* into);
     void rebuildApps(const Workspace& workspace);
 
     std::unique_ptr<WorkspaceEditor> editor_;
