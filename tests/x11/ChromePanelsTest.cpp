@@ -887,12 +887,16 @@ protected:
         });
     }
     // Whether the mat's window is shown and the topmost window shown at `p` (root coordinates) is
-    // the rail's, and still so a moment later. KWin under load frames the mat a moment after the
-    // chrome came up (up to 50 ms after the windows are in place) and stacks the new frame over the
-    // chrome until our stacking rule, hearing of it, puts the chrome back (10-20 ms later).
+    // the rail's, once the window manager has stacked the mat. KWin under load frames the mat a
+    // moment after the chrome came up (up to 50 ms after the windows are in place) and stacks the
+    // new frame over the chrome until our stacking rule, hearing of it, puts the chrome back.
     bool railSettledOnTopAt(Point p) {
-        if (!waitFor([&] { return railOnTopAt(p); })) return false;
-        waitFor([] { return false; }, 200ms);
+        const auto stacked = [&] {
+            const auto* mat = static_cast<const qt_backend::QtPanel*>(chrome_->paneMat.matPanel());
+            const auto list = x_->windowList(x_->root(), "_NET_CLIENT_LIST_STACKING");
+            return mat && list && std::find(list->begin(), list->end(), mat->windowId()) != list->end();
+        };
+        if (!waitFor(stacked) || !x_->windowManagerRoundTrip(5)) return false;
         return waitFor([&] { return railOnTopAt(p); });
     }
     bool railOnTopAt(Point p) {
