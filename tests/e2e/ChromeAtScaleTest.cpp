@@ -190,8 +190,9 @@ TEST_F(ChromeAtScaleTest, AtScaleTwoDraggingTheRailMovesTheContainerAsFarAsThePo
     RootRect a, b;
     ASSERT_TRUE(settled(alpha_, beta_, a, b, [&] { return a.x >= 80 && panels("rail").size() == 1; }))
         << frames() << "\n" << latestLog();
-    // Past the show's own placements, which a move during them would count as the program's.
-    waitFor([] { return false; }, 3s);
+    // Past the show's own placements, which a move during them would count as the program's: the
+    // first show's tips card comes up once they are over.
+    ASSERT_TRUE(waitFor([&] { return panels("tips").size() == 1; }, kDeadline)) << latestLog();
     a = frame(alpha_), b = frame(beta_);
     const RootRect rail = panels("rail").at(0).rect;
     EXPECT_EQ(rail.width, 160) << text(rail);

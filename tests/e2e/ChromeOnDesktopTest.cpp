@@ -73,8 +73,9 @@ TEST_F(ChromeOnDesktopTest, AtScaleTwoDraggingTheHandleReSplitsThePanes) {
     startWithPair();
     ASSERT_NO_FATAL_FAILURE(showPair());
     ASSERT_TRUE(waitFor([&] { return panels("handle").size() == 1 && panels("rail").size() == 1; }, kDeadline));
-    // Past the show's own placements, which a move during them would count as the program's.
-    waitFor([] { return false; }, 3s);
+    // Past the show's own placements, which a move during them would count as the program's: the
+    // first show's tips card comes up once they are over.
+    ASSERT_TRUE(waitFor([&] { return panels("tips").size() == 1; }, kDeadline)) << latestLog();
     const RootRect a = frame(alpha_), b = frame(beta_), handle = panels("handle").at(0).rect;
     const int x0 = handle.x + handle.width / 2, y = handle.y + handle.height / 2, x1 = x0 + 200;
     ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(x0), std::to_string(y), "mousedown", "1"}), 0);
@@ -126,8 +127,9 @@ TEST_F(KWinWithoutCompositingTest, AfterAClickIntoATiledAppTheRailOpensTheAction
 TEST_F(ChromeOnDesktopTest, ASlowTitleBarDragOverTheOtherPaneShowsThePreviewBeforeTheRelease) {
     startWithPair();
     ASSERT_NO_FATAL_FAILURE(showPair());
-    // Past the show's own placements, which a move during them would count as the program's.
-    waitFor([] { return false; }, 3s);
+    // Past the show's own placements, which a move during them would count as the program's: the
+    // first show's tips card comes up once they are over.
+    ASSERT_TRUE(waitFor([&] { return panels("tips").size() == 1; }, kDeadline)) << latestLog();
     const RootRect a = frame(alpha_), b = frame(beta_);
     const int x0 = a.x + a.width / 2, y0 = a.y + 8, x1 = b.x + b.width / 2;
     ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(x0), std::to_string(y0), "mousedown", "1"}), 0);
