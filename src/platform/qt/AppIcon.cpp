@@ -63,7 +63,7 @@ QImage renderBuiltIn(QSize size) {
 }
 
 // The program's icon at every size window managers and task lists ask for, rendered when a size
-// is asked for and not kept: Qt reads every size of the program's icon into a window's
+// is asked for and not kept here: Qt reads every size of the program's icon into a window's
 // _NET_WM_ICON when it makes the window, and holding all of them for the life of the program cost
 // a third of a megabyte. Drawn from the theme's icon when one was found (a theme that installs it
 // as one scalable drawing, or at one size, lists that one size only, and every window would carry
@@ -96,8 +96,7 @@ private:
 }  // namespace
 
 QIcon applicationIcon() {
-    const QIcon themed = QIcon::fromTheme("tessane");
-    return QIcon(new EverySizeIconEngine(themed.isNull() ? QIcon() : themed));
+    return QIcon(new EverySizeIconEngine(QIcon::fromTheme("tessane")));
 }
 
 QIcon panelIcon() {
