@@ -70,11 +70,14 @@ INSTANTIATE_TEST_SUITE_P(QtScale, ScaledChromeTest, ::testing::Values("1", "2", 
 // under the pointer and keep their gutter.
 TEST_F(ChromeOnDesktopTest, AtScaleTwoDraggingTheHandleReSplitsThePanes) {
     setenv("QT_SCALE_FACTOR", "2", 1);
+    // The tips seen before: no card comes up over the handle while it is dragged.
+    std::ofstream(home_->preferencesFile())
+        << R"({"TessaneHasSeenOnboarding": true, "TessaneHasSeenWorkspaceTips.v1": true})" << "\n";
     startWithPair();
+    ActivationRequests activations(server_->display());
     ASSERT_NO_FATAL_FAILURE(showPair());
     ASSERT_TRUE(waitFor([&] { return panels("handle").size() == 1 && panels("rail").size() == 1; }, kDeadline));
-    // Past the show's own placements, which a move during them would count as the program's.
-    waitFor([] { return false; }, 3s);
+    ASSERT_TRUE(showsActivationsDone(activations)) << latestLog();
     const RootRect a = frame(alpha_), b = frame(beta_), handle = panels("handle").at(0).rect;
     const int x0 = handle.x + handle.width / 2, y = handle.y + handle.height / 2, x1 = x0 + 200;
     ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(x0), std::to_string(y), "mousedown", "1"}), 0);
@@ -125,9 +128,13 @@ TEST_F(KWinWithoutCompositingTest, AfterAClickIntoATiledAppTheRailOpensTheAction
 // drop only) over the other pane: the drop preview shows there while the button is still down.
 TEST_F(ChromeOnDesktopTest, ASlowTitleBarDragOverTheOtherPaneShowsThePreviewBeforeTheRelease) {
     startWithPair();
+    ActivationRequests activations(server_->display());
     ASSERT_NO_FATAL_FAILURE(showPair());
-    // Past the show's own placements, which a move during them would count as the program's.
-    waitFor([] { return false; }, 3s);
+    // Past the show's own placements, which a move during them would count as the program's: the
+    // first show's tips card comes up once they are over. A window manager ends a move of a frame
+    // when it activates another (Mutter).
+    ASSERT_TRUE(waitFor([&] { return panels("tips").size() == 1; }, kDeadline)) << latestLog();
+    ASSERT_TRUE(showsActivationsDone(activations)) << latestLog();
     const RootRect a = frame(alpha_), b = frame(beta_);
     const int x0 = a.x + a.width / 2, y0 = a.y + 8, x1 = b.x + b.width / 2;
     ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(x0), std::to_string(y0), "mousedown", "1"}), 0);

@@ -8,7 +8,6 @@
 
 #include <csignal>
 #include <cstdlib>
-#include <thread>
 
 namespace tessane::e2e {
 namespace {
@@ -19,6 +18,39 @@ protected:
     XWindowId activeWindow() {
         auto active = x_->windowList(x_->root(), "_NET_ACTIVE_WINDOW");
         return active && !active->empty() ? (*active)[0] : 0;
+    }
+    // A round trip to the app that owns `window`: it answers a ping (_NET_WM_PING, as window
+    // managers send) once it has handled every event before it, so whatever it did about them
+    // has reached the server by then.
+    bool appRoundTrip(XWindowId window) {
+        Display* d = XOpenDisplay(server_->display().c_str());
+        if (!d) return false;
+        XSelectInput(d, DefaultRootWindow(d), SubstructureNotifyMask);  // where the answer goes
+        const Atom protocols = XInternAtom(d, "WM_PROTOCOLS", False), ping = XInternAtom(d, "_NET_WM_PING", False);
+        XEvent e{};
+        e.xclient.type = ClientMessage;
+        e.xclient.window = window;
+        e.xclient.message_type = protocols;
+        e.xclient.format = 32;
+        e.xclient.data.l[0] = static_cast<long>(ping);
+        e.xclient.data.l[1] = 4242;  // its time, answered back
+        e.xclient.data.l[2] = static_cast<long>(window);
+        XSendEvent(d, window, False, NoEventMask, &e);
+        XFlush(d);
+        const bool answered = waitUntil(
+            [&] {
+                XEvent got;
+                while (XPending(d)) {
+                    XNextEvent(d, &got);
+                    if (got.type == ClientMessage && got.xclient.message_type == protocols &&
+                        got.xclient.data.l[0] == static_cast<long>(ping) && got.xclient.data.l[1] == 4242)
+                        return true;
+                }
+                return false;
+            },
+            kDeadline);
+        XCloseDisplay(d);
+        return answered;
     }
     XWindowId windowOfClass(const std::string& klass) {
         for (auto w : x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{}))
@@ -75,8 +107,11 @@ TEST_F(LaunchFocusTest, AShowThatLaunchesARealEditorEndsWithThePrimaryAppActive)
     ASSERT_TRUE(waitUntilTiled(alpha_, editor)) << frames(alpha_, editor) << "\n" << log();
     ASSERT_TRUE(x_->windowManagerRoundTrip(2));
     EXPECT_TRUE(waitFor([&] { return activeWindow() == alpha_; }, 5s)) << log();
-    // ... and keeps it: nothing hands it to the editor afterwards.
-    std::this_thread::sleep_for(1s);
+    // ... and keeps it: nothing hands it to the editor afterwards, neither the editor once it has
+    // handled what it was sent, nor the window manager after that (the show's activation of Alpha,
+    // its last, is the one seen).
+    ASSERT_TRUE(appRoundTrip(editor)) << "the editor did not answer a ping";
+    ASSERT_TRUE(x_->windowManagerRoundTrip(2));
     EXPECT_EQ(activeWindow(), alpha_) << log();
     if (const auto pid = x_->cardinals(editor, "_NET_WM_PID"); pid && !pid->empty())
         ::kill(static_cast<pid_t>(pid->front()), SIGKILL);

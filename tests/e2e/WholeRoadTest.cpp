@@ -124,7 +124,14 @@ TEST_F(WholeRoadTest, ANewUserGoesFromTheWelcomePanelToAWorkspaceShownListedAndH
     const auto welcome = waitForTessaneWindow(OnboardingSize::width, OnboardingSize::height);
     ASSERT_TRUE(welcome) << "no welcome panel on screen";
     ASSERT_TRUE(waitFor([&] { return hasFocus(*welcome); }, kDeadline)) << "the welcome panel did not take the focus";
-    EXPECT_EQ(preferences().value("TessaneHasSeenOnboarding", false), true) << preferences().dump();
+    // Written in the background: the file says so once it is written.
+    EXPECT_TRUE(waitFor(
+        [&] {
+            const auto stored = preferences();
+            return stored.is_object() && stored.value("TessaneHasSeenOnboarding", false);
+        },
+        kDeadline))
+        << preferences().dump();
 
     // Continue past the welcome and window control: the create step reads the windows in front.
     press("Return");

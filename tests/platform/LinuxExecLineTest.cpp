@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sstream>
+#include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -117,9 +119,14 @@ TEST(ProcessLauncherTest, ProgramsAreFoundInThePathAndFailuresSayWhy) {
         "launch-7_TIME0");
     ::unsetenv("DESKTOP_STARTUP_ID");
     ASSERT_TRUE(started.ok()) << started.description;
-    for (int i = 0; i < 200 && !std::filesystem::exists(marker); ++i) usleep(10000);
-    usleep(20000);
-    std::ifstream in(marker);
+    // The shell makes the file before it writes the line: the line is there once it ends.
+    std::string line;
+    for (int i = 0; i < 200 && !line.ends_with('\n'); ++i) {
+        usleep(10000);
+        std::ifstream file(marker);
+        line.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+    std::istringstream in(line);
     long sid = 0, pid = 0;
     std::string startupId;
     in >> sid >> pid >> startupId;

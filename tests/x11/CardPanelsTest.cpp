@@ -144,7 +144,8 @@ TEST_F(CardPanelsTest, ACardShownUnderAnOpenMenuLeavesItOpen) {
                   screenFromRoot(Rect(200, 200, 600, 400)), std::nullopt, [] {});
     auto* panel = static_cast<qt_backend::QtPanel*>(notice_->panel());
     ASSERT_TRUE(waitFor([&] { return panel->isMapped() && panel->alpha() == 1; }));
-    waitFor([] { return false; }, std::chrono::milliseconds(300));
+    // Once Qt has heard whatever the card's show, and the window manager about it, did.
+    ASSERT_TRUE(qtAndManagerSettled(*x_, static_cast<uint32_t>(menu.winId())));
     EXPECT_TRUE(menu.isVisible());
 }
 

@@ -23,9 +23,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QBackingStore>
+#include <QIcon>
+#include <QImage>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <X11/Xatom.h>
@@ -640,9 +643,20 @@ TEST_F(ChromePanelsTest, PanelsOrderedFrontAreMappedWhenAskedBeforeTheTurnEndsAn
 }
 
 // Each window hands the server its icon at every size the icon has (the program's: a third of a
-// megabyte): the chrome's panels, in no task list, carry the smallest only; other windows all.
+// megabyte): the chrome's panels, in no task list, carry the smallest only; other windows all,
+// whether the program drew its icon itself or found one at a single size.
 TEST_F(ChromePanelsTest, PanelsCarryTheProgramsIconAtOneSmallSizeAndItsOtherWindowsAtEverySize) {
+    // Icon folders of the test's own, not the machine's (the program's package may be installed):
+    // none, then one with the program's icon at one size only.
+    const QStringList themes = QIcon::themeSearchPaths(), fallbacks = QIcon::fallbackSearchPaths();
+    QTemporaryDir folder;
+    QImage red(48, 48, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(folder.filePath("tessane.png")));
+    QIcon::setThemeSearchPaths({folder.filePath("none")});
+    QIcon::setFallbackSearchPaths({folder.filePath("none")});
     QApplication::setWindowIcon(qt_backend::applicationIcon());
+    unsigned long cornerOfLargest = 0;
     const auto iconSizes = [&](XWindowId window) {
         const Atom icon = XInternAtom(x_->display(), "_NET_WM_ICON", False);
         Atom type = 0;
@@ -653,8 +667,10 @@ TEST_F(ChromePanelsTest, PanelsCarryTheProgramsIconAtOneSmallSizeAndItsOtherWind
         if (XGetWindowProperty(x_->display(), window, icon, 0, 1L << 20, False, XA_CARDINAL, &type, &format, &count,
                                &after, &data) == Success && data) {
             const auto* values = reinterpret_cast<const long*>(data);
-            for (unsigned long i = 0; i + 2 <= count; i += 2 + static_cast<unsigned long>(values[i] * values[i + 1]))
+            for (unsigned long i = 0; i + 2 <= count; i += 2 + static_cast<unsigned long>(values[i] * values[i + 1])) {
                 sizes.emplace_back(values[i], values[i + 1]);
+                if (i + 2 < count) cornerOfLargest = static_cast<unsigned long>(values[i + 2]) & 0xFFFFFFFFu;
+            }
         }
         if (data) XFree(data);
         return sizes;
@@ -670,11 +686,20 @@ TEST_F(ChromePanelsTest, PanelsCarryTheProgramsIconAtOneSmallSizeAndItsOtherWind
     const XWindowId windowId = static_cast<XWindowId>(window.winId());
     const std::vector<std::pair<long, long>> small{{16, 16}};
     EXPECT_TRUE(waitFor([&] { return iconSizes(shieldId) == small; })) << iconSizes(shieldId).size() << " sizes";
-    EXPECT_TRUE(waitFor([&] {
-        const auto sizes = iconSizes(windowId);
-        return sizes.size() == 8 && sizes.back() == std::pair<long, long>{256, 256};
-    })) << iconSizes(windowId).size() << " sizes";
+    const auto everySize = [&](unsigned long corner) {
+        return waitFor([&] {
+            const auto sizes = iconSizes(windowId);
+            return sizes.size() == 8 && sizes.back() == std::pair<long, long>{256, 256} && cornerOfLargest == corner;
+        });
+    };
+    EXPECT_TRUE(everySize(0)) << "drawn by the program (a rounded tile: its corner clear): "
+                              << iconSizes(windowId).size() << " sizes";
+    QIcon::setFallbackSearchPaths({folder.path()});
+    QApplication::setWindowIcon(qt_backend::applicationIcon());
+    EXPECT_TRUE(everySize(0xFFFF0000u)) << "found at 48 pixels only: " << iconSizes(windowId).size() << " sizes";
     QApplication::setWindowIcon(QIcon());
+    QIcon::setThemeSearchPaths(themes);
+    QIcon::setFallbackSearchPaths(fallbacks);
 }
 
 TEST_F(ChromePanelsTest, AnimationsLandOnTheirTargetsAndTellTheirCompletionsOnce) {
@@ -861,12 +886,16 @@ protected:
         });
     }
     // Whether the mat's window is shown and the topmost window shown at `p` (root coordinates) is
-    // the rail's, and still so a moment later. KWin under load frames the mat a moment after the
-    // chrome came up (up to 50 ms after the windows are in place) and stacks the new frame over the
-    // chrome until our stacking rule, hearing of it, puts the chrome back (10-20 ms later).
+    // the rail's, once the window manager has stacked the mat. KWin under load frames the mat a
+    // moment after the chrome came up (up to 50 ms after the windows are in place) and stacks the
+    // new frame over the chrome until our stacking rule, hearing of it, puts the chrome back.
     bool railSettledOnTopAt(Point p) {
-        if (!waitFor([&] { return railOnTopAt(p); })) return false;
-        waitFor([] { return false; }, 200ms);
+        const auto stacked = [&] {
+            const auto* mat = static_cast<const qt_backend::QtPanel*>(chrome_->paneMat.matPanel());
+            const auto list = x_->windowList(x_->root(), "_NET_CLIENT_LIST_STACKING");
+            return mat && list && std::find(list->begin(), list->end(), mat->windowId()) != list->end();
+        };
+        if (!waitFor(stacked) || !x_->windowManagerRoundTrip(5)) return false;
         return waitFor([&] { return railOnTopAt(p); });
     }
     bool railOnTopAt(Point p) {

@@ -80,6 +80,14 @@ protected:
         return static_cast<qt_backend::QtMainQueue&>(*platform_.mainQueue).runUntil(done, seconds);
     }
 
+    // Runs the main queue until work posted now for `seconds` from now has run: the queue runs its
+    // work in the order it falls due, so everything the program had due sooner has run by then.
+    bool runPast(double seconds) {
+        bool reached = false;
+        platform_.mainQueue->postAfter(seconds, [&reached] { reached = true; });
+        return run([&] { return reached; }, seconds + 30);
+    }
+
     bool launched(Pid pid) {
         const auto app = platform_.applications->runningApplication(pid);
         return app && app->bundleIdentifier && app->isFinishedLaunching;

@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include <utility>
+
 namespace tessane::qt_backend {
 namespace {
 
@@ -60,32 +62,41 @@ QImage renderBuiltIn(QSize size) {
     return image;
 }
 
-// The built-in drawing, rendered when a size is asked for and not kept: Qt reads every size of
-// the program's icon into a window's _NET_WM_ICON when it makes the window, and holding all of
-// them for the life of the program cost a third of a megabyte.
-class BuiltInIconEngine final : public QIconEngine {
+// The program's icon at every size window managers and task lists ask for, rendered when a size
+// is asked for and not kept here: Qt reads every size of the program's icon into a window's
+// _NET_WM_ICON when it makes the window, and holding all of them for the life of the program cost
+// a third of a megabyte. Drawn from the theme's icon when one was found (a theme that installs it
+// as one scalable drawing, or at one size, lists that one size only, and every window would carry
+// just it), else from the built-in drawing.
+class EverySizeIconEngine final : public QIconEngine {
 public:
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
-        paintBuiltIn(*painter, rect);
+    explicit EverySizeIconEngine(QIcon themed = {}) : themed_(std::move(themed)) {}
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        if (themed_.isNull()) paintBuiltIn(*painter, rect);
+        else themed_.paint(painter, rect, Qt::AlignCenter, mode, state);
     }
-    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
-        const QImage image = renderBuiltIn(size);
-        return image.isNull() ? QPixmap() : QPixmap::fromImage(image);
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        if (size.isEmpty()) return {};
+        if (themed_.isNull()) return QPixmap::fromImage(renderBuiltIn(size));
+        const QPixmap found = themed_.pixmap(size, 1.0, mode, state);
+        if (found.isNull() || found.size() == size) return found;
+        return found.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
         return {{16, 16}, {22, 22}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}};
     }
     bool isNull() override { return false; }
-    QString key() const override { return QStringLiteral("tessane-built-in"); }
-    QIconEngine* clone() const override { return new BuiltInIconEngine; }
+    QString key() const override { return QStringLiteral("tessane-every-size"); }
+    QIconEngine* clone() const override { return new EverySizeIconEngine(themed_); }
+
+private:
+    QIcon themed_;
 };
 
 }  // namespace
 
 QIcon applicationIcon() {
-    const QIcon themed = QIcon::fromTheme("tessane");
-    if (!themed.isNull()) return themed;
-    return QIcon(new BuiltInIconEngine);
+    return QIcon(new EverySizeIconEngine(QIcon::fromTheme("tessane")));
 }
 
 QIcon panelIcon() {

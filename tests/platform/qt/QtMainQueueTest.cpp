@@ -1,6 +1,7 @@
 #include "platform/qt/QtMainQueue.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -62,7 +63,10 @@ TEST_F(QtMainQueueTest, DiscardingPendingWorkStopsTheRunningBatchAndEverythingAf
     queue_.post([&] { ran.push_back("same batch"); });
     queue_.postAfter(0.01, [&] { ran.push_back("later"); });
     auto timer = queue_.scheduleRepeating(0.01, [&] { ran.push_back("tick"); });
-    queue_.runUntil([] { return false; }, 0.1);
+    // Until a timer of Qt's own due after all of them has fired: the loop fires timers in order.
+    bool past = false;
+    QTimer::singleShot(50, Qt::PreciseTimer, [&] { past = true; });
+    queue_.runUntil([&] { return past; }, 30);
     EXPECT_EQ(ran, std::vector<std::string>{"first"});
 }
 
