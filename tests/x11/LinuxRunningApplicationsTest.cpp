@@ -469,6 +469,21 @@ TEST_F(ManyWindowsTest, AnAppOfManyWindowsComesBackWithRoundTripsThatDoNotGrowWi
     for (XWindowId w : front) EXPECT_EQ(ax_->isMinimized(w), false) << w;
     ASSERT_TRUE(queue_->runUntil([&] { return minimized() == 0; }, 30)) << minimized();
     EXPECT_FALSE(apps_->runningApplication(pid)->isHidden);
+
+    // Hidden beside a second application and shown again at once, while the manager still works
+    // through the hide (Openbox animates each iconify): the second application's window, whose
+    // iconify the manager reaches late, comes back with the others. An iconify asked of the
+    // manager afterwards tells when it has reached everything asked before.
+    auto& alpha = startClient({"--class", "alpha.Alpha"});
+    auto& marker = startClient({"--class", "marker.Marker"});
+    const Pid alphaPid = static_cast<Pid>(alpha.process->pid());
+    ASSERT_TRUE(queue_->runUntil([&] { return apps_->runningApplication(alphaPid).has_value(); }, 30));
+    ASSERT_TRUE(apps_->hide(pid) && apps_->hide(alphaPid));
+    ASSERT_TRUE(apps_->unhide(pid) && apps_->unhide(alphaPid));
+    x_->requestIconify(marker.windows.front());
+    ASSERT_TRUE(queue_->runUntil([&] { return ax_->isMinimized(marker.windows.front()) == true; }, 60));
+    EXPECT_TRUE(queue_->runUntil([&] { return minimized() == 0 && ax_->isMinimized(alpha.windows.front()) == false; }, 30))
+        << minimized();
     for (const auto& line : said) EXPECT_EQ(line.find("stayed minimized"), std::string::npos) << line;
 }
 
