@@ -46,7 +46,8 @@ void PacedIconifies::cancel(Pid pid) {
     App& app = it->second;
     app.waiting.clear();
     // Those iconified already are restored by the caller with the others.
-    const std::vector<XWindowId> inFlight(app.inFlight.begin(), app.inFlight.end());
+    std::vector<XWindowId> inFlight;
+    for (const auto& entry : app.inFlight) inFlight.push_back(entry.first);
     const auto minimized = ax_.areMinimized(inFlight);
     for (size_t i = 0; i < inFlight.size(); ++i)
         if (minimized[i]) app.inFlight.erase(inFlight[i]);
@@ -64,10 +65,10 @@ void PacedIconifies::forget(XWindowId window) {
 }
 
 void PacedIconifies::send(App& app) {
-    while (app.inFlight.size() < kInFlight && !app.waiting.empty()) {
+    while (app.inFlight.size() < app.budget && !app.waiting.empty()) {
         const XWindowId w = app.waiting.front();
         app.waiting.pop_front();
-        app.inFlight.insert(w);
+        app.inFlight.emplace(w, queue_.now());
         x_.requestIconify(w);
     }
 }
@@ -92,7 +93,8 @@ void PacedIconifies::onEvent(const X11Event& e) {
 void PacedIconifies::look() {
     lookPosted_ = false;
     std::vector<XWindowId> all;
-    for (const auto& [pid, app] : apps_) all.insert(all.end(), app.inFlight.begin(), app.inFlight.end());
+    for (const auto& [pid, app] : apps_)
+        for (const auto& entry : app.inFlight) all.push_back(entry.first);
     const auto minimized = ax_.areMinimized(all);
     std::vector<XWindowId> frames;
     for (size_t i = 0; i < all.size(); ++i)
@@ -116,9 +118,14 @@ void PacedIconifies::look() {
         // Shown again: restored as soon as the manager has minimized them.
         const std::set<XWindowId>& done = app.owed ? iconic : hidden;
         std::vector<XWindowId> gone;
-        for (XWindowId w : app.inFlight)
-            if (done.count(w)) gone.push_back(w);
+        bool quick = true;
+        for (const auto& [w, asked] : app.inFlight)
+            if (done.count(w)) {
+                gone.push_back(w);
+                quick = quick && queue_.now() - asked <= kQuickSeconds;
+            }
         if (!gone.empty()) ++progress_;
+        if (!gone.empty() && quick) app.budget = std::min(app.budget * 2, kMostInFlight);
         for (XWindowId w : gone) app.inFlight.erase(w);
         if (app.owed && !gone.empty()) owed.emplace_back(it->first, std::move(gone));
         send(app);
@@ -148,7 +155,7 @@ void PacedIconifies::armStallWatch() {
                 // What the manager never iconified is not waited for any longer.
                 if (app.waiting.empty()) app.inFlight.clear();
                 for (XWindowId w : app.waiting) {
-                    app.inFlight.insert(w);
+                    app.inFlight.emplace(w, queue_.now());
                     x_.requestIconify(w);
                     asked = true;
                 }

@@ -26,8 +26,8 @@ class LinuxAccessibility;
 // everything asked after them (the restore and the moves of a show that follows the hide) waits
 // behind them: the show is held by the manager, and a window whose iconify was still queued
 // when the show looked at it is iconified after the show and stays minimized. Paced, the manager
-// has at most kInFlight iconifies of each application before it, and a show that comes early
-// drops the ones not asked yet.
+// has at most a few iconifies of each application before it (more for a manager that keeps up
+// with them), and a show that comes early drops the ones not asked yet.
 class PacedIconifies {
 public:
     using Send = std::function<void(XWindowId)>;
@@ -49,7 +49,11 @@ public:
     void cancel(Pid pid);
     void forget(XWindowId window);
 
+    // At first; a manager that finishes iconifies within kQuickSeconds of their asking (one that
+    // does not animate them) is given twice as many after each look, up to kMostInFlight.
     static constexpr size_t kInFlight = 8;
+    static constexpr size_t kMostInFlight = 256;
+    static constexpr double kQuickSeconds = 0.05;
     // A manager that iconified none of the windows in flight for this long is not waited for:
     // the rest go out at once (logged once per run).
     static constexpr double kStallSeconds = 2.0;
@@ -57,7 +61,8 @@ public:
 private:
     struct App {
         std::deque<XWindowId> waiting;  // not asked yet, front to back
-        std::set<XWindowId> inFlight;   // asked, not iconic yet
+        std::map<XWindowId, double> inFlight;  // asked (when), not iconic yet
+        size_t budget = kInFlight;      // how many may be in flight
         bool owed = false;              // shown again: what is in flight is to be restored
     };
     void onEvent(const X11Event& e);
