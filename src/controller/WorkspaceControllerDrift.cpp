@@ -48,6 +48,10 @@ void WorkspaceController::checkDrift(const AXElement& element, const Uuid& works
                                       [&](const TrackedWindow& t) { return t.element == element; });
     if (tracked == session->elements.end()) return;
     if (axController.boolean(element, ax::kFullScreen)) return;
+    // Minimized is not moved: a window the window manager iconified late (a hide it was still
+    // working through when the workspace came back) reads wherever the manager parks it, and
+    // its application did nothing.
+    if (axController.boolean(element, ax::kMinimized)) return;
     const auto pane = paneRect(tracked->appID, ws->apps, tileRects(*ws).second);
     if (!pane) return;
     const Rect paneFrame = pane->second;

@@ -107,7 +107,7 @@ TEST_F(Drift, ManyMoveReportsWithinTheGuardGiveOneCheck) {
     EXPECT_EQ(notes.frame(), tile(0));
 }
 
-TEST_F(Drift, NothingIsCorrectedWhileSoloedDraggingResurfacingUnderStageManagerOrInFullscreen) {
+TEST_F(Drift, NothingIsCorrectedWhileSoloedDraggingResurfacingUnderStageManagerInFullscreenOrMinimized) {
     auto& notes = s.window("Notes");
     notes.moveTo({600, 400});
     const auto check = [&] { s.probe().checkDrift(notes.element(), ws.id); };
@@ -127,6 +127,9 @@ TEST_F(Drift, NothingIsCorrectedWhileSoloedDraggingResurfacingUnderStageManagerO
     notes.setFullScreen(true);
     check();
     notes.setFullScreen(false);
+    notes.setMinimized(true);  // iconified by the window manager, parked off its pane
+    check();
+    notes.setMinimized(false);
     s.setStageManager(true);
     s.advance(0.2);
     check();

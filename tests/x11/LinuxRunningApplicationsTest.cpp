@@ -469,6 +469,23 @@ TEST_F(ManyWindowsTest, AnAppOfManyWindowsComesBackWithRoundTripsThatDoNotGrowWi
     for (XWindowId w : front) EXPECT_EQ(ax_->isMinimized(w), false) << w;
     ASSERT_TRUE(queue_->runUntil([&] { return minimized() == 0; }, 30)) << minimized();
     EXPECT_FALSE(apps_->runningApplication(pid)->isHidden);
+
+    // Hidden beside a second application and shown again at once, while the manager still works
+    // through the hide (Openbox animates each iconify): the second application's window, which
+    // the manager may iconify only after the show, comes back with the others.
+    auto& alpha = startClient({"--class", "alpha.Alpha"});
+    const XWindowId alphaWindow = alpha.windows.front();
+    const Pid alphaPid = static_cast<Pid>(alpha.process->pid());
+    ASSERT_TRUE(queue_->runUntil([&] { return apps_->runningApplication(alphaPid).has_value(); }, 30));
+    bool alphaWentDown = false;  // heard as it happens: it may be back a moment later
+    const auto heard = x_->onEvent([&](const linux_backend::X11Event& e) {
+        alphaWentDown = alphaWentDown || (e.window == alphaWindow && ax_->isMinimized(alphaWindow) == true);
+    });
+    ASSERT_TRUE(apps_->hide(pid) && apps_->hide(alphaPid));
+    ASSERT_TRUE(apps_->unhide(pid) && apps_->unhide(alphaPid));
+    ASSERT_TRUE(queue_->runUntil([&] { return alphaWentDown; }, 60));
+    EXPECT_TRUE(queue_->runUntil([&] { return minimized() == 0 && ax_->isMinimized(alphaWindow) == false; }, 30))
+        << minimized();
     for (const auto& line : said) EXPECT_EQ(line.find("stayed minimized"), std::string::npos) << line;
 }
 

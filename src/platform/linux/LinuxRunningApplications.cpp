@@ -4,6 +4,7 @@
 
 #include "platform/linux/LinuxAccessibility.h"
 #include "platform/linux/LinuxAppCatalog.h"
+#include "platform/linux/PacedIconifies.h"
 #include "platform/linux/ProcessEvidence.h"
 #include "platform/linux/ProcessLauncher.h"
 
@@ -49,6 +50,12 @@ LinuxRunningApplications::LinuxRunningApplications(X11Connection& x, LinuxAccess
     // Its children's structure: new top-level windows, before they map.
     x_.selectInput(x_.root(), X11EventMask::properties | X11EventMask::structure | X11EventMask::substructure);
     events_ = x_.onEvent([this](const X11Event& e) { onEvent(e); });
+    iconifies_ = std::make_unique<PacedIconifies>(
+        x_, ax_, queue_, lifetime_.guard([this](Pid pid, const std::vector<XWindowId>& windows) {
+            // Iconified by the manager after the application was shown again: brought back.
+            if (const Group* g = group(pid); g && !g->hiddenByRequest) ax_.restoreWindows(windows, stayedMinimized(pid));
+        }),
+        [this](const std::string& line) { this->log(line); });
     refresh(/*initial=*/true);
     if (auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW"); active && !active->empty()) {
         activeWindow_ = (*active)[0];
@@ -277,6 +284,7 @@ void LinuxRunningApplications::removeWindow(XWindowId window) {
     const Pid pid = owner->second;
     windowOwners_.erase(owner);
     mappedQuietly_.erase(window);
+    iconifies_->forget(window);
     Group* g = group(pid);
     if (!g) return;
     auto it = std::find(g->windows.begin(), g->windows.end(), window);
@@ -451,11 +459,15 @@ bool LinuxRunningApplications::hide(Pid pid) {
     if (!g) return launch(pid) != nullptr;
     g->hiddenByRequest = true;
     ax_.forgetRestores(g->windows);
-    // One batch of requests, however many windows: none of them is waited for.
+    // None of the requests is waited for. The iconifies go to the manager a few at a time, the
+    // window the user had in front first.
     x_.setCardinals(g->windows, kHiddenMark, 1);
-    const auto minimized = ax_.areMinimized(g->windows);
-    for (size_t i = 0; i < g->windows.size(); ++i)
-        if (!minimized[i]) x_.requestIconify(g->windows[i]);
+    const auto ordered = frontToBack(*g);
+    const auto minimized = ax_.areMinimized(ordered);
+    std::vector<XWindowId> shown;
+    for (size_t i = 0; i < ordered.size(); ++i)
+        if (!minimized[i]) shown.push_back(ordered[i]);
+    iconifies_->hide(pid, shown);
     x_.flush();
     return true;
 }
@@ -468,26 +480,38 @@ bool LinuxRunningApplications::unhide(Pid pid) {
     if (!g) return launch(pid) != nullptr;
     g->hiddenByRequest = false;
     x_.removeProperties(g->windows, kHiddenMark);
+    // What the hide has not asked for yet stays up; what the manager has still to iconify comes
+    // back once it has.
+    iconifies_->cancel(pid);
     // Front to back: the window the user had in front (the one a show tiles) comes back first
     // from a manager that restores a thousand windows one after the other.
-    const std::unordered_set<XWindowId> own(g->windows.begin(), g->windows.end());
-    std::vector<XWindowId> ordered;
-    for (XWindowId w : ax_.clientsFrontToBack())
-        if (own.count(w)) ordered.push_back(w);
-    if (ordered.size() != g->windows.size()) ordered = g->windows;  // the stacking list lags behind
+    const auto ordered = frontToBack(*g);
     std::vector<XWindowId> iconic;
     const auto minimized = ax_.areMinimized(ordered);
     for (size_t i = 0; i < ordered.size(); ++i)
         if (minimized[i]) iconic.push_back(ordered[i]);
-    ax_.restoreWindows(iconic, lifetime_.guard([this, pid](size_t left) {
+    ax_.restoreWindows(iconic, stayedMinimized(pid));
+    x_.flush();
+    return true;
+}
+
+std::vector<XWindowId> LinuxRunningApplications::frontToBack(const Group& g) const {
+    const std::unordered_set<XWindowId> own(g.windows.begin(), g.windows.end());
+    std::vector<XWindowId> ordered;
+    for (XWindowId w : ax_.clientsFrontToBack())
+        if (own.count(w)) ordered.push_back(w);
+    if (ordered.size() != g.windows.size()) return g.windows;  // the stacking list lags behind
+    return ordered;
+}
+
+std::function<void(size_t)> LinuxRunningApplications::stayedMinimized(Pid pid) {
+    return lifetime_.guard([this, pid](size_t left) {
         // Hidden again since: they are meant to be minimized.
         const Group* g = group(pid);
         if (g && g->hiddenByRequest) return;
         log("[Tessane] " + (g && g->name ? *g->name : "pid " + std::to_string(pid)) + ": " + std::to_string(left) +
             " window(s) stayed minimized: the window manager did not restore them.");
-    }));
-    x_.flush();
-    return true;
+    });
 }
 
 bool LinuxRunningApplications::activate(Pid pid) {

@@ -28,6 +28,7 @@ class LinuxAppCatalog;
 namespace tessane::linux_backend {
 
 class LinuxAccessibility;
+class PacedIconifies;
 
 // The running applications of an X11 session, in the terms of the RunningApplications port.
 //
@@ -45,7 +46,8 @@ class LinuxAccessibility;
 // - Hidden means hidden by hide() and every one of its windows still minimized.
 // - Activation policy: regular with application windows; accessory when it only has docks or
 //   desktop windows.
-// - hide = iconify every window; unhide = WM_CHANGE_STATE to normal (no activation), with the
+// - hide = iconify every window, a few at a time per application as the window manager gets
+//   through them (PacedIconifies); unhide = WM_CHANGE_STATE to normal (no activation), with the
 //   ICCCM map as the fallback for managers that ignore it, and activation of each window still
 //   minimized after that (managers that keep minimized windows mapped: Mutter), the active
 //   window then activated again (LinuxAccessibility::restoreWindows: each step's requests for
@@ -158,6 +160,9 @@ private:
     std::optional<RunningApplication> snapshot(Pid pid) const;
     void notify(Notification notification, const RunningApplication& app);
     std::optional<XWindowId> frontWindow(const Group& group) const;
+    std::vector<XWindowId> frontToBack(const Group& group) const;
+    // Logs the windows of `pid` a restore left minimized, unless it was hidden again since.
+    std::function<void(size_t)> stayedMinimized(Pid pid);
     void requestActivation(Pid pid, XWindowId window);
     void activateByRaising(Pid pid, XWindowId window);
     Group* group(Pid pid);
@@ -218,6 +223,7 @@ private:
     double indexBuiltAt_ = 0;
     std::shared_ptr<RepeatingTimer> poll_;
     std::array<Signal<RunningApplication>, 3> notifications_;
+    std::unique_ptr<PacedIconifies> iconifies_;
     LifetimeToken lifetime_;
     Subscription events_;
 };
