@@ -38,8 +38,7 @@ TEST(PaneSwap, TheWindowLandsInThePaneUnderThePointerOrItsCentre) {
 TEST(PaneSwap, ResizesTwoMovedWindowsAndSmallMovesAreNoDrop) {
     const Point over{900, 400};
     EXPECT_EQ(swap({Rect{603, 63, 604, 694}, kPanes[1]}, over), std::nullopt);           // 10 pt wider
-    // A terminal resting 10 pt short of its pane (16 pt rows) or a window keeping a height of its
-    // own is not resized, dragged or beside the drag; shrunk by the user it is.
+    // Resting 10 pt short in 16 pt rows or at a height of its own is no resize; shrunk by the user is.
     const Rect rows = Rect{43, 63, 594, 684}.offsetBy(560, 0);
     const GestureRules::WindowSizing steps{std::nullopt, Size{6, 16}}, kept{Size{594, 679}, std::nullopt};
     EXPECT_EQ(swap({rows, kPanes[1]}, over, {steps}), (std::pair{0, 1}));
