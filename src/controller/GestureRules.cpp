@@ -30,6 +30,11 @@ double extent(const Size& s, SplitAxis axis) { return axis == SplitAxis::column 
 double nearEdge(const Rect& r, SplitAxis axis) { return axis == SplitAxis::column ? r.minX() : r.minY(); }
 double farEdge(const Rect& r, SplitAxis axis) { return axis == SplitAxis::column ? r.maxX() : r.maxY(); }
 
+// A pane's sizing; a list too short knows nothing of the later panes.
+GestureRules::WindowSizing sizingAt(const std::vector<GestureRules::WindowSizing>& sizings, size_t i) {
+    return i < sizings.size() ? sizings[i] : GestureRules::WindowSizing{};
+}
+
 std::optional<std::vector<double>> ratiosOrNone(const std::vector<double>& ratios) {
     return ratios.empty() ? std::nullopt : std::optional<std::vector<double>>(ratios);
 }
@@ -52,6 +57,7 @@ Rect GestureRules::pointerHitArea(const Rect& pane) {
 
 std::optional<std::pair<int, int>> WorkspaceController::paneSwap(const std::vector<Rect>& paneRects,
                                                                  const std::vector<std::optional<Rect>>& windowFrames,
+                                                                 const std::vector<GestureRules::WindowSizing>& sizings,
                                                                  std::optional<Point> pointer, double moveTolerance,
                                                                  double sizeTolerance) {
     const size_t n = paneRects.size();
@@ -62,7 +68,7 @@ std::optional<std::pair<int, int>> WorkspaceController::paneSwap(const std::vect
         if (!windowFrames[i]) continue;
         const Rect& frame = *windowFrames[i];
         const Rect& pane = paneRects[i];
-        if (offBy(frame.width(), pane.width(), sizeTolerance) || offBy(frame.height(), pane.height(), sizeTolerance))
+        if (GestureRules::windowResized(frame, pane, sizingAt(sizings, i), sizeTolerance))
             return std::nullopt;  // a resized window is no drop
         if (offBy(frame.minX(), pane.minX(), moveTolerance) || offBy(frame.minY(), pane.minY(), moveTolerance)) {
             ++moved;
@@ -109,8 +115,8 @@ std::optional<int> WorkspaceController::zoomedPane(const std::vector<Rect>& pane
 
 // ------------------------------------------------------------------------- reflow
 
-bool GestureRules::windowResized(const Rect& frame, const Rect& tile, const WindowSizing& sizing) {
-    if (AXWindowController::sizeTaken(frame.size, tile.size, sizing.increments, kEdgeMoved)) return false;
+bool GestureRules::windowResized(const Rect& frame, const Rect& tile, const WindowSizing& sizing, double tolerance) {
+    if (AXWindowController::sizeTaken(frame.size, tile.size, sizing.increments, tolerance)) return false;
     const auto& seen = sizing.lastSeen;
     return !seen || offBy(seen->width, frame.width(), kSameSize) || offBy(seen->height, frame.height(), kSameSize);
 }
@@ -129,7 +135,7 @@ GestureRules::ResizeReflow GestureRules::reflowFromResize(LayoutType geometry, L
     // hints or its own will keep it, would read as moved sides.
     std::vector<bool> resized(n, false);
     for (size_t i = 0; i < n; ++i)
-        resized[i] = frames[i] && windowResized(*frames[i], tiles[i], i < sizings.size() ? sizings[i] : WindowSizing{});
+        resized[i] = frames[i] && windowResized(*frames[i], tiles[i], sizingAt(sizings, i), kEdgeMoved);
     if (std::find(resized.begin(), resized.end(), true) == resized.end()) return {};
 
     std::vector<LayoutEngine::SplitGutter> gutters;
@@ -155,7 +161,7 @@ GestureRules::ResizeReflow GestureRules::reflowFromResize(LayoutType geometry, L
         if (!resized[i]) continue;
         const Rect& f = *frames[i];
         const Rect& t = tiles[i];
-        const std::optional<Size> steps = i < sizings.size() ? sizings[i].increments : std::nullopt;
+        const std::optional<Size> steps = sizingAt(sizings, i).increments;
         struct Edge {
             Side side;
             double window, tile, innerEdge;

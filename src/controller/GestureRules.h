@@ -28,7 +28,7 @@ Rect pointerHitArea(const Rect& pane);
 
 struct ResizeReflow {
     enum class Kind {
-        notResized,  // no window was resized (windowResized): the caller snaps back
+        notResized,  // no window was resized (windowResized, 6 pt): the caller snaps back
         unchanged,   // a resize, but no edge that moves a divider or the container
         container,   // the container becomes `container`
         ratios,      // the split ratios become `ratios`
@@ -45,10 +45,11 @@ struct WindowSizing {
     std::optional<Size> increments;  // the steps its size changes in; none for a window of any size
 };
 
-// Whether the user resized a window: its size is off its tile by more than 6 pt, further than its
+// Whether a window was resized: its size is off its tile by more than `tolerance`, further than its
 // size steps let it come (a terminal rests up to one step short of its tile), and it changed since
 // it was last seen (a window that kept a size of its own since then was not resized by anyone).
-bool windowResized(const Rect& frame, const Rect& tile, const WindowSizing& sizing);
+// The reflow reads a window 6 pt off as resized, a drop and the snap back allow it 8 pt.
+bool windowResized(const Rect& frame, const Rect& tile, const WindowSizing& sizing, double tolerance);
 
 // What a resize of the windows means. `inner` is the container inset by 3 pt, `tiles` one per
 // pane, `frames` and `sizings` one per pane (frames absent where unreadable; missing sizings know

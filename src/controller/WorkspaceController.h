@@ -43,6 +43,9 @@ class NoticeChrome;
 class StageManagerWatcher;
 class TipsChrome;
 class WorkspaceManager;
+namespace GestureRules {
+struct WindowSizing;
+}
 
 // The controller of shown workspaces: shows, tiles, keeps in shape, switches, solos, moves, hides
 // and tears down workspaces, and reacts to application, window, desktop, display, wake and Stage
@@ -232,9 +235,11 @@ public:
     static std::optional<std::pair<int, Rect>> paneRect(const Uuid& appID, const std::vector<ManagedApp>& apps,
                                                         const std::vector<Rect>& rects);
     static bool mayCorrectDrift(const std::vector<TimeInterval>& previous, TimeInterval now);
-    // Which pane's window was dropped into which other pane (source, target).
+    // Which pane's window was dropped into which other pane (source, target). `sizings` one per
+    // pane (missing ones know nothing): a window resized past `sizeTolerance` rules a drop out.
     static std::optional<std::pair<int, int>> paneSwap(const std::vector<Rect>& paneRects,
                                                        const std::vector<std::optional<Rect>>& windowFrames,
+                                                       const std::vector<GestureRules::WindowSizing>& sizings,
                                                        std::optional<Point> pointer, double moveTolerance,
                                                        double sizeTolerance);
     static std::optional<int> zoomedPane(const std::vector<Rect>& paneRects,
@@ -624,6 +629,10 @@ private:
     bool managedWindowDeviatesFromExpected(const Workspace& workspace);
     bool swapPanesIfWindowDroppedInAnother(const Workspace& workspace);
     bool reflowFromUserResize(const Workspace& workspace);
+    // What is known of a pane's window besides its frame (GestureRules::windowResized): the size
+    // it was last seen at and, when its size is off its tile, the steps its size changes in.
+    GestureRules::WindowSizing paneWindowSizing(const Uuid& workspaceID, const Uuid& appID, const PaneWindow& window,
+                                                const Rect& tile);
     void restoreDividerVisibility(const Uuid& workspaceID);
     void scheduleLearnAppMinimums(const Uuid& workspaceID);
     void learnAppMinimums(const Uuid& workspaceID);

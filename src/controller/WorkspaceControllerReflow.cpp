@@ -33,25 +33,19 @@ bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
     if (tiles.size() != workspace.apps.size()) return false;
 
     std::vector<std::optional<Rect>> frames;
-    std::vector<std::optional<AXElement>> windows;
+    std::vector<GestureRules::WindowSizing> sizings;
     std::vector<Uuid> appIDs;
     std::map<Uuid, Size> sizes;
-    for (const auto& app : workspace.apps) {
+    for (size_t i = 0; i < workspace.apps.size(); ++i) {
+        const ManagedApp& app = workspace.apps[i];
         const auto window = paneWindow(app);
         frames.push_back(window ? window->frame : std::nullopt);
-        windows.push_back(window ? std::optional(window->element) : std::nullopt);
+        sizings.push_back(window ? paneWindowSizing(workspace.id, app.id, *window, tiles[i])
+                                 : GestureRules::WindowSizing{});
         appIDs.push_back(app.id);
         if (frames.back()) sizes[app.id] = frames.back()->size;
     }
     const std::map<Uuid, Size> previous = std::exchange(drag.lastObservedWindowSizes[workspace.id], sizes);
-    // What each window was last seen at, and, for one whose size is off its tile, the steps its
-    // size changes in (most windows never need them read).
-    std::vector<GestureRules::WindowSizing> sizings(frames.size());
-    for (size_t i = 0; i < frames.size(); ++i) {
-        if (const auto it = previous.find(appIDs[i]); it != previous.end()) sizings[i].lastSeen = it->second;
-        if (frames[i] && windows[i] && !AXWindowController::sizeTaken(frames[i]->size, tiles[i].size, std::nullopt, kAtTileSize))
-            sizings[i].increments = axController.sizeValue(*windows[i], ax::kResizeIncrements);
-    }
     const auto draggedIt = drag.changedUnderPointer.find(workspace.id);
     const std::set<Uuid> dragged = draggedIt == drag.changedUnderPointer.end() ? std::set<Uuid>{} : draggedIt->second;
 
@@ -91,6 +85,17 @@ bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
         }
     }
     return false;
+}
+
+GestureRules::WindowSizing WorkspaceController::paneWindowSizing(const Uuid& workspaceID, const Uuid& appID,
+                                                                 const PaneWindow& window, const Rect& tile) {
+    GestureRules::WindowSizing sizing;
+    if (const auto seen = drag.lastObservedWindowSizes.find(workspaceID); seen != drag.lastObservedWindowSizes.end())
+        if (const auto it = seen->second.find(appID); it != seen->second.end()) sizing.lastSeen = it->second;
+    // Most windows sit on their tiles and never need their size steps read.
+    if (window.frame && !AXWindowController::sizeTaken(window.frame->size, tile.size, std::nullopt, kAtTileSize))
+        sizing.increments = axController.sizeValue(window.element, ax::kResizeIncrements);
+    return sizing;
 }
 
 void WorkspaceController::adoptContainerFrame(const Uuid& workspaceID, const Rect& frame) {

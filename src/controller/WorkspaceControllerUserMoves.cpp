@@ -24,9 +24,8 @@ constexpr double kOffTile = 8;        // a window this close to its tile is wher
 constexpr double kMoveTolerance = 12;  // a window moved further than this was dragged
 constexpr double kSwapConfirmSeconds = 0.55;
 
-bool offTile(const Rect& frame, const Rect& tile, double tolerance) {
-    return std::abs(frame.minX() - tile.minX()) > tolerance || std::abs(frame.minY() - tile.minY()) > tolerance ||
-           std::abs(frame.width() - tile.width()) > tolerance || std::abs(frame.height() - tile.height()) > tolerance;
+bool movedOffTile(const Rect& frame, const Rect& tile) {
+    return std::abs(frame.minX() - tile.minX()) > kOffTile || std::abs(frame.minY() - tile.minY()) > kOffTile;
 }
 
 // The pointer in Accessibility coordinates; none without global input.
@@ -110,10 +109,15 @@ void WorkspaceController::updateDropPreview(const Uuid& workspaceID, const std::
     const auto position = axController.point(*movedWindow, ax::kPosition);
     const auto size = axController.sizeValue(*movedWindow, ax::kSize);
     const Rect& own = tiles[sourceIndex];
-    // A resize is no drop: only a window that kept its tile's size previews a pane.
-    const bool moved = position && size && std::abs(size->width - own.width()) <= kOffTile &&
-                       std::abs(size->height - own.height()) <= kOffTile;
-    if (const auto pointer = pointerAX(env.input, *env.platform.screens); moved && pointer)
+    // A resize is no drop: only a window that kept its size (its tile's, or the one it rests at)
+    // previews a pane.
+    const auto moved = [&] {
+        if (!position || !size) return false;
+        const PaneWindow window{*movedWindow, Rect(*position, *size)};
+        const auto sizing = paneWindowSizing(workspaceID, tracked->appID, window, own);
+        return !GestureRules::windowResized(*window.frame, own, sizing, kOffTile);
+    };
+    if (const auto pointer = pointerAX(env.input, *env.platform.screens); pointer && moved())
         for (size_t i = 0; i < tiles.size(); ++i) {
             if (i == sourceIndex || !GestureRules::pointerHitArea(tiles[i]).contains(*pointer)) continue;
             const auto icons = appIcons(*ws);
@@ -185,7 +189,12 @@ bool WorkspaceController::managedWindowDeviatesFromExpected(const Workspace& wor
             windowCache.remove(workspace.apps[i].id);  // looked up afresh next time
             continue;
         }
-        if (offTile(*window->frame, tiles[i], kOffTile)) return true;
+        // Off its tile: moved, or resized (a window resting where its size steps or its own size
+        // keep it is where it belongs).
+        const Rect& frame = *window->frame;
+        if (movedOffTile(frame, tiles[i])) return true;
+        const auto sizing = paneWindowSizing(workspace.id, workspace.apps[i].id, *window, tiles[i]);
+        if (GestureRules::windowResized(frame, tiles[i], sizing, kOffTile)) return true;
     }
     return false;
 }
@@ -197,8 +206,15 @@ bool WorkspaceController::swapPanesIfWindowDroppedInAnother(const Workspace& wor
     if (tiles.size() != n) return false;
 
     std::vector<std::optional<Rect>> frames;
-    for (const auto& app : workspace.apps) frames.push_back(paneWindowFrame(app));
-    const auto swap = paneSwap(tiles, frames, pointerAX(env.input, *env.platform.screens), kMoveTolerance, kOffTile);
+    std::vector<GestureRules::WindowSizing> sizings;
+    for (size_t i = 0; i < n; ++i) {
+        const auto window = paneWindow(workspace.apps[i]);
+        frames.push_back(window ? window->frame : std::nullopt);
+        sizings.push_back(window ? paneWindowSizing(workspace.id, workspace.apps[i].id, *window, tiles[i])
+                                 : GestureRules::WindowSizing{});
+    }
+    const auto swap =
+        paneSwap(tiles, frames, sizings, pointerAX(env.input, *env.platform.screens), kMoveTolerance, kOffTile);
     if (!swap) return false;
     const auto [source, target] = *swap;
 

@@ -16,8 +16,9 @@ using Kind = ResizeReflow::Kind;
 const Rect kInner{43, 63, 1194, 694};
 const std::vector<Rect> kPanes{{43, 63, 594, 694}, {643, 63, 594, 694}};
 
-std::optional<std::pair<int, int>> swap(std::vector<std::optional<Rect>> frames, std::optional<Point> pointer) {
-    return WorkspaceController::paneSwap(kPanes, frames, pointer, 12, 8);
+std::optional<std::pair<int, int>> swap(std::vector<std::optional<Rect>> frames, std::optional<Point> pointer,
+                                        const std::vector<GestureRules::WindowSizing>& sizings = {}) {
+    return WorkspaceController::paneSwap(kPanes, frames, sizings, pointer, 12, 8);
 }
 
 TEST(PaneSwap, TheWindowLandsInThePaneUnderThePointerOrItsCentre) {
@@ -37,10 +38,16 @@ TEST(PaneSwap, TheWindowLandsInThePaneUnderThePointerOrItsCentre) {
 TEST(PaneSwap, ResizesTwoMovedWindowsAndSmallMovesAreNoDrop) {
     const Point over{900, 400};
     EXPECT_EQ(swap({Rect{603, 63, 604, 694}, kPanes[1]}, over), std::nullopt);           // 10 pt wider
+    // Resting 10 pt short in 16 pt rows or at a height of its own is no resize; shrunk by the user is.
+    const Rect rows = Rect{43, 63, 594, 684}.offsetBy(560, 0);
+    const GestureRules::WindowSizing steps{std::nullopt, Size{6, 16}}, kept{Size{594, 679}, std::nullopt};
+    EXPECT_EQ(swap({rows, kPanes[1]}, over, {steps}), (std::pair{0, 1}));
+    EXPECT_EQ(swap({kPanes[0].offsetBy(560, 0), Rect{643, 63, 594, 679}}, over, {{}, kept}), (std::pair{0, 1}));
+    EXPECT_EQ(swap({Rect{603, 63, 594, 600}, kPanes[1]}, over, {{Size{594, 684}, Size{6, 16}}}), std::nullopt);
     EXPECT_EQ(swap({kPanes[0].offsetBy(560, 0), kPanes[1].offsetBy(-20, 0)}, over), std::nullopt);
     EXPECT_EQ(swap({kPanes[0].offsetBy(12, 12), kPanes[1]}, over), std::nullopt);       // within 12 pt
     EXPECT_EQ(swap({kPanes[0].offsetBy(560, 0), std::nullopt}, over), (std::pair{0, 1}));  // unreadable
-    EXPECT_EQ(WorkspaceController::paneSwap({kPanes[0]}, {kPanes[0]}, over, 12, 8), std::nullopt);
+    EXPECT_EQ(WorkspaceController::paneSwap({kPanes[0]}, {kPanes[0]}, {}, over, 12, 8), std::nullopt);
 }
 
 TEST(ZoomedPane, OnlyAnUndraggedChangedWindowOverMostOfTheWorkspace) {

@@ -1,7 +1,9 @@
 // Gestures against a real window manager: a client whose size hints refuse a narrow pane ends up
-// beside its neighbour, both inside the grown container; a window moved beside one that rests
-// short of its pane by its size steps is put back, and nothing is stored.
+// beside its neighbour, both inside the grown container; beside a window resting short of its pane
+// by its size steps a move is put back, nothing stored, and a drop of the resting one swaps.
 #include "x11/ControllerX11Fixture.h"
+
+#include "layout/ScreenGeometry.h"
 
 #include <X11/Xlib.h>
 
@@ -54,12 +56,12 @@ TEST_F(GesturesX11Test, AClientWithAMinimumWidthGetsItsShareAndBothFitTheGrownCo
                                                << WorkspaceController::rectDescription(*right);
 }
 
-TEST_F(GesturesX11Test, AMoveBesideAWindowRestingShortOfItsPaneIsPutBackAndNothingIsStored) {
+TEST_F(GesturesX11Test, AMoveBesideAWindowRestingShortOfItsPaneIsPutBackItsDropSwapsThePanes) {
     Log::resetForTesting();
     // A terminal-like client that sizes in 40 px rows, beside a plain one.
-    const Pid rows =
-        startClient({"--class", "narrow.NarrowApp", "--size", "400x300", "--increments", "1x40", "--base", "0x0"})
-            .process->pid();
+    auto& rowsClient =
+        startClient({"--class", "narrow.NarrowApp", "--size", "400x300", "--increments", "1x40", "--base", "0x0"});
+    const Pid rows = rowsClient.process->pid();
     auto& movingClient = startClient({"--class", "wide.WideApp", "--size", "400x300"});
     const Pid moving = movingClient.process->pid();
     ASSERT_TRUE(run([&] { return launched(rows) && launched(moving); }, 10));
@@ -73,15 +75,15 @@ TEST_F(GesturesX11Test, AMoveBesideAWindowRestingShortOfItsPaneIsPutBackAndNothi
     };
 
     // Whatever this manager's title bar, the container is made tall enough for the rows to rest
-    // 7 px short of their pane (as a terminal under xfwm4 does).
+    // 10 px short of their pane (as a terminal with a large font does).
     probe.putUp(ws.id, Rect{100, 100, 1000, 600});
     probe.placeWindows(*manager_->workspace(ws.id));
     ASSERT_TRUE(run([&] { return shortfall() >= 0 && shortfall() < 40; }, 5)) << shortfall();
     Rect container = *probe.session(ws.id)->containerAXRect;
-    container.size.height += std::fmod(7 - shortfall() + 40, 40);
+    container.size.height += std::fmod(10 - shortfall() + 40, 40);
     probe.session(ws.id)->containerAXRect = container;
     probe.placeWindows(*manager_->workspace(ws.id));
-    ASSERT_TRUE(run([&] { return shortfall() == 7; }, 5)) << shortfall();
+    ASSERT_TRUE(run([&] { return shortfall() == 10; }, 5)) << shortfall();
     const auto stored = *manager_->workspace(ws.id);
     // The manager focuses the client mapped last and the controller raises the workspace for it;
     // a move is the user's only once that and the placement have settled.
@@ -109,7 +111,16 @@ TEST_F(GesturesX11Test, AMoveBesideAWindowRestingShortOfItsPaneIsPutBackAndNothi
     EXPECT_EQ(*probe.session(ws.id)->containerAXRect, container);
     EXPECT_EQ(manager_->workspace(ws.id)->lastContainerFrame, stored.lastContainerFrame);
     EXPECT_EQ(manager_->workspace(ws.id)->layout.ratios, stored.layout.ratios);
-    EXPECT_EQ(shortfall(), 7);
+    EXPECT_EQ(shortfall(), 10);
+
+    // The resting window dropped onto the other pane, the pointer over it: no resize, a swap.
+    run([&] { return probe.placementGuardCount() == 0; }, 5);
+    input_.pointer = {home.midX(), ScreenGeometry::primaryDisplayHeight(*platform_.screens) - home.midY()};
+    XMoveWindow(connection.get(), rowsClient.windows.at(0), static_cast<int>(home.minX()) + 40, 140);
+    XFlush(connection.get());
+    const auto swapped = [&] { return manager_->workspace(ws.id)->apps.at(0).displayName == "Wide"; };
+    run([&] { return swapped() && std::abs(frameOf(rows).value_or(Rect{}).minX() - tile(1).minX()) <= 8; }, 10);
+    EXPECT_TRUE(swapped());
 }
 
 }  // namespace
