@@ -40,6 +40,8 @@ void WorkspaceController::hideWorkspace(const Uuid& id) {
     // document may parse a long recent-files list that changed. The lines come in their order.
     std::vector<std::string> hidden, keptLines;
     std::set<std::string> kept;
+    std::set<Pid> hiddenPids;
+    const auto front = env.platform.applications->frontmostApplication();
     for (const auto& app : ws->apps) {
         if (const auto other = stillShownElsewhere(app.bundleIdentifier)) {
             if (kept.insert(app.bundleIdentifier).second)
@@ -51,7 +53,13 @@ void WorkspaceController::hideWorkspace(const Uuid& id) {
         if (!running) continue;
         if (!running->isHidden) env.platform.applications->hide(running->pid);
         hidden.push_back(app.bundleIdentifier);
+        hiddenPids.insert(running->pid);
     }
+    // The focus was in the workspace (or goes back there once our own menu closes): the window
+    // manager gives it to a window of its choosing.
+    const bool hadFocus = (front && hiddenPids.count(front->pid)) ||
+                          (lastActivatedBundleID && std::count(hidden.begin(), hidden.end(), *lastActivatedBundleID));
+    if (hadFocus) noteHideHandsFocusBack(hiddenPids);
     rememberDocuments(id);
     for (const auto& line : keptLines) Log::line(line);
 

@@ -82,6 +82,29 @@ TEST_F(Hide, TheFrontWorkspaceHandsTheFrontToTheMostRecentOther) {
     EXPECT_EQ(ledger(), (Ids{"org.example.Music"}));
 }
 
+// The window manager hands the focus to a window of Write once Listen, which held it, is hidden;
+// under load that is heard only after the user has shown Listen again. It is not the user's
+// choice: Listen stays in front (so the next hide hides Listen). The user's own choice a moment
+// later is heard as ever.
+TEST_F(Hide, TheFocusTheManagerGivesBackAfterAHideLeavesALaterShowInFront) {
+    s.activate("Notes");
+    s.advance(2);
+    s.activate("Music");
+    s.advance(2);
+    s.clearLog();
+
+    s.controller().hideActiveWorkspace();  // Notes is next in the manager's focus order
+    s.controller().showWorkspace(listen.id);
+    s.advance(2);
+
+    EXPECT_EQ(s.logCount("App focus: org.example.Notes"), 0u);
+    EXPECT_EQ(s.manager->activeWorkspaceID().get(), listen.id);
+    EXPECT_TRUE(s.probe().session(listen.id)->chrome->isVisible());
+    EXPECT_EQ(s.sim.applications.frontmostApplication()->bundleIdentifier, "org.example.Music");
+    s.activate("Mail");
+    EXPECT_EQ(s.logCount("[Tessane] App focus: org.example.Mail — owner=Write → auto-frame show"), 1u);
+}
+
 TEST_F(Hide, AnAppSharedWithAShownWorkspaceStaysUpUntilTheLastOneGoes) {
     const auto other = s.addWorkspace("Mailbox", {"Mail", "Maps"});
     s.putUp(other);
