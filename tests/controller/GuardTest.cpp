@@ -51,7 +51,7 @@ TEST(FrontOfRegion, AWindowOverAGutterOrTheRailCoversTheRegion) {
     EXPECT_EQ(walk({window(9, kOther, {470.5, -40, 20.9, 45}), ownLeft, ownRight}),
               (RegionWalk{Front::foreignInFront, "Other 20×45 at 470,-40"}));
     // A second, untracked window of a workspace app; and one between our own windows, over the
-    // right tile (the tile to bring up, which one in front of all our windows never gives).
+    // right tile, which is to come up.
     EXPECT_EQ(walk({window(7, kOurs, {400, 100, 200, 200}), ownLeft, ownRight}).foreignWindow,
               "Notes, a workspace app 200×200 at 400,100");
     const auto between = walk({ownLeft, window(9, kOther, {400, 100, 200, 200}), ownRight});
@@ -108,9 +108,8 @@ TEST_F(ForegroundGuard, AForeignWindowOverTheGutterTakesTheChromeOutAndBack) {
     EXPECT_EQ(s.logCount("Foreground guard"), 2u);
 }
 
-// A window manager may restore a tile under the window that had the focus: that window then lies
-// between the workspace's own, over Mail's tile. Mail comes up over it without taking the focus,
-// and the chrome stays up.
+// Music's window left between the workspace's own, over Mail's tile: Mail comes up over it
+// without the focus, and the chrome stays up.
 TEST_F(ForegroundGuard, AnotherAppsWindowBetweenOurOwnHasTheTileUnderItRaisedWithoutTheFocus) {
     const Rect over{tile(1).minX() - 100, 200, 300, 300};
     s.window("Music").setFrame(over);
@@ -120,10 +119,8 @@ TEST_F(ForegroundGuard, AnotherAppsWindowBetweenOurOwnHasTheTileUnderItRaisedWit
     s.probe().pulseChromeGuard();
 
     const auto& stacking = s.sim.windowServer.windowsFrontToBack();
-    const auto at = [&](const std::string& name) {
-        return std::find(stacking.begin(), stacking.end(), &s.window(name)) - stacking.begin();
-    };
-    EXPECT_LT(at("Mail"), at("Music"));
+    EXPECT_LT(std::find(stacking.begin(), stacking.end(), &s.window("Mail")),
+              std::find(stacking.begin(), stacking.end(), &s.window("Music")));
     EXPECT_EQ(s.sim.applications.frontmostApplication(), front);
     EXPECT_TRUE(s.chrome(ws.id).isVisible);
     s.advance(2);
