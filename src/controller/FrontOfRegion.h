@@ -17,6 +17,9 @@ struct RegionWalk {
     WorkspaceController::RegionFront front = WorkspaceController::RegionFront::inconclusive;
     std::optional<std::string> foreignWindow;
     bool coverIsOurs = false;
+    // When that window is another application's and one of the workspace's own windows is in
+    // front of it: the tiled windows behind it that it overlaps, front to back.
+    std::vector<uint32_t> buriedTiles;
     bool operator==(const RegionWalk&) const = default;
 };
 

@@ -288,6 +288,11 @@ private:
         std::set<Pid> activated;
         std::set<Pid> superseded;
         TimeInterval supersededUntil = kDistantPast;
+        // A hide of the workspace that held the focus makes the window manager hand it to a
+        // window of its choosing: the first activation of another application until
+        // `handBackUntil` is that hand-back, not the user's choice.
+        std::set<Pid> handBackFrom;
+        TimeInterval handBackUntil = kDistantPast;
     } raiseSequence;
     std::optional<std::string> lastActivatedBundleID;
     std::map<Uuid, std::set<std::string>> pendingLaunches;
@@ -302,6 +307,10 @@ private:
     std::map<Uuid, Rect> lastLoggedRefusal;
     std::optional<std::string> lastForeignWindow;
     bool lastCoverIsOurs = false;  // that window is one of Tessane's own (Settings), not foreign
+    // The tiles that window lies over while another of the workspace's windows is in front of it,
+    // and those the guard raised from under such a window since it last found its own in front.
+    std::vector<uint32_t> lastBuriedTiles;
+    std::set<uint32_t> raisedFromUnder;
     std::map<Uuid, std::set<uint32_t>> ownChooserWindowIDs;
     std::set<Pid> tidiedChoosers;
 
@@ -602,6 +611,9 @@ private:
     RegionFront frontOfRegion(const Rect& region, const std::set<Pid>& managedPids,
                               const std::set<uint32_t>& tiledWindowIDs, const std::vector<Rect>& panes,
                               const Rect& railAX, const std::set<uint32_t>& ownChoosers);
+    // Raises the tiles of `lastBuriedTiles` not raised yet, keeping the focus where it is; false
+    // when there is none (the manager did not raise them: the chrome steps aside as for any cover).
+    bool raiseBuriedTiles(const Workspace& workspace, const std::map<uint32_t, const TrackedWindow*>& tiles);
     void pulseFullScreenReconcile();
     void settleFullScreenBurst();
     bool reconcileFullScreenChrome(const Uuid& workspaceID);
@@ -680,6 +692,11 @@ private:
     // Records the activation a show asked for, so that a later show or a hide of the workspace
     // does not take its late report for the user's.
     void noteShowActivation(Pid pid, const Uuid& workspaceID);
+    // Records that a hide took the focus away with `hiddenPids`, so that the activation the
+    // window manager gives back is not taken for the user's (see RaiseSequence).
+    void noteHideHandsFocusBack(const std::set<Pid>& hiddenPids);
+    // Whether the activation of `app` is the focus given back after a hide; consumes it if so.
+    bool isFocusHandedBack(const RunningApplication& app);
     void resurfaceWorkspace(const Workspace& workspace, const std::optional<std::string>& triggeredBy);
     std::vector<WorkspaceSwitcherItem> switcherItems() const;
     void startSwitcherFlagsMonitor();

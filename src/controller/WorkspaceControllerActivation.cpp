@@ -26,6 +26,7 @@ const char* caseName(WorkspaceController::FrameVisibility visibility) {
 }  // namespace
 
 void WorkspaceController::handleAppActivated(const RunningApplication& app) {
+    if (isFocusHandedBack(app)) return;  // the window manager's, after our own hide
     if (isResurfacing) return;  // our own sequence is activating them
     // A superseded sequence's activation, heard late.
     if (raiseSequence.superseded.count(app.pid) && queue.now() < raiseSequence.supersededUntil) return;

@@ -10,7 +10,9 @@
 #include "platform/Environment.h"
 #include "system/ExternalAppController.h"
 
+#include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace tessane {
 
@@ -20,6 +22,8 @@ constexpr double kSubstantialArea = 4;
 constexpr double kPaneSlack = 4;
 constexpr double kRailWidth = 80;
 constexpr double kRailHeight = 12;
+// Longer than a guard step (0.3 s), so that one more step follows a raise.
+constexpr double kGuardRecheck = 0.45;
 
 bool overlapsSubstantially(const Rect& a, const Rect& b) {
     const Rect both = a.intersection(b);
@@ -40,7 +44,8 @@ RegionWalk frontOfRegionWalk(const std::vector<WindowListEntry>& frontToBack, co
     if (frontToBack.empty()) return {Front::inconclusive, std::nullopt};
 
     size_t seen = 0;
-    for (const auto& entry : frontToBack) {
+    for (auto it = frontToBack.begin(); it != frontToBack.end(); ++it) {
+        const auto& entry = *it;
         if (entry.layer != 0 || !overlapsSubstantially(entry.bounds, region)) continue;
         const bool managed = entry.ownerPid && managedPids.count(*entry.ownerPid);
         if (managed && (tiledWindowIDs.empty() || tiledWindowIDs.count(entry.number))) {
@@ -66,7 +71,16 @@ RegionWalk frontOfRegionWalk(const std::vector<WindowListEntry>& frontToBack, co
         description += " " + wholePoints(entry.bounds.width()) + "×" + wholePoints(entry.bounds.height()) + " at " +
                        wholePoints(entry.bounds.minX()) + "," + wholePoints(entry.bounds.minY());
         if (seen >= 1) description += ", between our windows";
-        return {Front::foreignInFront, description, ownPid && entry.ownerPid == ownPid};
+        const bool ours = ownPid && entry.ownerPid == ownPid;
+        // The workspace is in front, yet another application's window lies over some of its
+        // tiles: those are the ones to bring up.
+        std::vector<uint32_t> buried;
+        if (seen >= 1 && !managed && !ours)
+            for (auto behind = std::next(it); behind != frontToBack.end(); ++behind)
+                if (behind->layer == 0 && tiledWindowIDs.count(behind->number) &&
+                    overlapsSubstantially(behind->bounds, entry.bounds))
+                    buried.push_back(behind->number);
+        return {Front::foreignInFront, description, ours, std::move(buried)};
     }
     return {seen >= 1 ? Front::ownInFront : Front::inconclusive, std::nullopt};
 }
@@ -84,6 +98,7 @@ WorkspaceController::RegionFront WorkspaceController::frontOfRegion(const Rect& 
     if (walk.front == RegionFront::foreignInFront) {
         lastForeignWindow = walk.foreignWindow;
         lastCoverIsOurs = walk.coverIsOurs;
+        lastBuriedTiles = walk.buriedTiles;
     }
     return walk.front;
 }
@@ -109,8 +124,12 @@ void WorkspaceController::refreshChromeVisibility() {
         if (const auto running = appController->runningApplication(app.bundleIdentifier))
             managedPids.insert(running->pid);
     std::set<uint32_t> tiledIDs;
+    std::map<uint32_t, const TrackedWindow*> tiles;
     for (const auto& tracked : session->elements)
-        if (const auto number = axController.windowNumber(tracked.element)) tiledIDs.insert(*number);
+        if (const auto number = axController.windowNumber(tracked.element)) {
+            tiledIDs.insert(*number);
+            tiles.emplace(*number, &tracked);
+        }
     ContainerChrome& chrome = *session->chrome;
     const std::vector<Rect> panes =
         (chrome.currentLayoutType() == LayoutType::mainSidebar || chrome.currentAppCount() < 2 ||
@@ -121,6 +140,7 @@ void WorkspaceController::refreshChromeVisibility() {
     const auto choosers = ownChooserWindowIDs.count(ws->id) ? ownChooserWindowIDs[ws->id] : std::set<uint32_t>{};
 
     if (frontOfRegion(region, managedPids, tiledIDs, panes, rail, choosers) == RegionFront::foreignInFront) {
+        if (raiseBuriedTiles(*ws, tiles)) return;  // they come up over it: the chrome stays with them
         if (!chrome.isVisible()) return;
         // Settings over the gutters takes the chrome aside too, but it is no foreign window.
         Log::line(std::string("[Tessane] Foreground guard: ") +
@@ -130,9 +150,32 @@ void WorkspaceController::refreshChromeVisibility() {
         if (workspaceTips->hasPanel()) workspaceTips->close();
         return;
     }
+    raisedFromUnder.clear();
     if (chrome.isVisible()) return;
     Log::line("[Tessane] Foreground guard: own window frontmost → restore chrome");
     chrome.orderFront();
+}
+
+bool WorkspaceController::raiseBuriedTiles(const Workspace& workspace,
+                                           const std::map<uint32_t, const TrackedWindow*>& tiles) {
+    // Another application's window left between the workspace's own (a window manager that
+    // restored a tile under the window that had the focus) would stay over that tile for good.
+    std::vector<AXElement> toRaise;
+    std::string names;
+    for (const uint32_t number : lastBuriedTiles) {
+        const auto tile = tiles.find(number);
+        if (tile == tiles.end() || !raisedFromUnder.insert(number).second) continue;
+        toRaise.push_back(tile->second->element);
+        const auto app = std::find_if(workspace.apps.begin(), workspace.apps.end(),
+                                      [&](const ManagedApp& a) { return a.id == tile->second->appID; });
+        names += (names.empty() ? "" : ", ") + (app != workspace.apps.end() ? app->displayName : "?");
+    }
+    if (toRaise.empty()) return false;
+    for (const auto& window : toRaise) env.platform.accessibility->performAction(window, ax::kRaiseUnfocused);
+    Log::line("[Tessane] Foreground guard: raised " + names + " from under " + lastForeignWindow.value_or("?"));
+    // A later step sees whether they came up.
+    guardStopAt = std::max(guardStopAt, queue.now() + kGuardRecheck);
+    return true;
 }
 
 }  // namespace tessane

@@ -39,6 +39,8 @@ void WorkspaceController::hideWorkspace(const Uuid& id) {
     std::vector<std::string> hidden, keptLines;
     std::vector<Pid> toHide;
     std::set<std::string> kept;
+    std::set<Pid> hiddenPids;
+    const auto front = env.platform.applications->frontmostApplication();
     for (const auto& app : ws->apps) {
         if (const auto other = stillShownElsewhere(app.bundleIdentifier)) {
             if (kept.insert(app.bundleIdentifier).second)
@@ -50,7 +52,13 @@ void WorkspaceController::hideWorkspace(const Uuid& id) {
         if (!running) continue;
         if (!running->isHidden) toHide.push_back(running->pid);
         hidden.push_back(app.bundleIdentifier);
+        hiddenPids.insert(running->pid);
     }
+    // The focus was in the workspace (or goes back there once our own menu closes): the window
+    // manager gives it to a window of its choosing.
+    const bool hadFocus = (front && hiddenPids.count(front->pid)) ||
+                          (lastActivatedBundleID && std::count(hidden.begin(), hidden.end(), *lastActivatedBundleID));
+    if (hadFocus) noteHideHandsFocusBack(hiddenPids);
 
     // A settle still pending from the launch recovery must not unhide what is hidden now.
     if (unhideSettleWorkItem) unhideSettleWorkItem->cancel();

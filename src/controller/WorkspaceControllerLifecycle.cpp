@@ -55,6 +55,7 @@ void WorkspaceController::restartReconcileSweep() {
 }
 
 void WorkspaceController::pulseChromeGuard() {
+    if (!guardTimer) raisedFromUnder.clear();  // a new pulse tries a buried tile again
     refreshChromeVisibility();
     guardStopAt = queue.now() + 1.5;
     if (guardTimer) return;

@@ -3,7 +3,8 @@
 // another, 0.2 s apart, their tiled windows raised, the chosen one last so that it ends in front.
 // The activations the sequence causes are its own and ignored (`isResurfacing`); afterwards every
 // tracked window gets a drift check. The latest request wins: a newer sequence, a show or a hide
-// ends what is left of an older sequence, and of an earlier show's own activation.
+// ends what is left of an older sequence, and of an earlier show's own activation. The focus the
+// window manager hands to another window after a hide is not the user's choice either.
 #include "controller/WorkspaceController.h"
 
 #include "controller/WorkspaceOrdering.h"
@@ -24,6 +25,9 @@ constexpr double kStayedCheckDelay = 0.5;
 // it only after the user's next request (another show a moment later). A show or hide after
 // this has nothing of it to discount.
 constexpr double kShowActivationAnswer = 1;
+// How long, from the end of the hide's turn, the focus the window manager gives back after a
+// hide is awaited: it may be heard only after the user's next request (a show) is done.
+constexpr double kHandBackAnswer = 1;
 }  // namespace
 
 void WorkspaceController::resurfaceWorkspace(const Workspace& workspace, const std::optional<std::string>& triggeredBy) {
@@ -83,6 +87,28 @@ void WorkspaceController::noteShowActivation(Pid pid, const Uuid& workspaceID) {
     queue.postAfter(kShowActivationAnswer, lifetime.guard([this, generation] {
         if (generation == raiseSequence.generation) raiseSequence.activated.clear();
     }));
+}
+
+void WorkspaceController::noteHideHandsFocusBack(const std::set<Pid>& hiddenPids) {
+    // Hides in a row (hide all) each take the focus from what the one before handed it to.
+    if (raiseSequence.handBackUntil <= queue.now()) raiseSequence.handBackFrom.clear();
+    raiseSequence.handBackFrom.insert(hiddenPids.begin(), hiddenPids.end());
+    constexpr TimeInterval kUntilDone = std::numeric_limits<TimeInterval>::infinity();
+    raiseSequence.handBackUntil = kUntilDone;
+    queue.post(lifetime.guard([this] {
+        if (raiseSequence.handBackUntil == kUntilDone) raiseSequence.handBackUntil = queue.now() + kHandBackAnswer;
+    }));
+}
+
+bool WorkspaceController::isFocusHandedBack(const RunningApplication& app) {
+    if (queue.now() >= raiseSequence.handBackUntil) return false;
+    // The hidden applications never get the focus back from the manager (a show may bring one
+    // forward), a show's own activation is the show's, and our own menus and windows move nothing.
+    if (raiseSequence.handBackFrom.count(app.pid) || raiseSequence.activated.count(app.pid) ||
+        app.bundleIdentifier == env.ownBundleIdentifier)
+        return false;
+    raiseSequence.handBackUntil = kDistantPast;  // one hand-back per hide
+    return true;
 }
 
 void WorkspaceController::activateInSequence(const std::vector<RunningApplication>& apps, size_t index,

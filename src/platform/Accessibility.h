@@ -82,9 +82,10 @@ inline constexpr const char* kIdentifierOpenPanel = "open-panel";
 inline constexpr const char* kIdentifierSavePanel = "save-panel";
 
 // Actions: press a menu item; bring a window to the front of its application (it becomes main
-// and focused).
+// and focused); put a window above the others without focusing it or activating its application.
 inline constexpr const char* kPress = "AXPress";
 inline constexpr const char* kRaise = "AXRaise";
+inline constexpr const char* kRaiseUnfocused = "AXRaiseUnfocused";
 
 // Notifications. The element delivered is the window concerned (for the first three too, even
 // though they are registered on the application element).

@@ -50,11 +50,13 @@ TEST(FrontOfRegion, AWindowOverAGutterOrTheRailCoversTheRegion) {
     // Only the rail: inside a pane otherwise, but the rail is drawn over it.
     EXPECT_EQ(walk({window(9, kOther, {470.5, -40, 20.9, 45}), ownLeft, ownRight}),
               (RegionWalk{Front::foreignInFront, "Other 20×45 at 470,-40"}));
-    // A second, untracked window of a workspace app; and one between our own windows.
+    // A second, untracked window of a workspace app; and one between our own windows, over the
+    // right tile, which is to come up.
     EXPECT_EQ(walk({window(7, kOurs, {400, 100, 200, 200}), ownLeft, ownRight}).foreignWindow,
               "Notes, a workspace app 200×200 at 400,100");
-    EXPECT_EQ(walk({ownLeft, window(9, kOther, {400, 100, 200, 200}), ownRight}).foreignWindow,
-              "Other 200×200 at 400,100, between our windows");
+    const auto between = walk({ownLeft, window(9, kOther, {400, 100, 200, 200}), ownRight});
+    EXPECT_EQ(between.foreignWindow, "Other 200×200 at 400,100, between our windows");
+    EXPECT_EQ(between.buriedTiles, (std::vector<uint32_t>{2}));
 }
 
 TEST(FrontOfRegion, WithOnePaneOnlyTheRailCountsAndWithoutWindowNumbersThePidDecides) {
@@ -104,6 +106,26 @@ TEST_F(ForegroundGuard, AForeignWindowOverTheGutterTakesTheChromeOutAndBack) {
     EXPECT_TRUE(s.chrome(ws.id).isVisible);
     EXPECT_EQ(s.log().back(), "[Tessane] Foreground guard: own window frontmost → restore chrome");
     EXPECT_EQ(s.logCount("Foreground guard"), 2u);
+}
+
+// Music's window left between the workspace's own, over Mail's tile: Mail comes up over it
+// without the focus, and the chrome stays up.
+TEST_F(ForegroundGuard, AnotherAppsWindowBetweenOurOwnHasTheTileUnderItRaisedWithoutTheFocus) {
+    const Rect over{tile(1).minX() - 100, 200, 300, 300};
+    s.window("Music").setFrame(over);
+    s.window("Music").raise();
+    s.window("Notes").raise();
+    const auto front = s.sim.applications.frontmostApplication();
+    s.probe().pulseChromeGuard();
+
+    const auto& stacking = s.sim.windowServer.windowsFrontToBack();
+    EXPECT_LT(std::find(stacking.begin(), stacking.end(), &s.window("Mail")),
+              std::find(stacking.begin(), stacking.end(), &s.window("Music")));
+    EXPECT_EQ(s.sim.applications.frontmostApplication(), front);
+    EXPECT_TRUE(s.chrome(ws.id).isVisible);
+    s.advance(2);
+    EXPECT_EQ(s.log(), (Lines{"[Tessane] Foreground guard: raised Mail from under Music 300×300 at " +
+                              std::to_string(static_cast<int>(over.minX())) + ",200, between our windows"}));
 }
 
 TEST_F(ForegroundGuard, SettingsOverTheGutterTakesTheChromeAsideAsTessanesOwnWindowNotAForeignOne) {

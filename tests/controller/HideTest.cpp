@@ -93,6 +93,25 @@ TEST_F(Hide, TheFrontWorkspaceHandsTheFrontToTheMostRecentOther) {
     EXPECT_EQ(ledger(), (Ids{"org.example.Music"}));
 }
 
+// The manager hands the focus to Write's Notes once Listen, which held it, is hidden; heard only
+// after the user showed Listen again, that is not the user's choice. A later one of theirs is.
+TEST_F(Hide, TheFocusTheManagerGivesBackAfterAHideLeavesALaterShowInFront) {
+    for (auto name : {"Notes", "Music"}) {
+        s.activate(name);
+        s.advance(2);
+    }
+    s.clearLog();
+    s.controller().hideActiveWorkspace();
+    s.controller().showWorkspace(listen.id);
+    s.advance(2);
+    EXPECT_EQ(s.logCount("App focus: org.example.Notes"), 0u);
+    EXPECT_EQ(s.manager->activeWorkspaceID().get(), listen.id);
+    EXPECT_TRUE(s.probe().session(listen.id)->chrome->isVisible());
+    EXPECT_EQ(s.sim.applications.frontmostApplication()->bundleIdentifier, "org.example.Music");
+    s.activate("Mail");
+    EXPECT_EQ(s.logCount("[Tessane] App focus: org.example.Mail — owner=Write → auto-frame show"), 1u);
+}
+
 TEST_F(Hide, AnAppSharedWithAShownWorkspaceStaysUpUntilTheLastOneGoes) {
     const auto other = s.addWorkspace("Mailbox", {"Mail", "Maps"});
     s.putUp(other);

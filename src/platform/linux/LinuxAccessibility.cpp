@@ -626,10 +626,16 @@ AXError LinuxAccessibility::performAction(const AXElement& element, std::string_
     if (element.isNull()) return AXError::illegalArgument;
     if (!isProcessTrusted()) return AXError::apiDisabled;
     if (NewWindowMenu::owns(element)) return newWindowMenu_.performAction(element, action);
-    if (isApplication(element) || action != ax::kRaise) return kActionUnsupported;
+    if (isApplication(element) || (action != ax::kRaise && action != ax::kRaiseUnfocused))
+        return kActionUnsupported;
     const XWindowId window = static_cast<XWindowId>(element.handle());
     auto s = state(window);
     if (!s) return AXError::invalidUIElement;
+    if (action == ax::kRaiseUnfocused) {
+        x_.requestRaise(window);
+        if (!x_.windowManagerRoundTrip(timeoutFor(element))) return AXError::cannotComplete;
+        return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
+    }
     // _NET_ACTIVE_WINDOW focuses and (in every EWMH manager) restores a minimized window, and
     // raises it in most; it is restacked as well, since IceWM only focuses it and managers may
     // leave a window that takes no input where it is.

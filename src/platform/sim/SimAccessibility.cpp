@@ -251,6 +251,10 @@ AXError SimAccessibility::performAction(const AXElement& element, std::string_vi
         node->window->raise();
         return AXError::success;
     }
+    if (node->kind == Kind::window && action == ax::kRaiseUnfocused) {
+        node->window->raiseUnfocused();
+        return AXError::success;
+    }
     if (node->kind == Kind::menuItem && action == ax::kPress) return node->menuItem->press();
     return AXError::actionUnsupported;
 }

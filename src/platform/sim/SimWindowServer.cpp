@@ -46,6 +46,10 @@ void SimWindow::raise() {
     app_->setMainAndFocus(this);
 }
 
+void SimWindow::raiseUnfocused() {
+    if (!closed_) app_->bringToFront(this);
+}
+
 void SimWindow::close() {
     if (closed_) return;
     if (driftItem_) driftItem_->cancel();

@@ -86,6 +86,8 @@ public:
     void setFrame(const Rect& r);
     // Brings the window to the front of its application; it becomes main and focused.
     void raise();
+    // Puts the window above every other window; the focus stays where it was.
+    void raiseUnfocused();
     // Closes the window: observers hear it destroyed; its element stops answering.
     void close();
 
