@@ -19,6 +19,7 @@
 #include <span>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace tessane::linux_backend {
@@ -183,6 +184,18 @@ private:
     std::vector<FrameWrite> setFramesInPixels(std::span<const FrameRequest> requests);
     AXError moveResize(XWindowId window, WindowFrame frame, std::optional<Point> axOrigin,
                        std::optional<Size> axSize, double timeout);
+    // One window's move in a batch of them (LinuxWindowMoves.cpp).
+    struct FrameMove {
+        size_t index;
+        XWindowId window;
+        Rect target;  // Accessibility coordinates
+        bool maximized;
+        Size taken{};  // the visible size it can take of the one asked
+    };
+    std::optional<FrameMove> frameMove(size_t index, const AXElement& element, const Rect& target, FrameWrite& written);
+    void moveFrames(std::vector<FrameMove>& moves, double timeout, std::vector<FrameWrite>& written);
+    bool unmaximize(const std::vector<XWindowId>& windows, double timeout);
+    AXError restoreMinimized(XWindowId window, double timeout);  // LinuxWindowRestores.cpp
     AXAttributeResult applicationAttribute(Pid pid, std::string_view attribute);
     AXAttributeResult windowAttribute(XWindowId window, std::string_view attribute);
     void onEvent(const X11Event& event);
@@ -240,6 +253,10 @@ private:
     // still owed when the backend goes is asked for then, so that a quit leaves nothing hidden.
     std::unordered_map<XWindowId, bool> deferredRestores_;
     void sendRestores(const std::vector<XWindowId>& windows, bool maps);
+    class RestoreSteps;
+    std::optional<bool> restore(RestoreSteps& steps, std::vector<XWindowId>& pending,
+                                const std::unordered_set<XWindowId>& asked);
+    void sendRestoresAfterTheTurn(const std::vector<XWindowId>& rest, std::vector<XWindowId> still, RestoreReport report);
     void sendDeferredRestores();
     void reportLateRestores(std::vector<XWindowId> windows, RestoreReport report, int looks = 0);
     // The restore requests the window manager of this run was seen to ignore (a restore that
