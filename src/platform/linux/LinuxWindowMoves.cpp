@@ -45,19 +45,22 @@ struct PendingMove {
     std::optional<Point> origin;  // Accessibility coordinates, as asked
     std::optional<Size> size;     // the visible size the window can take of the one asked
     unsigned long since = 0;      // the request's serial: older events are not about it
-    std::optional<Rect> last;     // its frame as last read: before the request, at first
-    bool heard = false;           // the manager has moved or sized it since it was asked
-    bool stirred = false;         // and did so since its last answer to a round trip
+    std::optional<Rect> before;   // its frame before the request
+    std::optional<Rect> last;     // its frame as last read
+    bool acted = false;           // the manager has moved or sized it since it was asked
+    bool stirred = false;         // something happened to it since the manager's last answer
     bool reread = true;
 };
 
 // Moves asked of a manager, heard from the moment they are asked. await() holds until each window
-// is where it was asked to be, at the size it can take, or the manager, having acted on it
-// (configure events of the client, real or the ones ICCCM has managers send for a move alone or
-// a request they leave as it is, or a change of its frame), has answered a round trip asked after
-// its last change without changing it again: it is done with it. A busy manager acts late and
-// answers late alike, so the verdict is the manager's, not the clock's. A window the manager never
-// touches is waited for until the bound.
+// is where it was asked to be, at the size it can take, or the manager, having moved or sized it
+// elsewhere, has answered a round trip asked after the last event about it (configure events of
+// the client, real or the ones ICCCM has managers send, and changes of its frame) without another:
+// it is done with it. A busy manager acts late and answers late alike, so the verdict is the
+// manager's, not the clock's. An event that leaves the frame as it was before the request is no
+// sign the manager acted on it (KWin tells a window where it is while it takes it in, and now and
+// then drops a move asked meanwhile): such a window, like one the manager never touches, is
+// waited for until the bound.
 class MoveWatch {
 public:
     MoveWatch(const MoveWatch&) = delete;
@@ -69,7 +72,7 @@ public:
             for (auto& m : moves_) {
                 if (e.serial < m.since) continue;
                 if (e.window == m.window) {
-                    m.heard = m.stirred = true;
+                    m.stirred = true;
                     m.reread = true;
                 } else if (e.eventWindow == x_.root()) {
                     m.reread = true;  // a frame moved, maybe this one's: its read-back tells
@@ -78,8 +81,8 @@ public:
         });
     }
 
-    // `limit` in place of the bound's seconds (an application's messaging time-out).
-    bool await(double limit) {
+    // `timeout`: the application's messaging time-out.
+    bool await(double timeout) {
         using clock = std::chrono::steady_clock;
         return WaitBounds::wait(waits::kMoves, [this](double seconds) {
             const auto deadline = clock::now() + std::chrono::duration_cast<clock::duration>(std::chrono::duration<double>(seconds));
@@ -88,14 +91,14 @@ public:
                 if (left <= 0 || !x_.windowManagerEcho(left)) return judged();
             }
             return true;
-        }, limit);
+        }, waits::boundFor(waits::kMoves, timeout));
     }
 
     // The windows still awaited that the manager has not touched since they were asked.
     std::vector<XWindowId> untouched() const {
         std::vector<XWindowId> out;
         for (const auto& m : moves_)
-            if (!m.heard) out.push_back(m.window);
+            if (!m.acted) out.push_back(m.window);
         return out;
     }
 
@@ -112,10 +115,11 @@ private:
                 if ((!m.origin || (same(f->minX(), m.origin->x) && same(f->minY(), m.origin->y))) &&
                     (!m.size || (same(f->width(), m.size->width) && same(f->height(), m.size->height))))
                     return true;
-                if (m.last && !sameRect(*f, *m.last)) m.heard = m.stirred = true;
+                if (m.before && !sameRect(*f, *m.before)) m.acted = true;
+                if (m.last && !sameRect(*f, *m.last)) m.stirred = true;
                 m.last = f;
             }
-            return !std::exchange(m.stirred, false) && m.heard;
+            return !std::exchange(m.stirred, false) && m.acted;
         });
         return moves_.empty();
     }
@@ -141,7 +145,7 @@ bool LinuxAccessibility::unmaximize(const std::vector<XWindowId>& windows, doubl
             const auto now = state(w);
             return now && now->maximized;
         });
-    }, timeout);
+    }, waits::boundFor(waits::kUnmaximize, timeout));
     return true;
 }
 
@@ -182,7 +186,8 @@ AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std:
     };
     ask();
     const std::optional<Size> taken = axSize ? std::optional(takenSize(x_, window, *f, *axSize)) : std::nullopt;
-    MoveWatch watch(x_, *this, {{window, axOrigin, taken, x_.lastRequestSerial(), f->visible().offsetBy(-o.x, -o.y)}});
+    const Rect before = f->visible().offsetBy(-o.x, -o.y);
+    MoveWatch watch(x_, *this, {{window, axOrigin, taken, x_.lastRequestSerial(), before, before}});
     if (!x_.windowManagerDeclinesPings() && !waits::answer(x_, timeout)) return AXError::cannotComplete;
     // What the manager did about it (some move or size the frame a moment after they answered:
     // Openbox right after a window was restored, Mutter at all times). A move the manager dropped
@@ -280,7 +285,8 @@ void LinuxAccessibility::moveFrames(std::vector<FrameMove>& moves, double timeou
         if (!frame) return true;
         ask(m, *frame);
         m.taken = takenSize(x_, m.window, *frame, m.target.size);
-        pending.push_back({m.window, m.target.origin, m.taken, x_.lastRequestSerial(), frame->visible().offsetBy(-o.x, -o.y)});
+        const Rect before = frame->visible().offsetBy(-o.x, -o.y);
+        pending.push_back({m.window, m.target.origin, m.taken, x_.lastRequestSerial(), before, before});
         return false;
     });
     MoveWatch watch(x_, *this, std::move(pending));

@@ -70,7 +70,7 @@ public:
             const double span = std::min(bound.seconds, left());
             waits::until(x_, span < bound.seconds ? kRestoresTurn : bound, allHeard, span);
         };
-        if (!x_.windowManagerDeclinesPings() && waits::answer(x_, std::clamp(left(), 0.001, 1.0))) {
+        if (!x_.windowManagerDeclinesPings() && waits::answerWithin(x_, std::clamp(left(), 0.001, 1.0))) {
             if (afterAnswer) wait();
         } else {
             wait();
@@ -209,7 +209,7 @@ AXError LinuxAccessibility::restoreMinimized(XWindowId window, double timeout) {
     if (!after->minimized) return AXError::success;
     x_.requestActivate(window);
     if (!waits::answer(x_, timeout)) return AXError::cannotComplete;
-    waits::until(x_, waits::kUnminimize, restored, timeout);
+    waits::until(x_, waits::kUnminimize, restored, waits::boundFor(waits::kUnminimize, timeout));
     return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
 }
 

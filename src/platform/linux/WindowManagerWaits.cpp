@@ -6,8 +6,10 @@ bool until(X11Connection& x, const WaitBound& bound, const std::function<bool()>
     return WaitBounds::wait(bound, [&](double seconds) { return x.waitFor(condition, seconds); }, limit);
 }
 
-bool answer(X11Connection& x, double timeout) {
-    return WaitBounds::wait(kAnswer, [&](double seconds) { return x.windowManagerRoundTrip(seconds); }, timeout);
+bool answer(X11Connection& x, double timeout) { return answerWithin(x, boundFor(kAnswer, timeout)); }
+
+bool answerWithin(X11Connection& x, double seconds) {
+    return WaitBounds::wait(kAnswer, [&](double s) { return x.windowManagerRoundTrip(s); }, seconds);
 }
 
 bool echo(X11Connection& x, const WaitBound& bound, double limit) {
