@@ -216,6 +216,7 @@ AXError LinuxAccessibility::setAttributeInPixels(const AXElement& element, std::
         if (attribute == ax::kMinimized) {
             if (*flag == s->minimized) return AXError::success;
             if (!*flag) return restoreMinimized(window, timeout);
+            noteMinimizing({window});
             x_.requestIconify(window);
         } else if (attribute == ax::kFullScreen) {
             if (*flag == s->fullScreen) return AXError::success;

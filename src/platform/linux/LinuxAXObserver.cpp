@@ -258,6 +258,7 @@ void LinuxAccessibility::stackingChanged() {
 
 void LinuxAccessibility::windowGone(XWindowId window) {
     registry_->lastFrames.erase(window);
+    minimizedFrom_.erase(window);
     noteFullScreen(window, false);
     if (registry_->goneReported.count(window)) return;
     auto owner = pidCache_.find(window);

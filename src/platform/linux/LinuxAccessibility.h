@@ -122,6 +122,8 @@ public:
     void restoreWindows(const std::vector<XWindowId>& windows, RestoreReport report);
     // Restores not asked for yet are dropped (the windows are being minimized again).
     void forgetRestores(const std::vector<XWindowId>& windows);
+    // Windows about to be minimized: where each is now is where a restore brings it back.
+    void noteMinimizing(const std::vector<XWindowId>& windows);
     // Where the primary display's top-left corner lies on the root: Accessibility coordinates
     // are root coordinates minus this point.
     Point accessibilityOrigin() { return origin(); }
@@ -276,6 +278,7 @@ private:
         std::chrono::steady_clock::time_point asked;
     };
     std::unordered_map<XWindowId, Restoring> restoring_;
+    std::unordered_map<XWindowId, Rect> minimizedFrom_;  // noteMinimizing's frames, until restored or gone
     void noteRestoring(const std::vector<XWindowId>& windows);
     // The frame a window being restored is coming back to, if it is not there yet.
     std::optional<Rect> restoringTo(XWindowId window);

@@ -456,8 +456,11 @@ bool LinuxRunningApplications::hide(Pid pid) {
     // One batch of requests, however many windows: none of them is waited for.
     x_.setCardinals(g->windows, kHiddenMark, 1);
     const auto minimized = ax_.areMinimized(g->windows);
+    std::vector<XWindowId> minimizing;
     for (size_t i = 0; i < g->windows.size(); ++i)
-        if (!minimized[i]) x_.requestIconify(g->windows[i]);
+        if (!minimized[i]) minimizing.push_back(g->windows[i]);
+    ax_.noteMinimizing(minimizing);
+    for (XWindowId w : minimizing) x_.requestIconify(w);
     x_.flush();
     return true;
 }

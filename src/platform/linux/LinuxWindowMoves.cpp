@@ -88,7 +88,13 @@ public:
             const auto deadline = clock::now() + std::chrono::duration_cast<clock::duration>(std::chrono::duration<double>(seconds));
             while (!judged()) {
                 const double left = std::chrono::duration<double>(deadline - clock::now()).count();
-                if (left <= 0 || !x_.windowManagerEcho(left)) return judged();
+                if (left <= 0) return false;
+                // A window something happened to is judged after the manager's next answer. Until
+                // something does, events are waited for, not answers asked for again and again: a
+                // manager that acts on a timer or once idle (Openbox's animations, Mutter) would
+                // only be kept busy answering.
+                if (answerAwaited_ ? !x_.windowManagerEcho(left) : !x_.waitFor([this] { return heardOf(); }, left))
+                    return judged();
             }
             return true;
         }, waits::boundFor(waits::kMoves, timeout));
@@ -103,7 +109,12 @@ public:
     }
 
 private:
+    bool heardOf() const {
+        return std::any_of(moves_.begin(), moves_.end(), [](const PendingMove& m) { return m.reread || m.stirred; });
+    }
+
     bool judged() {
+        answerAwaited_ = false;
         std::vector<XWindowId> reading;
         for (const auto& m : moves_)
             if (m.reread) reading.push_back(m.window);
@@ -119,7 +130,11 @@ private:
                 if (m.last && !sameRect(*f, *m.last)) m.stirred = true;
                 m.last = f;
             }
-            return !std::exchange(m.stirred, false) && m.acted;
+            if (std::exchange(m.stirred, false)) {
+                answerAwaited_ = true;
+                return false;
+            }
+            return m.acted;
         });
         return moves_.empty();
     }
@@ -127,6 +142,7 @@ private:
     X11Connection& x_;
     LinuxAccessibility& ax_;
     std::vector<PendingMove> moves_;
+    bool answerAwaited_ = false;  // a window still awaited was stirred since the last answer
     Subscription listener_;
 };
 

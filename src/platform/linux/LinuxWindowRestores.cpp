@@ -213,16 +213,23 @@ AXError LinuxAccessibility::restoreMinimized(XWindowId window, double timeout) {
     return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
 }
 
-// Where each window comes back to, read before the restore is asked: a window still minimized
-// keeps the frame it had (managers unmap it, or keep it mapped, where it was).
+// Where each window comes back to, read before the restore is asked: where it was when this
+// program minimized it (Openbox animates a minimized window's frame away and leaves it there),
+// else the frame a minimized window keeps (managers unmap it, or keep it mapped, where it was).
 void LinuxAccessibility::noteRestoring(const std::vector<XWindowId>& windows) {
     const auto now = std::chrono::steady_clock::now();
     std::erase_if(restoring_, [&](const auto& entry) {
         return std::chrono::duration<double>(now - entry.second.asked).count() > kRestoreArrivalSeconds;
     });
     x_.desktop().prefetchGeometry(windows);
-    for (XWindowId w : windows)
-        if (const auto f = visibleFrame(w)) restoring_[w] = {*f, now};
+    for (XWindowId w : windows) {
+        if (const auto before = minimizedFrom_.find(w); before != minimizedFrom_.end()) {
+            restoring_[w] = {before->second, now};
+            minimizedFrom_.erase(before);
+        } else if (const auto f = visibleFrame(w)) {
+            restoring_[w] = {*f, now};
+        }
+    }
 }
 
 std::optional<Rect> LinuxAccessibility::restoringTo(XWindowId window) {
@@ -311,6 +318,12 @@ void LinuxAccessibility::reportLateRestores(std::vector<XWindowId> windows, Rest
         else
             report(left.size());
     });
+}
+
+void LinuxAccessibility::noteMinimizing(const std::vector<XWindowId>& windows) {
+    x_.desktop().prefetchGeometry(windows);
+    for (XWindowId w : windows)
+        if (const auto f = visibleFrame(w)) minimizedFrom_[w] = *f;
 }
 
 void LinuxAccessibility::forgetRestores(const std::vector<XWindowId>& windows) {
