@@ -50,6 +50,7 @@ struct PendingMove {
     bool acted = false;           // the manager has moved or sized it since it was asked
     bool stirred = false;         // something happened to it since the manager's last answer
     bool reread = true;
+    bool restoring = false;       // restored just now: its frame may still be on its way back
 };
 
 // Moves asked of a manager, heard from the moment they are asked. await() holds until each window
@@ -60,7 +61,7 @@ struct PendingMove {
 // manager's, not the clock's. An event that leaves the frame as it was before the request is no
 // sign the manager acted on it (KWin tells a window where it is while it takes it in, and now and
 // then drops a move asked meanwhile): such a window, like one the manager never touches, is
-// waited for until the bound.
+// waited for until the bound, and so is a window restored just now that is not there yet.
 class MoveWatch {
 public:
     MoveWatch(const MoveWatch&) = delete;
@@ -134,7 +135,10 @@ private:
                 answerAwaited_ = true;
                 return false;
             }
-            return m.acted;
+            // A window restored just now is not done with while its frame is not where it was
+            // asked: Openbox animates it back, a step each 17 ms that no answer waits for, and
+            // puts it where it was asked at the end.
+            return m.acted && !m.restoring;
         });
         return moves_.empty();
     }
@@ -203,7 +207,8 @@ AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std:
     ask();
     const std::optional<Size> taken = axSize ? std::optional(takenSize(x_, window, *f, *axSize)) : std::nullopt;
     const Rect before = f->visible().offsetBy(-o.x, -o.y);
-    MoveWatch watch(x_, *this, {{window, axOrigin, taken, x_.lastRequestSerial(), before, before}});
+    MoveWatch watch(x_, *this,
+                    {{window, axOrigin, taken, x_.lastRequestSerial(), before, before, false, false, true, restoredJustNow(window)}});
     if (!x_.windowManagerDeclinesPings() && !waits::answer(x_, timeout)) return AXError::cannotComplete;
     // What the manager did about it (some move or size the frame a moment after they answered:
     // Openbox right after a window was restored, Mutter at all times). A move the manager dropped
@@ -302,7 +307,8 @@ void LinuxAccessibility::moveFrames(std::vector<FrameMove>& moves, double timeou
         ask(m, *frame);
         m.taken = takenSize(x_, m.window, *frame, m.target.size);
         const Rect before = frame->visible().offsetBy(-o.x, -o.y);
-        pending.push_back({m.window, m.target.origin, m.taken, x_.lastRequestSerial(), before, before});
+        pending.push_back({m.window, m.target.origin, m.taken, x_.lastRequestSerial(), before, before, false, false, true,
+                           restoredJustNow(m.window)});
         return false;
     });
     MoveWatch watch(x_, *this, std::move(pending));

@@ -237,11 +237,19 @@ std::optional<Rect> LinuxAccessibility::restoringTo(XWindowId window) {
     if (it == restoring_.end()) return std::nullopt;
     const double since = std::chrono::duration<double>(std::chrono::steady_clock::now() - it->second.asked).count();
     const auto now = visibleFrame(window);
-    if (since > kRestoreArrivalSeconds || !now || sameRect(*now, it->second.frame)) {
-        restoring_.erase(it);  // there already, gone, or too long ago to be the restore's doing
+    if (since > kRestoreArrivalSeconds || !now) {
+        restoring_.erase(it);  // gone, or too long ago to be the restore's doing
         return std::nullopt;
     }
+    // There already: nothing is on its way (it is kept, as a window restored just now).
+    if (sameRect(*now, it->second.frame)) return std::nullopt;
     return it->second.frame;
+}
+
+bool LinuxAccessibility::restoredJustNow(XWindowId window) const {
+    const auto it = restoring_.find(window);
+    return it != restoring_.end() &&
+           std::chrono::duration<double>(std::chrono::steady_clock::now() - it->second.asked).count() <= kRestoreArrivalSeconds;
 }
 
 void LinuxAccessibility::awaitArrival(XWindowId window, Rect frame) {
