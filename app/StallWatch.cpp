@@ -1,9 +1,11 @@
 #include "StallWatch.h"
 
+#include "base/WaitBounds.h"
 #include "model/Log.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <utility>
 #include <fcntl.h>
 #include <unistd.h>
@@ -53,13 +55,21 @@ void StallWatch::tick() {
     const auto late = std::chrono::duration_cast<std::chrono::microseconds>(now - last_ - kTick);
     last_ = now;
     const ThreadTimes times = threadTimes(), before = std::exchange(lastTimes_, times);
+    // The named waits that held the thread since the last tick: read at every tick, told with a stall.
+    const auto waits = WaitBounds::take();
     if (late < threshold_) return;
     const auto ms = [](std::chrono::nanoseconds t) { return std::chrono::duration<double, std::milli>(t).count(); };
-    char line[192];
-    std::snprintf(line, sizeof line,
+    char text[192];
+    std::snprintf(text, sizeof text,
                   "[Tessane][stall] main thread held %.1f ms until %.6f (on a processor %.1f ms, waiting for one %.1f ms)",
                   late.count() / 1e3, std::chrono::duration<double>(now.time_since_epoch()).count(),
                   ms(times.onProcessor - before.onProcessor), ms(times.waitingForProcessor - before.waitingForProcessor));
+    std::string line = text;
+    for (const auto& w : waits) {
+        std::snprintf(text, sizeof text, " %.1f ms in %d wait%s", w.waitedSeconds * 1e3, w.waits, w.waits == 1 ? "" : "s");
+        line += "; for " + w.name + text;
+        if (w.ranOut > 0) line += ", " + std::to_string(w.ranOut) + " to the end of its bound";
+    }
     Log::line(line);
 }
 

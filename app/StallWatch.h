@@ -14,7 +14,9 @@ namespace tessane::app {
 // something else (a blocking wait on the X server, a long step). Each line also tells how much of
 // that the main thread spent on a processor and how much it was ready to run but waiting for one
 // (the kernel's schedstat of the thread): the rest it slept, waiting for the X server or a timer.
-// A busy machine's share is the waiting for a processor; ours is the rest. Without the variable
+// A busy machine's share is the waiting for a processor; ours is the rest. The named waits
+// (WaitBounds) that held it are told after that: which, how long, how many ran to their bound.
+// Without the variable
 // nothing is made and nothing runs.
 class StallWatch {
 public:

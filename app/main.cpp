@@ -22,6 +22,7 @@
 #include "platform/qt/QtStatusItem.h"
 #include "platform/qt/WindowShortcuts.h"
 #include "application/AppDelegate.h"
+#include "base/WaitBounds.h"
 #include "shell/EventMonitorsInput.h"
 #include "shell/StartArguments.h"
 
@@ -103,6 +104,7 @@ int main(int argc, char** argv) {
     }
     qt_backend::LinuxPlatform backend;
     Log::configure(&backend.systemLog(), &backend.environment());
+    WaitBounds::setSink([](const std::string& line) { Log::line(line); });
 
     // A second Tessane hands its links and requests to the running one and ends.
     int exitCode = 0;

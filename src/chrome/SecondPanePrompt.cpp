@@ -1,5 +1,6 @@
 #include "chrome/SecondPanePrompt.h"
 
+#include "base/WaitBounds.h"
 #include "model/Log.h"
 #include "platform/Alerts.h"
 #include "platform/Defaults.h"
@@ -114,14 +115,17 @@ bool SecondPanePrompt::confirm(const std::string& title, const std::string& mess
 void SecondPanePrompt::inform(const std::string& title, const std::string& message) { ask(title, message, {"OK"}); }
 
 bool SecondPanePrompt::waitForWindow(size_t beyond, Pid pid, const AXWindowController& windows) {
+    static constexpr WaitBound kNewWindow{"an application's new window for a second pane", kWaitSeconds};
     MainQueue& queue = *platform_.mainQueue;
-    const TimeInterval deadline = queue.now() + kWaitSeconds;
-    // A millisecond of slack: slices added to a clock of this magnitude round a little short.
-    while (queue.now() < deadline - 0.001) {
-        queue.runNested(kWaitSlice);
-        if (windows.manageableWindows(pid).size() > beyond) return true;
-    }
-    return false;
+    return WaitBounds::wait(kNewWindow, [&](double seconds) {
+        const TimeInterval deadline = queue.now() + seconds;
+        // A millisecond of slack: slices added to a clock of this magnitude round a little short.
+        while (queue.now() < deadline - 0.001) {
+            queue.runNested(kWaitSlice);
+            if (windows.manageableWindows(pid).size() > beyond) return true;
+        }
+        return false;
+    });
 }
 
 void SecondPanePrompt::rememberCannotOpenWindows(const std::string& bundleID) {

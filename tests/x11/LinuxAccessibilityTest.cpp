@@ -205,8 +205,8 @@ TEST_F(LinuxAccessibilityTest, AFrameWriteAsksTheWindowManagerOnceAndAWindowAlre
     EXPECT_TRUE(written.sized);
     EXPECT_TRUE(written.moved);
     EXPECT_EQ(seen(app.windows[0]), target);  // there when the write returns
-    // A manager that does not answer (KWin) and has not touched the window within the grace
-    // period, slow or having dropped the move, is asked once more.
+    // A manager that does not answer (KWin) and has not moved the window by the bound, having
+    // dropped the move, is asked once more.
     const int asked = requests();
     if (x_->windowManagerDeclinesPings()) EXPECT_TRUE(asked == 1 || asked == 2) << asked;
     else EXPECT_EQ(asked, 1);

@@ -107,11 +107,13 @@ TEST_F(WindowManagerTest, IceWMAndFluxboxPanelsAreLeftOutOfTheVisibleFrame) {
 }
 
 // KWin neither lists nor answers _NET_REQUEST_FRAME_EXTENTS: a placement is confirmed by the
-// move itself, and lands where it was asked.
+// move itself, judged after the round trip KWin does answer (it passes on a resize of a window of
+// ours), and lands where it was asked.
 TEST_F(WindowManagerTest, OnKWinAPlacementIsConfirmedWithoutTheFrameExtentsRequest) {
     start("kwin");
     if (HasFatalFailure()) return;
     ASSERT_TRUE(x_->windowManagerDeclinesPings());
+    EXPECT_TRUE(x_->windowManagerEcho(10));
     client_ = ChildProcess::start({TESSANE_X11_CLIENT, "--size", "400x300"}, server_->display(),
                                   server_->logFolder() + "/clients.log", true);
     ASSERT_NE(client_, nullptr);

@@ -282,6 +282,7 @@ void LinuxAccessibility::stackingChanged() {
 void LinuxAccessibility::windowGone(XWindowId window, bool destroyed) {
     registry_->lastFrames.erase(window);
     registry_->watches.erase(window);
+    minimizedFrom_.erase(window);
     noteFullScreen(window, false);
     // Its destruction is the last that can be heard of it: what was reported goes then.
     if (destroyed ? registry_->goneReported.erase(window) : registry_->goneReported.count(window)) return;

@@ -19,6 +19,7 @@
 #include <span>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace tessane::linux_backend {
@@ -121,6 +122,8 @@ public:
     void restoreWindows(const std::vector<XWindowId>& windows, RestoreReport report);
     // Restores not asked for yet are dropped (the windows are being minimized again).
     void forgetRestores(const std::vector<XWindowId>& windows);
+    // Windows about to be minimized: where each is now is where a restore brings it back.
+    void noteMinimizing(const std::vector<XWindowId>& windows);
     // Where the primary display's top-left corner lies on the root: Accessibility coordinates
     // are root coordinates minus this point.
     Point accessibilityOrigin() { return origin(); }
@@ -183,6 +186,18 @@ private:
     std::vector<FrameWrite> setFramesInPixels(std::span<const FrameRequest> requests);
     AXError moveResize(XWindowId window, WindowFrame frame, std::optional<Point> axOrigin,
                        std::optional<Size> axSize, double timeout);
+    // One window's move in a batch of them (LinuxWindowMoves.cpp).
+    struct FrameMove {
+        size_t index;
+        XWindowId window;
+        Rect target;  // Accessibility coordinates
+        bool maximized;
+        Size taken{};  // the visible size it can take of the one asked
+    };
+    std::optional<FrameMove> frameMove(size_t index, const AXElement& element, const Rect& target, FrameWrite& written);
+    void moveFrames(std::vector<FrameMove>& moves, double timeout, std::vector<FrameWrite>& written);
+    bool unmaximize(const std::vector<XWindowId>& windows, double timeout);
+    AXError restoreMinimized(XWindowId window, double timeout);  // LinuxWindowRestores.cpp
     AXAttributeResult applicationAttribute(Pid pid, std::string_view attribute);
     AXAttributeResult windowAttribute(XWindowId window, std::string_view attribute);
     void onEvent(const X11Event& event);
@@ -243,6 +258,10 @@ private:
     // still owed when the backend goes is asked for then, so that a quit leaves nothing hidden.
     std::unordered_map<XWindowId, bool> deferredRestores_;
     void sendRestores(const std::vector<XWindowId>& windows, bool maps);
+    class RestoreSteps;
+    std::optional<bool> restore(RestoreSteps& steps, std::vector<XWindowId>& pending,
+                                const std::unordered_set<XWindowId>& asked);
+    void sendRestoresAfterTheTurn(const std::vector<XWindowId>& rest, std::vector<XWindowId> still, RestoreReport report);
     void sendDeferredRestores();
     void reportLateRestores(std::vector<XWindowId> windows, RestoreReport report, int looks = 0);
     // The restore requests the window manager of this run was seen to ignore (a restore that
@@ -262,9 +281,11 @@ private:
         std::chrono::steady_clock::time_point asked;
     };
     std::unordered_map<XWindowId, Restoring> restoring_;
+    std::unordered_map<XWindowId, Rect> minimizedFrom_;  // noteMinimizing's frames, until restored or gone
     void noteRestoring(const std::vector<XWindowId>& windows);
     // The frame a window being restored is coming back to, if it is not there yet.
     std::optional<Rect> restoringTo(XWindowId window);
+    bool restoredJustNow(XWindowId window) const;  // a restore was asked within the arrival grace
     // A window taken as placed at `frame` because its restore brings it there: watched until its
     // frame is there, and moved there (without waiting) if it is not within the grace.
     void awaitArrival(XWindowId window, Rect frame);

@@ -467,6 +467,7 @@ bool LinuxRunningApplications::hide(Pid pid) {
     std::vector<XWindowId> shown;
     for (size_t i = 0; i < ordered.size(); ++i)
         if (!minimized[i]) shown.push_back(ordered[i]);
+    ax_.noteMinimizing(shown);
     iconifies_->hide(pid, shown);
     x_.flush();
     return true;

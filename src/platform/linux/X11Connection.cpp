@@ -161,6 +161,7 @@ X11Connection::~X11Connection() {
         if (event.type == GenericEvent && event.xcookie.data) XFreeEventData(display_, &event.xcookie);
     }
     if (pingWindow_) XDestroyWindow(display_, pingWindow_);
+    if (echoWindow_) XDestroyWindow(display_, echoWindow_);
     XCloseDisplay(display_);
 }
 

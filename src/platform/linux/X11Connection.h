@@ -394,6 +394,10 @@ public:
     void probeWindowManager();
     // The serial number of the last request sent: events caused by it or later carry at least it.
     unsigned long lastRequestSerial() const;
+    // A round trip every window manager answers, KWin and Fluxbox as well: a resize of an unmapped
+    // window of ours, which the manager passes on to the server when it comes to it, after every
+    // request sent before it. False when its configure event did not come within the time.
+    bool windowManagerEcho(double timeoutSeconds);
 
     // --- window manager ---------------------------------------------------------------------
     // The EWMH window manager running: its name, and a window of its own that is destroyed when
@@ -461,6 +465,8 @@ private:
     std::vector<uint32_t> ownClients_;   // id bases of this process's connections
     bool screenChangesSelected_ = false;
     XWindowId pingWindow_ = 0;
+    XWindowId echoWindow_ = 0;  // windowManagerEcho's window, and the width it was last asked
+    int echoWidth_ = 1;
     // What is known of the running manager's answers to _NET_REQUEST_FRAME_EXTENTS.
     enum class PingAnswers { unknown, answered, unanswered };
     PingAnswers pingAnswers_ = PingAnswers::unknown;

@@ -1,0 +1,84 @@
+#include "base/WaitBounds.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <set>
+#include <utility>
+
+namespace tessane {
+
+namespace {
+
+struct State {
+    std::mutex mutex;
+    WaitBounds::Sink sink;
+    std::set<std::string, std::less<>> logged;
+    std::vector<WaitBounds::Tally> tallies;
+};
+
+State& state() {
+    static State s;
+    return s;
+}
+
+std::string seconds(double s) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", s);
+    return text;
+}
+
+}  // namespace
+
+void WaitBounds::setSink(Sink sink) {
+    auto& s = state();
+    std::lock_guard lock(s.mutex);
+    s.sink = std::move(sink);
+}
+
+void WaitBounds::note(const WaitBound& bound, double waitedSeconds, bool ranOut) {
+    auto& s = state();
+    Sink sink;
+    {
+        std::lock_guard lock(s.mutex);
+        auto it = std::find_if(s.tallies.begin(), s.tallies.end(), [&](const Tally& t) { return t.name == bound.name; });
+        if (it == s.tallies.end()) it = s.tallies.insert(s.tallies.end(), Tally{std::string(bound.name)});
+        it->waitedSeconds += waitedSeconds;
+        ++it->waits;
+        if (!ranOut) return;
+        ++it->ranOut;
+        if (!s.logged.emplace(bound.name).second) return;
+        sink = s.sink;
+    }
+    const std::string line = "[Tessane][wait] " + std::string(bound.name) + " did not come within " +
+                             seconds(bound.seconds) + " s: waiting no longer (said once; later ones are counted)";
+    if (sink) sink(line);
+    else std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+bool WaitBounds::wait(const WaitBound& bound, const std::function<bool(double)>& wait, double limit) {
+    const double span = limit >= 0 ? limit : bound.seconds;
+    const auto start = std::chrono::steady_clock::now();
+    const bool done = wait(span);
+    const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    note(bound, waited, !done);
+    return done;
+}
+
+std::vector<WaitBounds::Tally> WaitBounds::take() {
+    auto& s = state();
+    std::lock_guard lock(s.mutex);
+    auto out = std::exchange(s.tallies, {});
+    std::stable_sort(out.begin(), out.end(), [](const Tally& a, const Tally& b) { return a.waitedSeconds > b.waitedSeconds; });
+    return out;
+}
+
+void WaitBounds::resetForTesting() {
+    auto& s = state();
+    std::lock_guard lock(s.mutex);
+    s.tallies.clear();
+    s.logged.clear();
+}
+
+}  // namespace tessane

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessane {
+
+// A blocking wait of the main thread ends when what it waits for has happened; its bound only
+// ends the wait for something that never comes (a window manager that does not answer, a peer
+// that hangs). Each kind of wait names its bound, so that a slow desktop shows where it waited:
+// the first time a bound runs out it is logged, once per bound (the next ones are counted), and
+// what every bound held the thread since the last look is read by the stall watch.
+struct WaitBound {
+    std::string_view name;  // what was waited for, as the log says it: "the window manager's answer"
+    double seconds = 0;
+};
+
+class WaitBounds {
+public:
+    using Sink = std::function<void(const std::string&)>;
+    // Where the lines of bounds that ran out go (the program's log); until set, standard error.
+    static void setSink(Sink sink);
+
+    // One wait under `bound` that took `waitedSeconds` and ended by the bound or by its event.
+    static void note(const WaitBound& bound, double waitedSeconds, bool ranOut);
+
+    // A wait under `bound`, driven by `wait` (which waits at most the seconds it is given and
+    // answers whether what it waited for came). A `limit` that is not negative takes the place of
+    // the bound's seconds: a caller's own (an application's messaging time-out, what is left of
+    // a longer wait).
+    static bool wait(const WaitBound& bound, const std::function<bool(double seconds)>& wait, double limit = -1);
+
+    // What the bounds held the thread with since the last call, longest first.
+    struct Tally {
+        std::string name;
+        double waitedSeconds = 0;
+        int waits = 0;
+        int ranOut = 0;
+        bool operator==(const Tally&) const = default;
+    };
+    static std::vector<Tally> take();
+
+    // For tests: forgets the tallies and which bounds were logged.
+    static void resetForTesting();
+};
+
+}  // namespace tessane

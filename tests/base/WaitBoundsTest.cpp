@@ -1,0 +1,33 @@
+#include "base/WaitBounds.h"
+
+#include <gtest/gtest.h>
+
+namespace tessane {
+namespace {
+
+// A bound that runs out is said once, however often it runs out; every wait is counted for the
+// stall watch, and a look takes what was counted since the last one.
+TEST(WaitBoundsTest, ABoundThatRunsOutIsLoggedOnceAndEveryWaitIsCounted) {
+    WaitBounds::resetForTesting();
+    std::vector<std::string> lines;
+    WaitBounds::setSink([&](const std::string& line) { lines.push_back(line); });
+    const WaitBound answer{"the manager's answer", 1.0}, quiet{"a quiet spell", 0.05};
+    std::vector<double> given;
+    const auto never = [&](double s) { given.push_back(s); return false; };
+    EXPECT_FALSE(WaitBounds::wait(answer, never));
+    EXPECT_FALSE(WaitBounds::wait(answer, never, 0.25));  // the caller's shorter limit
+    EXPECT_TRUE(WaitBounds::wait(quiet, [](double) { return true; }, 5));
+    EXPECT_EQ(given, (std::vector<double>{1.0, 0.25}));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("the manager's answer did not come within 1 s"), std::string::npos) << lines[0];
+
+    auto tallies = WaitBounds::take();
+    ASSERT_EQ(tallies.size(), 2u);
+    for (auto& t : tallies) t.waitedSeconds = 0;  // real time, not asserted
+    EXPECT_EQ(tallies[0].name == "a quiet spell" ? tallies[1] : tallies[0], (WaitBounds::Tally{"the manager's answer", 0, 2, 2}));
+    EXPECT_TRUE(WaitBounds::take().empty());
+    WaitBounds::setSink(nullptr);
+}
+
+}  // namespace
+}  // namespace tessane
