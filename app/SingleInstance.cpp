@@ -1,7 +1,7 @@
 #include "SingleInstance.h"
 
 #include "model/Log.h"
-#include "platform/linux/InstanceSocket.h"
+#include "platform/linux/session/InstanceSocket.h"
 #include "platform/qt/QtMainQueue.h"
 #include "shell/InstanceHandoff.h"
 

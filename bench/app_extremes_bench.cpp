@@ -19,7 +19,7 @@
 // Usage: app_extremes_bench [rounds] [many|lists]   (default 5 rounds, both parts)
 #include "BenchStats.h"
 #include "e2e/support/PrivateHome.h"
-#include "platform/linux/X11Connection.h"
+#include "platform/linux/x11/X11Connection.h"
 #include "x11/support/X11TestServer.h"
 
 #include <X11/Xlib-xcb.h>

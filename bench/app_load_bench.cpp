@@ -13,7 +13,7 @@
 // Usage: app_load_bench [count ...]
 #include "BenchStats.h"
 #include "e2e/support/PrivateHome.h"
-#include "platform/linux/X11Connection.h"
+#include "platform/linux/x11/X11Connection.h"
 #include "x11/support/X11TestServer.h"
 
 #include <X11/Xlib.h>

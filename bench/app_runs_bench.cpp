@@ -31,7 +31,7 @@
 #include "BenchStats.h"
 #include "XReplyRecorder.h"
 #include "e2e/support/PrivateHome.h"
-#include "platform/linux/X11Connection.h"
+#include "platform/linux/x11/X11Connection.h"
 #include "x11/support/X11TestServer.h"
 
 #include <X11/Xlib-xcb.h>

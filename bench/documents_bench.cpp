@@ -8,7 +8,7 @@
 //     the application, and a title that names that name: every one is a candidate.
 //   - TitleTimesEntries: a 4 KiB title (as long as a title is read) against 40,000 files of
 //     different names.
-#include "platform/linux/WindowDocuments.h"
+#include "platform/linux/desktop/WindowDocuments.h"
 
 #include <benchmark/benchmark.h>
 

@@ -24,7 +24,7 @@
 // With WM_SHOWS_BENCH_OPENBOX_STILL=1, Openbox restores without its iconify animation (150 ms).
 #include "BenchStats.h"
 #include "e2e/support/PrivateHome.h"
-#include "platform/linux/X11Connection.h"
+#include "platform/linux/x11/X11Connection.h"
 #include "x11/support/X11TestServer.h"
 
 #include <X11/Xatom.h>

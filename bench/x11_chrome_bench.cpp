@@ -5,14 +5,14 @@
 // Usage: x11_chrome_bench [rounds]   (default 200)
 #include "BenchStats.h"
 #include "GridChrome.h"
-#include "platform/linux/LinuxScreens.h"
-#include "platform/linux/X11Connection.h"
-#include "platform/linux/X11EventMonitors.h"
-#include "platform/linux/X11ScreenSpace.h"
-#include "platform/qt/QtAnimator.h"
+#include "platform/linux/x11/LinuxScreens.h"
+#include "platform/linux/x11/X11Connection.h"
+#include "platform/linux/x11/X11EventMonitors.h"
+#include "platform/linux/x11/X11ScreenSpace.h"
+#include "platform/qt/panels/QtAnimator.h"
 #include "platform/qt/QtMainQueue.h"
-#include "platform/qt/PanelStacking.h"
-#include "platform/qt/QtPanels.h"
+#include "platform/qt/panels/PanelStacking.h"
+#include "platform/qt/panels/QtPanels.h"
 #include "x11/support/X11TestServer.h"
 
 #include <QApplication>

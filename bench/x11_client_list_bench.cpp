@@ -11,11 +11,11 @@
 // Also the start-up of the backends while a long list is set.
 // Usage: x11_client_list_bench [sizes...]   (default 10000 262144)
 #include "StepQueue.h"
-#include "platform/linux/LinuxAccessibility.h"
-#include "platform/linux/LinuxAppCatalog.h"
-#include "platform/linux/LinuxRunningApplications.h"
-#include "platform/linux/LinuxScreens.h"
-#include "platform/linux/LinuxWindowList.h"
+#include "platform/linux/windows/LinuxAccessibility.h"
+#include "platform/linux/apps/LinuxAppCatalog.h"
+#include "platform/linux/apps/LinuxRunningApplications.h"
+#include "platform/linux/x11/LinuxScreens.h"
+#include "platform/linux/windows/LinuxWindowList.h"
 #include "x11/support/X11TestServer.h"
 
 #include <X11/Xatom.h>

@@ -8,14 +8,14 @@
 //   - the matching rules alone, all 200 windows' evidence against the index.
 // Usage: x11_identity_bench [rounds]   (default 20)
 #include "StepQueue.h"
-#include "platform/linux/DesktopAppIndex.h"
-#include "platform/linux/LinuxAccessibility.h"
-#include "platform/linux/LinuxAppCatalog.h"
-#include "platform/linux/LinuxRunningApplications.h"
-#include "platform/linux/LinuxScreens.h"
-#include "platform/linux/ProcessEvidence.h"
-#include "platform/linux/ProcessLauncher.h"
-#include "platform/linux/X11AppEvidence.h"
+#include "platform/linux/desktop/DesktopAppIndex.h"
+#include "platform/linux/windows/LinuxAccessibility.h"
+#include "platform/linux/apps/LinuxAppCatalog.h"
+#include "platform/linux/apps/LinuxRunningApplications.h"
+#include "platform/linux/x11/LinuxScreens.h"
+#include "platform/linux/apps/ProcessEvidence.h"
+#include "platform/linux/processes/ProcessLauncher.h"
+#include "platform/linux/apps/X11AppEvidence.h"
 #include "x11/support/X11TestServer.h"
 
 #include <algorithm>

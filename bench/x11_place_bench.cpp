@@ -13,8 +13,8 @@
 // alone and with 1,000 other windows of another client on the server.
 // Usage: x11_place_bench [rounds]   (default 30)
 #include "BenchStats.h"
-#include "platform/linux/LinuxAccessibility.h"
-#include "platform/linux/LinuxScreens.h"
+#include "platform/linux/windows/LinuxAccessibility.h"
+#include "platform/linux/x11/LinuxScreens.h"
 #include "platform/sim/SimMainQueue.h"
 #include "system/AXWindowController.h"
 #include "x11/support/X11TestServer.h"

@@ -1,9 +1,16 @@
-# One static library per source folder. Sources are picked up from the folder itself (not its
-# sub-folders), so adding a file needs no edit here.
+# One static library per source folder. Sources are picked up from the folder itself and from the
+# sub-folders named in PARTS (a backend whose concerns each have a folder of their own), so adding
+# a file needs no edit here.
 function(tessane_library name folder)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;PARTS" ${ARGN})
   file(GLOB _sources CONFIGURE_DEPENDS ${folder}/*.cpp)
   file(GLOB _headers CONFIGURE_DEPENDS ${folder}/*.h)
+  foreach(_part IN LISTS ARG_PARTS)
+    file(GLOB _part_sources CONFIGURE_DEPENDS ${folder}/${_part}/*.cpp)
+    file(GLOB _part_headers CONFIGURE_DEPENDS ${folder}/${_part}/*.h)
+    list(APPEND _sources ${_part_sources})
+    list(APPEND _headers ${_part_headers})
+  endforeach()
   if(_sources)
     add_library(${name} STATIC ${_sources} ${_headers})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the decoder of desktop-entry bookmarks, which come back from the
 // stored workspace file. Decoding may refuse anything, but must never throw; whatever decodes
 // must encode and decode back to the same bookmark.
-#include "platform/linux/DesktopBookmark.h"
+#include "platform/linux/desktop/DesktopBookmark.h"
 
 #include <cstdint>
 #include <cstdlib>

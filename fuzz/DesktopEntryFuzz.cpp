@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the desktop-entry reader, then asks the entry what launching and
 // listing ask of it. Anything may be refused; nothing may crash, and an Exec line is either
 // refused with a reason or expands to commands with a program.
-#include "platform/linux/DesktopEntry.h"
-#include "platform/linux/ExecLine.h"
+#include "platform/linux/desktop/DesktopEntry.h"
+#include "platform/linux/desktop/ExecLine.h"
 
 #include <cstdint>
 #include <cstdlib>

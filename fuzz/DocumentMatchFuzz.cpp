@@ -2,7 +2,7 @@
 // title, every further line a file's path. What must hold for any input: the index finds exactly
 // the names that a plain search finds whole in the part of the title that is looked at, and the
 // document picked is one of those files.
-#include "platform/linux/DocumentMatch.h"
+#include "platform/linux/desktop/DocumentMatch.h"
 
 #include <cctype>
 #include <cstdint>

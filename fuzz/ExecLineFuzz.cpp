@@ -2,7 +2,7 @@
 // the Exec-line expansion. What must hold for any input: a line is refused exactly when it has
 // a reason; documents never choose or change the program; a line runs once, or once per
 // document; and no document reaches an application looking like an option.
-#include "platform/linux/ExecLine.h"
+#include "platform/linux/desktop/ExecLine.h"
 
 #include <cstdint>
 #include <cstdlib>

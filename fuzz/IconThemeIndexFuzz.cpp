@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the icon-theme index reader and measures every folder it keeps
 // against extreme sizes (UBSan stops at any overflow). What is kept must stay inside the theme:
 // relative folders without "..", plain theme names, values within their bounds.
-#include "platform/linux/IconThemeIndex.h"
+#include "platform/linux/desktop/IconThemeIndex.h"
 
 #include <climits>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the reader of the preferences file. It may find no object, but must
 // never throw; the values it keeps must be written and read back unchanged, with nothing left
 // out the second time.
-#include "platform/linux/PreferencesFile.h"
+#include "platform/linux/session/PreferencesFile.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // which any program of the user may write. What must hold for any input: it never crashes, it
 // keeps only local files that some application used, and a list cut anywhere keeps no file that
 // the whole list does not have (a cut ends the reading; it never makes up a file).
-#include "platform/linux/RecentDocuments.h"
+#include "platform/linux/desktop/RecentDocuments.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "platform/linux/LinuxAppCatalog.h"
+#include "platform/linux/apps/LinuxAppCatalog.h"
 
 #include <gtest/gtest.h>
 

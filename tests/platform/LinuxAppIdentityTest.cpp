@@ -1,7 +1,7 @@
 // Which desktop entry a window belongs to, over entries shaped as distributions ship them.
-#include "platform/linux/DesktopAppIndex.h"
-#include "platform/linux/PickableApps.h"
-#include "platform/linux/ProcessEvidence.h"
+#include "platform/linux/desktop/DesktopAppIndex.h"
+#include "platform/linux/apps/PickableApps.h"
+#include "platform/linux/apps/ProcessEvidence.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "platform/linux/ClientListTracker.h"
-#include "platform/linux/WindowIdSet.h"
+#include "platform/linux/x11/ClientListTracker.h"
+#include "platform/linux/x11/WindowIdSet.h"
 
 #include "platform/sim/SimMainQueue.h"
 

@@ -1,7 +1,7 @@
 #include "base/AtomicFile.h"
 #include "base/FileRead.h"
-#include "platform/linux/LinuxDefaults.h"
-#include "platform/linux/PreferencesFile.h"
+#include "platform/linux/session/LinuxDefaults.h"
+#include "platform/linux/session/PreferencesFile.h"
 #include "platform/sim/SimEnvironment.h"
 #include "platform/sim/SimMainQueue.h"
 

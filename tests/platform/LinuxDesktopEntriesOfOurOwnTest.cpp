@@ -1,8 +1,8 @@
-#include "platform/linux/DesktopEntry.h"
-#include "platform/linux/DesktopEntryText.h"
-#include "platform/linux/ExecLine.h"
-#include "platform/linux/SchemeHandlerRegistration.h"
-#include "platform/linux/XdgAutostart.h"
+#include "platform/linux/desktop/DesktopEntry.h"
+#include "platform/linux/desktop/DesktopEntryText.h"
+#include "platform/linux/desktop/ExecLine.h"
+#include "platform/linux/desktop/SchemeHandlerRegistration.h"
+#include "platform/linux/session/XdgAutostart.h"
 
 #include <gtest/gtest.h>
 

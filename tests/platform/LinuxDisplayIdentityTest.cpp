@@ -1,6 +1,6 @@
-#include "platform/linux/DisplayIdentity.h"
-#include "platform/linux/LinuxScreens.h"
-#include "platform/linux/Sha1.h"
+#include "platform/linux/x11/DisplayIdentity.h"
+#include "platform/linux/x11/LinuxScreens.h"
+#include "platform/linux/x11/Sha1.h"
 
 #include <gtest/gtest.h>
 

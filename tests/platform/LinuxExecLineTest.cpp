@@ -1,5 +1,5 @@
-#include "platform/linux/ExecLine.h"
-#include "platform/linux/ProcessLauncher.h"
+#include "platform/linux/desktop/ExecLine.h"
+#include "platform/linux/processes/ProcessLauncher.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/linux/LinuxFileWatch.h"
+#include "platform/linux/session/LinuxFileWatch.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "platform/linux/IconThemeIndex.h"
-#include "platform/linux/IconThemeLookup.h"
+#include "platform/linux/desktop/IconThemeIndex.h"
+#include "platform/linux/desktop/IconThemeLookup.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/linux/InstanceSocket.h"
+#include "platform/linux/session/InstanceSocket.h"
 
 #include <gtest/gtest.h>
 

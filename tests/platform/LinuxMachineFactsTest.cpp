@@ -1,4 +1,4 @@
-#include "platform/linux/LinuxMachineFacts.h"
+#include "platform/linux/session/LinuxMachineFacts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "platform/Accessibility.h"
-#include "platform/linux/NewWindowAction.h"
+#include "platform/linux/windows/NewWindowAction.h"
 
 #include <gtest/gtest.h>
 

@@ -5,9 +5,9 @@
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
 #include "model/WorkspaceStore.h"
-#include "platform/linux/DesktopBookmark.h"
-#include "platform/linux/DesktopEntry.h"
-#include "platform/linux/LinuxAppCatalog.h"
+#include "platform/linux/desktop/DesktopBookmark.h"
+#include "platform/linux/desktop/DesktopEntry.h"
+#include "platform/linux/apps/LinuxAppCatalog.h"
 #include "platform/sim/SimEnvironment.h"
 #include "platform/sim/SimSystemLog.h"
 

@@ -1,4 +1,4 @@
-#include "platform/linux/PointSpace.h"
+#include "platform/linux/x11/PointSpace.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "platform/linux/LinuxEnvironment.h"
-#include "platform/linux/URLOpener.h"
+#include "platform/linux/session/LinuxEnvironment.h"
+#include "platform/linux/processes/URLOpener.h"
 
 #include <gtest/gtest.h>
 

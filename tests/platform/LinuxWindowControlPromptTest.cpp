@@ -1,4 +1,4 @@
-#include "platform/linux/WindowControlPrompt.h"
+#include "platform/linux/windows/WindowControlPrompt.h"
 #include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimMainQueue.h"
 

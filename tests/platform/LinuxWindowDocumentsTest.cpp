@@ -1,6 +1,6 @@
-#include "platform/linux/DocumentMatch.h"
-#include "platform/linux/RecentDocuments.h"
-#include "platform/linux/WindowDocuments.h"
+#include "platform/linux/desktop/DocumentMatch.h"
+#include "platform/linux/desktop/RecentDocuments.h"
+#include "platform/linux/desktop/WindowDocuments.h"
 
 #include <gtest/gtest.h>
 

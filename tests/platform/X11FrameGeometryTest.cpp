@@ -1,4 +1,4 @@
-#include "platform/linux/X11FrameGeometry.h"
+#include "platform/linux/x11/X11FrameGeometry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/linux/X11SizeHints.h"
+#include "platform/linux/x11/X11SizeHints.h"
 
 #include <gtest/gtest.h>
 

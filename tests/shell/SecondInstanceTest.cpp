@@ -1,6 +1,6 @@
 // Two Tessane processes over the real local socket: the second hands its links to the first,
 // which reads them with the same parser as any other link.
-#include "platform/linux/InstanceSocket.h"
+#include "platform/linux/session/InstanceSocket.h"
 #include "shell/InstanceHandoff.h"
 #include "shell/LinkRouter.h"
 #include "shell/StartArguments.h"

@@ -3,7 +3,7 @@
 #include "system/StageManagerWatcher.h"
 
 #include "model/Log.h"
-#include "platform/linux/LinuxPreferences.h"
+#include "platform/linux/session/LinuxPreferences.h"
 #include "platform/sim/SimFileWatch.h"
 #include "platform/sim/SimMainQueue.h"
 #include "platform/sim/SimPreferences.h"

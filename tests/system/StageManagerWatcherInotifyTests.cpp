@@ -3,7 +3,7 @@
 #include "system/StageManagerWatcher.h"
 
 #include "model/Log.h"
-#include "platform/linux/LinuxFileWatch.h"
+#include "platform/linux/session/LinuxFileWatch.h"
 #include "platform/sim/SimMainQueue.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "builder/qt/BuilderWidgets.h"
 #include "builder/qt/QtBuilderPanel.h"
 #include "model/AppRegistry.h"
-#include "platform/qt/StatusIconPainter.h"  // contrastRatio
+#include "platform/qt/tray/StatusIconPainter.h"  // contrastRatio
 #include "platform/sim/SimApplications.h"
 #include "ui/OffscreenApplication.h"
 

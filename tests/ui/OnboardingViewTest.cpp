@@ -7,7 +7,7 @@
 #include "builder/qt/QtOnboardingPanel.h"
 #include "platform/sim/SimPlatform.h"
 #include "system/AccessibilityPermission.h"
-#include "platform/qt/StatusIconPainter.h"  // contrastRatio
+#include "platform/qt/tray/StatusIconPainter.h"  // contrastRatio
 #include "ui/OffscreenApplication.h"
 
 #include <QApplication>

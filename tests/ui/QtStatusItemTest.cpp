@@ -1,5 +1,5 @@
-#include "platform/qt/QtStatusItem.h"
-#include "platform/qt/QtStatusMenu.h"
+#include "platform/qt/tray/QtStatusItem.h"
+#include "platform/qt/tray/QtStatusMenu.h"
 #include "ui/OffscreenApplication.h"
 
 #include <QAction>

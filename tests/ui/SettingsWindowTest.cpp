@@ -13,7 +13,7 @@
 #include "settings/qt/WorkspaceEditorView.h"
 #include "settings/qt/WorkspacesTabView.h"
 #include "shell/qt/QtAppTheme.h"
-#include "platform/linux/LinuxAppCatalog.h"
+#include "platform/linux/apps/LinuxAppCatalog.h"
 #include "platform/qt/QtIconRenderer.h"
 #include "platform/sim/SimLoginItems.h"
 #include "support/ControllerScenario.h"

@@ -1,12 +1,12 @@
 // A notice card's real window over a real client: clicks on the card stay with it, clicks on
 // its shadow margin reach the window below, it takes the keyboard only once clicked.
 #include "chrome/WorkspaceNoticeController.h"
-#include "platform/linux/LinuxScreens.h"
-#include "platform/linux/X11ScreenSpace.h"
-#include "platform/qt/PanelPainter.h"
-#include "platform/qt/QtAnimator.h"
+#include "platform/linux/x11/LinuxScreens.h"
+#include "platform/linux/x11/X11ScreenSpace.h"
+#include "platform/qt/panels/PanelPainter.h"
+#include "platform/qt/panels/QtAnimator.h"
 #include "platform/qt/QtMainQueue.h"
-#include "platform/qt/QtPanels.h"
+#include "platform/qt/panels/QtPanels.h"
 #include "x11/WidgetApplication.h"
 #include "x11/X11TestBase.h"
 

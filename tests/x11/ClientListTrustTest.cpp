@@ -1,10 +1,10 @@
 // What other clients may write about themselves and about the desktop: the root's client list
 // (any client can replace it, with any number of made-up ids) and the pid a window claims.
-#include "platform/linux/LinuxAccessibility.h"
-#include "platform/linux/LinuxAppCatalog.h"
-#include "platform/linux/LinuxRunningApplications.h"
-#include "platform/linux/LinuxScreens.h"
-#include "platform/linux/LinuxWindowList.h"
+#include "platform/linux/windows/LinuxAccessibility.h"
+#include "platform/linux/apps/LinuxAppCatalog.h"
+#include "platform/linux/apps/LinuxRunningApplications.h"
+#include "platform/linux/x11/LinuxScreens.h"
+#include "platform/linux/windows/LinuxWindowList.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/qt/QtX11Pump.h"
 #include "x11/X11TestBase.h"

@@ -4,7 +4,7 @@
 #include "x11/X11TestBase.h"
 #include "builder/OnboardingFlow.h"
 #include "builder/qt/QtOnboardingPanel.h"
-#include "platform/qt/PanelPainter.h"
+#include "platform/qt/panels/PanelPainter.h"
 #include "platform/qt/QtMainQueue.h"
 #include "x11/WidgetApplication.h"
 

@@ -1,5 +1,5 @@
-#include "platform/linux/LinuxAccessibility.h"
-#include "platform/linux/LinuxScreens.h"
+#include "platform/linux/windows/LinuxAccessibility.h"
+#include "platform/linux/x11/LinuxScreens.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/qt/QtX11Pump.h"
 #include "x11/X11TestBase.h"

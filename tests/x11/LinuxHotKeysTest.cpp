@@ -1,4 +1,4 @@
-#include "platform/linux/LinuxHotKeys.h"
+#include "platform/linux/x11/LinuxHotKeys.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/qt/QtX11Pump.h"
 #include "system/ShortcutText.h"

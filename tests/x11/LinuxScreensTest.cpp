@@ -1,6 +1,6 @@
 #include "base/Uuid.h"
 #include "layout/DisplayTopology.h"
-#include "platform/linux/LinuxScreens.h"
+#include "platform/linux/x11/LinuxScreens.h"
 #include "platform/qt/QtMainQueue.h"
 #include "x11/X11TestBase.h"
 

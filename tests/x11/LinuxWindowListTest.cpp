@@ -1,6 +1,6 @@
-#include "platform/linux/LinuxAccessibility.h"
-#include "platform/linux/LinuxScreens.h"
-#include "platform/linux/LinuxWindowList.h"
+#include "platform/linux/windows/LinuxAccessibility.h"
+#include "platform/linux/x11/LinuxScreens.h"
+#include "platform/linux/windows/LinuxWindowList.h"
 #include "platform/qt/QtMainQueue.h"
 #include "x11/X11TestBase.h"
 

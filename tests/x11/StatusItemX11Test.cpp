@@ -1,9 +1,9 @@
 // The tray icon on a private X server: docked by a small XEmbed tray, clicked with the pointer.
 // Our own headers that use the word `emit` come before Qt's, which make it a keyword.
 #include "x11/X11TestBase.h"
-#include "platform/qt/QtStatusItem.h"
-#include "platform/qt/QtStatusMenu.h"
-#include "platform/qt/StatusIconPainter.h"
+#include "platform/qt/tray/QtStatusItem.h"
+#include "platform/qt/tray/QtStatusMenu.h"
+#include "platform/qt/tray/StatusIconPainter.h"
 #include "x11/WidgetApplication.h"
 
 #include <QAction>

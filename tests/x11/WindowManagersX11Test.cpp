@@ -1,8 +1,8 @@
 // The backend on window managers other than Openbox: the work area a manager announces for
 // panels of its own, and moves confirmed where the manager does not answer the frame-extents
 // request that Openbox answers.
-#include "platform/linux/LinuxAccessibility.h"
-#include "platform/linux/LinuxScreens.h"
+#include "platform/linux/windows/LinuxAccessibility.h"
+#include "platform/linux/x11/LinuxScreens.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/qt/QtX11Pump.h"
 #include "system/AXWindowController.h"

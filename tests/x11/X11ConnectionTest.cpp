@@ -1,4 +1,4 @@
-#include "platform/linux/X11DesktopModel.h"
+#include "platform/linux/x11/X11DesktopModel.h"
 #include "x11/X11TestBase.h"
 
 #include <X11/Xatom.h>

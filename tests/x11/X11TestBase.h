@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/linux/X11Connection.h"
+#include "platform/linux/x11/X11Connection.h"
 #include "x11/support/X11TestServer.h"
 
 #include <QCoreApplication>

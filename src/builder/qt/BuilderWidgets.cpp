@@ -1,7 +1,7 @@
 #include "builder/qt/BuilderWidgets.h"
 
 #include "builder/BuilderState.h"
-#include "platform/qt/PanelPainter.h"
+#include "platform/qt/panels/PanelPainter.h"
 
 #include <QApplication>
 #include <QKeyEvent>

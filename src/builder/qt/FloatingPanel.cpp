@@ -1,6 +1,6 @@
 #include "builder/qt/FloatingPanel.h"
 
-#include "platform/qt/PanelX11.h"
+#include "platform/qt/panels/PanelX11.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -4,7 +4,7 @@
 #include "builder/qt/FloatingPanel.h"
 #include "builder/qt/OnboardingIllustrations.h"
 #include "builder/qt/OnboardingPainting.h"
-#include "platform/qt/TextContrast.h"
+#include "platform/qt/panels/TextContrast.h"
 #include "system/ShortcutHelp.h"
 
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #include "builder/qt/QtAppChooser.h"
 
 #include "platform/Applications.h"
-#include "platform/qt/PanelX11.h"
+#include "platform/qt/panels/PanelX11.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

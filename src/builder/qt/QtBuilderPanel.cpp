@@ -2,7 +2,7 @@
 
 #include "model/AppRegistry.h"
 #include "platform/Applications.h"
-#include "platform/qt/PanelPainter.h"
+#include "platform/qt/panels/PanelPainter.h"
 
 #include <QLineEdit>
 #include <QVBoxLayout>

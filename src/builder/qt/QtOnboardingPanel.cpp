@@ -1,6 +1,6 @@
 #include "builder/qt/QtOnboardingPanel.h"
 
-#include "platform/qt/PanelPainter.h"
+#include "platform/qt/panels/PanelPainter.h"
 
 #include <QCloseEvent>
 #include <QVBoxLayout>

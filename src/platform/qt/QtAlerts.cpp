@@ -1,6 +1,6 @@
 #include "platform/qt/QtAlerts.h"
 
-#include "platform/qt/PanelX11.h"
+#include "platform/qt/panels/PanelX11.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "platform/qt/QtX11Pump.h"
 
-#include "platform/linux/X11Connection.h"
+#include "platform/linux/x11/X11Connection.h"
 #include "platform/qt/QtMainQueue.h"
 
 #include <memory>

@@ -1,8 +1,8 @@
 #include "settings/qt/QtSettingsWindow.h"
 
 #include "platform/Defaults.h"
-#include "platform/qt/PanelX11.h"
-#include "platform/qt/WindowLevel.h"
+#include "platform/qt/panels/PanelX11.h"
+#include "platform/qt/panels/WindowLevel.h"
 
 #include <QCursor>
 #include <QGuiApplication>

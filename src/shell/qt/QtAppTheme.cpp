@@ -1,6 +1,6 @@
 #include "shell/qt/QtAppTheme.h"
 
-#include "platform/qt/TextContrast.h"
+#include "platform/qt/panels/TextContrast.h"
 
 #include <QApplication>
 #include <QStyle>

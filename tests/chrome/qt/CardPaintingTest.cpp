@@ -4,9 +4,9 @@
 #include "chrome/NoticeCard.h"
 #include "chrome/SwitcherView.h"
 #include "chrome/TipsCard.h"
-#include "platform/qt/PanelPainter.h"
-#include "platform/qt/PanelText.h"
-#include "platform/qt/QtPanelWidget.h"
+#include "platform/qt/panels/PanelPainter.h"
+#include "platform/qt/panels/PanelText.h"
+#include "platform/qt/panels/QtPanelWidget.h"
 #include "platform/sim/SimPanels.h"
 
 #include <QApplication>

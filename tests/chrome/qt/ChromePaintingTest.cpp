@@ -5,9 +5,9 @@
 #include "chrome/PaneDragOverlayView.h"
 #include "chrome/PlacementOverlay.h"
 #include "chrome/PaneViews.h"
-#include "platform/qt/PanelPainter.h"
-#include "platform/qt/QtMenus.h"
-#include "platform/qt/QtPanelWidget.h"
+#include "platform/qt/panels/PanelPainter.h"
+#include "platform/qt/tray/QtMenus.h"
+#include "platform/qt/panels/QtPanelWidget.h"
 #include "platform/sim/SimPanels.h"
 
 #include <QApplication>

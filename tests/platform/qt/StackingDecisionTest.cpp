@@ -1,4 +1,4 @@
-#include "platform/qt/StackingDecision.h"
+#include "platform/qt/panels/StackingDecision.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/qt/StatusIconPainter.h"
+#include "platform/qt/tray/StatusIconPainter.h"
 
 #include <QPainter>
 #include <QPalette>

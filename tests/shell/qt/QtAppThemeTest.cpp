@@ -1,5 +1,5 @@
 #include "shell/qt/QtAppTheme.h"
-#include "platform/qt/StatusIconPainter.h"  // contrastRatio
+#include "platform/qt/tray/StatusIconPainter.h"  // contrastRatio
 
 #include <gtest/gtest.h>
 

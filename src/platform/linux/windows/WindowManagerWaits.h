@@ -1,0 +1,38 @@
+#pragma once
+
+#include "base/WaitBounds.h"
+#include "platform/linux/x11/X11Connection.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace tessane::linux_backend::waits {
+
+// The bounds of window control's waits on the window manager. Each wait ends when the manager
+// has done what it was asked (its events tell); a bound is reached only by a manager that does
+// not, and is then logged once (WaitBounds). A manager answers and acts late when the machine is
+// busy (Mutter took over a second to answer with 40 processes running on 8 cores): the bounds are
+// for one that hangs or ignores a request, never the verdict of a slow one. An application's
+// longer messaging time-out stretches them.
+inline constexpr WaitBound kAnswer{"the window manager's answer to a round trip", 4.0};
+inline constexpr WaitBound kMoves{"the window manager's moves of the windows it was asked to move", 2.0};
+inline constexpr WaitBound kUnmaximize{"the window manager's restore of a maximized window", 2.0};
+inline constexpr WaitBound kUnminimize{"the window manager's restore of a minimized window", 2.0};
+inline constexpr WaitBound kReplacement{"a new window manager after the last one left", 2.0};
+// A manager that answers no round trip is given this long to act on a restore that most
+// managers ignore (WM_CHANGE_STATE to normal), and then the next.
+inline constexpr WaitBound kIgnoredRestore{"a restore of minimized windows most managers ignore", 0.05};
+inline constexpr WaitBound kRestoreStep{"a step of restoring minimized windows", 0.5};
+
+// Handles X events until `condition` holds; `limit`, if not negative, takes the bound's place.
+bool until(X11Connection& x, const WaitBound& bound, const std::function<bool()>& condition, double limit = -1);
+// The seconds a wait under `bound` is given for an element whose messaging time-out is `timeout`.
+inline double boundFor(const WaitBound& bound, double timeout) { return std::max(bound.seconds, timeout); }
+// The manager's answer to X11Connection::windowManagerRoundTrip for an element whose messaging
+// time-out is `timeout`; answerWithin gives it `seconds` exactly (what is left of a longer wait).
+bool answer(X11Connection& x, double timeout);
+bool answerWithin(X11Connection& x, double seconds);
+// A round trip that every manager answers (X11Connection::windowManagerEcho), under `bound`.
+bool echo(X11Connection& x, const WaitBound& bound, double limit);
+
+}  // namespace tessane::linux_backend::waits
