@@ -8,10 +8,6 @@
 
 namespace tessane::linux_backend {
 
-namespace {
-constexpr long kPropertyChangeMask = 1L << 22;
-}  // namespace
-
 PacedIconifies::PacedIconifies(X11Connection& x, LinuxAccessibility& ax, MainQueue& queue, Owed owed, LogSink log)
     : x_(x), ax_(ax), queue_(queue), owed_(std::move(owed)), log_(std::move(log)) {
     events_ = x_.onEvent([this](const X11Event& e) { onEvent(e); });
@@ -34,7 +30,7 @@ void PacedIconifies::hide(Pid pid, const std::vector<XWindowId>& windows) {
         if (!app.inFlight.count(w) && std::find(app.waiting.begin(), app.waiting.end(), w) == app.waiting.end())
             app.waiting.push_back(w);
     // The manager tells each iconify by a change of the window's state.
-    x_.addEventMask(windows, kPropertyChangeMask);
+    x_.addEventMask(windows, X11EventMask::properties);
     send(app);
     x_.flush();
     armStallWatch();
