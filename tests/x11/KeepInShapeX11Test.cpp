@@ -1,7 +1,10 @@
 // Keeping a shown workspace in shape against real clients and a real window manager: a window that
 // keeps leaving its pane is put back twice, then left alone with a notice; a foreign window mapped
-// over the gutter sends the chrome aside.
+// over the gutter sends the chrome aside, and once it lies between the workspace's own windows the
+// tile under it comes up over it.
 #include "x11/ControllerX11Fixture.h"
+
+#include "platform/WindowList.h"
 
 #include <X11/Xlib.h>
 
@@ -94,7 +97,8 @@ TEST_F(KeepInShapeX11Test, AForeignWindowMappedOverTheGutterSendsTheChromeAside)
     ASSERT_TRUE(chrome_->isVisible);
 
     // Across the middle of the container, over the gutter between the two panes.
-    startClient({"--class", "other.OtherApp", "--size", "300x200", "--pos", "450,250"});
+    auto& otherClient = startClient({"--class", "other.OtherApp", "--size", "300x200", "--pos", "450,250"});
+    const Pid otherPid = otherClient.process->pid();
     const auto aside = [&] { return linesContaining("Foreground guard: foreign window covers region → chrome aside") > 0; };
     run(
         [&] {
@@ -105,6 +109,43 @@ TEST_F(KeepInShapeX11Test, AForeignWindowMappedOverTheGutterSendsTheChromeAside)
     EXPECT_TRUE(aside());
     EXPECT_FALSE(chrome_->isVisible);
     EXPECT_GE(chrome_->count("orderOut"), 1u);
+
+    // Left comes up over it (a window manager restoring the workspace may leave it so): the other
+    // window now lies between Left and Right, over Right's tile. Right is raised over it, the
+    // focus stays with the other window, and the chrome comes back.
+    const auto active = [&] {
+        const auto list = x_->windowList(x_->root(), "_NET_ACTIVE_WINDOW");
+        return list && !list->empty() ? (*list)[0] : 0;
+    };
+    // Marco leaves a window without the focus where it is when asked to restack it, ours as a
+    // pager's: neither Left nor a tile can be brought up over the other window there.
+    if (server_->windowManagerName() == "marco") GTEST_SKIP() << "Marco restacks no window without the focus";
+    x_->requestActivate(otherClient.windows.at(0));
+    ASSERT_TRUE(run([&] { return active() == otherClient.windows.at(0); }, 10));
+    AXWindowController ax(*platform_.accessibility);
+    platform_.accessibility->performAction(ax.manageableWindows(left).at(0).element, ax::kRaiseUnfocused);
+    const auto above = [&](Pid upper, Pid lower) {
+        const auto list = platform_.windowList->windows(WindowList::Option::onScreenOnly);
+        if (!list) return false;
+        const auto index = [&](Pid pid) {
+            return std::find_if(list->begin(), list->end(), [&](const auto& e) { return e.ownerPid == pid; }) -
+                   list->begin();
+        };
+        return index(upper) < index(lower);
+    };
+    ASSERT_TRUE(run([&] { return above(left, otherPid); }, 10));
+    ASSERT_FALSE(above(right, otherPid));
+    run(
+        [&] {
+            probe.pulseChromeGuard();
+            return above(right, otherPid) && chrome_->isVisible;
+        },
+        15);
+    EXPECT_TRUE(above(right, otherPid));
+    EXPECT_TRUE(chrome_->isVisible);
+    EXPECT_EQ(linesContaining("Foreground guard: raised Right from under"), 1u);
+    // Xfwm4 hands the focus to a window it raised on request.
+    if (server_->windowManagerName() != "xfwm4") EXPECT_EQ(active(), otherClient.windows.at(0));
 }
 
 }  // namespace

@@ -242,6 +242,12 @@ AXError LinuxAccessibility::performAction(const AXElement& element, std::string_
     if (!s) return AXError::invalidUIElement;
     if (action == ax::kRaiseUnfocused) {
         x_.requestRaise(window);
+        // A manager whose frames bypass it (Fluxbox) may leave the restack of a window without
+        // the focus undone; such a frame is no window it redirects, and is raised as it stands.
+        if (const auto frame = x_.desktop().frameOf(window); frame && *frame != window) {
+            const auto states = x_.desktop().rootChildStates({*frame});
+            if (!states.empty() && states[0] && states[0]->overrideRedirect) x_.raiseWindow(*frame);
+        }
         if (!waits::answer(x_, timeoutFor(element))) return AXError::cannotComplete;
         return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
     }

@@ -325,6 +325,9 @@ public:
     // _NET_RESTACK_WINDOW as a pager asks where the manager lists it, else a ConfigureWindow with
     // stack mode Above, which the manager redirects to itself.
     X11Status requestRaise(XWindowId window);
+    // Puts `window` above its siblings itself: for a window no manager redirects (ours, or a frame
+    // the manager made override-redirect).
+    X11Status raiseWindow(XWindowId window);
     X11Status requestIconify(XWindowId window);
     // A 32-bit CARDINAL property of ours on any window (set or removed; removing a missing one is
     // no error). BadWindow when the window has gone.

@@ -275,6 +275,10 @@ X11Status X11Connection::requestRaise(XWindowId window) {
     const auto supported = atomList(root_, "_NET_SUPPORTED");
     if (supported && std::find(supported->begin(), supported->end(), atom("_NET_RESTACK_WINDOW")) != supported->end())
         return sendToWindowManager(window, "_NET_RESTACK_WINDOW", {2, 0, Above, 0, 0});  // no sibling: the top
+    return raiseWindow(window);
+}
+
+X11Status X11Connection::raiseWindow(XWindowId window) {
     if (!usable()) return {X11Status::noConnection};
     ErrorTrap trap(*this);
     XRaiseWindow(display_, window);
