@@ -335,6 +335,17 @@ private:
     std::optional<Uuid> focusedPaneAppID(const Workspace& workspace, const WorkspaceSession& session) const;
 
     // ====================================================================== show
+    // showWorkspace's steps in their order. A gate that stops the show answers why; the show
+    // then activates its application, logs it and presents it, in that one place.
+    bool refuseShow(const Workspace& ws);  // no apps, or not as many as the layout tiles
+    ShowLaunches launchForShow(const Workspace& ws);
+    void launchShowApp(const ManagedApp& app, const Workspace& ws, const std::shared_ptr<LaunchGroup>& group);
+    std::optional<ShowStop> showStopsAtGate(const Workspace& ws, std::set<std::string>& launching);
+    // Running applications asked for the remembered documents they are not showing.
+    void openMissingDocuments(const Workspace& ws, std::set<std::string>& launching);
+    void activateForShow(const std::optional<RunningApplication>& app, const Uuid& workspaceID);
+    void putShownWorkspaceUp(const Workspace& ws, TimeInterval start, const ShowLaunches& launches,
+                             const std::optional<RunningApplication>& toActivate);
     void showContainerFrame(const Workspace& workspace);
     // showContainerFrame in two halves; between them a show may already move the windows.
     std::optional<OpenedFrame> openContainerFrame(const Workspace& given);
