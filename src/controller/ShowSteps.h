@@ -3,9 +3,14 @@
 #include "base/Geometry.h"
 #include "base/Uuid.h"
 #include "model/Workspace.h"
+#include "platform/RunningApplications.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
+#include <set>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace tessane {
@@ -37,6 +42,33 @@ struct WindowReadiness {
     int mainWindows = 0;
     bool chooserSeen = false;
     bool allReady() const { return stillLaunching == 0 && running > 0 && ready == running; }
+};
+
+// What one show shares with the completions of its launches: the launches still out, the
+// errors they reported, the applications whose launch failed before launch() returned, and,
+// once the show armed it, the report to give when the last answers.
+struct LaunchGroup {
+    int outstanding = 0;
+    std::vector<std::string> errors;
+    std::set<std::string> failedAtOnce;
+    std::function<void(const std::vector<std::string>&)> onAllDone;
+
+    void leave() {
+        if (--outstanding == 0 && onAllDone) std::exchange(onAllDone, nullptr)(errors);
+    }
+};
+
+// What a show's launches leave for the rest of it.
+struct ShowLaunches {
+    std::set<std::string> launching;        // bundle identifiers still launching
+    std::vector<ManagedApp> runningVisible;  // panes whose application ran and was not hidden
+    std::optional<RunningApplication> primaryRunning;
+};
+
+// A gate that stops a show: the line it logs and what it presents after (nothing for none).
+struct ShowStop {
+    std::string line;
+    std::function<void()> present;
 };
 
 }  // namespace tessane

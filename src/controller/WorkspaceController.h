@@ -12,6 +12,8 @@
 #include "controller/ShowSteps.h"
 #include "controller/SwitcherChrome.h"
 #include "controller/WorkspaceControllerEnvironment.h"
+#include "controller/WorkspaceControllerState.h"
+#include "controller/WorkspaceControllerTypes.h"
 #include "model/LayoutType.h"
 #include "model/PlacementToken.h"
 #include "model/Workspace.h"
@@ -22,7 +24,6 @@
 #include "system/ManagedWindowCache.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -56,109 +57,25 @@ struct WindowSizing;
 // monitor holds `lifetime` and does nothing once the controller is gone.
 class WorkspaceController final {
 public:
-    // --------------------------------------------------------------------------- nested types
-    struct TrackedWindow {
-        Uuid appID;
-        Pid pid = 0;
-        AXElement element;
-        bool operator==(const TrackedWindow&) const = default;
-    };
+    // ------------------------------------------------ the values it takes and hands out (see WorkspaceControllerTypes.h)
+    using TrackedWindow = workspace_controller::TrackedWindow;
+    using WorkspaceSession = workspace_controller::WorkspaceSession;
+    using ShortOfWindows = workspace_controller::ShortOfWindows;
+    using WindowlessApp = workspace_controller::WindowlessApp;
+    using PlacementReport = workspace_controller::PlacementReport;
+    using ManagedPlacement = workspace_controller::ManagedPlacement;
+    using ResolvedWindow = workspace_controller::ResolvedWindow;
+    using ThreeColumnsFit = workspace_controller::ThreeColumnsFit;
+    using RegionFront = workspace_controller::RegionFront;
+    using FrameVisibility = workspace_controller::FrameVisibility;
+    using UnhideOccasion = workspace_controller::UnhideOccasion;
+    using SoloState = workspace_controller::SoloState;
+    using HomeOffer = workspace_controller::HomeOffer;
+    using RememberedDocument = workspace_controller::RememberedDocument;
+    using PaneFitReport = workspace_controller::PaneFitReport;
+    using FrontWorkspaceMenu = workspace_controller::FrontWorkspaceMenu;
 
-    // One per shown workspace.
-    struct WorkspaceSession {
-        std::unique_ptr<ContainerChrome> chrome;
-        std::optional<Rect> containerAXRect;
-        std::vector<TrackedWindow> elements;
-        std::set<Pid> fullScreenPids;
-        uint64_t frontOrder = 0;
-    };
-
-    // An application with fewer windows than panes.
-    struct ShortOfWindows {
-        std::string appName;
-        std::string bundleID;
-        int panes = 0;
-        int windows = 0;
-        bool operator==(const ShortOfWindows&) const = default;
-    };
-
-    // An application of a shown workspace with no window to tile yet.
-    struct WindowlessApp {
-        std::string name;
-        bool isOnDocumentChooser = false;
-        bool needsAnotherWindow = false;
-        bool operator==(const WindowlessApp&) const = default;
-    };
-
-    // What a tiling pass reports.
-    struct PlacementReport {
-        std::vector<std::string> issues;
-        std::vector<std::string> fullScreenApps;
-        bool operator==(const PlacementReport&) const = default;
-    };
-
-    // The outcome of placing one pane.
-    struct ManagedPlacement {
-        enum class Kind { bound, fullScreen, pending };
-        Kind kind = Kind::pending;
-        std::optional<AXElement> element;
-        bool operator==(const ManagedPlacement&) const = default;
-    };
-
-    // The window chosen for a pane.
-    struct ResolvedWindow {
-        AXElement element;
-        bool isFullScreen = false;
-        bool operator==(const ResolvedWindow&) const = default;
-    };
-
-    // The three-column fit solver's answer.
-    struct ThreeColumnsFit {
-        enum class Kind { fits, cannotFit, resplit };
-        Kind kind = Kind::fits;
-        std::vector<double> widths;  // resplit only
-        bool operator==(const ThreeColumnsFit&) const = default;
-    };
-
-    // Who is in front of a container's region.
-    enum class RegionFront { ownInFront, foreignInFront, inconclusive };
-
-    // What activating an owned application means for its workspace's chrome.
-    enum class FrameVisibility { show, hide, keep };
-
-    // Why hidden applications are given back.
-    enum class UnhideOccasion { quit, launchRecovery };
-
-    struct SoloState {
-        Uuid workspaceID;
-        Uuid appID;
-        bool operator==(const SoloState&) const = default;
-    };
-
-    // A workspace that could go back to its home on a returning display.
-    struct HomeOffer {
-        Uuid id;
-        std::string name;
-        Rect target;
-        bool operator==(const HomeOffer&) const = default;
-    };
-
-    struct RememberedDocument {
-        ManagedApp pane;
-        std::filesystem::path url;
-    };
-
-    struct PaneFitReport {
-        int checked = 0;
-        std::vector<PaneFit> off;
-    };
-
-    struct FrontWorkspaceMenu {
-        std::string name;
-        std::unique_ptr<ChromeMenu> menu;
-    };
-
-    static constexpr TimeInterval kDistantPast = -62135596800.0;  // year 1
+    static constexpr TimeInterval kDistantPast = workspace_controller::kDistantPast;
 
     // --------------------------------------------------------------------------- construction
     explicit WorkspaceController(WorkspaceControllerEnvironment environment);
@@ -278,22 +195,7 @@ private:
     std::vector<Uuid> recentWorkspaceIDs;
     std::optional<SoloState> soloState;
     bool isResurfacing = false;
-    // The raise sequence under way (one at a time: a newer sequence, show or hide supersedes it),
-    // and the applications a superseded one (or show) activated, whose activations may still be
-    // on their way. `activated` also holds a show's own activation for a moment after the show.
-    struct RaiseSequence {
-        uint64_t generation = 0;
-        bool running = false;
-        std::optional<Uuid> workspaceID;
-        std::set<Pid> activated;
-        std::set<Pid> superseded;
-        TimeInterval supersededUntil = kDistantPast;
-        // A hide of the workspace that held the focus makes the window manager hand it to a
-        // window of its choosing: the first activation of another application until
-        // `handBackUntil` is that hand-back, not the user's choice.
-        std::set<Pid> handBackFrom;
-        TimeInterval handBackUntil = kDistantPast;
-    } raiseSequence;
+    workspace_controller::RaiseSequence raiseSequence;  // the one under way, and what it activated
     std::optional<std::string> lastActivatedBundleID;
     std::map<Uuid, std::set<std::string>> pendingLaunches;
     // Per workspace, the generation of its wait for windows: a newer show's wait replaces an older.
@@ -315,12 +217,7 @@ private:
     std::set<Pid> tidiedChoosers;
 
     // ====================================================================== Stage Manager, prompts
-    struct StageManagerState {
-        bool stageManagerActive = false;
-        TimeInterval lastStageManagerCheck = kDistantPast;
-        static constexpr double stageManagerRecheckInterval = 0.1;
-        std::optional<GlobalInput::Token> stageManagerPointerMonitor;
-    } stage;
+    workspace_controller::StageManagerState stage;
     bool isPresentingBlockedPrompt = false;
 
     // ====================================================================== registrations
@@ -373,39 +270,16 @@ private:
     TimeInterval topologyFluxUntil = kDistantPast;
 
     // ====================================================================== drags
-    struct DragState {
-        bool isDraggingDivider = false;
-        std::optional<Uuid> draggingWindowWorkspaceID;
-        std::optional<GlobalInput::Token> windowDragMouseUpMonitor;
-        std::map<Uuid, std::set<Uuid>> changedUnderPointer;
-        std::map<Uuid, std::map<Uuid, Size>> lastObservedWindowSizes;
-        // Every workspace a window change reached during the drag under way.
-        std::set<Uuid> dragTouchedWorkspaces;
-    } drag;
+    workspace_controller::DragState drag;
 
     // ====================================================================== drift (by window element)
-    struct DriftState {
-        std::set<AXElement> driftChecksQueued;
-        std::map<AXElement, std::vector<TimeInterval>> driftCorrections;
-        std::set<AXElement> driftGaveUp;
-    } drift;
+    workspace_controller::DriftState drift;
 
     // ====================================================================== three columns (by workspace)
-    struct ThreeColumnsMemory {
-        std::map<Uuid, int> threeColumnsPasses;
-        std::map<Uuid, std::map<Uuid, double>> threeColumnsRefused;
-        std::map<Uuid, double> threeColumnsOperationWidth;
-        std::map<Uuid, double> threeColumnsFoldedAtWidth;
-        std::set<Uuid> threeColumnsTryingUnfold;
-        std::set<Uuid> threeColumnsFoldAnnounced;
-    } columns;
+    workspace_controller::ThreeColumnsMemory columns;
 
     // ====================================================================== switcher
-    struct SwitcherState {
-        std::vector<Uuid> switcherList;
-        int switcherIndex = 0;
-        std::vector<GlobalInput::Token> switcherFlagsMonitors;
-    } switcher;
+    workspace_controller::SwitcherState switcher;
 
     LifetimeToken lifetime;  // last: gone first, before anything a late closure could touch
 
@@ -461,6 +335,17 @@ private:
     std::optional<Uuid> focusedPaneAppID(const Workspace& workspace, const WorkspaceSession& session) const;
 
     // ====================================================================== show
+    // showWorkspace's steps in their order. A gate that stops the show answers why; the show
+    // then activates its application, logs it and presents it, in that one place.
+    bool refuseShow(const Workspace& ws);  // no apps, or not as many as the layout tiles
+    ShowLaunches launchForShow(const Workspace& ws);
+    void launchShowApp(const ManagedApp& app, const Workspace& ws, const std::shared_ptr<LaunchGroup>& group);
+    std::optional<ShowStop> showStopsAtGate(const Workspace& ws, std::set<std::string>& launching);
+    // Running applications asked for the remembered documents they are not showing.
+    void openMissingDocuments(const Workspace& ws, std::set<std::string>& launching);
+    void activateForShow(const std::optional<RunningApplication>& app, const Uuid& workspaceID);
+    void putShownWorkspaceUp(const Workspace& ws, TimeInterval start, const ShowLaunches& launches,
+                             const std::optional<RunningApplication>& toActivate);
     void showContainerFrame(const Workspace& workspace);
     // showContainerFrame in two halves; between them a show may already move the windows.
     std::optional<OpenedFrame> openContainerFrame(const Workspace& given);

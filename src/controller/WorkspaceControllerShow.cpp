@@ -36,17 +36,13 @@ std::string fileNames(const std::vector<std::filesystem::path>& paths) {
 
 std::string plural(int n, const std::string& word) { return std::to_string(n) + " " + word + (n == 1 ? "" : "s"); }
 
-// What one show shares with the completions of its launches: the launches still out, the
-// errors they reported, and, once the pass armed it, the report to give when the last answers.
-struct LaunchGroup {
-    int outstanding = 0;
-    std::vector<std::string> errors;
-    std::function<void(const std::vector<std::string>&)> onAllDone;
-
-    void leave() {
-        if (--outstanding == 0 && onAllDone) std::exchange(onAllDone, nullptr)(errors);
-    }
-};
+// The workspace's panes of one application.
+std::vector<ManagedApp> panesOf(const Workspace& ws, const std::string& bundleID) {
+    std::vector<ManagedApp> out;
+    for (const auto& a : ws.apps)
+        if (a.bundleIdentifier == bundleID) out.push_back(a);
+    return out;
+}
 
 }  // namespace
 
@@ -57,14 +53,32 @@ void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> on
     const Workspace ws = *found;
     Log::line("[Tessane] Show workspace requested: " + ws.name);
     supersedeRaiseSequence();  // the latest show wins: nothing of an earlier one comes up over it
+    if (refuseShow(ws)) return;
 
-    const ManagedApp* primary = ws.primaryApp();
-    const std::optional<std::string> primaryBundleID =
-        primary ? std::optional<std::string>(primary->bundleIdentifier) : std::nullopt;
+    std::set<std::string> bundleIDs;
+    for (const auto& app : ws.apps) bundleIDs.insert(app.bundleIdentifier);
+    hiddenApps.forget(bundleIDs);
+    ShowLaunches launches = launchForShow(ws);
 
+    std::optional<RunningApplication> toActivate = launches.primaryRunning;
+    if (!toActivate)
+        for (const auto& app : ws.apps)
+            if ((toActivate = appController->runningApplication(app.bundleIdentifier))) break;
+    // A show that stops at a gate activates before it says why; every stop goes out here.
+    if (const auto stop = showStopsAtGate(ws, launches.launching)) {
+        activateForShow(toActivate, id);
+        Log::line(stop->line);
+        if (stop->present) stop->present();
+        return;
+    }
+    putShownWorkspaceUp(ws, start, launches, toActivate);
+    if (onShown) onShown();
+}
+
+bool WorkspaceController::refuseShow(const Workspace& ws) {
     if (ws.apps.empty()) {
         presentError("“" + ws.name + "” has no apps", "Add 2–4 apps to this workspace in Settings, then try again.");
-        return;
+        return true;
     }
     if (const auto required = layout_types::requiredApps(ws.layout.type); required && ws.apps.size() != *required) {
         const std::string n = std::to_string(*required);
@@ -72,85 +86,41 @@ void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> on
                                                                    "” layout tiles " + n +
                                                                    " apps. Open Settings to add or remove apps, or "
                                                                    "pick a different layout.");
-        return;
+        return true;
     }
+    return false;
+}
 
-    std::set<std::string> bundleIDs;
-    for (const auto& app : ws.apps) bundleIDs.insert(app.bundleIdentifier);
-    hiddenApps.forget(bundleIDs);
+// ------------------------------------------------------------------------ launches
 
-    // ------------------------------------------------------------------ launches
+ShowLaunches WorkspaceController::launchForShow(const Workspace& ws) {
+    const ManagedApp* primary = ws.primaryApp();
+    const std::optional<std::string> primaryBundleID =
+        primary ? std::optional<std::string>(primary->bundleIdentifier) : std::nullopt;
     const AppRegistry registry(*env.platform.applications);
     auto group = std::make_shared<LaunchGroup>();
-    std::set<std::string> launching;
-    auto failedAtOnce = std::make_shared<std::set<std::string>>();
-    std::vector<ManagedApp> runningVisible;
-    std::optional<RunningApplication> primaryRunning;
+    ShowLaunches out;
     std::vector<std::string> missing;
-
-    const auto panesOf = [&ws](const std::string& bundleID) {
-        std::vector<ManagedApp> out;
-        for (const auto& a : ws.apps)
-            if (a.bundleIdentifier == bundleID) out.push_back(a);
-        return out;
-    };
 
     for (const auto& app : ws.apps) {
         if (auto running = appController->runningApplication(app.bundleIdentifier)) {
             if (!running->isHidden)
-                runningVisible.push_back(app);
+                out.runningVisible.push_back(app);
             else
                 env.platform.applications->unhide(running->pid);
-            if (app.bundleIdentifier == primaryBundleID) primaryRunning = running;
+            if (app.bundleIdentifier == primaryBundleID) out.primaryRunning = running;
             continue;
         }
         if (!registry.isInstalled(app)) {
             missing.push_back(app.displayName);
             continue;
         }
-        if (!launching.insert(app.bundleIdentifier).second) continue;  // a second pane of the same app
-
-        ++group->outstanding;
-        const auto documents = rememberedDocuments(panesOf(app.bundleIdentifier));
-        std::vector<std::filesystem::path> urls;
-        for (const auto& doc : documents) {
-            awaitingDocument[doc.pane.id] = queue.now() + kLaunchDocumentDeadline;
-            urls.push_back(doc.url);
-        }
-        if (!urls.empty())
-            Log::line("[Tessane] " + app.displayName + ": launching with " + std::to_string(urls.size()) +
-                      " remembered document(s): " + fileNames(urls));
-
-        auto returned = std::make_shared<bool>(false);
-        const std::string bundleID = app.bundleIdentifier;
-        auto completion = [this, alive = lifetime.liveness(), group, returned, id, bundleID,
-                           failedAtOnce](const ExternalAppController::LaunchResult& result) {
-            const auto* error = std::get_if<ExternalAppController::AppControlError>(&result);
-            if (!*returned && error) failedAtOnce->insert(bundleID);  // answered before launch() returned
-            if (!alive) {
-                group->leave();
-                return;
-            }
-            if (auto it = pendingLaunches.find(id); it != pendingLaunches.end()) it->second.erase(bundleID);
-            if (error) {
-                group->errors.push_back(error->description());
-            } else if (const auto ws = manager.workspace(id)) {
-                for (const auto& pane : ws->apps)
-                    if (pane.bundleIdentifier == bundleID)
-                        if (auto it = awaitingDocument.find(pane.id); it != awaitingDocument.end())
-                            it->second = queue.now() + kLaunchedDocumentDeadline;
-            }
-            group->leave();
-        };
-        if (urls.empty())
-            appController->launch(app, completion);
-        else
-            appController->launch(app, urls, completion);
-        *returned = true;
+        if (!out.launching.insert(app.bundleIdentifier).second) continue;  // a second pane of the same app
+        launchShowApp(app, ws, group);
     }
     // A launch that failed at once is not waited for and not counted as launching.
-    for (const auto& bundleID : *failedAtOnce) launching.erase(bundleID);
-    pendingLaunches[id] = launching;
+    for (const auto& bundleID : group->failedAtOnce) out.launching.erase(bundleID);
+    pendingLaunches[ws.id] = out.launching;
 
     group->onAllDone = [this, alive = lifetime.liveness(), name = ws.name, missing](const std::vector<std::string>& errors) {
         // The last launch may answer after the controller is gone: then even its queue member is.
@@ -160,44 +130,82 @@ void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> on
         });
     };
     if (group->outstanding == 0) std::exchange(group->onAllDone, nullptr)(group->errors);
+    return out;
+}
 
-    // ------------------------------------------------------------------ the gates
-    std::optional<RunningApplication> toActivate = primaryRunning;
-    if (!toActivate)
-        for (const auto& app : ws.apps)
-            if ((toActivate = appController->runningApplication(app.bundleIdentifier))) break;
-    // The activation goes out once the windows are moved when they are moved at once: the window
-    // manager then takes the moves first (raising and focusing costs it most on a crowded
-    // desktop), and the windows' order the pass reads does not change under it. A show that stops
-    // at a gate, or waits for its windows, activates before it stops or waits.
-    auto activate = [&, done = false]() mutable {
-        if (toActivate && !std::exchange(done, true) && env.platform.applications->activate(toActivate->pid))
-            noteShowActivation(toActivate->pid, id);
+void WorkspaceController::launchShowApp(const ManagedApp& app, const Workspace& ws,
+                                        const std::shared_ptr<LaunchGroup>& group) {
+    ++group->outstanding;
+    const auto documents = rememberedDocuments(panesOf(ws, app.bundleIdentifier));
+    std::vector<std::filesystem::path> urls;
+    for (const auto& doc : documents) {
+        awaitingDocument[doc.pane.id] = queue.now() + kLaunchDocumentDeadline;
+        urls.push_back(doc.url);
+    }
+    if (!urls.empty())
+        Log::line("[Tessane] " + app.displayName + ": launching with " + std::to_string(urls.size()) +
+                  " remembered document(s): " + fileNames(urls));
+
+    auto returned = std::make_shared<bool>(false);
+    const std::string bundleID = app.bundleIdentifier;
+    auto completion = [this, alive = lifetime.liveness(), group, returned, id = ws.id,
+                       bundleID](const ExternalAppController::LaunchResult& result) {
+        const auto* error = std::get_if<ExternalAppController::AppControlError>(&result);
+        if (!*returned && error) group->failedAtOnce.insert(bundleID);  // answered before launch() returned
+        if (!alive) {
+            group->leave();
+            return;
+        }
+        if (auto it = pendingLaunches.find(id); it != pendingLaunches.end()) it->second.erase(bundleID);
+        if (error) {
+            group->errors.push_back(error->description());
+        } else if (const auto ws = manager.workspace(id)) {
+            for (const auto& pane : ws->apps)
+                if (pane.bundleIdentifier == bundleID)
+                    if (auto it = awaitingDocument.find(pane.id); it != awaitingDocument.end())
+                        it->second = queue.now() + kLaunchedDocumentDeadline;
+        }
+        group->leave();
     };
+    if (urls.empty())
+        appController->launch(app, completion);
+    else
+        appController->launch(app, urls, completion);
+    *returned = true;
+}
 
+// ------------------------------------------------------------------------ the gates
+
+std::optional<ShowStop> WorkspaceController::showStopsAtGate(const Workspace& ws, std::set<std::string>& launching) {
     const AccessibilityPermission permission(*env.platform.accessibility, env.identity);
     permission.logDiagnostics("Show Workspace ‘" + ws.name + "’");
-    if (!permission.ensureTrusted()) {
-        activate();
-        Log::line("[Tessane] Show: Accessibility not granted — apps launched, frame/tiling skipped.");
-        return;
-    }
+    if (!permission.ensureTrusted())
+        return ShowStop{"[Tessane] Show: Accessibility not granted — apps launched, frame/tiling skipped.", nullptr};
 
-    if (refreshStageManagerState(false)) {
-        activate();
-        Log::line("[Tessane] Show blocked — Stage Manager is enabled; not tiling ‘" + ws.name + "’ (would fight it).");
-        presentStageManagerBlock(id, nullptr);
-        return;
-    }
+    if (refreshStageManagerState(false))
+        return ShowStop{"[Tessane] Show blocked — Stage Manager is enabled; not tiling ‘" + ws.name + "’ (would fight it).",
+                        [this, id = ws.id] { presentStageManagerBlock(id, nullptr); }};
 
-    // Running applications asked for the remembered documents they are not showing.
+    openMissingDocuments(ws, launching);
+
+    if (auto shortApps = appsShortOfWindows(ws, launching); !shortApps.empty()) {
+        std::string line = "[Tessane] Show blocked — " + shortOfWindowsEntries(shortApps) + ".";
+        return ShowStop{std::move(line), [this, id = ws.id, shortApps = std::move(shortApps)] {
+                            presentShortOfWindowsBlock(id, shortApps, lifetime.guard([this, id] { showWorkspace(id); }));
+                        }};
+    }
+    return std::nullopt;
+}
+
+void WorkspaceController::openMissingDocuments(const Workspace& ws, std::set<std::string>& launching) {
+    const AppRegistry registry(*env.platform.applications);
     std::set<std::string> looked;
     for (const auto& app : ws.apps) {
         const std::string& bundleID = app.bundleIdentifier;
         if (launching.count(bundleID) || !looked.insert(bundleID).second) continue;
         const auto running = appController->runningApplication(bundleID);
         if (!running || !running->isFinishedLaunching) continue;
-        const auto documents = rememberedDocuments(panesOf(bundleID));
+        const auto documents = rememberedDocuments(panesOf(ws, bundleID));
         if (documents.empty()) continue;
         std::set<std::string> open;
         for (const auto& info : axController.windowInfos(running->pid, 0.5f))
@@ -216,18 +224,23 @@ void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> on
             env.platform.applications->openDocuments(missingDocs, *location, {.activates = false},
                                                      [](std::optional<RunningApplication>, std::optional<SystemError>) {});
     }
+}
 
-    const auto shortApps = appsShortOfWindows(ws, launching);
-    if (!shortApps.empty()) {
-        activate();
-        Log::line("[Tessane] Show blocked — " + shortOfWindowsEntries(shortApps) + ".");
-        presentShortOfWindowsBlock(id, shortApps, lifetime.guard([this, id] { showWorkspace(id); }));
-        return;
-    }
+// ------------------------------------------------------------------------ up
 
+void WorkspaceController::activateForShow(const std::optional<RunningApplication>& app, const Uuid& workspaceID) {
+    if (app && env.platform.applications->activate(app->pid)) noteShowActivation(app->pid, workspaceID);
+}
+
+void WorkspaceController::putShownWorkspaceUp(const Workspace& ws, TimeInterval start, const ShowLaunches& launches,
+                                              const std::optional<RunningApplication>& toActivate) {
+    const Uuid& id = ws.id;
     // When every window is there already, the windows are moved as soon as the container's
     // frame is known and the chrome goes up around them after; what that pass logs is held and
-    // comes after the frame's line, as when the wait for windows placed them.
+    // comes after the frame's line, as when the wait for windows placed them. The activation goes
+    // out once the windows are moved: the window manager then takes the moves first (raising and
+    // focusing costs it most on a crowded desktop), and the windows' order the pass reads does
+    // not change under it. A show that waits for its windows activates before it waits.
     const auto opened = openContainerFrame(ws);
     std::optional<PlacementReport> tiled;
     std::vector<std::string> tileLines;
@@ -237,14 +250,15 @@ void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> on
         tiled = placeWindows(*current, false, true, true);
         heldLines = nullptr;
     }
-    activate();
+    activateForShow(toActivate, id);
     if (opened) putChromeUp(*opened);
     deferredChrome.reset();
     const auto ms = static_cast<long long>((queue.now() - start) * 1000);
+    const auto& launching = launches.launching;
     Log::line("[Tessane] Show ‘" + ws.name + "’: frame up in " + std::to_string(ms) + " ms" +
               (launching.empty() ? "." : ", " + std::to_string(launching.size()) + " app(s) still launching."));
     for (const auto& line : tileLines) Log::line(line);
-    reopenWindowlessApps(runningVisible, launching);
+    reopenWindowlessApps(launches.runningVisible, launching);
     ++readinessChains[id];  // an older wait for this workspace's windows stands down
     if (const auto shown = manager.workspace(id); tiled && shown && sessions.contains(id)) {
         reportTile(*shown, *tiled);
@@ -252,7 +266,6 @@ void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> on
     } else {
         tileWhenWindowsReady(id, 0, 0, 0);
     }
-    if (onShown) onShown();
 }
 
 // ------------------------------------------------------------------------ short of windows

@@ -25,7 +25,7 @@ bool WorkspaceController::refreshStageManagerState(bool deferTransition) {
 }
 
 void WorkspaceController::maybeRefreshStageManagerState() {
-    if (queue.now() - stage.lastStageManagerCheck <= StageManagerState::stageManagerRecheckInterval) return;
+    if (queue.now() - stage.lastStageManagerCheck <= workspace_controller::StageManagerState::stageManagerRecheckInterval) return;
     refreshStageManagerState(false);
 }
 
