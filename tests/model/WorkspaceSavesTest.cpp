@@ -169,7 +169,9 @@ TEST_F(WorkspaceSaves, AFileRewrittenInPlaceWhileItIsReadIsNeverAFault) {
     const WorkspaceStore reader = store();
     for (int i = 0; i < 100; ++i) {
         const auto read = reader.read();
-        if (!read.workspaces) EXPECT_FALSE(read.error.empty());
+        if (!read.workspaces) {
+            EXPECT_FALSE(read.error.empty());
+        }
     }
     stop = true;
     writer.join();
