@@ -145,7 +145,9 @@ TEST_F(KeepInShapeX11Test, AForeignWindowMappedOverTheGutterSendsTheChromeAside)
     EXPECT_TRUE(chrome_->isVisible);
     EXPECT_EQ(linesContaining("Foreground guard: raised Right from under"), 1u);
     // Xfwm4 hands the focus to a window it raised on request.
-    if (server_->windowManagerName() != "xfwm4") EXPECT_EQ(active(), otherClient.windows.at(0));
+    if (server_->windowManagerName() != "xfwm4") {
+        EXPECT_EQ(active(), otherClient.windows.at(0));
+    }
 }
 
 }  // namespace
