@@ -574,6 +574,8 @@ private:
     // after: its later steps do not run and activations it or an earlier show caused are not
     // taken for the user's.
     void supersedeRaiseSequence();
+    // Another application than the sequence's workspace's own (and not Tessane).
+    bool isOutsideRaiseSequence(const RunningApplication& app) const;
     // Records the activation a show asked for, so that a later show or a hide of the workspace
     // does not take its late report for the user's.
     void noteShowActivation(Pid pid, const Uuid& workspaceID);

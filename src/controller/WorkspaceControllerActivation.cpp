@@ -8,6 +8,7 @@
 #include "model/WorkspaceManager.h"
 #include "platform/Accessibility.h"
 #include "platform/Applications.h"
+#include "platform/Environment.h"
 #include "system/ExternalAppController.h"
 
 #include <algorithm>
@@ -27,7 +28,12 @@ const char* caseName(WorkspaceController::FrameVisibility visibility) {
 
 void WorkspaceController::handleAppActivated(const RunningApplication& app) {
     if (isFocusHandedBack(app)) return;  // the window manager's, after our own hide
-    if (isResurfacing) return;  // our own sequence is activating them
+    if (isResurfacing) {
+        // Our own sequence is activating the workspace's applications. Another application taking
+        // the focus meanwhile is the user's choice, and the sequence's later steps would bury it.
+        if (!raiseSequence.running || !isOutsideRaiseSequence(app)) return;
+        supersedeRaiseSequence();
+    }
     // A superseded sequence's activation, heard late.
     if (raiseSequence.superseded.count(app.pid) && queue.now() < raiseSequence.supersededUntil) return;
 
@@ -68,6 +74,18 @@ void WorkspaceController::handleAppActivated(const RunningApplication& app) {
 
     // Our own menus, panels and windows never count as the application last active.
     if (bundleID != env.ownBundleIdentifier) lastActivatedBundleID = bundleID;
+}
+
+bool WorkspaceController::isOutsideRaiseSequence(const RunningApplication& app) const {
+    if (raiseSequence.activated.count(app.pid) || !raiseSequence.workspaceID ||
+        app.pid == env.platform.environment->processIdentifier())
+        return false;
+    if (!app.bundleIdentifier) return true;  // no workspace holds an application it can't name
+    if (*app.bundleIdentifier == env.ownBundleIdentifier) return false;
+    const auto workspace = manager.workspace(*raiseSequence.workspaceID);
+    return workspace && std::none_of(workspace->apps.begin(), workspace->apps.end(), [&](const ManagedApp& a) {
+               return a.bundleIdentifier == *app.bundleIdentifier;
+           });
 }
 
 std::optional<Workspace> WorkspaceController::shownWorkspaceOwning(const std::string& bundleID) const {

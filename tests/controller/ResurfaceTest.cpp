@@ -160,6 +160,17 @@ TEST_F(Resurface, AWorkspaceHiddenBetweenTwoStepsKeepsItsAppsHiddenAndOwed) {
     EXPECT_EQ(raises("Music") + raises("Mail"), 0u);  // the step before the hide was the last
 }
 
+TEST_F(Resurface, AnotherAppPickedDuringTheSequenceEndsItAndStaysInFront) {
+    s.activate("Mail");  // Notes comes up at once, Music would at 0.2 and Mail at 0.4
+    s.advance(0.1);
+    s.activate("Maps");  // the user goes back: no later step buries it
+    s.advance(2);
+    EXPECT_EQ(raises("Music") + raises("Mail"), 0u);
+    EXPECT_EQ(frontmost(), "org.example.Maps");
+    EXPECT_FALSE(s.probe().isResurfacing());
+    EXPECT_FALSE(s.chrome(write.id).isVisible);
+}
+
 TEST_F(Resurface, AShowDuringTheSequenceCutsItShortAndItsOwnWorkspaceEndsInFront) {
     s.launchApp("Photos");
     const auto listen = s.addWorkspace("Listen", {"Maps", "Photos"});

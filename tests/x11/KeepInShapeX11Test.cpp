@@ -93,12 +93,35 @@ TEST_F(KeepInShapeX11Test, AForeignWindowMappedOverTheGutterSendsTheChromeAside)
     WorkspaceControllerProbe probe{*controller_};
     probe.putUp(ws.id, container_);
     probe.placeWindows(ws);
-    ASSERT_TRUE(runPast(0.5));  // past the placements' guard (0.4 s)
+    // Past the placements' guard and the sequence that the first focus report starts: nothing of
+    // the workspace's own is still raising its windows when the other one maps.
+    ASSERT_TRUE(runPast(0.5));
+    ASSERT_TRUE(run([&] { return !probe.isResurfacing() && !probe.guardTimerRunning(); }, 10));
     ASSERT_TRUE(chrome_->isVisible);
 
-    // Across the middle of the container, over the gutter between the two panes.
+    const auto active = [&] {
+        const auto list = x_->windowList(x_->root(), "_NET_ACTIVE_WINDOW");
+        return list && !list->empty() ? (*list)[0] : 0;
+    };
+    const auto above = [&](Pid upper, Pid lower) {
+        const auto list = platform_.windowList->windows(WindowList::Option::onScreenOnly);
+        if (!list) return false;
+        const auto index = [&](Pid pid) {
+            return std::find_if(list->begin(), list->end(), [&](const auto& e) { return e.ownerPid == pid; }) -
+                   list->begin();
+        };
+        return index(upper) < index(lower);
+    };
+
+    // Across the middle of the container, over the gutter between the two panes, opened and
+    // focused by the user. (A manager may map a window it denies the focus under the focused one:
+    // then it is between the workspace's own windows, which is another case below.)
     auto& otherClient = startClient({"--class", "other.OtherApp", "--size", "300x200", "--pos", "450,250"});
     const Pid otherPid = otherClient.process->pid();
+    x_->requestActivate(otherClient.windows.at(0));
+    ASSERT_TRUE(run(
+        [&] { return active() == otherClient.windows.at(0) && above(otherPid, left) && above(otherPid, right); }, 10))
+        << active() << " " << above(otherPid, left) << above(otherPid, right);
     const auto aside = [&] { return linesContaining("Foreground guard: foreign window covers region → chrome aside") > 0; };
     run(
         [&] {
@@ -113,26 +136,12 @@ TEST_F(KeepInShapeX11Test, AForeignWindowMappedOverTheGutterSendsTheChromeAside)
     // Left comes up over it (a window manager restoring the workspace may leave it so): the other
     // window now lies between Left and Right, over Right's tile. Right is raised over it, the
     // focus stays with the other window, and the chrome comes back.
-    const auto active = [&] {
-        const auto list = x_->windowList(x_->root(), "_NET_ACTIVE_WINDOW");
-        return list && !list->empty() ? (*list)[0] : 0;
-    };
     // Marco leaves a window without the focus where it is when asked to restack it, ours as a
     // pager's: neither Left nor a tile can be brought up over the other window there.
     if (server_->windowManagerName() == "marco") GTEST_SKIP() << "Marco restacks no window without the focus";
-    x_->requestActivate(otherClient.windows.at(0));
-    ASSERT_TRUE(run([&] { return active() == otherClient.windows.at(0); }, 10));
+    ASSERT_EQ(active(), otherClient.windows.at(0));
     AXWindowController ax(*platform_.accessibility);
     platform_.accessibility->performAction(ax.manageableWindows(left).at(0).element, ax::kRaiseUnfocused);
-    const auto above = [&](Pid upper, Pid lower) {
-        const auto list = platform_.windowList->windows(WindowList::Option::onScreenOnly);
-        if (!list) return false;
-        const auto index = [&](Pid pid) {
-            return std::find_if(list->begin(), list->end(), [&](const auto& e) { return e.ownerPid == pid; }) -
-                   list->begin();
-        };
-        return index(upper) < index(lower);
-    };
     ASSERT_TRUE(run([&] { return above(left, otherPid); }, 10));
     ASSERT_FALSE(above(right, otherPid));
     run(
