@@ -196,6 +196,15 @@ TEST_F(OnboardingFlowTest, CreateClosesFirstThenHandsOverTheSeedEvenWhenClosingE
     flow->continueOrDone();
     flow->create();
     EXPECT_EQ(events, (std::vector<std::string>{"close", "create:Create a Workspace"}));
+
+    // An app opened while the step was showing is handed over with the press.
+    events.clear();
+    flow = make(S::accessibility, true);
+    flow->continueOrDone();
+    EXPECT_EQ(flow->text().buttonLabel, "Create a Workspace");
+    seedAnswer = {app("Notes")};
+    flow->create();
+    EXPECT_EQ(events, (std::vector<std::string>{"close", "create:Start with Notes"}));
 }
 
 TEST_F(OnboardingFlowTest, PollReadsWindowControlOnlyOnItsStep) {
