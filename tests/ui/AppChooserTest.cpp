@@ -70,6 +70,19 @@ TEST_F(AppChooserTest, TypingNarrowsAndChooseTakesTheOneLeft) {
     d->chooseButton()->click();
     EXPECT_EQ(d->result(), QDialog::Accepted);
     EXPECT_EQ(d->chosen(), std::vector<std::filesystem::path>{"/Applications/notes.app"});
+
+    // The exact name first, then names that start with the text, then the others, each in list
+    // order; a row chosen before stays chosen, and an emptied search gives back the list as it was.
+    std::vector<AppChooserDialog::Entry> entries;
+    for (const char* n : {"Koi8rXTerm", "UXTerm", "XTerm", "XTerm (wide)"}) entries.push_back({n, n, {}});
+    AppChooserDialog terms(entries, {}, nullptr);
+    terms.list()->item(1)->setSelected(true);
+    terms.searchField()->setText("xterm");
+    EXPECT_EQ(terms.visibleNames(), (QStringList{"XTerm", "XTerm (wide)", "Koi8rXTerm", "UXTerm"}));
+    ASSERT_EQ(terms.list()->selectedItems().size(), 1);
+    EXPECT_EQ(terms.list()->selectedItems()[0]->text(), "UXTerm");
+    terms.searchField()->clear();
+    EXPECT_EQ(terms.visibleNames(), (QStringList{"Koi8rXTerm", "UXTerm", "XTerm", "XTerm (wide)"}));
 }
 
 // A launcher's keys, all from the search field: typing filters, Down and Up move among the rows
