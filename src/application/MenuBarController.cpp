@@ -1,6 +1,7 @@
 #include "application/MenuBarController.h"
 
 #include "controller/WorkspaceController.h"
+#include "model/AppRegistry.h"
 #include "model/Workspace.h"
 #include "model/WorkspaceManager.h"
 #include "shell/ShortcutBindings.h"
@@ -110,18 +111,28 @@ std::vector<MenuBarController::MenuKey> MenuBarController::menuKeys(const std::v
     return keys;
 }
 
-Bytes MenuBarController::menuIcon(const Workspace& workspace) {
-    const ManagedApp* primary = workspace.primaryApp();
-    if (!primary || !primary->iconData) return {};
-    // A PNG starts with its signature and an image header of non-zero width and height.
+namespace {
+
+// A PNG starts with its signature and an image header of non-zero width and height.
+bool isUsablePng(const Bytes& png) {
     static constexpr uint8_t kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    const Bytes& png = *primary->iconData;
-    if (png.size() < 24 || !std::equal(std::begin(kSignature), std::end(kSignature), png.begin())) return {};
-    if (!std::equal(png.begin() + 12, png.begin() + 16, "IHDR")) return {};
+    if (png.size() < 24 || !std::equal(std::begin(kSignature), std::end(kSignature), png.begin())) return false;
+    if (!std::equal(png.begin() + 12, png.begin() + 16, "IHDR")) return false;
     const bool hasWidth = std::any_of(png.begin() + 16, png.begin() + 20, [](uint8_t b) { return b != 0; });
     const bool hasHeight = std::any_of(png.begin() + 20, png.begin() + 24, [](uint8_t b) { return b != 0; });
-    if (!hasWidth || !hasHeight) return {};
-    return png;
+    return hasWidth && hasHeight;
+}
+
+}  // namespace
+
+Bytes MenuBarController::menuIcon(const Workspace& workspace) const {
+    const ManagedApp* primary = workspace.primaryApp();
+    if (!primary) return {};
+    if (primary->iconData && isUsablePng(primary->iconData->bytes())) return primary->iconData->bytes();
+    if (!services_.builder.catalog) return {};
+    // The catalogue keeps the icons it made, so asking again at each refresh costs little.
+    auto icon = AppRegistry(*services_.builder.catalog).systemIconPNG(primary->bundleIdentifier);
+    return icon && isUsablePng(*icon) ? *icon : Bytes{};
 }
 
 std::string MenuBarController::workspaceChord(size_t position) {

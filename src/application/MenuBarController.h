@@ -131,8 +131,9 @@ public:
     static std::string statusTooltip(const std::vector<std::string>& shown,
                                      const std::optional<std::string>& updateVersion, int nameLimit);
     static std::vector<MenuKey> menuKeys(const std::vector<Workspace>& workspaces);
-    // The primary app's stored icon when it is a PNG image; empty otherwise.
-    static Bytes menuIcon(const Workspace& workspace);
+    // The primary app's stored icon when it is a PNG image, else (a hand-edited list stores none)
+    // the icon the app index has for it, as Settings and the switcher show; empty when neither.
+    Bytes menuIcon(const Workspace& workspace) const;
     // The chord shown beside the workspace row at `position` (from 0); empty after the ninth.
     static std::string workspaceChord(size_t position);
     // The screen under `point`, else the main screen.

@@ -69,14 +69,30 @@ void BuilderState::resizeSlots() { slots.resize(static_cast<size_t>(paneCount(la
 void BuilderState::chooseLayout(LayoutType type) {
     layout = type;
     resizeSlots();
+    followApps();
 }
 
 void BuilderState::fill(size_t pane, ManagedApp app) {
     if (pane < slots.size()) slots[pane] = std::move(app);
+    followApps();
 }
 
 void BuilderState::remove(size_t pane) {
     if (pane < slots.size()) slots[pane].reset();
+    followApps();
+}
+
+void BuilderState::typeName(std::string text) {
+    name = std::move(text);
+    nameTyped_ = true;
+}
+
+void BuilderState::followApps() {
+    // A name the user never typed describes the apps; once typed, it is theirs.
+    if (nameTyped_) return;
+    std::vector<std::string> names;
+    for (const auto& app : chosen()) names.push_back(app.displayName);
+    name = names.empty() ? kDefaultName : WorkspaceCapture::suggestedName(names);
 }
 
 std::string BuilderState::statusText() const {

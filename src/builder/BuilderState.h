@@ -40,10 +40,11 @@ public:
     // Fits the slots to the layout's pane count (dropping the applications of extra panes).
     void resizeSlots();
 
-    // The user's actions.
+    // The user's actions. Until the user types a name, the name follows the chosen apps.
     void chooseLayout(LayoutType type);
     void fill(size_t pane, ManagedApp app);
     void remove(size_t pane);
+    void typeName(std::string text);
 
     std::string statusText() const;
     // The name Create hands over: as typed, or "New Workspace" when empty.
@@ -53,7 +54,10 @@ public:
     }
 
 private:
+    void followApps();
+
     bool wasSeeded_ = false;
+    bool nameTyped_ = false;
 };
 
 }  // namespace tessane

@@ -36,8 +36,10 @@ void OnboardingFlow::continueOrDone() {
 }
 
 void OnboardingFlow::create() {
-    // Closing drops the panel and may take this flow with it: what the builder gets is copied first.
-    const auto seed = seed_;
+    // The apps opened while the step was showing count too: the seed is looked up again at the
+    // press. Closing drops the panel and may take this flow with it: what the builder gets is
+    // copied first.
+    const auto seed = actions_.seedApps ? actions_.seedApps() : seed_;
     const auto onClose = actions_.onClose;
     const auto onCreate = actions_.onCreateWorkspace;
     if (onClose) onClose();

@@ -46,7 +46,7 @@ public:
     void leading();
     void back();
     void continueOrDone();
-    // The create step's button: closes the panel, then hands the seed to the builder.
+    // The create step's button: closes the panel, then hands the apps open now to the builder.
     void create();
     // The window-control step's button.
     void openWindowControlHelp();

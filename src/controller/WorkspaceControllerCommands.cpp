@@ -109,7 +109,7 @@ void WorkspaceController::restoreLayout(const Uuid& id) {
     const AccessibilityPermission permission(*env.platform.accessibility, env.identity);
     permission.logDiagnostics("Restore Layout ‘" + found->name + "’");
     if (!permission.ensureTrusted()) {
-        Log::line("[Tessane] Restore: Accessibility not granted — container not shown, tiling skipped.");
+        Log::line("[Tessane] Restore: window control not available — container not shown, tiling skipped.");
         return;
     }
     // A workspace that is not shown keeps its applications hidden: putting its container up over
@@ -165,7 +165,7 @@ void WorkspaceController::resetWorkspace(const Uuid& id) {
         return;
     const auto display = env.platform.accessibility->isProcessTrusted() ? currentDisplayVisibleAX() : std::nullopt;
     if (!display) {
-        Log::line("[Tessane] Reset: skipped (no AX permission or no current display).");
+        Log::line("[Tessane] Reset: skipped (no window control or no current display).");
         return;
     }
 

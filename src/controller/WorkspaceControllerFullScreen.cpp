@@ -52,7 +52,7 @@ bool WorkspaceController::reconcileFullScreenChrome(const Uuid& workspaceID) {
             // The tips card belongs with the chrome: never over a fullscreen window either.
             if (workspaceTips->hasPanel()) workspaceTips->close();
             Log::throttledLine("fullscreen", "[Tessane] " + name +
-                                                 ": app in native fullscreen — chrome hidden (no bleed onto its Space).");
+                                                 ": app fullscreen — chrome hidden (no bleed onto its desktop).");
         }
         return true;
     }

@@ -180,7 +180,7 @@ std::optional<ShowStop> WorkspaceController::showStopsAtGate(const Workspace& ws
     const AccessibilityPermission permission(*env.platform.accessibility, env.identity);
     permission.logDiagnostics("Show Workspace ‘" + ws.name + "’");
     if (!permission.ensureTrusted())
-        return ShowStop{"[Tessane] Show: Accessibility not granted — apps launched, frame/tiling skipped.", nullptr};
+        return ShowStop{"[Tessane] Show: window control not available — apps launched, frame/tiling skipped.", nullptr};
 
     if (refreshStageManagerState(false))
         return ShowStop{"[Tessane] Show blocked — Stage Manager is enabled; not tiling ‘" + ws.name + "’ (would fight it).",

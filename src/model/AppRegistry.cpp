@@ -21,7 +21,8 @@ std::string lowerAscii(std::string s) {
 std::string describe(AppRegistryError::Kind kind, const fs::path& url) {
     const std::string name = withoutTrailingSeparators(url).filename().string();
     if (kind == AppRegistryError::Kind::notAnApp) return name + " is not an application.";
-    return "Couldn't read a bundle identifier for " + name + ".";
+    // Said to people: a desktop entry of another type (a link, a folder), or one that can't be read.
+    return name + " is not an application entry that can be started.";
 }
 
 }  // namespace

@@ -9,7 +9,7 @@ std::vector<std::string> UserDefaultsHiddenAppStore::loadHiddenBundleIDs() const
     if (auto ids = defaults_.stringArray(kKey)) return *ids;
     if (defaults_.value(kKey)) {
         Log::line(std::string("[Tessane] Hidden-app ledger: ") + kKey +
-                  " does not hold a list of bundle identifiers — reading it as empty.");
+                  " does not hold a list of application ids — reading it as empty.");
     }
     return {};
 }

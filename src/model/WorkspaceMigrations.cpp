@@ -80,7 +80,7 @@ void WorkspaceManager::migrateChangedBundleIDs(std::vector<Workspace>& list) {
                 continue;
             const std::string& newID = bundle->bundleIdentifier;
             if (inUse.count(newID)) {
-                Log::line("[Tessane] Bundle-id migration skipped for " + app.displayName + ": " + app.bundleIdentifier +
+                Log::line("[Tessane] Desktop-entry id migration skipped for " + app.displayName + ": " + app.bundleIdentifier +
                           " \u2192 " + newID + " already in use (would duplicate).");
                 continue;
             }
@@ -96,7 +96,7 @@ void WorkspaceManager::migrateChangedBundleIDs(std::vector<Workspace>& list) {
     if (changed) {
         std::string joined;
         for (const auto& r : relinks) joined += (joined.empty() ? "" : "; ") + r;
-        Log::line("[Tessane] Re-linked apps that changed bundle identifier: " + joined + "; re-persisting workspaces.");
+        Log::line("[Tessane] Re-linked apps whose desktop entry id changed: " + joined + "; re-persisting workspaces.");
         write(list);
     }
 }

@@ -55,6 +55,7 @@ protected:
         services.applications = &scenario.sim.applications;
         services.alerts = &scenario.sim.alerts;
         services.updates = &updates;
+        services.builder.catalog = &scenario.sim.applications;
         services.builder.makePanel = [this](const std::vector<ManagedApp>& seed, BuilderActions actions) {
             presenters.builderSeeds.push_back(seed);
             presenters.builderActions = std::move(actions);

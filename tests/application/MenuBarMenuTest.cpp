@@ -84,10 +84,13 @@ TEST_F(MenuBarMenuTest, OneWorkspaceRowCarriesItsChordIconAndShownStateAndTheFro
 }
 
 TEST_F(MenuBarMenuTest, ElevenWorkspacesTheFirstNineCarryChordsAndOnlyUsablePngsBecomeIcons) {
+    // A record without a usable icon (hand-edited) shows the app index's icon, as Settings does.
+    const Bytes indexIcon = sim::solidPng(128, 0x22aa44ff);
+    const Bytes notAPng{'n', 'o', 't', ' ', 'a', ' ', 'p', 'n', 'g'};
     for (int i = 1; i <= 11; ++i) {
         const std::string name = "W" + std::to_string(i);
         if (i == 2)
-            addWorkspace(name, {"App2"}, Bytes{'n', 'o', 't', ' ', 'a', ' ', 'p', 'n', 'g'});
+            addWorkspace(name, {"App2"}, notAPng);
         else if (i == 3)
             addWorkspace(name, {"App3"}, std::nullopt);
         else if (i == 4)
@@ -95,13 +98,17 @@ TEST_F(MenuBarMenuTest, ElevenWorkspacesTheFirstNineCarryChordsAndOnlyUsablePngs
         else
             addWorkspace(name, {"App" + std::to_string(i)});
     }
+    scenario.sim.applications.installApp("/Applications/App3.app",
+                                         {ControllerScenario::bundleID("App3"), "App3", "App3", 0x22aa44ff});
     menuBar();
     for (int i = 1; i <= 11; ++i) {
         const auto r = row("W" + std::to_string(i));
         ASSERT_TRUE(r);
         EXPECT_EQ(r->shortcut, i <= 9 ? "Super+Alt+" + std::to_string(i) : "") << i;
         EXPECT_TRUE(r->enabled);
-        EXPECT_EQ(r->iconPNG.empty(), i >= 2 && i <= 4) << i;
+        EXPECT_EQ(r->iconPNG.empty(), i == 4) << i;
+        EXPECT_NE(r->iconPNG, notAPng) << i;
+        EXPECT_TRUE(i != 3 || r->iconPNG == indexIcon);
     }
     EXPECT_EQ(titles()[4], "W1");
     EXPECT_EQ(titles()[14], "W11");

@@ -67,6 +67,7 @@ TEST(BuilderState, LayoutChangesResizeTheSlots) {
     s.chooseLayout(LayoutType::threeColumns);
     s.fill(2, app("C"));
     EXPECT_TRUE(s.canCreate());
+    EXPECT_EQ(s.name, "A + B + 1 more");  // a name nobody typed follows the apps
     s.chooseLayout(LayoutType::leftRightSplit);  // the third app is forgotten
     EXPECT_THAT(slotNames(s), ElementsAre("A", "B"));
     s.chooseLayout(LayoutType::threeColumns);

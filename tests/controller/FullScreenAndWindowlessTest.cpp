@@ -20,7 +20,7 @@ TEST_F(FullScreen, TheChromeStepsAsideWhileAnAppIsFullscreenAndComesBackWithATil
     EXPECT_FALSE(s.chrome(ws.id).isVisible);
     EXPECT_EQ(s.tips->closes, 1);
     EXPECT_EQ(s.probe().session(ws.id)->fullScreenPids, std::set<Pid>{s.pid("Mail")});
-    EXPECT_EQ(s.log(), (Lines{"[Tessane] “Write”: app in native fullscreen — chrome hidden (no bleed onto its Space)."}));
+    EXPECT_EQ(s.log(), (Lines{"[Tessane] “Write”: app fullscreen — chrome hidden (no bleed onto its desktop)."}));
     EXPECT_TRUE(s.probe().fullScreenPulseRunning());
 
     s.window("Mail").setFullScreen(false);
@@ -79,7 +79,7 @@ TEST_F(FullScreen, AWindowFlappingFullscreenIsReconciledOnceSettledAndAHideIsSer
     };
     flap();
     s.advance(1.5);
-    EXPECT_EQ(s.log(), (Lines{"[Tessane] “Write”: app in native fullscreen — chrome hidden (no bleed onto its Space).",
+    EXPECT_EQ(s.log(), (Lines{"[Tessane] “Write”: app fullscreen — chrome hidden (no bleed onto its desktop).",
                               "[Tessane] “Write”: left fullscreen — chrome restored, re-tiling."}));
     EXPECT_TRUE(s.chrome(ws.id).isVisible);
 

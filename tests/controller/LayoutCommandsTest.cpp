@@ -167,7 +167,7 @@ TEST_F(LayoutCommands, RestoringAWorkspaceThatIsNotShownStoresTheLayoutAndShowsN
 TEST_F(LayoutCommands, RestoreWithoutWindowControlPromptsAndShowsNothing) {
     s.sim.accessibility.setTrusted(false);
     s.controller().restoreLayout(ws.id);
-    EXPECT_EQ(s.logCount("[Tessane] Restore: Accessibility not granted — container not shown, tiling skipped."), 1u);
+    EXPECT_EQ(s.logCount("[Tessane] Restore: window control not available — container not shown, tiling skipped."), 1u);
     EXPECT_EQ(s.logCount("[Tessane][AX] ensureTrusted (not trusted)"), 1u);
     EXPECT_EQ(s.window("Notes").frame(), Rect(100, 100, 800, 600));
 }
@@ -288,7 +288,7 @@ TEST_F(LayoutCommands, ResetFillsTheDisplayInUseAndClearsTheRatios) {
 TEST_F(LayoutCommands, ResetWithoutWindowControlIsSkipped) {
     s.sim.accessibility.setTrusted(false);
     s.controller().resetWorkspace(ws.id);
-    EXPECT_EQ(s.log(), (Lines{"[Tessane] Reset: skipped (no AX permission or no current display)."}));
+    EXPECT_EQ(s.log(), (Lines{"[Tessane] Reset: skipped (no window control or no current display)."}));
 }
 
 TEST_F(LayoutCommands, ReleaseStopsTheTilingButLeavesEveryWindowWhereItIs) {

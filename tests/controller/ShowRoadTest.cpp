@@ -140,7 +140,7 @@ TEST_F(ShowRoad, WithoutAccessibilityTheAppsLaunchButNothingIsShown) {
     EXPECT_EQ(shown, 0);
     EXPECT_EQ(s.sim.accessibility.promptCount(), 1);
     EXPECT_EQ(s.logCount("[Tessane][AX] ensureTrusted (not trusted): trusted=false"), 1u);
-    EXPECT_EQ(showLines().back(), "[Tessane] Show: Accessibility not granted — apps launched, frame/tiling skipped.");
+    EXPECT_EQ(showLines().back(), "[Tessane] Show: window control not available — apps launched, frame/tiling skipped.");
     EXPECT_EQ(s.sim.applications.openRequests().size(), 1u);  // Mail
     EXPECT_FALSE(s.app("Notes").isRunning() && s.sim.applications.runningApplication(s.pid("Notes"))->isHidden);
     EXPECT_TRUE(s.ledger->hiddenBundleIDs().empty());

@@ -9,7 +9,7 @@ namespace tessane::e2e {
 namespace {
 
 constexpr const char* kTold = "[Tessane][AX] No window manager is running: the user is told so";
-constexpr const char* kSkipped = "[Tessane] Show: Accessibility not granted";
+constexpr const char* kSkipped = "[Tessane] Show: window control not available";
 
 class WindowManagerRestartTest : public EndToEndTest {
 protected:

@@ -58,11 +58,11 @@ TEST_F(AppRegistryTest, RefusesWhatIsNotAnApp) {
     const std::vector<Case> cases = {
         {"/Downloads/Tool.zip", AppRegistryError::Kind::notAnApp, "Tool.zip is not an application."},
         {"/Applications/Empty.app", AppRegistryError::Kind::missingBundleIdentifier,
-         "Couldn't read a bundle identifier for Empty.app."},
+         "Empty.app is not an application entry that can be started."},
         {"/Applications/NoID.app/", AppRegistryError::Kind::missingBundleIdentifier,
-         "Couldn't read a bundle identifier for NoID.app."},
+         "NoID.app is not an application entry that can be started."},
         {"/Applications/Missing.app", AppRegistryError::Kind::missingBundleIdentifier,
-         "Couldn't read a bundle identifier for Missing.app."},
+         "Missing.app is not an application entry that can be started."},
     };
     for (const auto& c : cases) {
         try {

@@ -81,7 +81,7 @@ TEST_F(MigrationsTest, AnAppRepublishedUnderANewIdentifierIsRelinked) {
     EXPECT_EQ(app.lastDocumentPath, old.lastDocumentPath);
     EXPECT_EQ(app.appPath, "/Applications/Editor.app");
     EXPECT_EQ(sim::pngSize(*app.iconData).width, 128u) << "a new icon";
-    EXPECT_EQ(logCount("[Tessane] Re-linked apps that changed bundle identifier: Editor com.old.editor \u2192 "
+    EXPECT_EQ(logCount("[Tessane] Re-linked apps whose desktop entry id changed: Editor com.old.editor \u2192 "
                        "com.new.editor; re-persisting workspaces."),
               1u);
     EXPECT_EQ(stored()[0].apps[0].bundleIdentifier, "com.new.editor");
@@ -115,10 +115,10 @@ TEST_F(MigrationsTest, ASecondRecordThatWouldDuplicateAnIdentifierIsSkipped) {
     EXPECT_EQ(list[0].apps[0].bundleIdentifier, "com.new.editor");
     EXPECT_EQ(list[0].apps[1].bundleIdentifier, "com.example.Cased") << "a case change is a change";
     EXPECT_EQ(list[1].apps[0].bundleIdentifier, "com.old.editor");
-    EXPECT_EQ(logCount("[Tessane] Bundle-id migration skipped for Editor (2): com.old.editor \u2192 com.new.editor "
+    EXPECT_EQ(logCount("[Tessane] Desktop-entry id migration skipped for Editor (2): com.old.editor \u2192 com.new.editor "
                        "already in use (would duplicate)."),
               1u);
-    EXPECT_EQ(logCount("Re-linked apps that changed bundle identifier: Editor com.old.editor \u2192 com.new.editor; "
+    EXPECT_EQ(logCount("Re-linked apps whose desktop entry id changed: Editor com.old.editor \u2192 com.new.editor; "
                        "Cased com.example.cased \u2192 com.example.Cased; re-persisting"),
               1u);
 }
@@ -141,7 +141,7 @@ TEST_F(MigrationsTest, ALoadReadsEachAppOnDiskOnceAndTheNextLoadReadsItAgain) {
     EXPECT_EQ(apps.bundleReadCount() - reads, 1);
     EXPECT_EQ(m->workspaces().get()[0].apps[0].bundleIdentifier, "com.new.editor") << "the change is seen";
     EXPECT_EQ(m->workspaces().get()[1].apps[0].bundleIdentifier, "com.editor");
-    EXPECT_EQ(logCount("Bundle-id migration skipped for Editor"), 2u);
+    EXPECT_EQ(logCount("Desktop-entry id migration skipped for Editor"), 2u);
 }
 
 TEST_F(MigrationsTest, AnAppFoundOnlyByTheSystemIsNeverRelinked) {

@@ -70,6 +70,17 @@ TEST_F(AppChooserTest, TypingNarrowsAndChooseTakesTheOneLeft) {
     d->chooseButton()->click();
     EXPECT_EQ(d->result(), QDialog::Accepted);
     EXPECT_EQ(d->chosen(), std::vector<std::filesystem::path>{"/Applications/notes.app"});
+
+    // The exact name first, then the names that start with it, then the rest; a chosen row stays chosen.
+    std::vector<AppChooserDialog::Entry> entries;
+    for (const char* n : {"Koi8rXTerm", "UXTerm", "XTerm", "XTerm (wide)"}) entries.push_back({n, n, {}});
+    AppChooserDialog terms(entries, {}, nullptr);
+    terms.list()->item(1)->setSelected(true);
+    terms.searchField()->setText("xterm");
+    EXPECT_EQ(terms.visibleNames(), (QStringList{"XTerm", "XTerm (wide)", "Koi8rXTerm", "UXTerm"}));
+    EXPECT_TRUE(terms.list()->findItems("UXTerm", Qt::MatchExactly).value(0)->isSelected());
+    terms.searchField()->clear();
+    EXPECT_EQ(terms.visibleNames(), (QStringList{"Koi8rXTerm", "UXTerm", "XTerm", "XTerm (wide)"}));
 }
 
 // A launcher's keys, all from the search field: typing filters, Down and Up move among the rows

@@ -155,7 +155,7 @@ TEST_F(BuilderViewTest, TheKeyboardAloneCreatesAWorkspace) {
     press(Qt::Key_Tab);
     EXPECT_EQ(focused(), view.createButton());
     press(Qt::Key_Return);
-    EXPECT_EQ(created, std::vector<std::string>{"New Workspace"});
+    EXPECT_EQ(created, std::vector<std::string>{"Notes + Mail"});  // the name nobody typed follows the apps
     EXPECT_EQ(createdLayout, LayoutType::topBottomSplit);
     ASSERT_EQ(createdApps.size(), 2u);
     EXPECT_EQ(createdApps[1].displayName, "Mail");
@@ -189,11 +189,14 @@ TEST_F(BuilderViewTest, TheGridAsksForTwoMorePanesAndAddFillsThem) {
     child(view, "pane3", "addApp")->click();
     QApplication::processEvents();
     EXPECT_TRUE(child(view, "pane3", "addApp"));
+    EXPECT_EQ(view.nameField()->text(), "Notes + Mail + 1 more");
+    QTest::keyClicks(view.nameField(), " Desk");  // typed: the name no longer follows the apps
     nextPick = record("Terminal");
     child(view, "pane3", "addApp")->click();
     QApplication::processEvents();
     EXPECT_TRUE(view.createButton()->isEnabled());
     EXPECT_EQ(view.statusLabel()->text(), "From your open windows — change any pane with Remove");
+    EXPECT_EQ(view.nameField()->text(), "Notes + Mail + 1 more Desk");
 }
 
 TEST_F(BuilderViewTest, RemoveEmptiesAPaneAndAnEmptyNameCreatesNewWorkspace) {

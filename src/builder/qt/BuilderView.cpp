@@ -63,7 +63,10 @@ BuilderView::BuilderView(const std::vector<ManagedApp>& seed, BuilderActions act
     name_->setPlaceholderText("Workspace name");
     // As wide as the design allows, so that a long suggested name shows whole.
     name_->setFixedWidth(kNameWidth);
-    connect(name_, &QLineEdit::textChanged, this, [this](const QString& text) { state_.name = text.toStdString(); });
+    // Any change but the one refresh() makes for the apps is the user's own name.
+    connect(name_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (!followingApps_) state_.typeName(text.toStdString());
+    });
     column->addWidget(name_, 0, Qt::AlignHCenter);
 
     // Every layout in view at once: the gallery wraps into rows instead of hiding some
@@ -191,6 +194,11 @@ void BuilderView::cancel() {
 }
 
 void BuilderView::refresh() {
+    if (const auto name = QString::fromStdString(state_.name); name_->text() != name) {
+        followingApps_ = true;
+        name_->setText(name);
+        followingApps_ = false;
+    }
     for (auto* button : gallery_) button->setSelected(button->type() == state_.layout);
     status_->setText(QString::fromStdString(state_.statusText()));
     create_->setEnabled(state_.canCreate());

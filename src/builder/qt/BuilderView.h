@@ -73,6 +73,7 @@ private:
     bool dark_;
 
     QLineEdit* name_ = nullptr;
+    bool followingApps_ = false;  // refresh() is putting the apps' name into the field
     std::vector<GalleryButton*> gallery_;
     QWidget* paneArea_ = nullptr;
     std::vector<QWidget*> cells_;

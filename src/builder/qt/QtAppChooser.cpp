@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -24,7 +25,16 @@ namespace tessane::builder_qt {
 
 namespace {
 constexpr int kPathRole = Qt::UserRole + 1;
+constexpr int kOrderRole = Qt::UserRole + 2;  // the row's place in the unfiltered list
 constexpr int kIconSide = 32;
+
+// How well a name answers the search: 0 the very name, 1 it starts so, 2 it holds it, 3 not at all.
+int matchRank(const QString& name, const QString& needle) {
+    if (needle.isEmpty()) return 0;
+    if (QString::compare(name, needle, Qt::CaseInsensitive) == 0) return 0;
+    if (name.startsWith(needle, Qt::CaseInsensitive)) return 1;
+    return name.contains(needle, Qt::CaseInsensitive) ? 2 : 3;
+}
 }  // namespace
 
 AppChooserDialog::AppChooserDialog(std::vector<Entry> entries, const AppChooser::Request& request, OtherPicker other,
@@ -49,6 +59,7 @@ AppChooserDialog::AppChooserDialog(std::vector<Entry> entries, const AppChooser:
     for (const Entry& e : entries_) {
         auto* item = new QListWidgetItem(e.icon, e.name, list_);
         item->setData(kPathRole, QString::fromStdString(e.path.string()));
+        item->setData(kOrderRole, list_->count() - 1);
         item->setToolTip(QString::fromStdString(e.path.string()));
     }
     connect(list_, &QListWidget::itemSelectionChanged, this,
@@ -148,9 +159,27 @@ QStringList AppChooserDialog::visibleNames() const {
 
 void AppChooserDialog::filter(const QString& text) {
     const QString needle = text.trimmed();
+    // The closest matches on top ("xterm" lists XTerm above UXTerm), the list's order otherwise.
+    std::vector<std::pair<std::pair<int, int>, QListWidgetItem*>> ranked;
     for (int i = 0; i < list_->count(); ++i) {
         QListWidgetItem* item = list_->item(i);
-        const bool match = needle.isEmpty() || item->text().contains(needle, Qt::CaseInsensitive);
+        ranked.push_back({{matchRank(item->text(), needle), item->data(kOrderRole).toInt()}, item});
+    }
+    std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    bool reordered = false;
+    for (int i = 0; i < list_->count(); ++i) reordered |= list_->item(i) != ranked[static_cast<size_t>(i)].second;
+    if (reordered) {
+        // Taking a row out of the list drops its selection: what was chosen is put back.
+        QListWidgetItem* current = list_->currentItem();
+        const auto selected = list_->selectedItems();
+        const QSignalBlocker quiet(list_);
+        while (list_->count() > 0) list_->takeItem(0);
+        for (const auto& [rank, item] : ranked) list_->addItem(item);
+        if (current) list_->setCurrentItem(current, QItemSelectionModel::NoUpdate);
+        for (auto* item : selected) item->setSelected(true);
+    }
+    for (const auto& [rank, item] : ranked) {
+        const bool match = rank.first < 3;
         item->setHidden(!match);
         if (!match) item->setSelected(false);
     }
