@@ -379,6 +379,10 @@ void focus(WindowId window) {
     if (Display* d = display()) XSetInputFocus(d, window, RevertToParent, CurrentTime);
 }
 
+void ungrabPointer() {
+    if (Display* d = display()) XUngrabPointer(d, CurrentTime);
+}
+
 void flush() {
     if (Display* d = display()) XFlush(d);
 }

@@ -26,6 +26,8 @@ bool compositing();
 int watchCompositing();
 // An empty input shape: clicks fall through to what lies below.
 void setEmptyInputShape(WindowId window);
+// Ends the pointer grab a press on one of our windows holds.
+void ungrabPointer();
 // Input everywhere in a window of `width` x `height`, whatever its bounding shape.
 void setFullInputShape(WindowId window, QSize size);
 // Input only inside `region` (window coordinates).

@@ -65,7 +65,8 @@ QtPanel::~QtPanel() {
     // Shown by Qt, its window stays so, unmapped by us.
     if (mapsItself() && widget_->isVisible()) {
         widget_->canvas().cancelPress();
-        if (mapped_) panel_x11::unmapWindow(windowId());
+        if (mapped_ || hiddenByShape_) panel_x11::unmapWindow(windowId());
+        if (hiddenByShape_) shaped_ = true;  // the next panel made like it gets its shape back
     } else {
         widget_->hide();
     }
@@ -155,8 +156,15 @@ void QtPanel::syncMapped() {
         if (mapsItself()) {
             mapped_ = false;
             owner_.dropMap(this);
-            widget_->canvas().cancelPress();  // the server ends a press's grab with the window
-            if (widget_->isVisible()) panel_x11::unmapWindow(windowId());
+            // The server ends a press's grab with the window; a window kept mapped lets it go.
+            const bool pressed = widget_->canvas().cancelPress();
+            if (widget_->isVisible() && owner_.compositing()) {
+                hiddenByShape_ = true;
+                applyShapes();
+                if (pressed) panel_x11::ungrabPointer();
+            } else if (widget_->isVisible()) {
+                panel_x11::unmapWindow(windowId());
+            }
             panel_x11::flush();
         } else {
             widget_->hide();
@@ -187,6 +195,12 @@ void QtPanel::syncMapped() {
         widget_->show();
     }
     afterShow();
+}
+
+void QtPanel::reveal() {
+    if (!std::exchange(hiddenByShape_, false)) return;
+    applyShapes();
+    syncInputWindow();
 }
 
 void QtPanel::mapAgain() {

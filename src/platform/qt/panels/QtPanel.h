@@ -52,6 +52,12 @@ public:
     // compositing manager painting windows in the order they were mapped paints it above those
     // mapped before (see QtPanels::mapBatch()).
     void mapAgain();
+    // Ordered out while a compositing manager runs, a panel that maps itself stays mapped with
+    // nothing in its shape: a window mapped again is painted above the others until the manager
+    // hears where it stands (KWin, Mutter), so the chrome shown again would flash over the cards.
+    // Shown again, it keeps its place in the stack and only gets its shape back.
+    bool hiddenByShape() const { return hiddenByShape_; }
+    void reveal();
     unsigned long windowId() const;
     long frontSequence() const { return frontSequence_; }
     // The frame in root coordinates, X pixels.
@@ -106,6 +112,7 @@ private:
     bool marked_ = false;  // the compositor's hints are on the window
     bool orderedIn_ = false;
     bool mapped_ = false;  // when it maps itself: whether its window is mapped (or about to be)
+    bool hiddenByShape_ = false;  // its window mapped, shaped to nothing (see hiddenByShape())
     double alpha_ = 1;
     bool shadow_;
     std::optional<QColor> serverFill_;  // the window's background colour, when the server fills it

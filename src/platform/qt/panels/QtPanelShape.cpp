@@ -33,6 +33,13 @@ void QtPanel::applyShape(bool newDrawing) {
 }
 
 void QtPanel::applyShapes() {
+    if (hiddenByShape_) {
+        // Nothing shown is said with a pixel past the window's edge (see below).
+        panel_x11::setBoundingShape(windowId(), QRegion(-1, -1, 1, 1));
+        shaped_ = true;
+        wholeShape_ = QSize();
+        return;
+    }
     cut_ = owner_.coverOf(*this);
     if (options_.ignoresMouse) panel_x11::setEmptyInputShape(windowId());
     // Shapes are cut in X pixels, straight on the window: Qt would cut them in its own units.

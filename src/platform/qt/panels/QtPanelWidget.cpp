@@ -82,10 +82,11 @@ void PanelCanvas::keyPressEvent(QKeyEvent* e) {
     QWidget::keyPressEvent(e);
 }
 
-void PanelCanvas::cancelPress() {
-    if (!pressed_) return;
+bool PanelCanvas::cancelPress() {
+    if (!pressed_) return false;
     pressed_ = false;
     send(PanelInput::Kind::trackingCancelled, QPointF(QCursor::pos()));
+    return true;
 }
 
 void PanelCanvas::enterEvent(QEnterEvent* e) { send(PanelInput::Kind::entered, e->globalPosition()); }

@@ -28,7 +28,8 @@ public:
     void appearanceChanged();
     bool isPressed() const { return pressed_; }
     // Ends a press the window system will not finish for us (the panel went away).
-    void cancelPress();
+    // Whether a press was under way.
+    bool cancelPress();
 
 protected:
     void paintEvent(QPaintEvent*) override;

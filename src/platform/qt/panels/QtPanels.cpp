@@ -149,6 +149,10 @@ void QtPanels::mapBatch() {
     for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
         QtPanel* p = *it;
         const bool isFresh = std::find(fresh.begin(), fresh.end(), p) != fresh.end();
+        if (isFresh && p->hiddenByShape()) {
+            p->reveal();  // never unmapped: where the stack has it, on the screen too
+            continue;
+        }
         if (!isFresh && (!compositing_ || !p->mapsItself() || std::none_of(below.begin(), below.end(), [&](const QRect& r) {
                              return r.intersects(p->rootFrame());
                          })))
