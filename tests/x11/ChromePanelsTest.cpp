@@ -995,7 +995,9 @@ TEST_F(ChromeGesturesTest, TheChromeShownAgainAfterAUsersDragOfATiledWindowStays
     chrome_->dividersHidden = true;
     chrome_->positionDividerPanels();
     ASSERT_EQ(server_->run({"xdotool", "windowmove", std::to_string(windows_[0]), "300", "250"}), 0);
-    ASSERT_TRUE(waitFor([&] { return !pixel(703, 200).near(gutter) && placedAt(windows_[0], {300, 250}); }));
+    ASSERT_TRUE(waitFor([&] { return !pixel(703, 200).near(gutter) && placedAt(windows_[0], {300, 250}); }))
+        << "the gutter " << pixel(703, 200) << ", the window at " << x_->freshGeometry(windows_[0])->rootRect.minX() << ","
+        << x_->freshGeometry(windows_[0])->rootRect.minY();
     chrome_->paneMat.setShieldsHidden(false);
     chrome_->dividersHidden = false;
     chrome_->positionDividerPanels();
