@@ -16,6 +16,8 @@
 #include <QScreen>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyleHints>
+#include <QWindow>
 #include <QTest>
 #include <QTextLayout>
 
@@ -188,6 +190,31 @@ TEST_F(OnboardingViewTest, ControllerShowsOneFramelessFloatingPanelAndDropsItOnC
     controller.show(true);
     ASSERT_TRUE(window());
     EXPECT_EQ(window()->view()->flow().step(), S::accessibility);
+}
+
+// A tap on the background (press and release, as tap-to-click sends them, the pointer still or
+// nearly so) leaves the panel where it is; a drag past the drag distance with the button held
+// moves it (the offscreen platform has no window manager to hand the move to), up to the release.
+TEST_F(OnboardingViewTest, OnlyADragPastTheDragDistanceMovesThePanel) {
+    auto w = open(S::welcome);
+    QWindow* window = w->windowHandle();
+    const QPoint background(40, 40);
+    ASSERT_EQ(qobject_cast<QAbstractButton*>(w->childAt(background)), nullptr);
+    const QPoint start = w->pos();
+    const QPoint nearly(1, 1);
+    QTest::mousePress(window, Qt::LeftButton, {}, background);
+    QTest::mouseMove(window, background + nearly);
+    QTest::mouseRelease(window, Qt::LeftButton, {}, background + nearly);
+    QTest::mouseMove(window, background + QPoint(60, 30));
+    EXPECT_EQ(w->pos(), start) << "a tap moved the panel";
+
+    const QPoint drag(QGuiApplication::styleHints()->startDragDistance() + 20, 5);
+    QTest::mousePress(window, Qt::LeftButton, {}, background);
+    QTest::mouseMove(window, background + drag);
+    EXPECT_EQ(w->pos(), start + drag);
+    QTest::mouseRelease(window, Qt::LeftButton, {}, background);
+    QTest::mouseMove(window, background + drag);
+    EXPECT_EQ(w->pos(), start + drag) << "the move ends with the release";
 }
 
 // The colour at a point of a widget's own image.
