@@ -7,6 +7,7 @@
 #include "platform/qt/panels/PanelPainter.h"
 #include "platform/qt/panels/PanelText.h"
 #include "platform/qt/panels/QtPanelWidget.h"
+#include "platform/qt/tray/StatusIconPainter.h"  // contrastRatio
 #include "platform/sim/SimPanels.h"
 
 #include <QApplication>
@@ -105,6 +106,15 @@ TEST_P(CardPaintingTest, TipsCardPaintsItsSymbolsAndText) {
         for (double y = op.rect.minY(); y < op.rect.maxY(); y += 1)
             for (double x = op.rect.minX(); x < op.rect.maxX(); x += 1) inked += at(image, m + x, m + y) != plate;
         EXPECT_GT(inked, 4) << static_cast<int>(op.kind);
+        // Small text reads at 4.5:1 on the card.
+        if (op.kind == DrawOp::Kind::styledText) {
+            const QColor ink = resolveColor(op.color, dark());
+            const double a = ink.alphaF();
+            const QColor seen = QColor::fromRgbF(ink.redF() * a + plate.redF() * (1 - a),
+                                                 ink.greenF() * a + plate.greenF() * (1 - a),
+                                                 ink.blueF() * a + plate.blueF() * (1 - a));
+            EXPECT_GE(contrastRatio(seen, plate), 4.5) << op.styledText.runs.front().text;
+        }
     }
     // The sparkles are in the accent colour.
     const DrawOp& sparkles = layout.content.front();
