@@ -7,6 +7,8 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QPixmap>
@@ -15,6 +17,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -174,16 +177,19 @@ void AppChooserDialog::acceptSelection() {
 
 std::vector<std::filesystem::path> AppChooserDialog::pickEntryFiles(QWidget* parent, bool multiple) {
     const QString start = QDir("/usr/share/applications").exists() ? "/usr/share/applications" : QDir::homePath();
-    const QString filter = "Applications (*.desktop)";
-    QStringList files;
-    if (multiple) {
-        files = QFileDialog::getOpenFileNames(parent, "Choose an Application", start, filter);
-    } else if (const QString file = QFileDialog::getOpenFileName(parent, "Choose an Application", start, filter);
-               !file.isEmpty()) {
-        files << file;
-    }
+    QFileDialog dialog(parent, "Choose an Application", start, "Applications (*.desktop)");
+    dialog.setFileMode(multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    // Qt's own dialog opens at a size that cuts its columns off: sized for the names, sizes, kinds
+    // and dates it lists in the font in force, within the screen. A desktop's own dialog sizes
+    // itself.
+    const QFontMetrics metrics(dialog.font());
+    QSize size(metrics.averageCharWidth() * 120, metrics.height() * 30);
+    QScreen* screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
+    if (screen) size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    dialog.resize(size);
     std::vector<std::filesystem::path> out;
-    for (const QString& f : files) out.emplace_back(f.toStdString());
+    if (dialog.exec() != QDialog::Accepted) return out;
+    for (const QString& f : dialog.selectedFiles()) out.emplace_back(f.toStdString());
     return out;
 }
 
