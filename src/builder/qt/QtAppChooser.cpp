@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
 #include <QPixmap>
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -180,13 +182,17 @@ std::vector<std::filesystem::path> AppChooserDialog::pickEntryFiles(QWidget* par
     QFileDialog dialog(parent, "Choose an Application", start, "Applications (*.desktop)");
     dialog.setFileMode(multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     // Qt's own dialog opens at a size that cuts its columns off: sized for the names, sizes, kinds
-    // and dates it lists in the font in force, within the screen. A desktop's own dialog sizes
-    // itself.
+    // and dates it lists in the font in force, within the screen, each column but the names as
+    // wide as its contents. A desktop's own dialog sizes itself.
     const QFontMetrics metrics(dialog.font());
     QSize size(metrics.averageCharWidth() * 120, metrics.height() * 30);
     QScreen* screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
     if (screen) size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
     dialog.resize(size);
+    if (auto* details = dialog.findChild<QTreeView*>()) {
+        details->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        details->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
     std::vector<std::filesystem::path> out;
     if (dialog.exec() != QDialog::Accepted) return out;
     for (const QString& f : dialog.selectedFiles()) out.emplace_back(f.toStdString());
