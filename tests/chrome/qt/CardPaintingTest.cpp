@@ -107,14 +107,11 @@ TEST_P(CardPaintingTest, TipsCardPaintsItsSymbolsAndText) {
             for (double x = op.rect.minX(); x < op.rect.maxX(); x += 1) inked += at(image, m + x, m + y) != plate;
         EXPECT_GT(inked, 4) << static_cast<int>(op.kind);
         // Small text reads at 4.5:1 on the card.
-        if (op.kind == DrawOp::Kind::styledText) {
-            const QColor ink = resolveColor(op.color, dark());
-            const double a = ink.alphaF();
-            const QColor seen = QColor::fromRgbF(ink.redF() * a + plate.redF() * (1 - a),
-                                                 ink.greenF() * a + plate.greenF() * (1 - a),
-                                                 ink.blueF() * a + plate.blueF() * (1 - a));
-            EXPECT_GE(contrastRatio(seen, plate), 4.5) << op.styledText.runs.front().text;
-        }
+        const QColor ink = resolveColor(op.color, dark());
+        const auto over = [&](float c, float p) { return c * ink.alphaF() + p * (1 - ink.alphaF()); };
+        if (op.kind == DrawOp::Kind::styledText)
+            EXPECT_GE(contrastRatio(QColor::fromRgbF(over(ink.redF(), plate.redF()), over(ink.greenF(), plate.greenF()),
+                                                     over(ink.blueF(), plate.blueF())), plate), 4.5);
     }
     // The sparkles are in the accent colour.
     const DrawOp& sparkles = layout.content.front();
