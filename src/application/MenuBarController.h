@@ -90,9 +90,9 @@ public:
     static constexpr const char* kHideAllRow = "Hide All Workspaces";
     static constexpr const char* kBringRow = "Bring to Current Display";
     static constexpr const char* kFocusedAppRow = "Focused App";
-    static constexpr const char* kFocusNextRow = "Focus Next App";
-    static constexpr const char* kFocusPreviousRow = "Focus Previous App";
-    static constexpr const char* kSoloRow = "Solo Focused App";
+    static constexpr const char* kFocusNextRow = "Focus Next Pane";
+    static constexpr const char* kFocusPreviousRow = "Focus Previous Pane";
+    static constexpr const char* kSoloRow = "Solo Focused Pane";
     static constexpr const char* kThisWorkspaceRow = "This Workspace";
     static constexpr const char* kNewWorkspaceRow = "New Workspace…";
     static constexpr const char* kSettingsRow = "Settings…";

@@ -62,7 +62,7 @@ CardLayout layoutTipsCard(const Panels& measurer, std::function<void()> onDismis
     const Size noteSize = b.measure(note, inner - button.width - 8);
     const double footerHeight = std::max(button.height, noteSize.height);
     b.text(note, kPadding, y + (footerHeight - noteSize.height) / 2, inner - button.width - 8,
-           {ColorRole::secondaryLabel, 0.7});
+           {ColorRole::secondaryLabel});
     b.button({{width - kPadding - button.width, y + (footerHeight - button.height) / 2, button.width, button.height},
               "Got it",
               true,

@@ -33,7 +33,7 @@ TEST_F(MenuBarMenuTest, WithoutWorkspacesTheMenuOffersToCreateOneAndEveryFrontRo
     EXPECT_EQ(row("Quit Tessane")->shortcut, "Ctrl+Q");
     EXPECT_EQ(row("New Workspace…")->shortcut, "");
     const StatusMenu& focused = *row("Focused App")->submenu;
-    EXPECT_EQ(titles(&focused), (Lines{"Focus Next App", "Focus Previous App", "Solo Focused App"}));
+    EXPECT_EQ(titles(&focused), (Lines{"Focus Next Pane", "Focus Previous Pane", "Solo Focused Pane"}));
     EXPECT_EQ(focused.rows[0]->shortcut, "Super+Ctrl+Right");
     EXPECT_EQ(focused.rows[1]->shortcut, "Super+Ctrl+Left");
     EXPECT_EQ(focused.rows[2]->shortcut, "Super+Ctrl+Return");

@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyleHints>
 #include <QTest>
 #include <QTextLayout>
 
@@ -188,6 +189,21 @@ TEST_F(OnboardingViewTest, ControllerShowsOneFramelessFloatingPanelAndDropsItOnC
     controller.show(true);
     ASSERT_TRUE(window());
     EXPECT_EQ(window()->view()->flow().step(), S::accessibility);
+}
+
+// A tap on the background (the pointer still or nearly) leaves the panel where it is; a drag past
+// the drag distance moves it (offscreen, with no window manager to hand the move to) until the release.
+TEST_F(OnboardingViewTest, OnlyADragPastTheDragDistanceMovesThePanel) {
+    auto w = open(S::welcome);
+    const QPoint start = w->pos(), at(40, 40), drag(QGuiApplication::styleHints()->startDragDistance() + 20, 5);
+    ASSERT_EQ(qobject_cast<QAbstractButton*>(w->childAt(at)), nullptr);
+    for (const QPoint by : {QPoint(1, 1), drag}) {
+        QTest::mousePress(w->windowHandle(), Qt::LeftButton, {}, at);
+        QTest::mouseMove(w->windowHandle(), at + by);
+        QTest::mouseRelease(w->windowHandle(), Qt::LeftButton, {}, at);
+        QTest::mouseMove(w->windowHandle(), at + drag);
+        EXPECT_EQ(w->pos() - start, by == drag ? drag : QPoint()) << by.x();
+    }
 }
 
 // The colour at a point of a widget's own image.

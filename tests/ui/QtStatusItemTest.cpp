@@ -50,8 +50,8 @@ protected:
                               .toolTip = "Already shown — choose it to bring the whole group back to the front.",
                               .checked = true, .action = [this] { ++researchChosen; }});
         focused = menu->add({.title = "Focused App", .submenu = std::make_shared<StatusMenu>()});
-        next = focused->submenu->add({.title = "Focus Next App", .shortcut = "Super+Ctrl+Right"});
-        focused->submenu->add({.title = "Focus Previous App", .shortcut = "Super+Ctrl+Left"});
+        next = focused->submenu->add({.title = "Focus Next Pane", .shortcut = "Super+Ctrl+Right"});
+        focused->submenu->add({.title = "Focus Previous Pane", .shortcut = "Super+Ctrl+Left"});
         menu->addSeparator();
         quit = menu->add({.title = "Quit Tessane", .shortcut = "Ctrl+Q"});
         return menu;
@@ -93,7 +93,7 @@ TEST_F(QtStatusItemTest, TheMenuShowsEveryRowAsItsOwnerDescribesIt) {
     ASSERT_NE(submenu, nullptr);
     ASSERT_EQ(submenu->actions().size(), 2);
     EXPECT_EQ(submenu->actions().at(0), actionOf(next));
-    EXPECT_EQ(submenu->actions().at(0)->text(), "Focus Next App\tSuper+Ctrl+Right");
+    EXPECT_EQ(submenu->actions().at(0)->text(), "Focus Next Pane\tSuper+Ctrl+Right");
 }
 
 TEST_F(QtStatusItemTest, ChangesInPlaceUpdateTheSameMenuAndActions) {
@@ -277,6 +277,14 @@ TEST_F(QtStatusItemTest, TheIconFollowsTheStateAndThePanelsPalette) {
     item.setImage({.live = false});
     image = item.trayIcon().icon().pixmap(22).toImage();
     EXPECT_EQ(image.pixelColor(5, 10).alpha(), 0) << "an outline when nothing is shown";
+
+    // Hides and shows go back and forth between icons made once for the ink in force.
+    const auto shown = [&](bool live) { item.setImage({.live = live}); return item.trayIcon().icon().cacheKey(); };
+    const qint64 idle = item.trayIcon().icon().cacheKey(), live = shown(true);
+    EXPECT_EQ(std::vector<qint64>({shown(false), shown(true)}), std::vector<qint64>({idle, live}));
+    QApplication::setPalette(light);
+    turnEventLoop();
+    EXPECT_NE(item.trayIcon().icon().cacheKey(), live) << "made anew for another ink";
     QApplication::setPalette(original);
 }
 

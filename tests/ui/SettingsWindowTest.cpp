@@ -18,6 +18,7 @@
 #include "platform/sim/SimLoginItems.h"
 #include "support/ControllerScenario.h"
 #include "ui/OffscreenApplication.h"
+#include "platform/qt/tray/StatusIconPainter.h"  // contrastRatio
 
 #include <QApplication>
 #include <QCheckBox>
@@ -395,6 +396,13 @@ TEST_F(SettingsWindowTest, ScreenshotsOfEveryTabInLightAndDark) {
         const std::string suffix = dark ? "-dark.png" : "-light.png";
         clickTab(0);
         screenshot("settings-general" + suffix);
+        // Small accent text (a link, a tag) reads at 4.5:1 on the window and on framed sections.
+        const QColor window = QApplication::palette().color(QPalette::Window);
+        const auto readable = [&](QWidget* widget, QPalette::ColorRole role) {
+            for (const QColor& ground : {window, dark ? window.lighter(115) : window.darker(108)})
+                EXPECT_GE(qt_backend::contrastRatio(widget->palette().color(role), ground), 4.5) << widget->objectName().toStdString();
+        };
+        readable(find<QPushButton>("showMeHow"), QPalette::ButtonText);
         // The chosen theme segment shows in the selection colour, unlike the others.
         const QColor selection = QApplication::palette().color(QPalette::Highlight);
         for (int i = 0; i < 3; ++i) {
@@ -414,6 +422,7 @@ TEST_F(SettingsWindowTest, ScreenshotsOfEveryTabInLightAndDark) {
         screenshot("settings-editor-empty" + suffix);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowAt(0));
         settle();
+        readable(find<QLabel>("primaryBadge"), find<QLabel>("primaryBadge")->foregroundRole());
         clickTab(2);
         screenshot("settings-advanced" + suffix);
     }

@@ -498,17 +498,30 @@ TEST_F(ChromePanelsTest, ShieldsSwallowClicksClickThroughPanelsPassThemAndOrderO
 
 // A mat nearly the work area's size is what managers that maximize large windows as they map them
 // (Mutter) would maximize: it stays exactly the container, as first shown and when shown again
-// (its window mapped anew) at another size, and says it cannot be maximized.
+// (its window mapped anew) at another size, and says it cannot be maximized. Nor does KWin flag it
+// as wanting the user's attention, as it does a window it was told not to activate or refused to
+// raise. (The Metacity family flags any window it maps unfocused and covered, as a mat always is;
+// Marco takes no pager's restack either.)
 TEST_F(ChromePanelsTest, AMatNearlyTheWorkAreasSizeIsExactlyTheContainerOnEveryManager) {
     auto mat = panels_->makePanel({.level = PanelLevel::mat, .name = "mat"});
     PaneMatView view(*mat);
     const XWindowId id = static_cast<qt_backend::QtPanel*>(mat.get())->windowId();
     const Rect visible = screens_->screens().at(0).visibleFrame;
-    const auto maximized = [&] {
+    // Another program's window, which the user clicked last, is active: a manager that guards the
+    // focus weighs our windows against it.
+    const XWindowId other = startClient({"--pos", "40,40", "--size", "200x150"}).windows.at(0);
+    const auto clickOther = [&] {
+        ASSERT_EQ(server_->run({"xdotool", "mousemove", "140", "115", "click", "1"}), 0);
+        EXPECT_TRUE(waitFor([&] { return x_->windowList(x_->root(), "_NET_ACTIVE_WINDOW").value_or(std::vector<XWindowId>{0}) ==
+                                         std::vector<XWindowId>{other}; }, 10s));
+    };
+    clickOther();
+    const auto hasState = [&](const char* name) {
         const auto states = x_->atomList(id, "_NET_WM_STATE").value_or(std::vector<linux_backend::XAtomId>{});
-        return std::count(states.begin(), states.end(), x_->atom("_NET_WM_STATE_MAXIMIZED_HORZ")) +
-                   std::count(states.begin(), states.end(), x_->atom("_NET_WM_STATE_MAXIMIZED_VERT")) >
-               0;
+        return std::count(states.begin(), states.end(), x_->atom(name)) > 0;
+    };
+    const auto maximized = [&] {
+        return hasState("_NET_WM_STATE_MAXIMIZED_HORZ") || hasState("_NET_WM_STATE_MAXIMIZED_VERT");
     };
     for (const double inset : {12.0, 40.0}) {
         SCOPED_TRACE(inset);
@@ -530,6 +543,13 @@ TEST_F(ChromePanelsTest, AMatNearlyTheWorkAreasSizeIsExactlyTheContainerOnEveryM
             << " " << x_->freshGeometry(id)->rootRect.width() << "x" << x_->freshGeometry(id)->rootRect.height()
             << ", the container at " << root.minX() << "," << root.minY() << " " << root.width() << "x" << root.height();
         EXPECT_FALSE(maximized()) << "the manager maximized the mat";
+        const bool kwin = server_->windowManagerName() == "kwin";
+        EXPECT_FALSE(kwin && hasState("_NET_WM_STATE_DEMANDS_ATTENTION"));
+        // Brought forward again while shown, after the user has been at the other window.
+        clickOther();
+        mat->orderFront();
+        x_->windowManagerRoundTrip(5);
+        EXPECT_FALSE(kwin && hasState("_NET_WM_STATE_DEMANDS_ATTENTION")) << "when raised again";
         mat->orderOut();
         ASSERT_TRUE(waitFor([&] { auto g = x_->freshGeometry(id); return g && !g->viewable; }, 10s));
     }

@@ -98,10 +98,11 @@ protected:
         XDestroyImage(image);
         return {standOut, exact};
     }
-    // A tray of `background` (announcing `foreground`, if given) docks a live icon, which is inked
-    // for that panel (not with the outline kept for panels nothing is known of) and stands out.
-    void expectLegibleOn(const char* background, const char* foreground = nullptr) {
-        std::vector<std::string> options{"--background", background};
+    // A tray of `background` (announcing `foreground`, if given; docking in sockets of `depth`
+    // bits) docks a live icon, which is inked for that panel (not with the outline kept for panels
+    // nothing is known of) and stands out at 4.5:1.
+    void expectLegibleOn(const char* background, const char* foreground = nullptr, int depth = 24) {
+        std::vector<std::string> options{"--background", background, "--depth", std::to_string(depth)};
         if (foreground) options.insert(options.end(), {"--foreground", foreground});
         startHost(options);
         item_ = std::make_unique<qt_backend::QtStatusItem>();
@@ -169,10 +170,15 @@ TEST_F(StatusItemX11Test, AClickOnTheDockedIconOpensTheMenuAndAClickOnARowRunsIt
     menu->hide();
 }
 
-// Whatever the application's palette guesses, the icon reads on the panel it is docked in: a black
-// and a white one, and one whose tray announces the colour its icons take.
+// Whatever the application's palette guesses, the icon reads on the panel it is docked in: a black,
+// a white and a mid-grey one, also where the tray docks it in a socket with an alpha channel (which
+// reads back clear, as black), and one whose tray announces the colour its icons take.
 TEST_F(StatusItemX11Test, TheIconStandsOutOnABlackPanel) { expectLegibleOn("000000"); }
 TEST_F(StatusItemX11Test, TheIconStandsOutOnAWhitePanel) { expectLegibleOn("ffffff"); }
+TEST_F(StatusItemX11Test, TheIconStandsOutOnAMidGreyPanel) { expectLegibleOn("808080"); }
+TEST_F(StatusItemX11Test, TheIconStandsOutOnABlackPanelOfATranslucentTray) { expectLegibleOn("000000", nullptr, 32); }
+TEST_F(StatusItemX11Test, TheIconStandsOutOnAWhitePanelOfATranslucentTray) { expectLegibleOn("ffffff", nullptr, 32); }
+TEST_F(StatusItemX11Test, TheIconStandsOutOnAMidGreyPanelOfATranslucentTray) { expectLegibleOn("808080", nullptr, 32); }
 TEST_F(StatusItemX11Test, TheIconTakesTheColourATrayAnnounces) { expectLegibleOn("404040", "ffcc00"); }
 
 TEST_F(StatusItemX11Test, WithoutATrayNothingShowsAndAnIconAppearsOnceOneComes) {

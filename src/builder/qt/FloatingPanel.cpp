@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
+#include <QStyleHints>
 #include <QWindow>
 
 #include <algorithm>
@@ -81,13 +82,33 @@ void FloatingPanelWindow::resizeEvent(QResizeEvent* event) {
 
 void FloatingPanelWindow::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
-    // Let the window manager move it where it can; otherwise follow the pointer ourselves.
-    if (windowHandle() && windowHandle()->startSystemMove()) return;
-    dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+    // Nothing moves yet: a tap sends its press and release close together, and a move begun at
+    // the press would go on after the release with no button held.
+    pressedAt_ = event->globalPosition().toPoint();
+    dragOffset_.reset();
 }
 
 void FloatingPanelWindow::mouseMoveEvent(QMouseEvent* event) {
-    if (dragOffset_ && (event->buttons() & Qt::LeftButton)) move(event->globalPosition().toPoint() - *dragOffset_);
+    if (!(event->buttons() & Qt::LeftButton)) return;
+    const QPoint at = event->globalPosition().toPoint();
+    if (dragOffset_) {
+        move(at - *dragOffset_);
+        return;
+    }
+    if (!pressedAt_ || (at - *pressedAt_).manhattanLength() < QGuiApplication::styleHints()->startDragDistance()) return;
+    const QPoint pressed = *std::exchange(pressedAt_, std::nullopt);
+    // Let the window manager move it where it can; otherwise follow the pointer ourselves.
+    if (windowHandle() && windowHandle()->startSystemMove()) return;
+    dragOffset_ = pressed - frameGeometry().topLeft();
+    move(at - *dragOffset_);
+}
+
+void FloatingPanelWindow::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        pressedAt_.reset();
+        dragOffset_.reset();
+    }
+    QWidget::mouseReleaseEvent(event);
 }
 
 void paintPanelSurface(QWidget& view, const QColor& fill, double radius, bool dark) {

@@ -8,7 +8,8 @@
 namespace tessane::builder_qt {
 
 // The window of our own floating panels (the builder, the welcome panel): frameless, above normal
-// windows, on every desktop, able to take keyboard focus, moved by dragging its background. Rounded
+// windows, on every desktop, able to take keyboard focus, moved by dragging its background (once the
+// pointer has gone the drag distance with the button held: a tap or a click moves nothing). Rounded
 // where a compositing manager blends its corners: then shaped to its rounded rectangle too, since
 // the window manager's frame around it is opaque and would show in the corners. Says when each
 // frame is drawn (extended frame sync), so that a compositing manager that loses one is caught.
@@ -25,9 +26,13 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     double cornerRadius_;
+    // Where the left button went down on the background, while it is held and no move began.
+    std::optional<QPoint> pressedAt_;
+    // The pointer's offset from the window while we move it ourselves.
     std::optional<QPoint> dragOffset_;
     // Frame sync with the compositing manager: the counter, and the value it reaches at the next
     // frame drawn (even; raised to what the window manager asks for).

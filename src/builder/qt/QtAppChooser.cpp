@@ -7,6 +7,9 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
 #include <QPixmap>
@@ -15,8 +18,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -203,16 +208,23 @@ void AppChooserDialog::acceptSelection() {
 
 std::vector<std::filesystem::path> AppChooserDialog::pickEntryFiles(QWidget* parent, bool multiple) {
     const QString start = QDir("/usr/share/applications").exists() ? "/usr/share/applications" : QDir::homePath();
-    const QString filter = "Applications (*.desktop)";
-    QStringList files;
-    if (multiple) {
-        files = QFileDialog::getOpenFileNames(parent, "Choose an Application", start, filter);
-    } else if (const QString file = QFileDialog::getOpenFileName(parent, "Choose an Application", start, filter);
-               !file.isEmpty()) {
-        files << file;
+    QFileDialog dialog(parent, "Choose an Application", start, "Applications (*.desktop)");
+    dialog.setFileMode(multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    // Qt's own dialog opens at a size that cuts its columns off: sized for the names, sizes, kinds
+    // and dates it lists in the font in force, within the screen, each column but the names as
+    // wide as its contents. A desktop's own dialog sizes itself.
+    const QFontMetrics metrics(dialog.font());
+    QSize size(metrics.averageCharWidth() * 120, metrics.height() * 30);
+    QScreen* screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
+    if (screen) size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    dialog.resize(size);
+    if (auto* details = dialog.findChild<QTreeView*>()) {
+        details->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        details->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     }
     std::vector<std::filesystem::path> out;
-    for (const QString& f : files) out.emplace_back(f.toStdString());
+    if (dialog.exec() != QDialog::Accepted) return out;
+    for (const QString& f : dialog.selectedFiles()) out.emplace_back(f.toStdString());
     return out;
 }
 

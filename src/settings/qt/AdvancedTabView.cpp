@@ -45,6 +45,8 @@ AdvancedTabView::AdvancedTabView(QWidget* parent) : QScrollArea(parent) {
     {
         auto* box = addSection(advanced_tab::kAutomationTitle, column);
         auto* form = new QFormLayout(box);
+        // The style's spacing (6 pixels in Fusion) left the longest summary almost touching its link.
+        form->setHorizontalSpacing(20);
         form->addRow(callout(advanced_tab::kAutomationIntro));
         for (const auto& verb : advanced_tab::verbRows()) {
             auto* summary = new QLabel(QString::fromStdString(verb.summary));

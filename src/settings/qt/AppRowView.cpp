@@ -103,7 +103,8 @@ AppRowView::AppRowView(const WorkspaceEditor::AppRow& row, const std::optional<B
         auto* badge = new QLabel(WorkspaceEditor::kPrimaryBadge);
         badge->setObjectName("primaryBadge");
         badge->setFont(captionFont());
-        badge->setForegroundRole(QPalette::Highlight);
+        // The link colour: an accent the theme keeps readable as small text.
+        badge->setForegroundRole(QPalette::Link);
         h->addWidget(badge);
     }
 

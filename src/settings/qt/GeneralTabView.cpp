@@ -75,7 +75,7 @@ void GeneralTabView::buildAppearance(QWidget* box) {
     }
     h->addStretch();
     segments_ = segments;
-    styleSegments();
+    styleAccents();
     form->addRow(new QLabel(GeneralTab::kThemeLabel), segments);
     form->addRow(caption(GeneralTab::kThemeCaption));
     connect(theme_, &QButtonGroup::idClicked, this, [this](int i) {
@@ -99,7 +99,7 @@ void GeneralTabView::buildShortcuts(QWidget* box) {
     showMeHow_->setFlat(true);
     showMeHow_->setFont(captionFont());
     showMeHow_->setCursor(Qt::PointingHandCursor);
-    showMeHow_->setStyleSheet("QPushButton { border: none; padding: 0; color: palette(highlight); }");
+    styleAccents();
     auto* ownKeys = caption(GeneralTab::kOwnKeysCaption);
     ownKeys->setWordWrap(false);
     form->addRow(row({ownKeys, showMeHow_}, 4));
@@ -150,19 +150,25 @@ QPushButton* GeneralTabView::themeButton(int index) const {
     return static_cast<QPushButton*>(theme_->button(index));
 }
 
-void GeneralTabView::styleSegments() {
+void GeneralTabView::styleAccents() {
     // The chosen segment stands out in the selection colour, as a segmented control shows it. The
     // colours are written out, and again when the palette changes: a style sheet reads palette()
     // only once.
     const QPalette& p = palette();
-    segments_->setStyleSheet(QString("QPushButton:checked { background: %1; color: %2; border: 1px solid %1;"
-                                     " border-radius: 3px; padding: 4px 12px; }")
-                                 .arg(p.color(QPalette::Highlight).name(), p.color(QPalette::HighlightedText).name()));
+    if (segments_)
+        segments_->setStyleSheet(QString("QPushButton:checked { background: %1; color: %2; border: 1px solid %1;"
+                                         " border-radius: 3px; padding: 4px 12px; }")
+                                     .arg(p.color(QPalette::Highlight).name(), p.color(QPalette::HighlightedText).name()));
+    // A link, in the link colour the theme keeps readable (the selection colour is meant for a
+    // fill, and is too light or too dark for small text on the window).
+    if (showMeHow_)
+        showMeHow_->setStyleSheet(QString("QPushButton { border: none; padding: 0; color: %1; }")
+                                      .arg(p.color(QPalette::Link).name()));
 }
 
 void GeneralTabView::changeEvent(QEvent* event) {
     QScrollArea::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange && segments_) styleSegments();
+    if (event->type() == QEvent::PaletteChange) styleAccents();
 }
 
 void GeneralTabView::showEvent(QShowEvent* event) {

@@ -42,7 +42,7 @@ private:
     void buildAppearance(QWidget* box);
     void buildShortcuts(QWidget* box);
     void buildAbout(QWidget* box);
-    void styleSegments();
+    void styleAccents();
 
     GeneralTab& tab_;
     QCheckBox* launch_ = nullptr;

@@ -66,8 +66,8 @@ QPalette QtAppTheme::readable(QPalette p) {
         set(QPalette::PlaceholderText, {window, tinted, c(QPalette::Base)});
         set(QPalette::HighlightedText, {c(QPalette::Highlight)});
         set(QPalette::ToolTipText, {c(QPalette::ToolTipBase)});
-        set(QPalette::Link, {window, c(QPalette::Base)});
-        set(QPalette::LinkVisited, {window, c(QPalette::Base)});
+        set(QPalette::Link, {window, tinted, c(QPalette::Base)});
+        set(QPalette::LinkVisited, {window, tinted, c(QPalette::Base)});
     }
     return p;
 }

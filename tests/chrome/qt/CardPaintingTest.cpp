@@ -7,6 +7,7 @@
 #include "platform/qt/panels/PanelPainter.h"
 #include "platform/qt/panels/PanelText.h"
 #include "platform/qt/panels/QtPanelWidget.h"
+#include "platform/qt/tray/StatusIconPainter.h"  // contrastRatio
 #include "platform/sim/SimPanels.h"
 
 #include <QApplication>
@@ -105,6 +106,12 @@ TEST_P(CardPaintingTest, TipsCardPaintsItsSymbolsAndText) {
         for (double y = op.rect.minY(); y < op.rect.maxY(); y += 1)
             for (double x = op.rect.minX(); x < op.rect.maxX(); x += 1) inked += at(image, m + x, m + y) != plate;
         EXPECT_GT(inked, 4) << static_cast<int>(op.kind);
+        // Small text reads at 4.5:1 on the card.
+        const QColor ink = resolveColor(op.color, dark());
+        const auto over = [&](float c, float p) { return c * ink.alphaF() + p * (1 - ink.alphaF()); };
+        if (op.kind == DrawOp::Kind::styledText)
+            EXPECT_GE(contrastRatio(QColor::fromRgbF(over(ink.redF(), plate.redF()), over(ink.greenF(), plate.greenF()),
+                                                     over(ink.blueF(), plate.blueF())), plate), 4.5);
     }
     // The sparkles are in the accent colour.
     const DrawOp& sparkles = layout.content.front();

@@ -120,6 +120,9 @@ TEST(StatusIconPainterTest, TheInkReadsOnABlackAndAWhitePanelWhateverIsKnownOfIt
                 << "the outline form too";
         }
     }
+    // Between the two, where neither soft ink reads well, the panel seen still gets 4.5:1.
+    for (const QColor panel : {QColor(0x80, 0x80, 0x80), QColor(0x76, 0x76, 0x76), QColor(0x6A, 0x6A, 0x6A)})
+        EXPECT_GE(contrastRatio(statusIconInk({.sampledBackground = panel}, light).ink, panel), 4.5) << panel.name().toStdString();
 }
 
 TEST(StatusIconPainterTest, ThePanelIsReadThroughTheRowsTheIconLeavesEmpty) {

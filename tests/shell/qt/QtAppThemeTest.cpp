@@ -66,8 +66,8 @@ TEST_F(QtAppThemeTest, EveryTextRoleReadsAtFourAndAHalfToOneInEveryTheme) {
             {QPalette::PlaceholderText, {window, tinted, p.color(QPalette::Base)}},
             {QPalette::HighlightedText, {p.color(QPalette::Highlight)}},
             {QPalette::ToolTipText, {p.color(QPalette::ToolTipBase)}},
-            {QPalette::Link, {window, p.color(QPalette::Base)}},
-            {QPalette::LinkVisited, {window, p.color(QPalette::Base)}}};
+            {QPalette::Link, {window, tinted, p.color(QPalette::Base)}},
+            {QPalette::LinkVisited, {window, tinted, p.color(QPalette::Base)}}};
         for (const auto& [role, grounds] : pairs)
             for (const QColor& ground : grounds)
                 EXPECT_GE(qt_backend::contrastRatio(p.color(role), ground), 4.5)

@@ -5,6 +5,10 @@
 //     --at X,Y          the strip's top-left corner in root pixels (default 1600,0)
 //     --background RGB  its colour as six hex digits (default d8d8d8, a light panel)
 //     --foreground RGB  the icon colour it announces (_NET_SYSTEM_TRAY_COLORS); none by default
+//     --depth 32        docks each icon in a socket of its own with an alpha channel, as trays of
+//                       translucent panels do: it announces that visual (_NET_SYSTEM_TRAY_VISUAL),
+//                       keeps the sockets off the screen (redirected) and lays each over the strip's
+//                       background itself; a socket then reads back clear, not as the panel
 //
 // Prints "ready" once it owns the selection and has told the clients so, then
 // "docked 0x<icon> X,Y WxH" (root pixels) for each icon it docks and "undocked 0x<icon>" for each
@@ -12,6 +16,10 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xcomposite.h>
+#include <X11/extensions/Xrender.h>
+
+#include <poll.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,7 +38,57 @@ struct Tray {
     Window window = 0;
     Atom opcode = 0, xembed = 0;
     std::vector<Window> icons;
+    // With --depth 32: the visual of the sockets, and each icon's socket (same index as `icons`).
+    XVisualInfo argb{};
+    Colormap colormap = 0;
+    bool translucent = false;
+    unsigned long background = 0;
+    std::vector<Window> sockets;
 };
+
+// A socket with an alpha channel for `icon` at `slot`, which the server keeps off the screen.
+Window makeSocket(Tray& tray, int slot) {
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = 0;  // clear
+    attributes.border_pixel = 0;
+    attributes.colormap = tray.colormap;
+    const Window socket = XCreateWindow(tray.display, tray.window, slot * kIconSide, 0, kIconSide, kIconSide, 0, 32,
+                                        InputOutput, tray.argb.visual, CWBackPixel | CWBorderPixel | CWColormap,
+                                        &attributes);
+    XCompositeRedirectWindow(tray.display, socket, CompositeRedirectManual);
+    XMapWindow(tray.display, socket);
+    return socket;
+}
+
+// Lays every socket, the icon in it included, over the strip's background: composed off the screen
+// and copied in one request, so that no reader sees the bare background between.
+void paintSockets(const Tray& tray) {
+    Display* d = tray.display;
+    const int screen = DefaultScreen(d);
+    XRenderPictFormat* stripFormat = XRenderFindVisualFormat(d, DefaultVisual(d, screen));
+    XRenderPictFormat* socketFormat = XRenderFindVisualFormat(d, tray.argb.visual);
+    const Pixmap scratch = XCreatePixmap(d, tray.window, kIconSide, kIconSide, DefaultDepth(d, screen));
+    const Picture composed = XRenderCreatePicture(d, scratch, stripFormat, 0, nullptr);
+    XRenderColor background{};
+    background.red = static_cast<unsigned short>(((tray.background >> 16) & 0xFF) * 0x101);
+    background.green = static_cast<unsigned short>(((tray.background >> 8) & 0xFF) * 0x101);
+    background.blue = static_cast<unsigned short>((tray.background & 0xFF) * 0x101);
+    background.alpha = 0xFFFF;
+    XRenderPictureAttributes inferiors{};
+    inferiors.subwindow_mode = IncludeInferiors;
+    const GC gc = XCreateGC(d, tray.window, 0, nullptr);
+    for (std::size_t i = 0; i < tray.sockets.size(); ++i) {
+        XRenderFillRectangle(d, PictOpSrc, composed, &background, 0, 0, kIconSide, kIconSide);
+        const Picture socket = XRenderCreatePicture(d, tray.sockets[i], socketFormat, CPSubwindowMode, &inferiors);
+        XRenderComposite(d, PictOpOver, socket, None, composed, 0, 0, 0, 0, 0, 0, kIconSide, kIconSide);
+        XRenderFreePicture(d, socket);
+        XCopyArea(d, scratch, tray.window, gc, 0, 0, kIconSide, kIconSide, static_cast<int>(i) * kIconSide, 0);
+    }
+    XFreeGC(d, gc);
+    XRenderFreePicture(d, composed);
+    XFreePixmap(d, scratch);
+    XFlush(d);
+}
 
 void sendEmbeddedNotify(const Tray& tray, Window icon) {
     XEvent event{};
@@ -54,7 +112,12 @@ void dock(Tray& tray, Window icon) {
     const int slot = static_cast<int>(tray.icons.size());
     tray.icons.push_back(icon);
     XSelectInput(tray.display, icon, StructureNotifyMask);
-    XReparentWindow(tray.display, icon, tray.window, slot * kIconSide, 0);
+    if (tray.translucent) {
+        tray.sockets.push_back(makeSocket(tray, slot));
+        XReparentWindow(tray.display, icon, tray.sockets.back(), 0, 0);
+    } else {
+        XReparentWindow(tray.display, icon, tray.window, slot * kIconSide, 0);
+    }
     XResizeWindow(tray.display, icon, kIconSide, kIconSide);
     sendEmbeddedNotify(tray, icon);
     XMapRaised(tray.display, icon);
@@ -62,6 +125,10 @@ void dock(Tray& tray, Window icon) {
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(tray.display, icon, &attributes)) {  // gone before or meanwhile
         tray.icons.pop_back();
+        if (tray.translucent) {
+            XDestroyWindow(tray.display, tray.sockets.back());
+            tray.sockets.pop_back();
+        }
         return;
     }
     int x = 0, y = 0;
@@ -71,9 +138,21 @@ void dock(Tray& tray, Window icon) {
     std::fflush(stdout);
 }
 
+// The socket `icon` is docked in; 0 without sockets or for an icon not docked.
+Window socketOf(const Tray& tray, Window icon) {
+    for (std::size_t i = 0; i < tray.sockets.size(); ++i)
+        if (tray.icons[i] == icon) return tray.sockets[i];
+    return 0;
+}
+
 void undock(Tray& tray, Window icon) {
     for (auto it = tray.icons.begin(); it != tray.icons.end(); ++it)
         if (*it == icon) {
+            if (tray.translucent) {
+                auto socket = tray.sockets.begin() + (it - tray.icons.begin());
+                XDestroyWindow(tray.display, *socket);
+                tray.sockets.erase(socket);
+            }
             tray.icons.erase(it);
             std::printf("undocked 0x%lx\n", icon);
             std::fflush(stdout);
@@ -87,12 +166,14 @@ int main(int argc, char** argv) {
     int atX = 1600, atY = 0;
     unsigned long background = 0xd8d8d8;
     long foreground = -1;
+    Tray tray;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--at")) std::sscanf(argv[i + 1], "%d,%d", &atX, &atY);
         if (!std::strcmp(argv[i], "--background")) background = std::strtoul(argv[i + 1], nullptr, 16);
         if (!std::strcmp(argv[i], "--foreground")) foreground = std::strtol(argv[i + 1], nullptr, 16);
+        if (!std::strcmp(argv[i], "--depth")) tray.translucent = std::atoi(argv[i + 1]) == 32;
     }
-    Tray tray;
+    tray.background = background;
     tray.display = XOpenDisplay(nullptr);
     if (!tray.display) {
         std::fprintf(stderr, "tray host: no display\n");
@@ -127,6 +208,19 @@ int main(int argc, char** argv) {
                         PropModeReplace, reinterpret_cast<const unsigned char*>(colours), 12);
     }
 
+    if (tray.translucent) {
+        int event = 0, error = 0;
+        if (!XMatchVisualInfo(d, screen, 32, TrueColor, &tray.argb) || !XCompositeQueryExtension(d, &event, &error) ||
+            !XRenderQueryExtension(d, &event, &error)) {
+            std::fprintf(stderr, "tray host: no visual with an alpha channel, or no Composite or Render\n");
+            return 1;
+        }
+        tray.colormap = XCreateColormap(d, root, tray.argb.visual, AllocNone);
+        const long visual = static_cast<long>(tray.argb.visualid);
+        XChangeProperty(d, tray.window, XInternAtom(d, "_NET_SYSTEM_TRAY_VISUAL", False), XA_VISUALID, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(&visual), 1);
+    }
+
     XSetSelectionOwner(d, selection, tray.window, CurrentTime);
     if (XGetSelectionOwner(d, selection) != tray.window) {
         std::fprintf(stderr, "tray host: another tray owns %s\n", selectionName.c_str());
@@ -147,6 +241,15 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     for (;;) {
+        // Sockets kept off the screen are laid over the strip again and again, as often as a
+        // tray repaints; the strip alone is left to the server.
+        if (tray.translucent && !XPending(d)) {
+            pollfd connection{ConnectionNumber(d), POLLIN, 0};
+            if (poll(&connection, 1, 50) == 0) {
+                paintSockets(tray);
+                continue;
+            }
+        }
         XEvent event;
         XNextEvent(d, &event);
         switch (event.type) {
@@ -158,7 +261,8 @@ int main(int argc, char** argv) {
             undock(tray, event.xdestroywindow.window);
             break;
         case ReparentNotify:
-            if (event.xreparent.parent != tray.window) undock(tray, event.xreparent.window);
+            if (event.xreparent.parent != tray.window && event.xreparent.parent != socketOf(tray, event.xreparent.window))
+                undock(tray, event.xreparent.window);
             break;
         case SelectionClear:
             return 0;

@@ -61,6 +61,11 @@ void markUnframed(WindowId window);
 void markKeptBelow(WindowId window);
 // The same, asked of the window manager for a window it already manages.
 void requestKeptBelow(WindowId window);
+// Asks the window manager to drop the "demands attention" state it may have just given the window
+// (sent after the map or raise request that made it do so, which it has then handled). KWin gives
+// it to every ordinary window it maps without activating it, as it must a window shown "without
+// activating", and to one whose raise it refuses.
+void declineAttention(WindowId window);
 // A managed window of ours that keeps the place and size we give it: no decorations, and the
 // manager may move and resize it but not maximize it (_MOTIF_WM_HINTS), since managers maximize
 // a window nearly the work area's size as they map it (Mutter). Before mapping.
@@ -107,6 +112,10 @@ WindowId rootWindow();
 unsigned long watchRootProperty(const char* name);
 // Raises one window within what its window manager allows (its layer, for a managed one).
 void raise(WindowId window);
+// Raises a managed window of ours to the top of its layer as a pager would ask it (where the
+// manager takes such requests): the manager neither refuses it for the focus the user gave another
+// program since, nor flags the window as wanting attention for it.
+void raiseManaged(WindowId window);
 // Gives the keyboard to a shown window of ours, while ours is the active application: for handing
 // it back from a dialog before the dialog goes, which some window managers would give elsewhere.
 void focus(WindowId window);

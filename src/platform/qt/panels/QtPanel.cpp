@@ -130,7 +130,8 @@ void QtPanel::orderFront() {
     syncMapped();
     if (!isMapped()) return;
     if (options_.level < 0) {
-        panel_x11::raise(windowId());
+        panel_x11::raiseManaged(windowId());
+        panel_x11::declineAttention(windowId());
         panel_x11::flush();
     } else {
         owner_.scheduleRestack();
@@ -233,7 +234,11 @@ void QtPanel::afterShow() {
         // move go and maps it where it was: asked again, of the manager that has it now.
         panel_x11::setGeometry(window, rootFrame_);
     }
-    if (options_.level < 0) panel_x11::requestKeptBelow(window);
+    if (options_.level < 0) {
+        panel_x11::requestKeptBelow(window);
+        // The mat is a backdrop, never something for the user to look at.
+        panel_x11::declineAttention(window);
+    }
     syncInputWindow();
 }
 

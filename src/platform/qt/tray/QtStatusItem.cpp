@@ -104,10 +104,15 @@ void QtStatusItem::refreshInk() {
     const StatusIconInk ink = statusIconInk(backdrop, QApplication::palette());
     if (ink == ink_) return;
     ink_ = ink;
+    icons_.clear();
     repaint();
 }
 
-void QtStatusItem::repaint() { icon_->setIcon(statusIcon(image_, ink_)); }
+void QtStatusItem::repaint() {
+    QIcon& icon = icons_[{image_.live, image_.badged}];
+    if (icon.isNull()) icon = statusIcon(image_, ink_);
+    if (icon_->icon().cacheKey() != icon.cacheKey()) icon_->setIcon(icon);
+}
 
 void QtStatusItem::setToolTip(const std::string& text) { icon_->setToolTip(QString::fromStdString(text)); }
 

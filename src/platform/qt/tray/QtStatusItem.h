@@ -4,8 +4,10 @@
 #include "platform/qt/tray/StatusIconPainter.h"
 
 #include <QColor>
+#include <QIcon>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -58,6 +60,9 @@ private:
     std::function<void()> willOpen_;
     StatusImage image_;
     StatusIconInk ink_;
+    // Each state's icon (live, badged), made once for the ink in force and shown again as the
+    // state comes back: a new icon at every change would leave its sizes cached behind it.
+    std::map<std::pair<bool, bool>, QIcon> icons_;
     bool refreshPending_ = false;
     static constexpr int kPlaceReads = 20;
     int placeReads_ = 0;

@@ -85,6 +85,7 @@ QImage paintInOneColour(const StatusImage& state, int pixels, const QColor& colo
 
 const QColor kLightInk(0xF2, 0xF2, 0xF2);
 const QColor kDarkInk(0x1E, 0x1E, 0x1E);
+constexpr double kIconContrast = 4.5;
 
 double luminance(const QColor& c) {
     auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
@@ -123,7 +124,11 @@ StatusIconInk statusIconInk(const TrayBackdrop& backdrop, const QPalette& palett
     }
     if (backdrop.sampledBackground) {
         const QColor& panel = *backdrop.sampledBackground;
-        return {contrastRatio(kLightInk, panel) >= contrastRatio(kDarkInk, panel) ? kLightInk : kDarkInk};
+        const bool light = contrastRatio(kLightInk, panel) >= contrastRatio(kDarkInk, panel);
+        const QColor& ink = light ? kLightInk : kDarkInk;
+        // On a mid-grey panel neither soft ink reaches 4.5:1; white or black always does.
+        if (contrastRatio(ink, panel) >= kIconContrast) return {ink};
+        return {light ? QColor(Qt::white) : QColor(Qt::black)};
     }
     const QColor guess = statusIconColour(palette);
     return {guess, guess == kLightInk ? kDarkInk : kLightInk};

@@ -40,8 +40,8 @@ QImage paintStatusIcon(const StatusImage& state, int pixels, const StatusIconInk
 QColor statusIconColour(const QPalette& palette);
 
 // The ink for a panel: the tray's own foreground when it announces one; else the one of a light and
-// a dark ink that stands out more from the panel's seen colour; else the palette's guess with an
-// outline of the other.
+// a dark ink that stands out more from the panel's seen colour (white or black where that one
+// stays under 4.5:1); else the palette's guess with an outline of the other.
 StatusIconInk statusIconInk(const TrayBackdrop& backdrop, const QPalette& palette);
 
 // The panel's colour in an image of the screen under a docked icon: the median of the rows above

@@ -70,6 +70,9 @@ QImage grabDockedArea(unsigned long icon, const QRect& area) {
     if (!XGetWindowAttributes(display, icon, &own) || !XGetWindowAttributes(display, parent, &holder) ||
         !XTranslateCoordinates(display, icon, parent, 0, 0, &x, &y, &child))
         return {};
+    // A socket with an alpha channel holds no panel: it is clear where the icon is, and the tray
+    // lays it over its panel itself. Only the screen shows what lies behind.
+    if (holder.depth == 32) return grabScreenArea(area);
     // Within the window it is docked in, as a read must be.
     const QRect inside = QRect(x, y, own.width, own.height) & QRect(0, 0, holder.width, holder.height);
     if (inside.isEmpty()) return {};

@@ -21,7 +21,7 @@ QImage grabScreenArea(const QRect& area);
 // What the window `icon` is docked in holds behind it, the icon included, read from that window
 // itself: under a compositing manager the screen shows a newly mapped panel only once the
 // compositor has drawn it. The screen within `area` while the icon is not docked (a child of the
-// root).
+// root) or is docked in a window with an alpha channel, which reads back clear, not as the panel.
 QImage grabDockedArea(unsigned long icon, const QRect& area);
 
 }  // namespace tessane::qt_backend
