@@ -102,6 +102,13 @@ int main(int argc, char** argv) {
         std::fputs(StartArguments::usage().c_str(), stdout);
         return 0;
     }
+    if (arguments.version) {
+        // As the settings window's About shows it; no display needed.
+        const linux_backend::LinuxEnvironment environment(true);
+        std::printf("Tessane %s (build %s)\n", environment.shortVersion().value_or("?").c_str(),
+                    environment.buildVersion().value_or("?").c_str());
+        return 0;
+    }
     qt_backend::LinuxPlatform backend;
     Log::configure(&backend.systemLog(), &backend.environment());
     WaitBounds::setSink([](const std::string& line) { Log::line(line); });

@@ -16,6 +16,8 @@ StartArguments StartArguments::parse(const std::vector<std::string>& arguments) 
             parsed.openSettings = true;
         } else if (argument == "--help" || argument == "-h") {
             parsed.help = true;
+        } else if (argument == "--version") {
+            parsed.version = true;
         } else {
             return StartArguments{.error = "tessane: unknown option '" + argument + "'\nTry 'tessane --help'."};
         }
@@ -28,6 +30,7 @@ std::string StartArguments::usage() {
            "Groups your apps into named workspaces and tiles their windows.\n"
            "\n"
            "  --settings  open the settings window (of the Tessane already running, if there is one)\n"
+           "  --version   show the version and exit\n"
            "  -h, --help  show this help and exit\n"
            "\n"
            "LINK is a tessane: link, such as tessane://show/Writing. When Tessane already runs, a new\n"

@@ -6,12 +6,13 @@
 namespace tessane {
 
 // What one start of Tessane was asked for on its command line: links to run, the settings
-// window, or the usage. Anything that looks like an option and is not one of ours is an error:
+// window, the usage or the version. Anything that looks like an option and is not one of ours is an error:
 // a mistyped option must not be taken for a link or dropped without a word.
 struct StartArguments {
     std::vector<std::string> links;  // in the order given
     bool openSettings = false;
     bool help = false;
+    bool version = false;
     // Not empty when the arguments can't be read; then nothing else holds.
     std::string error;
 

@@ -3,6 +3,8 @@
 // and runs on with a workspace list it cannot read.
 #include "EndToEndTest.h"
 
+#include "platform/linux/desktop/DesktopEntryText.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>  // the ICCCM window states
 #include <X11/extensions/shape.h>
@@ -347,6 +349,19 @@ TEST_F(AppRunsTest, ALinkGivenToASecondTessaneShowsTheWorkspaceInTheRunningOne) 
     EXPECT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
     EXPECT_TRUE(waitForLog("[Tessane][URL] tessane://show/pair \u2192 ")) << log();
     EXPECT_EQ(logCount("[Tessane] starting Tessane"), 1u);
+
+    // Once Tessane is installed, this build (not installed) takes back the entry it wrote, so
+    // that links go to the installed program.
+    EXPECT_EQ(endTessane(SIGTERM), 0);
+    const fs::path installed = home_->root() / "system" / "applications" / "tessane.desktop";
+    fs::create_directories(installed.parent_path());
+    fs::create_directories(entry.parent_path());
+    std::ofstream(installed) << linux_desktop::DesktopEntryText::applicationEntry("tessane", "tessane");
+    std::ofstream(entry) << *linux_desktop::DesktopEntryText::applicationEntry(fs::canonical(TESSANE_APP));
+    startTessane();
+    EXPECT_TRUE(waitForLog("[Tessane][URL] Left tessane: links to the installed Tessane (" + installed.string() +
+                           "): removed this build's entry (" + entry.string() + ")")) << log();
+    EXPECT_FALSE(fs::exists(entry));
 }
 
 // `tessane --settings` while Tessane runs: the running one is asked to open its settings window.

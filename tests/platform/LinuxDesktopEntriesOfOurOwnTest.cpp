@@ -45,6 +45,9 @@ TEST_F(OwnDesktopEntriesTest, ExecLinesCarryAnyPathBackUnchanged) {
         const auto entry = DesktopEntry::parse(*text);
         ASSERT_TRUE(entry);
         EXPECT_EQ(entry->value("MimeType"), "x-scheme-handler/tessane;");
+        // Gone with the program: a desktop hides an entry whose TryExec names nothing there.
+        EXPECT_EQ(entry->value("TryExec"), path);
+        EXPECT_EQ(DesktopEntry::parse(*DesktopEntryText::autostartEntry(fs::path(path)))->value("TryExec"), path);
         const auto exec = entry->value("Exec");
         ASSERT_TRUE(exec);
         const auto commands = linux_desktop::ExecLine::expand(*exec, {"tessane://show/Work"}, {});
@@ -64,7 +67,7 @@ TEST_F(OwnDesktopEntriesTest, InstalledEntryTakesTessaneLinks) {
     EXPECT_EQ(installed->value("MimeType"), "x-scheme-handler/tessane;");
     std::ifstream file(fs::path(TESSANE_SOURCE_DIR) / "app" / "tessane.desktop");
     const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(text, DesktopEntryText::applicationEntry(std::string("tessane")));
+    EXPECT_EQ(text, DesktopEntryText::applicationEntry("tessane", "tessane"));
 }
 
 // Desktops and packaging checks read our entries with the reference validator: the installed entry
@@ -73,7 +76,7 @@ TEST_F(OwnDesktopEntriesTest, InstalledEntryTakesTessaneLinks) {
 TEST_F(OwnDesktopEntriesTest, EveryEntryWeWritePassesTheDesktopEntryValidator) {
     if (std::system("command -v desktop-file-validate >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "desktop-file-validate is not installed";
-    std::vector<std::string> texts = {DesktopEntryText::applicationEntry(std::string("tessane"))};
+    std::vector<std::string> texts = {DesktopEntryText::applicationEntry("tessane", "tessane")};
     for (const char* program : {"/usr/bin/tessane", "/opt/$5/tessane", "/home/me/My Apps/it's"}) {
         texts.push_back(*DesktopEntryText::applicationEntry(fs::path(program)));
         texts.push_back(*DesktopEntryText::autostartEntry(fs::path(program)));
@@ -131,7 +134,8 @@ TEST_F(OwnDesktopEntriesTest, InstalledLayoutIsABinFolderWithSharedFilesBeside) 
 
 TEST_F(OwnDesktopEntriesTest, SchemeHandlerIsWrittenAndRegisteredOnce) {
     std::vector<std::vector<std::string>> ran;
-    SchemeHandlerRegistration::Setup setup{root / "share" / "applications", "/opt/tessane/bin/tessane",
+    SchemeHandlerRegistration::Setup setup{root / "share" / "applications", {root / "system" / "applications"},
+                                           "/opt/tessane/bin/tessane", false,
                                            [&](const std::vector<std::string>& argv) {
                                                ran.push_back(argv);
                                                return true;
@@ -160,6 +164,62 @@ TEST_F(OwnDesktopEntriesTest, SchemeHandlerIsWrittenAndRegisteredOnce) {
     EXPECT_FALSE(fs::exists(setup.applicationsFolder / "tessane.desktop"));
     setup.run = [](const std::vector<std::string>&) { return true; };
     EXPECT_EQ(SchemeHandlerRegistration::ensure(setup).outcome, SchemeHandlerRegistration::Outcome::registered);
+}
+
+// A build run from its folder, once Tessane is installed, leaves links to the installed one; the
+// installed one takes the user's entry back from a build that is not installed, or that is gone.
+TEST_F(OwnDesktopEntriesTest, OnlyAnInstalledTessaneTakesLinksFromABuildFolder) {
+    std::vector<std::vector<std::string>> ran;
+    const fs::path build = root / "clone" / "build" / "app" / "tessane";
+    SchemeHandlerRegistration::Setup setup{root / "home" / "applications",
+                                           {root / "local" / "applications", root / "usr" / "share" / "applications"},
+                                           build, false,
+                                           [&](const std::vector<std::string>& argv) {
+                                               ran.push_back(argv);
+                                               return true;
+                                           }};
+    const fs::path entry = setup.applicationsFolder / "tessane.desktop";
+    const fs::path installedEntry = root / "usr" / "share" / "applications" / "tessane.desktop";
+    // Registered before the package came.
+    EXPECT_EQ(SchemeHandlerRegistration::ensure(setup).outcome, SchemeHandlerRegistration::Outcome::registered);
+    write(installedEntry, DesktopEntryText::applicationEntry("tessane", "tessane"));
+    write(root / "usr" / "bin" / "tessane", "");
+    fs::create_directories(root / "usr" / "share" / "tessane");
+
+    const auto left = SchemeHandlerRegistration::ensure(setup);
+    EXPECT_EQ(left.outcome, SchemeHandlerRegistration::Outcome::leftToInstalled);
+    EXPECT_EQ(left.logLine(), "[Tessane][URL] Left tessane: links to the installed Tessane (" + installedEntry.string() +
+                                  "): removed this build's entry (" + entry.string() + ")");
+    EXPECT_FALSE(fs::exists(entry));
+    EXPECT_EQ(SchemeHandlerRegistration::ensure(setup).outcome, SchemeHandlerRegistration::Outcome::alreadyPresent);
+    EXPECT_FALSE(fs::exists(entry));
+    // Another build's entry, or one the user wrote, is not this build's to take back.
+    write(entry, *DesktopEntryText::applicationEntry(root / "other" / "tessane"));
+    EXPECT_EQ(SchemeHandlerRegistration::ensure(setup).outcome, SchemeHandlerRegistration::Outcome::alreadyPresent);
+    EXPECT_TRUE(fs::exists(entry));
+    EXPECT_EQ(ran.size(), 1u);
+
+    // The installed program puts its own entry in place of the one of a build folder, once.
+    setup.program = root / "usr" / "bin" / "tessane";
+    setup.installed = true;
+    const auto back = SchemeHandlerRegistration::ensure(setup);
+    EXPECT_EQ(back.outcome, SchemeHandlerRegistration::Outcome::registered);
+    EXPECT_EQ(back.logLine(), "[Tessane][URL] Registered as the handler of tessane: links (" + entry.string() +
+                                  "), in place of " + (root / "other" / "tessane").string());
+    EXPECT_EQ(DesktopEntry::read(entry)->value("Exec"), setup.program.string() + " %U");
+    EXPECT_EQ(ran.size(), 2u);
+    EXPECT_EQ(SchemeHandlerRegistration::ensure(setup).outcome, SchemeHandlerRegistration::Outcome::alreadyPresent);
+    // So is the entry of an installed program that is gone; not one that starts a program of
+    // another name, one found on the PATH, or one the user hid.
+    write(entry, *DesktopEntryText::applicationEntry(root / "opt" / "bin" / "tessane"));
+    EXPECT_EQ(SchemeHandlerRegistration::ensure(setup).outcome, SchemeHandlerRegistration::Outcome::registered);
+    for (const std::string& text : {*DesktopEntryText::applicationEntry(root / "me" / "bin" / "tessane-wrapper"),
+                                    DesktopEntryText::applicationEntry("tessane", "tessane"),
+                                    *DesktopEntryText::applicationEntry(build) + "Hidden=true\n"}) {
+        write(entry, text);
+        EXPECT_EQ(SchemeHandlerRegistration::ensure(setup).outcome, SchemeHandlerRegistration::Outcome::alreadyPresent);
+    }
+    EXPECT_EQ(ran.size(), 3u);
 }
 
 }  // namespace

@@ -26,6 +26,7 @@ TEST(StartArguments, OptionsLinksAndMistakes) {
     EXPECT_EQ(settings.links, (Links{"tessane://show/A"}));
     EXPECT_TRUE(StartArguments::parse({"tessane", "-h"}).help);
     EXPECT_TRUE(StartArguments::parse({"tessane", "--help"}).help);
+    EXPECT_TRUE(StartArguments::parse({"tessane", "--version"}).version);
     EXPECT_NE(StartArguments::usage().find("--settings"), std::string::npos);
 
     // After "--" nothing is an option, not even one of ours.
@@ -35,12 +36,13 @@ TEST(StartArguments, OptionsLinksAndMistakes) {
 
     // A mistyped or unknown option is an error, never a link or a silent no-op, wherever it stands.
     for (const Links& arguments : {Links{"tessane", "--setting"}, Links{"tessane", "--settings", "-v"},
-                                   Links{"tessane", "tessane://show/A", "--settings=yes"}, Links{"tessane", "-"}}) {
+                                   Links{"tessane", "tessane://show/A", "--settings=yes"}, Links{"tessane", "-"},
+                                   Links{"tessane", "-V"}}) {
         SCOPED_TRACE(arguments.back());
         const auto wrong = StartArguments::parse(arguments);
         EXPECT_EQ(wrong.error, "tessane: unknown option '" + arguments.back() + "'\nTry 'tessane --help'.");
         EXPECT_TRUE(wrong.links.empty());
-        EXPECT_FALSE(wrong.openSettings || wrong.help);
+        EXPECT_FALSE(wrong.openSettings || wrong.help || wrong.version);
     }
 }
 

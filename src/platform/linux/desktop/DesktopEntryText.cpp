@@ -2,6 +2,20 @@
 
 namespace tessane::linux_desktop::DesktopEntryText {
 
+namespace {
+
+// A desktop-entry string value reads "\\" as one backslash.
+std::string entryValue(const std::string& text) {
+    std::string value;
+    for (char c : text) {
+        if (c == '\\') value += '\\';
+        value += c;
+    }
+    return value;
+}
+
+}  // namespace
+
 std::optional<std::string> execProgram(const std::filesystem::path& program) {
     const std::string path = program.string();
     if (path.empty()) return std::nullopt;
@@ -27,21 +41,16 @@ std::optional<std::string> execProgram(const std::filesystem::path& program) {
             inner += static_cast<char>(c);
         }
     }
-    const std::string exec = needsQuotes ? "\"" + inner + "\"" : inner;
-    // A desktop-entry value reads "\\" as one backslash.
-    std::string value;
-    for (char c : exec) {
-        if (c == '\\') value += '\\';
-        value += c;
-    }
-    return value;
+    return entryValue(needsQuotes ? "\"" + inner + "\"" : inner);
 }
 
-std::string applicationEntry(const std::string& execProgram) {
+std::string applicationEntry(const std::string& execProgram, const std::string& tryExec) {
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Name=Tessane\n"
            "Comment=Named workspaces of tiled windows\n"
+           "Keywords=workspace;tiling;tile;window;layout;panes;\n"
+           "TryExec=" + tryExec + "\n"
            "Exec=" + execProgram + " %U\n"
            "Icon=tessane\n"
            "Terminal=false\n"
@@ -52,7 +61,7 @@ std::string applicationEntry(const std::string& execProgram) {
 std::optional<std::string> applicationEntry(const std::filesystem::path& program) {
     const auto exec = execProgram(program);
     if (!exec) return std::nullopt;
-    return applicationEntry(*exec);
+    return applicationEntry(*exec, entryValue(program.string()));
 }
 
 std::optional<std::string> autostartEntry(const std::filesystem::path& program) {
@@ -61,6 +70,7 @@ std::optional<std::string> autostartEntry(const std::filesystem::path& program) 
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Name=Tessane\n"
+           "TryExec=" + entryValue(program.string()) + "\n"
            "Exec=" + *exec + "\n"
            "Terminal=false\n"
            "X-GNOME-Autostart-enabled=true\n";

@@ -16,9 +16,13 @@ namespace DesktopEntryText {
 // Exec line can carry (a line break or another control character).
 std::optional<std::string> execProgram(const std::filesystem::path& program);
 
+// Both entries we write name the program in TryExec too, so that a desktop hides them, and a
+// session starts nothing, once the program is gone (a removed package, a deleted build folder).
+
 // [Desktop Entry] of Tessane taking tessane: links ("<program> %U").
 std::optional<std::string> applicationEntry(const std::filesystem::path& program);
-std::string applicationEntry(const std::string& execProgram);
+// The same with the program as it stands in Exec and in TryExec (both already desktop-entry values).
+std::string applicationEntry(const std::string& execProgram, const std::string& tryExec);
 // [Desktop Entry] that starts Tessane at login.
 std::optional<std::string> autostartEntry(const std::filesystem::path& program);
 

@@ -1,25 +1,66 @@
 #include "platform/linux/desktop/SchemeHandlerRegistration.h"
 
 #include "base/AtomicFile.h"
+#include "platform/linux/desktop/DesktopEntry.h"
 #include "platform/linux/desktop/DesktopEntryText.h"
+#include "platform/linux/desktop/ExecLine.h"
 #include "platform/linux/processes/ProcessLauncher.h"
+#include "platform/linux/session/XdgAutostart.h"
 
 #include <cstdlib>
+#include <optional>
+#include <sstream>
 
 namespace tessane::linux_backend {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// The program an entry starts: the first word of its Exec line. None for an entry that is not a
+// launchable application (a user hides one with Hidden=true) or whose Exec line cannot be read.
+std::optional<fs::path> programOf(const fs::path& entryFile) {
+    const auto entry = linux_desktop::DesktopEntry::read(entryFile);
+    if (!entry || !entry->isApplication()) return std::nullopt;
+    const auto exec = entry->value("Exec");
+    if (!exec) return std::nullopt;
+    const auto words = linux_desktop::ExecLine::split(*exec);
+    if (!words || words->empty()) return std::nullopt;
+    return fs::path(words->front());
+}
+
+// An entry that an installed program takes over: it starts another Tessane, by its full path,
+// that is no longer there or was never installed (a build folder). One that starts anything
+// else (a wrapper of the user's, a program found on the PATH) is the user's choice.
+bool startsABuildNotInstalled(const fs::path& before, const fs::path& program) {
+    if (!before.is_absolute() || before == program || before.filename() != "tessane") return false;
+    std::error_code ec;
+    return !fs::is_regular_file(before, ec) || !XdgAutostart::isInstalledLayout(before);
+}
+
+}  // namespace
+
 SchemeHandlerRegistration::Setup SchemeHandlerRegistration::forThisUser() {
-    fs::path data;
-    if (const char* v = std::getenv("XDG_DATA_HOME"); v && *v == '/') data = v;
-    else if (const char* home = std::getenv("HOME"); home && *home) data = fs::path(home) / ".local" / "share";
+    Setup setup;
+    if (const char* v = std::getenv("XDG_DATA_HOME"); v && *v == '/') setup.applicationsFolder = fs::path(v) / "applications";
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        setup.applicationsFolder = fs::path(home) / ".local" / "share" / "applications";
+    const char* dirs = std::getenv("XDG_DATA_DIRS");
+    std::istringstream folders(dirs && *dirs ? dirs : "/usr/local/share/:/usr/share/");
+    for (std::string folder; std::getline(folders, folder, ':');) {
+        // The XDG rules ignore relative paths.
+        if (!folder.empty() && folder.front() == '/') setup.installedFolders.push_back(fs::path(folder) / "applications");
+    }
     std::error_code ec;
     const fs::path program = fs::read_symlink("/proc/self/exe", ec);
-    return {data.empty() ? fs::path() : data / "applications", ec ? fs::path() : program,
-            [](const std::vector<std::string>& argv) {
-                return ProcessLauncher::launchDetached(argv, fs::path()).ok();
-            }};
+    if (!ec) {
+        setup.program = program;
+        setup.installed = XdgAutostart::isInstalledLayout(program);
+    }
+    setup.run = [](const std::vector<std::string>& argv) {
+        return ProcessLauncher::launchDetached(argv, fs::path()).ok();
+    };
+    return setup;
 }
 
 SchemeHandlerRegistration SchemeHandlerRegistration::ensure(const Setup& setup) {
@@ -32,8 +73,26 @@ SchemeHandlerRegistration SchemeHandlerRegistration::ensure(const Setup& setup) 
     };
     if (setup.applicationsFolder.empty()) return fail("no home folder to put a desktop entry in");
     std::error_code ec;
-    // Any entry of that name counts as the user's: one they edited stays as they left it.
-    if (fs::symlink_status(result.entryFile, ec).type() != fs::file_type::not_found) return result;
+    const bool present = fs::symlink_status(result.entryFile, ec).type() != fs::file_type::not_found;
+    if (!setup.installed) {
+        for (const auto& folder : setup.installedFolders) {
+            if (!fs::is_regular_file(folder / kEntryName, ec)) continue;
+            // Links belong to the installed Tessane: an entry this build wrote before would
+            // hide the installed one of the same name.
+            if (present && !setup.program.empty() && programOf(result.entryFile) == setup.program) {
+                if (!fs::remove(result.entryFile, ec)) return fail(ec ? ec.message() : "the entry was gone");
+                result.outcome = Outcome::leftToInstalled;
+                result.installedEntry = folder / kEntryName;
+            }
+            return result;
+        }
+    }
+    if (present) {
+        // Any other entry of that name counts as the user's: one they edited stays as they left it.
+        const auto before = setup.installed ? programOf(result.entryFile) : std::nullopt;
+        if (!before || !startsABuildNotInstalled(*before, setup.program)) return result;
+        result.replacedProgram = *before;
+    }
     if (setup.program.empty()) return fail("the running program's path is unknown");
     const auto text = linux_desktop::DesktopEntryText::applicationEntry(setup.program);
     if (!text) return fail("the program's path cannot be written in a desktop entry");
@@ -55,7 +114,11 @@ std::string SchemeHandlerRegistration::logLine() const {
     switch (outcome) {
     case Outcome::alreadyPresent: return {};
     case Outcome::registered:
-        return "[Tessane][URL] Registered as the handler of tessane: links (" + entryFile.string() + ")";
+        return "[Tessane][URL] Registered as the handler of tessane: links (" + entryFile.string() + ")" +
+               (replacedProgram.empty() ? "" : ", in place of " + replacedProgram.string());
+    case Outcome::leftToInstalled:
+        return "[Tessane][URL] Left tessane: links to the installed Tessane (" + installedEntry.string() +
+               "): removed this build's entry (" + entryFile.string() + ")";
     case Outcome::failed:
         return "[Tessane][URL] Could not register as the handler of tessane: links (" + entryFile.string() +
                "): " + error;

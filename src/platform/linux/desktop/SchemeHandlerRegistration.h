@@ -11,19 +11,29 @@ namespace tessane::linux_backend {
 // their applications folder yet, writes one (Exec naming the running program, MimeType
 // x-scheme-handler/tessane) and asks xdg-mime to make it the scheme's handler. Runs at start-up;
 // once the entry exists it does nothing, so the registration is made and logged once.
+//
+// A build that is not installed (run from its build folder) must not take links from an
+// installed Tessane: where an installed entry of ours exists it writes none, and takes back the
+// one it wrote before (the installed entry, of the same name, then answers). An installed
+// program replaces a user's entry that starts a build that is not installed, or one that is gone.
 struct SchemeHandlerRegistration {
-    enum class Outcome { alreadyPresent, registered, failed };
+    enum class Outcome { alreadyPresent, registered, leftToInstalled, failed };
 
     struct Setup {
         std::filesystem::path applicationsFolder;  // $XDG_DATA_HOME/applications
-        std::filesystem::path program;             // the running executable
+        // Where installed entries are: $XDG_DATA_DIRS/applications, most important first.
+        std::vector<std::filesystem::path> installedFolders;
+        std::filesystem::path program;  // the running executable
+        bool installed = false;         // the running executable is an installed build
         // Runs a command detached; false when it could not be started.
         std::function<bool(const std::vector<std::string>& argv)> run;
     };
 
     Outcome outcome = Outcome::alreadyPresent;
     std::filesystem::path entryFile;
-    std::string error;  // failed only
+    std::filesystem::path replacedProgram;  // registered: the program the entry started before, if any
+    std::filesystem::path installedEntry;   // leftToInstalled: the installed entry that answers
+    std::string error;                      // failed only
 
     static constexpr const char* kEntryName = "tessane.desktop";
     static constexpr const char* kMimeType = "x-scheme-handler/tessane";
