@@ -5,6 +5,7 @@
 
 #include "platform/linux/desktop/DesktopEntryText.h"
 
+#include "x11/support/ShownOnScreen.h"
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>  // the ICCCM window states
 #include <X11/extensions/shape.h>
@@ -38,8 +39,8 @@ protected:
         if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return found;
         for (unsigned i = 0; i < n; ++i) {
             XWindowAttributes attributes;
-            if (!XGetWindowAttributes(d, children[i], &attributes)) continue;
-            if (attributes.map_state == IsViewable && attributes.override_redirect && attributes.width == 80 &&
+            if (!x11test::shownOnScreen(d, children[i], &attributes)) continue;
+            if (attributes.override_redirect && attributes.width == 80 &&
                 attributes.height == 12)
                 found = {children[i], RootRect{attributes.x, attributes.y, attributes.width, attributes.height}};
         }
@@ -69,17 +70,8 @@ protected:
                 name.assign(reinterpret_cast<char*>(data), count);
             if (data) XFree(data);
             // A window being made ready is mapped a moment with nothing of it in its shape: unseen.
-            const auto seen = [&] {
-                int count = 0, ordering = 0;
-                XRectangle* rects = XShapeGetRectangles(x_->display(), w, ShapeBounding, &count, &ordering);
-                if (rects) XFree(rects);
-                return count > 0;
-            };
-            for (const char* panel : {"Tessane rail", "Tessane mat", "Tessane shield", "Tessane handle"}) {
-                XWindowAttributes a;
-                if (name == panel && XGetWindowAttributes(x_->display(), w, &a))
-                    out.push_back({w, name, listed || (a.map_state == IsViewable && seen())});
-            }
+            for (const char* panel : {"Tessane rail", "Tessane mat", "Tessane shield", "Tessane handle"})
+                if (name == panel) out.push_back({w, name, listed || x11test::shownOnScreen(x_->display(), w)});
         };
         const auto listed = x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
         const auto walk = [&](Window parent, int depth, const auto& self) -> void {

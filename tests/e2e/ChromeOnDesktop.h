@@ -5,6 +5,7 @@
 #include "EndToEndTest.h"
 
 #include <QImage>
+#include "x11/support/ShownOnScreen.h"
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -75,7 +76,7 @@ protected:
         if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return out;
         for (unsigned i = 0; i < n; ++i) {
             XWindowAttributes a;
-            if (!XGetWindowAttributes(d, children[i], &a) || a.map_state != IsViewable || !a.override_redirect) continue;
+            if (!x11test::shownOnScreen(d, children[i], &a) || !a.override_redirect) continue;
             const auto name = x_->text(children[i], "_NET_WM_NAME");
             if (name && name->rfind("Tessane ", 0) == 0) out.push_back({children[i], name->substr(8), {a.x, a.y, a.width, a.height}});
         }

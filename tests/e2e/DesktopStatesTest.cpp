@@ -3,6 +3,7 @@
 // windows mapped.
 #include "EndToEndTest.h"
 
+#include "x11/support/ShownOnScreen.h"
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>  // the ICCCM window states
 
@@ -25,7 +26,7 @@ std::vector<std::string> tessaneWindows(X11Connection& x, pid_t tessane, bool ov
     for (unsigned i = 0; i < n; ++i) {
         XWindowAttributes a;
         const auto pid = x.cardinals(children[i], "_NET_WM_PID");
-        if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable &&
+        if (x11test::shownOnScreen(d, children[i], &a) &&
             (a.override_redirect != 0) == overrideRedirect && a.x + a.width > 0 && a.y + a.height > 0 && pid &&
             !pid->empty() && (*pid)[0] == tessane)
             found.push_back(std::to_string(a.x) + "," + std::to_string(a.y) + " " + std::to_string(a.width) + "x" +

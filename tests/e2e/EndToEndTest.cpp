@@ -1,5 +1,6 @@
 #include "EndToEndTest.h"
 
+#include "x11/support/ShownOnScreen.h"
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -187,8 +188,7 @@ bool EndToEndTest::viewableRootChildNamed(const std::string& name) {
     bool found = false;
     for (unsigned i = 0; i < n && !found; ++i) {
         XWindowAttributes attributes;
-        found = x_->text(children[i], "_NET_WM_NAME") == name && XGetWindowAttributes(d, children[i], &attributes) &&
-                attributes.map_state == IsViewable;
+        found = x_->text(children[i], "_NET_WM_NAME") == name && x11test::shownOnScreen(d, children[i]);
     }
     if (children) XFree(children);
     return found;
@@ -203,8 +203,7 @@ XWindowId EndToEndTest::openMenuWindow() {
     if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return 0;
     for (unsigned i = 0; i < n; ++i) {
         XWindowAttributes attributes;
-        if (!XGetWindowAttributes(d, children[i], &attributes) || attributes.map_state != IsViewable ||
-            !attributes.override_redirect)
+        if (!x11test::shownOnScreen(d, children[i], &attributes) || !attributes.override_redirect)
             continue;
         const auto pid = x_->cardinals(children[i], "_NET_WM_PID").value_or(std::vector<long>{});
         if (pid.empty() || pid[0] != tessane_->pid()) continue;

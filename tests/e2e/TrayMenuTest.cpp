@@ -4,6 +4,7 @@
 // work; Quit, from the menu or with Ctrl+Q in one of our windows, runs the whole quit sequence.
 #include "EndToEndTest.h"
 
+#include "x11/support/ShownOnScreen.h"
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>  // the ICCCM window states
 
@@ -268,10 +269,8 @@ TEST_F(TrayMenuTest, SettingsFromTheMenuCoversTheChromeAndTakesThePointerOverThe
         bool aboveSettings = false;
         for (unsigned i = 0; i < n; ++i) {
             if (children[i] == settingsFrame) aboveSettings = true;
-            XWindowAttributes attributes;
             const auto name = x_->text(children[i], "_NET_WM_NAME").value_or("");
-            if (aboveSettings && XGetWindowAttributes(d, children[i], &attributes) &&
-                attributes.map_state == IsViewable &&
+            if (aboveSettings && x11test::shownOnScreen(d, children[i]) &&
                 (name == "Tessane shield" || name == "Tessane handle" || name == "Tessane rail"))
                 above += name + " ";
         }

@@ -31,10 +31,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "x11/support/ShownOnScreen.h"
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/shape.h>
 
 #include <unistd.h>
 
@@ -98,16 +98,6 @@ protected:
         const unsigned long p = XGetPixel(image, 0, 0);
         XDestroyImage(image);
         return {static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF)};
-    }
-    // Mapped, and not shaped to nothing (a compositing manager's panels ordered out stay mapped).
-    bool onScreen(XWindowId w) {
-        const auto g = x_->geometry(w);
-        if (!g || !g->viewable) return false;
-        int count = 0, ordering = 0;
-        XRectangle* rects = XShapeGetRectangles(x_->display(), w, ShapeBounding, &count, &ordering);
-        const bool any = std::any_of(rects, rects + count, [](const XRectangle& r) { return r.x + r.width > 0 && r.y + r.height > 0; });
-        if (rects) XFree(rects);
-        return any;
     }
     bool pixelBecomes(int x, int y, Rgb want) {
         return waitFor([&] { return pixel(x, y).near(want); }, 3s);
@@ -490,7 +480,7 @@ TEST_F(ChromePanelsTest, ShieldsSwallowClicksClickThroughPanelsPassThemAndOrderO
     const auto ours = ourWindows();
     EXPECT_TRUE(waitFor([&] {
         for (auto w : ours)
-            if (onScreen(w)) return false;
+            if (x11test::shownOnScreen(x_->display(), w)) return false;
         return true;
     })) << "orderOut takes every window of the chrome off the screen";
     EXPECT_TRUE(pixelBecomes(static_cast<int>(c.minX()) + 1, midY, kWhite));
@@ -937,7 +927,7 @@ protected:
         const auto order = rootChildrenBottomToTop();
         const auto* rail = static_cast<const qt_backend::QtPanel*>(chrome_->headerPanel.get());
         for (auto w = order.rbegin(); w != order.rend(); ++w)
-            if (XGetWindowAttributes(d, *w, &a) && a.map_state == IsViewable && a.x <= p.x && p.x < a.x + a.width &&
+            if (x11test::shownOnScreen(d, *w, &a) && a.x <= p.x && p.x < a.x + a.width &&
                 a.y <= p.y && p.y < a.y + a.height)
                 return *w == rail->windowId() || *w == rail->inputWindow();
         return false;
