@@ -98,7 +98,6 @@ TEST_F(FileReadTest, ATextIsRefusedByTheFirstBytesThatAreNotText) {
     EXPECT_EQ(zeros.status, Status::notText);
     EXPECT_EQ(zeros.error, "not text: a NUL byte at byte 0");
     EXPECT_LE(zeros.bytesRead(), size_t{64} << 10);
-    EXPECT_TRUE(zeros.contents().empty());
 
     // Past its first piece: the text before is judged, the rest is not read.
     std::string text = "[\"" + std::string(100'000, 'a') + "\xC3\xA9\xFF";
@@ -115,7 +114,6 @@ TEST_F(FileReadTest, ATextIsRefusedByTheFirstBytesThatAreNotText) {
     const auto ok = readRegularTextFile(write("good.json", good), 1 << 20, "{[");
     EXPECT_EQ(ok.status, Status::ok);
     EXPECT_EQ(ok.contents(), good);
-    EXPECT_EQ(ok.bytesRead(), good.size());
     EXPECT_EQ(readRegularTextFile(write("blank.json", " \n"), 100, "{[").status, Status::ok);
 }
 

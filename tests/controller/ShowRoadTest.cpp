@@ -158,7 +158,6 @@ TEST_F(ShowRoad, WhileTheManagerIsReplacedAShowWaitsForTheNextOneAndNoAppIsBlame
     EXPECT_TRUE(inTiles(ws));
     EXPECT_EQ(s.logCount("refused its pane"), 0u);
     EXPECT_TRUE(s.sim.alerts.shown().empty());
-    EXPECT_EQ(s.sim.accessibility.promptCount(), 0);
 }
 
 TEST_F(ShowRoad, WithoutAccessibilityTheAppsLaunchButNothingIsShown) {

@@ -13,32 +13,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// A main queue that runs in turns, as the program's event loop does: what a turn posts waits for
-// the next one.
-class TurnQueue final : public MainQueue {
-public:
-    TimeInterval now() const override { return sim.now(); }
-    void post(std::function<void()> work) override { posted.push_back(std::move(work)); }
-    void postFromAnyThread(std::function<void()> work) override { post(std::move(work)); }
-    std::shared_ptr<WorkItem> postAfter(double seconds, std::function<void()> work) override {
-        return sim.postAfter(seconds, std::move(work));
-    }
-    std::shared_ptr<RepeatingTimer> scheduleRepeating(double interval, std::function<void()> tick) override {
-        return sim.scheduleRepeating(interval, std::move(tick));
-    }
-    void runNested(double seconds) override { sim.runNested(seconds); }
-
-    void turn() {
-        for (auto& work : std::exchange(posted, {})) work();
-    }
-    void drain() {
-        while (!posted.empty()) turn();
-    }
-
-    sim::SimMainQueue sim;
-    std::vector<std::function<void()>> posted;
-};
-
 class LinkRouterTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -131,18 +105,18 @@ TEST_F(LinkRouterTest, AStormOfLinksGivesABoundedNumberOfLines) {
 }
 
 TEST_F(LinkRouterTest, InboxQueuesUntilStartUpFinishesThenRunsInOrder) {
-    TurnQueue queue;
+    sim::SimMainQueue queue;
     LinkInbox inbox(queue);
     inbox.receive({"tessane://show/Home", "tessane://focus"});
     inbox.receive({"tessane://hide"});
     inbox.flush();  // no controller yet: nothing runs
-    queue.drain();
+    queue.runPending();
     EXPECT_TRUE(target.calls.empty());
     inbox.setTarget(&target);
     inbox.receive({"tessane://solo"});  // from now on, as they come
     inbox.flush();
     inbox.flush();  // emptied once
-    queue.drain();
+    queue.runPending();
     EXPECT_EQ(target.calls, (Lines{"solo", "show Home", "focus 1", "hideActive"}));
     EXPECT_TRUE(inbox.pending().empty());
     EXPECT_EQ(loggedMessages(),
@@ -156,11 +130,10 @@ TEST_F(LinkRouterTest, InboxQueuesUntilStartUpFinishesThenRunsInOrder) {
 }
 
 TEST_F(LinkRouterTest, NothingQueuedMeansNoLaunchLine) {
-    TurnQueue queue;
+    sim::SimMainQueue queue;
     LinkInbox inbox(queue);
     inbox.setTarget(&target);
     inbox.flush();
-    queue.drain();
     EXPECT_TRUE(loggedMessages().empty());
 }
 
@@ -168,25 +141,23 @@ TEST_F(LinkRouterTest, NothingQueuedMeansNoLaunchLine) {
 // waits for one link's work; every link that found room runs, in order; the rest are dropped
 // with a bounded number of lines.
 TEST_F(LinkRouterTest, InboxRunsOneLinkATurnAndHoldsABoundedNumber) {
-    TurnQueue queue;
+    sim::SimMainQueue queue;
     LinkInbox inbox(queue);
     inbox.setTarget(&target);
     std::vector<std::string> message;
     for (int i = 0; i < 64; ++i) message.push_back(i % 2 ? "tessane://show/Home" : "tessane://toggle/Writing");
     for (int m = 0; m < 10; ++m) inbox.receive(message);
     EXPECT_EQ(inbox.waiting(), LinkInbox::kCapacity);
-    for (size_t turn = 1; turn <= 3; ++turn) {
-        queue.turn();
-        EXPECT_EQ(target.calls.size(), turn);
-    }
-    EXPECT_EQ(target.calls, (Lines{"show Writing", "show Home", "show Writing"}));
-    queue.drain();
-    ASSERT_EQ(target.calls.size(), LinkInbox::kCapacity);
+    queue.post([&] { target.calls.push_back("hot key"); });  // pressed as the flood comes in
+    queue.runPending();
+    ASSERT_EQ(target.calls.size(), LinkInbox::kCapacity + 1);
+    EXPECT_EQ(target.calls[1], "hot key");  // served after one link
+    target.calls.erase(target.calls.begin() + 1);
     for (size_t i = 0; i < target.calls.size(); ++i) EXPECT_EQ(target.calls[i], i % 2 ? "show Home" : "show Writing");
     EXPECT_EQ(loggedMessagesStarting({"[Tessane][URL] Dropped"}),
               Lines(6, "[Tessane][URL] Dropped 64 link(s) — 256 wait to run already."));
     inbox.receive({"tessane://hide"});  // room again
-    queue.drain();
+    queue.runPending();
     EXPECT_EQ(target.calls.back(), "hideActive");
 }
 
