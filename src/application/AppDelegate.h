@@ -98,7 +98,7 @@ private:
     ShellEnvironment shell_;
     std::unique_ptr<StatusItem> noTray_;  // stands in when no tray icon was given
     std::function<std::string()> linkHandlerRegistration_;
-    LinkInbox inbox_;
+    LinkInbox inbox_{*environment_.platform.mainQueue};
     // Declared in start-up order: taken down last first.
     std::unique_ptr<WorkspaceManager> manager_;
     std::unique_ptr<WorkspaceFileWatcher> fileWatcher_;

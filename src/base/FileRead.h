@@ -36,6 +36,7 @@ public:
         missing,     // nothing at the path (or a folder on the way is missing)
         notRegular,  // a folder, FIFO, socket or device
         tooLarge,    // more than the limit (by its size or by what reading it gave)
+        notText,     // not the text asked for (readRegularTextFile): refused from the first bytes that show it
         failed,      // any other error of opening or reading
     };
     FileRead() = default;
@@ -47,11 +48,14 @@ public:
     explicit operator bool() const { return status == Status::ok; }
     // The bytes (empty unless ok); valid while this object lives.
     std::string_view contents() const { return copied_; }
+    // How many bytes were read from the file, whatever the outcome.
+    size_t bytesRead() const { return bytesRead_; }
 
 private:
-    friend FileRead readRegularFile(const std::filesystem::path&, size_t);
+    friend struct FileReader;
 
     std::string copied_;
+    size_t bytesRead_ = 0;
 };
 
 // Reads a whole regular file of at most `limit` bytes without ever blocking on what the path
@@ -60,6 +64,12 @@ private:
 // takes memory for the size the file reports, and then reads until the end of the data, since
 // files such as /proc entries report no size at all; the limit holds while reading.
 FileRead readRegularFile(const std::filesystem::path& path, size_t limit);
+
+// The same for a text file, judged as it is read: UTF-8 throughout, without a NUL byte, and its
+// first character past a byte-order mark and white space one of `opening` (when not empty). A
+// file that is not (a sparse file of zeros, a picture saved under the name) is refused with
+// Status::notText by the first bytes that show it, without reading the rest.
+FileRead readRegularTextFile(const std::filesystem::path& path, size_t limit, std::string_view opening);
 
 // A UTF-8 byte-order mark at the start of a text file (some editors write one) says nothing
 // in UTF-8: the text without it.

@@ -280,6 +280,7 @@ private:
 
     // ====================================================================== switcher
     workspace_controller::SwitcherState switcher;
+    workspace_controller::WindowControlWait windowControlWait;
 
     LifetimeToken lifetime;  // last: gone first, before anything a late closure could touch
 
@@ -341,6 +342,11 @@ private:
     ShowLaunches launchForShow(const Workspace& ws);
     void launchShowApp(const ManagedApp& app, const Workspace& ws, const std::shared_ptr<LaunchGroup>& group);
     std::optional<ShowStop> showStopsAtGate(const Workspace& ws, std::set<std::string>& launching);
+    // While window control is away (its manager being replaced) a show waits for it, and what a
+    // placement could not do is no application's doing: both go on once it is back.
+    bool showAwaitsWindowControl(const Workspace& ws, std::function<void()>& onShown);
+    bool windowControlAway(bool placeAgain);
+    void windowControlSettled();
     // Running applications asked for the remembered documents they are not showing.
     void openMissingDocuments(const Workspace& ws, std::set<std::string>& launching);
     void activateForShow(const std::optional<RunningApplication>& app, const Uuid& workspaceID);

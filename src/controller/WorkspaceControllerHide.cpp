@@ -21,6 +21,7 @@ void WorkspaceController::hideWorkspace(const Uuid& id) {
         return;
     }
     Log::line("[Tessane] Hide workspace: " + ws->name);
+    std::erase_if(windowControlWait.shows, [&](const auto& show) { return show.first == id; });
     if (raiseSequence.workspaceID == id) supersedeRaiseSequence();
 
     // An application that another shown workspace tiles too stays up: hiding it would leave that

@@ -246,12 +246,14 @@ WorkspaceController::ManagedPlacement WorkspaceController::settlePaneWindow(
     const ManagedPlacement bound{ManagedPlacement::Kind::bound, choice.window};
     switch (outcome.kind) {
         case Kind::refused:
+            if (windowControlAway(true)) return bound;  // the manager's absence, not the application
             noteRefusal(app, outcome.actual, rect, choice.window);
             return bound;
         case Kind::placed:
             lastLoggedRefusal.erase(app.id);
             return bound;
         case Kind::failed:
+            if (windowControlAway(true)) return bound;
             // A cached window whose size can no longer be read has gone: choose again.
             if (choice.fromCache && !axController.sizeValue(choice.window, ax::kSize)) {
                 windowCache.remove(app.id);

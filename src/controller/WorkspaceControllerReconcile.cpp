@@ -158,7 +158,7 @@ void WorkspaceController::reconcilePendingApp(Pid pid) {
     beginPlacementGuard();
     if (!fullScreen) {
         const auto outcome = placeWindow(window->element, rects[*pane], app.displayName);
-        if (outcome.kind == AXWindowController::PlacementOutcome::Kind::refused)
+        if (outcome.kind == AXWindowController::PlacementOutcome::Kind::refused && !windowControlAway(true))
             noteRefusal(app, outcome.actual, rects[*pane], window->element);
         else
             lastLoggedRefusal.erase(app.id);

@@ -52,6 +52,7 @@ void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> on
     if (!found) return;
     const Workspace ws = *found;
     Log::line("[Tessane] Show workspace requested: " + ws.name);
+    if (showAwaitsWindowControl(ws, onShown)) return;
     supersedeRaiseSequence();  // the latest show wins: nothing of an earlier one comes up over it
     if (refuseShow(ws)) return;
 

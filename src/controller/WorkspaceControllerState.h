@@ -7,6 +7,7 @@
 #include "platform/MainQueue.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -73,6 +74,14 @@ struct SwitcherState {
     std::vector<Uuid> switcherList;
     int switcherIndex = 0;
     std::vector<GlobalInput::Token> switcherFlagsMonitors;
+};
+
+// What waits for window control while the window manager is being replaced: the shows asked
+// meanwhile (in order, each workspace once) and whether the shown workspaces are placed again.
+struct WindowControlWait {
+    bool awaited = false;  // the platform runs windowControlSettled once it is back
+    std::vector<std::pair<Uuid, std::function<void()>>> shows;
+    bool placeAgain = false;
 };
 
 }  // namespace tessane::workspace_controller

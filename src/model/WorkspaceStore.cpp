@@ -65,10 +65,16 @@ WorkspaceStore::Read WorkspaceStore::read() const {
     Read out;
     // Stamped before reading: a file replaced meanwhile is then seen as changed, never missed.
     out.stamp = fileStamp(file_);
-    const FileRead file = readRegularFile(file_, file_limits::kWorkspaceList);
+    // Judged as it is read: a file that is not a JSON text (a sparse file of zeros, another
+    // program's binary) is refused by its first bytes, never read in full first.
+    const FileRead file = readRegularTextFile(file_, file_limits::kWorkspaceList, "{[");
     if (file.status == FileRead::Status::missing) {
         out.workspaces.emplace();
         out.stamp.reset();
+        return out;
+    }
+    if (file.status == FileRead::Status::notText) {
+        out.error = "the file is " + file.error;
         return out;
     }
     if (!file) {
@@ -97,8 +103,6 @@ std::vector<Workspace> WorkspaceStore::load() const {
 }
 
 std::vector<Workspace> WorkspaceStore::load(std::optional<FileStamp>& stamp) const {
-    // Mapped rather than copied (see read()): the list can hold thousands of Base64 icons. The
-    // file is only ever replaced by a rename, so the mapped (old) file stays whole while we read.
     Read got = read();
     stamp = got.stamp;
     if (got.workspaces) return std::move(*got.workspaces);

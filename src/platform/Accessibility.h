@@ -190,6 +190,15 @@ public:
     // process also asks the user to grant it (the answer is still the current state).
     virtual bool isProcessTrusted() = 0;
     virtual bool isProcessTrustedWithPrompt(bool prompt) = 0;
+    // Window control can be away for a moment (the window manager is being replaced): meanwhile
+    // isProcessTrusted() answers false without waiting, and nothing should be taken as an
+    // application's doing. This answers whether it is away so and, when it is, runs `settled`
+    // once, later, on the main queue, when window control is back or the wait for it is over
+    // (isProcessTrusted() then tells which). When it is not, `settled` is dropped.
+    virtual bool awaitWindowControl(std::function<void()> settled) {
+        (void)settled;
+        return false;
+    }
 
     // The window server's number of a window element; absent when the backend cannot tell,
     // which callers take as a normal answer.

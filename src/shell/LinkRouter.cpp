@@ -3,6 +3,8 @@
 #include "model/Log.h"
 #include "shell/LinkCommandTarget.h"
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace tessane {
@@ -11,9 +13,10 @@ namespace {
 
 using Command = TessaneURL::Command;
 
-std::string joined(const std::vector<std::string>& urls) {
+template <typename It>
+std::string joined(It first, It last) {
     std::string out;
-    for (size_t i = 0; i < urls.size(); ++i) out += (i ? ", " : "") + TessaneURL::logSafe(urls[i]);
+    for (auto it = first; it != last; ++it) out += (it == first ? "" : ", ") + TessaneURL::logSafe(*it);
     return out;
 }
 
@@ -36,7 +39,7 @@ void LinkRouter::route(const std::vector<std::string>& urls, LinkCommandTarget& 
                                "[Tessane][URL] Ignored \u2014 not a command Tessane understands: " + TessaneURL::logSafe(url));
             continue;
         }
-        Log::line("[Tessane][URL] " + TessaneURL::logSafe(url) + " \u2192 " + command->description());
+        Log::throttledLine("link", "[Tessane][URL] " + TessaneURL::logSafe(url) + " \u2192 " + command->description());
         perform(*command, target);
     }
 }
@@ -72,17 +75,51 @@ void LinkRouter::perform(const Command& command, LinkCommandTarget& on) {
 
 void LinkInbox::receive(const std::vector<std::string>& urls) {
     if (urls.empty()) return;
-    if (target_) return LinkRouter::route(urls, *target_);
-    pending_.insert(pending_.end(), urls.begin(), urls.end());
-    Log::line("[Tessane][URL] Arrived before launch finished \u2014 queued " + std::to_string(urls.size()) + ": " +
-              joined(urls));
+    const size_t taken = std::min(urls.size(), kCapacity - std::min(kCapacity, waiting()));
+    if (taken < urls.size())
+        Log::throttledLine("links dropped", "[Tessane][URL] Dropped " + std::to_string(urls.size() - taken) +
+                                                " link(s) \u2014 " + std::to_string(waiting()) + " wait to run already.");
+    if (taken == 0) return;
+    const auto first = urls.begin(), last = urls.begin() + static_cast<std::ptrdiff_t>(taken);
+    if (!target_) {
+        pending_.insert(pending_.end(), first, last);
+        Log::throttledLine("link queued", "[Tessane][URL] Arrived before launch finished \u2014 queued " +
+                                              std::to_string(taken) + ": " + joined(first, last));
+        return;
+    }
+    ready_.insert(ready_.end(), first, last);
+    scheduleTurn();
 }
 
 void LinkInbox::flush() {
     if (pending_.empty() || !target_) return;
-    const auto urls = std::exchange(pending_, {});
-    Log::line("[Tessane][URL] Launch finished \u2014 running " + std::to_string(urls.size()) + " queued command(s).");
-    LinkRouter::route(urls, *target_);
+    Log::line("[Tessane][URL] Launch finished \u2014 running " + std::to_string(pending_.size()) + " queued command(s).");
+    ready_.insert(ready_.end(), std::make_move_iterator(pending_.begin()), std::make_move_iterator(pending_.end()));
+    pending_.clear();
+    scheduleTurn();
+}
+
+// A link that opens a nested loop (an alert) lets no other link run inside it: the next one is
+// asked for once it returns.
+void LinkInbox::scheduleTurn() {
+    if (turnPosted_ || running_ || ready_.empty()) return;
+    turnPosted_ = true;
+    queue_.post(lifetime_.guard([this] {
+        turnPosted_ = false;
+        runOne();
+    }));
+}
+
+void LinkInbox::runOne() {
+    if (running_ || !target_ || ready_.empty()) return;
+    const std::string url = std::move(ready_.front());
+    ready_.pop_front();
+    const auto alive = lifetime_.liveness();
+    running_ = true;
+    LinkRouter::route({url}, *target_);
+    if (!alive) return;
+    running_ = false;
+    scheduleTurn();
 }
 
 }  // namespace tessane

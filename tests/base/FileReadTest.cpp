@@ -91,6 +91,32 @@ TEST_F(FileReadTest, TheLimitHoldsBySizeAndWhileReading) {
     EXPECT_EQ(readRegularFile("/proc/self/status", 100).status, Status::tooLarge);
 }
 
+// A text is judged as it is read: what is not text is refused by its first bytes, and a huge file
+// of zeros is never read in full.
+TEST_F(FileReadTest, ATextIsRefusedByTheFirstBytesThatAreNotText) {
+    const auto zeros = readRegularTextFile(sparse("zeros.json", off_t{500} << 20), size_t{512} << 20, "{[");
+    EXPECT_EQ(zeros.status, Status::notText);
+    EXPECT_EQ(zeros.error, "not text: a NUL byte at byte 0");
+    EXPECT_LE(zeros.bytesRead(), size_t{64} << 10);
+
+    // Past its first piece: the text before is judged, the rest is not read.
+    std::string text = "[\"" + std::string(100'000, 'a') + "\xC3\xA9\xFF";
+    const auto bad = readRegularTextFile(write("bad.json", text + std::string(10 << 20, 'a')), 64 << 20, "{[");
+    EXPECT_EQ(bad.error, "not text: no UTF-8 at byte 100004");
+    EXPECT_LT(bad.bytesRead(), size_t{10} << 20);
+    EXPECT_EQ(readRegularTextFile(write("cut.json", "[\"\xC3"), 100, "{[").error, "not text: no UTF-8 at byte 2");
+    EXPECT_EQ(readRegularTextFile(write("word.json", "\n nope"), 100, "{[").error,
+              "not text: its first character (byte 2) is not one of “{[”");
+
+    // A mark, white space, and characters of every length, one of them cut by the first piece's end.
+    std::string good = "\xEF\xBB\xBF \r\n{\"" + std::string(65'526, 'a');
+    good += "\xF0\x9F\x98\x80 \xE2\x82\xAC \xC3\xA9\"}";
+    const auto ok = readRegularTextFile(write("good.json", good), 1 << 20, "{[");
+    EXPECT_EQ(ok.status, Status::ok);
+    EXPECT_EQ(ok.contents(), good);
+    EXPECT_EQ(readRegularTextFile(write("blank.json", " \n"), 100, "{[").status, Status::ok);
+}
+
 TEST(ByteOrderMark, OnlyALeadingMarkIsDropped) {
     EXPECT_EQ(withoutByteOrderMark("\xEF\xBB\xBF[1]"), "[1]");
     EXPECT_EQ(withoutByteOrderMark("[\xEF\xBB\xBF]"), "[\xEF\xBB\xBF]");

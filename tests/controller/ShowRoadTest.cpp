@@ -125,6 +125,41 @@ TEST_F(ShowRoad, ALaunchedAppWhoseWindowComesLateIsAdoptedAsItAppears) {
     EXPECT_TRUE(s.sim.alerts.shown().empty());
 }
 
+// The window manager being replaced: a show waits for its successor without holding the main
+// queue (each workspace once, a hide meanwhile takes its show back), nobody is prompted, and a
+// placement that fails meanwhile blames no application and is done again once it is back.
+TEST_F(ShowRoad, WhileTheManagerIsReplacedAShowWaitsForTheNextOneAndNoAppIsBlamed) {
+    s.launchApp("Notes");
+    s.launchApp("Mail");
+    auto ws = s.addWorkspace("Write", {"Notes", "Mail"});
+    auto other = s.addWorkspace("Read", {"Mail", "Notes"});
+    s.start();
+    s.clearLog();
+    s.sim.accessibility.beginReplacement();
+    show(ws);
+    show(ws);
+    s.controller().showWorkspace(other.id);
+    s.controller().hideWorkspace(other.id);
+    s.advance(1);
+    EXPECT_EQ(shown, 0);
+    EXPECT_EQ(s.sim.accessibility.promptCount(), 0);
+    EXPECT_EQ(s.logCount("[Tessane] Show ‘Write’ waits for the window manager, which is being replaced."), 1u);
+    s.sim.accessibility.endReplacement(true);
+    s.advance(0.1);
+    EXPECT_EQ(shown, 2);
+    EXPECT_TRUE(inTiles(ws));
+    EXPECT_EQ(s.shownNames(), (std::vector<std::string>{"Write"}));
+
+    s.window("Notes").setFrame({300, 300, 500, 400});
+    s.sim.accessibility.beginReplacement();
+    s.probe().placeWindows(s.workspace(ws.id));
+    s.sim.accessibility.endReplacement(true);
+    s.advance(0.1);
+    EXPECT_TRUE(inTiles(ws));
+    EXPECT_EQ(s.logCount("refused its pane"), 0u);
+    EXPECT_TRUE(s.sim.alerts.shown().empty());
+}
+
 TEST_F(ShowRoad, WithoutAccessibilityTheAppsLaunchButNothingIsShown) {
     s.launchApp("Notes", {.hidden = true});
     s.installApp("Mail");

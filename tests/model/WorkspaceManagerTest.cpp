@@ -473,6 +473,18 @@ TEST_F(WorkspaceManagerTest, AFileThatIsNoPlainFileOrFarTooLargeIsSetAsideWithou
     EXPECT_TRUE(makeManager()->workspaces().get().empty());
     EXPECT_EQ(failedWith("larger than the limit of 536870912 bytes"), 1u);
     EXPECT_EQ(logCount("Kept the unreadable workspace file as "), 3u);
+
+    // Sparse, under the limit, and a picture under the name: refused by their first bytes.
+    std::ofstream(file()).close();
+    fs::resize_file(file(), uintmax_t{500} << 20);
+    EXPECT_TRUE(makeManager()->workspaces().get().empty());
+    EXPECT_EQ(logCount("[Tessane] Failed to load workspaces (the file is not text: a NUL byte at byte 0); starting empty."), 1u);
+    std::ofstream(file(), std::ios::binary) << "  \x89PNG\r\n";
+    EXPECT_TRUE(makeManager()->workspaces().get().empty());
+    EXPECT_EQ(logCount("[Tessane] Failed to load workspaces (the file is not text: its first character (byte 2) is not one "
+                       "of “{[”); starting empty."),
+              1u);
+    EXPECT_EQ(logCount("Kept the unreadable workspace file as "), 5u);
 }
 
 TEST_F(WorkspaceManagerTest, StartUpRemovesTheTemporaryFilesOfKilledSavesButNotOneARunningSaveHolds) {

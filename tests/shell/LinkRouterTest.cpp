@@ -1,4 +1,5 @@
 #include "shell/ControllerLinkTarget.h"
+#include "platform/sim/SimMainQueue.h"
 #include "shell/LinkRouter.h"
 #include "support/ControllerScenario.h"
 #include "support/LoggedLines.h"
@@ -92,41 +93,72 @@ TEST_F(LinkRouterTest, ControlCharactersNeverBreakALogLine) {
 
 // Another program may send links as fast as it likes: what it sends is logged in bounded bursts,
 // and the next line logged says how many were held back.
-TEST_F(LinkRouterTest, AStormOfLinksThatFailGivesABoundedNumberOfLines) {
+TEST_F(LinkRouterTest, AStormOfLinksGivesABoundedNumberOfLines) {
     std::vector<std::string> storm;
-    for (int i = 0; i < 300; ++i) storm.push_back(i % 3 ? "tessane://nope" : "tessane://show/Nowhere");
+    for (int i = 0; i < 300; ++i)
+        storm.push_back(i % 3 == 0 ? "tessane://nope" : i % 3 == 1 ? "tessane://show/Nowhere" : "tessane://show/Home");
     LinkRouter::route(storm, target);
+    EXPECT_EQ(target.calls.size(), 100u);  // every link that names a workspace is carried out
     EXPECT_EQ(loggedMessagesStarting({"[Tessane][URL] Ignored"}).size(), Log::kBurstLines);
     EXPECT_EQ(loggedMessagesStarting({"[Tessane][URL] No workspace matches"}).size(), Log::kBurstLines);
+    EXPECT_EQ(loggedMessagesStarting({"[Tessane][URL] tessane://"}).size(), Log::kBurstLines);
 }
 
 TEST_F(LinkRouterTest, InboxQueuesUntilStartUpFinishesThenRunsInOrder) {
-    LinkInbox inbox;
+    sim::SimMainQueue queue;
+    LinkInbox inbox(queue);
     inbox.receive({"tessane://show/Home", "tessane://focus"});
     inbox.receive({"tessane://hide"});
     inbox.flush();  // no controller yet: nothing runs
+    queue.runPending();
     EXPECT_TRUE(target.calls.empty());
     inbox.setTarget(&target);
-    inbox.receive({"tessane://solo"});  // from now on, at once
+    inbox.receive({"tessane://solo"});  // from now on, as they come
     inbox.flush();
     inbox.flush();  // emptied once
+    queue.runPending();
     EXPECT_EQ(target.calls, (Lines{"solo", "show Home", "focus 1", "hideActive"}));
     EXPECT_TRUE(inbox.pending().empty());
     EXPECT_EQ(loggedMessages(),
               (Lines{"[Tessane][URL] Arrived before launch finished — queued 2: tessane://show/Home, tessane://focus",
                      "[Tessane][URL] Arrived before launch finished — queued 1: tessane://hide",
-                     "[Tessane][URL] tessane://solo → solo",
                      "[Tessane][URL] Launch finished — running 3 queued command(s).",
+                     "[Tessane][URL] tessane://solo → solo",
                      "[Tessane][URL] tessane://show/Home → show(target: \"Home\")",
                      "[Tessane][URL] tessane://focus → focus(offset: 1)",
                      "[Tessane][URL] tessane://hide → hide(target: nil)"}));
 }
 
 TEST_F(LinkRouterTest, NothingQueuedMeansNoLaunchLine) {
-    LinkInbox inbox;
+    sim::SimMainQueue queue;
+    LinkInbox inbox(queue);
     inbox.setTarget(&target);
     inbox.flush();
     EXPECT_TRUE(loggedMessages().empty());
+}
+
+// A flood of messages: one link runs a turn, so whatever else the loop has to do (a hot key)
+// waits for one link's work; every link that found room runs, in order; the rest are dropped
+// with a bounded number of lines.
+TEST_F(LinkRouterTest, InboxRunsOneLinkATurnAndHoldsABoundedNumber) {
+    sim::SimMainQueue queue;
+    LinkInbox inbox(queue);
+    inbox.setTarget(&target);
+    std::vector<std::string> message;
+    for (int i = 0; i < 64; ++i) message.push_back(i % 2 ? "tessane://show/Home" : "tessane://toggle/Writing");
+    for (int m = 0; m < 10; ++m) inbox.receive(message);
+    EXPECT_EQ(inbox.waiting(), LinkInbox::kCapacity);
+    queue.post([&] { target.calls.push_back("hot key"); });  // pressed as the flood comes in
+    queue.runPending();
+    ASSERT_EQ(target.calls.size(), LinkInbox::kCapacity + 1);
+    EXPECT_EQ(target.calls[1], "hot key");  // served after one link
+    target.calls.erase(target.calls.begin() + 1);
+    for (size_t i = 0; i < target.calls.size(); ++i) EXPECT_EQ(target.calls[i], i % 2 ? "show Home" : "show Writing");
+    EXPECT_EQ(loggedMessagesStarting({"[Tessane][URL] Dropped"}),
+              Lines(6, "[Tessane][URL] Dropped 64 link(s) — 256 wait to run already."));
+    inbox.receive({"tessane://hide"});  // room again
+    queue.runPending();
+    EXPECT_EQ(target.calls.back(), "hideActive");
 }
 
 // On the real controller: what the router reads of it (shown, soloed) and that a toggle of a

@@ -1,6 +1,7 @@
 // Two Tessane processes over the real local socket: the second hands its links to the first,
 // which reads them with the same parser as any other link.
 #include "platform/linux/session/InstanceSocket.h"
+#include "platform/sim/SimMainQueue.h"
 #include "shell/InstanceHandoff.h"
 #include "shell/LinkRouter.h"
 #include "shell/StartArguments.h"
@@ -34,7 +35,8 @@ TEST(SecondInstance, ForwardedLinksRunInTheFirstAndTheSecondExitsZero) {
     // The first instance: its own argument came before start-up finished.
     RecordingLinkTarget target;
     target.add("Writing");
-    LinkInbox inbox;
+    sim::SimMainQueue links;  // the turns the inbox runs its links in
+    LinkInbox inbox(links);
     inbox.receive(StartArguments::parse({"tessane", "tessane://focus/left"}).links);
     int settingsRequests = 0;
     auto lock = InstanceSocket::InstanceLock::tryTake(folder, nullptr);
@@ -70,7 +72,10 @@ TEST(SecondInstance, ForwardedLinksRunInTheFirstAndTheSecondExitsZero) {
             ::poll(&p, 1, 20);
             server->poll();
             for (auto& work : std::exchange(queued, {})) work();
+            links.runPending();
         }
+        for (auto& work : std::exchange(queued, {})) work();
+        links.runPending();
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     };
 

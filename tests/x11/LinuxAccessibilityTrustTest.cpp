@@ -77,14 +77,22 @@ TEST_F(WindowManagerReplacedTest, WindowControlStaysWithTheManagerThatReplacedTh
     ensureQtApplication();
     qt_backend::QtMainQueue queue;
     linux_backend::LinuxScreens screens(*x_, queue);
+    Subscription pump = qt_backend::pumpX11Events(queue, *x_);
     linux_backend::LinuxAccessibility ax(*x_, screens, queue);
+    int prompts = 0;
+    ax.setPrompt([&](const std::optional<std::string>&) { ++prompts; });
     ASSERT_TRUE(ax.isProcessTrusted());
     ASSERT_EQ(server_->replaceWindowManager(), "");
-    // The old manager's leaving heard, window control is asked for afresh.
+    // The old manager's leaving heard, window control is awaited by events, not asked for on
+    // the spot, and comes back with the new one; nobody was prompted meanwhile.
     x_->sync();
     x_->processEvents();
+    ax.isProcessTrustedWithPrompt(true);
+    bool settled = !ax.awaitWindowControl([&] { settled = true; });
+    EXPECT_TRUE(queue.runUntil([&] { return settled; }, 10));
     EXPECT_TRUE(x_->windowManager().has_value());
     EXPECT_TRUE(ax.isProcessTrusted());
+    EXPECT_EQ(prompts, 0);
 }
 
 }  // namespace

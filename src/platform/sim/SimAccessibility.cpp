@@ -325,8 +325,25 @@ void SimAccessibility::deliver(Pid pid, const AXElement& element, const std::str
 }
 
 bool SimAccessibility::isProcessTrustedWithPrompt(bool prompt) {
-    if (prompt && !trusted_) ++prompts_;
+    if (prompt && !trusted_ && !replacing_) ++prompts_;
     return trusted_;
+}
+
+bool SimAccessibility::awaitWindowControl(std::function<void()> settled) {
+    if (!replacing_) return false;
+    awaitingReplacement_.push_back(std::move(settled));
+    return true;
+}
+
+void SimAccessibility::beginReplacement() {
+    replacing_ = true;
+    trusted_ = false;
+}
+
+void SimAccessibility::endReplacement(bool trusted) {
+    replacing_ = false;
+    trusted_ = trusted;
+    for (auto& settled : std::exchange(awaitingReplacement_, {})) queue_.post(std::move(settled));
 }
 
 std::optional<uint32_t> SimAccessibility::windowNumber(const AXElement& element) {

@@ -35,10 +35,15 @@ public:
     ObserverResult createObserver(Pid pid, ObserverCallback callback) override;
     bool isProcessTrusted() override { return trusted_; }
     bool isProcessTrustedWithPrompt(bool prompt) override;
+    bool awaitWindowControl(std::function<void()> settled) override;
     std::optional<uint32_t> windowNumber(const AXElement& window) override;
 
     // --- Scenario switches ---
     void setTrusted(bool trusted) { trusted_ = trusted; }
+    // The window manager being replaced: window control is away (untrusted, nobody prompted)
+    // until endReplacement, which tells what awaited it, on the main queue.
+    void beginReplacement();
+    void endReplacement(bool trusted);
     int promptCount() const { return prompts_; }
     void setWindowNumbersAvailable(bool available) { windowNumbers_ = available; }
 
@@ -94,6 +99,8 @@ private:
     SimWindowServer& server_;
     SimMainQueue& queue_;
     bool trusted_ = true;
+    bool replacing_ = false;
+    std::vector<std::function<void()>> awaitingReplacement_;
     int prompts_ = 0;
     bool windowNumbers_ = true;
     std::map<uint64_t, float> timeouts_;

@@ -160,6 +160,14 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
     }
     if (e.kind == K::property && e.window == x_.root()) {
         if (e.atom == x_.atom("_NET_CLIENT_LIST")) ++clientListWrites_;
+        // A successor's announcement or its list of the windows it took in may end the wait for it.
+        if ((e.atom == x_.atom("_NET_CLIENT_LIST") || e.atom == x_.atom("_NET_SUPPORTING_WM_CHECK")) &&
+            !awaitingManager_.empty() && !std::exchange(replacementCheckPosted_, true))
+            queue_.post([this, registry = registry_] {
+                if (!registry->alive) return;
+                replacementCheckPosted_ = false;
+                settleReplacement();
+            });
         if (e.atom == x_.atom("_NET_SUPPORTING_WM_CHECK")) {
             trusted_.reset();
         } else if (e.atom == x_.atom("_NET_ACTIVE_WINDOW") && !std::exchange(activeWindowStale_, true)) {
@@ -204,6 +212,7 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
         trusted_.reset();  // the window manager has gone: ask again next time
         wmCheckWindow_ = 0;
         managerLeftAt_ = std::chrono::steady_clock::now();
+        clientListWritesAtLeaving_ = clientListWrites_;
         return;
     }
     if (e.kind == K::destroy && e.window == e.eventWindow) windowGone(e.window, true);

@@ -5,7 +5,6 @@
 
 #include "platform/linux/windows/LinuxAXRegistry.h"
 #include "platform/linux/x11/LinuxScreens.h"
-#include "platform/linux/windows/WindowManagerWaits.h"
 #include "platform/linux/x11/X11DesktopModel.h"
 
 #include <algorithm>
@@ -103,24 +102,54 @@ std::vector<std::optional<Pid>> LinuxAccessibility::windowPids(std::span<const X
     return pids;
 }
 
+// A window manager that leaves is most often being replaced (`--replace`, or restarted by its
+// session): for a while its successor is waited for, by events and with the main queue running,
+// so that what asked for window control goes on with the new one and nobody is told that none is
+// there. Measured from the old one's leaving to the new one's announcement: Openbox 0.1 s, KWin
+// 0.2 s, Xfwm 0.5 s. It is waited for until it has taken the windows in as well (it lists them
+// anew): KWin announces itself first, and places again a window moved before it manages it.
+std::optional<double> LinuxAccessibility::replacementLeft() {
+    if (trusted_ || !managerLeftAt_) return std::nullopt;
+    const std::chrono::duration<double> since = std::chrono::steady_clock::now() - *managerLeftAt_;
+    const double left = kReplacementGraceSeconds - since.count();
+    if (left <= 0) return std::nullopt;
+    if (clientListWrites_ != clientListWritesAtLeaving_ && x_.windowManager()) return std::nullopt;
+    return left;
+}
+
+bool LinuxAccessibility::awaitWindowControl(std::function<void()> settled) {
+    const auto left = replacementLeft();
+    if (!left) return false;
+    awaitingManager_.push_back(std::move(settled));
+    awaitReplacementUntil(*left);
+    return true;
+}
+
+void LinuxAccessibility::awaitReplacementUntil(double left) {
+    if (replacementEnds_) return;
+    replacementEnds_ = queue_.postAfter(left, [this, registry = registry_] {
+        if (!registry->alive) return;
+        replacementEnds_.reset();
+        settleReplacement();
+    });
+}
+
+void LinuxAccessibility::settleReplacement() {
+    // Not yet: the successor's next change, or the end of the grace, asks again.
+    if (const auto left = replacementLeft()) return awaitReplacementUntil(*left);
+    if (replacementEnds_) replacementEnds_->cancel();
+    replacementEnds_.reset();
+    const auto registry = registry_;
+    for (auto& settled : std::exchange(awaitingManager_, {})) {
+        if (!registry->alive) return;
+        if (settled) settled();
+    }
+}
+
 bool LinuxAccessibility::isProcessTrusted() {
     if (trusted_) return *trusted_;
+    if (replacementLeft()) return false;  // not kept: asked again once the successor is there
     auto manager = x_.windowManager();
-    // A window manager that leaves is most often being replaced (`--replace`, or restarted by
-    // its session): its successor is waited for a while, so that what asked for window control
-    // goes on with the new one and nobody is told that none is there. Measured from the old
-    // one's leaving to the new one's announcement: Openbox 0.1 s, KWin 0.2 s, Xfwm 0.5 s.
-    // It is waited for until it has taken the windows in as well (it lists them anew): KWin
-    // announces itself first, and places again a window moved before it manages it.
-    if (!manager && managerLeftAt_) {
-        const std::chrono::duration<double> since = std::chrono::steady_clock::now() - *managerLeftAt_;
-        if (const double left = kReplacementGraceSeconds - since.count(); left > 0) {
-            const uint64_t writes = clientListWrites_;
-            waits::until(x_, waits::kReplacement,
-                         [&] { return clientListWrites_ != writes && (manager = x_.windowManager()).has_value(); }, left);
-            if (!manager) manager = x_.windowManager();
-        }
-    }
     trusted_ = manager.has_value();
     if (manager && !manager->name.empty()) lastManager_ = manager->name;
     restoreWays_ = {};  // learnt again of this manager
@@ -144,7 +173,7 @@ bool LinuxAccessibility::isProcessTrusted() {
 // There is nothing to grant on X11: the prompt says why window control is missing.
 bool LinuxAccessibility::isProcessTrustedWithPrompt(bool prompt) {
     const bool trusted = isProcessTrusted();
-    if (!trusted && prompt && prompt_) prompt_(lastManager_);
+    if (!trusted && prompt && prompt_ && !replacementLeft()) prompt_(lastManager_);
     return trusted;
 }
 

@@ -90,10 +90,12 @@ public:
     std::vector<FrameWrite> setFrames(std::span<const FrameRequest> requests) override;
     AXError setMessagingTimeout(const AXElement& element, float seconds) override;
     ObserverResult createObserver(Pid pid, ObserverCallback callback) override;
-    // Window control is there while an EWMH window manager runs. Asked within a short grace of
-    // the last one's leaving, it waits (handling X events) for a successor until the grace ends.
+    // Window control is there while an EWMH window manager runs. Within a short grace of the last
+    // one's leaving it is away, not gone: a successor is awaited by events (awaitWindowControl)
+    // and nobody is prompted meanwhile.
     bool isProcessTrusted() override;
     bool isProcessTrustedWithPrompt(bool prompt) override;
+    bool awaitWindowControl(std::function<void()> settled) override;
     static constexpr double kReplacementGraceSeconds = 2.0;
     std::optional<uint32_t> windowNumber(const AXElement& window) override;
 
@@ -239,6 +241,15 @@ private:
     // When the window manager behind trusted_ was last seen to leave.
     std::optional<std::chrono::steady_clock::time_point> managerLeftAt_;
     uint64_t clientListWrites_ = 0;  // changes of the root's client list heard
+    uint64_t clientListWritesAtLeaving_ = 0;  // and how many when the manager left
+    // What waits for the manager's successor, and the end of the grace it is given.
+    std::vector<std::function<void()>> awaitingManager_;
+    std::shared_ptr<WorkItem> replacementEnds_;
+    bool replacementCheckPosted_ = false;
+    // The seconds left of the grace for a successor, while one is awaited.
+    std::optional<double> replacementLeft();
+    void settleReplacement();
+    void awaitReplacementUntil(double left);
     Prompt prompt_;
     ClientListTracker clients_;
     ClientListTracker stacked_;

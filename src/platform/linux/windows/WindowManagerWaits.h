@@ -18,7 +18,6 @@ inline constexpr WaitBound kAnswer{"the window manager's answer to a round trip"
 inline constexpr WaitBound kMoves{"the window manager's moves of the windows it was asked to move", 2.0};
 inline constexpr WaitBound kUnmaximize{"the window manager's restore of a maximized window", 2.0};
 inline constexpr WaitBound kUnminimize{"the window manager's restore of a minimized window", 2.0};
-inline constexpr WaitBound kReplacement{"a new window manager after the last one left", 2.0};
 // A manager that answers no round trip is given this long to act on a restore that most
 // managers ignore (WM_CHANGE_STATE to normal), and then the next.
 inline constexpr WaitBound kIgnoredRestore{"a restore of minimized windows most managers ignore", 0.05};
