@@ -997,8 +997,12 @@ TEST_F(ChromeGesturesTest, TheChromeShownAgainAfterAUsersDragOfATiledWindowStays
     card->orderFront();
     const Rgb accent = rgbOf(qt_backend::resolveColor({ColorRole::accent}, false));
     ASSERT_TRUE(pixelBecomes(703, 350, accent)) << "the card over the gutter: " << pixel(703, 350);
-    // The gutter above the card shows the chrome, and something else while it is away.
-    const Rgb gutter = pixel(703, 200);
+    // The gutter above the card shows the handle's bar, and something else while the chrome is
+    // away (not the mat, which has the colour of the chrome around the bar).
+    chrome_->paneMat.matPanel()->orderOut();
+    const Rgb gutter = over(qt_backend::resolveColor({ColorRole::separator, 0.5}, false),
+                            qt_backend::resolveColor({ColorRole::underPageBackground}, false));
+    ASSERT_TRUE(pixelBecomes(703, 200, gutter)) << "the handle's bar: " << pixel(703, 200);
 
     // What the workspace does as the user drags its left window away, and on the drop.
     chrome_->paneMat.setShieldsHidden(true);

@@ -379,26 +379,6 @@ void raise(WindowId window) {
     if (Display* d = display()) XRaiseWindow(d, window);
 }
 
-void raiseManaged(WindowId window) {
-    Display* d = display();
-    if (!d) return;
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    bool restacks = false;
-    if (XGetWindowProperty(d, DefaultRootWindow(d), atom(d, "_NET_SUPPORTED"), 0, 1024, False, XA_ATOM, &type, &format,
-                           &count, &after, &data) == Success && data && format == 32) {
-        const auto* atoms = reinterpret_cast<const Atom*>(data);
-        restacks = std::find(atoms, atoms + count, atom(d, "_NET_RESTACK_WINDOW")) != atoms + count;
-    }
-    if (data) XFree(data);
-    // Asked as a pager asks (source 2, no sibling, Above): a plain raise request of a program whose
-    // user has since been at another program's window is refused and the window flagged.
-    if (restacks) clientMessage(d, window, "_NET_RESTACK_WINDOW", 2, 0, Above);
-    else XRaiseWindow(d, window);
-}
-
 void focus(WindowId window) {
     if (Display* d = display()) XSetInputFocus(d, window, RevertToParent, CurrentTime);
 }

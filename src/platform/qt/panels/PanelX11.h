@@ -112,10 +112,6 @@ WindowId rootWindow();
 unsigned long watchRootProperty(const char* name);
 // Raises one window within what its window manager allows (its layer, for a managed one).
 void raise(WindowId window);
-// Raises a managed window of ours to the top of its layer as a pager would ask it (where the
-// manager takes such requests): the manager neither refuses it for the focus the user gave another
-// program since, nor flags the window as wanting attention for it.
-void raiseManaged(WindowId window);
 // Gives the keyboard to a shown window of ours, while ours is the active application: for handing
 // it back from a dialog before the dialog goes, which some window managers would give elsewhere.
 void focus(WindowId window);

@@ -130,7 +130,7 @@ void QtPanel::orderFront() {
     syncMapped();
     if (!isMapped()) return;
     if (options_.level < 0) {
-        panel_x11::raiseManaged(windowId());
+        panel_x11::raise(windowId());
         panel_x11::declineAttention(windowId());
         panel_x11::flush();
     } else {
