@@ -358,7 +358,19 @@ int main(int argc, char** argv) {
         for (size_t i = 0; i < windows.size(); ++i)
             run({"wmctrl", "-i", "-r", std::to_string(windows[i]), "-e",
                  "0," + std::to_string(100 + 60 * i) + ",100,400,300"});
-        x11test::waitUntil([&] { return !tiled(d, windows); }, seconds(5));
+        // Every spread move landed (each client back at 400 x 300): a late one would otherwise
+        // undo a show's move that follows at once, and the show never be confirmed.
+        x11test::waitUntil(
+            [&] {
+                return std::all_of(windows.begin(), windows.end(), [&](unsigned long w) {
+                    Window root = 0;
+                    int x = 0, y = 0;
+                    unsigned width = 0, height = 0, border = 0, depth = 0;
+                    return XGetGeometry(d, w, &root, &x, &y, &width, &height, &border, &depth) && width == 400 &&
+                           height == 300;
+                });
+            },
+            seconds(5));
     };
 
     // P7: what a first show among the crowd of P5 sets off, counted by the server from the hot key
