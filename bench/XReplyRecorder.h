@@ -2,24 +2,30 @@
 // Counts the replies the X server sends each client while it runs, seen by the server itself
 // (the RECORD extension), so that every connection of a process is counted, also those a toolkit
 // opens and we cannot reach from inside. Clients are told apart by their resource-id base and
-// named by their process through X-Resource.
+// named by their process through X-Resource. With `requests`, the core requests each client
+// sends are counted too, by opcode (ConfigureWindow, GetProperty...): what a client asked of the
+// server, beside what it waited for.
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XRes.h>
 #include <X11/extensions/record.h>
 
 #include <atomic>
+#include <cstdint>
+#include <cstring>
 #include <chrono>
+#include <utility>
 #include <map>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace tessane::bench {
 
 class XReplyRecorder {
 public:
     // Starts counting at once; none of the recorder's own connections is counted.
-    explicit XReplyRecorder(const std::string& display) {
+    explicit XReplyRecorder(const std::string& display, bool requests = false) {
         control_ = XOpenDisplay(display.c_str());
         data_ = XOpenDisplay(display.c_str());
         int major = 0, minor = 0;
@@ -31,6 +37,10 @@ public:
         range->ext_replies.ext_major.last = 255;
         range->ext_replies.ext_minor.first = 0;
         range->ext_replies.ext_minor.last = 65535;
+        if (requests) {
+            range->core_requests.first = 1;
+            range->core_requests.last = 127;
+        }
         XRecordClientSpec all = XRecordAllClients;
         context_ = XRecordCreateContext(control_, 0, &all, 1, &range, 1);
         XFree(range);
@@ -80,11 +90,63 @@ public:
         return out;
     }
 
+    // Core requests of opcode `opcode` sent by the client of resource-id base `base`, after stop().
+    long requestsOf(unsigned long base, int opcode) const {
+        const auto it = requests_.find({base, opcode});
+        return it == requests_.end() ? 0 : it->second;
+    }
+    // When the recorder last heard such a request (steady clock, seconds; 0: never).
+    double lastRequestOf(unsigned long base, int opcode) const {
+        const auto it = lastRequest_.find({base, opcode});
+        return it == lastRequest_.end() ? 0 : it->second;
+    }
+    // GetProperty (20) or ChangeProperty (18) requests of a client, by the property they name.
+    std::map<uint32_t, long> propertiesOf(unsigned long base, int opcode) const {
+        const auto it = properties_.find({base, opcode});
+        return it == properties_.end() ? std::map<uint32_t, long>{} : it->second;
+    }
+    // The resource-id bases of the clients of process `pid`.
+    std::vector<unsigned long> clientsOf(pid_t pid) const {
+        std::vector<unsigned long> out;
+        for (const auto& [base, one] : repliesAndRequestsOf(pid)) out.push_back(base);
+        return out;
+    }
+    // The same summed over the clients of process `pid`.
+    long requestsOf(pid_t pid, int opcode) const {
+        long sum = 0;
+        for (const auto& [base, count] : repliesAndRequestsOf(pid)) sum += requestsOf(base, opcode);
+        return sum;
+    }
+
 private:
+    std::map<unsigned long, long> repliesAndRequestsOf(pid_t pid) const {
+        std::map<unsigned long, long> out;
+        XResClientIdSpec wanted{0, XRES_CLIENT_ID_PID_MASK};
+        long count = 0;
+        XResClientIdValue* ids = nullptr;
+        if (XResQueryClientIds(control_, 1, &wanted, &count, &ids) != Success) return out;
+        for (long i = 0; i < count; ++i)
+            if (XResGetClientPid(&ids[i]) == pid) out[ids[i].spec.client] = 1;
+        XResClientIdsDestroy(count, ids);
+        return out;
+    }
     static void intercepted(XPointer closure, XRecordInterceptData* d) {
         auto* self = reinterpret_cast<XReplyRecorder*>(closure);
         if (d->category == XRecordStartOfData) self->started_ = true;
         if (d->category == XRecordFromServer) ++self->replies_[d->id_base];
+        if (d->category == XRecordFromClient && d->data_len > 0 && d->data)
+        {
+            const int opcode = d->data[0];
+            // GetProperty and ChangeProperty name their property at the same place.
+            if ((opcode == 18 || opcode == 20) && d->data_len >= 3) {
+                uint32_t atom = 0;
+                std::memcpy(&atom, d->data + 8, 4);
+                ++self->properties_[{d->id_base, opcode}][atom];
+            }
+            ++self->requests_[{d->id_base, int(d->data[0])}];
+            self->lastRequest_[{d->id_base, int(d->data[0])}] =
+                std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+        }
         XRecordFreeData(d);
     }
 
@@ -93,6 +155,9 @@ private:
     XRecordContext context_ = 0;
     std::thread thread_;
     std::atomic<bool> started_ = false;
+    std::map<std::pair<unsigned long, int>, long> requests_;  // (client, opcode); the same
+    std::map<std::pair<unsigned long, int>, double> lastRequest_;
+    std::map<std::pair<unsigned long, int>, std::map<uint32_t, long>> properties_;
     std::map<unsigned long, long> replies_;  // written by the thread until stop() joins it
 };
 

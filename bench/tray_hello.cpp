@@ -1,5 +1,5 @@
 // The peer of the program's idle memory: a Qt "hello world" of the tray, a QApplication with one
-// QSystemTrayIcon and its menu and nothing else. app_runs_bench starts it on the same server,
+// QSystemTrayIcon and its menu and nothing else; its icon carries a letter, so it has drawn text once. app_runs_bench starts it on the same server,
 // window manager and tray as the program and reads its resident memory the same way.
 // Prints "ready" once the icon is shown (docked when a tray runs).
 #include <QAction>
@@ -22,6 +22,10 @@ int main(int argc, char** argv) {
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setBrush(Qt::black);
         painter.drawEllipse(3, 3, 16, 16);
+        // Text drawn once, as any real tray program does somewhere (its menu, a tool tip): the
+        // fonts and the shaping are loaded, as the program's chrome loads them.
+        painter.setPen(Qt::white);
+        painter.drawText(pixmap.rect(), Qt::AlignCenter, "H");
     }
     QMenu menu;
     menu.addAction("Hello");

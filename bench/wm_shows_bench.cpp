@@ -23,6 +23,7 @@
 // Usage: wm_shows_bench [rounds] [manager ...]   (defaults 3 and the eight managers)
 // With WM_SHOWS_BENCH_OPENBOX_STILL=1, Openbox restores without its iconify animation (150 ms).
 #include "BenchStats.h"
+#include "StallLog.h"
 #include "e2e/support/PrivateHome.h"
 #include "platform/linux/x11/X11Connection.h"
 #include "x11/support/X11TestServer.h"
@@ -52,6 +53,7 @@ using namespace tessane;
 using namespace std::chrono;
 using tessane::bench::clockSeconds;
 using tessane::bench::median;
+using tessane::bench::longestStall;
 using x11test::RootRect;
 namespace fs = std::filesystem;
 
@@ -144,39 +146,6 @@ public:
 private:
     Display* d_;
 };
-
-// The program's stall lines, in seconds of the monotonic clock: when each ended, how long it was,
-// and how much of it the main thread waited for a processor (the machine's share, not ours).
-struct Stall {
-    double end = 0, length = 0, waitingForProcessor = 0;
-};
-std::vector<Stall> stalls(const std::string& logFile) {
-    std::vector<Stall> out;
-    std::ifstream in(logFile);
-    const std::string marker = "[Tessane][stall] main thread held ";
-    for (std::string line; std::getline(in, line);) {
-        const auto at = line.find(marker);
-        if (at == std::string::npos) continue;
-        double ms = 0, end = 0, running = 0, waiting = 0;
-        const int n = std::sscanf(line.c_str() + at + marker.size(),
-                                  "%lf ms until %lf (on a processor %lf ms, waiting for one %lf ms)", &ms, &end,
-                                  &running, &waiting);
-        if (n >= 2) out.push_back({end, ms / 1e3, n == 4 ? std::min(ms, waiting) / 1e3 : 0});
-    }
-    return out;
-}
-
-// The longest stall that overlaps [from, to], and the longest once the time it waited for a
-// processor is taken out, in seconds.
-std::pair<double, double> longestStall(const std::string& logFile, double from, double to) {
-    double longest = 0, own = 0;
-    for (const auto& s : stalls(logFile))
-        if (s.end >= from && s.end - s.length <= to) {
-            longest = std::max(longest, s.length);
-            own = std::max(own, s.length - s.waitingForProcessor);
-        }
-    return {longest, own};
-}
 
 bool logHas(const std::string& file, const std::string& text) {
     std::ifstream in(file);

@@ -389,7 +389,8 @@ private:
     // What follows a tile's placement pass: the shields out of a document chooser's way,
     // fullscreen chrome, focus, the alert of what could not be arranged, the reconcile sweep and
     // the tips.
-    void reportTile(const Workspace& workspace, const PlacementReport& report);
+    // `activated`: the app the show has just activated, not asked again.
+    void reportTile(const Workspace& workspace, const PlacementReport& report, std::optional<Pid> activated = std::nullopt);
     void inviteWindowlessApps(const Workspace& workspace, bool reopenApps);
     void maybeShowWorkspaceTips(const Workspace& workspace, bool blockedByFullScreen);
     bool workspaceHasChooserUp(const Workspace& workspace);

@@ -120,7 +120,8 @@ void WorkspaceController::tileAndReport(const Workspace& workspace) {
     reportTile(workspace, placeWindows(workspace, false, true, true));
 }
 
-void WorkspaceController::reportTile(const Workspace& workspace, const PlacementReport& report) {
+void WorkspaceController::reportTile(const Workspace& workspace, const PlacementReport& report,
+                                     std::optional<Pid> activated) {
     if (auto* session = sessions.find(workspace.id); session && workspaceHasChooserUp(workspace))
         stepAsideForChooser(*session->chrome);
     if (!report.fullScreenApps.empty()) reconcileFullScreenChrome(workspace.id);
@@ -135,7 +136,8 @@ void WorkspaceController::reportTile(const Workspace& workspace, const Placement
         if (!target)
             for (const auto& app : workspace.apps)
                 if ((target = appController->runningApplication(app.bundleIdentifier))) break;
-        if (target) env.platform.applications->activate(target->pid);
+        // Once is enough: every activation costs the window manager a restack of its windows.
+        if (target && target->pid != activated) env.platform.applications->activate(target->pid);
     }
 
     if (!report.issues.empty()) {

@@ -262,7 +262,7 @@ void WorkspaceController::putShownWorkspaceUp(const Workspace& ws, TimeInterval 
     reopenWindowlessApps(launches.runningVisible, launching);
     ++readinessChains[id];  // an older wait for this workspace's windows stands down
     if (const auto shown = manager.workspace(id); tiled && shown && sessions.contains(id)) {
-        reportTile(*shown, *tiled);
+        reportTile(*shown, *tiled, toActivate ? std::optional<Pid>(toActivate->pid) : std::nullopt);
         inviteWindowlessApps(*shown, true);
     } else {
         tileWhenWindowsReady(id, 0, 0, 0);

@@ -47,6 +47,7 @@ TEST_F(ShowRoad, RunningAppsPassEveryGateAndLandInTheirPanesAtTheFirstPoll) {
     auto ws = s.addWorkspace("Write", {"Notes", "Mail"});
     s.start();
     s.clearLog();
+    const int activations = s.sim.applications.activationRequests();
     // The windows are moved as soon as the container's frame is known, before its chrome is up;
     // the primary app is activated after the moves, and before the chrome (which must lie above it).
     std::optional<bool> inTilesAtChrome;
@@ -61,6 +62,7 @@ TEST_F(ShowRoad, RunningAppsPassEveryGateAndLandInTheirPanesAtTheFirstPoll) {
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(inTilesAtChrome, true);
     EXPECT_EQ(frontAtChrome, s.pid("Notes"));
+    EXPECT_EQ(s.sim.applications.activationRequests() - activations, 1);  // the primary, once
     EXPECT_EQ(showLines(), (Lines{"[Tessane] Show workspace requested: Write", "[Tessane] Show ‘Write’: frame up in 0 ms."}));
     EXPECT_EQ(s.logCount("[Tessane][AX] Show Workspace ‘Write’: trusted=true"), 1u);
     EXPECT_TRUE(inTiles(ws));  // the first poll found every window and tiled

@@ -115,6 +115,8 @@ public:
     // The application quits by itself: its windows close, didTerminate follows.
     void quit(Pid pid);
     const std::vector<OpenRequest>& openRequests() const { return openRequests_; }
+    // Every activate() asked so far (each costs a real window manager a restack).
+    int activationRequests() const { return activationRequests_; }
     // Every URL handed to openURL, in order (each one is taken).
     const std::vector<std::string>& openedURLs() const { return openedURLs_; }
 
@@ -158,6 +160,7 @@ private:
     std::map<Pid, Process> processes_;
     std::map<std::string, LaunchBehaviour> behaviours_;
     std::vector<Pid> activationOrder_;  // most recent last
+    int activationRequests_ = 0;
     std::vector<OpenRequest> openRequests_;
     std::vector<std::string> openedURLs_;
     std::array<Signal<RunningApplication>, 3> notifications_;

@@ -149,6 +149,7 @@ bool SimApplications::unhide(Pid pid) {
 }
 
 bool SimApplications::activate(Pid pid) {
+    ++activationRequests_;
     if (!snapshot(pid)) return false;
     if (Process* p = process(pid)) {
         if (p->info.activationPolicy == ActivationPolicy::prohibited) return false;

@@ -2,6 +2,7 @@
 // activate, terminate and the notifications. Launching is in LinuxAppLaunching.cpp.
 #include "platform/linux/apps/LinuxRunningApplications.h"
 
+#include "platform/linux/windows/ActivationRaise.h"
 #include "platform/linux/windows/LinuxAccessibility.h"
 #include "platform/linux/apps/LinuxAppCatalog.h"
 #include "platform/linux/apps/PacedIconifies.h"
@@ -540,20 +541,33 @@ bool LinuxRunningApplications::activate(Pid pid) {
 }
 
 void LinuxRunningApplications::requestActivation(Pid pid, XWindowId window) {
-    x_.requestActivate(window);
-    // IceWM focuses an activated window without raising it.
-    x_.requestRaise(window);
     if (!x_.takesFocus(window)) {
+        x_.requestActivate(window);
         activateByRaising(pid, window);
         return;
     }
+    // IceWM focuses an activated window without raising it; the others raise it themselves, and
+    // a restack request on top costs some of them a restack of every window (see ActivationRaise).
+    const auto overBefore = ax_.framesOver(window).value_or(std::vector<XWindowId>{});
+    const auto raise = raiseAfterActivation(x_.activationRaises(), overBefore.empty());
+    x_.requestActivate(window);
+    if (raise.raiseNow) x_.requestRaise(window);
     activeWindow_ = window;  // what a window that takes the focus unasked gives it back to
     // A manager that refuses (or ignores) the request says nothing: what it did is looked at a
     // moment later, unless another activation was asked for since.
     const uint64_t request = activationRequests_;
-    queue_.postAfter(kActivationAnswerSeconds, lifetime_.guard([this, pid, window, request] {
+    queue_.postAfter(kActivationAnswerSeconds, lifetime_.guard([this, pid, window, request, raise, overBefore] {
         if (request != activationRequests_ || !windowOwners_.count(window)) return;
         const auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW");
+        const bool isActive = active && !active->empty() && (*active)[0] == window;
+        if (const auto overNow = raise.lookLater ? ax_.framesOver(window) : std::nullopt) {
+            const auto look = lookAfterActivation(isActive, overBefore, *overNow);
+            if (look.managerRaises) x_.learnActivationRaises(*look.managerRaises);
+            if (look.raise) {
+                x_.requestRaise(window);
+                x_.flush();
+            }
+        }
         const auto owner = active && !active->empty() ? windowOwners_.find((*active)[0]) : windowOwners_.end();
         if (owner != windowOwners_.end() && owner->second == pid) return;
         activateByRaising(pid, window);

@@ -55,7 +55,9 @@ class PacedIconifies;
 //   for when the rest can come back after it; a request the manager was seen to ignore,
 //   restoring nothing where a later one did, is not sent again); windows still minimized a
 //   while after that wait are logged; activate = _NET_ACTIVE_WINDOW on the
-//   front-most window (unhiding first); terminate = WM_DELETE_WINDOW to each window that takes it
+//   front-most window (unhiding first), with a restack request only where the manager does not
+//   raise what it activates (learnt from the first activation of a window not in front, looked
+//   at after kActivationAnswerSeconds; see ActivationRaise); terminate = WM_DELETE_WINDOW to each window that takes it
 //   (never a kill).
 // - A window that takes no keyboard input (WM_HINTS, WM_PROTOCOLS) is never activated by some
 //   managers, and any manager may refuse an activation: then the window is raised with a restack

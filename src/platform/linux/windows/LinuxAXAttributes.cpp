@@ -253,9 +253,10 @@ AXError LinuxAccessibility::performAction(const AXElement& element, std::string_
     }
     // _NET_ACTIVE_WINDOW focuses and (in every EWMH manager) restores a minimized window, and
     // raises it in most; it is restacked as well, since IceWM only focuses it and managers may
-    // leave a window that takes no input where it is.
+    // leave a window that takes no input where it is, unless the manager is known to raise what
+    // it activates (see ActivationRaise).
     x_.requestActivate(window);
-    x_.requestRaise(window);
+    if (x_.activationRaises() != true || !x_.takesFocus(window)) x_.requestRaise(window);
     if (!waits::answer(x_, timeoutFor(element))) return AXError::cannotComplete;
     return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
 }

@@ -2,10 +2,13 @@
 // frames.
 #include "platform/linux/windows/LinuxAccessibility.h"
 
+#include "platform/linux/windows/ActivationRaise.h"
+
 #include "platform/linux/x11/X11DesktopModel.h"
 
 #include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 namespace tessane::linux_backend {
@@ -184,6 +187,26 @@ std::optional<XWindowId> LinuxAccessibility::findMainWindow(Pid pid) {
         if (s && !s->minimized) return w;
     }
     return std::nullopt;
+}
+
+std::optional<std::vector<XWindowId>> LinuxAccessibility::framesOver(XWindowId window) {
+    auto& desktop = x_.desktop();
+    const auto frame = desktop.frameOf(window);
+    if (!frame) return std::nullopt;
+    const auto order = desktop.rootStacking();
+    const auto at = std::find(order.begin(), order.end(), *frame);
+    if (at == order.end()) return std::nullopt;
+    // Only the frame and what lies above it matter.
+    const std::vector<XWindowId> upper(at, order.end());
+    const auto clientFrames = desktop.clientFrames();
+    const std::unordered_set<XWindowId> clients(clientFrames.begin(), clientFrames.end());
+    const auto states = desktop.rootChildStates(upper);
+    std::vector<StackedFrame> stacked;
+    for (size_t i = 0; i < upper.size(); ++i)
+        if (states[i])
+            stacked.push_back({upper[i], states[i]->rootRect.insetBy(-states[i]->borderWidth, -states[i]->borderWidth),
+                               states[i]->viewable && !states[i]->inputOnly && clients.count(upper[i]) > 0});
+    return linux_backend::framesOver(stacked, *frame);
 }
 
 std::optional<std::string> LinuxAccessibility::subrole(XWindowId window) {

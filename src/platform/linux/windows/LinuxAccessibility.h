@@ -109,6 +109,10 @@ public:
     std::vector<std::optional<Pid>> windowPids(std::span<const XWindowId> windows);
     // Whether a client is an application's window (not a dock or the desktop).
     bool isApplicationWindow(XWindowId window);
+    // The shown frames of other clients that lie over a client's frame (empty: it is in front),
+    // from the root's order and children as the read model keeps them (no round trip once known);
+    // none when its frame is not known.
+    std::optional<std::vector<XWindowId>> framesOver(XWindowId window);
     // Whether a client is minimized (_NET_WM_STATE_HIDDEN or iconic WM_STATE); none when gone.
     std::optional<bool> isMinimized(XWindowId window);
     // The same for many windows, read as one snapshot (a window that is gone is not minimized).

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <unordered_map>
 
 namespace tessane::linux_backend {
 
@@ -26,10 +27,11 @@ bool contains(const std::optional<std::vector<XAtomId>>& atoms, XAtomId a) {
 std::optional<std::vector<WindowListEntry>> LinuxWindowList::windows(Option option) const {
     const auto stacking = ax_.stackingBottomToTop();
     if (!stacking) return std::nullopt;
-    // Any client may fill the stacking list with made-up ids. Every id's window type is asked
-    // for in one batch, so an id that names no window costs nothing more, and only the real
-    // windows are read, from the read model.
-    const auto typeAnswers = x_.properties(*stacking, x_.atom("_NET_WM_WINDOW_TYPE"), 64);
+    // Any client may fill the stacking list with made-up ids. The listed clients' window types
+    // are the read model's (a list taken at every step of the chrome's guard reads nothing of a
+    // thousand windows again); any other id is asked for in one batch, so an id that names no
+    // window costs nothing more, and only the real windows are read further.
+    const auto typeAnswers = x_.desktop().propertyAnswers(*stacking, x_.atom("_NET_WM_WINDOW_TYPE"));
     const XAtomId desktopType = x_.atom("_NET_WM_WINDOW_TYPE_DESKTOP");
     const XAtomId dockType = x_.atom("_NET_WM_WINDOW_TYPE_DOCK");
     std::vector<XWindowId> real;
@@ -37,6 +39,7 @@ std::optional<std::vector<WindowListEntry>> LinuxWindowList::windows(Option opti
         if (typeAnswers[i].windowExists) real.push_back((*stacking)[i]);
     x_.desktop().prefetchGeometry(real);
     std::vector<WindowListEntry> out;
+    std::unordered_map<Pid, std::optional<std::string>> names;  // a process's windows name it once
     for (size_t i = stacking->size(); i-- > 0;) {
         if (!typeAnswers[i].windowExists) continue;
         const XWindowId window = (*stacking)[i];
@@ -52,7 +55,11 @@ std::optional<std::vector<WindowListEntry>> LinuxWindowList::windows(Option opti
         e.isOnScreen = geometry->viewable && !minimized.value_or(false);
         if (option == Option::onScreenOnly && !e.isOnScreen) continue;
         e.ownerPid = ax_.windowPid(window);
-        if (e.ownerPid) e.ownerName = processName(*e.ownerPid);
+        if (e.ownerPid) {
+            const auto [name, fresh] = names.try_emplace(*e.ownerPid);
+            if (fresh) name->second = processName(*e.ownerPid);
+            e.ownerName = name->second;
+        }
         const auto states = x_.atomList(window, "_NET_WM_STATE");
         if (contains(types, dockType)) e.layer = kDockLayer;
         else if (contains(states, x_.atom("_NET_WM_STATE_ABOVE"))) e.layer = kAboveLayer;

@@ -392,6 +392,10 @@ public:
     // confirmed by their configure events instead).
     bool windowManagerDeclinesPings();
     static constexpr double kPingLearningSeconds = 0.2;
+    // Whether the running manager raises the windows it activates, as learnt (none: not yet;
+    // learnt afresh for a new manager). See ActivationRaise.
+    std::optional<bool> activationRaises();
+    void learnActivationRaises(bool raises);
     // Asks the manager the round trip's question without waiting for the answer, so that whether
     // it answers at all is known by the time a round trip needs it, without that wait.
     void probeWindowManager();
@@ -474,6 +478,8 @@ private:
     enum class PingAnswers { unknown, answered, unanswered };
     PingAnswers pingAnswers_ = PingAnswers::unknown;
     XWindowId pingManager_ = 0;    // the manager's check window that this was learnt of
+    std::optional<bool> activationRaises_;
+    XWindowId raisesManager_ = 0;  // the same for activationRaises_
     uint64_t pingAnswersHeard_ = 0;  // every answer, late ones too
     double probeSentAt_ = -1;         // steady-clock seconds of the unawaited question; -1: none
     uint64_t probeBaseline_ = 0;      // the answers heard before it

@@ -393,8 +393,15 @@ std::optional<X11Property> X11DesktopModel::property(XWindowId window, XAtomId a
 
 std::vector<std::optional<X11Property>> X11DesktopModel::properties(const std::vector<XWindowId>& windows,
                                                                     XAtomId atom) {
+    std::vector<std::optional<X11Property>> out;
+    out.reserve(windows.size());
+    for (auto& answer : propertyAnswers(windows, atom)) out.push_back(std::move(answer.value));
+    return out;
+}
+
+std::vector<X11PropertyAnswer> X11DesktopModel::propertyAnswers(const std::vector<XWindowId>& windows, XAtomId atom) {
     x_.peekQueuedEvents();
-    std::vector<std::optional<X11Property>> out(windows.size());
+    std::vector<X11PropertyAnswer> out(windows.size());
     std::vector<XWindowId> missing, unlisted;
     std::vector<size_t> unlistedAt;
     {
@@ -412,10 +419,10 @@ std::vector<std::optional<X11Property>> X11DesktopModel::properties(const std::v
     fetch(missing, atom);
     const auto& values = clientProps_[atom];
     for (size_t i = 0; i < windows.size(); ++i)
-        if (auto it = values.find(windows[i]); it != values.end()) out[i] = it->second;
+        if (auto it = values.find(windows[i]); it != values.end()) out[i] = {true, it->second};
     // Windows not kept here (the root among them) are read directly, in one batch too.
-    const auto answers = x_.properties(unlisted, atom, x_.propertyItemCap(atom));
-    for (size_t k = 0; k < unlisted.size(); ++k) out[unlistedAt[k]] = answers[k].value;
+    auto answers = x_.properties(unlisted, atom, x_.propertyItemCap(atom));
+    for (size_t k = 0; k < unlisted.size(); ++k) out[unlistedAt[k]] = std::move(answers[k]);
     return out;
 }
 

@@ -45,6 +45,9 @@ public:
     // same call be read again (a manager busy changing many windows would otherwise have each
     // read cost a round trip of its own).
     std::vector<std::optional<X11Property>> properties(const std::vector<XWindowId>& windows, XAtomId atom);
+    // The same, each with whether the id names a window: a listed client that was read is one
+    // until it is heard gone; any other id is asked (one batch).
+    std::vector<X11PropertyAnswer> propertyAnswers(const std::vector<XWindowId>& windows, XAtomId atom);
     // The listed clients that have `atom`, in list order, with its value.
     std::vector<std::pair<XWindowId, X11Property>> listedWith(XAtomId atom);
     // Reads `atom` of those of `windows` that are listed and lack it, in one batch (to spread

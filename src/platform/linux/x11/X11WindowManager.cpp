@@ -114,6 +114,19 @@ bool X11Connection::pingsUnreliable() {
     return pingAnswers_ == PingAnswers::unanswered;
 }
 
+std::optional<bool> X11Connection::activationRaises() {
+    if (const XWindowId manager = currentManagerCheck(); manager != raisesManager_) {
+        raisesManager_ = manager;
+        activationRaises_.reset();
+    }
+    return activationRaises_;
+}
+
+void X11Connection::learnActivationRaises(bool raises) {
+    activationRaises();  // for the manager running now
+    activationRaises_ = raises;
+}
+
 std::optional<X11Connection::WindowManager> X11Connection::windowManager() {
     // A window manager that died leaves the root property behind; the check window itself must
     // still exist and point at itself.

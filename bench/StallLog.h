@@ -1,0 +1,47 @@
+#pragma once
+// The program's stall log (started with TESSANE_STALL_LOG_MS, it logs every tick of a timer on its
+// main thread that came late), read back by the benches.
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tessane::bench {
+
+// The program's stall lines, in seconds of the monotonic clock: when each ended, how long it was,
+// and how much of it the main thread waited for a processor (the machine's share, not ours).
+struct Stall {
+    double end = 0, length = 0, waitingForProcessor = 0;
+};
+inline std::vector<Stall> stalls(const std::string& logFile) {
+    std::vector<Stall> out;
+    std::ifstream in(logFile);
+    const std::string marker = "[Tessane][stall] main thread held ";
+    for (std::string line; std::getline(in, line);) {
+        const auto at = line.find(marker);
+        if (at == std::string::npos) continue;
+        double ms = 0, end = 0, running = 0, waiting = 0;
+        const int n = std::sscanf(line.c_str() + at + marker.size(),
+                                  "%lf ms until %lf (on a processor %lf ms, waiting for one %lf ms)", &ms, &end,
+                                  &running, &waiting);
+        if (n >= 2) out.push_back({end, ms / 1e3, n == 4 ? std::min(ms, waiting) / 1e3 : 0});
+    }
+    return out;
+}
+
+// The longest stall that overlaps [from, to], and the longest once the time it waited for a
+// processor is taken out, in seconds.
+inline std::pair<double, double> longestStall(const std::string& logFile, double from, double to) {
+    double longest = 0, own = 0;
+    for (const auto& s : stalls(logFile))
+        if (s.end >= from && s.end - s.length <= to) {
+            longest = std::max(longest, s.length);
+            own = std::max(own, s.length - s.waitingForProcessor);
+        }
+    return {longest, own};
+}
+
+}  // namespace tessane::bench
