@@ -461,6 +461,39 @@ TEST_F(X11DesktopModelTest, AnOverrideRedirectFrameCarriesItsClientAndOurPanelsN
     XCloseDisplay(wm);
 }
 
+// A client that puts window after window of its own into one of its top-level windows and
+// destroys each there: nothing tells the root of those ends, so none of them is kept; a window
+// whose own events are heard is kept in the same place until it goes.
+TEST_F(X11DesktopModelTest, WindowsPutAwayFromTheRootAreKeptOnlyWhileTheirGoingIsHeard) {
+    Display* hostile = XOpenDisplay(bare_->display().c_str());
+    ASSERT_NE(hostile, nullptr);
+    const Window root = DefaultRootWindow(hostile);
+    auto& model = x_->desktop();
+    model.rootStacking();  // the root's children are followed from here on
+    const Window holder = XCreateSimpleWindow(hostile, root, 0, 0, 100, 100, 0, 0, 0);
+    const Window watched = XCreateSimpleWindow(hostile, root, 0, 0, 10, 10, 0, 0, 0);
+    const auto settle = [&] {
+        XSync(hostile, False);
+        x_->sync();
+        x_->processEvents();
+    };
+    settle();
+    const auto watch = model.watch(watched, X11EventMask::structure);
+    ASSERT_TRUE(watch);
+    XReparentWindow(hostile, watched, holder, 5, 5);
+    for (int i = 0; i < 3000; ++i) {
+        const Window w = XCreateSimpleWindow(hostile, root, 0, 0, 10, 10, 0, 0, 0);
+        XReparentWindow(hostile, w, holder, 0, 0);
+        XDestroyWindow(hostile, w);
+    }
+    settle();
+    EXPECT_EQ(model.clientsIn(holder), std::vector<XWindowId>{watched});
+    XDestroyWindow(hostile, watched);
+    settle();
+    EXPECT_TRUE(model.clientsIn(holder).empty());
+    XCloseDisplay(hostile);
+}
+
 // The chrome's stacking rule asks for the root's children at every restack: they are read once
 // and followed from what the root hears (raised, lowered, restacked beside a sibling, made,
 // reparented in and out, destroyed), in the server's own order, with no second read.
