@@ -485,7 +485,7 @@ protected:
     FrameExtents decorationsOf(XWindowId w) {
         std::optional<FrameExtents> e;
         EXPECT_TRUE(runUntil([&] {
-            e = FrameExtents::fromCardinals(x_->cardinals(w, "_NET_FRAME_EXTENTS"));
+            e = FrameExtents::fromCardinals(x_->cardinals(w, "_NET_FRAME_EXTENTS"), x_->rootSize());
             return e.has_value();
         }));
         return e.value_or(FrameExtents{});
@@ -532,6 +532,11 @@ TEST_F(LinuxWindowFramesTest, APlacedWindowShowsItsFrameAtTheTargetWhetherDecora
                                                   << shown.width() << "x" << shown.height();
         }
     }
+    // A shadow margin wider than the window it would be inside is nobody's: placed as none.
+    const XWindowId absurd = startClient({"--shadow", "5000,5000,5000,5000", "--pos", "150,150"}).windows[0];
+    const Rect target(123, 45, 678, 456);
+    EXPECT_EQ(windows_->place(element(absurd), target), Outcome::placed());
+    EXPECT_TRUE(within(seen(absurd), target, 1));
 }
 
 TEST_F(LinuxWindowFramesTest, WithoutTheMoveResizeMessageConfigureRequestsLandTheFramesAlike) {
