@@ -177,6 +177,20 @@ TEST_F(AppRunsTest, HideIconifiesTheWindowsAndTheLedgerRecordsThem) {
     EXPECT_EQ(hiddenLedger(), (std::vector<std::string>{bundleID("Alpha"), bundleID("Beta")}));
 }
 
+// Other programs that keep the server busy with their own windows (one raising 200 windows that
+// bypass the window manager without pause, one putting window after window into one of its own
+// and destroying each there): a show waits on nothing of theirs, and hides and shows go through.
+TEST_F(AppRunsTest, ShowsAndHidesGoThroughWhileOtherProgramsStormTheirOwnWindows) {
+    startWithPair();
+    startClient({"--windows", "0", "--restack-storm", "200"});
+    startClient({"--windows", "0", "--reparent-storm"});
+    showPair();
+    press("super+alt+h");
+    ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
+    showPair();
+    EXPECT_EQ(logCount("frame up in"), 2u) << log();
+}
+
 TEST_F(AppRunsTest, SigtermBringsBackEveryAppTessaneHid) {
     startWithPair();
     showPair();
