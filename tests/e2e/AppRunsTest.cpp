@@ -177,18 +177,17 @@ TEST_F(AppRunsTest, HideIconifiesTheWindowsAndTheLedgerRecordsThem) {
     EXPECT_EQ(hiddenLedger(), (std::vector<std::string>{bundleID("Alpha"), bundleID("Beta")}));
 }
 
-// Other programs that keep the server busy with their own windows (one raising 200 windows that
-// bypass the window manager without pause, one putting window after window into one of its own
-// and destroying each there): a show waits on nothing of theirs, and hides and shows go through.
-TEST_F(AppRunsTest, ShowsAndHidesGoThroughWhileOtherProgramsStormTheirOwnWindows) {
+// Another program that keeps the server busy with its own windows (it raises 200 windows that
+// bypass the window manager in turn, without pause): a show waits on nothing of its, and hides
+// and shows go through.
+TEST_F(AppRunsTest, ShowsAndHidesGoThroughWhileAnotherProgramRestacksItsOwnWindowsWithoutPause) {
     startWithPair();
     startClient({"--windows", "0", "--restack-storm", "200"});
-    startClient({"--windows", "0", "--reparent-storm"});
     showPair();
     press("super+alt+h");
     ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
     showPair();
-    EXPECT_EQ(logCount("frame up in"), 2u) << log();
+    EXPECT_TRUE(waitUntil([&] { return logCount("frame up in") == 2; }, kDeadline)) << log();
 }
 
 TEST_F(AppRunsTest, SigtermBringsBackEveryAppTessaneHid) {

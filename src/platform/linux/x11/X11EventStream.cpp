@@ -43,15 +43,22 @@ bool X11Connection::hasQueuedEvents() const {
 
 void X11Connection::processEvents() {
     // The events the read model took ahead come first: they are older than anything Xlib holds.
-    // Listeners may make requests that queue further events, which this loop then hands out too.
-    while (usable()) {
+    // The events in hand are handed out, or, when none are, what the server has sent by now: no
+    // more. A client flooding the server with events about its own windows would otherwise keep
+    // this loop, and every wait that looks at its condition between two calls, going for as long
+    // as it floods. What comes meanwhile (listeners' requests queue further events too) is the
+    // next call's: the event loop makes one before it waits, and waitFor one each time round.
+    if (!usable()) return;
+    size_t left = drained_.size() + static_cast<size_t>(XEventsQueued(display_, QueuedAlready));
+    if (left == 0) left = static_cast<size_t>(std::max(0, XPending(display_)));
+    for (; left > 0 && usable(); --left) {
         XEvent event;
         bool noted = false;
         if (!drained_.empty()) {
             std::memcpy(&event, drained_.front().data(), sizeof event);
             drained_.pop_front();
             noted = true;
-        } else if (XPending(display_) > 0) {
+        } else if (XEventsQueued(display_, QueuedAlready) > 0) {
             XNextEvent(display_, &event);
             if (event.type == GenericEvent) XGetEventData(display_, &event.xcookie);
         } else {
@@ -105,16 +112,23 @@ void X11Connection::peekQueuedEvents() {
         tripsAtSocketRead_ = roundTrips_;
         ++socketReads_;
     }
-    const int mode = readSocket ? QueuedAfterReading : QueuedAlready;
-    while (usable() && XEventsQueued(display_, mode) > 0) {
-        XEvent event;
-        XNextEvent(display_, &event);
-        // An extension's event carries data that is freed at the next XNextEvent unless claimed.
-        if (event.type == GenericEvent) XGetEventData(display_, &event.xcookie);
-        arrived(convert(&event));
-        static_assert(sizeof(XEvent) == sizeof(std::array<long, 24>));
-        std::memcpy(drained_.emplace_back().data(), &event, sizeof event);
-    }
+    // What Xlib holds, then what one read of the socket brings: not a read again each time the
+    // queue runs dry, which under a client's flood of events would go on for as long as the
+    // flood and pile everything up here.
+    const auto take = [this](int count) {
+        for (; count > 0 && usable(); --count) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            // An extension's event carries data that is freed at the next XNextEvent unless claimed.
+            if (event.type == GenericEvent) XGetEventData(display_, &event.xcookie);
+            arrived(convert(&event));
+            static_assert(sizeof(XEvent) == sizeof(std::array<long, 24>));
+            std::memcpy(drained_.emplace_back().data(), &event, sizeof event);
+        }
+    };
+    if (!usable()) return;
+    take(XEventsQueued(display_, QueuedAlready));
+    if (readSocket && usable()) take(XEventsQueued(display_, QueuedAfterReading));
 }
 
 bool X11Connection::waitAndProcess(int timeoutMs) {
