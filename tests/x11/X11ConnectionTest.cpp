@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <map>
+#include <thread>
 #include <unistd.h>
 
 namespace tessane::x11test {
@@ -643,6 +644,24 @@ TEST_F(X11ConnectionTest, WindowsOfThisProcesssOtherConnectionAreOursWithoutAski
     EXPECT_EQ(x_->roundTrips(), afterBoth + 1);  // whether it still exists, with its claim
     EXPECT_GT(afterBoth, trips);
     XCloseDisplay(toolkit);
+}
+
+// A client that raises its own windows without pause floods every listener of the root, here
+// one slower than the flood: each call hands out and takes ahead what has come by then, and
+// returns while the flood goes on.
+TEST_F(X11ConnectionTest, AClientFloodingTheRootWithEventsHoldsNoCallUntilItStops) {
+    startClient({"--windows", "0", "--restack-storm", "200"});
+    size_t heard = 0;
+    const Subscription counting = x_->onEvent([&](const X11Event& e) {
+        if (e.eventWindow != x_->root()) return;
+        ++heard;
+        std::this_thread::sleep_for(20us);
+    });
+    x_->desktop().rootStacking();  // the root's children are heard from here on
+    ASSERT_TRUE(waitFor([&] { return heard > 2000; }, 30s));
+    x_->desktop().rootStacking();
+    x_->processEvents();
+    EXPECT_FALSE(x_->broken());
 }
 
 TEST_F(X11ConnectionTest, RequestsAboutAVanishedWindowAnswerWithoutCrashingOrLogging) {
