@@ -35,11 +35,7 @@ void X11DesktopModel::note(const X11Event& e) {
     if (e.eventWindow == x_.root() && e.window != x_.root() &&
         (e.kind == K::configure || e.kind == K::map || e.kind == K::unmap || e.kind == K::reparent ||
          e.kind == K::create || e.kind == K::destroy || e.kind == K::circulate)) {
-        // Only a change that may move the known frames among themselves counts: a restack of a
-        // window that holds none of the windows known here leaves their order as it was (another
-        // program raising its own windows without pause changes nothing anyone asked about).
-        const bool followed = rootStacking_.has_value();
-        if (followStacking(e) && (!followed || !rootStacking_ || held_.count(e.window))) ++stackingVersion_;
+        if (followStacking(e)) ++stackingVersion_;
         followChildState(e);
     }
     switch (e.kind) {

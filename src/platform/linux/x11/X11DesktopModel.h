@@ -63,12 +63,10 @@ public:
     // The children of the root, bottom to top as the server stacks them: asked once and kept in
     // step with what the root hears of its children (made, restacked, reparented, destroyed); a
     // change it cannot follow has it asked again. stackingVersion() moves with every change of
-    // that order that may move the known frames (those of clientsIn) among themselves, with
-    // every frame learnt or forgotten, and with every change it cannot follow; not with a child
-    // moved, sized, mapped or unmapped in its place, nor with a window that holds nothing known
-    // made or restacked.
+    // that order (and with every change it cannot follow), not with a child moved, sized, mapped
+    // or unmapped in its place.
     const std::vector<XWindowId>& rootStacking();
-    uint64_t stackingVersion() const { return stackingVersion_ + framesVersion_; }
+    uint64_t stackingVersion() const { return stackingVersion_; }
     // Children of the root as they stand (place with the border outside `rootRect`, mapped or
     // not, bypassing the window manager or not, input only or not); absent for one that is not a
     // child of the root or is gone. Each is read once, those not known in one batch, and then
