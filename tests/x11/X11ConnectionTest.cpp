@@ -543,12 +543,22 @@ TEST_F(X11DesktopModelTest, TheRootsChildrenAreFollowedInTheServersOrderWithoutA
     EXPECT_EQ(x_->roundTrips(), trips);
 
     // The order's version: the same for children moved, sized, unmapped or mapped in their places
-    // (a show's moves do not have the applications' windows walked again), new for a raise.
+    // (a show's moves do not have the applications' windows walked again) and for a raise of one
+    // that bypasses the manager and holds nothing known (another program raising its own without
+    // pause), new for any other raise.
+    XSetWindowAttributes bypass{};
+    bypass.override_redirect = True;
+    const Window popup = XCreateWindow(wm, root, 0, 0, 10, 10, 0, CopyFromParent, InputOutput, CopyFromParent,
+                                       CWOverrideRedirect, &bypass);
+    XMapWindow(wm, popup);
+    XLowerWindow(wm, popup);
+    settle();
     const uint64_t version = model.stackingVersion();
     XMoveResizeWindow(wm, d, 30, 30, 70, 70);
     XMoveWindow(wm, c, 40, 40);
     XUnmapWindow(wm, e);
     XMapWindow(wm, e);
+    XRaiseWindow(wm, popup);
     settle();
     EXPECT_EQ(model.stackingVersion(), version);
     XRaiseWindow(wm, c);

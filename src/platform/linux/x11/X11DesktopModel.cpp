@@ -35,7 +35,12 @@ void X11DesktopModel::note(const X11Event& e) {
     if (e.eventWindow == x_.root() && e.window != x_.root() &&
         (e.kind == K::configure || e.kind == K::map || e.kind == K::unmap || e.kind == K::reparent ||
          e.kind == K::create || e.kind == K::destroy || e.kind == K::circulate)) {
-        if (followStacking(e)) ++stackingVersion_;
+        // A window that bypasses the manager and holds no window known here (a menu, a tooltip,
+        // another program's override-redirect windows raised without pause) moves in the order
+        // without moving any frame among the others: that counts for nothing.
+        const bool followed = rootStacking_.has_value();
+        const bool bystander = e.kind == K::configure && e.overrideRedirect && !held_.count(e.window);
+        if (followStacking(e) && !(bystander && followed && rootStacking_)) ++stackingVersion_;
         followChildState(e);
     }
     switch (e.kind) {
