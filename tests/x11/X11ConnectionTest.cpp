@@ -661,7 +661,7 @@ TEST_F(X11ConnectionTest, AClientFloodingTheRootWithEventsHoldsNoCallUntilItStop
     const Subscription counting = x_->onEvent([&](const X11Event& e) {
         if (e.eventWindow != x_->root()) return;
         ++heard;
-        std::this_thread::sleep_for(20us);
+        std::this_thread::sleep_for(100us);
     });
     x_->desktop().rootStacking();  // the root's children are heard from here on
     ASSERT_TRUE(waitFor([&] { return heard > 2000; }, 30s));

@@ -31,7 +31,7 @@
 //     --startup-id-on-leader   put the startup id on a client leader window (WM_CLIENT_LEADER), as
 //                              GTK does, instead of on each window
 //     --restack-storm N        play a hostile client: map N small override-redirect windows off the
-//                              screen and raise them in turn without pause for as long as it runs
+//                              screen and raise them all in turn every 5 ms for as long as it runs
 //     --reparent-storm         play a hostile client: without pause, make a window on the root, put
 //                              it into an unmapped window of its own and destroy it there
 //     FILE...                  documents it was started with (only its command line names them)
@@ -331,6 +331,8 @@ struct Storms {
             XDestroyWindow(display, w);
         }
         XSync(display, False);
+        // As fast as a program that restacks on a timer goes (every animation frame or so).
+        if (!restacked.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 };
 
