@@ -9,11 +9,8 @@ namespace tessane::qt_backend {
 
 Subscription pumpX11Events(QtMainQueue& queue, linux_backend::X11Connection& x) {
     auto readable = std::make_shared<Subscription>(queue.watchReadable(x.fd(), [&x] { x.processEvents(); }));
-    auto idle = std::make_shared<Subscription>(queue.beforeWaiting([&queue, &x] {
+    auto idle = std::make_shared<Subscription>(queue.beforeWaiting([&x] {
         if (x.hasQueuedEvents()) x.processEvents();
-        // Events still in hand (a call hands out only what it found) make no socket readable:
-        // the loop goes round once more instead of waiting.
-        if (x.hasQueuedEvents()) queue.post([] {});
         x.flush();
         x.beginTurn();
     }));

@@ -12,6 +12,7 @@
 #include <array>
 #include <chrono>
 #include <cstring>
+#include <utility>
 
 namespace tessane::linux_backend {
 
@@ -43,15 +44,13 @@ bool X11Connection::hasQueuedEvents() const {
 
 void X11Connection::processEvents() {
     // The events the read model took ahead come first: they are older than anything Xlib holds.
-    // The events in hand are handed out, or, when none are, what the server has sent by now: no
-    // more. A client flooding the server with events about its own windows would otherwise keep
-    // this loop, and every wait that looks at its condition between two calls, going for as long
-    // as it floods. What comes meanwhile (listeners' requests queue further events too) is the
-    // next call's: the event loop makes one before it waits, and waitFor one each time round.
-    if (!usable()) return;
-    size_t left = drained_.size() + static_cast<size_t>(XEventsQueued(display_, QueuedAlready));
-    if (left == 0) left = static_cast<size_t>(std::max(0, XPending(display_)));
-    for (; left > 0 && usable(); --left) {
+    // Every event in hand is handed out (listeners' requests queue further ones, handed out too),
+    // but the socket is read once at most: read again each time the queue ran dry, a client
+    // flooding the server with events about its own windows would keep this loop, and every wait
+    // that looks at its condition between two calls, going for as long as it floods. What comes
+    // meanwhile is the next call's: the socket is readable again.
+    bool read = false;
+    while (usable()) {
         XEvent event;
         bool noted = false;
         if (!drained_.empty()) {
@@ -61,6 +60,8 @@ void X11Connection::processEvents() {
         } else if (XEventsQueued(display_, QueuedAlready) > 0) {
             XNextEvent(display_, &event);
             if (event.type == GenericEvent) XGetEventData(display_, &event.xcookie);
+        } else if (!std::exchange(read, true) && XPending(display_) > 0) {
+            continue;
         } else {
             break;
         }
