@@ -171,6 +171,19 @@ TEST_F(AppRunsTest, HideIconifiesTheWindowsAndTheLedgerRecordsThem) {
     EXPECT_EQ(hiddenLedger(), (std::vector<std::string>{bundleID("Alpha"), bundleID("Beta")}));
 }
 
+// Another program that keeps the server busy with its own windows (it raises 200 windows that
+// bypass the window manager in turn, without pause): a show waits on nothing of its, and hides
+// and shows go through.
+TEST_F(AppRunsTest, ShowsAndHidesGoThroughWhileAnotherProgramRestacksItsOwnWindowsWithoutPause) {
+    startWithPair();
+    startClient({"--windows", "0", "--restack-storm", "200"});
+    showPair();
+    press("super+alt+h");
+    ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
+    showPair();
+    EXPECT_TRUE(waitUntil([&] { return logCount("frame up in") == 2; }, kDeadline)) << log();
+}
+
 TEST_F(AppRunsTest, SigtermBringsBackEveryAppTessaneHid) {
     startWithPair();
     showPair();

@@ -10,12 +10,19 @@ namespace {
 const FrameExtents kOpenbox{1, 1, 20, 5};
 const FrameExtents kGtkShadow{26, 26, 23, 29};
 
-TEST(X11FrameGeometry, ExtentsComeFromFourNonNegativeCardinals) {
-    EXPECT_EQ(FrameExtents::fromCardinals(std::vector<long>{1, 2, 20, 5}), (FrameExtents{1, 2, 20, 5}));
-    EXPECT_EQ(FrameExtents::fromCardinals(std::vector<long>{1, 2, 20, 5, 99}), (FrameExtents{1, 2, 20, 5}));
-    EXPECT_FALSE(FrameExtents::fromCardinals(std::nullopt));
-    EXPECT_FALSE(FrameExtents::fromCardinals(std::vector<long>{1, 2, 20}));
-    EXPECT_FALSE(FrameExtents::fromCardinals(std::vector<long>{1, -2, 20, 5}));
+TEST(X11FrameGeometry, ExtentsComeFromFourNonNegativeCardinalsThatLeaveRoomWithinTheLimit) {
+    const Size limit{960, 540};
+    EXPECT_EQ(FrameExtents::fromCardinals(std::vector<long>{1, 2, 20, 5}, limit), (FrameExtents{1, 2, 20, 5}));
+    EXPECT_EQ(FrameExtents::fromCardinals(std::vector<long>{1, 2, 20, 5, 99}, limit), (FrameExtents{1, 2, 20, 5}));
+    EXPECT_FALSE(FrameExtents::fromCardinals(std::nullopt, limit));
+    EXPECT_FALSE(FrameExtents::fromCardinals(std::vector<long>{1, 2, 20}, limit));
+    EXPECT_FALSE(FrameExtents::fromCardinals(std::vector<long>{1, -2, 20, 5}, limit));
+    // Written by anyone: as wide as the limit on one axis, absurd, or near the top of the range.
+    EXPECT_EQ(FrameExtents::fromCardinals(std::vector<long>{0, 0, 539, 0}, limit), (FrameExtents{0, 0, 539, 0}));
+    EXPECT_FALSE(FrameExtents::fromCardinals(std::vector<long>{480, 480, 20, 5}, limit));
+    EXPECT_FALSE(FrameExtents::fromCardinals(std::vector<long>{1, 1, 5000, 0}, limit));
+    EXPECT_FALSE(FrameExtents::fromCardinals(std::vector<long>{0x7fffffff, 0x7fffffff, 0x7fffffff, 0x7fffffff}, limit));
+    EXPECT_FALSE(FrameExtents::fromCardinals(std::vector<long>{0xffffffffL, 0, 0, 0}, limit));
 }
 
 TEST(X11FrameGeometry, TheVisibleFrameAddsDecorationsTakesOffShadowsAndConvertsBack) {

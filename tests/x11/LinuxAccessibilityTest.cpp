@@ -485,7 +485,7 @@ protected:
     FrameExtents decorationsOf(XWindowId w) {
         std::optional<FrameExtents> e;
         EXPECT_TRUE(runUntil([&] {
-            e = FrameExtents::fromCardinals(x_->cardinals(w, "_NET_FRAME_EXTENTS"));
+            e = FrameExtents::fromCardinals(x_->cardinals(w, "_NET_FRAME_EXTENTS"), x_->rootSize());
             return e.has_value();
         }));
         return e.value_or(FrameExtents{});
@@ -515,6 +515,13 @@ TEST_F(LinuxWindowFramesTest, FramesAreReadAsTheUserSeesThemByTheWindowAndTheWin
     // The title bar and borders count; the shadow margin does not.
     EXPECT_GT(read(kinds[0].window)->height(), 300);
     EXPECT_EQ(read(kinds[2].window)->size, (Size{400 - 52, 300 - 52}));
+    // A shadow margin wider than the window it would be inside is nobody's: read as none (and
+    // so are the decorations some managers make of it, negative or absurd).
+    const XWindowId absurd = startClient({"--shadow", "2147483647,2147483647,2147483647,2147483647"}).windows[0];
+    // (KWin places it a moment after it maps.)
+    EXPECT_TRUE(runUntil([&] {
+        return read(absurd) == x_->freshGeometry(absurd).value_or(linux_backend::X11WindowGeometry{}).rootRect;
+    }));
 }
 
 TEST_F(LinuxWindowFramesTest, APlacedWindowShowsItsFrameAtTheTargetWhetherDecoratedShadowedOrBordered) {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <map>
+#include <thread>
 #include <unistd.h>
 
 namespace tessane::x11test {
@@ -461,6 +462,39 @@ TEST_F(X11DesktopModelTest, AnOverrideRedirectFrameCarriesItsClientAndOurPanelsN
     XCloseDisplay(wm);
 }
 
+// A client that puts window after window of its own into one of its top-level windows and
+// destroys each there: nothing tells the root of those ends, so none of them is kept; a window
+// whose own events are heard is kept in the same place until it goes.
+TEST_F(X11DesktopModelTest, WindowsPutAwayFromTheRootAreKeptOnlyWhileTheirGoingIsHeard) {
+    Display* hostile = XOpenDisplay(bare_->display().c_str());
+    ASSERT_NE(hostile, nullptr);
+    const Window root = DefaultRootWindow(hostile);
+    auto& model = x_->desktop();
+    model.rootStacking();  // the root's children are followed from here on
+    const Window holder = XCreateSimpleWindow(hostile, root, 0, 0, 100, 100, 0, 0, 0);
+    const Window watched = XCreateSimpleWindow(hostile, root, 0, 0, 10, 10, 0, 0, 0);
+    const auto settle = [&] {
+        XSync(hostile, False);
+        x_->sync();
+        x_->processEvents();
+    };
+    settle();
+    const auto watch = model.watch(watched, X11EventMask::structure);
+    ASSERT_TRUE(watch);
+    XReparentWindow(hostile, watched, holder, 5, 5);
+    for (int i = 0; i < 3000; ++i) {
+        const Window w = XCreateSimpleWindow(hostile, root, 0, 0, 10, 10, 0, 0, 0);
+        XReparentWindow(hostile, w, holder, 0, 0);
+        XDestroyWindow(hostile, w);
+    }
+    settle();
+    EXPECT_EQ(model.clientsIn(holder), std::vector<XWindowId>{watched});
+    XDestroyWindow(hostile, watched);
+    settle();
+    EXPECT_TRUE(model.clientsIn(holder).empty());
+    XCloseDisplay(hostile);
+}
+
 // The chrome's stacking rule asks for the root's children at every restack: they are read once
 // and followed from what the root hears (raised, lowered, restacked beside a sibling, made,
 // reparented in and out, destroyed), in the server's own order, with no second read.
@@ -509,12 +543,22 @@ TEST_F(X11DesktopModelTest, TheRootsChildrenAreFollowedInTheServersOrderWithoutA
     EXPECT_EQ(x_->roundTrips(), trips);
 
     // The order's version: the same for children moved, sized, unmapped or mapped in their places
-    // (a show's moves do not have the applications' windows walked again), new for a raise.
+    // (a show's moves do not have the applications' windows walked again) and for a raise of one
+    // that bypasses the manager and holds nothing known (another program raising its own without
+    // pause), new for any other raise.
+    XSetWindowAttributes bypass{};
+    bypass.override_redirect = True;
+    const Window popup = XCreateWindow(wm, root, 0, 0, 10, 10, 0, CopyFromParent, InputOutput, CopyFromParent,
+                                       CWOverrideRedirect, &bypass);
+    XMapWindow(wm, popup);
+    XLowerWindow(wm, popup);
+    settle();
     const uint64_t version = model.stackingVersion();
     XMoveResizeWindow(wm, d, 30, 30, 70, 70);
     XMoveWindow(wm, c, 40, 40);
     XUnmapWindow(wm, e);
     XMapWindow(wm, e);
+    XRaiseWindow(wm, popup);
     settle();
     EXPECT_EQ(model.stackingVersion(), version);
     XRaiseWindow(wm, c);
@@ -606,6 +650,24 @@ TEST_F(X11ConnectionTest, WindowsOfThisProcesssOtherConnectionAreOursWithoutAski
     EXPECT_EQ(x_->roundTrips(), afterBoth + 1);  // whether it still exists, with its claim
     EXPECT_GT(afterBoth, trips);
     XCloseDisplay(toolkit);
+}
+
+// A client that raises its own windows without pause floods every listener of the root, here
+// one slower than the flood: each call hands out and takes ahead what has come by then, and
+// returns while the flood goes on.
+TEST_F(X11ConnectionTest, AClientFloodingTheRootWithEventsHoldsNoCallUntilItStops) {
+    startClient({"--windows", "0", "--restack-storm", "200"});
+    size_t heard = 0;
+    const Subscription counting = x_->onEvent([&](const X11Event& e) {
+        if (e.eventWindow != x_->root()) return;
+        ++heard;
+        std::this_thread::sleep_for(100us);
+    });
+    x_->desktop().rootStacking();  // the root's children are heard from here on
+    ASSERT_TRUE(waitFor([&] { return heard > 2000; }, 30s));
+    x_->desktop().rootStacking();
+    x_->processEvents();
+    EXPECT_FALSE(x_->broken());
 }
 
 TEST_F(X11ConnectionTest, RequestsAboutAVanishedWindowAnswerWithoutCrashingOrLogging) {

@@ -30,6 +30,10 @@
 //                              named 0.1 s before the window maps, as GTK does
 //     --startup-id-on-leader   put the startup id on a client leader window (WM_CLIENT_LEADER), as
 //                              GTK does, instead of on each window
+//     --restack-storm N        play a hostile client: map N small override-redirect windows off the
+//                              screen and raise them all in turn every 5 ms for as long as it runs
+//     --reparent-storm         play a hostile client: without pause, make a window on the root, put
+//                              it into an unmapped window of its own and destroy it there
 //     FILE...                  documents it was started with (only its command line names them)
 //
 // As toolkits do, a DESKTOP_STARTUP_ID in its environment becomes its windows' _NET_STARTUP_ID.
@@ -77,6 +81,8 @@ struct Options {
     bool reportClicks = false;
     std::string gtkAppId, kdeDesktopFile;
     bool userTimeWindow = false, startupIdOnLeader = false;
+    int restackStorm = 0;
+    bool reparentStorm = false;
 };
 
 bool parseSize(const char* text, int& w, int& h) { return std::sscanf(text, "%dx%d", &w, &h) == 2; }
@@ -124,6 +130,8 @@ Options parse(int argc, char** argv) {
         else if (a == "--kde-desktop-file") o.kdeDesktopFile = next();
         else if (a == "--user-time-window") o.userTimeWindow = true;
         else if (a == "--startup-id-on-leader") o.startupIdOnLeader = true;
+        else if (a == "--restack-storm") o.restackStorm = std::atoi(next());
+        else if (a == "--reparent-storm") o.reparentStorm = true;
         else if (!a.starts_with("--")) continue;  // a document
         else {
             std::fprintf(stderr, "unknown option %s\n", a.c_str());
@@ -296,6 +304,38 @@ void listMadeUpIds(const Options& o, long count, const char* property) {
     say(line);
 }
 
+// A burst of the storms asked for, then a round trip, so that the storm keeps the server busy
+// without running ahead of it.
+struct Storms {
+    std::vector<Window> restacked;
+    Window holder = 0;
+    size_t next = 0;
+
+    explicit Storms(const Options& o) {
+        const Window root = DefaultRootWindow(display);
+        XSetWindowAttributes bypass{};
+        bypass.override_redirect = True;
+        for (int i = 0; i < o.restackStorm; ++i) {
+            restacked.push_back(XCreateWindow(display, root, -20, -20, 10, 10, 0, CopyFromParent, InputOutput,
+                                              CopyFromParent, CWOverrideRedirect, &bypass));
+            XMapWindow(display, restacked.back());
+        }
+        if (o.reparentStorm) holder = XCreateSimpleWindow(display, root, -20, -20, 10, 10, 0, 0, 0);
+    }
+    bool active() const { return holder || !restacked.empty(); }
+    void burst() {
+        for (size_t i = 0; i < restacked.size(); ++i) XRaiseWindow(display, restacked[next++ % restacked.size()]);
+        for (int i = 0; holder && i < 200; ++i) {
+            const Window w = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+            XReparentWindow(display, w, holder, 0, 0);
+            XDestroyWindow(display, w);
+        }
+        XSync(display, False);
+        // As fast as a program that restacks on a timer goes (every animation frame or so).
+        if (!restacked.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -331,6 +371,7 @@ int main(int argc, char** argv) {
     if (o.dialog && !windows.empty()) windows.push_back(makeWindow(o, o.title + " dialog", true, windows[0]));
     XFlush(display);
 
+    Storms storms(o);
     size_t mapped = 0;
     bool readySaid = windows.empty();
     if (readySaid) say("ready");
@@ -361,8 +402,9 @@ int main(int argc, char** argv) {
             XSync(display, False);
             return 0;
         }
+        if (storms.active()) storms.burst();
         pollfd fds[2] = {{ConnectionNumber(display), POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
-        if (poll(fds, stdinOpen ? 2 : 1, 20) <= 0) continue;
+        if (poll(fds, stdinOpen ? 2 : 1, storms.active() ? 0 : 20) <= 0) continue;
         if (stdinOpen && (fds[1].revents & (POLLIN | POLLHUP))) {
             char buffer[256];
             ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer - 1);

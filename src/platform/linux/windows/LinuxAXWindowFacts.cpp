@@ -234,11 +234,16 @@ std::optional<WindowFrame> LinuxAccessibility::windowFrame(XWindowId window, boo
     f.client = g->rootRect;
     f.borderWidth = g->borderWidth;
     // A full-screen window shows no decorations, whatever extents its manager left behind
-    // (Marco keeps those of its title bar).
+    // (Marco keeps those of its title bar). Extents that make no sense are none: decorations
+    // that take half the screen, a shadow margin that leaves nothing of the window inside it.
     const auto s = state(window);
+    const Size screen = x_.rootSize();
     if (!s || !s->fullScreen)
-        f.decorations = FrameExtents::fromCardinals(x_.cardinals(window, "_NET_FRAME_EXTENTS")).value_or(FrameExtents{});
-    f.shadow = FrameExtents::fromCardinals(x_.cardinals(window, "_GTK_FRAME_EXTENTS")).value_or(FrameExtents{});
+        f.decorations = FrameExtents::fromCardinals(x_.cardinals(window, "_NET_FRAME_EXTENTS"),
+                                                    {screen.width / 2, screen.height / 2})
+                            .value_or(FrameExtents{});
+    f.shadow = FrameExtents::fromCardinals(x_.cardinals(window, "_GTK_FRAME_EXTENTS"), f.client.size)
+                   .value_or(FrameExtents{});
     return f;
 }
 

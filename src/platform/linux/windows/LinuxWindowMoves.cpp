@@ -74,8 +74,11 @@ public:
                 if (e.window == m.window) {
                     m.stirred = true;
                     m.reread = true;
-                } else if (e.eventWindow == x_.root()) {
-                    m.reread = true;  // a frame moved, maybe this one's: its read-back tells
+                } else if (e.eventWindow == x_.root() &&
+                           x_.desktop().knownFrameOf(m.window).value_or(e.window) == e.window) {
+                    // Its frame moved (or a frame that may be its own): its read-back tells.
+                    // Other programs restacking their own windows without pause say nothing of it.
+                    m.reread = true;
                 }
             }
         });

@@ -305,6 +305,11 @@ public:
     // another client's new window (it left the client list). Its interests then end without a
     // word to the server. A destroyed window is forgotten here without this.
     void forgetEventMask(XWindowId window) { selections_.erase(window); }
+    // Whether all of `mask` is selected on `window` (asked, and not known to be gone).
+    bool hears(XWindowId window, long mask) const {
+        const auto it = selections_.find(window);
+        return it != selections_.end() && (it->second.selected & mask) == mask;
+    }
     // A client message to the window manager about `window` (sent to the root, as EWMH asks).
     X11Status sendToWindowManager(XWindowId window, std::string_view messageType,
                                   const std::array<long, 5>& data);

@@ -35,7 +35,12 @@ void X11DesktopModel::note(const X11Event& e) {
     if (e.eventWindow == x_.root() && e.window != x_.root() &&
         (e.kind == K::configure || e.kind == K::map || e.kind == K::unmap || e.kind == K::reparent ||
          e.kind == K::create || e.kind == K::destroy || e.kind == K::circulate)) {
-        if (followStacking(e)) ++stackingVersion_;
+        // A window that bypasses the manager and holds no window known here (a menu, a tooltip,
+        // another program's override-redirect windows raised without pause) moves in the order
+        // without moving any frame among the others: that counts for nothing.
+        const bool followed = rootStacking_.has_value();
+        const bool bystander = e.kind == K::configure && e.overrideRedirect && !held_.count(e.window);
+        if (followStacking(e) && !(bystander && followed && rootStacking_)) ++stackingVersion_;
         followChildState(e);
     }
     switch (e.kind) {
@@ -113,10 +118,13 @@ void X11DesktopModel::rootChildChanged(const X11Event& e) {
             return;
         }
         // Out of the root: a frame nested into another window no longer holds its windows from
-        // the root. Into a known child of the root, the window has that frame; deeper, its
-        // frame is asked when it is needed.
+        // the root. Into a known child of the root, a window whose own events we hear has that
+        // frame (its going is heard). Any other is not kept: nothing would tell us when it goes
+        // (a client may put window after window into one of its own and destroy each), and its
+        // frame is asked when it is needed, by a climb that hears it first.
         if (rootChildren_.erase(e.window)) frameGone(e.window);
-        if (rootChildren_.count(e.parent)) setFrame(e.window, e.parent);
+        if (rootChildren_.count(e.parent) && x_.hears(e.window, X11EventMask::structure))
+            setFrame(e.window, e.parent);
         return;
     }
     if (e.kind == K::create) {
@@ -139,7 +147,7 @@ void X11DesktopModel::rootChildChanged(const X11Event& e) {
 void X11DesktopModel::setFrame(XWindowId window, XWindowId frame) {
     forgetFrame(window);
     frameOf_[window] = frame;
-    held_[frame].push_back(window);
+    held_[frame].insert(window);
     ++framesVersion_;
 }
 
@@ -148,7 +156,7 @@ void X11DesktopModel::forgetFrame(XWindowId window) {
     const auto it = frameOf_.find(window);
     if (it == frameOf_.end()) return;
     if (const auto frame = held_.find(it->second); frame != held_.end()) {
-        std::erase(frame->second, window);
+        frame->second.erase(window);
         if (frame->second.empty()) held_.erase(frame);
     }
     frameOf_.erase(it);
@@ -242,7 +250,7 @@ std::optional<XWindowId> X11DesktopModel::frameOf(XWindowId window) {
 
 std::vector<XWindowId> X11DesktopModel::clientsIn(XWindowId frame) const {
     const auto it = held_.find(frame);
-    return it == held_.end() ? std::vector<XWindowId>{} : it->second;
+    return it == held_.end() ? std::vector<XWindowId>{} : std::vector<XWindowId>(it->second.begin(), it->second.end());
 }
 
 std::vector<XWindowId> X11DesktopModel::clientFrames() {

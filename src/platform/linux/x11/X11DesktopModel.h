@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <map>
 #include <optional>
+#include <set>
 #include <unordered_map>
 #include <vector>
 
@@ -28,9 +29,10 @@ namespace tessane::linux_backend {
 //   the manager or is ours).
 // - A client's frame is the child of the root that holds it (the client itself when it is
 //   one), whatever its override-redirect flag: IceWM and Fluxbox make theirs override-redirect.
-//   It is learnt from the reparenting heard on the root, or asked (one level per round trip, for
-//   all windows at once) before a client's geometry is first kept, and forgotten when the
-//   client or the frame moves to another parent or goes.
+//   It is learnt from the reparenting heard on the root (of a window whose own going we hear),
+//   or asked (one level per round trip, for all windows at once, each heard before it is asked)
+//   before a client's geometry is first kept, and forgotten when the client or the frame moves
+//   to another parent or goes: whatever is kept of a window, its going is heard.
 // - Before any answer, the events the server has sent are taken in (the connection keeps them
 //   for processEvents, in order), so that a reply awaited after a change never leaves the model
 //   behind it.
@@ -172,7 +174,7 @@ private:
     // Every client whose geometry is kept has its frame known: a frame that moves carries only
     // those, and a child of the root known to hold none (a menu, a tooltip) carries none.
     std::unordered_map<XWindowId, XWindowId> frameOf_;
-    std::unordered_map<XWindowId, std::vector<XWindowId>> held_;
+    std::unordered_map<XWindowId, std::set<XWindowId>> held_;
     // Windows not listed whose frame is known are heard of (a move to another parent) only while
     // it is.
     std::unordered_map<XWindowId, Subscription> frameHeard_;

@@ -12,6 +12,7 @@
 #include <array>
 #include <chrono>
 #include <cstring>
+#include <utility>
 
 namespace tessane::linux_backend {
 
@@ -43,7 +44,12 @@ bool X11Connection::hasQueuedEvents() const {
 
 void X11Connection::processEvents() {
     // The events the read model took ahead come first: they are older than anything Xlib holds.
-    // Listeners may make requests that queue further events, which this loop then hands out too.
+    // Every event in hand is handed out (listeners' requests queue further ones, handed out too),
+    // but the socket is read once at most: read again each time the queue ran dry, a client
+    // flooding the server with events about its own windows would keep this loop, and every wait
+    // that looks at its condition between two calls, going for as long as it floods. What comes
+    // meanwhile is the next call's: the socket is readable again.
+    bool read = false;
     while (usable()) {
         XEvent event;
         bool noted = false;
@@ -51,9 +57,11 @@ void X11Connection::processEvents() {
             std::memcpy(&event, drained_.front().data(), sizeof event);
             drained_.pop_front();
             noted = true;
-        } else if (XPending(display_) > 0) {
+        } else if (XEventsQueued(display_, QueuedAlready) > 0) {
             XNextEvent(display_, &event);
             if (event.type == GenericEvent) XGetEventData(display_, &event.xcookie);
+        } else if (!std::exchange(read, true) && XPending(display_) > 0) {
+            continue;
         } else {
             break;
         }
@@ -105,16 +113,23 @@ void X11Connection::peekQueuedEvents() {
         tripsAtSocketRead_ = roundTrips_;
         ++socketReads_;
     }
-    const int mode = readSocket ? QueuedAfterReading : QueuedAlready;
-    while (usable() && XEventsQueued(display_, mode) > 0) {
-        XEvent event;
-        XNextEvent(display_, &event);
-        // An extension's event carries data that is freed at the next XNextEvent unless claimed.
-        if (event.type == GenericEvent) XGetEventData(display_, &event.xcookie);
-        arrived(convert(&event));
-        static_assert(sizeof(XEvent) == sizeof(std::array<long, 24>));
-        std::memcpy(drained_.emplace_back().data(), &event, sizeof event);
-    }
+    // What Xlib holds, then what one read of the socket brings: not a read again each time the
+    // queue runs dry, which under a client's flood of events would go on for as long as the
+    // flood and pile everything up here.
+    const auto take = [this](int count) {
+        for (; count > 0 && usable(); --count) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            // An extension's event carries data that is freed at the next XNextEvent unless claimed.
+            if (event.type == GenericEvent) XGetEventData(display_, &event.xcookie);
+            arrived(convert(&event));
+            static_assert(sizeof(XEvent) == sizeof(std::array<long, 24>));
+            std::memcpy(drained_.emplace_back().data(), &event, sizeof event);
+        }
+    };
+    if (!usable()) return;
+    take(XEventsQueued(display_, QueuedAlready));
+    if (readSocket && usable()) take(XEventsQueued(display_, QueuedAfterReading));
 }
 
 bool X11Connection::waitAndProcess(int timeoutMs) {

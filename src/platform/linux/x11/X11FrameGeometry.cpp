@@ -4,12 +4,15 @@
 
 namespace tessane::linux_backend {
 
-std::optional<FrameExtents> FrameExtents::fromCardinals(const std::optional<std::vector<long>>& values) {
+std::optional<FrameExtents> FrameExtents::fromCardinals(const std::optional<std::vector<long>>& values, Size limit) {
     if (!values || values->size() < 4) return std::nullopt;
     const auto& v = *values;
     if (std::any_of(v.begin(), v.begin() + 4, [](long e) { return e < 0; })) return std::nullopt;
-    return FrameExtents{static_cast<double>(v[0]), static_cast<double>(v[1]), static_cast<double>(v[2]),
-                        static_cast<double>(v[3])};
+    // Summed as doubles: two items near the top of their range do not overflow.
+    const FrameExtents e{static_cast<double>(v[0]), static_cast<double>(v[1]), static_cast<double>(v[2]),
+                         static_cast<double>(v[3])};
+    if (e.left + e.right >= limit.width || e.top + e.bottom >= limit.height) return std::nullopt;
+    return e;
 }
 
 Rect WindowFrame::visible() const {

@@ -12,8 +12,11 @@ struct FrameExtents {
     double left = 0, right = 0, top = 0, bottom = 0;
 
     // From a CARDINAL[4] property (left, right, top, bottom) as _NET_FRAME_EXTENTS and
-    // _GTK_FRAME_EXTENTS carry it; none when it is missing, short or negative.
-    static std::optional<FrameExtents> fromCardinals(const std::optional<std::vector<long>>& values);
+    // _GTK_FRAME_EXTENTS carry it; none when it is missing, short or negative, or when the two
+    // sides of an axis together reach `limit` on that axis. Any client may write either property
+    // on any window: margins wider than what they surround, or than a good part of the screen,
+    // are nobody's frame, and taken as such they would put the window far off the screen.
+    static std::optional<FrameExtents> fromCardinals(const std::optional<std::vector<long>>& values, Size limit);
     bool operator==(const FrameExtents&) const = default;
 };
 
