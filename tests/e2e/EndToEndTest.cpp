@@ -186,10 +186,8 @@ bool EndToEndTest::viewableRootChildNamed(const std::string& name) {
     unsigned n = 0;
     if (!XQueryTree(d, x_->root(), &root, &parent, &children, &n)) return false;
     bool found = false;
-    for (unsigned i = 0; i < n && !found; ++i) {
-        XWindowAttributes attributes;
+    for (unsigned i = 0; i < n && !found; ++i)
         found = x_->text(children[i], "_NET_WM_NAME") == name && x11test::shownOnScreen(d, children[i]);
-    }
     if (children) XFree(children);
     return found;
 }
