@@ -54,14 +54,15 @@ unsigned long iconWindow() {
 QtStatusItem::QtStatusItem()
     : icon_(std::make_unique<QSystemTrayIcon>()), ink_(statusIconInk({}, QApplication::palette())) {
     watch_ = std::make_unique<BackdropWatch>([this] { refreshInk(); }, [this] {
-        // A new place in a tray is read once the tray has painted its panel behind it.
+        // A new place in a tray is read once the tray has painted its panel behind it, and twice
+        // more a little later: a compositing manager (or a busy machine) may put that panel on
+        // the screen later still, and a panel read too early would stay wrong.
         placeReads_ = 0;
-        if (refreshPending_) return;
-        refreshPending_ = true;
-        QTimer::singleShot(150, watch_.get(), [this] {
-            refreshPending_ = false;
-            refreshInk();
-        });
+        const unsigned long place = ++placeChanges_;
+        for (const int delay : {150, 600, 2000})
+            QTimer::singleShot(delay, watch_.get(), [this, place] {
+                if (place == placeChanges_) refreshInk();
+            });
     });
     QObject::connect(icon_.get(), &QSystemTrayIcon::activated, icon_.get(),
                      [this](QSystemTrayIcon::ActivationReason reason) {

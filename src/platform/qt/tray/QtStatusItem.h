@@ -63,7 +63,7 @@ private:
     // Each state's icon (live, badged), made once for the ink in force and shown again as the
     // state comes back: a new icon at every change would leave its sizes cached behind it.
     std::map<std::pair<bool, bool>, QIcon> icons_;
-    bool refreshPending_ = false;
+    unsigned long placeChanges_ = 0;  // the reads after a change stand down for a newer one
     static constexpr int kPlaceReads = 20;
     int placeReads_ = 0;
     std::unique_ptr<QObject> watch_;
