@@ -77,16 +77,8 @@ public:
     // Replies per client of the process `pid` (by resource-id base), after stop().
     std::map<unsigned long, long> repliesOf(pid_t pid) const {
         std::map<unsigned long, long> out;
-        XResClientIdSpec wanted{0, XRES_CLIENT_ID_PID_MASK};
-        long count = 0;
-        XResClientIdValue* ids = nullptr;
-        if (XResQueryClientIds(control_, 1, &wanted, &count, &ids) != Success) return out;
-        for (long i = 0; i < count; ++i) {
-            if (XResGetClientPid(&ids[i]) != pid) continue;
-            const auto& [client, length, value] = ids[i];  // which client, and its pid's bytes
-            if (const auto it = replies_.find(client.client); it != replies_.end()) out[it->first] = it->second;
-        }
-        XResClientIdsDestroy(count, ids);
+        for (const unsigned long base : clientsOf(pid))
+            if (const auto it = replies_.find(base); it != replies_.end()) out[base] = it->second;
         return out;
     }
 
@@ -108,28 +100,26 @@ public:
     // The resource-id bases of the clients of process `pid`.
     std::vector<unsigned long> clientsOf(pid_t pid) const {
         std::vector<unsigned long> out;
-        for (const auto& [base, one] : repliesAndRequestsOf(pid)) out.push_back(base);
+        XResClientIdSpec wanted{0, XRES_CLIENT_ID_PID_MASK};
+        long count = 0;
+        XResClientIdValue* ids = nullptr;
+        if (XResQueryClientIds(control_, 1, &wanted, &count, &ids) != Success) return out;
+        for (long i = 0; i < count; ++i) {
+            if (XResGetClientPid(&ids[i]) != pid) continue;
+            const auto& [client, length, value] = ids[i];  // which client, and its pid's bytes
+            out.push_back(client.client);
+        }
+        XResClientIdsDestroy(count, ids);
         return out;
     }
     // The same summed over the clients of process `pid`.
     long requestsOf(pid_t pid, int opcode) const {
         long sum = 0;
-        for (const auto& [base, count] : repliesAndRequestsOf(pid)) sum += requestsOf(base, opcode);
+        for (const unsigned long base : clientsOf(pid)) sum += requestsOf(base, opcode);
         return sum;
     }
 
 private:
-    std::map<unsigned long, long> repliesAndRequestsOf(pid_t pid) const {
-        std::map<unsigned long, long> out;
-        XResClientIdSpec wanted{0, XRES_CLIENT_ID_PID_MASK};
-        long count = 0;
-        XResClientIdValue* ids = nullptr;
-        if (XResQueryClientIds(control_, 1, &wanted, &count, &ids) != Success) return out;
-        for (long i = 0; i < count; ++i)
-            if (XResGetClientPid(&ids[i]) == pid) out[ids[i].spec.client] = 1;
-        XResClientIdsDestroy(count, ids);
-        return out;
-    }
     static void intercepted(XPointer closure, XRecordInterceptData* d) {
         auto* self = reinterpret_cast<XReplyRecorder*>(closure);
         if (d->category == XRecordStartOfData) self->started_ = true;

@@ -42,6 +42,17 @@ double edgeToPoints(double pixels, double origin, double scale) {
     return toPixels(whole, origin, scale) == pixels ? whole : exact;
 }
 
+// Each edge of `r` through `edge` (a coordinate, the display's origin on that axis, its scale).
+template <typename Edge>
+Rect mapEdges(const Rect& r, const ScaledDisplay& d, Edge edge) {
+    if (d.scale == 1) return r;
+    const Rect s = r.standardized();
+    const Point o = d.pixels.origin;
+    const double minX = edge(s.minX(), o.x, d.scale), maxX = edge(s.maxX(), o.x, d.scale);
+    const double minY = edge(s.minY(), o.y, d.scale), maxY = edge(s.maxY(), o.y, d.scale);
+    return {minX, minY, maxX - minX, maxY - minY};
+}
+
 }  // namespace
 
 Rect ScaledDisplay::points() const {
@@ -89,22 +100,8 @@ Rect PointSpace::pixelsFromPoints(const Rect& r) const {
     return d ? pixelsFromPoints(r, *d) : r;
 }
 
-Rect PointSpace::pointsFromPixels(const Rect& r, const ScaledDisplay& d) {
-    if (d.scale == 1) return r;
-    const Rect s = r.standardized();
-    const Point o = d.pixels.origin;
-    const double minX = edgeToPoints(s.minX(), o.x, d.scale), maxX = edgeToPoints(s.maxX(), o.x, d.scale);
-    const double minY = edgeToPoints(s.minY(), o.y, d.scale), maxY = edgeToPoints(s.maxY(), o.y, d.scale);
-    return {minX, minY, maxX - minX, maxY - minY};
-}
+Rect PointSpace::pointsFromPixels(const Rect& r, const ScaledDisplay& d) { return mapEdges(r, d, edgeToPoints); }
 
-Rect PointSpace::pixelsFromPoints(const Rect& r, const ScaledDisplay& d) {
-    if (d.scale == 1) return r;
-    const Rect s = r.standardized();
-    const Point o = d.pixels.origin;
-    const double minX = toPixels(s.minX(), o.x, d.scale), maxX = toPixels(s.maxX(), o.x, d.scale);
-    const double minY = toPixels(s.minY(), o.y, d.scale), maxY = toPixels(s.maxY(), o.y, d.scale);
-    return {minX, minY, maxX - minX, maxY - minY};
-}
+Rect PointSpace::pixelsFromPoints(const Rect& r, const ScaledDisplay& d) { return mapEdges(r, d, toPixels); }
 
 }  // namespace tessane::linux_backend
