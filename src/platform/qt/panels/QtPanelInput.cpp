@@ -34,15 +34,19 @@ void QtPanel::forwardPointer(const xcb_generic_event_t* event) {
     const double ratio = widget_->devicePixelRatioF();
     const QPointF local(e->event_x / ratio, e->event_y / ratio), global(e->root_x / ratio, e->root_y / ratio);
     auto& canvas = widget_->canvas();
-    if (type == XCB_ENTER_NOTIFY) return QCoreApplication::postEvent(&canvas, new QEnterEvent(local, local, global));
-    if (type == XCB_LEAVE_NOTIFY) return QCoreApplication::postEvent(&canvas, new QEvent(QEvent::Leave));
+    const auto forward = [&](QEvent::Type kind, Qt::MouseButton button, Qt::MouseButtons buttons,
+                             Qt::KeyboardModifiers modifiers) {
+        QCoreApplication::postEvent(&canvas, new ForwardedPointer(kind, local, global, button, buttons, modifiers));
+    };
+    if (type == XCB_ENTER_NOTIFY) return forward(QEvent::Enter, Qt::NoButton, {}, {});
+    if (type == XCB_LEAVE_NOTIFY) return forward(QEvent::Leave, Qt::NoButton, {}, {});
     Qt::MouseButtons held;
     if (e->state & XCB_BUTTON_MASK_1) held |= Qt::LeftButton;
     if (e->state & XCB_BUTTON_MASK_2) held |= Qt::MiddleButton;
     if (e->state & XCB_BUTTON_MASK_3) held |= Qt::RightButton;
     const Qt::KeyboardModifiers modifiers = (e->state & XCB_MOD_MASK_CONTROL) ? Qt::ControlModifier : Qt::NoModifier;
     const auto post = [&](QEvent::Type kind, Qt::MouseButton button, Qt::MouseButtons buttons) {
-        QCoreApplication::postEvent(&canvas, new QMouseEvent(kind, local, local, global, button, buttons, modifiers));
+        forward(kind, button, buttons, modifiers);
     };
     if (type == XCB_MOTION_NOTIFY) return post(QEvent::MouseMove, Qt::NoButton, held);
     const Qt::MouseButton button = e->detail == 1   ? Qt::LeftButton

@@ -3,6 +3,7 @@
 #include "platform/qt/AppIcon.h"
 #include "platform/qt/panels/PanelPainter.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -103,8 +104,26 @@ void PanelCanvas::appearanceChanged() {
     if (appearanceSink_) appearanceSink_();
 }
 
+QEvent::Type ForwardedPointer::eventType() {
+    static const auto registered = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return registered;
+}
+
 bool PanelCanvas::event(QEvent* e) {
     if (e->type() == QEvent::UngrabMouse) cancelPress();
+    if (e->type() == ForwardedPointer::eventType()) {
+        const auto& f = static_cast<const ForwardedPointer&>(*e);
+        if (f.mouseType == QEvent::Enter) {
+            QEnterEvent enter(f.local, f.local, f.global);
+            return QCoreApplication::sendEvent(this, &enter);
+        }
+        if (f.mouseType == QEvent::Leave) {
+            QEvent leave(QEvent::Leave);
+            return QCoreApplication::sendEvent(this, &leave);
+        }
+        QMouseEvent mouse(f.mouseType, f.local, f.local, f.global, f.button, f.buttons, f.modifiers);
+        return QCoreApplication::sendEvent(this, &mouse);
+    }
     return QWidget::event(e);
 }
 

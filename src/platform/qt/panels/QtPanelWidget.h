@@ -2,11 +2,30 @@
 
 #include "platform/Panels.h"
 
+#include <QEvent>
 #include <QWidget>
 
 #include <functional>
 
 namespace tessane::qt_backend {
+
+// A pointer event of a panel's input window, queued for its canvas. A queued QMouseEvent would not
+// keep its own position: Qt keeps the pointer's position in state that every mouse event made
+// afterwards writes, so it would arrive with the position of the last one made (a drag's release
+// a step short). This one carries its own and becomes a mouse event when it is delivered.
+class ForwardedPointer final : public QEvent {
+public:
+    static QEvent::Type eventType();
+    ForwardedPointer(QEvent::Type mouseType, QPointF local, QPointF global, Qt::MouseButton button,
+                     Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers)
+        : QEvent(eventType()), mouseType(mouseType), local(local), global(global), button(button), buttons(buttons),
+          modifiers(modifiers) {}
+    const QEvent::Type mouseType;  // a mouse event's type, or Enter or Leave
+    const QPointF local, global;
+    const Qt::MouseButton button;
+    const Qt::MouseButtons buttons;
+    const Qt::KeyboardModifiers modifiers;
+};
 
 // Paints a panel's drawing and turns Qt's mouse events into panel input (locations in the
 // widget's own coordinates; the panel converts them). The drawing is laid out in X pixels, for
