@@ -99,8 +99,9 @@ protected:
         XDestroyImage(image);
         return {static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF)};
     }
+    // Bounded as every wait on a compositing manager's painting, which a busy machine delays.
     bool pixelBecomes(int x, int y, Rgb want) {
-        return waitFor([&] { return pixel(x, y).near(want); }, 3s);
+        return waitFor([&] { return pixel(x, y).near(want); }, 10s);
     }
     Rect screenFromRoot(const Rect& r) const {
         const Point o = space_->screenFromRoot({r.minX(), r.maxY()});
@@ -169,7 +170,7 @@ protected:
         const bool shown = pixelBecomes(x, y, {255, 0, 255});
         XDestroyWindow(x_->display(), probe);
         x_->sync();
-        return shown && waitFor([&] { return !pixel(x, y).near({255, 0, 255}); }, 3s);
+        return shown && waitFor([&] { return !pixel(x, y).near({255, 0, 255}); }, 10s);
     }
     std::vector<XWindowId> rootChildrenBottomToTop() {
         Window root = 0, parent = 0, *children = nullptr;
