@@ -17,10 +17,10 @@ namespace {
 // however many applications: a manager busy with a thousand windows is not waited for a second
 // per step and per application.
 constexpr WaitBound kRestoresTurn{"the restores of minimized windows in one turn of the event loop", 1.0};
-// Windows still minimized when the wait ends are looked at again this much later, and only those
-// minimized then are reported: a busy manager restores the last of many windows late.
-constexpr double kLateRestoreSeconds = 2.0;
-constexpr int kLateRestoreLooks = 5;
+// Rounds of a late restore's verdict in a row in which the manager changed states of the windows
+// but left as many minimized: one that keeps at it (an application that minimizes its windows
+// again as they come back) is told of after this many.
+constexpr int kLateRestoreChurns = 3;
 // As many windows as a workspace has panes: those a show tiles when the application is in front.
 constexpr size_t kAwaitedRestores = 4;
 // How long a restored window is expected to come back to where it was: the longest restore
@@ -307,22 +307,54 @@ void LinuxAccessibility::sendRestores(const std::vector<XWindowId>& windows, boo
     x_.flush();
 }
 
-// A manager still working through many windows restored some since the last look: it is
-// looked at again, a bounded number of times, and what stays minimized once it stopped is told.
-void LinuxAccessibility::reportLateRestores(std::vector<XWindowId> windows, RestoreReport report, int looks) {
+struct LinuxAccessibility::LateRestore {
+    std::vector<XWindowId> windows;  // minimized at the last answer
+    RestoreReport report;
+    bool changed = false;  // a state of one of them changed since the last answer
+    bool answered = false;
+    int churns = 0;
+    Subscription states;
+};
+
+// A busy manager restores the last of many windows late, and some act on a restore only after
+// they answered the round trip that followed it (Mutter, Openbox): what is minimized when one
+// answer is heard says nothing yet. The manager is asked again, as long as it goes on restoring
+// them; a window is told as left minimized once the manager answered a round trip after its
+// restore, and the answer to the next one came with no change of state of any of these windows.
+// Only a manager that answers nothing is judged by the clock, when the answer's bound runs out.
+void LinuxAccessibility::reportLateRestores(std::vector<XWindowId> windows, RestoreReport report) {
     if (windows.empty() || !report) return;
-    queue_.postAfter(kLateRestoreSeconds, [this, registry = registry_, still = std::move(windows), report = std::move(report),
-                                           looks]() mutable {
+    auto late = std::make_shared<LateRestore>();
+    late->windows = std::move(windows);
+    late->report = std::move(report);
+    x_.addEventMask(late->windows, X11EventMask::properties);
+    const XAtomId wmState = x_.atom("WM_STATE"), netState = x_.atom("_NET_WM_STATE");
+    late->states = x_.onEvent([weak = std::weak_ptr<LateRestore>(late), wmState, netState,
+                               watched = std::unordered_set<XWindowId>(late->windows.begin(), late->windows.end())](
+                                  const X11Event& e) {
+        if (e.kind != X11Event::Kind::property || (e.atom != wmState && e.atom != netState) || !watched.count(e.window)) return;
+        if (const auto l = weak.lock()) l->changed = true;
+    });
+    judgeLateRestores(std::move(late));
+}
+
+void LinuxAccessibility::judgeLateRestores(std::shared_ptr<LateRestore> late) {
+    late->changed = false;
+    answers_.ask(waits::kHeardAnswer, [this, registry = registry_, late](bool answered) {
         if (!registry->alive) return;
-        const auto minimized = areMinimized(still);
+        const auto minimized = areMinimized(late->windows);
         std::vector<XWindowId> left;
-        for (size_t i = 0; i < still.size(); ++i)
-            if (minimized[i]) left.push_back(still[i]);
+        for (size_t i = 0; i < late->windows.size(); ++i)
+            if (minimized[i]) left.push_back(late->windows[i]);
         if (left.empty()) return;
-        if (left.size() < still.size() && looks + 1 < kLateRestoreLooks)
-            reportLateRestores(std::move(left), std::move(report), looks + 1);
-        else
-            report(left.size());
+        const bool restoredSome = left.size() < late->windows.size();
+        late->churns = restoredSome ? 0 : late->churns + (late->changed ? 1 : 0);
+        const bool working = restoredSome || (late->changed && late->churns < kLateRestoreChurns);
+        late->windows = std::move(left);
+        if (answered && (!std::exchange(late->answered, true) || working)) return judgeLateRestores(late);
+        late->states.reset();
+        const auto report = late->report;
+        report(late->windows.size());
     });
 }
 
