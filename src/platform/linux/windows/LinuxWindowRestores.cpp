@@ -14,9 +14,10 @@ namespace tessane::linux_backend {
 
 namespace {
 
-// What all the restores of one turn of the event loop wait at most, however many windows of
-// however many applications: a manager busy with a thousand windows is not waited for a second
-// per step and per application.
+// What all the restores of one turn of the event loop wait at most for what a manager does with
+// no answer to tell it (its state changes), however many windows of however many applications: a
+// manager busy with a thousand windows is not waited for a second per step and per application.
+// Its answers to round trips have their own bound.
 constexpr WaitBound kRestoresTurn{"the restores of minimized windows in one turn of the event loop", 1.0};
 // Windows a restore left minimized are told once this many answers of the manager in a row came
 // with no change of their states, or this many more rounds in which it changed them but left as
