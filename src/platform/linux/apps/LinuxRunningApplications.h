@@ -54,8 +54,8 @@ class PacedIconifies;
 //   window then activated again (LinuxAccessibility::restoreWindows: each step's requests for
 //   all the windows at once, one bound for all the unhides of a show, only the front few waited
 //   for when the rest can come back after it; a request the manager was seen to ignore,
-//   restoring nothing where a later one did, is not sent again); windows still minimized a
-//   while after that wait are logged; activate = _NET_ACTIVE_WINDOW on the
+//   restoring nothing where a later one did, is not sent again); windows the manager left
+//   minimized (its answers came and it changed none of them) are logged; activate = _NET_ACTIVE_WINDOW on the
 //   front-most window (unhiding first), with a restack request only where the manager does not
 //   raise what it activates (learnt from the first activation of a window not in front, looked
 //   at once the manager answered two round trips after it; see ActivationRaise); terminate = WM_DELETE_WINDOW to each window that takes it
