@@ -60,6 +60,14 @@ TEST_F(X11ConnectionTest, SeesTheWindowManagerAndAClientWithItsProperties) {
     ASSERT_TRUE(g);
     EXPECT_TRUE(g->viewable);
     EXPECT_EQ(g->rootRect.size, (Size{400, 300}));
+
+    // The manager's echoes asked without waiting are heard in the order asked, more of them than
+    // the widths that tell them apart; the waited-for echo still answers after them.
+    uint64_t first = 0, last = 0;
+    for (int i = 0; i < 1100; ++i) (first ? last : first) = x_->askWindowManagerEcho();
+    EXPECT_FALSE(x_->windowManagerEchoed(first));  // nothing is heard before events are handled
+    EXPECT_TRUE(waitFor([&] { return x_->windowManagerEchoed(last); }, 30s));
+    EXPECT_TRUE(x_->windowManagerEcho(10));
 }
 
 // Any client may set a property of any length: a title is read only as far as a title goes, cut

@@ -4,6 +4,7 @@
 
 #include "platform/linux/windows/ActivationRaise.h"
 #include "platform/linux/windows/LinuxAccessibility.h"
+#include "platform/linux/windows/WindowManagerWaits.h"
 #include "platform/linux/apps/LinuxAppCatalog.h"
 #include "platform/linux/apps/PacedIconifies.h"
 #include "platform/linux/apps/ProcessEvidence.h"
@@ -553,10 +554,12 @@ void LinuxRunningApplications::requestActivation(Pid pid, XWindowId window) {
     x_.requestActivate(window);
     if (raise.raiseNow) x_.requestRaise(window);
     activeWindow_ = window;  // what a window that takes the focus unasked gives it back to
-    // A manager that refuses (or ignores) the request says nothing: what it did is looked at a
-    // moment later, unless another activation was asked for since.
+    // A manager that refuses (or ignores) the request says nothing: what it did is looked at once
+    // it answered a round trip after the request, and the one after that (a manager tells the
+    // window active once the server told it the focus moved, which its first answer may precede),
+    // unless another activation was asked for since. A busy manager is slow, not refusing.
     const uint64_t request = activationRequests_;
-    queue_.postAfter(kActivationAnswerSeconds, lifetime_.guard([this, pid, window, request, raise, overBefore] {
+    const auto look = lifetime_.guard([this, pid, window, request, raise, overBefore](bool) {
         if (request != activationRequests_ || !windowOwners_.count(window)) return;
         const auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW");
         const bool isActive = active && !active->empty() && (*active)[0] == window;
@@ -571,6 +574,10 @@ void LinuxRunningApplications::requestActivation(Pid pid, XWindowId window) {
         const auto owner = active && !active->empty() ? windowOwners_.find((*active)[0]) : windowOwners_.end();
         if (owner != windowOwners_.end() && owner->second == pid) return;
         activateByRaising(pid, window);
+    });
+    answers_.ask(waits::kHeardAnswer, lifetime_.guard([this, look](bool answered) {
+        if (answered) answers_.ask(waits::kHeardAnswer, look);
+        else look(false);
     }));
 }
 

@@ -4,6 +4,7 @@
 #include "base/Signal.h"
 #include "platform/MainQueue.h"
 #include "platform/RunningApplications.h"
+#include "platform/linux/windows/ManagerAnswers.h"
 #include "platform/linux/x11/ClientListTracker.h"
 #include "platform/linux/desktop/DesktopAppIndex.h"
 #include "platform/linux/apps/X11AppEvidence.h"
@@ -53,16 +54,16 @@ class PacedIconifies;
 //   window then activated again (LinuxAccessibility::restoreWindows: each step's requests for
 //   all the windows at once, one bound for all the unhides of a show, only the front few waited
 //   for when the rest can come back after it; a request the manager was seen to ignore,
-//   restoring nothing where a later one did, is not sent again); windows still minimized a
-//   while after that wait are logged; activate = _NET_ACTIVE_WINDOW on the
+//   restoring nothing where a later one did, is not sent again); windows the manager left
+//   minimized (its answers came and it changed none of them) are logged; activate = _NET_ACTIVE_WINDOW on the
 //   front-most window (unhiding first), with a restack request only where the manager does not
 //   raise what it activates (learnt from the first activation of a window not in front, looked
-//   at after kActivationAnswerSeconds; see ActivationRaise); terminate = WM_DELETE_WINDOW to each window that takes it
+//   at once the manager answered two round trips after it; see ActivationRaise); terminate = WM_DELETE_WINDOW to each window that takes it
 //   (never a kill).
 // - A window that takes no keyboard input (WM_HINTS, WM_PROTOCOLS) is never activated by some
 //   managers, and any manager may refuse an activation: then the window is raised with a restack
-//   request instead (at once for the former, after kActivationAnswerSeconds without the manager
-//   making it active for the latter) and didActivate is told for its application all the same,
+//   request instead (at once for the former, for the latter when the manager did not make it
+//   active by its answer to the second round trip after the request) and didActivate is told for its application all the same,
 //   which stays the active one until the active window moves to another process.
 // - Launching runs the desktop entry's Exec line detached (ProcessLauncher), documents through
 //   its field codes. An application that already runs with windows is answered without a new
@@ -107,9 +108,6 @@ public:
     // that hands over) before it is forgotten.
     static constexpr double kLaunchHandOverSeconds = 30;
     static constexpr double kProcessPollSeconds = 0.5;
-    // How long a window manager has to make an application's window active before the window is
-    // raised instead (it refused, or ignores such requests).
-    static constexpr double kActivationAnswerSeconds = 0.25;
 
 private:
     struct Group {
@@ -226,6 +224,7 @@ private:
     std::shared_ptr<RepeatingTimer> poll_;
     std::array<Signal<RunningApplication>, 3> notifications_;
     std::unique_ptr<PacedIconifies> iconifies_;
+    ManagerAnswers answers_{x_, queue_};
     LifetimeToken lifetime_;
     Subscription events_;
 };

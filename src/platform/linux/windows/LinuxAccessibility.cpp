@@ -22,7 +22,7 @@ constexpr uint64_t kApplicationTag = 1ull << 62;
 }  // namespace
 
 LinuxAccessibility::LinuxAccessibility(X11Connection& x, LinuxScreens& screens, MainQueue& queue)
-    : x_(x), screens_(screens), queue_(queue), registry_(std::make_shared<Registry>()) {
+    : x_(x), screens_(screens), queue_(queue), registry_(std::make_shared<Registry>()), answers_(x, queue) {
     x_.selectInput(x_.root(), X11EventMask::properties | X11EventMask::structure);
     x_.selectScreenChanges();
     // The windows listed before us are taken in as they are: nobody is told they appeared.

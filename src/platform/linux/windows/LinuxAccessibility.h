@@ -4,6 +4,7 @@
 #include "platform/Accessibility.h"
 #include "platform/MainQueue.h"
 #include "platform/linux/x11/ClientListTracker.h"
+#include "platform/linux/windows/ManagerAnswers.h"
 #include "platform/linux/windows/NewWindowAction.h"
 #include "platform/linux/desktop/WindowDocuments.h"
 #include "platform/linux/x11/WindowIdSet.h"
@@ -122,8 +123,9 @@ public:
     // panes), bounded: every restore asked in one turn of the event loop (a show that unhides
     // several applications) shares one bound, however many windows and applications. The rest
     // are asked for once the turn is over, when the manager brought the front ones back without
-    // activation; otherwise they are waited for now as well. `report` hears, a while later, how
-    // many of these windows are minimized still (only when some are).
+    // activation; otherwise they are waited for now as well. `report` hears how many of these
+    // windows the manager left minimized (only when some are): told once it has handled the
+    // requests and stopped changing their states (reportLateRestores).
     using RestoreReport = std::function<void(size_t stillMinimized)>;
     void restoreWindows(const std::vector<XWindowId>& windows, RestoreReport report);
     // Restores not asked for yet are dropped (the windows are being minimized again).
@@ -278,7 +280,13 @@ private:
                                 const std::unordered_set<XWindowId>& asked);
     void sendRestoresAfterTheTurn(const std::vector<XWindowId>& rest, std::vector<XWindowId> still, RestoreReport report);
     void sendDeferredRestores();
-    void reportLateRestores(std::vector<XWindowId> windows, RestoreReport report, int looks = 0);
+    // Windows still minimized once their restores were asked for, which the manager may still be
+    // working through: told to the report once it has answered a round trip and the one after,
+    // and changed none of their states in between (see LinuxWindowRestores.cpp).
+    struct LateRestore;
+    void reportLateRestores(std::vector<XWindowId> windows, RestoreReport report);
+    void judgeLateRestores(std::shared_ptr<LateRestore> late);
+    ManagerAnswers answers_;
     // The restore requests the window manager of this run was seen to ignore (a restore that
     // needed a later request): not asked again until another manager is found.
     struct RestoreWays {

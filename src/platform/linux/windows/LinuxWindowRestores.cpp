@@ -7,20 +7,26 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <unordered_set>
 
 namespace tessane::linux_backend {
 
 namespace {
 
-// What all the restores of one turn of the event loop wait at most, however many windows of
-// however many applications: a manager busy with a thousand windows is not waited for a second
-// per step and per application.
+// What all the restores of one turn of the event loop wait at most for what a manager does with
+// no answer to tell it (its state changes), however many windows of however many applications: a
+// manager busy with a thousand windows is not waited for a second per step and per application.
+// Its answers to round trips have their own bound.
 constexpr WaitBound kRestoresTurn{"the restores of minimized windows in one turn of the event loop", 1.0};
-// Windows still minimized when the wait ends are looked at again this much later, and only those
-// minimized then are reported: a busy manager restores the last of many windows late.
-constexpr double kLateRestoreSeconds = 2.0;
-constexpr int kLateRestoreLooks = 5;
+// Windows a restore left minimized are told once this many answers of the manager in a row came
+// with no change of their states, or this many more rounds in which it changed them but left as
+// many minimized (an application that minimizes its windows again as they come back).
+constexpr int kLateRestoreQuietAnswers = 2;
+constexpr int kLateRestoreChurns = 3;
+// Between an answer and the next question: managers of the Metacity family restore a window in
+// their idle time, which a question sent back at each answer would never leave them.
+constexpr double kLateRestorePace = 0.5;
 // As many windows as a workspace has panes: those a show tiles when the application is in front.
 constexpr size_t kAwaitedRestores = 4;
 // How long a restored window is expected to come back to where it was: the longest restore
@@ -54,9 +60,11 @@ public:
     bool heardNone() const { return heard_.empty(); }
 
     // `ask` sends a step's requests for `pending`, which is left with the windows still minimized.
-    // A manager that answers round trips has acted once it answered (and, for what it does after
-    // answering, when `afterAnswer`, once it changed every window); one that does not, once it
-    // changed every window. `bound` ends the wait for a manager that does not, and the turn's.
+    // A manager that answers round trips has acted once it answered, however late a busy machine
+    // makes that answer (the turn's bound is not its verdict). For what a manager does after
+    // answering, when `afterAnswer`, it is asked again as long as each answer comes with more of
+    // the windows changed, and then waited for until it changed every window. One that answers
+    // none is waited for until it changed every window. `bound` ends those waits, and the turn's.
     void step(std::vector<XWindowId>& pending, const std::function<void()>& ask, const WaitBound& bound, bool afterAnswer) {
         waiting_ = {pending.begin(), pending.end()};
         heard_.clear();
@@ -68,11 +76,21 @@ public:
             const double span = std::min(bound.seconds, left());
             waits::until(x_, span < bound.seconds ? kRestoresTurn : bound, allHeard, span);
         };
-        if (!x_.windowManagerDeclinesPings() && waits::answerWithin(x_, std::clamp(left(), 0.001, 1.0))) {
-            if (afterAnswer) wait();
+        if (!x_.windowManagerDeclinesPings() && waits::answer(x_, 0)) {
+            if (!afterAnswer) return keepMinimized(pending);
+            for (size_t before = SIZE_MAX; !allHeard() && heard_.size() != before;) {
+                before = heard_.size();
+                if (!waits::answer(x_, 0)) break;
+            }
+            wait();
         } else {
             wait();
         }
+        keepMinimized(pending);
+    }
+
+private:
+    void keepMinimized(std::vector<XWindowId>& pending) {
         const auto minimized = ax_.areMinimized(pending);
         std::vector<XWindowId> still;
         for (size_t i = 0; i < pending.size(); ++i)
@@ -80,7 +98,6 @@ public:
         pending = std::move(still);
     }
 
-private:
     LinuxAccessibility& ax_;
     X11Connection& x_;
     clock::time_point deadline_;
@@ -307,22 +324,61 @@ void LinuxAccessibility::sendRestores(const std::vector<XWindowId>& windows, boo
     x_.flush();
 }
 
-// A manager still working through many windows restored some since the last look: it is
-// looked at again, a bounded number of times, and what stays minimized once it stopped is told.
-void LinuxAccessibility::reportLateRestores(std::vector<XWindowId> windows, RestoreReport report, int looks) {
+struct LinuxAccessibility::LateRestore {
+    std::vector<XWindowId> windows;  // minimized at the last answer
+    RestoreReport report;
+    bool changed = false;  // a state of one of them changed since the last answer
+    int quiet = 0;         // answers in a row that came with no change
+    int churns = 0;
+    Subscription states;
+};
+
+// A busy manager restores the last of many windows late, and some act on a restore only after
+// they answered the round trip that followed it (Mutter, Openbox) or in their idle time (Marco):
+// what is minimized when one answer is heard says nothing yet. The manager is asked again as
+// long as it goes on restoring them; the windows still minimized are told once its answers to a
+// question asked after the restores and to the next came with no change of state of any of them.
+// The clock paces the questions and ends the wait of a manager that answers nothing (the
+// answer's bound); it is never the verdict on a manager that answers.
+void LinuxAccessibility::reportLateRestores(std::vector<XWindowId> windows, RestoreReport report) {
     if (windows.empty() || !report) return;
-    queue_.postAfter(kLateRestoreSeconds, [this, registry = registry_, still = std::move(windows), report = std::move(report),
-                                           looks]() mutable {
+    auto late = std::make_shared<LateRestore>();
+    late->windows = std::move(windows);
+    late->report = std::move(report);
+    x_.addEventMask(late->windows, X11EventMask::properties);
+    const XAtomId wmState = x_.atom("WM_STATE"), netState = x_.atom("_NET_WM_STATE");
+    late->states = x_.onEvent([weak = std::weak_ptr<LateRestore>(late), wmState, netState,
+                               watched = std::unordered_set<XWindowId>(late->windows.begin(), late->windows.end())](
+                                  const X11Event& e) {
+        if (e.kind != X11Event::Kind::property || (e.atom != wmState && e.atom != netState) || !watched.count(e.window)) return;
+        if (const auto l = weak.lock()) l->changed = true;
+    });
+    judgeLateRestores(std::move(late));
+}
+
+void LinuxAccessibility::judgeLateRestores(std::shared_ptr<LateRestore> late) {
+    answers_.ask(waits::kHeardAnswer, [this, registry = registry_, late](bool answered) {
         if (!registry->alive) return;
-        const auto minimized = areMinimized(still);
+        const auto minimized = areMinimized(late->windows);
         std::vector<XWindowId> left;
-        for (size_t i = 0; i < still.size(); ++i)
-            if (minimized[i]) left.push_back(still[i]);
+        for (size_t i = 0; i < late->windows.size(); ++i)
+            if (minimized[i]) left.push_back(late->windows[i]);
         if (left.empty()) return;
-        if (left.size() < still.size() && looks + 1 < kLateRestoreLooks)
-            reportLateRestores(std::move(left), std::move(report), looks + 1);
-        else
-            report(left.size());
+        const bool restoredSome = left.size() < late->windows.size();
+        late->churns = restoredSome ? 0 : late->churns + (late->changed ? 1 : 0);
+        const bool working = restoredSome || (late->changed && late->churns < kLateRestoreChurns);
+        late->quiet = working ? 0 : late->quiet + 1;
+        late->changed = false;
+        late->windows = std::move(left);
+        if (answered && late->quiet < kLateRestoreQuietAnswers) {
+            queue_.postAfter(kLateRestorePace, [this, registry, late] {
+                if (registry->alive) judgeLateRestores(late);
+            });
+            return;
+        }
+        late->states.reset();
+        const auto report = late->report;
+        report(late->windows.size());
     });
 }
 

@@ -22,6 +22,9 @@ inline constexpr WaitBound kUnminimize{"the window manager's restore of a minimi
 // managers ignore (WM_CHANGE_STATE to normal), and then the next.
 inline constexpr WaitBound kIgnoredRestore{"a restore of minimized windows most managers ignore", 0.05};
 inline constexpr WaitBound kRestoreStep{"a step of restoring minimized windows", 0.5};
+// A round trip whose answer is heard as an event, nothing waiting for it (ManagerAnswers): what
+// the manager did is judged when it comes, this only ends the wait of one that answers nothing.
+inline constexpr WaitBound kHeardAnswer{"the window manager's answer to a round trip heard as an event", 10.0};
 
 // Handles X events until `condition` holds; `limit`, if not negative, takes the bound's place.
 bool until(X11Connection& x, const WaitBound& bound, const std::function<bool()>& condition, double limit = -1);

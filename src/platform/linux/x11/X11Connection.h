@@ -410,6 +410,11 @@ public:
     // window of ours, which the manager passes on to the server when it comes to it, after every
     // request sent before it. False when its configure event did not come within the time.
     bool windowManagerEcho(double timeoutSeconds);
+    // The echo asked without waiting (sent at once): its number, which windowManagerEchoed tells
+    // once its answer is heard. The listeners hear that answer as an event, after the events of
+    // what the manager did for the requests sent before it.
+    uint64_t askWindowManagerEcho();
+    bool windowManagerEchoed(uint64_t echo) const { return echoesHeard_ >= echo; }
 
     // --- window manager ---------------------------------------------------------------------
     // The EWMH window manager running: its name, and a window of its own that is destroyed when
@@ -477,8 +482,13 @@ private:
     std::vector<uint32_t> ownClients_;   // id bases of this process's connections
     bool screenChangesSelected_ = false;
     XWindowId pingWindow_ = 0;
-    XWindowId echoWindow_ = 0;  // windowManagerEcho's window, and the width it was last asked
-    int echoWidth_ = 1;
+    // The echo's window; the echoes asked, and the last one heard. An echo's width tells it
+    // apart from the hundreds asked before it: a late answer is not taken for a newer one.
+    XWindowId echoWindow_ = 0;
+    uint64_t echoesAsked_ = 0;
+    uint64_t echoesHeard_ = 0;
+    static int echoWidth(uint64_t echo) { return static_cast<int>(echo % 1000) + 1; }
+    void heardEcho(int width);
     // What is known of the running manager's answers to _NET_REQUEST_FRAME_EXTENTS.
     enum class PingAnswers { unknown, answered, unanswered };
     PingAnswers pingAnswers_ = PingAnswers::unknown;

@@ -95,6 +95,8 @@ void X11Connection::dispatch(void* raw, bool noted) {
         ++pingAnswersHeard_;
         if (pingAnswers_ == PingAnswers::unanswered) pingAnswers_ = PingAnswers::answered;
     }
+    if (out.kind == X11Event::Kind::configure && echoWindow_ && out.window == echoWindow_ && !out.synthetic)
+        heardEcho(static_cast<int>(out.rect.width()));
     events_.emit(out);
 }
 

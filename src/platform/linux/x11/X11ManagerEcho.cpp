@@ -3,30 +3,38 @@
 
 #include <X11/Xlib.h>
 
+#include <algorithm>
+
 namespace tessane::linux_backend {
 
-bool X11Connection::windowManagerEcho(double timeoutSeconds) {
-    if (!usable()) return false;
+uint64_t X11Connection::askWindowManagerEcho() {
+    if (!usable()) return ++echoesAsked_;  // never heard: its waits run out
     if (!echoWindow_) {
         XSetWindowAttributes attributes{};
         attributes.event_mask = StructureNotifyMask;
         echoWindow_ = XCreateWindow(display_, root_, -10, -10, 1, 1, 0, 0, InputOnly, CopyFromParent, CWEventMask,
                                     &attributes);
     }
-    // A width it has not had lately: a late answer to an earlier echo is not taken for this one,
-    // and the server tells of a change only.
-    echoWidth_ = echoWidth_ % 1000 + 1;
+    // A width it has not had lately (the server tells of a change only).
+    const uint64_t echo = ++echoesAsked_;
     XWindowChanges changes{};
-    changes.width = echoWidth_;
+    changes.width = echoWidth(echo);
     changes.height = 1;
     XConfigureWindow(display_, echoWindow_, CWWidth | CWHeight, &changes);
-    const XWindowId window = echoWindow_;
-    const double width = echoWidth_;
-    bool heard = false;
-    const auto listener = onEvent([&](const X11Event& e) {
-        heard = heard || (e.kind == X11Event::Kind::configure && e.window == window && e.rect.width() == width);
-    });
-    return waitFor([&] { return heard; }, timeoutSeconds);
+    XFlush(display_);
+    return echo;
+}
+
+// The newest echo asked with that width: answers come in the order asked.
+void X11Connection::heardEcho(int width) {
+    const uint64_t behind = static_cast<uint64_t>((echoWidth(echoesAsked_) - width + 1000) % 1000);
+    if (width < 1 || width > 1000 || behind >= echoesAsked_) return;
+    echoesHeard_ = std::max(echoesHeard_, echoesAsked_ - behind);
+}
+
+bool X11Connection::windowManagerEcho(double timeoutSeconds) {
+    const uint64_t echo = askWindowManagerEcho();
+    return waitFor([&] { return windowManagerEchoed(echo); }, timeoutSeconds);
 }
 
 }  // namespace tessane::linux_backend
