@@ -26,6 +26,7 @@ PacedIconifies::~PacedIconifies() {
 void PacedIconifies::hide(Pid pid, const std::vector<XWindowId>& windows) {
     App& app = apps_[pid];
     app.owed = false;  // hidden again: what is in flight is meant to go down
+    for (XWindowId w : windows) app.late.erase(w);
     for (XWindowId w : windows)
         if (!app.inFlight.count(w) && std::find(app.waiting.begin(), app.waiting.end(), w) == app.waiting.end())
             app.waiting.push_back(w);
@@ -41,6 +42,9 @@ void PacedIconifies::cancel(Pid pid) {
     if (it == apps_.end()) return;
     App& app = it->second;
     app.waiting.clear();
+    // Those the manager is late with are in flight again: it may iconify them yet.
+    for (XWindowId w : app.late) app.inFlight.emplace(w, queue_.now());
+    app.late.clear();
     // Those iconified already are restored by the caller with the others.
     std::vector<XWindowId> inFlight;
     for (const auto& entry : app.inFlight) inFlight.push_back(entry.first);
@@ -55,7 +59,8 @@ void PacedIconifies::forget(XWindowId window) {
     for (auto it = apps_.begin(); it != apps_.end();) {
         std::erase(it->second.waiting, window);
         it->second.inFlight.erase(window);
-        if (it->second.waiting.empty() && it->second.inFlight.empty()) it = apps_.erase(it);
+        it->second.late.erase(window);
+        if (it->second.done()) it = apps_.erase(it);
         else ++it;
     }
 }
@@ -125,7 +130,7 @@ void PacedIconifies::look() {
         for (XWindowId w : gone) app.inFlight.erase(w);
         if (app.owed && !gone.empty()) owed.emplace_back(it->first, std::move(gone));
         send(app);
-        if (app.waiting.empty() && app.inFlight.empty()) it = apps_.erase(it);
+        if (app.done()) it = apps_.erase(it);
         else ++it;
     }
     x_.flush();
@@ -139,17 +144,29 @@ void PacedIconifies::look() {
 // A manager that iconifies nothing of what it was asked for (it ignores such requests, or hangs)
 // would leave the rest of a hide unasked for good: once it has been quiet that long, the rest go
 // out together, as they would without pacing.
+bool PacedIconifies::paced() const {
+    return std::any_of(apps_.begin(), apps_.end(),
+                       [](const auto& entry) { return !entry.second.waiting.empty() || !entry.second.inFlight.empty(); });
+}
+
 void PacedIconifies::armStallWatch() {
-    if (stallWatched_ || apps_.empty()) return;
+    if (stallWatched_ || !paced()) return;
     stallWatched_ = true;
     queue_.postAfter(kStallSeconds, lifetime_.guard([this, seen = progress_] {
         stallWatched_ = false;
-        if (apps_.empty()) return;
+        if (!paced()) return;
         if (progress_ == seen) {
             bool asked = false;
             for (auto& [pid, app] : apps_) {
-                // What the manager never iconified is not waited for any longer.
-                if (app.waiting.empty()) app.inFlight.clear();
+                // What the manager has not iconified yet is not waited for any longer; it is
+                // still owed a restore if the application is shown before the manager gets to it,
+                // and restored whenever the manager does, however busy, if it was.
+                if (app.waiting.empty() && !app.owed) {
+                    for (const auto& entry : app.inFlight) app.late.insert(entry.first);
+                    app.inFlight.clear();
+                }
+                if (app.owed)
+                    std::erase_if(app.inFlight, [&](const auto& entry) { return queue_.now() - entry.second > kIgnoredSeconds; });
                 for (XWindowId w : app.waiting) {
                     app.inFlight.emplace(w, queue_.now());
                     x_.requestIconify(w);
@@ -157,7 +174,7 @@ void PacedIconifies::armStallWatch() {
                 }
                 app.waiting.clear();
             }
-            std::erase_if(apps_, [](const auto& entry) { return entry.second.inFlight.empty(); });
+            std::erase_if(apps_, [](const auto& entry) { return entry.second.done(); });
             if (asked) x_.flush();
             if (asked && !std::exchange(stallLogged_, true) && log_)
                 log_("[Tessane][X11] The window manager finished none of the iconifies asked of it in " +

@@ -58,6 +58,9 @@ public:
     // A manager that iconified none of the windows in flight for this long is not waited for:
     // the rest go out at once (logged once per run).
     static constexpr double kStallSeconds = 2.0;
+    // An iconify not done this long after it was asked never will be (the manager ignored it):
+    // a window then minimized is the user's doing, not owed a restore.
+    static constexpr double kIgnoredSeconds = 30.0;
 
 private:
     struct App {
@@ -65,11 +68,16 @@ private:
         std::map<XWindowId, double> inFlight;  // asked (when), not iconic yet
         size_t budget = kInFlight;      // how many may be in flight
         bool owed = false;              // shown again: what is in flight is to be restored
+        // Asked, and no longer waited for by the stall watch: a busy manager may still iconify
+        // them, and if the application is shown again meanwhile they are owed a restore.
+        std::set<XWindowId> late;
+        bool done() const { return waiting.empty() && inFlight.empty() && late.empty(); }
     };
     void onEvent(const X11Event& e);
     void look();
     void send(App& app);
     void armStallWatch();
+    bool paced() const;  // anything waiting or in flight
 
     X11Connection& x_;
     LinuxAccessibility& ax_;
