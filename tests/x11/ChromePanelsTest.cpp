@@ -373,6 +373,8 @@ TEST_F(ChromePanelsTest, OurWindowOverTheChromeKeepsItsPixelsAndClicksWithTheChr
 }
 
 TEST_F(ChromePanelsTest, TheMatIsFilledByTheServerInTheThemesColourWithCornersShowingWhatLiesBelow) {
+    // Made ahead, the mat's window is mapped at once, shaped to nothing, and stays mapped.
+    panels_->prepare({{.level = PanelLevel::mat, .name = "mat"}});
     auto mat = panels_->makePanel({.level = PanelLevel::mat, .name = "mat"});
     PaneMatView view(*mat);
     auto& widget = static_cast<qt_backend::QtPanel*>(mat.get())->widget();
@@ -405,6 +407,19 @@ TEST_F(ChromePanelsTest, TheMatIsFilledByTheServerInTheThemesColourWithCornersSh
         }
     };
     const Rgb dark = rgbOf(qt_backend::resolveColor({ColorRole::underPageBackground}, true));
+    const Rgb bare = pixel(500, 350);
+    const auto frameOf = [&] {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        XQueryTree(x_->display(), widget.winId(), &root, &parent, &children, &count);
+        if (children) XFree(children);
+        return parent;
+    };
+    const auto viewable = [&] {
+        XWindowAttributes a{};
+        return XGetWindowAttributes(x_->display(), widget.winId(), &a) && a.map_state == IsViewable;
+    };
+    EXPECT_TRUE(waitFor(viewable));
 
     view.setPanelFrame(screenFromRoot({300, 200, 400, 300}));
     mat->orderFront();
@@ -428,6 +443,15 @@ TEST_F(ChromePanelsTest, TheMatIsFilledByTheServerInTheThemesColourWithCornersSh
     mat->setInputHandler([&](const PanelInput& in) { heard.push_back(in.kind); });
     click(500, 350);
     EXPECT_TRUE(waitFor([&] { return std::count(heard.begin(), heard.end(), PanelInput::Kind::leftDown) == 1; }));
+
+    // Ordered out it shows nothing and stays mapped; ordered in, it is back in the same frame, not mapped anew.
+    const Window frame = frameOf();
+    mat->orderOut();
+    EXPECT_TRUE(pixelBecomes(500, 350, bare)) << "the desktop shows again: " << pixel(500, 350);
+    EXPECT_TRUE(viewable());
+    mat->orderFront();
+    EXPECT_TRUE(pixelBecomes(500, 350, dark)) << pixel(500, 350);
+    EXPECT_EQ(frameOf(), frame);
 
     // A drawing that is more than one fill is painted by the program again, square corners and all.
     DrawOp mark = DrawOp::shape(DrawOp::Kind::fillRect, {0, 0, 50, 50}, {ColorRole::accent});
