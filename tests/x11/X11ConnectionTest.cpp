@@ -259,6 +259,31 @@ TEST_F(X11ConnectionTest, KeptGeometryOutlivesOtherWindowsButNotAMoveOfItsFrame)
         EXPECT_EQ(x_->roundTrips(), afterLate);
     }
 
+    // A window of another program's that the manager neither frames nor lets bypass it, there
+    // before a connection watched (Xfwm has one of its own it sizes at every show): its changes
+    // leave what that connection keeps of the client, after one question of what the window holds.
+    Display* third = XOpenDisplay(server_->display().c_str());
+    ASSERT_NE(third, nullptr);
+    const Window own = XCreateSimpleWindow(third, DefaultRootWindow(third), 0, 0, 20, 20, 0, 0, 0);
+    XSync(third, False);
+    auto fresh = linux_backend::X11Connection::open(server_->display().c_str(), [](const std::string&) {});
+    ASSERT_TRUE(fresh && fresh->geometry(w));
+    bool resized = false;
+    auto heard = fresh->onEvent([&](const X11Event& e) { resized = resized || (e.kind == X11Event::Kind::configure && e.window == own); });
+    const auto resize = [&](unsigned width) {
+        resized = false;
+        XResizeWindow(third, own, width, 20);  // the manager passes it on
+        XSync(third, False);
+        return waitFor([&] { fresh->processEvents(); return resized; }, 5s);
+    };
+    ASSERT_TRUE(resize(30));
+    const uint64_t asked = fresh->roundTrips();
+    EXPECT_TRUE(fresh->geometry(w));
+    EXPECT_TRUE(resize(40));
+    EXPECT_TRUE(fresh->geometry(w));
+    EXPECT_EQ(fresh->roundTrips(), asked);
+    XCloseDisplay(third);
+
     // The manager moves the frame, which carries the client: that is seen.
     x_->requestMoveResize(w, Point{260, 190}, std::nullopt);
     ASSERT_TRUE(x_->windowManagerRoundTrip(5));
