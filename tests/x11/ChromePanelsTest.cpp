@@ -499,9 +499,8 @@ TEST_F(ChromePanelsTest, ShieldsSwallowClicksClickThroughPanelsPassThemAndOrderO
 }
 
 // A mat nearly the work area's size is what managers that maximize large windows as they map them
-// (Mutter) would maximize: it stays exactly the container, as first shown and when shown again
-// at another size (its window kept mapped, shaped to nothing meanwhile), and says it cannot be
-// maximized. Nor does KWin flag it
+// (Mutter) would maximize: it stays exactly the container, as first shown and when shown again (kept
+// mapped, shaped to nothing meanwhile) at another size, and says it cannot be maximized. Nor does KWin flag it
 // as wanting the user's attention, as it does a window it was told not to activate or refused to
 // raise. (The Metacity family flags any window it maps unfocused and covered, as a mat always is;
 // Marco takes no pager's restack either.)

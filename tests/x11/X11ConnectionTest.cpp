@@ -259,9 +259,8 @@ TEST_F(X11ConnectionTest, KeptGeometryOutlivesOtherWindowsButNotAMoveOfItsFrame)
         EXPECT_EQ(x_->roundTrips(), afterLate);
     }
 
-    // A window of another program's that the manager neither frames nor lets bypass it, there
-    // before a connection watched (Xfwm has one of its own it sizes at every show): its changes
-    // leave what that connection keeps of the client, after one question of what the window holds.
+    // A window of another program's neither framed nor bypassing the manager, there before a connection watched (Xfwm
+    // sizes one of its own at every show): its changes leave what is kept, after one question of what it holds.
     Display* third = XOpenDisplay(server_->display().c_str());
     const Window own = XCreateSimpleWindow(third, DefaultRootWindow(third), 0, 0, 20, 20, 0, 0, 0);
     XSync(third, False);
