@@ -267,6 +267,27 @@ TEST_F(X11ConnectionTest, KeptGeometryOutlivesOtherWindowsButNotAMoveOfItsFrame)
         EXPECT_EQ(x_->roundTrips(), afterLate);
     }
 
+    // A window of another program's neither framed nor bypassing the manager, there before a connection watched (Xfwm
+    // sizes one of its own at every show): its changes leave what is kept, after one question of what it holds.
+    Display* third = XOpenDisplay(server_->display().c_str());
+    const Window own = XCreateSimpleWindow(third, DefaultRootWindow(third), 0, 0, 20, 20, 0, 0, 0);
+    XSync(third, False);
+    auto fresh = linux_backend::X11Connection::open(server_->display().c_str(), [](const std::string&) {});
+    ASSERT_TRUE(fresh && fresh->geometry(w));
+    bool resized = false;
+    auto heard = fresh->onEvent([&](const X11Event& e) { resized = resized || (e.kind == X11Event::Kind::configure && e.window == own); });
+    const auto resize = [&](unsigned width) {  // the manager passes it on
+        resized = false;
+        XResizeWindow(third, own, width, 20);
+        XSync(third, False);
+        return waitFor([&] { fresh->processEvents(); return resized; }, 5s);
+    };
+    ASSERT_TRUE(resize(30));
+    const uint64_t asked = fresh->roundTrips();
+    EXPECT_TRUE(fresh->geometry(w) && resize(40) && fresh->geometry(w));
+    EXPECT_EQ(fresh->roundTrips(), asked);
+    XCloseDisplay(third);
+
     // The manager moves the frame, which carries the client: that is seen.
     x_->requestMoveResize(w, Point{260, 190}, std::nullopt);
     ASSERT_TRUE(x_->windowManagerRoundTrip(5));

@@ -44,6 +44,10 @@ TEST(StackingDecisionTest, ChromeCardsAndSwitcherGoWhereTheyBelongAndStayPutTher
     rows.push_back({"an app raised over the chrome: the chrome goes above it, in order",
                     Desk().app(1).ours(101).ours(100).app(2).chrome().s,
                     {{101, 2, true}, {100, 101, true}}});
+    rows.push_back({"a manager's input-only edges clear of the chrome, right above the app: the chrome goes over them",
+                    Desk().app(1).ours(101).ours(100).inputOnly(2, kElsewhere).inputOnly(3, kElsewhere).chrome().s,
+                    {{101, 3, true}, {100, 101, true}}});
+    rows.push_back({"and stays there", Desk().app(1).inputOnly(2, kElsewhere).ours(101).ours(100).chrome().s, {}});
     rows.push_back({"an app above that does not overlap the chrome is no reference",
                     Desk().app(1).ours(101).ours(100).app(2, kElsewhere).chrome().s, {}});
     rows.push_back({"a hidden window and a popup are no reference",

@@ -86,6 +86,7 @@ void X11DesktopModel::note(const X11Event& e) {
             ++geometryGeneration_;
         forgetWindow(e.window);
         rootChildren_.erase(e.window);
+        holdingUnknown_.erase(e.window);
         changed();
         break;
     case K::screensChanged:
@@ -139,6 +140,16 @@ void X11DesktopModel::rootChildChanged(const X11Event& e) {
     // One that bypasses the window manager and holds no client (a menu, a tooltip, our own
     // panels), or one made while we watched that holds none, carries nothing we keep.
     if (e.overrideRedirect || x_.madeByThisProcess(e.window) || madeWhileWatched(e.window)) return;
+    // One there before we watched is asked once what it holds: holding nothing, it is kept as one
+    // made while we watched (Xfwm sizes a window of its own at every show, and all that is kept
+    // of a thousand windows was read again after each).
+    if (!holdingUnknown_.count(e.window)) {
+        if (const auto children = x_.readChildren(e.window); children && children->empty()) {
+            rootChildren_[e.window] = true;
+            return;
+        }
+        holdingUnknown_.insert(e.window);
+    }
     // A frame the window manager may have moved another window into without a word to the
     // root or the window (a manager that nests its clients deeper): any of them.
     ++geometryGeneration_;

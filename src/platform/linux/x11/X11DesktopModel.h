@@ -9,6 +9,7 @@
 #include <optional>
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace tessane::linux_backend {
@@ -170,6 +171,8 @@ private:
     // by a climb) and not heard of leaving: a climb stops at one without asking further. True for
     // those made while we watched: any window put into one since was heard of.
     std::unordered_map<XWindowId, bool> rootChildren_;
+    // Children of the root there before we watched, found holding windows when first changed.
+    std::unordered_set<XWindowId> holdingUnknown_;
     // The frame of each window whose frame is known, and the windows each frame is known to hold.
     // Every client whose geometry is kept has its frame known: a frame that moves carries only
     // those, and a child of the root known to hold none (a menu, a tooltip) carries none.

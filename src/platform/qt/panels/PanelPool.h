@@ -18,8 +18,9 @@ class QtPanelWidget;
 // when they hear it was made.
 void markNewPanelWindow(unsigned long window, const PanelOptions& options);
 
-// The windows kept for panels, unmapped: a released panel's window, and the windows made ahead
-// for what prepare() names, so that a show maps windows that exist rather than making new ones.
+// The windows kept for panels, unmapped (a mat's mapped, shaped to nothing: see
+// QtPanel::keepsMapped()): a released panel's window, and the windows made ahead for what
+// prepare() names, so that a show maps windows that exist rather than making new ones.
 // Windows are made in one place (fill) and dropped in one place (prune).
 class PanelPool {
 public:
@@ -50,7 +51,7 @@ public:
 private:
     // Makes up to `atMost` windows for entries of prepared_ that no window kept, or in `inUse`,
     // stands for; answers how many it made. The first of a `firstShow` fill is readied for the
-    // first show (see panel_x11::prepareFirstShow).
+    // first show (see panel_x11::prepareFirstShow); only such a fill makes a mat's window.
     size_t fill(std::vector<PanelOptions> inUse, size_t atMost, bool firstShow);
     void make(const PanelOptions& options, bool first);
     // Drops what is kept beyond the bound, and windows of the kind that no longer suits.

@@ -31,11 +31,13 @@ QtPanel::QtPanel(QtPanels& owner, PanelOptions options)
         shaped_ = kept->shaped;
         marked_ = kept->marked;
         serverFill_ = kept->serverFill;
-        // Shown ahead, unseen, with nothing painted (see prepare()).
-        if (!serverFill_ && !widget_->updatesEnabled()) widget_->setUpdatesEnabled(true);
+        // Shown ahead, unseen, with nothing painted (see prepare()). A mat's window is mapped: it
+        // paints nothing until its drawing says how it shows (see applySurface()).
+        if (!serverFill_ && !widget_->updatesEnabled() && !keepsMapped()) widget_->setUpdatesEnabled(true);
         widget_->canvas().setDrawing({});
         widget_->canvas().unsetCursor();
         if (owner_.compositing()) widget_->setWindowOpacity(1);
+        hiddenByShape_ = keepsMapped();  // a mat's window, mapped and shaped to nothing
     } else {
         widget_ = std::make_unique<QtPanelWidget>(options_, owner.compositing());
     }
@@ -67,6 +69,8 @@ QtPanel::~QtPanel() {
         widget_->canvas().cancelPress();
         if (mapped_ || hiddenByShape_) panel_x11::unmapWindow(windowId());
         if (hiddenByShape_) shaped_ = true;  // the next panel made like it gets its shape back
+    } else if (keepsMapped()) {
+        hideByShape();
     } else {
         widget_->hide();
     }
@@ -78,7 +82,8 @@ QtPanel::~QtPanel() {
 }
 
 bool QtPanel::mapsItself() const { return owner_.root_ && options_.level >= 1 && !options_.canTakeFocus; }
-bool QtPanel::isMapped() const { return mapsItself() ? mapped_ : widget_->isVisible(); }
+bool QtPanel::isMapped() const { return mapsItself() ? mapped_ : widget_->isVisible() && !hiddenByShape_; }
+bool QtPanel::keepsMapped() const { return options_.level < 0 && widget_->isVisible(); }
 unsigned long QtPanel::windowId() const { return static_cast<unsigned long>(widget_->winId()); }
 
 void QtPanel::setFrame(const Rect& frame) {
@@ -130,6 +135,11 @@ void QtPanel::orderFront() {
     syncMapped();
     if (!isMapped()) return;
     if (options_.level < 0) {
+        // Mats are ordered among themselves only: a raise has some managers (Xfwm) restack every
+        // window they manage, one request each, and with our chrome up over the windows each of
+        // those requests moves a window past it, seconds of the server's time on a crowded
+        // desktop. A mat that is the only one shown is where it belongs already.
+        if (!owner_.anotherMatShown(this)) return;
         panel_x11::raise(windowId());
         panel_x11::declineAttention(windowId());
         panel_x11::flush();
@@ -167,6 +177,9 @@ void QtPanel::syncMapped() {
                 panel_x11::unmapWindow(windowId());
             }
             panel_x11::flush();
+        } else if (keepsMapped()) {
+            hideByShape();
+            panel_x11::flush();
         } else {
             widget_->hide();
         }
@@ -176,6 +189,13 @@ void QtPanel::syncMapped() {
     const auto window = windowId();  // makes the native window
     if (!marked_) markNewPanelWindow(window, options_);
     marked_ = true;
+    if (std::exchange(hiddenByShape_, false)) {
+        // A mat's window stays mapped once shown (see hideByShape()): its shape back is all it takes.
+        placeExactly();
+        applyShape();
+        panel_x11::flush();
+        return;
+    }
     placeExactly();
     applyShape();
     if (options_.level < 0) {
@@ -196,6 +216,13 @@ void QtPanel::syncMapped() {
         widget_->show();
     }
     afterShow();
+}
+
+void QtPanel::hideByShape() {
+    // The server ends a press's grab with the window; a window kept mapped lets it go.
+    if (widget_->canvas().cancelPress()) panel_x11::ungrabPointer();
+    if (std::exchange(hiddenByShape_, true)) return;
+    applyShapes();
 }
 
 void QtPanel::reveal() {

@@ -58,6 +58,12 @@ public:
     // Shown again, it keeps its place in the stack and only gets its shape back.
     bool hiddenByShape() const { return hiddenByShape_; }
     void reveal();
+    // A mat's window, once mapped, stays mapped while the program runs: ordered out (or its panel
+    // gone, its window kept for the next), it is shaped to nothing. Mapped anew, a managed window
+    // is framed, and some managers (Xfwm) then restack every window they manage, one request
+    // each: with our chrome up over the workspace's windows each of those requests moves a window
+    // past it, seconds of the server's time on a crowded desktop. A shape costs the manager nothing.
+    bool keepsMapped() const;
     unsigned long windowId() const;
     long frontSequence() const { return frontSequence_; }
     // The frame in root coordinates, X pixels.
@@ -81,6 +87,8 @@ private:
     bool wanted() const;
     void syncMapped();
     void afterShow();
+    // Shapes a mapped mat to nothing (see keepsMapped()).
+    void hideByShape();
     // Puts the native window on `rootFrame_` to the X pixel where the toolkit may miss it (at a
     // scale other than 1), or `always`.
     void placeExactly(bool always = false);

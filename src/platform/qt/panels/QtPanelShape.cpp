@@ -14,7 +14,9 @@ void QtPanel::applySurface(bool newDrawing) {
     // Resized ahead of the drawing for its new size: the server goes on filling it until that
     // drawing comes, rather than Qt painting it once in between.
     if (!fill && serverFill_ && !newDrawing) return;
-    if (fill == serverFill_) return;  // the window keeps its background between showings
+    // The window keeps its background between showings. A mat's, kept mapped with nothing painted,
+    // is painted once it has a drawing that is more than a fill.
+    if (fill == serverFill_ && (fill || widget_->updatesEnabled() || widget_->canvas().drawing().empty())) return;
     if (fill) {
         // Before the window is first shown, so that Qt never paints it (nor makes its store).
         widget_->setUpdatesEnabled(false);

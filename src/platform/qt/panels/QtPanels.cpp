@@ -46,6 +46,11 @@ bool QtPanels::anyCutUp() const {
     });
 }
 
+bool QtPanels::anotherMatShown(const QtPanel* mat) const {
+    return std::any_of(panels_.begin(), panels_.end(),
+                       [mat](const QtPanel* p) { return p != mat && p->options().level < 0 && p->isMapped(); });
+}
+
 QRegion QtPanels::coverOf(const QtPanel& panel) const {
     const int level = panel.options().level;
     if (level < 1 || level > PanelLevel::card || panel.rootFrame().isEmpty()) return {};

@@ -61,6 +61,8 @@ private:
     friend class QtPanel;
     // Whether a panel that windows of ours may cut is up (the chrome or a card).
     bool anyCutUp() const;
+    // Whether a mat other than `mat` is on the screen.
+    bool anotherMatShown(const QtPanel* mat) const;
     // Once, at the end of this turn of the event loop.
     void scheduleRestack();
     // The chrome's own order checked at the end of this turn (see PanelStacking::keepOrder), when

@@ -94,6 +94,23 @@ long findReference(const Scene& scene) {
     return reference;
 }
 
+// What the chrome lies on: the reference, or above it the highest of the input-only windows of
+// other programs clear of the chrome that follow it (a manager's screen edges, Xfwm's). A manager
+// that restacks every window it manages, one request each (Xfwm), counts from the top of its own
+// windows, those edges; with the chrome between them and the workspace's windows, each request
+// would move a window past the chrome, and with 1,000 windows keep the server busy for seconds.
+long chromeFloor(const Scene& scene) {
+    long floor = scene.reference;
+    for (long i = scene.reference + 1; scene.reference >= 0 && i < scene.size(); ++i) {
+        const StackedChild& child = scene.children[static_cast<size_t>(i)];
+        if (scene.topIds.count(child.id) || scene.in.ownFrames.count(child.id) || scene.in.mats.count(child.id)) break;
+        if (scene.isOurs(child)) continue;
+        if (!child.state || !child.state->inputOnly || overlapsChrome(scene, child.state->rect)) break;
+        floor = i;
+    }
+    return floor;
+}
+
 // The chrome: in order, above the reference, with no window of ours between them, below the cards.
 void chromeRestacks(const Scene& scene, std::vector<Restack>& out) {
     const auto& group = scene.in.chromeTopFirst;
@@ -101,7 +118,8 @@ void chromeRestacks(const Scene& scene, std::vector<Restack>& out) {
     bool inPlace = true;
     for (size_t i = 0; i + 1 < group.size() && inPlace; ++i) inPlace = scene.at(group[i].id) > scene.at(group[i + 1].id);
     const long bottom = scene.at(group.back().id), top = scene.at(group.front().id);
-    if (inPlace && scene.reference >= 0) inPlace = bottom > scene.reference;
+    const long floor = chromeFloor(scene);
+    if (inPlace && scene.reference >= 0) inPlace = bottom > floor;
     // Under the cards, which a window made this turn (on top, as X makes them) may not be.
     for (StackedWindow w : scene.topIds)
         if (inPlace && scene.at(w) < top) inPlace = false;
@@ -109,7 +127,7 @@ void chromeRestacks(const Scene& scene, std::vector<Restack>& out) {
         if (inPlace && scene.at(w) >= 0 && scene.at(w) < top && scene.at(w) > std::max(scene.reference, -1L)) inPlace = false;
     if (inPlace) return;
     if (scene.reference >= 0) {
-        out.push_back({group.back().id, scene.idAt(scene.reference), true});
+        out.push_back({group.back().id, scene.idAt(floor), true});
     } else {
         // Nothing of another program under it: below the lowest of our windows, if any.
         long lowest = -1;
