@@ -48,7 +48,8 @@ protected:
         return found;
     }
     // The container chrome's windows: children of the root, or of a window manager's frame (the
-    // mat); shown when viewable with something in its shape, or listed as a client.
+    // mat, kept mapped once made, with nothing in its shape between shows); shown when viewable
+    // with something in its shape.
     struct ChromeWindow {
         Window id;
         std::string name;
@@ -57,7 +58,7 @@ protected:
     std::vector<ChromeWindow> chromeWindows() {
         std::vector<ChromeWindow> out;
         x_->processEvents();  // the properties read next are kept from them
-        const auto add = [&](Window w, bool listed) {
+        const auto add = [&](Window w) {
             // Straight from the server, not through the read model, which follows only the windows
             // it watches.
             Atom type = 0;
@@ -71,15 +72,14 @@ protected:
             if (data) XFree(data);
             // A window being made ready is mapped a moment with nothing of it in its shape: unseen.
             for (const char* panel : {"Tessane rail", "Tessane mat", "Tessane shield", "Tessane handle"})
-                if (name == panel) out.push_back({w, name, listed || x11test::shownOnScreen(x_->display(), w)});
+                if (name == panel) out.push_back({w, name, x11test::shownOnScreen(x_->display(), w)});
         };
-        const auto listed = x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
         const auto walk = [&](Window parent, int depth, const auto& self) -> void {
             Window root = 0, up = 0, *children = nullptr;
             unsigned n = 0;
             if (!XQueryTree(x_->display(), parent, &root, &up, &children, &n)) return;
             for (unsigned i = 0; i < n; ++i) {
-                add(children[i], std::find(listed.begin(), listed.end(), children[i]) != listed.end());
+                add(children[i]);
                 if (depth < 2) self(children[i], depth + 1, self);
             }
             if (children) XFree(children);
