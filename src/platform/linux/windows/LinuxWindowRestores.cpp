@@ -57,7 +57,12 @@ public:
     // A manager that answers round trips has acted once it answered (and, for what it does after
     // answering, when `afterAnswer`, once it changed every window); one that does not, once it
     // changed every window. `bound` ends the wait for a manager that does not, and the turn's.
-    void step(std::vector<XWindowId>& pending, const std::function<void()>& ask, const WaitBound& bound, bool afterAnswer) {
+    // With `endsAtEcho`, a manager that answers no round trip and has changed no window by the
+    // time it passed on an echo sent after the requests has ignored them: it acts on a message
+    // as it takes it, and took the echo after them. (KWin ignores a restore by WM_CHANGE_STATE;
+    // learning that from a quiet spell cost the first re-show of every run that spell.)
+    void step(std::vector<XWindowId>& pending, const std::function<void()>& ask, const WaitBound& bound, bool afterAnswer,
+              bool endsAtEcho = false) {
         waiting_ = {pending.begin(), pending.end()};
         heard_.clear();
         ask();
@@ -70,6 +75,9 @@ public:
         };
         if (!x_.windowManagerDeclinesPings() && waits::answerWithin(x_, std::clamp(left(), 0.001, 1.0))) {
             if (afterAnswer) wait();
+        } else if (endsAtEcho && x_.windowManagerDeclinesPings()) {
+            // An echo that did not come within the bound has spent it.
+            if (waits::echo(x_, bound, std::min(bound.seconds, left())) && !heard_.empty()) wait();
         } else {
             wait();
         }
@@ -144,7 +152,8 @@ std::optional<bool> LinuxAccessibility::restore(RestoreSteps& steps, std::vector
         if (mapUnheard && pending.size() < afterMap) restoreWays_.ignoresMap = true;
     };
     if (!restoreWays_.ignoresNormalState) {
-        steps.step(pending, [&] { for (XWindowId w : pending) x_.requestNormalState(w); }, waits::kIgnoredRestore, false);
+        steps.step(pending, [&] { for (XWindowId w : pending) x_.requestNormalState(w); }, waits::kIgnoredRestore, false,
+                   /*endsAtEcho=*/true);
         normalUnheard = steps.heardNone();
     }
     afterNormal = pending.size();
