@@ -7,6 +7,8 @@
 // and the blocks mapped on their own); held is what the arenas took from the system, free chunks
 // included. The thread that answers sleeps in read() between questions: no wake-ups of its own.
 // Used by app_runs_bench's `cycles` (the heap over many hides and shows).
+#include "PreloadTarget.h"
+
 #include <fcntl.h>
 #include <malloc.h>
 #include <pthread.h>
@@ -15,7 +17,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -39,14 +40,7 @@ void* answer(void*) {
 
 __attribute__((constructor)) void startProbe() {
     if (!std::getenv("HEAP_PROBE_FIFO") || !std::getenv("HEAP_PROBE_LOG")) return;
-    const char* name = std::getenv("HEAP_PROBE_PROCESS");
-    if (!name) name = "tessane";
-    char comm[64] = {};
-    if (FILE* f = std::fopen("/proc/self/comm", "re")) {
-        if (!std::fgets(comm, sizeof comm, f)) comm[0] = 0;
-        std::fclose(f);
-    }
-    if (std::strncmp(comm, name, std::strlen(name)) != 0) return;
+    if (!tessane::bench::isPreloadTarget("HEAP_PROBE_PROCESS")) return;
     // Made with every signal blocked: the program's signals (SIGTERM read from a descriptor) are
     // never delivered to this thread.
     sigset_t all, before;
