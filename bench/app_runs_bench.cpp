@@ -337,9 +337,9 @@ int main(int argc, char** argv) {
     const auto settle = [] { std::this_thread::sleep_for(seconds(2)); };
     const std::string logFile = (home.root() / "tessane.log").string();
     std::unique_ptr<x11test::ChildProcess> tessane;
-    const auto startTessane = [&](std::vector<std::string> environment = {}) {
+    // The stall log only where it is read (P7): its 5 ms timer would be all that P3 counts.
+    const auto startTessane = [&](const std::vector<std::string>& environment = {}) {
         std::remove(logFile.c_str());  // this start's own lines
-        environment.push_back("TESSANE_STALL_LOG_MS=10");
         tessane = x11test::ChildProcess::start({TESSANE_APP}, server->display(), logFile, false, environment);
         return tessane && x11test::waitUntil([&] { return logHas(logFile, "[Tessane][AX] launch:"); }, seconds(60));
     };
@@ -387,7 +387,7 @@ int main(int argc, char** argv) {
     };
     const auto crowdCensus = [&]() -> std::optional<Census> {
         spread();
-        if (!startTessane()) return std::nullopt;
+        if (!startTessane({"TESSANE_STALL_LOG_MS=10"})) return std::nullopt;
         settle();
         const std::optional<unsigned long> manager = windowManagerClient(d);
         Census c;
