@@ -27,6 +27,8 @@
 //   P7  a first show among the crowd of P5, counted by the server: the window manager's
 //       ConfigureWindow requests and when its last came, the program's property reads and replies,
 //       and the main thread's longest wait (its stall log). `app_runs_bench N IDLE crowd` runs P7 alone.
+//   P8  the heap in use (bench/heap_probe.cpp preloaded into the program) and resident memory over
+//       many hides and shows with the tray icon up: `app_runs_bench N IDLE cycles [count]` (1,000).
 //   Also: the chrome up (the hot key until the last window of the program's connections is
 //   mapped) in P1's first shows, and a first show with 10,000 stored workspaces.
 // Usage: [TESSANE_TEST_WM=xfwm4] app_runs_bench [rounds] [idle seconds]   (defaults 15 and 30); with
@@ -46,6 +48,8 @@
 #include <X11/extensions/XRes.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -333,10 +337,10 @@ int main(int argc, char** argv) {
     const auto settle = [] { std::this_thread::sleep_for(seconds(2)); };
     const std::string logFile = (home.root() / "tessane.log").string();
     std::unique_ptr<x11test::ChildProcess> tessane;
-    const auto startTessane = [&] {
+    // The stall log only where it is read (P7): its 5 ms timer would be all that P3 counts.
+    const auto startTessane = [&](const std::vector<std::string>& environment = {}) {
         std::remove(logFile.c_str());  // this start's own lines
-        tessane = x11test::ChildProcess::start({TESSANE_APP}, server->display(), logFile, false,
-                                               {"TESSANE_STALL_LOG_MS=10"});
+        tessane = x11test::ChildProcess::start({TESSANE_APP}, server->display(), logFile, false, environment);
         return tessane && x11test::waitUntil([&] { return logHas(logFile, "[Tessane][AX] launch:"); }, seconds(60));
     };
     const auto stopTessane = [&] {
@@ -383,7 +387,7 @@ int main(int argc, char** argv) {
     };
     const auto crowdCensus = [&]() -> std::optional<Census> {
         spread();
-        if (!startTessane()) return std::nullopt;
+        if (!startTessane({"TESSANE_STALL_LOG_MS=10"})) return std::nullopt;
         settle();
         const std::optional<unsigned long> manager = windowManagerClient(d);
         Census c;
@@ -448,6 +452,77 @@ int main(int argc, char** argv) {
             if (auto c = crowdCensus()) all.push_back(*c);
         std::printf("app_runs_bench: P7 (Xvfb + %s)\n", server->windowManagerName().c_str());
         printCensus(all);
+        return timeouts == 0 ? 0 : 2;
+    }
+
+    // `app_runs_bench <rounds> <idle> cycles [count]`: P8 alone.
+    if (argc > 3 && std::string(argv[3]) == "cycles") {
+        const int count = argc > 4 ? std::max(10, std::atoi(argv[4])) : 1000;
+        const std::string fifo = (home.root() / "heap-probe").string(), heapLog = (home.root() / "heap.log").string();
+        if (::mkfifo(fifo.c_str(), 0600) != 0) return fail("no FIFO for the heap probe");
+        if (!startTessane({std::string("LD_PRELOAD=") + HEAP_PROBE, "HEAP_PROBE_FIFO=" + fifo, "HEAP_PROBE_LOG=" + heapLog}))
+            return fail("Tessane did not start");
+        settle();
+        // The heap in use and held (bytes), as the probe in the program answers; nothing when it
+        // did not.
+        int asked = 0;
+        const auto heap = [&]() -> std::optional<std::pair<double, double>> {
+            const int out = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (out < 0 || ::write(out, "?", 1) != 1) return std::nullopt;
+            ::close(out);
+            ++asked;
+            std::string last;
+            if (!x11test::waitUntil([&] {
+                    std::ifstream in(heapLog);
+                    int lines = 0;
+                    for (std::string line; std::getline(in, line); ++lines) last = line;
+                    return lines >= asked;
+                }, seconds(10)))
+                return std::nullopt;
+            long pid = 0;
+            double inUse = 0, held = 0;
+            if (std::sscanf(last.c_str(), "%ld %lf %lf", &pid, &inUse, &held) != 3) return std::nullopt;
+            return std::pair{inUse, held};
+        };
+        struct Reading {
+            int cycles;
+            double inUse, held;
+            long residentKB;
+        };
+        std::vector<Reading> readings;
+        const auto read = [&](int cycles) {
+            const auto h = heap();
+            readings.push_back({cycles, h ? h->first : -1, h ? h->second : -1, cost(tessane->pid()).residentKB});
+        };
+        timedChord(showKey);
+        settle();
+        read(0);
+        std::vector<double> reshows;
+        const int step = std::max(1, count / 10);
+        for (int c = 1; c <= count; ++c) {
+            typeChord(d, hideKey);
+            x11test::waitUntil(
+                [&] { return std::all_of(windows.begin(), windows.end(), [&](auto w) { return isIconic(d, w); }); },
+                seconds(30));
+            reshows.push_back(timedChord(showKey));
+            if (c == 10 || c % step == 0) {
+                settle();
+                read(c);
+            }
+        }
+        stopTessane();
+        std::printf("app_runs_bench: P8 (Xvfb + %s), %d hides and shows with the tray icon up: re-show median %.1f ms, "
+                    "%d not tiled in 30 s\n",
+                    server->windowManagerName().c_str(), count, median(reshows) * 1e3, timeouts);
+        std::printf("  %8s %14s %14s %12s\n", "cycles", "heap in use", "heap held", "resident");
+        for (const auto& r : readings)
+            std::printf("  %8d %11.2f MB %11.2f MB %9.1f MB\n", r.cycles, r.inUse / 1e6, r.held / 1e6, r.residentKB / 1e3);
+        // Against the reading after ten cycles: what the first shows make once is not growth.
+        const auto after10 = std::find_if(readings.begin(), readings.end(), [](const Reading& r) { return r.cycles == 10; });
+        if (after10 != readings.end() && readings.back().inUse >= 0 && after10->inUse >= 0)
+            std::printf("  heap in use from 10 to %d cycles: %+.2f MB (goal: within 0.5 MB); resident %+.1f MB\n",
+                        readings.back().cycles, (readings.back().inUse - after10->inUse) / 1e6,
+                        (readings.back().residentKB - after10->residentKB) / 1e3);
         return timeouts == 0 ? 0 : 2;
     }
 

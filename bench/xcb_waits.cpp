@@ -6,6 +6,8 @@
 //   <pid> <monotonic seconds> <connection's resource-id base, hex> waited|ready
 // Used for bench/README.md's round trips on Qt's connection, e.g.
 //   XCB_WAITS_LOG=/tmp/waits LD_PRELOAD=build/bench/libxcb_waits.so build/bench/app_runs_bench 1 1
+#include "PreloadTarget.h"
+
 #include <xcb/xcb.h>
 
 #include <dlfcn.h>
@@ -27,16 +29,7 @@ void note(xcb_connection_t* c, bool waited) {
     const char* path = std::getenv("XCB_WAITS_LOG");
     if (!path) return;
     const std::lock_guard guard(lock);
-    if (wanted < 0) {
-        const char* name = std::getenv("XCB_WAITS_PROCESS");
-        if (!name) name = "tessane";
-        char comm[64] = {};
-        if (FILE* f = std::fopen("/proc/self/comm", "r")) {
-            if (!std::fgets(comm, sizeof comm, f)) comm[0] = 0;
-            std::fclose(f);
-        }
-        wanted = std::strncmp(comm, name, std::strlen(name)) == 0;
-    }
+    if (wanted < 0) wanted = tessane::bench::isPreloadTarget("XCB_WAITS_PROCESS");
     if (!wanted) return;
     if (!out && !(out = std::fopen(path, "a"))) return;
     timespec now{};

@@ -65,7 +65,12 @@ public:
     // answering, when `afterAnswer`, it is asked again as long as each answer comes with more of
     // the windows changed, and then waited for until it changed every window. One that answers
     // none is waited for until it changed every window. `bound` ends those waits, and the turn's.
-    void step(std::vector<XWindowId>& pending, const std::function<void()>& ask, const WaitBound& bound, bool afterAnswer) {
+    // With `endsAtEcho`, a manager that answers no round trip and has changed no window by the
+    // time it passed on an echo sent after the requests has ignored them: it acts on a message
+    // as it takes it, and took the echo after them. (KWin ignores a restore by WM_CHANGE_STATE;
+    // learning that from a quiet spell cost the first re-show of every run that spell.)
+    void step(std::vector<XWindowId>& pending, const std::function<void()>& ask, const WaitBound& bound, bool afterAnswer,
+              bool endsAtEcho = false) {
         waiting_ = {pending.begin(), pending.end()};
         heard_.clear();
         ask();
@@ -83,6 +88,9 @@ public:
                 if (!waits::answer(x_, 0)) break;
             }
             wait();
+        } else if (endsAtEcho && x_.windowManagerDeclinesPings()) {
+            // An echo that did not come within the bound has spent it.
+            if (waits::echo(x_, bound, std::min(bound.seconds, left())) && !heard_.empty()) wait();
         } else {
             wait();
         }
@@ -161,7 +169,8 @@ std::optional<bool> LinuxAccessibility::restore(RestoreSteps& steps, std::vector
         if (mapUnheard && pending.size() < afterMap) restoreWays_.ignoresMap = true;
     };
     if (!restoreWays_.ignoresNormalState) {
-        steps.step(pending, [&] { for (XWindowId w : pending) x_.requestNormalState(w); }, waits::kIgnoredRestore, false);
+        steps.step(pending, [&] { for (XWindowId w : pending) x_.requestNormalState(w); }, waits::kIgnoredRestore, false,
+                   /*endsAtEcho=*/true);
         normalUnheard = steps.heardNone();
     }
     afterNormal = pending.size();
