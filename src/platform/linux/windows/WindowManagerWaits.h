@@ -23,6 +23,11 @@ inline constexpr WaitBound kUnminimize{"the window manager's restore of a minimi
 inline constexpr WaitBound kIgnoredRestore{"a restore of minimized windows most managers ignore", 0.05};
 inline constexpr WaitBound kRestoreStep{"a step of restoring minimized windows", 0.5};
 
+// Every wait here ends too when no manager runs or the one asked leaves meanwhile (killed, or
+// replaced): nothing it was asked will come, and no bound ran out (WaitBounds is told so).
+// `wait` under `bound`, `limit` as in WaitBounds::wait.
+bool onManager(X11Connection& x, const WaitBound& bound, const std::function<bool(double seconds)>& wait,
+               double limit = -1);
 // Handles X events until `condition` holds; `limit`, if not negative, takes the bound's place.
 bool until(X11Connection& x, const WaitBound& bound, const std::function<bool()>& condition, double limit = -1);
 // The seconds a wait under `bound` is given for an element whose messaging time-out is `timeout`.

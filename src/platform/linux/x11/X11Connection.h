@@ -391,7 +391,8 @@ public:
     // A manager whose _NET_SUPPORTED leaves that message out gets a round trip of the server
     // instead, answered true; so does one that lists it but left its first asking unanswered for
     // kPingLearningSeconds (Fluxbox): it is not asked again while it runs (logged once), unless
-    // its answer turns up late after all. A new manager is learnt afresh.
+    // its answer turns up late after all. A new manager is learnt afresh. False at once when no
+    // manager runs, and as soon as the one asked leaves (windowManagerRuns).
     bool windowManagerRoundTrip(double timeoutSeconds);
     // Whether the round trip above cannot tell when the manager is done (so that its moves are
     // confirmed by their configure events instead).
@@ -408,7 +409,8 @@ public:
     unsigned long lastRequestSerial() const;
     // A round trip every window manager answers, KWin and Fluxbox as well: a resize of an unmapped
     // window of ours, which the manager passes on to the server when it comes to it, after every
-    // request sent before it. False when its configure event did not come within the time.
+    // request sent before it. False when its configure event did not come within the time, or
+    // no manager runs to pass it on (waitForWindowManager).
     bool windowManagerEcho(double timeoutSeconds);
 
     // --- window manager ---------------------------------------------------------------------
@@ -424,6 +426,15 @@ public:
     };
     std::optional<WindowManager> windowManager();
     std::optional<std::string> windowManagerName();
+    // Whether a window manager runs, as windowManager() found it and its window's destruction
+    // since tells (it was killed, or left for a successor): known without asking the server
+    // again until the root names another check window.
+    bool windowManagerRuns();
+    // How many times a manager watched so by windowManagerRuns has left.
+    uint64_t windowManagerLeavings() const { return managerLeavings_; }
+    // waitFor for something only the window manager does: ends as well when no manager runs, or
+    // when the one that ran leaves meanwhile (nothing it was asked will come); answers `condition`.
+    bool waitForWindowManager(const std::function<bool()>& condition, double timeoutSeconds);
 
     _XDisplay* display() const { return display_; }
 
@@ -484,6 +495,14 @@ private:
     PingAnswers pingAnswers_ = PingAnswers::unknown;
     XWindowId pingManager_ = 0;    // the manager's check window that this was learnt of
     std::optional<bool> activationRaises_;
+    // The running manager's window that windowManagerRuns watches (0: none runs), whether that
+    // still holds without asking, and its leavings.
+    XWindowId managerWitness_ = 0;
+    bool managerKnown_ = false;
+    Subscription managerInterest_;
+    uint64_t managerLeavings_ = 0;
+    // A dispatched event's news of the running manager: its window destroyed, another announced.
+    void noteManagerNews(const X11Event& event);
     XWindowId raisesManager_ = 0;  // the same for activationRaises_
     uint64_t pingAnswersHeard_ = 0;  // every answer, late ones too
     double probeSentAt_ = -1;         // steady-clock seconds of the unawaited question; -1: none

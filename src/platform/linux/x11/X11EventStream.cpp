@@ -95,6 +95,7 @@ void X11Connection::dispatch(void* raw, bool noted) {
         ++pingAnswersHeard_;
         if (pingAnswers_ == PingAnswers::unanswered) pingAnswers_ = PingAnswers::answered;
     }
+    noteManagerNews(out);
     events_.emit(out);
 }
 

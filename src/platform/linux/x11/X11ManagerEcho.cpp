@@ -26,7 +26,7 @@ bool X11Connection::windowManagerEcho(double timeoutSeconds) {
     const auto listener = onEvent([&](const X11Event& e) {
         heard = heard || (e.kind == X11Event::Kind::configure && e.window == window && e.rect.width() == width);
     });
-    return waitFor([&] { return heard; }, timeoutSeconds);
+    return waitForWindowManager([&] { return heard; }, timeoutSeconds);
 }
 
 }  // namespace tessane::linux_backend
