@@ -187,6 +187,8 @@ public:
     // The read model's next answer looks at the socket, even within a turn: for an answer that
     // must follow what another connection of ours just heard.
     void readSocketNext() { socketReadDue_ = true; }
+    // How often the memory a backlog of events took was given back; tests count it.
+    uint64_t backlogReleases() const { return backlogReleases_; }
     // How often the read model has looked at the socket for events; tests count it.
     uint64_t socketReads() const { return socketReads_; }
     // Takes every event the server has sent so far out of Xlib's queue (the socket looked at as
@@ -541,6 +543,14 @@ private:
     std::unique_ptr<X11DesktopModel> desktop_;
     // Events taken out of Xlib's queue for the read model, not yet handed out (XEvent values).
     std::deque<std::array<long, 24>> drained_;
+    // The most events held at once since memory was last given back (X11EventBacklog.cpp):
+    // noteBacklog as each call begins and after each read of the socket, releaseBacklog once a
+    // call handed out `handedOut` events and left none in hand.
+    static constexpr size_t kBacklogWorthReleasing = 4096;
+    size_t backlogPeak_ = 0;
+    uint64_t backlogReleases_ = 0;
+    void noteBacklog();
+    void releaseBacklog(size_t handedOut);
 
     struct TrappedError {
         unsigned long serial;
