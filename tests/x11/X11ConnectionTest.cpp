@@ -713,41 +713,6 @@ TEST_F(X11ConnectionTest, AKeyChordGrabbedByAnotherClientIsRefusedWithBadAccess)
     x_->ungrabKey(f8, superAlt);
 }
 
-// The test is the window manager: it holds the root's redirect and announces itself, and leaves
-// (its check window destroyed) on hearing the round trip's question. The round trip ends at its
-// leaving, answered false, with nothing learnt of the manager; with none running, at once.
-TEST_F(X11ConnectionDeathTest, ARoundTripEndsWhenTheManagerAskedLeaves) {
-    Display* wm = XOpenDisplay(bare_->display().c_str());
-    ASSERT_NE(wm, nullptr);
-    const Window root = DefaultRootWindow(wm);
-    XSelectInput(wm, root, SubstructureRedirectMask);
-    const Window check = XCreateSimpleWindow(wm, root, -5, -5, 1, 1, 0, 0, 0);
-    const Atom checkAtom = XInternAtom(wm, "_NET_SUPPORTING_WM_CHECK", False);
-    const Atom question = XInternAtom(wm, "_NET_REQUEST_FRAME_EXTENTS", False);
-    for (const Window w : {root, check})
-        XChangeProperty(wm, w, checkAtom, XA_WINDOW, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&check), 1);
-    XChangeProperty(wm, root, XInternAtom(wm, "_NET_SUPPORTED", False), XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(&question), 1);
-    XSync(wm, False);
-    x_->processEvents();
-    ASSERT_TRUE(x_->windowManagerRuns());
-    std::thread manager([&] {
-        for (XEvent e;;) {
-            XNextEvent(wm, &e);
-            if (e.type == ClientMessage && e.xclient.message_type == question) break;
-        }
-        XDestroyWindow(wm, check);
-        XSync(wm, False);
-    });
-    EXPECT_FALSE(x_->windowManagerRoundTrip(30));
-    manager.join();
-    EXPECT_EQ(x_->windowManagerLeavings(), 1u);
-    EXPECT_FALSE(x_->windowManagerRuns());
-    EXPECT_FALSE(x_->windowManagerRoundTrip(30));
-    EXPECT_TRUE(lines_.empty()) << lines_.front();  // not "does not answer it"
-    XCloseDisplay(wm);
-}
-
 // The server goes away under a connection with keys grabbed (a session ending). Xlib's output
 // buffer is never written again: once full, each request would write through a null pointer.
 TEST_F(X11ConnectionDeathTest, NothingReachesXlibOnceTheServerIsGone) {
