@@ -8,11 +8,14 @@
 //       destroys each there, without pause.
 //   S2  the same while a client raises 200 override-redirect windows of its own in turn, without
 //       pause.
-// For each storm, the program's resident memory before it, at its end and a few seconds after.
+// For each storm, the program's resident memory before it, at its end and a few seconds after;
+// then, with the program ended, each show's floor: the pair minimized and restored by a plain
+// client as a taskbar does, under the same storm.
 // Usage: app_storms_bench [rounds] [storm seconds] [reparent|restack]   (defaults 5 rounds, 20 s
 // of storm, both storms; APP_STORMS_LOG=1 prints the program's log at the end)
 // APP_STORMS_TESSANE names another build of the program to measure (the one before a change).
 #include "BenchStats.h"
+#include "TaskbarRestore.h"
 #include "e2e/support/PrivateHome.h"
 #include "x11/support/X11TestServer.h"
 
@@ -222,6 +225,43 @@ int main(int argc, char** argv) {
     if (std::getenv("APP_STORMS_LOG")) std::fprintf(stderr, "%s", readAll(logFile).c_str());
     ::kill(tessane->pid(), SIGTERM);
     tessane->wait(seconds(30));
+
+    // The floor of a show under each storm, with the program ended: the pair, where the program
+    // left it, minimized and brought back by a plain client as a taskbar does, until both are in
+    // their halves again: what the manager itself takes to restore two windows meanwhile.
+    const auto floor = [&](const char* title, const std::vector<std::string>& storm) {
+        std::unique_ptr<x11test::ChildProcess> stormer;
+        if (!storm.empty()) stormer = client(storm).first;
+        std::vector<double> restores;
+        for (int r = 0; r < rounds; ++r) {
+            for (Window w : pair) XIconifyWindow(keys, w, DefaultScreen(keys));
+            XFlush(keys);
+            // Iconic and off the screen: a restore asked while the manager still animates the
+            // iconify would find them in place.
+            const auto offScreen = [&] {
+                XWindowAttributes a{};
+                return std::none_of(pair.begin(), pair.end(), [&](Window w) {
+                    return XGetWindowAttributes(watch, w, &a) && a.map_state == IsViewable;
+                });
+            };
+            if (!x11test::waitUntil([&] { return isHidden() && offScreen(); }, seconds(30))) continue;
+            std::this_thread::sleep_for(milliseconds(300));
+            for (XEvent e; XPending(watch);) XNextEvent(watch, &e);
+            const double start = clockSeconds();
+            for (Window w : pair) bench::activateAsTaskbar(keys, w);
+            XFlush(keys);
+            if (x11test::waitUntil([&] {
+                    for (XEvent e; XPending(watch);) XNextEvent(watch, &e);
+                    return isTiled();
+                }, seconds(30)))
+                restores.push_back(clockSeconds() - start);
+        }
+        std::printf("  floor, %s: a taskbar's restore of both %9.3f ms   (%s)\n", title, median(restores) * 1e3,
+                    range(restores).c_str());
+    };
+    floor("S0", {});
+    if (part != "restack") floor("S1", {"--windows", "0", "--reparent-storm"});
+    if (part != "reparent") floor("S2", {"--windows", "0", "--restack-storm", "200"});
     XCloseDisplay(watch);
     XCloseDisplay(keys);
     return timeouts == 0 ? 0 : 2;

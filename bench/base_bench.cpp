@@ -1,4 +1,5 @@
 #include "base/Base64.h"
+#include "base/Signal.h"
 #include "model/Log.h"
 
 #include <benchmark/benchmark.h>
@@ -26,3 +27,20 @@ static void BM_LogLineToRing(benchmark::State& state) {
     for (auto _ : state) Log::line("[Tessane] show workspace \u201cDeep Work\u201d: 4 apps");
 }
 BENCHMARK(BM_LogLineToRing);
+
+// One event told to the connection's listeners, as every X event is: under another client's flood
+// of events this runs tens of thousands of times a second.
+static void BM_SignalEmitToListeners(benchmark::State& state) {
+    struct Event {
+        long fields[12];
+    };
+    Signal<Event> signal;
+    long sum = 0;
+    std::vector<Subscription> listeners;
+    for (int i = 0; i < state.range(0); ++i)
+        listeners.push_back(signal.subscribe([&sum](const Event& e) { sum += e.fields[0]; }));
+    const Event event{{1}};
+    for (auto _ : state) signal.emit(event);
+    benchmark::DoNotOptimize(sum);
+}
+BENCHMARK(BM_SignalEmitToListeners)->Arg(20);

@@ -24,6 +24,7 @@
 // With WM_SHOWS_BENCH_OPENBOX_STILL=1, Openbox restores without its iconify animation (150 ms).
 #include "BenchStats.h"
 #include "StallLog.h"
+#include "TaskbarRestore.h"
 #include "e2e/support/PrivateHome.h"
 #include "platform/linux/x11/X11Connection.h"
 #include "x11/support/X11TestServer.h"
@@ -172,19 +173,6 @@ struct Step {
         return ownStalls.empty() ? 0 : *std::max_element(ownStalls.begin(), ownStalls.end());
     }
 };
-
-// What a taskbar does when a minimized task is clicked: _NET_ACTIVE_WINDOW from a pager (source 2),
-// which every one of the eight managers takes as "restore it and bring it to the front".
-void activateAsTaskbar(Display* d, Window w) {
-    XEvent e{};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = w;
-    e.xclient.message_type = XInternAtom(d, "_NET_ACTIVE_WINDOW", False);
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = 2;
-    e.xclient.data.l[1] = CurrentTime;
-    XSendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
-}
 
 struct ManagerFigures {
     std::string manager;
@@ -429,7 +417,7 @@ ManagerFigures measure(const std::string& manager, int rounds) {
         quiet();
         watch.forget();
         const double t0 = clockSeconds();
-        for (auto c : pair) activateAsTaskbar(d, c);
+        for (auto c : pair) bench::activateAsTaskbar(d, c);
         XFlush(d);
         const bool restored = watch.waitFor([&] { return inPanes(pair); }, 10);
         out.floor.add(restored ? clockSeconds() - t0 : -1, {0, 0});

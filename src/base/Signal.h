@@ -60,15 +60,18 @@ public:
     }
 
     void emit(const Args&... args) const {
-        // Hold the state so that a handler may destroy the signal's owner (and the signal), and
-        // copy the ids first so that handlers can subscribe or cancel while we iterate.
+        // Hold the state so that a handler may destroy the signal's owner (and the signal).
+        // Handlers may subscribe or cancel while being told: the walk goes on after the last one
+        // told, among those subscribed before it began, with no copy of the list (the X
+        // connection emits once per event, tens of thousands a second under a client's flood).
         const std::shared_ptr<State> state = state_;
-        std::vector<std::pair<uint64_t, std::weak_ptr<Handler>>> snapshot;
-        snapshot.reserve(state->handlers.size());
-        for (auto& [id, h] : state->handlers) snapshot.emplace_back(id, h);
-        for (auto& [id, weak] : snapshot) {
-            if (!state->handlers.count(id)) continue;
-            if (auto h = weak.lock()) (*h)(args...);
+        const uint64_t end = state->next;
+        const auto& handlers = state->handlers;
+        for (auto it = handlers.begin(); it != handlers.end() && it->first < end;) {
+            const uint64_t id = it->first;
+            const std::shared_ptr<Handler> handler = it->second;  // alive while it cancels itself
+            (*handler)(args...);
+            it = handlers.upper_bound(id);
         }
     }
 

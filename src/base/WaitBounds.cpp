@@ -57,12 +57,13 @@ void WaitBounds::note(const WaitBound& bound, double waitedSeconds, bool ranOut)
     else std::fprintf(stderr, "%s\n", line.c_str());
 }
 
-bool WaitBounds::wait(const WaitBound& bound, const std::function<bool(double)>& wait, double limit) {
+bool WaitBounds::wait(const WaitBound& bound, const std::function<bool(double)>& wait, double limit,
+                      const std::function<bool()>& cutShort) {
     const double span = limit >= 0 ? limit : bound.seconds;
     const auto start = std::chrono::steady_clock::now();
     const bool done = wait(span);
     const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    note(bound, waited, !done);
+    note(bound, waited, !done && !(cutShort && cutShort()));
     return done;
 }
 

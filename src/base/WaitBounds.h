@@ -29,8 +29,10 @@ public:
     // A wait under `bound`, driven by `wait` (which waits at most the seconds it is given and
     // answers whether what it waited for came). A `limit` that is not negative takes the place of
     // the bound's seconds: a caller's own (an application's messaging time-out, what is left of
-    // a longer wait).
-    static bool wait(const WaitBound& bound, const std::function<bool(double seconds)>& wait, double limit = -1);
+    // a longer wait). A wait that ended without its event while `cutShort` holds ended because
+    // what it waited on went away (a window manager that left): no bound ran out.
+    static bool wait(const WaitBound& bound, const std::function<bool(double seconds)>& wait, double limit = -1,
+                     const std::function<bool()>& cutShort = {});
 
     // What the bounds held the thread with since the last call, longest first.
     struct Tally {

@@ -33,14 +33,23 @@ TEST(Published, SubscriptionEndsWithItsLifetime) {
 
 TEST(Signal, HandlerMayCancelAnotherDuringEmit) {
     Signal<int> signal;
-    int second = 0;
-    Subscription b;
+    int second = 0, late = 0;
+    Subscription b, c;
     auto a = signal.subscribe([&](const int&) { b.reset(); });
     b = signal.subscribe([&](const int&) { ++second; });
     signal.emit(1);
     signal.emit(2);
     EXPECT_EQ(second, 0);
     EXPECT_EQ(signal.observerCount(), 1u);
+    // One subscribed while being told, and one that cancels itself: told from the next emit on.
+    auto d = signal.subscribe([&](const int&) { if (!c) c = signal.subscribe([&](const int&) { ++late; }); });
+    Subscription e;
+    e = signal.subscribe([&](const int&) { e.reset(); });
+    signal.emit(3);
+    EXPECT_EQ(late, 0);
+    signal.emit(4);
+    EXPECT_EQ(late, 1);
+    EXPECT_EQ(signal.observerCount(), 3u);
 }
 
 TEST(Signal, SubscriptionOutlivingSignalIsHarmless) {

@@ -5,8 +5,9 @@
 namespace tessane {
 namespace {
 
-// A bound that runs out is said once, however often it runs out; every wait is counted for the
-// stall watch, and a look takes what was counted since the last one.
+// A bound that runs out is said once, however often it runs out; a wait cut short by what it waited
+// on going away ran out of nothing; every wait is counted for the stall watch, and a look takes what
+// was counted since the last one.
 TEST(WaitBoundsTest, ABoundThatRunsOutIsLoggedOnceAndEveryWaitIsCounted) {
     WaitBounds::resetForTesting();
     std::vector<std::string> lines;
@@ -17,14 +18,17 @@ TEST(WaitBoundsTest, ABoundThatRunsOutIsLoggedOnceAndEveryWaitIsCounted) {
     EXPECT_FALSE(WaitBounds::wait(answer, never));
     EXPECT_FALSE(WaitBounds::wait(answer, never, 0.25));  // the caller's shorter limit
     EXPECT_TRUE(WaitBounds::wait(quiet, [](double) { return true; }, 5));
-    EXPECT_EQ(given, (std::vector<double>{1.0, 0.25}));
+    EXPECT_FALSE(WaitBounds::wait(quiet, never, -1, [] { return true; }));  // what it waited on went away
+    EXPECT_EQ(given, (std::vector<double>{1.0, 0.25, 0.05}));
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("the manager's answer did not come within 1 s"), std::string::npos) << lines[0];
 
     auto tallies = WaitBounds::take();
     ASSERT_EQ(tallies.size(), 2u);
     for (auto& t : tallies) t.waitedSeconds = 0;  // real time, not asserted
-    EXPECT_EQ(tallies[0].name == "a quiet spell" ? tallies[1] : tallies[0], (WaitBounds::Tally{"the manager's answer", 0, 2, 2}));
+    const bool quietFirst = tallies[0].name == "a quiet spell";
+    EXPECT_EQ(quietFirst ? tallies[1] : tallies[0], (WaitBounds::Tally{"the manager's answer", 0, 2, 2}));
+    EXPECT_EQ(quietFirst ? tallies[0] : tallies[1], (WaitBounds::Tally{"a quiet spell", 0, 2, 0}));
     EXPECT_TRUE(WaitBounds::take().empty());
     WaitBounds::setSink(nullptr);
 }

@@ -3,6 +3,7 @@
 // Tessane's chrome as a real desktop shows it: its panels by name, the pointer's target, client
 // areas and screenshots, each in X pixels.
 #include "EndToEndTest.h"
+#include "e2e/support/RequestsToManager.h"
 
 #include <QImage>
 #include "x11/support/ShownOnScreen.h"
@@ -21,31 +22,9 @@
 
 namespace tessane::e2e {
 
-// The requests to activate a window (_NET_ACTIVE_WINDOW) sent from when it is made, in order, as
-// the root hears them on their way to the window manager.
-class ActivationRequests {
-public:
-    explicit ActivationRequests(const std::string& display) : display_(XOpenDisplay(display.c_str()), XCloseDisplay) {
-        if (!display_) return;
-        XSelectInput(display_.get(), DefaultRootWindow(display_.get()), SubstructureNotifyMask);
-        XSync(display_.get(), False);
-        atom_ = XInternAtom(display_.get(), "_NET_ACTIVE_WINDOW", False);
-    }
-    // Whether `first` was asked for and `then` after it.
-    bool seen(Window first, Window then) {
-        XEvent e;
-        while (display_ && XPending(display_.get())) {
-            XNextEvent(display_.get(), &e);
-            if (e.type == ClientMessage && e.xclient.message_type == atom_) windows_.push_back(e.xclient.window);
-        }
-        const auto at = std::find(windows_.begin(), windows_.end(), first);
-        return at != windows_.end() && std::find(at, windows_.end(), then) != windows_.end();
-    }
-
-private:
-    std::unique_ptr<Display, int (*)(Display*)> display_;
-    Atom atom_ = None;
-    std::vector<Window> windows_;
+// The requests to activate a window (_NET_ACTIVE_WINDOW) sent from when it is made, in order.
+struct ActivationRequests : RequestsToManager {
+    explicit ActivationRequests(const std::string& display) : RequestsToManager(display, "_NET_ACTIVE_WINDOW") {}
 };
 
 class ChromeOnDesktopTest : public EndToEndTest {

@@ -2,6 +2,9 @@
 // waits for the next manager and tells the user nothing; with none coming, the user is told, and
 // the alert holds nothing up.
 #include "EndToEndTest.h"
+#include "e2e/support/RequestsToManager.h"
+
+#include <signal.h>
 
 #include <X11/Xlib.h>
 
@@ -40,6 +43,25 @@ TEST_F(WindowManagerRestartTest, AShowAsTheManagerRestartsIsTiledByTheNextOneWit
     EXPECT_EQ(logCount(kTold), 0u) << log();
     EXPECT_EQ(logCount(kSkipped), 0u) << log();
     EXPECT_EQ(logCount("refused its pane"), 0u) << log();
+}
+
+// The manager is killed while the show's moves wait for it (frozen first, so that it answers
+// nothing, and killed once the moves are asked): the wait ends at its leaving, not at its bound,
+// the pair is tiled by the next manager, and no app is blamed for the manager's absence.
+TEST_F(WindowManagerRestartTest, AManagerKilledWhileTheMovesWaitForItEndsTheWaitWithoutBlamingAnApp) {
+    startWithPair();
+    RequestsToManager moves(server_->display(), "_NET_MOVERESIZE_WINDOW");
+    server_->signalWindowManager(SIGSTOP);
+    // By a link: a frozen IceWM holds the keyboard once a chord with Super begins.
+    std::string text;
+    ASSERT_EQ(runSecondTessane({"tessane://show/Pair"}, &text), 0) << text;
+    ASSERT_TRUE(waitFor([&] { return moves.seen(alpha_) || moves.seen(beta_); }, kDeadline)) << log();
+    server_->signalWindowManager(SIGKILL);
+    ASSERT_EQ(server_->restartWindowManager(), "");
+    EXPECT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
+    EXPECT_EQ(logCount("[Tessane][wait] the window manager"), 0u) << "a wait ran to its bound\n" << log();
+    EXPECT_EQ(logCount("refused its pane"), 0u) << log();
+    EXPECT_EQ(logCount(kTold), 0u) << log();
 }
 
 // With no manager coming, the user is told once the grace is over; the alert waits for the

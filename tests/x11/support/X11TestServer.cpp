@@ -408,6 +408,10 @@ void X11TestServer::stopWindowManager() {
     windowManagerName_.clear();
 }
 
+void X11TestServer::signalWindowManager(int signal) {
+    if (windowManager_) kill(windowManager_->pid(), signal);
+}
+
 std::string X11TestServer::restartWindowManager() {
     stopWindowManager();
     return startWindowManager(options_);

@@ -82,6 +82,9 @@ public:
     void killServer();
     // Ends the window manager (SIGTERM) and waits until it has gone.
     void stopWindowManager();
+    // Sends the window manager `signal` where it stands: SIGSTOP freezes it (it answers nothing),
+    // SIGKILL ends it at once, frozen or not (restartWindowManager then starts another).
+    void signalWindowManager(int signal);
     // Starts it again as at first; empty when it came up, else why not.
     std::string restartWindowManager();
     // Starts another instance that replaces the running one (`--replace`), and waits until the

@@ -87,7 +87,7 @@ public:
     // `timeout`: the application's messaging time-out.
     bool await(double timeout) {
         using clock = std::chrono::steady_clock;
-        return WaitBounds::wait(waits::kMoves, [this](double seconds) {
+        return waits::onManager(x_, waits::kMoves, [this](double seconds) {
             const auto deadline = clock::now() + std::chrono::duration_cast<clock::duration>(std::chrono::duration<double>(seconds));
             while (!judged()) {
                 const double left = std::chrono::duration<double>(deadline - clock::now()).count();
@@ -96,7 +96,7 @@ public:
                 // something does, events are waited for, not answers asked for again and again: a
                 // manager that acts on a timer or once idle (Openbox's animations, Mutter) would
                 // only be kept busy answering.
-                if (answerAwaited_ ? !x_.windowManagerEcho(left) : !x_.waitFor([this] { return heardOf(); }, left))
+                if (answerAwaited_ ? !x_.windowManagerEcho(left) : !x_.waitForWindowManager([this] { return heardOf(); }, left))
                     return judged();
             }
             return true;

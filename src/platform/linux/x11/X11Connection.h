@@ -187,6 +187,8 @@ public:
     // The read model's next answer looks at the socket, even within a turn: for an answer that
     // must follow what another connection of ours just heard.
     void readSocketNext() { socketReadDue_ = true; }
+    // How often the memory a backlog of events took was given back; tests count it.
+    uint64_t backlogReleases() const { return backlogReleases_; }
     // How often the read model has looked at the socket for events; tests count it.
     uint64_t socketReads() const { return socketReads_; }
     // Takes every event the server has sent so far out of Xlib's queue (the socket looked at as
@@ -391,7 +393,8 @@ public:
     // A manager whose _NET_SUPPORTED leaves that message out gets a round trip of the server
     // instead, answered true; so does one that lists it but left its first asking unanswered for
     // kPingLearningSeconds (Fluxbox): it is not asked again while it runs (logged once), unless
-    // its answer turns up late after all. A new manager is learnt afresh.
+    // its answer turns up late after all. A new manager is learnt afresh. False at once when no
+    // manager runs, and as soon as the one asked leaves (windowManagerRuns).
     bool windowManagerRoundTrip(double timeoutSeconds);
     // Whether the round trip above cannot tell when the manager is done (so that its moves are
     // confirmed by their configure events instead).
@@ -408,7 +411,8 @@ public:
     unsigned long lastRequestSerial() const;
     // A round trip every window manager answers, KWin and Fluxbox as well: a resize of an unmapped
     // window of ours, which the manager passes on to the server when it comes to it, after every
-    // request sent before it. False when its configure event did not come within the time.
+    // request sent before it. False when its configure event did not come within the time, or
+    // no manager runs to pass it on (waitForWindowManager).
     bool windowManagerEcho(double timeoutSeconds);
     // The echo asked without waiting (sent at once): its number, which windowManagerEchoed tells
     // once its answer is heard. The listeners hear that answer as an event, after the events of
@@ -429,6 +433,15 @@ public:
     };
     std::optional<WindowManager> windowManager();
     std::optional<std::string> windowManagerName();
+    // Whether a window manager runs, as windowManager() found it and its window's destruction
+    // since tells (it was killed, or left for a successor): known without asking the server
+    // again until the root names another check window.
+    bool windowManagerRuns();
+    // How many times a manager watched so by windowManagerRuns has left.
+    uint64_t windowManagerLeavings() const { return managerLeavings_; }
+    // waitFor for something only the window manager does: ends as well when no manager runs, or
+    // when the one that ran leaves meanwhile (nothing it was asked will come); answers `condition`.
+    bool waitForWindowManager(const std::function<bool()>& condition, double timeoutSeconds);
 
     _XDisplay* display() const { return display_; }
 
@@ -494,6 +507,14 @@ private:
     PingAnswers pingAnswers_ = PingAnswers::unknown;
     XWindowId pingManager_ = 0;    // the manager's check window that this was learnt of
     std::optional<bool> activationRaises_;
+    // The running manager's window that windowManagerRuns watches (0: none runs), whether that
+    // still holds without asking, and its leavings.
+    XWindowId managerWitness_ = 0;
+    bool managerKnown_ = false;
+    Subscription managerInterest_;
+    uint64_t managerLeavings_ = 0;
+    // A dispatched event's news of the running manager: its window destroyed, another announced.
+    void noteManagerNews(const X11Event& event);
     XWindowId raisesManager_ = 0;  // the same for activationRaises_
     uint64_t pingAnswersHeard_ = 0;  // every answer, late ones too
     double probeSentAt_ = -1;         // steady-clock seconds of the unawaited question; -1: none
@@ -532,6 +553,14 @@ private:
     std::unique_ptr<X11DesktopModel> desktop_;
     // Events taken out of Xlib's queue for the read model, not yet handed out (XEvent values).
     std::deque<std::array<long, 24>> drained_;
+    // The most events held at once since memory was last given back (X11EventBacklog.cpp):
+    // noteBacklog as each call begins and after each read of the socket, releaseBacklog once a
+    // call handed out `handedOut` events and left none in hand.
+    static constexpr size_t kBacklogWorthReleasing = 4096;
+    size_t backlogPeak_ = 0;
+    uint64_t backlogReleases_ = 0;
+    void noteBacklog();
+    void releaseBacklog(size_t handedOut);
 
     struct TrappedError {
         unsigned long serial;

@@ -50,6 +50,8 @@ void X11Connection::processEvents() {
     // that looks at its condition between two calls, going for as long as it floods. What comes
     // meanwhile is the next call's: the socket is readable again.
     bool read = false;
+    size_t handedOut = 0;
+    noteBacklog();
     while (usable()) {
         XEvent event;
         bool noted = false;
@@ -61,12 +63,15 @@ void X11Connection::processEvents() {
             XNextEvent(display_, &event);
             if (event.type == GenericEvent) XGetEventData(display_, &event.xcookie);
         } else if (!std::exchange(read, true) && XPending(display_) > 0) {
+            noteBacklog();
             continue;
         } else {
             break;
         }
         dispatch(&event, noted);
+        ++handedOut;
     }
+    releaseBacklog(handedOut);
 }
 
 void X11Connection::dispatch(void* raw, bool noted) {
@@ -97,6 +102,7 @@ void X11Connection::dispatch(void* raw, bool noted) {
     }
     if (out.kind == X11Event::Kind::configure && echoWindow_ && out.window == echoWindow_ && !out.synthetic)
         heardEcho(static_cast<int>(out.rect.width()));
+    noteManagerNews(out);
     events_.emit(out);
 }
 
@@ -132,6 +138,7 @@ void X11Connection::peekQueuedEvents() {
     if (!usable()) return;
     take(XEventsQueued(display_, QueuedAlready));
     if (readSocket && usable()) take(XEventsQueued(display_, QueuedAfterReading));
+    noteBacklog();
 }
 
 bool X11Connection::waitAndProcess(int timeoutMs) {

@@ -34,7 +34,7 @@ void X11Connection::heardEcho(int width) {
 
 bool X11Connection::windowManagerEcho(double timeoutSeconds) {
     const uint64_t echo = askWindowManagerEcho();
-    return waitFor([&] { return windowManagerEchoed(echo); }, timeoutSeconds);
+    return waitForWindowManager([&] { return windowManagerEchoed(echo); }, timeoutSeconds);
 }
 
 }  // namespace tessane::linux_backend

@@ -22,7 +22,7 @@ bool X11Connection::windowManagerRoundTrip(double timeoutSeconds) {
     // it and did not answer (Fluxbox) is not asked again: a round trip of our own then has the
     // server hand everything sent so far to the manager, and its moves are confirmed by their
     // configure events (see LinuxAccessibility::setFrames).
-    if (!usable()) return false;
+    if (!windowManagerRuns()) return false;
     if (windowManagerDeclinesPings()) {
         sync();
         processEvents();
@@ -52,7 +52,9 @@ bool X11Connection::windowManagerRoundTrip(double timeoutSeconds) {
         // every time.
         const double left = probeOpen ? std::max(0.0, kPingLearningSeconds - (steadySeconds() - probeSentAt_))
                                       : kPingLearningSeconds;
-        if (!waitFor([&] { return pingAnswersHeard_ >= first; }, left)) {
+        const uint64_t leavings = managerLeavings_;
+        if (!waitForWindowManager([&] { return pingAnswersHeard_ >= first; }, left)) {
+            if (managerLeavings_ != leavings || !windowManagerRuns()) return false;  // it left: nothing learnt
             learnPingsUnanswered();
             sync();
             processEvents();
@@ -60,7 +62,7 @@ bool X11Connection::windowManagerRoundTrip(double timeoutSeconds) {
         }
         pingAnswers_ = PingAnswers::answered;
     }
-    return waitFor([&] { return pingAnswersHeard_ >= needed; }, timeoutSeconds);
+    return waitForWindowManager([&] { return pingAnswersHeard_ >= needed; }, timeoutSeconds);
 }
 
 void X11Connection::probeWindowManager() {
@@ -142,6 +144,40 @@ std::optional<X11Connection::WindowManager> X11Connection::windowManager() {
     const auto supported = atomList(root_, "_NET_SUPPORTED");
     if (owner == None || !supported || supported->empty()) return std::nullopt;
     return WindowManager{std::string(), static_cast<XWindowId>(owner)};
+}
+
+bool X11Connection::windowManagerRuns() {
+    if (!usable()) return false;
+    if (!std::exchange(managerKnown_, true)) {
+        const auto manager = windowManager();
+        const XWindowId witness = manager ? manager->witness : 0;
+        if (witness != managerWitness_) {
+            managerInterest_ = witness ? hear(witness, X11EventMask::structure) : Subscription();
+            managerWitness_ = managerInterest_ ? witness : 0;  // none when it went since
+        }
+    }
+    return managerWitness_ != 0;
+}
+
+void X11Connection::noteManagerNews(const X11Event& e) {
+    // Told on the window itself (its structure is heard) and on the root (it is a child of it).
+    if (e.kind == X11Event::Kind::destroy && managerWitness_ != 0 && e.window == managerWitness_) {
+        managerWitness_ = 0;
+        managerInterest_ = Subscription();
+        ++managerLeavings_;
+    } else if (e.kind == X11Event::Kind::property && e.window == root_ && e.atom == atom("_NET_SUPPORTING_WM_CHECK")) {
+        // A successor announcing itself, or the one that runs taking its word back on the way
+        // out: asked again at the next wait. Its window stays watched meanwhile.
+        managerKnown_ = false;
+    }
+}
+
+bool X11Connection::waitForWindowManager(const std::function<bool()>& condition, double timeoutSeconds) {
+    if (!windowManagerRuns()) return condition();
+    const uint64_t leavings = managerLeavings_;
+    bool met = false;
+    waitFor([&] { return (met = condition()) || managerLeavings_ != leavings; }, timeoutSeconds);
+    return met;
 }
 
 std::optional<std::string> X11Connection::windowManagerName() {
