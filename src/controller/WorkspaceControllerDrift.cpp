@@ -63,6 +63,9 @@ void WorkspaceController::checkDrift(const AXElement& element, const Uuid& works
     if (std::abs(frame.minX() - paneFrame.minX()) <= kInPlaceTolerance &&
         std::abs(frame.minY() - paneFrame.minY()) <= kInPlaceTolerance)
         return;
+    // A button held is the user moving it (a title-bar drag the window manager carries out, begun
+    // while a placement of ours was under way), not the application: looked at again once let go.
+    if (env.input && env.input->isMouseButtonDown()) return scheduleDriftCheck(element, workspaceID);
 
     const TimeInterval now = queue.now();
     const std::vector<TimeInterval> previous = drift.driftCorrections.count(element) ? drift.driftCorrections[element]

@@ -102,6 +102,11 @@ TEST_F(Drift, ManyMoveReportsWithinTheGuardGiveOneCheck) {
     }
     EXPECT_EQ(s.probe().driftState().driftChecksQueued.size(), 1u);
     s.probe().setPlacementGuardCount(0);
+    // The user holds the window by its title bar: theirs, until they let go.
+    s.input.buttonDown = true;
+    s.advance(1.3);
+    EXPECT_EQ(corrections(), 0u);
+    s.input.buttonDown = false;
     s.advance(0.6);
     EXPECT_EQ(corrections(), 1u);
     EXPECT_EQ(notes.frame(), tile(0));
