@@ -139,8 +139,9 @@ void QtPanel::orderFront() {
         // window they manage, one request each, and with our chrome up over the windows each of
         // those requests moves a window past it, seconds of the server's time on a crowded
         // desktop. A mat that is the only one shown is where it belongs already.
-        if (!owner_.anotherMatShown(this)) return;
-        panel_x11::raise(windowId());
+        // Brought forward or not, it asks for no attention (KWin flags a mat shown while another
+        // program's window has the focus).
+        if (owner_.anotherMatShown(this)) panel_x11::raise(windowId());
         panel_x11::declineAttention(windowId());
         panel_x11::flush();
     } else {
