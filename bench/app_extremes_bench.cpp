@@ -49,6 +49,7 @@ using namespace tessane;
 using namespace std::chrono;
 using tessane::bench::clockSeconds;
 using tessane::bench::median;
+using tessane::bench::range;
 
 namespace {
 
@@ -208,14 +209,6 @@ size_t stackedAbove(Display* d, const std::vector<unsigned long>& panes, const s
 int fail(const std::string& why) {
     std::fprintf(stderr, "app_extremes_bench: %s\n", why.c_str());
     return 1;
-}
-
-std::string range(std::vector<double> v) {
-    if (v.empty()) return "none";
-    std::sort(v.begin(), v.end());
-    char text[64];
-    std::snprintf(text, sizeof text, "%.1f-%.1f ms", v.front() * 1e3, v.back() * 1e3);
-    return text;
 }
 
 struct Session {

@@ -747,12 +747,7 @@ int main(int argc, char** argv) {
                       ratios.empty() ? 0 : ratios.back(), long(within), ratios.size());
         return std::string(text);
     };
-    const auto range = [](std::vector<double> v) {
-        std::sort(v.begin(), v.end());
-        char text[64];
-        std::snprintf(text, sizeof text, "%.1f-%.1f ms", v.front() * 1e3, v.back() * 1e3);
-        return std::string(text);
-    };
+    using bench::range;
     std::printf("app_runs_bench: %d rounds, four clients in a 2 x 2 workspace (Xvfb + %s), medians\n", rounds,
                 server->windowManagerName().c_str());
     std::printf("  window-manager round trip                 %9.3f ms\n", wm * 1e3);

@@ -41,6 +41,7 @@ using namespace tessane;
 using namespace std::chrono;
 using tessane::bench::clockSeconds;
 using tessane::bench::median;
+using tessane::bench::range;
 
 namespace {
 
@@ -110,14 +111,6 @@ std::optional<double> timedKey(Display* keys, Display* watch, const std::vector<
         pollfd p{ConnectionNumber(watch), POLLIN, 0};
         ::poll(&p, 1, std::max(1, std::min(20, int(left * 1e3))));
     }
-}
-
-std::string range(std::vector<double> v) {
-    if (v.empty()) return "none";
-    std::sort(v.begin(), v.end());
-    char text[64];
-    std::snprintf(text, sizeof text, "%.1f-%.1f ms", v.front() * 1e3, v.back() * 1e3);
-    return text;
 }
 
 int fail(const std::string& why) {
