@@ -11,6 +11,7 @@
 #include <QApplication>
 
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
 #include <fstream>
@@ -53,6 +54,25 @@ TEST_F(FloatingPanelShadowX11Test, UnderPicomTheWelcomePanelDarkensNothingOutsid
     if (x_->windowManagerName() == "KWin") GTEST_SKIP() << "KWin does not shape its frame to the window";
     auto picom = ChildProcess::start({"picom", "--config", path}, server_->display(), server_->logFolder() + "/picom.log");
     if (!picom || !waitFor(owned, 10s)) GTEST_SKIP() << "picom did not start on this X server";
+    // picom takes the selection before it draws its first frame; until then the server draws each
+    // window itself, shadowless. A half-opaque probe shows blended once picom draws.
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.background_pixel = 0xFF00FF;
+    const Window probe = XCreateWindow(x_->display(), x_->root(), 0, 0, 20, 20, 0, CopyFromParent, InputOutput,
+                                       CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
+    const long halfOpaque = 0x7FFFFFFF;
+    XChangeProperty(x_->display(), probe, x_->atom("_NET_WM_WINDOW_OPACITY"), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&halfOpaque), 1);
+    XMapRaised(x_->display(), probe);
+    XSync(x_->display(), False);
+    const auto blended = [&] {
+        const unsigned long green = (pixel(10, 10) >> 8) & 0xFF;  // 0x00 over 0x80, half and half
+        return green > 0x20 && green < 0x70;
+    };
+    const bool drawing = waitFor(blended, 10s);
+    XDestroyWindow(x_->display(), probe);
+    if (!drawing) GTEST_SKIP() << "picom does not draw on this X server";
 
     qt_backend::QtMainQueue queue;
     OnboardingFlow flow(queue, {}, OnboardingStep::welcome, true);

@@ -33,8 +33,12 @@ FloatingPanelWindow::~FloatingPanelWindow() {
 
 void FloatingPanelWindow::showEvent(QShowEvent* event) {
     // Before the window is first mapped: a compositing manager reads the counters as it takes it.
-    if (!frameCounter_ && qt_backend::panel_x11::available())
+    if (!frameCounter_ && qt_backend::panel_x11::available()) {
         frameCounter_ = qt_backend::panel_x11::addFrameCounter(winId());
+        // A compositing manager's shadow is cast by the window's whole rectangle and would darken
+        // the desktop in the rounded corners; the panel stands out by its own colour.
+        if (testAttribute(Qt::WA_TranslucentBackground)) qt_backend::panel_x11::markShadowless(winId(), false);
+    }
     QWidget::showEvent(event);
 }
 

@@ -188,6 +188,11 @@ void markShadowless(WindowId window, bool raised) {
     const long none = 0;
     XChangeProperty(d, window, atom(d, "_COMPTON_SHADOW"), XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&none), 1);
+    // A window that draws its own frame and shadow (of no width here): picom's shipped settings
+    // cast no shadow from it, and read it on the client window, under a window manager's frame.
+    const long noExtents[] = {0, 0, 0, 0};
+    XChangeProperty(d, window, atom(d, "_GTK_FRAME_EXTENTS"), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(noExtents), 4);
     if (!raised) return;
     // Qt's own mark of a window that bypasses the window manager stays, after ours.
     const Atom types[] = {atom(d, "_NET_WM_WINDOW_TYPE_DESKTOP"), atom(d, "_KDE_NET_WM_WINDOW_TYPE_OVERRIDE")};
