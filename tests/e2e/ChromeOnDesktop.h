@@ -176,7 +176,7 @@ protected:
         for (const int dx : {0, rail.rect.width / 2, rail.rect.width - 1})
             for (const int dy : {0, rail.rect.height / 2, rail.rect.height - 1}) {
                 const int x = rail.rect.x + dx, y = rail.rect.y + dy;
-                EXPECT_TRUE(waitFor([&] { return railTakes(x, y); }, 5s)) << "at " << x << "," << y;
+                EXPECT_TRUE(waitFor([&] { return railTakes(x, y); })) << "at " << x << "," << y;
             }
         // At its centre, back from outside it so that it was never hovered.
         ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(a.x + a.width / 2), std::to_string(a.y + a.height / 2)}), 0);

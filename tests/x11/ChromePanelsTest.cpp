@@ -544,7 +544,7 @@ TEST_F(ChromePanelsTest, AMatNearlyTheWorkAreasSizeIsExactlyTheContainerOnEveryM
             return state && !state->empty() && state->at(0) == 1 && g && g->viewable;
         }, 10s));
         x_->windowManagerRoundTrip(5);
-        EXPECT_TRUE(waitFor([&] { return x_->freshGeometry(id)->rootRect == root; }, 5s))
+        EXPECT_TRUE(waitFor([&] { return x_->freshGeometry(id)->rootRect == root; }))
             << "the mat at " << x_->freshGeometry(id)->rootRect.minX() << "," << x_->freshGeometry(id)->rootRect.minY()
             << " " << x_->freshGeometry(id)->rootRect.width() << "x" << x_->freshGeometry(id)->rootRect.height()
             << ", the container at " << root.minX() << "," << root.minY() << " " << root.width() << "x" << root.height();
