@@ -93,6 +93,7 @@ public:
 
 private:
     std::string startWindowManager(const Options& options);
+    std::string startDrawingWindowManager(const Options& options);
 
     Options options_;
     std::vector<std::string> managerCommand_;
