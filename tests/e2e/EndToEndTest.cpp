@@ -146,12 +146,15 @@ nlohmann::json EndToEndTest::preferences() const {
     return nlohmann::json::parse(in, nullptr, /*allow_exceptions=*/false);
 }
 
-unsigned long EndToEndTest::pixel(int x, int y) {
-    XImage* image = XGetImage(x_->display(), x_->root(), x, y, 1, 1, AllPlanes, ZPixmap);
-    if (!image) return ~0ul;
-    const unsigned long p = XGetPixel(image, 0, 0) & 0xFFFFFF;
+unsigned long EndToEndTest::pixel(int x, int y) { return row(x, y, 1).at(0); }
+
+std::vector<unsigned long> EndToEndTest::row(int x, int y, int width) {
+    std::vector<unsigned long> out(static_cast<size_t>(width), ~0ul);
+    XImage* image = XGetImage(x_->display(), x_->root(), x, y, static_cast<unsigned>(width), 1, AllPlanes, ZPixmap);
+    if (!image) return out;
+    for (int i = 0; i < width; ++i) out[static_cast<size_t>(i)] = XGetPixel(image, i, 0) & 0xFFFFFF;
     XDestroyImage(image);
-    return p;
+    return out;
 }
 
 bool EndToEndTest::hasFocus(XWindowId window) {

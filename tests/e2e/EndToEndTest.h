@@ -70,6 +70,9 @@ protected:
     std::vector<std::string> hiddenLedger() const;
     // The root's pixel as 0xRRGGBB.
     unsigned long pixel(int x, int y);
+    // `width` pixels of a row from (x, y), read at one instant (pixels read one by one may straddle
+    // a repaint).
+    std::vector<unsigned long> row(int x, int y, int width);
 
     // `tessane --settings` handed to the running Tessane: its settings window, managed and
     // mapped; 0 (with a failure reported) when none appears.
