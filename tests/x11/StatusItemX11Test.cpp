@@ -68,10 +68,20 @@ protected:
         XWindowAttributes attributes;
         return XGetWindowAttributes(x_->display(), widget->winId(), &attributes) && attributes.map_state == IsViewable;
     }
+    // The tray's pixels at `r` (root pixels), read from the tray's own window: what the tray shows,
+    // whatever a compositing manager has put on the screen yet (Mutter beside a busy loop on every
+    // core at times kept showing an icon's first drawing for good).
+    XImage* trayImage(const RootRect& r) {
+        const Window tray = XGetSelectionOwner(x_->display(), x_->atom("_NET_SYSTEM_TRAY_S0"));
+        int x = 0, y = 0;
+        Window child = 0;
+        if (!tray || !XTranslateCoordinates(x_->display(), x_->root(), tray, r.x, r.y, &x, &y, &child)) return nullptr;
+        return XGetImage(x_->display(), tray, x, y, r.width, r.height, AllPlanes, ZPixmap);
+    }
     // Whether the icon's area shows the ink of our icon: dark on the tray's light background, which
     // still shows around it.
     bool showsIcon(const RootRect& r) {
-        XImage* image = XGetImage(x_->display(), x_->root(), r.x, r.y, r.width, r.height, AllPlanes, ZPixmap);
+        XImage* image = trayImage(r);
         if (!image) return false;
         int dark = 0;
         for (int y = 0; y < r.height; ++y)
@@ -85,7 +95,7 @@ protected:
     // The icon's pixels on screen that stand out from the panel at `ratio` or more, and those of
     // exactly `ink`.
     std::pair<int, int> inkedPixels(const RootRect& r, const QColor& panel, double ratio, const QColor& ink) {
-        XImage* image = XGetImage(x_->display(), x_->root(), r.x, r.y, r.width, r.height, AllPlanes, ZPixmap);
+        XImage* image = trayImage(r);
         if (!image) return {0, 0};
         int standOut = 0, exact = 0;
         for (int y = 0; y < r.height; ++y)
