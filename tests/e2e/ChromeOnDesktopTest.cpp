@@ -113,10 +113,8 @@ protected:
         setenv("KWIN_COMPOSE", "N", 1);
         X11TestServer::Options options;
         options.windowManagerName = "kwin";
-        std::string error;
-        server_ = X11TestServer::start(options, &error).release();
+        startServer(options);
         unsetenv("KWIN_COMPOSE");
-        if (!server_) FAIL() << "no private X server with KWin: " << error;
     }
 };
 

@@ -76,11 +76,9 @@ TEST_F(DesktopStatesTest, TheChromeLeavesWhileAnAppIsFullscreenAndComesBackWithT
 class NoWindowManagerTest : public EndToEndTest {
 protected:
     static void SetUpTestSuite() {
-        std::string error;
         X11TestServer::Options options;
         options.windowManager = false;
-        server_ = X11TestServer::start(options, &error).release();
-        if (!server_) FAIL() << "no private X server: " << error;
+        startServer(options);
     }
     // With no window manager, Tessane's windows are top-level windows of their own.
     size_t ownWindows() { return tessaneWindows(*x_, tessane_->pid(), false).size(); }
@@ -104,11 +102,9 @@ TEST_F(NoWindowManagerTest, AShowSaysWhyInOneAlertAndHotKeysAreServedWhileItIsUp
 class MutterTest : public EndToEndTest {
 protected:
     static void SetUpTestSuite() {
-        std::string error;
         X11TestServer::Options options;
         options.windowManagerName = "mutter";
-        server_ = X11TestServer::start(options, &error).release();
-        if (!server_) FAIL() << "no private X server with Mutter: " << error;
+        startServer(options);
     }
 };
 

@@ -80,11 +80,9 @@ protected:
 class LaunchFocusOnXfwmTest : public LaunchFocusTest {
 protected:
     static void SetUpTestSuite() {
-        std::string error;
         X11TestServer::Options options;
         options.windowManagerName = "xfwm4";
-        server_ = X11TestServer::start(options, &error).release();
-        if (!server_) FAIL() << "no private X server with xfwm4: " << error;
+        startServer(options);
     }
 };
 

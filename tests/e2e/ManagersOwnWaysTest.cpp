@@ -18,11 +18,9 @@ template <const char* Manager>
 class ManagerTest : public EndToEndTest {
 protected:
     static void SetUpTestSuite() {
-        std::string error;
         X11TestServer::Options options;
         options.windowManagerName = Manager;
-        server_ = X11TestServer::start(options, &error).release();
-        if (!server_) FAIL() << "no private X server with " << Manager << ": " << error;
+        startServer(options);
     }
 
     // Our alerts: managed windows of Tessane's titled with its name alone (the chrome's panels

@@ -27,12 +27,10 @@ using linux_backend::XWindowId;
 class LinuxRunningApplicationsTest : public X11TestBase {
 protected:
     static void SetUpTestSuite() {
-        std::string error;
         X11TestServer::Options options;
         options.windowManagerName = "openbox";
         options.focusNewWindows = false;
-        server_ = X11TestServer::start(options, &error).release();
-        if (!server_) FAIL() << "no private X server: " << error;
+        startServer(options);
     }
 
     void SetUp() override {

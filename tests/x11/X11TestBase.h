@@ -29,10 +29,13 @@ inline void ensureQtApplication() {
 // its own process), and a connection of the backend to it.
 class X11TestBase : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
+    static void SetUpTestSuite() { startServer({}); }
+    // A server that did not start fails each test of the suite with why: a failure here, in the
+    // suite's setup, Google Test reports as the suite's tests skipped.
+    static void startServer(const X11TestServer::Options& options) {
         std::string error;
-        server_ = X11TestServer::start(&error).release();
-        if (!server_) FAIL() << "no private X server: " << error;
+        server_ = X11TestServer::start(options, &error).release();
+        serverError_ = server_ ? "" : "no private X server: " + error;
     }
     static void TearDownTestSuite() {
         delete server_;
@@ -40,7 +43,7 @@ protected:
     }
 
     void SetUp() override {
-        ASSERT_NE(server_, nullptr);
+        ASSERT_NE(server_, nullptr) << serverError_;
         x_ = linux_backend::X11Connection::open(server_->display().c_str(),
                                                 [this](const std::string& line) { logLines_.push_back(line); });
         ASSERT_NE(x_, nullptr);
@@ -102,11 +105,13 @@ protected:
     }
 
     static X11TestServer* server_;
+    static std::string serverError_;
     std::unique_ptr<linux_backend::X11Connection> x_;
     std::vector<std::string> logLines_;
     std::deque<Client> clients_;
 };
 
 inline X11TestServer* X11TestBase::server_ = nullptr;
+inline std::string X11TestBase::serverError_;
 
 }  // namespace tessane::x11test
