@@ -51,6 +51,7 @@
 #include <xcb/xcb.h>
 
 #include <poll.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -321,6 +322,11 @@ struct Storms {
             XMapWindow(display, restacked.back());
         }
         if (o.reparentStorm) holder = XCreateSimpleWindow(display, root, -20, -20, 10, 10, 0, 0, 0);
+        // At the lowest priority, as a program the user leaves running behind their work: at the
+        // priority of everything else, beside a busy loop on every core, the storm outran Metacity,
+        // whose backlog grew by the second (a minute behind, 100 MB of queued events), and the
+        // window manager, not Tessane, was what a show and a hide waited on.
+        if (active()) setpriority(PRIO_PROCESS, 0, 19);
     }
     bool active() const { return holder || !restacked.empty(); }
     void burst() {
