@@ -241,6 +241,11 @@ void LinuxRunningApplications::addWindow(XWindowId window, Pid pid, bool initial
             requestActivation(pid, window);
         } else {
             mappedQuietly_[window] = {queue_.now() + kFocusGiveBackSeconds, false};
+            // The client list is read as it is now and the events as they come: on a busy
+            // machine the list names the window before its creation is heard, which then finds
+            // the launch answered. Asked here too, late for its mapping but not for the
+            // manager's later choices.
+            keepQuiet(window);
         }
     }
     if (newGroup && !initial) notify(Notification::didLaunch, *snapshot(*g));
