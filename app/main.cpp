@@ -17,6 +17,7 @@
 #include "platform/linux/session/LinuxSystemLog.h"
 #include "platform/linux/desktop/SchemeHandlerRegistration.h"
 #include "platform/qt/AppIcon.h"
+#include "platform/qt/HeapRelease.h"
 #include "platform/qt/LinuxPlatform.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/qt/tray/QtStatusItem.h"
@@ -133,6 +134,7 @@ int main(int argc, char** argv) {
     const Platform platform = backend.platform();
     auto& queue = static_cast<qt_backend::QtMainQueue&>(*platform.mainQueue);
     const auto stallWatch = app::StallWatch::fromEnvironment();
+    const qt_backend::HeapRelease heapRelease(queue, std::chrono::seconds(3));
 
     EventMonitorsInput input(*platform.eventMonitors);
     app::ShellParts parts(platform, backend, [environment = platform.environment] { return identity(*environment); });
