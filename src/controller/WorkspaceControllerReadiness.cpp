@@ -40,6 +40,11 @@ WindowReadiness WorkspaceController::windowReadiness(const Workspace& ws) {
     for (const auto& app : ws.apps)
         if (auto running = appController->runningApplication(app.bundleIdentifier)) runningList.push_back(*running);
 
+    std::vector<Pid> pids;
+    for (const auto& running : runningList)
+        if (running.isFinishedLaunching) pids.push_back(running.pid);
+    axController.accessibility().willReadWindowsOf(pids);
+
     WindowReadiness r;
     r.running = runningList.size();
     for (const auto& bundleID : pendingLaunches[ws.id])

@@ -290,6 +290,8 @@ std::vector<WorkspaceController::ShortOfWindows> WorkspaceController::appsShortO
 
     std::vector<ShortOfWindows> out;
     for (const auto& bundleID : order) {
+        // One pane is never short: any window fills it, and none is the invitation's.
+        if (panes[bundleID].second < 2) continue;
         const auto running = appController->runningApplication(bundleID);
         if (!running || !running->isFinishedLaunching) continue;
         const int windows = static_cast<int>(axController.manageableWindows(running->pid).size());

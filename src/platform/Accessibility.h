@@ -145,6 +145,10 @@ public:
     virtual std::optional<Pid> pid(const AXElement& element) = 0;
 
     virtual AXAttributeResult copyAttribute(const AXElement& element, std::string_view attribute) = 0;
+    // A hint: the windows of these applications, their frames and states, are read next (a show
+    // asks about each of its apps in turn). A backend that asks a server for them can ask for all
+    // of them in one exchange instead of one per application.
+    virtual void willReadWindowsOf(std::span<const Pid> pids) { (void)pids; }
     virtual AXError setAttribute(const AXElement& element, std::string_view attribute,
                                  const AXValue& value) = 0;
     virtual AXError performAction(const AXElement& element, std::string_view action) = 0;

@@ -135,6 +135,35 @@ TEST_F(LinuxAccessibilityTest, WindowInfosListAnAppsWindowsWithRolesFramesAndOne
     EXPECT_EQ(ax_->copyAttribute(ax_->applicationElement(pidOf(app)), ax::kMenuBar).error, AXError::noValue);
     EXPECT_EQ(ax_->copyAttribute(element(app.windows[0]), ax::kDocument).error, AXError::noValue);
     EXPECT_EQ(ax_->windowNumber(element(app.windows[0])), static_cast<uint32_t>(app.windows[0]));
+
+    // A show asks about each of its apps in turn. Told which first, the backend reads all their
+    // windows' frames (moved since they were read) and states in one exchange, and the reads ask
+    // next to nothing (a manager may still rewrite a property of a window it moved).
+    auto& other = startClient({"--class", "gamma.Gamma", "--title", "Gamma"});
+    auto& third = startClient({"--class", "delta.Delta", "--title", "Delta"});
+    for (auto w : {app.windows[0], app.windows[1], other.windows[0], third.windows[0]})
+        ASSERT_EQ(server_->run({"wmctrl", "-i", "-r", std::to_string(w), "-e", "0,200,150,-1,-1"}), 0);
+    ASSERT_TRUE(runUntil([&] { return seen(third.windows[0]).minX() == 200; }));
+    uint64_t version = x_->desktop().version();
+    auto quietSince = std::chrono::steady_clock::now();
+    ASSERT_TRUE(runUntil([&] {
+        if (const uint64_t now = x_->desktop().version(); now != version) {
+            version = now;
+            quietSince = std::chrono::steady_clock::now();
+        }
+        return std::chrono::steady_clock::now() - quietSince > std::chrono::milliseconds(300);
+    }, 30));
+    const std::vector<Pid> pids = {pidOf(app), pidOf(other), pidOf(third)};
+    const uint64_t before = x_->roundTrips();
+    ax_->willReadWindowsOf(pids);
+    const uint64_t hinted = x_->roundTrips();
+    std::vector<AXWindowController::WindowInfo> read;
+    for (Pid pid : pids)
+        for (auto& info : windows_->windowInfos(pid)) read.push_back(std::move(info));
+    EXPECT_LE(x_->roundTrips() - hinted, 1u);
+    EXPECT_LE(hinted - before, 3u);
+    ASSERT_EQ(read.size(), 5u);
+    for (const auto& info : read) EXPECT_EQ(info.position, seen(info.element.handle()).origin);
 }
 
 TEST_F(LinuxAccessibilityTest, PlacingANormalWindowGivesPlacedAndTheFrameAsked) {

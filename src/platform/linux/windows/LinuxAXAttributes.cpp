@@ -25,6 +25,15 @@ AXAttributeResult error(AXError e) { return {e, {}}; }
 
 }  // namespace
 
+void LinuxAccessibility::willReadWindowsOf(std::span<const Pid> pids) {
+    std::vector<XWindowId> windows;
+    for (Pid pid : pids) {
+        const auto of = windowsOf(pid);
+        windows.insert(windows.end(), of.begin(), of.end());
+    }
+    prefetchWindowFacts(windows);
+}
+
 AXAttributeResult LinuxAccessibility::copyAttribute(const AXElement& element, std::string_view attribute) {
     if (element.isNull()) return error(AXError::illegalArgument);
     if (!isProcessTrusted()) return error(AXError::apiDisabled);

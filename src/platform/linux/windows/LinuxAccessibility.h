@@ -84,6 +84,7 @@ public:
     AXElement applicationElement(Pid pid) override;
     std::optional<Pid> pid(const AXElement& element) override;
     AXAttributeResult copyAttribute(const AXElement& element, std::string_view attribute) override;
+    void willReadWindowsOf(std::span<const Pid> pids) override;
     AXError setAttribute(const AXElement& element, std::string_view attribute,
                          const AXValue& value) override;
     AXError performAction(const AXElement& element, std::string_view action) override;
