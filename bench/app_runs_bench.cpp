@@ -275,6 +275,53 @@ private:
     double lastMap_ = 0;
 };
 
+// The hot key's own floor: a client that grabbed the key and, the moment it hears it, sends the
+// four moves of P4 (no reading, no deciding): what answering a key costs any program before its
+// own work (the key through the server, a sleeping process woken). On its own connection and
+// thread, for as long as it lives; only while the program is not running (one grab per key).
+class KeyFloor {
+public:
+    KeyFloor(const std::string& display, std::vector<unsigned long> windows, std::vector<RootRect> placed)
+        : x_(linux_backend::X11Connection::open(display.c_str())) {
+        if (!x_) return;
+        Display* d = x_->display();
+        XGrabKey(d, XKeysymToKeycode(d, XK_1), Mod4Mask | Mod1Mask, DefaultRootWindow(d), True, GrabModeAsync,
+                 GrabModeAsync);
+        XSync(d, False);
+        if (::pipe(stop_) != 0) stop_[0] = stop_[1] = -1;
+        // Asleep until the key or the end, as the program is between keys.
+        thread_ = std::thread([this, d, windows = std::move(windows), placed = std::move(placed)] {
+            for (;;) {
+                pollfd p[2] = {{ConnectionNumber(d), POLLIN, 0}, {stop_[0], POLLIN, 0}};
+                ::poll(p, 2, -1);
+                if (p[1].revents) return;
+                for (XEvent e; XPending(d);) {
+                    XNextEvent(d, &e);
+                    if (e.type != KeyPress) continue;
+                    for (size_t i = 0; i < windows.size(); ++i)
+                        x_->requestMoveResize(windows[i], Point{double(placed[i].x), double(placed[i].y)},
+                                              Size{double(placed[i].width), double(placed[i].height)});
+                    XFlush(d);
+                }
+            }
+        });
+    }
+    ~KeyFloor() {
+        if (stop_[1] >= 0 && ::write(stop_[1], "x", 1) != 1) std::perror("app_runs_bench");
+        if (thread_.joinable()) thread_.join();
+        for (int fd : stop_)
+            if (fd >= 0) ::close(fd);
+    }
+    KeyFloor(const KeyFloor&) = delete;
+    KeyFloor& operator=(const KeyFloor&) = delete;
+    bool connected() const { return x_ != nullptr; }
+
+private:
+    std::unique_ptr<linux_backend::X11Connection> x_;
+    int stop_[2] = {-1, -1};
+    std::thread thread_;
+};
+
 // The resource-id bases of the X clients of process `pid` (its connections), as the server tells.
 std::set<unsigned long> clientsOf(Display* d, pid_t pid) {
     std::set<unsigned long> out;
@@ -300,6 +347,8 @@ int fail(const std::string& why) {
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
     const int quiet = argc > 2 ? std::max(1, std::atoi(argv[2])) : 30;
+    // `app_runs_bench <rounds> <idle> first`: P1's first shows and their floors alone.
+    const bool firstOnly = argc > 3 && std::string(argv[3]) == "first";
     std::string error;
     auto server = x11test::X11TestServer::start(&error);
     if (!server) return fail(error);
@@ -653,15 +702,62 @@ int main(int argc, char** argv) {
         stopTessane();
         return FirstShow{t, chromeUp};
     };
-    std::vector<double> floors, hotFloors, tool, firstShows, chromeUps;
+    // The goals' ratios are taken round by round (a show against the floor and the script of
+    // its own round) and their median given: the machine's load drifts between rounds.
+    const auto ratioOf = [&](const std::vector<double>& over, const std::vector<double>& under) {
+        std::vector<double> ratios;
+        for (size_t i = 0; i < over.size() && i < under.size(); ++i) ratios.push_back(over[i] / under[i]);
+        return median(ratios);
+    };
+    // Every round's ratio, lowest to highest: the goals hold sample by sample.
+    const auto ratioRange = [&](const std::vector<double>& over, const std::vector<double>& under) {
+        std::vector<double> ratios;
+        for (size_t i = 0; i < over.size() && i < under.size(); ++i) ratios.push_back(over[i] / under[i]);
+        std::sort(ratios.begin(), ratios.end());
+        const auto within = std::count_if(ratios.begin(), ratios.end(), [](double r) { return r <= 1.3; });
+        char text[96];
+        std::snprintf(text, sizeof text, "rounds %.2f-%.2f, %ld of %zu at most 1.3", ratios.empty() ? 0 : ratios.front(),
+                      ratios.empty() ? 0 : ratios.back(), long(within), ratios.size());
+        return std::string(text);
+    };
+    // The key's floor, set up and left alone as the program is before its first show.
+    const auto keyFloor = [&]() -> std::optional<double> {
+        KeyFloor client(server->display(), windows, placed);
+        if (!client.connected()) return std::nullopt;
+        settle();
+        spread();
+        return timedChord(showKey);
+    };
+    std::vector<double> floors, hotFloors, tool, firstShows, chromeUps, keyFloors;
     for (int r = 0; r < rounds; ++r) {
         floors.push_back(floorMoves(true));
         hotFloors.push_back(floorMoves(false));
-        tool.push_back(wmctrlScript());
+        if (!firstOnly) tool.push_back(wmctrlScript());
         const auto shown = firstShow();
         if (!shown) return fail("Tessane did not start again");
         firstShows.push_back(shown->tiled);
         chromeUps.push_back(shown->chromeUp);
+        if (const auto k = keyFloor()) keyFloors.push_back(*k);
+    }
+
+    const auto printKeyFloor = [&] {
+        std::printf("     the key's floor: a client that grabbed it sends the 4 moves  %.3f ms   (%s)\n",
+                    median(keyFloors) * 1e3, bench::range(keyFloors).c_str());
+        std::printf("     key's floor / P4 floor after the spread, by round %5.2f x   (%s); first show / key's floor %5.2f x\n",
+                    ratioOf(keyFloors, hotFloors), ratioRange(keyFloors, hotFloors).c_str(),
+                    ratioOf(firstShows, keyFloors));
+    };
+    if (firstOnly) {
+        std::printf("app_runs_bench: %d rounds of first shows (Xvfb + %s), medians\n", rounds,
+                    server->windowManagerName().c_str());
+        std::printf("  P1 first show, hot key to all confirmed   %9.3f ms   (%s)\n", median(firstShows) * 1e3,
+                    bench::range(firstShows).c_str());
+        std::printf("  P4 floor right after the spread           %9.3f ms   (%s)\n", median(hotFloors) * 1e3,
+                    bench::range(hotFloors).c_str());
+        std::printf("     first show / P4 floor after the spread, by round %5.2f x   (goal: at most 1.3; %s)\n",
+                    ratioOf(firstShows, hotFloors), ratioRange(firstShows, hotFloors).c_str());
+        printKeyFloor();
+        return timeouts == 0 ? 0 : 2;
     }
 
     // A first show with 10,000 stored workspaces (the shown one first in the list), against the
@@ -729,24 +825,6 @@ int main(int argc, char** argv) {
     const double wm = median(wmTrips), show = median(shows), wmc = median(tool), floor = median(floors),
                  hotFloor = median(hotFloors), first = median(firstShows);
     const double firstCrowded = median(firstShowsCrowded), floorCrowded = median(floorsCrowded);
-    // The goals' ratios are taken round by round (a show against the floor and the script of
-    // its own round) and their median given: the machine's load drifts between rounds.
-    const auto ratioOf = [&](const std::vector<double>& over, const std::vector<double>& under) {
-        std::vector<double> ratios;
-        for (size_t i = 0; i < over.size() && i < under.size(); ++i) ratios.push_back(over[i] / under[i]);
-        return median(ratios);
-    };
-    // Every round's ratio, lowest to highest: the goals hold sample by sample.
-    const auto ratioRange = [&](const std::vector<double>& over, const std::vector<double>& under) {
-        std::vector<double> ratios;
-        for (size_t i = 0; i < over.size() && i < under.size(); ++i) ratios.push_back(over[i] / under[i]);
-        std::sort(ratios.begin(), ratios.end());
-        const auto within = std::count_if(ratios.begin(), ratios.end(), [](double r) { return r <= 1.3; });
-        char text[96];
-        std::snprintf(text, sizeof text, "rounds %.2f-%.2f, %ld of %zu at most 1.3", ratios.empty() ? 0 : ratios.front(),
-                      ratios.empty() ? 0 : ratios.back(), long(within), ratios.size());
-        return std::string(text);
-    };
     using bench::range;
     std::printf("app_runs_bench: %d rounds, four clients in a 2 x 2 workspace (Xvfb + %s), medians\n", rounds,
                 server->windowManagerName().c_str());
@@ -762,6 +840,7 @@ int main(int argc, char** argv) {
     std::printf("     first show / P4 floor after the spread, by round %5.2f x   (goal: at most 1.3; %s)\n",
                 ratioOf(firstShows, hotFloors), ratioRange(firstShows, hotFloors).c_str());
     std::printf("     wmctrl / first show, by round          %9.1f x   (goal: at least 1.5)\n", ratioOf(tool, firstShows));
+    printKeyFloor();
     std::printf("  the windows' first tiling ever (apart)    %9.3f ms\n", firstTiling * 1e3);
     std::printf("  P1 show after hide, hot key to confirmed  %9.3f ms   (%d timed out in all)\n", show * 1e3, timeouts);
     std::printf("     / (4 window-manager round trips)       %9.1f x   (goal: at most 2)\n", show / (4 * wm));
