@@ -89,6 +89,19 @@ protected:
         if (!p || !s) return std::nullopt;
         return Rect(*p, *s);
     }
+    // Until the desktop as the backend knows it has not changed for `quiet`: the window manager
+    // done with what it was given.
+    bool settled(std::chrono::milliseconds quiet) {
+        uint64_t version = x_->desktop().version();
+        auto quietSince = std::chrono::steady_clock::now();
+        return runUntil([&] {
+            if (const uint64_t now = x_->desktop().version(); now != version) {
+                version = now;
+                quietSince = std::chrono::steady_clock::now();
+            }
+            return std::chrono::steady_clock::now() - quietSince > quiet;
+        }, 30);
+    }
 
     std::unique_ptr<qt_backend::QtMainQueue> queue_;
     Subscription pump_;
@@ -144,15 +157,7 @@ TEST_F(LinuxAccessibilityTest, WindowInfosListAnAppsWindowsWithRolesFramesAndOne
     for (auto w : {app.windows[0], app.windows[1], other.windows[0], third.windows[0]})
         ASSERT_EQ(server_->run({"wmctrl", "-i", "-r", std::to_string(w), "-e", "0,200,150,-1,-1"}), 0);
     ASSERT_TRUE(runUntil([&] { return seen(third.windows[0]).minX() == 200; }));
-    uint64_t version = x_->desktop().version();
-    auto quietSince = std::chrono::steady_clock::now();
-    ASSERT_TRUE(runUntil([&] {
-        if (const uint64_t now = x_->desktop().version(); now != version) {
-            version = now;
-            quietSince = std::chrono::steady_clock::now();
-        }
-        return std::chrono::steady_clock::now() - quietSince > std::chrono::milliseconds(300);
-    }, 30));
+    ASSERT_TRUE(settled(std::chrono::milliseconds(300)));
     const std::vector<Pid> pids = {pidOf(app), pidOf(other), pidOf(third)};
     const uint64_t before = x_->roundTrips();
     ax_->willReadWindowsOf(pids);
@@ -659,15 +664,7 @@ TEST_F(LinuxAccessibilityTest, AThousandWindowsOfOneAppAreReadWithoutARoundTripP
     }, 30)) << "windows read: " << seen << " of " << count;
     // Openbox gives each new window the focus as it maps: one reading of a desktop that is still
     // changing may see two windows in front in turn. Let it settle first.
-    uint64_t version = x_->desktop().version();
-    auto quietSince = std::chrono::steady_clock::now();
-    ASSERT_TRUE(runUntil([&] {
-        if (const uint64_t now = x_->desktop().version(); now != version) {
-            version = now;
-            quietSince = std::chrono::steady_clock::now();
-        }
-        return std::chrono::steady_clock::now() - quietSince > std::chrono::milliseconds(500);
-    }, 30));
+    ASSERT_TRUE(settled(std::chrono::milliseconds(500)));
     const uint64_t before = x_->roundTrips();
     const auto infos = windows_->windowInfos(pidOf(many));
     const auto main = windows_->mainWindow(pidOf(many));

@@ -1,6 +1,8 @@
+#include "platform/qt/HeapRelease.h"
 #include "platform/qt/QtMainQueue.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -141,6 +143,35 @@ TEST_F(QtMainQueueTest, WorkThatNestsALoopLetsTheRestOfTheQueueRunMeanwhile) {
     timer->invalidate();
     EXPECT_EQ(order, (std::vector<std::string>{"modal", "posted meanwhile", "due meanwhile", "modal done"}));
     EXPECT_EQ(deepest, 1);
+}
+
+// The heap's release rides on the loop going to sleep: once after work, when it has been quiet.
+TEST_F(QtMainQueueTest, TheHeapIsReleasedOnceAfterWorkWhenQuietAndAnIdleLoopIsNeverWokenForIt) {
+    using namespace std::chrono_literals;
+    // The loop with nothing but one timer to end it: no turn of work until then.
+    const auto runQuietly = [](std::chrono::milliseconds period) {
+        QEventLoop loop;
+        QTimer::singleShot(period, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    int releases = 0;
+    const HeapRelease release(queue_, 200ms, [&] { ++releases; });
+    // Work for a while, a turn every 20 ms: the release waits for the quiet after the last.
+    QTimer work;
+    int turns = 0;
+    QObject::connect(&work, &QTimer::timeout, [&] {
+        if (++turns == 20) work.stop();
+    });
+    work.start(20);
+    EXPECT_TRUE(queue_.runUntil([&] { return !work.isActive(); }, 10.0));
+    EXPECT_EQ(releases, 0);
+    // One release, and its own turn is not work: a quiet loop stays quiet.
+    runQuietly(2000ms);
+    EXPECT_EQ(releases, 1);
+    // New work (and the turn that ended the last run) arms it again.
+    queue_.post([] {});
+    runQuietly(2000ms);
+    EXPECT_EQ(releases, 2);
 }
 
 }  // namespace
