@@ -5,8 +5,10 @@
 //   P1  first shows: each round the program is started afresh and, once it has settled, the
 //       windows are spread out and the hot key typed at once; until all four windows of a 2 x 2
 //       workspace are confirmed in their panes. Against the floor below right after the spread (both
-//       hot), in the same rounds; the ratios round by round. Also a show after a hide, against four
-//       window-manager round trips.
+//       hot), in the same rounds; the ratios round by round. Beside them the key's own floor: a
+//       client that grabbed the key sends the four moves the moment it hears it. Also a show after
+//       a hide, against four window-manager round trips. `app_runs_bench N IDLE first` runs the
+//       first shows and their floors alone.
 //   P2  the same four placements made by a wmctrl script (one shell running a process per window),
 //       confirmed the same way; against P1.
 //   P3  the idle cost of the program, with no workspace shown and with one shown: CPU time and
