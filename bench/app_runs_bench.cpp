@@ -277,6 +277,15 @@ private:
     double lastMap_ = 0;
 };
 
+// The four moves of the floors: each window's frame to its corner, its client to its size, as
+// _NET_MOVERESIZE_WINDOW takes them (what wmctrl -e sends).
+void askMoves(linux_backend::X11Connection& x, const std::vector<unsigned long>& windows,
+              const std::vector<RootRect>& placed) {
+    for (size_t i = 0; i < windows.size(); ++i)
+        x.requestMoveResize(windows[i], Point{double(placed[i].x), double(placed[i].y)},
+                            Size{double(placed[i].width), double(placed[i].height)});
+}
+
 // The hot key's own floor: a client that grabbed the key and, the moment it hears it, sends the
 // four moves of P4 (no reading, no deciding): what answering a key costs any program before its
 // own work (the key through the server, a sleeping process woken). On its own connection and
@@ -300,9 +309,7 @@ public:
                 for (XEvent e; XPending(d);) {
                     XNextEvent(d, &e);
                     if (e.type != KeyPress) continue;
-                    for (size_t i = 0; i < windows.size(); ++i)
-                        x_->requestMoveResize(windows[i], Point{double(placed[i].x), double(placed[i].y)},
-                                              Size{double(placed[i].width), double(placed[i].height)});
+                    askMoves(*x_, windows, placed);
                     XFlush(d);
                 }
             }
@@ -655,9 +662,7 @@ int main(int argc, char** argv) {
         if (settled) settle();
         watch.forget();
         const double t0 = clockSeconds();
-        for (size_t i = 0; i < windows.size(); ++i)
-            x->requestMoveResize(windows[i], Point{double(placed[i].x), double(placed[i].y)},
-                                 Size{double(placed[i].width), double(placed[i].height)});
+        askMoves(*x, windows, placed);
         XFlush(d);
         watch.waitTiled(windows, seconds(5));
         return clockSeconds() - t0;

@@ -167,6 +167,11 @@ int main(int argc, char** argv) {
     const std::vector<KeySym> show = {XK_Alt_L, XK_Super_L, XK_1}, hide = {XK_Alt_L, XK_Super_L, XK_h};
     const auto isTiled = [&] { return tiled(watch, pair[0], pair[1]); };
     const auto isHidden = [&] { return wmState(watch, pair[0]) == IconicState && wmState(watch, pair[1]) == IconicState; };
+    // The pair minimized by a plain client, as a taskbar does.
+    const auto minimizeBoth = [&] {
+        for (Window w : pair) XIconifyWindow(keys, w, DefaultScreen(keys));
+        XFlush(keys);
+    };
     if (!timedKey(keys, watch, show, isTiled)) return fail("the first show did not tile the pair");
 
     std::printf("app_storms_bench: %d rounds, %.0f s storms (Xvfb + %s), medians and ranges\n", rounds, stormSeconds,
@@ -204,8 +209,7 @@ int main(int argc, char** argv) {
         if (!storm.empty()) {
             for (XEvent e; XPending(watch);) XNextEvent(watch, &e);
             const double start = clockSeconds();
-            for (Window w : pair) XIconifyWindow(keys, w, DefaultScreen(keys));
-            XFlush(keys);
+            minimizeBoth();
             if (x11test::waitUntil([&] {
                     for (XEvent e; XPending(watch);) XNextEvent(watch, &e);
                     return isHidden();
@@ -247,8 +251,7 @@ int main(int argc, char** argv) {
         if (!storm.empty()) stormer = client(storm).first;
         std::vector<double> restores;
         for (int r = 0; r < rounds; ++r) {
-            for (Window w : pair) XIconifyWindow(keys, w, DefaultScreen(keys));
-            XFlush(keys);
+            minimizeBoth();
             // Iconic and off the screen: a restore asked while the manager still animates the
             // iconify would find them in place.
             const auto offScreen = [&] {
