@@ -62,8 +62,8 @@ void SettingsWindowController::showWindow(const std::optional<ScreenInfo>& displ
     if (window_ && display) {
         const Rect frame = window_->frame();
         const auto current = screenHolding(services_.screens->screens(), Point{frame.midX(), frame.midY()});
-        const std::optional<uint32_t> here = current ? current->displayNumber : std::nullopt;
-        if (here != display->displayNumber) {
+        // A window on no display is moved only to a display that has a number to tell.
+        if (current ? current->displayNumber != display->displayNumber : display->displayNumber.has_value()) {
             window_->setFrame(frameCentredOn(display->visibleFrame, frame));
             Log::line("[Tessane] Settings: opened on " + display->localizedName + ", the display it was asked from.");
         }

@@ -469,7 +469,9 @@ TEST_F(ManyWindowsTest, AnAppOfManyWindowsComesBackWithRoundTripsThatDoNotGrowWi
     // Whether the manager takes the restore most managers ignore is known from what it did (its
     // answer, or the echo of one that answers none: KWin), never from that wait's bound.
     for (const auto& tally : WaitBounds::take()) {
-        if (tally.name == linux_backend::waits::kIgnoredRestore.name) EXPECT_EQ(tally.ranOut, 0);
+        if (tally.name == linux_backend::waits::kIgnoredRestore.name) {
+            EXPECT_EQ(tally.ranOut, 0);
+        }
     }
     for (XWindowId w : front) EXPECT_EQ(ax_->isMinimized(w), false) << w;
     ASSERT_TRUE(queue_->runUntil([&] { return minimized() == 0; }, 30)) << minimized();

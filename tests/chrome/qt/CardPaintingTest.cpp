@@ -109,9 +109,10 @@ TEST_P(CardPaintingTest, TipsCardPaintsItsSymbolsAndText) {
         // Small text reads at 4.5:1 on the card.
         const QColor ink = resolveColor(op.color, dark());
         const auto over = [&](float c, float p) { return c * ink.alphaF() + p * (1 - ink.alphaF()); };
-        if (op.kind == DrawOp::Kind::styledText)
+        if (op.kind == DrawOp::Kind::styledText) {
             EXPECT_GE(contrastRatio(QColor::fromRgbF(over(ink.redF(), plate.redF()), over(ink.greenF(), plate.greenF()),
                                                      over(ink.blueF(), plate.blueF())), plate), 4.5);
+        }
     }
     // The sparkles are in the accent colour.
     const DrawOp& sparkles = layout.content.front();
