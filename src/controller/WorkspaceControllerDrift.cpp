@@ -65,7 +65,10 @@ void WorkspaceController::checkDrift(const AXElement& element, const Uuid& works
         return;
     // A button held is the user moving it (a title-bar drag the window manager carries out, begun
     // while a placement of ours was under way), not the application: looked at again once let go.
-    if (env.input && env.input->isMouseButtonDown()) return scheduleDriftCheck(element, workspaceID);
+    // A window drag not yet finished is the user's too: the button reads up as soon as it is let
+    // go, while the release that drops the window into a pane may still be on its way.
+    if ((env.input && env.input->isMouseButtonDown()) || drag.draggingWindowWorkspaceID)
+        return scheduleDriftCheck(element, workspaceID);
 
     const TimeInterval now = queue.now();
     const std::vector<TimeInterval> previous = drift.driftCorrections.count(element) ? drift.driftCorrections[element]

@@ -1,5 +1,7 @@
 #include "support/ShownWorkspace.h"
 
+#include "controller/GlobalInput.h"
+
 #include <gtest/gtest.h>
 
 namespace tessane::testing {
@@ -110,6 +112,20 @@ TEST_F(Drift, ManyMoveReportsWithinTheGuardGiveOneCheck) {
     s.advance(0.6);
     EXPECT_EQ(corrections(), 1u);
     EXPECT_EQ(notes.frame(), tile(0));
+
+    // Carried over Mail's pane: a check that finds the button up before the release is heard
+    // leaves the window to the drop, which swaps the panes.
+    s.advance(2);  // past the correction's own guard
+    s.input.buttonDown = true;
+    s.input.pointer = {tile(1).midX(), 900 - tile(1).midY()};
+    notes.moveTo({tile(1).minX() + 30, tile(1).minY() + 20});
+    s.advance(0.05);
+    s.input.buttonDown = false;
+    s.probe().checkDrift(notes.element(), ws.id);
+    s.input.send(GlobalInput::kLeftMouseUp);
+    s.advance(1);
+    EXPECT_EQ(s.logCount("[Tessane] Swapped panes in “Write”: Notes ⇄ Mail."), 1u);
+    EXPECT_EQ(corrections(), 1u);
 }
 
 TEST_F(Drift, NothingIsCorrectedWhileSoloedDraggingResurfacingUnderStageManagerInFullscreenOrMinimized) {
