@@ -37,9 +37,19 @@ void WaitBounds::setSink(Sink sink) {
     s.sink = std::move(sink);
 }
 
+void WaitBounds::tell(const std::string& line) {
+    Sink sink;
+    {
+        auto& s = state();
+        std::lock_guard lock(s.mutex);
+        sink = s.sink;
+    }
+    if (sink) sink(line);
+    else std::fprintf(stderr, "%s\n", line.c_str());
+}
+
 void WaitBounds::note(const WaitBound& bound, double waitedSeconds, bool ranOut) {
     auto& s = state();
-    Sink sink;
     {
         std::lock_guard lock(s.mutex);
         auto it = std::find_if(s.tallies.begin(), s.tallies.end(), [&](const Tally& t) { return t.name == bound.name; });
@@ -49,12 +59,9 @@ void WaitBounds::note(const WaitBound& bound, double waitedSeconds, bool ranOut)
         if (!ranOut) return;
         ++it->ranOut;
         if (!s.logged.emplace(bound.name).second) return;
-        sink = s.sink;
     }
-    const std::string line = "[Tessane][wait] " + std::string(bound.name) + " did not come within " +
-                             seconds(bound.seconds) + " s: waiting no longer (said once; later ones are counted)";
-    if (sink) sink(line);
-    else std::fprintf(stderr, "%s\n", line.c_str());
+    tell("[Tessane][wait] " + std::string(bound.name) + " did not come within " + seconds(bound.seconds) +
+         " s: waiting no longer (said once; later ones are counted)");
 }
 
 bool WaitBounds::wait(const WaitBound& bound, const std::function<bool(double)>& wait, double limit,

@@ -23,6 +23,9 @@ public:
     // Where the lines of bounds that ran out go (the program's log); until set, standard error.
     static void setSink(Sink sink);
 
+    // A line about the waits (what is waited for no longer, and why) to where bounds' lines go.
+    static void tell(const std::string& line);
+
     // One wait under `bound` that took `waitedSeconds` and ended by the bound or by its event.
     static void note(const WaitBound& bound, double waitedSeconds, bool ranOut);
 

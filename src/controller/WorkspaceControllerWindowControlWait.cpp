@@ -1,5 +1,5 @@
 // Window control away for a moment: the window manager is being replaced (killed and started
-// again, or `--replace`). Nothing waits for its successor on the main thread: a show asked
+// again, or `--replace`), or it does not answer (stopped). Nothing waits for its successor on the main thread: a show asked
 // meanwhile waits by the platform's word that it is back, hot keys are served as ever, and what
 // a placement could not do then is not taken for an application's refusal.
 #include "controller/WorkspaceController.h"
@@ -26,7 +26,7 @@ bool WorkspaceController::showAwaitsWindowControl(const Workspace& ws, std::func
     const auto waiting = std::find_if(shows.begin(), shows.end(), [&](const auto& show) { return show.first == ws.id; });
     if (waiting == shows.end() && !windowControlAway(false)) return false;
     if (waiting == shows.end()) {
-        Log::line("[Tessane] Show ‘" + ws.name + "’ waits for the window manager, which is being replaced.");
+        Log::line("[Tessane] Show ‘" + ws.name + "’ waits for the window manager to take it.");
         shows.emplace_back(ws.id, std::move(onShown));
     } else if (onShown) {
         // Asked again: shown once, and both callers told.
@@ -45,7 +45,7 @@ void WorkspaceController::windowControlSettled() {
     auto shows = std::exchange(wait.shows, {});
     const bool back = env.platform.accessibility->isProcessTrusted();
     if (!shows.empty() || placeAgain)
-        Log::line(back ? "[Tessane] A window manager took over: carrying on."
+        Log::line(back ? "[Tessane] Window control is back: carrying on."
                        : "[Tessane] No window manager took over in time.");
     // Placed where the shows would move the windows anyway only when no show follows.
     if (back && placeAgain)

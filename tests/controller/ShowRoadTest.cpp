@@ -145,7 +145,7 @@ TEST_F(ShowRoad, WhileTheManagerIsReplacedAShowWaitsForTheNextOneAndNoAppIsBlame
     s.advance(1);
     EXPECT_EQ(shown, 0);
     EXPECT_EQ(s.sim.accessibility.promptCount(), 0);
-    EXPECT_EQ(s.logCount("[Tessane] Show ‘Write’ waits for the window manager, which is being replaced."), 1u);
+    EXPECT_EQ(s.logCount("[Tessane] Show ‘Write’ waits for the window manager to take it."), 1u);
     s.sim.accessibility.endReplacement(true);
     s.advance(0.1);
     EXPECT_EQ(shown, 2);

@@ -34,7 +34,7 @@ TEST_F(WindowManagerRestartTest, AShowAsTheManagerRestartsIsTiledByTheNextOneWit
     startWithPair();
     server_->stopWindowManager();
     press("alt+super+1");
-    ASSERT_TRUE(waitForLog("waits for the window manager, which is being replaced.")) << log();
+    ASSERT_TRUE(waitForLog("waits for the window manager to take it.")) << log();
     press("alt+super+1");
     ASSERT_TRUE(waitUntil([&] { return logCount("[Tessane] Show workspace requested: ") == 2; }, kDeadline)) << log();
     ASSERT_EQ(server_->restartWindowManager(), "");
@@ -60,6 +60,29 @@ TEST_F(WindowManagerRestartTest, AManagerKilledWhileTheMovesWaitForItEndsTheWait
     ASSERT_EQ(server_->restartWindowManager(), "");
     EXPECT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
     EXPECT_EQ(logCount("[Tessane][wait] the window manager"), 0u) << "a wait ran to its bound\n" << log();
+    EXPECT_EQ(logCount("refused its pane"), 0u) << log();
+    EXPECT_EQ(logCount(kTold), 0u) << log();
+}
+
+// A stopped manager (a debugger, a frozen compositor) costs one bound: once a wait on it ran out
+// with its echo unanswered too, nothing waits for it, links are taken and performed meanwhile,
+// no app is blamed, and once it answers again the pair is tiled.
+TEST_F(WindowManagerRestartTest, AStoppedManagerCostsOneBoundAndTheShowCarriesOnOnceItAnswers) {
+    startWithPair();
+    server_->signalWindowManager(SIGSTOP);
+    struct Resume {
+        X11TestServer& server;
+        ~Resume() { server.signalWindowManager(SIGCONT); }
+    } resume{*server_};
+    std::string text;
+    ASSERT_EQ(runSecondTessane({"tessane://show/Pair"}, &text), 0) << text;
+    ASSERT_TRUE(waitForLog("is not answering: nothing waits for it")) << log();
+    ASSERT_EQ(runSecondTessane({"tessane://show/Pair"}, &text), 0) << text;
+    ASSERT_TRUE(waitForLog("[Tessane] Show ‘Pair’ waits for the window manager to take it.")) << log();
+    server_->signalWindowManager(SIGCONT);
+    EXPECT_TRUE(waitForLog("[Tessane] Window control is back: carrying on.")) << log();
+    EXPECT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
+    EXPECT_EQ(logCount("is not answering"), 1u) << log();
     EXPECT_EQ(logCount("refused its pane"), 0u) << log();
     EXPECT_EQ(logCount(kTold), 0u) << log();
 }

@@ -23,6 +23,12 @@ TEST(X11FrameGeometry, ExtentsComeFromFourNonNegativeCardinalsThatLeaveRoomWithi
     EXPECT_FALSE(FrameExtents::fromCardinals(std::vector<long>{1, 1, 5000, 0}, limit));
     EXPECT_FALSE(FrameExtents::fromCardinals(std::vector<long>{0x7fffffff, 0x7fffffff, 0x7fffffff, 0x7fffffff}, limit));
     EXPECT_FALSE(FrameExtents::fromCardinals(std::vector<long>{0xffffffffL, 0, 0, 0}, limit));
+    // Where they are refused, the manager's frame around the client stands in, under the same rules.
+    const Rect client(101, 120, 400, 300);
+    EXPECT_EQ(FrameExtents::between(Rect(100, 100, 402, 325), client, limit), kOpenbox);
+    EXPECT_EQ(FrameExtents::between(client, client, limit), (FrameExtents{}));
+    EXPECT_FALSE(FrameExtents::between(Rect(200, 100, 402, 325), client, limit));  // not around it
+    EXPECT_FALSE(FrameExtents::between(Rect(0, 100, 1500, 325), client, limit));   // nobody's frame
 }
 
 TEST(X11FrameGeometry, TheVisibleFrameAddsDecorationsTakesOffShadowsAndConvertsBack) {

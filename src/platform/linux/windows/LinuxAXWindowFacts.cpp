@@ -227,6 +227,22 @@ std::optional<std::string> LinuxAccessibility::subrole(XWindowId window) {
     return std::string(ax::kSubroleStandardWindow);
 }
 
+// The decorations the manager announced. Any client may write a window's extents, and a
+// refused value would leave the visible frame off the frame asked for by its size, so that no
+// move of the window ever looked done: the frame the manager put the window in stands in.
+FrameExtents LinuxAccessibility::decorations(XWindowId window, const Rect& client) {
+    const Size screen = x_.rootSize();
+    const Size limit{screen.width / 2, screen.height / 2};
+    const auto announced = x_.cardinals(window, "_NET_FRAME_EXTENTS");
+    if (const auto e = FrameExtents::fromCardinals(announced, limit)) return *e;
+    if (!announced) return {};
+    const auto frame = x_.desktop().frameOf(window);
+    const auto g = frame && *frame != window ? x_.geometry(*frame) : std::nullopt;
+    if (!g) return {};
+    return FrameExtents::between(g->rootRect.insetBy(-g->borderWidth, -g->borderWidth), client, limit)
+        .value_or(FrameExtents{});
+}
+
 std::optional<WindowFrame> LinuxAccessibility::windowFrame(XWindowId window, bool fresh) {
     auto g = fresh ? x_.freshGeometry(window) : x_.geometry(window);
     if (!g) return std::nullopt;
@@ -237,11 +253,7 @@ std::optional<WindowFrame> LinuxAccessibility::windowFrame(XWindowId window, boo
     // (Marco keeps those of its title bar). Extents that make no sense are none: decorations
     // that take half the screen, a shadow margin that leaves nothing of the window inside it.
     const auto s = state(window);
-    const Size screen = x_.rootSize();
-    if (!s || !s->fullScreen)
-        f.decorations = FrameExtents::fromCardinals(x_.cardinals(window, "_NET_FRAME_EXTENTS"),
-                                                    {screen.width / 2, screen.height / 2})
-                            .value_or(FrameExtents{});
+    if (!s || !s->fullScreen) f.decorations = decorations(window, f.client);
     f.shadow = FrameExtents::fromCardinals(x_.cardinals(window, "_GTK_FRAME_EXTENTS"), f.client.size)
                    .value_or(FrameExtents{});
     return f;

@@ -2,6 +2,7 @@
 // LinuxAXAttributes.cpp, what the desktop tells of windows in LinuxAXWindowFacts.cpp, observers in
 // LinuxAXObserver.cpp.
 #include "platform/linux/windows/LinuxAccessibility.h"
+#include "platform/linux/windows/WindowManagerWaits.h"
 
 #include "platform/linux/windows/LinuxAXRegistry.h"
 #include "platform/linux/x11/LinuxScreens.h"
@@ -118,11 +119,35 @@ std::optional<double> LinuxAccessibility::replacementLeft() {
 }
 
 bool LinuxAccessibility::awaitWindowControl(std::function<void()> settled) {
-    const auto left = replacementLeft();
-    if (!left) return false;
+    if (const auto left = replacementLeft()) {
+        awaitingManager_.push_back(std::move(settled));
+        awaitReplacementUntil(*left);
+        return true;
+    }
+    if (!trusted_.value_or(false) || !waits::managerNotAnswering(x_)) return false;
     awaitingManager_.push_back(std::move(settled));
-    awaitReplacementUntil(*left);
+    awaitManagerAnswer();
     return true;
+}
+
+// Heard as an event, nothing waiting for it. A manager that redirects nothing (a client that only
+// holds its selection) has the server answer at once: it is looked at again a while later, not
+// asked again and again.
+void LinuxAccessibility::awaitManagerAnswer() {
+    if (std::exchange(answerAwaited_, true)) return;
+    answers_.ask(waits::kHeardAnswer, [this, registry = registry_](bool answered) {
+        if (!registry->alive) return;
+        answerAwaited_ = false;
+        if (!waits::managerNotAnswering(x_)) return settleReplacement();
+        if (!answered) return awaitManagerAnswer();
+        answerAwaited_ = true;
+        queue_.postAfter(kReplacementGraceSeconds, [this, registry] {
+            if (!registry->alive) return;
+            answerAwaited_ = false;
+            if (!waits::managerNotAnswering(x_)) return settleReplacement();
+            awaitManagerAnswer();
+        });
+    });
 }
 
 void LinuxAccessibility::awaitReplacementUntil(double left) {

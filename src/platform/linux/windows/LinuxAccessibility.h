@@ -173,6 +173,7 @@ private:
     std::optional<XWindowId> mainWindowOf(Pid pid);
     std::optional<XWindowId> findMainWindow(Pid pid);
     std::optional<WindowFrame> windowFrame(XWindowId window, bool fresh = false);  // root coordinates
+    FrameExtents decorations(XWindowId window, const Rect& client);
     // Answers derived from the read model, kept while what they were derived from stays as it
     // was: each process's windows while the lists and the windows' types do (a title or a state
     // changing does not walk every listed window again), its main window while nothing changes.
@@ -257,6 +258,9 @@ private:
     std::optional<double> replacementLeft();
     void settleReplacement();
     void awaitReplacementUntil(double left);
+    // While the manager is judged not answering, window control is away until it answers again.
+    bool answerAwaited_ = false;
+    void awaitManagerAnswer();
     Prompt prompt_;
     ClientListTracker clients_;
     ClientListTracker stacked_;

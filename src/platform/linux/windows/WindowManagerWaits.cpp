@@ -2,11 +2,49 @@
 
 namespace tessane::linux_backend::waits {
 
+namespace {
+
+std::string managerName(X11Connection& x) {
+    // The name is any client's to set: a short, printable part of it goes to the log.
+    std::string name = x.windowManagerName().value_or("").substr(0, 64);
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+    return name.empty() ? "The window manager" : "The window manager (" + name + ")";
+}
+
+// The wait that began with `echo` asked ran out: the manager is judged not answering unless it
+// passed that echo on meanwhile.
+void judgeSilence(X11Connection& x, uint64_t echo) {
+    x.processEvents();
+    const auto facts = x.managerFacts(true);
+    if (x.managerSilence().ranOut(echo, x.askWindowManagerEcho(), facts))
+        WaitBounds::tell("[Tessane][wait] " + managerName(x) +
+                         " is not answering: nothing waits for it until it answers again, and no application is "
+                         "blamed for what it leaves undone.");
+}
+
+}  // namespace
+
+bool managerNotAnswering(X11Connection& x) {
+    auto& silence = x.managerSilence();
+    if (!silence.silent()) return false;
+    if (silence.stillSilent(x.managerFacts(silence.needsRedirectFact()))) return true;
+    WaitBounds::tell("[Tessane][wait] The window manager answers again.");
+    return false;
+}
+
 bool onManager(X11Connection& x, const WaitBound& bound, const std::function<bool(double)>& wait, double limit) {
     const uint64_t leavings = x.windowManagerLeavings();
-    return WaitBounds::wait(bound, wait, limit, [&] {
-        return x.windowManagerLeavings() != leavings || !x.windowManagerRuns();
-    });
+    const auto cutShort = [&] { return x.windowManagerLeavings() != leavings || !x.windowManagerRuns(); };
+    if (managerNotAnswering(x)) return WaitBounds::wait(bound, wait, 0, [] { return true; });
+    // An echo open already is answered after everything sent before it, as a new one would be.
+    const double span = limit >= 0 ? limit : bound.seconds;
+    uint64_t echo = 0;
+    if (span >= kSilenceEvidenceSeconds && x.windowManagerRuns())
+        echo = x.windowManagerEchoed(x.lastEchoAsked()) ? x.askWindowManagerEcho() : x.lastEchoAsked();
+    const bool done = WaitBounds::wait(bound, wait, limit, cutShort);
+    if (!done && echo != 0 && !cutShort()) judgeSilence(x, echo);
+    return done;
 }
 
 bool until(X11Connection& x, const WaitBound& bound, const std::function<bool()>& condition, double limit) {

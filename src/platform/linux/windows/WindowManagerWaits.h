@@ -28,11 +28,20 @@ inline constexpr WaitBound kRestoreStep{"a step of restoring minimized windows",
 // the manager did is judged when it comes, this only ends the wait of one that answers nothing.
 inline constexpr WaitBound kHeardAnswer{"the window manager's answer to a round trip heard as an event", 10.0};
 
+// A wait of at least this long that runs out while the manager leaves an echo unanswered
+// judges the manager not answering (ManagerSilence): shorter ones are for managers that may
+// ignore a request, and say nothing of one that answers nothing.
+inline constexpr double kSilenceEvidenceSeconds = 1.0;
+
 // Every wait here ends too when no manager runs or the one asked leaves meanwhile (killed, or
 // replaced): nothing it was asked will come, and no bound ran out (WaitBounds is told so).
+// While the manager is judged not answering, a wait is not waited out: `wait` is given no time,
+// and what it waited for is judged at once (no bound ran out, nobody is blamed).
 // `wait` under `bound`, `limit` as in WaitBounds::wait.
 bool onManager(X11Connection& x, const WaitBound& bound, const std::function<bool(double seconds)>& wait,
                double limit = -1);
+// Whether the manager is judged not answering now (ends the judgement once it answers again).
+bool managerNotAnswering(X11Connection& x);
 // Handles X events until `condition` holds; `limit`, if not negative, takes the bound's place.
 bool until(X11Connection& x, const WaitBound& bound, const std::function<bool()>& condition, double limit = -1);
 // The seconds a wait under `bound` is given for an element whose messaging time-out is `timeout`.

@@ -2,6 +2,7 @@
 
 #include "base/Geometry.h"
 #include "base/Signal.h"
+#include "platform/linux/x11/ManagerSilence.h"
 #include "platform/linux/x11/X11SizeHints.h"
 
 #include <array>
@@ -419,6 +420,14 @@ public:
     // what the manager did for the requests sent before it.
     uint64_t askWindowManagerEcho();
     bool windowManagerEchoed(uint64_t echo) const { return echoesHeard_ >= echo; }
+    // The newest echo asked, heard or not.
+    uint64_t lastEchoAsked() const { return echoesAsked_; }
+    // Whether some client redirects the root's children to itself, as a window manager does (a
+    // round trip). A client that only holds the manager's selection does not.
+    bool rootRedirected();
+    // Whether the manager is judged not answering (ManagerSilence), and what the rule is told.
+    ManagerSilence& managerSilence() { return managerSilence_; }
+    ManagerSilence::Facts managerFacts(bool withRedirect);
 
     // --- window manager ---------------------------------------------------------------------
     // The EWMH window manager running: its name, and a window of its own that is destroyed when
@@ -502,6 +511,7 @@ private:
     uint64_t echoesHeard_ = 0;
     static int echoWidth(uint64_t echo) { return static_cast<int>(echo % 1000) + 1; }
     void heardEcho(int width);
+    ManagerSilence managerSilence_;
     // What is known of the running manager's answers to _NET_REQUEST_FRAME_EXTENTS.
     enum class PingAnswers { unknown, answered, unanswered };
     PingAnswers pingAnswers_ = PingAnswers::unknown;

@@ -7,10 +7,20 @@ namespace tessane::linux_backend {
 std::optional<FrameExtents> FrameExtents::fromCardinals(const std::optional<std::vector<long>>& values, Size limit) {
     if (!values || values->size() < 4) return std::nullopt;
     const auto& v = *values;
-    if (std::any_of(v.begin(), v.begin() + 4, [](long e) { return e < 0; })) return std::nullopt;
     // Summed as doubles: two items near the top of their range do not overflow.
-    const FrameExtents e{static_cast<double>(v[0]), static_cast<double>(v[1]), static_cast<double>(v[2]),
-                         static_cast<double>(v[3])};
+    return sane({static_cast<double>(v[0]), static_cast<double>(v[1]), static_cast<double>(v[2]),
+                 static_cast<double>(v[3])},
+                limit);
+}
+
+std::optional<FrameExtents> FrameExtents::between(const Rect& outer, const Rect& inner, Size limit) {
+    return sane({inner.minX() - outer.minX(), outer.maxX() - inner.maxX(), inner.minY() - outer.minY(),
+                 outer.maxY() - inner.maxY()},
+                limit);
+}
+
+std::optional<FrameExtents> FrameExtents::sane(const FrameExtents& e, Size limit) {
+    if (e.left < 0 || e.right < 0 || e.top < 0 || e.bottom < 0) return std::nullopt;
     if (e.left + e.right >= limit.width || e.top + e.bottom >= limit.height) return std::nullopt;
     return e;
 }

@@ -17,7 +17,13 @@ struct FrameExtents {
     // on any window: margins wider than what they surround, or than a good part of the screen,
     // are nobody's frame, and taken as such they would put the window far off the screen.
     static std::optional<FrameExtents> fromCardinals(const std::optional<std::vector<long>>& values, Size limit);
+    // The margins of `outer` around `inner`, under the same sanity rules as fromCardinals: none
+    // when `inner` is not inside `outer`, or when an axis's margins together reach `limit`.
+    static std::optional<FrameExtents> between(const Rect& outer, const Rect& inner, Size limit);
     bool operator==(const FrameExtents&) const = default;
+
+private:
+    static std::optional<FrameExtents> sane(const FrameExtents& e, Size limit);
 };
 
 // A client window and the frame its user sees: the client area, plus the window manager's

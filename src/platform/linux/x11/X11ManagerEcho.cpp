@@ -32,6 +32,18 @@ void X11Connection::heardEcho(int width) {
     echoesHeard_ = std::max(echoesHeard_, echoesAsked_ - behind);
 }
 
+bool X11Connection::rootRedirected() {
+    if (!usable()) return false;
+    XWindowAttributes attributes{};
+    trip();
+    if (!XGetWindowAttributes(display_, root_, &attributes)) return false;
+    return (attributes.all_event_masks & SubstructureRedirectMask) != 0;
+}
+
+ManagerSilence::Facts X11Connection::managerFacts(bool withRedirect) {
+    return {echoesHeard_, managerLeavings_, withRedirect && rootRedirected()};
+}
+
 bool X11Connection::windowManagerEcho(double timeoutSeconds) {
     const uint64_t echo = askWindowManagerEcho();
     return waitForWindowManager([&] { return windowManagerEchoed(echo); }, timeoutSeconds);
