@@ -87,6 +87,24 @@ TEST_F(WindowManagerRestartTest, AStoppedManagerCostsOneBoundAndTheShowCarriesOn
     EXPECT_EQ(logCount(kTold), 0u) << log();
 }
 
+// A client that holds the manager's selection and manages nothing costs one bound as well: the
+// server answers its echoes for it, and nothing waits for it again while it squats.
+TEST_F(WindowManagerRestartTest, AClientHoldingTheManagersSelectionCostsOneBoundAndNoAppIsBlamed) {
+    startWithPair();
+    server_->stopWindowManager();
+    auto& squatter = startClient({"--squat", "--windows", "0"});
+    struct Leave {
+        ChildProcess& squatter;
+        ~Leave() { squatter.terminate(); }
+    } leave{*squatter.process};
+    std::string text;
+    ASSERT_EQ(runSecondTessane({"tessane://show/Pair"}, &text), 0) << text;
+    ASSERT_TRUE(waitForLog("The window manager (Squatter) is not answering")) << log();
+    ASSERT_EQ(runSecondTessane({"tessane://show/Pair"}, &text), 0) << text;
+    EXPECT_TRUE(waitForLog("[Tessane] Show ‘Pair’ waits for the window manager to take it.")) << log();
+    EXPECT_EQ(logCount("refused its pane"), 0u) << log();
+}
+
 // With no manager coming, the user is told once the grace is over; the alert waits for the
 // user without holding the program up: another press of the hot key is still handled.
 TEST_F(WindowManagerRestartTest, AManagerGoneForGoodIsToldAndTheHotKeyIsStillHandledUnderTheAlert) {

@@ -34,6 +34,9 @@
 //                              screen and raise them all in turn every 5 ms for as long as it runs
 //     --reparent-storm         play a hostile client: without pause, make a window on the root, put
 //                              it into an unmapped window of its own and destroy it there
+//     --squat                  play a hostile client: hold the window manager's selection (WM_S0) and
+//                              announce itself as a manager (_NET_SUPPORTING_WM_CHECK, _NET_SUPPORTED,
+//                              the client list as it finds it), yet redirect and manage nothing
 //     FILE...                  documents it was started with (only its command line names them)
 //
 // As toolkits do, a DESKTOP_STARTUP_ID in its environment becomes its windows' _NET_STARTUP_ID.
@@ -84,6 +87,7 @@ struct Options {
     bool userTimeWindow = false, startupIdOnLeader = false;
     int restackStorm = 0;
     bool reparentStorm = false;
+    bool squat = false;
 };
 
 bool parseSize(const char* text, int& w, int& h) { return std::sscanf(text, "%dx%d", &w, &h) == 2; }
@@ -133,6 +137,7 @@ Options parse(int argc, char** argv) {
         else if (a == "--startup-id-on-leader") o.startupIdOnLeader = true;
         else if (a == "--restack-storm") o.restackStorm = std::atoi(next());
         else if (a == "--reparent-storm") o.reparentStorm = true;
+        else if (a == "--squat") o.squat = true;
         else if (!a.starts_with("--")) continue;  // a document
         else {
             std::fprintf(stderr, "unknown option %s\n", a.c_str());
@@ -305,6 +310,39 @@ void listMadeUpIds(const Options& o, long count, const char* property) {
     say(line);
 }
 
+// Holds the manager's selection and says it is one, as a manager that does nothing would.
+void squat() {
+    const Window root = DefaultRootWindow(display);
+    const Window check = XCreateSimpleWindow(display, root, -10, -10, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(display, XInternAtom(display, "WM_S0", False), check, CurrentTime);
+    const Atom checkAtom = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    for (Window w : {check, root})
+        XChangeProperty(display, w, checkAtom, XA_WINDOW, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&check), 1);
+    setText(check, "_NET_WM_NAME", "Squatter");
+    std::vector<Atom> supported;
+    for (const char* name : {"_NET_SUPPORTED", "_NET_SUPPORTING_WM_CHECK", "_NET_CLIENT_LIST", "_NET_ACTIVE_WINDOW",
+                             "_NET_MOVERESIZE_WINDOW", "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN"})
+        supported.push_back(XInternAtom(display, name, False));
+    XChangeProperty(display, root, XInternAtom(display, "_NET_SUPPORTED", False), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(supported.data()), static_cast<int>(supported.size()));
+    // The top-level windows there are, as the client list a manager keeps.
+    Window parent = 0, rootReturn = 0, *children = nullptr;
+    unsigned count = 0;
+    XQueryTree(display, root, &rootReturn, &parent, &children, &count);
+    std::vector<Window> clients;
+    for (unsigned i = 0; i < count; ++i) {
+        XWindowAttributes a{};
+        if (children[i] != check && XGetWindowAttributes(display, children[i], &a) && !a.override_redirect &&
+            a.map_state == IsViewable)
+            clients.push_back(children[i]);
+    }
+    if (children) XFree(children);
+    XChangeProperty(display, root, XInternAtom(display, "_NET_CLIENT_LIST", False), XA_WINDOW, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(clients.data()), static_cast<int>(clients.size()));
+    XSync(display, False);
+}
+
 // A burst of the storms asked for, then a round trip, so that the storm keeps the server busy
 // without running ahead of it.
 struct Storms {
@@ -369,6 +407,7 @@ int main(int argc, char** argv) {
         XSync(display, False);
         say(failed || code == 0 ? "grab-failed" : "grabbed");
     }
+    if (o.squat) squat();
     if (o.delay > 0) std::this_thread::sleep_for(std::chrono::duration<double>(o.delay));
 
     std::vector<Window> windows;
