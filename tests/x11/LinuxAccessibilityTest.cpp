@@ -1,3 +1,4 @@
+#include "base/WaitBounds.h"
 #include "platform/linux/windows/LinuxAccessibility.h"
 #include "platform/linux/x11/LinuxScreens.h"
 #include "platform/linux/windows/LinuxWindowList.h"
@@ -556,6 +557,26 @@ TEST_F(LinuxWindowFramesTest, FramesAreReadAsTheUserSeesThemByTheWindowAndTheWin
     EXPECT_TRUE(runUntil([&] {
         return read(absurd) == x_->freshGeometry(absurd).value_or(linux_backend::X11WindowGeometry{}).rootRect;
     }));
+    // Decorations a client wrote on itself that no frame has (half the screen): the manager's own
+    // frame around it stands in, and a move of it is seen done, not waited for to its bound.
+    const XWindowId liar = kinds[0].window;
+    decorationsOf(liar);
+    const long lie[] = {960, 960, 540, 540};
+    XChangeProperty(x_->display(), liar, XInternAtom(x_->display(), "_NET_FRAME_EXTENTS", False), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(lie), 4);
+    x_->flush();
+    const auto outer = [&] {
+        const auto f = outerFrame(x_->display(), liar).value_or(RootRect{});
+        return Rect(f.x, f.y, f.width, f.height);
+    };
+    EXPECT_TRUE(runUntil([&] { return read(liar) == outer(); }));
+    // Metacity's family makes its frame windows wider than what the user sees (invisible resize
+    // borders): there the frame stands in for the size alone, and a move is still judged short.
+    const std::string wm = server_->windowManagerName();
+    if (wm == "metacity" || wm == "marco" || wm == "mutter") return;
+    WaitBounds::resetForTesting();
+    EXPECT_EQ(windows_->place(element(liar), Rect(123, 45, 678, 456)), Outcome::placed());
+    for (const auto& tally : WaitBounds::take()) EXPECT_EQ(tally.ranOut, 0) << tally.name;
 }
 
 TEST_F(LinuxWindowFramesTest, APlacedWindowShowsItsFrameAtTheTargetWhetherDecoratedShadowedOrBordered) {
