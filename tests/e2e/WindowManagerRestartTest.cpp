@@ -12,6 +12,7 @@ namespace tessane::e2e {
 namespace {
 
 constexpr const char* kTold = "[Tessane][AX] No window manager is running: the user is told so";
+constexpr const char* kNotAnswering = "[Tessane][AX] The window manager is not answering: the user is told so";
 constexpr const char* kSkipped = "[Tessane] Show: window control not available";
 
 class WindowManagerRestartTest : public EndToEndTest {
@@ -82,7 +83,8 @@ TEST_F(WindowManagerRestartTest, AStoppedManagerCostsOneBoundAndTheShowCarriesOn
     server_->signalWindowManager(SIGCONT);
     EXPECT_TRUE(waitForLog("[Tessane] Window control is back: carrying on.")) << log();
     EXPECT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
-    EXPECT_EQ(logCount("is not answering"), 1u) << log();
+    EXPECT_EQ(logCount("is not answering: nothing waits"), 1u) << log();
+    EXPECT_EQ(logCount(kNotAnswering), 1u) << log();
     EXPECT_EQ(logCount("refused its pane"), 0u) << log();
     EXPECT_EQ(logCount(kTold), 0u) << log();
 }
@@ -103,6 +105,9 @@ TEST_F(WindowManagerRestartTest, AClientHoldingTheManagersSelectionCostsOneBound
     ASSERT_EQ(runSecondTessane({"tessane://show/Pair"}, &text), 0) << text;
     EXPECT_TRUE(waitForLog("[Tessane] Show ‘Pair’ waits for the window manager to take it.")) << log();
     EXPECT_EQ(logCount("refused its pane"), 0u) << log();
+    // Told once, by an alert its squatting does not keep from showing.
+    EXPECT_TRUE(waitFor([&] { return alertShown(); }, kDeadline)) << log();
+    EXPECT_EQ(logCount(kNotAnswering), 1u) << log();
 }
 
 // With no manager coming, the user is told once the grace is over; the alert waits for the

@@ -128,7 +128,10 @@ void LinuxPlatform::stop() {
     // The readers on the loop go first, then every port in reverse order of building.
     p.fileWatchPump.reset();
     p.xPump.reset();
-    if (p.accessibility) p.accessibility->setPrompt(nullptr);
+    if (p.accessibility) {
+        p.accessibility->setPrompt(nullptr);
+        p.accessibility->setSilencePrompt(nullptr);
+    }
     p.windowControlPrompt.reset();
     p.alerts.reset();
     p.menus.reset();
@@ -222,6 +225,8 @@ void LinuxPlatform::start(LogSink log) {
         p.accessibility->setPrompt([prompt = p.windowControlPrompt.get()](const std::optional<std::string>& departed) {
             prompt->offer(departed);
         });
+        p.accessibility->setSilencePrompt(
+            [prompt = p.windowControlPrompt.get()](const std::string& manager) { prompt->offerNotAnswering(manager); });
     }
     p.screenSpace = std::make_unique<X11ScreenSpace>(*p.screens);
     p.eventMonitors = std::make_unique<X11EventMonitors>(*p.x, *p.screenSpace, *p.mainQueue, log);

@@ -127,6 +127,7 @@ bool LinuxAccessibility::awaitWindowControl(std::function<void()> settled) {
     if (!trusted_.value_or(false) || !waits::managerNotAnswering(x_)) return false;
     awaitingManager_.push_back(std::move(settled));
     awaitManagerAnswer();
+    if (silencePrompt_) silencePrompt_(waits::printableManagerName(x_));
     return true;
 }
 

@@ -149,6 +149,10 @@ public:
     // window manager that ran earlier in this run and has exited, if any.
     using Prompt = std::function<void(const std::optional<std::string>& departedManager)>;
     void setPrompt(Prompt prompt) { prompt_ = std::move(prompt); }
+    // Told, with the manager's name (empty when it has none), when window control is found away
+    // because the manager is not answering.
+    using SilencePrompt = std::function<void(const std::string& manager)>;
+    void setSilencePrompt(SilencePrompt prompt) { silencePrompt_ = std::move(prompt); }
 
     // The New Window menu item made from desktop entries; the backend tells it where a
     // process's entry is.
@@ -262,6 +266,7 @@ private:
     bool answerAwaited_ = false;
     void awaitManagerAnswer();
     Prompt prompt_;
+    SilencePrompt silencePrompt_;
     ClientListTracker clients_;
     ClientListTracker stacked_;
     std::vector<XWindowId> stacking_;  // the stacking list as last read, and as a set

@@ -1,5 +1,7 @@
 #include "platform/linux/windows/WindowControlPrompt.h"
 
+#include <utility>
+
 namespace tessane::linux_backend {
 
 WindowControlPrompt::WindowControlPrompt(Alerts& alerts, MainQueue& queue,
@@ -18,13 +20,31 @@ AlertSpec WindowControlPrompt::alert(const std::optional<std::string>& departed)
             {"Open Window Control Help", "Dismiss"}, std::nullopt};
 }
 
+AlertSpec WindowControlPrompt::notAnsweringAlert(const std::string& manager) {
+    const std::string who = manager.empty() ? "The window manager" : "The window manager (" + manager + ")";
+    return {AlertSpec::Style::warning, "The window manager is not answering",
+            who + " did not answer Tessane in time, so Tessane stopped waiting for it: windows it was asked to move "
+                  "may stay where they are. Tessane arranges the workspace again as soon as the window manager "
+                  "answers. If it stays unresponsive, restart it or log out and back in.",
+            {"Open Window Control Help", "Dismiss"}, std::nullopt};
+}
+
 void WindowControlPrompt::offer(const std::optional<std::string>& departed) {
+    present(alert(departed), "[Tessane][AX] No window manager is running: the user is told so");
+}
+
+void WindowControlPrompt::offerNotAnswering(const std::string& manager) {
+    if (std::exchange(notAnsweringTold_, true)) return;
+    present(notAnsweringAlert(manager), "[Tessane][AX] The window manager is not answering: the user is told so");
+}
+
+void WindowControlPrompt::present(AlertSpec spec, std::string logLine) {
     if (pending_) return;
     pending_ = true;
-    queue_.post(lifetime_.guard([this, departed] {
-        if (log_) log_("[Tessane][AX] No window manager is running: the user is told so");
+    queue_.post(lifetime_.guard([this, spec = std::move(spec), logLine = std::move(logLine)] {
+        if (log_) log_(logLine);
         // Shown without waiting: the main queue (hot keys, a show, the chrome) goes on meanwhile.
-        alerts_.present(alert(departed), [this, alive = lifetime_.liveness()](AlertResponse response) {
+        alerts_.present(spec, [this, alive = lifetime_.liveness()](AlertResponse response) {
             if (!alive) return;  // the platform stopped while the alert was up
             pending_ = false;
             if (response.button != 0 || !openURL_) return;

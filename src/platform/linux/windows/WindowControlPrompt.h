@@ -25,8 +25,13 @@ public:
 
     // `departed`: the name of the window manager that ran earlier and has exited, if any.
     void offer(const std::optional<std::string>& departed);
+    // The window manager (`manager`, its name when it has one) let a request go unanswered and is
+    // not waited for until it answers again: told once a run (a stopped manager maps the alert
+    // only once it answers again, and then it says why nothing moved meanwhile).
+    void offerNotAnswering(const std::string& manager);
 
     static AlertSpec alert(const std::optional<std::string>& departed);
+    static AlertSpec notAnsweringAlert(const std::string& manager);
 
 private:
     Alerts& alerts_;
@@ -34,6 +39,8 @@ private:
     std::function<bool(const std::string&)> openURL_;
     std::function<void(const std::string&)> log_;
     bool pending_ = false;  // posted or up
+    bool notAnsweringTold_ = false;
+    void present(AlertSpec spec, std::string logLine);
     LifetimeToken lifetime_;
 };
 

@@ -2,23 +2,24 @@
 
 namespace tessane::linux_backend::waits {
 
-namespace {
-
-std::string managerName(X11Connection& x) {
-    // The name is any client's to set: a short, printable part of it goes to the log.
+std::string printableManagerName(X11Connection& x) {
+    // The name is any client's to set: a short, printable part of it is shown.
     std::string name = x.windowManagerName().value_or("").substr(0, 64);
     for (char& c : name)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
-    return name.empty() ? "The window manager" : "The window manager (" + name + ")";
+    return name;
 }
+
+namespace {
 
 // The wait that began with `echo` asked ran out: the manager is judged not answering unless it
 // passed that echo on meanwhile.
 void judgeSilence(X11Connection& x, uint64_t echo) {
     x.processEvents();
     const auto facts = x.managerFacts(true);
+    const std::string name = printableManagerName(x);
     if (x.managerSilence().ranOut(echo, x.askWindowManagerEcho(), facts))
-        WaitBounds::tell("[Tessane][wait] " + managerName(x) +
+        WaitBounds::tell("[Tessane][wait] The window manager" + (name.empty() ? "" : " (" + name + ")") +
                          " is not answering: nothing waits for it until it answers again, and no application is "
                          "blamed for what it leaves undone.");
 }

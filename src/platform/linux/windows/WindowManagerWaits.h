@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <string>
 
 namespace tessane::linux_backend::waits {
 
@@ -40,6 +41,9 @@ inline constexpr double kSilenceEvidenceSeconds = 1.0;
 // `wait` under `bound`, `limit` as in WaitBounds::wait.
 bool onManager(X11Connection& x, const WaitBound& bound, const std::function<bool(double seconds)>& wait,
                double limit = -1);
+// The running manager's name as it may be shown (any client sets it): short and printable; empty
+// when it has none.
+std::string printableManagerName(X11Connection& x);
 // Whether the manager is judged not answering now (ends the judgement once it answers again).
 bool managerNotAnswering(X11Connection& x);
 // Handles X events until `condition` holds; `limit`, if not negative, takes the bound's place.
