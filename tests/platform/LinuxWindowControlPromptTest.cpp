@@ -37,6 +37,15 @@ TEST(WindowControlPrompt, OneAlertAtATimeWhoseFirstButtonOpensTheHelp) {
     ASSERT_EQ(alerts.shown().size(), 2u);
     EXPECT_TRUE(alerts.shown()[1].informativeText.starts_with("No window manager that Tessane can work with"));
     EXPECT_EQ(opened.size(), 1u);
+
+    // A manager that is not answering is told of once a run, however often it stops.
+    prompt.offerNotAnswering("Openbox");
+    queue.runPending();
+    prompt.offerNotAnswering("Openbox");
+    queue.runPending();
+    ASSERT_EQ(alerts.shown().size(), 3u);
+    EXPECT_EQ(alerts.shown()[2].messageText, "The window manager is not answering");
+    EXPECT_TRUE(alerts.shown()[2].informativeText.starts_with("The window manager (Openbox) did not answer"));
 }
 
 }  // namespace
