@@ -2,6 +2,7 @@
 #include "platform/linux/desktop/DesktopEntryText.h"
 #include "platform/linux/desktop/ExecLine.h"
 #include "platform/linux/desktop/SchemeHandlerRegistration.h"
+#include "platform/linux/session/LinuxEnvironment.h"
 #include "platform/linux/session/XdgAutostart.h"
 
 #include <gtest/gtest.h>
@@ -124,12 +125,15 @@ TEST_F(OwnDesktopEntriesTest, AutostartEntryIsTheLoginItem) {
     EXPECT_TRUE(autostart.registerItem());
 }
 
+// A system prefix and the user's own (the README's `--prefix ~/.local`) are installed alike.
 TEST_F(OwnDesktopEntriesTest, InstalledLayoutIsABinFolderWithSharedFilesBeside) {
-    write(root / "usr" / "bin" / "tessane", "");
-    EXPECT_FALSE(XdgAutostart::isInstalledLayout(root / "usr" / "bin" / "tessane"));
-    fs::create_directories(root / "usr" / "share" / "tessane");
-    EXPECT_TRUE(XdgAutostart::isInstalledLayout(root / "usr" / "bin" / "tessane"));
-    EXPECT_FALSE(XdgAutostart::isInstalledLayout(root / "build" / "app" / "tessane"));
+    for (const fs::path& prefix : {root / "usr", root / "home" / "ada" / ".local"}) {
+        write(prefix / "bin" / "tessane", "");
+        EXPECT_FALSE(LinuxEnvironment::isInstalledLayout(prefix / "bin" / "tessane"));
+        fs::create_directories(prefix / "share" / "tessane");
+        EXPECT_TRUE(LinuxEnvironment::isInstalledLayout(prefix / "bin" / "tessane"));
+    }
+    EXPECT_FALSE(LinuxEnvironment::isInstalledLayout(root / "build" / "app" / "tessane"));
 }
 
 TEST_F(OwnDesktopEntriesTest, SchemeHandlerIsWrittenAndRegisteredOnce) {

@@ -5,7 +5,7 @@
 #include "platform/linux/desktop/DesktopEntryText.h"
 #include "platform/linux/desktop/ExecLine.h"
 #include "platform/linux/processes/ProcessLauncher.h"
-#include "platform/linux/session/XdgAutostart.h"
+#include "platform/linux/session/LinuxEnvironment.h"
 
 #include <cstdlib>
 #include <optional>
@@ -35,7 +35,7 @@ std::optional<fs::path> programOf(const fs::path& entryFile) {
 bool startsABuildNotInstalled(const fs::path& before, const fs::path& program) {
     if (!before.is_absolute() || before == program || before.filename() != "tessane") return false;
     std::error_code ec;
-    return !fs::is_regular_file(before, ec) || !XdgAutostart::isInstalledLayout(before);
+    return !fs::is_regular_file(before, ec) || !LinuxEnvironment::isInstalledLayout(before);
 }
 
 }  // namespace
@@ -55,7 +55,7 @@ SchemeHandlerRegistration::Setup SchemeHandlerRegistration::forThisUser() {
     const fs::path program = fs::read_symlink("/proc/self/exe", ec);
     if (!ec) {
         setup.program = program;
-        setup.installed = XdgAutostart::isInstalledLayout(program);
+        setup.installed = LinuxEnvironment::isInstalledLayout(program);
     }
     setup.run = [](const std::vector<std::string>& argv) {
         return ProcessLauncher::launchDetached(argv, fs::path()).ok();
