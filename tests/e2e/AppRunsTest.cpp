@@ -370,6 +370,16 @@ TEST_F(AppRunsTest, ALinkGivenToASecondTessaneShowsTheWorkspaceInTheRunningOne) 
     EXPECT_TRUE(waitForLog("[Tessane][URL] Left tessane: links to the installed Tessane (" + installed.string() +
                            "): removed this build's entry (" + entry.string() + ")")) << log();
     EXPECT_FALSE(fs::exists(entry));
+
+    // The package purged: the entry its program wrote names a program gone, which this build
+    // replaces.
+    EXPECT_EQ(endTessane(SIGTERM), 0);
+    fs::remove(installed);
+    const fs::path purged = home_->root() / "purged" / "usr" / "bin" / "tessane";
+    std::ofstream(entry) << *linux_desktop::DesktopEntryText::applicationEntry(purged);
+    startTessane();
+    EXPECT_TRUE(waitForLog(registered == 1 ? "), in place of " + purged.string() + ", which is gone"
+                                           : "[Tessane][URL] Could not register as the handler")) << log();
 }
 
 // `tessane --settings` while Tessane runs: the running one is asked to open its settings window.

@@ -198,6 +198,7 @@ TEST_F(OwnDesktopEntriesTest, OnlyAnInstalledTessaneTakesLinksFromABuildFolder) 
     EXPECT_EQ(SchemeHandlerRegistration::ensure(setup).outcome, SchemeHandlerRegistration::Outcome::alreadyPresent);
     EXPECT_FALSE(fs::exists(entry));
     // Another build's entry, or one the user wrote, is not this build's to take back.
+    write(root / "other" / "tessane", "");
     write(entry, *DesktopEntryText::applicationEntry(root / "other" / "tessane"));
     EXPECT_EQ(SchemeHandlerRegistration::ensure(setup).outcome, SchemeHandlerRegistration::Outcome::alreadyPresent);
     EXPECT_TRUE(fs::exists(entry));
@@ -224,6 +225,26 @@ TEST_F(OwnDesktopEntriesTest, OnlyAnInstalledTessaneTakesLinksFromABuildFolder) 
         EXPECT_EQ(SchemeHandlerRegistration::ensure(setup).outcome, SchemeHandlerRegistration::Outcome::alreadyPresent);
     }
     EXPECT_EQ(ran.size(), 3u);
+
+    // The package purged, the entry its program wrote answers no link: a build not installed
+    // takes links from it, or removes it where another installed entry answers, and says so.
+    const fs::path purged = setup.program;
+    write(entry, *DesktopEntryText::applicationEntry(purged));
+    fs::remove_all(root / "usr");
+    setup.program = build;
+    setup.installed = false;
+    EXPECT_EQ(SchemeHandlerRegistration::ensure(setup).logLine(),
+              "[Tessane][URL] Registered as the handler of tessane: links (" + entry.string() + "), in place of " +
+                  purged.string() + ", which is gone");
+    EXPECT_EQ(DesktopEntry::read(entry)->value("Exec"), build.string() + " %U");
+    EXPECT_EQ(ran.size(), 4u);
+    write(entry, *DesktopEntryText::applicationEntry(purged));
+    const fs::path localEntry = root / "local" / "applications" / "tessane.desktop";
+    write(localEntry, DesktopEntryText::applicationEntry("tessane", "tessane"));
+    EXPECT_EQ(SchemeHandlerRegistration::ensure(setup).logLine(),
+              "[Tessane][URL] Left tessane: links to the installed Tessane (" + localEntry.string() +
+                  "): removed the entry of " + purged.string() + ", which is gone (" + entry.string() + ")");
+    EXPECT_FALSE(fs::exists(entry));
 }
 
 }  // namespace
