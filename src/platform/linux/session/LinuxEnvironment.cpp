@@ -1,15 +1,10 @@
 #include "platform/linux/session/LinuxEnvironment.h"
 
+#include "BuildStamp.h"
+
 #include <cstdlib>
 #include <pwd.h>
 #include <unistd.h>
-
-#ifndef TESSANE_VERSION
-#define TESSANE_VERSION ""
-#endif
-#ifndef TESSANE_BUILD
-#define TESSANE_BUILD ""
-#endif
 
 namespace tessane::linux_backend {
 
