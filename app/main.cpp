@@ -52,6 +52,7 @@ AccessibilityPermission::Identity identity(const Environment& environment) {
         id.executablePath = exe.string();
         id.bundlePath = exe.parent_path().string();
         id.processName = exe.filename().string();
+        id.installed = linux_backend::LinuxEnvironment::isInstalledLayout(exe);
     }
     id.bundleIdentifier = kOwnDesktopID;
     id.pid = static_cast<int32_t>(::getpid());

@@ -157,14 +157,15 @@ void AppDelegate::openSettingsWindow() {
 void AppDelegate::logLocationWarnings() const {
     const AccessibilityPermission permission(*environment_.platform.accessibility, environment_.identity);
     const auto diagnostics = permission.diagnostics();
-    // The install locations of a Linux system (/usr, /opt) stand where the Applications folder would.
+    // An installed layout, under any prefix, stands where the Applications folder would.
     if (!diagnostics.isRunningFromApplications)
-        Log::line("[Tessane][AX] WARNING: running from " + diagnostics.bundlePath + ", not /usr or /opt. " + kInstallAdvice);
+        Log::line("[Tessane][AX] WARNING: running from " + diagnostics.bundlePath +
+                  ", not installed (<prefix>/bin with <prefix>/share/tessane). " + kInstallAdvice);
     // Removable media are mounted under /media or /run/media.
     const std::string& path = diagnostics.bundlePath;
     if (path.starts_with("/media/") || path.starts_with("/run/media/"))
         Log::line("[Tessane] WARNING: launched from a mounted volume (" + path + "). " +
-                  "Install Tessane under /usr/local: a program on a removable volume stops when the volume is removed.");
+                  "A program on a removable volume stops when the volume is removed. " + kInstallAdvice);
 }
 
 void AppDelegate::applicationWillTerminate(bool userQuit) {

@@ -80,9 +80,11 @@ public:
     MenuBarController* menuBarController() const { return menuBarController_.get(); }
     UpdateManager* updateManager() const { return updateManager_.get(); }
 
-    // The advice that ends the warning about a program outside the install locations.
+    // The advice that ends the warning about a program not installed: a folder every user can
+    // write, as the README's own install does.
     static constexpr const char* kInstallAdvice =
-        "To install it: cmake --install build --prefix /usr/local, then run /usr/local/bin/tessane.";
+        "To install it: cmake --install build --prefix ~/.local --strip, then run ~/.local/bin/tessane "
+        "(or install its Debian package: scripts/package).";
     static std::string noTrayLine();
 
     // The appearance a stored `appTheme` asks for: only the exact values "light" and "dark"

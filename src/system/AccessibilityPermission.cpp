@@ -19,10 +19,6 @@ AccessibilityPermission::AccessibilityPermission(Accessibility& accessibility,
                                                  OpenURL openURL)
     : ax_(accessibility), identity_(std::move(identity)), openURL_(std::move(openURL)) {}
 
-bool AccessibilityPermission::isApplicationsLocation(std::string_view path) {
-    return path.starts_with("/usr/") || path.starts_with("/opt/");
-}
-
 AccessibilityPermission::Diagnostics AccessibilityPermission::diagnostics() const {
     const Identity id = identity_ ? identity_() : Identity{};
     Diagnostics d;
@@ -33,7 +29,7 @@ AccessibilityPermission::Diagnostics AccessibilityPermission::diagnostics() cons
     d.processName = id.processName;
     d.pid = id.pid;
     d.isRunningFromBundle = id.runsAsInstalledApplication;
-    d.isRunningFromApplications = isApplicationsLocation(id.bundlePath);
+    d.isRunningFromApplications = id.installed;
     return d;
 }
 

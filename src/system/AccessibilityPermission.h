@@ -27,6 +27,9 @@ public:
         std::string processName;
         int32_t pid = 0;
         bool runsAsInstalledApplication = false;      // not a test or a development run
+        // Runs from an installed layout (<prefix>/bin with <prefix>/share/tessane), whatever the
+        // prefix: the Linux counterpart of running from the Applications folder.
+        bool installed = false;
     };
 
     struct Diagnostics {
@@ -60,10 +63,6 @@ public:
     bool ensureTrusted() const;
     // Opens the window-control help; logs a line when it cannot be handed over.
     void openSystemSettings() const;
-
-    // Whether a folder is one of the system-wide install locations, the Linux counterpart of
-    // the Applications folder.
-    static bool isApplicationsLocation(std::string_view path);
 
 private:
     Accessibility& ax_;

@@ -8,9 +8,10 @@ const std::vector<ShortcutHelp>& ShortcutHelp::all() {
     using shortcut_text::chord;
     using shortcut_text::kControlCommand;
     using shortcut_text::kOptionCommand;
+    using shortcut_text::kShiftOptionCommand;
     static const std::vector<ShortcutHelp> rows = {
-        {"switch", chord(kOptionCommand, "Tab"),
-         "Switch workspace — hold " + chord(kOptionCommand) + " and press Tab to move on"},
+        {"switch", chord(kOptionCommand, "Tab") + ", " + chord(kShiftOptionCommand, "Tab"),
+         "Step through the workspaces while Super and Alt are held"},
         {"show", chord(kOptionCommand, "1–9"), "Show a workspace by number"},
         {"hide", chord(kOptionCommand, "H"), "Hide the current workspace"},
         {"bring", chord(kOptionCommand, "B"), "Bring the active workspace to this display"},

@@ -20,12 +20,13 @@ using Lines = std::vector<std::string>;
 
 class AppDelegateTest : public ::testing::Test {
 protected:
-    AppDelegate& delegate(const std::string& bundlePath = "/usr/bin") {
+    AppDelegate& delegate(const std::string& bundlePath = "/usr/bin", bool installed = true) {
         auto env = scenario.environment();
-        env.identity = [bundlePath] {
+        env.identity = [bundlePath, installed] {
             AccessibilityPermission::Identity id;
             id.bundleIdentifier = "org.tessane.Tessane";
             id.bundlePath = bundlePath;
+            id.installed = installed;
             id.processName = "tessane";
             id.pid = 42;
             return id;
@@ -107,19 +108,27 @@ TEST_F(AppDelegateTest, StartUpBindsTheShortcuts) {
 }
 
 TEST_F(AppDelegateTest, AProgramOutsideTheInstallLocationsIsWarnedOf) {
-    delegate("/home/ada/src/tessane/build/app").applicationDidFinishLaunching();
+    delegate("/home/ada/src/tessane/build/app", false).applicationDidFinishLaunching();
     EXPECT_EQ(linesStarting({"[Tessane][AX] WARNING", "[Tessane] WARNING"}),
-              (Lines{"[Tessane][AX] WARNING: running from /home/ada/src/tessane/build/app, not /usr or /opt. " +
-                     std::string(AppDelegate::kInstallAdvice)}));
+              (Lines{"[Tessane][AX] WARNING: running from /home/ada/src/tessane/build/app, not installed "
+                     "(<prefix>/bin with <prefix>/share/tessane). " + std::string(AppDelegate::kInstallAdvice)}));
+    EXPECT_EQ(std::string(AppDelegate::kInstallAdvice).find("/usr/local"), std::string::npos);
+
+    // Installed under the user's own prefix, as the README does it: no warning.
+    delegate_.reset();
+    Log::resetForTesting();
+    delegate("/home/ada/.local/bin").applicationDidFinishLaunching();
+    EXPECT_EQ(count("[Tessane][AX] WARNING"), 0u);
 }
 
 TEST_F(AppDelegateTest, AProgramOnRemovableMediaGetsBothWarningsInstalledOneNeither) {
-    delegate("/media/ada/USB/tessane").applicationDidFinishLaunching();
+    delegate("/media/ada/USB/tessane", false).applicationDidFinishLaunching();
     const Lines warnings = linesStarting({"[Tessane][AX] WARNING", "[Tessane] WARNING"});
     ASSERT_EQ(warnings.size(), 2u);
     EXPECT_TRUE(warnings[0].starts_with("[Tessane][AX] WARNING: running from /media/ada/USB/tessane"));
     EXPECT_EQ(warnings[1], "[Tessane] WARNING: launched from a mounted volume (/media/ada/USB/tessane). "
-                           "Install Tessane under /usr/local: a program on a removable volume stops when the volume is removed.");
+                           "A program on a removable volume stops when the volume is removed. " +
+                               std::string(AppDelegate::kInstallAdvice));
 
     delegate_.reset();
     Log::resetForTesting();

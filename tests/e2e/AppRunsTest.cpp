@@ -3,6 +3,7 @@
 // and runs on with a workspace list it cannot read.
 #include "EndToEndTest.h"
 
+#include "platform/linux/desktop/DesktopEntry.h"
 #include "platform/linux/desktop/DesktopEntryText.h"
 
 #include "x11/support/ShownOnScreen.h"
@@ -370,6 +371,33 @@ TEST_F(AppRunsTest, ALinkGivenToASecondTessaneShowsTheWorkspaceInTheRunningOne) 
     EXPECT_TRUE(waitForLog("[Tessane][URL] Left tessane: links to the installed Tessane (" + installed.string() +
                            "): removed this build's entry (" + entry.string() + ")")) << log();
     EXPECT_FALSE(fs::exists(entry));
+
+    // The package purged: the entry its program wrote names a program gone, which this build
+    // replaces.
+    EXPECT_EQ(endTessane(SIGTERM), 0);
+    fs::remove(installed);
+    const fs::path purged = home_->root() / "purged" / "usr" / "bin" / "tessane";
+    std::ofstream(entry) << *linux_desktop::DesktopEntryText::applicationEntry(purged);
+    startTessane();
+    EXPECT_TRUE(waitForLog(registered == 1 ? "), in place of " + purged.string() + ", which is gone"
+                                           : "[Tessane][URL] Could not register as the handler")) << log();
+
+    // Installed as the README does it, under ~/.local: installed like any other prefix, it is not
+    // told to install itself, can launch at login, and takes the links from the build folder.
+    EXPECT_EQ(endTessane(SIGTERM), 0);
+    const fs::path local = home_->root() / "home" / ".local";
+    fs::create_directories(local / "bin");
+    fs::create_directories(local / "share" / "tessane");
+    std::error_code linked;
+    fs::create_hard_link(TESSANE_APP, local / "bin" / "tessane", linked);
+    if (linked) fs::copy_file(TESSANE_APP, local / "bin" / "tessane");
+    startTessane((local / "bin" / "tessane").string());
+    EXPECT_TRUE(waitForLog(" bundled=true path=" + (local / "bin").string())) << log();
+    EXPECT_TRUE(waitForLog(" fromApplications=true ")) << log();
+    EXPECT_EQ(latestLog().find("WARNING"), std::string::npos) << latestLog();
+    if (registered == 1) {
+        EXPECT_EQ(linux_desktop::DesktopEntry::read(entry)->value("Exec"), (local / "bin" / "tessane").string() + " %U");
+    }
 }
 
 // `tessane --settings` while Tessane runs: the running one is asked to open its settings window.

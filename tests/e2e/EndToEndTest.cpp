@@ -29,9 +29,9 @@ EndToEndTest::Client& EndToEndTest::runApp(const std::string& name, std::vector<
     return startClient(args);
 }
 
-ChildProcess& EndToEndTest::startTessane() {
+ChildProcess& EndToEndTest::startTessane(const std::string& program) {
     logFile_ = home_->root() / ("tessane-" + std::to_string(++runs_) + ".log");
-    tessane_ = ChildProcess::start({TESSANE_APP}, server_->display(), logFile_.string());
+    tessane_ = ChildProcess::start({program}, server_->display(), logFile_.string());
     EXPECT_NE(tessane_, nullptr);
     return *tessane_;
 }

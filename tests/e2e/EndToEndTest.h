@@ -32,8 +32,9 @@ protected:
     // Runs the test client of the installed application, as the user would have.
     Client& runApp(const std::string& name, std::vector<std::string> extra = {});
 
-    // Tessane: started, its log (standard error), waiting for a line, ending it.
-    ChildProcess& startTessane();
+    // Tessane: started (the build's program, or a copy of it elsewhere), its log (standard error),
+    // waiting for a line, ending it.
+    ChildProcess& startTessane(const std::string& program = TESSANE_APP);
     // Every run's log, and the latest run's.
     std::string log() const;
     std::string latestLog() const;

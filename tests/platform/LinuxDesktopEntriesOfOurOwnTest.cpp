@@ -2,6 +2,7 @@
 #include "platform/linux/desktop/DesktopEntryText.h"
 #include "platform/linux/desktop/ExecLine.h"
 #include "platform/linux/desktop/SchemeHandlerRegistration.h"
+#include "platform/linux/session/LinuxEnvironment.h"
 #include "platform/linux/session/XdgAutostart.h"
 
 #include <gtest/gtest.h>
@@ -124,12 +125,15 @@ TEST_F(OwnDesktopEntriesTest, AutostartEntryIsTheLoginItem) {
     EXPECT_TRUE(autostart.registerItem());
 }
 
+// A system prefix and the user's own (the README's `--prefix ~/.local`) are installed alike.
 TEST_F(OwnDesktopEntriesTest, InstalledLayoutIsABinFolderWithSharedFilesBeside) {
-    write(root / "usr" / "bin" / "tessane", "");
-    EXPECT_FALSE(XdgAutostart::isInstalledLayout(root / "usr" / "bin" / "tessane"));
-    fs::create_directories(root / "usr" / "share" / "tessane");
-    EXPECT_TRUE(XdgAutostart::isInstalledLayout(root / "usr" / "bin" / "tessane"));
-    EXPECT_FALSE(XdgAutostart::isInstalledLayout(root / "build" / "app" / "tessane"));
+    for (const fs::path& prefix : {root / "usr", root / "home" / "ada" / ".local"}) {
+        write(prefix / "bin" / "tessane", "");
+        EXPECT_FALSE(LinuxEnvironment::isInstalledLayout(prefix / "bin" / "tessane"));
+        fs::create_directories(prefix / "share" / "tessane");
+        EXPECT_TRUE(LinuxEnvironment::isInstalledLayout(prefix / "bin" / "tessane"));
+    }
+    EXPECT_FALSE(LinuxEnvironment::isInstalledLayout(root / "build" / "app" / "tessane"));
 }
 
 TEST_F(OwnDesktopEntriesTest, SchemeHandlerIsWrittenAndRegisteredOnce) {
@@ -194,6 +198,7 @@ TEST_F(OwnDesktopEntriesTest, OnlyAnInstalledTessaneTakesLinksFromABuildFolder) 
     EXPECT_EQ(SchemeHandlerRegistration::ensure(setup).outcome, SchemeHandlerRegistration::Outcome::alreadyPresent);
     EXPECT_FALSE(fs::exists(entry));
     // Another build's entry, or one the user wrote, is not this build's to take back.
+    write(root / "other" / "tessane", "");
     write(entry, *DesktopEntryText::applicationEntry(root / "other" / "tessane"));
     EXPECT_EQ(SchemeHandlerRegistration::ensure(setup).outcome, SchemeHandlerRegistration::Outcome::alreadyPresent);
     EXPECT_TRUE(fs::exists(entry));
@@ -220,6 +225,26 @@ TEST_F(OwnDesktopEntriesTest, OnlyAnInstalledTessaneTakesLinksFromABuildFolder) 
         EXPECT_EQ(SchemeHandlerRegistration::ensure(setup).outcome, SchemeHandlerRegistration::Outcome::alreadyPresent);
     }
     EXPECT_EQ(ran.size(), 3u);
+
+    // The package purged, the entry its program wrote answers no link: a build not installed
+    // takes links from it, or removes it where another installed entry answers, and says so.
+    const fs::path purged = setup.program;
+    write(entry, *DesktopEntryText::applicationEntry(purged));
+    fs::remove_all(root / "usr");
+    setup.program = build;
+    setup.installed = false;
+    EXPECT_EQ(SchemeHandlerRegistration::ensure(setup).logLine(),
+              "[Tessane][URL] Registered as the handler of tessane: links (" + entry.string() + "), in place of " +
+                  purged.string() + ", which is gone");
+    EXPECT_EQ(DesktopEntry::read(entry)->value("Exec"), build.string() + " %U");
+    EXPECT_EQ(ran.size(), 4u);
+    write(entry, *DesktopEntryText::applicationEntry(purged));
+    const fs::path localEntry = root / "local" / "applications" / "tessane.desktop";
+    write(localEntry, DesktopEntryText::applicationEntry("tessane", "tessane"));
+    EXPECT_EQ(SchemeHandlerRegistration::ensure(setup).logLine(),
+              "[Tessane][URL] Left tessane: links to the installed Tessane (" + localEntry.string() +
+                  "): removed the entry of " + purged.string() + ", which is gone (" + entry.string() + ")");
+    EXPECT_FALSE(fs::exists(entry));
 }
 
 }  // namespace

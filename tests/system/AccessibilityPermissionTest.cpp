@@ -26,6 +26,7 @@ protected:
         .processName = "tessane",
         .pid = 4321,
         .runsAsInstalledApplication = true,
+        .installed = true,
     };
     AccessibilityPermission permission{sim.accessibility, [this] { return identity; },
                                        [this](const std::string& url) { return sim.applications.openURL(url); }};
@@ -37,6 +38,7 @@ TEST_F(AccessibilityPermissionTest, DiagnosticsLineStatesIdentityAndLocation) {
 
     // A development build: installed-style run from a folder outside the system locations.
     identity.bundlePath = "/home/ana/src/tessane/build/app";
+    identity.installed = false;
     EXPECT_EQ(permission.diagnostics().logLine(),
               "trusted=true id=tessane pid=4321 fromApplications=false fromBundle=true "
               "path=/home/ana/src/tessane/build/app");

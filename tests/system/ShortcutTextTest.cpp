@@ -22,8 +22,8 @@ TEST(ShortcutText, AChordIsWrittenSuperFirstThenCtrlAltShiftThenTheKey) {
     EXPECT_EQ(chord(shortcut_text::kOptionCommand), "Super+Alt") << "the modifiers alone, for \"hold ...\"";
 
     const auto& rows = ShortcutHelp::all();
-    EXPECT_EQ(rows[0].keys, "Super+Alt+Tab");
-    EXPECT_EQ(rows[0].summary, "Switch workspace — hold Super+Alt and press Tab to move on");
+    EXPECT_EQ(rows[0].keys, "Super+Alt+Tab, Super+Alt+Shift+Tab");
+    EXPECT_EQ(rows[0].summary, "Step through the workspaces while Super and Alt are held");
     EXPECT_EQ(rows[1].keys, "Super+Alt+1–9");
     EXPECT_EQ(rows[4].keys, "Super+Ctrl+Right");
     EXPECT_EQ(rows[6].keys, "Super+Ctrl+Return");

@@ -5,7 +5,7 @@
 #include "platform/linux/desktop/DesktopEntryText.h"
 #include "platform/linux/desktop/ExecLine.h"
 #include "platform/linux/processes/ProcessLauncher.h"
-#include "platform/linux/session/XdgAutostart.h"
+#include "platform/linux/session/LinuxEnvironment.h"
 
 #include <cstdlib>
 #include <optional>
@@ -29,13 +29,21 @@ std::optional<fs::path> programOf(const fs::path& entryFile) {
     return fs::path(words->front());
 }
 
+// Another Tessane, named by its full path, that is no longer there (a package since removed, a
+// build folder since deleted): links handed to it go nowhere. One that starts anything else (a
+// wrapper of the user's, a program found on the PATH) is the user's choice.
+bool startsAGoneTessane(const fs::path& before, const fs::path& program) {
+    std::error_code ec;
+    return before.is_absolute() && before != program && before.filename() == "tessane" &&
+           fs::status(before, ec).type() == fs::file_type::not_found;
+}
+
 // An entry that an installed program takes over: it starts another Tessane, by its full path,
-// that is no longer there or was never installed (a build folder). One that starts anything
-// else (a wrapper of the user's, a program found on the PATH) is the user's choice.
+// that is gone or was never installed (a build folder).
 bool startsABuildNotInstalled(const fs::path& before, const fs::path& program) {
     if (!before.is_absolute() || before == program || before.filename() != "tessane") return false;
     std::error_code ec;
-    return !fs::is_regular_file(before, ec) || !XdgAutostart::isInstalledLayout(before);
+    return !fs::is_regular_file(before, ec) || !LinuxEnvironment::isInstalledLayout(before);
 }
 
 }  // namespace
@@ -55,7 +63,7 @@ SchemeHandlerRegistration::Setup SchemeHandlerRegistration::forThisUser() {
     const fs::path program = fs::read_symlink("/proc/self/exe", ec);
     if (!ec) {
         setup.program = program;
-        setup.installed = XdgAutostart::isInstalledLayout(program);
+        setup.installed = LinuxEnvironment::isInstalledLayout(program);
     }
     setup.run = [](const std::vector<std::string>& argv) {
         return ProcessLauncher::launchDetached(argv, fs::path()).ok();
@@ -74,24 +82,30 @@ SchemeHandlerRegistration SchemeHandlerRegistration::ensure(const Setup& setup) 
     if (setup.applicationsFolder.empty()) return fail("no home folder to put a desktop entry in");
     std::error_code ec;
     const bool present = fs::symlink_status(result.entryFile, ec).type() != fs::file_type::not_found;
+    const auto before = present ? programOf(result.entryFile) : std::nullopt;
     if (!setup.installed) {
         for (const auto& folder : setup.installedFolders) {
             if (!fs::is_regular_file(folder / kEntryName, ec)) continue;
-            // Links belong to the installed Tessane: an entry this build wrote before would
-            // hide the installed one of the same name.
-            if (present && !setup.program.empty() && programOf(result.entryFile) == setup.program) {
+            // Links belong to the installed Tessane: an entry this build wrote before, or one of a
+            // Tessane since gone, would hide the installed one of the same name.
+            const bool ours = !setup.program.empty() && before == setup.program;
+            if (ours || (before && startsAGoneTessane(*before, setup.program))) {
                 if (!fs::remove(result.entryFile, ec)) return fail(ec ? ec.message() : "the entry was gone");
                 result.outcome = Outcome::leftToInstalled;
                 result.installedEntry = folder / kEntryName;
+                if (!ours) result.replacedProgram = *before;
             }
             return result;
         }
     }
     if (present) {
         // Any other entry of that name counts as the user's: one they edited stays as they left it.
-        const auto before = setup.installed ? programOf(result.entryFile) : std::nullopt;
-        if (!before || !startsABuildNotInstalled(*before, setup.program)) return result;
+        // An installed program takes links from a build not installed; any program from one gone.
+        if (!before) return result;
+        const bool gone = startsAGoneTessane(*before, setup.program);
+        if (setup.installed ? !startsABuildNotInstalled(*before, setup.program) : !gone) return result;
         result.replacedProgram = *before;
+        result.replacedProgramGone = gone;
     }
     if (setup.program.empty()) return fail("the running program's path is unknown");
     const auto text = linux_desktop::DesktopEntryText::applicationEntry(setup.program);
@@ -115,10 +129,13 @@ std::string SchemeHandlerRegistration::logLine() const {
     case Outcome::alreadyPresent: return {};
     case Outcome::registered:
         return "[Tessane][URL] Registered as the handler of tessane: links (" + entryFile.string() + ")" +
-               (replacedProgram.empty() ? "" : ", in place of " + replacedProgram.string());
+               (replacedProgram.empty() ? "" : ", in place of " + replacedProgram.string()) +
+               (replacedProgramGone ? ", which is gone" : "");
     case Outcome::leftToInstalled:
-        return "[Tessane][URL] Left tessane: links to the installed Tessane (" + installedEntry.string() +
-               "): removed this build's entry (" + entryFile.string() + ")";
+        return "[Tessane][URL] Left tessane: links to the installed Tessane (" + installedEntry.string() + "): removed " +
+               (replacedProgram.empty() ? "this build's entry"
+                                        : "the entry of " + replacedProgram.string() + ", which is gone") +
+               " (" + entryFile.string() + ")";
     case Outcome::failed:
         return "[Tessane][URL] Could not register as the handler of tessane: links (" + entryFile.string() +
                "): " + error;

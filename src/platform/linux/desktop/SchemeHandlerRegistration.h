@@ -16,6 +16,8 @@ namespace tessane::linux_backend {
 // installed Tessane: where an installed entry of ours exists it writes none, and takes back the
 // one it wrote before (the installed entry, of the same name, then answers). An installed
 // program replaces a user's entry that starts a build that is not installed, or one that is gone.
+// An entry whose Tessane is gone (a package since purged) answers no link: any build replaces it,
+// or removes it where an installed entry would answer.
 struct SchemeHandlerRegistration {
     enum class Outcome { alreadyPresent, registered, leftToInstalled, failed };
 
@@ -31,7 +33,10 @@ struct SchemeHandlerRegistration {
 
     Outcome outcome = Outcome::alreadyPresent;
     std::filesystem::path entryFile;
-    std::filesystem::path replacedProgram;  // registered: the program the entry started before, if any
+    // registered: the program the entry started before, if any; leftToInstalled: the gone
+    // program whose entry was removed (empty when it was this build's own entry)
+    std::filesystem::path replacedProgram;
+    bool replacedProgramGone = false;       // registered: the program replaced is no longer there
     std::filesystem::path installedEntry;   // leftToInstalled: the installed entry that answers
     std::string error;                      // failed only
 

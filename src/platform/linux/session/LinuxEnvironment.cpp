@@ -1,15 +1,10 @@
 #include "platform/linux/session/LinuxEnvironment.h"
 
+#include "BuildStamp.h"
+
 #include <cstdlib>
 #include <pwd.h>
 #include <unistd.h>
-
-#ifndef TESSANE_VERSION
-#define TESSANE_VERSION ""
-#endif
-#ifndef TESSANE_BUILD
-#define TESSANE_BUILD ""
-#endif
 
 namespace tessane::linux_backend {
 
@@ -44,6 +39,12 @@ fs::path LinuxEnvironment::helpFolderFor(const fs::path& executable) {
     std::error_code ec;
     if (fs::is_directory(folder / "help", ec)) return folder / "help";
     return (folder / ".." / "share" / "tessane" / "help").lexically_normal();
+}
+
+bool LinuxEnvironment::isInstalledLayout(const fs::path& program) {
+    const fs::path bin = program.parent_path();
+    std::error_code ec;
+    return bin.filename() == "bin" && fs::is_directory(bin.parent_path() / "share" / "tessane", ec);
 }
 
 fs::path LinuxEnvironment::helpFolder() const {

@@ -3,6 +3,7 @@
 #include "base/AtomicFile.h"
 #include "platform/linux/desktop/DesktopEntry.h"
 #include "platform/linux/desktop/DesktopEntryText.h"
+#include "platform/linux/session/LinuxEnvironment.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -20,13 +21,7 @@ XdgAutostart XdgAutostart::forThisProgram() {
     else config = "/nonexistent";
     std::error_code ec;
     const fs::path program = fs::read_symlink("/proc/self/exe", ec);
-    return XdgAutostart({config / "autostart" / "tessane.desktop", program, !ec && isInstalledLayout(program)});
-}
-
-bool XdgAutostart::isInstalledLayout(const fs::path& program) {
-    const fs::path bin = program.parent_path();
-    std::error_code ec;
-    return bin.filename() == "bin" && fs::is_directory(bin.parent_path() / "share" / "tessane", ec);
+    return XdgAutostart({config / "autostart" / "tessane.desktop", program, !ec && LinuxEnvironment::isInstalledLayout(program)});
 }
 
 LoginItems::Status XdgAutostart::status() const {

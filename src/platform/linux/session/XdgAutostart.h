@@ -21,8 +21,6 @@ public:
 
     // The entry of this user ($XDG_CONFIG_HOME, else ~/.config) for the running program.
     static XdgAutostart forThisProgram();
-    // An installed build: <prefix>/bin/<program> with <prefix>/share/tessane beside it.
-    static bool isInstalledLayout(const std::filesystem::path& program);
 
     bool isBundled() const override { return setup_.installed; }
     std::string bundlePath() const override { return setup_.program.parent_path().string(); }
