@@ -331,6 +331,21 @@ TEST_F(LinuxAccessibilityTest, AWindowRestoredIntoItsPaneIsNotMovedAndOneBrought
     ASSERT_TRUE(runUntil([&] { return seen(id).minX() != pane.minX(); })) << seen(id);
     EXPECT_TRUE(ax_->setFrame(element(id), pane).moved);
     EXPECT_TRUE(runUntil([&] { return shownIn(pane); })) << seen(id);
+
+    // Moved while minimized (a taskbar, the application): the restore brings it back there, so
+    // its move into the pane is asked at once, not once a return to the pane failed to come.
+    minimize();
+    ASSERT_EQ(server_->run({"wmctrl", "-i", "-r", std::to_string(id), "-e", "0,300,260,500,400"}), 0);
+    ASSERT_TRUE(runUntil([&] {
+        const auto g = x_->freshGeometry(id);
+        return g && g->rootRect.width() == 500;
+    }));
+    x_->sync();
+    x_->processEvents();
+    moves();
+    EXPECT_EQ(windows_->place(element(id), pane), Outcome::placed());
+    EXPECT_GE(moves(), 1);
+    EXPECT_TRUE(runUntil([&] { return shownIn(pane); })) << seen(id);
     XCloseDisplay(watcher);
 }
 

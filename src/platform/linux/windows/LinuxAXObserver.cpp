@@ -200,6 +200,7 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
         return;
     }
     if (e.kind == K::configure) {
+        if (e.window == e.eventWindow) forgetMinimizedFrame(e.window);
         if (registry_->lastFrames.count(e.window)) {
             frameChanged(e.window);
         } else if (e.eventWindow == x_.root()) {

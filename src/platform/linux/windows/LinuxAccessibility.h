@@ -315,6 +315,7 @@ private:
     };
     std::unordered_map<XWindowId, Restoring> restoring_;
     std::unordered_map<XWindowId, Rect> minimizedFrom_;  // noteMinimizing's frames, until restored or gone
+    void forgetMinimizedFrame(XWindowId window);
     void noteRestoring(const std::vector<XWindowId>& windows);
     // The frame a window being restored is coming back to, if it is not there yet.
     std::optional<Rect> restoringTo(XWindowId window);

@@ -393,8 +393,18 @@ void LinuxAccessibility::judgeLateRestores(std::shared_ptr<LateRestore> late) {
 
 void LinuxAccessibility::noteMinimizing(const std::vector<XWindowId>& windows) {
     x_.desktop().prefetchGeometry(windows);
+    x_.addEventMask(windows, X11EventMask::structure);
     for (XWindowId w : windows)
         if (const auto f = visibleFrame(w)) minimizedFrom_[w] = *f;
+}
+
+// Moved or resized while minimized (by a taskbar, the application, a script): the manager tells
+// the client where it now is, and a restore brings it back there, not where it was minimized
+// from. A placement then asks its move at once instead of waiting for a return that never comes.
+void LinuxAccessibility::forgetMinimizedFrame(XWindowId window) {
+    const auto it = minimizedFrom_.find(window);
+    if (it == minimizedFrom_.end()) return;
+    if (const auto s = state(window); s && s->minimized) minimizedFrom_.erase(it);
 }
 
 void LinuxAccessibility::forgetRestores(const std::vector<XWindowId>& windows) {
