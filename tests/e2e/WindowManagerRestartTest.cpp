@@ -84,7 +84,8 @@ TEST_F(WindowManagerRestartTest, AStoppedManagerCostsOneBoundAndTheShowCarriesOn
     EXPECT_TRUE(waitForLog("[Tessane] Window control is back: carrying on.")) << log();
     EXPECT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
     EXPECT_EQ(logCount("is not answering: nothing waits"), 1u) << log();
-    EXPECT_EQ(logCount(kNotAnswering), 1u) << log();
+    // Stopped for less than the wait for its answer: as a busy machine starves one, worth no alert.
+    EXPECT_EQ(logCount(kNotAnswering), 0u) << log();
     EXPECT_EQ(logCount("refused its pane"), 0u) << log();
     EXPECT_EQ(logCount(kTold), 0u) << log();
 }

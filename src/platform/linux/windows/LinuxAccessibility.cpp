@@ -127,19 +127,20 @@ bool LinuxAccessibility::awaitWindowControl(std::function<void()> settled) {
     if (!trusted_.value_or(false) || !waits::managerNotAnswering(x_)) return false;
     awaitingManager_.push_back(std::move(settled));
     awaitManagerAnswer();
-    if (silencePrompt_) silencePrompt_(waits::printableManagerName(x_));
     return true;
 }
 
 // Heard as an event, nothing waiting for it. A manager that redirects nothing (a client that only
 // holds its selection) has the server answer at once: it is looked at again a while later, not
-// asked again and again.
+// asked again and again. The user is told once the manager has let that wait pass too: one a busy
+// machine starves for a few seconds has answered by then, and is worth no alert.
 void LinuxAccessibility::awaitManagerAnswer() {
     if (std::exchange(answerAwaited_, true)) return;
     answers_.ask(waits::kHeardAnswer, [this, registry = registry_](bool answered) {
         if (!registry->alive) return;
         answerAwaited_ = false;
         if (!waits::managerNotAnswering(x_)) return settleReplacement();
+        if (silencePrompt_) silencePrompt_(waits::printableManagerName(x_));
         if (!answered) return awaitManagerAnswer();
         answerAwaited_ = true;
         queue_.postAfter(kReplacementGraceSeconds, [this, registry] {

@@ -149,8 +149,8 @@ public:
     // window manager that ran earlier in this run and has exited, if any.
     using Prompt = std::function<void(const std::optional<std::string>& departedManager)>;
     void setPrompt(Prompt prompt) { prompt_ = std::move(prompt); }
-    // Told, with the manager's name (empty when it has none), when window control is found away
-    // because the manager is not answering.
+    // Told, with the manager's name (empty when it has none), when window control has been away
+    // for a while because the manager is not answering.
     using SilencePrompt = std::function<void(const std::string& manager)>;
     void setSilencePrompt(SilencePrompt prompt) { silencePrompt_ = std::move(prompt); }
 
