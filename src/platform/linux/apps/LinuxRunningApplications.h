@@ -44,7 +44,8 @@ class PacedIconifies;
 //   id, the sandbox's, the startup id of our launch, StartupWMClass, WM_CLASS, the program), or
 //   the entry we launched it from; its path is that entry and its name the entry's Name (else the
 //   WM_CLASS class, else the process name). The order is the order in which we first saw each one.
-// - Hidden means hidden by hide() and every one of its windows still minimized.
+// - Hidden means hidden by hide() and every one of its windows minimized or with its iconify
+//   still to come (WindowLives::countsHidden): a show right after a hide unhides it.
 // - Activation policy: regular with application windows; accessory when it only has docks or
 //   desktop windows.
 // - hide = iconify every window, a few at a time per application as the window manager gets
@@ -216,7 +217,6 @@ private:
     };
     std::map<XWindowId, MappedQuietly> mappedQuietly_;
     static constexpr double kFocusGiveBackSeconds = 1.5;
-    XWindowId activeWindow_ = 0;
     bool activeWindowStale_ = false;  // a change of the active window is waiting to be read
     bool clientListStale_ = false;  // a change of the client list is waiting to be read
     uint64_t activationRequests_ = 0;  // activations asked of us, counted
