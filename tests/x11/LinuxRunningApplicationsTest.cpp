@@ -47,6 +47,26 @@ int rootMessages(const std::string& display, const char* type, XWindowId window,
     return count;
 }
 
+// The main queue, counting the repeating timers its users ask for: a program at rest wakes for none.
+class TimerCountingQueue final : public MainQueue {
+public:
+    explicit TimerCountingQueue(MainQueue& queue) : q_(queue) {}
+    TimeInterval now() const override { return q_.now(); }
+    void post(std::function<void()> work) override { q_.post(std::move(work)); }
+    void postFromAnyThread(std::function<void()> work) override { q_.postFromAnyThread(std::move(work)); }
+    std::shared_ptr<WorkItem> postAfter(double s, std::function<void()> w) override { return q_.postAfter(s, std::move(w)); }
+    std::shared_ptr<RepeatingTimer> scheduleRepeating(double interval, std::function<void()> tick) override {
+        ++repeating;
+        return q_.scheduleRepeating(interval, std::move(tick));
+    }
+    void runNested(double seconds) override { q_.runNested(seconds); }
+    Subscription watchReadable(int fd, std::function<void()> f) override { return q_.watchReadable(fd, std::move(f)); }
+    int repeating = 0;
+
+private:
+    MainQueue& q_;
+};
+
 // The running-applications backend on the Qt loop, over a private XDG data folder whose
 // desktop entries start our own test client. Openbox here leaves the focus where it is when a
 // window appears, so that "launched without focus" can be seen.
@@ -83,7 +103,8 @@ protected:
     }
     // The backend under test, made when the test has set the desktop up.
     void startBackend() {
-        apps_ = std::make_unique<linux_backend::LinuxRunningApplications>(*x_, *ax_, *catalog_, *queue_,
+        counting_ = std::make_unique<TimerCountingQueue>(*queue_);
+        apps_ = std::make_unique<linux_backend::LinuxRunningApplications>(*x_, *ax_, *catalog_, *counting_,
                                                                           [this](const std::string& l) { logLines_.push_back(l); });
         for (auto n : {RunningApplications::Notification::didLaunch, RunningApplications::Notification::didActivate,
                        RunningApplications::Notification::didTerminate})
@@ -160,6 +181,7 @@ protected:
     Subscription pump_;
     std::unique_ptr<linux_backend::LinuxScreens> screens_;
     std::unique_ptr<linux_backend::LinuxAccessibility> ax_;
+    std::unique_ptr<TimerCountingQueue> counting_;
     std::unique_ptr<linux_backend::LinuxRunningApplications> apps_;
     std::vector<Subscription> subscriptions_;
     std::vector<std::pair<RunningApplications::Notification, RunningApplication>> heard_;
@@ -174,6 +196,7 @@ TEST_F(LinuxRunningApplicationsTest, ALaunchWithoutFocusRunsHidesUnhidesAndQuits
 
     auto answer = open("org.tessane.Launched", /*activates=*/false);
     ASSERT_TRUE(answer.app) << (answer.error ? answer.error->localizedDescription : "no answer");
+    EXPECT_EQ(counting_->repeating, 0);  // its exit before its first window is heard, not polled for
     const Pid pid = answer.app->pid;
     EXPECT_EQ(answer.app->bundleIdentifier, "org.tessane.Launched");
     EXPECT_EQ(answer.app->bundlePath, entry("org.tessane.Launched"));
@@ -229,6 +252,21 @@ TEST_F(LinuxRunningApplicationsTest, ALaunchWithoutFocusRunsHidesUnhidesAndQuits
     ASSERT_TRUE(runUntil([&] { return heard(N::didTerminate, pid) == 1; }));
     EXPECT_FALSE(running(pid));
     EXPECT_EQ(heard(N::didLaunch, pid), 1);
+}
+
+// An application that closed its last window and runs on (a tray app) is told terminated when its
+// process exits, which the kernel tells: nothing wakes the program meanwhile (it polled twice a
+// second until the exit).
+TEST_F(LinuxRunningApplicationsTest, AnAppWithoutWindowsIsHeardExitingWithNothingPollingForIt) {
+    startBackend();
+    auto& tray = startClient({"--class", "tray.Tray"});
+    const Pid pid = static_cast<Pid>(tray.process->pid());
+    ASSERT_TRUE(runUntil([&] { return running(pid) && running(pid)->activationPolicy == ActivationPolicy::regular; }));
+    ASSERT_TRUE(tray.process->writeLine("withdraw"));
+    ASSERT_TRUE(runUntil([&] { return running(pid) && running(pid)->activationPolicy == ActivationPolicy::accessory; }));
+    EXPECT_EQ(counting_->repeating, 0);
+    ASSERT_TRUE(tray.process->writeLine("close"));
+    EXPECT_TRUE(runUntil([&] { return heard(N::didTerminate, pid) == 1; }));
 }
 
 TEST_F(LinuxRunningApplicationsTest, ALaunchWithActivationActivatesItsFirstWindowAndIsTold) {

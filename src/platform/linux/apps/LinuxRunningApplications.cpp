@@ -8,6 +8,7 @@
 #include "platform/linux/apps/LinuxAppCatalog.h"
 #include "platform/linux/apps/PacedIconifies.h"
 #include "platform/linux/apps/ProcessEvidence.h"
+#include "platform/linux/apps/ProcessExits.h"
 #include "platform/linux/processes/ProcessLauncher.h"
 
 #include <algorithm>
@@ -21,18 +22,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr double kIndexMaxAge = 5;  // seconds before a miss may rebuild the entry index
-
-// Gone, or a zombie nobody has reaped yet.
-bool processAlive(Pid pid) {
-    if (pid <= 0) return false;
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text;
-    if (!std::getline(stat, text)) return false;
-    const size_t paren = text.rfind(')');
-    if (paren == std::string::npos || paren + 2 >= text.size()) return true;
-    const char state = text[paren + 2];
-    return state != 'Z' && state != 'X';
-}
 
 std::optional<std::string> processName(Pid pid) {
     std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
@@ -68,7 +57,6 @@ LinuxRunningApplications::LinuxRunningApplications(X11Connection& x, LinuxAccess
 
 LinuxRunningApplications::~LinuxRunningApplications() {
     events_.reset();
-    if (poll_) poll_->invalidate();
 }
 
 void LinuxRunningApplications::log(const std::string& line) const {
@@ -230,7 +218,7 @@ void LinuxRunningApplications::addWindow(XWindowId window, Pid pid, bool initial
     }
     if (served == launches_.end() && g->desktopId) {
         served = std::find_if(launches_.begin(), launches_.end(), [&](const Launch& l) {
-            return l.desktopId == *g->desktopId && (l.processGone || !processAlive(l.pid));
+            return l.desktopId == *g->desktopId && (l.processGone || !ProcessExits::alive(l.pid));
         });
     }
     if (served != launches_.end() && appWindow) {
@@ -250,7 +238,7 @@ void LinuxRunningApplications::addWindow(XWindowId window, Pid pid, bool initial
         }
     }
     if (newGroup && !initial) notify(Notification::didLaunch, *snapshot(*g));
-    armPolling();
+    if (!launch(pid)) exits_.unwatch(pid);  // it has a window again: told by the window's going
 }
 
 // Once per process: the group stands for it as long as it has windows or runs.
@@ -302,8 +290,8 @@ void LinuxRunningApplications::removeWindow(XWindowId window) {
     if (it != g->windows.end()) g->windows.erase(it);
     else if (g->otherWindows > 0) --g->otherWindows;
     if (!g->windows.empty() || g->otherWindows > 0) return;
-    if (processAlive(pid)) {
-        armPolling();  // windowless but running: told when the process goes
+    if (ProcessExits::alive(pid)) {
+        exits_.watch(pid);  // windowless but running: told when the process goes
         return;
     }
     auto info = snapshot(*g);
@@ -352,36 +340,26 @@ bool LinuxRunningApplications::giveFocusBack(XWindowId window) {
     return true;
 }
 
-void LinuxRunningApplications::armPolling() {
-    bool needed = std::any_of(launches_.begin(), launches_.end(), [](auto&) { return true; });
-    for (auto& [pid, g] : groups_)
-        if (g.windows.empty() && g.otherWindows == 0) needed = true;
-    if (!needed) {
-        if (poll_) poll_->invalidate();
-        poll_.reset();
-        return;
-    }
-    if (poll_ && poll_->isValid()) return;
-    poll_ = queue_.scheduleRepeating(kProcessPollSeconds, lifetime_.guard([this] { pollProcesses(); }));
-}
-
-void LinuxRunningApplications::pollProcesses() {
+// A process we launched, or an application without windows, has exited.
+void LinuxRunningApplications::processEnded(Pid pid) {
     const double now = queue_.now();
     for (auto& l : launches_)
-        if (!l.processGone && !processAlive(l.pid)) l.processGone = true;
-    std::erase_if(launches_, [&](const Launch& l) {
-        return l.processGone && now - l.startedAt > kLaunchHandOverSeconds;
-    });
-    std::vector<Pid> ended;
-    for (auto& [pid, g] : groups_)
-        if (g.windows.empty() && g.otherWindows == 0 && !processAlive(pid)) ended.push_back(pid);
-    for (Pid pid : ended) {
-        auto info = snapshot(groups_.at(pid));
-        groups_.erase(pid);
-        if (activePid_ == pid) activePid_ = 0;
-        if (info) notify(Notification::didTerminate, *info);
-    }
-    armPolling();
+        if (l.pid == pid && !l.processGone) {
+            l.processGone = true;
+            // A launcher that handed over is waited for that long after it started.
+            queue_.postAfter(std::max(0.0, l.startedAt + kLaunchHandOverSeconds - now), lifetime_.guard([this] {
+                const double later = queue_.now();
+                std::erase_if(launches_, [&](const Launch& gone) {
+                    return gone.processGone && later - gone.startedAt >= kLaunchHandOverSeconds;
+                });
+            }));
+        }
+    Group* g = group(pid);
+    if (!g || !g->windows.empty() || g->otherWindows > 0) return;
+    auto info = snapshot(*g);
+    groups_.erase(pid);
+    if (activePid_ == pid) activePid_ = 0;
+    if (info) notify(Notification::didTerminate, *info);
 }
 
 // ---------------------------------------------------------------------------------- reading

@@ -7,6 +7,7 @@
 #include "platform/linux/windows/ManagerAnswers.h"
 #include "platform/linux/x11/ClientListTracker.h"
 #include "platform/linux/desktop/DesktopAppIndex.h"
+#include "platform/linux/apps/ProcessExits.h"
 #include "platform/linux/apps/X11AppEvidence.h"
 #include "platform/linux/x11/WindowIdSet.h"
 #include "platform/linux/x11/X11Connection.h"
@@ -78,6 +79,7 @@ class PacedIconifies;
 //   started; didActivate when the active window moves to another process; didTerminate when the
 //   last window of an application went and its process is gone (a launched process that quits
 //   before it ever showed a window is a launcher that handed over, and is not reported).
+//   A process's exit is heard by pidfd (ProcessExits), never polled where the kernel has them.
 // - openURL runs `xdg-open` detached (URLOpener); our help links open the pages in
 //   `helpFolder`. A link that cannot be handed over is logged with the reason.
 class LinuxRunningApplications final : public RunningApplications {
@@ -108,7 +110,6 @@ public:
     // How long a launch waits for a window of its application from another process (a launcher
     // that hands over) before it is forgotten.
     static constexpr double kLaunchHandOverSeconds = 30;
-    static constexpr double kProcessPollSeconds = 0.5;
 
 private:
     struct Group {
@@ -153,8 +154,7 @@ private:
     void activeWindowChanged();
     bool giveFocusBack(XWindowId window);
     void identify(Group& group, const WindowAppEvidence& evidence);
-    void pollProcesses();
-    void armPolling();
+    void processEnded(Pid pid);
     const linux_desktop::DesktopAppIndex& index(bool mayRebuild);
     std::optional<RunningApplication> snapshot(const Group& group) const;
     static RunningApplication snapshot(const Launch& launch);
@@ -221,11 +221,12 @@ private:
     bool clientListStale_ = false;  // a change of the client list is waiting to be read
     uint64_t activationRequests_ = 0;  // activations asked of us, counted
     double indexBuiltAt_ = 0;
-    std::shared_ptr<RepeatingTimer> poll_;
     std::array<Signal<RunningApplication>, 3> notifications_;
     std::unique_ptr<PacedIconifies> iconifies_;
     ManagerAnswers answers_{x_, queue_};
     LifetimeToken lifetime_;
+    // Processes we launched, and applications whose last window went while they run.
+    ProcessExits exits_{queue_, lifetime_.guard([this](Pid pid) { processEnded(pid); })};
     Subscription events_;
 };
 
