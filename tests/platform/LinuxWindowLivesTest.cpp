@@ -12,13 +12,7 @@ using V = WindowLives::Verdict;
 // verdict is the same whenever it is looked at, however long after (no watch has to come).
 TEST(WindowLives, AnIconifyIsSeenThroughByTheManagersDoingOrItsDeadline) {
     const WindowLife asked{I::inFlight, 0, true, {}}, owed{I::inFlight, 0, false, 10 + WindowLives::kIgnoredSeconds};
-    struct Case {
-        const char* what;
-        WindowLife life;
-        bool iconic, away, answered;
-        double now;
-        V verdict;
-    };
+    struct Case { const char* what; WindowLife life; bool iconic, away, answered; double now; V verdict; };
     const Case cases[] = {
         {"iconic, its frame still animating", asked, true, false, false, 1, V::pending},
         {"iconic, its frame away", asked, true, true, false, 1, V::done},
@@ -34,26 +28,20 @@ TEST(WindowLives, AnIconifyIsSeenThroughByTheManagersDoingOrItsDeadline) {
     for (const auto& c : cases) EXPECT_EQ(WindowLives::judge(c.life, c.iconic, c.away, c.answered, c.now), c.verdict) << c.what;
 }
 
-TEST(WindowLives, HiddenFocusAndTheEndOfALife) {
+// A hide counts as soon as it is asked, while its iconifies are still to come; not once a manager
+// that iconified none of them is no longer waited for, nor once shown again, nor once ended.
+TEST(WindowLives, AWindowCountsHiddenFromTheHidesAskingOn) {
     WindowLives lives;
-    lives.begin(2);
-    EXPECT_FALSE(lives.countsHidden(2, false));
     EXPECT_TRUE(lives.countsHidden(3, true));  // minimized, known or not
-    // A hide counts as soon as it is asked, while its iconifies are still to come; not once a
-    // manager that iconified none of them is no longer waited for, nor once shown again.
     for (const auto& [life, hidden] : {std::pair{WindowLife{I::waiting, 0, true, {}}, true}, {{I::inFlight, 0, true, {}}, true},
                                        {{I::late, 0, true, {}}, false}, {{I::inFlight, 0, false, {}}, false}}) {
         lives.begin(1);
         *lives.find(1) = life;
         EXPECT_EQ(lives.countsHidden(1, false), hidden);
     }
-    // The focus goes back to neither a window a hide asked down nor a minimized one.
     lives.find(1)->hideAsked = true;
-    EXPECT_FALSE(lives.mayFocusAgain(1, false));
-    EXPECT_FALSE(lives.mayFocusAgain(2, true));
-    lives.activated(2);
-    lives.end(2);  // the window gone, so is the focus it had
-    EXPECT_FALSE(lives.mayFocusAgain(lives.active(), false));
+    lives.end(1);
+    EXPECT_FALSE(lives.countsHidden(1, false));
 }
 
 }  // namespace

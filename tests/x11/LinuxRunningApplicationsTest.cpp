@@ -48,8 +48,7 @@ int rootMessages(const std::string& display, const char* type, XWindowId window,
 }
 
 // The main queue, counting the repeating timers its users ask for: a program at rest wakes for none.
-class TimerCountingQueue final : public MainQueue {
-public:
+struct TimerCountingQueue final : MainQueue {
     explicit TimerCountingQueue(MainQueue& queue) : q_(queue) {}
     TimeInterval now() const override { return q_.now(); }
     void post(std::function<void()> work) override { q_.post(std::move(work)); }
@@ -62,8 +61,6 @@ public:
     void runNested(double seconds) override { q_.runNested(seconds); }
     Subscription watchReadable(int fd, std::function<void()> f) override { return q_.watchReadable(fd, std::move(f)); }
     int repeating = 0;
-
-private:
     MainQueue& q_;
 };
 
