@@ -115,8 +115,9 @@ void PacedIconifies::onEvent(const X11Event& e) {
     lookPosted_ = true;
     queue_.post(lifetime_.guard([this] {
         lookPosted_ = false;
+        const auto alive = lifetime_.liveness();  // the restores owed wait on the manager
         look(false);
-        askProgress();
+        if (alive) askProgress();
     }));
 }
 
@@ -193,7 +194,9 @@ void PacedIconifies::askProgress() {
 void PacedIconifies::judgeAnswer(bool answered, uint64_t seen) {
     questionOpen_ = false;
     if (!answered) return sendTheRest(false);
+    const auto alive = lifetime_.liveness();
     look(true);
+    if (!alive) return;
     if (progress_ != seen || !paced()) {
         quietAnswers_ = 0;
         return askProgress();
