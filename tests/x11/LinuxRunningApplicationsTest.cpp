@@ -636,8 +636,8 @@ TEST_F(ManyWindowsTest, AWindowThatTakesTheFocusUnaskedGivesItBackToTheWindowAct
         return listed.size() > 2 ? listed.back() : XWindowId{0};
     };
     ASSERT_TRUE(waitUntil([&] { return launched() != 0; }, 30s, [&] { x_->processEvents(); }));
-    ASSERT_TRUE(x_->windowManagerRoundTrip(30));
-    if (activeWindow() != launched()) GTEST_SKIP() << "the window manager does not focus a new window that asks not to be";
+    if (!waitUntil([&] { return activeWindow() == launched(); }, 5s, [&] { x_->processEvents(); }))
+        GTEST_SKIP() << "the window manager does not focus a new window that asks not to be";
     EXPECT_TRUE(queue_->runUntil([&] { return activeWindow() != launched() && activeWindow() != 0; }, 30));
     EXPECT_EQ(activeWindow(), primary.windows.front());
 }
