@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <unordered_map>
 
@@ -40,14 +39,13 @@ public:
     void end(XWindowId window);
     WindowLife* find(XWindowId window);
     const WindowLife* find(XWindowId window) const;
-    size_t size() const { return lives_.size(); }
 
     // The window counts as hidden by a hide: minimized, or its iconify is still to come.
     bool countsHidden(XWindowId window, bool minimized) const;
 
-    // What becomes of a window whose iconify is pending, now that the manager `iconic`-ally
-    // minimized it (or not), `away`: its frame is off the screen too, `answered`: the manager
-    // answered a round trip asked after its iconify.
+    // What becomes of a window whose iconify is pending. `iconic`: the manager has minimized it;
+    // `away`: its frame is off the screen too; `answered`: the manager answered a round trip asked
+    // after its iconify.
     enum class Verdict { pending, done, restore };
     static Verdict judge(const WindowLife& life, bool iconic, bool away, bool answered, double now);
     // Applies a verdict other than pending: the window's iconify is over.
