@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Signal.h"
+
 #include <functional>
 #include <memory>
 
@@ -44,6 +46,13 @@ public:
     // returns: a short blocking wait that keeps the desktop's events flowing. Whatever runs
     // meanwhile may call back into the caller.
     virtual void runNested(double seconds) = 0;
+    // Runs `onReadable` on the main thread whenever the file descriptor `fd` has data, until the
+    // subscription ends; an empty subscription where the queue watches no descriptors (the sim).
+    [[nodiscard]] virtual Subscription watchReadable(int fd, std::function<void()> onReadable) {
+        (void)fd;
+        (void)onReadable;
+        return {};
+    }
 };
 
 }  // namespace tessane

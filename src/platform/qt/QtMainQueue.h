@@ -32,7 +32,7 @@ public:
 
     void runNested(double seconds) override;
     // Runs `onReadable` on the main thread whenever `fd` has data, until the subscription ends.
-    [[nodiscard]] Subscription watchReadable(int fd, std::function<void()> onReadable);
+    [[nodiscard]] Subscription watchReadable(int fd, std::function<void()> onReadable) override;
     // Runs `hook` each time the loop is about to wait for input.
     [[nodiscard]] Subscription beforeWaiting(std::function<void()> hook);
 

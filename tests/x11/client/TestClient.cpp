@@ -41,7 +41,8 @@
 //
 // As toolkits do, a DESKTOP_STARTUP_ID in its environment becomes its windows' _NET_STARTUP_ID.
 // Prints "window 0x<id>" for each window once it is mapped, then "ready". Reads commands on
-// standard input: "fullscreen", "unfullscreen", "close" (destroy the windows and exit), and
+// standard input: "fullscreen", "unfullscreen", "close" (destroy the windows and exit), "withdraw"
+// (destroy the windows and keep running, as a tray app does), and
 // "list N": play a hostile client that replaces the root's _NET_CLIENT_LIST with N made-up ids
 // (half of them in this client's own id range, none a window) with the ids listed before spread
 // among them, and last one new unmapped window of its own (a reader that has taken that window in
@@ -467,6 +468,11 @@ int main(int argc, char** argv) {
                 for (Window w : windows) requestFullscreen(w, false);
             } else if (commands.find("fullscreen") != std::string::npos) {
                 for (Window w : windows) requestFullscreen(w, true);
+            }
+            if (commands.find("withdraw") != std::string::npos) {
+                for (Window w : windows) XDestroyWindow(display, w);
+                windows.clear();
+                XSync(display, False);
             }
             if (commands.find("close") != std::string::npos) {
                 for (Window w : windows) XDestroyWindow(display, w);

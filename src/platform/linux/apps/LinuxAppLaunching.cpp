@@ -163,9 +163,9 @@ void LinuxRunningApplications::startLaunches(const std::vector<std::vector<std::
         if (l.activates) l.activationRequest = first ? activationRequests_ : ++activationRequests_;
         l.startedAt = queue_.now();
         launches_.push_back(l);
+        exits_.watch(l.pid);
         if (!first) first = snapshot(l);
     }
-    armPolling();
     answer(std::move(completion), first, std::nullopt);
 }
 

@@ -8,6 +8,7 @@
 #include "platform/linux/apps/LinuxAppCatalog.h"
 #include "platform/linux/apps/PacedIconifies.h"
 #include "platform/linux/apps/ProcessEvidence.h"
+#include "platform/linux/apps/ProcessExits.h"
 #include "platform/linux/processes/ProcessLauncher.h"
 
 #include <algorithm>
@@ -21,18 +22,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr double kIndexMaxAge = 5;  // seconds before a miss may rebuild the entry index
-
-// Gone, or a zombie nobody has reaped yet.
-bool processAlive(Pid pid) {
-    if (pid <= 0) return false;
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text;
-    if (!std::getline(stat, text)) return false;
-    const size_t paren = text.rfind(')');
-    if (paren == std::string::npos || paren + 2 >= text.size()) return true;
-    const char state = text[paren + 2];
-    return state != 'Z' && state != 'X';
-}
 
 std::optional<std::string> processName(Pid pid) {
     std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
@@ -53,14 +42,14 @@ LinuxRunningApplications::LinuxRunningApplications(X11Connection& x, LinuxAccess
     x_.selectInput(x_.root(), X11EventMask::properties | X11EventMask::structure | X11EventMask::substructure);
     events_ = x_.onEvent([this](const X11Event& e) { onEvent(e); });
     iconifies_ = std::make_unique<PacedIconifies>(
-        x_, ax_, queue_, lifetime_.guard([this](Pid pid, const std::vector<XWindowId>& windows) {
+        x_, ax_, ax_.lives(), queue_, lifetime_.guard([this](Pid pid, const std::vector<XWindowId>& windows) {
             // Iconified by the manager after the application was shown again: brought back.
             if (const Group* g = group(pid); g && !g->hiddenByRequest) ax_.restoreWindows(windows, stayedMinimized(pid));
         }),
         [this](const std::string& line) { this->log(line); });
     refresh(/*initial=*/true);
     if (auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW"); active && !active->empty()) {
-        activeWindow_ = (*active)[0];
+        ax_.lives().activated((*active)[0]);
         takeOutOfTurn((*active)[0]);
         if (auto it = windowOwners_.find((*active)[0]); it != windowOwners_.end()) activePid_ = it->second;
     }
@@ -68,7 +57,6 @@ LinuxRunningApplications::LinuxRunningApplications(X11Connection& x, LinuxAccess
 
 LinuxRunningApplications::~LinuxRunningApplications() {
     events_.reset();
-    if (poll_) poll_->invalidate();
 }
 
 void LinuxRunningApplications::log(const std::string& line) const {
@@ -177,6 +165,7 @@ void LinuxRunningApplications::keepQuiet(XWindowId window) {
 
 void LinuxRunningApplications::addWindow(XWindowId window, Pid pid, bool initial, const WindowAppEvidence* evidence) {
     windowOwners_[window] = pid;
+    ax_.lives().begin(window);
     quietWindows_.erase(window);  // mapped: the window manager has decided
     const bool appWindow = ax_.isApplicationWindow(window);
     Group* g = group(pid);
@@ -229,7 +218,7 @@ void LinuxRunningApplications::addWindow(XWindowId window, Pid pid, bool initial
     }
     if (served == launches_.end() && g->desktopId) {
         served = std::find_if(launches_.begin(), launches_.end(), [&](const Launch& l) {
-            return l.desktopId == *g->desktopId && (l.processGone || !processAlive(l.pid));
+            return l.desktopId == *g->desktopId && (l.processGone || !ProcessExits::alive(l.pid));
         });
     }
     if (served != launches_.end() && appWindow) {
@@ -249,7 +238,7 @@ void LinuxRunningApplications::addWindow(XWindowId window, Pid pid, bool initial
         }
     }
     if (newGroup && !initial) notify(Notification::didLaunch, *snapshot(*g));
-    armPolling();
+    if (!launch(pid)) exits_.unwatch(pid);  // it has a window again: told by the window's going
 }
 
 // Once per process: the group stands for it as long as it has windows or runs.
@@ -290,8 +279,10 @@ void LinuxRunningApplications::removeWindow(XWindowId window) {
     if (owner == windowOwners_.end()) return;
     const Pid pid = owner->second;
     windowOwners_.erase(owner);
+    // The one place a window's life ends: every request still pending on it goes with it.
     mappedQuietly_.erase(window);
     iconifies_->forget(window);
+    ax_.lives().end(window);
     Group* g = group(pid);
     if (!g) return;
     auto it = std::find(g->windows.begin(), g->windows.end(), window);
@@ -299,8 +290,8 @@ void LinuxRunningApplications::removeWindow(XWindowId window) {
     if (it != g->windows.end()) g->windows.erase(it);
     else if (g->otherWindows > 0) --g->otherWindows;
     if (!g->windows.empty() || g->otherWindows > 0) return;
-    if (processAlive(pid)) {
-        armPolling();  // windowless but running: told when the process goes
+    if (ProcessExits::alive(pid)) {
+        exits_.watch(pid);  // windowless but running: told when the process goes
         return;
     }
     auto info = snapshot(*g);
@@ -319,7 +310,7 @@ void LinuxRunningApplications::activeWindowChanged() {
         takeOutOfTurn(window);
     }
     if (giveFocusBack(window)) return;
-    activeWindow_ = window;
+    ax_.lives().activated(window);
     auto owner = windowOwners_.find(window);
     if (owner == windowOwners_.end() || owner->second == activePid_) return;
     activePid_ = owner->second;
@@ -337,48 +328,38 @@ bool LinuxRunningApplications::giveFocusBack(XWindowId window) {
     const auto quiet = mappedQuietly_.find(window);
     if (quiet == mappedQuietly_.end()) return false;
     if (quiet->second.givenBack) return true;
-    const XWindowId previous = activeWindow_;
-    if (previous == 0 || previous == window || !windowOwners_.count(previous) ||
-        ax_.isMinimized(previous).value_or(true)) {
+    const XWindowId previous = ax_.lives().active();
+    if (previous == window || !windowOwners_.count(previous) ||
+        !ax_.lives().mayFocusAgain(previous, ax_.isMinimized(previous).value_or(true))) {
         mappedQuietly_.erase(quiet);
         return false;
     }
     quiet->second.givenBack = true;
-    x_.requestActivate(previous);
+    ax_.activate(previous);
     x_.flush();
     return true;
 }
 
-void LinuxRunningApplications::armPolling() {
-    bool needed = std::any_of(launches_.begin(), launches_.end(), [](auto&) { return true; });
-    for (auto& [pid, g] : groups_)
-        if (g.windows.empty() && g.otherWindows == 0) needed = true;
-    if (!needed) {
-        if (poll_) poll_->invalidate();
-        poll_.reset();
-        return;
-    }
-    if (poll_ && poll_->isValid()) return;
-    poll_ = queue_.scheduleRepeating(kProcessPollSeconds, lifetime_.guard([this] { pollProcesses(); }));
-}
-
-void LinuxRunningApplications::pollProcesses() {
+// A process we launched, or an application without windows, has exited.
+void LinuxRunningApplications::processEnded(Pid pid) {
     const double now = queue_.now();
     for (auto& l : launches_)
-        if (!l.processGone && !processAlive(l.pid)) l.processGone = true;
-    std::erase_if(launches_, [&](const Launch& l) {
-        return l.processGone && now - l.startedAt > kLaunchHandOverSeconds;
-    });
-    std::vector<Pid> ended;
-    for (auto& [pid, g] : groups_)
-        if (g.windows.empty() && g.otherWindows == 0 && !processAlive(pid)) ended.push_back(pid);
-    for (Pid pid : ended) {
-        auto info = snapshot(groups_.at(pid));
-        groups_.erase(pid);
-        if (activePid_ == pid) activePid_ = 0;
-        if (info) notify(Notification::didTerminate, *info);
-    }
-    armPolling();
+        if (l.pid == pid && !l.processGone) {
+            l.processGone = true;
+            // A launcher that handed over is waited for that long after it started.
+            queue_.postAfter(std::max(0.0, l.startedAt + kLaunchHandOverSeconds - now), lifetime_.guard([this] {
+                const double later = queue_.now();
+                std::erase_if(launches_, [&](const Launch& gone) {
+                    return gone.processGone && later - gone.startedAt >= kLaunchHandOverSeconds;
+                });
+            }));
+        }
+    Group* g = group(pid);
+    if (!g || !g->windows.empty() || g->otherWindows > 0) return;
+    auto info = snapshot(*g);
+    groups_.erase(pid);
+    if (activePid_ == pid) activePid_ = 0;
+    if (info) notify(Notification::didTerminate, *info);
 }
 
 // ---------------------------------------------------------------------------------- reading
@@ -402,9 +383,12 @@ std::optional<RunningApplication> LinuxRunningApplications::snapshot(const Group
     a.activationPolicy = g.windows.size() > g.skipsTaskbar.size() ? ActivationPolicy::regular : ActivationPolicy::accessory;
     a.isFinishedLaunching = g.finishedLaunching;
     a.localizedName = g.name;
+    // A hide whose iconifies are still to come counts: a show that follows it has them dropped.
     if (g.hiddenByRequest && !g.windows.empty()) {
         const auto minimized = ax_.areMinimized(g.windows);
-        a.isHidden = std::all_of(minimized.begin(), minimized.end(), [](bool m) { return m; });
+        a.isHidden = true;
+        for (size_t i = 0; i < g.windows.size() && a.isHidden; ++i)
+            a.isHidden = ax_.lives().countsHidden(g.windows[i], minimized[i]);
     }
     return a;
 }
@@ -466,6 +450,8 @@ bool LinuxRunningApplications::hide(Pid pid) {
     if (!g) return launch(pid) != nullptr;
     g->hiddenByRequest = true;
     ax_.forgetRestores(g->windows);
+    for (XWindowId w : g->windows)
+        if (WindowLife* life = ax_.lives().find(w)) life->hideAsked = true;
     // None of the requests is waited for. The iconifies go to the manager a few at a time, the
     // window the user had in front first.
     x_.setCardinals(g->windows, kHiddenMark, 1);
@@ -488,6 +474,8 @@ bool LinuxRunningApplications::unhide(Pid pid) {
     if (!g) return launch(pid) != nullptr;
     g->hiddenByRequest = false;
     x_.removeProperties(g->windows, kHiddenMark);
+    for (XWindowId w : g->windows)
+        if (WindowLife* life = ax_.lives().find(w)) life->hideAsked = false;
     // What the hide has not asked for yet stays up; what the manager has still to iconify comes
     // back once it has.
     iconifies_->cancel(pid);
@@ -548,7 +536,7 @@ bool LinuxRunningApplications::activate(Pid pid) {
 
 void LinuxRunningApplications::requestActivation(Pid pid, XWindowId window) {
     if (!x_.takesFocus(window)) {
-        x_.requestActivate(window);
+        ax_.activate(window);
         activateByRaising(pid, window);
         return;
     }
@@ -556,9 +544,8 @@ void LinuxRunningApplications::requestActivation(Pid pid, XWindowId window) {
     // a restack request on top costs some of them a restack of every window (see ActivationRaise).
     const auto overBefore = ax_.framesOver(window).value_or(std::vector<XWindowId>{});
     const auto raise = raiseAfterActivation(x_.activationRaises(), overBefore.empty());
-    x_.requestActivate(window);
+    ax_.activate(window);  // what a window that takes the focus unasked gives it back to
     if (raise.raiseNow) x_.requestRaise(window);
-    activeWindow_ = window;  // what a window that takes the focus unasked gives it back to
     // A manager that refuses (or ignores) the request says nothing: what it did is looked at once
     // it answered a round trip after the request, and the one after that (a manager tells the
     // window active once the server told it the focus moved, which its first answer may precede),

@@ -7,6 +7,7 @@
 #include "platform/linux/windows/ManagerAnswers.h"
 #include "platform/linux/x11/ClientListTracker.h"
 #include "platform/linux/desktop/DesktopAppIndex.h"
+#include "platform/linux/apps/ProcessExits.h"
 #include "platform/linux/apps/X11AppEvidence.h"
 #include "platform/linux/x11/WindowIdSet.h"
 #include "platform/linux/x11/X11Connection.h"
@@ -44,7 +45,8 @@ class PacedIconifies;
 //   id, the sandbox's, the startup id of our launch, StartupWMClass, WM_CLASS, the program), or
 //   the entry we launched it from; its path is that entry and its name the entry's Name (else the
 //   WM_CLASS class, else the process name). The order is the order in which we first saw each one.
-// - Hidden means hidden by hide() and every one of its windows still minimized.
+// - Hidden means hidden by hide() and every one of its windows minimized or with its iconify
+//   still to come (WindowLives::countsHidden): a show right after a hide unhides it.
 // - Activation policy: regular with application windows; accessory when it only has docks or
 //   desktop windows.
 // - hide = iconify every window, a few at a time per application as the window manager gets
@@ -77,6 +79,7 @@ class PacedIconifies;
 //   started; didActivate when the active window moves to another process; didTerminate when the
 //   last window of an application went and its process is gone (a launched process that quits
 //   before it ever showed a window is a launcher that handed over, and is not reported).
+//   A process's exit is heard by pidfd (ProcessExits), never polled where the kernel has them.
 // - openURL runs `xdg-open` detached (URLOpener); our help links open the pages in
 //   `helpFolder`. A link that cannot be handed over is logged with the reason.
 class LinuxRunningApplications final : public RunningApplications {
@@ -107,7 +110,6 @@ public:
     // How long a launch waits for a window of its application from another process (a launcher
     // that hands over) before it is forgotten.
     static constexpr double kLaunchHandOverSeconds = 30;
-    static constexpr double kProcessPollSeconds = 0.5;
 
 private:
     struct Group {
@@ -152,8 +154,7 @@ private:
     void activeWindowChanged();
     bool giveFocusBack(XWindowId window);
     void identify(Group& group, const WindowAppEvidence& evidence);
-    void pollProcesses();
-    void armPolling();
+    void processEnded(Pid pid);
     const linux_desktop::DesktopAppIndex& index(bool mayRebuild);
     std::optional<RunningApplication> snapshot(const Group& group) const;
     static RunningApplication snapshot(const Launch& launch);
@@ -216,16 +217,16 @@ private:
     };
     std::map<XWindowId, MappedQuietly> mappedQuietly_;
     static constexpr double kFocusGiveBackSeconds = 1.5;
-    XWindowId activeWindow_ = 0;
     bool activeWindowStale_ = false;  // a change of the active window is waiting to be read
     bool clientListStale_ = false;  // a change of the client list is waiting to be read
     uint64_t activationRequests_ = 0;  // activations asked of us, counted
     double indexBuiltAt_ = 0;
-    std::shared_ptr<RepeatingTimer> poll_;
     std::array<Signal<RunningApplication>, 3> notifications_;
     std::unique_ptr<PacedIconifies> iconifies_;
     ManagerAnswers answers_{x_, queue_};
     LifetimeToken lifetime_;
+    // Processes we launched, and applications whose last window went while they run.
+    ProcessExits exits_{queue_, lifetime_.guard([this](Pid pid) { processEnded(pid); })};
     Subscription events_;
 };
 

@@ -232,7 +232,7 @@ AXError LinuxAccessibility::setAttributeInPixels(const AXElement& element, std::
             x_.requestWmState(window, *flag ? 1 : 0, "_NET_WM_STATE_FULLSCREEN");
         } else {
             if (!*flag) return AXError::success;
-            x_.requestActivate(window);
+            activate(window);
         }
         if (!waits::answer(x_, timeout)) return AXError::cannotComplete;
         return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
@@ -264,10 +264,15 @@ AXError LinuxAccessibility::performAction(const AXElement& element, std::string_
     // raises it in most; it is restacked as well, since IceWM only focuses it and managers may
     // leave a window that takes no input where it is, unless the manager is known to raise what
     // it activates (see ActivationRaise).
-    x_.requestActivate(window);
+    activate(window);
     if (x_.activationRaises() != true || !x_.takesFocus(window)) x_.requestRaise(window);
     if (!waits::answer(x_, timeoutFor(element))) return AXError::cannotComplete;
     return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
+}
+
+void LinuxAccessibility::activate(XWindowId window) {
+    x_.requestActivate(window);
+    lives_.activated(window);
 }
 
 }  // namespace tessane::linux_backend

@@ -6,6 +6,7 @@
 #include "platform/linux/x11/ClientListTracker.h"
 #include "platform/linux/windows/ManagerAnswers.h"
 #include "platform/linux/windows/NewWindowAction.h"
+#include "platform/linux/windows/WindowLives.h"
 #include "platform/linux/desktop/WindowDocuments.h"
 #include "platform/linux/x11/WindowIdSet.h"
 #include "platform/linux/x11/X11Connection.h"
@@ -133,6 +134,11 @@ public:
     void forgetRestores(const std::vector<XWindowId>& windows);
     // Windows about to be minimized: where each is now is where a restore brings it back.
     void noteMinimizing(const std::vector<XWindowId>& windows);
+    // Asks the manager to activate a window: every activation this program asks for goes through
+    // here, so that the window it last made active is known (WindowLives::active).
+    void activate(XWindowId window);
+    // The records of the application windows (made and ended by the running applications).
+    WindowLives& lives() { return lives_; }
     // Where the primary display's top-left corner lies on the root: Accessibility coordinates
     // are root coordinates minus this point.
     Point accessibilityOrigin() { return origin(); }
@@ -297,6 +303,7 @@ private:
     void reportLateRestores(std::vector<XWindowId> windows, RestoreReport report);
     void judgeLateRestores(std::shared_ptr<LateRestore> late);
     ManagerAnswers answers_;
+    WindowLives lives_;
     // The restore requests the window manager of this run was seen to ignore (a restore that
     // needed a later request): not asked again until another manager is found.
     struct RestoreWays {

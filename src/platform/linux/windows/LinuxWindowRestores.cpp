@@ -191,8 +191,11 @@ std::optional<bool> LinuxAccessibility::restore(RestoreSteps& steps, std::vector
     const auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW");
     const XWindowId before = active && !active->empty() ? (*active)[0] : 0;
     // Every manager restores a window it activates, some (Openbox) a moment after they answered.
-    steps.step(pending, [&] { for (XWindowId w : pending) x_.requestActivate(w); }, waits::kRestoreStep, true);
-    if (before != 0 && !asked.count(before) && x_.windowExists(before)) x_.requestActivate(before);
+    steps.step(pending, [&] { for (XWindowId w : pending) activate(w); }, waits::kRestoreStep, true);
+    // Not to a window a hide has just asked down (a manager names it active until it is iconic),
+    // nor to one minimized: activating it would bring it back.
+    if (before != 0 && !asked.count(before) && lives_.mayFocusAgain(before, isMinimized(before).value_or(true)))
+        activate(before);
     learn();
     return std::nullopt;
 }
@@ -231,7 +234,7 @@ AXError LinuxAccessibility::restoreMinimized(XWindowId window, double timeout) {
     const auto after = state(window);
     if (!after) return AXError::invalidUIElement;
     if (!after->minimized) return AXError::success;
-    x_.requestActivate(window);
+    activate(window);
     if (!waits::answer(x_, timeout)) return AXError::cannotComplete;
     waits::until(x_, waits::kUnminimize, restored, waits::boundFor(waits::kUnminimize, timeout));
     return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
