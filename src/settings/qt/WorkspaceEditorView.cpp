@@ -3,6 +3,7 @@
 #include "model/AppCompatibilityNotes.h"
 #include "settings/PaneLabels.h"
 #include "settings/qt/AppRowView.h"
+#include "settings/qt/FocusedWheelComboBox.h"
 #include "settings/qt/SettingsStyle.h"
 #include "settings/qt/SettingsSymbols.h"
 
@@ -137,7 +138,7 @@ void WorkspaceEditorView::addAppsSection(QVBoxLayout* into) {
 
 void WorkspaceEditorView::addLayoutSection(QVBoxLayout* into) {
     into->addWidget(headline(WorkspaceEditor::kLayoutTitle));
-    layout_ = new QComboBox;
+    layout_ = new FocusedWheelComboBox;
     layout_->setObjectName("layout");
     layout_->setMaximumWidth(320);
     into->addWidget(layout_);
@@ -151,7 +152,7 @@ void WorkspaceEditorView::addLayoutSection(QVBoxLayout* into) {
 
 void WorkspaceEditorView::addPrimarySection(QVBoxLayout* into) {
     into->addWidget(headline(WorkspaceEditor::kPrimaryTitle));
-    primary_ = new QComboBox;
+    primary_ = new FocusedWheelComboBox;
     primary_->setObjectName("primary");
     primary_->setMaximumWidth(320);
     into->addWidget(primary_);
