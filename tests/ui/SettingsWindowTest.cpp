@@ -155,10 +155,16 @@ protected:
 qt_shell::QtAppTheme* SettingsWindowTest::themes = nullptr;
 
 TEST_F(SettingsWindowTest, OpensAtItsSizeOnWorkspacesAndTheTabsFollowClicksAndTheRouter) {
+    addWorkspace("Studio", {"Terminal", "Music", "Books", "Notes"}, LayoutType::grid2x2);
     auto& w = open();
     EXPECT_EQ(w.windowTitle(), "Tessane Settings");
-    EXPECT_EQ(w.size(), QSize(780, 500));
+    EXPECT_EQ(w.size(), QSize(780, 640));
     EXPECT_EQ(w.minimumSize(), QSize(660, 420));
+    // A workspace's whole editor, down to its actions, without a scroll.
+    auto* editor = view().workspacesView()->editorView();
+    ASSERT_NE(editor, nullptr);
+    const QWidget* last = editor->actionButton(4);
+    EXPECT_TRUE(w.rect().contains(QRect(last->mapTo(&w, QPoint()), last->size())));
     auto& v = view();
     EXPECT_EQ(v.count(), 3);
     EXPECT_EQ(v.tabText(0), "General");
