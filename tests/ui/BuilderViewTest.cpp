@@ -269,6 +269,19 @@ TEST_F(BuilderViewTest, PaintsInLightAndDark) {
             EXPECT_GE(qt_backend::contrastRatio(swatch.pixelColor(0, 0), color(ground, dark)), 4.5);
         }
         save(*window, dark ? "builder-dark.png" : "builder-light.png");
+
+        // A pane's small "Remove" reads on the pane; an empty pane's "+" is painted, never a hole.
+        auto one = open({record("Notes")}, dark);
+        EXPECT_GE(qt_backend::contrastRatio(child(*one->view(), "pane0", "remove")->palette().color(QPalette::ButtonText),
+                                            color(ColorRole::underPageBackground, dark)), 4.5);
+        const QImage panel = one->grab().toImage();
+        auto* add = child(*one->view(), "pane1", "addApp");
+        const QRect cell(add->mapTo(one.get(), QPoint()) * panel.devicePixelRatio(), add->size() * panel.devicePixelRatio());
+        int holes = 0;
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x) holes += panel.pixelColor(x, y).alpha() < 255;
+        EXPECT_EQ(holes, 0);
+        save(*one, dark ? "builder-add-dark.png" : "builder-add-light.png");
     }
 }
 
