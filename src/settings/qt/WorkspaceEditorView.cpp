@@ -1,6 +1,7 @@
 #include "settings/qt/WorkspaceEditorView.h"
 
 #include "model/AppCompatibilityNotes.h"
+#include "platform/qt/panels/TextContrast.h"
 #include "settings/PaneLabels.h"
 #include "settings/qt/AppRowView.h"
 #include "settings/qt/FocusedWheelComboBox.h"
@@ -8,6 +9,7 @@
 #include "settings/qt/SettingsSymbols.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -129,9 +131,7 @@ void WorkspaceEditorView::addAppsSection(QVBoxLayout* into) {
     hint_ = new QLabel;
     hint_->setObjectName("hint");
     hint_->setFont(captionFont());
-    QPalette orange = hint_->palette();
-    orange.setColor(QPalette::WindowText, QColor(0xE0, 0x7B, 0x00));
-    hint_->setPalette(orange);
+    colourHint();
     into->addWidget(hint_);
     connect(addApp_, &QPushButton::clicked, this, [this] { editor_->addApps(); });
 }
@@ -180,6 +180,19 @@ void WorkspaceEditorView::addActionsSection(QVBoxLayout* into) {
 }
 
 WorkspaceEditorView::~WorkspaceEditorView() = default;
+
+void WorkspaceEditorView::colourHint() {
+    // Orange, as dark as the theme's window and fields need to read it as small text.
+    QPalette orange = hint_->palette();
+    orange.setColor(QPalette::WindowText, qt_backend::readableOn(QColor(0xE0, 0x7B, 0x00), {palette().color(QPalette::Window),
+                                                                                             palette().color(QPalette::Base)}));
+    hint_->setPalette(orange);
+}
+
+void WorkspaceEditorView::changeEvent(QEvent* event) {
+    QScrollArea::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && hint_) colourHint();
+}
 
 void WorkspaceEditorView::showEvent(QShowEvent* event) {
     QScrollArea::showEvent(event);

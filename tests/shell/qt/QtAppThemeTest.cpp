@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QProxyStyle>
 #include <QStyle>
 
 namespace tessane::qt_shell {
@@ -26,7 +27,10 @@ TEST_F(QtAppThemeTest, LightAndDarkAreFusionAndSystemPutsTheStartBack) {
     QtAppTheme theme;
 
     theme.apply(AppTheme::dark);
-    EXPECT_EQ(QApplication::style()->name().toLower(), "fusion");
+    const auto* proxy = qobject_cast<QProxyStyle*>(QApplication::style());
+    ASSERT_NE(proxy, nullptr);
+    EXPECT_EQ(proxy->baseStyle()->name().toLower(), "fusion");
+    EXPECT_EQ(proxy->styleHint(QStyle::SH_EtchDisabledText), 0) << "a dark menu's disabled header drawn once";
     EXPECT_LT(lightness(QPalette::Window), 100);
     EXPECT_GT(lightness(QPalette::WindowText), 150);
 
