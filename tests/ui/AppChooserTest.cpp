@@ -101,17 +101,11 @@ TEST_F(AppChooserTest, TheKeyboardAloneChoosesFromTheSearchField) {
     EXPECT_EQ(d->result(), QDialog::Accepted);
     EXPECT_EQ(d->chosen(), std::vector<std::filesystem::path>{"/Applications/Mail.app"});
 
-    auto first = dialog(false);
-    first->show();
-    QTest::keyClicks(first->searchField(), "t");  // Terminal, then notes
-    QTest::keyClick(first->searchField(), Qt::Key_Return);
-    EXPECT_EQ(first->chosen(), std::vector<std::filesystem::path>{"/Applications/Terminal.app"});
-
     auto multiple = dialog(true);
     multiple->show();
     multiple->list()->setFocus();
-    QTest::keyClicks(multiple->list(), "ter");  // typed in the list, it goes on with the search
-    EXPECT_EQ(multiple->searchField()->text(), "ter");
+    QTest::keyClicks(multiple->list(), "t");  // typed in the list, it goes on with the search
+    EXPECT_EQ(multiple->visibleNames(), (QStringList{"Terminal", "notes"}));
     QTest::keyClick(multiple->searchField(), Qt::Key_Enter);
     EXPECT_EQ(multiple->chosen(), std::vector<std::filesystem::path>{"/Applications/Terminal.app"});
 

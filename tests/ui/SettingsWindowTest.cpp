@@ -161,9 +161,7 @@ TEST_F(SettingsWindowTest, OpensAtItsSizeOnWorkspacesAndTheTabsFollowClicksAndTh
     EXPECT_EQ(w.size(), QSize(780, 640));
     EXPECT_EQ(w.minimumSize(), QSize(660, 420));
     // A workspace's whole editor, down to its actions, without a scroll.
-    auto* editor = view().workspacesView()->editorView();
-    ASSERT_NE(editor, nullptr);
-    const QWidget* last = editor->actionButton(4);
+    const QWidget* last = view().workspacesView()->editorView()->actionButton(4);
     EXPECT_TRUE(w.rect().contains(QRect(last->mapTo(&w, QPoint()), last->size())));
     auto& v = view();
     EXPECT_EQ(v.count(), 3);
@@ -423,7 +421,6 @@ TEST_F(SettingsWindowTest, ScreenshotsOfEveryTabInLightAndDark) {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowAt(1));
         settle();
         screenshot("settings-editor-mismatch" + suffix);
-        // The orange count hint lies on the page itself.
         EXPECT_GE(qt_backend::contrastRatio(find<QLabel>("hint")->palette().color(QPalette::WindowText), window), 4.5);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowAt(2));
         settle();

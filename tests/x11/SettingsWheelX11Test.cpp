@@ -1,6 +1,5 @@
-// The workspace editor's boxes and the wheel on a real server: a notch over a box without the
-// focus scrolls the page and stores nothing (a new layout may hide the shown workspace's apps);
-// once the box has the focus, the wheel picks in it.
+// The workspace editor's boxes and a real wheel: over a box without the focus a notch scrolls the
+// page and stores nothing (a new layout may hide the shown workspace's apps); focused, it picks.
 // Our own headers that use the word `emit` come before Qt's, which make it a keyword.
 #include "x11/X11TestBase.h"
 #include "settings/WorkspaceEditor.h"
@@ -8,7 +7,6 @@
 #include "support/ControllerScenario.h"
 #include "x11/WidgetApplication.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QEventLoop>
 #include <QScrollBar>
@@ -17,55 +15,43 @@
 namespace tessane::x11test {
 namespace {
 
-class SettingsWheelX11Test : public X11TestBase {
-protected:
-    void SetUp() override {
-        X11TestBase::SetUp();
-        if (!ensureWidgetApplication(server_->display()))
-            GTEST_SKIP() << "needs its own process (a QApplication on the private server)";
-    }
-    bool waitForQt(const std::function<bool()>& condition) {
-        return waitUntil(condition, 30s, [] {
+using SettingsWheelX11Test = X11TestBase;
+
+TEST_F(SettingsWheelX11Test, TheWheelOverAnUnfocusedBoxScrollsThePageAndOnceFocusedPicksInTheBox) {
+    if (!ensureWidgetApplication(server_->display())) GTEST_SKIP() << "needs a QApplication of its own";
+    testing::ControllerScenario s;
+    const auto ws = s.addWorkspace("Write", {"Notes", "Mail"});
+    s.start();
+    settings_qt::WorkspaceEditorView view(std::make_unique<WorkspaceEditor>(
+        WorkspaceEditor::Services{.manager = s.manager.get(), .controller = &s.controller(), .catalog = &s.sim.applications},
+        ws.id, [] {}, [] {}));
+    const auto stored = s.workspace(ws.id).layout;
+    const auto changed = [&] { return !(s.workspace(ws.id).layout == stored); };
+    const auto settle = [](const std::function<bool()>& done) {
+        return waitUntil(done, 30s, [] {
             QEventLoop loop;
             QTimer::singleShot(10, &loop, &QEventLoop::quit);
             loop.exec();
         });
-    }
-    // One notch down with the pointer on the middle of `widget`, as a mouse's wheel sends it.
-    void wheelOver(const QWidget* widget) {
-        const QPoint at = widget->mapToGlobal(widget->rect().center());
+    };
+    const auto notchOver = [&](const QWidget* w) {
+        const QPoint at = w->mapToGlobal(w->rect().center());
         ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(at.x()), std::to_string(at.y()), "click", "5"}), 0);
-    }
-};
-
-TEST_F(SettingsWheelX11Test, TheWheelOverAnUnfocusedBoxScrollsThePageAndOnceFocusedPicksInTheBox) {
-    testing::ControllerScenario s;
-    const auto ws = s.addWorkspace("Write", {"Notes", "Mail"}, LayoutType::leftRightSplit);
-    s.start();
-    settings_qt::WorkspaceEditorView view(std::make_unique<WorkspaceEditor>(
-        WorkspaceEditor::Services{.manager = s.manager.get(), .controller = &s.controller(), .alerts = &s.sim.alerts,
-                                  .catalog = &s.sim.applications},
-        ws.id, [] {}, [] {}));
-    const auto layoutNow = [&] { return s.workspace(ws.id).layout; };
-    const auto stored = layoutNow();
-    // Shorter than the page, the layout box at its foot with more of the page below it.
-    view.resize(480, 300);
+    };
+    view.resize(480, 300);  // shorter than the page
     view.show();
-    ASSERT_TRUE(waitForQt([&] { return view.isActiveWindow() && qtRoundTrip(view.winId()); }));
+    ASSERT_TRUE(settle([&] { return view.isActiveWindow() && qtRoundTrip(view.winId()); }));
     QComboBox* box = view.layoutPicker();
-    view.ensureWidgetVisible(box, 0, 0);
-    QScrollBar* page = view.verticalScrollBar();
-    const int top = page->value();
-    ASSERT_LT(top, page->maximum());
+    view.ensureWidgetVisible(box, 0, 0);  // at the window's foot, more of the page below
+    const int top = view.verticalScrollBar()->value();
 
-    wheelOver(box);
-    EXPECT_TRUE(waitForQt([&] { return page->value() > top; })) << "the page scrolled";
-    EXPECT_TRUE(layoutNow() == stored) << "the box took the notch";
+    notchOver(box);
+    EXPECT_TRUE(settle([&] { return view.verticalScrollBar()->value() > top; })) << "the page scrolled";
+    EXPECT_FALSE(changed()) << "the box took the notch";
     EXPECT_FALSE(box->hasFocus());
-
     box->setFocus(Qt::TabFocusReason);
-    wheelOver(box);
-    EXPECT_TRUE(waitForQt([&] { return !(layoutNow() == stored); })) << "the focused box took the notch";
+    notchOver(box);
+    EXPECT_TRUE(settle(changed)) << "the focused box took the notch";
 }
 
 }  // namespace
