@@ -105,12 +105,12 @@ void MenuBarController::rebuildMenu() {
     menu->addSeparator();
 
     menu->add(actionRow(kNewWorkspaceRow, act(&MenuBarController::newWorkspace)));
-    // Our own windows take Ctrl where a Mac takes Command, as Linux programs do.
-    menu->add(actionRow(kSettingsRow, act(&MenuBarController::openSettings), chord(CarbonModifiers::control, ",")));
+    // Ctrl+, and Ctrl+Q work only in our own windows, never while this menu is open: not shown here.
+    menu->add(actionRow(kSettingsRow, act(&MenuBarController::openSettings)));
     checkForUpdatesItem_ = menu->add(actionRow(kCheckForUpdatesRow, act(&MenuBarController::checkForUpdates)));
     menu->add(actionRow(kReportBugRow, act(&MenuBarController::reportBug)));
     menu->addSeparator();
-    menu->add(actionRow(kQuitRow, act(&MenuBarController::quit), chord(CarbonModifiers::control, "Q")));
+    menu->add(actionRow(kQuitRow, act(&MenuBarController::quit)));
 
     menu_ = menu;
     builtKeys_ = menuKeys(workspaces);

@@ -103,7 +103,7 @@ PanelDrawing drawCard(const CardLayout& layout, double margin, int pressed) {
         const Rect r = b.rect.offsetBy(margin, margin);
         const bool down = static_cast<int>(i) == pressed;
         add(Kind::fillRoundedRect, r,
-            b.isDefault ? PaintColor{ColorRole::accent, down ? 0.75 : 1.0} : PaintColor{ColorRole::separator, down ? 2.0 : 1.0},
+            b.isDefault ? PaintColor{ColorRole::defaultButton, down ? 0.75 : 1.0} : PaintColor{ColorRole::separator, down ? 2.0 : 1.0},
             6);
         if (!b.isDefault) add(Kind::strokeRoundedRect, r, {ColorRole::separator}, 6);
         add(Kind::styledText,

@@ -20,6 +20,7 @@ enum class ColorRole {
     secondaryLabel,
     tertiaryLabel,
     accent,
+    defaultButton,  // the face of a default button, under white text
     green,
     grey,  // a neutral grey of the given white level, the same in light and dark
 };

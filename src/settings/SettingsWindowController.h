@@ -47,7 +47,8 @@ public:
     };
 
     static constexpr double kContentWidth = 780;
-    static constexpr double kContentHeight = 500;
+    // Tall enough for a workspace's whole editor (four apps, down to its actions).
+    static constexpr double kContentHeight = 640;
     static constexpr double kMinimumWidth = 660;
     static constexpr double kMinimumHeight = 420;
     static constexpr const char* kTitle = "Tessane Settings";

@@ -38,7 +38,7 @@ void WorkspaceList::select(const std::optional<Uuid>& id) {
             }
         }
     }
-    Log::line("[Tessane] Settings selection changed to: " + name + " (edit target only — no runtime effect)");
+    Log::line("[Tessane] Settings selection changed to: " + name + " (to edit; nothing is shown or hidden)");
     selectionChanged_.emit();
 }
 

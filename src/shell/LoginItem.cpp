@@ -57,7 +57,7 @@ void LoginItem::logDiagnostics() {
             rawStatus = raw(status);
         }
         Log::line("[Tessane][LoginItem] state=" + toString(state) + " rawStatus=" + rawStatus +
-                  " bundled=" + (bundled ? "true" : "false") + " path=" + items.bundlePath());
+                  " installed=" + (bundled ? "true" : "false") + " path=" + items.bundlePath());
     });
 }
 

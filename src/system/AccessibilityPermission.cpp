@@ -10,8 +10,8 @@ const char* text(bool b) { return b ? "true" : "false"; }
 
 std::string AccessibilityPermission::Diagnostics::logLine() const {
     return std::string("trusted=") + text(isTrusted) + " id=" + bundleIdentifier +
-           " pid=" + std::to_string(pid) + " fromApplications=" + text(isRunningFromApplications) +
-           " fromBundle=" + text(isRunningFromBundle) + " path=" + bundlePath;
+           " pid=" + std::to_string(pid) + " systemInstall=" + text(isRunningFromApplications) +
+           " asApplication=" + text(isRunningFromBundle) + " path=" + bundlePath;
 }
 
 AccessibilityPermission::AccessibilityPermission(Accessibility& accessibility,

@@ -165,7 +165,7 @@ TEST_F(WholeRoadTest, ANewUserGoesFromTheWelcomePanelToAWorkspaceShownListedAndH
     EXPECT_TRUE(waitForLog("[Tessane] Asked by another start to open the settings window."));
     EXPECT_TRUE(waitFor([&] { return tessaneWindowTitled("Tessane Settings"); }, kDeadline)) << "no settings window";
     EXPECT_TRUE(
-        waitForLog("[Tessane] Settings selection changed to: Beta + Alpha (edit target only \u2014 no runtime effect)"))
+        waitForLog("[Tessane] Settings selection changed to: Beta + Alpha (to edit; nothing is shown or hidden)"))
        ;
 
     // A link, handed over the same way, hides it.

@@ -10,7 +10,7 @@ namespace {
 using testing::ControllerScenario;
 using Lines = ControllerScenario::Lines;
 
-const std::string kTail = " (edit target only — no runtime effect)";
+const std::string kTail = " (to edit; nothing is shown or hidden)";
 
 class WorkspaceListTest : public ::testing::Test {
 protected:

@@ -90,15 +90,15 @@ TEST_F(LoginItemTest, DiagnosticsLineComesOnALaterTurn) {
     queue.runPending();
     // Each line reads the registration when it runs.
     EXPECT_EQ(loggedMessages(),
-              (Lines{"[Tessane][LoginItem] state=unavailable rawStatus=n/a bundled=false path=/home/me/src/tessane/build/app",
-                     "[Tessane][LoginItem] state=unavailable rawStatus=n/a bundled=false path=/home/me/src/tessane/build/app"}));
+              (Lines{"[Tessane][LoginItem] state=unavailable rawStatus=n/a installed=false path=/home/me/src/tessane/build/app",
+                     "[Tessane][LoginItem] state=unavailable rawStatus=n/a installed=false path=/home/me/src/tessane/build/app"}));
     Log::resetForTesting();
     items.bundled = true;
     items.current = LoginItems::Status::requiresApproval;
     loginItem.logDiagnostics();
     queue.runPending();
     EXPECT_EQ(loggedMessages(),
-              (Lines{"[Tessane][LoginItem] state=requiresApproval rawStatus=2 bundled=true path=/home/me/src/tessane/build/app"}));
+              (Lines{"[Tessane][LoginItem] state=requiresApproval rawStatus=2 installed=true path=/home/me/src/tessane/build/app"}));
 }
 
 TEST(UpdateManager, PublishesTheReadyVersionOnALaterTurn) {

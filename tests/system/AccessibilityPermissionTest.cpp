@@ -34,13 +34,13 @@ protected:
 
 TEST_F(AccessibilityPermissionTest, DiagnosticsLineStatesIdentityAndLocation) {
     EXPECT_EQ(permission.diagnostics().logLine(),
-              "trusted=true id=tessane pid=4321 fromApplications=true fromBundle=true path=/usr/bin");
+              "trusted=true id=tessane pid=4321 systemInstall=true asApplication=true path=/usr/bin");
 
     // A development build: installed-style run from a folder outside the system locations.
     identity.bundlePath = "/home/ana/src/tessane/build/app";
     identity.installed = false;
     EXPECT_EQ(permission.diagnostics().logLine(),
-              "trusted=true id=tessane pid=4321 fromApplications=false fromBundle=true "
+              "trusted=true id=tessane pid=4321 systemInstall=false asApplication=true "
               "path=/home/ana/src/tessane/build/app");
 
     // A bare executable from a test run, without a desktop-file id.
@@ -51,7 +51,7 @@ TEST_F(AccessibilityPermissionTest, DiagnosticsLineStatesIdentityAndLocation) {
     auto d = permission.diagnostics();
     EXPECT_EQ(d.executablePath, "(none)");
     EXPECT_EQ(d.logLine(),
-              "trusted=false id=(none) pid=4321 fromApplications=false fromBundle=false "
+              "trusted=false id=(none) pid=4321 systemInstall=false asApplication=false "
               "path=/home/ana/src/tessane/build/app");
 
     permission.logDiagnostics("launch");

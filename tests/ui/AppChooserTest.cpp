@@ -84,13 +84,13 @@ TEST_F(AppChooserTest, TypingNarrowsAndChooseTakesTheOneLeft) {
 }
 
 // A launcher's keys, all from the search field: typing filters, Down and Up move among the rows
-// left, Return takes the selected row or the only one, Escape cancels.
+// left, Return takes the selected row or the first one left, Escape cancels.
 TEST_F(AppChooserTest, TheKeyboardAloneChoosesFromTheSearchField) {
     auto d = dialog(false);
     d->show();
-    QTest::keyClicks(d->searchField(), "m");  // Mail and Terminal
     QTest::keyClick(d->searchField(), Qt::Key_Return);
-    EXPECT_TRUE(d->isVisible()) << "two rows left and none selected: Return takes nothing";
+    EXPECT_TRUE(d->isVisible()) << "nothing typed nor selected: Return takes nothing";
+    QTest::keyClicks(d->searchField(), "m");  // Mail and Terminal
     QTest::keyClick(d->searchField(), Qt::Key_Down);
     QTest::keyClick(d->searchField(), Qt::Key_Down);
     QTest::keyClick(d->searchField(), Qt::Key_Down);  // stays on the last
@@ -104,8 +104,8 @@ TEST_F(AppChooserTest, TheKeyboardAloneChoosesFromTheSearchField) {
     auto multiple = dialog(true);
     multiple->show();
     multiple->list()->setFocus();
-    QTest::keyClicks(multiple->list(), "ter");  // typed in the list, it goes on with the search
-    EXPECT_EQ(multiple->searchField()->text(), "ter");
+    QTest::keyClicks(multiple->list(), "t");  // typed in the list, it goes on with the search
+    EXPECT_EQ(multiple->visibleNames(), (QStringList{"Terminal", "notes"}));
     QTest::keyClick(multiple->searchField(), Qt::Key_Enter);
     EXPECT_EQ(multiple->chosen(), std::vector<std::filesystem::path>{"/Applications/Terminal.app"});
 

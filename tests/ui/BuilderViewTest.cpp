@@ -269,6 +269,13 @@ TEST_F(BuilderViewTest, PaintsInLightAndDark) {
             EXPECT_GE(qt_backend::contrastRatio(swatch.pixelColor(0, 0), color(ground, dark)), 4.5);
         }
         save(*window, dark ? "builder-dark.png" : "builder-light.png");
+
+        // A pane's small "Remove" reads on the pane; an empty pane's "+" is painted, never a hole.
+        auto one = open({record("Notes")}, dark);
+        EXPECT_GE(qt_backend::contrastRatio(child(*one->view(), "pane0", "remove")->palette().color(QPalette::ButtonText),
+                                            color(ColorRole::underPageBackground, dark)), 4.5);
+        const QImage add = child(*one->view(), "pane1", "addApp")->grab().toImage();
+        EXPECT_EQ(add.pixelColor(add.width() / 2, add.height() / 2 - 12 * add.devicePixelRatio()).alpha(), 255);
     }
 }
 

@@ -155,10 +155,14 @@ protected:
 qt_shell::QtAppTheme* SettingsWindowTest::themes = nullptr;
 
 TEST_F(SettingsWindowTest, OpensAtItsSizeOnWorkspacesAndTheTabsFollowClicksAndTheRouter) {
+    addWorkspace("Studio", {"Terminal", "Music", "Books", "Notes"}, LayoutType::grid2x2);
     auto& w = open();
     EXPECT_EQ(w.windowTitle(), "Tessane Settings");
-    EXPECT_EQ(w.size(), QSize(780, 500));
+    EXPECT_EQ(w.size(), QSize(780, 640));
     EXPECT_EQ(w.minimumSize(), QSize(660, 420));
+    // A workspace's whole editor, down to its actions, without a scroll.
+    const QWidget* last = view().workspacesView()->editorView()->actionButton(4);
+    EXPECT_TRUE(w.rect().contains(QRect(last->mapTo(&w, QPoint()), last->size())));
     auto& v = view();
     EXPECT_EQ(v.count(), 3);
     EXPECT_EQ(v.tabText(0), "General");
@@ -417,6 +421,7 @@ TEST_F(SettingsWindowTest, ScreenshotsOfEveryTabInLightAndDark) {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowAt(1));
         settle();
         screenshot("settings-editor-mismatch" + suffix);
+        EXPECT_GE(qt_backend::contrastRatio(find<QLabel>("hint")->palette().color(QPalette::WindowText), window), 4.5);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowAt(2));
         settle();
         screenshot("settings-editor-empty" + suffix);

@@ -2,6 +2,7 @@
 
 #include "builder/BuilderState.h"
 #include "platform/qt/panels/PanelPainter.h"
+#include "platform/qt/panels/TextContrast.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -28,17 +29,18 @@ QFont sized(double points, bool bold = false) {
     return f;
 }
 
-// The platform's "plus in a filled circle" symbol, drawn by us.
+// The platform's "plus in a filled circle" symbol, drawn by us: the plus is cut out of the disc,
+// so the panel's own background shows through it (never what lies behind the panel).
 void paintPlusCircle(QPainter& p, const QRectF& r, const QColor& fill) {
-    p.setPen(Qt::NoPen);
-    p.setBrush(fill);
-    p.drawEllipse(r);
     const double arm = r.width() * 0.27, thick = r.width() * 0.09;
     const QPointF c = r.center();
-    p.setCompositionMode(QPainter::CompositionMode_Clear);
-    p.drawRoundedRect(QRectF(c.x() - arm, c.y() - thick / 2, 2 * arm, thick), thick / 2, thick / 2);
-    p.drawRoundedRect(QRectF(c.x() - thick / 2, c.y() - arm, thick, 2 * arm), thick / 2, thick / 2);
-    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    QPainterPath across, down, disc;
+    across.addRoundedRect(QRectF(c.x() - arm, c.y() - thick / 2, 2 * arm, thick), thick / 2, thick / 2);
+    down.addRoundedRect(QRectF(c.x() - thick / 2, c.y() - arm, thick, 2 * arm), thick / 2, thick / 2);
+    disc.addEllipse(r);
+    p.setPen(Qt::NoPen);
+    p.setBrush(fill);
+    p.drawPath(disc.subtracted(across.united(down)));
 }
 
 }  // namespace
@@ -245,9 +247,11 @@ PaneCell::PaneCell(const Content& content, bool dark, std::function<void()> onAd
     remove->setFlat(true);
     remove->setFont(captionFont());
     remove->setCursor(Qt::PointingHandCursor);
+    // Small accent text on the cell's face: deepened (lightened in dark) until it reads.
+    const QColor link = qt_backend::readableOn(color(ColorRole::accent, dark), {color(ColorRole::underPageBackground, dark)});
     remove->setStyleSheet(QString("QPushButton { border: 1px solid transparent; border-radius: 3px; padding: 0 3px;"
                                   " color: %1; } QPushButton:focus { border-color: %1; }")
-                              .arg(color(ColorRole::accent, dark).name()));
+                              .arg(link.name()));
     connect(remove, &QPushButton::clicked, this, [onRemove] { onRemove(); });
     layout->addWidget(remove, 0, Qt::AlignHCenter);
     layout->addStretch();

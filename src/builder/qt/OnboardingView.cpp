@@ -34,9 +34,12 @@ protected:
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(Qt::NoPen);
+        // The other steps' dots faint, yet seen on the panel.
+        const QColor other = qt_backend::readableOn(color(ColorRole::secondaryLabel, dark_, 0.3),
+                                                    {color(ColorRole::windowBackground, dark_)}, qt_backend::kMarkContrast);
         int x = 0;
         for (OnboardingStep step : onboarding_steps::all) {
-            p.setBrush(step == current_ ? color(ColorRole::accent, dark_) : color(ColorRole::secondaryLabel, dark_, 0.3));
+            p.setBrush(step == current_ ? color(ColorRole::accent, dark_) : other);
             p.drawEllipse(QRectF(x, 0, kDot, kDot));
             x += kDot + kSpacing;
         }
@@ -174,6 +177,7 @@ OnboardingView::OnboardingView(std::shared_ptr<OnboardingFlow> flow, bool dark, 
     footer->addWidget(leading_);
     footer->addStretch(1);
     dots_ = new StepDots(dark, this);
+    dots_->setObjectName("stepDots");
     footer->addWidget(dots_, 0, Qt::AlignVCenter);
     footer->addStretch(1);
     trailing_ = largeButton({}, std::nullopt, dark, this);

@@ -93,7 +93,8 @@ AppChooserDialog::AppChooserDialog(std::vector<Entry> entries, const AppChooser:
     connect(choose_, &QPushButton::clicked, this, [this] { acceptSelection(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     column->addWidget(buttons);
-    // A launcher's keys: typing filters, the arrows move in the list, Return takes the row.
+    // A launcher's keys: typing filters, the arrows move in the list, Return takes the selected
+    // row, or after typing the first one left.
     search_->installEventFilter(this);
     list_->installEventFilter(this);
     search_->setFocus();
@@ -119,7 +120,7 @@ bool AppChooserDialog::eventFilter(QObject* watched, QEvent* event) {
     case Qt::Key_PageUp: moveSelection(-8); return true;
     case Qt::Key_Return:
     case Qt::Key_Enter: {
-        if (list_->selectedItems().isEmpty() && visibleNames().size() == 1) moveSelection(1);
+        if (list_->selectedItems().isEmpty() && !search_->text().trimmed().isEmpty()) moveSelection(1);
         acceptSelection();
         return true;
     }

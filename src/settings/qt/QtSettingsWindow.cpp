@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 
@@ -100,7 +101,11 @@ void QtSettingsWindow::center() {
     if (!screen) screen = QGuiApplication::primaryScreen();
     if (!screen) return;
     QRect g = geometry();
-    g.moveCenter(screen->availableGeometry().center());
+    // On a short display (a laptop's at double scale) it fits, title bar and all, and scrolls.
+    const QRect available = screen->availableGeometry();
+    const int titleBar = std::max(0, frameGeometry().height() - g.height());
+    g.setHeight(std::max(minimumHeight(), std::min(g.height(), available.height() - titleBar)));
+    g.moveCenter(available.center());
     setGeometry(g);
 }
 

@@ -1,12 +1,15 @@
 #include "settings/qt/WorkspaceEditorView.h"
 
 #include "model/AppCompatibilityNotes.h"
+#include "platform/qt/panels/TextContrast.h"
 #include "settings/PaneLabels.h"
 #include "settings/qt/AppRowView.h"
+#include "settings/qt/FocusedWheelComboBox.h"
 #include "settings/qt/SettingsStyle.h"
 #include "settings/qt/SettingsSymbols.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -128,16 +131,14 @@ void WorkspaceEditorView::addAppsSection(QVBoxLayout* into) {
     hint_ = new QLabel;
     hint_->setObjectName("hint");
     hint_->setFont(captionFont());
-    QPalette orange = hint_->palette();
-    orange.setColor(QPalette::WindowText, QColor(0xE0, 0x7B, 0x00));
-    hint_->setPalette(orange);
+    colourHint();
     into->addWidget(hint_);
     connect(addApp_, &QPushButton::clicked, this, [this] { editor_->addApps(); });
 }
 
 void WorkspaceEditorView::addLayoutSection(QVBoxLayout* into) {
     into->addWidget(headline(WorkspaceEditor::kLayoutTitle));
-    layout_ = new QComboBox;
+    layout_ = new FocusedWheelComboBox;
     layout_->setObjectName("layout");
     layout_->setMaximumWidth(320);
     into->addWidget(layout_);
@@ -151,7 +152,7 @@ void WorkspaceEditorView::addLayoutSection(QVBoxLayout* into) {
 
 void WorkspaceEditorView::addPrimarySection(QVBoxLayout* into) {
     into->addWidget(headline(WorkspaceEditor::kPrimaryTitle));
-    primary_ = new QComboBox;
+    primary_ = new FocusedWheelComboBox;
     primary_->setObjectName("primary");
     primary_->setMaximumWidth(320);
     into->addWidget(primary_);
@@ -179,6 +180,19 @@ void WorkspaceEditorView::addActionsSection(QVBoxLayout* into) {
 }
 
 WorkspaceEditorView::~WorkspaceEditorView() = default;
+
+void WorkspaceEditorView::colourHint() {
+    // Orange, as dark as the theme's window and fields need to read it as small text.
+    QPalette orange = hint_->palette();
+    orange.setColor(QPalette::WindowText, qt_backend::readableOn(QColor(0xE0, 0x7B, 0x00), {palette().color(QPalette::Window),
+                                                                                             palette().color(QPalette::Base)}));
+    hint_->setPalette(orange);
+}
+
+void WorkspaceEditorView::changeEvent(QEvent* event) {
+    QScrollArea::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && hint_) colourHint();
+}
 
 void WorkspaceEditorView::showEvent(QShowEvent* event) {
     QScrollArea::showEvent(event);

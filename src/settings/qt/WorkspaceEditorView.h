@@ -40,6 +40,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // Each fills its section of the editor's column with its controls and hands their input to the editor.
@@ -49,6 +50,7 @@ private:
     void addPrimarySection(QVBoxLayout* into);
     void addActionsSection(QVBoxLayout* into);
     void rebuildApps(const Workspace& workspace);
+    void colourHint();
 
     std::unique_ptr<WorkspaceEditor> editor_;
     QStackedWidget* pages_ = nullptr;

@@ -3,14 +3,40 @@
 #include "platform/qt/panels/TextContrast.h"
 
 #include <QApplication>
+#include <QProxyStyle>
 #include <QStyle>
 #include <QStyleFactory>
 
 namespace tessane::qt_shell {
 
+namespace {
+
+// The style named `name`, its disabled text drawn once: Fusion adds an etched copy one pixel off
+// in the palette's light colour, which on a dark menu reads as a doubled header.
+class UnetchedStyle final : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        if (hint == SH_EtchDisabledText) return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
+void setStyle(const QString& name) { QApplication::setStyle(new UnetchedStyle(name)); }
+
+// The name of the style in force, under the proxy when one was put over it.
+QString styleName() {
+    const QStyle* style = QApplication::style();
+    if (const auto* proxy = qobject_cast<const QProxyStyle*>(style)) style = proxy->baseStyle();
+    return style ? style->name() : QString();
+}
+
+}  // namespace
+
 QtAppTheme::QtAppTheme()
     : startPalette_(QApplication::palette()),
-      startStyle_(QApplication::style() ? QApplication::style()->name() : QString()) {}
+      startStyle_(styleName()) {}
 
 QPalette QtAppTheme::lightPalette() {
     QStyle* fusion = QStyleFactory::create("Fusion");
@@ -75,15 +101,15 @@ QPalette QtAppTheme::readable(QPalette p) {
 void QtAppTheme::apply(AppTheme theme) {
     switch (theme) {
     case AppTheme::light:
-        QApplication::setStyle("Fusion");
+        setStyle("Fusion");
         QApplication::setPalette(readable(lightPalette()));
         return;
     case AppTheme::dark:
-        QApplication::setStyle("Fusion");
+        setStyle("Fusion");
         QApplication::setPalette(readable(darkPalette()));
         return;
     case AppTheme::system:
-        if (!startStyle_.isEmpty()) QApplication::setStyle(startStyle_);
+        if (!startStyle_.isEmpty()) setStyle(startStyle_);
         QApplication::setPalette(readable(startPalette_));
         return;
     }

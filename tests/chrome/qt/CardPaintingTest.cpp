@@ -85,7 +85,9 @@ TEST_P(CardPaintingTest, NoticeCardShowsItsAccentBarButtonsAndShadow) {
 
     ASSERT_EQ(layout.buttons.size(), 2u);
     const Rect action = layout.buttons[1].rect;
-    EXPECT_EQ(at(image, m + action.minX() + 3, m + action.midY()), role(ColorRole::accent));
+    const QColor face = at(image, m + action.minX() + 3, m + action.midY());
+    EXPECT_NEAR(face.hue(), role(ColorRole::accent).hue(), 6) << "the default button in the accent's hue";
+    EXPECT_GE(contrastRatio(Qt::white, face), 4.5) << "deep enough for its white title";
     const Rect notNow = layout.buttons[0].rect;
     const QColor quiet = at(image, m + notNow.minX() + 3, m + notNow.midY());
     EXPECT_NE(quiet, plate) << "the quiet button has its own fill";

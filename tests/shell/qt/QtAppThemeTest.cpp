@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QProxyStyle>
 #include <QStyle>
+
+#include <cstdlib>
 
 namespace tessane::qt_shell {
 namespace {
@@ -26,7 +29,8 @@ TEST_F(QtAppThemeTest, LightAndDarkAreFusionAndSystemPutsTheStartBack) {
     QtAppTheme theme;
 
     theme.apply(AppTheme::dark);
-    EXPECT_EQ(QApplication::style()->name().toLower(), "fusion");
+    EXPECT_EQ(qobject_cast<QProxyStyle*>(QApplication::style())->baseStyle()->name().toLower(), "fusion");
+    EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_EtchDisabledText), 0) << "a dark menu's header drawn once";
     EXPECT_LT(lightness(QPalette::Window), 100);
     EXPECT_GT(lightness(QPalette::WindowText), 150);
 
@@ -49,7 +53,9 @@ TEST_F(QtAppThemeTest, EveryTextRoleReadsAtFourAndAHalfToOneInEveryTheme) {
     const QPalette before = QApplication::palette();
     QPalette desktop = QtAppTheme::lightPalette();
     desktop.setColor(QPalette::Window, QColor(218, 218, 218));
-    desktop.setColor(QPalette::PlaceholderText, QColor(128, 128, 128));  // 3.1:1
+    QColor hint(Qt::black);
+    hint.setAlphaF(0.5);  // a desktop's hint: its text half transparent
+    desktop.setColor(QPalette::PlaceholderText, hint);
     desktop.setColor(QPalette::Link, QColor(80, 150, 255));
     desktop.setColor(QPalette::ToolTipText, QColor(120, 120, 120));
     QApplication::setPalette(desktop);
@@ -68,6 +74,8 @@ TEST_F(QtAppThemeTest, EveryTextRoleReadsAtFourAndAHalfToOneInEveryTheme) {
             {QPalette::ToolTipText, {p.color(QPalette::ToolTipBase)}},
             {QPalette::Link, {window, tinted, p.color(QPalette::Base)}},
             {QPalette::LinkVisited, {window, tinted, p.color(QPalette::Base)}}};
+        EXPECT_GT(std::abs(p.color(QPalette::PlaceholderText).lightness() - p.color(QPalette::Text).lightness()), 40)
+            << label(t) << ": a hint, not typed text";
         for (const auto& [role, grounds] : pairs)
             for (const QColor& ground : grounds)
                 EXPECT_GE(qt_backend::contrastRatio(p.color(role), ground), 4.5)

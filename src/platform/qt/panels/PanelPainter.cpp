@@ -38,6 +38,8 @@ QColor baseColor(ColorRole role, bool dark) {
     case ColorRole::secondaryLabel: return dark ? rgb(255, 255, 255, 0.55) : rgb(0, 0, 0, 0.6);
     case ColorRole::tertiaryLabel: return dark ? rgb(255, 255, 255, 0.25) : rgb(0, 0, 0, 0.26);
     case ColorRole::accent: return dark ? rgb(10, 132, 255) : rgb(0, 122, 255);
+    // The accent deepened until white text on it reads at 4.5:1.
+    case ColorRole::defaultButton: return dark ? rgb(10, 100, 224) : rgb(0, 100, 210);
     case ColorRole::green: return dark ? rgb(50, 215, 75) : rgb(40, 205, 65);
     case ColorRole::grey: return rgb(128, 128, 128);
     }

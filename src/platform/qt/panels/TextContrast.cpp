@@ -14,6 +14,12 @@ QColor readableOn(const QColor& text, std::initializer_list<QColor> grounds, dou
     };
     QColor opaque = text;
     opaque.setAlphaF(1);
+    if (text.alphaF() < 1 && grounds.size() > 0) {
+        const QColor& under = *grounds.begin();
+        const float a = text.alphaF();
+        opaque.setRgbF(text.redF() * a + under.redF() * (1 - a), text.greenF() * a + under.greenF() * (1 - a),
+                       text.blueF() * a + under.blueF() * (1 - a));
+    }
     if (grounds.size() == 0 || worst(opaque) >= ratio) return opaque;
     // Towards the end (black or white) that stands out more from the grounds, in small steps of
     // lightness, so the hue stays recognisable (green stays green).
