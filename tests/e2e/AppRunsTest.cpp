@@ -313,7 +313,8 @@ TEST_F(AppRunsTest, ASecondTessaneSaysOneIsRunningAndEnds) {
 }
 
 // A link where the runtime folder should be is refused; every start then meets in a folder of the
-// temporary one instead, and a second start still finds the first. With both refused, none starts.
+// temporary one instead, and a second start still finds the first, also once the runtime folder
+// can be used. With both refused, none starts.
 TEST_F(AppRunsTest, ARefusedRuntimeFolderNeverLetsASecondInstanceStart) {
     const fs::path elsewhere = home_->root() / "elsewhere", temp = home_->root() / "tmp";
     fs::create_directories(elsewhere);
@@ -337,6 +338,9 @@ TEST_F(AppRunsTest, ARefusedRuntimeFolderNeverLetsASecondInstanceStart) {
     std::string text;
     EXPECT_EQ(runSecondTessane({}, &text), 0);
     EXPECT_NE(text.find("Tessane is already running."), std::string::npos) << text;
+    fs::remove(home_->root() / "run" / "tessane");
+    EXPECT_EQ(runSecondTessane({"tessane://show/pair"}, &text), 0) << text;
+    EXPECT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
     EXPECT_EQ(logCount("[Tessane] starting Tessane"), 1u) << log();
     EXPECT_TRUE(fs::is_empty(elsewhere));
 }
