@@ -162,10 +162,28 @@ TEST_F(AppRunsTest, AnAppStartedLateIsAdopted) {
     EXPECT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
 }
 
+// A hide whose ledger can't be written (a file where the preferences folder should be: no write
+// goes through, not even root's) is refused with an alert; once it can, it goes ahead.
 TEST_F(AppRunsTest, HideIconifiesTheWindowsAndTheLedgerRecordsThem) {
     startWithPair();
     showPair();
+    const fs::path folder = home_->preferencesFile().parent_path(), away = folder.string() + ".away";
+    fs::create_directories(folder);
+    fs::rename(folder, away);
+    std::ofstream(folder.string()) << "";
     press("super+alt+h");
+    ASSERT_TRUE(waitForLog("[Tessane] Hide workspace: Pair — not hidden, the apps it would hide could not be noted")) << log();
+    const auto alertShown = [&] {
+        for (XWindowId w : x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{}))
+            if (x_->text(w, "_NET_WM_NAME") == "Tessane" && wmState(w) == NormalState) return true;
+        return false;
+    };
+    EXPECT_TRUE(waitFor(alertShown, kDeadline)) << log();
+    EXPECT_EQ(wmState(alpha_), NormalState);
+    EXPECT_EQ(wmState(beta_), NormalState);
+    fs::remove(folder);
+    fs::rename(away, folder);
+    press("super+alt+h");  // the alert holds nothing up
     EXPECT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
     EXPECT_TRUE(waitFor([&] { return hiddenLedger().size() == 2; }, kDeadline)) << preferences().dump();
     EXPECT_EQ(hiddenLedger(), (std::vector<std::string>{bundleID("Alpha"), bundleID("Beta")}));
