@@ -21,10 +21,10 @@ constexpr const char* kSocketName = "links.socket";
 std::unique_ptr<SingleInstance> SingleInstance::take(const InstanceMessage::Request& request, int* exitCode) {
     std::unique_ptr<SingleInstance> instance(new SingleInstance());
     std::vector<std::string> refused;
-    const auto folder = InstanceSocket::runtimeFolder(&refused);
+    const auto folders = InstanceSocket::runtimeFolders(&refused);
     std::string reasons;
     for (const auto& why : refused) reasons += (reasons.empty() ? "" : "; ") + why;
-    if (!folder) {
+    if (folders.empty()) {
         // Without the lock a second start could not tell it is one, and two would manage the
         // same windows.
         Log::line("[Tessane] Not starting: no private runtime folder to tell a second Tessane apart (" + reasons +
@@ -33,29 +33,46 @@ std::unique_ptr<SingleInstance> SingleInstance::take(const InstanceMessage::Requ
         return nullptr;
     }
     if (!refused.empty())
-        Log::line("[Tessane] The runtime folder can't be used (" + reasons + "): using " + folder->string() + " instead.");
-    std::string why;
-    instance->folder_ = *folder;
-    instance->lock_ = InstanceSocket::InstanceLock::tryTake(*folder, &why);
-    if (instance->lock_) return instance;
+        Log::line("[Tessane] The runtime folder can't be used (" + reasons + "): using " + folders.front().string() +
+                  " instead.");
+    instance->folder_ = folders.front();
+    // The lock of every folder a Tessane may run in, always in the same order: one that started
+    // while the runtime folder was missing holds the temporary folder's, and a start that found
+    // the runtime folder since must hand over to it, not run beside it.
+    for (const auto& folder : folders) {
+        std::string why;
+        bool held = false;
+        if (auto lock = InstanceSocket::InstanceLock::tryTake(folder, &why, &held)) {
+            instance->locks_.push_back(std::move(lock));
+            continue;
+        }
+        if (held) {
+            *exitCode = handOver(folder, request);
+            return nullptr;
+        }
+        if (folder != instance->folder_) continue;  // no Tessane could have taken it either
+        Log::line("[Tessane] Not starting: " + why + ".");
+        *exitCode = 1;
+        return nullptr;
+    }
+    return instance;
+}
 
-    const auto socket = *folder / kSocketName;
-    *exitCode = InstanceHandoff::forward(
+int SingleInstance::handOver(const std::filesystem::path& folder, const InstanceMessage::Request& request) {
+    const auto socket = folder / kSocketName;
+    return InstanceHandoff::forward(
         request, [&](std::string_view message, std::string* reason) { return InstanceSocket::exchange(socket, message, 5s, reason); },
         [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
-    return nullptr;
 }
 
 SingleInstance::~SingleInstance() { stopListening(); }
 
-void SingleInstance::listen(qt_backend::QtMainQueue& queue, std::function<void(const InstanceMessage::Request&)> deliver) {
-    if (!lock_) return;
+void SingleInstance::listen(qt_backend::QtMainQueue& queue, std::function<bool(const InstanceMessage::Request&)> take) {
+    if (locks_.empty()) return;
     std::string why;
     server_ = InstanceSocket::Server::listen(
         folder_ / kSocketName,
-        [deliver = std::move(deliver), &queue] {
-            return InstanceHandoff::session(deliver, [&queue](std::function<void()> work) { queue.post(std::move(work)); });
-        },
+        [take = std::move(take)] { return InstanceHandoff::session(take); },
         [](const std::string& line) { Log::line(line); }, &why);
     if (!server_) {
         Log::line("[Tessane] Links from later starts can't be taken: " + why + ".");

@@ -30,15 +30,18 @@ public:
     static std::unique_ptr<SingleInstance> take(const InstanceMessage::Request& request, int* exitCode);
     ~SingleInstance();
 
-    // What later starts ask for goes to `deliver`, on the event loop.
-    void listen(qt_backend::QtMainQueue& queue, std::function<void(const InstanceMessage::Request&)> deliver);
+    // What later starts ask for goes to `take`, on the event loop, which queues it and says whether
+    // it found room (the later start is told either way).
+    void listen(qt_backend::QtMainQueue& queue, std::function<bool(const InstanceMessage::Request&)> take);
     void stopListening();
 
 private:
     SingleInstance() = default;
+    // Another Tessane holds the lock in `folder`: the request goes to it; the exit code.
+    static int handOver(const std::filesystem::path& folder, const InstanceMessage::Request& request);
 
-    std::filesystem::path folder_;
-    std::unique_ptr<linux_backend::InstanceSocket::InstanceLock> lock_;
+    std::filesystem::path folder_;  // where it listens: the first of the folders
+    std::vector<std::unique_ptr<linux_backend::InstanceSocket::InstanceLock>> locks_;
     std::unique_ptr<linux_backend::InstanceSocket::Server> server_;
     Subscription watch_;
 };

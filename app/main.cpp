@@ -134,6 +134,10 @@ int main(int argc, char** argv) {
     backend.start([](const std::string& line) { Log::line(line); });
     const Platform platform = backend.platform();
     auto& queue = static_cast<qt_backend::QtMainQueue&>(*platform.mainQueue);
+    // A burst of lines from other programs tells how many it held back when it is over.
+    Log::setLater([&queue](double seconds, std::function<void()> work) {
+        queue.postFromAnyThread([&queue, seconds, work = std::move(work)] { queue.postAfter(seconds, work); });
+    });
     const auto stallWatch = app::StallWatch::fromEnvironment();
     const qt_backend::HeapRelease heapRelease(queue, std::chrono::seconds(3));
 
@@ -167,9 +171,11 @@ int main(int argc, char** argv) {
         running = &delegate;
         delegate.setLinkHandlerRegistration(registerLinkHandler);
         delegate.openLinks(arguments.links);
-        instance->listen(queue, [&delegate](const InstanceMessage::Request& request) {
-            delegate.openLinks(request.links);
-            if (request.openSettings) delegate.openSettingsWindow();
+        instance->listen(queue, [&delegate, &queue](const InstanceMessage::Request& request) {
+            if (!delegate.offerLinks(request.links)) return false;
+            // From the loop's next turn, not inside the socket's: the window may ask the user something.
+            if (request.openSettings) queue.post([&delegate] { delegate.openSettingsWindow(); });
+            return true;
         });
         app::QuitEdges quit(queue, [&delegate] { delegate.applicationWillTerminate(); },
                             [](const std::string& line) { Log::line(line); });
@@ -192,6 +198,7 @@ int main(int argc, char** argv) {
             std::_Exit(1);
         }
     }
+    Log::setLater({});
     backend.stop();  // while the Qt application object still exists
     return 0;
 }

@@ -71,6 +71,8 @@ public:
     void applicationWillTerminate(bool userQuit = false);
     // Links from the command line or a second instance: queued until start-up has finished.
     void openLinks(const std::vector<std::string>& urls) { inbox_.receive(urls); }
+    // A second instance's links: all queued, or none when they don't fit (false).
+    bool offerLinks(const std::vector<std::string>& urls) { return inbox_.offer(urls); }
     // The settings window, as the menu's "Settings…" opens it (`tessane --settings`); asked
     // before start-up has finished, it opens at the end of start-up.
     void openSettingsWindow();

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -100,37 +101,45 @@ struct FileReader {
         if (reported > limit) return {Status::tooLarge, overLimit(limit)};
 
         FileRead r(Status::ok, {});
-        std::string& out = r.copied_;
+        size_t capacity = 0;
         // One byte past the limit is enough to know that the file is over it.
         const size_t stop = limit < SIZE_MAX ? limit + 1 : limit;
+        // Memory for at least `want` bytes, never past the stop.
+        const auto reserve = [&](size_t want) {
+            want = std::min(want, stop);
+            if (want <= capacity) return;
+            char* grown = static_cast<char*>(std::realloc(r.copied_.get(), want));
+            if (!grown) throw std::bad_alloc();
+            (void)r.copied_.release();
+            r.copied_.reset(grown);
+            capacity = want;
+        };
         // Room for the reported size and one byte more, so that a file as large as it says ends
         // with a read of nothing rather than a reallocation. A text being judged is read in
         // pieces and given that room once its first piece is judged text.
-        if (!judge) out.reserve(reported + 1);
+        if (!judge) reserve(reported + 1);
         size_t piece = kFirstTextPiece;
-        while (out.size() < stop) {
+        size_t& size = r.size_;
+        while (size < stop) {
             // Use the room already reserved; past it grow in steps, never beyond the stop.
-            size_t room = out.capacity() - out.size();
-            if (room == 0) room = std::max<size_t>(out.size(), 64 * 1024);
-            if (judge) room = piece;
-            room = std::min(room, stop - out.size());
-            const size_t at = out.size();
-            out.resize(at + room);
+            const size_t need = size + (judge ? piece : 1);
+            if (need > capacity) reserve(std::max({need, 2 * capacity, size_t{64} << 10}));
+            const size_t room = std::min(capacity - size, judge ? piece : capacity - size);
             ssize_t n;
             do {
-                n = ::read(file.fd, out.data() + at, room);
+                n = ::read(file.fd, r.copied_.get() + size, room);
             } while (n < 0 && errno == EINTR);
-            out.resize(at + static_cast<size_t>(std::max<ssize_t>(n, 0)));
-            r.bytesRead_ = out.size();
+            if (n > 0) size += static_cast<size_t>(n);
+            r.bytesRead_ = size;
             if (n < 0) return failed(r, Status::failed, std::strerror(errno));
             if (judge) {
-                if (auto why = judge->judge(out, n == 0)) return failed(r, Status::notText, "not text: " + *why);
-                if (piece == kFirstTextPiece) out.reserve(std::min<unsigned long long>(reported, stop) + 1);
+                if (auto why = judge->judge(r.contents(), n == 0)) return failed(r, Status::notText, "not text: " + *why);
+                if (piece == kFirstTextPiece) reserve(std::min<unsigned long long>(reported, stop) + 1);
                 piece = kTextPiece;
             }
             if (n == 0) break;
         }
-        if (out.size() > limit) return failed(r, Status::tooLarge, overLimit(limit));
+        if (size > limit) return failed(r, Status::tooLarge, overLimit(limit));
         return r;
     }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -47,14 +49,20 @@ public:
 
     explicit operator bool() const { return status == Status::ok; }
     // The bytes (empty unless ok); valid while this object lives.
-    std::string_view contents() const { return copied_; }
+    std::string_view contents() const { return {copied_.get(), size_}; }
     // How many bytes were read from the file, whatever the outcome.
     size_t bytesRead() const { return bytesRead_; }
 
 private:
     friend struct FileReader;
 
-    std::string copied_;
+    struct Free {
+        void operator()(char* bytes) const { std::free(bytes); }
+    };
+    // Grown with realloc, which moves a large block's pages instead of copying them: a file
+    // read up to the limit never costs twice the limit on the way.
+    std::unique_ptr<char, Free> copied_;
+    size_t size_ = 0;
     size_t bytesRead_ = 0;
 };
 
@@ -62,7 +70,8 @@ private:
 // names: it opens without waiting (a FIFO with no writer opens at once), checks on the open
 // descriptor that it is a regular file (so a swap between a check and the open can't fool it),
 // takes memory for the size the file reports, and then reads until the end of the data, since
-// files such as /proc entries report no size at all; the limit holds while reading.
+// files such as /proc entries report no size at all and a file may grow while it is read; the
+// limit holds while reading, for what is read and for the memory it takes.
 FileRead readRegularFile(const std::filesystem::path& path, size_t limit);
 
 // The same for a text file, judged as it is read: UTF-8 throughout, without a NUL byte, and its

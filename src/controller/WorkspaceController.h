@@ -95,7 +95,8 @@ public:
 
     // --------------------------------------------------------------------------- commands
     void showWorkspace(const Uuid& id, std::function<void()> onShown = nullptr);
-    void hideWorkspace(const Uuid& id);
+    // False when refused because the apps it would hide could not be noted (the user is told).
+    bool hideWorkspace(const Uuid& id);
     void hideActiveWorkspace();
     void hideAllWorkspaces();
     void summonWorkspace(const Uuid& id);
@@ -364,6 +365,7 @@ private:
     bool readyToTileAtOnce(const Workspace& workspace);
     void tileWhenWindowsReady(const Uuid& workspaceID, int attempt, int launchWaits, int placedWindowCount);
     void presentError(const std::string& message, const std::string& informative);
+    void refuseUnrecordedHide(const std::string& workspaceName, const std::string& why);
     void presentStageManagerBlock(const Uuid& workspaceID, std::function<void()> onRetry);
     std::vector<ShortOfWindows> appsShortOfWindows(const Workspace& workspace, const std::set<std::string>& skipping);
     // "<app> <windows>/<panes>" for each, joined with ", " (the show's log lines).

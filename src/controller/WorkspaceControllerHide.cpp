@@ -13,16 +13,14 @@
 
 namespace tessane {
 
-void WorkspaceController::hideWorkspace(const Uuid& id) {
+bool WorkspaceController::hideWorkspace(const Uuid& id) {
     const auto ws = manager.workspace(id);
-    if (!ws) return;
+    if (!ws) return true;
     if (unhiddenForQuit) {
         Log::line("[Tessane] Hide workspace: " + ws->name + " — not hidden, Tessane is quitting.");
-        return;
+        return true;
     }
     Log::line("[Tessane] Hide workspace: " + ws->name);
-    std::erase_if(windowControlWait.shows, [&](const auto& show) { return show.first == id; });
-    if (raiseSequence.workspaceID == id) supersedeRaiseSequence();
 
     // An application that another shown workspace tiles too stays up: hiding it would leave that
     // workspace's pane dark. It is not recorded either, as Tessane did not hide it.
@@ -55,6 +53,15 @@ void WorkspaceController::hideWorkspace(const Uuid& id) {
         hidden.push_back(app.bundleIdentifier);
         hiddenPids.insert(running->pid);
     }
+    // What Tessane owes is on disk before the first app is asked to go: a crash or a kill right
+    // after the hide must still find every app it hid at the next start. What it could not note,
+    // it does not hide: nothing would bring it back after a crash.
+    if (const auto unsaved = hiddenApps.record(hidden); unsaved && !hidden.empty()) {
+        refuseUnrecordedHide(ws->name, *unsaved);
+        return false;
+    }
+    std::erase_if(windowControlWait.shows, [&](const auto& show) { return show.first == id; });
+    if (raiseSequence.workspaceID == id) supersedeRaiseSequence();
     // The focus was in the workspace (or goes back there once our own menu closes): the window
     // manager gives it to a window of its choosing.
     const bool hadFocus = (front && hiddenPids.count(front->pid)) ||
@@ -64,9 +71,6 @@ void WorkspaceController::hideWorkspace(const Uuid& id) {
     // A settle still pending from the launch recovery must not unhide what is hidden now.
     if (unhideSettleWorkItem) unhideSettleWorkItem->cancel();
     unhideSettleWorkItem.reset();
-    // What Tessane owes is on disk before the first app is asked to go: a crash or a kill right
-    // after the hide must still find every app it hid at the next start.
-    hiddenApps.record(hidden);
 
     // The windows go down first, and the panes' documents are read after: telling a window's
     // document may parse a long recent-files list that changed. The lines come in their order.
@@ -76,6 +80,15 @@ void WorkspaceController::hideWorkspace(const Uuid& id) {
 
     tearDownSession(id, true);
     if (manager.activeWorkspaceID().get() == id) promoteFrontWorkspace();
+    return true;
+}
+
+void WorkspaceController::refuseUnrecordedHide(const std::string& name, const std::string& why) {
+    Log::line("[Tessane] Hide workspace: " + name + " — not hidden, the apps it would hide could not be noted (" + why +
+              ").");
+    presentError("“" + name + "” was not hidden",
+                 "Tessane could not note which apps it hides, so it could not bring them back if it ended "
+                 "unexpectedly (" + why + "). Make room on the disk or make ~/.config/Tessane writable, then try again.");
 }
 
 void WorkspaceController::hideActiveWorkspace() {
@@ -92,7 +105,9 @@ void WorkspaceController::hideAllWorkspaces() {
     const auto ids = sessions.keys();
     if (ids.empty()) return;
     Log::line("[Tessane] Hide All Workspaces: " + std::to_string(ids.size()) + " shown.");
-    for (const auto& id : ids) hideWorkspace(id);
+    // One refusal says it for all: the next would fail the same way.
+    for (const auto& id : ids)
+        if (!hideWorkspace(id)) return;
 }
 
 }  // namespace tessane

@@ -17,14 +17,17 @@ constexpr WaitBound kFlush{"the hidden-app ledger's flush to disk", 0};
 
 HiddenAppLedger::HiddenAppLedger(std::shared_ptr<HiddenAppStore> store) : store_(std::move(store)) {}
 
-void HiddenAppLedger::recordAll(const std::set<std::string>& bundleIDs) {
+std::optional<std::string> HiddenAppLedger::recordAll(const std::set<std::string>& bundleIDs) {
     const std::vector<std::string> stored = store_->loadHiddenBundleIDs();
     std::set<std::string> ids(stored.begin(), stored.end());
     ids.insert(bundleIDs.begin(), bundleIDs.end());
     store_->saveHiddenBundleIDs(std::vector<std::string>(ids.begin(), ids.end()));
     const auto start = std::chrono::steady_clock::now();
-    store_->flush();
+    auto unsaved = store_->flush();
     WaitBounds::note(kFlush, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), false);
+    // Apps that stay up must not be brought back later as if Tessane had hidden them.
+    if (unsaved) store_->saveHiddenBundleIDs(stored);
+    return unsaved;
 }
 
 void HiddenAppLedger::forgetAll(const std::set<std::string>& bundleIDs) {

@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <ranges>
 #include <set>
 #include <string>
@@ -20,11 +21,15 @@ public:
 
     // Adds the identifiers. Always writes the list, even when nothing was new, and returns only
     // once it is on disk: the caller hides the apps next, and a crash then must not lose them.
+    // When it can't be stored, the list is left as it was and the reason returned: the caller
+    // must then not hide them, as nothing could bring them back after a crash.
     template <std::ranges::input_range R>
-    void record(const R& bundleIDs) {
-        recordAll(std::set<std::string>(std::ranges::begin(bundleIDs), std::ranges::end(bundleIDs)));
+    std::optional<std::string> record(const R& bundleIDs) {
+        return recordAll(std::set<std::string>(std::ranges::begin(bundleIDs), std::ranges::end(bundleIDs)));
     }
-    void record(std::initializer_list<std::string> bundleIDs) { recordAll(std::set<std::string>(bundleIDs)); }
+    std::optional<std::string> record(std::initializer_list<std::string> bundleIDs) {
+        return recordAll(std::set<std::string>(bundleIDs));
+    }
 
     // Removes the identifiers. Writes only when something was removed; removing the last one
     // leaves no list behind.
@@ -38,7 +43,7 @@ public:
     std::vector<std::string> hiddenBundleIDs() const { return store_->loadHiddenBundleIDs(); }
 
 private:
-    void recordAll(const std::set<std::string>& bundleIDs);
+    std::optional<std::string> recordAll(const std::set<std::string>& bundleIDs);
     void forgetAll(const std::set<std::string>& bundleIDs);
 
     std::shared_ptr<HiddenAppStore> store_;

@@ -22,6 +22,6 @@ void UserDefaultsHiddenAppStore::saveHiddenBundleIDs(const std::vector<std::stri
     }
 }
 
-void UserDefaultsHiddenAppStore::flush() { defaults_.flush(); }
+std::optional<std::string> UserDefaultsHiddenAppStore::flush() { return defaults_.flush(); }
 
 }  // namespace tessane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,8 +14,8 @@ public:
     virtual ~HiddenAppStore() = default;
     virtual std::vector<std::string> loadHiddenBundleIDs() const = 0;
     virtual void saveHiddenBundleIDs(const std::vector<std::string>& bundleIDs) = 0;
-    // Returns once what was saved would survive a crash of the program.
-    virtual void flush() {}
+    // Returns once what was saved would survive a crash of the program, or with why it would not.
+    virtual std::optional<std::string> flush() { return std::nullopt; }
 };
 
 // The running system's store: the user defaults, key TessaneHiddenAppBundleIDs, so that the
@@ -29,7 +30,7 @@ public:
     std::vector<std::string> loadHiddenBundleIDs() const override;
     // Stores the list as given; an empty list removes the key.
     void saveHiddenBundleIDs(const std::vector<std::string>& bundleIDs) override;
-    void flush() override;
+    std::optional<std::string> flush() override;
 
 private:
     Defaults& defaults_;

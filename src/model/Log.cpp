@@ -34,8 +34,10 @@ struct LogState {
         std::chrono::steady_clock::time_point started;
         size_t logged = 0;
         size_t heldBack = 0;
+        std::string lastHeldBack;
     };
     std::map<std::string, Burst, std::less<>> bursts;  // by topic
+    Log::Later later;
 };
 
 LogState& state() {
@@ -129,9 +131,31 @@ void Log::line(std::string_view message) {
     appendToFile(s, message);
 }
 
+namespace {
+
+// Each topic's count held back, with its last line held back: a burst's end, told once.
+void tellHeldBack() {
+    auto& s = state();
+    std::vector<std::string> lines;
+    {
+        std::lock_guard lock(s.mutex);
+        for (auto& [topic, burst] : s.bursts) {
+            const size_t heldBack = std::exchange(burst.heldBack, 0);
+            if (heldBack == 0) continue;
+            lines.push_back(std::exchange(burst.lastHeldBack, {}) + " (the last of " + std::to_string(heldBack) +
+                            (heldBack == 1 ? " such line" : " such lines") + " held back)");
+        }
+    }
+    for (const auto& text : lines) Log::line(text);
+}
+
+}  // namespace
+
 void Log::throttledLine(std::string_view topic, std::string_view message) {
     auto& s = state();
     size_t heldBack = 0;
+    Later later;
+    double burstLeft = 0;
     {
         std::lock_guard lock(s.mutex);
         const auto now = std::chrono::steady_clock::now();
@@ -143,14 +167,26 @@ void Log::throttledLine(std::string_view topic, std::string_view message) {
             burst.logged = 0;
         }
         if (burst.logged == kBurstLines) {
-            ++burst.heldBack;
-            return;
+            burst.lastHeldBack = message;
+            // The first held back of a burst asks for its end: no later line may come to tell it.
+            if (++burst.heldBack > 1 || !s.later) return;
+            later = s.later;
+            burstLeft = kBurstSeconds - std::chrono::duration<double>(now - burst.started).count();
+        } else {
+            ++burst.logged;
+            heldBack = std::exchange(burst.heldBack, 0);
+            burst.lastHeldBack.clear();
         }
-        ++burst.logged;
-        heldBack = std::exchange(burst.heldBack, 0);
     }
+    if (later) return later(burstLeft, tellHeldBack);
     if (heldBack == 0) return line(message);
     line(std::string(message) + " (" + std::to_string(heldBack) + " more such lines held back before this one)");
+}
+
+void Log::setLater(Later after) {
+    auto& s = state();
+    std::lock_guard lock(s.mutex);
+    s.later = std::move(after);
 }
 
 void Log::setFileLogging(bool enabled) {
@@ -182,6 +218,7 @@ void Log::resetForTesting() {
     s.ring.clear();
     s.linesSinceSizeCheck = 0;
     s.bursts.clear();
+    s.later = {};
 }
 
 }  // namespace tessane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,10 +29,15 @@ public:
 
     // For lines that other programs can set off at any rate (links, connections to the instance
     // socket): of each `topic`, at most kBurstLines in any kBurstSeconds are logged; those held
-    // back are counted, and the count goes with the next line of the topic that is logged.
+    // back are counted. The count is told with the last line held back once the burst's time is
+    // over (through `setLater`), or else with the next line of the topic that is logged.
     static constexpr size_t kBurstLines = 20;
     static constexpr double kBurstSeconds = 10;
     static void throttledLine(std::string_view topic, std::string_view message);
+    // How the end of a burst is waited for: `after(seconds, work)` runs `work` that much later on
+    // the main thread. Called on the thread that logs the line held back; empty to stop.
+    using Later = std::function<void(double seconds, std::function<void()> work)>;
+    static void setLater(Later after);
 
     static void setFileLogging(bool enabled);
     static std::vector<std::string> recentLines(size_t limit);

@@ -19,9 +19,10 @@ public:
     virtual void set(const std::string& key, Value value) = 0;
     virtual void remove(const std::string& key) = 0;
     // Blocks until every change made so far is stored where the next start reads it: the quit
-    // calls it last, as the process may end without running a destructor. A store that keeps
-    // its values only in memory has nothing to do.
-    virtual void flush() {}
+    // calls it last, as the process may end without running a destructor. Returns why they are
+    // not all stored (none once they are), for what must not go ahead unrecorded. A store that
+    // keeps its values only in memory has nothing to do.
+    virtual std::optional<std::string> flush() { return std::nullopt; }
 
     std::optional<bool> boolValue(const std::string& key) const { return get<bool>(key); }
     std::optional<long long> intValue(const std::string& key) const { return get<long long>(key); }

@@ -26,6 +26,11 @@ int forward(const InstanceMessage::Request& request,
         print("Tessane: " + why);
         return 1;
     }
+    if (*reply + "\n" == InstanceMessage::kFull) {
+        print("Tessane: the running Tessane has too many links waiting to run; nothing was handed to it. Try again "
+              "once it has run them.");
+        return 1;
+    }
     if (*reply + "\n" != InstanceMessage::kAccepted) {
         // An older Tessane refuses a message that asks for the settings window as a whole.
         print(request.openSettings ? "Tessane: the running Tessane refused the request to open the settings window."
@@ -36,17 +41,16 @@ int forward(const InstanceMessage::Request& request,
 }
 
 std::function<std::optional<std::string>(std::string_view)> session(
-    std::function<void(const InstanceMessage::Request&)> deliver, std::function<void(std::function<void()>)> later) {
+    std::function<bool(const InstanceMessage::Request&)> take) {
     auto reader = std::make_shared<InstanceMessage::Reader>();
-    return [reader, deliver = std::move(deliver),
-            later = std::move(later)](std::string_view bytes) -> std::optional<std::string> {
+    return [reader, take = std::move(take)](std::string_view bytes) -> std::optional<std::string> {
         switch (reader->feed(bytes)) {
         case InstanceMessage::Reader::State::reading:
             return std::nullopt;
         case InstanceMessage::Reader::State::complete:
+            if (take && !take(reader->request())) return std::string(InstanceMessage::kFull);
             if (reader->request().openSettings)
                 Log::throttledLine("handoff settings", "[Tessane] Asked by another start to open the settings window.");
-            if (deliver && later) later([deliver, request = reader->request()] { deliver(request); });
             return std::string(InstanceMessage::kAccepted);
         case InstanceMessage::Reader::State::refused:
             break;

@@ -16,18 +16,18 @@ namespace InstanceHandoff {
 
 // The second instance. `exchange` sends a message and gives the reply line (none, with the reason,
 // when the running one could not be reached); `print` tells the user. Returns the exit code: 0
-// when there was nothing to forward or the running one took the request.
+// when there was nothing to forward or the running one queued the request, 1 when it did not
+// (its queue is full, it refused, it was not reached), 2 when the links break a cap.
 int forward(const InstanceMessage::Request& request,
             const std::function<std::optional<std::string>(std::string_view message, std::string* why)>& exchange,
             const std::function<void(const std::string&)>& print);
 
 // The running instance: a reader for one connection. It takes the bytes as they come and, once
-// the message is over, gives the reply at once and hands a complete message's request to
-// `deliver` through `later` (the main queue), so that the second start never waits for the
-// request to be carried out.
+// the message is over, hands its request to `take`, which queues it (never carries it out) and
+// says whether it found room; the reply says what `take` said, so that "ok" is only ever given
+// for a request that will be carried out.
 std::function<std::optional<std::string>(std::string_view)> session(
-    std::function<void(const InstanceMessage::Request&)> deliver,
-    std::function<void(std::function<void()>)> later);
+    std::function<bool(const InstanceMessage::Request&)> take);
 
 }  // namespace InstanceHandoff
 

@@ -20,7 +20,9 @@ namespace tessane {
 // never in a link: a link can't pass for it, and a Tessane older than the request refuses the
 // message as a whole instead of taking part of it for links.
 //
-// The reply is one line: "ok" when the message was taken, "refused" otherwise.
+// The reply is one line: "ok" once the running one has queued what the message asks, "full" when
+// its queue of links has no room for them all (nothing is taken), "refused" for a message it
+// can't read.
 namespace InstanceMessage {
 
 inline constexpr size_t kMaxLinks = 64;
@@ -28,6 +30,7 @@ inline constexpr size_t kMaxLinkBytes = 8 * 1024;
 inline constexpr size_t kMaxMessageBytes = 64 * 1024;
 inline constexpr std::string_view kAccepted = "ok\n";
 inline constexpr std::string_view kRefused = "refused\n";
+inline constexpr std::string_view kFull = "full\n";
 
 // What one message carries.
 struct Request {

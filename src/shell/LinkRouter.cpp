@@ -91,6 +91,17 @@ void LinkInbox::receive(const std::vector<std::string>& urls) {
     scheduleTurn();
 }
 
+bool LinkInbox::offer(const std::vector<std::string>& urls) {
+    if (urls.size() > kCapacity - std::min(kCapacity, waiting())) {
+        Log::throttledLine("links refused", "[Tessane][URL] Refused " + std::to_string(urls.size()) +
+                                                " link(s) from another start \u2014 " + std::to_string(waiting()) +
+                                                " wait to run already.");
+        return false;
+    }
+    receive(urls);
+    return true;
+}
+
 void LinkInbox::flush() {
     if (pending_.empty() || !target_) return;
     Log::line("[Tessane][URL] Launch finished \u2014 running " + std::to_string(pending_.size()) + " queued command(s).");

@@ -38,6 +38,9 @@ public:
     // Queues the links to run, one a turn, when a target is set; else keeps them for start-up's
     // end and logs them.
     void receive(const std::vector<std::string>& urls);
+    // The same for links another start hands over, whole or not at all: false, with a line, when
+    // they don't all find room, so that its sender is told nothing was taken.
+    bool offer(const std::vector<std::string>& urls);
     // Makes `target` the receiver of links from now on (start-up, once the controller exists).
     void setTarget(LinkCommandTarget* target) { target_ = target; }
     // The end of start-up: the links kept so far run, in order, after those received since the

@@ -131,6 +131,20 @@ TEST_F(Hide, HideAllWithThreeShownLeavesNothingShownOrActive) {
     s.putUp(third);
     s.clearLog();
 
+    // With nowhere to note what it hides, nothing is hidden and the user is told once.
+    s.sim.defaults.failFlushes("preferences could not be saved: No space left on device");
+    s.controller().hideAllWorkspaces();
+    EXPECT_EQ(s.log(), (Lines{"[Tessane] Hide All Workspaces: 3 shown.", "[Tessane] Hide workspace: Write",
+                              "[Tessane] Hide workspace: Write — not hidden, the apps it would hide could not be noted "
+                              "(preferences could not be saved: No space left on device)."}));
+    ASSERT_EQ(s.sim.alerts.shown().size(), 1u);
+    EXPECT_EQ(s.sim.alerts.shown()[0].messageText, "“Write” was not hidden");
+    EXPECT_EQ(s.shownNames().size(), 3u);
+    for (auto name : {"Notes", "Mail", "Music"}) EXPECT_FALSE(hidden(name)) << name;
+    EXPECT_TRUE(ledger().empty());
+    s.sim.defaults.failFlushes(std::nullopt);
+    s.clearLog();
+
     s.controller().hideAllWorkspaces();
 
     EXPECT_EQ(s.log(), (Lines{"[Tessane] Hide All Workspaces: 3 shown.", "[Tessane] Hide workspace: Write",

@@ -163,10 +163,28 @@ TEST_F(AppRunsTest, AnAppStartedLateIsAdopted) {
     EXPECT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
 }
 
+// A hide whose ledger can't be written (a file where the preferences folder should be: no write
+// goes through, not even root's) is refused with an alert; once it can, it goes ahead.
 TEST_F(AppRunsTest, HideIconifiesTheWindowsAndTheLedgerRecordsThem) {
     startWithPair();
     showPair();
+    const fs::path folder = home_->preferencesFile().parent_path(), away = folder.string() + ".away";
+    fs::create_directories(folder);
+    fs::rename(folder, away);
+    std::ofstream(folder.string()) << "";
     press("super+alt+h");
+    ASSERT_TRUE(waitForLog("[Tessane] Hide workspace: Pair — not hidden, the apps it would hide could not be noted")) << log();
+    const auto alertShown = [&] {
+        for (XWindowId w : x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{}))
+            if (x_->text(w, "_NET_WM_NAME") == "Tessane" && wmState(w) == NormalState) return true;
+        return false;
+    };
+    EXPECT_TRUE(waitFor(alertShown, kDeadline)) << log();
+    EXPECT_EQ(wmState(alpha_), NormalState);
+    EXPECT_EQ(wmState(beta_), NormalState);
+    fs::remove(folder);
+    fs::rename(away, folder);
+    press("super+alt+h");  // the alert holds nothing up
     EXPECT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
     EXPECT_TRUE(waitFor([&] { return hiddenLedger().size() == 2; }, kDeadline)) << preferences().dump();
     EXPECT_EQ(hiddenLedger(), (std::vector<std::string>{bundleID("Alpha"), bundleID("Beta")}));
@@ -314,7 +332,8 @@ TEST_F(AppRunsTest, ASecondTessaneSaysOneIsRunningAndEnds) {
 }
 
 // A link where the runtime folder should be is refused; every start then meets in a folder of the
-// temporary one instead, and a second start still finds the first. With both refused, none starts.
+// temporary one instead, and a second start still finds the first, also once the runtime folder
+// can be used. With both refused, none starts.
 TEST_F(AppRunsTest, ARefusedRuntimeFolderNeverLetsASecondInstanceStart) {
     const fs::path elsewhere = home_->root() / "elsewhere", temp = home_->root() / "tmp";
     fs::create_directories(elsewhere);
@@ -338,6 +357,9 @@ TEST_F(AppRunsTest, ARefusedRuntimeFolderNeverLetsASecondInstanceStart) {
     std::string text;
     EXPECT_EQ(runSecondTessane({}, &text), 0);
     EXPECT_NE(text.find("Tessane is already running."), std::string::npos) << text;
+    fs::remove(home_->root() / "run" / "tessane");
+    EXPECT_EQ(runSecondTessane({"tessane://show/pair"}, &text), 0) << text;
+    EXPECT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
     EXPECT_EQ(logCount("[Tessane] starting Tessane"), 1u) << log();
     EXPECT_TRUE(fs::is_empty(elsewhere));
 }

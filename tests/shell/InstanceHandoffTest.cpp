@@ -149,6 +149,11 @@ TEST(InstanceHandoff, TheSecondInstanceForwardsAndSaysWhatHappened) {
     EXPECT_EQ(InstanceHandoff::forward(showA, answer(std::nullopt), print), 1);
     EXPECT_EQ(InstanceHandoff::forward({Links(65, "tessane://solo")}, answer("ok"), print), 2);
     EXPECT_EQ(sent.size(), 3u);
+    EXPECT_EQ(InstanceHandoff::forward(showA, answer("full"), print), 1);
+    EXPECT_EQ(printed.back(), "Tessane: the running Tessane has too many links waiting to run; nothing was handed to "
+                              "it. Try again once it has run them.");
+    printed.pop_back();
+    sent.pop_back();
     // The settings window alone is something to forward; an older Tessane refuses it.
     EXPECT_EQ(InstanceHandoff::forward({{}, true}, answer("ok"), print), 0);
     EXPECT_EQ(sent.back(), "tessane-settings 0\n");
@@ -160,34 +165,33 @@ TEST(InstanceHandoff, TheSecondInstanceForwardsAndSaysWhatHappened) {
     EXPECT_EQ(printed[4], "Tessane: the running Tessane refused the request to open the settings window.");
 }
 
-// The reply goes out as soon as the message is taken; the request is carried out afterwards, from
-// the queue, however long it takes.
+// The reply goes out once a complete message's request is queued, and says "full" when the queue
+// had no room for it.
 TEST(InstanceHandoff, TheRunningInstanceAnswersThenDeliversCompleteMessagesOnly) {
     Log::resetForTesting();
     std::vector<Request> delivered;
-    std::vector<std::function<void()>> queued;
-    auto deliver = [&](const Request& request) { delivered.push_back(request); };
-    auto later = [&](std::function<void()> work) { queued.push_back(std::move(work)); };
-    auto drain = [&] {
-        for (auto& work : std::exchange(queued, {})) work();
+    bool room = true;
+    auto take = [&](const Request& request) {
+        if (room) delivered.push_back(request);
+        return room;
     };
-    auto session = InstanceHandoff::session(deliver, later);
+    auto session = InstanceHandoff::session(take);
     EXPECT_EQ(session("tessane-links 2\n4:ab"), std::nullopt);
-    EXPECT_EQ(session("cd\n1:e\n"), "ok\n");
     EXPECT_TRUE(delivered.empty());
-    drain();
+    EXPECT_EQ(session("cd\n1:e\n"), "ok\n");
     EXPECT_EQ(delivered, (std::vector<Request>{{{"abcd", "e"}}}));
     EXPECT_TRUE(loggedMessages().empty());
 
-    auto bad = InstanceHandoff::session(deliver, later);
+    auto bad = InstanceHandoff::session(take);
     EXPECT_EQ(bad("tessane-settings 99\n"), "refused\n");
-    drain();
     EXPECT_EQ(delivered.size(), 1u);
+    room = false;
+    EXPECT_EQ(InstanceHandoff::session(take)("tessane-links 1\n1:f\n"), "full\n");
+    room = true;
 
-    auto settings = InstanceHandoff::session(deliver, later);
+    auto settings = InstanceHandoff::session(take);
     EXPECT_EQ(settings("tessane-sett"), std::nullopt);
     EXPECT_EQ(settings("ings 1\n1:e\n"), "ok\n");
-    drain();
     EXPECT_EQ(delivered.back(), (Request{{"e"}, true}));
     EXPECT_EQ(loggedMessages(), (Links{"[Tessane][URL] Refused links from another Tessane: more than 64 links.",
                                        "[Tessane] Asked by another start to open the settings window."}));

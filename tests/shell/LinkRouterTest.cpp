@@ -92,8 +92,10 @@ TEST_F(LinkRouterTest, ControlCharactersNeverBreakALogLine) {
 }
 
 // Another program may send links as fast as it likes: what it sends is logged in bounded bursts,
-// and the next line logged says how many were held back.
+// and the burst's end says how many were held back, though no line of the kind comes after it.
 TEST_F(LinkRouterTest, AStormOfLinksGivesABoundedNumberOfLines) {
+    sim::SimMainQueue queue;
+    Log::setLater([&queue](double seconds, std::function<void()> work) { queue.postAfter(seconds, std::move(work)); });
     std::vector<std::string> storm;
     for (int i = 0; i < 300; ++i)
         storm.push_back(i % 3 == 0 ? "tessane://nope" : i % 3 == 1 ? "tessane://show/Nowhere" : "tessane://show/Home");
@@ -102,6 +104,11 @@ TEST_F(LinkRouterTest, AStormOfLinksGivesABoundedNumberOfLines) {
     EXPECT_EQ(loggedMessagesStarting({"[Tessane][URL] Ignored"}).size(), Log::kBurstLines);
     EXPECT_EQ(loggedMessagesStarting({"[Tessane][URL] No workspace matches"}).size(), Log::kBurstLines);
     EXPECT_EQ(loggedMessagesStarting({"[Tessane][URL] tessane://"}).size(), Log::kBurstLines);
+    queue.advance(Log::kBurstSeconds);
+    EXPECT_EQ(loggedMessagesStarting({"[Tessane][URL] Ignored"}).back(),
+              "[Tessane][URL] Ignored — not a command Tessane understands: tessane://nope (the last of 80 such lines "
+              "held back)");
+    EXPECT_EQ(loggedMessagesStarting({"[Tessane][URL] No workspace matches"}).size(), Log::kBurstLines + 1);
 }
 
 TEST_F(LinkRouterTest, InboxQueuesUntilStartUpFinishesThenRunsInOrder) {
@@ -159,6 +166,11 @@ TEST_F(LinkRouterTest, InboxRunsOneLinkATurnAndHoldsABoundedNumber) {
     inbox.receive({"tessane://hide"});  // room again
     queue.runPending();
     EXPECT_EQ(target.calls.back(), "hideActive");
+    // Another start's links are queued whole or refused whole, never cut.
+    for (int m = 0; m < 3; ++m) EXPECT_TRUE(inbox.offer(message));
+    EXPECT_FALSE(inbox.offer(std::vector<std::string>(65, "tessane://hide")));
+    EXPECT_EQ(inbox.waiting(), 3 * message.size());
+    EXPECT_EQ(loggedMessages().back(), "[Tessane][URL] Refused 65 link(s) from another start — 192 wait to run already.");
 }
 
 // On the real controller: what the router reads of it (shown, soloed) and that a toggle of a

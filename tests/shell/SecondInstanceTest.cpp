@@ -1,5 +1,5 @@
 // Two Tessane processes over the real local socket: the second hands its links to the first,
-// which reads them with the same parser as any other link.
+// which reads them with the same parser as any other link, and is told when they found no room.
 #include "platform/linux/session/InstanceSocket.h"
 #include "platform/sim/SimMainQueue.h"
 #include "shell/InstanceHandoff.h"
@@ -12,10 +12,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <utility>
 #include <poll.h>
 #include <random>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,6 +28,15 @@ namespace {
 namespace fs = std::filesystem;
 namespace InstanceSocket = linux_backend::InstanceSocket;
 using namespace std::chrono_literals;
+
+// Whether the process sleeps (waits on something) or has ended.
+bool waitsOrEnded(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat;
+    std::getline(in, stat);
+    const size_t name = stat.rfind(')');
+    return name == std::string::npos || name + 2 >= stat.size() || stat[name + 2] == 'S' || stat[name + 2] == 'Z';
+}
 
 TEST(SecondInstance, ForwardedLinksRunInTheFirstAndTheSecondExitsZero) {
     Log::resetForTesting();
@@ -41,19 +53,26 @@ TEST(SecondInstance, ForwardedLinksRunInTheFirstAndTheSecondExitsZero) {
     int settingsRequests = 0;
     auto lock = InstanceSocket::InstanceLock::tryTake(folder, nullptr);
     ASSERT_TRUE(lock);
-    std::vector<std::function<void()>> queued;  // the main queue: requests run after the answer
-    auto server = InstanceSocket::Server::listen(
-        socket,
-        [&] {
-            return InstanceHandoff::session(
-                [&](const InstanceMessage::Request& request) {
-                    inbox.receive(request.links);
+    // Still starting: it holds the lock but does not listen yet, and a run it replaces left its socket.
+    const int stale = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{AF_UNIX, {}};
+    socket.string().copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(stale, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    std::unique_ptr<InstanceSocket::Server> server;
+    const auto listen = [&] {
+        ::close(stale);
+        server = InstanceSocket::Server::listen(
+            socket,
+            [&] {
+                return InstanceHandoff::session([&](const InstanceMessage::Request& request) {
+                    if (!inbox.offer(request.links)) return false;
                     settingsRequests += request.openSettings;
-                },
-                [&](std::function<void()> work) { queued.push_back(std::move(work)); });
-        },
-        [](const std::string& line) { Log::line(line); }, nullptr);
-    ASSERT_TRUE(server);
+                    return true;
+                });
+            },
+            [](const std::string& line) { Log::line(line); }, nullptr);
+        ASSERT_TRUE(server);
+    };
 
     auto second = [&](std::vector<std::string> arguments) {
         const pid_t pid = ::fork();
@@ -66,20 +85,23 @@ TEST(SecondInstance, ForwardedLinksRunInTheFirstAndTheSecondExitsZero) {
                 [&](std::string_view message, std::string* why) { return InstanceSocket::exchange(socket, message, 5s, why); },
                 [](const std::string&) {}));
         }
+        // The first start listens once the second is waiting for it (or has given up).
+        if (!server) {
+            while (!waitsOrEnded(pid)) ::poll(nullptr, 0, 1);
+            listen();
+        }
         int status = 0;
         while (::waitpid(pid, &status, WNOHANG) == 0) {
             pollfd p{server->pollFd(), POLLIN, 0};
             ::poll(&p, 1, 20);
             server->poll();
-            for (auto& work : std::exchange(queued, {})) work();
             links.runPending();
         }
-        for (auto& work : std::exchange(queued, {})) work();
         links.runPending();
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     };
 
-    EXPECT_EQ(second({"tessane", "tessane://show/writing", "tessane://nope"}), 0);  // before start-up finished
+    EXPECT_EQ(second({"tessane", "tessane://show/writing", "tessane://nope"}), 0);  // before it listened
     inbox.setTarget(&target);
     inbox.flush();
     EXPECT_EQ(second({"tessane", "tessane://toggle/1"}), 0);
@@ -100,6 +122,14 @@ TEST(SecondInstance, ForwardedLinksRunInTheFirstAndTheSecondExitsZero) {
                   "[Tessane][URL] tessane://toggle/1 → toggle(target: \"1\")",
                   "[Tessane] Asked by another start to open the settings window.",
               }));
+
+    // A queue with no room left: the second start is told so, and the link is not taken.
+    inbox.setTarget(nullptr);
+    inbox.receive(std::vector<std::string>(LinkInbox::kCapacity, "tessane://toggle/1"));
+    EXPECT_EQ(second({"tessane", "tessane://show/writing"}), 1);
+    EXPECT_EQ(inbox.waiting(), LinkInbox::kCapacity);
+    EXPECT_EQ(loggedMessages().back(),
+              "[Tessane][URL] Refused 1 link(s) from another start — 256 wait to run already.");
     server.reset();
     fs::remove_all(folder);
     Log::resetForTesting();

@@ -15,7 +15,12 @@ public:
     }
     void set(const std::string& key, Value value) override { values_[key] = std::move(value); }
     void remove(const std::string& key) override { values_.erase(key); }
-    void flush() override { flushed_ = values_; }
+    std::optional<std::string> flush() override {
+        if (!failing_) flushed_ = values_;
+        return failing_;
+    }
+    // From now on every flush fails with `why` (a full or read-only disk); none: they succeed again.
+    void failFlushes(std::optional<std::string> why) { failing_ = std::move(why); }
 
     // What a crash now would leave: the values as of the last flush. (The real store writes in the
     // background, so a change not flushed may or may not have reached the disk.)
@@ -30,6 +35,7 @@ public:
 private:
     std::map<std::string, Value> values_;
     std::map<std::string, Value> flushed_;
+    std::optional<std::string> failing_;
 };
 
 }  // namespace tessane::sim

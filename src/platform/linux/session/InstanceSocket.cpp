@@ -43,8 +43,8 @@ std::optional<sockaddr_un> address(const fs::path& path, std::string* why) {
 
 }  // namespace
 
-bool prepareFolder(const fs::path& folder, std::string* why) {
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+bool prepareFolder(const fs::path& folder, std::string* why, bool make) {
+    if (make && ::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
         say(why, errnoText("cannot make " + folder.string()));
         return false;
     }
@@ -68,19 +68,26 @@ bool prepareFolder(const fs::path& folder, std::string* why) {
     return true;
 }
 
-std::optional<fs::path> runtimeFolder(std::vector<std::string>* refused) {
+std::vector<fs::path> runtimeFolders(std::vector<std::string>* refused) {
     std::vector<fs::path> candidates;
     if (const char* v = std::getenv("XDG_RUNTIME_DIR"); v && *v == '/') candidates.push_back(fs::path(v) / "tessane");
     std::error_code noTemp;
     fs::path temp = fs::temp_directory_path(noTemp);
     if (noTemp) temp = "/tmp";
     candidates.push_back(temp / ("tessane-" + std::to_string(::geteuid())));
+    std::vector<fs::path> folders;
     for (const auto& folder : candidates) {
         std::string why;
-        if (prepareFolder(folder, &why)) return folder;
-        if (refused) refused->push_back(why);
+        struct stat st {};
+        // Past the chosen one, a folder nobody made holds no Tessane, and none is made for it.
+        const bool chosen = !folders.empty();
+        if (chosen && ::lstat(folder.c_str(), &st) != 0) continue;
+        if (prepareFolder(folder, &why, !chosen))
+            folders.push_back(folder);
+        else if (refused && !chosen)
+            refused->push_back(why);
     }
-    return std::nullopt;
+    return folders;
 }
 
 // ------------------------------------------------------------------------------------ server
@@ -146,6 +153,7 @@ void Server::poll() {
     // connections queued behind it.
     readAll();
     accept();
+    tellHeldBack();
     armTimer();
 }
 
@@ -254,12 +262,15 @@ void Server::finish(int fd, std::string_view reply) {
 
 void Server::armTimer() {
     itimerspec when{};  // all zero: disarmed
-    if (!connections_.empty()) {
-        auto first = connections_.begin()->second.started;
-        for (auto& [fd, connection] : connections_) first = std::min(first, connection.started);
+    // The earliest of the connections' deadlines and the ends of complaints held back.
+    std::optional<Clock::time_point> first;
+    const auto due = [&first](Clock::time_point at) { first = first ? std::min(*first, at) : at; };
+    for (auto& [fd, connection] : connections_) due(connection.started + limits_.timeout);
+    for (const Said& said : said_)
+        if (said.heldBack > 0) due(*said.at + limits_.logInterval);
+    if (first) {
         // steady_clock is CLOCK_MONOTONIC; a deadline already past fires at once.
-        const auto due = std::chrono::duration_cast<std::chrono::nanoseconds>(
-            (first + limits_.timeout).time_since_epoch());
+        const auto due = std::chrono::duration_cast<std::chrono::nanoseconds>(first->time_since_epoch());
         const auto ns = std::max<int64_t>(due.count(), 1);
         when.it_value.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
         when.it_value.tv_nsec = static_cast<long>(ns % 1'000'000'000);
@@ -273,6 +284,7 @@ void Server::complain(Complaint kind, const std::string& text) {
     const auto now = Clock::now();
     if (said.at && now - *said.at < limits_.logInterval) {
         ++said.heldBack;
+        said.lastHeldBack = text;
         return;
     }
     const size_t heldBack = std::exchange(said.heldBack, 0);
@@ -280,9 +292,20 @@ void Server::complain(Complaint kind, const std::string& text) {
     log_(heldBack == 0 ? text : text + " (" + std::to_string(heldBack) + " more since the last such line)");
 }
 
+// A burst that ends has no next line to carry its count: the last line held back tells it.
+void Server::tellHeldBack() {
+    const auto now = Clock::now();
+    for (Said& said : said_) {
+        if (said.heldBack == 0 || now - *said.at < limits_.logInterval) continue;
+        const size_t heldBack = std::exchange(said.heldBack, 0);
+        said.at = now;
+        if (log_) log_(said.lastHeldBack + " (the last of " + std::to_string(heldBack) + " held back since the last such line)");
+    }
+}
+
 // ------------------------------------------------------------------------------------ lock
 
-std::unique_ptr<InstanceLock> InstanceLock::tryTake(const fs::path& folder, std::string* why) {
+std::unique_ptr<InstanceLock> InstanceLock::tryTake(const fs::path& folder, std::string* why, bool* held) {
     const fs::path path = folder / "instance.lock";
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
@@ -290,6 +313,7 @@ std::unique_ptr<InstanceLock> InstanceLock::tryTake(const fs::path& folder, std:
         return nullptr;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (held) *held = errno == EWOULDBLOCK;
         say(why, errno == EWOULDBLOCK ? "another instance holds " + path.string() : errnoText("cannot lock " + path.string()));
         ::close(fd);
         return nullptr;
@@ -343,14 +367,19 @@ bool connectBefore(int fd, const sockaddr_un& addr, const fs::path& socketPath, 
             if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0) return true;
             errno = error;
         }
-        // A full queue of connections waiting to be taken is refused at once, not waited on:
-        // asked again, briefly apart, until the deadline.
-        if (errno != EAGAIN) {
+        // A full queue of connections waiting to be taken is refused at once, not waited on; and
+        // a running one that is still starting (it holds the lock: that is why we are here) may
+        // not listen yet, or not over the socket its last run left: both asked again, briefly
+        // apart, until the deadline.
+        const int refusal = errno;
+        if (refusal != EAGAIN && refusal != ENOENT && refusal != ECONNREFUSED) {
             say(why, errnoText("cannot reach the running Tessane at " + socketPath.string()));
             return false;
         }
         if (deadline.left() <= 0) {
-            say(why, "the running Tessane did not take the connection" + deadline.within + kNothingHanded);
+            say(why, refusal == EAGAIN ? "the running Tessane did not take the connection" + deadline.within + kNothingHanded
+                                       : "cannot reach the running Tessane at " + socketPath.string() + deadline.within +
+                                             " (" + std::strerror(refusal) + ")" + kNothingHanded);
             return false;
         }
         ::poll(nullptr, 0, static_cast<int>(std::min<int64_t>(pause.count(), deadline.left())));

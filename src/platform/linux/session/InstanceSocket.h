@@ -18,14 +18,18 @@ namespace tessane::linux_backend {
 // each with a cap on the bytes it may send. It carries bytes; what they mean is the caller's.
 namespace InstanceSocket {
 
-// $XDG_RUNTIME_DIR/tessane, else <temporary folder>/tessane-<uid>: made with mode 0700 when
-// missing, and taken only when it is a real folder (not a link) of this user that nobody else
-// can enter; a folder of ours with looser modes is tightened. The temporary one also stands in
-// for a runtime folder that is refused, so that every start of this user still meets in one
-// place. None when both are refused. `refused` gets the reason for each folder refused.
-std::optional<std::filesystem::path> runtimeFolder(std::vector<std::string>* refused);
-// The same checks for a given folder (for tests and the fallback).
-bool prepareFolder(const std::filesystem::path& folder, std::string* why);
+// Every folder a Tessane of this user may have chosen, the one to choose first:
+// $XDG_RUNTIME_DIR/tessane, else <temporary folder>/tessane-<uid>. The first is made with mode
+// 0700 when missing; either is taken only when it is a real folder (not a link) of this user that
+// nobody else can enter, and a folder of ours with looser modes is tightened. The temporary one
+// also stands in for a runtime folder that is refused, so that every start of this user still
+// meets in one place; when the runtime folder is taken, the temporary one follows it if it
+// exists, as a Tessane started while the runtime folder was missing or refused runs there.
+// Empty when none can be chosen. `refused` gets the reason for each folder refused before the
+// one chosen.
+std::vector<std::filesystem::path> runtimeFolders(std::vector<std::string>* refused);
+// The same checks for a given folder (for tests and the fallback); `make`: create it when missing.
+bool prepareFolder(const std::filesystem::path& folder, std::string* why, bool make = true);
 
 // The running instance's end. Non-blocking: poll() does whatever can be done now (accept,
 // read, reply, close connections past their time) and returns; call it whenever pollFd() is
@@ -57,7 +61,8 @@ public:
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
 
-    // Readable whenever poll() has something to do: one descriptor for an event loop to watch.
+    // Readable whenever poll() has something to do (also when a count of complaints held back is
+    // due): one descriptor for an event loop to watch.
     int pollFd() const { return epollFd_; }
     size_t openConnections() const { return connections_.size(); }
     void poll();
@@ -82,8 +87,9 @@ private:
     void finish(int fd, std::string_view reply);
     void armTimer();
     // Logs `text` unless the same complaint was logged less than logInterval ago; then it is counted
-    // and the count goes with the next line.
+    // and the count goes with the next line, or with the last held back once the interval is over.
     void complain(Complaint kind, const std::string& text);
+    void tellHeldBack();
 
     int listenFd_;
     int epollFd_;
@@ -96,6 +102,7 @@ private:
     struct Said {
         std::optional<Clock::time_point> at;
         size_t heldBack = 0;
+        std::string lastHeldBack;
     };
     Said said_[static_cast<size_t>(Complaint::count)];
 };
@@ -103,8 +110,10 @@ private:
 // The lock that makes one process the running instance: held for the life of the process.
 class InstanceLock {
 public:
-    // Tries to take folder/instance.lock without waiting: none when another process holds it.
-    static std::unique_ptr<InstanceLock> tryTake(const std::filesystem::path& folder, std::string* why);
+    // Tries to take folder/instance.lock without waiting: none when another process holds it
+    // (`held` then says so) or it can't be taken at all.
+    static std::unique_ptr<InstanceLock> tryTake(const std::filesystem::path& folder, std::string* why,
+                                                 bool* held = nullptr);
     ~InstanceLock();
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
@@ -116,7 +125,8 @@ private:
 
 // The second instance's end: connects, sends `message` and returns the one-line reply (without
 // its line feed), all within `timeout`: a running instance that does not take the connection (its
-// queue is full, it hangs) is waited for no longer than the rest. None, with the reason, when the
+// queue is full, it hangs, it is starting and does not listen yet) is waited for no longer than
+// the rest. None, with the reason, when the
 // exchange fails or runs out of time.
 std::optional<std::string> exchange(const std::filesystem::path& socketPath, std::string_view message,
                                     std::chrono::milliseconds timeout, std::string* why);

@@ -19,7 +19,12 @@ LinuxDefaults::LinuxDefaults(fs::path file, MainQueue& queue, Reporter report)
               return outcome;
           },
           [this](Outcome& outcome) {
-              if (!outcome.written && report_) report_("[Tessane] preferences could not be saved: " + outcome.error);
+              if (outcome.written) {
+                  unsaved_.reset();
+                  return;
+              }
+              unsaved_ = "preferences could not be saved: " + outcome.error;
+              if (report_) report_("[Tessane] " + *unsaved_);
           }) {
     // A save cut short (a killed process) leaves its hidden temporary file beside ours; the
     // next saves never reuse it, so it would stay for good.
@@ -44,7 +49,10 @@ void LinuxDefaults::load() {
                     " and starting with default preferences");
         }
         // If it could not be moved, never overwrite it: remember that by forgetting the path.
-        if (aside.empty()) file_.clear();
+        if (aside.empty()) {
+            unsaved_ = "preferences are not saved: " + file_.string() + " is unreadable and could not be moved aside";
+            file_.clear();
+        }
         return;
     }
     values_ = std::move(contents->values);
@@ -71,6 +79,9 @@ void LinuxDefaults::request() {
     if (!file_.empty()) writes_.request();
 }
 
-void LinuxDefaults::flush() { writes_.flush(); }
+std::optional<std::string> LinuxDefaults::flush() {
+    writes_.flush();
+    return unsaved_;
+}
 
 }  // namespace tessane::linux_backend

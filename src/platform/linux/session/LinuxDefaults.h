@@ -35,8 +35,10 @@ public:
     std::optional<Value> value(const std::string& key) const override;
     void set(const std::string& key, Value value) override;
     void remove(const std::string& key) override;
-    // Blocks until every change is written (or its failure reported).
-    void flush() override;
+    // Blocks until every change is written (or its failure reported); why the values are not on
+    // disk: the last write failed, or an unreadable file that could not be moved aside is never
+    // written over.
+    std::optional<std::string> flush() override;
 
     const std::filesystem::path& file() const { return file_; }
 
@@ -57,6 +59,7 @@ private:
     std::filesystem::path file_;
     Reporter report_;
     Values values_;
+    std::optional<std::string> unsaved_;  // why the values as they are now may not be on disk
     // Last: it writes what is still asked for, and ends the worker, before the rest goes.
     BackgroundWrites<Job, Outcome> writes_;
 };
