@@ -414,8 +414,8 @@ TEST_F(AppRunsTest, ALinkGivenToASecondTessaneShowsTheWorkspaceInTheRunningOne) 
     fs::create_hard_link(TESSANE_APP, local / "bin" / "tessane", linked);
     if (linked) fs::copy_file(TESSANE_APP, local / "bin" / "tessane");
     startTessane((local / "bin" / "tessane").string());
-    EXPECT_TRUE(waitForLog(" bundled=true path=" + (local / "bin").string())) << log();
-    EXPECT_TRUE(waitForLog(" fromApplications=true ")) << log();
+    EXPECT_TRUE(waitForLog(" installed=true path=" + (local / "bin").string())) << log();
+    EXPECT_TRUE(waitForLog(" systemInstall=true ")) << log();
     EXPECT_EQ(latestLog().find("WARNING"), std::string::npos) << latestLog();
     if (registered == 1) {
         EXPECT_EQ(linux_desktop::DesktopEntry::read(entry)->value("Exec"), (local / "bin" / "tessane").string() + " %U");
