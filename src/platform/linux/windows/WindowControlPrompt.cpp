@@ -38,13 +38,13 @@ void WindowControlPrompt::offerNotAnswering(const std::string& manager) {
     present(notAnsweringAlert(manager), "[Tessane][AX] The window manager is not answering: the user is told so");
 }
 
-void WindowControlPrompt::present(AlertSpec spec, std::string logLine) {
+void WindowControlPrompt::present(AlertSpec shown, std::string logLine) {
     if (pending_) return;
     pending_ = true;
-    queue_.post(lifetime_.guard([this, spec = std::move(spec), logLine = std::move(logLine)] {
+    queue_.post(lifetime_.guard([this, shown = std::move(shown), logLine = std::move(logLine)] {
         if (log_) log_(logLine);
         // Shown without waiting: the main queue (hot keys, a show, the chrome) goes on meanwhile.
-        alerts_.present(spec, [this, alive = lifetime_.liveness()](AlertResponse response) {
+        alerts_.present(shown, [this, alive = lifetime_.liveness()](AlertResponse response) {
             if (!alive) return;  // the platform stopped while the alert was up
             pending_ = false;
             if (response.button != 0 || !openURL_) return;

@@ -40,7 +40,7 @@ private:
     std::function<void(const std::string&)> log_;
     bool pending_ = false;  // posted or up
     bool notAnsweringTold_ = false;
-    void present(AlertSpec spec, std::string logLine);
+    void present(AlertSpec shown, std::string logLine);
     LifetimeToken lifetime_;
 };
 
