@@ -162,8 +162,10 @@ void LinuxAccessibility::awaitReplacementUntil(double left) {
 }
 
 void LinuxAccessibility::settleReplacement() {
-    // Not yet: the successor's next change, or the end of the grace, asks again.
+    // Not yet: the successor's next change, or the end of the grace, asks again; a manager not
+    // answering is waited for by its answer (a client list it rewrites on waking is not one).
     if (const auto left = replacementLeft()) return awaitReplacementUntil(*left);
+    if (trusted_.value_or(false) && waits::managerNotAnswering(x_)) return awaitManagerAnswer();
     if (replacementEnds_) replacementEnds_->cancel();
     replacementEnds_.reset();
     const auto registry = registry_;
