@@ -10,6 +10,12 @@ Rect railFrame(const Rect& c) {
     return {c.midX() - kRailWidth / 2, c.maxY() - kRailHeight, kRailWidth, kRailHeight};
 }
 
+std::vector<Rect> railInputArea(const Rect& rail, const std::vector<Rect>& panes) {
+    auto area = LayoutEngine::matStripRects(rail, panes);
+    for (Rect& r : area) r = r.offsetBy(-rail.minX(), -rail.minY());
+    return area;
+}
+
 Rect innerRect(const Rect& c) {
     return {c.minX() + kContainerInset, c.minY() + kContainerInset,
             std::max(c.width() - 2 * kContainerInset, 0.0),

@@ -18,6 +18,9 @@ inline constexpr double kHandleHoverBand = 8;   // a handle lights up this close
 
 // The rail panel: centred on the container's top edge, inside the container.
 Rect railFrame(const Rect& container);
+// Where the rail takes the pointer, in its own coordinates: only over no pane. It reaches into
+// the panes' top edge, and where two panes meet under it, a window's title-bar buttons lie there.
+std::vector<Rect> railInputArea(const Rect& rail, const std::vector<Rect>& panes);
 // The container inset by kContainerInset on every side (never negative in size).
 Rect innerRect(const Rect& container);
 // Only these layouts have gutters, so handles and click-shield strips: not mainSidebar, and

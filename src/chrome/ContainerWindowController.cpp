@@ -92,10 +92,17 @@ void ContainerWindowController::moveRailPanel() {
         headerPanel->setFrame(rail);
 }
 
+void ContainerWindowController::fitRailInput() {
+    if (!headerPanel) return;
+    const auto layout = ChromeGeometry::paneLayout(currentLayoutType, containerCocoaRect, currentAppCount, currentRatios);
+    headerPanel->setInputArea(ChromeGeometry::railInputArea(headerPanel->frame(), layout.appFrames));
+}
+
 void ContainerWindowController::refreshClickShield() {
     auto strips = paneContainerShieldStrips();
     paneMat.update(containerCocoaRect, strips ? *strips : std::vector<Rect>{});
     positionDividerPanels();
+    fitRailInput();  // after the rail moved or the panes' edges did (ratios)
 }
 
 void ContainerWindowController::syncRatios(const std::vector<double>& ratios) {

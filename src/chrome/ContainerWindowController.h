@@ -166,6 +166,8 @@ private:
     void layoutDividerPanels(bool refrontShown);
     // The rail panel to the rail frame of the current container.
     void moveRailPanel();
+    // The rail takes the pointer only where no pane lies under it.
+    void fitRailInput();
     // onContainerChanged with the container in Accessibility coordinates.
     void reportContainerChanged();
 

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,9 @@ public:
     // Receives every input of this panel (none when it ignores the mouse).
     virtual void setInputHandler(std::function<void(const PanelInput&)> handler) = 0;
     virtual void setKeyHandler(std::function<void(PanelKey)> handler) = 0;
+    // Takes the pointer only inside `area` (the panel's own coordinates, as a drawing's), its
+    // whole frame again with nullopt (as made); clicks elsewhere go to what lies below.
+    virtual void setInputArea(std::optional<std::vector<Rect>> area) = 0;
 };
 
 // Makes panels.

@@ -38,9 +38,13 @@ TEST_F(ContainerChromeTest, LaysOutRailMatStripsAndHandlesForTheContainer) {
     EXPECT_EQ(handles()[0]->cursor(), PanelCursor::resizeLeftRight);
     EXPECT_EQ(chrome.dividerViews[0]->ratioIndex, 0);
     EXPECT_GT(chrome.paneMat.activeShieldCount(), 0);
+    // The rail takes clicks over the margin and the gutter, none over the panes' title bars.
+    for (auto [x, y, takes] : {std::tuple{480, 598, true}, {500, 592, true}, {494, 592, false}, {506, 592, false}})
+        EXPECT_EQ(sim.panels.panelAt(Point(x, y)) == rail(), takes) << x << "," << y;
 
     chrome.currentLayoutType = LayoutType::topBottomSplit;
     chrome.refreshClickShield();
+    EXPECT_NE(sim.panels.panelAt({500, 592}), rail()) << "the top pane under all of it";
     EXPECT_EQ(handles()[0]->frame(), Rect(3, 292, 994, 16));
     EXPECT_EQ(chrome.dividerViews[0]->axis, DividerDragView::Axis::horizontal);
     EXPECT_EQ(handles()[0]->cursor(), PanelCursor::resizeUpDown);

@@ -490,6 +490,14 @@ TEST_F(ChromePanelsTest, ShieldsSwallowClicksClickThroughPanelsPassThemAndOrderO
     // The first click the client hears: the one on the shield never reached it.
     EXPECT_EQ(process->process->waitForLine("click ", 3s), inClient) << "the click went through the glass to the client";
     EXPECT_EQ(shieldClicks.size(), 1u);
+    // The rail's lower corner lies over a pane, where a framed window's title-bar buttons would be:
+    // the click there is the window's.
+    const auto* railPanel = static_cast<qt_backend::QtPanel*>(chrome_->headerPanel.get());
+    const QRect rail = railPanel->rootFrame();
+    ASSERT_TRUE(waitFor([&] { return stackIndex(railPanel->windowId()) > stackIndex(client); })) << "back above the client clicked";
+    click(rail.left() + 1, rail.bottom());
+    EXPECT_EQ(process->process->waitForLine("click ", 3s),
+              "click " + std::to_string(rail.left() + 1 - static_cast<int>(a.minX())) + "," + std::to_string(rail.bottom() - static_cast<int>(a.minY())));
 
     chrome_->orderOut();
     glass->orderOut();

@@ -70,6 +70,13 @@ void SimPanel::setInputHandler(std::function<void(const PanelInput&)> handler) {
 
 void SimPanel::setKeyHandler(std::function<void(PanelKey)> handler) { key_ = std::move(handler); }
 
+bool SimPanel::takesPointerAt(Point p) const {
+    if (options_.ignoresMouse || !frame_.contains(p)) return false;
+    if (!inputArea_) return true;
+    const Point local{p.x - frame_.minX(), p.y - frame_.minY()};
+    return std::any_of(inputArea_->begin(), inputArea_->end(), [&](const Rect& r) { return r.contains(local); });
+}
+
 void SimPanel::deliverKey(PanelKey key) {
     if (!options_.canTakeFocus || !key_) return;
     auto handler = key_;
@@ -155,7 +162,7 @@ std::vector<SimPanel*> SimPanels::stackingOrder() const {
 SimPanel* SimPanels::panelAt(Point p) const {
     auto order = stackingOrder();
     for (auto it = order.rbegin(); it != order.rend(); ++it)
-        if (!(*it)->options().ignoresMouse && (*it)->frame().contains(p)) return *it;
+        if ((*it)->takesPointerAt(p)) return *it;
     return nullptr;
 }
 

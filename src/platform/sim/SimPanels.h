@@ -30,6 +30,7 @@ public:
     void setCursor(PanelCursor cursor) override;
     void setInputHandler(std::function<void(const PanelInput&)> handler) override;
     void setKeyHandler(std::function<void(PanelKey)> handler) override;
+    void setInputArea(std::optional<std::vector<Rect>> area) override { inputArea_ = std::move(area); }
 
     int id() const { return id_; }
     const PanelDrawing& drawing() const { return drawing_; }
@@ -43,6 +44,8 @@ public:
     // can never take it.
     void deliverKey(PanelKey key);
     std::weak_ptr<bool> lifetime() const { return alive_; }
+    // Takes the mouse at p (screen coordinates): within its frame (half-open) and input area.
+    bool takesPointerAt(Point p) const;
 
 private:
     void record(const std::string& call);
@@ -57,6 +60,7 @@ private:
     PanelDrawing drawing_;
     int drawCount_ = 0;
     PanelCursor cursor_ = PanelCursor::arrow;
+    std::optional<std::vector<Rect>> inputArea_;
     long frontSequence_ = 0;
     std::function<void(const PanelInput&)> input_;
     std::function<void(PanelKey)> key_;
@@ -78,7 +82,7 @@ public:
     std::vector<SimPanel*> panelsNamed(const std::string& name) const;
     // Panels ordered in, back to front: by level, then by order-front sequence.
     std::vector<SimPanel*> stackingOrder() const;
-    // The front-most ordered-in panel that takes the mouse and whose frame (half-open) holds p.
+    // The front-most ordered-in panel that takes the mouse at p.
     SimPanel* panelAt(Point p) const;
     int createdCount() const { return nextId_ - 1; }
 

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace tessane::qt_backend {
 
@@ -40,6 +41,7 @@ public:
     void setCursor(PanelCursor cursor) override;
     void setInputHandler(std::function<void(const PanelInput&)> handler) override;
     void setKeyHandler(std::function<void(PanelKey)> handler) override;
+    void setInputArea(std::optional<std::vector<Rect>> area) override;
 
     QtPanelWidget& widget() const { return *widget_; }
     bool isMapped() const;
@@ -97,6 +99,8 @@ private:
     void applyShapes();
     // The input window takes no pointer where the panel is cut.
     void cutInputWindow();
+    // Where the window takes the pointer (its input area, or all of it), in its pixels.
+    QRegion inputRegion(QSize pixels) const;
     // What draws everywhere in its window is shown whole (a shaped window keeps a shape).
     void uncut(QSize pixels);
     // Chooses how the window shows its drawing: a single opaque fill is left to the X server
@@ -114,6 +118,7 @@ private:
     bool widerInput_ = false;  // shaped, it takes the pointer beyond its shape: over its frame
     unsigned long inputWindow_ = 0;
     std::optional<QRegion> inputShape_;  // the input window's input shape, once one is set
+    std::optional<std::vector<Rect>> inputArea_;  // see Panel::setInputArea
     QRegion cut_;  // where the window is cut for windows of ours above it (its coordinates, X pixels)
     PanelCursor cursor_ = PanelCursor::arrow;
     unsigned lastPressTime_ = 0, lastPressButton_ = 0;  // for double clicks on the input window

@@ -6,6 +6,7 @@
 #include "platform/qt/panels/QtPanels.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tessane::qt_backend {
 
@@ -77,18 +78,38 @@ void QtPanel::applyShapes() {
         uncut(pixels);  // cut while the server filled it, or for a window above it
     }
     if (shapedToDrawing) {
-        // A panel that takes clicks takes them everywhere but in its shadow (through an input
-        // window where it draws less than that).
-        if (!options_.ignoresMouse && !drawn.isEmpty()) panel_x11::setFullInputShape(windowId(), pixels);
+        // A panel that takes clicks takes them all over its input area but in its shadow (through
+        // an input window where it draws less than that).
+        if (!options_.ignoresMouse && !drawn.isEmpty()) panel_x11::setInputShape(windowId(), inputRegion(pixels));
         widerInput_ = toDrawing && !shadowed && !options_.ignoresMouse;
         return;
     }
     widerInput_ = false;
     if (options_.ignoresMouse) return;
-    if (shadowed)
-        panel_x11::setInputShape(windowId(), drawingRegion(drawing, points, scale));
-    else
-        panel_x11::setFullInputShape(windowId(), pixels);
+    const QRegion input = inputRegion(pixels);
+    panel_x11::setInputShape(windowId(), shadowed ? drawingRegion(drawing, points, scale) & input : input);
+}
+
+void QtPanel::setInputArea(std::optional<std::vector<Rect>> area) {
+    if (area == inputArea_) return;
+    inputArea_ = std::move(area);
+    if (!widget_->testAttribute(Qt::WA_WState_Created)) return;
+    applyShapes();
+    syncInputWindow();
+}
+
+QRegion QtPanel::inputRegion(QSize pixels) const {
+    const QRect whole(QPoint(0, 0), pixels);
+    if (!inputArea_) return whole;
+    // Rounded as the edges of the windows around it are, to whole pixels of its display.
+    const double scale = widget_->devicePixelRatioF();
+    const auto px = [scale](double v) { return static_cast<int>(std::lround(v * scale)); };
+    QRegion area;
+    for (const Rect& r : *inputArea_) {
+        const int top = px(frame_.height() - r.maxY()), left = px(r.minX());
+        area += QRect(left, top, px(r.maxX()) - left, px(frame_.height() - r.minY()) - top);
+    }
+    return area & whole;
 }
 
 void QtPanel::uncut(QSize pixels) {
@@ -111,8 +132,8 @@ void QtPanel::recut() {
 }
 
 void QtPanel::cutInputWindow() {
-    if (!inputWindow_ || (!inputShape_ && cut_.isEmpty())) return;
-    const QRegion want = QRegion(QRect(QPoint(0, 0), rootFrame_.size())) - cut_;
+    if (!inputWindow_ || (!inputShape_ && cut_.isEmpty() && !inputArea_)) return;
+    const QRegion want = inputRegion(rootFrame_.size()) - cut_;
     if (inputShape_ == want) return;
     panel_x11::setInputShape(inputWindow_, want);
     inputShape_ = want;
