@@ -207,7 +207,9 @@ TEST_F(OnboardingViewTest, OnlyADragPastTheDragDistanceMovesThePanel) {
 }
 
 // The colour at a point of a widget's own image.
-QColor pixel(QWidget& w, QPoint at) { return w.grab().toImage().pixelColor(at); }
+// The colour at a point of the widget (in its units), whatever the scale it is drawn at.
+QColor pixel(const QImage& image, QPointF at) { return image.pixelColor((at * image.devicePixelRatio()).toPoint()); }
+QColor pixel(QWidget& w, QPointF at) { return pixel(w.grab().toImage(), at); }
 
 TEST_F(OnboardingViewTest, IllustrationsKeepTheirSizesAndMarks) {
     for (bool dark : {false, true}) {
@@ -239,7 +241,7 @@ TEST_F(OnboardingViewTest, IllustrationsKeepTheirSizesAndMarks) {
             const QColor under = color(ColorRole::underPageBackground, dark);
             int gaps = 0;
             for (int x = 30; x < 110; ++x) {
-                const QColor c = image.pixelColor(x, 10);
+                const QColor c = pixel(image, QPointF(x, 10));
                 if (c == under || c == face) ++gaps;
             }
             if (plus) EXPECT_GT(gaps, 20);
@@ -248,7 +250,7 @@ TEST_F(OnboardingViewTest, IllustrationsKeepTheirSizesAndMarks) {
     }
     WorkspaceIllustration wide(false, false);
     wide.resize(400, 90);  // fills what it is given
-    EXPECT_EQ(wide.grab().size(), QSize(400, 90));
+    EXPECT_EQ(wide.grab().deviceIndependentSize(), QSizeF(400, 90));
 }
 
 // The gestures step's note wraps: its last line holds more than one word.
