@@ -15,6 +15,7 @@
 #include "platform/EventMonitors.h"
 #include "platform/linux/session/LinuxEnvironment.h"
 #include "platform/linux/session/LinuxSystemLog.h"
+#include "platform/linux/desktop/InstalledLayout.h"
 #include "platform/linux/desktop/SchemeHandlerRegistration.h"
 #include "platform/qt/AppIcon.h"
 #include "platform/qt/HeapRelease.h"
@@ -52,7 +53,7 @@ AccessibilityPermission::Identity identity(const Environment& environment) {
         id.executablePath = exe.string();
         id.bundlePath = exe.parent_path().string();
         id.processName = exe.filename().string();
-        id.installed = linux_backend::LinuxEnvironment::isInstalledLayout(exe);
+        id.installed = linux_backend::isInstalledLayout(exe);
     }
     id.bundleIdentifier = kOwnDesktopID;
     id.pid = static_cast<int32_t>(::getpid());
