@@ -1,4 +1,4 @@
-#include "builder/WorkspaceCapture.h"
+#include "system/WorkspaceCapture.h"
 
 #include "layout/ScreenGeometry.h"
 #include "model/Log.h"
