@@ -15,6 +15,7 @@
 #include "platform/EventMonitors.h"
 #include "platform/linux/session/LinuxEnvironment.h"
 #include "platform/linux/session/LinuxSystemLog.h"
+#include "platform/linux/desktop/InstalledLayout.h"
 #include "platform/linux/desktop/SchemeHandlerRegistration.h"
 #include "platform/qt/AppIcon.h"
 #include "platform/qt/HeapRelease.h"
@@ -52,7 +53,7 @@ AccessibilityPermission::Identity identity(const Environment& environment) {
         id.executablePath = exe.string();
         id.bundlePath = exe.parent_path().string();
         id.processName = exe.filename().string();
-        id.installed = linux_backend::LinuxEnvironment::isInstalledLayout(exe);
+        id.installed = linux_backend::isInstalledLayout(exe);
     }
     id.bundleIdentifier = kOwnDesktopID;
     id.pid = static_cast<int32_t>(::getpid());
@@ -89,13 +90,9 @@ std::string registerLinkHandler() {
     return SchemeHandlerRegistration::ensure(SchemeHandlerRegistration::forThisUser()).logLine();
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    // A write to a server or peer that has gone answers EPIPE instead of ending the program: a
-    // session that ends under us must leave time for the quit.
-    std::signal(SIGPIPE, SIG_IGN);
-    const auto arguments = StartArguments::parse(std::vector<std::string>(argv, argv + argc));
+// What the arguments answer without a display (a mistake, the usage, the version): the exit code,
+// or none when the program is to start.
+std::optional<int> answerWithoutDisplay(const StartArguments& arguments) {
     if (!arguments.error.empty()) {
         std::fprintf(stderr, "%s\n", arguments.error.c_str());
         return 2;
@@ -111,6 +108,84 @@ int main(int argc, char** argv) {
                     environment.buildVersion().value_or("?").c_str());
         return 0;
     }
+    return std::nullopt;
+}
+
+// The shell's parts and edges. `running` is the delegate once it exists: the menu's and the
+// settings window's actions reach it there.
+ShellEnvironment shellEnvironment(app::ShellParts& parts, qt_backend::QtStatusItem& statusItem,
+                                  std::unique_ptr<qt_backend::WindowShortcuts>& windowShortcuts, AppDelegate*& running) {
+    ShellEnvironment shell;
+    shell.statusItem = &statusItem;
+    shell.updater = &parts.updater();
+    shell.loginItems = &parts.loginItems();
+    shell.applyTheme = [&parts](std::optional<AppTheme> theme) { parts.applyTheme(theme.value_or(AppTheme::system)); };
+    // Not quit(): windows that refuse to close (the welcome panel) would cancel it.
+    shell.quit = [] { QApplication::exit(0); };
+    // No menu bar of our own on Linux: Ctrl+Q quits and Ctrl+, opens Settings from any of our
+    // windows.
+    shell.installMainMenu = [&windowShortcuts, &running, quit = shell.quit] {
+        windowShortcuts = std::make_unique<qt_backend::WindowShortcuts>(quit, [&running] {
+            if (running) running->openSettingsWindow();
+        });
+    };
+    shell.builder = parts.builder();
+    shell.onboarding = parts.onboarding();
+    shell.settings = parts.settings([&running] { return std::pair{running->manager(), running->workspaceController()}; });
+    shell.captureDiagnostics = [&parts](const WorkspaceManager& manager, WorkspaceController& controller) {
+        return parts.captureDiagnostics(manager, controller);
+    };
+    return shell;
+}
+
+// The running program, from the delegate's start until the event loop ends.
+void run(qt_backend::LinuxPlatform& backend, const Platform& platform, GlobalInput& input, app::ShellParts& parts,
+         app::SingleInstance& instance, const StartArguments& arguments) {
+    auto& queue = static_cast<qt_backend::QtMainQueue&>(*platform.mainQueue);
+    AppDelegate* running = nullptr;
+    qt_backend::QtStatusItem statusItem;
+    std::unique_ptr<qt_backend::WindowShortcuts> windowShortcuts;
+    AppDelegate delegate(controllerEnvironment(platform, input),
+                         shellEnvironment(parts, statusItem, windowShortcuts, running));
+    running = &delegate;
+    delegate.setLinkHandlerRegistration(registerLinkHandler);
+    delegate.openLinks(arguments.links);
+    instance.listen(queue, [&delegate, &queue](const InstanceMessage::Request& request) {
+        if (!delegate.offerLinks(request.links)) return false;
+        // From the loop's next turn, not inside the socket's: the window may ask the user something.
+        if (request.openSettings) queue.post([&delegate] { delegate.openSettingsWindow(); });
+        return true;
+    });
+    app::QuitEdges quit(queue, [&delegate] { delegate.applicationWillTerminate(); },
+                        [](const std::string& line) { Log::line(line); });
+    const auto lost = backend.onDisplayLost([&quit](const std::string& why) { quit.displayLost(why); });
+
+    delegate.applicationDidFinishLaunching();
+    // Once started, at the loop's first turn: the first show then finds its chrome's windows
+    // made, and each workspace's first show its icons.
+    queue.post([platform] { prepareContainerChrome(platform); });
+    delegate.workspaceController()->prepareAppIcons();
+    if (arguments.openSettings) delegate.openSettingsWindow();
+    QApplication::exec();
+    delegate.applicationWillTerminate(true);  // the loop ended by the user's quit (a signal quit ran already)
+    instance.stopListening();
+    if (backend.displayLost()) {
+        // What is left to do is taking down windows, grabs and connections on a server that
+        // is gone: nothing to save, and only Qt's dead connection to trip over.
+        Log::line("[Tessane] Ended without its X server.");
+        std::fflush(nullptr);
+        std::_Exit(1);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // A write to a server or peer that has gone answers EPIPE instead of ending the program: a
+    // session that ends under us must leave time for the quit.
+    std::signal(SIGPIPE, SIG_IGN);
+    const auto arguments = StartArguments::parse(std::vector<std::string>(argv, argv + argc));
+    if (const auto answered = answerWithoutDisplay(arguments)) return *answered;
     qt_backend::LinuxPlatform backend;
     Log::configure(&backend.systemLog(), &backend.environment());
     WaitBounds::setSink([](const std::string& line) { Log::line(line); });
@@ -143,61 +218,7 @@ int main(int argc, char** argv) {
 
     EventMonitorsInput input(*platform.eventMonitors);
     app::ShellParts parts(platform, backend, [environment = platform.environment] { return identity(*environment); });
-    {
-        AppDelegate* running = nullptr;
-        qt_backend::QtStatusItem statusItem;
-        std::unique_ptr<qt_backend::WindowShortcuts> windowShortcuts;
-        ShellEnvironment shell;
-        shell.statusItem = &statusItem;
-        shell.updater = &parts.updater();
-        shell.loginItems = &parts.loginItems();
-        shell.applyTheme = [&parts](std::optional<AppTheme> theme) { parts.applyTheme(theme.value_or(AppTheme::system)); };
-        // Not quit(): windows that refuse to close (the welcome panel) would cancel it.
-        shell.quit = [] { QApplication::exit(0); };
-        // No menu bar of our own on Linux: Ctrl+Q quits and Ctrl+, opens Settings from any of our
-        // windows.
-        shell.installMainMenu = [&windowShortcuts, &running, quit = shell.quit] {
-            windowShortcuts = std::make_unique<qt_backend::WindowShortcuts>(quit, [&running] {
-                if (running) running->openSettingsWindow();
-            });
-        };
-        shell.builder = parts.builder();
-        shell.onboarding = parts.onboarding();
-        shell.settings = parts.settings([&running] { return std::pair{running->manager(), running->workspaceController()}; });
-        shell.captureDiagnostics = [&parts](const WorkspaceManager& manager, WorkspaceController& controller) {
-            return parts.captureDiagnostics(manager, controller);
-        };
-        AppDelegate delegate(controllerEnvironment(platform, input), std::move(shell));
-        running = &delegate;
-        delegate.setLinkHandlerRegistration(registerLinkHandler);
-        delegate.openLinks(arguments.links);
-        instance->listen(queue, [&delegate, &queue](const InstanceMessage::Request& request) {
-            if (!delegate.offerLinks(request.links)) return false;
-            // From the loop's next turn, not inside the socket's: the window may ask the user something.
-            if (request.openSettings) queue.post([&delegate] { delegate.openSettingsWindow(); });
-            return true;
-        });
-        app::QuitEdges quit(queue, [&delegate] { delegate.applicationWillTerminate(); },
-                            [](const std::string& line) { Log::line(line); });
-        const auto lost = backend.onDisplayLost([&quit](const std::string& why) { quit.displayLost(why); });
-
-        delegate.applicationDidFinishLaunching();
-        // Once started, at the loop's first turn: the first show then finds its chrome's windows
-        // made, and each workspace's first show its icons.
-        queue.post([platform] { prepareContainerChrome(platform); });
-        delegate.workspaceController()->prepareAppIcons();
-        if (arguments.openSettings) delegate.openSettingsWindow();
-        QApplication::exec();
-        delegate.applicationWillTerminate(true);  // the loop ended by the user's quit (a signal quit ran already)
-        instance->stopListening();
-        if (backend.displayLost()) {
-            // What is left to do is taking down windows, grabs and connections on a server that
-            // is gone: nothing to save, and only Qt's dead connection to trip over.
-            Log::line("[Tessane] Ended without its X server.");
-            std::fflush(nullptr);
-            std::_Exit(1);
-        }
-    }
+    run(backend, platform, input, parts, *instance, arguments);
     Log::setLater({});
     backend.stop();  // while the Qt application object still exists
     return 0;

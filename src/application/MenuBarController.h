@@ -174,7 +174,6 @@ public:
     SettingsWindowController* settingsController() const { return settingsController_.get(); }
     WorkspaceBuilderController* workspaceBuilder() const { return workspaceBuilder_.get(); }
     OnboardingController* onboardingController() const { return onboardingController_.get(); }
-    ShortcutManager& shortcutManager() const { return *shortcutManager_; }
 
 private:
     // The open-time refresh; `recordOpening` is false for refreshes on a change of state.

@@ -10,17 +10,9 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 
 Rect Rect::null() { return Rect(kInf, kInf, 0, 0); }
 
-Rect Rect::infinite() {
-    // Matches CGRectInfinite: a huge finite rectangle centred on the origin.
-    constexpr double big = std::numeric_limits<double>::max();
-    return Rect(-big / 2, -big / 2, big, big);
-}
-
 bool Rect::isNull() const { return std::isinf(origin.x) || std::isinf(origin.y); }
 
 bool Rect::isEmpty() const { return isNull() || size.width == 0 || size.height == 0; }
-
-bool Rect::isInfinite() const { return *this == infinite(); }
 
 Rect Rect::standardized() const {
     if (isNull()) return null();

@@ -31,12 +31,10 @@ struct Rect {
 
     static Rect null();
     static Rect zero() { return {}; }
-    static Rect infinite();
 
     bool isNull() const;
     // True for the null rectangle and for any rectangle with no area.
     bool isEmpty() const;
-    bool isInfinite() const;
 
     Rect standardized() const;
 

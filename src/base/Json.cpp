@@ -18,11 +18,6 @@ const Json& requireMember(const Json& obj, const char* key) {
     return *it;
 }
 
-double asDouble(const Json& value, const char* what) {
-    if (!value.is_number()) throw JsonDecodeError(std::string(what) + ": expected a number");
-    return value.get<double>();
-}
-
 double requireDouble(const Json& obj, const char* key) {
     const Json& v = requireMember(obj, key);
     if (!v.is_number()) fail(key, "expected a number");
@@ -69,18 +64,6 @@ const Json* optionalMember(const Json& obj, const char* key) {
 }
 }  // namespace
 
-std::optional<double> optionalDouble(const Json& obj, const char* key) {
-    if (!optionalMember(obj, key)) return std::nullopt;
-    return requireDouble(obj, key);
-}
-std::optional<long long> optionalInt(const Json& obj, const char* key) {
-    if (!optionalMember(obj, key)) return std::nullopt;
-    return requireInt(obj, key);
-}
-std::optional<bool> optionalBool(const Json& obj, const char* key) {
-    if (!optionalMember(obj, key)) return std::nullopt;
-    return requireBool(obj, key);
-}
 std::optional<std::string> optionalString(const Json& obj, const char* key) {
     if (!optionalMember(obj, key)) return std::nullopt;
     return requireString(obj, key);

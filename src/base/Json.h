@@ -26,18 +26,12 @@ std::string requireString(const Json& obj, const char* key);
 const Json& requireMember(const Json& obj, const char* key);
 
 // Reads an optional member: absent or null gives nullopt; a present value of the wrong type throws.
-std::optional<double> optionalDouble(const Json& obj, const char* key);
-std::optional<long long> optionalInt(const Json& obj, const char* key);
-std::optional<bool> optionalBool(const Json& obj, const char* key);
 std::optional<std::string> optionalString(const Json& obj, const char* key);
 
 // For values that anybody may have written: never throw. Missing, null, of another type, or
 // (for numbers) out of the type's range gives nullopt; so does an `obj` that is not an object.
 std::optional<std::string> memberString(const Json& obj, const char* key);
 std::optional<unsigned long long> memberUnsigned(const Json& obj, const char* key);
-
-// Any JSON number (integer or floating) as a double; throws for other types.
-double asDouble(const Json& value, const char* what);
 
 // Writes the member only when the optional holds a value (absent optionals are omitted).
 template <typename T>

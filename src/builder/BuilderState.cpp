@@ -1,7 +1,7 @@
 #include "builder/BuilderState.h"
 
-#include "builder/WorkspaceCapture.h"
 #include "layout/LayoutEngine.h"
+#include "system/WorkspaceCapture.h"
 
 #include <algorithm>
 

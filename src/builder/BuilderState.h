@@ -32,7 +32,6 @@ public:
     LayoutType layout = LayoutType::leftRightSplit;
     std::vector<std::optional<ManagedApp>> slots;
 
-    bool wasSeeded() const { return wasSeeded_; }
     // The applications of the filled panes, in pane order.
     std::vector<ManagedApp> chosen() const;
     // Every pane of the layout filled; the name plays no part.

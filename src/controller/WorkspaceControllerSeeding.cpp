@@ -1,6 +1,5 @@
 // The seed of a new workspace: the distinct applications whose windows are in front now, as
 // fresh workspace records for the builder.
-#include "builder/WorkspaceCapture.h"
 #include "controller/WorkspaceController.h"
 #include "model/AppRegistry.h"
 #include "model/Log.h"
@@ -8,6 +7,7 @@
 #include "platform/Accessibility.h"
 #include "platform/Applications.h"
 #include "platform/Environment.h"
+#include "system/WorkspaceCapture.h"
 
 #include <cstdio>
 

@@ -77,8 +77,6 @@ public:
     void returnToFront();
     // Kept above while Tessane is active or while the hold runs; the normal level otherwise.
     void applyLevel(bool active);
-    void tessaneDidBecomeActive() { applyLevel(true); }
-    void tessaneDidResignActive() { applyLevel(false); }
     // Hides the window when it is visible (the view's onDismiss, the menu's on-shown step).
     void dismiss();
 

@@ -48,10 +48,8 @@ public:
     // restart takes a fresh baseline.
     void stop();
 
-    bool isStarted() const { return !observers_.empty(); }
     bool hasPendingCheck() const { return pending_ != nullptr; }
     TimeInterval settleAt() const { return settleAt_; }
-    const std::optional<std::string>& lastReported() const { return lastReported_; }
 
 private:
     void observe(Screens::Notification notification, double settle);

@@ -1,8 +1,8 @@
 #include "platform/linux/desktop/DesktopEntry.h"
 #include "platform/linux/desktop/DesktopEntryText.h"
 #include "platform/linux/desktop/ExecLine.h"
+#include "platform/linux/desktop/InstalledLayout.h"
 #include "platform/linux/desktop/SchemeHandlerRegistration.h"
-#include "platform/linux/session/LinuxEnvironment.h"
 #include "platform/linux/session/XdgAutostart.h"
 
 #include <gtest/gtest.h>
@@ -129,11 +129,11 @@ TEST_F(OwnDesktopEntriesTest, AutostartEntryIsTheLoginItem) {
 TEST_F(OwnDesktopEntriesTest, InstalledLayoutIsABinFolderWithSharedFilesBeside) {
     for (const fs::path& prefix : {root / "usr", root / "home" / "ada" / ".local"}) {
         write(prefix / "bin" / "tessane", "");
-        EXPECT_FALSE(LinuxEnvironment::isInstalledLayout(prefix / "bin" / "tessane"));
+        EXPECT_FALSE(isInstalledLayout(prefix / "bin" / "tessane"));
         fs::create_directories(prefix / "share" / "tessane");
-        EXPECT_TRUE(LinuxEnvironment::isInstalledLayout(prefix / "bin" / "tessane"));
+        EXPECT_TRUE(isInstalledLayout(prefix / "bin" / "tessane"));
     }
-    EXPECT_FALSE(LinuxEnvironment::isInstalledLayout(root / "build" / "app" / "tessane"));
+    EXPECT_FALSE(isInstalledLayout(root / "build" / "app" / "tessane"));
 }
 
 TEST_F(OwnDesktopEntriesTest, SchemeHandlerIsWrittenAndRegisteredOnce) {

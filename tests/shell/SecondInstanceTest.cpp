@@ -38,28 +38,29 @@ bool waitsOrEnded(pid_t pid) {
     return name == std::string::npos || name + 2 >= stat.size() || stat[name + 2] == 'S' || stat[name + 2] == 'Z';
 }
 
-TEST(SecondInstance, ForwardedLinksRunInTheFirstAndTheSecondExitsZero) {
-    Log::resetForTesting();
-    const fs::path folder = fs::temp_directory_path() / ("tessane-second-" + std::to_string(std::random_device{}()));
-    ASSERT_TRUE(InstanceSocket::prepareFolder(folder, nullptr));
-    const fs::path socket = folder / "links.socket";
+// The first instance, still starting: its own argument came before start-up finished, it holds
+// the lock but does not listen yet, and a run it replaces left its socket.
+class SecondInstance : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Log::resetForTesting();
+        ASSERT_TRUE(InstanceSocket::prepareFolder(folder, nullptr));
+        target.add("Writing");
+        inbox.receive(StartArguments::parse({"tessane", "tessane://focus/left"}).links);
+        lock = InstanceSocket::InstanceLock::tryTake(folder, nullptr);
+        ASSERT_TRUE(lock);
+        stale = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{AF_UNIX, {}};
+        socket.string().copy(address.sun_path, sizeof address.sun_path - 1);
+        ASSERT_EQ(::bind(stale, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    }
+    void TearDown() override {
+        server.reset();
+        fs::remove_all(folder);
+        Log::resetForTesting();
+    }
 
-    // The first instance: its own argument came before start-up finished.
-    RecordingLinkTarget target;
-    target.add("Writing");
-    sim::SimMainQueue links;  // the turns the inbox runs its links in
-    LinkInbox inbox(links);
-    inbox.receive(StartArguments::parse({"tessane", "tessane://focus/left"}).links);
-    int settingsRequests = 0;
-    auto lock = InstanceSocket::InstanceLock::tryTake(folder, nullptr);
-    ASSERT_TRUE(lock);
-    // Still starting: it holds the lock but does not listen yet, and a run it replaces left its socket.
-    const int stale = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{AF_UNIX, {}};
-    socket.string().copy(address.sun_path, sizeof address.sun_path - 1);
-    ASSERT_EQ(::bind(stale, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    std::unique_ptr<InstanceSocket::Server> server;
-    const auto listen = [&] {
+    void listen() {
         ::close(stale);
         server = InstanceSocket::Server::listen(
             socket,
@@ -72,9 +73,10 @@ TEST(SecondInstance, ForwardedLinksRunInTheFirstAndTheSecondExitsZero) {
             },
             [](const std::string& line) { Log::line(line); }, nullptr);
         ASSERT_TRUE(server);
-    };
+    }
 
-    auto second = [&](std::vector<std::string> arguments) {
+    // A second start with `arguments`: its exit status.
+    int second(std::vector<std::string> arguments) {
         const pid_t pid = ::fork();
         if (pid == 0) {
             // A second instance finds the lock taken and hands over its links.
@@ -99,8 +101,20 @@ TEST(SecondInstance, ForwardedLinksRunInTheFirstAndTheSecondExitsZero) {
         }
         links.runPending();
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    };
+    }
 
+    const fs::path folder = fs::temp_directory_path() / ("tessane-second-" + std::to_string(std::random_device{}()));
+    const fs::path socket = folder / "links.socket";
+    RecordingLinkTarget target;
+    sim::SimMainQueue links;  // the turns the inbox runs its links in
+    LinkInbox inbox{links};
+    int settingsRequests = 0;
+    std::unique_ptr<InstanceSocket::InstanceLock> lock;
+    int stale = -1;
+    std::unique_ptr<InstanceSocket::Server> server;
+};
+
+TEST_F(SecondInstance, ForwardedLinksRunInTheFirstAndTheSecondExitsZero) {
     EXPECT_EQ(second({"tessane", "tessane://show/writing", "tessane://nope"}), 0);  // before it listened
     inbox.setTarget(&target);
     inbox.flush();
@@ -130,9 +144,6 @@ TEST(SecondInstance, ForwardedLinksRunInTheFirstAndTheSecondExitsZero) {
     EXPECT_EQ(inbox.waiting(), LinkInbox::kCapacity);
     EXPECT_EQ(loggedMessages().back(),
               "[Tessane][URL] Refused 1 link(s) from another start — 256 wait to run already.");
-    server.reset();
-    fs::remove_all(folder);
-    Log::resetForTesting();
 }
 
 }  // namespace

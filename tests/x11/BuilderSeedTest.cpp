@@ -2,7 +2,6 @@
 // back through the X11 window list and window control, and turned into workspace records; a
 // window that keeps out of taskbars is no regular application's and seeds nothing. An app whose
 // program also runs its settings entry is found all the same.
-#include "builder/WorkspaceCapture.h"
 #include "model/AppRegistry.h"
 #include "platform/linux/windows/LinuxAccessibility.h"
 #include "platform/linux/apps/LinuxAppCatalog.h"
@@ -12,6 +11,7 @@
 #include "platform/linux/windows/LinuxWindowList.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/qt/QtX11Pump.h"
+#include "system/WorkspaceCapture.h"
 #include "x11/X11TestBase.h"
 
 #include <fstream>

@@ -685,9 +685,9 @@ TEST_F(LinuxWindowFramesTest, ATerminalShortOfItsTargetByLessThanOneCellIsPlaced
 // main one, and everything a pass reads of each, comes from one reading of the desktop, not
 // from a walk over all of its windows for each of them.
 TEST_F(LinuxAccessibilityTest, AThousandWindowsOfOneAppAreReadWithoutARoundTripPerWindow) {
-    // The other managers take longer for each window the more they already hold (Metacity 2 s
-    // for a hundred, 18 s for three hundred; Fluxbox 5 s and 23 s): what is measured here is the
-    // backend's reading, the same under each, so they get a hundred and Openbox the thousand.
+    // The other managers take longer for each window the more they already hold (Metacity and
+    // Fluxbox take many times as long for three hundred as for a hundred): what is judged here is
+    // the backend's reading, the same under each, so they get a hundred and Openbox the thousand.
     const size_t count = server_->windowManagerName() == "openbox" ? 1000 : 100;
     auto& many = startClient({"--class", "Many", "--windows", std::to_string(count), "--size", "120x80"});
     ASSERT_EQ(many.windows.size(), count);

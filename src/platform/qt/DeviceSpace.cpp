@@ -84,10 +84,4 @@ Rect rootFromQt(const std::vector<ScreenScale>& screens, const QRect& qt) {
     return {origin.x, origin.y, qt.width() * ratio, qt.height() * ratio};
 }
 
-double ratioAtRoot(const Rect& root) {
-    const auto screens = screenScales();
-    const ScreenScale* s = screenAtRoot(screens, {root.midX(), root.midY()});
-    return s ? s->ratio : 1;
-}
-
 }  // namespace tessane::qt_backend

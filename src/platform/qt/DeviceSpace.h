@@ -36,7 +36,5 @@ inline QRect qtFromRoot(const Rect& root) { return qtFromRoot(screenScales(), ro
 inline QPoint qtFromRoot(Point root) { return qtFromRoot(screenScales(), root); }
 inline Point rootFromQt(QPointF qt) { return rootFromQt(screenScales(), qt); }
 inline Rect rootFromQt(const QRect& qt) { return rootFromQt(screenScales(), qt); }
-// The device pixel ratio where `root` lies (1 without screens).
-double ratioAtRoot(const Rect& root);
 
 }  // namespace tessane::qt_backend

@@ -363,8 +363,6 @@ void SimAccessibility::overrideAttribute(const AXElement& element, const std::st
     overrides_[element.handle()][attribute] = {AXError::success, std::move(v)};
 }
 
-void SimAccessibility::clearOverrides(const AXElement& element) { overrides_.erase(element.handle()); }
-
 void SimAccessibility::failObserverCreation(Pid pid, AXError error, int times) {
     if (times == 0) {
         createFailures_.erase(pid);

@@ -50,7 +50,6 @@ public:
     // An attribute of one element answers `error`, or a fixed value, instead of its own.
     void failAttribute(const AXElement& element, const std::string& attribute, AXError error);
     void overrideAttribute(const AXElement& element, const std::string& attribute, AXValue value);
-    void clearOverrides(const AXElement& element);
 
     // The next `times` observer creations (negative: all) for `pid` fail with `error`.
     void failObserverCreation(Pid pid, AXError error, int times = -1);

@@ -25,10 +25,4 @@ SimEnvironment::~SimEnvironment() {
     }
 }
 
-std::optional<std::string> SimEnvironment::variable(const std::string& name) const {
-    auto it = vars_.find(name);
-    if (it == vars_.end()) return std::nullopt;
-    return it->second;
-}
-
 }  // namespace tessane::sim

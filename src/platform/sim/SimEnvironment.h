@@ -2,8 +2,6 @@
 
 #include "platform/Environment.h"
 
-#include <map>
-
 namespace tessane::sim {
 
 // Folders below one root folder (a fresh temporary folder per test); everything settable.
@@ -22,7 +20,8 @@ public:
     std::optional<std::string> buildVersion() const override { return build_; }
     bool runsAsInstalledApplication() const override { return installed_; }
     int32_t processIdentifier() const override { return pid_; }
-    std::optional<std::string> variable(const std::string& name) const override;
+    // The simulated desktop's process has no environment variables.
+    std::optional<std::string> variable(const std::string&) const override { return std::nullopt; }
 
     const std::filesystem::path& root() const { return root_; }
     void setVersion(std::optional<std::string> shortVersion, std::optional<std::string> build) {
@@ -32,7 +31,6 @@ public:
     void setRunsAsInstalledApplication(bool v) { installed_ = v; }
     // Our own process in the simulated desktop (no simulated application uses it by default).
     void setProcessIdentifier(int32_t pid) { pid_ = pid; }
-    void setVariable(const std::string& name, std::string value) { vars_[name] = std::move(value); }
 
 private:
     std::filesystem::path root_;
@@ -41,7 +39,6 @@ private:
     std::optional<std::string> build_ = "1";
     bool installed_ = false;
     int32_t pid_ = 1;
-    std::map<std::string, std::string> vars_;
 };
 
 }  // namespace tessane::sim

@@ -21,7 +21,6 @@ public:
     // A window of another process that the Accessibility port does not offer, in front of every
     // application window (or behind all of them).
     void addForeignWindow(WindowListEntry entry, bool inFront = true);
-    void removeForeignWindows() { front_.clear(), back_.clear(); }
     // The layer a simulated window is listed at.
     void setLayer(uint32_t windowNumber, int layer) { layers_[windowNumber] = layer; }
     void setReadable(bool readable) { readable_ = readable; }

@@ -206,10 +206,6 @@ SimWindow& SimApp::addSavePanel(Rect frame) {
     return addWindow({.title = "Save", .frame = frame, .identifier = ax::kIdentifierSavePanel});
 }
 
-SimWindow& SimApp::addDialog(std::string title, Rect frame) {
-    return addWindow({.title = std::move(title), .frame = frame, .subrole = ax::kSubroleDialog});
-}
-
 void SimApp::addWindowAfter(double seconds, SimWindowSpec setup) {
     server_->queue().postAfter(seconds, server_->lifetime_.guard([this, setup] {
         if (running_) addWindow(setup);

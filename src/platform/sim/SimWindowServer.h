@@ -71,10 +71,7 @@ public:
     bool isFocused() const;
     bool isClosed() const { return closed_; }
 
-    void setTitle(std::optional<std::string> t) { title_ = std::move(t); }
-    void setRole(std::optional<std::string> r) { role_ = std::move(r); }
     void setSubrole(std::optional<std::string> s) { subrole_ = std::move(s); }
-    void setIdentifier(std::optional<std::string> i) { identifier_ = std::move(i); }
     void setDocument(std::optional<std::string> url) { document_ = std::move(url); }
     void setMinimized(bool m) { minimized_ = m; }
     void setFullScreen(bool f) { fullScreen_ = f; }
@@ -201,10 +198,9 @@ public:
     bool isRunning() const { return running_; }
 
     SimWindow& addWindow(const SimWindowSpec& setup = {});
-    // The system's open / save panel of this application, and an ordinary dialog.
+    // The system's open / save panel of this application.
     SimWindow& addOpenPanel(Rect frame = {200, 150, 700, 450});
     SimWindow& addSavePanel(Rect frame = {200, 150, 700, 450});
-    SimWindow& addDialog(std::string title, Rect frame = {300, 200, 420, 180});
     // A window that appears `seconds` from now on the main queue (an application still busy).
     void addWindowAfter(double seconds, SimWindowSpec setup = {});
 

@@ -28,8 +28,6 @@ QFont monospacedCaptionFont() {
     return f;
 }
 
-bool isDark(const QWidget& widget) { return widget.palette().color(QPalette::Window).lightness() < 128; }
-
 void makeSecondary(QLabel* label) {
     // A role rather than a colour, so the label follows a theme change.
     label->setForegroundRole(QPalette::PlaceholderText);

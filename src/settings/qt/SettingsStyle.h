@@ -15,8 +15,6 @@ QFont headlineFont();
 QFont captionFont();
 QFont calloutFont();
 QFont monospacedCaptionFont();
-// Whether the palette in force is a dark one.
-bool isDark(const QWidget& widget);
 // A word-wrapped caption in the secondary colour.
 QLabel* caption(const QString& text, QWidget* parent = nullptr);
 // A label in the secondary colour.

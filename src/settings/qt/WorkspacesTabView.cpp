@@ -41,7 +41,33 @@ WorkspacesTabView::WorkspacesTabView(WorkspaceEditor::Services services, Command
     outer->setContentsMargins(0, 0, 0, 0);
     auto* split = new QSplitter(Qt::Horizontal);
     outer->addWidget(split);
+    split->addWidget(makeSidebar());
+    detail_ = new QStackedWidget;
+    detail_->addWidget(makeEmptyState());
+    split->addWidget(detail_);
+    split->setStretchFactor(1, 1);
+    split->setSizes({240, 540});
 
+    connect(plus_, &QToolButton::clicked, this, [this] { if (commands_.onNewWorkspace) commands_.onNewWorkspace(); });
+    connect(minus_, &QToolButton::clicked, this, [this] { list_.deleteSelection(); });
+    connect(rows_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { list_.select(model_->idAt(current.row())); });
+    connect(rows_, &QListView::customContextMenuRequested, this, [this](const QPoint& at) {
+        const QModelIndex index = rows_->indexAt(at);
+        if (!index.isValid()) return;
+        QMenu menu;
+        const int row = index.row();
+        QObject::connect(menu.addAction(WorkspaceList::kDelete), &QAction::triggered, this, [this, row] { deleteRow(row); });
+        menu.exec(rows_->viewport()->mapToGlobal(at));
+    });
+
+    drawSymbols();
+    workspaces_ = services_.manager->observeWorkspaces([this](const auto&) { scheduleRefresh(); });
+    selection_ = list_.observeSelection([this] { scheduleRefresh(); });
+    refresh();
+}
+
+QWidget* WorkspacesTabView::makeSidebar() {
     auto* sidebar = new QWidget;
     sidebar->setMinimumWidth(200);
     sidebar->setMaximumWidth(320);
@@ -77,9 +103,10 @@ WorkspacesTabView::WorkspacesTabView(WorkspaceEditor::Services services, Command
     h->addWidget(minus_);
     h->addStretch();
     side->addWidget(bar);
-    split->addWidget(sidebar);
+    return sidebar;
+}
 
-    detail_ = new QStackedWidget;
+QWidget* WorkspacesTabView::makeEmptyState() {
     empty_ = new QWidget;
     empty_->setObjectName("emptyDetail");
     auto* e = new QVBoxLayout(empty_);
@@ -104,29 +131,8 @@ WorkspacesTabView::WorkspacesTabView(WorkspaceEditor::Services services, Command
     e->addSpacing(4);
     e->addWidget(create, 0, Qt::AlignCenter);
     e->addStretch();
-    detail_->addWidget(empty_);
-    split->addWidget(detail_);
-    split->setStretchFactor(1, 1);
-    split->setSizes({240, 540});
-
-    connect(plus_, &QToolButton::clicked, this, [this] { if (commands_.onNewWorkspace) commands_.onNewWorkspace(); });
     connect(create, &QPushButton::clicked, this, [this] { if (commands_.onNewWorkspace) commands_.onNewWorkspace(); });
-    connect(minus_, &QToolButton::clicked, this, [this] { list_.deleteSelection(); });
-    connect(rows_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) { list_.select(model_->idAt(current.row())); });
-    connect(rows_, &QListView::customContextMenuRequested, this, [this](const QPoint& at) {
-        const QModelIndex index = rows_->indexAt(at);
-        if (!index.isValid()) return;
-        QMenu menu;
-        const int row = index.row();
-        QObject::connect(menu.addAction(WorkspaceList::kDelete), &QAction::triggered, this, [this, row] { deleteRow(row); });
-        menu.exec(rows_->viewport()->mapToGlobal(at));
-    });
-
-    drawSymbols();
-    workspaces_ = services_.manager->observeWorkspaces([this](const auto&) { scheduleRefresh(); });
-    selection_ = list_.observeSelection([this] { scheduleRefresh(); });
-    refresh();
+    return empty_;
 }
 
 WorkspacesTabView::~WorkspacesTabView() = default;

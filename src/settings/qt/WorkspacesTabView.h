@@ -51,6 +51,10 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // The list of workspaces with + and − below it.
+    QWidget* makeSidebar();
+    // What the detail shows while no workspace is picked.
+    QWidget* makeEmptyState();
     void drawSymbols();
     void syncDetail();
     void scheduleRefresh();

@@ -22,9 +22,9 @@ class LinuxAccessibility;
 // The iconify requests of hiding applications, handed to the window manager a few at a time per
 // application: the next ones go out as the manager reports the earlier ones iconic.
 //
-// A manager works through requests one after the other, and some animate each iconify (Openbox:
-// about 27 ms apiece), so a thousand asked at once keep it busy for half a minute, and
-// everything asked after them (the restore and the moves of a show that follows the hide) waits
+// A manager works through requests one after the other, and some animate each iconify (Openbox
+// does), so a thousand asked at once keep it busy for a long while, and everything asked after
+// them (the restore and the moves of a show that follows the hide) waits
 // behind them: the show is held by the manager, and a window whose iconify was still queued
 // when the show looked at it is iconified after the show and stays minimized. Paced, the manager
 // has at most a few iconifies of each application before it (more for a manager that keeps up

@@ -4,8 +4,8 @@
 #include "platform/linux/desktop/DesktopEntry.h"
 #include "platform/linux/desktop/DesktopEntryText.h"
 #include "platform/linux/desktop/ExecLine.h"
+#include "platform/linux/desktop/InstalledLayout.h"
 #include "platform/linux/processes/ProcessLauncher.h"
-#include "platform/linux/session/LinuxEnvironment.h"
 
 #include <cstdlib>
 #include <optional>
@@ -43,7 +43,7 @@ bool startsAGoneTessane(const fs::path& before, const fs::path& program) {
 bool startsABuildNotInstalled(const fs::path& before, const fs::path& program) {
     if (!before.is_absolute() || before == program || before.filename() != "tessane") return false;
     std::error_code ec;
-    return !fs::is_regular_file(before, ec) || !LinuxEnvironment::isInstalledLayout(before);
+    return !fs::is_regular_file(before, ec) || !isInstalledLayout(before);
 }
 
 }  // namespace
@@ -63,7 +63,7 @@ SchemeHandlerRegistration::Setup SchemeHandlerRegistration::forThisUser() {
     const fs::path program = fs::read_symlink("/proc/self/exe", ec);
     if (!ec) {
         setup.program = program;
-        setup.installed = LinuxEnvironment::isInstalledLayout(program);
+        setup.installed = isInstalledLayout(program);
     }
     setup.run = [](const std::vector<std::string>& argv) {
         return ProcessLauncher::launchDetached(argv, fs::path()).ok();

@@ -41,12 +41,6 @@ fs::path LinuxEnvironment::helpFolderFor(const fs::path& executable) {
     return (folder / ".." / "share" / "tessane" / "help").lexically_normal();
 }
 
-bool LinuxEnvironment::isInstalledLayout(const fs::path& program) {
-    const fs::path bin = program.parent_path();
-    std::error_code ec;
-    return bin.filename() == "bin" && fs::is_directory(bin.parent_path() / "share" / "tessane", ec);
-}
-
 fs::path LinuxEnvironment::helpFolder() const {
     std::error_code ec;
     const fs::path exe = fs::read_symlink("/proc/self/exe", ec);

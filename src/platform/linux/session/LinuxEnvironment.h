@@ -29,10 +29,6 @@ public:
     // The help folder for a program at `executable`: "help" beside it when that folder exists,
     // else the installed layout's <folder>/../share/tessane/help.
     static std::filesystem::path helpFolderFor(const std::filesystem::path& executable);
-    // Whether a program at `program` is installed: <prefix>/bin/<program> with <prefix>/share/tessane
-    // beside it, whatever the prefix (/usr, /usr/local, /opt/..., ~/.local). The one rule for launch
-    // at login, the link handler and the start's warning about where the program runs from.
-    static bool isInstalledLayout(const std::filesystem::path& program);
 
 private:
     std::filesystem::path xdgFolder(const char* variable, const char* fallback) const;

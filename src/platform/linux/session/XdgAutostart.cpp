@@ -3,7 +3,7 @@
 #include "base/AtomicFile.h"
 #include "platform/linux/desktop/DesktopEntry.h"
 #include "platform/linux/desktop/DesktopEntryText.h"
-#include "platform/linux/session/LinuxEnvironment.h"
+#include "platform/linux/desktop/InstalledLayout.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -21,7 +21,7 @@ XdgAutostart XdgAutostart::forThisProgram() {
     else config = "/nonexistent";
     std::error_code ec;
     const fs::path program = fs::read_symlink("/proc/self/exe", ec);
-    return XdgAutostart({config / "autostart" / "tessane.desktop", program, !ec && LinuxEnvironment::isInstalledLayout(program)});
+    return XdgAutostart({config / "autostart" / "tessane.desktop", program, !ec && isInstalledLayout(program)});
 }
 
 LoginItems::Status XdgAutostart::status() const {

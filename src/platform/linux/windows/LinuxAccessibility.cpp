@@ -106,9 +106,10 @@ std::vector<std::optional<Pid>> LinuxAccessibility::windowPids(std::span<const X
 // A window manager that leaves is most often being replaced (`--replace`, or restarted by its
 // session): for a while its successor is waited for, by events and with the main queue running,
 // so that what asked for window control goes on with the new one and nobody is told that none is
-// there. Measured from the old one's leaving to the new one's announcement: Openbox 0.1 s, KWin
-// 0.2 s, Xfwm 0.5 s. It is waited for until it has taken the windows in as well (it lists them
-// anew): KWin announces itself first, and places again a window moved before it manages it.
+// there. A successor starts as a new process and takes a moment to announce itself, longer on a
+// busy machine, so the grace is a few times what that takes when nothing else runs. It is waited
+// for until it has taken the windows in as well (it lists them anew): KWin announces itself
+// first, and places again a window moved before it manages it.
 std::optional<double> LinuxAccessibility::replacementLeft() {
     if (trusted_ || !managerLeftAt_) return std::nullopt;
     const std::chrono::duration<double> since = std::chrono::steady_clock::now() - *managerLeftAt_;

@@ -139,9 +139,6 @@ public:
     void activate(XWindowId window);
     // The records of the application windows (made and ended by the running applications).
     WindowLives& lives() { return lives_; }
-    // Where the primary display's top-left corner lies on the root: Accessibility coordinates
-    // are root coordinates minus this point.
-    Point accessibilityOrigin() { return origin(); }
     // A client's frame as the user sees it (AXPosition, AXSize), in Accessibility coordinates
     // but X pixels; none when the window is gone. `fresh` reads it from the server rather than
     // the read model. A window taken as placed where its restore is bringing it back is read

@@ -337,18 +337,16 @@ public:
     // the manager made override-redirect).
     X11Status raiseWindow(XWindowId window);
     X11Status requestIconify(XWindowId window);
-    // A 32-bit CARDINAL property of ours on any window (set or removed; removing a missing one is
-    // no error). BadWindow when the window has gone.
+    // A 32-bit CARDINAL property of ours on any window. BadWindow when the window has gone.
     X11Status setCardinal(XWindowId window, std::string_view property, long value);
-    X11Status removeProperty(XWindowId window, std::string_view property);
-    // The same for many windows without waiting: windows that have gone are passed over.
+    // The same for many windows without waiting (set or removed; removing a missing one is no
+    // error): windows that have gone are passed over.
     void setCardinals(std::span<const XWindowId> windows, std::string_view property, long value);
     void removeProperties(std::span<const XWindowId> windows, std::string_view property);
     // ICCCM deiconify: map the window again; the window manager brings it back to normal state.
     X11Status requestMap(XWindowId window);
     // The same for many windows without waiting: windows that have gone are passed over.
     void requestMaps(std::span<const XWindowId> windows);
-    X11Status requestClose(XWindowId window);
     // ICCCM WM_CHANGE_STATE to NormalState: asks the window manager to restore an iconic window
     // without activating it (managers that take only IconicState there ignore it).
     X11Status requestNormalState(XWindowId window);
@@ -474,7 +472,6 @@ public:
 
     // For the process-wide error handlers.
     void noteError(unsigned long serial, int errorCode, int requestCode);
-    void noteBroken() { markBroken("a read or write failed"); }
 
 private:
     X11Connection(_XDisplay* display, LogSink log);

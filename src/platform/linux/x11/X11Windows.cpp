@@ -303,14 +303,6 @@ X11Status X11Connection::setCardinal(XWindowId window, std::string_view property
     return trap.check();
 }
 
-X11Status X11Connection::removeProperty(XWindowId window, std::string_view property) {
-    if (!usable()) return {X11Status::noConnection};
-    ErrorTrap trap(*this);
-    XDeleteProperty(display_, window, atom(property));
-    written_.emit(window, atom(property));
-    return trap.check();
-}
-
 X11Status X11Connection::requestMap(XWindowId window) {
     if (!usable()) return {X11Status::noConnection};
     ErrorTrap trap(*this);
@@ -357,10 +349,6 @@ void X11Connection::requestMaps(std::span<const XWindowId> windows) {
         xcb_discard_reply(c, cookie.sequence);
     }
     xcb_flush(c);
-}
-
-X11Status X11Connection::requestClose(XWindowId window) {
-    return sendToWindowManager(window, "_NET_CLOSE_WINDOW", {CurrentTime, 2, 0, 0, 0});
 }
 
 X11Status X11Connection::requestNormalState(XWindowId window) {

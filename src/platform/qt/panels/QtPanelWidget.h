@@ -45,7 +45,6 @@ public:
     // Told when the light or dark appearance changes, after a repaint was asked for.
     void setAppearanceSink(std::function<void()> sink) { appearanceSink_ = std::move(sink); }
     void appearanceChanged();
-    bool isPressed() const { return pressed_; }
     // Ends a press the window system will not finish for us (the panel went away).
     // Whether a press was under way.
     bool cancelPress();

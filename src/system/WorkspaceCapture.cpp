@@ -1,4 +1,4 @@
-#include "builder/WorkspaceCapture.h"
+#include "system/WorkspaceCapture.h"
 
 #include "layout/ScreenGeometry.h"
 #include "model/Log.h"
@@ -28,6 +28,25 @@ std::string joined(const std::vector<std::string>& parts, const std::string& sep
 }
 
 using ProbedWindows = std::vector<std::pair<uint32_t, AXWindowController::WindowInfo>>;
+
+// The windows of one application with their window numbers; a probe slower than
+// kSlowProbeSeconds is noted in `slowProbes` under the application's name.
+ProbedWindows probeWindows(const AXWindowController& ax, const MainQueue& clock, Pid pid, const std::string& name,
+                           std::vector<std::string>& slowProbes) {
+    const TimeInterval probeStart = clock.now();
+    ProbedWindows probed;
+    for (auto& info : ax.windowInfos(pid, WorkspaceCapture::kProbeTimeout)) {
+        const uint32_t number = ax.windowNumber(info.element).value_or(0);
+        probed.emplace_back(number, std::move(info));
+    }
+    const double elapsed = clock.now() - probeStart;
+    if (elapsed >= WorkspaceCapture::kSlowProbeSeconds) {
+        char ms[32];
+        std::snprintf(ms, sizeof ms, " %.0fms", elapsed * 1000.0);
+        slowProbes.push_back(name + ms);
+    }
+    return probed;
+}
 
 }  // namespace
 
@@ -81,19 +100,7 @@ WorkspaceCapture::Result WorkspaceCapture::candidates(int limit) const {
                 reject("scan budget spent");
                 continue;
             }
-            const TimeInterval probeStart = sources_.clock->now();
-            ProbedWindows probed;
-            for (auto& info : axController_.windowInfos(pid, kProbeTimeout)) {
-                const uint32_t number = axController_.windowNumber(info.element).value_or(0);
-                probed.emplace_back(number, std::move(info));
-            }
-            const double elapsed = sources_.clock->now() - probeStart;
-            if (elapsed >= kSlowProbeSeconds) {
-                char ms[32];
-                std::snprintf(ms, sizeof ms, " %.0fms", elapsed * 1000.0);
-                slowProbes.push_back(name + ms);
-            }
-            cached = probeCache.emplace(pid, std::move(probed)).first;
+            cached = probeCache.emplace(pid, probeWindows(axController_, *sources_.clock, pid, name, slowProbes)).first;
         }
 
         const auto match = std::find_if(cached->second.begin(), cached->second.end(),

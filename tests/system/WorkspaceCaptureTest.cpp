@@ -1,4 +1,4 @@
-#include "builder/WorkspaceCapture.h"
+#include "system/WorkspaceCapture.h"
 
 #include "model/Log.h"
 #include "platform/sim/SimPlatform.h"
