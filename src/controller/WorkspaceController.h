@@ -422,7 +422,14 @@ private:
     void flushFramePersist(const Uuid& workspaceID);
 
     // ====================================================================== placement
-    PlacementReport placeWindows(const Workspace& workspace, bool quiet, bool allowCorrection, bool scheduleLearn);
+    PlacementReport placeWindows(const Workspace& workspace, bool quiet, bool scheduleLearn);
+    struct PassPane;  // placeWindows in its steps: choose every pane's window, move them, settle, record
+    std::vector<PassPane> choosePassWindows(const Workspace& workspace, const std::vector<Rect>& rects,
+                                            const PlacementToken& token);
+    void movePassWindows(std::vector<PassPane>& panes);
+    PlacementReport settlePassWindows(std::vector<PassPane>& panes, std::vector<TrackedWindow>& tracked);
+    void recordPass(const Workspace& workspace, std::vector<TrackedWindow> tracked,
+                    const std::vector<double>& effective);
     ManagedPlacement placeManagedWindow(const ManagedApp& app, const RunningApplication& running, const Rect& rect,
                                         std::vector<std::string>& issues);
     // A pane's window before it is moved: decided at once (no window yet, fullscreen), or the
@@ -520,6 +527,11 @@ private:
     // workspace that is not moved elsewhere is laid out again where it is.
     void handleTopologyChange(const std::optional<std::string>& previous, const std::optional<std::string>& current,
                               bool reframed = false);
+    // handleTopologyChange's look at the shown workspaces, front-most first, and at one of them.
+    struct DisplaysSettled;
+    void followDisplays(const std::optional<std::string>& previous, const std::optional<std::string>& current,
+                        bool reframed);
+    void followDisplays(const DisplaysSettled& settled, const Uuid& id, std::vector<HomeOffer>& offers);
     void moveShownWorkspace(const Uuid& id, const Rect& target, bool recordHome);
     bool windowsAlreadyReturned(const Rect& target, const Workspace& workspace);
     void presentHomeOffer(const std::vector<HomeOffer>& offers);

@@ -26,7 +26,7 @@ void WorkspaceController::commitDividerRatio(const std::vector<double>& ratios, 
     ws->layout.ratios = ratios;
     manager.update(*ws);
     refreshStageManagerState(false);
-    placeWindows(*ws, true, true, false);
+    placeWindows(*ws, true, false);
 
     if (dividerSettleWorkItem) dividerSettleWorkItem->cancel();
     // Each settle step acts only while no new drag began and the workspace is still shown: after
@@ -64,7 +64,7 @@ void WorkspaceController::snapDividerToApps(const Uuid& workspaceID) {
     if (fixes.empty()) return;
     ws->layout.ratios = GestureRules::ratiosWithFixes(ws->layout.type, ws->layout.ratios, fixes);
     manager.update(*ws);
-    placeWindows(*ws, true, true, false);
+    placeWindows(*ws, true, false);
 }
 
 std::map<int, double> WorkspaceController::dividerReconcileFixes(const Workspace& workspace) {

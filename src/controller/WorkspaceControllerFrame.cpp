@@ -226,7 +226,7 @@ void WorkspaceController::performSnap(const Uuid& workspaceID) {
     const auto ws = manager.workspace(workspaceID);
     if (!ws) return;
     refreshStageManagerState(false);
-    placeWindows(*ws, false, true, true);
+    placeWindows(*ws, false, true);
 }
 
 void WorkspaceController::schedulePersist(const Uuid& workspaceID) {

@@ -105,7 +105,7 @@ void WorkspaceController::bounceFrameToFitApps(const Workspace& workspace, const
         manager.update(next);
     }
     if (plan.frame) adoptContainerFrame(workspace.id, *plan.frame);
-    if (plan.ratio || plan.frame) placeWindows(next, true, true, false);
+    if (plan.ratio || plan.frame) placeWindows(next, true, false);
 }
 
 }  // namespace tessane

@@ -96,7 +96,7 @@ void WorkspaceController::reconcilePendingApps(const Uuid& workspaceID) {
 
     if (loadingWorkspaces.count(workspaceID) && !workspaceIsStillLoading(workspaceID)) {
         loadingWorkspaces.erase(workspaceID);
-        if (const auto latest = manager.workspace(workspaceID)) placeWindows(*latest, true, true, true);
+        if (const auto latest = manager.workspace(workspaceID)) placeWindows(*latest, true, true);
         notice->close();
         updateLoadingChrome(workspaceID);
         return;

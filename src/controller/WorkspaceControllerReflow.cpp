@@ -71,7 +71,7 @@ bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
                 next.height() < smallest.height)
                 return true;
             adoptContainerFrame(workspace.id, next);
-            placeWindows(workspace, true, true, false);
+            placeWindows(workspace, true, false);
             scheduleDividerReconcile(workspace.id);
             return true;
         }
@@ -79,7 +79,7 @@ bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
             Workspace resplit = workspace;
             resplit.layout.ratios = reflow.ratios;
             manager.update(resplit);
-            placeWindows(resplit, true, true, false);
+            placeWindows(resplit, true, false);
             scheduleDividerReconcile(workspace.id);
             return true;
         }

@@ -248,7 +248,7 @@ void WorkspaceController::putShownWorkspaceUp(const Workspace& ws, TimeInterval 
     if (const auto current = manager.workspace(id); opened && current && readyToTileAtOnce(opened->workspace)) {
         deferredChrome = DeferredChrome{id, std::nullopt};
         heldLines = &tileLines;
-        tiled = placeWindows(*current, false, true, true);
+        tiled = placeWindows(*current, false, true);
         heldLines = nullptr;
     }
     activateForShow(toActivate, id);

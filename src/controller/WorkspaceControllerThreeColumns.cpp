@@ -124,7 +124,7 @@ bool WorkspaceController::solveThreeColumns(const Workspace& workspace) {
                 session->chrome->positionDividerPanels();
             }
             if (newlyAnnounced) threeColumnsNotice(folded, true);
-            placeWindows(folded, true, true, false);
+            placeWindows(folded, true, false);
             scheduleDividerReconcile(id);
             return true;
         }
@@ -138,7 +138,7 @@ bool WorkspaceController::solveThreeColumns(const Workspace& workspace) {
             Log::line("[Tessane] ‘" + workspace.name + "’: three columns re-split to [" + wholePoints(w[0]) + ", " +
                       wholePoints(w[1]) + ", " + wholePoints(w[2]) + "] (pass " + std::to_string(pass) +
                       ") — an app wouldn't go narrower than its own width.");
-            placeWindows(resplit, true, true, false);
+            placeWindows(resplit, true, false);
             // An application that keeps refusing must not drive endless re-tiling.
             if (pass < kResplitPasses) scheduleDividerReconcile(id);
             return true;

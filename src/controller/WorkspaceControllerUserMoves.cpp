@@ -177,7 +177,7 @@ void WorkspaceController::performEnforceSnap(const Uuid& workspaceID) {
     }
     if (swapPanesIfWindowDroppedInAnother(*ws)) return;
     if (reflowFromUserResize(*ws)) return;
-    placeWindows(*ws, true, true, true);
+    placeWindows(*ws, true, true);
 }
 
 bool WorkspaceController::managedWindowDeviatesFromExpected(const Workspace& workspace) {
@@ -224,7 +224,7 @@ bool WorkspaceController::swapPanesIfWindowDroppedInAnother(const Workspace& wor
     storeOwnPaneEdit(swapped);
     Log::line("[Tessane] Swapped panes in “" + workspace.name + "”: " + workspace.apps[source].displayName + " ⇄ " +
               workspace.apps[target].displayName + ".");
-    placeWindows(swapped, true, true, true);
+    placeWindows(swapped, true, true);
 
     // Each of the two panes confirms with the application that now sits in it.
     const auto swappedTiles = tileRects(swapped).second;

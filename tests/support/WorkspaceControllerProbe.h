@@ -148,10 +148,10 @@ struct WorkspaceControllerProbe {
     const std::map<Uuid, std::set<std::string>>& pendingLaunches() const { return c.pendingLaunches; }
 
     WorkspaceController::PlacementReport placeWindows(const Workspace& ws, bool quiet = false) {
-        return c.placeWindows(ws, quiet, true, false);
+        return c.placeWindows(ws, quiet, false);
     }
     // A quiet tiling pass that asks for minimum-size learning afterwards.
-    void placeWindowsLearning(const Workspace& ws) { c.placeWindows(ws, true, true, true); }
+    void placeWindowsLearning(const Workspace& ws) { c.placeWindows(ws, true, true); }
     void scheduleDividerReconcile(const Uuid& id) { c.scheduleDividerReconcile(id); }
     AXWindowController::PlacementOutcome placeWindow(const AXElement& window, const Rect& rect) {
         return c.placeWindow(window, rect, "App");
