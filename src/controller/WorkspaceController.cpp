@@ -42,7 +42,7 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       appFocusObserver(makeAppFocusObserver(env)),
       notice(env.makeNotice()),
       workspaceTips(env.makeTips()),
-      switcherPanel(env.makeSwitcher()) {
+      switcher(makeSwitcher()) {
     observeWorkspaceEdits();
     observeAppActivation();
     observeAppTermination();
@@ -89,11 +89,10 @@ WorkspaceController::~WorkspaceController() {
     if (env.input) {
         if (stage.stageManagerPointerMonitor) env.input->removeMonitor(*stage.stageManagerPointerMonitor);
         if (drag.windowDragMouseUpMonitor) env.input->removeMonitor(*drag.windowDragMouseUpMonitor);
-        for (auto token : switcher.switcherFlagsMonitors) env.input->removeMonitor(token);
     }
     stage.stageManagerPointerMonitor.reset();
     drag.windowDragMouseUpMonitor.reset();
-    switcher.switcherFlagsMonitors.clear();
+    switcher.reset();
 
     if (stageManagerWatcher) stageManagerWatcher->stop();
     if (topologyWatcher_) topologyWatcher_->stop();

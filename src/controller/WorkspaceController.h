@@ -11,6 +11,7 @@
 #include "controller/SessionMap.h"
 #include "controller/ShowSteps.h"
 #include "controller/SwitcherChrome.h"
+#include "controller/WorkspaceSwitcher.h"
 #include "controller/WorkspaceControllerEnvironment.h"
 #include "controller/WorkspaceControllerState.h"
 #include "controller/WorkspaceControllerTypes.h"
@@ -185,7 +186,6 @@ private:
     PlacementGeneration placement;
     std::unique_ptr<NoticeChrome> notice;
     std::unique_ptr<TipsChrome> workspaceTips;
-    std::unique_ptr<SwitcherChrome> switcherPanel;
     std::unique_ptr<DisplayTopologyWatcher> topologyWatcher_;  // through topologyWatcher()
     std::unique_ptr<StageManagerWatcher> stageManagerWatcher;
 
@@ -280,7 +280,7 @@ private:
     workspace_controller::ThreeColumnsMemory columns;
 
     // ====================================================================== switcher
-    workspace_controller::SwitcherState switcher;
+    std::unique_ptr<WorkspaceSwitcher> switcher;
     workspace_controller::WindowControlWait windowControlWait;
 
     LifetimeToken lifetime;  // last: gone first, before anything a late closure could touch
@@ -585,8 +585,6 @@ private:
     // With window control: places the workspace's windows (learning minimum sizes afterwards)
     // and brings its applications forward, the primary one last.
     void placeAndBringForward(const Uuid& workspaceID);
-    // Whether Option and Command are both held now.
-    bool switcherModifiersHeld() const;
     // Starts a raise sequence over `apps`, superseding any under way.
     void startRaiseSequence(const std::vector<RunningApplication>& apps, const Uuid& workspaceID);
     void activateInSequence(const std::vector<RunningApplication>& apps, size_t index, const Uuid& workspaceID,
@@ -606,9 +604,9 @@ private:
     // Whether the activation of `app` is the focus given back after a hide; consumes it if so.
     bool isFocusHandedBack(const RunningApplication& app);
     void resurfaceWorkspace(const Workspace& workspace, const std::optional<std::string>& triggeredBy);
-    std::vector<WorkspaceSwitcherItem> switcherItems() const;
-    void startSwitcherFlagsMonitor();
-    void stopSwitcherFlagsMonitor();
+    std::unique_ptr<WorkspaceSwitcher> makeSwitcher();
+    // Shows the workspace the switcher chose and puts away the others shown on its display.
+    void switchTo(const Uuid& target);
 
 };
 

@@ -14,8 +14,8 @@
 #include <vector>
 
 // WorkspaceController's private state, one small struct per concern that keeps several fields
-// together: the raise sequence, Stage Manager, drags, drift, the three-column memory and the
-// switcher. The controller holds one of each; nothing else does.
+// together: the raise sequence, Stage Manager, drags, drift and the three-column memory. The
+// controller holds one of each; nothing else does.
 namespace tessane::workspace_controller {
 
 // Earlier than any time the main queue reports ("never" for the last-happened times).
@@ -68,12 +68,6 @@ struct ThreeColumnsMemory {
     std::map<Uuid, double> threeColumnsFoldedAtWidth;
     std::set<Uuid> threeColumnsTryingUnfold;
     std::set<Uuid> threeColumnsFoldAnnounced;
-};
-
-struct SwitcherState {
-    std::vector<Uuid> switcherList;
-    int switcherIndex = 0;
-    std::vector<GlobalInput::Token> switcherFlagsMonitors;
 };
 
 // What waits for window control while the window manager is being replaced: the shows asked
