@@ -11,6 +11,7 @@
 #include "controller/SessionMap.h"
 #include "controller/ShowSteps.h"
 #include "controller/SwitcherChrome.h"
+#include "controller/ThreeColumnsMemory.h"
 #include "controller/WorkspaceSwitcher.h"
 #include "controller/WorkspaceControllerEnvironment.h"
 #include "controller/WorkspaceControllerState.h"
@@ -66,7 +67,6 @@ public:
     using PlacementReport = workspace_controller::PlacementReport;
     using ManagedPlacement = workspace_controller::ManagedPlacement;
     using ResolvedWindow = workspace_controller::ResolvedWindow;
-    using ThreeColumnsFit = workspace_controller::ThreeColumnsFit;
     using RegionFront = workspace_controller::RegionFront;
     using FrameVisibility = workspace_controller::FrameVisibility;
     using UnhideOccasion = workspace_controller::UnhideOccasion;
@@ -134,8 +134,6 @@ public:
     // ------------------------------------------------------------------ pure rules (static)
     static std::string signature(const Workspace& workspace);
     static std::string rectLog(const Rect& rect);
-    static ThreeColumnsFit fitThreeColumns(const std::vector<double>& columns, const std::vector<double>& actual,
-                                           const std::vector<double>& floors, double available, double slack);
     static std::vector<Uuid> switcherOrder(const std::vector<Uuid>& recent, const std::vector<Uuid>& valid,
                                            const std::optional<Uuid>& front);
     static std::vector<Uuid> workspacesToSwapOut(const Uuid& target, uint32_t targetDisplay,
@@ -277,7 +275,7 @@ private:
     workspace_controller::DriftState drift;
 
     // ====================================================================== three columns (by workspace)
-    workspace_controller::ThreeColumnsMemory columns;
+    ThreeColumnsMemory columns;
 
     // ====================================================================== switcher
     std::unique_ptr<WorkspaceSwitcher> switcher;
@@ -489,7 +487,6 @@ private:
     std::vector<Rect> managedWindowFramesAX(const Workspace& workspace);
 
     // ====================================================================== three columns
-    void beginThreeColumnsOperation(const Uuid& workspaceID);
     Workspace applyThreeColumnsFold(const Workspace& workspace, std::optional<Rect> container, bool force);
     bool threeColumnsOverflow(const Workspace& workspace);
     bool solveThreeColumns(const Workspace& workspace);

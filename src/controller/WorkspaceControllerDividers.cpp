@@ -17,7 +17,7 @@ constexpr double kSettleDelay = 0.4;
 
 void WorkspaceController::commitDividerRatio(const std::vector<double>& ratios, const Uuid& workspaceID) {
     drag.isDraggingDivider = false;
-    beginThreeColumnsOperation(workspaceID);
+    columns.beginOperation(workspaceID);
     auto ws = manager.workspace(workspaceID);
     if (!ws || ratios.empty()) {
         if (auto* session = sessions.find(workspaceID)) session->chrome->endDividerSettle();

@@ -151,7 +151,7 @@ std::optional<OpenedFrame> WorkspaceController::openContainerFrame(const Workspa
         fitted = true;
     }
 
-    beginThreeColumnsOperation(given.id);
+    columns.beginOperation(given.id);
     const Workspace workspace = applyThreeColumnsFold(given, frame, true);
 
     manager.setActiveWorkspace(workspace.id);

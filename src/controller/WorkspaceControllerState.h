@@ -14,7 +14,7 @@
 #include <vector>
 
 // WorkspaceController's private state, one small struct per concern that keeps several fields
-// together: the raise sequence, Stage Manager, drags, drift and the three-column memory. The
+// together: the raise sequence, Stage Manager, drags and drift. The
 // controller holds one of each; nothing else does.
 namespace tessane::workspace_controller {
 
@@ -61,14 +61,6 @@ struct DriftState {
     std::set<AXElement> driftGaveUp;
 };
 
-struct ThreeColumnsMemory {
-    std::map<Uuid, int> threeColumnsPasses;
-    std::map<Uuid, std::map<Uuid, double>> threeColumnsRefused;
-    std::map<Uuid, double> threeColumnsOperationWidth;
-    std::map<Uuid, double> threeColumnsFoldedAtWidth;
-    std::set<Uuid> threeColumnsTryingUnfold;
-    std::set<Uuid> threeColumnsFoldAnnounced;
-};
 
 // What waits for window control while the window manager is being replaced: the shows asked
 // meanwhile (in order, each workspace once) and whether the shown workspaces are placed again.

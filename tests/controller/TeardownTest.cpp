@@ -76,7 +76,8 @@ TEST_F(Teardown, ClearsOnlyTheTornDownWorkspacesBookkeepingAndWork) {
     p.dragState().lastObservedWindowSizes[write.id][write.apps[0].id] = Size(800, 600);
     p.dragState().lastObservedWindowSizes[listen.id][listen.apps[0].id] = Size(800, 600);
     p.dragState().changedUnderPointer[write.id] = {write.apps[0].id};
-    p.threeColumnsMemory().threeColumnsPasses[write.id] = 2;
+    const ThreeColumnsMemory::Pass refusedPass{{400, 400, 400}, {500, 400, 400}, {Uuid::random(), Uuid::random(), Uuid::random()}, 1212, 2000};
+    for (int pass = 0; pass < 2; ++pass) p.threeColumns().judge(write.id, refusedPass);
     s.tips->hasPanel = true;
     s.notice->hasPanel = true;
     const auto generation = p.placementGeneration();
@@ -105,7 +106,7 @@ TEST_F(Teardown, ClearsOnlyTheTornDownWorkspacesBookkeepingAndWork) {
     EXPECT_EQ(p.dragState().lastObservedWindowSizes.count(write.id), 0u);
     EXPECT_EQ(p.dragState().lastObservedWindowSizes.count(listen.id), 1u);
     EXPECT_EQ(p.dragState().changedUnderPointer.count(write.id), 0u);
-    EXPECT_EQ(p.threeColumnsMemory().threeColumnsPasses[write.id], 2);  // kept for the next show
+    EXPECT_EQ(p.threeColumns().passes(write.id), 2);  // kept for the next show
     EXPECT_EQ(p.placementGeneration(), generation + 1);
     EXPECT_EQ(s.chrome(write.id).calls.back(), "orderOut");
     EXPECT_TRUE(s.chrome(write.id).destroyed);

@@ -68,7 +68,7 @@ struct WorkspaceControllerProbe {
     auto& dividerSettleWorkItem() { return c.dividerSettleWorkItem; }
     auto& unhideSettleWorkItem() { return c.unhideSettleWorkItem; }
     auto& dragState() { return c.drag; }
-    auto& threeColumnsMemory() { return c.columns; }
+    ThreeColumnsMemory& threeColumns() { return c.columns; }
     auto& driftState() { return c.drift; }
     const std::optional<std::string>& lastForeignWindow() const { return c.lastForeignWindow; }
     bool homeOfferRecheckPending() const { return c.homeOfferRecheck && !c.homeOfferRecheck->isCancelled(); }
@@ -161,14 +161,8 @@ struct WorkspaceControllerProbe {
     Rect containerRect(const Workspace& ws) { return c.containerRect(ws); }
     bool solveThreeColumns(const Workspace& ws) { return c.solveThreeColumns(ws); }
     bool threeColumnsOverflow(const Workspace& ws) { return c.threeColumnsOverflow(ws); }
-    std::map<Uuid, double> threeColumnsRefused(const Uuid& id) const {
-        auto it = c.columns.threeColumnsRefused.find(id);
-        return it == c.columns.threeColumnsRefused.end() ? std::map<Uuid, double>{} : it->second;
-    }
-    int threeColumnsPasses(const Uuid& id) const {
-        auto it = c.columns.threeColumnsPasses.find(id);
-        return it == c.columns.threeColumnsPasses.end() ? 0 : it->second;
-    }
+    std::map<Uuid, double> threeColumnsRefused(const Uuid& id) const { return c.columns.refused(id); }
+    int threeColumnsPasses(const Uuid& id) const { return c.columns.passes(id); }
     bool reconcileFullScreenChrome(const Uuid& id) { return c.reconcileFullScreenChrome(id); }
     void inviteWindowlessApps(const Workspace& ws, bool reopen) { c.inviteWindowlessApps(ws, reopen); }
     size_t pendingSnaps() const { return c.snapWorkItems.size(); }
