@@ -5,6 +5,7 @@
 #include "base/Signal.h"
 #include "base/Uuid.h"
 #include "controller/ContainerChrome.h"
+#include "controller/DriftMemory.h"
 #include "controller/GlobalInput.h"
 #include "controller/PaneFit.h"
 #include "controller/PaneMatChrome.h"
@@ -151,7 +152,6 @@ public:
                             const std::vector<std::pair<Pid, AXElement>>& b);
     static std::optional<std::pair<int, Rect>> paneRect(const Uuid& appID, const std::vector<ManagedApp>& apps,
                                                         const std::vector<Rect>& rects);
-    static bool mayCorrectDrift(const std::vector<TimeInterval>& previous, TimeInterval now);
     // Which pane's window was dropped into which other pane (source, target). `sizings` one per
     // pane (missing ones know nothing): a window resized past `sizeTolerance` rules a drop out.
     static std::optional<std::pair<int, int>> paneSwap(const std::vector<Rect>& paneRects,
@@ -272,7 +272,7 @@ private:
     workspace_controller::DragState drag;
 
     // ====================================================================== drift (by window element)
-    workspace_controller::DriftState drift;
+    DriftMemory drift;
 
     // ====================================================================== three columns (by workspace)
     ThreeColumnsMemory columns;

@@ -14,7 +14,7 @@
 #include <vector>
 
 // WorkspaceController's private state, one small struct per concern that keeps several fields
-// together: the raise sequence, Stage Manager, drags and drift. The
+// together: the raise sequence, Stage Manager and drags. The
 // controller holds one of each; nothing else does.
 namespace tessane::workspace_controller {
 
@@ -53,12 +53,6 @@ struct DragState {
     std::map<Uuid, std::map<Uuid, Size>> lastObservedWindowSizes;
     // Every workspace a window change reached during the drag under way.
     std::set<Uuid> dragTouchedWorkspaces;
-};
-
-struct DriftState {
-    std::set<AXElement> driftChecksQueued;
-    std::map<AXElement, std::vector<TimeInterval>> driftCorrections;
-    std::set<AXElement> driftGaveUp;
 };
 
 

@@ -69,7 +69,7 @@ struct WorkspaceControllerProbe {
     auto& unhideSettleWorkItem() { return c.unhideSettleWorkItem; }
     auto& dragState() { return c.drag; }
     ThreeColumnsMemory& threeColumns() { return c.columns; }
-    auto& driftState() { return c.drift; }
+    DriftMemory& drift() { return c.drift; }
     const std::optional<std::string>& lastForeignWindow() const { return c.lastForeignWindow; }
     bool homeOfferRecheckPending() const { return c.homeOfferRecheck && !c.homeOfferRecheck->isCancelled(); }
     bool isResurfacing() const { return c.isResurfacing; }
