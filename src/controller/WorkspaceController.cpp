@@ -42,6 +42,7 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       appFocusObserver(makeAppFocusObserver(env)),
       notice(env.makeNotice()),
       workspaceTips(env.makeTips()),
+      raise(queue, env.ownBundleIdentifier),
       switcher(makeSwitcher()) {
     observeWorkspaceEdits();
     observeAppActivation();

@@ -9,6 +9,7 @@
 #include "controller/GlobalInput.h"
 #include "controller/PaneFit.h"
 #include "controller/PaneMatChrome.h"
+#include "controller/RaiseSequence.h"
 #include "controller/SessionMap.h"
 #include "controller/ShowSteps.h"
 #include "controller/SwitcherChrome.h"
@@ -194,7 +195,7 @@ private:
     std::vector<Uuid> recentWorkspaceIDs;
     std::optional<SoloState> soloState;
     bool isResurfacing = false;
-    workspace_controller::RaiseSequence raiseSequence;  // the one under way, and what it activated
+    RaiseSequence raise;  // the one under way, and what it activated
     std::optional<std::string> lastActivatedBundleID;
     std::map<Uuid, std::set<std::string>> pendingLaunches;
     // Per workspace, the generation of its wait for windows: a newer show's wait replaces an older.
@@ -592,14 +593,6 @@ private:
     void supersedeRaiseSequence();
     // Another application than the sequence's workspace's own (and not Tessane).
     bool isOutsideRaiseSequence(const RunningApplication& app) const;
-    // Records the activation a show asked for, so that a later show or a hide of the workspace
-    // does not take its late report for the user's.
-    void noteShowActivation(Pid pid, const Uuid& workspaceID);
-    // Records that a hide took the focus away with `hiddenPids`, so that the activation the
-    // window manager gives back is not taken for the user's (see RaiseSequence).
-    void noteHideHandsFocusBack(const std::set<Pid>& hiddenPids);
-    // Whether the activation of `app` is the focus given back after a hide; consumes it if so.
-    bool isFocusHandedBack(const RunningApplication& app);
     void resurfaceWorkspace(const Workspace& workspace, const std::optional<std::string>& triggeredBy);
     std::unique_ptr<WorkspaceSwitcher> makeSwitcher();
     // Shows the workspace the switcher chose and puts away the others shown on its display.

@@ -14,29 +14,11 @@
 #include <vector>
 
 // WorkspaceController's private state, one small struct per concern that keeps several fields
-// together: the raise sequence, Stage Manager and drags. The
-// controller holds one of each; nothing else does.
+// together: Stage Manager and drags. The controller holds one of each; nothing else does.
 namespace tessane::workspace_controller {
 
 // Earlier than any time the main queue reports ("never" for the last-happened times).
 inline constexpr TimeInterval kDistantPast = -62135596800.0;  // year 1
-
-// The raise sequence under way (one at a time: a newer sequence, show or hide supersedes it),
-// and the applications a superseded one (or show) activated, whose activations may still be
-// on their way. `activated` also holds a show's own activation for a moment after the show.
-struct RaiseSequence {
-    uint64_t generation = 0;
-    bool running = false;
-    std::optional<Uuid> workspaceID;
-    std::set<Pid> activated;
-    std::set<Pid> superseded;
-    TimeInterval supersededUntil = kDistantPast;
-    // A hide of the workspace that held the focus makes the window manager hand it to a
-    // window of its choosing: the first activation of another application until
-    // `handBackUntil` is that hand-back, not the user's choice.
-    std::set<Pid> handBackFrom;
-    TimeInterval handBackUntil = kDistantPast;
-};
 
 struct StageManagerState {
     bool stageManagerActive = false;
