@@ -43,6 +43,9 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       notice(env.makeNotice()),
       workspaceTips(env.makeTips()),
       raise(queue, env.ownBundleIdentifier),
+      snaps(queue),
+      persists(queue),
+      learns(queue),
       switcher(makeSwitcher()) {
     observeWorkspaceEdits();
     observeAppActivation();
@@ -81,8 +84,7 @@ WorkspaceController::~WorkspaceController() {
         if (item) item->cancel();
         item.reset();
     };
-    for (auto* items : {&snapWorkItems, &persistWorkItems, &learnWorkItems})
-        for (auto& [id, item] : *items) cancel(item);
+    for (auto* steps : {&snaps, &persists, &learns}) steps->cancelAll();
     for (auto* item : {&enforceSnapWorkItem, &reconcileSweepWorkItem, &dividerSettleWorkItem, &unhideSettleWorkItem,
                        &homeOfferRecheck, &fsSettleWorkItem})
         cancel(*item);

@@ -9,6 +9,7 @@
 #include "controller/GlobalInput.h"
 #include "controller/PaneFit.h"
 #include "controller/PaneMatChrome.h"
+#include "controller/PendingPerWorkspace.h"
 #include "controller/RaiseSequence.h"
 #include "controller/SessionMap.h"
 #include "controller/ShowSteps.h"
@@ -244,11 +245,10 @@ private:
     TimeInterval lastSpaceChangeAt = kDistantPast;
     std::shared_ptr<WorkItem> fsSettleWorkItem;
     int placementGuardCount = 0;
-    // Kept per workspace, so one workspace's trigger never cancels another's work.
-    std::map<Uuid, std::shared_ptr<WorkItem>> snapWorkItems;
-    std::map<Uuid, std::shared_ptr<WorkItem>> persistWorkItems;
+    PendingPerWorkspace snaps;
+    PendingPerWorkspace persists;
     std::shared_ptr<WorkItem> enforceSnapWorkItem;
-    std::map<Uuid, std::shared_ptr<WorkItem>> learnWorkItems;
+    PendingPerWorkspace learns;
     std::shared_ptr<WorkItem> reconcileSweepWorkItem;
     int reconcileSweepAttempts = 0;
     std::shared_ptr<WorkItem> dividerSettleWorkItem;

@@ -177,10 +177,7 @@ void WorkspaceController::resetWorkspace(const Uuid& id) {
                      Size{std::max(visible.width(), floor.width), std::max(visible.height(), floor.height)}};
     Log::line("[Tessane] Reset workspace: " + ws->name + " → " + rectLog(frame));
 
-    if (const auto learn = learnWorkItems.find(id); learn != learnWorkItems.end()) {
-        if (learn->second) learn->second->cancel();
-        learnWorkItems.erase(learn);
-    }
+    learns.cancel(id);
     if (dividerSettleWorkItem) dividerSettleWorkItem->cancel();
     dividerSettleWorkItem.reset();
 

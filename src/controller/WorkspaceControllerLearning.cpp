@@ -33,12 +33,7 @@ std::optional<Rect> visibleFrameUnder(const Rect& window, const Screens& screens
 
 void WorkspaceController::scheduleLearnAppMinimums(const Uuid& workspaceID) {
     // One pending step per workspace: a pass that re-tiles several workspaces learns for each.
-    if (const auto it = learnWorkItems.find(workspaceID); it != learnWorkItems.end() && it->second)
-        it->second->cancel();
-    learnWorkItems[workspaceID] = queue.postAfter(kLearnDelay, lifetime.guard([this, workspaceID] {
-        learnWorkItems.erase(workspaceID);
-        learnAppMinimums(workspaceID);
-    }));
+    learns.schedule(workspaceID, kLearnDelay, lifetime.guard([this, workspaceID] { learnAppMinimums(workspaceID); }));
 }
 
 void WorkspaceController::learnAppMinimums(const Uuid& workspaceID) {

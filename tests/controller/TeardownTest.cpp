@@ -65,12 +65,12 @@ TEST_F(Teardown, ClearsOnlyTheTornDownWorkspacesBookkeepingAndWork) {
     p.loadingWorkspaces() = {write.id, listen.id};
     p.tidiedChoosers() = {s.pid("Notes"), s.pid("Music")};
     p.setSoloState(WorkspaceController::SoloState{write.id, write.apps[0].id});
-    auto writeSnap = p.snapWorkItems()[write.id] = pending();
-    auto listenSnap = p.snapWorkItems()[listen.id] = pending();
-    auto writeLearn = p.learnWorkItems()[write.id] = pending();
-    auto listenLearn = p.learnWorkItems()[listen.id] = pending();
-    auto writePersist = p.persistWorkItems()[write.id] = pending();
-    auto listenPersist = p.persistWorkItems()[listen.id] = pending();
+    auto writeSnap = p.snaps().schedule(write.id, 10, [] {});
+    auto listenSnap = p.snaps().schedule(listen.id, 10, [] {});
+    auto writeLearn = p.learns().schedule(write.id, 10, [] {});
+    auto listenLearn = p.learns().schedule(listen.id, 10, [] {});
+    auto writePersist = p.persists().schedule(write.id, 10, [] {});
+    auto listenPersist = p.persists().schedule(listen.id, 10, [] {});
     auto enforce = p.enforceSnapWorkItem() = pending();
     auto settle = p.dividerSettleWorkItem() = pending();
     p.dragState().lastObservedWindowSizes[write.id][write.apps[0].id] = Size(800, 600);
@@ -95,8 +95,8 @@ TEST_F(Teardown, ClearsOnlyTheTornDownWorkspacesBookkeepingAndWork) {
     EXPECT_TRUE(writeSnap->isCancelled());
     EXPECT_TRUE(writeLearn->isCancelled());
     EXPECT_TRUE(writePersist->isCancelled());
-    EXPECT_EQ(p.persistWorkItems().count(write.id), 0u);
-    EXPECT_EQ(p.snapWorkItems().count(write.id), 0u);
+    EXPECT_FALSE(p.persists().isPending(write.id));
+    EXPECT_FALSE(p.snaps().isPending(write.id));
     // Another workspace's pending work goes on.
     EXPECT_FALSE(listenSnap->isCancelled());
     EXPECT_FALSE(listenLearn->isCancelled());

@@ -61,9 +61,9 @@ struct WorkspaceControllerProbe {
     auto& ownChooserWindowIDs() { return c.ownChooserWindowIDs; }
     auto& loadingWorkspaces() { return c.loadingWorkspaces; }
     auto& tidiedChoosers() { return c.tidiedChoosers; }
-    auto& persistWorkItems() { return c.persistWorkItems; }
-    auto& snapWorkItems() { return c.snapWorkItems; }
-    auto& learnWorkItems() { return c.learnWorkItems; }
+    PendingPerWorkspace& persists() { return c.persists; }
+    PendingPerWorkspace& snaps() { return c.snaps; }
+    PendingPerWorkspace& learns() { return c.learns; }
     auto& enforceSnapWorkItem() { return c.enforceSnapWorkItem; }
     auto& dividerSettleWorkItem() { return c.dividerSettleWorkItem; }
     auto& unhideSettleWorkItem() { return c.unhideSettleWorkItem; }
@@ -165,8 +165,8 @@ struct WorkspaceControllerProbe {
     int threeColumnsPasses(const Uuid& id) const { return c.columns.passes(id); }
     bool reconcileFullScreenChrome(const Uuid& id) { return c.reconcileFullScreenChrome(id); }
     void inviteWindowlessApps(const Workspace& ws, bool reopen) { c.inviteWindowlessApps(ws, reopen); }
-    size_t pendingSnaps() const { return c.snapWorkItems.size(); }
-    size_t pendingPersists() const { return c.persistWorkItems.size(); }
+    size_t pendingSnaps() const { return c.snaps.pending().size(); }
+    size_t pendingPersists() const { return c.persists.pending().size(); }
     const std::map<Uuid, std::set<uint32_t>>& ownChooserWindowIDs() const { return c.ownChooserWindowIDs; }
 
     // ------------------------------------------------------------------ shown workspaces
