@@ -46,6 +46,7 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       snaps(queue),
       persists(queue),
       learns(queue),
+      drag(env.input),
       switcher(makeSwitcher()) {
     observeWorkspaceEdits();
     observeAppActivation();
@@ -91,10 +92,9 @@ WorkspaceController::~WorkspaceController() {
 
     if (env.input) {
         if (stage.stageManagerPointerMonitor) env.input->removeMonitor(*stage.stageManagerPointerMonitor);
-        if (drag.windowDragMouseUpMonitor) env.input->removeMonitor(*drag.windowDragMouseUpMonitor);
     }
     stage.stageManagerPointerMonitor.reset();
-    drag.windowDragMouseUpMonitor.reset();
+    drag.finish();
     switcher.reset();
 
     if (stageManagerWatcher) stageManagerWatcher->stop();

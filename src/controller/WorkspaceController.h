@@ -15,6 +15,7 @@
 #include "controller/ShowSteps.h"
 #include "controller/SwitcherChrome.h"
 #include "controller/ThreeColumnsMemory.h"
+#include "controller/WindowDrag.h"
 #include "controller/WorkspaceSwitcher.h"
 #include "controller/WorkspaceControllerEnvironment.h"
 #include "controller/WorkspaceControllerState.h"
@@ -270,7 +271,7 @@ private:
     TimeInterval topologyFluxUntil = kDistantPast;
 
     // ====================================================================== drags
-    workspace_controller::DragState drag;
+    WindowDrag drag;
 
     // ====================================================================== drift (by window element)
     DriftMemory drift;

@@ -30,7 +30,7 @@ void WorkspaceController::scheduleDriftCheck(const AXElement& element, const Uui
 }
 
 void WorkspaceController::checkDrift(const AXElement& element, const Uuid& workspaceID) {
-    if (placementGuardCount != 0 || drag.isDraggingDivider || isResurfacing || stage.stageManagerActive) return;
+    if (placementGuardCount != 0 || drag.isDraggingDivider() || isResurfacing || stage.stageManagerActive) return;
     if (soloState && soloState->workspaceID == workspaceID) return;
     const auto* session = sessions.find(workspaceID);
     const auto ws = manager.workspace(workspaceID);
@@ -58,7 +58,7 @@ void WorkspaceController::checkDrift(const AXElement& element, const Uuid& works
     // while a placement of ours was under way), not the application: looked at again once let go.
     // A window drag not yet finished is the user's too: the button reads up as soon as it is let
     // go, while the release that drops the window into a pane may still be on its way.
-    if ((env.input && env.input->isMouseButtonDown()) || drag.draggingWindowWorkspaceID)
+    if ((env.input && env.input->isMouseButtonDown()) || drag.draggingWorkspace())
         return scheduleDriftCheck(element, workspaceID);
 
     const auto verdict = drift.judge(element, queue.now());

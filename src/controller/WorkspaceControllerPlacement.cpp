@@ -213,7 +213,7 @@ void WorkspaceController::recordPass(const Workspace& workspace, std::vector<Tra
         // The sizes the windows rest at once placed: a later resize is a change from these, and a
         // window that keeps a size of its own (a minimum, a refusal, its size hints) was not
         // resized by anyone when another window of the workspace moves.
-        auto& seen = drag.lastObservedWindowSizes[workspace.id];
+        auto& seen = drag.lastSeenSizes(workspace.id);
         for (const auto& window : tracked)
             if (const auto size = axController.sizeValue(window.element, ax::kSize))
                 seen[window.appID] = *size;

@@ -14,7 +14,8 @@
 #include <vector>
 
 // WorkspaceController's private state, one small struct per concern that keeps several fields
-// together: Stage Manager and drags. The controller holds one of each; nothing else does.
+// together: Stage Manager and the wait for window control. The controller holds one of each;
+// nothing else does.
 namespace tessane::workspace_controller {
 
 // Earlier than any time the main queue reports ("never" for the last-happened times).
@@ -25,16 +26,6 @@ struct StageManagerState {
     TimeInterval lastStageManagerCheck = kDistantPast;
     static constexpr double stageManagerRecheckInterval = 0.1;
     std::optional<GlobalInput::Token> stageManagerPointerMonitor;
-};
-
-struct DragState {
-    bool isDraggingDivider = false;
-    std::optional<Uuid> draggingWindowWorkspaceID;
-    std::optional<GlobalInput::Token> windowDragMouseUpMonitor;
-    std::map<Uuid, std::set<Uuid>> changedUnderPointer;
-    std::map<Uuid, std::map<Uuid, Size>> lastObservedWindowSizes;
-    // Every workspace a window change reached during the drag under way.
-    std::set<Uuid> dragTouchedWorkspaces;
 };
 
 

@@ -48,12 +48,8 @@ void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistF
         cancel(dividerSettleWorkItem);
     }
 
-    if (drag.draggingWindowWorkspaceID == workspaceID) {
-        if (drag.windowDragMouseUpMonitor && env.input) env.input->removeMonitor(*drag.windowDragMouseUpMonitor);
-        drag.windowDragMouseUpMonitor.reset();
-        drag.draggingWindowWorkspaceID.reset();
-        session->chrome->hideDropPreview();
-    }
+    if (drag.draggingWorkspace() == workspaceID) session->chrome->hideDropPreview();
+    drag.forget(workspaceID);
     if (const auto ws = manager.workspace(workspaceID))
         for (const auto& app : ws->apps)
             if (const auto running = appController->runningApplication(app.bundleIdentifier))
@@ -63,9 +59,6 @@ void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistF
     sessions.take(workspaceID);  // the chrome goes with it
     paneCachePruneDue = true;
     publishShownWorkspaces();
-    drag.lastObservedWindowSizes.erase(workspaceID);
-    drag.changedUnderPointer.erase(workspaceID);
-    drag.dragTouchedWorkspaces.erase(workspaceID);
     stopStageManagerWatchesIfIdle();
     rebuildWindowObserver();
     if (sessions.empty() && guardTimer) {

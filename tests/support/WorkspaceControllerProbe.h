@@ -67,7 +67,7 @@ struct WorkspaceControllerProbe {
     auto& enforceSnapWorkItem() { return c.enforceSnapWorkItem; }
     auto& dividerSettleWorkItem() { return c.dividerSettleWorkItem; }
     auto& unhideSettleWorkItem() { return c.unhideSettleWorkItem; }
-    auto& dragState() { return c.drag; }
+    WindowDrag& drag() { return c.drag; }
     ThreeColumnsMemory& threeColumns() { return c.columns; }
     DriftMemory& drift() { return c.drift; }
     const std::optional<std::string>& lastForeignWindow() const { return c.lastForeignWindow; }
@@ -75,7 +75,7 @@ struct WorkspaceControllerProbe {
     bool isResurfacing() const { return c.isResurfacing; }
 
     // ------------------------------------------------------------------ setting the state
-    void setDraggingDivider(bool on) { c.drag.isDraggingDivider = on; }
+    void setDraggingDivider(bool on) { c.drag.setDraggingDivider(on); }
     void setPlacementGuardCount(int count) { c.placementGuardCount = count; }
     void setResurfacing(bool on) { c.isResurfacing = on; }
     void setSoloState(std::optional<WorkspaceController::SoloState> state) { c.soloState = state; }
