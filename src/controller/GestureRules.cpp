@@ -1,6 +1,6 @@
 #include "controller/GestureRules.h"
 
-#include "controller/WorkspaceController.h"
+#include "system/AXWindowController.h"
 #include "layout/LayoutEngine.h"
 
 #include <algorithm>
@@ -55,11 +55,11 @@ Rect GestureRules::pointerHitArea(const Rect& pane) {
 
 // ------------------------------------------------------------------------- drops and zooms
 
-std::optional<std::pair<int, int>> WorkspaceController::paneSwap(const std::vector<Rect>& paneRects,
-                                                                 const std::vector<std::optional<Rect>>& windowFrames,
-                                                                 const std::vector<GestureRules::WindowSizing>& sizings,
-                                                                 std::optional<Point> pointer, double moveTolerance,
-                                                                 double sizeTolerance) {
+std::optional<std::pair<int, int>> GestureRules::paneSwap(const std::vector<Rect>& paneRects,
+                                                          const std::vector<std::optional<Rect>>& windowFrames,
+                                                          const std::vector<GestureRules::WindowSizing>& sizings,
+                                                          std::optional<Point> pointer, double moveTolerance,
+                                                          double sizeTolerance) {
     const size_t n = paneRects.size();
     if (n < 2 || windowFrames.size() != n) return std::nullopt;
     std::optional<int> source;
@@ -89,11 +89,11 @@ std::optional<std::pair<int, int>> WorkspaceController::paneSwap(const std::vect
     return std::nullopt;
 }
 
-std::optional<int> WorkspaceController::zoomedPane(const std::vector<Rect>& paneRects,
-                                                   const std::vector<std::optional<Rect>>& windowFrames,
-                                                   const std::vector<Uuid>& appIDs,
-                                                   const std::map<Uuid, Size>& previousSizes,
-                                                   const std::set<Uuid>& draggedAppIDs) {
+std::optional<int> GestureRules::zoomedPane(const std::vector<Rect>& paneRects,
+                                            const std::vector<std::optional<Rect>>& windowFrames,
+                                            const std::vector<Uuid>& appIDs,
+                                            const std::map<Uuid, Size>& previousSizes,
+                                            const std::set<Uuid>& draggedAppIDs) {
     const size_t n = paneRects.size();
     if (n == 0 || windowFrames.size() != n || appIDs.size() != n) return std::nullopt;
     double total = 0;
@@ -326,7 +326,7 @@ std::vector<double> GestureRules::ratiosWithFixes(LayoutType storedType, const s
 
 // ------------------------------------------------------------------------- learning minimums
 
-bool WorkspaceController::isObservableMinSample(const Rect& f, const Rect& s, double slack) {
+bool GestureRules::isObservableMinSample(const Rect& f, const Rect& s, double slack) {
     if (f.width() <= 0 || f.height() <= 0 || s.width() <= 0 || s.height() <= 0) return false;
     if (f.width() > s.width() || f.height() > s.height()) return false;
     if (s.width() - slack <= f.width() && s.height() - slack <= f.height()) return false;  // fills its screen

@@ -155,21 +155,9 @@ public:
                             const std::vector<std::pair<Pid, AXElement>>& b);
     static std::optional<std::pair<int, Rect>> paneRect(const Uuid& appID, const std::vector<ManagedApp>& apps,
                                                         const std::vector<Rect>& rects);
-    // Which pane's window was dropped into which other pane (source, target). `sizings` one per
-    // pane (missing ones know nothing): a window resized past `sizeTolerance` rules a drop out.
-    static std::optional<std::pair<int, int>> paneSwap(const std::vector<Rect>& paneRects,
-                                                       const std::vector<std::optional<Rect>>& windowFrames,
-                                                       const std::vector<GestureRules::WindowSizing>& sizings,
-                                                       std::optional<Point> pointer, double moveTolerance,
-                                                       double sizeTolerance);
-    static std::optional<int> zoomedPane(const std::vector<Rect>& paneRects,
-                                         const std::vector<std::optional<Rect>>& windowFrames,
-                                         const std::vector<Uuid>& appIDs, const std::map<Uuid, Size>& previousSizes,
-                                         const std::set<Uuid>& draggedAppIDs);
     // The notice's title and message for the applications a workspace waits for; none for none.
     static std::optional<std::pair<std::string, std::string>> windowlessWaitMessage(
         const std::vector<WindowlessApp>& apps);
-    static bool isObservableMinSample(const Rect& windowFrame, const Rect& screenVisibleAX, double fullscreenSlack);
 
 private:
     friend struct WorkspaceControllerProbe;  // tests read the state through it

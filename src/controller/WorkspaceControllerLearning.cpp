@@ -69,7 +69,7 @@ void WorkspaceController::learnAppMinimums(const Uuid& workspaceID) {
         }
         const Rect& frame = *window->frame;
         const auto visible = visibleFrameUnder(frame, *env.platform.screens);
-        if (!visible || (isObservableMinSample(frame, *visible, kFullScreenSlack) &&
+        if (!visible || (GestureRules::isObservableMinSample(frame, *visible, kFullScreenSlack) &&
                          GestureRules::withinMinimumCap(ws->layout.type, frame.size, visible->size, appCount)))
             samples[i] = frame.size;
     }

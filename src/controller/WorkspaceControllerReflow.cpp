@@ -48,7 +48,7 @@ bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
     const std::map<Uuid, Size> previous = std::exchange(drag.lastSeenSizes(workspace.id), sizes);
     const std::set<Uuid> dragged = drag.appsChangedUnderPointer(workspace.id);
 
-    if (const auto zoomed = zoomedPane(tiles, frames, appIDs, previous, dragged)) {
+    if (const auto zoomed = GestureRules::zoomedPane(tiles, frames, appIDs, previous, dragged)) {
         Log::line("[Tessane] Reflow declined for “" + workspace.name + "”: " + workspace.apps[*zoomed].displayName +
                   " looks zoomed, not resized — snapping it back instead.");
         return false;

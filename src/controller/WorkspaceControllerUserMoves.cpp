@@ -204,7 +204,7 @@ bool WorkspaceController::swapPanesIfWindowDroppedInAnother(const Workspace& wor
                                  : GestureRules::WindowSizing{});
     }
     const auto swap =
-        paneSwap(tiles, frames, sizings, pointerAX(env.input, *env.platform.screens), kMoveTolerance, kOffTile);
+        GestureRules::paneSwap(tiles, frames, sizings, pointerAX(env.input, *env.platform.screens), kMoveTolerance, kOffTile);
     if (!swap) return false;
     const auto [source, target] = *swap;
 
