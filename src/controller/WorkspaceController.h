@@ -16,10 +16,10 @@
 #include "controller/SwitcherChrome.h"
 #include "controller/ThreeColumnsMemory.h"
 #include "controller/WindowDrag.h"
-#include "controller/WorkspaceSwitcher.h"
 #include "controller/WorkspaceControllerEnvironment.h"
 #include "controller/WorkspaceControllerState.h"
 #include "controller/WorkspaceControllerTypes.h"
+#include "controller/WorkspaceSwitcher.h"
 #include "model/LayoutType.h"
 #include "model/PlacementToken.h"
 #include "model/Workspace.h"
@@ -117,7 +117,6 @@ public:
     void soloFocusedPane();
     void restoreFromSolo();
     void advanceSwitcher(int by);
-    void commitSwitcher();
     PaneFitReport paneFitReport();
     void recoverHiddenAppsFromPreviousRun();
     // Makes the chrome's icons of every workspace's apps ahead, one app per turn of the main

@@ -40,8 +40,6 @@ std::unique_ptr<WorkspaceSwitcher> WorkspaceController::makeSwitcher() {
 
 void WorkspaceController::advanceSwitcher(int by) { switcher->advance(by); }
 
-void WorkspaceController::commitSwitcher() { switcher->commit(); }
-
 void WorkspaceController::switchTo(const Uuid& target) {
     const std::optional<Uuid> previous = manager.activeWorkspaceID().get();
     if (previous == target && sessions.contains(target)) return;
