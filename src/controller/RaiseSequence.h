@@ -28,7 +28,7 @@ public:
     uint64_t start(const Uuid& workspaceID);
     // Whether the sequence of `generation` is still the latest.
     bool isCurrent(uint64_t generation) const { return generation == generation_; }
-    // The sequence of `generation` asked `pid` to activate.
+    // The sequence under way asked `pid` to activate.
     void noteActivated(Pid pid) { activated.insert(pid); }
     // The sequence of `generation` is over and its activations heard; false when it was superseded.
     bool finish(uint64_t generation);
