@@ -1,6 +1,6 @@
 #include "controller/GestureRules.h"
 
-#include "controller/WorkspaceController.h"
+#include "system/AXWindowController.h"
 #include "layout/LayoutEngine.h"
 
 #include <algorithm>
@@ -55,11 +55,11 @@ Rect GestureRules::pointerHitArea(const Rect& pane) {
 
 // ------------------------------------------------------------------------- drops and zooms
 
-std::optional<std::pair<int, int>> WorkspaceController::paneSwap(const std::vector<Rect>& paneRects,
-                                                                 const std::vector<std::optional<Rect>>& windowFrames,
-                                                                 const std::vector<GestureRules::WindowSizing>& sizings,
-                                                                 std::optional<Point> pointer, double moveTolerance,
-                                                                 double sizeTolerance) {
+std::optional<std::pair<int, int>> GestureRules::paneSwap(const std::vector<Rect>& paneRects,
+                                                          const std::vector<std::optional<Rect>>& windowFrames,
+                                                          const std::vector<GestureRules::WindowSizing>& sizings,
+                                                          std::optional<Point> pointer, double moveTolerance,
+                                                          double sizeTolerance) {
     const size_t n = paneRects.size();
     if (n < 2 || windowFrames.size() != n) return std::nullopt;
     std::optional<int> source;
@@ -89,11 +89,11 @@ std::optional<std::pair<int, int>> WorkspaceController::paneSwap(const std::vect
     return std::nullopt;
 }
 
-std::optional<int> WorkspaceController::zoomedPane(const std::vector<Rect>& paneRects,
-                                                   const std::vector<std::optional<Rect>>& windowFrames,
-                                                   const std::vector<Uuid>& appIDs,
-                                                   const std::map<Uuid, Size>& previousSizes,
-                                                   const std::set<Uuid>& draggedAppIDs) {
+std::optional<int> GestureRules::zoomedPane(const std::vector<Rect>& paneRects,
+                                            const std::vector<std::optional<Rect>>& windowFrames,
+                                            const std::vector<Uuid>& appIDs,
+                                            const std::map<Uuid, Size>& previousSizes,
+                                            const std::set<Uuid>& draggedAppIDs) {
     const size_t n = paneRects.size();
     if (n == 0 || windowFrames.size() != n || appIDs.size() != n) return std::nullopt;
     double total = 0;
@@ -121,6 +121,89 @@ bool GestureRules::windowResized(const Rect& frame, const Rect& tile, const Wind
     return !seen || offBy(seen->width, frame.width(), kSameSize) || offBy(seen->height, frame.height(), kSameSize);
 }
 
+namespace {
+
+// What the resized windows' edges ask for: per ratio index the largest divider move, per side of
+// the container the largest move of an edge lying on it.
+struct ResizeMoves {
+    struct Divider {
+        double d;
+        double divider;
+        SplitAxis axis;
+    };
+    struct Side {
+        double d;
+        double edge;
+    };
+    enum SideIndex { left, right, top, bottom };
+    std::map<int, Divider> dividers;
+    std::optional<Side> sides[4];
+};
+
+// Adds what the edges of one resized window `f`, laid out in tile `t`, ask for.
+void noteResizedEdges(const Rect& f, const Rect& t, const std::optional<Size>& steps, const Rect& inner,
+                      const std::vector<LayoutEngine::SplitGutter>& gutters, ResizeMoves& moves) {
+    using S = ResizeMoves::SideIndex;
+    struct Edge {
+        S side;
+        double window, tile, innerEdge;
+        SplitAxis axis;
+        double sought, divider;
+        double step;  // how far short of the tile this edge may rest (the far edges of a stepped size)
+    };
+    const Edge edges[4] = {
+        {S::left, f.minX(), t.minX(), inner.minX(), SplitAxis::column, t.minX() - 3, f.minX() - 3, 0},
+        {S::right, f.maxX(), t.maxX(), inner.maxX(), SplitAxis::column, t.maxX() + 3, f.maxX() + 3,
+         steps ? steps->width : 0},
+        {S::top, f.minY(), t.minY(), inner.minY(), SplitAxis::row, t.minY() - 3, f.minY() - 3, 0},
+        {S::bottom, f.maxY(), t.maxY(), inner.maxY(), SplitAxis::row, t.maxY() + 3, f.maxY() + 3,
+         steps ? steps->height : 0},
+    };
+    for (const Edge& e : edges) {
+        const double d = std::abs(e.window - e.tile);
+        if (d <= kEdgeMoved || (e.window < e.tile && d < e.step)) continue;
+        if (std::abs(e.tile - e.innerEdge) >= kHalfGutter) {
+            for (const auto& g : gutters) {
+                if (g.axis != e.axis) continue;
+                const bool column = g.axis == SplitAxis::column;
+                const double centre = column ? g.rect.midX() : g.rect.midY();
+                const double half = (column ? g.rect.width() : g.rect.height()) / 2;
+                if (std::abs(centre - e.sought) > half + kGutterReach) continue;
+                const auto it = moves.dividers.find(*g.ratioIndex);
+                if (it == moves.dividers.end() || it->second.d < d)
+                    moves.dividers[*g.ratioIndex] = {d, e.divider, e.axis};
+                break;
+            }
+        } else if (!moves.sides[e.side] || d > moves.sides[e.side]->d) {
+            moves.sides[e.side] = ResizeMoves::Side{d, e.window};
+        }
+    }
+}
+
+// The stored ratios (defaults where none is stored) with each moved divider's ratio where it went.
+std::vector<double> ratiosAfterDividerMoves(LayoutType geometry, LayoutType storedType, const Rect& inner,
+                                            const std::vector<double>& stored,
+                                            const std::map<int, ResizeMoves::Divider>& dividers) {
+    const int count = GestureRules::splitRatioCount(geometry);
+    std::vector<double> ratios;
+    for (int k = 0; k < count; ++k)
+        ratios.push_back(k < static_cast<int>(stored.size()) ? stored[k]
+                                                             : LayoutEngine::ratioValue(std::nullopt, k, storedType));
+    for (const auto& [index, move] : dividers) {
+        if (index >= count) continue;
+        const bool column = move.axis == SplitAxis::column;
+        const double length = (column ? inner.width() : inner.height()) - kGutter;
+        if (length <= 0) continue;
+        const double r = (move.divider - (column ? inner.minX() : inner.minY()) - kHalfGutter) / length;
+        const double lo = kMinimumPane / length;
+        const double hi = 1 - lo;
+        ratios[index] = lo <= hi ? std::clamp(r, lo, hi) : 0.5;
+    }
+    return ratios;
+}
+
+}  // namespace
+
 GestureRules::ResizeReflow GestureRules::reflowFromResize(LayoutType geometry, LayoutType storedType, const Rect& inner,
                                                           const std::vector<Rect>& tiles,
                                                           const std::vector<std::optional<Rect>>& frames,
@@ -144,90 +227,27 @@ GestureRules::ResizeReflow GestureRules::reflowFromResize(LayoutType geometry, L
                              .gutters)
         if (g.ratioIndex) gutters.push_back(g);
 
-    struct DividerMove {
-        double d;
-        double divider;
-        SplitAxis axis;
-    };
-    struct SideMove {
-        double d;
-        double edge;
-    };
-    std::map<int, DividerMove> dividers;
-    enum Side { left, right, top, bottom };
-    std::optional<SideMove> sides[4];
-
-    for (size_t i = 0; i < n; ++i) {
-        if (!resized[i]) continue;
-        const Rect& f = *frames[i];
-        const Rect& t = tiles[i];
-        const std::optional<Size> steps = sizingAt(sizings, i).increments;
-        struct Edge {
-            Side side;
-            double window, tile, innerEdge;
-            SplitAxis axis;
-            double sought, divider;
-            double step;  // how far short of the tile this edge may rest (the far edges of a stepped size)
-        };
-        const Edge edges[4] = {
-            {left, f.minX(), t.minX(), inner.minX(), SplitAxis::column, t.minX() - 3, f.minX() - 3, 0},
-            {right, f.maxX(), t.maxX(), inner.maxX(), SplitAxis::column, t.maxX() + 3, f.maxX() + 3,
-             steps ? steps->width : 0},
-            {top, f.minY(), t.minY(), inner.minY(), SplitAxis::row, t.minY() - 3, f.minY() - 3, 0},
-            {bottom, f.maxY(), t.maxY(), inner.maxY(), SplitAxis::row, t.maxY() + 3, f.maxY() + 3,
-             steps ? steps->height : 0},
-        };
-        for (const Edge& e : edges) {
-            const double d = std::abs(e.window - e.tile);
-            if (d <= kEdgeMoved || (e.window < e.tile && d < e.step)) continue;
-            if (std::abs(e.tile - e.innerEdge) >= kHalfGutter) {
-                for (const auto& g : gutters) {
-                    if (g.axis != e.axis) continue;
-                    const bool column = g.axis == SplitAxis::column;
-                    const double centre = column ? g.rect.midX() : g.rect.midY();
-                    const double half = (column ? g.rect.width() : g.rect.height()) / 2;
-                    if (std::abs(centre - e.sought) > half + kGutterReach) continue;
-                    const auto it = dividers.find(*g.ratioIndex);
-                    if (it == dividers.end() || it->second.d < d) dividers[*g.ratioIndex] = {d, e.divider, e.axis};
-                    break;
-                }
-            } else if (!sides[e.side] || d > sides[e.side]->d) {
-                sides[e.side] = SideMove{d, e.window};
-            }
-        }
-    }
+    ResizeMoves moves;
+    for (size_t i = 0; i < n; ++i)
+        if (resized[i]) noteResizedEdges(*frames[i], tiles[i], sizingAt(sizings, i).increments, inner, gutters, moves);
 
     double maxC = 0;
-    for (const auto& side : sides)
+    for (const auto& side : moves.sides)
         if (side) maxC = std::max(maxC, side->d);
     std::optional<double> maxD;
-    for (const auto& [index, move] : dividers) maxD = std::max(maxD.value_or(move.d), move.d);
+    for (const auto& [index, move] : moves.dividers) maxD = std::max(maxD.value_or(move.d), move.d);
 
     if (maxC > kEdgeMoved && (!maxD || maxC >= *maxD)) {
-        const double l = sides[left] ? sides[left]->edge : inner.minX();
-        const double r = sides[right] ? sides[right]->edge : inner.maxX();
-        const double t = sides[top] ? sides[top]->edge : inner.minY();
-        const double b = sides[bottom] ? sides[bottom]->edge : inner.maxY();
+        using S = ResizeMoves::SideIndex;
+        const auto& sides = moves.sides;
+        const double l = sides[S::left] ? sides[S::left]->edge : inner.minX();
+        const double r = sides[S::right] ? sides[S::right]->edge : inner.maxX();
+        const double t = sides[S::top] ? sides[S::top]->edge : inner.minY();
+        const double b = sides[S::bottom] ? sides[S::bottom]->edge : inner.maxY();
         return {Kind::container, Rect{l - 3, t - 3, r - l + 6, b - t + 6}, {}};
     }
     if (!maxD || *maxD <= kEdgeMoved) return {Kind::unchanged, {}, {}};
-
-    const int count = splitRatioCount(geometry);
-    std::vector<double> ratios;
-    for (int k = 0; k < count; ++k)
-        ratios.push_back(k < static_cast<int>(stored.size()) ? stored[k]
-                                                             : LayoutEngine::ratioValue(std::nullopt, k, storedType));
-    for (const auto& [index, move] : dividers) {
-        if (index >= count) continue;
-        const bool column = move.axis == SplitAxis::column;
-        const double length = (column ? inner.width() : inner.height()) - kGutter;
-        if (length <= 0) continue;
-        const double r = (move.divider - (column ? inner.minX() : inner.minY()) - kHalfGutter) / length;
-        const double lo = kMinimumPane / length;
-        const double hi = 1 - lo;
-        ratios[index] = lo <= hi ? std::clamp(r, lo, hi) : 0.5;
-    }
-    return {Kind::ratios, {}, ratios};
+    return {Kind::ratios, {}, ratiosAfterDividerMoves(geometry, storedType, inner, stored, moves.dividers)};
 }
 
 // ------------------------------------------------------------------------- divider reconcile
@@ -306,7 +326,7 @@ std::vector<double> GestureRules::ratiosWithFixes(LayoutType storedType, const s
 
 // ------------------------------------------------------------------------- learning minimums
 
-bool WorkspaceController::isObservableMinSample(const Rect& f, const Rect& s, double slack) {
+bool GestureRules::isObservableMinSample(const Rect& f, const Rect& s, double slack) {
     if (f.width() <= 0 || f.height() <= 0 || s.width() <= 0 || s.height() <= 0) return false;
     if (f.width() > s.width() || f.height() > s.height()) return false;
     if (s.width() - slack <= f.width() && s.height() - slack <= f.height()) return false;  // fills its screen

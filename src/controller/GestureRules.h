@@ -1,10 +1,13 @@
 #pragma once
 
 #include "base/Geometry.h"
+#include "base/Uuid.h"
 #include "model/LayoutType.h"
 
 #include <map>
 #include <optional>
+#include <set>
+#include <utility>
 #include <vector>
 
 namespace tessane::GestureRules {
@@ -51,6 +54,20 @@ struct WindowSizing {
 // The reflow reads a window 6 pt off as resized, a drop and the snap back allow it 8 pt.
 bool windowResized(const Rect& frame, const Rect& tile, const WindowSizing& sizing, double tolerance);
 
+// ---------------------------------------------------------------------- drops and zooms
+
+// Which pane's window was dropped into which other pane (source, target). `sizings` one per
+// pane (missing ones know nothing): a window resized past `sizeTolerance` rules a drop out.
+std::optional<std::pair<int, int>> paneSwap(const std::vector<Rect>& paneRects,
+                                            const std::vector<std::optional<Rect>>& windowFrames,
+                                            const std::vector<WindowSizing>& sizings, std::optional<Point> pointer,
+                                            double moveTolerance, double sizeTolerance);
+// The pane whose window the user zoomed to cover most of the container, if any: changed since it
+// was last seen (`previousSizes`) and not being dragged (`draggedAppIDs`).
+std::optional<int> zoomedPane(const std::vector<Rect>& paneRects, const std::vector<std::optional<Rect>>& windowFrames,
+                              const std::vector<Uuid>& appIDs, const std::map<Uuid, Size>& previousSizes,
+                              const std::set<Uuid>& draggedAppIDs);
+
 // What a resize of the windows means. `inner` is the container inset by 3 pt, `tiles` one per
 // pane, `frames` and `sizings` one per pane (frames absent where unreadable; missing sizings know
 // nothing); `effective` the ratios the tiles were laid out with, `stored` the workspace's stored
@@ -96,6 +113,10 @@ struct BouncePlan {
 // and shifted back onto it when the growth would hang over its edge.
 BouncePlan planBounce(LayoutType type, int appCount, const std::vector<Size>& samples, const Rect& container,
                       const std::optional<Rect>& visible, const std::optional<std::vector<double>>& storedRatios);
+
+// Whether a window's size, on a screen with the visible frame `screenVisibleAX`, says something of
+// its minimum: it lies on the screen and does not fill it (within `fullscreenSlack`).
+bool isObservableMinSample(const Rect& windowFrame, const Rect& screenVisibleAX, double fullscreenSlack);
 
 // ---------------------------------------------------------------------- keeping windows on screen
 

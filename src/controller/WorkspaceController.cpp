@@ -42,7 +42,12 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       appFocusObserver(makeAppFocusObserver(env)),
       notice(env.makeNotice()),
       workspaceTips(env.makeTips()),
-      switcherPanel(env.makeSwitcher()) {
+      raise(queue, env.ownBundleIdentifier),
+      snaps(queue),
+      persists(queue),
+      learns(queue),
+      drag(env.input),
+      switcher(makeSwitcher()) {
     observeWorkspaceEdits();
     observeAppActivation();
     observeAppTermination();
@@ -80,20 +85,17 @@ WorkspaceController::~WorkspaceController() {
         if (item) item->cancel();
         item.reset();
     };
-    for (auto* items : {&snapWorkItems, &persistWorkItems, &learnWorkItems})
-        for (auto& [id, item] : *items) cancel(item);
+    for (auto* steps : {&snaps, &persists, &learns}) steps->cancelAll();
     for (auto* item : {&enforceSnapWorkItem, &reconcileSweepWorkItem, &dividerSettleWorkItem, &unhideSettleWorkItem,
                        &homeOfferRecheck, &fsSettleWorkItem})
         cancel(*item);
 
     if (env.input) {
         if (stage.stageManagerPointerMonitor) env.input->removeMonitor(*stage.stageManagerPointerMonitor);
-        if (drag.windowDragMouseUpMonitor) env.input->removeMonitor(*drag.windowDragMouseUpMonitor);
-        for (auto token : switcher.switcherFlagsMonitors) env.input->removeMonitor(token);
     }
     stage.stageManagerPointerMonitor.reset();
-    drag.windowDragMouseUpMonitor.reset();
-    switcher.switcherFlagsMonitors.clear();
+    drag.finish();
+    switcher.reset();
 
     if (stageManagerWatcher) stageManagerWatcher->stop();
     if (topologyWatcher_) topologyWatcher_->stop();

@@ -5,15 +5,21 @@
 #include "base/Signal.h"
 #include "base/Uuid.h"
 #include "controller/ContainerChrome.h"
+#include "controller/DriftMemory.h"
 #include "controller/GlobalInput.h"
 #include "controller/PaneFit.h"
 #include "controller/PaneMatChrome.h"
+#include "controller/PendingPerWorkspace.h"
+#include "controller/RaiseSequence.h"
 #include "controller/SessionMap.h"
 #include "controller/ShowSteps.h"
 #include "controller/SwitcherChrome.h"
+#include "controller/ThreeColumnsMemory.h"
+#include "controller/WindowDrag.h"
 #include "controller/WorkspaceControllerEnvironment.h"
 #include "controller/WorkspaceControllerState.h"
 #include "controller/WorkspaceControllerTypes.h"
+#include "controller/WorkspaceSwitcher.h"
 #include "model/LayoutType.h"
 #include "model/PlacementToken.h"
 #include "model/Workspace.h"
@@ -65,7 +71,6 @@ public:
     using PlacementReport = workspace_controller::PlacementReport;
     using ManagedPlacement = workspace_controller::ManagedPlacement;
     using ResolvedWindow = workspace_controller::ResolvedWindow;
-    using ThreeColumnsFit = workspace_controller::ThreeColumnsFit;
     using RegionFront = workspace_controller::RegionFront;
     using FrameVisibility = workspace_controller::FrameVisibility;
     using UnhideOccasion = workspace_controller::UnhideOccasion;
@@ -112,7 +117,6 @@ public:
     void soloFocusedPane();
     void restoreFromSolo();
     void advanceSwitcher(int by);
-    void commitSwitcher();
     PaneFitReport paneFitReport();
     void recoverHiddenAppsFromPreviousRun();
     // Makes the chrome's icons of every workspace's apps ahead, one app per turn of the main
@@ -133,8 +137,6 @@ public:
     // ------------------------------------------------------------------ pure rules (static)
     static std::string signature(const Workspace& workspace);
     static std::string rectLog(const Rect& rect);
-    static ThreeColumnsFit fitThreeColumns(const std::vector<double>& columns, const std::vector<double>& actual,
-                                           const std::vector<double>& floors, double available, double slack);
     static std::vector<Uuid> switcherOrder(const std::vector<Uuid>& recent, const std::vector<Uuid>& valid,
                                            const std::optional<Uuid>& front);
     static std::vector<Uuid> workspacesToSwapOut(const Uuid& target, uint32_t targetDisplay,
@@ -152,22 +154,9 @@ public:
                             const std::vector<std::pair<Pid, AXElement>>& b);
     static std::optional<std::pair<int, Rect>> paneRect(const Uuid& appID, const std::vector<ManagedApp>& apps,
                                                         const std::vector<Rect>& rects);
-    static bool mayCorrectDrift(const std::vector<TimeInterval>& previous, TimeInterval now);
-    // Which pane's window was dropped into which other pane (source, target). `sizings` one per
-    // pane (missing ones know nothing): a window resized past `sizeTolerance` rules a drop out.
-    static std::optional<std::pair<int, int>> paneSwap(const std::vector<Rect>& paneRects,
-                                                       const std::vector<std::optional<Rect>>& windowFrames,
-                                                       const std::vector<GestureRules::WindowSizing>& sizings,
-                                                       std::optional<Point> pointer, double moveTolerance,
-                                                       double sizeTolerance);
-    static std::optional<int> zoomedPane(const std::vector<Rect>& paneRects,
-                                         const std::vector<std::optional<Rect>>& windowFrames,
-                                         const std::vector<Uuid>& appIDs, const std::map<Uuid, Size>& previousSizes,
-                                         const std::set<Uuid>& draggedAppIDs);
     // The notice's title and message for the applications a workspace waits for; none for none.
     static std::optional<std::pair<std::string, std::string>> windowlessWaitMessage(
         const std::vector<WindowlessApp>& apps);
-    static bool isObservableMinSample(const Rect& windowFrame, const Rect& screenVisibleAX, double fullscreenSlack);
 
 private:
     friend struct WorkspaceControllerProbe;  // tests read the state through it
@@ -185,7 +174,6 @@ private:
     PlacementGeneration placement;
     std::unique_ptr<NoticeChrome> notice;
     std::unique_ptr<TipsChrome> workspaceTips;
-    std::unique_ptr<SwitcherChrome> switcherPanel;
     std::unique_ptr<DisplayTopologyWatcher> topologyWatcher_;  // through topologyWatcher()
     std::unique_ptr<StageManagerWatcher> stageManagerWatcher;
 
@@ -196,7 +184,7 @@ private:
     std::vector<Uuid> recentWorkspaceIDs;
     std::optional<SoloState> soloState;
     bool isResurfacing = false;
-    workspace_controller::RaiseSequence raiseSequence;  // the one under way, and what it activated
+    RaiseSequence raise;  // the one under way, and what it activated
     std::optional<std::string> lastActivatedBundleID;
     std::map<Uuid, std::set<std::string>> pendingLaunches;
     // Per workspace, the generation of its wait for windows: a newer show's wait replaces an older.
@@ -245,11 +233,10 @@ private:
     TimeInterval lastSpaceChangeAt = kDistantPast;
     std::shared_ptr<WorkItem> fsSettleWorkItem;
     int placementGuardCount = 0;
-    // Kept per workspace, so one workspace's trigger never cancels another's work.
-    std::map<Uuid, std::shared_ptr<WorkItem>> snapWorkItems;
-    std::map<Uuid, std::shared_ptr<WorkItem>> persistWorkItems;
+    PendingPerWorkspace snaps;
+    PendingPerWorkspace persists;
     std::shared_ptr<WorkItem> enforceSnapWorkItem;
-    std::map<Uuid, std::shared_ptr<WorkItem>> learnWorkItems;
+    PendingPerWorkspace learns;
     std::shared_ptr<WorkItem> reconcileSweepWorkItem;
     int reconcileSweepAttempts = 0;
     std::shared_ptr<WorkItem> dividerSettleWorkItem;
@@ -271,16 +258,16 @@ private:
     TimeInterval topologyFluxUntil = kDistantPast;
 
     // ====================================================================== drags
-    workspace_controller::DragState drag;
+    WindowDrag drag;
 
     // ====================================================================== drift (by window element)
-    workspace_controller::DriftState drift;
+    DriftMemory drift;
 
     // ====================================================================== three columns (by workspace)
-    workspace_controller::ThreeColumnsMemory columns;
+    ThreeColumnsMemory columns;
 
     // ====================================================================== switcher
-    workspace_controller::SwitcherState switcher;
+    std::unique_ptr<WorkspaceSwitcher> switcher;
     workspace_controller::WindowControlWait windowControlWait;
 
     LifetimeToken lifetime;  // last: gone first, before anything a late closure could touch
@@ -422,7 +409,14 @@ private:
     void flushFramePersist(const Uuid& workspaceID);
 
     // ====================================================================== placement
-    PlacementReport placeWindows(const Workspace& workspace, bool quiet, bool allowCorrection, bool scheduleLearn);
+    PlacementReport placeWindows(const Workspace& workspace, bool quiet, bool scheduleLearn);
+    struct PassPane;  // placeWindows in its steps: choose every pane's window, move them, settle, record
+    std::vector<PassPane> choosePassWindows(const Workspace& workspace, const std::vector<Rect>& rects,
+                                            const PlacementToken& token);
+    void movePassWindows(std::vector<PassPane>& panes);
+    PlacementReport settlePassWindows(std::vector<PassPane>& panes, std::vector<TrackedWindow>& tracked);
+    void recordPass(const Workspace& workspace, std::vector<TrackedWindow> tracked,
+                    const std::vector<double>& effective);
     ManagedPlacement placeManagedWindow(const ManagedApp& app, const RunningApplication& running, const Rect& rect,
                                         std::vector<std::string>& issues);
     // A pane's window before it is moved: decided at once (no window yet, fullscreen), or the
@@ -482,7 +476,6 @@ private:
     std::vector<Rect> managedWindowFramesAX(const Workspace& workspace);
 
     // ====================================================================== three columns
-    void beginThreeColumnsOperation(const Uuid& workspaceID);
     Workspace applyThreeColumnsFold(const Workspace& workspace, std::optional<Rect> container, bool force);
     bool threeColumnsOverflow(const Workspace& workspace);
     bool solveThreeColumns(const Workspace& workspace);
@@ -520,6 +513,11 @@ private:
     // workspace that is not moved elsewhere is laid out again where it is.
     void handleTopologyChange(const std::optional<std::string>& previous, const std::optional<std::string>& current,
                               bool reframed = false);
+    // handleTopologyChange's look at the shown workspaces, front-most first, and at one of them.
+    struct DisplaysSettled;
+    void followDisplays(const std::optional<std::string>& previous, const std::optional<std::string>& current,
+                        bool reframed);
+    void followDisplays(const DisplaysSettled& settled, const Uuid& id, std::vector<HomeOffer>& offers);
     void moveShownWorkspace(const Uuid& id, const Rect& target, bool recordHome);
     bool windowsAlreadyReturned(const Rect& target, const Workspace& workspace);
     void presentHomeOffer(const std::vector<HomeOffer>& offers);
@@ -573,8 +571,6 @@ private:
     // With window control: places the workspace's windows (learning minimum sizes afterwards)
     // and brings its applications forward, the primary one last.
     void placeAndBringForward(const Uuid& workspaceID);
-    // Whether Option and Command are both held now.
-    bool switcherModifiersHeld() const;
     // Starts a raise sequence over `apps`, superseding any under way.
     void startRaiseSequence(const std::vector<RunningApplication>& apps, const Uuid& workspaceID);
     void activateInSequence(const std::vector<RunningApplication>& apps, size_t index, const Uuid& workspaceID,
@@ -585,18 +581,10 @@ private:
     void supersedeRaiseSequence();
     // Another application than the sequence's workspace's own (and not Tessane).
     bool isOutsideRaiseSequence(const RunningApplication& app) const;
-    // Records the activation a show asked for, so that a later show or a hide of the workspace
-    // does not take its late report for the user's.
-    void noteShowActivation(Pid pid, const Uuid& workspaceID);
-    // Records that a hide took the focus away with `hiddenPids`, so that the activation the
-    // window manager gives back is not taken for the user's (see RaiseSequence).
-    void noteHideHandsFocusBack(const std::set<Pid>& hiddenPids);
-    // Whether the activation of `app` is the focus given back after a hide; consumes it if so.
-    bool isFocusHandedBack(const RunningApplication& app);
     void resurfaceWorkspace(const Workspace& workspace, const std::optional<std::string>& triggeredBy);
-    std::vector<WorkspaceSwitcherItem> switcherItems() const;
-    void startSwitcherFlagsMonitor();
-    void stopSwitcherFlagsMonitor();
+    std::unique_ptr<WorkspaceSwitcher> makeSwitcher();
+    // Shows the workspace the switcher chose and puts away the others shown on its display.
+    void switchTo(const Uuid& target);
 
 };
 

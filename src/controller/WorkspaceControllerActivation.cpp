@@ -27,15 +27,15 @@ const char* caseName(WorkspaceController::FrameVisibility visibility) {
 }  // namespace
 
 void WorkspaceController::handleAppActivated(const RunningApplication& app) {
-    if (isFocusHandedBack(app)) return;  // the window manager's, after our own hide
+    if (raise.isFocusHandedBack(app)) return;  // the window manager's, after our own hide
     if (isResurfacing) {
         // Our own sequence is activating the workspace's applications. Another application taking
         // the focus meanwhile is the user's choice, and the sequence's later steps would bury it.
-        if (!raiseSequence.running || !isOutsideRaiseSequence(app)) return;
+        if (!raise.isRunning() || !isOutsideRaiseSequence(app)) return;
         supersedeRaiseSequence();
     }
     // A superseded sequence's activation, heard late.
-    if (raiseSequence.superseded.count(app.pid) && queue.now() < raiseSequence.supersededUntil) return;
+    if (raise.isSupersededActivation(app.pid)) return;
 
     const auto& bundleID = app.bundleIdentifier;
     if (bundleID && *bundleID != env.ownBundleIdentifier) {
@@ -77,12 +77,12 @@ void WorkspaceController::handleAppActivated(const RunningApplication& app) {
 }
 
 bool WorkspaceController::isOutsideRaiseSequence(const RunningApplication& app) const {
-    if (raiseSequence.activated.count(app.pid) || !raiseSequence.workspaceID ||
+    if (raise.hasActivated(app.pid) || !raise.workspaceID() ||
         app.pid == env.platform.environment->processIdentifier())
         return false;
     if (!app.bundleIdentifier) return true;  // no workspace holds an application it can't name
     if (*app.bundleIdentifier == env.ownBundleIdentifier) return false;
-    const auto workspace = manager.workspace(*raiseSequence.workspaceID);
+    const auto workspace = manager.workspace(*raise.workspaceID());
     return workspace && std::none_of(workspace->apps.begin(), workspace->apps.end(), [&](const ManagedApp& a) {
                return a.bundleIdentifier == *app.bundleIdentifier;
            });

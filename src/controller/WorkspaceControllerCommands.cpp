@@ -83,7 +83,7 @@ WorkspaceController::WorkspaceSession& WorkspaceController::putSessionAt(const W
 void WorkspaceController::placeAndBringForward(const Uuid& workspaceID) {
     if (!env.platform.accessibility->isProcessTrusted()) return;
     if (const auto ws = manager.workspace(workspaceID)) {
-        placeWindows(*ws, false, true, true);
+        placeWindows(*ws, false, true);
         bringForwardApps(*ws);
     }
 }
@@ -177,10 +177,7 @@ void WorkspaceController::resetWorkspace(const Uuid& id) {
                      Size{std::max(visible.width(), floor.width), std::max(visible.height(), floor.height)}};
     Log::line("[Tessane] Reset workspace: " + ws->name + " → " + rectLog(frame));
 
-    if (const auto learn = learnWorkItems.find(id); learn != learnWorkItems.end()) {
-        if (learn->second) learn->second->cancel();
-        learnWorkItems.erase(learn);
-    }
+    learns.cancel(id);
     if (dividerSettleWorkItem) dividerSettleWorkItem->cancel();
     dividerSettleWorkItem.reset();
 
@@ -194,7 +191,7 @@ void WorkspaceController::resetWorkspace(const Uuid& id) {
         session->chrome->paneMat().setShieldsHidden(true);
         if (!session->chrome->dividersHidden()) session->chrome->positionDividerPanels();
     }
-    placeWindows(shown, true, true, false);
+    placeWindows(shown, true, false);
     activateFrontApp(shown);
     restartReconcileSweep();
 }

@@ -16,8 +16,8 @@ constexpr double kSettleDelay = 0.4;
 }  // namespace
 
 void WorkspaceController::commitDividerRatio(const std::vector<double>& ratios, const Uuid& workspaceID) {
-    drag.isDraggingDivider = false;
-    beginThreeColumnsOperation(workspaceID);
+    drag.setDraggingDivider(false);
+    columns.beginOperation(workspaceID);
     auto ws = manager.workspace(workspaceID);
     if (!ws || ratios.empty()) {
         if (auto* session = sessions.find(workspaceID)) session->chrome->endDividerSettle();
@@ -26,12 +26,12 @@ void WorkspaceController::commitDividerRatio(const std::vector<double>& ratios, 
     ws->layout.ratios = ratios;
     manager.update(*ws);
     refreshStageManagerState(false);
-    placeWindows(*ws, true, true, false);
+    placeWindows(*ws, true, false);
 
     if (dividerSettleWorkItem) dividerSettleWorkItem->cancel();
     // Each settle step acts only while no new drag began and the workspace is still shown: after
     // a hide or a release its windows stay where they are.
-    const auto settling = [this, workspaceID] { return !drag.isDraggingDivider && sessions.contains(workspaceID); };
+    const auto settling = [this, workspaceID] { return !drag.isDraggingDivider() && sessions.contains(workspaceID); };
     dividerSettleWorkItem = queue.postAfter(kSettleCheckDelay, lifetime.guard([this, workspaceID, settling] {
         if (!settling()) return;
         if (!dividerNeedsReconcile(workspaceID)) {
@@ -54,7 +54,7 @@ bool WorkspaceController::dividerNeedsReconcile(const Uuid& workspaceID) {
 }
 
 void WorkspaceController::snapDividerToApps(const Uuid& workspaceID) {
-    if (drag.isDraggingDivider) return;
+    if (drag.isDraggingDivider()) return;
     auto ws = manager.workspace(workspaceID);
     // A workspace hidden or released meanwhile keeps its windows where they are.
     if (!ws || !sessions.contains(workspaceID)) return;
@@ -64,7 +64,7 @@ void WorkspaceController::snapDividerToApps(const Uuid& workspaceID) {
     if (fixes.empty()) return;
     ws->layout.ratios = GestureRules::ratiosWithFixes(ws->layout.type, ws->layout.ratios, fixes);
     manager.update(*ws);
-    placeWindows(*ws, true, true, false);
+    placeWindows(*ws, true, false);
 }
 
 std::map<int, double> WorkspaceController::dividerReconcileFixes(const Workspace& workspace) {

@@ -16,30 +16,21 @@ namespace tessane {
 namespace {
 
 constexpr double kDriftCheckDelay = 0.6;
-constexpr double kDriftWindow = 10;
-constexpr size_t kCorrectionsPerWindow = 2;
 constexpr double kInPlaceTolerance = 24;
 constexpr double kGaveUpNoticeSeconds = 8;
 
-bool isRecent(TimeInterval date, TimeInterval now) { return now - date < kDriftWindow; }
-
 }  // namespace
 
-bool WorkspaceController::mayCorrectDrift(const std::vector<TimeInterval>& previous, TimeInterval now) {
-    const auto recent = std::count_if(previous.begin(), previous.end(), [&](TimeInterval d) { return isRecent(d, now); });
-    return static_cast<size_t>(recent) < kCorrectionsPerWindow;
-}
-
 void WorkspaceController::scheduleDriftCheck(const AXElement& element, const Uuid& workspaceID) {
-    if (!drift.driftChecksQueued.insert(element).second) return;  // one pending check per window
+    if (!drift.queueCheck(element)) return;  // one pending check per window
     queue.postAfter(kDriftCheckDelay, lifetime.guard([this, element, workspaceID] {
-        drift.driftChecksQueued.erase(element);
+        drift.checkRan(element);
         checkDrift(element, workspaceID);
     }));
 }
 
 void WorkspaceController::checkDrift(const AXElement& element, const Uuid& workspaceID) {
-    if (placementGuardCount != 0 || drag.isDraggingDivider || isResurfacing || stage.stageManagerActive) return;
+    if (placementGuardCount != 0 || drag.isDraggingDivider() || isResurfacing || stage.stageManagerActive) return;
     if (soloState && soloState->workspaceID == workspaceID) return;
     const auto* session = sessions.find(workspaceID);
     const auto ws = manager.workspace(workspaceID);
@@ -67,14 +58,12 @@ void WorkspaceController::checkDrift(const AXElement& element, const Uuid& works
     // while a placement of ours was under way), not the application: looked at again once let go.
     // A window drag not yet finished is the user's too: the button reads up as soon as it is let
     // go, while the release that drops the window into a pane may still be on its way.
-    if ((env.input && env.input->isMouseButtonDown()) || drag.draggingWindowWorkspaceID)
+    if ((env.input && env.input->isMouseButtonDown()) || drag.draggingWorkspace())
         return scheduleDriftCheck(element, workspaceID);
 
-    const TimeInterval now = queue.now();
-    const std::vector<TimeInterval> previous = drift.driftCorrections.count(element) ? drift.driftCorrections[element]
-                                                                                     : std::vector<TimeInterval>{};
-    if (!mayCorrectDrift(previous, now)) {
-        if (!drift.driftGaveUp.insert(element).second) return;
+    const auto verdict = drift.judge(element, queue.now());
+    if (verdict == DriftMemory::Verdict::givenUp) return;
+    if (verdict == DriftMemory::Verdict::giveUp) {
         Log::line("[Tessane] " + appName + " keeps moving its own window out of ‘" + ws->name +
                   "’ — stopped putting it back.");
         if (session->containerAXRect)
@@ -88,11 +77,6 @@ void WorkspaceController::checkDrift(const AXElement& element, const Uuid& works
         return;
     }
 
-    std::vector<TimeInterval> kept;
-    std::copy_if(previous.begin(), previous.end(), std::back_inserter(kept),
-                 [&](TimeInterval d) { return isRecent(d, now); });
-    kept.push_back(now);
-    drift.driftCorrections[element] = std::move(kept);
     const auto display = [this](const Rect& r) {
         const auto id = displayID(r);
         return id ? std::to_string(*id) : std::string("?");

@@ -26,7 +26,7 @@ void WorkspaceController::reactToPaneEdit(const Workspace& workspace) {
     }
 
     Log::line("[Tessane] “" + workspace.name + "” panes edited while shown — re-tiling.");
-    beginThreeColumnsOperation(workspace.id);
+    columns.beginOperation(workspace.id);
     if (auto* session = sessions.find(workspace.id)) {
         ContainerChrome& chrome = *session->chrome;
         chrome.setCurrentAppCount(static_cast<int>(workspace.apps.size()));
@@ -36,7 +36,7 @@ void WorkspaceController::reactToPaneEdit(const Workspace& workspace) {
             if (const auto ratios = threeColumnsRatios(workspace); !ratios.empty()) chrome.setCurrentRatios(ratios);
         chrome.refreshClickShield();
     }
-    placeWindows(workspace, false, true, true);
+    placeWindows(workspace, false, true);
 }
 
 void WorkspaceController::storeOwnPaneEdit(const Workspace& workspace) {

@@ -73,7 +73,7 @@ void WorkspaceController::handleWindowEvent(const AXElement& element, const std:
     }
     // Moves made by a divider drag, by the displays settling or by Stage Manager are not the
     // user's and are dropped, not deferred.
-    if (drag.isDraggingDivider) return;
+    if (drag.isDraggingDivider()) return;
     if (queue.now() < topologyFluxUntil) return;
     maybeRefreshStageManagerState();
     if (stage.stageManagerActive) return;

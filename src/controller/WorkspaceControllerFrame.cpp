@@ -151,7 +151,7 @@ std::optional<OpenedFrame> WorkspaceController::openContainerFrame(const Workspa
         fitted = true;
     }
 
-    beginThreeColumnsOperation(given.id);
+    columns.beginOperation(given.id);
     const Workspace workspace = applyThreeColumnsFold(given, frame, true);
 
     manager.setActiveWorkspace(workspace.id);
@@ -212,13 +212,7 @@ void WorkspaceController::prepareChrome(ContainerChrome& chrome, const Workspace
 // ------------------------------------------------------------------- snap and persist
 
 void WorkspaceController::scheduleSnap(const Uuid& workspaceID) {
-    // Kept per workspace: a change of another workspace's container never drops this snap.
-    auto& item = snapWorkItems[workspaceID];
-    if (item) item->cancel();
-    item = queue.postAfter(kSnapDelay, lifetime.guard([this, workspaceID] {
-        snapWorkItems.erase(workspaceID);
-        performSnap(workspaceID);
-    }));
+    snaps.schedule(workspaceID, kSnapDelay, lifetime.guard([this, workspaceID] { performSnap(workspaceID); }));
 }
 
 void WorkspaceController::performSnap(const Uuid& workspaceID) {
@@ -226,16 +220,12 @@ void WorkspaceController::performSnap(const Uuid& workspaceID) {
     const auto ws = manager.workspace(workspaceID);
     if (!ws) return;
     refreshStageManagerState(false);
-    placeWindows(*ws, false, true, true);
+    placeWindows(*ws, false, true);
 }
 
 void WorkspaceController::schedulePersist(const Uuid& workspaceID) {
-    auto& item = persistWorkItems[workspaceID];
-    if (item) item->cancel();
-    item = queue.postAfter(kPersistDelay, lifetime.guard([this, workspaceID] {
-        persistWorkItems.erase(workspaceID);
-        persistContainerFrame(workspaceID);
-    }));
+    persists.schedule(workspaceID, kPersistDelay,
+                      lifetime.guard([this, workspaceID] { persistContainerFrame(workspaceID); }));
 }
 
 void WorkspaceController::persistContainerFrame(const Uuid& workspaceID) {
@@ -246,10 +236,7 @@ void WorkspaceController::persistContainerFrame(const Uuid& workspaceID) {
 }
 
 void WorkspaceController::flushFramePersist(const Uuid& workspaceID) {
-    if (const auto it = persistWorkItems.find(workspaceID); it != persistWorkItems.end()) {
-        if (it->second) it->second->cancel();
-        persistWorkItems.erase(it);
-    }
+    persists.cancel(workspaceID);
     persistContainerFrame(workspaceID);
 }
 

@@ -1,6 +1,6 @@
 // How a workspace's layout is read for geometry (the three-column mode included), which split
 // ratios are in force, which display a rectangle is on, the icons the chrome shows, the fixed text
-// forms of rectangles and displays in the log, and the three-column fit. None of it changes state.
+// forms of rectangles and displays in the log. None of it changes state.
 #include "controller/WorkspaceController.h"
 
 #include "controller/WholePoints.h"
@@ -21,8 +21,6 @@ namespace tessane {
 namespace {
 
 constexpr double kMinimumPane = 320;
-constexpr double kFitTolerance = 0.5;
-constexpr int kFitRounds = 5;
 
 bool splitsAlongHeight(LayoutType type) {
     return type == LayoutType::topBottomSplit || type == LayoutType::threeTopTwoBottomOne ||
@@ -142,42 +140,6 @@ void WorkspaceController::prepareAppIcons(std::vector<ManagedApp> apps, size_t n
         appIcon(apps[next]);  // the catalogue keeps what it made
         prepareAppIcons(std::move(apps), next + 1);
     }));
-}
-
-WorkspaceController::ThreeColumnsFit WorkspaceController::fitThreeColumns(const std::vector<double>& columns,
-                                                                          const std::vector<double>& actual,
-                                                                          const std::vector<double>& floors,
-                                                                          double available, double slack) {
-    using Kind = ThreeColumnsFit::Kind;
-    if (columns.size() != 3 || actual.size() != 3 || floors.size() != 3) return {Kind::fits, {}};
-    if (!(floors[0] + floors[1] + floors[2] <= available)) return {Kind::cannotFit, {}};
-
-    std::vector<double> widths = columns;
-    bool locked[3] = {false, false, false};
-    bool anyLocked = false;
-    for (size_t i = 0; i < 3; ++i)
-        if (widths[i] + slack < actual[i]) {
-            widths[i] = std::max(actual[i], floors[i]);
-            locked[i] = anyLocked = true;
-        }
-    if (!anyLocked) return {Kind::fits, {}};
-
-    double excess = widths[0] + widths[1] + widths[2] - available;
-    for (int round = 0; round < kFitRounds; ++round) {
-        if (excess <= kFitTolerance) continue;
-        std::vector<size_t> donors;
-        for (size_t i = 0; i < 3; ++i)
-            if (!locked[i] && floors[i] + kFitTolerance < widths[i]) donors.push_back(i);
-        if (donors.empty()) break;
-        const double share = excess / static_cast<double>(donors.size());
-        for (size_t i : donors) {
-            const double take = std::min(widths[i] - floors[i], share);
-            widths[i] -= take;
-            excess -= take;
-        }
-    }
-    if (excess <= kFitTolerance) return {Kind::resplit, widths};
-    return {Kind::cannotFit, {}};
 }
 
 }  // namespace tessane

@@ -114,7 +114,7 @@ void WorkspaceController::refreshChromeVisibility() {
     const auto ws = manager.workspace(*activeID);
     if (!session || !ws) return stop();
 
-    if (!env.platform.accessibility->isProcessTrusted() || drag.isDraggingDivider || placementGuardCount != 0 ||
+    if (!env.platform.accessibility->isProcessTrusted() || drag.isDraggingDivider() || placementGuardCount != 0 ||
         isResurfacing || !session->fullScreenPids.empty() || stage.stageManagerActive)
         return;
 

@@ -61,12 +61,12 @@ bool WorkspaceController::hideWorkspace(const Uuid& id) {
         return false;
     }
     std::erase_if(windowControlWait.shows, [&](const auto& show) { return show.first == id; });
-    if (raiseSequence.workspaceID == id) supersedeRaiseSequence();
+    if (raise.workspaceID() == id) supersedeRaiseSequence();
     // The focus was in the workspace (or goes back there once our own menu closes): the window
     // manager gives it to a window of its choosing.
     const bool hadFocus = (front && hiddenPids.count(front->pid)) ||
                           (lastActivatedBundleID && std::count(hidden.begin(), hidden.end(), *lastActivatedBundleID));
-    if (hadFocus) noteHideHandsFocusBack(hiddenPids);
+    if (hadFocus) raise.noteHideHandsFocusBack(hiddenPids);
 
     // A settle still pending from the launch recovery must not unhide what is hidden now.
     if (unhideSettleWorkItem) unhideSettleWorkItem->cancel();

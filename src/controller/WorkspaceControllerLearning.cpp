@@ -33,12 +33,7 @@ std::optional<Rect> visibleFrameUnder(const Rect& window, const Screens& screens
 
 void WorkspaceController::scheduleLearnAppMinimums(const Uuid& workspaceID) {
     // One pending step per workspace: a pass that re-tiles several workspaces learns for each.
-    if (const auto it = learnWorkItems.find(workspaceID); it != learnWorkItems.end() && it->second)
-        it->second->cancel();
-    learnWorkItems[workspaceID] = queue.postAfter(kLearnDelay, lifetime.guard([this, workspaceID] {
-        learnWorkItems.erase(workspaceID);
-        learnAppMinimums(workspaceID);
-    }));
+    learns.schedule(workspaceID, kLearnDelay, lifetime.guard([this, workspaceID] { learnAppMinimums(workspaceID); }));
 }
 
 void WorkspaceController::learnAppMinimums(const Uuid& workspaceID) {
@@ -74,7 +69,7 @@ void WorkspaceController::learnAppMinimums(const Uuid& workspaceID) {
         }
         const Rect& frame = *window->frame;
         const auto visible = visibleFrameUnder(frame, *env.platform.screens);
-        if (!visible || (isObservableMinSample(frame, *visible, kFullScreenSlack) &&
+        if (!visible || (GestureRules::isObservableMinSample(frame, *visible, kFullScreenSlack) &&
                          GestureRules::withinMinimumCap(ws->layout.type, frame.size, visible->size, appCount)))
             samples[i] = frame.size;
     }
@@ -105,7 +100,7 @@ void WorkspaceController::bounceFrameToFitApps(const Workspace& workspace, const
         manager.update(next);
     }
     if (plan.frame) adoptContainerFrame(workspace.id, *plan.frame);
-    if (plan.ratio || plan.frame) placeWindows(next, true, true, false);
+    if (plan.ratio || plan.frame) placeWindows(next, true, false);
 }
 
 }  // namespace tessane

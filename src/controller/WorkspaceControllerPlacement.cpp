@@ -80,7 +80,21 @@ std::pair<std::vector<double>, std::vector<Rect>> WorkspaceController::tileRects
 
 // ------------------------------------------------------------------------------- the pass
 
-WorkspaceController::PlacementReport WorkspaceController::placeWindows(const Workspace& given, bool quiet, bool,
+// One pane of a pass: every pane's window is chosen first, then all of them are moved together
+// (the backend waits for the window manager once, not once per window), then each pane's outcome
+// is taken in pane order, with the issues and log lines it gives.
+struct WorkspaceController::PassPane {
+    const ManagedApp* app;
+    Rect rect;
+    std::optional<RunningApplication> running;
+    PaneChoice choice;
+    AXWindowController::PlacementOutcome outcome;
+    std::optional<AXElement> documentWindow;
+    std::vector<std::string> issues;
+    std::vector<std::string> lines;
+};
+
+WorkspaceController::PlacementReport WorkspaceController::placeWindows(const Workspace& given, bool quiet,
                                                                        bool scheduleLearn) {
     if (stage.stageManagerActive) return {};
     Workspace workspace = given;
@@ -102,26 +116,28 @@ WorkspaceController::PlacementReport WorkspaceController::placeWindows(const Wor
     const PlacementToken token = placement.token(workspace.id);
     beginPlacementGuard();
 
-    // Every pane's window is chosen first, then all of them are moved together (the backend
-    // waits for the window manager once, not once per window), then each pane's outcome is taken
-    // in pane order, with the issues and log lines it gives.
-    struct Pane {
-        const ManagedApp* app;
-        Rect rect;
-        std::optional<RunningApplication> running;
-        PaneChoice choice;
-        AXWindowController::PlacementOutcome outcome;
-        std::optional<AXElement> documentWindow;
-        std::vector<std::string> issues;
-        std::vector<std::string> lines;
-    };
-    std::vector<Pane> panes;
-    std::vector<std::string>* const outer = heldLines;
     placingWorkspace = workspace.id;
+    std::vector<PassPane> panes = choosePassWindows(workspace, rects, token);
+    movePassWindows(panes);
+    std::vector<TrackedWindow> tracked;
+    PlacementReport report = settlePassWindows(panes, tracked);
+    placingWorkspace.reset();
+
+    recordPass(workspace, std::move(tracked), effective);
+    if (scheduleLearn) scheduleLearnAppMinimums(workspace.id);
+    if (!quiet) logPlacementDeviation(workspace, rects);
+    return report;
+}
+
+std::vector<WorkspaceController::PassPane> WorkspaceController::choosePassWindows(const Workspace& workspace,
+                                                                                  const std::vector<Rect>& rects,
+                                                                                  const PlacementToken& token) {
+    std::vector<std::string>* const outer = heldLines;
+    std::vector<PassPane> panes;
     for (size_t i = 0; i < workspace.apps.size(); ++i) {
         if (i >= rects.size()) continue;
         if (!placement.isCurrent(token) || !sessions.contains(workspace.id)) break;
-        Pane& pane = panes.emplace_back(Pane{&workspace.apps[i], rects[i]});
+        PassPane& pane = panes.emplace_back(PassPane{&workspace.apps[i], rects[i]});
         heldLines = &pane.lines;
         pane.running = appController->runningApplication(pane.app->bundleIdentifier);
         if (!pane.running) {
@@ -134,9 +150,14 @@ WorkspaceController::PlacementReport WorkspaceController::placeWindows(const Wor
         pane.choice = choosePaneWindow(*pane.app, *pane.running);
         documentReadAfterMoves = nullptr;
     }
+    heldLines = outer;
+    return panes;
+}
 
+void WorkspaceController::movePassWindows(std::vector<PassPane>& panes) {
+    std::vector<std::string>* const outer = heldLines;
     std::vector<Accessibility::FrameRequest> moves;
-    std::vector<Pane*> moved;
+    std::vector<PassPane*> moved;
     for (auto& pane : panes) {
         if (pane.choice.decided) continue;
         heldLines = &pane.lines;
@@ -154,9 +175,13 @@ WorkspaceController::PlacementReport WorkspaceController::placeWindows(const Wor
         heldLines = &pane.lines;
         rememberDocument(*pane.documentWindow, *pane.app);
     }
+    heldLines = outer;
+}
 
+WorkspaceController::PlacementReport WorkspaceController::settlePassWindows(std::vector<PassPane>& panes,
+                                                                            std::vector<TrackedWindow>& tracked) {
+    std::vector<std::string>* const outer = heldLines;
     PlacementReport report;
-    std::vector<TrackedWindow> tracked;
     for (auto& pane : panes) {
         heldLines = &pane.lines;
         const ManagedPlacement placed =
@@ -179,14 +204,16 @@ WorkspaceController::PlacementReport WorkspaceController::placeWindows(const Wor
                 break;
         }
     }
-    heldLines = outer;
-    placingWorkspace.reset();
+    return report;
+}
 
+void WorkspaceController::recordPass(const Workspace& workspace, std::vector<TrackedWindow> tracked,
+                                     const std::vector<double>& effective) {
     if (auto* session = sessions.find(workspace.id)) {
         // The sizes the windows rest at once placed: a later resize is a change from these, and a
         // window that keeps a size of its own (a minimum, a refusal, its size hints) was not
         // resized by anyone when another window of the workspace moves.
-        auto& seen = drag.lastObservedWindowSizes[workspace.id];
+        auto& seen = drag.lastSeenSizes(workspace.id);
         for (const auto& window : tracked)
             if (const auto size = axController.sizeValue(window.element, ax::kSize))
                 seen[window.appID] = *size;
@@ -201,9 +228,6 @@ WorkspaceController::PlacementReport WorkspaceController::placeWindows(const Wor
         deferredChrome->ratios = chromeRatios;  // handed over once the chrome is up
     else if (auto* session = sessions.find(workspace.id))
         session->chrome->syncRatios(chromeRatios);
-    if (scheduleLearn) scheduleLearnAppMinimums(workspace.id);
-    if (!quiet) logPlacementDeviation(workspace, rects);
-    return report;
 }
 
 WorkspaceController::ManagedPlacement WorkspaceController::placeManagedWindow(const ManagedApp& app,

@@ -109,7 +109,7 @@ void WorkspaceController::tileWhenWindowsReady(const Uuid& workspaceID, int atte
         return;
     }
 
-    if (mainWindows > placedWindowCount) placeWindows(ws, true, true, true);
+    if (mainWindows > placedWindowCount) placeWindows(ws, true, true);
     const uint64_t chain = readinessChains[workspaceID];
     const int nextAttempt = launching ? attempt : attempt + 1;
     const int nextWaits = launching ? launchWaits + 1 : launchWaits;
@@ -122,7 +122,7 @@ void WorkspaceController::tileWhenWindowsReady(const Uuid& workspaceID, int atte
 }
 
 void WorkspaceController::tileAndReport(const Workspace& workspace) {
-    reportTile(workspace, placeWindows(workspace, false, true, true));
+    reportTile(workspace, placeWindows(workspace, false, true));
 }
 
 void WorkspaceController::reportTile(const Workspace& workspace, const PlacementReport& report,

@@ -39,11 +39,7 @@ void WorkspaceController::handleManagedWindowDestroyed(const AXElement& element)
     // is not a closed window: only an element the system no longer knows counts as gone.
     if (env.platform.accessibility->copyAttribute(element, ax::kRole).error != AXError::invalidUIElement) return;
 
-    // Whatever kept count of this window's drift goes with it, so it cannot pile up nor be
-    // inherited by a later window that gets the same element.
-    drift.driftChecksQueued.erase(element);
-    drift.driftCorrections.erase(element);
-    drift.driftGaveUp.erase(element);
+    drift.forget(element);
 
     for (const auto& id : sessions.keys()) {
         auto* session = sessions.find(id);
@@ -96,7 +92,7 @@ void WorkspaceController::reconcilePendingApps(const Uuid& workspaceID) {
 
     if (loadingWorkspaces.count(workspaceID) && !workspaceIsStillLoading(workspaceID)) {
         loadingWorkspaces.erase(workspaceID);
-        if (const auto latest = manager.workspace(workspaceID)) placeWindows(*latest, true, true, true);
+        if (const auto latest = manager.workspace(workspaceID)) placeWindows(*latest, true, true);
         notice->close();
         updateLoadingChrome(workspaceID);
         return;
@@ -107,7 +103,7 @@ void WorkspaceController::reconcilePendingApps(const Uuid& workspaceID) {
 }
 
 void WorkspaceController::reconcilePendingApp(Pid pid) {
-    if (isResurfacing || drag.isDraggingDivider || stage.stageManagerActive ||
+    if (isResurfacing || drag.isDraggingDivider() || stage.stageManagerActive ||
         !env.platform.accessibility->isProcessTrusted())
         return;
     const auto process = env.platform.applications->runningApplication(pid);

@@ -68,11 +68,10 @@ void WorkspaceController::unhideAppsTessaneHid(UnhideOccasion occasion) {
 }
 
 void WorkspaceController::flushPendingFramePersists() {
-    const auto pending = persistWorkItems;
+    const auto pending = persists.pending();
     if (pending.empty()) return;
-    for (const auto& [id, item] : pending) {
-        if (item) item->cancel();
-        persistWorkItems.erase(id);
+    for (const auto& id : pending) {
+        persists.cancel(id);
         const auto ws = manager.workspace(id);
         if (!ws) continue;  // deleted meanwhile: its save is dropped
         const auto* session = sessions.find(id);

@@ -45,11 +45,10 @@ bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
         appIDs.push_back(app.id);
         if (frames.back()) sizes[app.id] = frames.back()->size;
     }
-    const std::map<Uuid, Size> previous = std::exchange(drag.lastObservedWindowSizes[workspace.id], sizes);
-    const auto draggedIt = drag.changedUnderPointer.find(workspace.id);
-    const std::set<Uuid> dragged = draggedIt == drag.changedUnderPointer.end() ? std::set<Uuid>{} : draggedIt->second;
+    const std::map<Uuid, Size> previous = std::exchange(drag.lastSeenSizes(workspace.id), sizes);
+    const std::set<Uuid> dragged = drag.appsChangedUnderPointer(workspace.id);
 
-    if (const auto zoomed = zoomedPane(tiles, frames, appIDs, previous, dragged)) {
+    if (const auto zoomed = GestureRules::zoomedPane(tiles, frames, appIDs, previous, dragged)) {
         Log::line("[Tessane] Reflow declined for “" + workspace.name + "”: " + workspace.apps[*zoomed].displayName +
                   " looks zoomed, not resized — snapping it back instead.");
         return false;
@@ -71,7 +70,7 @@ bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
                 next.height() < smallest.height)
                 return true;
             adoptContainerFrame(workspace.id, next);
-            placeWindows(workspace, true, true, false);
+            placeWindows(workspace, true, false);
             scheduleDividerReconcile(workspace.id);
             return true;
         }
@@ -79,7 +78,7 @@ bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
             Workspace resplit = workspace;
             resplit.layout.ratios = reflow.ratios;
             manager.update(resplit);
-            placeWindows(resplit, true, true, false);
+            placeWindows(resplit, true, false);
             scheduleDividerReconcile(workspace.id);
             return true;
         }
@@ -90,8 +89,7 @@ bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
 GestureRules::WindowSizing WorkspaceController::paneWindowSizing(const Uuid& workspaceID, const Uuid& appID,
                                                                  const PaneWindow& window, const Rect& tile) {
     GestureRules::WindowSizing sizing;
-    if (const auto seen = drag.lastObservedWindowSizes.find(workspaceID); seen != drag.lastObservedWindowSizes.end())
-        if (const auto it = seen->second.find(appID); it != seen->second.end()) sizing.lastSeen = it->second;
+    sizing.lastSeen = drag.lastSeenSize(workspaceID, appID);
     // Most windows sit on their tiles and never need their size steps read.
     if (window.frame && !AXWindowController::sizeTaken(window.frame->size, tile.size, std::nullopt, kAtTileSize))
         sizing.increments = axController.sizeValue(window.element, ax::kResizeIncrements);

@@ -13,21 +13,12 @@
 #include "platform/Applications.h"
 #include "system/ExternalAppController.h"
 
-#include <limits>
-
 namespace tessane {
 
 namespace {
 constexpr double kActivationStep = 0.2;
 constexpr double kSequenceSettle = 0.3;  // from the end of the sequence to clearing isResurfacing
 constexpr double kStayedCheckDelay = 0.5;
-// How long a show's own activation counts as on its way: a window manager under load may report
-// it only after the user's next request (another show a moment later). A show or hide after
-// this has nothing of it to discount.
-constexpr double kShowActivationAnswer = 1;
-// How long, from the end of the hide's turn, the focus the window manager gives back after a
-// hide is awaited: it may be heard only after the user's next request (a show) is done.
-constexpr double kHandBackAnswer = 1;
 }  // namespace
 
 void WorkspaceController::resurfaceWorkspace(const Workspace& workspace, const std::optional<std::string>& triggeredBy) {
@@ -48,80 +39,24 @@ void WorkspaceController::resurfaceWorkspace(const Workspace& workspace, const s
 }
 
 void WorkspaceController::startRaiseSequence(const std::vector<RunningApplication>& apps, const Uuid& workspaceID) {
-    // The newer sequence is the one the user asked for last: the older one's later steps stand down.
-    const uint64_t generation = ++raiseSequence.generation;
-    raiseSequence.running = true;
-    raiseSequence.workspaceID = workspaceID;
-    raiseSequence.activated.clear();
+    const uint64_t generation = raise.start(workspaceID);
     isResurfacing = true;
     activateInSequence(apps, 0, workspaceID, generation);
 }
 
 void WorkspaceController::supersedeRaiseSequence() {
-    if (raiseSequence.running) {
-        ++raiseSequence.generation;
-        raiseSequence.running = false;
-        isResurfacing = false;
-    }
-    if (raiseSequence.activated.empty()) return;
-    // The window manager reports an activation a moment after it was asked for, and it is heard
-    // only once the work under way (the show) is done: those the sequence or show asked for still
-    // count as its own for as long as the sequence's own settle, from then.
-    raiseSequence.superseded = std::exchange(raiseSequence.activated, {});
-    constexpr TimeInterval kUntilDone = std::numeric_limits<TimeInterval>::infinity();
-    raiseSequence.supersededUntil = kUntilDone;
-    queue.post(lifetime.guard([this] {
-        if (raiseSequence.supersededUntil == kUntilDone) raiseSequence.supersededUntil = queue.now() + kSequenceSettle;
-    }));
-}
-
-void WorkspaceController::noteShowActivation(Pid pid, const Uuid& workspaceID) {
-    // The show superseded any sequence as it began; its activation stands in the sequence's place
-    // until it has had time to be reported.
-    const uint64_t generation = ++raiseSequence.generation;
-    raiseSequence.workspaceID = workspaceID;
-    raiseSequence.activated = {pid};
-    // An application an earlier request activated too is this show's now: its report can't be
-    // told from the earlier one's, and this show is the one the user asked for last.
-    raiseSequence.superseded.erase(pid);
-    queue.postAfter(kShowActivationAnswer, lifetime.guard([this, generation] {
-        if (generation == raiseSequence.generation) raiseSequence.activated.clear();
-    }));
-}
-
-void WorkspaceController::noteHideHandsFocusBack(const std::set<Pid>& hiddenPids) {
-    // Hides in a row (hide all) each take the focus from what the one before handed it to.
-    if (raiseSequence.handBackUntil <= queue.now()) raiseSequence.handBackFrom.clear();
-    raiseSequence.handBackFrom.insert(hiddenPids.begin(), hiddenPids.end());
-    constexpr TimeInterval kUntilDone = std::numeric_limits<TimeInterval>::infinity();
-    raiseSequence.handBackUntil = kUntilDone;
-    queue.post(lifetime.guard([this] {
-        if (raiseSequence.handBackUntil == kUntilDone) raiseSequence.handBackUntil = queue.now() + kHandBackAnswer;
-    }));
-}
-
-bool WorkspaceController::isFocusHandedBack(const RunningApplication& app) {
-    if (queue.now() >= raiseSequence.handBackUntil) return false;
-    // The hidden applications never get the focus back from the manager (a show may bring one
-    // forward), a show's own activation is the show's, and our own menus and windows move nothing.
-    if (raiseSequence.handBackFrom.count(app.pid) || raiseSequence.activated.count(app.pid) ||
-        app.bundleIdentifier == env.ownBundleIdentifier)
-        return false;
-    raiseSequence.handBackUntil = kDistantPast;  // one hand-back per hide
-    return true;
+    if (raise.supersede()) isResurfacing = false;
 }
 
 void WorkspaceController::activateInSequence(const std::vector<RunningApplication>& apps, size_t index,
                                              const Uuid& workspaceID, uint64_t generation) {
-    if (generation != raiseSequence.generation) return;  // superseded
+    if (!raise.isCurrent(generation)) return;  // superseded
     // A workspace hidden while its sequence runs ends the sequence: the next step would unhide an
     // application Tessane has just hidden and drop it from the ledger, so it would neither stay
     // hidden nor be given back at quit.
     if (index >= apps.size() || !sessions.contains(workspaceID)) {
         queue.postAfter(kSequenceSettle, lifetime.guard([this, workspaceID, generation] {
-            if (generation != raiseSequence.generation) return;
-            raiseSequence.running = false;
-            raiseSequence.activated.clear();  // heard by now: a later show has nothing of it to discount
+            if (!raise.finish(generation)) return;
             isResurfacing = false;
             pulseChromeGuard();
             queue.postAfter(kStayedCheckDelay, lifetime.guard([this, workspaceID] { checkAllWindowsStayed(workspaceID); }));
@@ -135,7 +70,7 @@ void WorkspaceController::activateInSequence(const std::vector<RunningApplicatio
     if (const auto current = applications.runningApplication(app.pid)) {
         if (current->isHidden) applications.unhide(app.pid);
         if (app.bundleIdentifier) hiddenApps.forget({*app.bundleIdentifier});
-        raiseSequence.activated.insert(app.pid);
+        raise.noteActivated(app.pid);
         applications.activate(app.pid);
 
         Accessibility& accessibility = *env.platform.accessibility;

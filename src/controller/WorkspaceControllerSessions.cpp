@@ -42,11 +42,11 @@ std::unique_ptr<WorkspaceController::WorkspaceSession> WorkspaceController::make
         pulseChromeGuard();
     });
     cb.onDividerDragBegan = lifetime.guard([this] {
-        drag.isDraggingDivider = true;
+        drag.setDraggingDivider(true);
         if (dividerSettleWorkItem) dividerSettleWorkItem->cancel();
     });
     cb.onDividerCommitted = lifetime.guard([this, id](const std::vector<double>& ratios) {
-        drag.isDraggingDivider = false;
+        drag.setDraggingDivider(false);
         commitDividerRatio(ratios, id);
     });
     return session;

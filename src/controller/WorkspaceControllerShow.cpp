@@ -230,7 +230,7 @@ void WorkspaceController::openMissingDocuments(const Workspace& ws, std::set<std
 // ------------------------------------------------------------------------ up
 
 void WorkspaceController::activateForShow(const std::optional<RunningApplication>& app, const Uuid& workspaceID) {
-    if (app && env.platform.applications->activate(app->pid)) noteShowActivation(app->pid, workspaceID);
+    if (app && env.platform.applications->activate(app->pid)) raise.noteShowActivation(app->pid, workspaceID);
 }
 
 void WorkspaceController::putShownWorkspaceUp(const Workspace& ws, TimeInterval start, const ShowLaunches& launches,
@@ -248,7 +248,7 @@ void WorkspaceController::putShownWorkspaceUp(const Workspace& ws, TimeInterval 
     if (const auto current = manager.workspace(id); opened && current && readyToTileAtOnce(opened->workspace)) {
         deferredChrome = DeferredChrome{id, std::nullopt};
         heldLines = &tileLines;
-        tiled = placeWindows(*current, false, true, true);
+        tiled = placeWindows(*current, false, true);
         heldLines = nullptr;
     }
     activateForShow(toActivate, id);

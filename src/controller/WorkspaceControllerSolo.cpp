@@ -115,7 +115,7 @@ void WorkspaceController::restoreFromSolo() {
     if (!id || !env.platform.accessibility->isProcessTrusted()) return;
     const auto ws = manager.workspace(*id);
     if (!ws) return;
-    placeWindows(*ws, false, true, true);
+    placeWindows(*ws, false, true);
     Log::line("[Tessane] Solo: restored split for workspace " + id->string() + ".");
 }
 

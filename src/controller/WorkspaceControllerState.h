@@ -14,29 +14,12 @@
 #include <vector>
 
 // WorkspaceController's private state, one small struct per concern that keeps several fields
-// together: the raise sequence, Stage Manager, drags, drift, the three-column memory and the
-// switcher. The controller holds one of each; nothing else does.
+// together: Stage Manager and the wait for window control. The controller holds one of each;
+// nothing else does.
 namespace tessane::workspace_controller {
 
 // Earlier than any time the main queue reports ("never" for the last-happened times).
 inline constexpr TimeInterval kDistantPast = -62135596800.0;  // year 1
-
-// The raise sequence under way (one at a time: a newer sequence, show or hide supersedes it),
-// and the applications a superseded one (or show) activated, whose activations may still be
-// on their way. `activated` also holds a show's own activation for a moment after the show.
-struct RaiseSequence {
-    uint64_t generation = 0;
-    bool running = false;
-    std::optional<Uuid> workspaceID;
-    std::set<Pid> activated;
-    std::set<Pid> superseded;
-    TimeInterval supersededUntil = kDistantPast;
-    // A hide of the workspace that held the focus makes the window manager hand it to a
-    // window of its choosing: the first activation of another application until
-    // `handBackUntil` is that hand-back, not the user's choice.
-    std::set<Pid> handBackFrom;
-    TimeInterval handBackUntil = kDistantPast;
-};
 
 struct StageManagerState {
     bool stageManagerActive = false;
@@ -45,36 +28,6 @@ struct StageManagerState {
     std::optional<GlobalInput::Token> stageManagerPointerMonitor;
 };
 
-struct DragState {
-    bool isDraggingDivider = false;
-    std::optional<Uuid> draggingWindowWorkspaceID;
-    std::optional<GlobalInput::Token> windowDragMouseUpMonitor;
-    std::map<Uuid, std::set<Uuid>> changedUnderPointer;
-    std::map<Uuid, std::map<Uuid, Size>> lastObservedWindowSizes;
-    // Every workspace a window change reached during the drag under way.
-    std::set<Uuid> dragTouchedWorkspaces;
-};
-
-struct DriftState {
-    std::set<AXElement> driftChecksQueued;
-    std::map<AXElement, std::vector<TimeInterval>> driftCorrections;
-    std::set<AXElement> driftGaveUp;
-};
-
-struct ThreeColumnsMemory {
-    std::map<Uuid, int> threeColumnsPasses;
-    std::map<Uuid, std::map<Uuid, double>> threeColumnsRefused;
-    std::map<Uuid, double> threeColumnsOperationWidth;
-    std::map<Uuid, double> threeColumnsFoldedAtWidth;
-    std::set<Uuid> threeColumnsTryingUnfold;
-    std::set<Uuid> threeColumnsFoldAnnounced;
-};
-
-struct SwitcherState {
-    std::vector<Uuid> switcherList;
-    int switcherIndex = 0;
-    std::vector<GlobalInput::Token> switcherFlagsMonitors;
-};
 
 // What waits for window control while the window manager is being replaced: the shows asked
 // meanwhile (in order, each workspace once) and whether the shown workspaces are placed again.

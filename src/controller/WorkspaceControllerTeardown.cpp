@@ -17,13 +17,6 @@ void cancel(std::shared_ptr<WorkItem>& item) {
     if (item) item->cancel();
     item.reset();
 }
-
-void cancel(std::map<Uuid, std::shared_ptr<WorkItem>>& items, const Uuid& id) {
-    auto it = items.find(id);
-    if (it == items.end()) return;
-    cancel(it->second);
-    items.erase(it);
-}
 }  // namespace
 
 void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistFrame) {
@@ -37,7 +30,7 @@ void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistF
     if (persistFrame)
         flushFramePersist(workspaceID);
     else
-        cancel(persistWorkItems, workspaceID);
+        persists.cancel(workspaceID);
 
     session->chrome->orderOut();
     // One tips card and one notice card serve every workspace: whatever they show goes too.
@@ -48,19 +41,15 @@ void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistF
     // in one slot for whichever workspace asked last: they are cancelled only when no other
     // workspace is shown (they can then only be this one's); otherwise they run and find this
     // workspace gone.
-    cancel(snapWorkItems, workspaceID);
-    cancel(learnWorkItems, workspaceID);
+    snaps.cancel(workspaceID);
+    learns.cancel(workspaceID);
     if (sessions.size() == 1) {
         cancel(enforceSnapWorkItem);
         cancel(dividerSettleWorkItem);
     }
 
-    if (drag.draggingWindowWorkspaceID == workspaceID) {
-        if (drag.windowDragMouseUpMonitor && env.input) env.input->removeMonitor(*drag.windowDragMouseUpMonitor);
-        drag.windowDragMouseUpMonitor.reset();
-        drag.draggingWindowWorkspaceID.reset();
-        session->chrome->hideDropPreview();
-    }
+    if (drag.draggingWorkspace() == workspaceID) session->chrome->hideDropPreview();
+    drag.forget(workspaceID);
     if (const auto ws = manager.workspace(workspaceID))
         for (const auto& app : ws->apps)
             if (const auto running = appController->runningApplication(app.bundleIdentifier))
@@ -70,9 +59,6 @@ void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistF
     sessions.take(workspaceID);  // the chrome goes with it
     paneCachePruneDue = true;
     publishShownWorkspaces();
-    drag.lastObservedWindowSizes.erase(workspaceID);
-    drag.changedUnderPointer.erase(workspaceID);
-    drag.dragTouchedWorkspaces.erase(workspaceID);
     stopStageManagerWatchesIfIdle();
     rebuildWindowObserver();
     if (sessions.empty() && guardTimer) {

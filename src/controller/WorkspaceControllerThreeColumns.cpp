@@ -18,22 +18,11 @@ namespace tessane {
 namespace {
 
 constexpr double kSlack = 24;
-constexpr double kFloor = 320;
-constexpr double kGutters = 12;
-constexpr double kUnfoldMove = 2;
-constexpr double kOperationMove = 1;
-constexpr double kRefusalScreenShare = 0.8;
 constexpr int kResplitPasses = 4;
 
 double innerWidth(const Rect& container) { return std::max(0.0, container.width() - 6); }
 
 }  // namespace
-
-void WorkspaceController::beginThreeColumnsOperation(const Uuid& workspaceID) {
-    columns.threeColumnsPasses[workspaceID] = 0;
-    columns.threeColumnsRefused.erase(workspaceID);
-    columns.threeColumnsTryingUnfold.erase(workspaceID);
-}
 
 namespace {
 // Brings a shown workspace's chrome up to the workspace's current geometry.
@@ -51,13 +40,7 @@ Workspace WorkspaceController::applyThreeColumnsFold(const Workspace& workspace,
                                                      bool force) {
     if (!isThreeColumns(workspace) || !workspace.layout.threeColumns->folded) return workspace;
     const double width = innerWidth(container.value_or(currentContainerAXRect(workspace)));
-    if (!force)
-        if (const auto it = columns.threeColumnsFoldedAtWidth.find(workspace.id);
-            it != columns.threeColumnsFoldedAtWidth.end() && std::abs(it->second - width) < kUnfoldMove)
-            return workspace;
-
-    beginThreeColumnsOperation(workspace.id);
-    columns.threeColumnsTryingUnfold.insert(workspace.id);
+    if (!columns.startUnfoldTrial(workspace.id, width, force)) return workspace;
     Workspace unfolded = workspace;
     unfolded.layout = workspace.layout.foldingThreeColumns(false);
     manager.update(unfolded);
@@ -78,69 +61,50 @@ bool WorkspaceController::solveThreeColumns(const Workspace& workspace) {
         if (const auto frame = paneWindowFrame(app)) measured.push_back(frame->width());
     if (rects.size() != 3 || measured.size() != 3) return true;
 
-    if (const auto it = columns.threeColumnsOperationWidth.find(id);
-        it != columns.threeColumnsOperationWidth.end() && std::abs(it->second - width) > kOperationMove) {
-        columns.threeColumnsRefused.erase(id);
-        columns.threeColumnsPasses[id] = 0;
-    }
-    columns.threeColumnsOperationWidth[id] = width;
-
-    const double screenWidth = [&] {
-        const auto visible = screenVisibleFrameAX(container);
-        return visible ? visible->width() : width;
-    }();
-    auto& refused = columns.threeColumnsRefused[id];
-    std::vector<double> planned, floors;
+    ThreeColumnsMemory::Pass pass{{}, measured, {}, width, width};
+    if (const auto visible = screenVisibleFrameAX(container)) pass.screenWidth = visible->width();
     for (size_t i = 0; i < 3; ++i) {
-        planned.push_back(rects[i].width());
-        const Uuid& appID = workspace.apps[i].id;
-        if (measured[i] > rects[i].width() + kSlack && measured[i] < kRefusalScreenShare * screenWidth)
-            refused[appID] = std::max(measured[i], refused.count(appID) ? refused[appID] : 0.0);
-        floors.push_back(refused.count(appID) ? refused[appID] : kFloor);
+        pass.planned.push_back(rects[i].width());
+        pass.appIDs.push_back(workspace.apps[i].id);
     }
-
-    const auto fit = fitThreeColumns(planned, measured, floors, width - kGutters, kSlack);
-    switch (fit.kind) {
-        case ThreeColumnsFit::Kind::fits:
-            if (columns.threeColumnsTryingUnfold.erase(id)) {
-                columns.threeColumnsFoldAnnounced.erase(id);
-                Log::line("[Tessane] ‘" + workspace.name + "’: all three fit side by side again.");
-                threeColumnsNotice(workspace, false);
-            }
+    const auto verdict = columns.judge(id, pass);
+    switch (verdict.kind) {
+        case ThreeColumnsMemory::Verdict::Kind::fits:
             return true;
 
-        case ThreeColumnsFit::Kind::cannotFit: {
-            const bool wasTrying = columns.threeColumnsTryingUnfold.erase(id) > 0;
-            const bool newlyAnnounced = columns.threeColumnsFoldAnnounced.insert(id).second;
-            columns.threeColumnsFoldedAtWidth[id] = width;
+        case ThreeColumnsMemory::Verdict::Kind::unfolded:
+            Log::line("[Tessane] ‘" + workspace.name + "’: all three fit side by side again.");
+            threeColumnsNotice(workspace, false);
+            return true;
+
+        case ThreeColumnsMemory::Verdict::Kind::fold: {
             Workspace folded = workspace;
             folded.layout = workspace.layout.foldingThreeColumns(true);
             manager.update(folded);
             Log::line("[Tessane] ‘" + workspace.name + "’: folded into 1 + 2 — the apps need " +
-                      wholePoints(floors[0] + floors[1] + floors[2]) + " of " + wholePoints(width - kGutters) +
-                      (wasTrying ? ", after trying" : "") + ".");
+                      wholePoints(verdict.need) + " of " + wholePoints(verdict.room) +
+                      (verdict.wasTrying ? ", after trying" : "") + ".");
             if (auto* session = sessions.find(id)) {
                 refreshChromeGeometry(*session->chrome, folded, appIcons(folded));
                 session->chrome->positionDividerPanels();
             }
-            if (newlyAnnounced) threeColumnsNotice(folded, true);
-            placeWindows(folded, true, true, false);
+            if (verdict.newlyAnnounced) threeColumnsNotice(folded, true);
+            placeWindows(folded, true, false);
             scheduleDividerReconcile(id);
             return true;
         }
 
-        case ThreeColumnsFit::Kind::resplit: {
-            const int pass = ++columns.threeColumnsPasses[id];
-            const auto& w = fit.widths;
+        case ThreeColumnsMemory::Verdict::Kind::resplit: {
+            const auto& w = verdict.widths;
             Workspace resplit = workspace;
             resplit.layout.ratios = std::vector<double>{w[0] / (width - 6), w[1] / (w[1] + w[2])};
             manager.update(resplit);
             Log::line("[Tessane] ‘" + workspace.name + "’: three columns re-split to [" + wholePoints(w[0]) + ", " +
-                      wholePoints(w[1]) + ", " + wholePoints(w[2]) + "] (pass " + std::to_string(pass) +
+                      wholePoints(w[1]) + ", " + wholePoints(w[2]) + "] (pass " + std::to_string(verdict.pass) +
                       ") — an app wouldn't go narrower than its own width.");
-            placeWindows(resplit, true, true, false);
+            placeWindows(resplit, true, false);
             // An application that keeps refusing must not drive endless re-tiling.
-            if (pass < kResplitPasses) scheduleDividerReconcile(id);
+            if (verdict.pass < kResplitPasses) scheduleDividerReconcile(id);
             return true;
         }
     }

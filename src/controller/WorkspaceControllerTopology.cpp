@@ -18,121 +18,136 @@
 
 namespace tessane {
 
+// What each shown workspace is judged against once the displays have settled.
+struct WorkspaceController::DisplaysSettled {
+    const std::optional<std::string>& previous;
+    const std::string& current;
+    bool reframed;
+    std::vector<Rect> screens;
+    Rect inUse;
+};
+
 void WorkspaceController::handleTopologyChange(const std::optional<std::string>& previous,
                                                const std::optional<std::string>& current, bool reframed) {
     cachedTopologyValid = false;
     notice->close();
     if (homeOfferRecheck) homeOfferRecheck->cancel();
     homeOfferRecheck.reset();
-
-    [&] {
-        if (!current) {
-            Log::line("[Tessane] Display set changed to none (every display detached / asleep) — nothing moved.");
-            return;
-        }
-        if (previous == current)
-            Log::line("[Tessane] Display set settled with new frames (scale, resolution or arrangement): " + *current +
-                      ". " + screensLogSummary());
-        else
-            Log::line("[Tessane] Display set settled: " + previous.value_or("unknown") + " → " + *current + ". " +
-                      screensLogSummary());
-        if (sessions.empty()) return;
-        refreshStageManagerState(false);
-
-        const auto screens = availableScreensVisibleAX();
-        const auto inUse = currentDisplayVisibleAX();
-        if (screens.empty() || !inUse) return;
-
-        std::vector<Uuid> order = sessions.keys();
-        std::stable_sort(order.begin(), order.end(), [this](const Uuid& a, const Uuid& b) {
-            return sessions.find(a)->frontOrder > sessions.find(b)->frontOrder;
-        });
-
-        std::vector<HomeOffer> offers;
-        for (const auto& id : order) {
-            const auto ws = manager.workspace(id);
-            const auto* session = sessions.find(id);
-            if (!ws || !session || !session->containerAXRect) continue;
-            const Rect frame = *session->containerAXRect;
-            const auto storedHome = ws->homeFrame(current);
-            const std::optional<Rect> home =
-                storedHome && isReachable(*storedHome, screens) ? storedHome : std::nullopt;
-            const std::string quoted = "“" + ws->name + "”";
-
-            if (!isReachable(frame, screens)) {
-                Rect target;
-                std::string reason;
-                bool recordHome = true;
-                if (home) {
-                    target = keptOnItsScreen(*home, screens);
-                    reason = "display gone — moved to this display set's home";
-                    recordHome = false;
-                } else if (const auto best = DisplayTopology::bestScreen(frame, screens)) {
-                    target = DisplayResolver::clamped(frame, *best, kMinimumContainer);
-                    reason = "unreachable where it sits — pulled back into view on its own display";
-                } else {
-                    target = DisplayResolver::clamped(frame, inUse->first, kMinimumContainer);
-                    reason = "display gone — no home for this display set, sheltered on the current display";
-                }
-                Log::line("[Tessane] Displays changed: " + quoted + " " + reason + " → " + rectLog(target) + ".");
-                moveShownWorkspace(id, target, recordHome);
-                continue;
-            }
-            // Where it stays, laid out again: at the same place and size in points, fitted onto
-            // its display when that has become too small for it, as a stored frame is at a show.
-            const Rect laidOut = reframed ? fittedOntoItsScreen(frame, screens).value_or(frame) : frame;
-            const auto layOutAgain = [&] {
-                if (!reframed) return;
-                Log::line("[Tessane] Displays changed: " + quoted +
-                          " stays; its display's frame changed (scale, resolution or arrangement) — laid out again at " +
-                          rectLog(laidOut) + ".");
-                moveShownWorkspace(id, laidOut, false);
-            };
-            // A home is a place on a display that came back: the same displays have none to offer.
-            if (home && previous != current) {
-                const Rect target = keptOnItsScreen(*home, screens);
-                if (DisplayTopology::isAt(frame, target)) {
-                    layOutAgain();
-                } else if (windowsAlreadyReturned(target, *ws)) {
-                    Log::line("[Tessane] Displays changed: " + quoted +
-                              " — the window manager already put its windows back on the returning display; following them to " +
-                              rectLog(target) + " instead of offering.");
-                    moveShownWorkspace(id, target, false);
-                } else {
-                    Log::line("[Tessane] Displays changed: " + quoted + " has a home at " + rectLog(target) +
-                              " on the returning display, windows still on the shelter display — offering to move it "
-                              "back.");
-                    offers.push_back({id, ws->name, target});
-                    layOutAgain();
-                }
-            } else if (!storedHome) {
-                Log::line("[Tessane] Displays changed: " + quoted +
-                          " stays (frame still usable; no home for this display set) — filing it as this display "
-                          "set's home.");
-                Workspace filed = *ws;
-                if (!filed.topologyFrames) filed.topologyFrames.emplace();
-                (*filed.topologyFrames)[*current] = RectModel::from(laidOut);
-                manager.update(filed);
-                layOutAgain();
-            } else {
-                layOutAgain();
-            }
-        }
-        // A tips card up across a change of scale is drawn again at the new one, beside its
-        // container where that now lies.
-        if (reframed && workspaceTips->hasPanel()) {
-            workspaceTips->close();
-            const auto active = manager.activeWorkspaceID().get();
-            if (const auto* shown = active ? sessions.find(*active) : nullptr)
-                workspaceTips->show(shown->chrome->containerCocoaRect());
-        }
-        if (!offers.empty()) {
-            presentHomeOffer(offers);
-            scheduleHomeOfferRecheck(offers);
-        }
-        pulseChromeGuard();
-    }();
+    followDisplays(previous, current, reframed);
     topologyFluxUntil = kDistantPast;
+}
+
+void WorkspaceController::followDisplays(const std::optional<std::string>& previous,
+                                         const std::optional<std::string>& current, bool reframed) {
+    if (!current) {
+        Log::line("[Tessane] Display set changed to none (every display detached / asleep) — nothing moved.");
+        return;
+    }
+    if (previous == current)
+        Log::line("[Tessane] Display set settled with new frames (scale, resolution or arrangement): " + *current +
+                  ". " + screensLogSummary());
+    else
+        Log::line("[Tessane] Display set settled: " + previous.value_or("unknown") + " → " + *current + ". " +
+                  screensLogSummary());
+    if (sessions.empty()) return;
+    refreshStageManagerState(false);
+
+    const auto screens = availableScreensVisibleAX();
+    const auto inUse = currentDisplayVisibleAX();
+    if (screens.empty() || !inUse) return;
+    const DisplaysSettled settled{previous, *current, reframed, screens, inUse->first};
+
+    std::vector<Uuid> order = sessions.keys();
+    std::stable_sort(order.begin(), order.end(), [this](const Uuid& a, const Uuid& b) {
+        return sessions.find(a)->frontOrder > sessions.find(b)->frontOrder;
+    });
+    std::vector<HomeOffer> offers;
+    for (const auto& id : order) followDisplays(settled, id, offers);
+
+    // A tips card up across a change of scale is drawn again at the new one, beside its
+    // container where that now lies.
+    if (reframed && workspaceTips->hasPanel()) {
+        workspaceTips->close();
+        const auto active = manager.activeWorkspaceID().get();
+        if (const auto* shown = active ? sessions.find(*active) : nullptr)
+            workspaceTips->show(shown->chrome->containerCocoaRect());
+    }
+    if (!offers.empty()) {
+        presentHomeOffer(offers);
+        scheduleHomeOfferRecheck(offers);
+    }
+    pulseChromeGuard();
+}
+
+void WorkspaceController::followDisplays(const DisplaysSettled& settled, const Uuid& id,
+                                         std::vector<HomeOffer>& offers) {
+    const auto ws = manager.workspace(id);
+    const auto* session = sessions.find(id);
+    if (!ws || !session || !session->containerAXRect) return;
+    const Rect frame = *session->containerAXRect;
+    const auto& screens = settled.screens;
+    const auto storedHome = ws->homeFrame(settled.current);
+    const std::optional<Rect> home = storedHome && isReachable(*storedHome, screens) ? storedHome : std::nullopt;
+    const std::string quoted = "“" + ws->name + "”";
+
+    if (!isReachable(frame, screens)) {
+        Rect target;
+        std::string reason;
+        bool recordHome = true;
+        if (home) {
+            target = keptOnItsScreen(*home, screens);
+            reason = "display gone — moved to this display set's home";
+            recordHome = false;
+        } else if (const auto best = DisplayTopology::bestScreen(frame, screens)) {
+            target = DisplayResolver::clamped(frame, *best, kMinimumContainer);
+            reason = "unreachable where it sits — pulled back into view on its own display";
+        } else {
+            target = DisplayResolver::clamped(frame, settled.inUse, kMinimumContainer);
+            reason = "display gone — no home for this display set, sheltered on the current display";
+        }
+        Log::line("[Tessane] Displays changed: " + quoted + " " + reason + " → " + rectLog(target) + ".");
+        moveShownWorkspace(id, target, recordHome);
+        return;
+    }
+    // Where it stays, laid out again: at the same place and size in points, fitted onto
+    // its display when that has become too small for it, as a stored frame is at a show.
+    const Rect laidOut = settled.reframed ? fittedOntoItsScreen(frame, screens).value_or(frame) : frame;
+    const auto layOutAgain = [&] {
+        if (!settled.reframed) return;
+        Log::line("[Tessane] Displays changed: " + quoted +
+                  " stays; its display's frame changed (scale, resolution or arrangement) — laid out again at " +
+                  rectLog(laidOut) + ".");
+        moveShownWorkspace(id, laidOut, false);
+    };
+    // A home is a place on a display that came back: the same displays have none to offer.
+    if (home && settled.previous != settled.current) {
+        const Rect target = keptOnItsScreen(*home, screens);
+        if (DisplayTopology::isAt(frame, target)) {
+            layOutAgain();
+        } else if (windowsAlreadyReturned(target, *ws)) {
+            Log::line("[Tessane] Displays changed: " + quoted +
+                      " — the window manager already put its windows back on the returning display; following them to " +
+                      rectLog(target) + " instead of offering.");
+            moveShownWorkspace(id, target, false);
+        } else {
+            Log::line("[Tessane] Displays changed: " + quoted + " has a home at " + rectLog(target) +
+                      " on the returning display, windows still on the shelter display — offering to move it "
+                      "back.");
+            offers.push_back({id, ws->name, target});
+            layOutAgain();
+        }
+    } else if (!storedHome) {
+        Log::line("[Tessane] Displays changed: " + quoted +
+                  " stays (frame still usable; no home for this display set) — filing it as this display "
+                  "set's home.");
+        Workspace filed = *ws;
+        if (!filed.topologyFrames) filed.topologyFrames.emplace();
+        (*filed.topologyFrames)[settled.current] = RectModel::from(laidOut);
+        manager.update(filed);
+        layOutAgain();
+    } else {
+        layOutAgain();
+    }
 }
 
 }  // namespace tessane

@@ -75,14 +75,6 @@ struct ResolvedWindow {
     bool operator==(const ResolvedWindow&) const = default;
 };
 
-// The three-column fit solver's answer.
-struct ThreeColumnsFit {
-    enum class Kind { fits, cannotFit, resplit };
-    Kind kind = Kind::fits;
-    std::vector<double> widths;  // resplit only
-    bool operator==(const ThreeColumnsFit&) const = default;
-};
-
 // Who is in front of a container's region.
 enum class RegionFront { ownInFront, foreignInFront, inconclusive };
 

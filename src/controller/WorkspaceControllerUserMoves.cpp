@@ -42,7 +42,7 @@ bool buttonDown(const GlobalInput* input) { return input && input->isMouseButton
 
 void WorkspaceController::handleManagedWindowChangedByUser(const Uuid& workspaceID,
                                                            const std::optional<AXElement>& movedWindow) {
-    if (placementGuardCount != 0 || isResurfacing || drag.isDraggingDivider) return;
+    if (placementGuardCount != 0 || isResurfacing || drag.isDraggingDivider()) return;
     if (soloState && soloState->workspaceID == workspaceID) return;
     auto* session = sessions.find(workspaceID);
     if (!session || !session->chrome->isVisible()) return;
@@ -50,14 +50,14 @@ void WorkspaceController::handleManagedWindowChangedByUser(const Uuid& workspace
     if (buttonDown(env.input) && movedWindow)
         for (const auto& tracked : session->elements)
             if (tracked.element == *movedWindow) {
-                drag.changedUnderPointer[workspaceID].insert(tracked.appID);
+                drag.noteChangedUnderPointer(workspaceID, tracked.appID);
                 break;
             }
 
     beginWindowDrag(workspaceID);
     // Noted even when another workspace's drag is under way, so its finish puts this one's
     // shields and preview right as well.
-    drag.dragTouchedWorkspaces.insert(workspaceID);
+    drag.noteTouched(workspaceID);
     updateDropPreview(workspaceID, movedWindow);
 
     if (enforceSnapWorkItem) enforceSnapWorkItem->cancel();
@@ -67,8 +67,11 @@ void WorkspaceController::handleManagedWindowChangedByUser(const Uuid& workspace
 }
 
 void WorkspaceController::beginWindowDrag(const Uuid& workspaceID) {
-    if (drag.draggingWindowWorkspaceID) return;
-    drag.draggingWindowWorkspaceID = workspaceID;
+    const bool begun = drag.begin(workspaceID, lifetime.guard([this](const Uuid& dragged) {
+        if (enforceSnapWorkItem) enforceSnapWorkItem->cancel();
+        finishWindowDrag(dragged);
+    }));
+    if (!begun) return;
     if (auto* session = sessions.find(workspaceID)) {
         session->chrome->paneMat().setShieldsHidden(true);
         if (!session->chrome->dividersHidden()) {
@@ -76,13 +79,6 @@ void WorkspaceController::beginWindowDrag(const Uuid& workspaceID) {
             session->chrome->positionDividerPanels();
         }
     }
-    if (!env.input) return;
-    drag.windowDragMouseUpMonitor =
-        env.input->addGlobalMonitor(GlobalInput::kLeftMouseUp, lifetime.guard([this](const GlobalInput::Event&) {
-            if (!drag.draggingWindowWorkspaceID) return;
-            if (enforceSnapWorkItem) enforceSnapWorkItem->cancel();
-            finishWindowDrag(*drag.draggingWindowWorkspaceID);
-        }));
 }
 
 void WorkspaceController::updateDropPreview(const Uuid& workspaceID, const std::optional<AXElement>& movedWindow) {
@@ -128,20 +124,14 @@ void WorkspaceController::updateDropPreview(const Uuid& workspaceID, const std::
 }
 
 void WorkspaceController::finishWindowDrag(const Uuid& workspaceID) {
-    if (drag.windowDragMouseUpMonitor) {
-        if (env.input) env.input->removeMonitor(*drag.windowDragMouseUpMonitor);
-        drag.windowDragMouseUpMonitor.reset();
-    }
-    drag.draggingWindowWorkspaceID.reset();
-    std::set<Uuid> touched = std::move(drag.dragTouchedWorkspaces);
-    drag.dragTouchedWorkspaces.clear();
+    std::set<Uuid> touched = drag.finish();
     touched.insert(workspaceID);
     for (const auto& id : touched) {
         restoreDividerVisibility(id);
         if (auto* session = sessions.find(id)) session->chrome->hideDropPreview();
     }
     performEnforceSnap(workspaceID);
-    drag.changedUnderPointer.erase(workspaceID);
+    drag.forgetChangedUnderPointer(workspaceID);
 }
 
 void WorkspaceController::restoreDividerVisibility(const Uuid& workspaceID) {
@@ -177,7 +167,7 @@ void WorkspaceController::performEnforceSnap(const Uuid& workspaceID) {
     }
     if (swapPanesIfWindowDroppedInAnother(*ws)) return;
     if (reflowFromUserResize(*ws)) return;
-    placeWindows(*ws, true, true, true);
+    placeWindows(*ws, true, true);
 }
 
 bool WorkspaceController::managedWindowDeviatesFromExpected(const Workspace& workspace) {
@@ -214,7 +204,7 @@ bool WorkspaceController::swapPanesIfWindowDroppedInAnother(const Workspace& wor
                                  : GestureRules::WindowSizing{});
     }
     const auto swap =
-        paneSwap(tiles, frames, sizings, pointerAX(env.input, *env.platform.screens), kMoveTolerance, kOffTile);
+        GestureRules::paneSwap(tiles, frames, sizings, pointerAX(env.input, *env.platform.screens), kMoveTolerance, kOffTile);
     if (!swap) return false;
     const auto [source, target] = *swap;
 
@@ -224,7 +214,7 @@ bool WorkspaceController::swapPanesIfWindowDroppedInAnother(const Workspace& wor
     storeOwnPaneEdit(swapped);
     Log::line("[Tessane] Swapped panes in “" + workspace.name + "”: " + workspace.apps[source].displayName + " ⇄ " +
               workspace.apps[target].displayName + ".");
-    placeWindows(swapped, true, true, true);
+    placeWindows(swapped, true, true);
 
     // Each of the two panes confirms with the application that now sits in it.
     const auto swappedTiles = tileRects(swapped).second;

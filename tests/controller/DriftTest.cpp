@@ -24,7 +24,7 @@ TEST(DriftAllowance, FewerThanTwoCorrectionsInTheLastTenSecondsAllowAnother) {
         {{80, 85, 99}, 100, true},    // old ones never count
         {{105, 106}, 100, false},     // a date after now counts as recent
     };
-    for (const auto& c : cases) EXPECT_EQ(WorkspaceController::mayCorrectDrift(c.previous, c.now), c.allowed);
+    for (const auto& c : cases) EXPECT_EQ(DriftMemory::mayCorrect(c.previous, c.now), c.allowed);
 }
 
 // Notes and Mail tiled; the guard is kept out of these stories.
@@ -102,7 +102,7 @@ TEST_F(Drift, ManyMoveReportsWithinTheGuardGiveOneCheck) {
         notes.moveTo({600.0 + i, 400});
         s.advance(0.05);
     }
-    EXPECT_EQ(s.probe().driftState().driftChecksQueued.size(), 1u);
+    EXPECT_EQ(s.probe().drift().checksQueued(), 1u);
     s.probe().setPlacementGuardCount(0);
     // The user holds the window by its title bar: theirs, until they let go.
     s.input.buttonDown = true;
@@ -163,7 +163,7 @@ TEST_F(Drift, TheDeferredCheckDoesNothingOnceTheControllerIsGone) {
     s.probe().setPlacementGuardCount(1);
     s.window("Notes").moveTo({600, 400});
     s.drain();
-    ASSERT_EQ(s.probe().driftState().driftChecksQueued.size(), 1u);
+    ASSERT_EQ(s.probe().drift().checksQueued(), 1u);
     s.stop();
     s.advance(1);  // the queued check finds no controller and does nothing
     EXPECT_EQ(s.window("Notes").position(), Point(600, 400));

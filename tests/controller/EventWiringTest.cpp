@@ -19,7 +19,7 @@ protected:
     // Each change the user-change handling takes up begins a window drag (ended by the check
     // 0.2 s later), which hides the click shields.
     size_t userChanges() const { return s.chrome(ws.id).count("setShieldsHidden(true)"); }
-    size_t driftChecks() { return s.probe().driftState().driftChecksQueued.size(); }
+    size_t driftChecks() { return s.probe().drift().checksQueued(); }
 };
 
 TEST_F(EventWiring, AMoveOfATiledWindowGoesToTheUserChangeHandling) {

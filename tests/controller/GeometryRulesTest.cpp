@@ -5,7 +5,7 @@
 namespace tessane::testing {
 namespace {
 
-using Fit = WorkspaceController::ThreeColumnsFit;
+using Fit = ThreeColumnsMemory::Fit;
 using Kind = Fit::Kind;
 
 struct FitCase {
@@ -31,13 +31,13 @@ TEST(ThreeColumnFit, Table) {
         {"room after locking", even, {500, 400, 400}, floors, 1400, {Kind::resplit, {500, 400, 400}}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(WorkspaceController::fitThreeColumns(c.columns, c.actual, c.floors, c.available, 24), c.expected)
+        EXPECT_EQ(ThreeColumnsMemory::fit(c.columns, c.actual, c.floors, c.available, 24), c.expected)
             << c.name;
 }
 
 TEST(ThreeColumnFit, ADonorWithLittleRoomGivesWhatItHasAndTheNextRoundTakesTheRest) {
     // Column 1 can give 1 pt, column 2 plenty: the second round hands the remainder to column 2.
-    EXPECT_EQ(WorkspaceController::fitThreeColumns({700, 321, 900}, {900, 321, 900}, {320, 320, 320}, 1600, 24),
+    EXPECT_EQ(ThreeColumnsMemory::fit({700, 321, 900}, {900, 321, 900}, {320, 320, 320}, 1600, 24),
               (Fit{Kind::resplit, {900, 320, 380}}));
 }
 

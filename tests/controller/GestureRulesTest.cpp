@@ -18,7 +18,7 @@ const std::vector<Rect> kPanes{{43, 63, 594, 694}, {643, 63, 594, 694}};
 
 std::optional<std::pair<int, int>> swap(std::vector<std::optional<Rect>> frames, std::optional<Point> pointer,
                                         const std::vector<GestureRules::WindowSizing>& sizings = {}) {
-    return WorkspaceController::paneSwap(kPanes, frames, sizings, pointer, 12, 8);
+    return GestureRules::paneSwap(kPanes, frames, sizings, pointer, 12, 8);
 }
 
 TEST(PaneSwap, TheWindowLandsInThePaneUnderThePointerOrItsCentre) {
@@ -47,20 +47,20 @@ TEST(PaneSwap, ResizesTwoMovedWindowsAndSmallMovesAreNoDrop) {
     EXPECT_EQ(swap({kPanes[0].offsetBy(560, 0), kPanes[1].offsetBy(-20, 0)}, over), std::nullopt);
     EXPECT_EQ(swap({kPanes[0].offsetBy(12, 12), kPanes[1]}, over), std::nullopt);       // within 12 pt
     EXPECT_EQ(swap({kPanes[0].offsetBy(560, 0), std::nullopt}, over), (std::pair{0, 1}));  // unreadable
-    EXPECT_EQ(WorkspaceController::paneSwap({kPanes[0]}, {kPanes[0]}, {}, over, 12, 8), std::nullopt);
+    EXPECT_EQ(GestureRules::paneSwap({kPanes[0]}, {kPanes[0]}, {}, over, 12, 8), std::nullopt);
 }
 
 TEST(ZoomedPane, OnlyAnUndraggedChangedWindowOverMostOfTheWorkspace) {
     const Uuid a = Uuid::random(), b = Uuid::random();
     const Rect zoomed{0, 25, 1440, 875};
     const std::vector<std::optional<Rect>> frames{kPanes[0], zoomed};
-    EXPECT_EQ(WorkspaceController::zoomedPane(kPanes, frames, {a, b}, {}, {}), 1);
-    EXPECT_EQ(WorkspaceController::zoomedPane(kPanes, frames, {a, b}, {}, {b}), std::nullopt);  // by the pointer
-    EXPECT_EQ(WorkspaceController::zoomedPane(kPanes, frames, {a, b}, {{b, {1441, 874}}}, {}), std::nullopt);
-    EXPECT_EQ(WorkspaceController::zoomedPane(kPanes, frames, {a, b}, {{b, {1437, 875}}}, {}), 1);
-    EXPECT_EQ(WorkspaceController::zoomedPane(kPanes, {kPanes[0], Rect{643, 63, 800, 694}}, {a, b}, {}, {}),
+    EXPECT_EQ(GestureRules::zoomedPane(kPanes, frames, {a, b}, {}, {}), 1);
+    EXPECT_EQ(GestureRules::zoomedPane(kPanes, frames, {a, b}, {}, {b}), std::nullopt);  // by the pointer
+    EXPECT_EQ(GestureRules::zoomedPane(kPanes, frames, {a, b}, {{b, {1441, 874}}}, {}), std::nullopt);
+    EXPECT_EQ(GestureRules::zoomedPane(kPanes, frames, {a, b}, {{b, {1437, 875}}}, {}), 1);
+    EXPECT_EQ(GestureRules::zoomedPane(kPanes, {kPanes[0], Rect{643, 63, 800, 694}}, {a, b}, {}, {}),
               std::nullopt);
-    EXPECT_EQ(WorkspaceController::zoomedPane(kPanes, {kPanes[0]}, {a, b}, {}, {}), std::nullopt);
+    EXPECT_EQ(GestureRules::zoomedPane(kPanes, {kPanes[0]}, {a, b}, {}, {}), std::nullopt);
 }
 
 ResizeReflow reflow(std::vector<std::optional<Rect>> frames, std::vector<double> stored = {},
@@ -187,12 +187,12 @@ TEST(DividerFixes, LaterDividersSeeTheEarlierFixes) {
 
 TEST(MinimumSamples, PlausibleMinimumsOnly) {
     const Rect screen{0, 25, 1440, 875};
-    EXPECT_TRUE(WorkspaceController::isObservableMinSample({100, 100, 700, 600}, screen, 4));
-    EXPECT_FALSE(WorkspaceController::isObservableMinSample({0, 25, 1436, 871}, screen, 4));  // fills it
-    EXPECT_TRUE(WorkspaceController::isObservableMinSample({0, 25, 1435, 875}, screen, 4));
-    EXPECT_FALSE(WorkspaceController::isObservableMinSample({0, 25, 1441, 100}, screen, 4));
-    EXPECT_FALSE(WorkspaceController::isObservableMinSample({2000, 25, 100, 100}, screen, 4));
-    EXPECT_FALSE(WorkspaceController::isObservableMinSample({0, 25, 0, 100}, screen, 4));
+    EXPECT_TRUE(GestureRules::isObservableMinSample({100, 100, 700, 600}, screen, 4));
+    EXPECT_FALSE(GestureRules::isObservableMinSample({0, 25, 1436, 871}, screen, 4));  // fills it
+    EXPECT_TRUE(GestureRules::isObservableMinSample({0, 25, 1435, 875}, screen, 4));
+    EXPECT_FALSE(GestureRules::isObservableMinSample({0, 25, 1441, 100}, screen, 4));
+    EXPECT_FALSE(GestureRules::isObservableMinSample({2000, 25, 100, 100}, screen, 4));
+    EXPECT_FALSE(GestureRules::isObservableMinSample({0, 25, 0, 100}, screen, 4));
 
     const Size visible{1440, 875};
     EXPECT_TRUE(GestureRules::withinMinimumCap(LayoutType::leftRightSplit, {901, 100}, visible, 2));

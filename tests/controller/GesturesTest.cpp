@@ -191,7 +191,7 @@ TEST_F(Gestures, ADragAcrossTwoWorkspacesPutsBackTheShieldsOfBoth) {
     EXPECT_FALSE(write.dividersHidden);
     EXPECT_FALSE(other.shieldsHidden);
     EXPECT_GE(write.count("hideDropPreview"), 1u);
-    EXPECT_TRUE(s.probe().dragState().dragTouchedWorkspaces.empty());
+    EXPECT_FALSE(s.probe().drag().touchedAny());
 }
 
 // ------------------------------------------------------------------------------ reflow

@@ -100,15 +100,16 @@ TEST_F(Reconcile, AClosedWindowTakesItsDriftBookkeepingWithIt) {
     s.launchApp("Mail");
     show({"Notes", "Mail"});
     const AXElement notes = s.window("Notes").element();
-    auto& drift = s.probe().driftState();
-    drift.driftChecksQueued.insert(notes);
-    drift.driftCorrections[notes] = {s.sim.mainQueue.now()};
-    drift.driftGaveUp.insert(notes);
+    auto& drift = s.probe().drift();
+    const TimeInterval now = s.sim.mainQueue.now();
+    drift.queueCheck(notes);
+    drift.judge(notes, now);
+    drift.judge(notes, now);
+    ASSERT_EQ(drift.judge(notes, now), DriftMemory::Verdict::giveUp);
     s.window("Notes").close();
     s.advance(0.1);
-    EXPECT_TRUE(drift.driftChecksQueued.empty());
-    EXPECT_TRUE(drift.driftCorrections.empty());
-    EXPECT_TRUE(drift.driftGaveUp.empty());
+    EXPECT_EQ(drift.checksQueued(), 0u);
+    EXPECT_EQ(drift.judge(notes, now), DriftMemory::Verdict::putBack);  // neither its count nor its giving up kept
 }
 
 TEST_F(Reconcile, AWindowAppearingAfter1300msIsAdoptedWhileTheSweepRuns) {

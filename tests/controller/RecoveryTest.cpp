@@ -215,7 +215,7 @@ TEST(QuitHousekeeping, FlushWritesOnlyTheShownWorkspacesWithAPendingSave) {
     auto p = s.probe();
     std::vector<std::shared_ptr<WorkItem>> items;
     for (const auto* ws : {&write, &listen, &gone})
-        items.push_back(p.persistWorkItems()[ws->id] = s.sim.mainQueue.postAfter(0.5, [] {}));
+        items.push_back(p.persists().schedule(ws->id, 0.5, [] {}));
     p.session(listen.id)->containerAXRect.reset();  // nothing to write for it
     s.manager->deleteWorkspace(gone.id);
     s.clearLog();
@@ -224,7 +224,7 @@ TEST(QuitHousekeeping, FlushWritesOnlyTheShownWorkspacesWithAPendingSave) {
 
     EXPECT_EQ(s.log(), (Lines{"[Tessane] Flushed 3 pending container-frame save(s) on quit."}));
     for (auto& item : items) EXPECT_TRUE(item->isCancelled());
-    EXPECT_TRUE(p.persistWorkItems().empty());
+    EXPECT_TRUE(p.persists().pending().empty());
     const auto topology = p.currentTopology();
     ASSERT_TRUE(topology);
     const auto stored = s.workspace(write.id);

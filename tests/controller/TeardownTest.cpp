@@ -65,18 +65,19 @@ TEST_F(Teardown, ClearsOnlyTheTornDownWorkspacesBookkeepingAndWork) {
     p.loadingWorkspaces() = {write.id, listen.id};
     p.tidiedChoosers() = {s.pid("Notes"), s.pid("Music")};
     p.setSoloState(WorkspaceController::SoloState{write.id, write.apps[0].id});
-    auto writeSnap = p.snapWorkItems()[write.id] = pending();
-    auto listenSnap = p.snapWorkItems()[listen.id] = pending();
-    auto writeLearn = p.learnWorkItems()[write.id] = pending();
-    auto listenLearn = p.learnWorkItems()[listen.id] = pending();
-    auto writePersist = p.persistWorkItems()[write.id] = pending();
-    auto listenPersist = p.persistWorkItems()[listen.id] = pending();
+    auto writeSnap = p.snaps().schedule(write.id, 10, [] {});
+    auto listenSnap = p.snaps().schedule(listen.id, 10, [] {});
+    auto writeLearn = p.learns().schedule(write.id, 10, [] {});
+    auto listenLearn = p.learns().schedule(listen.id, 10, [] {});
+    auto writePersist = p.persists().schedule(write.id, 10, [] {});
+    auto listenPersist = p.persists().schedule(listen.id, 10, [] {});
     auto enforce = p.enforceSnapWorkItem() = pending();
     auto settle = p.dividerSettleWorkItem() = pending();
-    p.dragState().lastObservedWindowSizes[write.id][write.apps[0].id] = Size(800, 600);
-    p.dragState().lastObservedWindowSizes[listen.id][listen.apps[0].id] = Size(800, 600);
-    p.dragState().changedUnderPointer[write.id] = {write.apps[0].id};
-    p.threeColumnsMemory().threeColumnsPasses[write.id] = 2;
+    p.drag().lastSeenSizes(write.id)[write.apps[0].id] = Size(800, 600);
+    p.drag().lastSeenSizes(listen.id)[listen.apps[0].id] = Size(800, 600);
+    p.drag().noteChangedUnderPointer(write.id, write.apps[0].id);
+    const ThreeColumnsMemory::Pass refusedPass{{400, 400, 400}, {500, 400, 400}, {Uuid::random(), Uuid::random(), Uuid::random()}, 1212, 2000};
+    for (int pass = 0; pass < 2; ++pass) p.threeColumns().judge(write.id, refusedPass);
     s.tips->hasPanel = true;
     s.notice->hasPanel = true;
     const auto generation = p.placementGeneration();
@@ -94,18 +95,18 @@ TEST_F(Teardown, ClearsOnlyTheTornDownWorkspacesBookkeepingAndWork) {
     EXPECT_TRUE(writeSnap->isCancelled());
     EXPECT_TRUE(writeLearn->isCancelled());
     EXPECT_TRUE(writePersist->isCancelled());
-    EXPECT_EQ(p.persistWorkItems().count(write.id), 0u);
-    EXPECT_EQ(p.snapWorkItems().count(write.id), 0u);
+    EXPECT_FALSE(p.persists().isPending(write.id));
+    EXPECT_FALSE(p.snaps().isPending(write.id));
     // Another workspace's pending work goes on.
     EXPECT_FALSE(listenSnap->isCancelled());
     EXPECT_FALSE(listenLearn->isCancelled());
     EXPECT_FALSE(listenPersist->isCancelled());
     EXPECT_FALSE(enforce->isCancelled());
     EXPECT_FALSE(settle->isCancelled());
-    EXPECT_EQ(p.dragState().lastObservedWindowSizes.count(write.id), 0u);
-    EXPECT_EQ(p.dragState().lastObservedWindowSizes.count(listen.id), 1u);
-    EXPECT_EQ(p.dragState().changedUnderPointer.count(write.id), 0u);
-    EXPECT_EQ(p.threeColumnsMemory().threeColumnsPasses[write.id], 2);  // kept for the next show
+    EXPECT_EQ(p.drag().lastSeenSize(write.id, write.apps[0].id), std::nullopt);
+    EXPECT_EQ(p.drag().lastSeenSize(listen.id, listen.apps[0].id), Size(800, 600));
+    EXPECT_TRUE(p.drag().appsChangedUnderPointer(write.id).empty());
+    EXPECT_EQ(p.threeColumns().passes(write.id), 2);  // kept for the next show
     EXPECT_EQ(p.placementGeneration(), generation + 1);
     EXPECT_EQ(s.chrome(write.id).calls.back(), "orderOut");
     EXPECT_TRUE(s.chrome(write.id).destroyed);
@@ -128,17 +129,15 @@ TEST_F(Teardown, KeepingTheFrameWritesItsPendingSave) {
 
 TEST_F(Teardown, AWindowDragInTheWorkspaceEnds) {
     auto p = s.probe();
-    p.dragState().draggingWindowWorkspaceID = listen.id;
-    p.dragState().windowDragMouseUpMonitor = s.input.addGlobalMonitor(GlobalInput::kLeftMouseUp, [](auto&) {});
+    p.drag().begin(listen.id, [](const Uuid&) {});
     const size_t monitors = s.input.liveMonitors();
 
     p.tearDownSession(write.id, true);  // another workspace's drag goes on
-    EXPECT_EQ(p.dragState().draggingWindowWorkspaceID, listen.id);
+    EXPECT_EQ(p.drag().draggingWorkspace(), listen.id);
     EXPECT_EQ(s.input.liveMonitors(), monitors);
 
     p.tearDownSession(listen.id, true);
-    EXPECT_EQ(p.dragState().draggingWindowWorkspaceID, std::nullopt);
-    EXPECT_EQ(p.dragState().windowDragMouseUpMonitor, std::nullopt);
+    EXPECT_EQ(p.drag().draggingWorkspace(), std::nullopt);
     EXPECT_EQ(s.input.liveMonitors(), monitors - 1);
     EXPECT_EQ(s.chrome(listen.id).count("hideDropPreview"), 1u);
 }

@@ -61,21 +61,21 @@ struct WorkspaceControllerProbe {
     auto& ownChooserWindowIDs() { return c.ownChooserWindowIDs; }
     auto& loadingWorkspaces() { return c.loadingWorkspaces; }
     auto& tidiedChoosers() { return c.tidiedChoosers; }
-    auto& persistWorkItems() { return c.persistWorkItems; }
-    auto& snapWorkItems() { return c.snapWorkItems; }
-    auto& learnWorkItems() { return c.learnWorkItems; }
+    PendingPerWorkspace& persists() { return c.persists; }
+    PendingPerWorkspace& snaps() { return c.snaps; }
+    PendingPerWorkspace& learns() { return c.learns; }
     auto& enforceSnapWorkItem() { return c.enforceSnapWorkItem; }
     auto& dividerSettleWorkItem() { return c.dividerSettleWorkItem; }
     auto& unhideSettleWorkItem() { return c.unhideSettleWorkItem; }
-    auto& dragState() { return c.drag; }
-    auto& threeColumnsMemory() { return c.columns; }
-    auto& driftState() { return c.drift; }
+    WindowDrag& drag() { return c.drag; }
+    ThreeColumnsMemory& threeColumns() { return c.columns; }
+    DriftMemory& drift() { return c.drift; }
     const std::optional<std::string>& lastForeignWindow() const { return c.lastForeignWindow; }
     bool homeOfferRecheckPending() const { return c.homeOfferRecheck && !c.homeOfferRecheck->isCancelled(); }
     bool isResurfacing() const { return c.isResurfacing; }
 
     // ------------------------------------------------------------------ setting the state
-    void setDraggingDivider(bool on) { c.drag.isDraggingDivider = on; }
+    void setDraggingDivider(bool on) { c.drag.setDraggingDivider(on); }
     void setPlacementGuardCount(int count) { c.placementGuardCount = count; }
     void setResurfacing(bool on) { c.isResurfacing = on; }
     void setSoloState(std::optional<WorkspaceController::SoloState> state) { c.soloState = state; }
@@ -148,10 +148,10 @@ struct WorkspaceControllerProbe {
     const std::map<Uuid, std::set<std::string>>& pendingLaunches() const { return c.pendingLaunches; }
 
     WorkspaceController::PlacementReport placeWindows(const Workspace& ws, bool quiet = false) {
-        return c.placeWindows(ws, quiet, true, false);
+        return c.placeWindows(ws, quiet, false);
     }
     // A quiet tiling pass that asks for minimum-size learning afterwards.
-    void placeWindowsLearning(const Workspace& ws) { c.placeWindows(ws, true, true, true); }
+    void placeWindowsLearning(const Workspace& ws) { c.placeWindows(ws, true, true); }
     void scheduleDividerReconcile(const Uuid& id) { c.scheduleDividerReconcile(id); }
     AXWindowController::PlacementOutcome placeWindow(const AXElement& window, const Rect& rect) {
         return c.placeWindow(window, rect, "App");
@@ -161,18 +161,12 @@ struct WorkspaceControllerProbe {
     Rect containerRect(const Workspace& ws) { return c.containerRect(ws); }
     bool solveThreeColumns(const Workspace& ws) { return c.solveThreeColumns(ws); }
     bool threeColumnsOverflow(const Workspace& ws) { return c.threeColumnsOverflow(ws); }
-    std::map<Uuid, double> threeColumnsRefused(const Uuid& id) const {
-        auto it = c.columns.threeColumnsRefused.find(id);
-        return it == c.columns.threeColumnsRefused.end() ? std::map<Uuid, double>{} : it->second;
-    }
-    int threeColumnsPasses(const Uuid& id) const {
-        auto it = c.columns.threeColumnsPasses.find(id);
-        return it == c.columns.threeColumnsPasses.end() ? 0 : it->second;
-    }
+    std::map<Uuid, double> threeColumnsRefused(const Uuid& id) const { return c.columns.refused(id); }
+    int threeColumnsPasses(const Uuid& id) const { return c.columns.passes(id); }
     bool reconcileFullScreenChrome(const Uuid& id) { return c.reconcileFullScreenChrome(id); }
     void inviteWindowlessApps(const Workspace& ws, bool reopen) { c.inviteWindowlessApps(ws, reopen); }
-    size_t pendingSnaps() const { return c.snapWorkItems.size(); }
-    size_t pendingPersists() const { return c.persistWorkItems.size(); }
+    size_t pendingSnaps() const { return c.snaps.pending().size(); }
+    size_t pendingPersists() const { return c.persists.pending().size(); }
     const std::map<Uuid, std::set<uint32_t>>& ownChooserWindowIDs() const { return c.ownChooserWindowIDs; }
 
     // ------------------------------------------------------------------ shown workspaces
