@@ -158,6 +158,26 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
         origin_.reset();
         return;
     }
+    if (e.kind == K::resync) {
+        // What the root heard of windows in a flood was dropped: the list, the stacking and the
+        // frames followed are read again.
+        std::vector<XWindowId> followed;
+        for (const auto& [window, frame] : registry_->lastFrames) followed.push_back(window);
+        for (XWindowId window : followed) frameChanged(window);
+        if (!std::exchange(clientListStale_, true))
+            queue_.post([this, registry = registry_] {
+                if (!registry->alive) return;
+                clientListStale_ = false;
+                clientListChanged();
+            });
+        if (!std::exchange(stackingStale_, true))
+            queue_.post([this, registry = registry_] {
+                if (!registry->alive) return;
+                stackingStale_ = false;
+                stackingChanged();
+            });
+        return;
+    }
     if (e.kind == K::property && e.window == x_.root()) {
         if (e.atom == x_.atom("_NET_CLIENT_LIST")) ++clientListWrites_;
         // A successor's announcement or its list of the windows it took in may end the wait for it.

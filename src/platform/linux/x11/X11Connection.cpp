@@ -136,6 +136,7 @@ X11Connection::X11Connection(Display* display, LogSink log)
     idMask_ = setup->resource_id_mask;
     ownClients_.push_back(setup->resource_id_base);
     desktop_ = std::make_unique<X11DesktopModel>(*this);
+    boundEvents();
 }
 
 bool X11Connection::madeByThisProcess(XWindowId window) const {
@@ -152,14 +153,15 @@ X11Connection::~X11Connection() {
         std::lock_guard lock(r.mutex);
         std::erase_if(r.connections, [this](auto& p) { return p.second == this; });
     }
+    unboundEvents();
     // A broken display is left as it is: closing it would flush into the dead socket. Its memory
     // and descriptor go with the process, which is ending.
     if (probeBroken()) return;
-    for (auto& stored : drained_) {
+    backlog_.drain([this](const X11EventBacklog::Raw& stored) {
         XEvent event;
         std::memcpy(&event, stored.data(), sizeof event);
         if (event.type == GenericEvent && event.xcookie.data) XFreeEventData(display_, &event.xcookie);
-    }
+    });
     if (pingWindow_) XDestroyWindow(display_, pingWindow_);
     if (echoWindow_) XDestroyWindow(display_, echoWindow_);
     XCloseDisplay(display_);
@@ -193,7 +195,7 @@ bool X11Connection::probeBroken() {
 void X11Connection::markBroken(const std::string& why) {
     if (broken_) return;
     broken_ = true;
-    drained_.clear();  // their extension data lives in Xlib, which is not asked again
+    backlog_.drain([](const X11EventBacklog::Raw&) {});  // their extension data lives in Xlib, which is not asked again
     log("[Tessane][X11] The X connection broke (" + why + "): nothing more is asked of the X server.");
     brokenSignal_.emit();
 }

@@ -3,6 +3,7 @@
 #include "base/Geometry.h"
 #include "base/Signal.h"
 #include "platform/linux/x11/ManagerSilence.h"
+#include "platform/linux/x11/X11EventBacklog.h"
 #include "platform/linux/x11/X11SizeHints.h"
 
 #include <array>
@@ -66,6 +67,8 @@ struct X11Event {
         keyboardMapping, // the keyboard or modifier mapping changed; key lookups already follow it
         generic,        // an extension's event (XInput2 raw input): `extension`, `evtype`, `detail`
         circulate,      // `window` went to the top or the bottom of its siblings
+        resync,         // events of other programs' windows were dropped in a flood: what is
+                        // followed of windows and the client list is to be read again
         other,
     };
     Kind kind = Kind::other;
@@ -192,6 +195,14 @@ public:
     uint64_t backlogReleases() const { return backlogReleases_; }
     // How often the read model has looked at the socket for events; tests count it.
     uint64_t socketReads() const { return socketReads_; }
+    // What floods of events cost: read from the server, handed out, folded, dropped (see
+    // X11EventBacklog.cpp); benchmarks print it beside their times.
+    const X11EventBacklog::Counts& eventCounts() const { return backlog_.counts; }
+    // The events in hand (Xlib's and ours) over which what the root hears of other programs'
+    // windows is dropped and read again instead: about 12 MB of them.
+    static constexpr size_t kEventBound = size_t{1} << 15;
+    // For Xlib's conversion of each event as it is read: whether it is kept.
+    bool admits(const void* xevent);
     // Takes every event the server has sent so far out of Xlib's queue (the socket looked at as
     // beginTurn and readSocketNext say), telling onArrival's listeners of each; processEvents
     // hands them out later, in order. The read model calls this before every answer.
@@ -561,8 +572,17 @@ private:
     void endInterest(XWindowId window, uint64_t interest);
     void sendEventMask(XWindowId window, long mask);
     std::unique_ptr<X11DesktopModel> desktop_;
-    // Events taken out of Xlib's queue for the read model, not yet handed out (XEvent values).
-    std::deque<std::array<long, 24>> drained_;
+    // Events taken out of Xlib's queue for the read model, not yet handed out.
+    X11EventBacklog backlog_;
+    // Whether events were dropped that the read model has not yet made up for, and whether the
+    // listeners are still to be told.
+    bool dropsUnsettled_ = false;
+    bool resyncOwed_ = false;
+    void boundEvents();
+    void unboundEvents();
+    void settleDrops();
+    void hold(const void* xevent);
+    void noteKept(int type);
     // The most events held at once since memory was last given back (X11EventBacklog.cpp):
     // noteBacklog as each call begins and after each read of the socket, releaseBacklog once a
     // call handed out `handedOut` events and left none in hand.
