@@ -2,8 +2,10 @@
 
 #include "base/Geometry.h"
 #include "base/Signal.h"
+#include "base/WaitBounds.h"
 #include "platform/linux/x11/ManagerSilence.h"
 #include "platform/linux/x11/X11EventBacklog.h"
+#include "platform/linux/x11/X11Replies.h"
 #include "platform/linux/x11/X11SizeHints.h"
 
 #include <array>
@@ -493,7 +495,12 @@ private:
     // An event taken from the server: its arrival listeners hear it, and a destroyed window's
     // event mask is forgotten.
     void arrived(const X11Event& event);
-    void trip(uint64_t count = 1) { roundTrips_ += count; }
+    // A wait for the server's answer begins: counted, and timed under `what` to the end of the
+    // caller's scope.
+    [[nodiscard]] WaitBounds::Timed trip(const WaitBound& what, uint64_t count = 1) {
+        roundTrips_ += count;
+        return WaitBounds::Timed(what);
+    }
     // False once the connection is broken (noticed here when XCB has seen it first): every
     // Xlib and XCB call is made only after this answered true.
     bool usable();
