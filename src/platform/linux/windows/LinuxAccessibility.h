@@ -184,6 +184,7 @@ private:
     std::optional<XWindowId> findMainWindow(Pid pid);
     std::optional<WindowFrame> windowFrame(XWindowId window, bool fresh = false);  // root coordinates
     FrameExtents decorations(XWindowId window, const Rect& client);
+    FrameExtents unseenBorders(XWindowId liar, Size limit);
     // Answers derived from the read model, kept while what they were derived from stays as it
     // was: each process's windows while the lists and the windows' types do (a title or a state
     // changing does not walk every listed window again), its main window while nothing changes.
