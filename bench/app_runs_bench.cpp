@@ -468,6 +468,12 @@ int main(int argc, char** argv) {
         for (const auto& [base, count] : recorder.repliesOf(tessane->pid())) c.ownReplies += count;
         std::tie(c.longestWait, c.ownWait) = bench::longestStall(logFile, t0, tiledAt + 4.0);
         c.onX = bench::waitedOnX(logFile, t0, tiledAt + 4.0);
+        // The stall lines themselves, with APP_RUNS_BENCH_STALLS set: what each named.
+        if (std::getenv("APP_RUNS_BENCH_STALLS")) {
+            std::ifstream in(logFile);
+            for (std::string line; std::getline(in, line);)
+                if (line.find("[Tessane][stall]") != std::string::npos) std::printf("     %s\n", line.c_str());
+        }
         // Which properties, with APP_RUNS_BENCH_ATOMS set: what the program read and the manager wrote.
         if (std::getenv("APP_RUNS_BENCH_ATOMS")) {
             const auto show = [&](const char* who, const std::map<uint32_t, long>& counts) {
