@@ -537,7 +537,7 @@ TEST_F(X11DesktopModelTest, WindowsPutAwayFromTheRootAreKeptOnlyWhileTheirGoingI
     const auto before = x_->eventCounts();
     size_t resyncs = 0;
     const Subscription told = x_->onEvent([&](const X11Event& e) { resyncs += e.kind == X11Event::Kind::resync; });
-    const int flood = static_cast<int>(linux_backend::X11Connection::kEventBound);
+    const int flood = static_cast<int>(linux_backend::X11EventBacklog::kBound);
     for (int i = 0; i < flood; ++i) {
         const Window w = XCreateSimpleWindow(hostile, root, 0, 0, 10, 10, 0, 0, 0);
         XReparentWindow(hostile, w, holder, 0, 0);
@@ -548,7 +548,7 @@ TEST_F(X11DesktopModelTest, WindowsPutAwayFromTheRootAreKeptOnlyWhileTheirGoingI
     settle();
     const auto counts = x_->eventCounts();
     EXPECT_GE(counts.read - before.read, 3u * flood);
-    EXPECT_LT(counts.kept - before.kept, linux_backend::X11Connection::kEventBound + 100) << "held beyond the bound";
+    EXPECT_LT(counts.kept - before.kept, linux_backend::X11EventBacklog::kBound + 100) << "held beyond the bound";
     EXPECT_GT(counts.dropped, before.dropped);
     EXPECT_GE(resyncs, 1u);
     Window parent = 0, up = 0, *kids = nullptr;

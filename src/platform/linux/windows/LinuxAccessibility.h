@@ -236,6 +236,9 @@ private:
     void frameChanged(XWindowId window);
     void noteFullScreen(XWindowId window, bool fullScreen);
     void clientListChanged();
+    // A change heard of what `read` reads (the client list, the stacking, the active window): read
+    // once the storm it is part of has been heard, while `stale` says a read is on its way.
+    void readAfterStorm(bool& stale, void (LinuxAccessibility::*read)());
     void takeNewClients(const std::vector<XWindowId>& fresh);
     void prefetchWindowFacts(const std::vector<XWindowId>& windows);
     void stackingChanged();

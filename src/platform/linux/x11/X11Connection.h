@@ -194,15 +194,12 @@ public:
     // must follow what another connection of ours just heard.
     void readSocketNext() { socketReadDue_ = true; }
     // How often the memory a backlog of events took was given back; tests count it.
-    uint64_t backlogReleases() const { return backlogReleases_; }
+    uint64_t backlogReleases() const { return backlog_.releases; }
     // How often the read model has looked at the socket for events; tests count it.
     uint64_t socketReads() const { return socketReads_; }
     // What floods of events cost: read from the server, handed out, folded, dropped (see
     // X11EventBacklog.cpp); benchmarks print it beside their times.
     const X11EventBacklog::Counts& eventCounts() const { return backlog_.counts; }
-    // The events in hand (Xlib's and ours) over which what the root hears of other programs'
-    // windows is dropped and read again instead: about 12 MB of them.
-    static constexpr size_t kEventBound = size_t{1} << 15;
     // For Xlib's conversion of each event as it is read: whether it is kept.
     bool admits(const void* xevent);
     // Takes every event the server has sent so far out of Xlib's queue (the socket looked at as
@@ -581,21 +578,14 @@ private:
     std::unique_ptr<X11DesktopModel> desktop_;
     // Events taken out of Xlib's queue for the read model, not yet handed out.
     X11EventBacklog backlog_;
-    // Whether events were dropped that the read model has not yet made up for, and whether the
-    // listeners are still to be told.
-    bool dropsUnsettled_ = false;
-    bool resyncOwed_ = false;
     void boundEvents();
     void unboundEvents();
     void settleDrops();
     void hold(const void* xevent);
     void noteKept(int type);
-    // The most events held at once since memory was last given back (X11EventBacklog.cpp):
-    // noteBacklog as each call begins and after each read of the socket, releaseBacklog once a
-    // call handed out `handedOut` events and left none in hand.
-    static constexpr size_t kBacklogWorthReleasing = 4096;
-    size_t backlogPeak_ = 0;
-    uint64_t backlogReleases_ = 0;
+    // noteBacklog as each call begins and after each read of the socket notes the most events
+    // held at once; releaseBacklog gives their memory back once a call handed out `handedOut`
+    // events and left none in hand (X11EventBacklog.cpp).
     void noteBacklog();
     void releaseBacklog(size_t handedOut);
 

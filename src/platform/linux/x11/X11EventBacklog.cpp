@@ -4,7 +4,7 @@
 // one request; on a busy machine that falls behind the flood, millions.
 // - Held for the listeners, a window's later configure or property change takes the place of the
 //   one before it (X11EventBacklog).
-// - Over kEventBound events in hand, what the root hears of other programs' windows (made,
+// - Over X11EventBacklog::kBound events in hand, what the root hears of other programs' windows (made,
 //   moved, mapped, reparented, gone) is dropped as Xlib takes it from the server. The read model
 //   then lets go of everything it derived from such events and reads again what it is asked, and
 //   the listeners are told (Kind::resync) to read again what they follow. Property changes and
@@ -143,17 +143,13 @@ bool X11Connection::admits(const void* raw) {
     const unsigned long window = subjectOf(e);
     if (e.type == PropertyNotify || e.xany.window != root_ || window == root_ || madeByThisProcess(window))
         return true;
-    if (static_cast<size_t>(display_->qlen) + backlog_.size() < kEventBound) return true;
-    ++backlog_.counts.dropped;
-    dropsUnsettled_ = true;
+    if (static_cast<size_t>(display_->qlen) + backlog_.size() < X11EventBacklog::kBound) return true;
+    backlog_.dropped();
     return false;
 }
 
 void X11Connection::settleDrops() {
-    if (!std::exchange(dropsUnsettled_, false)) return;
-    ++backlog_.counts.resyncs;
-    resyncOwed_ = true;
-    desktop_->resynchronise();
+    if (backlog_.settle()) desktop_->resynchronise();
 }
 
 void X11Connection::hold(const void* raw) {
@@ -177,20 +173,20 @@ void X11Connection::noteKept(int type) {
 
 void X11Connection::noteBacklog() {
     if (!usable()) return;
-    backlogPeak_ = std::max(backlogPeak_, backlog_.size() + static_cast<size_t>(XEventsQueued(display_, QueuedAlready)));
+    backlog_.peak = std::max(backlog_.peak, backlog_.size() + static_cast<size_t>(XEventsQueued(display_, QueuedAlready)));
 }
 
 void X11Connection::releaseBacklog(size_t handedOut) {
     // Worked off: a call that found little in hand after one that found a backlog. While a flood
     // goes on each call finds about as much, and what was freed is taken again at once.
-    if (backlogPeak_ < kBacklogWorthReleasing || handedOut > backlogPeak_ / 16 || !usable()) return;
+    if (backlog_.peak < X11EventBacklog::kWorthReleasing || handedOut > backlog_.peak / 16 || !usable()) return;
     // What the flood cost so far, for whoever measures it.
     const auto& c = backlog_.counts;
-    log("[Tessane][X11] A backlog of " + std::to_string(backlogPeak_) + " events worked off; events so far: " +
+    log("[Tessane][X11] A backlog of " + std::to_string(backlog_.peak) + " events worked off; events so far: " +
         std::to_string(c.read) + " read, " + std::to_string(c.kept) + " handed out, " + std::to_string(c.coalesced) +
         " folded, " + std::to_string(c.dropped) + " dropped (read again " + std::to_string(c.resyncs) + " times).");
-    backlogPeak_ = 0;
-    ++backlogReleases_;
+    backlog_.peak = 0;
+    ++backlog_.releases;
     backlog_.release();
     LockDisplay(display_);
     for (_XQEvent* element = display_->qfree; element;) {

@@ -5,6 +5,7 @@
 #include <deque>
 #include <functional>
 #include <unordered_map>
+#include <utility>
 
 namespace tessane::linux_backend {
 
@@ -51,8 +52,33 @@ public:
     void release();
 
     Counts counts;
+    // The events in hand (Xlib's and ours) over which what the root hears of other programs'
+    // windows is dropped and read again instead: about 12 MB of them.
+    static constexpr size_t kBound = size_t{1} << 15;
+    // An event dropped over the bound: the read model is to make up for it.
+    void dropped() {
+        ++counts.dropped;
+        unsettled_ = true;
+    }
+    // Whether drops are to be made up for now (once for a run of them); the listeners are then
+    // owed a word of it, which takeResync hands out once.
+    bool settle() {
+        if (!std::exchange(unsettled_, false)) return false;
+        ++counts.resyncs;
+        resyncOwed_ = true;
+        return true;
+    }
+    bool resyncOwed() const { return resyncOwed_; }
+    bool takeResync() { return std::exchange(resyncOwed_, false); }
+
+    // The most events held at once since memory was last given back, and how often it was.
+    static constexpr size_t kWorthReleasing = 4096;
+    size_t peak = 0;
+    uint64_t releases = 0;
 
 private:
+    bool unsettled_ = false;
+    bool resyncOwed_ = false;
     struct Held {
         Raw event;
         unsigned long window = 0;

@@ -39,7 +39,7 @@ void X11Connection::arrived(const X11Event& e) {
 
 bool X11Connection::hasQueuedEvents() const {
     if (broken_) return false;
-    return !backlog_.empty() || resyncOwed_ || XEventsQueued(display_, QueuedAlready) > 0;
+    return !backlog_.empty() || backlog_.resyncOwed() || XEventsQueued(display_, QueuedAlready) > 0;
 }
 
 void X11Connection::processEvents() {
@@ -74,7 +74,7 @@ void X11Connection::processEvents() {
     }
     settleDrops();
     // Told after every event kept from before the drop; what they read is read afresh.
-    if (std::exchange(resyncOwed_, false) && usable()) {
+    if (backlog_.takeResync() && usable()) {
         X11Event resync;
         resync.kind = X11Event::Kind::resync;
         resync.window = resync.eventWindow = root_;
