@@ -472,7 +472,8 @@ int main(int argc, char** argv) {
         if (std::getenv("APP_RUNS_BENCH_STALLS")) {
             std::ifstream in(logFile);
             for (std::string line; std::getline(in, line);)
-                if (line.find("[Tessane][stall]") != std::string::npos) std::printf("     %s\n", line.c_str());
+                if (line.find("[Tessane][stall]") != std::string::npos || line.find("[Tessane][X11]") != std::string::npos)
+                    std::printf("     %s\n", line.c_str());
         }
         // Which properties, with APP_RUNS_BENCH_ATOMS set: what the program read and the manager wrote.
         if (std::getenv("APP_RUNS_BENCH_ATOMS")) {
