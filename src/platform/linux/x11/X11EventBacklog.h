@@ -53,7 +53,7 @@ public:
 
     Counts counts;
     // The events in hand (Xlib's and ours) over which what the root hears of other programs'
-    // windows is dropped and read again instead: about 12 MB of them.
+    // windows is dropped and read again instead: some 15 MB of them, Xlib's copies and ours.
     static constexpr size_t kBound = size_t{1} << 15;
     // An event dropped over the bound: the read model is to make up for it.
     void dropped() {
@@ -91,7 +91,9 @@ private:
         bool operator==(const Heard&) const = default;
     };
     struct HeardHash {
-        size_t operator()(const Heard& h) const { return std::hash<unsigned long>()(h.window * 0x9E3779B97F4A7C15ULL ^ h.eventWindow); }
+        size_t operator()(const Heard& h) const {
+            return std::hash<unsigned long>()(h.window * 0x9E3779B97F4A7C15ULL ^ h.eventWindow);
+        }
     };
     std::deque<Held> held_;
     uint64_t first_ = 0;  // the sequence number of held_.front()
