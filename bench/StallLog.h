@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <utility>
@@ -42,6 +43,28 @@ inline std::pair<double, double> longestStall(const std::string& logFile, double
             own = std::max(own, s.length - s.waitingForProcessor);
         }
     return {longest, own};
+}
+
+// What the stall lines overlapping [from, to] name as waits for the X server's replies, in
+// seconds: the part of those stalls the program spent asking the server rather than working.
+inline double waitedOnX(const std::string& logFile, double from, double to) {
+    double total = 0;
+    std::ifstream in(logFile);
+    const std::string marker = "[Tessane][stall] main thread held ";
+    for (std::string line; std::getline(in, line);) {
+        const auto at = line.find(marker);
+        double ms = 0, end = 0;
+        if (at == std::string::npos || std::sscanf(line.c_str() + at + marker.size(), "%lf ms until %lf", &ms, &end) != 2 ||
+            end < from || end - ms / 1e3 > to)
+            continue;
+        const std::string name = "; for the X server's ";
+        for (size_t wait = line.find(name); wait != std::string::npos; wait = line.find(name, wait + 1)) {
+            const size_t figure = line.find(" ms in ", wait);
+            const size_t start = figure == std::string::npos ? figure : line.rfind(' ', figure - 1);
+            if (start != std::string::npos) total += std::strtod(line.c_str() + start + 1, nullptr) / 1e3;
+        }
+    }
+    return total;
 }
 
 }  // namespace tessane::bench

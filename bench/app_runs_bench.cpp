@@ -440,7 +440,7 @@ int main(int argc, char** argv) {
     // (ConfigureWindow), when its last one came against the windows' arrival, and the program's
     // property reads; and the main thread's longest wait meanwhile (the program's stall log).
     struct Census {
-        double tiled = 0, managerLastAfter = 0, longestWait = 0, ownWait = 0;
+        double tiled = 0, managerLastAfter = 0, longestWait = 0, ownWait = 0, onX = 0;
         long managerConfigures = 0, ownPropertyReads = 0, ownReplies = 0;
     };
     const auto crowdCensus = [&]() -> std::optional<Census> {
@@ -467,6 +467,14 @@ int main(int argc, char** argv) {
         c.ownPropertyReads = recorder.requestsOf(tessane->pid(), X_GetProperty);
         for (const auto& [base, count] : recorder.repliesOf(tessane->pid())) c.ownReplies += count;
         std::tie(c.longestWait, c.ownWait) = bench::longestStall(logFile, t0, tiledAt + 4.0);
+        c.onX = bench::waitedOnX(logFile, t0, tiledAt + 4.0);
+        // The stall lines themselves, with APP_RUNS_BENCH_STALLS set: what each named.
+        if (std::getenv("APP_RUNS_BENCH_STALLS")) {
+            std::ifstream in(logFile);
+            for (std::string line; std::getline(in, line);)
+                if (line.find("[Tessane][stall]") != std::string::npos || line.find("[Tessane][X11]") != std::string::npos)
+                    std::printf("     %s\n", line.c_str());
+        }
         // Which properties, with APP_RUNS_BENCH_ATOMS set: what the program read and the manager wrote.
         if (std::getenv("APP_RUNS_BENCH_ATOMS")) {
             const auto show = [&](const char* who, const std::map<uint32_t, long>& counts) {
@@ -497,9 +505,10 @@ int main(int argc, char** argv) {
                     all.size());
         for (const auto& c : all)
             std::printf("     in place %.1f ms; manager's ConfigureWindow %ld, its last %+.0f ms after; program's"
-                        " GetProperty %ld, replies %ld; main thread's longest wait %.0f (%.0f) ms\n",
+                        " GetProperty %ld, replies %ld; main thread's longest wait %.0f (%.0f) ms, of its stalls"
+                        " %.0f ms on X replies\n",
                         c.tiled * 1e3, c.managerConfigures, c.managerLastAfter * 1e3, c.ownPropertyReads,
-                        c.ownReplies, c.longestWait * 1e3, c.ownWait * 1e3);
+                        c.ownReplies, c.longestWait * 1e3, c.ownWait * 1e3, c.onX * 1e3);
     };
     // `app_runs_bench <rounds> <idle> crowd`: P7 alone.
     if (argc > 3 && std::string(argv[3]) == "crowd") {

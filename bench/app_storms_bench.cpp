@@ -231,6 +231,10 @@ int main(int argc, char** argv) {
         if (!storm.empty())
             std::printf("     3 s after the storm, a taskbar's minimize of both   %.1f ms   (the manager's backlog)\n",
                         owed.value_or(-1) * 1e3);
+        // The program's counts as of the last backlog it worked off (events about windows).
+        const std::string all = readAll(logFile), counted = "events so far: ";
+        if (const size_t at = all.rfind(counted); !storm.empty() && at != std::string::npos)
+            std::printf("     events %s\n", all.substr(at + counted.size(), all.find('\n', at) - at - counted.size()).c_str());
     };
     measure("S0 no storm", {});
     if (part != "restack")

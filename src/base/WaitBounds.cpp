@@ -23,6 +23,13 @@ State& state() {
     return s;
 }
 
+// The waits being timed on this thread: only the outermost is noted.
+thread_local int timing = 0;
+
+double steadySeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 std::string seconds(double s) {
     char text[32];
     std::snprintf(text, sizeof text, "%g", s);
@@ -68,10 +75,21 @@ bool WaitBounds::wait(const WaitBound& bound, const std::function<bool(double)>&
                       const std::function<bool()>& cutShort) {
     const double span = limit >= 0 ? limit : bound.seconds;
     const auto start = std::chrono::steady_clock::now();
+    ++timing;
     const bool done = wait(span);
+    --timing;
     const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     note(bound, waited, !done && !(cutShort && cutShort()));
     return done;
+}
+
+WaitBounds::Timed::Timed(const WaitBound& what) : what_(timing++ == 0 ? &what : nullptr) {
+    if (what_) start_ = steadySeconds();
+}
+
+WaitBounds::Timed::~Timed() {
+    --timing;
+    if (what_) note(*what_, steadySeconds() - start_, false);
 }
 
 std::vector<WaitBounds::Tally> WaitBounds::take() {

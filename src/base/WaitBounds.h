@@ -37,6 +37,21 @@ public:
     static bool wait(const WaitBound& bound, const std::function<bool(double seconds)>& wait, double limit = -1,
                      const std::function<bool()>& cutShort = {});
 
+    // Times a wait of the thread that has no bound of its own (a reply of the X server) from here
+    // to the end of its scope, noted under `what`: the stall log then names it too. A wait timed
+    // already (a bound's, or an outer one of these) holds it: its time is not noted twice.
+    class Timed {
+    public:
+        explicit Timed(const WaitBound& what);
+        ~Timed();
+        Timed(const Timed&) = delete;
+        Timed& operator=(const Timed&) = delete;
+
+    private:
+        const WaitBound* what_;
+        double start_ = 0;
+    };
+
     // What the bounds held the thread with since the last call, longest first.
     struct Tally {
         std::string name;

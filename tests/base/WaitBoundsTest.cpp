@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace tessane {
 namespace {
 
@@ -30,6 +32,21 @@ TEST(WaitBoundsTest, ABoundThatRunsOutIsLoggedOnceAndEveryWaitIsCounted) {
     EXPECT_EQ(quietFirst ? tallies[1] : tallies[0], (WaitBounds::Tally{"the manager's answer", 0, 2, 2}));
     EXPECT_EQ(quietFirst ? tallies[0] : tallies[1], (WaitBounds::Tally{"a quiet spell", 0, 2, 0}));
     EXPECT_TRUE(WaitBounds::take().empty());
+
+    // A wait with no bound of its own (a reply) counts as well, once, and not within one counted.
+    const WaitBound reply{"the server's reply", 0};
+    {
+        const WaitBounds::Timed outer(reply);
+        const WaitBounds::Timed inner(answer);
+    }
+    WaitBounds::wait(quiet, [&](double) {
+        const WaitBounds::Timed within(reply);
+        return true;
+    });
+    tallies = WaitBounds::take();
+    for (auto& t : tallies) t.waitedSeconds = 0;
+    std::sort(tallies.begin(), tallies.end(), [](auto& a, auto& b) { return a.name < b.name; });
+    EXPECT_EQ(tallies, (std::vector<WaitBounds::Tally>{{"a quiet spell", 0, 1, 0}, {"the server's reply", 0, 1, 0}}));
     WaitBounds::setSink(nullptr);
 }
 

@@ -197,7 +197,9 @@ TEST_F(X11DesktopModelTest, AnOverrideRedirectFrameCarriesItsClientAndOurPanelsN
 // A client that puts window after window of its own into one of its top-level windows and
 // destroys each there: nothing tells the root of those ends, so none of them is kept; a window
 // whose own events are heard is kept in the same place until it goes, and is heard going after
-// the memory the flood's backlog took was given back.
+// the memory the flood's backlog took was given back. A flood larger than the events held in hand
+// is dropped over that bound, and what the model keeps is read again: it still tells what the
+// server holds.
 TEST_F(X11DesktopModelTest, WindowsPutAwayFromTheRootAreKeptOnlyWhileTheirGoingIsHeard) {
     Display* hostile = XOpenDisplay(bare_->display().c_str());
     ASSERT_NE(hostile, nullptr);
@@ -227,6 +229,38 @@ TEST_F(X11DesktopModelTest, WindowsPutAwayFromTheRootAreKeptOnlyWhileTheirGoingI
     XDestroyWindow(hostile, watched);
     settle();
     EXPECT_TRUE(model.clientsIn(holder).empty());
+
+    const Window moving = XCreateSimpleWindow(hostile, root, 0, 0, 10, 10, 0, 0, 0);
+    settle();
+    ASSERT_TRUE(model.rootChildStates({moving}).front());  // kept from the root's events from here on
+    const auto before = x_->eventCounts();
+    size_t resyncs = 0;
+    const Subscription told = x_->onEvent([&](const X11Event& e) { resyncs += e.kind == X11Event::Kind::resync; });
+    const int flood = static_cast<int>(linux_backend::X11EventBacklog::kBound);
+    for (int i = 0; i < flood; ++i) {
+        const Window w = XCreateSimpleWindow(hostile, root, 0, 0, 10, 10, 0, 0, 0);
+        XReparentWindow(hostile, w, holder, 0, 0);
+        XDestroyWindow(hostile, w);
+        XMoveWindow(hostile, moving, i % 500, 7);
+    }
+    const Window last = XCreateSimpleWindow(hostile, root, 0, 0, 10, 10, 0, 0, 0);
+    settle();
+    const auto counts = x_->eventCounts();
+    EXPECT_GE(counts.read - before.read, 3u * flood);
+    EXPECT_LT(counts.kept - before.kept, linux_backend::X11EventBacklog::kBound + 100) << "held beyond the bound";
+    EXPECT_GT(counts.dropped, before.dropped);
+    EXPECT_GE(resyncs, 1u);
+    Window parent = 0, up = 0, *kids = nullptr;
+    unsigned count = 0;
+    XQueryTree(hostile, root, &up, &parent, &kids, &count);
+    const std::vector<XWindowId> server(kids, kids + count);
+    if (kids) XFree(kids);
+    EXPECT_EQ(model.rootStacking(), server);
+    EXPECT_EQ(server.back(), last);
+    const auto state = model.rootChildStates({moving}).front();
+    ASSERT_TRUE(state);
+    EXPECT_EQ(state->rootRect.origin, (Point{(flood - 1) % 500, 7}));
+    EXPECT_EQ(model.frameOf(last), last);
     XCloseDisplay(hostile);
 }
 

@@ -83,8 +83,10 @@ void LinuxRunningApplications::onEvent(const X11Event& e) {
         if (e.atom == x_.atom("_NET_WM_USER_TIME_WINDOW")) keepQuiet(e.window);
         return;
     }
-    if (e.kind != X11Event::Kind::property || e.window != x_.root()) return;
-    if (e.atom == x_.atom("_NET_CLIENT_LIST") && !std::exchange(clientListStale_, true)) {
+    // A flood's dropped events may have held new windows of a launch: the list tells of them.
+    const bool resync = e.kind == X11Event::Kind::resync;
+    if (!resync && (e.kind != X11Event::Kind::property || e.window != x_.root())) return;
+    if ((resync || e.atom == x_.atom("_NET_CLIENT_LIST")) && !std::exchange(clientListStale_, true)) {
         // Read once after a storm of changes (Mutter rewrites the list for every window it
         // restores), not with a round trip per change.
         queue_.post(lifetime_.guard([this] {

@@ -104,7 +104,8 @@ void PacedIconifies::send(App& app) {
 
 void PacedIconifies::onEvent(const X11Event& e) {
     if (lookPosted_ || apps_.empty()) return;
-    const bool frameHidden = e.kind == X11Event::Kind::unmap && e.eventWindow == x_.root();
+    // A resync: a flood's dropped events may have told of frames hidden.
+    const bool frameHidden = (e.kind == X11Event::Kind::unmap || e.kind == X11Event::Kind::resync) && e.eventWindow == x_.root();
     bool stateChanged = false;
     if (e.kind == X11Event::Kind::property && (e.atom == x_.atom("WM_STATE") || e.atom == x_.atom("_NET_WM_STATE"))) {
         const WindowLife* life = lives_.find(e.window);

@@ -158,6 +158,16 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
         origin_.reset();
         return;
     }
+    if (e.kind == K::resync) {
+        // What the root heard of windows in a flood was dropped: the list, the stacking and the
+        // frames followed are read again.
+        std::vector<XWindowId> followed;
+        for (const auto& [window, frame] : registry_->lastFrames) followed.push_back(window);
+        for (XWindowId window : followed) frameChanged(window);
+        readAfterStorm(clientListStale_, &LinuxAccessibility::clientListChanged);
+        readAfterStorm(stackingStale_, &LinuxAccessibility::stackingChanged);
+        return;
+    }
     if (e.kind == K::property && e.window == x_.root()) {
         if (e.atom == x_.atom("_NET_CLIENT_LIST")) ++clientListWrites_;
         // A successor's announcement or its list of the windows it took in may end the wait for it.
@@ -170,28 +180,13 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
             });
         if (e.atom == x_.atom("_NET_SUPPORTING_WM_CHECK")) {
             trusted_.reset();
-        } else if (e.atom == x_.atom("_NET_ACTIVE_WINDOW") && !std::exchange(activeWindowStale_, true)) {
-            // Read once after a storm of changes, as the stacking list below.
-            queue_.post([this, registry = registry_] {
-                if (!registry->alive) return;
-                activeWindowStale_ = false;
-                activeWindowChanged();
-            });
-        } else if (e.atom == x_.atom("_NET_CLIENT_LIST") && !std::exchange(clientListStale_, true)) {
+        } else if (e.atom == x_.atom("_NET_ACTIVE_WINDOW")) {
+            readAfterStorm(activeWindowStale_, &LinuxAccessibility::activeWindowChanged);
+        } else if (e.atom == x_.atom("_NET_CLIENT_LIST")) {
             // Some managers (Metacity, Mutter) rewrite the list for every window they restore.
-            queue_.post([this, registry = registry_] {
-                if (!registry->alive) return;
-                clientListStale_ = false;
-                clientListChanged();
-            });
-        } else if (e.atom == x_.atom("_NET_CLIENT_LIST_STACKING") && !std::exchange(stackingStale_, true)) {
-            // Read once after a storm of restacks (a manager restoring a thousand windows
-            // restacks for each), not once per change while the storm goes on.
-            queue_.post([this, registry = registry_] {
-                if (!registry->alive) return;
-                stackingStale_ = false;
-                stackingChanged();
-            });
+            readAfterStorm(clientListStale_, &LinuxAccessibility::clientListChanged);
+        } else if (e.atom == x_.atom("_NET_CLIENT_LIST_STACKING")) {
+            readAfterStorm(stackingStale_, &LinuxAccessibility::stackingChanged);
         }
         return;
     }
@@ -217,6 +212,17 @@ void LinuxAccessibility::onEvent(const X11Event& e) {
         return;
     }
     if (e.kind == K::destroy && e.window == e.eventWindow) windowGone(e.window, true);
+}
+
+void LinuxAccessibility::readAfterStorm(bool& stale, void (LinuxAccessibility::*read)()) {
+    // Read once after a storm of changes (a manager restoring a thousand windows restacks and
+    // focuses each), not once per change while the storm goes on.
+    if (std::exchange(stale, true)) return;
+    queue_.post([this, registry = registry_, &stale, read] {
+        if (!registry->alive) return;
+        stale = false;
+        (this->*read)();
+    });
 }
 
 void LinuxAccessibility::frameChanged(XWindowId window) {

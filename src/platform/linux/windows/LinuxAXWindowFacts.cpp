@@ -229,7 +229,8 @@ std::optional<std::string> LinuxAccessibility::subrole(XWindowId window) {
 
 // The decorations the manager announced. Any client may write a window's extents, and a
 // refused value would leave the visible frame off the frame asked for by its size, so that no
-// move of the window ever looked done: the frame the manager put the window in stands in.
+// move of the window ever looked done: the frame the manager put the window in stands in, less
+// what its frames hold that is not seen.
 FrameExtents LinuxAccessibility::decorations(XWindowId window, const Rect& client) {
     const Size screen = x_.rootSize();
     const Size limit{screen.width / 2, screen.height / 2};
@@ -239,8 +240,46 @@ FrameExtents LinuxAccessibility::decorations(XWindowId window, const Rect& clien
     const auto frame = x_.desktop().frameOf(window);
     const auto g = frame && *frame != window ? x_.geometry(*frame) : std::nullopt;
     if (!g) return {};
-    return FrameExtents::between(g->rootRect.insetBy(-g->borderWidth, -g->borderWidth), client, limit)
-        .value_or(FrameExtents{});
+    const auto framed = FrameExtents::between(g->rootRect.insetBy(-g->borderWidth, -g->borderWidth), client, limit);
+    if (!framed) return {};
+    const FrameExtents unseen = unseenBorders(window, limit);
+    return {std::max(0.0, framed->left - unseen.left), std::max(0.0, framed->right - unseen.right),
+            std::max(0.0, framed->top - unseen.top), std::max(0.0, framed->bottom - unseen.bottom)};
+}
+
+// What the manager's frames hold beyond the decorations it announces: Metacity's family makes
+// them wider than what is seen (resize borders that take no paint); none for other managers.
+// Learnt from other decorated windows whose extents the manager wrote (not ones that draw their
+// own frame, _GTK_FRAME_EXTENTS): their frame less their client less their extents, the least on
+// each side, so that a client writing plausible extents of its own cannot widen it.
+FrameExtents LinuxAccessibility::unseenBorders(XWindowId liar, Size limit) {
+    constexpr int kReferences = 4;
+    auto& desktop = x_.desktop();
+    std::unordered_set<XWindowId> drawOwn;
+    for (const auto& [w, value] : desktop.listedWith(x_.atom("_GTK_FRAME_EXTENTS"))) drawOwn.insert(w);
+    desktop.clientFrames();  // every listed client's frame learnt in one exchange
+    std::optional<FrameExtents> least;
+    int references = 0;
+    for (const auto& [w, value] : desktop.listedWith(x_.atom("_NET_FRAME_EXTENTS"))) {
+        if (references == kReferences) break;
+        const auto honest = FrameExtents::fromCardinals(value.items, limit);
+        const auto frame = desktop.knownFrameOf(w);
+        if (w == liar || drawOwn.count(w) || !honest || *honest == FrameExtents{} || !frame || *frame == w) continue;
+        const auto outer = x_.geometry(*frame);
+        const auto inner = x_.geometry(w);
+        const auto framed = outer && inner ? FrameExtents::between(outer->rootRect.insetBy(-outer->borderWidth, -outer->borderWidth),
+                                                                   inner->rootRect, limit)
+                                           : std::nullopt;
+        if (!framed) continue;
+        const FrameExtents beyond{framed->left - honest->left, framed->right - honest->right,
+                                  framed->top - honest->top, framed->bottom - honest->bottom};
+        if (beyond.left < 0 || beyond.right < 0 || beyond.top < 0 || beyond.bottom < 0) continue;  // not its frame's
+        ++references;
+        least = !least ? beyond
+                       : FrameExtents{std::min(least->left, beyond.left), std::min(least->right, beyond.right),
+                                      std::min(least->top, beyond.top), std::min(least->bottom, beyond.bottom)};
+    }
+    return least.value_or(FrameExtents{});
 }
 
 std::optional<WindowFrame> LinuxAccessibility::windowFrame(XWindowId window, bool fresh) {

@@ -181,6 +181,7 @@ private:
     std::optional<XWindowId> findMainWindow(Pid pid);
     std::optional<WindowFrame> windowFrame(XWindowId window, bool fresh = false);  // root coordinates
     FrameExtents decorations(XWindowId window, const Rect& client);
+    FrameExtents unseenBorders(XWindowId liar, Size limit);
     // Answers derived from the read model, kept while what they were derived from stays as it
     // was: each process's windows while the lists and the windows' types do (a title or a state
     // changing does not walk every listed window again), its main window while nothing changes.
@@ -232,6 +233,9 @@ private:
     void frameChanged(XWindowId window);
     void noteFullScreen(XWindowId window, bool fullScreen);
     void clientListChanged();
+    // A change heard of what `read` reads (the client list, the stacking, the active window): read
+    // once the storm it is part of has been heard, while `stale` says a read is on its way.
+    void readAfterStorm(bool& stale, void (LinuxAccessibility::*read)());
     void takeNewClients(const std::vector<XWindowId>& fresh);
     void prefetchWindowFacts(const std::vector<XWindowId>& windows);
     void stackingChanged();

@@ -68,6 +68,10 @@ public:
     MoveWatch(X11Connection& x, LinuxAccessibility& ax, std::vector<PendingMove> moves)
         : x_(x), ax_(ax), moves_(std::move(moves)) {
         listener_ = x_.onEvent([this](const X11Event& e) {
+            if (e.kind == X11Event::Kind::resync) {
+                for (auto& m : moves_) m.reread = true;  // a flood's dropped events may have told of it
+                return;
+            }
             if (e.kind != X11Event::Kind::configure) return;
             for (auto& m : moves_) {
                 if (e.serial < m.since) continue;

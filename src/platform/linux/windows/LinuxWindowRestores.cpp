@@ -287,7 +287,7 @@ void LinuxAccessibility::awaitArrival(XWindowId window, Rect frame) {
     x_.addEventMask(watched, X11EventMask::structure);
     if (!arrivalEvents_)
         arrivalEvents_ = x_.onEvent([this](const X11Event& e) {
-            if (e.kind != X11Event::Kind::configure || arrivalCheckPosted_) return;
+            if ((e.kind != X11Event::Kind::configure && e.kind != X11Event::Kind::resync) || arrivalCheckPosted_) return;
             if (e.eventWindow != x_.root() && !arrivals_.count(e.window)) return;
             // Read once the event is in the read model, and once for a burst of them.
             arrivalCheckPosted_ = true;

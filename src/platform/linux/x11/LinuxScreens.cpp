@@ -22,16 +22,22 @@ LinuxScreens::LinuxScreens(X11Connection& x, MainQueue& queue, LogSink log)
         } else if (event.kind == X11Event::Kind::property && event.window == x_.root()) {
             if (event.atom == workArea) post(Notification::screenParametersChanged);
             else if (event.atom == currentDesktop) post(Notification::activeSpaceDidChange);
-            else if (event.atom == clientList && !std::exchange(clientListStale_, true))
-                // Read once after a storm of changes (a manager restoring many windows rewrites
-                // the list for each), not once per change.
-                queue_.post(lifetime_.guard([this] {
-                    clientListStale_ = false;
-                    clientListChanged();
-                }));
+            else if (event.atom == clientList) clientListStale();
+        } else if (event.kind == X11Event::Kind::resync) {
+            clientListStale();
         }
     });
     clientListChanged();
+}
+
+void LinuxScreens::clientListStale() {
+    // Read once after a storm of changes (a manager restoring many windows rewrites the list for
+    // each), not once per change.
+    if (!std::exchange(clientListStale_, true))
+        queue_.post(lifetime_.guard([this] {
+            clientListStale_ = false;
+            clientListChanged();
+        }));
 }
 
 void LinuxScreens::clientListChanged() {

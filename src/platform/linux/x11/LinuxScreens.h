@@ -88,6 +88,7 @@ private:
     std::optional<Rect> workArea() const;
     std::optional<std::string> identityName(const Display& display) const;
     void clientListChanged();
+    void clientListStale();
     void checkNewClients(const std::vector<XWindowId>& fresh);
     void reportIgnored(const std::vector<StrutPartial>& ignored) const;
 

@@ -56,7 +56,7 @@ std::vector<X11PropertyAnswer> X11Connection::properties(std::span<const XWindow
             cookies.push_back(xcb_get_property(c, 0, static_cast<xcb_window_t>(windows[i]),
                                                static_cast<xcb_atom_t>(property), XCB_GET_PROPERTY_TYPE_ANY,
                                                0, static_cast<uint32_t>(std::max(0L, maxItems))));
-        trip();
+        const auto waited = trip(replies::kProperties);
         for (size_t i = first; i < last; ++i) {
             xcb_generic_error_t* error = nullptr;
             xcb_get_property_reply_t* reply = xcb_get_property_reply(c, cookies[i - first], &error);
@@ -96,7 +96,7 @@ std::vector<std::optional<X11WindowGeometry>> X11Connection::geometries(std::spa
             cookies.push_back({xcb_get_window_attributes(c, w), xcb_get_geometry(c, w),
                                xcb_translate_coordinates(c, w, static_cast<xcb_window_t>(root_), 0, 0)});
         }
-        trip();
+        const auto waited = trip(replies::kGeometry);
         for (size_t i = first; i < last; ++i) {
             const Cookies& k = cookies[i - first];
             auto* a = xcb_get_window_attributes_reply(c, k.attributes, nullptr);
@@ -131,7 +131,7 @@ std::vector<std::optional<XWindowId>> X11Connection::readParents(std::span<const
         const size_t last = std::min(windows.size(), first + kBatch);
         cookies.clear();
         for (size_t i = first; i < last; ++i) cookies.push_back(xcb_query_tree(c, static_cast<xcb_window_t>(windows[i])));
-        trip();
+        const auto waited = trip(replies::kTree);
         for (size_t i = first; i < last; ++i) {
             xcb_generic_error_t* error = nullptr;
             auto* reply = xcb_query_tree_reply(c, cookies[i - first], &error);
@@ -149,7 +149,7 @@ std::optional<std::vector<XWindowId>> X11Connection::readChildren(XWindowId wind
     xcb_connection_t* c = XGetXCBConnection(display_);
     const auto cookie = xcb_query_tree(c, static_cast<xcb_window_t>(window));
     if (serial) *serial = cookie.sequence;
-    trip();
+    const auto waited = trip(replies::kTree);
     xcb_generic_error_t* error = nullptr;
     auto* reply = xcb_query_tree_reply(c, cookie, &error);
     std::free(error);
@@ -188,7 +188,7 @@ std::vector<X11WindowOwner> X11Connection::windowOwners(std::span<const XWindowI
     ErrorTrap trap(*this);
     long count = 0;
     XResClientIdValue* values = nullptr;
-    trip();
+    const auto waited = trip(replies::kOwners);
     if (XResQueryClientIds(display_, static_cast<long>(questions.size()), questions.data(), &count, &values) == Success &&
         trap.received().ok()) {
         for (long i = 0; i < count; ++i) {

@@ -113,13 +113,13 @@ X11Connection::X11Connection(Display* display, LogSink log)
 
     constexpr int count = sizeof(kCommonAtoms) / sizeof(kCommonAtoms[0]);
     Atom interned[count];
-    trip();
+    const auto waited = trip(replies::kStart, 5);
     if (XInternAtoms(display, const_cast<char**>(kCommonAtoms), count, False, interned)) {
         for (int i = 0; i < count; ++i) atoms_.emplace(kCommonAtoms[i], interned[i]);
     }
 
     int eventBase = 0, errorBase = 0;
-    trip(4);  // the two extensions and their versions
+    // 4 more round trips above: the two extensions and their versions.
     if (XRRQueryExtension(display, &eventBase, &errorBase)) {
         int major = 0, minor = 0;
         if (XRRQueryVersion(display, &major, &minor) && (major > 1 || (major == 1 && minor >= 2))) {
@@ -136,6 +136,7 @@ X11Connection::X11Connection(Display* display, LogSink log)
     idMask_ = setup->resource_id_mask;
     ownClients_.push_back(setup->resource_id_base);
     desktop_ = std::make_unique<X11DesktopModel>(*this);
+    boundEvents();
 }
 
 bool X11Connection::madeByThisProcess(XWindowId window) const {
@@ -152,14 +153,15 @@ X11Connection::~X11Connection() {
         std::lock_guard lock(r.mutex);
         std::erase_if(r.connections, [this](auto& p) { return p.second == this; });
     }
+    unboundEvents();
     // A broken display is left as it is: closing it would flush into the dead socket. Its memory
     // and descriptor go with the process, which is ending.
     if (probeBroken()) return;
-    for (auto& stored : drained_) {
+    backlog_.drain([this](const X11EventBacklog::Raw& stored) {
         XEvent event;
         std::memcpy(&event, stored.data(), sizeof event);
         if (event.type == GenericEvent && event.xcookie.data) XFreeEventData(display_, &event.xcookie);
-    }
+    });
     if (pingWindow_) XDestroyWindow(display_, pingWindow_);
     if (echoWindow_) XDestroyWindow(display_, echoWindow_);
     XCloseDisplay(display_);
@@ -193,7 +195,7 @@ bool X11Connection::probeBroken() {
 void X11Connection::markBroken(const std::string& why) {
     if (broken_) return;
     broken_ = true;
-    drained_.clear();  // their extension data lives in Xlib, which is not asked again
+    backlog_.drain([](const X11EventBacklog::Raw&) {});  // their extension data lives in Xlib, which is not asked again
     log("[Tessane][X11] The X connection broke (" + why + "): nothing more is asked of the X server.");
     brokenSignal_.emit();
 }
@@ -231,7 +233,7 @@ X11Status X11Connection::ErrorTrap::received() const {
 
 X11Status X11Connection::ErrorTrap::check() {
     if (!connection_.usable()) return {X11Status::noConnection};
-    connection_.trip();
+    const auto waited = connection_.trip(replies::kRoundTrip);
     XSync(connection_.display_, False);
     return received();
 }
@@ -242,7 +244,7 @@ Size X11Connection::rootSize() { return desktop_->rootSize(); }
 
 Size X11Connection::readRootSize() {
     if (!usable()) return {};
-    trip();
+    const auto waited = trip(replies::kGeometry);
     Window rootReturn;
     int x, y;
     unsigned int width = 0, height = 0, border, depth;
@@ -255,7 +257,7 @@ void X11Connection::flush() {
 }
 void X11Connection::sync() {
     if (!usable()) return;
-    trip();
+    const auto waited = trip(replies::kRoundTrip);
     XSync(display_, False);
 }
 
@@ -263,7 +265,7 @@ XAtomId X11Connection::atom(std::string_view name) {
     if (auto it = atoms_.find(name); it != atoms_.end()) return it->second;
     if (!usable()) return 0;  // not kept: a name asked again later is asked of the server
     std::string key(name);
-    trip();
+    const auto waited = trip(replies::kAtoms);
     Atom a = XInternAtom(display_, key.c_str(), False);
     atoms_.emplace(std::move(key), a);
     return a;
@@ -272,7 +274,7 @@ XAtomId X11Connection::atom(std::string_view name) {
 std::string X11Connection::atomName(XAtomId atom) {
     if (atom == 0 || !usable()) return {};
     ErrorTrap trap(*this);
-    trip();
+    const auto waited = trip(replies::kAtoms);
     char* name = XGetAtomName(display_, atom);
     if (!name) return {};
     std::string result(name);

@@ -2,7 +2,10 @@
 
 #include "base/Geometry.h"
 #include "base/Signal.h"
+#include "base/WaitBounds.h"
 #include "platform/linux/x11/ManagerSilence.h"
+#include "platform/linux/x11/X11EventBacklog.h"
+#include "platform/linux/x11/X11Replies.h"
 #include "platform/linux/x11/X11SizeHints.h"
 
 #include <array>
@@ -66,6 +69,8 @@ struct X11Event {
         keyboardMapping, // the keyboard or modifier mapping changed; key lookups already follow it
         generic,        // an extension's event (XInput2 raw input): `extension`, `evtype`, `detail`
         circulate,      // `window` went to the top or the bottom of its siblings
+        resync,         // events of other programs' windows were dropped in a flood: what is
+                        // followed of windows and the client list is to be read again
         other,
     };
     Kind kind = Kind::other;
@@ -189,9 +194,14 @@ public:
     // must follow what another connection of ours just heard.
     void readSocketNext() { socketReadDue_ = true; }
     // How often the memory a backlog of events took was given back; tests count it.
-    uint64_t backlogReleases() const { return backlogReleases_; }
+    uint64_t backlogReleases() const { return backlog_.releases; }
     // How often the read model has looked at the socket for events; tests count it.
     uint64_t socketReads() const { return socketReads_; }
+    // What floods of events cost: read from the server, handed out, folded, dropped (see
+    // X11EventBacklog.cpp); benchmarks print it beside their times.
+    const X11EventBacklog::Counts& eventCounts() const { return backlog_.counts; }
+    // For Xlib's conversion of each event as it is read: whether it is kept.
+    bool admits(const void* xevent);
     // Takes every event the server has sent so far out of Xlib's queue (the socket looked at as
     // beginTurn and readSocketNext say), telling onArrival's listeners of each; processEvents
     // hands them out later, in order. The read model calls this before every answer.
@@ -479,7 +489,12 @@ private:
     // An event taken from the server: its arrival listeners hear it, and a destroyed window's
     // event mask is forgotten.
     void arrived(const X11Event& event);
-    void trip(uint64_t count = 1) { roundTrips_ += count; }
+    // A wait for the server's answer begins: counted, and timed under `what` to the end of the
+    // caller's scope.
+    [[nodiscard]] WaitBounds::Timed trip(const WaitBound& what, uint64_t count = 1) {
+        roundTrips_ += count;
+        return WaitBounds::Timed(what);
+    }
     // False once the connection is broken (noticed here when XCB has seen it first): every
     // Xlib and XCB call is made only after this answered true.
     bool usable();
@@ -558,14 +573,16 @@ private:
     void endInterest(XWindowId window, uint64_t interest);
     void sendEventMask(XWindowId window, long mask);
     std::unique_ptr<X11DesktopModel> desktop_;
-    // Events taken out of Xlib's queue for the read model, not yet handed out (XEvent values).
-    std::deque<std::array<long, 24>> drained_;
-    // The most events held at once since memory was last given back (X11EventBacklog.cpp):
-    // noteBacklog as each call begins and after each read of the socket, releaseBacklog once a
-    // call handed out `handedOut` events and left none in hand.
-    static constexpr size_t kBacklogWorthReleasing = 4096;
-    size_t backlogPeak_ = 0;
-    uint64_t backlogReleases_ = 0;
+    // Events taken out of Xlib's queue for the read model, not yet handed out.
+    X11EventBacklog backlog_;
+    void boundEvents();
+    void unboundEvents();
+    void settleDrops();
+    void hold(const void* xevent);
+    void noteKept(int type);
+    // noteBacklog as each call begins and after each read of the socket notes the most events
+    // held at once; releaseBacklog gives their memory back once a call handed out `handedOut`
+    // events and left none in hand (X11EventBacklog.cpp).
     void noteBacklog();
     void releaseBacklog(size_t handedOut);
 

@@ -165,6 +165,30 @@ void X11DesktopModel::forgetWindow(XWindowId window) {
     for (auto& [atom, values] : clientProps_) values.erase(window);
 }
 
+void X11DesktopModel::resynchronise() {
+    // What the root heard of its children (made, moved, reparented, gone) is all that was dropped:
+    // the frames, geometry and stacking learnt from it go, and with them whatever was kept of
+    // clients that may have gone unheard. The root's properties were all heard.
+    clientListStale_ = true;
+    notWindows_.clear();
+    clientProps_.clear();
+    geometry_.clear();
+    ++geometryGeneration_;
+    rootChildren_.clear();
+    holdingUnknown_.clear();
+    frameOf_.clear();
+    held_.clear();
+    frameHeard_.clear();
+    ++framesVersion_;
+    rootChildFrames_.clear();
+    childStates_.clear();
+    if (rootStacking_) {
+        rootStacking_.reset();
+        ++stackingVersion_;
+    }
+    changed();
+}
+
 void X11DesktopModel::start() {
     if (started_) return;
     // The root's own changes and its children's (frames) keep everything here valid.

@@ -99,6 +99,10 @@ public:
     // (our own panels hold no client).
     std::vector<XWindowId> clientFrames();
 
+    // Events it was not told of were dropped (a flood): everything derived from windows' events
+    // goes, and is read again when asked, as on the first day. What was asked to hear stays.
+    void resynchronise();
+
     // Whether the window's values are kept here (the root and the listed clients).
     bool keeps(XWindowId window);
     // Changes whenever a property or the list of clients changes, or a window goes (not when

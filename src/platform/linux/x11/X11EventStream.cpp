@@ -39,7 +39,7 @@ void X11Connection::arrived(const X11Event& e) {
 
 bool X11Connection::hasQueuedEvents() const {
     if (broken_) return false;
-    return !drained_.empty() || XEventsQueued(display_, QueuedAlready) > 0;
+    return !backlog_.empty() || backlog_.resyncOwed() || XEventsQueued(display_, QueuedAlready) > 0;
 }
 
 void X11Connection::processEvents() {
@@ -55,14 +55,15 @@ void X11Connection::processEvents() {
     while (usable()) {
         XEvent event;
         bool noted = false;
-        if (!drained_.empty()) {
-            std::memcpy(&event, drained_.front().data(), sizeof event);
-            drained_.pop_front();
+        if (!backlog_.empty()) {
+            const auto held = backlog_.pop();
+            std::memcpy(&event, held.data(), sizeof event);
             noted = true;
         } else if (XEventsQueued(display_, QueuedAlready) > 0) {
             XNextEvent(display_, &event);
             if (event.type == GenericEvent) XGetEventData(display_, &event.xcookie);
         } else if (!std::exchange(read, true) && XPending(display_) > 0) {
+            settleDrops();
             noteBacklog();
             continue;
         } else {
@@ -70,6 +71,14 @@ void X11Connection::processEvents() {
         }
         dispatch(&event, noted);
         ++handedOut;
+    }
+    settleDrops();
+    // Told after every event kept from before the drop; what they read is read afresh.
+    if (backlog_.takeResync() && usable()) {
+        X11Event resync;
+        resync.kind = X11Event::Kind::resync;
+        resync.window = resync.eventWindow = root_;
+        events_.emit(resync);
     }
     releaseBacklog(handedOut);
 }
@@ -94,6 +103,7 @@ void X11Connection::dispatch(void* raw, bool noted) {
     }
     const X11Event out = convert(&event);
     if (!noted) arrived(out);
+    noteKept(event.type);
     if (out.kind == X11Event::Kind::property && pingWindow_ && out.window == pingWindow_ &&
         out.atom == atom("_NET_FRAME_EXTENTS")) {
         // The manager's answer to a round trip, maybe one given up on: it does answer after all.
@@ -131,13 +141,13 @@ void X11Connection::peekQueuedEvents() {
             // An extension's event carries data that is freed at the next XNextEvent unless claimed.
             if (event.type == GenericEvent) XGetEventData(display_, &event.xcookie);
             arrived(convert(&event));
-            static_assert(sizeof(XEvent) == sizeof(std::array<long, 24>));
-            std::memcpy(drained_.emplace_back().data(), &event, sizeof event);
+            hold(&event);
         }
     };
     if (!usable()) return;
     take(XEventsQueued(display_, QueuedAlready));
     if (readSocket && usable()) take(XEventsQueued(display_, QueuedAfterReading));
+    settleDrops();
     noteBacklog();
 }
 

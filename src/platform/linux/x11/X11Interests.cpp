@@ -39,7 +39,7 @@ X11Status X11Connection::select(XWindowId window, long mask, bool lasting) {
     if (!usable()) return {X11Status::noConnection};
     ErrorTrap trap(*this);
     XWindowAttributes attributes;
-    trip();
+    const auto waited = trip(replies::kAttributes);
     if (!XGetWindowAttributes(display_, window, &attributes) || !trap.received().ok())
         return {X11Status::badWindow};
     // Windows this connection made hear what it chose when it made them: that lasts.

@@ -36,19 +36,19 @@ uint32_t X11Connection::keycodeForKeysym(unsigned long keysym) {
 
 uint32_t X11Connection::numLockMask() {
     if (!usable()) return 0;
-    trip();
+    const auto waited = trip(replies::kKeyboard);
     return modifierMaskOf(display_, XK_Num_Lock);
 }
 uint32_t X11Connection::scrollLockMask() {
     if (!usable()) return 0;
-    trip();
+    const auto waited = trip(replies::kKeyboard);
     return modifierMaskOf(display_, XK_Scroll_Lock);
 }
 
 bool X11Connection::useDetectableAutoRepeat() {
     if (!usable()) return false;
     Bool supported = False;
-    trip();
+    const auto waited = trip(replies::kKeyboard);
     XkbSetDetectableAutoRepeat(display_, True, &supported);
     return supported;
 }

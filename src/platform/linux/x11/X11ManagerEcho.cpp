@@ -35,7 +35,7 @@ void X11Connection::heardEcho(int width) {
 bool X11Connection::rootRedirected() {
     if (!usable()) return false;
     XWindowAttributes attributes{};
-    trip();
+    const auto waited = trip(replies::kAttributes);
     if (!XGetWindowAttributes(display_, root_, &attributes)) return false;
     return (attributes.all_event_masks & SubstructureRedirectMask) != 0;
 }

@@ -25,7 +25,7 @@ std::vector<X11Monitor> X11Connection::readMonitors() {
     if (!usable()) return out;  // no screen is known rather than a screen of no size
     if (hasRandR()) {
         ErrorTrap trap(*this);
-        trip();
+        const auto waited = trip(replies::kScreens);
         int count = 0;
         XRRMonitorInfo* info = XRRGetMonitors(display_, root_, True, &count);
         if (info && trap.received().ok()) {
@@ -58,7 +58,7 @@ std::optional<std::vector<uint8_t>> X11Connection::outputEdid(unsigned long outp
 std::optional<std::vector<uint8_t>> X11Connection::readOutputEdid(unsigned long output) {
     if (!hasRandR() || !usable()) return std::nullopt;
     ErrorTrap trap(*this);
-    trip();
+    const auto waited = trip(replies::kScreens);
     Atom type = 0;
     int format = 0;
     unsigned long count = 0, after = 0;
@@ -79,7 +79,7 @@ std::optional<std::string> X11Connection::outputName(unsigned long output) {
 std::optional<std::string> X11Connection::readOutputName(unsigned long output) {
     if (!hasRandR() || !usable()) return std::nullopt;
     ErrorTrap trap(*this);
-    trip(2);
+    const auto waited = trip(replies::kScreens, 2);
     XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display_, root_);
     if (!resources) return std::nullopt;
     std::optional<std::string> name;
@@ -96,7 +96,7 @@ std::optional<X11Pointer> X11Connection::pointer() {
     Window rootReturn, child;
     int rootX = 0, rootY = 0, winX = 0, winY = 0;
     unsigned int mask = 0;
-    trip();
+    const auto waited = trip(replies::kPointer);
     if (!XQueryPointer(display_, root_, &rootReturn, &child, &rootX, &rootY, &winX, &winY, &mask))
         return std::nullopt;  // the pointer is on another screen of the display
     X11Pointer p;

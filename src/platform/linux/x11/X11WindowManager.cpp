@@ -40,7 +40,7 @@ bool X11Connection::windowManagerRoundTrip(double timeoutSeconds) {
             return true;
         }
     }
-    trip();
+    const auto waited = trip(replies::kManagerAnswer);
     // Answers come in the order asked: one to a question asked ahead and still open comes first.
     const bool probeOpen = pingAnswers_ == PingAnswers::unknown && probeSentAt_ >= 0;
     const uint64_t first = pingAnswersHeard_ + 1;
@@ -139,8 +139,12 @@ std::optional<X11Connection::WindowManager> X11Connection::windowManager() {
             return WindowManager{text(child, "_NET_WM_NAME").value_or(std::string()), child};
     }
     if (!usable()) return std::nullopt;
-    const Window owner =
-        XGetSelectionOwner(display_, static_cast<Atom>(atom("WM_S" + std::to_string(DefaultScreen(display_)))));
+    const Atom selection = static_cast<Atom>(atom("WM_S" + std::to_string(DefaultScreen(display_))));
+    Window owner = None;
+    {
+        const auto waited = trip(replies::kAttributes);
+        owner = XGetSelectionOwner(display_, selection);
+    }
     const auto supported = atomList(root_, "_NET_SUPPORTED");
     if (owner == None || !supported || supported->empty()) return std::nullopt;
     return WindowManager{std::string(), static_cast<XWindowId>(owner)};

@@ -41,7 +41,7 @@ std::optional<X11Property> X11Connection::property(XWindowId window, XAtomId pro
 std::optional<X11Property> X11Connection::readProperty(XWindowId window, XAtomId prop) {
     if (window == 0 || prop == 0 || !usable()) return std::nullopt;
     ErrorTrap trap(*this);
-    trip();
+    const auto waited = trip(replies::kProperties);
     Atom type = 0;
     int format = 0;
     unsigned long count = 0, after = 0;
@@ -133,7 +133,7 @@ std::optional<X11WindowGeometry> X11Connection::freshGeometry(XWindowId window) 
 std::optional<X11WindowGeometry> X11Connection::readGeometry(XWindowId window) {
     if (window == 0 || !usable()) return std::nullopt;
     ErrorTrap trap(*this);
-    trip(2);
+    const auto waited = trip(replies::kGeometry, 2);
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(display_, window, &attributes) || !trap.received().ok())
         return std::nullopt;
