@@ -13,6 +13,7 @@ namespace tessane::x11test {
 namespace {
 
 using linux_backend::X11EventMask;
+using linux_backend::X11Event;
 using linux_backend::X11Status;
 using linux_backend::XAtomId;
 using linux_backend::XWindowId;
