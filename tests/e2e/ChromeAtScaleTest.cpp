@@ -215,8 +215,7 @@ TEST_F(ChromeAtScaleTest, AtScaleTwoDraggingTheRailMovesTheContainerAsFarAsThePo
             left = frame(alpha_), right = frame(beta_);
             const auto rails = panels("rail");
             return movedBy(left, a) && movedBy(right, b) && rails.size() == 1 && movedBy(rails[0].rect, rail);
-        },
-        kDeadline))
+        }))
         << "panes " << text(left) << " and " << text(right) << " after a drag of the rail by " << dx << "," << dy
         << " from " << text(a) << " and " << text(b) << "\n"
         << latestLog();
@@ -251,7 +250,7 @@ TEST_F(ChromeAtScaleTest, AWorkspaceOnEachOfTwoDisplaysHasItsOwnDisplaysScale) {
         << frames(gamma, delta) << "; " << rails() << "\n" << latestLog();
     EXPECT_EQ(d.x - c.x - c.width, 6) << "the gutter at 1: " << frames(gamma, delta);
     press("super+alt+1");
-    EXPECT_TRUE(waitFor([&] { return railAt(true, 160, 24); }, kDeadline)) << rails() << "\n" << latestLog();
+    EXPECT_TRUE(waitFor([&] { return railAt(true, 160, 24); })) << rails() << "\n" << latestLog();
     a = frame(alpha_), b = frame(beta_);
     EXPECT_TRUE(a.x >= 640 && b.x + b.width <= 1920) << frames();
     EXPECT_EQ(b.x - a.x - a.width, 12) << "the gutter at 2: " << frames();
@@ -279,7 +278,7 @@ TEST_F(ChromeAtScaleTest, AContainerMovedFromTheDisplayAtTwoToTheOneAtOneKeepsIt
     EXPECT_LE(std::abs(2 * wideNow - wide), 4) << "was " << wide << " pixels wide, now " << wideNow;
     EXPECT_LE(std::abs(2 * highNow - high), 4) << "was " << high << " pixels high, now " << highNow;
     EXPECT_EQ(d.x - c.x - c.width, 6) << frames();
-    EXPECT_TRUE(waitFor([&] { const auto r = railOn(false); return r && r->width == 80 && r->height == 12; }, kDeadline))
+    EXPECT_TRUE(waitFor([&] { const auto r = railOn(false); return r && r->width == 80 && r->height == 12; }))
         << rails();
 }
 
@@ -298,11 +297,10 @@ TEST_F(ChromeAtScaleTest, AtScaleTwoACardsBodyTextIsAsTallAsTheSettingsLabels) {
             const RootRect r = tips[0].rect;
             card = textHeights({r.x + r.width * 3 / 10, r.y, r.width * 4 / 10, r.height});
             return card.size() >= 6;
-        },
-        kDeadline))
+        }))
         << card.size() << " lines on the tips card\n" << latestLog();
     press("super+alt+h");
-    ASSERT_TRUE(waitFor([&] { return panels("tips").empty(); }, kDeadline)) << latestLog();
+    ASSERT_TRUE(waitFor([&] { return panels("tips").empty(); })) << latestLog();
     const XWindowId settings = openSettingsWindow();
     ASSERT_NE(settings, 0u);
     std::vector<int> labels;
@@ -311,8 +309,7 @@ TEST_F(ChromeAtScaleTest, AtScaleTwoACardsBodyTextIsAsTallAsTheSettingsLabels) {
             const RootRect r = client(settings);
             labels = textHeights({r.x + r.width * 3 / 100, r.y + r.height / 10, r.width * 47 / 100, r.height * 9 / 10});
             return labels.size() >= 8;
-        },
-        kDeadline))
+        }))
         << labels.size() << " lines in Settings at " << text(client(settings));
     std::string seen = "card:";
     for (int h : card) seen += " " + std::to_string(h);
@@ -365,7 +362,7 @@ TEST_F(ChromeAtScaleTest, ANewScaleFromTheSettingsDaemonLaysTheShownWorkspaceOut
     // The rail's pill (the middle half of the rail, 3 pixels below its top) is drawn at 2 all
     // along, not only over as many pixels as the rail had at 1.
     const int pillY = rail.y + 3, left = rail.x + rail.width / 4 + 2, right = rail.x + rail.width * 3 / 4 - 2;
-    EXPECT_TRUE(waitFor([&] { return pixel(left, pillY) == pixel(right, pillY); }, kDeadline))
+    EXPECT_TRUE(waitFor([&] { return pixel(left, pillY) == pixel(right, pillY); }))
         << std::hex << pixel(left, pillY) << " at the pill's left end, " << pixel(right, pillY) << " at its right";
 
     // Back at 1, everything is where it was: nothing drifted on the way.

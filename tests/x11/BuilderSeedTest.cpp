@@ -107,14 +107,14 @@ TEST_F(BuilderSeedTest, TheSeedNamesTheTwoFrontAppsFrontToBack) {
     auto& tray = startClient({"--class", "tray.TrayApp", "--pos", "200,150", "--skip-taskbar"});
     startBackend();
     const Pid alphaPid = alpha.process->pid(), betaPid = beta.process->pid(), trayPid = tray.process->pid();
-    ASSERT_TRUE(queue_->runUntil([&] { return knows(alphaPid) && knows(betaPid) && apps_->runningApplication(trayPid); }, 5));
+    ASSERT_TRUE(waitFor([&] { return knows(alphaPid) && knows(betaPid) && apps_->runningApplication(trayPid); }));
     EXPECT_EQ(apps_->runningApplication(trayPid)->activationPolicy, ActivationPolicy::accessory);
 
     EXPECT_EQ(seed(2), (std::vector<std::string>{"Beta", "Alpha"}));
 
     // Alpha comes forward: the seed follows the stacking.
     ASSERT_TRUE(apps_->activate(alphaPid));
-    ASSERT_TRUE(queue_->runUntil([&] { return seed(2).front() == "Alpha"; }, 5));
+    ASSERT_TRUE(waitFor([&] { return seed(2).front() == "Alpha"; }));
     EXPECT_EQ(seed(2), (std::vector<std::string>{"Alpha", "Beta"}));
     EXPECT_EQ(seed(1), std::vector<std::string>{"Alpha"});
 }

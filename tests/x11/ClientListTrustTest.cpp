@@ -48,7 +48,6 @@ protected:
         X11TestBase::TearDown();
     }
 
-    bool runUntil(const std::function<bool()>& done, double seconds = 10) { return queue_->runUntil(done, seconds); }
     int heard(N n, Pid pid) { return static_cast<int>(std::count(heard_.begin(), heard_.end(), std::pair{n, pid})); }
     bool running(Pid pid) { return apps_->runningApplication(pid).has_value(); }
 
@@ -69,7 +68,7 @@ protected:
     // would be the client's pid).
     std::pair<XWindowId, XWindowId> listMadeUpIds(Client& client, int count, const std::string& command = "list") {
         client.process->writeLine(command + " " + std::to_string(count));
-        auto line = client.process->waitForLine("listed ", 10s);
+        auto line = client.process->waitForLine("listed ", kAnswer.limit);
         EXPECT_TRUE(line);
         std::istringstream in(line.value_or(""));
         std::string word;
@@ -96,8 +95,8 @@ TEST_F(ClientListTrustTest, AHostileClientListIsTakenInAndTheRealWindowsInItAreS
     auto& other = startClient({"--class", "other.Other"});
     auto& hostile = startClient({"--class", "hostile.Hostile", "--windows", "0"});
     const Pid otherPid = other.process->pid(), hostilePid = hostile.process->pid();
-    ASSERT_TRUE(runUntil([&] { return running(otherPid); }));
-    ASSERT_TRUE(runUntil([&] { return screens_->screens().at(0).visibleFrame == withDock; }));
+    ASSERT_TRUE(waitFor([&] { return running(otherPid); }));
+    ASSERT_TRUE(waitFor([&] { return screens_->screens().at(0).visibleFrame == withDock; }));
     EXPECT_FALSE(running(hostilePid));  // no window yet
     ASSERT_TRUE(listedByTheManager(other.windows.at(0)));
 
@@ -115,7 +114,7 @@ TEST_F(ClientListTrustTest, AHostileClientListIsTakenInAndTheRealWindowsInItAreS
     // in its own range name no window and are skipped, though the server would name its pid.
     // The window is the list's last id: once it is told created, every slice before it has been
     // taken in, and what those told came first.
-    ASSERT_TRUE(runUntil([&] { return heard(N::didLaunch, hostilePid) == 1 && !created.empty(); }));
+    ASSERT_TRUE(waitFor([&] { return heard(N::didLaunch, hostilePid) == 1 && !created.empty(); }));
     EXPECT_EQ(ax_->windowPid(own), hostilePid);
     EXPECT_EQ(ax_->windowPid(madeUp), std::nullopt);
     EXPECT_EQ(ax_->pid(AXElement::fromHandle(madeUp)), std::nullopt);
@@ -129,7 +128,7 @@ TEST_F(ClientListTrustTest, AHostileClientListIsTakenInAndTheRealWindowsInItAreS
     // found; the hostile process, still running, is not told gone.
     auto& late = startClient({"--class", "late.Late"});
     const Pid latePid = late.process->pid();
-    ASSERT_TRUE(runUntil([&] { return running(latePid); }));
+    ASSERT_TRUE(waitFor([&] { return running(latePid); }));
     EXPECT_TRUE(running(otherPid));
     EXPECT_EQ(heard(N::didTerminate, hostilePid), 0);
     EXPECT_EQ(ax_->windowPid(madeUp), std::nullopt);
@@ -144,17 +143,17 @@ TEST_F(ClientListTrustTest, AtTheStartALongHostileListIsTakenInSlicesAndNothingI
     ASSERT_TRUE(listedByTheManager(other.windows.at(0)));
     const auto own = listMadeUpIds(hostile, 3 * static_cast<int>(linux_backend::ClientListTracker::kSlice)).first;
     x_->sync();
-    ASSERT_TRUE(runUntil([&] { return ax_->windowPid(own) == hostilePid; }));
+    ASSERT_TRUE(waitFor([&] { return ax_->windowPid(own) == hostilePid; }));
 
     linux_backend::LinuxRunningApplications started(*x_, *ax_, *catalog_, *queue_);
     std::vector<Pid> launched;
     auto told = started.observe(N::didLaunch, [&](const RunningApplication& a) { launched.push_back(a.pid); });
     // The hostile process's one window is the list's last id: once it is known, every slice has
     // been taken in, and a notification any of them posted comes before a mark posted now.
-    ASSERT_TRUE(runUntil([&] { return started.runningApplication(hostilePid) && started.runningApplication(otherPid); }));
+    ASSERT_TRUE(waitFor([&] { return started.runningApplication(hostilePid) && started.runningApplication(otherPid); }));
     bool marked = false;
     queue_->post([&] { marked = true; });
-    ASSERT_TRUE(runUntil([&] { return marked; }));
+    ASSERT_TRUE(waitFor([&] { return marked; }));
     EXPECT_TRUE(launched.empty());
 }
 
@@ -167,7 +166,7 @@ TEST_F(ClientListTrustTest, AHostileStackingListLendsNoMadeUpWindowsToAnyProcess
     ASSERT_TRUE(listedByTheManager(other.windows.at(0)));
     const auto [own, madeUp] = listMadeUpIds(hostile, 6000, "stack");
     x_->sync();
-    ASSERT_TRUE(runUntil([&] {
+    ASSERT_TRUE(waitFor([&] {
         const auto front = ax_->clientsFrontToBack();
         return std::find(front.begin(), front.end(), own) != front.end();
     }));
@@ -206,7 +205,7 @@ TEST_F(ClientListTrustTest, AWindowClaimingAnotherProcesssPidBelongsToItsOwnProc
     auto& claimsInit = startClient({"--class", "claims.Init", "--claim-pid", "1"});
     auto& claimsUs = startClient({"--class", "claims.Us", "--claim-pid", std::to_string(::getpid())});
     const Pid initClaimer = claimsInit.process->pid(), usClaimer = claimsUs.process->pid();
-    ASSERT_TRUE(runUntil([&] { return running(initClaimer) && running(usClaimer); }));
+    ASSERT_TRUE(waitFor([&] { return running(initClaimer) && running(usClaimer); }));
 
     const XWindowId w = claimsInit.windows[0];
     EXPECT_EQ(x_->cardinals(w, "_NET_WM_PID"), std::vector<long>{1});

@@ -60,10 +60,10 @@ TEST(LinuxAccessibilityTrust, WindowControlFollowsTheWindowManagerComingAndGoing
 
     FakeWindowManager wm(bare->display());
     ASSERT_TRUE(wm.running());
-    EXPECT_TRUE(queue.runUntil([&] { return ax.isProcessTrusted(); }, 5));
+    EXPECT_TRUE(waitFor([&] { return ax.isProcessTrusted(); }));
 
     wm.crash();  // the root still names the check window, which is gone
-    EXPECT_TRUE(queue.runUntil([&] { return !ax.isProcessTrusted(); }, 5));
+    EXPECT_TRUE(waitFor([&] { return !ax.isProcessTrusted(); }));
     EXPECT_EQ(ax.copyAttribute(ax.applicationElement(1), "AXWindows").error, AXError::apiDisabled);
 }
 
@@ -89,7 +89,7 @@ TEST_F(WindowManagerReplacedTest, WindowControlStaysWithTheManagerThatReplacedTh
     x_->processEvents();
     ax.isProcessTrustedWithPrompt(true);
     bool settled = !ax.awaitWindowControl([&] { settled = true; });
-    EXPECT_TRUE(queue.runUntil([&] { return settled; }, 10));
+    EXPECT_TRUE(waitFor([&] { return settled; }));
     EXPECT_TRUE(x_->windowManager().has_value());
     EXPECT_TRUE(ax.isProcessTrusted());
     EXPECT_EQ(prompts, 0);

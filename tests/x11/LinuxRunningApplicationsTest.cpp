@@ -127,8 +127,6 @@ protected:
     }
     fs::path entry(const std::string& id) { return root_ / "data/applications" / (id + ".desktop"); }
 
-    bool runUntil(const std::function<bool()>& done, double seconds = 5) { return queue_->runUntil(done, seconds); }
-
     struct Answer {
         bool done = false;
         std::optional<RunningApplication> app;
@@ -142,7 +140,7 @@ protected:
             answer->error = error;
         });
         EXPECT_FALSE(answer->done);  // always later, on the main queue
-        EXPECT_TRUE(runUntil([&] { return answer->done; }));
+        EXPECT_TRUE(waitFor([&] { return answer->done; }));
         if (answer->app) launched_.push_back(answer->app->pid);
         return *answer;
     }
@@ -168,7 +166,7 @@ protected:
     XWindowId focusForeignWindow() {
         auto& other = startClient({"--class", "other.Other"});
         x_->requestActivate(other.windows[0]);
-        EXPECT_TRUE(runUntil([&] { return activeWindow() == other.windows[0]; }));
+        EXPECT_TRUE(waitFor([&] { return activeWindow() == other.windows[0]; }));
         return other.windows[0];
     }
 
@@ -199,7 +197,7 @@ TEST_F(LinuxRunningApplicationsTest, ALaunchWithoutFocusRunsHidesUnhidesAndQuits
     EXPECT_EQ(answer.app->bundlePath, entry("org.tessane.Launched"));
     EXPECT_FALSE(answer.app->isFinishedLaunching);
 
-    ASSERT_TRUE(runUntil([&] { return heard(N::didLaunch, pid) == 1; }));
+    ASSERT_TRUE(waitFor([&] { return heard(N::didLaunch, pid) == 1; }));
     auto app = running(pid);
     ASSERT_TRUE(app);
     EXPECT_TRUE(app->isFinishedLaunching);
@@ -217,7 +215,7 @@ TEST_F(LinuxRunningApplicationsTest, ALaunchWithoutFocusRunsHidesUnhidesAndQuits
     EXPECT_EQ(apps_->frontmostApplication()->bundleIdentifier, std::nullopt);  // the foreign client
 
     ASSERT_TRUE(apps_->hide(pid));
-    ASSERT_TRUE(runUntil([&] { return allMinimized(pid); }));
+    ASSERT_TRUE(waitFor([&] { return allMinimized(pid); }));
     EXPECT_EQ(ax_->isMinimized(window), true);
 
     ASSERT_TRUE(apps_->unhide(pid));
@@ -230,7 +228,7 @@ TEST_F(LinuxRunningApplicationsTest, ALaunchWithoutFocusRunsHidesUnhidesAndQuits
     // again. KWin and Mutter ignore WM_CHANGE_STATE to normal (the window came back by a later
     // request); Openbox restores the window by it. Another client hears the requests on the root.
     ASSERT_TRUE(apps_->hide(pid));
-    ASSERT_TRUE(runUntil([&] { return allMinimized(pid); }));
+    ASSERT_TRUE(waitFor([&] { return allMinimized(pid); }));
     const int normalStates = rootMessages(server_->display(), "WM_CHANGE_STATE", window, NormalState, [&] {
         ASSERT_TRUE(apps_->unhide(pid));
         EXPECT_EQ(ax_->isMinimized(window), false);
@@ -246,7 +244,7 @@ TEST_F(LinuxRunningApplicationsTest, ALaunchWithoutFocusRunsHidesUnhidesAndQuits
     EXPECT_EQ(activeWindow(), focused);
 
     ASSERT_TRUE(apps_->terminate(pid));
-    ASSERT_TRUE(runUntil([&] { return heard(N::didTerminate, pid) == 1; }));
+    ASSERT_TRUE(waitFor([&] { return heard(N::didTerminate, pid) == 1; }));
     EXPECT_FALSE(running(pid));
     EXPECT_EQ(heard(N::didLaunch, pid), 1);
 }
@@ -258,12 +256,12 @@ TEST_F(LinuxRunningApplicationsTest, AnAppWithoutWindowsIsHeardExitingWithNothin
     startBackend();
     auto& tray = startClient({"--class", "tray.Tray"});
     const Pid pid = static_cast<Pid>(tray.process->pid());
-    ASSERT_TRUE(runUntil([&] { return running(pid) && running(pid)->activationPolicy == ActivationPolicy::regular; }));
+    ASSERT_TRUE(waitFor([&] { return running(pid) && running(pid)->activationPolicy == ActivationPolicy::regular; }));
     ASSERT_TRUE(tray.process->writeLine("withdraw"));
-    ASSERT_TRUE(runUntil([&] { return running(pid) && running(pid)->activationPolicy == ActivationPolicy::accessory; }));
+    ASSERT_TRUE(waitFor([&] { return running(pid) && running(pid)->activationPolicy == ActivationPolicy::accessory; }));
     EXPECT_EQ(counting_->repeating, 0);
     ASSERT_TRUE(tray.process->writeLine("close"));
-    EXPECT_TRUE(runUntil([&] { return heard(N::didTerminate, pid) == 1; }));
+    EXPECT_TRUE(waitFor([&] { return heard(N::didTerminate, pid) == 1; }));
 }
 
 TEST_F(LinuxRunningApplicationsTest, ALaunchWithActivationActivatesItsFirstWindowAndIsTold) {
@@ -272,8 +270,8 @@ TEST_F(LinuxRunningApplicationsTest, ALaunchWithActivationActivatesItsFirstWindo
     auto answer = open("org.tessane.Launched", /*activates=*/true);
     ASSERT_TRUE(answer.app);
     const Pid pid = answer.app->pid;
-    ASSERT_TRUE(runUntil([&] { return !windowsOf(pid).empty() && activeWindow() == windowsOf(pid)[0]; }));
-    ASSERT_TRUE(runUntil([&] { return heard(N::didActivate, pid) == 1; }));
+    ASSERT_TRUE(waitFor([&] { return !windowsOf(pid).empty() && activeWindow() == windowsOf(pid)[0]; }));
+    ASSERT_TRUE(waitFor([&] { return heard(N::didActivate, pid) == 1; }));
     EXPECT_EQ(apps_->frontmostApplication()->pid, pid);
 
     // Opening it again asks no second process: the running one answers.
@@ -290,7 +288,7 @@ TEST_F(LinuxRunningApplicationsTest, ForeignClientsAreGroupedByTheirDesktopEntri
     auto& after = startClient({"--class", "Gamma.Gamma"});
     auto& unknown = startClient({"--class", "nothing.Nothing"});
     const Pid beta = before.process->pid(), gamma = after.process->pid(), other = unknown.process->pid();
-    ASSERT_TRUE(runUntil([&] { return heard(N::didLaunch, gamma) == 1 && heard(N::didLaunch, other) == 1; }));
+    ASSERT_TRUE(waitFor([&] { return heard(N::didLaunch, gamma) == 1 && heard(N::didLaunch, other) == 1; }));
 
     EXPECT_EQ(heard(N::didLaunch, beta), 0);  // it was there before us
     auto list = apps_->runningApplications();
@@ -309,14 +307,14 @@ TEST_F(LinuxRunningApplicationsTest, ForeignClientsAreGroupedByTheirDesktopEntri
     // Activating an application brings its front-most window forward and tells who it was
     // (from another one's: the window manager may have given Beta the focus when it came).
     x_->requestActivate(after.windows[0]);
-    ASSERT_TRUE(runUntil([&] { return activeWindow() == after.windows[0]; }));
+    ASSERT_TRUE(waitFor([&] { return activeWindow() == after.windows[0]; }));
     ASSERT_TRUE(apps_->activate(beta));
-    ASSERT_TRUE(runUntil([&] { return heard(N::didActivate, beta) == 1; }));
+    ASSERT_TRUE(waitFor([&] { return heard(N::didActivate, beta) == 1; }));
     EXPECT_EQ(ax_->windowPid(activeWindow()), beta);
 
     // Two windows: hiding iconifies both; a window closing leaves the application running.
     ASSERT_TRUE(apps_->hide(beta));
-    ASSERT_TRUE(runUntil([&] { return allMinimized(beta); }));
+    ASSERT_TRUE(waitFor([&] { return allMinimized(beta); }));
     for (XWindowId w : before.windows) EXPECT_EQ(ax_->isMinimized(w), true);
 }
 
@@ -337,7 +335,7 @@ TEST_F(LinuxRunningApplicationsTest, EachKindOfEvidenceNamesTheApplication) {
     const Pid plasma = startClient({"--class", "x.Unrelated", "--kde-desktop-file", "org.tessane.Plasma.desktop"}).process->pid();
     const Pid reverse = startClient({"--class", "reverse.REVERSE"}).process->pid();
     auto id = [&](Pid pid) {
-        runUntil([&] { return running(pid).has_value(); });
+        waitFor([&] { return running(pid).has_value(); });
         auto app = running(pid);
         return app ? app->bundleIdentifier : std::optional<std::string>("not running");
     };
@@ -349,7 +347,7 @@ TEST_F(LinuxRunningApplicationsTest, EachKindOfEvidenceNamesTheApplication) {
     auto answer = open("org.tessane.Handed", /*activates=*/false);
     ASSERT_TRUE(answer.app) << (answer.error ? answer.error->localizedDescription : "no answer");
     std::optional<RunningApplication> handed;
-    ASSERT_TRUE(runUntil([&] {
+    ASSERT_TRUE(waitFor([&] {
         for (auto& a : apps_->runningApplicationsWithBundleIdentifier("org.tessane.Handed"))
             if (a.pid != answer.app->pid) handed = a;
         return handed.has_value();
@@ -366,22 +364,22 @@ TEST_F(LinuxRunningApplicationsTest, ALaterRunKnowsWhatTheEarlierOneHidButNotWha
     auto& minimized = startClient({"--class", "gamma.Gamma"});
     startBackend();
     const Pid beta = hidden.process->pid(), gamma = minimized.process->pid();
-    ASSERT_TRUE(runUntil([&] { return running(beta) && running(gamma); }));
+    ASSERT_TRUE(waitFor([&] { return running(beta) && running(gamma); }));
     ASSERT_TRUE(apps_->hide(beta));
-    ASSERT_TRUE(runUntil([&] { return allMinimized(beta); }));
+    ASSERT_TRUE(waitFor([&] { return allMinimized(beta); }));
     ASSERT_TRUE(x_->requestIconify(minimized.windows.at(0)).ok());
-    ASSERT_TRUE(runUntil([&] { return ax_->isMinimized(minimized.windows.at(0)) == true; }));
+    ASSERT_TRUE(waitFor([&] { return ax_->isMinimized(minimized.windows.at(0)) == true; }));
 
     subscriptions_.clear();
     apps_.reset();
     startBackend();
-    ASSERT_TRUE(runUntil([&] { return running(beta) && running(gamma); }));
+    ASSERT_TRUE(waitFor([&] { return running(beta) && running(gamma); }));
     EXPECT_TRUE(running(beta)->isHidden);
     EXPECT_FALSE(running(gamma)->isHidden);
 
     // Unhiding takes the mark away: the run after that owes nothing.
     ASSERT_TRUE(apps_->unhide(beta));
-    ASSERT_TRUE(runUntil([&] { return !running(beta)->isHidden; }));
+    ASSERT_TRUE(waitFor([&] { return !running(beta)->isHidden; }));
     for (XWindowId w : hidden.windows) EXPECT_FALSE(x_->cardinals(w, "_TESSANE_HIDDEN"));
 }
 
@@ -398,7 +396,7 @@ TEST_F(LinuxRunningApplicationsTest, AnEntryWhoseProgramIsMissingAnswersWithTheR
         notAnApp->app = app;
         notAnApp->error = error;
     });
-    ASSERT_TRUE(runUntil([&] { return notAnApp->done; }));
+    ASSERT_TRUE(waitFor([&] { return notAnApp->done; }));
     EXPECT_FALSE(notAnApp->app);
     EXPECT_TRUE(notAnApp->error);
     EXPECT_TRUE(apps_->runningApplicationsWithBundleIdentifier("org.tessane.Missing").empty());
@@ -421,14 +419,14 @@ Exec=sh -c "printf \"%%s|\" \"\$@\" > )" + received.string() + R"(" sh %U
             answer->app = app;
             answer->error = error;
         });
-        EXPECT_TRUE(runUntil([&] { return answer->done; }));
+        EXPECT_TRUE(waitFor([&] { return answer->done; }));
         if (answer->app) launched_.push_back(answer->app->pid);
         return *answer;
     };
 
     const auto args = openDocuments("org.tessane.Args", {"-rf", "https://example.org/a b?c"});
     ASSERT_TRUE(args.app) << (args.error ? args.error->localizedDescription : "");
-    ASSERT_TRUE(runUntil([&] { return fs::exists(received) && fs::file_size(received) > 0; }));
+    ASSERT_TRUE(waitFor([&] { return fs::exists(received) && fs::file_size(received) > 0; }));
     std::ifstream in(received);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(text, (fs::current_path() / "-rf").string() + "|https://example.org/a b?c|");
@@ -498,11 +496,11 @@ protected:
 TEST_F(ManyWindowsTest, AnAppOfManyWindowsComesBackWithRoundTripsThatDoNotGrowWithItsWindows) {
     auto& many = startClient({"--class", "many.Many", "--windows", "200", "--size", "120x80"});
     ASSERT_EQ(many.windows.size(), 200u);
-    ASSERT_TRUE(queue_->runUntil([&] {  // all of them managed before the backend takes them in
+    ASSERT_TRUE(waitFor([&] {  // all of them managed before the backend takes them in
         const auto listed = x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
         return std::all_of(many.windows.begin(), many.windows.end(),
                            [&](auto w) { return std::find(listed.begin(), listed.end(), w) != listed.end(); });
-    }, 30));
+    }));
     std::vector<std::string> said;
     apps_ = std::make_unique<linux_backend::LinuxRunningApplications>(*x_, *ax_, *catalog_, *queue_,
                                                                       [&](const std::string& l) { said.push_back(l); });
@@ -510,12 +508,12 @@ TEST_F(ManyWindowsTest, AnAppOfManyWindowsComesBackWithRoundTripsThatDoNotGrowWi
     const auto minimized = [&] {
         return std::count_if(many.windows.begin(), many.windows.end(), [&](auto w) { return ax_->isMinimized(w) == true; });
     };
-    ASSERT_TRUE(queue_->runUntil([&] { return apps_->runningApplication(pid).has_value(); }, 30));
+    ASSERT_TRUE(waitFor([&] { return apps_->runningApplication(pid).has_value(); }));
     ASSERT_TRUE(apps_->hide(pid));
     // Hidden as soon as asked, its iconifies paced: a show that comes now unhides it (it found
     // the application shown, and left the iconifies queued to go on after it).
     EXPECT_TRUE(apps_->runningApplication(pid)->isHidden);
-    ASSERT_TRUE(queue_->runUntil([&] { return minimized() == 200; }, 30)) << minimized();
+    ASSERT_TRUE(waitFor([&] { return minimized() == 200; })) << minimized();
 
     // The windows a show tiles are the front ones: they are back when unhide returns, the others
     // may come back after it.
@@ -536,7 +534,7 @@ TEST_F(ManyWindowsTest, AnAppOfManyWindowsComesBackWithRoundTripsThatDoNotGrowWi
         }
     }
     for (XWindowId w : front) EXPECT_EQ(ax_->isMinimized(w), false) << w;
-    ASSERT_TRUE(queue_->runUntil([&] { return minimized() == 0; }, 30)) << minimized();
+    ASSERT_TRUE(waitFor([&] { return minimized() == 0; })) << minimized();
     EXPECT_FALSE(apps_->runningApplication(pid)->isHidden);
 
     // Hidden beside a second application and shown again at once, while the manager still works
@@ -545,15 +543,15 @@ TEST_F(ManyWindowsTest, AnAppOfManyWindowsComesBackWithRoundTripsThatDoNotGrowWi
     auto& alpha = startClient({"--class", "alpha.Alpha"});
     const XWindowId alphaWindow = alpha.windows.front();
     const Pid alphaPid = static_cast<Pid>(alpha.process->pid());
-    ASSERT_TRUE(queue_->runUntil([&] { return apps_->runningApplication(alphaPid).has_value(); }, 30));
+    ASSERT_TRUE(waitFor([&] { return apps_->runningApplication(alphaPid).has_value(); }));
     bool alphaWentDown = false;  // heard as it happens: it may be back a moment later
     const auto heard = x_->onEvent([&](const linux_backend::X11Event& e) {
         alphaWentDown = alphaWentDown || (e.window == alphaWindow && ax_->isMinimized(alphaWindow) == true);
     });
     ASSERT_TRUE(apps_->hide(pid) && apps_->hide(alphaPid));
     ASSERT_TRUE(apps_->unhide(pid) && apps_->unhide(alphaPid));
-    ASSERT_TRUE(queue_->runUntil([&] { return alphaWentDown; }, 60));
-    EXPECT_TRUE(queue_->runUntil([&] { return minimized() == 0 && ax_->isMinimized(alphaWindow) == false; }, 30))
+    ASSERT_TRUE(waitFor([&] { return alphaWentDown; }, testing::kManyWindows));
+    EXPECT_TRUE(waitFor([&] { return minimized() == 0 && ax_->isMinimized(alphaWindow) == false; }))
         << minimized();
     for (const auto& line : said) EXPECT_EQ(line.find("stayed minimized"), std::string::npos) << line;
 }
@@ -564,11 +562,11 @@ TEST_F(ManyWindowsTest, AnAppOfManyWindowsComesBackWithRoundTripsThatDoNotGrowWi
 TEST_F(ManyWindowsTest, WindowsLeftToComeBackWhenTheBackendGoesAreStillBroughtBack) {
     auto& many = startClient({"--class", "many.Many", "--windows", "20", "--size", "120x80"});
     ASSERT_EQ(many.windows.size(), 20u);
-    ASSERT_TRUE(queue_->runUntil([&] {
+    ASSERT_TRUE(waitFor([&] {
         const auto listed = x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
         return std::all_of(many.windows.begin(), many.windows.end(),
                            [&](auto w) { return std::find(listed.begin(), listed.end(), w) != listed.end(); });
-    }, 30));
+    }));
     std::vector<std::string> said;
     apps_ = std::make_unique<linux_backend::LinuxRunningApplications>(*x_, *ax_, *catalog_, *queue_,
                                                                       [&](const std::string& l) { said.push_back(l); });
@@ -576,19 +574,19 @@ TEST_F(ManyWindowsTest, WindowsLeftToComeBackWhenTheBackendGoesAreStillBroughtBa
     const auto minimized = [&] {
         return std::count_if(many.windows.begin(), many.windows.end(), [&](auto w) { return ax_->isMinimized(w) == true; });
     };
-    ASSERT_TRUE(queue_->runUntil([&] { return apps_->runningApplication(pid).has_value(); }, 30));
+    ASSERT_TRUE(waitFor([&] { return apps_->runningApplication(pid).has_value(); }));
     server_->signalWindowManager(SIGSTOP);
     ASSERT_TRUE(apps_->hide(pid));
-    queue_->runUntil([] { return false; }, 3);  // longer than the 2 s a manager was once given
+    keepTurning(3s);  // longer than the 2 s a manager was once given
     server_->signalWindowManager(SIGCONT);
-    ASSERT_TRUE(queue_->runUntil([&] { return minimized() == 20; }, 30)) << minimized();
+    ASSERT_TRUE(waitFor([&] { return minimized() == 20; })) << minimized();
     for (const auto& line : said) EXPECT_EQ(line.find("the rest of the hide was asked for at once"), std::string::npos) << line;
 
     ASSERT_TRUE(apps_->unhide(pid));
     apps_.reset();
     ax_.reset();
     ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);
-    EXPECT_TRUE(queue_->runUntil([&] { return minimized() == 0; }, 30)) << minimized();
+    EXPECT_TRUE(waitFor([&] { return minimized() == 0; })) << minimized();
 }
 
 // A show that restores one application (by activation: Mutter) while the window active before it
@@ -600,20 +598,20 @@ TEST_F(ManyWindowsTest, AShowGivesNoFocusBackToAWindowAHideAskedDown) {
     const XWindowId alphaWindow = alpha.windows.front(), betaWindow = beta.windows.front();
     const Pid alphaPid = static_cast<Pid>(alpha.process->pid()), betaPid = static_cast<Pid>(beta.process->pid());
     apps_ = std::make_unique<linux_backend::LinuxRunningApplications>(*x_, *ax_, *catalog_, *queue_, nullptr);
-    ASSERT_TRUE(queue_->runUntil([&] { return apps_->runningApplication(alphaPid) && apps_->runningApplication(betaPid); }, 30));
+    ASSERT_TRUE(waitFor([&] { return apps_->runningApplication(alphaPid) && apps_->runningApplication(betaPid); }));
     ASSERT_TRUE(apps_->hide(betaPid) && apps_->hide(alphaPid));
-    ASSERT_TRUE(queue_->runUntil([&] { return ax_->isMinimized(betaWindow) == true && ax_->isMinimized(alphaWindow) == true; }, 30));
+    ASSERT_TRUE(waitFor([&] { return ax_->isMinimized(betaWindow) == true && ax_->isMinimized(alphaWindow) == true; }));
     x_->requestActivate(alphaWindow);
     x_->flush();
-    ASSERT_TRUE(queue_->runUntil([&] { return activeWindow() == alphaWindow && ax_->isMinimized(alphaWindow) == false; }, 30));
+    ASSERT_TRUE(waitFor([&] { return activeWindow() == alphaWindow && ax_->isMinimized(alphaWindow) == false; }));
 
     EXPECT_EQ(rootMessages(server_->display(), "_NET_ACTIVE_WINDOW", alphaWindow, std::nullopt,
                            [&] { ASSERT_TRUE(apps_->unhide(betaPid)); }),
               0);
-    EXPECT_TRUE(queue_->runUntil([&] { return ax_->isMinimized(betaWindow) == false; }, 30));
+    EXPECT_TRUE(waitFor([&] { return ax_->isMinimized(betaWindow) == false; }));
 
     ASSERT_TRUE(apps_->hide(betaPid) && apps_->hide(alphaPid));
-    EXPECT_TRUE(queue_->runUntil([&] { return ax_->isMinimized(betaWindow) == true && ax_->isMinimized(alphaWindow) == true; }, 30));
+    EXPECT_TRUE(waitFor([&] { return ax_->isMinimized(betaWindow) == true && ax_->isMinimized(alphaWindow) == true; }));
 }
 
 // The focus a launch's window takes unasked goes back to the window activated last, also when that
@@ -625,7 +623,7 @@ TEST_F(ManyWindowsTest, AWindowThatTakesTheFocusUnaskedGivesItBackToTheWindowAct
     auto& primary = startClient({"--class", "primary.Primary"});
     x_->requestActivate(before.windows.front());
     x_->flush();
-    ASSERT_TRUE(queue_->runUntil([&] { return activeWindow() == before.windows.front(); }, 30));
+    ASSERT_TRUE(waitFor([&] { return activeWindow() == before.windows.front(); }));
     apps_ = std::make_unique<linux_backend::LinuxRunningApplications>(*x_, *ax_, *catalog_, *queue_, nullptr);
 
     // The launch and the activation are heard by the backend in one look, as on a busy machine.
@@ -635,10 +633,10 @@ TEST_F(ManyWindowsTest, AWindowThatTakesTheFocusUnaskedGivesItBackToTheWindowAct
         const auto listed = x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});
         return listed.size() > 2 ? listed.back() : XWindowId{0};
     };
-    ASSERT_TRUE(waitUntil([&] { return launched() != 0; }, 30s, [&] { x_->processEvents(); }));
-    if (!waitUntil([&] { return activeWindow() == launched(); }, 5s, [&] { x_->processEvents(); }))
+    ASSERT_TRUE(waitFor([&] { return launched() != 0; }));
+    if (!waitFor([&] { return activeWindow() == launched(); }, kAskAgain))
         GTEST_SKIP() << "the window manager does not focus a new window that asks not to be";
-    EXPECT_TRUE(queue_->runUntil([&] { return activeWindow() != launched() && activeWindow() != 0; }, 30));
+    EXPECT_TRUE(waitFor([&] { return activeWindow() != launched() && activeWindow() != 0; }));
     EXPECT_EQ(activeWindow(), primary.windows.front());
 }
 

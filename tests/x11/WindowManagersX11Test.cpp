@@ -96,11 +96,11 @@ TEST_F(WindowManagerTest, IceWMAndFluxboxPanelsAreLeftOutOfTheVisibleFrame) {
         start(manager);
         if (HasFatalFailure()) return;
         std::optional<Rect> area;
-        ASSERT_TRUE(queue_->runUntil([&] {
+        ASSERT_TRUE(waitFor([&] {
             area = announcedWorkArea();
             return area && area->height() < 1080;
-        }, 10)) << "the manager announced no work area smaller than the screen";
-        EXPECT_TRUE(queue_->runUntil([&] { return near(visibleRootFrame(), *area); }, 5))
+        })) << "the manager announced no work area smaller than the screen";
+        EXPECT_TRUE(waitFor([&] { return near(visibleRootFrame(), *area); }))
             << "visible " << visibleRootFrame().minY() << "+" << visibleRootFrame().height() << ", announced "
             << area->minY() << "+" << area->height();
     }
@@ -117,17 +117,17 @@ TEST_F(WindowManagerTest, OnKWinAPlacementIsConfirmedWithoutTheFrameExtentsReque
     client_ = ChildProcess::start({TESSANE_X11_CLIENT, "--size", "400x300"}, server_->display(),
                                   server_->logFolder() + "/clients.log", true);
     ASSERT_NE(client_, nullptr);
-    const auto line = client_->waitForLine("window ", 10s);
+    const auto line = client_->waitForLine("window ", kAnswer.limit);
     ASSERT_TRUE(line);
     const AXElement window = AXElement::fromHandle(std::strtoul(line->c_str() + 7, nullptr, 16));
     AXWindowController windows(*ax_);
     // KWin shows a window in its frame after the client has seen itself mapped, and decorates it
     // a moment later; until then its frame is the client, and a move may be dropped.
-    ASSERT_TRUE(queue_->runUntil([&] {
+    ASSERT_TRUE(waitFor([&] {
         XWindowAttributes a{};
         return XGetWindowAttributes(x_->display(), window.handle(), &a) && a.map_state == IsViewable &&
                x_->cardinals(window.handle(), "_NET_FRAME_EXTENTS").has_value();
-    }, 10));
+    }));
 
     for (const Rect target : {Rect(40, 60, 700, 500), Rect(960, 540, 800, 450)}) {
         EXPECT_EQ(windows.place(window, target), AXWindowController::PlacementOutcome::placed());
