@@ -1,13 +1,6 @@
 // What other clients may write about themselves and about the desktop: the root's client list
 // (any client can replace it, with any number of made-up ids) and the pid a window claims.
-#include "platform/linux/windows/LinuxAccessibility.h"
-#include "platform/linux/apps/LinuxAppCatalog.h"
-#include "platform/linux/apps/LinuxRunningApplications.h"
-#include "platform/linux/x11/LinuxScreens.h"
-#include "platform/linux/windows/LinuxWindowList.h"
-#include "platform/qt/QtMainQueue.h"
-#include "platform/qt/QtX11Pump.h"
-#include "x11/X11TestBase.h"
+#include "x11/LinuxBackendTest.h"
 
 #include <unistd.h>
 
@@ -21,35 +14,21 @@ using linux_backend::XWindowId;
 using N = RunningApplications::Notification;
 
 // The window and running-application backends on the Qt loop; no desktop entries.
-class ClientListTrustTest : public X11TestBase {
+class ClientListTrustTest : public LinuxBackendTest {
 protected:
     void SetUp() override {
-        X11TestBase::SetUp();
-        ensureQtApplication();
-        queue_ = std::make_unique<qt_backend::QtMainQueue>();
-        pump_ = qt_backend::pumpX11Events(*queue_, *x_);
-        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_, *queue_);
-        ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);
-        LinuxAppCatalog::Folders folders;
-        folders.dataHome = "/nonexistent/tessane-test";
-        catalog_ = std::make_unique<LinuxAppCatalog>(folders, nullptr);
-        apps_ = std::make_unique<linux_backend::LinuxRunningApplications>(*x_, *ax_, *catalog_, *queue_);
+        LinuxBackendTest::SetUp();
+        if (HasFatalFailure()) return;
+        startApplications();
         for (auto n : {N::didLaunch, N::didTerminate})
-            subscriptions_.push_back(apps_->observe(n, [this, n](const RunningApplication& a) { heard_.push_back({n, a.pid}); }));
+            subscriptions_.push_back(running_->observe(n, [this, n](const RunningApplication& a) { heard_.push_back({n, a.pid}); }));
     }
     void TearDown() override {
         subscriptions_.clear();
-        apps_.reset();
-        catalog_.reset();
-        ax_.reset();
-        screens_.reset();
-        pump_.reset();
-        queue_.reset();
-        X11TestBase::TearDown();
+        LinuxBackendTest::TearDown();
     }
-
     int heard(N n, Pid pid) { return static_cast<int>(std::count(heard_.begin(), heard_.end(), std::pair{n, pid})); }
-    bool running(Pid pid) { return apps_->runningApplication(pid).has_value(); }
+    bool running(Pid pid) { return running_->runningApplication(pid).has_value(); }
 
     // Waits until the window manager lists `window`: a hostile list keeps what was listed before
     // it, and a manager that lists a window after the hostile client wrote its list writes its
@@ -77,12 +56,6 @@ protected:
         return {own, madeUp};
     }
 
-    std::unique_ptr<qt_backend::QtMainQueue> queue_;
-    Subscription pump_;
-    std::unique_ptr<linux_backend::LinuxScreens> screens_;
-    std::unique_ptr<linux_backend::LinuxAccessibility> ax_;
-    std::unique_ptr<LinuxAppCatalog> catalog_;
-    std::unique_ptr<linux_backend::LinuxRunningApplications> apps_;
     std::vector<Subscription> subscriptions_;
     std::vector<std::pair<N, Pid>> heard_;
 };

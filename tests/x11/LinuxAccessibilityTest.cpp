@@ -1,16 +1,9 @@
 #include "base/WaitBounds.h"
-#include "platform/linux/windows/LinuxAccessibility.h"
-#include "platform/linux/x11/LinuxScreens.h"
-#include "platform/linux/windows/LinuxWindowList.h"
 #include "platform/linux/x11/X11DesktopModel.h"
-#include "platform/qt/QtMainQueue.h"
-#include "platform/qt/QtX11Pump.h"
 #include "system/AXAppFocusObserver.h"
 #include "system/AXWindowController.h"
 #include "system/AXWindowObserver.h"
-#include "x11/X11TestBase.h"
-
-#include <QCoreApplication>
+#include "x11/LinuxBackendTest.h"
 
 #include <algorithm>
 #include <chrono>
@@ -27,26 +20,16 @@ namespace {
 using Outcome = AXWindowController::PlacementOutcome;
 
 // The backend on the Qt main loop, with the X connection pumped by it, as in the application.
-class LinuxAccessibilityTest : public X11TestBase {
+class LinuxAccessibilityTest : public LinuxBackendTest {
 protected:
     void SetUp() override {
-        X11TestBase::SetUp();
-        ensureQtApplication();
-        queue_ = std::make_unique<qt_backend::QtMainQueue>();
-        pump_ = qt_backend::pumpX11Events(*queue_, *x_);
-        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_, *queue_);
-        ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);
-        windows_ = std::make_unique<AXWindowController>(*ax_);
+        LinuxBackendTest::SetUp();
+        if (!HasFatalFailure()) windows_ = std::make_unique<AXWindowController>(*ax_);
     }
     void TearDown() override {
         windows_.reset();
-        ax_.reset();
-        screens_.reset();
-        pump_.reset();
-        queue_.reset();
-        X11TestBase::TearDown();
+        LinuxBackendTest::TearDown();
     }
-
     // A client whose windows (a handful) its manager has taken in: shown in their frames (Mutter
     // and KWin show and place a window after its client has seen itself mapped, and drop a move
     // that comes first) and decorated (KWin decorates a moment later still): a frame read or
@@ -56,7 +39,7 @@ protected:
         const bool undecorated = std::any_of(args.begin(), args.end(), [](const std::string& a) {
             return a == "--fullscreen" || a == "--shadow";
         });
-        Client& c = X11TestBase::startClient(std::move(args), waitReady);
+        Client& c = LinuxBackendTest::startClient(std::move(args), waitReady);
         if (!waitReady || c.windows.size() > 10) return c;
         for (const auto w : c.windows) {
             EXPECT_TRUE(waitFor([&] {
@@ -101,10 +84,6 @@ protected:
         });
     }
 
-    std::unique_ptr<qt_backend::QtMainQueue> queue_;
-    Subscription pump_;
-    std::unique_ptr<linux_backend::LinuxScreens> screens_;
-    std::unique_ptr<linux_backend::LinuxAccessibility> ax_;
     std::unique_ptr<AXWindowController> windows_;
 };
 

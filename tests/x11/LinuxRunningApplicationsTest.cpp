@@ -1,19 +1,10 @@
-#include "platform/linux/windows/LinuxAccessibility.h"
 #include "platform/linux/windows/WindowManagerWaits.h"
-#include "platform/linux/apps/LinuxAppCatalog.h"
-#include "platform/linux/apps/LinuxRunningApplications.h"
-#include "platform/linux/x11/LinuxScreens.h"
-#include "platform/qt/QtMainQueue.h"
-#include "platform/qt/QtX11Pump.h"
-#include "x11/X11TestBase.h"
+#include "x11/LinuxBackendTest.h"
 
-#include <QCoreApplication>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include <csignal>
-#include <fstream>
-#include <random>
 
 namespace tessane::x11test {
 namespace {
@@ -67,7 +58,7 @@ struct TimerCountingQueue final : MainQueue {
 // The running-applications backend on the Qt loop, over a private XDG data folder whose
 // desktop entries start our own test client. Openbox here leaves the focus where it is when a
 // window appears, so that "launched without focus" can be seen.
-class LinuxRunningApplicationsTest : public X11TestBase {
+class LinuxRunningApplicationsTest : public LinuxBackendTest {
 protected:
     static void SetUpTestSuite() {
         X11TestServer::Options options;
@@ -77,55 +68,33 @@ protected:
     }
 
     void SetUp() override {
-        X11TestBase::SetUp();
+        LinuxBackendTest::SetUp();
+        if (HasFatalFailure()) return;
         // Launched programs find our private server, not the session's.
         setenv("DISPLAY", server_->display().c_str(), 1);
-        ensureQtApplication();
-        root_ = fs::temp_directory_path() / ("tessane-running-" + std::to_string(std::random_device{}()));
-        LinuxAppCatalog::Folders folders;
-        folders.home = root_;
-        folders.dataHome = root_ / "data";
-        folders.dataDirs = {root_ / "system"};
         // Through env, so that other test clients (the same program) are not taken for this app.
         writeEntry("org.tessane.Launched", "Name=Launched Client\nExec=env TESSANE_LAUNCHED=1 " + std::string(TESSANE_X11_CLIENT) +
                                                " --class launched.LaunchedClient --title Launched\n");
         writeEntry("org.tessane.Beta", "Name=Beta\nStartupWMClass=BetaApp\nExec=beta-not-installed\n");
         writeEntry("gamma", "Name=Gamma\nExec=gamma-not-installed\n");
         writeEntry("org.tessane.Missing", "Name=Missing\nExec=/nonexistent/tessane-missing --flag\n");
-        catalog_ = std::make_unique<LinuxAppCatalog>(folders, nullptr);
-        queue_ = std::make_unique<qt_backend::QtMainQueue>();
-        pump_ = qt_backend::pumpX11Events(*queue_, *x_);
-        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_, *queue_);
-        ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);
     }
     // The backend under test, made when the test has set the desktop up.
     void startBackend() {
         counting_ = std::make_unique<TimerCountingQueue>(*queue_);
-        apps_ = std::make_unique<linux_backend::LinuxRunningApplications>(*x_, *ax_, *catalog_, *counting_,
-                                                                          [this](const std::string& l) { logLines_.push_back(l); });
+        startApplications(counting_.get(), [this](const std::string& l) { logLines_.push_back(l); });
         for (auto n : {RunningApplications::Notification::didLaunch, RunningApplications::Notification::didActivate,
                        RunningApplications::Notification::didTerminate})
-            subscriptions_.push_back(apps_->observe(n, [this, n](const RunningApplication& a) { heard_.push_back({n, a}); }));
+            subscriptions_.push_back(running_->observe(n, [this, n](const RunningApplication& a) { heard_.push_back({n, a}); }));
     }
     void TearDown() override {
         for (Pid pid : launched_) ::kill(pid, SIGKILL);
         subscriptions_.clear();
         apps_.reset();
-        ax_.reset();
-        screens_.reset();
-        pump_.reset();
-        queue_.reset();
-        catalog_.reset();
-        fs::remove_all(root_);
-        X11TestBase::TearDown();
+        running_.reset();  // before the queue it counts on
+        counting_.reset();
+        LinuxBackendTest::TearDown();
     }
-
-    void writeEntry(const std::string& id, const std::string& body) {
-        const fs::path file = root_ / "data/applications" / (id + ".desktop");
-        fs::create_directories(file.parent_path());
-        std::ofstream(file) << "[Desktop Entry]\nType=Application\n" << body;
-    }
-    fs::path entry(const std::string& id) { return root_ / "data/applications" / (id + ".desktop"); }
 
     struct Answer {
         bool done = false;
@@ -134,7 +103,7 @@ protected:
     };
     Answer open(const std::string& id, bool activates) {
         auto answer = std::make_shared<Answer>();
-        apps_->openApplication(entry(id), {activates}, [answer](auto app, auto error) {
+        running_->openApplication(entry(id), {activates}, [answer](auto app, auto error) {
             answer->done = true;
             answer->app = app;
             answer->error = error;
@@ -146,7 +115,7 @@ protected:
     }
 
     XWindowId activeWindow() { return activeWindowOf(*x_); }
-    std::optional<RunningApplication> running(Pid pid) { return apps_->runningApplication(pid); }
+    std::optional<RunningApplication> running(Pid pid) { return running_->runningApplication(pid); }
     int heard(RunningApplications::Notification n, Pid pid) {
         return static_cast<int>(std::count_if(heard_.begin(), heard_.end(),
                                               [&](auto& h) { return h.first == n && h.second.pid == pid; }));
@@ -170,14 +139,7 @@ protected:
         return other.windows[0];
     }
 
-    fs::path root_;
-    std::unique_ptr<LinuxAppCatalog> catalog_;
-    std::unique_ptr<qt_backend::QtMainQueue> queue_;
-    Subscription pump_;
-    std::unique_ptr<linux_backend::LinuxScreens> screens_;
-    std::unique_ptr<linux_backend::LinuxAccessibility> ax_;
     std::unique_ptr<TimerCountingQueue> counting_;
-    std::unique_ptr<linux_backend::LinuxRunningApplications> apps_;
     std::vector<Subscription> subscriptions_;
     std::vector<std::pair<RunningApplications::Notification, RunningApplication>> heard_;
     std::vector<Pid> launched_;
@@ -204,7 +166,7 @@ TEST_F(LinuxRunningApplicationsTest, ALaunchWithoutFocusRunsHidesUnhidesAndQuits
     EXPECT_EQ(app->bundleIdentifier, "org.tessane.Launched");
     EXPECT_EQ(app->localizedName, "Launched Client");
     EXPECT_EQ(app->activationPolicy, ActivationPolicy::regular);
-    EXPECT_EQ(apps_->runningApplicationsWithBundleIdentifier("org.tessane.Launched").size(), 1u);
+    EXPECT_EQ(running_->runningApplicationsWithBundleIdentifier("org.tessane.Launched").size(), 1u);
     ASSERT_EQ(windowsOf(pid).size(), 1u);
     const XWindowId window = windowsOf(pid)[0];
     ASSERT_TRUE(x_->windowManagerRoundTrip(2));
@@ -212,13 +174,13 @@ TEST_F(LinuxRunningApplicationsTest, ALaunchWithoutFocusRunsHidesUnhidesAndQuits
     // It asked for none: its startup id's time stamp and its user time say "no user action".
     EXPECT_TRUE(x_->text(window, "_NET_STARTUP_ID").value_or("").ends_with("_TIME0"));
     EXPECT_EQ(x_->cardinals(window, "_NET_WM_USER_TIME"), std::vector<long>{0});
-    EXPECT_EQ(apps_->frontmostApplication()->bundleIdentifier, std::nullopt);  // the foreign client
+    EXPECT_EQ(running_->frontmostApplication()->bundleIdentifier, std::nullopt);  // the foreign client
 
-    ASSERT_TRUE(apps_->hide(pid));
+    ASSERT_TRUE(running_->hide(pid));
     ASSERT_TRUE(waitFor([&] { return allMinimized(pid); }));
     EXPECT_EQ(ax_->isMinimized(window), true);
 
-    ASSERT_TRUE(apps_->unhide(pid));
+    ASSERT_TRUE(running_->unhide(pid));
     EXPECT_EQ(ax_->isMinimized(window), false);  // restored by the time unhide returns
     EXPECT_FALSE(running(pid)->isHidden);
     ASSERT_TRUE(x_->windowManagerRoundTrip(2));
@@ -227,10 +189,10 @@ TEST_F(LinuxRunningApplicationsTest, ALaunchWithoutFocusRunsHidesUnhidesAndQuits
     // Hidden and unhidden again: a restore request this manager was seen to ignore is not sent
     // again. KWin and Mutter ignore WM_CHANGE_STATE to normal (the window came back by a later
     // request); Openbox restores the window by it. Another client hears the requests on the root.
-    ASSERT_TRUE(apps_->hide(pid));
+    ASSERT_TRUE(running_->hide(pid));
     ASSERT_TRUE(waitFor([&] { return allMinimized(pid); }));
     const int normalStates = rootMessages(server_->display(), "WM_CHANGE_STATE", window, NormalState, [&] {
-        ASSERT_TRUE(apps_->unhide(pid));
+        ASSERT_TRUE(running_->unhide(pid));
         EXPECT_EQ(ax_->isMinimized(window), false);
     });
     const std::string manager = server_->windowManagerName();
@@ -243,7 +205,7 @@ TEST_F(LinuxRunningApplicationsTest, ALaunchWithoutFocusRunsHidesUnhidesAndQuits
     ASSERT_TRUE(x_->windowManagerRoundTrip(2));
     EXPECT_EQ(activeWindow(), focused);
 
-    ASSERT_TRUE(apps_->terminate(pid));
+    ASSERT_TRUE(running_->terminate(pid));
     ASSERT_TRUE(waitFor([&] { return heard(N::didTerminate, pid) == 1; }));
     EXPECT_FALSE(running(pid));
     EXPECT_EQ(heard(N::didLaunch, pid), 1);
@@ -272,13 +234,13 @@ TEST_F(LinuxRunningApplicationsTest, ALaunchWithActivationActivatesItsFirstWindo
     const Pid pid = answer.app->pid;
     ASSERT_TRUE(waitFor([&] { return !windowsOf(pid).empty() && activeWindow() == windowsOf(pid)[0]; }));
     ASSERT_TRUE(waitFor([&] { return heard(N::didActivate, pid) == 1; }));
-    EXPECT_EQ(apps_->frontmostApplication()->pid, pid);
+    EXPECT_EQ(running_->frontmostApplication()->pid, pid);
 
     // Opening it again asks no second process: the running one answers.
     auto again = open("org.tessane.Launched", /*activates=*/false);
     ASSERT_TRUE(again.app);
     EXPECT_EQ(again.app->pid, pid);
-    EXPECT_EQ(apps_->runningApplicationsWithBundleIdentifier("org.tessane.Launched").size(), 1u);
+    EXPECT_EQ(running_->runningApplicationsWithBundleIdentifier("org.tessane.Launched").size(), 1u);
 }
 
 TEST_F(LinuxRunningApplicationsTest, ForeignClientsAreGroupedByTheirDesktopEntries) {
@@ -291,7 +253,7 @@ TEST_F(LinuxRunningApplicationsTest, ForeignClientsAreGroupedByTheirDesktopEntri
     ASSERT_TRUE(waitFor([&] { return heard(N::didLaunch, gamma) == 1 && heard(N::didLaunch, other) == 1; }));
 
     EXPECT_EQ(heard(N::didLaunch, beta), 0);  // it was there before us
-    auto list = apps_->runningApplications();
+    auto list = running_->runningApplications();
     auto find = [&](Pid pid) { return std::find_if(list.begin(), list.end(), [&](auto& a) { return a.pid == pid; }); };
     ASSERT_NE(find(beta), list.end());
     ASSERT_NE(find(gamma), list.end());
@@ -308,12 +270,12 @@ TEST_F(LinuxRunningApplicationsTest, ForeignClientsAreGroupedByTheirDesktopEntri
     // (from another one's: the window manager may have given Beta the focus when it came).
     x_->requestActivate(after.windows[0]);
     ASSERT_TRUE(waitFor([&] { return activeWindow() == after.windows[0]; }));
-    ASSERT_TRUE(apps_->activate(beta));
+    ASSERT_TRUE(running_->activate(beta));
     ASSERT_TRUE(waitFor([&] { return heard(N::didActivate, beta) == 1; }));
     EXPECT_EQ(ax_->windowPid(activeWindow()), beta);
 
     // Two windows: hiding iconifies both; a window closing leaves the application running.
-    ASSERT_TRUE(apps_->hide(beta));
+    ASSERT_TRUE(running_->hide(beta));
     ASSERT_TRUE(waitFor([&] { return allMinimized(beta); }));
     for (XWindowId w : before.windows) EXPECT_EQ(ax_->isMinimized(w), true);
 }
@@ -348,7 +310,7 @@ TEST_F(LinuxRunningApplicationsTest, EachKindOfEvidenceNamesTheApplication) {
     ASSERT_TRUE(answer.app) << (answer.error ? answer.error->localizedDescription : "no answer");
     std::optional<RunningApplication> handed;
     ASSERT_TRUE(waitFor([&] {
-        for (auto& a : apps_->runningApplicationsWithBundleIdentifier("org.tessane.Handed"))
+        for (auto& a : running_->runningApplicationsWithBundleIdentifier("org.tessane.Handed"))
             if (a.pid != answer.app->pid) handed = a;
         return handed.has_value();
     }));
@@ -365,20 +327,20 @@ TEST_F(LinuxRunningApplicationsTest, ALaterRunKnowsWhatTheEarlierOneHidButNotWha
     startBackend();
     const Pid beta = hidden.process->pid(), gamma = minimized.process->pid();
     ASSERT_TRUE(waitFor([&] { return running(beta) && running(gamma); }));
-    ASSERT_TRUE(apps_->hide(beta));
+    ASSERT_TRUE(running_->hide(beta));
     ASSERT_TRUE(waitFor([&] { return allMinimized(beta); }));
     ASSERT_TRUE(x_->requestIconify(minimized.windows.at(0)).ok());
     ASSERT_TRUE(waitFor([&] { return ax_->isMinimized(minimized.windows.at(0)) == true; }));
 
     subscriptions_.clear();
-    apps_.reset();
+    running_.reset();
     startBackend();
     ASSERT_TRUE(waitFor([&] { return running(beta) && running(gamma); }));
     EXPECT_TRUE(running(beta)->isHidden);
     EXPECT_FALSE(running(gamma)->isHidden);
 
     // Unhiding takes the mark away: the run after that owes nothing.
-    ASSERT_TRUE(apps_->unhide(beta));
+    ASSERT_TRUE(running_->unhide(beta));
     ASSERT_TRUE(waitFor([&] { return !running(beta)->isHidden; }));
     for (XWindowId w : hidden.windows) EXPECT_FALSE(x_->cardinals(w, "_TESSANE_HIDDEN"));
 }
@@ -391,7 +353,7 @@ TEST_F(LinuxRunningApplicationsTest, AnEntryWhoseProgramIsMissingAnswersWithTheR
     EXPECT_NE(answer.error->localizedDescription.find("tessane-missing"), std::string::npos);
 
     auto notAnApp = std::make_shared<Answer>();
-    apps_->openApplication(root_ / "nothing.desktop", {}, [notAnApp](auto app, auto error) {
+    running_->openApplication(root_ / "nothing.desktop", {}, [notAnApp](auto app, auto error) {
         notAnApp->done = true;
         notAnApp->app = app;
         notAnApp->error = error;
@@ -399,7 +361,7 @@ TEST_F(LinuxRunningApplicationsTest, AnEntryWhoseProgramIsMissingAnswersWithTheR
     ASSERT_TRUE(waitFor([&] { return notAnApp->done; }));
     EXPECT_FALSE(notAnApp->app);
     EXPECT_TRUE(notAnApp->error);
-    EXPECT_TRUE(apps_->runningApplicationsWithBundleIdentifier("org.tessane.Missing").empty());
+    EXPECT_TRUE(running_->runningApplicationsWithBundleIdentifier("org.tessane.Missing").empty());
 }
 
 // Documents reach a program as arguments of their own, never as shell text or as the program:
@@ -414,7 +376,7 @@ Exec=sh -c "printf \"%%s|\" \"\$@\" > )" + received.string() + R"(" sh %U
     startBackend();
     auto openDocuments = [&](const std::string& id, std::vector<fs::path> documents) {
         auto answer = std::make_shared<Answer>();
-        apps_->openDocuments(documents, entry(id), {false}, [answer](auto app, auto error) {
+        running_->openDocuments(documents, entry(id), {false}, [answer](auto app, auto error) {
             answer->done = true;
             answer->app = app;
             answer->error = error;
@@ -440,53 +402,25 @@ Exec=sh -c "printf \"%%s|\" \"\$@\" > )" + received.string() + R"(" sh %U
                             " is refused: a field code sits against a quoted argument."),
               logLines_.end());
     EXPECT_FALSE(fs::exists(injected));
-    EXPECT_TRUE(apps_->runningApplicationsWithBundleIdentifier("org.tessane.Glued").empty());
+    EXPECT_TRUE(running_->runningApplicationsWithBundleIdentifier("org.tessane.Glued").empty());
 }
 
 // Hiding and showing an application of many windows, under whichever window manager the run
 // names (the fixture above always runs Openbox).
-class ManyWindowsTest : public X11TestBase {
+class ManyWindowsTest : public LinuxBackendTest {
 protected:
     void SetUp() override {
-        X11TestBase::SetUp();
-        ensureQtApplication();
-        root_ = fs::temp_directory_path() / ("tessane-many-" + std::to_string(std::random_device{}()));
-        LinuxAppCatalog::Folders folders;
-        folders.home = root_;
-        folders.dataHome = root_ / "data";
-        folders.dataDirs = {root_ / "system"};
-        fs::create_directories(root_ / "data/applications");
-        std::ofstream(root_ / "data/applications/quiet.desktop")
-            << "[Desktop Entry]\nType=Application\nName=Quiet\nExec=" << TESSANE_X11_CLIENT << " --class quiet.Quiet\n";
-        catalog_ = std::make_unique<LinuxAppCatalog>(folders, nullptr);
-        queue_ = std::make_unique<qt_backend::QtMainQueue>();
-        pump_ = qt_backend::pumpX11Events(*queue_, *x_);
-        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_, *queue_);
-        ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);
+        LinuxBackendTest::SetUp();
+        writeEntry("quiet", "Name=Quiet\nExec=" + std::string(TESSANE_X11_CLIENT) + " --class quiet.Quiet\n");
     }
     void TearDown() override {
-        if (const auto quiet = apps_ ? apps_->runningApplicationsWithBundleIdentifier("quiet") : std::vector<RunningApplication>{};
+        if (const auto quiet = running_ ? running_->runningApplicationsWithBundleIdentifier("quiet") : std::vector<RunningApplication>{};
             !quiet.empty())
             ::kill(quiet.front().pid, SIGKILL);
-        apps_.reset();
-        ax_.reset();
-        screens_.reset();
-        pump_.reset();
-        queue_.reset();
-        catalog_.reset();
-        fs::remove_all(root_);
-        X11TestBase::TearDown();
+        LinuxBackendTest::TearDown();
     }
 
     XWindowId activeWindow() { return activeWindowOf(*x_); }
-
-    fs::path root_;
-    std::unique_ptr<LinuxAppCatalog> catalog_;
-    std::unique_ptr<qt_backend::QtMainQueue> queue_;
-    Subscription pump_;
-    std::unique_ptr<linux_backend::LinuxScreens> screens_;
-    std::unique_ptr<linux_backend::LinuxAccessibility> ax_;
-    std::unique_ptr<linux_backend::LinuxRunningApplications> apps_;
 };
 
 // Before, each window cost the unhide round trips of its own (each request checked, each state
@@ -502,17 +436,16 @@ TEST_F(ManyWindowsTest, AnAppOfManyWindowsComesBackWithRoundTripsThatDoNotGrowWi
                            [&](auto w) { return std::find(listed.begin(), listed.end(), w) != listed.end(); });
     }));
     std::vector<std::string> said;
-    apps_ = std::make_unique<linux_backend::LinuxRunningApplications>(*x_, *ax_, *catalog_, *queue_,
-                                                                      [&](const std::string& l) { said.push_back(l); });
+    startApplications(nullptr, [&](const std::string& l) { said.push_back(l); });
     const Pid pid = static_cast<Pid>(many.process->pid());
     const auto minimized = [&] {
         return std::count_if(many.windows.begin(), many.windows.end(), [&](auto w) { return ax_->isMinimized(w) == true; });
     };
-    ASSERT_TRUE(waitFor([&] { return apps_->runningApplication(pid).has_value(); }));
-    ASSERT_TRUE(apps_->hide(pid));
+    ASSERT_TRUE(waitFor([&] { return running_->runningApplication(pid).has_value(); }));
+    ASSERT_TRUE(running_->hide(pid));
     // Hidden as soon as asked, its iconifies paced: a show that comes now unhides it (it found
     // the application shown, and left the iconifies queued to go on after it).
-    EXPECT_TRUE(apps_->runningApplication(pid)->isHidden);
+    EXPECT_TRUE(running_->runningApplication(pid)->isHidden);
     ASSERT_TRUE(waitFor([&] { return minimized() == 200; })) << minimized();
 
     // The windows a show tiles are the front ones: they are back when unhide returns, the others
@@ -524,7 +457,7 @@ TEST_F(ManyWindowsTest, AnAppOfManyWindowsComesBackWithRoundTripsThatDoNotGrowWi
     ASSERT_EQ(front.size(), 4u);
     const uint64_t before = x_->roundTrips();
     WaitBounds::take();
-    ASSERT_TRUE(apps_->unhide(pid));
+    ASSERT_TRUE(running_->unhide(pid));
     EXPECT_LT(x_->roundTrips() - before, 30u);
     // Whether the manager takes the restore most managers ignore is known from what it did (its
     // answer, or the echo of one that answers none: KWin), never from that wait's bound.
@@ -535,7 +468,7 @@ TEST_F(ManyWindowsTest, AnAppOfManyWindowsComesBackWithRoundTripsThatDoNotGrowWi
     }
     for (XWindowId w : front) EXPECT_EQ(ax_->isMinimized(w), false) << w;
     ASSERT_TRUE(waitFor([&] { return minimized() == 0; })) << minimized();
-    EXPECT_FALSE(apps_->runningApplication(pid)->isHidden);
+    EXPECT_FALSE(running_->runningApplication(pid)->isHidden);
 
     // Hidden beside a second application and shown again at once, while the manager still works
     // through the hide (Openbox animates each iconify): the second application's window, which
@@ -543,13 +476,13 @@ TEST_F(ManyWindowsTest, AnAppOfManyWindowsComesBackWithRoundTripsThatDoNotGrowWi
     auto& alpha = startClient({"--class", "alpha.Alpha"});
     const XWindowId alphaWindow = alpha.windows.front();
     const Pid alphaPid = static_cast<Pid>(alpha.process->pid());
-    ASSERT_TRUE(waitFor([&] { return apps_->runningApplication(alphaPid).has_value(); }));
+    ASSERT_TRUE(waitFor([&] { return running_->runningApplication(alphaPid).has_value(); }));
     bool alphaWentDown = false;  // heard as it happens: it may be back a moment later
     const auto heard = x_->onEvent([&](const linux_backend::X11Event& e) {
         alphaWentDown = alphaWentDown || (e.window == alphaWindow && ax_->isMinimized(alphaWindow) == true);
     });
-    ASSERT_TRUE(apps_->hide(pid) && apps_->hide(alphaPid));
-    ASSERT_TRUE(apps_->unhide(pid) && apps_->unhide(alphaPid));
+    ASSERT_TRUE(running_->hide(pid) && running_->hide(alphaPid));
+    ASSERT_TRUE(running_->unhide(pid) && running_->unhide(alphaPid));
     ASSERT_TRUE(waitFor([&] { return alphaWentDown; }, testing::kManyWindows));
     EXPECT_TRUE(waitFor([&] { return minimized() == 0 && ax_->isMinimized(alphaWindow) == false; }))
         << minimized();
@@ -568,22 +501,23 @@ TEST_F(ManyWindowsTest, WindowsLeftToComeBackWhenTheBackendGoesAreStillBroughtBa
                            [&](auto w) { return std::find(listed.begin(), listed.end(), w) != listed.end(); });
     }));
     std::vector<std::string> said;
-    apps_ = std::make_unique<linux_backend::LinuxRunningApplications>(*x_, *ax_, *catalog_, *queue_,
-                                                                      [&](const std::string& l) { said.push_back(l); });
+    startApplications(nullptr, [&](const std::string& l) { said.push_back(l); });
     const Pid pid = static_cast<Pid>(many.process->pid());
     const auto minimized = [&] {
         return std::count_if(many.windows.begin(), many.windows.end(), [&](auto w) { return ax_->isMinimized(w) == true; });
     };
-    ASSERT_TRUE(waitFor([&] { return apps_->runningApplication(pid).has_value(); }));
+    ASSERT_TRUE(waitFor([&] { return running_->runningApplication(pid).has_value(); }));
     server_->signalWindowManager(SIGSTOP);
-    ASSERT_TRUE(apps_->hide(pid));
+    ASSERT_TRUE(running_->hide(pid));
     keepTurning(3s);  // longer than the 2 s a manager was once given
     server_->signalWindowManager(SIGCONT);
     ASSERT_TRUE(waitFor([&] { return minimized() == 20; })) << minimized();
     for (const auto& line : said) EXPECT_EQ(line.find("the rest of the hide was asked for at once"), std::string::npos) << line;
 
-    ASSERT_TRUE(apps_->unhide(pid));
+    ASSERT_TRUE(running_->unhide(pid));
     apps_.reset();
+    running_.reset();
+    list_.reset();
     ax_.reset();
     ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);
     EXPECT_TRUE(waitFor([&] { return minimized() == 0; })) << minimized();
@@ -597,20 +531,20 @@ TEST_F(ManyWindowsTest, AShowGivesNoFocusBackToAWindowAHideAskedDown) {
     auto& beta = startClient({"--class", "beta.Beta"});
     const XWindowId alphaWindow = alpha.windows.front(), betaWindow = beta.windows.front();
     const Pid alphaPid = static_cast<Pid>(alpha.process->pid()), betaPid = static_cast<Pid>(beta.process->pid());
-    apps_ = std::make_unique<linux_backend::LinuxRunningApplications>(*x_, *ax_, *catalog_, *queue_, nullptr);
-    ASSERT_TRUE(waitFor([&] { return apps_->runningApplication(alphaPid) && apps_->runningApplication(betaPid); }));
-    ASSERT_TRUE(apps_->hide(betaPid) && apps_->hide(alphaPid));
+    startApplications(nullptr, nullptr);
+    ASSERT_TRUE(waitFor([&] { return running_->runningApplication(alphaPid) && running_->runningApplication(betaPid); }));
+    ASSERT_TRUE(running_->hide(betaPid) && running_->hide(alphaPid));
     ASSERT_TRUE(waitFor([&] { return ax_->isMinimized(betaWindow) == true && ax_->isMinimized(alphaWindow) == true; }));
     x_->requestActivate(alphaWindow);
     x_->flush();
     ASSERT_TRUE(waitFor([&] { return activeWindow() == alphaWindow && ax_->isMinimized(alphaWindow) == false; }));
 
     EXPECT_EQ(rootMessages(server_->display(), "_NET_ACTIVE_WINDOW", alphaWindow, std::nullopt,
-                           [&] { ASSERT_TRUE(apps_->unhide(betaPid)); }),
+                           [&] { ASSERT_TRUE(running_->unhide(betaPid)); }),
               0);
     EXPECT_TRUE(waitFor([&] { return ax_->isMinimized(betaWindow) == false; }));
 
-    ASSERT_TRUE(apps_->hide(betaPid) && apps_->hide(alphaPid));
+    ASSERT_TRUE(running_->hide(betaPid) && running_->hide(alphaPid));
     EXPECT_TRUE(waitFor([&] { return ax_->isMinimized(betaWindow) == true && ax_->isMinimized(alphaWindow) == true; }));
 }
 
@@ -624,10 +558,10 @@ TEST_F(ManyWindowsTest, AWindowThatTakesTheFocusUnaskedGivesItBackToTheWindowAct
     x_->requestActivate(before.windows.front());
     x_->flush();
     ASSERT_TRUE(waitFor([&] { return activeWindow() == before.windows.front(); }));
-    apps_ = std::make_unique<linux_backend::LinuxRunningApplications>(*x_, *ax_, *catalog_, *queue_, nullptr);
+    startApplications(nullptr, nullptr);
 
     // The launch and the activation are heard by the backend in one look, as on a busy machine.
-    apps_->openApplication(root_ / "data/applications/quiet.desktop", {false}, [](auto, auto) {});
+    running_->openApplication(root_ / "data/applications/quiet.desktop", {false}, [](auto, auto) {});
     ASSERT_EQ(ax_->performAction(AXElement::fromHandle(primary.windows.front()), ax::kRaise), AXError::success);
     const auto launched = [&] {
         const auto listed = x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{});

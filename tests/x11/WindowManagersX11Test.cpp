@@ -1,12 +1,8 @@
 // The backend on window managers other than Openbox: the work area a manager announces for
 // panels of its own, and moves confirmed where the manager does not answer the frame-extents
 // request that Openbox answers.
-#include "platform/linux/windows/LinuxAccessibility.h"
-#include "platform/linux/x11/LinuxScreens.h"
-#include "platform/qt/QtMainQueue.h"
-#include "platform/qt/QtX11Pump.h"
 #include "system/AXWindowController.h"
-#include "x11/X11TestBase.h"
+#include "x11/LinuxBackendTest.h"
 
 #include <cstdlib>
 
@@ -18,30 +14,20 @@ namespace tessane::x11test {
 namespace {
 
 // Each test its own server with the manager it names.
-class WindowManagerTest : public ::testing::Test {
+class WindowManagerTest : public LinuxBackendTest {
 protected:
+    static void SetUpTestSuite() {}
+    void SetUp() override {}
     void start(const std::string& manager) {
         X11TestServer::Options options;
         options.windowManagerName = manager;
-        std::string error;
-        server_ = X11TestServer::start(options, &error);
-        ASSERT_NE(server_, nullptr) << error;
-        x_ = linux_backend::X11Connection::open(server_->display().c_str());
-        ASSERT_NE(x_, nullptr);
-        ensureQtApplication();
-        queue_ = std::make_unique<qt_backend::QtMainQueue>();
-        pump_ = qt_backend::pumpX11Events(*queue_, *x_);
-        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_, *queue_);
-        ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);
+        startServer(options);
+        LinuxBackendTest::SetUp();
     }
     void TearDown() override {
         client_.reset();
-        ax_.reset();
-        screens_.reset();
-        pump_.reset();
-        queue_.reset();
-        x_.reset();
-        server_.reset();
+        LinuxBackendTest::TearDown();
+        TearDownTestSuite();
     }
 
     // _NET_WORKAREA of the current desktop, read straight from the root (root coordinates).
@@ -73,12 +59,6 @@ protected:
         return Rect(v.minX(), 1080 - v.maxY(), v.width(), v.height());
     }
 
-    std::unique_ptr<X11TestServer> server_;
-    std::unique_ptr<linux_backend::X11Connection> x_;
-    std::unique_ptr<qt_backend::QtMainQueue> queue_;
-    Subscription pump_;
-    std::unique_ptr<linux_backend::LinuxScreens> screens_;
-    std::unique_ptr<linux_backend::LinuxAccessibility> ax_;
     std::unique_ptr<ChildProcess> client_;
 };
 
