@@ -192,7 +192,7 @@ TEST_F(ChromeAtScaleTest, AtScaleTwoDraggingTheRailMovesTheContainerAsFarAsThePo
     ActivationRequests activations(server_->display());
     press("super+alt+1");
     RootRect a, b;
-    ASSERT_TRUE(settled(alpha_, beta_, a, b, [&] { return a.x >= 80 && panels("rail").size() == 1; }))
+    ASSERT_TRUE(tiledAsAnswered(alpha_, beta_, a, b, [&] { return a.x >= 80 && panels("rail").size() == 1; }))
         << frames() << "\n" << latestLog();
     ASSERT_TRUE(showsActivationsDone(activations)) << latestLog();
     a = frame(alpha_), b = frame(beta_);
@@ -243,10 +243,10 @@ TEST_F(ChromeAtScaleTest, AWorkspaceOnEachOfTwoDisplaysHasItsOwnDisplaysScale) {
     };
     press("super+alt+1");
     RootRect a, b, c, d;
-    ASSERT_TRUE(settled(alpha_, beta_, a, b, [&] { return a.x >= 640 && railAt(true, 160, 24); }))
+    ASSERT_TRUE(tiledAsAnswered(alpha_, beta_, a, b, [&] { return a.x >= 640 && railAt(true, 160, 24); }))
         << frames() << "; " << rails() << "\n" << latestLog();
     press("super+alt+2");
-    ASSERT_TRUE(settled(gamma, delta, c, d, [&] { return d.x + d.width <= 640 && railAt(false, 80, 12); }))
+    ASSERT_TRUE(tiledAsAnswered(gamma, delta, c, d, [&] { return d.x + d.width <= 640 && railAt(false, 80, 12); }))
         << frames(gamma, delta) << "; " << rails() << "\n" << latestLog();
     EXPECT_EQ(d.x - c.x - c.width, 6) << "the gutter at 1: " << frames(gamma, delta);
     press("super+alt+1");
@@ -264,7 +264,7 @@ TEST_F(ChromeAtScaleTest, AContainerMovedFromTheDisplayAtTwoToTheOneAtOneKeepsIt
     ASSERT_NO_FATAL_FAILURE(startWithPairAt({650, 10, 620, 500}));
     press("super+alt+1");
     RootRect a, b;
-    ASSERT_TRUE(settled(alpha_, beta_, a, b, [&] { return a.x >= 640 && railOn(true); })) << frames() << "\n" << latestLog();
+    ASSERT_TRUE(tiledAsAnswered(alpha_, beta_, a, b, [&] { return a.x >= 640 && railOn(true); })) << frames() << "\n" << latestLog();
     const int wide = b.x + b.width - a.x, high = std::max(a.y + a.height, b.y + b.height) - std::min(a.y, b.y);
     ASSERT_EQ(server_->run({"xdotool", "mousemove", "300", "500"}), 0);
     ASSERT_EQ(server_->run({"xrandr", "--delmonitor", "RIGHT"}), 0);
@@ -272,7 +272,7 @@ TEST_F(ChromeAtScaleTest, AContainerMovedFromTheDisplayAtTwoToTheOneAtOneKeepsIt
     // program's move is what is waited for.
     ASSERT_TRUE(waitForLog("[Tessane] Displays changed: “Pair” display gone")) << latestLog();
     RootRect c, d;
-    ASSERT_TRUE(settled(alpha_, beta_, c, d, [&] { return c.x + c.width <= 640 && d.x + d.width <= 640 && railOn(false); }))
+    ASSERT_TRUE(tiledAsAnswered(alpha_, beta_, c, d, [&] { return c.x + c.width <= 640 && d.x + d.width <= 640 && railOn(false); }))
         << frames() << "\n" << latestLog();
     const int wideNow = d.x + d.width - c.x, highNow = std::max(c.y + c.height, d.y + d.height) - std::min(c.y, d.y);
     EXPECT_LE(std::abs(2 * wideNow - wide), 4) << "was " << wide << " pixels wide, now " << wideNow;
@@ -340,14 +340,14 @@ TEST_F(ChromeAtScaleTest, ANewScaleFromTheSettingsDaemonLaysTheShownWorkspaceOut
         return rail.width == width && rail.height == height;
     };
     RootRect a, b;
-    ASSERT_TRUE(settled(alpha_, beta_, a, b, [&] { return a.x >= 40 && chromeAt(80, 12); }))
+    ASSERT_TRUE(tiledAsAnswered(alpha_, beta_, a, b, [&] { return a.x >= 40 && chromeAt(80, 12); }))
         << frames() << "; " << rails() << "\n" << latestLog();
     EXPECT_EQ(b.x - a.x - a.width, 6) << frames();
     const RootRect railBefore = rail;
 
     daemon.setDpi(192);
     RootRect c, d;
-    ASSERT_TRUE(settled(alpha_, beta_, c, d, [&] {
+    ASSERT_TRUE(tiledAsAnswered(alpha_, beta_, c, d, [&] {
         return chromeAt(160, 24) && std::abs(d.x + d.width - c.x - 2 * (b.x + b.width - a.x)) <= 3;
     }))
         << "panes " << frames() << " from " << text(a) << " and " << text(b) << "; " << rails() << "\n" << latestLog();
@@ -368,7 +368,7 @@ TEST_F(ChromeAtScaleTest, ANewScaleFromTheSettingsDaemonLaysTheShownWorkspaceOut
     // Back at 1, everything is where it was: nothing drifted on the way.
     daemon.setDpi(96);
     RootRect e, f;
-    EXPECT_TRUE(settled(alpha_, beta_, e, f,
+    EXPECT_TRUE(tiledAsAnswered(alpha_, beta_, e, f,
                         [&] { return chromeAt(80, 12) && e.width < c.width && f.width < d.width; }))
         << frames() << "\n" << latestLog();
     EXPECT_EQ(frames(), "left " + text(a) + "; right " + text(b));

@@ -30,7 +30,7 @@ TEST_P(ScaledChromeTest, TheChromeIsAtTheScreensScaleAndLiesAroundThePanesInside
     // panes are read once they span the screen and no longer change, and the chrome once all of it
     // is up (the windows may be in place before it).
     RootRect a, b;
-    ASSERT_TRUE(settled(alpha_, beta_, a, b, [&] {
+    ASSERT_TRUE(tiledAsAnswered(alpha_, beta_, a, b, [&] {
         return std::abs(a.x + b.x + b.width - kScreenWidth) <= 2 && panels("shield").size() == 7 &&
                panels("rail").size() == 1 && panels("handle").size() == 1 && panels("tips").size() == 1;
     }))
@@ -167,7 +167,7 @@ TEST_F(ChromeOnDesktopTest, AWorkspaceShownOnTheDisplayAtTwoBesideOneAtOneHasThe
     ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
     press("super+alt+1");
     RootRect a, b;
-    ASSERT_TRUE(settled(alpha_, beta_, a, b, [&] {
+    ASSERT_TRUE(tiledAsAnswered(alpha_, beta_, a, b, [&] {
         return a.x >= 640 && b.x + b.width <= 1920 && panels("rail").size() == 1 && panels("handle").size() == 1;
     }))
         << "panes " << text(a) << " and " << text(b) << "\n" << latestLog();

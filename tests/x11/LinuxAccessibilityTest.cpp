@@ -70,20 +70,6 @@ protected:
         if (!p || !s) return std::nullopt;
         return Rect(*p, *s);
     }
-    // Until the desktop as the backend knows it has not changed for `quiet`: the window manager
-    // done with what it was given.
-    bool settled(std::chrono::milliseconds quiet) {
-        uint64_t version = x_->desktop().version();
-        auto quietSince = std::chrono::steady_clock::now();
-        return waitFor([&] {
-            if (const uint64_t now = x_->desktop().version(); now != version) {
-                version = now;
-                quietSince = std::chrono::steady_clock::now();
-            }
-            return std::chrono::steady_clock::now() - quietSince > quiet;
-        });
-    }
-
     std::unique_ptr<AXWindowController> windows_;
 };
 
@@ -133,8 +119,14 @@ TEST_F(LinuxAccessibilityTest, WindowInfosListAnAppsWindowsWithRolesFramesAndOne
     auto& third = startClient({"--class", "delta.Delta", "--title", "Delta"});
     for (auto w : {app.windows[0], app.windows[1], other.windows[0], third.windows[0]})
         ASSERT_EQ(server_->run({"wmctrl", "-i", "-r", std::to_string(w), "-e", "0,200,150,-1,-1"}), 0);
-    ASSERT_TRUE(waitFor([&] { return seen(third.windows[0]).minX() == 200; }));
-    ASSERT_TRUE(settled(std::chrono::milliseconds(300)));
+    // Every window where it was moved, what the manager did for the moves done (it may rewrite a
+    // property of a window it moved: its echo comes after that), and all of it heard.
+    ASSERT_TRUE(waitFor([&] {
+        return seen(app.windows[0]).minX() == 200 && seen(app.windows[1]).minX() == 200 &&
+               seen(other.windows[0]).minX() == 200 && seen(third.windows[0]).minX() == 200;
+    }));
+    ASSERT_TRUE(x_->windowManagerEcho(30));
+    ASSERT_TRUE(caughtUp());
     const std::vector<Pid> pids = {pidOf(app), pidOf(other), pidOf(third)};
     const uint64_t before = x_->roundTrips();
     ax_->willReadWindowsOf(pids);
@@ -675,8 +667,9 @@ TEST_F(LinuxAccessibilityTest, AThousandWindowsOfOneAppAreReadWithoutARoundTripP
         return seen == count;
     })) << "windows read: " << seen << " of " << count;
     // Openbox gives each new window the focus as it maps: one reading of a desktop that is still
-    // changing may see two windows in front in turn. Let it settle first.
-    ASSERT_TRUE(settled(std::chrono::milliseconds(500)));
+    // changing may see two windows in front in turn. Its echo comes after it has focused the last.
+    ASSERT_TRUE(x_->windowManagerEcho(30));
+    ASSERT_TRUE(caughtUp());
     const uint64_t before = x_->roundTrips();
     const auto infos = windows_->windowInfos(pidOf(many));
     const auto main = windows_->mainWindow(pidOf(many));

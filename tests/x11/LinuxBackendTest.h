@@ -47,6 +47,15 @@ protected:
         X11TestBase::TearDown();
     }
 
+    // Until the backend has handled every event the server has sent it so far, and run the work
+    // that posted: a mark posted after that work runs after it.
+    bool caughtUp() {
+        x_->processEvents();
+        bool reached = false;
+        queue_->post([&reached] { reached = true; });
+        return waitFor([&] { return reached; });
+    }
+
     void writeEntry(const std::string& id, const std::string& body) {
         std::ofstream(entry(id)) << "[Desktop Entry]\nType=Application\n" << body;
     }

@@ -28,14 +28,10 @@ protected:
         keys_ = std::make_unique<LinuxHotKeys>(*x_, *queue_, [this](const std::string& line) {
             if (line.find("Hot key") != std::string::npos) hotKeyLog_.push_back(line);
         });
-        mappingEvents_ = x_->onEvent([this](const linux_backend::X11Event& e) {
-            if (e.kind == linux_backend::X11Event::Kind::keyboardMapping) ++mappingChanges_;
-        });
         handler_ = keys_->installPressHandler([this](const HotKeyID& id) { pressed_.push_back(id.id); });
     }
     void TearDown() override {
         handler_.reset();
-        mappingEvents_.reset();
         keys_.reset();
         // The server lives as long as the suite: give the next test the keyboard it started with.
         if (remapped_)
@@ -70,20 +66,18 @@ protected:
     }
 
     // Changes the keyboard mapping with xmodmap and runs the loop until the change has arrived
-    // (`arrived` holds) and no further mapping notification follows for a moment: xmodmap sends
-    // one change per expression, and a press must not race the grabs that follow the last one.
+    // (`arrived` holds) and every later one too: xmodmap sends one change per expression, and a
+    // press must not race the grabs that follow the last one.
     void remap(const std::vector<std::string>& expressions, const std::function<bool()>& arrived) {
         remapped_ = true;
         std::vector<std::string> argv{"xmodmap"};
         for (auto& e : expressions) argv.insert(argv.end(), {"-e", e});
         ASSERT_EQ(server_->run(argv), 0);
         ASSERT_TRUE(waitFor(arrived)) << "the mapping change did not arrive";
-        for (int seen = -1; seen != mappingChanges_;) {
-            seen = mappingChanges_;
-            bool quiet = false;
-            queue_->postAfter(0.3, [&] { quiet = true; });
-            queue_->runUntil([&] { return quiet; }, 2);
-        }
+        // xmodmap has ended: the server has sent every notification of its changes before it
+        // answers a round trip of ours, and each is followed as it is read.
+        x_->sync();
+        x_->processEvents();
     }
     uint32_t keycodeOf(unsigned long keysym) { return x_->keycodeForKeysym(keysym); }
     // How many grabs one chord takes: one per state of the lock keys the server has.
@@ -95,8 +89,6 @@ protected:
 
     std::unique_ptr<qt_backend::QtMainQueue> queue_;
     Subscription pump_;
-    Subscription mappingEvents_;
-    int mappingChanges_ = 0;
     bool remapped_ = false;
     std::vector<std::string> hotKeyLog_;
     std::unique_ptr<LinuxHotKeys> keys_;
