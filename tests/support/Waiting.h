@@ -22,11 +22,11 @@ struct Bound {
 inline constexpr Bound kAnswer{"an answer", 30s};
 // A manager's work on a few hundred windows of one application (iconifying them one by one).
 inline constexpr Bound kManyWindows{"a manager's work on hundreds of windows", 60s};
-// A request a manager may drop now and then (an activation xfwm4 forgets), before it is asked
-// again; or something a manager may never do, before the test goes on without it.
+// A request a manager may drop now and then (an activation xfwm4 forgets, a key press a busy
+// program misses), before it is asked again or the test goes on without it.
 inline constexpr Bound kAskAgain{"a request taken up before it is asked again", 5s};
-// Something a manager may never do where the desktop it leaves is still fit for the tests
-// (compositing, a work area), before the test server goes on without it.
+// What a manager or a compositor may never do on this server (composite, announce a work area,
+// draw), before the test goes on without it or skips what needs it.
 inline constexpr Bound kMaybeNever{"what a manager may never do", 10s};
 // A probe window of the test server listed by a manager that may have dropped its map.
 inline constexpr Bound kProbeListed{"a probe listed before it is mapped again", 300ms};
