@@ -187,7 +187,7 @@ int main(int argc, char** argv) {
         server->run({"xdotool", "key", "super+alt+h"});
         const bool hidden = waitFor(
             [&] { return wmState(d, windows[0]) == IconicState && wmState(d, windows[1]) == IconicState; },
-                    Bound{"a hide", seconds(600)});
+            Bound{"a hide", seconds(600)});
         const double hide = clockSeconds() - t0;
         const long rss = residentKB(tessane->pid());
         ::kill(tessane->pid(), SIGTERM);

@@ -563,7 +563,7 @@ int main(int argc, char** argv) {
             typeChord(d, hideKey);
             waitFor(
                 [&] { return std::all_of(windows.begin(), windows.end(), [&](auto w) { return isIconic(d, w); }); },
-                        Bound{"a hide", seconds(30)});
+                Bound{"a hide", seconds(30)});
             reshows.push_back(timedChord(showKey));
             if (c == 10 || c % step == 0) {
                 settle();
@@ -611,7 +611,7 @@ int main(int argc, char** argv) {
         typeChord(d, hideKey);
         waitFor(
             [&] { return std::all_of(windows.begin(), windows.end(), [&](auto w) { return isIconic(d, w); }); },
-                    Bound{"a hide", seconds(30)});
+            Bound{"a hide", seconds(30)});
         std::this_thread::sleep_for(milliseconds(300));
         shows.push_back(timedChord(showKey));
     }
