@@ -15,10 +15,6 @@ namespace {
 // On the harness's own window manager (Openbox).
 class LaunchFocusTest : public EndToEndTest {
 protected:
-    XWindowId activeWindow() {
-        auto active = x_->windowList(x_->root(), "_NET_ACTIVE_WINDOW");
-        return active && !active->empty() ? (*active)[0] : 0;
-    }
     // A round trip to the app that owns `window`: it answers a ping (_NET_WM_PING, as window
     // managers send) once it has handled every event before it, so whatever it did about them
     // has reached the server by then.

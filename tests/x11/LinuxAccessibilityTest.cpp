@@ -82,10 +82,7 @@ TEST_F(LinuxAccessibilityTest, WindowInfosListAnAppsWindowsWithRolesFramesAndOne
     // Managers focus new windows each by its own policy (Openbox each as it maps, IceWM not the
     // dialog): make the dialog the active window, and read once it is.
     x_->requestActivate(app.windows.back());
-    ASSERT_TRUE(waitFor([&] {
-        auto active = x_->windowList(x_->root(), "_NET_ACTIVE_WINDOW");
-        return active && !active->empty() && (*active)[0] == app.windows.back();
-    }));
+    ASSERT_TRUE(waitFor([&] { return activeWindow() == app.windows.back(); }));
     auto infos = windows_->windowInfos(pidOf(app));
     ASSERT_EQ(infos.size(), 3u);
     int standard = 0, dialogs = 0, main = 0;

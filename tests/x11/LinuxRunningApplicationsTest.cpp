@@ -12,11 +12,6 @@ namespace {
 namespace fs = std::filesystem;
 using linux_backend::XWindowId;
 
-XWindowId activeWindowOf(linux_backend::X11Connection& x) {
-    auto active = x.windowList(x.root(), "_NET_ACTIVE_WINDOW");
-    return active && !active->empty() ? (*active)[0] : 0;
-}
-
 // The client messages of `type` about `window` (whose first datum is `first`, if given) that
 // anyone sends to the root while `act` runs, as another client hears them.
 int rootMessages(const std::string& display, const char* type, XWindowId window, std::optional<long> first,
@@ -114,7 +109,6 @@ protected:
         return *answer;
     }
 
-    XWindowId activeWindow() { return activeWindowOf(*x_); }
     std::optional<RunningApplication> running(Pid pid) { return running_->runningApplication(pid); }
     int heard(RunningApplications::Notification n, Pid pid) {
         return static_cast<int>(std::count_if(heard_.begin(), heard_.end(),
@@ -419,8 +413,6 @@ protected:
             ::kill(quiet.front().pid, SIGKILL);
         LinuxBackendTest::TearDown();
     }
-
-    XWindowId activeWindow() { return activeWindowOf(*x_); }
 };
 
 // Before, each window cost the unhide round trips of its own (each request checked, each state

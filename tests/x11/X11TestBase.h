@@ -88,6 +88,12 @@ protected:
         return clients_.back();
     }
 
+    // The window its manager says is active (_NET_ACTIVE_WINDOW); 0 when none.
+    linux_backend::XWindowId activeWindow() {
+        const auto active = x_->windowList(x_->root(), "_NET_ACTIVE_WINDOW");
+        return active && !active->empty() ? (*active)[0] : 0;
+    }
+
     // The client's visible frame (its window and the extents its manager announces) has its
     // top-left at `origin`, as USPosition asks: some managers (KWin, Xfwm4) map the frame first and
     // move it there after.
