@@ -28,8 +28,6 @@ inline constexpr Bound kAskAgain{"a request taken up before it is asked again", 
 // What a manager or a compositor may never do on this server (composite, announce a work area,
 // draw), before the test goes on without it or skips what needs it.
 inline constexpr Bound kMaybeNever{"what a manager may never do", 10s};
-// A probe window of the test server listed by a manager that may have dropped its map.
-inline constexpr Bound kProbeListed{"a probe listed before it is mapped again", 300ms};
 
 // What turns between a wait's looks: the test's event sources, or nothing, for a test of what
 // the X server alone does while the program's loop stands still.
