@@ -47,6 +47,8 @@
 
 using namespace tessane;
 using namespace std::chrono;
+using tessane::testing::Bound;
+using tessane::testing::waitFor;
 using tessane::bench::clockSeconds;
 using tessane::bench::median;
 using tessane::bench::range;
@@ -222,7 +224,8 @@ struct Session {
     bool start() {
         std::remove(logFile.c_str());
         tessane = x11test::ChildProcess::start({TESSANE_APP}, server.display(), logFile);
-        return tessane && x11test::waitUntil([&] { return logCount(logFile, "[Tessane][AX] launch:") > 0; }, seconds(60));
+        return tessane && waitFor([&] { return logCount(logFile, "[Tessane][AX] launch:") > 0; },
+                Bound{"Tessane's start", seconds(60)});
     }
     // Until the window manager has handled everything asked of it so far (a thousand new windows).
     // (A manager still busy when first asked is taken for one that never answers: asked afresh.)
@@ -326,7 +329,7 @@ std::optional<ManyWindows> measureManyWindows(Session& s, Clients& clients, int 
     const auto many = clients.start("Many", {"--windows", "1000", "--size", "120x80"});
     if (!alpha || alpha->size() != 1 || !many || many->size() != 1000) return none("the test clients did not come up");
     DesktopWatch& watch = s.watch;
-    x11test::waitUntil([&] { return iconicCount(watch.xcb(), *many) == 0; }, seconds(60));
+    waitFor([&] { return iconicCount(watch.xcb(), *many) == 0; }, Bound{"an unhide", seconds(60)});
     s.settleWindowManager();
     s.home.storeWorkspaces({s.home.workspace("Pair", {"Many", "Alpha"})});
     if (!s.start()) return none("Tessane did not start");
@@ -341,7 +344,7 @@ std::optional<ManyWindows> measureManyWindows(Session& s, Clients& clients, int 
     };
     for (int attempt = 0; attempt < 3 && !pane; ++attempt) {
         s.timed(kShowKey, [&] { return tiled(watch.display(), {single}); });
-        x11test::waitUntil(findPane, seconds(10));
+        waitFor(findPane, Bound{"a window in its pane", seconds(10)});
     }
     if (!pane) {
         std::ifstream log(s.logFile);

@@ -31,6 +31,8 @@
 
 using namespace tessane;
 using namespace std::chrono;
+using tessane::testing::Bound;
+using tessane::testing::waitFor;
 using tessane::bench::clockSeconds;
 
 namespace {
@@ -116,7 +118,7 @@ int main(int argc, char** argv) {
     auto x = linux_backend::X11Connection::open(server->display().c_str());
     if (!x) return fail("no connection");
     Display* d = x->display();
-    const auto pump = [&] { x->processEvents(); };
+    const tessane::testing::EachWaitTurn pump([&] { x->processEvents(); });
     // A PNG signature before bytes as incompressible as a PNG's deflate stream.
     Bytes icon{0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     std::mt19937 rng(7);
@@ -149,7 +151,8 @@ int main(int argc, char** argv) {
         const std::string logFile = (home.root() / "tessane.log").string();
         double t0 = clockSeconds();
         auto tessane = x11test::ChildProcess::start({TESSANE_APP}, server->display(), logFile);
-        if (!tessane || !x11test::waitUntil([&] { return logHas(logFile, "[Tessane][AX] launch:"); }, seconds(600)))
+        if (!tessane || !waitFor([&] { return logHas(logFile, "[Tessane][AX] launch:"); },
+                Bound{"Tessane's start", seconds(600)}))
             return fail("Tessane did not start");
         const double started = clockSeconds() - t0;
         const long startRss = residentKB(tessane->pid());
@@ -163,27 +166,28 @@ int main(int argc, char** argv) {
         t0 = clockSeconds();
         server->run({"xdotool", "mousemove", std::to_string(iconX + iconWidth / 2), std::to_string(iconY + iconHeight / 2),
                      "click", "1"});
-        const bool menuOpened = x11test::waitUntil([&] { return openMenu(*x, tessane->pid()) != 0; }, seconds(600), pump);
+        const bool menuOpened = waitFor([&] { return openMenu(*x, tessane->pid()) != 0; },
+                Bound{"the tray's menu", seconds(600)});
         const double menu = clockSeconds() - t0;
         server->run({"xdotool", "key", "Escape"});
-        x11test::waitUntil([&] { return openMenu(*x, tessane->pid()) == 0; }, seconds(600), pump);
+        waitFor([&] { return openMenu(*x, tessane->pid()) == 0; }, Bound{"the tray's menu", seconds(600)});
 
         t0 = clockSeconds();
         server->run({TESSANE_APP, "--settings"});
-        const bool opened = x11test::waitUntil([&] { return settingsMapped(*x); }, seconds(600), pump);
+        const bool opened = waitFor([&] { return settingsMapped(*x); }, Bound{"the settings window", seconds(600)});
         const double settings = clockSeconds() - t0;
 
         t0 = clockSeconds();
         server->run({"xdotool", "key", "super+alt+1"});
         const bool shown =
-            x11test::waitUntil([&] { return sideBySide(d, windows[0], windows[1]); }, seconds(600), pump);
+            waitFor([&] { return sideBySide(d, windows[0], windows[1]); }, Bound{"a show", seconds(600)});
         const double hotKey = clockSeconds() - t0;
 
         t0 = clockSeconds();
         server->run({"xdotool", "key", "super+alt+h"});
-        const bool hidden = x11test::waitUntil(
+        const bool hidden = waitFor(
             [&] { return wmState(d, windows[0]) == IconicState && wmState(d, windows[1]) == IconicState; },
-            seconds(600), pump);
+            Bound{"a hide", seconds(600)});
         const double hide = clockSeconds() - t0;
         const long rss = residentKB(tessane->pid());
         ::kill(tessane->pid(), SIGTERM);

@@ -72,6 +72,8 @@
 
 using namespace tessane;
 using namespace std::chrono;
+using tessane::testing::Bound;
+using tessane::testing::waitFor;
 using tessane::bench::clockSeconds;
 using tessane::bench::median;
 using x11test::RootRect;
@@ -399,7 +401,8 @@ int main(int argc, char** argv) {
     const auto startTessane = [&](const std::vector<std::string>& environment = {}) {
         std::remove(logFile.c_str());  // this start's own lines
         tessane = x11test::ChildProcess::start({TESSANE_APP}, server->display(), logFile, false, environment);
-        return tessane && x11test::waitUntil([&] { return logHas(logFile, "[Tessane][AX] launch:"); }, seconds(60));
+        return tessane && waitFor([&] { return logHas(logFile, "[Tessane][AX] launch:"); },
+                Bound{"Tessane's start", seconds(60)});
     };
     const auto stopTessane = [&] {
         const double t0 = clockSeconds();
@@ -422,7 +425,7 @@ int main(int argc, char** argv) {
                  "0," + std::to_string(100 + 60 * i) + ",100,400,300"});
         // Every spread move landed (each client back at 400 x 300): a late one would otherwise
         // undo a show's move that follows at once, and the show never be confirmed.
-        x11test::waitUntil(
+        waitFor(
             [&] {
                 return std::all_of(windows.begin(), windows.end(), [&](unsigned long w) {
                     Window root = 0;
@@ -431,8 +434,7 @@ int main(int argc, char** argv) {
                     return XGetGeometry(d, w, &root, &x, &y, &width, &height, &border, &depth) && width == 400 &&
                            height == 300;
                 });
-            },
-            seconds(5));
+            }, Bound{"the clients' moves", seconds(5)});
     };
 
     // P7: what a first show among the crowd of P5 sets off, counted by the server from the hot key
@@ -539,12 +541,12 @@ int main(int argc, char** argv) {
             ::close(out);
             ++asked;
             std::string last;
-            if (!x11test::waitUntil([&] {
+            if (!waitFor([&] {
                     std::ifstream in(heapLog);
                     int lines = 0;
                     for (std::string line; std::getline(in, line); ++lines) last = line;
                     return lines >= asked;
-                }, seconds(10)))
+                }, Bound{"the heap's reading", seconds(10)}))
                 return std::nullopt;
             long pid = 0;
             double inUse = 0, held = 0;
@@ -568,9 +570,9 @@ int main(int argc, char** argv) {
         const int step = std::max(1, count / 10);
         for (int c = 1; c <= count; ++c) {
             typeChord(d, hideKey);
-            x11test::waitUntil(
+            waitFor(
                 [&] { return std::all_of(windows.begin(), windows.end(), [&](auto w) { return isIconic(d, w); }); },
-                seconds(30));
+                Bound{"a hide", seconds(30)});
             reshows.push_back(timedChord(showKey));
             if (c == 10 || c % step == 0) {
                 settle();
@@ -616,8 +618,9 @@ int main(int argc, char** argv) {
     std::vector<double> shows;
     for (int r = 0; r < rounds; ++r) {
         typeChord(d, hideKey);
-        x11test::waitUntil(
-            [&] { return std::all_of(windows.begin(), windows.end(), [&](auto w) { return isIconic(d, w); }); }, seconds(30));
+        waitFor(
+            [&] { return std::all_of(windows.begin(), windows.end(), [&](auto w) { return isIconic(d, w); }); },
+            Bound{"a hide", seconds(30)});
         std::this_thread::sleep_for(milliseconds(300));
         shows.push_back(timedChord(showKey));
     }

@@ -40,6 +40,8 @@
 
 using namespace tessane;
 using namespace std::chrono;
+using tessane::testing::Bound;
+using tessane::testing::waitFor;
 using tessane::bench::clockSeconds;
 using tessane::bench::median;
 using tessane::bench::range;
@@ -160,8 +162,8 @@ int main(int argc, char** argv) {
     const std::string logFile = (home.root() / "tessane.log").string();
     const char* other = std::getenv("APP_STORMS_TESSANE");
     auto tessane = x11test::ChildProcess::start({other ? other : TESSANE_APP}, server->display(), logFile);
-    if (!tessane || !x11test::waitUntil([&] { return readAll(logFile).find("[Tessane][AX] launch:") != std::string::npos; },
-                                        seconds(60)))
+    if (!tessane || !waitFor([&] { return readAll(logFile).find("[Tessane][AX] launch:") != std::string::npos; },
+            Bound{"Tessane's start", seconds(60)}))
         return fail("Tessane did not start");
     std::this_thread::sleep_for(seconds(2));
     const std::vector<KeySym> show = {XK_Alt_L, XK_Super_L, XK_1}, hide = {XK_Alt_L, XK_Super_L, XK_h};
@@ -210,10 +212,10 @@ int main(int argc, char** argv) {
             for (XEvent e; XPending(watch);) XNextEvent(watch, &e);
             const double start = clockSeconds();
             minimizeBoth();
-            if (x11test::waitUntil([&] {
+            if (waitFor([&] {
                     for (XEvent e; XPending(watch);) XNextEvent(watch, &e);
                     return isHidden();
-                }, seconds(30)))
+                }, Bound{"a hide", seconds(30)}))
                 owed = clockSeconds() - start;
             std::this_thread::sleep_for(milliseconds(300));
             if (!timedKey(keys, watch, show, isTiled)) ++timeouts;
@@ -264,16 +266,16 @@ int main(int argc, char** argv) {
                     return XGetWindowAttributes(watch, w, &a) && a.map_state == IsViewable;
                 });
             };
-            if (!x11test::waitUntil([&] { return isHidden() && offScreen(); }, seconds(30))) continue;
+            if (!waitFor([&] { return isHidden() && offScreen(); }, Bound{"a hide", seconds(30)})) continue;
             std::this_thread::sleep_for(milliseconds(300));
             for (XEvent e; XPending(watch);) XNextEvent(watch, &e);
             const double start = clockSeconds();
             for (Window w : pair) bench::activateAsTaskbar(keys, w);
             XFlush(keys);
-            if (x11test::waitUntil([&] {
+            if (waitFor([&] {
                     for (XEvent e; XPending(watch);) XNextEvent(watch, &e);
                     return isTiled();
-                }, seconds(30)))
+                }, Bound{"a show", seconds(30)}))
                 restores.push_back(clockSeconds() - start);
         }
         std::printf("  floor, %s: a taskbar's restore of both %9.3f ms   (%s)\n", title, median(restores) * 1e3,

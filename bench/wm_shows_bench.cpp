@@ -52,6 +52,8 @@
 
 using namespace tessane;
 using namespace std::chrono;
+using tessane::testing::Bound;
+using tessane::testing::waitFor;
 using tessane::bench::clockSeconds;
 using tessane::bench::median;
 using tessane::bench::longestStall;
@@ -269,11 +271,11 @@ ManagerFigures measure(const std::string& manager, int rounds) {
     if (xterm) {
         children.push_back(x11test::ChildProcess::start({"/usr/bin/xterm"}, server->display()));
         Window found = 0;
-        x11test::waitUntil([&] {
+        waitFor([&] {
             for (auto c : x->windowList(x->root(), "_NET_CLIENT_LIST").value_or(std::vector<linux_backend::XWindowId>{}))
                 if (auto cls = x->wmClass(c); cls && cls->second == "XTerm") found = c;
             return found != 0;
-        }, seconds(20));
+        }, Bound{"xterm's window", seconds(20)});
         if (found) three.push_back(found);
     }
     if (std::count(three.begin(), three.end(), 0ul) || std::count(pair.begin(), pair.end(), 0ul)) {
@@ -316,7 +318,8 @@ ManagerFigures measure(const std::string& manager, int rounds) {
         std::remove(logFile.c_str());
         tessane = x11test::ChildProcess::start({TESSANE_APP}, server->display(), logFile, false,
                                                {"TESSANE_STALL_LOG_MS=10"});
-        if (!tessane || !x11test::waitUntil([&] { return logHas(logFile, "[Tessane][AX] launch:"); }, seconds(60)))
+        if (!tessane || !waitFor([&] { return logHas(logFile, "[Tessane][AX] launch:"); },
+                Bound{"Tessane's start", seconds(60)}))
             return false;
         const auto line = trayHost->waitForLine("docked ", milliseconds(20000));
         RootRect r;

@@ -29,6 +29,8 @@
 
 using namespace tessane;
 using namespace std::chrono;
+using tessane::testing::Bound;
+using tessane::testing::waitFor;
 using tessane::bench::median;
 
 namespace {
@@ -146,7 +148,7 @@ int main(int argc, char** argv) {
                          "0," + std::to_string(int(p.minX())) + "," + std::to_string(int(p.minY())) + "," +
                              std::to_string(int(p.width())) + "," + std::to_string(int(p.height()))});
         }
-        bool done = x11test::waitUntil(
+        bool done = waitFor(
             [&] {
                 for (int i = 0; i < 4; ++i) {
                     auto g = x->geometry(windows[i]);
@@ -154,8 +156,7 @@ int main(int argc, char** argv) {
                     if (!g || g->rootRect.size != panes[(i + r + 1) % 4].size) return false;
                 }
                 return true;
-            },
-            milliseconds(5000));
+            }, Bound{"the clients' moves", milliseconds(5000)});
         if (!done) ++toolTimeouts;
         tool.push_back(clock() - t0);
     }

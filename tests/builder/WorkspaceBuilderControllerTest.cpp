@@ -3,37 +3,18 @@
 #include "model/WorkspaceManager.h"
 #include "model/WorkspaceStore.h"
 #include "platform/sim/SimPlatform.h"
+#include "support/BuilderFakes.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <deque>
 
 namespace tessane {
 namespace {
 
 using ::testing::ElementsAre;
 
-struct FakeChooser : AppChooser {
-    std::vector<std::filesystem::path> chooseApplications(const Request& request) override {
-        requests.push_back(request);
-        if (answers.empty()) return {};
-        auto a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    std::deque<std::vector<std::filesystem::path>> answers;
-    std::vector<Request> requests;
-};
-
-struct FakeGate : SecondPaneGate {
-    bool allowSecondPane(const std::string& name, const std::string& id, int existing) override {
-        calls.push_back(name + "|" + id + "|" + std::to_string(existing));
-        return allow;
-    }
-    bool allow = false;
-    std::vector<std::string> calls;
-};
+using testing::FakeChooser;
+using testing::FakeGate;
 
 // What the view would do with the panel: the seed it got and the actions it may call.
 struct PanelRecord {

@@ -97,20 +97,20 @@ TEST_F(AppRunsTest, TheHotKeyShowsTheWorkspaceTiledWithItsChrome) {
     ASSERT_TRUE(waitFor([&] {
         ready = chromeWindows();
         return std::any_of(ready.begin(), ready.end(), [](const ChromeWindow& w) { return w.name == "Tessane handle"; });
-    }, kDeadline)) << "no chrome made ready";
+    })) << "no chrome made ready";
     for (const auto& w : ready) EXPECT_FALSE(w.shown) << w.name << " seen before a show";
     showPair();
     // The gutter between the panes: a shield and the divider's handle.
     const RootRect a = frame(alpha_), b = frame(beta_);
     const int gutterX = (a.x + a.width + b.x) / 2, midY = a.y + a.height / 2;
-    EXPECT_TRUE(waitFor([&] { return drawn(gutterX, midY, 0, 1); }, kDeadline))
+    EXPECT_TRUE(waitFor([&] { return drawn(gutterX, midY, 0, 1); }))
         << "gutter pixel " << std::hex << pixel(gutterX, midY) << " / " << pixel(gutterX, midY + 1);
     // The rail at the container's top edge, its pill drawn.
-    ASSERT_TRUE(waitFor([&] { return rail().has_value(); }, kDeadline)) << "no rail on screen";
+    ASSERT_TRUE(waitFor([&] { return rail().has_value(); })) << "no rail on screen";
     const RootRect r = *rail();
     EXPECT_LE(r.y, std::min(a.y, b.y));
     const int pillX = r.x + r.width / 2 - 15;
-    EXPECT_TRUE(waitFor([&] { return drawn(pillX, r.y + 1, 1, 0); }, kDeadline))
+    EXPECT_TRUE(waitFor([&] { return drawn(pillX, r.y + 1, 1, 0); }))
         << "rail pixel " << std::hex << pixel(pillX, r.y + 1);
     std::vector<ChromeWindow> after;
     std::set<std::string> shown;
@@ -120,7 +120,7 @@ TEST_F(AppRunsTest, TheHotKeyShowsTheWorkspaceTiledWithItsChrome) {
         for (const auto& w : after)
             if (w.shown) shown.insert(w.name);
         return shown == std::set<std::string>{"Tessane rail", "Tessane mat", "Tessane shield", "Tessane handle"};
-    }, kDeadline)) << "shown: " << shown.size() << " kinds";
+    })) << "shown: " << shown.size() << " kinds";
     for (const auto& w : after)
         EXPECT_TRUE(!w.shown || std::any_of(ready.begin(), ready.end(), [&](const ChromeWindow& r) { return r.id == w.id; }))
             << w.name << " made by the show";
@@ -141,7 +141,7 @@ TEST_F(AppRunsTest, AWindowMovedAwayIsPutBack) {
         if (e.kind == linux_backend::X11Event::Kind::configure && e.window == frame && e.rect.minX() < 700) away = true;
     });
     ASSERT_EQ(server_->run({"xdotool", "windowmove", std::to_string(beta_), "300", "400"}), 0);
-    ASSERT_TRUE(waitFor([&] { return away; }, kDeadline)) << "the move did not happen: " << frames();
+    ASSERT_TRUE(waitFor([&] { return away; })) << "the move did not happen: " << frames();
     EXPECT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
 }
 
@@ -157,8 +157,7 @@ TEST_F(AppRunsTest, AnAppStartedLateIsAdopted) {
             for (XWindowId w : x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{}))
                 if (auto klass = x_->wmClass(w); klass && klass->second == "BetaApp") beta_ = w;
             return beta_ != 0;
-        },
-        kDeadline))
+        }))
         << log();
     EXPECT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
 }
@@ -179,14 +178,14 @@ TEST_F(AppRunsTest, HideIconifiesTheWindowsAndTheLedgerRecordsThem) {
             if (x_->text(w, "_NET_WM_NAME") == "Tessane" && wmState(w) == NormalState) return true;
         return false;
     };
-    EXPECT_TRUE(waitFor(alertShown, kDeadline)) << log();
+    EXPECT_TRUE(waitFor(alertShown)) << log();
     EXPECT_EQ(wmState(alpha_), NormalState);
     EXPECT_EQ(wmState(beta_), NormalState);
     fs::remove(folder);
     fs::rename(away, folder);
     press("super+alt+h");  // the alert holds nothing up
     EXPECT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
-    EXPECT_TRUE(waitFor([&] { return hiddenLedger().size() == 2; }, kDeadline)) << preferences().dump();
+    EXPECT_TRUE(waitFor([&] { return hiddenLedger().size() == 2; })) << preferences().dump();
     EXPECT_EQ(hiddenLedger(), (std::vector<std::string>{bundleID("Alpha"), bundleID("Beta")}));
 }
 
@@ -203,7 +202,7 @@ TEST_F(AppRunsTest, ShowsAndHidesGoThroughWhileAnotherProgramRestacksItsOwnWindo
     press("super+alt+h");
     ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
     showPair();
-    EXPECT_TRUE(waitUntil([&] { return logCount("frame up in") == 2; }, kDeadline)) << log();
+    EXPECT_TRUE(waitFor([&] { return logCount("frame up in") == 2; })) << log();
 }
 
 TEST_F(AppRunsTest, SigtermBringsBackEveryAppTessaneHid) {
@@ -249,12 +248,12 @@ TEST_F(AppRunsTest, ALostXConnectionQuitsTheSameWay) {
     ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
     // Another workspace on screen, so that the program has a window of its own to lose.
     press("super+alt+2");
-    ASSERT_TRUE(waitFor([&] { return rail().has_value(); }, kDeadline)) << log();
+    ASSERT_TRUE(waitFor([&] { return rail().has_value(); })) << log();
     const Window panel = railWindow().first;
     ASSERT_NE(panel, 0u);
     XKillClient(x_->display(), panel);
     XSync(x_->display(), False);
-    ASSERT_TRUE(tessane_->wait(kDeadline).has_value()) << "the program kept running without its connection";
+    ASSERT_TRUE(tessane_->wait(kAnswer.limit).has_value()) << "the program kept running without its connection";
     tessane_.reset();
     EXPECT_TRUE(waitForState({alpha_, beta_}, NormalState)) << log();
     EXPECT_NE(log().find("[Tessane] Unhide-on-quit: asked 2 of 2 app(s)"), std::string::npos) << log();
@@ -267,7 +266,7 @@ TEST_F(AppRunsTest, AKilledRunsHiddenAppsComeBackAtTheNextStart) {
     showPair();
     press("super+alt+h");
     ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
-    ASSERT_TRUE(waitFor([&] { return hiddenLedger().size() == 2; }, kDeadline));
+    ASSERT_TRUE(waitFor([&] { return hiddenLedger().size() == 2; }));
 
     endTessane(SIGKILL);
     EXPECT_EQ(wmState(alpha_), IconicState) << "nothing brings them back without Tessane";
@@ -296,7 +295,7 @@ TEST_F(AppRunsTest, AnAppWhoseProgramHasTwoEntriesIsFoundShownAndBroughtBack) {
     ASSERT_TRUE(waitUntilTiled(alpha_, scribe)) << frames(alpha_, scribe) << "\n" << log();
     press("super+alt+h");
     ASSERT_TRUE(waitForState({alpha_, scribe}, IconicState)) << log();
-    ASSERT_TRUE(waitFor([&] { return hiddenLedger().size() == 2; }, kDeadline)) << preferences().dump();
+    ASSERT_TRUE(waitFor([&] { return hiddenLedger().size() == 2; })) << preferences().dump();
     EXPECT_EQ(hiddenLedger(), (std::vector<std::string>{bundleID("Alpha"), bundleID("Scribe")}));
 
     endTessane(SIGKILL);
@@ -347,7 +346,7 @@ TEST_F(AppRunsTest, ARefusedRuntimeFolderNeverLetsASecondInstanceStart) {
     } tempFolder(temp);
 
     startTessane();
-    ASSERT_EQ(tessane_->wait(kDeadline), 1) << log();
+    ASSERT_EQ(tessane_->wait(kAnswer.limit), 1) << log();
     tessane_.reset();
     EXPECT_TRUE(waitForLog("[Tessane] Not starting: no private runtime folder to tell a second Tessane apart (")) << log();
 
@@ -443,7 +442,7 @@ TEST_F(AppRunsTest, TheSettingsWindowStaysWhenTheWorkspaceHides) {
     startWithPair();
     showPair();
     // The show activates its primary app: settings is opened after that, as a user would.
-    ASSERT_TRUE(waitFor([&] { return hasFocus(alpha_); }, kDeadline)) << log();
+    ASSERT_TRUE(waitFor([&] { return hasFocus(alpha_); })) << log();
     const XWindowId settings = openSettingsWindow();
     ASSERT_NE(settings, 0u);
     ASSERT_TRUE(activate(settings)) << "the settings window never had the keyboard";

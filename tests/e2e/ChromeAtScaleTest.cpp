@@ -192,7 +192,7 @@ TEST_F(ChromeAtScaleTest, AtScaleTwoDraggingTheRailMovesTheContainerAsFarAsThePo
     ActivationRequests activations(server_->display());
     press("super+alt+1");
     RootRect a, b;
-    ASSERT_TRUE(settled(alpha_, beta_, a, b, [&] { return a.x >= 80 && panels("rail").size() == 1; }))
+    ASSERT_TRUE(tiledAsAnswered(alpha_, beta_, a, b, [&] { return a.x >= 80 && panels("rail").size() == 1; }))
         << frames() << "\n" << latestLog();
     ASSERT_TRUE(showsActivationsDone(activations)) << latestLog();
     a = frame(alpha_), b = frame(beta_);
@@ -215,8 +215,7 @@ TEST_F(ChromeAtScaleTest, AtScaleTwoDraggingTheRailMovesTheContainerAsFarAsThePo
             left = frame(alpha_), right = frame(beta_);
             const auto rails = panels("rail");
             return movedBy(left, a) && movedBy(right, b) && rails.size() == 1 && movedBy(rails[0].rect, rail);
-        },
-        kDeadline))
+        }))
         << "panes " << text(left) << " and " << text(right) << " after a drag of the rail by " << dx << "," << dy
         << " from " << text(a) << " and " << text(b) << "\n"
         << latestLog();
@@ -244,14 +243,14 @@ TEST_F(ChromeAtScaleTest, AWorkspaceOnEachOfTwoDisplaysHasItsOwnDisplaysScale) {
     };
     press("super+alt+1");
     RootRect a, b, c, d;
-    ASSERT_TRUE(settled(alpha_, beta_, a, b, [&] { return a.x >= 640 && railAt(true, 160, 24); }))
+    ASSERT_TRUE(tiledAsAnswered(alpha_, beta_, a, b, [&] { return a.x >= 640 && railAt(true, 160, 24); }))
         << frames() << "; " << rails() << "\n" << latestLog();
     press("super+alt+2");
-    ASSERT_TRUE(settled(gamma, delta, c, d, [&] { return d.x + d.width <= 640 && railAt(false, 80, 12); }))
+    ASSERT_TRUE(tiledAsAnswered(gamma, delta, c, d, [&] { return d.x + d.width <= 640 && railAt(false, 80, 12); }))
         << frames(gamma, delta) << "; " << rails() << "\n" << latestLog();
     EXPECT_EQ(d.x - c.x - c.width, 6) << "the gutter at 1: " << frames(gamma, delta);
     press("super+alt+1");
-    EXPECT_TRUE(waitFor([&] { return railAt(true, 160, 24); }, kDeadline)) << rails() << "\n" << latestLog();
+    EXPECT_TRUE(waitFor([&] { return railAt(true, 160, 24); })) << rails() << "\n" << latestLog();
     a = frame(alpha_), b = frame(beta_);
     EXPECT_TRUE(a.x >= 640 && b.x + b.width <= 1920) << frames();
     EXPECT_EQ(b.x - a.x - a.width, 12) << "the gutter at 2: " << frames();
@@ -265,7 +264,7 @@ TEST_F(ChromeAtScaleTest, AContainerMovedFromTheDisplayAtTwoToTheOneAtOneKeepsIt
     ASSERT_NO_FATAL_FAILURE(startWithPairAt({650, 10, 620, 500}));
     press("super+alt+1");
     RootRect a, b;
-    ASSERT_TRUE(settled(alpha_, beta_, a, b, [&] { return a.x >= 640 && railOn(true); })) << frames() << "\n" << latestLog();
+    ASSERT_TRUE(tiledAsAnswered(alpha_, beta_, a, b, [&] { return a.x >= 640 && railOn(true); })) << frames() << "\n" << latestLog();
     const int wide = b.x + b.width - a.x, high = std::max(a.y + a.height, b.y + b.height) - std::min(a.y, b.y);
     ASSERT_EQ(server_->run({"xdotool", "mousemove", "300", "500"}), 0);
     ASSERT_EQ(server_->run({"xrandr", "--delmonitor", "RIGHT"}), 0);
@@ -273,13 +272,13 @@ TEST_F(ChromeAtScaleTest, AContainerMovedFromTheDisplayAtTwoToTheOneAtOneKeepsIt
     // program's move is what is waited for.
     ASSERT_TRUE(waitForLog("[Tessane] Displays changed: “Pair” display gone")) << latestLog();
     RootRect c, d;
-    ASSERT_TRUE(settled(alpha_, beta_, c, d, [&] { return c.x + c.width <= 640 && d.x + d.width <= 640 && railOn(false); }))
+    ASSERT_TRUE(tiledAsAnswered(alpha_, beta_, c, d, [&] { return c.x + c.width <= 640 && d.x + d.width <= 640 && railOn(false); }))
         << frames() << "\n" << latestLog();
     const int wideNow = d.x + d.width - c.x, highNow = std::max(c.y + c.height, d.y + d.height) - std::min(c.y, d.y);
     EXPECT_LE(std::abs(2 * wideNow - wide), 4) << "was " << wide << " pixels wide, now " << wideNow;
     EXPECT_LE(std::abs(2 * highNow - high), 4) << "was " << high << " pixels high, now " << highNow;
     EXPECT_EQ(d.x - c.x - c.width, 6) << frames();
-    EXPECT_TRUE(waitFor([&] { const auto r = railOn(false); return r && r->width == 80 && r->height == 12; }, kDeadline))
+    EXPECT_TRUE(waitFor([&] { const auto r = railOn(false); return r && r->width == 80 && r->height == 12; }))
         << rails();
 }
 
@@ -298,11 +297,10 @@ TEST_F(ChromeAtScaleTest, AtScaleTwoACardsBodyTextIsAsTallAsTheSettingsLabels) {
             const RootRect r = tips[0].rect;
             card = textHeights({r.x + r.width * 3 / 10, r.y, r.width * 4 / 10, r.height});
             return card.size() >= 6;
-        },
-        kDeadline))
+        }))
         << card.size() << " lines on the tips card\n" << latestLog();
     press("super+alt+h");
-    ASSERT_TRUE(waitFor([&] { return panels("tips").empty(); }, kDeadline)) << latestLog();
+    ASSERT_TRUE(waitFor([&] { return panels("tips").empty(); })) << latestLog();
     const XWindowId settings = openSettingsWindow();
     ASSERT_NE(settings, 0u);
     std::vector<int> labels;
@@ -311,8 +309,7 @@ TEST_F(ChromeAtScaleTest, AtScaleTwoACardsBodyTextIsAsTallAsTheSettingsLabels) {
             const RootRect r = client(settings);
             labels = textHeights({r.x + r.width * 3 / 100, r.y + r.height / 10, r.width * 47 / 100, r.height * 9 / 10});
             return labels.size() >= 8;
-        },
-        kDeadline))
+        }))
         << labels.size() << " lines in Settings at " << text(client(settings));
     std::string seen = "card:";
     for (int h : card) seen += " " + std::to_string(h);
@@ -343,14 +340,14 @@ TEST_F(ChromeAtScaleTest, ANewScaleFromTheSettingsDaemonLaysTheShownWorkspaceOut
         return rail.width == width && rail.height == height;
     };
     RootRect a, b;
-    ASSERT_TRUE(settled(alpha_, beta_, a, b, [&] { return a.x >= 40 && chromeAt(80, 12); }))
+    ASSERT_TRUE(tiledAsAnswered(alpha_, beta_, a, b, [&] { return a.x >= 40 && chromeAt(80, 12); }))
         << frames() << "; " << rails() << "\n" << latestLog();
     EXPECT_EQ(b.x - a.x - a.width, 6) << frames();
     const RootRect railBefore = rail;
 
     daemon.setDpi(192);
     RootRect c, d;
-    ASSERT_TRUE(settled(alpha_, beta_, c, d, [&] {
+    ASSERT_TRUE(tiledAsAnswered(alpha_, beta_, c, d, [&] {
         return chromeAt(160, 24) && std::abs(d.x + d.width - c.x - 2 * (b.x + b.width - a.x)) <= 3;
     }))
         << "panes " << frames() << " from " << text(a) << " and " << text(b) << "; " << rails() << "\n" << latestLog();
@@ -365,13 +362,13 @@ TEST_F(ChromeAtScaleTest, ANewScaleFromTheSettingsDaemonLaysTheShownWorkspaceOut
     // The rail's pill (the middle half of the rail, 3 pixels below its top) is drawn at 2 all
     // along, not only over as many pixels as the rail had at 1.
     const int pillY = rail.y + 3, left = rail.x + rail.width / 4 + 2, right = rail.x + rail.width * 3 / 4 - 2;
-    EXPECT_TRUE(waitFor([&] { return pixel(left, pillY) == pixel(right, pillY); }, kDeadline))
+    EXPECT_TRUE(waitFor([&] { return pixel(left, pillY) == pixel(right, pillY); }))
         << std::hex << pixel(left, pillY) << " at the pill's left end, " << pixel(right, pillY) << " at its right";
 
     // Back at 1, everything is where it was: nothing drifted on the way.
     daemon.setDpi(96);
     RootRect e, f;
-    EXPECT_TRUE(settled(alpha_, beta_, e, f,
+    EXPECT_TRUE(tiledAsAnswered(alpha_, beta_, e, f,
                         [&] { return chromeAt(80, 12) && e.width < c.width && f.width < d.width; }))
         << frames() << "\n" << latestLog();
     EXPECT_EQ(frames(), "left " + text(a) + "; right " + text(b));

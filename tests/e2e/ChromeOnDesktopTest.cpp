@@ -30,7 +30,7 @@ TEST_P(ScaledChromeTest, TheChromeIsAtTheScreensScaleAndLiesAroundThePanesInside
     // panes are read once they span the screen and no longer change, and the chrome once all of it
     // is up (the windows may be in place before it).
     RootRect a, b;
-    ASSERT_TRUE(settled(alpha_, beta_, a, b, [&] {
+    ASSERT_TRUE(tiledAsAnswered(alpha_, beta_, a, b, [&] {
         return std::abs(a.x + b.x + b.width - kScreenWidth) <= 2 && panels("shield").size() == 7 &&
                panels("rail").size() == 1 && panels("handle").size() == 1 && panels("tips").size() == 1;
     }))
@@ -76,7 +76,7 @@ TEST_F(ChromeOnDesktopTest, AtScaleTwoDraggingTheHandleReSplitsThePanes) {
     startWithPair();
     ActivationRequests activations(server_->display());
     ASSERT_NO_FATAL_FAILURE(showPair());
-    ASSERT_TRUE(waitFor([&] { return panels("handle").size() == 1 && panels("rail").size() == 1; }, kDeadline));
+    ASSERT_TRUE(waitFor([&] { return panels("handle").size() == 1 && panels("rail").size() == 1; }));
     ASSERT_TRUE(showsActivationsDone(activations)) << latestLog();
     const RootRect a = frame(alpha_), b = frame(beta_), handle = panels("handle").at(0).rect;
     const int x0 = handle.x + handle.width / 2, y = handle.y + handle.height / 2, x1 = x0 + 200;
@@ -90,8 +90,7 @@ TEST_F(ChromeOnDesktopTest, AtScaleTwoDraggingTheHandleReSplitsThePanes) {
             left = frame(alpha_), right = frame(beta_);
             return std::abs(left.width - (a.width + 200)) <= 2 && right.x + right.width == b.x + b.width &&
                    right.x - left.x - left.width == b.x - a.x - a.width;
-        },
-        kDeadline))
+        }))
         << "panes " << text(left) << " and " << text(right) << " after a drag of 200 pixels from " << text(a) << " and "
         << text(b) << "\n" << latestLog();
 }
@@ -131,17 +130,18 @@ TEST_F(ChromeOnDesktopTest, ASlowTitleBarDragOverTheOtherPaneShowsThePreviewBefo
     // Past the show's own placements, which a move during them would count as the program's: the
     // first show's tips card comes up once they are over. A window manager ends a move of a frame
     // when it activates another (Mutter).
-    ASSERT_TRUE(waitFor([&] { return panels("tips").size() == 1; }, kDeadline)) << latestLog();
+    ASSERT_TRUE(waitFor([&] { return panels("tips").size() == 1; })) << latestLog();
     ASSERT_TRUE(showsActivationsDone(activations)) << latestLog();
     const RootRect a = frame(alpha_), b = frame(beta_);
     const int x0 = a.x + a.width / 2, y0 = a.y + 8, x1 = b.x + b.width / 2;
     ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(x0), std::to_string(y0), "mousedown", "1"}), 0);
     bool seen = false;
+    constexpr testing::Bound kStep{"a preview before the pointer moves on", 50ms};
     for (int step = 1; step <= 30 && !seen; ++step) {
         ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(x0 + (x1 - x0) * step / 30), std::to_string(y0 + 3 * step)}), 0);
-        seen = waitFor([&] { return !panels("preview").empty(); }, 50ms);
+        seen = waitFor([&] { return !panels("preview").empty(); }, kStep);
     }
-    if (!seen) seen = waitFor([&] { return !panels("preview").empty(); }, 5s);
+    if (!seen) seen = waitFor([&] { return !panels("preview").empty(); }, kAskAgain);
     const auto previews = panels("preview");
     ASSERT_EQ(server_->run({"xdotool", "mouseup", "1"}), 0);
     ASSERT_TRUE(seen) << "no preview during the drag\n" << latestLog();
@@ -167,7 +167,7 @@ TEST_F(ChromeOnDesktopTest, AWorkspaceShownOnTheDisplayAtTwoBesideOneAtOneHasThe
     ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
     press("super+alt+1");
     RootRect a, b;
-    ASSERT_TRUE(settled(alpha_, beta_, a, b, [&] {
+    ASSERT_TRUE(tiledAsAnswered(alpha_, beta_, a, b, [&] {
         return a.x >= 640 && b.x + b.width <= 1920 && panels("rail").size() == 1 && panels("handle").size() == 1;
     }))
         << "panes " << text(a) << " and " << text(b) << "\n" << latestLog();
@@ -185,7 +185,7 @@ TEST_F(ChromeOnDesktopTest, UnderPicomNoAppPixelBesideTheGutterIsDarkened) {
     if (const auto whyNot = startPicom(); !whyNot.empty()) GTEST_SKIP() << whyNot;
     startWithPair();
     ASSERT_NO_FATAL_FAILURE(showPair());
-    ASSERT_TRUE(waitFor([&] { return panels("shield").size() == 7; }, kDeadline));
+    ASSERT_TRUE(waitFor([&] { return panels("shield").size() == 7; }));
     const bool chromeDrawn = picomDrew();
     if (picomTookOver()) GTEST_SKIP() << server_->windowManagerName() << " took over compositing from picom";
     ASSERT_TRUE(chromeDrawn) << "picom never showed and took away the probe";
@@ -213,7 +213,7 @@ TEST_F(ChromeOnDesktopTest, UnderPicomNoAppPixelBesideTheGutterIsDarkened) {
     // was not the chrome's. (Against the app's middle again: the focus, and with it picom's
     // dimming, may have moved.)
     if (!darker.empty()) {
-        ASSERT_TRUE(waitFor([&] { return panels("shield").empty(); }, kDeadline));
+        ASSERT_TRUE(waitFor([&] { return panels("shield").empty(); }));
         ASSERT_TRUE(picomDrew()) << "picom never showed and took away the probe";
         for (const Spot& s : darker) {
             const auto r = row(left, s.y, width);
@@ -230,7 +230,7 @@ TEST_F(ChromeOnDesktopTest, UnderPicomTheTipsCardIsOnTheScreenAsItDrawsItself) {
     if (const auto whyNot = startPicom(); !whyNot.empty()) GTEST_SKIP() << whyNot;
     startWithPair();
     ASSERT_NO_FATAL_FAILURE(showPair());
-    ASSERT_TRUE(waitFor([&] { return panels("tips").size() == 1; }, kDeadline));
+    ASSERT_TRUE(waitFor([&] { return panels("tips").size() == 1; }));
     const RootRect card = panels("tips").at(0).rect;
     // The root's pixels: what picom composed, as seen (a window's own pixels are what it holds).
     const auto accentPixels = [&] {
@@ -246,7 +246,7 @@ TEST_F(ChromeOnDesktopTest, UnderPicomTheTipsCardIsOnTheScreenAsItDrawsItself) {
         XDestroyImage(image);
         return count;
     };
-    const bool drawn = waitFor([&] { return picomTookOver() || accentPixels() > 100; }, kDeadline);
+    const bool drawn = waitFor([&] { return picomTookOver() || accentPixels() > 100; });
     if (picomTookOver()) GTEST_SKIP() << server_->windowManagerName() << " took over compositing from picom";
     EXPECT_TRUE(drawn) << "no accent blue in the tips card at " << text(card) << ": " << accentPixels() << " pixels";
 }

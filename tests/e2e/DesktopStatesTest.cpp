@@ -57,16 +57,16 @@ protected:
 TEST_F(DesktopStatesTest, TheChromeLeavesWhileAnAppIsFullscreenAndComesBackWithTheTile) {
     startWithPair();
     showPair();
-    ASSERT_TRUE(waitFor([&] { return !viewableChrome().empty(); }, kDeadline)) << log();
+    ASSERT_TRUE(waitFor([&] { return !viewableChrome().empty(); })) << log();
 
     fullScreen(alpha_, true);
-    EXPECT_TRUE(waitFor([&] { return frame(alpha_).width == kScreenWidth && viewableChrome().empty(); }, kDeadline))
+    EXPECT_TRUE(waitFor([&] { return frame(alpha_).width == kScreenWidth && viewableChrome().empty(); }))
         << frameText(alpha_) << ", chrome " << chromeText() << "\n" << log();
     ASSERT_EQ(server_->run({"xdotool", "windowmove", std::to_string(beta_), "300", "400"}), 0);
-    ASSERT_TRUE(waitFor([&] { return frame(beta_).x == 300; }, kDeadline)) << frameText(beta_);
+    ASSERT_TRUE(waitFor([&] { return frame(beta_).x == 300; })) << frameText(beta_);
 
     fullScreen(alpha_, false);
-    EXPECT_TRUE(waitFor([&] { return !viewableChrome().empty() && tiled(); }, kDeadline))
+    EXPECT_TRUE(waitFor([&] { return !viewableChrome().empty() && tiled(); }))
         << frames() << ", chrome " << chromeText() << "\n" << log();
     EXPECT_EQ(logCount("“Pair”: app fullscreen — chrome hidden"), 1u) << log();
     EXPECT_EQ(logCount("“Pair”: left fullscreen — chrome restored, re-tiling."), 1u) << log();
@@ -89,13 +89,13 @@ protected:
 TEST_F(NoWindowManagerTest, AShowSaysWhyInOneAlertAndHotKeysAreServedWhileItIsUp) {
     startWithPair();
     // The welcome panel opens at its window-control step at the start.
-    ASSERT_TRUE(waitFor([&] { return ownWindows() == 1u; }, kDeadline)) << log();
+    ASSERT_TRUE(waitFor([&] { return ownWindows() == 1u; })) << log();
     press("super+alt+1");
-    ASSERT_TRUE(waitFor([&] { return ownWindows() == 2u; }, kDeadline)) << log();
+    ASSERT_TRUE(waitFor([&] { return ownWindows() == 2u; })) << log();
     press("super+alt+h");
     EXPECT_TRUE(waitForLog("[Tessane] Hide active workspace requested, but none is active — ignored.")) << log();
     press("super+alt+1");
-    EXPECT_TRUE(waitFor([&] { return logCount("[Tessane] Show: window control not available") == 2; }, kDeadline)) << log();
+    EXPECT_TRUE(waitFor([&] { return logCount("[Tessane] Show: window control not available") == 2; })) << log();
     EXPECT_EQ(ownWindows(), 2u);
 }
 

@@ -34,7 +34,7 @@ protected:
         const fs::path socket = home_->root() / "run/bus";
         bus_ = ChildProcess::start({"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=unix:path=" + socket.string()},
                                    "", (home_->root() / "bus.log").string());
-        ASSERT_TRUE(waitFor([&] { return fs::exists(socket); }, kDeadline)) << "no session bus";
+        ASSERT_TRUE(waitFor([&] { return fs::exists(socket); })) << "no session bus";
         setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + socket.string()).c_str(), 1);
     }
     void TearDown() override {
@@ -63,8 +63,7 @@ protected:
                 const RootRect a = frame(alpha_), b = frame(editor);
                 return a.width > 300 && b.width > 300 && a.x >= 0 && a.x + a.width <= b.x &&
                        b.x + b.width <= kScreenWidth && a.y == b.y && a.height == b.height;
-            },
-            kDeadline);
+            });
     }
     // The editor's window whose title names `file`, once there is one.
     XWindowId editorShowing(const std::string& file) {
@@ -74,8 +73,7 @@ protected:
                 for (XWindowId w : editorWindows())
                     if (x_->text(w, "_NET_WM_NAME").value_or("").find(file) != std::string::npos) window = w;
                 return window != 0;
-            },
-            kDeadline);
+            });
         return window;
     }
     // Notes: Alpha and the editor, the editor's pane remembering `document`.
@@ -108,7 +106,7 @@ TEST_F(DocumentMemoryTest, TheEditorComesBackInItsPaneWithTheFileItHadOpen) {
     EXPECT_EQ(logCount("[Tessane] Mousepad: its pane now reopens “notes.txt”."), 1u) << log();
 
     ::kill(editor->pid(), SIGTERM);
-    ASSERT_TRUE(editor->wait(kDeadline));
+    ASSERT_TRUE(editor->wait(kAnswer.limit));
     ASSERT_EQ(endTessane(SIGTERM), 0);
     const auto stored = WorkspaceStore(home_->dataFolder()).load();
     ASSERT_EQ(stored.size(), 1u);

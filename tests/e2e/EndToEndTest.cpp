@@ -52,8 +52,8 @@ std::string EndToEndTest::latestLog() const {
     return text.str();
 }
 
-bool EndToEndTest::waitForLog(const std::string& text, std::chrono::milliseconds timeout) const {
-    return waitUntil([&] { return latestLog().find(text) != std::string::npos; }, timeout);
+bool EndToEndTest::waitForLog(const std::string& text) const {
+    return waitFor([&] { return latestLog().find(text) != std::string::npos; });
 }
 
 size_t EndToEndTest::logCount(const std::string& text) const {
@@ -66,7 +66,7 @@ size_t EndToEndTest::logCount(const std::string& text) const {
 std::optional<int> EndToEndTest::endTessane(int signal) {
     if (!tessane_) return std::nullopt;
     ::kill(tessane_->pid(), signal);
-    auto status = tessane_->wait(kDeadline);
+    auto status = tessane_->wait(kAnswer.limit);
     tessane_.reset();
     return status;
 }
@@ -77,7 +77,7 @@ std::optional<int> EndToEndTest::runSecondTessane(const std::vector<std::string>
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     auto second = ChildProcess::start(argv, server_->display(), secondLog.string());
     if (!second) return std::nullopt;
-    const auto status = second->wait(kDeadline);
+    const auto status = second->wait(kAnswer.limit);
     std::ifstream in(secondLog);
     std::stringstream read;
     read << in.rdbuf();
@@ -136,8 +136,7 @@ bool EndToEndTest::waitForState(const std::vector<XWindowId>& windows, long stat
             for (auto w : windows)
                 if (wmState(w) != state) return false;
             return true;
-        },
-        kDeadline);
+        });
 }
 
 nlohmann::json EndToEndTest::preferences() const {
@@ -178,7 +177,7 @@ bool EndToEndTest::hasFocus(XWindowId window) {
 bool EndToEndTest::activate(XWindowId window) {
     for (int ask = 0; ask < 3; ++ask) {
         server_->run({"xdotool", "windowactivate", std::to_string(window)});
-        if (waitFor([&] { return hasFocus(window); }, 5s)) return true;
+        if (waitFor([&] { return hasFocus(window); }, kAskAgain)) return true;
     }
     return false;
 }
@@ -230,8 +229,7 @@ XWindowId EndToEndTest::waitForSettingsWindow() {
             for (XWindowId w : x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{}))
                 if (x_->text(w, "_NET_WM_NAME") == "Tessane Settings" && wmState(w) == NormalState) settings = w;
             return settings != 0;
-        },
-        kDeadline);
+        });
     return settings;
 }
 
@@ -250,7 +248,7 @@ bool EndToEndTest::tiled(XWindowId left, XWindowId right) {
 }
 
 bool EndToEndTest::waitUntilTiled(XWindowId left, XWindowId right) {
-    return waitFor([&] { return tiled(left, right); }, kDeadline);
+    return waitFor([&] { return tiled(left, right); });
 }
 
 void EndToEndTest::showPair() {

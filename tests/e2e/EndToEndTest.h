@@ -3,7 +3,7 @@
 // Tessane itself as a child process on a private Xvfb + Openbox, with a private home and XDG
 // folders, desktop entries for test-client applications and a stored workspace list. Tests drive
 // it as a user would (hot keys through XTEST, signals) and read the result back from X and from
-// the files it writes. Every wait has a generous deadline; no test asserts a time.
+// the files it writes. Every wait has a generous bound; no test asserts a time.
 #include "e2e/support/PrivateHome.h"
 #include "x11/X11TestBase.h"
 
@@ -20,7 +20,6 @@ using namespace x11test;
 using linux_backend::XWindowId;
 namespace fs = std::filesystem;
 
-inline constexpr auto kDeadline = 30s;
 inline constexpr int kScreenWidth = 1920;
 
 class EndToEndTest : public X11TestBase {
@@ -39,7 +38,7 @@ protected:
     std::string log() const;
     std::string latestLog() const;
     // In the latest run's log.
-    bool waitForLog(const std::string& text, std::chrono::milliseconds timeout = kDeadline) const;
+    bool waitForLog(const std::string& text) const;
     size_t logCount(const std::string& text) const;
     // Sends a signal and waits for the process to end; its exit status.
     std::optional<int> endTessane(int signal);

@@ -15,10 +15,6 @@ namespace {
 // On the harness's own window manager (Openbox).
 class LaunchFocusTest : public EndToEndTest {
 protected:
-    XWindowId activeWindow() {
-        auto active = x_->windowList(x_->root(), "_NET_ACTIVE_WINDOW");
-        return active && !active->empty() ? (*active)[0] : 0;
-    }
     // A round trip to the app that owns `window`: it answers a ping (_NET_WM_PING, as window
     // managers send) once it has handled every event before it, so whatever it did about them
     // has reached the server by then.
@@ -37,7 +33,7 @@ protected:
         e.xclient.data.l[2] = static_cast<long>(window);
         XSendEvent(d, window, False, NoEventMask, &e);
         XFlush(d);
-        const bool answered = waitUntil(
+        const bool answered = waitFor(
             [&] {
                 XEvent got;
                 while (XPending(d)) {
@@ -47,8 +43,7 @@ protected:
                         return true;
                 }
                 return false;
-            },
-            kDeadline);
+            });
         XCloseDisplay(d);
         return answered;
     }
@@ -66,7 +61,7 @@ protected:
         startTessane();
         ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
         press("super+alt+1");
-        ASSERT_TRUE(waitFor([&] { return (beta_ = windowOfClass("BetaApp")) != 0; }, kDeadline)) << log();
+        ASSERT_TRUE(waitFor([&] { return (beta_ = windowOfClass("BetaApp")) != 0; })) << log();
         ASSERT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
         const auto timeWindow = x_->windowList(beta_, "_NET_WM_USER_TIME_WINDOW");
         ASSERT_TRUE(timeWindow && timeWindow->size() == 1);
@@ -101,7 +96,7 @@ TEST_F(LaunchFocusTest, AShowThatLaunchesARealEditorEndsWithThePrimaryAppActive)
     ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
     press("super+alt+1");
     XWindowId editor = 0;
-    ASSERT_TRUE(waitFor([&] { return (editor = windowOfClass("L3afpad")) != 0; }, kDeadline)) << log();
+    ASSERT_TRUE(waitFor([&] { return (editor = windowOfClass("L3afpad")) != 0; })) << log();
     ASSERT_TRUE(waitUntilTiled(alpha_, editor)) << frames(alpha_, editor) << "\n" << log();
     ASSERT_TRUE(x_->windowManagerRoundTrip(2));
     EXPECT_TRUE(waitFor([&] { return activeWindow() == alpha_; })) << log();

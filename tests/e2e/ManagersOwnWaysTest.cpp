@@ -39,14 +39,14 @@ protected:
     // which comes after its apps were brought back and their windows moved.
     void showHideShow() {
         showPair();
-        ASSERT_TRUE(waitFor([&] { return hasFocus(alpha_); }, kDeadline)) << "the primary app never had the focus";
+        ASSERT_TRUE(waitFor([&] { return hasFocus(alpha_); })) << "the primary app never had the focus";
         press("super+alt+h");
         ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
         press("super+alt+1");
-        ASSERT_TRUE(waitFor([&] { return logCount("[Tessane] Show ‘Pair’: frame up") == 2; }, kDeadline)) << log();
+        ASSERT_TRUE(waitFor([&] { return logCount("[Tessane] Show ‘Pair’: frame up") == 2; })) << log();
         ASSERT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
         EXPECT_TRUE(waitForState({alpha_, beta_}, NormalState)) << log();
-        EXPECT_TRUE(waitFor([&] { return hasFocus(alpha_); }, kDeadline)) << "the primary app lost the focus";
+        EXPECT_TRUE(waitFor([&] { return hasFocus(alpha_); })) << "the primary app lost the focus";
     }
 };
 
@@ -121,16 +121,16 @@ TEST_F(KWinTest, ARealXTermIsConfirmedInItsPaneAndThePrimaryKeepsTheFocus) {
         for (auto w : x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{}))
             if (auto c = x_->wmClass(w); c && c->second == "XTerm") beta_ = w;
         return beta_ != 0;
-    }, kDeadline)) << log();
+    })) << log();
     const auto pid = x_->cardinals(beta_, "_NET_WM_PID");
     ASSERT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
-    EXPECT_TRUE(waitFor([&] { return hasFocus(alpha_); }, kDeadline)) << "the primary app never had the focus";
+    EXPECT_TRUE(waitFor([&] { return hasFocus(alpha_); })) << "the primary app never had the focus";
     press("super+alt+h");
     ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
     press("super+alt+1");
-    ASSERT_TRUE(waitFor([&] { return logCount("[Tessane] Show ‘Pair’: frame up") == 2; }, kDeadline)) << log();
+    ASSERT_TRUE(waitFor([&] { return logCount("[Tessane] Show ‘Pair’: frame up") == 2; })) << log();
     EXPECT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
-    EXPECT_TRUE(waitFor([&] { return hasFocus(alpha_); }, kDeadline)) << "the primary app lost the focus";
+    EXPECT_TRUE(waitFor([&] { return hasFocus(alpha_); })) << "the primary app lost the focus";
     EXPECT_EQ(logCount("stayed minimized"), 0u) << log();
     EXPECT_EQ(alerts(), 0u) << log();
     if (pid && !pid->empty()) ::kill(static_cast<pid_t>(pid->front()), SIGKILL);

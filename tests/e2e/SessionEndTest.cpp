@@ -47,11 +47,11 @@ TEST_F(SessionEndTest, TheServerGoingWithTheQuitEndsTheProgramWithAStatusAndKeep
         ASSERT_NO_FATAL_FAILURE(showPair());
         press("super+alt+h");
         ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
-        ASSERT_TRUE(waitFor([&] { return hiddenLedger().size() == 2; }, kDeadline)) << preferences().dump();
+        ASSERT_TRUE(waitFor([&] { return hiddenLedger().size() == 2; })) << preferences().dump();
 
         ::kill(tessane_->pid(), SIGTERM);
         server_->killServer();
-        const auto status = tessane_->wait(kDeadline);
+        const auto status = tessane_->wait(kAnswer.limit);
         tessane_.reset();
         ASSERT_TRUE(status.has_value()) << "still running without its server\n" << log();
         EXPECT_LT(*status, 128) << "ended by signal " << *status - 128 << "\n" << log();

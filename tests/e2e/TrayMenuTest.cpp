@@ -27,11 +27,11 @@ protected:
         host_ = ChildProcess::start({TESSANE_TRAY_HOST, "--at", "1600,0"}, server_->display(),
                                     server_->logFolder() + "/tray.log");
         ASSERT_NE(host_, nullptr);
-        ASSERT_TRUE(host_->waitForLine("ready", kDeadline)) << "the tray host did not come up";
+        ASSERT_TRUE(host_->waitForLine("ready", kAnswer.limit)) << "the tray host did not come up";
     }
     // The place where the tray docked Tessane's icon, as the host reports it.
     std::optional<RootRect> waitForIcon() {
-        const auto line = host_->waitForLine("docked ", kDeadline);
+        const auto line = host_->waitForLine("docked ", kAnswer.limit);
         if (!line) return std::nullopt;
         RootRect r;
         unsigned long window = 0;
@@ -108,7 +108,7 @@ protected:
         ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(icon.x + icon.width / 2),
                                 std::to_string(icon.y + icon.height / 2), "click", "1"}),
                   0);
-        ASSERT_TRUE(waitFor([&] { return openMenuWindow() != 0; }, kDeadline)) << "no menu after a click on the icon";
+        ASSERT_TRUE(waitFor([&] { return openMenuWindow() != 0; })) << "no menu after a click on the icon";
     }
     // Keys typed into the open menu, one after the other.
     void typeIntoMenu(const std::vector<std::string>& keys) {
@@ -161,7 +161,7 @@ TEST_F(TrayMenuTest, AClickOnTheIconOpensTheMenuAndAWorkspaceRowShowsThatWorkspa
     ASSERT_NO_FATAL_FAILURE(openMenu(*icon));
     // Down skips the disabled title row: the first workspace row, then the second.
     typeIntoMenu({"Down", "Down", "Return"});
-    EXPECT_TRUE(waitFor([&] { return openMenuWindow() == 0; }, kDeadline)) << "the menu stayed open";
+    EXPECT_TRUE(waitFor([&] { return openMenuWindow() == 0; })) << "the menu stayed open";
     EXPECT_TRUE(waitUntilTiled(gamma, delta)) << frames(gamma, delta) << "\n" << log();
     EXPECT_FALSE(tiled()) << "the other workspace was shown too: " << frames();
 }
@@ -183,14 +183,14 @@ TEST_F(TrayMenuTest, AShowFromTheMenuRaisesAWorkspaceWhosePrimaryAppTakesNoInput
     ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
     const auto icon = waitForIcon();
     ASSERT_TRUE(icon) << "the tray docked no icon\n" << log();
-    ASSERT_TRUE(waitFor([&] { return stackedAbove({alpha_, beta_}, {gamma, delta}); }, kDeadline))
+    ASSERT_TRUE(waitFor([&] { return stackedAbove({alpha_, beta_}, {gamma, delta}); }))
         << "the windows opened last lie over the others";
 
     ASSERT_NO_FATAL_FAILURE(openMenu(*icon));
     // The second workspace row.
     typeIntoMenu({"Down", "Down", "Return"});
     ASSERT_TRUE(waitUntilTiled(gamma, delta)) << frames(gamma, delta) << "\n" << log();
-    EXPECT_TRUE(waitFor([&] { return stackedAbove({gamma, delta}, {alpha_, beta_}); }, kDeadline))
+    EXPECT_TRUE(waitFor([&] { return stackedAbove({gamma, delta}, {alpha_, beta_}); }))
         << "another app's window lies over a pane of the shown workspace\n" << log();
 }
 
@@ -199,10 +199,10 @@ TEST_F(TrayMenuTest, TheIconTurnsFromTheOutlineToTheFilledSymbolOnceAWorkspaceSh
     startWithPair();
     const auto icon = waitForIcon();
     ASSERT_TRUE(icon) << "the tray docked no icon\n" << log();
-    ASSERT_TRUE(waitFor([&] { return showsOutline(*icon); }, kDeadline)) << describe(ink(*icon));
+    ASSERT_TRUE(waitFor([&] { return showsOutline(*icon); })) << describe(ink(*icon));
 
     ASSERT_NO_FATAL_FAILURE(showPair());
-    EXPECT_TRUE(waitFor([&] { return showsFilled(*icon); }, kDeadline)) << describe(ink(*icon));
+    EXPECT_TRUE(waitFor([&] { return showsFilled(*icon); })) << describe(ink(*icon));
 }
 
 TEST_F(TrayMenuTest, WithoutATrayTheProgramSaysSoOnceAndItsHotKeysStillWork) {
@@ -224,7 +224,7 @@ TEST_F(TrayMenuTest, SettingsFromTheMenuCoversTheChromeAndTakesThePointerOverThe
     ASSERT_NO_FATAL_FAILURE(showPair());
     Display* d = x_->display();
     // The first show's tips card is up: a card shown later would close the open menu.
-    ASSERT_TRUE(waitFor([&] { return viewableRootChildNamed("Tessane tips"); }, kDeadline));
+    ASSERT_TRUE(waitFor([&] { return viewableRootChildNamed("Tessane tips"); }));
 
     // On the icon's upper edge: the chrome's top strip may cross its lower part.
     ASSERT_NO_FATAL_FAILURE(openMenu({icon->x, icon->y, icon->width, 8}));
@@ -256,7 +256,7 @@ TEST_F(TrayMenuTest, SettingsFromTheMenuCoversTheChromeAndTakesThePointerOverThe
         return child;
     };
     ASSERT_EQ(server_->run({"xdotool", "mousemove", std::to_string(x), std::to_string(y)}), 0);
-    EXPECT_TRUE(waitFor([&] { return pointerChild() == settingsFrame; }, kDeadline))
+    EXPECT_TRUE(waitFor([&] { return pointerChild() == settingsFrame; }))
         << "the pointer over the gutter is in window 0x" << std::hex << pointerChild();
     // Every viewable strip of ours lies below the settings window, once the stacking rule has
     // heard of the manager's last restack (Metacity under load restacks the settings window's
@@ -278,7 +278,7 @@ TEST_F(TrayMenuTest, SettingsFromTheMenuCoversTheChromeAndTakesThePointerOverThe
         return above;
     };
     std::string above;
-    EXPECT_TRUE(waitFor([&] { return (above = stripsAbove()).empty(); }, kDeadline)) << above << "above";
+    EXPECT_TRUE(waitFor([&] { return (above = stripsAbove()).empty(); })) << above << "above";
 }
 
 // Quit, the menu's last row, ends the program the way a signal does: the apps it hid come back.
@@ -292,7 +292,7 @@ TEST_F(TrayMenuTest, QuitFromTheMenuBringsBackEveryAppTessaneHid) {
     ASSERT_NO_FATAL_FAILURE(openMenu(*icon));
     // Up from no row wraps round to the last one.
     typeIntoMenu({"Up", "Return"});
-    ASSERT_EQ(tessane_->wait(kDeadline), 0) << "the program did not end after Quit\n" << log();
+    ASSERT_EQ(tessane_->wait(kAnswer.limit), 0) << "the program did not end after Quit\n" << log();
     tessane_.reset();
     EXPECT_TRUE(waitForState({alpha_, beta_}, NormalState)) << log();
     EXPECT_EQ(logCount("[Tessane] Unhide-on-quit: asked 2 of 2 app(s) to come back"), 1u) << log();
@@ -313,7 +313,7 @@ TEST_F(TrayMenuTest, CtrlQInTheSettingsWindowQuitsTheSameWay) {
     for (int attempt = 0; attempt < 3 && !exit; ++attempt) {
         ASSERT_TRUE(activate(settings)) << "the settings window never had the keyboard";
         press("ctrl+q");
-        exit = tessane_->wait(10s);
+        exit = tessane_->wait(kAnswer.limit);
     }
     ASSERT_EQ(exit, 0) << "the program did not end after Ctrl+Q\n" << log();
     tessane_.reset();

@@ -48,8 +48,7 @@ protected:
                 const auto found = tessaneWindows(width, height);
                 if (found.size() == 1) window = found.front();
                 return window.has_value();
-            },
-            kDeadline);
+            });
         return window;
     }
     bool tessaneWindowTitled(const std::string& title) {
@@ -123,14 +122,13 @@ TEST_F(WholeRoadTest, ANewUserGoesFromTheWelcomePanelToAWorkspaceShownListedAndH
     ASSERT_TRUE(waitForLog("[Tessane][AX] launch: "));
     const auto welcome = waitForTessaneWindow(OnboardingSize::width, OnboardingSize::height);
     ASSERT_TRUE(welcome) << "no welcome panel on screen";
-    ASSERT_TRUE(waitFor([&] { return hasFocus(*welcome); }, kDeadline)) << "the welcome panel did not take the focus";
+    ASSERT_TRUE(waitFor([&] { return hasFocus(*welcome); })) << "the welcome panel did not take the focus";
     // Written in the background: the file says so once it is written.
     EXPECT_TRUE(waitFor(
         [&] {
             const auto stored = preferences();
             return stored.is_object() && stored.value("TessaneHasSeenOnboarding", false);
-        },
-        kDeadline))
+        }))
         << preferences().dump();
 
     // Continue past the welcome and window control: the create step reads the windows in front.
@@ -141,29 +139,28 @@ TEST_F(WholeRoadTest, ANewUserGoesFromTheWelcomePanelToAWorkspaceShownListedAndH
     // "Start with Beta + Alpha", the lowest thing on the step, centred: the builder takes over.
     // (The step before has no button there, so none is found until the create step is drawn.)
     std::optional<std::pair<int, int>> button;
-    ASSERT_TRUE(waitFor([&] { return (button = lowestControl(*welcome)).has_value(); }, kDeadline))
+    ASSERT_TRUE(waitFor([&] { return (button = lowestControl(*welcome)).has_value(); }))
         << "no create button on the panel";
     click(button->first, button->second);
-    ASSERT_TRUE(waitFor([&] { return tessaneWindows(OnboardingSize::width, OnboardingSize::height).empty(); },
-                        kDeadline))
+    ASSERT_TRUE(waitFor([&] { return tessaneWindows(OnboardingSize::width, OnboardingSize::height).empty(); }))
         << "the welcome panel stayed open";
     const auto builder = waitForTessaneWindow(BuilderSize::width, BuilderSize::height);
     ASSERT_TRUE(builder) << "no builder on screen";
-    ASSERT_TRUE(waitFor([&] { return hasFocus(*builder); }, kDeadline)) << "the builder did not take the focus";
+    ASSERT_TRUE(waitFor([&] { return hasFocus(*builder); })) << "the builder did not take the focus";
 
     // Return is Create & Show: the seeded pair, named after its apps, stored and tiled in pane order.
     press("Return");
     ASSERT_TRUE(waitForLog("[Tessane] Builder created workspace: Beta + Alpha (2 apps) \u2014 showing"));
-    EXPECT_TRUE(waitFor([&] { return sideBySide(beta, alpha); }, kDeadline))
+    EXPECT_TRUE(waitFor([&] { return sideBySide(beta, alpha); }))
         << "Beta " << frameText(beta) << "; Alpha " << frameText(alpha);
-    EXPECT_TRUE(waitFor([&] { return storedWorkspaceNames() == std::vector<std::string>{"Beta + Alpha"}; }, kDeadline))
+    EXPECT_TRUE(waitFor([&] { return storedWorkspaceNames() == std::vector<std::string>{"Beta + Alpha"}; }))
         << home_->workspacesFile();
 
     // A second start hands `--settings` over; the settings window opens on the new workspace.
     std::string text;
     EXPECT_EQ(runSecondTessane({"--settings"}, &text), 0) << text;
     EXPECT_TRUE(waitForLog("[Tessane] Asked by another start to open the settings window."));
-    EXPECT_TRUE(waitFor([&] { return tessaneWindowTitled("Tessane Settings"); }, kDeadline)) << "no settings window";
+    EXPECT_TRUE(waitFor([&] { return tessaneWindowTitled("Tessane Settings"); })) << "no settings window";
     EXPECT_TRUE(
         waitForLog("[Tessane] Settings selection changed to: Beta + Alpha (to edit; nothing is shown or hidden)"))
        ;

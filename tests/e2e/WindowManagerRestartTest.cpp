@@ -37,7 +37,7 @@ TEST_F(WindowManagerRestartTest, AShowAsTheManagerRestartsIsTiledByTheNextOneWit
     press("alt+super+1");
     ASSERT_TRUE(waitForLog("waits for the window manager to take it.")) << log();
     press("alt+super+1");
-    ASSERT_TRUE(waitUntil([&] { return logCount("[Tessane] Show workspace requested: ") == 2; }, kDeadline)) << log();
+    ASSERT_TRUE(waitFor([&] { return logCount("[Tessane] Show workspace requested: ") == 2; })) << log();
     ASSERT_EQ(server_->restartWindowManager(), "");
     EXPECT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
     // The show asked for window control before it tiled: any telling would have come first.
@@ -56,7 +56,7 @@ TEST_F(WindowManagerRestartTest, AManagerKilledWhileTheMovesWaitForItEndsTheWait
     // By a link: a frozen IceWM holds the keyboard once a chord with Super begins.
     std::string text;
     ASSERT_EQ(runSecondTessane({"tessane://show/Pair"}, &text), 0) << text;
-    ASSERT_TRUE(waitFor([&] { return moves.seen(alpha_) || moves.seen(beta_); }, kDeadline)) << log();
+    ASSERT_TRUE(waitFor([&] { return moves.seen(alpha_) || moves.seen(beta_); })) << log();
     server_->signalWindowManager(SIGKILL);
     ASSERT_EQ(server_->restartWindowManager(), "");
     EXPECT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
@@ -107,7 +107,7 @@ TEST_F(WindowManagerRestartTest, AClientHoldingTheManagersSelectionCostsOneBound
     EXPECT_TRUE(waitForLog("[Tessane] Show ‘Pair’ waits for the window manager to take it.")) << log();
     EXPECT_EQ(logCount("refused its pane"), 0u) << log();
     // Told once, by an alert its squatting does not keep from showing.
-    EXPECT_TRUE(waitFor([&] { return alertShown(); }, kDeadline)) << log();
+    EXPECT_TRUE(waitFor([&] { return alertShown(); })) << log();
     EXPECT_EQ(logCount(kNotAnswering), 1u) << log();
 }
 
@@ -118,9 +118,9 @@ TEST_F(WindowManagerRestartTest, AManagerGoneForGoodIsToldAndTheHotKeyIsStillHan
     server_->stopWindowManager();
     press("alt+super+1");
     ASSERT_TRUE(waitForLog(kTold)) << log();
-    ASSERT_TRUE(waitFor([&] { return alertShown(); }, kDeadline)) << log();
+    ASSERT_TRUE(waitFor([&] { return alertShown(); })) << log();
     press("alt+super+1");
-    EXPECT_TRUE(waitUntil([&] { return logCount(kSkipped) == 2; }, kDeadline)) << log();
+    EXPECT_TRUE(waitFor([&] { return logCount(kSkipped) == 2; })) << log();
     EXPECT_TRUE(alertShown());
     EXPECT_EQ(logCount(kTold), 1u) << "one alert at a time\n" << log();
 }

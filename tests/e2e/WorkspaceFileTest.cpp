@@ -41,7 +41,7 @@ TEST_F(WorkspaceFileTest, FiftyThousandWorkspacesOpenTheSettingsAndLeaveTheHotKe
     ASSERT_NE(settings, 0u);
     // The keys are typed as a user would, with the window up and working in it: a key typed while
     // the window manager is still handing it the focus can land nowhere.
-    ASSERT_TRUE(waitFor([&] { return hasFocus(settings); }, kDeadline)) << "the settings window did not take the focus";
+    ASSERT_TRUE(waitFor([&] { return hasFocus(settings); })) << "the settings window did not take the focus";
     showPair();
     press("super+alt+h");
     EXPECT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
@@ -55,7 +55,7 @@ TEST_F(WorkspaceFileTest, AKillInTheMiddleOfASaveLeavesTheOldOrTheNewFileWhole) 
     bool caught = false;
     for (int round = 0; round < 10 && !caught; ++round) {
         press(round % 2 ? "super+alt+h" : "super+alt+1");
-        caught = waitFor([&] { return saving(); }, 5s);
+        caught = waitFor([&] { return saving(); }, kAskAgain);
     }
     ASSERT_TRUE(caught) << "no save seen\n" << log();
     endTessane(SIGKILL);
@@ -74,7 +74,7 @@ TEST_F(WorkspaceFileTest, AnotherProgramsEditIsReadInAndKeptByTheNextSave) {
     ASSERT_TRUE(waitForLog("[Tessane] Reloaded workspaces.json after a change by another program (2 workspace(s)).")) << log();
     showPair();
     press("super+alt+h");  // stores the container's frame: a save of the list as Tessane now has it
-    ASSERT_TRUE(waitFor([&] { return stored()[0].lastContainerFrame.has_value(); }, kDeadline)) << log();
+    ASSERT_TRUE(waitFor([&] { return stored()[0].lastContainerFrame.has_value(); })) << log();
     EXPECT_EQ(endTessane(SIGTERM), 0);
     list = stored();
     ASSERT_EQ(list.size(), 2u);

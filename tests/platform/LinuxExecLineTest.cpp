@@ -1,6 +1,8 @@
 #include "platform/linux/desktop/ExecLine.h"
 #include "platform/linux/processes/ProcessLauncher.h"
 
+#include "support/Waiting.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -121,11 +123,11 @@ TEST(ProcessLauncherTest, ProgramsAreFoundInThePathAndFailuresSayWhy) {
     ASSERT_TRUE(started.ok()) << started.description;
     // The shell makes the file before it writes the line: the line is there once it ends.
     std::string line;
-    for (int i = 0; i < 200 && !line.ends_with('\n'); ++i) {
-        usleep(10000);
+    testing::waitFor([&] {
         std::ifstream file(marker);
         line.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    }
+        return line.ends_with('\n');
+    });
     std::istringstream in(line);
     long sid = 0, pid = 0;
     std::string startupId;

@@ -1,6 +1,8 @@
 #include "platform/Accessibility.h"
 #include "platform/linux/windows/NewWindowAction.h"
 
+#include "support/Waiting.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -102,8 +104,7 @@ TEST_F(NewWindowMenuTest, OneFileMenuWithOneEnabledCommandNItemWhosePressRunsThe
 
     EXPECT_EQ(menu.performAction(bar, ax::kPress), AXError::actionUnsupported);
     EXPECT_EQ(menu.performAction(item, ax::kPress), AXError::success);
-    for (int i = 0; i < 200 && !std::filesystem::exists(folder / "pressed"); ++i) ::usleep(10000);
-    EXPECT_TRUE(std::filesystem::exists(folder / "pressed"));
+    EXPECT_TRUE(testing::waitFor([&] { return std::filesystem::exists(folder / "pressed"); }));
 }
 
 TEST_F(NewWindowMenuTest, ElementsOfAProcessWhoseEntryLostItsActionAreGone) {

@@ -1,6 +1,8 @@
 #include "platform/linux/session/LinuxEnvironment.h"
 #include "platform/linux/processes/URLOpener.h"
 
+#include "support/Waiting.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -87,11 +89,11 @@ TEST_F(URLOpenerTest, OpeningStartsTheHandlerWithTheResolvedLinkOrSaysWhyNot) {
     ASSERT_TRUE(URLOpener::open("help:tessane/window-control", help, &why, handler.string())) << why;
     const std::string handed = "1|" + URLOpener::fileURL(root) + "/help%20pages/window-control.html\n";
     std::string got;
-    for (int i = 0; i < 300 && got.find(handed) == std::string::npos; ++i) {
-        usleep(10000);
+    testing::waitFor([&] {
         std::ifstream in(marker);
         got.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+        return got.find(handed) != std::string::npos;
+    });
     EXPECT_EQ(got, handed);
 
     // No handler installed.

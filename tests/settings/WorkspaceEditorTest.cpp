@@ -1,9 +1,8 @@
 #include "settings/WorkspaceEditor.h"
 
-#include "builder/AppChooser.h"
-#include "builder/SecondPaneGate.h"
 #include "model/AppRegistry.h"
 #include "settings/PaneLabels.h"
+#include "support/BuilderFakes.h"
 #include "support/ControllerScenario.h"
 
 #include <gtest/gtest.h>
@@ -14,25 +13,9 @@ namespace tessane {
 namespace {
 
 using testing::ControllerScenario;
+using testing::FakeChooser;
+using testing::FakeGate;
 using Item = WorkspaceEditor::LayoutItem;
-
-struct FakeChooser final : AppChooser {
-    std::vector<std::filesystem::path> chooseApplications(const Request& r) override {
-        requests.push_back(r);
-        return answer;
-    }
-    std::vector<Request> requests;
-    std::vector<std::filesystem::path> answer;
-};
-
-struct FakeGate final : SecondPaneGate {
-    bool allowSecondPane(const std::string& name, const std::string& bundleID, int existing) override {
-        asked.push_back(name + " " + bundleID + " " + std::to_string(existing));
-        return allow;
-    }
-    std::vector<std::string> asked;
-    bool allow = false;
-};
 
 class WorkspaceEditorTest : public ::testing::Test {
 protected:
@@ -230,7 +213,7 @@ TEST_F(WorkspaceEditorTest, AddingAppsChecksEachOneAndGoesOnAfterAFailure) {
     auto work = s.addWorkspace("Work", {"Mail"});
     auto ws = s.addWorkspace("Desk", {"Notes"}, LayoutType::grid2x2);
     auto& e = edit(ws);
-    chooser.answer = {app("Music"), "/home/me/notes.txt", app("Mail"), app("Notes"), app("Books")};
+    chooser.answers = {{app("Music"), "/home/me/notes.txt", app("Mail"), app("Notes"), app("Books")}};
     e.addApps();
 
     ASSERT_EQ(chooser.requests.size(), 1u);
@@ -244,14 +227,14 @@ TEST_F(WorkspaceEditorTest, AddingAppsChecksEachOneAndGoesOnAfterAFailure) {
                   "tiled in one place. Remove it from “Work” first if you want it here."}));
     EXPECT_EQ(s.sim.alerts.shown()[0].style, AlertSpec::Style::warning);
     EXPECT_EQ(s.sim.alerts.shown()[1].style, AlertSpec::Style::informational);
-    EXPECT_EQ(gate.asked, (std::vector<std::string>{"Notes org.example.Notes 1"}));  // declined
+    EXPECT_EQ(gate.calls, (std::vector<std::string>{"Notes|org.example.Notes|1"}));  // declined
     EXPECT_EQ(stored(ws).appsSummary(), "Notes, Music, Books");
     EXPECT_EQ(stored(work).appsSummary(), "Mail");
 
     gate.allow = true;
-    chooser.answer = {app("Notes"), app("Music")};  // past the layout's four: the hint says so
+    chooser.answers = {{app("Notes"), app("Music")}};  // past the layout's four: the hint says so
     e.addApps();
-    EXPECT_EQ(gate.asked.back(), "Music org.example.Music 1");
+    EXPECT_EQ(gate.calls.back(), "Music|org.example.Music|1");
     EXPECT_EQ(stored(ws).appsSummary(), "Notes, Music, Books, Notes, Music");
     EXPECT_EQ(*pane_labels::countMismatchHint(stored(ws)), "“2 × 2 Grid” uses 4 apps — remove 1 to fit.");
 }
@@ -263,7 +246,7 @@ TEST_F(WorkspaceEditorTest, ACancelledChooserAddsNothingAndAWorkspaceGoneMeanwhi
     e.addApps();
     EXPECT_TRUE(stored(ws).apps.empty());
     s.manager->deleteWorkspace(ws.id);
-    chooser.answer = {app("Music")};
+    chooser.answers = {{app("Music")}};
     e.addApps();
     EXPECT_TRUE(s.manager->workspaces()->empty());
     EXPECT_FALSE(e.workspace());

@@ -31,9 +31,9 @@ protected:
         auto process = ChildProcess::start({TESSANE_APP}, display, log);
         if (!process) return {std::nullopt, ""};
         // It runs until it is told to quit: once start-up is over, SIGTERM.
-        waitUntil([&] { return !process->running() || read().find("[Tessane][AX] launch:") != std::string::npos; }, 20s);
+        waitFor([&] { return !process->running() || read().find("[Tessane][AX] launch:") != std::string::npos; });
         if (process->running()) ::kill(process->pid(), SIGTERM);
-        auto status = process->wait(20s);
+        auto status = process->wait(kAnswer.limit);
         return {status, read()};
     }
 };

@@ -70,7 +70,7 @@ protected:
             const auto top = topLevelOf(x_->display(), window.winId());
             XWindowAttributes a{};
             return top && XGetWindowAttributes(x_->display(), *top, &a) && a.map_state == IsViewable;
-        }, 30s)) << "the window manager never showed it";
+        })) << "the window manager never showed it";
         for (int i = 0; i < 3; ++i) {
             xcb_connection_t* qt = qApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
             free(xcb_get_input_focus_reply(qt, xcb_get_input_focus(qt), nullptr));

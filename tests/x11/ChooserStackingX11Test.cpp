@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QEventLoop>
 #include <QTimer>
 
 #include <X11/Xlib.h>
@@ -30,13 +29,6 @@ protected:
             GTEST_SKIP() << "needs its own process (a QApplication on the private server)";
     }
 
-    bool waitForQt(const std::function<bool()>& condition) {
-        return waitUntil(condition, 30s, [] {
-            QEventLoop loop;
-            QTimer::singleShot(10, &loop, &QEventLoop::quit);
-            loop.exec();
-        });
-    }
     // Where the window manager stacks a window of ours among its clients; -1 when it has none.
     int stackingIndex(const QWidget* window) {
         const auto list = x_->windowList(x_->root(), "_NET_CLIENT_LIST_STACKING").value_or(std::vector<linux_backend::XWindowId>{});
@@ -47,15 +39,15 @@ protected:
     // was open, it was a child of `served` stacked above it, and whether the keyboard went back to
     // `served` once it closed.
     bool opensAbove(QWidget* served) {
-        EXPECT_TRUE(waitForQt([&] { return stackingIndex(served) >= 0; })) << "the window manager never took it";
+        EXPECT_TRUE(waitFor([&] { return stackingIndex(served) >= 0; })) << "the window manager never took it";
         served->activateWindow();
-        waitForQt([&] { return QApplication::activeWindow() == served; });
+        waitFor([&] { return QApplication::activeWindow() == served; });
         bool above = false, child = false;
         QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             if (!dialog) return;
             child = dialog->parentWidget() == served;
-            above = waitForQt([&] {
+            above = waitFor([&] {
                 const int chooser = stackingIndex(dialog);
                 return chooser >= 0 && chooser > stackingIndex(served);
             });
@@ -63,7 +55,7 @@ protected:
         });
         builder_qt::QtAppChooser chooser(catalog_, [] { return std::vector<std::filesystem::path>{}; });
         chooser.chooseApplications({});
-        const bool focused = waitForQt([&] {
+        const bool focused = waitFor([&] {
             Window focus = 0;
             int revert = 0;
             XGetInputFocus(x_->display(), &focus, &revert);

@@ -102,9 +102,8 @@ protected:
     // A compositing manager just started on a loaded machine (Mutter beside a busy loop on every
     // core) paints its first frames seconds late: the screen is waited for as long as a client's
     // first window is (X11TestBase::startClient), which costs nothing when it comes sooner.
-    static constexpr auto kPainted = 30s;
     bool pixelBecomes(int x, int y, Rgb want) {
-        return waitFor([&] { return pixel(x, y).near(want); }, kPainted);
+        return waitFor([&] { return pixel(x, y).near(want); });
     }
     Rect screenFromRoot(const Rect& r) const {
         const Point o = space_->screenFromRoot({r.minX(), r.maxY()});
@@ -173,7 +172,7 @@ protected:
         const bool shown = pixelBecomes(x, y, {255, 0, 255});
         XDestroyWindow(x_->display(), probe);
         x_->sync();
-        return shown && waitFor([&] { return !pixel(x, y).near({255, 0, 255}); }, kPainted);
+        return shown && waitFor([&] { return !pixel(x, y).near({255, 0, 255}); });
     }
     std::vector<XWindowId> rootChildrenBottomToTop() {
         Window root = 0, parent = 0, *children = nullptr;
@@ -338,7 +337,7 @@ TEST_F(ChromePanelsTest, OurWindowOverTheChromeKeepsItsPixelsAndClicksWithTheChr
         if (!there && g && g->viewable) ours.setGeometry(at);
         return there;
     };
-    ASSERT_TRUE(waitFor([&] { return placed(first); }, 30s)) << "the manager never showed our window there";
+    ASSERT_TRUE(waitFor([&] { return placed(first); })) << "the manager never showed our window there";
     ASSERT_TRUE(pixelBecomes(pillX, pillY, green)) << pixel(pillX, pillY);
 
     // Lifted over it by someone else, as Mutter does, with nothing for us to hear of it.
@@ -364,7 +363,7 @@ TEST_F(ChromePanelsTest, OurWindowOverTheChromeKeepsItsPixelsAndClicksWithTheChr
     // over the margin's strip, which Metacity restacks as the window moves), and the chrome lifted
     // again is cut where the window lies now, but for its notch.
     const QRect moved = first.translated(0, 120);
-    ASSERT_TRUE(waitFor([&] { return placed(moved); }, 10s)) << "our window never moved";
+    ASSERT_TRUE(waitFor([&] { return placed(moved); })) << "our window never moved";
     EXPECT_TRUE(pixelBecomes(pillX, pillY, pill)) << "the rail stays cut where our window was: " << pixel(pillX, pillY);
     const int barY = moved.center().y();
     ASSERT_TRUE(moved.contains(barX, barY));
@@ -527,7 +526,7 @@ TEST_F(ChromePanelsTest, AMatNearlyTheWorkAreasSizeIsExactlyTheContainerOnEveryM
     const auto clickOther = [&] {
         ASSERT_EQ(server_->run({"xdotool", "mousemove", "140", "115", "click", "1"}), 0);
         EXPECT_TRUE(waitFor([&] { return x_->windowList(x_->root(), "_NET_ACTIVE_WINDOW").value_or(std::vector<XWindowId>{0}) ==
-                                         std::vector<XWindowId>{other}; }, 10s));
+                                         std::vector<XWindowId>{other}; }));
     };
     clickOther();
     const auto hasState = [&](const char* name) {
@@ -550,7 +549,7 @@ TEST_F(ChromePanelsTest, AMatNearlyTheWorkAreasSizeIsExactlyTheContainerOnEveryM
             const auto state = x_->cardinals(id, "WM_STATE");
             auto g = x_->freshGeometry(id);
             return state && !state->empty() && state->at(0) == 1 && g && g->viewable;
-        }, 10s));
+        }));
         x_->windowManagerRoundTrip(5);
         EXPECT_TRUE(waitFor([&] { return x_->freshGeometry(id)->rootRect == root; }))
             << "the mat at " << x_->freshGeometry(id)->rootRect.minX() << "," << x_->freshGeometry(id)->rootRect.minY()
@@ -665,15 +664,15 @@ TEST_F(ChromePanelsTest, PanelsOrderedFrontAreMappedWhenAskedBeforeTheTurnEndsAn
     rail->orderFront();
     panels_->showOrderedNow();
     // Only the server is asked: the loop does not turn meanwhile.
-    EXPECT_TRUE(x11test::waitUntil([&] {
+    EXPECT_TRUE(waitFor([&] {
         XWindowAttributes a{};
         return XGetWindowAttributes(x_->display(), id, &a) && a.map_state == IsViewable;
-    }, 5s));
+    }, kAnswer, testing::Turning::nothing));
     const long sent = qt_backend::PanelStacking::requestsSent();
     QCoreApplication::processEvents();
     EXPECT_EQ(qt_backend::PanelStacking::requestsSent(), sent);
     std::vector<XWindowId> mapped;
-    EXPECT_TRUE(x11test::waitUntil([&] {
+    EXPECT_TRUE(waitFor([&] {
         while (XPending(watcher)) {
             XEvent e;
             XNextEvent(watcher, &e);
@@ -682,7 +681,7 @@ TEST_F(ChromePanelsTest, PanelsOrderedFrontAreMappedWhenAskedBeforeTheTurnEndsAn
                 mapped.push_back(e.xmap.window);
         }
         return mapped.size() == 2;
-    }, 5s));
+    }, kAnswer, testing::Turning::nothing));
     EXPECT_EQ(mapped, (std::vector<XWindowId>{id, matId})) << "the rail first, then the mat";
     XCloseDisplay(watcher);
 }
@@ -960,13 +959,13 @@ protected:
     void dragWithXdotool(Point from, Point to) {
         auto arg = [](double v) { return std::to_string(static_cast<int>(std::lround(v))); };
         ASSERT_EQ(server_->run({"xdotool", "mousemove", arg(from.x), arg(from.y), "mousedown", "1"}), 0);
-        waitFor([] { return false; }, 150ms);
+        keepTurning(150ms);
         for (int step = 1; step <= 5; ++step) {
             const double t = step / 5.0;
             ASSERT_EQ(server_->run({"xdotool", "mousemove", arg(from.x + (to.x - from.x) * t),
                                     arg(from.y + (to.y - from.y) * t)}),
                       0);
-            waitFor([] { return false; }, 60ms);
+            keepTurning(60ms);
         }
         ASSERT_EQ(server_->run({"xdotool", "mouseup", "1"}), 0);
     }

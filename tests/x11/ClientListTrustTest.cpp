@@ -1,13 +1,6 @@
 // What other clients may write about themselves and about the desktop: the root's client list
 // (any client can replace it, with any number of made-up ids) and the pid a window claims.
-#include "platform/linux/windows/LinuxAccessibility.h"
-#include "platform/linux/apps/LinuxAppCatalog.h"
-#include "platform/linux/apps/LinuxRunningApplications.h"
-#include "platform/linux/x11/LinuxScreens.h"
-#include "platform/linux/windows/LinuxWindowList.h"
-#include "platform/qt/QtMainQueue.h"
-#include "platform/qt/QtX11Pump.h"
-#include "x11/X11TestBase.h"
+#include "x11/LinuxBackendTest.h"
 
 #include <unistd.h>
 
@@ -21,36 +14,21 @@ using linux_backend::XWindowId;
 using N = RunningApplications::Notification;
 
 // The window and running-application backends on the Qt loop; no desktop entries.
-class ClientListTrustTest : public X11TestBase {
+class ClientListTrustTest : public LinuxBackendTest {
 protected:
     void SetUp() override {
-        X11TestBase::SetUp();
-        ensureQtApplication();
-        queue_ = std::make_unique<qt_backend::QtMainQueue>();
-        pump_ = qt_backend::pumpX11Events(*queue_, *x_);
-        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_, *queue_);
-        ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);
-        LinuxAppCatalog::Folders folders;
-        folders.dataHome = "/nonexistent/tessane-test";
-        catalog_ = std::make_unique<LinuxAppCatalog>(folders, nullptr);
-        apps_ = std::make_unique<linux_backend::LinuxRunningApplications>(*x_, *ax_, *catalog_, *queue_);
+        LinuxBackendTest::SetUp();
+        if (HasFatalFailure()) return;
+        startApplications();
         for (auto n : {N::didLaunch, N::didTerminate})
-            subscriptions_.push_back(apps_->observe(n, [this, n](const RunningApplication& a) { heard_.push_back({n, a.pid}); }));
+            subscriptions_.push_back(running_->observe(n, [this, n](const RunningApplication& a) { heard_.push_back({n, a.pid}); }));
     }
     void TearDown() override {
         subscriptions_.clear();
-        apps_.reset();
-        catalog_.reset();
-        ax_.reset();
-        screens_.reset();
-        pump_.reset();
-        queue_.reset();
-        X11TestBase::TearDown();
+        LinuxBackendTest::TearDown();
     }
-
-    bool runUntil(const std::function<bool()>& done, double seconds = 10) { return queue_->runUntil(done, seconds); }
     int heard(N n, Pid pid) { return static_cast<int>(std::count(heard_.begin(), heard_.end(), std::pair{n, pid})); }
-    bool running(Pid pid) { return apps_->runningApplication(pid).has_value(); }
+    bool running(Pid pid) { return running_->runningApplication(pid).has_value(); }
 
     // Waits until the window manager lists `window`: a hostile list keeps what was listed before
     // it, and a manager that lists a window after the hostile client wrote its list writes its
@@ -69,7 +47,7 @@ protected:
     // would be the client's pid).
     std::pair<XWindowId, XWindowId> listMadeUpIds(Client& client, int count, const std::string& command = "list") {
         client.process->writeLine(command + " " + std::to_string(count));
-        auto line = client.process->waitForLine("listed ", 10s);
+        auto line = client.process->waitForLine("listed ", kAnswer.limit);
         EXPECT_TRUE(line);
         std::istringstream in(line.value_or(""));
         std::string word;
@@ -78,12 +56,6 @@ protected:
         return {own, madeUp};
     }
 
-    std::unique_ptr<qt_backend::QtMainQueue> queue_;
-    Subscription pump_;
-    std::unique_ptr<linux_backend::LinuxScreens> screens_;
-    std::unique_ptr<linux_backend::LinuxAccessibility> ax_;
-    std::unique_ptr<LinuxAppCatalog> catalog_;
-    std::unique_ptr<linux_backend::LinuxRunningApplications> apps_;
     std::vector<Subscription> subscriptions_;
     std::vector<std::pair<N, Pid>> heard_;
 };
@@ -96,8 +68,8 @@ TEST_F(ClientListTrustTest, AHostileClientListIsTakenInAndTheRealWindowsInItAreS
     auto& other = startClient({"--class", "other.Other"});
     auto& hostile = startClient({"--class", "hostile.Hostile", "--windows", "0"});
     const Pid otherPid = other.process->pid(), hostilePid = hostile.process->pid();
-    ASSERT_TRUE(runUntil([&] { return running(otherPid); }));
-    ASSERT_TRUE(runUntil([&] { return screens_->screens().at(0).visibleFrame == withDock; }));
+    ASSERT_TRUE(waitFor([&] { return running(otherPid); }));
+    ASSERT_TRUE(waitFor([&] { return screens_->screens().at(0).visibleFrame == withDock; }));
     EXPECT_FALSE(running(hostilePid));  // no window yet
     ASSERT_TRUE(listedByTheManager(other.windows.at(0)));
 
@@ -115,7 +87,7 @@ TEST_F(ClientListTrustTest, AHostileClientListIsTakenInAndTheRealWindowsInItAreS
     // in its own range name no window and are skipped, though the server would name its pid.
     // The window is the list's last id: once it is told created, every slice before it has been
     // taken in, and what those told came first.
-    ASSERT_TRUE(runUntil([&] { return heard(N::didLaunch, hostilePid) == 1 && !created.empty(); }));
+    ASSERT_TRUE(waitFor([&] { return heard(N::didLaunch, hostilePid) == 1 && !created.empty(); }));
     EXPECT_EQ(ax_->windowPid(own), hostilePid);
     EXPECT_EQ(ax_->windowPid(madeUp), std::nullopt);
     EXPECT_EQ(ax_->pid(AXElement::fromHandle(madeUp)), std::nullopt);
@@ -129,7 +101,7 @@ TEST_F(ClientListTrustTest, AHostileClientListIsTakenInAndTheRealWindowsInItAreS
     // found; the hostile process, still running, is not told gone.
     auto& late = startClient({"--class", "late.Late"});
     const Pid latePid = late.process->pid();
-    ASSERT_TRUE(runUntil([&] { return running(latePid); }));
+    ASSERT_TRUE(waitFor([&] { return running(latePid); }));
     EXPECT_TRUE(running(otherPid));
     EXPECT_EQ(heard(N::didTerminate, hostilePid), 0);
     EXPECT_EQ(ax_->windowPid(madeUp), std::nullopt);
@@ -144,17 +116,17 @@ TEST_F(ClientListTrustTest, AtTheStartALongHostileListIsTakenInSlicesAndNothingI
     ASSERT_TRUE(listedByTheManager(other.windows.at(0)));
     const auto own = listMadeUpIds(hostile, 3 * static_cast<int>(linux_backend::ClientListTracker::kSlice)).first;
     x_->sync();
-    ASSERT_TRUE(runUntil([&] { return ax_->windowPid(own) == hostilePid; }));
+    ASSERT_TRUE(waitFor([&] { return ax_->windowPid(own) == hostilePid; }));
 
     linux_backend::LinuxRunningApplications started(*x_, *ax_, *catalog_, *queue_);
     std::vector<Pid> launched;
     auto told = started.observe(N::didLaunch, [&](const RunningApplication& a) { launched.push_back(a.pid); });
     // The hostile process's one window is the list's last id: once it is known, every slice has
     // been taken in, and a notification any of them posted comes before a mark posted now.
-    ASSERT_TRUE(runUntil([&] { return started.runningApplication(hostilePid) && started.runningApplication(otherPid); }));
+    ASSERT_TRUE(waitFor([&] { return started.runningApplication(hostilePid) && started.runningApplication(otherPid); }));
     bool marked = false;
     queue_->post([&] { marked = true; });
-    ASSERT_TRUE(runUntil([&] { return marked; }));
+    ASSERT_TRUE(waitFor([&] { return marked; }));
     EXPECT_TRUE(launched.empty());
 }
 
@@ -167,7 +139,7 @@ TEST_F(ClientListTrustTest, AHostileStackingListLendsNoMadeUpWindowsToAnyProcess
     ASSERT_TRUE(listedByTheManager(other.windows.at(0)));
     const auto [own, madeUp] = listMadeUpIds(hostile, 6000, "stack");
     x_->sync();
-    ASSERT_TRUE(runUntil([&] {
+    ASSERT_TRUE(waitFor([&] {
         const auto front = ax_->clientsFrontToBack();
         return std::find(front.begin(), front.end(), own) != front.end();
     }));
@@ -206,7 +178,7 @@ TEST_F(ClientListTrustTest, AWindowClaimingAnotherProcesssPidBelongsToItsOwnProc
     auto& claimsInit = startClient({"--class", "claims.Init", "--claim-pid", "1"});
     auto& claimsUs = startClient({"--class", "claims.Us", "--claim-pid", std::to_string(::getpid())});
     const Pid initClaimer = claimsInit.process->pid(), usClaimer = claimsUs.process->pid();
-    ASSERT_TRUE(runUntil([&] { return running(initClaimer) && running(usClaimer); }));
+    ASSERT_TRUE(waitFor([&] { return running(initClaimer) && running(usClaimer); }));
 
     const XWindowId w = claimsInit.windows[0];
     EXPECT_EQ(x_->cardinals(w, "_NET_WM_PID"), std::vector<long>{1});

@@ -76,16 +76,12 @@ protected:
         std::ofstream(file) << "[Desktop Entry]\nType=Application\n" << body;
     }
 
-    bool run(const std::function<bool()>& done, double seconds) {
-        return static_cast<qt_backend::QtMainQueue&>(*platform_.mainQueue).runUntil(done, seconds);
-    }
-
     // Runs the main queue until work posted now for `seconds` from now has run: the queue runs its
     // work in the order it falls due, so everything the program had due sooner has run by then.
     bool runPast(double seconds) {
         bool reached = false;
         platform_.mainQueue->postAfter(seconds, [&reached] { reached = true; });
-        return run([&] { return reached; }, seconds + 30);
+        return waitFor([&] { return reached; });
     }
 
     bool launched(Pid pid) {

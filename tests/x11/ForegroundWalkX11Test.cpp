@@ -1,9 +1,5 @@
 #include "controller/FrontOfRegion.h"
-#include "platform/linux/windows/LinuxAccessibility.h"
-#include "platform/linux/x11/LinuxScreens.h"
-#include "platform/linux/windows/LinuxWindowList.h"
-#include "platform/qt/QtMainQueue.h"
-#include "x11/X11TestBase.h"
+#include "x11/LinuxBackendTest.h"
 
 namespace tessane::x11test {
 namespace {
@@ -12,23 +8,8 @@ using Front = WorkspaceController::RegionFront;
 
 // The foreground guard's walk over the real window list: two windows of a workspace app tiled
 // left and right in a 1000 x 700 container, and another client's window mapped on top.
-class ForegroundWalkX11Test : public X11TestBase {
+class ForegroundWalkX11Test : public LinuxBackendTest {
 protected:
-    void SetUp() override {
-        X11TestBase::SetUp();
-        ensureQtApplication();
-        queue_ = std::make_unique<qt_backend::QtMainQueue>();
-        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_, *queue_);
-        ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);
-        list_ = std::make_unique<linux_backend::LinuxWindowList>(*x_, *ax_);
-    }
-    void TearDown() override {
-        list_.reset();
-        ax_.reset();
-        screens_.reset();
-        queue_.reset();
-        X11TestBase::TearDown();
-    }
     RegionWalk walk(Pid ours) {
         const auto entries = list_->windows(WindowList::Option::onScreenOnly);
         EXPECT_TRUE(entries);
@@ -39,11 +20,6 @@ protected:
     static constexpr Rect kRegion{0, 0, 1000, 700};
     const std::vector<Rect> kPanes{{3, 3, 494, 694}, {503, 3, 494, 694}};
     static constexpr Rect kRail{460, 0, 80, 12};
-
-    std::unique_ptr<qt_backend::QtMainQueue> queue_;
-    std::unique_ptr<linux_backend::LinuxScreens> screens_;
-    std::unique_ptr<linux_backend::LinuxAccessibility> ax_;
-    std::unique_ptr<linux_backend::LinuxWindowList> list_;
 };
 
 TEST_F(ForegroundWalkX11Test, ARealWindowMappedOverTheGutterCoversTheRegionAndOneInsideAPaneDoesNot) {

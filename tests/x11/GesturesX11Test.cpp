@@ -24,7 +24,7 @@ protected:
 TEST_F(GesturesX11Test, AClientWithAMinimumWidthGetsItsShareAndBothFitTheGrownContainer) {
     const Pid narrow = startClient({"--class", "narrow.NarrowApp", "--size", "400x300"}).process->pid();
     const Pid wide = startClient({"--class", "wide.WideApp", "--size", "800x500", "--min", "700x400"}).process->pid();
-    ASSERT_TRUE(run([&] { return launched(narrow) && launched(wide); }, 10));
+    ASSERT_TRUE(waitFor([&] { return launched(narrow) && launched(wide); }));
     const Workspace ws = makeWorkspace("Side by side", {{"Narrow", "org.tessane.Narrow"}, {"Wide", "org.tessane.Wide"}});
     makeController();
     WorkspaceControllerProbe probe{*controller_};
@@ -33,14 +33,13 @@ TEST_F(GesturesX11Test, AClientWithAMinimumWidthGetsItsShareAndBothFitTheGrownCo
     probe.putUp(ws.id, Rect{100, 100, 1000, 600});
     probe.placeWindowsLearning(*manager_->workspace(ws.id));
     // Learning runs 0.35 s after the pass, its re-tile after that, the on-screen check 0.4 s later.
-    run(
+    waitFor(
         [&] {
             const auto left = frameOf(narrow);
             const auto right = frameOf(wide);
             return left && right && left->maxX() <= right->minX() + 1 &&
                    probe.session(ws.id)->containerAXRect->width() > 1000;
-        },
-        8.0);
+        });
     ASSERT_TRUE(runPast(0.6));  // past the on-screen check
 
     const Rect container = *probe.session(ws.id)->containerAXRect;
@@ -64,7 +63,7 @@ TEST_F(GesturesX11Test, AMoveBesideAWindowRestingShortOfItsPaneIsPutBackItsDropS
     const Pid rows = rowsClient.process->pid();
     auto& movingClient = startClient({"--class", "wide.WideApp", "--size", "400x300"});
     const Pid moving = movingClient.process->pid();
-    ASSERT_TRUE(run([&] { return launched(rows) && launched(moving); }, 10));
+    ASSERT_TRUE(waitFor([&] { return launched(rows) && launched(moving); }));
     const Workspace ws = makeWorkspace("Terminal", {{"Narrow", "org.tessane.Narrow"}, {"Wide", "org.tessane.Wide"}});
     makeController();
     WorkspaceControllerProbe probe{*controller_};
@@ -78,12 +77,12 @@ TEST_F(GesturesX11Test, AMoveBesideAWindowRestingShortOfItsPaneIsPutBackItsDropS
     // 10 px short of their pane (as a terminal with a large font does).
     probe.putUp(ws.id, Rect{100, 100, 1000, 600});
     probe.placeWindows(*manager_->workspace(ws.id));
-    ASSERT_TRUE(run([&] { return shortfall() >= 0 && shortfall() < 40; }, 5)) << shortfall();
+    ASSERT_TRUE(waitFor([&] { return shortfall() >= 0 && shortfall() < 40; })) << shortfall();
     Rect container = *probe.session(ws.id)->containerAXRect;
     container.size.height += std::fmod(10 - shortfall() + 40, 40);
     probe.session(ws.id)->containerAXRect = container;
     probe.placeWindows(*manager_->workspace(ws.id));
-    ASSERT_TRUE(run([&] { return shortfall() == 10; }, 5)) << shortfall();
+    ASSERT_TRUE(waitFor([&] { return shortfall() == 10; })) << shortfall();
     const auto stored = *manager_->workspace(ws.id);
     // The manager focuses the client mapped last and the controller raises the workspace for it;
     // a move is the user's only once that and the placement have settled.
@@ -91,7 +90,7 @@ TEST_F(GesturesX11Test, AMoveBesideAWindowRestingShortOfItsPaneIsPutBackItsDropS
         const auto lines = Log::recentLines(200);
         return std::any_of(lines.begin(), lines.end(), [](const std::string& l) { return l.find("App focus:") != l.npos; });
     };
-    run([&] { return focusHeard() && probe.placementGuardCount() == 0 && !probe.isResurfacing(); }, 5);
+    waitFor([&] { return focusHeard() && probe.placementGuardCount() == 0 && !probe.isResurfacing(); });
 
     // The user drags the other window by (+160, +140): a move, not a resize.
     const std::unique_ptr<Display, int (*)(Display*)> connection(XOpenDisplay(server_->display().c_str()), XCloseDisplay);
@@ -104,8 +103,8 @@ TEST_F(GesturesX11Test, AMoveBesideAWindowRestingShortOfItsPaneIsPutBackItsDropS
         const auto frame = frameOf(moving);
         return frame && std::abs(frame->minX() - home.minX()) <= 8 && std::abs(frame->minY() - home.minY()) <= 8;
     };
-    ASSERT_TRUE(run([&] { return !atHome(); }, 5));
-    run([&] { return atHome() || *probe.session(ws.id)->containerAXRect != container; }, 10);
+    ASSERT_TRUE(waitFor([&] { return !atHome(); }));
+    waitFor([&] { return atHome() || *probe.session(ws.id)->containerAXRect != container; });
 
     EXPECT_TRUE(atHome());
     EXPECT_EQ(*probe.session(ws.id)->containerAXRect, container);
@@ -114,12 +113,12 @@ TEST_F(GesturesX11Test, AMoveBesideAWindowRestingShortOfItsPaneIsPutBackItsDropS
     EXPECT_EQ(shortfall(), 10);
 
     // The resting window dropped onto the other pane, the pointer over it: no resize, a swap.
-    run([&] { return probe.placementGuardCount() == 0; }, 5);
+    waitFor([&] { return probe.placementGuardCount() == 0; });
     input_.pointer = {home.midX(), ScreenGeometry::primaryDisplayHeight(*platform_.screens) - home.midY()};
     XMoveWindow(connection.get(), rowsClient.windows.at(0), static_cast<int>(home.minX()) + 40, 140);
     XFlush(connection.get());
     const auto swapped = [&] { return manager_->workspace(ws.id)->apps.at(0).displayName == "Wide"; };
-    run([&] { return swapped() && std::abs(frameOf(rows).value_or(Rect{}).minX() - tile(1).minX()) <= 8; }, 10);
+    waitFor([&] { return swapped() && std::abs(frameOf(rows).value_or(Rect{}).minX() - tile(1).minX()) <= 8; });
     EXPECT_TRUE(swapped());
 }
 

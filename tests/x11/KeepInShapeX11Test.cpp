@@ -35,7 +35,7 @@ TEST_F(KeepInShapeX11Test, AWindowThatKeepsMovingOutIsPutBackTwiceThenLeftAloneW
     const Pid left = leftClient.process->pid();
     const Pid right = startClient({"--class", "right.RightApp", "--size", "400x300"}).process->pid();
     ASSERT_EQ(leftClient.windows.size(), 1u);
-    ASSERT_TRUE(run([&] { return launched(left) && launched(right); }, 10));
+    ASSERT_TRUE(waitFor([&] { return launched(left) && launched(right); }));
     const Workspace ws = makeWorkspace("Drifting", {{"Left", "org.tessane.Left"}, {"Right", "org.tessane.Right"}});
     makeController();
     WorkspaceControllerProbe probe{*controller_};
@@ -54,7 +54,7 @@ TEST_F(KeepInShapeX11Test, AWindowThatKeepsMovingOutIsPutBackTwiceThenLeftAloneW
     int movesAway = 0;
     bool sentAway = false;  // one move away per landing, however often this is asked
     const auto gaveUp = [] { return linesContaining("keeps moving its own window out of ‘Drifting’") > 0; };
-    run(
+    waitFor(
         [&] {
             const bool in = inPane();
             if (!in) sentAway = false;
@@ -65,8 +65,7 @@ TEST_F(KeepInShapeX11Test, AWindowThatKeepsMovingOutIsPutBackTwiceThenLeftAloneW
                 sentAway = true;
             }
             return gaveUp();
-        },
-        30);
+        });
     ASSERT_TRUE(gaveUp()) << movesAway << " moves away";
     EXPECT_EQ(linesContaining("Left's window left its pane in ‘Drifting’"), 2u);
     ASSERT_EQ(notices_->shown.size(), 1u);
@@ -87,7 +86,7 @@ TEST_F(KeepInShapeX11Test, AForeignWindowMappedOverTheGutterSendsTheChromeAside)
     Log::resetForTesting();
     const Pid left = startClient({"--class", "left.LeftApp", "--size", "400x300"}).process->pid();
     const Pid right = startClient({"--class", "right.RightApp", "--size", "400x300"}).process->pid();
-    ASSERT_TRUE(run([&] { return launched(left) && launched(right); }, 10));
+    ASSERT_TRUE(waitFor([&] { return launched(left) && launched(right); }));
     const Workspace ws = makeWorkspace("Guarded", {{"Left", "org.tessane.Left"}, {"Right", "org.tessane.Right"}});
     makeController();
     WorkspaceControllerProbe probe{*controller_};
@@ -96,7 +95,7 @@ TEST_F(KeepInShapeX11Test, AForeignWindowMappedOverTheGutterSendsTheChromeAside)
     // Past the placements' guard and the sequence that the first focus report starts: nothing of
     // the workspace's own is still raising its windows when the other one maps.
     ASSERT_TRUE(runPast(0.5));
-    ASSERT_TRUE(run([&] { return !probe.isResurfacing() && !probe.guardTimerRunning(); }, 10));
+    ASSERT_TRUE(waitFor([&] { return !probe.isResurfacing() && !probe.guardTimerRunning(); }));
     ASSERT_TRUE(chrome_->isVisible);
 
     const auto active = [&] {
@@ -119,16 +118,15 @@ TEST_F(KeepInShapeX11Test, AForeignWindowMappedOverTheGutterSendsTheChromeAside)
     auto& otherClient = startClient({"--class", "other.OtherApp", "--size", "300x200", "--pos", "450,250"});
     const Pid otherPid = otherClient.process->pid();
     x_->requestActivate(otherClient.windows.at(0));
-    ASSERT_TRUE(run(
-        [&] { return active() == otherClient.windows.at(0) && above(otherPid, left) && above(otherPid, right); }, 10))
+    ASSERT_TRUE(waitFor(
+        [&] { return active() == otherClient.windows.at(0) && above(otherPid, left) && above(otherPid, right); }))
         << active() << " " << above(otherPid, left) << above(otherPid, right);
     const auto aside = [&] { return linesContaining("Foreground guard: foreign window covers region → chrome aside") > 0; };
-    run(
+    waitFor(
         [&] {
             probe.pulseChromeGuard();
             return aside() && !chrome_->isVisible;
-        },
-        15);
+        });
     EXPECT_TRUE(aside());
     EXPECT_FALSE(chrome_->isVisible);
     EXPECT_GE(chrome_->count("orderOut"), 1u);
@@ -142,14 +140,13 @@ TEST_F(KeepInShapeX11Test, AForeignWindowMappedOverTheGutterSendsTheChromeAside)
     ASSERT_EQ(active(), otherClient.windows.at(0));
     AXWindowController ax(*platform_.accessibility);
     platform_.accessibility->performAction(ax.manageableWindows(left).at(0).element, ax::kRaiseUnfocused);
-    ASSERT_TRUE(run([&] { return above(left, otherPid); }, 10));
+    ASSERT_TRUE(waitFor([&] { return above(left, otherPid); }));
     ASSERT_FALSE(above(right, otherPid));
-    run(
+    waitFor(
         [&] {
             probe.pulseChromeGuard();
             return above(right, otherPid) && chrome_->isVisible;
-        },
-        15);
+        });
     EXPECT_TRUE(above(right, otherPid));
     EXPECT_TRUE(chrome_->isVisible);
     EXPECT_EQ(linesContaining("Foreground guard: raised Right from under"), 1u);

@@ -1,13 +1,4 @@
-#include "platform/linux/windows/LinuxAccessibility.h"
-#include "platform/linux/x11/LinuxScreens.h"
-#include "platform/qt/QtMainQueue.h"
-#include "platform/qt/QtX11Pump.h"
-#include "x11/X11TestBase.h"
-#include "x11/support/X11TestServer.h"
-
-#include <QCoreApplication>
-
-#include <gtest/gtest.h>
+#include "x11/LinuxBackendTest.h"
 
 // Last: Xlib's macros must not reach the headers above.
 #include <X11/Xatom.h>
@@ -43,42 +34,34 @@ private:
     Window check_ = 0;
 };
 
-TEST(LinuxAccessibilityTrust, WindowControlFollowsTheWindowManagerComingAndGoing) {
-    std::string error;
-    auto bare = X11TestServer::start({.windowManager = false}, &error);
-    ASSERT_TRUE(bare) << error;
-    auto x = linux_backend::X11Connection::open(bare->display().c_str());
-    ASSERT_TRUE(x);
-    ensureQtApplication();
-    qt_backend::QtMainQueue queue;
-    Subscription pump = qt_backend::pumpX11Events(queue, *x);
-    linux_backend::LinuxScreens screens(*x, queue);
-    linux_backend::LinuxAccessibility ax(*x, screens, queue);
-    // Without a window manager there is no window control at all.
-    EXPECT_FALSE(ax.isProcessTrusted());
-    EXPECT_EQ(ax.copyAttribute(ax.applicationElement(1), ax::kWindows).error, AXError::apiDisabled);
+// A server with no window manager of its own.
+class LinuxAccessibilityTrust : public LinuxBackendTest {
+protected:
+    static void SetUpTestSuite() { startServer({.windowManager = false}); }
+};
 
-    FakeWindowManager wm(bare->display());
+TEST_F(LinuxAccessibilityTrust, WindowControlFollowsTheWindowManagerComingAndGoing) {
+    // Without a window manager there is no window control at all.
+    EXPECT_FALSE(ax_->isProcessTrusted());
+    EXPECT_EQ(ax_->copyAttribute(ax_->applicationElement(1), ax::kWindows).error, AXError::apiDisabled);
+
+    FakeWindowManager wm(server_->display());
     ASSERT_TRUE(wm.running());
-    EXPECT_TRUE(queue.runUntil([&] { return ax.isProcessTrusted(); }, 5));
+    EXPECT_TRUE(waitFor([&] { return ax_->isProcessTrusted(); }));
 
     wm.crash();  // the root still names the check window, which is gone
-    EXPECT_TRUE(queue.runUntil([&] { return !ax.isProcessTrusted(); }, 5));
-    EXPECT_EQ(ax.copyAttribute(ax.applicationElement(1), "AXWindows").error, AXError::apiDisabled);
+    EXPECT_TRUE(waitFor([&] { return !ax_->isProcessTrusted(); }));
+    EXPECT_EQ(ax_->copyAttribute(ax_->applicationElement(1), "AXWindows").error, AXError::apiDisabled);
 }
 
 // A manager replaced by another (`--replace`) leaves window control in place. Mutter's leaving
 // instance deletes the root's check property after its successor has set it: the new one is
 // found by the WM_S0 selection it owns.
-class WindowManagerReplacedTest : public X11TestBase {};
+using WindowManagerReplacedTest = LinuxBackendTest;
 
 TEST_F(WindowManagerReplacedTest, WindowControlStaysWithTheManagerThatReplacedTheLastOne) {
     if (server_->windowManagerName() == "fluxbox") GTEST_SKIP() << "Fluxbox cannot replace a running manager";
-    ensureQtApplication();
-    qt_backend::QtMainQueue queue;
-    linux_backend::LinuxScreens screens(*x_, queue);
-    Subscription pump = qt_backend::pumpX11Events(queue, *x_);
-    linux_backend::LinuxAccessibility ax(*x_, screens, queue);
+    linux_backend::LinuxAccessibility& ax = *ax_;
     int prompts = 0;
     ax.setPrompt([&](const std::optional<std::string>&) { ++prompts; });
     ASSERT_TRUE(ax.isProcessTrusted());
@@ -89,7 +72,7 @@ TEST_F(WindowManagerReplacedTest, WindowControlStaysWithTheManagerThatReplacedTh
     x_->processEvents();
     ax.isProcessTrustedWithPrompt(true);
     bool settled = !ax.awaitWindowControl([&] { settled = true; });
-    EXPECT_TRUE(queue.runUntil([&] { return settled; }, 10));
+    EXPECT_TRUE(waitFor([&] { return settled; }));
     EXPECT_TRUE(x_->windowManager().has_value());
     EXPECT_TRUE(ax.isProcessTrusted());
     EXPECT_EQ(prompts, 0);

@@ -1,18 +1,10 @@
-#include "platform/linux/windows/LinuxAccessibility.h"
-#include "platform/linux/apps/LinuxAppCatalog.h"
-#include "platform/linux/apps/LinuxRunningApplications.h"
-#include "platform/linux/x11/LinuxScreens.h"
-#include "platform/qt/QtMainQueue.h"
-#include "platform/qt/QtX11Pump.h"
-#include "x11/X11TestBase.h"
+#include "platform/linux/windows/WindowManagerWaits.h"
+#include "x11/LinuxBackendTest.h"
 
-#include <QCoreApplication>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include <csignal>
-#include <fstream>
-#include <random>
 
 // Last: Xlib's macros must not reach the Qt headers above.
 #include "x11/RootMessages.h"
@@ -43,7 +35,7 @@ struct TimerCountingQueue final : MainQueue {
 // The running-applications backend on the Qt loop, over a private XDG data folder whose
 // desktop entries start our own test client. Openbox here leaves the focus where it is when a
 // window appears, so that "launched without focus" can be seen.
-class LinuxRunningApplicationsTest : public X11TestBase {
+class LinuxRunningApplicationsTest : public LinuxBackendTest {
 protected:
     static void SetUpTestSuite() {
         X11TestServer::Options options;
@@ -53,57 +45,33 @@ protected:
     }
 
     void SetUp() override {
-        X11TestBase::SetUp();
+        LinuxBackendTest::SetUp();
+        if (HasFatalFailure()) return;
         // Launched programs find our private server, not the session's.
         setenv("DISPLAY", server_->display().c_str(), 1);
-        ensureQtApplication();
-        root_ = fs::temp_directory_path() / ("tessane-running-" + std::to_string(std::random_device{}()));
-        LinuxAppCatalog::Folders folders;
-        folders.home = root_;
-        folders.dataHome = root_ / "data";
-        folders.dataDirs = {root_ / "system"};
         // Through env, so that other test clients (the same program) are not taken for this app.
         writeEntry("org.tessane.Launched", "Name=Launched Client\nExec=env TESSANE_LAUNCHED=1 " + std::string(TESSANE_X11_CLIENT) +
                                                " --class launched.LaunchedClient --title Launched\n");
         writeEntry("org.tessane.Beta", "Name=Beta\nStartupWMClass=BetaApp\nExec=beta-not-installed\n");
         writeEntry("gamma", "Name=Gamma\nExec=gamma-not-installed\n");
         writeEntry("org.tessane.Missing", "Name=Missing\nExec=/nonexistent/tessane-missing --flag\n");
-        catalog_ = std::make_unique<LinuxAppCatalog>(folders, nullptr);
-        queue_ = std::make_unique<qt_backend::QtMainQueue>();
-        pump_ = qt_backend::pumpX11Events(*queue_, *x_);
-        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_, *queue_);
-        ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);
     }
     // The backend under test, made when the test has set the desktop up.
     void startBackend() {
         counting_ = std::make_unique<TimerCountingQueue>(*queue_);
-        apps_ = std::make_unique<linux_backend::LinuxRunningApplications>(*x_, *ax_, *catalog_, *counting_,
-                                                                          [this](const std::string& l) { logLines_.push_back(l); });
+        startApplications(counting_.get(), [this](const std::string& l) { logLines_.push_back(l); });
         for (auto n : {RunningApplications::Notification::didLaunch, RunningApplications::Notification::didActivate,
                        RunningApplications::Notification::didTerminate})
-            subscriptions_.push_back(apps_->observe(n, [this, n](const RunningApplication& a) { heard_.push_back({n, a}); }));
+            subscriptions_.push_back(running_->observe(n, [this, n](const RunningApplication& a) { heard_.push_back({n, a}); }));
     }
     void TearDown() override {
         for (Pid pid : launched_) ::kill(pid, SIGKILL);
         subscriptions_.clear();
         apps_.reset();
-        ax_.reset();
-        screens_.reset();
-        pump_.reset();
-        queue_.reset();
-        catalog_.reset();
-        fs::remove_all(root_);
-        X11TestBase::TearDown();
+        running_.reset();  // before the queue it counts on
+        counting_.reset();
+        LinuxBackendTest::TearDown();
     }
-
-    void writeEntry(const std::string& id, const std::string& body) {
-        const fs::path file = root_ / "data/applications" / (id + ".desktop");
-        fs::create_directories(file.parent_path());
-        std::ofstream(file) << "[Desktop Entry]\nType=Application\n" << body;
-    }
-    fs::path entry(const std::string& id) { return root_ / "data/applications" / (id + ".desktop"); }
-
-    bool runUntil(const std::function<bool()>& done, double seconds = 5) { return queue_->runUntil(done, seconds); }
 
     struct Answer {
         bool done = false;
@@ -112,19 +80,18 @@ protected:
     };
     Answer open(const std::string& id, bool activates) {
         auto answer = std::make_shared<Answer>();
-        apps_->openApplication(entry(id), {activates}, [answer](auto app, auto error) {
+        running_->openApplication(entry(id), {activates}, [answer](auto app, auto error) {
             answer->done = true;
             answer->app = app;
             answer->error = error;
         });
         EXPECT_FALSE(answer->done);  // always later, on the main queue
-        EXPECT_TRUE(runUntil([&] { return answer->done; }));
+        EXPECT_TRUE(waitFor([&] { return answer->done; }));
         if (answer->app) launched_.push_back(answer->app->pid);
         return *answer;
     }
 
-    XWindowId activeWindow() { return activeWindowOf(*x_); }
-    std::optional<RunningApplication> running(Pid pid) { return apps_->runningApplication(pid); }
+    std::optional<RunningApplication> running(Pid pid) { return running_->runningApplication(pid); }
     int heard(RunningApplications::Notification n, Pid pid) {
         return static_cast<int>(std::count_if(heard_.begin(), heard_.end(),
                                               [&](auto& h) { return h.first == n && h.second.pid == pid; }));
@@ -144,18 +111,11 @@ protected:
     XWindowId focusForeignWindow() {
         auto& other = startClient({"--class", "other.Other"});
         x_->requestActivate(other.windows[0]);
-        EXPECT_TRUE(runUntil([&] { return activeWindow() == other.windows[0]; }));
+        EXPECT_TRUE(waitFor([&] { return activeWindow() == other.windows[0]; }));
         return other.windows[0];
     }
 
-    fs::path root_;
-    std::unique_ptr<LinuxAppCatalog> catalog_;
-    std::unique_ptr<qt_backend::QtMainQueue> queue_;
-    Subscription pump_;
-    std::unique_ptr<linux_backend::LinuxScreens> screens_;
-    std::unique_ptr<linux_backend::LinuxAccessibility> ax_;
     std::unique_ptr<TimerCountingQueue> counting_;
-    std::unique_ptr<linux_backend::LinuxRunningApplications> apps_;
     std::vector<Subscription> subscriptions_;
     std::vector<std::pair<RunningApplications::Notification, RunningApplication>> heard_;
     std::vector<Pid> launched_;
@@ -175,14 +135,14 @@ TEST_F(LinuxRunningApplicationsTest, ALaunchWithoutFocusRunsHidesUnhidesAndQuits
     EXPECT_EQ(answer.app->bundlePath, entry("org.tessane.Launched"));
     EXPECT_FALSE(answer.app->isFinishedLaunching);
 
-    ASSERT_TRUE(runUntil([&] { return heard(N::didLaunch, pid) == 1; }));
+    ASSERT_TRUE(waitFor([&] { return heard(N::didLaunch, pid) == 1; }));
     auto app = running(pid);
     ASSERT_TRUE(app);
     EXPECT_TRUE(app->isFinishedLaunching);
     EXPECT_EQ(app->bundleIdentifier, "org.tessane.Launched");
     EXPECT_EQ(app->localizedName, "Launched Client");
     EXPECT_EQ(app->activationPolicy, ActivationPolicy::regular);
-    EXPECT_EQ(apps_->runningApplicationsWithBundleIdentifier("org.tessane.Launched").size(), 1u);
+    EXPECT_EQ(running_->runningApplicationsWithBundleIdentifier("org.tessane.Launched").size(), 1u);
     ASSERT_EQ(windowsOf(pid).size(), 1u);
     const XWindowId window = windowsOf(pid)[0];
     ASSERT_TRUE(x_->windowManagerRoundTrip(2));
@@ -190,13 +150,13 @@ TEST_F(LinuxRunningApplicationsTest, ALaunchWithoutFocusRunsHidesUnhidesAndQuits
     // It asked for none: its startup id's time stamp and its user time say "no user action".
     EXPECT_TRUE(x_->text(window, "_NET_STARTUP_ID").value_or("").ends_with("_TIME0"));
     EXPECT_EQ(x_->cardinals(window, "_NET_WM_USER_TIME"), std::vector<long>{0});
-    EXPECT_EQ(apps_->frontmostApplication()->bundleIdentifier, std::nullopt);  // the foreign client
+    EXPECT_EQ(running_->frontmostApplication()->bundleIdentifier, std::nullopt);  // the foreign client
 
-    ASSERT_TRUE(apps_->hide(pid));
-    ASSERT_TRUE(runUntil([&] { return allMinimized(pid); }));
+    ASSERT_TRUE(running_->hide(pid));
+    ASSERT_TRUE(waitFor([&] { return allMinimized(pid); }));
     EXPECT_EQ(ax_->isMinimized(window), true);
 
-    ASSERT_TRUE(apps_->unhide(pid));
+    ASSERT_TRUE(running_->unhide(pid));
     EXPECT_EQ(ax_->isMinimized(window), false);  // restored by the time unhide returns
     EXPECT_FALSE(running(pid)->isHidden);
     ASSERT_TRUE(x_->windowManagerRoundTrip(2));
@@ -205,10 +165,10 @@ TEST_F(LinuxRunningApplicationsTest, ALaunchWithoutFocusRunsHidesUnhidesAndQuits
     // Hidden and unhidden again: a restore request this manager was seen to ignore is not sent
     // again. KWin and Mutter ignore WM_CHANGE_STATE to normal (the window came back by a later
     // request); Openbox restores the window by it. Another client hears the requests on the root.
-    ASSERT_TRUE(apps_->hide(pid));
-    ASSERT_TRUE(runUntil([&] { return allMinimized(pid); }));
+    ASSERT_TRUE(running_->hide(pid));
+    ASSERT_TRUE(waitFor([&] { return allMinimized(pid); }));
     const int normalStates = rootMessages(server_->display(), "WM_CHANGE_STATE", window, NormalState, [&] {
-        ASSERT_TRUE(apps_->unhide(pid));
+        ASSERT_TRUE(running_->unhide(pid));
         EXPECT_EQ(ax_->isMinimized(window), false);
     });
     const std::string manager = server_->windowManagerName();
@@ -221,8 +181,8 @@ TEST_F(LinuxRunningApplicationsTest, ALaunchWithoutFocusRunsHidesUnhidesAndQuits
     ASSERT_TRUE(x_->windowManagerRoundTrip(2));
     EXPECT_EQ(activeWindow(), focused);
 
-    ASSERT_TRUE(apps_->terminate(pid));
-    ASSERT_TRUE(runUntil([&] { return heard(N::didTerminate, pid) == 1; }));
+    ASSERT_TRUE(running_->terminate(pid));
+    ASSERT_TRUE(waitFor([&] { return heard(N::didTerminate, pid) == 1; }));
     EXPECT_FALSE(running(pid));
     EXPECT_EQ(heard(N::didLaunch, pid), 1);
 }
@@ -234,12 +194,12 @@ TEST_F(LinuxRunningApplicationsTest, AnAppWithoutWindowsIsHeardExitingWithNothin
     startBackend();
     auto& tray = startClient({"--class", "tray.Tray"});
     const Pid pid = static_cast<Pid>(tray.process->pid());
-    ASSERT_TRUE(runUntil([&] { return running(pid) && running(pid)->activationPolicy == ActivationPolicy::regular; }));
+    ASSERT_TRUE(waitFor([&] { return running(pid) && running(pid)->activationPolicy == ActivationPolicy::regular; }));
     ASSERT_TRUE(tray.process->writeLine("withdraw"));
-    ASSERT_TRUE(runUntil([&] { return running(pid) && running(pid)->activationPolicy == ActivationPolicy::accessory; }));
+    ASSERT_TRUE(waitFor([&] { return running(pid) && running(pid)->activationPolicy == ActivationPolicy::accessory; }));
     EXPECT_EQ(counting_->repeating, 0);
     ASSERT_TRUE(tray.process->writeLine("close"));
-    EXPECT_TRUE(runUntil([&] { return heard(N::didTerminate, pid) == 1; }));
+    EXPECT_TRUE(waitFor([&] { return heard(N::didTerminate, pid) == 1; }));
 }
 
 TEST_F(LinuxRunningApplicationsTest, ALaunchWithActivationActivatesItsFirstWindowAndIsTold) {
@@ -248,15 +208,15 @@ TEST_F(LinuxRunningApplicationsTest, ALaunchWithActivationActivatesItsFirstWindo
     auto answer = open("org.tessane.Launched", /*activates=*/true);
     ASSERT_TRUE(answer.app);
     const Pid pid = answer.app->pid;
-    ASSERT_TRUE(runUntil([&] { return !windowsOf(pid).empty() && activeWindow() == windowsOf(pid)[0]; }));
-    ASSERT_TRUE(runUntil([&] { return heard(N::didActivate, pid) == 1; }));
-    EXPECT_EQ(apps_->frontmostApplication()->pid, pid);
+    ASSERT_TRUE(waitFor([&] { return !windowsOf(pid).empty() && activeWindow() == windowsOf(pid)[0]; }));
+    ASSERT_TRUE(waitFor([&] { return heard(N::didActivate, pid) == 1; }));
+    EXPECT_EQ(running_->frontmostApplication()->pid, pid);
 
     // Opening it again asks no second process: the running one answers.
     auto again = open("org.tessane.Launched", /*activates=*/false);
     ASSERT_TRUE(again.app);
     EXPECT_EQ(again.app->pid, pid);
-    EXPECT_EQ(apps_->runningApplicationsWithBundleIdentifier("org.tessane.Launched").size(), 1u);
+    EXPECT_EQ(running_->runningApplicationsWithBundleIdentifier("org.tessane.Launched").size(), 1u);
 }
 
 TEST_F(LinuxRunningApplicationsTest, ForeignClientsAreGroupedByTheirDesktopEntries) {
@@ -266,10 +226,10 @@ TEST_F(LinuxRunningApplicationsTest, ForeignClientsAreGroupedByTheirDesktopEntri
     auto& after = startClient({"--class", "Gamma.Gamma"});
     auto& unknown = startClient({"--class", "nothing.Nothing"});
     const Pid beta = before.process->pid(), gamma = after.process->pid(), other = unknown.process->pid();
-    ASSERT_TRUE(runUntil([&] { return heard(N::didLaunch, gamma) == 1 && heard(N::didLaunch, other) == 1; }));
+    ASSERT_TRUE(waitFor([&] { return heard(N::didLaunch, gamma) == 1 && heard(N::didLaunch, other) == 1; }));
 
     EXPECT_EQ(heard(N::didLaunch, beta), 0);  // it was there before us
-    auto list = apps_->runningApplications();
+    auto list = running_->runningApplications();
     auto find = [&](Pid pid) { return std::find_if(list.begin(), list.end(), [&](auto& a) { return a.pid == pid; }); };
     ASSERT_NE(find(beta), list.end());
     ASSERT_NE(find(gamma), list.end());
@@ -285,14 +245,14 @@ TEST_F(LinuxRunningApplicationsTest, ForeignClientsAreGroupedByTheirDesktopEntri
     // Activating an application brings its front-most window forward and tells who it was
     // (from another one's: the window manager may have given Beta the focus when it came).
     x_->requestActivate(after.windows[0]);
-    ASSERT_TRUE(runUntil([&] { return activeWindow() == after.windows[0]; }));
-    ASSERT_TRUE(apps_->activate(beta));
-    ASSERT_TRUE(runUntil([&] { return heard(N::didActivate, beta) == 1; }));
+    ASSERT_TRUE(waitFor([&] { return activeWindow() == after.windows[0]; }));
+    ASSERT_TRUE(running_->activate(beta));
+    ASSERT_TRUE(waitFor([&] { return heard(N::didActivate, beta) == 1; }));
     EXPECT_EQ(ax_->windowPid(activeWindow()), beta);
 
     // Two windows: hiding iconifies both; a window closing leaves the application running.
-    ASSERT_TRUE(apps_->hide(beta));
-    ASSERT_TRUE(runUntil([&] { return allMinimized(beta); }));
+    ASSERT_TRUE(running_->hide(beta));
+    ASSERT_TRUE(waitFor([&] { return allMinimized(beta); }));
     for (XWindowId w : before.windows) EXPECT_EQ(ax_->isMinimized(w), true);
 }
 
@@ -313,7 +273,7 @@ TEST_F(LinuxRunningApplicationsTest, EachKindOfEvidenceNamesTheApplication) {
     const Pid plasma = startClient({"--class", "x.Unrelated", "--kde-desktop-file", "org.tessane.Plasma.desktop"}).process->pid();
     const Pid reverse = startClient({"--class", "reverse.REVERSE"}).process->pid();
     auto id = [&](Pid pid) {
-        runUntil([&] { return running(pid).has_value(); });
+        waitFor([&] { return running(pid).has_value(); });
         auto app = running(pid);
         return app ? app->bundleIdentifier : std::optional<std::string>("not running");
     };
@@ -325,8 +285,8 @@ TEST_F(LinuxRunningApplicationsTest, EachKindOfEvidenceNamesTheApplication) {
     auto answer = open("org.tessane.Handed", /*activates=*/false);
     ASSERT_TRUE(answer.app) << (answer.error ? answer.error->localizedDescription : "no answer");
     std::optional<RunningApplication> handed;
-    ASSERT_TRUE(runUntil([&] {
-        for (auto& a : apps_->runningApplicationsWithBundleIdentifier("org.tessane.Handed"))
+    ASSERT_TRUE(waitFor([&] {
+        for (auto& a : running_->runningApplicationsWithBundleIdentifier("org.tessane.Handed"))
             if (a.pid != answer.app->pid) handed = a;
         return handed.has_value();
     }));
@@ -342,22 +302,22 @@ TEST_F(LinuxRunningApplicationsTest, ALaterRunKnowsWhatTheEarlierOneHidButNotWha
     auto& minimized = startClient({"--class", "gamma.Gamma"});
     startBackend();
     const Pid beta = hidden.process->pid(), gamma = minimized.process->pid();
-    ASSERT_TRUE(runUntil([&] { return running(beta) && running(gamma); }));
-    ASSERT_TRUE(apps_->hide(beta));
-    ASSERT_TRUE(runUntil([&] { return allMinimized(beta); }));
+    ASSERT_TRUE(waitFor([&] { return running(beta) && running(gamma); }));
+    ASSERT_TRUE(running_->hide(beta));
+    ASSERT_TRUE(waitFor([&] { return allMinimized(beta); }));
     ASSERT_TRUE(x_->requestIconify(minimized.windows.at(0)).ok());
-    ASSERT_TRUE(runUntil([&] { return ax_->isMinimized(minimized.windows.at(0)) == true; }));
+    ASSERT_TRUE(waitFor([&] { return ax_->isMinimized(minimized.windows.at(0)) == true; }));
 
     subscriptions_.clear();
-    apps_.reset();
+    running_.reset();
     startBackend();
-    ASSERT_TRUE(runUntil([&] { return running(beta) && running(gamma); }));
+    ASSERT_TRUE(waitFor([&] { return running(beta) && running(gamma); }));
     EXPECT_TRUE(running(beta)->isHidden);
     EXPECT_FALSE(running(gamma)->isHidden);
 
     // Unhiding takes the mark away: the run after that owes nothing.
-    ASSERT_TRUE(apps_->unhide(beta));
-    ASSERT_TRUE(runUntil([&] { return !running(beta)->isHidden; }));
+    ASSERT_TRUE(running_->unhide(beta));
+    ASSERT_TRUE(waitFor([&] { return !running(beta)->isHidden; }));
     for (XWindowId w : hidden.windows) EXPECT_FALSE(x_->cardinals(w, "_TESSANE_HIDDEN"));
 }
 
@@ -369,15 +329,15 @@ TEST_F(LinuxRunningApplicationsTest, AnEntryWhoseProgramIsMissingAnswersWithTheR
     EXPECT_NE(answer.error->localizedDescription.find("tessane-missing"), std::string::npos);
 
     auto notAnApp = std::make_shared<Answer>();
-    apps_->openApplication(root_ / "nothing.desktop", {}, [notAnApp](auto app, auto error) {
+    running_->openApplication(root_ / "nothing.desktop", {}, [notAnApp](auto app, auto error) {
         notAnApp->done = true;
         notAnApp->app = app;
         notAnApp->error = error;
     });
-    ASSERT_TRUE(runUntil([&] { return notAnApp->done; }));
+    ASSERT_TRUE(waitFor([&] { return notAnApp->done; }));
     EXPECT_FALSE(notAnApp->app);
     EXPECT_TRUE(notAnApp->error);
-    EXPECT_TRUE(apps_->runningApplicationsWithBundleIdentifier("org.tessane.Missing").empty());
+    EXPECT_TRUE(running_->runningApplicationsWithBundleIdentifier("org.tessane.Missing").empty());
 }
 
 // Documents reach a program as arguments of their own, never as shell text or as the program:
@@ -392,19 +352,19 @@ Exec=sh -c "printf \"%%s|\" \"\$@\" > )" + received.string() + R"(" sh %U
     startBackend();
     auto openDocuments = [&](const std::string& id, std::vector<fs::path> documents) {
         auto answer = std::make_shared<Answer>();
-        apps_->openDocuments(documents, entry(id), {false}, [answer](auto app, auto error) {
+        running_->openDocuments(documents, entry(id), {false}, [answer](auto app, auto error) {
             answer->done = true;
             answer->app = app;
             answer->error = error;
         });
-        EXPECT_TRUE(runUntil([&] { return answer->done; }));
+        EXPECT_TRUE(waitFor([&] { return answer->done; }));
         if (answer->app) launched_.push_back(answer->app->pid);
         return *answer;
     };
 
     const auto args = openDocuments("org.tessane.Args", {"-rf", "https://example.org/a b?c"});
     ASSERT_TRUE(args.app) << (args.error ? args.error->localizedDescription : "");
-    ASSERT_TRUE(runUntil([&] { return fs::exists(received) && fs::file_size(received) > 0; }));
+    ASSERT_TRUE(waitFor([&] { return fs::exists(received) && fs::file_size(received) > 0; }));
     std::ifstream in(received);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(text, (fs::current_path() / "-rf").string() + "|https://example.org/a b?c|");
@@ -418,7 +378,7 @@ Exec=sh -c "printf \"%%s|\" \"\$@\" > )" + received.string() + R"(" sh %U
                             " is refused: a field code sits against a quoted argument."),
               logLines_.end());
     EXPECT_FALSE(fs::exists(injected));
-    EXPECT_TRUE(apps_->runningApplicationsWithBundleIdentifier("org.tessane.Glued").empty());
+    EXPECT_TRUE(running_->runningApplicationsWithBundleIdentifier("org.tessane.Glued").empty());
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 #include "base/Uuid.h"
 #include "layout/DisplayTopology.h"
-#include "platform/linux/x11/LinuxScreens.h"
-#include "platform/qt/QtMainQueue.h"
-#include "x11/X11TestBase.h"
+#include "x11/LinuxBackendTest.h"
 
 #include <algorithm>
 
@@ -10,22 +8,10 @@ namespace tessane::x11test {
 namespace {
 
 // Notifications arrive on the main queue; waitFor() runs its loop.
-class LinuxScreensTest : public X11TestBase {
-protected:
-    void SetUp() override {
-        X11TestBase::SetUp();
-        ensureQtApplication();
-        queue_ = std::make_unique<qt_backend::QtMainQueue>();
-    }
-    void TearDown() override {
-        queue_.reset();
-        X11TestBase::TearDown();
-    }
-    std::unique_ptr<qt_backend::QtMainQueue> queue_;
-};
+using LinuxScreensTest = LinuxBackendTest;
 
 TEST_F(LinuxScreensTest, TheXvfbScreenIsOnePrimaryDisplayWithAStableIdentity) {
-    linux_backend::LinuxScreens screens(*x_, *queue_);
+    linux_backend::LinuxScreens& screens = *screens_;
     // Less what the manager's own panels reserve (Fluxbox's toolbar, IceWM's task bar), as its
     // work area says (KWin announces none); Openbox alone reserves nothing.
     const auto area = x_->cardinals(x_->root(), "_NET_WORKAREA");
@@ -47,7 +33,7 @@ TEST_F(LinuxScreensTest, TheXvfbScreenIsOnePrimaryDisplayWithAStableIdentity) {
 }
 
 TEST_F(LinuxScreensTest, ADockStrutShrinksTheVisibleFrameFromItsSide) {
-    linux_backend::LinuxScreens screens(*x_, *queue_);
+    linux_backend::LinuxScreens& screens = *screens_;
     // Less what the manager's own panels reserve, at the bottom where it has one.
     const Rect before = screens.screens().at(0).visibleFrame;
     startClient({"--strut-top", "40", "--size", "1920x40", "--pos", "0,0"});
@@ -58,7 +44,7 @@ TEST_F(LinuxScreensTest, ADockStrutShrinksTheVisibleFrameFromItsSide) {
 }
 
 TEST_F(LinuxScreensTest, AnAddedMonitorChangesTheFingerprintAndRemovingItRestoresIt) {
-    linux_backend::LinuxScreens screens(*x_, *queue_);
+    linux_backend::LinuxScreens& screens = *screens_;
     // How many displays each notification finds: the change must be told, not only be there.
     std::vector<size_t> told;
     auto subscription = screens.observe(Screens::Notification::screenParametersChanged,
@@ -85,7 +71,7 @@ TEST_F(LinuxScreensTest, AnAddedMonitorChangesTheFingerprintAndRemovingItRestore
 
 // A display at scale 2 is reported in points, what docks and panels leave of it too.
 TEST_F(LinuxScreensTest, AtScaleTwoTheFrameAndWhatDocksLeaveAreInPoints) {
-    linux_backend::LinuxScreens screens(*x_, *queue_);
+    linux_backend::LinuxScreens& screens = *screens_;
     startClient({"--strut-top", "40", "--size", "1920x40", "--pos", "0,0"});
     ASSERT_TRUE(waitFor([&] { return screens.screens().at(0).visibleFrame.height() <= 1040; }));
     const Rect pixels = screens.screens().at(0).visibleFrame;  // the window manager's own panels may take more

@@ -1,33 +1,12 @@
-#include "platform/linux/windows/LinuxAccessibility.h"
-#include "platform/linux/x11/LinuxScreens.h"
-#include "platform/linux/windows/LinuxWindowList.h"
-#include "platform/qt/QtMainQueue.h"
-#include "x11/X11TestBase.h"
-
-#include <QCoreApplication>
+#include "x11/LinuxBackendTest.h"
 
 namespace tessane::x11test {
 namespace {
 
 using linux_backend::XWindowId;
 
-class LinuxWindowListTest : public X11TestBase {
+class LinuxWindowListTest : public LinuxBackendTest {
 protected:
-    void SetUp() override {
-        X11TestBase::SetUp();
-        ensureQtApplication();
-        queue_ = std::make_unique<qt_backend::QtMainQueue>();
-        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_, *queue_);
-        ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);
-        list_ = std::make_unique<linux_backend::LinuxWindowList>(*x_, *ax_);
-    }
-    void TearDown() override {
-        list_.reset();
-        ax_.reset();
-        screens_.reset();
-        queue_.reset();
-        X11TestBase::TearDown();
-    }
 
     std::vector<uint32_t> order(WindowList::Option option) {
         std::vector<uint32_t> out;
@@ -38,11 +17,6 @@ protected:
         return out;
     }
     static uint32_t number(XWindowId w) { return static_cast<uint32_t>(w); }
-
-    std::unique_ptr<qt_backend::QtMainQueue> queue_;
-    std::unique_ptr<linux_backend::LinuxScreens> screens_;
-    std::unique_ptr<linux_backend::LinuxAccessibility> ax_;
-    std::unique_ptr<linux_backend::LinuxWindowList> list_;
 };
 
 TEST_F(LinuxWindowListTest, TheListFollowsTheStackingFrontToBackWithOwnersLayersAndBounds) {

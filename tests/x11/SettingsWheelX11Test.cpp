@@ -33,8 +33,7 @@ TEST_F(SettingsWheelX11Test, TheWheelOverAnUnfocusedBoxScrollsThePageAndOnceFocu
     };
     view.resize(480, 300);  // shorter than the page
     view.show();
-    ASSERT_TRUE(waitUntil([&] { return view.isActiveWindow() && qtRoundTrip(view.winId()); }, 30s,
-                          [] { QCoreApplication::processEvents(); }));
+    ASSERT_TRUE(waitFor([&] { return view.isActiveWindow() && qtRoundTrip(view.winId()); }));
     view.ensureWidgetVisible(box, 0, 0);  // at the window's foot, more of the page below
     const int top = view.verticalScrollBar()->value();
 

@@ -9,9 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
-#include <QEventLoop>
 #include <QSystemTrayIcon>
-#include <QTimer>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -34,26 +32,17 @@ protected:
         X11TestBase::TearDown();
     }
 
-    // Waits with Qt's loop running as in the program: blocking in between, which is when Qt sends
-    // its queued requests to the X server.
-    bool waitForQt(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 30s) {
-        return waitUntil(condition, timeout, [] {
-            QEventLoop loop;
-            QTimer::singleShot(10, &loop, &QEventLoop::quit);
-            loop.exec();
-        });
-    }
     void startHost(std::vector<std::string> options = {}) {
         std::vector<std::string> command{TESSANE_TRAY_HOST, "--at", "1600,0"};
         command.insert(command.end(), options.begin(), options.end());
         host_ = ChildProcess::start(command, server_->display(), server_->logFolder() + "/tray.log");
         ASSERT_NE(host_, nullptr);
-        ASSERT_TRUE(host_->waitForLine("ready", 30s)) << "the tray host did not come up";
+        ASSERT_TRUE(host_->waitForLine("ready", kAnswer.limit)) << "the tray host did not come up";
     }
     // Waits, with Qt's events flowing, for the tray to dock an icon; its place in root pixels.
-    std::optional<RootRect> waitForDocking(std::chrono::milliseconds timeout = 30s) {
+    std::optional<RootRect> waitForDocking() {
         std::optional<RootRect> docked;
-        waitForQt([&] {
+        waitFor([&] {
             while (auto line = host_->readLine(10ms)) {
                 RootRect r;
                 unsigned long window = 0;
@@ -61,7 +50,7 @@ protected:
                     docked = r;
             }
             return docked.has_value();
-        }, timeout);
+        });
         return docked;
     }
     bool viewable(QWidget* widget) {
@@ -122,7 +111,7 @@ protected:
         const QColor panel(QString("#") + background);
         const QColor announced = foreground ? QColor(QString("#") + foreground) : QColor();
         // The filled symbol covers about a third of the icon.
-        EXPECT_TRUE(waitForQt([&] {
+        EXPECT_TRUE(waitFor([&] {
             const auto [standOut, exact] = inkedPixels(*docked, panel, 4.5, announced);
             return !item_->iconInk().halo && standOut > docked->width * docked->height / 5 && (!foreground || exact > 20);
         })) << "ink " << item_->iconColour().name().toStdString();
@@ -157,25 +146,25 @@ TEST_F(StatusItemX11Test, AClickOnTheDockedIconOpensTheMenuAndAClickOnARowRunsIt
 
     const auto docked = waitForDocking();
     ASSERT_TRUE(docked) << "the tray docked no icon";
-    ASSERT_TRUE(waitForQt([&] { return showsIcon(*docked); })) << "the icon is not painted in the tray";
-    EXPECT_TRUE(waitForQt([&] { return item_->trayIcon().geometry() == QRect(docked->x, docked->y, docked->width, docked->height); }))
+    ASSERT_TRUE(waitFor([&] { return showsIcon(*docked); })) << "the icon is not painted in the tray";
+    EXPECT_TRUE(waitFor([&] { return item_->trayIcon().geometry() == QRect(docked->x, docked->y, docked->width, docked->height); }))
         << "Qt places the icon where the tray docked it";
 
     // A left click opens the menu at the pointer.
     ASSERT_TRUE(click(docked->x + docked->width / 2, docked->y + docked->height / 2));
     QMenu* menu = item_->menu();
-    ASSERT_TRUE(waitForQt([&] { return menu->isVisible() && viewable(menu); })) << "no menu after a left click";
+    ASSERT_TRUE(waitFor([&] { return menu->isVisible() && viewable(menu); })) << "no menu after a left click";
     EXPECT_EQ(opened, 1);
 
     QAction* row = item_->statusMenu()->actionFor(*write);
     const QPoint at = menu->mapToGlobal(menu->actionGeometry(row).center());
     ASSERT_TRUE(click(at.x(), at.y()));
-    ASSERT_TRUE(waitForQt([&] { return writeChosen == 1; })) << "the chosen row's action did not run";
+    ASSERT_TRUE(waitFor([&] { return writeChosen == 1; })) << "the chosen row's action did not run";
     EXPECT_FALSE(menu->isVisible());
 
     // The host's own gesture, a right click, opens the same menu.
     ASSERT_TRUE(click(docked->x + docked->width / 2, docked->y + docked->height / 2, 3));
-    ASSERT_TRUE(waitForQt([&] { return menu->isVisible(); })) << "no menu after a right click";
+    ASSERT_TRUE(waitFor([&] { return menu->isVisible(); })) << "no menu after a right click";
     EXPECT_EQ(opened, 2);
     menu->hide();
 }
@@ -199,14 +188,14 @@ TEST_F(StatusItemX11Test, WithoutATrayNothingShowsAndAnIconAppearsOnceOneComes) 
     item_->setMenu(menuWithRows());
     item_->menuChanged();
     Q_EMIT item_->trayIcon().activated(QSystemTrayIcon::Trigger);
-    EXPECT_TRUE(waitForQt([&] { return item_->menu()->isVisible(); })) << "the menu still opens when asked";
+    EXPECT_TRUE(waitFor([&] { return item_->menu()->isVisible(); })) << "the menu still opens when asked";
     item_->menu()->hide();
 
     startHost();
     const auto docked = waitForDocking();
     ASSERT_TRUE(docked) << "the icon was not docked once a tray came";
     EXPECT_TRUE(item_->isAvailable());
-    EXPECT_TRUE(waitForQt([&] { return showsIcon(*docked); }));
+    EXPECT_TRUE(waitFor([&] { return showsIcon(*docked); }));
 }
 
 }  // namespace

@@ -60,7 +60,7 @@ inline bool qtRoundTrip(uint32_t window) {
     const uint32_t value = 0;
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, echo.atom, XCB_ATOM_CARDINAL, 32, 1, &value);
     xcb_flush(c);
-    waitUntil([&] { return echo.heard; }, std::chrono::seconds(30), [] { QCoreApplication::processEvents(); });
+    waitFor([&] { return echo.heard; });
     qApp->removeNativeEventFilter(&echo);
     QCoreApplication::processEvents();  // what Qt queued while handling them
     return echo.heard;

@@ -1,12 +1,8 @@
 // The backend on window managers other than Openbox: the work area a manager announces for
 // panels of its own, and moves confirmed where the manager does not answer the frame-extents
 // request that Openbox answers.
-#include "platform/linux/windows/LinuxAccessibility.h"
-#include "platform/linux/x11/LinuxScreens.h"
-#include "platform/qt/QtMainQueue.h"
-#include "platform/qt/QtX11Pump.h"
 #include "system/AXWindowController.h"
-#include "x11/X11TestBase.h"
+#include "x11/LinuxBackendTest.h"
 
 #include <cstdlib>
 
@@ -18,30 +14,20 @@ namespace tessane::x11test {
 namespace {
 
 // Each test its own server with the manager it names.
-class WindowManagerTest : public ::testing::Test {
+class WindowManagerTest : public LinuxBackendTest {
 protected:
+    static void SetUpTestSuite() {}
+    void SetUp() override {}
     void start(const std::string& manager) {
         X11TestServer::Options options;
         options.windowManagerName = manager;
-        std::string error;
-        server_ = X11TestServer::start(options, &error);
-        ASSERT_NE(server_, nullptr) << error;
-        x_ = linux_backend::X11Connection::open(server_->display().c_str());
-        ASSERT_NE(x_, nullptr);
-        ensureQtApplication();
-        queue_ = std::make_unique<qt_backend::QtMainQueue>();
-        pump_ = qt_backend::pumpX11Events(*queue_, *x_);
-        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_, *queue_);
-        ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);
+        startServer(options);
+        LinuxBackendTest::SetUp();
     }
     void TearDown() override {
         client_.reset();
-        ax_.reset();
-        screens_.reset();
-        pump_.reset();
-        queue_.reset();
-        x_.reset();
-        server_.reset();
+        LinuxBackendTest::TearDown();
+        TearDownTestSuite();
     }
 
     // _NET_WORKAREA of the current desktop, read straight from the root (root coordinates).
@@ -73,12 +59,6 @@ protected:
         return Rect(v.minX(), 1080 - v.maxY(), v.width(), v.height());
     }
 
-    std::unique_ptr<X11TestServer> server_;
-    std::unique_ptr<linux_backend::X11Connection> x_;
-    std::unique_ptr<qt_backend::QtMainQueue> queue_;
-    Subscription pump_;
-    std::unique_ptr<linux_backend::LinuxScreens> screens_;
-    std::unique_ptr<linux_backend::LinuxAccessibility> ax_;
     std::unique_ptr<ChildProcess> client_;
 };
 
@@ -96,11 +76,11 @@ TEST_F(WindowManagerTest, IceWMAndFluxboxPanelsAreLeftOutOfTheVisibleFrame) {
         start(manager);
         if (HasFatalFailure()) return;
         std::optional<Rect> area;
-        ASSERT_TRUE(queue_->runUntil([&] {
+        ASSERT_TRUE(waitFor([&] {
             area = announcedWorkArea();
             return area && area->height() < 1080;
-        }, 10)) << "the manager announced no work area smaller than the screen";
-        EXPECT_TRUE(queue_->runUntil([&] { return near(visibleRootFrame(), *area); }, 5))
+        })) << "the manager announced no work area smaller than the screen";
+        EXPECT_TRUE(waitFor([&] { return near(visibleRootFrame(), *area); }))
             << "visible " << visibleRootFrame().minY() << "+" << visibleRootFrame().height() << ", announced "
             << area->minY() << "+" << area->height();
     }
@@ -117,17 +97,17 @@ TEST_F(WindowManagerTest, OnKWinAPlacementIsConfirmedWithoutTheFrameExtentsReque
     client_ = ChildProcess::start({TESSANE_X11_CLIENT, "--size", "400x300"}, server_->display(),
                                   server_->logFolder() + "/clients.log", true);
     ASSERT_NE(client_, nullptr);
-    const auto line = client_->waitForLine("window ", 10s);
+    const auto line = client_->waitForLine("window ", kAnswer.limit);
     ASSERT_TRUE(line);
     const AXElement window = AXElement::fromHandle(std::strtoul(line->c_str() + 7, nullptr, 16));
     AXWindowController windows(*ax_);
     // KWin shows a window in its frame after the client has seen itself mapped, and decorates it
     // a moment later; until then its frame is the client, and a move may be dropped.
-    ASSERT_TRUE(queue_->runUntil([&] {
+    ASSERT_TRUE(waitFor([&] {
         XWindowAttributes a{};
         return XGetWindowAttributes(x_->display(), window.handle(), &a) && a.map_state == IsViewable &&
                x_->cardinals(window.handle(), "_NET_FRAME_EXTENTS").has_value();
-    }, 10));
+    }));
 
     for (const Rect target : {Rect(40, 60, 700, 500), Rect(960, 540, 800, 450)}) {
         EXPECT_EQ(windows.place(window, target), AXWindowController::PlacementOutcome::placed());

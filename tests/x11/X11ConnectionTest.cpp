@@ -67,7 +67,7 @@ TEST_F(X11ConnectionTest, SeesTheWindowManagerAndAClientWithItsProperties) {
     uint64_t first = 0, last = 0;
     for (int i = 0; i < 1100; ++i) (first ? last : first) = x_->askWindowManagerEcho();
     EXPECT_FALSE(x_->windowManagerEchoed(first));  // nothing is heard before events are handled
-    EXPECT_TRUE(waitFor([&] { return x_->windowManagerEchoed(last); }, 30s));
+    EXPECT_TRUE(waitFor([&] { return x_->windowManagerEchoed(last); }));
     EXPECT_TRUE(x_->windowManagerEcho(10));
 }
 
@@ -346,7 +346,7 @@ TEST_F(X11ConnectionTest, AClientFloodingTheRootWithEventsHoldsNoCallUntilItStop
         std::this_thread::sleep_for(100us);
     });
     x_->desktop().rootStacking();  // the root's children are heard from here on
-    ASSERT_TRUE(waitFor([&] { return heard > 2000; }, 30s));
+    ASSERT_TRUE(waitFor([&] { return heard > 2000; }));
     x_->desktop().rootStacking();
     x_->processEvents();
     EXPECT_FALSE(x_->broken());
@@ -359,7 +359,7 @@ TEST_F(X11ConnectionTest, RequestsAboutAVanishedWindowAnswerWithoutCrashingOrLog
     const XWindowId w = client.windows[0];
     ASSERT_TRUE(x_->windowExists(w));
     client.process->writeLine("close");
-    ASSERT_TRUE(client.process->wait(5s));
+    ASSERT_TRUE(client.process->wait(kAnswer.limit));
     ASSERT_TRUE(waitFor([&] { return !x_->windowExists(w); }));
 
     EXPECT_FALSE(x_->geometry(w));
@@ -382,7 +382,7 @@ TEST_F(X11ConnectionTest, RequestsAboutAVanishedWindowAnswerWithoutCrashingOrLog
 TEST_F(X11ConnectionTest, AKeyChordGrabbedByAnotherClientIsRefusedWithBadAccess) {
     const uint32_t superAlt = (1u << 6) | (1u << 3);
     auto& other = startClient({"--grab-key", "F7:" + std::to_string(superAlt)}, /*waitReady=*/false);
-    ASSERT_EQ(other.process->waitForLine("grab", 10s), "grabbed");
+    ASSERT_EQ(other.process->waitForLine("grab", kAnswer.limit), "grabbed");
 
     const uint32_t f7 = x_->keycodeForKeysym(XK_F7);
     ASSERT_NE(f7, 0u);
@@ -401,7 +401,7 @@ TEST_F(X11ConnectionDeathTest, NothingReachesXlibOnceTheServerIsGone) {
     auto subscription = x_->onBroken([&] { told = true; });
 
     bare_->killServer();
-    ASSERT_TRUE(waitUntil([&] { return x_->probeBroken(); }, 5s));
+    ASSERT_TRUE(waitFor([&] { return x_->probeBroken(); }));
     x_->sync();
     EXPECT_TRUE(told);
     const unsigned long next = NextRequest(x_->display());

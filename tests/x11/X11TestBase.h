@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,9 +48,13 @@ protected:
         x_ = linux_backend::X11Connection::open(server_->display().c_str(),
                                                 [this](const std::string& line) { logLines_.push_back(line); });
         ASSERT_NE(x_, nullptr);
+        readX_.emplace([this] {
+            if (x_) x_->processEvents();
+        });
     }
     void TearDown() override {
         clients_.clear();  // closes their windows before the next test
+        readX_.reset();
         x_.reset();
     }
 
@@ -69,7 +74,7 @@ protected:
             for (;;) {
                 // A manager just started on a loaded machine (KWin setting up its compositor on two
                 // cores) can take longer than ten seconds to map a first window.
-                auto line = c.process->readLine(30s);
+                auto line = c.process->readLine(kAnswer.limit);
                 if (!line) {
                     ADD_FAILURE() << "test client did not come up";
                     break;
@@ -83,15 +88,10 @@ protected:
         return clients_.back();
     }
 
-    // Processes events of the backend's connection while waiting for `condition`. As long by
-    // default as a client's first window is waited for: a window manager beside a busy loop on
-    // every core (Mutter raising a clicked frame) takes seconds for what it does at once when idle,
-    // and a condition met sooner costs nothing more.
-    bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 30s) {
-        return waitUntil(condition, timeout, [this] {
-            x_->processEvents();
-            if (QCoreApplication::instance()) QCoreApplication::processEvents();
-        });
+    // The window its manager says is active (_NET_ACTIVE_WINDOW); 0 when none.
+    linux_backend::XWindowId activeWindow() {
+        const auto active = x_->windowList(x_->root(), "_NET_ACTIVE_WINDOW");
+        return active && !active->empty() ? (*active)[0] : 0;
     }
 
     // The client's visible frame (its window and the extents its manager announces) has its
@@ -107,6 +107,7 @@ protected:
     static X11TestServer* server_;
     static std::string serverError_;
     std::unique_ptr<linux_backend::X11Connection> x_;
+    std::optional<testing::EachWaitTurn> readX_;  // every wait reads the connection's events
     std::vector<std::string> logLines_;
     std::deque<Client> clients_;
 };

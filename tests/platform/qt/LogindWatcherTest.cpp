@@ -1,4 +1,5 @@
 #include "platform/qt/LogindWatcher.h"
+#include "support/Waiting.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -6,7 +7,6 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -27,12 +27,6 @@ protected:
         static char name[] = "tests";
         static char* argv[] = {name, nullptr};
         if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-    }
-    bool runUntil(const std::function<bool()>& done, int ms = 3000) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return done();
     }
     std::vector<N> heard;
     std::vector<std::string> logged;
@@ -89,10 +83,10 @@ TEST_F(LogindWatcherTest, ResumeUnlockAndAnActivatedSessionAreTold) {
     {
         LogindWatcher watcher(notify, log, address);
         EXPECT_TRUE(watcher.watchesSleep());
-        ASSERT_TRUE(runUntil([&] { return watcher.watchesSession(); }));
+        ASSERT_TRUE(testing::waitFor([&] { return watcher.watchesSession(); }));
         // The session's first reading answered: the bus hands the watcher what this connection
         // sends later after it.
-        ASSERT_TRUE(runUntil([&] { return fake.readings > 0; }));
+        ASSERT_TRUE(testing::waitFor([&] { return fake.readings > 0; }));
 
         auto signal = [&](const QString& path, const QString& interface, const QString& name, QVariantList args) {
             auto m = QDBusMessage::createSignal(path, interface, name);
@@ -101,7 +95,7 @@ TEST_F(LogindWatcherTest, ResumeUnlockAndAnActivatedSessionAreTold) {
         };
         signal("/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep", {true});
         signal("/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep", {false});
-        ASSERT_TRUE(runUntil([&] { return heard.size() >= 2; }));
+        ASSERT_TRUE(testing::waitFor([&] { return heard.size() >= 2; }));
         EXPECT_EQ(heard, (std::vector{N::didWake, N::screensDidWake}));  // going to sleep is not news
 
         heard.clear();
@@ -112,7 +106,7 @@ TEST_F(LogindWatcherTest, ResumeUnlockAndAnActivatedSessionAreTold) {
                {QStringLiteral("org.freedesktop.login1.Session"), QVariantMap{{"Active", true}}, QStringList{}});
         // A wake after them, heard once they have been handled.
         signal("/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep", {false});
-        ASSERT_TRUE(runUntil([&] { return !heard.empty() && heard.back() == N::screensDidWake; }));
+        ASSERT_TRUE(testing::waitFor([&] { return !heard.empty() && heard.back() == N::screensDidWake; }));
         // Unlock, then inactive -> active once; still active is no news.
         EXPECT_EQ(heard, (std::vector{N::sessionDidBecomeActive, N::sessionDidBecomeActive, N::didWake,
                                       N::screensDidWake}));

@@ -1,5 +1,6 @@
 #include "platform/qt/HeapRelease.h"
 #include "platform/qt/QtMainQueue.h"
+#include "support/Waiting.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -148,14 +149,20 @@ TEST_F(QtMainQueueTest, WorkThatNestsALoopLetsTheRestOfTheQueueRunMeanwhile) {
 // The heap's release rides on the loop going to sleep: once after work, when it has been quiet.
 TEST_F(QtMainQueueTest, TheHeapIsReleasedOnceAfterWorkWhenQuietAndAnIdleLoopIsNeverWokenForIt) {
     using namespace std::chrono_literals;
-    // The loop with nothing but one timer to end it: no turn of work until then.
-    const auto runQuietly = [](std::chrono::milliseconds period) {
-        QEventLoop loop;
-        QTimer::singleShot(period, &loop, &QEventLoop::quit);
-        loop.exec();
-    };
+    // Each of the first two releases posts a mark due a little after the release's quiet: a
+    // release whose own turn armed another would have that one due first, and the queue runs its
+    // work in the order it falls due. The mark is work: it arms the next release.
+    // The loop is not polled meanwhile (each wake would be work): the second mark ends it.
+    QEventLoop loop;
+    std::vector<int> releasesAtMarks;
     int releases = 0;
-    const HeapRelease release(queue_, 200ms, [&] { ++releases; });
+    const HeapRelease release(queue_, 200ms, [&] {
+        if (++releases <= 2)
+            queue_.postAfter(0.25, [&] {
+                releasesAtMarks.push_back(releases);
+                if (releasesAtMarks.size() == 2) loop.quit();
+            });
+    });
     // Work for a while, a turn every 20 ms: the release waits for the quiet after the last.
     QTimer work;
     int turns = 0;
@@ -165,13 +172,11 @@ TEST_F(QtMainQueueTest, TheHeapIsReleasedOnceAfterWorkWhenQuietAndAnIdleLoopIsNe
     work.start(20);
     EXPECT_TRUE(queue_.runUntil([&] { return !work.isActive(); }, 10.0));
     EXPECT_EQ(releases, 0);
-    // One release, and its own turn is not work: a quiet loop stays quiet.
-    runQuietly(2000ms);
-    EXPECT_EQ(releases, 1);
-    // New work (and the turn that ended the last run) arms it again.
-    queue_.post([] {});
-    runQuietly(2000ms);
-    EXPECT_EQ(releases, 2);
+    // One release, and its own turn is not work: nothing more is due before its mark; the mark's
+    // turn arms it again.
+    QTimer::singleShot(testing::kAnswer.limit, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(releasesAtMarks, (std::vector<int>{1, 2}));
 }
 
 }  // namespace

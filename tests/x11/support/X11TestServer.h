@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/Waiting.h"
+
 #include <sys/types.h>
 
 #include <chrono>
@@ -12,6 +14,11 @@
 struct _XDisplay;
 
 namespace tessane::x11test {
+
+using testing::kAnswer;
+using testing::kAskAgain;
+using testing::keepTurning;
+using testing::waitFor;
 
 // A child process with its standard output on a pipe that can be read line by line.
 class ChildProcess {
@@ -125,10 +132,5 @@ std::optional<RootRect> outerFrame(_XDisplay* display, unsigned long client);
 // Managers that draw client-side-style shadows or grab areas (Metacity, Marco, Mutter) make
 // their frame windows wider than that. The outer frame when no extents are announced.
 std::optional<RootRect> visibleFrame(_XDisplay* display, unsigned long client);
-
-// Polls `condition` every few milliseconds (running `pump` in between, when given) until it holds
-// or `timeout` passes. Answers the condition's last value.
-bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout,
-               const std::function<void()>& pump = nullptr);
 
 }  // namespace tessane::x11test
