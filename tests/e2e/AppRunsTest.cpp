@@ -49,8 +49,8 @@ protected:
         return found;
     }
     // The container chrome's windows: children of the root, or of a window manager's frame (the
-    // mat, kept mapped once made, with nothing in its shape between shows); shown when viewable
-    // with something in its shape.
+    // mat, kept mapped with nothing in its shape while anything of ours is up); shown when
+    // viewable with something in its shape.
     struct ChromeWindow {
         Window id;
         std::string name;
@@ -179,6 +179,12 @@ TEST_F(AppRunsTest, HideIconifiesTheWindowsAndTheLedgerRecordsThem) {
         return false;
     };
     EXPECT_TRUE(waitFor(alertShown)) << log();
+    const auto matListed = [&] {  // what `wmctrl -l` and a taskbar go by
+        for (XWindowId w : x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{}))
+            if (x_->text(w, "_NET_WM_NAME") == "Tessane mat") return true;
+        return false;
+    };
+    EXPECT_TRUE(waitFor(matListed)) << "the mat is a managed window while shown";
     EXPECT_EQ(wmState(alpha_), NormalState);
     EXPECT_EQ(wmState(beta_), NormalState);
     fs::remove(folder);
@@ -187,6 +193,7 @@ TEST_F(AppRunsTest, HideIconifiesTheWindowsAndTheLedgerRecordsThem) {
     EXPECT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
     EXPECT_TRUE(waitFor([&] { return hiddenLedger().size() == 2; })) << preferences().dump();
     EXPECT_EQ(hiddenLedger(), (std::vector<std::string>{bundleID("Alpha"), bundleID("Beta")}));
+    EXPECT_TRUE(waitFor([&] { return !matListed(); })) << "nothing of ours is listed at idle";
 }
 
 // Another program that keeps the server busy with its own windows (it raises 200 windows that

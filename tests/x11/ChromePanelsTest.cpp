@@ -376,7 +376,7 @@ TEST_F(ChromePanelsTest, OurWindowOverTheChromeKeepsItsPixelsAndClicksWithTheChr
 }
 
 TEST_F(ChromePanelsTest, TheMatIsFilledByTheServerInTheThemesColourWithCornersShowingWhatLiesBelow) {
-    // Made ahead, the mat's window is mapped at once, shaped to nothing, and stays mapped.
+    // Made ahead, the mat's window is mapped only once a mat is shown.
     panels_->prepare({{.level = PanelLevel::mat, .name = "mat"}});
     auto mat = panels_->makePanel({.level = PanelLevel::mat, .name = "mat"});
     PaneMatView view(*mat);
@@ -412,11 +412,11 @@ TEST_F(ChromePanelsTest, TheMatIsFilledByTheServerInTheThemesColourWithCornersSh
     const Rgb dark = rgbOf(qt_backend::resolveColor({ColorRole::underPageBackground}, true));
     const Rgb bare = pixel(500, 350);
     const auto viewable = [&] { auto g = x_->freshGeometry(widget.winId()); return g && g->viewable; };
-    EXPECT_TRUE(waitFor(viewable));
 
     view.setPanelFrame(screenFromRoot({300, 200, 400, 300}));
     mat->orderFront();
     ASSERT_TRUE(pixelBecomes(500, 350, underPage())) << pixel(500, 350);
+    EXPECT_TRUE(viewable());
     cornersShowTheDesktop(underPage());
 
     qt_backend::setChromeAppearance(true);
@@ -437,10 +437,11 @@ TEST_F(ChromePanelsTest, TheMatIsFilledByTheServerInTheThemesColourWithCornersSh
     click(500, 350);
     EXPECT_TRUE(waitFor([&] { return std::count(heard.begin(), heard.end(), PanelInput::Kind::leftDown) == 1; }));
 
-    // Ordered out it shows nothing and stays mapped; ordered in, it shows again.
+    // Ordered out with nothing else of ours up, it is withdrawn: no window list names it. Ordered
+    // in, it shows again.
     mat->orderOut();
     EXPECT_TRUE(pixelBecomes(500, 350, bare)) << "the desktop shows again: " << pixel(500, 350);
-    EXPECT_TRUE(viewable());
+    EXPECT_TRUE(waitFor([&] { return !viewable(); }));
     mat->orderFront();
     EXPECT_TRUE(pixelBecomes(500, 350, dark)) << pixel(500, 350);
 
@@ -642,26 +643,29 @@ TEST_F(ChromePanelsTest, PreparedWindowsThatPanelsTookAreMadeReadyAgain) {
 
 // A show has more to do after it puts its chrome up: the panels it ordered front are mapped when
 // it asks, not once the turn of the loop ends, and the turn's end then restacks nothing more.
-// A new mat, which Qt shows and the window manager frames (some with the server grabbed), is shown
-// after them, so that it holds none of them back.
-TEST_F(ChromePanelsTest, PanelsOrderedFrontAreMappedWhenAskedBeforeTheTurnEndsAndBeforeANewMat) {
+// A new mat, which the window manager frames (Xfwm restacking every window it manages), is
+// mapped before them, and they wait for the manager to be done with it.
+TEST_F(ChromePanelsTest, PanelsOrderedFrontAreMappedWhenAskedBeforeTheTurnEndsAndAfterANewMatIsFramed) {
     // A window made ready is mapped by us, in one batch per turn (a new one by Qt's own show).
-    panels_->prepare({{.level = PanelLevel::rail, .name = "rail"}});
+    panels_->prepare({{.level = PanelLevel::rail, .name = "rail"}, {.level = PanelLevel::rail, .name = "rail"}});
     auto mat = panels_->makePanel({.level = PanelLevel::mat, .name = "mat"});
     mat->setDrawing({DrawOp::shape(DrawOp::Kind::fillRect, {0, 0, 400, 300}, {ColorRole::accent})});
     mat->setFrame(screenFromRoot({400, 300, 400, 300}));
-    auto rail = panels_->makePanel({.level = PanelLevel::rail, .name = "rail"});
-    rail->setDrawing({DrawOp::shape(DrawOp::Kind::fillRect, {0, 0, 120, 40}, {ColorRole::accent})});
-    rail->setFrame(screenFromRoot({600, 400, 120, 40}));
-    const XWindowId id = static_cast<qt_backend::QtPanel&>(*rail).windowId();
+    std::unique_ptr<Panel> rails[2];
+    for (int i = 0; i < 2; ++i) {
+        rails[i] = panels_->makePanel({.level = PanelLevel::rail, .name = "rail"});
+        rails[i]->setDrawing({DrawOp::shape(DrawOp::Kind::fillRect, {0, 0, 120, 40}, {ColorRole::accent})});
+        rails[i]->setFrame(screenFromRoot({600.0 + 130 * i, 400, 120, 40}));
+    }
+    const XWindowId id = static_cast<qt_backend::QtPanel&>(*rails[0]).windowId();
+    const XWindowId second = static_cast<qt_backend::QtPanel&>(*rails[1]).windowId();
     const XWindowId matId = static_cast<qt_backend::QtPanel&>(*mat).windowId();
     Display* watcher = XOpenDisplay(server_->display().c_str());
     ASSERT_NE(watcher, nullptr);
     XSelectInput(watcher, DefaultRootWindow(watcher), SubstructureNotifyMask);
     XSelectInput(watcher, matId, StructureNotifyMask);
     XSync(watcher, False);
-    mat->orderFront();
-    rail->orderFront();
+    rails[0]->orderFront();
     panels_->showOrderedNow();
     // Only the server is asked: the loop does not turn meanwhile.
     EXPECT_TRUE(waitFor([&] {
@@ -671,18 +675,23 @@ TEST_F(ChromePanelsTest, PanelsOrderedFrontAreMappedWhenAskedBeforeTheTurnEndsAn
     const long sent = qt_backend::PanelStacking::requestsSent();
     QCoreApplication::processEvents();
     EXPECT_EQ(qt_backend::PanelStacking::requestsSent(), sent);
+    mat->orderFront();
+    rails[1]->orderFront();
+    panels_->showOrderedNow();
     std::vector<XWindowId> mapped;
     EXPECT_TRUE(waitFor([&] {
         while (XPending(watcher)) {
             XEvent e;
             XNextEvent(watcher, &e);
-            if (e.type == MapNotify && (e.xmap.window == id || e.xmap.window == matId) &&
+            if (e.type == MapNotify && (e.xmap.window == second || e.xmap.window == matId) &&
                 std::find(mapped.begin(), mapped.end(), e.xmap.window) == mapped.end())
                 mapped.push_back(e.xmap.window);
         }
         return mapped.size() == 2;
     }, kAnswer, testing::Turning::nothing));
-    EXPECT_EQ(mapped, (std::vector<XWindowId>{id, matId})) << "the rail first, then the mat";
+    // Mutter maps a window it took in at a moment of its own, after answering what came later.
+    if (server_->windowManagerName() != "mutter")
+        EXPECT_EQ(mapped, (std::vector<XWindowId>{matId, second})) << "the mat first, then the rail";
     XCloseDisplay(watcher);
 }
 

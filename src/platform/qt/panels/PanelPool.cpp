@@ -83,9 +83,8 @@ size_t PanelPool::fill(std::vector<PanelOptions> standing, size_t atMost, bool f
             standing.erase(same);
             continue;
         }
-        // A mat's window is made ahead only before anything shows (mapped then, see make()): one
-        // that a show took comes back mapped, and one mapped later could be framed while a
-        // workspace's chrome is up, which has some managers restack every window past it.
+        // A mat's window is made ahead only before anything shows: the one a show took comes back
+        // when its panel goes, and it is mapped only as a show asks (see QtPanels::holdMaps()).
         if (options.level < 0 && !firstShow) continue;
         if (made == atMost || kept_.size() >= kKeptWindows) break;
         make(options, firstShow && made == 0);
@@ -111,20 +110,14 @@ void PanelPool::make(const PanelOptions& options, bool first) {
         window.widget->setGeometry(0, 0, 1, 1);
         window.widget->show();
         panel_x11::unmapWindow(id);
-    } else if (options.level < 0) {
-        // A mat's window is mapped now, while nothing of ours is up, and stays mapped (see
-        // QtPanel::keepsMapped()): shaped to nothing, kept below, on every desktop, in no list.
-        panel_x11::setBoundingShape(id, QRegion(-1, -1, 1, 1));
-        window.shaped = true;
-        window.widget->setUpdatesEnabled(false);
-        window.widget->setGeometry(0, 0, 1, 1);
-        panel_x11::markNeverMaximized(id);
-        panel_x11::markKeptBelow(id);
-        window.widget->show();
-        panel_x11::requestKeptBelow(id);
-        panel_x11::declineAttention(id);
     }
     kept_.push_back({options, std::move(window)});
+}
+
+void PanelPool::withdrawMats() {
+    for (auto& [options, window] : kept_)
+        if (options.level < 0 && window.widget->isVisible() && !std::exchange(window.withdrawn, true))
+            panel_x11::withdrawWindow(window.widget->winId());
 }
 
 void PanelPool::prune() {

@@ -18,7 +18,7 @@ class QtPanelWidget;
 // when they hear it was made.
 void markNewPanelWindow(unsigned long window, const PanelOptions& options);
 
-// The windows kept for panels, unmapped (a mat's mapped, shaped to nothing: see
+// The windows kept for panels, unmapped (a mat's mapped, shaped to nothing, until withdrawn: see
 // QtPanel::keepsMapped()): a released panel's window, and the windows made ahead for what
 // prepare() names, so that a show maps windows that exist rather than making new ones.
 // Windows are made in one place (fill) and dropped in one place (prune).
@@ -30,6 +30,7 @@ public:
         bool shaped = false;
         bool marked = false;
         std::optional<QColor> serverFill;
+        bool withdrawn = false;  // a mat's, shown by Qt and unmapped by us
     };
     explicit PanelPool(bool compositing);
     ~PanelPool();
@@ -44,6 +45,8 @@ public:
     // Makes kept windows for `wanted` now, less those there are already (kept, or `inUse` by
     // panels), and keeps that many made ahead from now on.
     void prepare(const std::vector<PanelOptions>& wanted, const std::vector<PanelOptions>& inUse);
+    // Unmaps the kept mats' windows (see QtPanels::withdrawIdleMats()).
+    void withdrawMats();
     // A compositing manager came or went: new windows are of the kind that suits, kept ones of
     // the other kind go.
     void setCompositing(bool compositing);

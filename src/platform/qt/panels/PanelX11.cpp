@@ -396,6 +396,14 @@ void flush() {
     if (Display* d = display()) XFlush(d);
 }
 
+void withdrawWindow(WindowId window) {
+    if (Display* d = display()) XWithdrawWindow(d, window, DefaultScreen(d));
+}
+
+void sync() {
+    if (Display* d = display()) XSync(d, False);
+}
+
 void mapWindow(WindowId window) {
     if (Display* d = display()) XMapWindow(d, window);
 }

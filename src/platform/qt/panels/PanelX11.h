@@ -116,9 +116,14 @@ void raise(WindowId window);
 // it back from a dialog before the dialog goes, which some window managers would give elsewhere.
 void focus(WindowId window);
 void flush();
+// Waits until the server has handled every request sent on Qt's connection so far.
+void sync();
 // Maps or unmaps a window of ours without waiting for anything (the toolkit's own show waits for
 // the server and reads the window's state back): sent with the next flush.
 void mapWindow(WindowId window);
 void unmapWindow(WindowId window);
+// Unmaps a managed window as ICCCM withdraws one: its manager lets it go, even one that never
+// hears the unmap itself.
+void withdrawWindow(WindowId window);
 
 }  // namespace tessane::qt_backend::panel_x11

@@ -38,6 +38,7 @@ QtPanel::QtPanel(QtPanels& owner, PanelOptions options)
         widget_->canvas().unsetCursor();
         if (owner_.compositing()) widget_->setWindowOpacity(1);
         hiddenByShape_ = keepsMapped();  // a mat's window, mapped and shaped to nothing
+        withdrawn_ = kept->withdrawn;     // or withdrawn since
     } else {
         widget_ = std::make_unique<QtPanelWidget>(options_, owner.compositing());
     }
@@ -71,18 +72,19 @@ QtPanel::~QtPanel() {
         if (hiddenByShape_) shaped_ = true;  // the next panel made like it gets its shape back
     } else if (keepsMapped()) {
         hideByShape();
+        owner_.scheduleWithdraw();
     } else {
         widget_->hide();
     }
     widget_->canvas().setInputSink({});
     widget_->canvas().setAppearanceSink({});
     widget_->canvas().setKeySink({});
-    owner_.pool_.keep(options_, {std::move(widget_), shaped_, marked_, serverFill_});
+    owner_.pool_.keep(options_, {std::move(widget_), shaped_, marked_, serverFill_, withdrawn_});
     panel_x11::flush();
 }
 
 bool QtPanel::mapsItself() const { return owner_.root_ && options_.level >= 1 && !options_.canTakeFocus; }
-bool QtPanel::isMapped() const { return mapsItself() ? mapped_ : widget_->isVisible() && !hiddenByShape_; }
+bool QtPanel::isMapped() const { return mapsItself() ? mapped_ : widget_->isVisible() && !hiddenByShape_ && !withdrawn_; }
 bool QtPanel::keepsMapped() const { return options_.level < 0 && widget_->isVisible(); }
 unsigned long QtPanel::windowId() const { return static_cast<unsigned long>(widget_->winId()); }
 
@@ -185,13 +187,15 @@ void QtPanel::syncMapped() {
             widget_->hide();
         }
         syncInputWindow();
+        owner_.scheduleWithdraw();  // what went may have been the last panel up
         return;
     }
     const auto window = windowId();  // makes the native window
     if (!marked_) markNewPanelWindow(window, options_);
     marked_ = true;
-    if (std::exchange(hiddenByShape_, false)) {
-        // A mat's window stays mapped once shown (see hideByShape()): its shape back is all it takes.
+    if (std::exchange(hiddenByShape_, false) && !withdrawn_) {
+        // A mat's window stays mapped once shown (see hideByShape()): its shape back is all it
+        // takes. Withdrawn, it is marked and mapped as a new one is (its manager forgot its state).
         placeExactly();
         applyShape();
         panel_x11::flush();
@@ -210,8 +214,9 @@ void QtPanel::syncMapped() {
         owner_.mapLater(this);
     } else if (options_.level < 0) {
         // A mat Qt shows waits for the server, and the window manager then frames it, some with
-        // the server grabbed: after the turn's other panels are mapped, so they are not held.
-        owner_.showAfterMaps(this);
+        // a restack of every window it manages: before the turn's other panels are mapped, which
+        // wait for the manager to be done with it (see QtPanels::holdMaps()).
+        owner_.showBeforeMaps(this);
         return;
     } else {
         widget_->show();
@@ -243,10 +248,21 @@ bool QtPanel::wanted() const {
     return orderedIn_ && !frame_.isEmpty() && (owner_.compositing() || alpha_ > 0) && !(mapsItself() && rootFrame_.isEmpty());
 }
 
-void QtPanel::showDeferred() {
-    if (!wanted() || widget_->isVisible()) return;
-    widget_->show();
+bool QtPanel::showDeferred() {
+    if (!wanted()) return false;
+    if (std::exchange(withdrawn_, false)) panel_x11::mapWindow(windowId());
+    else if (!widget_->isVisible()) widget_->show();
+    else return false;
     afterShow();
+    return true;
+}
+
+void QtPanel::withdraw() {
+    if (!keepsMapped() || !hiddenByShape_ || withdrawn_) return;
+    // By us, not by the toolkit: shown again, it is mapped by us too, with nothing of the
+    // toolkit's own show in between.
+    panel_x11::withdrawWindow(windowId());
+    withdrawn_ = true;
 }
 
 void QtPanel::afterShow() {

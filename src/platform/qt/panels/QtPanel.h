@@ -45,8 +45,8 @@ public:
 
     QtPanelWidget& widget() const { return *widget_; }
     bool isMapped() const;
-    // Shows a panel Qt shows (a mat), if it is still wanted.
-    void showDeferred();
+    // Shows a panel Qt shows (a mat), if it is still wanted: true when its window was mapped.
+    bool showDeferred();
     // A panel out of the window manager's hands that never takes the keyboard: once Qt has shown
     // its window, it is mapped and unmapped here, with no wait (see QtPanels::mapQueued()).
     bool mapsItself() const;
@@ -60,12 +60,20 @@ public:
     // Shown again, it keeps its place in the stack and only gets its shape back.
     bool hiddenByShape() const { return hiddenByShape_; }
     void reveal();
-    // A mat's window, once mapped, stays mapped while the program runs: ordered out (or its panel
-    // gone, its window kept for the next), it is shaped to nothing. Mapped anew, a managed window
-    // is framed, and some managers (Xfwm) then restack every window they manage, one request
-    // each: with our chrome up over the workspace's windows each of those requests moves a window
-    // past it, seconds of the server's time on a crowded desktop. A shape costs the manager nothing.
+    // A mat's window, once mapped, stays mapped while anything of ours is up: ordered out (or its
+    // panel gone, its window kept for the next), it is shaped to nothing. Mapped anew, a managed
+    // window is framed, and some managers (Xfwm) then restack every window they manage, one
+    // request each: with our chrome up over the workspace's windows each of those requests moves a
+    // window past it, seconds of the server's time on a crowded desktop. A shape costs the manager
+    // nothing. Once nothing is up it is withdrawn (see withdraw()).
     bool keepsMapped() const;
+    // Unmaps the window of a mat shaped to nothing, so that no window list names it while nothing
+    // is shown (taskbars that ignore "skip taskbar" would).
+    void withdraw();
+    // Says its shape again once its window manager has mapped it: a compositing manager (Marco)
+    // that saw it shaped to nothing before it was withdrawn keeps to that until it hears of a
+    // shape while the window is mapped.
+    void reshapeMapped() { applyShapes(); }
     unsigned long windowId() const;
     long frontSequence() const { return frontSequence_; }
     // The frame in root coordinates, X pixels.
@@ -126,6 +134,7 @@ private:
     bool orderedIn_ = false;
     bool mapped_ = false;  // when it maps itself: whether its window is mapped (or about to be)
     bool hiddenByShape_ = false;  // its window mapped, shaped to nothing (see hiddenByShape())
+    bool withdrawn_ = false;      // a mat's window shown by Qt, unmapped by us (see withdraw())
     double alpha_ = 1;
     bool shadow_;
     std::optional<QColor> serverFill_;  // the window's background colour, when the server fills it

@@ -17,7 +17,7 @@
 namespace tessane::qt_backend {
 
 QtPanels::QtPanels(const linux_backend::X11ScreenSpace& space, linux_backend::X11Connection& x)
-    : space_(space), compositing_(panel_x11::compositing()), pool_(compositing_), stacking_(x) {
+    : space_(space), x_(x), compositing_(panel_x11::compositing()), pool_(compositing_), stacking_(x) {
     if (!panel_x11::available()) return;
     root_ = panel_x11::rootWindow();
     panel_x11::internAtoms();
@@ -34,6 +34,7 @@ QtPanels::QtPanels(const linux_backend::X11ScreenSpace& space, linux_backend::X1
     coverWatch_ = std::make_unique<CoverWatch>([this] {
         if (anyCutUp()) scheduleRestack();
     });
+    watchHeldMaps();
 }
 
 QtPanels::~QtPanels() {
@@ -130,18 +131,13 @@ void QtPanels::dropMap(QtPanel* panel) {
     std::erase(toShow_, panel);
 }
 
-void QtPanels::showAfterMaps(QtPanel* panel) {
+void QtPanels::showBeforeMaps(QtPanel* panel) {
     if (std::find(toShow_.begin(), toShow_.end(), panel) == toShow_.end()) toShow_.push_back(panel);
     scheduleRestack();
 }
 
-void QtPanels::mapQueued() {
-    mapBatch();
-    for (auto* p : std::exchange(toShow_, {})) p->showDeferred();
-}
-
 void QtPanels::mapBatch() {
-    if (toMap_.empty()) return;
+    if (toMap_.empty() || mapsHeldFor_) return;
     const auto fresh = std::exchange(toMap_, {});
     // Each was stacked in place before it was mapped, but a compositing manager may paint a window
     // mapped again above all the others (Mutter until the order of the windows it manages changes,

@@ -18,10 +18,15 @@
 
 #include <xcb/xcb.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
+
+namespace tessane {
+class Subscription;
+}
 
 namespace tessane::linux_backend {
 class X11Connection;
@@ -72,15 +77,28 @@ private:
     // The windows of panels that map themselves, mapped in one batch once this turn's panels are
     // stacked: no request waits for the server.
     void mapLater(QtPanel* panel);
-    // A panel Qt shows (a mat), shown once the turn's others are mapped.
-    void showAfterMaps(QtPanel* panel);
+    // A panel Qt shows (a mat), shown before the turn's others are mapped.
+    void showBeforeMaps(QtPanel* panel);
     void dropMap(QtPanel* panel);
-    // The turn's maps in one batch, then the panels Qt shows.
+    // The panels Qt shows, then the turn's maps in one batch (held while the manager frames them).
     void mapQueued();
     void mapBatch();
+    // A mat's window mapped anew is framed by the window manager, and some (Xfwm) then restack
+    // every window they manage, one request each; with our chrome up among them each request
+    // moves a window past it, seconds of the server's time on a crowded desktop. So the turn's
+    // maps wait for the manager's echo, asked after the mat's map (which it handles first, chain
+    // and all), for a bounded time, and not at all while it is judged not answering.
+    void holdMaps();
+    void releaseMaps();
+    void watchHeldMaps();
+    // Once nothing of ours is up, the mats' windows shaped to nothing are withdrawn, at the end of
+    // the turn (the chrome goes down first, so no restack the unmap sets off passes it).
+    void scheduleWithdraw();
+    void withdrawIdleMats();
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
     const linux_backend::X11ScreenSpace& space_;
+    linux_backend::X11Connection& x_;
     bool compositing_;
     long frontSequence_ = 0;
     long peerSequence_ = 0;  // when the window sharing the cards' level was last focused
@@ -92,6 +110,10 @@ private:
     bool orderCheckPending_ = false;
     std::vector<QtPanel*> toMap_;
     std::vector<QtPanel*> toShow_;
+    uint64_t mapsHeldFor_ = 0;  // the echo the turn's maps wait for; 0 when they don't
+    QTimer holdBound_;
+    std::unique_ptr<Subscription> echoes_;
+    bool withdrawPending_ = false;
     // The frames of our managed windows that lie above every chrome panel and card, and of the
     // one at the cards' level (above the chrome and the cards ordered front before it).
     QRegion coverAll_, coverPeer_;
