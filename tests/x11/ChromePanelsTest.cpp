@@ -688,7 +688,7 @@ TEST_F(ChromePanelsTest, PanelsOrderedFrontAreMappedWhenAskedBeforeTheTurnEndsAn
                 mapped.push_back(e.xmap.window);
         }
         return mapped.size() == 2;
-    }, kAnswer, testing::Turning::nothing));
+    }));
     // Mutter maps a window it took in at a moment of its own, after answering what came later.
     if (server_->windowManagerName() != "mutter")
         EXPECT_EQ(mapped, (std::vector<XWindowId>{matId, second})) << "the mat first, then the rail";
