@@ -16,7 +16,7 @@ namespace {
 
 constexpr double kLearnDelay = 0.35;
 constexpr double kOnScreenCheckDelay = 0.4;
-constexpr double kFullScreenSlack = 4;
+constexpr double kFullScreenSampleSlack = 4;
 
 // The visible frame of the screen under the window's centre; none when no screen holds it (a
 // window off every screen keeps whatever size it has as its sample).
@@ -69,7 +69,7 @@ void WorkspaceController::learnAppMinimums(const Uuid& workspaceID) {
         }
         const Rect& frame = *window->frame;
         const auto visible = visibleFrameUnder(frame, *env.platform.screens);
-        if (!visible || (GestureRules::isObservableMinSample(frame, *visible, kFullScreenSlack) &&
+        if (!visible || (GestureRules::isObservableMinSample(frame, *visible, kFullScreenSampleSlack) &&
                          GestureRules::withinMinimumCap(ws->layout.type, frame.size, visible->size, appCount)))
             samples[i] = frame.size;
     }

@@ -25,7 +25,7 @@ constexpr double kMinimumTile = 200;
 constexpr double kGuardSeconds = 0.4;
 constexpr double kSecondPhaseDelay = 0.4;
 constexpr double kDeviationTolerance = 8;
-constexpr double kFullScreenSlack = 2;
+constexpr double kFullScreenMatchSlack = 2;
 
 // The container inset by `inset` on every side, never below zero in either direction.
 Rect insetNonNegative(const Rect& rect, double inset) {
@@ -520,8 +520,8 @@ bool WorkspaceController::appHasNativeFullScreenWindow(Pid pid) const {
     for (const auto& entry : *list) {
         if (entry.ownerPid != pid || entry.layer != 0) continue;
         for (const auto& full : fullSizes)
-            if (std::abs(entry.bounds.width() - full.width) < kFullScreenSlack &&
-                std::abs(entry.bounds.height() - full.height) < kFullScreenSlack)
+            if (std::abs(entry.bounds.width() - full.width) < kFullScreenMatchSlack &&
+                std::abs(entry.bounds.height() - full.height) < kFullScreenMatchSlack)
                 return true;
     }
     return false;
