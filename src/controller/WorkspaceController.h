@@ -13,6 +13,7 @@
 #include "controller/RaiseSequence.h"
 #include "controller/SessionMap.h"
 #include "controller/ShowSteps.h"
+#include "controller/SoloMemory.h"
 #include "controller/SwitcherChrome.h"
 #include "controller/ThreeColumnsMemory.h"
 #include "controller/WindowDrag.h"
@@ -74,7 +75,7 @@ public:
     using RegionFront = workspace_controller::RegionFront;
     using FrameVisibility = workspace_controller::FrameVisibility;
     using UnhideOccasion = workspace_controller::UnhideOccasion;
-    using SoloState = workspace_controller::SoloState;
+    using SoloState = SoloMemory::State;
     using HomeOffer = workspace_controller::HomeOffer;
     using RememberedDocument = workspace_controller::RememberedDocument;
     using PaneFitReport = workspace_controller::PaneFitReport;
@@ -132,7 +133,7 @@ public:
 
     // Read access for the shell and the diagnostics report.
     const WorkspaceSession* session(const Uuid& id) const { return sessions.find(id); }
-    const std::optional<SoloState>& currentSoloState() const { return soloState; }
+    const std::optional<SoloState>& currentSoloState() const { return solo.current(); }
 
     // ------------------------------------------------------------------ pure rules (static)
     static std::string signature(const Workspace& workspace);
@@ -182,7 +183,7 @@ private:
     Published<std::vector<std::string>> shownWorkspaceNames_;
     uint64_t frontSequence = 0;
     std::vector<Uuid> recentWorkspaceIDs;
-    std::optional<SoloState> soloState;
+    SoloMemory solo;
     bool isResurfacing = false;
     RaiseSequence raise;  // the one under way, and what it activated
     std::optional<std::string> lastActivatedBundleID;

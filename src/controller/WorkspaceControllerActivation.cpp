@@ -42,8 +42,8 @@ void WorkspaceController::handleAppActivated(const RunningApplication& app) {
         if (const auto owner = shownWorkspaceOwning(*bundleID)) {
             manager.setActiveWorkspace(owner->id);
             stampFront(owner->id);
-            if (soloState && soloState->workspaceID == owner->id) {
-                const auto soloed = soloedApp(*soloState);
+            if (solo.owns(owner->id)) {
+                const auto soloed = soloedApp(*solo.current());
                 if (!soloed || soloed->bundleIdentifier != *bundleID) restoreFromSolo();
             }
 

@@ -201,7 +201,7 @@ void WorkspaceController::resetWorkspace(const Uuid& id) {
 void WorkspaceController::releaseWorkspace(const Uuid& id) {
     const auto ws = manager.workspace(id);
     if (!ws || !sessions.contains(id)) return;
-    if (soloState && soloState->workspaceID == id) restoreFromSolo();
+    if (solo.owns(id)) restoreFromSolo();
     Log::line("[Tessane] Release workspace: " + ws->name + " — tiling stops, windows stay where they are.");
     const bool wasActive = manager.activeWorkspaceID().get() == id;
     tearDownSession(id, true);

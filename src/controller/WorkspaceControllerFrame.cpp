@@ -160,7 +160,7 @@ std::optional<OpenedFrame> WorkspaceController::openContainerFrame(const Workspa
     publishShownWorkspaces();
     tiledSignature[workspace.id] = signature(workspace);
     stampFront(workspace.id);
-    if (soloState && soloState->workspaceID == workspace.id) soloState.reset();
+    solo.forget(workspace.id);
 
     auto* session = sessions.find(workspace.id);
     if (!session) return std::nullopt;  // a listener of the active workspace tore it down again

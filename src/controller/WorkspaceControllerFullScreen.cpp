@@ -64,7 +64,7 @@ bool WorkspaceController::reconcileFullScreenChrome(const Uuid& workspaceID) {
         Log::throttledLine("fullscreen",
                            "[Tessane] " + name +
                                ": left fullscreen — re-tiling, but it isn't the front workspace so its chrome stays down.");
-    if (soloState && soloState->workspaceID == workspaceID) {
+    if (solo.owns(workspaceID)) {
         Log::throttledLine("fullscreen", "[Tessane] " + name + ": left fullscreen — clearing stale solo + re-tiling.");
         restoreFromSolo();
     } else {

@@ -35,7 +35,7 @@ void WorkspaceController::moveShownWorkspace(const Uuid& id, const Rect& target,
     }
     manager.update(rememberingContainerFrame(*ws, target, recordHome ? currentTopology() : std::nullopt));
     if (!env.platform.accessibility->isProcessTrusted()) return;
-    if (soloState && soloState->workspaceID == id) {
+    if (solo.owns(id)) {
         Log::line("[Tessane] “" + ws->name + "”: moved by a display change while soloed — clearing the solo + re-tiling.");
         restoreFromSolo();
         return;

@@ -18,8 +18,8 @@ void WorkspaceController::handleAppTerminated(const RunningApplication& app) {
     windowCache.invalidate(app.pid);
     if (app.bundleIdentifier) hiddenApps.forget({*app.bundleIdentifier});
 
-    if (soloState) {
-        const auto soloed = soloedApp(*soloState);
+    if (const auto& current = solo.current()) {
+        const auto soloed = soloedApp(*current);
         const std::optional<std::string> soloedID =
             soloed ? std::optional<std::string>(soloed->bundleIdentifier) : std::nullopt;
         if (soloedID == app.bundleIdentifier) endSoloChrome();
@@ -111,7 +111,7 @@ std::set<Pid> WorkspaceController::runningManagedFocusPids() const {
 }
 
 void WorkspaceController::updateLoadingChrome(const Uuid& workspaceID) {
-    if (soloState && soloState->workspaceID == workspaceID) return;  // the solo owns the chrome
+    if (solo.owns(workspaceID)) return;  // the solo owns the chrome
     auto* session = sessions.find(workspaceID);
     const auto ws = manager.workspace(workspaceID);
     if (!session || !ws) return;

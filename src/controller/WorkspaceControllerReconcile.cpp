@@ -112,7 +112,7 @@ void WorkspaceController::reconcilePendingApp(Pid pid) {
     const auto owner = shownWorkspaceOwning(bundleID);
     if (!owner) return;
     auto* session = sessions.find(owner->id);
-    if (!session || (soloState && soloState->workspaceID == owner->id)) return;
+    if (!session || solo.owns(owner->id)) return;
 
     const auto hasWindow = [&](const ManagedApp& app) {
         return std::any_of(session->elements.begin(), session->elements.end(),

@@ -26,7 +26,7 @@ std::unique_ptr<WorkspaceController::WorkspaceSession> WorkspaceController::make
     cb.onMoveToScreen = lifetime.guard([this, id](int screenIndex) { moveWorkspaceToDisplay(id, screenIndex); });
     cb.onFocusPane = lifetime.guard([this](int offset) { focusAdjacentPane(offset); });
     cb.onSolo = lifetime.guard([this] {
-        if (soloState)
+        if (solo.current())
             restoreFromSolo();
         else
             soloFocusedPane();

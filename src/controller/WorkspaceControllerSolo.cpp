@@ -75,10 +75,10 @@ void WorkspaceController::applySolo(const Uuid& appID, const Workspace& workspac
 
     // One solo in the whole system: another workspace's ends (and re-tiles) before this begins,
     // or its chrome would stay without shields and its window over the whole container.
-    if (soloState && soloState->workspaceID != workspace.id) restoreFromSolo();
+    if (solo.current() && !solo.owns(workspace.id)) restoreFromSolo();
     isResurfacing = true;
     beginPlacementGuard();
-    soloState = SoloState{workspace.id, appID};
+    solo.begin(workspace.id, appID);
     ContainerChrome& chrome = *session.chrome;
     chrome.setIsSoloed(true);
     chrome.paneMat().setShieldsHidden(true);
@@ -95,10 +95,9 @@ void WorkspaceController::applySolo(const Uuid& appID, const Workspace& workspac
 }
 
 std::optional<Uuid> WorkspaceController::endSoloChrome() {
-    if (!soloState) return std::nullopt;
-    const Uuid id = soloState->workspaceID;
-    soloState.reset();
-    if (auto* session = sessions.find(id)) {
+    const auto id = solo.end();
+    if (!id) return std::nullopt;
+    if (auto* session = sessions.find(*id)) {
         ContainerChrome& chrome = *session->chrome;
         chrome.setIsSoloed(false);
         chrome.paneMat().setShieldsHidden(false);
@@ -150,10 +149,10 @@ void WorkspaceController::focusAdjacentPane(int offset) {
         const auto it = std::find_if(stops.begin(), stops.end(), match);
         return it == stops.end() ? std::nullopt : std::optional<int>(static_cast<int>(it - stops.begin()));
     };
-    const bool soloedHere = soloState && soloState->workspaceID == ws->id;
+    const bool soloedHere = solo.owns(ws->id);
     std::optional<int> current;
     if (soloedHere) {
-        current = indexWhere([&](const Stop& s) { return s.appID == soloState->appID; });
+        current = indexWhere([&](const Stop& s) { return s.appID == solo.current()->appID; });
     } else if (const auto focused = focusedPaneAppID(*ws, *session)) {
         current = indexWhere([&](const Stop& s) { return s.appID == *focused; });
     } else if (const auto bundleID = focusedWorkspaceAppBundleID(*ws)) {

@@ -42,7 +42,7 @@ void WorkspaceController::handleStageManagerTransition(bool nowActive) {
         auto* session = sessions.find(id);
         if (!session || !session->fullScreenPids.empty()) continue;  // its fullscreen app keeps the desktop
         if (manager.activeWorkspaceID().get() == id) session->chrome->orderFront();
-        if (soloState && soloState->workspaceID == id) {
+        if (solo.owns(id)) {
             restoreFromSolo();  // re-places the windows itself
             continue;
         }

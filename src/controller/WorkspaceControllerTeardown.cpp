@@ -25,7 +25,7 @@ void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistF
 
     ownChooserWindowIDs.erase(workspaceID);
     pendingLaunches.erase(workspaceID);
-    if (soloState && soloState->workspaceID == workspaceID) soloState.reset();  // no window moves
+    solo.forget(workspaceID);  // no window moves
     loadingWorkspaces.erase(workspaceID);
     if (persistFrame)
         flushFramePersist(workspaceID);

@@ -17,7 +17,7 @@
 
 // The values WorkspaceController takes and hands out, known there by these same names
 // (WorkspaceController::TrackedWindow, ...): a shown workspace's session, what a tiling pass
-// reports and decides, the solo, home offers, remembered documents.
+// reports and decides, home offers, remembered documents.
 namespace tessane::workspace_controller {
 
 struct TrackedWindow {
@@ -83,12 +83,6 @@ enum class FrameVisibility { show, hide, keep };
 
 // Why hidden applications are given back.
 enum class UnhideOccasion { quit, launchRecovery };
-
-struct SoloState {
-    Uuid workspaceID;
-    Uuid appID;
-    bool operator==(const SoloState&) const = default;
-};
 
 // A workspace that could go back to its home on a returning display.
 struct HomeOffer {

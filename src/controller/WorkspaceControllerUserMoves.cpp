@@ -43,7 +43,7 @@ bool buttonDown(const GlobalInput* input) { return input && input->isMouseButton
 void WorkspaceController::handleManagedWindowChangedByUser(const Uuid& workspaceID,
                                                            const std::optional<AXElement>& movedWindow) {
     if (placementGuardCount != 0 || isResurfacing || drag.isDraggingDivider()) return;
-    if (soloState && soloState->workspaceID == workspaceID) return;
+    if (solo.owns(workspaceID)) return;
     auto* session = sessions.find(workspaceID);
     if (!session || !session->chrome->isVisible()) return;
 
@@ -138,7 +138,7 @@ void WorkspaceController::restoreDividerVisibility(const Uuid& workspaceID) {
     auto* session = sessions.find(workspaceID);
     const auto ws = manager.workspace(workspaceID);
     if (!session || !ws) return;
-    const bool hidden = (soloState && soloState->workspaceID == workspaceID) || workspaceHasChooserUp(*ws);
+    const bool hidden = solo.owns(workspaceID) || workspaceHasChooserUp(*ws);
     session->chrome->paneMat().setShieldsHidden(hidden);
     if (session->chrome->dividersHidden() != hidden) {
         session->chrome->setDividersHidden(hidden);
@@ -156,7 +156,7 @@ void WorkspaceController::performEnforceSnap(const Uuid& workspaceID) {
         return;
     }
     if (!env.platform.accessibility->isProcessTrusted() || isResurfacing) return;
-    if (soloState && soloState->workspaceID == workspaceID) return;
+    if (solo.owns(workspaceID)) return;
     const auto* session = sessions.find(workspaceID);
     if (!session || !session->chrome->isVisible() || !ws) return;
 

@@ -93,15 +93,15 @@ TEST_F(Activation, ActivationsDuringResurfacingAreIgnoredEntirely) {
 }
 
 TEST_F(Activation, ASoloEndsWhenAnotherAppOfItsWorkspaceComesForward) {
-    s.probe().setSoloState(WorkspaceController::SoloState{listen.id, listen.apps[0].id});
+    s.probe().solo().begin(listen.id, listen.apps[0].id);
     s.activate("Music");  // the soloed app itself
     s.advance(1.5);       // each entry resurfaces its workspace first
-    EXPECT_TRUE(s.probe().soloState().has_value());
+    EXPECT_TRUE(s.probe().solo().current().has_value());
     s.activate("Notes");  // another workspace: its solo is not ours to end
     s.advance(1.5);
-    EXPECT_TRUE(s.probe().soloState().has_value());
+    EXPECT_TRUE(s.probe().solo().current().has_value());
     s.activate("Photos");
-    EXPECT_FALSE(s.probe().soloState().has_value());
+    EXPECT_FALSE(s.probe().solo().current().has_value());
     EXPECT_EQ(s.logCount("[Tessane] Solo: restored split for workspace " + listen.id.string() + "."), 1u);
 }
 

@@ -105,12 +105,12 @@ TEST_F(ContainerFrame, ShowingAgainKeepsTheSessionAndChromeAndEndsASolo) {
     s.start();
     s.probe().showContainerFrame(s.workspace(ws.id));
     auto* session = s.probe().session(ws.id);
-    s.probe().setSoloState(WorkspaceController::SoloState{ws.id, ws.apps[0].id});
+    s.probe().solo().begin(ws.id, ws.apps[0].id);
     const auto gen = s.probe().placementGeneration();
     s.probe().showContainerFrame(s.workspace(ws.id));
     EXPECT_EQ(s.probe().session(ws.id), session);
     EXPECT_EQ(s.chromes.size(), 1u);
-    EXPECT_FALSE(s.probe().soloState().has_value());
+    EXPECT_FALSE(s.probe().solo().current().has_value());
     EXPECT_EQ(s.probe().placementGeneration(), gen + 1);
     EXPECT_EQ(s.probe().tiledSignature().at(ws.id), WorkspaceController::signature(ws));
 }

@@ -133,9 +133,9 @@ TEST_F(Drift, NothingIsCorrectedWhileSoloedDraggingResurfacingUnderStageManagerI
     notes.moveTo({600, 400});
     const auto check = [&] { s.probe().checkDrift(notes.element(), ws.id); };
 
-    s.probe().setSoloState(WorkspaceController::SoloState{ws.id, ws.apps[0].id});
+    s.probe().solo().begin(ws.id, ws.apps[0].id);
     check();
-    s.probe().setSoloState(std::nullopt);
+    s.probe().solo().end();
     s.probe().setDraggingDivider(true);
     check();
     s.probe().setDraggingDivider(false);

@@ -216,11 +216,11 @@ TEST_F(SessionCallbacks, EveryCallbackReachesItsOperationForThisWorkspace) {
         EXPECT_EQ(s.logCount(line), 1u) << line;
 
     cb.onSolo();
-    ASSERT_TRUE(s.probe().soloState().has_value());
-    EXPECT_EQ(s.probe().soloState()->workspaceID, ws.id);
-    s.probe().setSoloState(WorkspaceController::SoloState{Uuid::random(), Uuid::random()});  // another workspace's
+    ASSERT_TRUE(s.probe().solo().current().has_value());
+    EXPECT_EQ(s.probe().solo().current()->workspaceID, ws.id);
+    s.probe().solo().begin(Uuid::random(), Uuid::random());  // another workspace's
     cb.onSolo();
-    EXPECT_FALSE(s.probe().soloState().has_value());
+    EXPECT_FALSE(s.probe().solo().current().has_value());
 
     cb.onDividerDragBegan();
     cb.onDividerCommitted({0.4});

@@ -159,13 +159,13 @@ TEST_F(Gestures, FullscreenSoloAndNoDeviationLeaveTheWindowsAlone) {
     show(ws);
     const Rect home = tile(0);
 
-    s.probe().setSoloState(WorkspaceController::SoloState{ws.id, ws.apps[0].id});
+    s.probe().solo().begin(ws.id, ws.apps[0].id);
     change("Notes", home.offsetBy(70, 0));
     s.advance(1.0);
     EXPECT_EQ(s.window("Notes").frame(), home.offsetBy(70, 0));
     EXPECT_FALSE(s.chrome(ws.id).shieldsHidden);  // a soloed workspace ignores window changes
     EXPECT_EQ(s.input.liveMonitors(GlobalInput::kLeftMouseUp), 0u);
-    s.probe().setSoloState(std::nullopt);
+    s.probe().solo().end();
 
     s.window("Mail").setFullScreen(true);
     change("Notes", home.offsetBy(80, 0));

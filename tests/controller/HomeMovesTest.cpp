@@ -92,11 +92,11 @@ TEST_F(HomeMoves, WithNoDisplaysOnlyTheLastFrameIsStoredAndWithoutWindowControlO
 }
 
 TEST_F(HomeMoves, MovingASoloedWorkspaceEndsTheSoloInsteadOfAPlainRetile) {
-    s.probe().setSoloState(WorkspaceController::SoloState{ws.id, ws.apps[0].id});
+    s.probe().solo().begin(ws.id, ws.apps[0].id);
     s.probe().moveShownWorkspace(ws.id, home, false);
     EXPECT_EQ(s.log(), (Lines{"[Tessane] “Write”: moved by a display change while soloed — clearing the solo + re-tiling.",
                               "[Tessane] Solo: restored split for workspace " + ws.id.string() + "."}));
-    EXPECT_FALSE(s.probe().soloState());
+    EXPECT_FALSE(s.probe().solo().current());
     s.advance(1);
     EXPECT_EQ(s.window("Notes").frame(), tile(0));
     EXPECT_EQ(s.window("Mail").frame(), tile(1));

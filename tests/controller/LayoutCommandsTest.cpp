@@ -313,10 +313,10 @@ TEST_F(LayoutCommands, ReleaseStopsTheTilingButLeavesEveryWindowWhereItIs) {
 
 TEST_F(LayoutCommands, ReleasingTheSoloedWorkspaceEndsItsSoloFirst) {
     s.controller().soloFocusedPane();
-    ASSERT_TRUE(s.probe().soloState().has_value());
+    ASSERT_TRUE(s.probe().solo().current().has_value());
     s.clearLog();
     s.controller().releaseWorkspace(ws.id);
-    EXPECT_FALSE(s.probe().soloState().has_value());
+    EXPECT_FALSE(s.probe().solo().current().has_value());
     const Lines log = s.log();
     ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(log[0], "[Tessane] Solo: restored split for workspace " + ws.id.string() + ".");

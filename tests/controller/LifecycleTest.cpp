@@ -85,17 +85,17 @@ TEST_F(Lifecycle, QuittingAnAppOfTheActiveWorkspaceMakesPendingPlacementStale) {
 
 TEST_F(Lifecycle, QuittingTheSoloedAppEndsTheSoloAndBringsShieldsAndDividersBack) {
     const auto notes = s.workspace(ws.id).apps[0];
-    s.probe().setSoloState(WorkspaceController::SoloState{ws.id, notes.id});
+    s.probe().solo().begin(ws.id, notes.id);
     auto& chrome = *s.probe().session(ws.id)->chrome;
     chrome.setIsSoloed(true);
     chrome.paneMat().setShieldsHidden(true);
     chrome.setDividersHidden(true);
 
     s.quitApp("Mail");  // not the soloed one
-    EXPECT_TRUE(s.probe().soloState().has_value());
+    EXPECT_TRUE(s.probe().solo().current().has_value());
 
     s.quitApp("Notes");
-    EXPECT_FALSE(s.probe().soloState().has_value());
+    EXPECT_FALSE(s.probe().solo().current().has_value());
     EXPECT_FALSE(s.chrome(ws.id).isSoloed);
     EXPECT_FALSE(s.chrome(ws.id).shieldsHidden);
     EXPECT_FALSE(s.chrome(ws.id).dividersHidden);
@@ -147,7 +147,7 @@ TEST_F(Lifecycle, TheChromeStepsAsideWhileADocumentChooserIsUp) {
 
     // A soloed workspace keeps its chrome as the solo left it.
     s.app("Mail").addSavePanel();
-    s.probe().setSoloState(WorkspaceController::SoloState{ws.id, s.workspace(ws.id).apps[0].id});
+    s.probe().solo().begin(ws.id, s.workspace(ws.id).apps[0].id);
     s.probe().updateLoadingChrome(ws.id);
     EXPECT_FALSE(s.chrome(ws.id).shieldsHidden);
 }

@@ -202,12 +202,12 @@ TEST_F(Reconcile, TheSoloedWorkspaceAndStageManagerAdoptNothing) {
     s.launchApp("Notes");
     s.launchApp("Mail", {.windows = 0});
     show({"Notes", "Mail"});
-    s.probe().setSoloState(WorkspaceController::SoloState{ws.id, ws.apps[0].id});
+    s.probe().solo().begin(ws.id, ws.apps[0].id);
     s.app("Mail").addWindow();
     s.advance(0.1);
     EXPECT_EQ(s.logCount("adopted"), 0u);
 
-    s.probe().setSoloState(std::nullopt);
+    s.probe().solo().end();
     s.setStageManager(true);
     s.advance(0.2);
     s.probe().runReconcileSweep();

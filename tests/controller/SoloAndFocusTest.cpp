@@ -25,7 +25,7 @@ TEST_F(Solo, TheFocusedAppFillsTheContainerAndTheToggleRetilesBoth) {
     EXPECT_EQ(s.log(), (Lines{"[Tessane] Solo: ‘Mail’ filled workspace ‘Write’."}));
     EXPECT_EQ(s.window("Mail").frame(), Rect(43, 63, 1194, 694));
     EXPECT_EQ(s.window("Notes").frame(), Rect(100, 100, 800, 600));  // the others stay where they are
-    EXPECT_EQ(s.probe().soloState(), (WorkspaceController::SoloState{ws.id, ws.apps[1].id}));
+    EXPECT_EQ(s.probe().solo().current(), (WorkspaceController::SoloState{ws.id, ws.apps[1].id}));
     EXPECT_TRUE(chrome().isSoloed);
     EXPECT_TRUE(chrome().shieldsHidden);
     EXPECT_TRUE(chrome().dividersHidden);
@@ -36,7 +36,7 @@ TEST_F(Solo, TheFocusedAppFillsTheContainerAndTheToggleRetilesBoth) {
 
     chrome().callbacks.onSolo();  // the toggle
 
-    EXPECT_FALSE(s.probe().soloState().has_value());
+    EXPECT_FALSE(s.probe().solo().current().has_value());
     EXPECT_FALSE(chrome().isSoloed);
     EXPECT_FALSE(chrome().shieldsHidden);
     EXPECT_FALSE(chrome().dividersHidden);
@@ -49,14 +49,14 @@ TEST_F(Solo, TheFocusedAppFillsTheContainerAndTheToggleRetilesBoth) {
 TEST_F(Solo, WithNoWorkspaceAppInFrontThePrimaryAppIsSoloed) {
     focus("Music");
     s.controller().soloFocusedPane();
-    EXPECT_EQ(s.probe().soloState(), (WorkspaceController::SoloState{ws.id, ws.apps[0].id}));
+    EXPECT_EQ(s.probe().solo().current(), (WorkspaceController::SoloState{ws.id, ws.apps[0].id}));
 }
 
 TEST_F(Solo, RefusalsLeaveEverythingAsItWas) {
     Rect before = s.window("Mail").frame();
     const auto refused = [&](const std::string& why) {
         SCOPED_TRACE(why);
-        EXPECT_FALSE(s.probe().soloState().has_value());
+        EXPECT_FALSE(s.probe().solo().current().has_value());
         EXPECT_FALSE(chrome().isSoloed);
         EXPECT_FALSE(chrome().shieldsHidden);
         EXPECT_EQ(s.window("Mail").frame(), before);
@@ -106,7 +106,7 @@ TEST_F(Solo, OnlyOneSoloInTheWholeSystem) {
 
     s.controller().soloFocusedPane();  // not the toggle: straight to the other workspace
 
-    EXPECT_EQ(s.probe().soloState(), (WorkspaceController::SoloState{other.id, other.apps[0].id}));
+    EXPECT_EQ(s.probe().solo().current(), (WorkspaceController::SoloState{other.id, other.apps[0].id}));
     EXPECT_FALSE(chrome().isSoloed);  // Write's solo ended and its panes came back
     EXPECT_FALSE(chrome().shieldsHidden);
     EXPECT_EQ(s.window("Mail").frame(), s.probe().tileRects(ws).at(1));
@@ -184,7 +184,7 @@ TEST_F(PaneFocus, UnderSoloTheStepMovesTheSolo) {
     s.clearLog();
     step(+1);
     EXPECT_EQ(focusLines(), (Lines{"[Tessane][focus] Trio: pane 0 → 1 of 3 stops (org.example.Mail)"}));
-    EXPECT_EQ(s.probe().soloState(), (WorkspaceController::SoloState{trio.id, trio.apps[1].id}));
+    EXPECT_EQ(s.probe().solo().current(), (WorkspaceController::SoloState{trio.id, trio.apps[1].id}));
     EXPECT_EQ(s.logCount("[Tessane] Solo: ‘Mail’ filled workspace ‘Trio’."), 1u);
     EXPECT_EQ(s.window("Mail").frame(), Rect(43, 63, 1194, 694));
 }

@@ -129,11 +129,11 @@ TEST_F(StageManagerWatches, OffSkipsAWorkspaceWithAFullscreenAppAndEndsASoloInst
     s.putUp(a);
     s.putUp(b);  // front
     s.probe().session(a.id)->fullScreenPids.insert(s.pid("Notes"));
-    s.probe().setSoloState(WorkspaceController::SoloState{b.id, b.apps[0].id});
+    s.probe().solo().begin(b.id, b.apps[0].id);
     s.sim.windowList.setReadable(false);  // the guard finds nothing to act on
     s.setStageManager(true);
     s.advance(0.5);
-    EXPECT_TRUE(s.probe().soloState().has_value());  // on keeps the solo
+    EXPECT_TRUE(s.probe().solo().current().has_value());  // on keeps the solo
     s.clearLog();
 
     s.setStageManager(false);
@@ -144,7 +144,7 @@ TEST_F(StageManagerWatches, OffSkipsAWorkspaceWithAFullscreenAppAndEndsASoloInst
     const auto tiles = s.probe().tileRects(b);
     EXPECT_EQ(s.window(b.apps[0].displayName).frame(), tiles[0]);
     EXPECT_EQ(s.window(b.apps[1].displayName).frame(), tiles[1]);
-    EXPECT_FALSE(s.probe().soloState().has_value());
+    EXPECT_FALSE(s.probe().solo().current().has_value());
     EXPECT_EQ(s.logCount("[Tessane] Solo: restored split for workspace " + b.id.string() + "."), 1u);
     EXPECT_EQ(s.logCount("re-tiled 2 shown workspace(s)"), 1u);  // the skipped one counts
     EXPECT_FALSE(s.chrome(a.id).isVisible);

@@ -64,7 +64,7 @@ TEST_F(Teardown, ClearsOnlyTheTornDownWorkspacesBookkeepingAndWork) {
     p.ownChooserWindowIDs()[listen.id] = {8};
     p.loadingWorkspaces() = {write.id, listen.id};
     p.tidiedChoosers() = {s.pid("Notes"), s.pid("Music")};
-    p.setSoloState(WorkspaceController::SoloState{write.id, write.apps[0].id});
+    p.solo().begin(write.id, write.apps[0].id);
     auto writeSnap = p.snaps().schedule(write.id, 10, [] {});
     auto listenSnap = p.snaps().schedule(listen.id, 10, [] {});
     auto writeLearn = p.learns().schedule(write.id, 10, [] {});
@@ -91,7 +91,7 @@ TEST_F(Teardown, ClearsOnlyTheTornDownWorkspacesBookkeepingAndWork) {
     EXPECT_EQ(p.ownChooserWindowIDs().count(listen.id), 1u);
     EXPECT_EQ(p.loadingWorkspaces(), (std::set<Uuid>{listen.id}));
     EXPECT_EQ(p.tidiedChoosers(), (std::set<Pid>{s.pid("Music")}));
-    EXPECT_EQ(p.soloState(), std::nullopt);
+    EXPECT_EQ(p.solo().current(), std::nullopt);
     EXPECT_TRUE(writeSnap->isCancelled());
     EXPECT_TRUE(writeLearn->isCancelled());
     EXPECT_TRUE(writePersist->isCancelled());

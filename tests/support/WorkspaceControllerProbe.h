@@ -28,7 +28,6 @@ struct WorkspaceControllerProbe {
     std::vector<Uuid> sessionOrder() const { return c.sessions.keys(); }
     uint64_t frontSequence() const { return c.frontSequence; }
     const std::vector<Uuid>& recentWorkspaceIDs() const { return c.recentWorkspaceIDs; }
-    const std::optional<WorkspaceController::SoloState>& soloState() const { return c.soloState; }
     const std::optional<std::string>& lastActivatedBundleID() const { return c.lastActivatedBundleID; }
     bool stageManagerActive() const { return c.stage.stageManagerActive; }
     TimeInterval lastStageManagerCheck() const { return c.stage.lastStageManagerCheck; }
@@ -70,6 +69,7 @@ struct WorkspaceControllerProbe {
     WindowDrag& drag() { return c.drag; }
     ThreeColumnsMemory& threeColumns() { return c.columns; }
     DriftMemory& drift() { return c.drift; }
+    SoloMemory& solo() { return c.solo; }
     const std::optional<std::string>& lastForeignWindow() const { return c.lastForeignWindow; }
     bool homeOfferRecheckPending() const { return c.homeOfferRecheck && !c.homeOfferRecheck->isCancelled(); }
     bool isResurfacing() const { return c.isResurfacing; }
@@ -78,7 +78,6 @@ struct WorkspaceControllerProbe {
     void setDraggingDivider(bool on) { c.drag.setDraggingDivider(on); }
     void setPlacementGuardCount(int count) { c.placementGuardCount = count; }
     void setResurfacing(bool on) { c.isResurfacing = on; }
-    void setSoloState(std::optional<WorkspaceController::SoloState> state) { c.soloState = state; }
     void setLastActivatedBundleID(std::optional<std::string> id) { c.lastActivatedBundleID = std::move(id); }
     void setTopologyFluxUntil(TimeInterval t) { c.topologyFluxUntil = t; }
     void queueReconcileSweep(std::shared_ptr<WorkItem> item) { c.reconcileSweepWorkItem = std::move(item); }
