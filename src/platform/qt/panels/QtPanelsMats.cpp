@@ -46,8 +46,14 @@ void QtPanels::holdMaps() {
 void QtPanels::releaseMaps() {
     if (!std::exchange(mapsHeldFor_, 0)) return;
     holdBound_.stop();
-    for (auto* p : panels_)
-        if (p->options().level < 0 && p->isMapped()) p->reshapeMapped();
+    // KWin may flag a mat it framed while another program's window had the focus only once it
+    // has taken it in: the flag is declined again now that the manager is done with it.
+    for (auto* p : panels_) {
+        if (p->options().level >= 0 || !p->isMapped()) continue;
+        p->reshapeMapped();
+        panel_x11::declineAttention(p->windowId());
+    }
+    panel_x11::flush();
     // The manager's restacks while the maps waited are answered first: the chrome goes up in place.
     scheduleRestack();
     scheduleWithdraw();  // a mat ordered out again while they waited
