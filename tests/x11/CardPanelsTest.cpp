@@ -8,7 +8,7 @@
 #include "platform/qt/QtMainQueue.h"
 #include "platform/qt/panels/QtPanels.h"
 #include "x11/WidgetApplication.h"
-#include "x11/X11TestBase.h"
+#include "x11/QtPanelsTest.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -21,28 +21,18 @@ namespace {
 
 using linux_backend::XWindowId;
 
-class CardPanelsTest : public X11TestBase {
+class CardPanelsTest : public QtPanelsTest {
 protected:
     void SetUp() override {
-        X11TestBase::SetUp();
-        if (!ensureWidgetApplication(server_->display()))
-            GTEST_SKIP() << "needs its own process (a QApplication on the private server)";
-        qt_backend::setChromeAppearance(false);
-        queue_ = std::make_unique<qt_backend::QtMainQueue>();
-        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_, *queue_);
-        space_ = std::make_unique<linux_backend::X11ScreenSpace>(*screens_);
-        panels_ = std::make_unique<qt_backend::QtPanels>(*space_, *x_);
+        QtPanelsTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         animator_ = std::make_unique<qt_backend::QtAnimator>(*panels_);
         notice_ = std::make_unique<WorkspaceNoticeController>(*panels_, *animator_, *screens_, *queue_);
     }
     void TearDown() override {
         notice_.reset();
         animator_.reset();
-        panels_.reset();
-        space_.reset();
-        screens_.reset();
-        queue_.reset();
-        X11TestBase::TearDown();
+        QtPanelsTest::TearDown();
     }
     Rect screenFromRoot(const Rect& r) const {
         const Point o = space_->screenFromRoot({r.minX(), r.maxY()});
@@ -57,10 +47,6 @@ protected:
         XGetInputFocus(x_->display(), &w, &revert);
         return w;
     }
-    std::unique_ptr<qt_backend::QtMainQueue> queue_;
-    std::unique_ptr<linux_backend::LinuxScreens> screens_;
-    std::unique_ptr<linux_backend::X11ScreenSpace> space_;
-    std::unique_ptr<qt_backend::QtPanels> panels_;
     std::unique_ptr<qt_backend::QtAnimator> animator_;
     std::unique_ptr<WorkspaceNoticeController> notice_;
 };

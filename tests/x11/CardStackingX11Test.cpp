@@ -2,7 +2,7 @@
 // lie over the cards whichever came first; the settings window and a card share a level, so the
 // one ordered front last lies above.
 // Our own headers that use the word `emit` come before Qt's, which make it a keyword.
-#include "x11/X11TestBase.h"
+#include "x11/QtPanelsTest.h"
 #include "builder/OnboardingFlow.h"
 #include "builder/qt/QtBuilderPanel.h"
 #include "builder/qt/QtOnboardingPanel.h"
@@ -30,29 +30,20 @@ namespace {
 
 using linux_backend::XWindowId;
 
-class CardStackingX11Test : public X11TestBase {
+class CardStackingX11Test : public QtPanelsTest {
 protected:
     void SetUp() override {
-        X11TestBase::SetUp();
-        if (!ensureWidgetApplication(server_->display()))
-            GTEST_SKIP() << "needs its own process (a QApplication on the private server)";
+        QtPanelsTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         // Metacity keeps every window it manages below every override-redirect one: it moves its
         // frames back under a card restacked below them (even one lowered to the bottom of the
         // stack), with no change to its stacking list to tell. There the cards stay over our
         // windows, as they always did.
         if (x_->windowManagerName() == "Metacity") GTEST_SKIP() << "Metacity restacks its windows under the cards";
-        queue_ = std::make_unique<qt_backend::QtMainQueue>();
-        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_, *queue_);
-        space_ = std::make_unique<linux_backend::X11ScreenSpace>(*screens_);
-        panels_ = std::make_unique<qt_backend::QtPanels>(*space_, *x_);
     }
     void TearDown() override {
         cards_.clear();
-        panels_.reset();
-        space_.reset();
-        screens_.reset();
-        queue_.reset();
-        X11TestBase::TearDown();
+        QtPanelsTest::TearDown();
     }
 
     // A card, made now (a new window is made on top of the others) and ordered front.
@@ -90,10 +81,6 @@ protected:
         return at(upper) > at(lower) && at(upper) < static_cast<long>(order.size());
     }
 
-    std::unique_ptr<qt_backend::QtMainQueue> queue_;
-    std::unique_ptr<linux_backend::LinuxScreens> screens_;
-    std::unique_ptr<linux_backend::X11ScreenSpace> space_;
-    std::unique_ptr<qt_backend::QtPanels> panels_;
     std::vector<std::unique_ptr<Panel>> cards_;
 };
 

@@ -12,7 +12,7 @@
 #include "platform/qt/panels/PanelPainter.h"
 #include "platform/qt/panels/QtPanels.h"
 #include "x11/WidgetApplication.h"
-#include "x11/X11TestBase.h"
+#include "x11/QtPanelsTest.h"
 
 #include <QColor>
 
@@ -46,17 +46,11 @@ inline Rgb over(const QColor& top, const QColor& base) {
     return {mix(top.red(), base.red()), mix(top.green(), base.green()), mix(top.blue(), base.blue())};
 }
 
-class ChromePanelsTest : public X11TestBase {
+class ChromePanelsTest : public QtPanelsTest {
 protected:
     void SetUp() override {
-        X11TestBase::SetUp();
-        if (!ensureWidgetApplication(server_->display()))
-            GTEST_SKIP() << "needs its own process (a QApplication on the private server)";
-        qt_backend::setChromeAppearance(false);
-        queue_ = std::make_unique<qt_backend::QtMainQueue>();
-        screens_ = std::make_unique<linux_backend::LinuxScreens>(*x_, *queue_);
-        space_ = std::make_unique<linux_backend::X11ScreenSpace>(*screens_);
-        panels_ = std::make_unique<qt_backend::QtPanels>(*space_, *x_);
+        QtPanelsTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         monitors_ = std::make_unique<linux_backend::X11EventMonitors>(*x_, *space_, *queue_, nullptr);
         ax_ = std::make_unique<linux_backend::LinuxAccessibility>(*x_, *screens_, *queue_);
         list_ = std::make_unique<linux_backend::LinuxWindowList>(*x_, *ax_);
@@ -70,11 +64,7 @@ protected:
         list_.reset();
         ax_.reset();
         monitors_.reset();
-        panels_.reset();
-        space_.reset();
-        screens_.reset();
-        queue_.reset();
-        X11TestBase::TearDown();
+        QtPanelsTest::TearDown();
     }
 
     Rgb pixel(int x, int y) {
@@ -179,10 +169,6 @@ protected:
     static Rgb underPage() { return rgbOf(qt_backend::resolveColor({ColorRole::underPageBackground}, false)); }
     static constexpr Rgb kWhite{255, 255, 255};
 
-    std::unique_ptr<qt_backend::QtMainQueue> queue_;
-    std::unique_ptr<linux_backend::LinuxScreens> screens_;
-    std::unique_ptr<linux_backend::X11ScreenSpace> space_;
-    std::unique_ptr<qt_backend::QtPanels> panels_;
     std::unique_ptr<linux_backend::X11EventMonitors> monitors_;
     std::unique_ptr<linux_backend::LinuxAccessibility> ax_;
     std::unique_ptr<linux_backend::LinuxWindowList> list_;
