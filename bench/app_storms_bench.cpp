@@ -32,6 +32,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <poll.h>
 #include <string>
@@ -121,22 +122,28 @@ int fail(const std::string& why) {
     return 1;
 }
 
-}  // namespace
+// The server, two clients of a stored left / right workspace and the program, with a connection
+// that types the keys and one that watches the root.
+struct StormDesktop {
+    int rounds = 0;
+    double stormSeconds = 0;
+    std::unique_ptr<x11test::X11TestServer> server;
+    std::unique_ptr<e2e::PrivateHome> home;
+    Display* keys = nullptr;
+    Display* watch = nullptr;
+    std::vector<std::unique_ptr<x11test::ChildProcess>> apps;
+    std::vector<Window> pair;
+    std::string logFile;
+    std::unique_ptr<x11test::ChildProcess> tessane;
+    int timeouts = 0;
+    const std::vector<KeySym> show = {XK_Alt_L, XK_Super_L, XK_1}, hide = {XK_Alt_L, XK_Super_L, XK_h};
 
-int main(int argc, char** argv) {
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    const double stormSeconds = argc > 2 ? std::max(1.0, std::atof(argv[2])) : 20;
-    const std::string part = argc > 3 ? argv[3] : "";
-    std::string error;
-    auto server = x11test::X11TestServer::start(&error);
-    if (!server) return fail(error);
-    e2e::PrivateHome home(TESSANE_X11_CLIENT);
-    Display* keys = XOpenDisplay(server->display().c_str());
-    Display* watch = XOpenDisplay(server->display().c_str());
-    if (!keys || !watch) return fail("no connection");
-    XSelectInput(watch, DefaultRootWindow(watch), SubstructureNotifyMask);
-
-    const auto client = [&](const std::vector<std::string>& args) {
+    ~StormDesktop() {
+        if (watch) XCloseDisplay(watch);
+        if (keys) XCloseDisplay(keys);
+    }
+    // A test client with `args`, once ready, and its windows; no process when it did not come up.
+    std::pair<std::unique_ptr<x11test::ChildProcess>, std::vector<Window>> client(const std::vector<std::string>& args) {
         std::vector<std::string> argv{TESSANE_X11_CLIENT};
         argv.insert(argv.end(), args.begin(), args.end());
         auto process = x11test::ChildProcess::start(argv, server->display(), {}, true);
@@ -148,143 +155,179 @@ int main(int argc, char** argv) {
             if (*line == "ready") return std::pair{std::move(process), windows};
         }
         return std::pair{std::unique_ptr<x11test::ChildProcess>{}, windows};
-    };
-    std::vector<std::unique_ptr<x11test::ChildProcess>> apps;
-    std::vector<Window> pair;
-    for (const char* name : {"Alpha", "Beta"}) {
-        home.installApp(name);
-        auto [process, windows] = client(e2e::PrivateHome::clientArguments(name));
-        if (!process || windows.size() != 1) return fail(std::string(name) + " did not come up");
-        apps.push_back(std::move(process));
-        pair.push_back(windows[0]);
     }
-    home.storeWorkspaces({home.workspace("Pair", {"Alpha", "Beta"})});
-    const std::string logFile = (home.root() / "tessane.log").string();
-    const char* other = std::getenv("APP_STORMS_TESSANE");
-    auto tessane = x11test::ChildProcess::start({other ? other : TESSANE_APP}, server->display(), logFile);
-    if (!tessane || !waitFor([&] { return readAll(logFile).find("[Tessane][AX] launch:") != std::string::npos; },
-            Bound{"Tessane's start", seconds(60)}))
-        return fail("Tessane did not start");
-    std::this_thread::sleep_for(seconds(2));
-    const std::vector<KeySym> show = {XK_Alt_L, XK_Super_L, XK_1}, hide = {XK_Alt_L, XK_Super_L, XK_h};
-    const auto isTiled = [&] { return tiled(watch, pair[0], pair[1]); };
-    const auto isHidden = [&] { return wmState(watch, pair[0]) == IconicState && wmState(watch, pair[1]) == IconicState; };
+    bool isTiled() const { return tiled(watch, pair[0], pair[1]); }
+    bool isHidden() const { return wmState(watch, pair[0]) == IconicState && wmState(watch, pair[1]) == IconicState; }
     // The pair minimized by a plain client, as a taskbar does.
-    const auto minimizeBoth = [&] {
+    void minimizeBoth() const {
         for (Window w : pair) XIconifyWindow(keys, w, DefaultScreen(keys));
         XFlush(keys);
-    };
-    if (!timedKey(keys, watch, show, isTiled)) return fail("the first show did not tile the pair");
+    }
+    std::optional<double> timedShow() { return timedKey(keys, watch, show, [&] { return isTiled(); }); }
+    std::optional<double> timedHide() { return timedKey(keys, watch, hide, [&] { return isHidden(); }); }
+    // Until `done` holds, each change the root hears looked at; whether it did in 30 s.
+    bool waitWatching(const std::function<bool()>& done, const char* what) const {
+        return waitFor([&] {
+                for (XEvent e; XPending(watch);) XNextEvent(watch, &e);
+                return done();
+            }, Bound{what, seconds(30)});
+    }
+    void forgetHeard() const {
+        for (XEvent e; XPending(watch);) XNextEvent(watch, &e);
+    }
+};
 
-    std::printf("app_storms_bench: %d rounds, %.0f s storms (Xvfb + %s), medians and ranges\n", rounds, stormSeconds,
-                server->windowManagerName().c_str());
-    int timeouts = 0;
-    const auto measure = [&](const char* title, const std::vector<std::string>& storm) {
-        const double before = residentMegabytes(tessane->pid());
-        std::unique_ptr<x11test::ChildProcess> stormer;
-        if (!storm.empty()) stormer = client(storm).first;
-        const double stormStart = clockSeconds();
-        const size_t loggedBefore = loggedMilliseconds(logFile, "frame up in ").size();
-        std::vector<double> hides, shows;
-        for (int r = 0; r < rounds; ++r) {
-            std::this_thread::sleep_for(milliseconds(300));
-            if (const auto t = timedKey(keys, watch, hide, isHidden)) hides.push_back(*t);
-            else ++timeouts;
-            std::this_thread::sleep_for(milliseconds(300));
-            if (const auto t = timedKey(keys, watch, show, isTiled)) shows.push_back(*t);
-            else ++timeouts;
-        }
-        auto frameUp = loggedMilliseconds(logFile, "frame up in ");
-        frameUp.erase(frameUp.begin(), frameUp.begin() + std::min(loggedBefore, frameUp.size()));
-        double during = 0;
-        if (stormer) {
-            const double left = stormStart + stormSeconds - clockSeconds();
-            if (left > 0) std::this_thread::sleep_for(duration<double>(left));
-            during = residentMegabytes(tessane->pid());
-            stormer.reset();
-            std::this_thread::sleep_for(seconds(3));
-        }
-        const double after = residentMegabytes(tessane->pid());
-        // What the manager still owes the storm: the pair minimized by a plain client as a taskbar
-        // does, 3 s after the storm ended; then shown again by the hot key for what follows.
-        std::optional<double> owed;
-        if (!storm.empty()) {
-            for (XEvent e; XPending(watch);) XNextEvent(watch, &e);
-            const double start = clockSeconds();
-            minimizeBoth();
-            if (waitFor([&] {
-                    for (XEvent e; XPending(watch);) XNextEvent(watch, &e);
-                    return isHidden();
-                }, Bound{"a hide", seconds(30)}))
-                owed = clockSeconds() - start;
-            std::this_thread::sleep_for(milliseconds(300));
-            if (!timedKey(keys, watch, show, isTiled)) ++timeouts;
-        }
-        std::printf("  %s\n", title);
-        std::printf("     hide, hot key to both iconic         %9.3f ms   (%s; goal: within 100 ms)\n",
-                    median(hides) * 1e3, range(hides).c_str());
-        std::printf("     show, hot key to both in place       %9.3f ms   (%s; goal: within 100 ms)\n",
-                    median(shows) * 1e3, range(shows).c_str());
-        std::printf("     show, as the program logged it       %9.3f ms   (%s)\n", median(frameUp) * 1e3,
-                    range(frameUp).c_str());
-        if (stormer || !storm.empty())
-            std::printf("     resident memory before / at the storm's end / 3 s after   %.1f / %.1f / %.1f MB"
-                        " (goal: back within 5 MB)\n", before, during, after);
-        if (!storm.empty())
-            std::printf("     3 s after the storm, a taskbar's minimize of both   %.1f ms   (the manager's backlog)\n",
-                        owed.value_or(-1) * 1e3);
-        // The program's counts as of the last backlog it worked off (events about windows).
-        const std::string all = readAll(logFile), counted = "events so far: ";
-        if (const size_t at = all.rfind(counted); !storm.empty() && at != std::string::npos)
-            std::printf("     events %s\n", all.substr(at + counted.size(), all.find('\n', at) - at - counted.size()).c_str());
-    };
-    measure("S0 no storm", {});
+// The desktop up and the program started and settled; why not otherwise.
+std::optional<std::string> setUp(StormDesktop& desk) {
+    std::string error;
+    desk.server = x11test::X11TestServer::start(&error);
+    if (!desk.server) return error;
+    desk.home = std::make_unique<e2e::PrivateHome>(TESSANE_X11_CLIENT);
+    desk.keys = XOpenDisplay(desk.server->display().c_str());
+    desk.watch = XOpenDisplay(desk.server->display().c_str());
+    if (!desk.keys || !desk.watch) return "no connection";
+    XSelectInput(desk.watch, DefaultRootWindow(desk.watch), SubstructureNotifyMask);
+    for (const char* name : {"Alpha", "Beta"}) {
+        desk.home->installApp(name);
+        auto [process, windows] = desk.client(e2e::PrivateHome::clientArguments(name));
+        if (!process || windows.size() != 1) return std::string(name) + " did not come up";
+        desk.apps.push_back(std::move(process));
+        desk.pair.push_back(windows[0]);
+    }
+    desk.home->storeWorkspaces({desk.home->workspace("Pair", {"Alpha", "Beta"})});
+    desk.logFile = (desk.home->root() / "tessane.log").string();
+    const char* other = std::getenv("APP_STORMS_TESSANE");
+    desk.tessane = x11test::ChildProcess::start({other ? other : TESSANE_APP}, desk.server->display(), desk.logFile);
+    if (!desk.tessane || !waitFor([&] { return readAll(desk.logFile).find("[Tessane][AX] launch:") != std::string::npos; },
+            Bound{"Tessane's start", seconds(60)}))
+        return "Tessane did not start";
+    std::this_thread::sleep_for(seconds(2));
+    return std::nullopt;
+}
+
+// What one storm (none: `storm` empty) costs the program's keys, and its memory.
+struct StormFigures {
+    std::vector<double> hides, shows, frameUp;
+    double before = 0, during = 0, after = 0;
+    std::optional<double> owed;
+};
+
+// What the manager still owes the storm: the pair minimized by a plain client as a taskbar
+// does, 3 s after the storm ended; then shown again by the hot key for what follows.
+std::optional<double> owedAfterStorm(StormDesktop& desk) {
+    std::optional<double> owed;
+    desk.forgetHeard();
+    const double start = clockSeconds();
+    desk.minimizeBoth();
+    if (desk.waitWatching([&] { return desk.isHidden(); }, "a hide")) owed = clockSeconds() - start;
+    std::this_thread::sleep_for(milliseconds(300));
+    if (!desk.timedShow()) ++desk.timeouts;
+    return owed;
+}
+
+void printStorm(const StormDesktop& desk, const char* title, bool stormed, const StormFigures& f) {
+    std::printf("  %s\n", title);
+    std::printf("     hide, hot key to both iconic         %9.3f ms   (%s; goal: within 100 ms)\n",
+                median(f.hides) * 1e3, range(f.hides).c_str());
+    std::printf("     show, hot key to both in place       %9.3f ms   (%s; goal: within 100 ms)\n",
+                median(f.shows) * 1e3, range(f.shows).c_str());
+    std::printf("     show, as the program logged it       %9.3f ms   (%s)\n", median(f.frameUp) * 1e3,
+                range(f.frameUp).c_str());
+    if (stormed)
+        std::printf("     resident memory before / at the storm's end / 3 s after   %.1f / %.1f / %.1f MB"
+                    " (goal: back within 5 MB)\n", f.before, f.during, f.after);
+    if (stormed)
+        std::printf("     3 s after the storm, a taskbar's minimize of both   %.1f ms   (the manager's backlog)\n",
+                    f.owed.value_or(-1) * 1e3);
+    // The program's counts as of the last backlog it worked off (events about windows).
+    const std::string all = readAll(desk.logFile), counted = "events so far: ";
+    if (const size_t at = all.rfind(counted); stormed && at != std::string::npos)
+        std::printf("     events %s\n", all.substr(at + counted.size(), all.find('\n', at) - at - counted.size()).c_str());
+}
+
+// The hide and the show under a storm (none when `storm` is empty), each round.
+void measure(StormDesktop& desk, const char* title, const std::vector<std::string>& storm) {
+    StormFigures f;
+    f.before = residentMegabytes(desk.tessane->pid());
+    std::unique_ptr<x11test::ChildProcess> stormer;
+    if (!storm.empty()) stormer = desk.client(storm).first;
+    const double stormStart = clockSeconds();
+    const size_t loggedBefore = loggedMilliseconds(desk.logFile, "frame up in ").size();
+    for (int r = 0; r < desk.rounds; ++r) {
+        std::this_thread::sleep_for(milliseconds(300));
+        if (const auto t = desk.timedHide()) f.hides.push_back(*t);
+        else ++desk.timeouts;
+        std::this_thread::sleep_for(milliseconds(300));
+        if (const auto t = desk.timedShow()) f.shows.push_back(*t);
+        else ++desk.timeouts;
+    }
+    f.frameUp = loggedMilliseconds(desk.logFile, "frame up in ");
+    f.frameUp.erase(f.frameUp.begin(), f.frameUp.begin() + std::min(loggedBefore, f.frameUp.size()));
+    if (stormer) {
+        const double left = stormStart + desk.stormSeconds - clockSeconds();
+        if (left > 0) std::this_thread::sleep_for(duration<double>(left));
+        f.during = residentMegabytes(desk.tessane->pid());
+        stormer.reset();
+        std::this_thread::sleep_for(seconds(3));
+    }
+    f.after = residentMegabytes(desk.tessane->pid());
+    if (!storm.empty()) f.owed = owedAfterStorm(desk);
+    printStorm(desk, title, !storm.empty(), f);
+}
+
+// The floor of a show under a storm, with the program ended: the pair, where the program left
+// it, minimized and brought back by a plain client as a taskbar does, until both are in their
+// halves again: what the manager itself takes to restore two windows meanwhile.
+void floor(StormDesktop& desk, const char* title, const std::vector<std::string>& storm) {
+    std::unique_ptr<x11test::ChildProcess> stormer;
+    if (!storm.empty()) stormer = desk.client(storm).first;
+    std::vector<double> restores;
+    for (int r = 0; r < desk.rounds; ++r) {
+        desk.minimizeBoth();
+        // Iconic and off the screen: a restore asked while the manager still animates the
+        // iconify would find them in place.
+        const auto offScreen = [&] {
+            XWindowAttributes a{};
+            return std::none_of(desk.pair.begin(), desk.pair.end(), [&](Window w) {
+                return XGetWindowAttributes(desk.watch, w, &a) && a.map_state == IsViewable;
+            });
+        };
+        if (!waitFor([&] { return desk.isHidden() && offScreen(); }, Bound{"a hide", seconds(30)})) continue;
+        std::this_thread::sleep_for(milliseconds(300));
+        desk.forgetHeard();
+        const double start = clockSeconds();
+        for (Window w : desk.pair) bench::activateAsTaskbar(desk.keys, w);
+        XFlush(desk.keys);
+        if (desk.waitWatching([&] { return desk.isTiled(); }, "a show")) restores.push_back(clockSeconds() - start);
+    }
+    std::printf("  floor, %s: a taskbar's restore of both %9.3f ms   (%s)\n", title, median(restores) * 1e3,
+                range(restores).c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    StormDesktop desk;
+    desk.rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    desk.stormSeconds = argc > 2 ? std::max(1.0, std::atof(argv[2])) : 20;
+    const std::string part = argc > 3 ? argv[3] : "";
+    if (const auto why = setUp(desk)) return fail(*why);
+    if (!desk.timedShow()) return fail("the first show did not tile the pair");
+
+    std::printf("app_storms_bench: %d rounds, %.0f s storms (Xvfb + %s), medians and ranges\n", desk.rounds,
+                desk.stormSeconds, desk.server->windowManagerName().c_str());
+    const std::vector<std::string> reparentStorm = {"--windows", "0", "--reparent-storm"},
+                                   restackStorm = {"--windows", "0", "--restack-storm", "200"};
+    measure(desk, "S0 no storm", {});
     if (part != "restack")
-        measure("S1 a client putting window after window into one of its own and destroying each",
-                {"--windows", "0", "--reparent-storm"});
-    if (part != "reparent")
-        measure("S2 a client raising 200 override-redirect windows in turn",
-                {"--windows", "0", "--restack-storm", "200"});
-    if (std::getenv("APP_STORMS_LOG")) std::fprintf(stderr, "%s", readAll(logFile).c_str());
-    ::kill(tessane->pid(), SIGTERM);
-    tessane->wait(seconds(30));
+        measure(desk, "S1 a client putting window after window into one of its own and destroying each", reparentStorm);
+    if (part != "reparent") measure(desk, "S2 a client raising 200 override-redirect windows in turn", restackStorm);
+    if (std::getenv("APP_STORMS_LOG")) std::fprintf(stderr, "%s", readAll(desk.logFile).c_str());
+    ::kill(desk.tessane->pid(), SIGTERM);
+    desk.tessane->wait(seconds(30));
 
-    // The floor of a show under each storm, with the program ended: the pair, where the program
-    // left it, minimized and brought back by a plain client as a taskbar does, until both are in
-    // their halves again: what the manager itself takes to restore two windows meanwhile.
-    const auto floor = [&](const char* title, const std::vector<std::string>& storm) {
-        std::unique_ptr<x11test::ChildProcess> stormer;
-        if (!storm.empty()) stormer = client(storm).first;
-        std::vector<double> restores;
-        for (int r = 0; r < rounds; ++r) {
-            minimizeBoth();
-            // Iconic and off the screen: a restore asked while the manager still animates the
-            // iconify would find them in place.
-            const auto offScreen = [&] {
-                XWindowAttributes a{};
-                return std::none_of(pair.begin(), pair.end(), [&](Window w) {
-                    return XGetWindowAttributes(watch, w, &a) && a.map_state == IsViewable;
-                });
-            };
-            if (!waitFor([&] { return isHidden() && offScreen(); }, Bound{"a hide", seconds(30)})) continue;
-            std::this_thread::sleep_for(milliseconds(300));
-            for (XEvent e; XPending(watch);) XNextEvent(watch, &e);
-            const double start = clockSeconds();
-            for (Window w : pair) bench::activateAsTaskbar(keys, w);
-            XFlush(keys);
-            if (waitFor([&] {
-                    for (XEvent e; XPending(watch);) XNextEvent(watch, &e);
-                    return isTiled();
-                }, Bound{"a show", seconds(30)}))
-                restores.push_back(clockSeconds() - start);
-        }
-        std::printf("  floor, %s: a taskbar's restore of both %9.3f ms   (%s)\n", title, median(restores) * 1e3,
-                    range(restores).c_str());
-    };
-    floor("S0", {});
-    if (part != "restack") floor("S1", {"--windows", "0", "--reparent-storm"});
-    if (part != "reparent") floor("S2", {"--windows", "0", "--restack-storm", "200"});
-    XCloseDisplay(watch);
-    XCloseDisplay(keys);
-    return timeouts == 0 ? 0 : 2;
+    floor(desk, "S0", {});
+    if (part != "restack") floor(desk, "S1", reparentStorm);
+    if (part != "reparent") floor(desk, "S2", restackStorm);
+    return desk.timeouts == 0 ? 0 : 2;
 }
