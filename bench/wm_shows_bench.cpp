@@ -44,6 +44,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <poll.h>
 #include <string>
@@ -226,234 +227,286 @@ bool menuOpen(Display* d, long pid) {
     return found;
 }
 
-ManagerFigures measure(const std::string& manager, int rounds) {
-    ManagerFigures out;
-    out.manager = manager;
-    std::string error;
-    x11test::X11TestServer::Options options;
-    options.windowManagerName = manager;
-    options.animateIconify = manager != "openbox" || !std::getenv("WM_SHOWS_BENCH_OPENBOX_STILL");
-    auto server = x11test::X11TestServer::start(options, &error);
-    if (!server) {
-        out.error = error;
-        return out;
+// One manager's private server, the clients of both workspaces (and the real XTerm), a tray, and
+// the program started and ended on it, with the steps each round is made of.
+class ManagerRun {
+public:
+    explicit ManagerRun(std::string manager) : manager_(std::move(manager)) {}
+    ~ManagerRun() {
+        stop();
+        if (!xterm_) return;
+        if (savedDataDirs_.empty())
+            unsetenv("XDG_DATA_DIRS");
+        else
+            setenv("XDG_DATA_DIRS", savedDataDirs_.c_str(), 1);
     }
-    e2e::PrivateHome home(TESSANE_X11_CLIENT);
-    const bool xterm = fs::exists(kXTermEntry) && fs::exists("/usr/bin/xterm");
-    const char* dataDirs = std::getenv("XDG_DATA_DIRS");
-    const std::string savedDataDirs = dataDirs ? dataDirs : "";
-    if (xterm) setenv("XDG_DATA_DIRS", ((home.root() / "system").string() + ":/usr/share").c_str(), 1);
+    ManagerRun(const ManagerRun&) = delete;
+    ManagerRun& operator=(const ManagerRun&) = delete;
 
-    auto x = linux_backend::X11Connection::open(server->display().c_str());
-    Watch watch(server->display());
-    if (!x || !watch.display()) {
-        out.error = "no connection";
-        return out;
+    // The server, the clients, their stored workspaces and the tray; empty when all came up,
+    // else why not. `apps`: how many applications "Three" has.
+    std::string setUp(int& apps) {
+        std::string error;
+        x11test::X11TestServer::Options options;
+        options.windowManagerName = manager_;
+        options.animateIconify = manager_ != "openbox" || !std::getenv("WM_SHOWS_BENCH_OPENBOX_STILL");
+        server_ = x11test::X11TestServer::start(options, &error);
+        if (!server_) return error;
+        home_ = std::make_unique<e2e::PrivateHome>(TESSANE_X11_CLIENT);
+        xterm_ = fs::exists(kXTermEntry) && fs::exists("/usr/bin/xterm");
+        const char* dataDirs = std::getenv("XDG_DATA_DIRS");
+        savedDataDirs_ = dataDirs ? dataDirs : "";
+        if (xterm_) setenv("XDG_DATA_DIRS", ((home_->root() / "system").string() + ":/usr/share").c_str(), 1);
+        x_ = linux_backend::X11Connection::open(server_->display().c_str());
+        watch_ = std::make_unique<Watch>(server_->display());
+        if (!x_ || !watch_->display()) return "no connection";
+        d_ = x_->display();
+        w_ = watch_->display();
+        three_ = {client("Alpha"), client("Beta")};
+        pair_ = {client("Gamma"), client("Delta")};
+        if (xterm_) addXTerm();
+        if (std::count(three_.begin(), three_.end(), 0ul) || std::count(pair_.begin(), pair_.end(), 0ul))
+            return "a client did not come up";
+        apps = int(three_.size());
+        storeWorkspaces();
+        for (auto c : three_) watch_->follow(c);
+        for (auto c : pair_) watch_->follow(c);
+        trayHost_ = x11test::ChildProcess::start({TESSANE_TRAY_HOST, "--at", "1600,0"}, server_->display());
+        if (!trayHost_ || !trayHost_->waitForLine("ready", milliseconds(20000))) return "the tray host did not come up";
+        logFile_ = (home_->root() / "tessane.log").string();
+        return {};
     }
-    Display* d = x->display();
-    Display* w = watch.display();
-    std::vector<std::unique_ptr<x11test::ChildProcess>> children;
-    const auto client = [&](const std::string& name) -> Window {
-        home.installApp(name);
+
+    // Warm-up: where a settled show puts each window. Empty when both shows tiled, else why not.
+    std::string warmUp() {
+        spread();
+        if (!start()) return "Tessane did not start";
+        quiet();
+        for (const auto& [key, windows] : {std::pair{key1_, three_}, std::pair{key2_, pair_}}) {
+            typeChord(d_, key);
+            if (!watch_->waitFor([&] { return tiledApart(w_, windows); }, 20)) {
+                std::string error = "a warm-up show did not tile:";
+                for (auto c : windows) {
+                    const auto f = x11test::outerFrame(w_, c).value_or(RootRect{});
+                    error += " " + std::to_string(f.width) + "x" + std::to_string(f.height) + "+" +
+                             std::to_string(f.x) + "+" + std::to_string(f.y) + (shown(w_, c) ? "" : " (not shown)");
+                }
+                stop();
+                return error;
+            }
+            settleAndLearn(windows);
+        }
+        return {};
+    }
+
+    // A round: the program started afresh with the windows spread, the two first shows, the two
+    // re-shows, their floor, and the tray's show. False when the program did not start.
+    bool round(ManagerFigures& out) {
+        stop();
+        stop();
+        spread();
+        if (!start()) return false;
+        quiet();
+        timed([&] { typeChord(d_, key1_); }, three_, out.first);
+        quiet();
+        timed([&] { typeChord(d_, key2_); }, pair_, out.second);
+        for (Step* step : {&out.reshow, &out.reshowAgain}) {
+            quiet();
+            typeChord(d_, hideKey_);
+            waitIconic();
+            quiet();
+            timed([&] { typeChord(d_, key2_); }, pair_, *step);
+        }
+        reshowFloor(out.floor);
+        return trayShow(out);
+    }
+
+    void stop() {
+        if (!tessane_) return;
+        tessane_.reset();
+        // WM_SHOWS_BENCH_LOGS=<folder>: each run's log kept there, to see where the time went.
+        if (const char* keep = std::getenv("WM_SHOWS_BENCH_LOGS"))
+            fs::copy_file(logFile_, fs::path(keep) / (manager_ + "-" + std::to_string(starts_) + ".log"),
+                          fs::copy_options::overwrite_existing);
+    }
+
+private:
+    Window client(const std::string& name) {
+        home_->installApp(name);
         // With an icon of the theme, as a real application has (an app without one costs its
         // chrome a lookup of the generic icon through every theme folder at each show).
-        std::ofstream(home.root() / "data/applications" / (e2e::PrivateHome::bundleID(name) + ".desktop"),
+        std::ofstream(home_->root() / "data/applications" / (e2e::PrivateHome::bundleID(name) + ".desktop"),
                       std::ios::app)
             << "Icon=l3afpad\n";
         auto args = e2e::PrivateHome::clientArguments(name);
         args.insert(args.begin(), TESSANE_X11_CLIENT);
-        children.push_back(x11test::ChildProcess::start(args, server->display(), {}, true));
-        const auto line = children.back()->waitForLine("window ", milliseconds(20000));
+        children_.push_back(x11test::ChildProcess::start(args, server_->display(), {}, true));
+        const auto line = children_.back()->waitForLine("window ", milliseconds(20000));
         return line ? std::strtoul(line->c_str() + 7, nullptr, 16) : 0;
-    };
-    std::vector<Window> three = {client("Alpha"), client("Beta")};
-    const std::vector<Window> pair = {client("Gamma"), client("Delta")};
-    if (xterm) {
-        children.push_back(x11test::ChildProcess::start({"/usr/bin/xterm"}, server->display()));
+    }
+
+    void addXTerm() {
+        children_.push_back(x11test::ChildProcess::start({"/usr/bin/xterm"}, server_->display()));
         Window found = 0;
         waitFor([&] {
-            for (auto c : x->windowList(x->root(), "_NET_CLIENT_LIST").value_or(std::vector<linux_backend::XWindowId>{}))
-                if (auto cls = x->wmClass(c); cls && cls->second == "XTerm") found = c;
+            for (auto c : x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<linux_backend::XWindowId>{}))
+                if (auto cls = x_->wmClass(c); cls && cls->second == "XTerm") found = c;
             return found != 0;
         }, Bound{"xterm's window", seconds(20)});
-        if (found) three.push_back(found);
-    }
-    if (std::count(three.begin(), three.end(), 0ul) || std::count(pair.begin(), pair.end(), 0ul)) {
-        out.error = "a client did not come up";
-        return out;
-    }
-    out.apps = int(three.size());
-    Workspace threeWorkspace = home.workspace("Three", {"Alpha", "Beta"});
-    if (three.size() == 3) {
-        threeWorkspace = home.workspace("Three", {"Alpha", "Beta", "XTerm"});
-        threeWorkspace.apps[2].bundleIdentifier = "debian-xterm";
-        threeWorkspace.apps[2].appPath = kXTermEntry;
-        threeWorkspace.layout.type = LayoutType::threeLeftOneRightTwo;
-    }
-    home.storeWorkspaces({threeWorkspace, home.workspace("Pair", {"Gamma", "Delta"})});
-    for (auto c : three) watch.follow(c);
-    for (auto c : pair) watch.follow(c);
-
-    auto trayHost = x11test::ChildProcess::start({TESSANE_TRAY_HOST, "--at", "1600,0"}, server->display());
-    if (!trayHost || !trayHost->waitForLine("ready", milliseconds(20000))) {
-        out.error = "the tray host did not come up";
-        return out;
+        if (found) three_.push_back(found);
     }
 
-    const std::string logFile = (home.root() / "tessane.log").string();
-    std::unique_ptr<x11test::ChildProcess> tessane;
-    std::optional<RootRect> icon;
-    int starts = 0;
-    const auto stop = [&] {
-        if (!tessane) return;
-        tessane.reset();
-        // WM_SHOWS_BENCH_LOGS=<folder>: each run's log kept there, to see where the time went.
-        if (const char* keep = std::getenv("WM_SHOWS_BENCH_LOGS"))
-            fs::copy_file(logFile, fs::path(keep) / (manager + "-" + std::to_string(starts) + ".log"),
-                          fs::copy_options::overwrite_existing);
-    };
-    const auto start = [&] {
+    void storeWorkspaces() {
+        Workspace threeWorkspace = home_->workspace("Three", {"Alpha", "Beta"});
+        if (three_.size() == 3) {
+            threeWorkspace = home_->workspace("Three", {"Alpha", "Beta", "XTerm"});
+            threeWorkspace.apps[2].bundleIdentifier = "debian-xterm";
+            threeWorkspace.apps[2].appPath = kXTermEntry;
+            threeWorkspace.layout.type = LayoutType::threeLeftOneRightTwo;
+        }
+        home_->storeWorkspaces({threeWorkspace, home_->workspace("Pair", {"Gamma", "Delta"})});
+    }
+
+    bool start() {
         stop();
-        ++starts;
-        std::remove(logFile.c_str());
-        tessane = x11test::ChildProcess::start({TESSANE_APP}, server->display(), logFile, false,
-                                               {"TESSANE_STALL_LOG_MS=10"});
-        if (!tessane || !waitFor([&] { return logHas(logFile, "[Tessane][AX] launch:"); },
+        ++starts_;
+        std::remove(logFile_.c_str());
+        tessane_ = x11test::ChildProcess::start({TESSANE_APP}, server_->display(), logFile_, false,
+                                                {"TESSANE_STALL_LOG_MS=10"});
+        if (!tessane_ || !waitFor([&] { return logHas(logFile_, "[Tessane][AX] launch:"); },
                 Bound{"Tessane's start", seconds(60)}))
             return false;
-        const auto line = trayHost->waitForLine("docked ", milliseconds(20000));
+        const auto line = trayHost_->waitForLine("docked ", milliseconds(20000));
         RootRect r;
         unsigned long iconWindow = 0;
-        icon.reset();
+        icon_.reset();
         if (line && std::sscanf(line->c_str(), "docked 0x%lx %d,%d %dx%d", &iconWindow, &r.x, &r.y, &r.width,
                                 &r.height) == 5)
-            icon = r;
+            icon_ = r;
         return true;
-    };
-    const auto spread = [&] {
+    }
+
+    void spread() {
         int i = 0;
-        for (const std::vector<Window>* list : std::vector<const std::vector<Window>*>{&three, &pair})
+        for (const std::vector<Window>* list : std::vector<const std::vector<Window>*>{&three_, &pair_})
             for (auto c : *list) {
-                x->requestMoveResize(c, Point{double(80 + 50 * i), double(80 + 40 * i)}, Size{400, 300});
+                x_->requestMoveResize(c, Point{double(80 + 50 * i), double(80 + 40 * i)}, Size{400, 300});
                 ++i;
             }
-        XFlush(d);
-        watch.waitFor([&] { return !tiledApart(w, three) && !tiledApart(w, pair); }, 5);
-    };
-    const auto quiet = [] { std::this_thread::sleep_for(milliseconds(1000)); };  // a user's pause
-
-    std::map<Window, RootRect> target;
-    const auto inPanes = [&](const std::vector<Window>& windows) {
-        for (auto c : windows) {
-            const auto f = x11test::outerFrame(w, c);
-            if (!shown(w, c) || !f || !near(*f, target[c])) return false;
-        }
-        return true;
-    };
-    const auto timed = [&](const std::function<void()>& trigger, const std::vector<Window>& windows, Step& step) {
-        watch.forget();
-        const double t0 = clockSeconds();
-        trigger();
-        const bool placed = watch.waitFor([&] { return inPanes(windows); }, 10);
-        const double t1 = clockSeconds();
-        std::this_thread::sleep_for(milliseconds(500));
-        step.add(placed ? t1 - t0 : -1, longestStall(logFile, t0, t1 + 0.5));
-    };
-    // Pressed as the labels write them, Super first: the order every manager lets through (IceWM
-    // takes a Super pressed after Alt for itself).
-    const std::vector<KeySym> key1 = {XK_Super_L, XK_Alt_L, XK_1}, key2 = {XK_Super_L, XK_Alt_L, XK_2},
-                              hideKey = {XK_Super_L, XK_Alt_L, XK_h};
-
-    // Warm-up: where a settled show puts each window.
-    spread();
-    if (!start()) {
-        out.error = "Tessane did not start";
-        return out;
+        XFlush(d_);
+        watch_->waitFor([&] { return !tiledApart(w_, three_) && !tiledApart(w_, pair_); }, 5);
     }
-    quiet();
-    for (const auto& [key, windows] : {std::pair{key1, three}, std::pair{key2, pair}}) {
-        typeChord(d, key);
-        if (!watch.waitFor([&] { return tiledApart(w, windows); }, 20)) {
-            out.error = "a warm-up show did not tile:";
-            for (auto c : windows) {
-                const auto f = x11test::outerFrame(w, c).value_or(RootRect{});
-                out.error += " " + std::to_string(f.width) + "x" + std::to_string(f.height) + "+" +
-                             std::to_string(f.x) + "+" + std::to_string(f.y) + (shown(w, c) ? "" : " (not shown)");
-            }
-            stop();
-            return out;
-        }
-        // Settled: nothing moved for a second.
+
+    static void quiet() { std::this_thread::sleep_for(milliseconds(1000)); }  // a user's pause
+
+    // Settled: nothing moved for a second; then where each window is, is its pane.
+    void settleAndLearn(const std::vector<Window>& windows) {
         for (bool moved = true; moved;) {
             std::map<Window, RootRect> before;
-            for (auto c : windows) before[c] = x11test::outerFrame(w, c).value_or(RootRect{});
+            for (auto c : windows) before[c] = x11test::outerFrame(w_, c).value_or(RootRect{});
             std::this_thread::sleep_for(milliseconds(1000));
             moved = false;
-            for (auto c : windows) moved = moved || !near(before[c], x11test::outerFrame(w, c).value_or(RootRect{}));
+            for (auto c : windows) moved = moved || !near(before[c], x11test::outerFrame(w_, c).value_or(RootRect{}));
         }
-        for (auto c : windows) target[c] = x11test::outerFrame(w, c).value_or(RootRect{});
+        for (auto c : windows) target_[c] = x11test::outerFrame(w_, c).value_or(RootRect{});
     }
 
-    for (int r = 0; r < rounds; ++r) {
-        stop();
-        stop();
-        spread();
-        if (!start()) break;
-        quiet();
-        timed([&] { typeChord(d, key1); }, three, out.first);
-        quiet();
-        timed([&] { typeChord(d, key2); }, pair, out.second);
-        for (Step* step : {&out.reshow, &out.reshowAgain}) {
-            quiet();
-            typeChord(d, hideKey);
-            watch.waitFor([&] { return std::all_of(pair.begin(), pair.end(), [&](auto c) { return isIconic(w, c); }); }, 10);
-            quiet();
-            timed([&] { typeChord(d, key2); }, pair, *step);
+    bool inPanes(const std::vector<Window>& windows) {
+        for (auto c : windows) {
+            const auto f = x11test::outerFrame(w_, c);
+            if (!shown(w_, c) || !f || !near(*f, target_[c])) return false;
         }
+        return true;
+    }
 
-        // The re-show's floor: what the manager itself takes to bring the same windows back into
-        // the same places, asked by a plain client the way a taskbar asks, the program gone.
-        stop();
-        for (auto c : pair) XIconifyWindow(d, c, DefaultScreen(d));
-        XFlush(d);
-        watch.waitFor([&] { return std::all_of(pair.begin(), pair.end(), [&](auto c) { return isIconic(w, c); }); }, 10);
-        quiet();
-        watch.forget();
+    void timed(const std::function<void()>& trigger, const std::vector<Window>& windows, Step& step) {
+        watch_->forget();
         const double t0 = clockSeconds();
-        for (auto c : pair) bench::activateAsTaskbar(d, c);
-        XFlush(d);
-        const bool restored = watch.waitFor([&] { return inPanes(pair); }, 10);
-        out.floor.add(restored ? clockSeconds() - t0 : -1, {0, 0});
+        trigger();
+        const bool placed = watch_->waitFor([&] { return inPanes(windows); }, 10);
+        const double t1 = clockSeconds();
+        std::this_thread::sleep_for(milliseconds(500));
+        step.add(placed ? t1 - t0 : -1, longestStall(logFile_, t0, t1 + 0.5));
+    }
 
-        // The tray first, while no workspace's windows cover it (the tray host is no panel that
-        // managers keep above windows), then a second show by the hot key.
+    void waitIconic() {
+        watch_->waitFor([&] { return std::all_of(pair_.begin(), pair_.end(), [&](auto c) { return isIconic(w_, c); }); }, 10);
+    }
+
+    // The re-show's floor: what the manager itself takes to bring the same windows back into
+    // the same places, asked by a plain client the way a taskbar asks, the program gone.
+    void reshowFloor(Step& floor) {
+        stop();
+        for (auto c : pair_) XIconifyWindow(d_, c, DefaultScreen(d_));
+        XFlush(d_);
+        waitIconic();
+        quiet();
+        watch_->forget();
+        const double t0 = clockSeconds();
+        for (auto c : pair_) bench::activateAsTaskbar(d_, c);
+        XFlush(d_);
+        const bool restored = watch_->waitFor([&] { return inPanes(pair_); }, 10);
+        floor.add(restored ? clockSeconds() - t0 : -1, {0, 0});
+    }
+
+    // The tray first, while no workspace's windows cover it (the tray host is no panel that
+    // managers keep above windows), then a second show by the hot key. False when the program
+    // did not start.
+    bool trayShow(ManagerFigures& out) {
         stop();
         spread();
-        if (!start()) break;
+        if (!start()) return false;
         quiet();
-        if (!icon) {
+        if (!icon_) {
             out.trayNote = "the tray docked no icon";
-            continue;
+            return true;
         }
-        server->run({"xdotool", "mousemove", std::to_string(icon->x + icon->width / 2),
-                     std::to_string(icon->y + icon->height / 2), "click", "1"});
-        if (!watch.waitFor([&] { return menuOpen(w, tessane->pid()); }, 10)) {
+        server_->run({"xdotool", "mousemove", std::to_string(icon_->x + icon_->width / 2),
+                      std::to_string(icon_->y + icon_->height / 2), "click", "1"});
+        if (!watch_->waitFor([&] { return menuOpen(w_, tessane_->pid()); }, 10)) {
             out.trayNote = "no menu opened on a click at the icon";
-            continue;
+            return true;
         }
-        typeChord(d, {XK_Down});
-        typeChord(d, {XK_Down});
-        timed([&] { typeChord(d, {XK_Return}); }, pair, out.tray);
+        typeChord(d_, {XK_Down});
+        typeChord(d_, {XK_Down});
+        timed([&] { typeChord(d_, {XK_Return}); }, pair_, out.tray);
         quiet();
-        timed([&] { typeChord(d, key1); }, three, out.second);
+        timed([&] { typeChord(d_, key1_); }, three_, out.second);
+        return true;
     }
-    stop();
-    if (xterm) {
-        if (savedDataDirs.empty())
-            unsetenv("XDG_DATA_DIRS");
-        else
-            setenv("XDG_DATA_DIRS", savedDataDirs.c_str(), 1);
-    }
+
+    const std::string manager_;
+    bool xterm_ = false;
+    std::string savedDataDirs_;
+    std::unique_ptr<x11test::X11TestServer> server_;
+    std::unique_ptr<e2e::PrivateHome> home_;
+    std::unique_ptr<linux_backend::X11Connection> x_;
+    std::unique_ptr<Watch> watch_;
+    Display* d_ = nullptr;
+    Display* w_ = nullptr;
+    std::vector<std::unique_ptr<x11test::ChildProcess>> children_;
+    std::vector<Window> three_, pair_;
+    std::unique_ptr<x11test::ChildProcess> trayHost_;
+    std::string logFile_;
+    std::unique_ptr<x11test::ChildProcess> tessane_;
+    std::optional<RootRect> icon_;
+    int starts_ = 0;
+    std::map<Window, RootRect> target_;
+    // Pressed as the labels write them, Super first: the order every manager lets through (IceWM
+    // takes a Super pressed after Alt for itself).
+    const std::vector<KeySym> key1_ = {XK_Super_L, XK_Alt_L, XK_1}, key2_ = {XK_Super_L, XK_Alt_L, XK_2},
+                              hideKey_ = {XK_Super_L, XK_Alt_L, XK_h};
+};
+
+ManagerFigures measure(const std::string& manager, int rounds) {
+    ManagerFigures out;
+    out.manager = manager;
+    ManagerRun run(manager);
+    out.error = run.setUp(out.apps);
+    if (out.error.empty()) out.error = run.warmUp();
+    if (!out.error.empty()) return out;
+    for (int r = 0; r < rounds; ++r)
+        if (!run.round(out)) break;
     return out;
 }
 
