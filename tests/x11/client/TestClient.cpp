@@ -157,15 +157,7 @@ void setText(Window w, const char* property, const std::string& text) {
                     reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
 }
 
-Window makeWindow(const Options& o, const std::string& title, bool dialog, Window owner, bool map = true) {
-    Window w = XCreateSimpleWindow(display, DefaultRootWindow(display), o.x, o.y, o.width, o.height, 0,
-                                   0, 0xFFFFFF);
-    if (o.border > 0) XSetWindowBorderWidth(display, w, o.border);  // before the window manager sees it
-    XSelectInput(display, w, StructureNotifyMask | PropertyChangeMask | (o.reportClicks ? ButtonPressMask : 0));
-    XStoreName(display, w, title.c_str());
-    setText(w, "_NET_WM_NAME", title);
-    XClassHint hint{const_cast<char*>(o.instance.c_str()), const_cast<char*>(o.klass.c_str())};
-    XSetClassHint(display, w, &hint);
+void setSizeHints(const Options& o, Window w, bool dialog) {
     XSizeHints* sizeHints = XAllocSizeHints();
     sizeHints->flags = USPosition | USSize;
     sizeHints->x = o.x;
@@ -189,6 +181,10 @@ Window makeWindow(const Options& o, const std::string& title, bool dialog, Windo
     }
     XSetWMNormalHints(display, w, sizeHints);
     XFree(sizeHints);
+}
+
+// What tells the application behind the window: toolkit ids, the startup id and the pid.
+void setIdentity(const Options& o, Window w) {
     if (!o.gtkAppId.empty()) setText(w, "_GTK_APPLICATION_ID", o.gtkAppId);
     if (!o.kdeDesktopFile.empty()) setText(w, "_KDE_NET_WM_DESKTOP_FILE", o.kdeDesktopFile);
     if (const char* startup = std::getenv("DESKTOP_STARTUP_ID"); startup && *startup) {
@@ -215,6 +211,10 @@ Window makeWindow(const Options& o, const std::string& title, bool dialog, Windo
         XChangeProperty(display, w, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32,
                         PropModeReplace, reinterpret_cast<unsigned char*>(&pid), 1);
     }
+}
+
+// Its window type and owner, its own frame or a dock's strut, and the states asked for.
+void setKind(const Options& o, Window w, bool dialog, Window owner) {
     Atom type = XInternAtom(display, dialog ? "_NET_WM_WINDOW_TYPE_DIALOG" : "_NET_WM_WINDOW_TYPE_NORMAL", False);
     XChangeProperty(display, w, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
                     PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
@@ -243,6 +243,20 @@ Window makeWindow(const Options& o, const std::string& title, bool dialog, Windo
         Atom skip = XInternAtom(display, "_NET_WM_STATE_SKIP_TASKBAR", False);
         XChangeProperty(display, w, netWmState, XA_ATOM, 32, PropModeAppend, reinterpret_cast<unsigned char*>(&skip), 1);
     }
+}
+
+Window makeWindow(const Options& o, const std::string& title, bool dialog, Window owner, bool map = true) {
+    Window w = XCreateSimpleWindow(display, DefaultRootWindow(display), o.x, o.y, o.width, o.height, 0,
+                                   0, 0xFFFFFF);
+    if (o.border > 0) XSetWindowBorderWidth(display, w, o.border);  // before the window manager sees it
+    XSelectInput(display, w, StructureNotifyMask | PropertyChangeMask | (o.reportClicks ? ButtonPressMask : 0));
+    XStoreName(display, w, title.c_str());
+    setText(w, "_NET_WM_NAME", title);
+    XClassHint hint{const_cast<char*>(o.instance.c_str()), const_cast<char*>(o.klass.c_str())};
+    XSetClassHint(display, w, &hint);
+    setSizeHints(o, w, dialog);
+    setIdentity(o, w);
+    setKind(o, w, dialog, owner);
     if (o.userTimeWindow && !dialog) {
         Window timeWindow = XCreateWindow(display, w, -1, -1, 1, 1, 0, 0, InputOnly, CopyFromParent, 0, nullptr);
         XChangeProperty(display, w, XInternAtom(display, "_NET_WM_USER_TIME_WINDOW", False), XA_WINDOW, 32,
@@ -381,6 +395,77 @@ struct Storms {
     }
 };
 
+// Grabs the chord "KEYSYM:MASK" on the root and says whether it got it.
+void grabKey(const std::string& chord) {
+    char keysymName[64] = {0};
+    unsigned mask = 0;
+    std::sscanf(chord.c_str(), "%63[^:]:%u", keysymName, &mask);
+    static bool failed;
+    failed = false;
+    XSetErrorHandler([](Display*, XErrorEvent* e) {
+        if (e->error_code == BadAccess) failed = true;
+        return 0;
+    });
+    KeyCode code = XKeysymToKeycode(display, XStringToKeysym(keysymName));
+    XGrabKey(display, code, mask, DefaultRootWindow(display), False, GrabModeAsync, GrabModeAsync);
+    XSync(display, False);
+    say(failed || code == 0 ? "grab-failed" : "grabbed");
+}
+
+// The windows it runs, and what it has said of them.
+struct Run {
+    std::vector<Window> windows;
+    size_t mapped = 0;
+    bool readySaid = false;
+};
+
+// Says each window mapped (and "ready" once all are) and each click; whether it was asked to close.
+bool handleEvents(Run& run) {
+    while (XPending(display)) {
+        XEvent e;
+        XNextEvent(display, &e);
+        if (e.type == MapNotify) {
+            char id[32];
+            std::snprintf(id, sizeof id, "window 0x%lx", e.xmap.window);
+            say(id);
+            if (++run.mapped == run.windows.size() && !run.readySaid) {
+                run.readySaid = true;
+                say("ready");
+            }
+        } else if (e.type == ButtonPress) {
+            say("click " + std::to_string(e.xbutton.x) + "," + std::to_string(e.xbutton.y));
+        } else if (e.type == ClientMessage &&
+                   static_cast<Atom>(e.xclient.data.l[0]) == XInternAtom(display, "WM_DELETE_WINDOW", False)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The commands of one read of standard input; whether one was "close".
+bool handleCommands(const Options& o, Run& run, const std::string& commands) {
+    if (auto at = commands.find("list "); at != std::string::npos)
+        listMadeUpIds(o, std::atol(commands.c_str() + at + 5), "_NET_CLIENT_LIST");
+    if (auto at = commands.find("stack "); at != std::string::npos)
+        listMadeUpIds(o, std::atol(commands.c_str() + at + 6), "_NET_CLIENT_LIST_STACKING");
+    if (commands.find("unfullscreen") != std::string::npos) {
+        for (Window w : run.windows) requestFullscreen(w, false);
+    } else if (commands.find("fullscreen") != std::string::npos) {
+        for (Window w : run.windows) requestFullscreen(w, true);
+    }
+    if (commands.find("withdraw") != std::string::npos) {
+        for (Window w : run.windows) XDestroyWindow(display, w);
+        run.windows.clear();
+        XSync(display, False);
+    }
+    if (commands.find("close") != std::string::npos) {
+        for (Window w : run.windows) XDestroyWindow(display, w);
+        XSync(display, False);
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -393,58 +478,26 @@ int main(int argc, char** argv) {
     netWmState = XInternAtom(display, "_NET_WM_STATE", False);
     netWmStateFullscreen = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
 
-    if (!o.grabKey.empty()) {
-        char keysymName[64] = {0};
-        unsigned mask = 0;
-        std::sscanf(o.grabKey.c_str(), "%63[^:]:%u", keysymName, &mask);
-        static bool failed;
-        failed = false;
-        XSetErrorHandler([](Display*, XErrorEvent* e) {
-            if (e->error_code == BadAccess) failed = true;
-            return 0;
-        });
-        KeyCode code = XKeysymToKeycode(display, XStringToKeysym(keysymName));
-        XGrabKey(display, code, mask, DefaultRootWindow(display), False, GrabModeAsync, GrabModeAsync);
-        XSync(display, False);
-        say(failed || code == 0 ? "grab-failed" : "grabbed");
-    }
+    if (!o.grabKey.empty()) grabKey(o.grabKey);
     if (o.squat) squat();
     if (o.delay > 0) std::this_thread::sleep_for(std::chrono::duration<double>(o.delay));
 
-    std::vector<Window> windows;
+    Run run;
     for (int i = 0; i < o.windows; ++i)
-        windows.push_back(makeWindow(o, o.windows > 1 ? o.title + " " + std::to_string(i + 1) : o.title, false, 0));
-    if (o.dialog && !windows.empty()) windows.push_back(makeWindow(o, o.title + " dialog", true, windows[0]));
+        run.windows.push_back(makeWindow(o, o.windows > 1 ? o.title + " " + std::to_string(i + 1) : o.title, false, 0));
+    if (o.dialog && !run.windows.empty()) run.windows.push_back(makeWindow(o, o.title + " dialog", true, run.windows[0]));
     XFlush(display);
 
     Storms storms(o);
-    size_t mapped = 0;
-    bool readySaid = windows.empty();
-    if (readySaid) say("ready");
+    run.readySaid = run.windows.empty();
+    if (run.readySaid) say("ready");
     const auto start = std::chrono::steady_clock::now();
     bool stdinOpen = true;
     for (;;) {
-        while (XPending(display)) {
-            XEvent e;
-            XNextEvent(display, &e);
-            if (e.type == MapNotify) {
-                char id[32];
-                std::snprintf(id, sizeof id, "window 0x%lx", e.xmap.window);
-                say(id);
-                if (++mapped == windows.size() && !readySaid) {
-                    readySaid = true;
-                    say("ready");
-                }
-            } else if (e.type == ButtonPress) {
-                say("click " + std::to_string(e.xbutton.x) + "," + std::to_string(e.xbutton.y));
-            } else if (e.type == ClientMessage &&
-                       static_cast<Atom>(e.xclient.data.l[0]) == XInternAtom(display, "WM_DELETE_WINDOW", False)) {
-                return 0;
-            }
-        }
+        if (handleEvents(run)) return 0;
         if (o.closeAfter >= 0 &&
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() >= o.closeAfter + o.delay) {
-            for (Window w : windows) XDestroyWindow(display, w);
+            for (Window w : run.windows) XDestroyWindow(display, w);
             XSync(display, False);
             return 0;
         }
@@ -459,26 +512,7 @@ int main(int argc, char** argv) {
                 continue;
             }
             buffer[n] = 0;
-            std::string commands(buffer);
-            if (auto at = commands.find("list "); at != std::string::npos)
-                listMadeUpIds(o, std::atol(commands.c_str() + at + 5), "_NET_CLIENT_LIST");
-            if (auto at = commands.find("stack "); at != std::string::npos)
-                listMadeUpIds(o, std::atol(commands.c_str() + at + 6), "_NET_CLIENT_LIST_STACKING");
-            if (commands.find("unfullscreen") != std::string::npos) {
-                for (Window w : windows) requestFullscreen(w, false);
-            } else if (commands.find("fullscreen") != std::string::npos) {
-                for (Window w : windows) requestFullscreen(w, true);
-            }
-            if (commands.find("withdraw") != std::string::npos) {
-                for (Window w : windows) XDestroyWindow(display, w);
-                windows.clear();
-                XSync(display, False);
-            }
-            if (commands.find("close") != std::string::npos) {
-                for (Window w : windows) XDestroyWindow(display, w);
-                XSync(display, False);
-                return 0;
-            }
+            if (handleCommands(o, run, buffer)) return 0;
         }
     }
 }

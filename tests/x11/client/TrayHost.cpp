@@ -160,41 +160,18 @@ void undock(Tray& tray, Window icon) {
         }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    int atX = 1600, atY = 0;
-    unsigned long background = 0xd8d8d8;
-    long foreground = -1;
-    Tray tray;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--at")) std::sscanf(argv[i + 1], "%d,%d", &atX, &atY);
-        if (!std::strcmp(argv[i], "--background")) background = std::strtoul(argv[i + 1], nullptr, 16);
-        if (!std::strcmp(argv[i], "--foreground")) foreground = std::strtol(argv[i + 1], nullptr, 16);
-        if (!std::strcmp(argv[i], "--depth")) tray.translucent = std::atoi(argv[i + 1]) == 32;
-    }
-    tray.background = background;
-    tray.display = XOpenDisplay(nullptr);
-    if (!tray.display) {
-        std::fprintf(stderr, "tray host: no display\n");
-        return 1;
-    }
+// An unmanaged strip (the window manager neither moves nor decorates it) at `atX`,`atY`, laid out
+// horizontally, with the icon colour announced when `foreground` is one.
+void makeStrip(Tray& tray, int atX, int atY, long foreground) {
     Display* d = tray.display;
-    XSetErrorHandler(ignoreErrors);
-    const int screen = DefaultScreen(d);
-    const Window root = RootWindow(d, screen);
-
-    // An unmanaged strip: the window manager neither moves nor decorates it.
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
-    attributes.background_pixel = background;
+    attributes.background_pixel = tray.background;
     attributes.event_mask = SubstructureNotifyMask | StructureNotifyMask;
-    tray.window = XCreateWindow(d, root, atX, atY, 10 * kIconSide, kIconSide, 0, CopyFromParent, InputOutput,
-                                CopyFromParent, CWOverrideRedirect | CWBackPixel | CWEventMask, &attributes);
+    tray.window = XCreateWindow(d, DefaultRootWindow(d), atX, atY, 10 * kIconSide, kIconSide, 0, CopyFromParent,
+                                InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel | CWEventMask,
+                                &attributes);
     XMapRaised(d, tray.window);
-
-    const std::string selectionName = "_NET_SYSTEM_TRAY_S" + std::to_string(screen);
-    const Atom selection = XInternAtom(d, selectionName.c_str(), False);
     tray.opcode = XInternAtom(d, "_NET_SYSTEM_TRAY_OPCODE", False);
     tray.xembed = XInternAtom(d, "_XEMBED", False);
     const long horizontal = 0;
@@ -207,26 +184,39 @@ int main(int argc, char** argv) {
         XChangeProperty(d, tray.window, XInternAtom(d, "_NET_SYSTEM_TRAY_COLORS", False), XA_CARDINAL, 32,
                         PropModeReplace, reinterpret_cast<const unsigned char*>(colours), 12);
     }
+}
 
-    if (tray.translucent) {
-        int event = 0, error = 0;
-        if (!XMatchVisualInfo(d, screen, 32, TrueColor, &tray.argb) || !XCompositeQueryExtension(d, &event, &error) ||
-            !XRenderQueryExtension(d, &event, &error)) {
-            std::fprintf(stderr, "tray host: no visual with an alpha channel, or no Composite or Render\n");
-            return 1;
-        }
-        tray.colormap = XCreateColormap(d, root, tray.argb.visual, AllocNone);
-        const long visual = static_cast<long>(tray.argb.visualid);
-        XChangeProperty(d, tray.window, XInternAtom(d, "_NET_SYSTEM_TRAY_VISUAL", False), XA_VISUALID, 32,
-                        PropModeReplace, reinterpret_cast<const unsigned char*>(&visual), 1);
+// With --depth 32: the visual with an alpha channel its sockets get, announced; false (and said)
+// when the server has none, or no Composite or Render.
+bool announceVisual(Tray& tray) {
+    Display* d = tray.display;
+    const int screen = DefaultScreen(d);
+    int event = 0, error = 0;
+    if (!XMatchVisualInfo(d, screen, 32, TrueColor, &tray.argb) || !XCompositeQueryExtension(d, &event, &error) ||
+        !XRenderQueryExtension(d, &event, &error)) {
+        std::fprintf(stderr, "tray host: no visual with an alpha channel, or no Composite or Render\n");
+        return false;
     }
+    tray.colormap = XCreateColormap(d, RootWindow(d, screen), tray.argb.visual, AllocNone);
+    const long visual = static_cast<long>(tray.argb.visualid);
+    XChangeProperty(d, tray.window, XInternAtom(d, "_NET_SYSTEM_TRAY_VISUAL", False), XA_VISUALID, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&visual), 1);
+    return true;
+}
 
+// Takes the screen's tray selection and tells the clients waiting for a tray that there is one
+// now; false (and said) when another tray holds it.
+bool takeSelection(const Tray& tray) {
+    Display* d = tray.display;
+    const int screen = DefaultScreen(d);
+    const Window root = RootWindow(d, screen);
+    const std::string selectionName = "_NET_SYSTEM_TRAY_S" + std::to_string(screen);
+    const Atom selection = XInternAtom(d, selectionName.c_str(), False);
     XSetSelectionOwner(d, selection, tray.window, CurrentTime);
     if (XGetSelectionOwner(d, selection) != tray.window) {
         std::fprintf(stderr, "tray host: another tray owns %s\n", selectionName.c_str());
-        return 1;
+        return false;
     }
-    // Tells the clients waiting for a tray that there is one now.
     XEvent manager{};
     manager.xclient.type = ClientMessage;
     manager.xclient.window = root;
@@ -237,9 +227,12 @@ int main(int argc, char** argv) {
     manager.xclient.data.l[2] = static_cast<long>(tray.window);
     XSendEvent(d, root, False, StructureNotifyMask, &manager);
     XSync(d, False);
-    std::printf("ready\n");
-    std::fflush(stdout);
+    return true;
+}
 
+// Docks and undocks icons until another tray takes the selection.
+int serve(Tray& tray) {
+    Display* d = tray.display;
     for (;;) {
         // Sockets kept off the screen are laid over the strip again and again, as often as a
         // tray repaints; the strip alone is left to the server.
@@ -270,4 +263,31 @@ int main(int argc, char** argv) {
             break;
         }
     }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int atX = 1600, atY = 0;
+    long foreground = -1;
+    Tray tray;
+    tray.background = 0xd8d8d8;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (!std::strcmp(argv[i], "--at")) std::sscanf(argv[i + 1], "%d,%d", &atX, &atY);
+        if (!std::strcmp(argv[i], "--background")) tray.background = std::strtoul(argv[i + 1], nullptr, 16);
+        if (!std::strcmp(argv[i], "--foreground")) foreground = std::strtol(argv[i + 1], nullptr, 16);
+        if (!std::strcmp(argv[i], "--depth")) tray.translucent = std::atoi(argv[i + 1]) == 32;
+    }
+    tray.display = XOpenDisplay(nullptr);
+    if (!tray.display) {
+        std::fprintf(stderr, "tray host: no display\n");
+        return 1;
+    }
+    XSetErrorHandler(ignoreErrors);
+    makeStrip(tray, atX, atY, foreground);
+    if (tray.translucent && !announceVisual(tray)) return 1;
+    if (!takeSelection(tray)) return 1;
+    std::printf("ready\n");
+    std::fflush(stdout);
+    return serve(tray);
 }

@@ -139,6 +139,84 @@ std::optional<ManagerLaunch> launchFor(const std::string& name) {
     return std::nullopt;
 }
 
+// Fluxbox's settings in `home`, made for tests.
+void writeFluxboxSettings(const std::string& home) {
+    // Its style's wallpaper is set by a helper that, without a wallpaper tool, puts up an
+    // xmessage window over the desktop which takes the focus. It runs at every start
+    // whatever the style says; told of a tool that does nothing, it stays quiet.
+    std::filesystem::create_directories(home + "/.fluxbox");
+    std::ofstream(home + "/.fluxbox/overlay") << "background: none\n";
+    std::ofstream(home + "/.fluxbox/lastwallpaper") << "wpsetters true\n";
+    // Its toolbar without the system tray it has by default: the tests bring a tray of their
+    // own when they want one, and some look at how things go while there is none. Everything
+    // else as the system's settings have it (a settings file of our own replaces them).
+    std::ifstream systemInit("/etc/X11/fluxbox/init");
+    std::ofstream init(home + "/.fluxbox/init");
+    const std::string tools = "session.screen0.toolbar.tools:";
+    bool toolsSet = false;
+    for (std::string line; std::getline(systemInit, line);) {
+        if (line.rfind(tools, 0) == 0) {
+            for (const std::string tray : {", systemtray", "systemtray, ", "systemtray"})
+                if (const auto at = line.find(tray); at != std::string::npos) line.erase(at, tray.size());
+            toolsSet = true;
+        }
+        init << line << "\n";
+    }
+    if (!toolsSet) init << tools << " prevworkspace, workspacename, nextworkspace, clock, iconbar\n";
+}
+
+// A home of its own for manager `name` in `folder`, so that neither the user's settings nor those
+// of an earlier run change what it does, and what it writes stays with this server.
+std::string makeManagerHome(const std::string& folder, const std::string& name) {
+    const std::string home = folder + "/wm-home";
+    std::filesystem::create_directories(home);
+    if (name == "fluxbox") writeFluxboxSettings(home);
+    if (name == "icewm") {
+        // Its task bar without its system tray, as Fluxbox's toolbar.
+        std::filesystem::create_directories(home + "/.icewm");
+        std::ofstream(home + "/.icewm/preferences") << "TaskBarEnableSystemTray=0\n";
+    }
+    return home;
+}
+
+// Openbox's system settings with the options' settings that are off turned off, as `file`;
+// empty when written, else why not.
+std::string writeOpenboxSettings(const X11TestServer::Options& options, const std::string& file) {
+    std::ifstream in("/etc/xdg/openbox/rc.xml");
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string rc = text.str();
+    for (const auto& [setting, on] : {std::pair{"focusNew", options.focusNewWindows},
+                                      std::pair{"animateIconify", options.animateIconify}}) {
+        if (on) continue;
+        const std::string yes = "<" + std::string(setting) + ">yes</" + setting + ">";
+        if (auto at = rc.find(yes); at != std::string::npos)
+            rc.replace(at, yes.size(), "<" + std::string(setting) + ">no</" + setting + ">");
+        else
+            return "cannot find Openbox's " + std::string(setting) + " setting in /etc/xdg/openbox/rc.xml";
+    }
+    std::ofstream(file) << rc;
+    return {};
+}
+
+// Whether the manager came up on `display`: it manages, and what it takes up late is there.
+bool cameUp(Display* display, ChildProcess& manager, const ManagerLaunch& launch) {
+    bool ready = waitUntilManaging(display, manager);
+    // IceWM reserves its task bar's strip a moment later: tests start from the desktop it settles on.
+    if (ready && launch.workAreaLate)
+        ready = waitFor([&] { return hasRootProperty(display, "_NET_WORKAREA"); }, testing::kMaybeNever);
+    // KWin takes up compositing a while after it manages (seconds under load): our panels are made
+    // for a compositor or for none, and one that comes mid-test has them all made again. Tests
+    // start once it composites; where it can't here, the bound ends the wait and they run without.
+    // Told not to composite (KWIN_COMPOSE=N), it is not waited for.
+    const char* compose = std::getenv("KWIN_COMPOSE");
+    if (ready && launch.compositesLate && !(compose && std::string(compose) == "N")) {
+        const Atom selection = XInternAtom(display, ("_NET_WM_CM_S" + std::to_string(DefaultScreen(display))).c_str(), False);
+        waitFor([&] { return XGetSelectionOwner(display, selection) != None; }, testing::kMaybeNever);
+    }
+    return ready;
+}
+
 }  // namespace
 
 std::unique_ptr<ChildProcess> ChildProcess::start(const std::vector<std::string>& argv,
@@ -309,39 +387,7 @@ std::string X11TestServer::startWindowManager(const Options& options) {
     if (!options.animateIconify && name != "openbox")
         return "restoring without animation is an Openbox setting, not " + name + "'s";
 
-    // A home of its own, so that neither the user's settings nor those of an earlier run change
-    // what it does, and what it writes stays with this server.
-    const std::string home = folder_ + "/wm-home";
-    std::filesystem::create_directories(home);
-    if (name == "fluxbox") {
-        // Its style's wallpaper is set by a helper that, without a wallpaper tool, puts up an
-        // xmessage window over the desktop which takes the focus. It runs at every start
-        // whatever the style says; told of a tool that does nothing, it stays quiet.
-        std::filesystem::create_directories(home + "/.fluxbox");
-        std::ofstream(home + "/.fluxbox/overlay") << "background: none\n";
-        std::ofstream(home + "/.fluxbox/lastwallpaper") << "wpsetters true\n";
-        // Its toolbar without the system tray it has by default: the tests bring a tray of their
-        // own when they want one, and some look at how things go while there is none. Everything
-        // else as the system's settings have it (a settings file of our own replaces them).
-        std::ifstream systemInit("/etc/X11/fluxbox/init");
-        std::ofstream init(home + "/.fluxbox/init");
-        const std::string tools = "session.screen0.toolbar.tools:";
-        bool toolsSet = false;
-        for (std::string line; std::getline(systemInit, line);) {
-            if (line.rfind(tools, 0) == 0) {
-                for (const std::string tray : {", systemtray", "systemtray, ", "systemtray"})
-                    if (const auto at = line.find(tray); at != std::string::npos) line.erase(at, tray.size());
-                toolsSet = true;
-            }
-            init << line << "\n";
-        }
-        if (!toolsSet) init << tools << " prevworkspace, workspacename, nextworkspace, clock, iconbar\n";
-    }
-    if (name == "icewm") {
-        // Its task bar without its system tray, as Fluxbox's toolbar.
-        std::filesystem::create_directories(home + "/.icewm");
-        std::ofstream(home + "/.icewm/preferences") << "TaskBarEnableSystemTray=0\n";
-    }
+    const std::string home = makeManagerHome(folder_, name);
     // The system's themes and settings, even when started again under a test's private folders.
     std::vector<std::string> environment = {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
                                             "XDG_CACHE_HOME=" + home + "/.cache",
@@ -360,21 +406,8 @@ std::string X11TestServer::startWindowManager(const Options& options) {
         if (!helper_) return "cannot start " + launch->helper[0];
     }
     if (name == "openbox" && (!options.focusNewWindows || !options.animateIconify)) {
-        std::ifstream in("/etc/xdg/openbox/rc.xml");
-        std::stringstream text;
-        text << in.rdbuf();
-        std::string rc = text.str();
-        for (const auto& [setting, on] : {std::pair{"focusNew", options.focusNewWindows},
-                                          std::pair{"animateIconify", options.animateIconify}}) {
-            if (on) continue;
-            const std::string yes = "<" + std::string(setting) + ">yes</" + setting + ">";
-            if (auto at = rc.find(yes); at != std::string::npos)
-                rc.replace(at, yes.size(), "<" + std::string(setting) + ">no</" + setting + ">");
-            else
-                return "cannot find Openbox's " + std::string(setting) + " setting in /etc/xdg/openbox/rc.xml";
-        }
         const std::string file = folder_ + "/rc.xml";
-        std::ofstream(file) << rc;
+        if (auto why = writeOpenboxSettings(options, file); !why.empty()) return why;
         launch->command.insert(launch->command.end(), {"--config-file", file});
     }
     const std::string log = folder_ + "/" + name + ".log";
@@ -384,19 +417,7 @@ std::string X11TestServer::startWindowManager(const Options& options) {
     if (!windowManager_) return "cannot start " + name;
     Display* display = XOpenDisplay(display_.c_str());
     if (!display) return "cannot connect to " + display_;
-    bool ready = waitUntilManaging(display, *windowManager_);
-    // IceWM reserves its task bar's strip a moment later: tests start from the desktop it settles on.
-    if (ready && launch->workAreaLate)
-        ready = waitFor([&] { return hasRootProperty(display, "_NET_WORKAREA"); }, testing::kMaybeNever);
-    // KWin takes up compositing a while after it manages (seconds under load): our panels are made
-    // for a compositor or for none, and one that comes mid-test has them all made again. Tests
-    // start once it composites; where it can't here, the bound ends the wait and they run without.
-    // Told not to composite (KWIN_COMPOSE=N), it is not waited for.
-    const char* compose = std::getenv("KWIN_COMPOSE");
-    if (ready && launch->compositesLate && !(compose && std::string(compose) == "N")) {
-        const Atom selection = XInternAtom(display, ("_NET_WM_CM_S" + std::to_string(DefaultScreen(display))).c_str(), False);
-        waitFor([&] { return XGetSelectionOwner(display, selection) != None; }, testing::kMaybeNever);
-    }
+    const bool ready = cameUp(display, *windowManager_, *launch);
     XCloseDisplay(display);
     if (!ready) {
         const auto status = windowManager_->running() ? std::nullopt : windowManager_->wait(milliseconds(0));
