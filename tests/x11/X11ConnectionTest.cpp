@@ -21,11 +21,111 @@ using linux_backend::X11Status;
 using linux_backend::XAtomId;
 using linux_backend::XWindowId;
 
-class X11ConnectionTest : public X11TestBase {};
-
 bool contains(const std::optional<std::vector<XWindowId>>& list, XWindowId w) {
     return list && std::find(list->begin(), list->end(), w) != list->end();
 }
+
+class X11ConnectionTest : public X11TestBase {
+protected:
+    // The steps of KeptGeometryOutlivesOtherWindowsButNotAMoveOfItsFrame: `w` a client moved by
+    // the manager, `before` its geometry once the manager is done with it.
+    void moveAndSettle(XWindowId w, Rect* before) {
+        ASSERT_TRUE(waitFor([&] { return contains(x_->windowList(x_->root(), "_NET_CLIENT_LIST"), w); }));
+        ASSERT_TRUE(waitFor([&] { auto g = x_->geometry(w); return g && g->viewable; }));
+        const Rect placed = x_->geometry(w)->rootRect;
+        // KWin moves it a moment after answering the round trip.
+        x_->requestMoveResize(w, Point{200, 150}, std::nullopt);
+        ASSERT_TRUE(x_->windowManagerRoundTrip(5));
+        ASSERT_TRUE(waitFor([&] { return x_->geometry(w) && x_->geometry(w)->rootRect.origin != placed.origin; }));
+        // What the manager still does after the move (Metacity adjusts the frame once more when it is
+        // slow) has been heard before the geometry is taken as kept.
+        ASSERT_TRUE(x_->windowManagerRoundTrip(5));
+        x_->processEvents();
+        *before = x_->geometry(w)->rootRect;
+    }
+
+    // Another client makes, maps and moves a window of its own that bypasses the manager (as
+    // menus and our own panels do): what is kept of the client still holds, unasked. Unless the
+    // manager moved the client's frame or wrote its client list meanwhile (Metacity under load
+    // does both a while after a move): then what was kept goes, rightly.
+    void keptThroughABypassingWindow(XWindowId w, const Rect& before) {
+        const XWindowId frame = x_->desktop().frameOf(w).value_or(w);
+        bool managerMoved = false;
+        auto managerMoves = x_->onEvent([&](const X11Event& e) {
+            managerMoved = managerMoved || (e.kind == X11Event::Kind::configure && (e.window == w || e.window == frame)) ||
+                           (e.kind == X11Event::Kind::property && e.window == x_->root() &&
+                            e.atom == x_->atom("_NET_CLIENT_LIST"));
+        });
+        Display* other = XOpenDisplay(server_->display().c_str());
+        ASSERT_NE(other, nullptr);
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        const Window menu = XCreateWindow(other, DefaultRootWindow(other), 10, 10, 50, 40, 0, CopyFromParent,
+                                          InputOutput, CopyFromParent, CWOverrideRedirect, &attributes);
+        XMapWindow(other, menu);
+        XMoveWindow(other, menu, 30, 20);
+        XSync(other, False);
+        x_->sync();
+        x_->processEvents();
+        const uint64_t trips = x_->roundTrips();
+        ASSERT_TRUE(x_->geometry(w));
+        if (!managerMoved) {
+            EXPECT_EQ(x_->geometry(w)->rootRect, before);
+            EXPECT_EQ(x_->roundTrips(), trips);
+        }
+        XCloseDisplay(other);
+    }
+
+    // A window the manager takes in now gets a frame of its own: framing it and moving that
+    // frame carry no other client, and its own geometry follows its frame.
+    void keptThroughAnotherClientsMove(XWindowId w, const Rect& before) {
+        auto& late = startClient({});
+        const XWindowId v = late.windows[0];
+        ASSERT_TRUE(waitFor([&] { return contains(x_->windowList(x_->root(), "_NET_CLIENT_LIST"), v); }));
+        ASSERT_TRUE(x_->windowManagerRoundTrip(5));
+        x_->processEvents();
+        const auto lateBefore = x_->geometry(v);
+        ASSERT_TRUE(lateBefore);
+        // Fluxbox changes windows of its own as well when one moves, the other client's frame among
+        // them: what was kept of the client may then go, rightly.
+        const XWindowId wFrame = x_->desktop().frameOf(w).value_or(w);
+        bool wConfigured = server_->windowManagerName() == "fluxbox";
+        auto configures = x_->onEvent([&](const X11Event& e) {
+            wConfigured = wConfigured || (e.kind == X11Event::Kind::configure && (e.window == w || e.window == wFrame));
+        });
+        x_->requestMoveResize(v, Point{500, 400}, std::nullopt);
+        ASSERT_TRUE(x_->windowManagerRoundTrip(5));
+        EXPECT_TRUE(waitFor([&] { return x_->geometry(v) && x_->geometry(v)->rootRect.origin != lateBefore->rootRect.origin; }));
+        const uint64_t afterLate = x_->roundTrips();
+        EXPECT_EQ(x_->geometry(w)->rootRect, before);
+        if (!wConfigured) {
+            EXPECT_EQ(x_->roundTrips(), afterLate);
+        }
+    }
+
+    // A window of another program's neither framed nor bypassing the manager, there before a connection watched (Xfwm
+    // sizes one of its own at every show): its changes leave what is kept, after one question of what it holds.
+    void keptThroughAnUnframedWindow(XWindowId w) {
+        Display* third = XOpenDisplay(server_->display().c_str());
+        const Window own = XCreateSimpleWindow(third, DefaultRootWindow(third), 0, 0, 20, 20, 0, 0, 0);
+        XSync(third, False);
+        auto fresh = linux_backend::X11Connection::open(server_->display().c_str(), [](const std::string&) {});
+        ASSERT_TRUE(fresh && fresh->geometry(w));
+        bool resized = false;
+        auto heard = fresh->onEvent([&](const X11Event& e) { resized = resized || (e.kind == X11Event::Kind::configure && e.window == own); });
+        const auto resize = [&](unsigned width) {  // the manager passes it on
+            resized = false;
+            XResizeWindow(third, own, width, 20);
+            XSync(third, False);
+            return waitFor([&] { fresh->processEvents(); return resized; });
+        };
+        ASSERT_TRUE(resize(30));
+        const uint64_t asked = fresh->roundTrips();
+        EXPECT_TRUE(fresh->geometry(w) && resize(40) && fresh->geometry(w));
+        EXPECT_EQ(fresh->roundTrips(), asked);
+        XCloseDisplay(third);
+    }
+};
 
 // What each manager of the matrix calls itself on its check window (IceWM adds its version).
 std::string announcedNameOf(const std::string& manager) {
@@ -204,94 +304,11 @@ TEST_F(X11ConnectionTest, TheSocketIsReadOnceATurnAndAfterEachWaitForTheServer) 
 TEST_F(X11ConnectionTest, KeptGeometryOutlivesOtherWindowsButNotAMoveOfItsFrame) {
     auto& client = startClient({});
     const XWindowId w = client.windows[0];
-    ASSERT_TRUE(waitFor([&] { return contains(x_->windowList(x_->root(), "_NET_CLIENT_LIST"), w); }));
-    ASSERT_TRUE(waitFor([&] { auto g = x_->geometry(w); return g && g->viewable; }));
-    const Rect placed = x_->geometry(w)->rootRect;
-    // KWin moves it a moment after answering the round trip.
-    x_->requestMoveResize(w, Point{200, 150}, std::nullopt);
-    ASSERT_TRUE(x_->windowManagerRoundTrip(5));
-    ASSERT_TRUE(waitFor([&] { return x_->geometry(w) && x_->geometry(w)->rootRect.origin != placed.origin; }));
-    // What the manager still does after the move (Metacity adjusts the frame once more when it is
-    // slow) has been heard before the geometry is taken as kept.
-    ASSERT_TRUE(x_->windowManagerRoundTrip(5));
-    x_->processEvents();
-    const Rect before = x_->geometry(w)->rootRect;
-
-    // Another client makes, maps and moves a window of its own that bypasses the manager (as
-    // menus and our own panels do): what is kept of the client still holds, unasked. Unless the
-    // manager moved the client's frame or wrote its client list meanwhile (Metacity under load
-    // does both a while after a move): then what was kept goes, rightly.
-    const XWindowId frame = x_->desktop().frameOf(w).value_or(w);
-    bool managerMoved = false;
-    auto managerMoves = x_->onEvent([&](const X11Event& e) {
-        managerMoved = managerMoved || (e.kind == X11Event::Kind::configure && (e.window == w || e.window == frame)) ||
-                       (e.kind == X11Event::Kind::property && e.window == x_->root() &&
-                        e.atom == x_->atom("_NET_CLIENT_LIST"));
-    });
-    Display* other = XOpenDisplay(server_->display().c_str());
-    ASSERT_NE(other, nullptr);
-    XSetWindowAttributes attributes{};
-    attributes.override_redirect = True;
-    const Window menu = XCreateWindow(other, DefaultRootWindow(other), 10, 10, 50, 40, 0, CopyFromParent, InputOutput,
-                                      CopyFromParent, CWOverrideRedirect, &attributes);
-    XMapWindow(other, menu);
-    XMoveWindow(other, menu, 30, 20);
-    XSync(other, False);
-    x_->sync();
-    x_->processEvents();
-    const uint64_t trips = x_->roundTrips();
-    ASSERT_TRUE(x_->geometry(w));
-    if (!managerMoved) {
-        EXPECT_EQ(x_->geometry(w)->rootRect, before);
-        EXPECT_EQ(x_->roundTrips(), trips);
-    }
-    XCloseDisplay(other);
-
-    // A window the manager takes in now gets a frame of its own: framing it and moving that
-    // frame carry no other client, and its own geometry follows its frame.
-    auto& late = startClient({});
-    const XWindowId v = late.windows[0];
-    ASSERT_TRUE(waitFor([&] { return contains(x_->windowList(x_->root(), "_NET_CLIENT_LIST"), v); }));
-    ASSERT_TRUE(x_->windowManagerRoundTrip(5));
-    x_->processEvents();
-    const auto lateBefore = x_->geometry(v);
-    ASSERT_TRUE(lateBefore);
-    // Fluxbox changes windows of its own as well when one moves, the other client's frame among
-    // them: what was kept of the client may then go, rightly.
-    const XWindowId wFrame = x_->desktop().frameOf(w).value_or(w);
-    bool wConfigured = server_->windowManagerName() == "fluxbox";
-    auto configures = x_->onEvent([&](const X11Event& e) {
-        wConfigured = wConfigured || (e.kind == X11Event::Kind::configure && (e.window == w || e.window == wFrame));
-    });
-    x_->requestMoveResize(v, Point{500, 400}, std::nullopt);
-    ASSERT_TRUE(x_->windowManagerRoundTrip(5));
-    EXPECT_TRUE(waitFor([&] { return x_->geometry(v) && x_->geometry(v)->rootRect.origin != lateBefore->rootRect.origin; }));
-    const uint64_t afterLate = x_->roundTrips();
-    EXPECT_EQ(x_->geometry(w)->rootRect, before);
-    if (!wConfigured) {
-        EXPECT_EQ(x_->roundTrips(), afterLate);
-    }
-
-    // A window of another program's neither framed nor bypassing the manager, there before a connection watched (Xfwm
-    // sizes one of its own at every show): its changes leave what is kept, after one question of what it holds.
-    Display* third = XOpenDisplay(server_->display().c_str());
-    const Window own = XCreateSimpleWindow(third, DefaultRootWindow(third), 0, 0, 20, 20, 0, 0, 0);
-    XSync(third, False);
-    auto fresh = linux_backend::X11Connection::open(server_->display().c_str(), [](const std::string&) {});
-    ASSERT_TRUE(fresh && fresh->geometry(w));
-    bool resized = false;
-    auto heard = fresh->onEvent([&](const X11Event& e) { resized = resized || (e.kind == X11Event::Kind::configure && e.window == own); });
-    const auto resize = [&](unsigned width) {  // the manager passes it on
-        resized = false;
-        XResizeWindow(third, own, width, 20);
-        XSync(third, False);
-        return waitFor([&] { fresh->processEvents(); return resized; });
-    };
-    ASSERT_TRUE(resize(30));
-    const uint64_t asked = fresh->roundTrips();
-    EXPECT_TRUE(fresh->geometry(w) && resize(40) && fresh->geometry(w));
-    EXPECT_EQ(fresh->roundTrips(), asked);
-    XCloseDisplay(third);
+    Rect before;
+    ASSERT_NO_FATAL_FAILURE(moveAndSettle(w, &before));
+    ASSERT_NO_FATAL_FAILURE(keptThroughABypassingWindow(w, before));
+    ASSERT_NO_FATAL_FAILURE(keptThroughAnotherClientsMove(w, before));
+    ASSERT_NO_FATAL_FAILURE(keptThroughAnUnframedWindow(w));
 
     // The manager moves the frame, which carries the client: that is seen.
     x_->requestMoveResize(w, Point{260, 190}, std::nullopt);
