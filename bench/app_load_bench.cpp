@@ -25,6 +25,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -106,6 +108,102 @@ int fail(const std::string& why) {
     return 1;
 }
 
+// One row of the table: the program with a list of N workspaces.
+struct Row {
+    double megabytes = 0, started = 0, menu = 0, settings = 0, hotKey = 0, hide = 0;
+    long startRss = 0, rss = 0;
+    bool menuOpened = false, opened = false, shown = false, hidden = false;
+};
+
+// The two clients of the list's workspaces; false when one did not come up.
+bool startClients(x11test::X11TestServer& server, const e2e::PrivateHome& home,
+                  std::vector<std::unique_ptr<x11test::ChildProcess>>& clients, std::vector<unsigned long>& windows) {
+    for (const std::string name : {"Alpha", "Beta"}) {
+        home.installApp(name);
+        auto args = e2e::PrivateHome::clientArguments(name);
+        args.insert(args.begin(), TESSANE_X11_CLIENT);
+        clients.push_back(x11test::ChildProcess::start(args, server.display(), {}, true));
+        auto line = clients.back()->waitForLine("window ", milliseconds(10000));
+        if (!line) return false;
+        windows.push_back(std::strtoul(line->c_str() + 7, nullptr, 16));
+    }
+    return true;
+}
+
+// M: a click on the docked icon until the menu is mapped; Escape closes it again.
+std::optional<std::string> timeMenu(x11test::X11TestServer& server, linux_backend::X11Connection& x,
+                                    x11test::ChildProcess& tray, pid_t pid, Row& row) {
+    int iconX = 0, iconY = 0, iconWidth = 0, iconHeight = 0;
+    unsigned long iconWindow = 0;
+    const auto docked = tray.waitForLine("docked ", milliseconds(10000));
+    if (!docked || std::sscanf(docked->c_str(), "docked 0x%lx %d,%d %dx%d", &iconWindow, &iconX, &iconY, &iconWidth,
+                               &iconHeight) != 5)
+        return "the tray docked no icon";
+    const double t0 = clockSeconds();
+    server.run({"xdotool", "mousemove", std::to_string(iconX + iconWidth / 2), std::to_string(iconY + iconHeight / 2),
+                "click", "1"});
+    row.menuOpened = waitFor([&] { return openMenu(x, pid) != 0; }, Bound{"the tray's menu", seconds(600)});
+    row.menu = clockSeconds() - t0;
+    server.run({"xdotool", "key", "Escape"});
+    waitFor([&] { return openMenu(x, pid) == 0; }, Bound{"the tray's menu", seconds(600)});
+    return std::nullopt;
+}
+
+// L2, L3 and L4, and the resident memory after them.
+void timeSettingsAndKeys(x11test::X11TestServer& server, linux_backend::X11Connection& x,
+                         const std::vector<unsigned long>& windows, pid_t pid, Row& row) {
+    Display* d = x.display();
+    double t0 = clockSeconds();
+    server.run({TESSANE_APP, "--settings"});
+    row.opened = waitFor([&] { return settingsMapped(x); }, Bound{"the settings window", seconds(600)});
+    row.settings = clockSeconds() - t0;
+
+    t0 = clockSeconds();
+    server.run({"xdotool", "key", "super+alt+1"});
+    row.shown = waitFor([&] { return sideBySide(d, windows[0], windows[1]); }, Bound{"a show", seconds(600)});
+    row.hotKey = clockSeconds() - t0;
+
+    t0 = clockSeconds();
+    server.run({"xdotool", "key", "super+alt+h"});
+    row.hidden = waitFor(
+        [&] { return wmState(d, windows[0]) == IconicState && wmState(d, windows[1]) == IconicState; },
+        Bound{"a hide", seconds(600)});
+    row.hide = clockSeconds() - t0;
+    row.rss = residentKB(pid);
+}
+
+// A row for a list of `count` workspaces, each app with `icon`; none (and why) when a step
+// could not be taken.
+std::optional<std::string> measure(x11test::X11TestServer& server, linux_backend::X11Connection& x, const Bytes& icon,
+                                   size_t count, Row& row) {
+    e2e::PrivateHome home(TESSANE_X11_CLIENT);
+    std::vector<std::unique_ptr<x11test::ChildProcess>> clients;
+    std::vector<unsigned long> windows;
+    if (!startClients(server, home, clients, windows)) return "test client did not come up";
+    auto list = home.longList(home.workspace("Pair", {"Alpha", "Beta"}), count);
+    for (auto& workspace : list)
+        for (auto& app : workspace.apps) app.iconData = icon;
+    home.storeWorkspaces(list);
+    row.megabytes = double(std::filesystem::file_size(home.workspacesFile())) / (1 << 20);
+
+    auto tray = x11test::ChildProcess::start({TESSANE_TRAY_HOST, "--at", "1600,0"}, server.display(), {}, true);
+    if (!tray || !tray->waitForLine("ready", milliseconds(10000))) return "the tray host did not come up";
+
+    const std::string logFile = (home.root() / "tessane.log").string();
+    const double t0 = clockSeconds();
+    auto tessane = x11test::ChildProcess::start({TESSANE_APP}, server.display(), logFile);
+    if (!tessane || !waitFor([&] { return logHas(logFile, "[Tessane][AX] launch:"); },
+            Bound{"Tessane's start", seconds(600)}))
+        return "Tessane did not start";
+    row.started = clockSeconds() - t0;
+    row.startRss = residentKB(tessane->pid());
+    if (auto why = timeMenu(server, x, *tray, tessane->pid(), row)) return why;
+    timeSettingsAndKeys(server, x, windows, tessane->pid(), row);
+    ::kill(tessane->pid(), SIGTERM);
+    tessane->wait(seconds(600));
+    return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -117,7 +215,6 @@ int main(int argc, char** argv) {
     if (!server) return fail(error);
     auto x = linux_backend::X11Connection::open(server->display().c_str());
     if (!x) return fail("no connection");
-    Display* d = x->display();
     const tessane::testing::EachWaitTurn pump([&] { x->processEvents(); });
     // A PNG signature before bytes as incompressible as a PNG's deflate stream.
     Bytes icon{0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
@@ -127,74 +224,12 @@ int main(int argc, char** argv) {
     std::printf("  %8s %12s %12s %12s %12s %14s %12s %10s %10s\n", "N", "file MB", "L1 start", "L1 RSS MB", "M menu",
                 "L2 settings", "L3 hot key", "L4 hide", "RSS MB");
     for (const size_t count : counts) {
-        e2e::PrivateHome home(TESSANE_X11_CLIENT);
-        std::vector<std::unique_ptr<x11test::ChildProcess>> clients;
-        std::vector<unsigned long> windows;
-        for (const std::string name : {"Alpha", "Beta"}) {
-            home.installApp(name);
-            auto args = e2e::PrivateHome::clientArguments(name);
-            args.insert(args.begin(), TESSANE_X11_CLIENT);
-            clients.push_back(x11test::ChildProcess::start(args, server->display(), {}, true));
-            auto line = clients.back()->waitForLine("window ", milliseconds(10000));
-            if (!line) return fail("test client did not come up");
-            windows.push_back(std::strtoul(line->c_str() + 7, nullptr, 16));
-        }
-        auto list = home.longList(home.workspace("Pair", {"Alpha", "Beta"}), count);
-        for (auto& workspace : list)
-            for (auto& app : workspace.apps) app.iconData = icon;
-        home.storeWorkspaces(list);
-        const double megabytes = double(std::filesystem::file_size(home.workspacesFile())) / (1 << 20);
-
-        auto tray = x11test::ChildProcess::start({TESSANE_TRAY_HOST, "--at", "1600,0"}, server->display(), {}, true);
-        if (!tray || !tray->waitForLine("ready", milliseconds(10000))) return fail("the tray host did not come up");
-
-        const std::string logFile = (home.root() / "tessane.log").string();
-        double t0 = clockSeconds();
-        auto tessane = x11test::ChildProcess::start({TESSANE_APP}, server->display(), logFile);
-        if (!tessane || !waitFor([&] { return logHas(logFile, "[Tessane][AX] launch:"); },
-                Bound{"Tessane's start", seconds(600)}))
-            return fail("Tessane did not start");
-        const double started = clockSeconds() - t0;
-        const long startRss = residentKB(tessane->pid());
-
-        int iconX = 0, iconY = 0, iconWidth = 0, iconHeight = 0;
-        unsigned long iconWindow = 0;
-        const auto docked = tray->waitForLine("docked ", milliseconds(10000));
-        if (!docked || std::sscanf(docked->c_str(), "docked 0x%lx %d,%d %dx%d", &iconWindow, &iconX, &iconY, &iconWidth,
-                                   &iconHeight) != 5)
-            return fail("the tray docked no icon");
-        t0 = clockSeconds();
-        server->run({"xdotool", "mousemove", std::to_string(iconX + iconWidth / 2), std::to_string(iconY + iconHeight / 2),
-                     "click", "1"});
-        const bool menuOpened = waitFor([&] { return openMenu(*x, tessane->pid()) != 0; },
-                Bound{"the tray's menu", seconds(600)});
-        const double menu = clockSeconds() - t0;
-        server->run({"xdotool", "key", "Escape"});
-        waitFor([&] { return openMenu(*x, tessane->pid()) == 0; }, Bound{"the tray's menu", seconds(600)});
-
-        t0 = clockSeconds();
-        server->run({TESSANE_APP, "--settings"});
-        const bool opened = waitFor([&] { return settingsMapped(*x); }, Bound{"the settings window", seconds(600)});
-        const double settings = clockSeconds() - t0;
-
-        t0 = clockSeconds();
-        server->run({"xdotool", "key", "super+alt+1"});
-        const bool shown =
-            waitFor([&] { return sideBySide(d, windows[0], windows[1]); }, Bound{"a show", seconds(600)});
-        const double hotKey = clockSeconds() - t0;
-
-        t0 = clockSeconds();
-        server->run({"xdotool", "key", "super+alt+h"});
-        const bool hidden = waitFor(
-            [&] { return wmState(d, windows[0]) == IconicState && wmState(d, windows[1]) == IconicState; },
-            Bound{"a hide", seconds(600)});
-        const double hide = clockSeconds() - t0;
-        const long rss = residentKB(tessane->pid());
-        ::kill(tessane->pid(), SIGTERM);
-        tessane->wait(seconds(600));
+        Row r;
+        if (auto why = measure(*server, *x, icon, count, r)) return fail(*why);
         std::printf("  %8zu %12.1f %10.0f ms %12.1f %10.0f ms%s %12.0f ms%s %10.0f ms%s %8.0f ms%s %10.1f\n", count,
-                    megabytes, started * 1e3, startRss / 1024.0, menu * 1e3, menuOpened ? "" : "!", settings * 1e3,
-                    opened ? "" : "!", hotKey * 1e3, shown ? "" : "!", hide * 1e3, hidden ? "" : "!", rss / 1024.0);
+                    r.megabytes, r.started * 1e3, r.startRss / 1024.0, r.menu * 1e3, r.menuOpened ? "" : "!",
+                    r.settings * 1e3, r.opened ? "" : "!", r.hotKey * 1e3, r.shown ? "" : "!", r.hide * 1e3,
+                    r.hidden ? "" : "!", r.rss / 1024.0);
     }
     std::printf("  (! marks a step that did not finish within 600 s)\n");
     return 0;

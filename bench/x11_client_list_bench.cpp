@@ -102,6 +102,79 @@ void print(const char* what, const Figure& f) {
                 f.longest * 1e3, f.slices);
 }
 
+// Start-up while the longest list is set: the backends take it in before they answer.
+void measureStartUp(linux_backend::X11Connection& x, StepQueue& queue, const LinuxAppCatalog& catalog,
+                    Hostile& hostile, long size) {
+    hostile.set(hostile.madeUp(size));
+    x.sync();
+    const double t0 = clockSeconds();
+    linux_backend::LinuxScreens screens(x, queue);
+    linux_backend::LinuxAccessibility ax(x, screens, queue);
+    linux_backend::LinuxRunningApplications apps(x, ax, catalog, queue);
+    const size_t atOnce = apps.runningApplications().size();
+    const auto f = drain(queue, t0, clockSeconds() - t0);
+    print(("start-up, " + std::to_string(size) + " ids listed").c_str(), f);
+    std::printf("  (applications known at once: %zu, after the slices: %zu)\n", atOnce,
+                apps.runningApplications().size());
+    hostile.set(hostile.managed);
+    takeIn(x, queue);
+}
+
+// The backends over the real clients, taking in what the hostile client sets.
+struct Backends {
+    linux_backend::X11Connection& x;
+    StepQueue& queue;
+    linux_backend::LinuxScreens& screens;
+    linux_backend::LinuxAccessibility& ax;
+    linux_backend::LinuxRunningApplications& apps;
+    const std::vector<std::unique_ptr<x11test::ChildProcess>>& clients;
+};
+
+// `ids` set as the client list, one more, then the managed list back; how many checks failed.
+int measureClientList(Backends& b, Hostile& hostile, std::vector<long>& ids) {
+    hostile.set(ids);
+    print("first change", takeIn(b.x, b.queue));
+    for (int i = 0; i < 2; ++i) {
+        const double t0 = clockSeconds();
+        auto list = b.screens.screens();
+        std::printf("  screens() %-24s total %9.1f ms\n", i == 0 ? "after it" : "once more", (clockSeconds() - t0) * 1e3);
+    }
+    ids.push_back(ids.back() + 1);
+    hostile.set(ids);
+    print("further change (one id more)", takeIn(b.x, b.queue));
+    hostile.set(hostile.managed);
+    print("back to the managed list", takeIn(b.x, b.queue));
+    return b.apps.runningApplications().size() != b.clients.size() ? 1 : 0;  // the real ones stay
+}
+
+// `ids` set as the stacking list, then a real application's AXWindows and the window list read;
+// how many checks failed.
+int measureStackingList(Backends& b, Hostile& hostile, const std::vector<long>& ids) {
+    int failures = 0;
+    const auto stacking = b.x.windowList(b.x.root(), "_NET_CLIENT_LIST_STACKING");
+    hostile.set(hostile.stackingList, ids);
+    print("stacking list change", takeIn(b.x, b.queue));
+    const AXElement app = b.ax.applicationElement(b.clients.front()->pid());
+    for (int i = 0; i < 2; ++i) {
+        const double t0 = clockSeconds();
+        auto windows = b.ax.copyAttribute(app, ax::kWindows);
+        std::printf("  AXWindows %-24s total %9.1f ms\n", i == 0 ? "after it" : "once more",
+                    (clockSeconds() - t0) * 1e3);
+        if (!windows.ok() || !windows.value.asArray() || windows.value.asArray()->size() != 1) ++failures;
+    }
+    const linux_backend::LinuxWindowList windowList(b.x, b.ax);
+    for (int i = 0; i < 2; ++i) {
+        const double t0 = clockSeconds();
+        const auto entries = windowList.windows(WindowList::Option::allWindows);
+        std::printf("  window list %-22s total %9.1f ms\n", i == 0 ? "after it" : "once more",
+                    (clockSeconds() - t0) * 1e3);
+        if (!entries || entries->size() > b.clients.size() + 8) ++failures;
+    }
+    if (stacking) hostile.set(hostile.stackingList, std::vector<long>(stacking->begin(), stacking->end()));
+    takeIn(b.x, b.queue);
+    return failures;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -143,65 +216,18 @@ int main(int argc, char** argv) {
     LinuxAppCatalog catalog(folders, nullptr);
 
     std::printf("x11_client_list_bench: a second client sets _NET_CLIENT_LIST (Xvfb + Openbox, 3 real clients)\n");
-    {
-        // Start-up while the longest list is set: the backends take it in before they answer.
-        hostile.set(hostile.madeUp(sizes.back()));
-        x->sync();
-        const double t0 = clockSeconds();
-        linux_backend::LinuxScreens screens(*x, queue);
-        linux_backend::LinuxAccessibility ax(*x, screens, queue);
-        linux_backend::LinuxRunningApplications apps(*x, ax, catalog, queue);
-        const size_t atOnce = apps.runningApplications().size();
-        const auto f = drain(queue, t0, clockSeconds() - t0);
-        print(("start-up, " + std::to_string(sizes.back()) + " ids listed").c_str(), f);
-        std::printf("  (applications known at once: %zu, after the slices: %zu)\n", atOnce,
-                    apps.runningApplications().size());
-        hostile.set(hostile.managed);
-        takeIn(*x, queue);
-    }
+    measureStartUp(*x, queue, catalog, hostile, sizes.back());
 
     linux_backend::LinuxScreens screens(*x, queue);
     linux_backend::LinuxAccessibility ax(*x, screens, queue);
     linux_backend::LinuxRunningApplications apps(*x, ax, catalog, queue);
+    Backends backends{*x, queue, screens, ax, apps, clients};
     int failures = 0;
     for (long n : sizes) {
         std::printf(" %ld made-up ids:\n", n);
         auto ids = hostile.madeUp(n);
-        hostile.set(ids);
-        print("first change", takeIn(*x, queue));
-        for (int i = 0; i < 2; ++i) {
-            const double t0 = clockSeconds();
-            auto list = screens.screens();
-            std::printf("  screens() %-24s total %9.1f ms\n", i == 0 ? "after it" : "once more", (clockSeconds() - t0) * 1e3);
-        }
-        ids.push_back(ids.back() + 1);
-        hostile.set(ids);
-        print("further change (one id more)", takeIn(*x, queue));
-        hostile.set(hostile.managed);
-        print("back to the managed list", takeIn(*x, queue));
-        if (apps.runningApplications().size() != clients.size()) ++failures;  // the real ones stay
-
-        const auto stacking = x->windowList(x->root(), "_NET_CLIENT_LIST_STACKING");
-        hostile.set(hostile.stackingList, ids);
-        print("stacking list change", takeIn(*x, queue));
-        const AXElement app = ax.applicationElement(clients.front()->pid());
-        for (int i = 0; i < 2; ++i) {
-            const double t0 = clockSeconds();
-            auto windows = ax.copyAttribute(app, ax::kWindows);
-            std::printf("  AXWindows %-24s total %9.1f ms\n", i == 0 ? "after it" : "once more",
-                        (clockSeconds() - t0) * 1e3);
-            if (!windows.ok() || !windows.value.asArray() || windows.value.asArray()->size() != 1) ++failures;
-        }
-        const linux_backend::LinuxWindowList windowList(*x, ax);
-        for (int i = 0; i < 2; ++i) {
-            const double t0 = clockSeconds();
-            const auto entries = windowList.windows(WindowList::Option::allWindows);
-            std::printf("  window list %-22s total %9.1f ms\n", i == 0 ? "after it" : "once more",
-                        (clockSeconds() - t0) * 1e3);
-            if (!entries || entries->size() > clients.size() + 8) ++failures;
-        }
-        if (stacking) hostile.set(hostile.stackingList, std::vector<long>(stacking->begin(), stacking->end()));
-        takeIn(*x, queue);
+        failures += measureClientList(backends, hostile, ids);
+        failures += measureStackingList(backends, hostile, ids);
     }
     XCloseDisplay(hostile.display);
     return failures == 0 ? 0 : 2;

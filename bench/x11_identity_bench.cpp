@@ -41,19 +41,9 @@ using bench::StepQueue;
 
 constexpr int kProcesses = 50, kWindowsEach = 4;
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
-    std::string error;
-    auto server = x11test::X11TestServer::start(&error);
-    if (!server) {
-        std::fprintf(stderr, "x11_identity_bench: %s\n", error.c_str());
-        return 1;
-    }
-    const fs::path home = fs::temp_directory_path() / ("tessane-identity-bench-" + std::to_string(::getpid()));
-    fs::create_directories(home / "applications");
-    std::vector<std::unique_ptr<x11test::ChildProcess>> clients;
+// The 50 processes and their desktop entries in `home`; false when one did not come up.
+bool startClients(x11test::X11TestServer& server, const fs::path& home,
+                  std::vector<std::unique_ptr<x11test::ChildProcess>>& clients) {
     for (int i = 0; i < kProcesses; ++i) {
         const std::string n = std::to_string(i), id = "org.bench.App" + n;
         std::vector<std::string> args = {TESSANE_X11_CLIENT, "--windows", std::to_string(kWindowsEach), "--title", "App" + n};
@@ -72,33 +62,22 @@ int main(int argc, char** argv) {
         std::ofstream(home / "applications" / (id + "-settings.desktop"))
             << "[Desktop Entry]\nType=Application\nName=App " << n << " Settings\nExec=" << TESSANE_X11_CLIENT
             << " --title App" << n << " --preferences\nCategories=Settings;\n";
-        clients.push_back(x11test::ChildProcess::start(args, server->display(), {}, true));
-        if (!clients.back()->waitForLine("ready", milliseconds(10000))) {
-            std::fprintf(stderr, "x11_identity_bench: test client did not come up\n");
-            return 1;
-        }
+        clients.push_back(x11test::ChildProcess::start(args, server.display(), {}, true));
+        if (!clients.back()->waitForLine("ready", milliseconds(10000))) return false;
     }
-    auto x = linux_backend::X11Connection::open(server->display().c_str());
-    if (!x) {
-        std::fprintf(stderr, "x11_identity_bench: cannot connect\n");
-        return 1;
-    }
-    LinuxAppCatalog::Folders folders;
-    folders.dataHome = home;
-    folders.dataDirs = {"/usr/local/share", "/usr/share"};
-    LinuxAppCatalog catalog(folders, nullptr);
-    const auto windows = x->windowList(x->root(), "_NET_CLIENT_LIST").value_or(std::vector<linux_backend::XWindowId>{});
+    return true;
+}
 
-    std::printf("x11_identity_bench: %zu windows of %d processes, %zu desktop entries (Xvfb + Openbox)\n",
-                windows.size(), kProcesses, catalog.applicationEntries().size());
+// The running-applications backend starting up, each round afresh.
+void measureStartUp(linux_backend::X11Connection& x, const LinuxAppCatalog& catalog, int rounds) {
     std::vector<double> startUps;
     int matched = 0;
     for (int r = 0; r < rounds; ++r) {
         StepQueue queue;
         const double t0 = clockSeconds();
-        linux_backend::LinuxScreens screens(*x, queue);
-        linux_backend::LinuxAccessibility ax(*x, screens, queue);
-        linux_backend::LinuxRunningApplications apps(*x, ax, catalog, queue);
+        linux_backend::LinuxScreens screens(x, queue);
+        linux_backend::LinuxAccessibility ax(x, screens, queue);
+        linux_backend::LinuxRunningApplications apps(x, ax, catalog, queue);
         queue.drain();
         startUps.push_back(clockSeconds() - t0);
         matched = 0;
@@ -111,18 +90,27 @@ int main(int argc, char** argv) {
     std::printf("  start-up, every window taken in and matched:  median %7.2f ms  (best %.2f, %d rounds)\n",
                 startUps[startUps.size() / 2] * 1e3, startUps.front() * 1e3, rounds);
     std::printf("  processes matched to their app's entry (not its settings entry): %d of %d\n", matched, kProcesses);
+}
 
-    // The rules alone, over the evidence of every window.
+linux_desktop::DesktopAppIndex readIndex(const LinuxAppCatalog& catalog) {
     const double indexStart = clockSeconds();
     std::vector<linux_desktop::DesktopAppIndex::App> apps;
     for (const auto& [id, path] : catalog.applicationEntries())
         if (auto entry = linux_desktop::DesktopEntry::read(path))
             apps.push_back(linux_desktop::DesktopAppIndex::describe(id, path, *entry, "C",
                                                                     linux_backend::ProcessLauncher::searchPath()));
-    const linux_desktop::DesktopAppIndex index(std::move(apps));
+    linux_desktop::DesktopAppIndex index(std::move(apps));
     std::printf("  the entry index, read and described: %.2f ms\n", (clockSeconds() - indexStart) * 1e3);
+    return index;
+}
+
+// The rules alone, over the evidence of every window.
+void measureRules(linux_backend::X11Connection& x, const LinuxAppCatalog& catalog,
+                  const std::vector<linux_backend::XWindowId>& windows,
+                  const std::vector<std::unique_ptr<x11test::ChildProcess>>& clients, int rounds) {
+    const linux_desktop::DesktopAppIndex index = readIndex(catalog);
     double t0 = clockSeconds();
-    const auto read = linux_backend::WindowAppEvidence::read(*x, windows);
+    const auto read = linux_backend::WindowAppEvidence::read(x, windows);
     const double windowRead = clockSeconds() - t0;
     std::vector<linux_desktop::DesktopAppIndex::Evidence> evidence;
     t0 = clockSeconds();
@@ -147,6 +135,40 @@ int main(int argc, char** argv) {
     std::printf("  process evidence, read for every window (uncached): %.2f ms\n", procRead * 1e3);
     std::printf("  the rules, every window against %zu entries: %.3f ms per desktop (%d of %zu matched)\n",
                 index.apps().size(), perDesktop * 1e3, found / rounds, evidence.size());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
+    std::string error;
+    auto server = x11test::X11TestServer::start(&error);
+    if (!server) {
+        std::fprintf(stderr, "x11_identity_bench: %s\n", error.c_str());
+        return 1;
+    }
+    const fs::path home = fs::temp_directory_path() / ("tessane-identity-bench-" + std::to_string(::getpid()));
+    fs::create_directories(home / "applications");
+    std::vector<std::unique_ptr<x11test::ChildProcess>> clients;
+    if (!startClients(*server, home, clients)) {
+        std::fprintf(stderr, "x11_identity_bench: test client did not come up\n");
+        return 1;
+    }
+    auto x = linux_backend::X11Connection::open(server->display().c_str());
+    if (!x) {
+        std::fprintf(stderr, "x11_identity_bench: cannot connect\n");
+        return 1;
+    }
+    LinuxAppCatalog::Folders folders;
+    folders.dataHome = home;
+    folders.dataDirs = {"/usr/local/share", "/usr/share"};
+    LinuxAppCatalog catalog(folders, nullptr);
+    const auto windows = x->windowList(x->root(), "_NET_CLIENT_LIST").value_or(std::vector<linux_backend::XWindowId>{});
+
+    std::printf("x11_identity_bench: %zu windows of %d processes, %zu desktop entries (Xvfb + Openbox)\n",
+                windows.size(), kProcesses, catalog.applicationEntries().size());
+    measureStartUp(*x, catalog, rounds);
+    measureRules(*x, catalog, windows, clients, rounds);
     fs::remove_all(home);
     return 0;
 }
