@@ -18,13 +18,7 @@ namespace {
 
 class QtAlertsTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "tests";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance()) new QApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { uitest::ensureOffscreenApplication(); }
 
     // Runs the alert; `user` acts on the box once it is up.
     AlertResponse run(const AlertSpec& details, std::function<void(QMessageBox&)> user) {

@@ -9,6 +9,7 @@
 #include "platform/qt/panels/QtPanelWidget.h"
 #include "platform/qt/tray/StatusIconPainter.h"  // contrastRatio
 #include "platform/sim/SimPanels.h"
+#include "ui/OffscreenApplication.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -20,16 +21,6 @@
 
 namespace tessane::qt_backend {
 namespace {
-
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "tests_chrome_qt";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        new QApplication(argc, argv);
-    }
-}
 
 // Sim panels measured with Qt's fonts, so layouts fit what Qt paints.
 class QtMeasuredPanels final : public Panels {
@@ -45,7 +36,7 @@ public:
 class CardPaintingTest : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
-        ensureApplication();
+        uitest::ensureOffscreenApplication();
         setChromeAppearance(dark());
     }
     void TearDown() override { setChromeAppearance(std::nullopt); }

@@ -9,6 +9,7 @@
 #include "platform/qt/tray/QtMenus.h"
 #include "platform/qt/panels/QtPanelWidget.h"
 #include "platform/sim/SimPanels.h"
+#include "ui/OffscreenApplication.h"
 
 #include <QApplication>
 #include <QAction>
@@ -23,20 +24,10 @@
 namespace tessane::qt_backend {
 namespace {
 
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "tests_chrome_qt";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        new QApplication(argc, argv);
-    }
-}
-
 class ChromePaintingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ensureApplication();
+        uitest::ensureOffscreenApplication();
         setChromeAppearance(false);
     }
     void TearDown() override { setChromeAppearance(std::nullopt); }

@@ -1,5 +1,6 @@
 #include "shell/qt/QtAppTheme.h"
 #include "platform/qt/tray/StatusIconPainter.h"  // contrastRatio
+#include "ui/OffscreenApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -14,13 +15,7 @@ namespace {
 
 class QtAppThemeTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "tests";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance()) new QApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { uitest::ensureOffscreenApplication(); }
     static int lightness(QPalette::ColorRole role) { return QApplication::palette().color(role).lightness(); }
 };
 
