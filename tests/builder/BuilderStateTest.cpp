@@ -1,4 +1,5 @@
 #include "builder/BuilderState.h"
+#include "support/BuilderFakes.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -6,12 +7,7 @@
 namespace tessane {
 namespace {
 
-ManagedApp app(const std::string& name) {
-    ManagedApp a;
-    a.displayName = name;
-    a.bundleIdentifier = "org.example." + name;
-    return a;
-}
+using testing::exampleApp;
 
 std::vector<std::string> slotNames(const BuilderState& s) {
     std::vector<std::string> out;
@@ -29,43 +25,43 @@ TEST(BuilderState, SeedsOfZeroOneTwoAndFiveApps) {
     EXPECT_FALSE(none.canCreate());
     EXPECT_EQ(none.statusText(), "Fill every pane to create");
 
-    BuilderState one({app("Notes")});
+    BuilderState one({exampleApp("Notes")});
     EXPECT_EQ(one.name, "Notes");
     EXPECT_THAT(slotNames(one), ElementsAre("Notes", "-"));
     EXPECT_EQ(one.statusText(), "Fill every pane to create");
 
-    BuilderState two({app("Notes"), app("Mail")});
+    BuilderState two({exampleApp("Notes"), exampleApp("Mail")});
     EXPECT_EQ(two.name, "Notes + Mail");
     EXPECT_THAT(slotNames(two), ElementsAre("Notes", "Mail"));
     EXPECT_TRUE(two.canCreate());
     EXPECT_EQ(two.statusText(), "From your open windows — change any pane with Remove");
 
-    BuilderState five({app("A"), app("B"), app("C"), app("D"), app("E")});
+    BuilderState five({exampleApp("A"), exampleApp("B"), exampleApp("C"), exampleApp("D"), exampleApp("E")});
     EXPECT_EQ(five.name, "A + B + 3 more");
     EXPECT_THAT(slotNames(five), ElementsAre("A", "B"));
 }
 
 TEST(BuilderState, RemovingAndFillingMovesTheStatus) {
-    BuilderState s({app("Notes"), app("Mail")});
+    BuilderState s({exampleApp("Notes"), exampleApp("Mail")});
     s.remove(1);
     EXPECT_FALSE(s.canCreate());
     EXPECT_EQ(s.statusText(), "Fill every pane to create");
-    s.fill(1, app("Terminal"));
+    s.fill(1, exampleApp("Terminal"));
     EXPECT_EQ(s.chosen().size(), 2u);
     EXPECT_EQ(s.statusText(), "From your open windows — change any pane with Remove");
 
     BuilderState fresh({});
-    fresh.fill(0, app("A"));
-    fresh.fill(1, app("B"));
-    fresh.fill(7, app("C"));  // no such pane
+    fresh.fill(0, exampleApp("A"));
+    fresh.fill(1, exampleApp("B"));
+    fresh.fill(7, exampleApp("C"));  // no such pane
     EXPECT_EQ(fresh.statusText(), "Ready");
     EXPECT_THAT(slotNames(fresh), ElementsAre("A", "B"));
 }
 
 TEST(BuilderState, LayoutChangesResizeTheSlots) {
-    BuilderState s({app("A"), app("B")});
+    BuilderState s({exampleApp("A"), exampleApp("B")});
     s.chooseLayout(LayoutType::threeColumns);
-    s.fill(2, app("C"));
+    s.fill(2, exampleApp("C"));
     EXPECT_TRUE(s.canCreate());
     EXPECT_EQ(s.name, "A + B + 1 more");  // a name nobody typed follows the apps
     s.chooseLayout(LayoutType::leftRightSplit);  // the third app is forgotten
@@ -77,8 +73,8 @@ TEST(BuilderState, LayoutChangesResizeTheSlots) {
     EXPECT_THAT(slotNames(s), ElementsAre("A", "B", "-", "-"));
     EXPECT_EQ(s.statusText(), "Fill every pane to create");
     // Create is about the panes alone, whatever the name.
-    s.fill(2, app("C"));
-    s.fill(3, app("D"));
+    s.fill(2, exampleApp("C"));
+    s.fill(3, exampleApp("D"));
     s.name.clear();
     EXPECT_TRUE(s.canCreate());
     EXPECT_EQ(s.nameToCreate(), "New Workspace");

@@ -2,6 +2,7 @@
 // on the sim clock, the create step's seed and label.
 #include "builder/OnboardingFlow.h"
 #include "platform/sim/SimMainQueue.h"
+#include "support/BuilderFakes.h"
 
 #include <gtest/gtest.h>
 
@@ -10,12 +11,7 @@ namespace {
 
 using S = OnboardingStep;
 
-ManagedApp app(const std::string& name) {
-    ManagedApp a;
-    a.displayName = name;
-    a.bundleIdentifier = "org.example." + name;
-    return a;
-}
+using testing::exampleApp;
 
 TEST(OnboardingSteps, RawValuesOrderAndNeighbours) {
     struct Row {
@@ -51,15 +47,15 @@ TEST(OnboardingSteps, RawValuesOrderAndNeighbours) {
 
 TEST(OnboardingText, CreateLabelAndBodyFollowTheSeed) {
     EXPECT_EQ(onboarding_text::createButtonLabel({}), "Create a Workspace");
-    EXPECT_EQ(onboarding_text::createButtonLabel({app("Mail")}), "Start with Mail");
-    EXPECT_EQ(onboarding_text::createButtonLabel({app("Mail"), app("Terminal")}), "Start with Mail + Terminal");
+    EXPECT_EQ(onboarding_text::createButtonLabel({exampleApp("Mail")}), "Start with Mail");
+    EXPECT_EQ(onboarding_text::createButtonLabel({exampleApp("Mail"), exampleApp("Terminal")}), "Start with Mail + Terminal");
 
     const auto empty = onboarding_text::forStep(S::create, true, {});
     EXPECT_EQ(empty.title, "Create your first workspace");
     EXPECT_EQ(empty.body, "Pick a layout, choose 2–4 apps for its panes, and Tessane shows them tiled. You can make "
                           "more any time from the tray icon's menu.");
     EXPECT_EQ(empty.buttonSymbol, OnboardingSymbol::plus);
-    const auto seeded = onboarding_text::forStep(S::create, true, {app("Mail"), app("Notes")});
+    const auto seeded = onboarding_text::forStep(S::create, true, {exampleApp("Mail"), exampleApp("Notes")});
     EXPECT_EQ(seeded.body, "Tessane can start you off with the apps you already have open — you can change any pane "
                            "before creating it.");
     EXPECT_EQ(seeded.buttonLabel, "Start with Mail + Notes");
@@ -165,12 +161,12 @@ TEST_F(OnboardingFlowTest, SeedIsLookedUpEachTimeTheCreateStepAppears) {
     flow = make(S::accessibility, true);
     EXPECT_EQ(seedLookups, 0);
     EXPECT_TRUE(flow->seed().empty());
-    seedAnswer = {app("Mail"), app("Terminal")};
+    seedAnswer = {exampleApp("Mail"), exampleApp("Terminal")};
     flow->continueOrDone();
     EXPECT_EQ(seedLookups, 1);
     EXPECT_EQ(flow->text().buttonLabel, "Start with Mail + Terminal");
     flow->continueOrDone();  // gestures: the seed stays as it was
-    seedAnswer = {app("Notes")};
+    seedAnswer = {exampleApp("Notes")};
     EXPECT_EQ(flow->seed().size(), 2u);
     flow->back();
     EXPECT_EQ(seedLookups, 2);
@@ -183,7 +179,7 @@ TEST_F(OnboardingFlowTest, SeedIsLookedUpEachTimeTheCreateStepAppears) {
 
 TEST_F(OnboardingFlowTest, CreateClosesFirstThenHandsOverTheSeedEvenWhenClosingEndsTheFlow) {
     destroyOnClose = true;
-    seedAnswer = {app("Mail")};
+    seedAnswer = {exampleApp("Mail")};
     flow = make(S::accessibility, true);
     flow->continueOrDone();
     flow->create();
@@ -194,7 +190,7 @@ TEST_F(OnboardingFlowTest, CreateClosesFirstThenHandsOverTheSeedEvenWhenClosingE
     seedAnswer.clear();
     flow = make(S::accessibility, false);
     flow->continueOrDone();
-    seedAnswer = {app("Notes")};  // opened while the step showed "Create a Workspace": the press hands it over
+    seedAnswer = {exampleApp("Notes")};  // opened while the step showed "Create a Workspace": the press hands it over
     flow->create();
     EXPECT_EQ(events, (std::vector<std::string>{"close", "create:Start with Notes"}));
 }

@@ -15,6 +15,7 @@ using ::testing::ElementsAre;
 
 using testing::FakeChooser;
 using testing::FakeGate;
+using testing::exampleApp;
 
 // What the view would do with the panel: the seed it got and the actions it may call.
 struct PanelRecord {
@@ -53,13 +54,6 @@ protected:
             });
     }
 
-    ManagedApp record(const std::string& name) {
-        ManagedApp a;
-        a.displayName = name;
-        a.bundleIdentifier = "org.example." + name;
-        return a;
-    }
-
     struct Created {
         std::string name;
         LayoutType layout;
@@ -77,8 +71,8 @@ protected:
 };
 
 TEST_F(WorkspaceBuilderControllerTest, ShowWhileOpenOnlyBringsThePanelForward) {
-    builder->show({record("Notes")});
-    builder->show({record("Mail")});
+    builder->show({exampleApp("Notes")});
+    builder->show({exampleApp("Mail")});
     ASSERT_EQ(panels.size(), 1u);
     EXPECT_EQ(panels[0]->seed[0].displayName, "Notes");
     EXPECT_EQ(panels[0]->fronted, 1);
@@ -86,7 +80,7 @@ TEST_F(WorkspaceBuilderControllerTest, ShowWhileOpenOnlyBringsThePanelForward) {
     panels[0]->actions.cancel();
     EXPECT_TRUE(panels[0]->closed);
     EXPECT_FALSE(builder->isOpen());
-    builder->show({record("Mail")});
+    builder->show({exampleApp("Mail")});
     ASSERT_EQ(panels.size(), 2u);
     EXPECT_EQ(panels[1]->seed[0].displayName, "Mail");
 }
@@ -94,7 +88,7 @@ TEST_F(WorkspaceBuilderControllerTest, ShowWhileOpenOnlyBringsThePanelForward) {
 TEST_F(WorkspaceBuilderControllerTest, CreateClosesThePanelFirstThenHandsOverInPaneOrder) {
     builder->show({});
     panels[0]->actions.create("New Workspace", LayoutType::threeColumns,
-                              {record("Terminal"), record("Notes"), record("Mail")});
+                              {exampleApp("Terminal"), exampleApp("Notes"), exampleApp("Mail")});
     EXPECT_TRUE(panels[0]->closed);
     EXPECT_FALSE(createdWhileOpen);
     ASSERT_EQ(created.size(), 1u);
@@ -133,7 +127,7 @@ TEST_F(WorkspaceBuilderControllerTest, AFileThatIsNoAppIsExplained) {
 
 TEST_F(WorkspaceBuilderControllerTest, AnAppOfAnotherWorkspaceIsRefusedWithItsName) {
     auto ws = manager.createWorkspace("Write");
-    ManagedApp notes = record("Notes");
+    ManagedApp notes = exampleApp("Notes");
     manager.addApp(notes, ws.id);
     chooser.answers.push_back({"/Applications/Notes.app"});
     EXPECT_EQ(builder->pickApp({}), std::nullopt);
@@ -147,8 +141,8 @@ TEST_F(WorkspaceBuilderControllerTest, AnAppOfAnotherWorkspaceIsRefusedWithItsNa
 
 TEST_F(WorkspaceBuilderControllerTest, ASecondPaneIsSettledWithTheUserBeforeTheWorkspaceCheck) {
     auto ws = manager.createWorkspace("Write");
-    manager.addApp(record("Notes"), ws.id);
-    const std::vector<ManagedApp> here{record("Notes"), record("Mail"), record("Notes")};
+    manager.addApp(exampleApp("Notes"), ws.id);
+    const std::vector<ManagedApp> here{exampleApp("Notes"), exampleApp("Mail"), exampleApp("Notes")};
 
     chooser.answers.push_back({"/Applications/Notes.app"});
     EXPECT_EQ(builder->pickApp(here), std::nullopt);  // the prompt refuses: no alert of ours

@@ -2,6 +2,7 @@
 
 #include "builder/AppChooser.h"
 #include "builder/SecondPaneGate.h"
+#include "model/ManagedApp.h"
 
 #include <deque>
 #include <filesystem>
@@ -9,6 +10,14 @@
 #include <vector>
 
 namespace tessane::testing {
+
+// An application known by its name alone, its bundle id org.example.<name>.
+inline ManagedApp exampleApp(const std::string& name) {
+    ManagedApp a;
+    a.displayName = name;
+    a.bundleIdentifier = "org.example." + name;
+    return a;
+}
 
 // The open panel, answering each request with the next of `answers` (nothing, as when cancelled,
 // once they run out); what it was asked is kept in `requests`.

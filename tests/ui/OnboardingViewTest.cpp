@@ -7,6 +7,7 @@
 #include "builder/qt/QtOnboardingPanel.h"
 #include "platform/sim/SimPlatform.h"
 #include "system/AccessibilityPermission.h"
+#include "support/BuilderFakes.h"
 #include "platform/qt/tray/StatusIconPainter.h"  // contrastRatio
 #include "ui/OffscreenApplication.h"
 
@@ -30,12 +31,7 @@ namespace {
 
 using S = OnboardingStep;
 
-ManagedApp app(const std::string& name) {
-    ManagedApp a;
-    a.displayName = name;
-    a.bundleIdentifier = "org.example." + name;
-    return a;
-}
+using testing::exampleApp;
 
 class OnboardingViewTest : public ::testing::Test {
 protected:
@@ -142,7 +138,7 @@ TEST_F(OnboardingViewTest, WindowControlStepFollowsThePoll) {
 }
 
 TEST_F(OnboardingViewTest, CreateButtonLabelAndHandOver) {
-    seed = {app("Mail"), app("Terminal")};
+    seed = {exampleApp("Mail"), exampleApp("Terminal")};
     auto w = open(S::accessibility);
     click(w->view()->trailingButton());
     ASSERT_EQ(button(*w, "createButton")->text(), "Start with Mail + Terminal");
@@ -276,7 +272,7 @@ TEST_F(OnboardingViewTest, AWrappedNoteLeavesNoWordAloneOnItsLastLine) {
 TEST_F(OnboardingViewTest, ScreenshotsOfEveryStepInLightAndDark) {
     for (bool dark : {false, true}) {
         const std::string theme = dark ? "dark" : "light";
-        seed = {app("Mail"), app("Terminal")};
+        seed = {exampleApp("Mail"), exampleApp("Terminal")};
         for (bool available : {true, false}) {
             trusted = available;
             auto w = open(S::welcome, dark);
