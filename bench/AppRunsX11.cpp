@@ -20,20 +20,6 @@ namespace tessane::bench {
 using namespace std::chrono;
 using x11test::RootRect;
 
-bool isIconic(Display* d, Window w) {
-    const Atom state = XInternAtom(d, "WM_STATE", False);
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    bool iconic = false;
-    if (XGetWindowProperty(d, w, state, 0, 2, False, state, &type, &format, &count, &after, &data) == Success && data &&
-        count >= 1)
-        iconic = reinterpret_cast<long*>(data)[0] == IconicState;
-    if (data) XFree(data);
-    return iconic;
-}
-
 bool tiled(Display* d, const std::vector<unsigned long>& windows) {
     std::set<int> quadrants;
     for (auto w : windows) {

@@ -3,6 +3,7 @@
 // states and frames, the clients behind them, the hot key typed, the floors' four moves, and a
 // watch that confirms the windows in their panes as their frames move.
 
+#include "WindowState.h"
 #include "x11/support/X11TestServer.h"
 
 #include <X11/Xlib.h>
@@ -25,7 +26,6 @@ namespace tessane::bench {
 
 constexpr int kWidth = 1920, kHeight = 1080;
 
-bool isIconic(Display* d, Window w);
 // Every window shown, inside a quadrant of its own, and each a good part of it. (A hidden
 // window keeps its frame where it was.)
 bool tiled(Display* d, const std::vector<unsigned long>& windows);

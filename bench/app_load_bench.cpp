@@ -12,6 +12,7 @@
 //   L4  Super+Alt+H until both are iconic, and the resident memory then.
 // Usage: app_load_bench [count ...]
 #include "BenchStats.h"
+#include "WindowState.h"
 #include "e2e/support/PrivateHome.h"
 #include "platform/linux/x11/X11Connection.h"
 #include "x11/support/X11TestServer.h"
@@ -36,6 +37,7 @@ using namespace std::chrono;
 using tessane::testing::Bound;
 using tessane::testing::waitFor;
 using tessane::bench::clockSeconds;
+using tessane::bench::wmState;
 
 namespace {
 
@@ -52,20 +54,6 @@ long residentKB(pid_t pid) {
     for (std::string line; std::getline(status, line);)
         if (line.starts_with("VmRSS")) return std::atol(line.c_str() + line.find(':') + 1);
     return 0;
-}
-
-long wmState(Display* d, Window w) {
-    const Atom state = XInternAtom(d, "WM_STATE", False);
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    long value = -1;
-    if (XGetWindowProperty(d, w, state, 0, 2, False, state, &type, &format, &count, &after, &data) == Success && data &&
-        count >= 1)
-        value = reinterpret_cast<long*>(data)[0];
-    if (data) XFree(data);
-    return value;
 }
 
 bool sideBySide(Display* d, Window left, Window right) {

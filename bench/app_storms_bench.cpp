@@ -17,6 +17,7 @@
 // APP_STORMS_TESSANE names another build of the program to measure (the one before a change).
 #include "BenchStats.h"
 #include "TaskbarRestore.h"
+#include "WindowState.h"
 #include "e2e/support/PrivateHome.h"
 #include "x11/support/X11TestServer.h"
 
@@ -44,6 +45,7 @@ using namespace std::chrono;
 using tessane::testing::Bound;
 using tessane::testing::waitFor;
 using tessane::bench::clockSeconds;
+using tessane::bench::wmState;
 using tessane::bench::median;
 using tessane::bench::range;
 
@@ -71,20 +73,6 @@ double residentMegabytes(pid_t pid) {
     for (std::string line; std::getline(in, line);)
         if (line.starts_with("VmRSS:")) return std::strtod(line.c_str() + 6, nullptr) / 1024;
     return 0;
-}
-
-long wmState(Display* d, Window w) {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    const Atom state = XInternAtom(d, "WM_STATE", False);
-    long out = 0;
-    if (XGetWindowProperty(d, w, state, 0, 2, False, state, &type, &format, &count, &after, &data) == Success && data &&
-        count > 0)
-        out = reinterpret_cast<long*>(data)[0];
-    if (data) XFree(data);
-    return out;
 }
 
 // Both windows shown, the first in the left half of the screen and the second in the right.

@@ -25,6 +25,7 @@
 #include "BenchStats.h"
 #include "StallLog.h"
 #include "TaskbarRestore.h"
+#include "WindowState.h"
 #include "e2e/support/PrivateHome.h"
 #include "platform/linux/x11/X11Connection.h"
 #include "x11/support/X11TestServer.h"
@@ -56,6 +57,7 @@ using namespace std::chrono;
 using tessane::testing::Bound;
 using tessane::testing::waitFor;
 using tessane::bench::clockSeconds;
+using tessane::bench::isIconic;
 using tessane::bench::median;
 using tessane::bench::longestStall;
 using x11test::RootRect;
@@ -64,20 +66,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kXTermEntry = "/usr/share/applications/debian-xterm.desktop";
-
-bool isIconic(Display* d, Window w) {
-    const Atom state = XInternAtom(d, "WM_STATE", False);
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    bool iconic = false;
-    if (XGetWindowProperty(d, w, state, 0, 2, False, state, &type, &format, &count, &after, &data) == Success && data &&
-        count >= 1)
-        iconic = reinterpret_cast<long*>(data)[0] == IconicState;
-    if (data) XFree(data);
-    return iconic;
-}
 
 bool shown(Display* d, Window w) {
     XWindowAttributes a{};
