@@ -9,6 +9,7 @@
 
 // Last: Xlib's macros must not reach the headers above.
 #include "x11/LinuxAccessibilityTest.h"
+#include "e2e/support/RequestsToManager.h"
 
 namespace tessane::x11test {
 namespace {
@@ -124,21 +125,8 @@ TEST_F(LinuxAccessibilityTest, AFrameWriteAsksTheWindowManagerOnceAndAWindowAlre
     auto& app = startClient({"--pos", "300,200"});
     const AXElement w = element(app.windows[0]);
     // Another client hears the requests sent to the window manager through the root window.
-    Display* watcher = XOpenDisplay(server_->display().c_str());
-    ASSERT_NE(watcher, nullptr);
-    XSelectInput(watcher, DefaultRootWindow(watcher), SubstructureNotifyMask);
-    XSync(watcher, False);
-    const Atom moveResize = XInternAtom(watcher, "_NET_MOVERESIZE_WINDOW", False);
-    const auto requests = [&] {
-        XSync(watcher, False);
-        int n = 0;
-        while (XPending(watcher)) {
-            XEvent e;
-            XNextEvent(watcher, &e);
-            n += e.type == ClientMessage && e.xclient.message_type == moveResize;
-        }
-        return n;
-    };
+    e2e::RequestsToManager requests(server_->display(), "_NET_MOVERESIZE_WINDOW");
+    ASSERT_TRUE(requests.connected());
 
     const Rect target(10, 20, 800, 500);
     const auto written = ax_->setFrame(w, target);
@@ -147,12 +135,11 @@ TEST_F(LinuxAccessibilityTest, AFrameWriteAsksTheWindowManagerOnceAndAWindowAlre
     EXPECT_EQ(seen(app.windows[0]), target);  // there when the write returns
     // A manager that does not answer (KWin) and has not moved the window by the bound, having
     // dropped the move, is asked once more.
-    const int asked = requests();
+    const int asked = requests.count();
     if (x_->windowManagerDeclinesPings()) EXPECT_TRUE(asked == 1 || asked == 2) << asked;
     else EXPECT_EQ(asked, 1);
     EXPECT_TRUE(ax_->setFrame(w, target).moved);
-    EXPECT_EQ(requests(), 0);
-    XCloseDisplay(watcher);
+    EXPECT_EQ(requests.count(), 0);
 }
 
 TEST_F(LinuxAccessibilityTest, AWindowWithALargerMinimumSizeIsRefusedWithWhereItIs) {
@@ -192,20 +179,8 @@ TEST_F(LinuxAccessibilityTest, AWindowRestoredIntoItsPaneIsNotMovedAndOneBrought
     const auto id = app.windows[0];
     const Rect pane(40, 30, 700, 480);
     ASSERT_EQ(windows_->place(element(id), pane), Outcome::placed());
-    Display* watcher = XOpenDisplay(server_->display().c_str());
-    ASSERT_NE(watcher, nullptr);
-    XSelectInput(watcher, DefaultRootWindow(watcher), SubstructureNotifyMask);
-    XSync(watcher, False);
-    const Atom moveResize = XInternAtom(watcher, "_NET_MOVERESIZE_WINDOW", False);
-    const auto moves = [&] {
-        XSync(watcher, False);
-        int n = 0;
-        for (XEvent e; XPending(watcher);) {
-            XNextEvent(watcher, &e);
-            n += e.type == ClientMessage && e.xclient.message_type == moveResize;
-        }
-        return n;
-    };
+    e2e::RequestsToManager moves(server_->display(), "_NET_MOVERESIZE_WINDOW");
+    ASSERT_TRUE(moves.connected());
     // Openbox has ended its minimize animation once it unmapped the window's frame (a restore
     // during the animation only turns it round); other managers may keep a minimized window
     // mapped.
@@ -225,9 +200,9 @@ TEST_F(LinuxAccessibilityTest, AWindowRestoredIntoItsPaneIsNotMovedAndOneBrought
     };
 
     minimize();
-    moves();
+    moves.count();
     EXPECT_EQ(windows_->place(element(id), pane), Outcome::placed());  // restores it, then places it
-    EXPECT_EQ(moves(), 0);
+    EXPECT_EQ(moves.count(), 0);
     EXPECT_TRUE(waitFor([&] { return shownIn(pane); })) << seen(id);
 
     minimize();
@@ -247,11 +222,10 @@ TEST_F(LinuxAccessibilityTest, AWindowRestoredIntoItsPaneIsNotMovedAndOneBrought
     }));
     x_->sync();
     x_->processEvents();
-    moves();
+    moves.count();
     EXPECT_EQ(windows_->place(element(id), pane), Outcome::placed());
-    EXPECT_GE(moves(), 1);
+    EXPECT_GE(moves.count(), 1);
     EXPECT_TRUE(waitFor([&] { return shownIn(pane); })) << seen(id);
-    XCloseDisplay(watcher);
 }
 
 // A tiling pass writes every window before it reads any back: the window manager is waited for

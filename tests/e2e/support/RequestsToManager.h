@@ -20,6 +20,17 @@ public:
         XSync(display_.get(), False);
         atom_ = XInternAtom(display_.get(), messageType, False);
     }
+    bool connected() const { return display_ != nullptr; }
+    // How many came since the last count (or since this was made), once the server has passed
+    // on what was sent before.
+    int count() {
+        if (!display_) return 0;
+        XSync(display_.get(), False);
+        read();
+        const size_t last = counted_;
+        counted_ = windows_.size();
+        return static_cast<int>(counted_ - last);
+    }
     // Whether `first` was asked about and `then` after it.
     bool seen(Window first, Window then) {
         read();
@@ -42,6 +53,7 @@ private:
     std::unique_ptr<Display, int (*)(Display*)> display_;
     Atom atom_ = None;
     std::vector<Window> windows_;
+    size_t counted_ = 0;
 };
 
 }  // namespace tessane::e2e
