@@ -230,8 +230,7 @@ TEST_F(AppRunsTest, InterruptAndHangupQuitTheSameWay) {
     EXPECT_EQ(logCount("[Tessane] Quitting: received SIGINT."), 1u) << log();
     EXPECT_TRUE(preferences().contains("TessaneUnhideAskedAt"));
 
-    startTessane();
-    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: "));
+    ASSERT_NO_FATAL_FAILURE(startReadyTessane());
     EXPECT_EQ(endTessane(SIGHUP), 0);
     EXPECT_EQ(logCount("[Tessane] Quitting: received SIGHUP."), 1u) << log();
 }
@@ -248,8 +247,7 @@ TEST_F(AppRunsTest, ALostXConnectionQuitsTheSameWay) {
     runApp("Gamma");
     runApp("Delta");
     home_->storeWorkspaces({home_->workspace("Pair", {"Alpha", "Beta"}), home_->workspace("Other", {"Gamma", "Delta"})});
-    startTessane();
-    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    ASSERT_NO_FATAL_FAILURE(startReadyTessane());
     showPair();
     press("super+alt+h");
     ASSERT_TRUE(waitForState({alpha_, beta_}, IconicState)) << log();
@@ -295,8 +293,7 @@ TEST_F(AppRunsTest, AnAppWhoseProgramHasTwoEntriesIsFoundShownAndBroughtBack) {
     alpha_ = runApp("Alpha").windows.at(0);
     const XWindowId scribe = startClient({"--class", "scribe.Quill", "--title", "Scribe"}).windows.at(0);
     home_->storeWorkspaces({home_->workspace("Pair", {"Alpha", "Scribe"})});
-    startTessane();
-    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    ASSERT_NO_FATAL_FAILURE(startReadyTessane());
 
     press("super+alt+1");
     ASSERT_TRUE(waitUntilTiled(alpha_, scribe)) << frames(alpha_, scribe) << "\n" << log();
@@ -314,8 +311,7 @@ TEST_F(AppRunsTest, AnAppWhoseProgramHasTwoEntriesIsFoundShownAndBroughtBack) {
 TEST_F(AppRunsTest, ACorruptWorkspaceListIsKeptAsideAndTheProgramRuns) {
     fs::create_directories(home_->dataFolder());
     std::ofstream(home_->workspacesFile()) << "{ this is not a workspace list";
-    startTessane();
-    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    ASSERT_NO_FATAL_FAILURE(startReadyTessane());
     bool keptAside = false;
     for (const auto& entry : fs::directory_iterator(home_->dataFolder()))
         keptAside |= entry.path().filename().string().starts_with("workspaces.json.unreadable-");

@@ -103,8 +103,7 @@ protected:
         Workspace pair = home_->workspace("Pair", {"Alpha", "Beta"});
         pair.lastContainerFrame = RectModel::from(container);
         home_->storeWorkspaces({pair});
-        startTessane();
-        ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+        ASSERT_NO_FATAL_FAILURE(startReadyTessane());
     }
     // Two displays side by side: LEFT, 640 x 1080 pixels at scale 1, and RIGHT, 1280 x 1080 at
     // scale 2 (640 x 540 points). False when the server can't have them.
@@ -234,8 +233,7 @@ TEST_F(ChromeAtScaleTest, AWorkspaceOnEachOfTwoDisplaysHasItsOwnDisplaysScale) {
     onRight.lastContainerFrame = RectModel::from({650, 10, 620, 500});
     onLeft.lastContainerFrame = RectModel::from({10, 10, 620, 1000});
     home_->storeWorkspaces({onRight, onLeft});
-    startTessane();
-    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    ASSERT_NO_FATAL_FAILURE(startReadyTessane());
     const auto railAt = [&](bool right, int width, int height) {
         const auto rail = railOn(right);
         return rail && rail->width == width && rail->height == height && (rail->x >= 640) == right &&

@@ -163,8 +163,7 @@ TEST_F(ChromeOnDesktopTest, AWorkspaceShownOnTheDisplayAtTwoBesideOneAtOneHasThe
     alpha_ = runApp("Alpha", {"--pos", "800,100"}).windows.at(0);
     beta_ = runApp("Beta", {"--pos", "1000,200"}).windows.at(0);
     home_->storeWorkspaces({home_->workspace("Pair", {"Alpha", "Beta"})});
-    startTessane();
-    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    ASSERT_NO_FATAL_FAILURE(startReadyTessane());
     press("super+alt+1");
     RootRect a, b;
     ASSERT_TRUE(tiledAsAnswered(alpha_, beta_, a, b, [&] {

@@ -97,8 +97,7 @@ TEST_F(DocumentMemoryTest, TheEditorComesBackInItsPaneWithTheFileItHadOpen) {
     ASSERT_NE(first, 0u) << "no Mousepad window names notes.txt";
 
     storeNotes();
-    startTessane();
-    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    ASSERT_NO_FATAL_FAILURE(startReadyTessane());
     press("super+alt+1");
     ASSERT_TRUE(waitUntilPaired(first)) << frames(alpha_, first) << "\n" << log();
     press("super+alt+h");
@@ -112,8 +111,7 @@ TEST_F(DocumentMemoryTest, TheEditorComesBackInItsPaneWithTheFileItHadOpen) {
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_EQ(stored[0].apps[1].lastDocumentPath, file.string());
 
-    startTessane();
-    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    ASSERT_NO_FATAL_FAILURE(startReadyTessane());
     press("super+alt+1");
     EXPECT_TRUE(waitForLog("[Tessane] Mousepad: launching with 1 remembered document(s): notes.txt")) << log();
     const XWindowId again = editorShowing("notes.txt");
@@ -134,8 +132,7 @@ TEST_F(DocumentMemoryTest, ARunningEditorIsHandedTheRememberedFileItIsNotShowing
     auto editor = ChildProcess::start({kEditor, notes.string()}, server_->display(), (home_->root() / "editor.log").string());
     ASSERT_NE(editorShowing("notes.txt"), 0u) << "no Mousepad window names notes.txt";
     storeNotes(todo);
-    startTessane();
-    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    ASSERT_NO_FATAL_FAILURE(startReadyTessane());
 
     press("super+alt+1");
     EXPECT_TRUE(waitForLog("[Tessane] Mousepad is running without 1 remembered document(s) — opening: todo.txt")) << log();

@@ -6,6 +6,7 @@
 #include <X11/Xutil.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -34,6 +35,11 @@ ChildProcess& EndToEndTest::startTessane(const std::string& program) {
     tessane_ = ChildProcess::start({program}, server_->display(), logFile_.string());
     EXPECT_NE(tessane_, nullptr);
     return *tessane_;
+}
+
+void EndToEndTest::startReadyTessane() {
+    startTessane();
+    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
 }
 
 std::string EndToEndTest::log() const {
@@ -239,8 +245,19 @@ void EndToEndTest::startWithPair(bool betaRunning) {
     alpha_ = runApp("Alpha").windows.at(0);
     if (betaRunning) beta_ = runApp("Beta").windows.at(0);
     home_->storeWorkspaces({home_->workspace("Pair", {"Alpha", "Beta"})});
-    startTessane();
-    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    startReadyTessane();
+}
+
+void EndToEndTest::startWithSystemPair(const std::string& name, const std::string& bundleID,
+                                       const fs::path& entry) {
+    setenv("XDG_DATA_DIRS", ((home_->root() / "system").string() + ":/usr/share").c_str(), 1);
+    home_->installApp("Alpha");
+    alpha_ = runApp("Alpha").windows.at(0);
+    Workspace pair = home_->workspace("Pair", {"Alpha", name});
+    pair.apps[1].bundleIdentifier = bundleID;
+    pair.apps[1].appPath = entry.string();
+    home_->storeWorkspaces({pair});
+    startReadyTessane();
 }
 
 bool EndToEndTest::tiled(XWindowId left, XWindowId right) {

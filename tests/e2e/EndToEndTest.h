@@ -34,6 +34,8 @@ protected:
     // Tessane: started (the build's program, or a copy of it elsewhere), its log (standard error),
     // waiting for a line, ending it.
     ChildProcess& startTessane(const std::string& program = TESSANE_APP);
+    // The build's Tessane started and ready: its hot keys taken, as its launch line says.
+    void startReadyTessane();
     // Every run's log, and the latest run's.
     std::string log() const;
     std::string latestLog() const;
@@ -82,6 +84,10 @@ protected:
 
     // Alpha and Beta running, one workspace "Pair" of the two, Tessane started and ready.
     void startWithPair(bool betaRunning = true);
+    // Alpha running, one workspace "Pair" of it and the system's application `name` (its desktop
+    // entry `entry`, named `bundleID`), the system's entries seen as a user's desktop has them;
+    // Tessane started and ready.
+    void startWithSystemPair(const std::string& name, const std::string& bundleID, const fs::path& entry);
     // `left`'s window inside the left half of the screen and `right`'s inside the right, side by
     // side (Alpha's and Beta's when not given).
     bool tiled(XWindowId left = 0, XWindowId right = 0);

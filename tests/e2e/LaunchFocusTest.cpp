@@ -58,8 +58,7 @@ protected:
         home_->installApp("Beta", {"--delay", "2", "--user-time-window"});
         alpha_ = runApp("Alpha").windows.at(0);
         home_->storeWorkspaces({home_->workspace("Pair", {"Alpha", "Beta"})});
-        startTessane();
-        ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+        ASSERT_NO_FATAL_FAILURE(startReadyTessane());
         press("super+alt+1");
         ASSERT_TRUE(waitFor([&] { return (beta_ = windowOfClass("BetaApp")) != 0; })) << log();
         ASSERT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
@@ -85,15 +84,7 @@ protected:
 TEST_F(LaunchFocusTest, AShowThatLaunchesARealEditorEndsWithThePrimaryAppActive) {
     const fs::path entry = "/usr/share/applications/l3afpad.desktop";
     if (!fs::exists(entry) || !fs::exists("/usr/bin/l3afpad")) GTEST_SKIP() << "L3afpad is not installed";
-    setenv("XDG_DATA_DIRS", ((home_->root() / "system").string() + ":/usr/share").c_str(), 1);
-    home_->installApp("Alpha");
-    alpha_ = runApp("Alpha").windows.at(0);
-    Workspace pair = home_->workspace("Pair", {"Alpha", "L3afpad"});
-    pair.apps[1].bundleIdentifier = "l3afpad";
-    pair.apps[1].appPath = entry.string();
-    home_->storeWorkspaces({pair});
-    startTessane();
-    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    ASSERT_NO_FATAL_FAILURE(startWithSystemPair("L3afpad", "l3afpad", entry));
     press("super+alt+1");
     XWindowId editor = 0;
     ASSERT_TRUE(waitFor([&] { return (editor = windowOfClass("L3afpad")) != 0; })) << log();

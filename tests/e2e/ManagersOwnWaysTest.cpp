@@ -88,8 +88,7 @@ TEST_F(KWinTest, ATerminalsCellSizedWindowIsConfirmedInItsPaneAndThePrimaryKeeps
     alpha_ = runApp("Alpha").windows.at(0);
     beta_ = runApp("Beta", {"--increments", "6x13", "--base", "19x4"}).windows.at(0);
     home_->storeWorkspaces({home_->workspace("Pair", {"Alpha", "Beta"})});
-    startTessane();
-    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    ASSERT_NO_FATAL_FAILURE(startReadyTessane());
     showHideShow();
     if (HasFatalFailure()) return;
     // On its cells: what lies beyond the base is whole cells.
@@ -107,15 +106,7 @@ TEST_F(KWinTest, ATerminalsCellSizedWindowIsConfirmedInItsPaneAndThePrimaryKeeps
 TEST_F(KWinTest, ARealXTermIsConfirmedInItsPaneAndThePrimaryKeepsTheFocus) {
     const fs::path entry = "/usr/share/applications/debian-xterm.desktop";
     if (!fs::exists(entry) || !fs::exists("/usr/bin/xterm")) GTEST_SKIP() << "XTerm is not installed";
-    setenv("XDG_DATA_DIRS", ((home_->root() / "system").string() + ":/usr/share").c_str(), 1);
-    home_->installApp("Alpha");
-    alpha_ = runApp("Alpha").windows.at(0);
-    Workspace pair = home_->workspace("Pair", {"Alpha", "XTerm"});
-    pair.apps[1].bundleIdentifier = "debian-xterm";
-    pair.apps[1].appPath = entry.string();
-    home_->storeWorkspaces({pair});
-    startTessane();
-    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    ASSERT_NO_FATAL_FAILURE(startWithSystemPair("XTerm", "debian-xterm", entry));
     press("super+alt+1");
     ASSERT_TRUE(waitFor([&] {
         for (auto w : x_->windowList(x_->root(), "_NET_CLIENT_LIST").value_or(std::vector<XWindowId>{}))

@@ -152,8 +152,7 @@ TEST_F(TrayMenuTest, AClickOnTheIconOpensTheMenuAndAWorkspaceRowShowsThatWorkspa
     const XWindowId delta = runApp("Delta").windows.at(0);
     home_->storeWorkspaces({home_->workspace("Pair", {"Alpha", "Beta"}), home_->workspace("Other", {"Gamma", "Delta"})});
     startHost();
-    startTessane();
-    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    ASSERT_NO_FATAL_FAILURE(startReadyTessane());
     const auto icon = waitForIcon();
     ASSERT_TRUE(icon) << "the tray docked no icon\n" << log();
     EXPECT_EQ(logCount(kNoTrayLine), 0u) << log();
@@ -179,8 +178,7 @@ TEST_F(TrayMenuTest, AShowFromTheMenuRaisesAWorkspaceWhosePrimaryAppTakesNoInput
     beta_ = runApp("Beta", {"--pos", "1100,200", "--size", "600x600"}).windows.at(0);
     home_->storeWorkspaces({home_->workspace("Pair", {"Alpha", "Beta"}), home_->workspace("Clock", {"Gamma", "Delta"})});
     startHost();
-    startTessane();
-    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    ASSERT_NO_FATAL_FAILURE(startReadyTessane());
     const auto icon = waitForIcon();
     ASSERT_TRUE(icon) << "the tray docked no icon\n" << log();
     ASSERT_TRUE(waitFor([&] { return stackedAbove({alpha_, beta_}, {gamma, delta}); }))

@@ -118,8 +118,7 @@ TEST_F(WholeRoadTest, ANewUserGoesFromTheWelcomePanelToAWorkspaceShownListedAndH
     const XWindowId beta = runApp("Beta").windows.at(0);
 
     // The first start shows the welcome panel, focused, and remembers that it did.
-    startTessane();
-    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: "));
+    ASSERT_NO_FATAL_FAILURE(startReadyTessane());
     const auto welcome = waitForTessaneWindow(OnboardingSize::width, OnboardingSize::height);
     ASSERT_TRUE(welcome) << "no welcome panel on screen";
     ASSERT_TRUE(waitFor([&] { return hasFocus(*welcome); })) << "the welcome panel did not take the focus";

@@ -35,8 +35,7 @@ protected:
 
 TEST_F(WorkspaceFileTest, FiftyThousandWorkspacesOpenTheSettingsAndLeaveTheHotKeysServed) {
     storeLongList(50'000);
-    startTessane();
-    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    ASSERT_NO_FATAL_FAILURE(startReadyTessane());
     const XWindowId settings = openSettingsWindow();
     ASSERT_NE(settings, 0u);
     // The keys are typed as a user would, with the window up and working in it: a key typed while
@@ -49,8 +48,7 @@ TEST_F(WorkspaceFileTest, FiftyThousandWorkspacesOpenTheSettingsAndLeaveTheHotKe
 
 TEST_F(WorkspaceFileTest, AKillInTheMiddleOfASaveLeavesTheOldOrTheNewFileWhole) {
     storeLongList(50'000);
-    startTessane();
-    ASSERT_TRUE(waitForLog("[Tessane][AX] launch: ")) << log();
+    ASSERT_NO_FATAL_FAILURE(startReadyTessane());
     // Showing stores the ratios, hiding the container's frame: catch one of those saves under way.
     bool caught = false;
     for (int round = 0; round < 10 && !caught; ++round) {
