@@ -1,12 +1,12 @@
 #include "AppRunsX11.h"
 
 #include "BenchStats.h"
+#include "XReplyRecorder.h"
 #include "platform/linux/x11/X11Connection.h"
 
 #include <X11/Xlib-xcb.h>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/XRes.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <unistd.h>
@@ -73,17 +73,8 @@ std::optional<unsigned long> windowManagerClient(Display* d) {
 }
 
 std::set<unsigned long> clientsOf(Display* d, pid_t pid) {
-    std::set<unsigned long> out;
-    XResClientIdSpec wanted{0, XRES_CLIENT_ID_PID_MASK};
-    long count = 0;
-    XResClientIdValue* ids = nullptr;
-    if (XResQueryClientIds(d, 1, &wanted, &count, &ids) != Success) return out;
-    for (long i = 0; i < count; ++i) {
-        const auto& [owner, length, value] = ids[i];  // the client the answer is about, and its pid
-        if (XResGetClientPid(&ids[i]) == pid) out.insert(owner.client);
-    }
-    XResClientIdsDestroy(count, ids);
-    return out;
+    const std::vector<unsigned long> bases = clientsOfProcess(d, pid);
+    return {bases.begin(), bases.end()};
 }
 
 void typeChord(Display* d, const std::vector<KeySym>& keys) {

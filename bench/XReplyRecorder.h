@@ -22,6 +22,23 @@
 
 namespace tessane::bench {
 
+// The resource-id bases of the X clients of process `pid` (its connections), as the server tells
+// through X-Resource.
+inline std::vector<unsigned long> clientsOfProcess(Display* d, pid_t pid) {
+    std::vector<unsigned long> out;
+    XResClientIdSpec wanted{0, XRES_CLIENT_ID_PID_MASK};
+    long count = 0;
+    XResClientIdValue* ids = nullptr;
+    if (XResQueryClientIds(d, 1, &wanted, &count, &ids) != Success) return out;
+    for (long i = 0; i < count; ++i) {
+        if (XResGetClientPid(&ids[i]) != pid) continue;
+        const auto& [client, length, value] = ids[i];  // which client, and its pid's bytes
+        out.push_back(client.client);
+    }
+    XResClientIdsDestroy(count, ids);
+    return out;
+}
+
 class XReplyRecorder {
 public:
     // Starts counting at once; none of the recorder's own connections is counted.
@@ -98,20 +115,7 @@ public:
         return it == properties_.end() ? std::map<uint32_t, long>{} : it->second;
     }
     // The resource-id bases of the clients of process `pid`.
-    std::vector<unsigned long> clientsOf(pid_t pid) const {
-        std::vector<unsigned long> out;
-        XResClientIdSpec wanted{0, XRES_CLIENT_ID_PID_MASK};
-        long count = 0;
-        XResClientIdValue* ids = nullptr;
-        if (XResQueryClientIds(control_, 1, &wanted, &count, &ids) != Success) return out;
-        for (long i = 0; i < count; ++i) {
-            if (XResGetClientPid(&ids[i]) != pid) continue;
-            const auto& [client, length, value] = ids[i];  // which client, and its pid's bytes
-            out.push_back(client.client);
-        }
-        XResClientIdsDestroy(count, ids);
-        return out;
-    }
+    std::vector<unsigned long> clientsOf(pid_t pid) const { return clientsOfProcess(control_, pid); }
     // The same summed over the clients of process `pid`.
     long requestsOf(pid_t pid, int opcode) const {
         long sum = 0;
