@@ -48,7 +48,8 @@ TEST(OnboardingSteps, RawValuesOrderAndNeighbours) {
 TEST(OnboardingText, CreateLabelAndBodyFollowTheSeed) {
     EXPECT_EQ(onboarding_text::createButtonLabel({}), "Create a Workspace");
     EXPECT_EQ(onboarding_text::createButtonLabel({exampleApp("Mail")}), "Start with Mail");
-    EXPECT_EQ(onboarding_text::createButtonLabel({exampleApp("Mail"), exampleApp("Terminal")}), "Start with Mail + Terminal");
+    EXPECT_EQ(onboarding_text::createButtonLabel({exampleApp("Mail"), exampleApp("Terminal")}),
+              "Start with Mail + Terminal");
 
     const auto empty = onboarding_text::forStep(S::create, true, {});
     EXPECT_EQ(empty.title, "Create your first workspace");

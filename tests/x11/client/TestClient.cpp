@@ -485,7 +485,8 @@ int main(int argc, char** argv) {
     Run run;
     for (int i = 0; i < o.windows; ++i)
         run.windows.push_back(makeWindow(o, o.windows > 1 ? o.title + " " + std::to_string(i + 1) : o.title, false, 0));
-    if (o.dialog && !run.windows.empty()) run.windows.push_back(makeWindow(o, o.title + " dialog", true, run.windows[0]));
+    if (o.dialog && !run.windows.empty())
+        run.windows.push_back(makeWindow(o, o.title + " dialog", true, run.windows[0]));
     XFlush(display);
 
     Storms storms(o);
