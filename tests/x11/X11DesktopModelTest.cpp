@@ -8,6 +8,7 @@
 #include <X11/Xlib.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace tessane::x11test {
 namespace {
@@ -18,48 +19,73 @@ using linux_backend::X11Status;
 using linux_backend::XAtomId;
 using linux_backend::XWindowId;
 
-class X11DesktopModelTest : public WithoutWindowManager {};
+class X11DesktopModelTest : public WithoutWindowManager {
+protected:
+    // Another client of the bare server (the test playing a window manager, a toolkit or a
+    // hostile program), closed when the case ends; none when it cannot connect.
+    Display* openClient() {
+        clients_.emplace_back(XOpenDisplay(bare_->display().c_str()), XCloseDisplay);
+        return clients_.back().get();
+    }
+    // What the clients sent has reached the server, and the model has heard what it tells.
+    void settle(Display* client, Display* another = nullptr) {
+        XSync(client, False);
+        if (another) XSync(another, False);
+        x_->sync();
+        x_->processEvents();
+    }
+    // The root's _NET_CLIENT_LIST set to `client` alone, as a manager that took it in does.
+    static void listClient(Display* d, Window client) {
+        const long list[] = {static_cast<long>(client)};
+        XChangeProperty(d, DefaultRootWindow(d), XInternAtom(d, "_NET_CLIENT_LIST", False), XA_WINDOW, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(list), 1);
+    }
+    // The root's children as the server holds them, bottom to top.
+    static std::vector<XWindowId> rootChildren(Display* d) {
+        Window parent = 0, up = 0, *kids = nullptr;
+        unsigned count = 0;
+        XQueryTree(d, DefaultRootWindow(d), &up, &parent, &kids, &count);
+        std::vector<XWindowId> out(kids, kids + count);
+        if (kids) XFree(kids);
+        return out;
+    }
+
+private:
+    std::vector<std::unique_ptr<Display, int (*)(Display*)>> clients_;
+};
 
 // A window manager resizes a frame, then the client inside it in a request of its own; only the
 // frame's change reaches the root. A client read between the two is not kept at its old size.
 // Here the test is the window manager, on a server without one.
 TEST_F(X11DesktopModelTest, AClientResizedInsideItsFrameAfterTheFrameIsSeenAgain) {
-    Display* wm = XOpenDisplay(bare_->display().c_str());
+    Display* wm = openClient();
     ASSERT_NE(wm, nullptr);
     const Window root = DefaultRootWindow(wm);
     const Window frame = XCreateSimpleWindow(wm, root, 100, 100, 400, 300, 0, 0, 0);
     const Window client = XCreateSimpleWindow(wm, frame, 0, 20, 400, 280, 0, 0, 0);
     XMapWindow(wm, client);
     XMapWindow(wm, frame);
-    const long list[] = {static_cast<long>(client)};
-    XChangeProperty(wm, root, XInternAtom(wm, "_NET_CLIENT_LIST", False), XA_WINDOW, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(list), 1);
+    listClient(wm, client);
     XSync(wm, False);
-    const auto settle = [&] {
-        XSync(wm, False);
-        x_->sync();
-        x_->processEvents();
-    };
-    settle();
+    settle(wm);
     ASSERT_TRUE(x_->geometry(client));
     EXPECT_EQ(x_->geometry(client)->rootRect, Rect(100, 120, 400, 280));
 
     XResizeWindow(wm, frame, 600, 300);
-    settle();
+    settle(wm);
     ASSERT_TRUE(x_->geometry(client));
     EXPECT_EQ(x_->geometry(client)->rootRect.width(), 400) << "read between the frame and its client";
     XResizeWindow(wm, client, 600, 280);
-    settle();
+    settle(wm);
     ASSERT_TRUE(x_->geometry(client));
     EXPECT_EQ(x_->geometry(client)->rootRect, Rect(100, 120, 600, 280));
-    XCloseDisplay(wm);
 }
 
 // A watch of a window the model does not keep (it is not listed) holds what it asked for only
 // while it is held: its end leaves the window hearing what was asked to last, and its frame is let
 // go; a window destroyed under a watch is forgotten at once, and the watch's end asks nothing.
 TEST_F(X11DesktopModelTest, AWatchsEndTakesBackItsInputAndTheFrameItKept) {
-    Display* other = XOpenDisplay(bare_->display().c_str());
+    Display* other = openClient();
     ASSERT_NE(other, nullptr);
     const Window frame = XCreateSimpleWindow(other, DefaultRootWindow(other), 0, 0, 100, 100, 0, 0, 0);
     const Window inner = XCreateSimpleWindow(other, frame, 0, 20, 100, 80, 0, 0, 0);
@@ -84,26 +110,21 @@ TEST_F(X11DesktopModelTest, AWatchsEndTakesBackItsInputAndTheFrameItKept) {
     Subscription again = model.watch(inner, X11EventMask::structure);
     ASSERT_TRUE(again);
     XDestroyWindow(other, frame);
-    XSync(other, False);
-    x_->sync();
-    x_->processEvents();
+    settle(other);
     EXPECT_FALSE(model.knownFrameOf(inner));
     again.reset();
     EXPECT_EQ(x_->selectInput(inner, X11EventMask::structure).error, X11Status::badWindow);
-    XCloseDisplay(other);
 }
 
 // Answers derived from a few properties of every listed client (each process's windows by type,
 // the struts) are kept while those properties stay: a title or a state changing on one window
 // must not make them walk every listed window again.
 TEST_F(X11DesktopModelTest, AVersionNarrowedToSomePropertiesIgnoresTheOthers) {
-    Display* wm = XOpenDisplay(bare_->display().c_str());
+    Display* wm = openClient();
     ASSERT_NE(wm, nullptr);
     const Window root = DefaultRootWindow(wm);
     const Window client = XCreateSimpleWindow(wm, root, 100, 100, 400, 300, 0, 0, 0);
-    const long list[] = {static_cast<long>(client)};
-    XChangeProperty(wm, root, XInternAtom(wm, "_NET_CLIENT_LIST", False), XA_WINDOW, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(list), 1);
+    listClient(wm, client);
     const auto set = [&](const char* name, Atom type, long value) {
         XChangeProperty(wm, client, XInternAtom(wm, name, False), type, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(&value), 1);
@@ -125,15 +146,14 @@ TEST_F(X11DesktopModelTest, AVersionNarrowedToSomePropertiesIgnoresTheOthers) {
 
     set("_NET_WM_WINDOW_TYPE", XA_ATOM, static_cast<long>(XInternAtom(wm, "_NET_WM_WINDOW_TYPE_DOCK", False)));
     EXPECT_NE(model.version({type}), types);
-    XCloseDisplay(wm);
 }
 
 // IceWM and Fluxbox make their frames override-redirect: such a frame carries the client it
 // holds when the manager moves it (a title-bar drag tells the client nothing), while our own
 // override-redirect panels carry nothing. Here the test is the window manager.
 TEST_F(X11DesktopModelTest, AnOverrideRedirectFrameCarriesItsClientAndOurPanelsNothing) {
-    Display* wm = XOpenDisplay(bare_->display().c_str());
-    Display* toolkit = XOpenDisplay(bare_->display().c_str());
+    Display* wm = openClient();
+    Display* toolkit = openClient();
     ASSERT_TRUE(wm && toolkit);
     x_->addOwnClient(xcb_get_setup(XGetXCBConnection(toolkit))->resource_id_base);
     const Window root = DefaultRootWindow(wm);
@@ -151,31 +171,23 @@ TEST_F(X11DesktopModelTest, AnOverrideRedirectFrameCarriesItsClientAndOurPanelsN
     const Window client = XCreateSimpleWindow(wm, inner, 0, 0, 400, 280, 0, 0, 0);
     XMapWindow(wm, client);
     XMapWindow(wm, inner);
-    const long list[] = {static_cast<long>(client)};
-    XChangeProperty(wm, root, XInternAtom(wm, "_NET_CLIENT_LIST", False), XA_WINDOW, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(list), 1);
+    listClient(wm, client);
     const Window panel = overrideRedirect(toolkit, root, 90, 90, 30, 30);
-    const auto settle = [&] {
-        XSync(wm, False);
-        XSync(toolkit, False);
-        x_->sync();
-        x_->processEvents();
-    };
-    settle();
+    settle(wm, toolkit);
     ASSERT_TRUE(x_->geometry(client));
     EXPECT_EQ(x_->geometry(client)->rootRect, Rect(102, 120, 400, 280));
     EXPECT_EQ(x_->desktop().frameOf(client), frame);
     EXPECT_EQ(x_->desktop().clientFrames(), std::vector<XWindowId>{frame});
 
     XMoveWindow(wm, frame, 300, 200);
-    settle();
+    settle(wm, toolkit);
     ASSERT_TRUE(x_->geometry(client));
     EXPECT_EQ(x_->geometry(client)->rootRect.origin, (Point{302, 220})) << "a drag of the frame";
 
     XMoveWindow(toolkit, panel, 400, 220);
     XUnmapWindow(toolkit, panel);
     XMapWindow(toolkit, panel);
-    settle();
+    settle(wm, toolkit);
     const uint64_t trips = x_->roundTrips();
     EXPECT_EQ(x_->geometry(client)->rootRect.origin, (Point{302, 220}));
     EXPECT_EQ(x_->roundTrips(), trips) << "our panel going up and down took what was kept";
@@ -184,15 +196,13 @@ TEST_F(X11DesktopModelTest, AnOverrideRedirectFrameCarriesItsClientAndOurPanelsN
     const Window next = overrideRedirect(wm, root, 500, 400, 400, 300);
     XReparentWindow(wm, client, next, 0, 20);
     XDestroyWindow(wm, frame);
-    settle();
+    settle(wm, toolkit);
     EXPECT_EQ(x_->desktop().frameOf(client), next);
     XMoveWindow(wm, next, 600, 450);
-    settle();
+    settle(wm, toolkit);
     ASSERT_TRUE(x_->geometry(client));
     EXPECT_EQ(x_->geometry(client)->rootRect.origin, (Point{600, 470}));
     EXPECT_EQ(x_->desktop().clientFrames(), std::vector<XWindowId>{next});
-    XCloseDisplay(toolkit);
-    XCloseDisplay(wm);
 }
 
 // A client that puts window after window of its own into one of its top-level windows and
@@ -202,19 +212,14 @@ TEST_F(X11DesktopModelTest, AnOverrideRedirectFrameCarriesItsClientAndOurPanelsN
 // is dropped over that bound, and what the model keeps is read again: it still tells what the
 // server holds.
 TEST_F(X11DesktopModelTest, WindowsPutAwayFromTheRootAreKeptOnlyWhileTheirGoingIsHeard) {
-    Display* hostile = XOpenDisplay(bare_->display().c_str());
+    Display* hostile = openClient();
     ASSERT_NE(hostile, nullptr);
     const Window root = DefaultRootWindow(hostile);
     auto& model = x_->desktop();
     model.rootStacking();  // the root's children are followed from here on
     const Window holder = XCreateSimpleWindow(hostile, root, 0, 0, 100, 100, 0, 0, 0);
     const Window watched = XCreateSimpleWindow(hostile, root, 0, 0, 10, 10, 0, 0, 0);
-    const auto settle = [&] {
-        XSync(hostile, False);
-        x_->sync();
-        x_->processEvents();
-    };
-    settle();
+    settle(hostile);
     const auto watch = model.watch(watched, X11EventMask::structure);
     ASSERT_TRUE(watch);
     XReparentWindow(hostile, watched, holder, 5, 5);
@@ -223,16 +228,16 @@ TEST_F(X11DesktopModelTest, WindowsPutAwayFromTheRootAreKeptOnlyWhileTheirGoingI
         XReparentWindow(hostile, w, holder, 0, 0);
         XDestroyWindow(hostile, w);
     }
-    settle();
+    settle(hostile);
     EXPECT_EQ(model.clientsIn(holder), std::vector<XWindowId>{watched});
-    settle();  // a call that finds little in hand after the backlog: what it took is given back
+    settle(hostile);  // a call that finds little in hand after the backlog: what it took is given back
     EXPECT_EQ(x_->backlogReleases(), 1u);
     XDestroyWindow(hostile, watched);
-    settle();
+    settle(hostile);
     EXPECT_TRUE(model.clientsIn(holder).empty());
 
     const Window moving = XCreateSimpleWindow(hostile, root, 0, 0, 10, 10, 0, 0, 0);
-    settle();
+    settle(hostile);
     ASSERT_TRUE(model.rootChildStates({moving}).front());  // kept from the root's events from here on
     const auto before = x_->eventCounts();
     size_t resyncs = 0;
@@ -245,31 +250,26 @@ TEST_F(X11DesktopModelTest, WindowsPutAwayFromTheRootAreKeptOnlyWhileTheirGoingI
         XMoveWindow(hostile, moving, i % 500, 7);
     }
     const Window last = XCreateSimpleWindow(hostile, root, 0, 0, 10, 10, 0, 0, 0);
-    settle();
+    settle(hostile);
     const auto counts = x_->eventCounts();
     EXPECT_GE(counts.read - before.read, 3u * flood);
     EXPECT_LT(counts.kept - before.kept, linux_backend::X11EventBacklog::kBound + 100) << "held beyond the bound";
     EXPECT_GT(counts.dropped, before.dropped);
     EXPECT_GE(resyncs, 1u);
-    Window parent = 0, up = 0, *kids = nullptr;
-    unsigned count = 0;
-    XQueryTree(hostile, root, &up, &parent, &kids, &count);
-    const std::vector<XWindowId> server(kids, kids + count);
-    if (kids) XFree(kids);
+    const std::vector<XWindowId> server = rootChildren(hostile);
     EXPECT_EQ(model.rootStacking(), server);
     EXPECT_EQ(server.back(), last);
     const auto state = model.rootChildStates({moving}).front();
     ASSERT_TRUE(state);
     EXPECT_EQ(state->rootRect.origin, (Point{(flood - 1) % 500, 7}));
     EXPECT_EQ(model.frameOf(last), last);
-    XCloseDisplay(hostile);
 }
 
 // The chrome's stacking rule asks for the root's children at every restack: they are read once
 // and followed from what the root hears (raised, lowered, restacked beside a sibling, made,
 // reparented in and out, destroyed), in the server's own order, with no second read.
 TEST_F(X11DesktopModelTest, TheRootsChildrenAreFollowedInTheServersOrderWithoutAskingAgain) {
-    Display* wm = XOpenDisplay(bare_->display().c_str());
+    Display* wm = openClient();
     ASSERT_NE(wm, nullptr);
     const Window root = DefaultRootWindow(wm);
     const auto make = [&](Window parent) {
@@ -278,20 +278,8 @@ TEST_F(X11DesktopModelTest, TheRootsChildrenAreFollowedInTheServersOrderWithoutA
         return w;
     };
     const Window a = make(root), b = make(root), c = make(root);
-    const auto settle = [&] {
-        XSync(wm, False);
-        x_->sync();
-        x_->processEvents();
-    };
-    const auto server = [&] {
-        Window parent = 0, up = 0, *kids = nullptr;
-        unsigned count = 0;
-        XQueryTree(wm, root, &up, &parent, &kids, &count);
-        std::vector<XWindowId> out(kids, kids + count);
-        if (kids) XFree(kids);
-        return out;
-    };
-    settle();
+    const auto server = [&] { return rootChildren(wm); };
+    settle(wm);
     auto& model = x_->desktop();
     ASSERT_EQ(model.rootStacking(), server());
 
@@ -307,7 +295,7 @@ TEST_F(X11DesktopModelTest, TheRootsChildrenAreFollowedInTheServersOrderWithoutA
     XReparentWindow(wm, e, root, 5, 5);  // into it, on top
     XDestroyWindow(wm, a);
     XMoveResizeWindow(wm, d, 20, 20, 60, 60);  // a configure that leaves the order
-    settle();
+    settle(wm);
     const uint64_t trips = x_->roundTrips();
     EXPECT_EQ(model.rootStacking(), server());
     EXPECT_EQ(x_->roundTrips(), trips);
@@ -322,24 +310,23 @@ TEST_F(X11DesktopModelTest, TheRootsChildrenAreFollowedInTheServersOrderWithoutA
                                        CWOverrideRedirect, &bypass);
     XMapWindow(wm, popup);
     XLowerWindow(wm, popup);
-    settle();
+    settle(wm);
     const uint64_t version = model.stackingVersion();
     XMoveResizeWindow(wm, d, 30, 30, 70, 70);
     XMoveWindow(wm, c, 40, 40);
     XUnmapWindow(wm, e);
     XMapWindow(wm, e);
     XRaiseWindow(wm, popup);
-    settle();
+    settle(wm);
     EXPECT_EQ(model.stackingVersion(), version);
     XRaiseWindow(wm, c);
-    settle();
+    settle(wm);
     EXPECT_GT(model.stackingVersion(), version);
     EXPECT_EQ(model.rootStacking(), server());
-    XCloseDisplay(wm);
 }
 
 TEST_F(X11DesktopModelTest, TheRootsChildrenAreKeptAsTheyStandFromTheRootsEvents) {
-    Display* wm = XOpenDisplay(bare_->display().c_str());
+    Display* wm = openClient();
     ASSERT_NE(wm, nullptr);
     const Window root = DefaultRootWindow(wm);
     XSetWindowAttributes bypass{};
@@ -350,12 +337,7 @@ TEST_F(X11DesktopModelTest, TheRootsChildrenAreKeptAsTheyStandFromTheRootsEvents
                                        CWOverrideRedirect, &bypass);
     const Window input = XCreateWindow(wm, root, 5, 5, 30, 30, 0, 0, InputOnly, CopyFromParent, 0, nullptr);
     XMapWindow(wm, input);
-    const auto settle = [&] {
-        XSync(wm, False);
-        x_->sync();
-        x_->processEvents();
-    };
-    settle();
+    settle(wm);
     auto& model = x_->desktop();
     const std::vector<XWindowId> windows{shown, popup, input};
     const auto fresh = [&] {
@@ -376,7 +358,7 @@ TEST_F(X11DesktopModelTest, TheRootsChildrenAreKeptAsTheyStandFromTheRootsEvents
     XMapWindow(wm, shown);
     XMoveWindow(wm, popup, 7, 9);
     XReparentWindow(wm, input, popup, 0, 0);
-    settle();
+    settle(wm);
     const uint64_t trips = x_->roundTrips();
     const auto kept = model.rootChildStates(windows);
     EXPECT_EQ(x_->roundTrips(), trips);
@@ -389,7 +371,6 @@ TEST_F(X11DesktopModelTest, TheRootsChildrenAreKeptAsTheyStandFromTheRootsEvents
         EXPECT_EQ(kept[i]->viewable, server[i]->viewable) << i;
         EXPECT_EQ(kept[i]->overrideRedirect, server[i]->overrideRedirect) << i;
     }
-    XCloseDisplay(wm);
 }
 
 }  // namespace
