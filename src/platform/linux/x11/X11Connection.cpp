@@ -2,6 +2,7 @@
 #include "platform/linux/x11/X11Connection.h"
 
 #include "platform/linux/x11/X11DesktopModel.h"
+#include "platform/linux/x11/X11EventInterests.h"
 #include "platform/linux/x11/X11ManagerWatch.h"
 
 #include <X11/Xatom.h>
@@ -136,6 +137,7 @@ X11Connection::X11Connection(Display* display, LogSink log)
     const auto* setup = xcb_get_setup(XGetXCBConnection(display));
     idMask_ = setup->resource_id_mask;
     ownClients_.push_back(setup->resource_id_base);
+    interests_ = std::make_unique<X11EventInterests>(*this);
     desktop_ = std::make_unique<X11DesktopModel>(*this);
     manager_ = std::make_unique<X11ManagerWatch>(*this);
     boundEvents();
@@ -148,7 +150,7 @@ bool X11Connection::madeByThisProcess(XWindowId window) const {
 
 X11Connection::~X11Connection() {
     // Interests still held anywhere end with nothing asked; the read model's go with it.
-    lifetime_.reset();
+    interests_.reset();
     desktop_.reset();
     {
         auto& r = routing();

@@ -27,6 +27,7 @@ struct _XDisplay;
 namespace tessane::linux_backend {
 
 class X11DesktopModel;
+class X11EventInterests;
 class X11ManagerWatch;
 
 using XWindowId = unsigned long;  // an XID
@@ -317,12 +318,9 @@ public:
     // What was asked to hear of `window` is asked afresh next time: its id may come to name
     // another client's new window (it left the client list). Its interests then end without a
     // word to the server. A destroyed window is forgotten here without this.
-    void forgetEventMask(XWindowId window) { selections_.erase(window); }
+    void forgetEventMask(XWindowId window);
     // Whether all of `mask` is selected on `window` (asked, and not known to be gone).
-    bool hears(XWindowId window, long mask) const {
-        const auto it = selections_.find(window);
-        return it != selections_.end() && (it->second.selected & mask) == mask;
-    }
+    bool hears(XWindowId window, long mask) const;
     // A client message to the window manager about `window` (sent to the root, as EWMH asks).
     X11Status sendToWindowManager(XWindowId window, std::string_view messageType,
                                   const std::array<long, 5>& data);
@@ -428,8 +426,9 @@ public:
     // For the process-wide error handlers.
     void noteError(unsigned long serial, int errorCode, int requestCode);
 
-    // For the connection's parts that ask the server themselves (X11ManagerWatch): a wait for
-    // the server's answer begins, counted, and timed under `what` to the end of the caller's scope.
+    // For the connection's parts that ask the server themselves (X11ManagerWatch,
+    // X11EventInterests): a wait for the server's answer begins, counted, and timed under `what`
+    // to the end of the caller's scope.
     [[nodiscard]] WaitBounds::Timed trip(const WaitBound& what, uint64_t count = 1) {
         roundTrips_ += count;
         return WaitBounds::Timed(what);
@@ -472,22 +471,8 @@ private:
     bool socketReadDue_ = true;
     uint64_t tripsAtSocketRead_ = 0;
     uint64_t socketReads_ = 0;
-    // What we asked to hear of each window: all that is selected now, what was asked with no end
-    // (by selectInput and addEventMask, or chosen when this connection made the window), and
-    // each interest hear() handed out that has not ended.
-    struct Selection {
-        long selected = 0;
-        long lasting = 0;
-        std::vector<std::pair<uint64_t, long>> held;  // (interest, mask)
-        long heldMask() const;
-    };
-    std::unordered_map<XWindowId, Selection> selections_;
-    uint64_t lastInterest_ = 0;
-    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);  // interests ending after it do nothing
-    X11Status select(XWindowId window, long mask, bool lasting);
-    Subscription holdInterest(XWindowId window, long mask);
-    void endInterest(XWindowId window, uint64_t interest);
-    void sendEventMask(XWindowId window, long mask);
+    // What we asked to hear of each window (X11EventInterests.cpp).
+    std::unique_ptr<X11EventInterests> interests_;
     std::unique_ptr<X11DesktopModel> desktop_;
     std::unique_ptr<X11ManagerWatch> manager_;
     // Events taken out of Xlib's queue for the read model, not yet handed out.

@@ -35,7 +35,7 @@ void X11Connection::arrived(const X11Event& e) {
     // made again names another window, whose mask is asked afresh. Interests in it that end
     // while it is told of ask nothing of the server.
     if (e.kind == X11Event::Kind::destroy && (e.window == e.eventWindow || e.eventWindow == root_))
-        selections_.erase(e.window);
+        forgetEventMask(e.window);
     arrivals_.emit(e);
 }
 
