@@ -20,6 +20,7 @@
 #include "BenchStats.h"
 #include "e2e/support/PrivateHome.h"
 #include "platform/linux/x11/X11Connection.h"
+#include "platform/linux/x11/X11ManagerWatch.h"
 #include "x11/support/X11TestServer.h"
 
 #include <X11/Xlib-xcb.h>
@@ -234,7 +235,7 @@ struct Session {
             auto x = linux_backend::X11Connection::open(server.display().c_str());
             if (!x) return;
             x->windowManagerRoundTrip(60);
-            if (!x->windowManagerDeclinesPings()) return;
+            if (!x->manager().declinesPings()) return;
             std::this_thread::sleep_for(milliseconds(500));
         }
     }

@@ -4,6 +4,7 @@
 // areas and screenshots, each in X pixels.
 #include "EndToEndTest.h"
 #include "e2e/support/RequestsToManager.h"
+#include "platform/linux/x11/X11ManagerWatch.h"
 
 #include <QImage>
 #include "x11/support/ShownOnScreen.h"
@@ -196,7 +197,7 @@ protected:
             a = frame(left), b = frame(right);
             return a.width > 0 && b.x > a.x + a.width && extra();
         };
-        return waitFor(holds) && x_->windowManagerEcho(30) && waitFor(holds);
+        return waitFor(holds) && x_->manager().echo(30) && waitFor(holds);
     }
     static std::string text(const RootRect& r) {
         return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" + std::to_string(r.height);

@@ -8,6 +8,7 @@
 #include "builder/qt/QtOnboardingPanel.h"
 #include "platform/linux/x11/LinuxScreens.h"
 #include "platform/linux/x11/X11ScreenSpace.h"
+#include "platform/linux/x11/X11ManagerWatch.h"
 #include "platform/qt/QtAlerts.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/qt/panels/QtPanels.h"
@@ -39,7 +40,7 @@ protected:
         // frames back under a card restacked below them (even one lowered to the bottom of the
         // stack), with no change to its stacking list to tell. There the cards stay over our
         // windows, as they always did.
-        if (x_->windowManagerName() == "Metacity") GTEST_SKIP() << "Metacity restacks its windows under the cards";
+        if (x_->manager().name() == "Metacity") GTEST_SKIP() << "Metacity restacks its windows under the cards";
     }
     void TearDown() override {
         cards_.clear();

@@ -4,6 +4,7 @@
 #include "x11/X11TestBase.h"
 #include "builder/OnboardingFlow.h"
 #include "builder/qt/QtOnboardingPanel.h"
+#include "platform/linux/x11/X11ManagerWatch.h"
 #include "platform/qt/panels/PanelPainter.h"
 #include "platform/qt/QtMainQueue.h"
 #include "x11/WidgetApplication.h"
@@ -51,7 +52,7 @@ TEST_F(FloatingPanelShadowX11Test, UnderPicomTheWelcomePanelDarkensNothingOutsid
     const auto owned = [&] { return XGetSelectionOwner(x_->display(), x_->atom("_NET_WM_CM_S0")) != None; };
     if (owned()) GTEST_SKIP() << "the window manager composites itself: picom would not start";
     // KWin keeps its frame around a shaped window unshaped: its corners stay black under picom.
-    if (x_->windowManagerName() == "KWin") GTEST_SKIP() << "KWin does not shape its frame to the window";
+    if (x_->manager().name() == "KWin") GTEST_SKIP() << "KWin does not shape its frame to the window";
     auto picom = ChildProcess::start({"picom", "--config", path}, server_->display(), server_->logFolder() + "/picom.log");
     if (!picom || !waitFor(owned, testing::kMaybeNever)) GTEST_SKIP() << "picom did not start on this X server";
     // picom takes the selection before it draws its first frame; until then the server draws each

@@ -1,4 +1,5 @@
 #include "platform/linux/x11/X11DesktopModel.h"
+#include "platform/linux/x11/X11ManagerWatch.h"
 #include "system/AXAppFocusObserver.h"
 #include "system/AXWindowObserver.h"
 
@@ -63,7 +64,7 @@ TEST_F(LinuxAccessibilityTest, WindowInfosListAnAppsWindowsWithRolesFramesAndOne
         return seen(app.windows[0]).minX() == 200 && seen(app.windows[1]).minX() == 200 &&
                seen(other.windows[0]).minX() == 200 && seen(third.windows[0]).minX() == 200;
     }));
-    ASSERT_TRUE(x_->windowManagerEcho(30));
+    ASSERT_TRUE(x_->manager().echo(30));
     ASSERT_TRUE(caughtUp());
     const std::vector<Pid> pids = {pidOf(app), pidOf(other), pidOf(third)};
     const uint64_t before = x_->roundTrips();
@@ -136,7 +137,7 @@ TEST_F(LinuxAccessibilityTest, AFrameWriteAsksTheWindowManagerOnceAndAWindowAlre
     // A manager that does not answer (KWin) and has not moved the window by the bound, having
     // dropped the move, is asked once more.
     const int asked = requests.count();
-    if (x_->windowManagerDeclinesPings()) EXPECT_TRUE(asked == 1 || asked == 2) << asked;
+    if (x_->manager().declinesPings()) EXPECT_TRUE(asked == 1 || asked == 2) << asked;
     else EXPECT_EQ(asked, 1);
     EXPECT_TRUE(ax_->setFrame(w, target).moved);
     EXPECT_EQ(requests.count(), 0);
@@ -278,7 +279,7 @@ TEST_F(LinuxAccessibilityTest, WindowsPlacedTogetherAreAllMovedBeforeTheWindowMa
         if (e.type == ClientMessage) asked += e.xclient.message_type == move ? "M" : e.xclient.message_type == ping ? "P" : "";
     }
     XCloseDisplay(watcher);
-    EXPECT_EQ(asked.substr(0, 5), x_->windowManagerDeclinesPings() ? "MMMM" : "MMMMP");
+    EXPECT_EQ(asked.substr(0, 5), x_->manager().declinesPings() ? "MMMM" : "MMMMP");
     for (size_t i = 0; i < ids.size(); ++i) EXPECT_EQ(read(ids[i])->origin, targets[3 - i].origin) << i;
     for (size_t i = 0; i < 3; ++i) EXPECT_EQ(again[i], Outcome::placed()) << i;
     EXPECT_EQ(again[3].kind, Outcome::Kind::refused);
@@ -390,7 +391,7 @@ TEST_F(LinuxAccessibilityTest, AThousandWindowsOfOneAppAreReadWithoutARoundTripP
     })) << "windows read: " << seen << " of " << count;
     // Openbox gives each new window the focus as it maps: one reading of a desktop that is still
     // changing may see two windows in front in turn. Its echo comes after it has focused the last.
-    ASSERT_TRUE(x_->windowManagerEcho(30));
+    ASSERT_TRUE(x_->manager().echo(30));
     ASSERT_TRUE(caughtUp());
     const uint64_t before = x_->roundTrips();
     const auto infos = windows_->windowInfos(pidOf(many));

@@ -1,4 +1,5 @@
 #include "x11/LinuxBackendTest.h"
+#include "platform/linux/x11/X11ManagerWatch.h"
 
 // Last: Xlib's macros must not reach the headers above.
 #include <X11/Xatom.h>
@@ -73,7 +74,7 @@ TEST_F(WindowManagerReplacedTest, WindowControlStaysWithTheManagerThatReplacedTh
     ax.isProcessTrustedWithPrompt(true);
     bool settled = !ax.awaitWindowControl([&] { settled = true; });
     EXPECT_TRUE(waitFor([&] { return settled; }));
-    EXPECT_TRUE(x_->windowManager().has_value());
+    EXPECT_TRUE(x_->manager().current().has_value());
     EXPECT_TRUE(ax.isProcessTrusted());
     EXPECT_EQ(prompts, 0);
 }

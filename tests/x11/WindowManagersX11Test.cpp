@@ -2,6 +2,7 @@
 // panels of its own, and moves confirmed where the manager does not answer the frame-extents
 // request that Openbox answers.
 #include "system/AXWindowController.h"
+#include "platform/linux/x11/X11ManagerWatch.h"
 #include "x11/LinuxBackendTest.h"
 
 #include <cstdlib>
@@ -92,8 +93,8 @@ TEST_F(WindowManagerTest, IceWMAndFluxboxPanelsAreLeftOutOfTheVisibleFrame) {
 TEST_F(WindowManagerTest, OnKWinAPlacementIsConfirmedWithoutTheFrameExtentsRequest) {
     start("kwin");
     if (HasFatalFailure()) return;
-    ASSERT_TRUE(x_->windowManagerDeclinesPings());
-    EXPECT_TRUE(x_->windowManagerEcho(10));
+    ASSERT_TRUE(x_->manager().declinesPings());
+    EXPECT_TRUE(x_->manager().echo(10));
     client_ = ChildProcess::start({TESSANE_X11_CLIENT, "--size", "400x300"}, server_->display(),
                                   server_->logFolder() + "/clients.log", true);
     ASSERT_NE(client_, nullptr);

@@ -1,4 +1,5 @@
 #include "platform/linux/x11/X11DesktopModel.h"
+#include "platform/linux/x11/X11ManagerWatch.h"
 #include "x11/WithoutWindowManager.h"
 #include "x11/X11TestBase.h"
 
@@ -138,7 +139,7 @@ std::string announcedNameOf(const std::string& manager) {
 
 TEST_F(X11ConnectionTest, SeesTheWindowManagerAndAClientWithItsProperties) {
     const std::string expected = announcedNameOf(server_->windowManagerName());
-    const std::string name = x_->windowManagerName().value_or("");
+    const std::string name = x_->manager().name().value_or("");
     EXPECT_TRUE(expected.ends_with(' ') ? name.starts_with(expected) : name == expected) << name;
 
     auto& client = startClient({"--class", "alpha.Alpha", "--title", "Grüße", "--min", "300x200"});
@@ -165,10 +166,10 @@ TEST_F(X11ConnectionTest, SeesTheWindowManagerAndAClientWithItsProperties) {
     // The manager's echoes asked without waiting are heard in the order asked, more of them than
     // the widths that tell them apart; the waited-for echo still answers after them.
     uint64_t first = 0, last = 0;
-    for (int i = 0; i < 1100; ++i) (first ? last : first) = x_->askWindowManagerEcho();
-    EXPECT_FALSE(x_->windowManagerEchoed(first));  // nothing is heard before events are handled
-    EXPECT_TRUE(waitFor([&] { return x_->windowManagerEchoed(last); }));
-    EXPECT_TRUE(x_->windowManagerEcho(10));
+    for (int i = 0; i < 1100; ++i) (first ? last : first) = x_->manager().askEcho();
+    EXPECT_FALSE(x_->manager().echoed(first));  // nothing is heard before events are handled
+    EXPECT_TRUE(waitFor([&] { return x_->manager().echoed(last); }));
+    EXPECT_TRUE(x_->manager().echo(10));
 }
 
 // Any client may set a property of any length: a title is read only as far as a title goes, cut
@@ -274,7 +275,7 @@ TEST_F(X11ConnectionTest, AnEventThatArrivesDuringABatchedReadIsSeenWaitingByThe
 TEST_F(X11ConnectionTest, TheSocketIsReadOnceATurnAndAfterEachWaitForTheServer) {
     // The manager's own start-up done (a busy machine slows it): a window of its that the read
     // model had not seen would be asked about, a read of its own.
-    ASSERT_TRUE(x_->windowManagerEcho(10));
+    ASSERT_TRUE(x_->manager().echo(10));
     x_->processEvents();
     const XAtomId probe = x_->atom("TESSANE_PROBE");
     x_->selectInput(x_->root(), X11EventMask::properties);
@@ -370,7 +371,7 @@ TEST_F(X11ConnectionTest, AClientFloodingTheRootWithEventsHoldsNoCallUntilItStop
 }
 
 TEST_F(X11ConnectionTest, RequestsAboutAVanishedWindowAnswerWithoutCrashingOrLogging) {
-    const auto managerName = x_->windowManagerName();
+    const auto managerName = x_->manager().name();
     ASSERT_TRUE(managerName);
     auto& client = startClient({});
     const XWindowId w = client.windows[0];
@@ -392,7 +393,7 @@ TEST_F(X11ConnectionTest, RequestsAboutAVanishedWindowAnswerWithoutCrashingOrLog
     x_->sync();
     x_->processEvents();
     EXPECT_TRUE(logLines_.empty()) << logLines_.front();
-    EXPECT_EQ(x_->windowManagerName(), managerName);  // the connection still works
+    EXPECT_EQ(x_->manager().name(), managerName);  // the connection still works
 }
 
 // Super+Alt: the managers of the matrix bind Super+F7 and Super+F8 (Fluxbox, KWin) for themselves.

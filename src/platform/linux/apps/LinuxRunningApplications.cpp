@@ -10,6 +10,7 @@
 #include "platform/linux/apps/ProcessEvidence.h"
 #include "platform/linux/apps/ProcessExits.h"
 #include "platform/linux/processes/ProcessLauncher.h"
+#include "platform/linux/x11/X11ManagerWatch.h"
 
 #include <algorithm>
 #include <fstream>
@@ -545,7 +546,7 @@ void LinuxRunningApplications::requestActivation(Pid pid, XWindowId window) {
     // IceWM focuses an activated window without raising it; the others raise it themselves, and
     // a restack request on top costs some of them a restack of every window (see ActivationRaise).
     const auto overBefore = ax_.framesOver(window).value_or(std::vector<XWindowId>{});
-    const auto raise = raiseAfterActivation(x_.activationRaises(), overBefore.empty());
+    const auto raise = raiseAfterActivation(x_.manager().activationRaises(), overBefore.empty());
     ax_.activate(window);  // what a window that takes the focus unasked gives it back to
     if (raise.raiseNow) x_.requestRaise(window);
     // A manager that refuses (or ignores) the request says nothing: what it did is looked at once
@@ -559,7 +560,7 @@ void LinuxRunningApplications::requestActivation(Pid pid, XWindowId window) {
         const bool isActive = active && !active->empty() && (*active)[0] == window;
         if (const auto overNow = raise.lookLater ? ax_.framesOver(window) : std::nullopt) {
             const auto look = lookAfterActivation(isActive, overBefore, *overNow);
-            if (look.managerRaises) x_.learnActivationRaises(*look.managerRaises);
+            if (look.managerRaises) x_.manager().learnActivationRaises(*look.managerRaises);
             if (look.raise) {
                 x_.requestRaise(window);
                 x_.flush();

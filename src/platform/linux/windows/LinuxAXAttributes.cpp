@@ -4,6 +4,7 @@
 #include "platform/linux/x11/LinuxScreens.h"
 #include "platform/linux/windows/WindowManagerWaits.h"
 #include "platform/linux/x11/X11DesktopModel.h"
+#include "platform/linux/x11/X11ManagerWatch.h"
 
 #include <cerrno>
 #include <cmath>
@@ -265,7 +266,7 @@ AXError LinuxAccessibility::performAction(const AXElement& element, std::string_
     // leave a window that takes no input where it is, unless the manager is known to raise what
     // it activates (see ActivationRaise).
     activate(window);
-    if (x_.activationRaises() != true || !x_.takesFocus(window)) x_.requestRaise(window);
+    if (x_.manager().activationRaises() != true || !x_.takesFocus(window)) x_.requestRaise(window);
     if (!waits::answer(x_, timeoutFor(element))) return AXError::cannotComplete;
     return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
 }

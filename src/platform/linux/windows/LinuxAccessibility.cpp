@@ -7,6 +7,7 @@
 #include "platform/linux/windows/LinuxAXRegistry.h"
 #include "platform/linux/x11/LinuxScreens.h"
 #include "platform/linux/x11/X11DesktopModel.h"
+#include "platform/linux/x11/X11ManagerWatch.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -115,7 +116,7 @@ std::optional<double> LinuxAccessibility::replacementLeft() {
     const std::chrono::duration<double> since = std::chrono::steady_clock::now() - *managerLeftAt_;
     const double left = kReplacementGraceSeconds - since.count();
     if (left <= 0) return std::nullopt;
-    if (clientListWrites_ != clientListWritesAtLeaving_ && x_.windowManager()) return std::nullopt;
+    if (clientListWrites_ != clientListWritesAtLeaving_ && x_.manager().current()) return std::nullopt;
     return left;
 }
 
@@ -179,7 +180,7 @@ void LinuxAccessibility::settleReplacement() {
 bool LinuxAccessibility::isProcessTrusted() {
     if (trusted_) return *trusted_;
     if (replacementLeft()) return false;  // not kept: asked again once the successor is there
-    auto manager = x_.windowManager();
+    auto manager = x_.manager().current();
     trusted_ = manager.has_value();
     if (manager && !manager->name.empty()) lastManager_ = manager->name;
     restoreWays_ = {};  // learnt again of this manager
@@ -193,7 +194,7 @@ bool LinuxAccessibility::isProcessTrusted() {
             trusted_ = false;  // gone since we asked
     }
     // Whether the manager answers round trips is learnt now, unawaited, not at the first move.
-    if (*trusted_) x_.probeWindowManager();
+    if (*trusted_) x_.manager().probe();
     const auto supported = x_.atomList(x_.root(), "_NET_SUPPORTED");
     moveResizeMessage_ = supported && std::find(supported->begin(), supported->end(),
                                                 x_.atom("_NET_MOVERESIZE_WINDOW")) != supported->end();

@@ -4,6 +4,7 @@
 
 #include "platform/linux/windows/WindowManagerWaits.h"
 #include "platform/linux/x11/X11DesktopModel.h"
+#include "platform/linux/x11/X11ManagerWatch.h"
 
 #include <algorithm>
 #include <chrono>
@@ -100,7 +101,7 @@ public:
                 // something does, events are waited for, not answers asked for again and again: a
                 // manager that acts on a timer or once idle (Openbox's animations, Mutter) would
                 // only be kept busy answering.
-                if (answerAwaited_ ? !x_.windowManagerEcho(left) : !x_.waitForWindowManager([this] { return heardOf(); }, left))
+                if (answerAwaited_ ? !x_.manager().echo(left) : !x_.manager().waitFor([this] { return heardOf(); }, left))
                     return judged();
             }
             return true;
@@ -215,7 +216,7 @@ AXError LinuxAccessibility::moveResize(XWindowId window, WindowFrame frame, std:
     const Rect before = f->visible().offsetBy(-o.x, -o.y);
     MoveWatch watch(x_, *this,
                     {{window, axOrigin, taken, x_.lastRequestSerial(), before, before, false, false, true, restoredJustNow(window)}});
-    if (!x_.windowManagerDeclinesPings() && !waits::answer(x_, timeout)) return AXError::cannotComplete;
+    if (!x_.manager().declinesPings() && !waits::answer(x_, timeout)) return AXError::cannotComplete;
     // What the manager did about it (some move or size the frame a moment after they answered:
     // Openbox right after a window was restored, Mutter at all times). A move the manager dropped
     // (Mutter and KWin, now and then) is asked once more.
@@ -326,7 +327,7 @@ void LinuxAccessibility::moveFrames(std::vector<FrameMove>& moves, double timeou
     };
     // A manager that lists the round trip's message and leaves it unanswered is found out here,
     // the first time; the round trip then passes, and its moves are confirmed as below.
-    if (!x_.windowManagerDeclinesPings() && !waits::answer(x_, timeout)) {
+    if (!x_.manager().declinesPings() && !waits::answer(x_, timeout)) {
         // No answer in time: only a window seen where it was asked, at the size it can take,
         // counts as taken.
         for (const auto& m : moves)

@@ -4,6 +4,7 @@
 #include "platform/linux/windows/LinuxAXRegistry.h"
 #include "platform/linux/windows/WindowManagerWaits.h"
 #include "platform/linux/x11/X11DesktopModel.h"
+#include "platform/linux/x11/X11ManagerWatch.h"
 
 #include <algorithm>
 #include <cmath>
@@ -81,14 +82,14 @@ public:
             const double span = std::min(bound.seconds, left());
             waits::until(x_, span < bound.seconds ? kRestoresTurn : bound, allHeard, span);
         };
-        if (!x_.windowManagerDeclinesPings() && waits::answer(x_, 0)) {
+        if (!x_.manager().declinesPings() && waits::answer(x_, 0)) {
             if (!afterAnswer) return keepMinimized(pending);
             for (size_t before = SIZE_MAX; !allHeard() && heard_.size() != before;) {
                 before = heard_.size();
                 if (!waits::answer(x_, 0)) break;
             }
             wait();
-        } else if (endsAtEcho && x_.windowManagerDeclinesPings()) {
+        } else if (endsAtEcho && x_.manager().declinesPings()) {
             // An echo that did not come within the bound has spent it.
             if (waits::echo(x_, bound, std::min(bound.seconds, left())) && !heard_.empty()) wait();
         } else {
@@ -230,7 +231,7 @@ AXError LinuxAccessibility::restoreMinimized(XWindowId window, double timeout) {
     };
     x_.requestMap(window);
     if (!waits::answer(x_, timeout)) return AXError::cannotComplete;
-    if (x_.windowManagerDeclinesPings()) waits::until(x_, waits::kRestoreStep, restored);
+    if (x_.manager().declinesPings()) waits::until(x_, waits::kRestoreStep, restored);
     const auto after = state(window);
     if (!after) return AXError::invalidUIElement;
     if (!after->minimized) return AXError::success;

@@ -1,5 +1,7 @@
 #include "platform/linux/windows/ManagerAnswers.h"
 
+#include "platform/linux/x11/X11ManagerWatch.h"
+
 #include <utility>
 
 namespace tessane::linux_backend {
@@ -7,7 +9,7 @@ namespace tessane::linux_backend {
 ManagerAnswers::ManagerAnswers(X11Connection& x, MainQueue& queue) : x_(x), queue_(queue) {}
 
 void ManagerAnswers::ask(const WaitBound& bound, std::function<void(bool answered)> heard) {
-    const uint64_t echo = x_.askWindowManagerEcho();
+    const uint64_t echo = x_.manager().askEcho();
     Question& q = open_[echo];
     q.bound = &bound;
     q.heard = std::move(heard);
@@ -17,7 +19,7 @@ void ManagerAnswers::ask(const WaitBound& bound, std::function<void(bool answere
 
 void ManagerAnswers::onEvent() {
     // Answers come in the order asked: the oldest open one is the first to be heard.
-    while (!open_.empty() && x_.windowManagerEchoed(open_.begin()->first)) {
+    while (!open_.empty() && x_.manager().echoed(open_.begin()->first)) {
         const auto alive = lifetime_.liveness();
         settle(open_.begin()->first, true);
         if (!alive) return;

@@ -54,7 +54,7 @@ inline double boundFor(const WaitBound& bound, double timeout) { return std::max
 // time-out is `timeout`; answerWithin gives it `seconds` exactly (what is left of a longer wait).
 bool answer(X11Connection& x, double timeout);
 bool answerWithin(X11Connection& x, double seconds);
-// A round trip that every manager answers (X11Connection::windowManagerEcho), under `bound`.
+// A round trip that every manager answers (X11ManagerWatch::echo), under `bound`.
 bool echo(X11Connection& x, const WaitBound& bound, double limit);
 
 }  // namespace tessane::linux_backend::waits

@@ -2,6 +2,8 @@
 #include "platform/linux/x11/X11Connection.h"
 
 #include "platform/linux/x11/X11DesktopModel.h"
+#include "platform/linux/x11/X11EventInterests.h"
+#include "platform/linux/x11/X11ManagerWatch.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib-xcb.h>
@@ -135,7 +137,9 @@ X11Connection::X11Connection(Display* display, LogSink log)
     const auto* setup = xcb_get_setup(XGetXCBConnection(display));
     idMask_ = setup->resource_id_mask;
     ownClients_.push_back(setup->resource_id_base);
+    interests_ = std::make_unique<X11EventInterests>(*this);
     desktop_ = std::make_unique<X11DesktopModel>(*this);
+    manager_ = std::make_unique<X11ManagerWatch>(*this);
     boundEvents();
 }
 
@@ -146,7 +150,7 @@ bool X11Connection::madeByThisProcess(XWindowId window) const {
 
 X11Connection::~X11Connection() {
     // Interests still held anywhere end with nothing asked; the read model's go with it.
-    lifetime_.reset();
+    interests_.reset();
     desktop_.reset();
     {
         auto& r = routing();
@@ -162,8 +166,7 @@ X11Connection::~X11Connection() {
         std::memcpy(&event, stored.data(), sizeof event);
         if (event.type == GenericEvent && event.xcookie.data) XFreeEventData(display_, &event.xcookie);
     });
-    if (pingWindow_) XDestroyWindow(display_, pingWindow_);
-    if (echoWindow_) XDestroyWindow(display_, echoWindow_);
+    manager_.reset();  // its windows go before the display
     XCloseDisplay(display_);
 }
 
@@ -260,6 +263,8 @@ void X11Connection::sync() {
     const auto waited = trip(replies::kRoundTrip);
     XSync(display_, False);
 }
+
+bool X11Connection::windowManagerRoundTrip(double timeoutSeconds) { return manager_->roundTrip(timeoutSeconds); }
 
 XAtomId X11Connection::atom(std::string_view name) {
     if (auto it = atoms_.find(name); it != atoms_.end()) return it->second;

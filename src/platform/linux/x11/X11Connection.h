@@ -3,7 +3,6 @@
 #include "base/Geometry.h"
 #include "base/Signal.h"
 #include "base/WaitBounds.h"
-#include "platform/linux/x11/ManagerSilence.h"
 #include "platform/linux/x11/X11EventBacklog.h"
 #include "platform/linux/x11/X11Replies.h"
 #include "platform/linux/x11/X11SizeHints.h"
@@ -28,6 +27,8 @@ struct _XDisplay;
 namespace tessane::linux_backend {
 
 class X11DesktopModel;
+class X11EventInterests;
+class X11ManagerWatch;
 
 using XWindowId = unsigned long;  // an XID
 using XAtomId = unsigned long;
@@ -317,12 +318,9 @@ public:
     // What was asked to hear of `window` is asked afresh next time: its id may come to name
     // another client's new window (it left the client list). Its interests then end without a
     // word to the server. A destroyed window is forgotten here without this.
-    void forgetEventMask(XWindowId window) { selections_.erase(window); }
+    void forgetEventMask(XWindowId window);
     // Whether all of `mask` is selected on `window` (asked, and not known to be gone).
-    bool hears(XWindowId window, long mask) const {
-        const auto it = selections_.find(window);
-        return it != selections_.end() && (it->second.selected & mask) == mask;
-    }
+    bool hears(XWindowId window, long mask) const;
     // A client message to the window manager about `window` (sent to the root, as EWMH asks).
     X11Status sendToWindowManager(XWindowId window, std::string_view messageType,
                                   const std::array<long, 5>& data);
@@ -395,70 +393,15 @@ public:
     // Processes events (handing them to the listeners) until `condition` holds or `timeoutSeconds`
     // pass; answers the condition.
     bool waitFor(const std::function<bool()>& condition, double timeoutSeconds);
-    // Waits until the window manager has handled every request sent to it so far: it is asked to
-    // estimate the frame of a window of ours (_NET_REQUEST_FRAME_EXTENTS) and answers with a
-    // property change, after the configure requests it made for the earlier messages. False when
-    // no answer came in time (no window manager, or one that has answered before and not now).
-    // A manager whose _NET_SUPPORTED leaves that message out gets a round trip of the server
-    // instead, answered true; so does one that lists it but left its first asking unanswered for
-    // kPingLearningSeconds (Fluxbox): it is not asked again while it runs (logged once), unless
-    // its answer turns up late after all. A new manager is learnt afresh. False at once when no
-    // manager runs, and as soon as the one asked leaves (windowManagerRuns).
+    // The window manager's round trip (X11ManagerWatch::roundTrip), which tests and tools ask
+    // after nearly every step.
     bool windowManagerRoundTrip(double timeoutSeconds);
-    // Whether the round trip above cannot tell when the manager is done (so that its moves are
-    // confirmed by their configure events instead).
-    bool windowManagerDeclinesPings();
-    static constexpr double kPingLearningSeconds = 0.2;
-    // Whether the running manager raises the windows it activates, as learnt (none: not yet;
-    // learnt afresh for a new manager). See ActivationRaise.
-    std::optional<bool> activationRaises();
-    void learnActivationRaises(bool raises);
-    // Asks the manager the round trip's question without waiting for the answer, so that whether
-    // it answers at all is known by the time a round trip needs it, without that wait.
-    void probeWindowManager();
     // The serial number of the last request sent: events caused by it or later carry at least it.
     unsigned long lastRequestSerial() const;
-    // A round trip every window manager answers, KWin and Fluxbox as well: a resize of an unmapped
-    // window of ours, which the manager passes on to the server when it comes to it, after every
-    // request sent before it. False when its configure event did not come within the time, or
-    // no manager runs to pass it on (waitForWindowManager).
-    bool windowManagerEcho(double timeoutSeconds);
-    // The echo asked without waiting (sent at once): its number, which windowManagerEchoed tells
-    // once its answer is heard. The listeners hear that answer as an event, after the events of
-    // what the manager did for the requests sent before it.
-    uint64_t askWindowManagerEcho();
-    bool windowManagerEchoed(uint64_t echo) const { return echoesHeard_ >= echo; }
-    // The newest echo asked, heard or not.
-    uint64_t lastEchoAsked() const { return echoesAsked_; }
-    // Whether some client redirects the root's children to itself, as a window manager does (a
-    // round trip). A client that only holds the manager's selection does not.
-    bool rootRedirected();
-    // Whether the manager is judged not answering (ManagerSilence), and what the rule is told.
-    ManagerSilence& managerSilence() { return managerSilence_; }
-    ManagerSilence::Facts managerFacts(bool withRedirect);
 
     // --- window manager ---------------------------------------------------------------------
-    // The EWMH window manager running: its name, and a window of its own that is destroyed when
-    // it leaves. The one that answers _NET_SUPPORTING_WM_CHECK; else the owner of the screen's
-    // WM_Sn selection while the root still lists _NET_SUPPORTED (Mutter replaced by another
-    // Mutter deletes the root's check property on its way out, after the new one has set it):
-    // its name is then unknown (empty). Absent when neither holds (no window manager, or one that
-    // left a stale check window).
-    struct WindowManager {
-        std::string name;
-        XWindowId witness = 0;
-    };
-    std::optional<WindowManager> windowManager();
-    std::optional<std::string> windowManagerName();
-    // Whether a window manager runs, as windowManager() found it and its window's destruction
-    // since tells (it was killed, or left for a successor): known without asking the server
-    // again until the root names another check window.
-    bool windowManagerRuns();
-    // How many times a manager watched so by windowManagerRuns has left.
-    uint64_t windowManagerLeavings() const { return managerLeavings_; }
-    // waitFor for something only the window manager does: ends as well when no manager runs, or
-    // when the one that ran leaves meanwhile (nothing it was asked will come); answers `condition`.
-    bool waitForWindowManager(const std::function<bool()>& condition, double timeoutSeconds);
+    // Which one runs, its round trips and echoes, and what it was learnt to do.
+    X11ManagerWatch& manager() { return *manager_; }
 
     _XDisplay* display() const { return display_; }
 
@@ -483,25 +426,28 @@ public:
     // For the process-wide error handlers.
     void noteError(unsigned long serial, int errorCode, int requestCode);
 
+    // For the connection's parts that ask the server themselves (X11ManagerWatch,
+    // X11EventInterests): a wait for the server's answer begins, counted, and timed under `what`
+    // to the end of the caller's scope.
+    [[nodiscard]] WaitBounds::Timed trip(const WaitBound& what, uint64_t count = 1) {
+        roundTrips_ += count;
+        return WaitBounds::Timed(what);
+    }
+    // A line to the connection's log.
+    void log(const std::string& line) const;
+
 private:
     X11Connection(_XDisplay* display, LogSink log);
     void dispatch(void* xevent, bool noted);
     // An event taken from the server: its arrival listeners hear it, and a destroyed window's
     // event mask is forgotten.
     void arrived(const X11Event& event);
-    // A wait for the server's answer begins: counted, and timed under `what` to the end of the
-    // caller's scope.
-    [[nodiscard]] WaitBounds::Timed trip(const WaitBound& what, uint64_t count = 1) {
-        roundTrips_ += count;
-        return WaitBounds::Timed(what);
-    }
     // False once the connection is broken (noticed here when XCB has seen it first): every
     // Xlib and XCB call is made only after this answered true.
     bool usable();
     void markBroken(const std::string& why);
     // The client that made a resource: the part of its id outside the resource mask.
     uint32_t clientOf(unsigned long id) const { return static_cast<uint32_t>(id) & ~idMask_; }
-    void log(const std::string& line) const;
     X11Event convert(const void* xevent) const;
 
     _XDisplay* display_ = nullptr;
@@ -515,37 +461,6 @@ private:
     uint32_t idMask_ = 0;                // the resource-id mask, the same for every client
     std::vector<uint32_t> ownClients_;   // id bases of this process's connections
     bool screenChangesSelected_ = false;
-    XWindowId pingWindow_ = 0;
-    // The echo's window; the echoes asked, and the last one heard. An echo's width tells it
-    // apart from the hundreds asked before it: a late answer is not taken for a newer one.
-    XWindowId echoWindow_ = 0;
-    uint64_t echoesAsked_ = 0;
-    uint64_t echoesHeard_ = 0;
-    static int echoWidth(uint64_t echo) { return static_cast<int>(echo % 1000) + 1; }
-    void heardEcho(int width);
-    ManagerSilence managerSilence_;
-    // What is known of the running manager's answers to _NET_REQUEST_FRAME_EXTENTS.
-    enum class PingAnswers { unknown, answered, unanswered };
-    PingAnswers pingAnswers_ = PingAnswers::unknown;
-    XWindowId pingManager_ = 0;    // the manager's check window that this was learnt of
-    std::optional<bool> activationRaises_;
-    // The running manager's window that windowManagerRuns watches (0: none runs), whether that
-    // still holds without asking, and its leavings.
-    XWindowId managerWitness_ = 0;
-    bool managerKnown_ = false;
-    Subscription managerInterest_;
-    uint64_t managerLeavings_ = 0;
-    // A dispatched event's news of the running manager: its window destroyed, another announced.
-    void noteManagerNews(const X11Event& event);
-    XWindowId raisesManager_ = 0;  // the same for activationRaises_
-    uint64_t pingAnswersHeard_ = 0;  // every answer, late ones too
-    double probeSentAt_ = -1;         // steady-clock seconds of the unawaited question; -1: none
-    uint64_t probeBaseline_ = 0;      // the answers heard before it
-    void sendPing();
-    void learnPingsUnanswered();
-    // Which manager runs now, and whether it is one the round trip cannot rely on.
-    XWindowId currentManagerCheck();
-    bool pingsUnreliable();
     Signal<X11Event> events_;
     Signal<X11Event> arrivals_;
     Signal<XWindowId, XAtomId> written_;
@@ -556,23 +471,10 @@ private:
     bool socketReadDue_ = true;
     uint64_t tripsAtSocketRead_ = 0;
     uint64_t socketReads_ = 0;
-    // What we asked to hear of each window: all that is selected now, what was asked with no end
-    // (by selectInput and addEventMask, or chosen when this connection made the window), and
-    // each interest hear() handed out that has not ended.
-    struct Selection {
-        long selected = 0;
-        long lasting = 0;
-        std::vector<std::pair<uint64_t, long>> held;  // (interest, mask)
-        long heldMask() const;
-    };
-    std::unordered_map<XWindowId, Selection> selections_;
-    uint64_t lastInterest_ = 0;
-    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);  // interests ending after it do nothing
-    X11Status select(XWindowId window, long mask, bool lasting);
-    Subscription holdInterest(XWindowId window, long mask);
-    void endInterest(XWindowId window, uint64_t interest);
-    void sendEventMask(XWindowId window, long mask);
+    // What we asked to hear of each window (X11EventInterests.cpp).
+    std::unique_ptr<X11EventInterests> interests_;
     std::unique_ptr<X11DesktopModel> desktop_;
+    std::unique_ptr<X11ManagerWatch> manager_;
     // Events taken out of Xlib's queue for the read model, not yet handed out.
     X11EventBacklog backlog_;
     void boundEvents();

@@ -2,6 +2,8 @@
 // listeners in order, converted from Xlib's, and the waits that process them.
 #include "platform/linux/x11/X11Connection.h"
 
+#include "platform/linux/x11/X11ManagerWatch.h"
+
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 #include <X11/extensions/Xrandr.h>
@@ -33,7 +35,7 @@ void X11Connection::arrived(const X11Event& e) {
     // made again names another window, whose mask is asked afresh. Interests in it that end
     // while it is told of ask nothing of the server.
     if (e.kind == X11Event::Kind::destroy && (e.window == e.eventWindow || e.eventWindow == root_))
-        selections_.erase(e.window);
+        forgetEventMask(e.window);
     arrivals_.emit(e);
 }
 
@@ -104,15 +106,7 @@ void X11Connection::dispatch(void* raw, bool noted) {
     const X11Event out = convert(&event);
     if (!noted) arrived(out);
     noteKept(event.type);
-    if (out.kind == X11Event::Kind::property && pingWindow_ && out.window == pingWindow_ &&
-        out.atom == atom("_NET_FRAME_EXTENTS")) {
-        // The manager's answer to a round trip, maybe one given up on: it does answer after all.
-        ++pingAnswersHeard_;
-        if (pingAnswers_ == PingAnswers::unanswered) pingAnswers_ = PingAnswers::answered;
-    }
-    if (out.kind == X11Event::Kind::configure && echoWindow_ && out.window == echoWindow_ && !out.synthetic)
-        heardEcho(static_cast<int>(out.rect.width()));
-    noteManagerNews(out);
+    manager_->heard(out);
     events_.emit(out);
 }
 

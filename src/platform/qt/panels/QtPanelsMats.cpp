@@ -1,5 +1,6 @@
 // Before any Qt header: Qt's `emit` keyword would break the signal class this pulls in.
 #include "platform/linux/x11/X11Connection.h"
+#include "platform/linux/x11/X11ManagerWatch.h"
 
 #include "platform/qt/panels/PanelX11.h"
 #include "platform/qt/panels/QtPanels.h"
@@ -24,7 +25,7 @@ void QtPanels::watchHeldMaps() {
     QObject::connect(&holdBound_, &QTimer::timeout, &context_, [this] { releaseMaps(); });
     // The echo's answer comes as an event, after those of what the manager did before it.
     echoes_ = std::make_unique<Subscription>(x_.onEvent([this](const linux_backend::X11Event&) {
-        if (mapsHeldFor_ && x_.windowManagerEchoed(mapsHeldFor_)) releaseMaps();
+        if (mapsHeldFor_ && x_.manager().echoed(mapsHeldFor_)) releaseMaps();
     }));
 }
 
@@ -36,10 +37,10 @@ void QtPanels::mapQueued() {
 }
 
 void QtPanels::holdMaps() {
-    if (!root_ || mapsHeldFor_ || x_.managerSilence().silent()) return;
+    if (!root_ || mapsHeldFor_ || x_.manager().silence().silent()) return;
     // The mat's map goes on Qt's connection, the echo on ours: the map reaches the server first.
     panel_x11::sync();
-    mapsHeldFor_ = x_.askWindowManagerEcho();
+    mapsHeldFor_ = x_.manager().askEcho();
     holdBound_.start(kHoldBoundMs);
 }
 

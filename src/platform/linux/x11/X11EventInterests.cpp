@@ -1,6 +1,6 @@
 // What this connection asks to hear of windows: asks that last as long as the window, and
 // interests that end.
-#include "platform/linux/x11/X11Connection.h"
+#include "platform/linux/x11/X11EventInterests.h"
 
 #include "platform/linux/x11/X11DesktopModel.h"
 
@@ -12,35 +12,37 @@
 
 namespace tessane::linux_backend {
 
-long X11Connection::Selection::heldMask() const {
+X11EventInterests::X11EventInterests(X11Connection& x) : x_(x) {}
+
+long X11EventInterests::Selection::heldMask() const {
     long mask = 0;
     for (const auto& [interest, bits] : held) mask |= bits;
     return mask;
 }
 
-X11Status X11Connection::selectInput(XWindowId window, long mask) { return select(window, mask, true); }
+X11Status X11EventInterests::selectInput(XWindowId window, long mask) { return select(window, mask, true); }
 
-Subscription X11Connection::hear(XWindowId window, long mask) {
+Subscription X11EventInterests::hear(XWindowId window, long mask) {
     if (!select(window, mask, false).ok()) return {};
     return holdInterest(window, mask);
 }
 
-X11Status X11Connection::select(XWindowId window, long mask, bool lasting) {
+X11Status X11EventInterests::select(XWindowId window, long mask, bool lasting) {
     // The root and the listed clients: the read model knows whether they exist, and we know
     // what we asked to hear of them. Any other window is asked.
     auto known = selections_.find(window);
-    if (known != selections_.end() && desktop_->keeps(window)) {
-        if (!desktop_->windowExists(window)) return {X11Status::badWindow};
+    if (known != selections_.end() && x_.desktop().keeps(window)) {
+        if (!x_.desktop().windowExists(window)) return {X11Status::badWindow};
         if ((known->second.selected & mask) == mask) {
             if (lasting) known->second.lasting |= mask;
             return {};
         }
     }
-    if (!usable()) return {X11Status::noConnection};
-    ErrorTrap trap(*this);
+    if (x_.broken()) return {X11Status::noConnection};
+    X11Connection::ErrorTrap trap(x_);
     XWindowAttributes attributes;
-    const auto waited = trip(replies::kAttributes);
-    if (!XGetWindowAttributes(display_, window, &attributes) || !trap.received().ok())
+    const auto waited = x_.trip(replies::kAttributes);
+    if (!XGetWindowAttributes(x_.display(), window, &attributes) || !trap.received().ok())
         return {X11Status::badWindow};
     // Windows this connection made hear what it chose when it made them: that lasts.
     const long current = attributes.your_event_mask;
@@ -48,15 +50,15 @@ X11Status X11Connection::select(XWindowId window, long mask, bool lasting) {
     selection.selected = current;
     selection.lasting |= (current & ~selection.heldMask()) | (lasting ? mask : 0);
     if ((current & mask) == mask) return {};
-    XSelectInput(display_, window, current | mask);
+    XSelectInput(x_.display(), window, current | mask);
     const X11Status status = trap.check();
     if (status.ok()) selections_[window].selected = current | mask;
     else selections_.erase(window);
     return status;
 }
 
-void X11Connection::addEventMask(std::span<const XWindowId> windows, long mask) {
-    if (!usable()) return;
+void X11EventInterests::addEventMask(std::span<const XWindowId> windows, long mask) {
+    if (x_.broken()) return;
     for (XWindowId w : windows) {
         Selection& selection = selections_[w];
         selection.lasting |= mask;
@@ -66,7 +68,7 @@ void X11Connection::addEventMask(std::span<const XWindowId> windows, long mask) 
     }
 }
 
-std::vector<Subscription> X11Connection::hearAll(std::span<const XWindowId> windows, long mask) {
+std::vector<Subscription> X11EventInterests::hearAll(std::span<const XWindowId> windows, long mask) {
     std::vector<Subscription> interests;
     interests.reserve(windows.size());
     for (XWindowId w : windows) {
@@ -80,7 +82,7 @@ std::vector<Subscription> X11Connection::hearAll(std::span<const XWindowId> wind
     return interests;
 }
 
-Subscription X11Connection::holdInterest(XWindowId window, long mask) {
+Subscription X11EventInterests::holdInterest(XWindowId window, long mask) {
     const uint64_t interest = ++lastInterest_;
     selections_[window].held.emplace_back(interest, mask);
     return Subscription([this, alive = std::weak_ptr<int>(lifetime_), window, interest] {
@@ -88,7 +90,7 @@ Subscription X11Connection::holdInterest(XWindowId window, long mask) {
     });
 }
 
-void X11Connection::endInterest(XWindowId window, uint64_t interest) {
+void X11EventInterests::endInterest(XWindowId window, uint64_t interest) {
     const auto it = selections_.find(window);
     if (it == selections_.end()) return;  // gone, or its id forgotten
     Selection& selection = it->second;
@@ -101,14 +103,24 @@ void X11Connection::endInterest(XWindowId window, uint64_t interest) {
     if (selection.held.empty() && selection.lasting == 0) selections_.erase(it);
 }
 
-void X11Connection::sendEventMask(XWindowId window, long mask) {
-    if (!usable()) return;
-    xcb_connection_t* c = XGetXCBConnection(display_);
+void X11EventInterests::sendEventMask(XWindowId window, long mask) {
+    if (x_.broken()) return;
+    xcb_connection_t* c = XGetXCBConnection(x_.display());
     const uint32_t value = static_cast<uint32_t>(mask);
     // Checked, and the answer dropped unread: a window that has gone costs no error anywhere.
     const auto cookie =
         xcb_change_window_attributes_checked(c, static_cast<xcb_window_t>(window), XCB_CW_EVENT_MASK, &value);
     xcb_discard_reply(c, cookie.sequence);
 }
+
+// The connection's asks, kept by its interests.
+X11Status X11Connection::selectInput(XWindowId window, long mask) { return interests_->selectInput(window, mask); }
+void X11Connection::addEventMask(std::span<const XWindowId> windows, long mask) { interests_->addEventMask(windows, mask); }
+Subscription X11Connection::hear(XWindowId window, long mask) { return interests_->hear(window, mask); }
+std::vector<Subscription> X11Connection::hearAll(std::span<const XWindowId> windows, long mask) {
+    return interests_->hearAll(windows, mask);
+}
+void X11Connection::forgetEventMask(XWindowId window) { interests_->forget(window); }
+bool X11Connection::hears(XWindowId window, long mask) const { return interests_->hears(window, mask); }
 
 }  // namespace tessane::linux_backend
