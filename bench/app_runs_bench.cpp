@@ -470,8 +470,10 @@ int main(int argc, char** argv) {
         for (const auto& [base, count] : recorder.repliesOf(tessane->pid())) c.ownReplies += count;
         std::tie(c.longestWait, c.ownWait) = bench::longestStall(logFile, t0, tiledAt + 4.0);
         c.onX = bench::waitedOnX(logFile, t0, tiledAt + 4.0);
-        // The stall lines themselves, with APP_RUNS_BENCH_STALLS set: what each named.
+        // The stall lines themselves, with APP_RUNS_BENCH_STALLS set: what each named, after the
+        // hot key's and the arrival's times on their clock.
         if (std::getenv("APP_RUNS_BENCH_STALLS")) {
+            std::printf("     hot key at %.6f, in place at %.6f\n", t0, tiledAt);
             std::ifstream in(logFile);
             for (std::string line; std::getline(in, line);)
                 if (line.find("[Tessane][stall]") != std::string::npos || line.find("[Tessane][X11]") != std::string::npos)
@@ -499,7 +501,10 @@ int main(int argc, char** argv) {
                                                    "--size", "120x80"},
                                                   server->display(), {}, true);
         if (!crowd || !crowd->waitForLine("ready", seconds(120))) return decltype(crowd){};
-        x->windowManagerRoundTrip(60);  // the window manager is done taking them in
+        // The window manager is done taking them in: an echo, which every manager passes on only
+        // after the maps asked before it (Xfwm answers no frame-extents round trip, and a server
+        // round trip would leave it framing the crowd through the first show).
+        x->windowManagerEcho(120);
         return crowd;
     };
     const auto printCensus = [&](const std::vector<Census>& all) {
