@@ -16,6 +16,7 @@
 // of storm, both storms; APP_STORMS_LOG=1 prints the program's log at the end)
 // APP_STORMS_TESSANE names another build of the program to measure (the one before a change).
 #include "BenchStats.h"
+#include "StallLog.h"
 #include "TaskbarRestore.h"
 #include "e2e/support/PrivateHome.h"
 #include "x11/support/X11TestServer.h"
@@ -161,7 +162,9 @@ int main(int argc, char** argv) {
     home.storeWorkspaces({home.workspace("Pair", {"Alpha", "Beta"})});
     const std::string logFile = (home.root() / "tessane.log").string();
     const char* other = std::getenv("APP_STORMS_TESSANE");
-    auto tessane = x11test::ChildProcess::start({other ? other : TESSANE_APP}, server->display(), logFile);
+    // With its stall log: how long the main thread was held, and by which waits for the server.
+    auto tessane = x11test::ChildProcess::start({other ? other : TESSANE_APP}, server->display(), logFile, false,
+                                                {"TESSANE_STALL_LOG_MS=10"});
     if (!tessane || !waitFor([&] { return readAll(logFile).find("[Tessane][AX] launch:") != std::string::npos; },
             Bound{"Tessane's start", seconds(60)}))
         return fail("Tessane did not start");
@@ -204,7 +207,7 @@ int main(int argc, char** argv) {
             stormer.reset();
             std::this_thread::sleep_for(seconds(3));
         }
-        const double after = residentMegabytes(tessane->pid());
+        const double after = residentMegabytes(tessane->pid()), stormEnd = clockSeconds();
         // What the manager still owes the storm: the pair minimized by a plain client as a taskbar
         // does, 3 s after the storm ended; then shown again by the hot key for what follows.
         std::optional<double> owed;
@@ -233,6 +236,14 @@ int main(int argc, char** argv) {
         if (!storm.empty())
             std::printf("     3 s after the storm, a taskbar's minimize of both   %.1f ms   (the manager's backlog)\n",
                         owed.value_or(-1) * 1e3);
+        // The main thread's longest stall from the storm's start until 3 s after its end, and the
+        // longest wait for the server's replies within one (the line with APP_STORMS_LOG).
+        const auto [held, heldOwn] = bench::longestStall(logFile, stormStart, stormEnd);
+        const auto reply = bench::longestReplyWait(logFile, stormStart, stormEnd);
+        std::printf("     main thread's longest stall %.0f ms (%.0f ms without waiting for a processor); longest reply"
+                    " wait %.1f ms in %d wait%s\n", held * 1e3, heldOwn * 1e3, reply.ms, reply.waits,
+                    reply.waits == 1 ? "" : "s");
+        if (std::getenv("APP_STORMS_LOG") && !reply.line.empty()) std::printf("       %s\n", reply.line.c_str());
         // The program's counts as of the last backlog it worked off (events about windows).
         const std::string all = readAll(logFile), counted = "events so far: ";
         if (const size_t at = all.rfind(counted); !storm.empty() && at != std::string::npos)
