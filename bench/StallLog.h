@@ -45,26 +45,48 @@ inline std::pair<double, double> longestStall(const std::string& logFile, double
     return {longest, own};
 }
 
-// What the stall lines overlapping [from, to] name as waits for the X server's replies, in
-// seconds: the part of those stalls the program spent asking the server rather than working.
-inline double waitedOnX(const std::string& logFile, double from, double to) {
-    double total = 0;
+// Each figure the stall lines overlapping [from, to] give for waits on the X server's replies:
+// its milliseconds, how many waits they were, and the line it is on.
+template <typename Each>
+void forEachReplyWait(const std::string& logFile, double from, double to, Each each) {
     std::ifstream in(logFile);
-    const std::string marker = "[Tessane][stall] main thread held ";
+    const std::string marker = "[Tessane][stall] main thread held ", name = "; for the X server's ";
     for (std::string line; std::getline(in, line);) {
         const auto at = line.find(marker);
         double ms = 0, end = 0;
         if (at == std::string::npos || std::sscanf(line.c_str() + at + marker.size(), "%lf ms until %lf", &ms, &end) != 2 ||
             end < from || end - ms / 1e3 > to)
             continue;
-        const std::string name = "; for the X server's ";
         for (size_t wait = line.find(name); wait != std::string::npos; wait = line.find(name, wait + 1)) {
             const size_t figure = line.find(" ms in ", wait);
             const size_t start = figure == std::string::npos ? figure : line.rfind(' ', figure - 1);
-            if (start != std::string::npos) total += std::strtod(line.c_str() + start + 1, nullptr) / 1e3;
+            if (start != std::string::npos)
+                each(std::strtod(line.c_str() + start + 1, nullptr), std::atoi(line.c_str() + figure + 7), line);
         }
     }
+}
+
+// What the stall lines overlapping [from, to] name as waits for the X server's replies, in
+// seconds: the part of those stalls the program spent asking the server rather than working.
+inline double waitedOnX(const std::string& logFile, double from, double to) {
+    double total = 0;
+    forEachReplyWait(logFile, from, to, [&](double ms, int, const std::string&) { total += ms / 1e3; });
     return total;
+}
+
+// The longest single figure of those (its milliseconds and how many waits they were: one, or an
+// upper bound of the longest of several), and its line.
+struct ReplyWait {
+    double ms = 0;
+    int waits = 0;
+    std::string line;
+};
+inline ReplyWait longestReplyWait(const std::string& logFile, double from, double to) {
+    ReplyWait out;
+    forEachReplyWait(logFile, from, to, [&](double ms, int waits, const std::string& line) {
+        if (ms > out.ms) out = {ms, waits, line};
+    });
+    return out;
 }
 
 }  // namespace tessane::bench

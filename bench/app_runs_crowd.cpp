@@ -6,6 +6,7 @@
 #include "StallLog.h"
 #include "XReplyRecorder.h"
 #include "platform/linux/x11/X11Connection.h"
+#include "platform/linux/x11/X11ManagerWatch.h"
 
 #include <X11/Xproto.h>
 
@@ -22,9 +23,11 @@ using namespace std::chrono;
 
 namespace {
 
-// The stall lines themselves, with APP_RUNS_BENCH_STALLS set: what each named.
-void printStalls(const std::string& logFile) {
+// The stall lines themselves, with APP_RUNS_BENCH_STALLS set: what each named, after the
+// hot key's and the arrival's times on their clock.
+void printStalls(const std::string& logFile, double hotKeyAt, double tiledAt) {
     if (!std::getenv("APP_RUNS_BENCH_STALLS")) return;
+    std::printf("     hot key at %.6f, in place at %.6f\n", hotKeyAt, tiledAt);
     std::ifstream in(logFile);
     for (std::string line; std::getline(in, line);)
         if (line.find("[Tessane][stall]") != std::string::npos || line.find("[Tessane][X11]") != std::string::npos)
@@ -76,7 +79,7 @@ std::optional<Census> crowdCensus(AppRunsDesktop& desk) {
     for (const auto& [base, count] : recorder.repliesOf(desk.tessane->pid())) c.ownReplies += count;
     std::tie(c.longestWait, c.ownWait) = longestStall(desk.logFile, t0, tiledAt + 4.0);
     c.onX = waitedOnX(desk.logFile, t0, tiledAt + 4.0);
-    printStalls(desk.logFile);
+    printStalls(desk.logFile, t0, tiledAt);
     printAtoms(desk.d, recorder, desk.tessane->pid(), manager);
     desk.stopTessane();
     return c;
@@ -89,7 +92,10 @@ std::unique_ptr<x11test::ChildProcess> startCrowd(AppRunsDesktop& desk) {
                                                "--size", "120x80"},
                                               desk.server->display(), {}, true);
     if (!crowd || !crowd->waitForLine("ready", seconds(120))) return decltype(crowd){};
-    desk.x->windowManagerRoundTrip(60);  // the window manager is done taking them in
+    // The window manager is done taking them in: an echo, which every manager passes on only
+    // after the maps asked before it (Xfwm answers no frame-extents round trip, and a server
+    // round trip would leave it framing the crowd through the first show).
+    desk.x->manager().echo(120);
     return crowd;
 }
 

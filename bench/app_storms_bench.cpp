@@ -16,6 +16,7 @@
 // of storm, both storms; APP_STORMS_LOG=1 prints the program's log at the end)
 // APP_STORMS_TESSANE names another build of the program to measure (the one before a change).
 #include "BenchStats.h"
+#include "StallLog.h"
 #include "TaskbarRestore.h"
 #include "WindowState.h"
 #include "e2e/support/PrivateHome.h"
@@ -185,7 +186,9 @@ std::optional<std::string> setUp(StormDesktop& desk) {
     desk.home->storeWorkspaces({desk.home->workspace("Pair", {"Alpha", "Beta"})});
     desk.logFile = (desk.home->root() / "tessane.log").string();
     const char* other = std::getenv("APP_STORMS_TESSANE");
-    desk.tessane = x11test::ChildProcess::start({other ? other : TESSANE_APP}, desk.server->display(), desk.logFile);
+    // With its stall log: how long the main thread was held, and by which waits for the server.
+    desk.tessane = x11test::ChildProcess::start({other ? other : TESSANE_APP}, desk.server->display(), desk.logFile,
+                                                false, {"TESSANE_STALL_LOG_MS=10"});
     if (!desk.tessane || !waitFor([&] { return readAll(desk.logFile).find("[Tessane][AX] launch:") != std::string::npos; },
             Bound{"Tessane's start", seconds(60)}))
         return "Tessane did not start";
@@ -198,6 +201,7 @@ struct StormFigures {
     std::vector<double> hides, shows, frameUp;
     double before = 0, during = 0, after = 0;
     std::optional<double> owed;
+    double stormStart = 0, stormEnd = 0;
 };
 
 // What the manager still owes the storm: the pair minimized by a plain client as a taskbar
@@ -227,6 +231,14 @@ void printStorm(const StormDesktop& desk, const char* title, bool stormed, const
     if (stormed)
         std::printf("     3 s after the storm, a taskbar's minimize of both   %.1f ms   (the manager's backlog)\n",
                     f.owed.value_or(-1) * 1e3);
+    // The main thread's longest stall from the storm's start until 3 s after its end, and the
+    // longest wait for the server's replies within one (the line with APP_STORMS_LOG).
+    const auto [held, heldOwn] = bench::longestStall(desk.logFile, f.stormStart, f.stormEnd);
+    const auto reply = bench::longestReplyWait(desk.logFile, f.stormStart, f.stormEnd);
+    std::printf("     main thread's longest stall %.0f ms (%.0f ms without waiting for a processor); longest reply"
+                " wait %.1f ms in %d wait%s\n", held * 1e3, heldOwn * 1e3, reply.ms, reply.waits,
+                reply.waits == 1 ? "" : "s");
+    if (std::getenv("APP_STORMS_LOG") && !reply.line.empty()) std::printf("       %s\n", reply.line.c_str());
     // The program's counts as of the last backlog it worked off (events about windows).
     const std::string all = readAll(desk.logFile), counted = "events so far: ";
     if (const size_t at = all.rfind(counted); stormed && at != std::string::npos)
@@ -239,7 +251,7 @@ void measure(StormDesktop& desk, const char* title, const std::vector<std::strin
     f.before = residentMegabytes(desk.tessane->pid());
     std::unique_ptr<x11test::ChildProcess> stormer;
     if (!storm.empty()) stormer = desk.client(storm).first;
-    const double stormStart = clockSeconds();
+    const double stormStart = f.stormStart = clockSeconds();
     const size_t loggedBefore = loggedMilliseconds(desk.logFile, "frame up in ").size();
     for (int r = 0; r < desk.rounds; ++r) {
         std::this_thread::sleep_for(milliseconds(300));
@@ -259,6 +271,7 @@ void measure(StormDesktop& desk, const char* title, const std::vector<std::strin
         std::this_thread::sleep_for(seconds(3));
     }
     f.after = residentMegabytes(desk.tessane->pid());
+    f.stormEnd = clockSeconds();
     if (!storm.empty()) f.owed = owedAfterStorm(desk);
     printStorm(desk, title, !storm.empty(), f);
 }

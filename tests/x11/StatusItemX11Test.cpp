@@ -178,7 +178,17 @@ TEST_F(StatusItemX11Test, TheIconStandsOutOnAMidGreyPanel) { expectLegibleOn("80
 TEST_F(StatusItemX11Test, TheIconStandsOutOnABlackPanelOfATranslucentTray) { expectLegibleOn("000000", nullptr, 32); }
 TEST_F(StatusItemX11Test, TheIconStandsOutOnAWhitePanelOfATranslucentTray) { expectLegibleOn("ffffff", nullptr, 32); }
 TEST_F(StatusItemX11Test, TheIconStandsOutOnAMidGreyPanelOfATranslucentTray) { expectLegibleOn("808080", nullptr, 32); }
-TEST_F(StatusItemX11Test, TheIconTakesTheColourATrayAnnounces) { expectLegibleOn("404040", "ffcc00"); }
+TEST_F(StatusItemX11Test, TheIconTakesTheColourATrayAnnounces) {
+    expectLegibleOn("404040", "ffcc00");
+    // Read again while another client holds the server, the colours are not waited for: the read
+    // returns, and their answer is taken once the server serves us again.
+    XGrabServer(x_->display());
+    XSync(x_->display(), False);
+    item_->refreshInk();
+    XUngrabServer(x_->display());
+    XFlush(x_->display());
+    EXPECT_TRUE(waitFor([&] { return item_->iconColour() == QColor("#ffcc00"); }));
+}
 
 TEST_F(StatusItemX11Test, WithoutATrayNothingShowsAndAnIconAppearsOnceOneComes) {
     item_ = std::make_unique<qt_backend::QtStatusItem>();

@@ -349,6 +349,18 @@ TEST_F(X11ConnectionTest, WindowsOfThisProcesssOtherConnectionAreOursWithoutAski
     EXPECT_EQ(x_->windowOwners(ours).front().serverPid, static_cast<int32_t>(::getpid()));
     EXPECT_EQ(x_->roundTrips(), afterBoth + 1);  // whether it still exists, with its claim
     EXPECT_GT(afterBoth, trips);
+
+    // A window this connection never asked to hear of hears nothing of it: heard of in one round
+    // trip, its destruction is heard; gone, it answers badWindow.
+    bool destroyed = false;
+    auto listening = x_->onEvent([&](const X11Event& e) { destroyed |= e.kind == X11Event::Kind::destroy && e.window == panel; });
+    const uint64_t beforeHearing = x_->roundTrips();
+    auto interest = x_->hear(panel, X11EventMask::structure);
+    EXPECT_TRUE(interest && x_->roundTrips() == beforeHearing + 1) << x_->roundTrips() - beforeHearing << " round trips";
+    XDestroyWindow(toolkit, panel);
+    XSync(toolkit, False);
+    EXPECT_TRUE(waitFor([&] { return x_->processEvents(), destroyed; }));
+    EXPECT_EQ(x_->selectInput(panel, X11EventMask::structure).error, X11Status::badWindow);
     XCloseDisplay(toolkit);
 }
 

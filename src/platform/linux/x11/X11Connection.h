@@ -245,6 +245,10 @@ public:
     // is this process, and nothing of them is read ahead as of other programs' windows.
     void addOwnClient(uint32_t idBase) { ownClients_.push_back(idBase); }
     bool madeByThisProcess(XWindowId window) const;
+    // Made by this connection itself, not another of this process.
+    bool madeOnThisConnection(XWindowId window) const {
+        return !ownClients_.empty() && clientOf(window) == ownClients_.front();
+    }
 
     // --- properties and window queries (absent when the window is gone or has no such value) ---
     // These answer from the read model (X11DesktopModel): values read once and kept valid from

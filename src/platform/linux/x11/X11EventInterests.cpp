@@ -40,12 +40,18 @@ X11Status X11EventInterests::select(XWindowId window, long mask, bool lasting) {
     }
     if (x_.broken()) return {X11Status::noConnection};
     X11Connection::ErrorTrap trap(x_);
-    XWindowAttributes attributes;
-    const auto waited = x_.trip(replies::kAttributes);
-    if (!XGetWindowAttributes(x_.display(), window, &attributes) || !trap.received().ok())
-        return {X11Status::badWindow};
-    // Windows this connection made hear what it chose when it made them: that lasts.
-    const long current = attributes.your_event_mask;
+    // What this connection hears of a window is its own: nothing of a window it never asked of
+    // (or whose asks it forgot), and the select's error tells whether that window exists. Only a
+    // window it has asked of before, or made (it hears what was chosen when it was made, which
+    // lasts), is asked what it hears: a round trip less for the others, behind a busy server.
+    long current = 0;
+    if (known != selections_.end() || x_.madeOnThisConnection(window)) {
+        XWindowAttributes attributes;
+        const auto waited = x_.trip(replies::kAttributes);
+        if (!XGetWindowAttributes(x_.display(), window, &attributes) || !trap.received().ok())
+            return {X11Status::badWindow};
+        current = attributes.your_event_mask;
+    }
     Selection& selection = selections_[window];
     selection.selected = current;
     selection.lasting |= (current & ~selection.heldMask()) | (lasting ? mask : 0);

@@ -52,7 +52,13 @@ unsigned long iconWindow() {
 }  // namespace
 
 QtStatusItem::QtStatusItem()
-    : icon_(std::make_unique<QSystemTrayIcon>()), ink_(statusIconInk({}, QApplication::palette())) {
+    : icon_(std::make_unique<QSystemTrayIcon>()),
+      ink_(statusIconInk({}, QApplication::palette())),
+      colours_(std::make_unique<TrayColours>()),
+      coloursPoll_(std::make_unique<QTimer>()) {
+    // The answer comes within a few milliseconds from an idle server, later from a busy one.
+    coloursPoll_->setInterval(10);
+    QObject::connect(coloursPoll_.get(), &QTimer::timeout, coloursPoll_.get(), [this] { takeColours(); });
     watch_ = std::make_unique<BackdropWatch>([this] { refreshInk(); }, [this] {
         // A new place in a tray is read once the tray has painted its panel behind it, and twice
         // more a little later: a compositing manager (or a busy machine) may put that panel on
@@ -87,20 +93,36 @@ void QtStatusItem::setImage(const StatusImage& image) {
 }
 
 void QtStatusItem::refreshInk() {
+    colours_->ask();
+    if (colours_->open() && !coloursPoll_->isActive()) coloursPoll_->start();
+    applyInk();
+}
+
+void QtStatusItem::takeColours() {
+    if (!colours_->take()) return;
+    coloursPoll_->stop();
+    if (colours_->foreground() != inkedFor_) applyInk();
+}
+
+void QtStatusItem::applyInk() {
     TrayBackdrop backdrop;
-    backdrop.announcedForeground = trayAnnouncedForeground();
-    // Qt knows where a tray docked the icon; a host that draws the icon itself (a status notifier
-    // host) tells nothing of the kind, and the geometry stays empty.
-    const QRect at = icon_->geometry();
-    if (!backdrop.announcedForeground) backdrop.sampledBackground = backdropColour(grabDockedArea(iconWindow(), at));
-    // Qt learns where a tray docked the icon a little after the tray has done it: a few more
-    // reads while its place is not known yet (a status notifier host never tells it: the reads
-    // end after a few seconds).
-    if (at.isEmpty() && placeReads_ < kPlaceReads) {
-        ++placeReads_;
-        QTimer::singleShot(250, watch_.get(), [this] { refreshInk(); });
-    } else if (!at.isEmpty()) {
-        placeReads_ = 0;
+    backdrop.announcedForeground = inkedFor_ = colours_->foreground();
+    // The panel behind the icon only matters, and is only read (the server asked and waited for),
+    // where the tray announces no colour.
+    if (!backdrop.announcedForeground) {
+        // Qt knows where a tray docked the icon; a host that draws the icon itself (a status
+        // notifier host) tells nothing of the kind, and the geometry stays empty.
+        const QRect at = icon_->geometry();
+        backdrop.sampledBackground = backdropColour(grabDockedArea(iconWindow(), at));
+        // Qt learns where a tray docked the icon a little after the tray has done it: a few more
+        // reads while its place is not known yet (a status notifier host never tells it: the
+        // reads end after a few seconds).
+        if (at.isEmpty() && placeReads_ < kPlaceReads) {
+            ++placeReads_;
+            QTimer::singleShot(250, watch_.get(), [this] { refreshInk(); });
+        } else if (!at.isEmpty()) {
+            placeReads_ = 0;
+        }
     }
     const StatusIconInk ink = statusIconInk(backdrop, QApplication::palette());
     if (ink == ink_) return;

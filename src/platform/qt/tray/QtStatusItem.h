@@ -14,10 +14,12 @@
 class QMenu;
 class QObject;
 class QSystemTrayIcon;
+class QTimer;
 
 namespace tessane::qt_backend {
 
 class QtStatusMenu;
+class TrayColours;
 
 // The status item as a QSystemTrayIcon with a QMenu. Qt shows it as a StatusNotifierItem when the
 // session has a host for those, else in the XEmbed system tray of the X screen (and docks it in a
@@ -49,9 +51,13 @@ public:
     QColor iconColour() const { return ink_.ink; }
     const StatusIconInk& iconInk() const { return ink_; }
     // Reads the tray's colours and the panel behind the icon again and repaints if the ink changed.
+    // The colours are asked without waiting: the icon is inked again once they are told.
     void refreshInk();
 
 private:
+    // Inks the icon for the colours last told and the panel behind it now.
+    void applyInk();
+    void takeColours();
     void repaint();
     void openMenuAtPointer();
 
@@ -67,6 +73,9 @@ private:
     static constexpr int kPlaceReads = 20;
     int placeReads_ = 0;
     std::unique_ptr<QObject> watch_;
+    std::unique_ptr<TrayColours> colours_;
+    std::optional<QColor> inkedFor_;       // the announced colour the ink was last chosen for
+    std::unique_ptr<QTimer> coloursPoll_;  // looks for the colours' answer while it is asked
 };
 
 }  // namespace tessane::qt_backend

@@ -8,42 +8,125 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <xcb/xcb.h>
+#include <xcb/xcbext.h>
+
+#include <cstdlib>
 #include <string>
+#include <type_traits>
 
 namespace tessane::qt_backend {
 
 namespace {
 
+QNativeInterface::QX11Application* x11Application() {
+    return qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+}
+
 Display* x11Display() {
-    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    auto* x11 = x11Application();
     return x11 ? x11->display() : nullptr;
+}
+
+xcb_connection_t* xcbConnection() {
+    auto* x11 = x11Application();
+    return x11 ? x11->connection() : nullptr;
 }
 
 }  // namespace
 
-std::optional<QColor> trayAnnouncedForeground() {
+TrayColours::TrayColours() = default;
+
+TrayColours::~TrayColours() {
+    // Replies still to come are dropped by the connection as they arrive.
+    if (xcb_connection_t* c = xcbConnection(); c && open())
+        for (const unsigned int sequence : pending_)
+            if (sequence) xcb_discard_reply(c, sequence);
+}
+
+void TrayColours::ask() {
+    xcb_connection_t* c = xcbConnection();
     Display* display = x11Display();
-    if (!display) return std::nullopt;
-    const std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(display));
-    const Window tray = XGetSelectionOwner(display, XInternAtom(display, name.c_str(), False));
-    if (tray == 0) return std::nullopt;
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    const Atom colours = XInternAtom(display, "_NET_SYSTEM_TRAY_COLORS", False);
-    // Twelve cardinals: foreground, error, warning and success, each as red, green, blue of 16 bits.
-    if (XGetWindowProperty(display, tray, colours, 0, 12, False, XA_CARDINAL, &type, &format, &count, &after, &data) !=
-        Success)
-        return std::nullopt;
+    if (open() || !c || !display) return;
+    if (!coloursAtom_) {
+        const std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(display));
+        pending_[0] = xcb_intern_atom(c, false, static_cast<uint16_t>(name.size()), name.c_str()).sequence;
+        const char colours[] = "_NET_SYSTEM_TRAY_COLORS";
+        pending_[1] = xcb_intern_atom(c, false, sizeof colours - 1, colours).sequence;
+        step_ = Step::atoms;
+    } else {
+        pending_[0] = xcb_get_selection_owner(c, selectionAtom_).sequence;
+        step_ = Step::owner;
+    }
+    xcb_flush(c);
+}
+
+bool TrayColours::take() {
+    xcb_connection_t* c = xcbConnection();
+    if (!open()) return false;
+    if (!c) {
+        answer(std::nullopt);
+        return true;
+    }
+    // Whether the reply of `sequence` is in (into `out`; null for an error or a broken
+    // connection), or was taken before (0).
+    const auto reply = [&](unsigned int& sequence, auto*& out) {
+        if (!sequence) return true;
+        void* got = nullptr;
+        xcb_generic_error_t* error = nullptr;
+        if (!xcb_poll_for_reply(c, sequence, &got, &error)) return false;
+        std::free(error);
+        out = static_cast<std::remove_reference_t<decltype(out)>>(got);
+        sequence = 0;
+        return true;
+    };
+    if (step_ == Step::atoms) {
+        xcb_intern_atom_reply_t *selection = nullptr, *colours = nullptr;
+        const bool first = reply(pending_[0], selection), second = reply(pending_[1], colours);
+        if (selection) selectionAtom_ = selection->atom;
+        if (colours) coloursAtom_ = colours->atom;
+        std::free(selection);
+        std::free(colours);
+        if (!first || !second) return false;
+        if (!selectionAtom_ || !coloursAtom_) {
+            answer(std::nullopt);
+            return true;
+        }
+        pending_[0] = xcb_get_selection_owner(c, selectionAtom_).sequence;
+        step_ = Step::owner;
+        xcb_flush(c);
+    }
+    if (step_ == Step::owner) {
+        xcb_get_selection_owner_reply_t* owner = nullptr;
+        if (!reply(pending_[0], owner)) return false;
+        const xcb_window_t tray = owner ? owner->owner : 0;
+        std::free(owner);
+        if (!tray) {
+            answer(std::nullopt);
+            return true;
+        }
+        // Twelve cardinals: foreground, error, warning and success, each as red, green, blue of 16 bits.
+        pending_[0] = xcb_get_property(c, false, tray, coloursAtom_, XCB_ATOM_CARDINAL, 0, 12).sequence;
+        step_ = Step::colours;
+        xcb_flush(c);
+    }
+    xcb_get_property_reply_t* property = nullptr;
+    if (!reply(pending_[0], property)) return false;
     std::optional<QColor> foreground;
-    if (data && format == 32 && count >= 3) {
-        const auto* values = reinterpret_cast<const unsigned long*>(data);
-        auto channel = [](unsigned long v) { return int((v & 0xFFFF) >> 8); };
+    if (property && property->format == 32 && xcb_get_property_value_length(property) >= 12) {
+        const auto* values = static_cast<const uint32_t*>(xcb_get_property_value(property));
+        auto channel = [](uint32_t v) { return int((v & 0xFFFF) >> 8); };
         foreground = QColor(channel(values[0]), channel(values[1]), channel(values[2]));
     }
-    if (data) XFree(data);
-    return foreground;
+    std::free(property);
+    answer(foreground);
+    return true;
+}
+
+void TrayColours::answer(std::optional<QColor> foreground) {
+    foreground_ = foreground;
+    step_ = Step::none;
+    pending_[0] = pending_[1] = 0;
 }
 
 QImage grabScreenArea(const QRect& area) {
