@@ -47,6 +47,7 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       persists(queue),
       learns(queue),
       drag(env.input),
+      tiling(queue, env.platform, manager, sessions, *appController, axController, drag, placementHooks()),
       switcher(makeSwitcher()) {
     observeWorkspaceEdits();
     observeAppActivation();

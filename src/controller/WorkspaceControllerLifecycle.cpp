@@ -15,7 +15,7 @@
 namespace tessane {
 
 void WorkspaceController::handleAppTerminated(const RunningApplication& app) {
-    windowCache.invalidate(app.pid);
+    tiling.windows().invalidate(app.pid);
     if (app.bundleIdentifier) hiddenApps.forget({*app.bundleIdentifier});
 
     if (const auto& current = solo.current()) {
@@ -33,7 +33,7 @@ void WorkspaceController::handleAppTerminated(const RunningApplication& app) {
     };
     // Placement work already under way for the front workspace would reach for the quit app.
     if (const auto& active = manager.activeWorkspaceID().get())
-        if (const auto ws = manager.workspace(*active); ws && usesApp(*ws)) placement.advance();
+        if (const auto ws = manager.workspace(*active); ws && usesApp(*ws)) tiling.standDown();
 
     for (const auto& id : sessions.keys())
         if (const auto ws = manager.workspace(id); ws && usesApp(*ws)) updateLoadingChrome(id);

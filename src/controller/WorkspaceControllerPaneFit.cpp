@@ -15,9 +15,9 @@ constexpr double kFitTolerance = 8;
 }  // namespace
 
 std::optional<AXElement> WorkspaceController::peekPaneWindow(const ManagedApp& app, const RunningApplication& running) {
-    if (const auto cached = windowCache.window(app.id, running.pid)) return cached;
+    if (const auto cached = tiling.windows().window(app.id, running.pid)) return cached;
     const auto windows = axController.manageableWindows(running.pid);
-    const auto others = windowCache.claimedWindows(running.pid, app.id);
+    const auto others = tiling.windows().claimedWindows(running.pid, app.id);
     std::set<size_t> claimed;
     std::vector<bool> isMain;
     for (size_t i = 0; i < windows.size(); ++i) {
@@ -37,7 +37,7 @@ WorkspaceController::PaneFitReport WorkspaceController::paneFitReport() {
     if (!env.platform.accessibility->isProcessTrusted()) return report;
     for (const auto& ws : manager.workspaces().get()) {
         if (!sessions.contains(ws.id)) continue;
-        const auto tiles = tileRects(ws).second;
+        const auto tiles = tiling.tileRects(ws).second;
         for (size_t i = 0; i < ws.apps.size() && i < tiles.size(); ++i) {
             ++report.checked;
             const ManagedApp& app = ws.apps[i];

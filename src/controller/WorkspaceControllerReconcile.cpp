@@ -46,7 +46,7 @@ void WorkspaceController::handleManagedWindowDestroyed(const AXElement& element)
         const auto it = std::find_if(session->elements.begin(), session->elements.end(),
                                      [&](const TrackedWindow& t) { return t.element == element; });
         if (it == session->elements.end()) continue;
-        windowCache.remove(it->appID);
+        tiling.windows().remove(it->appID);
         session->elements.erase(it);
         Log::line("[Tessane] A tiled window was closed — its pane is free again.");
         queue.post(lifetime.guard([this, id] {
@@ -92,7 +92,7 @@ void WorkspaceController::reconcilePendingApps(const Uuid& workspaceID) {
 
     if (loadingWorkspaces.count(workspaceID) && !workspaceIsStillLoading(workspaceID)) {
         loadingWorkspaces.erase(workspaceID);
-        if (const auto latest = manager.workspace(workspaceID)) placeWindows(*latest, true, true);
+        if (const auto latest = manager.workspace(workspaceID)) tiling.placeWindows(*latest, true, true);
         notice->close();
         updateLoadingChrome(workspaceID);
         return;
@@ -125,7 +125,7 @@ void WorkspaceController::reconcilePendingApp(Pid pid) {
 
     const auto running = appController->runningApplication(bundleID);
     if (!running || !running->isFinishedLaunching) return;
-    const std::vector<Rect> rects = tileRects(*owner).second;
+    const std::vector<Rect> rects = tiling.tileRects(*owner).second;
     if (*firstFree >= rects.size()) return;
 
     std::optional<size_t> pane;
@@ -133,7 +133,7 @@ void WorkspaceController::reconcilePendingApp(Pid pid) {
     for (size_t j = *firstFree; j < owner->apps.size() && j < rects.size() && !window; ++j) {
         const ManagedApp& app = owner->apps[j];
         if (app.bundleIdentifier != bundleID || hasWindow(app)) continue;
-        if ((window = resolveWindow(app, *running))) pane = j;
+        if ((window = tiling.resolveWindow(app, *running))) pane = j;
     }
 
     if (!window) {
@@ -141,7 +141,7 @@ void WorkspaceController::reconcilePendingApp(Pid pid) {
         if (tidiedChoosers.count(pid)) return;
         if (const auto dialog = AXWindowController::selectPendingDialog(axController.windowInfos(running->pid))) {
             noteOwnChooser(dialog->element, owner->id);
-            beginPlacementGuard();
+            tiling.beginGuard();
             env.platform.accessibility->setAttribute(dialog->element, ax::kPosition,
                                                      AXValue::point(rects[*firstFree].origin));
             tidiedChoosers.insert(pid);
@@ -151,13 +151,13 @@ void WorkspaceController::reconcilePendingApp(Pid pid) {
 
     const ManagedApp& app = owner->apps[*pane];
     const bool fullScreen = axController.boolean(window->element, ax::kFullScreen);
-    beginPlacementGuard();
+    tiling.beginGuard();
     if (!fullScreen) {
-        const auto outcome = placeWindow(window->element, rects[*pane], app.displayName);
+        const auto outcome = tiling.placeWindow(window->element, rects[*pane], app.displayName);
         if (outcome.kind == AXWindowController::PlacementOutcome::Kind::refused && !windowControlAway(true))
-            noteRefusal(app, outcome.actual, rects[*pane], window->element);
+            tiling.noteRefusal(app, outcome.actual, rects[*pane], window->element);
         else
-            lastLoggedRefusal.erase(app.id);
+            tiling.forgetRefusal(app.id);
     }
     session = sessions.find(owner->id);
     if (!session) return;

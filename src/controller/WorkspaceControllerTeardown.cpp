@@ -55,9 +55,9 @@ void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistF
             if (const auto running = appController->runningApplication(app.bundleIdentifier))
                 tidiedChoosers.erase(running->pid);
 
-    placement.advance();
+    tiling.standDown();
     sessions.take(workspaceID);  // the chrome goes with it
-    paneCachePruneDue = true;
+    tiling.notePanesChanged();
     publishShownWorkspaces();
     stopStageManagerWatchesIfIdle();
     rebuildWindowObserver();
