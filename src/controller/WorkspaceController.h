@@ -12,6 +12,7 @@
 #include "controller/PendingPerWorkspace.h"
 #include "controller/PlacementPass.h"
 #include "controller/RaiseSequence.h"
+#include "controller/ReconcileSweep.h"
 #include "controller/SessionMap.h"
 #include "controller/ShowSteps.h"
 #include "controller/SoloMemory.h"
@@ -188,7 +189,6 @@ private:
     // Per workspace, the generation of its wait for windows: a newer show's wait replaces an older.
     std::map<Uuid, uint64_t> readinessChains;
     std::map<Uuid, TimeInterval> awaitingDocument;
-    std::set<Uuid> loadingWorkspaces;
     std::map<Uuid, std::string> tiledSignature;
     bool openingDocumentNoticeShown = false;
     std::optional<std::string> lastOpeningNoticeLogged;
@@ -199,7 +199,6 @@ private:
     std::vector<uint32_t> lastBuriedTiles;
     std::set<uint32_t> raisedFromUnder;
     std::map<Uuid, std::set<uint32_t>> ownChooserWindowIDs;
-    std::set<Pid> tidiedChoosers;
 
     // ====================================================================== Stage Manager, prompts
     workspace_controller::StageManagerState stage;
@@ -232,8 +231,6 @@ private:
     PendingPerWorkspace persists;
     std::shared_ptr<WorkItem> enforceSnapWorkItem;
     PendingPerWorkspace learns;
-    std::shared_ptr<WorkItem> reconcileSweepWorkItem;
-    int reconcileSweepAttempts = 0;
     std::shared_ptr<WorkItem> dividerSettleWorkItem;
     std::shared_ptr<WorkItem> unhideSettleWorkItem;
     // The quit has asked the hidden apps back: no hide may start after it (the quit's alerts run
@@ -258,6 +255,7 @@ private:
 
     // ====================================================================== the tiling pass
     PlacementPass tiling;
+    ReconcileSweep sweep;  // the tiling pass's follow-up while a pane is empty
 
     // ====================================================================== switcher
     std::unique_ptr<WorkspaceSwitcher> switcher;
@@ -293,7 +291,6 @@ private:
     void updateLoadingChrome(const Uuid& workspaceID);
     bool hasEmptyPane();
     std::set<Pid> runningManagedFocusPids() const;
-    void restartReconcileSweep();
 
     // ====================================================================== documents
     void rememberDocument(const AXElement& window, const ManagedApp& app);
@@ -418,10 +415,7 @@ private:
 
     // ====================================================================== keeping in shape
     void handleManagedWindowDestroyed(const AXElement& element);
-    void runReconcileSweep();
-    void reconcilePendingApps(const Uuid& workspaceID);
-    void reconcilePendingApp(Pid pid);
-    void logPanesStillEmptyAfterSweep();
+    ReconcileSweep::Hooks sweepHooks();
     void scheduleDriftCheck(const AXElement& element, const Uuid& workspaceID);
     void checkDrift(const AXElement& element, const Uuid& workspaceID);
     void checkAllWindowsStayed(const Uuid& workspaceID);

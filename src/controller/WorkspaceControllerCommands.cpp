@@ -193,7 +193,7 @@ void WorkspaceController::resetWorkspace(const Uuid& id) {
     }
     tiling.placeWindows(shown, true, false);
     activateFrontApp(shown);
-    restartReconcileSweep();
+    sweep.restart();
 }
 
 // ------------------------------------------------------------------------ release and quit

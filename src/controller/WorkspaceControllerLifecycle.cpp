@@ -44,14 +44,7 @@ void WorkspaceController::handleAppLaunched(const RunningApplication& app) {
     if (!app.bundleIdentifier) return;
     if (!shownWorkspaceOwning(*app.bundleIdentifier)) return;
     rebuildWindowObserver();
-    if (hasEmptyPane()) restartReconcileSweep();
-}
-
-void WorkspaceController::restartReconcileSweep() {
-    reconcileSweepAttempts = 0;
-    if (reconcileSweepWorkItem) reconcileSweepWorkItem->cancel();
-    reconcileSweepWorkItem.reset();
-    runReconcileSweep();
+    if (hasEmptyPane()) sweep.restart();
 }
 
 void WorkspaceController::pulseChromeGuard() {

@@ -156,7 +156,7 @@ void WorkspaceController::reportTile(const Workspace& workspace, const Placement
         queue.post(lifetime.guard([this, id = workspace.id, apps = report.fullScreenApps] {
             presentFullScreenBlock(id, apps);
         }));
-    restartReconcileSweep();
+    sweep.restart();
     maybeShowWorkspaceTips(workspace, !report.fullScreenApps.empty());
 }
 

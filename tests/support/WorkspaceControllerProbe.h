@@ -42,8 +42,8 @@ struct WorkspaceControllerProbe {
     const std::set<Pid>& observedFocusPids() const { return c.observedFocusPids; }
     std::vector<Pid> windowObserverPids() const { return c.windowObserver->observedPids(); }
     uint64_t focusObserverGeneration() const { return c.appFocusObserver->generation(); }
-    int reconcileSweepAttempts() const { return c.reconcileSweepAttempts; }
-    bool reconcileSweepQueued() const { return c.reconcileSweepWorkItem && !c.reconcileSweepWorkItem->isCancelled(); }
+    int reconcileSweepAttempts() const { return c.sweep.attempts(); }
+    bool reconcileSweepQueued() const { return c.sweep.isQueued(); }
     int64_t placementGeneration() const { return c.tiling.generation(); }
     std::optional<std::string> cachedTopology() const { return c.cachedTopology; }
     bool cachedTopologyValid() const { return c.cachedTopologyValid; }
@@ -58,8 +58,8 @@ struct WorkspaceControllerProbe {
     // Per-workspace bookkeeping and pending work, read and written by the teardown's tests.
     auto& pendingLaunches() { return c.pendingLaunches; }
     auto& ownChooserWindowIDs() { return c.ownChooserWindowIDs; }
-    auto& loadingWorkspaces() { return c.loadingWorkspaces; }
-    auto& tidiedChoosers() { return c.tidiedChoosers; }
+    auto& loadingWorkspaces() { return c.sweep.loadingWorkspaces(); }
+    auto& tidiedChoosers() { return c.sweep.tidiedChoosers(); }
     PendingPerWorkspace& persists() { return c.persists; }
     PendingPerWorkspace& snaps() { return c.snaps; }
     PendingPerWorkspace& learns() { return c.learns; }
@@ -80,7 +80,7 @@ struct WorkspaceControllerProbe {
     void setResurfacing(bool on) { c.isResurfacing = on; }
     void setLastActivatedBundleID(std::optional<std::string> id) { c.lastActivatedBundleID = std::move(id); }
     void setTopologyFluxUntil(TimeInterval t) { c.topologyFluxUntil = t; }
-    void queueReconcileSweep(std::shared_ptr<WorkItem> item) { c.reconcileSweepWorkItem = std::move(item); }
+    void queueReconcileSweep(std::shared_ptr<WorkItem> item) { c.sweep.replaceQueued(std::move(item)); }
 
     // ------------------------------------------------------------------ private operations
     void pulseChromeGuard() { c.pulseChromeGuard(); }
@@ -123,7 +123,7 @@ struct WorkspaceControllerProbe {
     void handleWindowEvent(const AXElement& element, const std::string& notification) {
         c.handleWindowEvent(element, notification);
     }
-    void runReconcileSweep() { c.runReconcileSweep(); }
+    void runReconcileSweep() { c.sweep.run(); }
     void storeOwnPaneEdit(const Workspace& ws) { c.storeOwnPaneEdit(ws); }
     void checkDrift(const AXElement& element, const Uuid& id) { c.checkDrift(element, id); }
     void refreshChromeVisibility() { c.refreshChromeVisibility(); }
