@@ -365,6 +365,24 @@ std::optional<PlacementPass::ResolvedWindow> PlacementPass::resolveWindow(const 
     return ResolvedWindow{window.element, window.isFullScreen};
 }
 
+std::optional<AXElement> PlacementPass::peekPaneWindow(const ManagedApp& app, const RunningApplication& running) {
+    if (const auto cached = windowCache.window(app.id, running.pid)) return cached;
+    const auto windows = ax.manageableWindows(running.pid);
+    const auto others = windowCache.claimedWindows(running.pid, app.id);
+    std::set<size_t> claimed;
+    std::vector<bool> isMain;
+    for (size_t i = 0; i < windows.size(); ++i) {
+        if (std::find(others.begin(), others.end(), windows[i].element) != others.end()) claimed.insert(i);
+        isMain.push_back(windows[i].isMain);
+    }
+    if (app.lastDocumentPath)
+        for (size_t i = 0; i < windows.size(); ++i)
+            if (!claimed.count(i) && ax.documentPath(windows[i].element) == app.lastDocumentPath)
+                return windows[i].element;
+    const auto chosen = AXWindowController::selectBindableIndex(isMain, claimed);
+    return chosen ? std::optional<AXElement>(windows[*chosen].element) : std::nullopt;
+}
+
 std::optional<Rect> PlacementPass::paneWindowFrame(const ManagedApp& app) {
     const auto window = paneWindow(app);
     return window ? window->frame : std::nullopt;

@@ -94,6 +94,8 @@ public:
 
     // --------------------------------------------------------------------- pane windows
     std::optional<ResolvedWindow> resolveWindow(const ManagedApp& app, const RunningApplication& running);
+    // The pane's window as resolveWindow would choose it, without binding or remembering anything.
+    std::optional<AXElement> peekPaneWindow(const ManagedApp& app, const RunningApplication& running);
     // The frame of the pane's window: its application running and launched, its window resolved
     // and its position and size readable; none otherwise.
     std::optional<Rect> paneWindowFrame(const ManagedApp& app);

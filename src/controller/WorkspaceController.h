@@ -484,8 +484,6 @@ private:
     // The workspace's primary application when it runs, else its first running one.
     std::optional<RunningApplication> frontRunningApp(const Workspace& workspace);
     void activateFrontApp(const Workspace& workspace);
-    // The pane's window as a placement would choose it, without binding or remembering anything.
-    std::optional<AXElement> peekPaneWindow(const ManagedApp& app, const RunningApplication& running);
     // Lets activations be handled again 0.25 s after pane focus or a solo brought an application
     // forward, and re-checks the chrome against the windows then in front.
     void endResurfacingSoon();
