@@ -57,6 +57,22 @@ void ReconcileSweep::stop() {
     queued.reset();
 }
 
+bool ReconcileSweep::hasEmptyPane() {
+    for (const auto& id : sessions.keys()) {
+        const auto ws = manager.workspace(id);
+        if (!ws || !sessions.contains(id)) continue;
+        hooks.pruneDeadWindows(id);
+        const auto* session = sessions.find(id);
+        for (const auto& app : ws->apps) {
+            if (!apps.runningApplication(app.bundleIdentifier)) continue;
+            const bool tracked = std::any_of(session->elements.begin(), session->elements.end(),
+                                             [&](const TrackedWindow& t) { return t.appID == app.id; });
+            if (!tracked) return true;
+        }
+    }
+    return false;
+}
+
 void ReconcileSweep::forget(const Uuid& workspaceID) {
     loading.erase(workspaceID);
     if (const auto ws = manager.workspace(workspaceID))
@@ -68,7 +84,7 @@ void ReconcileSweep::forget(const Uuid& workspaceID) {
 
 void ReconcileSweep::run() {
     for (const auto& id : sessions.keys()) reconcileWorkspace(id);
-    if (!hooks.hasEmptyPane()) {
+    if (!hasEmptyPane()) {
         tidied.clear();
         return;
     }

@@ -35,7 +35,8 @@ public:
 
     // What the sweep asks of the controller around it.
     struct Hooks {
-        std::function<bool()> hasEmptyPane;
+        // Stops tracking the workspace's windows that are gone.
+        std::function<void(const Uuid&)> pruneDeadWindows;
         // No window is adopted meanwhile (a resurfacing, a divider drag, Stage Manager, no window control).
         std::function<bool()> adoptionPaused;
         // Whether window control is away (a refusal is then nobody's doing).
@@ -58,6 +59,8 @@ public:
 
     // Starts the sweep again from its first pass, in place of the one under way.
     void restart();
+    // Whether a pane of a shown workspace whose application runs has no window.
+    bool hasEmptyPane();
     // One pass over every shown workspace; another follows while a pane is empty.
     void run();
     // Fills what it can of the workspace's empty panes.

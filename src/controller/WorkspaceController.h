@@ -289,7 +289,6 @@ private:
     void pulseChromeGuard();
     void rebuildWindowObserver();
     void updateLoadingChrome(const Uuid& workspaceID);
-    bool hasEmptyPane();
     std::set<Pid> runningManagedFocusPids() const;
 
     // ====================================================================== documents

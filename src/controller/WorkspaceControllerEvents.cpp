@@ -90,7 +90,7 @@ void WorkspaceController::handleWindowEvent(const AXElement& element, const std:
 }
 
 void WorkspaceController::handleFocusedWindowChanged() {
-    if (hasEmptyPane()) sweep.restart();
+    if (sweep.hasEmptyPane()) sweep.restart();
     pulseChromeGuard();
 }
 

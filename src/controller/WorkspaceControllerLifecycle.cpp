@@ -44,7 +44,7 @@ void WorkspaceController::handleAppLaunched(const RunningApplication& app) {
     if (!app.bundleIdentifier) return;
     if (!shownWorkspaceOwning(*app.bundleIdentifier)) return;
     rebuildWindowObserver();
-    if (hasEmptyPane()) sweep.restart();
+    if (sweep.hasEmptyPane()) sweep.restart();
 }
 
 void WorkspaceController::pulseChromeGuard() {
@@ -122,22 +122,6 @@ bool WorkspaceController::workspaceHasChooserUp(const Workspace& workspace) {
         const auto running = appController->runningApplication(app.bundleIdentifier);
         if (!running || !running->isFinishedLaunching) continue;
         if (AXWindowController::selectPendingDialog(axController.windowInfos(running->pid))) return true;
-    }
-    return false;
-}
-
-bool WorkspaceController::hasEmptyPane() {
-    for (const auto& id : sessions.keys()) {
-        const auto ws = manager.workspace(id);
-        if (!ws || !sessions.contains(id)) continue;
-        pruneDeadTrackedWindows(id);
-        const auto* session = sessions.find(id);
-        for (const auto& app : ws->apps) {
-            if (!appController->runningApplication(app.bundleIdentifier)) continue;
-            const bool tracked = std::any_of(session->elements.begin(), session->elements.end(),
-                                             [&](const TrackedWindow& t) { return t.appID == app.id; });
-            if (!tracked) return true;
-        }
     }
     return false;
 }

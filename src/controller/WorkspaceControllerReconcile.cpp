@@ -40,7 +40,7 @@ void WorkspaceController::handleManagedWindowDestroyed(const AXElement& element)
 
 ReconcileSweep::Hooks WorkspaceController::sweepHooks() {
     ReconcileSweep::Hooks hooks;
-    hooks.hasEmptyPane = [this] { return hasEmptyPane(); };
+    hooks.pruneDeadWindows = [this](const Uuid& workspaceID) { pruneDeadTrackedWindows(workspaceID); };
     hooks.adoptionPaused = [this] {
         return isResurfacing || drag.isDraggingDivider() || stage.stageManagerActive ||
                !env.platform.accessibility->isProcessTrusted();

@@ -85,7 +85,7 @@ struct WorkspaceControllerProbe {
     // ------------------------------------------------------------------ private operations
     void pulseChromeGuard() { c.pulseChromeGuard(); }
     void rebuildWindowObserver() { c.rebuildWindowObserver(); }
-    bool hasEmptyPane() { return c.hasEmptyPane(); }
+    bool hasEmptyPane() { return c.sweep.hasEmptyPane(); }
     void updateLoadingChrome(const Uuid& id) { c.updateLoadingChrome(id); }
     void rememberDocuments(const Uuid& id) { c.rememberDocuments(id); }
     void rememberDocument(const AXElement& window, const ManagedApp& app) { c.rememberDocument(window, app); }
