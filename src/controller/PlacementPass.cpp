@@ -36,13 +36,13 @@ std::string fileName(const std::string& path) { return std::filesystem::path(pat
 
 PlacementPass::PlacementPass(MainQueue& queue, const Platform& platform, WorkspaceManager& manager,
                              SessionMap<WorkspaceSession>& sessions, ExternalAppController& apps,
-                             AXWindowController& ax, WindowDrag& drag, Hooks hooks)
+                             AXWindowController& axController, WindowDrag& drag, Hooks hooks)
     : queue(queue),
       platform(platform),
       manager(manager),
       sessions(sessions),
       apps(apps),
-      ax(ax),
+      axController(axController),
       drag(drag),
       hooks(std::move(hooks)) {}
 
@@ -179,7 +179,7 @@ void PlacementPass::movePassWindows(std::vector<PassPane>& panes) {
         moves.push_back({pane.choice.window, pane.rect});
         moved.push_back(&pane);
     }
-    const auto outcomes = ax.place(moves);
+    const auto outcomes = axController.place(moves);
     for (size_t i = 0; i < moved.size(); ++i) moved[i]->outcome = outcomes[i];
     for (auto& pane : panes) {
         if (!pane.documentWindow) continue;
@@ -225,7 +225,7 @@ void PlacementPass::recordPass(const Workspace& workspace, std::vector<TrackedWi
         // resized by anyone when another window of the workspace moves.
         auto& seen = drag.lastSeenSizes(workspace.id);
         for (const auto& window : tracked)
-            if (const auto size = ax.sizeValue(window.element, ax::kSize))
+            if (const auto size = axController.sizeValue(window.element, ax::kSize))
                 seen[window.appID] = *size;
             else
                 seen.erase(window.appID);
@@ -247,7 +247,7 @@ PlacementPass::ManagedPlacement PlacementPass::placeManagedWindow(const ManagedA
 PlacementPass::PaneChoice PlacementPass::choosePaneWindow(const ManagedApp& app, const RunningApplication& running) {
     if (!running.isFinishedLaunching) return {ManagedPlacement{ManagedPlacement::Kind::pending, std::nullopt}};
     if (const auto cached = windowCache.window(app.id, running.pid)) {
-        if (ax.boolean(*cached, ax::kFullScreen))
+        if (axController.boolean(*cached, ax::kFullScreen))
             return {ManagedPlacement{ManagedPlacement::Kind::fullScreen, *cached}};
         return {std::nullopt, *cached, true};
     }
@@ -286,7 +286,7 @@ PlacementPass::ManagedPlacement PlacementPass::settlePaneWindow(const ManagedApp
         case Kind::failed:
             if (hooks.windowControlAway()) return bound;
             // A cached window whose size can no longer be read has gone: choose again.
-            if (choice.fromCache && !ax.sizeValue(choice.window, ax::kSize)) {
+            if (choice.fromCache && !axController.sizeValue(choice.window, ax::kSize)) {
                 windowCache.remove(app.id);
                 return placeManagedWindow(app, running, rect, issues);
             }
@@ -303,7 +303,7 @@ std::optional<PlacementPass::ResolvedWindow> PlacementPass::resolveWindow(const 
                                                                           const RunningApplication& running) {
     if (const auto cached = windowCache.window(app.id, running.pid)) return ResolvedWindow{*cached, false};
 
-    const auto windows = ax.manageableWindows(running.pid);
+    const auto windows = axController.manageableWindows(running.pid);
     if (windows.empty()) return std::nullopt;
 
     pruneCacheForRemovedPanes();
@@ -316,7 +316,7 @@ std::optional<PlacementPass::ResolvedWindow> PlacementPass::resolveWindow(const 
     // remembers one to match it with: most shows have none.
     std::vector<std::optional<std::optional<std::string>>> documents(windows.size());
     const auto documentOf = [&](size_t i) -> const std::optional<std::string>& {
-        if (!documents[i]) documents[i] = ax.documentPath(windows[i].element);
+        if (!documents[i]) documents[i] = axController.documentPath(windows[i].element);
         return *documents[i];
     };
 
@@ -367,7 +367,7 @@ std::optional<PlacementPass::ResolvedWindow> PlacementPass::resolveWindow(const 
 
 std::optional<AXElement> PlacementPass::peekPaneWindow(const ManagedApp& app, const RunningApplication& running) {
     if (const auto cached = windowCache.window(app.id, running.pid)) return cached;
-    const auto windows = ax.manageableWindows(running.pid);
+    const auto windows = axController.manageableWindows(running.pid);
     const auto others = windowCache.claimedWindows(running.pid, app.id);
     std::set<size_t> claimed;
     std::vector<bool> isMain;
@@ -377,7 +377,7 @@ std::optional<AXElement> PlacementPass::peekPaneWindow(const ManagedApp& app, co
     }
     if (app.lastDocumentPath)
         for (size_t i = 0; i < windows.size(); ++i)
-            if (!claimed.count(i) && ax.documentPath(windows[i].element) == app.lastDocumentPath)
+            if (!claimed.count(i) && axController.documentPath(windows[i].element) == app.lastDocumentPath)
                 return windows[i].element;
     const auto chosen = AXWindowController::selectBindableIndex(isMain, claimed);
     return chosen ? std::optional<AXElement>(windows[*chosen].element) : std::nullopt;
@@ -393,8 +393,8 @@ std::optional<PlacementPass::PaneWindow> PlacementPass::paneWindow(const Managed
     if (!running || !running->isFinishedLaunching) return std::nullopt;
     const auto window = resolveWindow(app, *running);
     if (!window) return std::nullopt;
-    const auto position = ax.point(window->element, ax::kPosition);
-    const auto size = ax.sizeValue(window->element, ax::kSize);
+    const auto position = axController.point(window->element, ax::kPosition);
+    const auto size = axController.sizeValue(window->element, ax::kSize);
     if (!position || !size) return PaneWindow{window->element, std::nullopt};
     return PaneWindow{window->element, Rect(*position, *size)};
 }
@@ -432,14 +432,14 @@ void PlacementPass::pruneCacheForRemovedPanes() {
 AXWindowController::PlacementOutcome PlacementPass::placeWindow(const AXElement& window, const Rect& rect,
                                                                 const std::string& appName) {
     if (const auto across = placeAcrossDisplays(window, rect, appName)) return *across;
-    return ax.place(window, rect);
+    return axController.place(window, rect);
 }
 
 std::optional<AXWindowController::PlacementOutcome> PlacementPass::placeAcrossDisplays(const AXElement& window,
                                                                                        const Rect& rect,
                                                                                        const std::string& appName) {
-    const auto position = ax.point(window, ax::kPosition);
-    const auto size = ax.sizeValue(window, ax::kSize);
+    const auto position = axController.point(window, ax::kPosition);
+    const auto size = axController.sizeValue(window, ax::kSize);
     std::optional<uint32_t> from, to;
     if (position && size) {
         from = hooks.displayID(Rect(*position, *size));
@@ -452,9 +452,9 @@ std::optional<AXWindowController::PlacementOutcome> PlacementPass::placeAcrossDi
 
     // Across displays the window first goes over with its own size, so the window manager (and
     // the application) size it for the display it lands on; 0.4 s later it is sized in place.
-    ax.accessibility().setAttribute(window, ax::kPosition, AXValue::point(rect.origin));
-    const auto landedAt = ax.point(window, ax::kPosition);
-    const auto landedSize = ax.sizeValue(window, ax::kSize);
+    axController.accessibility().setAttribute(window, ax::kPosition, AXValue::point(rect.origin));
+    const auto landedAt = axController.point(window, ax::kPosition);
+    const auto landedSize = axController.sizeValue(window, ax::kSize);
     if (!landedAt || !landedSize || hooks.displayID(Rect(*landedAt, *landedSize)) != to)
         log("[Tessane] " + appName + ": didn't reach the other display on the first move — placing it anyway.");
 
@@ -475,7 +475,7 @@ std::optional<AXWindowController::PlacementOutcome> PlacementPass::placeAcrossDi
             if (!holds) return;
         }
         beginGuard();
-        ax.place(window, rect);
+        axController.place(window, rect);
     }));
     return AXWindowController::PlacementOutcome::placed();
 }
@@ -494,8 +494,7 @@ void PlacementPass::log(const std::string& line) {
 
 void PlacementPass::beginGuard() {
     ++guardCount;
-    queue.postAfter(kGuardSeconds,
-                    lifetime.guard([this] { guardCount = std::max(0, guardCount - 1); }));
+    queue.postAfter(kGuardSeconds, lifetime.guard([this] { guardCount = std::max(0, guardCount - 1); }));
 }
 
 void PlacementPass::noteRefusal(const ManagedApp& app, const Rect& actual, const Rect& requested,
@@ -503,7 +502,7 @@ void PlacementPass::noteRefusal(const ManagedApp& app, const Rect& actual, const
     if (const auto it = lastLoggedRefusal.find(app.id); it != lastLoggedRefusal.end() && it->second == actual) return;
     lastLoggedRefusal[app.id] = actual;
     log("[Tessane] " + app.displayName + " refused its pane: asked " + WorkspaceController::rectDescription(requested) +
-        ", window is " + WorkspaceController::rectDescription(actual) + ". [" + ax.windowKind(window) + "]");
+        ", window is " + WorkspaceController::rectDescription(actual) + ". [" + axController.windowKind(window) + "]");
 }
 
 void PlacementPass::logPlacementDeviation(const Workspace& workspace, const std::vector<Rect>& rects) {

@@ -72,7 +72,7 @@ public:
     };
 
     PlacementPass(MainQueue& queue, const Platform& platform, WorkspaceManager& manager,
-                  SessionMap<WorkspaceSession>& sessions, ExternalAppController& apps, AXWindowController& ax,
+                  SessionMap<WorkspaceSession>& sessions, ExternalAppController& apps, AXWindowController& axController,
                   WindowDrag& drag, Hooks hooks);
     PlacementPass(const PlacementPass&) = delete;
     PlacementPass& operator=(const PlacementPass&) = delete;
@@ -171,7 +171,7 @@ private:
     WorkspaceManager& manager;
     SessionMap<WorkspaceSession>& sessions;
     ExternalAppController& apps;
-    AXWindowController& ax;
+    AXWindowController& axController;
     WindowDrag& drag;
     Hooks hooks;
 

@@ -35,13 +35,14 @@ bool isManageableForDiagnostic(const AXWindowController::WindowInfo& info) {
 
 ReconcileSweep::ReconcileSweep(MainQueue& queue, const Platform& platform, WorkspaceManager& manager,
                                SessionMap<WorkspaceSession>& sessions, ExternalAppController& apps,
-                               AXWindowController& ax, PlacementPass& tiling, const SoloMemory& solo, Hooks hooks)
+                               AXWindowController& axController, PlacementPass& tiling, const SoloMemory& solo,
+                               Hooks hooks)
     : queue(queue),
       platform(platform),
       manager(manager),
       sessions(sessions),
       apps(apps),
-      ax(ax),
+      axController(axController),
       tiling(tiling),
       solo(solo),
       hooks(std::move(hooks)) {}
@@ -159,18 +160,18 @@ void ReconcileSweep::reconcilePendingApp(Pid pid) {
     if (!window) {
         // No window to adopt: a chooser the application is waiting on goes over the pane, once.
         if (tidied.count(pid)) return;
-        if (const auto dialog = AXWindowController::selectPendingDialog(ax.windowInfos(running->pid))) {
+        if (const auto dialog = AXWindowController::selectPendingDialog(axController.windowInfos(running->pid))) {
             hooks.noteOwnChooser(dialog->element, owner->id);
             tiling.beginGuard();
             platform.accessibility->setAttribute(dialog->element, ax::kPosition,
-                                                     AXValue::point(rects[*firstFree].origin));
+                                                 AXValue::point(rects[*firstFree].origin));
             tidied.insert(pid);
         }
         return;
     }
 
     const ManagedApp& app = owner->apps[*pane];
-    const bool fullScreen = ax.boolean(window->element, ax::kFullScreen);
+    const bool fullScreen = axController.boolean(window->element, ax::kFullScreen);
     tiling.beginGuard();
     if (!fullScreen) {
         const auto outcome = tiling.placeWindow(window->element, rects[*pane], app.displayName);
@@ -208,7 +209,7 @@ void ReconcileSweep::logPanesStillEmpty() {
                 Log::line("[Tessane] Sweep ended — " + pane + ": not running.");
                 continue;
             }
-            const auto infos = ax.windowInfos(running->pid, kDiagnosticTimeout);
+            const auto infos = axController.windowInfos(running->pid, kDiagnosticTimeout);
             std::string descriptions;
             for (const auto& info : infos) {
                 if (!descriptions.empty()) descriptions += "; ";

@@ -51,8 +51,8 @@ public:
     };
 
     ReconcileSweep(MainQueue& queue, const Platform& platform, WorkspaceManager& manager,
-                   SessionMap<WorkspaceSession>& sessions, ExternalAppController& apps, AXWindowController& ax,
-                   PlacementPass& tiling, const SoloMemory& solo, Hooks hooks);
+                   SessionMap<WorkspaceSession>& sessions, ExternalAppController& apps,
+                   AXWindowController& axController, PlacementPass& tiling, const SoloMemory& solo, Hooks hooks);
     ~ReconcileSweep() { stop(); }
     ReconcileSweep(const ReconcileSweep&) = delete;
     ReconcileSweep& operator=(const ReconcileSweep&) = delete;
@@ -88,7 +88,7 @@ private:
     WorkspaceManager& manager;
     SessionMap<WorkspaceSession>& sessions;
     ExternalAppController& apps;
-    AXWindowController& ax;
+    AXWindowController& axController;
     PlacementPass& tiling;
     const SoloMemory& solo;
     Hooks hooks;
