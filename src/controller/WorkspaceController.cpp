@@ -47,6 +47,8 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       persists(queue),
       learns(queue),
       drag(env.input),
+      tiling(queue, env.platform, manager, sessions, *appController, axController, drag, placementHooks()),
+      sweep(queue, env.platform, manager, sessions, *appController, axController, tiling, solo, sweepHooks()),
       switcher(makeSwitcher()) {
     observeWorkspaceEdits();
     observeAppActivation();
@@ -86,9 +88,10 @@ WorkspaceController::~WorkspaceController() {
         item.reset();
     };
     for (auto* steps : {&snaps, &persists, &learns}) steps->cancelAll();
-    for (auto* item : {&enforceSnapWorkItem, &reconcileSweepWorkItem, &dividerSettleWorkItem, &unhideSettleWorkItem,
-                       &homeOfferRecheck, &fsSettleWorkItem})
+    for (auto* item :
+         {&enforceSnapWorkItem, &dividerSettleWorkItem, &unhideSettleWorkItem, &homeOfferRecheck, &fsSettleWorkItem})
         cancel(*item);
+    sweep.stop();
 
     if (env.input) {
         if (stage.stageManagerPointerMonitor) env.input->removeMonitor(*stage.stageManagerPointerMonitor);

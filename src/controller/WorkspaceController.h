@@ -10,7 +10,9 @@
 #include "controller/PaneFit.h"
 #include "controller/PaneMatChrome.h"
 #include "controller/PendingPerWorkspace.h"
+#include "controller/PlacementPass.h"
 #include "controller/RaiseSequence.h"
+#include "controller/ReconcileSweep.h"
 #include "controller/SessionMap.h"
 #include "controller/ShowSteps.h"
 #include "controller/SoloMemory.h"
@@ -22,13 +24,11 @@
 #include "controller/WorkspaceControllerTypes.h"
 #include "controller/WorkspaceSwitcher.h"
 #include "model/LayoutType.h"
-#include "model/PlacementToken.h"
 #include "model/Workspace.h"
 #include "platform/AccessibilityValue.h"
 #include "platform/MainQueue.h"
 #include "platform/RunningApplications.h"
 #include "system/AXWindowController.h"
-#include "system/ManagedWindowCache.h"
 
 #include <cstdint>
 #include <functional>
@@ -171,8 +171,6 @@ private:
     AXWindowController axController;
     std::unique_ptr<AXWindowObserver> windowObserver;
     std::unique_ptr<AXAppFocusObserver> appFocusObserver;
-    ManagedWindowCache<AXElement> windowCache;
-    PlacementGeneration placement;
     std::unique_ptr<NoticeChrome> notice;
     std::unique_ptr<TipsChrome> workspaceTips;
     std::unique_ptr<DisplayTopologyWatcher> topologyWatcher_;  // through topologyWatcher()
@@ -191,12 +189,9 @@ private:
     // Per workspace, the generation of its wait for windows: a newer show's wait replaces an older.
     std::map<Uuid, uint64_t> readinessChains;
     std::map<Uuid, TimeInterval> awaitingDocument;
-    std::set<Uuid> loadingWorkspaces;
     std::map<Uuid, std::string> tiledSignature;
-    std::set<Uuid> loggedNoSpareWindow;
     bool openingDocumentNoticeShown = false;
     std::optional<std::string> lastOpeningNoticeLogged;
-    std::map<Uuid, Rect> lastLoggedRefusal;
     std::optional<std::string> lastForeignWindow;
     bool lastCoverIsOurs = false;  // that window is one of Tessane's own (Settings), not foreign
     // The tiles that window lies over while another of the workspace's windows is in front of it,
@@ -204,7 +199,6 @@ private:
     std::vector<uint32_t> lastBuriedTiles;
     std::set<uint32_t> raisedFromUnder;
     std::map<Uuid, std::set<uint32_t>> ownChooserWindowIDs;
-    std::set<Pid> tidiedChoosers;
 
     // ====================================================================== Stage Manager, prompts
     workspace_controller::StageManagerState stage;
@@ -233,24 +227,16 @@ private:
     // it has settled: the time of the latest change and the pending check for the quiet.
     TimeInterval lastSpaceChangeAt = kDistantPast;
     std::shared_ptr<WorkItem> fsSettleWorkItem;
-    int placementGuardCount = 0;
     PendingPerWorkspace snaps;
     PendingPerWorkspace persists;
     std::shared_ptr<WorkItem> enforceSnapWorkItem;
     PendingPerWorkspace learns;
-    std::shared_ptr<WorkItem> reconcileSweepWorkItem;
-    int reconcileSweepAttempts = 0;
     std::shared_ptr<WorkItem> dividerSettleWorkItem;
     std::shared_ptr<WorkItem> unhideSettleWorkItem;
     // The quit has asked the hidden apps back: no hide may start after it (the quit's alerts run
     // queued work and hot keys, which would hide apps for good).
     bool unhiddenForQuit = false;
     std::shared_ptr<WorkItem> homeOfferRecheck;
-    // Keyed by the window element itself: the token of its pending second placement.
-    std::map<AXElement, Uuid> pendingSecondPhase;
-    // The workspace a tiling pass is placing, while it runs: its cross-display second phases
-    // carry it and stand down when the workspace was hidden or released meanwhile.
-    std::optional<Uuid> placingWorkspace;
 
     // ====================================================================== displays
     std::optional<std::string> cachedTopology;
@@ -266,6 +252,10 @@ private:
 
     // ====================================================================== three columns (by workspace)
     ThreeColumnsMemory columns;
+
+    // ====================================================================== the tiling pass
+    PlacementPass tiling;
+    ReconcileSweep sweep;  // the tiling pass's follow-up while a pane is empty
 
     // ====================================================================== switcher
     std::unique_ptr<WorkspaceSwitcher> switcher;
@@ -299,9 +289,7 @@ private:
     void pulseChromeGuard();
     void rebuildWindowObserver();
     void updateLoadingChrome(const Uuid& workspaceID);
-    bool hasEmptyPane();
     std::set<Pid> runningManagedFocusPids() const;
-    void restartReconcileSweep();
 
     // ====================================================================== documents
     void rememberDocument(const AXElement& window, const ManagedApp& app);
@@ -410,70 +398,8 @@ private:
     void flushFramePersist(const Uuid& workspaceID);
 
     // ====================================================================== placement
-    PlacementReport placeWindows(const Workspace& workspace, bool quiet, bool scheduleLearn);
-    struct PassPane;  // placeWindows in its steps: choose every pane's window, move them, settle, record
-    std::vector<PassPane> choosePassWindows(const Workspace& workspace, const std::vector<Rect>& rects,
-                                            const PlacementToken& token);
-    void movePassWindows(std::vector<PassPane>& panes);
-    PlacementReport settlePassWindows(std::vector<PassPane>& panes, std::vector<TrackedWindow>& tracked);
-    void recordPass(const Workspace& workspace, std::vector<TrackedWindow> tracked,
-                    const std::vector<double>& effective);
-    ManagedPlacement placeManagedWindow(const ManagedApp& app, const RunningApplication& running, const Rect& rect,
-                                        std::vector<std::string>& issues);
-    // A pane's window before it is moved: decided at once (no window yet, fullscreen), or the
-    // window to move and whether it came from the cache.
-    struct PaneChoice {
-        std::optional<ManagedPlacement> decided;
-        AXElement window;
-        bool fromCache = false;
-    };
-    PaneChoice choosePaneWindow(const ManagedApp& app, const RunningApplication& running);
-    // What the move of a chosen window makes of the pane; a cached window that has gone is
-    // replaced by a fresh choice, placed at once.
-    ManagedPlacement settlePaneWindow(const ManagedApp& app, const RunningApplication& running, const Rect& rect,
-                                      const PaneChoice& choice, const AXWindowController::PlacementOutcome& outcome,
-                                      std::vector<std::string>& issues);
-    AXWindowController::PlacementOutcome placeWindow(const AXElement& window, const Rect& rect,
-                                                     const std::string& appName);
-    // The first half of a move to another display, when the window is on one display and the
-    // target on another; none (and nothing done) otherwise.
-    std::optional<AXWindowController::PlacementOutcome> placeAcrossDisplays(const AXElement& window, const Rect& rect,
-                                                                            const std::string& appName);
-    // Log lines of a placement held back: the panes' while a pass moves them all together, so
-    // that they come out pane by pane as when one pane was placed after another, and a whole
-    // pass's while a show moves the windows before its chrome is up and logs that first.
-    // Straight to the log when nothing holds them.
-    std::vector<std::string>* heldLines = nullptr;
-    void paneLog(const std::string& line);
-    static bool tilesTooSmall(const std::vector<Rect>& rects);
-    std::optional<ResolvedWindow> resolveWindow(const ManagedApp& app, const RunningApplication& running);
-    // While a pass chooses its windows: where resolveWindow leaves the window whose document is
-    // to be remembered, read once the windows have moved (a process's files and recent lists
-    // are slow, and decide nothing when the pane remembers no document).
-    std::optional<AXElement>* documentReadAfterMoves = nullptr;
-    // The frame of the pane's window: its application running and launched, its window resolved
-    // and its position and size readable; none otherwise.
-    std::optional<Rect> paneWindowFrame(const ManagedApp& app);
-    // The pane's window, resolved as for paneWindowFrame, with its frame (none when unreadable).
-    struct PaneWindow {
-        AXElement element;
-        std::optional<Rect> frame;
-    };
-    std::optional<PaneWindow> paneWindow(const ManagedApp& app);
-    // The pane's window only when a pass or the sweep put it into the pane (the session tracks
-    // it): a window that turned up since still has the size it opened with.
-    std::optional<PaneWindow> placedPaneWindow(const Uuid& workspaceID, const ManagedApp& app);
+    PlacementPass::Hooks placementHooks();
     bool appHasNativeFullScreenWindow(Pid pid) const;
-    void beginPlacementGuard();
-    void noteRefusal(const ManagedApp& app, const Rect& actual, const Rect& requested, const AXElement& window);
-    void logPlacementDeviation(const Workspace& workspace, const std::vector<Rect>& rects);
-    // Drops the cached windows of panes no workspace holds any more. The walk over every pane of
-    // every workspace runs once after each change of the list or of the shown sessions (a lookup
-    // finds the mark), never per lookup: a list of thousands of workspaces made it most of a show.
-    void pruneCacheForRemovedPanes();
-    bool paneCachePruneDue = true;
-    uint64_t paneCachePrunes = 0;
-    std::pair<std::vector<double>, std::vector<Rect>> tileRects(const Workspace& workspace);
     std::vector<Rect> managedWindowFramesAX(const Workspace& workspace);
 
     // ====================================================================== three columns
@@ -488,10 +414,7 @@ private:
 
     // ====================================================================== keeping in shape
     void handleManagedWindowDestroyed(const AXElement& element);
-    void runReconcileSweep();
-    void reconcilePendingApps(const Uuid& workspaceID);
-    void reconcilePendingApp(Pid pid);
-    void logPanesStillEmptyAfterSweep();
+    ReconcileSweep::Hooks sweepHooks();
     void scheduleDriftCheck(const AXElement& element, const Uuid& workspaceID);
     void checkDrift(const AXElement& element, const Uuid& workspaceID);
     void checkAllWindowsStayed(const Uuid& workspaceID);
@@ -536,8 +459,8 @@ private:
     bool reflowFromUserResize(const Workspace& workspace);
     // What is known of a pane's window besides its frame (GestureRules::windowResized): the size
     // it was last seen at and, when its size is off its tile, the steps its size changes in.
-    GestureRules::WindowSizing paneWindowSizing(const Uuid& workspaceID, const Uuid& appID, const PaneWindow& window,
-                                                const Rect& tile);
+    GestureRules::WindowSizing paneWindowSizing(const Uuid& workspaceID, const Uuid& appID,
+                                                const PlacementPass::PaneWindow& window, const Rect& tile);
     void restoreDividerVisibility(const Uuid& workspaceID);
     void scheduleLearnAppMinimums(const Uuid& workspaceID);
     void learnAppMinimums(const Uuid& workspaceID);
@@ -548,7 +471,6 @@ private:
     void snapDividerToApps(const Uuid& workspaceID);
     bool dividerNeedsReconcile(const Uuid& workspaceID);
     void scheduleDividerReconcile(const Uuid& workspaceID);
-    void persistRatiosIfChanged(const std::vector<double>& ratios, const Workspace& workspace);
     std::vector<double> storedRatios(const Workspace& workspace) const;
     // Makes `frame` the shown workspace's container: the session, the chrome, the stored frame.
     void adoptContainerFrame(const Uuid& workspaceID, const Rect& frame);
@@ -561,8 +483,6 @@ private:
     // The workspace's primary application when it runs, else its first running one.
     std::optional<RunningApplication> frontRunningApp(const Workspace& workspace);
     void activateFrontApp(const Workspace& workspace);
-    // The pane's window as a placement would choose it, without binding or remembering anything.
-    std::optional<AXElement> peekPaneWindow(const ManagedApp& app, const RunningApplication& running);
     // Lets activations be handled again 0.25 s after pane focus or a solo brought an application
     // forward, and re-checks the chrome against the windows then in front.
     void endResurfacingSoon();

@@ -121,7 +121,7 @@ void WorkspaceController::pruneDeadTrackedWindows(const Uuid& workspaceID) {
     for (const auto& tracked : session->elements)
         (windowIsGone(tracked.element) ? dead : alive).push_back(tracked);
     if (dead.empty()) return;
-    for (const auto& tracked : dead) windowCache.remove(tracked.appID);
+    for (const auto& tracked : dead) tiling.windows().remove(tracked.appID);
     Log::line("[Tessane] Dropped " + std::to_string(dead.size()) + " tracked window(s) that no longer exist.");
     session->elements = std::move(alive);
     rebuildWindowObserver();

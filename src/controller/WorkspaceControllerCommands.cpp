@@ -83,7 +83,7 @@ WorkspaceController::WorkspaceSession& WorkspaceController::putSessionAt(const W
 void WorkspaceController::placeAndBringForward(const Uuid& workspaceID) {
     if (!env.platform.accessibility->isProcessTrusted()) return;
     if (const auto ws = manager.workspace(workspaceID)) {
-        placeWindows(*ws, false, true);
+        tiling.placeWindows(*ws, false, true);
         bringForwardApps(*ws);
     }
 }
@@ -191,9 +191,9 @@ void WorkspaceController::resetWorkspace(const Uuid& id) {
         session->chrome->paneMat().setShieldsHidden(true);
         if (!session->chrome->dividersHidden()) session->chrome->positionDividerPanels();
     }
-    placeWindows(shown, true, false);
+    tiling.placeWindows(shown, true, false);
     activateFrontApp(shown);
-    restartReconcileSweep();
+    sweep.restart();
 }
 
 // ------------------------------------------------------------------------ release and quit

@@ -26,7 +26,7 @@ void WorkspaceController::commitDividerRatio(const std::vector<double>& ratios, 
     ws->layout.ratios = ratios;
     manager.update(*ws);
     refreshStageManagerState(false);
-    placeWindows(*ws, true, false);
+    tiling.placeWindows(*ws, true, false);
 
     if (dividerSettleWorkItem) dividerSettleWorkItem->cancel();
     // Each settle step acts only while no new drag began and the workspace is still shown: after
@@ -64,7 +64,7 @@ void WorkspaceController::snapDividerToApps(const Uuid& workspaceID) {
     if (fixes.empty()) return;
     ws->layout.ratios = GestureRules::ratiosWithFixes(ws->layout.type, ws->layout.ratios, fixes);
     manager.update(*ws);
-    placeWindows(*ws, true, false);
+    tiling.placeWindows(*ws, true, false);
 }
 
 std::map<int, double> WorkspaceController::dividerReconcileFixes(const Workspace& workspace) {
@@ -73,11 +73,11 @@ std::map<int, double> WorkspaceController::dividerReconcileFixes(const Workspace
         geometry == LayoutType::threeColumns)
         return {};
     const Rect inner = GestureRules::innerRect(currentContainerAXRect(workspace));
-    const auto [effective, tiles] = tileRects(workspace);
+    const auto [effective, tiles] = tiling.tileRects(workspace);
     if (tiles.size() != workspace.apps.size()) return {};
     std::vector<Size> sizes;
     for (const auto& app : workspace.apps) {
-        const auto window = placedPaneWindow(workspace.id, app);
+        const auto window = tiling.placedPaneWindow(workspace.id, app);
         sizes.push_back(window && window->frame ? window->frame->size : Size{});
     }
     return GestureRules::dividerFixes(workspace.layout.type, geometry, inner, effective, sizes);
@@ -92,12 +92,12 @@ void WorkspaceController::keepAppsOnScreen(const Uuid& workspaceID) {
 
     bool guarded = false;
     for (const auto& app : ws->apps) {
-        const auto window = paneWindow(app);
+        const auto window = tiling.paneWindow(app);
         if (!window || !window->frame) continue;
         const auto origin = GestureRules::onScreenOrigin(*window->frame, screens, target);
         if (!origin) continue;
         if (!guarded) {
-            beginPlacementGuard();
+            tiling.beginGuard();
             guarded = true;
         }
         axController.accessibility().setAttribute(window->element, ax::kPosition, AXValue::point(*origin));

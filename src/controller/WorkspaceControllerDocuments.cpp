@@ -14,7 +14,7 @@ void WorkspaceController::rememberDocument(const AXElement& window, const Manage
     const auto path = axController.documentPath(window);
     if (!path) return;
     if (!manager.setLastDocument(*path, app.id)) return;
-    paneLog("[Tessane] " + app.displayName + ": its pane now reopens “" +
+    tiling.log("[Tessane] " + app.displayName + ": its pane now reopens “" +
               std::filesystem::path(*path).filename().string() + "”.");
 }
 

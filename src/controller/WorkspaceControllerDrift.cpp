@@ -30,7 +30,7 @@ void WorkspaceController::scheduleDriftCheck(const AXElement& element, const Uui
 }
 
 void WorkspaceController::checkDrift(const AXElement& element, const Uuid& workspaceID) {
-    if (placementGuardCount != 0 || drag.isDraggingDivider() || isResurfacing || stage.stageManagerActive) return;
+    if (tiling.isGuarding() || drag.isDraggingDivider() || isResurfacing || stage.stageManagerActive) return;
     if (solo.owns(workspaceID)) return;
     const auto* session = sessions.find(workspaceID);
     const auto ws = manager.workspace(workspaceID);
@@ -43,7 +43,7 @@ void WorkspaceController::checkDrift(const AXElement& element, const Uuid& works
     // working through when the workspace came back) reads wherever the manager parks it, and
     // its application did nothing.
     if (axController.boolean(element, ax::kMinimized)) return;
-    const auto pane = paneRect(tracked->appID, ws->apps, tileRects(*ws).second);
+    const auto pane = paneRect(tracked->appID, ws->apps, tiling.tileRects(*ws).second);
     if (!pane) return;
     const Rect paneFrame = pane->second;
     const std::string appName = ws->apps[static_cast<size_t>(pane->first)].displayName;
@@ -84,8 +84,8 @@ void WorkspaceController::checkDrift(const AXElement& element, const Uuid& works
     Log::line("[Tessane] " + appName + "'s window left its pane in ‘" + ws->name + "’ — now " + rectLog(frame) +
               " on display " + display(frame) + ", pane " + rectLog(paneFrame) + " on display " + display(paneFrame) +
               " — putting it back.");
-    beginPlacementGuard();
-    placeWindow(element, paneFrame, appName);
+    tiling.beginGuard();
+    tiling.placeWindow(element, paneFrame, appName);
     scheduleDriftCheck(element, workspaceID);
 }
 

@@ -36,7 +36,7 @@ void WorkspaceController::reactToPaneEdit(const Workspace& workspace) {
             if (const auto ratios = threeColumnsRatios(workspace); !ratios.empty()) chrome.setCurrentRatios(ratios);
         chrome.refreshClickShield();
     }
-    placeWindows(workspace, false, true);
+    tiling.placeWindows(workspace, false, true);
 }
 
 void WorkspaceController::storeOwnPaneEdit(const Workspace& workspace) {

@@ -17,7 +17,7 @@ void WorkspaceController::observeWorkspaceEdits() {
     workspaceEditObserver = manager.observeWorkspaces(lifetime.guard([this](const std::vector<Workspace>&) {
         // Marked now, for the first lookup after the change (observers run before it, and
         // none of them looks windows up), which may come before the reaction.
-        paneCachePruneDue = true;
+        tiling.notePanesChanged();
         queue.post(lifetime.guard([this] { handleWorkspaceListChange(); }));
     }));
 }
@@ -85,12 +85,12 @@ void WorkspaceController::handleWindowEvent(const AXElement& element, const std:
     const auto owner = shownWorkspaceOwning(*app->bundleIdentifier);
     if (!owner) return;
 
-    if (placementGuardCount >= 1) scheduleDriftCheck(element, owner->id);
+    if (tiling.isGuarding()) scheduleDriftCheck(element, owner->id);
     handleManagedWindowChangedByUser(owner->id, element);
 }
 
 void WorkspaceController::handleFocusedWindowChanged() {
-    if (hasEmptyPane()) restartReconcileSweep();
+    if (sweep.hasEmptyPane()) sweep.restart();
     pulseChromeGuard();
 }
 

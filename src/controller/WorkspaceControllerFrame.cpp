@@ -105,7 +105,7 @@ std::optional<Rect> WorkspaceController::focusedManagedWindowFrameCocoa() {
         if (candidates.empty() || app.id != candidates.front().id) candidates.push_back(app);
 
     for (const auto& app : candidates)
-        if (const auto frame = paneWindowFrame(app))
+        if (const auto frame = tiling.paneWindowFrame(app))
             return ScreenGeometry::screenRectFromAX(*frame, ScreenGeometry::primaryDisplayHeight(*env.platform.screens));
     return std::nullopt;
 }
@@ -114,7 +114,7 @@ std::vector<Rect> WorkspaceController::managedWindowFramesAX(const Workspace& wo
     std::vector<Rect> frames;
     if (!env.platform.accessibility->isProcessTrusted()) return frames;
     for (const auto& app : workspace.apps)
-        if (const auto frame = paneWindowFrame(app)) frames.push_back(*frame);
+        if (const auto frame = tiling.paneWindowFrame(app)) frames.push_back(*frame);
     return frames;
 }
 
@@ -125,7 +125,7 @@ void WorkspaceController::showContainerFrame(const Workspace& given) {
 }
 
 std::optional<OpenedFrame> WorkspaceController::openContainerFrame(const Workspace& given) {
-    placement.advance();
+    tiling.standDown();
     Rect frame = containerRect(given);
 
     const Size floorSize = smallestContainer(screenVisibleFrameAX(frame));
@@ -220,7 +220,7 @@ void WorkspaceController::performSnap(const Uuid& workspaceID) {
     const auto ws = manager.workspace(workspaceID);
     if (!ws) return;
     refreshStageManagerState(false);
-    placeWindows(*ws, false, true);
+    tiling.placeWindows(*ws, false, true);
 }
 
 void WorkspaceController::schedulePersist(const Uuid& workspaceID) {

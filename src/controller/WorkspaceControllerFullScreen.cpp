@@ -69,7 +69,7 @@ bool WorkspaceController::reconcileFullScreenChrome(const Uuid& workspaceID) {
         restoreFromSolo();
     } else {
         Log::throttledLine("fullscreen", "[Tessane] " + name + ": left fullscreen — chrome restored, re-tiling.");
-        placeWindows(*ws, true, true);
+        tiling.placeWindows(*ws, true, true);
     }
     return false;
 }

@@ -114,7 +114,7 @@ void WorkspaceController::refreshChromeVisibility() {
     const auto ws = manager.workspace(*activeID);
     if (!session || !ws) return stop();
 
-    if (!env.platform.accessibility->isProcessTrusted() || drag.isDraggingDivider() || placementGuardCount != 0 ||
+    if (!env.platform.accessibility->isProcessTrusted() || drag.isDraggingDivider() || tiling.isGuarding() ||
         isResurfacing || !session->fullScreenPids.empty() || stage.stageManagerActive)
         return;
 
@@ -135,7 +135,7 @@ void WorkspaceController::refreshChromeVisibility() {
         (chrome.currentLayoutType() == LayoutType::mainSidebar || chrome.currentAppCount() < 2 ||
          chrome.dividersHidden())
             ? std::vector<Rect>{region}
-            : tileRects(*ws).second;
+            : tiling.tileRects(*ws).second;
     const Rect rail(region.midX() - kRailWidth / 2, region.minY(), kRailWidth, kRailHeight);
     const auto choosers = ownChooserWindowIDs.count(ws->id) ? ownChooserWindowIDs[ws->id] : std::set<uint32_t>{};
 

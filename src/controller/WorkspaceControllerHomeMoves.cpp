@@ -40,7 +40,7 @@ void WorkspaceController::moveShownWorkspace(const Uuid& id, const Rect& target,
         restoreFromSolo();
         return;
     }
-    placeWindows(*ws, false, true);
+    tiling.placeWindows(*ws, false, true);
 }
 
 bool WorkspaceController::windowsAlreadyReturned(const Rect& target, const Workspace& workspace) {

@@ -49,22 +49,22 @@ void WorkspaceController::learnAppMinimums(const Uuid& workspaceID) {
     // A window sent to another display still has its old size until its second placement
     // phase sizes it in place: that size says nothing about its minimum, so wait for it.
     for (const auto& tracked : session->elements)
-        if (pendingSecondPhase.count(tracked.element)) {
+        if (tiling.hasSecondPhase(tracked.element)) {
             scheduleLearnAppMinimums(workspaceID);
             return;
         }
 
-    const auto tiles = tileRects(*ws).second;
+    const auto tiles = tiling.tileRects(*ws).second;
     std::vector<Size> samples;
     for (const auto& tile : tiles) samples.push_back(tile.size);
     const int appCount = std::max<int>(1, static_cast<int>(ws->apps.size()));
     for (size_t i = 0; i < ws->apps.size() && i < tiles.size(); ++i) {
         // A window that turned up since the pass (late, or naming its document only now) keeps
         // the size it opened with, which says nothing of a minimum: its tile stands for it.
-        const auto window = placedPaneWindow(workspaceID, ws->apps[i]);
+        const auto window = tiling.placedPaneWindow(workspaceID, ws->apps[i]);
         if (!window) continue;
         if (!window->frame) {
-            windowCache.remove(ws->apps[i].id);
+            tiling.windows().remove(ws->apps[i].id);
             continue;
         }
         const Rect& frame = *window->frame;
@@ -100,7 +100,7 @@ void WorkspaceController::bounceFrameToFitApps(const Workspace& workspace, const
         manager.update(next);
     }
     if (plan.frame) adoptContainerFrame(workspace.id, *plan.frame);
-    if (plan.ratio || plan.frame) placeWindows(next, true, false);
+    if (plan.ratio || plan.frame) tiling.placeWindows(next, true, false);
 }
 
 }  // namespace tessane

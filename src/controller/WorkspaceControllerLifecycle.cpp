@@ -15,7 +15,7 @@
 namespace tessane {
 
 void WorkspaceController::handleAppTerminated(const RunningApplication& app) {
-    windowCache.invalidate(app.pid);
+    tiling.windows().invalidate(app.pid);
     if (app.bundleIdentifier) hiddenApps.forget({*app.bundleIdentifier});
 
     if (const auto& current = solo.current()) {
@@ -33,7 +33,7 @@ void WorkspaceController::handleAppTerminated(const RunningApplication& app) {
     };
     // Placement work already under way for the front workspace would reach for the quit app.
     if (const auto& active = manager.activeWorkspaceID().get())
-        if (const auto ws = manager.workspace(*active); ws && usesApp(*ws)) placement.advance();
+        if (const auto ws = manager.workspace(*active); ws && usesApp(*ws)) tiling.standDown();
 
     for (const auto& id : sessions.keys())
         if (const auto ws = manager.workspace(id); ws && usesApp(*ws)) updateLoadingChrome(id);
@@ -44,14 +44,7 @@ void WorkspaceController::handleAppLaunched(const RunningApplication& app) {
     if (!app.bundleIdentifier) return;
     if (!shownWorkspaceOwning(*app.bundleIdentifier)) return;
     rebuildWindowObserver();
-    if (hasEmptyPane()) restartReconcileSweep();
-}
-
-void WorkspaceController::restartReconcileSweep() {
-    reconcileSweepAttempts = 0;
-    if (reconcileSweepWorkItem) reconcileSweepWorkItem->cancel();
-    reconcileSweepWorkItem.reset();
-    runReconcileSweep();
+    if (sweep.hasEmptyPane()) sweep.restart();
 }
 
 void WorkspaceController::pulseChromeGuard() {
@@ -129,22 +122,6 @@ bool WorkspaceController::workspaceHasChooserUp(const Workspace& workspace) {
         const auto running = appController->runningApplication(app.bundleIdentifier);
         if (!running || !running->isFinishedLaunching) continue;
         if (AXWindowController::selectPendingDialog(axController.windowInfos(running->pid))) return true;
-    }
-    return false;
-}
-
-bool WorkspaceController::hasEmptyPane() {
-    for (const auto& id : sessions.keys()) {
-        const auto ws = manager.workspace(id);
-        if (!ws || !sessions.contains(id)) continue;
-        pruneDeadTrackedWindows(id);
-        const auto* session = sessions.find(id);
-        for (const auto& app : ws->apps) {
-            if (!appController->runningApplication(app.bundleIdentifier)) continue;
-            const bool tracked = std::any_of(session->elements.begin(), session->elements.end(),
-                                             [&](const TrackedWindow& t) { return t.appID == app.id; });
-            if (!tracked) return true;
-        }
     }
     return false;
 }

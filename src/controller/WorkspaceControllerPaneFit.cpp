@@ -14,30 +14,12 @@ namespace {
 constexpr double kFitTolerance = 8;
 }  // namespace
 
-std::optional<AXElement> WorkspaceController::peekPaneWindow(const ManagedApp& app, const RunningApplication& running) {
-    if (const auto cached = windowCache.window(app.id, running.pid)) return cached;
-    const auto windows = axController.manageableWindows(running.pid);
-    const auto others = windowCache.claimedWindows(running.pid, app.id);
-    std::set<size_t> claimed;
-    std::vector<bool> isMain;
-    for (size_t i = 0; i < windows.size(); ++i) {
-        if (std::find(others.begin(), others.end(), windows[i].element) != others.end()) claimed.insert(i);
-        isMain.push_back(windows[i].isMain);
-    }
-    if (app.lastDocumentPath)
-        for (size_t i = 0; i < windows.size(); ++i)
-            if (!claimed.count(i) && axController.documentPath(windows[i].element) == app.lastDocumentPath)
-                return windows[i].element;
-    const auto chosen = AXWindowController::selectBindableIndex(isMain, claimed);
-    return chosen ? std::optional<AXElement>(windows[*chosen].element) : std::nullopt;
-}
-
 WorkspaceController::PaneFitReport WorkspaceController::paneFitReport() {
     PaneFitReport report;
     if (!env.platform.accessibility->isProcessTrusted()) return report;
     for (const auto& ws : manager.workspaces().get()) {
         if (!sessions.contains(ws.id)) continue;
-        const auto tiles = tileRects(ws).second;
+        const auto tiles = tiling.tileRects(ws).second;
         for (size_t i = 0; i < ws.apps.size() && i < tiles.size(); ++i) {
             ++report.checked;
             const ManagedApp& app = ws.apps[i];
@@ -52,7 +34,7 @@ WorkspaceController::PaneFitReport WorkspaceController::paneFitReport() {
             }
             std::optional<Rect> frame;
             if (running->isFinishedLaunching)
-                if (const auto window = peekPaneWindow(app, *running)) {
+                if (const auto window = tiling.peekPaneWindow(app, *running)) {
                     const auto position = axController.point(*window, ax::kPosition);
                     const auto size = axController.sizeValue(*window, ax::kSize);
                     if (position && size) frame = Rect(*position, *size);

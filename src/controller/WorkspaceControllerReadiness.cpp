@@ -70,7 +70,7 @@ WindowReadiness WorkspaceController::windowReadiness(const Workspace& ws) {
 bool WorkspaceController::readyToTileAtOnce(const Workspace& ws) {
     const WindowReadiness r = windowReadiness(ws);
     return r.allReady() && static_cast<size_t>(r.mainWindows) == r.running && appsShortOfWindows(ws, {}).empty() &&
-           !tilesTooSmall(tileRects(ws).second);
+           !PlacementPass::tilesTooSmall(tiling.tileRects(ws).second);
 }
 
 void WorkspaceController::tileWhenWindowsReady(const Uuid& workspaceID, int attempt, int launchWaits,
@@ -109,7 +109,7 @@ void WorkspaceController::tileWhenWindowsReady(const Uuid& workspaceID, int atte
         return;
     }
 
-    if (mainWindows > placedWindowCount) placeWindows(ws, true, true);
+    if (mainWindows > placedWindowCount) tiling.placeWindows(ws, true, true);
     const uint64_t chain = readinessChains[workspaceID];
     const int nextAttempt = launching ? attempt : attempt + 1;
     const int nextWaits = launching ? launchWaits + 1 : launchWaits;
@@ -122,7 +122,7 @@ void WorkspaceController::tileWhenWindowsReady(const Uuid& workspaceID, int atte
 }
 
 void WorkspaceController::tileAndReport(const Workspace& workspace) {
-    reportTile(workspace, placeWindows(workspace, false, true));
+    reportTile(workspace, tiling.placeWindows(workspace, false, true));
 }
 
 void WorkspaceController::reportTile(const Workspace& workspace, const PlacementReport& report,
@@ -156,7 +156,7 @@ void WorkspaceController::reportTile(const Workspace& workspace, const Placement
         queue.post(lifetime.guard([this, id = workspace.id, apps = report.fullScreenApps] {
             presentFullScreenBlock(id, apps);
         }));
-    restartReconcileSweep();
+    sweep.restart();
     maybeShowWorkspaceTips(workspace, !report.fullScreenApps.empty());
 }
 

@@ -29,7 +29,7 @@ bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
 
     const Rect container = currentContainerAXRect(workspace);
     const Rect inner = GestureRules::innerRect(container);
-    const auto [effective, tiles] = tileRects(workspace);
+    const auto [effective, tiles] = tiling.tileRects(workspace);
     if (tiles.size() != workspace.apps.size()) return false;
 
     std::vector<std::optional<Rect>> frames;
@@ -38,7 +38,7 @@ bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
     std::map<Uuid, Size> sizes;
     for (size_t i = 0; i < workspace.apps.size(); ++i) {
         const ManagedApp& app = workspace.apps[i];
-        const auto window = paneWindow(app);
+        const auto window = tiling.paneWindow(app);
         frames.push_back(window ? window->frame : std::nullopt);
         sizings.push_back(window ? paneWindowSizing(workspace.id, app.id, *window, tiles[i])
                                  : GestureRules::WindowSizing{});
@@ -70,7 +70,7 @@ bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
                 next.height() < smallest.height)
                 return true;
             adoptContainerFrame(workspace.id, next);
-            placeWindows(workspace, true, false);
+            tiling.placeWindows(workspace, true, false);
             scheduleDividerReconcile(workspace.id);
             return true;
         }
@@ -78,7 +78,7 @@ bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
             Workspace resplit = workspace;
             resplit.layout.ratios = reflow.ratios;
             manager.update(resplit);
-            placeWindows(resplit, true, false);
+            tiling.placeWindows(resplit, true, false);
             scheduleDividerReconcile(workspace.id);
             return true;
         }
@@ -87,7 +87,8 @@ bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
 }
 
 GestureRules::WindowSizing WorkspaceController::paneWindowSizing(const Uuid& workspaceID, const Uuid& appID,
-                                                                 const PaneWindow& window, const Rect& tile) {
+                                                                 const PlacementPass::PaneWindow& window,
+                                                                 const Rect& tile) {
     GestureRules::WindowSizing sizing;
     sizing.lastSeen = drag.lastSeenSize(workspaceID, appID);
     // Most windows sit on their tiles and never need their size steps read.

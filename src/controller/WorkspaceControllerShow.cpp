@@ -247,9 +247,9 @@ void WorkspaceController::putShownWorkspaceUp(const Workspace& ws, TimeInterval 
     std::vector<std::string> tileLines;
     if (const auto current = manager.workspace(id); opened && current && readyToTileAtOnce(opened->workspace)) {
         deferredChrome = DeferredChrome{id, std::nullopt};
-        heldLines = &tileLines;
-        tiled = placeWindows(*current, false, true);
-        heldLines = nullptr;
+        tiling.holdLines(&tileLines);
+        tiled = tiling.placeWindows(*current, false, true);
+        tiling.holdLines(nullptr);
     }
     activateForShow(toActivate, id);
     if (opened) putChromeUp(*opened);

@@ -57,7 +57,7 @@ void WorkspaceController::applySolo(const Uuid& appID, const Workspace& workspac
     if (app == workspace.apps.end()) return;
     const auto running = appController->runningApplication(app->bundleIdentifier);
     if (!running || !running->isFinishedLaunching) return;
-    const auto window = resolveWindow(*app, *running);
+    const auto window = tiling.resolveWindow(*app, *running);
     if (!window) return;
     if (axController.boolean(window->element, ax::kFullScreen)) {
         Log::line("[Tessane] Solo skipped — ‘" + app->displayName + "’ is in native fullscreen.");
@@ -77,7 +77,7 @@ void WorkspaceController::applySolo(const Uuid& appID, const Workspace& workspac
     // or its chrome would stay without shields and its window over the whole container.
     if (solo.current() && !solo.owns(workspace.id)) restoreFromSolo();
     isResurfacing = true;
-    beginPlacementGuard();
+    tiling.beginGuard();
     solo.begin(workspace.id, appID);
     ContainerChrome& chrome = *session.chrome;
     chrome.setIsSoloed(true);
@@ -114,7 +114,7 @@ void WorkspaceController::restoreFromSolo() {
     if (!id || !env.platform.accessibility->isProcessTrusted()) return;
     const auto ws = manager.workspace(*id);
     if (!ws) return;
-    placeWindows(*ws, false, true);
+    tiling.placeWindows(*ws, false, true);
     Log::line("[Tessane] Solo: restored split for workspace " + id->string() + ".");
 }
 
@@ -176,7 +176,7 @@ void WorkspaceController::focusAdjacentPane(int offset) {
         const auto app = std::find_if(ws->apps.begin(), ws->apps.end(),
                                       [&](const ManagedApp& a) { return a.id == target.appID; });
         if (app != ws->apps.end())
-            if (const auto window = resolveWindow(*app, target.app))
+            if (const auto window = tiling.resolveWindow(*app, target.app))
                 env.platform.accessibility->performAction(window->element, ax::kRaise);
     }
     lastActivatedBundleID = target.bundleID;

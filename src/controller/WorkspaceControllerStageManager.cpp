@@ -46,7 +46,7 @@ void WorkspaceController::handleStageManagerTransition(bool nowActive) {
             restoreFromSolo();  // re-places the windows itself
             continue;
         }
-        if (const auto ws = manager.workspace(id)) placeWindows(*ws, true, true);
+        if (const auto ws = manager.workspace(id)) tiling.placeWindows(*ws, true, true);
     }
     Log::line("[Tessane] Stage Manager disabled — re-tiled " + std::to_string(ids.size()) +
               " shown workspace(s); chrome restored for the front one.");

@@ -26,7 +26,6 @@ void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistF
     ownChooserWindowIDs.erase(workspaceID);
     pendingLaunches.erase(workspaceID);
     solo.forget(workspaceID);  // no window moves
-    loadingWorkspaces.erase(workspaceID);
     if (persistFrame)
         flushFramePersist(workspaceID);
     else
@@ -50,14 +49,11 @@ void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistF
 
     if (drag.draggingWorkspace() == workspaceID) session->chrome->hideDropPreview();
     drag.forget(workspaceID);
-    if (const auto ws = manager.workspace(workspaceID))
-        for (const auto& app : ws->apps)
-            if (const auto running = appController->runningApplication(app.bundleIdentifier))
-                tidiedChoosers.erase(running->pid);
+    sweep.forget(workspaceID);
 
-    placement.advance();
+    tiling.standDown();
     sessions.take(workspaceID);  // the chrome goes with it
-    paneCachePruneDue = true;
+    tiling.notePanesChanged();
     publishShownWorkspaces();
     stopStageManagerWatchesIfIdle();
     rebuildWindowObserver();

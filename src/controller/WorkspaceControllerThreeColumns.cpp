@@ -54,11 +54,11 @@ bool WorkspaceController::solveThreeColumns(const Workspace& workspace) {
     const Uuid id = workspace.id;
     const Rect container = currentContainerAXRect(workspace);
     const double width = innerWidth(container);
-    const auto rects = tileRects(workspace).second;
+    const auto rects = tiling.tileRects(workspace).second;
 
     std::vector<double> measured;
     for (const auto& app : workspace.apps)
-        if (const auto frame = paneWindowFrame(app)) measured.push_back(frame->width());
+        if (const auto frame = tiling.paneWindowFrame(app)) measured.push_back(frame->width());
     if (rects.size() != 3 || measured.size() != 3) return true;
 
     ThreeColumnsMemory::Pass pass{{}, measured, {}, width, width};
@@ -89,7 +89,7 @@ bool WorkspaceController::solveThreeColumns(const Workspace& workspace) {
                 session->chrome->positionDividerPanels();
             }
             if (verdict.newlyAnnounced) threeColumnsNotice(folded, true);
-            placeWindows(folded, true, false);
+            tiling.placeWindows(folded, true, false);
             scheduleDividerReconcile(id);
             return true;
         }
@@ -102,7 +102,7 @@ bool WorkspaceController::solveThreeColumns(const Workspace& workspace) {
             Log::line("[Tessane] ‘" + workspace.name + "’: three columns re-split to [" + wholePoints(w[0]) + ", " +
                       wholePoints(w[1]) + ", " + wholePoints(w[2]) + "] (pass " + std::to_string(verdict.pass) +
                       ") — an app wouldn't go narrower than its own width.");
-            placeWindows(resplit, true, false);
+            tiling.placeWindows(resplit, true, false);
             // An application that keeps refusing must not drive endless re-tiling.
             if (verdict.pass < kResplitPasses) scheduleDividerReconcile(id);
             return true;
@@ -112,10 +112,10 @@ bool WorkspaceController::solveThreeColumns(const Workspace& workspace) {
 }
 
 bool WorkspaceController::threeColumnsOverflow(const Workspace& workspace) {
-    const auto rects = tileRects(workspace).second;
+    const auto rects = tiling.tileRects(workspace).second;
     if (rects.size() != 3) return false;
     for (size_t i = 0; i < workspace.apps.size() && i < 3; ++i)
-        if (const auto frame = paneWindowFrame(workspace.apps[i]); frame && frame->width() > rects[i].width() + kSlack)
+        if (const auto frame = tiling.paneWindowFrame(workspace.apps[i]); frame && frame->width() > rects[i].width() + kSlack)
             return true;
     return false;
 }

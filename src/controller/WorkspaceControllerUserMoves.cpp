@@ -42,7 +42,7 @@ bool buttonDown(const GlobalInput* input) { return input && input->isMouseButton
 
 void WorkspaceController::handleManagedWindowChangedByUser(const Uuid& workspaceID,
                                                            const std::optional<AXElement>& movedWindow) {
-    if (placementGuardCount != 0 || isResurfacing || drag.isDraggingDivider()) return;
+    if (tiling.isGuarding() || isResurfacing || drag.isDraggingDivider()) return;
     if (solo.owns(workspaceID)) return;
     auto* session = sessions.find(workspaceID);
     if (!session || !session->chrome->isVisible()) return;
@@ -99,7 +99,7 @@ void WorkspaceController::updateDropPreview(const Uuid& workspaceID, const std::
         return;
     }
     const size_t sourceIndex = static_cast<size_t>(source - ws->apps.begin());
-    const auto tiles = tileRects(*ws).second;
+    const auto tiles = tiling.tileRects(*ws).second;
     if (tiles.size() != ws->apps.size()) return;
 
     const auto position = axController.point(*movedWindow, ax::kPosition);
@@ -109,7 +109,7 @@ void WorkspaceController::updateDropPreview(const Uuid& workspaceID, const std::
     // previews a pane.
     const auto moved = [&] {
         if (!position || !size) return false;
-        const PaneWindow window{*movedWindow, Rect(*position, *size)};
+        const PlacementPass::PaneWindow window{*movedWindow, Rect(*position, *size)};
         const auto sizing = paneWindowSizing(workspaceID, tracked->appID, window, own);
         return !GestureRules::windowResized(*window.frame, own, sizing, kOffTile);
     };
@@ -167,16 +167,16 @@ void WorkspaceController::performEnforceSnap(const Uuid& workspaceID) {
     }
     if (swapPanesIfWindowDroppedInAnother(*ws)) return;
     if (reflowFromUserResize(*ws)) return;
-    placeWindows(*ws, true, true);
+    tiling.placeWindows(*ws, true, true);
 }
 
 bool WorkspaceController::managedWindowDeviatesFromExpected(const Workspace& workspace) {
-    const auto tiles = tileRects(workspace).second;
+    const auto tiles = tiling.tileRects(workspace).second;
     for (size_t i = 0; i < workspace.apps.size() && i < tiles.size(); ++i) {
-        const auto window = paneWindow(workspace.apps[i]);
+        const auto window = tiling.paneWindow(workspace.apps[i]);
         if (!window) continue;
         if (!window->frame) {
-            windowCache.remove(workspace.apps[i].id);  // looked up afresh next time
+            tiling.windows().remove(workspace.apps[i].id);  // looked up afresh next time
             continue;
         }
         // Off its tile: moved, or resized (a window resting where its size steps or its own size
@@ -192,13 +192,13 @@ bool WorkspaceController::managedWindowDeviatesFromExpected(const Workspace& wor
 bool WorkspaceController::swapPanesIfWindowDroppedInAnother(const Workspace& workspace) {
     const size_t n = workspace.apps.size();
     if (n < 2) return false;
-    const auto tiles = tileRects(workspace).second;
+    const auto tiles = tiling.tileRects(workspace).second;
     if (tiles.size() != n) return false;
 
     std::vector<std::optional<Rect>> frames;
     std::vector<GestureRules::WindowSizing> sizings;
     for (size_t i = 0; i < n; ++i) {
-        const auto window = paneWindow(workspace.apps[i]);
+        const auto window = tiling.paneWindow(workspace.apps[i]);
         frames.push_back(window ? window->frame : std::nullopt);
         sizings.push_back(window ? paneWindowSizing(workspace.id, workspace.apps[i].id, *window, tiles[i])
                                  : GestureRules::WindowSizing{});
@@ -214,10 +214,10 @@ bool WorkspaceController::swapPanesIfWindowDroppedInAnother(const Workspace& wor
     storeOwnPaneEdit(swapped);
     Log::line("[Tessane] Swapped panes in “" + workspace.name + "”: " + workspace.apps[source].displayName + " ⇄ " +
               workspace.apps[target].displayName + ".");
-    placeWindows(swapped, true, true);
+    tiling.placeWindows(swapped, true, true);
 
     // Each of the two panes confirms with the application that now sits in it.
-    const auto swappedTiles = tileRects(swapped).second;
+    const auto swappedTiles = tiling.tileRects(swapped).second;
     const auto icons = appIcons(swapped);
     std::vector<ChromePanePreview> panes;
     for (const int index : {source, target}) {

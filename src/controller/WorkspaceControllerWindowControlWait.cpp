@@ -50,7 +50,7 @@ void WorkspaceController::windowControlSettled() {
     // Placed where the shows would move the windows anyway only when no show follows.
     if (back && placeAgain)
         for (const auto& id : sessions.keys())
-            if (const auto ws = manager.workspace(id)) placeWindows(*ws, false, false);
+            if (const auto ws = manager.workspace(id)) tiling.placeWindows(*ws, false, false);
     const auto alive = lifetime.liveness();
     for (auto& [id, onShown] : shows) {
         if (!alive) return;

@@ -50,7 +50,7 @@ void WorkspaceController::inviteWindowlessApps(const Workspace& workspace, bool 
     for (const auto& app : workspace.apps) {
         const auto running = appController->runningApplication(app.bundleIdentifier);
         if (!running || !running->isFinishedLaunching) continue;
-        if (resolveWindow(app, *running)) continue;
+        if (tiling.resolveWindow(app, *running)) continue;
         if (appHasNativeFullScreenWindow(running->pid)) continue;
         if (awaited(app)) continue;
         const auto dialog = AXWindowController::selectPendingDialog(axController.windowInfos(running->pid));

@@ -20,7 +20,7 @@ WorkspaceControllerProbe::Session& WorkspaceControllerProbe::putUp(const Uuid& i
             if (bound.count(info.element)) continue;
             bound.insert(info.element);
             session.elements.push_back({app.id, running->pid, info.element});
-            c.windowCache.store(info.element, app.id, running->pid);
+            c.tiling.windows().store(info.element, app.id, running->pid);
             break;
         }
     }

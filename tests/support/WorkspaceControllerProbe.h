@@ -42,24 +42,24 @@ struct WorkspaceControllerProbe {
     const std::set<Pid>& observedFocusPids() const { return c.observedFocusPids; }
     std::vector<Pid> windowObserverPids() const { return c.windowObserver->observedPids(); }
     uint64_t focusObserverGeneration() const { return c.appFocusObserver->generation(); }
-    int reconcileSweepAttempts() const { return c.reconcileSweepAttempts; }
-    bool reconcileSweepQueued() const { return c.reconcileSweepWorkItem && !c.reconcileSweepWorkItem->isCancelled(); }
-    int64_t placementGeneration() const { return c.placement.current(); }
+    int reconcileSweepAttempts() const { return c.sweep.attempts(); }
+    bool reconcileSweepQueued() const { return c.sweep.isQueued(); }
+    int64_t placementGeneration() const { return c.tiling.generation(); }
     std::optional<std::string> cachedTopology() const { return c.cachedTopology; }
     bool cachedTopologyValid() const { return c.cachedTopologyValid; }
     TimeInterval topologyFluxUntil() const { return c.topologyFluxUntil; }
-    std::optional<AXElement> cachedWindow(const Uuid& appID, Pid pid) const { return c.windowCache.window(appID, pid); }
-    std::set<Uuid> cachedAppIDs() const { return c.windowCache.appIDs(); }
-    uint64_t paneCachePrunes() const { return c.paneCachePrunes; }
-    void clearWindowCache() { c.windowCache = {}; }
+    std::optional<AXElement> cachedWindow(const Uuid& appID, Pid pid) const { return c.tiling.windows().window(appID, pid); }
+    std::set<Uuid> cachedAppIDs() const { return c.tiling.windows().appIDs(); }
+    uint64_t paneCachePrunes() const { return c.tiling.cachePrunes(); }
+    void clearWindowCache() { c.tiling.windows() = {}; }
     const std::map<Uuid, std::string>& tiledSignature() const { return c.tiledSignature; }
     bool isPresentingBlockedPrompt() const { return c.isPresentingBlockedPrompt; }
 
     // Per-workspace bookkeeping and pending work, read and written by the teardown's tests.
     auto& pendingLaunches() { return c.pendingLaunches; }
     auto& ownChooserWindowIDs() { return c.ownChooserWindowIDs; }
-    auto& loadingWorkspaces() { return c.loadingWorkspaces; }
-    auto& tidiedChoosers() { return c.tidiedChoosers; }
+    auto& loadingWorkspaces() { return c.sweep.loadingWorkspaces(); }
+    auto& tidiedChoosers() { return c.sweep.tidiedChoosers(); }
     PendingPerWorkspace& persists() { return c.persists; }
     PendingPerWorkspace& snaps() { return c.snaps; }
     PendingPerWorkspace& learns() { return c.learns; }
@@ -76,16 +76,16 @@ struct WorkspaceControllerProbe {
 
     // ------------------------------------------------------------------ setting the state
     void setDraggingDivider(bool on) { c.drag.setDraggingDivider(on); }
-    void setPlacementGuardCount(int count) { c.placementGuardCount = count; }
+    void setPlacementGuardCount(int count) { c.tiling.setGuardDepth(count); }
     void setResurfacing(bool on) { c.isResurfacing = on; }
     void setLastActivatedBundleID(std::optional<std::string> id) { c.lastActivatedBundleID = std::move(id); }
     void setTopologyFluxUntil(TimeInterval t) { c.topologyFluxUntil = t; }
-    void queueReconcileSweep(std::shared_ptr<WorkItem> item) { c.reconcileSweepWorkItem = std::move(item); }
+    void queueReconcileSweep(std::shared_ptr<WorkItem> item) { c.sweep.replaceQueued(std::move(item)); }
 
     // ------------------------------------------------------------------ private operations
     void pulseChromeGuard() { c.pulseChromeGuard(); }
     void rebuildWindowObserver() { c.rebuildWindowObserver(); }
-    bool hasEmptyPane() { return c.hasEmptyPane(); }
+    bool hasEmptyPane() { return c.sweep.hasEmptyPane(); }
     void updateLoadingChrome(const Uuid& id) { c.updateLoadingChrome(id); }
     void rememberDocuments(const Uuid& id) { c.rememberDocuments(id); }
     void rememberDocument(const AXElement& window, const ManagedApp& app) { c.rememberDocument(window, app); }
@@ -123,7 +123,7 @@ struct WorkspaceControllerProbe {
     void handleWindowEvent(const AXElement& element, const std::string& notification) {
         c.handleWindowEvent(element, notification);
     }
-    void runReconcileSweep() { c.runReconcileSweep(); }
+    void runReconcileSweep() { c.sweep.run(); }
     void storeOwnPaneEdit(const Workspace& ws) { c.storeOwnPaneEdit(ws); }
     void checkDrift(const AXElement& element, const Uuid& id) { c.checkDrift(element, id); }
     void refreshChromeVisibility() { c.refreshChromeVisibility(); }
@@ -140,22 +140,22 @@ struct WorkspaceControllerProbe {
     std::optional<uint32_t> displayID(const Rect& axRect) const { return c.displayID(axRect); }
     std::vector<Bytes> appIcons(const Workspace& ws) const { return c.appIcons(ws); }
 
-    std::vector<Rect> tileRects(const Workspace& ws) { return c.tileRects(ws).second; }
+    std::vector<Rect> tileRects(const Workspace& ws) { return c.tiling.tileRects(ws).second; }
     bool fullScreenPulseRunning() const { return c.fsReconcileTimer != nullptr; }
-    int placementGuardCount() const { return c.placementGuardCount; }
+    int placementGuardCount() const { return c.tiling.guardDepth(); }
     const std::map<Uuid, TimeInterval>& awaitingDocument() const { return c.awaitingDocument; }
     const std::map<Uuid, std::set<std::string>>& pendingLaunches() const { return c.pendingLaunches; }
 
     WorkspaceController::PlacementReport placeWindows(const Workspace& ws, bool quiet = false) {
-        return c.placeWindows(ws, quiet, false);
+        return c.tiling.placeWindows(ws, quiet, false);
     }
     // A quiet tiling pass that asks for minimum-size learning afterwards.
-    void placeWindowsLearning(const Workspace& ws) { c.placeWindows(ws, true, true); }
+    void placeWindowsLearning(const Workspace& ws) { c.tiling.placeWindows(ws, true, true); }
     void scheduleDividerReconcile(const Uuid& id) { c.scheduleDividerReconcile(id); }
     AXWindowController::PlacementOutcome placeWindow(const AXElement& window, const Rect& rect) {
-        return c.placeWindow(window, rect, "App");
+        return c.tiling.placeWindow(window, rect, "App");
     }
-    size_t pendingSecondPhases() const { return c.pendingSecondPhase.size(); }
+    size_t pendingSecondPhases() const { return c.tiling.secondPhases(); }
     void showContainerFrame(const Workspace& ws) { c.showContainerFrame(ws); }
     Rect containerRect(const Workspace& ws) { return c.containerRect(ws); }
     bool solveThreeColumns(const Workspace& ws) { return c.solveThreeColumns(ws); }
