@@ -47,7 +47,25 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       persists(queue),
       learns(queue),
       drag(env.input),
-      switcher(makeSwitcher()) {
+      switcher(makeSwitcher()),
+      guard(queue, {*env.platform.accessibility, *env.platform.windowList, *env.platform.environment}, manager,
+            sessions, *appController, axController, *workspaceTips, ownChooserWindowIDs,
+            {[this] {
+                 return drag.isDraggingDivider() || placementGuardCount != 0 || isResurfacing ||
+                        stage.isActive();
+             },
+             [this](const Workspace& ws) { return currentContainerAXRect(ws); },
+             [this](const Workspace& ws) { return tileRects(ws).second; }}),
+      stage(queue,
+            {*env.platform.preferences, *env.platform.fileWatch, *env.platform.alerts, env.input},
+            env.makeStageManagerWatcher, {manager, sessions, solo, *workspaceTips, guard}, blockedPrompt,
+            {[this] { restoreFromSolo(); }, [this](const Workspace& ws) { placeWindows(ws, true, true); },
+             [this](const Uuid& id) { showWorkspace(id); }}),
+      fullScreen(queue, *env.platform.alerts, *appController, axController,
+                 {manager, sessions, solo, *workspaceTips, guard, stage}, blockedPrompt,
+                 {[this](Pid pid) { return appHasNativeFullScreenWindow(pid); }, [this] { restoreFromSolo(); },
+                  [this](const Workspace& ws) { placeWindows(ws, true, true); },
+                  [this](const Workspace& ws) { tileAndReport(ws); }}) {
     observeWorkspaceEdits();
     observeAppActivation();
     observeAppTermination();
@@ -58,7 +76,6 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
 
     topologyWatcher().start();
     currentTopology();
-    stage.stageManagerActive = StageManager::isEnabled(*env.platform.preferences);
 
     windowObserver->onWindowEvent = lifetime.guard(
         [this](const AXElement& element, const std::string& notification) { handleWindowEvent(element, notification); });
@@ -76,10 +93,6 @@ WorkspaceController::~WorkspaceController() {
     screenParametersObserver.reset();
     wakeObservers.clear();
     workspaceEditObserver.reset();
-    if (guardTimer) guardTimer->invalidate();
-    guardTimer.reset();
-    if (fsReconcileTimer) fsReconcileTimer->invalidate();
-    fsReconcileTimer.reset();
 
     auto cancel = [](std::shared_ptr<WorkItem>& item) {
         if (item) item->cancel();
@@ -87,21 +100,18 @@ WorkspaceController::~WorkspaceController() {
     };
     for (auto* steps : {&snaps, &persists, &learns}) steps->cancelAll();
     for (auto* item : {&enforceSnapWorkItem, &reconcileSweepWorkItem, &dividerSettleWorkItem, &unhideSettleWorkItem,
-                       &homeOfferRecheck, &fsSettleWorkItem})
+                       &homeOfferRecheck})
         cancel(*item);
 
-    if (env.input) {
-        if (stage.stageManagerPointerMonitor) env.input->removeMonitor(*stage.stageManagerPointerMonitor);
-    }
-    stage.stageManagerPointerMonitor.reset();
     drag.finish();
     switcher.reset();
 
-    if (stageManagerWatcher) stageManagerWatcher->stop();
     if (topologyWatcher_) topologyWatcher_->stop();
     windowObserver->onWindowEvent = nullptr;
     appFocusObserver->onFocusedWindowChanged = nullptr;
 }
+
+bool WorkspaceController::refreshStageManagerState(bool deferTransition) { return stage.refresh(deferTransition); }
 
 DisplayTopologyWatcher& WorkspaceController::topologyWatcher() {
     if (!topologyWatcher_) {

@@ -61,7 +61,7 @@ void WorkspaceController::handleAppActivated(const RunningApplication& app) {
             for (const auto& [id, other] : sessions)
                 if (id != owner->id) other->chrome->orderOut();
             if (visibility == FrameVisibility::show) resurfaceWorkspace(*owner, bundleID);
-            pulseChromeGuard();
+            guard.pulse();
         } else {
             const bool anyVisible = std::any_of(sessions.begin(), sessions.end(),
                                                 [](const auto& entry) { return entry.second->chrome->isVisible(); });

@@ -32,7 +32,7 @@ void WorkspaceController::observeAppActivation() {
     observeWorkspaceNotification(
         RunningApplications::Notification::didActivate,
         [this](const RunningApplication& app) {
-            if (!sessions.empty()) maybeRefreshStageManagerState();
+            if (!sessions.empty()) stage.maybeRefresh();
             handleAppActivated(app);
         },
         activationObserver);
@@ -51,7 +51,7 @@ void WorkspaceController::observeAppLaunch() {
 
 void WorkspaceController::observeSpaceChange() {
     spaceObserver = env.platform.screens->observe(Screens::Notification::activeSpaceDidChange,
-                                                  lifetime.guard([this] { handleSpaceChange(); }));
+                                                  lifetime.guard([this] { fullScreen.spaceChanged(); }));
 }
 
 void WorkspaceController::observeScreenParameters() {
@@ -75,8 +75,8 @@ void WorkspaceController::handleWindowEvent(const AXElement& element, const std:
     // user's and are dropped, not deferred.
     if (drag.isDraggingDivider()) return;
     if (queue.now() < topologyFluxUntil) return;
-    maybeRefreshStageManagerState();
-    if (stage.stageManagerActive) return;
+    stage.maybeRefresh();
+    if (stage.isActive()) return;
 
     const auto pid = env.platform.accessibility->pid(element);
     if (!pid) return;
@@ -91,7 +91,7 @@ void WorkspaceController::handleWindowEvent(const AXElement& element, const std:
 
 void WorkspaceController::handleFocusedWindowChanged() {
     if (hasEmptyPane()) restartReconcileSweep();
-    pulseChromeGuard();
+    guard.pulse();
 }
 
 std::optional<std::string> WorkspaceController::currentTopology() {
@@ -153,8 +153,8 @@ void WorkspaceController::handleScreenParametersChange() {
 void WorkspaceController::handleWake() {
     if (sessions.empty()) return;
     Log::line("[Tessane] Woke — re-checking whether any chrome is drawn over a foreign window.");
-    refreshStageManagerState(false);
-    pulseChromeGuard();
+    stage.refresh(false);
+    guard.pulse();
 }
 
 }  // namespace tessane

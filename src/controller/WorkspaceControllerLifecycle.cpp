@@ -1,5 +1,5 @@
 // Other applications quitting and launching, and the small services those reactions share: the
-// chrome guard pulse, the observers over the tracked windows, the chrome while a document
+// observers over the tracked windows, the chrome while a document
 // chooser is up, and the empty-pane test.
 #include "controller/WorkspaceController.h"
 
@@ -40,7 +40,7 @@ void WorkspaceController::handleAppTerminated(const RunningApplication& app) {
 }
 
 void WorkspaceController::handleAppLaunched(const RunningApplication& app) {
-    pulseChromeGuard();
+    guard.pulse();
     if (!app.bundleIdentifier) return;
     if (!shownWorkspaceOwning(*app.bundleIdentifier)) return;
     rebuildWindowObserver();
@@ -52,22 +52,6 @@ void WorkspaceController::restartReconcileSweep() {
     if (reconcileSweepWorkItem) reconcileSweepWorkItem->cancel();
     reconcileSweepWorkItem.reset();
     runReconcileSweep();
-}
-
-void WorkspaceController::pulseChromeGuard() {
-    if (!guardTimer) raisedFromUnder.clear();  // a new pulse tries a buried tile again
-    refreshChromeVisibility();
-    guardStopAt = queue.now() + 1.5;
-    if (guardTimer) return;
-    guardTimer = queue.scheduleRepeating(0.3, lifetime.guard([this] {
-        if (queue.now() >= guardStopAt) {
-            auto timer = guardTimer;  // keeps the timer alive while its own tick returns
-            if (timer) timer->invalidate();
-            guardTimer.reset();
-            return;
-        }
-        refreshChromeVisibility();
-    }));
 }
 
 void WorkspaceController::rebuildWindowObserver() {

@@ -96,7 +96,7 @@ struct WorkspaceController::PassPane {
 
 WorkspaceController::PlacementReport WorkspaceController::placeWindows(const Workspace& given, bool quiet,
                                                                        bool scheduleLearn) {
-    if (stage.stageManagerActive) return {};
+    if (stage.isActive()) return {};
     Workspace workspace = given;
     if (isThreeColumns(workspace)) {
         workspace = manager.workspace(given.id).value_or(given);

@@ -103,7 +103,7 @@ void WorkspaceController::reconcilePendingApps(const Uuid& workspaceID) {
 }
 
 void WorkspaceController::reconcilePendingApp(Pid pid) {
-    if (isResurfacing || drag.isDraggingDivider() || stage.stageManagerActive ||
+    if (isResurfacing || drag.isDraggingDivider() || stage.isActive() ||
         !env.platform.accessibility->isProcessTrusted())
         return;
     const auto process = env.platform.applications->runningApplication(pid);

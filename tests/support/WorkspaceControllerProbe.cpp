@@ -44,7 +44,7 @@ WorkspaceControllerProbe::Session& WorkspaceControllerProbe::putUp(const Uuid& i
     c.manager.setActiveWorkspace(id);
     c.stampFront(id);
     c.publishShownWorkspaces();
-    c.startStageManagerWatchesIfNeeded();
+    c.stage.startWatchesIfNeeded();
     c.rebuildWindowObserver();
     return session;
 }
@@ -54,7 +54,7 @@ void WorkspaceControllerProbe::dropSession(const Uuid& id) {
     if (!gone) return;
     gone->chrome->orderOut();
     c.publishShownWorkspaces();
-    c.stopStageManagerWatchesIfIdle();
+    c.stage.stopWatchesIfIdle();
     c.rebuildWindowObserver();
 }
 
