@@ -6,6 +6,8 @@
 #include "model/HiddenAppLedger.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
+#include "platform/Applications.h"
+#include "platform/Screens.h"
 #include "system/AXAppFocusObserver.h"
 #include "system/AXWindowObserver.h"
 #include "system/DisplayTopologyWatcher.h"
@@ -38,8 +40,6 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       hiddenApps(*env.hiddenApps),
       appController(std::make_unique<ExternalAppController>(*env.platform.applications, *env.platform.mainQueue)),
       axController(*env.platform.accessibility),
-      windowObserver(makeWindowObserver(env)),
-      appFocusObserver(makeAppFocusObserver(env)),
       notice(env.makeNotice()),
       workspaceTips(env.makeTips()),
       raise(queue, env.ownBundleIdentifier),
@@ -65,34 +65,37 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
                  {manager, sessions, solo, *workspaceTips, guard, stage}, blockedPrompt,
                  {[this](Pid pid) { return appHasNativeFullScreenWindow(pid); }, [this] { restoreFromSolo(); },
                   [this](const Workspace& ws) { placeWindows(ws, true, true); },
-                  [this](const Workspace& ws) { tileAndReport(ws); }}) {
-    observeWorkspaceEdits();
-    observeAppActivation();
-    observeAppTermination();
-    observeAppLaunch();
-    observeSpaceChange();
-    observeScreenParameters();
-    observeWake();
-
+                  [this](const Workspace& ws) { tileAndReport(ws); }}),
+      observers(queue,
+                {manager, *env.platform.applications, *env.platform.screens, makeWindowObserver(env),
+                 makeAppFocusObserver(env)},
+                sessions, *appController,
+                {[this] {
+                     // Marked now, for the first lookup after the change (observers run before
+                     // it, and none of them looks windows up), which may come before the reaction.
+                     paneCachePruneDue = true;
+                 },
+                 [this] { handleWorkspaceListChange(); },
+                 [this](const RunningApplication& app) {
+                     if (!sessions.empty()) stage.maybeRefresh();
+                     handleAppActivated(app);
+                 },
+                 [this](const RunningApplication& app) { handleAppTerminated(app); },
+                 [this](const RunningApplication& app) { handleAppLaunched(app); },
+                 [this] { fullScreen.spaceChanged(); }, [this] { handleScreenParametersChange(); },
+                 [this] { handleWake(); },
+                 [this](const AXElement& element, const std::string& notification) {
+                     handleWindowEvent(element, notification);
+                 },
+                 [this] { handleFocusedWindowChanged(); }}) {
     topologyWatcher().start();
     currentTopology();
-
-    windowObserver->onWindowEvent = lifetime.guard(
-        [this](const AXElement& element, const std::string& notification) { handleWindowEvent(element, notification); });
-    appFocusObserver->onFocusedWindowChanged = lifetime.guard([this](Pid) { handleFocusedWindowChanged(); });
 }
 
 WorkspaceController::~WorkspaceController() {
-    // The notification registrations end with their tokens; the timers and every piece of
-    // deferred work we keep are stopped here, and so are the global monitors we installed: a
-    // late callback must never reach a controller that is gone.
-    activationObserver.reset();
-    terminationObserver.reset();
-    launchObserver.reset();
-    spaceObserver.reset();
-    screenParametersObserver.reset();
-    wakeObservers.clear();
-    workspaceEditObserver.reset();
+    // The parts end their registrations, timers and monitors themselves; every piece of
+    // deferred work kept here is stopped here: a late callback must never reach a controller
+    // that is gone.
 
     auto cancel = [](std::shared_ptr<WorkItem>& item) {
         if (item) item->cancel();
@@ -107,8 +110,6 @@ WorkspaceController::~WorkspaceController() {
     switcher.reset();
 
     if (topologyWatcher_) topologyWatcher_->stop();
-    windowObserver->onWindowEvent = nullptr;
-    appFocusObserver->onFocusedWindowChanged = nullptr;
 }
 
 bool WorkspaceController::refreshStageManagerState(bool deferTransition) { return stage.refresh(deferTransition); }

@@ -7,6 +7,7 @@
 #include "controller/BlockedPrompt.h"
 #include "controller/ChromeGuard.h"
 #include "controller/ContainerChrome.h"
+#include "controller/ControllerObservers.h"
 #include "controller/DriftMemory.h"
 #include "controller/FullScreenWatch.h"
 #include "controller/GlobalInput.h"
@@ -172,8 +173,6 @@ private:
     HiddenAppLedger& hiddenApps;
     std::unique_ptr<ExternalAppController> appController;
     AXWindowController axController;
-    std::unique_ptr<AXWindowObserver> windowObserver;
-    std::unique_ptr<AXAppFocusObserver> appFocusObserver;
     ManagedWindowCache<AXElement> windowCache;
     PlacementGeneration placement;
     std::unique_ptr<NoticeChrome> notice;
@@ -204,20 +203,6 @@ private:
 
     // ====================================================================== prompts
     BlockedPrompt blockedPrompt;
-
-    // ====================================================================== registrations
-    Subscription workspaceEditObserver;
-    Subscription activationObserver;
-    Subscription terminationObserver;
-    Subscription launchObserver;
-    Subscription spaceObserver;
-    std::vector<Subscription> wakeObservers;
-    Subscription screenParametersObserver;
-
-    // ====================================================================== observation
-    std::set<Pid> observedPids;
-    std::vector<std::pair<Pid, AXElement>> observedWindows;
-    std::set<Pid> observedFocusPids;
 
     // ====================================================================== timers and work
     int placementGuardCount = 0;
@@ -262,20 +247,12 @@ private:
     ChromeGuard guard;
     StageManagerGate stage;
     FullScreenWatch fullScreen;
+    ControllerObservers observers;
 
     LifetimeToken lifetime;  // last: gone first, before anything a late closure could touch
 
     // ====================================================================== construction, wiring
     DisplayTopologyWatcher& topologyWatcher();
-    void observeWorkspaceEdits();
-    void observeAppActivation();
-    void observeAppTermination();
-    void observeAppLaunch();
-    void observeSpaceChange();
-    void observeScreenParameters();
-    void observeWake();
-    void observeWorkspaceNotification(RunningApplications::Notification notification,
-                                      std::function<void(const RunningApplication&)> handler, Subscription& token);
     void handleWindowEvent(const AXElement& element, const std::string& notification);
     void handleFocusedWindowChanged();
     std::optional<std::string> currentTopology();
@@ -287,10 +264,8 @@ private:
     // ====================================================================== lifecycle
     void handleAppTerminated(const RunningApplication& app);
     void handleAppLaunched(const RunningApplication& app);
-    void rebuildWindowObserver();
     void updateLoadingChrome(const Uuid& workspaceID);
     bool hasEmptyPane();
-    std::set<Pid> runningManagedFocusPids() const;
     void restartReconcileSweep();
 
     // ====================================================================== documents

@@ -124,7 +124,7 @@ void WorkspaceController::pruneDeadTrackedWindows(const Uuid& workspaceID) {
     for (const auto& tracked : dead) windowCache.remove(tracked.appID);
     Log::line("[Tessane] Dropped " + std::to_string(dead.size()) + " tracked window(s) that no longer exist.");
     session->elements = std::move(alive);
-    rebuildWindowObserver();
+    observers.rebuild();
 }
 
 std::optional<std::string> WorkspaceController::focusedWorkspaceAppBundleID(const Workspace& workspace) const {

@@ -1,5 +1,6 @@
-// How the controller hears about the world: its registrations, the Accessibility window events
-// of tracked windows, the focus observer's callback, and the display, wake and desktop handlers.
+// What the controller does with what it hears of the world (see ControllerObservers): the
+// Accessibility window events of tracked windows, the focus observer's callback, and the
+// workspace list, display and wake handlers.
 #include "controller/WorkspaceController.h"
 
 #include "layout/DisplayTopology.h"
@@ -10,60 +11,6 @@
 #include "platform/Screens.h"
 
 namespace tessane {
-
-void WorkspaceController::observeWorkspaceEdits() {
-    // The manager tells its observers before the list changes; the reaction reads the manager,
-    // so it runs on the next turn of the main queue, when the new list is in place.
-    workspaceEditObserver = manager.observeWorkspaces(lifetime.guard([this](const std::vector<Workspace>&) {
-        // Marked now, for the first lookup after the change (observers run before it, and
-        // none of them looks windows up), which may come before the reaction.
-        paneCachePruneDue = true;
-        queue.post(lifetime.guard([this] { handleWorkspaceListChange(); }));
-    }));
-}
-
-void WorkspaceController::observeWorkspaceNotification(RunningApplications::Notification notification,
-                                                       std::function<void(const RunningApplication&)> handler,
-                                                       Subscription& token) {
-    token = env.platform.applications->observe(notification, lifetime.guard(std::move(handler)));
-}
-
-void WorkspaceController::observeAppActivation() {
-    observeWorkspaceNotification(
-        RunningApplications::Notification::didActivate,
-        [this](const RunningApplication& app) {
-            if (!sessions.empty()) stage.maybeRefresh();
-            handleAppActivated(app);
-        },
-        activationObserver);
-}
-
-void WorkspaceController::observeAppTermination() {
-    observeWorkspaceNotification(RunningApplications::Notification::didTerminate,
-                                 [this](const RunningApplication& app) { handleAppTerminated(app); },
-                                 terminationObserver);
-}
-
-void WorkspaceController::observeAppLaunch() {
-    observeWorkspaceNotification(RunningApplications::Notification::didLaunch,
-                                 [this](const RunningApplication& app) { handleAppLaunched(app); }, launchObserver);
-}
-
-void WorkspaceController::observeSpaceChange() {
-    spaceObserver = env.platform.screens->observe(Screens::Notification::activeSpaceDidChange,
-                                                  lifetime.guard([this] { fullScreen.spaceChanged(); }));
-}
-
-void WorkspaceController::observeScreenParameters() {
-    screenParametersObserver = env.platform.screens->observe(
-        Screens::Notification::screenParametersChanged, lifetime.guard([this] { handleScreenParametersChange(); }));
-}
-
-void WorkspaceController::observeWake() {
-    for (auto notification : {Screens::Notification::didWake, Screens::Notification::screensDidWake})
-        wakeObservers.push_back(
-            env.platform.screens->observe(notification, lifetime.guard([this] { handleWake(); })));
-}
 
 void WorkspaceController::handleWindowEvent(const AXElement& element, const std::string& notification) {
     // A closed window frees its pane whatever else is going on.

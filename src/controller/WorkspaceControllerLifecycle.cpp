@@ -1,6 +1,5 @@
 // Other applications quitting and launching, and the small services those reactions share: the
-// observers over the tracked windows, the chrome while a document
-// chooser is up, and the empty-pane test.
+// chrome while a document chooser is up, and the empty-pane test.
 #include "controller/WorkspaceController.h"
 
 #include "controller/PaneMatChrome.h"
@@ -43,7 +42,7 @@ void WorkspaceController::handleAppLaunched(const RunningApplication& app) {
     guard.pulse();
     if (!app.bundleIdentifier) return;
     if (!shownWorkspaceOwning(*app.bundleIdentifier)) return;
-    rebuildWindowObserver();
+    observers.rebuild();
     if (hasEmptyPane()) restartReconcileSweep();
 }
 
@@ -54,44 +53,9 @@ void WorkspaceController::restartReconcileSweep() {
     runReconcileSweep();
 }
 
-void WorkspaceController::rebuildWindowObserver() {
-    std::vector<AXWindowObserver::Entry> entries;
-    std::vector<std::pair<Pid, AXElement>> windows;
-    std::set<Pid> pids;
-    for (const auto& [id, session] : sessions)
-        for (const auto& tracked : session->elements) {
-            entries.push_back({tracked.pid, tracked.element});
-            windows.emplace_back(tracked.pid, tracked.element);
-            pids.insert(tracked.pid);
-        }
-    if (pids != observedPids || !sameWindows(windows, observedWindows)) {
-        windowObserver->observe(entries);
-        observedPids = std::move(pids);
-        observedWindows = std::move(windows);
-    }
-
-    auto focusPids = runningManagedFocusPids();
-    if (focusPids == observedFocusPids) return;
-    appFocusObserver->observe(std::vector<Pid>(focusPids.begin(), focusPids.end()), 3);
-    observedFocusPids = std::move(focusPids);
-}
-
 bool WorkspaceController::sameWindows(const std::vector<std::pair<Pid, AXElement>>& a,
                                       const std::vector<std::pair<Pid, AXElement>>& b) {
     return a == b;  // same length and, pair by pair, the same process and the same element
-}
-
-std::set<Pid> WorkspaceController::runningManagedFocusPids() const {
-    std::set<Pid> out;
-    for (const auto& id : sessions.keys()) {
-        const auto ws = manager.workspace(id);
-        if (!ws) continue;
-        for (const auto& app : ws->apps)
-            if (auto running = appController->runningApplication(app.bundleIdentifier);
-                running && running->isFinishedLaunching)
-                out.insert(running->pid);
-    }
-    return out;
 }
 
 void WorkspaceController::updateLoadingChrome(const Uuid& workspaceID) {

@@ -221,7 +221,7 @@ void WorkspaceController::recordPass(const Workspace& workspace, std::vector<Tra
                 seen.erase(window.appID);
         session->elements = std::move(tracked);
     }
-    rebuildWindowObserver();
+    observers.rebuild();
     persistRatiosIfChanged(effective, workspace);
     const auto chromeRatios = isThreeColumns(workspace) ? threeColumnsRatios(workspace) : effective;
     if (deferredChrome && deferredChrome->workspaceID == workspace.id)

@@ -51,7 +51,7 @@ void WorkspaceController::handleManagedWindowDestroyed(const AXElement& element)
         Log::line("[Tessane] A tiled window was closed — its pane is free again.");
         queue.post(lifetime.guard([this, id] {
             if (!sessions.contains(id)) return;
-            rebuildWindowObserver();
+            observers.rebuild();
             reconcilePendingApps(id);
         }));
         return;
@@ -163,7 +163,7 @@ void WorkspaceController::reconcilePendingApp(Pid pid) {
     if (!session) return;
     session->elements.push_back({app.id, pid, window->element});
     tidiedChoosers.erase(pid);
-    rebuildWindowObserver();
+    observers.rebuild();
     Log::line("[Tessane] " + app.displayName + ": adopted a window into pane " + std::to_string(*pane + 1) + " of ‘" +
               owner->name + "’" + (fullScreen ? " (fullscreen — tracked, not placed)." : "."));
 }

@@ -60,7 +60,7 @@ void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistF
     paneCachePruneDue = true;
     publishShownWorkspaces();
     stage.stopWatchesIfIdle();
-    rebuildWindowObserver();
+    observers.rebuild();
     if (sessions.empty()) guard.stop();
 }
 

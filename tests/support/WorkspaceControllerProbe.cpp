@@ -45,7 +45,7 @@ WorkspaceControllerProbe::Session& WorkspaceControllerProbe::putUp(const Uuid& i
     c.stampFront(id);
     c.publishShownWorkspaces();
     c.stage.startWatchesIfNeeded();
-    c.rebuildWindowObserver();
+    c.observers.rebuild();
     return session;
 }
 
@@ -55,7 +55,7 @@ void WorkspaceControllerProbe::dropSession(const Uuid& id) {
     gone->chrome->orderOut();
     c.publishShownWorkspaces();
     c.stage.stopWatchesIfIdle();
-    c.rebuildWindowObserver();
+    c.observers.rebuild();
 }
 
 }  // namespace tessane

@@ -37,11 +37,11 @@ struct WorkspaceControllerProbe {
     bool guardTimerRunning() const { return c.guard.isPulsing(); }
     const RepeatingTimer* guardTimer() const { return c.guard.timer(); }
     TimeInterval guardStopAt() const { return c.guard.stopAt(); }
-    const std::set<Pid>& observedPids() const { return c.observedPids; }
-    const std::vector<std::pair<Pid, AXElement>>& observedWindows() const { return c.observedWindows; }
-    const std::set<Pid>& observedFocusPids() const { return c.observedFocusPids; }
-    std::vector<Pid> windowObserverPids() const { return c.windowObserver->observedPids(); }
-    uint64_t focusObserverGeneration() const { return c.appFocusObserver->generation(); }
+    const std::set<Pid>& observedPids() const { return c.observers.observedPids(); }
+    const std::vector<std::pair<Pid, AXElement>>& observedWindows() const { return c.observers.observedWindows(); }
+    const std::set<Pid>& observedFocusPids() const { return c.observers.observedFocusPids(); }
+    std::vector<Pid> windowObserverPids() const { return c.observers.windowObserver().observedPids(); }
+    uint64_t focusObserverGeneration() const { return c.observers.appFocusObserver().generation(); }
     int reconcileSweepAttempts() const { return c.reconcileSweepAttempts; }
     bool reconcileSweepQueued() const { return c.reconcileSweepWorkItem && !c.reconcileSweepWorkItem->isCancelled(); }
     int64_t placementGeneration() const { return c.placement.current(); }
@@ -84,7 +84,7 @@ struct WorkspaceControllerProbe {
 
     // ------------------------------------------------------------------ private operations
     void pulseChromeGuard() { c.guard.pulse(); }
-    void rebuildWindowObserver() { c.rebuildWindowObserver(); }
+    void rebuildWindowObserver() { c.observers.rebuild(); }
     bool hasEmptyPane() { return c.hasEmptyPane(); }
     void updateLoadingChrome(const Uuid& id) { c.updateLoadingChrome(id); }
     void rememberDocuments(const Uuid& id) { c.rememberDocuments(id); }
