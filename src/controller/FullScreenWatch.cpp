@@ -144,8 +144,8 @@ void FullScreenWatch::presentBlock(const Uuid& workspaceID, const std::vector<st
                              exitHint;
     // Held through the retry, whose own report may find the windows still fullscreen.
     const auto held = prompt.hold();
-    const auto response =
-        alerts.runModal({AlertSpec::Style::informational, message, body, {"Retry after exiting", "Dismiss"}, std::nullopt});
+    const auto response = alerts.runModal(
+        {AlertSpec::Style::informational, message, body, {"Retry after exiting", "Dismiss"}, std::nullopt});
     if (response.button == 0 && shown.sessions.contains(workspaceID))
         if (const auto ws = shown.manager.workspace(workspaceID)) hooks.tileAndReport(*ws);
 }

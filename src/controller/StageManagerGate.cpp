@@ -92,9 +92,9 @@ void StageManagerGate::startWatchesIfNeeded() {
         }
     }
     if (!pointerMonitor && ports.input)
-        pointerMonitor =
-            ports.input->addGlobalMonitor(GlobalInput::kLeftMouseUp | GlobalInput::kRightMouseUp | GlobalInput::kMouseMoved,
-                                          lifetime.guard([this](const GlobalInput::Event&) { maybeRefresh(); }));
+        pointerMonitor = ports.input->addGlobalMonitor(
+            GlobalInput::kLeftMouseUp | GlobalInput::kRightMouseUp | GlobalInput::kMouseMoved,
+            lifetime.guard([this](const GlobalInput::Event&) { maybeRefresh(); }));
 }
 
 void StageManagerGate::fileChanged() {

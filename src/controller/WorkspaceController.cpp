@@ -12,8 +12,6 @@
 #include "system/AXWindowObserver.h"
 #include "system/DisplayTopologyWatcher.h"
 #include "system/ExternalAppController.h"
-#include "system/StageManager.h"
-#include "system/StageManagerWatcher.h"
 
 #include <algorithm>
 

@@ -47,8 +47,6 @@
 
 namespace tessane {
 
-class AXAppFocusObserver;
-class AXWindowObserver;
 class DisplayTopologyWatcher;
 class ExternalAppController;
 class HiddenAppLedger;

@@ -5,8 +5,6 @@
 #include "controller/PaneMatChrome.h"
 #include "model/HiddenAppLedger.h"
 #include "model/WorkspaceManager.h"
-#include "system/AXAppFocusObserver.h"
-#include "system/AXWindowObserver.h"
 #include "system/ExternalAppController.h"
 
 #include <algorithm>
