@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controller/WorkspaceController.h"
+#include "controller/WorkspaceControllerTypes.h"
 #include "platform/WindowList.h"
 
 #include <optional>
@@ -14,7 +14,7 @@ namespace tessane {
 // window not of the workspace covers it, that window in words for the log and whether it is one
 // of Tessane's own (Settings, say), which the log never calls foreign.
 struct RegionWalk {
-    WorkspaceController::RegionFront front = WorkspaceController::RegionFront::inconclusive;
+    workspace_controller::RegionFront front = workspace_controller::RegionFront::inconclusive;
     std::optional<std::string> foreignWindow;
     bool coverIsOurs = false;
     // When that window is another application's and one of the workspace's own windows is in

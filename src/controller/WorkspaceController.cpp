@@ -6,12 +6,12 @@
 #include "model/HiddenAppLedger.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
+#include "platform/Applications.h"
+#include "platform/Screens.h"
 #include "system/AXAppFocusObserver.h"
 #include "system/AXWindowObserver.h"
 #include "system/DisplayTopologyWatcher.h"
 #include "system/ExternalAppController.h"
-#include "system/StageManager.h"
-#include "system/StageManagerWatcher.h"
 
 #include <algorithm>
 
@@ -38,8 +38,6 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       hiddenApps(*env.hiddenApps),
       appController(std::make_unique<ExternalAppController>(*env.platform.applications, *env.platform.mainQueue)),
       axController(*env.platform.accessibility),
-      windowObserver(makeWindowObserver(env)),
-      appFocusObserver(makeAppFocusObserver(env)),
       notice(env.makeNotice()),
       workspaceTips(env.makeTips()),
       raise(queue, env.ownBundleIdentifier),
@@ -49,62 +47,72 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       drag(env.input),
       tiling(queue, env.platform, manager, sessions, *appController, axController, drag, placementHooks()),
       sweep(queue, env.platform, manager, sessions, *appController, axController, tiling, solo, sweepHooks()),
-      switcher(makeSwitcher()) {
-    observeWorkspaceEdits();
-    observeAppActivation();
-    observeAppTermination();
-    observeAppLaunch();
-    observeSpaceChange();
-    observeScreenParameters();
-    observeWake();
-
+      switcher(makeSwitcher()),
+      guard(queue, {*env.platform.accessibility, *env.platform.windowList, *env.platform.environment}, manager,
+            sessions, *appController, axController, *workspaceTips, ownChooserWindowIDs,
+            {[this] {
+                 return drag.isDraggingDivider() || tiling.isGuarding() || isResurfacing ||
+                        stage.isActive();
+             },
+             [this](const Workspace& ws) { return currentContainerAXRect(ws); },
+             [this](const Workspace& ws) { return tiling.tileRects(ws).second; }}),
+      stage(queue,
+            {*env.platform.preferences, *env.platform.fileWatch, *env.platform.alerts, env.input},
+            env.makeStageManagerWatcher, {manager, sessions, solo, *workspaceTips, guard}, blockedPrompt,
+            {[this] { restoreFromSolo(); }, [this](const Workspace& ws) { tiling.placeWindows(ws, true, true); },
+             [this](const Uuid& id) { showWorkspace(id); }}),
+      fullScreen(queue, *env.platform.alerts, *appController, axController,
+                 {manager, sessions, solo, *workspaceTips, guard, stage}, blockedPrompt,
+                 {[this](Pid pid) { return appHasNativeFullScreenWindow(pid); }, [this] { restoreFromSolo(); },
+                  [this](const Workspace& ws) { tiling.placeWindows(ws, true, true); },
+                  [this](const Workspace& ws) { tileAndReport(ws); }}),
+      observers(queue,
+                {manager, *env.platform.applications, *env.platform.screens, makeWindowObserver(env),
+                 makeAppFocusObserver(env)},
+                sessions, *appController,
+                {[this] {
+                     // Marked now, for the first lookup after the change (observers run before
+                     // it, and none of them looks windows up), which may come before the reaction.
+                     tiling.notePanesChanged();
+                 },
+                 [this] { handleWorkspaceListChange(); },
+                 [this](const RunningApplication& app) {
+                     if (!sessions.empty()) stage.maybeRefresh();
+                     handleAppActivated(app);
+                 },
+                 [this](const RunningApplication& app) { handleAppTerminated(app); },
+                 [this](const RunningApplication& app) { handleAppLaunched(app); },
+                 [this] { fullScreen.spaceChanged(); }, [this] { handleScreenParametersChange(); },
+                 [this] { handleWake(); },
+                 [this](const AXElement& element, const std::string& notification) {
+                     handleWindowEvent(element, notification);
+                 },
+                 [this] { handleFocusedWindowChanged(); }}) {
     topologyWatcher().start();
     currentTopology();
-    stage.stageManagerActive = StageManager::isEnabled(*env.platform.preferences);
-
-    windowObserver->onWindowEvent = lifetime.guard(
-        [this](const AXElement& element, const std::string& notification) { handleWindowEvent(element, notification); });
-    appFocusObserver->onFocusedWindowChanged = lifetime.guard([this](Pid) { handleFocusedWindowChanged(); });
 }
 
 WorkspaceController::~WorkspaceController() {
-    // The notification registrations end with their tokens; the timers and every piece of
-    // deferred work we keep are stopped here, and so are the global monitors we installed: a
-    // late callback must never reach a controller that is gone.
-    activationObserver.reset();
-    terminationObserver.reset();
-    launchObserver.reset();
-    spaceObserver.reset();
-    screenParametersObserver.reset();
-    wakeObservers.clear();
-    workspaceEditObserver.reset();
-    if (guardTimer) guardTimer->invalidate();
-    guardTimer.reset();
-    if (fsReconcileTimer) fsReconcileTimer->invalidate();
-    fsReconcileTimer.reset();
+    // The parts end their registrations, timers and monitors themselves; every piece of
+    // deferred work kept here is stopped here: a late callback must never reach a controller
+    // that is gone.
 
     auto cancel = [](std::shared_ptr<WorkItem>& item) {
         if (item) item->cancel();
         item.reset();
     };
     for (auto* steps : {&snaps, &persists, &learns}) steps->cancelAll();
-    for (auto* item :
-         {&enforceSnapWorkItem, &dividerSettleWorkItem, &unhideSettleWorkItem, &homeOfferRecheck, &fsSettleWorkItem})
+    for (auto* item : {&enforceSnapWorkItem, &dividerSettleWorkItem, &unhideSettleWorkItem, &homeOfferRecheck})
         cancel(*item);
     sweep.stop();
 
-    if (env.input) {
-        if (stage.stageManagerPointerMonitor) env.input->removeMonitor(*stage.stageManagerPointerMonitor);
-    }
-    stage.stageManagerPointerMonitor.reset();
     drag.finish();
     switcher.reset();
 
-    if (stageManagerWatcher) stageManagerWatcher->stop();
     if (topologyWatcher_) topologyWatcher_->stop();
-    windowObserver->onWindowEvent = nullptr;
-    appFocusObserver->onFocusedWindowChanged = nullptr;
 }
+
+bool WorkspaceController::refreshStageManagerState(bool deferTransition) { return stage.refresh(deferTransition); }
 
 DisplayTopologyWatcher& WorkspaceController::topologyWatcher() {
     if (!topologyWatcher_) {

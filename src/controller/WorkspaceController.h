@@ -4,8 +4,12 @@
 #include "base/Lifetime.h"
 #include "base/Signal.h"
 #include "base/Uuid.h"
+#include "controller/BlockedPrompt.h"
+#include "controller/ChromeGuard.h"
 #include "controller/ContainerChrome.h"
+#include "controller/ControllerObservers.h"
 #include "controller/DriftMemory.h"
+#include "controller/FullScreenWatch.h"
 #include "controller/GlobalInput.h"
 #include "controller/PaneFit.h"
 #include "controller/PaneMatChrome.h"
@@ -16,6 +20,7 @@
 #include "controller/SessionMap.h"
 #include "controller/ShowSteps.h"
 #include "controller/SoloMemory.h"
+#include "controller/StageManagerGate.h"
 #include "controller/SwitcherChrome.h"
 #include "controller/ThreeColumnsMemory.h"
 #include "controller/WindowDrag.h"
@@ -42,13 +47,10 @@
 
 namespace tessane {
 
-class AXAppFocusObserver;
-class AXWindowObserver;
 class DisplayTopologyWatcher;
 class ExternalAppController;
 class HiddenAppLedger;
 class NoticeChrome;
-class StageManagerWatcher;
 class TipsChrome;
 class WorkspaceManager;
 namespace GestureRules {
@@ -169,12 +171,9 @@ private:
     HiddenAppLedger& hiddenApps;
     std::unique_ptr<ExternalAppController> appController;
     AXWindowController axController;
-    std::unique_ptr<AXWindowObserver> windowObserver;
-    std::unique_ptr<AXAppFocusObserver> appFocusObserver;
     std::unique_ptr<NoticeChrome> notice;
     std::unique_ptr<TipsChrome> workspaceTips;
     std::unique_ptr<DisplayTopologyWatcher> topologyWatcher_;  // through topologyWatcher()
-    std::unique_ptr<StageManagerWatcher> stageManagerWatcher;
 
     // ====================================================================== shown workspaces
     SessionMap<WorkspaceSession> sessions;
@@ -192,41 +191,12 @@ private:
     std::map<Uuid, std::string> tiledSignature;
     bool openingDocumentNoticeShown = false;
     std::optional<std::string> lastOpeningNoticeLogged;
-    std::optional<std::string> lastForeignWindow;
-    bool lastCoverIsOurs = false;  // that window is one of Tessane's own (Settings), not foreign
-    // The tiles that window lies over while another of the workspace's windows is in front of it,
-    // and those the guard raised from under such a window since it last found its own in front.
-    std::vector<uint32_t> lastBuriedTiles;
-    std::set<uint32_t> raisedFromUnder;
     std::map<Uuid, std::set<uint32_t>> ownChooserWindowIDs;
 
-    // ====================================================================== Stage Manager, prompts
-    workspace_controller::StageManagerState stage;
-    bool isPresentingBlockedPrompt = false;
-
-    // ====================================================================== registrations
-    Subscription workspaceEditObserver;
-    Subscription activationObserver;
-    Subscription terminationObserver;
-    Subscription launchObserver;
-    Subscription spaceObserver;
-    std::vector<Subscription> wakeObservers;
-    Subscription screenParametersObserver;
-
-    // ====================================================================== observation
-    std::set<Pid> observedPids;
-    std::vector<std::pair<Pid, AXElement>> observedWindows;
-    std::set<Pid> observedFocusPids;
+    // ====================================================================== prompts
+    BlockedPrompt blockedPrompt;
 
     // ====================================================================== timers and work
-    std::shared_ptr<RepeatingTimer> guardTimer;
-    TimeInterval guardStopAt = kDistantPast;
-    std::shared_ptr<RepeatingTimer> fsReconcileTimer;
-    TimeInterval fsReconcileStopAt = kDistantPast;
-    // A burst of desktop changes (a window flapping in and out of fullscreen) is reconciled once
-    // it has settled: the time of the latest change and the pending check for the quiet.
-    TimeInterval lastSpaceChangeAt = kDistantPast;
-    std::shared_ptr<WorkItem> fsSettleWorkItem;
     PendingPerWorkspace snaps;
     PendingPerWorkspace persists;
     std::shared_ptr<WorkItem> enforceSnapWorkItem;
@@ -261,19 +231,16 @@ private:
     std::unique_ptr<WorkspaceSwitcher> switcher;
     workspace_controller::WindowControlWait windowControlWait;
 
+    // ====================================================================== parts
+    ChromeGuard guard;
+    StageManagerGate stage;
+    FullScreenWatch fullScreen;
+    ControllerObservers observers;
+
     LifetimeToken lifetime;  // last: gone first, before anything a late closure could touch
 
     // ====================================================================== construction, wiring
     DisplayTopologyWatcher& topologyWatcher();
-    void observeWorkspaceEdits();
-    void observeAppActivation();
-    void observeAppTermination();
-    void observeAppLaunch();
-    void observeSpaceChange();
-    void observeScreenParameters();
-    void observeWake();
-    void observeWorkspaceNotification(RunningApplications::Notification notification,
-                                      std::function<void(const RunningApplication&)> handler, Subscription& token);
     void handleWindowEvent(const AXElement& element, const std::string& notification);
     void handleFocusedWindowChanged();
     std::optional<std::string> currentTopology();
@@ -281,28 +248,17 @@ private:
     void handleWorkspaceListChange();
     void handleScreenParametersChange();
     void handleWake();
-    void handleSpaceChange();
 
     // ====================================================================== lifecycle
     void handleAppTerminated(const RunningApplication& app);
     void handleAppLaunched(const RunningApplication& app);
-    void pulseChromeGuard();
-    void rebuildWindowObserver();
     void updateLoadingChrome(const Uuid& workspaceID);
-    std::set<Pid> runningManagedFocusPids() const;
 
     // ====================================================================== documents
     void rememberDocument(const AXElement& window, const ManagedApp& app);
     void rememberDocuments(const Uuid& workspaceID);
     std::vector<ManagedApp> siblingPanes(const ManagedApp& app) const;
     std::vector<RememberedDocument> rememberedDocuments(const std::vector<ManagedApp>& apps) const;
-
-    // ====================================================================== Stage Manager
-    void maybeRefreshStageManagerState();
-    void handleStageManagerTransition(bool nowActive);
-    void startStageManagerWatchesIfNeeded();
-    void stopStageManagerWatchesIfIdle();
-    void stageManagerFileChanged();
 
     // ====================================================================== activation
     void handleAppActivated(const RunningApplication& app);
@@ -342,13 +298,11 @@ private:
     void tileWhenWindowsReady(const Uuid& workspaceID, int attempt, int launchWaits, int placedWindowCount);
     void presentError(const std::string& message, const std::string& informative);
     void refuseUnrecordedHide(const std::string& workspaceName, const std::string& why);
-    void presentStageManagerBlock(const Uuid& workspaceID, std::function<void()> onRetry);
     std::vector<ShortOfWindows> appsShortOfWindows(const Workspace& workspace, const std::set<std::string>& skipping);
     // "<app> <windows>/<panes>" for each, joined with ", " (the show's log lines).
     static std::string shortOfWindowsEntries(const std::vector<ShortOfWindows>& shortApps);
     void presentShortOfWindowsBlock(const Uuid& workspaceID, const std::vector<ShortOfWindows>& shortApps,
                                     std::function<void()> onRetry);
-    void presentFullScreenBlock(const Uuid& workspaceID, const std::vector<std::string>& apps);
     void reopenWindowlessApps(const std::vector<ManagedApp>& apps, const std::set<std::string>& skipping);
     void reportShowIssues(const std::string& workspaceName, const std::vector<std::string>& missing,
                           const std::vector<std::string>& launchErrors);
@@ -418,17 +372,6 @@ private:
     void scheduleDriftCheck(const AXElement& element, const Uuid& workspaceID);
     void checkDrift(const AXElement& element, const Uuid& workspaceID);
     void checkAllWindowsStayed(const Uuid& workspaceID);
-    void refreshChromeVisibility();
-    RegionFront frontOfRegion(const Rect& region, const std::set<Pid>& managedPids,
-                              const std::set<uint32_t>& tiledWindowIDs, const std::vector<Rect>& panes,
-                              const Rect& railAX, const std::set<uint32_t>& ownChoosers);
-    // Raises the tiles of `lastBuriedTiles` not raised yet, keeping the focus where it is; false
-    // when there is none (the manager did not raise them: the chrome steps aside as for any cover).
-    bool raiseBuriedTiles(const Workspace& workspace, const std::map<uint32_t, const TrackedWindow*>& tiles);
-    void pulseFullScreenReconcile();
-    void settleFullScreenBurst();
-    bool reconcileFullScreenChrome(const Uuid& workspaceID);
-    std::set<Pid> fullScreenPids(const Workspace& workspace);
     void reactToPaneEdit(const Workspace& workspace);
     // Stores a pane order the controller chose itself (a swap) with its signature recorded first,
     // so the edit sweep neither tiles it a second time nor withdraws it.
@@ -477,9 +420,6 @@ private:
 
     // ====================================================================== commands' helpers
     void applySolo(const Uuid& appID, const Workspace& workspace, WorkspaceSession& session);
-    // The Stage Manager guard of the workspace commands: re-reads the state at once; when it is on,
-    // logs `blockedLine`, offers the block with `retry` and answers true.
-    bool blockedByStageManager(const Uuid& workspaceID, const std::string& blockedLine, std::function<void()> retry);
     // The workspace's primary application when it runs, else its first running one.
     std::optional<RunningApplication> frontRunningApp(const Workspace& workspace);
     void activateFrontApp(const Workspace& workspace);

@@ -61,7 +61,7 @@ void WorkspaceController::handleAppActivated(const RunningApplication& app) {
             for (const auto& [id, other] : sessions)
                 if (id != owner->id) other->chrome->orderOut();
             if (visibility == FrameVisibility::show) resurfaceWorkspace(*owner, bundleID);
-            pulseChromeGuard();
+            guard.pulse();
         } else {
             const bool anyVisible = std::any_of(sessions.begin(), sessions.end(),
                                                 [](const auto& entry) { return entry.second->chrome->isVisible(); });
@@ -124,7 +124,7 @@ void WorkspaceController::pruneDeadTrackedWindows(const Uuid& workspaceID) {
     for (const auto& tracked : dead) tiling.windows().remove(tracked.appID);
     Log::line("[Tessane] Dropped " + std::to_string(dead.size()) + " tracked window(s) that no longer exist.");
     session->elements = std::move(alive);
-    rebuildWindowObserver();
+    observers.rebuild();
 }
 
 std::optional<std::string> WorkspaceController::focusedWorkspaceAppBundleID(const Workspace& workspace) const {

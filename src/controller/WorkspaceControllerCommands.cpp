@@ -40,14 +40,6 @@ std::string displayName(const ScreenInfo& screen, int index) {
 
 // ------------------------------------------------------------------------ shared steps
 
-bool WorkspaceController::blockedByStageManager(const Uuid& workspaceID, const std::string& blockedLine,
-                                                std::function<void()> retry) {
-    if (!refreshStageManagerState(false)) return false;
-    Log::line(blockedLine);
-    presentStageManagerBlock(workspaceID, lifetime.guard(std::move(retry)));
-    return true;
-}
-
 std::optional<RunningApplication> WorkspaceController::frontRunningApp(const Workspace& workspace) {
     if (const ManagedApp* primary = workspace.primaryApp())
         if (auto running = appController->runningApplication(primary->bundleIdentifier)) return running;
@@ -94,7 +86,7 @@ void WorkspaceController::restoreLayout(const Uuid& id) {
     const auto found = manager.workspace(id);
     if (!found) return;
     Log::line("[Tessane] Restore layout requested: " + found->name);
-    if (blockedByStageManager(id, "[Tessane] Restore blocked — Stage Manager is enabled.",
+    if (stage.blocks(id, "[Tessane] Restore blocked — Stage Manager is enabled.",
                               [this, id] { restoreLayout(id); }))
         return;
 
@@ -135,7 +127,7 @@ void WorkspaceController::saveLayout(const Uuid& id) {
 void WorkspaceController::moveWorkspaceToDisplay(const Uuid& id, int screenIndex) {
     const auto ws = manager.workspace(id);
     if (!ws) return;
-    if (blockedByStageManager(id, "[Tessane] Move to display blocked — Stage Manager is enabled.",
+    if (stage.blocks(id, "[Tessane] Move to display blocked — Stage Manager is enabled.",
                               [this, id, screenIndex] { moveWorkspaceToDisplay(id, screenIndex); }))
         return;
     const auto screens = env.platform.screens->screens();
@@ -160,7 +152,7 @@ void WorkspaceController::moveWorkspaceToDisplay(const Uuid& id, int screenIndex
 void WorkspaceController::resetWorkspace(const Uuid& id) {
     auto ws = manager.workspace(id);
     if (!ws) return;
-    if (blockedByStageManager(id, "[Tessane] Reset blocked — Stage Manager is enabled.",
+    if (stage.blocks(id, "[Tessane] Reset blocked — Stage Manager is enabled.",
                               [this, id] { resetWorkspace(id); }))
         return;
     const auto display = env.platform.accessibility->isProcessTrusted() ? currentDisplayVisibleAX() : std::nullopt;

@@ -25,7 +25,7 @@ void WorkspaceController::commitDividerRatio(const std::vector<double>& ratios, 
     }
     ws->layout.ratios = ratios;
     manager.update(*ws);
-    refreshStageManagerState(false);
+    stage.refresh(false);
     tiling.placeWindows(*ws, true, false);
 
     if (dividerSettleWorkItem) dividerSettleWorkItem->cancel();
@@ -84,7 +84,7 @@ std::map<int, double> WorkspaceController::dividerReconcileFixes(const Workspace
 }
 
 void WorkspaceController::keepAppsOnScreen(const Uuid& workspaceID) {
-    if (stage.stageManagerActive) return;
+    if (stage.isActive()) return;
     const auto screens = availableScreensVisibleAX();
     const auto ws = manager.workspace(workspaceID);
     if (screens.empty() || !ws) return;

@@ -30,7 +30,7 @@ void WorkspaceController::scheduleDriftCheck(const AXElement& element, const Uui
 }
 
 void WorkspaceController::checkDrift(const AXElement& element, const Uuid& workspaceID) {
-    if (tiling.isGuarding() || drag.isDraggingDivider() || isResurfacing || stage.stageManagerActive) return;
+    if (tiling.isGuarding() || drag.isDraggingDivider() || isResurfacing || stage.isActive()) return;
     if (solo.owns(workspaceID)) return;
     const auto* session = sessions.find(workspaceID);
     const auto ws = manager.workspace(workspaceID);

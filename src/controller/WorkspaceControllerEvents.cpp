@@ -1,5 +1,6 @@
-// How the controller hears about the world: its registrations, the Accessibility window events
-// of tracked windows, the focus observer's callback, and the display, wake and desktop handlers.
+// What the controller does with what it hears of the world (see ControllerObservers): the
+// Accessibility window events of tracked windows, the focus observer's callback, and the
+// workspace list, display and wake handlers.
 #include "controller/WorkspaceController.h"
 
 #include "layout/DisplayTopology.h"
@@ -11,60 +12,6 @@
 
 namespace tessane {
 
-void WorkspaceController::observeWorkspaceEdits() {
-    // The manager tells its observers before the list changes; the reaction reads the manager,
-    // so it runs on the next turn of the main queue, when the new list is in place.
-    workspaceEditObserver = manager.observeWorkspaces(lifetime.guard([this](const std::vector<Workspace>&) {
-        // Marked now, for the first lookup after the change (observers run before it, and
-        // none of them looks windows up), which may come before the reaction.
-        tiling.notePanesChanged();
-        queue.post(lifetime.guard([this] { handleWorkspaceListChange(); }));
-    }));
-}
-
-void WorkspaceController::observeWorkspaceNotification(RunningApplications::Notification notification,
-                                                       std::function<void(const RunningApplication&)> handler,
-                                                       Subscription& token) {
-    token = env.platform.applications->observe(notification, lifetime.guard(std::move(handler)));
-}
-
-void WorkspaceController::observeAppActivation() {
-    observeWorkspaceNotification(
-        RunningApplications::Notification::didActivate,
-        [this](const RunningApplication& app) {
-            if (!sessions.empty()) maybeRefreshStageManagerState();
-            handleAppActivated(app);
-        },
-        activationObserver);
-}
-
-void WorkspaceController::observeAppTermination() {
-    observeWorkspaceNotification(RunningApplications::Notification::didTerminate,
-                                 [this](const RunningApplication& app) { handleAppTerminated(app); },
-                                 terminationObserver);
-}
-
-void WorkspaceController::observeAppLaunch() {
-    observeWorkspaceNotification(RunningApplications::Notification::didLaunch,
-                                 [this](const RunningApplication& app) { handleAppLaunched(app); }, launchObserver);
-}
-
-void WorkspaceController::observeSpaceChange() {
-    spaceObserver = env.platform.screens->observe(Screens::Notification::activeSpaceDidChange,
-                                                  lifetime.guard([this] { handleSpaceChange(); }));
-}
-
-void WorkspaceController::observeScreenParameters() {
-    screenParametersObserver = env.platform.screens->observe(
-        Screens::Notification::screenParametersChanged, lifetime.guard([this] { handleScreenParametersChange(); }));
-}
-
-void WorkspaceController::observeWake() {
-    for (auto notification : {Screens::Notification::didWake, Screens::Notification::screensDidWake})
-        wakeObservers.push_back(
-            env.platform.screens->observe(notification, lifetime.guard([this] { handleWake(); })));
-}
-
 void WorkspaceController::handleWindowEvent(const AXElement& element, const std::string& notification) {
     // A closed window frees its pane whatever else is going on.
     if (notification == ax::kUIElementDestroyed) {
@@ -75,8 +22,8 @@ void WorkspaceController::handleWindowEvent(const AXElement& element, const std:
     // user's and are dropped, not deferred.
     if (drag.isDraggingDivider()) return;
     if (queue.now() < topologyFluxUntil) return;
-    maybeRefreshStageManagerState();
-    if (stage.stageManagerActive) return;
+    stage.maybeRefresh();
+    if (stage.isActive()) return;
 
     const auto pid = env.platform.accessibility->pid(element);
     if (!pid) return;
@@ -91,7 +38,7 @@ void WorkspaceController::handleWindowEvent(const AXElement& element, const std:
 
 void WorkspaceController::handleFocusedWindowChanged() {
     if (sweep.hasEmptyPane()) sweep.restart();
-    pulseChromeGuard();
+    guard.pulse();
 }
 
 std::optional<std::string> WorkspaceController::currentTopology() {
@@ -153,8 +100,8 @@ void WorkspaceController::handleScreenParametersChange() {
 void WorkspaceController::handleWake() {
     if (sessions.empty()) return;
     Log::line("[Tessane] Woke — re-checking whether any chrome is drawn over a foreign window.");
-    refreshStageManagerState(false);
-    pulseChromeGuard();
+    stage.refresh(false);
+    guard.pulse();
 }
 
 }  // namespace tessane

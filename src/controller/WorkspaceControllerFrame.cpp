@@ -155,7 +155,7 @@ std::optional<OpenedFrame> WorkspaceController::openContainerFrame(const Workspa
     const Workspace workspace = applyThreeColumnsFold(given, frame, true);
 
     manager.setActiveWorkspace(workspace.id);
-    pulseChromeGuard();
+    guard.pulse();
     if (!sessions.contains(workspace.id)) sessions.insert(workspace.id, makeSession(workspace.id));
     publishShownWorkspaces();
     tiledSignature[workspace.id] = signature(workspace);
@@ -219,7 +219,7 @@ void WorkspaceController::performSnap(const Uuid& workspaceID) {
     if (!env.platform.accessibility->isProcessTrusted()) return;
     const auto ws = manager.workspace(workspaceID);
     if (!ws) return;
-    refreshStageManagerState(false);
+    stage.refresh(false);
     tiling.placeWindows(*ws, false, true);
 }
 

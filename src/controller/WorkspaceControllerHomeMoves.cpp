@@ -57,7 +57,7 @@ bool WorkspaceController::windowsAlreadyReturned(const Rect& target, const Works
 void WorkspaceController::presentHomeOffer(const std::vector<HomeOffer>& offers) {
     if (offers.empty()) return;
     const std::string count = std::to_string(offers.size());
-    if (stage.stageManagerActive) {
+    if (stage.isActive()) {
         Log::line("[Tessane] Displays changed: " + count +
                   " workspace(s) could go home, but Stage Manager is on — not offering.");
         return;

@@ -1,13 +1,10 @@
 // Other applications quitting and launching, and the small services those reactions share: the
-// chrome guard pulse, the observers over the tracked windows, the chrome while a document
-// chooser is up, and the empty-pane test.
+// chrome while a document chooser is up, and the empty-pane test.
 #include "controller/WorkspaceController.h"
 
 #include "controller/PaneMatChrome.h"
 #include "model/HiddenAppLedger.h"
 #include "model/WorkspaceManager.h"
-#include "system/AXAppFocusObserver.h"
-#include "system/AXWindowObserver.h"
 #include "system/ExternalAppController.h"
 
 #include <algorithm>
@@ -40,67 +37,16 @@ void WorkspaceController::handleAppTerminated(const RunningApplication& app) {
 }
 
 void WorkspaceController::handleAppLaunched(const RunningApplication& app) {
-    pulseChromeGuard();
+    guard.pulse();
     if (!app.bundleIdentifier) return;
     if (!shownWorkspaceOwning(*app.bundleIdentifier)) return;
-    rebuildWindowObserver();
+    observers.rebuild();
     if (sweep.hasEmptyPane()) sweep.restart();
-}
-
-void WorkspaceController::pulseChromeGuard() {
-    if (!guardTimer) raisedFromUnder.clear();  // a new pulse tries a buried tile again
-    refreshChromeVisibility();
-    guardStopAt = queue.now() + 1.5;
-    if (guardTimer) return;
-    guardTimer = queue.scheduleRepeating(0.3, lifetime.guard([this] {
-        if (queue.now() >= guardStopAt) {
-            auto timer = guardTimer;  // keeps the timer alive while its own tick returns
-            if (timer) timer->invalidate();
-            guardTimer.reset();
-            return;
-        }
-        refreshChromeVisibility();
-    }));
-}
-
-void WorkspaceController::rebuildWindowObserver() {
-    std::vector<AXWindowObserver::Entry> entries;
-    std::vector<std::pair<Pid, AXElement>> windows;
-    std::set<Pid> pids;
-    for (const auto& [id, session] : sessions)
-        for (const auto& tracked : session->elements) {
-            entries.push_back({tracked.pid, tracked.element});
-            windows.emplace_back(tracked.pid, tracked.element);
-            pids.insert(tracked.pid);
-        }
-    if (pids != observedPids || !sameWindows(windows, observedWindows)) {
-        windowObserver->observe(entries);
-        observedPids = std::move(pids);
-        observedWindows = std::move(windows);
-    }
-
-    auto focusPids = runningManagedFocusPids();
-    if (focusPids == observedFocusPids) return;
-    appFocusObserver->observe(std::vector<Pid>(focusPids.begin(), focusPids.end()), 3);
-    observedFocusPids = std::move(focusPids);
 }
 
 bool WorkspaceController::sameWindows(const std::vector<std::pair<Pid, AXElement>>& a,
                                       const std::vector<std::pair<Pid, AXElement>>& b) {
     return a == b;  // same length and, pair by pair, the same process and the same element
-}
-
-std::set<Pid> WorkspaceController::runningManagedFocusPids() const {
-    std::set<Pid> out;
-    for (const auto& id : sessions.keys()) {
-        const auto ws = manager.workspace(id);
-        if (!ws) continue;
-        for (const auto& app : ws->apps)
-            if (auto running = appController->runningApplication(app.bundleIdentifier);
-                running && running->isFinishedLaunching)
-                out.insert(running->pid);
-    }
-    return out;
 }
 
 void WorkspaceController::updateLoadingChrome(const Uuid& workspaceID) {

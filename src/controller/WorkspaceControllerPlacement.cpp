@@ -20,7 +20,7 @@ constexpr double kFullScreenMatchSlack = 2;
 
 PlacementPass::Hooks WorkspaceController::placementHooks() {
     PlacementPass::Hooks hooks;
-    hooks.stageManagerActive = [this] { return stage.stageManagerActive; };
+    hooks.stageManagerActive = [this] { return stage.isActive(); };
     hooks.foldThreeColumns = [this](const Workspace& ws) { return applyThreeColumnsFold(ws, std::nullopt, false); };
     hooks.containerRect = [this](const Workspace& ws) { return currentContainerAXRect(ws); };
     hooks.displayID = [this](const Rect& rect) { return displayID(rect); };
@@ -43,7 +43,7 @@ PlacementPass::Hooks WorkspaceController::placementHooks() {
             lastOpeningNoticeLogged.reset();
         }
     };
-    hooks.windowsRebound = [this] { rebuildWindowObserver(); };
+    hooks.windowsRebound = [this] { observers.rebuild(); };
     hooks.learnMinimums = [this](const Uuid& workspaceID) { scheduleLearnAppMinimums(workspaceID); };
     hooks.showRatios = [this](const Workspace& workspace, const std::vector<double>& effective) {
         const auto chromeRatios = isThreeColumns(workspace) ? threeColumnsRatios(workspace) : effective;

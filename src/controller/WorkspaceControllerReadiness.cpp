@@ -129,7 +129,7 @@ void WorkspaceController::reportTile(const Workspace& workspace, const Placement
                                      std::optional<Pid> activated) {
     if (auto* session = sessions.find(workspace.id); session && workspaceHasChooserUp(workspace))
         stepAsideForChooser(*session->chrome);
-    if (!report.fullScreenApps.empty()) reconcileFullScreenChrome(workspace.id);
+    if (!report.fullScreenApps.empty()) fullScreen.reconcile(workspace.id);
 
     // The user working in one of our own windows (the settings) keeps the keyboard.
     const auto front = env.platform.applications->frontmostApplication();
@@ -154,7 +154,7 @@ void WorkspaceController::reportTile(const Workspace& workspace, const Placement
     }
     if (!report.fullScreenApps.empty())
         queue.post(lifetime.guard([this, id = workspace.id, apps = report.fullScreenApps] {
-            presentFullScreenBlock(id, apps);
+            fullScreen.presentBlock(id, apps);
         }));
     sweep.restart();
     maybeShowWorkspaceTips(workspace, !report.fullScreenApps.empty());

@@ -29,7 +29,7 @@ void WorkspaceController::handleManagedWindowDestroyed(const AXElement& element)
         Log::line("[Tessane] A tiled window was closed — its pane is free again.");
         queue.post(lifetime.guard([this, id] {
             if (!sessions.contains(id)) return;
-            rebuildWindowObserver();
+            observers.rebuild();
             sweep.reconcileWorkspace(id);
         }));
         return;
@@ -42,7 +42,7 @@ ReconcileSweep::Hooks WorkspaceController::sweepHooks() {
     ReconcileSweep::Hooks hooks;
     hooks.pruneDeadWindows = [this](const Uuid& workspaceID) { pruneDeadTrackedWindows(workspaceID); };
     hooks.adoptionPaused = [this] {
-        return isResurfacing || drag.isDraggingDivider() || stage.stageManagerActive ||
+        return isResurfacing || drag.isDraggingDivider() || stage.isActive() ||
                !env.platform.accessibility->isProcessTrusted();
     };
     hooks.windowControlAway = [this] { return windowControlAway(true); };
@@ -54,7 +54,7 @@ ReconcileSweep::Hooks WorkspaceController::sweepHooks() {
     hooks.noteOwnChooser = [this](const AXElement& chooser, const Uuid& workspaceID) {
         noteOwnChooser(chooser, workspaceID);
     };
-    hooks.windowsRebound = [this] { rebuildWindowObserver(); };
+    hooks.windowsRebound = [this] { observers.rebuild(); };
     return hooks;
 }
 

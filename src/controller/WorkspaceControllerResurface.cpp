@@ -22,7 +22,7 @@ constexpr double kStayedCheckDelay = 0.5;
 }  // namespace
 
 void WorkspaceController::resurfaceWorkspace(const Workspace& workspace, const std::optional<std::string>& triggeredBy) {
-    if (stage.stageManagerActive) return;
+    if (stage.isActive()) return;
     // While one of its applications is in native fullscreen the chrome stays down (it would be
     // drawn over the fullscreen desktop); the fullscreen reconcile brings it back when it leaves.
     if (auto* session = sessions.find(workspace.id); session && session->fullScreenPids.empty())
@@ -58,7 +58,7 @@ void WorkspaceController::activateInSequence(const std::vector<RunningApplicatio
         queue.postAfter(kSequenceSettle, lifetime.guard([this, workspaceID, generation] {
             if (!raise.finish(generation)) return;
             isResurfacing = false;
-            pulseChromeGuard();
+            guard.pulse();
             queue.postAfter(kStayedCheckDelay, lifetime.guard([this, workspaceID] { checkAllWindowsStayed(workspaceID); }));
         }));
         return;

@@ -10,7 +10,7 @@
 namespace tessane {
 
 std::unique_ptr<WorkspaceController::WorkspaceSession> WorkspaceController::makeSession(const Uuid& workspaceID) {
-    startStageManagerWatchesIfNeeded();
+    stage.startWatchesIfNeeded();
     auto session = std::make_unique<WorkspaceSession>();
     session->chrome = env.makeChrome();
 
@@ -39,7 +39,7 @@ std::unique_ptr<WorkspaceController::WorkspaceSession> WorkspaceController::make
         if (auto* shown = sessions.find(id)) shown->containerAXRect = containerAX;
         scheduleSnap(id);
         schedulePersist(id);
-        pulseChromeGuard();
+        guard.pulse();
     });
     cb.onDividerDragBegan = lifetime.guard([this] {
         drag.setDraggingDivider(true);

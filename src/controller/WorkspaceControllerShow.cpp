@@ -183,9 +183,9 @@ std::optional<ShowStop> WorkspaceController::showStopsAtGate(const Workspace& ws
     if (!permission.ensureTrusted())
         return ShowStop{"[Tessane] Show: window control not available — apps launched, frame/tiling skipped.", nullptr};
 
-    if (refreshStageManagerState(false))
+    if (stage.refresh(false))
         return ShowStop{"[Tessane] Show blocked — Stage Manager is enabled; not tiling ‘" + ws.name + "’ (would fight it).",
-                        [this, id = ws.id] { presentStageManagerBlock(id, nullptr); }};
+                        [this, id = ws.id] { stage.presentBlock(id, nullptr); }};
 
     openMissingDocuments(ws, launching);
 
@@ -313,7 +313,7 @@ std::string WorkspaceController::shortOfWindowsEntries(const std::vector<ShortOf
 
 void WorkspaceController::presentShortOfWindowsBlock(const Uuid&, const std::vector<ShortOfWindows>& shortApps,
                                                      std::function<void()> onRetry) {
-    if (shortApps.empty() || isPresentingBlockedPrompt) return;
+    if (shortApps.empty() || blockedPrompt.isUp()) return;
     const ShortOfWindows& first = shortApps.front();
     const int k = first.panes - first.windows;
     const auto running = appController->runningApplication(first.bundleID);
@@ -336,11 +336,11 @@ void WorkspaceController::presentShortOfWindowsBlock(const Uuid&, const std::vec
     else
         body += " Open another window in " + first.appName + ", then Retry.";
 
-    isPresentingBlockedPrompt = true;
-    const auto response = env.platform.alerts->runModal(
-        {AlertSpec::Style::informational, message, body, {item ? item->title + " & Retry" : "Retry", "Dismiss"},
-         std::nullopt});
-    isPresentingBlockedPrompt = false;
+    const auto response = [&] {
+        const auto held = blockedPrompt.hold();
+        return env.platform.alerts->runModal({AlertSpec::Style::informational, message, body,
+                                              {item ? item->title + " & Retry" : "Retry", "Dismiss"}, std::nullopt});
+    }();
     if (response.button != 0) return;
 
     if (item && running) {
@@ -354,23 +354,6 @@ void WorkspaceController::presentShortOfWindowsBlock(const Uuid&, const std::vec
 }
 
 // --------------------------------------------------------------------------------- alerts
-
-void WorkspaceController::presentStageManagerBlock(const Uuid& workspaceID, std::function<void()> onRetry) {
-    const auto ws = manager.workspace(workspaceID);
-    if (!ws || isPresentingBlockedPrompt) return;
-    isPresentingBlockedPrompt = true;
-    const auto response = env.platform.alerts->runModal(
-        {AlertSpec::Style::informational, "“" + ws->name + "” can’t be tiled — Stage Manager is on",
-         "Stage Manager rearranges windows itself, so Tessane would only fight it. Turn Stage Manager off in Control "
-         "Center, then Retry.",
-         {"Retry after turning it off", "Dismiss"}, std::nullopt});
-    isPresentingBlockedPrompt = false;
-    if (response.button != 0) return;
-    if (onRetry)
-        queue.post(lifetime.guard(std::move(onRetry)));
-    else
-        queue.post(lifetime.guard([this, workspaceID] { showWorkspace(workspaceID); }));
-}
 
 void WorkspaceController::presentError(const std::string& message, const std::string& informative) {
     env.platform.alerts->runModal({AlertSpec::Style::warning, message, informative, {"OK"}, std::nullopt});

@@ -25,7 +25,7 @@ constexpr double kSoloInset = 3;
 void WorkspaceController::endResurfacingSoon() {
     queue.postAfter(kFollowUpDelay, lifetime.guard([this] {
         isResurfacing = false;
-        pulseChromeGuard();
+        guard.pulse();
     }));
 }
 
@@ -63,7 +63,7 @@ void WorkspaceController::applySolo(const Uuid& appID, const Workspace& workspac
         Log::line("[Tessane] Solo skipped — ‘" + app->displayName + "’ is in native fullscreen.");
         return;
     }
-    if (refreshStageManagerState(false)) {
+    if (stage.refresh(false)) {
         Log::line("[Tessane] Solo skipped — Stage Manager is on.");
         return;
     }

@@ -14,19 +14,12 @@
 #include <vector>
 
 // WorkspaceController's private state, one small struct per concern that keeps several fields
-// together: Stage Manager and the wait for window control. The controller holds one of each;
+// together: the wait for window control. The controller holds one of each;
 // nothing else does.
 namespace tessane::workspace_controller {
 
 // Earlier than any time the main queue reports ("never" for the last-happened times).
 inline constexpr TimeInterval kDistantPast = -62135596800.0;  // year 1
-
-struct StageManagerState {
-    bool stageManagerActive = false;
-    TimeInterval lastStageManagerCheck = kDistantPast;
-    static constexpr double stageManagerRecheckInterval = 0.1;
-    std::optional<GlobalInput::Token> stageManagerPointerMonitor;
-};
 
 
 // What waits for window control while the window manager is being replaced: the shows asked

@@ -17,7 +17,7 @@ namespace {
 
 void WorkspaceController::summonWorkspace(const Uuid& id) {
     if (!manager.workspace(id)) return;
-    if (blockedByStageManager(id, "[Tessane] Summon blocked — Stage Manager is enabled.",
+    if (stage.blocks(id, "[Tessane] Summon blocked — Stage Manager is enabled.",
                               [this, id] { summonWorkspace(id); }))
         return;
     if (sessions.contains(id)) {
@@ -37,7 +37,7 @@ void WorkspaceController::bringActiveWorkspaceToCurrentDisplay() {
         return;
     }
     const Uuid id = ws->id;
-    if (blockedByStageManager(id, "[Tessane] Bring Here blocked — Stage Manager is enabled.",
+    if (stage.blocks(id, "[Tessane] Bring Here blocked — Stage Manager is enabled.",
                               [this] { bringActiveWorkspaceToCurrentDisplay(); }))
         return;
     const auto display = currentDisplayVisibleAX();

@@ -55,12 +55,9 @@ void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistF
     sessions.take(workspaceID);  // the chrome goes with it
     tiling.notePanesChanged();
     publishShownWorkspaces();
-    stopStageManagerWatchesIfIdle();
-    rebuildWindowObserver();
-    if (sessions.empty() && guardTimer) {
-        guardTimer->invalidate();
-        guardTimer.reset();
-    }
+    stage.stopWatchesIfIdle();
+    observers.rebuild();
+    if (sessions.empty()) guard.stop();
 }
 
 void WorkspaceController::promoteFrontWorkspace() {
@@ -76,7 +73,7 @@ void WorkspaceController::promoteFrontWorkspace() {
     if (!chosen) return;
     stampFront(*chosen);
     const auto* session = sessions.find(*chosen);
-    if (!stage.stageManagerActive && session->fullScreenPids.empty()) session->chrome->orderFront();
+    if (!stage.isActive() && session->fullScreenPids.empty()) session->chrome->orderFront();
 }
 
 std::string WorkspaceController::workspaceLogName(const std::optional<Uuid>& id) const {

@@ -50,7 +50,7 @@ void WorkspaceController::followDisplays(const std::optional<std::string>& previ
         Log::line("[Tessane] Display set settled: " + previous.value_or("unknown") + " → " + *current + ". " +
                   screensLogSummary());
     if (sessions.empty()) return;
-    refreshStageManagerState(false);
+    stage.refresh(false);
 
     const auto screens = availableScreensVisibleAX();
     const auto inUse = currentDisplayVisibleAX();
@@ -76,7 +76,7 @@ void WorkspaceController::followDisplays(const std::optional<std::string>& previ
         presentHomeOffer(offers);
         scheduleHomeOfferRecheck(offers);
     }
-    pulseChromeGuard();
+    guard.pulse();
 }
 
 void WorkspaceController::followDisplays(const DisplaysSettled& settled, const Uuid& id,

@@ -161,7 +161,7 @@ void WorkspaceController::performEnforceSnap(const Uuid& workspaceID) {
     if (!session || !session->chrome->isVisible() || !ws) return;
 
     if (!managedWindowDeviatesFromExpected(*ws)) return;
-    if (!fullScreenPids(*ws).empty()) {
+    if (!fullScreen.fullScreenPids(*ws).empty()) {
         Log::line("[Tessane] Enforce skipped for “" + ws->name + "” — an app is in native fullscreen.");
         return;
     }

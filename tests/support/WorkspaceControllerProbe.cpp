@@ -44,8 +44,8 @@ WorkspaceControllerProbe::Session& WorkspaceControllerProbe::putUp(const Uuid& i
     c.manager.setActiveWorkspace(id);
     c.stampFront(id);
     c.publishShownWorkspaces();
-    c.startStageManagerWatchesIfNeeded();
-    c.rebuildWindowObserver();
+    c.stage.startWatchesIfNeeded();
+    c.observers.rebuild();
     return session;
 }
 
@@ -54,8 +54,8 @@ void WorkspaceControllerProbe::dropSession(const Uuid& id) {
     if (!gone) return;
     gone->chrome->orderOut();
     c.publishShownWorkspaces();
-    c.stopStageManagerWatchesIfIdle();
-    c.rebuildWindowObserver();
+    c.stage.stopWatchesIfIdle();
+    c.observers.rebuild();
 }
 
 }  // namespace tessane

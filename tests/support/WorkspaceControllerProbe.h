@@ -29,19 +29,19 @@ struct WorkspaceControllerProbe {
     uint64_t frontSequence() const { return c.frontSequence; }
     const std::vector<Uuid>& recentWorkspaceIDs() const { return c.recentWorkspaceIDs; }
     const std::optional<std::string>& lastActivatedBundleID() const { return c.lastActivatedBundleID; }
-    bool stageManagerActive() const { return c.stage.stageManagerActive; }
-    TimeInterval lastStageManagerCheck() const { return c.stage.lastStageManagerCheck; }
-    bool hasStageManagerWatcher() const { return c.stageManagerWatcher != nullptr; }
-    const StageManagerWatcher* stageManagerWatcher() const { return c.stageManagerWatcher.get(); }
-    bool hasStageManagerPointerMonitor() const { return c.stage.stageManagerPointerMonitor.has_value(); }
-    bool guardTimerRunning() const { return c.guardTimer != nullptr; }
-    const RepeatingTimer* guardTimer() const { return c.guardTimer.get(); }
-    TimeInterval guardStopAt() const { return c.guardStopAt; }
-    const std::set<Pid>& observedPids() const { return c.observedPids; }
-    const std::vector<std::pair<Pid, AXElement>>& observedWindows() const { return c.observedWindows; }
-    const std::set<Pid>& observedFocusPids() const { return c.observedFocusPids; }
-    std::vector<Pid> windowObserverPids() const { return c.windowObserver->observedPids(); }
-    uint64_t focusObserverGeneration() const { return c.appFocusObserver->generation(); }
+    bool stageManagerActive() const { return c.stage.isActive(); }
+    TimeInterval lastStageManagerCheck() const { return c.stage.lastCheck(); }
+    bool hasStageManagerWatcher() const { return c.stage.watcher() != nullptr; }
+    const StageManagerWatcher* stageManagerWatcher() const { return c.stage.watcher(); }
+    bool hasStageManagerPointerMonitor() const { return c.stage.hasPointerMonitor(); }
+    bool guardTimerRunning() const { return c.guard.isPulsing(); }
+    const RepeatingTimer* guardTimer() const { return c.guard.timer(); }
+    TimeInterval guardStopAt() const { return c.guard.stopAt(); }
+    const std::set<Pid>& observedPids() const { return c.observers.observedPids(); }
+    const std::vector<std::pair<Pid, AXElement>>& observedWindows() const { return c.observers.observedWindows(); }
+    const std::set<Pid>& observedFocusPids() const { return c.observers.observedFocusPids(); }
+    std::vector<Pid> windowObserverPids() const { return c.observers.windowObserver().observedPids(); }
+    uint64_t focusObserverGeneration() const { return c.observers.appFocusObserver().generation(); }
     int reconcileSweepAttempts() const { return c.sweep.attempts(); }
     bool reconcileSweepQueued() const { return c.sweep.isQueued(); }
     int64_t placementGeneration() const { return c.tiling.generation(); }
@@ -53,7 +53,7 @@ struct WorkspaceControllerProbe {
     uint64_t paneCachePrunes() const { return c.tiling.cachePrunes(); }
     void clearWindowCache() { c.tiling.windows() = {}; }
     const std::map<Uuid, std::string>& tiledSignature() const { return c.tiledSignature; }
-    bool isPresentingBlockedPrompt() const { return c.isPresentingBlockedPrompt; }
+    bool isPresentingBlockedPrompt() const { return c.blockedPrompt.isUp(); }
 
     // Per-workspace bookkeeping and pending work, read and written by the teardown's tests.
     auto& pendingLaunches() { return c.pendingLaunches; }
@@ -70,7 +70,7 @@ struct WorkspaceControllerProbe {
     ThreeColumnsMemory& threeColumns() { return c.columns; }
     DriftMemory& drift() { return c.drift; }
     SoloMemory& solo() { return c.solo; }
-    const std::optional<std::string>& lastForeignWindow() const { return c.lastForeignWindow; }
+    const std::optional<std::string>& lastForeignWindow() const { return c.guard.lastForeignWindow(); }
     bool homeOfferRecheckPending() const { return c.homeOfferRecheck && !c.homeOfferRecheck->isCancelled(); }
     bool isResurfacing() const { return c.isResurfacing; }
 
@@ -83,8 +83,8 @@ struct WorkspaceControllerProbe {
     void queueReconcileSweep(std::shared_ptr<WorkItem> item) { c.sweep.replaceQueued(std::move(item)); }
 
     // ------------------------------------------------------------------ private operations
-    void pulseChromeGuard() { c.pulseChromeGuard(); }
-    void rebuildWindowObserver() { c.rebuildWindowObserver(); }
+    void pulseChromeGuard() { c.guard.pulse(); }
+    void rebuildWindowObserver() { c.observers.rebuild(); }
     bool hasEmptyPane() { return c.sweep.hasEmptyPane(); }
     void updateLoadingChrome(const Uuid& id) { c.updateLoadingChrome(id); }
     void rememberDocuments(const Uuid& id) { c.rememberDocuments(id); }
@@ -93,9 +93,9 @@ struct WorkspaceControllerProbe {
     std::vector<WorkspaceController::RememberedDocument> rememberedDocuments(const std::vector<ManagedApp>& apps) const {
         return c.rememberedDocuments(apps);
     }
-    void maybeRefreshStageManagerState() { c.maybeRefreshStageManagerState(); }
-    void startStageManagerWatchesIfNeeded() { c.startStageManagerWatchesIfNeeded(); }
-    void stopStageManagerWatchesIfIdle() { c.stopStageManagerWatchesIfIdle(); }
+    void maybeRefreshStageManagerState() { c.stage.maybeRefresh(); }
+    void startStageManagerWatchesIfNeeded() { c.stage.startWatchesIfNeeded(); }
+    void stopStageManagerWatchesIfIdle() { c.stage.stopWatchesIfIdle(); }
     std::optional<Workspace> shownWorkspaceOwning(const std::string& bundleID) const {
         return c.shownWorkspaceOwning(bundleID);
     }
@@ -126,7 +126,7 @@ struct WorkspaceControllerProbe {
     void runReconcileSweep() { c.sweep.run(); }
     void storeOwnPaneEdit(const Workspace& ws) { c.storeOwnPaneEdit(ws); }
     void checkDrift(const AXElement& element, const Uuid& id) { c.checkDrift(element, id); }
-    void refreshChromeVisibility() { c.refreshChromeVisibility(); }
+    void refreshChromeVisibility() { c.guard.refresh(); }
     void moveShownWorkspace(const Uuid& id, const Rect& to, bool recordHome) { c.moveShownWorkspace(id, to, recordHome); }
     bool windowsAlreadyReturned(const Rect& to, const Workspace& ws) { return c.windowsAlreadyReturned(to, ws); }
     std::vector<Rect> managedWindowFramesAX(const Workspace& ws) { return c.managedWindowFramesAX(ws); }
@@ -141,7 +141,7 @@ struct WorkspaceControllerProbe {
     std::vector<Bytes> appIcons(const Workspace& ws) const { return c.appIcons(ws); }
 
     std::vector<Rect> tileRects(const Workspace& ws) { return c.tiling.tileRects(ws).second; }
-    bool fullScreenPulseRunning() const { return c.fsReconcileTimer != nullptr; }
+    bool fullScreenPulseRunning() const { return c.fullScreen.isPulsing(); }
     int placementGuardCount() const { return c.tiling.guardDepth(); }
     const std::map<Uuid, TimeInterval>& awaitingDocument() const { return c.awaitingDocument; }
     const std::map<Uuid, std::set<std::string>>& pendingLaunches() const { return c.pendingLaunches; }
@@ -162,7 +162,7 @@ struct WorkspaceControllerProbe {
     bool threeColumnsOverflow(const Workspace& ws) { return c.threeColumnsOverflow(ws); }
     std::map<Uuid, double> threeColumnsRefused(const Uuid& id) const { return c.columns.refused(id); }
     int threeColumnsPasses(const Uuid& id) const { return c.columns.passes(id); }
-    bool reconcileFullScreenChrome(const Uuid& id) { return c.reconcileFullScreenChrome(id); }
+    bool reconcileFullScreenChrome(const Uuid& id) { return c.fullScreen.reconcile(id); }
     void inviteWindowlessApps(const Workspace& ws, bool reopen) { c.inviteWindowlessApps(ws, reopen); }
     size_t pendingSnaps() const { return c.snaps.pending().size(); }
     size_t pendingPersists() const { return c.persists.pending().size(); }

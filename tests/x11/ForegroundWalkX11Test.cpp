@@ -4,7 +4,7 @@
 namespace tessane::x11test {
 namespace {
 
-using Front = WorkspaceController::RegionFront;
+using Front = workspace_controller::RegionFront;
 
 // The foreground guard's walk over the real window list: two windows of a workspace app tiled
 // left and right in a 1000 x 700 container, and another client's window mapped on top.

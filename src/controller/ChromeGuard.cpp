@@ -1,6 +1,8 @@
 // The foreground guard: for a short while after anything that may restack windows, the active
 // workspace's chrome steps aside while another window (another app's, or Settings) covers its
 // gutters or rail, and comes back once the workspace's own windows are in front again.
+#include "controller/ChromeGuard.h"
+
 #include "controller/FrontOfRegion.h"
 #include "controller/TipsChrome.h"
 #include "controller/WholePoints.h"
@@ -8,6 +10,7 @@
 #include "model/WorkspaceManager.h"
 #include "platform/Accessibility.h"
 #include "platform/Environment.h"
+#include "system/AXWindowController.h"
 #include "system/ExternalAppController.h"
 
 #include <algorithm>
@@ -18,11 +21,15 @@ namespace tessane {
 
 namespace {
 
+using workspace_controller::RegionFront;
+
 constexpr double kSubstantialArea = 4;
 constexpr double kPaneSlack = 4;
 constexpr double kRailWidth = 80;
 constexpr double kRailHeight = 12;
-// Longer than a guard step (0.3 s), so that one more step follows a raise.
+constexpr double kGuardStep = 0.3;
+constexpr double kGuardLength = 1.5;
+// Longer than a guard step, so that one more step follows a raise.
 constexpr double kGuardRecheck = 0.45;
 
 bool overlapsSubstantially(const Rect& a, const Rect& b) {
@@ -36,7 +43,7 @@ RegionWalk frontOfRegionWalk(const std::vector<WindowListEntry>& frontToBack, co
                              const std::set<Pid>& managedPids, const std::set<uint32_t>& tiledWindowIDs,
                              const std::vector<Rect>& panes, const Rect& railAX, const std::set<uint32_t>& ownChoosers,
                              std::optional<Pid> ownPid) {
-    using Front = WorkspaceController::RegionFront;
+    using Front = RegionFront;
     std::set<uint32_t> ownFront;
     for (const auto& entry : frontToBack)
         if (tiledWindowIDs.count(entry.number) && entry.layer == 0 && overlapsSubstantially(entry.bounds, region))
@@ -85,48 +92,77 @@ RegionWalk frontOfRegionWalk(const std::vector<WindowListEntry>& frontToBack, co
     return {seen >= 1 ? Front::ownInFront : Front::inconclusive, std::nullopt};
 }
 
-WorkspaceController::RegionFront WorkspaceController::frontOfRegion(const Rect& region, const std::set<Pid>& managedPids,
-                                                                    const std::set<uint32_t>& tiledWindowIDs,
-                                                                    const std::vector<Rect>& panes, const Rect& railAX,
-                                                                    const std::set<uint32_t>& ownChoosers) {
+RegionFront ChromeGuard::frontOfRegion(const Rect& region, const std::set<Pid>& managedPids,
+                                       const std::set<uint32_t>& tiledWindowIDs, const std::vector<Rect>& panes,
+                                       const Rect& railAX, const std::set<uint32_t>& ownChoosers) {
     // Our own panels never reach this list as ordinary windows: the raised ones are not managed
     // by the window manager at all, and the mat is kept below every other window.
-    const auto list = env.platform.windowList->windows(WindowList::Option::onScreenOnly);
+    const auto list = ports.windowList.windows(WindowList::Option::onScreenOnly);
     if (!list) return RegionFront::inconclusive;
     const RegionWalk walk = frontOfRegionWalk(*list, region, managedPids, tiledWindowIDs, panes, railAX, ownChoosers,
-                                              env.platform.environment->processIdentifier());
+                                              ports.environment.processIdentifier());
     if (walk.front == RegionFront::foreignInFront) {
-        lastForeignWindow = walk.foreignWindow;
+        lastForeignWindow_ = walk.foreignWindow;
         lastCoverIsOurs = walk.coverIsOurs;
         lastBuriedTiles = walk.buriedTiles;
     }
     return walk.front;
 }
 
-void WorkspaceController::refreshChromeVisibility() {
-    const auto stop = [this] {
-        if (guardTimer) guardTimer->invalidate();
-        guardTimer.reset();
-    };
+ChromeGuard::ChromeGuard(MainQueue& queue, Ports ports, WorkspaceManager& manager,
+                         const SessionMap<WorkspaceSession>& sessions, ExternalAppController& apps,
+                         AXWindowController& windows, TipsChrome& tips,
+                         const std::map<Uuid, std::set<uint32_t>>& ownChoosers, Hooks hooks)
+    : queue(queue),
+      ports(ports),
+      manager(manager),
+      sessions(sessions),
+      apps(apps),
+      windows(windows),
+      tips(tips),
+      ownChoosers(ownChoosers),
+      hooks(std::move(hooks)) {}
+
+ChromeGuard::~ChromeGuard() { stop(); }
+
+void ChromeGuard::stop() {
+    if (timer_) timer_->invalidate();
+    timer_.reset();
+}
+
+void ChromeGuard::pulse() {
+    if (!timer_) raisedFromUnder.clear();  // a new pulse tries a buried tile again
+    refresh();
+    stopAt_ = queue.now() + kGuardLength;
+    if (timer_) return;
+    timer_ = queue.scheduleRepeating(kGuardStep, lifetime.guard([this] {
+        if (queue.now() >= stopAt_) {
+            auto timer = timer_;  // keeps the timer alive while its own tick returns
+            if (timer) timer->invalidate();
+            timer_.reset();
+            return;
+        }
+        refresh();
+    }));
+}
+
+void ChromeGuard::refresh() {
     const auto activeID = manager.activeWorkspaceID().get();
     if (!activeID) return stop();
     auto* session = sessions.find(*activeID);
     const auto ws = manager.workspace(*activeID);
     if (!session || !ws) return stop();
 
-    if (!env.platform.accessibility->isProcessTrusted() || drag.isDraggingDivider() || tiling.isGuarding() ||
-        isResurfacing || !session->fullScreenPids.empty() || stage.stageManagerActive)
-        return;
+    if (!ports.accessibility.isProcessTrusted() || hooks.movingWindows() || !session->fullScreenPids.empty()) return;
 
-    const Rect region = currentContainerAXRect(*ws);
+    const Rect region = hooks.containerRect(*ws);
     std::set<Pid> managedPids;
     for (const auto& app : ws->apps)
-        if (const auto running = appController->runningApplication(app.bundleIdentifier))
-            managedPids.insert(running->pid);
+        if (const auto running = apps.runningApplication(app.bundleIdentifier)) managedPids.insert(running->pid);
     std::set<uint32_t> tiledIDs;
     std::map<uint32_t, const TrackedWindow*> tiles;
     for (const auto& tracked : session->elements)
-        if (const auto number = axController.windowNumber(tracked.element)) {
+        if (const auto number = windows.windowNumber(tracked.element)) {
             tiledIDs.insert(*number);
             tiles.emplace(*number, &tracked);
         }
@@ -135,9 +171,10 @@ void WorkspaceController::refreshChromeVisibility() {
         (chrome.currentLayoutType() == LayoutType::mainSidebar || chrome.currentAppCount() < 2 ||
          chrome.dividersHidden())
             ? std::vector<Rect>{region}
-            : tiling.tileRects(*ws).second;
+            : hooks.tileRects(*ws);
     const Rect rail(region.midX() - kRailWidth / 2, region.minY(), kRailWidth, kRailHeight);
-    const auto choosers = ownChooserWindowIDs.count(ws->id) ? ownChooserWindowIDs[ws->id] : std::set<uint32_t>{};
+    const auto own = ownChoosers.find(ws->id);
+    const auto choosers = own != ownChoosers.end() ? own->second : std::set<uint32_t>{};
 
     if (frontOfRegion(region, managedPids, tiledIDs, panes, rail, choosers) == RegionFront::foreignInFront) {
         if (raiseBuriedTiles(*ws, tiles)) return;  // they come up over it: the chrome stays with them
@@ -145,9 +182,9 @@ void WorkspaceController::refreshChromeVisibility() {
         // Settings over the gutters takes the chrome aside too, but it is no foreign window.
         Log::line(std::string("[Tessane] Foreground guard: ") +
                   (lastCoverIsOurs ? "Tessane's own window" : "foreign window") + " covers region → chrome aside" +
-                  (lastForeignWindow ? " (" + *lastForeignWindow + ")" : std::string()));
+                  (lastForeignWindow_ ? " (" + *lastForeignWindow_ + ")" : std::string()));
         chrome.orderOut();
-        if (workspaceTips->hasPanel()) workspaceTips->close();
+        if (tips.hasPanel()) tips.close();
         return;
     }
     raisedFromUnder.clear();
@@ -156,8 +193,7 @@ void WorkspaceController::refreshChromeVisibility() {
     chrome.orderFront();
 }
 
-bool WorkspaceController::raiseBuriedTiles(const Workspace& workspace,
-                                           const std::map<uint32_t, const TrackedWindow*>& tiles) {
+bool ChromeGuard::raiseBuriedTiles(const Workspace& workspace, const std::map<uint32_t, const TrackedWindow*>& tiles) {
     // Another application's window left between the workspace's own (a window manager that
     // restored a tile under the window that had the focus) would stay over that tile for good.
     std::vector<AXElement> toRaise;
@@ -171,10 +207,10 @@ bool WorkspaceController::raiseBuriedTiles(const Workspace& workspace,
         names += (names.empty() ? "" : ", ") + (app != workspace.apps.end() ? app->displayName : "?");
     }
     if (toRaise.empty()) return false;
-    for (const auto& window : toRaise) env.platform.accessibility->performAction(window, ax::kRaiseUnfocused);
-    Log::line("[Tessane] Foreground guard: raised " + names + " from under " + lastForeignWindow.value_or("?"));
+    for (const auto& window : toRaise) ports.accessibility.performAction(window, ax::kRaiseUnfocused);
+    Log::line("[Tessane] Foreground guard: raised " + names + " from under " + lastForeignWindow_.value_or("?"));
     // A later step sees whether they came up.
-    guardStopAt = std::max(guardStopAt, queue.now() + kGuardRecheck);
+    stopAt_ = std::max(stopAt_, queue.now() + kGuardRecheck);
     return true;
 }
 

@@ -5,12 +5,17 @@
 // pulse of re-checks. A window can flap in and out of fullscreen faster than a re-tile takes:
 // the first change of a burst is checked at once, the rest once the burst has been quiet for a
 // moment, so each settled state costs one re-tile and the user's keys are not kept waiting.
-#include "controller/TipsChrome.h"
-#include "controller/WorkspaceController.h"
+#include "controller/FullScreenWatch.h"
 
+#include "controller/BlockedPrompt.h"
+#include "controller/ChromeGuard.h"
+#include "controller/SoloMemory.h"
+#include "controller/StageManagerGate.h"
+#include "controller/TipsChrome.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
 #include "platform/Alerts.h"
+#include "system/AXWindowController.h"
 #include "system/ExternalAppController.h"
 
 namespace tessane {
@@ -22,35 +27,50 @@ constexpr double kPulseLength = 1.2;
 constexpr double kBurstQuiet = 0.2;
 }  // namespace
 
-std::set<Pid> WorkspaceController::fullScreenPids(const Workspace& workspace) {
+FullScreenWatch::FullScreenWatch(MainQueue& queue, Alerts& alerts, ExternalAppController& apps,
+                                 AXWindowController& windows, Shown shown, BlockedPrompt& prompt, Hooks hooks)
+    : queue(queue),
+      alerts(alerts),
+      apps(apps),
+      windows(windows),
+      shown(shown),
+      prompt(prompt),
+      hooks(std::move(hooks)) {}
+
+FullScreenWatch::~FullScreenWatch() {
+    if (timer) timer->invalidate();
+    if (settleWorkItem) settleWorkItem->cancel();
+}
+
+std::set<Pid> FullScreenWatch::fullScreenPids(const Workspace& workspace) {
     std::set<Pid> out;
     for (const auto& app : workspace.apps) {
-        const auto running = appController->runningApplication(app.bundleIdentifier);
+        const auto running = apps.runningApplication(app.bundleIdentifier);
         if (!running || !running->isFinishedLaunching) continue;
         const bool full = [&] {
-            if (const auto main = axController.mainWindow(running->pid)) return main->isFullScreen;
-            return appHasNativeFullScreenWindow(running->pid);
+            if (const auto main = windows.mainWindow(running->pid)) return main->isFullScreen;
+            return hooks.hasFullScreenWindow(running->pid);
         }();
         if (full) out.insert(running->pid);
     }
     return out;
 }
 
-bool WorkspaceController::reconcileFullScreenChrome(const Uuid& workspaceID) {
-    auto* session = sessions.find(workspaceID);
-    const auto ws = manager.workspace(workspaceID);
+bool FullScreenWatch::reconcile(const Uuid& workspaceID) {
+    auto* session = shown.sessions.find(workspaceID);
+    const auto ws = shown.manager.workspace(workspaceID);
     if (!session || !ws) return false;
     const size_t before = session->fullScreenPids.size();
     session->fullScreenPids = fullScreenPids(*ws);
     const size_t now = session->fullScreenPids.size();
-    if (stage.stageManagerActive) return now > 0;
+    if (shown.stage.isActive()) return now > 0;
     const std::string name = "“" + ws->name + "”";
 
     if (now > 0) {
         if (before == 0) {
             session->chrome->orderOut();
             // The tips card belongs with the chrome: never over a fullscreen window either.
-            if (workspaceTips->hasPanel()) workspaceTips->close();
+            if (shown.tips.hasPanel()) shown.tips.close();
             Log::throttledLine("fullscreen", "[Tessane] " + name +
                                                  ": app fullscreen — chrome hidden (no bleed onto its desktop).");
         }
@@ -58,60 +78,59 @@ bool WorkspaceController::reconcileFullScreenChrome(const Uuid& workspaceID) {
     }
     if (before == 0) return false;
 
-    if (manager.activeWorkspaceID().get() == workspaceID)
+    if (shown.manager.activeWorkspaceID().get() == workspaceID)
         session->chrome->orderFront();
     else
         Log::throttledLine("fullscreen",
                            "[Tessane] " + name +
                                ": left fullscreen — re-tiling, but it isn't the front workspace so its chrome stays down.");
-    if (solo.owns(workspaceID)) {
+    if (shown.solo.owns(workspaceID)) {
         Log::throttledLine("fullscreen", "[Tessane] " + name + ": left fullscreen — clearing stale solo + re-tiling.");
-        restoreFromSolo();
+        hooks.restoreFromSolo();
     } else {
         Log::throttledLine("fullscreen", "[Tessane] " + name + ": left fullscreen — chrome restored, re-tiling.");
-        tiling.placeWindows(*ws, true, true);
+        hooks.retile(*ws);
     }
     return false;
 }
 
-void WorkspaceController::handleSpaceChange() {
-    const bool inBurst = fsSettleWorkItem || queue.now() - lastSpaceChangeAt < kBurstQuiet;
+void FullScreenWatch::spaceChanged() {
+    const bool inBurst = settleWorkItem || queue.now() - lastSpaceChangeAt < kBurstQuiet;
     lastSpaceChangeAt = queue.now();
-    if (!inBurst) return pulseFullScreenReconcile();
-    if (!fsSettleWorkItem)
-        fsSettleWorkItem = queue.postAfter(kBurstQuiet, lifetime.guard([this] { settleFullScreenBurst(); }));
+    if (!inBurst) return pulse();
+    if (!settleWorkItem) settleWorkItem = queue.postAfter(kBurstQuiet, lifetime.guard([this] { settleBurst(); }));
 }
 
-void WorkspaceController::settleFullScreenBurst() {
+void FullScreenWatch::settleBurst() {
     const double quietFor = queue.now() - lastSpaceChangeAt;
     if (quietFor < kBurstQuiet) {
-        fsSettleWorkItem = queue.postAfter(kBurstQuiet - quietFor, lifetime.guard([this] { settleFullScreenBurst(); }));
+        settleWorkItem = queue.postAfter(kBurstQuiet - quietFor, lifetime.guard([this] { settleBurst(); }));
         return;
     }
-    fsSettleWorkItem.reset();
-    pulseFullScreenReconcile();
+    settleWorkItem.reset();
+    pulse();
 }
 
-void WorkspaceController::pulseFullScreenReconcile() {
-    refreshStageManagerState(false);
-    for (const auto& id : sessions.keys()) reconcileFullScreenChrome(id);
-    pulseChromeGuard();
-    fsReconcileStopAt = queue.now() + kPulseLength;
-    if (fsReconcileTimer) return;
-    fsReconcileTimer = queue.scheduleRepeating(kPulseTick, lifetime.guard([this] {
-        if (queue.now() >= fsReconcileStopAt) {
-            auto timer = fsReconcileTimer;  // keeps the timer alive while its own tick returns
-            if (timer) timer->invalidate();
-            fsReconcileTimer.reset();
+void FullScreenWatch::pulse() {
+    shown.stage.refresh(false);
+    for (const auto& id : shown.sessions.keys()) reconcile(id);
+    shown.guard.pulse();
+    stopAt = queue.now() + kPulseLength;
+    if (timer) return;
+    timer = queue.scheduleRepeating(kPulseTick, lifetime.guard([this] {
+        if (queue.now() >= stopAt) {
+            auto ticking = timer;  // keeps the timer alive while its own tick returns
+            if (ticking) ticking->invalidate();
+            timer.reset();
             return;
         }
-        if (fsSettleWorkItem) return;  // a burst is under way: its settle checks
-        for (const auto& id : sessions.keys()) reconcileFullScreenChrome(id);
+        if (settleWorkItem) return;  // a burst is under way: its settle checks
+        for (const auto& id : shown.sessions.keys()) reconcile(id);
     }));
 }
 
-void WorkspaceController::presentFullScreenBlock(const Uuid& workspaceID, const std::vector<std::string>& apps) {
-    if (!sessions.contains(workspaceID) || isPresentingBlockedPrompt) return;
+void FullScreenWatch::presentBlock(const Uuid& workspaceID, const std::vector<std::string>& apps) {
+    if (!shown.sessions.contains(workspaceID) || prompt.isUp()) return;
     std::string names;
     for (const auto& app : apps) names += (names.empty() ? "" : ", ") + app;
     // On X11 a window is fullscreen by its own or the window manager's doing: either can undo it.
@@ -123,12 +142,12 @@ void WorkspaceController::presentFullScreenBlock(const Uuid& workspaceID, const 
     const std::string body = (one ? "Its window is fullscreen, so Tessane left it alone rather than fight it."
                                   : names + " have fullscreen windows, so Tessane left them alone rather than fight it.") +
                              exitHint;
-    isPresentingBlockedPrompt = true;
-    const auto response = env.platform.alerts->runModal(
+    // Held through the retry, whose own report may find the windows still fullscreen.
+    const auto held = prompt.hold();
+    const auto response = alerts.runModal(
         {AlertSpec::Style::informational, message, body, {"Retry after exiting", "Dismiss"}, std::nullopt});
-    if (response.button == 0 && sessions.contains(workspaceID))
-        if (const auto ws = manager.workspace(workspaceID)) tileAndReport(*ws);
-    isPresentingBlockedPrompt = false;
+    if (response.button == 0 && shown.sessions.contains(workspaceID))
+        if (const auto ws = shown.manager.workspace(workspaceID)) hooks.tileAndReport(*ws);
 }
 
 }  // namespace tessane
