@@ -135,30 +135,6 @@ public:
     const WorkspaceSession* session(const Uuid& id) const { return sessions.find(id); }
     const std::optional<SoloState>& currentSoloState() const { return solo.current(); }
 
-    // ------------------------------------------------------------------ pure rules (static)
-    static std::string signature(const Workspace& workspace);
-    static std::string rectLog(const Rect& rect);
-    static std::vector<Uuid> switcherOrder(const std::vector<Uuid>& recent, const std::vector<Uuid>& valid,
-                                           const std::optional<Uuid>& front);
-    static std::vector<Uuid> workspacesToSwapOut(const Uuid& target, uint32_t targetDisplay,
-                                                 const std::vector<std::pair<Uuid, std::optional<uint32_t>>>& others);
-    static std::vector<std::string> resurfaceRaiseOrder(const std::vector<std::string>& workspaceAppBundleIDs,
-                                                        const std::optional<std::string>& activatedBundleID);
-    static std::optional<int> adjacentPaneIndex(std::optional<int> currentIndex, int offset, int count);
-    static Workspace restoredToCheckpoint(const Workspace& workspace, const std::optional<std::string>& topology);
-    static LayoutType geometryType(const Workspace& workspace);
-    static std::vector<double> threeColumnsRatios(const Workspace& workspace);
-    static std::vector<double> effectiveRatios(const Workspace& workspace, const Rect& container);
-    static bool isThreeColumns(const Workspace& workspace);
-    static std::string rectDescription(const Rect& rect);
-    static bool sameWindows(const std::vector<std::pair<Pid, AXElement>>& a,
-                            const std::vector<std::pair<Pid, AXElement>>& b);
-    static std::optional<std::pair<int, Rect>> paneRect(const Uuid& appID, const std::vector<ManagedApp>& apps,
-                                                        const std::vector<Rect>& rects);
-    // The notice's title and message for the applications a workspace waits for; none for none.
-    static std::optional<std::pair<std::string, std::string>> windowlessWaitMessage(
-        const std::vector<WindowlessApp>& apps);
-
 private:
     friend struct WorkspaceControllerProbe;  // tests read the state through it
 
@@ -356,8 +332,6 @@ private:
     void refuseUnrecordedHide(const std::string& workspaceName, const std::string& why);
     void presentStageManagerBlock(const Uuid& workspaceID, std::function<void()> onRetry);
     std::vector<ShortOfWindows> appsShortOfWindows(const Workspace& workspace, const std::set<std::string>& skipping);
-    // "<app> <windows>/<panes>" for each, joined with ", " (the show's log lines).
-    static std::string shortOfWindowsEntries(const std::vector<ShortOfWindows>& shortApps);
     void presentShortOfWindowsBlock(const Uuid& workspaceID, const std::vector<ShortOfWindows>& shortApps,
                                     std::function<void()> onRetry);
     void presentFullScreenBlock(const Uuid& workspaceID, const std::vector<std::string>& apps);

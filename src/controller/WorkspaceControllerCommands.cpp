@@ -5,6 +5,7 @@
 
 #include "controller/ContainerFrameRecord.h"
 #include "controller/PaneMatChrome.h"
+#include "controller/WorkspaceRules.h"
 #include "layout/DisplayResolver.h"
 #include "layout/ScreenGeometry.h"
 #include "model/Log.h"
@@ -98,7 +99,7 @@ void WorkspaceController::restoreLayout(const Uuid& id) {
                               [this, id] { restoreLayout(id); }))
         return;
 
-    const Workspace restored = restoredToCheckpoint(*found, currentTopology());
+    const Workspace restored = workspace_rules::restoredToCheckpoint(*found, currentTopology());
     if (restored == *found) {
         Log::line("[Tessane] Restore: no saved checkpoint — using last-used frame/ratios.");
     } else {
@@ -146,8 +147,8 @@ void WorkspaceController::moveWorkspaceToDisplay(const Uuid& id, int screenIndex
     const Rect target = ScreenGeometry::axRectFromScreen(screens[screenIndex].visibleFrame, primaryHeight);
     const Rect restoreSize = DisplayResolver::clamped(current, target, kMinimumContainer);
     Log::line("[Tessane] Move workspace " + ws->name + " to screen " + std::to_string(screenIndex) + " (" +
-              displayName(screens[screenIndex], screenIndex) + "): " + rectLog(current) + " → " + rectLog(target) +
-              " (filled; Restore Size → " + rectLog(restoreSize) + ")");
+              displayName(screens[screenIndex], screenIndex) + "): " + workspace_rules::rectLog(current) + " → " + workspace_rules::rectLog(target) +
+              " (filled; Restore Size → " + workspace_rules::rectLog(restoreSize) + ")");
 
     WorkspaceSession& session = putSessionAt(*ws, target);
     session.chrome->setPreMaximizeFrame(ScreenGeometry::screenRectFromAX(restoreSize, primaryHeight));
@@ -175,7 +176,7 @@ void WorkspaceController::resetWorkspace(const Uuid& id) {
         floor = {std::min(floor.width, holder->width()), std::min(floor.height, holder->height())};
     const Rect frame{visible.origin,
                      Size{std::max(visible.width(), floor.width), std::max(visible.height(), floor.height)}};
-    Log::line("[Tessane] Reset workspace: " + ws->name + " → " + rectLog(frame));
+    Log::line("[Tessane] Reset workspace: " + ws->name + " → " + workspace_rules::rectLog(frame));
 
     learns.cancel(id);
     if (dividerSettleWorkItem) dividerSettleWorkItem->cancel();

@@ -2,6 +2,7 @@
 // of tracked windows, the focus observer's callback, and the display, wake and desktop handlers.
 #include "controller/WorkspaceController.h"
 
+#include "controller/WorkspaceRules.h"
 #include "layout/DisplayTopology.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
@@ -111,23 +112,11 @@ std::optional<ManagedApp> WorkspaceController::soloedApp(const SoloState& state)
     return std::nullopt;
 }
 
-std::string WorkspaceController::signature(const Workspace& workspace) {
-    std::string out;
-    for (size_t i = 0; i < workspace.apps.size(); ++i) {
-        if (i) out += ",";
-        out += workspace.apps[i].id.string();
-    }
-    out += "|";
-    out += toString(workspace.layout.type);
-    if (workspace.layout.threeColumns) out += "+columns";
-    return out;
-}
-
 void WorkspaceController::handleWorkspaceListChange() {
     for (const auto& id : sessions.keys()) {
         const auto ws = manager.workspace(id);
         if (!ws) continue;
-        const std::string now = signature(*ws);
+        const std::string now = workspace_rules::signature(*ws);
         auto it = tiledSignature.find(id);
         if (it == tiledSignature.end() || it->second == now) {
             tiledSignature[id] = now;

@@ -4,6 +4,7 @@
 #include "controller/WorkspaceController.h"
 #include "controller/ContainerFrameRecord.h"
 #include "controller/ContainerReach.h"
+#include "controller/WorkspaceRules.h"
 
 #include "controller/PaneMatChrome.h"
 #include "layout/DisplayResolver.h"
@@ -158,7 +159,7 @@ std::optional<OpenedFrame> WorkspaceController::openContainerFrame(const Workspa
     pulseChromeGuard();
     if (!sessions.contains(workspace.id)) sessions.insert(workspace.id, makeSession(workspace.id));
     publishShownWorkspaces();
-    tiledSignature[workspace.id] = signature(workspace);
+    tiledSignature[workspace.id] = workspace_rules::signature(workspace);
     stampFront(workspace.id);
     solo.forget(workspace.id);
 
@@ -188,17 +189,17 @@ void WorkspaceController::putChromeUp(const OpenedFrame& opened) {
     Log::line(std::string(opened.fittedOntoItsDisplay ? "[Tessane] Show: larger than its display — fitted onto it."
                                                       : "[Tessane] Show: offscreen / missing display — relocated to "
                                                         "current display.") +
-              " original=" + rectLog(*opened.relocatedFrom) + " resolved=" + rectLog(opened.frame) + ". " +
+              " original=" + workspace_rules::rectLog(*opened.relocatedFrom) + " resolved=" + workspace_rules::rectLog(opened.frame) + ". " +
               screensLogSummary());
     persistContainerFrame(workspace.id);
 }
 
 void WorkspaceController::prepareChrome(ContainerChrome& chrome, const Workspace& workspace) {
     const std::vector<double> ratios =
-        isThreeColumns(workspace) ? threeColumnsRatios(workspace) : storedRatios(workspace);
+        workspace_rules::isThreeColumns(workspace) ? workspace_rules::threeColumnsRatios(workspace) : storedRatios(workspace);
     if (!chrome.hasHeaderPanel()) chrome.makeRailPanel();
     chrome.setCurrentTitle(workspace.name);
-    chrome.setCurrentLayoutType(geometryType(workspace));
+    chrome.setCurrentLayoutType(workspace_rules::geometryType(workspace));
     chrome.setCurrentAppCount(static_cast<int>(workspace.apps.size()));
     chrome.setCurrentRatios(ratios);
     chrome.setCurrentAppIcons(appIcons(workspace));

@@ -5,6 +5,7 @@
 
 #include "controller/ContainerReach.h"
 #include "controller/NoticeChrome.h"
+#include "controller/WorkspaceRules.h"
 #include "layout/DisplayResolver.h"
 #include "layout/DisplayTopology.h"
 #include "layout/ScreenGeometry.h"
@@ -116,7 +117,7 @@ void WorkspaceController::moveHomeIfStillValid(const Uuid& workspaceID) {
     if (!home) return;
     if (!isReachable(*home, screens)) return;
     const Rect target = keptOnItsScreen(*home, screens);
-    Log::line("[Tessane] Move back accepted: “" + ws->name + "” → " + rectLog(target) + ".");
+    Log::line("[Tessane] Move back accepted: “" + ws->name + "” → " + workspace_rules::rectLog(target) + ".");
     moveShownWorkspace(workspaceID, target, false);
 }
 

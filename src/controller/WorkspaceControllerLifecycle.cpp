@@ -80,7 +80,7 @@ void WorkspaceController::rebuildWindowObserver() {
             windows.emplace_back(tracked.pid, tracked.element);
             pids.insert(tracked.pid);
         }
-    if (pids != observedPids || !sameWindows(windows, observedWindows)) {
+    if (pids != observedPids || windows != observedWindows) {
         windowObserver->observe(entries);
         observedPids = std::move(pids);
         observedWindows = std::move(windows);
@@ -90,11 +90,6 @@ void WorkspaceController::rebuildWindowObserver() {
     if (focusPids == observedFocusPids) return;
     appFocusObserver->observe(std::vector<Pid>(focusPids.begin(), focusPids.end()), 3);
     observedFocusPids = std::move(focusPids);
-}
-
-bool WorkspaceController::sameWindows(const std::vector<std::pair<Pid, AXElement>>& a,
-                                      const std::vector<std::pair<Pid, AXElement>>& b) {
-    return a == b;  // same length and, pair by pair, the same process and the same element
 }
 
 std::set<Pid> WorkspaceController::runningManagedFocusPids() const {

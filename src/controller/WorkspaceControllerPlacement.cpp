@@ -4,6 +4,7 @@
 #include "controller/WorkspaceController.h"
 
 #include "controller/NoticeChrome.h"
+#include "controller/WorkspaceRules.h"
 #include "layout/LayoutEngine.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
@@ -41,8 +42,8 @@ std::string fileName(const std::string& path) { return std::filesystem::path(pat
 
 std::pair<std::vector<double>, std::vector<Rect>> WorkspaceController::tileRects(const Workspace& workspace) {
     const Rect container = currentContainerAXRect(workspace);
-    const std::vector<double> effective = effectiveRatios(workspace, container);
-    const LayoutType type = geometryType(workspace);
+    const std::vector<double> effective = workspace_rules::effectiveRatios(workspace, container);
+    const LayoutType type = workspace_rules::geometryType(workspace);
     const int n = static_cast<int>(workspace.apps.size());
     const std::optional<std::vector<double>> ratios =
         effective.empty() ? std::nullopt : std::optional<std::vector<double>>(effective);
@@ -98,7 +99,7 @@ WorkspaceController::PlacementReport WorkspaceController::placeWindows(const Wor
                                                                        bool scheduleLearn) {
     if (stage.stageManagerActive) return {};
     Workspace workspace = given;
-    if (isThreeColumns(workspace)) {
+    if (workspace_rules::isThreeColumns(workspace)) {
         workspace = manager.workspace(given.id).value_or(given);
         workspace = applyThreeColumnsFold(workspace, std::nullopt, false);
     }
@@ -223,7 +224,7 @@ void WorkspaceController::recordPass(const Workspace& workspace, std::vector<Tra
     }
     rebuildWindowObserver();
     persistRatiosIfChanged(effective, workspace);
-    const auto chromeRatios = isThreeColumns(workspace) ? threeColumnsRatios(workspace) : effective;
+    const auto chromeRatios = workspace_rules::isThreeColumns(workspace) ? workspace_rules::threeColumnsRatios(workspace) : effective;
     if (deferredChrome && deferredChrome->workspaceID == workspace.id)
         deferredChrome->ratios = chromeRatios;  // handed over once the chrome is up
     else if (auto* session = sessions.find(workspace.id))
@@ -481,8 +482,8 @@ void WorkspaceController::noteRefusal(const ManagedApp& app, const Rect& actual,
                                       const AXElement& window) {
     if (const auto it = lastLoggedRefusal.find(app.id); it != lastLoggedRefusal.end() && it->second == actual) return;
     lastLoggedRefusal[app.id] = actual;
-    paneLog("[Tessane] " + app.displayName + " refused its pane: asked " + rectDescription(requested) +
-              ", window is " + rectDescription(actual) + ". [" + axController.windowKind(window) + "]");
+    paneLog("[Tessane] " + app.displayName + " refused its pane: asked " + workspace_rules::rectDescription(requested) +
+              ", window is " + workspace_rules::rectDescription(actual) + ". [" + axController.windowKind(window) + "]");
 }
 
 void WorkspaceController::logPlacementDeviation(const Workspace& workspace, const std::vector<Rect>& rects) {
@@ -498,7 +499,7 @@ void WorkspaceController::logPlacementDeviation(const Workspace& workspace, cons
                          std::abs(actual.height() - want.height()) > kDeviationTolerance;
         if (off)
             paneLog("[Tessane][geom] " + workspace.name + " pane " + std::to_string(i) + " (" + app.displayName +
-                      "): want " + rectDescription(want) + " got " + rectDescription(actual));
+                      "): want " + workspace_rules::rectDescription(want) + " got " + workspace_rules::rectDescription(actual));
     }
 }
 

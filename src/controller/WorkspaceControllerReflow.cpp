@@ -5,6 +5,7 @@
 
 #include "controller/ContainerFrameRecord.h"
 #include "controller/GestureRules.h"
+#include "controller/WorkspaceRules.h"
 #include "layout/ScreenGeometry.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
@@ -22,7 +23,7 @@ constexpr double kAtTileSize = 6;  // a window sized within this of its tile nee
 
 bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
     using Kind = GestureRules::ResizeReflow::Kind;
-    const LayoutType geometry = geometryType(workspace);
+    const LayoutType geometry = workspace_rules::geometryType(workspace);
     if (geometry == LayoutType::threeColumns || workspace.layout.type == LayoutType::mainSidebar ||
         workspace.apps.size() < 2)
         return false;

@@ -4,6 +4,7 @@
 // that display, and the chrome's Restore Size returns it to the pulled-on frame.
 #include "controller/WorkspaceController.h"
 #include "controller/ContainerFrameRecord.h"
+#include "controller/WorkspaceRules.h"
 
 #include "layout/DisplayResolver.h"
 #include "layout/ScreenGeometry.h"
@@ -49,8 +50,8 @@ void WorkspaceController::bringActiveWorkspaceToCurrentDisplay() {
     const auto holder = screenVisibleFrameAX(current);
     const bool fromAnotherDisplay = !holder || *holder != visible;
     const Rect target = fromAnotherDisplay ? visible : clamped;
-    Log::line("[Tessane] Bring active workspace to current display (" + reason + "): original=" + rectLog(current) +
-              " resolved=" + rectLog(target) + (fromAnotherDisplay ? " (filled — from another display)" : "") +
+    Log::line("[Tessane] Bring active workspace to current display (" + reason + "): original=" + workspace_rules::rectLog(current) +
+              " resolved=" + workspace_rules::rectLog(target) + (fromAnotherDisplay ? " (filled — from another display)" : "") +
               "; checkpoint preserved. " + screensLogSummary());
 
     WorkspaceSession& session = putSessionAt(*ws, target);

@@ -8,6 +8,7 @@
 #include "controller/ContainerReach.h"
 #include "controller/NoticeChrome.h"
 #include "controller/TipsChrome.h"
+#include "controller/WorkspaceRules.h"
 #include "layout/DisplayResolver.h"
 #include "layout/DisplayTopology.h"
 #include "model/Log.h"
@@ -105,7 +106,7 @@ void WorkspaceController::followDisplays(const DisplaysSettled& settled, const U
             target = DisplayResolver::clamped(frame, settled.inUse, kMinimumContainer);
             reason = "display gone — no home for this display set, sheltered on the current display";
         }
-        Log::line("[Tessane] Displays changed: " + quoted + " " + reason + " → " + rectLog(target) + ".");
+        Log::line("[Tessane] Displays changed: " + quoted + " " + reason + " → " + workspace_rules::rectLog(target) + ".");
         moveShownWorkspace(id, target, recordHome);
         return;
     }
@@ -116,7 +117,7 @@ void WorkspaceController::followDisplays(const DisplaysSettled& settled, const U
         if (!settled.reframed) return;
         Log::line("[Tessane] Displays changed: " + quoted +
                   " stays; its display's frame changed (scale, resolution or arrangement) — laid out again at " +
-                  rectLog(laidOut) + ".");
+                  workspace_rules::rectLog(laidOut) + ".");
         moveShownWorkspace(id, laidOut, false);
     };
     // A home is a place on a display that came back: the same displays have none to offer.
@@ -127,10 +128,10 @@ void WorkspaceController::followDisplays(const DisplaysSettled& settled, const U
         } else if (windowsAlreadyReturned(target, *ws)) {
             Log::line("[Tessane] Displays changed: " + quoted +
                       " — the window manager already put its windows back on the returning display; following them to " +
-                      rectLog(target) + " instead of offering.");
+                      workspace_rules::rectLog(target) + " instead of offering.");
             moveShownWorkspace(id, target, false);
         } else {
-            Log::line("[Tessane] Displays changed: " + quoted + " has a home at " + rectLog(target) +
+            Log::line("[Tessane] Displays changed: " + quoted + " has a home at " + workspace_rules::rectLog(target) +
                       " on the returning display, windows still on the shelter display — offering to move it "
                       "back.");
             offers.push_back({id, ws->name, target});
