@@ -46,6 +46,7 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       snaps(queue),
       persists(queue),
       learns(queue),
+      displays(*env.platform.screens, queue, env.input, [this] { return focusedManagedWindowFrameCocoa(); }),
       drag(env.input),
       switcher(makeSwitcher()) {
     observeWorkspaceEdits();
@@ -57,7 +58,7 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
     observeWake();
 
     topologyWatcher().start();
-    currentTopology();
+    displays.currentTopology();
     stage.stageManagerActive = StageManager::isEnabled(*env.platform.preferences);
 
     windowObserver->onWindowEvent = lifetime.guard(

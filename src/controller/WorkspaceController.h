@@ -5,6 +5,7 @@
 #include "base/Signal.h"
 #include "base/Uuid.h"
 #include "controller/ContainerChrome.h"
+#include "controller/DisplaySet.h"
 #include "controller/DriftMemory.h"
 #include "controller/GlobalInput.h"
 #include "controller/PaneFit.h"
@@ -229,10 +230,7 @@ private:
     std::optional<Uuid> placingWorkspace;
 
     // ====================================================================== displays
-    std::optional<std::string> cachedTopology;
-    std::map<std::string, Rect> cachedDisplayFrames;  // read with cachedTopology
-    bool cachedTopologyValid = false;
-    TimeInterval topologyFluxUntil = kDistantPast;
+    DisplaySet displays;
 
     // ====================================================================== drags
     WindowDrag drag;
@@ -262,10 +260,8 @@ private:
                                       std::function<void(const RunningApplication&)> handler, Subscription& token);
     void handleWindowEvent(const AXElement& element, const std::string& notification);
     void handleFocusedWindowChanged();
-    std::optional<std::string> currentTopology();
     std::optional<ManagedApp> soloedApp(const SoloState& state) const;
     void handleWorkspaceListChange();
-    void handleScreenParametersChange();
     void handleWake();
     void handleSpaceChange();
 
@@ -338,14 +334,9 @@ private:
     void reopenWindowlessApps(const std::vector<ManagedApp>& apps, const std::set<std::string>& skipping);
     void reportShowIssues(const std::string& workspaceName, const std::vector<std::string>& missing,
                           const std::vector<std::string>& launchErrors);
-    std::optional<std::pair<Rect, std::string>> currentDisplayVisibleAX();
-    std::optional<Rect> screenVisibleFrameAX(const Rect& rect) const;
-    std::vector<Rect> availableScreensVisibleAX() const;
     std::optional<Rect> focusedManagedWindowFrameCocoa();
     Rect containerRect(const Workspace& workspace);
     Rect currentContainerAXRect(const Workspace& workspace);
-    std::string screensLogSummary() const;
-    std::optional<uint32_t> displayID(const Rect& axRect) const;
     std::vector<Bytes> appIcons(const Workspace& workspace) const;
     std::optional<Bytes> appIcon(const ManagedApp& app) const;
     void prepareAppIcons(std::vector<ManagedApp> apps, size_t next);

@@ -72,7 +72,7 @@ WorkspaceController::WorkspaceSession& WorkspaceController::putSessionAt(const W
     publishShownWorkspaces();
     WorkspaceSession& session = *sessions.find(workspace.id);
     session.containerAXRect = target;
-    manager.update(rememberingContainerFrame(workspace, target, currentTopology()));
+    manager.update(rememberingContainerFrame(workspace, target, displays.currentTopology()));
     if (session.chrome->hasHeaderPanel()) {
         session.chrome->setContainerCocoaRect(
             ScreenGeometry::screenRectFromAX(target, ScreenGeometry::primaryDisplayHeight(*env.platform.screens)));
@@ -99,7 +99,7 @@ void WorkspaceController::restoreLayout(const Uuid& id) {
                               [this, id] { restoreLayout(id); }))
         return;
 
-    const Workspace restored = workspace_rules::restoredToCheckpoint(*found, currentTopology());
+    const Workspace restored = workspace_rules::restoredToCheckpoint(*found, displays.currentTopology());
     if (restored == *found) {
         Log::line("[Tessane] Restore: no saved checkpoint — using last-used frame/ratios.");
     } else {
@@ -164,7 +164,7 @@ void WorkspaceController::resetWorkspace(const Uuid& id) {
     if (blockedByStageManager(id, "[Tessane] Reset blocked — Stage Manager is enabled.",
                               [this, id] { resetWorkspace(id); }))
         return;
-    const auto display = env.platform.accessibility->isProcessTrusted() ? currentDisplayVisibleAX() : std::nullopt;
+    const auto display = env.platform.accessibility->isProcessTrusted() ? displays.currentDisplayVisibleAX() : std::nullopt;
     if (!display) {
         Log::line("[Tessane] Reset: skipped (no window control or no current display).");
         return;
@@ -172,7 +172,7 @@ void WorkspaceController::resetWorkspace(const Uuid& id) {
 
     const Rect& visible = display->first;
     Size floor = kMinimumContainer;
-    if (const auto holder = screenVisibleFrameAX(visible))
+    if (const auto holder = displays.screenVisibleFrameAX(visible))
         floor = {std::min(floor.width, holder->width()), std::min(floor.height, holder->height())};
     const Rect frame{visible.origin,
                      Size{std::max(visible.width(), floor.width), std::max(visible.height(), floor.height)}};
@@ -183,7 +183,7 @@ void WorkspaceController::resetWorkspace(const Uuid& id) {
     dividerSettleWorkItem.reset();
 
     ws->layout.ratios.reset();
-    const Workspace reset = rememberingContainerFrame(*ws, frame, currentTopology());
+    const Workspace reset = rememberingContainerFrame(*ws, frame, displays.currentTopology());
     manager.update(reset);
     showContainerFrame(reset);
 

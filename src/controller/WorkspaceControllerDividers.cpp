@@ -86,10 +86,10 @@ std::map<int, double> WorkspaceController::dividerReconcileFixes(const Workspace
 
 void WorkspaceController::keepAppsOnScreen(const Uuid& workspaceID) {
     if (stage.stageManagerActive) return;
-    const auto screens = availableScreensVisibleAX();
+    const auto screens = displays.availableScreensVisibleAX();
     const auto ws = manager.workspace(workspaceID);
     if (screens.empty() || !ws) return;
-    const Rect target = screenVisibleFrameAX(currentContainerAXRect(*ws)).value_or(screens.front());
+    const Rect target = displays.screenVisibleFrameAX(currentContainerAXRect(*ws)).value_or(screens.front());
 
     bool guarded = false;
     for (const auto& app : ws->apps) {

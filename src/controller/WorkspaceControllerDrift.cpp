@@ -79,7 +79,7 @@ void WorkspaceController::checkDrift(const AXElement& element, const Uuid& works
     }
 
     const auto display = [this](const Rect& r) {
-        const auto id = displayID(r);
+        const auto id = displays.displayID(r);
         return id ? std::to_string(*id) : std::string("?");
     };
     Log::line("[Tessane] " + appName + "'s window left its pane in ‘" + ws->name + "’ — now " + workspace_rules::rectLog(frame) +

@@ -3,7 +3,6 @@
 #include "controller/WorkspaceController.h"
 
 #include "controller/WorkspaceRules.h"
-#include "layout/DisplayTopology.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
 #include "platform/Accessibility.h"
@@ -57,7 +56,7 @@ void WorkspaceController::observeSpaceChange() {
 
 void WorkspaceController::observeScreenParameters() {
     screenParametersObserver = env.platform.screens->observe(
-        Screens::Notification::screenParametersChanged, lifetime.guard([this] { handleScreenParametersChange(); }));
+        Screens::Notification::screenParametersChanged, lifetime.guard([this] { displays.noteScreenParametersChange(); }));
 }
 
 void WorkspaceController::observeWake() {
@@ -75,7 +74,7 @@ void WorkspaceController::handleWindowEvent(const AXElement& element, const std:
     // Moves made by a divider drag, by the displays settling or by Stage Manager are not the
     // user's and are dropped, not deferred.
     if (drag.isDraggingDivider()) return;
-    if (queue.now() < topologyFluxUntil) return;
+    if (displays.inFlux()) return;
     maybeRefreshStageManagerState();
     if (stage.stageManagerActive) return;
 
@@ -93,15 +92,6 @@ void WorkspaceController::handleWindowEvent(const AXElement& element, const std:
 void WorkspaceController::handleFocusedWindowChanged() {
     if (hasEmptyPane()) restartReconcileSweep();
     pulseChromeGuard();
-}
-
-std::optional<std::string> WorkspaceController::currentTopology() {
-    if (cachedTopologyValid) return cachedTopology;
-    const auto screens = env.platform.screens->screens();
-    cachedTopology = DisplayTopology::currentFingerprint(screens);
-    cachedDisplayFrames = DisplayTopology::displayFrames(screens);
-    cachedTopologyValid = true;
-    return cachedTopology;
 }
 
 std::optional<ManagedApp> WorkspaceController::soloedApp(const SoloState& state) const {
@@ -126,17 +116,6 @@ void WorkspaceController::handleWorkspaceListChange() {
         reactToPaneEdit(*ws);
     }
     std::erase_if(tiledSignature, [this](const auto& entry) { return !sessions.contains(entry.first); });
-}
-
-void WorkspaceController::handleScreenParametersChange() {
-    const auto before = cachedTopology;
-    const auto framesBefore = cachedDisplayFrames;
-    cachedTopologyValid = false;
-    const auto now = currentTopology();
-    // The same displays at a new scale or resolution move every window in points as surely as
-    // a display that comes or goes.
-    if (now != before || DisplayTopology::reframed(framesBefore, cachedDisplayFrames))
-        topologyFluxUntil = queue.now() + 4.0;
 }
 
 void WorkspaceController::handleWake() {

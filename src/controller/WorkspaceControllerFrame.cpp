@@ -35,7 +35,7 @@ bool hasArea(const RectModel& r) { return r.width > 0 && r.height > 0; }
 // --------------------------------------------------------------------------- screen queries
 
 Rect WorkspaceController::containerRect(const Workspace& workspace) {
-    if (const auto home = workspace.homeFrame(currentTopology())) return *home;
+    if (const auto home = workspace.homeFrame(displays.currentTopology())) return *home;
     if (workspace.lastContainerFrame && hasArea(*workspace.lastContainerFrame))
         return workspace.lastContainerFrame->rect();
     const Screens& screens = *env.platform.screens;
@@ -49,43 +49,6 @@ Rect WorkspaceController::currentContainerAXRect(const Workspace& workspace) {
     if (const auto* session = sessions.find(workspace.id); session && session->containerAXRect)
         return *session->containerAXRect;
     return containerRect(workspace);
-}
-
-std::optional<Rect> WorkspaceController::screenVisibleFrameAX(const Rect& rect) const {
-    const Screens& screens = *env.platform.screens;
-    const double primaryHeight = ScreenGeometry::primaryDisplayHeight(screens);
-    const Point centre = ScreenGeometry::axPointFromScreen({rect.midX(), rect.midY()}, primaryHeight);
-    const auto all = screens.screens();
-    auto holder = std::find_if(all.begin(), all.end(), [&](const ScreenInfo& s) { return s.frame.contains(centre); });
-    std::optional<ScreenInfo> winner = holder != all.end() ? std::optional<ScreenInfo>(*holder) : screens.mainScreen();
-    if (!winner) return std::nullopt;
-    return ScreenGeometry::axRectFromScreen(winner->visibleFrame, primaryHeight);
-}
-
-std::vector<Rect> WorkspaceController::availableScreensVisibleAX() const {
-    const Screens& screens = *env.platform.screens;
-    const double primaryHeight = ScreenGeometry::primaryDisplayHeight(screens);
-    std::vector<Rect> out;
-    for (const auto& screen : screens.screens())
-        out.push_back(ScreenGeometry::axRectFromScreen(screen.visibleFrame, primaryHeight));
-    return out;
-}
-
-std::optional<std::pair<Rect, std::string>> WorkspaceController::currentDisplayVisibleAX() {
-    const Screens& screens = *env.platform.screens;
-    const auto all = screens.screens();
-    if (all.empty()) return std::nullopt;
-    const double primaryHeight = ScreenGeometry::primaryDisplayHeight(screens);
-    std::vector<Rect> frames;
-    for (const auto& screen : all) frames.push_back(screen.frame);
-    const std::optional<Point> mouse = env.input ? std::optional<Point>(env.input->mouseLocation()) : std::nullopt;
-    const auto toAX = [&](const ScreenInfo& s) { return ScreenGeometry::axRectFromScreen(s.visibleFrame, primaryHeight); };
-    if (const auto index = DisplayResolver::currentScreenIndex(mouse, focusedManagedWindowFrameCocoa(), frames)) {
-        const bool underMouse = mouse && all[*index].frame.contains(*mouse);
-        return std::pair{toAX(all[*index]), std::string(underMouse ? "mouse cursor" : "focused managed window")};
-    }
-    if (const auto main = screens.mainScreen()) return std::pair{toAX(*main), std::string("NSScreen.main")};
-    return std::pair{toAX(all.front()), std::string("first screen")};
 }
 
 std::optional<Rect> WorkspaceController::focusedManagedWindowFrameCocoa() {
@@ -129,19 +92,19 @@ std::optional<OpenedFrame> WorkspaceController::openContainerFrame(const Workspa
     placement.advance();
     Rect frame = containerRect(given);
 
-    const Size floorSize = smallestContainer(screenVisibleFrameAX(frame));
+    const Size floorSize = smallestContainer(displays.screenVisibleFrameAX(frame));
     frame.size.width = std::max(frame.width(), floorSize.width);
     frame.size.height = std::max(frame.height(), floorSize.height);
 
     std::optional<Rect> relocatedFrom;
     bool fitted = false;
-    const auto visible = availableScreensVisibleAX();
+    const auto visible = displays.availableScreensVisibleAX();
     // With one screen, that screen is the current display: the pointer is not asked where it is
     // (a round trip, on the way to the show's moves).
     std::optional<Rect> current;
     if (visible.size() == 1)
         current = visible.front();
-    else if (const auto display = currentDisplayVisibleAX())
+    else if (const auto display = displays.currentDisplayVisibleAX())
         current = display->first;
     if (current && !DisplayResolver::isUsablyVisible(frame, visible, kUsableOverlap)) {
         relocatedFrom = frame;
@@ -190,7 +153,7 @@ void WorkspaceController::putChromeUp(const OpenedFrame& opened) {
                                                       : "[Tessane] Show: offscreen / missing display — relocated to "
                                                         "current display.") +
               " original=" + workspace_rules::rectLog(*opened.relocatedFrom) + " resolved=" + workspace_rules::rectLog(opened.frame) + ". " +
-              screensLogSummary());
+              displays.screensLogSummary());
     persistContainerFrame(workspace.id);
 }
 
@@ -233,7 +196,7 @@ void WorkspaceController::persistContainerFrame(const Uuid& workspaceID) {
     auto ws = manager.workspace(workspaceID);
     const auto* session = sessions.find(workspaceID);
     if (!ws || !session || !session->containerAXRect || session->containerAXRect->isEmpty()) return;
-    manager.update(rememberingContainerFrame(*ws, *session->containerAXRect, currentTopology()));
+    manager.update(rememberingContainerFrame(*ws, *session->containerAXRect, displays.currentTopology()));
 }
 
 void WorkspaceController::flushFramePersist(const Uuid& workspaceID) {

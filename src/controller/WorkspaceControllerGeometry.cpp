@@ -1,12 +1,8 @@
-// The stored split ratios, which display a rectangle is on, the icons the chrome shows, the fixed
-// text form of the displays in the log. None of it changes state.
+// The stored split ratios and the icons the chrome shows. None of it changes state.
 #include "controller/WorkspaceController.h"
 
-#include "controller/WorkspaceRules.h"
-#include "layout/ScreenGeometry.h"
 #include "model/WorkspaceManager.h"
 #include "platform/Applications.h"
-#include "platform/Screens.h"
 #include "system/ExternalAppController.h"
 
 #include <set>
@@ -16,27 +12,6 @@ namespace tessane {
 
 std::vector<double> WorkspaceController::storedRatios(const Workspace& workspace) const {
     return workspace.layout.ratios.value_or(std::vector<double>{});
-}
-
-std::string WorkspaceController::screensLogSummary() const {
-    const double primaryHeight = ScreenGeometry::primaryDisplayHeight(*env.platform.screens);
-    std::string items;
-    int index = 0;
-    for (const auto& screen : env.platform.screens->screens()) {
-        if (index > 0) items += "; ";
-        items += "screen" + std::to_string(index++) + " visible=" +
-                 workspace_rules::rectLog(ScreenGeometry::axRectFromScreen(screen.visibleFrame, primaryHeight));
-    }
-    return "displays(AX): [" + items + "]";
-}
-
-std::optional<uint32_t> WorkspaceController::displayID(const Rect& axRect) const {
-    const double primaryHeight = ScreenGeometry::primaryDisplayHeight(*env.platform.screens);
-    const Rect screenRect = ScreenGeometry::screenRectFromAX(axRect, primaryHeight);
-    const Point centre{screenRect.midX(), screenRect.midY()};
-    for (const auto& screen : env.platform.screens->screens())
-        if (screen.frame.contains(centre)) return screen.displayNumber;
-    return std::nullopt;
 }
 
 std::vector<Bytes> WorkspaceController::appIcons(const Workspace& workspace) const {

@@ -34,7 +34,7 @@ void WorkspaceController::moveShownWorkspace(const Uuid& id, const Rect& target,
             ScreenGeometry::screenRectFromAX(target, ScreenGeometry::primaryDisplayHeight(*env.platform.screens)));
         session->chrome->applyGeometry(true);
     }
-    manager.update(rememberingContainerFrame(*ws, target, recordHome ? currentTopology() : std::nullopt));
+    manager.update(rememberingContainerFrame(*ws, target, recordHome ? displays.currentTopology() : std::nullopt));
     if (!env.platform.accessibility->isProcessTrusted()) return;
     if (solo.owns(id)) {
         Log::line("[Tessane] “" + ws->name + "”: moved by a display change while soloed — clearing the solo + re-tiling.");
@@ -47,7 +47,7 @@ void WorkspaceController::moveShownWorkspace(const Uuid& id, const Rect& target,
 bool WorkspaceController::windowsAlreadyReturned(const Rect& target, const Workspace& workspace) {
     const auto frames = managedWindowFramesAX(workspace);
     if (frames.empty()) return false;
-    const auto screen = DisplayTopology::bestScreen(target, availableScreensVisibleAX());
+    const auto screen = DisplayTopology::bestScreen(target, displays.availableScreensVisibleAX());
     if (!screen) return false;
     size_t returned = 0;
     for (const auto& frame : frames)
@@ -110,10 +110,10 @@ void WorkspaceController::scheduleHomeOfferRecheck(const std::vector<HomeOffer>&
 }
 
 void WorkspaceController::moveHomeIfStillValid(const Uuid& workspaceID) {
-    const auto screens = availableScreensVisibleAX();
+    const auto screens = displays.availableScreensVisibleAX();
     const auto ws = manager.workspace(workspaceID);
     if (!sessions.contains(workspaceID) || !ws) return;
-    const auto home = ws->homeFrame(currentTopology());
+    const auto home = ws->homeFrame(displays.currentTopology());
     if (!home) return;
     if (!isReachable(*home, screens)) return;
     const Rect target = keptOnItsScreen(*home, screens);

@@ -422,8 +422,8 @@ std::optional<AXWindowController::PlacementOutcome> WorkspaceController::placeAc
     const auto size = axController.sizeValue(window, ax::kSize);
     std::optional<uint32_t> from, to;
     if (position && size) {
-        from = displayID(Rect(*position, *size));
-        to = displayID(rect);
+        from = displays.displayID(Rect(*position, *size));
+        to = displays.displayID(rect);
     }
     if (!from || !to || *from == *to) {
         pendingSecondPhase.erase(window);
@@ -435,7 +435,7 @@ std::optional<AXWindowController::PlacementOutcome> WorkspaceController::placeAc
     axController.accessibility().setAttribute(window, ax::kPosition, AXValue::point(rect.origin));
     const auto landedAt = axController.point(window, ax::kPosition);
     const auto landedSize = axController.sizeValue(window, ax::kSize);
-    if (!landedAt || !landedSize || displayID(Rect(*landedAt, *landedSize)) != to)
+    if (!landedAt || !landedSize || displays.displayID(Rect(*landedAt, *landedSize)) != to)
         paneLog("[Tessane] " + appName + ": didn't reach the other display on the first move — placing it anyway.");
 
     const Uuid phase = Uuid::random();

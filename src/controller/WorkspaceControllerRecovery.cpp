@@ -76,7 +76,7 @@ void WorkspaceController::flushPendingFramePersists() {
         if (!ws) continue;  // deleted meanwhile: its save is dropped
         const auto* session = sessions.find(id);
         if (!session || !session->containerAXRect) continue;
-        manager.update(rememberingContainerFrame(*ws, *session->containerAXRect, currentTopology()));
+        manager.update(rememberingContainerFrame(*ws, *session->containerAXRect, displays.currentTopology()));
     }
     Log::line("[Tessane] Flushed " + std::to_string(pending.size()) + " pending container-frame save(s) on quit.");
 }

@@ -65,7 +65,7 @@ bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
         case Kind::container: {
             // A container the next show would refuse is no change either: storing it would only
             // leave a frame that the next tiling pass declines without a word.
-            const Size smallest = smallestContainer(screenVisibleFrameAX(container));
+            const Size smallest = smallestContainer(displays.screenVisibleFrameAX(container));
             const Rect& next = reflow.container;
             if (next.width() <= kSmallestSide || next.height() <= kSmallestSide || next.width() < smallest.width ||
                 next.height() < smallest.height)

@@ -48,12 +48,12 @@ void WorkspaceController::switchTo(const Uuid& target) {
     showWorkspace(target, lifetime.guard([this, target, previous] {
         const auto* shown = sessions.find(target);
         if (!shown || !shown->containerAXRect) return;
-        const auto display = displayID(*shown->containerAXRect);
+        const auto display = displays.displayID(*shown->containerAXRect);
         if (!display) return;
         std::vector<std::pair<Uuid, std::optional<uint32_t>>> others;
         for (const auto& id : sessions.keys()) {
             const auto* session = sessions.find(id);
-            others.emplace_back(id, session->containerAXRect ? displayID(*session->containerAXRect) : std::nullopt);
+            others.emplace_back(id, session->containerAXRect ? displays.displayID(*session->containerAXRect) : std::nullopt);
         }
         const auto putAway = ordering::workspacesToSwapOut(target, *display, others);
         std::string line = "[Tessane] Switcher: ‘" + workspaceLogName(previous) + "’ → ‘" + workspaceLogName(target) + "’";

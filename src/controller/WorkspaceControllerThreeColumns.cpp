@@ -63,7 +63,7 @@ bool WorkspaceController::solveThreeColumns(const Workspace& workspace) {
     if (rects.size() != 3 || measured.size() != 3) return true;
 
     ThreeColumnsMemory::Pass pass{{}, measured, {}, width, width};
-    if (const auto visible = screenVisibleFrameAX(container)) pass.screenWidth = visible->width();
+    if (const auto visible = displays.screenVisibleFrameAX(container)) pass.screenWidth = visible->width();
     for (size_t i = 0; i < 3; ++i) {
         pass.planned.push_back(rects[i].width());
         pass.appIDs.push_back(workspace.apps[i].id);

@@ -30,12 +30,12 @@ struct WorkspaceController::DisplaysSettled {
 
 void WorkspaceController::handleTopologyChange(const std::optional<std::string>& previous,
                                                const std::optional<std::string>& current, bool reframed) {
-    cachedTopologyValid = false;
+    displays.forgetTopology();
     notice->close();
     if (homeOfferRecheck) homeOfferRecheck->cancel();
     homeOfferRecheck.reset();
     followDisplays(previous, current, reframed);
-    topologyFluxUntil = kDistantPast;
+    displays.endFlux();
 }
 
 void WorkspaceController::followDisplays(const std::optional<std::string>& previous,
@@ -46,15 +46,15 @@ void WorkspaceController::followDisplays(const std::optional<std::string>& previ
     }
     if (previous == current)
         Log::line("[Tessane] Display set settled with new frames (scale, resolution or arrangement): " + *current +
-                  ". " + screensLogSummary());
+                  ". " + displays.screensLogSummary());
     else
         Log::line("[Tessane] Display set settled: " + previous.value_or("unknown") + " → " + *current + ". " +
-                  screensLogSummary());
+                  displays.screensLogSummary());
     if (sessions.empty()) return;
     refreshStageManagerState(false);
 
-    const auto screens = availableScreensVisibleAX();
-    const auto inUse = currentDisplayVisibleAX();
+    const auto screens = displays.availableScreensVisibleAX();
+    const auto inUse = displays.currentDisplayVisibleAX();
     if (screens.empty() || !inUse) return;
     const DisplaysSettled settled{previous, *current, reframed, screens, inUse->first};
 

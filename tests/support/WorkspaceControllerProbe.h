@@ -45,9 +45,9 @@ struct WorkspaceControllerProbe {
     int reconcileSweepAttempts() const { return c.reconcileSweepAttempts; }
     bool reconcileSweepQueued() const { return c.reconcileSweepWorkItem && !c.reconcileSweepWorkItem->isCancelled(); }
     int64_t placementGeneration() const { return c.placement.current(); }
-    std::optional<std::string> cachedTopology() const { return c.cachedTopology; }
-    bool cachedTopologyValid() const { return c.cachedTopologyValid; }
-    TimeInterval topologyFluxUntil() const { return c.topologyFluxUntil; }
+    std::optional<std::string> cachedTopology() const { return c.displays.cachedTopology(); }
+    bool cachedTopologyValid() const { return c.displays.topologyKnown(); }
+    TimeInterval topologyFluxUntil() const { return c.displays.fluxUntil(); }
     std::optional<AXElement> cachedWindow(const Uuid& appID, Pid pid) const { return c.windowCache.window(appID, pid); }
     std::set<Uuid> cachedAppIDs() const { return c.windowCache.appIDs(); }
     uint64_t paneCachePrunes() const { return c.paneCachePrunes; }
@@ -79,7 +79,7 @@ struct WorkspaceControllerProbe {
     void setPlacementGuardCount(int count) { c.placementGuardCount = count; }
     void setResurfacing(bool on) { c.isResurfacing = on; }
     void setLastActivatedBundleID(std::optional<std::string> id) { c.lastActivatedBundleID = std::move(id); }
-    void setTopologyFluxUntil(TimeInterval t) { c.topologyFluxUntil = t; }
+    void setTopologyFluxUntil(TimeInterval t) { c.displays.setFluxUntil(t); }
     void queueReconcileSweep(std::shared_ptr<WorkItem> item) { c.reconcileSweepWorkItem = std::move(item); }
 
     // ------------------------------------------------------------------ private operations
@@ -106,7 +106,7 @@ struct WorkspaceControllerProbe {
     std::optional<Uuid> focusedPaneAppID(const Workspace& ws) const {
         return c.focusedPaneAppID(ws, *c.sessions.find(ws.id));
     }
-    std::optional<std::string> currentTopology() { return c.currentTopology(); }
+    std::optional<std::string> currentTopology() { return c.displays.currentTopology(); }
     void handleTopologyChange(const std::optional<std::string>& previous, const std::optional<std::string>& current,
                               bool reframed = false) {
         c.handleTopologyChange(previous, current, reframed);
@@ -136,8 +136,8 @@ struct WorkspaceControllerProbe {
     }
 
     // ------------------------------------------------------------------ geometry and placement
-    std::string screensLogSummary() const { return c.screensLogSummary(); }
-    std::optional<uint32_t> displayID(const Rect& axRect) const { return c.displayID(axRect); }
+    std::string screensLogSummary() const { return c.displays.screensLogSummary(); }
+    std::optional<uint32_t> displayID(const Rect& axRect) const { return c.displays.displayID(axRect); }
     std::vector<Bytes> appIcons(const Workspace& ws) const { return c.appIcons(ws); }
 
     std::vector<Rect> tileRects(const Workspace& ws) { return c.tileRects(ws).second; }
