@@ -47,6 +47,10 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       persists(queue),
       learns(queue),
       displays(*env.platform.screens, queue, env.input, [this] { return focusedManagedWindowFrameCocoa(); }),
+      homeOffers(queue, manager, sessions, *notice, displays, *env.platform.screens,
+                 {.stageManagerActive = [this] { return stage.stageManagerActive; },
+                  .windowFrames = [this](const Workspace& ws) { return managedWindowFramesAX(ws); },
+                  .moveShownWorkspace = [this](const Uuid& id, const Rect& target) { moveShownWorkspace(id, target, false); }}),
       drag(env.input),
       switcher(makeSwitcher()) {
     observeWorkspaceEdits();
@@ -88,7 +92,7 @@ WorkspaceController::~WorkspaceController() {
     };
     for (auto* steps : {&snaps, &persists, &learns}) steps->cancelAll();
     for (auto* item : {&enforceSnapWorkItem, &reconcileSweepWorkItem, &dividerSettleWorkItem, &unhideSettleWorkItem,
-                       &homeOfferRecheck, &fsSettleWorkItem})
+                       &fsSettleWorkItem})
         cancel(*item);
 
     if (env.input) {

@@ -8,6 +8,7 @@
 #include "controller/DisplaySet.h"
 #include "controller/DriftMemory.h"
 #include "controller/GlobalInput.h"
+#include "controller/HomeOffers.h"
 #include "controller/PaneFit.h"
 #include "controller/PaneMatChrome.h"
 #include "controller/PendingPerWorkspace.h"
@@ -222,7 +223,6 @@ private:
     // The quit has asked the hidden apps back: no hide may start after it (the quit's alerts run
     // queued work and hot keys, which would hide apps for good).
     bool unhiddenForQuit = false;
-    std::shared_ptr<WorkItem> homeOfferRecheck;
     // Keyed by the window element itself: the token of its pending second placement.
     std::map<AXElement, Uuid> pendingSecondPhase;
     // The workspace a tiling pass is placing, while it runs: its cross-display second phases
@@ -231,6 +231,7 @@ private:
 
     // ====================================================================== displays
     DisplaySet displays;
+    HomeOffers homeOffers;  // after the sessions, the notice and the displays it reads
 
     // ====================================================================== drags
     WindowDrag drag;
@@ -485,10 +486,6 @@ private:
                         bool reframed);
     void followDisplays(const DisplaysSettled& settled, const Uuid& id, std::vector<HomeOffer>& offers);
     void moveShownWorkspace(const Uuid& id, const Rect& target, bool recordHome);
-    bool windowsAlreadyReturned(const Rect& target, const Workspace& workspace);
-    void presentHomeOffer(const std::vector<HomeOffer>& offers);
-    void scheduleHomeOfferRecheck(const std::vector<HomeOffer>& offers);
-    void moveHomeIfStillValid(const Uuid& workspaceID);
 
     // ====================================================================== gestures
     void handleManagedWindowChangedByUser(const Uuid& workspaceID, const std::optional<AXElement>& movedWindow);

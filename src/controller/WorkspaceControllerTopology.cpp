@@ -32,8 +32,7 @@ void WorkspaceController::handleTopologyChange(const std::optional<std::string>&
                                                const std::optional<std::string>& current, bool reframed) {
     displays.forgetTopology();
     notice->close();
-    if (homeOfferRecheck) homeOfferRecheck->cancel();
-    homeOfferRecheck.reset();
+    homeOffers.cancelRecheck();
     followDisplays(previous, current, reframed);
     displays.endFlux();
 }
@@ -74,8 +73,8 @@ void WorkspaceController::followDisplays(const std::optional<std::string>& previ
             workspaceTips->show(shown->chrome->containerCocoaRect());
     }
     if (!offers.empty()) {
-        presentHomeOffer(offers);
-        scheduleHomeOfferRecheck(offers);
+        homeOffers.present(offers);
+        homeOffers.scheduleRecheck(offers);
     }
     pulseChromeGuard();
 }
@@ -125,7 +124,7 @@ void WorkspaceController::followDisplays(const DisplaysSettled& settled, const U
         const Rect target = keptOnItsScreen(*home, screens);
         if (DisplayTopology::isAt(frame, target)) {
             layOutAgain();
-        } else if (windowsAlreadyReturned(target, *ws)) {
+        } else if (homeOffers.windowsAlreadyReturned(target, *ws)) {
             Log::line("[Tessane] Displays changed: " + quoted +
                       " — the window manager already put its windows back on the returning display; following them to " +
                       workspace_rules::rectLog(target) + " instead of offering.");

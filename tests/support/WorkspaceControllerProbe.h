@@ -71,7 +71,7 @@ struct WorkspaceControllerProbe {
     DriftMemory& drift() { return c.drift; }
     SoloMemory& solo() { return c.solo; }
     const std::optional<std::string>& lastForeignWindow() const { return c.lastForeignWindow; }
-    bool homeOfferRecheckPending() const { return c.homeOfferRecheck && !c.homeOfferRecheck->isCancelled(); }
+    bool homeOfferRecheckPending() const { return c.homeOffers.recheckPending(); }
     bool isResurfacing() const { return c.isResurfacing; }
 
     // ------------------------------------------------------------------ setting the state
@@ -128,11 +128,11 @@ struct WorkspaceControllerProbe {
     void checkDrift(const AXElement& element, const Uuid& id) { c.checkDrift(element, id); }
     void refreshChromeVisibility() { c.refreshChromeVisibility(); }
     void moveShownWorkspace(const Uuid& id, const Rect& to, bool recordHome) { c.moveShownWorkspace(id, to, recordHome); }
-    bool windowsAlreadyReturned(const Rect& to, const Workspace& ws) { return c.windowsAlreadyReturned(to, ws); }
+    bool windowsAlreadyReturned(const Rect& to, const Workspace& ws) { return c.homeOffers.windowsAlreadyReturned(to, ws); }
     std::vector<Rect> managedWindowFramesAX(const Workspace& ws) { return c.managedWindowFramesAX(ws); }
-    void presentHomeOffer(const std::vector<WorkspaceController::HomeOffer>& offers) { c.presentHomeOffer(offers); }
+    void presentHomeOffer(const std::vector<WorkspaceController::HomeOffer>& offers) { c.homeOffers.present(offers); }
     void scheduleHomeOfferRecheck(const std::vector<WorkspaceController::HomeOffer>& offers) {
-        c.scheduleHomeOfferRecheck(offers);
+        c.homeOffers.scheduleRecheck(offers);
     }
 
     // ------------------------------------------------------------------ geometry and placement
