@@ -43,14 +43,17 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       notice(env.makeNotice()),
       workspaceTips(env.makeTips()),
       raise(queue, env.ownBundleIdentifier),
-      snaps(queue),
-      persists(queue),
       learns(queue),
       displays(*env.platform.screens, queue, env.input, [this] { return focusedManagedWindowFrameCocoa(); }),
       homeOffers(queue, manager, sessions, *notice, displays, *env.platform.screens,
                  {.stageManagerActive = [this] { return stage.stageManagerActive; },
                   .windowFrames = [this](const Workspace& ws) { return managedWindowFramesAX(ws); },
                   .moveShownWorkspace = [this](const Uuid& id, const Rect& target) { moveShownWorkspace(id, target, false); }}),
+      frames(queue, manager, sessions, displays, *env.platform.accessibility,
+             [this](const Workspace& ws) {
+                 refreshStageManagerState(false);
+                 placeWindows(ws, false, true);
+             }),
       drag(env.input),
       switcher(makeSwitcher()) {
     observeWorkspaceEdits();
@@ -90,7 +93,7 @@ WorkspaceController::~WorkspaceController() {
         if (item) item->cancel();
         item.reset();
     };
-    for (auto* steps : {&snaps, &persists, &learns}) steps->cancelAll();
+    learns.cancelAll();
     for (auto* item : {&enforceSnapWorkItem, &reconcileSweepWorkItem, &dividerSettleWorkItem, &unhideSettleWorkItem,
                        &fsSettleWorkItem})
         cancel(*item);

@@ -7,6 +7,7 @@
 #include "controller/ContainerChrome.h"
 #include "controller/DisplaySet.h"
 #include "controller/DriftMemory.h"
+#include "controller/FrameKeeper.h"
 #include "controller/GlobalInput.h"
 #include "controller/HomeOffers.h"
 #include "controller/PaneFit.h"
@@ -212,8 +213,6 @@ private:
     TimeInterval lastSpaceChangeAt = kDistantPast;
     std::shared_ptr<WorkItem> fsSettleWorkItem;
     int placementGuardCount = 0;
-    PendingPerWorkspace snaps;
-    PendingPerWorkspace persists;
     std::shared_ptr<WorkItem> enforceSnapWorkItem;
     PendingPerWorkspace learns;
     std::shared_ptr<WorkItem> reconcileSweepWorkItem;
@@ -232,6 +231,7 @@ private:
     // ====================================================================== displays
     DisplaySet displays;
     HomeOffers homeOffers;  // after the sessions, the notice and the displays it reads
+    FrameKeeper frames;
 
     // ====================================================================== drags
     WindowDrag drag;
@@ -369,11 +369,6 @@ private:
     void bringForwardApps(const Workspace& workspace);
 
     // ====================================================================== frames
-    void scheduleSnap(const Uuid& workspaceID);
-    void performSnap(const Uuid& workspaceID);
-    void schedulePersist(const Uuid& workspaceID);
-    void persistContainerFrame(const Uuid& workspaceID);
-    void flushFramePersist(const Uuid& workspaceID);
 
     // ====================================================================== placement
     PlacementReport placeWindows(const Workspace& workspace, bool quiet, bool scheduleLearn);

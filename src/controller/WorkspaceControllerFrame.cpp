@@ -1,6 +1,5 @@
 // Where a shown workspace's container goes: the frame it would like, kept usable on an attached
-// display, the session and chrome put up around it, and, after the user moved or resized it,
-// the snap of its windows into the new panes and the write of the new frame.
+// display, and the session and chrome put up around it.
 #include "controller/WorkspaceController.h"
 #include "controller/ContainerFrameRecord.h"
 #include "controller/ContainerReach.h"
@@ -25,8 +24,6 @@ namespace {
 
 constexpr Size kUsableOverlap{240, 56};
 constexpr double kDefaultInset = 12;
-constexpr double kSnapDelay = 0.12;
-constexpr double kPersistDelay = 0.5;
 
 bool hasArea(const RectModel& r) { return r.width > 0 && r.height > 0; }
 
@@ -154,7 +151,7 @@ void WorkspaceController::putChromeUp(const OpenedFrame& opened) {
                                                         "current display.") +
               " original=" + workspace_rules::rectLog(*opened.relocatedFrom) + " resolved=" + workspace_rules::rectLog(opened.frame) + ". " +
               displays.screensLogSummary());
-    persistContainerFrame(workspace.id);
+    frames.persist(workspace.id);
 }
 
 void WorkspaceController::prepareChrome(ContainerChrome& chrome, const Workspace& workspace) {
@@ -171,37 +168,6 @@ void WorkspaceController::prepareChrome(ContainerChrome& chrome, const Workspace
     chrome.setDividersHidden(false);
     chrome.paneMat().setShieldsHidden(false);
     chrome.setIsSoloed(false);
-}
-
-// ------------------------------------------------------------------- snap and persist
-
-void WorkspaceController::scheduleSnap(const Uuid& workspaceID) {
-    snaps.schedule(workspaceID, kSnapDelay, lifetime.guard([this, workspaceID] { performSnap(workspaceID); }));
-}
-
-void WorkspaceController::performSnap(const Uuid& workspaceID) {
-    if (!env.platform.accessibility->isProcessTrusted()) return;
-    const auto ws = manager.workspace(workspaceID);
-    if (!ws) return;
-    refreshStageManagerState(false);
-    placeWindows(*ws, false, true);
-}
-
-void WorkspaceController::schedulePersist(const Uuid& workspaceID) {
-    persists.schedule(workspaceID, kPersistDelay,
-                      lifetime.guard([this, workspaceID] { persistContainerFrame(workspaceID); }));
-}
-
-void WorkspaceController::persistContainerFrame(const Uuid& workspaceID) {
-    auto ws = manager.workspace(workspaceID);
-    const auto* session = sessions.find(workspaceID);
-    if (!ws || !session || !session->containerAXRect || session->containerAXRect->isEmpty()) return;
-    manager.update(rememberingContainerFrame(*ws, *session->containerAXRect, displays.currentTopology()));
-}
-
-void WorkspaceController::flushFramePersist(const Uuid& workspaceID) {
-    persists.cancel(workspaceID);
-    persistContainerFrame(workspaceID);
 }
 
 }  // namespace tessane

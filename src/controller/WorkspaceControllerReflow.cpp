@@ -106,7 +106,7 @@ void WorkspaceController::adoptContainerFrame(const Uuid& workspaceID, const Rec
             ScreenGeometry::screenRectFromAX(frame, ScreenGeometry::primaryDisplayHeight(*env.platform.screens)));
         session->chrome->applyGeometry(true);
     }
-    persistContainerFrame(workspaceID);
+    frames.persist(workspaceID);
 }
 
 }  // namespace tessane

@@ -27,9 +27,9 @@ void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistF
     solo.forget(workspaceID);  // no window moves
     loadingWorkspaces.erase(workspaceID);
     if (persistFrame)
-        flushFramePersist(workspaceID);
+        frames.flush(workspaceID);
     else
-        persists.cancel(workspaceID);
+        frames.cancelPersist(workspaceID);
 
     session->chrome->orderOut();
     // One tips card and one notice card serve every workspace: whatever they show goes too.
@@ -40,7 +40,7 @@ void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistF
     // in one slot for whichever workspace asked last: they are cancelled only when no other
     // workspace is shown (they can then only be this one's); otherwise they run and find this
     // workspace gone.
-    snaps.cancel(workspaceID);
+    frames.cancelSnap(workspaceID);
     learns.cancel(workspaceID);
     if (sessions.size() == 1) {
         cancel(enforceSnapWorkItem);

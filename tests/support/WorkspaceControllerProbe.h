@@ -60,8 +60,8 @@ struct WorkspaceControllerProbe {
     auto& ownChooserWindowIDs() { return c.ownChooserWindowIDs; }
     auto& loadingWorkspaces() { return c.loadingWorkspaces; }
     auto& tidiedChoosers() { return c.tidiedChoosers; }
-    PendingPerWorkspace& persists() { return c.persists; }
-    PendingPerWorkspace& snaps() { return c.snaps; }
+    PendingPerWorkspace& persists() { return c.frames.pendingPersists(); }
+    PendingPerWorkspace& snaps() { return c.frames.pendingSnaps(); }
     PendingPerWorkspace& learns() { return c.learns; }
     auto& enforceSnapWorkItem() { return c.enforceSnapWorkItem; }
     auto& dividerSettleWorkItem() { return c.dividerSettleWorkItem; }
@@ -164,8 +164,8 @@ struct WorkspaceControllerProbe {
     int threeColumnsPasses(const Uuid& id) const { return c.columns.passes(id); }
     bool reconcileFullScreenChrome(const Uuid& id) { return c.reconcileFullScreenChrome(id); }
     void inviteWindowlessApps(const Workspace& ws, bool reopen) { c.inviteWindowlessApps(ws, reopen); }
-    size_t pendingSnaps() const { return c.snaps.pending().size(); }
-    size_t pendingPersists() const { return c.persists.pending().size(); }
+    size_t pendingSnaps() const { return c.frames.pendingSnaps().pending().size(); }
+    size_t pendingPersists() const { return c.frames.pendingPersists().pending().size(); }
     const std::map<Uuid, std::set<uint32_t>>& ownChooserWindowIDs() const { return c.ownChooserWindowIDs; }
 
     // ------------------------------------------------------------------ shown workspaces
