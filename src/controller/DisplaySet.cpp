@@ -46,7 +46,9 @@ std::optional<std::pair<Rect, std::string>> DisplaySet::currentDisplayVisibleAX(
     std::vector<Rect> frames;
     for (const auto& screen : all) frames.push_back(screen.frame);
     const std::optional<Point> mouse = input ? std::optional<Point>(input->mouseLocation()) : std::nullopt;
-    const auto toAX = [&](const ScreenInfo& s) { return ScreenGeometry::axRectFromScreen(s.visibleFrame, primaryHeight); };
+    const auto toAX = [&](const ScreenInfo& s) {
+        return ScreenGeometry::axRectFromScreen(s.visibleFrame, primaryHeight);
+    };
     if (const auto index = DisplayResolver::currentScreenIndex(mouse, focusedWindowFrame(), frames)) {
         const bool underMouse = mouse && all[*index].frame.contains(*mouse);
         return std::pair{toAX(all[*index]), std::string(underMouse ? "mouse cursor" : "focused managed window")};

@@ -85,7 +85,8 @@ void HomeOffers::scheduleRecheck(const std::vector<HomeOffer>& offers) {
             if (!sessions.contains(offer.id) || !ws) continue;
             if (windowsAlreadyReturned(offer.target, *ws)) {
                 Log::line("[Tessane] Displays changed: “" + ws->name +
-                          "” — the window manager returned its windows a moment later; following it home and dropping the offer.");
+                          "” — the window manager returned its windows a moment later; following it home and dropping "
+                          "the offer.");
                 moveHomeIfStillValid(offer.id);
             } else {
                 pending = true;

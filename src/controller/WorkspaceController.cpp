@@ -48,7 +48,8 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       homeOffers(queue, manager, sessions, *notice, displays, *env.platform.screens,
                  {.stageManagerActive = [this] { return stage.stageManagerActive; },
                   .windowFrames = [this](const Workspace& ws) { return managedWindowFramesAX(ws); },
-                  .moveShownWorkspace = [this](const Uuid& id, const Rect& target) { moveShownWorkspace(id, target, false); }}),
+                  .moveShownWorkspace = [this](const Uuid& id,
+                                               const Rect& target) { moveShownWorkspace(id, target, false); }}),
       frames(queue, manager, sessions, displays, *env.platform.accessibility,
              [this](const Workspace& ws) {
                  refreshStageManagerState(false);

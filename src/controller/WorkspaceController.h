@@ -368,8 +368,6 @@ private:
     void tearDownSession(const Uuid& workspaceID, bool persistFrame);
     void bringForwardApps(const Workspace& workspace);
 
-    // ====================================================================== frames
-
     // ====================================================================== placement
     PlacementReport placeWindows(const Workspace& workspace, bool quiet, bool scheduleLearn);
     struct PassPane;  // placeWindows in its steps: choose every pane's window, move them, settle, record

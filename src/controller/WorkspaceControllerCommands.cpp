@@ -147,8 +147,9 @@ void WorkspaceController::moveWorkspaceToDisplay(const Uuid& id, int screenIndex
     const Rect target = ScreenGeometry::axRectFromScreen(screens[screenIndex].visibleFrame, primaryHeight);
     const Rect restoreSize = DisplayResolver::clamped(current, target, kMinimumContainer);
     Log::line("[Tessane] Move workspace " + ws->name + " to screen " + std::to_string(screenIndex) + " (" +
-              displayName(screens[screenIndex], screenIndex) + "): " + workspace_rules::rectLog(current) + " → " + workspace_rules::rectLog(target) +
-              " (filled; Restore Size → " + workspace_rules::rectLog(restoreSize) + ")");
+              displayName(screens[screenIndex], screenIndex) + "): " + workspace_rules::rectLog(current) + " → " +
+              workspace_rules::rectLog(target) + " (filled; Restore Size → " + workspace_rules::rectLog(restoreSize) +
+              ")");
 
     WorkspaceSession& session = putSessionAt(*ws, target);
     session.chrome->setPreMaximizeFrame(ScreenGeometry::screenRectFromAX(restoreSize, primaryHeight));
@@ -164,7 +165,8 @@ void WorkspaceController::resetWorkspace(const Uuid& id) {
     if (blockedByStageManager(id, "[Tessane] Reset blocked — Stage Manager is enabled.",
                               [this, id] { resetWorkspace(id); }))
         return;
-    const auto display = env.platform.accessibility->isProcessTrusted() ? displays.currentDisplayVisibleAX() : std::nullopt;
+    const auto display =
+        env.platform.accessibility->isProcessTrusted() ? displays.currentDisplayVisibleAX() : std::nullopt;
     if (!display) {
         Log::line("[Tessane] Reset: skipped (no window control or no current display).");
         return;

@@ -82,9 +82,9 @@ void WorkspaceController::checkDrift(const AXElement& element, const Uuid& works
         const auto id = displays.displayID(r);
         return id ? std::to_string(*id) : std::string("?");
     };
-    Log::line("[Tessane] " + appName + "'s window left its pane in ‘" + ws->name + "’ — now " + workspace_rules::rectLog(frame) +
-              " on display " + display(frame) + ", pane " + workspace_rules::rectLog(paneFrame) + " on display " + display(paneFrame) +
-              " — putting it back.");
+    Log::line("[Tessane] " + appName + "'s window left its pane in ‘" + ws->name + "’ — now " +
+              workspace_rules::rectLog(frame) + " on display " + display(frame) + ", pane " +
+              workspace_rules::rectLog(paneFrame) + " on display " + display(paneFrame) + " — putting it back.");
     beginPlacementGuard();
     placeWindow(element, paneFrame, appName);
     scheduleDriftCheck(element, workspaceID);

@@ -34,7 +34,8 @@ void WorkspaceController::reactToPaneEdit(const Workspace& workspace) {
         chrome.setCurrentLayoutType(workspace_rules::geometryType(workspace));
         chrome.setCurrentAppIcons(appIcons(workspace));
         if (workspace_rules::isThreeColumns(workspace))
-            if (const auto ratios = workspace_rules::threeColumnsRatios(workspace); !ratios.empty()) chrome.setCurrentRatios(ratios);
+            if (const auto ratios = workspace_rules::threeColumnsRatios(workspace); !ratios.empty())
+                chrome.setCurrentRatios(ratios);
         chrome.refreshClickShield();
     }
     placeWindows(workspace, false, true);

@@ -55,8 +55,9 @@ void WorkspaceController::observeSpaceChange() {
 }
 
 void WorkspaceController::observeScreenParameters() {
-    screenParametersObserver = env.platform.screens->observe(
-        Screens::Notification::screenParametersChanged, lifetime.guard([this] { displays.noteScreenParametersChange(); }));
+    screenParametersObserver =
+        env.platform.screens->observe(Screens::Notification::screenParametersChanged,
+                                      lifetime.guard([this] { displays.noteScreenParametersChange(); }));
 }
 
 void WorkspaceController::observeWake() {

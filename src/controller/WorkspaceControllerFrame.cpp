@@ -149,14 +149,15 @@ void WorkspaceController::putChromeUp(const OpenedFrame& opened) {
     Log::line(std::string(opened.fittedOntoItsDisplay ? "[Tessane] Show: larger than its display — fitted onto it."
                                                       : "[Tessane] Show: offscreen / missing display — relocated to "
                                                         "current display.") +
-              " original=" + workspace_rules::rectLog(*opened.relocatedFrom) + " resolved=" + workspace_rules::rectLog(opened.frame) + ". " +
-              displays.screensLogSummary());
+              " original=" + workspace_rules::rectLog(*opened.relocatedFrom) +
+              " resolved=" + workspace_rules::rectLog(opened.frame) + ". " + displays.screensLogSummary());
     frames.persist(workspace.id);
 }
 
 void WorkspaceController::prepareChrome(ContainerChrome& chrome, const Workspace& workspace) {
-    const std::vector<double> ratios =
-        workspace_rules::isThreeColumns(workspace) ? workspace_rules::threeColumnsRatios(workspace) : storedRatios(workspace);
+    const std::vector<double> ratios = workspace_rules::isThreeColumns(workspace)
+                                           ? workspace_rules::threeColumnsRatios(workspace)
+                                           : storedRatios(workspace);
     if (!chrome.hasHeaderPanel()) chrome.makeRailPanel();
     chrome.setCurrentTitle(workspace.name);
     chrome.setCurrentLayoutType(workspace_rules::geometryType(workspace));

@@ -224,7 +224,8 @@ void WorkspaceController::recordPass(const Workspace& workspace, std::vector<Tra
     }
     rebuildWindowObserver();
     persistRatiosIfChanged(effective, workspace);
-    const auto chromeRatios = workspace_rules::isThreeColumns(workspace) ? workspace_rules::threeColumnsRatios(workspace) : effective;
+    const auto chromeRatios =
+        workspace_rules::isThreeColumns(workspace) ? workspace_rules::threeColumnsRatios(workspace) : effective;
     if (deferredChrome && deferredChrome->workspaceID == workspace.id)
         deferredChrome->ratios = chromeRatios;  // handed over once the chrome is up
     else if (auto* session = sessions.find(workspace.id))
@@ -483,7 +484,7 @@ void WorkspaceController::noteRefusal(const ManagedApp& app, const Rect& actual,
     if (const auto it = lastLoggedRefusal.find(app.id); it != lastLoggedRefusal.end() && it->second == actual) return;
     lastLoggedRefusal[app.id] = actual;
     paneLog("[Tessane] " + app.displayName + " refused its pane: asked " + workspace_rules::rectDescription(requested) +
-              ", window is " + workspace_rules::rectDescription(actual) + ". [" + axController.windowKind(window) + "]");
+            ", window is " + workspace_rules::rectDescription(actual) + ". [" + axController.windowKind(window) + "]");
 }
 
 void WorkspaceController::logPlacementDeviation(const Workspace& workspace, const std::vector<Rect>& rects) {
@@ -499,7 +500,8 @@ void WorkspaceController::logPlacementDeviation(const Workspace& workspace, cons
                          std::abs(actual.height() - want.height()) > kDeviationTolerance;
         if (off)
             paneLog("[Tessane][geom] " + workspace.name + " pane " + std::to_string(i) + " (" + app.displayName +
-                      "): want " + workspace_rules::rectDescription(want) + " got " + workspace_rules::rectDescription(actual));
+                    "): want " + workspace_rules::rectDescription(want) + " got " +
+                    workspace_rules::rectDescription(actual));
     }
 }
 

@@ -50,9 +50,10 @@ void WorkspaceController::bringActiveWorkspaceToCurrentDisplay() {
     const auto holder = displays.screenVisibleFrameAX(current);
     const bool fromAnotherDisplay = !holder || *holder != visible;
     const Rect target = fromAnotherDisplay ? visible : clamped;
-    Log::line("[Tessane] Bring active workspace to current display (" + reason + "): original=" + workspace_rules::rectLog(current) +
-              " resolved=" + workspace_rules::rectLog(target) + (fromAnotherDisplay ? " (filled — from another display)" : "") +
-              "; checkpoint preserved. " + displays.screensLogSummary());
+    Log::line("[Tessane] Bring active workspace to current display (" + reason +
+              "): original=" + workspace_rules::rectLog(current) + " resolved=" + workspace_rules::rectLog(target) +
+              (fromAnotherDisplay ? " (filled — from another display)" : "") + "; checkpoint preserved. " +
+              displays.screensLogSummary());
 
     WorkspaceSession& session = putSessionAt(*ws, target);
     if (fromAnotherDisplay) {

@@ -53,7 +53,8 @@ void WorkspaceController::switchTo(const Uuid& target) {
         std::vector<std::pair<Uuid, std::optional<uint32_t>>> others;
         for (const auto& id : sessions.keys()) {
             const auto* session = sessions.find(id);
-            others.emplace_back(id, session->containerAXRect ? displays.displayID(*session->containerAXRect) : std::nullopt);
+            others.emplace_back(
+                id, session->containerAXRect ? displays.displayID(*session->containerAXRect) : std::nullopt);
         }
         const auto putAway = ordering::workspacesToSwapOut(target, *display, others);
         std::string line = "[Tessane] Switcher: ‘" + workspaceLogName(previous) + "’ → ‘" + workspaceLogName(target) + "’";

@@ -51,7 +51,9 @@ Workspace WorkspaceController::applyThreeColumnsFold(const Workspace& workspace,
 }
 
 bool WorkspaceController::solveThreeColumns(const Workspace& workspace) {
-    if (!workspace_rules::isThreeColumns(workspace) || workspace_rules::geometryType(workspace) != LayoutType::threeColumns) return false;
+    if (!workspace_rules::isThreeColumns(workspace) ||
+        workspace_rules::geometryType(workspace) != LayoutType::threeColumns)
+        return false;
     const Uuid id = workspace.id;
     const Rect container = currentContainerAXRect(workspace);
     const double width = innerWidth(container);

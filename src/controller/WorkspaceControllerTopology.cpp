@@ -105,7 +105,8 @@ void WorkspaceController::followDisplays(const DisplaysSettled& settled, const U
             target = DisplayResolver::clamped(frame, settled.inUse, kMinimumContainer);
             reason = "display gone — no home for this display set, sheltered on the current display";
         }
-        Log::line("[Tessane] Displays changed: " + quoted + " " + reason + " → " + workspace_rules::rectLog(target) + ".");
+        Log::line("[Tessane] Displays changed: " + quoted + " " + reason + " → " + workspace_rules::rectLog(target) +
+                  ".");
         moveShownWorkspace(id, target, recordHome);
         return;
     }
@@ -125,9 +126,10 @@ void WorkspaceController::followDisplays(const DisplaysSettled& settled, const U
         if (DisplayTopology::isAt(frame, target)) {
             layOutAgain();
         } else if (homeOffers.windowsAlreadyReturned(target, *ws)) {
-            Log::line("[Tessane] Displays changed: " + quoted +
-                      " — the window manager already put its windows back on the returning display; following them to " +
-                      workspace_rules::rectLog(target) + " instead of offering.");
+            Log::line(
+                "[Tessane] Displays changed: " + quoted +
+                " — the window manager already put its windows back on the returning display; following them to " +
+                workspace_rules::rectLog(target) + " instead of offering.");
             moveShownWorkspace(id, target, false);
         } else {
             Log::line("[Tessane] Displays changed: " + quoted + " has a home at " + workspace_rules::rectLog(target) +

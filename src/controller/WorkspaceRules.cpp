@@ -33,13 +33,13 @@ std::string signature(const Workspace& workspace) {
 }
 
 std::string rectLog(const Rect& rect) {
-    return "(" + wholePoints(rect.origin.x) + "," + wholePoints(rect.origin.y) + " " + wholePoints(rect.size.width) + "×" +
-           wholePoints(rect.size.height) + ")";
+    return "(" + wholePoints(rect.origin.x) + "," + wholePoints(rect.origin.y) + " " + wholePoints(rect.size.width) +
+           "×" + wholePoints(rect.size.height) + ")";
 }
 
 std::string rectDescription(const Rect& rect) {
-    return "x=" + wholePoints(rect.origin.x) + " y=" + wholePoints(rect.origin.y) + " w=" + wholePoints(rect.size.width) +
-           " h=" + wholePoints(rect.size.height);
+    return "x=" + wholePoints(rect.origin.x) + " y=" + wholePoints(rect.origin.y) +
+           " w=" + wholePoints(rect.size.width) + " h=" + wholePoints(rect.size.height);
 }
 
 Workspace restoredToCheckpoint(const Workspace& workspace, const std::optional<std::string>& topology) {
@@ -106,9 +106,9 @@ std::optional<std::pair<std::string, std::string>> windowlessWaitMessage(
         allChooser = allChooser && app.isOnDocumentChooser;
     }
     const std::string what = allAnother ? "another window" : allChooser ? "a document" : "a window";
-    return std::pair{"Waiting for " + joined(names, " and "),
-                     "Open " + what + " in " + (apps.size() == 1 ? "it" : "each") +
-                         " and this workspace finishes tiling."};
+    return std::pair{
+        "Waiting for " + joined(names, " and "),
+        "Open " + what + " in " + (apps.size() == 1 ? "it" : "each") + " and this workspace finishes tiling."};
 }
 
 std::string shortOfWindowsEntries(const std::vector<workspace_controller::ShortOfWindows>& shortApps) {

@@ -51,9 +51,9 @@ TEST_F(Drift, AWindowWithin24PointsOfItsPaneIsLeftAloneAndOne25PointsOffIsPutBac
     mail.setFrame({tile(1).minX() + 25, tile(1).minY(), 300, 200});
     const Rect off = mail.frame();
     s.probe().checkDrift(mail.element(), ws.id);
-    EXPECT_EQ(s.log(), (Lines{"[Tessane] Mail's window left its pane in ‘Write’ — now " +
-                              workspace_rules::rectLog(off) + " on display 1, pane " +
-                              workspace_rules::rectLog(tile(1)) + " on display 1 — putting it back."}));
+    EXPECT_EQ(s.log(),
+              (Lines{"[Tessane] Mail's window left its pane in ‘Write’ — now " + workspace_rules::rectLog(off) +
+                     " on display 1, pane " + workspace_rules::rectLog(tile(1)) + " on display 1 — putting it back."}));
     EXPECT_EQ(mail.frame(), tile(1));
 }
 

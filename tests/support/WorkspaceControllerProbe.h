@@ -128,7 +128,9 @@ struct WorkspaceControllerProbe {
     void checkDrift(const AXElement& element, const Uuid& id) { c.checkDrift(element, id); }
     void refreshChromeVisibility() { c.refreshChromeVisibility(); }
     void moveShownWorkspace(const Uuid& id, const Rect& to, bool recordHome) { c.moveShownWorkspace(id, to, recordHome); }
-    bool windowsAlreadyReturned(const Rect& to, const Workspace& ws) { return c.homeOffers.windowsAlreadyReturned(to, ws); }
+    bool windowsAlreadyReturned(const Rect& to, const Workspace& ws) {
+        return c.homeOffers.windowsAlreadyReturned(to, ws);
+    }
     std::vector<Rect> managedWindowFramesAX(const Workspace& ws) { return c.managedWindowFramesAX(ws); }
     void presentHomeOffer(const std::vector<WorkspaceController::HomeOffer>& offers) { c.homeOffers.present(offers); }
     void scheduleHomeOfferRecheck(const std::vector<WorkspaceController::HomeOffer>& offers) {

@@ -52,8 +52,8 @@ TEST_F(GesturesX11Test, AClientWithAMinimumWidthGetsItsShareAndBothFitTheGrownCo
     for (const Rect& frame : {*left, *right})
         EXPECT_TRUE(container.insetBy(-1, -1).contains(frame))
             << workspace_rules::rectDescription(frame) << " outside " << workspace_rules::rectDescription(container);
-    EXPECT_LE(left->maxX(), right->minX() + 1) << workspace_rules::rectDescription(*left) << " overlaps "
-                                               << workspace_rules::rectDescription(*right);
+    EXPECT_LE(left->maxX(), right->minX() + 1)
+        << workspace_rules::rectDescription(*left) << " overlaps " << workspace_rules::rectDescription(*right);
 }
 
 TEST_F(GesturesX11Test, AMoveBesideAWindowRestingShortOfItsPaneIsPutBackItsDropSwapsThePanes) {
