@@ -72,7 +72,7 @@ void ControllerObservers::rebuild() {
             windows.emplace_back(tracked.pid, tracked.element);
             pids.insert(tracked.pid);
         }
-    if (pids != observedPids_ || !WorkspaceController::sameWindows(windows, observedWindows_)) {
+    if (pids != observedPids_ || windows != observedWindows_) {
         windowObserver_->observe(entries);
         observedPids_ = std::move(pids);
         observedWindows_ = std::move(windows);

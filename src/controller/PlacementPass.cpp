@@ -3,7 +3,7 @@
 #include "controller/PlacementPass.h"
 
 #include "controller/WindowDrag.h"
-#include "controller/WorkspaceController.h"
+#include "controller/WorkspaceRules.h"
 #include "layout/LayoutEngine.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
@@ -50,8 +50,8 @@ PlacementPass::PlacementPass(MainQueue& queue, const Platform& platform, Workspa
 
 std::pair<std::vector<double>, std::vector<Rect>> PlacementPass::tileRects(const Workspace& workspace) {
     const Rect container = hooks.containerRect(workspace);
-    const std::vector<double> effective = WorkspaceController::effectiveRatios(workspace, container);
-    const LayoutType type = WorkspaceController::geometryType(workspace);
+    const std::vector<double> effective = workspace_rules::effectiveRatios(workspace, container);
+    const LayoutType type = workspace_rules::geometryType(workspace);
     const int n = static_cast<int>(workspace.apps.size());
     const std::optional<std::vector<double>> ratios =
         effective.empty() ? std::nullopt : std::optional<std::vector<double>>(effective);
@@ -106,7 +106,7 @@ struct PlacementPass::PassPane {
 PlacementPass::PlacementReport PlacementPass::placeWindows(const Workspace& given, bool quiet, bool scheduleLearn) {
     if (hooks.stageManagerActive()) return {};
     Workspace workspace = given;
-    if (WorkspaceController::isThreeColumns(workspace)) {
+    if (workspace_rules::isThreeColumns(workspace)) {
         workspace = manager.workspace(given.id).value_or(given);
         workspace = hooks.foldThreeColumns(workspace);
     }
@@ -501,8 +501,8 @@ void PlacementPass::noteRefusal(const ManagedApp& app, const Rect& actual, const
                                 const AXElement& window) {
     if (const auto it = lastLoggedRefusal.find(app.id); it != lastLoggedRefusal.end() && it->second == actual) return;
     lastLoggedRefusal[app.id] = actual;
-    log("[Tessane] " + app.displayName + " refused its pane: asked " + WorkspaceController::rectDescription(requested) +
-        ", window is " + WorkspaceController::rectDescription(actual) + ". [" + axController.windowKind(window) + "]");
+    log("[Tessane] " + app.displayName + " refused its pane: asked " + workspace_rules::rectDescription(requested) +
+        ", window is " + workspace_rules::rectDescription(actual) + ". [" + axController.windowKind(window) + "]");
 }
 
 void PlacementPass::logPlacementDeviation(const Workspace& workspace, const std::vector<Rect>& rects) {
@@ -518,8 +518,8 @@ void PlacementPass::logPlacementDeviation(const Workspace& workspace, const std:
                          std::abs(actual.height() - want.height()) > kDeviationTolerance;
         if (off)
             log("[Tessane][geom] " + workspace.name + " pane " + std::to_string(i) + " (" + app.displayName +
-                "): want " + WorkspaceController::rectDescription(want) + " got " +
-                WorkspaceController::rectDescription(actual));
+                "): want " + workspace_rules::rectDescription(want) + " got " +
+                workspace_rules::rectDescription(actual));
     }
 }
 

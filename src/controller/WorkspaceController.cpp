@@ -41,9 +41,18 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       notice(env.makeNotice()),
       workspaceTips(env.makeTips()),
       raise(queue, env.ownBundleIdentifier),
-      snaps(queue),
-      persists(queue),
       learns(queue),
+      displays(*env.platform.screens, queue, env.input, [this] { return focusedManagedWindowFrameCocoa(); }),
+      homeOffers(queue, manager, sessions, *notice, displays, *env.platform.screens,
+                 {.stageManagerActive = [this] { return stage.isActive(); },
+                  .windowFrames = [this](const Workspace& ws) { return managedWindowFramesAX(ws); },
+                  .moveShownWorkspace = [this](const Uuid& id,
+                                               const Rect& target) { moveShownWorkspace(id, target, false); }}),
+      frames(queue, manager, sessions, displays, *env.platform.accessibility,
+             [this](const Workspace& ws) {
+                 stage.refresh(false);
+                 tiling.placeWindows(ws, false, true);
+             }),
       drag(env.input),
       tiling(queue, env.platform, manager, sessions, *appController, axController, drag, placementHooks()),
       sweep(queue, env.platform, manager, sessions, *appController, axController, tiling, solo, sweepHooks()),
@@ -82,14 +91,14 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
                  },
                  [this](const RunningApplication& app) { handleAppTerminated(app); },
                  [this](const RunningApplication& app) { handleAppLaunched(app); },
-                 [this] { fullScreen.spaceChanged(); }, [this] { handleScreenParametersChange(); },
+                 [this] { fullScreen.spaceChanged(); }, [this] { displays.noteScreenParametersChange(); },
                  [this] { handleWake(); },
                  [this](const AXElement& element, const std::string& notification) {
                      handleWindowEvent(element, notification);
                  },
                  [this] { handleFocusedWindowChanged(); }}) {
     topologyWatcher().start();
-    currentTopology();
+    displays.currentTopology();
 }
 
 WorkspaceController::~WorkspaceController() {
@@ -101,8 +110,8 @@ WorkspaceController::~WorkspaceController() {
         if (item) item->cancel();
         item.reset();
     };
-    for (auto* steps : {&snaps, &persists, &learns}) steps->cancelAll();
-    for (auto* item : {&enforceSnapWorkItem, &dividerSettleWorkItem, &unhideSettleWorkItem, &homeOfferRecheck})
+    learns.cancelAll();
+    for (auto* item : {&enforceSnapWorkItem, &dividerSettleWorkItem, &unhideSettleWorkItem})
         cancel(*item);
     sweep.stop();
 

@@ -8,9 +8,12 @@
 #include "controller/ChromeGuard.h"
 #include "controller/ContainerChrome.h"
 #include "controller/ControllerObservers.h"
+#include "controller/DisplaySet.h"
 #include "controller/DriftMemory.h"
+#include "controller/FrameKeeper.h"
 #include "controller/FullScreenWatch.h"
 #include "controller/GlobalInput.h"
+#include "controller/HomeOffers.h"
 #include "controller/PaneFit.h"
 #include "controller/PaneMatChrome.h"
 #include "controller/PendingPerWorkspace.h"
@@ -137,30 +140,6 @@ public:
     const WorkspaceSession* session(const Uuid& id) const { return sessions.find(id); }
     const std::optional<SoloState>& currentSoloState() const { return solo.current(); }
 
-    // ------------------------------------------------------------------ pure rules (static)
-    static std::string signature(const Workspace& workspace);
-    static std::string rectLog(const Rect& rect);
-    static std::vector<Uuid> switcherOrder(const std::vector<Uuid>& recent, const std::vector<Uuid>& valid,
-                                           const std::optional<Uuid>& front);
-    static std::vector<Uuid> workspacesToSwapOut(const Uuid& target, uint32_t targetDisplay,
-                                                 const std::vector<std::pair<Uuid, std::optional<uint32_t>>>& others);
-    static std::vector<std::string> resurfaceRaiseOrder(const std::vector<std::string>& workspaceAppBundleIDs,
-                                                        const std::optional<std::string>& activatedBundleID);
-    static std::optional<int> adjacentPaneIndex(std::optional<int> currentIndex, int offset, int count);
-    static Workspace restoredToCheckpoint(const Workspace& workspace, const std::optional<std::string>& topology);
-    static LayoutType geometryType(const Workspace& workspace);
-    static std::vector<double> threeColumnsRatios(const Workspace& workspace);
-    static std::vector<double> effectiveRatios(const Workspace& workspace, const Rect& container);
-    static bool isThreeColumns(const Workspace& workspace);
-    static std::string rectDescription(const Rect& rect);
-    static bool sameWindows(const std::vector<std::pair<Pid, AXElement>>& a,
-                            const std::vector<std::pair<Pid, AXElement>>& b);
-    static std::optional<std::pair<int, Rect>> paneRect(const Uuid& appID, const std::vector<ManagedApp>& apps,
-                                                        const std::vector<Rect>& rects);
-    // The notice's title and message for the applications a workspace waits for; none for none.
-    static std::optional<std::pair<std::string, std::string>> windowlessWaitMessage(
-        const std::vector<WindowlessApp>& apps);
-
 private:
     friend struct WorkspaceControllerProbe;  // tests read the state through it
 
@@ -197,8 +176,6 @@ private:
     BlockedPrompt blockedPrompt;
 
     // ====================================================================== timers and work
-    PendingPerWorkspace snaps;
-    PendingPerWorkspace persists;
     std::shared_ptr<WorkItem> enforceSnapWorkItem;
     PendingPerWorkspace learns;
     std::shared_ptr<WorkItem> dividerSettleWorkItem;
@@ -206,13 +183,11 @@ private:
     // The quit has asked the hidden apps back: no hide may start after it (the quit's alerts run
     // queued work and hot keys, which would hide apps for good).
     bool unhiddenForQuit = false;
-    std::shared_ptr<WorkItem> homeOfferRecheck;
 
     // ====================================================================== displays
-    std::optional<std::string> cachedTopology;
-    std::map<std::string, Rect> cachedDisplayFrames;  // read with cachedTopology
-    bool cachedTopologyValid = false;
-    TimeInterval topologyFluxUntil = kDistantPast;
+    DisplaySet displays;
+    HomeOffers homeOffers;  // after the sessions, the notice and the displays it reads
+    FrameKeeper frames;
 
     // ====================================================================== drags
     WindowDrag drag;
@@ -243,10 +218,8 @@ private:
     DisplayTopologyWatcher& topologyWatcher();
     void handleWindowEvent(const AXElement& element, const std::string& notification);
     void handleFocusedWindowChanged();
-    std::optional<std::string> currentTopology();
     std::optional<ManagedApp> soloedApp(const SoloState& state) const;
     void handleWorkspaceListChange();
-    void handleScreenParametersChange();
     void handleWake();
 
     // ====================================================================== lifecycle
@@ -299,21 +272,14 @@ private:
     void presentError(const std::string& message, const std::string& informative);
     void refuseUnrecordedHide(const std::string& workspaceName, const std::string& why);
     std::vector<ShortOfWindows> appsShortOfWindows(const Workspace& workspace, const std::set<std::string>& skipping);
-    // "<app> <windows>/<panes>" for each, joined with ", " (the show's log lines).
-    static std::string shortOfWindowsEntries(const std::vector<ShortOfWindows>& shortApps);
     void presentShortOfWindowsBlock(const Uuid& workspaceID, const std::vector<ShortOfWindows>& shortApps,
                                     std::function<void()> onRetry);
     void reopenWindowlessApps(const std::vector<ManagedApp>& apps, const std::set<std::string>& skipping);
     void reportShowIssues(const std::string& workspaceName, const std::vector<std::string>& missing,
                           const std::vector<std::string>& launchErrors);
-    std::optional<std::pair<Rect, std::string>> currentDisplayVisibleAX();
-    std::optional<Rect> screenVisibleFrameAX(const Rect& rect) const;
-    std::vector<Rect> availableScreensVisibleAX() const;
     std::optional<Rect> focusedManagedWindowFrameCocoa();
     Rect containerRect(const Workspace& workspace);
     Rect currentContainerAXRect(const Workspace& workspace);
-    std::string screensLogSummary() const;
-    std::optional<uint32_t> displayID(const Rect& axRect) const;
     std::vector<Bytes> appIcons(const Workspace& workspace) const;
     std::optional<Bytes> appIcon(const ManagedApp& app) const;
     void prepareAppIcons(std::vector<ManagedApp> apps, size_t next);
@@ -343,13 +309,6 @@ private:
     std::string workspaceLogName(const std::optional<Uuid>& id) const;
     void tearDownSession(const Uuid& workspaceID, bool persistFrame);
     void bringForwardApps(const Workspace& workspace);
-
-    // ====================================================================== frames
-    void scheduleSnap(const Uuid& workspaceID);
-    void performSnap(const Uuid& workspaceID);
-    void schedulePersist(const Uuid& workspaceID);
-    void persistContainerFrame(const Uuid& workspaceID);
-    void flushFramePersist(const Uuid& workspaceID);
 
     // ====================================================================== placement
     PlacementPass::Hooks placementHooks();
@@ -386,10 +345,6 @@ private:
                         bool reframed);
     void followDisplays(const DisplaysSettled& settled, const Uuid& id, std::vector<HomeOffer>& offers);
     void moveShownWorkspace(const Uuid& id, const Rect& target, bool recordHome);
-    bool windowsAlreadyReturned(const Rect& target, const Workspace& workspace);
-    void presentHomeOffer(const std::vector<HomeOffer>& offers);
-    void scheduleHomeOfferRecheck(const std::vector<HomeOffer>& offers);
-    void moveHomeIfStillValid(const Uuid& workspaceID);
 
     // ====================================================================== gestures
     void handleManagedWindowChangedByUser(const Uuid& workspaceID, const std::optional<AXElement>& movedWindow);

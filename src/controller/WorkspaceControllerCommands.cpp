@@ -5,6 +5,7 @@
 
 #include "controller/ContainerFrameRecord.h"
 #include "controller/PaneMatChrome.h"
+#include "controller/WorkspaceRules.h"
 #include "layout/DisplayResolver.h"
 #include "layout/ScreenGeometry.h"
 #include "model/Log.h"
@@ -63,7 +64,7 @@ WorkspaceController::WorkspaceSession& WorkspaceController::putSessionAt(const W
     publishShownWorkspaces();
     WorkspaceSession& session = *sessions.find(workspace.id);
     session.containerAXRect = target;
-    manager.update(rememberingContainerFrame(workspace, target, currentTopology()));
+    manager.update(rememberingContainerFrame(workspace, target, displays.currentTopology()));
     if (session.chrome->hasHeaderPanel()) {
         session.chrome->setContainerCocoaRect(
             ScreenGeometry::screenRectFromAX(target, ScreenGeometry::primaryDisplayHeight(*env.platform.screens)));
@@ -90,7 +91,7 @@ void WorkspaceController::restoreLayout(const Uuid& id) {
                               [this, id] { restoreLayout(id); }))
         return;
 
-    const Workspace restored = restoredToCheckpoint(*found, currentTopology());
+    const Workspace restored = workspace_rules::restoredToCheckpoint(*found, displays.currentTopology());
     if (restored == *found) {
         Log::line("[Tessane] Restore: no saved checkpoint — using last-used frame/ratios.");
     } else {
@@ -138,8 +139,9 @@ void WorkspaceController::moveWorkspaceToDisplay(const Uuid& id, int screenIndex
     const Rect target = ScreenGeometry::axRectFromScreen(screens[screenIndex].visibleFrame, primaryHeight);
     const Rect restoreSize = DisplayResolver::clamped(current, target, kMinimumContainer);
     Log::line("[Tessane] Move workspace " + ws->name + " to screen " + std::to_string(screenIndex) + " (" +
-              displayName(screens[screenIndex], screenIndex) + "): " + rectLog(current) + " → " + rectLog(target) +
-              " (filled; Restore Size → " + rectLog(restoreSize) + ")");
+              displayName(screens[screenIndex], screenIndex) + "): " + workspace_rules::rectLog(current) + " → " +
+              workspace_rules::rectLog(target) + " (filled; Restore Size → " + workspace_rules::rectLog(restoreSize) +
+              ")");
 
     WorkspaceSession& session = putSessionAt(*ws, target);
     session.chrome->setPreMaximizeFrame(ScreenGeometry::screenRectFromAX(restoreSize, primaryHeight));
@@ -155,7 +157,8 @@ void WorkspaceController::resetWorkspace(const Uuid& id) {
     if (stage.blocks(id, "[Tessane] Reset blocked — Stage Manager is enabled.",
                               [this, id] { resetWorkspace(id); }))
         return;
-    const auto display = env.platform.accessibility->isProcessTrusted() ? currentDisplayVisibleAX() : std::nullopt;
+    const auto display =
+        env.platform.accessibility->isProcessTrusted() ? displays.currentDisplayVisibleAX() : std::nullopt;
     if (!display) {
         Log::line("[Tessane] Reset: skipped (no window control or no current display).");
         return;
@@ -163,18 +166,18 @@ void WorkspaceController::resetWorkspace(const Uuid& id) {
 
     const Rect& visible = display->first;
     Size floor = kMinimumContainer;
-    if (const auto holder = screenVisibleFrameAX(visible))
+    if (const auto holder = displays.screenVisibleFrameAX(visible))
         floor = {std::min(floor.width, holder->width()), std::min(floor.height, holder->height())};
     const Rect frame{visible.origin,
                      Size{std::max(visible.width(), floor.width), std::max(visible.height(), floor.height)}};
-    Log::line("[Tessane] Reset workspace: " + ws->name + " → " + rectLog(frame));
+    Log::line("[Tessane] Reset workspace: " + ws->name + " → " + workspace_rules::rectLog(frame));
 
     learns.cancel(id);
     if (dividerSettleWorkItem) dividerSettleWorkItem->cancel();
     dividerSettleWorkItem.reset();
 
     ws->layout.ratios.reset();
-    const Workspace reset = rememberingContainerFrame(*ws, frame, currentTopology());
+    const Workspace reset = rememberingContainerFrame(*ws, frame, displays.currentTopology());
     manager.update(reset);
     showContainerFrame(reset);
 

@@ -5,6 +5,7 @@
 #include "controller/WorkspaceController.h"
 
 #include "controller/GestureRules.h"
+#include "controller/WorkspaceRules.h"
 #include "model/WorkspaceManager.h"
 #include "platform/Accessibility.h"
 
@@ -49,7 +50,7 @@ void WorkspaceController::commitDividerRatio(const std::vector<double>& ratios, 
 bool WorkspaceController::dividerNeedsReconcile(const Uuid& workspaceID) {
     const auto ws = manager.workspace(workspaceID);
     if (!ws) return false;
-    if (geometryType(*ws) == LayoutType::threeColumns) return threeColumnsOverflow(*ws);
+    if (workspace_rules::geometryType(*ws) == LayoutType::threeColumns) return threeColumnsOverflow(*ws);
     return !dividerReconcileFixes(*ws).empty();
 }
 
@@ -68,7 +69,7 @@ void WorkspaceController::snapDividerToApps(const Uuid& workspaceID) {
 }
 
 std::map<int, double> WorkspaceController::dividerReconcileFixes(const Workspace& workspace) {
-    const LayoutType geometry = geometryType(workspace);
+    const LayoutType geometry = workspace_rules::geometryType(workspace);
     if (workspace.apps.size() < 2 || workspace.layout.type == LayoutType::mainSidebar ||
         geometry == LayoutType::threeColumns)
         return {};
@@ -85,10 +86,10 @@ std::map<int, double> WorkspaceController::dividerReconcileFixes(const Workspace
 
 void WorkspaceController::keepAppsOnScreen(const Uuid& workspaceID) {
     if (stage.isActive()) return;
-    const auto screens = availableScreensVisibleAX();
+    const auto screens = displays.availableScreensVisibleAX();
     const auto ws = manager.workspace(workspaceID);
     if (screens.empty() || !ws) return;
-    const Rect target = screenVisibleFrameAX(currentContainerAXRect(*ws)).value_or(screens.front());
+    const Rect target = displays.screenVisibleFrameAX(currentContainerAXRect(*ws)).value_or(screens.front());
 
     bool guarded = false;
     for (const auto& app : ws->apps) {

@@ -3,6 +3,7 @@
 #include "controller/WorkspaceController.h"
 
 #include "controller/NoticeChrome.h"
+#include "controller/WorkspaceRules.h"
 #include "layout/ScreenGeometry.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
@@ -43,7 +44,7 @@ void WorkspaceController::checkDrift(const AXElement& element, const Uuid& works
     // working through when the workspace came back) reads wherever the manager parks it, and
     // its application did nothing.
     if (axController.boolean(element, ax::kMinimized)) return;
-    const auto pane = paneRect(tracked->appID, ws->apps, tiling.tileRects(*ws).second);
+    const auto pane = workspace_rules::paneRect(tracked->appID, ws->apps, tiling.tileRects(*ws).second);
     if (!pane) return;
     const Rect paneFrame = pane->second;
     const std::string appName = ws->apps[static_cast<size_t>(pane->first)].displayName;
@@ -78,12 +79,12 @@ void WorkspaceController::checkDrift(const AXElement& element, const Uuid& works
     }
 
     const auto display = [this](const Rect& r) {
-        const auto id = displayID(r);
+        const auto id = displays.displayID(r);
         return id ? std::to_string(*id) : std::string("?");
     };
-    Log::line("[Tessane] " + appName + "'s window left its pane in ‘" + ws->name + "’ — now " + rectLog(frame) +
-              " on display " + display(frame) + ", pane " + rectLog(paneFrame) + " on display " + display(paneFrame) +
-              " — putting it back.");
+    Log::line("[Tessane] " + appName + "'s window left its pane in ‘" + ws->name + "’ — now " +
+              workspace_rules::rectLog(frame) + " on display " + display(frame) + ", pane " +
+              workspace_rules::rectLog(paneFrame) + " on display " + display(paneFrame) + " — putting it back.");
     tiling.beginGuard();
     tiling.placeWindow(element, paneFrame, appName);
     scheduleDriftCheck(element, workspaceID);

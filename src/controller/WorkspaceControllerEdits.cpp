@@ -2,6 +2,7 @@
 // withdrawn when that arrangement can no longer be tiled.
 #include "controller/WorkspaceController.h"
 
+#include "controller/WorkspaceRules.h"
 #include "model/LayoutType.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
@@ -30,17 +31,18 @@ void WorkspaceController::reactToPaneEdit(const Workspace& workspace) {
     if (auto* session = sessions.find(workspace.id)) {
         ContainerChrome& chrome = *session->chrome;
         chrome.setCurrentAppCount(static_cast<int>(workspace.apps.size()));
-        chrome.setCurrentLayoutType(geometryType(workspace));
+        chrome.setCurrentLayoutType(workspace_rules::geometryType(workspace));
         chrome.setCurrentAppIcons(appIcons(workspace));
-        if (isThreeColumns(workspace))
-            if (const auto ratios = threeColumnsRatios(workspace); !ratios.empty()) chrome.setCurrentRatios(ratios);
+        if (workspace_rules::isThreeColumns(workspace))
+            if (const auto ratios = workspace_rules::threeColumnsRatios(workspace); !ratios.empty())
+                chrome.setCurrentRatios(ratios);
         chrome.refreshClickShield();
     }
     tiling.placeWindows(workspace, false, true);
 }
 
 void WorkspaceController::storeOwnPaneEdit(const Workspace& workspace) {
-    if (sessions.contains(workspace.id)) tiledSignature[workspace.id] = signature(workspace);
+    if (sessions.contains(workspace.id)) tiledSignature[workspace.id] = workspace_rules::signature(workspace);
     manager.update(workspace);
 }
 

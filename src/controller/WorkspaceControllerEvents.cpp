@@ -3,7 +3,7 @@
 // workspace list, display and wake handlers.
 #include "controller/WorkspaceController.h"
 
-#include "layout/DisplayTopology.h"
+#include "controller/WorkspaceRules.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
 #include "platform/Accessibility.h"
@@ -21,7 +21,7 @@ void WorkspaceController::handleWindowEvent(const AXElement& element, const std:
     // Moves made by a divider drag, by the displays settling or by Stage Manager are not the
     // user's and are dropped, not deferred.
     if (drag.isDraggingDivider()) return;
-    if (queue.now() < topologyFluxUntil) return;
+    if (displays.inFlux()) return;
     stage.maybeRefresh();
     if (stage.isActive()) return;
 
@@ -41,15 +41,6 @@ void WorkspaceController::handleFocusedWindowChanged() {
     guard.pulse();
 }
 
-std::optional<std::string> WorkspaceController::currentTopology() {
-    if (cachedTopologyValid) return cachedTopology;
-    const auto screens = env.platform.screens->screens();
-    cachedTopology = DisplayTopology::currentFingerprint(screens);
-    cachedDisplayFrames = DisplayTopology::displayFrames(screens);
-    cachedTopologyValid = true;
-    return cachedTopology;
-}
-
 std::optional<ManagedApp> WorkspaceController::soloedApp(const SoloState& state) const {
     const auto ws = manager.workspace(state.workspaceID);
     if (!ws) return std::nullopt;
@@ -58,23 +49,11 @@ std::optional<ManagedApp> WorkspaceController::soloedApp(const SoloState& state)
     return std::nullopt;
 }
 
-std::string WorkspaceController::signature(const Workspace& workspace) {
-    std::string out;
-    for (size_t i = 0; i < workspace.apps.size(); ++i) {
-        if (i) out += ",";
-        out += workspace.apps[i].id.string();
-    }
-    out += "|";
-    out += toString(workspace.layout.type);
-    if (workspace.layout.threeColumns) out += "+columns";
-    return out;
-}
-
 void WorkspaceController::handleWorkspaceListChange() {
     for (const auto& id : sessions.keys()) {
         const auto ws = manager.workspace(id);
         if (!ws) continue;
-        const std::string now = signature(*ws);
+        const std::string now = workspace_rules::signature(*ws);
         auto it = tiledSignature.find(id);
         if (it == tiledSignature.end() || it->second == now) {
             tiledSignature[id] = now;
@@ -84,17 +63,6 @@ void WorkspaceController::handleWorkspaceListChange() {
         reactToPaneEdit(*ws);
     }
     std::erase_if(tiledSignature, [this](const auto& entry) { return !sessions.contains(entry.first); });
-}
-
-void WorkspaceController::handleScreenParametersChange() {
-    const auto before = cachedTopology;
-    const auto framesBefore = cachedDisplayFrames;
-    cachedTopologyValid = false;
-    const auto now = currentTopology();
-    // The same displays at a new scale or resolution move every window in points as surely as
-    // a display that comes or goes.
-    if (now != before || DisplayTopology::reframed(framesBefore, cachedDisplayFrames))
-        topologyFluxUntil = queue.now() + 4.0;
 }
 
 void WorkspaceController::handleWake() {

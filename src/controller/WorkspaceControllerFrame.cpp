@@ -1,9 +1,9 @@
 // Where a shown workspace's container goes: the frame it would like, kept usable on an attached
-// display, the session and chrome put up around it, and, after the user moved or resized it,
-// the snap of its windows into the new panes and the write of the new frame.
+// display, and the session and chrome put up around it.
 #include "controller/WorkspaceController.h"
 #include "controller/ContainerFrameRecord.h"
 #include "controller/ContainerReach.h"
+#include "controller/WorkspaceRules.h"
 
 #include "controller/PaneMatChrome.h"
 #include "layout/DisplayResolver.h"
@@ -24,8 +24,6 @@ namespace {
 
 constexpr Size kUsableOverlap{240, 56};
 constexpr double kDefaultInset = 12;
-constexpr double kSnapDelay = 0.12;
-constexpr double kPersistDelay = 0.5;
 
 bool hasArea(const RectModel& r) { return r.width > 0 && r.height > 0; }
 
@@ -34,7 +32,7 @@ bool hasArea(const RectModel& r) { return r.width > 0 && r.height > 0; }
 // --------------------------------------------------------------------------- screen queries
 
 Rect WorkspaceController::containerRect(const Workspace& workspace) {
-    if (const auto home = workspace.homeFrame(currentTopology())) return *home;
+    if (const auto home = workspace.homeFrame(displays.currentTopology())) return *home;
     if (workspace.lastContainerFrame && hasArea(*workspace.lastContainerFrame))
         return workspace.lastContainerFrame->rect();
     const Screens& screens = *env.platform.screens;
@@ -48,43 +46,6 @@ Rect WorkspaceController::currentContainerAXRect(const Workspace& workspace) {
     if (const auto* session = sessions.find(workspace.id); session && session->containerAXRect)
         return *session->containerAXRect;
     return containerRect(workspace);
-}
-
-std::optional<Rect> WorkspaceController::screenVisibleFrameAX(const Rect& rect) const {
-    const Screens& screens = *env.platform.screens;
-    const double primaryHeight = ScreenGeometry::primaryDisplayHeight(screens);
-    const Point centre = ScreenGeometry::axPointFromScreen({rect.midX(), rect.midY()}, primaryHeight);
-    const auto all = screens.screens();
-    auto holder = std::find_if(all.begin(), all.end(), [&](const ScreenInfo& s) { return s.frame.contains(centre); });
-    std::optional<ScreenInfo> winner = holder != all.end() ? std::optional<ScreenInfo>(*holder) : screens.mainScreen();
-    if (!winner) return std::nullopt;
-    return ScreenGeometry::axRectFromScreen(winner->visibleFrame, primaryHeight);
-}
-
-std::vector<Rect> WorkspaceController::availableScreensVisibleAX() const {
-    const Screens& screens = *env.platform.screens;
-    const double primaryHeight = ScreenGeometry::primaryDisplayHeight(screens);
-    std::vector<Rect> out;
-    for (const auto& screen : screens.screens())
-        out.push_back(ScreenGeometry::axRectFromScreen(screen.visibleFrame, primaryHeight));
-    return out;
-}
-
-std::optional<std::pair<Rect, std::string>> WorkspaceController::currentDisplayVisibleAX() {
-    const Screens& screens = *env.platform.screens;
-    const auto all = screens.screens();
-    if (all.empty()) return std::nullopt;
-    const double primaryHeight = ScreenGeometry::primaryDisplayHeight(screens);
-    std::vector<Rect> frames;
-    for (const auto& screen : all) frames.push_back(screen.frame);
-    const std::optional<Point> mouse = env.input ? std::optional<Point>(env.input->mouseLocation()) : std::nullopt;
-    const auto toAX = [&](const ScreenInfo& s) { return ScreenGeometry::axRectFromScreen(s.visibleFrame, primaryHeight); };
-    if (const auto index = DisplayResolver::currentScreenIndex(mouse, focusedManagedWindowFrameCocoa(), frames)) {
-        const bool underMouse = mouse && all[*index].frame.contains(*mouse);
-        return std::pair{toAX(all[*index]), std::string(underMouse ? "mouse cursor" : "focused managed window")};
-    }
-    if (const auto main = screens.mainScreen()) return std::pair{toAX(*main), std::string("NSScreen.main")};
-    return std::pair{toAX(all.front()), std::string("first screen")};
 }
 
 std::optional<Rect> WorkspaceController::focusedManagedWindowFrameCocoa() {
@@ -128,19 +89,19 @@ std::optional<OpenedFrame> WorkspaceController::openContainerFrame(const Workspa
     tiling.standDown();
     Rect frame = containerRect(given);
 
-    const Size floorSize = smallestContainer(screenVisibleFrameAX(frame));
+    const Size floorSize = smallestContainer(displays.screenVisibleFrameAX(frame));
     frame.size.width = std::max(frame.width(), floorSize.width);
     frame.size.height = std::max(frame.height(), floorSize.height);
 
     std::optional<Rect> relocatedFrom;
     bool fitted = false;
-    const auto visible = availableScreensVisibleAX();
+    const auto visible = displays.availableScreensVisibleAX();
     // With one screen, that screen is the current display: the pointer is not asked where it is
     // (a round trip, on the way to the show's moves).
     std::optional<Rect> current;
     if (visible.size() == 1)
         current = visible.front();
-    else if (const auto display = currentDisplayVisibleAX())
+    else if (const auto display = displays.currentDisplayVisibleAX())
         current = display->first;
     if (current && !DisplayResolver::isUsablyVisible(frame, visible, kUsableOverlap)) {
         relocatedFrom = frame;
@@ -158,7 +119,7 @@ std::optional<OpenedFrame> WorkspaceController::openContainerFrame(const Workspa
     guard.pulse();
     if (!sessions.contains(workspace.id)) sessions.insert(workspace.id, makeSession(workspace.id));
     publishShownWorkspaces();
-    tiledSignature[workspace.id] = signature(workspace);
+    tiledSignature[workspace.id] = workspace_rules::signature(workspace);
     stampFront(workspace.id);
     solo.forget(workspace.id);
 
@@ -188,17 +149,18 @@ void WorkspaceController::putChromeUp(const OpenedFrame& opened) {
     Log::line(std::string(opened.fittedOntoItsDisplay ? "[Tessane] Show: larger than its display — fitted onto it."
                                                       : "[Tessane] Show: offscreen / missing display — relocated to "
                                                         "current display.") +
-              " original=" + rectLog(*opened.relocatedFrom) + " resolved=" + rectLog(opened.frame) + ". " +
-              screensLogSummary());
-    persistContainerFrame(workspace.id);
+              " original=" + workspace_rules::rectLog(*opened.relocatedFrom) +
+              " resolved=" + workspace_rules::rectLog(opened.frame) + ". " + displays.screensLogSummary());
+    frames.persist(workspace.id);
 }
 
 void WorkspaceController::prepareChrome(ContainerChrome& chrome, const Workspace& workspace) {
-    const std::vector<double> ratios =
-        isThreeColumns(workspace) ? threeColumnsRatios(workspace) : storedRatios(workspace);
+    const std::vector<double> ratios = workspace_rules::isThreeColumns(workspace)
+                                           ? workspace_rules::threeColumnsRatios(workspace)
+                                           : storedRatios(workspace);
     if (!chrome.hasHeaderPanel()) chrome.makeRailPanel();
     chrome.setCurrentTitle(workspace.name);
-    chrome.setCurrentLayoutType(geometryType(workspace));
+    chrome.setCurrentLayoutType(workspace_rules::geometryType(workspace));
     chrome.setCurrentAppCount(static_cast<int>(workspace.apps.size()));
     chrome.setCurrentRatios(ratios);
     chrome.setCurrentAppIcons(appIcons(workspace));
@@ -207,37 +169,6 @@ void WorkspaceController::prepareChrome(ContainerChrome& chrome, const Workspace
     chrome.setDividersHidden(false);
     chrome.paneMat().setShieldsHidden(false);
     chrome.setIsSoloed(false);
-}
-
-// ------------------------------------------------------------------- snap and persist
-
-void WorkspaceController::scheduleSnap(const Uuid& workspaceID) {
-    snaps.schedule(workspaceID, kSnapDelay, lifetime.guard([this, workspaceID] { performSnap(workspaceID); }));
-}
-
-void WorkspaceController::performSnap(const Uuid& workspaceID) {
-    if (!env.platform.accessibility->isProcessTrusted()) return;
-    const auto ws = manager.workspace(workspaceID);
-    if (!ws) return;
-    stage.refresh(false);
-    tiling.placeWindows(*ws, false, true);
-}
-
-void WorkspaceController::schedulePersist(const Uuid& workspaceID) {
-    persists.schedule(workspaceID, kPersistDelay,
-                      lifetime.guard([this, workspaceID] { persistContainerFrame(workspaceID); }));
-}
-
-void WorkspaceController::persistContainerFrame(const Uuid& workspaceID) {
-    auto ws = manager.workspace(workspaceID);
-    const auto* session = sessions.find(workspaceID);
-    if (!ws || !session || !session->containerAXRect || session->containerAXRect->isEmpty()) return;
-    manager.update(rememberingContainerFrame(*ws, *session->containerAXRect, currentTopology()));
-}
-
-void WorkspaceController::flushFramePersist(const Uuid& workspaceID) {
-    persists.cancel(workspaceID);
-    persistContainerFrame(workspaceID);
 }
 
 }  // namespace tessane

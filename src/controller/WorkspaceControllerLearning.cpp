@@ -44,7 +44,7 @@ void WorkspaceController::learnAppMinimums(const Uuid& workspaceID) {
     // While the displays settle, a window's size may be the work of the change (a display gone
     // from under it, or one at another scale): nothing to learn from. The settled change moves
     // the workspace, or leaves it, and its next pass learns.
-    if (queue.now() < topologyFluxUntil) return;
+    if (displays.inFlux()) return;
 
     // A window sent to another display still has its old size until its second placement
     // phase sizes it in place: that size says nothing about its minimum, so wait for it.
@@ -93,7 +93,7 @@ void WorkspaceController::bounceFrameToFitApps(const Workspace& workspace, const
     const Rect container = *session->containerAXRect;
     const auto plan =
         GestureRules::planBounce(workspace.layout.type, static_cast<int>(workspace.apps.size()), appSizes, container,
-                                 screenVisibleFrameAX(container), workspace.layout.ratios);
+                                 displays.screenVisibleFrameAX(container), workspace.layout.ratios);
     Workspace next = workspace;
     if (plan.ratio) {
         next.layout.ratios = std::vector<double>{*plan.ratio};

@@ -44,11 +44,6 @@ void WorkspaceController::handleAppLaunched(const RunningApplication& app) {
     if (sweep.hasEmptyPane()) sweep.restart();
 }
 
-bool WorkspaceController::sameWindows(const std::vector<std::pair<Pid, AXElement>>& a,
-                                      const std::vector<std::pair<Pid, AXElement>>& b) {
-    return a == b;  // same length and, pair by pair, the same process and the same element
-}
-
 void WorkspaceController::updateLoadingChrome(const Uuid& workspaceID) {
     if (solo.owns(workspaceID)) return;  // the solo owns the chrome
     auto* session = sessions.find(workspaceID);

@@ -4,6 +4,7 @@
 #include "controller/WorkspaceController.h"
 
 #include "controller/NoticeChrome.h"
+#include "controller/WorkspaceRules.h"
 #include "platform/Screens.h"
 #include "platform/WindowList.h"
 
@@ -23,7 +24,7 @@ PlacementPass::Hooks WorkspaceController::placementHooks() {
     hooks.stageManagerActive = [this] { return stage.isActive(); };
     hooks.foldThreeColumns = [this](const Workspace& ws) { return applyThreeColumnsFold(ws, std::nullopt, false); };
     hooks.containerRect = [this](const Workspace& ws) { return currentContainerAXRect(ws); };
-    hooks.displayID = [this](const Rect& rect) { return displayID(rect); };
+    hooks.displayID = [this](const Rect& rect) { return displays.displayID(rect); };
     hooks.hasNativeFullScreenWindow = [this](Pid pid) { return appHasNativeFullScreenWindow(pid); };
     hooks.windowControlAway = [this] { return windowControlAway(true); };
     hooks.rememberDocument = [this](const AXElement& window, const ManagedApp& app) { rememberDocument(window, app); };
@@ -46,7 +47,8 @@ PlacementPass::Hooks WorkspaceController::placementHooks() {
     hooks.windowsRebound = [this] { observers.rebuild(); };
     hooks.learnMinimums = [this](const Uuid& workspaceID) { scheduleLearnAppMinimums(workspaceID); };
     hooks.showRatios = [this](const Workspace& workspace, const std::vector<double>& effective) {
-        const auto chromeRatios = isThreeColumns(workspace) ? threeColumnsRatios(workspace) : effective;
+        const auto chromeRatios =
+            workspace_rules::isThreeColumns(workspace) ? workspace_rules::threeColumnsRatios(workspace) : effective;
         if (deferredChrome && deferredChrome->workspaceID == workspace.id)
             deferredChrome->ratios = chromeRatios;  // handed over once the chrome is up
         else if (auto* session = sessions.find(workspace.id))

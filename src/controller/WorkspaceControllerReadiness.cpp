@@ -5,6 +5,7 @@
 
 #include "controller/PaneMatChrome.h"
 #include "controller/TipsChrome.h"
+#include "controller/WorkspaceRules.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
 #include "platform/Alerts.h"
@@ -102,7 +103,7 @@ void WorkspaceController::tileWhenWindowsReady(const Uuid& workspaceID, int atte
             inviteWindowlessApps(ws, true);
             return;
         }
-        Log::line("[Tessane] Show withdrawn after launch — " + shortOfWindowsEntries(shortApps) + ".");
+        Log::line("[Tessane] Show withdrawn after launch — " + workspace_rules::shortOfWindowsEntries(shortApps) + ".");
         hideWorkspace(workspaceID);
         presentShortOfWindowsBlock(workspaceID, shortApps,
                                    lifetime.guard([this, workspaceID] { showWorkspace(workspaceID); }));

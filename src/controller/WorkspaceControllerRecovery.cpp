@@ -5,7 +5,6 @@
 // container-frame saves and remembers the documents of the shown panes.
 #include "controller/WorkspaceController.h"
 
-#include "controller/ContainerFrameRecord.h"
 #include "controller/ControllerDefaultsKeys.h"
 #include "model/HiddenAppLedger.h"
 #include "model/Log.h"
@@ -67,19 +66,7 @@ void WorkspaceController::unhideAppsTessaneHid(UnhideOccasion occasion) {
     if (atLaunch) scheduleUnhideSettle(bundleIDs, 0);
 }
 
-void WorkspaceController::flushPendingFramePersists() {
-    const auto pending = persists.pending();
-    if (pending.empty()) return;
-    for (const auto& id : pending) {
-        persists.cancel(id);
-        const auto ws = manager.workspace(id);
-        if (!ws) continue;  // deleted meanwhile: its save is dropped
-        const auto* session = sessions.find(id);
-        if (!session || !session->containerAXRect) continue;
-        manager.update(rememberingContainerFrame(*ws, *session->containerAXRect, currentTopology()));
-    }
-    Log::line("[Tessane] Flushed " + std::to_string(pending.size()) + " pending container-frame save(s) on quit.");
-}
+void WorkspaceController::flushPendingFramePersists() { frames.flushAll(); }
 
 void WorkspaceController::rememberAllDocuments() {
     for (const auto& id : sessions.keys()) rememberDocuments(id);

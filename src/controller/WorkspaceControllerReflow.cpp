@@ -5,6 +5,7 @@
 
 #include "controller/ContainerFrameRecord.h"
 #include "controller/GestureRules.h"
+#include "controller/WorkspaceRules.h"
 #include "layout/ScreenGeometry.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
@@ -22,7 +23,7 @@ constexpr double kAtTileSize = 6;  // a window sized within this of its tile nee
 
 bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
     using Kind = GestureRules::ResizeReflow::Kind;
-    const LayoutType geometry = geometryType(workspace);
+    const LayoutType geometry = workspace_rules::geometryType(workspace);
     if (geometry == LayoutType::threeColumns || workspace.layout.type == LayoutType::mainSidebar ||
         workspace.apps.size() < 2)
         return false;
@@ -64,7 +65,7 @@ bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
         case Kind::container: {
             // A container the next show would refuse is no change either: storing it would only
             // leave a frame that the next tiling pass declines without a word.
-            const Size smallest = smallestContainer(screenVisibleFrameAX(container));
+            const Size smallest = smallestContainer(displays.screenVisibleFrameAX(container));
             const Rect& next = reflow.container;
             if (next.width() <= kSmallestSide || next.height() <= kSmallestSide || next.width() < smallest.width ||
                 next.height() < smallest.height)
@@ -106,7 +107,7 @@ void WorkspaceController::adoptContainerFrame(const Uuid& workspaceID, const Rec
             ScreenGeometry::screenRectFromAX(frame, ScreenGeometry::primaryDisplayHeight(*env.platform.screens)));
         session->chrome->applyGeometry(true);
     }
-    persistContainerFrame(workspaceID);
+    frames.persist(workspaceID);
 }
 
 }  // namespace tessane

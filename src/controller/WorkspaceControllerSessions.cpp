@@ -37,8 +37,8 @@ std::unique_ptr<WorkspaceController::WorkspaceSession> WorkspaceController::make
     cb.onQuitApps = lifetime.guard([this, id] { closeWorkspaceApps(id); });
     cb.onContainerChanged = lifetime.guard([this, id](const Rect& containerAX) {
         if (auto* shown = sessions.find(id)) shown->containerAXRect = containerAX;
-        scheduleSnap(id);
-        schedulePersist(id);
+        frames.scheduleSnap(id);
+        frames.schedulePersist(id);
         guard.pulse();
     });
     cb.onDividerDragBegan = lifetime.guard([this] {

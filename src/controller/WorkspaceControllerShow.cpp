@@ -5,6 +5,7 @@
 // has answered.
 #include "controller/WorkspaceController.h"
 
+#include "controller/WorkspaceRules.h"
 #include "model/LayoutType.h"
 #include "model/AppRegistry.h"
 #include "model/HiddenAppLedger.h"
@@ -190,7 +191,7 @@ std::optional<ShowStop> WorkspaceController::showStopsAtGate(const Workspace& ws
     openMissingDocuments(ws, launching);
 
     if (auto shortApps = appsShortOfWindows(ws, launching); !shortApps.empty()) {
-        std::string line = "[Tessane] Show blocked — " + shortOfWindowsEntries(shortApps) + ".";
+        std::string line = "[Tessane] Show blocked — " + workspace_rules::shortOfWindowsEntries(shortApps) + ".";
         return ShowStop{std::move(line), [this, id = ws.id, shortApps = std::move(shortApps)] {
                             presentShortOfWindowsBlock(id, shortApps, lifetime.guard([this, id] { showWorkspace(id); }));
                         }};
@@ -301,13 +302,6 @@ std::vector<WorkspaceController::ShortOfWindows> WorkspaceController::appsShortO
         out.push_back({name, bundleID, count, windows});
     }
     std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.appName < b.appName; });
-    return out;
-}
-
-std::string WorkspaceController::shortOfWindowsEntries(const std::vector<ShortOfWindows>& shortApps) {
-    std::string out;
-    for (const auto& s : shortApps)
-        out += (out.empty() ? "" : ", ") + s.appName + " " + std::to_string(s.windows) + "/" + std::to_string(s.panes);
     return out;
 }
 

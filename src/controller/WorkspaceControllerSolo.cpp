@@ -5,6 +5,7 @@
 #include "controller/WorkspaceController.h"
 
 #include "controller/PaneMatChrome.h"
+#include "controller/WorkspaceOrdering.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
 #include "platform/Accessibility.h"
@@ -160,7 +161,7 @@ void WorkspaceController::focusAdjacentPane(int offset) {
     }
 
     const int count = static_cast<int>(stops.size());
-    const auto next = adjacentPaneIndex(current, offset, count);
+    const auto next = ordering::adjacentPaneIndex(current, offset, count);
     if (!next) return;
     const Stop target = stops[*next];
     Log::line("[Tessane][focus] " + ws->name + ": pane " + (current ? std::to_string(*current) : "none") + " → " +

@@ -4,6 +4,7 @@
 // that display, and the chrome's Restore Size returns it to the pulled-on frame.
 #include "controller/WorkspaceController.h"
 #include "controller/ContainerFrameRecord.h"
+#include "controller/WorkspaceRules.h"
 
 #include "layout/DisplayResolver.h"
 #include "layout/ScreenGeometry.h"
@@ -40,18 +41,19 @@ void WorkspaceController::bringActiveWorkspaceToCurrentDisplay() {
     if (stage.blocks(id, "[Tessane] Bring Here blocked — Stage Manager is enabled.",
                               [this] { bringActiveWorkspaceToCurrentDisplay(); }))
         return;
-    const auto display = currentDisplayVisibleAX();
+    const auto display = displays.currentDisplayVisibleAX();
     if (!display) return;
     const auto& [visible, reason] = *display;
 
     const Rect current = currentContainerAXRect(*ws);
     const Rect clamped = DisplayResolver::clamped(current, visible, kMinimumContainer);
-    const auto holder = screenVisibleFrameAX(current);
+    const auto holder = displays.screenVisibleFrameAX(current);
     const bool fromAnotherDisplay = !holder || *holder != visible;
     const Rect target = fromAnotherDisplay ? visible : clamped;
-    Log::line("[Tessane] Bring active workspace to current display (" + reason + "): original=" + rectLog(current) +
-              " resolved=" + rectLog(target) + (fromAnotherDisplay ? " (filled — from another display)" : "") +
-              "; checkpoint preserved. " + screensLogSummary());
+    Log::line("[Tessane] Bring active workspace to current display (" + reason +
+              "): original=" + workspace_rules::rectLog(current) + " resolved=" + workspace_rules::rectLog(target) +
+              (fromAnotherDisplay ? " (filled — from another display)" : "") + "; checkpoint preserved. " +
+              displays.screensLogSummary());
 
     WorkspaceSession& session = putSessionAt(*ws, target);
     if (fromAnotherDisplay) {

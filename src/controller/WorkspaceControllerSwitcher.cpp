@@ -2,6 +2,7 @@
 // one, which puts away the others shown on its display.
 #include "controller/WorkspaceController.h"
 
+#include "controller/WorkspaceOrdering.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
 
@@ -25,7 +26,7 @@ std::unique_ptr<WorkspaceSwitcher> WorkspaceController::makeSwitcher() {
             if (isOffered(ws)) valid.push_back(ws.id);
         std::optional<Uuid> front = manager.activeWorkspaceID().get();
         if (front && !sessions.contains(*front)) front.reset();
-        return WorkspaceSwitcher::Offer{switcherOrder(recentWorkspaceIDs, valid, front), front};
+        return WorkspaceSwitcher::Offer{ordering::switcherOrder(recentWorkspaceIDs, valid, front), front};
     };
     callbacks.items = [this](const std::vector<Uuid>& list) {
         std::vector<WorkspaceSwitcherItem> items;
@@ -47,14 +48,15 @@ void WorkspaceController::switchTo(const Uuid& target) {
     showWorkspace(target, lifetime.guard([this, target, previous] {
         const auto* shown = sessions.find(target);
         if (!shown || !shown->containerAXRect) return;
-        const auto display = displayID(*shown->containerAXRect);
+        const auto display = displays.displayID(*shown->containerAXRect);
         if (!display) return;
         std::vector<std::pair<Uuid, std::optional<uint32_t>>> others;
         for (const auto& id : sessions.keys()) {
             const auto* session = sessions.find(id);
-            others.emplace_back(id, session->containerAXRect ? displayID(*session->containerAXRect) : std::nullopt);
+            others.emplace_back(
+                id, session->containerAXRect ? displays.displayID(*session->containerAXRect) : std::nullopt);
         }
-        const auto putAway = workspacesToSwapOut(target, *display, others);
+        const auto putAway = ordering::workspacesToSwapOut(target, *display, others);
         std::string line = "[Tessane] Switcher: ‘" + workspaceLogName(previous) + "’ → ‘" + workspaceLogName(target) + "’";
         if (putAway.empty()) {
             line += ".";

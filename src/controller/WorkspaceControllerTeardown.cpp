@@ -2,7 +2,6 @@
 // the deletion of a workspace.
 #include "controller/WorkspaceController.h"
 
-#include "controller/ContainerFrameRecord.h"
 #include "controller/NoticeChrome.h"
 #include "controller/TipsChrome.h"
 #include "controller/WorkspaceOrdering.h"
@@ -27,9 +26,9 @@ void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistF
     pendingLaunches.erase(workspaceID);
     solo.forget(workspaceID);  // no window moves
     if (persistFrame)
-        flushFramePersist(workspaceID);
+        frames.flush(workspaceID);
     else
-        persists.cancel(workspaceID);
+        frames.cancelPersist(workspaceID);
 
     session->chrome->orderOut();
     // One tips card and one notice card serve every workspace: whatever they show goes too.
@@ -40,7 +39,7 @@ void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistF
     // in one slot for whichever workspace asked last: they are cancelled only when no other
     // workspace is shown (they can then only be this one's); otherwise they run and find this
     // workspace gone.
-    snaps.cancel(workspaceID);
+    frames.cancelSnap(workspaceID);
     learns.cancel(workspaceID);
     if (sessions.size() == 1) {
         cancel(enforceSnapWorkItem);
@@ -94,14 +93,6 @@ void WorkspaceController::deleteWorkspace(const Uuid& id) {
               ", lastShownWorkspaceID=" + workspaceLogName(manager.lastShownWorkspaceID().get()));
 }
 
-Workspace WorkspaceController::restoredToCheckpoint(const Workspace& workspace,
-                                                    const std::optional<std::string>& topology) {
-    if (!workspace.savedLayout) return workspace;
-    Workspace out = rememberingContainerFrame(workspace, workspace.savedLayout->containerFrame.rect(), topology);
-    out.layout.ratios = workspace.savedLayout->ratios;
-    return out;
-}
-
 void WorkspaceController::bringForwardApps(const Workspace& workspace) {
     std::vector<std::string> bundleIDs;
     for (const auto& app : workspace.apps) bundleIDs.push_back(app.bundleIdentifier);
@@ -113,27 +104,6 @@ void WorkspaceController::bringForwardApps(const Workspace& workspace) {
         if (auto app = appController->runningApplication(bundleID)) running.push_back(*app);
     if (running.empty()) return;
     startRaiseSequence(running, workspace.id);
-}
-
-// ------------------------------------------------------------------ orders the user sees
-
-std::vector<Uuid> WorkspaceController::switcherOrder(const std::vector<Uuid>& recent, const std::vector<Uuid>& valid,
-                                                     const std::optional<Uuid>& front) {
-    return ordering::switcherOrder(recent, valid, front);
-}
-
-std::vector<Uuid> WorkspaceController::workspacesToSwapOut(
-    const Uuid& target, uint32_t targetDisplay, const std::vector<std::pair<Uuid, std::optional<uint32_t>>>& others) {
-    return ordering::workspacesToSwapOut(target, targetDisplay, others);
-}
-
-std::vector<std::string> WorkspaceController::resurfaceRaiseOrder(const std::vector<std::string>& workspaceAppBundleIDs,
-                                                                  const std::optional<std::string>& activatedBundleID) {
-    return ordering::resurfaceRaiseOrder(workspaceAppBundleIDs, activatedBundleID);
-}
-
-std::optional<int> WorkspaceController::adjacentPaneIndex(std::optional<int> currentIndex, int offset, int count) {
-    return ordering::adjacentPaneIndex(currentIndex, offset, count);
 }
 
 }  // namespace tessane

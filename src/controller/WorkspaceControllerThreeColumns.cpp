@@ -6,6 +6,7 @@
 
 #include "controller/NoticeChrome.h"
 #include "controller/WholePoints.h"
+#include "controller/WorkspaceRules.h"
 #include "layout/ScreenGeometry.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
@@ -28,9 +29,9 @@ namespace {
 // Brings a shown workspace's chrome up to the workspace's current geometry.
 void refreshChromeGeometry(ContainerChrome& chrome, const Workspace& ws, const std::vector<Bytes>& icons) {
     chrome.setCurrentAppCount(static_cast<int>(ws.apps.size()));
-    chrome.setCurrentLayoutType(WorkspaceController::geometryType(ws));
+    chrome.setCurrentLayoutType(workspace_rules::geometryType(ws));
     chrome.setCurrentAppIcons(icons);
-    const auto ratios = WorkspaceController::threeColumnsRatios(ws);
+    const auto ratios = workspace_rules::threeColumnsRatios(ws);
     if (!ratios.empty()) chrome.setCurrentRatios(ratios);
     chrome.refreshClickShield();
 }
@@ -38,7 +39,7 @@ void refreshChromeGeometry(ContainerChrome& chrome, const Workspace& ws, const s
 
 Workspace WorkspaceController::applyThreeColumnsFold(const Workspace& workspace, std::optional<Rect> container,
                                                      bool force) {
-    if (!isThreeColumns(workspace) || !workspace.layout.threeColumns->folded) return workspace;
+    if (!workspace_rules::isThreeColumns(workspace) || !workspace.layout.threeColumns->folded) return workspace;
     const double width = innerWidth(container.value_or(currentContainerAXRect(workspace)));
     if (!columns.startUnfoldTrial(workspace.id, width, force)) return workspace;
     Workspace unfolded = workspace;
@@ -50,7 +51,9 @@ Workspace WorkspaceController::applyThreeColumnsFold(const Workspace& workspace,
 }
 
 bool WorkspaceController::solveThreeColumns(const Workspace& workspace) {
-    if (!isThreeColumns(workspace) || geometryType(workspace) != LayoutType::threeColumns) return false;
+    if (!workspace_rules::isThreeColumns(workspace) ||
+        workspace_rules::geometryType(workspace) != LayoutType::threeColumns)
+        return false;
     const Uuid id = workspace.id;
     const Rect container = currentContainerAXRect(workspace);
     const double width = innerWidth(container);
@@ -62,7 +65,7 @@ bool WorkspaceController::solveThreeColumns(const Workspace& workspace) {
     if (rects.size() != 3 || measured.size() != 3) return true;
 
     ThreeColumnsMemory::Pass pass{{}, measured, {}, width, width};
-    if (const auto visible = screenVisibleFrameAX(container)) pass.screenWidth = visible->width();
+    if (const auto visible = displays.screenVisibleFrameAX(container)) pass.screenWidth = visible->width();
     for (size_t i = 0; i < 3; ++i) {
         pass.planned.push_back(rects[i].width());
         pass.appIDs.push_back(workspace.apps[i].id);

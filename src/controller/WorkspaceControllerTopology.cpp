@@ -8,6 +8,7 @@
 #include "controller/ContainerReach.h"
 #include "controller/NoticeChrome.h"
 #include "controller/TipsChrome.h"
+#include "controller/WorkspaceRules.h"
 #include "layout/DisplayResolver.h"
 #include "layout/DisplayTopology.h"
 #include "model/Log.h"
@@ -29,12 +30,11 @@ struct WorkspaceController::DisplaysSettled {
 
 void WorkspaceController::handleTopologyChange(const std::optional<std::string>& previous,
                                                const std::optional<std::string>& current, bool reframed) {
-    cachedTopologyValid = false;
+    displays.forgetTopology();
     notice->close();
-    if (homeOfferRecheck) homeOfferRecheck->cancel();
-    homeOfferRecheck.reset();
+    homeOffers.cancelRecheck();
     followDisplays(previous, current, reframed);
-    topologyFluxUntil = kDistantPast;
+    displays.endFlux();
 }
 
 void WorkspaceController::followDisplays(const std::optional<std::string>& previous,
@@ -45,15 +45,15 @@ void WorkspaceController::followDisplays(const std::optional<std::string>& previ
     }
     if (previous == current)
         Log::line("[Tessane] Display set settled with new frames (scale, resolution or arrangement): " + *current +
-                  ". " + screensLogSummary());
+                  ". " + displays.screensLogSummary());
     else
         Log::line("[Tessane] Display set settled: " + previous.value_or("unknown") + " → " + *current + ". " +
-                  screensLogSummary());
+                  displays.screensLogSummary());
     if (sessions.empty()) return;
     stage.refresh(false);
 
-    const auto screens = availableScreensVisibleAX();
-    const auto inUse = currentDisplayVisibleAX();
+    const auto screens = displays.availableScreensVisibleAX();
+    const auto inUse = displays.currentDisplayVisibleAX();
     if (screens.empty() || !inUse) return;
     const DisplaysSettled settled{previous, *current, reframed, screens, inUse->first};
 
@@ -73,8 +73,8 @@ void WorkspaceController::followDisplays(const std::optional<std::string>& previ
             workspaceTips->show(shown->chrome->containerCocoaRect());
     }
     if (!offers.empty()) {
-        presentHomeOffer(offers);
-        scheduleHomeOfferRecheck(offers);
+        homeOffers.present(offers);
+        homeOffers.scheduleRecheck(offers);
     }
     guard.pulse();
 }
@@ -105,7 +105,8 @@ void WorkspaceController::followDisplays(const DisplaysSettled& settled, const U
             target = DisplayResolver::clamped(frame, settled.inUse, kMinimumContainer);
             reason = "display gone — no home for this display set, sheltered on the current display";
         }
-        Log::line("[Tessane] Displays changed: " + quoted + " " + reason + " → " + rectLog(target) + ".");
+        Log::line("[Tessane] Displays changed: " + quoted + " " + reason + " → " + workspace_rules::rectLog(target) +
+                  ".");
         moveShownWorkspace(id, target, recordHome);
         return;
     }
@@ -116,7 +117,7 @@ void WorkspaceController::followDisplays(const DisplaysSettled& settled, const U
         if (!settled.reframed) return;
         Log::line("[Tessane] Displays changed: " + quoted +
                   " stays; its display's frame changed (scale, resolution or arrangement) — laid out again at " +
-                  rectLog(laidOut) + ".");
+                  workspace_rules::rectLog(laidOut) + ".");
         moveShownWorkspace(id, laidOut, false);
     };
     // A home is a place on a display that came back: the same displays have none to offer.
@@ -124,13 +125,14 @@ void WorkspaceController::followDisplays(const DisplaysSettled& settled, const U
         const Rect target = keptOnItsScreen(*home, screens);
         if (DisplayTopology::isAt(frame, target)) {
             layOutAgain();
-        } else if (windowsAlreadyReturned(target, *ws)) {
-            Log::line("[Tessane] Displays changed: " + quoted +
-                      " — the window manager already put its windows back on the returning display; following them to " +
-                      rectLog(target) + " instead of offering.");
+        } else if (homeOffers.windowsAlreadyReturned(target, *ws)) {
+            Log::line(
+                "[Tessane] Displays changed: " + quoted +
+                " — the window manager already put its windows back on the returning display; following them to " +
+                workspace_rules::rectLog(target) + " instead of offering.");
             moveShownWorkspace(id, target, false);
         } else {
-            Log::line("[Tessane] Displays changed: " + quoted + " has a home at " + rectLog(target) +
+            Log::line("[Tessane] Displays changed: " + quoted + " has a home at " + workspace_rules::rectLog(target) +
                       " on the returning display, windows still on the shelter display — offering to move it "
                       "back.");
             offers.push_back({id, ws->name, target});

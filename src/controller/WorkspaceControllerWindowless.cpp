@@ -4,6 +4,7 @@
 #include "controller/WorkspaceController.h"
 
 #include "controller/NoticeChrome.h"
+#include "controller/WorkspaceRules.h"
 #include "layout/ScreenGeometry.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
@@ -12,32 +13,6 @@
 #include <filesystem>
 
 namespace tessane {
-
-namespace {
-
-std::string joined(const std::vector<std::string>& parts, const std::string& separator) {
-    std::string out;
-    for (const auto& part : parts) out += (out.empty() ? "" : separator) + part;
-    return out;
-}
-
-}  // namespace
-
-std::optional<std::pair<std::string, std::string>> WorkspaceController::windowlessWaitMessage(
-    const std::vector<WindowlessApp>& apps) {
-    if (apps.empty()) return std::nullopt;
-    std::vector<std::string> names;
-    bool allAnother = true, allChooser = true;
-    for (const auto& app : apps) {
-        names.push_back(app.name);
-        allAnother = allAnother && app.needsAnotherWindow;
-        allChooser = allChooser && app.isOnDocumentChooser;
-    }
-    const std::string what = allAnother ? "another window" : allChooser ? "a document" : "a window";
-    return std::pair{"Waiting for " + joined(names, " and "),
-                     "Open " + what + " in " + (apps.size() == 1 ? "it" : "each") +
-                         " and this workspace finishes tiling."};
-}
 
 void WorkspaceController::inviteWindowlessApps(const Workspace& workspace, bool reopenApps) {
     const TimeInterval now = queue.now();
@@ -79,7 +54,7 @@ void WorkspaceController::inviteWindowlessApps(const Workspace& workspace, bool 
                 texts.push_back("“" + std::filesystem::path(*app.lastDocumentPath).filename().string() + "” in " +
                                 app.displayName);
         if (texts.empty()) return;
-        const std::string list = joined(texts, ", ");
+        const std::string list = workspace_rules::joined(texts, ", ");
         notice->show(texts.size() == 1 ? "Opening a document…" : "Opening documents…",
                      "Waiting for " + list + ". It drops into its pane as soon as it opens.", std::nullopt, *near,
                      std::nullopt, nullptr);
@@ -91,7 +66,7 @@ void WorkspaceController::inviteWindowlessApps(const Workspace& workspace, bool 
         return;
     }
 
-    const auto message = windowlessWaitMessage(windowless);
+    const auto message = workspace_rules::windowlessWaitMessage(windowless);
     if (message && near) notice->show(message->first, message->second, std::nullopt, *near, std::nullopt, nullptr);
 }
 

@@ -3,6 +3,7 @@
 // or refused; the bug-report mail; the presenters made once.
 #include "controller/WorkspaceController.h"
 #include "application/MenuBarFixture.h"
+#include "controller/WorkspaceRules.h"
 #include "support/LoggedLines.h"
 
 namespace tessane::testing {
@@ -75,7 +76,7 @@ TEST_F(MenuBarActionsTest, TheBuilderIsMadeOnceAndItsThreeColumnResultIsStoredLa
     ASSERT_EQ(list.size(), 1u);
     const Workspace& made = list[0];
     EXPECT_EQ(made.name, "Trio");
-    EXPECT_TRUE(WorkspaceController::isThreeColumns(made));
+    EXPECT_TRUE(workspace_rules::isThreeColumns(made));
     ASSERT_EQ(made.apps.size(), 3u);
     EXPECT_EQ(made.apps[0].bundleIdentifier, a.bundleIdentifier);
     EXPECT_EQ(made.apps[2].bundleIdentifier, c.bundleIdentifier);

@@ -1,5 +1,7 @@
 #include "support/ControllerScenario.h"
 
+#include "controller/WorkspaceRules.h"
+
 #include <gtest/gtest.h>
 
 namespace tessane::testing {
@@ -112,7 +114,7 @@ TEST_F(ContainerFrame, ShowingAgainKeepsTheSessionAndChromeAndEndsASolo) {
     EXPECT_EQ(s.chromes.size(), 1u);
     EXPECT_FALSE(s.probe().solo().current().has_value());
     EXPECT_EQ(s.probe().placementGeneration(), gen + 1);
-    EXPECT_EQ(s.probe().tiledSignature().at(ws.id), WorkspaceController::signature(ws));
+    EXPECT_EQ(s.probe().tiledSignature().at(ws.id), workspace_rules::signature(ws));
 }
 
 class FrameChanges : public ::testing::Test {

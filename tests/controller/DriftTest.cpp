@@ -1,6 +1,7 @@
 #include "support/ShownWorkspace.h"
 
 #include "controller/GlobalInput.h"
+#include "controller/WorkspaceRules.h"
 
 #include <gtest/gtest.h>
 
@@ -50,9 +51,9 @@ TEST_F(Drift, AWindowWithin24PointsOfItsPaneIsLeftAloneAndOne25PointsOffIsPutBac
     mail.setFrame({tile(1).minX() + 25, tile(1).minY(), 300, 200});
     const Rect off = mail.frame();
     s.probe().checkDrift(mail.element(), ws.id);
-    EXPECT_EQ(s.log(), (Lines{"[Tessane] Mail's window left its pane in ‘Write’ — now " +
-                              WorkspaceController::rectLog(off) + " on display 1, pane " +
-                              WorkspaceController::rectLog(tile(1)) + " on display 1 — putting it back."}));
+    EXPECT_EQ(s.log(),
+              (Lines{"[Tessane] Mail's window left its pane in ‘Write’ — now " + workspace_rules::rectLog(off) +
+                     " on display 1, pane " + workspace_rules::rectLog(tile(1)) + " on display 1 — putting it back."}));
     EXPECT_EQ(mail.frame(), tile(1));
 }
 

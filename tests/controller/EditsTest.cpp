@@ -1,5 +1,7 @@
 #include "support/ShownWorkspace.h"
 
+#include "controller/WorkspaceRules.h"
+
 #include <gtest/gtest.h>
 
 namespace tessane::testing {
@@ -35,7 +37,7 @@ TEST_F(EditsWhileShown, AddingAnAppToAMainAndSidebarWorkspaceRetilesItAtOnce) {
     EXPECT_EQ(s.chrome(ws.id).currentAppCount, 3);
     EXPECT_EQ(s.chrome(ws.id).currentAppIcons.size(), 3u);
     EXPECT_EQ(s.chrome(ws.id).count("refreshClickShield"), 1u);
-    EXPECT_EQ(s.probe().tiledSignature().at(ws.id), WorkspaceController::signature(s.workspace(ws.id)));
+    EXPECT_EQ(s.probe().tiledSignature().at(ws.id), workspace_rules::signature(s.workspace(ws.id)));
 }
 
 TEST_F(EditsWhileShown, SwappingTheTwoAppsRetilesThemInTheNewOrder) {

@@ -1,5 +1,6 @@
 #include "support/ShownWorkspace.h"
 
+#include "controller/WorkspaceRules.h"
 #include "platform/Accessibility.h"
 
 #include <gtest/gtest.h>
@@ -136,7 +137,7 @@ TEST_F(EventWiring, OnlyAnEditOfThePanesOrTheLayoutTypeReachesThePaneEditReactio
     s.manager->setLayoutType(LayoutType::topBottomSplit, ws.id);
     s.drain();
     EXPECT_EQ(s.logCount(retile), 2u);
-    EXPECT_EQ(s.probe().tiledSignature().at(ws.id), WorkspaceController::signature(s.workspace(ws.id)));
+    EXPECT_EQ(s.probe().tiledSignature().at(ws.id), workspace_rules::signature(s.workspace(ws.id)));
 
     // The signature of a workspace that is no longer shown is dropped with the next edit.
     s.probe().dropSession(ws.id);

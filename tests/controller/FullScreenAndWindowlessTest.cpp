@@ -1,5 +1,7 @@
 #include "support/ShownWorkspace.h"
 
+#include "controller/WorkspaceRules.h"
+
 #include <gtest/gtest.h>
 
 namespace tessane::testing {
@@ -162,11 +164,11 @@ TEST_F(Windowless, AnAppWithNothingIsReopenedAndTheNoticeNamesEachWaitedApp) {
 
 TEST(WindowlessMessage, WhatToOpenFollowsWhatEveryAppLacks) {
     using W = WorkspaceController::WindowlessApp;
-    EXPECT_EQ(WorkspaceController::windowlessWaitMessage({}), std::nullopt);
-    EXPECT_EQ(WorkspaceController::windowlessWaitMessage({W{"A", false, true}, W{"B", false, true}, W{"C", false, true}}),
+    EXPECT_EQ(workspace_rules::windowlessWaitMessage({}), std::nullopt);
+    EXPECT_EQ(workspace_rules::windowlessWaitMessage({W{"A", false, true}, W{"B", false, true}, W{"C", false, true}}),
               (std::pair<std::string, std::string>{"Waiting for A and B and C",
                                                    "Open another window in each and this workspace finishes tiling."}));
-    EXPECT_EQ(WorkspaceController::windowlessWaitMessage({W{"A", true, false}, W{"B", false, true}})->second,
+    EXPECT_EQ(workspace_rules::windowlessWaitMessage({W{"A", true, false}, W{"B", false, true}})->second,
               "Open a window in each and this workspace finishes tiling.");
 }
 

@@ -1,5 +1,7 @@
 #include "support/ControllerScenario.h"
 
+#include "controller/WorkspaceRules.h"
+
 #include <gtest/gtest.h>
 
 namespace tessane::testing {
@@ -67,8 +69,8 @@ TEST(GeometryType, ThreeColumnsModeNeedsTheStateThreeAppsAndTheOneLeftTwoRightTy
         {workspaceOf(LayoutType::threeColumns, 3), false, LayoutType::threeColumns},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(WorkspaceController::isThreeColumns(c.ws), c.threeColumns) << toString(c.ws.layout.type);
-        EXPECT_EQ(WorkspaceController::geometryType(c.ws), c.geometry) << toString(c.ws.layout.type);
+        EXPECT_EQ(workspace_rules::isThreeColumns(c.ws), c.threeColumns) << toString(c.ws.layout.type);
+        EXPECT_EQ(workspace_rules::geometryType(c.ws), c.geometry) << toString(c.ws.layout.type);
     }
 }
 
@@ -98,34 +100,34 @@ TEST(EffectiveRatios, TheFirstSplitIsClampedAlongItsAxisAndTheRestAreKept) {
          wide, {320.0 / 1200, 0.5}},
     };
     for (const auto& c : cases) {
-        const auto got = WorkspaceController::effectiveRatios(c.ws, c.container);
+        const auto got = workspace_rules::effectiveRatios(c.ws, c.container);
         ASSERT_EQ(got.size(), c.expected.size()) << c.name;
         for (size_t i = 0; i < got.size(); ++i) EXPECT_NEAR(got[i], c.expected[i], 1e-12) << c.name;
     }
 }
 
 TEST(ThreeColumnsRatios, AlwaysTwoWithTheGeometrysDefaults) {
-    EXPECT_EQ(WorkspaceController::threeColumnsRatios(
+    EXPECT_EQ(workspace_rules::threeColumnsRatios(
                   workspaceOf(LayoutType::threeLeftOneRightTwo, 3, std::nullopt, ThreeColumnsState{})),
               (std::vector<double>{1.0 / 3, 0.5}));
-    EXPECT_EQ(WorkspaceController::threeColumnsRatios(workspaceOf(LayoutType::mainSidebar, 3)),
+    EXPECT_EQ(workspace_rules::threeColumnsRatios(workspaceOf(LayoutType::mainSidebar, 3)),
               (std::vector<double>{0.6, 0.5}));
-    EXPECT_EQ(WorkspaceController::threeColumnsRatios(
+    EXPECT_EQ(workspace_rules::threeColumnsRatios(
                   workspaceOf(LayoutType::leftRightSplit, 2, std::vector<double>{0.3})),
               (std::vector<double>{0.3, 0.5}));
 }
 
 TEST(RectTexts, WholePointsTruncatedTowardZero) {
-    EXPECT_EQ(WorkspaceController::rectLog({10.9, -3.7, 800.2, 600}), "(10,-3 800×600)");
-    EXPECT_EQ(WorkspaceController::rectDescription({10.9, -3.7, 800.2, 600}), "x=10 y=-3 w=800 h=600");
+    EXPECT_EQ(workspace_rules::rectLog({10.9, -3.7, 800.2, 600}), "(10,-3 800×600)");
+    EXPECT_EQ(workspace_rules::rectDescription({10.9, -3.7, 800.2, 600}), "x=10 y=-3 w=800 h=600");
 }
 
 TEST(PaneRect, FindsTheFirstPaneOfTheAppWhenItHasARectangle) {
     const auto ws = workspaceOf(LayoutType::threeColumns, 3);
     const std::vector<Rect> rects{{0, 0, 10, 10}, {10, 0, 10, 10}};
-    EXPECT_EQ(WorkspaceController::paneRect(ws.apps[1].id, ws.apps, rects), (std::pair<int, Rect>{1, rects[1]}));
-    EXPECT_FALSE(WorkspaceController::paneRect(ws.apps[2].id, ws.apps, rects));  // no third rectangle
-    EXPECT_FALSE(WorkspaceController::paneRect(Uuid::random(), ws.apps, rects));
+    EXPECT_EQ(workspace_rules::paneRect(ws.apps[1].id, ws.apps, rects), (std::pair<int, Rect>{1, rects[1]}));
+    EXPECT_FALSE(workspace_rules::paneRect(ws.apps[2].id, ws.apps, rects));  // no third rectangle
+    EXPECT_FALSE(workspace_rules::paneRect(Uuid::random(), ws.apps, rects));
 }
 
 class ScreenTexts : public ::testing::Test {

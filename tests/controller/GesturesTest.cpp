@@ -4,6 +4,7 @@
 #include "support/ControllerScenario.h"
 
 #include "controller/GlobalInput.h"
+#include "controller/WorkspaceRules.h"
 #include "model/WorkspaceManager.h"
 
 #include <gtest/gtest.h>
@@ -23,8 +24,8 @@ constexpr double kScreenHeight = 900;  // the scenario's one display
                        std::abs(actual.width() - expected.width()) < 1e-6 &&
                        std::abs(actual.height() - expected.height()) < 1e-6;
     if (close) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << WorkspaceController::rectDescription(actual) << " is not "
-                                         << WorkspaceController::rectDescription(expected);
+    return ::testing::AssertionFailure() << workspace_rules::rectDescription(actual) << " is not "
+                                         << workspace_rules::rectDescription(expected);
 }
 
 // "Write" (Notes | Mail, side by side) shown in a 1200 x 700 container with its windows tiled:

@@ -1,5 +1,6 @@
 #include "support/ShownWorkspace.h"
 
+#include "controller/WorkspaceRules.h"
 #include "layout/ScreenGeometry.h"
 
 #include <gtest/gtest.h>
@@ -62,7 +63,8 @@ TEST_F(HomeMoves, UnpluggingMovesTheContainerAndItsWindowsAndFilesTheNewHome) {
     const size_t applied = s.chrome(ws.id).count("applyGeometry(true)");
     plug(false);
     EXPECT_EQ(changes(), (Lines{"[Tessane] Displays changed: “Write” display gone — no home for this display set, "
-                                "sheltered on the current display → " + WorkspaceController::rectLog(kSheltered) + "."}));
+                                "sheltered on the current display → " +
+                                workspace_rules::rectLog(kSheltered) + "."}));
     EXPECT_EQ(s.probe().session(ws.id)->containerAXRect, kSheltered);
     EXPECT_EQ(s.chrome(ws.id).containerCocoaRect, ScreenGeometry::screenRectFromAX(kSheltered, 900));
     EXPECT_EQ(s.chrome(ws.id).count("applyGeometry(true)"), applied + 1);
@@ -128,7 +130,7 @@ TEST_F(HomeMoves, PluggingBackOffersTheWayHomeAndTheActionMovesIt) {
     plug(false);
     s.clearLog();
     plug(true);
-    EXPECT_EQ(changes(), (Lines{"[Tessane] Displays changed: “Write” has a home at " + WorkspaceController::rectLog(home) +
+    EXPECT_EQ(changes(), (Lines{"[Tessane] Displays changed: “Write” has a home at " + workspace_rules::rectLog(home) +
                                 " on the returning display, windows still on the shelter display — offering to move it "
                                 "back."}));
     EXPECT_EQ(s.probe().session(ws.id)->containerAXRect, kSheltered);  // an offer, not a move
@@ -142,7 +144,7 @@ TEST_F(HomeMoves, PluggingBackOffersTheWayHomeAndTheActionMovesIt) {
 
     s.clearLog();
     card.action();
-    EXPECT_EQ(changes(), (Lines{"[Tessane] Move back accepted: “Write” → " + WorkspaceController::rectLog(home) + "."}));
+    EXPECT_EQ(changes(), (Lines{"[Tessane] Move back accepted: “Write” → " + workspace_rules::rectLog(home) + "."}));
     EXPECT_EQ(s.probe().session(ws.id)->containerAXRect, home);
     EXPECT_EQ(s.workspace(ws.id).topologyFrames->at(twoDisplays), RectModel::from(home));  // not rewritten
     EXPECT_TRUE(s.probe().homeOfferRecheckPending());  // the action leaves the re-check in place
@@ -159,9 +161,10 @@ TEST_F(HomeMoves, TheRecheckFollowsTheWindowsHomeWhenTheSystemReturnedThemAMomen
     s.window("Mail").setFrame({2000, 0, 400, 300});
     const int closes = s.notice->closes;
     s.advance(2.5);
-    EXPECT_EQ(changes(), (Lines{"[Tessane] Displays changed: “Write” — the window manager returned its windows a moment later; "
-                                "following it home and dropping the offer.",
-                                "[Tessane] Move back accepted: “Write” → " + WorkspaceController::rectLog(home) + "."}));
+    EXPECT_EQ(changes(),
+              (Lines{"[Tessane] Displays changed: “Write” — the window manager returned its windows a moment later; "
+                     "following it home and dropping the offer.",
+                     "[Tessane] Move back accepted: “Write” → " + workspace_rules::rectLog(home) + "."}));
     EXPECT_EQ(s.probe().session(ws.id)->containerAXRect, home);
     EXPECT_GT(s.notice->closes, closes);
     EXPECT_FALSE(s.probe().homeOfferRecheckPending());
@@ -173,9 +176,10 @@ TEST_F(HomeMoves, WindowsAlreadyBackWhenTheDisplayReturnsAreFollowedWithoutAnOff
     s.window("Notes").setFrame({1600, 0, 400, 300});  // the system moves them as the display returns
     s.clearLog();
     plug(true);
-    EXPECT_EQ(changes(), (Lines{"[Tessane] Displays changed: “Write” — the window manager already put its windows back on the "
-                                "returning display; following them to " + WorkspaceController::rectLog(home) +
-                                " instead of offering."}));
+    EXPECT_EQ(changes(),
+              (Lines{"[Tessane] Displays changed: “Write” — the window manager already put its windows back on the "
+                     "returning display; following them to " +
+                     workspace_rules::rectLog(home) + " instead of offering."}));
     EXPECT_EQ(s.probe().session(ws.id)->containerAXRect, home);
     EXPECT_TRUE(s.notice->shown.empty());
     EXPECT_FALSE(s.probe().homeOfferRecheckPending());

@@ -1,5 +1,6 @@
 #include "support/ControllerScenario.h"
 
+#include "controller/WorkspaceRules.h"
 #include "platform/Accessibility.h"
 
 #include <gtest/gtest.h>
@@ -161,7 +162,7 @@ TEST_F(Reconcile, AWindowThatRefusesItsPaneIsReportedOncePerFrame) {
     show({"Notes", "Mail"});
     s.app("Mail").addWindow({.frame = {700, 300, 500, 400}}).refuseMoves().refuseSizes();
     s.probe().runReconcileSweep();
-    EXPECT_EQ(s.logCount("[Tessane] Mail refused its pane: asked " + WorkspaceController::rectDescription(tiles()[1]) +
+    EXPECT_EQ(s.logCount("[Tessane] Mail refused its pane: asked " + workspace_rules::rectDescription(tiles()[1]) +
                          ", window is x=700 y=300 w=500 h=400. [id=— subrole=AXStandardWindow]"),
               1u);
 }

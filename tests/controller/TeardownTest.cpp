@@ -1,5 +1,7 @@
 #include "support/ControllerScenario.h"
 
+#include "controller/WorkspaceRules.h"
+
 #include <gtest/gtest.h>
 
 namespace tessane::testing {
@@ -220,22 +222,22 @@ TEST(RestoredToCheckpoint, AppliesTheSavedFrameAndRatios) {
     ws.layout.ratios = std::vector<double>{0.3};
     ws.lastContainerFrame = RectModel{1, 2, 3, 4};
     ws.topologyFrames = std::map<std::string, RectModel>{{"other", RectModel{5, 6, 7, 8}}};
-    EXPECT_EQ(WorkspaceController::restoredToCheckpoint(ws, "set"), ws);  // no checkpoint: unchanged
+    EXPECT_EQ(workspace_rules::restoredToCheckpoint(ws, "set"), ws);  // no checkpoint: unchanged
 
     ws.savedLayout = LayoutCheckpoint{RectModel{10, 20, 900, 600}, std::nullopt};
-    auto noTopology = WorkspaceController::restoredToCheckpoint(ws, std::nullopt);
+    auto noTopology = workspace_rules::restoredToCheckpoint(ws, std::nullopt);
     EXPECT_EQ(noTopology.lastContainerFrame, (RectModel{10, 20, 900, 600}));
     EXPECT_EQ(noTopology.layout.ratios, std::nullopt);  // the checkpoint held none
     EXPECT_EQ(noTopology.topologyFrames, ws.topologyFrames);
 
     ws.savedLayout->ratios = std::vector<double>{0.6};
-    auto withTopology = WorkspaceController::restoredToCheckpoint(ws, "set");
+    auto withTopology = workspace_rules::restoredToCheckpoint(ws, "set");
     EXPECT_EQ(withTopology.layout.ratios, (std::vector<double>{0.6}));
     EXPECT_EQ(withTopology.topologyFrames,
               (std::map<std::string, RectModel>{{"other", RectModel{5, 6, 7, 8}}, {"set", RectModel{10, 20, 900, 600}}}));
 
     ws.topologyFrames.reset();
-    EXPECT_EQ(WorkspaceController::restoredToCheckpoint(ws, "set").topologyFrames,
+    EXPECT_EQ(workspace_rules::restoredToCheckpoint(ws, "set").topologyFrames,
               (std::map<std::string, RectModel>{{"set", RectModel{10, 20, 900, 600}}}));
 }
 

@@ -1,5 +1,7 @@
 #include "support/ControllerScenario.h"
 
+#include "controller/WorkspaceRules.h"
+
 #include <gtest/gtest.h>
 
 namespace tessane::testing {
@@ -39,7 +41,7 @@ TEST_F(ThreeColumns, AppsThatCannotShareTheWidthFoldAndUnfoldOnTrialWhenThereIsR
     for (auto name : {"Notes", "Mail", "Music"}) s.window(name).setMinimumSize({450, 200});
     tileAndSolve();
     EXPECT_TRUE(current().layout.threeColumns->folded);
-    EXPECT_EQ(WorkspaceController::geometryType(current()), LayoutType::threeLeftOneRightTwo);
+    EXPECT_EQ(workspace_rules::geometryType(current()), LayoutType::threeLeftOneRightTwo);
     EXPECT_EQ(columnLines(), (Lines{"[Tessane] ‘Cols’: folded into 1 + 2 — the apps need 1350 of 1182."}));
     ASSERT_EQ(s.notice->shown.size(), 1u);
     EXPECT_EQ(s.notice->shown[0].title, "Too narrow for three columns");

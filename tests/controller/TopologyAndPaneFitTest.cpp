@@ -1,3 +1,4 @@
+#include "controller/WorkspaceRules.h"
 #include "layout/DisplayTopology.h"
 #include "support/ShownWorkspace.h"
 
@@ -161,7 +162,7 @@ TEST_F(DisplayChanges, TheSameDisplaysAtANewScaleLayTheWorkspaceOutAgainWhereItI
     const Rect fitted{0, 25, 960, 575};
     EXPECT_EQ(changes(), (Lines{"[Tessane] Displays changed: “Write” stays; its display's frame changed (scale, "
                                 "resolution or arrangement) — laid out again at " +
-                                WorkspaceController::rectLog(fitted) + "."}));
+                                workspace_rules::rectLog(fitted) + "."}));
     EXPECT_EQ(s.log().front().rfind("[Tessane] Display set settled with new frames", 0), 0u) << s.log().front();
     EXPECT_TRUE(s.notice->shown.empty());
     EXPECT_EQ(s.probe().session(ws.id)->containerAXRect, fitted);

@@ -1,5 +1,6 @@
 #include "support/WorkspaceControllerProbe.h"
 
+#include "controller/WorkspaceRules.h"
 #include "layout/ScreenGeometry.h"
 
 #include <algorithm>
@@ -40,7 +41,7 @@ WorkspaceControllerProbe::Session& WorkspaceControllerProbe::putUp(const Uuid& i
     chrome.applyGeometry(true);
     chrome.orderFront();
 
-    c.tiledSignature[id] = WorkspaceController::signature(ws);
+    c.tiledSignature[id] = workspace_rules::signature(ws);
     c.manager.setActiveWorkspace(id);
     c.stampFront(id);
     c.publishShownWorkspaces();

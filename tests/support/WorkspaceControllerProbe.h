@@ -45,9 +45,9 @@ struct WorkspaceControllerProbe {
     int reconcileSweepAttempts() const { return c.sweep.attempts(); }
     bool reconcileSweepQueued() const { return c.sweep.isQueued(); }
     int64_t placementGeneration() const { return c.tiling.generation(); }
-    std::optional<std::string> cachedTopology() const { return c.cachedTopology; }
-    bool cachedTopologyValid() const { return c.cachedTopologyValid; }
-    TimeInterval topologyFluxUntil() const { return c.topologyFluxUntil; }
+    std::optional<std::string> cachedTopology() const { return c.displays.cachedTopology(); }
+    bool cachedTopologyValid() const { return c.displays.topologyKnown(); }
+    TimeInterval topologyFluxUntil() const { return c.displays.fluxUntil(); }
     std::optional<AXElement> cachedWindow(const Uuid& appID, Pid pid) const { return c.tiling.windows().window(appID, pid); }
     std::set<Uuid> cachedAppIDs() const { return c.tiling.windows().appIDs(); }
     uint64_t paneCachePrunes() const { return c.tiling.cachePrunes(); }
@@ -60,8 +60,8 @@ struct WorkspaceControllerProbe {
     auto& ownChooserWindowIDs() { return c.ownChooserWindowIDs; }
     auto& loadingWorkspaces() { return c.sweep.loadingWorkspaces(); }
     auto& tidiedChoosers() { return c.sweep.tidiedChoosers(); }
-    PendingPerWorkspace& persists() { return c.persists; }
-    PendingPerWorkspace& snaps() { return c.snaps; }
+    PendingPerWorkspace& persists() { return c.frames.pendingPersists(); }
+    PendingPerWorkspace& snaps() { return c.frames.pendingSnaps(); }
     PendingPerWorkspace& learns() { return c.learns; }
     auto& enforceSnapWorkItem() { return c.enforceSnapWorkItem; }
     auto& dividerSettleWorkItem() { return c.dividerSettleWorkItem; }
@@ -71,7 +71,7 @@ struct WorkspaceControllerProbe {
     DriftMemory& drift() { return c.drift; }
     SoloMemory& solo() { return c.solo; }
     const std::optional<std::string>& lastForeignWindow() const { return c.guard.lastForeignWindow(); }
-    bool homeOfferRecheckPending() const { return c.homeOfferRecheck && !c.homeOfferRecheck->isCancelled(); }
+    bool homeOfferRecheckPending() const { return c.homeOffers.recheckPending(); }
     bool isResurfacing() const { return c.isResurfacing; }
 
     // ------------------------------------------------------------------ setting the state
@@ -79,7 +79,7 @@ struct WorkspaceControllerProbe {
     void setPlacementGuardCount(int count) { c.tiling.setGuardDepth(count); }
     void setResurfacing(bool on) { c.isResurfacing = on; }
     void setLastActivatedBundleID(std::optional<std::string> id) { c.lastActivatedBundleID = std::move(id); }
-    void setTopologyFluxUntil(TimeInterval t) { c.topologyFluxUntil = t; }
+    void setTopologyFluxUntil(TimeInterval t) { c.displays.setFluxUntil(t); }
     void queueReconcileSweep(std::shared_ptr<WorkItem> item) { c.sweep.replaceQueued(std::move(item)); }
 
     // ------------------------------------------------------------------ private operations
@@ -106,7 +106,7 @@ struct WorkspaceControllerProbe {
     std::optional<Uuid> focusedPaneAppID(const Workspace& ws) const {
         return c.focusedPaneAppID(ws, *c.sessions.find(ws.id));
     }
-    std::optional<std::string> currentTopology() { return c.currentTopology(); }
+    std::optional<std::string> currentTopology() { return c.displays.currentTopology(); }
     void handleTopologyChange(const std::optional<std::string>& previous, const std::optional<std::string>& current,
                               bool reframed = false) {
         c.handleTopologyChange(previous, current, reframed);
@@ -128,16 +128,18 @@ struct WorkspaceControllerProbe {
     void checkDrift(const AXElement& element, const Uuid& id) { c.checkDrift(element, id); }
     void refreshChromeVisibility() { c.guard.refresh(); }
     void moveShownWorkspace(const Uuid& id, const Rect& to, bool recordHome) { c.moveShownWorkspace(id, to, recordHome); }
-    bool windowsAlreadyReturned(const Rect& to, const Workspace& ws) { return c.windowsAlreadyReturned(to, ws); }
+    bool windowsAlreadyReturned(const Rect& to, const Workspace& ws) {
+        return c.homeOffers.windowsAlreadyReturned(to, ws);
+    }
     std::vector<Rect> managedWindowFramesAX(const Workspace& ws) { return c.managedWindowFramesAX(ws); }
-    void presentHomeOffer(const std::vector<WorkspaceController::HomeOffer>& offers) { c.presentHomeOffer(offers); }
+    void presentHomeOffer(const std::vector<WorkspaceController::HomeOffer>& offers) { c.homeOffers.present(offers); }
     void scheduleHomeOfferRecheck(const std::vector<WorkspaceController::HomeOffer>& offers) {
-        c.scheduleHomeOfferRecheck(offers);
+        c.homeOffers.scheduleRecheck(offers);
     }
 
     // ------------------------------------------------------------------ geometry and placement
-    std::string screensLogSummary() const { return c.screensLogSummary(); }
-    std::optional<uint32_t> displayID(const Rect& axRect) const { return c.displayID(axRect); }
+    std::string screensLogSummary() const { return c.displays.screensLogSummary(); }
+    std::optional<uint32_t> displayID(const Rect& axRect) const { return c.displays.displayID(axRect); }
     std::vector<Bytes> appIcons(const Workspace& ws) const { return c.appIcons(ws); }
 
     std::vector<Rect> tileRects(const Workspace& ws) { return c.tiling.tileRects(ws).second; }
@@ -164,8 +166,8 @@ struct WorkspaceControllerProbe {
     int threeColumnsPasses(const Uuid& id) const { return c.columns.passes(id); }
     bool reconcileFullScreenChrome(const Uuid& id) { return c.fullScreen.reconcile(id); }
     void inviteWindowlessApps(const Workspace& ws, bool reopen) { c.inviteWindowlessApps(ws, reopen); }
-    size_t pendingSnaps() const { return c.snaps.pending().size(); }
-    size_t pendingPersists() const { return c.persists.pending().size(); }
+    size_t pendingSnaps() const { return c.frames.pendingSnaps().pending().size(); }
+    size_t pendingPersists() const { return c.frames.pendingPersists().pending().size(); }
     const std::map<Uuid, std::set<uint32_t>>& ownChooserWindowIDs() const { return c.ownChooserWindowIDs; }
 
     // ------------------------------------------------------------------ shown workspaces

@@ -3,6 +3,7 @@
 // by its size steps a move is put back, nothing stored, and a drop of the resting one swaps.
 #include "x11/ControllerX11Fixture.h"
 
+#include "controller/WorkspaceRules.h"
 #include "layout/ScreenGeometry.h"
 
 #include <X11/Xlib.h>
@@ -46,13 +47,13 @@ TEST_F(GesturesX11Test, AClientWithAMinimumWidthGetsItsShareAndBothFitTheGrownCo
     const auto left = frameOf(narrow);
     const auto right = frameOf(wide);
     ASSERT_TRUE(left && right);
-    EXPECT_GT(container.width(), 1000) << WorkspaceController::rectDescription(container);
+    EXPECT_GT(container.width(), 1000) << workspace_rules::rectDescription(container);
     EXPECT_GE(right->width(), 700);
     for (const Rect& frame : {*left, *right})
         EXPECT_TRUE(container.insetBy(-1, -1).contains(frame))
-            << WorkspaceController::rectDescription(frame) << " outside " << WorkspaceController::rectDescription(container);
-    EXPECT_LE(left->maxX(), right->minX() + 1) << WorkspaceController::rectDescription(*left) << " overlaps "
-                                               << WorkspaceController::rectDescription(*right);
+            << workspace_rules::rectDescription(frame) << " outside " << workspace_rules::rectDescription(container);
+    EXPECT_LE(left->maxX(), right->minX() + 1)
+        << workspace_rules::rectDescription(*left) << " overlaps " << workspace_rules::rectDescription(*right);
 }
 
 TEST_F(GesturesX11Test, AMoveBesideAWindowRestingShortOfItsPaneIsPutBackItsDropSwapsThePanes) {
