@@ -1,6 +1,5 @@
 #include "controller/ControllerObservers.h"
 
-#include "controller/WorkspaceController.h"
 #include "model/WorkspaceManager.h"
 #include "platform/Screens.h"
 #include "system/AXAppFocusObserver.h"

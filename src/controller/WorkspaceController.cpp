@@ -74,7 +74,7 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
                  {manager, sessions, solo, *workspaceTips, guard, stage}, blockedPrompt,
                  {[this](Pid pid) { return appHasNativeFullScreenWindow(pid); }, [this] { restoreFromSolo(); },
                   [this](const Workspace& ws) { tiling.placeWindows(ws, true, true); },
-                  [this](const Workspace& ws) { tileAndReport(ws); }}),
+                  [this](const Workspace& ws) { show.tileAndReport(ws); }}),
       observers(queue,
                 {manager, *env.platform.applications, *env.platform.screens, makeWindowObserver(env),
                  makeAppFocusObserver(env)},
@@ -96,7 +96,19 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
                  [this](const AXElement& element, const std::string& notification) {
                      handleWindowEvent(element, notification);
                  },
-                 [this] { handleFocusedWindowChanged(); }}) {
+                 [this] { handleFocusedWindowChanged(); }}),
+      show(queue, env.platform, env.ownBundleIdentifier, env.identity,
+           {manager, hiddenApps, sessions, *appController, axController, tiling, sweep, stage, fullScreen, raise,
+            blockedPrompt, *notice, *workspaceTips},
+           {[this] { supersedeRaiseSequence(); },
+            [this](const std::string& message, const std::string& informative) { presentError(message, informative); },
+            [this](const std::vector<ManagedApp>& apps) { return rememberedDocuments(apps); },
+            [this](Pid pid) { return appHasNativeFullScreenWindow(pid); },
+            [this](const AXElement& chooser, const Uuid& id) { noteOwnChooser(chooser, id); },
+            [this](const Workspace& ws) { return workspaceHasChooserUp(ws); },
+            [this](const Workspace& ws) { return openContainerFrame(ws); },
+            [this](const OpenedFrame& opened) { putChromeUp(opened); },
+            [this](const Uuid& id) { hideWorkspace(id); }}) {
     topologyWatcher().start();
     displays.currentTopology();
 }
@@ -119,6 +131,10 @@ WorkspaceController::~WorkspaceController() {
     switcher.reset();
 
     if (topologyWatcher_) topologyWatcher_->stop();
+}
+
+void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> onShown) {
+    show.show(id, std::move(onShown));
 }
 
 bool WorkspaceController::refreshStageManagerState(bool deferTransition) { return stage.refresh(deferTransition); }

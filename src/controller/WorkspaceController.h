@@ -21,6 +21,7 @@
 #include "controller/RaiseSequence.h"
 #include "controller/ReconcileSweep.h"
 #include "controller/SessionMap.h"
+#include "controller/ShowSequence.h"
 #include "controller/ShowSteps.h"
 #include "controller/SoloMemory.h"
 #include "controller/StageManagerGate.h"
@@ -163,13 +164,7 @@ private:
     bool isResurfacing = false;
     RaiseSequence raise;  // the one under way, and what it activated
     std::optional<std::string> lastActivatedBundleID;
-    std::map<Uuid, std::set<std::string>> pendingLaunches;
-    // Per workspace, the generation of its wait for windows: a newer show's wait replaces an older.
-    std::map<Uuid, uint64_t> readinessChains;
-    std::map<Uuid, TimeInterval> awaitingDocument;
     std::map<Uuid, std::string> tiledSignature;
-    bool openingDocumentNoticeShown = false;
-    std::optional<std::string> lastOpeningNoticeLogged;
     std::map<Uuid, std::set<uint32_t>> ownChooserWindowIDs;
 
     // ====================================================================== prompts
@@ -204,13 +199,13 @@ private:
 
     // ====================================================================== switcher
     std::unique_ptr<WorkspaceSwitcher> switcher;
-    workspace_controller::WindowControlWait windowControlWait;
 
     // ====================================================================== parts
     ChromeGuard guard;
     StageManagerGate stage;
     FullScreenWatch fullScreen;
     ControllerObservers observers;
+    ShowSequence show;
 
     LifetimeToken lifetime;  // last: gone first, before anything a late closure could touch
 
@@ -242,57 +237,19 @@ private:
     std::optional<Uuid> focusedPaneAppID(const Workspace& workspace, const WorkspaceSession& session) const;
 
     // ====================================================================== show
-    // showWorkspace's steps in their order. A gate that stops the show answers why; the show
-    // then activates its application, logs it and presents it, in that one place.
-    bool refuseShow(const Workspace& ws);  // no apps, or not as many as the layout tiles
-    ShowLaunches launchForShow(const Workspace& ws);
-    void launchShowApp(const ManagedApp& app, const Workspace& ws, const std::shared_ptr<LaunchGroup>& group);
-    std::optional<ShowStop> showStopsAtGate(const Workspace& ws, std::set<std::string>& launching);
-    // While window control is away (its manager being replaced) a show waits for it, and what a
-    // placement could not do is no application's doing: both go on once it is back.
-    bool showAwaitsWindowControl(const Workspace& ws, std::function<void()>& onShown);
-    bool windowControlAway(bool placeAgain);
-    void windowControlSettled();
-    // Running applications asked for the remembered documents they are not showing.
-    void openMissingDocuments(const Workspace& ws, std::set<std::string>& launching);
-    void activateForShow(const std::optional<RunningApplication>& app, const Uuid& workspaceID);
-    void putShownWorkspaceUp(const Workspace& ws, TimeInterval start, const ShowLaunches& launches,
-                             const std::optional<RunningApplication>& toActivate);
     void showContainerFrame(const Workspace& workspace);
     // showContainerFrame in two halves; between them a show may already move the windows.
     std::optional<OpenedFrame> openContainerFrame(const Workspace& given);
     void putChromeUp(const OpenedFrame& opened);
-    std::optional<DeferredChrome> deferredChrome;
-    WindowReadiness windowReadiness(const Workspace& workspace);
-    // Whether the windows of a workspace being shown can be tiled at once, before its chrome is
-    // up: every application has its main window, none is short of windows, and the tiles are
-    // large enough (so no alert can come before the container).
-    bool readyToTileAtOnce(const Workspace& workspace);
-    void tileWhenWindowsReady(const Uuid& workspaceID, int attempt, int launchWaits, int placedWindowCount);
     void presentError(const std::string& message, const std::string& informative);
     void refuseUnrecordedHide(const std::string& workspaceName, const std::string& why);
-    std::vector<ShortOfWindows> appsShortOfWindows(const Workspace& workspace, const std::set<std::string>& skipping);
-    void presentShortOfWindowsBlock(const Uuid& workspaceID, const std::vector<ShortOfWindows>& shortApps,
-                                    std::function<void()> onRetry);
-    void reopenWindowlessApps(const std::vector<ManagedApp>& apps, const std::set<std::string>& skipping);
-    void reportShowIssues(const std::string& workspaceName, const std::vector<std::string>& missing,
-                          const std::vector<std::string>& launchErrors);
     std::optional<Rect> focusedManagedWindowFrameCocoa();
     Rect containerRect(const Workspace& workspace);
     Rect currentContainerAXRect(const Workspace& workspace);
     std::vector<Bytes> appIcons(const Workspace& workspace) const;
     std::optional<Bytes> appIcon(const ManagedApp& app) const;
     void prepareAppIcons(std::vector<ManagedApp> apps, size_t next);
-    void tileAndReport(const Workspace& workspace);
-    // What follows a tile's placement pass: the shields out of a document chooser's way,
-    // fullscreen chrome, focus, the alert of what could not be arranged, the reconcile sweep and
-    // the tips.
-    // `activated`: the app the show has just activated, not asked again.
-    void reportTile(const Workspace& workspace, const PlacementReport& report, std::optional<Pid> activated = std::nullopt);
-    void inviteWindowlessApps(const Workspace& workspace, bool reopenApps);
-    void maybeShowWorkspaceTips(const Workspace& workspace, bool blockedByFullScreen);
     bool workspaceHasChooserUp(const Workspace& workspace);
-    bool workspaceIsStillLoading(const Uuid& workspaceID);
     void noteOwnChooser(const AXElement& chooser, const Uuid& workspaceID);
 
     // ====================================================================== sessions, chrome

@@ -109,7 +109,7 @@ void WorkspaceController::restoreLayout(const Uuid& id) {
     // them would frame nothing. The restored layout is stored for its next show.
     if (!sessions.contains(id)) return;
     showContainerFrame(restored);
-    if (const auto shown = manager.workspace(id)) tileAndReport(*shown);
+    if (const auto shown = manager.workspace(id)) show.tileAndReport(*shown);
 }
 
 void WorkspaceController::saveLayout(const Uuid& id) {

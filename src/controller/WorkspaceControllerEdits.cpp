@@ -10,7 +10,7 @@
 namespace tessane {
 
 void WorkspaceController::reactToPaneEdit(const Workspace& workspace) {
-    const auto shortApps = appsShortOfWindows(workspace, {});
+    const auto shortApps = show.appsShortOfWindows(workspace, {});
     const auto required = layout_types::requiredApps(workspace.layout.type);
     // A workspace left with no applications has nothing to tile, whatever its layout allows.
     const bool countWrong = workspace.apps.empty() || (required && workspace.apps.size() != *required);
@@ -20,7 +20,7 @@ void WorkspaceController::reactToPaneEdit(const Workspace& workspace) {
         if (!shortApps.empty()) {
             const Uuid id = workspace.id;
             queue.post(lifetime.guard([this, id, shortApps] {
-                presentShortOfWindowsBlock(id, shortApps, lifetime.guard([this, id] { showWorkspace(id); }));
+                show.presentShortOfWindowsBlock(shortApps, lifetime.guard([this, id] { showWorkspace(id); }));
             }));
         }
         return;

@@ -139,8 +139,7 @@ void WorkspaceController::putChromeUp(const OpenedFrame& opened) {
         chrome.applyGeometry(true);
         chrome.orderFront();
         // The windows were moved first: the ratios their pass found reach the chrome now.
-        if (deferredChrome && deferredChrome->workspaceID == workspace.id && deferredChrome->ratios)
-            chrome.syncRatios(*deferredChrome->ratios);
+        if (const auto ratios = show.heldRatios(workspace.id)) chrome.syncRatios(*ratios);
         // On the screen now: what the show does after this (the windowless apps' checks, the
         // tile's report) waits for the server behind the window manager's moves.
         env.platform.panels->showOrderedNow();

@@ -6,6 +6,7 @@
 #include "model/HiddenAppLedger.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
+#include "platform/Alerts.h"
 #include "platform/Applications.h"
 #include "system/ExternalAppController.h"
 
@@ -60,7 +61,7 @@ bool WorkspaceController::hideWorkspace(const Uuid& id) {
         refuseUnrecordedHide(ws->name, *unsaved);
         return false;
     }
-    std::erase_if(windowControlWait.shows, [&](const auto& show) { return show.first == id; });
+    show.dropWaitingShow(id);
     if (raise.workspaceID() == id) supersedeRaiseSequence();
     // The focus was in the workspace (or goes back there once our own menu closes): the window
     // manager gives it to a window of its choosing.
@@ -81,6 +82,10 @@ bool WorkspaceController::hideWorkspace(const Uuid& id) {
     tearDownSession(id, true);
     if (manager.activeWorkspaceID().get() == id) promoteFrontWorkspace();
     return true;
+}
+
+void WorkspaceController::presentError(const std::string& message, const std::string& informative) {
+    env.platform.alerts->runModal({AlertSpec::Style::warning, message, informative, {"OK"}, std::nullopt});
 }
 
 void WorkspaceController::refuseUnrecordedHide(const std::string& name, const std::string& why) {

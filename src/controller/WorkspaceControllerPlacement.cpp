@@ -26,32 +26,18 @@ PlacementPass::Hooks WorkspaceController::placementHooks() {
     hooks.containerRect = [this](const Workspace& ws) { return currentContainerAXRect(ws); };
     hooks.displayID = [this](const Rect& rect) { return displays.displayID(rect); };
     hooks.hasNativeFullScreenWindow = [this](Pid pid) { return appHasNativeFullScreenWindow(pid); };
-    hooks.windowControlAway = [this] { return windowControlAway(true); };
+    hooks.windowControlAway = [this] { return show.windowControlAway(true); };
     hooks.rememberDocument = [this](const AXElement& window, const ManagedApp& app) { rememberDocument(window, app); };
     hooks.siblingPanes = [this](const ManagedApp& app) { return siblingPanes(app); };
-    hooks.documentAwaited = [this](const Uuid& appID) {
-        const auto it = awaitingDocument.find(appID);
-        return it != awaitingDocument.end() && it->second > queue.now();
-    };
-    hooks.documentFound = [this](const Uuid& appID) {
-        const TimeInterval now = queue.now();
-        awaitingDocument.erase(appID);
-        const bool stillAwaiting = std::any_of(awaitingDocument.begin(), awaitingDocument.end(),
-                                               [now](const auto& entry) { return entry.second > now; });
-        if (openingDocumentNoticeShown && !stillAwaiting) {
-            notice->close();
-            openingDocumentNoticeShown = false;
-            lastOpeningNoticeLogged.reset();
-        }
-    };
+    hooks.documentAwaited = [this](const Uuid& appID) { return show.documentAwaited(appID); };
+    hooks.documentFound = [this](const Uuid& appID) { show.documentFound(appID); };
     hooks.windowsRebound = [this] { observers.rebuild(); };
     hooks.learnMinimums = [this](const Uuid& workspaceID) { scheduleLearnAppMinimums(workspaceID); };
     hooks.showRatios = [this](const Workspace& workspace, const std::vector<double>& effective) {
         const auto chromeRatios =
             workspace_rules::isThreeColumns(workspace) ? workspace_rules::threeColumnsRatios(workspace) : effective;
-        if (deferredChrome && deferredChrome->workspaceID == workspace.id)
-            deferredChrome->ratios = chromeRatios;  // handed over once the chrome is up
-        else if (auto* session = sessions.find(workspace.id))
+        if (show.holdRatios(workspace.id, chromeRatios)) return;  // handed over once the chrome is up
+        if (auto* session = sessions.find(workspace.id))
             session->chrome->syncRatios(chromeRatios);
     };
     return hooks;

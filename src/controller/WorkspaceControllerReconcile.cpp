@@ -45,11 +45,11 @@ ReconcileSweep::Hooks WorkspaceController::sweepHooks() {
         return isResurfacing || drag.isDraggingDivider() || stage.isActive() ||
                !env.platform.accessibility->isProcessTrusted();
     };
-    hooks.windowControlAway = [this] { return windowControlAway(true); };
+    hooks.windowControlAway = [this] { return show.windowControlAway(true); };
     hooks.shownWorkspaceOwning = [this](const std::string& bundleID) { return shownWorkspaceOwning(bundleID); };
-    hooks.stillLoading = [this](const Uuid& workspaceID) { return workspaceIsStillLoading(workspaceID); };
+    hooks.stillLoading = [this](const Uuid& workspaceID) { return show.isStillLoading(workspaceID); };
     hooks.loadingChanged = [this](const Uuid& workspaceID) { updateLoadingChrome(workspaceID); };
-    hooks.inviteWindowlessApps = [this](const Workspace& workspace) { inviteWindowlessApps(workspace, false); };
+    hooks.inviteWindowlessApps = [this](const Workspace& workspace) { show.inviteWindowlessApps(workspace, false); };
     hooks.closeNotice = [this] { notice->close(); };
     hooks.noteOwnChooser = [this](const AXElement& chooser, const Uuid& workspaceID) {
         noteOwnChooser(chooser, workspaceID);

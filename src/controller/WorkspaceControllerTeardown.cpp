@@ -23,7 +23,7 @@ void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistF
     if (!session) return;
 
     ownChooserWindowIDs.erase(workspaceID);
-    pendingLaunches.erase(workspaceID);
+    show.forget(workspaceID);
     solo.forget(workspaceID);  // no window moves
     if (persistFrame)
         frames.flush(workspaceID);

@@ -56,7 +56,7 @@ struct WorkspaceControllerProbe {
     bool isPresentingBlockedPrompt() const { return c.blockedPrompt.isUp(); }
 
     // Per-workspace bookkeeping and pending work, read and written by the teardown's tests.
-    auto& pendingLaunches() { return c.pendingLaunches; }
+    auto& pendingLaunches() { return c.show.pendingLaunches(); }
     auto& ownChooserWindowIDs() { return c.ownChooserWindowIDs; }
     auto& loadingWorkspaces() { return c.sweep.loadingWorkspaces(); }
     auto& tidiedChoosers() { return c.sweep.tidiedChoosers(); }
@@ -145,8 +145,8 @@ struct WorkspaceControllerProbe {
     std::vector<Rect> tileRects(const Workspace& ws) { return c.tiling.tileRects(ws).second; }
     bool fullScreenPulseRunning() const { return c.fullScreen.isPulsing(); }
     int placementGuardCount() const { return c.tiling.guardDepth(); }
-    const std::map<Uuid, TimeInterval>& awaitingDocument() const { return c.awaitingDocument; }
-    const std::map<Uuid, std::set<std::string>>& pendingLaunches() const { return c.pendingLaunches; }
+    const std::map<Uuid, TimeInterval>& awaitingDocument() const { return c.show.awaitingDocuments(); }
+    const std::map<Uuid, std::set<std::string>>& pendingLaunches() const { return c.show.pendingLaunches(); }
 
     WorkspaceController::PlacementReport placeWindows(const Workspace& ws, bool quiet = false) {
         return c.tiling.placeWindows(ws, quiet, false);
@@ -165,7 +165,7 @@ struct WorkspaceControllerProbe {
     std::map<Uuid, double> threeColumnsRefused(const Uuid& id) const { return c.columns.refused(id); }
     int threeColumnsPasses(const Uuid& id) const { return c.columns.passes(id); }
     bool reconcileFullScreenChrome(const Uuid& id) { return c.fullScreen.reconcile(id); }
-    void inviteWindowlessApps(const Workspace& ws, bool reopen) { c.inviteWindowlessApps(ws, reopen); }
+    void inviteWindowlessApps(const Workspace& ws, bool reopen) { c.show.inviteWindowlessApps(ws, reopen); }
     size_t pendingSnaps() const { return c.frames.pendingSnaps().pending().size(); }
     size_t pendingPersists() const { return c.frames.pendingPersists().pending().size(); }
     const std::map<Uuid, std::set<uint32_t>>& ownChooserWindowIDs() const { return c.ownChooserWindowIDs; }

@@ -2,8 +2,17 @@
 // focus, the gates that can stop it run in their fixed order (count, Accessibility, Stage
 // Manager, applications short of windows), the container goes up, and the wait for windows
 // begins. Launch failures and missing applications come back in one alert once the last launch
-// has answered.
-#include "controller/WorkspaceController.h"
+// has answered. Window control away for a moment (the window manager being replaced, or not
+// answering) holds a show until the platform says it is back.
+#include "controller/ShowSequence.h"
+
+#include "controller/BlockedPrompt.h"
+#include "controller/FullScreenWatch.h"
+#include "controller/NoticeChrome.h"
+#include "controller/PlacementPass.h"
+#include "controller/RaiseSequence.h"
+#include "controller/StageManagerGate.h"
+#include "platform/Accessibility.h"
 
 #include "controller/WorkspaceRules.h"
 #include "model/LayoutType.h"
@@ -47,47 +56,56 @@ std::vector<ManagedApp> panesOf(const Workspace& ws, const std::string& bundleID
 
 }  // namespace
 
-void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> onShown) {
+ShowSequence::ShowSequence(MainQueue& queue, const Platform& platform, std::string ownBundleIdentifier,
+                           std::function<AccessibilityPermission::Identity()> identity, Parts parts, Hooks hooks)
+    : queue(queue),
+      platform(platform),
+      ownBundleIdentifier(std::move(ownBundleIdentifier)),
+      identity(std::move(identity)),
+      parts(parts),
+      hooks(std::move(hooks)) {}
+
+void ShowSequence::show(const Uuid& id, std::function<void()> onShown) {
     const TimeInterval start = queue.now();
-    const auto found = manager.workspace(id);
+    const auto found = parts.manager.workspace(id);
     if (!found) return;
     const Workspace ws = *found;
     Log::line("[Tessane] Show workspace requested: " + ws.name);
-    if (showAwaitsWindowControl(ws, onShown)) return;
-    supersedeRaiseSequence();  // the latest show wins: nothing of an earlier one comes up over it
-    if (refuseShow(ws)) return;
+    if (awaitsWindowControl(ws, onShown)) return;
+    hooks.supersedeRaise();  // the latest show wins: nothing of an earlier one comes up over it
+    if (refuse(ws)) return;
 
     std::set<std::string> bundleIDs;
     for (const auto& app : ws.apps) bundleIDs.insert(app.bundleIdentifier);
-    hiddenApps.forget(bundleIDs);
-    ShowLaunches launches = launchForShow(ws);
+    parts.hiddenApps.forget(bundleIDs);
+    ShowLaunches launches = launch(ws);
 
     std::optional<RunningApplication> toActivate = launches.primaryRunning;
     if (!toActivate)
         for (const auto& app : ws.apps)
-            if ((toActivate = appController->runningApplication(app.bundleIdentifier))) break;
+            if ((toActivate = parts.apps.runningApplication(app.bundleIdentifier))) break;
     // A show that stops at a gate activates before it says why; every stop goes out here.
-    if (const auto stop = showStopsAtGate(ws, launches.launching)) {
-        activateForShow(toActivate, id);
+    if (const auto stop = stopsAtGate(ws, launches.launching)) {
+        activate(toActivate, id);
         Log::line(stop->line);
         if (stop->present) stop->present();
         return;
     }
-    putShownWorkspaceUp(ws, start, launches, toActivate);
+    putUp(ws, start, launches, toActivate);
     if (onShown) onShown();
 }
 
-bool WorkspaceController::refuseShow(const Workspace& ws) {
+bool ShowSequence::refuse(const Workspace& ws) {
     if (ws.apps.empty()) {
-        presentError("“" + ws.name + "” has no apps", "Add 2–4 apps to this workspace in Settings, then try again.");
+        hooks.presentError("“" + ws.name + "” has no apps",
+                           "Add 2–4 apps to this workspace in Settings, then try again.");
         return true;
     }
     if (const auto required = layout_types::requiredApps(ws.layout.type); required && ws.apps.size() != *required) {
         const std::string n = std::to_string(*required);
-        presentError("“" + ws.name + "” needs " + n + " apps", "The “" + std::string(label(ws.layout.type)) +
-                                                                   "” layout tiles " + n +
-                                                                   " apps. Open Settings to add or remove apps, or "
-                                                                   "pick a different layout.");
+        hooks.presentError("“" + ws.name + "” needs " + n + " apps",
+                           "The “" + std::string(label(ws.layout.type)) + "” layout tiles " + n +
+                               " apps. Open Settings to add or remove apps, or pick a different layout.");
         return true;
     }
     return false;
@@ -95,21 +113,21 @@ bool WorkspaceController::refuseShow(const Workspace& ws) {
 
 // ------------------------------------------------------------------------ launches
 
-ShowLaunches WorkspaceController::launchForShow(const Workspace& ws) {
+ShowLaunches ShowSequence::launch(const Workspace& ws) {
     const ManagedApp* primary = ws.primaryApp();
     const std::optional<std::string> primaryBundleID =
         primary ? std::optional<std::string>(primary->bundleIdentifier) : std::nullopt;
-    const AppRegistry registry(*env.platform.applications);
+    const AppRegistry registry(*platform.applications);
     auto group = std::make_shared<LaunchGroup>();
     ShowLaunches out;
     std::vector<std::string> missing;
 
     for (const auto& app : ws.apps) {
-        if (auto running = appController->runningApplication(app.bundleIdentifier)) {
+        if (auto running = parts.apps.runningApplication(app.bundleIdentifier)) {
             if (!running->isHidden)
                 out.runningVisible.push_back(app);
             else
-                env.platform.applications->unhide(running->pid);
+                platform.applications->unhide(running->pid);
             if (app.bundleIdentifier == primaryBundleID) out.primaryRunning = running;
             continue;
         }
@@ -118,27 +136,26 @@ ShowLaunches WorkspaceController::launchForShow(const Workspace& ws) {
             continue;
         }
         if (!out.launching.insert(app.bundleIdentifier).second) continue;  // a second pane of the same app
-        launchShowApp(app, ws, group);
+        launchApp(app, ws, group);
     }
     // A launch that failed at once is not waited for and not counted as launching.
     for (const auto& bundleID : group->failedAtOnce) out.launching.erase(bundleID);
-    pendingLaunches[ws.id] = out.launching;
+    launchesOut[ws.id] = out.launching;
 
     group->onAllDone = [this, alive = lifetime.liveness(), name = ws.name, missing](const std::vector<std::string>& errors) {
-        // The last launch may answer after the controller is gone: then even its queue member is.
+        // The last launch may answer after the show is gone: then even its queue member is.
         if (!alive) return;
         queue.post([this, alive, name, missing, errors] {
-            if (alive) reportShowIssues(name, missing, errors);
+            if (alive) reportIssues(name, missing, errors);
         });
     };
     if (group->outstanding == 0) std::exchange(group->onAllDone, nullptr)(group->errors);
     return out;
 }
 
-void WorkspaceController::launchShowApp(const ManagedApp& app, const Workspace& ws,
-                                        const std::shared_ptr<LaunchGroup>& group) {
+void ShowSequence::launchApp(const ManagedApp& app, const Workspace& ws, const std::shared_ptr<LaunchGroup>& group) {
     ++group->outstanding;
-    const auto documents = rememberedDocuments(panesOf(ws, app.bundleIdentifier));
+    const auto documents = hooks.rememberedDocuments(panesOf(ws, app.bundleIdentifier));
     std::vector<std::filesystem::path> urls;
     for (const auto& doc : documents) {
         awaitingDocument[doc.pane.id] = queue.now() + kLaunchDocumentDeadline;
@@ -158,10 +175,10 @@ void WorkspaceController::launchShowApp(const ManagedApp& app, const Workspace& 
             group->leave();
             return;
         }
-        if (auto it = pendingLaunches.find(id); it != pendingLaunches.end()) it->second.erase(bundleID);
+        if (auto it = launchesOut.find(id); it != launchesOut.end()) it->second.erase(bundleID);
         if (error) {
             group->errors.push_back(error->description());
-        } else if (const auto ws = manager.workspace(id)) {
+        } else if (const auto ws = parts.manager.workspace(id)) {
             for (const auto& pane : ws->apps)
                 if (pane.bundleIdentifier == bundleID)
                     if (auto it = awaitingDocument.find(pane.id); it != awaitingDocument.end())
@@ -170,48 +187,48 @@ void WorkspaceController::launchShowApp(const ManagedApp& app, const Workspace& 
         group->leave();
     };
     if (urls.empty())
-        appController->launch(app, completion);
+        parts.apps.launch(app, completion);
     else
-        appController->launch(app, urls, completion);
+        parts.apps.launch(app, urls, completion);
     *returned = true;
 }
 
 // ------------------------------------------------------------------------ the gates
 
-std::optional<ShowStop> WorkspaceController::showStopsAtGate(const Workspace& ws, std::set<std::string>& launching) {
-    const AccessibilityPermission permission(*env.platform.accessibility, env.identity);
+std::optional<ShowStop> ShowSequence::stopsAtGate(const Workspace& ws, std::set<std::string>& launching) {
+    const AccessibilityPermission permission(*platform.accessibility, identity);
     permission.logDiagnostics("Show Workspace ‘" + ws.name + "’");
     if (!permission.ensureTrusted())
         return ShowStop{"[Tessane] Show: window control not available — apps launched, frame/tiling skipped.", nullptr};
 
-    if (stage.refresh(false))
+    if (parts.stage.refresh(false))
         return ShowStop{"[Tessane] Show blocked — Stage Manager is enabled; not tiling ‘" + ws.name + "’ (would fight it).",
-                        [this, id = ws.id] { stage.presentBlock(id, nullptr); }};
+                        [this, id = ws.id] { parts.stage.presentBlock(id, nullptr); }};
 
     openMissingDocuments(ws, launching);
 
     if (auto shortApps = appsShortOfWindows(ws, launching); !shortApps.empty()) {
         std::string line = "[Tessane] Show blocked — " + workspace_rules::shortOfWindowsEntries(shortApps) + ".";
         return ShowStop{std::move(line), [this, id = ws.id, shortApps = std::move(shortApps)] {
-                            presentShortOfWindowsBlock(id, shortApps, lifetime.guard([this, id] { showWorkspace(id); }));
+                            presentShortOfWindowsBlock(shortApps, lifetime.guard([this, id] { show(id); }));
                         }};
     }
     return std::nullopt;
 }
 
-void WorkspaceController::openMissingDocuments(const Workspace& ws, std::set<std::string>& launching) {
-    const AppRegistry registry(*env.platform.applications);
+void ShowSequence::openMissingDocuments(const Workspace& ws, std::set<std::string>& launching) {
+    const AppRegistry registry(*platform.applications);
     std::set<std::string> looked;
     for (const auto& app : ws.apps) {
         const std::string& bundleID = app.bundleIdentifier;
         if (launching.count(bundleID) || !looked.insert(bundleID).second) continue;
-        const auto running = appController->runningApplication(bundleID);
+        const auto running = parts.apps.runningApplication(bundleID);
         if (!running || !running->isFinishedLaunching) continue;
-        const auto documents = rememberedDocuments(panesOf(ws, bundleID));
+        const auto documents = hooks.rememberedDocuments(panesOf(ws, bundleID));
         if (documents.empty()) continue;
         std::set<std::string> open;
-        for (const auto& info : axController.windowInfos(running->pid, 0.5f))
-            if (const auto path = axController.documentPath(info.element)) open.insert(*path);
+        for (const auto& info : parts.axController.windowInfos(running->pid, 0.5f))
+            if (const auto path = parts.axController.documentPath(info.element)) open.insert(*path);
         std::vector<std::filesystem::path> missingDocs;
         for (const auto& doc : documents)
             if (!open.count(doc.url.string())) {
@@ -223,19 +240,19 @@ void WorkspaceController::openMissingDocuments(const Workspace& ws, std::set<std
         Log::line("[Tessane] " + app.displayName + " is running without " + std::to_string(missingDocs.size()) +
                   " remembered document(s) — opening: " + fileNames(missingDocs));
         if (const auto location = registry.resolveURL(app))
-            env.platform.applications->openDocuments(missingDocs, *location, {.activates = false},
-                                                     [](std::optional<RunningApplication>, std::optional<SystemError>) {});
+            platform.applications->openDocuments(missingDocs, *location, {.activates = false},
+                                                 [](std::optional<RunningApplication>, std::optional<SystemError>) {});
     }
 }
 
 // ------------------------------------------------------------------------ up
 
-void WorkspaceController::activateForShow(const std::optional<RunningApplication>& app, const Uuid& workspaceID) {
-    if (app && env.platform.applications->activate(app->pid)) raise.noteShowActivation(app->pid, workspaceID);
+void ShowSequence::activate(const std::optional<RunningApplication>& app, const Uuid& workspaceID) {
+    if (app && platform.applications->activate(app->pid)) parts.raise.noteShowActivation(app->pid, workspaceID);
 }
 
-void WorkspaceController::putShownWorkspaceUp(const Workspace& ws, TimeInterval start, const ShowLaunches& launches,
-                                              const std::optional<RunningApplication>& toActivate) {
+void ShowSequence::putUp(const Workspace& ws, TimeInterval start, const ShowLaunches& launches,
+                         const std::optional<RunningApplication>& toActivate) {
     const Uuid& id = ws.id;
     // When every window is there already, the windows are moved as soon as the container's
     // frame is known and the chrome goes up around them after; what that pass logs is held and
@@ -243,17 +260,17 @@ void WorkspaceController::putShownWorkspaceUp(const Workspace& ws, TimeInterval 
     // out once the windows are moved: the window manager then takes the moves first (raising and
     // focusing costs it most on a crowded desktop), and the windows' order the pass reads does
     // not change under it. A show that waits for its windows activates before it waits.
-    const auto opened = openContainerFrame(ws);
+    const auto opened = hooks.openContainerFrame(ws);
     std::optional<PlacementReport> tiled;
     std::vector<std::string> tileLines;
-    if (const auto current = manager.workspace(id); opened && current && readyToTileAtOnce(opened->workspace)) {
+    if (const auto current = parts.manager.workspace(id); opened && current && readyToTileAtOnce(opened->workspace)) {
         deferredChrome = DeferredChrome{id, std::nullopt};
-        tiling.holdLines(&tileLines);
-        tiled = tiling.placeWindows(*current, false, true);
-        tiling.holdLines(nullptr);
+        parts.tiling.holdLines(&tileLines);
+        tiled = parts.tiling.placeWindows(*current, false, true);
+        parts.tiling.holdLines(nullptr);
     }
-    activateForShow(toActivate, id);
-    if (opened) putChromeUp(*opened);
+    activate(toActivate, id);
+    if (opened) hooks.putChromeUp(*opened);
     deferredChrome.reset();
     const auto ms = static_cast<long long>((queue.now() - start) * 1000);
     const auto& launching = launches.launching;
@@ -262,7 +279,7 @@ void WorkspaceController::putShownWorkspaceUp(const Workspace& ws, TimeInterval 
     for (const auto& line : tileLines) Log::line(line);
     reopenWindowlessApps(launches.runningVisible, launching);
     ++readinessChains[id];  // an older wait for this workspace's windows stands down
-    if (const auto shown = manager.workspace(id); tiled && shown && sessions.contains(id)) {
+    if (const auto shown = parts.manager.workspace(id); tiled && shown && parts.sessions.contains(id)) {
         reportTile(*shown, *tiled, toActivate ? std::optional<Pid>(toActivate->pid) : std::nullopt);
         inviteWindowlessApps(*shown, true);
     } else {
@@ -270,9 +287,39 @@ void WorkspaceController::putShownWorkspaceUp(const Workspace& ws, TimeInterval 
     }
 }
 
+bool ShowSequence::holdRatios(const Uuid& workspaceID, const std::vector<double>& ratios) {
+    if (!deferredChrome || deferredChrome->workspaceID != workspaceID) return false;
+    deferredChrome->ratios = ratios;
+    return true;
+}
+
+std::optional<std::vector<double>> ShowSequence::heldRatios(const Uuid& workspaceID) const {
+    if (!deferredChrome || deferredChrome->workspaceID != workspaceID) return std::nullopt;
+    return deferredChrome->ratios;
+}
+
+// ------------------------------------------------------------------------ documents awaited
+
+bool ShowSequence::documentAwaited(const Uuid& appID) const {
+    const auto it = awaitingDocument.find(appID);
+    return it != awaitingDocument.end() && it->second > queue.now();
+}
+
+void ShowSequence::documentFound(const Uuid& appID) {
+    const TimeInterval now = queue.now();
+    awaitingDocument.erase(appID);
+    const bool stillAwaiting = std::any_of(awaitingDocument.begin(), awaitingDocument.end(),
+                                           [now](const auto& entry) { return entry.second > now; });
+    if (openingDocumentNoticeShown && !stillAwaiting) {
+        parts.notice.close();
+        openingDocumentNoticeShown = false;
+        lastOpeningNoticeLogged.reset();
+    }
+}
+
 // ------------------------------------------------------------------------ short of windows
 
-std::vector<WorkspaceController::ShortOfWindows> WorkspaceController::appsShortOfWindows(
+std::vector<ShowSequence::ShortOfWindows> ShowSequence::appsShortOfWindows(
     const Workspace& workspace, const std::set<std::string>& skipping) {
     const TimeInterval now = queue.now();
     std::set<std::string> awaited;
@@ -293,9 +340,9 @@ std::vector<WorkspaceController::ShortOfWindows> WorkspaceController::appsShortO
     for (const auto& bundleID : order) {
         // One pane is never short: any window fills it, and none is the invitation's.
         if (panes[bundleID].second < 2) continue;
-        const auto running = appController->runningApplication(bundleID);
+        const auto running = parts.apps.runningApplication(bundleID);
         if (!running || !running->isFinishedLaunching) continue;
-        const int windows = static_cast<int>(axController.manageableWindows(running->pid).size());
+        const int windows = static_cast<int>(parts.axController.manageableWindows(running->pid).size());
         const auto& [name, count] = panes[bundleID];
         // No window at all is the windowless invitation's business, not a shortage.
         if (windows == 0 || windows >= count) continue;
@@ -305,13 +352,13 @@ std::vector<WorkspaceController::ShortOfWindows> WorkspaceController::appsShortO
     return out;
 }
 
-void WorkspaceController::presentShortOfWindowsBlock(const Uuid&, const std::vector<ShortOfWindows>& shortApps,
-                                                     std::function<void()> onRetry) {
-    if (shortApps.empty() || blockedPrompt.isUp()) return;
+void ShowSequence::presentShortOfWindowsBlock(const std::vector<ShortOfWindows>& shortApps,
+                                              std::function<void()> onRetry) {
+    if (shortApps.empty() || parts.prompt.isUp()) return;
     const ShortOfWindows& first = shortApps.front();
     const int k = first.panes - first.windows;
-    const auto running = appController->runningApplication(first.bundleID);
-    const auto item = running ? axController.newWindowMenuItem(running->pid) : std::nullopt;
+    const auto running = parts.apps.runningApplication(first.bundleID);
+    const auto item = running ? parts.axController.newWindowMenuItem(running->pid) : std::nullopt;
 
     std::string message, body;
     if (shortApps.size() == 1) {
@@ -331,15 +378,15 @@ void WorkspaceController::presentShortOfWindowsBlock(const Uuid&, const std::vec
         body += " Open another window in " + first.appName + ", then Retry.";
 
     const auto response = [&] {
-        const auto held = blockedPrompt.hold();
-        return env.platform.alerts->runModal({AlertSpec::Style::informational, message, body,
-                                              {item ? item->title + " & Retry" : "Retry", "Dismiss"}, std::nullopt});
+        const auto held = parts.prompt.hold();
+        return platform.alerts->runModal({AlertSpec::Style::informational, message, body,
+                                          {item ? item->title + " & Retry" : "Retry", "Dismiss"}, std::nullopt});
     }();
     if (response.button != 0) return;
 
     if (item && running) {
-        const AXError result = env.platform.accessibility->performAction(item->element, ax::kPress);
-        const auto windows = axController.manageableWindows(running->pid).size();
+        const AXError result = platform.accessibility->performAction(item->element, ax::kPress);
+        const auto windows = parts.axController.manageableWindows(running->pid).size();
         Log::line("[Tessane] " + first.appName + ": retry pressed “" + item->menuTitle + " ▸ " + item->title +
                   "”: " + (result == AXError::success ? "ok" : "refused") + " (had " + std::to_string(windows) +
                   " windows).");
@@ -349,12 +396,8 @@ void WorkspaceController::presentShortOfWindowsBlock(const Uuid&, const std::vec
 
 // --------------------------------------------------------------------------------- alerts
 
-void WorkspaceController::presentError(const std::string& message, const std::string& informative) {
-    env.platform.alerts->runModal({AlertSpec::Style::warning, message, informative, {"OK"}, std::nullopt});
-}
-
-void WorkspaceController::reportShowIssues(const std::string& workspaceName, const std::vector<std::string>& missing,
-                                           const std::vector<std::string>& launchErrors) {
+void ShowSequence::reportIssues(const std::string& workspaceName, const std::vector<std::string>& missing,
+                                const std::vector<std::string>& launchErrors) {
     std::string lines;
     if (!missing.empty()) {
         lines = "Not installed: ";
@@ -362,9 +405,58 @@ void WorkspaceController::reportShowIssues(const std::string& workspaceName, con
     }
     for (const auto& error : launchErrors) lines += (lines.empty() ? "" : "\n") + error;
     if (lines.empty()) return;
-    env.platform.alerts->runModal({AlertSpec::Style::warning,
-                                   "Some apps in “" + workspaceName + "” couldn't be shown", lines, {"OK"},
-                                   std::nullopt});
+    platform.alerts->runModal({AlertSpec::Style::warning, "Some apps in “" + workspaceName + "” couldn't be shown",
+                               lines, {"OK"}, std::nullopt});
+}
+
+bool ShowSequence::windowControlAway(bool placeAgain) {
+    auto& wait = windowControlWait;
+    if (!wait.awaited)
+        wait.awaited = platform.accessibility->awaitWindowControl(lifetime.guard([this] { windowControlSettled(); }));
+    if (wait.awaited && placeAgain) wait.placeAgain = true;
+    return wait.awaited;
+}
+
+void ShowSequence::dropWaitingShow(const Uuid& workspaceID) {
+    std::erase_if(windowControlWait.shows, [&](const auto& entry) { return entry.first == workspaceID; });
+}
+
+bool ShowSequence::awaitsWindowControl(const Workspace& ws, std::function<void()>& onShown) {
+    auto& shows = windowControlWait.shows;
+    const auto waiting =
+        std::find_if(shows.begin(), shows.end(), [&](const auto& entry) { return entry.first == ws.id; });
+    if (waiting == shows.end() && !windowControlAway(false)) return false;
+    if (waiting == shows.end()) {
+        Log::line("[Tessane] Show ‘" + ws.name + "’ waits for the window manager to take it.");
+        shows.emplace_back(ws.id, std::move(onShown));
+    } else if (onShown) {
+        // Asked again: shown once, and both callers told.
+        waiting->second = [first = std::move(waiting->second), then = std::move(onShown)] {
+            if (first) first();
+            then();
+        };
+    }
+    return true;
+}
+
+void ShowSequence::windowControlSettled() {
+    auto& wait = windowControlWait;
+    wait.awaited = false;
+    const bool placeAgain = std::exchange(wait.placeAgain, false);
+    auto shows = std::exchange(wait.shows, {});
+    const bool back = platform.accessibility->isProcessTrusted();
+    if (!shows.empty() || placeAgain)
+        Log::line(back ? "[Tessane] Window control is back: carrying on."
+                       : "[Tessane] No window manager took over in time.");
+    // Placed where the shows would move the windows anyway only when no show follows.
+    if (back && placeAgain)
+        for (const auto& id : parts.sessions.keys())
+            if (const auto ws = parts.manager.workspace(id)) parts.tiling.placeWindows(*ws, false, false);
+    const auto alive = lifetime.liveness();
+    for (auto& [id, onShown] : shows) {
+        if (!alive) return;
+        show(id, std::move(onShown));
+    }
 }
 
 }  // namespace tessane
