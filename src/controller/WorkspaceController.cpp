@@ -41,7 +41,6 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       notice(env.makeNotice()),
       workspaceTips(env.makeTips()),
       raise(queue, env.ownBundleIdentifier),
-      learns(queue),
       displays(*env.platform.screens, queue, env.input, [this] { return focusedManagedWindowFrameCocoa(); }),
       homeOffers(queue, manager, sessions, *notice, displays, *env.platform.screens,
                  {.stageManagerActive = [this] { return stage.isActive(); },
@@ -70,6 +69,13 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
             env.makeStageManagerWatcher, {manager, sessions, solo, *workspaceTips, guard}, blockedPrompt,
             {[this] { restoreFromSolo(); }, [this](const Workspace& ws) { tiling.placeWindows(ws, true, true); },
              [this](const Uuid& id) { showWorkspace(id); }}),
+      dividers(queue,
+               {manager, sessions, axController, *env.platform.screens, displays, tiling, stage, drag, columns, solo},
+               {[this](const Workspace& ws) { return threeColumnsOverflow(ws); },
+                [this](const Workspace& ws) { return solveThreeColumns(ws); },
+                [this](const Workspace& ws) { return currentContainerAXRect(ws); },
+                [this](const Uuid& id, const Rect& frame) { adoptContainerFrame(id, frame); },
+                [this](const Workspace& ws) { return workspaceHasChooserUp(ws); }}),
       fullScreen(queue, *env.platform.alerts, *appController, axController,
                  {manager, sessions, solo, *workspaceTips, guard, stage}, blockedPrompt,
                  {[this](Pid pid) { return appHasNativeFullScreenWindow(pid); }, [this] { restoreFromSolo(); },
@@ -122,8 +128,8 @@ WorkspaceController::~WorkspaceController() {
         if (item) item->cancel();
         item.reset();
     };
-    learns.cancelAll();
-    for (auto* item : {&enforceSnapWorkItem, &dividerSettleWorkItem, &unhideSettleWorkItem})
+    dividers.stop();
+    for (auto* item : {&enforceSnapWorkItem, &unhideSettleWorkItem})
         cancel(*item);
     sweep.stop();
 

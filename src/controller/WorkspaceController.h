@@ -9,6 +9,7 @@
 #include "controller/ContainerChrome.h"
 #include "controller/ControllerObservers.h"
 #include "controller/DisplaySet.h"
+#include "controller/DividerKeeper.h"
 #include "controller/DriftMemory.h"
 #include "controller/FrameKeeper.h"
 #include "controller/FullScreenWatch.h"
@@ -172,8 +173,6 @@ private:
 
     // ====================================================================== timers and work
     std::shared_ptr<WorkItem> enforceSnapWorkItem;
-    PendingPerWorkspace learns;
-    std::shared_ptr<WorkItem> dividerSettleWorkItem;
     std::shared_ptr<WorkItem> unhideSettleWorkItem;
     // The quit has asked the hidden apps back: no hide may start after it (the quit's alerts run
     // queued work and hot keys, which would hide apps for good).
@@ -203,6 +202,7 @@ private:
     // ====================================================================== parts
     ChromeGuard guard;
     StageManagerGate stage;
+    DividerKeeper dividers;  // after the drag, the columns, the tiling pass and the stage it uses
     FullScreenWatch fullScreen;
     ControllerObservers observers;
     ShowSequence show;
@@ -316,16 +316,6 @@ private:
     // it was last seen at and, when its size is off its tile, the steps its size changes in.
     GestureRules::WindowSizing paneWindowSizing(const Uuid& workspaceID, const Uuid& appID,
                                                 const PlacementPass::PaneWindow& window, const Rect& tile);
-    void restoreDividerVisibility(const Uuid& workspaceID);
-    void scheduleLearnAppMinimums(const Uuid& workspaceID);
-    void learnAppMinimums(const Uuid& workspaceID);
-    void keepAppsOnScreen(const Uuid& workspaceID);
-    void bounceFrameToFitApps(const Workspace& workspace, const std::vector<Size>& appSizes);
-    std::map<int, double> dividerReconcileFixes(const Workspace& workspace);
-    void commitDividerRatio(const std::vector<double>& ratios, const Uuid& workspaceID);
-    void snapDividerToApps(const Uuid& workspaceID);
-    bool dividerNeedsReconcile(const Uuid& workspaceID);
-    void scheduleDividerReconcile(const Uuid& workspaceID);
     std::vector<double> storedRatios(const Workspace& workspace) const;
     // Makes `frame` the shown workspace's container: the session, the chrome, the stored frame.
     void adoptContainerFrame(const Uuid& workspaceID, const Rect& frame);

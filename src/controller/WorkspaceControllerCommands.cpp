@@ -172,9 +172,7 @@ void WorkspaceController::resetWorkspace(const Uuid& id) {
                      Size{std::max(visible.width(), floor.width), std::max(visible.height(), floor.height)}};
     Log::line("[Tessane] Reset workspace: " + ws->name + " → " + workspace_rules::rectLog(frame));
 
-    learns.cancel(id);
-    if (dividerSettleWorkItem) dividerSettleWorkItem->cancel();
-    dividerSettleWorkItem.reset();
+    dividers.forget(id, true);
 
     ws->layout.ratios.reset();
     const Workspace reset = rememberingContainerFrame(*ws, frame, displays.currentTopology());

@@ -32,7 +32,7 @@ PlacementPass::Hooks WorkspaceController::placementHooks() {
     hooks.documentAwaited = [this](const Uuid& appID) { return show.documentAwaited(appID); };
     hooks.documentFound = [this](const Uuid& appID) { show.documentFound(appID); };
     hooks.windowsRebound = [this] { observers.rebuild(); };
-    hooks.learnMinimums = [this](const Uuid& workspaceID) { scheduleLearnAppMinimums(workspaceID); };
+    hooks.learnMinimums = [this](const Uuid& workspaceID) { dividers.scheduleLearn(workspaceID); };
     hooks.showRatios = [this](const Workspace& workspace, const std::vector<double>& effective) {
         const auto chromeRatios =
             workspace_rules::isThreeColumns(workspace) ? workspace_rules::threeColumnsRatios(workspace) : effective;

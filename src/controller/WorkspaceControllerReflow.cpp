@@ -72,7 +72,7 @@ bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
                 return true;
             adoptContainerFrame(workspace.id, next);
             tiling.placeWindows(workspace, true, false);
-            scheduleDividerReconcile(workspace.id);
+            dividers.scheduleReconcile(workspace.id);
             return true;
         }
         case Kind::ratios: {
@@ -80,7 +80,7 @@ bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
             resplit.layout.ratios = reflow.ratios;
             manager.update(resplit);
             tiling.placeWindows(resplit, true, false);
-            scheduleDividerReconcile(workspace.id);
+            dividers.scheduleReconcile(workspace.id);
             return true;
         }
     }

@@ -43,11 +43,10 @@ std::unique_ptr<WorkspaceController::WorkspaceSession> WorkspaceController::make
     });
     cb.onDividerDragBegan = lifetime.guard([this] {
         drag.setDraggingDivider(true);
-        if (dividerSettleWorkItem) dividerSettleWorkItem->cancel();
+        dividers.cancelSettle();
     });
     cb.onDividerCommitted = lifetime.guard([this, id](const std::vector<double>& ratios) {
-        drag.setDraggingDivider(false);
-        commitDividerRatio(ratios, id);
+        dividers.commit(ratios, id);
     });
     return session;
 }

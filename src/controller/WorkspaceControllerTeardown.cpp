@@ -40,11 +40,8 @@ void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistF
     // workspace is shown (they can then only be this one's); otherwise they run and find this
     // workspace gone.
     frames.cancelSnap(workspaceID);
-    learns.cancel(workspaceID);
-    if (sessions.size() == 1) {
-        cancel(enforceSnapWorkItem);
-        cancel(dividerSettleWorkItem);
-    }
+    dividers.forget(workspaceID, sessions.size() == 1);
+    if (sessions.size() == 1) cancel(enforceSnapWorkItem);
 
     if (drag.draggingWorkspace() == workspaceID) session->chrome->hideDropPreview();
     drag.forget(workspaceID);

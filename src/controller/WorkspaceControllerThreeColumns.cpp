@@ -93,7 +93,7 @@ bool WorkspaceController::solveThreeColumns(const Workspace& workspace) {
             }
             if (verdict.newlyAnnounced) threeColumnsNotice(folded, true);
             tiling.placeWindows(folded, true, false);
-            scheduleDividerReconcile(id);
+            dividers.scheduleReconcile(id);
             return true;
         }
 
@@ -107,7 +107,7 @@ bool WorkspaceController::solveThreeColumns(const Workspace& workspace) {
                       ") — an app wouldn't go narrower than its own width.");
             tiling.placeWindows(resplit, true, false);
             // An application that keeps refusing must not drive endless re-tiling.
-            if (verdict.pass < kResplitPasses) scheduleDividerReconcile(id);
+            if (verdict.pass < kResplitPasses) dividers.scheduleReconcile(id);
             return true;
         }
     }
@@ -136,10 +136,6 @@ void WorkspaceController::threeColumnsNotice(const Workspace& workspace, bool fo
     else
         notice->show("Back to three columns", "There’s room for all three apps side by side again.", std::nullopt, near,
                      6.0, nullptr);
-}
-
-void WorkspaceController::scheduleDividerReconcile(const Uuid& workspaceID) {
-    queue.postAfter(0.4, lifetime.guard([this, workspaceID] { snapDividerToApps(workspaceID); }));
 }
 
 }  // namespace tessane

@@ -127,23 +127,11 @@ void WorkspaceController::finishWindowDrag(const Uuid& workspaceID) {
     std::set<Uuid> touched = drag.finish();
     touched.insert(workspaceID);
     for (const auto& id : touched) {
-        restoreDividerVisibility(id);
+        dividers.restoreVisibility(id);
         if (auto* session = sessions.find(id)) session->chrome->hideDropPreview();
     }
     performEnforceSnap(workspaceID);
     drag.forgetChangedUnderPointer(workspaceID);
-}
-
-void WorkspaceController::restoreDividerVisibility(const Uuid& workspaceID) {
-    auto* session = sessions.find(workspaceID);
-    const auto ws = manager.workspace(workspaceID);
-    if (!session || !ws) return;
-    const bool hidden = solo.owns(workspaceID) || workspaceHasChooserUp(*ws);
-    session->chrome->paneMat().setShieldsHidden(hidden);
-    if (session->chrome->dividersHidden() != hidden) {
-        session->chrome->setDividersHidden(hidden);
-        session->chrome->positionDividerPanels();
-    }
 }
 
 // ----------------------------------------------------------------------------- enforcement

@@ -62,9 +62,9 @@ struct WorkspaceControllerProbe {
     auto& tidiedChoosers() { return c.sweep.tidiedChoosers(); }
     PendingPerWorkspace& persists() { return c.frames.pendingPersists(); }
     PendingPerWorkspace& snaps() { return c.frames.pendingSnaps(); }
-    PendingPerWorkspace& learns() { return c.learns; }
+    PendingPerWorkspace& learns() { return c.dividers.pendingLearns(); }
     auto& enforceSnapWorkItem() { return c.enforceSnapWorkItem; }
-    auto& dividerSettleWorkItem() { return c.dividerSettleWorkItem; }
+    auto& dividerSettleWorkItem() { return c.dividers.settleWorkItem(); }
     auto& unhideSettleWorkItem() { return c.unhideSettleWorkItem; }
     WindowDrag& drag() { return c.drag; }
     ThreeColumnsMemory& threeColumns() { return c.columns; }
@@ -153,7 +153,7 @@ struct WorkspaceControllerProbe {
     }
     // A quiet tiling pass that asks for minimum-size learning afterwards.
     void placeWindowsLearning(const Workspace& ws) { c.tiling.placeWindows(ws, true, true); }
-    void scheduleDividerReconcile(const Uuid& id) { c.scheduleDividerReconcile(id); }
+    void scheduleDividerReconcile(const Uuid& id) { c.dividers.scheduleReconcile(id); }
     AXWindowController::PlacementOutcome placeWindow(const AXElement& window, const Rect& rect) {
         return c.tiling.placeWindow(window, rect, "App");
     }
