@@ -16,6 +16,7 @@
 #include "controller/GlobalInput.h"
 #include "controller/HomeOffers.h"
 #include "controller/PaneFit.h"
+#include "controller/PaneDocuments.h"
 #include "controller/PaneMatChrome.h"
 #include "controller/PendingPerWorkspace.h"
 #include "controller/PlacementPass.h"
@@ -194,6 +195,7 @@ private:
 
     // ====================================================================== the tiling pass
     PlacementPass tiling;
+    PaneDocuments documents;  // after the tiling pass, whose log it writes to
     ReconcileSweep sweep;  // the tiling pass's follow-up while a pane is empty
 
     // ====================================================================== switcher
@@ -221,12 +223,6 @@ private:
     void handleAppTerminated(const RunningApplication& app);
     void handleAppLaunched(const RunningApplication& app);
     void updateLoadingChrome(const Uuid& workspaceID);
-
-    // ====================================================================== documents
-    void rememberDocument(const AXElement& window, const ManagedApp& app);
-    void rememberDocuments(const Uuid& workspaceID);
-    std::vector<ManagedApp> siblingPanes(const ManagedApp& app) const;
-    std::vector<RememberedDocument> rememberedDocuments(const std::vector<ManagedApp>& apps) const;
 
     // ====================================================================== activation
     void handleAppActivated(const RunningApplication& app);

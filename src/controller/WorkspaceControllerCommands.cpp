@@ -222,7 +222,7 @@ void WorkspaceController::closeWorkspaceApps(const Uuid& id) {
         return;
     }
     Log::line("[Tessane] Quit workspace apps: " + ws->name + " (" + std::to_string(running.size()) + ")");
-    rememberDocuments(id);
+    documents.rememberAll(id);
     for (const auto& app : running) env.platform.applications->terminate(app.pid);
     takeDown();
 }

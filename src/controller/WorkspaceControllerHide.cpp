@@ -76,7 +76,7 @@ bool WorkspaceController::hideWorkspace(const Uuid& id) {
     // The windows go down first, and the panes' documents are read after: telling a window's
     // document may parse a long recent-files list that changed. The lines come in their order.
     for (const Pid pid : toHide) env.platform.applications->hide(pid);
-    rememberDocuments(id);
+    documents.rememberAll(id);
     for (const auto& line : keptLines) Log::line(line);
 
     tearDownSession(id, true);

@@ -27,8 +27,8 @@ PlacementPass::Hooks WorkspaceController::placementHooks() {
     hooks.displayID = [this](const Rect& rect) { return displays.displayID(rect); };
     hooks.hasNativeFullScreenWindow = [this](Pid pid) { return appHasNativeFullScreenWindow(pid); };
     hooks.windowControlAway = [this] { return show.windowControlAway(true); };
-    hooks.rememberDocument = [this](const AXElement& window, const ManagedApp& app) { rememberDocument(window, app); };
-    hooks.siblingPanes = [this](const ManagedApp& app) { return siblingPanes(app); };
+    hooks.rememberDocument = [this](const AXElement& window, const ManagedApp& app) { documents.remember(window, app); };
+    hooks.siblingPanes = [this](const ManagedApp& app) { return documents.siblingPanes(app); };
     hooks.documentAwaited = [this](const Uuid& appID) { return show.documentAwaited(appID); };
     hooks.documentFound = [this](const Uuid& appID) { show.documentFound(appID); };
     hooks.windowsRebound = [this] { observers.rebuild(); };

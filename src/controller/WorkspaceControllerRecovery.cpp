@@ -69,7 +69,7 @@ void WorkspaceController::unhideAppsTessaneHid(UnhideOccasion occasion) {
 void WorkspaceController::flushPendingFramePersists() { frames.flushAll(); }
 
 void WorkspaceController::rememberAllDocuments() {
-    for (const auto& id : sessions.keys()) rememberDocuments(id);
+    for (const auto& id : sessions.keys()) documents.rememberAll(id);
 }
 
 }  // namespace tessane

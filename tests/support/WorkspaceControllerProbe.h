@@ -87,11 +87,11 @@ struct WorkspaceControllerProbe {
     void rebuildWindowObserver() { c.observers.rebuild(); }
     bool hasEmptyPane() { return c.sweep.hasEmptyPane(); }
     void updateLoadingChrome(const Uuid& id) { c.updateLoadingChrome(id); }
-    void rememberDocuments(const Uuid& id) { c.rememberDocuments(id); }
-    void rememberDocument(const AXElement& window, const ManagedApp& app) { c.rememberDocument(window, app); }
-    std::vector<ManagedApp> siblingPanes(const ManagedApp& app) const { return c.siblingPanes(app); }
+    void rememberDocuments(const Uuid& id) { c.documents.rememberAll(id); }
+    void rememberDocument(const AXElement& window, const ManagedApp& app) { c.documents.remember(window, app); }
+    std::vector<ManagedApp> siblingPanes(const ManagedApp& app) const { return c.documents.siblingPanes(app); }
     std::vector<WorkspaceController::RememberedDocument> rememberedDocuments(const std::vector<ManagedApp>& apps) const {
-        return c.rememberedDocuments(apps);
+        return c.documents.remembered(apps);
     }
     void maybeRefreshStageManagerState() { c.stage.maybeRefresh(); }
     void startStageManagerWatchesIfNeeded() { c.stage.startWatchesIfNeeded(); }

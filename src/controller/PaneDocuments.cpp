@@ -1,24 +1,28 @@
-// Each pane remembers the document its window last showed, so a later show can open it again
-// and two panes of one application can be told apart.
-#include "controller/WorkspaceController.h"
+#include "controller/PaneDocuments.h"
 
-#include "model/Log.h"
 #include "model/WorkspaceManager.h"
 #include "platform/Applications.h"
+#include "system/AXWindowController.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace tessane {
 
-void WorkspaceController::rememberDocument(const AXElement& window, const ManagedApp& app) {
+PaneDocuments::PaneDocuments(AXWindowController& axController, WorkspaceManager& manager,
+                             const SessionMap<WorkspaceSession>& sessions, Applications& applications, Log log)
+    : axController(axController), manager(manager), sessions(sessions), applications(applications),
+      log(std::move(log)) {}
+
+void PaneDocuments::remember(const AXElement& window, const ManagedApp& app) {
     const auto path = axController.documentPath(window);
     if (!path) return;
     if (!manager.setLastDocument(*path, app.id)) return;
-    tiling.log("[Tessane] " + app.displayName + ": its pane now reopens “" +
-              std::filesystem::path(*path).filename().string() + "”.");
+    log("[Tessane] " + app.displayName + ": its pane now reopens “" +
+        std::filesystem::path(*path).filename().string() + "”.");
 }
 
-void WorkspaceController::rememberDocuments(const Uuid& workspaceID) {
+void PaneDocuments::rememberAll(const Uuid& workspaceID) {
     const auto* session = sessions.find(workspaceID);
     const auto ws = manager.workspace(workspaceID);
     if (!session || !ws) return;
@@ -27,12 +31,12 @@ void WorkspaceController::rememberDocuments(const Uuid& workspaceID) {
     for (const auto& tracked : elements)
         for (const auto& app : ws->apps)
             if (app.id == tracked.appID) {
-                rememberDocument(tracked.element, app);
+                remember(tracked.element, app);
                 break;
             }
 }
 
-std::vector<ManagedApp> WorkspaceController::siblingPanes(const ManagedApp& app) const {
+std::vector<ManagedApp> PaneDocuments::siblingPanes(const ManagedApp& app) const {
     for (const auto& ws : manager.workspaces().get()) {
         const bool holds = std::any_of(ws.apps.begin(), ws.apps.end(), [&](const ManagedApp& a) { return a.id == app.id; });
         if (!holds) continue;
@@ -44,11 +48,10 @@ std::vector<ManagedApp> WorkspaceController::siblingPanes(const ManagedApp& app)
     return {};
 }
 
-std::vector<WorkspaceController::RememberedDocument> WorkspaceController::rememberedDocuments(
-    const std::vector<ManagedApp>& apps) const {
+std::vector<PaneDocuments::RememberedDocument> PaneDocuments::remembered(const std::vector<ManagedApp>& apps) const {
     std::vector<RememberedDocument> out;
     for (const auto& app : apps)
-        if (app.lastDocumentPath && env.platform.applications->fileExists(*app.lastDocumentPath))
+        if (app.lastDocumentPath && applications.fileExists(*app.lastDocumentPath))
             out.push_back({app, std::filesystem::path(*app.lastDocumentPath)});
     return out;
 }
