@@ -10,7 +10,6 @@
 #include "platform/Screens.h"
 #include "system/AXAppFocusObserver.h"
 #include "system/AXWindowObserver.h"
-#include "system/DisplayTopologyWatcher.h"
 #include "system/ExternalAppController.h"
 
 #include <algorithm>
@@ -46,8 +45,9 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       homeOffers(queue, manager, sessions, *notice, displays, *env.platform.screens,
                  {.stageManagerActive = [this] { return stage.isActive(); },
                   .windowFrames = [this](const Workspace& ws) { return managedWindowFramesAX(ws); },
-                  .moveShownWorkspace = [this](const Uuid& id,
-                                               const Rect& target) { moveShownWorkspace(id, target, false); }}),
+                  .moveShownWorkspace = [this](const Uuid& id, const Rect& target) {
+                      follower.moveShownWorkspace(id, target, false);
+                  }}),
       frames(queue, manager, sessions, displays, *env.platform.accessibility,
              [this](const Workspace& ws) {
                  stage.refresh(false);
@@ -108,8 +108,11 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
             [this](const Workspace& ws) { return workspaceHasChooserUp(ws); },
             [this](const Workspace& ws) { return openContainerFrame(ws); },
             [this](const OpenedFrame& opened) { putChromeUp(opened); },
-            [this](const Uuid& id) { hideWorkspace(id); }}) {
-    topologyWatcher().start();
+            [this](const Uuid& id) { hideWorkspace(id); }}),
+      follower(queue, *env.platform.screens, *env.platform.accessibility,
+               {manager, sessions, solo, tiling, *workspaceTips, guard, stage}, displays, homeOffers, *notice,
+               env.makeTopologyWatcher, {[this] { restoreFromSolo(); }}) {
+    follower.start();
     displays.currentTopology();
 }
 
@@ -129,8 +132,6 @@ WorkspaceController::~WorkspaceController() {
 
     drag.finish();
     switcher.reset();
-
-    if (topologyWatcher_) topologyWatcher_->stop();
 }
 
 void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> onShown) {
@@ -138,21 +139,6 @@ void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> on
 }
 
 bool WorkspaceController::refreshStageManagerState(bool deferTransition) { return stage.refresh(deferTransition); }
-
-DisplayTopologyWatcher& WorkspaceController::topologyWatcher() {
-    if (!topologyWatcher_) {
-        auto onChange = lifetime.guard(
-            [this](const std::optional<std::string>& previous, const std::optional<std::string>& current,
-                   bool reframed) { handleTopologyChange(previous, current, reframed); });
-        if (env.makeTopologyWatcher)
-            topologyWatcher_ = env.makeTopologyWatcher(onChange);
-        else
-            topologyWatcher_ = std::make_unique<DisplayTopologyWatcher>(
-                *env.platform.screens, queue, nullptr, DisplayTopologyWatcher::kScreenSettle,
-                DisplayTopologyWatcher::kWakeSettle, onChange);
-    }
-    return *topologyWatcher_;
-}
 
 void WorkspaceController::publishShownWorkspaces() {
     std::vector<std::string> names;

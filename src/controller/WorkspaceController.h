@@ -8,6 +8,7 @@
 #include "controller/ChromeGuard.h"
 #include "controller/ContainerChrome.h"
 #include "controller/ControllerObservers.h"
+#include "controller/DisplayFollower.h"
 #include "controller/DisplaySet.h"
 #include "controller/DriftMemory.h"
 #include "controller/FrameKeeper.h"
@@ -51,7 +52,6 @@
 
 namespace tessane {
 
-class DisplayTopologyWatcher;
 class ExternalAppController;
 class HiddenAppLedger;
 class NoticeChrome;
@@ -153,7 +153,6 @@ private:
     AXWindowController axController;
     std::unique_ptr<NoticeChrome> notice;
     std::unique_ptr<TipsChrome> workspaceTips;
-    std::unique_ptr<DisplayTopologyWatcher> topologyWatcher_;  // through topologyWatcher()
 
     // ====================================================================== shown workspaces
     SessionMap<WorkspaceSession> sessions;
@@ -206,11 +205,11 @@ private:
     FullScreenWatch fullScreen;
     ControllerObservers observers;
     ShowSequence show;
+    DisplayFollower follower;  // after the home offers, the stage and the guard it uses
 
     LifetimeToken lifetime;  // last: gone first, before anything a late closure could touch
 
     // ====================================================================== construction, wiring
-    DisplayTopologyWatcher& topologyWatcher();
     void handleWindowEvent(const AXElement& element, const std::string& notification);
     void handleFocusedWindowChanged();
     std::optional<ManagedApp> soloedApp(const SoloState& state) const;
@@ -292,16 +291,6 @@ private:
     // Stores a pane order the controller chose itself (a swap) with its signature recorded first,
     // so the edit sweep neither tiles it a second time nor withdraws it.
     void storeOwnPaneEdit(const Workspace& workspace);
-    // `reframed`: the displays' frames changed too (see DisplayTopologyWatcher), so every shown
-    // workspace that is not moved elsewhere is laid out again where it is.
-    void handleTopologyChange(const std::optional<std::string>& previous, const std::optional<std::string>& current,
-                              bool reframed = false);
-    // handleTopologyChange's look at the shown workspaces, front-most first, and at one of them.
-    struct DisplaysSettled;
-    void followDisplays(const std::optional<std::string>& previous, const std::optional<std::string>& current,
-                        bool reframed);
-    void followDisplays(const DisplaysSettled& settled, const Uuid& id, std::vector<HomeOffer>& offers);
-    void moveShownWorkspace(const Uuid& id, const Rect& target, bool recordHome);
 
     // ====================================================================== gestures
     void handleManagedWindowChangedByUser(const Uuid& workspaceID, const std::optional<AXElement>& movedWindow);
