@@ -99,15 +99,20 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
                  [this] { handleFocusedWindowChanged(); }}),
       show(queue, env.platform, env.ownBundleIdentifier, env.identity,
            {manager, hiddenApps, sessions, *appController, axController, tiling, sweep, stage, fullScreen, raise,
-            blockedPrompt, *notice, *workspaceTips},
+            blockedPrompt, *notice, *workspaceTips, displays, frames},
            {[this] { supersedeRaiseSequence(); },
             [this](const std::string& message, const std::string& informative) { presentError(message, informative); },
             [this](const std::vector<ManagedApp>& apps) { return rememberedDocuments(apps); },
             [this](Pid pid) { return appHasNativeFullScreenWindow(pid); },
             [this](const AXElement& chooser, const Uuid& id) { noteOwnChooser(chooser, id); },
             [this](const Workspace& ws) { return workspaceHasChooserUp(ws); },
-            [this](const Workspace& ws) { return openContainerFrame(ws); },
-            [this](const OpenedFrame& opened) { putChromeUp(opened); },
+            [this](const Workspace& ws) { return containerRect(ws); },
+            [this](const Workspace& ws, const Rect& frame) {
+                columns.beginOperation(ws.id);
+                return applyThreeColumnsFold(ws, frame, true);
+            },
+            [this](const Workspace& ws) { openSession(ws); },
+            [this](ContainerChrome& chrome, const Workspace& ws) { prepareChrome(chrome, ws); },
             [this](const Uuid& id) { hideWorkspace(id); }}),
       follower(queue, *env.platform.screens, *env.platform.accessibility,
                {manager, sessions, solo, tiling, *workspaceTips, guard, stage}, displays, homeOffers, *notice,

@@ -236,10 +236,6 @@ private:
     std::optional<Uuid> focusedPaneAppID(const Workspace& workspace, const WorkspaceSession& session) const;
 
     // ====================================================================== show
-    void showContainerFrame(const Workspace& workspace);
-    // showContainerFrame in two halves; between them a show may already move the windows.
-    std::optional<OpenedFrame> openContainerFrame(const Workspace& given);
-    void putChromeUp(const OpenedFrame& opened);
     void presentError(const std::string& message, const std::string& informative);
     void refuseUnrecordedHide(const std::string& workspaceName, const std::string& why);
     std::optional<Rect> focusedManagedWindowFrameCocoa();
@@ -253,6 +249,8 @@ private:
 
     // ====================================================================== sessions, chrome
     std::unique_ptr<WorkspaceSession> makeSession(const Uuid& workspaceID);
+    // A show's: makes the workspace the active, front one, with a session (made when it has none).
+    void openSession(const Workspace& workspace);
     // Readies a chrome for the workspace as a show does: rail panel, title, type, count, ratios,
     // icons, not maximized, dividers and shields shown, not soloed.
     void prepareChrome(ContainerChrome& chrome, const Workspace& workspace);

@@ -160,7 +160,7 @@ struct WorkspaceControllerProbe {
         return c.tiling.placeWindow(window, rect, "App");
     }
     size_t pendingSecondPhases() const { return c.tiling.secondPhases(); }
-    void showContainerFrame(const Workspace& ws) { c.showContainerFrame(ws); }
+    void showContainerFrame(const Workspace& ws) { c.show.showContainerFrame(ws); }
     Rect containerRect(const Workspace& ws) { return c.containerRect(ws); }
     bool solveThreeColumns(const Workspace& ws) { return c.solveThreeColumns(ws); }
     bool threeColumnsOverflow(const Workspace& ws) { return c.threeColumnsOverflow(ws); }
