@@ -260,7 +260,7 @@ void ShowSequence::putUp(const Workspace& ws, TimeInterval start, const ShowLaun
     // out once the windows are moved: the window manager then takes the moves first (raising and
     // focusing costs it most on a crowded desktop), and the windows' order the pass reads does
     // not change under it. A show that waits for its windows activates before it waits.
-    const auto opened = hooks.openContainerFrame(ws);
+    const auto opened = openContainerFrame(ws);
     std::optional<PlacementReport> tiled;
     std::vector<std::string> tileLines;
     if (const auto current = parts.manager.workspace(id); opened && current && readyToTileAtOnce(opened->workspace)) {
@@ -270,7 +270,7 @@ void ShowSequence::putUp(const Workspace& ws, TimeInterval start, const ShowLaun
         parts.tiling.holdLines(nullptr);
     }
     activate(toActivate, id);
-    if (opened) hooks.putChromeUp(*opened);
+    if (opened) putChromeUp(*opened);
     deferredChrome.reset();
     const auto ms = static_cast<long long>((queue.now() - start) * 1000);
     const auto& launching = launches.launching;

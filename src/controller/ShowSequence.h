@@ -25,7 +25,10 @@ namespace tessane {
 
 class AXWindowController;
 class BlockedPrompt;
+class ContainerChrome;
+class DisplaySet;
 class ExternalAppController;
+class FrameKeeper;
 class FullScreenWatch;
 class HiddenAppLedger;
 class NoticeChrome;
@@ -64,6 +67,8 @@ public:
         BlockedPrompt& prompt;
         NoticeChrome& notice;
         TipsChrome& tips;
+        DisplaySet& displays;
+        FrameKeeper& frames;
     };
 
     // What the show asks of the controller around it.
@@ -74,8 +79,13 @@ public:
         std::function<bool(Pid)> hasNativeFullScreenWindow;
         std::function<void(const AXElement& chooser, const Uuid& workspaceID)> noteOwnChooser;
         std::function<bool(const Workspace&)> chooserUp;
-        std::function<std::optional<OpenedFrame>(const Workspace&)> openContainerFrame;
-        std::function<void(const OpenedFrame&)> putChromeUp;
+        // The frame (Accessibility coordinates) the workspace's container would like.
+        std::function<Rect(const Workspace&)> containerRect;
+        // The workspace as its panes fold for the frame.
+        std::function<Workspace(const Workspace&, const Rect&)> foldForFrame;
+        // Makes the workspace the active, front one, with a session.
+        std::function<void(const Workspace&)> openSession;
+        std::function<void(ContainerChrome&, const Workspace&)> prepareChrome;
         std::function<void(const Uuid&)> hide;
     };
 
@@ -86,6 +96,8 @@ public:
 
     // Shows the workspace; `onShown` runs once its container is up.
     void show(const Uuid& id, std::function<void()> onShown = nullptr);
+    // Puts the workspace's container up at the frame it would like, kept usable on the displays.
+    void showContainerFrame(const Workspace& given);
     // Places the workspace's windows and reports what the pass could not do.
     void tileAndReport(const Workspace& workspace);
     // What follows a tile's placement pass: the shields out of a document chooser's way,
@@ -132,6 +144,9 @@ private:
     void activate(const std::optional<RunningApplication>& app, const Uuid& workspaceID);
     void putUp(const Workspace& ws, TimeInterval start, const ShowLaunches& launches,
                const std::optional<RunningApplication>& toActivate);
+    // showContainerFrame in two halves; between them a show may already move the windows.
+    std::optional<OpenedFrame> openContainerFrame(const Workspace& given);
+    void putChromeUp(const OpenedFrame& opened);
     WindowReadiness windowReadiness(const Workspace& workspace);
     // Whether the windows of a workspace being shown can be tiled at once, before its chrome is
     // up: every application has its main window, none is short of windows, and the tiles are

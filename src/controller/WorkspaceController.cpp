@@ -10,7 +10,6 @@
 #include "platform/Screens.h"
 #include "system/AXAppFocusObserver.h"
 #include "system/AXWindowObserver.h"
-#include "system/DisplayTopologyWatcher.h"
 #include "system/ExternalAppController.h"
 
 #include <algorithm>
@@ -45,8 +44,9 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       homeOffers(queue, manager, sessions, *notice, displays, *env.platform.screens,
                  {.stageManagerActive = [this] { return stage.isActive(); },
                   .windowFrames = [this](const Workspace& ws) { return managedWindowFramesAX(ws); },
-                  .moveShownWorkspace = [this](const Uuid& id,
-                                               const Rect& target) { moveShownWorkspace(id, target, false); }}),
+                  .moveShownWorkspace = [this](const Uuid& id, const Rect& target) {
+                      follower.moveShownWorkspace(id, target, false);
+                  }}),
       frames(queue, manager, sessions, displays, *env.platform.accessibility,
              [this](const Workspace& ws) {
                  stage.refresh(false);
@@ -107,17 +107,25 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
                  [this] { handleFocusedWindowChanged(); }}),
       show(queue, env.platform, env.ownBundleIdentifier, env.identity,
            {manager, hiddenApps, sessions, *appController, axController, tiling, sweep, stage, fullScreen, raise,
-            blockedPrompt, *notice, *workspaceTips},
+            blockedPrompt, *notice, *workspaceTips, displays, frames},
            {[this] { supersedeRaiseSequence(); },
             [this](const std::string& message, const std::string& informative) { presentError(message, informative); },
             [this](const std::vector<ManagedApp>& apps) { return documents.remembered(apps); },
             [this](Pid pid) { return appHasNativeFullScreenWindow(pid); },
             [this](const AXElement& chooser, const Uuid& id) { noteOwnChooser(chooser, id); },
             [this](const Workspace& ws) { return workspaceHasChooserUp(ws); },
-            [this](const Workspace& ws) { return openContainerFrame(ws); },
-            [this](const OpenedFrame& opened) { putChromeUp(opened); },
-            [this](const Uuid& id) { hideWorkspace(id); }}) {
-    topologyWatcher().start();
+            [this](const Workspace& ws) { return containerRect(ws); },
+            [this](const Workspace& ws, const Rect& frame) {
+                columns.beginOperation(ws.id);
+                return applyThreeColumnsFold(ws, frame, true);
+            },
+            [this](const Workspace& ws) { openSession(ws); },
+            [this](ContainerChrome& chrome, const Workspace& ws) { prepareChrome(chrome, ws); },
+            [this](const Uuid& id) { hideWorkspace(id); }}),
+      follower(queue, *env.platform.screens, *env.platform.accessibility,
+               {manager, sessions, solo, tiling, *workspaceTips, guard, stage}, displays, homeOffers, *notice,
+               env.makeTopologyWatcher, {[this] { restoreFromSolo(); }}) {
+    follower.start();
     displays.currentTopology();
 }
 
@@ -137,8 +145,6 @@ WorkspaceController::~WorkspaceController() {
 
     drag.finish();
     switcher.reset();
-
-    if (topologyWatcher_) topologyWatcher_->stop();
 }
 
 void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> onShown) {
@@ -146,21 +152,6 @@ void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> on
 }
 
 bool WorkspaceController::refreshStageManagerState(bool deferTransition) { return stage.refresh(deferTransition); }
-
-DisplayTopologyWatcher& WorkspaceController::topologyWatcher() {
-    if (!topologyWatcher_) {
-        auto onChange = lifetime.guard(
-            [this](const std::optional<std::string>& previous, const std::optional<std::string>& current,
-                   bool reframed) { handleTopologyChange(previous, current, reframed); });
-        if (env.makeTopologyWatcher)
-            topologyWatcher_ = env.makeTopologyWatcher(onChange);
-        else
-            topologyWatcher_ = std::make_unique<DisplayTopologyWatcher>(
-                *env.platform.screens, queue, nullptr, DisplayTopologyWatcher::kScreenSettle,
-                DisplayTopologyWatcher::kWakeSettle, onChange);
-    }
-    return *topologyWatcher_;
-}
 
 void WorkspaceController::publishShownWorkspaces() {
     std::vector<std::string> names;

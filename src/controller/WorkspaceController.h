@@ -8,6 +8,7 @@
 #include "controller/ChromeGuard.h"
 #include "controller/ContainerChrome.h"
 #include "controller/ControllerObservers.h"
+#include "controller/DisplayFollower.h"
 #include "controller/DisplaySet.h"
 #include "controller/DividerKeeper.h"
 #include "controller/DriftMemory.h"
@@ -53,7 +54,6 @@
 
 namespace tessane {
 
-class DisplayTopologyWatcher;
 class ExternalAppController;
 class HiddenAppLedger;
 class NoticeChrome;
@@ -155,7 +155,6 @@ private:
     AXWindowController axController;
     std::unique_ptr<NoticeChrome> notice;
     std::unique_ptr<TipsChrome> workspaceTips;
-    std::unique_ptr<DisplayTopologyWatcher> topologyWatcher_;  // through topologyWatcher()
 
     // ====================================================================== shown workspaces
     SessionMap<WorkspaceSession> sessions;
@@ -208,11 +207,11 @@ private:
     FullScreenWatch fullScreen;
     ControllerObservers observers;
     ShowSequence show;
+    DisplayFollower follower;  // after the home offers, the stage and the guard it uses
 
     LifetimeToken lifetime;  // last: gone first, before anything a late closure could touch
 
     // ====================================================================== construction, wiring
-    DisplayTopologyWatcher& topologyWatcher();
     void handleWindowEvent(const AXElement& element, const std::string& notification);
     void handleFocusedWindowChanged();
     std::optional<ManagedApp> soloedApp(const SoloState& state) const;
@@ -233,10 +232,6 @@ private:
     std::optional<Uuid> focusedPaneAppID(const Workspace& workspace, const WorkspaceSession& session) const;
 
     // ====================================================================== show
-    void showContainerFrame(const Workspace& workspace);
-    // showContainerFrame in two halves; between them a show may already move the windows.
-    std::optional<OpenedFrame> openContainerFrame(const Workspace& given);
-    void putChromeUp(const OpenedFrame& opened);
     void presentError(const std::string& message, const std::string& informative);
     void refuseUnrecordedHide(const std::string& workspaceName, const std::string& why);
     std::optional<Rect> focusedManagedWindowFrameCocoa();
@@ -250,6 +245,8 @@ private:
 
     // ====================================================================== sessions, chrome
     std::unique_ptr<WorkspaceSession> makeSession(const Uuid& workspaceID);
+    // A show's: makes the workspace the active, front one, with a session (made when it has none).
+    void openSession(const Workspace& workspace);
     // Readies a chrome for the workspace as a show does: rail panel, title, type, count, ratios,
     // icons, not maximized, dividers and shields shown, not soloed.
     void prepareChrome(ContainerChrome& chrome, const Workspace& workspace);
@@ -288,16 +285,6 @@ private:
     // Stores a pane order the controller chose itself (a swap) with its signature recorded first,
     // so the edit sweep neither tiles it a second time nor withdraws it.
     void storeOwnPaneEdit(const Workspace& workspace);
-    // `reframed`: the displays' frames changed too (see DisplayTopologyWatcher), so every shown
-    // workspace that is not moved elsewhere is laid out again where it is.
-    void handleTopologyChange(const std::optional<std::string>& previous, const std::optional<std::string>& current,
-                              bool reframed = false);
-    // handleTopologyChange's look at the shown workspaces, front-most first, and at one of them.
-    struct DisplaysSettled;
-    void followDisplays(const std::optional<std::string>& previous, const std::optional<std::string>& current,
-                        bool reframed);
-    void followDisplays(const DisplaysSettled& settled, const Uuid& id, std::vector<HomeOffer>& offers);
-    void moveShownWorkspace(const Uuid& id, const Rect& target, bool recordHome);
 
     // ====================================================================== gestures
     void handleManagedWindowChangedByUser(const Uuid& workspaceID, const std::optional<AXElement>& movedWindow);

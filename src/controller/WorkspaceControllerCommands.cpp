@@ -108,7 +108,7 @@ void WorkspaceController::restoreLayout(const Uuid& id) {
     // A workspace that is not shown keeps its applications hidden: putting its container up over
     // them would frame nothing. The restored layout is stored for its next show.
     if (!sessions.contains(id)) return;
-    showContainerFrame(restored);
+    show.showContainerFrame(restored);
     if (const auto shown = manager.workspace(id)) show.tileAndReport(*shown);
 }
 
@@ -177,7 +177,7 @@ void WorkspaceController::resetWorkspace(const Uuid& id) {
     ws->layout.ratios.reset();
     const Workspace reset = rememberingContainerFrame(*ws, frame, displays.currentTopology());
     manager.update(reset);
-    showContainerFrame(reset);
+    show.showContainerFrame(reset);
 
     const auto shown = manager.workspace(id).value_or(reset);
     if (auto* session = sessions.find(id); session && workspaceHasChooserUp(shown)) {

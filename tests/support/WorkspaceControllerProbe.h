@@ -109,7 +109,7 @@ struct WorkspaceControllerProbe {
     std::optional<std::string> currentTopology() { return c.displays.currentTopology(); }
     void handleTopologyChange(const std::optional<std::string>& previous, const std::optional<std::string>& current,
                               bool reframed = false) {
-        c.handleTopologyChange(previous, current, reframed);
+        c.follower.handleTopologyChange(previous, current, reframed);
     }
     void tearDownSession(const Uuid& id, bool persistFrame) { c.tearDownSession(id, persistFrame); }
     void promoteFrontWorkspace() { c.promoteFrontWorkspace(); }
@@ -127,7 +127,9 @@ struct WorkspaceControllerProbe {
     void storeOwnPaneEdit(const Workspace& ws) { c.storeOwnPaneEdit(ws); }
     void checkDrift(const AXElement& element, const Uuid& id) { c.checkDrift(element, id); }
     void refreshChromeVisibility() { c.guard.refresh(); }
-    void moveShownWorkspace(const Uuid& id, const Rect& to, bool recordHome) { c.moveShownWorkspace(id, to, recordHome); }
+    void moveShownWorkspace(const Uuid& id, const Rect& to, bool recordHome) {
+        c.follower.moveShownWorkspace(id, to, recordHome);
+    }
     bool windowsAlreadyReturned(const Rect& to, const Workspace& ws) {
         return c.homeOffers.windowsAlreadyReturned(to, ws);
     }
@@ -158,7 +160,7 @@ struct WorkspaceControllerProbe {
         return c.tiling.placeWindow(window, rect, "App");
     }
     size_t pendingSecondPhases() const { return c.tiling.secondPhases(); }
-    void showContainerFrame(const Workspace& ws) { c.showContainerFrame(ws); }
+    void showContainerFrame(const Workspace& ws) { c.show.showContainerFrame(ws); }
     Rect containerRect(const Workspace& ws) { return c.containerRect(ws); }
     bool solveThreeColumns(const Workspace& ws) { return c.solveThreeColumns(ws); }
     bool threeColumnsOverflow(const Workspace& ws) { return c.threeColumnsOverflow(ws); }

@@ -4,23 +4,66 @@
 // display that has just returned. When the displays' frames changed (a new scale or resolution
 // changes them in points while the displays stay the same), one that stays is laid out again
 // where it is. Window events are let through again at the end.
-#include "controller/WorkspaceController.h"
+#include "controller/DisplayFollower.h"
+
+#include "controller/ChromeGuard.h"
+#include "controller/ContainerFrameRecord.h"
 #include "controller/ContainerReach.h"
+#include "controller/DisplaySet.h"
+#include "controller/HomeOffers.h"
 #include "controller/NoticeChrome.h"
+#include "controller/PlacementPass.h"
+#include "controller/SoloMemory.h"
+#include "controller/StageManagerGate.h"
 #include "controller/TipsChrome.h"
 #include "controller/WorkspaceRules.h"
 #include "layout/DisplayResolver.h"
 #include "layout/DisplayTopology.h"
+#include "layout/ScreenGeometry.h"
 #include "model/Log.h"
 #include "model/RectModel.h"
 #include "model/WorkspaceManager.h"
+#include "platform/Accessibility.h"
 
 #include <algorithm>
 
 namespace tessane {
 
+DisplayFollower::DisplayFollower(MainQueue& queue, Screens& screens, Accessibility& accessibility, Shown shown,
+                                 DisplaySet& displays, HomeOffers& homeOffers, NoticeChrome& notice,
+                                 MakeWatcher makeWatcher, Hooks hooks)
+    : queue(queue),
+      screens(screens),
+      accessibility(accessibility),
+      shown(shown),
+      displays(displays),
+      homeOffers(homeOffers),
+      notice(notice),
+      makeWatcher(std::move(makeWatcher)),
+      hooks(std::move(hooks)) {}
+
+DisplayFollower::~DisplayFollower() {
+    if (watcher) watcher->stop();
+}
+
+void DisplayFollower::start() {
+    if (!watcher) {
+        auto onChange = lifetime.guard(
+            [this](const std::optional<std::string>& previous, const std::optional<std::string>& current,
+                   bool reframed) { handleTopologyChange(previous, current, reframed); });
+        if (makeWatcher)
+            watcher = makeWatcher(onChange);
+        else
+            watcher = std::make_unique<DisplayTopologyWatcher>(screens, queue, nullptr,
+                                                               DisplayTopologyWatcher::kScreenSettle,
+                                                               DisplayTopologyWatcher::kWakeSettle, onChange);
+    }
+    watcher->start();
+}
+
+
 // What each shown workspace is judged against once the displays have settled.
-struct WorkspaceController::DisplaysSettled {
+struct DisplayFollower::Settled {
     const std::optional<std::string>& previous;
     const std::string& current;
     bool reframed;
@@ -28,17 +71,17 @@ struct WorkspaceController::DisplaysSettled {
     Rect inUse;
 };
 
-void WorkspaceController::handleTopologyChange(const std::optional<std::string>& previous,
-                                               const std::optional<std::string>& current, bool reframed) {
+void DisplayFollower::handleTopologyChange(const std::optional<std::string>& previous,
+                                           const std::optional<std::string>& current, bool reframed) {
     displays.forgetTopology();
-    notice->close();
+    notice.close();
     homeOffers.cancelRecheck();
-    followDisplays(previous, current, reframed);
+    follow(previous, current, reframed);
     displays.endFlux();
 }
 
-void WorkspaceController::followDisplays(const std::optional<std::string>& previous,
-                                         const std::optional<std::string>& current, bool reframed) {
+void DisplayFollower::follow(const std::optional<std::string>& previous, const std::optional<std::string>& current,
+                             bool reframed) {
     if (!current) {
         Log::line("[Tessane] Display set changed to none (every display detached / asleep) — nothing moved.");
         return;
@@ -49,40 +92,39 @@ void WorkspaceController::followDisplays(const std::optional<std::string>& previ
     else
         Log::line("[Tessane] Display set settled: " + previous.value_or("unknown") + " → " + *current + ". " +
                   displays.screensLogSummary());
-    if (sessions.empty()) return;
-    stage.refresh(false);
+    if (shown.sessions.empty()) return;
+    shown.stage.refresh(false);
 
     const auto screens = displays.availableScreensVisibleAX();
     const auto inUse = displays.currentDisplayVisibleAX();
     if (screens.empty() || !inUse) return;
-    const DisplaysSettled settled{previous, *current, reframed, screens, inUse->first};
+    const Settled settled{previous, *current, reframed, screens, inUse->first};
 
-    std::vector<Uuid> order = sessions.keys();
+    std::vector<Uuid> order = shown.sessions.keys();
     std::stable_sort(order.begin(), order.end(), [this](const Uuid& a, const Uuid& b) {
-        return sessions.find(a)->frontOrder > sessions.find(b)->frontOrder;
+        return shown.sessions.find(a)->frontOrder > shown.sessions.find(b)->frontOrder;
     });
     std::vector<HomeOffer> offers;
-    for (const auto& id : order) followDisplays(settled, id, offers);
+    for (const auto& id : order) follow(settled, id, offers);
 
     // A tips card up across a change of scale is drawn again at the new one, beside its
     // container where that now lies.
-    if (reframed && workspaceTips->hasPanel()) {
-        workspaceTips->close();
-        const auto active = manager.activeWorkspaceID().get();
-        if (const auto* shown = active ? sessions.find(*active) : nullptr)
-            workspaceTips->show(shown->chrome->containerCocoaRect());
+    if (reframed && shown.tips.hasPanel()) {
+        shown.tips.close();
+        const auto active = shown.manager.activeWorkspaceID().get();
+        if (const auto* session = active ? shown.sessions.find(*active) : nullptr)
+            shown.tips.show(session->chrome->containerCocoaRect());
     }
     if (!offers.empty()) {
         homeOffers.present(offers);
         homeOffers.scheduleRecheck(offers);
     }
-    guard.pulse();
+    shown.guard.pulse();
 }
 
-void WorkspaceController::followDisplays(const DisplaysSettled& settled, const Uuid& id,
-                                         std::vector<HomeOffer>& offers) {
-    const auto ws = manager.workspace(id);
-    const auto* session = sessions.find(id);
+void DisplayFollower::follow(const Settled& settled, const Uuid& id, std::vector<HomeOffer>& offers) {
+    const auto ws = shown.manager.workspace(id);
+    const auto* session = shown.sessions.find(id);
     if (!ws || !session || !session->containerAXRect) return;
     const Rect frame = *session->containerAXRect;
     const auto& screens = settled.screens;
@@ -145,11 +187,33 @@ void WorkspaceController::followDisplays(const DisplaysSettled& settled, const U
         Workspace filed = *ws;
         if (!filed.topologyFrames) filed.topologyFrames.emplace();
         (*filed.topologyFrames)[settled.current] = RectModel::from(laidOut);
-        manager.update(filed);
+        shown.manager.update(filed);
         layOutAgain();
     } else {
         layOutAgain();
     }
+}
+
+
+void DisplayFollower::moveShownWorkspace(const Uuid& id, const Rect& target, bool recordHome) {
+    auto* session = shown.sessions.find(id);
+    auto ws = shown.manager.workspace(id);
+    if (!session || !ws) return;
+    session->containerAXRect = target;
+    if (session->chrome->hasHeaderPanel()) {
+        session->chrome->setContainerCocoaRect(
+            ScreenGeometry::screenRectFromAX(target, ScreenGeometry::primaryDisplayHeight(screens)));
+        session->chrome->applyGeometry(true);
+    }
+    shown.manager.update(
+        rememberingContainerFrame(*ws, target, recordHome ? displays.currentTopology() : std::nullopt));
+    if (!accessibility.isProcessTrusted()) return;
+    if (shown.solo.owns(id)) {
+        Log::line("[Tessane] “" + ws->name + "”: moved by a display change while soloed — clearing the solo + re-tiling.");
+        hooks.restoreFromSolo();
+        return;
+    }
+    shown.tiling.placeWindows(*ws, false, true);
 }
 
 }  // namespace tessane
