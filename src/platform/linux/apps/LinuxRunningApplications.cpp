@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <fstream>
 #include <unistd.h>
-#include <unordered_set>
 
 namespace tessane::linux_backend {
 namespace fs = std::filesystem;
