@@ -35,7 +35,6 @@ std::unique_ptr<SingleInstance> SingleInstance::take(const InstanceMessage::Requ
     if (!refused.empty())
         Log::line("[Tessane] The runtime folder can't be used (" + reasons + "): using " + folders.front().string() +
                   " instead.");
-    instance->folder_ = folders.front();
     // The lock of every folder a Tessane may run in, always in the same order: one that started
     // while the runtime folder was missing holds the temporary folder's, and a start that found
     // the runtime folder since must hand over to it, not run beside it.
@@ -43,14 +42,14 @@ std::unique_ptr<SingleInstance> SingleInstance::take(const InstanceMessage::Requ
         std::string why;
         bool held = false;
         if (auto lock = InstanceSocket::InstanceLock::tryTake(folder, &why, &held)) {
-            instance->locks_.push_back(std::move(lock));
+            instance->held_.push_back({folder, std::move(lock), nullptr, {}});
             continue;
         }
         if (held) {
             *exitCode = handOver(folder, request);
             return nullptr;
         }
-        if (folder != instance->folder_) continue;  // no Tessane could have taken it either
+        if (folder != folders.front()) continue;  // no Tessane could have taken it either
         Log::line("[Tessane] Not starting: " + why + ".");
         *exitCode = 1;
         return nullptr;
@@ -68,22 +67,24 @@ int SingleInstance::handOver(const std::filesystem::path& folder, const Instance
 SingleInstance::~SingleInstance() { stopListening(); }
 
 void SingleInstance::listen(qt_backend::QtMainQueue& queue, std::function<bool(const InstanceMessage::Request&)> take) {
-    if (locks_.empty()) return;
-    std::string why;
-    server_ = InstanceSocket::Server::listen(
-        folder_ / kSocketName,
-        [take = std::move(take)] { return InstanceHandoff::session(take); },
-        [](const std::string& line) { Log::line(line); }, &why);
-    if (!server_) {
-        Log::line("[Tessane] Links from later starts can't be taken: " + why + ".");
-        return;
+    for (auto& held : held_) {
+        std::string why;
+        held.server = InstanceSocket::Server::listen(
+            held.folder / kSocketName, [take] { return InstanceHandoff::session(take); },
+            [](const std::string& line) { Log::line(line); }, &why);
+        if (!held.server) {
+            Log::line("[Tessane] Links from later starts can't be taken: " + why + ".");
+            continue;
+        }
+        held.watch = queue.watchReadable(held.server->pollFd(), [server = held.server.get()] { server->poll(); });
     }
-    watch_ = queue.watchReadable(server_->pollFd(), [server = server_.get()] { server->poll(); });
 }
 
 void SingleInstance::stopListening() {
-    watch_ = {};
-    server_.reset();
+    for (auto& held : held_) {
+        held.watch = {};
+        held.server.reset();
+    }
 }
 
 }  // namespace tessane::app

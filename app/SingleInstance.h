@@ -40,10 +40,15 @@ private:
     // Another Tessane holds the lock in `folder`: the request goes to it; the exit code.
     static int handOver(const std::filesystem::path& folder, const InstanceMessage::Request& request);
 
-    std::filesystem::path folder_;  // where it listens: the first of the folders
-    std::vector<std::unique_ptr<linux_backend::InstanceSocket::InstanceLock>> locks_;
-    std::unique_ptr<linux_backend::InstanceSocket::Server> server_;
-    Subscription watch_;
+    // Each folder whose lock it holds, where it listens too: a later start that finds any of the
+    // locks held hands over in that folder.
+    struct Held {
+        std::filesystem::path folder;
+        std::unique_ptr<linux_backend::InstanceSocket::InstanceLock> lock;
+        std::unique_ptr<linux_backend::InstanceSocket::Server> server;
+        Subscription watch;
+    };
+    std::vector<Held> held_;
 };
 
 }  // namespace tessane::app

@@ -337,16 +337,12 @@ TEST_F(AppRunsTest, ASecondTessaneSaysOneIsRunningAndEnds) {
 // temporary one instead, and a second start still finds the first, also once the runtime folder
 // can be used. With both refused, none starts.
 TEST_F(AppRunsTest, ARefusedRuntimeFolderNeverLetsASecondInstanceStart) {
+    // The private home's temporary folder is TMPDIR.
     const fs::path elsewhere = home_->root() / "elsewhere", temp = home_->root() / "tmp";
     fs::create_directories(elsewhere);
-    fs::create_directories(temp);
     fs::create_directory_symlink(elsewhere, home_->root() / "run" / "tessane");
     const fs::path fallback = temp / ("tessane-" + std::to_string(::geteuid()));
     fs::create_directory_symlink(elsewhere, fallback);
-    struct TempFolder {
-        explicit TempFolder(const fs::path& p) { setenv("TMPDIR", p.c_str(), 1); }
-        ~TempFolder() { unsetenv("TMPDIR"); }
-    } tempFolder(temp);
 
     startTessane();
     ASSERT_EQ(tessane_->wait(kAnswer.limit), 1) << log();
@@ -364,6 +360,17 @@ TEST_F(AppRunsTest, ARefusedRuntimeFolderNeverLetsASecondInstanceStart) {
     EXPECT_TRUE(waitUntilTiled()) << frames() << "\n" << log();
     EXPECT_EQ(logCount("[Tessane] starting Tessane"), 1u) << log();
     EXPECT_TRUE(fs::is_empty(elsewhere));
+
+    // Started again, it holds the locks of both folders and listens in both: a start whose runtime
+    // folder is another one (another session of this user) still reaches it.
+    endTessane(SIGTERM);
+    startReadyTessane();
+    const fs::path otherRun = home_->root() / "other-run";
+    fs::create_directories(otherRun);
+    setenv("XDG_RUNTIME_DIR", otherRun.c_str(), 1);
+    const auto handed = runSecondTessane({"tessane://show/pair"}, &text);
+    setenv("XDG_RUNTIME_DIR", (home_->root() / "run").c_str(), 1);
+    EXPECT_EQ(handed, 0) << text;
 }
 
 // What the desktop does with a tessane: link once we are its handler: start a second Tessane

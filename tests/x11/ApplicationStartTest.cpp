@@ -22,6 +22,9 @@ protected:
         setenv("XDG_RUNTIME_DIR", (home + "/run").c_str(), 1);
         std::filesystem::create_directories(home + "/run");
         std::filesystem::permissions(home + "/run", std::filesystem::perms::owner_all);
+        // Its own temporary folder too: a Tessane locks <temporary folder>/tessane-<uid> where that exists.
+        setenv("TMPDIR", (home + "/tmp").c_str(), 1);
+        std::filesystem::create_directories(home + "/tmp");
         auto read = [&] {
             std::ifstream in(log);
             std::stringstream text;

@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 
 PrivateHome::PrivateHome(std::string client, User user)
     : client_(std::move(client)), root_(fs::temp_directory_path() / ("tessane-e2e-" + std::to_string(std::random_device{}()))) {
-    for (const char* folder : {"home", "config", "data/applications", "state", "cache", "system", "run"})
+    for (const char* folder : {"home", "config", "data/applications", "state", "cache", "system", "run", "tmp"})
         fs::create_directories(root_ / folder);
     fs::permissions(root_ / "run", fs::perms::owner_all);
     set("HOME", (root_ / "home").c_str());
@@ -23,6 +23,9 @@ PrivateHome::PrivateHome(std::string client, User user)
     set("XDG_CACHE_HOME", (root_ / "cache").c_str());
     set("XDG_DATA_DIRS", (root_ / "system").c_str());
     set("XDG_RUNTIME_DIR", (root_ / "run").c_str());
+    // A Tessane also locks <temporary folder>/tessane-<uid> once that exists; a shared one would
+    // make the runs of parallel cases, and a real Tessane of this user, one another's.
+    set("TMPDIR", (root_ / "tmp").c_str());
     // Neither bus: the program says so and goes on; Qt keeps no connection alive past a run.
     set("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tessane-no-bus");
     set("DBUS_SESSION_BUS_ADDRESS", "disabled:");
