@@ -1,7 +1,9 @@
 #include "controller/FrameKeeper.h"
 
+#include "controller/ContainerChrome.h"
 #include "controller/ContainerFrameRecord.h"
 #include "controller/DisplaySet.h"
+#include "layout/ScreenGeometry.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
 #include "platform/Accessibility.h"
@@ -13,14 +15,15 @@ constexpr double kSnapDelay = 0.12;
 constexpr double kPersistDelay = 0.5;
 }  // namespace
 
-FrameKeeper::FrameKeeper(MainQueue& queue, WorkspaceManager& manager, const SessionMap<WorkspaceSession>& sessions,
-                         DisplaySet& displays, Accessibility& accessibility,
+FrameKeeper::FrameKeeper(MainQueue& queue, WorkspaceManager& manager, SessionMap<WorkspaceSession>& sessions,
+                         DisplaySet& displays, Accessibility& accessibility, const Screens& screens,
                          std::function<void(const Workspace&)> placeAgain)
     : queue(queue),
       manager(manager),
       sessions(sessions),
       displays(displays),
       accessibility(accessibility),
+      screens(screens),
       placeAgain(std::move(placeAgain)),
       snaps(queue),
       persists(queue) {}
@@ -50,6 +53,18 @@ void FrameKeeper::persist(const Uuid& workspaceID) {
     const auto* session = sessions.find(workspaceID);
     if (!ws || !session || !session->containerAXRect || session->containerAXRect->isEmpty()) return;
     manager.update(rememberingContainerFrame(*ws, *session->containerAXRect, displays.currentTopology()));
+}
+
+void FrameKeeper::adopt(const Uuid& workspaceID, const Rect& frame) {
+    auto* session = sessions.find(workspaceID);
+    if (!session) return;
+    session->containerAXRect = frame;
+    if (session->chrome->hasHeaderPanel()) {
+        session->chrome->setContainerCocoaRect(
+            ScreenGeometry::screenRectFromAX(frame, ScreenGeometry::primaryDisplayHeight(screens)));
+        session->chrome->applyGeometry(true);
+    }
+    persist(workspaceID);
 }
 
 void FrameKeeper::flush(const Uuid& workspaceID) {

@@ -47,7 +47,7 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
                   .moveShownWorkspace = [this](const Uuid& id, const Rect& target) {
                       follower.moveShownWorkspace(id, target, false);
                   }}),
-      frames(queue, manager, sessions, displays, *env.platform.accessibility,
+      frames(queue, manager, sessions, displays, *env.platform.accessibility, *env.platform.screens,
              [this](const Workspace& ws) {
                  stage.refresh(false);
                  tiling.placeWindows(ws, false, true);
@@ -76,13 +76,19 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
                {[this](const Workspace& ws) { return threeColumnsOverflow(ws); },
                 [this](const Workspace& ws) { return solveThreeColumns(ws); },
                 [this](const Workspace& ws) { return currentContainerAXRect(ws); },
-                [this](const Uuid& id, const Rect& frame) { adoptContainerFrame(id, frame); },
+                [this](const Uuid& id, const Rect& frame) { frames.adopt(id, frame); },
                 [this](const Workspace& ws) { return workspaceHasChooserUp(ws); }}),
       fullScreen(queue, *env.platform.alerts, *appController, axController,
                  {manager, sessions, solo, *workspaceTips, guard, stage}, blockedPrompt,
                  {[this](Pid pid) { return appHasNativeFullScreenWindow(pid); }, [this] { restoreFromSolo(); },
                   [this](const Workspace& ws) { tiling.placeWindows(ws, true, true); },
                   [this](const Workspace& ws) { show.tileAndReport(ws); }}),
+      gestures(queue,
+               {manager, sessions, axController, *env.platform.accessibility, *env.platform.screens, env.input,
+                displays, frames, tiling, dividers, fullScreen, drag, solo},
+               {[this] { return isResurfacing; }, [this](const Workspace& ws) { return currentContainerAXRect(ws); },
+                [this](const Workspace& ws) { return appIcons(ws); },
+                [this](const Workspace& ws) { storeOwnPaneEdit(ws); }}),
       observers(queue,
                 {manager, *env.platform.applications, *env.platform.screens, makeWindowObserver(env),
                  makeAppFocusObserver(env)},
@@ -139,8 +145,8 @@ WorkspaceController::~WorkspaceController() {
         item.reset();
     };
     dividers.stop();
-    for (auto* item : {&enforceSnapWorkItem, &unhideSettleWorkItem})
-        cancel(*item);
+    gestures.stop();
+    cancel(unhideSettleWorkItem);
     sweep.stop();
 
     drag.finish();

@@ -30,6 +30,7 @@
 #include "controller/StageManagerGate.h"
 #include "controller/SwitcherChrome.h"
 #include "controller/ThreeColumnsMemory.h"
+#include "controller/UserMoves.h"
 #include "controller/WindowDrag.h"
 #include "controller/WorkspaceControllerEnvironment.h"
 #include "controller/WorkspaceControllerState.h"
@@ -59,9 +60,6 @@ class HiddenAppLedger;
 class NoticeChrome;
 class TipsChrome;
 class WorkspaceManager;
-namespace GestureRules {
-struct WindowSizing;
-}
 
 // The controller of shown workspaces: shows, tiles, keeps in shape, switches, solos, moves, hides
 // and tears down workspaces, and reacts to application, window, desktop, display, wake and Stage
@@ -172,7 +170,6 @@ private:
     BlockedPrompt blockedPrompt;
 
     // ====================================================================== timers and work
-    std::shared_ptr<WorkItem> enforceSnapWorkItem;
     std::shared_ptr<WorkItem> unhideSettleWorkItem;
     // The quit has asked the hidden apps back: no hide may start after it (the quit's alerts run
     // queued work and hot keys, which would hide apps for good).
@@ -205,6 +202,7 @@ private:
     StageManagerGate stage;
     DividerKeeper dividers;  // after the drag, the columns, the tiling pass and the stage it uses
     FullScreenWatch fullScreen;
+    UserMoves gestures;  // after the frames, the tiling pass, the dividers and the full-screen watch it uses
     ControllerObservers observers;
     ShowSequence show;
     DisplayFollower follower;  // after the home offers, the stage and the guard it uses
@@ -285,23 +283,6 @@ private:
     // Stores a pane order the controller chose itself (a swap) with its signature recorded first,
     // so the edit sweep neither tiles it a second time nor withdraws it.
     void storeOwnPaneEdit(const Workspace& workspace);
-
-    // ====================================================================== gestures
-    void handleManagedWindowChangedByUser(const Uuid& workspaceID, const std::optional<AXElement>& movedWindow);
-    void beginWindowDrag(const Uuid& workspaceID);
-    void updateDropPreview(const Uuid& workspaceID, const std::optional<AXElement>& movedWindow);
-    void finishWindowDrag(const Uuid& workspaceID);
-    void performEnforceSnap(const Uuid& workspaceID);
-    bool managedWindowDeviatesFromExpected(const Workspace& workspace);
-    bool swapPanesIfWindowDroppedInAnother(const Workspace& workspace);
-    bool reflowFromUserResize(const Workspace& workspace);
-    // What is known of a pane's window besides its frame (GestureRules::windowResized): the size
-    // it was last seen at and, when its size is off its tile, the steps its size changes in.
-    GestureRules::WindowSizing paneWindowSizing(const Uuid& workspaceID, const Uuid& appID,
-                                                const PlacementPass::PaneWindow& window, const Rect& tile);
-    std::vector<double> storedRatios(const Workspace& workspace) const;
-    // Makes `frame` the shown workspace's container: the session, the chrome, the stored frame.
-    void adoptContainerFrame(const Uuid& workspaceID, const Rect& frame);
 
     // ====================================================================== commands' helpers
     void applySolo(const Uuid& appID, const Workspace& workspace, WorkspaceSession& session);

@@ -33,7 +33,7 @@ void WorkspaceController::handleWindowEvent(const AXElement& element, const std:
     if (!owner) return;
 
     if (tiling.isGuarding()) scheduleDriftCheck(element, owner->id);
-    handleManagedWindowChangedByUser(owner->id, element);
+    gestures.handleManagedWindowChangedByUser(owner->id, element);
 }
 
 void WorkspaceController::handleFocusedWindowChanged() {

@@ -85,7 +85,7 @@ void WorkspaceController::openSession(const Workspace& workspace) {
 void WorkspaceController::prepareChrome(ContainerChrome& chrome, const Workspace& workspace) {
     const std::vector<double> ratios = workspace_rules::isThreeColumns(workspace)
                                            ? workspace_rules::threeColumnsRatios(workspace)
-                                           : storedRatios(workspace);
+                                           : workspace_rules::storedRatios(workspace);
     if (!chrome.hasHeaderPanel()) chrome.makeRailPanel();
     chrome.setCurrentTitle(workspace.name);
     chrome.setCurrentLayoutType(workspace_rules::geometryType(workspace));

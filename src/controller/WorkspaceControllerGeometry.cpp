@@ -1,4 +1,4 @@
-// The stored split ratios and the icons the chrome shows. None of it changes state.
+// The icons the chrome shows. None of it changes state.
 #include "controller/WorkspaceController.h"
 
 #include "model/WorkspaceManager.h"
@@ -9,10 +9,6 @@
 #include <string>
 
 namespace tessane {
-
-std::vector<double> WorkspaceController::storedRatios(const Workspace& workspace) const {
-    return workspace.layout.ratios.value_or(std::vector<double>{});
-}
 
 std::vector<Bytes> WorkspaceController::appIcons(const Workspace& workspace) const {
     std::vector<Bytes> icons;

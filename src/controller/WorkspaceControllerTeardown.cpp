@@ -11,13 +11,6 @@
 
 namespace tessane {
 
-namespace {
-void cancel(std::shared_ptr<WorkItem>& item) {
-    if (item) item->cancel();
-    item.reset();
-}
-}  // namespace
-
 void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistFrame) {
     auto* session = sessions.find(workspaceID);
     if (!session) return;
@@ -41,10 +34,7 @@ void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistF
     // workspace gone.
     frames.cancelSnap(workspaceID);
     dividers.forget(workspaceID, sessions.size() == 1);
-    if (sessions.size() == 1) cancel(enforceSnapWorkItem);
-
-    if (drag.draggingWorkspace() == workspaceID) session->chrome->hideDropPreview();
-    drag.forget(workspaceID);
+    gestures.forget(workspaceID, sessions.size() == 1);
     sweep.forget(workspaceID);
 
     tiling.standDown();

@@ -80,6 +80,10 @@ std::vector<double> effectiveRatios(const Workspace& workspace, const Rect& cont
     return ratios;
 }
 
+std::vector<double> storedRatios(const Workspace& workspace) {
+    return workspace.layout.ratios.value_or(std::vector<double>{});
+}
+
 std::optional<std::pair<int, Rect>> paneRect(const Uuid& appID, const std::vector<ManagedApp>& apps,
                                              const std::vector<Rect>& rects) {
     const auto it = std::find_if(apps.begin(), apps.end(), [&](const ManagedApp& app) { return app.id == appID; });

@@ -37,6 +37,8 @@ std::vector<double> threeColumnsRatios(const Workspace& workspace);
 // The stored ratios with the first clamped so that each side of it keeps a usable pane in
 // `container` (the three-column solver's own ratios as they are).
 std::vector<double> effectiveRatios(const Workspace& workspace, const Rect& container);
+// The ratios the workspace stores, none when it stores none.
+std::vector<double> storedRatios(const Workspace& workspace);
 
 // The index of the app's pane and its rectangle; none when it has no pane or no rectangle.
 std::optional<std::pair<int, Rect>> paneRect(const Uuid& appID, const std::vector<ManagedApp>& apps,

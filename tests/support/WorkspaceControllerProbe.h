@@ -63,7 +63,7 @@ struct WorkspaceControllerProbe {
     PendingPerWorkspace& persists() { return c.frames.pendingPersists(); }
     PendingPerWorkspace& snaps() { return c.frames.pendingSnaps(); }
     PendingPerWorkspace& learns() { return c.dividers.pendingLearns(); }
-    auto& enforceSnapWorkItem() { return c.enforceSnapWorkItem; }
+    auto& enforceSnapWorkItem() { return c.gestures.enforceWorkItem(); }
     auto& dividerSettleWorkItem() { return c.dividers.settleWorkItem(); }
     auto& unhideSettleWorkItem() { return c.unhideSettleWorkItem; }
     WindowDrag& drag() { return c.drag; }

@@ -1,18 +1,24 @@
 // A resize made to change the layout: a window edge that faces a gutter moves that divider, one on
 // the container's boundary moves that side of the container; every window is then re-placed. A
 // window that grew over most of the workspace by itself (a zoom) is declined and snapped back.
-#include "controller/WorkspaceController.h"
+#include "controller/UserMoves.h"
 
 #include "controller/ContainerFrameRecord.h"
+#include "controller/DisplaySet.h"
+#include "controller/DividerKeeper.h"
+#include "controller/FrameKeeper.h"
 #include "controller/GestureRules.h"
+#include "controller/WindowDrag.h"
 #include "controller/WorkspaceRules.h"
-#include "layout/ScreenGeometry.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
 #include "platform/Accessibility.h"
-#include "platform/Screens.h"
+#include "system/AXWindowController.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
+#include <utility>
 
 namespace tessane {
 
@@ -21,16 +27,16 @@ constexpr double kSmallestSide = 120;
 constexpr double kAtTileSize = 6;  // a window sized within this of its tile needs no size steps read
 }  // namespace
 
-bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
+bool UserMoves::reflowFromUserResize(const Workspace& workspace) {
     using Kind = GestureRules::ResizeReflow::Kind;
     const LayoutType geometry = workspace_rules::geometryType(workspace);
     if (geometry == LayoutType::threeColumns || workspace.layout.type == LayoutType::mainSidebar ||
         workspace.apps.size() < 2)
         return false;
 
-    const Rect container = currentContainerAXRect(workspace);
+    const Rect container = hooks.containerRect(workspace);
     const Rect inner = GestureRules::innerRect(container);
-    const auto [effective, tiles] = tiling.tileRects(workspace);
+    const auto [effective, tiles] = shown.tiling.tileRects(workspace);
     if (tiles.size() != workspace.apps.size()) return false;
 
     std::vector<std::optional<Rect>> frames;
@@ -39,15 +45,15 @@ bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
     std::map<Uuid, Size> sizes;
     for (size_t i = 0; i < workspace.apps.size(); ++i) {
         const ManagedApp& app = workspace.apps[i];
-        const auto window = tiling.paneWindow(app);
+        const auto window = shown.tiling.paneWindow(app);
         frames.push_back(window ? window->frame : std::nullopt);
         sizings.push_back(window ? paneWindowSizing(workspace.id, app.id, *window, tiles[i])
                                  : GestureRules::WindowSizing{});
         appIDs.push_back(app.id);
         if (frames.back()) sizes[app.id] = frames.back()->size;
     }
-    const std::map<Uuid, Size> previous = std::exchange(drag.lastSeenSizes(workspace.id), sizes);
-    const std::set<Uuid> dragged = drag.appsChangedUnderPointer(workspace.id);
+    const std::map<Uuid, Size> previous = std::exchange(shown.drag.lastSeenSizes(workspace.id), sizes);
+    const std::set<Uuid> dragged = shown.drag.appsChangedUnderPointer(workspace.id);
 
     if (const auto zoomed = GestureRules::zoomedPane(tiles, frames, appIDs, previous, dragged)) {
         Log::line("[Tessane] Reflow declined for “" + workspace.name + "”: " + workspace.apps[*zoomed].displayName +
@@ -56,7 +62,7 @@ bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
     }
 
     const auto reflow = GestureRules::reflowFromResize(geometry, workspace.layout.type, inner, tiles, frames, sizings,
-                                                       effective, storedRatios(workspace));
+                                                       effective, workspace_rules::storedRatios(workspace));
     switch (reflow.kind) {
         case Kind::notResized:
             return false;
@@ -65,49 +71,36 @@ bool WorkspaceController::reflowFromUserResize(const Workspace& workspace) {
         case Kind::container: {
             // A container the next show would refuse is no change either: storing it would only
             // leave a frame that the next tiling pass declines without a word.
-            const Size smallest = smallestContainer(displays.screenVisibleFrameAX(container));
+            const Size smallest = smallestContainer(shown.displays.screenVisibleFrameAX(container));
             const Rect& next = reflow.container;
             if (next.width() <= kSmallestSide || next.height() <= kSmallestSide || next.width() < smallest.width ||
                 next.height() < smallest.height)
                 return true;
-            adoptContainerFrame(workspace.id, next);
-            tiling.placeWindows(workspace, true, false);
-            dividers.scheduleReconcile(workspace.id);
+            shown.frames.adopt(workspace.id, next);
+            shown.tiling.placeWindows(workspace, true, false);
+            shown.dividers.scheduleReconcile(workspace.id);
             return true;
         }
         case Kind::ratios: {
             Workspace resplit = workspace;
             resplit.layout.ratios = reflow.ratios;
-            manager.update(resplit);
-            tiling.placeWindows(resplit, true, false);
-            dividers.scheduleReconcile(workspace.id);
+            shown.manager.update(resplit);
+            shown.tiling.placeWindows(resplit, true, false);
+            shown.dividers.scheduleReconcile(workspace.id);
             return true;
         }
     }
     return false;
 }
 
-GestureRules::WindowSizing WorkspaceController::paneWindowSizing(const Uuid& workspaceID, const Uuid& appID,
-                                                                 const PlacementPass::PaneWindow& window,
-                                                                 const Rect& tile) {
+GestureRules::WindowSizing UserMoves::paneWindowSizing(const Uuid& workspaceID, const Uuid& appID,
+                                                       const PlacementPass::PaneWindow& window, const Rect& tile) {
     GestureRules::WindowSizing sizing;
-    sizing.lastSeen = drag.lastSeenSize(workspaceID, appID);
+    sizing.lastSeen = shown.drag.lastSeenSize(workspaceID, appID);
     // Most windows sit on their tiles and never need their size steps read.
     if (window.frame && !AXWindowController::sizeTaken(window.frame->size, tile.size, std::nullopt, kAtTileSize))
-        sizing.increments = axController.sizeValue(window.element, ax::kResizeIncrements);
+        sizing.increments = shown.ax.sizeValue(window.element, ax::kResizeIncrements);
     return sizing;
-}
-
-void WorkspaceController::adoptContainerFrame(const Uuid& workspaceID, const Rect& frame) {
-    auto* session = sessions.find(workspaceID);
-    if (!session) return;
-    session->containerAXRect = frame;
-    if (session->chrome->hasHeaderPanel()) {
-        session->chrome->setContainerCocoaRect(
-            ScreenGeometry::screenRectFromAX(frame, ScreenGeometry::primaryDisplayHeight(*env.platform.screens)));
-        session->chrome->applyGeometry(true);
-    }
-    frames.persist(workspaceID);
 }
 
 }  // namespace tessane
