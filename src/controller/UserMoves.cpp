@@ -110,7 +110,7 @@ void UserMoves::updateDropPreview(const Uuid& workspaceID, const std::optional<A
     ContainerChrome& chrome = *session->chrome;
 
     const auto tracked = std::find_if(session->elements.begin(), session->elements.end(),
-                                      [&](const workspace_controller::TrackedWindow& t) { return t.element == *movedWindow; });
+                                      [&](const TrackedWindow& t) { return t.element == *movedWindow; });
     const auto source = tracked == session->elements.end()
                             ? ws->apps.end()
                             : std::find_if(ws->apps.begin(), ws->apps.end(),

@@ -41,6 +41,7 @@ struct WindowSizing;
 class UserMoves final {
 public:
     using WorkspaceSession = workspace_controller::WorkspaceSession;
+    using TrackedWindow = workspace_controller::TrackedWindow;
 
     struct Shown {
         WorkspaceManager& manager;
