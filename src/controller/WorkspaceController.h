@@ -29,7 +29,7 @@
 #include "controller/SoloMemory.h"
 #include "controller/StageManagerGate.h"
 #include "controller/SwitcherChrome.h"
-#include "controller/ThreeColumnsMemory.h"
+#include "controller/ThreeColumnsFold.h"
 #include "controller/WindowDrag.h"
 #include "controller/WorkspaceControllerEnvironment.h"
 #include "controller/WorkspaceControllerState.h"
@@ -189,13 +189,11 @@ private:
     // ====================================================================== drift (by window element)
     DriftMemory drift;
 
-    // ====================================================================== three columns (by workspace)
-    ThreeColumnsMemory columns;
-
     // ====================================================================== the tiling pass
     PlacementPass tiling;
     PaneDocuments documents;  // after the tiling pass, whose log it writes to
     ReconcileSweep sweep;  // the tiling pass's follow-up while a pane is empty
+    ThreeColumnsFold columns;  // after the tiling pass, the displays and the notice it uses
 
     // ====================================================================== switcher
     std::unique_ptr<WorkspaceSwitcher> switcher;
@@ -264,12 +262,6 @@ private:
     PlacementPass::Hooks placementHooks();
     bool appHasNativeFullScreenWindow(Pid pid) const;
     std::vector<Rect> managedWindowFramesAX(const Workspace& workspace);
-
-    // ====================================================================== three columns
-    Workspace applyThreeColumnsFold(const Workspace& workspace, std::optional<Rect> container, bool force);
-    bool threeColumnsOverflow(const Workspace& workspace);
-    bool solveThreeColumns(const Workspace& workspace);
-    void threeColumnsNotice(const Workspace& workspace, bool folded);
 
     // ====================================================================== hide, quit, recovery
     bool confirmQuitApps(const std::string& workspaceName, int count);

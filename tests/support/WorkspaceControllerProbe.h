@@ -67,7 +67,7 @@ struct WorkspaceControllerProbe {
     auto& dividerSettleWorkItem() { return c.dividers.settleWorkItem(); }
     auto& unhideSettleWorkItem() { return c.unhideSettleWorkItem; }
     WindowDrag& drag() { return c.drag; }
-    ThreeColumnsMemory& threeColumns() { return c.columns; }
+    ThreeColumnsMemory& threeColumns() { return c.columns.memory(); }
     DriftMemory& drift() { return c.drift; }
     SoloMemory& solo() { return c.solo; }
     const std::optional<std::string>& lastForeignWindow() const { return c.guard.lastForeignWindow(); }
@@ -162,10 +162,10 @@ struct WorkspaceControllerProbe {
     size_t pendingSecondPhases() const { return c.tiling.secondPhases(); }
     void showContainerFrame(const Workspace& ws) { c.show.showContainerFrame(ws); }
     Rect containerRect(const Workspace& ws) { return c.containerRect(ws); }
-    bool solveThreeColumns(const Workspace& ws) { return c.solveThreeColumns(ws); }
-    bool threeColumnsOverflow(const Workspace& ws) { return c.threeColumnsOverflow(ws); }
-    std::map<Uuid, double> threeColumnsRefused(const Uuid& id) const { return c.columns.refused(id); }
-    int threeColumnsPasses(const Uuid& id) const { return c.columns.passes(id); }
+    bool solveThreeColumns(const Workspace& ws) { return c.columns.solveThreeColumns(ws); }
+    bool threeColumnsOverflow(const Workspace& ws) { return c.columns.threeColumnsOverflow(ws); }
+    std::map<Uuid, double> threeColumnsRefused(const Uuid& id) const { return c.columns.memory().refused(id); }
+    int threeColumnsPasses(const Uuid& id) const { return c.columns.memory().passes(id); }
     bool reconcileFullScreenChrome(const Uuid& id) { return c.fullScreen.reconcile(id); }
     void inviteWindowlessApps(const Workspace& ws, bool reopen) { c.show.inviteWindowlessApps(ws, reopen); }
     size_t pendingSnaps() const { return c.frames.pendingSnaps().pending().size(); }
