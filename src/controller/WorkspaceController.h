@@ -11,7 +11,7 @@
 #include "controller/DisplayFollower.h"
 #include "controller/DisplaySet.h"
 #include "controller/DividerKeeper.h"
-#include "controller/DriftMemory.h"
+#include "controller/DriftWatch.h"
 #include "controller/FrameKeeper.h"
 #include "controller/FullScreenWatch.h"
 #include "controller/GlobalInput.h"
@@ -186,9 +186,6 @@ private:
     // ====================================================================== drags
     WindowDrag drag;
 
-    // ====================================================================== drift (by window element)
-    DriftMemory drift;
-
     // ====================================================================== the tiling pass
     PlacementPass tiling;
     PaneDocuments documents;  // after the tiling pass, whose log it writes to
@@ -202,6 +199,7 @@ private:
     ChromeGuard guard;
     StageManagerGate stage;
     DividerKeeper dividers;  // after the drag, the columns, the tiling pass and the stage it uses
+    DriftWatch drift;  // after the tiling pass, the drag and the stage it reads
     FullScreenWatch fullScreen;
     ControllerObservers observers;
     ShowSequence show;
@@ -270,9 +268,6 @@ private:
     // ====================================================================== keeping in shape
     void handleManagedWindowDestroyed(const AXElement& element);
     ReconcileSweep::Hooks sweepHooks();
-    void scheduleDriftCheck(const AXElement& element, const Uuid& workspaceID);
-    void checkDrift(const AXElement& element, const Uuid& workspaceID);
-    void checkAllWindowsStayed(const Uuid& workspaceID);
     void reactToPaneEdit(const Workspace& workspace);
     // Stores a pane order the controller chose itself (a swap) with its signature recorded first,
     // so the edit sweep neither tiles it a second time nor withdraws it.

@@ -68,7 +68,7 @@ struct WorkspaceControllerProbe {
     auto& unhideSettleWorkItem() { return c.unhideSettleWorkItem; }
     WindowDrag& drag() { return c.drag; }
     ThreeColumnsMemory& threeColumns() { return c.columns.memory(); }
-    DriftMemory& drift() { return c.drift; }
+    DriftMemory& drift() { return c.drift.memory(); }
     SoloMemory& solo() { return c.solo; }
     const std::optional<std::string>& lastForeignWindow() const { return c.guard.lastForeignWindow(); }
     bool homeOfferRecheckPending() const { return c.homeOffers.recheckPending(); }
@@ -125,7 +125,7 @@ struct WorkspaceControllerProbe {
     }
     void runReconcileSweep() { c.sweep.run(); }
     void storeOwnPaneEdit(const Workspace& ws) { c.storeOwnPaneEdit(ws); }
-    void checkDrift(const AXElement& element, const Uuid& id) { c.checkDrift(element, id); }
+    void checkDrift(const AXElement& element, const Uuid& id) { c.drift.checkDrift(element, id); }
     void refreshChromeVisibility() { c.guard.refresh(); }
     void moveShownWorkspace(const Uuid& id, const Rect& to, bool recordHome) {
         c.follower.moveShownWorkspace(id, to, recordHome);
