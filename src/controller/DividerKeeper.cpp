@@ -6,7 +6,7 @@
 #include "controller/PlacementPass.h"
 #include "controller/SoloMemory.h"
 #include "controller/StageManagerGate.h"
-#include "controller/ThreeColumnsMemory.h"
+#include "controller/ThreeColumnsFold.h"
 #include "controller/WindowDrag.h"
 #include "controller/WorkspaceRules.h"
 #include "layout/ScreenGeometry.h"
@@ -117,7 +117,7 @@ void DividerKeeper::scheduleReconcile(const Uuid& workspaceID) {
 bool DividerKeeper::needsReconcile(const Uuid& workspaceID) {
     const auto ws = shown.manager.workspace(workspaceID);
     if (!ws) return false;
-    if (workspace_rules::geometryType(*ws) == LayoutType::threeColumns) return hooks.threeColumnsOverflow(*ws);
+    if (workspace_rules::geometryType(*ws) == LayoutType::threeColumns) return shown.columns.threeColumnsOverflow(*ws);
     return !reconcileFixes(*ws).empty();
 }
 
@@ -127,7 +127,7 @@ void DividerKeeper::snapToApps(const Uuid& workspaceID) {
     // A workspace hidden or released meanwhile keeps its windows where they are.
     if (!ws || !shown.sessions.contains(workspaceID)) return;
     keepAppsOnScreen(workspaceID);
-    if (hooks.solveThreeColumns(*ws)) return;
+    if (shown.columns.solveThreeColumns(*ws)) return;
     const auto fixes = reconcileFixes(*ws);
     if (fixes.empty()) return;
     ws->layout.ratios = GestureRules::ratiosWithFixes(ws->layout.type, ws->layout.ratios, fixes);

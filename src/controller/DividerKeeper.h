@@ -22,7 +22,7 @@ class PlacementPass;
 class Screens;
 class SoloMemory;
 class StageManagerGate;
-class ThreeColumnsMemory;
+class ThreeColumnsFold;
 class WindowDrag;
 class WorkspaceManager;
 struct Workspace;
@@ -46,13 +46,11 @@ public:
         PlacementPass& tiling;
         StageManagerGate& stage;
         WindowDrag& drag;
-        ThreeColumnsMemory& columns;
+        ThreeColumnsFold& columns;
         const SoloMemory& solo;
     };
-    // What stays the controller's: the three-column rules, the container's frame and the choosers.
+    // What stays the controller's: the container's frame and the choosers.
     struct Hooks {
-        std::function<bool(const Workspace&)> threeColumnsOverflow;
-        std::function<bool(const Workspace&)> solveThreeColumns;
         std::function<Rect(const Workspace&)> containerRect;
         std::function<void(const Uuid&, const Rect&)> adoptContainerFrame;
         std::function<bool(const Workspace&)> hasChooserUp;

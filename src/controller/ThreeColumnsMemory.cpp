@@ -7,7 +7,6 @@ namespace tessane {
 
 namespace {
 
-constexpr double kSlack = 24;
 constexpr double kFloor = 320;
 constexpr double kGutters = 12;
 constexpr double kUnfoldMove = 2;

@@ -14,6 +14,9 @@ namespace tessane {
 // workspace is tried unfolded again once its container's width changes.
 class ThreeColumnsMemory final {
 public:
+    // How much wider than its column a window may be and still count as fitting it.
+    static constexpr double kSlack = 24;
+
     struct Fit {
         enum class Kind { fits, cannotFit, resplit };
         Kind kind = Kind::fits;

@@ -57,6 +57,10 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       documents(axController, manager, sessions, *env.platform.applications,
                 [this](const std::string& line) { tiling.log(line); }),
       sweep(queue, env.platform, manager, sessions, *appController, axController, tiling, solo, sweepHooks()),
+      columns({manager, sessions, tiling, displays, *notice, *env.platform.screens},
+              {[this](const Workspace& ws) { return currentContainerAXRect(ws); },
+               [this](const Workspace& ws) { return appIcons(ws); },
+               [this](const Uuid& id) { dividers.scheduleReconcile(id); }}),
       switcher(makeSwitcher()),
       guard(queue, {*env.platform.accessibility, *env.platform.windowList, *env.platform.environment}, manager,
             sessions, *appController, axController, *workspaceTips, ownChooserWindowIDs,
@@ -73,11 +77,13 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
              [this](const Uuid& id) { showWorkspace(id); }}),
       dividers(queue,
                {manager, sessions, axController, *env.platform.screens, displays, tiling, stage, drag, columns, solo},
-               {[this](const Workspace& ws) { return threeColumnsOverflow(ws); },
-                [this](const Workspace& ws) { return solveThreeColumns(ws); },
-                [this](const Workspace& ws) { return currentContainerAXRect(ws); },
+               {[this](const Workspace& ws) { return currentContainerAXRect(ws); },
                 [this](const Uuid& id, const Rect& frame) { frames.adopt(id, frame); },
                 [this](const Workspace& ws) { return workspaceHasChooserUp(ws); }}),
+      drift(queue,
+            {manager, sessions, axController, tiling, drag, stage, solo, displays, *notice, *env.platform.screens,
+             env.input},
+            {[this] { return isResurfacing; }}),
       fullScreen(queue, *env.platform.alerts, *appController, axController,
                  {manager, sessions, solo, *workspaceTips, guard, stage}, blockedPrompt,
                  {[this](Pid pid) { return appHasNativeFullScreenWindow(pid); }, [this] { restoreFromSolo(); },
@@ -123,7 +129,7 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
             [this](const Workspace& ws) { return containerRect(ws); },
             [this](const Workspace& ws, const Rect& frame) {
                 columns.beginOperation(ws.id);
-                return applyThreeColumnsFold(ws, frame, true);
+                return columns.applyThreeColumnsFold(ws, frame, true);
             },
             [this](const Workspace& ws) { openSession(ws); },
             [this](ContainerChrome& chrome, const Workspace& ws) { prepareChrome(chrome, ws); },

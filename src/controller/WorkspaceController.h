@@ -11,7 +11,7 @@
 #include "controller/DisplayFollower.h"
 #include "controller/DisplaySet.h"
 #include "controller/DividerKeeper.h"
-#include "controller/DriftMemory.h"
+#include "controller/DriftWatch.h"
 #include "controller/FrameKeeper.h"
 #include "controller/FullScreenWatch.h"
 #include "controller/GlobalInput.h"
@@ -29,7 +29,7 @@
 #include "controller/SoloMemory.h"
 #include "controller/StageManagerGate.h"
 #include "controller/SwitcherChrome.h"
-#include "controller/ThreeColumnsMemory.h"
+#include "controller/ThreeColumnsFold.h"
 #include "controller/UserMoves.h"
 #include "controller/WindowDrag.h"
 #include "controller/WorkspaceControllerEnvironment.h"
@@ -183,16 +183,11 @@ private:
     // ====================================================================== drags
     WindowDrag drag;
 
-    // ====================================================================== drift (by window element)
-    DriftMemory drift;
-
-    // ====================================================================== three columns (by workspace)
-    ThreeColumnsMemory columns;
-
     // ====================================================================== the tiling pass
     PlacementPass tiling;
     PaneDocuments documents;  // after the tiling pass, whose log it writes to
     ReconcileSweep sweep;  // the tiling pass's follow-up while a pane is empty
+    ThreeColumnsFold columns;  // after the tiling pass, the displays and the notice it uses
 
     // ====================================================================== switcher
     std::unique_ptr<WorkspaceSwitcher> switcher;
@@ -201,6 +196,7 @@ private:
     ChromeGuard guard;
     StageManagerGate stage;
     DividerKeeper dividers;  // after the drag, the columns, the tiling pass and the stage it uses
+    DriftWatch drift;  // after the tiling pass, the drag and the stage it reads
     FullScreenWatch fullScreen;
     UserMoves gestures;  // after the frames, the tiling pass, the dividers and the full-screen watch it uses
     ControllerObservers observers;
@@ -263,12 +259,6 @@ private:
     bool appHasNativeFullScreenWindow(Pid pid) const;
     std::vector<Rect> managedWindowFramesAX(const Workspace& workspace);
 
-    // ====================================================================== three columns
-    Workspace applyThreeColumnsFold(const Workspace& workspace, std::optional<Rect> container, bool force);
-    bool threeColumnsOverflow(const Workspace& workspace);
-    bool solveThreeColumns(const Workspace& workspace);
-    void threeColumnsNotice(const Workspace& workspace, bool folded);
-
     // ====================================================================== hide, quit, recovery
     bool confirmQuitApps(const std::string& workspaceName, int count);
     void scheduleUnhideSettle(const std::set<std::string>& bundleIDs, int attempt);
@@ -276,9 +266,6 @@ private:
     // ====================================================================== keeping in shape
     void handleManagedWindowDestroyed(const AXElement& element);
     ReconcileSweep::Hooks sweepHooks();
-    void scheduleDriftCheck(const AXElement& element, const Uuid& workspaceID);
-    void checkDrift(const AXElement& element, const Uuid& workspaceID);
-    void checkAllWindowsStayed(const Uuid& workspaceID);
     void reactToPaneEdit(const Workspace& workspace);
     // Stores a pane order the controller chose itself (a swap) with its signature recorded first,
     // so the edit sweep neither tiles it a second time nor withdraws it.

@@ -32,7 +32,7 @@ void WorkspaceController::handleWindowEvent(const AXElement& element, const std:
     const auto owner = shownWorkspaceOwning(*app->bundleIdentifier);
     if (!owner) return;
 
-    if (tiling.isGuarding()) scheduleDriftCheck(element, owner->id);
+    if (tiling.isGuarding()) drift.scheduleDriftCheck(element, owner->id);
     gestures.handleManagedWindowChangedByUser(owner->id, element);
 }
 

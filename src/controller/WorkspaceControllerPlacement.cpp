@@ -22,7 +22,9 @@ constexpr double kFullScreenMatchSlack = 2;
 PlacementPass::Hooks WorkspaceController::placementHooks() {
     PlacementPass::Hooks hooks;
     hooks.stageManagerActive = [this] { return stage.isActive(); };
-    hooks.foldThreeColumns = [this](const Workspace& ws) { return applyThreeColumnsFold(ws, std::nullopt, false); };
+    hooks.foldThreeColumns = [this](const Workspace& ws) {
+        return columns.applyThreeColumnsFold(ws, std::nullopt, false);
+    };
     hooks.containerRect = [this](const Workspace& ws) { return currentContainerAXRect(ws); };
     hooks.displayID = [this](const Rect& rect) { return displays.displayID(rect); };
     hooks.hasNativeFullScreenWindow = [this](Pid pid) { return appHasNativeFullScreenWindow(pid); };

@@ -59,7 +59,8 @@ void WorkspaceController::activateInSequence(const std::vector<RunningApplicatio
             if (!raise.finish(generation)) return;
             isResurfacing = false;
             guard.pulse();
-            queue.postAfter(kStayedCheckDelay, lifetime.guard([this, workspaceID] { checkAllWindowsStayed(workspaceID); }));
+            queue.postAfter(kStayedCheckDelay,
+                            lifetime.guard([this, workspaceID] { drift.checkAllWindowsStayed(workspaceID); }));
         }));
         return;
     }
@@ -88,13 +89,6 @@ void WorkspaceController::activateInSequence(const std::vector<RunningApplicatio
     queue.postAfter(kActivationStep, lifetime.guard([this, apps, index, workspaceID, generation] {
         activateInSequence(apps, index + 1, workspaceID, generation);
     }));
-}
-
-void WorkspaceController::checkAllWindowsStayed(const Uuid& workspaceID) {
-    const auto* session = sessions.find(workspaceID);
-    if (!session) return;  // hidden meanwhile
-    const auto elements = session->elements;  // a correction may change the session
-    for (const auto& tracked : elements) checkDrift(tracked.element, workspaceID);
 }
 
 }  // namespace tessane

@@ -67,8 +67,8 @@ struct WorkspaceControllerProbe {
     auto& dividerSettleWorkItem() { return c.dividers.settleWorkItem(); }
     auto& unhideSettleWorkItem() { return c.unhideSettleWorkItem; }
     WindowDrag& drag() { return c.drag; }
-    ThreeColumnsMemory& threeColumns() { return c.columns; }
-    DriftMemory& drift() { return c.drift; }
+    ThreeColumnsMemory& threeColumns() { return c.columns.memory(); }
+    DriftMemory& drift() { return c.drift.memory(); }
     SoloMemory& solo() { return c.solo; }
     const std::optional<std::string>& lastForeignWindow() const { return c.guard.lastForeignWindow(); }
     bool homeOfferRecheckPending() const { return c.homeOffers.recheckPending(); }
@@ -125,7 +125,7 @@ struct WorkspaceControllerProbe {
     }
     void runReconcileSweep() { c.sweep.run(); }
     void storeOwnPaneEdit(const Workspace& ws) { c.storeOwnPaneEdit(ws); }
-    void checkDrift(const AXElement& element, const Uuid& id) { c.checkDrift(element, id); }
+    void checkDrift(const AXElement& element, const Uuid& id) { c.drift.checkDrift(element, id); }
     void refreshChromeVisibility() { c.guard.refresh(); }
     void moveShownWorkspace(const Uuid& id, const Rect& to, bool recordHome) {
         c.follower.moveShownWorkspace(id, to, recordHome);
@@ -162,10 +162,10 @@ struct WorkspaceControllerProbe {
     size_t pendingSecondPhases() const { return c.tiling.secondPhases(); }
     void showContainerFrame(const Workspace& ws) { c.show.showContainerFrame(ws); }
     Rect containerRect(const Workspace& ws) { return c.containerRect(ws); }
-    bool solveThreeColumns(const Workspace& ws) { return c.solveThreeColumns(ws); }
-    bool threeColumnsOverflow(const Workspace& ws) { return c.threeColumnsOverflow(ws); }
-    std::map<Uuid, double> threeColumnsRefused(const Uuid& id) const { return c.columns.refused(id); }
-    int threeColumnsPasses(const Uuid& id) const { return c.columns.passes(id); }
+    bool solveThreeColumns(const Workspace& ws) { return c.columns.solveThreeColumns(ws); }
+    bool threeColumnsOverflow(const Workspace& ws) { return c.columns.threeColumnsOverflow(ws); }
+    std::map<Uuid, double> threeColumnsRefused(const Uuid& id) const { return c.columns.memory().refused(id); }
+    int threeColumnsPasses(const Uuid& id) const { return c.columns.memory().passes(id); }
     bool reconcileFullScreenChrome(const Uuid& id) { return c.fullScreen.reconcile(id); }
     void inviteWindowlessApps(const Workspace& ws, bool reopen) { c.show.inviteWindowlessApps(ws, reopen); }
     size_t pendingSnaps() const { return c.frames.pendingSnaps().pending().size(); }
