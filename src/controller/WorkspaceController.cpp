@@ -39,7 +39,6 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       axController(*env.platform.accessibility),
       notice(env.makeNotice()),
       workspaceTips(env.makeTips()),
-      raise(queue, env.ownBundleIdentifier),
       displays(*env.platform.screens, queue, env.input, [this] { return focusedManagedWindowFrameCocoa(); }),
       homeOffers(queue, manager, sessions, *notice, displays, *env.platform.screens,
                  {.stageManagerActive = [this] { return stage.isActive(); },
@@ -61,7 +60,7 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       guard(queue, {*env.platform.accessibility, *env.platform.windowList, *env.platform.environment}, manager,
             sessions, *appController, axController, *workspaceTips, ownChooserWindowIDs,
             {[this] {
-                 return drag.isDraggingDivider() || tiling.isGuarding() || isResurfacing ||
+                 return drag.isDraggingDivider() || tiling.isGuarding() || raiser.isResurfacing() ||
                         stage.isActive();
              },
              [this](const Workspace& ws) { return currentContainerAXRect(ws); },
@@ -83,6 +82,9 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
                  {[this](Pid pid) { return appHasNativeFullScreenWindow(pid); }, [this] { restoreFromSolo(); },
                   [this](const Workspace& ws) { tiling.placeWindows(ws, true, true); },
                   [this](const Workspace& ws) { show.tileAndReport(ws); }}),
+      raiser(queue, {*env.platform.applications, *env.platform.accessibility, *env.platform.environment},
+             env.ownBundleIdentifier, {manager, hiddenApps, sessions, *appController, axController, stage, guard},
+             {[this](const Uuid& id) { checkAllWindowsStayed(id); }}),
       observers(queue,
                 {manager, *env.platform.applications, *env.platform.screens, makeWindowObserver(env),
                  makeAppFocusObserver(env)},
@@ -106,9 +108,9 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
                  },
                  [this] { handleFocusedWindowChanged(); }}),
       show(queue, env.platform, env.ownBundleIdentifier, env.identity,
-           {manager, hiddenApps, sessions, *appController, axController, tiling, sweep, stage, fullScreen, raise,
-            blockedPrompt, *notice, *workspaceTips, displays, frames},
-           {[this] { supersedeRaiseSequence(); },
+           {manager, hiddenApps, sessions, *appController, axController, tiling, sweep, stage, fullScreen,
+            raiser.sequence(), blockedPrompt, *notice, *workspaceTips, displays, frames},
+           {[this] { raiser.supersedeRaiseSequence(); },
             [this](const std::string& message, const std::string& informative) { presentError(message, informative); },
             [this](const std::vector<ManagedApp>& apps) { return documents.remembered(apps); },
             [this](Pid pid) { return appHasNativeFullScreenWindow(pid); },

@@ -31,7 +31,7 @@ void WorkspaceController::scheduleDriftCheck(const AXElement& element, const Uui
 }
 
 void WorkspaceController::checkDrift(const AXElement& element, const Uuid& workspaceID) {
-    if (tiling.isGuarding() || drag.isDraggingDivider() || isResurfacing || stage.isActive()) return;
+    if (tiling.isGuarding() || drag.isDraggingDivider() || raiser.isResurfacing() || stage.isActive()) return;
     if (solo.owns(workspaceID)) return;
     const auto* session = sessions.find(workspaceID);
     const auto ws = manager.workspace(workspaceID);
@@ -88,6 +88,13 @@ void WorkspaceController::checkDrift(const AXElement& element, const Uuid& works
     tiling.beginGuard();
     tiling.placeWindow(element, paneFrame, appName);
     scheduleDriftCheck(element, workspaceID);
+}
+
+void WorkspaceController::checkAllWindowsStayed(const Uuid& workspaceID) {
+    const auto* session = sessions.find(workspaceID);
+    if (!session) return;  // hidden meanwhile
+    const auto elements = session->elements;  // a correction may change the session
+    for (const auto& tracked : elements) checkDrift(tracked.element, workspaceID);
 }
 
 }  // namespace tessane

@@ -42,7 +42,7 @@ bool buttonDown(const GlobalInput* input) { return input && input->isMouseButton
 
 void WorkspaceController::handleManagedWindowChangedByUser(const Uuid& workspaceID,
                                                            const std::optional<AXElement>& movedWindow) {
-    if (tiling.isGuarding() || isResurfacing || drag.isDraggingDivider()) return;
+    if (tiling.isGuarding() || raiser.isResurfacing() || drag.isDraggingDivider()) return;
     if (solo.owns(workspaceID)) return;
     auto* session = sessions.find(workspaceID);
     if (!session || !session->chrome->isVisible()) return;
@@ -143,7 +143,7 @@ void WorkspaceController::performEnforceSnap(const Uuid& workspaceID) {
                   "” — mouse still down (mid-drag).");
         return;
     }
-    if (!env.platform.accessibility->isProcessTrusted() || isResurfacing) return;
+    if (!env.platform.accessibility->isProcessTrusted() || raiser.isResurfacing()) return;
     if (solo.owns(workspaceID)) return;
     const auto* session = sessions.find(workspaceID);
     if (!session || !session->chrome->isVisible() || !ws) return;
