@@ -21,7 +21,6 @@
 #include "controller/PaneMatChrome.h"
 #include "controller/PendingPerWorkspace.h"
 #include "controller/PlacementPass.h"
-#include "controller/RaiseSequence.h"
 #include "controller/ReconcileSweep.h"
 #include "controller/SessionMap.h"
 #include "controller/ShowSequence.h"
@@ -35,6 +34,7 @@
 #include "controller/WorkspaceControllerEnvironment.h"
 #include "controller/WorkspaceControllerState.h"
 #include "controller/WorkspaceControllerTypes.h"
+#include "controller/WorkspaceRaiser.h"
 #include "controller/WorkspaceSwitcher.h"
 #include "model/LayoutType.h"
 #include "model/Workspace.h"
@@ -160,8 +160,6 @@ private:
     uint64_t frontSequence = 0;
     std::vector<Uuid> recentWorkspaceIDs;
     SoloMemory solo;
-    bool isResurfacing = false;
-    RaiseSequence raise;  // the one under way, and what it activated
     std::optional<std::string> lastActivatedBundleID;
     std::map<Uuid, std::string> tiledSignature;
     std::map<Uuid, std::set<uint32_t>> ownChooserWindowIDs;
@@ -199,6 +197,7 @@ private:
     DriftWatch drift;  // after the tiling pass, the drag and the stage it reads
     FullScreenWatch fullScreen;
     UserMoves gestures;  // after the frames, the tiling pass, the dividers and the full-screen watch it uses
+    WorkspaceRaiser raiser;  // after the stage and the guard it uses
     ControllerObservers observers;
     ShowSequence show;
     DisplayFollower follower;  // after the home offers, the stage and the guard it uses
@@ -252,7 +251,6 @@ private:
     void promoteFrontWorkspace();
     std::string workspaceLogName(const std::optional<Uuid>& id) const;
     void tearDownSession(const Uuid& workspaceID, bool persistFrame);
-    void bringForwardApps(const Workspace& workspace);
 
     // ====================================================================== placement
     PlacementPass::Hooks placementHooks();
@@ -273,29 +271,12 @@ private:
 
     // ====================================================================== commands' helpers
     void applySolo(const Uuid& appID, const Workspace& workspace, WorkspaceSession& session);
-    // The workspace's primary application when it runs, else its first running one.
-    std::optional<RunningApplication> frontRunningApp(const Workspace& workspace);
-    void activateFrontApp(const Workspace& workspace);
-    // Lets activations be handled again 0.25 s after pane focus or a solo brought an application
-    // forward, and re-checks the chrome against the windows then in front.
-    void endResurfacingSoon();
     // Clears the solo and gives its workspace's chrome back its shields and divider handles.
     // Returns the workspace that was soloed.
     std::optional<Uuid> endSoloChrome();
     // With window control: places the workspace's windows (learning minimum sizes afterwards)
     // and brings its applications forward, the primary one last.
     void placeAndBringForward(const Uuid& workspaceID);
-    // Starts a raise sequence over `apps`, superseding any under way.
-    void startRaiseSequence(const std::vector<RunningApplication>& apps, const Uuid& workspaceID);
-    void activateInSequence(const std::vector<RunningApplication>& apps, size_t index, const Uuid& workspaceID,
-                            uint64_t generation);
-    // A show or hide ends what is left of an earlier raise sequence, so that nothing of it comes up
-    // after: its later steps do not run and activations it or an earlier show caused are not
-    // taken for the user's.
-    void supersedeRaiseSequence();
-    // Another application than the sequence's workspace's own (and not Tessane).
-    bool isOutsideRaiseSequence(const RunningApplication& app) const;
-    void resurfaceWorkspace(const Workspace& workspace, const std::optional<std::string>& triggeredBy);
     std::unique_ptr<WorkspaceSwitcher> makeSwitcher();
     // Shows the workspace the switcher chose and puts away the others shown on its display.
     void switchTo(const Uuid& target);

@@ -8,7 +8,6 @@
 #include "model/WorkspaceManager.h"
 #include "platform/Accessibility.h"
 #include "platform/Applications.h"
-#include "platform/Environment.h"
 #include "system/ExternalAppController.h"
 
 #include <algorithm>
@@ -27,15 +26,7 @@ const char* caseName(WorkspaceController::FrameVisibility visibility) {
 }  // namespace
 
 void WorkspaceController::handleAppActivated(const RunningApplication& app) {
-    if (raise.isFocusHandedBack(app)) return;  // the window manager's, after our own hide
-    if (isResurfacing) {
-        // Our own sequence is activating the workspace's applications. Another application taking
-        // the focus meanwhile is the user's choice, and the sequence's later steps would bury it.
-        if (!raise.isRunning() || !isOutsideRaiseSequence(app)) return;
-        supersedeRaiseSequence();
-    }
-    // A superseded sequence's activation, heard late.
-    if (raise.isSupersededActivation(app.pid)) return;
+    if (raiser.isOwnActivation(app)) return;
 
     const auto& bundleID = app.bundleIdentifier;
     if (bundleID && *bundleID != env.ownBundleIdentifier) {
@@ -60,7 +51,7 @@ void WorkspaceController::handleAppActivated(const RunningApplication& app) {
 
             for (const auto& [id, other] : sessions)
                 if (id != owner->id) other->chrome->orderOut();
-            if (visibility == FrameVisibility::show) resurfaceWorkspace(*owner, bundleID);
+            if (visibility == FrameVisibility::show) raiser.resurfaceWorkspace(*owner, bundleID);
             guard.pulse();
         } else {
             const bool anyVisible = std::any_of(sessions.begin(), sessions.end(),
@@ -74,18 +65,6 @@ void WorkspaceController::handleAppActivated(const RunningApplication& app) {
 
     // Our own menus, panels and windows never count as the application last active.
     if (bundleID != env.ownBundleIdentifier) lastActivatedBundleID = bundleID;
-}
-
-bool WorkspaceController::isOutsideRaiseSequence(const RunningApplication& app) const {
-    if (raise.hasActivated(app.pid) || !raise.workspaceID() ||
-        app.pid == env.platform.environment->processIdentifier())
-        return false;
-    if (!app.bundleIdentifier) return true;  // no workspace holds an application it can't name
-    if (*app.bundleIdentifier == env.ownBundleIdentifier) return false;
-    const auto workspace = manager.workspace(*raise.workspaceID());
-    return workspace && std::none_of(workspace->apps.begin(), workspace->apps.end(), [&](const ManagedApp& a) {
-               return a.bundleIdentifier == *app.bundleIdentifier;
-           });
 }
 
 std::optional<Workspace> WorkspaceController::shownWorkspaceOwning(const std::string& bundleID) const {

@@ -41,18 +41,6 @@ std::string displayName(const ScreenInfo& screen, int index) {
 
 // ------------------------------------------------------------------------ shared steps
 
-std::optional<RunningApplication> WorkspaceController::frontRunningApp(const Workspace& workspace) {
-    if (const ManagedApp* primary = workspace.primaryApp())
-        if (auto running = appController->runningApplication(primary->bundleIdentifier)) return running;
-    for (const auto& app : workspace.apps)
-        if (auto running = appController->runningApplication(app.bundleIdentifier)) return running;
-    return std::nullopt;
-}
-
-void WorkspaceController::activateFrontApp(const Workspace& workspace) {
-    if (const auto target = frontRunningApp(workspace)) env.platform.applications->activate(target->pid);
-}
-
 WorkspaceController::WorkspaceSession& WorkspaceController::putSessionAt(const Workspace& workspace,
                                                                          const Rect& target) {
     if (!sessions.contains(workspace.id)) {
@@ -77,7 +65,7 @@ void WorkspaceController::placeAndBringForward(const Uuid& workspaceID) {
     if (!env.platform.accessibility->isProcessTrusted()) return;
     if (const auto ws = manager.workspace(workspaceID)) {
         tiling.placeWindows(*ws, false, true);
-        bringForwardApps(*ws);
+        raiser.bringForwardApps(*ws);
     }
 }
 
@@ -185,7 +173,7 @@ void WorkspaceController::resetWorkspace(const Uuid& id) {
         if (!session->chrome->dividersHidden()) session->chrome->positionDividerPanels();
     }
     tiling.placeWindows(shown, true, false);
-    activateFrontApp(shown);
+    raiser.activateFrontApp(shown);
     sweep.restart();
 }
 

@@ -62,12 +62,12 @@ bool WorkspaceController::hideWorkspace(const Uuid& id) {
         return false;
     }
     show.dropWaitingShow(id);
-    if (raise.workspaceID() == id) supersedeRaiseSequence();
+    if (raiser.sequence().workspaceID() == id) raiser.supersedeRaiseSequence();
     // The focus was in the workspace (or goes back there once our own menu closes): the window
     // manager gives it to a window of its choosing.
     const bool hadFocus = (front && hiddenPids.count(front->pid)) ||
                           (lastActivatedBundleID && std::count(hidden.begin(), hidden.end(), *lastActivatedBundleID));
-    if (hadFocus) raise.noteHideHandsFocusBack(hiddenPids);
+    if (hadFocus) raiser.sequence().noteHideHandsFocusBack(hiddenPids);
 
     // A settle still pending from the launch recovery must not unhide what is hidden now.
     if (unhideSettleWorkItem) unhideSettleWorkItem->cancel();

@@ -42,7 +42,7 @@ ReconcileSweep::Hooks WorkspaceController::sweepHooks() {
     ReconcileSweep::Hooks hooks;
     hooks.pruneDeadWindows = [this](const Uuid& workspaceID) { pruneDeadTrackedWindows(workspaceID); };
     hooks.adoptionPaused = [this] {
-        return isResurfacing || drag.isDraggingDivider() || stage.isActive() ||
+        return raiser.isResurfacing() || drag.isDraggingDivider() || stage.isActive() ||
                !env.platform.accessibility->isProcessTrusted();
     };
     hooks.windowControlAway = [this] { return show.windowControlAway(true); };

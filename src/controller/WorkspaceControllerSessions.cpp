@@ -21,7 +21,7 @@ std::unique_ptr<WorkspaceController::WorkspaceSession> WorkspaceController::make
     cb.onRestore = lifetime.guard([this, id] { restoreLayout(id); });
     cb.onHide = lifetime.guard([this, id] { hideWorkspace(id); });
     cb.onMaximizeToggled = lifetime.guard([this, id] {
-        if (const auto ws = manager.workspace(id)) activateFrontApp(*ws);
+        if (const auto ws = manager.workspace(id)) raiser.activateFrontApp(*ws);
     });
     cb.onMoveToScreen = lifetime.guard([this, id](int screenIndex) { moveWorkspaceToDisplay(id, screenIndex); });
     cb.onFocusPane = lifetime.guard([this](int offset) { focusAdjacentPane(offset); });

@@ -18,17 +18,9 @@ namespace tessane {
 
 namespace {
 
-constexpr double kFollowUpDelay = 0.25;
 constexpr double kSoloInset = 3;
 
 }  // namespace
-
-void WorkspaceController::endResurfacingSoon() {
-    queue.postAfter(kFollowUpDelay, lifetime.guard([this] {
-        isResurfacing = false;
-        guard.pulse();
-    }));
-}
 
 // ------------------------------------------------------------------------------- solo
 
@@ -77,7 +69,7 @@ void WorkspaceController::applySolo(const Uuid& appID, const Workspace& workspac
     // One solo in the whole system: another workspace's ends (and re-tiles) before this begins,
     // or its chrome would stay without shields and its window over the whole container.
     if (solo.current() && !solo.owns(workspace.id)) restoreFromSolo();
-    isResurfacing = true;
+    raiser.setResurfacing(true);
     tiling.beginGuard();
     solo.begin(workspace.id, appID);
     ContainerChrome& chrome = *session.chrome;
@@ -91,7 +83,7 @@ void WorkspaceController::applySolo(const Uuid& appID, const Workspace& workspac
     env.platform.accessibility->performAction(window->element, ax::kRaise);
     env.platform.applications->activate(running->pid);
     lastActivatedBundleID = app->bundleIdentifier;
-    endResurfacingSoon();
+    raiser.endResurfacingSoon();
     Log::line("[Tessane] Solo: ‘" + app->displayName + "’ filled workspace ‘" + workspace.name + "’.");
 }
 
@@ -171,7 +163,7 @@ void WorkspaceController::focusAdjacentPane(int offset) {
         applySolo(target.appID, *ws, *session);
         return;
     }
-    isResurfacing = true;
+    raiser.setResurfacing(true);
     env.platform.applications->activate(target.app.pid);
     if (env.platform.accessibility->isProcessTrusted() && target.app.isFinishedLaunching) {
         const auto app = std::find_if(ws->apps.begin(), ws->apps.end(),
@@ -181,7 +173,7 @@ void WorkspaceController::focusAdjacentPane(int offset) {
                 env.platform.accessibility->performAction(window->element, ax::kRaise);
     }
     lastActivatedBundleID = target.bundleID;
-    endResurfacingSoon();
+    raiser.endResurfacingSoon();
 }
 
 }  // namespace tessane

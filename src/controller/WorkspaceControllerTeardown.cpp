@@ -4,10 +4,8 @@
 
 #include "controller/NoticeChrome.h"
 #include "controller/TipsChrome.h"
-#include "controller/WorkspaceOrdering.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
-#include "system/ExternalAppController.h"
 
 namespace tessane {
 
@@ -78,19 +76,6 @@ void WorkspaceController::deleteWorkspace(const Uuid& id) {
     manager.deleteWorkspace(id);
     Log::line("[Tessane] Delete complete — activeWorkspaceID=" + workspaceLogName(manager.activeWorkspaceID().get()) +
               ", lastShownWorkspaceID=" + workspaceLogName(manager.lastShownWorkspaceID().get()));
-}
-
-void WorkspaceController::bringForwardApps(const Workspace& workspace) {
-    std::vector<std::string> bundleIDs;
-    for (const auto& app : workspace.apps) bundleIDs.push_back(app.bundleIdentifier);
-    std::optional<std::string> primary;
-    if (const ManagedApp* app = workspace.primaryApp()) primary = app->bundleIdentifier;
-
-    std::vector<RunningApplication> running;
-    for (const auto& bundleID : ordering::resurfaceRaiseOrder(bundleIDs, primary))
-        if (auto app = appController->runningApplication(bundleID)) running.push_back(*app);
-    if (running.empty()) return;
-    startRaiseSequence(running, workspace.id);
 }
 
 }  // namespace tessane

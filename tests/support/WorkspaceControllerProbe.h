@@ -72,12 +72,12 @@ struct WorkspaceControllerProbe {
     SoloMemory& solo() { return c.solo; }
     const std::optional<std::string>& lastForeignWindow() const { return c.guard.lastForeignWindow(); }
     bool homeOfferRecheckPending() const { return c.homeOffers.recheckPending(); }
-    bool isResurfacing() const { return c.isResurfacing; }
+    bool isResurfacing() const { return c.raiser.isResurfacing(); }
 
     // ------------------------------------------------------------------ setting the state
     void setDraggingDivider(bool on) { c.drag.setDraggingDivider(on); }
     void setPlacementGuardCount(int count) { c.tiling.setGuardDepth(count); }
-    void setResurfacing(bool on) { c.isResurfacing = on; }
+    void setResurfacing(bool on) { c.raiser.setResurfacing(on); }
     void setLastActivatedBundleID(std::optional<std::string> id) { c.lastActivatedBundleID = std::move(id); }
     void setTopologyFluxUntil(TimeInterval t) { c.displays.setFluxUntil(t); }
     void queueReconcileSweep(std::shared_ptr<WorkItem> item) { c.sweep.replaceQueued(std::move(item)); }
@@ -114,9 +114,9 @@ struct WorkspaceControllerProbe {
     void tearDownSession(const Uuid& id, bool persistFrame) { c.tearDownSession(id, persistFrame); }
     void promoteFrontWorkspace() { c.promoteFrontWorkspace(); }
     std::string workspaceLogName(const std::optional<Uuid>& id) const { return c.workspaceLogName(id); }
-    void bringForwardApps(const Workspace& ws) { c.bringForwardApps(ws); }
+    void bringForwardApps(const Workspace& ws) { c.raiser.bringForwardApps(ws); }
     void resurfaceWorkspace(const Workspace& ws, const std::optional<std::string>& triggeredBy) {
-        c.resurfaceWorkspace(ws, triggeredBy);
+        c.raiser.resurfaceWorkspace(ws, triggeredBy);
     }
     void scheduleUnhideSettle(const std::set<std::string>& ids, int attempt) { c.scheduleUnhideSettle(ids, attempt); }
     bool confirmQuitApps(const std::string& name, int count) { return c.confirmQuitApps(name, count); }
