@@ -65,9 +65,12 @@ class WorkspaceManager;
 // and tears down workspaces, and reacts to application, window, desktop, display, wake and Stage
 // Manager events. One instance, made by the application delegate. Main thread only.
 //
-// Its state is shared by every concern; the bodies live in one source file per concern
-// (WorkspaceController*.cpp). Every closure it hands to a collaborator, a work item, a timer or a
-// monitor holds `lifetime` and does nothing once the controller is gone.
+// It composes parts that own their state (the show, the tiling pass, the dividers, the user's
+// moves, the raise, drift, the displays...), each behind its own interface and lifetime; what
+// stays here is the shown workspaces' sessions and the commands and events that join the parts,
+// one source file per concern (WorkspaceController*.cpp). Every closure it hands to a
+// collaborator, a work item, a timer or a monitor holds `lifetime` and does nothing once the
+// controller is gone.
 class WorkspaceController final {
 public:
     // ------------------------------------------------ the values it takes and hands out (see WorkspaceControllerTypes.h)
