@@ -25,18 +25,28 @@ std::optional<std::string> DisplaySet::currentTopology() {
     cachedTopology_ = DisplayTopology::currentFingerprint(all);
     cachedDisplayFrames = DisplayTopology::displayFrames(all);
     cachedTopologyValid = true;
+    if (!noted) noted = Noted{cachedTopology_, cachedDisplayFrames};
     return cachedTopology_;
 }
 
 void DisplaySet::noteScreenParametersChange() {
-    const auto before = cachedTopology_;
-    const auto framesBefore = cachedDisplayFrames;
-    cachedTopologyValid = false;
-    const auto now = currentTopology();
+    const auto all = screens.screens();
+    Noted now{DisplayTopology::currentFingerprint(all), DisplayTopology::displayFrames(all)};
     // The same displays at a new scale or resolution move every window in points as surely as
-    // a display that comes or goes.
-    if (now != before || DisplayTopology::reframed(framesBefore, cachedDisplayFrames))
+    // a display that comes or goes. Compared with what was last noted here, never with what a
+    // read of the topology kept meanwhile: a read between the toolkit's new scale and its
+    // notification would otherwise swallow the change.
+    if (noted && (now.topology != noted->topology || DisplayTopology::reframed(noted->frames, now.frames)))
         topologyFluxUntil = queue.now() + kDisplayFluxSeconds;
+    cachedTopology_ = now.topology;
+    cachedDisplayFrames = now.frames;
+    cachedTopologyValid = true;
+    noted = std::move(now);
+}
+
+bool DisplaySet::inFlux() {
+    noteScreenParametersChange();
+    return queue.now() < topologyFluxUntil;
 }
 
 std::optional<std::pair<Rect, std::string>> DisplaySet::currentDisplayVisibleAX() {

@@ -37,7 +37,10 @@ public:
     // The screens' parameters changed: a new set of displays, or new frames for the same ones,
     // opens a spell of a few seconds in which window moves are not the user's.
     void noteScreenParametersChange();
-    bool inFlux() const { return queue.now() < topologyFluxUntil; }
+    // Whether window moves and sizes are the displays' doing now. The displays are looked at
+    // first (their kept properties, no round trip): a new scale reaches the windows' frames in
+    // points before its notification does, on a busy machine by a turn or more.
+    bool inFlux();
     // The displays have settled and been followed: window moves are the user's again.
     void endFlux() { topologyFluxUntil = workspace_controller::kDistantPast; }
 
@@ -64,6 +67,12 @@ private:
     std::optional<std::string> cachedTopology_;
     std::map<std::string, Rect> cachedDisplayFrames;  // read with cachedTopology_
     bool cachedTopologyValid = false;
+    // The displays as last noted, against which the next note tells a change.
+    struct Noted {
+        std::optional<std::string> topology;
+        std::map<std::string, Rect> frames;
+    };
+    std::optional<Noted> noted;
     TimeInterval topologyFluxUntil = workspace_controller::kDistantPast;
 };
 

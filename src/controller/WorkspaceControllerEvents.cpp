@@ -21,10 +21,6 @@ void WorkspaceController::handleWindowEvent(const AXElement& element, const std:
     // Moves made by a divider drag, by the displays settling or by Stage Manager are not the
     // user's and are dropped, not deferred.
     if (drag.isDraggingDivider()) return;
-    // A new scale or display set reaches the windows' frames in points before its notification
-    // does (on a busy machine, by a turn or more): look at the displays first, so that windows
-    // seen at the new scale are not taken for ones the user resized.
-    displays.noteScreenParametersChange();
     if (displays.inFlux()) return;
     stage.maybeRefresh();
     if (stage.isActive()) return;

@@ -1,5 +1,6 @@
 #include "support/ShownWorkspace.h"
 
+#include "controller/DisplaySet.h"
 #include "controller/WorkspaceRules.h"
 #include "platform/Accessibility.h"
 
@@ -100,6 +101,18 @@ TEST_F(EventWiring, ScreenParametersStartFluxOnlyWhenTheDisplaySetChanged) {
     EXPECT_TRUE(s.chrome(ws.id).isVisible);
     userMoves("Notes");
     EXPECT_EQ(userChanges(), 1u);
+}
+
+// A new scale is the displays' doing from the first look after it, whatever read the displays
+// between the toolkit's taking it and its notification (a home looked up meanwhile).
+TEST_F(EventWiring, ANewScaleIsTheDisplaysDoingThoughTheDisplaysWereReadBeforeItsNotification) {
+    DisplaySet displays(s.sim.screens, s.sim.mainQueue, nullptr, [] { return std::optional<Rect>(); });
+    displays.currentTopology();
+    EXPECT_FALSE(displays.inFlux());
+    s.setDisplays({ControllerScenario::display({0, 0, 720, 450}, 1)});
+    displays.forgetTopology();
+    displays.currentTopology();
+    EXPECT_TRUE(displays.inFlux());
 }
 
 TEST_F(EventWiring, WakeRechecksOnlyWhileSomethingIsShown) {
