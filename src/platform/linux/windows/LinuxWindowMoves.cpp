@@ -307,15 +307,21 @@ void LinuxAccessibility::moveFrames(std::vector<FrameMove>& moves, double timeou
         x_.requestMoveResize(m.window, frame.outerOrigin({m.target.minX() + o.x, m.target.minY() + o.y}),
                              hintedClientSize(x_, m.window, frame, m.target.size));
     };
+    // Each window asked, with the decorations its client's size was worked out from.
+    std::vector<FrameExtents> askedWith;
+    const auto pendingFor = [&](FrameMove& m, const WindowFrame& frame) -> PendingMove {
+        ask(m, frame);
+        m.taken = takenSize(x_, m.window, frame, m.target.size);
+        const Rect before = frame.visible().offsetBy(-o.x, -o.y);
+        return {m.window, m.target.origin, m.taken, x_.lastRequestSerial(), before, before, false, false, true,
+                restoredJustNow(m.window)};
+    };
     std::vector<PendingMove> pending;
     std::erase_if(moves, [&](FrameMove& m) {
         const auto frame = windowFrame(m.window);
         if (!frame) return true;
-        ask(m, *frame);
-        m.taken = takenSize(x_, m.window, *frame, m.target.size);
-        const Rect before = frame->visible().offsetBy(-o.x, -o.y);
-        pending.push_back({m.window, m.target.origin, m.taken, x_.lastRequestSerial(), before, before, false, false, true,
-                           restoredJustNow(m.window)});
+        pending.push_back(pendingFor(m, *frame));
+        askedWith.push_back(frame->decorations);
         return false;
     });
     MoveWatch watch(x_, *this, std::move(pending));
@@ -342,6 +348,22 @@ void LinuxAccessibility::moveFrames(std::vector<FrameMove>& moves, double timeou
             if (std::find(dropped.begin(), dropped.end(), m.window) != dropped.end())
                 if (const auto frame = windowFrame(m.window)) ask(m, *frame);
         if (!dropped.empty()) watch.await(timeout);
+    }
+    // A manager that has just taken over decorates the windows it adopts a moment after its
+    // answer (KWin): a window sized before that is taller by its new title bar than asked. It is
+    // asked once more with the decorations it has now; its application refused nothing.
+    std::vector<PendingMove> redecorated;
+    for (size_t i = 0; i < moves.size(); ++i) {
+        auto& m = moves[i];
+        const auto frame = windowFrame(m.window);
+        if (!frame || frame->decorations == askedWith[i] ||
+            sameRect(frame->visible().offsetBy(-o.x, -o.y), Rect(m.target.origin, m.taken)))
+            continue;
+        redecorated.push_back(pendingFor(m, *frame));
+    }
+    if (!redecorated.empty()) {
+        MoveWatch again(x_, *this, std::move(redecorated));
+        if (x_.manager().declinesPings() || waits::answer(x_, timeout)) again.await(timeout);
     }
     // What the caller reads back next: the frames as they are now, read together.
     for (const auto& m : moves)
