@@ -95,11 +95,13 @@ public:
     ObserverResult createObserver(Pid pid, ObserverCallback callback) override;
     // Window control is there while an EWMH window manager runs. Within a short grace of the last
     // one's leaving it is away, not gone: a successor is awaited by events (awaitWindowControl)
-    // and nobody is prompted meanwhile.
+    // and nobody is prompted meanwhile. The grace is as long as a manager restarted by its
+    // session takes to come up on a busy machine (KWin loading its plugins beside a build): an
+    // alert that no manager runs, a moment before one does, would be a false one.
     bool isProcessTrusted() override;
     bool isProcessTrustedWithPrompt(bool prompt) override;
     bool awaitWindowControl(std::function<void()> settled) override;
-    static constexpr double kReplacementGraceSeconds = 2.0;
+    static constexpr double kReplacementGraceSeconds = 5.0;
     std::optional<uint32_t> windowNumber(const AXElement& window) override;
 
     // The client windows of every process, front to back (for the running-applications and
