@@ -307,20 +307,16 @@ void LinuxAccessibility::moveFrames(std::vector<FrameMove>& moves, double timeou
         x_.requestMoveResize(m.window, frame.outerOrigin({m.target.minX() + o.x, m.target.minY() + o.y}),
                              hintedClientSize(x_, m.window, frame, m.target.size));
     };
-    // Each window asked, with the decorations its client's size was worked out from.
-    std::vector<FrameExtents> askedWith;
-    const auto pendingFor = [&](FrameMove& m, const WindowFrame& frame) -> PendingMove {
-        ask(m, frame);
-        m.taken = takenSize(x_, m.window, frame, m.target.size);
-        const Rect before = frame.visible().offsetBy(-o.x, -o.y);
-        return {m.window, m.target.origin, m.taken, x_.lastRequestSerial(), before, before, false, false, true,
-                restoredJustNow(m.window)};
-    };
     std::vector<PendingMove> pending;
+    std::vector<FrameExtents> askedWith;  // the decorations each window's client size was worked out from
     std::erase_if(moves, [&](FrameMove& m) {
         const auto frame = windowFrame(m.window);
         if (!frame) return true;
-        pending.push_back(pendingFor(m, *frame));
+        ask(m, *frame);
+        m.taken = takenSize(x_, m.window, *frame, m.target.size);
+        const Rect before = frame->visible().offsetBy(-o.x, -o.y);
+        pending.push_back({m.window, m.target.origin, m.taken, x_.lastRequestSerial(), before, before, false, false, true,
+                           restoredJustNow(m.window)});
         askedWith.push_back(frame->decorations);
         return false;
     });
@@ -351,20 +347,20 @@ void LinuxAccessibility::moveFrames(std::vector<FrameMove>& moves, double timeou
     }
     // A manager that has just taken over decorates the windows it adopts a moment after its
     // answer (KWin): a window sized before that is taller by its new title bar than asked. It is
-    // asked once more with the decorations it has now; its application refused nothing.
-    std::vector<PendingMove> redecorated;
+    // asked once more with the decorations it has now, and the manager's answer to that awaited
+    // (no more: a window that refuses the size would only be waited for to the bound); its
+    // application refused nothing.
+    bool redecorated = false;
     for (size_t i = 0; i < moves.size(); ++i) {
-        auto& m = moves[i];
+        const auto& m = moves[i];
         const auto frame = windowFrame(m.window);
         if (!frame || frame->decorations == askedWith[i] ||
             sameRect(frame->visible().offsetBy(-o.x, -o.y), Rect(m.target.origin, m.taken)))
             continue;
-        redecorated.push_back(pendingFor(m, *frame));
+        ask(m, *frame);
+        redecorated = true;
     }
-    if (!redecorated.empty()) {
-        MoveWatch again(x_, *this, std::move(redecorated));
-        if (x_.manager().declinesPings() || waits::answer(x_, timeout)) again.await(timeout);
-    }
+    if (redecorated && !x_.manager().declinesPings()) waits::answer(x_, timeout);
     // What the caller reads back next: the frames as they are now, read together.
     for (const auto& m : moves)
         if (x_.windowExists(m.window)) written[m.index] = {true, true, frameOf(m)};
