@@ -25,6 +25,7 @@
 #include "controller/SessionMap.h"
 #include "controller/ShowSequence.h"
 #include "controller/ShowSteps.h"
+#include "controller/ShownWorkspaces.h"
 #include "controller/SoloMemory.h"
 #include "controller/StageManagerGate.h"
 #include "controller/SwitcherChrome.h"
@@ -99,10 +100,10 @@ public:
     WorkspaceController& operator=(const WorkspaceController&) = delete;
 
     // The sorted names of the shown workspaces.
-    const Published<std::vector<std::string>>& shownWorkspaceNames() const { return shownWorkspaceNames_; }
+    const Published<std::vector<std::string>>& shownWorkspaceNames() const { return shownWorkspaces.names(); }
     // Told, with the new names, before each change (the status icon follows them).
     [[nodiscard]] Subscription observeShownWorkspaceNames(std::function<void(const std::vector<std::string>&)> observer) {
-        return shownWorkspaceNames_.observe(std::move(observer));
+        return shownWorkspaces.observeNames(std::move(observer));
     }
 
     // When set, the quit confirmation asks it instead of showing an alert.
@@ -158,12 +159,10 @@ private:
     std::unique_ptr<TipsChrome> workspaceTips;
 
     // ====================================================================== shown workspaces
-    SessionMap<WorkspaceSession> sessions;
-    Published<std::vector<std::string>> shownWorkspaceNames_;
-    uint64_t frontSequence = 0;
-    std::vector<Uuid> recentWorkspaceIDs;
+    ShownWorkspaces shownWorkspaces;  // before every part that reads the sessions
+    // The shown workspaces' own map, named here as the bodies have always named it.
+    SessionMap<WorkspaceSession>& sessions;
     SoloMemory solo;
-    std::optional<std::string> lastActivatedBundleID;
     std::map<Uuid, std::string> tiledSignature;
     std::map<Uuid, std::set<uint32_t>> ownChooserWindowIDs;
 
@@ -217,15 +216,13 @@ private:
     // ====================================================================== lifecycle
     void handleAppTerminated(const RunningApplication& app);
     void handleAppLaunched(const RunningApplication& app);
+    std::optional<Workspace> shownWorkspaceOwning(const std::string& bundleID) const {
+        return shownWorkspaces.owning(bundleID);
+    }
     void updateLoadingChrome(const Uuid& workspaceID);
 
     // ====================================================================== activation
     void handleAppActivated(const RunningApplication& app);
-    std::optional<Workspace> shownWorkspaceOwning(const std::string& bundleID) const;
-    void pruneDeadTrackedWindows(const Uuid& workspaceID);
-    bool windowIsGone(const AXElement& window) const;
-    std::optional<std::string> focusedWorkspaceAppBundleID(const Workspace& workspace) const;
-    std::optional<Uuid> focusedPaneAppID(const Workspace& workspace, const WorkspaceSession& session) const;
 
     // ====================================================================== show
     void presentError(const std::string& message, const std::string& informative);
@@ -249,10 +246,6 @@ private:
     // The session of a workspace that a command puts up at `target` without a show: taken or made
     // (its chrome prepared), published, its frame stored; the chrome moved there.
     WorkspaceSession& putSessionAt(const Workspace& workspace, const Rect& target);
-    void publishShownWorkspaces();
-    void stampFront(const Uuid& workspaceID);
-    void promoteFrontWorkspace();
-    std::string workspaceLogName(const std::optional<Uuid>& id) const;
     void tearDownSession(const Uuid& workspaceID, bool persistFrame);
 
     // ====================================================================== placement
