@@ -66,12 +66,12 @@ class WorkspaceManager;
 // and tears down workspaces, and reacts to application, window, desktop, display, wake and Stage
 // Manager events. One instance, made by the application delegate. Main thread only.
 //
-// It composes parts that own their state (the show, the tiling pass, the dividers, the user's
-// moves, the raise, drift, the displays...), each behind its own interface and lifetime; what
-// stays here is the shown workspaces' sessions and the commands and events that join the parts,
-// one source file per concern (WorkspaceController*.cpp). Every closure it hands to a
-// collaborator, a work item, a timer or a monitor holds `lifetime` and does nothing once the
-// controller is gone.
+// It composes parts that own their state (the shown workspaces and their front order, the show,
+// the tiling pass, the dividers, the user's moves, the raise, drift, the displays...), each behind
+// its own interface and lifetime; what stays here is the making and ending of the sessions and
+// the commands and events that join the parts, one source file per concern
+// (WorkspaceController*.cpp). Every closure it hands to a collaborator, a work item, a timer or
+// a monitor holds `lifetime` and does nothing once the controller is gone.
 class WorkspaceController final {
 public:
     // ------------------------------------------------ the values it takes and hands out (see WorkspaceControllerTypes.h)
@@ -216,13 +216,14 @@ private:
     // ====================================================================== lifecycle
     void handleAppTerminated(const RunningApplication& app);
     void handleAppLaunched(const RunningApplication& app);
-    std::optional<Workspace> shownWorkspaceOwning(const std::string& bundleID) const {
-        return shownWorkspaces.owning(bundleID);
-    }
     void updateLoadingChrome(const Uuid& workspaceID);
 
     // ====================================================================== activation
     void handleAppActivated(const RunningApplication& app);
+    // The app-launch reaction's question, answered by the shown workspaces.
+    std::optional<Workspace> shownWorkspaceOwning(const std::string& bundleID) const {
+        return shownWorkspaces.owning(bundleID);
+    }
 
     // ====================================================================== show
     void presentError(const std::string& message, const std::string& informative);
