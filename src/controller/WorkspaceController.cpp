@@ -12,8 +12,6 @@
 #include "system/AXWindowObserver.h"
 #include "system/ExternalAppController.h"
 
-#include <algorithm>
-
 namespace tessane {
 
 namespace {
@@ -39,6 +37,11 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       axController(*env.platform.accessibility),
       notice(env.makeNotice()),
       workspaceTips(env.makeTips()),
+      shownWorkspaces(manager, *env.platform.accessibility, *env.platform.applications, *appController, axController,
+                      {.stageManagerActive = [this] { return stage.isActive(); },
+                       .forgetCachedWindow = [this](const Uuid& appID) { tiling.windows().remove(appID); },
+                       .rebuildObservers = [this] { observers.rebuild(); }}),
+      sessions(shownWorkspaces.sessions()),
       displays(*env.platform.screens, queue, env.input, [this] { return focusedManagedWindowFrameCocoa(); }),
       homeOffers(queue, manager, sessions, *notice, displays, *env.platform.screens,
                  {.stageManagerActive = [this] { return stage.isActive(); },
@@ -167,21 +170,5 @@ void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> on
 }
 
 bool WorkspaceController::refreshStageManagerState(bool deferTransition) { return stage.refresh(deferTransition); }
-
-void WorkspaceController::publishShownWorkspaces() {
-    std::vector<std::string> names;
-    for (const auto& [id, session] : sessions)
-        if (const auto ws = manager.workspace(id)) names.push_back(ws->name);
-    std::sort(names.begin(), names.end());
-    if (names != shownWorkspaceNames_.get()) shownWorkspaceNames_.set(std::move(names));
-}
-
-void WorkspaceController::stampFront(const Uuid& workspaceID) {
-    ++frontSequence;
-    if (auto* session = sessions.find(workspaceID)) session->frontOrder = frontSequence;
-    std::erase(recentWorkspaceIDs, workspaceID);
-    recentWorkspaceIDs.insert(recentWorkspaceIDs.begin(), workspaceID);
-}
-
 
 }  // namespace tessane

@@ -25,6 +25,7 @@
 #include "controller/SessionMap.h"
 #include "controller/ShowSequence.h"
 #include "controller/ShowSteps.h"
+#include "controller/ShownWorkspaces.h"
 #include "controller/SoloMemory.h"
 #include "controller/StageManagerGate.h"
 #include "controller/SwitcherChrome.h"
@@ -65,12 +66,12 @@ class WorkspaceManager;
 // and tears down workspaces, and reacts to application, window, desktop, display, wake and Stage
 // Manager events. One instance, made by the application delegate. Main thread only.
 //
-// It composes parts that own their state (the show, the tiling pass, the dividers, the user's
-// moves, the raise, drift, the displays...), each behind its own interface and lifetime; what
-// stays here is the shown workspaces' sessions and the commands and events that join the parts,
-// one source file per concern (WorkspaceController*.cpp). Every closure it hands to a
-// collaborator, a work item, a timer or a monitor holds `lifetime` and does nothing once the
-// controller is gone.
+// It composes parts that own their state (the shown workspaces and their front order, the show,
+// the tiling pass, the dividers, the user's moves, the raise, drift, the displays...), each behind
+// its own interface and lifetime; what stays here is the making and ending of the sessions and
+// the commands and events that join the parts, one source file per concern
+// (WorkspaceController*.cpp). Every closure it hands to a collaborator, a work item, a timer or
+// a monitor holds `lifetime` and does nothing once the controller is gone.
 class WorkspaceController final {
 public:
     // ------------------------------------------------ the values it takes and hands out (see WorkspaceControllerTypes.h)
@@ -99,10 +100,10 @@ public:
     WorkspaceController& operator=(const WorkspaceController&) = delete;
 
     // The sorted names of the shown workspaces.
-    const Published<std::vector<std::string>>& shownWorkspaceNames() const { return shownWorkspaceNames_; }
+    const Published<std::vector<std::string>>& shownWorkspaceNames() const { return shownWorkspaces.names(); }
     // Told, with the new names, before each change (the status icon follows them).
     [[nodiscard]] Subscription observeShownWorkspaceNames(std::function<void(const std::vector<std::string>&)> observer) {
-        return shownWorkspaceNames_.observe(std::move(observer));
+        return shownWorkspaces.observeNames(std::move(observer));
     }
 
     // When set, the quit confirmation asks it instead of showing an alert.
@@ -158,12 +159,10 @@ private:
     std::unique_ptr<TipsChrome> workspaceTips;
 
     // ====================================================================== shown workspaces
-    SessionMap<WorkspaceSession> sessions;
-    Published<std::vector<std::string>> shownWorkspaceNames_;
-    uint64_t frontSequence = 0;
-    std::vector<Uuid> recentWorkspaceIDs;
+    ShownWorkspaces shownWorkspaces;  // before every part that reads the sessions
+    // The shown workspaces' own map, named here as the bodies have always named it.
+    SessionMap<WorkspaceSession>& sessions;
     SoloMemory solo;
-    std::optional<std::string> lastActivatedBundleID;
     std::map<Uuid, std::string> tiledSignature;
     std::map<Uuid, std::set<uint32_t>> ownChooserWindowIDs;
 
@@ -221,11 +220,10 @@ private:
 
     // ====================================================================== activation
     void handleAppActivated(const RunningApplication& app);
-    std::optional<Workspace> shownWorkspaceOwning(const std::string& bundleID) const;
-    void pruneDeadTrackedWindows(const Uuid& workspaceID);
-    bool windowIsGone(const AXElement& window) const;
-    std::optional<std::string> focusedWorkspaceAppBundleID(const Workspace& workspace) const;
-    std::optional<Uuid> focusedPaneAppID(const Workspace& workspace, const WorkspaceSession& session) const;
+    // The app-launch reaction's question, answered by the shown workspaces.
+    std::optional<Workspace> shownWorkspaceOwning(const std::string& bundleID) const {
+        return shownWorkspaces.owning(bundleID);
+    }
 
     // ====================================================================== show
     void presentError(const std::string& message, const std::string& informative);
@@ -249,10 +247,6 @@ private:
     // The session of a workspace that a command puts up at `target` without a show: taken or made
     // (its chrome prepared), published, its frame stored; the chrome moved there.
     WorkspaceSession& putSessionAt(const Workspace& workspace, const Rect& target);
-    void publishShownWorkspaces();
-    void stampFront(const Uuid& workspaceID);
-    void promoteFrontWorkspace();
-    std::string workspaceLogName(const std::optional<Uuid>& id) const;
     void tearDownSession(const Uuid& workspaceID, bool persistFrame);
 
     // ====================================================================== placement

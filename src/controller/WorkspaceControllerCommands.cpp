@@ -49,7 +49,7 @@ WorkspaceController::WorkspaceSession& WorkspaceController::putSessionAt(const W
         prepareChrome(*made->chrome, workspace);
         sessions.insert(workspace.id, std::move(made));
     }
-    publishShownWorkspaces();
+    shownWorkspaces.publishNames();
     WorkspaceSession& session = *sessions.find(workspace.id);
     session.containerAXRect = target;
     manager.update(rememberingContainerFrame(workspace, target, displays.currentTopology()));
@@ -186,7 +186,7 @@ void WorkspaceController::releaseWorkspace(const Uuid& id) {
     Log::line("[Tessane] Release workspace: " + ws->name + " — tiling stops, windows stay where they are.");
     const bool wasActive = manager.activeWorkspaceID().get() == id;
     tearDownSession(id, true);
-    if (wasActive) promoteFrontWorkspace();
+    if (wasActive) shownWorkspaces.promoteFront();
 }
 
 void WorkspaceController::closeWorkspaceApps(const Uuid& id) {
@@ -199,7 +199,7 @@ void WorkspaceController::closeWorkspaceApps(const Uuid& id) {
     const auto takeDown = [this, id] {
         const bool wasActive = manager.activeWorkspaceID().get() == id;
         tearDownSession(id, true);
-        if (wasActive) promoteFrontWorkspace();
+        if (wasActive) shownWorkspaces.promoteFront();
     };
     if (running.empty()) {
         takeDown();

@@ -29,7 +29,7 @@ void WorkspaceController::handleWindowEvent(const AXElement& element, const std:
     if (!pid) return;
     const auto app = env.platform.applications->runningApplication(*pid);
     if (!app || !app->bundleIdentifier) return;
-    const auto owner = shownWorkspaceOwning(*app->bundleIdentifier);
+    const auto owner = shownWorkspaces.owning(*app->bundleIdentifier);
     if (!owner) return;
 
     if (tiling.isGuarding()) drift.scheduleDriftCheck(element, owner->id);

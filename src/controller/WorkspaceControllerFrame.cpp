@@ -76,9 +76,9 @@ void WorkspaceController::openSession(const Workspace& workspace) {
     manager.setActiveWorkspace(workspace.id);
     guard.pulse();
     if (!sessions.contains(workspace.id)) sessions.insert(workspace.id, makeSession(workspace.id));
-    publishShownWorkspaces();
+    shownWorkspaces.publishNames();
     tiledSignature[workspace.id] = workspace_rules::signature(workspace);
-    stampFront(workspace.id);
+    shownWorkspaces.stampFront(workspace.id);
     solo.forget(workspace.id);
 }
 

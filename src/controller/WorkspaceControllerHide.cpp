@@ -65,8 +65,9 @@ bool WorkspaceController::hideWorkspace(const Uuid& id) {
     if (raiser.sequence().workspaceID() == id) raiser.supersedeRaiseSequence();
     // The focus was in the workspace (or goes back there once our own menu closes): the window
     // manager gives it to a window of its choosing.
+    const auto& lastActivated = shownWorkspaces.lastActivatedBundleID();
     const bool hadFocus = (front && hiddenPids.count(front->pid)) ||
-                          (lastActivatedBundleID && std::count(hidden.begin(), hidden.end(), *lastActivatedBundleID));
+                          (lastActivated && std::count(hidden.begin(), hidden.end(), *lastActivated));
     if (hadFocus) raiser.sequence().noteHideHandsFocusBack(hiddenPids);
 
     // A settle still pending from the launch recovery must not unhide what is hidden now.
@@ -80,7 +81,7 @@ bool WorkspaceController::hideWorkspace(const Uuid& id) {
     for (const auto& line : keptLines) Log::line(line);
 
     tearDownSession(id, true);
-    if (manager.activeWorkspaceID().get() == id) promoteFrontWorkspace();
+    if (manager.activeWorkspaceID().get() == id) shownWorkspaces.promoteFront();
     return true;
 }
 
@@ -102,7 +103,7 @@ void WorkspaceController::hideActiveWorkspace() {
         Log::line("[Tessane] Hide active workspace requested, but none is active — ignored.");
         return;
     }
-    Log::line("[Tessane] Hide active workspace requested: " + workspaceLogName(active));
+    Log::line("[Tessane] Hide active workspace requested: " + shownWorkspaces.logName(active));
     hideWorkspace(*active);
 }
 

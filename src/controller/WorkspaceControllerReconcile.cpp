@@ -40,13 +40,13 @@ void WorkspaceController::handleManagedWindowDestroyed(const AXElement& element)
 
 ReconcileSweep::Hooks WorkspaceController::sweepHooks() {
     ReconcileSweep::Hooks hooks;
-    hooks.pruneDeadWindows = [this](const Uuid& workspaceID) { pruneDeadTrackedWindows(workspaceID); };
+    hooks.pruneDeadWindows = [this](const Uuid& workspaceID) { shownWorkspaces.pruneDeadWindows(workspaceID); };
     hooks.adoptionPaused = [this] {
         return raiser.isResurfacing() || drag.isDraggingDivider() || stage.isActive() ||
                !env.platform.accessibility->isProcessTrusted();
     };
     hooks.windowControlAway = [this] { return show.windowControlAway(true); };
-    hooks.shownWorkspaceOwning = [this](const std::string& bundleID) { return shownWorkspaceOwning(bundleID); };
+    hooks.shownWorkspaceOwning = [this](const std::string& bundleID) { return shownWorkspaces.owning(bundleID); };
     hooks.stillLoading = [this](const Uuid& workspaceID) { return show.isStillLoading(workspaceID); };
     hooks.loadingChanged = [this](const Uuid& workspaceID) { updateLoadingChrome(workspaceID); };
     hooks.inviteWindowlessApps = [this](const Workspace& workspace) { show.inviteWindowlessApps(workspace, false); };

@@ -33,7 +33,7 @@ void WorkspaceController::soloFocusedPane() {
     if (ws->layout.type == LayoutType::mainSidebar || ws->apps.size() < 2) return;
 
     const ManagedApp* target = nullptr;
-    if (const auto focused = focusedWorkspaceAppBundleID(*ws)) {
+    if (const auto focused = shownWorkspaces.focusedAppBundleID(*ws)) {
         const auto it = std::find_if(ws->apps.begin(), ws->apps.end(),
                                      [&](const ManagedApp& a) { return a.bundleIdentifier == *focused; });
         if (it != ws->apps.end()) target = &*it;
@@ -82,7 +82,7 @@ void WorkspaceController::applySolo(const Uuid& appID, const Workspace& workspac
     axController.place(window->element, soloRect);
     env.platform.accessibility->performAction(window->element, ax::kRaise);
     env.platform.applications->activate(running->pid);
-    lastActivatedBundleID = app->bundleIdentifier;
+    shownWorkspaces.setLastActivatedBundleID(app->bundleIdentifier);
     raiser.endResurfacingSoon();
     Log::line("[Tessane] Solo: ‘" + app->displayName + "’ filled workspace ‘" + workspace.name + "’.");
 }
@@ -128,7 +128,7 @@ void WorkspaceController::focusAdjacentPane(int offset) {
         if (auto running = appController->runningApplication(app.bundleIdentifier))
             stops.push_back({app.id, app.bundleIdentifier, *running});
 
-    pruneDeadTrackedWindows(ws->id);
+    shownWorkspaces.pruneDeadWindows(ws->id);
     WorkspaceSession* session = sessions.find(ws->id);
     if (!session) return;
     std::vector<Stop> tracked;
@@ -146,9 +146,9 @@ void WorkspaceController::focusAdjacentPane(int offset) {
     std::optional<int> current;
     if (soloedHere) {
         current = indexWhere([&](const Stop& s) { return s.appID == solo.current()->appID; });
-    } else if (const auto focused = focusedPaneAppID(*ws, *session)) {
+    } else if (const auto focused = shownWorkspaces.focusedPaneAppID(*ws, *session)) {
         current = indexWhere([&](const Stop& s) { return s.appID == *focused; });
-    } else if (const auto bundleID = focusedWorkspaceAppBundleID(*ws)) {
+    } else if (const auto bundleID = shownWorkspaces.focusedAppBundleID(*ws)) {
         current = indexWhere([&](const Stop& s) { return s.bundleID == *bundleID; });
     }
 
@@ -172,7 +172,7 @@ void WorkspaceController::focusAdjacentPane(int offset) {
             if (const auto window = tiling.resolveWindow(*app, target.app))
                 env.platform.accessibility->performAction(window->element, ax::kRaise);
     }
-    lastActivatedBundleID = target.bundleID;
+    shownWorkspaces.setLastActivatedBundleID(target.bundleID);
     raiser.endResurfacingSoon();
 }
 

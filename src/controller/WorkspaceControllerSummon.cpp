@@ -23,7 +23,7 @@ void WorkspaceController::summonWorkspace(const Uuid& id) {
         return;
     if (sessions.contains(id)) {
         manager.setActiveWorkspace(id);
-        stampFront(id);
+        shownWorkspaces.stampFront(id);
         bringActiveWorkspaceToCurrentDisplay();
         return;
     }

@@ -26,7 +26,8 @@ std::unique_ptr<WorkspaceSwitcher> WorkspaceController::makeSwitcher() {
             if (isOffered(ws)) valid.push_back(ws.id);
         std::optional<Uuid> front = manager.activeWorkspaceID().get();
         if (front && !sessions.contains(*front)) front.reset();
-        return WorkspaceSwitcher::Offer{ordering::switcherOrder(recentWorkspaceIDs, valid, front), front};
+        const auto& recent = shownWorkspaces.recentWorkspaceIDs();
+        return WorkspaceSwitcher::Offer{ordering::switcherOrder(recent, valid, front), front};
     };
     callbacks.items = [this](const std::vector<Uuid>& list) {
         std::vector<WorkspaceSwitcherItem> items;
@@ -57,12 +58,13 @@ void WorkspaceController::switchTo(const Uuid& target) {
                 id, session->containerAXRect ? displays.displayID(*session->containerAXRect) : std::nullopt);
         }
         const auto putAway = ordering::workspacesToSwapOut(target, *display, others);
-        std::string line = "[Tessane] Switcher: ‘" + workspaceLogName(previous) + "’ → ‘" + workspaceLogName(target) + "’";
+        std::string line = "[Tessane] Switcher: ‘" + shownWorkspaces.logName(previous) + "’ → ‘" +
+                           shownWorkspaces.logName(target) + "’";
         if (putAway.empty()) {
             line += ".";
         } else {
             std::string names;
-            for (const auto& id : putAway) names += (names.empty() ? "‘" : ", ‘") + workspaceLogName(id) + "’";
+            for (const auto& id : putAway) names += (names.empty() ? "‘" : ", ‘") + shownWorkspaces.logName(id) + "’";
             line += ", put away " + names + " on the same display.";
         }
         Log::line(line);

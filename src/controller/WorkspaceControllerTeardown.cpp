@@ -1,5 +1,4 @@
-// The end of a shown workspace's session, the front order among the workspaces still shown, and
-// the deletion of a workspace.
+// The end of a shown workspace's session, and the deletion of a workspace.
 #include "controller/WorkspaceController.h"
 
 #include "controller/NoticeChrome.h"
@@ -38,44 +37,23 @@ void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistF
     tiling.standDown();
     sessions.take(workspaceID);  // the chrome goes with it
     tiling.notePanesChanged();
-    publishShownWorkspaces();
+    shownWorkspaces.publishNames();
     stage.stopWatchesIfIdle();
     observers.rebuild();
     if (sessions.empty()) guard.stop();
 }
 
-void WorkspaceController::promoteFrontWorkspace() {
-    std::optional<Uuid> chosen;
-    uint64_t best = 0;
-    for (const auto& [id, session] : sessions) {
-        if (chosen && (session->frontOrder < best || (session->frontOrder == best && id.string() < chosen->string())))
-            continue;
-        chosen = id;
-        best = session->frontOrder;
-    }
-    manager.setActiveWorkspace(chosen);
-    if (!chosen) return;
-    stampFront(*chosen);
-    const auto* session = sessions.find(*chosen);
-    if (!stage.isActive() && session->fullScreenPids.empty()) session->chrome->orderFront();
-}
-
-std::string WorkspaceController::workspaceLogName(const std::optional<Uuid>& id) const {
-    if (!id) return "none";
-    const auto ws = manager.workspace(*id);
-    return ws ? ws->name : "none";
-}
-
 void WorkspaceController::deleteWorkspace(const Uuid& id) {
     const bool wasActive = manager.activeWorkspaceID().get() == id;
-    Log::line("[Tessane] Delete workspace requested: " + workspaceLogName(id) +
+    Log::line("[Tessane] Delete workspace requested: " + shownWorkspaces.logName(id) +
               " — deletedWasActive=" + (wasActive ? "true" : "false"));
     tearDownSession(id, false);
-    if (wasActive) promoteFrontWorkspace();
+    if (wasActive) shownWorkspaces.promoteFront();
     Log::line("[Tessane] Delete: session teardown performed");
     manager.deleteWorkspace(id);
-    Log::line("[Tessane] Delete complete — activeWorkspaceID=" + workspaceLogName(manager.activeWorkspaceID().get()) +
-              ", lastShownWorkspaceID=" + workspaceLogName(manager.lastShownWorkspaceID().get()));
+    Log::line("[Tessane] Delete complete — activeWorkspaceID=" +
+              shownWorkspaces.logName(manager.activeWorkspaceID().get()) +
+              ", lastShownWorkspaceID=" + shownWorkspaces.logName(manager.lastShownWorkspaceID().get()));
 }
 
 }  // namespace tessane

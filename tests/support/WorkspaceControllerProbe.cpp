@@ -10,7 +10,7 @@ namespace tessane {
 WorkspaceControllerProbe::Session& WorkspaceControllerProbe::putUp(const Uuid& id, const Rect& containerAX) {
     const Workspace ws = *c.manager.workspace(id);
     auto made = c.makeSession(id);
-    Session& session = c.sessions.insert(id, std::move(made));
+    Session& session = c.shownWorkspaces.sessions().insert(id, std::move(made));
     session.containerAXRect = containerAX;
 
     std::set<AXElement> bound;
@@ -43,18 +43,18 @@ WorkspaceControllerProbe::Session& WorkspaceControllerProbe::putUp(const Uuid& i
 
     c.tiledSignature[id] = workspace_rules::signature(ws);
     c.manager.setActiveWorkspace(id);
-    c.stampFront(id);
-    c.publishShownWorkspaces();
+    c.shownWorkspaces.stampFront(id);
+    c.shownWorkspaces.publishNames();
     c.stage.startWatchesIfNeeded();
     c.observers.rebuild();
     return session;
 }
 
 void WorkspaceControllerProbe::dropSession(const Uuid& id) {
-    auto gone = c.sessions.take(id);
+    auto gone = c.shownWorkspaces.sessions().take(id);
     if (!gone) return;
     gone->chrome->orderOut();
-    c.publishShownWorkspaces();
+    c.shownWorkspaces.publishNames();
     c.stage.stopWatchesIfIdle();
     c.observers.rebuild();
 }

@@ -23,12 +23,14 @@ struct WorkspaceControllerProbe {
     using Tracked = WorkspaceController::TrackedWindow;
 
     // ------------------------------------------------------------------ reading the state
-    size_t sessionCount() const { return c.sessions.size(); }
-    Session* session(const Uuid& id) const { return c.sessions.find(id); }
-    std::vector<Uuid> sessionOrder() const { return c.sessions.keys(); }
-    uint64_t frontSequence() const { return c.frontSequence; }
-    const std::vector<Uuid>& recentWorkspaceIDs() const { return c.recentWorkspaceIDs; }
-    const std::optional<std::string>& lastActivatedBundleID() const { return c.lastActivatedBundleID; }
+    size_t sessionCount() const { return c.shownWorkspaces.sessions().size(); }
+    Session* session(const Uuid& id) const { return c.shownWorkspaces.sessions().find(id); }
+    std::vector<Uuid> sessionOrder() const { return c.shownWorkspaces.sessions().keys(); }
+    uint64_t frontSequence() const { return c.shownWorkspaces.frontSequence(); }
+    const std::vector<Uuid>& recentWorkspaceIDs() const { return c.shownWorkspaces.recentWorkspaceIDs(); }
+    const std::optional<std::string>& lastActivatedBundleID() const {
+        return c.shownWorkspaces.lastActivatedBundleID();
+    }
     bool stageManagerActive() const { return c.stage.isActive(); }
     TimeInterval lastStageManagerCheck() const { return c.stage.lastCheck(); }
     bool hasStageManagerWatcher() const { return c.stage.watcher() != nullptr; }
@@ -78,7 +80,9 @@ struct WorkspaceControllerProbe {
     void setDraggingDivider(bool on) { c.drag.setDraggingDivider(on); }
     void setPlacementGuardCount(int count) { c.tiling.setGuardDepth(count); }
     void setResurfacing(bool on) { c.raiser.setResurfacing(on); }
-    void setLastActivatedBundleID(std::optional<std::string> id) { c.lastActivatedBundleID = std::move(id); }
+    void setLastActivatedBundleID(std::optional<std::string> id) {
+        c.shownWorkspaces.setLastActivatedBundleID(std::move(id));
+    }
     void setTopologyFluxUntil(TimeInterval t) { c.displays.setFluxUntil(t); }
     void queueReconcileSweep(std::shared_ptr<WorkItem> item) { c.sweep.replaceQueued(std::move(item)); }
 
@@ -97,14 +101,14 @@ struct WorkspaceControllerProbe {
     void startStageManagerWatchesIfNeeded() { c.stage.startWatchesIfNeeded(); }
     void stopStageManagerWatchesIfIdle() { c.stage.stopWatchesIfIdle(); }
     std::optional<Workspace> shownWorkspaceOwning(const std::string& bundleID) const {
-        return c.shownWorkspaceOwning(bundleID);
+        return c.shownWorkspaces.owning(bundleID);
     }
-    void pruneDeadTrackedWindows(const Uuid& id) { c.pruneDeadTrackedWindows(id); }
+    void pruneDeadTrackedWindows(const Uuid& id) { c.shownWorkspaces.pruneDeadWindows(id); }
     std::optional<std::string> focusedWorkspaceAppBundleID(const Workspace& ws) const {
-        return c.focusedWorkspaceAppBundleID(ws);
+        return c.shownWorkspaces.focusedAppBundleID(ws);
     }
     std::optional<Uuid> focusedPaneAppID(const Workspace& ws) const {
-        return c.focusedPaneAppID(ws, *c.sessions.find(ws.id));
+        return c.shownWorkspaces.focusedPaneAppID(ws, *c.shownWorkspaces.sessions().find(ws.id));
     }
     std::optional<std::string> currentTopology() { return c.displays.currentTopology(); }
     void handleTopologyChange(const std::optional<std::string>& previous, const std::optional<std::string>& current,
@@ -112,8 +116,8 @@ struct WorkspaceControllerProbe {
         c.follower.handleTopologyChange(previous, current, reframed);
     }
     void tearDownSession(const Uuid& id, bool persistFrame) { c.tearDownSession(id, persistFrame); }
-    void promoteFrontWorkspace() { c.promoteFrontWorkspace(); }
-    std::string workspaceLogName(const std::optional<Uuid>& id) const { return c.workspaceLogName(id); }
+    void promoteFrontWorkspace() { c.shownWorkspaces.promoteFront(); }
+    std::string workspaceLogName(const std::optional<Uuid>& id) const { return c.shownWorkspaces.logName(id); }
     void bringForwardApps(const Workspace& ws) { c.raiser.bringForwardApps(ws); }
     void resurfaceWorkspace(const Workspace& ws, const std::optional<std::string>& triggeredBy) {
         c.raiser.resurfaceWorkspace(ws, triggeredBy);
