@@ -42,6 +42,8 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
                        .forgetCachedWindow = [this](const Uuid& appID) { tiling.windows().remove(appID); },
                        .rebuildObservers = [this] { observers.rebuild(); }}),
       sessions(shownWorkspaces.sessions()),
+      quitGuards(queue, {*env.platform.applications, *env.platform.defaults, *env.platform.alerts}, *appController,
+                 hiddenApps, quitConfirmPresenter),
       displays(*env.platform.screens, queue, env.input, [this] { return focusedManagedWindowFrameCocoa(); }),
       homeOffers(queue, manager, sessions, *notice, displays, *env.platform.screens,
                  {.stageManagerActive = [this] { return stage.isActive(); },
@@ -64,8 +66,9 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
                [this](const Workspace& ws) { return appIcons(ws); },
                [this](const Uuid& id) { dividers.scheduleReconcile(id); }}),
       switcher(makeSwitcher()),
+      choosers(manager, sessions, *appController, axController, solo),
       guard(queue, {*env.platform.accessibility, *env.platform.windowList, *env.platform.environment}, manager,
-            sessions, *appController, axController, *workspaceTips, ownChooserWindowIDs,
+            sessions, *appController, axController, *workspaceTips, choosers.ownChooserWindowIDs(),
             {[this] {
                  return drag.isDraggingDivider() || tiling.isGuarding() || raiser.isResurfacing() ||
                         stage.isActive();
@@ -81,7 +84,7 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
                {manager, sessions, axController, *env.platform.screens, displays, tiling, stage, drag, columns, solo},
                {[this](const Workspace& ws) { return currentContainerAXRect(ws); },
                 [this](const Uuid& id, const Rect& frame) { frames.adopt(id, frame); },
-                [this](const Workspace& ws) { return workspaceHasChooserUp(ws); }}),
+                [this](const Workspace& ws) { return choosers.workspaceHasChooserUp(ws); }}),
       drift(queue,
             {manager, sessions, axController, tiling, drag, stage, solo, displays, *notice, *env.platform.screens,
              env.input},
@@ -97,7 +100,7 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
                {[this] { return raiser.isResurfacing(); },
                 [this](const Workspace& ws) { return currentContainerAXRect(ws); },
                 [this](const Workspace& ws) { return appIcons(ws); },
-                [this](const Workspace& ws) { storeOwnPaneEdit(ws); }}),
+                [this](const Workspace& ws) { edits.storeOwnPaneEdit(ws); }}),
       raiser(queue, {*env.platform.applications, *env.platform.accessibility, *env.platform.environment},
              env.ownBundleIdentifier, {manager, hiddenApps, sessions, *appController, axController, stage, guard},
              {[this](const Uuid& id) { drift.checkAllWindowsStayed(id); }}),
@@ -130,8 +133,8 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
             [this](const std::string& message, const std::string& informative) { presentError(message, informative); },
             [this](const std::vector<ManagedApp>& apps) { return documents.remembered(apps); },
             [this](Pid pid) { return appHasNativeFullScreenWindow(pid); },
-            [this](const AXElement& chooser, const Uuid& id) { noteOwnChooser(chooser, id); },
-            [this](const Workspace& ws) { return workspaceHasChooserUp(ws); },
+            [this](const AXElement& chooser, const Uuid& id) { choosers.noteOwnChooser(chooser, id); },
+            [this](const Workspace& ws) { return choosers.workspaceHasChooserUp(ws); },
             [this](const Workspace& ws) { return containerRect(ws); },
             [this](const Workspace& ws, const Rect& frame) {
                 columns.beginOperation(ws.id);
@@ -140,6 +143,9 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
             [this](const Workspace& ws) { openSession(ws); },
             [this](ContainerChrome& chrome, const Workspace& ws) { prepareChrome(chrome, ws); },
             [this](const Uuid& id) { hideWorkspace(id); }}),
+      edits(queue, {manager, sessions, show, tiling, columns},
+            {[this](const Uuid& id) { hideWorkspace(id); }, [this](const Uuid& id) { showWorkspace(id); },
+             [this](const Workspace& ws) { return appIcons(ws); }}),
       follower(queue, *env.platform.screens, *env.platform.accessibility,
                {manager, sessions, solo, tiling, *workspaceTips, guard, stage}, displays, homeOffers, *notice,
                env.makeTopologyWatcher, {[this] { restoreFromSolo(); }}) {
@@ -151,14 +157,8 @@ WorkspaceController::~WorkspaceController() {
     // The parts end their registrations, timers and monitors themselves; every piece of
     // deferred work kept here is stopped here: a late callback must never reach a controller
     // that is gone.
-
-    auto cancel = [](std::shared_ptr<WorkItem>& item) {
-        if (item) item->cancel();
-        item.reset();
-    };
     dividers.stop();
     gestures.stop();
-    cancel(unhideSettleWorkItem);
     sweep.stop();
 
     drag.finish();

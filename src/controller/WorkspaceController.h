@@ -11,6 +11,7 @@
 #include "controller/DisplayFollower.h"
 #include "controller/DisplaySet.h"
 #include "controller/DividerKeeper.h"
+#include "controller/DocumentChoosers.h"
 #include "controller/DriftWatch.h"
 #include "controller/FrameKeeper.h"
 #include "controller/FullScreenWatch.h"
@@ -18,9 +19,11 @@
 #include "controller/HomeOffers.h"
 #include "controller/PaneFit.h"
 #include "controller/PaneDocuments.h"
+#include "controller/PaneEdits.h"
 #include "controller/PaneMatChrome.h"
 #include "controller/PendingPerWorkspace.h"
 #include "controller/PlacementPass.h"
+#include "controller/QuitGuards.h"
 #include "controller/ReconcileSweep.h"
 #include "controller/SessionMap.h"
 #include "controller/ShowSequence.h"
@@ -163,17 +166,12 @@ private:
     // The shown workspaces' own map, named here as the bodies have always named it.
     SessionMap<WorkspaceSession>& sessions;
     SoloMemory solo;
-    std::map<Uuid, std::string> tiledSignature;
-    std::map<Uuid, std::set<uint32_t>> ownChooserWindowIDs;
 
     // ====================================================================== prompts
     BlockedPrompt blockedPrompt;
 
     // ====================================================================== timers and work
-    std::shared_ptr<WorkItem> unhideSettleWorkItem;
-    // The quit has asked the hidden apps back: no hide may start after it (the quit's alerts run
-    // queued work and hot keys, which would hide apps for good).
-    bool unhiddenForQuit = false;
+    QuitGuards quitGuards;  // after the quit confirmation's presenter it asks
 
     // ====================================================================== displays
     DisplaySet displays;
@@ -193,7 +191,8 @@ private:
     std::unique_ptr<WorkspaceSwitcher> switcher;
 
     // ====================================================================== parts
-    ChromeGuard guard;
+    DocumentChoosers choosers;
+    ChromeGuard guard;  // after the choosers it reads
     StageManagerGate stage;
     DividerKeeper dividers;  // after the drag, the columns, the tiling pass and the stage it uses
     DriftWatch drift;  // after the tiling pass, the drag and the stage it reads
@@ -202,6 +201,7 @@ private:
     WorkspaceRaiser raiser;  // after the stage and the guard it uses
     ControllerObservers observers;
     ShowSequence show;
+    PaneEdits edits;  // after the show, the tiling pass and the columns it uses
     DisplayFollower follower;  // after the home offers, the stage and the guard it uses
 
     LifetimeToken lifetime;  // last: gone first, before anything a late closure could touch
@@ -216,14 +216,9 @@ private:
     // ====================================================================== lifecycle
     void handleAppTerminated(const RunningApplication& app);
     void handleAppLaunched(const RunningApplication& app);
-    void updateLoadingChrome(const Uuid& workspaceID);
 
     // ====================================================================== activation
     void handleAppActivated(const RunningApplication& app);
-    // The app-launch reaction's question, answered by the shown workspaces.
-    std::optional<Workspace> shownWorkspaceOwning(const std::string& bundleID) const {
-        return shownWorkspaces.owning(bundleID);
-    }
 
     // ====================================================================== show
     void presentError(const std::string& message, const std::string& informative);
@@ -234,8 +229,6 @@ private:
     std::vector<Bytes> appIcons(const Workspace& workspace) const;
     std::optional<Bytes> appIcon(const ManagedApp& app) const;
     void prepareAppIcons(std::vector<ManagedApp> apps, size_t next);
-    bool workspaceHasChooserUp(const Workspace& workspace);
-    void noteOwnChooser(const AXElement& chooser, const Uuid& workspaceID);
 
     // ====================================================================== sessions, chrome
     std::unique_ptr<WorkspaceSession> makeSession(const Uuid& workspaceID);
@@ -254,17 +247,9 @@ private:
     bool appHasNativeFullScreenWindow(Pid pid) const;
     std::vector<Rect> managedWindowFramesAX(const Workspace& workspace);
 
-    // ====================================================================== hide, quit, recovery
-    bool confirmQuitApps(const std::string& workspaceName, int count);
-    void scheduleUnhideSettle(const std::set<std::string>& bundleIDs, int attempt);
-
     // ====================================================================== keeping in shape
     void handleManagedWindowDestroyed(const AXElement& element);
     ReconcileSweep::Hooks sweepHooks();
-    void reactToPaneEdit(const Workspace& workspace);
-    // Stores a pane order the controller chose itself (a swap) with its signature recorded first,
-    // so the edit sweep neither tiles it a second time nor withdraws it.
-    void storeOwnPaneEdit(const Workspace& workspace);
 
     // ====================================================================== commands' helpers
     void applySolo(const Uuid& appID, const Workspace& workspace, WorkspaceSession& session);

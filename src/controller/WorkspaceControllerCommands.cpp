@@ -168,7 +168,7 @@ void WorkspaceController::resetWorkspace(const Uuid& id) {
     show.showContainerFrame(reset);
 
     const auto shown = manager.workspace(id).value_or(reset);
-    if (auto* session = sessions.find(id); session && workspaceHasChooserUp(shown)) {
+    if (auto* session = sessions.find(id); session && choosers.workspaceHasChooserUp(shown)) {
         session->chrome->paneMat().setShieldsHidden(true);
         if (!session->chrome->dividersHidden()) session->chrome->positionDividerPanels();
     }
@@ -205,7 +205,7 @@ void WorkspaceController::closeWorkspaceApps(const Uuid& id) {
         takeDown();
         return;
     }
-    if (!confirmQuitApps(ws->name, static_cast<int>(running.size()))) {
+    if (!quitGuards.confirmQuitApps(ws->name, static_cast<int>(running.size()))) {
         Log::line("[Tessane] Quit workspace apps: " + ws->name + " — cancelled");
         return;
     }

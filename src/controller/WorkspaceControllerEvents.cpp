@@ -3,7 +3,6 @@
 // workspace list, display and wake handlers.
 #include "controller/WorkspaceController.h"
 
-#include "controller/WorkspaceRules.h"
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
 #include "platform/Accessibility.h"
@@ -49,21 +48,7 @@ std::optional<ManagedApp> WorkspaceController::soloedApp(const SoloState& state)
     return std::nullopt;
 }
 
-void WorkspaceController::handleWorkspaceListChange() {
-    for (const auto& id : sessions.keys()) {
-        const auto ws = manager.workspace(id);
-        if (!ws) continue;
-        const std::string now = workspace_rules::signature(*ws);
-        auto it = tiledSignature.find(id);
-        if (it == tiledSignature.end() || it->second == now) {
-            tiledSignature[id] = now;
-            continue;
-        }
-        it->second = now;
-        reactToPaneEdit(*ws);
-    }
-    std::erase_if(tiledSignature, [this](const auto& entry) { return !sessions.contains(entry.first); });
-}
+void WorkspaceController::handleWorkspaceListChange() { edits.reactToListChange(); }
 
 void WorkspaceController::handleWake() {
     if (sessions.empty()) return;

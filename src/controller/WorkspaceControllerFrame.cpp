@@ -77,7 +77,7 @@ void WorkspaceController::openSession(const Workspace& workspace) {
     guard.pulse();
     if (!sessions.contains(workspace.id)) sessions.insert(workspace.id, makeSession(workspace.id));
     shownWorkspaces.publishNames();
-    tiledSignature[workspace.id] = workspace_rules::signature(workspace);
+    edits.noteTiled(workspace);
     shownWorkspaces.stampFront(workspace.id);
     solo.forget(workspace.id);
 }

@@ -17,7 +17,7 @@ namespace tessane {
 bool WorkspaceController::hideWorkspace(const Uuid& id) {
     const auto ws = manager.workspace(id);
     if (!ws) return true;
-    if (unhiddenForQuit) {
+    if (quitGuards.unhiddenForQuit()) {
         Log::line("[Tessane] Hide workspace: " + ws->name + " — not hidden, Tessane is quitting.");
         return true;
     }
@@ -71,8 +71,7 @@ bool WorkspaceController::hideWorkspace(const Uuid& id) {
     if (hadFocus) raiser.sequence().noteHideHandsFocusBack(hiddenPids);
 
     // A settle still pending from the launch recovery must not unhide what is hidden now.
-    if (unhideSettleWorkItem) unhideSettleWorkItem->cancel();
-    unhideSettleWorkItem.reset();
+    quitGuards.cancelUnhideSettle();
 
     // The windows go down first, and the panes' documents are read after: telling a window's
     // document may parse a long recent-files list that changed. The lines come in their order.

@@ -1,8 +1,6 @@
-// Other applications quitting and launching, and the small services those reactions share: the
-// chrome while a document chooser is up, and the empty-pane test.
+// Other applications quitting and launching.
 #include "controller/WorkspaceController.h"
 
-#include "controller/PaneMatChrome.h"
 #include "model/HiddenAppLedger.h"
 #include "model/WorkspaceManager.h"
 #include "system/ExternalAppController.h"
@@ -33,38 +31,15 @@ void WorkspaceController::handleAppTerminated(const RunningApplication& app) {
         if (const auto ws = manager.workspace(*active); ws && usesApp(*ws)) tiling.standDown();
 
     for (const auto& id : sessions.keys())
-        if (const auto ws = manager.workspace(id); ws && usesApp(*ws)) updateLoadingChrome(id);
+        if (const auto ws = manager.workspace(id); ws && usesApp(*ws)) choosers.updateLoadingChrome(id);
 }
 
 void WorkspaceController::handleAppLaunched(const RunningApplication& app) {
     guard.pulse();
     if (!app.bundleIdentifier) return;
-    if (!shownWorkspaceOwning(*app.bundleIdentifier)) return;
+    if (!shownWorkspaces.owning(*app.bundleIdentifier)) return;
     observers.rebuild();
     if (sweep.hasEmptyPane()) sweep.restart();
-}
-
-void WorkspaceController::updateLoadingChrome(const Uuid& workspaceID) {
-    if (solo.owns(workspaceID)) return;  // the solo owns the chrome
-    auto* session = sessions.find(workspaceID);
-    const auto ws = manager.workspace(workspaceID);
-    if (!session || !ws) return;
-    const bool chooserUp = workspaceHasChooserUp(*ws);
-    ContainerChrome& chrome = *session->chrome;
-    chrome.paneMat().setShieldsHidden(chooserUp);
-    if (chrome.dividersHidden() != chooserUp) {
-        chrome.setDividersHidden(chooserUp);
-        chrome.positionDividerPanels();
-    }
-}
-
-bool WorkspaceController::workspaceHasChooserUp(const Workspace& workspace) {
-    for (const auto& app : workspace.apps) {
-        const auto running = appController->runningApplication(app.bundleIdentifier);
-        if (!running || !running->isFinishedLaunching) continue;
-        if (AXWindowController::selectPendingDialog(axController.windowInfos(running->pid))) return true;
-    }
-    return false;
 }
 
 }  // namespace tessane

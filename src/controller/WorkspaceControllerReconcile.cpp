@@ -48,11 +48,11 @@ ReconcileSweep::Hooks WorkspaceController::sweepHooks() {
     hooks.windowControlAway = [this] { return show.windowControlAway(true); };
     hooks.shownWorkspaceOwning = [this](const std::string& bundleID) { return shownWorkspaces.owning(bundleID); };
     hooks.stillLoading = [this](const Uuid& workspaceID) { return show.isStillLoading(workspaceID); };
-    hooks.loadingChanged = [this](const Uuid& workspaceID) { updateLoadingChrome(workspaceID); };
+    hooks.loadingChanged = [this](const Uuid& workspaceID) { choosers.updateLoadingChrome(workspaceID); };
     hooks.inviteWindowlessApps = [this](const Workspace& workspace) { show.inviteWindowlessApps(workspace, false); };
     hooks.closeNotice = [this] { notice->close(); };
     hooks.noteOwnChooser = [this](const AXElement& chooser, const Uuid& workspaceID) {
-        noteOwnChooser(chooser, workspaceID);
+        choosers.noteOwnChooser(chooser, workspaceID);
     };
     hooks.windowsRebound = [this] { observers.rebuild(); };
     return hooks;

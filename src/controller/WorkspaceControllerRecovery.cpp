@@ -44,7 +44,7 @@ void WorkspaceController::recoverHiddenAppsFromPreviousRun() {
 }
 
 void WorkspaceController::unhideAppsTessaneHid(UnhideOccasion occasion) {
-    if (occasion == UnhideOccasion::quit) unhiddenForQuit = true;
+    if (occasion == UnhideOccasion::quit) quitGuards.noteUnhiddenForQuit();
     const auto stored = hiddenApps.hiddenBundleIDs();
     const std::set<std::string> bundleIDs(stored.begin(), stored.end());
     if (bundleIDs.empty()) return;
@@ -63,7 +63,7 @@ void WorkspaceController::unhideAppsTessaneHid(UnhideOccasion occasion) {
     Log::line(std::string("[Tessane] Unhide-on-") + (atLaunch ? "launch-recovery" : "quit") + ": asked " +
               std::to_string(asked) + " of " + std::to_string(bundleIDs.size()) + " app(s) to come back" +
               (atLaunch ? " — will confirm and settle the ledger." : " (ledger kept; the next launch settles it)."));
-    if (atLaunch) scheduleUnhideSettle(bundleIDs, 0);
+    if (atLaunch) quitGuards.scheduleUnhideSettle(bundleIDs, 0);
 }
 
 void WorkspaceController::flushPendingFramePersists() { frames.flushAll(); }

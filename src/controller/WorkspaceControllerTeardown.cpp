@@ -12,7 +12,7 @@ void WorkspaceController::tearDownSession(const Uuid& workspaceID, bool persistF
     auto* session = sessions.find(workspaceID);
     if (!session) return;
 
-    ownChooserWindowIDs.erase(workspaceID);
+    choosers.forget(workspaceID);
     show.forget(workspaceID);
     solo.forget(workspaceID);  // no window moves
     if (persistFrame)

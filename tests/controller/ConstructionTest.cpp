@@ -49,6 +49,7 @@ TEST_F(ControllerDestruction, RemovesItsMonitorsAndStopsItsTimersAndWatches) {
     s.probe().pulseChromeGuard();
     auto sweep = s.sim.mainQueue.postAfter(0.2, [] {});
     s.probe().queueReconcileSweep(sweep);
+    s.probe().scheduleUnhideSettle({"org.example.Mail"}, 0);
     ASSERT_EQ(s.input.liveMonitors(), 1u);
     ASSERT_TRUE(s.probe().guardTimerRunning());
     const auto* watcher = s.probe().stageManagerWatcher();

@@ -1,6 +1,5 @@
 #include "support/WorkspaceControllerProbe.h"
 
-#include "controller/WorkspaceRules.h"
 #include "layout/ScreenGeometry.h"
 
 #include <algorithm>
@@ -41,7 +40,7 @@ WorkspaceControllerProbe::Session& WorkspaceControllerProbe::putUp(const Uuid& i
     chrome.applyGeometry(true);
     chrome.orderFront();
 
-    c.tiledSignature[id] = workspace_rules::signature(ws);
+    c.edits.noteTiled(ws);
     c.manager.setActiveWorkspace(id);
     c.shownWorkspaces.stampFront(id);
     c.shownWorkspaces.publishNames();

@@ -54,12 +54,12 @@ struct WorkspaceControllerProbe {
     std::set<Uuid> cachedAppIDs() const { return c.tiling.windows().appIDs(); }
     uint64_t paneCachePrunes() const { return c.tiling.cachePrunes(); }
     void clearWindowCache() { c.tiling.windows() = {}; }
-    const std::map<Uuid, std::string>& tiledSignature() const { return c.tiledSignature; }
+    const std::map<Uuid, std::string>& tiledSignature() const { return c.edits.tiledSignature(); }
     bool isPresentingBlockedPrompt() const { return c.blockedPrompt.isUp(); }
 
     // Per-workspace bookkeeping and pending work, read and written by the teardown's tests.
     auto& pendingLaunches() { return c.show.pendingLaunches(); }
-    auto& ownChooserWindowIDs() { return c.ownChooserWindowIDs; }
+    auto& ownChooserWindowIDs() { return c.choosers.ownChooserWindowIDs(); }
     auto& loadingWorkspaces() { return c.sweep.loadingWorkspaces(); }
     auto& tidiedChoosers() { return c.sweep.tidiedChoosers(); }
     PendingPerWorkspace& persists() { return c.frames.pendingPersists(); }
@@ -67,7 +67,7 @@ struct WorkspaceControllerProbe {
     PendingPerWorkspace& learns() { return c.dividers.pendingLearns(); }
     auto& enforceSnapWorkItem() { return c.gestures.enforceWorkItem(); }
     auto& dividerSettleWorkItem() { return c.dividers.settleWorkItem(); }
-    auto& unhideSettleWorkItem() { return c.unhideSettleWorkItem; }
+    auto& unhideSettleWorkItem() { return c.quitGuards.unhideSettleWorkItem(); }
     WindowDrag& drag() { return c.drag; }
     ThreeColumnsMemory& threeColumns() { return c.columns.memory(); }
     DriftMemory& drift() { return c.drift.memory(); }
@@ -90,7 +90,7 @@ struct WorkspaceControllerProbe {
     void pulseChromeGuard() { c.guard.pulse(); }
     void rebuildWindowObserver() { c.observers.rebuild(); }
     bool hasEmptyPane() { return c.sweep.hasEmptyPane(); }
-    void updateLoadingChrome(const Uuid& id) { c.updateLoadingChrome(id); }
+    void updateLoadingChrome(const Uuid& id) { c.choosers.updateLoadingChrome(id); }
     void rememberDocuments(const Uuid& id) { c.documents.rememberAll(id); }
     void rememberDocument(const AXElement& window, const ManagedApp& app) { c.documents.remember(window, app); }
     std::vector<ManagedApp> siblingPanes(const ManagedApp& app) const { return c.documents.siblingPanes(app); }
@@ -122,13 +122,15 @@ struct WorkspaceControllerProbe {
     void resurfaceWorkspace(const Workspace& ws, const std::optional<std::string>& triggeredBy) {
         c.raiser.resurfaceWorkspace(ws, triggeredBy);
     }
-    void scheduleUnhideSettle(const std::set<std::string>& ids, int attempt) { c.scheduleUnhideSettle(ids, attempt); }
-    bool confirmQuitApps(const std::string& name, int count) { return c.confirmQuitApps(name, count); }
+    void scheduleUnhideSettle(const std::set<std::string>& ids, int attempt) {
+        c.quitGuards.scheduleUnhideSettle(ids, attempt);
+    }
+    bool confirmQuitApps(const std::string& name, int count) { return c.quitGuards.confirmQuitApps(name, count); }
     void handleWindowEvent(const AXElement& element, const std::string& notification) {
         c.handleWindowEvent(element, notification);
     }
     void runReconcileSweep() { c.sweep.run(); }
-    void storeOwnPaneEdit(const Workspace& ws) { c.storeOwnPaneEdit(ws); }
+    void storeOwnPaneEdit(const Workspace& ws) { c.edits.storeOwnPaneEdit(ws); }
     void checkDrift(const AXElement& element, const Uuid& id) { c.drift.checkDrift(element, id); }
     void refreshChromeVisibility() { c.guard.refresh(); }
     void moveShownWorkspace(const Uuid& id, const Rect& to, bool recordHome) {
@@ -174,7 +176,7 @@ struct WorkspaceControllerProbe {
     void inviteWindowlessApps(const Workspace& ws, bool reopen) { c.show.inviteWindowlessApps(ws, reopen); }
     size_t pendingSnaps() const { return c.frames.pendingSnaps().pending().size(); }
     size_t pendingPersists() const { return c.frames.pendingPersists().pending().size(); }
-    const std::map<Uuid, std::set<uint32_t>>& ownChooserWindowIDs() const { return c.ownChooserWindowIDs; }
+    const std::map<Uuid, std::set<uint32_t>>& ownChooserWindowIDs() const { return c.choosers.ownChooserWindowIDs(); }
 
     // ------------------------------------------------------------------ shown workspaces
     // Puts a workspace up as a finished show leaves it: a session with its chrome prepared and

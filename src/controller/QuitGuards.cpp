@@ -1,7 +1,4 @@
-// Two guards around other applications' state: the unhide settle, which asks the applications
-// Tessane hid to come back until they do (keeping the ledger honest), and the confirmation before
-// a workspace's applications are quit.
-#include "controller/WorkspaceController.h"
+#include "controller/QuitGuards.h"
 
 #include "controller/ControllerDefaultsKeys.h"
 #include "model/HiddenAppLedger.h"
@@ -18,17 +15,21 @@ constexpr double kUnhideSettleDelay = 0.4;
 constexpr int kLastUnhideAttempt = 4;  // five runs from attempt 0
 }  // namespace
 
-void WorkspaceController::scheduleUnhideSettle(const std::set<std::string>& bundleIDs, int attempt) {
-    if (unhideSettleWorkItem) unhideSettleWorkItem->cancel();
-    unhideSettleWorkItem = queue.postAfter(kUnhideSettleDelay, lifetime.guard([this, bundleIDs, attempt] {
+QuitGuards::QuitGuards(MainQueue& queue, Ports ports, ExternalAppController& apps, HiddenAppLedger& hiddenApps,
+                       const Presenter& presenter)
+    : queue(queue), ports(ports), apps(apps), hiddenApps(hiddenApps), presenter(presenter) {}
+
+void QuitGuards::scheduleUnhideSettle(const std::set<std::string>& bundleIDs, int attempt) {
+    if (settle) settle->cancel();
+    settle = queue.postAfter(kUnhideSettleDelay, lifetime.guard([this, bundleIDs, attempt] {
         std::set<std::string> stillHidden;
         for (const auto& bundleID : bundleIDs) {
-            const auto running = appController->runningApplication(bundleID);
+            const auto running = apps.runningApplication(bundleID);
             if (!running || !running->isHidden) {
                 hiddenApps.forget({bundleID});  // back on screen, or gone: nothing is owed
                 continue;
             }
-            env.platform.applications->unhide(running->pid);
+            ports.applications.unhide(running->pid);
             stillHidden.insert(bundleID);
         }
         if (stillHidden.empty()) return;
@@ -43,10 +44,15 @@ void WorkspaceController::scheduleUnhideSettle(const std::set<std::string>& bund
     }));
 }
 
-bool WorkspaceController::confirmQuitApps(const std::string& workspaceName, int count) {
-    Defaults& defaults = *env.platform.defaults;
+void QuitGuards::cancelUnhideSettle() {
+    if (settle) settle->cancel();
+    settle.reset();
+}
+
+bool QuitGuards::confirmQuitApps(const std::string& workspaceName, int count) {
+    Defaults& defaults = ports.defaults;
     if (defaults.boolValue(ControllerDefaultsKeys::kSuppressQuitAppsConfirm) == true) return true;
-    if (quitConfirmPresenter) return quitConfirmPresenter(workspaceName, count);
+    if (const Presenter ask = presenter) return ask(workspaceName, count);
 
     AlertSpec details;
     details.style = AlertSpec::Style::warning;
@@ -55,7 +61,7 @@ bool WorkspaceController::confirmQuitApps(const std::string& workspaceName, int 
         "Quits the apps — the workspace stays, so you can reopen it later. Apps with unsaved changes will ask you first.";
     details.buttons = {"Quit Apps", "Cancel"};
     details.suppressionTitle = "Don’t ask again";
-    const AlertResponse response = env.platform.alerts->runModal(details);
+    const AlertResponse response = ports.alerts.runModal(details);
     if (response.button != 0) return false;  // the box counts only with the first button
     if (response.suppressed) defaults.set(ControllerDefaultsKeys::kSuppressQuitAppsConfirm, true);
     return true;
