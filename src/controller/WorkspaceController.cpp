@@ -169,6 +169,12 @@ void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> on
     show.show(id, std::move(onShown));
 }
 
+WorkspaceControllerParts WorkspaceController::parts() {
+    return {shownWorkspaces, solo, blockedPrompt, quitGuards, displays, homeOffers, frames, drag,
+            tiling, documents, sweep, columns, choosers, guard, stage, dividers,
+            drift, fullScreen, gestures, raiser, observers, show, edits, follower};
+}
+
 bool WorkspaceController::refreshStageManagerState(bool deferTransition) { return stage.refresh(deferTransition); }
 
 }  // namespace tessane

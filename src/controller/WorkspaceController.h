@@ -36,6 +36,7 @@
 #include "controller/UserMoves.h"
 #include "controller/WindowDrag.h"
 #include "controller/WorkspaceControllerEnvironment.h"
+#include "controller/WorkspaceControllerParts.h"
 #include "controller/WorkspaceControllerState.h"
 #include "controller/WorkspaceControllerTypes.h"
 #include "controller/WorkspaceRaiser.h"
@@ -147,9 +148,14 @@ public:
     // Read access for the shell and the diagnostics report.
     const WorkspaceSession* session(const Uuid& id) const { return sessions.find(id); }
     const std::optional<SoloState>& currentSoloState() const { return solo.current(); }
+    // Its parts, each behind its own interface, for a test that drives one of them.
+    WorkspaceControllerParts parts();
 
 private:
-    friend struct WorkspaceControllerProbe;  // tests read the state through it
+    // Tests reach the steps that are still the controller's own through it (a session made without
+    // a show, its teardown, a window event, the container and icons a show uses); the parts they
+    // reach through parts().
+    friend struct WorkspaceControllerProbe;
 
     // ====================================================================== collaborators
     WorkspaceControllerEnvironment env;

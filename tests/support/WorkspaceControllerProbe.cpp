@@ -9,7 +9,7 @@ namespace tessane {
 WorkspaceControllerProbe::Session& WorkspaceControllerProbe::putUp(const Uuid& id, const Rect& containerAX) {
     const Workspace ws = *c.manager.workspace(id);
     auto made = c.makeSession(id);
-    Session& session = c.shownWorkspaces.sessions().insert(id, std::move(made));
+    Session& session = parts().shown.sessions().insert(id, std::move(made));
     session.containerAXRect = containerAX;
 
     std::set<AXElement> bound;
@@ -20,7 +20,7 @@ WorkspaceControllerProbe::Session& WorkspaceControllerProbe::putUp(const Uuid& i
             if (bound.count(info.element)) continue;
             bound.insert(info.element);
             session.elements.push_back({app.id, running->pid, info.element});
-            c.tiling.windows().store(info.element, app.id, running->pid);
+            parts().tiling.windows().store(info.element, app.id, running->pid);
             break;
         }
     }
@@ -40,22 +40,22 @@ WorkspaceControllerProbe::Session& WorkspaceControllerProbe::putUp(const Uuid& i
     chrome.applyGeometry(true);
     chrome.orderFront();
 
-    c.edits.noteTiled(ws);
+    parts().edits.noteTiled(ws);
     c.manager.setActiveWorkspace(id);
-    c.shownWorkspaces.stampFront(id);
-    c.shownWorkspaces.publishNames();
-    c.stage.startWatchesIfNeeded();
-    c.observers.rebuild();
+    parts().shown.stampFront(id);
+    parts().shown.publishNames();
+    parts().stage.startWatchesIfNeeded();
+    parts().observers.rebuild();
     return session;
 }
 
 void WorkspaceControllerProbe::dropSession(const Uuid& id) {
-    auto gone = c.shownWorkspaces.sessions().take(id);
+    auto gone = parts().shown.sessions().take(id);
     if (!gone) return;
     gone->chrome->orderOut();
-    c.shownWorkspaces.publishNames();
-    c.stage.stopWatchesIfIdle();
-    c.observers.rebuild();
+    parts().shown.publishNames();
+    parts().stage.stopWatchesIfIdle();
+    parts().observers.rebuild();
 }
 
 }  // namespace tessane
