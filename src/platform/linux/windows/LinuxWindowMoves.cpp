@@ -351,6 +351,7 @@ void LinuxAccessibility::moveFrames(std::vector<FrameMove>& moves, double timeou
     // (no more: a window that refuses the size would only be waited for to the bound); its
     // application refused nothing.
     bool redecorated = false;
+    x_.desktop().prefetchGeometry(windows);  // one batch for all, kept for the read-back below
     for (size_t i = 0; i < moves.size(); ++i) {
         const auto& m = moves[i];
         const auto frame = windowFrame(m.window);
