@@ -4,6 +4,11 @@
 // Last: Xlib's macros must not reach the headers above.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <map>
+#include <vector>
 
 namespace tessane::x11test {
 namespace {
@@ -25,12 +30,41 @@ public:
     }
     ~FakeWindowManager() { crash(); }
     bool running() const { return display_ != nullptr; }
+    // Lists `windows` as its clients, in their normal state, and hears what is asked of them.
+    void manage(const std::vector<unsigned long>& windows) {
+        const Window root = DefaultRootWindow(display_);
+        XSelectInput(display_, root, SubstructureNotifyMask);
+        std::vector<long> list(windows.begin(), windows.end());
+        XChangeProperty(display_, root, XInternAtom(display_, "_NET_CLIENT_LIST", False), XA_WINDOW, 32,
+                        PropModeReplace, reinterpret_cast<unsigned char*>(list.data()), static_cast<int>(list.size()));
+        for (unsigned long w : windows) setState(w, NormalState);
+        XSync(display_, False);
+    }
+    // Works through the iconifies asked since, dropping the first asked of each window.
+    void serve() {
+        const Atom changeState = XInternAtom(display_, "WM_CHANGE_STATE", False);
+        for (XEvent e; XPending(display_);) {
+            XNextEvent(display_, &e);
+            if (e.type != ClientMessage || e.xclient.message_type != changeState || e.xclient.data.l[0] != IconicState)
+                continue;
+            if (++iconifiesAsked[e.xclient.window] < 2) continue;
+            setState(e.xclient.window, IconicState);
+            XUnmapWindow(display_, e.xclient.window);
+        }
+        XSync(display_, False);
+    }
+    std::map<unsigned long, int> iconifiesAsked;
     void crash() {
         if (display_) XCloseDisplay(display_);
         display_ = nullptr;
     }
 
 private:
+    void setState(unsigned long window, long state) {
+        long data[2] = {state, 0};
+        const Atom atom = XInternAtom(display_, "WM_STATE", False);
+        XChangeProperty(display_, window, atom, atom, 32, PropModeReplace, reinterpret_cast<unsigned char*>(data), 2);
+    }
     Display* display_ = nullptr;
     Window check_ = 0;
 };
@@ -53,6 +87,23 @@ TEST_F(LinuxAccessibilityTrust, WindowControlFollowsTheWindowManagerComingAndGoi
     wm.crash();  // the root still names the check window, which is gone
     EXPECT_TRUE(waitFor([&] { return !ax_->isProcessTrusted(); }));
     EXPECT_EQ(ax_->copyAttribute(ax_->applicationElement(1), "AXWindows").error, AXError::apiDisabled);
+}
+
+// A manager that answers without doing an iconify asked of it (Xfwm on a busy machine drops one
+// now and then) is asked it again: the hide leaves no window up.
+TEST_F(LinuxAccessibilityTrust, AnIconifyTheManagerAnsweredWithoutDoingIsAskedAgain) {
+    FakeWindowManager wm(server_->display());
+    auto& alpha = startClient({"--class", "alpha.Alpha", "--windows", "2"});
+    wm.manage(alpha.windows);
+    startApplications();
+    const Pid pid = static_cast<Pid>(alpha.process->pid());
+    ASSERT_TRUE(waitFor([&] { return running_->runningApplication(pid).has_value(); }));
+    ASSERT_TRUE(running_->hide(pid));
+    EXPECT_TRUE(waitFor([&] {
+        wm.serve();
+        return std::all_of(alpha.windows.begin(), alpha.windows.end(), [&](auto w) { return ax_->isMinimized(w) == true; });
+    }));
+    for (auto w : alpha.windows) EXPECT_EQ(wm.iconifiesAsked[w], 2);
 }
 
 // A manager replaced by another (`--replace`) leaves window control in place. Mutter's leaving

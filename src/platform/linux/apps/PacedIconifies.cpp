@@ -217,11 +217,21 @@ void PacedIconifies::judgeAnswer(bool answered, uint64_t seen) {
 // answers nothing, would leave the rest of a hide unasked for good: the rest go out together, as
 // they would without pacing, and none is waited for. What the manager iconifies later is still
 // seen through, and restored if the application was shown again by then.
+//
+// One that answered without iconifying may have dropped a request (Xfwm on a busy machine, right
+// after a show, now and then): the windows asked and still up are asked once more, or the hide
+// would leave them up for good.
 void PacedIconifies::sendTheRest(bool answered) {
     bool asked = false;
     for (auto& [pid, app] : apps_) {
-        for (XWindowId w : app.asked)
-            if (WindowLife* life = lives_.find(w); life && life->iconify == Iconify::inFlight) life->iconify = Iconify::late;
+        for (XWindowId w : app.asked) {
+            WindowLife* life = lives_.find(w);
+            if (!life || life->iconify != Iconify::inFlight) continue;
+            life->iconify = Iconify::late;
+            if (!answered || life->restoreOwedUntil) continue;
+            x_.requestIconify(w);
+            asked = true;
+        }
         for (XWindowId w : app.waiting) {
             WindowLife* life = lives_.find(w);
             if (!life) continue;
@@ -236,8 +246,8 @@ void PacedIconifies::sendTheRest(bool answered) {
     if (!asked) return;
     x_.flush();
     if (!std::exchange(stallLogged_, true) && log_)
-        log_(answered ? "[Tessane][X11] The window manager answered twice with none of the iconifies asked of it done: "
-                        "the rest of the hide was asked for at once."
+        log_(answered ? "[Tessane][X11] The window manager answered twice with the iconifies asked of it not done: "
+                        "they were asked again, and the rest of the hide was asked for at once."
                       : "[Tessane][X11] The window manager did not answer while it had iconifies to do: the rest of the "
                         "hide was asked for at once.");
 }
