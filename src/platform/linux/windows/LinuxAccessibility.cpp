@@ -34,6 +34,9 @@ LinuxAccessibility::LinuxAccessibility(X11Connection& x, LinuxScreens& screens, 
     prefetchWindowFacts(listed);
     if (auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW"); active && !active->empty())
         registry_->activeWindow = (*active)[0];
+    // Which manager runs is learnt now, while the server is idle: the first show would ask it
+    // behind the restack its windows set off (a few round trips of a busy manager's making).
+    x_.manager().runs();
     events_ = x_.onEvent([this](const X11Event& e) { onEvent(e); });
 }
 
