@@ -1,5 +1,6 @@
 // Where the chrome's real windows stack among real client windows on a private X server with a
 // window manager, and how its windows are made and mapped again.
+#include "platform/qt/ToolkitWaits.h"
 #include "platform/qt/panels/QtPanelWidget.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 #include <QPalette>
 #include <QWidget>
 
+#include <algorithm>
 #include <set>
 
 #include <unistd.h>
@@ -273,8 +275,13 @@ TEST_F(ChromePanelsTest, AReleasedPanelsWindowIsMappedAgainForTheNextPanelMadeLi
     EXPECT_TRUE(pixelBecomes(340, 230, rgbOf(qt_backend::resolveColor({ColorRole::green}, false))));
 
     // A window made ready ahead (shown by Qt out of sight, then unmapped) stays unseen until a panel
-    // takes it, which maps it at its frame and has Qt paint a drawing no single fill makes.
+    // takes it, which maps it at its frame and has Qt paint a drawing no single fill makes. What
+    // Qt waited for meanwhile is named for the stall log.
+    WaitBounds::take();
     panels_->prepare({{.level = PanelLevel::rail, .name = "rail"}});
+    const auto named = WaitBounds::take();
+    EXPECT_TRUE(std::any_of(named.begin(), named.end(),
+                            [](const auto& t) { return t.name == qt_backend::toolkit_waits::kWindowMade.name; }));
     auto rail = panels_->makePanel({.level = PanelLevel::rail, .name = "rail"});
     const XWindowId railId = static_cast<qt_backend::QtPanel&>(*rail).windowId();
     x_->sync();

@@ -1,5 +1,6 @@
 #include "platform/qt/panels/PanelPool.h"
 
+#include "platform/qt/ToolkitWaits.h"
 #include "platform/qt/panels/PanelX11.h"
 #include "platform/qt/panels/QtPanelWidget.h"
 
@@ -94,6 +95,7 @@ size_t PanelPool::fill(std::vector<PanelOptions> standing, size_t atMost, bool f
 }
 
 void PanelPool::make(const PanelOptions& options, bool first) {
+    const WaitBounds::Timed waited(toolkit_waits::kWindowMade);
     KeptWindow window{std::make_unique<QtPanelWidget>(options, compositing_)};
     const auto id = window.widget->winId();  // made, never mapped
     markNewPanelWindow(id, options);

@@ -3,6 +3,7 @@
 
 #include "platform/qt/panels/QtPanel.h"
 #include "platform/qt/DeviceSpace.h"
+#include "platform/qt/ToolkitWaits.h"
 #include "platform/qt/panels/PanelPool.h"
 #include "platform/qt/panels/PanelX11.h"
 #include "platform/qt/panels/QtPanelWidget.h"
@@ -219,6 +220,7 @@ void QtPanel::syncMapped() {
         owner_.showBeforeMaps(this);
         return;
     } else {
+        const WaitBounds::Timed waited(toolkit_waits::kWindowShown);
         widget_->show();
     }
     afterShow();
@@ -251,8 +253,12 @@ bool QtPanel::wanted() const {
 bool QtPanel::showDeferred() {
     if (!wanted()) return false;
     if (std::exchange(withdrawn_, false)) panel_x11::mapWindow(windowId());
-    else if (!widget_->isVisible()) widget_->show();
-    else return false;
+    else if (!widget_->isVisible()) {
+        const WaitBounds::Timed waited(toolkit_waits::kWindowShown);
+        widget_->show();
+    } else {
+        return false;
+    }
     afterShow();
     return true;
 }

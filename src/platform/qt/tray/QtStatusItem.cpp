@@ -1,5 +1,6 @@
 #include "platform/qt/tray/QtStatusItem.h"
 
+#include "platform/qt/ToolkitWaits.h"
 #include "platform/qt/tray/QtStatusMenu.h"
 #include "platform/qt/tray/StatusIconPainter.h"
 #include "platform/qt/tray/TrayPanel.h"
@@ -110,6 +111,7 @@ void QtStatusItem::applyInk() {
     // The panel behind the icon only matters, and is only read (the server asked and waited for),
     // where the tray announces no colour.
     if (!backdrop.announcedForeground) {
+        const WaitBounds::Timed waited(toolkit_waits::kTrayBackdrop);
         // Qt knows where a tray docked the icon; a host that draws the icon itself (a status
         // notifier host) tells nothing of the kind, and the geometry stays empty.
         const QRect at = icon_->geometry();
