@@ -140,8 +140,8 @@ TEST_F(KeepInShapeX11Test, AForeignWindowMappedOverTheGutterSendsTheChromeAside)
     ASSERT_EQ(active(), otherClient.windows.at(0));
     AXWindowController ax(*platform_.accessibility);
     platform_.accessibility->performAction(ax.manageableWindows(left).at(0).element, ax::kRaiseUnfocused);
+    // The guard may have raised Right by the time Left is seen up: its log line below tells it did.
     ASSERT_TRUE(waitFor([&] { return above(left, otherPid); }));
-    ASSERT_FALSE(above(right, otherPid));
     waitFor(
         [&] {
             probe.pulseChromeGuard();
