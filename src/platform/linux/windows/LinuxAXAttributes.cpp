@@ -278,7 +278,6 @@ AXError LinuxAccessibility::performAction(const AXElement& element, std::string_
     return raiseAsked(x_, window);
 }
 
-
 void LinuxAccessibility::activate(XWindowId window) {
     x_.requestActivate(window);
     lives_.activated(window);

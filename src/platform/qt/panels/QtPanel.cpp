@@ -252,8 +252,9 @@ bool QtPanel::wanted() const {
 
 bool QtPanel::showDeferred() {
     if (!wanted()) return false;
-    if (std::exchange(withdrawn_, false)) panel_x11::mapWindow(windowId());
-    else if (!widget_->isVisible()) {
+    if (std::exchange(withdrawn_, false)) {
+        panel_x11::mapWindow(windowId());
+    } else if (!widget_->isVisible()) {
         const WaitBounds::Timed waited(toolkit_waits::kWindowShown);
         widget_->show();
     } else {
