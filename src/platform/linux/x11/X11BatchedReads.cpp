@@ -122,24 +122,46 @@ std::vector<std::optional<X11WindowGeometry>> X11Connection::geometries(std::spa
     return answers;
 }
 
-std::vector<std::optional<XWindowId>> X11Connection::readParents(std::span<const XWindowId> windows) {
-    std::vector<std::optional<XWindowId>> answers(windows.size());
-    if (!usable()) return answers;
-    xcb_connection_t* c = XGetXCBConnection(display_);
+namespace {
+
+// Each window's place in the tree (`take` hears the index and the server's answer; none for a window
+// gone), every request sent before the first answer is awaited.
+template <typename Take>
+void queryTrees(X11Connection& x, xcb_connection_t* c, std::span<const XWindowId> windows, Take take) {
     std::vector<xcb_query_tree_cookie_t> cookies;
     for (size_t first = 0; first < windows.size(); first += kBatch) {
         const size_t last = std::min(windows.size(), first + kBatch);
         cookies.clear();
         for (size_t i = first; i < last; ++i) cookies.push_back(xcb_query_tree(c, static_cast<xcb_window_t>(windows[i])));
-        const auto waited = trip(replies::kTree);
+        const auto waited = x.trip(replies::kTree);
         for (size_t i = first; i < last; ++i) {
             xcb_generic_error_t* error = nullptr;
             auto* reply = xcb_query_tree_reply(c, cookies[i - first], &error);
-            if (reply) answers[i] = reply->parent;
+            if (reply) take(i, *reply);
             std::free(reply);
             std::free(error);
         }
     }
+}
+
+}  // namespace
+
+std::vector<std::optional<XWindowId>> X11Connection::readParents(std::span<const XWindowId> windows) {
+    std::vector<std::optional<XWindowId>> answers(windows.size());
+    if (!usable()) return answers;
+    queryTrees(*this, XGetXCBConnection(display_), windows,
+               [&](size_t i, const xcb_query_tree_reply_t& reply) { answers[i] = reply.parent; });
+    XEventsQueued(display_, QueuedAfterReading);
+    return answers;
+}
+
+std::vector<std::optional<std::vector<XWindowId>>> X11Connection::readChildren(std::span<const XWindowId> windows) {
+    std::vector<std::optional<std::vector<XWindowId>>> answers(windows.size());
+    if (!usable()) return answers;
+    queryTrees(*this, XGetXCBConnection(display_), windows, [&](size_t i, const xcb_query_tree_reply_t& reply) {
+        const xcb_window_t* children = xcb_query_tree_children(&reply);
+        answers[i].emplace(children, children + xcb_query_tree_children_length(&reply));
+    });
     XEventsQueued(display_, QueuedAfterReading);
     return answers;
 }

@@ -302,6 +302,9 @@ public:
     // The children of a window, bottom to top as the server stacks them; none when it is gone.
     // `serial`, if given, gets the request's: events carrying a lower one came before the answer.
     std::optional<std::vector<XWindowId>> readChildren(XWindowId window, unsigned long* serial = nullptr);
+    // The children of each window (none when it is gone), every request sent before the first
+    // answer is awaited.
+    std::vector<std::optional<std::vector<XWindowId>>> readChildren(std::span<const XWindowId> windows);
     std::vector<X11Monitor> readMonitors();
     Size readRootSize();
     std::optional<std::vector<uint8_t>> readOutputEdid(unsigned long output);

@@ -137,15 +137,34 @@ void X11DesktopModel::rootChildChanged(const X11Event& e) {
     // made while we watched (Xfwm sizes a window of its own at every show, and all that is kept
     // of a thousand windows was read again after each).
     if (!holdingUnknown_.count(e.window)) {
-        if (const auto children = x_.readChildren(e.window); children && children->empty()) {
-            rootChildren_[e.window] = true;
-            return;
-        }
-        holdingUnknown_.insert(e.window);
+        askWhatRootChildrenHold(e.window);
+        if (madeWhileWatched(e.window)) return;
     }
     // A frame the window manager may have moved another window into without a word to the
     // root or the window (a manager that nests its clients deeper): any of them.
     ++geometryGeneration_;
+}
+
+// The others like `window` that the root's stacking names are asked with it, in one exchange: a
+// manager's restack tells of each on its own, and a round trip apiece, behind that restack, held
+// the main thread.
+void X11DesktopModel::askWhatRootChildrenHold(XWindowId window) {
+    std::vector<XWindowId> asked{window};
+    if (rootStacking_)
+        for (XWindowId w : *rootStacking_)
+            if (w != window && !holdingUnknown_.count(w) && !held_.count(w) && !madeWhileWatched(w) &&
+                !x_.madeByThisProcess(w))
+                asked.push_back(w);
+    const auto answers = x_.readChildren(std::span<const XWindowId>(asked));
+    for (size_t i = 0; i < asked.size(); ++i) {
+        if (!answers[i] && asked[i] != window) continue;  // gone: its going is heard
+        if (answers[i] && answers[i]->empty()) {
+            rootChildren_[asked[i]] = true;
+        } else {
+            rootChildren_.try_emplace(asked[i], false);
+            holdingUnknown_.insert(asked[i]);
+        }
+    }
 }
 
 void X11DesktopModel::forget(XWindowId window, XAtomId atom) {

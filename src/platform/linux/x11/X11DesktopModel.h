@@ -131,6 +131,7 @@ private:
     // A child of the root was made, moved, mapped, unmapped or reparented: what of the kept
     // geometry it may have carried with it goes.
     void rootChildChanged(const X11Event& e);
+    void askWhatRootChildrenHold(XWindowId window);
     // Moves what rootStacking() keeps as the root heard it, or drops it; answers whether the order
     // may have changed.
     bool followStacking(const X11Event& e);
