@@ -37,6 +37,7 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       axController(*env.platform.accessibility),
       notice(env.makeNotice()),
       workspaceTips(env.makeTips()),
+      icons(queue, *env.platform.applications, *appController),
       shownWorkspaces(manager, *env.platform.accessibility, *env.platform.applications, *appController, axController,
                       {.stageManagerActive = [this] { return stage.isActive(); },
                        .forgetCachedWindow = [this](const Uuid& appID) { tiling.windows().remove(appID); },
@@ -63,7 +64,7 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
       sweep(queue, env.platform, manager, sessions, *appController, axController, tiling, solo, sweepHooks()),
       columns({manager, sessions, tiling, displays, *notice, *env.platform.screens},
               {[this](const Workspace& ws) { return currentContainerAXRect(ws); },
-               [this](const Workspace& ws) { return appIcons(ws); },
+               [this](const Workspace& ws) { return icons.forWorkspace(ws); },
                [this](const Uuid& id) { dividers.scheduleReconcile(id); }}),
       switcher(makeSwitcher()),
       choosers(manager, sessions, *appController, axController, solo),
@@ -99,7 +100,7 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
                 displays, frames, tiling, dividers, fullScreen, drag, solo},
                {[this] { return raiser.isResurfacing(); },
                 [this](const Workspace& ws) { return currentContainerAXRect(ws); },
-                [this](const Workspace& ws) { return appIcons(ws); },
+                [this](const Workspace& ws) { return icons.forWorkspace(ws); },
                 [this](const Workspace& ws) { edits.storeOwnPaneEdit(ws); }}),
       raiser(queue, {*env.platform.applications, *env.platform.accessibility, *env.platform.environment},
              env.ownBundleIdentifier, {manager, hiddenApps, sessions, *appController, axController, stage, guard},
@@ -123,9 +124,11 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
                  [this] { fullScreen.spaceChanged(); }, [this] { displays.noteScreenParametersChange(); },
                  [this] { handleWake(); },
                  [this](const AXElement& element, const std::string& notification) {
-                     handleWindowEvent(element, notification);
+                     windowEvents.handle(element, notification);
                  },
                  [this] { handleFocusedWindowChanged(); }}),
+      windowEvents(queue, *env.platform.accessibility, *env.platform.applications,
+                   {shownWorkspaces, tiling, drag, displays, stage, drift, gestures, observers, sweep}),
       show(queue, env.platform, env.ownBundleIdentifier, env.identity,
            {manager, hiddenApps, sessions, *appController, axController, tiling, sweep, stage, fullScreen,
             raiser.sequence(), blockedPrompt, *notice, *workspaceTips, displays, frames},
@@ -135,20 +138,24 @@ WorkspaceController::WorkspaceController(WorkspaceControllerEnvironment environm
             [this](Pid pid) { return appHasNativeFullScreenWindow(pid); },
             [this](const AXElement& chooser, const Uuid& id) { choosers.noteOwnChooser(chooser, id); },
             [this](const Workspace& ws) { return choosers.workspaceHasChooserUp(ws); },
-            [this](const Workspace& ws) { return containerRect(ws); },
+            [this](const Workspace& ws) { return displays.containerRect(ws); },
             [this](const Workspace& ws, const Rect& frame) {
                 columns.beginOperation(ws.id);
                 return columns.applyThreeColumnsFold(ws, frame, true);
             },
-            [this](const Workspace& ws) { openSession(ws); },
-            [this](ContainerChrome& chrome, const Workspace& ws) { prepareChrome(chrome, ws); },
+            [this](const Workspace& ws) { workspaceSessions.openSession(ws); },
+            [this](ContainerChrome& chrome, const Workspace& ws) { workspaceSessions.prepareChrome(chrome, ws); },
             [this](const Uuid& id) { hideWorkspace(id); }}),
       edits(queue, {manager, sessions, show, tiling, columns},
             {[this](const Uuid& id) { hideWorkspace(id); }, [this](const Uuid& id) { showWorkspace(id); },
-             [this](const Workspace& ws) { return appIcons(ws); }}),
+             [this](const Workspace& ws) { return icons.forWorkspace(ws); }}),
       follower(queue, *env.platform.screens, *env.platform.accessibility,
                {manager, sessions, solo, tiling, *workspaceTips, guard, stage}, displays, homeOffers, *notice,
-               env.makeTopologyWatcher, {[this] { restoreFromSolo(); }}) {
+               env.makeTopologyWatcher, {[this] { restoreFromSolo(); }}),
+      workspaceSessions(env.makeChrome,
+                        {manager, shownWorkspaces, solo, displays, *env.platform.screens, icons, frames, guard, drag,
+                         dividers, stage, raiser, edits},
+                        {choosers, show, gestures, sweep, tiling, observers, *notice, *workspaceTips}, sessionHooks()) {
     follower.start();
     displays.currentTopology();
 }
@@ -170,9 +177,9 @@ void WorkspaceController::showWorkspace(const Uuid& id, std::function<void()> on
 }
 
 WorkspaceControllerParts WorkspaceController::parts() {
-    return {shownWorkspaces, solo, blockedPrompt, quitGuards, displays, homeOffers, frames, drag,
+    return {shownWorkspaces, icons, solo, blockedPrompt, quitGuards, displays, homeOffers, frames, drag,
             tiling, documents, sweep, columns, choosers, guard, stage, dividers,
-            drift, fullScreen, gestures, raiser, observers, show, edits, follower};
+            drift, fullScreen, gestures, raiser, observers, windowEvents, show, edits, follower, workspaceSessions};
 }
 
 bool WorkspaceController::refreshStageManagerState(bool deferTransition) { return stage.refresh(deferTransition); }
