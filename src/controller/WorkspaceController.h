@@ -216,9 +216,16 @@ private:
     // ====================================================================== construction, wiring
     void handleFocusedWindowChanged();
     std::optional<ManagedApp> soloedApp(const SoloState& state) const;
-    void handleWorkspaceListChange();
     void handleWake();
+    ControllerObservers::Handlers observerHandlers();
     WorkspaceSessions::Hooks sessionHooks();
+    // What the parts ask of the controller, each bound here once.
+    HomeOffers::Hooks homeOfferHooks();
+    ThreeColumnsFold::Hooks columnHooks();
+    ChromeGuard::Hooks guardHooks();
+    FullScreenWatch::Hooks fullScreenHooks();
+    UserMoves::Hooks gestureHooks();
+    ShowSequence::Hooks showHooks();
 
     // ====================================================================== lifecycle
     void handleAppTerminated(const RunningApplication& app);

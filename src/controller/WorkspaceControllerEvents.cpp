@@ -1,6 +1,6 @@
-// What the controller does with what it hears of the world (see ControllerObservers): the focus
-// observer's callback, and the workspace list and wake handlers. The tracked windows' events
-// go to WindowEvents.
+// What the controller does with what it hears of the world (see ControllerObservers): where each
+// notification goes, the focus observer's callback and the wake handler. The tracked windows'
+// events go to WindowEvents.
 #include "controller/WorkspaceController.h"
 
 #include "model/Log.h"
@@ -21,7 +21,29 @@ std::optional<ManagedApp> WorkspaceController::soloedApp(const SoloState& state)
     return std::nullopt;
 }
 
-void WorkspaceController::handleWorkspaceListChange() { edits.reactToListChange(); }
+ControllerObservers::Handlers WorkspaceController::observerHandlers() {
+    ControllerObservers::Handlers handlers;
+    handlers.workspacesWillChange = [this] {
+        // Marked now, for the first lookup after the change (observers run before it, and none
+        // of them looks windows up), which may come before the reaction.
+        tiling.notePanesChanged();
+    };
+    handlers.workspacesChanged = [this] { edits.reactToListChange(); };
+    handlers.appActivated = [this](const RunningApplication& app) {
+        if (!sessions.empty()) stage.maybeRefresh();
+        handleAppActivated(app);
+    };
+    handlers.appTerminated = [this](const RunningApplication& app) { handleAppTerminated(app); };
+    handlers.appLaunched = [this](const RunningApplication& app) { handleAppLaunched(app); };
+    handlers.spaceChanged = [this] { fullScreen.spaceChanged(); };
+    handlers.screenParametersChanged = [this] { displays.noteScreenParametersChange(); };
+    handlers.woke = [this] { handleWake(); };
+    handlers.windowEvent = [this](const AXElement& element, const std::string& notification) {
+        windowEvents.handle(element, notification);
+    };
+    handlers.focusedWindowChanged = [this] { handleFocusedWindowChanged(); };
+    return handlers;
+}
 
 void WorkspaceController::handleWake() {
     if (sessions.empty()) return;
