@@ -4,6 +4,7 @@
 #include "layout/DisplayResolver.h"
 #include "layout/DisplayTopology.h"
 #include "layout/ScreenGeometry.h"
+#include "model/Workspace.h"
 #include "platform/Screens.h"
 
 #include <algorithm>
@@ -13,6 +14,8 @@ namespace tessane {
 namespace {
 // How long after a change of the displays window moves are taken for theirs.
 constexpr double kDisplayFluxSeconds = 4.0;
+// The margin of a container that has never had a frame, inside the main display's visible frame.
+constexpr double kDefaultContainerInset = 12;
 }  // namespace
 
 DisplaySet::DisplaySet(const Screens& screens, MainQueue& queue, GlobalInput* input,
@@ -104,6 +107,16 @@ std::string DisplaySet::screensLogSummary() const {
                  workspace_rules::rectLog(ScreenGeometry::axRectFromScreen(screen.visibleFrame, primaryHeight));
     }
     return "displays(AX): [" + items + "]";
+}
+
+Rect DisplaySet::containerRect(const Workspace& workspace) {
+    if (const auto home = workspace.homeFrame(currentTopology())) return *home;
+    if (const auto& last = workspace.lastContainerFrame; last && last->width > 0 && last->height > 0)
+        return last->rect();
+    if (const auto main = screens.mainScreen())
+        return ScreenGeometry::axRectFromScreen(main->visibleFrame, ScreenGeometry::primaryDisplayHeight(screens))
+            .insetBy(kDefaultContainerInset, kDefaultContainerInset);
+    return {0, 0, 1280, 800};
 }
 
 }  // namespace tessane

@@ -16,6 +16,7 @@
 namespace tessane {
 
 class Screens;
+struct Workspace;
 
 // The displays as the controller reads them: the set of displays it files homes under (read
 // once per change, then kept), the spell after a change during which window moves are the
@@ -50,6 +51,9 @@ public:
     // The visible frame of the display holding the rectangle's centre, else the main one's.
     std::optional<Rect> screenVisibleFrameAX(const Rect& rect) const;
     std::vector<Rect> availableScreensVisibleAX() const;
+    // Where the workspace's container goes when no session holds it (Accessibility coordinates):
+    // its home on these displays, else its last frame, else inside the main display's visible frame.
+    Rect containerRect(const Workspace& workspace);
     std::optional<uint32_t> displayID(const Rect& axRect) const;
     std::string screensLogSummary() const;
 

@@ -4,6 +4,7 @@
 #include "base/Lifetime.h"
 #include "base/Signal.h"
 #include "base/Uuid.h"
+#include "controller/AppIcons.h"
 #include "controller/BlockedPrompt.h"
 #include "controller/ChromeGuard.h"
 #include "controller/ContainerChrome.h"
@@ -35,11 +36,13 @@
 #include "controller/ThreeColumnsFold.h"
 #include "controller/UserMoves.h"
 #include "controller/WindowDrag.h"
+#include "controller/WindowEvents.h"
 #include "controller/WorkspaceControllerEnvironment.h"
 #include "controller/WorkspaceControllerParts.h"
 #include "controller/WorkspaceControllerState.h"
 #include "controller/WorkspaceControllerTypes.h"
 #include "controller/WorkspaceRaiser.h"
+#include "controller/WorkspaceSessions.h"
 #include "controller/WorkspaceSwitcher.h"
 #include "model/LayoutType.h"
 #include "model/Workspace.h"
@@ -71,9 +74,9 @@ class WorkspaceManager;
 // Manager events. One instance, made by the application delegate. Main thread only.
 //
 // It composes parts that own their state (the shown workspaces and their front order, the show,
-// the tiling pass, the dividers, the user's moves, the raise, drift, the displays...), each behind
-// its own interface and lifetime; what stays here is the making and ending of the sessions and
-// the commands and events that join the parts, one source file per concern
+// the tiling pass, the dividers, the user's moves, the raise, drift, the displays, the sessions'
+// opening and ending...), each behind its own interface and lifetime; what stays here is the
+// commands and events that join the parts, one source file per concern
 // (WorkspaceController*.cpp). Every closure it hands to a collaborator, a work item, a timer or
 // a monitor holds `lifetime` and does nothing once the controller is gone.
 class WorkspaceController final {
@@ -152,11 +155,6 @@ public:
     WorkspaceControllerParts parts();
 
 private:
-    // Tests reach the steps that are still the controller's own through it (a session made without
-    // a show, its teardown, a window event, the container and icons a show uses); the parts they
-    // reach through parts().
-    friend struct WorkspaceControllerProbe;
-
     // ====================================================================== collaborators
     WorkspaceControllerEnvironment env;
     MainQueue& queue;
@@ -166,6 +164,7 @@ private:
     AXWindowController axController;
     std::unique_ptr<NoticeChrome> notice;
     std::unique_ptr<TipsChrome> workspaceTips;
+    AppIcons icons;  // after the app controller it asks
 
     // ====================================================================== shown workspaces
     ShownWorkspaces shownWorkspaces;  // before every part that reads the sessions
@@ -206,18 +205,27 @@ private:
     UserMoves gestures;  // after the frames, the tiling pass, the dividers and the full-screen watch it uses
     WorkspaceRaiser raiser;  // after the stage and the guard it uses
     ControllerObservers observers;
+    WindowEvents windowEvents;  // after the observers, the sweep and the user's moves it tells
     ShowSequence show;
     PaneEdits edits;  // after the show, the tiling pass and the columns it uses
     DisplayFollower follower;  // after the home offers, the stage and the guard it uses
+    WorkspaceSessions workspaceSessions;  // after every part a session's opening and ending tell
 
     LifetimeToken lifetime;  // last: gone first, before anything a late closure could touch
 
     // ====================================================================== construction, wiring
-    void handleWindowEvent(const AXElement& element, const std::string& notification);
     void handleFocusedWindowChanged();
     std::optional<ManagedApp> soloedApp(const SoloState& state) const;
-    void handleWorkspaceListChange();
     void handleWake();
+    ControllerObservers::Handlers observerHandlers();
+    WorkspaceSessions::Hooks sessionHooks();
+    // What the parts ask of the controller, each bound here once.
+    HomeOffers::Hooks homeOfferHooks();
+    ThreeColumnsFold::Hooks columnHooks();
+    ChromeGuard::Hooks guardHooks();
+    FullScreenWatch::Hooks fullScreenHooks();
+    UserMoves::Hooks gestureHooks();
+    ShowSequence::Hooks showHooks();
 
     // ====================================================================== lifecycle
     void handleAppTerminated(const RunningApplication& app);
@@ -230,23 +238,7 @@ private:
     void presentError(const std::string& message, const std::string& informative);
     void refuseUnrecordedHide(const std::string& workspaceName, const std::string& why);
     std::optional<Rect> focusedManagedWindowFrameCocoa();
-    Rect containerRect(const Workspace& workspace);
     Rect currentContainerAXRect(const Workspace& workspace);
-    std::vector<Bytes> appIcons(const Workspace& workspace) const;
-    std::optional<Bytes> appIcon(const ManagedApp& app) const;
-    void prepareAppIcons(std::vector<ManagedApp> apps, size_t next);
-
-    // ====================================================================== sessions, chrome
-    std::unique_ptr<WorkspaceSession> makeSession(const Uuid& workspaceID);
-    // A show's: makes the workspace the active, front one, with a session (made when it has none).
-    void openSession(const Workspace& workspace);
-    // Readies a chrome for the workspace as a show does: rail panel, title, type, count, ratios,
-    // icons, not maximized, dividers and shields shown, not soloed.
-    void prepareChrome(ContainerChrome& chrome, const Workspace& workspace);
-    // The session of a workspace that a command puts up at `target` without a show: taken or made
-    // (its chrome prepared), published, its frame stored; the chrome moved there.
-    WorkspaceSession& putSessionAt(const Workspace& workspace, const Rect& target);
-    void tearDownSession(const Uuid& workspaceID, bool persistFrame);
 
     // ====================================================================== placement
     PlacementPass::Hooks placementHooks();
@@ -254,7 +246,6 @@ private:
     std::vector<Rect> managedWindowFramesAX(const Workspace& workspace);
 
     // ====================================================================== keeping in shape
-    void handleManagedWindowDestroyed(const AXElement& element);
     ReconcileSweep::Hooks sweepHooks();
 
     // ====================================================================== commands' helpers

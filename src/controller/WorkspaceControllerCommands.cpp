@@ -41,26 +41,6 @@ std::string displayName(const ScreenInfo& screen, int index) {
 
 // ------------------------------------------------------------------------ shared steps
 
-WorkspaceController::WorkspaceSession& WorkspaceController::putSessionAt(const Workspace& workspace,
-                                                                         const Rect& target) {
-    if (!sessions.contains(workspace.id)) {
-        auto made = makeSession(workspace.id);
-        // Put up without a show: the chrome is readied exactly as a show readies it.
-        prepareChrome(*made->chrome, workspace);
-        sessions.insert(workspace.id, std::move(made));
-    }
-    shownWorkspaces.publishNames();
-    WorkspaceSession& session = *sessions.find(workspace.id);
-    session.containerAXRect = target;
-    manager.update(rememberingContainerFrame(workspace, target, displays.currentTopology()));
-    if (session.chrome->hasHeaderPanel()) {
-        session.chrome->setContainerCocoaRect(
-            ScreenGeometry::screenRectFromAX(target, ScreenGeometry::primaryDisplayHeight(*env.platform.screens)));
-        session.chrome->applyGeometry(true);
-    }
-    return session;
-}
-
 void WorkspaceController::placeAndBringForward(const Uuid& workspaceID) {
     if (!env.platform.accessibility->isProcessTrusted()) return;
     if (const auto ws = manager.workspace(workspaceID)) {
@@ -131,7 +111,7 @@ void WorkspaceController::moveWorkspaceToDisplay(const Uuid& id, int screenIndex
               workspace_rules::rectLog(target) + " (filled; Restore Size → " + workspace_rules::rectLog(restoreSize) +
               ")");
 
-    WorkspaceSession& session = putSessionAt(*ws, target);
+    WorkspaceSession& session = workspaceSessions.putSessionAt(*ws, target);
     session.chrome->setPreMaximizeFrame(ScreenGeometry::screenRectFromAX(restoreSize, primaryHeight));
     session.chrome->setIsMaximized(true);
     session.chrome->orderFront();
@@ -185,7 +165,7 @@ void WorkspaceController::releaseWorkspace(const Uuid& id) {
     if (solo.owns(id)) restoreFromSolo();
     Log::line("[Tessane] Release workspace: " + ws->name + " — tiling stops, windows stay where they are.");
     const bool wasActive = manager.activeWorkspaceID().get() == id;
-    tearDownSession(id, true);
+    workspaceSessions.tearDownSession(id, true);
     if (wasActive) shownWorkspaces.promoteFront();
 }
 
@@ -198,7 +178,7 @@ void WorkspaceController::closeWorkspaceApps(const Uuid& id) {
 
     const auto takeDown = [this, id] {
         const bool wasActive = manager.activeWorkspaceID().get() == id;
-        tearDownSession(id, true);
+        workspaceSessions.tearDownSession(id, true);
         if (wasActive) shownWorkspaces.promoteFront();
     };
     if (running.empty()) {

@@ -1,39 +1,12 @@
-// What the controller does with what it hears of the world (see ControllerObservers): the
-// Accessibility window events of tracked windows, the focus observer's callback, and the
-// workspace list, display and wake handlers.
+// What the controller does with what it hears of the world (see ControllerObservers): where each
+// notification goes, the focus observer's callback and the wake handler. The tracked windows'
+// events go to WindowEvents.
 #include "controller/WorkspaceController.h"
 
 #include "model/Log.h"
 #include "model/WorkspaceManager.h"
-#include "platform/Accessibility.h"
-#include "platform/Applications.h"
-#include "platform/Screens.h"
 
 namespace tessane {
-
-void WorkspaceController::handleWindowEvent(const AXElement& element, const std::string& notification) {
-    // A closed window frees its pane whatever else is going on.
-    if (notification == ax::kUIElementDestroyed) {
-        handleManagedWindowDestroyed(element);
-        return;
-    }
-    // Moves made by a divider drag, by the displays settling or by Stage Manager are not the
-    // user's and are dropped, not deferred.
-    if (drag.isDraggingDivider()) return;
-    if (displays.inFlux()) return;
-    stage.maybeRefresh();
-    if (stage.isActive()) return;
-
-    const auto pid = env.platform.accessibility->pid(element);
-    if (!pid) return;
-    const auto app = env.platform.applications->runningApplication(*pid);
-    if (!app || !app->bundleIdentifier) return;
-    const auto owner = shownWorkspaces.owning(*app->bundleIdentifier);
-    if (!owner) return;
-
-    if (tiling.isGuarding()) drift.scheduleDriftCheck(element, owner->id);
-    gestures.handleManagedWindowChangedByUser(owner->id, element);
-}
 
 void WorkspaceController::handleFocusedWindowChanged() {
     if (sweep.hasEmptyPane()) sweep.restart();
@@ -48,7 +21,29 @@ std::optional<ManagedApp> WorkspaceController::soloedApp(const SoloState& state)
     return std::nullopt;
 }
 
-void WorkspaceController::handleWorkspaceListChange() { edits.reactToListChange(); }
+ControllerObservers::Handlers WorkspaceController::observerHandlers() {
+    ControllerObservers::Handlers handlers;
+    handlers.workspacesWillChange = [this] {
+        // Marked now, for the first lookup after the change (observers run before it, and none
+        // of them looks windows up), which may come before the reaction.
+        tiling.notePanesChanged();
+    };
+    handlers.workspacesChanged = [this] { edits.reactToListChange(); };
+    handlers.appActivated = [this](const RunningApplication& app) {
+        if (!sessions.empty()) stage.maybeRefresh();
+        handleAppActivated(app);
+    };
+    handlers.appTerminated = [this](const RunningApplication& app) { handleAppTerminated(app); };
+    handlers.appLaunched = [this](const RunningApplication& app) { handleAppLaunched(app); };
+    handlers.spaceChanged = [this] { fullScreen.spaceChanged(); };
+    handlers.screenParametersChanged = [this] { displays.noteScreenParametersChange(); };
+    handlers.woke = [this] { handleWake(); };
+    handlers.windowEvent = [this](const AXElement& element, const std::string& notification) {
+        windowEvents.handle(element, notification);
+    };
+    handlers.focusedWindowChanged = [this] { handleFocusedWindowChanged(); };
+    return handlers;
+}
 
 void WorkspaceController::handleWake() {
     if (sessions.empty()) return;

@@ -79,7 +79,7 @@ bool WorkspaceController::hideWorkspace(const Uuid& id) {
     documents.rememberAll(id);
     for (const auto& line : keptLines) Log::line(line);
 
-    tearDownSession(id, true);
+    workspaceSessions.tearDownSession(id, true);
     if (manager.activeWorkspaceID().get() == id) shownWorkspaces.promoteFront();
     return true;
 }

@@ -2,6 +2,7 @@
 
 namespace tessane {
 
+class AppIcons;
 class BlockedPrompt;
 class ChromeGuard;
 class ControllerObservers;
@@ -25,13 +26,16 @@ class StageManagerGate;
 class ThreeColumnsFold;
 class UserMoves;
 class WindowDrag;
+class WindowEvents;
 class WorkspaceRaiser;
+class WorkspaceSessions;
 
 // The parts a workspace controller composes, each behind its own interface: what a test drives
 // one of them through on the simulated desktop. The program goes through the controller's
 // commands and the events it hears.
 struct WorkspaceControllerParts {
     ShownWorkspaces& shown;
+    AppIcons& icons;
     SoloMemory& solo;
     BlockedPrompt& blockedPrompt;
     QuitGuards& quitGuards;
@@ -52,9 +56,11 @@ struct WorkspaceControllerParts {
     UserMoves& gestures;
     WorkspaceRaiser& raiser;
     ControllerObservers& observers;
+    WindowEvents& windowEvents;
     ShowSequence& show;
     PaneEdits& edits;
     DisplayFollower& follower;
+    WorkspaceSessions& workspaceSessions;
 };
 
 }  // namespace tessane

@@ -55,7 +55,7 @@ void WorkspaceController::bringActiveWorkspaceToCurrentDisplay() {
               (fromAnotherDisplay ? " (filled — from another display)" : "") + "; checkpoint preserved. " +
               displays.screensLogSummary());
 
-    WorkspaceSession& session = putSessionAt(*ws, target);
+    WorkspaceSession& session = workspaceSessions.putSessionAt(*ws, target);
     if (fromAnotherDisplay) {
         session.chrome->setPreMaximizeFrame(
             ScreenGeometry::screenRectFromAX(clamped, ScreenGeometry::primaryDisplayHeight(*env.platform.screens)));

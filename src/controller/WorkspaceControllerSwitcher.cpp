@@ -32,7 +32,7 @@ std::unique_ptr<WorkspaceSwitcher> WorkspaceController::makeSwitcher() {
     callbacks.items = [this](const std::vector<Uuid>& list) {
         std::vector<WorkspaceSwitcherItem> items;
         for (const auto& id : list)
-            if (const auto ws = manager.workspace(id)) items.push_back({ws->name, appIcons(*ws), sessions.contains(id)});
+            if (const auto ws = manager.workspace(id)) items.push_back({ws->name, icons.forWorkspace(*ws), sessions.contains(id)});
         return items;
     };
     callbacks.chosen = [this](const Uuid& target) { switchTo(target); };

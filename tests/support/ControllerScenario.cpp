@@ -134,6 +134,7 @@ WorkspaceControllerEnvironment ControllerScenario::environment() {
 WorkspaceController& ControllerScenario::start() {
     auto env = environment();
     if (adjustEnvironment) adjustEnvironment(env);
+    platform_ = env.platform;
     controller_ = std::make_unique<WorkspaceController>(std::move(env));
     return *controller_;
 }

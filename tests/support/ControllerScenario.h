@@ -83,7 +83,7 @@ public:
     WorkspaceController& start();
     void stop();
     WorkspaceController& controller() const { return *controller_; }
-    WorkspaceControllerProbe probe() const { return WorkspaceControllerProbe{*controller_}; }
+    WorkspaceControllerProbe probe() const { return WorkspaceControllerProbe{*controller_, platform_, *manager}; }
     // Puts the workspace up as a finished show leaves it (see WorkspaceControllerProbe::putUp).
     WorkspaceControllerProbe::Session& putUp(const Workspace& workspace,
                                              const Rect& containerAX = {40, 60, 1200, 700});
@@ -116,6 +116,7 @@ public:
 private:
 
     std::unique_ptr<WorkspaceController> controller_;
+    Platform platform_;  // the ports the controller was built on
     std::map<std::string, Pid> pids_;
     std::map<Uuid, std::shared_ptr<ChromeRecord>> chromeOf_;
 };

@@ -7,16 +7,19 @@
 namespace tessane {
 
 WorkspaceControllerProbe::Session& WorkspaceControllerProbe::putUp(const Uuid& id, const Rect& containerAX) {
-    const Workspace ws = *c.manager.workspace(id);
-    auto made = c.makeSession(id);
+    const Workspace ws = *manager.workspace(id);
+    auto made = parts().workspaceSessions.makeSession(id);
     Session& session = parts().shown.sessions().insert(id, std::move(made));
     session.containerAXRect = containerAX;
 
+    // Both hold no state of their own: these find what the controller's would.
+    const ExternalAppController apps(*platform.applications, *platform.mainQueue);
+    const AXWindowController ax(*platform.accessibility);
     std::set<AXElement> bound;
     for (const auto& app : ws.apps) {
-        auto running = c.appController->runningApplication(app.bundleIdentifier);
+        auto running = apps.runningApplication(app.bundleIdentifier);
         if (!running) continue;
-        for (const auto& info : c.axController.manageableWindows(running->pid)) {
+        for (const auto& info : ax.manageableWindows(running->pid)) {
             if (bound.count(info.element)) continue;
             bound.insert(info.element);
             session.elements.push_back({app.id, running->pid, info.element});
@@ -36,12 +39,12 @@ WorkspaceControllerProbe::Session& WorkspaceControllerProbe::putUp(const Uuid& i
     chrome.setDividersHidden(false);
     chrome.paneMat().setShieldsHidden(false);
     chrome.setIsSoloed(false);
-    chrome.setContainerCocoaRect(ScreenGeometry::screenRectFromAX(containerAX, ScreenGeometry::primaryDisplayHeight(*c.env.platform.screens)));
+    chrome.setContainerCocoaRect(ScreenGeometry::screenRectFromAX(containerAX, ScreenGeometry::primaryDisplayHeight(*platform.screens)));
     chrome.applyGeometry(true);
     chrome.orderFront();
 
     parts().edits.noteTiled(ws);
-    c.manager.setActiveWorkspace(id);
+    manager.setActiveWorkspace(id);
     parts().shown.stampFront(id);
     parts().shown.publishNames();
     parts().stage.startWatchesIfNeeded();

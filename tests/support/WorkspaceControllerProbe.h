@@ -1,6 +1,8 @@
 #pragma once
 
+#include "controller/WindowEvents.h"
 #include "controller/WorkspaceController.h"
+#include "controller/WorkspaceSessions.h"
 #include "model/WorkspaceManager.h"
 #include "system/AXAppFocusObserver.h"
 #include "system/AXWindowObserver.h"
@@ -13,11 +15,13 @@
 
 namespace tessane {
 
-// Test access to the controller's state and private operations (a friend of the class). Tests
-// drive the controller through the desktop and its public commands where they can; the probe
-// reads what they cannot see and calls the private steps a case isolates.
+// Test access to the controller's parts. Tests drive the controller through the desktop and its
+// public commands where they can; the probe reads what they cannot see and calls the parts' steps
+// a case isolates. It is given the desktop and the workspace manager the controller was built on.
 struct WorkspaceControllerProbe {
     WorkspaceController& c;
+    Platform platform;
+    WorkspaceManager& manager;
 
     using Session = WorkspaceController::WorkspaceSession;
 
@@ -117,7 +121,9 @@ struct WorkspaceControllerProbe {
                               bool reframed = false) {
         parts().follower.handleTopologyChange(previous, current, reframed);
     }
-    void tearDownSession(const Uuid& id, bool persistFrame) { c.tearDownSession(id, persistFrame); }
+    void tearDownSession(const Uuid& id, bool persistFrame) {
+        parts().workspaceSessions.tearDownSession(id, persistFrame);
+    }
     void promoteFrontWorkspace() { parts().shown.promoteFront(); }
     std::string workspaceLogName(const std::optional<Uuid>& id) const { return parts().shown.logName(id); }
     void bringForwardApps(const Workspace& ws) { parts().raiser.bringForwardApps(ws); }
@@ -129,7 +135,7 @@ struct WorkspaceControllerProbe {
     }
     bool confirmQuitApps(const std::string& name, int count) { return parts().quitGuards.confirmQuitApps(name, count); }
     void handleWindowEvent(const AXElement& element, const std::string& notification) {
-        c.handleWindowEvent(element, notification);
+        parts().windowEvents.handle(element, notification);
     }
     void runReconcileSweep() { parts().sweep.run(); }
     void storeOwnPaneEdit(const Workspace& ws) { parts().edits.storeOwnPaneEdit(ws); }
@@ -149,7 +155,7 @@ struct WorkspaceControllerProbe {
     // ------------------------------------------------------------------ geometry and placement
     std::string screensLogSummary() const { return parts().displays.screensLogSummary(); }
     std::optional<uint32_t> displayID(const Rect& axRect) const { return parts().displays.displayID(axRect); }
-    std::vector<Bytes> appIcons(const Workspace& ws) const { return c.appIcons(ws); }
+    std::vector<Bytes> appIcons(const Workspace& ws) const { return parts().icons.forWorkspace(ws); }
 
     std::vector<Rect> tileRects(const Workspace& ws) { return parts().tiling.tileRects(ws).second; }
     bool fullScreenPulseRunning() const { return parts().fullScreen.isPulsing(); }
@@ -168,7 +174,7 @@ struct WorkspaceControllerProbe {
     }
     size_t pendingSecondPhases() const { return parts().tiling.secondPhases(); }
     void showContainerFrame(const Workspace& ws) { parts().show.showContainerFrame(ws); }
-    Rect containerRect(const Workspace& ws) { return c.containerRect(ws); }
+    Rect containerRect(const Workspace& ws) { return parts().displays.containerRect(ws); }
     bool solveThreeColumns(const Workspace& ws) { return parts().columns.solveThreeColumns(ws); }
     bool threeColumnsOverflow(const Workspace& ws) { return parts().columns.threeColumnsOverflow(ws); }
     std::map<Uuid, double> threeColumnsRefused(const Uuid& id) const { return parts().columns.memory().refused(id); }

@@ -28,7 +28,7 @@ TEST_F(GesturesX11Test, AClientWithAMinimumWidthGetsItsShareAndBothFitTheGrownCo
     ASSERT_TRUE(waitFor([&] { return launched(narrow) && launched(wide); }));
     const Workspace ws = makeWorkspace("Side by side", {{"Narrow", "org.tessane.Narrow"}, {"Wide", "org.tessane.Wide"}});
     makeController();
-    WorkspaceControllerProbe probe{*controller_};
+    WorkspaceControllerProbe probe{*controller_, platform_, *manager_};
 
     // 1000 pt wide: 494 pt panes, too narrow for the wide client's 700.
     probe.putUp(ws.id, Rect{100, 100, 1000, 600});
@@ -67,7 +67,7 @@ TEST_F(GesturesX11Test, AMoveBesideAWindowRestingShortOfItsPaneIsPutBackItsDropS
     ASSERT_TRUE(waitFor([&] { return launched(rows) && launched(moving); }));
     const Workspace ws = makeWorkspace("Terminal", {{"Narrow", "org.tessane.Narrow"}, {"Wide", "org.tessane.Wide"}});
     makeController();
-    WorkspaceControllerProbe probe{*controller_};
+    WorkspaceControllerProbe probe{*controller_, platform_, *manager_};
     const auto tile = [&](size_t i) { return probe.tileRects(*manager_->workspace(ws.id)).at(i); };
     const auto shortfall = [&] {
         const auto frame = frameOf(rows);

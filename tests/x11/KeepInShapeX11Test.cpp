@@ -38,7 +38,7 @@ TEST_F(KeepInShapeX11Test, AWindowThatKeepsMovingOutIsPutBackTwiceThenLeftAloneW
     ASSERT_TRUE(waitFor([&] { return launched(left) && launched(right); }));
     const Workspace ws = makeWorkspace("Drifting", {{"Left", "org.tessane.Left"}, {"Right", "org.tessane.Right"}});
     makeController();
-    WorkspaceControllerProbe probe{*controller_};
+    WorkspaceControllerProbe probe{*controller_, platform_, *manager_};
     probe.putUp(ws.id, container_);
 
     // The client's "own" move: a second connection moves its window away each time it lands in
@@ -89,7 +89,7 @@ TEST_F(KeepInShapeX11Test, AForeignWindowMappedOverTheGutterSendsTheChromeAside)
     ASSERT_TRUE(waitFor([&] { return launched(left) && launched(right); }));
     const Workspace ws = makeWorkspace("Guarded", {{"Left", "org.tessane.Left"}, {"Right", "org.tessane.Right"}});
     makeController();
-    WorkspaceControllerProbe probe{*controller_};
+    WorkspaceControllerProbe probe{*controller_, platform_, *manager_};
     probe.putUp(ws.id, container_);
     probe.placeWindows(ws);
     // Past the placements' guard and the sequence that the first focus report starts: nothing of
