@@ -218,9 +218,8 @@ void PacedIconifies::judgeAnswer(bool answered, uint64_t seen) {
 // they would without pacing, and none is waited for. What the manager iconifies later is still
 // seen through, and restored if the application was shown again by then.
 //
-// One that answered without iconifying may have dropped a request (Xfwm on a busy machine, right
-// after a show, now and then): the windows asked and still up are asked once more, or the hide
-// would leave them up for good.
+// One that answered without iconifying may have dropped a request: the windows asked and still
+// up are asked once more, or a dropped one would leave its window up for good.
 void PacedIconifies::sendTheRest(bool answered) {
     bool asked = false;
     for (auto& [pid, app] : apps_) {
