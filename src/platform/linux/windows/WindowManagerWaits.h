@@ -21,8 +21,8 @@ inline constexpr WaitBound kUnmaximize{"the window manager's restore of a maximi
 inline constexpr WaitBound kUnminimize{"the window manager's restore of a minimized window", 2.0};
 // A manager that answers no round trip is asked for an echo after a restore that most managers
 // ignore (WM_CHANGE_STATE to normal): one that changed no window by the time it passed the echo
-// on has ignored it, and the next request follows. The bound is for a manager that passes on no
-// echo; one that restores some windows is given as long again for the rest.
+// on has ignored it, and the next request follows. The echo is awaited for what is left of the
+// turn's restores; one that restores some windows is given this long for the rest.
 inline constexpr WaitBound kIgnoredRestore{"a restore of minimized windows most managers ignore", 0.5};
 inline constexpr WaitBound kRestoreStep{"a step of restoring minimized windows", 0.5};
 // A round trip whose answer is heard as an event, nothing waiting for it (ManagerAnswers): what
