@@ -103,6 +103,7 @@ void PacedIconifies::send(App& app) {
 }
 
 void PacedIconifies::onEvent(const X11Event& e) {
+    keepDown(e);
     if (lookPosted_ || apps_.empty()) return;
     // A resync: a flood's dropped events may have told of frames hidden.
     const bool frameHidden = (e.kind == X11Event::Kind::unmap || e.kind == X11Event::Kind::resync) && e.eventWindow == x_.root();
@@ -119,6 +120,28 @@ void PacedIconifies::onEvent(const X11Event& e) {
         const auto alive = lifetime_.liveness();  // the restores owed wait on the manager
         look(false);
         if (alive) askProgress();
+    }));
+}
+
+// A window a hide took down a moment after we activated it, which comes back while the hide stands,
+// is asked down once more: the manager acted on that activation late.
+void PacedIconifies::keepDown(const X11Event& e) {
+    if (e.kind != X11Event::Kind::property || e.atom != x_.atom("WM_STATE")) return;
+    const WindowLife* life = lives_.find(e.window);
+    if (!life || !life->keptDownUntil) return;
+    // Judged once the event is in the read model.
+    queue_.post(lifetime_.guard([this, window = e.window] {
+        WindowLife* life = lives_.find(window);
+        if (!life || !life->keptDownUntil) return;
+        const bool standing = life->hideAsked && queue_.now() <= *life->keptDownUntil;
+        if (standing && ax_.areMinimized({window})[0]) return;
+        life->keptDownUntil.reset();
+        if (!standing) return;
+        x_.requestIconify(window);
+        x_.flush();
+        if (log_)
+            log_("[Tessane][X11] The window manager brought back a window the hide had just taken down, though "
+                 "nothing asked it to: it was asked down again.");
     }));
 }
 
@@ -161,6 +184,9 @@ void PacedIconifies::look(bool answered) {
             progress = progress || iconic;
             quick = quick && iconic && now - life->iconifyAskedAt <= kQuickSeconds;
             WindowLives::settle(*life);
+            if (iconic && verdict == WindowLives::Verdict::done && life->activationAskedAt &&
+                life->iconifyAskedAt - *life->activationAskedAt <= WindowLives::kLateActivationSeconds)
+                life->keptDownUntil = now + WindowLives::kKeptDownSeconds;
         }
         if (progress) ++progress_;
         if (progress && quick) app.budget = std::min(app.budget * 2, kMostInFlight);

@@ -73,6 +73,7 @@ private:
         size_t budget = kInFlight;      // how many may be in flight
     };
     void onEvent(const X11Event& e);
+    void keepDown(const X11Event& e);
     void look(bool answered);
     void send(App& app);
     size_t inFlight(const App& app) const;

@@ -21,6 +21,12 @@ struct WindowLife {
     // Shown again while its iconify was with the manager: restored once the manager has
     // iconified it, until this deadline (past it, a minimize is the user's, not the hide's).
     std::optional<double> restoreOwedUntil;
+    // When this program last asked the manager to activate it.
+    std::optional<double> activationAskedAt;
+    // Taken down by a hide a moment after this program activated it: brought back before this
+    // deadline with the hide still standing, it is the manager acting late on that activation
+    // (Xfwm does, now and then), and the window is asked down once more.
+    std::optional<double> keptDownUntil;
 
     bool operator==(const WindowLife&) const = default;
 };
@@ -34,6 +40,10 @@ public:
     // An iconify not done this long after it was asked never will be (the manager ignored it),
     // and a restore owed that long is not owed any more.
     static constexpr double kIgnoredSeconds = 30.0;
+    // How long after a hide took a window down, activated by us at most kLateActivationSeconds
+    // before the hide asked it down, the manager's bringing it back is taken for that activation.
+    static constexpr double kKeptDownSeconds = 2.0;
+    static constexpr double kLateActivationSeconds = 5.0;
 
     void begin(XWindowId window) { lives_.try_emplace(window); }
     void end(XWindowId window);
