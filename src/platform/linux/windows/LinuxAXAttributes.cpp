@@ -24,6 +24,15 @@ bool processExists(Pid pid) { return pid > 0 && (::kill(pid, 0) == 0 || errno ==
 AXAttributeResult value(AXValue v) { return {AXError::success, std::move(v)}; }
 AXAttributeResult error(AXError e) { return {e, {}}; }
 
+// A raise is asked, not waited for: nobody reads the stacking right after one, and a manager that
+// restacks every window for it (Xfwm among a thousand) would hold the main thread half a second
+// per raise. The manager handles requests in the order sent, so whatever follows comes after it.
+AXError raiseAsked(X11Connection& x, XWindowId window) {
+    x.flush();
+    if (waits::managerNotAnswering(x)) return AXError::cannotComplete;
+    return x.windowExists(window) ? AXError::success : AXError::invalidUIElement;
+}
+
 }  // namespace
 
 void LinuxAccessibility::willReadWindowsOf(std::span<const Pid> pids) {
@@ -258,8 +267,7 @@ AXError LinuxAccessibility::performAction(const AXElement& element, std::string_
             const auto states = x_.desktop().rootChildStates({*frame});
             if (!states.empty() && states[0] && states[0]->overrideRedirect) x_.raiseWindow(*frame);
         }
-        if (!waits::answer(x_, timeoutFor(element))) return AXError::cannotComplete;
-        return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
+        return raiseAsked(x_, window);
     }
     // _NET_ACTIVE_WINDOW focuses and (in every EWMH manager) restores a minimized window, and
     // raises it in most; it is restacked as well, since IceWM only focuses it and managers may
@@ -267,9 +275,9 @@ AXError LinuxAccessibility::performAction(const AXElement& element, std::string_
     // it activates (see ActivationRaise).
     activate(window);
     if (x_.manager().activationRaises() != true || !x_.takesFocus(window)) x_.requestRaise(window);
-    if (!waits::answer(x_, timeoutFor(element))) return AXError::cannotComplete;
-    return x_.windowExists(window) ? AXError::success : AXError::invalidUIElement;
+    return raiseAsked(x_, window);
 }
+
 
 void LinuxAccessibility::activate(XWindowId window) {
     x_.requestActivate(window);
