@@ -312,7 +312,12 @@ void LinuxRunningApplications::activeWindowChanged() {
         takeOutOfTurn(window);
     }
     if (giveFocusBack(window)) return;
-    ax_.lives().activated(window);
+    // Another window told active a moment after we asked the manager to activate one may be what
+    // it told before it came to our request: the window we activated stays the one a launch's
+    // unasked focus is given back to.
+    const WindowLife* own = ax_.lives().find(ax_.lives().active());
+    if (!own || !own->activationAskedAt || queue_.now() - *own->activationAskedAt > kOwnActivationSeconds)
+        ax_.lives().activated(window);
     auto owner = windowOwners_.find(window);
     if (owner == windowOwners_.end() || owner->second == activePid_) return;
     activePid_ = owner->second;
