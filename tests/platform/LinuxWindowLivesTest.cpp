@@ -44,5 +44,16 @@ TEST(WindowLives, AWindowCountsHiddenFromTheHidesAskingOn) {
     EXPECT_FALSE(lives.countsHidden(1, false));
 }
 
+// The manager's word of another active window just after our activation may predate it.
+TEST(WindowLives, OurActivationOutlivesTheManagersOlderWord) {
+    WindowLives lives;
+    lives.begin(7);
+    lives.activationAsked(7, 10.0);
+    lives.toldActive(5, 10.5);
+    EXPECT_EQ(lives.active(), 7u);
+    lives.toldActive(5, 11.5);
+    EXPECT_EQ(lives.active(), 5u);
+}
+
 }  // namespace
 }  // namespace tessane::linux_backend

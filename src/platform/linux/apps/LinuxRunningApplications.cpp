@@ -49,7 +49,7 @@ LinuxRunningApplications::LinuxRunningApplications(X11Connection& x, LinuxAccess
         [this](const std::string& line) { this->log(line); });
     refresh(/*initial=*/true);
     if (auto active = x_.windowList(x_.root(), "_NET_ACTIVE_WINDOW"); active && !active->empty()) {
-        ax_.lives().activated((*active)[0]);
+        ax_.lives().toldActive((*active)[0], queue_.now());
         takeOutOfTurn((*active)[0]);
         if (auto it = windowOwners_.find((*active)[0]); it != windowOwners_.end()) activePid_ = it->second;
     }
@@ -312,12 +312,7 @@ void LinuxRunningApplications::activeWindowChanged() {
         takeOutOfTurn(window);
     }
     if (giveFocusBack(window)) return;
-    // Another window told active a moment after we asked the manager to activate one may be what
-    // it told before it came to our request: the window we activated stays the one a launch's
-    // unasked focus is given back to.
-    const WindowLife* own = ax_.lives().find(ax_.lives().active());
-    if (!own || !own->activationAskedAt || queue_.now() - *own->activationAskedAt > kOwnActivationSeconds)
-        ax_.lives().activated(window);
+    ax_.lives().toldActive(window, queue_.now());
     auto owner = windowOwners_.find(window);
     if (owner == windowOwners_.end() || owner->second == activePid_) return;
     activePid_ = owner->second;

@@ -217,9 +217,6 @@ private:
     };
     std::map<XWindowId, MappedQuietly> mappedQuietly_;
     static constexpr double kFocusGiveBackSeconds = 1.5;
-    // How long after we asked for an activation another window told active is taken for an old
-    // report rather than the window the focus is to go back to.
-    static constexpr double kOwnActivationSeconds = 1.0;
     bool activeWindowStale_ = false;  // a change of the active window is waiting to be read
     bool clientListStale_ = false;  // a change of the client list is waiting to be read
     uint64_t activationRequests_ = 0;  // activations asked of us, counted

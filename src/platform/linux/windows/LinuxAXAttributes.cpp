@@ -281,8 +281,7 @@ AXError LinuxAccessibility::performAction(const AXElement& element, std::string_
 
 void LinuxAccessibility::activate(XWindowId window) {
     x_.requestActivate(window);
-    lives_.activated(window);
-    if (WindowLife* life = lives_.find(window)) life->activationAskedAt = queue_.now();
+    lives_.activationAsked(window, queue_.now());
 }
 
 }  // namespace tessane::linux_backend

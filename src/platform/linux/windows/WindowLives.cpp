@@ -38,6 +38,18 @@ WindowLives::Verdict WindowLives::judge(const WindowLife& life, bool iconic, boo
     return now - life.iconifyAskedAt > kIgnoredSeconds ? Verdict::done : Verdict::pending;
 }
 
+void WindowLives::activationAsked(XWindowId window, double now) {
+    active_ = window;
+    if (WindowLife* life = find(window)) life->activationAskedAt = now;
+}
+
+void WindowLives::toldActive(XWindowId window, double now) {
+    const WindowLife* own = find(active_);
+    if (window != active_ && own && own->activationAskedAt && now - *own->activationAskedAt <= kOwnActivationSeconds)
+        return;
+    active_ = window;
+}
+
 bool WindowLives::mayFocusAgain(XWindowId window, bool minimized) const {
     if (window == 0 || minimized) return false;
     const WindowLife* life = find(window);

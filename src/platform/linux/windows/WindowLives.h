@@ -65,9 +65,13 @@ public:
     }
 
     // Every activation this program asks for, and every change of the active window the manager
-    // tells, goes through here: the active window is the one last activated.
-    void activated(XWindowId window) { active_ = window; }
+    // tells, goes through here: the active window is the one last activated. Another window told
+    // active within kOwnActivationSeconds of our own activation may be the manager's word from
+    // before it came to our request: ours stays the active one.
+    void activationAsked(XWindowId window, double now);
+    void toldActive(XWindowId window, double now);
     XWindowId active() const { return active_; }
+    static constexpr double kOwnActivationSeconds = 1.0;
     // Whether the focus may be given back to `window` (the active one before a change this program
     // did not want): not to a window a hide asked down, nor to a minimized one, which activating
     // would restore.
