@@ -330,8 +330,9 @@ private:
     // The frame a window being restored is coming back to, if it is not there yet.
     std::optional<Rect> restoringTo(XWindowId window);
     bool restoredJustNow(XWindowId window) const;  // a restore was asked within the arrival grace
-    // A window taken as placed at `frame` because its restore brings it there: watched until its
-    // frame is there, and moved there (without waiting) if it is not within the grace.
+    // A window taken as placed at `frame` because its restore brings it there, or because the
+    // wait for its move gave way to the user: watched until its frame is there, and moved there
+    // (without waiting) if it is not within the grace.
     void awaitArrival(XWindowId window, Rect frame);
     void checkArrivals();
     struct Arrival {

@@ -108,6 +108,9 @@ public:
         }, waits::boundFor(waits::kMoves, timeout));
     }
 
+    bool awaits(XWindowId window) const {
+        return std::any_of(moves_.begin(), moves_.end(), [&](const PendingMove& m) { return m.window == window; });
+    }
     // The windows still awaited that the manager has not touched since they were asked.
     std::vector<XWindowId> untouched() const {
         std::vector<XWindowId> out;
@@ -327,9 +330,30 @@ void LinuxAccessibility::moveFrames(std::vector<FrameMove>& moves, double timeou
         x_.desktop().prefetchGeometry(windows);
         return visibleFrame(m.window);
     };
+    // A hot key pressed meanwhile is not kept waiting behind a busy or stopped manager: the
+    // windows it has not yet moved are taken as where they were asked and watched until they
+    // get there, without holding the main thread (asked once more if they do not).
+    X11ManagerWatch::GiveWay giveWay(x_.manager());
+    const auto leaveToArrive = [&] {
+        size_t left = 0;
+        for (const auto& m : moves) {
+            if (!x_.windowExists(m.window)) continue;
+            if (!watch.awaits(m.window)) {
+                written[m.index] = {true, true, frameOf(m)};
+                continue;
+            }
+            const Rect asked(m.target.origin, m.taken);
+            written[m.index] = {true, true, asked};
+            awaitArrival(m.window, asked);
+            ++left;
+        }
+        WaitBounds::tell("[Tessane][wait] The window manager's moves gave way to a hot key: " +
+                         std::to_string(left) + " window(s) are watched on their way without holding it.");
+    };
     // A manager that lists the round trip's message and leaves it unanswered is found out here,
     // the first time; the round trip then passes, and its moves are confirmed as below.
     if (!x_.manager().declinesPings() && !waits::answer(x_, timeout)) {
+        if (x_.manager().givingWay()) return leaveToArrive();
         // No answer in time: only a window seen where it was asked, at the size it can take,
         // counts as taken.
         for (const auto& m : moves)
@@ -339,11 +363,12 @@ void LinuxAccessibility::moveFrames(std::vector<FrameMove>& moves, double timeou
     // Mutter and KWin now and then drop a move asked of a window they have only just shown: a
     // window the manager has not touched at all by the bound is asked once more.
     if (!watch.await(timeout)) {
+        if (x_.manager().givingWay()) return leaveToArrive();
         const auto dropped = watch.untouched();
         for (const auto& m : moves)
             if (std::find(dropped.begin(), dropped.end(), m.window) != dropped.end())
                 if (const auto frame = windowFrame(m.window)) ask(m, *frame);
-        if (!dropped.empty()) watch.await(timeout);
+        if (!dropped.empty() && !watch.await(timeout) && x_.manager().givingWay()) return leaveToArrive();
     }
     // A manager that has just taken over decorates the windows it adopts a moment after its
     // answer (KWin): a window sized before that is taller by its new title bar than asked. It is

@@ -40,7 +40,7 @@ bool managerNotAnswering(X11Connection& x) {
 bool onManager(X11Connection& x, const WaitBound& bound, const std::function<bool(double)>& wait, double limit) {
     X11ManagerWatch& manager = x.manager();
     const uint64_t leavings = manager.leavings();
-    const auto cutShort = [&] { return manager.leavings() != leavings || !manager.runs(); };
+    const auto cutShort = [&] { return manager.leavings() != leavings || !manager.runs() || manager.givingWay(); };
     if (managerNotAnswering(x)) return WaitBounds::wait(bound, wait, 0, [] { return true; });
     // An echo open already is answered after everything sent before it, as a new one would be.
     const double span = limit >= 0 ? limit : bound.seconds;

@@ -35,7 +35,8 @@ inline constexpr WaitBound kHeardAnswer{"the window manager's answer to a round 
 inline constexpr double kSilenceEvidenceSeconds = 1.0;
 
 // Every wait here ends too when no manager runs or the one asked leaves meanwhile (killed, or
-// replaced): nothing it was asked will come, and no bound ran out (WaitBounds is told so).
+// replaced): nothing it was asked will come, and no bound ran out (WaitBounds is told so). So
+// does one that gives way to the user (X11ManagerWatch::GiveWay).
 // While the manager is judged not answering, a wait is not waited out: `wait` is given no time,
 // and what it waited for is judged at once (no bound ran out, nobody is blamed).
 // `wait` under `bound`, `limit` as in WaitBounds::wait.

@@ -1,5 +1,7 @@
 #include "platform/linux/x11/LinuxHotKeys.h"
 
+#include "platform/linux/x11/X11ManagerWatch.h"
+
 #include <X11/keysym.h>
 
 #include <array>
@@ -57,9 +59,12 @@ LinuxHotKeys::LinuxHotKeys(X11Connection& x, MainQueue& queue, LogSink log)
     : x_(x), queue_(queue), log_(std::move(log)) {
     x_.useDetectableAutoRepeat();
     events_ = x_.onEvent([this](const X11Event& e) { onEvent(e); });
+    // A press heard while the main thread waits on the window manager is the user waiting for it.
+    x_.manager().setUserWaiting([this] { return pressesWaiting_ > 0; });
 }
 
 LinuxHotKeys::~LinuxHotKeys() {
+    x_.manager().setUserWaiting(nullptr);
     events_.reset();
     for (auto& [ref, grab] : grabs_) ungrab(grab);
 }
@@ -181,7 +186,11 @@ void LinuxHotKeys::onEvent(const X11Event& e) {
     const uint32_t relevant = kShiftMask | kControlMask | kMod1Mask | kMod4Mask;
     for (auto& [ref, grab] : grabs_) {  // an inactive grab's keycode 0 matches no key
         if (grab.keycode != e.keycode || grab.modifiers != (e.modifiers & relevant)) continue;
-        queue_.post(lifetime_.guard([this, id = grab.id] { pressed_.emit(id); }));
+        ++pressesWaiting_;
+        queue_.post(lifetime_.guard([this, id = grab.id] {
+            --pressesWaiting_;
+            pressed_.emit(id);
+        }));
         return;
     }
 }

@@ -68,6 +68,7 @@ private:
     HotKeyRef nextRef_ = 1;
     std::set<uint32_t> held_;
     Signal<HotKeyID> pressed_;
+    int pressesWaiting_ = 0;  // heard and not yet handed to the handlers
     LifetimeToken lifetime_;
     Subscription events_;
 };

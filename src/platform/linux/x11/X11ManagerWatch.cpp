@@ -64,7 +64,8 @@ bool X11ManagerWatch::roundTrip(double timeoutSeconds) {
                                       : kPingLearningSeconds;
         const uint64_t leavings = leavings_;
         if (!waitFor([&] { return pingAnswersHeard_ >= first; }, left)) {
-            if (leavings_ != leavings || !runs()) return false;  // it left: nothing learnt
+            // It left, or the wait gave way to the user: nothing learnt.
+            if (leavings_ != leavings || !runs() || givingWay()) return false;
             learnPingsUnanswered();
             x_.sync();
             x_.processEvents();
@@ -199,7 +200,7 @@ bool X11ManagerWatch::waitFor(const std::function<bool()>& condition, double tim
     if (!runs()) return condition();
     const uint64_t leavings = leavings_;
     bool met = false;
-    x_.waitFor([&] { return (met = condition()) || leavings_ != leavings; }, timeoutSeconds);
+    x_.waitFor([&] { return (met = condition()) || leavings_ != leavings || givingWay(); }, timeoutSeconds);
     return met;
 }
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace tessane::linux_backend {
 
@@ -82,6 +83,27 @@ public:
     // The newest echo asked, heard or not.
     uint64_t lastEchoAsked() const { return echoesAsked_; }
 
+    // --- giving way to the user ---------------------------------------------------------------
+    // Whether something the user asked for (a hot key's press) waits for the main thread; told by
+    // whoever hears it (null: nothing ever does).
+    void setUserWaiting(std::function<bool()> waiting) { userWaiting_ = std::move(waiting); }
+    // While one of these is in scope, a wait on the manager ends as soon as the user waits (as if
+    // the manager had left: no bound ran out, nobody is judged), and the caller watches what the
+    // manager still owes without holding the main thread. For waits whose outcome can be watched
+    // so: not for those whose verdict decides what is asked next.
+    class GiveWay {
+    public:
+        explicit GiveWay(X11ManagerWatch& manager) : manager_(manager), was_(std::exchange(manager.givesWay_, true)) {}
+        ~GiveWay() { manager_.givesWay_ = was_; }
+        GiveWay(const GiveWay&) = delete;
+        GiveWay& operator=(const GiveWay&) = delete;
+
+    private:
+        X11ManagerWatch& manager_;
+        bool was_;
+    };
+    bool givingWay() const { return givesWay_ && userWaiting_ && userWaiting_(); }
+
     // --- what it was learnt to do ---------------------------------------------------------------
     // Whether the running manager raises the windows it activates, as learnt (none: not yet;
     // learnt afresh for a new manager). See ActivationRaise.
@@ -128,6 +150,8 @@ private:
     std::optional<bool> activationRaises_;
     XWindowId raisesManager_ = 0;  // the manager's check window activationRaises_ was learnt of
     ManagerSilence silence_;
+    std::function<bool()> userWaiting_;
+    bool givesWay_ = false;
 };
 
 }  // namespace tessane::linux_backend
