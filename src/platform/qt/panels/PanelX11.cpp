@@ -1,5 +1,7 @@
 #include "platform/qt/panels/PanelX11.h"
 
+#include "platform/qt/ToolkitDisplay.h"
+
 #include <QGuiApplication>
 
 #include <X11/Xatom.h>
@@ -21,10 +23,7 @@ namespace tessane::qt_backend::panel_x11 {
 
 namespace {
 
-Display* display() {
-    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->display() : nullptr;
-}
+Display* display() { return toolkitDisplay(); }
 
 Atom atom(Display* d, const char* name) { return XInternAtom(d, name, False); }
 

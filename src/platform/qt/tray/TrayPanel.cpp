@@ -1,5 +1,7 @@
 #include "platform/qt/tray/TrayPanel.h"
 
+#include "platform/qt/ToolkitDisplay.h"
+
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -23,10 +25,7 @@ QNativeInterface::QX11Application* x11Application() {
     return qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
 }
 
-Display* x11Display() {
-    auto* x11 = x11Application();
-    return x11 ? x11->display() : nullptr;
-}
+Display* x11Display() { return toolkitDisplay(); }
 
 xcb_connection_t* xcbConnection() {
     auto* x11 = x11Application();
