@@ -117,10 +117,9 @@ TEST_F(ManyWindowsTest, WindowsLeftToComeBackWhenTheBackendGoesAreStillBroughtBa
     // Stopped once it is done taking the windows in: a manager stopped while it holds the server
     // grabbed (Openbox does while it frames a window) stops every client, this test with them.
     ASSERT_TRUE(x_->manager().echo(30));
-    server_->signalWindowManager(SIGSTOP);
+    server_->stopWindowManagerFor(3);  // longer than the 2 s a manager was once given
     ASSERT_TRUE(running_->hide(pid));
-    keepTurning(3s);  // longer than the 2 s a manager was once given
-    server_->signalWindowManager(SIGCONT);
+    keepTurning(3s);
     ASSERT_TRUE(waitFor([&] { return minimized() == 20; })) << minimized();
     for (const auto& line : said_) EXPECT_EQ(line.find("the rest of the hide was asked for at once"), std::string::npos) << line;
 

@@ -459,6 +459,13 @@ void X11TestServer::signalWindowManager(int signal) {
     if (windowManager_) kill(windowManager_->pid(), signal);
 }
 
+void X11TestServer::stopWindowManagerFor(double seconds) {
+    if (!windowManager_) return;
+    const std::string pid = std::to_string(windowManager_->pid());
+    resumer_ = ChildProcess::start({"sh", "-c", "sleep " + std::to_string(seconds) + "; kill -CONT " + pid}, "");
+    kill(windowManager_->pid(), SIGSTOP);
+}
+
 std::string X11TestServer::restartWindowManager() {
     stopWindowManager();
     return startDrawingWindowManager(options_);

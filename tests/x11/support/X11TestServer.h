@@ -92,6 +92,9 @@ public:
     // Sends the window manager `signal` where it stands: SIGSTOP freezes it (it answers nothing),
     // SIGKILL ends it at once, frozen or not (restartWindowManager then starts another).
     void signalWindowManager(int signal);
+    // SIGSTOP, and SIGCONT `seconds` later from a process of its own: a manager stopped while it
+    // holds the server grabbed stops every client, a test waiting to resume it included.
+    void stopWindowManagerFor(double seconds);
     // Starts it again as at first; empty when it came up, else why not.
     std::string restartWindowManager();
     // Starts another instance that replaces the running one (`--replace`), and waits until the
@@ -114,6 +117,7 @@ private:
     std::unique_ptr<ChildProcess> bus_;
     std::unique_ptr<ChildProcess> helper_;
     std::unique_ptr<ChildProcess> windowManager_;
+    std::unique_ptr<ChildProcess> resumer_;
 };
 
 // A rectangle in root pixels.
