@@ -14,7 +14,8 @@ namespace tessane::qt_backend {
 // back, on our own connection) would end halfway, inside a panel's update that its events cause.
 inline _XDisplay* toolkitDisplay() {
     auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 && !xcb_connection_has_error(x11->connection()) ? x11->display() : nullptr;
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;  // none off X (offscreen)
+    return connection && !xcb_connection_has_error(connection) ? x11->display() : nullptr;
 }
 
 }  // namespace tessane::qt_backend
