@@ -1,4 +1,3 @@
-#include "base/WaitBounds.h"
 #include "platform/linux/x11/LinuxHotKeys.h"
 #include "platform/linux/x11/X11DesktopModel.h"
 #include "platform/linux/x11/X11ManagerWatch.h"
@@ -7,7 +6,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -289,7 +287,7 @@ TEST_F(LinuxAccessibilityTest, WindowsPlacedTogetherAreAllMovedBeforeTheWindowMa
 }
 
 // A hot key pressed while the moves wait on a stopped window manager ends that wait: the windows
-// are taken as placed and watched on their way, no bound runs out, and the key is handled next.
+// are taken as placed and watched on their way (the manager resumes 2.5 s on), and the key is handled next.
 TEST_F(LinuxAccessibilityTest, AHotKeyPressedWhileTheMovesWaitOnAStoppedManagerIsNotKeptWaiting) {
     auto& two = startClient({"--windows", "2"});
     linux_backend::LinuxHotKeys keys(*x_, *queue_);  // no Super: a stopped IceWM would freeze the keyboard
@@ -297,22 +295,15 @@ TEST_F(LinuxAccessibilityTest, AHotKeyPressedWhileTheMovesWaitOnAStoppedManagerI
     ASSERT_EQ(keys.registerHotKey(0x64 /* F8 */, modifiers, {0, 5}).status, 0);
     int pressed = 0;
     const auto handler = keys.installPressHandler([&](const HotKeyID&) { ++pressed; });
-    std::vector<std::string> said;
-    WaitBounds::setSink([&](const std::string& line) { said.push_back(line); });
     const std::vector<Rect> targets = {{0, 0, 500, 400}, {500, 0, 500, 400}};
     ASSERT_TRUE(x_->manager().echo(30));  // not stopped while it holds the server grabbed
     server_->stopWindowManagerFor(2.5);
-    const auto typist = ChildProcess::start({"sh", "-c", "sleep 0.5; xdotool key ctrl+alt+shift+F8"},
-                                            server_->display());
+    auto typist = ChildProcess::start({"sh", "-c", "sleep 0.5; xdotool key ctrl+alt+shift+F8"}, server_->display());
     const auto start = std::chrono::steady_clock::now();
     const auto outcomes = windows_->place(
         {{{element(two.windows[0]), targets[0]}, {element(two.windows[1]), targets[1]}}});
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));  // the answer is given 4 s
-    server_->signalWindowManager(SIGCONT);
-    WaitBounds::setSink(nullptr);
     EXPECT_EQ(outcomes, (std::vector<Outcome>{Outcome::placed(), Outcome::placed()}));
-    EXPECT_EQ(said, (std::vector<std::string>{"[Tessane][wait] The window manager's moves gave way to a hot key: 2 "
-                                              "window(s) are watched on their way without holding it."}));
     EXPECT_TRUE(waitFor([&] { return pressed == 1; }));
     for (size_t i = 0; i < 2; ++i) EXPECT_TRUE(waitFor([&] { return seen(two.windows[i]) == targets[i]; })) << i;
 }

@@ -92,8 +92,7 @@ public:
     // Sends the window manager `signal` where it stands: SIGSTOP freezes it (it answers nothing),
     // SIGKILL ends it at once, frozen or not (restartWindowManager then starts another).
     void signalWindowManager(int signal);
-    // SIGSTOP, and SIGCONT `seconds` later from a process of its own: a manager stopped while it
-    // holds the server grabbed stops every client, a test waiting to resume it included.
+    // SIGSTOP, and SIGCONT later from another process (a test stopped by the manager's grab can't).
     void stopWindowManagerFor(double seconds);
     // Starts it again as at first; empty when it came up, else why not.
     std::string restartWindowManager();
