@@ -39,8 +39,11 @@ void DriftWatch::scheduleDriftCheck(const AXElement& element, const Uuid& worksp
 }
 
 void DriftWatch::checkDrift(const AXElement& element, const Uuid& workspaceID) {
-    if (shown.tiling.isGuarding() || shown.drag.isDraggingDivider() || hooks.resurfacing() || shown.stage.isActive())
-        return;
+    // A move heard while our own moves are being answered may be the application's own all the
+    // same (one that puts its window back where it saved it): looked at again once they are over,
+    // not dropped, which would leave the window out of its pane for good.
+    if (shown.tiling.isGuarding()) return scheduleDriftCheck(element, workspaceID);
+    if (shown.drag.isDraggingDivider() || hooks.resurfacing() || shown.stage.isActive()) return;
     if (shown.solo.owns(workspaceID)) return;
     const auto* session = shown.sessions.find(workspaceID);
     const auto ws = shown.manager.workspace(workspaceID);

@@ -104,6 +104,8 @@ TEST_F(Drift, ManyMoveReportsWithinTheGuardGiveOneCheck) {
         s.advance(0.05);
     }
     EXPECT_EQ(s.probe().drift().checksQueued(), 1u);
+    s.advance(0.7);  // the check comes while another placement's guard holds: it looks again later
+    EXPECT_EQ(s.probe().drift().checksQueued(), 1u);
     s.probe().setPlacementGuardCount(0);
     // The user holds the window by its title bar: theirs, until they let go.
     s.input.buttonDown = true;
